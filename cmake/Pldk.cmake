@@ -1,0 +1,77 @@
+# Project-wide compile settings and helpers for adding tests and fuzz targets.
+
+# Every target of ours links pldk_options for warnings, charset and sanitizers.
+add_library(pldk_options INTERFACE)
+target_compile_options(pldk_options INTERFACE -Wall -Wextra)
+
+# Narrow text is GBK at run time; sources are UTF-8. clang accepts only UTF-8
+# as its execution charset, so the clang build (the fuzz build) keeps UTF-8
+# literals: fuzz targets check memory safety, not texts.
+if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+    target_compile_options(pldk_options INTERFACE -finput-charset=UTF-8 -fexec-charset=GBK)
+    target_compile_definitions(pldk_options INTERFACE PLDK_GBK_LITERALS=1)
+endif()
+
+if(PLDK_SANITIZE)
+    target_compile_options(pldk_options INTERFACE -fsanitize=address,undefined -fno-omit-frame-pointer
+                                                  -fno-sanitize-recover=undefined)
+    target_link_options(pldk_options INTERFACE -fsanitize=address,undefined)
+endif()
+
+if(PLDK_FUZZ)
+    if(NOT CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+        message(FATAL_ERROR "PLDK_FUZZ needs clang (configure with -DCMAKE_CXX_COMPILER=clang++)")
+    endif()
+    # Libraries are instrumented for coverage so the fuzzer can steer.
+    target_compile_options(pldk_options INTERFACE -fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer)
+    target_link_options(pldk_options INTERFACE -fsanitize=address,undefined)
+endif()
+
+# pldk_add_library(name SOURCES ... [DEPS ...] [PUBLIC_DEPS ...])
+# One static library per folder, with the repository root on the include path
+# so headers are included as "net/ByteBuffer.h".
+function(pldk_add_library name)
+    cmake_parse_arguments(arg "" "" "SOURCES;DEPS;PUBLIC_DEPS" ${ARGN})
+    add_library(${name} STATIC ${arg_SOURCES})
+    target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
+    target_link_libraries(${name} PUBLIC pldk_options ${arg_PUBLIC_DEPS} PRIVATE ${arg_DEPS})
+endfunction()
+
+# pldk_add_test(name SOURCES ... DEPS ...): a GoogleTest executable run by ctest.
+function(pldk_add_test name)
+    cmake_parse_arguments(arg "" "" "SOURCES;DEPS" ${ARGN})
+    find_package(GTest REQUIRED)
+    add_executable(${name} ${arg_SOURCES})
+    target_link_libraries(${name} PRIVATE pldk_options ${arg_DEPS} GTest::gmock GTest::gtest GTest::gtest_main)
+    target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR} ${PROJECT_SOURCE_DIR}/tests)
+    include(GoogleTest)
+    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 120)
+endfunction()
+
+# pldk_add_fuzzer(name SOURCES ... DEPS ...): a libFuzzer target with a short
+# run in ctest (PLDK_FUZZ_SECONDS each, seeds from fuzz/corpus/<name> if any).
+set(PLDK_FUZZ_SECONDS 15 CACHE STRING "Seconds each fuzz target runs under ctest")
+function(pldk_add_fuzzer name)
+    cmake_parse_arguments(arg "" "" "SOURCES;DEPS" ${ARGN})
+    if(NOT PLDK_FUZZ)
+        return()
+    endif()
+    add_executable(${name} ${arg_SOURCES})
+    target_link_libraries(${name} PRIVATE pldk_options ${arg_DEPS})
+    target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+    add_dependencies(fuzzers ${name})
+    target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
+    set(corpus ${PROJECT_SOURCE_DIR}/fuzz/corpus/${name})
+    set(work ${CMAKE_BINARY_DIR}/fuzz-corpus/${name})
+    set(seed_args)
+    if(EXISTS ${corpus})
+        set(seed_args ${corpus})
+    endif()
+    add_test(NAME fuzz.${name}
+             COMMAND ${CMAKE_COMMAND} -E env ASAN_OPTIONS=detect_leaks=1
+                     $<TARGET_FILE:${name}> -max_total_time=${PLDK_FUZZ_SECONDS} -rss_limit_mb=2048
+                     -max_len=65536 ${work} ${seed_args})
+    set_tests_properties(fuzz.${name} PROPERTIES TIMEOUT 300 FIXTURES_REQUIRED fuzzdir.${name})
+    add_test(NAME fuzz.mkdir.${name} COMMAND ${CMAKE_COMMAND} -E make_directory ${work})
+    set_tests_properties(fuzz.mkdir.${name} PROPERTIES FIXTURES_SETUP fuzzdir.${name})
+endfunction()
