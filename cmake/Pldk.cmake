@@ -75,3 +75,12 @@ function(pldk_add_fuzzer name)
     add_test(NAME fuzz.mkdir.${name} COMMAND ${CMAKE_COMMAND} -E make_directory ${work})
     set_tests_properties(fuzz.mkdir.${name} PROPERTIES FIXTURES_SETUP fuzzdir.${name})
 endfunction()
+
+# pldk_add_benchmark(name SOURCES ... DEPS ...): a Google Benchmark program
+# (built, not run by ctest; run it from a Release build).
+function(pldk_add_benchmark name)
+    cmake_parse_arguments(arg "" "" "SOURCES;DEPS" ${ARGN})
+    add_executable(${name} ${arg_SOURCES})
+    target_link_libraries(${name} PRIVATE pldk_options ${arg_DEPS} benchmark::benchmark)
+    target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
+endfunction()
