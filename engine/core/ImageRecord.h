@@ -22,6 +22,10 @@
 #include <cstring>
 #include <memory>
 
+#include "engine/core/NameKey.h"
+
+namespace engine {
+
 // Format flags of an ImageRecord (also stored in ".pps" headers).
 inline constexpr uint32_t IMAGE_FLAG_TRANSPARENT = 0x1;    ///< a colour key, or pixels with alpha 0
 inline constexpr uint32_t IMAGE_FLAG_BLOCK32 = 0x2;        ///< a 32-byte block stands in the palette field
@@ -144,7 +148,7 @@ struct ImageRef {
     int32_t height { 0 };
     uint32_t frame { 0 };
     uint32_t tint { 0 };                    ///< 0xFF00FF = no tint; else threshold << 24 | 0x00BBGGRR (a found image gets 0xFF00FF)
-    uint32_t key[3] { 0, 0, 0 };            ///< the NameKey words (RSHash, JSHash, Hash31) of the image's name
+    NameKey key;                            ///< of the image's name (with its category text)
 
     [[nodiscard]] bool IsValid() const { return record != nullptr && record->id == id; }
 };
@@ -165,3 +169,5 @@ struct DrawParams {
     int32_t clip_right { 0 };
     int32_t clip_bottom { 0 };
 };
+
+} // namespace engine
