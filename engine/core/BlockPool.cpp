@@ -1,0 +1,165 @@
+#include "engine/core/BlockPool.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cstring>
+
+namespace engine {
+
+namespace {
+
+std::atomic<size_t> s_reserved_bytes { 0 };
+std::atomic<size_t> s_used_bytes { 0 };
+
+constexpr uint32_t CHUNK_FREE = 0x46524545u;  // "FREE"
+constexpr uint32_t CHUNK_TAKEN = 0x55534544u; // "USED"
+constexpr size_t MAX_CHUNK = size_t { 1 } << 30;
+
+size_t RoundUp(size_t size)
+{
+    if (size == 0)
+        size = 1;
+    return (size + 15) & ~size_t { 15 };
+}
+
+} // namespace
+
+struct CBlockPool::Chunk {
+    uint32_t size;
+    uint32_t state;
+    Chunk* next;
+};
+static_assert(sizeof(void*) > 4 ? sizeof(uint32_t) * 2 + sizeof(void*) == CBlockPool::CHUNK_HEADER : true);
+
+CBlockPool::CBlockPool(size_t item_size, size_t count)
+{
+    m_block_size = (RoundUp(item_size) + CHUNK_HEADER) * (count == 0 ? 1 : count);
+    AddBlock(m_block_size);
+}
+
+CBlockPool::~CBlockPool()
+{
+    s_used_bytes -= m_total_bytes - m_free_bytes;
+    for (const auto& block : m_blocks)
+        s_reserved_bytes -= block.size;
+}
+
+void CBlockPool::AddBlock(size_t size)
+{
+    Block block;
+    block.size = RoundUp(size);
+    block.memory = std::make_unique<std::byte[]>(block.size);
+    MakeSingleFreeChunk(block);
+    m_total_bytes += block.size;
+    m_free_bytes += block.size;
+    s_reserved_bytes += block.size;
+    m_blocks.push_back(std::move(block));
+}
+
+void CBlockPool::MakeSingleFreeChunk(Block& block)
+{
+    auto* chunk = reinterpret_cast<Chunk*>(block.memory.get());
+    chunk->size = static_cast<uint32_t>(block.size - CHUNK_HEADER);
+    chunk->state = CHUNK_FREE;
+    chunk->next = nullptr;
+    block.first_free = chunk;
+}
+
+void* CBlockPool::TakeFromBlock(Block& block, size_t size)
+{
+    Chunk** link = &block.first_free;
+    for (Chunk* chunk = block.first_free; chunk != nullptr; link = &chunk->next, chunk = chunk->next) {
+        if (chunk->size < size)
+            continue;
+        if (chunk->size < size + CHUNK_HEADER + 16) {
+            // Too small to split: leaves the free list whole; the spare bytes
+            // are not counted again until Reset.
+            *link = chunk->next;
+        } else {
+            auto* rest = reinterpret_cast<Chunk*>(reinterpret_cast<std::byte*>(chunk) + CHUNK_HEADER + size);
+            rest->size = static_cast<uint32_t>(chunk->size - size - CHUNK_HEADER);
+            rest->state = CHUNK_FREE;
+            rest->next = chunk->next;
+            *link = rest;
+        }
+        chunk->size = static_cast<uint32_t>(size);
+        chunk->state = CHUNK_TAKEN;
+        chunk->next = nullptr;
+        return reinterpret_cast<std::byte*>(chunk) + CHUNK_HEADER;
+    }
+    return nullptr;
+}
+
+void* CBlockPool::Alloc(size_t size)
+{
+    if (m_blocks.empty() || size > MAX_CHUNK)
+        return nullptr;
+    size = RoundUp(size);
+    for (size_t i = 0; i < m_blocks.size(); ++i) {
+        if (void* memory = TakeFromBlock(m_blocks[i], size)) {
+            s_used_bytes += size;
+            m_free_bytes -= size;
+            return memory;
+        }
+        if (i + 1 == m_blocks.size()) {
+            AddBlock(std::max(size + CHUNK_HEADER, m_block_size));
+            m_block_size *= 2;
+        }
+    }
+    return nullptr;
+}
+
+bool CBlockPool::Owns(const void* memory) const
+{
+    const auto* p = static_cast<const std::byte*>(memory);
+    for (const auto& block : m_blocks) {
+        if (p >= block.memory.get() && p < block.memory.get() + block.size)
+            return true;
+    }
+    return false;
+}
+
+bool CBlockPool::Free(void* memory)
+{
+    if (memory == nullptr)
+        return false;
+    auto* p = static_cast<std::byte*>(memory);
+    for (auto& block : m_blocks) {
+        std::byte* begin = block.memory.get();
+        if (p < begin + CHUNK_HEADER || p >= begin + block.size)
+            continue;
+        // Chunks start at 16-byte offsets; anything else is not ours to free.
+        if ((static_cast<size_t>(p - begin) & 15) != 0)
+            return false;
+        auto* chunk = reinterpret_cast<Chunk*>(p - CHUNK_HEADER);
+        if (chunk->state != CHUNK_TAKEN)
+            return false;
+        chunk->state = CHUNK_FREE;
+        s_used_bytes -= chunk->size;
+        m_free_bytes += chunk->size;
+        chunk->next = block.first_free;
+        block.first_free = chunk;
+        return true;
+    }
+    return false;
+}
+
+void CBlockPool::Reset()
+{
+    s_used_bytes -= m_total_bytes - m_free_bytes;
+    for (auto& block : m_blocks)
+        MakeSingleFreeChunk(block);
+    m_free_bytes = m_total_bytes;
+}
+
+size_t CBlockPool::GetReservedBytes()
+{
+    return s_reserved_bytes;
+}
+
+size_t CBlockPool::GetUsedBytes()
+{
+    return s_used_bytes;
+}
+
+} // namespace engine
