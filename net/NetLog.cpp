@@ -1,0 +1,111 @@
+#include "net/NetLog.h"
+
+#include "net/NetUtil.h"
+
+#include <atomic>
+#include <cstdarg>
+#include <cstdio>
+#include <ctime>
+#include <mutex>
+#include <string>
+
+namespace net {
+
+namespace {
+
+constexpr size_t LOG_BUFFER_SIZE = 4096;
+
+struct LogState {
+    std::mutex lock;
+    std::string name { LOG_DEFAULT_NAME };
+    uint32_t flags { LOG_DEFAULT_FLAGS };
+    char format_buffer[LOG_BUFFER_SIZE] {};
+    char line_buffer[LOG_BUFFER_SIZE] {};
+    LogSinkFunction sink { nullptr };
+};
+
+LogState& State()
+{
+    static LogState s_state;
+    return s_state;
+}
+
+void WriteToDailyFile(const char* log_name, const char* line, uint32_t length)
+{
+    const std::time_t now = std::time(nullptr);
+    std::tm local {};
+    localtime_r(&now, &local);
+    char date[48];
+    std::snprintf(date, sizeof date, "%04d%02d%02d", local.tm_year + 1900, local.tm_mon + 1, local.tm_mday);
+    const std::string path = GetModuleDir() + log_name + date + ".log";
+    if (std::FILE* file = std::fopen(path.c_str(), "ab")) {
+        std::fwrite(line, 1, length, file);
+        std::fclose(file);
+    }
+}
+
+// Called with the lock held.
+void WriteLineLocked(LogState& state, const char* text)
+{
+    if (!(state.flags & LOG_FLAG_FILE))
+        return;
+    const std::time_t now = std::time(nullptr);
+    std::tm local {};
+    localtime_r(&now, &local);
+    int length = std::snprintf(state.line_buffer, LOG_BUFFER_SIZE, "%04d/%02d/%02d  %02d:%02d:%02d  %s%s",
+                               local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min,
+                               local.tm_sec, text, (state.flags & LOG_FLAG_CRLF) ? "\r\n" : "");
+    if (length < 0)
+        return;
+    if (size_t(length) >= LOG_BUFFER_SIZE) {
+        // A cut line still ends its line.
+        length = int(LOG_BUFFER_SIZE - 1);
+        if (state.flags & LOG_FLAG_CRLF) {
+            state.line_buffer[length - 2] = '\r';
+            state.line_buffer[length - 1] = '\n';
+        }
+    }
+    const LogSinkFunction sink = state.sink ? state.sink : WriteToDailyFile;
+    sink(state.name.c_str(), state.line_buffer, uint32_t(length));
+}
+
+} // namespace
+
+void LogInit(const char* name, uint32_t flags)
+{
+    LogState& state = State();
+    std::lock_guard guard(state.lock);
+    if (name)
+        state.name = name;
+    if (flags)
+        state.flags = flags;
+}
+
+void LogFree() {}
+
+void LogPrintf(const char* format, ...)
+{
+    LogState& state = State();
+    std::lock_guard guard(state.lock);
+    va_list arguments;
+    va_start(arguments, format);
+    std::vsnprintf(state.format_buffer, LOG_BUFFER_SIZE, format, arguments);
+    va_end(arguments);
+    WriteLineLocked(state, state.format_buffer);
+}
+
+void LogWriteStamped(const char* text)
+{
+    LogState& state = State();
+    std::lock_guard guard(state.lock);
+    WriteLineLocked(state, text ? text : "");
+}
+
+void SetLogSink(LogSinkFunction sink)
+{
+    LogState& state = State();
+    std::lock_guard guard(state.lock);
+    state.sink = sink;
+}
+
+} // namespace net

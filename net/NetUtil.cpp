@@ -1,0 +1,209 @@
+#include "net/NetUtil.h"
+
+#include <sys/random.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <climits>
+#include <cstring>
+
+namespace net {
+
+uint32_t IntLog2(int32_t n)
+{
+    uint32_t result = 0;
+    while (n > 1) {
+        n >>= 1;
+        ++result;
+    }
+    return result;
+}
+
+uint32_t PowerOfTwo(int32_t n)
+{
+    if (n < 1)
+        return 1;
+    if (n > 31)
+        return 0;
+    return uint32_t(1) << n;
+}
+
+void CopyString(char* target, const char* source, int length)
+{
+    if (!target || !source)
+        return;
+    if (length == -1) {
+        std::strcpy(target, source);
+        return;
+    }
+    if (length > 0)
+        std::strncpy(target, source, size_t(length));
+}
+
+void GetPathParts(const std::string& path, uint32_t flags, std::string& output)
+{
+    output.clear();
+    size_t start = 0;
+    std::string drive;
+    if (path.size() >= 2 && path[1] == ':') {
+        drive = path.substr(0, 2);
+        start = 2;
+    }
+    const size_t last_separator = path.find_last_of("\\/");
+    std::string directory;
+    size_t name_start = start;
+    if (last_separator != std::string::npos && last_separator >= start) {
+        directory = path.substr(start, last_separator + 1 - start);
+        name_start = last_separator + 1;
+    }
+    std::string name = path.substr(name_start);
+    std::string extension;
+    const size_t dot = name.find_last_of('.');
+    if (dot != std::string::npos) {
+        extension = name.substr(dot);
+        name.resize(dot);
+    }
+    if (flags & PATH_PART_DRIVE)
+        output += drive;
+    if (flags & PATH_PART_DIRECTORY)
+        output += directory;
+    if (flags & PATH_PART_NAME)
+        output += name;
+    if (flags & PATH_PART_EXTENSION)
+        output += extension;
+}
+
+std::string GetModuleDir()
+{
+    char buffer[PATH_MAX + 1];
+    const ssize_t length = readlink("/proc/self/exe", buffer, PATH_MAX);
+    if (length <= 0)
+        return "./";
+    std::string path(buffer, size_t(length));
+    std::string directory;
+    GetPathParts(path, PATH_PART_DRIVE | PATH_PART_DIRECTORY, directory);
+    return directory.empty() ? std::string("./") : directory;
+}
+
+int PathExists(const char* path, PathKind kind)
+{
+    if (!path)
+        return 0;
+    struct stat info {};
+    if (stat(path, &info) != 0)
+        return 0;
+    if (kind == PathKind::Directory)
+        return S_ISDIR(info.st_mode) ? 1 : 0;
+    return S_ISREG(info.st_mode) ? 1 : 0;
+}
+
+void BytesToHex(const uint8_t* bytes, size_t n, std::string& text)
+{
+    static constexpr char digits[] = "0123456789abcdef";
+    text.reserve(text.size() + n * 2);
+    for (size_t i = 0; i < n; ++i) {
+        text += digits[bytes[i] >> 4];
+        text += digits[bytes[i] & 0xF];
+    }
+}
+
+int FillUuidBytes(uint8_t* buffer, size_t n)
+{
+    size_t filled = 0;
+    while (filled < n) {
+        const ssize_t got = getrandom(buffer + filled, n - filled, 0);
+        if (got < 0) {
+            if (errno == EINTR)
+                continue;
+            std::memset(buffer + filled, 0, n - filled);
+            return 0;
+        }
+        filled += size_t(got);
+    }
+    return 1;
+}
+
+int FillUniqueIdIfEmpty(char* text, size_t capacity)
+{
+    static constexpr size_t UNIQUE_ID_DIGITS = 30;
+    if (!text || capacity < UNIQUE_ID_DIGITS + 1 || text[0] != '\0')
+        return 0;
+    uint8_t random_bytes[32];
+    // Bytes that could not be drawn stay zero; the id is still filled.
+    (void)FillUuidBytes(random_bytes, sizeof random_bytes);
+    std::string hex;
+    BytesToHex(random_bytes, sizeof random_bytes, hex);
+    std::memcpy(text, hex.data(), UNIQUE_ID_DIGITS);
+    text[UNIQUE_ID_DIGITS] = '\0';
+    return 1;
+}
+
+namespace {
+
+bool IsGbkLeadByte(char byte) { return uint8_t(byte) >= 0x81; }
+
+} // namespace
+
+void CopyStringGbkSafe(const char* source, size_t source_length, char* target, size_t n)
+{
+    if (!source || !target)
+        return;
+    if (source_length <= n) {
+        std::memcpy(target, source, source_length);
+        target[source_length] = '\0';
+        return;
+    }
+    if (n < 4) {
+        // Too small for the ellipsis: keep the whole characters that fit.
+        size_t position = 0;
+        while (position < n) {
+            const size_t step = IsGbkLeadByte(source[position]) ? 2 : 1;
+            if (position + step > n)
+                break;
+            position += step;
+        }
+        std::memcpy(target, source, position);
+        target[position] = '\0';
+        return;
+    }
+    const size_t limit = n - 4;
+    size_t position = 0;
+    while (position < limit)
+        position += IsGbkLeadByte(source[position]) ? 2 : 1;
+    if (position == limit) {
+        std::memcpy(target, source, limit);
+        if (!IsGbkLeadByte(source[limit])) {
+            target[limit] = source[limit];
+            target[limit + 1] = '.';
+        } else {
+            target[limit] = source[limit];
+            target[limit + 1] = source[limit + 1];
+        }
+        target[n - 2] = '.';
+        target[n - 1] = '\0';
+    } else {
+        // A two-byte character straddled the limit: it is kept whole.
+        std::memcpy(target, source, n - 3);
+        target[n - 3] = '.';
+        target[n - 2] = '.';
+        target[n - 1] = '\0';
+    }
+}
+
+namespace {
+
+std::atomic<FlashWindowFunction> s_flash_main_window { nullptr };
+
+} // namespace
+
+void SetFlashMainWindowFunction(FlashWindowFunction function) { s_flash_main_window.store(function); }
+
+void FlashMainWindow()
+{
+    if (const FlashWindowFunction function = s_flash_main_window.load())
+        function();
+}
+
+} // namespace net

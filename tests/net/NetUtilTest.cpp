@@ -1,0 +1,90 @@
+#include "net/NetUtil.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+namespace {
+
+TEST(NetUtil, IntegerLogarithmAndPowers)
+{
+    EXPECT_EQ(net::IntLog2(1), 0u);
+    EXPECT_EQ(net::IntLog2(0), 0u);
+    EXPECT_EQ(net::IntLog2(-5), 0u);
+    EXPECT_EQ(net::IntLog2(2), 1u);
+    EXPECT_EQ(net::IntLog2(1023), 9u);
+    EXPECT_EQ(net::IntLog2(1024), 10u);
+    EXPECT_EQ(net::IntLog2(INT32_MAX), 30u);
+    EXPECT_EQ(net::PowerOfTwo(0), 1u);
+    EXPECT_EQ(net::PowerOfTwo(-3), 1u);
+    EXPECT_EQ(net::PowerOfTwo(10), 1024u);
+    EXPECT_EQ(net::PowerOfTwo(31), 0x80000000u);
+}
+
+std::string Cut(const std::string& source, size_t n)
+{
+    std::string target(n + 1, '#');
+    net::CopyStringGbkSafe(source.data(), source.size(), target.data(), n);
+    return std::string(target.c_str());
+}
+
+TEST(NetUtil, GbkSafeCopyAlwaysTerminatesAndNeverSplitsACharacter)
+{
+    EXPECT_EQ(Cut("abcdefgh", 6), "abc..");
+    EXPECT_EQ(Cut("abcdef", 6), "abcdef") << "exactly n bytes are kept and still terminated";
+    EXPECT_EQ(Cut("abc", 6), "abc");
+    // A two-byte character ending right at the cut keeps one dot.
+    const std::string wide = "ab\xC4\xE3\xBA\xC3xyz";
+    EXPECT_EQ(Cut(wide, 6), "ab\xC4\xE3.");
+    // A character straddling the walk's limit is kept whole, then two dots.
+    const std::string straddle = "a\xC4\xE3\xBA\xC3xyz";
+    EXPECT_EQ(Cut(straddle, 6), "a\xC4\xE3..");
+    EXPECT_EQ(Cut("abcdefgh", 4), "a..");
+    EXPECT_EQ(Cut("abcdefgh", 2), "ab");
+    EXPECT_EQ(Cut("a\xC4\xE3", 2), "a") << "tiny limits keep whole characters only";
+    EXPECT_EQ(Cut("abcdefgh", 0), "");
+}
+
+TEST(NetUtil, UniqueIdFillsOnlyAnEmptyText)
+{
+    char text[31] = "";
+    EXPECT_EQ(net::FillUniqueIdIfEmpty(text, sizeof text), 1);
+    EXPECT_EQ(std::strlen(text), 30u);
+    EXPECT_EQ(std::strspn(text, "0123456789abcdef"), 30u);
+    char copy[31];
+    std::memcpy(copy, text, sizeof text);
+    EXPECT_EQ(net::FillUniqueIdIfEmpty(text, sizeof text), 0);
+    EXPECT_STREQ(text, copy);
+    char other[31] = "";
+    ASSERT_EQ(net::FillUniqueIdIfEmpty(other, sizeof other), 1);
+    EXPECT_STRNE(other, text);
+    char small[30] = "";
+    EXPECT_EQ(net::FillUniqueIdIfEmpty(small, sizeof small), 0);
+    EXPECT_STREQ(small, "");
+}
+
+TEST(NetUtil, PathPartsAndHexText)
+{
+    std::string out = "old";
+    net::GetPathParts("C:\\games\\pldk\\client.exe", net::PATH_PART_DRIVE | net::PATH_PART_DIRECTORY, out);
+    EXPECT_EQ(out, "C:\\games\\pldk\\");
+    net::GetPathParts("/opt/pldk/replay.qvrep", net::PATH_PART_NAME, out);
+    EXPECT_EQ(out, "replay");
+    net::GetPathParts("/opt/pldk/replay.qvrep", net::PATH_PART_NAME | net::PATH_PART_EXTENSION, out);
+    EXPECT_EQ(out, "replay.qvrep");
+    net::GetPathParts("noext", net::PATH_PART_EXTENSION, out);
+    EXPECT_EQ(out, "");
+    const std::string dir = net::GetModuleDir();
+    ASSERT_FALSE(dir.empty());
+    EXPECT_EQ(dir.back(), '/');
+    EXPECT_EQ(net::PathExists(dir.c_str(), net::PathKind::Directory), 1);
+    EXPECT_EQ(net::PathExists(dir.c_str(), net::PathKind::File), 0);
+
+    std::string hex = "x";
+    const uint8_t bytes[] = { 0x00, 0xAB, 0x7F };
+    net::BytesToHex(bytes, 3, hex);
+    EXPECT_EQ(hex, "x00ab7f");
+}
+
+} // namespace
