@@ -1,6 +1,6 @@
 #include "net/NetLog.h"
 
-#include "net/NetUtil.h"
+#include "platform/DailyLog.h"
 
 #include <atomic>
 #include <cstdarg>
@@ -21,7 +21,6 @@ struct LogState {
     uint32_t flags { LOG_DEFAULT_FLAGS };
     char format_buffer[LOG_BUFFER_SIZE] {};
     char line_buffer[LOG_BUFFER_SIZE] {};
-    LogSinkFunction sink { nullptr };
 };
 
 LogState& State()
@@ -30,18 +29,12 @@ LogState& State()
     return s_state;
 }
 
-void WriteToDailyFile(const char* log_name, const char* line, uint32_t length)
+// The daily file "<name>yyyymmdd.log" in the log folder of the shared sink.
+void WriteToDailyFile(const std::string& log_name, const std::tm& local, const char* line, size_t length)
 {
-    const std::time_t now = std::time(nullptr);
-    std::tm local {};
-    localtime_r(&now, &local);
     char date[48];
-    std::snprintf(date, sizeof date, "%04d%02d%02d", local.tm_year + 1900, local.tm_mon + 1, local.tm_mday);
-    const std::string path = GetModuleDir() + log_name + date + ".log";
-    if (std::FILE* file = std::fopen(path.c_str(), "ab")) {
-        std::fwrite(line, 1, length, file);
-        std::fclose(file);
-    }
+    std::snprintf(date, sizeof date, "%04d%02d%02d.log", local.tm_year + 1900, local.tm_mon + 1, local.tm_mday);
+    (void)platform::CDailyLog::Instance().Write(log_name + date, std::string_view(line, length));
 }
 
 // Called with the lock held.
@@ -65,8 +58,7 @@ void WriteLineLocked(LogState& state, const char* text)
             state.line_buffer[length - 1] = '\n';
         }
     }
-    const LogSinkFunction sink = state.sink ? state.sink : WriteToDailyFile;
-    sink(state.name.c_str(), state.line_buffer, uint32_t(length));
+    WriteToDailyFile(state.name, local, state.line_buffer, size_t(length));
 }
 
 } // namespace
@@ -99,13 +91,6 @@ void LogWriteStamped(const char* text)
     LogState& state = State();
     std::lock_guard guard(state.lock);
     WriteLineLocked(state, text ? text : "");
-}
-
-void SetLogSink(LogSinkFunction sink)
-{
-    LogState& state = State();
-    std::lock_guard guard(state.lock);
-    state.sink = sink;
 }
 
 } // namespace net

@@ -28,9 +28,4 @@ void LogPrintf(const char* format, ...) __attribute__((format(printf, 1, 2)));
 /// time, when LOG_FLAG_FILE is set.
 void LogWriteStamped(const char* text);
 
-/// Where lines go. The default appends to the daily file; tests may install a
-/// sink of their own (null restores the default).
-using LogSinkFunction = void (*)(const char* log_name, const char* line, uint32_t length);
-void SetLogSink(LogSinkFunction sink);
-
 } // namespace net

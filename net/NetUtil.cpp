@@ -1,12 +1,12 @@
 #include "net/NetUtil.h"
 
-#include <sys/random.h>
+#include "platform/Path.h"
+#include "platform/Random.h"
+
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
-#include <cerrno>
-#include <climits>
 #include <cstring>
 
 namespace net {
@@ -75,24 +75,15 @@ void GetPathParts(const std::string& path, uint32_t flags, std::string& output)
         output += extension;
 }
 
-std::string GetModuleDir()
-{
-    char buffer[PATH_MAX + 1];
-    const ssize_t length = readlink("/proc/self/exe", buffer, PATH_MAX);
-    if (length <= 0)
-        return "./";
-    std::string path(buffer, size_t(length));
-    std::string directory;
-    GetPathParts(path, PATH_PART_DRIVE | PATH_PART_DIRECTORY, directory);
-    return directory.empty() ? std::string("./") : directory;
-}
+std::string GetModuleDir() { return platform::GetProgramFolder(); }
 
 int PathExists(const char* path, PathKind kind)
 {
     if (!path)
         return 0;
+    const std::optional<std::string> os_path = platform::FindExistingPath(path);
     struct stat info {};
-    if (stat(path, &info) != 0)
+    if (!os_path || stat(os_path->c_str(), &info) != 0)
         return 0;
     if (kind == PathKind::Directory)
         return S_ISDIR(info.st_mode) ? 1 : 0;
@@ -111,18 +102,10 @@ void BytesToHex(const uint8_t* bytes, size_t n, std::string& text)
 
 int FillUuidBytes(uint8_t* buffer, size_t n)
 {
-    size_t filled = 0;
-    while (filled < n) {
-        const ssize_t got = getrandom(buffer + filled, n - filled, 0);
-        if (got < 0) {
-            if (errno == EINTR)
-                continue;
-            std::memset(buffer + filled, 0, n - filled);
-            return 0;
-        }
-        filled += size_t(got);
-    }
-    return 1;
+    if (platform::GetRandomBytes(std::span<uint8_t>(buffer, n)))
+        return 1;
+    std::memset(buffer, 0, n);
+    return 0;
 }
 
 int FillUniqueIdIfEmpty(char* text, size_t capacity)

@@ -1,67 +1,82 @@
 #include "net/NetLog.h"
 
+#include "platform/DailyLog.h"
+
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
 #include <regex>
+#include <sstream>
 #include <string>
-#include <vector>
 
 namespace {
-
-std::vector<std::string> s_lines;
-std::string s_name;
-
-void CaptureLine(const char* name, const char* line, uint32_t length)
-{
-    s_name = name;
-    s_lines.emplace_back(line, length);
-}
 
 class NetLogTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        s_lines.clear();
-        net::SetLogSink(CaptureLine);
+        char pattern[] = "/tmp/netlogXXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        m_folder = pattern;
+        platform::CDailyLog::Instance().SetFolder(m_folder + "/");
     }
     void TearDown() override
     {
         net::LogInit(net::LOG_DEFAULT_NAME, net::LOG_DEFAULT_FLAGS);
-        net::SetLogSink(nullptr);
+        platform::CDailyLog::Instance().Close();
+        platform::CDailyLog::Instance().SetFolder("");
+        std::filesystem::remove_all(m_folder);
     }
+
+    std::string ReadLog(const std::string& name) const
+    {
+        const std::time_t now = std::time(nullptr);
+        std::tm local {};
+        localtime_r(&now, &local);
+        char date[32];
+        std::snprintf(date, sizeof date, "%04d%02d%02d", local.tm_year + 1900, local.tm_mon + 1, local.tm_mday);
+        platform::CDailyLog::Instance().Close();
+        std::ifstream file(m_folder + "/" + name + date + ".log", std::ios::binary);
+        std::stringstream text;
+        text << file.rdbuf();
+        return text.str();
+    }
+
+    std::string m_folder;
 };
 
 TEST_F(NetLogTest, LinesAreStampedAndEndInCrLfWithTheDefaultFlags)
 {
     net::LogPrintf("packet length error! len = %ld", 4001L);
-    ASSERT_EQ(s_lines.size(), 1u);
-    EXPECT_EQ(s_name, "YktLog");
-    EXPECT_TRUE(std::regex_match(s_lines[0], std::regex(R"(\d{4}/\d{2}/\d{2}  \d{2}:\d{2}:\d{2}  packet length error! len = 4001\r\n)")))
-        << s_lines[0];
+    net::LogWriteStamped("second");
+    const std::string text = ReadLog("YktLog");
+    EXPECT_TRUE(std::regex_match(text, std::regex(R"(\d{4}/\d{2}/\d{2}  \d{2}:\d{2}:\d{2}  packet length error! len = 4001\r\n)"
+                                                  R"(\d{4}/\d{2}/\d{2}  \d{2}:\d{2}:\d{2}  second\r\n)")))
+        << text;
 }
 
 TEST_F(NetLogTest, FlagsDecideLineEndAndWhetherAnythingIsWritten)
 {
     net::LogInit("Game", 0xA001D);
     net::LogWriteStamped("x");
-    ASSERT_EQ(s_lines.size(), 1u);
-    EXPECT_EQ(s_name, "Game");
-    EXPECT_EQ(s_lines[0].substr(s_lines[0].size() - 3), "x\r\n");
     net::LogInit(nullptr, 0x80000);
     net::LogWriteStamped("y");
-    EXPECT_EQ(s_lines.back().back(), 'y');
     net::LogInit(nullptr, 0x8);
     net::LogWriteStamped("z");
-    EXPECT_EQ(s_lines.size(), 2u) << "without the file flag nothing is written";
+    const std::string text = ReadLog("Game");
+    EXPECT_TRUE(std::regex_match(text, std::regex(R"(.{22}x\r\n.{22}y)"))) << text;
 }
 
 TEST_F(NetLogTest, OverlongTextIsCutToOneWholeLine)
 {
     const std::string text(10000, 'q');
     net::LogPrintf("%s", text.c_str());
-    ASSERT_EQ(s_lines.size(), 1u);
-    EXPECT_EQ(s_lines[0].size(), 4095u);
-    EXPECT_EQ(s_lines[0].substr(4093), "\r\n");
+    const std::string written = ReadLog("YktLog");
+    EXPECT_EQ(written.size(), 4095u);
+    EXPECT_EQ(written.substr(4093), "\r\n");
 }
 
 } // namespace
