@@ -1,0 +1,57 @@
+#include "game/rules/CardPlay.h"
+
+#include "game/rules/RecordIo.h"
+
+#include <algorithm>
+
+namespace rules {
+
+void CardPlay::Clear()
+{
+    type = 0;
+    beat_mask = 0;
+    strength = 0;
+    count = 0;
+    std::fill(std::begin(cards), std::end(cards), NO_CARD);
+}
+
+std::span<const int32_t> CardPlay::Cards() const
+{
+    return { cards, static_cast<size_t>(std::clamp(count, 0, PLAY_CARDS)) };
+}
+
+void CardPlayList::Clear()
+{
+    for (CardPlay& play : plays)
+        play.Clear();
+    count = 0;
+}
+
+void WriteCardPlay(const CardPlay& play, std::span<uint8_t> out)
+{
+    CRecordWriter w(out);
+    w.WriteI32(play.type);
+    w.WriteI32(play.beat_mask);
+    w.WriteI32(play.strength);
+    w.WriteI32(play.count);
+    w.WriteI32s(play.cards);
+}
+
+bool ReadCardPlay(std::span<const uint8_t> in, CardPlay& play)
+{
+    CRecordReader r(in);
+    CardPlay read;
+    read.type = r.ReadI32();
+    read.beat_mask = r.ReadI32();
+    read.strength = r.ReadI32();
+    read.count = r.ReadI32();
+    r.ReadI32s(read.cards);
+    if (!r.Ok() || read.count < 0 || read.count > PLAY_CARDS)
+        return false;
+    if (std::any_of(std::begin(read.cards), std::end(read.cards), [](int32_t id) { return id < NO_CARD; }))
+        return false;
+    play = read;
+    return true;
+}
+
+} // namespace rules
