@@ -5,10 +5,14 @@
 // Owner: the creating code (usually through std::unique_ptr).
 // Threads: Create, Destroy and the destructor run on the thread that owns the
 // window; GetHandle may be read anywhere (to post to it).
-// Hazards: do not destroy the object from inside another window's handler of
-// another thread; destroy it on its own thread.
+// Hazards: destroy the object on its own thread. Destroyed on another thread,
+// its window is only switched off (messages to it are dropped) until that
+// thread ends. WM_DESTROY reaches WindowProc only through Destroy(): the
+// destructor cannot call into a derived class that is already gone, so a
+// derived class that needs WM_DESTROY calls Destroy() in its own destructor.
 
 #include <atomic>
+#include <memory>
 
 #include "platform/Message.h"
 
@@ -32,6 +36,8 @@ protected:
 
 private:
     std::atomic<WindowHandle> m_handle { WindowHandle::None };
+    // Shared with the window's handler, which stops calling WindowProc once it is false.
+    std::shared_ptr<std::atomic<bool>> m_receiving { std::make_shared<std::atomic<bool>>(true) };
 };
 
 } // namespace platform

@@ -1,0 +1,66 @@
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+#include <thread>
+#include <vector>
+
+#include "TempFolder.h"
+#include "platform/DailyLog.h"
+
+using namespace platform;
+using platform::testing::CTempFolder;
+
+namespace {
+std::vector<std::string> ReadLines(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::vector<std::string> lines;
+    std::string line;
+    while (std::getline(in, line))
+        lines.push_back(line);
+    return lines;
+}
+} // namespace
+
+TEST(DailyLog, WritersShareOneFileWithoutMixingLines)
+{
+    CTempFolder folder;
+    CDailyLog log;
+    log.SetFolder(folder.Path());
+    std::vector<std::thread> writers;
+    for (int w = 0; w < 4; ++w) {
+        writers.emplace_back([&log, w] {
+            const std::string line = "writer " + std::to_string(w) + " " + std::string(200, static_cast<char>('a' + w)) + "\r\n";
+            for (int i = 0; i < 200; ++i)
+                EXPECT_TRUE(log.Write("Game20261207.log", line));
+        });
+    }
+    for (std::thread& writer : writers)
+        writer.join();
+    log.Close();
+    const std::vector<std::string> lines = ReadLines(folder / "Game20261207.log");
+    ASSERT_EQ(lines.size(), 800u);
+    for (const std::string& line : lines) {
+        ASSERT_EQ(line.size(), 210u); // "writer n " + 200 + '\r'
+        EXPECT_EQ(line.find_first_not_of(line[9], 9), 209u);
+    }
+}
+
+TEST(DailyLog, StartEmptiesTheFileAndNamesMayCarryFolders)
+{
+    CTempFolder folder;
+    CDailyLog log;
+    log.SetFolder(folder.Path());
+    ASSERT_TRUE(log.Write("GameRun.log", "old\r\n"));
+    ASSERT_TRUE(log.Start("GameRun.log", "GameCore Start\r\n"));
+    ASSERT_TRUE(log.Write("GameRun.log", "next\r\n"));
+    ASSERT_TRUE(log.Write("log\\Net.log", "net\r\n")); // switches files, creating the folder
+    ASSERT_TRUE(log.Write("GameRun.log", "last\r\n"));
+    log.Close();
+    EXPECT_EQ(ReadLines(folder / "GameRun.log"),
+              (std::vector<std::string>{ "GameCore Start\r", "next\r", "last\r" }));
+    EXPECT_EQ(ReadLines(folder / "log/Net.log"), std::vector<std::string>{ "net\r" });
+    EXPECT_FALSE(log.Write("", "x"));
+    EXPECT_FALSE(log.Write("bad\xFF\xFF.log", "x"));
+}

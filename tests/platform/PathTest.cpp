@@ -1,0 +1,71 @@
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "TempFolder.h"
+#include "platform/Path.h"
+
+using namespace platform;
+using platform::testing::CTempFolder;
+
+TEST(Path, BackslashesBecomeSlashesButNotInsideACharacter)
+{
+    EXPECT_EQ(NormalizeSeparators("skin\\\\default\\a.bmp"), "skin/default/a.bmp");
+    // 0x81 0x5C is one GBK character whose trail byte is a backslash.
+    EXPECT_EQ(NormalizeSeparators("a\\\x81\x5C\\b"), "a/\x81\x5C/b");
+    EXPECT_EQ(ToOsPath("a\\\x81\x5C\\b"), "a/\xE4\xB9\x97/b");
+    EXPECT_EQ(ToOsPath("users\\\xD6\xD0.dat"), "users/\xE4\xB8\xAD.dat");
+}
+
+TEST(Path, NamesThatCannotBeConvertedAreRefused)
+{
+    EXPECT_FALSE(ToOsPath("bad\xFF\xFF"));
+    EXPECT_FALSE(ResolveOsPath("bad\xD6"));
+    EXPECT_FALSE(FromOsPath("\xFF"));
+    EXPECT_FALSE(MakeDirectoryTree("/tmp/\xFF\xFF"));
+}
+
+TEST(Path, ExistingFilesAreFoundWhateverTheCase)
+{
+    CTempFolder folder;
+    ASSERT_TRUE(MakeDirectoryTree(folder / "Skin\\Default"));
+    std::ofstream(folder / "Skin/Default/Card.BMP") << "x";
+    EXPECT_EQ(FindExistingPath(folder / "skin\\DEFAULT\\card.bmp"), folder / "Skin/Default/Card.BMP");
+    EXPECT_TRUE(PathExists(folder / "SKIN/default"));
+    EXPECT_FALSE(FindExistingPath(folder / "skin/default/none.bmp"));
+    // A new file in an existing folder of another case lands in that folder.
+    EXPECT_EQ(ResolveOsPath(folder / "SKIN\\default\\New.ini"), folder / "Skin/Default/New.ini");
+}
+
+TEST(Path, DirectoryTreesAreCreatedWithGbkNames)
+{
+    CTempFolder folder;
+    ASSERT_TRUE(MakeDirectoryTree(folder / "a\\\xD6\xD0\\c"));
+    EXPECT_TRUE(std::filesystem::is_directory(folder / "a/\xE4\xB8\xAD/c"));
+    EXPECT_TRUE(MakeDirectoryTree(folder / "a/\xD6\xD0/c/")); // already there
+    std::ofstream(folder / "file") << "x";
+    EXPECT_FALSE(MakeDirectoryTree(folder / "file/sub"));
+}
+
+TEST(Path, FoldersEndInASlashAndCanBeOverridden)
+{
+    const std::string program = GetProgramFolder();
+    ASSERT_FALSE(program.empty());
+    EXPECT_EQ(program.back(), '/');
+    EXPECT_TRUE(PathExists(program));
+
+    CTempFolder folder;
+    SetProgramFolder(folder.Path() + "prog");
+    EXPECT_EQ(GetProgramFolder(), folder / "prog/");
+    SetProgramFolder("");
+    EXPECT_EQ(GetProgramFolder(), program);
+
+    SetUserDataFolder(folder / "data");
+    EXPECT_EQ(GetUserDataFolder(), folder / "data/");
+    EXPECT_TRUE(std::filesystem::is_directory(folder / "data")); // created on use
+    SetUserDataFolder("");
+
+    EXPECT_EQ(JoinPath("a/", "/b"), "a/b");
+    EXPECT_EQ(JoinPath("a\\", "b"), "a/b");
+    EXPECT_EQ(JoinPath("a", "b"), "a/b");
+}
