@@ -1,0 +1,45 @@
+#pragma once
+// CFreeTypeGlyphSource: the text renderer's glyphs from the installed fonts.
+// Face names ("宋体", "黑体", "幼圆", "Arial" ...) are matched by fontconfig
+// with the Chinese language in the pattern, so a Chinese face name finds an
+// installed CJK face (WenQuanYi Zen Hei on a stock install) instead of a
+// Latin fallback without Chinese glyphs. Glyphs are rendered anti-aliased by
+// FreeType from their outlines; bold and italic are synthesised when the
+// matched face has no such style.
+//
+// Owner: the text renderer. Threads: one at a time (the renderer's lock).
+// Hazards: FreeType faces are not thread-safe; each source keeps its own
+// library and faces. A face name fontconfig cannot match leaves the source
+// with the default CJK face, never without one while any font is installed.
+
+#include <map>
+#include <memory>
+#include <string>
+#include <utility>
+
+#include "engine/media/IGlyphSource.h"
+
+namespace engine {
+
+class CFreeTypeGlyphSource final : public IGlyphSource {
+public:
+    /// A source, or null when FreeType cannot start.
+    [[nodiscard]] static std::unique_ptr<CFreeTypeGlyphSource> Create();
+    ~CFreeTypeGlyphSource() override;
+    CFreeTypeGlyphSource(const CFreeTypeGlyphSource&) = delete;
+    CFreeTypeGlyphSource& operator=(const CFreeTypeGlyphSource&) = delete;
+
+    bool SelectFont(const FontRequest& font) override;
+    void DrawGlyph(char32_t code_point, int32_t advance, const GlyphCanvas& canvas) override;
+
+    /// The file fontconfig chose for a face name (GBK), for the logs and docs.
+    [[nodiscard]] std::string MatchFontFile(const std::string& face, int32_t weight, bool italic);
+
+private:
+    struct Impl;
+    explicit CFreeTypeGlyphSource(std::unique_ptr<Impl> impl);
+
+    std::unique_ptr<Impl> m_impl;
+};
+
+} // namespace engine

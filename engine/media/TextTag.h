@@ -1,0 +1,37 @@
+#pragma once
+// The inline tags of the markup text renderer: "<name=value;name=value>".
+// This file only splits a tag's text into its parts; the renderer decides
+// what each name does.
+//
+// Owner: none (free functions). Threads: any. Pure.
+// Hazard: the views returned point into the tag text the caller passed in.
+
+#include <cstddef>
+#include <string_view>
+#include <vector>
+
+namespace engine {
+
+/// Longest tag text between "<" and ">".
+inline constexpr size_t TEXT_TAG_MAX_LENGTH = 256;
+
+/// One name=value pair of a tag (value empty when none was given).
+struct TextTagPair {
+    std::string_view name;
+    std::string_view value;
+};
+
+/// Where the tag that opens at text[open] ('<') closes: the index of its '>'
+/// within the next TEXT_TAG_MAX_LENGTH bytes, or std::string_view::npos when
+/// none is found first (a 0 byte or the end of the text ends the search).
+[[nodiscard]] size_t FindTextTagEnd(std::string_view text, size_t open);
+
+/// Splits an already lower-cased tag text into its name=value pairs: spaces
+/// and ';' before a name are skipped, a name runs to a space, '=' or ';',
+/// spaces and '=' before a value are skipped and a value runs to the next ';'.
+[[nodiscard]] std::vector<TextTagPair> SplitTextTag(std::string_view tag);
+
+/// The tag's name as a script tag sees it: the part before the first ':'.
+[[nodiscard]] std::string_view TextTagScriptName(std::string_view tag);
+
+} // namespace engine

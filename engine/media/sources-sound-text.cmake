@@ -1,0 +1,9 @@
+# The text renderer, the MIDI player and the music module.
+find_package(Freetype REQUIRED)
+pkg_check_modules(PLDK_FONTCONFIG REQUIRED IMPORTED_TARGET fontconfig)
+list(APPEND MEDIA_SOURCES
+     ${CMAKE_CURRENT_SOURCE_DIR}/TextTag.cpp
+     ${CMAKE_CURRENT_SOURCE_DIR}/TextFit.cpp
+     ${CMAKE_CURRENT_SOURCE_DIR}/CTextRenderer.cpp
+     ${CMAKE_CURRENT_SOURCE_DIR}/CFreeTypeGlyphSource.cpp)
+list(APPEND MEDIA_DEPS Freetype::Freetype PkgConfig::PLDK_FONTCONFIG)
