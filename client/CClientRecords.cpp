@@ -1,0 +1,194 @@
+#include "client/CClientRecords.h"
+
+#include "client/ClientText.h"
+
+namespace client {
+
+namespace {
+
+bool ValidChair(int chair) { return chair >= 0 && chair < CClientRecords::SEAT_COUNT; }
+
+std::string DisplayName(const GameUserRecord& user)
+{
+    std::string name = FieldText(user.name);
+    const std::string second = FieldText(user.second_name);
+    if (!second.empty())
+        name += "[" + second + "]";
+    return name;
+}
+
+} // namespace
+
+GameUserRecord* CClientRecords::Seat(int chair) { return ValidChair(chair) ? &m_seats[chair] : nullptr; }
+
+const GameUserRecord* CClientRecords::Seat(int chair) const
+{
+    return ValidChair(chair) ? &m_seats[chair] : nullptr;
+}
+
+GameUserRecord* CClientRecords::OtherUser(int index)
+{
+    return index >= 0 && index < OTHER_USER_COUNT ? &m_others[index] : nullptr;
+}
+
+const GameUserRecord* CClientRecords::OtherUser(int index) const
+{
+    return index >= 0 && index < OTHER_USER_COUNT ? &m_others[index] : nullptr;
+}
+
+TablePlayerRecord* CClientRecords::TablePlayer(int slot) { return ValidChair(slot) ? &m_players[slot] : nullptr; }
+
+const TablePlayerRecord* CClientRecords::TablePlayer(int slot) const
+{
+    return ValidChair(slot) ? &m_players[slot] : nullptr;
+}
+
+void CClientRecords::SetRoomText(int index, std::string text) { m_room_texts[index] = std::move(text); }
+
+std::string CClientRecords::GetRoomText(int index) const
+{
+    const auto found = m_room_texts.find(index);
+    return found == m_room_texts.end() ? std::string() : found->second;
+}
+
+std::string CClientRecords::GetAreaName() const { return FieldText(m_room.area_name); }
+std::string CClientRecords::GetRoomName() const { return FieldText(m_room.room_name); }
+std::string CClientRecords::GetWebHost() const { return FieldText(m_room.notice_host); }
+std::string CClientRecords::GetMatchName() const { return FieldText(m_match.match_name); }
+std::string CClientRecords::GetMatchAwardURL() const { return FieldText(m_match.award_url); }
+
+bool CClientRecords::IsGameNotStarted(int32_t game_phase) const
+{
+    if (HasRoomConfig02())
+        return false;
+    return game_phase < 2;
+}
+
+// User id 0 marks an empty record, never a user: lookups of 0 find nothing.
+const GameUserRecord* CClientRecords::FindSeatedUser(int32_t user_id) const
+{
+    if (user_id == 0)
+        return nullptr;
+    for (const GameUserRecord& seat : m_seats)
+        if (seat.user_id == user_id)
+            return &seat;
+    return nullptr;
+}
+
+const GameUserRecord* CClientRecords::FindOtherUser(int32_t user_id) const
+{
+    if (user_id == 0)
+        return nullptr;
+    for (const GameUserRecord& other : m_others)
+        if (other.user_id == user_id)
+            return &other;
+    return nullptr;
+}
+
+const GameUserRecord* CClientRecords::FindUser(int32_t user_id) const
+{
+    if (const GameUserRecord* seat = FindSeatedUser(user_id))
+        return seat;
+    return FindOtherUser(user_id);
+}
+
+GameUserRecord* CClientRecords::FindUser(int32_t user_id)
+{
+    return const_cast<GameUserRecord*>(static_cast<const CClientRecords*>(this)->FindUser(user_id));
+}
+
+int32_t CClientRecords::GetUserChairNO(int32_t user_id) const
+{
+    const GameUserRecord* user = FindUser(user_id);
+    return user ? user->chair : -1;
+}
+
+std::string CClientRecords::GetUserName(int32_t user_id) const
+{
+    const GameUserRecord* user = FindUser(user_id);
+    return user ? FieldText(user->name) : std::string();
+}
+
+std::string CClientRecords::GetUserDisplayName(int32_t user_id) const
+{
+    const GameUserRecord* user = FindUser(user_id);
+    return user ? DisplayName(*user) : std::string();
+}
+
+bool CClientRecords::IsSeatedUser(int32_t user_id) const { return FindSeatedUser(user_id) != nullptr; }
+
+bool CClientRecords::IsLookOnUser(int32_t user_id) const
+{
+    return FindSeatedUser(user_id) == nullptr && FindOtherUser(user_id) != nullptr;
+}
+
+bool CClientRecords::HasUserFlag1000(int32_t user_id) const
+{
+    // The other-user record is the hall's newer copy, so it is asked first.
+    const GameUserRecord* user = FindOtherUser(user_id);
+    if (!user)
+        user = FindSeatedUser(user_id);
+    return user && (user->flags & USER_FLAG_HIGHLIGHT_NAME) != 0;
+}
+
+bool CClientRecords::IsBlueDiamond(int32_t user_id) const
+{
+    const GameUserRecord* user = FindUser(user_id);
+    return user && (user->flags & USER_FLAG_MEMBER_BADGE) != 0;
+}
+
+const TablePlayerRecord* CClientRecords::FindTablePlayer(int32_t user_id) const
+{
+    if (user_id == 0)
+        return nullptr;
+    for (const TablePlayerRecord& player : m_players)
+        if (player.user_id == user_id)
+            return &player;
+    return nullptr;
+}
+
+int32_t CClientRecords::GetUserValue41(int32_t user_id) const
+{
+    const GameUserRecord* user = FindUser(user_id);
+    return user ? user->value41 : 0;
+}
+
+int32_t CClientRecords::GetSeatUserID(int chair) const
+{
+    const GameUserRecord* seat = Seat(chair);
+    return seat ? seat->user_id : 0;
+}
+
+std::string CClientRecords::GetSeatUserName(int chair) const
+{
+    const GameUserRecord* seat = Seat(chair);
+    return seat ? FieldText(seat->name) : std::string();
+}
+
+std::string CClientRecords::GetSeatDisplayName(int chair) const
+{
+    const GameUserRecord* seat = Seat(chair);
+    return seat ? DisplayName(*seat) : std::string();
+}
+
+int32_t CClientRecords::GetSeatDuan(int chair) const
+{
+    const TablePlayerRecord* player = TablePlayer(chair);
+    if (!m_match_room || !player || player->rank_badge_present == 0)
+        return -1;
+    return player->rank_badge_value;
+}
+
+void CClientRecords::ClearSeats()
+{
+    for (GameUserRecord& seat : m_seats)
+        seat = GameUserRecord {};
+}
+
+void CClientRecords::SetOwnSeat(int32_t chair, int32_t table_no)
+{
+    m_launch.chair_no = chair;
+    m_launch.table_no = table_no;
+}
+
+} // namespace client

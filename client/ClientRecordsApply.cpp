@@ -1,0 +1,284 @@
+// CClientRecords: the conversions between the server's layouts and the seat
+// records, and the bodies that fill the records (all checked before use).
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <optional>
+#include <utility>
+
+#include "client/CClientRecords.h"
+#include "client/ClientText.h"
+
+namespace client {
+
+namespace {
+
+constexpr int32_t MAX_ENTRIES = CClientRecords::SEAT_COUNT;
+
+bool ValidChair(int32_t chair) { return chair >= 0 && chair < CClientRecords::SEAT_COUNT; }
+
+/// Word `index` of a body, or nothing when the body is too short.
+std::optional<int32_t> WordAt(std::span<const uint8_t> body, size_t index)
+{
+    if (body.size() < (index + 1) * 4)
+        return std::nullopt;
+    return detail::LoadI32(body.data() + index * 4);
+}
+
+/// The text of a field at a byte offset of a record known to be long enough.
+std::string TextAt(std::span<const uint8_t> record, size_t offset, size_t size)
+{
+    return FieldText(reinterpret_cast<const char*>(record.data() + offset), size);
+}
+
+/// Reads `count` (already checked to be 0..8) player entries from `offset`,
+/// when the body holds them all.
+std::optional<std::array<ServerPlayerEntry, MAX_ENTRIES>> ReadEntries(std::span<const uint8_t> body,
+                                                                      size_t offset, int32_t count)
+{
+    if (body.size() < offset || (body.size() - offset) / ServerPlayerEntry::BYTES < static_cast<size_t>(count))
+        return std::nullopt;
+    std::array<ServerPlayerEntry, MAX_ENTRIES> entries {};
+    for (int32_t i = 0; i < count; ++i)
+        (void)ReadRecord(body.subspan(offset + static_cast<size_t>(i) * ServerPlayerEntry::BYTES), entries[i]);
+    return entries;
+}
+
+bool ValidCount(const std::optional<int32_t>& count) { return count && *count >= 0 && *count <= MAX_ENTRIES; }
+
+} // namespace
+
+void CClientRecords::MakeSeatRecord(GameUserRecord& seat, const TablePlayerRecord& player, int32_t chair,
+                                    int32_t table_no)
+{
+    seat.user_id = player.user_id;
+    seat.flags = player.flags;
+    CopyTextField(seat.name, FieldText(player.name));
+    CopyTextField(seat.second_name, FieldText(player.second_name));
+    std::copy(std::begin(player.statistics), std::end(player.statistics), std::begin(seat.statistics));
+    seat.silver = player.silver;
+    seat.statistics2[0] = player.word53;
+    seat.wins = player.wins;
+    seat.losses = player.losses;
+    seat.draws = player.draws;
+    seat.games = player.games;
+    seat.online_seconds = player.word54;
+    seat.table_no = table_no;
+    seat.chair = chair;
+    seat.look_on = 0;
+    std::fill(std::begin(seat.reserved38), std::end(seat.reserved38), 0);
+    seat.value41 = 0;
+    seat.reserved42[0] = 0;
+    if (player.user_id != 0 && player.user_id == m_launch.user_id)
+        SetOwnSeat(chair, table_no);
+}
+
+void CClientRecords::FillSeatRecord(GameUserRecord& seat, const ServerPlayerEntry& entry) const
+{
+    seat.user_id = entry.user_id;
+    seat.flags = entry.flags;
+    seat.status = entry.status;
+    seat.table_no = entry.table_no;
+    seat.chair = entry.chair;
+    seat.statistics[0] = entry.statistics[0];
+    seat.statistics[1] = entry.statistics[1];
+    seat.statistics[2] = entry.statistics19;
+    seat.statistics2[0] = entry.statistics28;
+    seat.statistics2[1] = entry.statistics29;
+    CopyTextField(seat.name, FieldText(entry.name));
+    CopyTextField(seat.second_name, FieldText(entry.second_name));
+    seat.silver = entry.silver;
+    seat.level = entry.level;
+    CopyTextField(seat.level_title, GetRoomText(entry.level));
+    seat.score = entry.score;
+    seat.wins = entry.wins;
+    seat.losses = entry.losses;
+    seat.draws = entry.draws;
+    seat.games = entry.games;
+    seat.online_seconds = entry.online_seconds;
+    seat.online_minutes = entry.online_seconds / 60;
+}
+
+ServerPlayerEntry CClientRecords::MakeServerPlayerEntry(const GameUserRecord& seat)
+{
+    ServerPlayerEntry entry;
+    entry.user_id = seat.user_id;
+    entry.flags = seat.flags;
+    entry.status = seat.status;
+    entry.table_no = seat.table_no;
+    entry.chair = seat.chair;
+    entry.statistics[0] = seat.statistics[0];
+    entry.statistics[1] = seat.statistics[1];
+    entry.statistics19 = seat.statistics[2];
+    entry.statistics28 = seat.statistics2[0];
+    entry.statistics29 = seat.statistics2[1];
+    CopyTextField(entry.name, FieldText(seat.name));
+    CopyTextField(entry.second_name, FieldText(seat.second_name));
+    entry.silver = seat.silver;
+    entry.level = seat.level;
+    entry.score = seat.score;
+    entry.wins = seat.wins;
+    entry.losses = seat.losses;
+    entry.draws = seat.draws;
+    entry.games = seat.games;
+    entry.online_seconds = seat.online_seconds;
+    return entry;
+}
+
+bool CClientRecords::FillSeatFromShortRecord(GameUserRecord& seat, std::span<const uint8_t> record)
+{
+    if (record.size() < SHORT_USER_RECORD_BYTES)
+        return false;
+    const auto word = [&](size_t index) { return detail::LoadI32(record.data() + index * 4); };
+    seat.user_id = word(0);
+    seat.flags = word(1);
+    seat.status = word(2);
+    seat.chair = word(3);
+    for (size_t i = 0; i < 3; ++i)
+        seat.statistics[i] = word(4 + i);
+    CopyTextField(seat.name, TextAt(record, 28, 32));
+    CopyTextField(seat.second_name, TextAt(record, 60, 16));
+    seat.silver = word(19);
+    seat.level = word(20);
+    CopyTextField(seat.level_title, TextAt(record, 84, 16));
+    seat.score = word(25);
+    seat.statistics2[0] = word(26);
+    seat.wins = word(27);
+    seat.losses = word(28);
+    seat.draws = word(29);
+    seat.games = word(30);
+    seat.online_seconds = word(31);
+    return true;
+}
+
+bool CClientRecords::CopyTableHeader(std::span<const uint8_t> body)
+{
+    TableHeader header;
+    if (!ReadRecord(body, header) || header.player_count < 0 || header.player_count > MAX_ENTRIES)
+        return false;
+    const auto count = static_cast<size_t>(header.player_count);
+    if ((body.size() - TableHeader::BYTES) / TablePlayerRecord::BYTES < count)
+        return false;
+
+    m_header = header;
+    for (size_t i = 0; i < SEAT_COUNT; ++i) {
+        m_players[i] = TablePlayerRecord {};
+        if (i < count)
+            (void)ReadRecord(body.subspan(TableHeader::BYTES + i * TablePlayerRecord::BYTES), m_players[i]);
+    }
+    ApplyTableHeader();
+    ClearSeats();
+    for (size_t i = 0; i < count; ++i)
+        MakeSeatRecord(m_seats[i], m_players[i], static_cast<int32_t>(i), m_table.table_no);
+    return true;
+}
+
+void CClientRecords::ApplyTableHeader()
+{
+    m_room.room_id = m_header.room_id;
+    m_table.table_no = m_header.table_no;
+    m_table.player_count = std::clamp(m_header.player_count, 0, MAX_ENTRIES);
+}
+
+bool CClientRecords::ApplyTableInfo(std::span<const uint8_t> body)
+{
+    constexpr size_t ENTRIES_OFFSET = 64;
+    const std::optional<int32_t> table_no = WordAt(body, 1);
+    const std::optional<int32_t> count = WordAt(body, 2);
+    if (!table_no || !ValidCount(count) || body.size() < ENTRIES_OFFSET)
+        return false;
+    const auto entries = ReadEntries(body, ENTRIES_OFFSET, *count);
+    if (!entries)
+        return false;
+
+    std::optional<int32_t> own_chair;
+    for (int32_t i = 0; i < *count && !own_chair; ++i)
+        if (m_launch.user_id != 0 && WordAt(body, 3 + static_cast<size_t>(i)) == m_launch.user_id)
+            own_chair = i;
+    m_table.table_no = *table_no;
+    m_table.player_count = *count;
+    ClearSeats();
+    for (int32_t i = 0; i < *count; ++i)
+        FillSeatRecord(m_seats[i], (*entries)[i]);
+    if (own_chair)
+        SetOwnSeat(*own_chair, *table_no);
+    return true;
+}
+
+bool CClientRecords::ApplyOtherSeats(std::span<const uint8_t> body)
+{
+    constexpr size_t ENTRIES_OFFSET = 60;
+    const std::optional<int32_t> count = WordAt(body, 2);
+    if (!ValidCount(count))
+        return false;
+    const auto entries = ReadEntries(body, ENTRIES_OFFSET, *count);
+    if (!entries)
+        return false;
+    for (int32_t i = 0; i < *count; ++i)
+        if ((*entries)[i].chair != m_launch.chair_no)
+            FillSeatRecord(m_seats[i], (*entries)[i]);
+    return true;
+}
+
+bool CClientRecords::ApplyTableSeats(std::span<const uint8_t> body)
+{
+    constexpr size_t ENTRIES_OFFSET = 68;
+    const std::optional<int32_t> table_no = WordAt(body, 2);
+    const std::optional<int32_t> own_chair = WordAt(body, 3);
+    const std::optional<int32_t> count = WordAt(body, 4);
+    if (!table_no || !own_chair || !ValidCount(count))
+        return false;
+    const auto entries = ReadEntries(body, ENTRIES_OFFSET, *count);
+    if (!entries)
+        return false;
+
+    m_table.table_no = *table_no;
+    ClearSeats();
+    for (int32_t i = 0; i < *count; ++i) {
+        const ServerPlayerEntry& entry = (*entries)[i];
+        if (ValidChair(entry.chair))
+            FillSeatRecord(m_seats[entry.chair], entry);
+    }
+    if (ValidChair(*own_chair))
+        SetOwnSeat(*own_chair, *table_no);
+    return true;
+}
+
+bool CClientRecords::ApplyRoomInfo(std::span<const uint8_t> record)
+{
+    if (record.size() < SHORT_ROOM_RECORD_BYTES)
+        return false;
+    const int32_t player_count = *WordAt(record, 2);
+    if (player_count < 0 || player_count > MAX_ENTRIES)
+        return false;
+    m_room.room_id = *WordAt(record, 0);
+    m_table.table_no = *WordAt(record, 1);
+    m_table.player_count = player_count;
+    m_room.options = *WordAt(record, 4);
+    m_room.configs = *WordAt(record, 16);
+    return true;
+}
+
+void CClientRecords::SortMatchRanking()
+{
+    constexpr int64_t OWN_BONUS = 10'000'000;
+    constexpr int64_t LEADER_BONUS = 1'000'000;
+    const int32_t count = m_ranking.EntryCount();
+    std::array<int64_t, MatchRanking::MAX_ENTRIES> keys {};
+    for (int32_t i = 0; i < count; ++i) {
+        const MatchRankEntry& entry = m_ranking.entries[i];
+        keys[i] = entry.rank_key;
+        if (entry.user_id == m_launch.user_id)
+            keys[i] -= OWN_BONUS;
+        else if (m_ranking.leaders_flag != 0 && i < m_ranking.leader_count)
+            keys[i] -= LEADER_BONUS;
+    }
+    for (int32_t i = 0; i < count; ++i)
+        for (int32_t j = i + 1; j < count; ++j)
+            if (keys[i] > keys[j]) {
+                std::swap(keys[i], keys[j]);
+                std::swap(m_ranking.entries[i], m_ranking.entries[j]);
+            }
+}
+
+} // namespace client

@@ -1,0 +1,28 @@
+#include "client/ClientText.h"
+
+#include <cstring>
+
+#include "platform/Text.h"
+
+namespace client {
+
+std::string FieldText(const char* field, size_t field_size)
+{
+    const void* zero = std::memchr(field, 0, field_size);
+    const size_t length = zero ? static_cast<size_t>(static_cast<const char*>(zero) - field) : field_size;
+    return std::string(field, length);
+}
+
+void CopyTextField(char* field, size_t field_size, std::string_view text)
+{
+    if (field_size == 0)
+        return;
+    const size_t zero = text.find('\0');
+    if (zero != std::string_view::npos)
+        text = text.substr(0, zero);
+    const size_t length = platform::GbkCutLength(text, field_size - 1);
+    std::memcpy(field, text.data(), length);
+    std::memset(field + length, 0, field_size - length);
+}
+
+} // namespace client

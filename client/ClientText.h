@@ -1,0 +1,35 @@
+// Text helpers of the client's records: reading a zero-terminated GBK text out
+// of a fixed-size field, and copying a text into such a field.
+// Owner: none (free functions). Any thread.
+// Hazards: texts are GBK bytes. A field received from a peer need not be
+// terminated; FieldText never reads past the field. CopyTextField always
+// terminates and never splits a two-byte character.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace client {
+
+/// The text of a field: its bytes up to the first zero, or the whole field.
+[[nodiscard]] std::string FieldText(const char* field, size_t field_size);
+
+template <size_t N>
+[[nodiscard]] std::string FieldText(const char (&field)[N])
+{
+    return FieldText(field, N);
+}
+
+/// Copies `text` (up to its first zero) into a field of `field_size` bytes:
+/// cut to at most field_size - 1 bytes on a character boundary, terminated,
+/// and the rest of the field zeroed. A field of size 0 is left alone.
+void CopyTextField(char* field, size_t field_size, std::string_view text);
+
+template <size_t N>
+void CopyTextField(char (&field)[N], std::string_view text)
+{
+    CopyTextField(field, N, text);
+}
+
+} // namespace client
