@@ -1,0 +1,291 @@
+#include "engine/media/Blitter.h"
+
+#include "engine/core/EngineLog.h"
+#include "engine/media/BlitterDetail.h"
+
+#include <cmath>
+#include <vector>
+
+namespace engine {
+
+using namespace blit;
+
+namespace {
+
+constexpr double BLIT_PI = 3.14159;
+
+int32_t RadiusOf(int32_t width, int32_t height)
+{
+    if (width <= 0 || height <= 0)
+        return 0;
+    const double half_w = width / 2.0;
+    const double half_h = height / 2.0;
+    return int32_t(std::sqrt(half_w * half_w + half_h * half_h));
+}
+
+// The box of an unrotated draw of the given size around the centre.
+BlitBox PlainBox(const DrawParams& params)
+{
+    BlitBox box;
+    box.left = params.centre_x - (params.width + 1) / 2;
+    box.top = params.centre_y - (params.height + 1) / 2;
+    box.right = box.left + params.width;
+    box.bottom = box.top + params.height;
+    return box;
+}
+
+void BuildPalette(const ImageRecord& image, uint32_t* lut)
+{
+    const uint32_t available = image.PaletteBytes() / 3;
+    const uint32_t count = std::min<uint32_t>({ available, image.palette_count, 256u });
+    const uint8_t* p = image.palette.get();
+    for (uint32_t i = 0; i < 256; ++i) {
+        if (i < count)
+            lut[i] = uint32_t(p[i * 3 + 2]) | uint32_t(p[i * 3 + 1]) << 8 | uint32_t(p[i * 3]) << 16 | 0xFF000000u;
+        else
+            lut[i] = 0xFF000000u;
+    }
+}
+
+// Scales the source rectangle to width x height into `out` (which becomes
+// the new source). 32-bit images: nearest with rounding, or bilinear;
+// palette images: nearest without rounding.
+void ScaleSource(const BlitSource& s, int32_t width, int32_t height, bool bilinear, std::vector<uint8_t>& out)
+{
+    const uint32_t bpp = s.BytesPerPixel();
+    out.resize(size_t(width) * size_t(height) * bpp);
+    if (s.kind != SourceKind::Bgra) {
+        const int64_t step_x = (int64_t(s.width) << 10) / width;
+        const int64_t step_y = (int64_t(s.height) << 10) / height;
+        for (int32_t j = 0; j < height; ++j) {
+            const int32_t sy = int32_t(std::min<int64_t>((j * step_y) >> 10, s.height - 1));
+            uint8_t* row = out.data() + size_t(j) * width * bpp;
+            for (int32_t i = 0; i < width; ++i) {
+                const int32_t sx = int32_t(std::min<int64_t>((i * step_x) >> 10, s.width - 1));
+                std::memcpy(row + size_t(i) * bpp, s.At(s.x + sx, s.y + sy), bpp);
+            }
+        }
+        return;
+    }
+    if (!bilinear) {
+        const int64_t step_x = (s.width >= 2 && width >= 2) ? (int64_t(s.width - 1) << 10) / (width - 1) : 0;
+        const int64_t step_y = (s.height >= 2 && height >= 2) ? (int64_t(s.height - 1) << 10) / (height - 1) : 0;
+        for (int32_t j = 0; j < height; ++j) {
+            const int32_t sy = int32_t(std::min<int64_t>((j * step_y + 512) >> 10, s.height - 1));
+            uint8_t* row = out.data() + size_t(j) * width * 4;
+            for (int32_t i = 0; i < width; ++i) {
+                const int32_t sx = int32_t(std::min<int64_t>((i * step_x + 512) >> 10, s.width - 1));
+                std::memcpy(row + size_t(i) * 4, s.At(s.x + sx, s.y + sy), 4);
+            }
+        }
+        return;
+    }
+    const int64_t step_x = (s.width >= 2 && width >= 2) ? (int64_t(s.width - 1) << 16) / (width - 1) : 0;
+    const int64_t step_y = (s.height >= 2 && height >= 2) ? (int64_t(s.height - 1) << 16) / (height - 1) : 0;
+    for (int32_t j = 0; j < height; ++j) {
+        const int64_t fy = j * step_y;
+        const int32_t iy = int32_t(std::clamp<int64_t>(fy >> 16, 0, s.height - 1));
+        uint8_t* row = out.data() + size_t(j) * width * 4;
+        for (int32_t i = 0; i < width; ++i) {
+            const int64_t fx = i * step_x;
+            const int32_t ix = int32_t(std::clamp<int64_t>(fx >> 16, 0, s.width - 1));
+            const int64_t x = fx + int64_t(s.x) * 65536;
+            const int64_t y = fy + int64_t(s.y) * 65536;
+            uint32_t pixel;
+            if (ix > 0 && iy > 0 && ix != s.width - 1 && iy != s.height - 1) {
+                pixel = BilinearSample(s, x, y);
+            } else {
+                const int64_t px = x >> 16;
+                const int64_t py = y >> 16;
+                const int64_t cx = std::clamp<int64_t>(px, 0, s.strip_width - 1);
+                const int64_t cy = std::clamp<int64_t>(py, 0, s.strip_height - 1);
+                pixel = s.Fetch(int32_t(cx), int32_t(cy));
+                if (cx != px || cy != py)
+                    pixel &= 0x00FFFFFFu;
+            }
+            std::memcpy(row + size_t(i) * 4, &pixel, 4);
+        }
+    }
+}
+
+} // namespace
+
+namespace blit {
+
+void RotationFactors(double angle, int32_t scale, int32_t& cs, int32_t& sn)
+{
+    if (angle == 0.0) {
+        cs = scale;
+        sn = 0;
+    } else if (angle == 90.0) {
+        cs = 0;
+        sn = scale;
+    } else if (angle == 180.0) {
+        cs = -scale;
+        sn = 0;
+    } else if (angle == 270.0) {
+        cs = 0;
+        sn = -scale;
+    } else {
+        const double radians = angle * BLIT_PI / 180.0;
+        cs = int32_t(std::cos(radians) * scale);
+        sn = int32_t(std::sin(radians) * scale);
+    }
+}
+
+} // namespace blit
+
+BlitBox RotatedBounds(DrawParams& params)
+{
+    if (params.angle == 0.0)
+        return PlainBox(params);
+    if (params.radius < 1)
+        params.radius = RadiusOf(params.width, params.height);
+    return BlitBox { params.centre_x - params.radius, params.centre_y - params.radius,
+                     params.centre_x + params.radius, params.centre_y + params.radius };
+}
+
+std::unique_ptr<uint32_t[]> ScaleNearest32(const uint32_t* source, int32_t stride, int32_t source_height, int32_t x,
+                                           int32_t y, int32_t width, int32_t height, int32_t new_width,
+                                           int32_t new_height)
+{
+    if (!source || new_width <= 0 || new_height <= 0 || width <= 0 || height <= 0 || x < 0 || y < 0
+        || int64_t(x) + width > stride || int64_t(y) + height > source_height
+        || int64_t(new_width) * new_height > BLIT_MAX_SCALED_PIXELS)
+        return nullptr;
+    BlitSource s;
+    s.pixels = reinterpret_cast<const uint8_t*>(source);
+    s.stride = stride;
+    s.strip_width = stride;
+    s.strip_height = source_height;
+    s.x = x;
+    s.y = y;
+    s.width = width;
+    s.height = height;
+    std::vector<uint8_t> scaled;
+    ScaleSource(s, new_width, new_height, false, scaled);
+    auto out = std::make_unique<uint32_t[]>(size_t(new_width) * new_height);
+    std::memcpy(out.get(), scaled.data(), scaled.size());
+    return out;
+}
+
+void BlitImage(const BlitSurface& destination, DrawParams& params, const ImageRecord& image, int32_t source_x,
+               int32_t source_y, int32_t source_width, int32_t source_height, double opacity, uint32_t tint)
+{
+    if (!destination.pixels || destination.width <= 0 || destination.height <= 0 || !image.pixels
+        || image.width == 0 || image.height == 0)
+        return;
+    const bool palette = image.IsPaletteImage();
+    const bool alpha_channel = image.HasAlpha();
+    const uint32_t bpp = image.BytesPerPixel();
+
+    // Source clipping against the frame strip, and against the rows the pixel
+    // buffer really holds.
+    int64_t strip_height = image.frames > 1 ? int64_t(image.height) * image.frames : image.height;
+    strip_height = std::min<int64_t>(strip_height, image.pixel_bytes / (uint64_t(image.width) * bpp));
+    const int32_t unclipped_width = source_width;
+    const int32_t unclipped_height = source_height;
+    if (source_x < 0 || source_y < 0)
+        return;
+    if (strip_height - source_y < source_height)
+        source_height = int32_t(std::max<int64_t>(strip_height - source_y, -1));
+    if (int32_t(image.width) - source_x < source_width)
+        source_width = int32_t(image.width) - source_x;
+    if (source_width <= 0 || source_height <= 0)
+        return;
+
+    uint32_t lut[256];
+    if (palette) {
+        if (!image.palette) {
+            WriteGameLog("256color pic without rgbquad!");
+            return;
+        }
+        BuildPalette(image, lut);
+    }
+
+    DrawParams& p = params;
+    // Computes and stores the radius the rotated paths use.
+    [[maybe_unused]] const BlitBox box = RotatedBounds(p);
+
+    BlitSource s;
+    s.pixels = image.pixels.get();
+    s.stride = image.width;
+    s.strip_width = image.width;
+    s.strip_height = int32_t(strip_height);
+    s.x = source_x;
+    s.y = source_y;
+    s.width = source_width;
+    s.height = source_height;
+    s.kind = !palette ? SourceKind::Bgra : (alpha_channel ? SourceKind::IndexAlpha : SourceKind::Index);
+    s.colour_key = image.colour_key;
+    s.lut = palette ? lut : nullptr;
+
+    std::vector<uint8_t> scaled;
+    if (p.width != unclipped_width || p.height != unclipped_height) {
+        if (p.width <= 0 || p.height <= 0 || int64_t(p.width) * p.height > BLIT_MAX_SCALED_PIXELS)
+            return;
+        ScaleSource(s, p.width, p.height, (p.flags & DRAW_FLAG_SMOOTH_SCALE) != 0, scaled);
+        s.pixels = scaled.data();
+        s.stride = p.width;
+        s.strip_width = p.width;
+        s.strip_height = p.height;
+        s.x = 0;
+        s.y = 0;
+        s.width = p.width;
+        s.height = p.height;
+    }
+
+    BlitBox clip { 0, 0, destination.width, destination.height };
+    if (p.flags & DRAW_FLAG_CLIP) {
+        const int32_t dx = p.object_x - p.centre_x;
+        const int32_t dy = p.object_y - p.centre_y;
+        clip.left = std::max(clip.left, p.clip_left + dx);
+        clip.top = std::max(clip.top, p.clip_top + dy);
+        clip.right = std::min(clip.right, p.clip_right + dx);
+        clip.bottom = std::min(clip.bottom, p.clip_bottom + dy);
+    }
+    if (clip.left >= clip.right || clip.top >= clip.bottom)
+        return;
+
+    BlendRule rule;
+    const double clamped = std::min(opacity, 1.0);
+    rule.opacity_byte = clamped > 0.0 ? uint32_t(clamped * 255) & 0xFF : 0;
+    rule.full = opacity >= 1.0;
+    rule.has_tint = tint != COLOUR_NONE;
+    rule.threshold = tint >> 24;
+    rule.tint_bgr = ((tint >> 16) & 0xFF) | (tint & 0xFF00) | (tint & 0xFF) << 16;
+
+    if ((p.flags & DRAW_FLAG_SILHOUETTE) && (image.flags & IMAGE_FLAG_TRANSPARENT)) {
+        DrawSilhouette(destination, s, p, clip, !palette, opacity == 0.0);
+        return;
+    }
+    // Unrotated draws are placed by the draw size around the centre, also
+    // when an angle below 1 degree truncates to 0.
+    const BlitBox place = PlainBox(p);
+    if (!alpha_channel) {
+        if (int32_t(p.angle) == 0) {
+            if (!palette && !(image.flags & IMAGE_FLAG_TRANSPARENT) && opacity >= 1.0)
+                CopyRows(destination, s, place.left, place.top, clip);
+            else if (opacity > 0.0)
+                DrawPlain(destination, s, place.left, place.top, clip, rule);
+        } else if (opacity > 0.0) {
+            if (p.flags & DRAW_FLAG_SMOOTH_ROTATE)
+                DrawRotatedSmooth(destination, s, p, clip, rule.full ? 255 : rule.opacity_byte);
+            else
+                DrawRotatedNearest(destination, s, p, clip, rule, false);
+        }
+        return;
+    }
+    if (opacity <= 0.0)
+        return;
+    if (p.angle != 0.0) {
+        if (p.flags & DRAW_FLAG_SMOOTH_ROTATE)
+            DrawRotatedSmooth(destination, s, p, clip, rule.full ? 255 : rule.opacity_byte);
+        else
+            DrawRotatedNearest(destination, s, p, clip, rule, true);
+        return;
+    }
+    DrawAlpha(destination, s, place.left, place.top, clip, rule, (p.flags & DRAW_FLAG_OVER_OPAQUE) != 0);
+}
+
+} // namespace engine

@@ -1,0 +1,171 @@
+#pragma once
+// Inner pieces of the software blitter shared by its two source files: the
+// source view, the per-draw blend rule and the per-pixel blends. Not for use
+// outside the blitter.
+//
+// Owner: the blitter. Thread: any. Hazards: BlitSource::Fetch does no range
+// check; callers clip first (rows are walked inside the checked rectangle).
+#include "engine/media/Blitter.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace engine::blit {
+
+enum class SourceKind { Bgra, Index, IndexAlpha };
+
+// The pixels a draw reads: the image's strip (or the scaled copy), with the
+// rectangle inside it that is drawn.
+struct BlitSource {
+    const uint8_t* pixels { nullptr };
+    int32_t stride { 0 };          ///< pixels per row of the buffer
+    int32_t strip_width { 0 };     ///< the buffer's size, for clamping
+    int32_t strip_height { 0 };
+    int32_t x { 0 };               ///< the drawn rectangle inside the buffer
+    int32_t y { 0 };
+    int32_t width { 0 };
+    int32_t height { 0 };
+    SourceKind kind { SourceKind::Bgra };
+    uint32_t colour_key { IMAGE_NO_COLOUR_KEY }; ///< transparent index of a palette image
+    const uint32_t* lut { nullptr };             ///< 256 palette colours as opaque BGRA
+
+    [[nodiscard]] uint32_t BytesPerPixel() const
+    {
+        return kind == SourceKind::Bgra ? 4 : (kind == SourceKind::IndexAlpha ? 2 : 1);
+    }
+    [[nodiscard]] const uint8_t* At(int32_t px, int32_t py) const
+    {
+        return pixels + (size_t(py) * size_t(stride) + size_t(px)) * BytesPerPixel();
+    }
+    // The pixel at buffer coordinates as BGRA (palette: its colour, alpha from
+    // its alpha byte or 255).
+    [[nodiscard]] uint32_t Fetch(int32_t px, int32_t py) const
+    {
+        const uint8_t* p = At(px, py);
+        switch (kind) {
+        case SourceKind::Bgra: {
+            uint32_t v;
+            std::memcpy(&v, p, 4);
+            return v;
+        }
+        case SourceKind::Index:
+            return lut[p[0]];
+        case SourceKind::IndexAlpha:
+            return (lut[p[0]] & 0x00FFFFFFu) | uint32_t(p[1]) << 24;
+        }
+        return 0;
+    }
+    // Covered: a 32-bit pixel with alpha not 0; a palette pixel that is not
+    // the transparent index (with an alpha channel, the alpha is tested by the
+    // blend itself).
+    [[nodiscard]] bool IsTransparentIndex(int32_t px, int32_t py) const
+    {
+        return kind != SourceKind::Bgra && At(px, py)[0] == colour_key;
+    }
+};
+
+// What one draw does to each covered pixel.
+struct BlendRule {
+    uint32_t opacity_byte { 255 };  ///< O = truncate(opacity * 255)
+    bool full { true };             ///< opacity at least 1
+    bool has_tint { false };
+    uint32_t tint_bgr { 0 };        ///< the tint colour in pixel order, alpha 0
+    uint32_t threshold { 0 };
+};
+
+// (s * a + t * (255 - a)) >> 8 for blue, green and red; alpha 0.
+inline uint32_t Mix(uint32_t s, uint32_t t, uint32_t a)
+{
+    const uint32_t b = 255 - a;
+    const uint32_t rb = (((s & 0x00FF00FFu) * a + (t & 0x00FF00FFu) * b) >> 8) & 0x00FF00FFu;
+    const uint32_t g = (((s & 0x0000FF00u) * a + (t & 0x0000FF00u) * b) >> 8) & 0x0000FF00u;
+    return rb | g;
+}
+
+// The plain rule (images without alpha channel) for a covered pixel s.
+inline void PlainPixel(uint32_t& d, uint32_t s, bool palette, const BlendRule& r)
+{
+    if (r.full) {
+        d = s;
+        return;
+    }
+    if (r.has_tint) {
+        if (!palette && (s >> 24) <= r.threshold)
+            return;
+        d = Mix(s, r.tint_bgr, r.opacity_byte) | 0xFF000000u;
+        return;
+    }
+    d = Mix(s, d, r.opacity_byte) | 0xFF000000u;
+}
+
+// The alpha rule (images with alpha channel) for a pixel s whose alpha is
+// its top byte. over_opaque: only destination pixels of alpha 255 change.
+inline void AlphaPixel(uint32_t& d, uint32_t s, bool palette, const BlendRule& r, bool over_opaque)
+{
+    const uint32_t alpha = s >> 24;
+    const uint32_t a = r.full ? alpha : (alpha * r.opacity_byte) >> 8;
+    const uint32_t dst_alpha = d >> 24;
+    if (r.has_tint) {
+        if (palette ? alpha < r.threshold : alpha <= r.threshold)
+            return;
+        if (over_opaque && dst_alpha != 255)
+            return;
+        d = Mix(s, r.tint_bgr, a) | 0xFF000000u;
+        return;
+    }
+    if (alpha == 0)
+        return;
+    if (over_opaque) {
+        if (dst_alpha == 255)
+            d = Mix(s, d, a) | 0xFF000000u;
+        return;
+    }
+    if (dst_alpha != 0)
+        d = Mix(s, d, a) | std::max(dst_alpha, a) << 24;
+    else
+        d = (s & 0x00FFFFFFu) | a << 24;
+}
+
+// Bilinear sample at (x, y) in 16.16 fixed point of buffer coordinates; the
+// caller keeps x >> 16 + 1 and y >> 16 + 1 inside the buffer.
+inline uint32_t BilinearSample(const BlitSource& s, int64_t x, int64_t y)
+{
+    const int32_t px = int32_t(x >> 16);
+    const int32_t py = int32_t(y >> 16);
+    const uint32_t p00 = s.Fetch(px, py);
+    const uint32_t p10 = s.Fetch(px + 1, py);
+    const uint32_t p01 = s.Fetch(px, py + 1);
+    const uint32_t p11 = s.Fetch(px + 1, py + 1);
+    const uint32_t fx = uint32_t(x >> 8) & 255;
+    const uint32_t fy = uint32_t(y >> 8) & 255;
+    const uint32_t w11 = (fx * fy) >> 8;
+    const uint32_t w10 = fx - w11;
+    const uint32_t w01 = fy - w11;
+    const uint32_t w00 = 256 - fx - fy + w11;
+    const uint32_t rb = (((p00 & 0x00FF00FFu) * w00 + (p10 & 0x00FF00FFu) * w10 + (p01 & 0x00FF00FFu) * w01
+                          + (p11 & 0x00FF00FFu) * w11)
+                         & ~0x00FF00FFu)
+        >> 8;
+    const uint32_t ag = (((p00 & ~0x00FF00FFu) >> 8) * w00 + ((p10 & ~0x00FF00FFu) >> 8) * w10
+                         + ((p01 & ~0x00FF00FFu) >> 8) * w01 + ((p11 & ~0x00FF00FFu) >> 8) * w11)
+        & ~0x00FF00FFu;
+    return rb | ag;
+}
+
+// Cosine and sine of the angle scaled by `scale`, exact at 0, 90, 180, 270.
+void RotationFactors(double angle, int32_t scale, int32_t& cs, int32_t& sn);
+
+// The paths (BlitterPaths.cpp). `left`, `top`: the unrotated placement.
+void CopyRows(const BlitSurface& d, const BlitSource& s, int32_t left, int32_t top, const BlitBox& clip);
+void DrawPlain(const BlitSurface& d, const BlitSource& s, int32_t left, int32_t top, const BlitBox& clip,
+               const BlendRule& rule);
+void DrawAlpha(const BlitSurface& d, const BlitSource& s, int32_t left, int32_t top, const BlitBox& clip,
+               const BlendRule& rule, bool over_opaque);
+void DrawRotatedNearest(const BlitSurface& d, const BlitSource& s, const DrawParams& params, const BlitBox& clip,
+                        const BlendRule& rule, bool alpha_channel);
+void DrawRotatedSmooth(const BlitSurface& d, const BlitSource& s, const DrawParams& params, const BlitBox& clip,
+                       uint32_t opacity_byte);
+void DrawSilhouette(const BlitSurface& d, const BlitSource& s, const DrawParams& params, const BlitBox& clip,
+                    bool test_opacity, bool opacity_zero);
+
+} // namespace engine::blit

@@ -1,0 +1,10 @@
+# Images and painting: the .pps codec, the software blitter, resources and
+# packages, image decoding and the paint modules.
+list(APPEND MEDIA_SOURCES
+    ${CMAKE_CURRENT_SOURCE_DIR}/Blitter.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/BlitterPaths.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/PixelChannels.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/PpsCodec.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/PpsRle.cpp
+)
+list(APPEND MEDIA_DEPS ZLIB::ZLIB)
