@@ -62,3 +62,56 @@ TEST(Crc32, ChunkedUpdateEqualsOneRunAndEmptyGivesZero)
 }
 
 } // namespace
+
+#include "net/Crc32Job.h"
+#include "net/NetMessages.h"
+#include "platform/Message.h"
+#include "platform/Tick.h"
+
+namespace {
+
+TEST(Crc32Job, WorkerDrivesTheProgressBarAndPostsTheResult)
+{
+    std::vector<uint8_t> data(300000);
+    for (size_t i = 0; i < data.size(); ++i)
+        data[i] = uint8_t(i ^ (i >> 9));
+    std::vector<std::pair<uint32_t, uintptr_t>> bar_messages;
+    uint32_t result_job = 0;
+    uint32_t result_crc = 0;
+    bool done = false;
+    const platform::WindowHandle bar = platform::CreateMessageWindow([&](platform::Message& msg) -> intptr_t {
+        if (msg.id == net::PBM_SETPOS || msg.id == net::PBM_SETRANGE32)
+            bar_messages.emplace_back(msg.id, msg.id == net::PBM_SETPOS ? msg.wparam : uintptr_t(msg.lparam));
+        return 0;
+    });
+    const platform::WindowHandle owner = platform::CreateMessageWindow([&](platform::Message& msg) -> intptr_t {
+        if (msg.id == net::UM_CRC_RESULT) {
+            result_job = uint32_t(msg.wparam);
+            result_crc = uint32_t(msg.lparam);
+            done = true;
+        }
+        return 0;
+    });
+    const uint32_t job = net::StartCrc32Job(data, bar, owner);
+    ASSERT_NE(job, 0u);
+    const uint32_t start = platform::GetTickCount();
+    while (!done && !platform::HasElapsed(start, platform::GetTickCount(), 5000)) {
+        platform::Message msg;
+        if (platform::PeekMessage(msg))
+            platform::DispatchMessage(msg);
+        else
+            platform::WaitMessage(50);
+    }
+    ASSERT_TRUE(done);
+    EXPECT_EQ(result_job, job);
+    EXPECT_EQ(result_crc, uint32_t(crc32(0, data.data(), uInt(data.size()))));
+    const std::vector<std::pair<uint32_t, uintptr_t>> expected = {
+        { net::PBM_SETPOS, 0 }, { net::PBM_SETRANGE32, 100 }, { net::PBM_SETPOS, 0 }, { net::PBM_SETPOS, 34 },
+        { net::PBM_SETPOS, 68 }
+    };
+    EXPECT_EQ(bar_messages, expected);
+    platform::DestroyWindow(bar);
+    platform::DestroyWindow(owner);
+}
+
+} // namespace
