@@ -1,0 +1,573 @@
+#include "engine/core/EngineObject.h"
+
+#include <cmath>
+
+#include "engine/core/FrameImageBase.h"
+#include "engine/core/GameCore.h"
+#include "engine/core/ObjectModule.h"
+
+namespace engine {
+
+namespace {
+
+int32_t RoundHalfAway(double value)
+{
+    return value > 0 ? static_cast<int32_t>(value + 0.5) : static_cast<int32_t>(value - 0.5);
+}
+
+} // namespace
+
+template <typename Fn>
+void CEngineObject::ForEachLinked(uint32_t link_flags, Fn fn)
+{
+    // By index: a follower's reaction may change this list.
+    for (size_t i = 0; i < m_followers.size(); ++i) {
+        if ((m_followers[i].flags & link_flags) != 0)
+            fn(*m_followers[i].follower);
+    }
+}
+
+CEngineObject::~CEngineObject()
+{
+    m_routes.clear();
+    SetLeader(nullptr);
+    // Take the list first: destroying an owned follower must not touch it.
+    std::vector<FollowerLink> links;
+    links.swap(m_followers);
+    for (const auto& link : links) {
+        link.follower->ClearLeader();
+        if ((link.flags & VELOTRIX_LINK_OWNED) != 0 && IsRegistered())
+            m_object_module->OnMessage(VELOTRIX_MSG_OBJECT_DESTROYED, reinterpret_cast<uintptr_t>(link.follower), 0);
+    }
+}
+
+uint32_t CEngineObject::Init(GameCore* core, uint32_t id)
+{
+    m_core = core;
+    m_object_module = core != nullptr ? static_cast<ObjectModule*>(core->GetModule(VELOTRIX_MODULE_OBJECT)) : nullptr;
+    m_id = id;
+    return id;
+}
+
+CEngineObject* CEngineObject::RegisterObject(std::unique_ptr<CEngineObject> object)
+{
+    if (m_object_module == nullptr)
+        return nullptr;
+    return m_object_module->AddObject(std::move(object), this);
+}
+
+void CEngineObject::SetOwner(CEngineObject* owner)
+{
+    m_owner = owner;
+    if (owner != nullptr && owner != this)
+        owner->OnChildAttached(this);
+}
+
+void CEngineObject::SetName(const char* name)
+{
+    if (name != nullptr && name[0] != '\0')
+        m_name = name;
+}
+
+// Geometry ---------------------------------------------------------------
+
+void CEngineObject::MoveTo(double x, double y)
+{
+    MoveBy(x - m_state.x, y - m_state.y);
+}
+
+void CEngineObject::MoveBy(double dx, double dy)
+{
+    m_state.x += dx;
+    m_state.y += dy;
+    const uint32_t both = VELOTRIX_OBJ_HIT_RECT_MOVES | VELOTRIX_OBJ_HIT_RECT;
+    if ((m_state.flags & both) == both) {
+        auto shift = [](int32_t edge, double delta) { return static_cast<int32_t>(edge + delta); };
+        m_state.hit_rect.left = shift(m_state.hit_rect.left, dx);
+        m_state.hit_rect.right = shift(m_state.hit_rect.right, dx);
+        m_state.hit_rect.top = shift(m_state.hit_rect.top, dy);
+        m_state.hit_rect.bottom = shift(m_state.hit_rect.bottom, dy);
+    }
+    ForEachLinked(VELOTRIX_LINK_POSITION, [&](CEngineObject& f) { f.MoveBy(dx, dy); });
+}
+
+void CEngineObject::SetSizeRaw(double width, double height)
+{
+    m_state.width = width;
+    m_state.height = height;
+    ForEachLinked(VELOTRIX_LINK_RAW_SIZE, [&](CEngineObject& f) { f.SetSizeRaw(width, height); });
+}
+
+void CEngineObject::SetZ(double z)
+{
+    MoveZBy(z - m_state.z);
+}
+
+void CEngineObject::MoveZBy(double dz)
+{
+    m_state.z += dz;
+    if (m_state.z > VELOTRIX_Z_MAX)
+        m_state.z = VELOTRIX_Z_MAX;
+    ForEachLinked(VELOTRIX_LINK_Z, [&](CEngineObject& f) { f.MoveZBy(dz); });
+}
+
+void CEngineObject::BringToFront()
+{
+    if (IsRegistered())
+        SetZ(m_object_module->GetTopZ(GetLayer()) + 1.0);
+}
+
+void CEngineObject::Activate()
+{
+    m_state.active = 1;
+    for (size_t i = 0; i < m_followers.size(); ++i) {
+        FollowerLink& link = m_followers[i];
+        if ((link.flags & VELOTRIX_LINK_ACTIVATE) != 0) {
+            link.follower->Activate();
+        } else if ((link.flags & (VELOTRIX_LINK_KEEP_ACTIVE | VELOTRIX_LINK_DEACTIVATED))
+                   == (VELOTRIX_LINK_KEEP_ACTIVE | VELOTRIX_LINK_DEACTIVATED)) {
+            link.flags &= ~VELOTRIX_LINK_DEACTIVATED;
+            link.follower->Activate();
+        }
+    }
+}
+
+void CEngineObject::Deactivate()
+{
+    m_state.active = 0;
+    for (size_t i = 0; i < m_followers.size(); ++i) {
+        FollowerLink& link = m_followers[i];
+        if ((link.flags & VELOTRIX_LINK_DEACTIVATE) != 0) {
+            link.follower->Deactivate();
+        } else if ((link.flags & VELOTRIX_LINK_KEEP_ACTIVE) != 0 && link.follower->IsActive()) {
+            link.flags |= VELOTRIX_LINK_DEACTIVATED;
+            link.follower->Deactivate();
+        }
+    }
+}
+
+void CEngineObject::SetAlpha(double alpha)
+{
+    m_state.alpha = alpha;
+    ForEachLinked(VELOTRIX_LINK_ALPHA, [&](CEngineObject& f) { f.SetAlpha(alpha); });
+}
+
+void CEngineObject::SetAngle(double angle)
+{
+    RotateBy(angle - m_state.angle);
+}
+
+void CEngineObject::RotateBy(double degrees)
+{
+    m_state.angle += degrees;
+    const double cx = m_state.x;
+    const double cy = m_state.y;
+    ForEachLinked(VELOTRIX_LINK_ROTATE, [&](CEngineObject& f) { f.RotateAbout(cx, cy, degrees); });
+}
+
+void CEngineObject::RotateAbout(double px, double py, double degrees)
+{
+    if (degrees != 0.0) {
+        const double c = std::cos(degrees * DEGREES_TO_RADIANS);
+        const double s = std::sin(degrees * DEGREES_TO_RADIANS);
+        const double dx = m_state.x - px;
+        const double dy = py - m_state.y;
+        const double nx = dx * c - dy * s;
+        const double ny = dy * c + dx * s;
+        MoveTo(nx + px, py - ny);
+    }
+    RotateBy(degrees);
+}
+
+void CEngineObject::ScaleSizeBy(double fx, double fy)
+{
+    m_state.width *= fx;
+    m_state.height *= fy;
+    ForEachLinked(VELOTRIX_LINK_SIZE, [&](CEngineObject& f) { f.ScaleSizeBy(fx, fy); });
+}
+
+void CEngineObject::SetSize(double width, double height)
+{
+    width = width < 0 ? 0 : width;
+    height = height < 0 ? 0 : height;
+    if (m_state.width != 0.0 && m_state.height != 0.0) {
+        const double fx = width / m_state.width;
+        const double fy = height / m_state.height;
+        ForEachLinked(VELOTRIX_LINK_SIZE, [&](CEngineObject& f) { f.ScaleSizeBy(fx, fy); });
+    } else {
+        ForEachLinked(VELOTRIX_LINK_SIZE, [&](CEngineObject& f) { f.SetSize(width, height); });
+    }
+    m_state.width = width;
+    m_state.height = height;
+}
+
+void CEngineObject::SetHitRect(int32_t left, int32_t top, int32_t right, int32_t bottom)
+{
+    m_state.hit_rect = EngineRect { left, top, right, bottom };
+    m_state.flags |= VELOTRIX_OBJ_HIT_RECT;
+    ForEachLinked(VELOTRIX_LINK_HIT_RECT, [&](CEngineObject& f) { f.SetHitRect(left, top, right, bottom); });
+}
+
+void CEngineObject::Enable(bool enable)
+{
+    if (enable)
+        m_state.flags &= ~VELOTRIX_OBJ_DISABLED;
+    else
+        m_state.flags |= VELOTRIX_OBJ_DISABLED;
+    Invalidate();
+}
+
+// Followers --------------------------------------------------------------
+
+int CEngineObject::FindFollowerIndex(uint32_t id) const
+{
+    for (size_t i = 0; i < m_followers.size(); ++i) {
+        if (m_followers[i].follower->GetId() == id)
+            return static_cast<int>(i);
+    }
+    return -1;
+}
+
+CEngineObject* CEngineObject::GetFollowerAt(size_t index) const
+{
+    return index < m_followers.size() ? m_followers[index].follower : nullptr;
+}
+
+bool CEngineObject::WouldMakeCycle(const CEngineObject* follower) const
+{
+    // Each object has one leader, so follower leads this object (directly
+    // or further up) exactly when it appears on this object's leader chain.
+    for (const CEngineObject* up = this; up != nullptr; up = up->m_leader) {
+        if (up == follower)
+            return true;
+    }
+    return false;
+}
+
+int CEngineObject::AddFollower(CEngineObject* follower, uint32_t link_flags)
+{
+    if (follower == nullptr || follower == this)
+        return 0;
+    for (auto& link : m_followers) {
+        if (link.follower == follower) {
+            link.flags = link_flags;
+            return 0;
+        }
+    }
+    if (WouldMakeCycle(follower))
+        return 0;
+    follower->SetLeader(this);
+    if ((m_state.flags & VELOTRIX_OBJ_TOP_LAYER) != 0 && m_state.layer == VELOTRIX_LAYER_TOP)
+        follower->RaiseToTopLayer();
+    m_followers.push_back(FollowerLink { follower, link_flags });
+    return static_cast<int>(m_followers.size());
+}
+
+uint32_t CEngineObject::GetFollowerFlags(uint32_t id) const
+{
+    const int index = FindFollowerIndex(id);
+    return index < 0 ? 0 : m_followers[static_cast<size_t>(index)].flags;
+}
+
+void CEngineObject::SetFollowerFlags(uint32_t id, uint32_t link_flags)
+{
+    const int index = FindFollowerIndex(id);
+    if (index >= 0)
+        m_followers[static_cast<size_t>(index)].flags = link_flags;
+}
+
+void CEngineObject::RemoveFollower(uint32_t id)
+{
+    const int index = FindFollowerIndex(id);
+    if (index < 0)
+        return;
+    CEngineObject* follower = m_followers[static_cast<size_t>(index)].follower;
+    m_followers.erase(m_followers.begin() + index);
+    follower->ClearLeader();
+}
+
+int CEngineObject::HasFollower(uint32_t id) const
+{
+    return FindFollowerIndex(id) >= 0 ? 1 : 0;
+}
+
+int CEngineObject::IsOrContains(uint32_t id) const
+{
+    if (GetId() == id)
+        return 1;
+    for (const auto& link : m_followers) {
+        if (link.follower->IsOrContains(id))
+            return 1;
+    }
+    return 0;
+}
+
+void CEngineObject::RemoveAllFollowers()
+{
+    std::vector<FollowerLink> links;
+    links.swap(m_followers);
+    for (const auto& link : links)
+        link.follower->ClearLeader();
+}
+
+void CEngineObject::SetLeader(CEngineObject* leader)
+{
+    if (m_leader != nullptr) {
+        CEngineObject* old = m_leader;
+        // Unlink by pointer: an unregistered follower has id 0 like others.
+        for (size_t i = 0; i < old->m_followers.size(); ++i) {
+            if (old->m_followers[i].follower == this) {
+                old->m_followers.erase(old->m_followers.begin() + static_cast<std::ptrdiff_t>(i));
+                break;
+            }
+        }
+    }
+    m_leader = leader;
+}
+
+void CEngineObject::ForwardEvent(const EngineEvent& event)
+{
+    ForEachLinked(VELOTRIX_LINK_EVENTS, [&](CEngineObject& f) { f.OnEvent(event); });
+}
+
+bool CEngineObject::HasFocusWithin() const
+{
+    if ((GetFlags() & VELOTRIX_OBJ_FOCUSED) != 0)
+        return true;
+    for (const auto& link : m_followers) {
+        if (link.follower->HasFocusWithin())
+            return true;
+    }
+    return false;
+}
+
+// Flags and state ----------------------------------------------------------
+
+void CEngineObject::Show(bool visible)
+{
+    if (visible)
+        m_state.flags |= VELOTRIX_OBJ_VISIBLE;
+    else
+        m_state.flags &= ~VELOTRIX_OBJ_VISIBLE;
+    ForEachLinked(VELOTRIX_LINK_SHOW, [&](CEngineObject& f) { f.Show(visible); });
+}
+
+void CEngineObject::SetDraggable(bool draggable)
+{
+    if (draggable) {
+        AddEventRoute(VELOTRIX_EVENT_LBUTTON_DOWN, m_id, VELOTRIX_EVENT_LBUTTON_DOWN, 0, 0);
+        AddEventRoute(VELOTRIX_EVENT_LBUTTON_UP, m_id, VELOTRIX_EVENT_LBUTTON_UP, 0, 0);
+        AddEventRoute(VELOTRIX_EVENT_MOUSE_MOVE, m_id, VELOTRIX_EVENT_DRAG_MOVE, 0, 0);
+    } else {
+        RemoveEventRoutes(VELOTRIX_EVENT_MOUSE_MOVE);
+    }
+}
+
+void CEngineObject::SetCatchInput(bool catch_input)
+{
+    if (catch_input)
+        m_state.flags |= VELOTRIX_OBJ_CATCH_INPUT;
+    else
+        m_state.flags &= ~VELOTRIX_OBJ_CATCH_INPUT;
+}
+
+void CEngineObject::SetLayer(uint32_t layer)
+{
+    m_state.layer = layer > VELOTRIX_LAYER_MAX ? VELOTRIX_LAYER_MAX : layer;
+}
+
+void CEngineObject::RaiseToTopLayer()
+{
+    m_state.layer = VELOTRIX_LAYER_TOP;
+    m_state.flags |= VELOTRIX_OBJ_TOP_LAYER;
+    // Every follower is raised, whatever its link flags.
+    for (size_t i = 0; i < m_followers.size(); ++i)
+        m_followers[i].follower->RaiseToTopLayer();
+}
+
+void CEngineObject::Invalidate()
+{
+    if (IsRegistered())
+        m_object_module->OnMessage(VELOTRIX_MSG_OBJECT_CHANGED, reinterpret_cast<uintptr_t>(this), 0);
+    ForEachLinked(VELOTRIX_LINK_INVALIDATE, [](CEngineObject& f) { f.Invalidate(); });
+}
+
+// Events ---------------------------------------------------------------------
+
+int CEngineObject::OnEvent(const EngineEvent& event)
+{
+    switch (event.id) {
+    case VELOTRIX_EVENT_LBUTTON_DOWN:
+        if ((m_state.flags & (VELOTRIX_OBJ_HIT_RECT | VELOTRIX_OBJ_CONFINE_CURSOR))
+            == (VELOTRIX_OBJ_HIT_RECT | VELOTRIX_OBJ_CONFINE_CURSOR))
+            ConfineCursor();
+        break;
+    case VELOTRIX_EVENT_LBUTTON_UP:
+        if ((m_state.flags & (VELOTRIX_OBJ_HIT_RECT | VELOTRIX_OBJ_CONFINE_CURSOR))
+            == (VELOTRIX_OBJ_HIT_RECT | VELOTRIX_OBJ_CONFINE_CURSOR))
+            ReleaseCursor();
+        break;
+    case VELOTRIX_EVENT_MOUSE_MOVE:
+    case VELOTRIX_EVENT_DRAG_MOVE:
+        if (event.param2 != 0) {
+            // The input record: x, y, dx, dy, ... as 32-bit words.
+            const auto* input = reinterpret_cast<const int32_t*>(event.param2);
+            MoveBy(static_cast<double>(input[2]), static_cast<double>(input[3]));
+            Invalidate();
+        }
+        break;
+    case VELOTRIX_EVENT_ACTIVATE:
+        Activate();
+        Invalidate();
+        break;
+    case VELOTRIX_EVENT_DEACTIVATE:
+        Deactivate();
+        Invalidate();
+        break;
+    case VELOTRIX_EVENT_SYSTEM_MESSAGE:
+    case VELOTRIX_EVENT_SYSTEM_MESSAGE_2:
+        FreeSystemPayload(event.param1);
+        break;
+    default:
+        break;
+    }
+    return 1;
+}
+
+void CEngineObject::ConfineCursor()
+{
+    // FIXME: the platform has no cursor clipping yet; the state is kept so
+    // that the release pairs with the press once it does.
+    m_cursor_confined = true;
+}
+
+void CEngineObject::ReleaseCursor()
+{
+    m_cursor_confined = false;
+}
+
+int CEngineObject::SendEvent(const EngineEvent& event)
+{
+    if (!IsRegistered() || event.target == 0 || event.id == 0)
+        return 0;
+    return m_object_module->OnMessage(VELOTRIX_MSG_SEND_EVENT, reinterpret_cast<uintptr_t>(&event), 0);
+}
+
+void CEngineObject::PostEvent(const EngineEvent& event)
+{
+    if (!IsRegistered() || event.target == 0 || event.id == 0)
+        return;
+    m_object_module->OnMessage(VELOTRIX_MSG_POST_EVENT, reinterpret_cast<uintptr_t>(&event), 0);
+}
+
+void CEngineObject::AddRouteStep(uint32_t event_id, const RouteRecord& record)
+{
+    for (const auto& route : m_routes) {
+        if (route.event_id == event_id && route.record.target == record.target
+            && route.record.forwarded_id == record.forwarded_id)
+            return;
+    }
+    m_routes.push_back(EventRoute { event_id, record });
+    if (IsInputEventId(event_id)) {
+        Show(true);
+        Invalidate();
+    }
+}
+
+void CEngineObject::AddEventRouteRec(uint32_t event_id, const RouteRecord& record)
+{
+    AddRouteStep(event_id, record);
+    ForEachLinked(VELOTRIX_LINK_ROUTES, [&](CEngineObject& f) { f.AddEventRouteRec(event_id, record); });
+}
+
+void CEngineObject::AddEventRoute(uint32_t event_id, uint32_t target, uint32_t forwarded_id, uintptr_t param1,
+                                  uintptr_t param2)
+{
+    AddEventRouteRec(event_id, RouteRecord { target, forwarded_id, param1, param2 });
+}
+
+void CEngineObject::AddSelfEventRoute(uint32_t event_id)
+{
+    AddEventRoute(event_id, m_id, event_id, 0, 0);
+}
+
+void CEngineObject::RemoveEventRoutes(uint32_t event_id)
+{
+    std::erase_if(m_routes, [event_id](const EventRoute& route) { return route.event_id == event_id; });
+}
+
+const RouteRecord* CEngineObject::FindEventRoute(uint32_t event_id) const
+{
+    size_t index = 0;
+    return FindEventRouteFrom(event_id, index);
+}
+
+const RouteRecord* CEngineObject::FindEventRouteFrom(uint32_t event_id, size_t& index) const
+{
+    for (size_t i = index; i < m_routes.size(); ++i) {
+        if (m_routes[i].event_id == event_id) {
+            index = i + 1;
+            return &m_routes[i].record;
+        }
+    }
+    return nullptr;
+}
+
+// Hit test -------------------------------------------------------------------
+
+int CEngineObject::HitTest(int32_t px, int32_t py) const
+{
+    const ObjectState& s = m_state;
+    if ((s.flags & VELOTRIX_OBJ_HIT_RECT) != 0 && !s.hit_rect.Contains(px, py))
+        return 0;
+    const int32_t w = static_cast<int32_t>(s.width);
+    const int32_t h = static_cast<int32_t>(s.height);
+    const int32_t left = static_cast<int32_t>(s.x - (w + 1) / 2);
+    const int32_t top = static_cast<int32_t>(s.y - (h + 1) / 2);
+    const int32_t right = static_cast<int32_t>(left + s.width);
+    const int32_t bottom = static_cast<int32_t>(top + s.height);
+    const bool in_bounds = px >= left && px < right && py >= top && py < bottom;
+
+    int32_t qx = px;
+    int32_t qy = py;
+    if (s.angle != 0.0) {
+        const int32_t cx = static_cast<int32_t>(s.x);
+        const int32_t cy = static_cast<int32_t>(s.y);
+        const int32_t dx = px - cx;
+        const int32_t dy = cy - py;
+        const double c = std::cos(s.angle * DEGREES_TO_RADIANS);
+        const double sn = std::sin(s.angle * DEGREES_TO_RADIANS);
+        const int32_t rx = RoundHalfAway(dx * c + dy * sn);
+        const int32_t ry = RoundHalfAway(dy * c - dx * sn);
+        qx = cx + rx;
+        qy = cy - ry;
+    }
+    const double lx = (qx - s.x) + (s.width + 1) / 2;
+    const double ly = (qy - s.y) + (s.height + 1) / 2;
+
+    if ((s.flags & VELOTRIX_OBJ_HIT_PICTURE) != 0) {
+        const CFrameImageBase* picture = GetPicture();
+        if (picture == nullptr)
+            return 0;
+        if (s.angle == 0.0 && !in_bounds)
+            return 0;
+        return picture->HitTest(static_cast<int32_t>(lx), static_cast<int32_t>(ly));
+    }
+    if (s.angle == 0.0)
+        return in_bounds ? 1 : 0;
+    return (lx >= 0 && lx < s.width && ly >= 0 && ly <= s.height) ? 1 : 0;
+}
+
+void CEngineObject::LockCore()
+{
+    if (m_core != nullptr)
+        m_core->Lock();
+}
+
+void CEngineObject::UnlockCore()
+{
+    if (m_core != nullptr)
+        m_core->Unlock();
+}
+
+} // namespace engine
