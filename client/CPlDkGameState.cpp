@@ -1,0 +1,77 @@
+#include "client/CPlDkGameState.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "client/RecordCodec.h"
+
+namespace client {
+
+namespace {
+
+bool ValidChair(int chair) { return chair >= 0 && chair < CPlDkGameState::SEAT_COUNT; }
+
+} // namespace
+
+CPlDkGameState::CPlDkGameState() { rules::InitTableGameData(&m_table_data); }
+
+bool CPlDkGameState::IsSeatFlagged(int chair) const
+{
+    return ValidChair(chair) && (m_state_block[FIRST_SEAT_FLAG_WORD + chair] & SEAT_FLAG) != 0;
+}
+
+void CPlDkGameState::ResetTableData() { rules::InitTableGameData(&m_table_data); }
+
+int32_t CPlDkGameState::FlagSeat(std::span<const uint8_t> record)
+{
+    constexpr size_t CHAIR_WORD = 3;
+    if (record.size() < (CHAIR_WORD + 1) * 4)
+        return -1;
+    const int32_t chair = detail::LoadI32(record.data() + CHAIR_WORD * 4);
+    if (!ValidChair(chair))
+        return -1;
+    m_state_block[FIRST_SEAT_FLAG_WORD + chair] |= SEAT_FLAG;
+    return chair;
+}
+
+void CPlDkGameState::ClearSeatFlags()
+{
+    for (int chair = 0; chair < SEAT_COUNT; ++chair)
+        m_state_block[FIRST_SEAT_FLAG_WORD + chair] &= ~SEAT_FLAG;
+}
+
+void CPlDkGameState::UnflagSeat(int chair)
+{
+    if (ValidChair(chair))
+        m_state_block[FIRST_SEAT_FLAG_WORD + chair] &= ~SEAT_FLAG;
+}
+
+bool CPlDkGameState::BeginRound(std::span<const uint8_t> data)
+{
+    if (data.size() < ROUND_START_BYTES)
+        return false;
+    // The round's first words replace the start of the block; the whole block
+    // then goes through the rules' reader so that only a block it accepts stays.
+    std::vector<uint8_t> block(rules::TABLE_GAME_DATA_BYTES);
+    rules::WriteTableGameData(m_table_data, block);
+    std::copy_n(data.begin(), ROUND_START_BYTES, block.begin());
+    rules::TableGameData started;
+    if (!rules::ReadTableGameData(block, started))
+        return false;
+    ClearSeatFlags();
+    m_table_data = started;
+    m_result = rules::PlDkGameWinResult {};
+    return true;
+}
+
+bool CPlDkGameState::EndRound(std::span<const uint8_t> result)
+{
+    rules::PlDkGameWinResult ended;
+    if (!rules::ReadPlDkGameWinResult(result, ended))
+        return false;
+    m_table_data.head[15] = 0;
+    m_result = ended;
+    return true;
+}
+
+} // namespace client
