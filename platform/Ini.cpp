@@ -124,6 +124,7 @@ struct SectionRange {
 
 std::optional<SectionRange> FindSection(const std::vector<IniLine>& lines, std::string_view section)
 {
+    section = Trim(section);
     for (size_t i = 0; i < lines.size(); ++i) {
         const ParsedLine parsed = ParseLine(lines[i].text);
         if (parsed.kind != LineKind::Section || !GbkEqualsNoCase(parsed.name, section))
@@ -256,7 +257,7 @@ std::optional<std::string> FindValue(std::string_view text, std::string_view sec
         return std::nullopt;
     for (size_t i = range->first; i < range->last; ++i) {
         const ParsedLine parsed = ParseLine(lines[i].text);
-        if (parsed.kind == LineKind::Entry && GbkEqualsNoCase(parsed.name, key))
+        if (parsed.kind == LineKind::Entry && GbkEqualsNoCase(parsed.name, Trim(key)))
             return std::string(parsed.value);
     }
     return std::nullopt;
@@ -288,7 +289,7 @@ std::string SetValue(std::string_view text, std::string_view section, std::strin
     }
     for (size_t i = range->first; i < range->last; ++i) {
         const ParsedLine parsed = ParseLine(lines[i].text);
-        if (parsed.kind != LineKind::Entry || !GbkEqualsNoCase(parsed.name, key))
+        if (parsed.kind != LineKind::Entry || !GbkEqualsNoCase(parsed.name, Trim(key)))
             continue;
         if (value) {
             // Keep the key as the file spells it.

@@ -1,0 +1,46 @@
+// Feeds arbitrary INI text to the reader and the editor. The first two lines
+// of the input name the section and key; the rest is the file.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "platform/Ini.h"
+
+namespace {
+std::string_view TakeLine(std::string_view& rest)
+{
+    const size_t end = rest.find('\n');
+    std::string_view line = rest.substr(0, end);
+    rest = (end == std::string_view::npos) ? std::string_view() : rest.substr(end + 1);
+    return line;
+}
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    std::string_view rest(reinterpret_cast<const char*>(data), size);
+    const std::string_view section = TakeLine(rest);
+    const std::string_view key = TakeLine(rest);
+    const std::string_view text = rest;
+
+    const auto value = platform::ini::FindValue(text, section, key);
+    if (value)
+        (void)platform::ini::ParseInt(*value, 0);
+    (void)platform::ini::ListKeys(text, section);
+    (void)platform::ini::RemoveSection(text, section);
+
+    // What is written must read back (names the writer would refuse are skipped).
+    // A key line must not read as a comment or a section header.
+    const std::string_view blanks = " \t\r\n\v\f";
+    const size_t key_start = key.find_first_not_of(blanks);
+    const bool safe_names = section.find_first_not_of(blanks) != std::string_view::npos &&
+                            key_start != std::string_view::npos && key[key_start] != '[' && key[key_start] != ';' &&
+                            section.find_first_of("]\r\n") == std::string_view::npos &&
+                            key.find_first_of("=\r\n") == std::string_view::npos;
+    const std::string edited = platform::ini::SetValue(text, section, key, std::string_view("v1"));
+    if (safe_names && platform::ini::FindValue(edited, section, key) != std::string("v1"))
+        __builtin_trap();
+    (void)platform::ini::SetValue(text, section, key, std::nullopt);
+    return 0;
+}
