@@ -1,0 +1,64 @@
+#pragma once
+// Test doubles for the rules tables: a manual clock, a recording services
+// object and settings from memory, bundled into an environment a test
+// installs on its tables.
+
+#include "game/rules/RulesEnvironment.h"
+#include "platform/Tick.h"
+
+#include <map>
+#include <string>
+#include <vector>
+
+namespace rules::test {
+
+class CRecordingServices final : public IRulesServices {
+public:
+    void LogLine(std::string_view text) override { lines.emplace_back(text); }
+    [[nodiscard]] uint32_t IntLog2(int32_t n) const override
+    {
+        uint32_t r = 0;
+        while (n > 1) {
+            n /= 2;
+            ++r;
+        }
+        return r;
+    }
+    [[nodiscard]] uint32_t PowerOfTwo(int32_t n) const override { return n < 1 ? 1u : (1u << n); }
+    int FillUniqueIdIfEmpty(char* buffer, size_t size) override
+    {
+        if (buffer[0] != '\0' || size < 31)
+            return 0;
+        const std::string id(30, 'a');
+        id.copy(buffer, 30);
+        buffer[30] = '\0';
+        return 1;
+    }
+    std::vector<std::string> lines;
+};
+
+class CMemorySettings final : public IRulesSettings {
+public:
+    [[nodiscard]] std::string GetProgramFilePath() const override { return program_path; }
+    [[nodiscard]] int GetProfileInt(std::string_view section, std::string_view key, int default_value,
+                                    std::string_view path) const override
+    {
+        last_path = std::string(path);
+        auto found = values.find(std::string(section) + "/" + std::string(key));
+        return found == values.end() ? default_value : found->second;
+    }
+    std::string program_path { "C:\\games\\pldkgame.exe" };
+    std::map<std::string, int> values;
+    mutable std::string last_path;
+};
+
+struct TestEnvironment {
+    platform::CManualClock clock { 100000 };
+    CCrtRandom random;
+    CRecordingServices services;
+    CMemorySettings settings;
+
+    [[nodiscard]] RulesEnvironment Get() { return { &clock, &random, &services, &settings }; }
+};
+
+} // namespace rules::test
