@@ -6,5 +6,9 @@ list(APPEND MEDIA_SOURCES
     ${CMAKE_CURRENT_SOURCE_DIR}/PixelChannels.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/PpsCodec.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/PpsRle.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/ResPackage.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/ResourceCategory.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/ResourceFile.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/ResourceModule.cpp
 )
 list(APPEND MEDIA_DEPS ZLIB::ZLIB)

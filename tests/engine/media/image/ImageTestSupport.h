@@ -54,3 +54,43 @@ inline uint32_t PixelAt(const engine::ImageRecord& record, size_t index)
 }
 
 } // namespace imagetest
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+namespace imagetest {
+
+// A fresh temporary folder for one test, removed afterwards.
+class CTempFolder {
+public:
+    CTempFolder()
+    {
+        std::string pattern = (std::filesystem::temp_directory_path() / "pldk-media-XXXXXX").string();
+        if (char* made = ::mkdtemp(pattern.data()))
+            m_path = made;
+    }
+    ~CTempFolder()
+    {
+        std::error_code ignored;
+        std::filesystem::remove_all(m_path, ignored);
+    }
+    CTempFolder(const CTempFolder&) = delete;
+    CTempFolder& operator=(const CTempFolder&) = delete;
+
+    // The folder with a trailing '/' (ASCII, so the same in GBK).
+    [[nodiscard]] std::string Path() const { return m_path + "/"; }
+    [[nodiscard]] std::string operator/(const std::string& name) const { return Path() + name; }
+
+    void Write(const std::string& name, const std::vector<uint8_t>& bytes) const
+    {
+        std::ofstream out(Path() + name, std::ios::binary);
+        out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    }
+
+private:
+    std::string m_path;
+};
+
+} // namespace imagetest
