@@ -7,10 +7,13 @@
 //  - WM_SIZE: wparam SIZE_*, lparam MakeLongParam(width, height);
 //  - mouse messages: wparam MK_* flags, lparam MakeLongParam(x, y) in client
 //    pixels (signed 16-bit each); WM_MOUSEWHEEL: high word of wparam the signed
-//    distance in WHEEL_DELTA units, low word the MK_* flags;
-//  - WM_KEYDOWN/WM_KEYUP: wparam the VK_* code, lparam bit 30 set on a repeat;
-//  - WM_CHAR: wparam one character, a single byte or a two-byte GBK character
-//    (lead byte in the high byte of the low word, as a double-byte system sends it);
+//    distance (WHEEL_DELTA per notch, positive away from the user), low word
+//    the MK_* flags, lparam the cursor in client pixels;
+//  - WM_KEYDOWN/WM_KEYUP (WM_SYSKEYDOWN/UP while Alt is held): wparam the VK_*
+//    code, lparam the repeat count 1, bit 30 set on an auto-repeat, bit 31 on key up;
+//  - WM_CHAR: wparam one byte of GBK text: a two-byte character arrives as two
+//    WM_CHAR messages, lead byte first, as a double-byte system sends them;
+//    Backspace, Tab, Enter and Escape also give WM_CHAR 0x08, 0x09, 0x0D, 0x1B;
 //  - WM_SETFOCUS/WM_KILLFOCUS, WM_ACTIVATE (wparam WA_*), WM_CLOSE, WM_PAINT: no parameters.
 
 #include <cstdint>

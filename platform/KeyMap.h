@@ -1,0 +1,13 @@
+#pragma once
+// Mapping from SDL key codes to the virtual-key codes of the key messages.
+//
+// Owner: none. Threads: any (pure function).
+
+#include <cstdint>
+
+namespace platform {
+
+// The VK_* code (MessageIds.h) for an SDL key code, 0 for keys without one.
+[[nodiscard]] uint32_t VirtualKeyFromSdl(int32_t sdl_keycode);
+
+} // namespace platform

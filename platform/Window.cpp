@@ -1,0 +1,399 @@
+#include "platform/Window.h"
+
+#include <SDL2/SDL.h>
+#include <unordered_map>
+
+#include "platform/KeyMap.h"
+#include "platform/SdlEventPump.h"
+#include "platform/Text.h"
+
+namespace platform {
+
+namespace {
+
+// SDL video state; touched on the SDL video thread only.
+struct VideoState {
+    ThreadId thread { 0 };
+    std::unique_ptr<CSdlEventPump> pump;
+    std::unordered_map<uint32_t, CNativeWindow*> windows; // SDL window id -> window
+};
+
+VideoState& Video()
+{
+    static VideoState s_video;
+    return s_video;
+}
+
+bool StartVideo()
+{
+    VideoState& video = Video();
+    if (video.thread != 0)
+        return video.thread == GetCurrentThreadId();
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
+        return false;
+    // Headless drivers have no GPU: drawing goes through the software renderer
+    // (the GL emulation they would otherwise load brings nothing but leaks).
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (driver && (SDL_strcmp(driver, "offscreen") == 0 || SDL_strcmp(driver, "dummy") == 0)) {
+        SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+        SDL_SetHint(SDL_HINT_RENDER_DRIVER, "software");
+    }
+    auto pump = std::make_unique<CSdlEventPump>();
+    if (!pump->Initialise()) {
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        return false;
+    }
+    video.thread = GetCurrentThreadId();
+    video.pump = std::move(pump);
+    SetThreadEventPump(video.pump.get());
+    return true;
+}
+
+// With the last window gone the thread's loop no longer waits through SDL.
+void StopVideoIfUnused()
+{
+    VideoState& video = Video();
+    if (!video.windows.empty() || video.thread == 0)
+        return;
+    SetThreadEventPump(nullptr);
+    video.pump.reset();
+    video.thread = 0;
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+}
+
+void Post(WindowHandle target, uint32_t id, uintptr_t wparam = 0, intptr_t lparam = 0)
+{
+    (void)PostMessage(target, id, wparam, lparam);
+}
+
+} // namespace
+
+std::unique_ptr<CNativeWindow> CNativeWindow::Create(WindowHandle target, const NativeWindowOptions& options)
+{
+    if (GetWindowThreadId(target) != GetCurrentThreadId() || options.width <= 0 || options.height <= 0) {
+        SDL_SetError("the target is not a window of this thread, or the size is not positive");
+        return nullptr;
+    }
+    const std::optional<std::string> title = GbkToUtf8(options.title);
+    if (!title) {
+        SDL_SetError("the window title is not GBK text");
+        return nullptr;
+    }
+    if (!StartVideo())
+        return nullptr;
+    uint32_t flags = options.show == WindowShow::Shown ? SDL_WINDOW_SHOWN : SDL_WINDOW_HIDDEN;
+    if (options.frame == WindowFrame::Borderless)
+        flags |= SDL_WINDOW_BORDERLESS;
+    if (options.resizable)
+        flags |= SDL_WINDOW_RESIZABLE;
+    SDL_Window* window = SDL_CreateWindow(title->c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
+                                          options.width, options.height, flags);
+    if (!window) {
+        StopVideoIfUnused();
+        return nullptr;
+    }
+    SDL_Renderer* renderer = SDL_CreateRenderer(window, -1, SDL_RENDERER_ACCELERATED);
+    if (!renderer)
+        renderer = SDL_CreateRenderer(window, -1, SDL_RENDERER_SOFTWARE);
+    if (!renderer) {
+        SDL_DestroyWindow(window);
+        StopVideoIfUnused();
+        return nullptr;
+    }
+    auto native = std::make_unique<CNativeWindow>(CreateToken {}, target, window, renderer);
+    Video().windows[SDL_GetWindowID(window)] = native.get();
+    Post(target, WM_SIZE, SIZE_RESTORED, MakeLongParam(options.width, options.height));
+    if (options.show == WindowShow::Shown)
+        Post(target, WM_PAINT);
+    return native;
+}
+
+CNativeWindow::CNativeWindow(CreateToken, WindowHandle target, SDL_Window* window, SDL_Renderer* renderer)
+    : m_target(target), m_window(window), m_renderer(renderer)
+{
+}
+
+CNativeWindow::~CNativeWindow()
+{
+    Video().windows.erase(SDL_GetWindowID(m_window));
+    if (m_texture)
+        SDL_DestroyTexture(m_texture);
+    SDL_DestroyRenderer(m_renderer);
+    SDL_DestroyWindow(m_window);
+    StopVideoIfUnused();
+}
+
+bool CNativeWindow::Present(const uint8_t* pixels, int width, int height, int pitch)
+{
+    if (!pixels || width <= 0 || height <= 0 || pitch / 4 < width) {
+        SDL_SetError("bad bitmap for Present");
+        return false;
+    }
+    if (!m_texture || m_texture_width != width || m_texture_height != height) {
+        if (m_texture)
+            SDL_DestroyTexture(m_texture);
+        // ARGB8888 is a 32-bit word; in memory (little-endian) its bytes are B, G, R, A.
+        m_texture = SDL_CreateTexture(m_renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING, width, height);
+        if (!m_texture) {
+            m_texture_width = m_texture_height = 0;
+            return false;
+        }
+        m_texture_width = width;
+        m_texture_height = height;
+    }
+    if (SDL_UpdateTexture(m_texture, nullptr, pixels, pitch) != 0)
+        return false;
+    if (SDL_RenderClear(m_renderer) != 0 || SDL_RenderCopy(m_renderer, m_texture, nullptr, nullptr) != 0)
+        return false;
+    SDL_RenderPresent(m_renderer);
+    return true;
+}
+
+bool CNativeWindow::SetTitle(std::string_view gbk_title)
+{
+    const std::optional<std::string> title = GbkToUtf8(gbk_title);
+    if (!title)
+        return false;
+    SDL_SetWindowTitle(m_window, title->c_str());
+    return true;
+}
+
+void CNativeWindow::Show(WindowShow show)
+{
+    if (show == WindowShow::Shown)
+        SDL_ShowWindow(m_window);
+    else
+        SDL_HideWindow(m_window);
+}
+
+void CNativeWindow::Minimize() { SDL_MinimizeWindow(m_window); }
+void CNativeWindow::Maximize() { SDL_MaximizeWindow(m_window); }
+void CNativeWindow::Restore() { SDL_RestoreWindow(m_window); }
+void CNativeWindow::BringToFront() { SDL_RaiseWindow(m_window); }
+void CNativeWindow::SetClientSize(int width, int height) { SDL_SetWindowSize(m_window, width, height); }
+void CNativeWindow::GetClientSize(int& width, int& height) const { SDL_GetWindowSize(m_window, &width, &height); }
+void CNativeWindow::SetPosition(int x, int y) { SDL_SetWindowPosition(m_window, x, y); }
+void CNativeWindow::GetPosition(int& x, int& y) const { SDL_GetWindowPosition(m_window, &x, &y); }
+
+bool CNativeWindow::IsMinimized() const
+{
+    return (SDL_GetWindowFlags(m_window) & SDL_WINDOW_MINIMIZED) != 0;
+}
+
+void CNativeWindow::EnableTextInput(bool enable)
+{
+    if (enable)
+        SDL_StartTextInput();
+    else
+        SDL_StopTextInput();
+}
+
+void CNativeWindow::SetTextInputArea(int x, int y, int width, int height)
+{
+    SDL_Rect area { x, y, width, height };
+    SDL_SetTextInputRect(&area);
+}
+
+std::string CNativeWindow::LastError()
+{
+    return SDL_GetError();
+}
+
+void CNativeWindow::DispatchSdlEvent(const SDL_Event& event)
+{
+    VideoState& video = Video();
+    if (event.type == SDL_QUIT) {
+        // The desktop or a signal asks the program to end: every window is asked to close.
+        for (auto& [id, window] : video.windows)
+            Post(window->m_target, WM_CLOSE);
+        return;
+    }
+    uint32_t window_id = 0;
+    switch (event.type) {
+    case SDL_WINDOWEVENT: window_id = event.window.windowID; break;
+    case SDL_MOUSEMOTION: window_id = event.motion.windowID; break;
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP: window_id = event.button.windowID; break;
+    case SDL_MOUSEWHEEL: window_id = event.wheel.windowID; break;
+    case SDL_KEYDOWN:
+    case SDL_KEYUP: window_id = event.key.windowID; break;
+    case SDL_TEXTINPUT: window_id = event.text.windowID; break;
+    default: return;
+    }
+    auto it = video.windows.find(window_id);
+    if (it == video.windows.end() && video.windows.size() == 1)
+        it = video.windows.begin(); // events of no window (keys under some drivers) go to the only one
+    if (it != video.windows.end())
+        it->second->HandleEvent(event);
+}
+
+void CNativeWindow::HandleEvent(const SDL_Event& event)
+{
+    switch (event.type) {
+    case SDL_WINDOWEVENT:
+        HandleWindowEvent(event);
+        break;
+    case SDL_MOUSEMOTION:
+        Post(m_target, WM_MOUSEMOVE, MouseKeyFlags(), MakeLongParam(event.motion.x, event.motion.y));
+        break;
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP:
+        HandleMouseButton(event);
+        break;
+    case SDL_MOUSEWHEEL: {
+        int y = event.wheel.y;
+        if (event.wheel.direction == SDL_MOUSEWHEEL_FLIPPED)
+            y = -y;
+        int x = 0;
+        int cursor_y = 0;
+        SDL_GetMouseState(&x, &cursor_y);
+        const uintptr_t wparam = (static_cast<uintptr_t>(static_cast<uint16_t>(y * WHEEL_DELTA)) << 16) | MouseKeyFlags();
+        Post(m_target, WM_MOUSEWHEEL, wparam, MakeLongParam(x, cursor_y));
+        break;
+    }
+    case SDL_KEYDOWN:
+    case SDL_KEYUP:
+        HandleKey(event);
+        break;
+    case SDL_TEXTINPUT:
+        HandleText(event.text.text);
+        break;
+    default:
+        break;
+    }
+}
+
+void CNativeWindow::HandleWindowEvent(const SDL_Event& event)
+{
+    switch (event.window.event) {
+    case SDL_WINDOWEVENT_SIZE_CHANGED:
+        Post(m_target, WM_SIZE, SIZE_RESTORED, MakeLongParam(event.window.data1, event.window.data2));
+        break;
+    case SDL_WINDOWEVENT_MINIMIZED:
+        Post(m_target, WM_SIZE, SIZE_MINIMIZED, 0);
+        break;
+    case SDL_WINDOWEVENT_MAXIMIZED:
+    case SDL_WINDOWEVENT_RESTORED: {
+        int width = 0;
+        int height = 0;
+        GetClientSize(width, height);
+        const uintptr_t kind = event.window.event == SDL_WINDOWEVENT_MAXIMIZED ? SIZE_MAXIMIZED : SIZE_RESTORED;
+        Post(m_target, WM_SIZE, kind, MakeLongParam(width, height));
+        Post(m_target, WM_PAINT);
+        break;
+    }
+    case SDL_WINDOWEVENT_EXPOSED:
+        Post(m_target, WM_PAINT);
+        break;
+    case SDL_WINDOWEVENT_SHOWN:
+        Post(m_target, WM_SHOWWINDOW, 1);
+        break;
+    case SDL_WINDOWEVENT_HIDDEN:
+        Post(m_target, WM_SHOWWINDOW, 0);
+        break;
+    case SDL_WINDOWEVENT_FOCUS_GAINED:
+        Post(m_target, WM_ACTIVATE, WA_ACTIVE);
+        Post(m_target, WM_SETFOCUS);
+        break;
+    case SDL_WINDOWEVENT_FOCUS_LOST:
+        m_buttons = 0;
+        Post(m_target, WM_ACTIVATE, WA_INACTIVE);
+        Post(m_target, WM_KILLFOCUS);
+        break;
+    case SDL_WINDOWEVENT_LEAVE:
+        Post(m_target, WM_MOUSELEAVE);
+        break;
+    case SDL_WINDOWEVENT_CLOSE:
+        Post(m_target, WM_CLOSE);
+        break;
+    default:
+        break;
+    }
+}
+
+void CNativeWindow::HandleMouseButton(const SDL_Event& event)
+{
+    const bool down = event.type == SDL_MOUSEBUTTONDOWN;
+    const bool double_click = down && event.button.clicks >= 2 && event.button.clicks % 2 == 0;
+    uint32_t id = 0;
+    uintptr_t flag = 0;
+    switch (event.button.button) {
+    case SDL_BUTTON_LEFT:
+        id = down ? (double_click ? WM_LBUTTONDBLCLK : WM_LBUTTONDOWN) : WM_LBUTTONUP;
+        flag = MK_LBUTTON;
+        break;
+    case SDL_BUTTON_RIGHT:
+        id = down ? (double_click ? WM_RBUTTONDBLCLK : WM_RBUTTONDOWN) : WM_RBUTTONUP;
+        flag = MK_RBUTTON;
+        break;
+    case SDL_BUTTON_MIDDLE:
+        id = down ? (double_click ? WM_MBUTTONDBLCLK : WM_MBUTTONDOWN) : WM_MBUTTONUP;
+        flag = MK_MBUTTON;
+        break;
+    default:
+        return;
+    }
+    if (down)
+        m_buttons |= static_cast<uint32_t>(flag);
+    else
+        m_buttons &= ~static_cast<uint32_t>(flag);
+    Post(m_target, id, MouseKeyFlags(), MakeLongParam(event.button.x, event.button.y));
+}
+
+void CNativeWindow::HandleKey(const SDL_Event& event)
+{
+    const uint32_t vk = VirtualKeyFromSdl(event.key.keysym.sym);
+    if (vk == 0)
+        return;
+    const bool down = event.type == SDL_KEYDOWN;
+    const bool alt = (event.key.keysym.mod & KMOD_ALT) != 0 && vk != VK_MENU;
+    uint32_t id = down ? WM_KEYDOWN : WM_KEYUP;
+    if (alt || vk == VK_F1 + 9) // F10 and Alt combinations are system keys
+        id = down ? WM_SYSKEYDOWN : WM_SYSKEYUP;
+    intptr_t lparam = 1;
+    if (event.key.repeat)
+        lparam |= intptr_t { 1 } << 30;
+    if (!down)
+        lparam |= (intptr_t { 1 } << 30) | static_cast<intptr_t>(uint32_t { 1 } << 31);
+    Post(m_target, id, vk, lparam);
+    // The control characters a keyboard types come as characters too.
+    if (down && id == WM_KEYDOWN && (vk == VK_BACK || vk == VK_TAB || vk == VK_RETURN || vk == VK_ESCAPE))
+        Post(m_target, WM_CHAR, vk, lparam);
+}
+
+void CNativeWindow::HandleText(const char* utf8)
+{
+    // One WM_CHAR per GBK byte, character by character, so that one character
+    // GBK lacks is left out without losing the rest of the text.
+    const std::string_view text(utf8);
+    size_t pos = 0;
+    while (pos < text.size()) {
+        size_t length = 1;
+        const auto lead = static_cast<uint8_t>(text[pos]);
+        if (lead >= 0xF0)
+            length = 4;
+        else if (lead >= 0xE0)
+            length = 3;
+        else if (lead >= 0xC0)
+            length = 2;
+        const std::optional<std::string> gbk = Utf8ToGbk(text.substr(pos, length));
+        pos += length;
+        if (!gbk)
+            continue;
+        for (char byte : *gbk)
+            Post(m_target, WM_CHAR, static_cast<uint8_t>(byte), 1);
+    }
+}
+
+uintptr_t CNativeWindow::MouseKeyFlags() const
+{
+    uintptr_t flags = m_buttons;
+    const SDL_Keymod mods = SDL_GetModState();
+    if (mods & KMOD_SHIFT)
+        flags |= MK_SHIFT;
+    if (mods & KMOD_CTRL)
+        flags |= MK_CONTROL;
+    return flags;
+}
+
+} // namespace platform

@@ -1,0 +1,106 @@
+#pragma once
+// A real top-level window on the screen (SDL2), bound to a window handle of
+// the message system: what happens to it arrives as the usual window messages
+// (WM_SIZE, WM_PAINT, WM_SETFOCUS/WM_KILLFOCUS, WM_ACTIVATE, WM_CLOSE, mouse,
+// keys with virtual-key codes, WM_CHAR bytes of GBK text; see MessageIds.h),
+// posted to that handle. A 32-bit BGRA bitmap is shown in it with Present.
+//
+// Owner: the UI object that owns the bound handle (the main window), through
+// std::unique_ptr; destroy the CNativeWindow before its handle.
+// Threads: UI thread only: creating the first window makes the calling thread
+// the one SDL video thread and installs the SDL event pump in its message
+// loop. Every method must be called on that thread.
+// Hazards: runs headless under SDL_VIDEODRIVER=offscreen (tests do). WM_CLOSE
+// only asks; the window stays until its owner destroys it.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "platform/Message.h"
+
+struct SDL_Window;
+struct SDL_Renderer;
+struct SDL_Texture;
+union SDL_Event;
+
+namespace platform {
+
+enum class WindowShow { Hidden, Shown };
+enum class WindowFrame { Normal, Borderless };
+
+struct NativeWindowOptions {
+    std::string title;     // GBK
+    int width { 800 };     // client size in pixels
+    int height { 600 };
+    WindowShow show { WindowShow::Shown };
+    WindowFrame frame { WindowFrame::Normal };
+    bool resizable { false };
+};
+
+class CNativeWindow {
+public:
+    // Creates the window and binds it to `target`. nullptr when the target is
+    // not a window of this thread, the size is not positive, or SDL fails
+    // (the reason is in LastError()).
+    [[nodiscard]] static std::unique_ptr<CNativeWindow> Create(WindowHandle target, const NativeWindowOptions& options);
+    ~CNativeWindow();
+    CNativeWindow(const CNativeWindow&) = delete;
+    CNativeWindow& operator=(const CNativeWindow&) = delete;
+
+    [[nodiscard]] WindowHandle GetTarget() const { return m_target; }
+
+    // Shows a 32-bit bitmap: bytes B, G, R, A per pixel, `pitch` bytes per row.
+    // It is stretched to the client area when the sizes differ. False for a
+    // null bitmap, a non-positive size or a pitch below width * 4.
+    bool Present(const uint8_t* pixels, int width, int height, int pitch);
+
+    bool SetTitle(std::string_view gbk_title); // false when the title is not GBK
+    void Show(WindowShow show);
+    void Minimize();
+    void Maximize();
+    void Restore();
+    void BringToFront();
+    void SetClientSize(int width, int height);
+    void GetClientSize(int& width, int& height) const;
+    void SetPosition(int x, int y);
+    void GetPosition(int& x, int& y) const;
+    [[nodiscard]] bool IsMinimized() const;
+    // Text input (WM_CHAR) is on while the window has focus unless switched off.
+    void EnableTextInput(bool enable);
+    // Where an input method should show its candidates, in client pixels.
+    void SetTextInputArea(int x, int y, int width, int height);
+
+    // The SDL error of the last failure on this thread.
+    [[nodiscard]] static std::string LastError();
+
+    // Translates one SDL event into messages. Public for the event pump.
+    static void DispatchSdlEvent(const SDL_Event& event);
+
+private:
+    struct CreateToken {
+        explicit CreateToken() = default;
+    };
+
+public:
+    CNativeWindow(CreateToken, WindowHandle target, SDL_Window* window, SDL_Renderer* renderer);
+
+private:
+    void HandleEvent(const SDL_Event& event);
+    void HandleWindowEvent(const SDL_Event& event);
+    void HandleMouseButton(const SDL_Event& event);
+    void HandleKey(const SDL_Event& event);
+    void HandleText(const char* utf8);
+    [[nodiscard]] uintptr_t MouseKeyFlags() const;
+
+    WindowHandle m_target;
+    SDL_Window* m_window { nullptr };
+    SDL_Renderer* m_renderer { nullptr };
+    SDL_Texture* m_texture { nullptr };
+    int m_texture_width { 0 };
+    int m_texture_height { 0 };
+    uint32_t m_buttons { 0 }; // MK_* mouse buttons held
+};
+
+} // namespace platform

@@ -1,0 +1,268 @@
+#include <gtest/gtest.h>
+
+#include <SDL2/SDL.h>
+#include <cstdlib>
+#include <thread>
+#include <vector>
+
+#include "Watchdog.h"
+#include "platform/KeyMap.h"
+#include "platform/Message.h"
+#include "platform/Tick.h"
+#include "platform/Window.h"
+
+using namespace platform;
+using platform::testing::CWatchdog;
+
+namespace {
+
+struct Seen {
+    uint32_t id;
+    uintptr_t wparam;
+    intptr_t lparam;
+};
+
+class WindowTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        setenv("SDL_VIDEODRIVER", "offscreen", 0);
+        m_handle = CreateMessageWindow([this](Message& msg) -> intptr_t {
+            m_seen.push_back({ msg.id, msg.wparam, msg.lparam });
+            return 0;
+        });
+        NativeWindowOptions options;
+        options.title = "\xB2\xE2\xCA\xD4"; // GBK text
+        options.width = 320;
+        options.height = 200;
+        m_window = CNativeWindow::Create(m_handle, options);
+        ASSERT_NE(m_window, nullptr) << CNativeWindow::LastError();
+    }
+    void TearDown() override
+    {
+        m_window.reset();
+        (void)DestroyWindow(m_handle);
+    }
+
+    // Pumps the loop for a while (SDL events included) and keeps what arrived.
+    void Pump(uint32_t ms = 50)
+    {
+        const uint32_t start = GetTickCount();
+        while (!HasElapsed(start, GetTickCount(), ms)) {
+            (void)WaitMessage(5);
+            Message msg;
+            while (PeekMessage(msg))
+                DispatchMessage(msg);
+        }
+    }
+    std::vector<Seen> Take(uint32_t id) const
+    {
+        std::vector<Seen> out;
+        for (const Seen& seen : m_seen) {
+            if (seen.id == id)
+                out.push_back(seen);
+        }
+        return out;
+    }
+    void PushEvent(SDL_Event event) { ASSERT_EQ(SDL_PushEvent(&event), 1) << SDL_GetError(); }
+    uint32_t SdlId() const
+    {
+        // The only SDL window of the test is ours.
+        for (uint32_t id = 1; id < 64; ++id) {
+            if (SDL_GetWindowFromID(id))
+                return id;
+        }
+        return 0;
+    }
+
+    WindowHandle m_handle { WindowHandle::None };
+    std::unique_ptr<CNativeWindow> m_window;
+    std::vector<Seen> m_seen;
+};
+
+} // namespace
+
+TEST_F(WindowTest, StartsWithSizeAndPaintAndShowsBitmaps)
+{
+    CWatchdog watchdog(20000);
+    Pump();
+    const auto sizes = Take(WM_SIZE);
+    ASSERT_FALSE(sizes.empty());
+    EXPECT_EQ(LowWord(static_cast<uintptr_t>(sizes.front().lparam)), 320);
+    EXPECT_EQ(HighWord(static_cast<uintptr_t>(sizes.front().lparam)), 200);
+    EXPECT_FALSE(Take(WM_PAINT).empty());
+
+    std::vector<uint32_t> pixels(320 * 200, 0xFF336699u);
+    EXPECT_TRUE(m_window->Present(reinterpret_cast<const uint8_t*>(pixels.data()), 320, 200, 320 * 4));
+    EXPECT_TRUE(m_window->Present(reinterpret_cast<const uint8_t*>(pixels.data()), 160, 100, 320 * 4));
+    EXPECT_FALSE(m_window->Present(reinterpret_cast<const uint8_t*>(pixels.data()), 320, 200, 319 * 4));
+    EXPECT_FALSE(m_window->Present(nullptr, 320, 200, 320 * 4));
+    EXPECT_FALSE(m_window->Present(reinterpret_cast<const uint8_t*>(pixels.data()), 0, 200, 0));
+    EXPECT_TRUE(m_window->SetTitle("ok"));
+    EXPECT_FALSE(m_window->SetTitle("\xFF\xFF"));
+}
+
+TEST_F(WindowTest, MouseEventsBecomeMouseMessages)
+{
+    CWatchdog watchdog(20000);
+    SDL_Event event {};
+    event.type = SDL_MOUSEBUTTONDOWN;
+    event.button.windowID = SdlId();
+    event.button.button = SDL_BUTTON_LEFT;
+    event.button.state = SDL_PRESSED;
+    event.button.clicks = 1;
+    event.button.x = 10;
+    event.button.y = 20;
+    PushEvent(event);
+    event.type = SDL_MOUSEBUTTONUP;
+    event.button.state = SDL_RELEASED;
+    PushEvent(event);
+    event.type = SDL_MOUSEBUTTONDOWN;
+    event.button.state = SDL_PRESSED;
+    event.button.clicks = 2;
+    PushEvent(event);
+    SDL_Event motion {};
+    motion.type = SDL_MOUSEMOTION;
+    motion.motion.windowID = SdlId();
+    motion.motion.x = -3;
+    motion.motion.y = 40;
+    PushEvent(motion);
+    SDL_Event wheel {};
+    wheel.type = SDL_MOUSEWHEEL;
+    wheel.wheel.windowID = SdlId();
+    wheel.wheel.y = -1;
+    PushEvent(wheel);
+    Pump();
+
+    ASSERT_EQ(Take(WM_LBUTTONDOWN).size(), 1u);
+    EXPECT_EQ(Take(WM_LBUTTONDOWN)[0].lparam, MakeLongParam(10, 20));
+    EXPECT_EQ(Take(WM_LBUTTONUP).size(), 1u);
+    ASSERT_EQ(Take(WM_LBUTTONDBLCLK).size(), 1u);
+    ASSERT_EQ(Take(WM_MOUSEMOVE).size(), 1u);
+    EXPECT_EQ(Take(WM_MOUSEMOVE)[0].wparam & MK_LBUTTON, MK_LBUTTON); // still held after the double click
+    EXPECT_EQ(LowSigned(static_cast<uintptr_t>(Take(WM_MOUSEMOVE)[0].lparam)), -3);
+    ASSERT_EQ(Take(WM_MOUSEWHEEL).size(), 1u);
+    EXPECT_EQ(HighSigned(Take(WM_MOUSEWHEEL)[0].wparam), -WHEEL_DELTA);
+}
+
+TEST_F(WindowTest, KeysAndTextBecomeKeyMessagesAndGbkBytes)
+{
+    CWatchdog watchdog(20000);
+    SDL_Event key {};
+    key.type = SDL_KEYDOWN;
+    key.key.windowID = SdlId();
+    key.key.state = SDL_PRESSED;
+    key.key.keysym.sym = SDLK_a;
+    PushEvent(key);
+    key.key.repeat = 1;
+    PushEvent(key);
+    key.type = SDL_KEYUP;
+    key.key.repeat = 0;
+    key.key.state = SDL_RELEASED;
+    PushEvent(key);
+    key.type = SDL_KEYDOWN;
+    key.key.keysym.sym = SDLK_RETURN;
+    PushEvent(key);
+    SDL_Event text {};
+    text.type = SDL_TEXTINPUT;
+    text.text.windowID = SdlId();
+    // "a", a Chinese character, a character GBK lacks, then "b".
+    std::snprintf(text.text.text, sizeof text.text.text, "a\xE4\xB8\xAD\xF0\x9F\x98\x80" "b");
+    PushEvent(text);
+    Pump();
+
+    const auto downs = Take(WM_KEYDOWN);
+    ASSERT_EQ(downs.size(), 3u);
+    EXPECT_EQ(downs[0].wparam, static_cast<uintptr_t>('A'));
+    EXPECT_EQ(downs[0].lparam & (intptr_t { 1 } << 30), 0);
+    EXPECT_NE(downs[1].lparam & (intptr_t { 1 } << 30), 0);
+    EXPECT_EQ(downs[2].wparam, VK_RETURN);
+    EXPECT_EQ(Take(WM_KEYUP).size(), 1u);
+    std::vector<uintptr_t> chars;
+    for (const Seen& seen : Take(WM_CHAR))
+        chars.push_back(seen.wparam);
+    EXPECT_EQ(chars, (std::vector<uintptr_t>{ 0x0D, 'a', 0xD6, 0xD0, 'b' }));
+}
+
+TEST_F(WindowTest, WindowEventsBecomeWindowMessages)
+{
+    CWatchdog watchdog(20000);
+    auto push_window_event = [this](uint8_t kind, int data1 = 0, int data2 = 0) {
+        SDL_Event event {};
+        event.type = SDL_WINDOWEVENT;
+        event.window.windowID = SdlId();
+        event.window.event = kind;
+        event.window.data1 = data1;
+        event.window.data2 = data2;
+        PushEvent(event);
+    };
+    Pump();
+    m_seen.clear();
+    push_window_event(SDL_WINDOWEVENT_FOCUS_GAINED);
+    push_window_event(SDL_WINDOWEVENT_SIZE_CHANGED, 640, 480);
+    push_window_event(SDL_WINDOWEVENT_MINIMIZED);
+    push_window_event(SDL_WINDOWEVENT_FOCUS_LOST);
+    push_window_event(SDL_WINDOWEVENT_CLOSE);
+    Pump();
+    ASSERT_EQ(Take(WM_SETFOCUS).size(), 1u);
+    ASSERT_EQ(Take(WM_KILLFOCUS).size(), 1u);
+    const auto sizes = Take(WM_SIZE);
+    ASSERT_EQ(sizes.size(), 2u);
+    EXPECT_EQ(sizes[0].lparam, MakeLongParam(640, 480));
+    EXPECT_EQ(sizes[1].wparam, SIZE_MINIMIZED);
+    EXPECT_EQ(Take(WM_CLOSE).size(), 1u);
+}
+
+TEST_F(WindowTest, PostsFromOtherThreadsWakeTheLoopWaitingOnSdl)
+{
+    CWatchdog watchdog(20000, "loop waiting on SDL");
+    Pump();
+    const WindowHandle target = m_handle;
+    std::thread poster([target] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        (void)PostMessage(target, WM_USER + 7);
+    });
+    const uint32_t start = GetTickCount();
+    Message msg;
+    bool got = false;
+    while (!got && GetMessage(msg)) {
+        got = msg.id == WM_USER + 7;
+        DispatchMessage(msg);
+    }
+    poster.join();
+    EXPECT_TRUE(got);
+    EXPECT_LT(TicksBetween(start, GetTickCount()), 2000u);
+
+    // Many posts while the loop is busy do not flood SDL's event queue.
+    for (int i = 0; i < 100000; ++i)
+        (void)PostMessage(target, WM_USER + 8);
+    Pump(20);
+    EXPECT_EQ(SDL_PeepEvents(nullptr, 0, SDL_PEEKEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) < 10, true);
+}
+
+TEST(NativeWindow, RefusesAForeignOrMissingTarget)
+{
+    setenv("SDL_VIDEODRIVER", "offscreen", 0);
+    NativeWindowOptions options;
+    EXPECT_EQ(CNativeWindow::Create(WindowHandle::None, options), nullptr);
+    const WindowHandle handle = CreateMessageWindow([](Message&) -> intptr_t { return 0; });
+    options.width = 0;
+    EXPECT_EQ(CNativeWindow::Create(handle, options), nullptr);
+    options.width = 10;
+    options.title = "\xFF\xFF";
+    EXPECT_EQ(CNativeWindow::Create(handle, options), nullptr);
+    EXPECT_TRUE(DestroyWindow(handle));
+}
+
+TEST(KeyMap, SdlKeysMapToVirtualKeys)
+{
+    EXPECT_EQ(VirtualKeyFromSdl(SDLK_z), static_cast<uint32_t>('Z'));
+    EXPECT_EQ(VirtualKeyFromSdl(SDLK_7), static_cast<uint32_t>('7'));
+    EXPECT_EQ(VirtualKeyFromSdl(SDLK_F12), VK_F1 + 11);
+    EXPECT_EQ(VirtualKeyFromSdl(SDLK_KP_0), VK_NUMPAD0);
+    EXPECT_EQ(VirtualKeyFromSdl(SDLK_KP_9), VK_NUMPAD0 + 9);
+    EXPECT_EQ(VirtualKeyFromSdl(SDLK_RCTRL), VK_CONTROL);
+    EXPECT_EQ(VirtualKeyFromSdl(SDLK_PAGEDOWN), VK_NEXT);
+    EXPECT_EQ(VirtualKeyFromSdl(SDLK_BACKQUOTE), VK_OEM_3);
+    EXPECT_EQ(VirtualKeyFromSdl(SDLK_AUDIONEXT), 0u);
+}
