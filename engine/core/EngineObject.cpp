@@ -4,6 +4,7 @@
 
 #include "engine/core/FrameImageBase.h"
 #include "engine/core/GameCore.h"
+#include "engine/core/InputState.h"
 #include "engine/core/ObjectModule.h"
 
 namespace engine {
@@ -284,6 +285,7 @@ void CEngineObject::RemoveFollower(uint32_t id)
     CEngineObject* follower = m_followers[static_cast<size_t>(index)].follower;
     m_followers.erase(m_followers.begin() + index);
     follower->ClearLeader();
+    OnFollowerRemoved(follower);
 }
 
 int CEngineObject::HasFollower(uint32_t id) const
@@ -306,8 +308,10 @@ void CEngineObject::RemoveAllFollowers()
 {
     std::vector<FollowerLink> links;
     links.swap(m_followers);
-    for (const auto& link : links)
+    for (const auto& link : links) {
         link.follower->ClearLeader();
+        OnFollowerRemoved(link.follower);
+    }
 }
 
 void CEngineObject::SetLeader(CEngineObject* leader)
@@ -318,6 +322,8 @@ void CEngineObject::SetLeader(CEngineObject* leader)
         for (size_t i = 0; i < old->m_followers.size(); ++i) {
             if (old->m_followers[i].follower == this) {
                 old->m_followers.erase(old->m_followers.begin() + static_cast<std::ptrdiff_t>(i));
+                m_leader = nullptr;
+                old->OnFollowerRemoved(this);
                 break;
             }
         }
@@ -410,9 +416,8 @@ int CEngineObject::OnEvent(const EngineEvent& event)
     case VELOTRIX_EVENT_MOUSE_MOVE:
     case VELOTRIX_EVENT_DRAG_MOVE:
         if (event.param2 != 0) {
-            // The input record: x, y, dx, dy, ... as 32-bit words.
-            const auto* input = reinterpret_cast<const int32_t*>(event.param2);
-            MoveBy(static_cast<double>(input[2]), static_cast<double>(input[3]));
+            const auto* input = reinterpret_cast<const InputState*>(event.param2);
+            MoveBy(static_cast<double>(input->dx), static_cast<double>(input->dy));
             Invalidate();
         }
         break;

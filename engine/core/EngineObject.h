@@ -137,12 +137,14 @@ public:
     [[nodiscard]] virtual EngineRect GetHitRect() const { return m_state.hit_rect; }
     [[nodiscard]] virtual uint32_t GetFlags() const { return m_state.flags; }
     [[nodiscard]] virtual uint32_t GetLayer() const { return m_state.layer; }
-    [[nodiscard]] virtual double GetLeft() const { return GetX() - GetWidth() / 2; }
-    [[nodiscard]] virtual double GetRight() const { return GetX() + GetWidth() / 2; }
-    [[nodiscard]] virtual double GetTop() const { return GetY() - GetHeight() / 2; }
-    [[nodiscard]] virtual double GetBottom() const { return GetY() + GetHeight() / 2; }
+    [[nodiscard]] virtual double GetLeft() const { return m_state.x - m_state.width / 2; }
+    [[nodiscard]] virtual double GetRight() const { return m_state.x + m_state.width / 2; }
+    [[nodiscard]] virtual double GetTop() const { return m_state.y - m_state.height / 2; }
+    [[nodiscard]] virtual double GetBottom() const { return m_state.y + m_state.height / 2; }
     [[nodiscard]] virtual CFrameImageBase* GetPicture() const { return nullptr; }
     virtual void OnChildAttached(CEngineObject*) {}
+    /// Called after a follower left this object's list (removed, re-led or destroyed).
+    virtual void OnFollowerRemoved(CEngineObject*) {}
 
     /// Takes and releases the core's tick lock (for work outside the tick).
     void LockCore();

@@ -39,6 +39,10 @@ void ObjectModule::Unload()
 void ObjectModule::Update()
 {
     DispatchQueued();
+    std::vector<uint32_t> doomed;
+    doomed.swap(m_destroy_later);
+    for (uint32_t id : doomed)
+        DestroyObject(id);
     if (m_actions)
         m_actions->RunActions();
     PaintPass();

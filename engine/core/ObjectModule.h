@@ -51,6 +51,9 @@ public:
     /// Registers an object built elsewhere; the module owns it from now on.
     CEngineObject* AddObject(std::unique_ptr<CEngineObject> object, CEngineObject* creator);
     void DestroyObject(uint32_t id);
+    /// Destroys the object at the start of the next update (kept by id, so a
+    /// request for an object that is gone by then does nothing).
+    void DestroyObjectLater(uint32_t id) { m_destroy_later.push_back(id); }
     [[nodiscard]] CEngineObject* FindObject(uint32_t id) const;
     [[nodiscard]] CEngineObject* FindObjectByName(const char* name) const;
     [[nodiscard]] uint32_t FindInputOwner(uint32_t id) const;
@@ -124,6 +127,7 @@ private:
     double m_hit_test_floor { HIT_TEST_FLOOR };
     std::vector<uint32_t> m_delivering;
     std::vector<uint32_t> m_deferred_destroy;
+    std::vector<uint32_t> m_destroy_later;
 };
 
 } // namespace engine

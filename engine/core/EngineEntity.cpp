@@ -1,0 +1,157 @@
+#include "engine/core/EngineEntity.h"
+
+#include "engine/core/GameCore.h"
+#include "engine/core/InputModule.h"
+#include "engine/core/ObjectModule.h"
+
+namespace engine {
+
+ObjectModule* CEngineEntity::GetObjectModule() const
+{
+    return GetCore() != nullptr ? static_cast<ObjectModule*>(GetCore()->GetModule(VELOTRIX_MODULE_OBJECT)) : nullptr;
+}
+
+EngineModule* CEngineEntity::GetPaintModule() const
+{
+    return GetCore() != nullptr ? GetCore()->GetModule(VELOTRIX_MODULE_PAINT) : nullptr;
+}
+
+EngineModule* CEngineEntity::GetResourceModule() const
+{
+    return GetCore() != nullptr ? GetCore()->GetModule(VELOTRIX_MODULE_RESOURCE) : nullptr;
+}
+
+EngineModule* CEngineEntity::GetMusicModule() const
+{
+    return GetCore() != nullptr ? GetCore()->GetModule(VELOTRIX_MODULE_MUSIC) : nullptr;
+}
+
+InputModule* CEngineEntity::GetInputModule() const
+{
+    return GetCore() != nullptr ? static_cast<InputModule*>(GetCore()->GetModule(VELOTRIX_MODULE_INPUT)) : nullptr;
+}
+
+int32_t CEngineEntity::GetViewWidth() const
+{
+    const ObjectModule* objects = GetObjectModule();
+    return objects != nullptr ? objects->GetViewRect().Width() : 0;
+}
+
+int32_t CEngineEntity::GetViewHeight() const
+{
+    const ObjectModule* objects = GetObjectModule();
+    return objects != nullptr ? objects->GetViewRect().Height() : 0;
+}
+
+uint32_t CEngineEntity::GetTime() const
+{
+    return GetCore() != nullptr ? GetCore()->GetTime() : 0;
+}
+
+void CEngineEntity::SetIntSetting(int32_t key, int32_t value)
+{
+    if (GetCore() != nullptr)
+        GetCore()->SetIntSetting(key, value);
+}
+
+int32_t CEngineEntity::GetIntSetting(int32_t key) const
+{
+    return GetCore() != nullptr ? GetCore()->GetIntSetting(key) : -2;
+}
+
+void CEngineEntity::SetStringSetting(int32_t key, std::string text)
+{
+    if (GetCore() != nullptr)
+        GetCore()->SetStringSetting(key, std::move(text));
+}
+
+std::string CEngineEntity::GetStringSetting(int32_t key) const
+{
+    return GetCore() != nullptr ? GetCore()->GetStringSetting(key) : std::string();
+}
+
+void CEngineEntity::RefreshView()
+{
+    if (ObjectModule* objects = GetObjectModule())
+        objects->RefreshView();
+}
+
+CEngineObject* CEngineEntity::NewObject()
+{
+    ObjectModule* objects = GetObjectModule();
+    return objects != nullptr ? objects->NewObject(this) : nullptr;
+}
+
+CEngineObject* CEngineEntity::FindObjectByName(const char* name) const
+{
+    const ObjectModule* objects = GetObjectModule();
+    return objects != nullptr ? objects->FindObjectByName(name) : nullptr;
+}
+
+CEngineObject* CEngineEntity::FindObject(uint32_t id) const
+{
+    const ObjectModule* objects = GetObjectModule();
+    return objects != nullptr ? objects->FindObject(id) : nullptr;
+}
+
+void CEngineEntity::DestroyObject(CEngineObject* object, bool deferred)
+{
+    ObjectModule* objects = GetObjectModule();
+    if (object == nullptr || objects == nullptr)
+        return;
+    if (!deferred) {
+        objects->OnMessage(VELOTRIX_MSG_OBJECT_DESTROYED, reinterpret_cast<uintptr_t>(object), 0);
+        return;
+    }
+    // Painted no more from now; removed in the object module's next update.
+    object->Deactivate();
+    object->Invalidate();
+    objects->DestroyObjectLater(object->GetId());
+}
+
+void CEngineEntity::AddInputTargetRoute(uint32_t event_id, const RouteRecord& record)
+{
+    if (InputModule* input = GetInputModule())
+        input->AddTargetRoute(event_id, record);
+}
+
+void CEngineEntity::RemoveInputTargetRoutes(uint32_t event_id)
+{
+    if (InputModule* input = GetInputModule())
+        input->RemoveTargetRoutes(event_id);
+}
+
+uint32_t CEngineEntity::SetInputTarget(uint32_t id)
+{
+    InputModule* input = GetInputModule();
+    return input != nullptr ? input->SetInputTarget(id) : 0;
+}
+
+void CEngineEntity::SetModalObject(uint32_t id)
+{
+    if (InputModule* input = GetInputModule())
+        input->SetModalObject(id);
+}
+
+uint32_t CEngineEntity::SetFocusObject(uint32_t id)
+{
+    InputModule* input = GetInputModule();
+    return input != nullptr ? input->SetFocusObject(id) : 0;
+}
+
+void CEngineEntity::RefreshMouse()
+{
+    if (InputModule* input = GetInputModule())
+        input->RefreshMouse();
+}
+
+bool CEngineEntity::GetInputState(InputState& out) const
+{
+    const InputModule* input = GetInputModule();
+    if (input == nullptr)
+        return false;
+    out = input->GetInputState();
+    return true;
+}
+
+} // namespace engine

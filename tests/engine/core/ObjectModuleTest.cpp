@@ -1,0 +1,274 @@
+#include <gtest/gtest.h>
+
+#include "EngineTestSupport.h"
+
+using namespace enginetest;
+
+TEST(ObjectModule, RegistersWithIdsFromOneAndZFromTheId)
+{
+    EngineFixture engine;
+    CEngineObject* first = engine.m_objects->NewObject(nullptr);
+    CEngineObject* second = engine.m_objects->NewObject(nullptr);
+    EXPECT_EQ(first->GetId(), 1u);
+    EXPECT_EQ(first->GetZ(), -9999.0);
+    EXPECT_EQ(second->GetId(), 2u);
+    EXPECT_EQ(second->GetZ(), -9998.0);
+    EXPECT_EQ(engine.m_objects->FindObject(2), second);
+    EXPECT_EQ(engine.m_objects->FindObject(3), nullptr);
+    first->SetName("object_cursor");
+    EXPECT_EQ(engine.m_objects->FindObjectByName("object_cursor"), first);
+    EXPECT_EQ(engine.m_objects->GetTopZ(0), 0.0);
+    EXPECT_EQ(engine.m_objects->GetTopZ(5), 0.0);
+}
+
+TEST(ObjectModule, CreatorsOwnerIsTakenOver)
+{
+    EngineFixture engine;
+    CEngineObject* owner = engine.m_objects->NewObject(nullptr);
+    CEngineObject* creator = engine.m_objects->NewObject(nullptr);
+    creator->SetOwner(owner);
+    CEngineObject* child = engine.m_objects->NewObject(creator);
+    EXPECT_EQ(child->GetOwner(), owner);
+}
+
+TEST(ObjectModule, PaintsInLayerZIdOrderOncePerUpdate)
+{
+    EngineFixture engine;
+    auto* back = engine.Add(100, 100, 20, 20);
+    auto* front = engine.Add(100, 100, 20, 20);
+    auto* top = engine.Add(100, 100, 20, 20);
+    top->SetLayer(3);
+    top->Invalidate();
+    back->SetZ(5.0);
+    back->Invalidate();
+    engine.Tick(3);
+    ASSERT_EQ(engine.m_paint->requests.size(), 1u);
+    const RenderRequest& request = *engine.m_paint->requests[0];
+    ASSERT_EQ(request.records.size(), 3u);
+    EXPECT_EQ(request.records[0].picture, &front->picture);
+    EXPECT_EQ(request.records[1].picture, &back->picture);
+    EXPECT_EQ(request.records[2].picture, &top->picture);
+    EXPECT_EQ(request.view_centre_x, 400);
+    EXPECT_EQ(request.rects.size(), 1u);
+    // Positions relative to the view (here the view starts at 0, 0).
+    EXPECT_EQ(request.records[0].state.x, 100.0);
+    EXPECT_TRUE(engine.m_objects->IsPaintOrderSorted());
+    EXPECT_EQ(engine.m_objects->GetPaintIndex(front->GetId()), -1);
+    EXPECT_EQ(engine.m_objects->GetPaintIndex(top->GetId()), 1);
+    EXPECT_EQ(engine.m_objects->GetPaintIndex(999), 2);
+
+    // Nothing changed: no request.
+    engine.Tick(3);
+    EXPECT_EQ(engine.m_paint->requests.size(), 1u);
+    // One change repaints only what meets its area.
+    auto* far_away = engine.Add(700, 500, 10, 10);
+    engine.Tick(3);
+    ASSERT_EQ(engine.m_paint->requests.size(), 2u);
+    ASSERT_EQ(engine.m_paint->requests[1]->records.size(), 1u);
+    EXPECT_EQ(engine.m_paint->requests[1]->records[0].picture, &far_away->picture);
+}
+
+TEST(ObjectModule, FullRedrawSendsEveryListedObjectWithTheWholeView)
+{
+    EngineFixture engine;
+    engine.Add(100, 100, 20, 20);
+    engine.Add(700, 500, 20, 20);
+    engine.Tick(3);
+    engine.m_objects->SetFullRedraw(true);
+    engine.m_objects->AddDirtyRect(EngineRect { 0, 0, 1, 1 });
+    engine.Tick(3);
+    ASSERT_EQ(engine.m_paint->requests.size(), 2u);
+    const RenderRequest& request = *engine.m_paint->requests[1];
+    EXPECT_EQ(request.records.size(), 2u);
+    ASSERT_EQ(request.rects.size(), 1u);
+    EXPECT_EQ(request.rects[0], (EngineRect { 0, 0, 800, 600 }));
+}
+
+TEST(ObjectModule, ObjectsLeavingTheViewOrSwitchedOffAreUnlistedAndRepainted)
+{
+    EngineFixture engine;
+    auto* object = engine.Add(100, 100, 20, 20);
+    engine.Tick(3);
+    EXPECT_EQ(engine.m_objects->GetPaintOrderCount(), 1u);
+    object->Deactivate();
+    object->Invalidate();
+    EXPECT_EQ(engine.m_objects->GetPaintOrderCount(), 0u);
+    EXPECT_EQ(engine.m_objects->GetDirtyRects().size(), 1u);
+    object->Activate();
+    object->Invalidate();
+    object->Enable(false);
+    EXPECT_EQ(engine.m_objects->GetPaintOrderCount(), 0u);
+    object->Enable(true);
+    EXPECT_EQ(engine.m_objects->GetPaintOrderCount(), 1u);
+    object->MoveTo(5000, 5000);
+    object->Invalidate();
+    EXPECT_EQ(engine.m_objects->GetPaintOrderCount(), 0u);
+    // The old area is dirty: it must be repainted without the object.
+    bool old_area_dirty = false;
+    for (const auto& rect : engine.m_objects->GetDirtyRects())
+        old_area_dirty |= rect.left <= 90 && rect.right >= 110;
+    EXPECT_TRUE(old_area_dirty);
+}
+
+TEST(ObjectModule, DirtyRectangleMergeRules)
+{
+    EngineFixture engine;
+    engine.Tick(3);
+    ObjectModule& objects = *engine.m_objects;
+    objects.AddDirtyRect(EngineRect { 10, 10, 50, 50 });
+    objects.AddDirtyRect(EngineRect { 20, 20, 30, 30 }); // Inside: nothing changes.
+    ASSERT_EQ(objects.GetDirtyRects().size(), 1u);
+    EXPECT_EQ(objects.GetDirtyRects()[0], (EngineRect { 10, 10, 50, 50 }));
+    objects.AddDirtyRect(EngineRect { 0, 0, 60, 60 }); // Covers it: replaces it.
+    ASSERT_EQ(objects.GetDirtyRects().size(), 1u);
+    EXPECT_EQ(objects.GetDirtyRects()[0], (EngineRect { 0, 0, 60, 60 }));
+    objects.AddDirtyRect(EngineRect { 0, 100, 60, 120 }); // Same left and right, with a gap.
+    ASSERT_EQ(objects.GetDirtyRects().size(), 1u);
+    EXPECT_EQ(objects.GetDirtyRects()[0], (EngineRect { 0, 0, 60, 120 }));
+    objects.AddDirtyRect(EngineRect { 300, 300, 310, 310 }); // Unrelated: appended.
+    EXPECT_EQ(objects.GetDirtyRects().size(), 2u);
+    objects.AddDirtyRect(EngineRect { 900, 900, 1000, 1000 }); // Outside the view.
+    EXPECT_EQ(objects.GetDirtyRects().size(), 2u);
+    // Partly outside: always stored clipped to the view, first or not.
+    objects.AddDirtyRect(EngineRect { 700, 500, 900, 700 });
+    ASSERT_EQ(objects.GetDirtyRects().size(), 3u);
+    EXPECT_EQ(objects.GetDirtyRects()[2], (EngineRect { 700, 500, 800, 600 }));
+}
+
+TEST(ObjectModule, HitTestTakesTheTopmostAndTiesGoToTheLowerId)
+{
+    EngineFixture engine;
+    auto* lower = engine.Add(100, 100, 20, 20);
+    auto* higher = engine.Add(100, 100, 20, 20);
+    higher->SetZ(lower->GetZ());
+    higher->Invalidate();
+    EXPECT_EQ(engine.m_objects->HitTest(100, 100), lower);
+    higher->SetZ(lower->GetZ() + 1);
+    higher->Invalidate();
+    EXPECT_EQ(engine.m_objects->HitTest(100, 100), higher);
+    higher->Show(false);
+    EXPECT_EQ(engine.m_objects->HitTest(100, 100), lower);
+    EXPECT_EQ(engine.m_objects->HitTest(300, 300), nullptr);
+    // A GUI object with a visual is found through its visual only.
+    auto* gui = engine.Add<CRecordingObject>(500, 100, 20, 20);
+    auto* visual = engine.Add(500, 100, 20, 20);
+    gui->SetVisual(visual, VELOTRIX_LINK_POSITION);
+    gui->RaiseToTopLayer();
+    EXPECT_EQ(engine.m_objects->HitTest(500, 100), visual);
+}
+
+TEST(ObjectModule, NoPaintModuleMeansNoLeakedRequest)
+{
+    EngineFixture engine(false);
+    engine.Add(100, 100, 20, 20);
+    engine.Tick(3); // ASan reports the request if it were leaked.
+    EXPECT_TRUE(engine.m_objects->GetDirtyRects().empty());
+}
+
+TEST(ObjectModule, MinimisedWindowKeepsTheDirtyAreasForLater)
+{
+    EngineFixture engine;
+    engine.m_objects->SetMinimised(true);
+    engine.Add(100, 100, 20, 20);
+    engine.Tick(3);
+    engine.Add(200, 200, 20, 20);
+    engine.Tick(3);
+    EXPECT_TRUE(engine.m_paint->requests.empty());
+    EXPECT_FALSE(engine.m_objects->GetDirtyRects().empty());
+    engine.m_objects->SetMinimised(false);
+    engine.Tick(3);
+    ASSERT_EQ(engine.m_paint->requests.size(), 1u);
+    EXPECT_EQ(engine.m_paint->requests[0]->records.size(), 2u);
+}
+
+TEST(ObjectModule, EventsAreSentPostedAndRouted)
+{
+    EngineFixture engine;
+    auto* sender = engine.Add<CRecordingObject>(100, 100, 10, 10);
+    auto* receiver = engine.Add<CRecordingObject>(200, 100, 10, 10);
+    EngineEvent event { receiver->GetId(), 80000001, 7, 0 };
+    EXPECT_EQ(sender->SendEvent(event), 1);
+    EXPECT_EQ(receiver->events.size(), 1u);
+    sender->PostEvent(event);
+    EXPECT_EQ(receiver->events.size(), 1u);
+    engine.Tick(3);
+    ASSERT_EQ(receiver->events.size(), 2u);
+    EXPECT_EQ(receiver->events[1].param1, 7u);
+    EXPECT_EQ(sender->SendEvent(EngineEvent { 999, 80000001, 0, 0 }), 0);
+    EXPECT_EQ(sender->SendEvent(EngineEvent { receiver->GetId(), 0, 0, 0 }), 0);
+    CRecordingObject unregistered;
+    EXPECT_EQ(unregistered.SendEvent(event), 0);
+}
+
+TEST(ObjectModule, ObjectDestroyedDuringItsOwnEventGoesAfterTheDelivery)
+{
+    EngineFixture engine;
+    bool alive = true;
+    auto* object = engine.Add<CRecordingObject>(100, 100, 10, 10);
+    object->alive = &alive;
+    object->destroy_on = 80000005;
+    const uint32_t id = object->GetId();
+    EngineEvent event { id, 80000005, 0, 0 };
+    EXPECT_EQ(engine.m_objects->DeliverEvent(event), 1);
+    EXPECT_FALSE(alive);
+    EXPECT_TRUE(object == nullptr || !alive);
+    EXPECT_EQ(engine.m_objects->FindObject(id), nullptr);
+}
+
+TEST(ObjectModule, DestroyingALeaderTakesOnlyItsOwnedFollowers)
+{
+    EngineFixture engine;
+    CEngineObject* leader = engine.m_objects->NewObject(nullptr);
+    CEngineObject* owned = engine.m_objects->NewObject(nullptr);
+    CEngineObject* free_follower = engine.m_objects->NewObject(nullptr);
+    leader->AddFollower(owned, VELOTRIX_LINK_OWNED);
+    leader->AddFollower(free_follower, VELOTRIX_LINK_POSITION);
+    const uint32_t owned_id = owned->GetId();
+    engine.m_objects->DestroyObject(leader->GetId());
+    EXPECT_EQ(engine.m_objects->FindObject(owned_id), nullptr);
+    EXPECT_EQ(free_follower->GetLeader(), nullptr);
+    EXPECT_EQ(engine.m_objects->GetObjectCount(), 1u);
+}
+
+TEST(ObjectModule, DeferredDestroyStopsPaintingAtOnceAndRemovesLater)
+{
+    EngineFixture engine;
+    auto* entity = engine.Add<CRecordingObject>(100, 100, 10, 10);
+    auto* doomed = engine.Add(200, 100, 10, 10);
+    const uint32_t id = doomed->GetId();
+    entity->DestroyObject(doomed, true);
+    entity->DestroyObject(doomed, true); // Twice is harmless.
+    EXPECT_EQ(engine.m_objects->GetPaintOrderCount(), 1u);
+    EXPECT_NE(engine.m_objects->FindObject(id), nullptr);
+    engine.Tick(3);
+    EXPECT_EQ(engine.m_objects->FindObject(id), nullptr);
+}
+
+TEST(ObjectModule, UnloadDestroysEverythingAndLoadsCleanly)
+{
+    auto engine = std::make_unique<EngineFixture>();
+    CEngineObject* a = engine->m_objects->NewObject(nullptr);
+    CEngineObject* b = engine->m_objects->NewObject(nullptr);
+    a->AddFollower(b, VELOTRIX_LINK_OWNED);
+    engine->m_core.UnloadAll();
+    EXPECT_EQ(engine->m_core.GetModuleCount(), 0u);
+}
+
+TEST(ObjectModule, StateMeetsRectForRotatedObjects)
+{
+    ObjectState state;
+    state.x = 100;
+    state.y = 100;
+    state.width = 40;
+    state.height = 10;
+    state.angle = 45;
+    EXPECT_TRUE(ObjectModule::StateMeetsRect(state, EngineRect { 90, 90, 110, 110 }));   // Centre inside.
+    EXPECT_TRUE(ObjectModule::StateMeetsRect(state, EngineRect { 0, 0, 300, 300 }));     // Rect holds it.
+    EXPECT_TRUE(ObjectModule::StateMeetsRect(state, EngineRect { 115, 80, 140, 140 }));  // Edges cross.
+    EXPECT_FALSE(ObjectModule::StateMeetsRect(state, EngineRect { 200, 200, 300, 300 }));
+    state.angle = 0;
+    EXPECT_EQ(ObjectModule::GetScreenRect(state), (EngineRect { 80, 95, 120, 105 }));
+    state.flags = VELOTRIX_OBJ_HIT_RECT;
+    state.hit_rect = EngineRect { 90, 0, 100, 200 };
+    EXPECT_EQ(ObjectModule::GetScreenRect(state), (EngineRect { 90, 95, 100, 105 }));
+}
