@@ -91,11 +91,16 @@ void CompleteSent(const std::shared_ptr<SentRecord>& record, std::optional<intpt
     record->sender->NotifyLocked();
 }
 
+// Set when the thread's CThreadState has been destroyed (trivially
+// destructible, so it stays readable until the thread is gone).
+thread_local bool t_state_gone = false;
+
 // The calling thread's queue, created on first use and torn down at thread exit.
 class CThreadState {
 public:
     ~CThreadState()
     {
+        t_state_gone = true;
         if (!m_queue)
             return;
         Registry& registry = GetRegistry();
@@ -130,6 +135,17 @@ public:
 
     const std::shared_ptr<ThreadQueue>& Queue()
     {
+        if (t_state_gone) {
+            // Called from a destructor that runs after this thread's state was
+            // torn down (a static owner of a window at exit): a dead queue
+            // that accepts nothing.
+            static const std::shared_ptr<ThreadQueue> s_dead = [] {
+                auto dead = std::make_shared<ThreadQueue>(0);
+                dead->alive = false;
+                return dead;
+            }();
+            return s_dead;
+        }
         if (!m_queue) {
             Registry& registry = GetRegistry();
             std::lock_guard lock(registry.mutex);
@@ -246,6 +262,12 @@ bool NextMessage(Message& out, Take take, std::optional<Clock::time_point> deadl
 {
     const std::shared_ptr<ThreadQueue>& queue = t_state.Queue();
     std::unique_lock lock(queue->mutex);
+    if (!queue->alive) {
+        // The thread is being torn down: its loop can only end.
+        if (take == Take::Remove)
+            out = MakeMessage(WindowHandle::None, WM_QUIT, 0, 0, {});
+        return true;
+    }
     while (true) {
         if (!queue->sent.empty()) {
             std::shared_ptr<SentRecord> record = std::move(queue->sent.front());

@@ -1,6 +1,7 @@
 # Core services of the platform layer (tick, text, INI, paths, sync, messages,
 # logs, window, message box, user store).
 list(APPEND PLATFORM_SOURCES
+    ${CMAKE_CURRENT_LIST_DIR}/Clipboard.cpp
     ${CMAKE_CURRENT_LIST_DIR}/DailyLog.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Event.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Ini.cpp

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "Watchdog.h"
+#include "platform/Clipboard.h"
 #include "platform/KeyMap.h"
 #include "platform/Message.h"
 #include "platform/Tick.h"
@@ -265,4 +266,18 @@ TEST(KeyMap, SdlKeysMapToVirtualKeys)
     EXPECT_EQ(VirtualKeyFromSdl(SDLK_PAGEDOWN), VK_NEXT);
     EXPECT_EQ(VirtualKeyFromSdl(SDLK_BACKQUOTE), VK_OEM_3);
     EXPECT_EQ(VirtualKeyFromSdl(SDLK_AUDIONEXT), 0u);
+}
+
+TEST_F(WindowTest, ClipboardCarriesGbkText)
+{
+    ASSERT_TRUE(SetClipboardText("copy \xD6\xD0"));
+    EXPECT_EQ(GetClipboardText(), "copy \xD6\xD0");
+    EXPECT_FALSE(SetClipboardText("\xFF\xFF"));
+    EXPECT_EQ(GetClipboardText(), "copy \xD6\xD0"); // a refused text changes nothing
+}
+
+TEST(Clipboard, WorksWithoutAWindow)
+{
+    ASSERT_TRUE(SetClipboardText("abc"));
+    EXPECT_EQ(GetClipboardText(), "abc");
 }
