@@ -540,6 +540,26 @@ bool PumpWaitingMessages(const std::function<void(Message&)>& on_thread_message)
     return true;
 }
 
+WaitOutcome PumpMessagesUntil(const std::function<bool()>& done, uint32_t timeout_ms,
+                              const std::function<void(Message&)>& on_thread_message)
+{
+    const Clock::time_point start = Clock::now();
+    while (true) {
+        if (done())
+            return WaitOutcome::Done;
+        if (!PumpWaitingMessages(on_thread_message))
+            return done() ? WaitOutcome::Done : WaitOutcome::Quit;
+        if (done())
+            return WaitOutcome::Done;
+        const auto waited = std::chrono::duration_cast<Milliseconds>(Clock::now() - start).count();
+        if (timeout_ms != WAIT_FOREVER && waited >= static_cast<long long>(timeout_ms))
+            return WaitOutcome::TimedOut;
+        const uint32_t remaining =
+            timeout_ms == WAIT_FOREVER ? WAIT_FOREVER : static_cast<uint32_t>(timeout_ms - static_cast<uint32_t>(waited));
+        (void)WaitMessage(remaining);
+    }
+}
+
 uintptr_t SetTimer(WindowHandle window, uintptr_t timer_id, uint32_t period_ms)
 {
     if (timer_id == 0)

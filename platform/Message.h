@@ -121,6 +121,15 @@ int RunMessageLoop(const std::function<void(Message&)>& on_thread_message = {});
 // is put back for the outer loop and ends the pump). False when WM_QUIT was seen.
 bool PumpWaitingMessages(const std::function<void(Message&)>& on_thread_message = {});
 
+// Waiting without freezing: runs the calling thread's messages (windows stay
+// painted and responsive) until `done()` is true, `timeout_ms` passes or a
+// WM_QUIT arrives (put back for the outer loop). `done` is checked after every
+// batch of messages; a thread that makes it true from elsewhere wakes the
+// waiter by posting any message to it (PostThreadMessage(thread, WM_NULL)).
+enum class WaitOutcome { Done, TimedOut, Quit };
+[[nodiscard]] WaitOutcome PumpMessagesUntil(const std::function<bool()>& done, uint32_t timeout_ms,
+                                            const std::function<void(Message&)>& on_thread_message = {});
+
 // --- Timers
 // Starts (or restarts) timer `timer_id` of a window: WM_TIMER with wparam =
 // timer_id every `period_ms` (at least 1). Returns timer_id, or 0 when the

@@ -8,6 +8,7 @@
 #include "platform/Message.h"
 #include "platform/MessageWindow.h"
 #include "platform/Sync.h"
+#include "platform/Tick.h"
 
 using namespace platform;
 using platform::testing::CWatchdog;
@@ -277,4 +278,43 @@ TEST(MessageWindow, OwnsItsWindowForItsLifetime)
     window.Destroy();
     EXPECT_EQ(window.ids, std::vector<uint32_t>{ WM_DESTROY });
     EXPECT_EQ(window.GetHandle(), WindowHandle::None);
+}
+
+TEST(Message, PumpMessagesUntilServesTheQueueWhileWaiting)
+{
+    CWatchdog watchdog(10000);
+    int handled = 0;
+    bool reply = false;
+    const WindowHandle window = CreateMessageWindow([&](Message& msg) -> intptr_t {
+        if (msg.id == UM_TEST)
+            ++handled;
+        if (msg.id == UM_PING)
+            reply = true;
+        return 0;
+    });
+    const ThreadId self = GetCurrentThreadId();
+    std::atomic<bool> flag { false };
+    std::thread helper([&] {
+        (void)PostMessage(window, UM_TEST);
+        std::this_thread::sleep_for(std::chrono::milliseconds(30));
+        (void)PostMessage(window, UM_PING); // the awaited reply arrives as a message
+        std::this_thread::sleep_for(std::chrono::milliseconds(30));
+        flag = true;
+        (void)PostThreadMessage(self, WM_NULL); // a flag set elsewhere wakes the waiter
+    });
+    EXPECT_EQ(PumpMessagesUntil([&] { return reply; }, 5000), WaitOutcome::Done);
+    EXPECT_EQ(handled, 1);
+    EXPECT_EQ(PumpMessagesUntil([&] { return flag.load(); }, 5000), WaitOutcome::Done);
+    helper.join();
+
+    const uint32_t start = GetTickCount();
+    EXPECT_EQ(PumpMessagesUntil([] { return false; }, 40), WaitOutcome::TimedOut);
+    EXPECT_GE(TicksBetween(start, GetTickCount()), 39u);
+
+    PostQuitMessage(5);
+    EXPECT_EQ(PumpMessagesUntil([] { return false; }, 5000), WaitOutcome::Quit);
+    Message msg;
+    EXPECT_FALSE(GetMessage(msg)); // the quit is kept for the outer loop
+    EXPECT_EQ(msg.wparam, 5u);
+    EXPECT_TRUE(DestroyWindow(window));
 }
