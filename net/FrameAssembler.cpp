@@ -1,0 +1,148 @@
+#include "net/FrameAssembler.h"
+
+#include "net/WireBytes.h"
+
+namespace net {
+
+namespace {
+
+// Appends one part to an assembly buffer, with the ConnRecord image first on part 1.
+bool AppendPart(CByteBuffer& buffer, const CFrameAssembler::Context& context, const PacketHeader& header,
+                std::span<const uint8_t> part)
+{
+    if (header.part_number == 1) {
+        buffer.Reset();
+        ConnRecord conn;
+        conn.socket = context.socket;
+        conn.message_serial = header.message_serial;
+        conn.answer_wanted = header.answer_wanted;
+        conn.cookie = context.cookie;
+        uint8_t image[CONN_RECORD_SIZE];
+        conn.WriteTo(image);
+        buffer.Append(image, sizeof image);
+    }
+    if (buffer.GetSize() + 4 + part.size() > MAX_ASSEMBLED_MESSAGE)
+        return false;
+    uint8_t length[4];
+    StoreU32LE(length, uint32_t(part.size()));
+    buffer.Append(length, 4);
+    buffer.Append(part.data(), part.size());
+    return true;
+}
+
+} // namespace
+
+bool CFrameAssembler::ProcessReceiveBuffer(CPeerRecord& peer, const Context& context, const PostFunction& post)
+{
+    CByteBuffer& buffer = peer.m_receive_buffer;
+    while (buffer.GetSize() > 4) {
+        const uint32_t total = LoadU32LE(buffer.GetAt(0));
+        if (!IsFrameTotalAcceptable(total, context.part_limit)) {
+            // The stream cannot be followed past a bad length: drop what is buffered.
+            buffer.Discard(buffer.GetSize());
+            return false;
+        }
+        const size_t frame_size = size_t(total) + 4;
+        if (buffer.GetSize() < frame_size)
+            break;
+        const std::span<uint8_t> frame(buffer.GetAt(0), frame_size);
+        const bool ok = ValidateFrame(frame, context.part_limit) && HandlePacket(peer, context, frame, post);
+        buffer.Discard(frame_size);
+        if (!ok)
+            return false;
+    }
+    return true;
+}
+
+bool CFrameAssembler::HandlePacket(CPeerRecord& peer, const Context& context, std::span<const uint8_t> frame,
+                                   const PostFunction& post)
+{
+    if (frame.size() < FRAME_PREFIX_SIZE)
+        return false;
+    const PacketHeader header = PacketHeader::ReadFrom(frame.data() + 4);
+    const uint32_t data_length = LoadU32LE(frame.data() + 56);
+    if (data_length != frame.size() - FRAME_PREFIX_SIZE)
+        return false;
+    if ((header.kind != FRAME_KIND_MESSAGE && header.kind != FRAME_KIND_ANSWER) || header.message_serial == 0
+        || header.part_number == 0)
+        return false;
+    const std::span<const uint8_t> part = frame.subspan(FRAME_PREFIX_SIZE);
+    if (header.kind == FRAME_KIND_MESSAGE)
+        return TakeMessagePart(peer, context, header, part, post);
+    return TakeAnswerPart(peer, context, header, part);
+}
+
+bool CFrameAssembler::TakeMessagePart(CPeerRecord& peer, const Context& context, const PacketHeader& header,
+                                      std::span<const uint8_t> part, const PostFunction& post)
+{
+    if (peer.m_assembling_serial == 0) {
+        if (header.part_number != 1)
+            return true; // the middle of a message we never saw the start of
+        peer.m_assembling_serial = header.message_serial;
+        peer.m_last_part = 1;
+    } else if (header.message_serial == peer.m_assembling_serial && header.part_number == peer.m_last_part + 1) {
+        peer.m_last_part = header.part_number;
+    } else {
+        // Out of order or interleaved: the partial message is lost.
+        peer.m_assembling_serial = 0;
+        peer.m_last_part = 0;
+        peer.m_message_buffer.Reset();
+        return true;
+    }
+    if (!AppendPart(peer.m_message_buffer, context, header, part)) {
+        peer.m_assembling_serial = 0;
+        peer.m_last_part = 0;
+        peer.m_message_buffer.Reset();
+        return false;
+    }
+    if (header.last_part == 1) {
+        std::unique_ptr<CommMessage> message =
+            DecodeIncomingPacket(peer.m_message_buffer.Bytes(), context.codec, context.part_limit);
+        peer.m_assembling_serial = 0;
+        peer.m_last_part = 0;
+        peer.m_message_buffer.Reset();
+        if (message && post)
+            post(std::move(message));
+    }
+    return true;
+}
+
+bool CFrameAssembler::TakeAnswerPart(CPeerRecord& peer, const Context& context, const PacketHeader& header,
+                                     std::span<const uint8_t> part)
+{
+    std::unique_ptr<CommMessage> answer;
+    uint32_t serial = 0;
+    {
+        std::lock_guard guard(peer.m_answer_state_lock);
+        if (peer.m_expected_serial == 0)
+            return false;
+        if (header.message_serial < peer.m_expected_serial)
+            return true; // a late answer to a request that gave up
+        if (header.message_serial > peer.m_expected_serial) {
+            peer.CancelExpectationLocked();
+            return false;
+        }
+        if (header.part_number <= peer.m_last_answer_part)
+            return true;
+        if (header.part_number != peer.m_last_answer_part + 1) {
+            peer.CancelExpectationLocked();
+            return false;
+        }
+        if (!AppendPart(peer.m_answer_buffer, context, header, part)) {
+            peer.CancelExpectationLocked();
+            return false;
+        }
+        peer.m_last_answer_part = header.part_number;
+        if (header.last_part != 1)
+            return true;
+        answer = DecodeIncomingPacket(peer.m_answer_buffer.Bytes(), context.codec, context.part_limit);
+        serial = peer.m_expected_serial;
+        peer.CancelExpectationLocked();
+    }
+    // An answer that fails to decode is not delivered: its request ends by its time-out.
+    if (answer)
+        peer.DeliverAnswer(serial, std::move(answer->request));
+    return true;
+}
+
+} // namespace net

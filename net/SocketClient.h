@@ -1,0 +1,154 @@
+// CSocketClient: the TCP client of the network library. It opens one
+// connection (connecting itself, or on a socket a proxy handshake already
+// connected), runs one worker thread that reads the socket, joins frames into
+// messages and posts each to its owner as UM_COMM_MESSAGE (a CommMessage
+// payload), and lets another thread send requests and wait for their answers.
+// The game-server connection derives from it.
+//
+// Owner: the client framework (the game-server connection).
+// Threads: Open/Create/Attach/Close from the owning thread; SendRequest from
+// any thread (sends are serialised by a lock); the worker thread reads,
+// assembles and posts, and never touches UI objects. The peer map is guarded
+// by the client lock; codec values by the same lock; the socket handle,
+// cookie and counters are atomic.
+// Hazards: Close joins the worker and wakes every waiting request; records
+// posted before a Close still arrive, with a cookie that is no longer current,
+// so receivers must compare cookies. The worker's socket service is poll():
+// readiness is turned into the read, write and close handlers directly on the
+// worker thread; the worker's own queue takes its start-up handshake.
+#pragma once
+
+#include "net/CommRecords.h"
+#include "net/PacketFrame.h"
+#include "net/PeerRecord.h"
+
+#include "platform/Event.h"
+#include "platform/Message.h"
+
+#include <atomic>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+
+namespace net {
+
+/// Takes the next connection cookie of the program (never 0).
+[[nodiscard]] uint32_t NextConnectionCookie();
+
+class CSocketClient {
+public:
+    static constexpr int RESULT_OK = 1;
+    static constexpr int RESULT_FAILED = 0;
+
+    static constexpr uint32_t MODE_SEND_GREETING = 0;    ///< send the greeting block after connecting
+    static constexpr uint32_t MODE_WAIT_FIRST_BYTES = 1; ///< wait for the server's first bytes (discarded)
+
+    static constexpr uint32_t SEND_RETRY_WAIT_MS = 1000;
+    static constexpr uint32_t DEFAULT_RECV_CHUNK = 4096;
+
+    /// part_limit is at most MAX_PART_LIMIT (larger values are cut to it).
+    CSocketClient(const uint8_t* key, uint32_t key_bits, uint32_t cipher_flags, uint32_t compression_flags,
+                  uint32_t crc_setting, uint32_t part_limit);
+    virtual ~CSocketClient();
+    CSocketClient(const CSocketClient&) = delete;
+    CSocketClient& operator=(const CSocketClient&) = delete;
+
+    /// Makes a TCP socket and opens it (connecting to host:port within
+    /// connect_timeout_s seconds). Result RESULT_OK or RESULT_FAILED.
+    [[nodiscard]] int Create(const char* host, uint16_t port, uint32_t connect_timeout_s,
+                             platform::WindowHandle owner_window, platform::ThreadId owner_thread, uint32_t mode,
+                             const uint8_t* greeting, uint32_t greeting_length, uint32_t wait_timeout_ms);
+    /// Opens an already connected socket; the client owns it from now on,
+    /// also when opening fails.
+    [[nodiscard]] int Attach(int socket, platform::WindowHandle owner_window, platform::ThreadId owner_thread,
+                             uint32_t mode, const uint8_t* greeting, uint32_t greeting_length,
+                             uint32_t wait_timeout_ms, const char* host, uint16_t port);
+    /// Stops the worker, closes the socket, wakes waiting requests (up to 3 s)
+    /// and removes the peers. Safe at any time, also twice.
+    int Close();
+
+    /// Sends one request; with conn.answer_wanted waits up to wait_timeout_ms
+    /// for its answer, which the caller then owns. cipher_flags and
+    /// compression_flags 0 mean the client's own; crc_flag 1 forces a CRC.
+    /// On RESULT_FAILED, timed_out is 1 when the wait ended without an answer.
+    [[nodiscard]] int SendRequest(const ConnRecord& conn, const RequestRecord& request, RequestRecord& answer,
+                                  int& timed_out, uint32_t wait_timeout_ms, uint32_t cipher_flags = 0,
+                                  uint32_t compression_flags = 0, uint32_t crc_flag = 0, const char* host = nullptr,
+                                  uint16_t port = 0);
+
+    [[nodiscard]] int GetSocket() const { return m_socket.load(); }
+    [[nodiscard]] uint32_t GetCookie() const { return m_cookie.load(); }
+    uint32_t SetCookie(uint32_t cookie) { return m_cookie.exchange(cookie); }
+    /// 1 while the socket is open and the TCP connection established.
+    [[nodiscard]] int IsConnected() const;
+    int SetTransform(const uint8_t* key, uint32_t key_bits, uint32_t cipher_flags, uint32_t compression_flags);
+
+    [[nodiscard]] uint64_t GetBytesReceived() const { return m_bytes_received.load(); }
+
+protected:
+    /// Bytes asked of each recv.
+    [[nodiscard]] virtual size_t GetRecvChunkSize() const { return DEFAULT_RECV_CHUNK; }
+    /// Non-zero when the hook consumed the bytes (they are then not buffered).
+    virtual int OnUnhandled(CPeerRecord& peer, const uint8_t* bytes, size_t count);
+    /// In MODE_WAIT_FIRST_BYTES sets the peer's answer event and gives 1; else 0.
+    virtual int SignalPeerEvent(CPeerRecord& peer);
+
+private:
+    using PeerPointer = std::shared_ptr<CPeerRecord>;
+
+    int Open(int socket, platform::WindowHandle owner_window, platform::ThreadId owner_thread, uint32_t mode,
+             const uint8_t* greeting, uint32_t greeting_length, uint32_t wait_timeout_ms, const char* host,
+             uint16_t port, uint32_t connect_timeout_s, bool already_connected);
+    bool Connect(const char* host, uint16_t port, uint32_t timeout_s);
+    bool WaitWorkerReady();
+
+    PeerPointer AddPeer(const char* host, uint16_t port);
+    PeerPointer FindPeer(const char* host, uint16_t port);
+    void MarkPeersClosed();
+    void RemoveAllPeers();
+
+    void WorkerLoop(std::stop_token stop);
+    bool OnRead(bool& end_of_stream, int& socket_error);
+    void PostSocketEvent(uint32_t id);
+    void PostIncoming(std::unique_ptr<CommMessage> message);
+
+    /// Sends the frames of one message; gives its serial, 0 when refused.
+    uint32_t SendMessage(CPeerRecord& peer, CByteBuffer& parts, bool answer_wanted, bool with_crc);
+    bool SendRawBlock(const uint8_t* bytes, uint32_t length);
+    size_t SendAll(std::span<const uint8_t> bytes);
+
+    CodecSettings GetCodec() const;
+
+    std::atomic<int> m_socket { -1 };
+    std::atomic<uint32_t> m_cookie { 0 };
+
+    mutable std::mutex m_lock; ///< peer map and codec values
+    const uint8_t* m_key { nullptr };
+    uint32_t m_key_bits { 0 };
+    uint32_t m_cipher_flags { 0 };
+    uint32_t m_compression_flags { 0 };
+    std::map<std::string, PeerPointer> m_peers;
+
+    const uint32_t m_crc_setting;
+    const size_t m_part_limit;
+    uint32_t m_mode { MODE_SEND_GREETING };
+    platform::WindowHandle m_owner_window { platform::WindowHandle::None };
+    platform::ThreadId m_owner_thread { 0 };
+
+    std::mutex m_send_lock; ///< one message's frames at a time
+    int m_stop_fd { -1 };   ///< eventfd, signalled for good by Close
+    int m_wake_fd { -1 };   ///< eventfd, wakes the worker's poll
+    std::atomic<bool> m_stopping { false };
+    std::atomic<platform::ThreadId> m_worker_thread_id { 0 };
+    platform::CEvent m_ready_event { platform::EventReset::Manual };
+    std::jthread m_worker;
+
+    std::atomic<uint64_t> m_bytes_received { 0 };
+    std::atomic<uint32_t> m_read_passes { 0 };
+    std::atomic<int> m_requests_in_flight { 0 };
+};
+
+} // namespace net

@@ -1,0 +1,365 @@
+#include "CommCollector.h"
+#include "support/TestGameServer.h"
+
+#include "net/PacketKeys.h"
+#include "net/SocketClient.h"
+#include "net/WireBytes.h"
+
+#include <gtest/gtest.h>
+#include <zlib.h>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <thread>
+
+namespace {
+
+using namespace net;
+using net::testing::CCommCollector;
+using net::testing::CTestGameServer;
+using net::testing::ReceivedMessage;
+
+const char GREETING[] = "Hello! Game Channel.";
+
+std::unique_ptr<CSocketClient> MakeClient(uint32_t crc = 1, uint32_t part_limit = 4000)
+{
+    return std::make_unique<CSocketClient>(PACKET_KEY, PACKET_KEY_BITS, 0x100, 0, crc, part_limit);
+}
+
+int Open(CSocketClient& client, const CTestGameServer& server, const CCommCollector& owner,
+         uint32_t mode = CSocketClient::MODE_SEND_GREETING)
+{
+    return client.Create("127.0.0.1", server.GetPort(), 3, owner.GetWindow(), 0, mode,
+                         reinterpret_cast<const uint8_t*>(GREETING), sizeof GREETING, 2000);
+}
+
+std::vector<uint8_t> Bytes(std::span<const uint8_t> span) { return { span.begin(), span.end() }; }
+
+ConnRecord WantAnswer(const CSocketClient& client)
+{
+    ConnRecord conn;
+    conn.socket = client.GetSocket();
+    conn.answer_wanted = 1;
+    return conn;
+}
+
+TEST(SocketClient, GreetsThenGetsTheAnswerToARequest)
+{
+    CTestGameServer server;
+    server.on_message = [](CTestGameServer& self, const ReceivedMessage& message) {
+        std::vector<uint8_t> reply(message.request.Data().begin(), message.request.Data().end());
+        reply.push_back(0xEE);
+        self.SendAnswer(message.serial, message.request.id + 1, reply);
+    };
+    ASSERT_TRUE(server.Start());
+    CCommCollector owner;
+    auto client = MakeClient();
+    ASSERT_EQ(Open(*client, server, owner), CSocketClient::RESULT_OK);
+    ASSERT_TRUE(server.WaitForClient(3000));
+    EXPECT_EQ(server.GetGreeting(), std::vector<uint8_t>(GREETING, GREETING + sizeof GREETING));
+    EXPECT_EQ(client->IsConnected(), 1);
+    EXPECT_NE(client->GetCookie(), 0u);
+
+    const std::vector<uint8_t> data = { 'p', 'l', 'a', 'y' };
+    RequestRecord answer;
+    int timed_out = -1;
+    ASSERT_EQ(client->SendRequest(WantAnswer(*client), RequestRecord::Make(200110, data), answer, timed_out, 3000),
+              CSocketClient::RESULT_OK);
+    EXPECT_EQ(timed_out, 0);
+    EXPECT_EQ(answer.id, 200111u);
+    EXPECT_EQ(Bytes(answer.Data()), (std::vector<uint8_t> { 'p', 'l', 'a', 'y', 0xEE }));
+    EXPECT_EQ(server.GetFrameErrors(), 0);
+    EXPECT_TRUE(owner.m_messages.empty());
+}
+
+TEST(SocketClient, TimedOutRequestsNeverTakeALateAnswer)
+{
+    CTestGameServer server;
+    ASSERT_TRUE(server.Start());
+    CCommCollector owner;
+    auto client = MakeClient();
+    ASSERT_EQ(Open(*client, server, owner), CSocketClient::RESULT_OK);
+
+    RequestRecord answer;
+    int timed_out = 0;
+    EXPECT_EQ(client->SendRequest(WantAnswer(*client), RequestRecord::Make(1, {}), answer, timed_out, 150),
+              CSocketClient::RESULT_FAILED);
+    EXPECT_EQ(timed_out, 1);
+    auto first = server.WaitForMessage(2000);
+    ASSERT_TRUE(first);
+    EXPECT_EQ(first->serial, 1u);
+    EXPECT_EQ(first->answer_wanted, 1u);
+
+    // The late answer to serial 1 arrives while the second request waits.
+    std::thread replier([&server] {
+        auto second = server.WaitForMessage(3000);
+        if (!second)
+            return;
+        const uint8_t late[] = { 'L' };
+        const uint8_t right[] = { 'R' };
+        server.SendAnswer(1, 91, late);
+        server.SendAnswer(second->serial, 92, right);
+    });
+    ASSERT_EQ(client->SendRequest(WantAnswer(*client), RequestRecord::Make(2, {}), answer, timed_out, 3000),
+              CSocketClient::RESULT_OK);
+    replier.join();
+    EXPECT_EQ(answer.id, 92u);
+    EXPECT_EQ(Bytes(answer.Data()), std::vector<uint8_t> { 'R' });
+}
+
+TEST(SocketClient, LargeMessagesAreSplitAndJoinedBothWays)
+{
+    CTestGameServer::Options options;
+    options.part_limit = 1000;
+    CTestGameServer server(options);
+    ASSERT_TRUE(server.Start());
+    CCommCollector owner;
+    auto client = MakeClient(1, 1000);
+    ASSERT_EQ(Open(*client, server, owner), CSocketClient::RESULT_OK);
+    ASSERT_TRUE(server.WaitForClient(3000));
+
+    std::vector<uint8_t> big(9000);
+    for (size_t i = 0; i < big.size(); ++i)
+        big[i] = uint8_t(i * 7);
+    RequestRecord answer;
+    int timed_out = 0;
+    ConnRecord no_answer;
+    ASSERT_EQ(client->SendRequest(no_answer, RequestRecord::Make(201220, big), answer, timed_out, 1000),
+              CSocketClient::RESULT_OK);
+    auto received = server.WaitForMessage(3000);
+    ASSERT_TRUE(received);
+    EXPECT_EQ(received->request.id, 201220u);
+    EXPECT_EQ(Bytes(received->request.Data()), big);
+    EXPECT_EQ(received->answer_wanted, 0u);
+
+    ASSERT_TRUE(server.SendNotification(211110, big));
+    ASSERT_TRUE(owner.WaitForCount(1));
+    const CommMessage& message = *owner.m_messages[0];
+    EXPECT_EQ(message.request.id, 211110u);
+    EXPECT_EQ(Bytes(message.request.Data()), big);
+    EXPECT_EQ(message.conn.cookie, client->GetCookie());
+    EXPECT_EQ(message.conn.socket, client->GetSocket());
+}
+
+TEST(SocketClient, TwoMessagesInOneReadArriveInOrder)
+{
+    CTestGameServer server;
+    ASSERT_TRUE(server.Start());
+    CCommCollector owner;
+    auto client = MakeClient();
+    ASSERT_EQ(Open(*client, server, owner), CSocketClient::RESULT_OK);
+    ASSERT_TRUE(server.WaitForClient(3000));
+    const uint8_t one[] = { 1 };
+    const uint8_t two[] = { 2, 2 };
+    auto frames = server.BuildFrames(1, 1, 500, one);
+    const auto second = server.BuildFrames(1, 2, 600, two, 1);
+    frames.insert(frames.end(), second.begin(), second.end());
+    ASSERT_TRUE(server.SendRaw(frames));
+    ASSERT_TRUE(owner.WaitForCount(2));
+    EXPECT_EQ(owner.m_messages[0]->request.id, 500u);
+    EXPECT_EQ(owner.m_messages[1]->request.id, 600u);
+    EXPECT_EQ(owner.m_messages[1]->conn.answer_wanted, 1u);
+    EXPECT_EQ(owner.m_messages[1]->conn.message_serial, 2u);
+}
+
+TEST(SocketClient, PeerCloseAndBadFramesBecomeSocketEvents)
+{
+    CTestGameServer server;
+    ASSERT_TRUE(server.Start());
+    CCommCollector owner;
+    auto client = MakeClient();
+    ASSERT_EQ(Open(*client, server, owner), CSocketClient::RESULT_OK);
+    ASSERT_TRUE(server.WaitForClient(3000));
+    const uint32_t cookie = client->GetCookie();
+
+    auto bad_crc = server.BuildFrames(1, 1, 500, std::vector<uint8_t> { 1, 2, 3 });
+    bad_crc.back() ^= 0x40;
+    ASSERT_TRUE(server.SendRaw(bad_crc));
+    ASSERT_TRUE(owner.WaitForCount(1));
+    EXPECT_EQ(owner.m_messages[0]->request.id, COMM_EVENT_SOCKET_ERROR);
+    EXPECT_EQ(owner.m_messages[0]->conn.cookie, cookie);
+
+    const uint8_t bad_length[] = { 0x10, 0x27, 0, 0, 0, 0, 0, 0 }; // 10000 > limit + 56
+    ASSERT_TRUE(server.SendRaw(bad_length));
+    ASSERT_TRUE(owner.WaitForCount(2));
+    EXPECT_EQ(owner.m_messages[1]->request.id, COMM_EVENT_SOCKET_ERROR);
+
+    // The connection stays usable after a bad frame.
+    const uint8_t fine[] = { 5 };
+    ASSERT_TRUE(server.SendNotification(700, fine));
+    ASSERT_TRUE(owner.WaitForCount(3));
+    EXPECT_EQ(owner.m_messages[2]->request.id, 700u);
+
+    server.DisconnectClient();
+    ASSERT_TRUE(owner.WaitForCount(4));
+    EXPECT_EQ(owner.m_messages[3]->request.id, COMM_EVENT_CLOSED);
+    EXPECT_EQ(owner.m_messages[3]->conn.cookie, cookie);
+    EXPECT_EQ(owner.m_messages[3]->request.data_length, 0);
+    owner.PumpUntil([] { return false; }, 100);
+    EXPECT_EQ(owner.m_messages.size(), 4u) << "one close event only";
+}
+
+TEST(SocketClient, CloseWakesAWaitingRequestAndReopenTakesANewCookie)
+{
+    CTestGameServer server;
+    ASSERT_TRUE(server.Start());
+    CCommCollector owner;
+    auto client = MakeClient();
+    ASSERT_EQ(Open(*client, server, owner), CSocketClient::RESULT_OK);
+    const uint32_t first_cookie = client->GetCookie();
+
+    int result = -1;
+    int timed_out = 0;
+    const uint32_t start = platform::GetTickCount();
+    std::thread waiter([&] {
+        RequestRecord answer;
+        result = client->SendRequest(WantAnswer(*client), RequestRecord::Make(3, {}), answer, timed_out, 20000);
+    });
+    ASSERT_TRUE(server.WaitForMessage(3000));
+    client->Close();
+    waiter.join();
+    EXPECT_EQ(result, CSocketClient::RESULT_FAILED);
+    EXPECT_EQ(timed_out, 1);
+    EXPECT_LT(platform::TicksBetween(start, platform::GetTickCount()), 5000u);
+    EXPECT_EQ(client->GetCookie(), 0u);
+    EXPECT_EQ(client->GetSocket(), -1);
+    EXPECT_EQ(client->IsConnected(), 0);
+
+    RequestRecord answer;
+    EXPECT_EQ(client->SendRequest(WantAnswer(*client), RequestRecord::Make(3, {}), answer, timed_out, 100),
+              CSocketClient::RESULT_FAILED) << "no peer after closing";
+
+    ASSERT_EQ(Open(*client, server, owner), CSocketClient::RESULT_OK);
+    EXPECT_NE(client->GetCookie(), first_cookie);
+    EXPECT_NE(client->GetCookie(), 0u);
+    // A second open without closing replaces the first connection.
+    const uint32_t second_cookie = client->GetCookie();
+    ASSERT_EQ(Open(*client, server, owner), CSocketClient::RESULT_OK);
+    EXPECT_NE(client->GetCookie(), second_cookie);
+    ASSERT_TRUE(server.WaitForClient(3000));
+    const uint8_t data[] = { 1 };
+    ASSERT_TRUE(server.SendNotification(800, data));
+    ASSERT_TRUE(owner.PumpUntil([&] {
+        for (const auto& message : owner.m_messages)
+            if (message->request.id == 800)
+                return true;
+        return false;
+    }));
+    for (const auto& message : owner.m_messages) {
+        if (message->request.id == 800) {
+            EXPECT_EQ(message->conn.cookie, client->GetCookie());
+        }
+    }
+}
+
+TEST(SocketClient, WaitModeOpensOnlyAfterTheServersFirstBytes)
+{
+    CTestGameServer::Options options;
+    options.expect_greeting = false;
+    options.hello = { 'h', 'i' };
+    CTestGameServer server(options);
+    ASSERT_TRUE(server.Start());
+    CCommCollector owner;
+    auto client = MakeClient();
+    ASSERT_EQ(Open(*client, server, owner, CSocketClient::MODE_WAIT_FIRST_BYTES), CSocketClient::RESULT_OK);
+    const uint8_t data[] = { 4 };
+    ASSERT_TRUE(server.SendNotification(900, data));
+    ASSERT_TRUE(owner.WaitForCount(1));
+    EXPECT_EQ(owner.m_messages[0]->request.id, 900u) << "the hello bytes were not taken for a frame";
+
+    CTestGameServer::Options silent_options;
+    silent_options.expect_greeting = false;
+    CTestGameServer silent(silent_options);
+    ASSERT_TRUE(silent.Start());
+    auto other = MakeClient();
+    EXPECT_EQ(other->Create("127.0.0.1", silent.GetPort(), 3, owner.GetWindow(), 0,
+                            CSocketClient::MODE_WAIT_FIRST_BYTES, nullptr, 0, 200),
+              CSocketClient::RESULT_FAILED);
+    EXPECT_EQ(other->GetSocket(), -1);
+}
+
+TEST(SocketClient, ConnectFailureIsRefusedAndLeavesNoSocket)
+{
+    // A loopback port with nobody listening.
+    const int probe = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address {};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    ASSERT_EQ(bind(probe, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    ASSERT_EQ(getsockname(probe, reinterpret_cast<sockaddr*>(&address), &length), 0);
+    close(probe);
+    CCommCollector owner;
+    auto client = MakeClient();
+    EXPECT_EQ(client->Create("127.0.0.1", ntohs(address.sin_port), 2, owner.GetWindow(), 0, 0, nullptr, 0, 100),
+              CSocketClient::RESULT_FAILED);
+    EXPECT_EQ(client->GetSocket(), -1);
+}
+
+// The first frame a client sends, byte by byte: a plain message (no cipher,
+// no compression) with the CRC on, after the greeting block.
+TEST(SocketClient, FirstPlainFrameHasExactBytes)
+{
+    const int listener = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address {};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    ASSERT_EQ(listen(listener, 1), 0);
+    ASSERT_EQ(getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length), 0);
+
+    CCommCollector owner;
+    CSocketClient client(nullptr, 0, 0, 0, 1, 4000);
+    const uint8_t greeting[] = { 'h', 'i', 0 };
+    ASSERT_EQ(client.Create("127.0.0.1", ntohs(address.sin_port), 2, owner.GetWindow(), 0, 0, greeting, 3, 100),
+              CSocketClient::RESULT_OK);
+    const int peer = accept(listener, nullptr, nullptr);
+    ASSERT_GE(peer, 0);
+    const uint8_t data[] = { 'a', 'b', 'c' };
+    RequestRecord answer;
+    int timed_out = 0;
+    ConnRecord conn;
+    ASSERT_EQ(client.SendRequest(conn, RequestRecord::Make(200110, data), answer, timed_out, 100), 1);
+
+    std::vector<uint8_t> expected = { 3, 0, 0, 0, 'h', 'i', 0 };
+    auto put = [&expected](uint32_t word) {
+        for (int i = 0; i < 4; ++i)
+            expected.push_back(uint8_t(word >> (8 * i)));
+    };
+    const size_t frame_start = expected.size();
+    // body 31 bytes, zlib wrapper 51, cipher wrapper 71: part length 71, total 127.
+    put(127);
+    const uint32_t header[13] = { 1, 1, 0, 0, 0, 0, 1, 1, 1, 0, 0, 0, 0 };
+    for (uint32_t word : header)
+        put(word);
+    put(71);
+    put(0); put(51); put(0); put(0); put(51);       // cipher layer: stored
+    put(0); put(31); put(0); put(0); put(31);       // zlib layer: stored
+    put(0); put(200110); put(0); put(0); put(0); put(0); put(3);
+    expected.insert(expected.end(), data, data + 3);
+    const uint32_t crc = uint32_t(crc32(0, expected.data() + frame_start, uInt(expected.size() - frame_start)));
+    StoreU32LE(expected.data() + frame_start + 4 + 8, 1);
+    StoreU32LE(expected.data() + frame_start + 4 + 12, crc);
+
+    std::vector<uint8_t> got(expected.size());
+    size_t have = 0;
+    while (have < got.size()) {
+        pollfd fd { peer, POLLIN, 0 };
+        ASSERT_GT(poll(&fd, 1, 3000), 0);
+        const ssize_t n = recv(peer, got.data() + have, got.size() - have, 0);
+        ASSERT_GT(n, 0);
+        have += size_t(n);
+    }
+    EXPECT_EQ(got, expected);
+    client.Close();
+    close(peer);
+    close(listener);
+}
+
+} // namespace
