@@ -153,6 +153,19 @@ struct ImageRef {
     [[nodiscard]] bool IsValid() const { return record != nullptr && record->id == id; }
 };
 
+// What a picture showing a cached image (the frame image of an image or
+// canvas object) gives the paint module, beside CFrameImageBase: the
+// reference it draws (rebound by the paint module when the cached record was
+// replaced) and the time (ms) of the picture's last refresh attempt, which
+// only the paint module reads and writes. The paint module finds it with
+// dynamic_cast from the picture of a RenderRecord.
+class IImagePicture {
+public:
+    virtual ~IImagePicture() = default;
+    [[nodiscard]] virtual ImageRef& GetPaintRef() = 0;
+    [[nodiscard]] virtual uint32_t& GetRefreshAttemptTime() = 0;
+};
+
 // What the blitter is told about one draw.
 struct DrawParams {
     double angle { 0.0 };                   ///< degrees; 0 = not rotated
