@@ -7,3 +7,7 @@ list(APPEND MEDIA_SOURCES
      ${CMAKE_CURRENT_SOURCE_DIR}/CTextRenderer.cpp
      ${CMAKE_CURRENT_SOURCE_DIR}/CFreeTypeGlyphSource.cpp)
 list(APPEND MEDIA_DEPS Freetype::Freetype PkgConfig::PLDK_FONTCONFIG)
+list(APPEND MEDIA_SOURCES
+     ${CMAKE_CURRENT_SOURCE_DIR}/CMidiSequence.cpp
+     ${CMAKE_CURRENT_SOURCE_DIR}/CMidiStream.cpp
+     ${CMAKE_CURRENT_SOURCE_DIR}/CMidiPlayer.cpp)
