@@ -298,6 +298,36 @@ void SetUserConfigFolder(std::string_view gbk_folder)
     s_user_config_override = gbk_folder.empty() ? std::string() : WithTrailingSlash(NormalizeSeparators(gbk_folder));
 }
 
+FileHandle OpenFile(std::string_view gbk_path, const char* mode)
+{
+    if (!mode || mode[0] == '\0')
+        return nullptr;
+    const std::optional<std::string> os = mode[0] == 'r' ? FindExistingPath(gbk_path) : ResolveOsPath(gbk_path);
+    if (!os)
+        return nullptr;
+    return FileHandle(std::fopen(os->c_str(), mode));
+}
+
+std::optional<std::vector<uint8_t>> ReadFileBytes(std::string_view gbk_path, size_t max_bytes)
+{
+    FileHandle file = OpenFile(gbk_path, "rb");
+    if (!file)
+        return std::nullopt;
+    std::vector<uint8_t> bytes;
+    uint8_t buffer[16384];
+    while (true) {
+        const size_t got = std::fread(buffer, 1, sizeof buffer, file.get());
+        if (got > max_bytes - bytes.size())
+            return std::nullopt;
+        bytes.insert(bytes.end(), buffer, buffer + got);
+        if (got < sizeof buffer)
+            break;
+    }
+    if (std::ferror(file.get()))
+        return std::nullopt;
+    return bytes;
+}
+
 std::string JoinPath(std::string_view folder, std::string_view name)
 {
     std::string out = NormalizeSeparators(folder);

@@ -16,9 +16,13 @@
 // Hazards: functions returning std::optional refuse names that cannot be
 // converted; never fall back to the unconverted bytes.
 
+#include <cstdint>
+#include <cstdio>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace platform {
 
@@ -59,6 +63,18 @@ namespace platform {
 void SetProgramFolder(std::string_view gbk_folder);
 void SetUserDataFolder(std::string_view gbk_folder);
 void SetUserConfigFolder(std::string_view gbk_folder);
+
+struct FileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
+
+// Opens a program path with an fopen mode. Reading ("r...") finds the file
+// case-insensitively; writing or appending creates it in the existing folder
+// (matched case-insensitively). nullptr on failure or an unconvertible name.
+[[nodiscard]] FileHandle OpenFile(std::string_view gbk_path, const char* mode);
+// The whole file; std::nullopt when missing, unreadable or larger than max_bytes.
+[[nodiscard]] std::optional<std::vector<uint8_t>> ReadFileBytes(std::string_view gbk_path, size_t max_bytes);
 
 // `folder` + `name` with exactly one '/' between them.
 [[nodiscard]] std::string JoinPath(std::string_view folder, std::string_view name);

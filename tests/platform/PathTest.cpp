@@ -69,3 +69,23 @@ TEST(Path, FoldersEndInASlashAndCanBeOverridden)
     EXPECT_EQ(JoinPath("a\\", "b"), "a/b");
     EXPECT_EQ(JoinPath("a", "b"), "a/b");
 }
+
+TEST(Path, FilesOpenByProgramNames)
+{
+    CTempFolder folder;
+    ASSERT_TRUE(MakeDirectoryTree(folder / "Users"));
+    {
+        FileHandle out = OpenFile(folder / "users\\7.dat", "wb"); // lands in "Users"
+        ASSERT_NE(out, nullptr);
+        ASSERT_EQ(std::fwrite("abcdef", 1, 6, out.get()), 6u);
+    }
+    EXPECT_TRUE(std::filesystem::exists(folder / "Users/7.dat"));
+    EXPECT_NE(OpenFile(folder / "USERS/7.DAT", "rb"), nullptr);
+    EXPECT_EQ(OpenFile(folder / "users/8.dat", "rb"), nullptr);
+    EXPECT_EQ(OpenFile(folder / "bad\xFF\xFF", "wb"), nullptr);
+    const auto bytes = ReadFileBytes(folder / "users/7.dat", 6);
+    ASSERT_TRUE(bytes.has_value());
+    EXPECT_EQ(bytes->size(), 6u);
+    EXPECT_FALSE(ReadFileBytes(folder / "users/7.dat", 5)); // over the limit: refused, not cut
+    EXPECT_FALSE(ReadFileBytes(folder / "users", 100));     // a folder is no file
+}
