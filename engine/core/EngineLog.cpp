@@ -8,6 +8,7 @@
 #include <ctime>
 
 #include "platform/DailyLog.h"
+#include "platform/MessageBox.h"
 #include "platform/Text.h"
 
 namespace engine {
@@ -103,7 +104,7 @@ void ShowLastErrorBox(std::string_view what)
     std::string text(what);
     text += " 由于以下错误而失败: ";
     text += gbk_reason;
-    ShowEngineMessageBox(text, "错误");
+    ShowEngineMessageBox(text, "错误", platform::WindowHandle::None, platform::MB_ICONERROR);
 }
 
 } // namespace engine

@@ -11,8 +11,11 @@
 // than 1023 bytes is cut there (never inside a two-byte character). A log
 // that cannot be opened loses the line silently.
 
+#include <cstdint>
 #include <string>
 #include <string_view>
+
+#include "platform/Message.h"
 
 namespace engine {
 
@@ -32,21 +35,11 @@ void WriteRunLog(const char* format, ...) __attribute__((format(printf, 1, 2)));
 [[nodiscard]] std::string FormatRunLogLine(std::string_view text, int year, int month, int day, int hour,
                                            int minute, int second);
 
-/// Shows an OK message box (no owner window) with the text and caption.
-void ShowEngineMessageBox(std::string_view text, std::string_view caption);
+/// Shows a message box through the platform (a recorder in tests).
+void ShowEngineMessageBox(std::string_view text, std::string_view caption,
+                          platform::WindowHandle owner = platform::WindowHandle::None, uint32_t type = 0);
 /// "%s 由于以下错误而失败: %s" with what and the text of errno, titled "错误".
 void ShowLastErrorBox(std::string_view what);
 
 } // namespace engine
 
-#include <functional>
-
-namespace engine {
-
-/// Where ShowEngineMessageBox sends its boxes: the program installs the
-/// platform's message box, tests a recorder. Without a sink the text goes to
-/// the engine log only.
-using MessageBoxSink = std::function<void(std::string_view text, std::string_view caption)>;
-void SetEngineMessageBoxSink(MessageBoxSink sink);
-
-} // namespace engine

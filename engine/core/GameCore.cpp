@@ -160,7 +160,7 @@ void GameCore::ReportCrash(EngineModule& module)
         return;
     char text[256];
     std::snprintf(text, sizeof text, "模块:<%s>因故障关闭!", module.GetName());
-    ShowEngineMessageBox(text, "");
+    ShowEngineMessageBox(text, "", m_window);
     WriteGameLog("%s", text);
 }
 

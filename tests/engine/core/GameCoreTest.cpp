@@ -8,6 +8,7 @@
 #include "engine/core/EngineLog.h"
 #include "engine/core/GameCore.h"
 #include "platform/DailyLog.h"
+#include "platform/MessageBox.h"
 
 using namespace engine;
 
@@ -66,11 +67,11 @@ protected:
         std::filesystem::remove_all(m_log_dir);
         std::filesystem::create_directories(m_log_dir);
         platform::CDailyLog::Instance().SetFolder(m_log_dir.string());
-        SetEngineMessageBoxSink([this](std::string_view text, std::string_view) { m_boxes.emplace_back(text); });
+        platform::InstallMessageBox(&m_box);
     }
     void TearDown() override
     {
-        SetEngineMessageBoxSink({});
+        platform::InstallMessageBox(nullptr);
         platform::CDailyLog::Instance().Close();
         platform::CDailyLog::Instance().SetFolder("");
         std::filesystem::remove_all(m_log_dir);
@@ -108,7 +109,15 @@ protected:
     }
 
     std::filesystem::path m_log_dir;
-    std::vector<std::string> m_boxes;
+    std::vector<std::string> Boxes() const
+    {
+        std::vector<std::string> texts;
+        for (const auto& shown : m_box.GetShown())
+            texts.push_back(shown.text);
+        return texts;
+    }
+
+    platform::CRecordingMessageBox m_box;
     platform::CManualClock m_clock { 1000 };
     GameCore m_core { m_clock };
 };
@@ -153,8 +162,8 @@ TEST_F(GameCoreTest, ThrowingProtectedModuleIsSwitchedOffOthersGoOn)
     EXPECT_FALSE(paint->IsEnabled());
     EXPECT_EQ(object->updates.size(), 1u);
     EXPECT_EQ(input->updates.size(), 1u);
-    ASSERT_EQ(m_boxes.size(), 1u);
-    EXPECT_EQ(m_boxes[0], "模块:<PaintModule>因故障关闭!");
+    ASSERT_EQ(Boxes().size(), 1u);
+    EXPECT_EQ(Boxes()[0], "模块:<PaintModule>因故障关闭!");
     EXPECT_NE(ReadLog("Game").find("模块:<PaintModule>因故障关闭!"), std::string::npos);
     RunTicks(6);
     EXPECT_EQ(paint->updates.size(), 1u);
@@ -175,7 +184,7 @@ TEST_F(GameCoreTest, FaultSinkTakesTheReportInsteadOfTheBox)
     auto* paint = Load(VELOTRIX_MODULE_PAINT, "PaintModule", 10, true);
     paint->throw_in_update = true;
     RunTicks(3);
-    EXPECT_TRUE(m_boxes.empty());
+    EXPECT_TRUE(Boxes().empty());
     ASSERT_EQ(sink->messages.size(), 1u);
     EXPECT_EQ(sink->messages[0], VELOTRIX_MSG_MODULE_FAULT);
 }

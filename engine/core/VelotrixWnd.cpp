@@ -1,0 +1,244 @@
+#include "engine/core/VelotrixWnd.h"
+
+#include <atomic>
+
+#include "engine/core/GuiContainer.h"
+#include "engine/core/ObjectModule.h"
+
+namespace engine {
+
+namespace {
+
+std::atomic<IEngineModuleFactory*> s_factory { nullptr };
+std::atomic<uintptr_t> s_next_timer_id { CVelotrixWnd::FIRST_TIMER_ID };
+
+IPaintSurface* PaintSurfaceOf(EngineModule* module)
+{
+    return dynamic_cast<IPaintSurface*>(module);
+}
+
+} // namespace
+
+CVelotrixWnd::CVelotrixWnd(const platform::IClock& clock) : m_core(clock) {}
+
+CVelotrixWnd::~CVelotrixWnd()
+{
+    // WM_DESTROY must reach this class, not the base being torn down.
+    Destroy();
+    m_core.UnloadAll();
+    m_native.reset();
+}
+
+void CVelotrixWnd::SetModuleFactory(IEngineModuleFactory* factory)
+{
+    s_factory.store(factory);
+}
+
+int CVelotrixWnd::Create(const platform::NativeWindowOptions& options)
+{
+    if (!platform::CMessageWindow::Create())
+        return 0;
+    m_native = platform::CNativeWindow::Create(GetHandle(), options);
+    return m_native ? 1 : 0;
+}
+
+uintptr_t CVelotrixWnd::StartEngine(std::unique_ptr<CGuiContainer> root, std::unique_ptr<EngineModule> resource_module)
+{
+    IEngineModuleFactory* factory = s_factory.load();
+    if (!resource_module && factory != nullptr)
+        resource_module = factory->CreateResourceModule();
+    auto object_module = std::make_unique<ObjectModule>();
+    std::unique_ptr<EngineModule> paint_module = factory != nullptr ? factory->CreatePaintModule() : nullptr;
+    std::unique_ptr<EngineModule> music_module = factory != nullptr ? factory->CreateMusicModule() : nullptr;
+    auto input_module = std::make_unique<InputModule>();
+    input_module->SetHost(this);
+
+    m_core.Init(GetHandle());
+    auto load = [this](std::unique_ptr<EngineModule> module, bool protect) {
+        if (module)
+            (void)m_core.LoadModule(std::move(module), true, protect);
+    };
+    load(std::move(resource_module), true);
+    load(std::move(object_module), false);
+    load(std::move(paint_module), true);
+    load(std::move(music_module), false);
+    load(std::move(input_module), true);
+
+    auto* objects = static_cast<ObjectModule*>(m_core.GetModule(VELOTRIX_MODULE_OBJECT));
+    EngineModule* paint = m_core.GetModule(VELOTRIX_MODULE_PAINT);
+    if (IPaintSurface* surface = PaintSurfaceOf(paint))
+        surface->SetPresentTarget(this);
+    if (objects != nullptr) {
+        if (IPaintSurface* surface = PaintSurfaceOf(paint))
+            surface->SetSize(m_client_width, m_client_height);
+        objects->SetViewCentre(m_client_width / 2, m_client_height / 2);
+        objects->SetViewSize(m_client_width, m_client_height);
+        if (root) {
+            m_root = root.get();
+            objects->AddObject(std::move(root), nullptr);
+            m_root->OnAreaChanged();
+        }
+        objects->RefreshView();
+    }
+    m_timer_id = s_next_timer_id.fetch_add(1);
+    return platform::SetTimer(GetHandle(), m_timer_id, FRAME_INTERVAL_MS);
+}
+
+void CVelotrixWnd::OnSizeChanged()
+{
+    if (IPaintSurface* surface = PaintSurfaceOf(m_core.GetModule(VELOTRIX_MODULE_PAINT)))
+        surface->SetSize(m_client_width, m_client_height);
+    auto* objects = static_cast<ObjectModule*>(m_core.GetModule(VELOTRIX_MODULE_OBJECT));
+    if (objects == nullptr)
+        return;
+    objects->SetViewCentre(m_client_width / 2, m_client_height / 2);
+    objects->SetViewSize(m_client_width, m_client_height);
+    if (m_root != nullptr)
+        m_root->OnAreaChanged();
+    objects->RefreshView();
+}
+
+void CVelotrixWnd::OnFrameTick()
+{
+    m_core.Tick();
+}
+
+bool CVelotrixWnd::Present(const uint8_t* pixels, int32_t width, int32_t height, int32_t pitch)
+{
+    return m_native ? m_native->Present(pixels, width, height, pitch) : false;
+}
+
+void CVelotrixWnd::SetCursor(uintptr_t)
+{
+    // FIXME: the platform window has no cursor shapes yet; SDL's arrow stays.
+}
+
+void CVelotrixWnd::ShowCursor(bool)
+{
+    // FIXME: the platform window cannot hide the system cursor yet.
+}
+
+InputModule* CVelotrixWnd::Input() const
+{
+    return static_cast<InputModule*>(const_cast<GameCore&>(m_core).GetModule(VELOTRIX_MODULE_INPUT));
+}
+
+bool CVelotrixWnd::ForwardMouse(platform::Message& msg)
+{
+    InputModule* input = Input();
+    const int32_t x = platform::LowSigned(static_cast<uintptr_t>(msg.lparam));
+    const int32_t y = platform::HighSigned(static_cast<uintptr_t>(msg.lparam));
+    if (msg.id == platform::WM_MOUSEMOVE)
+        m_pointer_inside = true;
+    if (input == nullptr)
+        return false;
+    switch (msg.id) {
+    case platform::WM_MOUSEMOVE:
+        input->OnMouseMove(x, y, static_cast<uint32_t>(msg.wparam));
+        break;
+    case platform::WM_LBUTTONDOWN:
+        input->OnLButtonDown(x, y);
+        break;
+    case platform::WM_LBUTTONUP:
+        input->OnLButtonUp(x, y);
+        break;
+    case platform::WM_LBUTTONDBLCLK:
+        input->OnLButtonDblClk(x, y);
+        break;
+    case platform::WM_RBUTTONDOWN:
+        input->OnRButtonDown(x, y);
+        break;
+    case platform::WM_RBUTTONUP:
+        input->OnRButtonUp(x, y);
+        break;
+    case platform::WM_MBUTTONDOWN:
+        input->OnMButtonDown(x, y);
+        break;
+    case platform::WM_MBUTTONUP:
+        input->OnMButtonUp(x, y);
+        break;
+    case platform::WM_MOUSEWHEEL:
+        input->OnMouseWheel(x, y, static_cast<int16_t>(platform::HighWord(msg.wparam)));
+        break;
+    default:
+        return false;
+    }
+    return true;
+}
+
+void CVelotrixWnd::OnDestroy()
+{
+    m_core.UnloadAll();
+    m_root = nullptr;
+    if (m_timer_id != 0)
+        platform::KillTimer(GetHandle(), m_timer_id);
+}
+
+intptr_t CVelotrixWnd::WindowProc(platform::Message& msg)
+{
+    switch (msg.id) {
+    case platform::WM_TIMER:
+        if (msg.wparam == m_timer_id && m_timer_id != 0)
+            OnFrameTick();
+        return 0;
+    case platform::WM_PAINT:
+        m_core.SendMessage(VELOTRIX_MODULE_PAINT, VELOTRIX_MSG_PAINT, 0, 0);
+        return 0;
+    case platform::WM_SIZE: {
+        const int32_t width = platform::LowWord(static_cast<uintptr_t>(msg.lparam));
+        const int32_t height = platform::HighWord(static_cast<uintptr_t>(msg.lparam));
+        if (auto* objects = static_cast<ObjectModule*>(m_core.GetModule(VELOTRIX_MODULE_OBJECT)))
+            objects->SetMinimised(msg.wparam == platform::SIZE_MINIMIZED);
+        if (width != 0 && height != 0 && (width != m_client_width || height != m_client_height)) {
+            m_client_width = width;
+            m_client_height = height;
+            OnSizeChanged();
+        }
+        return 0;
+    }
+    case platform::WM_DESTROY:
+        OnDestroy();
+        return 0;
+    case platform::WM_ERASEBKGND:
+        return 1;
+    case platform::WM_SETCURSOR:
+        if (InputModule* input = Input())
+            input->OnSetCursor();
+        return 0;
+    case platform::WM_MOUSELEAVE:
+        m_pointer_inside = false;
+        return 0;
+    case platform::WM_KEYDOWN:
+    case platform::WM_KEYUP: {
+        InputModule* input = Input();
+        if (input == nullptr)
+            return 0;
+        const auto repeat = static_cast<uint32_t>(platform::LowWord(static_cast<uintptr_t>(msg.lparam)));
+        const auto flags = static_cast<uint32_t>(platform::HighWord(static_cast<uintptr_t>(msg.lparam)));
+        const auto key = static_cast<uint32_t>(msg.wparam);
+        if (msg.id == platform::WM_KEYDOWN)
+            input->OnKeyDown(key, repeat, flags);
+        else
+            input->OnKeyUp(key, repeat, flags);
+        return 0;
+    }
+    case platform::WM_CHAR:
+        if (InputModule* input = Input())
+            input->OnChar(static_cast<uint32_t>(msg.wparam & 0xFFFF));
+        return 0;
+    case platform::WM_KILLFOCUS:
+        if (InputModule* input = Input())
+            input->OnKillFocus();
+        return 0;
+    case platform::WM_COPYDATA:
+        if (m_root != nullptr && msg.lparam != 0)
+            m_root->OnCopyData(*reinterpret_cast<const CopyDataRecord*>(msg.lparam));
+        return 0;
+    default:
+        if (ForwardMouse(msg))
+            return 0;
+        return 0;
+    }
+}
+
+} // namespace engine

@@ -1,0 +1,182 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "EngineTestSupport.h"
+#include "engine/core/EngineHostServices.h"
+#include "engine/core/GuiContainer.h"
+#include "engine/core/VelotrixWnd.h"
+#include "platform/MessageIds.h"
+#include "platform/Tick.h"
+
+using namespace enginetest;
+
+namespace {
+
+class CSurfacePaintModule : public CRecordingPaintModule, public IPaintSurface {
+public:
+    void Update() override
+    {
+        ++updates;
+        CRecordingPaintModule::Update();
+    }
+    int32_t OnMessage(int32_t id, uintptr_t param1, uintptr_t param2) override
+    {
+        if (id == VELOTRIX_MSG_PAINT)
+            ++paints;
+        return CRecordingPaintModule::OnMessage(id, param1, param2);
+    }
+    void SetSize(int32_t width, int32_t height) override
+    {
+        this->width = width;
+        this->height = height;
+    }
+    void SetPresentTarget(IPresentTarget* target) override { this->target = target; }
+    int updates { 0 };
+    int paints { 0 };
+    int32_t width { 0 };
+    int32_t height { 0 };
+    IPresentTarget* target { nullptr };
+};
+
+class CTestFactory : public IEngineModuleFactory {
+public:
+    std::unique_ptr<EngineModule> CreateResourceModule() override { return nullptr; }
+    std::unique_ptr<EngineModule> CreatePaintModule() override
+    {
+        auto paint = std::make_unique<CSurfacePaintModule>();
+        last_paint = paint.get();
+        return paint;
+    }
+    std::unique_ptr<EngineModule> CreateMusicModule() override { return nullptr; }
+    CSurfacePaintModule* last_paint { nullptr };
+};
+
+class CRootContainer : public CGuiContainer {
+public:
+    void OnAreaChanged() override { ++area_changes; }
+    void OnCopyData(const CopyDataRecord& record) override { copy_kinds.push_back(record.kind); }
+    int area_changes { 0 };
+    std::vector<uintptr_t> copy_kinds;
+};
+
+// Handles messages for about ms milliseconds of real time.
+void PumpFor(uint32_t ms)
+{
+    const uint32_t start = platform::GetTickCount();
+    while (!platform::HasElapsed(start, platform::GetTickCount(), ms)) {
+        platform::PumpWaitingMessages();
+        platform::WaitMessage(2);
+    }
+}
+
+class VelotrixWndTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ::setenv("SDL_VIDEODRIVER", "offscreen", 1);
+        ::setenv("SDL_AUDIODRIVER", "dummy", 1);
+        CVelotrixWnd::SetModuleFactory(&m_factory);
+    }
+    void TearDown() override { CVelotrixWnd::SetModuleFactory(nullptr); }
+
+    static platform::NativeWindowOptions Options()
+    {
+        platform::NativeWindowOptions options;
+        options.title = "engine";
+        options.width = 320;
+        options.height = 240;
+        options.show = platform::WindowShow::Hidden;
+        return options;
+    }
+
+    CTestFactory m_factory;
+};
+
+} // namespace
+
+TEST_F(VelotrixWndTest, RunsHeadlessTicksAndClosesCleanly)
+{
+    auto window = std::make_unique<CVelotrixWnd>();
+    ASSERT_EQ(window->Create(Options()), 1) << platform::CNativeWindow::LastError();
+    // Copy data before the engine starts has no root to go to.
+    CopyDataRecord early { 5, 0, nullptr };
+    platform::SendMessage(window->GetHandle(), platform::WM_COPYDATA, 0, reinterpret_cast<intptr_t>(&early));
+    PumpFor(50);
+    EXPECT_EQ(window->GetClientWidth(), 320);
+    EXPECT_EQ(window->GetClientHeight(), 240);
+
+    auto root = std::make_unique<CRootContainer>();
+    CRootContainer* root_ptr = root.get();
+    const uintptr_t timer = window->StartEngine(std::move(root), nullptr);
+    ASSERT_NE(timer, 0u);
+    EXPECT_EQ(window->GetRootObject(), root_ptr);
+    EXPECT_EQ(root_ptr->area_changes, 1);
+    CSurfacePaintModule* paint = m_factory.last_paint;
+    ASSERT_NE(paint, nullptr);
+    EXPECT_EQ(paint->width, 320);
+    EXPECT_EQ(paint->target, window.get());
+    GameCore& core = window->GetCore();
+    ASSERT_NE(core.GetModule(VELOTRIX_MODULE_OBJECT), nullptr);
+    ASSERT_NE(core.GetModule(VELOTRIX_MODULE_INPUT), nullptr);
+    EXPECT_TRUE(core.GetModule(VELOTRIX_MODULE_PAINT)->IsProtected());
+    EXPECT_FALSE(core.GetModule(VELOTRIX_MODULE_OBJECT)->IsProtected());
+    EXPECT_TRUE(core.GetModule(VELOTRIX_MODULE_INPUT)->IsProtected());
+
+    PumpFor(300);
+    EXPECT_GT(paint->updates, 5);
+
+    // A zero size (minimised) changes nothing; a new size reaches the modules.
+    platform::SendMessage(window->GetHandle(), platform::WM_SIZE, platform::SIZE_MINIMIZED, platform::MakeLongParam(0, 0));
+    EXPECT_EQ(window->GetClientWidth(), 320);
+    platform::SendMessage(window->GetHandle(), platform::WM_SIZE, platform::SIZE_RESTORED,
+                          platform::MakeLongParam(400, 300));
+    EXPECT_EQ(paint->width, 400);
+    EXPECT_EQ(root_ptr->area_changes, 2);
+    platform::SendMessage(window->GetHandle(), platform::WM_SIZE, platform::SIZE_RESTORED,
+                          platform::MakeLongParam(400, 300));
+    EXPECT_EQ(root_ptr->area_changes, 2);
+
+    platform::SendMessage(window->GetHandle(), platform::WM_PAINT);
+    EXPECT_EQ(paint->paints, 1);
+    CopyDataRecord record { 7, 0, nullptr };
+    platform::SendMessage(window->GetHandle(), platform::WM_COPYDATA, 0, reinterpret_cast<intptr_t>(&record));
+    EXPECT_EQ(root_ptr->copy_kinds, (std::vector<uintptr_t> { 7 }));
+
+    window->Destroy();
+    EXPECT_EQ(core.GetModuleCount(), 0u);
+    EXPECT_EQ(window->GetRootObject(), nullptr);
+    PumpFor(30); // No tick after the destroy (ASan would catch a stale one).
+    window.reset();
+}
+
+TEST_F(VelotrixWndTest, TwoHostWindowsGetConsecutiveTimerIds)
+{
+    CVelotrixWnd first;
+    CVelotrixWnd second;
+    ASSERT_EQ(first.Create(Options()), 1);
+    ASSERT_EQ(second.Create(Options()), 1);
+    PumpFor(20);
+    const uintptr_t a = first.StartEngine(nullptr, nullptr);
+    const uintptr_t b = second.StartEngine(nullptr, nullptr);
+    EXPECT_EQ(b, a + 1);
+    EXPECT_EQ(first.GetTimerId(), a);
+}
+
+TEST_F(VelotrixWndTest, InputIsForwardedToTheInputModule)
+{
+    CVelotrixWnd window;
+    ASSERT_EQ(window.Create(Options()), 1);
+    PumpFor(20);
+    window.StartEngine(std::make_unique<CRootContainer>(), nullptr);
+    auto* input = static_cast<InputModule*>(window.GetCore().GetModule(VELOTRIX_MODULE_INPUT));
+    ASSERT_NE(input, nullptr);
+    platform::SendMessage(window.GetHandle(), platform::WM_MOUSEMOVE, 0, platform::MakeLongParam(30, 40));
+    EXPECT_EQ(input->GetInputState().x, 30);
+    EXPECT_EQ(input->GetInputState().y, 40);
+    EXPECT_TRUE(window.IsPointerInWindow());
+    platform::SendMessage(window.GetHandle(), platform::WM_KEYDOWN, 0x41, 1);
+    EXPECT_EQ(input->GetInputState().last_key_down, 0x41u);
+    platform::SendMessage(window.GetHandle(), platform::WM_MOUSELEAVE);
+    EXPECT_FALSE(window.IsPointerInWindow());
+}
