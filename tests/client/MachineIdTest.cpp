@@ -1,13 +1,16 @@
 // The machine id from given adapters, from the hall's INI and freshly made;
-// the hall's paths from its INI; the adapter list read from a sysfs tree.
+// the hall's paths from its INI; the adapter list read from a sysfs tree; the
+// replay file type in the user store.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
 #include "ClientTempFolder.h"
+#include "client/FileAssociation.h"
 #include "client/HallPaths.h"
 #include "client/MachineId.h"
 #include "platform/Ini.h"
+#include "platform/UserStore.h"
 
 using client_test::CTempConfigFolder;
 using namespace client;
@@ -118,4 +121,16 @@ TEST(HallPaths, FolderAndAdvertFileFollowTheHallProgram)
     EXPECT_EQ(GetAdvertDomainFile(), "/opt/hall/Share\\advert\\domain.dat");
     folder.WriteFile("qdrx.ini", "[SYSTEM]\nExePath=D:\\Hall\\VuduDiro.exe\n");
     EXPECT_EQ(GetExeDirPath(), "D:\\Hall\\");
+}
+
+TEST(FileAssociation, TypeIconAndCommandGoToTheUserStore)
+{
+    CTempConfigFolder folder;
+    folder.WriteFile("qdrx.ini", "[SYSTEM]\nExePath=/opt/hall/VuduDiro\n");
+    WriteFileAssociation(".qvrep", "QvReplay", "replay files", "/opt/hall/share/replayico.ico");
+    platform::CUserStore store;
+    EXPECT_EQ(store.GetValue(".qvrep"), "QvReplay");
+    EXPECT_EQ(store.GetValue("QvReplay"), "replay files");
+    EXPECT_EQ(store.GetValue("QvReplay\\DefaultIcon"), "/opt/hall/share/replayico.ico");
+    EXPECT_EQ(store.GetValue("QvReplay\\Shell\\Open\\Command"), "/opt/hall/Replayer.exe %1");
 }
