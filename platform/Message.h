@@ -21,6 +21,20 @@
 //    with the message: after the handler returns, or when the message is
 //    dropped (target gone, thread ended). A handler may move it out to keep it.
 //
+// Use:
+//   class CSocketWindow final : public CMessageWindow {       // MessageWindow.h
+//       intptr_t WindowProc(Message& msg) override {
+//           if (msg.id == UM_COMM_MESSAGE)
+//               if (auto* data = msg.PayloadAs<ValuePayload<Bytes>>()) ...;  // freed after return
+//           return 0;
+//       }
+//   };
+//   window.Create();                                     // on the thread that will handle it
+//   SetTimer(window.GetHandle(), 1, 5);                  // WM_TIMER, wparam 1, every 5 ms
+//   PostMessage(handle, UM_X, w, l, std::make_unique<ValuePayload<Bytes>>(bytes));  // any thread
+//   intptr_t answer = SendMessage(handle, WM_COPYDATA, sender, reinterpret_cast<intptr_t>(&data));
+//   return RunMessageLoop();                             // until PostQuitMessage / WM_QUIT
+//
 // Threads: every function may be called from any thread unless noted.
 // Hazards: handlers run with no lock of this system held, so they may post,
 // send, create and destroy windows. A window's handler object must outlive the
