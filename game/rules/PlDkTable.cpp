@@ -1,0 +1,608 @@
+#include "game/rules/PlDkTable.h"
+
+#include "game/rules/RecordIo.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <numeric>
+
+namespace rules {
+namespace {
+
+TableArgs PlDkTableArgs(int32_t options)
+{
+    TableArgs args;
+    args.options = options;
+    return args;
+}
+
+int32_t SortKey(int32_t card)
+{
+    const int32_t suit = GetCardSuit(card, 0);
+    return GetCardRawValue(card, 0) + 14 * (suit == SUIT_JOKER ? 4 : suit);
+}
+
+bool IsJoker(int32_t card)
+{
+    return card >= 0 && card % 54 >= 52;
+}
+
+} // namespace
+
+CPlDkTable::CPlDkTable(int32_t options)
+    : CCardTable(PlDkTableArgs(options), CardRuleParams::PlDk())
+{
+    Reset(1);
+}
+
+CPlDkTable::~CPlDkTable() = default;
+
+TableGameData& CPlDkTable::GetTableGameData()
+{
+    AllocTableGameData();
+    return *m_block;
+}
+
+void CPlDkTable::AllocTableGameData()
+{
+    if (!m_block) {
+        m_block = std::make_unique<TableGameData>();
+        InitTableGameData(m_block.get());
+    }
+}
+
+ChairGroup& CPlDkTable::GetChairState(int chair)
+{
+    return GetTableGameData().chair_groups[static_cast<size_t>(std::clamp(chair, 0, PLDK_CHAIRS - 1))];
+}
+
+int CPlDkTable::Reset(int full)
+{
+    CCardTable::Reset(full);
+    if (m_block)
+        InitTableGameData(m_block.get());
+    m_throw_wait = 20;
+    if (full) {
+        if (m_block) {
+            for (ChairGroup& group : m_block->chair_groups)
+                group.pass_time_limit = 20;
+        }
+        for (auto& row : m_history)
+            row.fill(0);
+        m_history_total.fill(0);
+    }
+    m_joker_counts.fill(0);
+    for (auto& counts : m_sort_key_counts)
+        counts.fill(0);
+    m_kept_points.fill(0);
+    m_settle_mode = SETTLE_NONE;
+    m_settled = 0;
+    m_turned_position = -1;
+    m_turned_card = -1;
+    m_partner = -1;
+    m_fixed_four = 4;
+    return 0;
+}
+
+void CPlDkTable::ResetRound()
+{
+    CCardTable::ResetRound();
+    for (auto& row : m_history)
+        row.fill(0);
+    m_history_total.fill(0);
+    m_throw_wait = 20;
+}
+
+// --- Settings and seats
+
+int32_t CPlDkTable::ReadRoomSetting(const char* section, int32_t default_value) const
+{
+    const std::string path = GetServerIniPath();
+    if (path.empty())
+        return default_value;
+    char key[16];
+    std::snprintf(key, sizeof(key), "%ld", static_cast<long>(m_args.table_tag));
+    return m_env.settings->GetProfileInt(section, key, default_value, path);
+}
+
+std::string CPlDkTable::GetServerIniPath() const
+{
+    const std::string module = m_env.settings->GetProgramFilePath();
+    const size_t slash = module.find_last_of("\\/");
+    if (slash == std::string::npos)
+        return {};
+    return module.substr(0, slash + 1) + "PlDkSvr" + ".ini";
+}
+
+int32_t CPlDkTable::GetKickTime() const
+{
+    const std::string path = GetServerIniPath();
+    return path.empty() ? 90 : m_env.settings->GetProfileInt("KickTime", "time", 90, path);
+}
+
+int CPlDkTable::GetNextBanker(std::span<const int32_t>)
+{
+    return GetChairByPlace(1);
+}
+
+int CPlDkTable::IsGameRequest(int32_t id)
+{
+    return (id >= 19840324 && id <= 19840332) || (id >= 19840335 && id <= 19840337) || (id >= 19840340 && id <= 19840342)
+        ? 1 : 0;
+}
+
+int CPlDkTable::GetPrevChairAfterSwap(int chair, int partner, int banker, int chairs)
+{
+    if (chairs < 1)
+        return 0;
+    auto wrap = [chairs](int c) { return ((c % chairs) + chairs) % chairs; };
+    const int b = wrap(banker);
+    if (chairs != 4 || partner < 0 || wrap(partner) == wrap(b - 2) || wrap(partner) == b)
+        return wrap(chair - 1);
+    const int c = wrap(chair);
+    if (wrap(partner) == wrap(b - 1)) {
+        // B, B-2, B-1, B-3, B.
+        if (c == b) return wrap(b - 2);
+        if (c == wrap(b - 2)) return wrap(b - 1);
+        if (c == wrap(b - 1)) return wrap(b - 3);
+        return b;
+    }
+    // Partner at B+1: B, B-1, B+1, B-2, B.
+    if (c == b) return wrap(b - 1);
+    if (c == wrap(b - 1)) return wrap(b + 1);
+    if (c == wrap(b + 1)) return wrap(b - 2);
+    return b;
+}
+
+int CPlDkTable::GetPrevChair(int chair) const
+{
+    return GetPrevChairAfterSwap(chair, m_partner, m_banker, m_chair_count);
+}
+
+int CPlDkTable::FindPartnerChair(int32_t card) const
+{
+    const auto opposite = [this] { return ((m_banker - 2) % m_chair_count + m_chair_count) % m_chair_count; };
+    if (!m_block || !IsCard(card))
+        return opposite();
+    const int32_t suit = GetCardSuit(card, 0);
+    const int32_t raw = GetCardRawValue(card, 0);
+    for (const DeckCard& record : m_block->deck) {
+        if (record.card != card && record.holder != m_banker && record.holder >= 0 && record.suit == suit
+            && record.raw_value == raw)
+            return record.holder;
+    }
+    return opposite();
+}
+
+int CPlDkTable::GetPartnerChair(int chair) const
+{
+    const int opposite = ((chair - 2) % m_chair_count + m_chair_count) % m_chair_count;
+    if (m_partner < 0 || !IsValidChair(chair))
+        return opposite;
+    if (chair == m_partner)
+        return m_banker;
+    if (chair == m_banker)
+        return m_partner;
+    for (int c = 0; c < m_chair_count; ++c) {
+        if (c != m_banker && c != m_partner && c != chair)
+            return c;
+    }
+    return opposite;
+}
+
+bool CPlDkTable::IsBidding() const
+{
+    return (m_state & TABLE_STATE_PLAYING) && (m_state & TABLE_STATE_BIDDING);
+}
+
+int CPlDkTable::StartModeThreeRound()
+{
+    m_settled = 1;
+    m_settle_mode = SETTLE_MODE_THREE;
+    SetPlayState();
+    StartTurn(m_banker, m_throw_wait);
+    return 1;
+}
+
+// --- Deck and hands
+
+int CPlDkTable::StartDeal()
+{
+    TableGameData& block = GetTableGameData();
+    m_throw_wait = ReadRoomSetting("throwwait", 20);
+    for (ChairGroup& group : block.chair_groups)
+        group.throw_wait = m_throw_wait;
+    block.deal_position = 0;
+    for (auto& counts : m_sort_key_counts)
+        counts.fill(0);
+    for (Counters& counters : m_value_counters)
+        counters.fill(0);
+    m_joker_counts.fill(0);
+    m_deal_field = 16;
+    m_banker = GetBankerChair();
+
+    // Shuffle: one random key per position, ids sorted by descending key.
+    const TablePlayer* first = m_seats[0];
+    const uint32_t seed_a = first ? static_cast<uint32_t>(first->seed_a) : 0u;
+    const uint32_t seed_b = first ? static_cast<uint32_t>(first->seed_b) : 0u;
+    m_env.random->Seed(Now() + 10u * seed_b + seed_a);
+    std::array<int32_t, PLDK_TOTAL_CARDS> keys {};
+    for (int32_t& key : keys)
+        key = m_env.random->Next() % 108000;
+    std::array<int32_t, PLDK_TOTAL_CARDS> order {};
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(), [&keys](int32_t a, int32_t b) { return keys[static_cast<size_t>(a)] > keys[static_cast<size_t>(b)]; });
+    for (int p = 0; p < PLDK_TOTAL_CARDS; ++p) {
+        const int32_t card = order[static_cast<size_t>(p)];
+        block.deck[p] = DeckCard { card, GetCardValue(card, 0), GetCardSuit(card, 0), GetCardRawValue(card, 0),
+            CARD_PLACE_DECK, -1, p, 0 };
+    }
+    for (int round = 0; round < PLDK_HAND_SIZE; ++round) {
+        for (int c = 0; c < PLDK_CHAIRS; ++c)
+            DealCard(c);
+    }
+
+    m_env.random->Seed(Now());
+    m_turned_position = 52 + m_env.random->Next() % 4;
+    m_turned_card = block.deck[m_turned_position].card;
+    m_banker = block.deck[m_turned_position].holder;
+    m_partner = FindPartnerChair(m_turned_card);
+
+    m_hands_dealt = true;
+    for (int c = 0; c < PLDK_CHAIRS; ++c) {
+        m_hands[static_cast<size_t>(c)].fill(NO_CARD);
+        GetHandCards(c, m_hands[static_cast<size_t>(c)]);
+        block.hand_points[c] = GetHandPoints(c);
+    }
+    block.first_throw = 1;
+    StartTurn(m_banker, block.head[17]);
+    return m_banker;
+}
+
+int32_t CPlDkTable::DealCard(int chair)
+{
+    TableGameData& block = GetTableGameData();
+    if (!IsValidChair(chair) || chair >= PLDK_CHAIRS || block.deal_position < 0 || block.deal_position >= PLDK_TOTAL_CARDS)
+        return NO_CARD;
+    DeckCard& record = block.deck[block.deal_position++];
+    record.place = CARD_PLACE_HAND;
+    record.holder = chair;
+    record.order = 0;
+    const int32_t value = GetCardValue(record.card, 0);
+    if (value >= 0 && value < VALUE_COUNTERS)
+        ++m_value_counters[static_cast<size_t>(chair)][static_cast<size_t>(value)];
+    const int32_t key = SortKey(record.card);
+    if (key >= 0 && key < 64)
+        ++m_sort_key_counts[static_cast<size_t>(chair)][static_cast<size_t>(key)];
+    if (IsJoker(record.card))
+        ++m_joker_counts[static_cast<size_t>(chair)];
+    return record.card;
+}
+
+void CPlDkTable::TakeOutOfHand(int chair, int32_t card)
+{
+    if (!IsValidChair(chair) || chair >= PLDK_CHAIRS)
+        return;
+    const int32_t value = GetCardValue(card, 0);
+    if (value >= 0 && value < VALUE_COUNTERS && m_value_counters[static_cast<size_t>(chair)][static_cast<size_t>(value)] > 0)
+        --m_value_counters[static_cast<size_t>(chair)][static_cast<size_t>(value)];
+    const int32_t key = SortKey(card);
+    if (key >= 0 && key < 64 && m_sort_key_counts[static_cast<size_t>(chair)][static_cast<size_t>(key)] > 0)
+        --m_sort_key_counts[static_cast<size_t>(chair)][static_cast<size_t>(key)];
+    if (IsJoker(card) && m_joker_counts[static_cast<size_t>(chair)] > 0)
+        --m_joker_counts[static_cast<size_t>(chair)];
+}
+
+int CPlDkTable::MoveCard(int new_chair, int old_chair, int32_t card)
+{
+    DeckCard* record = FindCardRecord(card);
+    if (!record || record->holder != old_chair || !IsValidChair(new_chair) || new_chair >= PLDK_CHAIRS)
+        return 0;
+    TakeOutOfHand(old_chair, card);
+    record->holder = new_chair;
+    const int32_t value = GetCardValue(card, 0);
+    if (value >= 0 && value < VALUE_COUNTERS)
+        ++m_value_counters[static_cast<size_t>(new_chair)][static_cast<size_t>(value)];
+    return 1;
+}
+
+int CPlDkTable::CheckDeck() const
+{
+    if (!m_block)
+        return 0;
+    std::array<int, 54> kinds {};
+    for (const DeckCard& record : m_block->deck) {
+        if (!IsCard(record.card))
+            return 0;
+        ++kinds[static_cast<size_t>(record.card % 54)];
+    }
+    return std::all_of(kinds.begin(), kinds.end(), [this](int n) { return n == m_rule.decks; }) ? 1 : 0;
+}
+
+DeckCard* CPlDkTable::FindCardRecord(int32_t card)
+{
+    return const_cast<DeckCard*>(static_cast<const CPlDkTable*>(this)->FindCardRecord(card));
+}
+
+const DeckCard* CPlDkTable::FindCardRecord(int32_t card) const
+{
+    if (!m_block || !IsCard(card))
+        return nullptr;
+    for (const DeckCard& record : m_block->deck) {
+        if (record.card == card)
+            return &record;
+    }
+    return nullptr;
+}
+
+int CPlDkTable::SetCardHolder(int32_t card, int chair, int32_t place)
+{
+    DeckCard* record = FindCardRecord(card);
+    if (!record)
+        return 0;
+    record->holder = chair;
+    record->place = place;
+    return 1;
+}
+
+int32_t CPlDkTable::GetHighestCard(int chair) const
+{
+    if (!m_block)
+        return NO_CARD;
+    int32_t best = NO_CARD;
+    for (const DeckCard& record : m_block->deck) {
+        if (record.place != CARD_PLACE_HAND || record.holder != chair || ((m_options & OPTION_JOKERS_WILD) && IsWildCard(record.card)))
+            continue;
+        if (best == NO_CARD || GetCardOrder(record.card, GetLevelValue()) > GetCardOrder(best, GetLevelValue()))
+            best = record.card;
+    }
+    return best;
+}
+
+int CPlDkTable::GetHandCards(int chair, std::span<int32_t> out) const
+{
+    if (!m_block)
+        return 0;
+    size_t n = 0;
+    for (const DeckCard& record : m_block->deck) {
+        if (n >= out.size() || n >= PLDK_HAND_SLOTS)
+            break;
+        if (record.place == CARD_PLACE_HAND && record.holder == chair)
+            out[n++] = record.card;
+    }
+    return static_cast<int>(n);
+}
+
+int32_t CPlDkTable::GetHandPoints(int chair) const
+{
+    if (!m_block)
+        return 0;
+    int32_t points = 0;
+    for (const DeckCard& record : m_block->deck) {
+        if (record.place == CARD_PLACE_HAND && record.holder == chair)
+            points += GetCardPoints(record.card);
+    }
+    return points;
+}
+
+int CPlDkTable::GetChairByPlace(int32_t place) const
+{
+    if (!m_block)
+        return -1;
+    for (int c = 0; c < PLDK_CHAIRS && c < m_chair_count; ++c) {
+        if (m_block->place[c] == place)
+            return c;
+    }
+    return -1;
+}
+
+int32_t CPlDkTable::UpdateThinkTime(int chair)
+{
+    ChairGroup& group = GetChairState(chair);
+    group.throw_wait = m_throw_wait;
+    group.think_seconds += static_cast<int32_t>((Now() - m_turn_start) / 1000u);
+    return group.throw_wait;
+}
+
+int CPlDkTable::CardsBelongTo(int chair, std::span<const int32_t> cards) const
+{
+    for (int32_t id : cards) {
+        if (id == NO_CARD)
+            continue;
+        const DeckCard* record = FindCardRecord(id);
+        if (!record || record->place != CARD_PLACE_HAND || record->holder != chair)
+            return 0;
+    }
+    return 1;
+}
+
+bool CPlDkTable::IsWildCard(int32_t card) const
+{
+    return (m_options & OPTION_JOKERS_WILD) && IsJoker(card);
+}
+
+bool CPlDkTable::IsWildValue(int32_t value) const
+{
+    return (m_options & OPTION_JOKERS_WILD) && (value == VALUE_SMALL_JOKER || value == VALUE_BIG_JOKER);
+}
+
+int CPlDkTable::IsPlayersTurn(std::span<const int32_t> request) const
+{
+    if (request.size() < 3 || !(m_state & TABLE_STATE_PLAYING) || !(m_state & TABLE_STATE_PLAY_PHASE))
+        return 0;
+    return IsValidChair(request[2]) && IsValidChair(m_current_chair) && request[2] == m_current_chair ? 1 : 0;
+}
+
+const std::array<int32_t, PLDK_HAND_SLOTS>& CPlDkTable::GetDealtHand(int chair) const
+{
+    return m_hands[static_cast<size_t>(std::clamp(chair, 0, PLDK_CHAIRS - 1))];
+}
+
+// --- Records
+
+void CPlDkTable::FillRecordHeader(std::span<int32_t, 20> head, int32_t& partner, int32_t& turned_card,
+                                  int32_t& turned_position) const
+{
+    head[HDR_TABLE_TAG] = m_args.table_tag;
+    head[HDR_ROOM_GRADE] = m_args.room_grade;
+    head[HDR_LEVEL_UNIT] = m_args.level_unit;
+    head[HDR_CHAIR_COUNT] = m_chair_count;
+    head[HDR_OPTIONS] = m_options;
+    head[HDR_RELATION_MODE] = static_cast<int32_t>(m_relation_mode);
+    head[HDR_FIRST_ROUND] = m_first_round;
+    head[HDR_ROUND_VALUE] = m_round_value;
+    head[HDR_ROUND_NUMBER] = m_round_number;
+    head[HDR_BASE_DEPOSIT] = m_base_deposit;
+    head[HDR_BASE_SCORE] = m_base_score;
+    head[HDR_TURN_LIMIT_MS] = static_cast<int32_t>(m_turn_limit);
+    head[HDR_TABLE_STAMP] = static_cast<int32_t>(m_table_stamp);
+    head[HDR_BANKER] = m_banker;
+    head[HDR_CURRENT_CHAIR] = m_current_chair;
+    head[HDR_STATE] = static_cast<int32_t>(m_state);
+    head[HDR_THROW_WAIT] = m_throw_wait;
+    head[HDR_CONST_25] = 25;
+    head[HDR_CONST_90] = 90;
+    head[HDR_CONST_3] = 3;
+    partner = m_partner;
+    turned_card = m_turned_card;
+    turned_position = m_turned_position;
+}
+
+void CPlDkTable::BuildTableInfo(TableGameData& info, int viewer_chair, int onlooker)
+{
+    const TableGameData& block = GetTableGameData();
+    info = block;
+    // Offsets 0 to 403 are the record's own: header, turn time.
+    std::fill(std::begin(info.head), std::end(info.head), 0);
+    info.reserved_80 = 0;
+    std::fill(std::begin(info.card_slots), std::end(info.card_slots), 0);
+    std::fill(std::begin(info.reserved_212), std::end(info.reserved_212), 0);
+    std::fill(std::begin(info.reserved_372), std::end(info.reserved_372), 0);
+    std::fill(std::begin(info.reserved_392), std::end(info.reserved_392), 0);
+    FillRecordHeader(std::span<int32_t, 20>(info.head), info.head_partner, info.head_turned_card, info.head_turned_position);
+    const int64_t ran = (Now() - m_turn_start) / 1000u;
+    info.turn_seconds = static_cast<int32_t>(std::clamp<int64_t>(ran, 0, std::max(m_throw_wait - 5, 0)));
+    for (int c = 0; c < MAX_CHAIRS; ++c)
+        info.chair_status[c] = c < m_chair_count ? static_cast<int32_t>(m_chair_status[c]) : 0;
+    for (int c = 0; c < MAX_CHAIRS; ++c)
+        std::copy(m_history[c].begin(), m_history[c].end(), info.history[c]);
+    std::copy(m_history_total.begin(), m_history_total.end(), info.history_total);
+    info.partner_chair = m_partner;
+    info.turned_card = m_turned_card;
+    info.turned_position = m_turned_position;
+
+    // Hands are hidden unless the viewer may see them: an onlooker sees none;
+    // a player its own, and its partner's once it has no cards left.
+    const bool player = !onlooker && IsValidChair(viewer_chair) && viewer_chair < PLDK_CHAIRS;
+    const bool sees_partner = player && GetHandCount(viewer_chair) == 0 && block.deal_position > 0;
+    const int partner = player ? GetPartnerChair(viewer_chair) : -1;
+    for (DeckCard& record : info.deck) {
+        if (record.place != CARD_PLACE_HAND)
+            continue;
+        const bool visible = player && (record.holder == viewer_chair || (sees_partner && record.holder == partner));
+        if (!visible)
+            record.card = NO_CARD;
+        record.play_count = GetHandCount(record.holder);
+    }
+    for (int c = 0; c < PLDK_CHAIRS; ++c)
+        info.chair_groups[c].card_count = GetHandCount(c);
+}
+
+size_t CPlDkTable::FillTableInfo(std::span<uint8_t> out, int viewer_chair, int onlooker)
+{
+    if (out.size() < TABLE_GAME_DATA_BYTES)
+        return 0;
+    auto info = std::make_unique<TableGameData>();
+    BuildTableInfo(*info, viewer_chair, onlooker);
+    WriteTableGameData(*info, out);
+    return TABLE_GAME_DATA_BYTES;
+}
+
+size_t CPlDkTable::FillGameStart(std::span<uint8_t> out)
+{
+    if (out.size() < sizeof(PlDkGameStartInfo))
+        return 0;
+    std::fill(out.begin(), out.end(), uint8_t { 0 });
+    GameStartInfo base {};
+    BuildGameStart(base);
+    WriteGameStartInfo(base, out);
+    CRecordWriter w(out.subspan(GAME_START_INFO_BYTES));
+    for (const auto& row : m_history)
+        w.WriteI32s(row);
+    w.WriteI32s(m_history_total);
+    return sizeof(PlDkGameStartInfo);
+}
+
+void CPlDkTable::BuildDealInfo(DealInfo& deal, int viewer_chair, int onlooker)
+{
+    TableGameData& block = GetTableGameData();
+    deal = DealInfo {};
+    FillRecordHeader(std::span<int32_t, 20>(deal.head), deal.partner, deal.turned_card, deal.turned_position);
+    deal.hand_size = PLDK_HAND_SIZE;
+    std::fill(std::begin(deal.hand), std::end(deal.hand), NO_CARD);
+    std::fill(std::begin(deal.partner_hand), std::end(deal.partner_hand), NO_CARD);
+    for (int c = 0; c < PLDK_CHAIRS; ++c) {
+        block.hand_points[c] = GetHandPoints(c);
+        deal.hand_points[c] = block.hand_points[c];
+    }
+    if (onlooker || !IsValidChair(viewer_chair) || viewer_chair >= PLDK_CHAIRS)
+        return;
+    GetHandCards(viewer_chair, deal.hand);
+    bool all_flagged = true;
+    for (int c = 0; c < PLDK_CHAIRS; ++c)
+        all_flagged = all_flagged && (m_chair_flags[c] & 0x1);
+    if (all_flagged)
+        GetHandCards(GetPartnerChair(viewer_chair), deal.partner_hand);
+}
+
+size_t CPlDkTable::FillDealInfo(std::span<uint8_t> out, int viewer_chair, int onlooker)
+{
+    if (out.size() < DEAL_INFO_BYTES)
+        return 0;
+    DealInfo deal;
+    BuildDealInfo(deal, viewer_chair, onlooker);
+    WriteDealInfo(deal, out);
+    return DEAL_INFO_BYTES;
+}
+
+void CPlDkTable::FillPlDkWinPart(PlDkGameWinResult& record)
+{
+    const TableGameData& block = GetTableGameData();
+    std::memset(static_cast<void*>(&record), 0, sizeof(record));
+    for (int c = 0; c < PLDK_CHAIRS; ++c) {
+        record.place[c] = block.place[c];
+        std::fill(std::begin(record.cards_left[c]), std::end(record.cards_left[c]), NO_CARD);
+        record.cards_left_count[c] = GetHandCards(c, record.cards_left[c]);
+        record.bomb_part[c] = ClampToI32(static_cast<int64_t>(block.bomb_result[c]) * m_base_score);
+        record.settle_score[c] = block.settle_score[c];
+        std::copy(m_hands[static_cast<size_t>(c)].begin(), m_hands[static_cast<size_t>(c)].end(), record.dealt_hands[c]);
+        if (!m_hands_dealt)
+            std::fill(std::begin(record.dealt_hands[c]), std::end(record.dealt_hands[c]), NO_CARD);
+    }
+    record.five = 5;
+}
+
+int CPlDkTable::FillPlDkGameWin(PlDkGameWinResult& record, int winner)
+{
+    FillPlDkWinPart(record);
+    return FillGameWin(record.base, winner);
+}
+
+int CPlDkTable::SettleRound(PlDkGameWinResult& record, int winner, int keep_levels, const LevelNameMap* level_names)
+{
+    FillPlDkWinPart(record);
+    return SettleGame(record.base, winner, keep_levels, level_names);
+}
+
+size_t CPlDkTable::FillGameWinRecord(std::span<uint8_t> out, int winner)
+{
+    if (out.size() < PLDK_GAME_WIN_BYTES)
+        return 0;
+    auto record = std::make_unique<PlDkGameWinResult>();
+    FillPlDkGameWin(*record, winner);
+    WritePlDkGameWinResult(*record, out);
+    return PLDK_GAME_WIN_BYTES;
+}
+
+} // namespace rules
