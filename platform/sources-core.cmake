@@ -8,6 +8,7 @@ list(APPEND PLATFORM_SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/KeyMap.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Message.cpp
     ${CMAKE_CURRENT_LIST_DIR}/MessageBox.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/MessageLoop.cpp
     ${CMAKE_CURRENT_LIST_DIR}/MessageWindow.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Path.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Random.cpp

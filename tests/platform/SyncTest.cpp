@@ -79,10 +79,14 @@ TEST(Semaphore, CountsAndKeepsItsMaximum)
     EXPECT_TRUE(semaphore.Release(2));
     EXPECT_FALSE(semaphore.Release(1)); // past the maximum: refused, count unchanged
     EXPECT_EQ(semaphore.GetCount(), 2u);
-    std::thread releaser([&] { (void)semaphore.Release(1); });
-    EXPECT_TRUE(semaphore.Wait(1000));
-    EXPECT_TRUE(semaphore.Wait(1000));
-    EXPECT_TRUE(semaphore.Wait(1000));
+    EXPECT_TRUE(semaphore.Wait(0));
+    EXPECT_TRUE(semaphore.Wait(0));
+    // A waiter is released by a unit from another thread.
+    std::thread releaser([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        (void)semaphore.Release(1);
+    });
+    EXPECT_TRUE(semaphore.Wait(5000));
     releaser.join();
     EXPECT_EQ(CSemaphore(5, 2).GetCount(), 2u);
 }
