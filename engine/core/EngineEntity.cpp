@@ -76,6 +76,31 @@ void CEngineEntity::RefreshView()
         objects->RefreshView();
 }
 
+int CEngineEntity::AddResourceDirectory(const std::string& path)
+{
+    if (GetCore() == nullptr)
+        return 0;
+    return GetCore()->SendMessage(VELOTRIX_MODULE_RESOURCE, VELOTRIX_MSG_ADD_DIRECTORY,
+                                  reinterpret_cast<uintptr_t>(path.c_str()), 0);
+}
+
+int CEngineEntity::LoadResourcePackage(const std::string& path)
+{
+    if (GetCore() == nullptr)
+        return 0;
+    return GetCore()->SendMessage(VELOTRIX_MODULE_RESOURCE, VELOTRIX_MSG_LOAD_PACKAGE,
+                                  reinterpret_cast<uintptr_t>(path.c_str()), 0);
+}
+
+int CEngineEntity::LoadResourcePackageFromMemory(std::span<const uint8_t> image)
+{
+    if (GetCore() == nullptr)
+        return 0;
+    // param1 points to the span, valid for the duration of the send.
+    return GetCore()->SendMessage(VELOTRIX_MODULE_RESOURCE, VELOTRIX_MSG_LOAD_PACKAGE_MEMORY,
+                                  reinterpret_cast<uintptr_t>(&image), 0);
+}
+
 CEngineObject* CEngineEntity::NewObject()
 {
     ObjectModule* objects = GetObjectModule();

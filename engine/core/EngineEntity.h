@@ -11,6 +11,7 @@
 // (settings answer -2 or an empty text).
 
 #include <cstdint>
+#include <span>
 #include <string>
 
 #include "engine/core/EngineObject.h"
@@ -43,6 +44,11 @@ public:
     virtual void SetStringSetting(int32_t key, std::string text);
     [[nodiscard]] virtual std::string GetStringSetting(int32_t key) const;
     virtual void RefreshView();
+
+    // Resources (module messages to the resource module; 1 when delivered).
+    virtual int AddResourceDirectory(const std::string& path);
+    virtual int LoadResourcePackage(const std::string& path);
+    virtual int LoadResourcePackageFromMemory(std::span<const uint8_t> image);
 
     // Objects.
     virtual CEngineObject* NewObject();

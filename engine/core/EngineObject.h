@@ -185,4 +185,14 @@ private:
     bool m_cursor_confined { false };
 };
 
+template <typename Fn>
+void CEngineObject::ForEachLinked(uint32_t link_flags, Fn fn)
+{
+    // By index: a follower's reaction may change this list.
+    for (size_t i = 0; i < m_followers.size(); ++i) {
+        if ((m_followers[i].flags & link_flags) != 0)
+            fn(*m_followers[i].follower);
+    }
+}
+
 } // namespace engine

@@ -272,3 +272,53 @@ TEST(ObjectModule, StateMeetsRectForRotatedObjects)
     state.hit_rect = EngineRect { 90, 0, 100, 200 };
     EXPECT_EQ(ObjectModule::GetScreenRect(state), (EngineRect { 90, 95, 100, 105 }));
 }
+
+namespace {
+
+class CRecordingResourceModule : public EngineModule {
+public:
+    int Load() override { return 1; }
+    void Unload() override {}
+    void Update() override {}
+    int32_t GetId() const override { return VELOTRIX_MODULE_RESOURCE; }
+    const char* GetName() const override { return "ResourceModule"; }
+    int32_t OnMessage(int32_t id, uintptr_t param1, uintptr_t) override
+    {
+        if (id == VELOTRIX_MSG_LOAD_PACKAGE_MEMORY)
+            texts.push_back(std::to_string(reinterpret_cast<const std::span<const uint8_t>*>(param1)->size()));
+        else
+            texts.emplace_back(reinterpret_cast<const char*>(param1));
+        ids.push_back(id);
+        return VELOTRIX_RETURN_OK;
+    }
+    std::vector<int32_t> ids;
+    std::vector<std::string> texts;
+};
+
+} // namespace
+
+TEST(EngineEntity, SettingsWithAndWithoutACoreAndResourceMessages)
+{
+    CGuiObject loose;
+    EXPECT_EQ(loose.GetIntSetting(5), -2);
+    EXPECT_EQ(loose.GetStringSetting(22), "");
+    EXPECT_EQ(loose.AddResourceDirectory("skin"), 0);
+
+    EngineFixture engine;
+    auto* entity = engine.Add<CRecordingObject>(10, 10, 2, 2);
+    EXPECT_EQ(entity->GetIntSetting(5), -1);
+    entity->SetIntSetting(5, 14);
+    EXPECT_EQ(entity->GetIntSetting(5), 14);
+    EXPECT_EQ(entity->GetViewWidth(), 800);
+    EXPECT_EQ(entity->LoadResourcePackage("skin\\table.kor"), 0); // No resource module yet.
+    auto resources = std::make_unique<CRecordingResourceModule>();
+    CRecordingResourceModule* recorder = resources.get();
+    ASSERT_EQ(engine.m_core.LoadModule(std::move(resources), true, true), VELOTRIX_RETURN_OK);
+    EXPECT_EQ(entity->AddResourceDirectory("skin"), 1);
+    EXPECT_EQ(entity->LoadResourcePackage("skin\\table.kor"), 1);
+    const std::vector<uint8_t> image(12, 0);
+    EXPECT_EQ(entity->LoadResourcePackageFromMemory(image), 1);
+    EXPECT_EQ(recorder->ids, (std::vector<int32_t> { VELOTRIX_MSG_ADD_DIRECTORY, VELOTRIX_MSG_LOAD_PACKAGE,
+                                                      VELOTRIX_MSG_LOAD_PACKAGE_MEMORY }));
+    EXPECT_EQ(recorder->texts, (std::vector<std::string> { "skin", "skin\\table.kor", "12" }));
+}

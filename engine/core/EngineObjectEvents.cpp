@@ -1,0 +1,185 @@
+// Events, routes and the hit test of CEngineObject.
+#include <cmath>
+
+#include "engine/core/EngineObject.h"
+#include "engine/core/FrameImageBase.h"
+#include "engine/core/InputState.h"
+#include "engine/core/ObjectModule.h"
+
+namespace engine {
+
+namespace {
+
+int32_t RoundHalfAway(double value)
+{
+    return value > 0 ? static_cast<int32_t>(value + 0.5) : static_cast<int32_t>(value - 0.5);
+}
+
+} // namespace
+
+// Events ---------------------------------------------------------------------
+
+int CEngineObject::OnEvent(const EngineEvent& event)
+{
+    switch (event.id) {
+    case VELOTRIX_EVENT_LBUTTON_DOWN:
+        if ((m_state.flags & (VELOTRIX_OBJ_HIT_RECT | VELOTRIX_OBJ_CONFINE_CURSOR))
+            == (VELOTRIX_OBJ_HIT_RECT | VELOTRIX_OBJ_CONFINE_CURSOR))
+            ConfineCursor();
+        break;
+    case VELOTRIX_EVENT_LBUTTON_UP:
+        if ((m_state.flags & (VELOTRIX_OBJ_HIT_RECT | VELOTRIX_OBJ_CONFINE_CURSOR))
+            == (VELOTRIX_OBJ_HIT_RECT | VELOTRIX_OBJ_CONFINE_CURSOR))
+            ReleaseCursor();
+        break;
+    case VELOTRIX_EVENT_MOUSE_MOVE:
+    case VELOTRIX_EVENT_DRAG_MOVE:
+        if (event.param2 != 0) {
+            const auto* input = reinterpret_cast<const InputState*>(event.param2);
+            MoveBy(static_cast<double>(input->dx), static_cast<double>(input->dy));
+            Invalidate();
+        }
+        break;
+    case VELOTRIX_EVENT_ACTIVATE:
+        Activate();
+        Invalidate();
+        break;
+    case VELOTRIX_EVENT_DEACTIVATE:
+        Deactivate();
+        Invalidate();
+        break;
+    case VELOTRIX_EVENT_SYSTEM_MESSAGE:
+    case VELOTRIX_EVENT_SYSTEM_MESSAGE_2:
+        FreeSystemPayload(event.param1);
+        break;
+    default:
+        break;
+    }
+    return 1;
+}
+
+void CEngineObject::ConfineCursor()
+{
+    // FIXME: the platform has no cursor clipping yet; the state is kept so
+    // that the release pairs with the press once it does.
+    m_cursor_confined = true;
+}
+
+void CEngineObject::ReleaseCursor()
+{
+    m_cursor_confined = false;
+}
+
+int CEngineObject::SendEvent(const EngineEvent& event)
+{
+    if (!IsRegistered() || event.target == 0 || event.id == 0)
+        return 0;
+    return m_object_module->OnMessage(VELOTRIX_MSG_SEND_EVENT, reinterpret_cast<uintptr_t>(&event), 0);
+}
+
+void CEngineObject::PostEvent(const EngineEvent& event)
+{
+    if (!IsRegistered() || event.target == 0 || event.id == 0)
+        return;
+    m_object_module->OnMessage(VELOTRIX_MSG_POST_EVENT, reinterpret_cast<uintptr_t>(&event), 0);
+}
+
+void CEngineObject::AddRouteStep(uint32_t event_id, const RouteRecord& record)
+{
+    for (const auto& route : m_routes) {
+        if (route.event_id == event_id && route.record.target == record.target
+            && route.record.forwarded_id == record.forwarded_id)
+            return;
+    }
+    m_routes.push_back(EventRoute { event_id, record });
+    if (IsInputEventId(event_id)) {
+        Show(true);
+        Invalidate();
+    }
+}
+
+void CEngineObject::AddEventRouteRec(uint32_t event_id, const RouteRecord& record)
+{
+    AddRouteStep(event_id, record);
+    ForEachLinked(VELOTRIX_LINK_ROUTES, [&](CEngineObject& f) { f.AddEventRouteRec(event_id, record); });
+}
+
+void CEngineObject::AddEventRoute(uint32_t event_id, uint32_t target, uint32_t forwarded_id, uintptr_t param1,
+                                  uintptr_t param2)
+{
+    AddEventRouteRec(event_id, RouteRecord { target, forwarded_id, param1, param2 });
+}
+
+void CEngineObject::AddSelfEventRoute(uint32_t event_id)
+{
+    AddEventRoute(event_id, m_id, event_id, 0, 0);
+}
+
+void CEngineObject::RemoveEventRoutes(uint32_t event_id)
+{
+    std::erase_if(m_routes, [event_id](const EventRoute& route) { return route.event_id == event_id; });
+}
+
+const RouteRecord* CEngineObject::FindEventRoute(uint32_t event_id) const
+{
+    size_t index = 0;
+    return FindEventRouteFrom(event_id, index);
+}
+
+const RouteRecord* CEngineObject::FindEventRouteFrom(uint32_t event_id, size_t& index) const
+{
+    for (size_t i = index; i < m_routes.size(); ++i) {
+        if (m_routes[i].event_id == event_id) {
+            index = i + 1;
+            return &m_routes[i].record;
+        }
+    }
+    return nullptr;
+}
+
+// Hit test -------------------------------------------------------------------
+
+int CEngineObject::HitTest(int32_t px, int32_t py) const
+{
+    const ObjectState& s = m_state;
+    if ((s.flags & VELOTRIX_OBJ_HIT_RECT) != 0 && !s.hit_rect.Contains(px, py))
+        return 0;
+    const int32_t w = static_cast<int32_t>(s.width);
+    const int32_t h = static_cast<int32_t>(s.height);
+    const int32_t left = static_cast<int32_t>(s.x - (w + 1) / 2);
+    const int32_t top = static_cast<int32_t>(s.y - (h + 1) / 2);
+    const int32_t right = static_cast<int32_t>(left + s.width);
+    const int32_t bottom = static_cast<int32_t>(top + s.height);
+    const bool in_bounds = px >= left && px < right && py >= top && py < bottom;
+
+    int32_t qx = px;
+    int32_t qy = py;
+    if (s.angle != 0.0) {
+        const int32_t cx = static_cast<int32_t>(s.x);
+        const int32_t cy = static_cast<int32_t>(s.y);
+        const int32_t dx = px - cx;
+        const int32_t dy = cy - py;
+        const double c = std::cos(s.angle * DEGREES_TO_RADIANS);
+        const double sn = std::sin(s.angle * DEGREES_TO_RADIANS);
+        const int32_t rx = RoundHalfAway(dx * c + dy * sn);
+        const int32_t ry = RoundHalfAway(dy * c - dx * sn);
+        qx = cx + rx;
+        qy = cy - ry;
+    }
+    const double lx = (qx - s.x) + (s.width + 1) / 2;
+    const double ly = (qy - s.y) + (s.height + 1) / 2;
+
+    if ((s.flags & VELOTRIX_OBJ_HIT_PICTURE) != 0) {
+        const CFrameImageBase* picture = GetPicture();
+        if (picture == nullptr)
+            return 0;
+        if (s.angle == 0.0 && !in_bounds)
+            return 0;
+        return picture->HitTest(static_cast<int32_t>(lx), static_cast<int32_t>(ly));
+    }
+    if (s.angle == 0.0)
+        return in_bounds ? 1 : 0;
+    return (lx >= 0 && lx < s.width && ly >= 0 && ly <= s.height) ? 1 : 0;
+}
+
+} // namespace engine

@@ -1,0 +1,40 @@
+#pragma once
+// Forward declarations of the engine core's classes and records.
+
+namespace engine {
+
+class CBlockPool;
+class CEngineEntity;
+class CEngineObject;
+class CFrameClock;
+class CFrameImageBase;
+class CGrowBuffer;
+class CGuiContainer;
+class CGuiObject;
+class CLockHolder;
+class CTagValue;
+class CVelotrixWnd;
+class EngineModule;
+class GameCore;
+class IActionRunner;
+class IEngineModuleFactory;
+class IInputHost;
+class IPaintSurface;
+class IPresentTarget;
+class ITextRenderer;
+class InputModule;
+class ModuleMsgQueue;
+class ObjectModule;
+struct CopyDataRecord;
+struct EngineEvent;
+struct EngineRect;
+struct EventRoute;
+struct InputState;
+struct ModuleMessage;
+struct NameKey;
+struct ObjectState;
+struct RenderRecord;
+struct RenderRequest;
+struct RouteRecord;
+
+} // namespace engine
