@@ -2,6 +2,7 @@
 # packages, image decoding and the paint modules.
 list(APPEND MEDIA_SOURCES
     ${CMAKE_CURRENT_SOURCE_DIR}/Blitter.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/ImageDecoder.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/BlitterPaths.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/PixelChannels.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/PpsCodec.cpp
@@ -10,5 +11,7 @@ list(APPEND MEDIA_SOURCES
     ${CMAKE_CURRENT_SOURCE_DIR}/ResourceCategory.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/ResourceFile.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/ResourceModule.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/SdlImageDecoder.cpp
 )
-list(APPEND MEDIA_DEPS ZLIB::ZLIB)
+pkg_check_modules(MEDIA_SDL2_IMAGE REQUIRED IMPORTED_TARGET SDL2_image sdl2)
+list(APPEND MEDIA_DEPS ZLIB::ZLIB PkgConfig::MEDIA_SDL2_IMAGE)

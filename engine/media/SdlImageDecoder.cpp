@@ -1,0 +1,225 @@
+// IImageDecoder over SDL2_image: single images through each format's own loader (which
+// keeps 8-bit palettes), GIF animations through IMG_LoadGIFAnimation_RW.
+#include "engine/media/ImageDecoder.h"
+
+#include <SDL2/SDL.h>
+#include <SDL2/SDL_image.h>
+
+#include <cstring>
+
+namespace engine {
+
+namespace {
+
+struct SurfaceDeleter {
+    void operator()(SDL_Surface* surface) const { SDL_FreeSurface(surface); }
+};
+using SurfacePtr = std::unique_ptr<SDL_Surface, SurfaceDeleter>;
+
+struct AnimationDeleter {
+    void operator()(IMG_Animation* animation) const { IMG_FreeAnimation(animation); }
+};
+
+// The library's loader of exactly one format: its "typed" entry would still
+// try every other format's detector first (SVG, XPM and the rest), which
+// must never see our untrusted bytes.
+using LoadFunction = SDL_Surface* (*)(SDL_RWops*);
+
+LoadFunction LoaderOf(ImageFileFormat format)
+{
+    switch (format) {
+    case ImageFileFormat::Bmp: return IMG_LoadBMP_RW;
+    case ImageFileFormat::Gif: return IMG_LoadGIF_RW;
+    case ImageFileFormat::Jpeg: return IMG_LoadJPG_RW;
+    case ImageFileFormat::Png: return IMG_LoadPNG_RW;
+    case ImageFileFormat::Ico: return IMG_LoadICO_RW;
+    case ImageFileFormat::Tiff: return IMG_LoadTIF_RW;
+    case ImageFileFormat::Tga: return IMG_LoadTGA_RW;
+    case ImageFileFormat::Pcx: return IMG_LoadPCX_RW;
+    default: return nullptr;
+    }
+}
+
+SDL_RWops* OpenMemory(std::span<const uint8_t> data)
+{
+    return SDL_RWFromConstMem(data.data(), int(data.size()));
+}
+
+bool SizeAllowed(int w, int h)
+{
+    return w > 0 && h > 0 && uint32_t(w) <= IMAGE_MAX_SIDE && uint32_t(h) <= IMAGE_MAX_SIDE;
+}
+
+// The frame's pixels as bytes blue, green, red, alpha (the key not applied).
+bool CopyBgra(SDL_Surface* surface, std::vector<uint8_t>& out)
+{
+    SurfacePtr converted(SDL_ConvertSurfaceFormat(surface, SDL_PIXELFORMAT_ARGB8888, 0));
+    if (!converted || SDL_LockSurface(converted.get()) != 0)
+        return false;
+    const size_t row_bytes = size_t(converted->w) * 4;
+    out.resize(row_bytes * size_t(converted->h));
+    for (int y = 0; y < converted->h; ++y)
+        std::memcpy(out.data() + row_bytes * y, static_cast<const uint8_t*>(converted->pixels) + size_t(y) * converted->pitch,
+                    row_bytes);
+    SDL_UnlockSurface(converted.get());
+    return true;
+}
+
+bool ReadSurface(SDL_Surface* surface, DecodedImage& out)
+{
+    if (!SizeAllowed(surface->w, surface->h))
+        return false;
+    out.width = uint32_t(surface->w);
+    out.height = uint32_t(surface->h);
+    const SDL_PixelFormat* format = surface->format;
+    Uint32 key = 0;
+    out.has_colour_key = SDL_GetColorKey(surface, &key) == 0;
+    if (format->BitsPerPixel == 8 && format->palette && format->palette->ncolors >= 1
+        && format->palette->ncolors <= 256) {
+        out.palette = true;
+        const SDL_Palette* palette = format->palette;
+        bool partial_alpha = false;
+        for (int i = 0; i < palette->ncolors; ++i) {
+            const SDL_Color c = palette->colors[i];
+            out.palette_colours.push_back(uint32_t(c.a) << 24 | uint32_t(c.r) << 16 | uint32_t(c.g) << 8 | c.b);
+            if (c.a != 255 && !(out.has_colour_key && Uint32(i) == key))
+                partial_alpha = true;
+        }
+        out.alpha_valid = partial_alpha;
+        out.colour_key = key;
+        if (SDL_LockSurface(surface) != 0)
+            return false;
+        std::vector<uint8_t> indices(size_t(surface->w) * surface->h);
+        for (int y = 0; y < surface->h; ++y)
+            std::memcpy(indices.data() + size_t(y) * surface->w,
+                        static_cast<const uint8_t*>(surface->pixels) + size_t(y) * surface->pitch, size_t(surface->w));
+        SDL_UnlockSurface(surface);
+        out.frames.push_back(std::move(indices));
+        return true;
+    }
+    out.alpha_valid = format->Amask != 0;
+    if (out.has_colour_key) {
+        Uint8 r = 0, g = 0, b = 0;
+        SDL_GetRGB(key, format, &r, &g, &b);
+        out.colour_key = uint32_t(r) | uint32_t(g) << 8 | uint32_t(b) << 16;
+        SDL_SetColorKey(surface, SDL_FALSE, 0);
+    }
+    std::vector<uint8_t> pixels;
+    if (!CopyBgra(surface, pixels))
+        return false;
+    out.frames.push_back(std::move(pixels));
+    return true;
+}
+
+// The delay (hundredths of a second) of each image of a GIF, from the graphic
+// control extensions: the library's own delays turn 0 into a default, while
+// the engine gives such frames 40 ms. Empty when the block structure is not
+// readable.
+std::vector<uint32_t> ReadGifDelays(std::span<const uint8_t> data)
+{
+    std::vector<uint32_t> delays;
+    size_t pos = 13;
+    if (data.size() < pos)
+        return {};
+    if (data[10] & 0x80)
+        pos += size_t(3) << ((data[10] & 7) + 1);
+    const auto skip_sub_blocks = [&]() {
+        while (pos < data.size()) {
+            const size_t size = data[pos++];
+            if (size == 0)
+                return true;
+            pos += size;
+        }
+        return false;
+    };
+    uint32_t pending_delay = 0;
+    while (pos < data.size()) {
+        const uint8_t block = data[pos++];
+        if (block == 0x3B)
+            return delays;
+        if (block == 0x21) {
+            if (pos + 1 > data.size())
+                return {};
+            const uint8_t label = data[pos++];
+            if (label == 0xF9 && pos + 5 <= data.size() && data[pos] >= 3)
+                pending_delay = uint32_t(data[pos + 2]) | uint32_t(data[pos + 3]) << 8;
+            if (!skip_sub_blocks())
+                return {};
+        } else if (block == 0x2C) {
+            if (pos + 9 > data.size())
+                return {};
+            const uint8_t packed = data[pos + 8];
+            pos += 9;
+            if (packed & 0x80)
+                pos += size_t(3) << ((packed & 7) + 1);
+            pos += 1;   // minimum code size
+            if (pos > data.size() || !skip_sub_blocks())
+                return {};
+            delays.push_back(pending_delay);
+            pending_delay = 0;
+        } else {
+            return {};
+        }
+    }
+    return delays;
+}
+
+class CSdlImageDecoder final : public IImageDecoder {
+public:
+    bool Decode(std::span<const uint8_t> data, ImageFileFormat format, DecodedImage& out) override
+    {
+        const LoadFunction load = LoaderOf(format);
+        if (!load || data.empty() || data.size() > size_t(INT32_MAX))
+            return false;
+        out = DecodedImage {};
+        const bool gif = data.size() >= 4 && std::memcmp(data.data(), "GIF8", 4) == 0;
+        if (format == ImageFileFormat::Gif && gif && DecodeAnimation(data, out))
+            return true;
+        out = DecodedImage {};
+        SDL_RWops* source = OpenMemory(data);
+        if (!source)
+            return false;
+        SurfacePtr surface(load(source));
+        SDL_RWclose(source);
+        return surface && ReadSurface(surface.get(), out);
+    }
+
+private:
+    // Animated GIFs (two frames or more) as 32-bit frames with their delays.
+    static bool DecodeAnimation(std::span<const uint8_t> data, DecodedImage& out)
+    {
+        SDL_RWops* source = OpenMemory(data);
+        if (!source)
+            return false;
+        std::unique_ptr<IMG_Animation, AnimationDeleter> animation(IMG_LoadGIFAnimation_RW(source));
+        SDL_RWclose(source);
+        if (!animation || animation->count < 2 || !SizeAllowed(animation->w, animation->h)
+            || uint64_t(animation->w) * animation->h * 4 * uint64_t(animation->count) > IMAGE_MAX_PIXEL_BYTES)
+            return false;
+        out.width = uint32_t(animation->w);
+        out.height = uint32_t(animation->h);
+        out.alpha_valid = true;
+        const std::vector<uint32_t> file_delays = ReadGifDelays(data);
+        const bool own_delays = file_delays.size() == size_t(animation->count);
+        for (int i = 0; i < animation->count; ++i) {
+            SDL_Surface* frame = animation->frames[i];
+            if (!frame || frame->w != animation->w || frame->h != animation->h)
+                return false;
+            std::vector<uint8_t> pixels;
+            if (!CopyBgra(frame, pixels))
+                return false;
+            out.frames.push_back(std::move(pixels));
+            if (own_delays)
+                out.delays_ms.push_back(file_delays[i] * 10);
+            else
+                out.delays_ms.push_back(animation->delays ? uint32_t(std::max(animation->delays[i], 0)) : 0);
+        }
+        return true;
+    }
+};
+
+} // namespace
+
+std::unique_ptr<IImageDecoder> CreateSdlImageDecoder() { return std::make_unique<CSdlImageDecoder>(); }
+
+} // namespace engine

@@ -1,0 +1,186 @@
+#include "engine/media/ImageDecoder.h"
+
+#include "ImageTestSupport.h"
+
+#include <SDL2/SDL.h>
+#include <SDL2/SDL_image.h>
+#include <gtest/gtest.h>
+
+using namespace engine;
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+// Writes a surface into memory as BMP or PNG.
+Bytes Save(SDL_Surface* surface, bool png)
+{
+    Bytes buffer(1 << 16);
+    SDL_RWops* rw = SDL_RWFromMem(buffer.data(), int(buffer.size()));
+    const int result = png ? IMG_SavePNG_RW(surface, rw, 0) : SDL_SaveBMP_RW(surface, rw, 0);
+    buffer.resize(size_t(SDL_RWtell(rw)));
+    SDL_RWclose(rw);
+    EXPECT_EQ(result, 0);
+    return buffer;
+}
+
+// A GIF of 2 x 2 pixels per frame over a 4-colour palette. Each pixel code is
+// preceded by a clear code so that the code size stays 3 bits.
+Bytes MakeGif(const std::vector<std::array<uint8_t, 4>>& frames, const std::vector<uint16_t>& delays_cs,
+              int transparent_index)
+{
+    Bytes gif { 'G', 'I', 'F', '8', '9', 'a', 2, 0, 2, 0, 0xF1, 0, 0 };
+    const uint8_t palette[12] = { 0, 0, 0, 255, 0, 0, 0, 255, 0, 0, 0, 255 };
+    gif.insert(gif.end(), palette, palette + 12);
+    if (frames.size() > 1) {
+        const uint8_t loop[] = { 0x21, 0xFF, 11, 'N', 'E', 'T', 'S', 'C', 'A', 'P', 'E', '2', '.', '0', 3, 1, 0, 0, 0 };
+        gif.insert(gif.end(), loop, loop + sizeof loop);
+    }
+    for (size_t f = 0; f < frames.size(); ++f) {
+        const uint16_t delay = f < delays_cs.size() ? delays_cs[f] : 0;
+        const uint8_t control[] = { 0x21, 0xF9, 4, uint8_t(transparent_index >= 0 ? 0x05 : 0x04), uint8_t(delay),
+                                    uint8_t(delay >> 8), uint8_t(transparent_index >= 0 ? transparent_index : 0), 0 };
+        gif.insert(gif.end(), control, control + sizeof control);
+        const uint8_t descriptor[] = { 0x2C, 0, 0, 0, 0, 2, 0, 2, 0, 0 };
+        gif.insert(gif.end(), descriptor, descriptor + sizeof descriptor);
+        gif.push_back(2);                                   // minimum code size
+        uint32_t bits = 0;
+        int count = 0;
+        Bytes data;
+        const auto put = [&](uint32_t code) {
+            bits |= code << count;
+            count += 3;
+            while (count >= 8) {
+                data.push_back(uint8_t(bits));
+                bits >>= 8;
+                count -= 8;
+            }
+        };
+        for (uint8_t index : frames[f]) {
+            put(4);
+            put(index);
+        }
+        put(5);
+        if (count > 0)
+            data.push_back(uint8_t(bits));
+        gif.push_back(uint8_t(data.size()));
+        gif.insert(gif.end(), data.begin(), data.end());
+        gif.push_back(0);
+    }
+    gif.push_back(0x3B);
+    return gif;
+}
+
+class FakeDecoder final : public IImageDecoder {
+public:
+    bool Decode(std::span<const uint8_t>, ImageFileFormat, DecodedImage& out) override
+    {
+        out = image;
+        return true;
+    }
+    DecodedImage image;
+};
+
+} // namespace
+
+TEST(ImageDecoder, PngKeepsAlphaAndBmpIsOpaque)
+{
+    SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormat(0, 2, 2, 32, SDL_PIXELFORMAT_ARGB8888);
+    ASSERT_NE(surface, nullptr);
+    const uint32_t pixels[4] = { 0xFF102030, 0x80405060, 0x00000000, 0xFFFFFFFF };
+    for (int y = 0; y < 2; ++y)
+        std::memcpy(static_cast<uint8_t*>(surface->pixels) + y * surface->pitch, pixels + y * 2, 8);
+    const Bytes png = Save(surface, true);
+    SDL_FreeSurface(surface);
+
+    auto decoder = CreateSdlImageDecoder();
+    ImageRecord record;
+    ASSERT_EQ(DecodeImageRecord(*decoder, png, ImageFileFormat::Png, record), 1);
+    EXPECT_EQ(record.width, 2);
+    EXPECT_EQ(record.height, 2);
+    EXPECT_EQ(record.frames, 1u);
+    EXPECT_TRUE(record.flags & IMAGE_FLAG_ALPHA);
+    EXPECT_EQ(imagetest::PixelAt(record, 0), 0xFF102030u);
+    EXPECT_EQ(imagetest::PixelAt(record, 1), 0x80405060u);
+    EXPECT_EQ(imagetest::PixelAt(record, 2) >> 24, 0u);
+
+    SDL_Surface* rgb = SDL_CreateRGBSurfaceWithFormat(0, 3, 1, 24, SDL_PIXELFORMAT_RGB24);
+    uint8_t* row = static_cast<uint8_t*>(rgb->pixels);
+    const uint8_t bytes[9] = { 10, 20, 30, 40, 50, 60, 70, 80, 90 };   // R, G, B per pixel
+    std::memcpy(row, bytes, 9);
+    const Bytes bmp = Save(rgb, false);
+    SDL_FreeSurface(rgb);
+    ASSERT_EQ(DecodeImageRecord(*decoder, bmp, ImageFileFormat::Bmp, record), 1);
+    EXPECT_EQ(record.flags & (IMAGE_FLAG_ALPHA | IMAGE_FLAG_TRANSPARENT), 0u);
+    EXPECT_EQ(imagetest::PixelAt(record, 0), 0xFF0A141Eu);
+    EXPECT_EQ(imagetest::PixelAt(record, 2), 0xFF46505Au);
+}
+
+TEST(ImageDecoder, GifFramesCarryDelaysWithFortyForZero)
+{
+    const Bytes gif = MakeGif({ { 0, 1, 2, 3 }, { 3, 2, 1, 0 }, { 1, 1, 1, 1 } }, { 10, 0, 25 }, -1);
+    auto decoder = CreateSdlImageDecoder();
+    ImageRecord record;
+    ASSERT_EQ(DecodeImageRecord(*decoder, gif, ImageFileFormat::Gif, record), 1);
+    ASSERT_EQ(record.frames, 3u);
+    EXPECT_TRUE(record.flags & IMAGE_FLAG_ANIMATED);
+    ASSERT_NE(record.delays, nullptr);
+    EXPECT_EQ(record.delays[0], 100u);
+    EXPECT_EQ(record.delays[1], 40u);
+    EXPECT_EQ(record.delays[2], 250u);
+    // Frame 1, pixel 0 is index 3 (blue); frame 2 is all red.
+    EXPECT_EQ(imagetest::PixelAt(record, 4) & 0x00FFFFFF, 0x0000FFu);
+    EXPECT_EQ(imagetest::PixelAt(record, 8) & 0x00FFFFFF, 0xFF0000u);
+}
+
+TEST(ImageDecoder, UnusedTransparentIndexClearsTransparency)
+{
+    auto decoder = CreateSdlImageDecoder();
+    ImageRecord used;
+    ASSERT_EQ(DecodeImageRecord(*decoder, MakeGif({ { 0, 1, 2, 3 } }, {}, 2), ImageFileFormat::Gif, used), 1);
+    EXPECT_TRUE(used.IsPaletteImage());
+    EXPECT_EQ(used.colour_key, 2u);
+    EXPECT_TRUE(used.flags & IMAGE_FLAG_TRANSPARENT);
+    ImageRecord unused;
+    ASSERT_EQ(DecodeImageRecord(*decoder, MakeGif({ { 0, 1, 0, 1 } }, {}, 2), ImageFileFormat::Gif, unused), 1);
+    EXPECT_FALSE(unused.flags & IMAGE_FLAG_TRANSPARENT);
+}
+
+TEST(ImageDecoder, IcoHasOneFrameAndPaletteAlphaTakesTwoBytes)
+{
+    FakeDecoder fake;
+    fake.image.width = 1;
+    fake.image.height = 1;
+    fake.image.palette = true;
+    fake.image.palette_colours = { 0xFF000000, 0x80FFFFFF };
+    fake.image.alpha_valid = true;
+    fake.image.has_colour_key = true;
+    fake.image.colour_key = 0;
+    fake.image.frames = { { 1 }, { 0 } };
+    ImageRecord record;
+    ASSERT_EQ(DecodeImageRecord(fake, {}, ImageFileFormat::Ico, record), 1);
+    EXPECT_EQ(record.frames, 1u);
+    EXPECT_EQ(record.pixel_bytes, 2u);
+    EXPECT_EQ(record.pixels[0], 1);
+    EXPECT_EQ(record.pixels[1], 0x80);
+    EXPECT_EQ(record.colour_key, 0u);
+    EXPECT_TRUE(record.flags & IMAGE_FLAG_TRANSPARENT);
+}
+
+TEST(ImageDecoder, RefusesOversizedAndBrokenImages)
+{
+    auto decoder = CreateSdlImageDecoder();
+    ImageRecord record;
+    // A PNG header claiming 100000 x 100000 is refused before decoding.
+    Bytes png { 0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A, 0, 0, 0, 13, 'I', 'H', 'D', 'R',
+                0, 1, 0x86, 0xA0, 0, 1, 0x86, 0xA0, 8, 6, 0, 0, 0 };
+    EXPECT_EQ(DecodeImageRecord(*decoder, png, ImageFileFormat::Png, record), 0);
+    EXPECT_EQ(DecodeImageRecord(*decoder, Bytes { 1, 2, 3 }, ImageFileFormat::Bmp, record), 0);
+    EXPECT_EQ(DecodeImageRecord(*decoder, Bytes { 1, 2, 3 }, ImageFileFormat::Wmf, record), 0);
+    FakeDecoder fake;
+    fake.image.width = 2;
+    fake.image.height = 2;
+    fake.image.frames = { Bytes(15) };                        // one byte short
+    EXPECT_EQ(DecodeImageRecord(fake, {}, ImageFileFormat::Png, record), 0);
+    EXPECT_EQ(record.pixels, nullptr);
+}
