@@ -5,8 +5,9 @@
 //
 // Owner: the installed box is owned by whoever installs it and must outlive
 // its installation; InstallMessageBox(nullptr) returns to the SDL box.
-// Threads: ShowMessageBox may be called from any thread; the SDL box blocks
-// the calling thread until answered (it is modal and does not pump messages).
+// Threads: call ShowMessageBox on the UI thread (the SDL box must run on the
+// main/video thread); it blocks until answered (modal, no message pumping).
+// The recorder may be called from any thread.
 // Hazards: without a display the SDL box cannot be shown; it then writes the
 // text to standard error and answers with the default button.
 

@@ -27,8 +27,12 @@ VideoState& Video()
 bool StartVideo()
 {
     VideoState& video = Video();
-    if (video.thread != 0)
-        return video.thread == GetCurrentThreadId();
+    if (video.thread != 0) {
+        if (video.thread == GetCurrentThreadId())
+            return true;
+        SDL_SetError("SDL video already runs on another thread");
+        return false;
+    }
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
         return false;
     // Headless drivers have no GPU: drawing goes through the software renderer

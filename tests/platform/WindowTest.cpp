@@ -300,3 +300,22 @@ TEST(Clipboard, WorksWithoutAWindow)
     ASSERT_TRUE(SetClipboardText("abc"));
     EXPECT_EQ(GetClipboardText(), "abc");
 }
+
+TEST_F(WindowTest, FiveMillisecondTimerKeepsItsRateWhileWaitingOnSdl)
+{
+    CWatchdog watchdog(20000, "timer with SDL pump");
+    int ticks = 0;
+    const WindowHandle timer_window = CreateMessageWindow([&](Message& msg) -> intptr_t {
+        if (msg.id == WM_TIMER && msg.wparam == 1)
+            ++ticks;
+        if (msg.id == WM_TIMER && msg.wparam == 2)
+            PostQuitMessage(0);
+        return 0;
+    });
+    ASSERT_EQ(SetTimer(timer_window, 1, 5), 1u);
+    ASSERT_EQ(SetTimer(timer_window, 2, 1000), 2u);
+    RunMessageLoop();
+    EXPECT_GE(ticks, 150);
+    EXPECT_LE(ticks, 201);
+    EXPECT_TRUE(DestroyWindow(timer_window));
+}
