@@ -8,7 +8,7 @@ namespace engine {
 
 ObjectModule* CEngineEntity::GetObjectModule() const
 {
-    return GetCore() != nullptr ? static_cast<ObjectModule*>(GetCore()->GetModule(VELOTRIX_MODULE_OBJECT)) : nullptr;
+    return GetCore() != nullptr ? dynamic_cast<ObjectModule*>(GetCore()->GetModule(VELOTRIX_MODULE_OBJECT)) : nullptr;
 }
 
 EngineModule* CEngineEntity::GetPaintModule() const
@@ -28,7 +28,7 @@ EngineModule* CEngineEntity::GetMusicModule() const
 
 InputModule* CEngineEntity::GetInputModule() const
 {
-    return GetCore() != nullptr ? static_cast<InputModule*>(GetCore()->GetModule(VELOTRIX_MODULE_INPUT)) : nullptr;
+    return GetCore() != nullptr ? dynamic_cast<InputModule*>(GetCore()->GetModule(VELOTRIX_MODULE_INPUT)) : nullptr;
 }
 
 int32_t CEngineEntity::GetViewWidth() const

@@ -27,7 +27,7 @@ CEngineObject::~CEngineObject()
 uint32_t CEngineObject::Init(GameCore* core, uint32_t id)
 {
     m_core = core;
-    m_object_module = core != nullptr ? static_cast<ObjectModule*>(core->GetModule(VELOTRIX_MODULE_OBJECT)) : nullptr;
+    m_object_module = core != nullptr ? dynamic_cast<ObjectModule*>(core->GetModule(VELOTRIX_MODULE_OBJECT)) : nullptr;
     m_id = id;
     return id;
 }

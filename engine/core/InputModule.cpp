@@ -61,7 +61,7 @@ int32_t InputModule::OnMessage(int32_t message_id, uintptr_t param1, uintptr_t)
 
 ObjectModule* InputModule::Objects() const
 {
-    return static_cast<ObjectModule*>(GetModule(VELOTRIX_MODULE_OBJECT));
+    return dynamic_cast<ObjectModule*>(GetModule(VELOTRIX_MODULE_OBJECT));
 }
 
 CEngineObject* InputModule::FindObject(uint32_t id) const

@@ -23,10 +23,11 @@ CVelotrixWnd::CVelotrixWnd(const platform::IClock& clock) : m_core(clock) {}
 
 CVelotrixWnd::~CVelotrixWnd()
 {
-    // WM_DESTROY must reach this class, not the base being torn down.
+    // The screen window goes before its handle; WM_DESTROY must then reach
+    // this class, not the base being torn down.
+    m_native.reset();
     Destroy();
     m_core.UnloadAll();
-    m_native.reset();
 }
 
 void CVelotrixWnd::SetModuleFactory(IEngineModuleFactory* factory)
@@ -64,7 +65,7 @@ uintptr_t CVelotrixWnd::StartEngine(std::unique_ptr<CGuiContainer> root, std::un
     load(std::move(music_module), false);
     load(std::move(input_module), true);
 
-    auto* objects = static_cast<ObjectModule*>(m_core.GetModule(VELOTRIX_MODULE_OBJECT));
+    auto* objects = dynamic_cast<ObjectModule*>(m_core.GetModule(VELOTRIX_MODULE_OBJECT));
     EngineModule* paint = m_core.GetModule(VELOTRIX_MODULE_PAINT);
     if (IPaintSurface* surface = PaintSurfaceOf(paint))
         surface->SetPresentTarget(this);
@@ -88,7 +89,7 @@ void CVelotrixWnd::OnSizeChanged()
 {
     if (IPaintSurface* surface = PaintSurfaceOf(m_core.GetModule(VELOTRIX_MODULE_PAINT)))
         surface->SetSize(m_client_width, m_client_height);
-    auto* objects = static_cast<ObjectModule*>(m_core.GetModule(VELOTRIX_MODULE_OBJECT));
+    auto* objects = dynamic_cast<ObjectModule*>(m_core.GetModule(VELOTRIX_MODULE_OBJECT));
     if (objects == nullptr)
         return;
     objects->SetViewCentre(m_client_width / 2, m_client_height / 2);
@@ -120,7 +121,7 @@ void CVelotrixWnd::ShowCursor(bool)
 
 InputModule* CVelotrixWnd::Input() const
 {
-    return static_cast<InputModule*>(const_cast<GameCore&>(m_core).GetModule(VELOTRIX_MODULE_INPUT));
+    return dynamic_cast<InputModule*>(m_core.GetModule(VELOTRIX_MODULE_INPUT));
 }
 
 bool CVelotrixWnd::ForwardMouse(platform::Message& msg)
@@ -172,6 +173,7 @@ void CVelotrixWnd::OnDestroy()
     m_root = nullptr;
     if (m_timer_id != 0)
         platform::KillTimer(GetHandle(), m_timer_id);
+    m_native.reset();
 }
 
 intptr_t CVelotrixWnd::WindowProc(platform::Message& msg)
@@ -187,7 +189,7 @@ intptr_t CVelotrixWnd::WindowProc(platform::Message& msg)
     case platform::WM_SIZE: {
         const int32_t width = platform::LowWord(static_cast<uintptr_t>(msg.lparam));
         const int32_t height = platform::HighWord(static_cast<uintptr_t>(msg.lparam));
-        if (auto* objects = static_cast<ObjectModule*>(m_core.GetModule(VELOTRIX_MODULE_OBJECT)))
+        if (auto* objects = dynamic_cast<ObjectModule*>(m_core.GetModule(VELOTRIX_MODULE_OBJECT)))
             objects->SetMinimised(msg.wparam == platform::SIZE_MINIMIZED);
         if (width != 0 && height != 0 && (width != m_client_width || height != m_client_height)) {
             m_client_width = width;

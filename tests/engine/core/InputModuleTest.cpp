@@ -15,6 +15,7 @@ public:
     int OnEvent(const EngineEvent& event) override
     {
         events.push_back(event.id);
+        params.emplace_back(event.param1, event.param2);
         if (IsInputEventId(event.id) && event.param2 != 0)
             states.push_back(*reinterpret_cast<const InputState*>(event.param2));
         else
@@ -28,6 +29,7 @@ public:
     }
     [[nodiscard]] int Count(uint32_t id) const { return static_cast<int>(std::count(events.begin(), events.end(), id)); }
     std::vector<uint32_t> events;
+    std::vector<std::pair<uintptr_t, uintptr_t>> params;
     std::vector<InputState> states;
 };
 
@@ -210,6 +212,10 @@ TEST_F(InputModuleTest, EventsOnlyWhereARouteAsksAndForwardedWithRouteParams)
     EXPECT_TRUE(quiet->events.empty());
     EXPECT_TRUE(forwarder->events.empty());
     EXPECT_EQ(listener->events, (std::vector<uint32_t> { 80000001 }));
+    // The route's own param2 is passed as it is and never taken for a state copy.
+    EXPECT_EQ(listener->params[0], (std::pair<uintptr_t, uintptr_t> { 11, 22 }));
+    Run(200);
+    EXPECT_EQ(m_input->GetEventsInFlight(), 0u);
 }
 
 TEST_F(InputModuleTest, InputTargetGetsPointerEventsBesideTheHoveredObject)
