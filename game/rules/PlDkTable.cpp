@@ -49,6 +49,9 @@ void CPlDkTable::AllocTableGameData()
     if (!m_block) {
         m_block = std::make_unique<TableGameData>();
         InitTableGameData(m_block.get());
+        // A new block starts as a full reset leaves it.
+        for (ChairGroup& group : m_block->chair_groups)
+            group.pass_time_limit = 20;
     }
 }
 
@@ -60,14 +63,18 @@ ChairGroup& CPlDkTable::GetChairState(int chair)
 int CPlDkTable::Reset(int full)
 {
     CCardTable::Reset(full);
-    if (m_block)
+    if (m_block) {
+        // The pass time limits outlive a round reset; left at 0 they would
+        // give every turn after a pass one second.
+        std::array<int32_t, PLDK_CHAIRS> pass_limits {};
+        for (int c = 0; c < PLDK_CHAIRS; ++c)
+            pass_limits[static_cast<size_t>(c)] = full ? 20 : m_block->chair_groups[c].pass_time_limit;
         InitTableGameData(m_block.get());
+        for (int c = 0; c < PLDK_CHAIRS; ++c)
+            m_block->chair_groups[c].pass_time_limit = pass_limits[static_cast<size_t>(c)];
+    }
     m_throw_wait = 20;
     if (full) {
-        if (m_block) {
-            for (ChairGroup& group : m_block->chair_groups)
-                group.pass_time_limit = 20;
-        }
         for (auto& row : m_history)
             row.fill(0);
         m_history_total.fill(0);

@@ -1,0 +1,321 @@
+// This game's table: records, viewer masking, the deal, turn order, throws,
+// passes, round results, settings, and whole rounds played by simple players.
+#include "game/rules/PlDkTable.h"
+
+#include "CardTestSupport.h"
+#include "RulesTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <set>
+
+namespace rules {
+namespace {
+
+using test::Card;
+using test::Hand;
+
+StartGameArgs OpenArgs()
+{
+    StartGameArgs args;
+    args.round.min_score = -1000000;
+    args.round.max_score = 1000000;
+    args.max_games = 1000000;
+    args.max_rounds = 1000000;
+    args.base_score_arg = 1;
+    return args;
+}
+
+class PlDkFixture : public ::testing::Test {
+protected:
+    PlDkFixture()
+    {
+        table.SetEnvironment(env.Get());
+        for (int c = 0; c < 4; ++c) {
+            auto p = std::make_unique<TablePlayer>();
+            p->user_id = 500 + c;
+            p->chair = c;
+            p->seed_a = 3 * c + 1;
+            p->seed_b = 11 * c;
+            table.AddPlayer(std::move(p));
+        }
+    }
+    void StartRound()
+    {
+        int chair = -1;
+        ASSERT_EQ(table.StartGame(chair, OpenArgs()), START_OK);
+        table.BeginPlayPhase();
+    }
+    test::TestEnvironment env;
+    CPlDkTable table;
+};
+
+TEST(PlDkRecords, InitialBlockAndRoundTrip)
+{
+    InitTableGameData(nullptr);
+    CPlDkTable table;
+    EXPECT_EQ(table.PeekTableGameData(), nullptr);
+    const TableGameData& block = table.GetTableGameData();
+    EXPECT_EQ(block.level_value, 1);
+    EXPECT_EQ(block.last_play_chair, -1);
+    EXPECT_EQ(block.card_slots[31], -1);
+    EXPECT_EQ(block.reserved_5368[95], -1);
+    EXPECT_EQ(block.trick_cards[3][31], -1);
+    EXPECT_EQ(block.new_trick, 1);
+    EXPECT_EQ(block.chair_groups[2].throw_wait, 20);
+    EXPECT_EQ(block.chair_groups[2].pass_time_limit, 20);
+
+    std::vector<uint8_t> bytes(TABLE_GAME_DATA_BYTES);
+    WriteTableGameData(block, bytes);
+    EXPECT_EQ(bytes[684], 1); // the level word, little-endian
+    EXPECT_EQ(bytes[404], 0xFF);
+    auto read = std::make_unique<TableGameData>();
+    ASSERT_TRUE(ReadTableGameData(bytes, *read));
+    EXPECT_EQ(read->new_trick, 1);
+    EXPECT_FALSE(ReadTableGameData(std::span(bytes).first(TABLE_GAME_DATA_BYTES - 1), *read));
+    bytes[4192] = 9; // a place outside 0..4
+    EXPECT_FALSE(ReadTableGameData(bytes, *read));
+}
+
+TEST_F(PlDkFixture, FillersRefuseSmallBuffers)
+{
+    StartRound();
+    std::vector<uint8_t> small(100);
+    EXPECT_EQ(table.FillTableInfo(small, 0, 0), 0u);
+    EXPECT_EQ(table.FillDealInfo(small, 0, 0), 0u);
+    EXPECT_EQ(table.FillGameStart(small), 0u);
+    EXPECT_EQ(table.FillGameWinRecord(small, 0), 0u);
+    std::vector<uint8_t> start(table.GetGameStartSize());
+    EXPECT_EQ(table.FillGameStart(start), 1096u);
+    std::vector<uint8_t> deal(table.GetDealInfoSize());
+    EXPECT_EQ(table.FillDealInfo(deal, 1, 0), 404u);
+    std::vector<uint8_t> win(table.GetGameWinSize());
+    EXPECT_EQ(table.FillGameWinRecord(win, 0), 1544u);
+}
+
+TEST_F(PlDkFixture, TableInfoHidesHandsPerViewer)
+{
+    StartRound();
+    auto info = std::make_unique<TableGameData>();
+    auto count_visible = [&](const TableGameData& record, int holder) {
+        int visible = 0;
+        for (const DeckCard& card : record.deck)
+            visible += (card.place == CARD_PLACE_HAND && card.holder == holder && card.card != NO_CARD) ? 1 : 0;
+        return visible;
+    };
+    table.BuildTableInfo(*info, 2, 1);
+    for (int c = 0; c < 4; ++c)
+        EXPECT_EQ(count_visible(*info, c), 0);
+    table.BuildTableInfo(*info, 2, 0);
+    EXPECT_EQ(count_visible(*info, 2), 27);
+    EXPECT_EQ(count_visible(*info, 0), 0);
+    EXPECT_EQ(info->head[HDR_CONST_25], 25);
+    EXPECT_EQ(info->chair_groups[1].card_count, 27);
+    EXPECT_EQ(info->deck[0].play_count, 27);
+
+    // A player whose hand is empty sees its partner's cards.
+    const int partner = table.GetPartnerChair(2);
+    std::array<int32_t, 32> hand {};
+    const int n = table.GetHandCards(2, hand);
+    for (int i = 0; i < n; ++i)
+        table.MoveCard(partner, 2, hand[static_cast<size_t>(i)]);
+    table.BuildTableInfo(*info, 2, 0);
+    EXPECT_EQ(count_visible(*info, partner), 54);
+    EXPECT_EQ(count_visible(*info, (partner + 1) % 4 == 2 ? (partner + 2) % 4 : (partner + 1) % 4), 0);
+}
+
+TEST_F(PlDkFixture, DealInvariantsOverManySeeds)
+{
+    for (int seed = 0; seed < 60; ++seed) {
+        env.clock.Set(1000u + 7919u * static_cast<uint32_t>(seed));
+        table.Reset(0);
+        StartRound();
+        const TableGameData& block = table.GetTableGameData();
+        ASSERT_EQ(table.CheckDeck(), 1);
+        std::set<int32_t> seen;
+        int points = 0;
+        for (int c = 0; c < 4; ++c) {
+            ASSERT_EQ(table.GetHandCount(c), 27);
+            std::array<int32_t, 32> hand {};
+            ASSERT_EQ(table.GetHandCards(c, hand), 27);
+            for (int i = 0; i < 27; ++i)
+                seen.insert(hand[static_cast<size_t>(i)]);
+            points += table.GetHandPoints(c);
+        }
+        EXPECT_EQ(seen.size(), 108u);
+        EXPECT_EQ(points, 200);
+        const int32_t position = table.GetTurnedPosition();
+        ASSERT_GE(position, 52);
+        ASSERT_LE(position, 55);
+        EXPECT_EQ(table.GetBanker(), position % 4);
+        EXPECT_EQ(table.GetCurrentChair(), table.GetBanker());
+        EXPECT_EQ(table.GetPartner(), table.FindPartnerChair(table.GetTurnedCard()));
+        const DeckCard* other = nullptr;
+        for (const DeckCard& card : block.deck) {
+            if (card.card != table.GetTurnedCard() && card.card % 54 == table.GetTurnedCard() % 54)
+                other = &card;
+        }
+        ASSERT_NE(other, nullptr);
+        if (other->holder == table.GetBanker())
+            EXPECT_EQ(table.GetPartner(), (table.GetBanker() + 2) % 4);
+        else
+            EXPECT_EQ(table.GetPartner(), other->holder);
+        EXPECT_EQ(block.first_throw, 1);
+    }
+}
+
+TEST(PlDkTurnOrder, PartnersNeverFollowEachOther)
+{
+    // Partner opposite, or none: the plain order.
+    EXPECT_EQ(CPlDkTable::GetPrevChairAfterSwap(0, 2, 0, 4), 3);
+    EXPECT_EQ(CPlDkTable::GetPrevChairAfterSwap(0, -1, 0, 4), 3);
+    // Partner at B-1 (banker 0, partner 3): 0, 2, 3, 1, 0.
+    EXPECT_EQ(CPlDkTable::GetPrevChairAfterSwap(0, 3, 0, 4), 2);
+    EXPECT_EQ(CPlDkTable::GetPrevChairAfterSwap(2, 3, 0, 4), 3);
+    EXPECT_EQ(CPlDkTable::GetPrevChairAfterSwap(3, 3, 0, 4), 1);
+    EXPECT_EQ(CPlDkTable::GetPrevChairAfterSwap(1, 3, 0, 4), 0);
+    // Partner at B+1 (banker 0, partner 1): 0, 3, 1, 2, 0.
+    EXPECT_EQ(CPlDkTable::GetPrevChairAfterSwap(0, 1, 0, 4), 3);
+    EXPECT_EQ(CPlDkTable::GetPrevChairAfterSwap(3, 1, 0, 4), 1);
+    EXPECT_EQ(CPlDkTable::GetPrevChairAfterSwap(1, 1, 0, 4), 2);
+    EXPECT_EQ(CPlDkTable::GetPrevChairAfterSwap(2, 1, 0, 4), 0);
+}
+
+TEST_F(PlDkFixture, ThrowChecksRefuseBadRequests)
+{
+    StartRound();
+    const int chair = table.GetCurrentChair();
+    std::array<int32_t, 32> hand {};
+    table.GetHandCards(chair, hand);
+    ThrowRequest request;
+    request.chair = chair;
+    request.play.type = CARD_TYPE_SINGLE;
+    request.play.count = 1;
+    request.play.cards[0] = hand[0];
+    ThrowRequest good = request;
+    EXPECT_EQ(table.IsValidThrow(good), 1);
+    EXPECT_EQ(good.play.type, CARD_TYPE_SINGLE);
+
+    ThrowRequest repeated = request;
+    repeated.play.type = CARD_TYPE_PAIR;
+    repeated.play.count = 2;
+    repeated.play.cards[1] = hand[0];
+    EXPECT_EQ(table.IsValidThrow(repeated), 0);
+    ThrowRequest empty = request;
+    empty.play.count = 0;
+    EXPECT_EQ(table.IsValidThrow(empty), 0);
+    ThrowRequest far = request;
+    far.chair = 9;
+    EXPECT_EQ(table.IsValidThrow(far), 0);
+    ThrowRequest not_yours = request;
+    not_yours.chair = (chair + 1) % 4;
+    EXPECT_EQ(table.IsValidThrow(not_yours), 0);
+    ThrowRequest junk = request;
+    junk.play.cards[5] = 77; // a card behind the count
+    EXPECT_EQ(table.IsValidThrow(junk), 0);
+    // A lead's type and strength come from the analysis, not the request.
+    ThrowRequest lying = request;
+    lying.play.strength = 99999;
+    lying.play.beat_mask = 0x7FFFFFFF;
+    ASSERT_EQ(table.IsValidThrow(lying), 1);
+    EXPECT_EQ(lying.play.strength, GetCardOrder(hand[0], table.GetLevelValue()));
+    EXPECT_EQ(lying.play.beat_mask, CARD_TYPE_SINGLE);
+}
+
+TEST_F(PlDkFixture, BombBonuses)
+{
+    auto bonus_of = [&](std::initializer_list<int32_t> ids, int32_t type) {
+        table.Reset(0);
+        ThrowRequest request;
+        request.chair = 1;
+        request.play.type = type;
+        request.play.count = static_cast<int32_t>(ids.size());
+        std::copy(ids.begin(), ids.end(), request.play.cards);
+        table.AddBombBonus(request);
+        return table.GetChairState(1).bomb_bonus;
+    };
+    EXPECT_EQ(bonus_of({ Card(3, 0), Card(3, 1), Card(3, 2), Card(3, 3) }, CARD_TYPE_BOMB), 0);
+    EXPECT_EQ(bonus_of({ Card(3, 0), Card(3, 1), Card(3, 2), Card(3, 3), Card(3, 0, 1), Card(3, 1, 1), Card(3, 2, 1),
+                         Card(3, 3, 1) }, CARD_TYPE_BOMB), 8);
+    EXPECT_EQ(bonus_of({ Card(3, 0), Card(3, 1), Card(3, 2), Card(3, 3), test::SmallJoker(), test::BigJoker() },
+                       CARD_TYPE_BOMB), 0);
+    EXPECT_EQ(bonus_of({ Card(3, 0), Card(3, 1), Card(3, 2), Card(3, 3), Card(3, 0, 1) }, CARD_TYPE_BOMB), 1);
+    EXPECT_EQ(bonus_of({ test::SmallJoker(), test::SmallJoker(1), test::BigJoker(), test::BigJoker(1) },
+                       CARD_TYPE_FOUR_JOKERS), 4);
+}
+
+class ResultsFixture : public PlDkFixture {
+protected:
+    // Places and points set directly; the round state is then settled.
+    std::array<int32_t, 4> Results(std::array<int32_t, 4> places, std::array<int32_t, 4> points, int32_t mode,
+                                   std::array<int32_t, 4> bonus = {})
+    {
+        table.Reset(0);
+        TableGameData& block = table.GetTableGameData();
+        for (int c = 0; c < 4; ++c) {
+            block.place[c] = places[static_cast<size_t>(c)];
+            block.points_won[c] = points[static_cast<size_t>(c)];
+            block.chair_groups[c].bomb_bonus = bonus[static_cast<size_t>(c)];
+        }
+        ThrowRequest none;
+        (void)none;
+        std::array<int32_t, 4> results {};
+        settle(mode);
+        EXPECT_EQ(table.CalcRoundResults(results), 1);
+        return results;
+    }
+    void settle(int32_t mode)
+    {
+        // The settlement mode is set by the play flow; reach it the same way
+        // a mode-three round does, then overwrite through a finished round.
+        if (mode == SETTLE_MODE_THREE)
+            table.StartModeThreeRound();
+        m_mode = mode;
+    }
+    int32_t m_mode { 0 };
+};
+
+TEST_F(ResultsFixture, PlacesAndPointsGiveTheTeamResult)
+{
+    // No partner known: the partner is the chair opposite.
+    EXPECT_EQ(Results({ 1, 3, 2, 4 }, { 100, 50, 0, 50 }, SETTLE_PLACES), (std::array<int32_t, 4> { 1, -1, 1, -1 }));
+    EXPECT_EQ(Results({ 1, 3, 2, 4 }, { 99, 51, 0, 50 }, SETTLE_PLACES), (std::array<int32_t, 4> { 1, -1, 1, -1 }));
+    EXPECT_EQ(Results({ 1, 3, 2, 4 }, { 100, 0, 0, 100 }, SETTLE_PLACES), (std::array<int32_t, 4> { 2, -2, 2, -2 }));
+    EXPECT_EQ(table.GetTableGameData().settle_score[0], 200);
+    EXPECT_EQ(table.GetTableGameData().settle_score[3], 0);
+    EXPECT_EQ(Results({ 1, 2, 3, 4 }, { 0, 100, 99, 1 }, SETTLE_PLACES), (std::array<int32_t, 4> { 1, -1, 1, -1 }));
+    EXPECT_EQ(Results({ 1, 2, 3, 4 }, { 0, 101, 98, 1 }, SETTLE_PLACES), (std::array<int32_t, 4> { -1, 1, -1, 1 }));
+    EXPECT_EQ(Results({ 1, 2, 3, 4 }, { 0, 100, 0, 0 }, SETTLE_PLACES), (std::array<int32_t, 4> { -2, 2, -2, 2 }));
+    EXPECT_EQ(Results({ 1, 2, 3, 4 }, { 60, 100, 40, 0 }, SETTLE_PLACES), (std::array<int32_t, 4> { 1, -1, 1, -1 }));
+    auto with_bomb = Results({ 1, 2, 3, 4 }, { 60, 100, 40, 0 }, SETTLE_PLACES, { 2, 0, 0, 0 });
+    EXPECT_EQ(with_bomb, (std::array<int32_t, 4> { 7, -3, -1, -3 }));
+    EXPECT_EQ(table.GetTableGameData().bomb_result[0], 6);
+    EXPECT_EQ(table.GetTableGameData().bomb_result[3], -2);
+    std::array<int32_t, 4> incomplete {};
+    table.GetTableGameData().place[3] = 0;
+    EXPECT_EQ(table.CalcRoundResults(incomplete), 0);
+    table.GetTableGameData().place[0] = 0;
+    EXPECT_EQ(table.CalcRoundResults(incomplete), 0);
+}
+
+TEST_F(PlDkFixture, SettingsFromTheServerIni)
+{
+    EXPECT_EQ(table.GetServerIniPath(), "C:\\games\\PlDkSvr.ini");
+    EXPECT_EQ(table.GetKickTime(), 90);
+    env.settings.values["KickTime/time"] = 33;
+    EXPECT_EQ(table.GetKickTime(), 33);
+    env.settings.values["throwwait/-1"] = 25;
+    StartRound();
+    EXPECT_EQ(table.GetThrowWait(), 25);
+    EXPECT_EQ(table.GetChairState(3).throw_wait, 25);
+    GameWinResult win {};
+    table.FillRoomRecord(win);
+    EXPECT_EQ(win.base_score, 1);
+    env.settings.values["basescore/-1"] = 40;
+    table.FillRoomRecord(win);
+    EXPECT_EQ(win.base_score, 40);
+}
+
+} // namespace
+} // namespace rules
