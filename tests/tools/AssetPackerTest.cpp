@@ -1,0 +1,102 @@
+#include "tools/AssetPacker.h"
+
+#include "engine/core/NameKey.h"
+#include "engine/media/ImageDecoder.h"
+#include "engine/media/PpsCodec.h"
+#include "engine/media/ResourceModule.h"
+
+#include <SDL2/SDL.h>
+#include <SDL2/SDL_image.h>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+class CTempFolder {
+public:
+    CTempFolder()
+    {
+        std::string pattern = (std::filesystem::temp_directory_path() / "pldk-tools-XXXXXX").string();
+        if (char* made = ::mkdtemp(pattern.data()))
+            m_path = made;
+    }
+    ~CTempFolder()
+    {
+        std::error_code ignored;
+        std::filesystem::remove_all(m_path, ignored);
+    }
+    [[nodiscard]] std::filesystem::path Path() const { return m_path; }
+    void Write(const std::string& name, const Bytes& bytes) const
+    {
+        std::filesystem::create_directories((m_path / name).parent_path());
+        std::ofstream out(m_path / name, std::ios::binary);
+        out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    }
+
+private:
+    std::filesystem::path m_path;
+};
+
+Bytes MakePng()
+{
+    SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormat(0, 2, 1, 32, SDL_PIXELFORMAT_ARGB8888);
+    const uint32_t pixels[2] = { 0xFF336699, 0x00000000 };
+    std::memcpy(surface->pixels, pixels, 8);
+    Bytes buffer(1 << 14);
+    SDL_RWops* rw = SDL_RWFromMem(buffer.data(), int(buffer.size()));
+    EXPECT_EQ(IMG_SavePNG_RW(surface, rw, 0), 0);
+    buffer.resize(size_t(SDL_RWtell(rw)));
+    SDL_RWclose(rw);
+    SDL_FreeSurface(surface);
+    return buffer;
+}
+
+} // namespace
+
+TEST(AssetPacker, PackedFolderReadsBackThroughTheResourceModule)
+{
+    CTempFolder source;
+    source.Write("btnThrow.png", MakePng());
+    source.Write("sounds/Hit.wav", Bytes { 'R', 'I', 'F', 'F' });
+    source.Write("readme.txt", Bytes { 'h', 'i' });
+    const tools::PackResult result = tools::PackFolder(source.Path(), tools::PngToPps::Yes);
+    ASSERT_TRUE(result.ok) << result.error;
+    EXPECT_EQ(result.count, 3u);
+
+    CTempFolder out;
+    out.Write("skin.kor", result.package);
+    engine::ResourceModule module;
+    ASSERT_EQ(module.LoadPackage((out.Path() / "skin.kor").string()), 3);
+    EXPECT_EQ(module.Find(engine::MakeNameKey("Hit.sound")).size(), 4u);
+    EXPECT_EQ(module.Find(engine::MakeNameKey("readme.text")).size(), 2u);
+    const engine::ResourceRecord* image = module.ReadData(engine::MakeNameKey("btnThrow.imge"));
+    ASSERT_NE(image, nullptr);
+    EXPECT_EQ(image->type, engine::StringHash(".pps"));
+    engine::ImageRecord record;
+    ASSERT_EQ(engine::DecodePps(image->Bytes(), record), 8u);
+    EXPECT_TRUE(record.flags & engine::IMAGE_FLAG_ALPHA);
+    EXPECT_TRUE(record.flags & engine::IMAGE_FLAG_TRANSPARENT);
+    uint32_t first = 0;
+    std::memcpy(&first, record.pixels.get(), 4);
+    EXPECT_EQ(first, 0xFF336699u);
+}
+
+TEST(AssetPacker, RefusesBrokenPngsAndDuplicateNames)
+{
+    CTempFolder broken;
+    broken.Write("bad.png", Bytes { 1, 2, 3 });
+    EXPECT_FALSE(tools::PackFolder(broken.Path(), tools::PngToPps::Yes).ok);
+    EXPECT_TRUE(tools::PackFolder(broken.Path(), tools::PngToPps::No).ok);
+
+    CTempFolder twice;
+    twice.Write("a/card.png", MakePng());
+    twice.Write("b/card.bmp", Bytes { 'B', 'M' });
+    const tools::PackResult result = tools::PackFolder(twice.Path(), tools::PngToPps::No);
+    EXPECT_FALSE(result.ok);
+    EXPECT_NE(result.error.find("card"), std::string::npos);
+}
