@@ -99,6 +99,7 @@ public:
     [[nodiscard]] int32_t GetTableNO() const { return m_table.table_no; }
     [[nodiscard]] int32_t GetTablePlayerCount() const { return m_table.player_count; }
     [[nodiscard]] int32_t GetTableHeaderWord1() const { return m_header.header_value1; }
+    /// Header word 35 as received; the application answers 0 in replay mode.
     [[nodiscard]] int32_t GetTableHeaderWord35() const { return m_header.word35; }
     [[nodiscard]] std::string GetMatchName() const;
     [[nodiscard]] std::string GetMatchAwardURL() const;

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include <vector>
 
 #include "client/CClientRecords.h"
 #include "client/CPlDkGameState.h"
@@ -33,6 +34,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
     (void)records.CopyTableHeader(body);
     UseRecords(records);
+
+    // Random counts are almost always refused; a copy with small counts in
+    // the count words of every layout reaches the entry readers too.
+    std::vector<uint8_t> counted(data, data + size);
+    if (counted.size() >= 20) {
+        const uint8_t count = counted[0] % 10;
+        for (size_t word : { 2, 3, 4 })
+            counted[word * 4] = count, counted[word * 4 + 1] = counted[word * 4 + 2] = counted[word * 4 + 3] = 0;
+        (void)records.CopyTableHeader(counted);
+        (void)records.ApplyTableInfo(counted);
+        UseRecords(records);
+        (void)records.ApplyOtherSeats(counted);
+        (void)records.ApplyTableSeats(counted);
+        UseRecords(records);
+    }
     (void)records.ApplyTableInfo(body);
     UseRecords(records);
     (void)records.ApplyOtherSeats(body);
