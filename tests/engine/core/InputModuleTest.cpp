@@ -288,3 +288,17 @@ TEST_F(InputModuleTest, CursorObjectReceivesTheCursorEventAtOnce)
     m_input->OnSetCursor();
     EXPECT_EQ(cursor->events, (std::vector<uint32_t> { VELOTRIX_EVENT_CURSOR }));
 }
+
+TEST_F(InputModuleTest, MovingOntoAnotherObjectClearsTheDoubleClickTimer)
+{
+    m_input->OnMouseMove(100, 100, 0);
+    m_input->OnLButtonDown(100, 100);
+    m_input->OnLButtonUp(100, 100);
+    m_input->OnMouseMove(200, 100, 0);
+    m_input->OnMouseMove(100, 100, 0);
+    m_input->OnLButtonDown(100, 100);
+    Run(20);
+    EXPECT_EQ(m_a->Count(VELOTRIX_EVENT_LBUTTON_DBLCLK), 0);
+    EXPECT_EQ(m_a->Count(VELOTRIX_EVENT_LBUTTON_DOWN), 2);
+    EXPECT_EQ(m_b->Count(VELOTRIX_EVENT_MOUSE_ENTER), 1);
+}
