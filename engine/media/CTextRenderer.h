@@ -8,8 +8,8 @@
 // is drawn as coverage into one 300 x 300 glyph canvas and the text colour is
 // blended into the target through it.
 //
-// Owner: the object module owns the one shared renderer and lends it to
-// canvases. Threads: one caller at a time; callers hold Lock()/Unlock()
+// Owner: the object module owns the one shared renderer (as its
+// ITextRenderer) and lends it to canvases. Threads: one caller at a time; callers hold Lock()/Unlock()
 // around SetStyle, DrawText and GetStyle so styles and the canvas are never
 // shared between two draws.
 // Hazards: text is GBK; it is converted to Unicode only at the glyph lookup.
@@ -25,6 +25,7 @@
 #include <utility>
 #include <vector>
 
+#include "engine/core/ObjectServices.h"
 #include "engine/media/IGlyphSource.h"
 #include "engine/media/TextFit.h"
 #include "engine/media/TextStyle.h"
@@ -32,7 +33,7 @@
 
 namespace engine {
 
-class CTextRenderer {
+class CTextRenderer final : public ITextRenderer {
 public:
     static constexpr int32_t MAX_FONT_HEIGHT = 300;     ///< A height of this or more draws nothing.
     static constexpr int32_t MAX_SPACING = 1 << 20;     ///< Bound of spacings, margins and row space.
@@ -40,7 +41,7 @@ public:
     static constexpr uint32_t INITIAL_COLOR = 0xFF7D327D;
 
     explicit CTextRenderer(std::unique_ptr<IGlyphSource> source);
-    ~CTextRenderer();
+    ~CTextRenderer() override;
     CTextRenderer(const CTextRenderer&) = delete;
     CTextRenderer& operator=(const CTextRenderer&) = delete;
 

@@ -144,6 +144,27 @@ TEST_F(MidiPlayerTest, ChannelVolumeEventsSetPercentages)
     EXPECT_EQ(m_player->GetChannelVolume(5), 50u);
 }
 
+TEST_F(MidiPlayerTest, ChannelVolumeIsPostedToTheOwnerWindow)
+{
+    std::vector<std::pair<uintptr_t, intptr_t>> received;
+    const platform::WindowHandle owner = platform::CreateMessageWindow([&](platform::Message& message) -> intptr_t {
+        if (message.id == engine::UM_MIDI_VOLUME)
+            received.emplace_back(message.wparam, message.lparam);
+        return 0;
+    });
+    CMidiTrackWriter track;
+    track.Event(0, { 0xB9, 0x07, 64 }).End(1);
+    MakePlayer();
+    ASSERT_TRUE(m_player->Load(MakeMidiFile(0, 96, { track }), owner));
+    ASSERT_EQ(m_player->Play(false), 1);
+    RunFor(30000);
+    (void)platform::PumpWaitingMessages();
+    ASSERT_EQ(received.size(), 1u);
+    EXPECT_EQ(received[0].first, reinterpret_cast<uintptr_t>(m_player.get()));
+    EXPECT_EQ(received[0].second, 9 | 50 << 16);
+    platform::DestroyWindow(owner);
+}
+
 TEST_F(MidiPlayerTest, DamagedFileIsRefusedAndDoesNotPlay)
 {
     MakePlayer();

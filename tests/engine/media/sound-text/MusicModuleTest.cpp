@@ -122,6 +122,7 @@ protected:
         ASSERT_EQ(m_core->LoadModule(std::make_unique<CEventCollector>(m_events), true, false), VELOTRIX_RETURN_OK);
         auto music = std::make_unique<MusicModule>(
             std::make_unique<CFakeSoundLibrary>(m_log, m_active), [this] {
+                ++m_players_made;
                 return std::make_unique<CMidiPlayer>(m_sink, [this] { return m_now.load(); },
                                                      CMidiPlayer::StreamClock::External);
             });
@@ -161,6 +162,7 @@ protected:
     std::map<uint32_t, bool> m_active;
     test_support::CRecordingMidiSink m_sink;
     std::atomic<uint64_t> m_now { 0 };
+    int m_players_made { 0 };
 };
 
 } // namespace
@@ -251,9 +253,10 @@ TEST_F(MusicModuleTest, StoppedMusicNeverStartsAgain)
 TEST_F(MusicModuleTest, SecondMidiReplacesTheFirstPlayerAndEndsItsEntry)
 {
     m_music->PlayByName("song", 0, Finish(13));
-    const CMidiPlayer* first = m_music->GetMidiPlayer();
     m_music->PlayByName("other", 1, Finish(14));
-    EXPECT_NE(m_music->GetMidiPlayer(), first);
+    EXPECT_EQ(m_players_made, 2);
+    ASSERT_NE(m_music->GetMidiPlayer(), nullptr);
+    EXPECT_TRUE(m_music->GetMidiPlayer()->IsPlaying());
     ASSERT_EQ(Delivered().size(), 1u);
     EXPECT_EQ(m_events[0].id, 13u);
     EXPECT_EQ(m_music->GetPlayingCount(), 1u);
