@@ -8,3 +8,9 @@ list(APPEND CORE_PICTURE_ACTION_SOURCES
     ${CMAKE_CURRENT_SOURCE_DIR}/CanvasObject.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/CanvasObjectDraw.cpp
 )
+list(APPEND CORE_PICTURE_ACTION_SOURCES
+    ${CMAKE_CURRENT_SOURCE_DIR}/ActionKinds.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/ActionKindsTimed.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/ActionRunner.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/ActionFactory.cpp
+)
