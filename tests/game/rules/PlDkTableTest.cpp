@@ -319,3 +319,41 @@ TEST_F(PlDkFixture, SettingsFromTheServerIni)
 
 } // namespace
 } // namespace rules
+
+namespace rules {
+namespace {
+
+TEST(PlDkDeal, EmptyFirstSeatAndRequestIds)
+{
+    test::TestEnvironment env;
+    CPlDkTable table;
+    table.SetEnvironment(env.Get());
+    const int banker = table.StartDeal(); // no player seated: the seed reads no seat
+    EXPECT_TRUE(table.IsValidChair(banker));
+    EXPECT_EQ(table.CheckDeck(), 1);
+    EXPECT_EQ(table.DealCard(0), NO_CARD); // the deck is exhausted
+    EXPECT_EQ(table.DealCard(7), NO_CARD);
+    EXPECT_EQ(CPlDkTable::IsGameRequest(19840324), 1);
+    EXPECT_EQ(CPlDkTable::IsGameRequest(19840333), 0);
+    EXPECT_EQ(CPlDkTable::IsGameRequest(19840342), 1);
+    EXPECT_EQ(CPlDkTable::IsGameRequest(19840343), 0);
+
+    const int partner = table.GetPartner();
+    EXPECT_EQ(table.GetPartnerChair(partner), banker);
+    EXPECT_EQ(table.GetPartnerChair(banker), partner);
+    for (int c = 0; c < 4; ++c) {
+        if (c == banker || c == partner)
+            continue;
+        const int other = table.GetPartnerChair(c);
+        EXPECT_NE(other, banker);
+        EXPECT_NE(other, partner);
+        EXPECT_NE(other, c);
+    }
+    const std::array<int32_t, 4> none {};
+    (void)none;
+    EXPECT_EQ(table.MoveCard(1, 1, 999), 0);
+    EXPECT_EQ(table.FindCardRecord(108), nullptr);
+}
+
+} // namespace
+} // namespace rules
