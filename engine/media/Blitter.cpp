@@ -54,28 +54,27 @@ void ScaleSource(const BlitSource& s, int32_t width, int32_t height, bool biline
 {
     const uint32_t bpp = s.BytesPerPixel();
     out.resize(size_t(width) * size_t(height) * bpp);
-    if (s.kind != SourceKind::Bgra) {
-        const int64_t step_x = (int64_t(s.width) << 10) / width;
-        const int64_t step_y = (int64_t(s.height) << 10) / height;
+    if (s.kind != SourceKind::Bgra || !bilinear) {
+        // Nearest: palette sources without rounding, 32-bit ones rounded.
+        const bool palette = s.kind != SourceKind::Bgra;
+        const int64_t step_x = palette ? (int64_t(s.width) << 10) / width
+                                       : ((s.width >= 2 && width >= 2) ? (int64_t(s.width - 1) << 10) / (width - 1) : 0);
+        const int64_t step_y = palette ? (int64_t(s.height) << 10) / height
+                                       : ((s.height >= 2 && height >= 2) ? (int64_t(s.height - 1) << 10) / (height - 1) : 0);
+        const int64_t round = palette ? 0 : 512;
+        std::vector<int32_t> columns(static_cast<size_t>(width));
+        for (int32_t i = 0; i < width; ++i)
+            columns[size_t(i)] = s.x + int32_t(std::min<int64_t>((i * step_x + round) >> 10, s.width - 1));
         for (int32_t j = 0; j < height; ++j) {
-            const int32_t sy = int32_t(std::min<int64_t>((j * step_y) >> 10, s.height - 1));
+            const int32_t sy = s.y + int32_t(std::min<int64_t>((j * step_y + round) >> 10, s.height - 1));
+            const uint8_t* source_row = s.At(0, sy);
             uint8_t* row = out.data() + size_t(j) * width * bpp;
-            for (int32_t i = 0; i < width; ++i) {
-                const int32_t sx = int32_t(std::min<int64_t>((i * step_x) >> 10, s.width - 1));
-                std::memcpy(row + size_t(i) * bpp, s.At(s.x + sx, s.y + sy), bpp);
-            }
-        }
-        return;
-    }
-    if (!bilinear) {
-        const int64_t step_x = (s.width >= 2 && width >= 2) ? (int64_t(s.width - 1) << 10) / (width - 1) : 0;
-        const int64_t step_y = (s.height >= 2 && height >= 2) ? (int64_t(s.height - 1) << 10) / (height - 1) : 0;
-        for (int32_t j = 0; j < height; ++j) {
-            const int32_t sy = int32_t(std::min<int64_t>((j * step_y + 512) >> 10, s.height - 1));
-            uint8_t* row = out.data() + size_t(j) * width * 4;
-            for (int32_t i = 0; i < width; ++i) {
-                const int32_t sx = int32_t(std::min<int64_t>((i * step_x + 512) >> 10, s.width - 1));
-                std::memcpy(row + size_t(i) * 4, s.At(s.x + sx, s.y + sy), 4);
+            if (bpp == 4) {
+                for (int32_t i = 0; i < width; ++i)
+                    std::memcpy(row + size_t(i) * 4, source_row + size_t(columns[size_t(i)]) * 4, 4);
+            } else {
+                for (int32_t i = 0; i < width; ++i)
+                    std::memcpy(row + size_t(i) * bpp, source_row + size_t(columns[size_t(i)]) * bpp, bpp);
             }
         }
         return;

@@ -342,3 +342,40 @@ TEST(BlitterSafety, PaletteWithoutColoursAndHugeScalesDrawNothing)
     BlitImage(c.Surface(), p, image, 0, 0, 1, 1, 1.0, COLOUR_NONE);
     EXPECT_EQ(c.Touched(7), (BlitBox { 2, 2, -1, -1 }));
 }
+
+TEST(BlitterBlend, WideRowsMatchThePerPixelRules)
+{
+    // Rows long enough for the four-pixel paths, compared with the rules
+    // applied one pixel at a time, at full and half opacity.
+    std::vector<uint32_t> source(13);
+    std::vector<uint32_t> background(13);
+    uint32_t seed = 12345;
+    const auto next = [&]() { return seed = seed * 1103515245u + 12345u; };
+    for (size_t i = 0; i < 13; ++i) {
+        source[i] = next();
+        background[i] = next();
+    }
+    source[3] &= 0x00FFFFFF;
+    background[5] &= 0x00FFFFFF;
+    source[7] |= 0xFF000000;
+    for (double opacity : { 1.0, 0.5 }) {
+        const ImageRecord image = MakeBgra(13, 1, source, IMAGE_FLAG_ALPHA);
+        Canvas c(13, 1);
+        c.pixels = background;
+        Draw(c, AtOrigin(13, 1), image, opacity);
+        blit::BlendRule rule;
+        rule.full = opacity >= 1.0;
+        rule.opacity_byte = uint32_t(std::min(opacity, 1.0) * 255);
+        for (size_t i = 0; i < 13; ++i) {
+            uint32_t expected = background[i];
+            blit::AlphaPixel(expected, source[i], false, rule, false);
+            EXPECT_EQ(c.pixels[i], expected) << opacity << " " << i;
+        }
+    }
+    const ImageRecord keyed = MakeBgra(13, 1, source, IMAGE_FLAG_TRANSPARENT);
+    Canvas k(13, 1);
+    k.pixels = background;
+    Draw(k, AtOrigin(13, 1), keyed);
+    for (size_t i = 0; i < 13; ++i)
+        EXPECT_EQ(k.pixels[i], (source[i] >> 24) ? source[i] : background[i]) << i;
+}
