@@ -318,3 +318,36 @@ TEST(Message, PumpMessagesUntilServesTheQueueWhileWaiting)
     EXPECT_EQ(msg.wparam, 5u);
     EXPECT_TRUE(DestroyWindow(window));
 }
+
+TEST(Message, PostsRacingWithDestroyNeitherLeakNorArriveLate)
+{
+    CWatchdog watchdog(20000, "posts racing destroy");
+    std::atomic<int> alive { 0 };
+    std::atomic<bool> stop { false };
+    std::atomic<int> accepted { 0 };
+    int handled = 0;
+    const WindowHandle window = CreateMessageWindow([&](Message& msg) -> intptr_t {
+        handled += msg.id == UM_TEST ? 1 : 0;
+        return 0;
+    });
+    std::vector<std::thread> posters;
+    for (int t = 0; t < 4; ++t) {
+        posters.emplace_back([&] {
+            while (!stop) {
+                if (PostMessage(window, UM_TEST, 0, 0, std::make_unique<CountedPayload>(alive)))
+                    ++accepted;
+            }
+        });
+    }
+    while (accepted < 200)
+        (void)PumpWaitingMessages();
+    EXPECT_TRUE(DestroyWindow(window));
+    const int handled_before_destroy = handled;
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    stop = true;
+    for (std::thread& poster : posters)
+        poster.join();
+    EXPECT_TRUE(PumpWaitingMessages());
+    EXPECT_EQ(handled, handled_before_destroy); // nothing reaches a destroyed window
+    EXPECT_EQ(alive, 0); // every payload was freed, handled or not
+}
