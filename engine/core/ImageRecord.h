@@ -21,6 +21,7 @@
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <string_view>
 
 #include "engine/core/NameKey.h"
 
@@ -153,17 +154,32 @@ struct ImageRef {
     [[nodiscard]] bool IsValid() const { return record != nullptr && record->id == id; }
 };
 
-// What a picture showing a cached image (the frame image of an image or
-// canvas object) gives the paint module, beside CFrameImageBase: the
-// reference it draws (rebound by the paint module when the cached record was
-// replaced) and the time (ms) of the picture's last refresh attempt, which
-// only the paint module reads and writes. The paint module finds it with
-// dynamic_cast from the picture of a RenderRecord.
-class IImagePicture {
+// The image services of the paint module (module 1003), as the entity
+// facade and the objects reach them: find the module with
+// dynamic_cast<IPaintImages*>(core->GetModule(VELOTRIX_MODULE_PAINT)).
+// Names are GBK resource names without their category text; the cache adds
+// ".imge". Thread: engine (UI) thread.
+class IPaintImages {
 public:
-    virtual ~IImagePicture() = default;
-    [[nodiscard]] virtual ImageRef& GetPaintRef() = 0;
-    [[nodiscard]] virtual uint32_t& GetRefreshAttemptTime() = 0;
+    virtual ~IPaintImages() = default;
+    // Fills ref for the image (frame taken modulo its frame count); all zero,
+    // with a null record, when the image cannot be had.
+    virtual void LoadImageByName(ImageRef& ref, std::string_view name, uint32_t frame) = 0;
+    // The cached record of a name that already carries its category text,
+    // loading it on a miss; null when it cannot be loaded.
+    [[nodiscard]] virtual ImageRecord* FindImage(std::string_view name_with_category) = 0;
+    // Caches a deep copy of the referenced record under name + ".imge".
+    virtual bool AddImageCopy(const ImageRef& ref, std::string_view name) = 0;
+    // Drops the cached image name + ".imge" (its references go stale).
+    virtual void ReleaseImage(std::string_view name) = 0;
+    // Draws into the background: x, y top left, width x height, angle in degrees.
+    virtual void DrawImage(const ImageRef& ref, int32_t x, int32_t y, int32_t width, int32_t height, double angle) = 0;
+    // Fills the background with a colour given as 0x00BBGGRR.
+    virtual void Clear(uint32_t colour) = 0;
+    [[nodiscard]] virtual double GetFps() const = 0;
+    [[nodiscard]] virtual int32_t GetWidth() const = 0;
+    [[nodiscard]] virtual int32_t GetHeight() const = 0;
+    [[nodiscard]] virtual uint32_t GetLastImageId() const = 0;
 };
 
 // What the blitter is told about one draw.
