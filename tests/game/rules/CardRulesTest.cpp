@@ -269,3 +269,75 @@ TEST(Bidding, LowestBidModeAndIgnoredBids)
 
 } // namespace
 } // namespace rules
+
+namespace rules {
+namespace {
+
+using test::BigJoker;
+using test::Card;
+using test::Hand;
+using test::SmallJoker;
+
+TEST(CounterSearches, StrongestWeakestAndPicking)
+{
+    CPlDkTable table(OPTION_JOKERS_WILD);
+    std::array<int32_t, 16> counters {};
+    counters[3] = 2;
+    counters[9] = 1;
+    counters[13] = 3;
+    EXPECT_EQ(table.FindStrongestValue(counters, 3, 0), 13);
+    EXPECT_EQ(table.FindStrongestValue(counters, 3, 1), 13);
+    EXPECT_EQ(table.FindWeakestValueAbove(counters, 3), 9);
+    EXPECT_EQ(table.FindWeakestValueAbove(counters, 13), -1);
+    int32_t wild = 2;
+    EXPECT_EQ(table.TakeStrongestValue(counters, 4, wild), 13);
+    EXPECT_EQ(counters[13], 0);
+    EXPECT_EQ(wild, 1);
+    EXPECT_EQ(table.FindValueToBeat(counters, 2, 1, 3), 9);
+    EXPECT_EQ(table.FindValueToBeat(counters, 5, 3, 0), 3);
+    EXPECT_EQ(table.FindValueToBeat(counters, 5, 3, 10003), -1);
+
+    // Picking takes natural cards of the value (and suit), then wild jokers,
+    // and sorts what it appended.
+    auto hand = Hand({ Card(7, 3), Card(7, 1), BigJoker(), Card(5, 0), SmallJoker() });
+    std::array<int32_t, PLAY_CARDS> dest;
+    dest.fill(NO_CARD);
+    dest[0] = Card(2, 2);
+    EXPECT_EQ(table.PickCards(dest, hand, 7, 4, -1), 4);
+    EXPECT_EQ(dest[0], Card(2, 2));
+    EXPECT_EQ(dest[1], Card(7, 1));
+    EXPECT_EQ(dest[2], Card(7, 3));
+    EXPECT_EQ(dest[3], SmallJoker());
+    EXPECT_EQ(dest[4], BigJoker());
+    EXPECT_EQ(hand[2], NO_CARD);
+    auto suited = Hand({ Card(7, 3), Card(7, 1) });
+    dest.fill(NO_CARD);
+    EXPECT_EQ(table.PickCards(dest, suited, 7, 1, 1), 1);
+    EXPECT_EQ(dest[0], Card(7, 1));
+}
+
+TEST(GeneralFinders, TriplePairsAndTripleSequenceWithPairs)
+{
+    CCardTable table { TableArgs {}, CardRuleParams::PlDk() };
+    CardPlayList list;
+    auto full_house = Hand({ Card(6, 0), Card(6, 1), Card(6, 2), Card(3, 0), Card(3, 3) });
+    ASSERT_EQ(table.AnalyseCards(0, full_house, list, CARD_TYPE_TRIPLE_PAIR), 1);
+    EXPECT_EQ(list.plays[0].strength, 6 * 10000 + 3);
+    EXPECT_EQ(GetCardValue(list.plays[0].cards[0]), 6);
+    EXPECT_EQ(GetCardValue(list.plays[0].cards[4]), 3);
+
+    list.Clear();
+    auto planes = Hand({ Card(4, 0), Card(4, 1), Card(4, 2), Card(5, 0), Card(5, 1), Card(5, 2), Card(9, 0), Card(9, 1),
+                         Card(10, 0), Card(10, 1) });
+    ASSERT_EQ(table.AnalyseCards(0, planes, list, CARD_TYPE_TRIPLE_SEQ_PAIRS), 1);
+    EXPECT_EQ(list.plays[0].strength, 9 + 2 * 10000 + 100 * 4);
+    list.Clear();
+    auto triples = Hand({ Card(4, 0), Card(4, 1), Card(4, 2), Card(5, 0), Card(5, 1), Card(5, 2) });
+    ASSERT_EQ(table.AnalyseCards(0, triples, list, CARD_TYPE_TRIPLE_SEQ | CARD_TYPE_PAIR_SEQ), 1);
+    EXPECT_EQ(list.count, 1); // 44 55 with 4 and 5 left over is no pair sequence of three pairs
+    EXPECT_EQ(list.plays[0].type, CARD_TYPE_TRIPLE_SEQ);
+    EXPECT_EQ(list.plays[0].strength, 4 + 2000);
+}
+
+} // namespace
+} // namespace rules
