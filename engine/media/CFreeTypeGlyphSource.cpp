@@ -189,8 +189,8 @@ void CFreeTypeGlyphSource::DrawGlyph(char32_t code_point, int32_t advance, const
                 const int32_t top = baseline - slot->bitmap_top;
                 for (int32_t row = 0; row < static_cast<int32_t>(bitmap.rows); ++row) {
                     const int32_t y = top + row;
-                    if (y < 0 || y >= GlyphCanvas::SIZE)
-                        continue;
+                    if (y < 0 || y >= height)
+                        continue; // Rows below the cell are never read.
                     const unsigned char* source = bitmap.buffer + static_cast<ptrdiff_t>(row) * bitmap.pitch;
                     uint8_t* target = canvas.Row(y);
                     for (int32_t column = 0; column < static_cast<int32_t>(bitmap.width); ++column) {

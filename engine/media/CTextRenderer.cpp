@@ -362,7 +362,9 @@ void CTextRenderer::BlendGlyph(std::string_view bytes, int64_t left, int64_t top
             }
         }
     }
-    std::fill(m_canvas.begin(), m_canvas.end(), 0);
+    // Sources draw only within the font height, so only those rows are cleared.
+    const size_t used_rows = static_cast<size_t>(std::clamp(m_style.font_height, 0, GlyphCanvas::SIZE));
+    std::fill_n(m_canvas.begin(), used_rows * GlyphCanvas::SIZE, uint8_t { 0 });
 }
 
 char32_t CTextRenderer::CodePointOf(std::string_view bytes)

@@ -7,7 +7,8 @@
 // Owner: the text renderer owns its source. Implementations: the FreeType and
 // fontconfig source (CFreeTypeGlyphSource) and fixed-advance fonts in tests.
 // Threads: whichever thread holds the renderer (its owner serialises use).
-// Hazard: a source must never write outside the canvas it is given.
+// Hazard: a source must never write outside the canvas it is given, nor
+// below the current font's height (the renderer clears only those rows).
 
 #include <cstdint>
 #include <span>
