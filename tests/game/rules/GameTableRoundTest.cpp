@@ -368,3 +368,61 @@ TEST_F(RoundFixture, ResultHeadersAndLeaveResults)
 
 } // namespace
 } // namespace rules
+
+namespace rules {
+namespace {
+
+class CScriptedRandom final : public IRandomSource {
+public:
+    explicit CScriptedRandom(std::vector<int32_t> values) : m_values(std::move(values)) { }
+    void Seed(uint32_t) override { }
+    [[nodiscard]] int32_t Next() override { return m_values.empty() ? 0 : m_values[m_next++ % m_values.size()]; }
+
+private:
+    std::vector<int32_t> m_values;
+    size_t m_next { 0 };
+};
+
+TEST(LossRelief, RandomReliefByWeights)
+{
+    test::TestEnvironment env;
+    CGameTable table { TableArgs {} };
+    auto relief = [&](std::vector<int32_t> draws, int32_t amount) {
+        CScriptedRandom random(std::move(draws));
+        RulesEnvironment environment = env.Get();
+        environment.random = &random;
+        table.SetEnvironment(environment);
+        return table.RandomLossRelief(amount);
+    };
+    EXPECT_EQ(relief({ 56 }, -100), -100);
+    EXPECT_EQ(relief({ 55, 83 }, -100), -90);
+    EXPECT_EQ(relief({ 0, 95 }, -100), -50);
+    EXPECT_EQ(relief({ 0, 96 }, -100), 0);
+    EXPECT_EQ(relief({ 0, 0 }, -1), 0); // a computed reduction of 0 still gives 1
+    EXPECT_EQ(relief({ 0, 0 }, 40), 40);
+}
+
+TEST_F(RoundFixture, LeaverLossIsCappedBySilverAndMaximum)
+{
+    for (int c = 0; c < 4; ++c) {
+        Seat(c, 500, c == 2 ? 150 : 5000);
+        table.SetPlayerFlags(c, 0x4);
+    }
+    StartGameArgs args = OpenArgs();
+    args.round.deposit_factor = 100; // the smallest silver 150 gives unit 1
+    args.round.max_leave_loss = 1000;
+    args.round.leave_compensation_percent = 30;
+    int chair = 0;
+    ASSERT_EQ(table.StartGame(chair, args), START_OK);
+    ASSERT_EQ(table.GetBaseDeposit(), 100);
+    int32_t compensation = 0;
+    EXPECT_EQ(table.CalcLoss(0, -3, compensation), -300);
+    EXPECT_EQ(compensation, 90);
+    EXPECT_EQ(table.CalcLoss(0, -30, compensation), -1000);
+    EXPECT_EQ(table.CalcLoss(2, -3, compensation), -150);
+    EXPECT_EQ(compensation, 45);
+    EXPECT_EQ(table.CalcLoss(7, -3, compensation), 0);
+}
+
+} // namespace
+} // namespace rules
