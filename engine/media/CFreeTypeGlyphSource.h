@@ -7,6 +7,13 @@
 // FreeType from their outlines; bold and italic are synthesised when the
 // matched face has no such style.
 //
+// On a stock install (fonts-wqy-zenhei) every face name the program uses,
+// "宋体", "新宋体", "黑体", "幼圆", "楷体", "隶书", "微软雅黑", and the Latin
+// "Arial", "Tahoma", "Verdana", "Times New Roman", matches WenQuanYi Zen Hei:
+// it is the best installed face with Chinese glyphs. Where more CJK faces are
+// installed, fontconfig's own aliases decide (a serif face for 宋体 and so on).
+// A character the matched face lacks is taken from the default CJK face.
+//
 // Owner: the text renderer. Threads: one at a time (the renderer's lock).
 // Hazards: FreeType faces are not thread-safe; each source keeps its own
 // library and faces. A face name fontconfig cannot match leaves the source

@@ -341,14 +341,14 @@ void CTextRenderer::BlendGlyph(std::string_view bytes, int64_t left, int64_t top
     const uint32_t alpha = static_cast<uint32_t>(m_style.alpha);
     for (int64_t r = row_begin; r < row_end; ++r) {
         const uint8_t* source = canvas.Row(static_cast<int32_t>(r));
-        uint8_t* target = m_pixels.data() + ((top + r) * m_width + left) * 4;
+        uint8_t* row = m_pixels.data() + (top + r) * m_width * 4;
         for (int64_t c = column_begin; c < column_end; ++c) {
             uint32_t coverage = source[c];
-            if (coverage == 0)
-                continue;
             if (alpha != 255)
                 coverage = coverage * alpha >> 8;
-            uint8_t* pixel = target + c * 4;
+            if (coverage == 0)
+                continue; // Nothing to draw; blending would only darken the target.
+            uint8_t* pixel = row + (left + c) * 4;
             if (pixel[3] != 0) {
                 pixel[0] = static_cast<uint8_t>((m_text_blue * coverage + pixel[0] * (255 - coverage)) >> 8);
                 pixel[1] = static_cast<uint8_t>((m_text_green * coverage + pixel[1] * (255 - coverage)) >> 8);
