@@ -146,6 +146,12 @@ public:
     uint32_t BeginPlaying() override { return AddStatus(TABLE_STATE_PLAYING | TABLE_STATE_PLAY_PHASE); }
     uint32_t EndPlaying() override { return SetStatus(0); }
     [[nodiscard]] virtual int GetPartnerChair(int chair) const { return GetPrevChair(GetPrevChair(chair)); }
+    // The general play flow only moves the state; this game's table runs the
+    // real one (tricks, places, points).
+    virtual int ApplyThrow(const ThrowRequest&) { SetStatus(TABLE_STATE_PLAYING | TABLE_STATE_PLAY_PHASE); return 0; }
+    virtual int AfterThrow(ThrowRequest&) { return 1; }
+    virtual int OnPass(PassRequest&) { return 1; }
+    virtual int MoveCard(int /*new_chair*/, int /*old_chair*/, int32_t /*card*/) { return 1; }
 
 protected:
     using Counters = std::array<int32_t, VALUE_COUNTERS>;

@@ -79,7 +79,7 @@ public:
     // --- Cards and deck (PlDkTable.cpp)
     int StartDeal() override;
     int32_t DealCard(int chair);
-    int MoveCard(int new_chair, int old_chair, int32_t card);
+    int MoveCard(int new_chair, int old_chair, int32_t card) override;
     [[nodiscard]] int CheckDeck() const;
     [[nodiscard]] DeckCard* FindCardRecord(int32_t card);
     [[nodiscard]] const DeckCard* FindCardRecord(int32_t card) const;
@@ -99,12 +99,12 @@ public:
 
     // --- Play flow and results (PlDkTablePlay.cpp)
     [[nodiscard]] int IsValidThrow(ThrowRequest& request) override;
-    int ApplyThrow(const ThrowRequest& request);
+    int ApplyThrow(const ThrowRequest& request) override;
     void AddBombBonus(const ThrowRequest& request);
-    int AfterThrow(ThrowRequest& request);
+    int AfterThrow(ThrowRequest& request) override;
     /// 1 when the chair may pass: the play phase, its turn, a trick to follow.
     [[nodiscard]] int IsValidPass(const PassRequest& request) const;
-    int OnPass(PassRequest& request);
+    int OnPass(PassRequest& request) override;
     void CollectTrick(int chair);
     void CloseTrick();
     int CalcRoundResults(std::span<int32_t> results);
