@@ -188,6 +188,8 @@ uint32_t Crc32(const uint32_t table[256], const uint8_t* bytes, size_t n)
 {
     if (!bytes || n == 0)
         return 0;
+    if (!table)
+        return Crc32(std::span<const uint8_t>(bytes, n));
     uint32_t crc = CRC32_START;
     for (size_t i = 0; i < n; ++i)
         crc = table[(crc ^ bytes[i]) & 0xFF] ^ (crc >> 8);

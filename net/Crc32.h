@@ -17,7 +17,8 @@ namespace net {
 /// through the polynomial eight times and reflecting the 32-bit result.
 void Crc32Table(uint32_t table[256]);
 
-/// CRC-32 through a caller's byte table. Null bytes or n == 0 give 0.
+/// CRC-32 through a caller's byte table (null: the built-in method). Null
+/// bytes or n == 0 give 0.
 [[nodiscard]] uint32_t Crc32(const uint32_t table[256], const uint8_t* bytes, size_t n);
 
 /// CRC-32 of the bytes with the fastest method of this processor (carry-less

@@ -175,6 +175,12 @@ void CopyStringGbkSafe(const char* source, size_t source_length, char* target, s
     }
 }
 
+void CopyStringGbkSafe(const char* source, char* target, size_t n)
+{
+    if (source)
+        CopyStringGbkSafe(source, std::strlen(source), target, n);
+}
+
 namespace {
 
 std::atomic<FlashWindowFunction> s_flash_main_window { nullptr };

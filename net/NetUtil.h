@@ -63,6 +63,8 @@ void BytesToHex(const uint8_t* bytes, size_t n, std::string& text);
 /// at n - 1. With n below 4 a longer text is cut to the whole characters that
 /// fit, without dots. The result is always zero-terminated within n + 1 bytes.
 void CopyStringGbkSafe(const char* source, size_t source_length, char* target, size_t n);
+/// As above for a zero-terminated source.
+void CopyStringGbkSafe(const char* source, char* target, size_t n);
 
 /// Flashes the application's main window once when it is not in front.
 /// The client installs the function that does it (the window belongs to it);
