@@ -125,6 +125,26 @@ TEST_F(PlDkFixture, TableInfoHidesHandsPerViewer)
     EXPECT_EQ(count_visible(*info, (partner + 1) % 4 == 2 ? (partner + 2) % 4 : (partner + 1) % 4), 0);
 }
 
+TEST_F(PlDkFixture, DealRecordShowsOwnHandAndPartnerOnlyWhenAllowed)
+{
+    StartRound();
+    DealInfo deal;
+    table.BuildDealInfo(deal, 1, 0);
+    EXPECT_EQ(deal.hand_size, 27);
+    EXPECT_NE(deal.hand[26], NO_CARD);
+    EXPECT_EQ(deal.hand[27], NO_CARD);
+    EXPECT_EQ(deal.partner_hand[0], NO_CARD);
+    EXPECT_EQ(deal.hand_points[0] + deal.hand_points[1] + deal.hand_points[2] + deal.hand_points[3], 200);
+    EXPECT_EQ(deal.partner, table.GetPartner());
+    for (int c = 0; c < 4; ++c)
+        table.SetChairFlags(c, 0x1);
+    table.BuildDealInfo(deal, 1, 0);
+    EXPECT_NE(deal.partner_hand[26], NO_CARD);
+    table.BuildDealInfo(deal, 1, 1);
+    EXPECT_EQ(deal.hand[0], NO_CARD);
+    EXPECT_EQ(deal.partner_hand[0], NO_CARD);
+}
+
 TEST_F(PlDkFixture, DealInvariantsOverManySeeds)
 {
     for (int seed = 0; seed < 60; ++seed) {
