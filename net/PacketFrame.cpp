@@ -56,8 +56,9 @@ bool EncodeMessage(const RequestRecord& request, const CodecSettings& codec, CBy
 
 void SplitIntoParts(CByteBuffer& source, size_t part_limit, CByteBuffer& parts)
 {
+    part_limit = std::clamp<size_t>(part_limit, 1, MAX_PART_LIMIT);
     parts.Reset();
-    parts.Reserve(source.GetSize() + (source.GetSize() / std::max<size_t>(part_limit, 1) + 1) * 4);
+    parts.Reserve(source.GetSize() + (source.GetSize() / part_limit + 1) * 4);
     while (source.GetSize() > 0) {
         const size_t n = std::min(source.GetSize(), part_limit);
         uint8_t length[4];

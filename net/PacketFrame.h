@@ -78,7 +78,8 @@ void BuildMessageBody(const RequestRecord& request, CByteBuffer& body);
 [[nodiscard]] bool EncodeMessage(const RequestRecord& request, const CodecSettings& codec, CByteBuffer& encoded);
 
 /// Cuts `source` (consumed) into the part list: while more than the limit
-/// remains take exactly `part_limit` bytes, then the rest.
+/// remains take exactly `part_limit` bytes, then the rest. The limit is kept
+/// within 1 to MAX_PART_LIMIT.
 void SplitIntoParts(CByteBuffer& source, size_t part_limit, CByteBuffer& parts);
 
 /// One frame around `part`; with `with_crc` the CRC words are filled.

@@ -16,6 +16,8 @@
 // so receivers must compare cookies. The worker's socket service is poll():
 // readiness is turned into the read, write and close handlers directly on the
 // worker thread; the worker's own queue takes its start-up handshake.
+// A derived class that overrides the hooks (called on the worker thread) must
+// call Close() in its own destructor, before its part of the object is gone.
 #pragma once
 
 #include "net/CommRecords.h"

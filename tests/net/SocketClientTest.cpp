@@ -213,6 +213,12 @@ TEST(SocketClient, CloseWakesAWaitingRequestAndReopenTakesANewCookie)
     ASSERT_EQ(Open(*client, server, owner), CSocketClient::RESULT_OK);
     const uint32_t first_cookie = client->GetCookie();
 
+    ASSERT_TRUE(server.WaitForClient(3000));
+    const uint8_t early[] = { 6 };
+    ASSERT_TRUE(server.SendNotification(750, early));
+    ASSERT_TRUE(owner.WaitForCount(1));
+    EXPECT_EQ(owner.m_messages[0]->conn.cookie, first_cookie);
+
     int result = -1;
     int timed_out = 0;
     const uint32_t start = platform::GetTickCount();
@@ -235,7 +241,7 @@ TEST(SocketClient, CloseWakesAWaitingRequestAndReopenTakesANewCookie)
               CSocketClient::RESULT_FAILED) << "no peer after closing";
 
     ASSERT_EQ(Open(*client, server, owner), CSocketClient::RESULT_OK);
-    EXPECT_NE(client->GetCookie(), first_cookie);
+    EXPECT_NE(client->GetCookie(), first_cookie) << "a record of the old connection can be told apart";
     EXPECT_NE(client->GetCookie(), 0u);
     // A second open without closing replaces the first connection.
     const uint32_t second_cookie = client->GetCookie();
