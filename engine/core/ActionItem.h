@@ -45,6 +45,7 @@ struct ActionItem {
     bool held { false };           ///< its stage is not active yet
     bool cancelled { false };      ///< dropped at its next turn, without the done event
     bool started { false };
+    uint64_t ready_walk { 0 };     ///< not run before this walk of the list (a stage released mid-walk)
     uint32_t start_time { 0 };     ///< ms of the module clock
     uint32_t last_run { 0 };
     uint32_t interval { 0 };       ///< least ms between two runs

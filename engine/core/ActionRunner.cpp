@@ -304,9 +304,14 @@ void CActionRunner::ReleaseStage(uint64_t serial, int depth)
     const ActionGroup* stage = Group(serial);
     if (stage == nullptr || depth >= MAX_GROUP_DEPTH)
         return;
-    for (auto& item : m_actions)
-        if (item->group == serial)
+    // A stage released during a walk starts in the next update, not in the
+    // rest of this walk.
+    for (auto& item : m_actions) {
+        if (item->group == serial) {
             item->held = false;
+            item->ready_walk = m_running ? m_walk + 1 : 0;
+        }
+    }
     for (uint64_t child = stage->first_child; child != 0;) {
         const ActionGroup* record = Group(child);
         if (record == nullptr)
@@ -372,10 +377,11 @@ void CActionRunner::RunActions()
     if (m_running)
         return;
     m_running = true;
+    ++m_walk;
     const uint32_t now = m_module.GetLastUpdate();
     for (auto it = m_actions.begin(); it != m_actions.end();) {
         ActionItem& item = **it;
-        if (item.held) {
+        if (item.held || item.ready_walk > m_walk) {
             ++it;
             continue;
         }

@@ -86,6 +86,7 @@ private:
     std::unordered_map<uint64_t, std::unique_ptr<ActionGroup>> m_groups;
     uint64_t m_current { 0 };
     bool m_running { false };
+    uint64_t m_walk { 0 };         ///< walks of the list so far
 };
 
 } // namespace engine

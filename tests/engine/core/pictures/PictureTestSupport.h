@@ -1,0 +1,129 @@
+#pragma once
+// Shared pieces of the picture and action tests: image records built in
+// memory, an engine on a manual clock with the action runner installed, and
+// small recording modules.
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/core/ActionFactory.h"
+#include "engine/core/ActionRunner.h"
+#include "engine/core/EngineTestSupport.h"
+#include "engine/core/ImageObject.h"
+
+namespace picturetest {
+
+using namespace engine;
+
+// A 32-bit record of `frames` frames stacked vertically (or `per_row` to a
+// row), each pixel's blue byte = frame, green = x, red = y, alpha = 255.
+inline std::unique_ptr<ImageRecord> MakeStrip(uint16_t width, uint16_t height, uint32_t frames,
+                                              uint32_t per_row = 1, std::vector<uint32_t> delays = {})
+{
+    auto record = std::make_unique<ImageRecord>();
+    record->id = 77;
+    record->width = width;
+    record->height = height;
+    record->frames = frames;
+    record->frames_per_row = per_row;
+    record->flags = IMAGE_FLAG_ALPHA;
+    record->colour_key = COLOUR_NONE;
+    const uint32_t rows = per_row > 1 ? (frames + per_row - 1) / per_row : frames;
+    const uint32_t columns = per_row > 1 ? per_row : 1;
+    const uint32_t stride = width * columns;
+    record->pixel_bytes = stride * height * rows * 4;
+    record->pixels = std::make_unique<uint8_t[]>(record->pixel_bytes);
+    for (uint32_t f = 0; f < frames; ++f) {
+        const uint32_t left = (f % columns) * width;
+        const uint32_t top = (f / columns) * height;
+        for (uint32_t y = 0; y < height; ++y) {
+            for (uint32_t x = 0; x < width; ++x) {
+                uint8_t* at = record->pixels.get() + ((top + y) * stride + left + x) * 4;
+                at[0] = uint8_t(f);
+                at[1] = uint8_t(x);
+                at[2] = uint8_t(y);
+                at[3] = 255;
+            }
+        }
+    }
+    if (!delays.empty()) {
+        record->flags |= IMAGE_FLAG_ANIMATED;
+        record->delays = std::make_unique<uint32_t[]>(frames);
+        for (uint32_t f = 0; f < frames; ++f)
+            record->delays[f] = delays[f % delays.size()];
+    }
+    return record;
+}
+
+inline ImageRef RefTo(ImageRecord& record)
+{
+    ImageRef ref;
+    ref.id = record.id;
+    ref.record = &record;
+    ref.width = record.width;
+    ref.height = record.height;
+    ref.tint = COLOUR_NONE;
+    return ref;
+}
+
+// Takes what the object module reports to the fault sink.
+class CRecordingSink : public EngineModule {
+public:
+    int Load() override { return 1; }
+    void Unload() override {}
+    void Update() override { DispatchQueued(); }
+    int32_t GetId() const override { return VELOTRIX_MODULE_ERROR_SINK; }
+    const char* GetName() const override { return "ErrorSink"; }
+    int32_t OnMessage(int32_t id, uintptr_t param1, uintptr_t) override
+    {
+        if (id == VELOTRIX_MSG_MODULE_FAULT)
+            faults.emplace_back(reinterpret_cast<const char*>(param1));
+        return VELOTRIX_RETURN_OK;
+    }
+    std::vector<std::string> faults;
+};
+
+// A music module that records the sounds it is asked to play.
+class CRecordingMusic : public EngineModule, public IActionSoundPlayer {
+public:
+    int Load() override { return 1; }
+    void Unload() override {}
+    void Update() override { DispatchQueued(); }
+    int32_t GetId() const override { return VELOTRIX_MODULE_MUSIC; }
+    const char* GetName() const override { return "MusicModule"; }
+    int32_t OnMessage(int32_t, uintptr_t, uintptr_t) override { return VELOTRIX_RETURN_OK; }
+    void PlayByName(const char* name, int32_t value, const EngineEvent& done) override
+    {
+        played.emplace_back(name);
+        values.push_back(value);
+        events.push_back(done);
+    }
+    std::vector<std::string> played;
+    std::vector<int32_t> values;
+    std::vector<EngineEvent> events;
+};
+
+// An engine whose object module runs actions; each Frame() is one object
+// module update, `ms` later than the last.
+class ActionFixture : public enginetest::EngineFixture {
+public:
+    ActionFixture() : EngineFixture(false)
+    {
+        m_objects->SetActionRunner(std::make_unique<CActionRunner>(*m_objects));
+        auto sink = std::make_unique<CRecordingSink>();
+        m_sink = sink.get();
+        (void)m_core.LoadModule(std::move(sink), true, false);
+    }
+    void Frame(uint32_t ms = 30)
+    {
+        m_clock.Advance(ms);
+        m_core.Tick();
+    }
+    [[nodiscard]] uint32_t Now() const { return m_objects->GetLastUpdate(); }
+    CActionRunner& Runner() { return *CActionFactory::GetRunner(m_objects); }
+
+    CRecordingSink* m_sink { nullptr };
+};
+
+} // namespace picturetest
