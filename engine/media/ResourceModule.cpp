@@ -218,8 +218,10 @@ void ResourceModule::ReleaseByPath(std::string_view path)
     Release(MakeNameKey(ResourceNameOf(path)));
 }
 
-void ResourceModule::Release(const NameKey& key)
+void ResourceModule::Release(const NameKey& key_to_release)
 {
+    // A copy: the caller's key may live in the record that goes.
+    const NameKey key = key_to_release;
     const auto it = m_records.find(key);
     if (it == m_records.end())
         return;
@@ -227,6 +229,8 @@ void ResourceModule::Release(const NameKey& key)
     if ((record.flags & RESOURCE_FLAGS_LOOSE) == RESOURCE_FLAGS_LOOSE && record.file)
         CloseFile(record.file);
     m_records.erase(it);
+    if (m_release_listener)
+        m_release_listener(key);
 }
 
 void ResourceModule::CloseFile(const std::shared_ptr<CResourceFile>& file)

@@ -19,6 +19,7 @@
 #include "engine/core/NameKey.h"
 #include "engine/media/ResourceFile.h"
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <span>
@@ -90,6 +91,11 @@ public:
 
     [[nodiscard]] size_t GetCount() const { return m_records.size(); }
 
+    // Called with the key of every resource that is released or replaced, so
+    // that what was decoded from its old bytes can be dropped (the paint
+    // module's image cache). One listener; an empty function removes it.
+    void SetReleaseListener(std::function<void(const NameKey&)> listener) { m_release_listener = std::move(listener); }
+
 private:
     int RegisterPackage(class CResPackage& package, const std::shared_ptr<CResourceFile>& file,
                         std::span<const uint8_t> image);
@@ -97,6 +103,7 @@ private:
 
     std::map<NameKey, ResourceRecord, NameKeyOrder> m_records;
     std::vector<std::shared_ptr<CResourceFile>> m_open_files;
+    std::function<void(const NameKey&)> m_release_listener;
 };
 
 } // namespace engine

@@ -2,7 +2,9 @@
 # packages, image decoding and the paint modules.
 list(APPEND MEDIA_SOURCES
     ${CMAKE_CURRENT_SOURCE_DIR}/Blitter.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/GDIPaintModule.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/ImageDecoder.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/PaintModule.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/BlitterPaths.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/PixelChannels.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/PpsCodec.cpp
