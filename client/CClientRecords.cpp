@@ -6,7 +6,18 @@ namespace client {
 
 namespace {
 
-bool ValidChair(int chair) { return chair >= 0 && chair < CClientRecords::SEAT_COUNT; }
+/// The record of `user_id` among `records`; user id 0 marks an empty record,
+/// never a user, so a lookup of 0 finds nothing.
+template <class Record, size_t N>
+const Record* FindByUserId(const Record (&records)[N], int32_t user_id)
+{
+    if (user_id == 0)
+        return nullptr;
+    for (const Record& record : records)
+        if (record.user_id == user_id)
+            return &record;
+    return nullptr;
+}
 
 std::string DisplayName(const GameUserRecord& user)
 {
@@ -19,11 +30,11 @@ std::string DisplayName(const GameUserRecord& user)
 
 } // namespace
 
-GameUserRecord* CClientRecords::Seat(int chair) { return ValidChair(chair) ? &m_seats[chair] : nullptr; }
+GameUserRecord* CClientRecords::Seat(int chair) { return IsValidChair(chair) ? &m_seats[chair] : nullptr; }
 
 const GameUserRecord* CClientRecords::Seat(int chair) const
 {
-    return ValidChair(chair) ? &m_seats[chair] : nullptr;
+    return IsValidChair(chair) ? &m_seats[chair] : nullptr;
 }
 
 GameUserRecord* CClientRecords::OtherUser(int index)
@@ -36,11 +47,11 @@ const GameUserRecord* CClientRecords::OtherUser(int index) const
     return index >= 0 && index < OTHER_USER_COUNT ? &m_others[index] : nullptr;
 }
 
-TablePlayerRecord* CClientRecords::TablePlayer(int slot) { return ValidChair(slot) ? &m_players[slot] : nullptr; }
+TablePlayerRecord* CClientRecords::TablePlayer(int slot) { return IsValidChair(slot) ? &m_players[slot] : nullptr; }
 
 const TablePlayerRecord* CClientRecords::TablePlayer(int slot) const
 {
-    return ValidChair(slot) ? &m_players[slot] : nullptr;
+    return IsValidChair(slot) ? &m_players[slot] : nullptr;
 }
 
 void CClientRecords::SetRoomText(int index, std::string text) { m_room_texts[index] = std::move(text); }
@@ -64,25 +75,14 @@ bool CClientRecords::IsGameNotStarted(int32_t game_phase) const
     return game_phase < 2;
 }
 
-// User id 0 marks an empty record, never a user: lookups of 0 find nothing.
 const GameUserRecord* CClientRecords::FindSeatedUser(int32_t user_id) const
 {
-    if (user_id == 0)
-        return nullptr;
-    for (const GameUserRecord& seat : m_seats)
-        if (seat.user_id == user_id)
-            return &seat;
-    return nullptr;
+    return FindByUserId(m_seats, user_id);
 }
 
 const GameUserRecord* CClientRecords::FindOtherUser(int32_t user_id) const
 {
-    if (user_id == 0)
-        return nullptr;
-    for (const GameUserRecord& other : m_others)
-        if (other.user_id == user_id)
-            return &other;
-    return nullptr;
+    return FindByUserId(m_others, user_id);
 }
 
 const GameUserRecord* CClientRecords::FindUser(int32_t user_id) const
@@ -139,12 +139,7 @@ bool CClientRecords::IsBlueDiamond(int32_t user_id) const
 
 const TablePlayerRecord* CClientRecords::FindTablePlayer(int32_t user_id) const
 {
-    if (user_id == 0)
-        return nullptr;
-    for (const TablePlayerRecord& player : m_players)
-        if (player.user_id == user_id)
-            return &player;
-    return nullptr;
+    return FindByUserId(m_players, user_id);
 }
 
 int32_t CClientRecords::GetUserValue41(int32_t user_id) const

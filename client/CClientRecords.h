@@ -8,8 +8,9 @@
 // Owner: the application. UI thread only; no locking.
 // Hazards: bodies given to CopyTableHeader and the Apply* operations come from
 // the server or from replay files. Each is checked whole (length, counts of at
-// most 8 entries, chairs 0..7) before anything changes; a refused body leaves
-// every record as it was and the operation returns false. Texts are GBK; every
+// most 8 entries) before anything changes; a refused body leaves every record
+// as it was and the operation returns false. An entry whose chair is outside
+// 0..7 is skipped, so every seat record holds a chair a caller may index by. Texts are GBK; every
 // text copied into a record field is cut on a character boundary and
 // terminated.
 #pragma once
@@ -38,7 +39,7 @@ inline constexpr int32_t GAMEMSG_RANKING_SORTED = 80000022;
 
 class CClientRecords {
 public:
-    static constexpr int SEAT_COUNT = 8;
+    static constexpr int SEAT_COUNT = MAX_CHAIRS;
     static constexpr int OTHER_USER_COUNT = 64;
 
     CClientRecords() = default;
@@ -145,6 +146,8 @@ public:
     void MakeSeatRecord(GameUserRecord& seat, const TablePlayerRecord& player, int32_t chair, int32_t table_no);
     void FillSeatRecord(GameUserRecord& seat, const ServerPlayerEntry& entry) const;
     [[nodiscard]] static ServerPlayerEntry MakeServerPlayerEntry(const GameUserRecord& seat);
+    /// False, and the seat untouched, when the record is short or its chair
+    /// is outside 0..7.
     [[nodiscard]] static bool FillSeatFromShortRecord(GameUserRecord& seat, std::span<const uint8_t> record);
 
     // Bodies received from the server or read from a replay file.

@@ -7,17 +7,11 @@
 
 namespace client {
 
-namespace {
-
-bool ValidChair(int chair) { return chair >= 0 && chair < CPlDkGameState::SEAT_COUNT; }
-
-} // namespace
-
 CPlDkGameState::CPlDkGameState() { rules::InitTableGameData(&m_table_data); }
 
 bool CPlDkGameState::IsSeatFlagged(int chair) const
 {
-    return ValidChair(chair) && (m_state_block[FIRST_SEAT_FLAG_WORD + chair] & SEAT_FLAG) != 0;
+    return IsValidChair(chair) && (m_state_block[FIRST_SEAT_FLAG_WORD + chair] & SEAT_FLAG) != 0;
 }
 
 void CPlDkGameState::ResetTableData() { rules::InitTableGameData(&m_table_data); }
@@ -28,7 +22,7 @@ int32_t CPlDkGameState::FlagSeat(std::span<const uint8_t> record)
     if (record.size() < (CHAIR_WORD + 1) * 4)
         return -1;
     const int32_t chair = detail::LoadI32(record.data() + CHAIR_WORD * 4);
-    if (!ValidChair(chair))
+    if (!IsValidChair(chair))
         return -1;
     m_state_block[FIRST_SEAT_FLAG_WORD + chair] |= SEAT_FLAG;
     return chair;
@@ -42,7 +36,7 @@ void CPlDkGameState::ClearSeatFlags()
 
 void CPlDkGameState::UnflagSeat(int chair)
 {
-    if (ValidChair(chair))
+    if (IsValidChair(chair))
         m_state_block[FIRST_SEAT_FLAG_WORD + chair] &= ~SEAT_FLAG;
 }
 

@@ -14,13 +14,14 @@
 #include <span>
 
 #include "client/CGameStateHolder.h"
+#include "client/UserRecords.h"
 #include "game/rules/PlDkRecords.h"
 
 namespace client {
 
 class CPlDkGameState final : public CGameStateHolder {
 public:
-    static constexpr int SEAT_COUNT = 8;
+    static constexpr int SEAT_COUNT = MAX_CHAIRS;
     static constexpr int STATE_BLOCK_WORDS = 16;
     static constexpr int FIRST_SEAT_FLAG_WORD = 5;      ///< words 5-12 of the state block
     static constexpr int COUNTDOWN_WORD = 14;           ///< read by the scene as a countdown length

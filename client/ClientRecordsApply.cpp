@@ -2,7 +2,6 @@
 // records, and the bodies that fill the records (all checked before use).
 #include <algorithm>
 #include <array>
-#include <cstring>
 #include <optional>
 #include <utility>
 
@@ -14,8 +13,6 @@ namespace client {
 namespace {
 
 constexpr int32_t MAX_ENTRIES = CClientRecords::SEAT_COUNT;
-
-bool ValidChair(int32_t chair) { return chair >= 0 && chair < CClientRecords::SEAT_COUNT; }
 
 /// Word `index` of a body, or nothing when the body is too short.
 std::optional<int32_t> WordAt(std::span<const uint8_t> body, size_t index)
@@ -46,6 +43,45 @@ std::optional<std::array<ServerPlayerEntry, MAX_ENTRIES>> ReadEntries(std::span<
 
 bool ValidCount(const std::optional<int32_t>& count) { return count && *count >= 0 && *count <= MAX_ENTRIES; }
 
+/// Copies a field from `source` into `target`: words as they are, texts cut
+/// to the target field and terminated.
+struct CopyField {
+    void operator()(int32_t& target, int32_t source) const { target = source; }
+    template <size_t N, size_t M>
+    void operator()(char (&target)[N], const char (&source)[M]) const
+    {
+        CopyTextField(target, FieldText(source));
+    }
+};
+
+/// The fields a seat record and a server player entry share, as pairs of
+/// (seat field, entry field). FillSeatRecord copies them one way and
+/// MakeServerPlayerEntry the other, so both directions follow this one list.
+template <class Seat, class Entry, class Visit>
+void PairSeatWithEntry(Seat& seat, Entry& entry, Visit visit)
+{
+    visit(seat.user_id, entry.user_id);
+    visit(seat.flags, entry.flags);
+    visit(seat.status, entry.status);
+    visit(seat.table_no, entry.table_no);
+    visit(seat.chair, entry.chair);
+    visit(seat.statistics[0], entry.statistics[0]);
+    visit(seat.statistics[1], entry.statistics[1]);
+    visit(seat.statistics[2], entry.statistics19);
+    visit(seat.statistics2[0], entry.statistics28);
+    visit(seat.statistics2[1], entry.statistics29);
+    visit(seat.name, entry.name);
+    visit(seat.second_name, entry.second_name);
+    visit(seat.silver, entry.silver);
+    visit(seat.level, entry.level);
+    visit(seat.score, entry.score);
+    visit(seat.wins, entry.wins);
+    visit(seat.losses, entry.losses);
+    visit(seat.draws, entry.draws);
+    visit(seat.games, entry.games);
+    visit(seat.online_seconds, entry.online_seconds);
+}
+
 } // namespace
 
 void CClientRecords::MakeSeatRecord(GameUserRecord& seat, const TablePlayerRecord& player, int32_t chair,
@@ -75,53 +111,19 @@ void CClientRecords::MakeSeatRecord(GameUserRecord& seat, const TablePlayerRecor
 
 void CClientRecords::FillSeatRecord(GameUserRecord& seat, const ServerPlayerEntry& entry) const
 {
-    seat.user_id = entry.user_id;
-    seat.flags = entry.flags;
-    seat.status = entry.status;
-    seat.table_no = entry.table_no;
-    seat.chair = entry.chair;
-    seat.statistics[0] = entry.statistics[0];
-    seat.statistics[1] = entry.statistics[1];
-    seat.statistics[2] = entry.statistics19;
-    seat.statistics2[0] = entry.statistics28;
-    seat.statistics2[1] = entry.statistics29;
-    CopyTextField(seat.name, FieldText(entry.name));
-    CopyTextField(seat.second_name, FieldText(entry.second_name));
-    seat.silver = entry.silver;
-    seat.level = entry.level;
+    PairSeatWithEntry(seat, entry, [](auto& seat_field, const auto& entry_field) {
+        CopyField {}(seat_field, entry_field);
+    });
     CopyTextField(seat.level_title, GetRoomText(entry.level));
-    seat.score = entry.score;
-    seat.wins = entry.wins;
-    seat.losses = entry.losses;
-    seat.draws = entry.draws;
-    seat.games = entry.games;
-    seat.online_seconds = entry.online_seconds;
     seat.online_minutes = entry.online_seconds / 60;
 }
 
 ServerPlayerEntry CClientRecords::MakeServerPlayerEntry(const GameUserRecord& seat)
 {
     ServerPlayerEntry entry;
-    entry.user_id = seat.user_id;
-    entry.flags = seat.flags;
-    entry.status = seat.status;
-    entry.table_no = seat.table_no;
-    entry.chair = seat.chair;
-    entry.statistics[0] = seat.statistics[0];
-    entry.statistics[1] = seat.statistics[1];
-    entry.statistics19 = seat.statistics[2];
-    entry.statistics28 = seat.statistics2[0];
-    entry.statistics29 = seat.statistics2[1];
-    CopyTextField(entry.name, FieldText(seat.name));
-    CopyTextField(entry.second_name, FieldText(seat.second_name));
-    entry.silver = seat.silver;
-    entry.level = seat.level;
-    entry.score = seat.score;
-    entry.wins = seat.wins;
-    entry.losses = seat.losses;
-    entry.draws = seat.draws;
-    entry.games = seat.games;
-    entry.online_seconds = seat.online_seconds;
+    PairSeatWithEntry(seat, entry, [](const auto& seat_field, auto& entry_field) {
+        CopyField {}(entry_field, seat_field);
+    });
     return entry;
 }
 
@@ -130,6 +132,8 @@ bool CClientRecords::FillSeatFromShortRecord(GameUserRecord& seat, std::span<con
     if (record.size() < SHORT_USER_RECORD_BYTES)
         return false;
     const auto word = [&](size_t index) { return detail::LoadI32(record.data() + index * 4); };
+    if (!IsValidChair(word(3)))
+        return false;
     seat.user_id = word(0);
     seat.flags = word(1);
     seat.status = word(2);
@@ -185,7 +189,7 @@ bool CClientRecords::ApplyTableInfo(std::span<const uint8_t> body)
     constexpr size_t ENTRIES_OFFSET = 64;
     const std::optional<int32_t> table_no = WordAt(body, 1);
     const std::optional<int32_t> count = WordAt(body, 2);
-    if (!table_no || !ValidCount(count) || body.size() < ENTRIES_OFFSET)
+    if (!table_no || !ValidCount(count))
         return false;
     const auto entries = ReadEntries(body, ENTRIES_OFFSET, *count);
     if (!entries)
@@ -199,7 +203,8 @@ bool CClientRecords::ApplyTableInfo(std::span<const uint8_t> body)
     m_table.player_count = *count;
     ClearSeats();
     for (int32_t i = 0; i < *count; ++i)
-        FillSeatRecord(m_seats[i], (*entries)[i]);
+        if (IsValidChair((*entries)[i].chair))
+            FillSeatRecord(m_seats[i], (*entries)[i]);
     if (own_chair)
         SetOwnSeat(*own_chair, *table_no);
     return true;
@@ -214,9 +219,11 @@ bool CClientRecords::ApplyOtherSeats(std::span<const uint8_t> body)
     const auto entries = ReadEntries(body, ENTRIES_OFFSET, *count);
     if (!entries)
         return false;
-    for (int32_t i = 0; i < *count; ++i)
-        if ((*entries)[i].chair != m_launch.chair_no)
-            FillSeatRecord(m_seats[i], (*entries)[i]);
+    for (int32_t i = 0; i < *count; ++i) {
+        const ServerPlayerEntry& entry = (*entries)[i];
+        if (IsValidChair(entry.chair) && entry.chair != m_launch.chair_no)
+            FillSeatRecord(m_seats[i], entry);
+    }
     return true;
 }
 
@@ -236,10 +243,10 @@ bool CClientRecords::ApplyTableSeats(std::span<const uint8_t> body)
     ClearSeats();
     for (int32_t i = 0; i < *count; ++i) {
         const ServerPlayerEntry& entry = (*entries)[i];
-        if (ValidChair(entry.chair))
+        if (IsValidChair(entry.chair))
             FillSeatRecord(m_seats[entry.chair], entry);
     }
-    if (ValidChair(*own_chair))
+    if (IsValidChair(*own_chair))
         SetOwnSeat(*own_chair, *table_no);
     return true;
 }

@@ -16,6 +16,12 @@
 
 namespace client {
 
+/// Chairs are 0..MAX_CHAIRS - 1 at every table; a chair word from a peer is
+/// checked with IsValidChair before it picks a seat or is kept in a record.
+inline constexpr int MAX_CHAIRS = 8;
+
+[[nodiscard]] constexpr bool IsValidChair(int64_t chair) { return chair >= 0 && chair < MAX_CHAIRS; }
+
 /// Flag bits of GameUserRecord::flags and TablePlayerRecord::flags.
 inline constexpr int32_t USER_FLAG_MEMBER_BADGE = 0x1;
 inline constexpr int32_t USER_FLAG_HIGHLIGHT_NAME = 0x1000;

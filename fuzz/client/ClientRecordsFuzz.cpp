@@ -1,6 +1,7 @@
 // Feeds arbitrary bytes to every reader of server and replay bodies in the
 // client's records and game-state holder, then reads the results back through
 // the lookups, so that a body that slipped through would be used.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -11,15 +12,21 @@
 
 namespace {
 
+/// Reads every seat back and stops on a record that breaks what callers rely
+/// on: a user's chair inside the table, names within their fields.
 void UseRecords(const client::CClientRecords& records)
 {
     for (int chair = -1; chair <= client::CClientRecords::SEAT_COUNT; ++chair) {
         const int32_t user_id = records.GetSeatUserID(chair);
-        (void)records.GetSeatDisplayName(chair);
         (void)records.GetSeatDuan(chair);
-        (void)records.GetUserDisplayName(user_id);
         (void)records.FindTablePlayer(user_id);
+        if (records.GetSeatDisplayName(chair).size() > 31 + 15 + 2)
+            __builtin_trap();
+        if (user_id != 0 && !client::IsValidChair(records.GetUserChairNO(user_id)))
+            __builtin_trap();
     }
+    if (!client::IsValidChair(records.GetChairNO()))
+        __builtin_trap();
 }
 
 } // namespace
@@ -40,8 +47,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     std::vector<uint8_t> counted(data, data + size);
     if (counted.size() >= 20) {
         const uint8_t count = counted[0] % 10;
-        for (size_t word : { 2, 3, 4 })
-            counted[word * 4] = count, counted[word * 4 + 1] = counted[word * 4 + 2] = counted[word * 4 + 3] = 0;
+        for (size_t word : { 2, 3, 4 }) {
+            std::fill_n(counted.begin() + static_cast<ptrdiff_t>(word * 4), 4, uint8_t { 0 });
+            counted[word * 4] = count;
+        }
         (void)records.CopyTableHeader(counted);
         (void)records.ApplyTableInfo(counted);
         UseRecords(records);

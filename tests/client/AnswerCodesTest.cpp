@@ -1,25 +1,13 @@
 // The answer-code tables: exact texts in GBK and the handling of unknown codes.
 #include <gtest/gtest.h>
 
+#include "GbkTestText.h"
 #include "client/AnswerCodes.h"
-#include "platform/Text.h"
 
 using namespace client;
 
-namespace {
-
-std::string Utf8(const std::string& gbk)
-{
-#if PLDK_GBK_LITERALS
-    return platform::GbkToUtf8(gbk).value_or("<not GBK>");
-#else
-    return gbk;
-#endif
-}
-
-std::string U8(const char8_t* text) { return reinterpret_cast<const char*>(text); }
-
-} // namespace
+using client_test::U8;
+using client_test::Utf8;
 
 TEST(AnswerCodes, GeneralTableGivesItsTexts)
 {

@@ -267,6 +267,30 @@ TEST_F(ClientRecordsTest, TableSeatsGoToTheirChairsAndBadChairsAreSkipped)
     EXPECT_EQ(m_records.GetChairNO(), 0) << "an own chair outside 0..7 is not taken";
 }
 
+TEST_F(ClientRecordsTest, EntriesWithChairsOutsideTheTableAreSkipped)
+{
+    BodyBuilder info = MakeEntriesBody(64, 2, { { 410, 0 }, { 411, 9 }, { 412, -3 }, { OWN_ID, 3 } });
+    info.Word(3, 410).Word(4, 411).Word(5, 412).Word(6, OWN_ID);
+    ASSERT_TRUE(m_records.ApplyTableInfo(info.Span()));
+    EXPECT_EQ(m_records.GetSeatUserID(0), 410);
+    EXPECT_EQ(m_records.GetSeatUserID(1), 0);
+    EXPECT_EQ(m_records.GetSeatUserID(2), 0);
+    EXPECT_EQ(m_records.GetUserChairNO(411), -1) << "no record may carry a chair outside 0..7";
+    EXPECT_EQ(m_records.GetChairNO(), 3);
+
+    BodyBuilder others = MakeEntriesBody(60, 2, { { 610, 0 }, { 611, 1000 } });
+    ASSERT_TRUE(m_records.ApplyOtherSeats(others.Span()));
+    EXPECT_EQ(m_records.GetSeatUserID(0), 610);
+    EXPECT_EQ(m_records.FindUser(611), nullptr);
+
+    BodyBuilder short_record(SHORT_USER_RECORD_BYTES);
+    short_record.Word(0, 612).Word(3, 8);
+    GameUserRecord seat = MakeUser(5, "kept", "", 1);
+    EXPECT_FALSE(CClientRecords::FillSeatFromShortRecord(seat, short_record.Span()));
+    EXPECT_EQ(seat.user_id, 5);
+    EXPECT_EQ(seat.chair, 1);
+}
+
 TEST_F(ClientRecordsTest, HostileSeatBodiesAreRefused)
 {
     m_records.Seat(4)->user_id = 444;

@@ -1,25 +1,13 @@
 // Colour texts, wealth titles, the '|' splitter and blank trimming.
 #include <gtest/gtest.h>
 
+#include "GbkTestText.h"
 #include "client/TextFunctions.h"
-#include "platform/Text.h"
 
 using namespace client;
 
-namespace {
-
-std::string Utf8(const char* gbk)
-{
-#if PLDK_GBK_LITERALS
-    return platform::GbkToUtf8(gbk).value_or("<not GBK>");
-#else
-    return gbk;
-#endif
-}
-
-std::string U8(const char8_t* text) { return reinterpret_cast<const char*>(text); }
-
-} // namespace
+using client_test::U8;
+using client_test::Utf8;
 
 TEST(TextFunctions, ParseRgbText)
 {
