@@ -1,0 +1,83 @@
+// The canvas with the real software blitter behind its blitter interface.
+#include <gtest/gtest.h>
+
+#include "engine/core/CanvasObject.h"
+#include "engine/core/pictures/PictureTestSupport.h"
+#include "engine/media/Blitter.h"
+
+using namespace engine;
+using picturetest::MakeStrip;
+using picturetest::RefTo;
+
+namespace {
+
+class CSoftwareBlitter : public ICanvasBlitter {
+public:
+    void Blit(uint32_t* pixels, int32_t width, int32_t height, DrawParams& params, const ImageRecord& image,
+              int32_t source_x, int32_t source_y, int32_t source_width, int32_t source_height, double opacity,
+              uint32_t tint) override
+    {
+        BlitImage(BlitSurface { pixels, width, height }, params, image, source_x, source_y, source_width,
+                  source_height, opacity, tint);
+    }
+    std::unique_ptr<uint32_t[]> ScaleNearest(const uint32_t* source, int32_t stride, int32_t source_height,
+                                             int32_t x, int32_t y, int32_t width, int32_t height, int32_t new_width,
+                                             int32_t new_height) override
+    {
+        return ScaleNearest32(source, stride, source_height, x, y, width, height, new_width, new_height);
+    }
+};
+
+class CanvasMediaTest : public ::testing::Test {
+protected:
+    void SetUp() override { CCanvasServices::InstallBlitter(std::make_unique<CSoftwareBlitter>()); }
+    void TearDown() override { CCanvasServices::Reset(); }
+};
+
+} // namespace
+
+TEST_F(CanvasMediaTest, DrawsTheCurrentFrameWhereItIsAsked)
+{
+    CCanvasObject canvas;
+    ASSERT_EQ(canvas.Create(10, 8, COLOUR_NONE, 0), 1);
+    auto strip = MakeStrip(4, 3, 2);
+    ImageRef ref = RefTo(*strip);
+    ref.frame = 1;
+    canvas.DrawImage(ref, 2, 1, -1, -1, 0.0, 1.0);
+    EXPECT_EQ(canvas.GetAlphaAt(1, 1), 0u);
+    EXPECT_EQ(canvas.GetAlphaAt(2, 1), 255u);
+    EXPECT_EQ(canvas.GetAlphaAt(5, 3), 255u);
+    EXPECT_EQ(canvas.GetAlphaAt(6, 3), 0u);
+    EXPECT_EQ(canvas.GetAlphaAt(5, 4), 0u);
+    // Frame 1 (blue 1) at its pixel (3, 2): green 3, red 2.
+    EXPECT_EQ(canvas.GetColourAt(5, 3), 0x010302u);
+}
+
+TEST_F(CanvasMediaTest, ImagesHangingOverEveryEdgeAreClipped)
+{
+    CCanvasObject canvas;
+    ASSERT_EQ(canvas.Create(6, 5, COLOUR_NONE, 0), 1);
+    auto big = MakeStrip(20, 20, 1);
+    const ImageRef ref = RefTo(*big);
+    canvas.DrawImage(ref, -10, -10, -1, -1, 0.0, 1.0);
+    canvas.DrawImage(ref, 3, 3, -1, -1, 0.0, 1.0);
+    canvas.DrawImage(ref, -7, 2, 40, 3, 45.0, 1.0);
+    canvas.DrawImage(ref, 0, 0, 0, 0, 0.0, 1.0);
+    auto grid = MakeStrip(20, 20, 3, 2);
+    ImageRef cell = RefTo(*grid);
+    cell.frame = 2;
+    canvas.DrawImage(cell, -15, 1, 30, -1, 10.0, 0.5);
+    for (int y = 0; y < 5; ++y)
+        for (int x = 0; x < 6; ++x)
+            EXPECT_EQ(canvas.GetAlphaAt(x, y), 255u);
+}
+
+TEST_F(CanvasMediaTest, ResizeUsesTheBlittersNearestScaling)
+{
+    CCanvasObject canvas;
+    ASSERT_EQ(canvas.Create(2, 1, COLOUR_NONE, 0), 1);
+    canvas.SetPixel(0, 0, 0x0000FF);
+    canvas.Resize(4, 2);
+    EXPECT_EQ(canvas.GetColourAt(1, 1), 0x0000FFu);
+    EXPECT_EQ(canvas.GetAlphaAt(3, 0), 0u);
+}
