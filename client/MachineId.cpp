@@ -1,7 +1,7 @@
 #include "client/MachineId.h"
 
 #include <algorithm>
-#include <cctype>
+#include <charconv>
 #include <filesystem>
 #include <fstream>
 #include <system_error>
@@ -33,25 +33,28 @@ std::optional<long> ReadNumber(const std::filesystem::path& path)
     const std::optional<std::string> line = ReadLine(path);
     if (!line)
         return std::nullopt;
-    try {
-        return std::stol(*line);
-    } catch (...) {
+    long value = 0;
+    const char* end = line->data() + line->size();
+    const auto [stop, error] = std::from_chars(line->data(), end, value);
+    if (error != std::errc {} || stop == line->data())
         return std::nullopt;
-    }
+    return value;
 }
 
 /// "aa:bb:cc:dd:ee:ff" as bytes; nothing on any malformed part.
 std::optional<std::vector<uint8_t>> ParseAddress(const std::string& text)
 {
     std::vector<uint8_t> bytes;
-    size_t position = 0;
-    while (position < text.size()) {
-        if (position + 2 > text.size() || !std::isxdigit(static_cast<unsigned char>(text[position])) ||
-            !std::isxdigit(static_cast<unsigned char>(text[position + 1])))
+    const char* position = text.data();
+    const char* end = text.data() + text.size();
+    while (position < end) {
+        uint8_t byte = 0;
+        const auto [stop, error] = std::from_chars(position, std::min(position + 2, end), byte, 16);
+        if (error != std::errc {} || stop != position + 2)
             return std::nullopt;
-        bytes.push_back(static_cast<uint8_t>(std::stoi(text.substr(position, 2), nullptr, 16)));
-        position += 2;
-        if (position < text.size() && text[position++] != ':')
+        bytes.push_back(byte);
+        position = stop;
+        if (position < end && *position++ != ':')
             return std::nullopt;
     }
     return bytes;

@@ -72,6 +72,7 @@ struct MatchRankEntry {
     }
 };
 static_assert(sizeof(MatchRankEntry) == MatchRankEntry::BYTES);
+static_assert(FieldListBytes<MatchRankEntry>() == MatchRankEntry::BYTES);
 
 /// The match ranking list: a 6-word head and up to 100 entries.
 struct MatchRanking {

@@ -8,8 +8,9 @@ namespace client {
 
 namespace {
 
-/// The leading integer of a text as atoi reads it (blanks, sign, digits),
-/// saturated instead of overflowing; 0 when no number starts the text.
+/// The leading integer of a text as atoi reads it (blanks, sign, digits);
+/// digits past 2^40 are ignored instead of overflowing; 0 when no number
+/// starts the text.
 int64_t LeadingInteger(const std::string& text)
 {
     size_t position = text.find_first_not_of(" \t\r\n\v\f");
