@@ -19,6 +19,13 @@ const Record* FindByUserId(const Record (&records)[N], int32_t user_id)
     return nullptr;
 }
 
+/// Record `index` of a table of records, or null outside it.
+template <class Record, size_t N>
+Record* RecordAt(Record (&records)[N], int index)
+{
+    return index >= 0 && static_cast<size_t>(index) < N ? &records[index] : nullptr;
+}
+
 std::string DisplayName(const GameUserRecord& user)
 {
     std::string name = FieldText(user.name);
@@ -30,29 +37,12 @@ std::string DisplayName(const GameUserRecord& user)
 
 } // namespace
 
-GameUserRecord* CClientRecords::Seat(int chair) { return IsValidChair(chair) ? &m_seats[chair] : nullptr; }
-
-const GameUserRecord* CClientRecords::Seat(int chair) const
-{
-    return IsValidChair(chair) ? &m_seats[chair] : nullptr;
-}
-
-GameUserRecord* CClientRecords::OtherUser(int index)
-{
-    return index >= 0 && index < OTHER_USER_COUNT ? &m_others[index] : nullptr;
-}
-
-const GameUserRecord* CClientRecords::OtherUser(int index) const
-{
-    return index >= 0 && index < OTHER_USER_COUNT ? &m_others[index] : nullptr;
-}
-
-TablePlayerRecord* CClientRecords::TablePlayer(int slot) { return IsValidChair(slot) ? &m_players[slot] : nullptr; }
-
-const TablePlayerRecord* CClientRecords::TablePlayer(int slot) const
-{
-    return IsValidChair(slot) ? &m_players[slot] : nullptr;
-}
+GameUserRecord* CClientRecords::Seat(int chair) { return RecordAt(m_seats, chair); }
+const GameUserRecord* CClientRecords::Seat(int chair) const { return RecordAt(m_seats, chair); }
+GameUserRecord* CClientRecords::OtherUser(int index) { return RecordAt(m_others, index); }
+const GameUserRecord* CClientRecords::OtherUser(int index) const { return RecordAt(m_others, index); }
+TablePlayerRecord* CClientRecords::TablePlayer(int slot) { return RecordAt(m_players, slot); }
+const TablePlayerRecord* CClientRecords::TablePlayer(int slot) const { return RecordAt(m_players, slot); }
 
 void CClientRecords::SetRoomText(int index, std::string text) { m_room_texts[index] = std::move(text); }
 
