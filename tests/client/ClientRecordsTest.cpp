@@ -193,6 +193,8 @@ TEST_F(ClientRecordsTest, CopyTableHeaderBuildsSeatsAndFindsTheOwnChair)
         const size_t offset = TableHeader::BYTES + i * TablePlayerRecord::BYTES;
         body.WordAtByte(offset, i == 3 ? OWN_ID : 500 + i).Text(offset + 20, "p");
         body.WordAtByte(offset + 48 * 4, 1000 * i).WordAtByte(offset + 53 * 4, 53);
+        body.WordAtByte(offset + 2 * 4, 2).WordAtByte(offset + 4 * 4, 4);
+        body.WordAtByte(offset + 49 * 4, 49).WordAtByte(offset + 52 * 4, 52).WordAtByte(offset + 54 * 4, 54);
     }
     ASSERT_TRUE(m_records.CopyTableHeader(body.Span()));
     EXPECT_EQ(m_records.GetRoomID(), 31);
@@ -205,6 +207,11 @@ TEST_F(ClientRecordsTest, CopyTableHeaderBuildsSeatsAndFindsTheOwnChair)
     EXPECT_EQ(m_records.Seat(2)->statistics2[0], 53);
     EXPECT_EQ(m_records.Seat(2)->chair, 2);
     EXPECT_EQ(m_records.Seat(2)->table_no, 12);
+    EXPECT_EQ(m_records.Seat(2)->statistics[0], 2);
+    EXPECT_EQ(m_records.Seat(2)->statistics[2], 4);
+    EXPECT_EQ(m_records.Seat(2)->wins, 49);
+    EXPECT_EQ(m_records.Seat(2)->games, 52);
+    EXPECT_EQ(m_records.Seat(2)->online_seconds, 54);
     EXPECT_NE(m_records.FindTablePlayer(OWN_ID), nullptr);
     EXPECT_EQ(m_records.GetSeatUserID(4), 0);
 }
