@@ -275,7 +275,7 @@ void CClientRecords::SortMatchRanking()
     for (int32_t i = 0; i < count; ++i) {
         const MatchRankEntry& entry = m_ranking.entries[i];
         keys[i] = entry.rank_key;
-        if (entry.user_id == m_launch.user_id)
+        if (entry.user_id != 0 && entry.user_id == m_launch.user_id)
             keys[i] -= OWN_BONUS;
         else if (m_ranking.leaders_flag != 0 && i < m_ranking.leader_count)
             keys[i] -= LEADER_BONUS;

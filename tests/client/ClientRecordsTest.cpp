@@ -378,6 +378,13 @@ TEST_F(ClientRecordsTest, RankingPutsTheOwnUserThenLeadersFirst)
     EXPECT_EQ(ranking.entries[0].user_id, 13) << "a key more than 10,000,000 lower beats the own entry";
     EXPECT_EQ(ranking.entries[1].user_id, OWN_ID);
 
+    m_records.Launch().user_id = 0;
+    ranking.entries[0] = MatchRankEntry { .user_id = 0, .rank_key = 50 };
+    ranking.entries[1] = MatchRankEntry { .user_id = 21, .rank_key = 40 };
+    ranking.entry_count = 2;
+    m_records.SortMatchRanking();
+    EXPECT_EQ(ranking.entries[0].user_id, 21) << "an empty entry is never the own user";
+
     ranking.entry_count = 5000;
     ranking.entries[99].rank_key = -2'000'000'000;
     m_records.SortMatchRanking();
