@@ -69,6 +69,9 @@ public:
                                                                    int32_t new_width, int32_t new_height) = 0;
 };
 
+// Canvases of a registered object call these while holding the object
+// module's text lock (ObjectModule::LockTextRenderer); an implementation must
+// not take that lock again.
 class ICanvasTextDrawer {
 public:
     virtual ~ICanvasTextDrawer() = default;
