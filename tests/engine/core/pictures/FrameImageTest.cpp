@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include "engine/core/FrameImage.h"
 #include "engine/core/ImageFrameCut.h"
 #include "engine/core/ImageObject.h"
@@ -205,4 +207,33 @@ TEST(CutImageFrame, RefusesWhatItCannotCutAndStaysInsideShortBuffers)
     ASSERT_EQ(CutImageFrame(&cut, record.get(), 3), &cut);
     for (uint32_t i = 0; i < cut.pixel_bytes; ++i)
         EXPECT_EQ(cut.pixels[i], 0);
+}
+
+TEST(CopyImageRecord, GivesTheCopyItsOwnBuffers)
+{
+    auto source = MakeStrip(2, 2, 3, 1, { 7, 8, 9 });
+    source->flags |= IMAGE_FLAG_PALETTE; // palette bytes are copied by count
+    source->palette_count = 2;
+    source->palette = std::make_unique<uint8_t[]>(6);
+    source->palette[5] = 0x5A;
+    ImageRecord copy;
+    copy.pixels = std::make_unique<uint8_t[]>(3); // freed, not leaked
+    copy.pixel_bytes = 3;
+    CopyImageRecord(source.get(), &copy, true);
+    ASSERT_EQ(copy.pixel_bytes, source->pixel_bytes);
+    EXPECT_NE(copy.pixels.get(), source->pixels.get());
+    EXPECT_EQ(std::memcmp(copy.pixels.get(), source->pixels.get(), copy.pixel_bytes), 0);
+    EXPECT_NE(copy.delays.get(), source->delays.get());
+    EXPECT_EQ(copy.delays[2], 9u);
+    EXPECT_EQ(copy.palette[5], 0x5A);
+    source->delays[2] = 1;
+    EXPECT_EQ(copy.delays[2], 9u);
+
+    ImageRecord header_only;
+    CopyImageRecord(source.get(), &header_only, false);
+    EXPECT_FALSE(header_only.pixels);
+    EXPECT_EQ(header_only.pixel_bytes, 0u);
+    EXPECT_EQ(header_only.frames, 3u);
+    CopyImageRecord(nullptr, &header_only, true);
+    EXPECT_EQ(header_only.frames, 3u);
 }
