@@ -235,6 +235,12 @@ void BlitImage(const BlitSurface& destination, DrawParams& params, const ImageRe
     }
 
     BlitBox clip { 0, 0, destination.width, destination.height };
+    if (destination.limit) {
+        clip.left = std::max(clip.left, destination.limit->left);
+        clip.top = std::max(clip.top, destination.limit->top);
+        clip.right = std::min(clip.right, destination.limit->right);
+        clip.bottom = std::min(clip.bottom, destination.limit->bottom);
+    }
     if (p.flags & DRAW_FLAG_CLIP) {
         const int32_t dx = p.object_x - p.centre_x;
         const int32_t dy = p.object_y - p.centre_y;

@@ -22,19 +22,22 @@
 
 namespace engine {
 
-// A destination: pixels with bytes blue, green, red, alpha; stride = width.
-struct BlitSurface {
-    uint32_t* pixels { nullptr };
-    int32_t width { 0 };
-    int32_t height { 0 };
-};
-
 struct BlitBox {
     int32_t left { 0 };
     int32_t top { 0 };
     int32_t right { 0 };
     int32_t bottom { 0 };
     friend bool operator==(const BlitBox&, const BlitBox&) = default;
+};
+
+// A destination: pixels with bytes blue, green, red, alpha; stride = width.
+// With `limit`, writes also stay inside that box (the paint module's dirty
+// area: pixels outside it are not looked at afterwards).
+struct BlitSurface {
+    uint32_t* pixels { nullptr };
+    int32_t width { 0 };
+    int32_t height { 0 };
+    const BlitBox* limit { nullptr };
 };
 
 // Largest scaled copy the blitter makes, in pixels (a draw larger than this

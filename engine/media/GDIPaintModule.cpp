@@ -85,8 +85,18 @@ void GDIPaintModule::FlushDirty(std::unique_ptr<RenderRequest> request)
     if (!request)
         return;
     SetViewCentre(request->view_centre_x, request->view_centre_y);
-    for (EngineRect& rect : request->rects)
+    // Objects are drawn only within the bounds of the dirty rectangles: the
+    // composition elsewhere is restored before it is ever shown.
+    m_dirty_bounds = BlitBox { GetWidth(), GetHeight(), 0, 0 };
+    for (EngineRect& rect : request->rects) {
         CopyDirtyRect(rect, m_background, m_composition, GetWidth(), GetHeight());
+        if (rect.right > rect.left && rect.bottom > rect.top) {
+            m_dirty_bounds.left = std::min(m_dirty_bounds.left, rect.left);
+            m_dirty_bounds.top = std::min(m_dirty_bounds.top, rect.top);
+            m_dirty_bounds.right = std::max(m_dirty_bounds.right, rect.right);
+            m_dirty_bounds.bottom = std::max(m_dirty_bounds.bottom, rect.bottom);
+        }
+    }
     for (const RenderRecord& record : request->records) {
         if (auto* picture = dynamic_cast<CFrameImage*>(record.picture))
             DrawObject(record, *picture);
@@ -115,7 +125,7 @@ void GDIPaintModule::DrawObjectImage(const RenderRecord& record, const ImageRef&
     if (!ref.record || !m_has_surface)
         return;
     DrawParams params = ToDrawParams(record.state);
-    const BlitSurface surface { m_composition.data(), GetWidth(), GetHeight() };
+    const BlitSurface surface { m_composition.data(), GetWidth(), GetHeight(), &m_dirty_bounds };
     const int64_t source_y = int64_t(ref.source_y) + int64_t(ref.frame) * ref.record->height;
     if (source_y > INT32_MAX)
         return;

@@ -13,6 +13,7 @@
 // clamped to the surface first. A screen depth other than 32, 24 or 16 is
 // reported to module 1010 with message 1006 on every flush.
 #include "engine/core/EngineHostServices.h"
+#include "engine/media/Blitter.h"
 #include "engine/media/PaintModule.h"
 
 #include <cstdint>
@@ -81,6 +82,7 @@ private:
     std::vector<uint32_t> m_composition;
     std::vector<uint32_t> m_presentation;
     std::vector<uint8_t> m_converted;
+    BlitBox m_dirty_bounds {};                 ///< the dirty area of the pass being drawn
     IPresentTarget* m_present_target { nullptr };
     uint64_t m_present_count { 0 };
     bool m_has_surface { false };
