@@ -218,10 +218,14 @@ CEngineObject* CEngineObject::GetFollowerAt(size_t index) const
 
 bool CEngineObject::WouldMakeCycle(const CEngineObject* follower) const
 {
-    // Each object has one leader, so follower leads this object (directly
-    // or further up) exactly when it appears on this object's leader chain.
-    for (const CEngineObject* up = this; up != nullptr; up = up->m_leader) {
-        if (up == follower)
+    // Changes travel down the follower lists, so those are what must stay
+    // free of cycles: follower may not reach this object through its own
+    // followers. (The leader pointers are not enough: ClearLeader leaves the
+    // leader's list as it is.)
+    if (follower == this)
+        return true;
+    for (const auto& link : follower->m_followers) {
+        if (WouldMakeCycle(link.follower))
             return true;
     }
     return false;

@@ -8,15 +8,6 @@
 
 namespace engine {
 
-namespace {
-
-int32_t RoundHalfAway(double value)
-{
-    return value > 0 ? static_cast<int32_t>(value + 0.5) : static_cast<int32_t>(value - 0.5);
-}
-
-} // namespace
-
 // Events ---------------------------------------------------------------------
 
 int CEngineObject::OnEvent(const EngineEvent& event)
@@ -144,27 +135,28 @@ int CEngineObject::HitTest(int32_t px, int32_t py) const
     const ObjectState& s = m_state;
     if ((s.flags & VELOTRIX_OBJ_HIT_RECT) != 0 && !s.hit_rect.Contains(px, py))
         return 0;
-    const int32_t w = static_cast<int32_t>(s.width);
-    const int32_t h = static_cast<int32_t>(s.height);
-    const int32_t left = static_cast<int32_t>(s.x - (w + 1) / 2);
-    const int32_t top = static_cast<int32_t>(s.y - (h + 1) / 2);
-    const int32_t right = static_cast<int32_t>(left + s.width);
-    const int32_t bottom = static_cast<int32_t>(top + s.height);
+    // TruncToInt keeps far-away or huge geometry inside int32 arithmetic.
+    const int32_t w = TruncToInt(s.width);
+    const int32_t h = TruncToInt(s.height);
+    const int32_t left = TruncToInt(s.x - (w + 1) / 2);
+    const int32_t top = TruncToInt(s.y - (h + 1) / 2);
+    const int32_t right = TruncToInt(left + s.width);
+    const int32_t bottom = TruncToInt(top + s.height);
     const bool in_bounds = px >= left && px < right && py >= top && py < bottom;
 
-    int32_t qx = px;
-    int32_t qy = py;
+    int64_t qx = px;
+    int64_t qy = py;
     if (s.angle != 0.0) {
-        const int32_t cx = static_cast<int32_t>(s.x);
-        const int32_t cy = static_cast<int32_t>(s.y);
-        const int32_t dx = px - cx;
-        const int32_t dy = cy - py;
+        const int32_t cx = TruncToInt(s.x);
+        const int32_t cy = TruncToInt(s.y);
+        const double dx = static_cast<double>(px) - cx;
+        const double dy = static_cast<double>(cy) - py;
         const double c = std::cos(s.angle * DEGREES_TO_RADIANS);
         const double sn = std::sin(s.angle * DEGREES_TO_RADIANS);
         const int32_t rx = RoundHalfAway(dx * c + dy * sn);
         const int32_t ry = RoundHalfAway(dy * c - dx * sn);
-        qx = cx + rx;
-        qy = cy - ry;
+        qx = int64_t { cx } + rx;
+        qy = int64_t { cy } - ry;
     }
     const double lx = (qx - s.x) + (s.width + 1) / 2;
     const double ly = (qy - s.y) + (s.height + 1) / 2;
@@ -175,7 +167,7 @@ int CEngineObject::HitTest(int32_t px, int32_t py) const
             return 0;
         if (s.angle == 0.0 && !in_bounds)
             return 0;
-        return picture->HitTest(static_cast<int32_t>(lx), static_cast<int32_t>(ly));
+        return picture->HitTest(TruncToInt(lx), TruncToInt(ly));
     }
     if (s.angle == 0.0)
         return in_bounds ? 1 : 0;

@@ -58,4 +58,10 @@ namespace engine {
     return static_cast<int32_t>(value);
 }
 
+/// Rounded half away from zero, within the bounds of TruncToInt.
+[[nodiscard]] inline int32_t RoundHalfAway(double value)
+{
+    return value > 0 ? TruncToInt(value + 0.5) : TruncToInt(value - 0.5);
+}
+
 } // namespace engine

@@ -7,8 +7,12 @@ void CGuiObject::SetVisual(CEngineObject* visual, uint32_t link_flags)
     if (m_visual != nullptr) {
         CEngineObject* old = m_visual;
         m_visual = nullptr;
-        CEngineObject::RemoveFollower(old->GetId());
+        // By pointer: an unregistered visual has id 0 like other followers.
+        if (old->GetLeader() == this && old != visual)
+            old->SetLeader(nullptr);
     }
+    // Without a visual the object is found by hit tests again.
+    CEngineObject::RemoveFlags(VELOTRIX_OBJ_HAS_VISUAL);
     if (visual == nullptr)
         return;
     const bool already_following = visual->GetLeader() == this;

@@ -27,8 +27,10 @@ int ObjectModule::Load()
 void ObjectModule::Unload()
 {
     m_actions.reset();
+    // The object's own links, not a visual's (CGuiObject forwards the
+    // virtual one), so that no destruction below reaches another object.
     for (auto& [id, record] : m_records)
-        record->object->RemoveAllFollowers();
+        record->object->CEngineObject::RemoveAllFollowers();
     m_delivering.clear();
     m_deferred_destroy.clear();
     while (!m_records.empty())
@@ -231,9 +233,17 @@ int ObjectModule::DeliverEvent(const EngineEvent& event)
     if (target == nullptr)
         return 0;
     const uint32_t id = event.target;
-    m_delivering.push_back(id);
-    const int result = target->OnEvent(event);
-    m_delivering.pop_back();
+    // Popped even when the handler throws, or the object could never go.
+    struct DeliveryMark {
+        std::vector<uint32_t>& delivering;
+        ~DeliveryMark() { delivering.pop_back(); }
+    };
+    int result = 0;
+    {
+        m_delivering.push_back(id);
+        const DeliveryMark mark { m_delivering };
+        result = target->OnEvent(event);
+    }
     const auto deferred = std::find(m_deferred_destroy.begin(), m_deferred_destroy.end(), id);
     if (deferred != m_deferred_destroy.end() && !IsDelivering(id)) {
         m_deferred_destroy.erase(deferred);

@@ -16,11 +16,6 @@ struct Point {
     int64_t y;
 };
 
-int32_t RoundHalfAway(double value)
-{
-    return value > 0 ? TruncToInt(value + 0.5) : TruncToInt(value - 0.5);
-}
-
 // Turns p about c by degrees with the y axis taken upward.
 Point RotatePoint(Point p, Point c, double degrees)
 {
@@ -320,8 +315,6 @@ int ObjectModule::IsPaintOrderSorted() const
         const double next_z = entry->object->GetZ();
         if (next_layer < layer || (next_layer == layer && next_z < z))
             return 0;
-        if (next_layer != layer)
-            z = -9999999.0;
         layer = next_layer;
         z = next_z;
     }

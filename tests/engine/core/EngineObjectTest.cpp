@@ -115,6 +115,13 @@ TEST(EngineObject, FollowerCyclesAreRefused)
     EXPECT_EQ(a.GetLeader(), nullptr);
     a.MoveBy(1, 1); // Would never end with a cycle.
     EXPECT_EQ(c.GetX(), -99999.0);
+    // ClearLeader forgets the leader but leaves the leader's list as it is;
+    // the list still carries changes down, so the cycle is still refused.
+    c.ClearLeader();
+    EXPECT_EQ(c.AddFollower(&a, VELOTRIX_LINK_POSITION), 0);
+    a.MoveBy(1, 1);
+    EXPECT_EQ(c.GetX(), -99998.0);
+    c.SetLeader(&b); // Consistent again: b still lists c.
     // Re-leading moves the follower from one list to the other.
     EXPECT_EQ(a.AddFollower(&c, 0), 2);
     EXPECT_EQ(b.GetFollowerCount(), 0u);
@@ -192,6 +199,24 @@ TEST(EngineObject, HitTestEdgesEvenOddAndRotated)
     EXPECT_TRUE(rotated.HitTest(50, 54));
     EXPECT_FALSE(rotated.HitTest(55, 50));
 
+    // A 20 x 10 object turned by 90 degrees stands upright.
+    CEngineObject upright;
+    upright.MoveTo(100, 100);
+    upright.SetSize(20, 10);
+    upright.SetAngle(90);
+    EXPECT_TRUE(upright.HitTest(100, 108));
+    EXPECT_TRUE(upright.HitTest(100, 91));
+    EXPECT_FALSE(upright.HitTest(108, 100));
+    EXPECT_FALSE(upright.HitTest(92, 100));
+
+    // Far-away or huge geometry answers plainly (UBSan checks the arithmetic).
+    CEngineObject huge;
+    huge.MoveTo(1e300, -1e300);
+    huge.SetSize(1e300, 1e300);
+    EXPECT_EQ(huge.HitTest(0, 0), 0);
+    huge.SetAngle(30);
+    EXPECT_EQ(huge.HitTest(INT32_MAX, INT32_MIN), 0);
+
     CEngineObject clipped;
     clipped.MoveTo(10, 10);
     clipped.SetSize(20, 20);
@@ -262,6 +287,37 @@ TEST(GuiObject, VisualAnswersOnlyForItsLinkedProperties)
     EXPECT_EQ(visual.GetLeader(), nullptr);
     gui.MoveBy(1, 0);
     EXPECT_EQ(visual.GetX(), 50.0);
+}
+
+TEST(GuiObject, DroppingTheVisualMakesTheObjectHittableAgain)
+{
+    EngineFixture engine;
+    auto* gui = engine.Add<CRecordingObject>(100, 100, 20, 20);
+    auto* visual = engine.Add(100, 100, 20, 20);
+    gui->SetVisual(visual, VELOTRIX_LINK_POSITION);
+    visual->Show(false);
+    EXPECT_EQ(engine.m_objects->HitTest(100, 100), nullptr);
+    gui->SetVisual(nullptr, 0);
+    EXPECT_FALSE(gui->HasVisual());
+    EXPECT_EQ(visual->GetLeader(), nullptr);
+    gui->Show(true);
+    EXPECT_EQ(engine.m_objects->HitTest(100, 100), gui);
+}
+
+TEST(GuiObject, ReplacedUnregisteredVisualIsTheOneUnlinked)
+{
+    // Unregistered objects all have id 0: the old visual is found by itself,
+    // not by id, so another follower keeps its link.
+    CGuiObject gui;
+    CEngineObject other;
+    CEngineObject visual;
+    gui.CEngineObject::AddFollower(&other, VELOTRIX_LINK_POSITION);
+    gui.SetVisual(&visual, VELOTRIX_LINK_POSITION);
+    gui.SetVisual(nullptr, 0);
+    EXPECT_EQ(visual.GetLeader(), nullptr);
+    EXPECT_EQ(other.GetLeader(), &gui);
+    gui.MoveBy(1, 0);
+    EXPECT_EQ(other.GetX(), -99999.0);
 }
 
 TEST(GuiObject, VisualDestroyedFirstIsForgotten)

@@ -43,7 +43,8 @@ public:
         events.push_back(event);
         if (event.id == destroy_on && GetObjectModulePtr() != nullptr) {
             GetObjectModulePtr()->DestroyObject(GetId());
-            destroyed_during_event = alive != nullptr;
+            if (alive_after_destroy_request != nullptr)
+                *alive_after_destroy_request = alive != nullptr && *alive;
         }
         return CGuiObject::OnEvent(event);
     }
@@ -54,7 +55,7 @@ public:
     }
     std::vector<EngineEvent> events;
     uint32_t destroy_on { 0 };
-    bool destroyed_during_event { false };
+    bool* alive_after_destroy_request { nullptr }; // Set by the handler that asked for the destroy.
     bool* alive { nullptr };
 };
 

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+
 #include "EngineTestSupport.h"
 
 using namespace enginetest;
@@ -204,14 +206,34 @@ TEST(ObjectModule, ObjectDestroyedDuringItsOwnEventGoesAfterTheDelivery)
 {
     EngineFixture engine;
     bool alive = true;
+    bool alive_after_request = false;
     auto* object = engine.Add<CRecordingObject>(100, 100, 10, 10);
     object->alive = &alive;
+    object->alive_after_destroy_request = &alive_after_request;
     object->destroy_on = 80000005;
     const uint32_t id = object->GetId();
     EngineEvent event { id, 80000005, 0, 0 };
     EXPECT_EQ(engine.m_objects->DeliverEvent(event), 1);
+    EXPECT_TRUE(alive_after_request); // Still there for the rest of its handler.
     EXPECT_FALSE(alive);
-    EXPECT_TRUE(object == nullptr || !alive);
+    EXPECT_EQ(engine.m_objects->FindObject(id), nullptr);
+}
+
+TEST(ObjectModule, ThrowingHandlerLeavesNoObjectMarkedAsBeingDelivered)
+{
+    struct CThrowingObject : CGuiObject {
+        int OnEvent(const EngineEvent& event) override
+        {
+            if (event.id == 80000006)
+                throw std::runtime_error("handler fault");
+            return CGuiObject::OnEvent(event);
+        }
+    };
+    EngineFixture engine;
+    auto* object = engine.Add<CThrowingObject>(100, 100, 10, 10);
+    const uint32_t id = object->GetId();
+    EXPECT_THROW(engine.m_objects->DeliverEvent(EngineEvent { id, 80000006, 0, 0 }), std::runtime_error);
+    engine.m_objects->DestroyObject(id);
     EXPECT_EQ(engine.m_objects->FindObject(id), nullptr);
 }
 
