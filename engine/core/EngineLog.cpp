@@ -30,7 +30,7 @@ LocalTime Now()
                        parts.tm_sec };
 }
 
-std::string FormatText(const char* format, va_list args)
+__attribute__((format(printf, 1, 0))) std::string FormatText(const char* format, va_list args)
 {
     char buffer[ENGINE_LOG_TEXT_MAX + 1];
     const int length = std::vsnprintf(buffer, sizeof buffer, format, args);
@@ -47,51 +47,60 @@ std::string GameLogName(const LocalTime& t)
     return name;
 }
 
+// The two logs differ only in their file and the blanks before the text.
+enum class LogKind { Game, Run };
+constexpr int GAME_LOG_GAP = 6;
+constexpr int RUN_LOG_GAP = 5;
+
+std::string FormatLine(std::string_view text, int gap, const LocalTime& t)
+{
+    char head[64];
+    std::snprintf(head, sizeof head, "%02d/%02d/%02d     %02d:%02d:%02d%*s", t.year, t.month, t.day, t.hour, t.minute,
+                  t.second, gap, "");
+    return std::string(head) + std::string(text) + "\r\n";
+}
+
+__attribute__((format(printf, 2, 0))) void WriteLine(LogKind kind, const char* format, va_list args)
+{
+    const std::string text = FormatText(format, args);
+    const LocalTime t = Now();
+    if (kind == LogKind::Run)
+        platform::CDailyLog::Instance().Write(RUN_LOG_NAME, FormatLine(text, RUN_LOG_GAP, t));
+    else
+        platform::CDailyLog::Instance().Write(GameLogName(t), FormatLine(text, GAME_LOG_GAP, t));
+}
+
 } // namespace
 
 std::string FormatGameLogLine(std::string_view text, int year, int month, int day, int hour, int minute, int second)
 {
-    char head[64];
-    std::snprintf(head, sizeof head, "%02d/%02d/%02d     %02d:%02d:%02d      ", year, month, day, hour, minute,
-                  second);
-    return std::string(head) + std::string(text) + "\r\n";
+    return FormatLine(text, GAME_LOG_GAP, LocalTime { year, month, day, hour, minute, second });
 }
 
 std::string FormatRunLogLine(std::string_view text, int year, int month, int day, int hour, int minute, int second)
 {
-    char head[64];
-    std::snprintf(head, sizeof head, "%02d/%02d/%02d     %02d:%02d:%02d     ", year, month, day, hour, minute,
-                  second);
-    return std::string(head) + std::string(text) + "\r\n";
+    return FormatLine(text, RUN_LOG_GAP, LocalTime { year, month, day, hour, minute, second });
 }
 
 void WriteGameLog(const char* format, ...)
 {
     va_list args;
     va_start(args, format);
-    const std::string text = FormatText(format, args);
+    WriteLine(LogKind::Game, format, args);
     va_end(args);
-    const LocalTime t = Now();
-    platform::CDailyLog::Instance().Write(
-        GameLogName(t), FormatGameLogLine(text, t.year, t.month, t.day, t.hour, t.minute, t.second));
 }
 
 void StartRunLog()
 {
-    const LocalTime t = Now();
-    platform::CDailyLog::Instance().Start(
-        RUN_LOG_NAME, FormatRunLogLine("GameCore Start", t.year, t.month, t.day, t.hour, t.minute, t.second));
+    platform::CDailyLog::Instance().Start(RUN_LOG_NAME, FormatLine("GameCore Start", RUN_LOG_GAP, Now()));
 }
 
 void WriteRunLog(const char* format, ...)
 {
     va_list args;
     va_start(args, format);
-    const std::string text = FormatText(format, args);
+    WriteLine(LogKind::Run, format, args);
     va_end(args);
-    const LocalTime t = Now();
-    platform::CDailyLog::Instance().Write(
-        RUN_LOG_NAME, FormatRunLogLine(text, t.year, t.month, t.day, t.hour, t.minute, t.second));
 }
 
 void ShowLastErrorBox(std::string_view what)

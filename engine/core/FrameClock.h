@@ -29,7 +29,6 @@ public:
 private:
     const platform::IClock& m_clock;
     uint32_t m_start_tick { 0 };
-    uint32_t m_last_time { 0 };
 };
 
 } // namespace engine

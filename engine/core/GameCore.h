@@ -100,9 +100,7 @@ private:
     std::vector<std::unique_ptr<EngineModule>> m_modules;
     std::vector<std::unique_ptr<EngineModule>> m_unloaded_in_frame;
     std::list<ModuleMessage> m_posted;
-    CLockHolder m_module_lock;
     CLockHolder m_tick_lock;
-    CLockHolder m_message_lock;
     std::map<int32_t, int32_t> m_int_settings;
     std::map<int32_t, std::string> m_text_settings;
     WindowHandle m_window { WindowHandle::None };
