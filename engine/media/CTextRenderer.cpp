@@ -1,9 +1,10 @@
 #include "engine/media/CTextRenderer.h"
 
 #include <algorithm>
-#include <cstring>
+#include <optional>
 
 #include "engine/core/EngineText.h"
+#include "engine/core/ObjectModule.h"
 #include "engine/media/TextTag.h"
 #include "platform/Text.h"
 
@@ -132,20 +133,23 @@ uint8_t CTextRenderer::SetColor(uint32_t color)
     m_text_red = static_cast<uint8_t>(color);
     m_text_green = static_cast<uint8_t>(color >> 8);
     m_text_blue = static_cast<uint8_t>(color >> 16);
-    m_text_alpha = static_cast<uint8_t>(color >> 24);
     return m_text_red;
 }
 
 void CTextRenderer::Lock()
 {
-    platform::CSemaphore& lock = m_lent_lock != nullptr ? *m_lent_lock : m_own_lock;
-    (void)lock.Wait();
+    if (m_lock_owner != nullptr)
+        m_lock_owner->LockTextRenderer();
+    else
+        m_own_lock.acquire();
 }
 
 void CTextRenderer::Unlock()
 {
-    platform::CSemaphore& lock = m_lent_lock != nullptr ? *m_lent_lock : m_own_lock;
-    (void)lock.Release();
+    if (m_lock_owner != nullptr)
+        m_lock_owner->UnlockTextRenderer();
+    else
+        m_own_lock.release();
 }
 
 void CTextRenderer::ResetScripts()
@@ -385,14 +389,14 @@ bool CTextRenderer::ApplyTag(std::string_view tag)
 {
     std::string lowered(tag);
     LowerAsciiGbkSafe(lowered);
-    if (TextTagScriptName(lowered) == "script") {
+    if (IsScriptTextTag(lowered)) {
         // Both passes of a line meet the tag; keep it once per call.
         if (!m_draw_pass && m_scripts.size() < MAX_SCRIPT_TEXTS)
             m_scripts.push_back(lowered);
         m_script_index = 0;
         return true;
     }
-    if (lowered.starts_with("//"))
+    if (IsCommentTextTag(lowered))
         return true;
     int applied = 0;
     for (const TextTagPair& pair : SplitTextTag(lowered)) {
@@ -405,59 +409,85 @@ bool CTextRenderer::ApplyTag(std::string_view tag)
 
 bool CTextRenderer::ApplyPair(std::string_view name, std::string_view value)
 {
+    const std::optional<TagName> tag_name = FindTextTagName(name);
+    if (!tag_name)
+        return false;
+    const int32_t height = m_style.font_height;
+    const int32_t weight = m_style.weight;
     const std::string face = m_style.GetFaceName();
     const bool italic = m_style.italic != 0;
     const bool underline = m_style.underline != 0;
-    if (name == "color" || name == "c") {
+    switch (*tag_name) {
+    case TagName::Color:
         m_saved_color = m_style.color;
         SetColor(static_cast<uint32_t>(ParseInt(value)));
-    } else if (name == "rgb") {
-        std::vector<std::string> parts;
-        if (SplitString(value, parts) != 3)
+        break;
+    case TagName::Rgb: {
+        const std::optional<uint32_t> color = ParseTextTagRgb(value);
+        if (!color)
             return false;
-        const auto channel = [&](size_t i) { return static_cast<uint32_t>(ParseInt(parts[i])) & 0xFFu; };
         m_saved_color = m_style.color;
-        SetColor(channel(0) | channel(1) << 8 | channel(2) << 16);
-    } else if (name == "/color") {
+        SetColor(*color);
+        break;
+    }
+    case TagName::EndColor:
         SetColor(m_saved_color);
-    } else if (name == "size") {
+        break;
+    case TagName::Size:
         SetFontHeight(ParseInt(value));
-    } else if (name == "/size") {
+        break;
+    case TagName::EndSize:
         SetFontHeight(m_call_style.font_height);
-    } else if (name == "fontname") {
-        CreateTextFont(m_style.font_height, m_style.weight, StripQuotes(value), false, false);
-    } else if (name == "/fontname") {
-        CreateTextFont(m_style.font_height, m_style.weight, m_call_style.GetFaceName(), false, false);
-    } else if (name == "bold") {
-        CreateTextFont(m_style.font_height, value.empty() ? BOLD_WEIGHT : ParseInt(value), face, false, false);
-    } else if (name == "/bold") {
-        CreateTextFont(m_style.font_height, m_call_style.weight, face, false, false);
-    } else if (name == "underline" || name == "/underline") {
-        CreateTextFont(m_style.font_height, m_style.weight, face, italic, name == "underline");
-    } else if (name == "italic" || name == "/italic") {
-        CreateTextFont(m_style.font_height, m_style.weight, face, name == "italic", underline);
-    } else if (name == "rowspace") {
+        break;
+    case TagName::FontName:
+        CreateTextFont(height, weight, StripQuotes(value), false, false);
+        break;
+    case TagName::EndFontName:
+        CreateTextFont(height, weight, m_call_style.GetFaceName(), false, false);
+        break;
+    case TagName::Bold:
+        CreateTextFont(height, value.empty() ? BOLD_WEIGHT : ParseInt(value), face, false, false);
+        break;
+    case TagName::EndBold:
+        CreateTextFont(height, m_call_style.weight, face, false, false);
+        break;
+    case TagName::Underline:
+    case TagName::EndUnderline:
+        CreateTextFont(height, weight, face, italic, *tag_name == TagName::Underline);
+        break;
+    case TagName::Italic:
+    case TagName::EndItalic:
+        CreateTextFont(height, weight, face, *tag_name == TagName::Italic, underline);
+        break;
+    case TagName::RowSpace:
         m_style.row_space = ClampSpacing(ParseInt(value));
-    } else if (name == "/rowspace") {
+        break;
+    case TagName::EndRowSpace:
         m_style.row_space = m_call_style.row_space;
-    } else if (name == "pitch") {
+        break;
+    case TagName::Pitch:
         m_style.letter_spacing = ClampSpacing(ParseInt(value));
-    } else if (name == "/pitch") {
+        break;
+    case TagName::EndPitch:
         m_style.letter_spacing = m_call_style.letter_spacing;
-    } else if (name == "rightmargin") {
+        break;
+    case TagName::RightMargin:
         m_style.right_margin = ClampSpacing(ParseInt(value));
-    } else if (name == "/rightmargin") {
+        break;
+    case TagName::EndRightMargin:
         m_style.right_margin = m_call_style.right_margin;
-    } else if (name == "leftmargin") {
+        break;
+    case TagName::LeftMargin:
         m_style.left_margin = ClampSpacing(ParseInt(value));
         if (m_style.left_margin > m_line_start_x)
             m_line_start_x = m_style.left_margin;
-    } else if (name == "/leftmargin") {
+        break;
+    case TagName::EndLeftMargin:
         m_style.left_margin = m_call_style.left_margin;
-    } else if (name == "break") {
+        break;
+    case TagName::Break:
         m_pen_x = int64_t { m_width } - m_style.right_margin;
-    } else {
-        return false;
+        break;
     }
     return true;
 }

@@ -8,16 +8,19 @@
 // is drawn as coverage into one 300 x 300 glyph canvas and the text colour is
 // blended into the target through it.
 //
-// Owner: the object module owns the one shared renderer (as its
-// ITextRenderer) and lends it to canvases. Threads: one caller at a time; callers hold Lock()/Unlock()
-// around SetStyle, DrawText and GetStyle so styles and the canvas are never
-// shared between two draws.
+// Owner: one renderer serves every canvas; CCanvasTextDrawer owns it and is
+// the canvases' way in. Threads: UI thread, one caller at a time. Callers
+// hold the text lock around SetStyle, DrawText and GetStyle so styles and the
+// canvas are never shared between two draws: canvases take the object
+// module's text semaphore themselves, and Lock()/Unlock() enter that same
+// semaphore once the object module lends it (LendLock).
 // Hazards: text is GBK; it is converted to Unicode only at the glyph lookup.
 // Sizes and spacings from callers (chat lines from other players included)
 // are clamped, and layout always ends even in boxes narrower than a glyph.
 
 #include <cstdint>
 #include <memory>
+#include <semaphore>
 #include <span>
 #include <string>
 #include <string_view>
@@ -29,9 +32,10 @@
 #include "engine/media/IGlyphSource.h"
 #include "engine/media/TextFit.h"
 #include "engine/media/TextStyle.h"
-#include "platform/Semaphore.h"
 
 namespace engine {
+
+class ObjectModule;
 
 class CTextRenderer final : public ITextRenderer {
 public:
@@ -77,12 +81,13 @@ public:
                                              TextFitResult& out, int32_t padding_x, int32_t padding_y,
                                              int32_t fixed_size) const;
 
-    /// Waits for and leaves the renderer's lock: the semaphore lent by the
-    /// owner, or the renderer's own when none was lent.
+    /// Waits for and leaves the renderer's lock: the object module's text
+    /// semaphore once it is lent, else the renderer's own. Not re-entrant.
     void Lock();
     void Unlock();
-    /// The owner's semaphore (count 1) to use from now on; null for the own one.
-    void LendLock(platform::CSemaphore* semaphore) { m_lent_lock = semaphore; }
+    /// The object module whose text semaphore (count 1) is the lock from now
+    /// on; null for the renderer's own. The module must outlive the lending.
+    void LendLock(ObjectModule* owner) { m_lock_owner = owner; }
 
     void ResetScripts();
     [[nodiscard]] const std::vector<std::string>& GetScripts() const { return m_scripts; }
@@ -136,14 +141,13 @@ private:
     uint8_t m_text_blue { 0 };
     uint8_t m_text_green { 0 };
     uint8_t m_text_red { 0 };
-    uint8_t m_text_alpha { 0 };
 
     std::vector<std::string> m_scripts;
     int32_t m_script_index { -1 };
     std::unordered_map<uint16_t, char32_t> m_code_points;
 
-    platform::CSemaphore m_own_lock { 1, 1 };
-    platform::CSemaphore* m_lent_lock { nullptr };
+    std::binary_semaphore m_own_lock { 1 };
+    ObjectModule* m_lock_owner { nullptr };
 };
 
 } // namespace engine

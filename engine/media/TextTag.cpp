@@ -1,5 +1,11 @@
 #include "engine/media/TextTag.h"
 
+#include <array>
+#include <string>
+#include <utility>
+
+#include "engine/core/EngineText.h"
+
 namespace engine {
 
 size_t FindTextTagEnd(std::string_view text, size_t open)
@@ -42,6 +48,72 @@ std::vector<TextTagPair> SplitTextTag(std::string_view tag)
 std::string_view TextTagScriptName(std::string_view tag)
 {
     return tag.substr(0, tag.find(':'));
+}
+
+bool IsScriptTextTag(std::string_view lowered)
+{
+    return TextTagScriptName(lowered) == "script";
+}
+
+bool IsCommentTextTag(std::string_view lowered)
+{
+    return lowered.starts_with("//");
+}
+
+std::optional<TagName> FindTextTagName(std::string_view name)
+{
+    static constexpr std::array<std::pair<std::string_view, TagName>, 23> NAMES { {
+        { "color", TagName::Color },
+        { "c", TagName::Color },
+        { "rgb", TagName::Rgb },
+        { "/color", TagName::EndColor },
+        { "size", TagName::Size },
+        { "/size", TagName::EndSize },
+        { "fontname", TagName::FontName },
+        { "/fontname", TagName::EndFontName },
+        { "bold", TagName::Bold },
+        { "/bold", TagName::EndBold },
+        { "underline", TagName::Underline },
+        { "/underline", TagName::EndUnderline },
+        { "italic", TagName::Italic },
+        { "/italic", TagName::EndItalic },
+        { "rowspace", TagName::RowSpace },
+        { "/rowspace", TagName::EndRowSpace },
+        { "pitch", TagName::Pitch },
+        { "/pitch", TagName::EndPitch },
+        { "rightmargin", TagName::RightMargin },
+        { "/rightmargin", TagName::EndRightMargin },
+        { "leftmargin", TagName::LeftMargin },
+        { "/leftmargin", TagName::EndLeftMargin },
+        { "break", TagName::Break },
+    } };
+    for (const auto& [text, tag_name] : NAMES) {
+        if (text == name)
+            return tag_name;
+    }
+    return std::nullopt;
+}
+
+std::optional<uint32_t> ParseTextTagRgb(std::string_view value)
+{
+    std::vector<std::string> parts;
+    if (SplitString(value, parts) != 3)
+        return std::nullopt;
+    const auto channel = [&](size_t i) { return static_cast<uint32_t>(ParseInt(parts[i])) & 0xFFu; };
+    return channel(0) | channel(1) << 8 | channel(2) << 16;
+}
+
+bool IsKnownTextTag(std::string_view tag)
+{
+    std::string lowered(tag);
+    LowerAsciiGbkSafe(lowered);
+    if (IsScriptTextTag(lowered) || IsCommentTextTag(lowered))
+        return true;
+    const std::vector<TextTagPair> pairs = SplitTextTag(lowered);
+    if (pairs.empty())
+        return false;
+    const std::optional<TagName> name = FindTextTagName(pairs.front().name);
+    return name && (*name != TagName::Rgb || ParseTextTagRgb(pairs.front().value));
 }
 
 } // namespace engine

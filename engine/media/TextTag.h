@@ -1,12 +1,14 @@
 #pragma once
 // The inline tags of the markup text renderer: "<name=value;name=value>".
-// This file only splits a tag's text into its parts; the renderer decides
-// what each name does.
+// This file finds and splits a tag's text, names its pairs and tells whether
+// the renderer consumes a tag; the renderer decides what each name does.
 //
 // Owner: none (free functions). Threads: any. Pure.
 // Hazard: the views returned point into the tag text the caller passed in.
 
 #include <cstddef>
+#include <cstdint>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -33,5 +35,46 @@ struct TextTagPair {
 
 /// The tag's name as a script tag sees it: the part before the first ':'.
 [[nodiscard]] std::string_view TextTagScriptName(std::string_view tag);
+
+/// A lower-cased tag kept whole as a script text ("script" before any ':').
+[[nodiscard]] bool IsScriptTextTag(std::string_view lowered);
+/// A lower-cased tag that is a comment ("//...").
+[[nodiscard]] bool IsCommentTextTag(std::string_view lowered);
+
+/// The names a tag pair may carry; "/name" gives back the start-of-call value.
+enum class TagName {
+    Color,
+    Rgb,
+    EndColor,
+    Size,
+    EndSize,
+    FontName,
+    EndFontName,
+    Bold,
+    EndBold,
+    Underline,
+    EndUnderline,
+    Italic,
+    EndItalic,
+    RowSpace,
+    EndRowSpace,
+    Pitch,
+    EndPitch,
+    RightMargin,
+    EndRightMargin,
+    LeftMargin,
+    EndLeftMargin,
+    Break,
+};
+
+/// The lower-cased pair name's meaning; none for a name the renderer does not know.
+[[nodiscard]] std::optional<TagName> FindTextTagName(std::string_view name);
+/// An "rgb" value "r,g,b" as 0x00BBGGRR; none unless it has three parts.
+[[nodiscard]] std::optional<uint32_t> ParseTextTagRgb(std::string_view value);
+
+/// Whether the renderer consumes a tag's text (between '<' and '>', any
+/// case) rather than drawing it: a script or comment tag, or a tag whose
+/// first pair it applies.
+[[nodiscard]] bool IsKnownTextTag(std::string_view tag);
 
 } // namespace engine

@@ -5,7 +5,8 @@ list(APPEND MEDIA_SOURCES
      ${CMAKE_CURRENT_SOURCE_DIR}/TextTag.cpp
      ${CMAKE_CURRENT_SOURCE_DIR}/TextFit.cpp
      ${CMAKE_CURRENT_SOURCE_DIR}/CTextRenderer.cpp
-     ${CMAKE_CURRENT_SOURCE_DIR}/CFreeTypeGlyphSource.cpp)
+     ${CMAKE_CURRENT_SOURCE_DIR}/CFreeTypeGlyphSource.cpp
+     ${CMAKE_CURRENT_SOURCE_DIR}/CCanvasTextDrawer.cpp)
 list(APPEND MEDIA_DEPS Freetype::Freetype PkgConfig::PLDK_FONTCONFIG)
 list(APPEND MEDIA_SOURCES
      ${CMAKE_CURRENT_SOURCE_DIR}/CMidiSequence.cpp
