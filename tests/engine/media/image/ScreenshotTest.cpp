@@ -1,0 +1,174 @@
+// The engine window on a real X server: when Xvfb is installed, a private
+// server is started, the engine paints a frame into its window and the
+// screen is read back. Skipped cleanly without Xvfb.
+#include "engine/media/GDIPaintModule.h"
+#include "engine/media/MediaServices.h"
+#include "engine/media/PpsCodec.h"
+#include "engine/media/ResourceModule.h"
+
+#include "engine/core/GuiContainer.h"
+#include "engine/core/ObjectModule.h"
+#include "engine/core/VelotrixWnd.h"
+#include "platform/DailyLog.h"
+#include "platform/EventPump.h"
+#include "platform/Tick.h"
+
+#include "ImageTestSupport.h"
+#include "XScreen.h"
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <thread>
+
+#if defined(__SANITIZE_ADDRESS__) && __has_include(<sanitizer/lsan_interface.h>)
+#include <sanitizer/lsan_interface.h>
+#define PLDK_LSAN_SCOPE 1
+#endif
+
+extern char** environ;
+
+using namespace engine;
+
+namespace {
+
+constexpr const char* XVFB = "/usr/bin/Xvfb";
+
+// A private X server for one test, stopped at the end.
+class CXvfb {
+public:
+    bool Start()
+    {
+        for (int display = 90 + int(::getpid() % 500); display < 1100; ++display) {
+            if (std::filesystem::exists("/tmp/.X11-unix/X" + std::to_string(display))
+                || std::filesystem::exists("/tmp/.X" + std::to_string(display) + "-lock"))
+                continue;
+            m_name = ":" + std::to_string(display);
+            std::string name = m_name;
+            char screen_arg[] = "-screen";
+            char screen_number[] = "0";
+            char geometry[] = "800x600x24";
+            char nolisten[] = "-nolisten";
+            char tcp[] = "tcp";
+            char* argv[] = { const_cast<char*>(XVFB), name.data(), screen_arg, screen_number, geometry, nolisten, tcp,
+                             nullptr };
+            if (posix_spawn(&m_pid, XVFB, nullptr, nullptr, argv, environ) != 0)
+                return false;
+            const uint32_t start = platform::GetTickCount();
+            while (!platform::HasElapsed(start, platform::GetTickCount(), 5000)) {
+                if (imagetest::CanOpenDisplay(m_name))
+                    return true;
+                std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            }
+            Stop();
+        }
+        return false;
+    }
+    void Stop()
+    {
+        if (m_pid > 0) {
+            ::kill(m_pid, SIGTERM);
+            int status = 0;
+            ::waitpid(m_pid, &status, 0);
+            m_pid = -1;
+        }
+    }
+    ~CXvfb() { Stop(); }
+    [[nodiscard]] const std::string& Name() const { return m_name; }
+
+private:
+    pid_t m_pid { -1 };
+    std::string m_name;
+};
+
+// The X11 video driver and the libraries it loads (D-Bus, the GL stack)
+// keep some allocations for the life of the process; they are not ours.
+class CIgnoreLibraryLeaks {
+public:
+#if defined(PLDK_LSAN_SCOPE)
+    CIgnoreLibraryLeaks() { __lsan_disable(); }
+    ~CIgnoreLibraryLeaks() { __lsan_enable(); }
+#endif
+};
+
+void PumpFor(uint32_t ms)
+{
+    const uint32_t start = platform::GetTickCount();
+    while (!platform::HasElapsed(start, platform::GetTickCount(), ms)) {
+        platform::PumpWaitingMessages();
+        platform::WaitMessage(2);
+    }
+}
+
+} // namespace
+
+TEST(Screenshot, EngineFrameReachesTheRealWindow)
+{
+    if (!std::filesystem::exists(XVFB))
+        GTEST_SKIP() << "Xvfb is not installed";
+    CXvfb server;
+    if (!server.Start())
+        GTEST_SKIP() << "Xvfb did not start";
+    ::setenv("DISPLAY", server.Name().c_str(), 1);
+    ::setenv("SDL_VIDEODRIVER", "x11", 1);
+    ::setenv("SDL_AUDIODRIVER", "dummy", 1);
+    imagetest::CTempFolder folder;
+    platform::CDailyLog::Instance().SetFolder(folder.Path());
+    InstallMediaServices();
+
+    {
+        const CIgnoreLibraryLeaks ignore;
+        auto window = std::make_unique<CVelotrixWnd>();
+        platform::NativeWindowOptions options;
+        options.title = "engine";
+        options.width = 200;
+        options.height = 120;
+        options.frame = platform::WindowFrame::Borderless;
+        ASSERT_EQ(window->Create(options), 1) << platform::CNativeWindow::LastError();
+        PumpFor(100);
+        ASSERT_NE(window->StartEngine(std::make_unique<CGuiContainer>(), nullptr), 0u);
+        GameCore& core = window->GetCore();
+        auto* paint = dynamic_cast<GDIPaintModule*>(core.GetModule(VELOTRIX_MODULE_PAINT));
+        auto* resources = dynamic_cast<ResourceModule*>(core.GetModule(VELOTRIX_MODULE_RESOURCE));
+        auto* objects = dynamic_cast<ObjectModule*>(core.GetModule(VELOTRIX_MODULE_OBJECT));
+        ASSERT_NE(paint, nullptr);
+        ASSERT_NE(resources, nullptr);
+        ASSERT_NE(objects, nullptr);
+        const ImageRecord red = imagetest::MakeBgra(40, 40, std::vector<uint32_t>(1600, 0xFFE01010), 0);
+        (void)resources->AddResource("square.pps", EncodePps(red, nullptr, PPS_METHOD_BEST));
+        paint->Clear(0x00C06030);                           // blue 0xC0, green 0x60, red 0x30
+        ImageRef ref;
+        paint->LoadImageByName(ref, "square", 0);
+        ASSERT_NE(ref.record, nullptr);
+        paint->DrawImage(ref, 80, 40, 40, 40, 0.0);
+        objects->RefreshView();
+        PumpFor(300);
+
+        std::vector<uint32_t> screen;
+        ASSERT_TRUE(imagetest::ReadScreen(server.Name(), 800, 600, screen));
+        const auto at = [&](int x, int y) { return screen[size_t(y) * 800 + size_t(x)]; };
+        // Find the window by its background colour, then look at the square.
+        int found_x = -1;
+        int found_y = -1;
+        for (int y = 0; y < 600 && found_x < 0; ++y) {
+            for (int x = 0; x < 800; ++x) {
+                if (at(x, y) == 0x3060C0) {
+                    found_x = x;
+                    found_y = y;
+                    break;
+                }
+            }
+        }
+        ASSERT_GE(found_x, 0) << "the engine's background is not on the screen";
+        ASSERT_LE(found_x + 199, 799);
+        ASSERT_LE(found_y + 119, 599);
+        EXPECT_EQ(at(found_x + 199, found_y + 119), 0x3060C0u);
+        EXPECT_EQ(at(found_x + 100, found_y + 60), 0xE01010u);
+        EXPECT_EQ(at(found_x + 79, found_y + 60), 0x3060C0u);
+    }
+    platform::CDailyLog::Instance().SetFolder({});
+}
