@@ -3,10 +3,11 @@
 // library, the run log) formats its own whole lines and hands them here; the
 // sink writes each under one lock, so lines of different writers never mix.
 //
-// Files are named by the writer ("Game20261207.log", "GameRun.log") and live in
-// the log folder (by default the per-user data folder; a name with a folder in
-// it, or an absolute one, is taken relative to / as that). Names are GBK
-// program paths.
+// Files are named by the writer ("Game20261207.log", "GameRun.log"): the writer
+// picks the day's name, the sink keeps the last file open until the name
+// changes. A relative name lives in the log folder (by default the per-user data
+// folder; "logs\\Game.log" makes the sub-folder), an absolute name is used as
+// it is. Names are GBK program paths.
 //
 // Owner: a process-wide instance (CDailyLog::Instance()).
 // Threads: any. Hazards: lines are written as given; include "\r\n" in the

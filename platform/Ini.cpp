@@ -169,32 +169,6 @@ bool IsSafeValue(std::string_view value)
     return true;
 }
 
-std::optional<std::string> ReadWholeFile(const std::string& os_path)
-{
-    std::FILE* file = std::fopen(os_path.c_str(), "rb");
-    if (!file)
-        return std::nullopt;
-    std::string text;
-    char buffer[8192];
-    bool ok = true;
-    while (true) {
-        const size_t got = std::fread(buffer, 1, sizeof buffer, file);
-        text.append(buffer, got);
-        if (text.size() > MAX_INI_BYTES) {
-            ok = false;
-            break;
-        }
-        if (got < sizeof buffer) {
-            ok = !std::ferror(file);
-            break;
-        }
-    }
-    std::fclose(file);
-    if (!ok)
-        return std::nullopt;
-    return text;
-}
-
 // Replaces the file through a temporary file in the same folder and a rename.
 bool ReplaceWholeFile(const std::string& os_path, std::string_view text)
 {
@@ -216,12 +190,20 @@ bool ReplaceWholeFile(const std::string& os_path, std::string_view text)
     return ok;
 }
 
+// The whole file as text; std::nullopt when missing, unreadable or oversized.
 std::optional<std::string> ReadIniFile(std::string_view path)
 {
-    const std::optional<std::string> os = FindExistingPath(path);
-    if (!os)
+    const std::optional<std::vector<uint8_t>> bytes = ReadFileBytes(path, MAX_INI_BYTES);
+    if (!bytes)
         return std::nullopt;
-    return ReadWholeFile(*os);
+    return std::string(bytes->begin(), bytes->end());
+}
+
+// ReadIniFile under the lock that orders readers after whole writes.
+std::optional<std::string> ReadIniFileLocked(std::string_view path)
+{
+    std::lock_guard lock(s_ini_mutex);
+    return ReadIniFile(path);
 }
 
 // Reads, edits and writes a file under the lock. A missing file starts empty.
@@ -233,8 +215,8 @@ bool EditIniFile(std::string_view path, Edit edit)
     if (!os)
         return false;
     std::string old_text;
-    if (::access(os->c_str(), F_OK) == 0) {
-        std::optional<std::string> text = ReadWholeFile(*os);
+    if (PathExists(path)) {
+        std::optional<std::string> text = ReadIniFile(path);
         if (!text)
             return false; // unreadable or oversized: never overwrite what we could not read
         old_text = std::move(*text);
@@ -379,11 +361,7 @@ int ParseInt(std::string_view value, int default_value)
 std::string GetProfileString(std::string_view section, std::string_view key, std::string_view default_value,
                              std::string_view path)
 {
-    std::optional<std::string> text;
-    {
-        std::lock_guard lock(s_ini_mutex);
-        text = ReadIniFile(path);
-    }
+    const std::optional<std::string> text = ReadIniFileLocked(path);
     if (text) {
         if (std::optional<std::string> value = ini::FindValue(*text, section, key))
             return *value;
@@ -395,11 +373,7 @@ std::string GetProfileString(std::string_view section, std::string_view key, std
 
 int GetProfileInt(std::string_view section, std::string_view key, int default_value, std::string_view path)
 {
-    std::optional<std::string> text;
-    {
-        std::lock_guard lock(s_ini_mutex);
-        text = ReadIniFile(path);
-    }
+    const std::optional<std::string> text = ReadIniFileLocked(path);
     if (!text)
         return default_value;
     const std::optional<std::string> value = ini::FindValue(*text, section, key);
@@ -427,11 +401,7 @@ bool DeleteProfileSection(std::string_view section, std::string_view path)
 
 std::vector<std::string> GetProfileKeys(std::string_view section, std::string_view path)
 {
-    std::optional<std::string> text;
-    {
-        std::lock_guard lock(s_ini_mutex);
-        text = ReadIniFile(path);
-    }
+    const std::optional<std::string> text = ReadIniFileLocked(path);
     if (!text)
         return {};
     return ini::ListKeys(*text, section);

@@ -140,6 +140,18 @@ void HandleSent(const std::shared_ptr<SentRecord>& record)
     CompleteSent(record, result);
 }
 
+bool HandleOneSentLocked(ThreadQueue& queue, std::unique_lock<std::mutex>& lock)
+{
+    if (queue.sent.empty())
+        return false;
+    std::shared_ptr<SentRecord> record = std::move(queue.sent.front());
+    queue.sent.pop_front();
+    lock.unlock();
+    HandleSent(record);
+    lock.lock();
+    return true;
+}
+
 bool QueueAccepts(const std::shared_ptr<ThreadQueue>& queue, Message&& msg)
 {
     std::lock_guard lock(queue->mutex);
@@ -184,15 +196,8 @@ std::optional<intptr_t> SendAcrossThreads(const std::shared_ptr<WindowRecord>& t
     // the target may itself be waiting in a send to us.
     std::unique_lock lock(own->mutex);
     while (!record->done) {
-        if (!own->sent.empty()) {
-            std::shared_ptr<SentRecord> incoming = std::move(own->sent.front());
-            own->sent.pop_front();
-            lock.unlock();
-            HandleSent(incoming);
-            lock.lock();
-            continue;
-        }
-        own->condition.wait(lock);
+        if (!HandleOneSentLocked(*own, lock))
+            own->condition.wait(lock);
     }
     return record->result;
 }

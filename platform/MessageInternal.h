@@ -81,8 +81,9 @@ struct WindowRecord {
 [[nodiscard]] std::shared_ptr<WindowRecord> FindWindow(WindowHandle window);
 // Calls the handler of msg.window when it is a live window of this thread.
 std::optional<intptr_t> CallHandler(Message& msg);
-// Handles a message sent from another thread and answers its sender.
-void HandleSent(const std::shared_ptr<SentRecord>& record);
+// Caller holds `lock` on queue.mutex. Handles the oldest message sent to this
+// thread with the lock released; false (lock untouched) when none waits.
+bool HandleOneSentLocked(ThreadQueue& queue, std::unique_lock<std::mutex>& lock);
 [[nodiscard]] Message MakeMessage(WindowHandle window, uint32_t id, uintptr_t wparam, intptr_t lparam,
                                   std::unique_ptr<MessagePayload> payload);
 

@@ -61,14 +61,8 @@ bool NextMessage(Message& out, Take take, std::optional<Clock::time_point> deadl
         return true;
     }
     while (true) {
-        if (!queue->sent.empty()) {
-            std::shared_ptr<SentRecord> record = std::move(queue->sent.front());
-            queue->sent.pop_front();
-            lock.unlock();
-            HandleSent(record);
-            lock.lock();
+        if (HandleOneSentLocked(*queue, lock))
             continue;
-        }
         if (IEventPump* pump = queue->pump) {
             lock.unlock();
             pump->Pump();
@@ -123,6 +117,15 @@ bool NextMessage(Message& out, Take take, std::optional<Clock::time_point> deadl
 }
 
 
+// A window message goes to its window, a thread message to the callback.
+void Deliver(Message& msg, const std::function<void(Message&)>& on_thread_message)
+{
+    if (msg.window != WindowHandle::None)
+        DispatchMessage(msg);
+    else if (on_thread_message)
+        on_thread_message(msg);
+}
+
 } // namespace
 
 bool GetMessage(Message& out)
@@ -167,12 +170,7 @@ int RunMessageLoop(const std::function<void(Message&)>& on_thread_message)
 {
     Message msg;
     while (GetMessage(msg)) {
-        if (msg.window == WindowHandle::None) {
-            if (on_thread_message)
-                on_thread_message(msg);
-        } else {
-            DispatchMessage(msg);
-        }
+        Deliver(msg, on_thread_message);
         msg = Message {};
     }
     return static_cast<int>(static_cast<intptr_t>(msg.wparam));
@@ -188,12 +186,7 @@ bool PumpWaitingMessages(const std::function<void(Message&)>& on_thread_message)
             PostQuitMessage(static_cast<int>(static_cast<intptr_t>(msg.wparam)));
             return false;
         }
-        if (msg.window == WindowHandle::None) {
-            if (on_thread_message)
-                on_thread_message(msg);
-        } else {
-            DispatchMessage(msg);
-        }
+        Deliver(msg, on_thread_message);
         msg = Message {};
     }
     return true;

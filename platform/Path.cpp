@@ -34,10 +34,6 @@ bool IsOsDirectory(const std::string& os_path)
     return ::stat(os_path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
-char LowerAscii(char c)
-{
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
 
 // UTF-8 names compared with ASCII letters folded; bytes >= 0x80 only ever
 // belong to multibyte characters in UTF-8, so folding never touches them.
@@ -46,7 +42,7 @@ bool EqualsNoCaseUtf8(std::string_view a, std::string_view b)
     if (a.size() != b.size())
         return false;
     for (size_t i = 0; i < a.size(); ++i) {
-        if (LowerAscii(a[i]) != LowerAscii(b[i]))
+        if (AsciiToLower(a[i]) != AsciiToLower(b[i]))
             return false;
     }
     return true;

@@ -53,11 +53,6 @@ std::optional<std::string> Convert(const char* to, const char* from, std::string
     return output;
 }
 
-char LowerAscii(char c)
-{
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
 } // namespace
 
 std::optional<std::string> GbkToUtf8(std::string_view gbk)
@@ -97,7 +92,7 @@ std::string GbkToLowerAscii(std::string_view text)
             ++i; // the trail byte belongs to the character
             continue;
         }
-        out[i] = LowerAscii(out[i]);
+        out[i] = AsciiToLower(out[i]);
     }
     return out;
 }

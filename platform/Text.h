@@ -38,6 +38,12 @@ namespace platform {
 // `text` cut to at most max_bytes bytes without splitting a two-byte character.
 [[nodiscard]] std::string CutGbkText(std::string_view text, size_t max_bytes);
 
+// 'A'..'Z' to 'a'..'z'; every other byte as it is.
+[[nodiscard]] constexpr char AsciiToLower(char c)
+{
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
 // ASCII-only case folding, safe on GBK text: the trail byte of a two-byte
 // character may fall in 'A'..'Z' and is left alone.
 [[nodiscard]] std::string GbkToLowerAscii(std::string_view text);

@@ -6,6 +6,7 @@
 #include <thread>
 #include <vector>
 
+#include "TimerProbe.h"
 #include "Watchdog.h"
 #include "platform/Clipboard.h"
 #include "platform/KeyMap.h"
@@ -304,18 +305,5 @@ TEST(Clipboard, WorksWithoutAWindow)
 TEST_F(WindowTest, FiveMillisecondTimerKeepsItsRateWhileWaitingOnSdl)
 {
     CWatchdog watchdog(20000, "timer with SDL pump");
-    int ticks = 0;
-    const WindowHandle timer_window = CreateMessageWindow([&](Message& msg) -> intptr_t {
-        if (msg.id == WM_TIMER && msg.wparam == 1)
-            ++ticks;
-        if (msg.id == WM_TIMER && msg.wparam == 2)
-            PostQuitMessage(0);
-        return 0;
-    });
-    ASSERT_EQ(SetTimer(timer_window, 1, 5), 1u);
-    ASSERT_EQ(SetTimer(timer_window, 2, 1000), 2u);
-    RunMessageLoop();
-    EXPECT_GE(ticks, 150);
-    EXPECT_LE(ticks, 201);
-    EXPECT_TRUE(DestroyWindow(timer_window));
+    platform::testing::ExpectFiveMillisecondRate(platform::testing::RunTimer(5, 1000));
 }
