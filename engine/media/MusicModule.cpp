@@ -154,6 +154,12 @@ int32_t MusicModule::OpenSound(const NameKey& key, uint32_t& channel)
         ReplaceMidiPlayer(std::move(player));
         return 1;
     }
+    // A stream already made for the key is the one to play; a second one
+    // would only be lost.
+    if (const auto found = m_streams.find(key); found != m_streams.end()) {
+        channel = found->second.handle;
+        return 1;
+    }
     StreamRecord stream;
     stream.data = std::move(copy);
     stream.handle = m_library->StreamCreate(stream.data);
@@ -209,14 +215,9 @@ void MusicModule::Stop(uint32_t channel)
         FinishEntries(MIDI_CHANNEL);
         return;
     }
-    for (auto entry = m_playing.begin(); entry != m_playing.end(); ++entry) {
-        if (entry->channel == channel) {
-            const EngineEvent event = entry->finish_event;
-            m_playing.erase(entry);
-            NotifyFinished(event);
-            break;
-        }
-    }
+    // Every entry of the stream goes, not only the first: a second one would
+    // start the stopped sound again in the next update.
+    FinishEntries(channel);
     m_library->ChannelStop(channel);
 }
 
@@ -295,8 +296,12 @@ void MusicModule::NotifyFinished(const EngineEvent& event)
 {
     if (event.id == 0)
         return;
+    // The receiver owns the record once the message is posted; a record that
+    // could not be posted is freed here.
     auto record = std::make_unique<EngineEvent>(event);
-    PostMessage(VELOTRIX_MODULE_OBJECT, VELOTRIX_MSG_SOUND_FINISHED, reinterpret_cast<uintptr_t>(record.release()), 0);
+    if (PostMessage(VELOTRIX_MODULE_OBJECT, VELOTRIX_MSG_SOUND_FINISHED, reinterpret_cast<uintptr_t>(record.get()), 0) !=
+        0)
+        (void)record.release();
 }
 
 } // namespace engine
