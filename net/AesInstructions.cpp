@@ -18,6 +18,56 @@ NET_AES_TARGET inline void Store(uint8_t* p, __m128i v) { _mm_storeu_si128(reint
 
 constexpr size_t LANES = 8;
 
+template <bool Encipher>
+NET_AES_TARGET inline __m128i Round(__m128i block, __m128i key)
+{
+    if constexpr (Encipher)
+        return _mm_aesenc_si128(block, key);
+    else
+        return _mm_aesdec_si128(block, key);
+}
+
+template <bool Encipher>
+NET_AES_TARGET inline __m128i LastRound(__m128i block, __m128i key)
+{
+    if constexpr (Encipher)
+        return _mm_aesenclast_si128(block, key);
+    else
+        return _mm_aesdeclast_si128(block, key);
+}
+
+// Eight blocks go through the rounds side by side, so the instruction
+// latency is hidden; the rest go one at a time. Deciphering uses the keys of
+// the equivalent inverse cipher, so both directions share one walk.
+template <bool Encipher>
+NET_AES_TARGET void RunBlocks(const uint8_t (*keys)[16], int rounds, const uint8_t* in, uint8_t* out, size_t count)
+{
+    __m128i k[15];
+    for (int i = 0; i <= rounds; ++i)
+        k[i] = Load(keys[i]);
+    while (count >= LANES) {
+        __m128i b[LANES];
+        for (size_t j = 0; j < LANES; ++j)
+            b[j] = _mm_xor_si128(Load(in + 16 * j), k[0]);
+        for (int r = 1; r < rounds; ++r)
+            for (size_t j = 0; j < LANES; ++j)
+                b[j] = Round<Encipher>(b[j], k[r]);
+        for (size_t j = 0; j < LANES; ++j)
+            Store(out + 16 * j, LastRound<Encipher>(b[j], k[rounds]));
+        in += 16 * LANES;
+        out += 16 * LANES;
+        count -= LANES;
+    }
+    while (count--) {
+        __m128i b = _mm_xor_si128(Load(in), k[0]);
+        for (int r = 1; r < rounds; ++r)
+            b = Round<Encipher>(b, k[r]);
+        Store(out, LastRound<Encipher>(b, k[rounds]));
+        in += 16;
+        out += 16;
+    }
+}
+
 } // namespace
 
 bool IsAvailable()
@@ -34,64 +84,14 @@ NET_AES_TARGET void MakeDecryptKeys(const uint8_t (*encrypt_keys)[16], uint8_t (
     Store(decrypt_keys[rounds], Load(encrypt_keys[0]));
 }
 
-// Eight blocks go through the rounds side by side, so the instruction
-// latency is hidden; the rest go one at a time.
-NET_AES_TARGET void EncryptBlocks(const uint8_t (*keys)[16], int rounds, const uint8_t* in, uint8_t* out,
-                                  size_t count)
+void EncryptBlocks(const uint8_t (*keys)[16], int rounds, const uint8_t* in, uint8_t* out, size_t count)
 {
-    __m128i k[15];
-    for (int i = 0; i <= rounds; ++i)
-        k[i] = Load(keys[i]);
-    while (count >= LANES) {
-        __m128i b[LANES];
-        for (size_t j = 0; j < LANES; ++j)
-            b[j] = _mm_xor_si128(Load(in + 16 * j), k[0]);
-        for (int r = 1; r < rounds; ++r)
-            for (size_t j = 0; j < LANES; ++j)
-                b[j] = _mm_aesenc_si128(b[j], k[r]);
-        for (size_t j = 0; j < LANES; ++j)
-            Store(out + 16 * j, _mm_aesenclast_si128(b[j], k[rounds]));
-        in += 16 * LANES;
-        out += 16 * LANES;
-        count -= LANES;
-    }
-    while (count--) {
-        __m128i b = _mm_xor_si128(Load(in), k[0]);
-        for (int r = 1; r < rounds; ++r)
-            b = _mm_aesenc_si128(b, k[r]);
-        Store(out, _mm_aesenclast_si128(b, k[rounds]));
-        in += 16;
-        out += 16;
-    }
+    RunBlocks<true>(keys, rounds, in, out, count);
 }
 
-NET_AES_TARGET void DecryptBlocks(const uint8_t (*keys)[16], int rounds, const uint8_t* in, uint8_t* out,
-                                  size_t count)
+void DecryptBlocks(const uint8_t (*keys)[16], int rounds, const uint8_t* in, uint8_t* out, size_t count)
 {
-    __m128i k[15];
-    for (int i = 0; i <= rounds; ++i)
-        k[i] = Load(keys[i]);
-    while (count >= LANES) {
-        __m128i b[LANES];
-        for (size_t j = 0; j < LANES; ++j)
-            b[j] = _mm_xor_si128(Load(in + 16 * j), k[0]);
-        for (int r = 1; r < rounds; ++r)
-            for (size_t j = 0; j < LANES; ++j)
-                b[j] = _mm_aesdec_si128(b[j], k[r]);
-        for (size_t j = 0; j < LANES; ++j)
-            Store(out + 16 * j, _mm_aesdeclast_si128(b[j], k[rounds]));
-        in += 16 * LANES;
-        out += 16 * LANES;
-        count -= LANES;
-    }
-    while (count--) {
-        __m128i b = _mm_xor_si128(Load(in), k[0]);
-        for (int r = 1; r < rounds; ++r)
-            b = _mm_aesdec_si128(b, k[r]);
-        Store(out, _mm_aesdeclast_si128(b, k[rounds]));
-        in += 16;
-        out += 16;
-    }
+    RunBlocks<false>(keys, rounds, in, out, count);
 }
 
 #else

@@ -48,15 +48,24 @@ bool WrapStored(CByteBuffer& buffer)
     return buffer.Insert(wrapper, sizeof wrapper) == sizeof wrapper;
 }
 
-bool Unwrap(const CByteBuffer& buffer, LayerWrapper& wrapper)
+enum class Layer { Refused, Stored, Packed };
+
+// Reads a layer's wrapper. A stored layer (method 0) is left as its payload
+// alone; a packed layer keeps its wrapper, and its payload must be exactly the
+// stated length.
+Layer OpenLayer(CByteBuffer& buffer, LayerWrapper& wrapper)
 {
     if (buffer.GetSize() < LAYER_WRAPPER_SIZE)
-        return false;
+        return Layer::Refused;
     const uint8_t* bytes = buffer.GetAt(0);
     wrapper.method = LoadU32LE(bytes);
     wrapper.plain_length = LoadU32LE(bytes + 4);
     wrapper.payload_length = LoadU32LE(bytes + 16);
-    return true;
+    if (wrapper.method == 0) {
+        buffer.Discard(LAYER_WRAPPER_SIZE);
+        return Layer::Stored;
+    }
+    return buffer.GetSize() - LAYER_WRAPPER_SIZE == wrapper.payload_length ? Layer::Packed : Layer::Refused;
 }
 
 bool Replace(CByteBuffer& buffer, const uint8_t* bytes, size_t n)
@@ -125,14 +134,11 @@ int CPacketCodec::Encrypt(CByteBuffer& buffer, uint32_t direction) const
         return CODEC_FAILED;
 
     LayerWrapper wrapper;
-    if (!Unwrap(buffer, wrapper))
-        return CODEC_FAILED;
-    const size_t rest = buffer.GetSize() - LAYER_WRAPPER_SIZE;
-    if (wrapper.method == 0) {
-        buffer.Discard(LAYER_WRAPPER_SIZE);
-        return CODEC_OK;
-    }
-    if (rest != wrapper.payload_length || wrapper.plain_length > wrapper.payload_length || rest % 16 != 0)
+    const Layer layer = OpenLayer(buffer, wrapper);
+    if (layer != Layer::Packed)
+        return layer == Layer::Stored ? CODEC_OK : CODEC_FAILED;
+    const size_t rest = wrapper.payload_length;
+    if (wrapper.plain_length > rest || rest % 16 != 0)
         return CODEC_FAILED;
     const uint32_t flags = wrapper.method | CODEC_DIRECTION_DECODE;
     const uint8_t* payload = buffer.GetAt(LAYER_WRAPPER_SIZE);
@@ -161,14 +167,11 @@ int CPacketCodec::Compress(CByteBuffer& buffer, uint32_t direction) const
         return CODEC_FAILED;
 
     LayerWrapper wrapper;
-    if (!Unwrap(buffer, wrapper))
-        return CODEC_FAILED;
-    const size_t rest = buffer.GetSize() - LAYER_WRAPPER_SIZE;
-    if (wrapper.method == 0) {
-        buffer.Discard(LAYER_WRAPPER_SIZE);
-        return CODEC_OK;
-    }
-    if (rest != wrapper.payload_length || wrapper.plain_length > MAX_INFLATED_SIZE)
+    const Layer layer = OpenLayer(buffer, wrapper);
+    if (layer != Layer::Packed)
+        return layer == Layer::Stored ? CODEC_OK : CODEC_FAILED;
+    const size_t rest = wrapper.payload_length;
+    if (wrapper.plain_length > MAX_INFLATED_SIZE)
         return CODEC_FAILED;
     if (wrapper.plain_length == 0) {
         buffer.Discard(buffer.GetSize());

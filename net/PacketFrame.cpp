@@ -89,6 +89,29 @@ void BuildFrame(PacketHeader header, std::span<const uint8_t> part, bool with_cr
     }
 }
 
+bool FrameParts(std::span<const uint8_t> parts, PacketHeader header, bool with_crc,
+                const std::function<uint32_t()>& next_sequence,
+                const std::function<bool(std::span<const uint8_t>)>& emit)
+{
+    header.part_number = 0;
+    size_t offset = 0;
+    CByteBuffer frame;
+    while (parts.size() - offset >= 4) {
+        const uint32_t length = LoadU32LE(parts.data() + offset);
+        offset += 4;
+        if (length > parts.size() - offset)
+            return false;
+        header.frame_sequence = next_sequence();
+        ++header.part_number;
+        header.last_part = (parts.size() - offset - length < 5) ? 1 : 0;
+        BuildFrame(header, parts.subspan(offset, length), with_crc, frame);
+        if (!emit(frame.Bytes()))
+            return false;
+        offset += length;
+    }
+    return true;
+}
+
 bool IsFrameTotalAcceptable(uint32_t total, size_t part_limit)
 {
     return total == SHORT_FRAME_TOTAL || (total > FRAME_OVERHEAD && total <= part_limit + FRAME_OVERHEAD);

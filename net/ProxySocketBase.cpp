@@ -72,48 +72,40 @@ bool CProxySocketBase::StartConnect(const sockaddr_in& address)
 
 int CProxySocketBase::ConnectHost(const char* host, uint16_t port)
 {
-    m_last_error = PROXY_ERROR_NONE;
-    m_ready = false;
-    m_target_name.clear();
-    m_target_address = 0;
-    m_target_port = port;
     sockaddr_in target {};
-    const bool resolved = host && m_resolver(host, port, target);
-    if (m_proxy_type == PROXY_NONE) {
-        if (!resolved || !StartConnect(target)) {
-            m_last_error = PROXY_ERROR_CONNECT;
+    if (!host || !m_resolver(host, port, target)) {
+        // The proxy is to resolve the name: the address stays 0. SOCKS4 carries
+        // only an address, and without a proxy nothing can be reached.
+        target = {};
+        target.sin_family = AF_INET;
+        target.sin_port = htons(port);
+        if (m_proxy_type == PROXY_SOCKS4 || m_proxy_type == PROXY_NONE) {
+            m_last_error = m_proxy_type == PROXY_SOCKS4 ? PROXY_ERROR_SOCKS4_NAME : PROXY_ERROR_CONNECT;
+            m_ready = false;
+            errno = EINVAL;
             return 0;
         }
-        m_mode = MODE_PLAIN;
-        return 1;
     }
-    if (resolved) {
-        m_target_address = target.sin_addr.s_addr;
-    } else if (m_proxy_type == PROXY_SOCKS4) {
-        m_last_error = PROXY_ERROR_SOCKS4_NAME;
-        errno = EINVAL;
-        return 0;
-    }
-    m_target_name = host ? host : "";
-    return StartProxyConnect();
+    return Start(target, host ? host : "");
 }
 
-int CProxySocketBase::ConnectAddr(const sockaddr_in& address)
+int CProxySocketBase::ConnectAddr(const sockaddr_in& address) { return Start(address, ""); }
+
+int CProxySocketBase::Start(const sockaddr_in& target, const std::string& name)
 {
     m_last_error = PROXY_ERROR_NONE;
     m_ready = false;
-    m_target_name.clear();
-    m_target_address = address.sin_addr.s_addr;
-    m_target_port = ntohs(address.sin_port);
-    if (m_proxy_type == PROXY_NONE) {
-        if (!StartConnect(address)) {
-            m_last_error = PROXY_ERROR_CONNECT;
-            return 0;
-        }
-        m_mode = MODE_PLAIN;
-        return 1;
+    m_target_name = name;
+    m_target_address = target.sin_addr.s_addr;
+    m_target_port = ntohs(target.sin_port);
+    if (m_proxy_type != PROXY_NONE)
+        return StartProxyConnect();
+    if (!StartConnect(target)) {
+        m_last_error = PROXY_ERROR_CONNECT;
+        return 0;
     }
-    return StartProxyConnect();
+    m_mode = MODE_PLAIN;
+    return 1;
 }
 
 int CProxySocketBase::StartProxyConnect()
@@ -196,24 +188,10 @@ void CProxySocketBase::OnConnect(int error)
 
 bool CProxySocketBase::SendRequest(const std::vector<uint8_t>& request)
 {
-    size_t sent = 0;
-    while (sent < request.size()) {
-        const ssize_t n = send(m_socket, request.data() + sent, request.size() - sent, MSG_NOSIGNAL);
-        if (n > 0) {
-            sent += size_t(n);
-            continue;
-        }
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
-            pollfd fd { m_socket, POLLOUT, 0 };
-            if (poll(&fd, 1, int(REQUEST_SEND_WAIT_MS)) > 0)
-                continue;
-        }
-        Fail(PROXY_ERROR_REFUSED);
-        return false;
-    }
-    return true;
+    if (SendWithWait(m_socket, request, REQUEST_SEND_WAIT_MS) == request.size())
+        return true;
+    Fail(PROXY_ERROR_REFUSED);
+    return false;
 }
 
 bool CProxySocketBase::Collect(size_t total)

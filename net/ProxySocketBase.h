@@ -102,6 +102,9 @@ protected:
     virtual void OnHandshakeDone();
 
 private:
+    /// Common start of ConnectHost and ConnectAddr. `name` is the target as the
+    /// caller named it; the proxy resolves it when the address is 0.
+    int Start(const sockaddr_in& target, const std::string& name);
     bool StartConnect(const sockaddr_in& address);
     int StartProxyConnect();
     bool SendRequest(const std::vector<uint8_t>& request);
@@ -114,7 +117,7 @@ private:
     void HandleHttpByte();
 
     int m_socket { -1 };
-    std::string m_target_name;  ///< set when the proxy is to resolve the name
+    std::string m_target_name;  ///< the target as named by the caller (empty for ConnectAddr)
     uint32_t m_target_address { 0 }; ///< network order; 0 when the proxy resolves
     uint16_t m_target_port { 0 };    ///< host order
     std::vector<uint8_t> m_reply;

@@ -73,4 +73,26 @@ bool ConnectWithTimeout(int socket, const sockaddr_in& address, uint32_t timeout
     return true;
 }
 
+size_t SendWithWait(int socket, std::span<const uint8_t> bytes, uint32_t wait_ms, int cancel_fd)
+{
+    size_t sent = 0;
+    while (sent < bytes.size()) {
+        const ssize_t n = send(socket, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL | MSG_DONTWAIT);
+        if (n > 0) {
+            sent += size_t(n);
+            continue;
+        }
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+            pollfd fds[2] = { { socket, POLLOUT, 0 }, { cancel_fd, POLLIN, 0 } };
+            const int ready = poll(fds, cancel_fd >= 0 ? 2 : 1, int(wait_ms));
+            if (ready > 0 && (fds[0].revents & POLLOUT) && !fds[1].revents)
+                continue;
+        }
+        break;
+    }
+    return sent;
+}
+
 } // namespace net

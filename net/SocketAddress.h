@@ -5,7 +5,9 @@
 
 #include <netinet/in.h>
 
+#include <cstddef>
 #include <cstdint>
+#include <span>
 
 namespace net {
 
@@ -23,5 +25,11 @@ bool SetNonBlocking(int socket);
 /// Non-blocking connect to `address`, waiting up to timeout_ms for it to
 /// complete. `cancel_fd` (or -1) ends the wait early when readable.
 [[nodiscard]] bool ConnectWithTimeout(int socket, const sockaddr_in& address, uint32_t timeout_ms, int cancel_fd = -1);
+
+/// Sends every byte on a non-blocking socket. When the socket is full it waits
+/// up to wait_ms for room (a readable `cancel_fd` ends the wait); an error or a
+/// wait without room stops it. Gives the count sent: callers compare it with
+/// what they meant to send.
+[[nodiscard]] size_t SendWithWait(int socket, std::span<const uint8_t> bytes, uint32_t wait_ms, int cancel_fd = -1);
 
 } // namespace net

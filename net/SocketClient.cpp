@@ -25,7 +25,7 @@ namespace {
 
 std::atomic<uint32_t> s_cookie_counter { 0 };
 
-constexpr uint32_t WORKER_READY_TRIES = 51;
+constexpr uint32_t WORKER_READY_STEPS = 51;
 constexpr uint32_t WORKER_READY_STEP_MS = 100;
 constexpr uint32_t WORKER_POLL_MS = 100;
 constexpr int CLOSE_WAIT_STEPS = 30;
@@ -43,12 +43,6 @@ void SignalFd(int fd)
         const uint64_t one = 1;
         (void)!write(fd, &one, sizeof one);
     }
-}
-
-void DrainFd(int fd)
-{
-    uint64_t value;
-    (void)!read(fd, &value, sizeof value);
 }
 
 std::string PeerKey(const char* host, uint16_t port)
@@ -143,10 +137,9 @@ int CSocketClient::Open(int socket, platform::WindowHandle owner_window, platfor
     m_stopping.store(false);
     m_ready_event.Reset();
     m_stop_fd = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
-    m_wake_fd = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
     m_socket.store(socket);
     m_cookie.store(NextConnectionCookie());
-    if (m_stop_fd < 0 || m_wake_fd < 0) {
+    if (m_stop_fd < 0) {
         Close();
         return RESULT_FAILED;
     }
@@ -193,15 +186,10 @@ bool CSocketClient::Connect(const char* host, uint16_t port, uint32_t timeout_s)
 
 bool CSocketClient::WaitWorkerReady()
 {
-    for (uint32_t attempt = 0; attempt < WORKER_READY_TRIES; ++attempt) {
-        const platform::ThreadId worker = m_worker_thread_id.load();
-        if (worker != 0 && platform::PostThreadMessage(worker, UM_SOCKET_WAKE)) {
-            SignalFd(m_wake_fd);
-            if (m_ready_event.Wait(10 * WORKER_READY_STEP_MS))
-                return true;
-        } else {
-            SleepMilliseconds(attempt == 0 ? 1 : WORKER_READY_STEP_MS / 10);
-        }
+    // The worker sets the ready event as its first act; a stop ends the wait.
+    for (uint32_t step = 0; step < WORKER_READY_STEPS; ++step) {
+        if (m_ready_event.Wait(WORKER_READY_STEP_MS))
+            return true;
         if (m_stopping.load())
             return false;
     }
@@ -225,17 +213,14 @@ int CSocketClient::Close()
     m_cookie.store(0);
     m_bytes_received.store(0);
     m_read_passes.store(0);
-    m_worker_thread_id.store(0);
     MarkPeersClosed();
     for (int step = 0; step < CLOSE_WAIT_STEPS && m_requests_in_flight.load() > 0; ++step)
         SleepMilliseconds(100);
     RemoveAllPeers();
     std::lock_guard guard(m_send_lock);
-    for (int* fd : { &m_stop_fd, &m_wake_fd }) {
-        if (*fd >= 0) {
-            ::close(*fd);
-            *fd = -1;
-        }
+    if (m_stop_fd >= 0) {
+        ::close(m_stop_fd);
+        m_stop_fd = -1;
     }
     return RESULT_OK;
 }
@@ -296,38 +281,29 @@ int CSocketClient::SignalPeerEvent(CPeerRecord& peer)
 
 void CSocketClient::WorkerLoop(std::stop_token stop)
 {
-    m_worker_thread_id.store(platform::GetCurrentThreadId());
+    m_ready_event.Set();
     bool reading = true;
-    while (!stop.stop_requested()) {
-        pollfd fds[3] = { { m_stop_fd, POLLIN, 0 }, { m_wake_fd, POLLIN, 0 }, { reading ? m_socket.load() : -1, POLLIN, 0 } };
-        const int ready = poll(fds, 3, int(WORKER_POLL_MS));
+    while (!stop.stop_requested() && !m_stopping.load()) {
+        pollfd fds[2] = { { m_stop_fd, POLLIN, 0 }, { reading ? m_socket.load() : -1, POLLIN, 0 } };
+        const int ready = poll(fds, 2, int(WORKER_POLL_MS));
         if (ready < 0 && errno != EINTR)
             break;
+        if (ready <= 0)
+            continue;
         if (fds[0].revents)
             break;
-        if (fds[1].revents)
-            DrainFd(m_wake_fd);
-        platform::Message message;
-        while (platform::PeekMessage(message)) {
-            if (message.id == platform::WM_QUIT)
-                return;
-            if (message.id == UM_SOCKET_WAKE && message.window == platform::WindowHandle::None)
-                m_ready_event.Set();
-            else
-                platform::DispatchMessage(message);
-        }
-        if (ready > 0 && reading && (fds[2].revents & (POLLIN | POLLHUP | POLLERR))) {
-            bool end_of_stream = false;
-            int socket_error = 0;
-            if (!OnRead(end_of_stream, socket_error))
-                PostSocketEvent(COMM_EVENT_SOCKET_ERROR);
-            if (socket_error != 0) {
-                PostSocketEvent(COMM_EVENT_SOCKET_ERROR);
-                reading = false;
-            } else if (end_of_stream) {
-                PostSocketEvent(COMM_EVENT_CLOSED);
-                reading = false;
-            }
+        if (!reading || !(fds[1].revents & (POLLIN | POLLHUP | POLLERR)))
+            continue;
+        bool end_of_stream = false;
+        int socket_error = 0;
+        if (!OnRead(end_of_stream, socket_error))
+            PostSocketEvent(COMM_EVENT_SOCKET_ERROR);
+        if (socket_error != 0) {
+            PostSocketEvent(COMM_EVENT_SOCKET_ERROR);
+            reading = false;
+        } else if (end_of_stream) {
+            PostSocketEvent(COMM_EVENT_CLOSED);
+            reading = false;
         }
     }
 }
@@ -345,7 +321,8 @@ bool CSocketClient::OnRead(bool& end_of_stream, int& socket_error)
     const CFrameAssembler::PostFunction post = [this](std::unique_ptr<CommMessage> message) {
         PostIncoming(std::move(message));
     };
-    for (;;) {
+    // A peer that sends without pause must not keep the worker from a Close.
+    while (!m_stopping.load()) {
         const ssize_t got = recv(socket, block.data(), block.size(), MSG_DONTWAIT);
         if (got == 0) {
             end_of_stream = true;
@@ -372,6 +349,7 @@ bool CSocketClient::OnRead(bool& end_of_stream, int& socket_error)
         if (!CFrameAssembler::ProcessReceiveBuffer(*peer, context, post))
             return false;
     }
+    return true;
 }
 
 void CSocketClient::PostSocketEvent(uint32_t id)
@@ -456,23 +434,10 @@ uint32_t CSocketClient::SendMessage(CPeerRecord& peer, CByteBuffer& parts, bool 
     if (answer_wanted)
         peer.ExpectAnswer(serial);
 
-    const std::span<const uint8_t> list = parts.Bytes();
-    size_t offset = 0;
-    CByteBuffer frame;
-    while (list.size() - offset >= 4) {
-        const uint32_t length = LoadU32LE(list.data() + offset);
-        offset += 4;
-        if (length > list.size() - offset)
-            return 0;
-        header.frame_sequence = peer.m_frame_sequence.fetch_add(1) + 1;
-        ++header.part_number;
-        header.last_part = (list.size() - offset - length < 5) ? 1 : 0;
-        BuildFrame(header, list.subspan(offset, length), with_crc, frame);
-        if (SendAll(frame.Bytes()) != frame.GetSize())
-            return 0;
-        offset += length;
-    }
-    return serial;
+    const bool sent = FrameParts(
+        parts.Bytes(), header, with_crc, [&peer] { return peer.m_frame_sequence.fetch_add(1) + 1; },
+        [this](std::span<const uint8_t> frame) { return SendAll(frame) == frame.size(); });
+    return sent ? serial : 0;
 }
 
 bool CSocketClient::SendRawBlock(const uint8_t* bytes, uint32_t length)
@@ -487,25 +452,7 @@ bool CSocketClient::SendRawBlock(const uint8_t* bytes, uint32_t length)
 
 size_t CSocketClient::SendAll(std::span<const uint8_t> bytes)
 {
-    const int socket = m_socket.load();
-    size_t sent = 0;
-    while (sent < bytes.size()) {
-        const ssize_t n = send(socket, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL | MSG_DONTWAIT);
-        if (n > 0) {
-            sent += size_t(n);
-            continue;
-        }
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
-            pollfd fds[2] = { { socket, POLLOUT, 0 }, { m_stop_fd, POLLIN, 0 } };
-            const int ready = poll(fds, 2, int(SEND_RETRY_WAIT_MS));
-            if (ready > 0 && (fds[0].revents & POLLOUT) && !fds[1].revents)
-                continue;
-        }
-        break;
-    }
-    return sent;
+    return SendWithWait(m_socket.load(), bytes, SEND_RETRY_WAIT_MS, m_stop_fd);
 }
 
 } // namespace net

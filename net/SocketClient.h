@@ -14,8 +14,8 @@
 // Hazards: Close joins the worker and wakes every waiting request; records
 // posted before a Close still arrive, with a cookie that is no longer current,
 // so receivers must compare cookies. The worker's socket service is poll():
-// readiness is turned into the read, write and close handlers directly on the
-// worker thread; the worker's own queue takes its start-up handshake.
+// readiness is turned into the read and close handlers directly on the
+// worker thread, which needs no window or queue of its own.
 // A derived class that overrides the hooks (called on the worker thread) must
 // call Close() in its own destructor, before its part of the object is gone.
 #pragma once
@@ -142,9 +142,7 @@ private:
 
     std::mutex m_send_lock; ///< one message's frames at a time
     int m_stop_fd { -1 };   ///< eventfd, signalled for good by Close
-    int m_wake_fd { -1 };   ///< eventfd, wakes the worker's poll
     std::atomic<bool> m_stopping { false };
-    std::atomic<platform::ThreadId> m_worker_thread_id { 0 };
     platform::CEvent m_ready_event { platform::EventReset::Manual };
     std::jthread m_worker;
 

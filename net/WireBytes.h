@@ -21,6 +21,4 @@ inline void StoreU32LE(uint8_t* bytes, uint32_t value)
     bytes[3] = uint8_t(value >> 24);
 }
 
-inline uint16_t LoadU16BE(const uint8_t* bytes) { return uint16_t(bytes[0] << 8 | bytes[1]); }
-
 } // namespace net

@@ -14,7 +14,9 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cstring>
+#include <functional>
 #include <thread>
 
 namespace {
@@ -39,6 +41,22 @@ int Open(CSocketClient& client, const CTestGameServer& server, const CCommCollec
 }
 
 std::vector<uint8_t> Bytes(std::span<const uint8_t> span) { return { span.begin(), span.end() }; }
+
+namespace testing_wait {
+
+// Polls `done` every 10 ms until it holds or the deadline passes.
+bool WaitUntil(const std::function<bool()>& done, uint32_t timeout_ms)
+{
+    const uint32_t start = platform::GetTickCount();
+    while (!done()) {
+        if (platform::HasElapsed(start, platform::GetTickCount(), timeout_ms))
+            return false;
+        usleep(10000);
+    }
+    return true;
+}
+
+} // namespace testing_wait
 
 ConnRecord WantAnswer(const CSocketClient& client)
 {
@@ -261,6 +279,50 @@ TEST(SocketClient, CloseWakesAWaitingRequestAndReopenTakesANewCookie)
             EXPECT_EQ(message->conn.cookie, client->GetCookie());
         }
     }
+}
+
+// A client that reads more slowly than its peer sends: every block read is
+// taken by the hook (and never joined into frames) after a short pause.
+class CSlowReader final : public CSocketClient {
+public:
+    CSlowReader() : CSocketClient(PACKET_KEY, PACKET_KEY_BITS, 0x100, 0, 1, 4000) {}
+    ~CSlowReader() override { Close(); }
+
+protected:
+    int OnUnhandled(CPeerRecord&, const uint8_t*, size_t) override
+    {
+        usleep(2000);
+        return 1;
+    }
+};
+
+TEST(SocketClient, CloseReturnsWhileThePeerSendsWithoutPause)
+{
+    CTestGameServer server;
+    ASSERT_TRUE(server.Start());
+    CSlowReader client;
+    ASSERT_EQ(client.Create("127.0.0.1", server.GetPort(), 3, platform::WindowHandle::None, 0,
+                            CSocketClient::MODE_SEND_GREETING, reinterpret_cast<const uint8_t*>(GREETING),
+                            sizeof GREETING, 2000),
+              CSocketClient::RESULT_OK);
+    ASSERT_TRUE(server.WaitForClient(3000));
+    const std::vector<uint8_t> burst(256 * 1024, 0);
+    std::atomic<bool> stop { false };
+    std::thread flood([&] {
+        const uint32_t start = platform::GetTickCount();
+        while (!stop.load() && !platform::HasElapsed(start, platform::GetTickCount(), 20000) && server.SendRaw(burst)) {
+        }
+    });
+    ASSERT_TRUE(testing_wait::WaitUntil([&] { return client.GetBytesReceived() > 64 * 1024; }, 10000));
+
+    const uint32_t start = platform::GetTickCount();
+    client.Close();
+    const uint32_t elapsed = platform::TicksBetween(start, platform::GetTickCount());
+    stop.store(true);
+    server.DisconnectClient();
+    flood.join();
+    EXPECT_LT(elapsed, 10000u) << "the worker stops reading when the client closes";
+    EXPECT_EQ(client.GetSocket(), -1);
 }
 
 TEST(SocketClient, WaitModeOpensOnlyAfterTheServersFirstBytes)

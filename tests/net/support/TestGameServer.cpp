@@ -186,26 +186,19 @@ std::vector<uint8_t> CTestGameServer::BuildFrames(uint32_t kind, uint32_t serial
         return {};
     CByteBuffer parts;
     SplitIntoParts(encoded, m_options.part_limit, parts);
-    std::vector<uint8_t> frames;
     PacketHeader header;
     header.kind = kind;
     header.message_serial = serial;
     header.answer_wanted = answer_wanted;
-    const std::span<const uint8_t> list = parts.Bytes();
-    size_t offset = 0;
-    CByteBuffer frame;
+    std::vector<uint8_t> frames;
     std::lock_guard guard(m_send_mutex);
-    while (list.size() - offset >= 4) {
-        const uint32_t length = LoadU32LE(list.data() + offset);
-        offset += 4;
-        header.frame_sequence = ++m_frame_sequence;
-        ++header.part_number;
-        header.last_part = list.size() - offset - length < 5 ? 1 : 0;
-        BuildFrame(header, list.subspan(offset, length), m_options.with_crc, frame);
-        frames.insert(frames.end(), frame.Bytes().begin(), frame.Bytes().end());
-        offset += length;
-    }
-    return frames;
+    const bool framed = FrameParts(
+        parts.Bytes(), header, m_options.with_crc, [this] { return ++m_frame_sequence; },
+        [&frames](std::span<const uint8_t> frame) {
+            frames.insert(frames.end(), frame.begin(), frame.end());
+            return true;
+        });
+    return framed ? frames : std::vector<uint8_t> {};
 }
 
 bool CTestGameServer::SendAnswer(uint32_t serial, uint32_t id, std::span<const uint8_t> data)
