@@ -53,6 +53,10 @@ public:
     void Clear(uint32_t colour) override;
 
     [[nodiscard]] SurfaceInfo GetSurfaceInfo();
+    // A deep copy of source (pixels included) into target.
+    static void CopyImage(const ImageRecord* source, ImageRecord* target) { CopyImageRecord(source, target, true); }
+    // Frees the record's buffers and zeroes it (a null record is ignored).
+    static void FreeImageData(ImageRecord* record) { FreeImageRecordData(record); }
     // Shows the presentation buffer; false without a target or surface.
     bool Present();
     // The depth the presentation is converted to (32, 24 or 16; tests and

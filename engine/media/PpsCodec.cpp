@@ -1,9 +1,9 @@
 #include "engine/media/PpsCodec.h"
 
+#include "engine/core/EnginePath.h"
 #include "engine/media/PixelChannels.h"
 #include "engine/media/PpsRle.h"
 
-#include <cstdio>
 #include <cstring>
 
 namespace engine {
@@ -382,18 +382,7 @@ int SavePps(std::span<const uint8_t> data, const std::string& path)
     PpsFileHeader header;
     if (!ReadPpsHeader(data, header) || header.file_size > data.size() || path.empty())
         return 0;
-    std::string native = path;
-    for (char& c : native) {
-        if (c == '\\')
-            c = '/';
-    }
-    // FIXME: names are GBK in the program; convert at the OS boundary once the
-    // platform's file functions are used here.
-    std::FILE* file = std::fopen(native.c_str(), "wb");
-    if (!file)
-        return 0;
-    const bool written = std::fwrite(data.data(), 1, header.file_size, file) == header.file_size;
-    return (std::fclose(file) == 0 && written) ? 1 : 0;
+    return WriteWholeFile(path, data.first(header.file_size));
 }
 
 } // namespace engine

@@ -247,3 +247,15 @@ TEST(PpsCodec, EncoderRefusesInconsistentRecords)
     EXPECT_TRUE(EncodePps(ok, nullptr, 2).empty());
     EXPECT_TRUE(EncodePps(ImageRecord {}, nullptr, PPS_METHOD_BEST).empty());
 }
+
+TEST(PpsCodec, SavesOnlyPpsBuffers)
+{
+    imagetest::CTempFolder folder;
+    const ImageRecord image = MakeBgra(1, 1, { 0xFF000000 }, IMAGE_FLAG_ALPHA);
+    Bytes file = EncodePps(image, nullptr, PPS_METHOD_RAW);
+    file.push_back(0xEE);                                    // bytes beyond the file size stay out
+    ASSERT_EQ(SavePps(file, folder / "one.pps"), 1);
+    EXPECT_EQ(std::filesystem::file_size(folder / "one.pps"), file.size() - 1);
+    EXPECT_EQ(SavePps(Bytes { 'x', 'y', 'z' }, folder / "bad.pps"), 0);
+    EXPECT_FALSE(std::filesystem::exists(folder / "bad.pps"));
+}
