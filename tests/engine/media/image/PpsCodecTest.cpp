@@ -259,3 +259,33 @@ TEST(PpsCodec, SavesOnlyPpsBuffers)
     EXPECT_EQ(SavePps(Bytes { 'x', 'y', 'z' }, folder / "bad.pps"), 0);
     EXPECT_FALSE(std::filesystem::exists(folder / "bad.pps"));
 }
+
+TEST(PpsCodec, WritesFixedFrameBytesOfTheZlibMethods)
+{
+    // Two pixels of one colour, alpha 0x80 and 0xFF. Colour: a run-length
+    // repeat (0x08, blue, green, red) or zlib; alpha: zlib of 0x80, 0xFF.
+    const ImageRecord image = MakeBgra(2, 1, { 0x80010203, 0xFF010203 }, IMAGE_FLAG_ALPHA);
+    const Bytes zlib_alpha { 0x78, 0x9C, 0x6B, 0xF8, 0x0F, 0x00, 0x02, 0x01, 0x01, 0x80 };
+    const Bytes zlib_colour { 0x78, 0x9C, 0x63, 0x66, 0x62, 0x64, 0x66, 0x62, 0x04, 0x00, 0x00, 0x34, 0x00, 0x0D };
+    const auto frame = [](uint32_t flags, const Bytes& part1, const Bytes& part2) {
+        Bytes out;
+        for (uint32_t v : { flags, 0u, uint32_t(part1.size()), uint32_t(part2.size()), 8u })
+            for (int i = 0; i < 4; ++i)
+                out.push_back(uint8_t(v >> (8 * i)));
+        out.insert(out.end(), part1.begin(), part1.end());
+        out.insert(out.end(), part2.begin(), part2.end());
+        return out;
+    };
+    const Bytes rle { 0x08, 0x03, 0x02, 0x01 };
+    const std::pair<int, Bytes> expected[] = {
+        { 4, frame(0x04, rle, zlib_alpha) },
+        { 5, frame(0x04, zlib_colour, zlib_alpha) },
+        { 6, frame(0x14, rle, zlib_alpha) },
+    };
+    for (const auto& [method, frame_bytes] : expected) {
+        const Bytes file = EncodePps(image, nullptr, method);
+        ASSERT_EQ(file.size(), 32 + frame_bytes.size()) << method;
+        EXPECT_EQ(file[3], method);
+        EXPECT_EQ(Bytes(file.begin() + 32, file.end()), frame_bytes) << method;
+    }
+}
