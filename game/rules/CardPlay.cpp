@@ -29,24 +29,16 @@ void CardPlayList::Clear()
 
 void WriteCardPlay(const CardPlay& play, std::span<uint8_t> out)
 {
-    CRecordWriter w(out);
-    w.WriteI32(play.type);
-    w.WriteI32(play.beat_mask);
-    w.WriteI32(play.strength);
-    w.WriteI32(play.count);
-    w.WriteI32s(play.cards);
+    RecordWriteIo io { CRecordWriter(out) };
+    VisitCardPlay(io, play);
 }
 
 bool ReadCardPlay(std::span<const uint8_t> in, CardPlay& play)
 {
-    CRecordReader r(in);
+    RecordReadIo io { CRecordReader(in) };
     CardPlay read;
-    read.type = r.ReadI32();
-    read.beat_mask = r.ReadI32();
-    read.strength = r.ReadI32();
-    read.count = r.ReadI32();
-    r.ReadI32s(read.cards);
-    if (!r.Ok() || read.count < 0 || read.count > PLAY_CARDS)
+    VisitCardPlay(io, read);
+    if (!io.r.Ok() || read.count < 0 || read.count > PLAY_CARDS)
         return false;
     if (std::any_of(std::begin(read.cards), std::end(read.cards), [](int32_t id) { return id < NO_CARD; }))
         return false;

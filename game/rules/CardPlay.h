@@ -66,6 +66,32 @@ struct CardPlayList {
 };
 static_assert(sizeof(CardPlayList) == 1364);
 
+/// The straight and the three sequence types: a play of these beats one of
+/// its own type only with the same card count.
+[[nodiscard]] constexpr bool IsSequenceType(int32_t type)
+{
+    return type == CARD_TYPE_STRAIGHT || type == CARD_TYPE_PAIR_SEQ || type == CARD_TYPE_TRIPLE_SEQ
+        || type == CARD_TYPE_TRIPLE_SEQ_PAIRS;
+}
+
+/// Strengths are never negative on the table and compare as unsigned numbers.
+[[nodiscard]] constexpr uint32_t StrengthKey(int32_t strength)
+{
+    return static_cast<uint32_t>(strength);
+}
+
+/// The field list of a CardPlay in record order, for the record readers and
+/// writers (see RecordIo.h).
+template<typename Io, typename Play>
+void VisitCardPlay(Io& io, Play& play)
+{
+    io.I32(play.type);
+    io.I32(play.beat_mask);
+    io.I32(play.strength);
+    io.I32(play.count);
+    io.I32s(play.cards);
+}
+
 inline constexpr size_t CARD_PLAY_BYTES = 272;
 void WriteCardPlay(const CardPlay& play, std::span<uint8_t> out);
 /// Refuses short input, a count outside 0..64 and ids below -1.

@@ -14,6 +14,7 @@
 // Hazards: a negative id reads as value 0 and suit -1 (never a real card);
 // value counters have 16 entries, indexed by value.
 
+#include <algorithm>
 #include <cstdint>
 #include <span>
 
@@ -55,6 +56,18 @@ void SetCardCallbacks(const CardCallbacks& callbacks);
 [[nodiscard]] int32_t GetCardOrder(int32_t card, int32_t level, int32_t context = 0);
 /// Points of a card through the raw value: 5 for a five, 10 for a ten or king.
 [[nodiscard]] int32_t GetCardPoints(int32_t card);
+
+/// The cards of an array up to its first -1 (or all of it).
+[[nodiscard]] inline std::span<const int32_t> CardsBeforeEnd(std::span<const int32_t> cards)
+{
+    return cards.first(static_cast<size_t>(std::find(cards.begin(), cards.end(), int32_t { -1 }) - cards.begin()));
+}
+
+/// The counter of a value, 0 for a value outside the counters.
+[[nodiscard]] inline int32_t CounterAt(std::span<const int32_t> counters, int32_t value)
+{
+    return value >= 0 && static_cast<size_t>(value) < counters.size() ? counters[static_cast<size_t>(value)] : 0;
+}
 
 /// Adds 1 to the counter of each card's value, up to the first negative id;
 /// values outside the counters are skipped. Returns the cards counted.

@@ -245,37 +245,49 @@ int CCardTable::AddAnyCandidate(std::span<const int32_t> cards, int valid, CardP
     return 1;
 }
 
+std::span<const int32_t> CCardTable::GetAnalysisOrder() const
+{
+    static constexpr int32_t order[] = { CARD_TYPE_SINGLE, CARD_TYPE_PAIR, CARD_TYPE_TRIPLE, CARD_TYPE_TRIPLE_PAIR,
+        CARD_TYPE_STRAIGHT, CARD_TYPE_PAIR_SEQ, CARD_TYPE_TRIPLE_SEQ, CARD_TYPE_TRIPLE_SEQ_PAIRS, CARD_TYPE_BOMB,
+        CARD_TYPE_STRAIGHT_FLUSH, CARD_TYPE_BIG_BOMB, CARD_TYPE_FOUR_JOKERS, CARD_TYPE_ANY };
+    return order;
+}
+
+int CCardTable::AddCandidate(int32_t type, std::span<const int32_t> cards, int valid, CardPlayList& list)
+{
+    switch (type) {
+    case CARD_TYPE_SINGLE: return AddSingleCandidate(cards, valid, list);
+    case CARD_TYPE_PAIR: return AddPairCandidate(cards, valid, list);
+    case CARD_TYPE_TRIPLE: return AddTripleCandidate(cards, valid, list);
+    case CARD_TYPE_TRIPLE_PAIR: return AddTriplePairCandidate(cards, valid, list);
+    case CARD_TYPE_STRAIGHT: return AddStraightCandidate(cards, valid, list);
+    case CARD_TYPE_PAIR_SEQ: return AddPairSeqCandidate(cards, valid, list);
+    case CARD_TYPE_TRIPLE_SEQ: return AddTripleSeqCandidate(cards, valid, list);
+    case CARD_TYPE_TRIPLE_SEQ_PAIRS: return AddTripleSeqPairsCandidate(cards, valid, list);
+    case CARD_TYPE_BOMB: return AddBombCandidate(cards, valid, list);
+    case CARD_TYPE_STRAIGHT_FLUSH: return AddStraightFlushCandidate(cards, valid, list);
+    case CARD_TYPE_BIG_BOMB: return AddBigBombCandidate(cards, valid, list);
+    case CARD_TYPE_FOUR_JOKERS: return AddFourJokersCandidate(cards, valid, list);
+    case CARD_TYPE_ANY: return AddAnyCandidate(cards, valid, list);
+    default: return 0;
+    }
+}
+
 int CCardTable::AnalyseCards(int, std::span<const int32_t> cards, CardPlayList& list, int32_t type_mask)
 {
     const int valid = CountValidCards(cards);
-    using AddFn = int (CCardTable::*)(std::span<const int32_t>, int, CardPlayList&);
-    static constexpr std::pair<int32_t, AddFn> order[] = {
-        { CARD_TYPE_SINGLE, &CCardTable::AddSingleCandidate },
-        { CARD_TYPE_PAIR, &CCardTable::AddPairCandidate },
-        { CARD_TYPE_TRIPLE, &CCardTable::AddTripleCandidate },
-        { CARD_TYPE_TRIPLE_PAIR, &CCardTable::AddTriplePairCandidate },
-        { CARD_TYPE_STRAIGHT, &CCardTable::AddStraightCandidate },
-        { CARD_TYPE_PAIR_SEQ, &CCardTable::AddPairSeqCandidate },
-        { CARD_TYPE_TRIPLE_SEQ, &CCardTable::AddTripleSeqCandidate },
-        { CARD_TYPE_TRIPLE_SEQ_PAIRS, &CCardTable::AddTripleSeqPairsCandidate },
-        { CARD_TYPE_BOMB, &CCardTable::AddBombCandidate },
-        { CARD_TYPE_STRAIGHT_FLUSH, &CCardTable::AddStraightFlushCandidate },
-        { CARD_TYPE_BIG_BOMB, &CCardTable::AddBigBombCandidate },
-        { CARD_TYPE_FOUR_JOKERS, &CCardTable::AddFourJokersCandidate },
-        { CARD_TYPE_ANY, &CCardTable::AddAnyCandidate },
-    };
-    for (const auto& [flag, add] : order) {
-        if (type_mask & flag)
-            (this->*add)(cards, valid, list);
+    for (int32_t type : GetAnalysisOrder()) {
+        if (type_mask & type)
+            AddCandidate(type, cards, valid, list);
     }
     return list.count > 0 ? 1 : 0;
 }
 
 bool CCardTable::Replaces(const CardPlay& best, int32_t, const CardPlay& entry, bool) const
 {
-    if ((entry.beat_mask & best.type) == 0 || best.type == 0)
+    if ((entry.beat_mask & best.type) == 0)
         return false;
-    return entry.type != best.type || static_cast<uint32_t>(entry.strength) > static_cast<uint32_t>(best.strength);
+    return entry.type != best.type || StrengthKey(entry.strength) > StrengthKey(best.strength);
 }
 
 int CCardTable::CanBeat(const CardPlay& last, const CardPlay& play) const
@@ -283,7 +295,7 @@ int CCardTable::CanBeat(const CardPlay& last, const CardPlay& play) const
     if ((play.beat_mask & last.type) == 0)
         return 0;
     if (play.type == last.type)
-        return static_cast<uint32_t>(play.strength) > static_cast<uint32_t>(last.strength) ? 1 : 0;
+        return StrengthKey(play.strength) > StrengthKey(last.strength) ? 1 : 0;
     return 1;
 }
 
@@ -354,7 +366,7 @@ int CCardTable::IsPlayersTurn(std::span<const int32_t> request) const
     return IsValidChair(request[2]) && request[2] == m_current_chair ? 1 : 0;
 }
 
-int CCardTable::IsValidThrow(ThrowRequest& request)
+int CCardTable::ReadThrow(const ThrowRequest& request, CardPlayList& list)
 {
     if (!(m_state & TABLE_STATE_PLAY_PHASE) || !IsValidChair(request.chair) || request.chair != m_current_chair)
         return 0;
@@ -362,8 +374,14 @@ int CCardTable::IsValidThrow(ThrowRequest& request)
         return 0;
     if (CountValidCards(request.play.cards) != request.play.count)
         return 0;
+    list.Clear();
+    return AnalyseCards(request.chair, request.play.cards, list, request.play.type);
+}
+
+int CCardTable::IsValidThrow(ThrowRequest& request)
+{
     CardPlayList list;
-    if (!AnalyseCards(request.chair, request.play.cards, list, request.play.type))
+    if (!ReadThrow(request, list))
         return 0;
     PickLeadCandidate(list);
     request.play = list.plays[0];

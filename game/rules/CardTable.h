@@ -82,7 +82,13 @@ public:
     [[nodiscard]] virtual int CardsBelongTo(int chair, std::span<const int32_t> cards) const;
 
     // --- Reading a selection (CardTable.cpp)
-    virtual int AnalyseCards(int chair, std::span<const int32_t> cards, CardPlayList& list, int32_t type_mask);
+    /// Reads the selection as each type of the mask, in the table's order
+    /// (GetAnalysisOrder), appending the strongest reading of each type.
+    int AnalyseCards(int chair, std::span<const int32_t> cards, CardPlayList& list, int32_t type_mask);
+    /// The play types in the order the analysis tries them.
+    [[nodiscard]] virtual std::span<const int32_t> GetAnalysisOrder() const;
+    /// Runs the add operation of one play type; 0 for a type the table lacks.
+    virtual int AddCandidate(int32_t type, std::span<const int32_t> cards, int valid, CardPlayList& list);
     [[nodiscard]] virtual int CanBeat(const CardPlay& last, const CardPlay& play) const;
     virtual int PickLeadCandidate(CardPlayList& list) const;
     virtual int PickBeatingCandidate(const CardPlay& last, CardPlayList& list) const;
@@ -90,7 +96,7 @@ public:
     virtual int AddPairCandidate(std::span<const int32_t> cards, int valid, CardPlayList& list);
     virtual int AddTripleCandidate(std::span<const int32_t> cards, int valid, CardPlayList& list);
     int AddTriplePairCandidate(std::span<const int32_t> cards, int valid, CardPlayList& list);
-    virtual int AddStraightCandidate(std::span<const int32_t> cards, int valid, CardPlayList& list);
+    int AddStraightCandidate(std::span<const int32_t> cards, int valid, CardPlayList& list);
     int AddPairSeqCandidate(std::span<const int32_t> cards, int valid, CardPlayList& list);
     int AddTripleSeqCandidate(std::span<const int32_t> cards, int valid, CardPlayList& list);
     int AddTripleSeqPairsCandidate(std::span<const int32_t> cards, int valid, CardPlayList& list);
@@ -111,8 +117,10 @@ public:
     [[nodiscard]] int32_t FindStrongestValue(std::span<const int32_t> counters, int32_t need, int32_t wild) const;
     int32_t TakeStrongestValue(std::span<int32_t> counters, int32_t need, int32_t& wild) const;
     [[nodiscard]] int32_t FindWeakestValueAbove(std::span<const int32_t> counters, int32_t threshold) const;
-    virtual int FindTriplePairToBeat(std::span<const int32_t> counters, int32_t wild, int32_t threshold,
-                                     int32_t& triple_out, int32_t& pair_out) const;
+    /// The weakest triple with a pair above the threshold; the pair needs a
+    /// natural card unless PairMayBeAllWild().
+    int FindTriplePairToBeat(std::span<const int32_t> counters, int32_t wild, int32_t threshold,
+                             int32_t& triple_out, int32_t& pair_out) const;
     /// Moves `number` cards of `value` (and `suit` unless -1) that are not
     /// wild from hand to the end of dest, then fills a shortfall with wild
     /// cards; sorts the appended block. Returns the cards appended.
@@ -155,6 +163,16 @@ public:
 
 protected:
     using Counters = std::array<int32_t, VALUE_COUNTERS>;
+    /// Whether two wild cards alone may stand for the pair of a triple with pair.
+    [[nodiscard]] virtual bool PairMayBeAllWild() const { return false; }
+    /// The pair and triple finders: `need` cards of the weakest value above
+    /// the play's strength.
+    int FindSameValue(std::span<const int32_t> cards, std::span<const int32_t> counters, int32_t wild, CardPlay& play,
+                      int32_t need, int32_t type) const;
+    /// The checks every throw passes (play phase, the current chair, a clean
+    /// selection of its own cards) and the analysis of the cards under the
+    /// request's type; 1 when at least one reading results.
+    int ReadThrow(const ThrowRequest& request, CardPlayList& list);
     /// Order of a value under the current level.
     [[nodiscard]] int32_t Order(int32_t value) const { return GetValueOrder(value, GetLevelValue()); }
     /// Runs a finder on a fresh entry of the list, repeating while it

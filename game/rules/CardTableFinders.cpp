@@ -8,25 +8,9 @@
 namespace rules {
 namespace {
 
-uint32_t U(int32_t strength)
-{
-    return static_cast<uint32_t>(strength);
-}
-
-int32_t CounterAt(std::span<const int32_t> counters, int32_t value)
-{
-    return value >= 0 && static_cast<size_t>(value) < counters.size() ? counters[static_cast<size_t>(value)] : 0;
-}
-
 int32_t ValueLimit(std::span<const int32_t> counters)
 {
     return static_cast<int32_t>(std::min<size_t>(counters.size(), VALUE_COUNTERS));
-}
-
-// Position of the first -1 (or the end) of a card array.
-size_t CardEnd(std::span<const int32_t> cards)
-{
-    return static_cast<size_t>(std::find(cards.begin(), cards.end(), NO_CARD) - cards.begin());
 }
 
 } // namespace
@@ -42,7 +26,7 @@ int32_t CCardTable::FindValueToBeat(std::span<const int32_t> counters, int32_t n
         if (have < 1 || static_cast<int64_t>(have) + wild < need)
             continue;
         const int64_t rank = Order(v) + bonus;
-        if (rank > static_cast<int64_t>(U(threshold)) && (found < 0 || rank < found_rank)) {
+        if (rank > static_cast<int64_t>(StrengthKey(threshold)) && (found < 0 || rank < found_rank)) {
             found = v;
             found_rank = rank;
         }
@@ -82,7 +66,7 @@ int32_t CCardTable::FindWeakestValueAbove(std::span<const int32_t> counters, int
 {
     int32_t found = -1;
     for (int32_t v = 0; v < ValueLimit(counters); ++v) {
-        if (counters[static_cast<size_t>(v)] < 1 || U(Order(v)) <= U(threshold))
+        if (counters[static_cast<size_t>(v)] < 1 || StrengthKey(Order(v)) <= StrengthKey(threshold))
             continue;
         if (found < 0 || Order(v) < Order(found))
             found = v;
@@ -93,6 +77,7 @@ int32_t CCardTable::FindWeakestValueAbove(std::span<const int32_t> counters, int
 int CCardTable::FindTriplePairToBeat(std::span<const int32_t> counters, int32_t wild, int32_t threshold,
                                      int32_t& triple_out, int32_t& pair_out) const
 {
+    const bool all_wild_pair = PairMayBeAllWild();
     bool found = false;
     int64_t best = 0;
     for (int32_t t = 0; t < ValueLimit(counters); ++t) {
@@ -100,12 +85,15 @@ int CCardTable::FindTriplePairToBeat(std::span<const int32_t> counters, int32_t 
         if (have_t < 1 || static_cast<int64_t>(have_t) + wild < 3)
             continue;
         const int32_t wild_left = wild - std::max(0, 3 - have_t);
-        for (int32_t p = 0; p < ValueLimit(counters); ++p) {
+        for (int32_t p = 1; p < ValueLimit(counters); ++p) {
             const int32_t have_p = counters[static_cast<size_t>(p)];
-            if (p == t || have_p < 1 || static_cast<int64_t>(have_p) + wild_left < 2)
+            if (p == t || static_cast<int64_t>(have_p) + wild_left < 2)
+                continue;
+            // Two wild cards alone stand only for an ordinary value.
+            if (have_p < 1 && (!all_wild_pair || p > 13))
                 continue;
             const int64_t strength = static_cast<int64_t>(Order(t)) * 10000 + Order(p);
-            if (strength > U(threshold) && (!found || strength < best)) {
+            if (strength > StrengthKey(threshold) && (!found || strength < best)) {
                 found = true;
                 best = strength;
                 triple_out = t;
@@ -119,7 +107,7 @@ int CCardTable::FindTriplePairToBeat(std::span<const int32_t> counters, int32_t 
 int CCardTable::PickCards(std::span<int32_t> dest, std::span<int32_t> hand, int32_t value, int32_t number,
                           int32_t suit) const
 {
-    size_t end = CardEnd(dest);
+    size_t end = CardsBeforeEnd(dest).size();
     const size_t start = end;
     auto take = [&](auto&& wanted) {
         for (int32_t& id : hand) {
@@ -147,11 +135,11 @@ int CCardTable::FindSingle(std::span<const int32_t> cards, CardPlay& play) const
     const int32_t level = GetLevelValue();
     int32_t chosen = NO_CARD;
     int32_t chosen_order = 0;
-    for (int32_t id : cards.first(CardEnd(cards))) {
+    for (int32_t id : CardsBeforeEnd(cards)) {
         if (!IsCard(id))
             continue;
         const int32_t order = GetValueOrder(GetCardValue(id, m_options), level, m_options);
-        if (U(order) > U(play.strength) && (chosen == NO_CARD || order < chosen_order)) {
+        if (StrengthKey(order) > StrengthKey(play.strength) && (chosen == NO_CARD || order < chosen_order)) {
             chosen = id;
             chosen_order = order;
         }
@@ -163,30 +151,28 @@ int CCardTable::FindSingle(std::span<const int32_t> cards, CardPlay& play) const
     return 1;
 }
 
-int CCardTable::FindPair(std::span<const int32_t> cards, std::span<const int32_t> counters, int32_t wild, CardPlay& play) const
+int CCardTable::FindSameValue(std::span<const int32_t> cards, std::span<const int32_t> counters, int32_t wild,
+                              CardPlay& play, int32_t need, int32_t type) const
 {
     if (cards.empty() || counters.empty())
         return 0;
-    const int32_t v = FindValueToBeat(counters, 2, wild, play.strength);
+    const int32_t v = FindValueToBeat(counters, need, wild, play.strength);
     if (v < 0)
         return 0;
     auto hand = CopyHand(cards);
-    WritePlay(play, CARD_TYPE_PAIR, CARD_TYPE_PAIR, Order(v), 2);
-    PickCards(play.cards, hand, v, 2, -1);
+    WritePlay(play, type, type, Order(v), need);
+    PickCards(play.cards, hand, v, need, -1);
     return 1;
+}
+
+int CCardTable::FindPair(std::span<const int32_t> cards, std::span<const int32_t> counters, int32_t wild, CardPlay& play) const
+{
+    return FindSameValue(cards, counters, wild, play, 2, CARD_TYPE_PAIR);
 }
 
 int CCardTable::FindTriple(std::span<const int32_t> cards, std::span<const int32_t> counters, int32_t wild, CardPlay& play) const
 {
-    if (cards.empty() || counters.empty())
-        return 0;
-    const int32_t v = FindValueToBeat(counters, 3, wild, play.strength);
-    if (v < 0)
-        return 0;
-    auto hand = CopyHand(cards);
-    WritePlay(play, CARD_TYPE_TRIPLE, CARD_TYPE_TRIPLE, Order(v), 3);
-    PickCards(play.cards, hand, v, 3, -1);
-    return 1;
+    return FindSameValue(cards, counters, wild, play, 3, CARD_TYPE_TRIPLE);
 }
 
 int CCardTable::FindTriplePair(std::span<const int32_t> cards, std::span<const int32_t> counters, int32_t wild, CardPlay& play) const
@@ -264,7 +250,7 @@ int CCardTable::FindStraightIn(std::span<const int32_t> cards, std::span<const i
         int present = 0;
         for (int32_t v = start; v < start + 5; ++v)
             present += CounterAt(counters, v) > 0 ? 1 : 0;
-        if (present + wild < 5 || U(start + 100) <= U(threshold))
+        if (present + wild < 5 || StrengthKey(start + 100) <= StrengthKey(threshold))
             continue;
         auto hand = CopyHand(cards);
         WritePlay(play, CARD_TYPE_STRAIGHT, CARD_TYPE_STRAIGHT, start + 100, 5);
@@ -293,7 +279,7 @@ int CCardTable::FindSequence(std::span<const int32_t> cards, std::span<const int
         int32_t missing = 0;
         for (int32_t v = start; v < start + runs; ++v)
             missing += std::max(0, width - CounterAt(counters, v));
-        if (missing > wild || U(start + 1000 * runs) <= U(threshold))
+        if (missing > wild || StrengthKey(start + 1000 * runs) <= StrengthKey(threshold))
             continue;
         auto hand = CopyHand(cards);
         WritePlay(play, type, type, start + 1000 * runs, runs * width);
@@ -343,7 +329,7 @@ int CCardTable::FindTripleSeqPairs(std::span<const int32_t> cards, std::span<con
             for (int32_t v = p; v < p + n; ++v)
                 missing += std::max(0, 2 - left[static_cast<size_t>(v)]);
             const int64_t strength = p + 10000LL * n + 100LL * t;
-            if (missing <= wild && strength > U(threshold) && (!found || strength < best)) {
+            if (missing <= wild && strength > StrengthKey(threshold) && (!found || strength < best)) {
                 found = true;
                 best = strength;
                 best_t = t;
@@ -369,7 +355,7 @@ int CCardTable::FindStraightFlush(std::span<const int32_t> cards, CardPlay& play
     bool present[4][VALUE_COUNTERS] {};
     int32_t wild = 0;
     const bool wild_rule = (m_options & 0x1) != 0;
-    for (int32_t id : cards.first(CardEnd(cards))) {
+    for (int32_t id : CardsBeforeEnd(cards)) {
         if (!IsCard(id))
             continue;
         if (wild_rule && IsWildCard(id)) {
@@ -389,7 +375,7 @@ int CCardTable::FindStraightFlush(std::span<const int32_t> cards, CardPlay& play
             int32_t have = 0;
             for (int32_t v = start; v < start + length; ++v)
                 have += present[suit][v] ? 1 : 0;
-            if (have + wild >= length && U(start + 100) > U(threshold) && (chosen_suit < 0 || start < chosen_start)) {
+            if (have + wild >= length && StrengthKey(start + 100) > StrengthKey(threshold) && (chosen_suit < 0 || start < chosen_start)) {
                 chosen_suit = suit;
                 chosen_start = start;
             }
@@ -432,7 +418,7 @@ int CCardTable::FindFourJokers(std::span<const int32_t> cards, std::span<const i
     int32_t big[2] = { NO_CARD, NO_CARD };
     int smalls = 0;
     int bigs = 0;
-    for (int32_t id : cards.first(CardEnd(cards))) {
+    for (int32_t id : CardsBeforeEnd(cards)) {
         if (!IsCard(id))
             continue;
         if (id % 54 == 52 && smalls < 2)

@@ -184,7 +184,7 @@ int CGameTable::AddLooker(std::unique_ptr<TablePlayer> looker)
     return GetPlayerCount();
 }
 
-int CGameTable::RemovePlayer(int32_t user_id, int delete_it)
+int CGameTable::RemovePlayer(int32_t user_id, int delete_it, std::unique_ptr<TablePlayer>* kept)
 {
     auto found = m_players.find(user_id);
     if (found == m_players.end() || !found->second)
@@ -200,8 +200,8 @@ int CGameTable::RemovePlayer(int32_t user_id, int delete_it)
     }
     std::unique_ptr<TablePlayer> owned = std::move(found->second);
     m_players.erase(found);
-    if (!delete_it)
-        (void)owned.release(); // the caller keeps the object, as documented
+    if (!delete_it && kept)
+        *kept = std::move(owned);
     if (held_seat)
         ResetChair(chair);
     return chair;

@@ -179,12 +179,19 @@ bool CGameTable::HasBigSilverWin(const GameWinResult& win) const
     return false;
 }
 
-namespace {
-
-void FillFromWin(PlayerResult& r, const GameWinResult& win, int c)
+void CGameTable::FillPlayerResult(PlayerResult& r, const GameWinResult& win, int c, int32_t minutes,
+                                  int32_t seconds) const
 {
+    r.user_id = m_seats[c]->user_id;
+    r.table_tag = m_args.table_tag;
+    r.room_grade = m_args.room_grade;
+    r.chair = c;
+    r.base_score = m_base_score;
+    r.base_deposit = m_base_deposit;
     r.score_before = win.score_before[c];
     r.silver_before = win.silver_before[c];
+    r.minutes = minutes;
+    r.seconds = seconds;
     r.one = 1;
     r.zero = 0;
     r.win = win.score_change[c] > 0 ? 1 : 0;
@@ -197,8 +204,6 @@ void FillFromWin(PlayerResult& r, const GameWinResult& win, int c)
     r.level_name[LEVEL_NAME_SIZE - 1] = '\0';
     r.fee = win.fee[c];
 }
-
-} // namespace
 
 void CGameTable::FillResultHeader(const GameWinResult& win, int32_t game_id, ResultHeader& header,
                                   std::span<PlayerResult> results)
@@ -224,19 +229,8 @@ void CGameTable::BuildPlayerResults(const GameWinResult& win, std::span<PlayerRe
     int32_t minutes = 0;
     GetElapsedTime(seconds, minutes);
     for (int c = 0; c < m_chair_count && static_cast<size_t>(c) < results.size(); ++c) {
-        const TablePlayer* p = m_seats[c];
-        if (!p)
-            continue;
-        PlayerResult& r = results[static_cast<size_t>(c)];
-        r.user_id = p->user_id;
-        r.table_tag = m_args.table_tag;
-        r.room_grade = m_args.room_grade;
-        r.chair = c;
-        r.base_score = m_base_score;
-        r.base_deposit = m_base_deposit;
-        r.minutes = minutes;
-        r.seconds = seconds;
-        FillFromWin(r, win, c);
+        if (m_seats[c])
+            FillPlayerResult(results[static_cast<size_t>(c)], win, c, minutes, seconds);
     }
 }
 
@@ -271,19 +265,8 @@ int CGameTable::BuildActivePlayerResults(const GameWinResult& win, std::span<Pla
     GetElapsedTime(seconds, minutes);
     size_t next = 0;
     for (int c = 0; c < m_chair_count && next < results.size(); ++c) {
-        const TablePlayer* p = m_seats[c];
-        if (!p || p->idle)
-            continue;
-        PlayerResult& r = results[next++];
-        r.user_id = p->user_id;
-        r.table_tag = m_args.table_tag;
-        r.room_grade = m_args.room_grade;
-        r.chair = c;
-        r.base_score = m_base_score;
-        r.base_deposit = m_base_deposit;
-        r.minutes = minutes;
-        r.seconds = seconds;
-        FillFromWin(r, win, c);
+        if (m_seats[c] && !m_seats[c]->idle)
+            FillPlayerResult(results[next++], win, c, minutes, seconds);
     }
     return static_cast<int>(next);
 }
@@ -434,7 +417,7 @@ void CGameTable::ApplyLossRelief(std::span<int32_t> changes)
     m_env.random->Seed(Now());
     for (int c = 0; c < m_chair_count && static_cast<size_t>(c) < changes.size(); ++c) {
         const TablePlayer* p = m_seats[c];
-        if (!p || p->idle || !(m_player_flags[c] & PLAYER_FLAG_LOSS_RELIEF) || changes[c] >= 0)
+        if (!p || p->idle || !(p->player_flags & PLAYER_FLAG_LOSS_RELIEF) || changes[c] >= 0)
             continue;
         const int32_t old_change = changes[c];
         changes[c] = RandomLossRelief(old_change);
@@ -459,7 +442,7 @@ int CGameTable::GetLossReliefs(std::span<int32_t> user_ids, std::span<int32_t> a
 {
     size_t next = 0;
     for (int c = 0; c < m_chair_count; ++c) {
-        if (!m_seats[c] || !(m_player_flags[c] & PLAYER_FLAG_LOSS_RELIEF) || m_loss_relief[c] <= 0)
+        if (!m_seats[c] || !(m_seats[c]->player_flags & PLAYER_FLAG_LOSS_RELIEF) || m_loss_relief[c] <= 0)
             continue;
         if (next >= user_ids.size() || next >= amounts.size())
             break;

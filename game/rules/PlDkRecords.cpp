@@ -28,28 +28,6 @@ void InitTableGameData(TableGameData* block)
 
 namespace {
 
-struct WriteIo {
-    CRecordWriter w;
-    void I32(int32_t v) { w.WriteI32(v); }
-    void I32s(std::span<const int32_t> v) { w.WriteI32s(v); }
-};
-
-struct ReadIo {
-    CRecordReader r;
-    void I32(int32_t& v) { v = r.ReadI32(); }
-    void I32s(std::span<int32_t> v) { r.ReadI32s(v); }
-};
-
-template<typename Io, typename Play>
-void VisitPlay(Io& io, Play& p)
-{
-    io.I32(p.type);
-    io.I32(p.beat_mask);
-    io.I32(p.strength);
-    io.I32(p.count);
-    io.I32s(p.cards);
-}
-
 template<typename Io, typename Card>
 void VisitDeckCard(Io& io, Card& c)
 {
@@ -89,7 +67,7 @@ void VisitTableGameData(Io& io, Block& b)
     io.I32(b.turn_seconds);
     io.I32s(b.reserved_392);
     io.I32(b.last_play_chair);
-    VisitPlay(io, b.last_play);
+    VisitCardPlay(io, b.last_play);
     io.I32(b.deal_position);
     io.I32(b.level_value);
     io.I32s(b.chair_status);
@@ -183,7 +161,7 @@ bool IsBlockInRange(const TableGameData& b)
 void WriteTableGameData(const TableGameData& block, std::span<uint8_t> out)
 {
     assert(out.size() >= TABLE_GAME_DATA_BYTES);
-    WriteIo io { CRecordWriter(out) };
+    RecordWriteIo io { CRecordWriter(out) };
     VisitTableGameData(io, block);
     assert(io.w.Written() == TABLE_GAME_DATA_BYTES);
 }
@@ -191,7 +169,7 @@ void WriteTableGameData(const TableGameData& block, std::span<uint8_t> out)
 bool ReadTableGameData(std::span<const uint8_t> in, TableGameData& block)
 {
     TableGameData read;
-    ReadIo io { CRecordReader(in) };
+    RecordReadIo io { CRecordReader(in) };
     VisitTableGameData(io, read);
     if (!io.r.Ok() || !IsBlockInRange(read))
         return false;
@@ -203,7 +181,7 @@ void WritePlDkGameWinResult(const PlDkGameWinResult& record, std::span<uint8_t> 
 {
     assert(out.size() >= PLDK_GAME_WIN_BYTES);
     WriteGameWinResult(record.base, out.first(GAME_WIN_RESULT_BYTES));
-    WriteIo io { CRecordWriter(out.subspan(GAME_WIN_RESULT_BYTES)) };
+    RecordWriteIo io { CRecordWriter(out.subspan(GAME_WIN_RESULT_BYTES)) };
     VisitPlDkWin(io, record);
 }
 
@@ -214,7 +192,7 @@ bool ReadPlDkGameWinResult(std::span<const uint8_t> in, PlDkGameWinResult& recor
     PlDkGameWinResult read;
     if (!ReadGameWinResult(in.first(GAME_WIN_RESULT_BYTES), read.base))
         return false;
-    ReadIo io { CRecordReader(in.subspan(GAME_WIN_RESULT_BYTES)) };
+    RecordReadIo io { CRecordReader(in.subspan(GAME_WIN_RESULT_BYTES)) };
     VisitPlDkWin(io, read);
     if (!io.r.Ok())
         return false;
@@ -233,7 +211,7 @@ bool ReadPlDkGameWinResult(std::span<const uint8_t> in, PlDkGameWinResult& recor
 void WriteDealInfo(const DealInfo& r, std::span<uint8_t> out)
 {
     assert(out.size() >= DEAL_INFO_BYTES);
-    WriteIo io { CRecordWriter(out) };
+    RecordWriteIo io { CRecordWriter(out) };
     io.I32s(r.head);
     io.I32(r.hand_size);
     io.I32s(r.hand);

@@ -117,15 +117,14 @@ public:
     [[nodiscard]] const ChairInts& GetHistoryTotals() const { return m_history_total; }
 
     // --- This game's reading of plays (PlDkTableRules.cpp)
-    int AnalyseCards(int chair, std::span<const int32_t> cards, CardPlayList& list, int32_t type_mask) override;
+    /// This game's order: the general one with both 510K types before the bomb.
+    [[nodiscard]] std::span<const int32_t> GetAnalysisOrder() const override;
+    int AddCandidate(int32_t type, std::span<const int32_t> cards, int valid, CardPlayList& list) override;
     [[nodiscard]] int CanBeat(const CardPlay& last, const CardPlay& play) const override;
     int AddPairCandidate(std::span<const int32_t> cards, int valid, CardPlayList& list) override;
     int AddTripleCandidate(std::span<const int32_t> cards, int valid, CardPlayList& list) override;
-    int AddStraightCandidate(std::span<const int32_t> cards, int valid, CardPlayList& list) override;
     int AddMixed510KCandidate(std::span<const int32_t> cards, int valid, CardPlayList& list);
     int AddSuited510KCandidate(std::span<const int32_t> cards, int valid, CardPlayList& list);
-    int FindTriplePairToBeat(std::span<const int32_t> counters, int32_t wild, int32_t threshold,
-                             int32_t& triple_out, int32_t& pair_out) const override;
     int FindBomb(std::span<const int32_t> cards, std::span<const int32_t> counters, int32_t wild, CardPlay& play, int32_t length) const override;
     int FindStraight(std::span<const int32_t> cards, std::span<const int32_t> counters, int32_t wild, CardPlay& play, int32_t length) const override;
     int FindPairSeq(std::span<const int32_t> cards, std::span<const int32_t> counters, int32_t wild, CardPlay& play, int32_t pairs) const override;
@@ -136,10 +135,15 @@ public:
     int FindSuited510K(std::span<const int32_t> cards, std::span<const int32_t> counters, CardPlay& play, int32_t suit) const;
 
 protected:
+    [[nodiscard]] bool PairMayBeAllWild() const override { return true; }
     [[nodiscard]] bool Replaces(const CardPlay& best, int32_t best_count, const CardPlay& entry,
                                 bool same_count_for_sequences) const override;
 
 private:
+    /// The pair and triple adds: wild jokers alone read as the weakest set of
+    /// `need` (value 2); anything else goes through the general add.
+    int AddSameValueCandidate(std::span<const int32_t> cards, int valid, CardPlayList& list, int32_t need,
+                              int32_t type);
     int TryTripleSeqPairsRun(std::span<const int32_t> counters, int32_t wild, int32_t threshold,
                              std::span<const int32_t> run, int32_t base_strength, std::span<int32_t> pairs_out,
                              int32_t& strength_out) const;

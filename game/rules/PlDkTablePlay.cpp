@@ -4,28 +4,11 @@
 #include <algorithm>
 
 namespace rules {
-namespace {
-
-bool IsSequenceType(int32_t type)
-{
-    return type == CARD_TYPE_STRAIGHT || type == CARD_TYPE_PAIR_SEQ || type == CARD_TYPE_TRIPLE_SEQ
-        || type == CARD_TYPE_TRIPLE_SEQ_PAIRS;
-}
-
-} // namespace
 
 int CPlDkTable::IsValidThrow(ThrowRequest& request)
 {
-    if (!(m_state & TABLE_STATE_PLAYING) || !(m_state & TABLE_STATE_PLAY_PHASE))
-        return 0;
-    if (!IsValidChair(request.chair) || request.chair >= PLDK_CHAIRS || request.chair != m_current_chair)
-        return 0;
-    if (!IsCleanSelection(request.play) || !CardsBelongTo(request.chair, request.play.Cards()))
-        return 0;
-    if (CountValidCards(request.play.cards) != request.play.count)
-        return 0;
     CardPlayList list;
-    if (!AnalyseCards(request.chair, request.play.cards, list, request.play.type))
+    if (!(m_state & TABLE_STATE_PLAYING) || request.chair >= PLDK_CHAIRS || !ReadThrow(request, list))
         return 0;
     const TableGameData& block = GetTableGameData();
     if (block.last_play_chair != -1) {
@@ -40,9 +23,7 @@ int CPlDkTable::IsValidThrow(ThrowRequest& request)
         // Leading: the verified reading is what goes on the table.
         PickLeadCandidate(list);
     }
-    const int32_t kept_count = request.play.count;
     request.play = list.plays[0];
-    request.play.count = kept_count;
     return 1;
 }
 
@@ -57,11 +38,12 @@ int CPlDkTable::ApplyThrow(const ThrowRequest& request)
     block.first_throw = 0;
     const std::span<const int32_t> cards = request.play.Cards();
     for (size_t i = 0; i < cards.size(); ++i) {
+        // Only the thrower's own cards move; anything else in an unchecked
+        // request would corrupt another hand.
         DeckCard* record = FindCardRecord(cards[i]);
-        if (!record)
+        if (!record || record->place != CARD_PLACE_HAND || record->holder != thrower)
             continue;
-        if (record->place == CARD_PLACE_HAND && record->holder == thrower)
-            TakeOutOfHand(thrower, record->card);
+        TakeOutOfHand(thrower, record->card);
         record->place = CARD_PLACE_TRICK;
         record->holder = thrower;
         record->order = static_cast<int32_t>(i);

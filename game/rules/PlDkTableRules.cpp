@@ -8,71 +8,37 @@
 namespace rules {
 namespace {
 
-uint32_t U(int32_t strength)
-{
-    return static_cast<uint32_t>(strength);
-}
-
-bool IsSequenceType(int32_t type)
-{
-    return type == CARD_TYPE_STRAIGHT || type == CARD_TYPE_PAIR_SEQ || type == CARD_TYPE_TRIPLE_SEQ
-        || type == CARD_TYPE_TRIPLE_SEQ_PAIRS;
-}
-
-int32_t CounterAt(std::span<const int32_t> counters, int32_t value)
-{
-    return value >= 0 && static_cast<size_t>(value) < counters.size() ? counters[static_cast<size_t>(value)] : 0;
-}
-
-size_t CardEnd(std::span<const int32_t> cards)
-{
-    return static_cast<size_t>(std::find(cards.begin(), cards.end(), NO_CARD) - cards.begin());
-}
-
 constexpr int32_t VALUE_FIVE = 4;
 constexpr int32_t VALUE_TEN = 9;
 constexpr int32_t VALUE_KING = 12;
 
 } // namespace
 
-int CPlDkTable::AnalyseCards(int, std::span<const int32_t> cards, CardPlayList& list, int32_t type_mask)
+std::span<const int32_t> CPlDkTable::GetAnalysisOrder() const
 {
-    const int valid = CountValidCards(cards);
-    using AddFn = int (CPlDkTable::*)(std::span<const int32_t>, int, CardPlayList&);
-    static const std::pair<int32_t, AddFn> order[] = {
-        { CARD_TYPE_SINGLE, &CPlDkTable::AddSingleCandidate },
-        { CARD_TYPE_PAIR, &CPlDkTable::AddPairCandidate },
-        { CARD_TYPE_TRIPLE, &CPlDkTable::AddTripleCandidate },
-        { CARD_TYPE_TRIPLE_PAIR, &CPlDkTable::AddTriplePairCandidate },
-        { CARD_TYPE_STRAIGHT, &CPlDkTable::AddStraightCandidate },
-        { CARD_TYPE_PAIR_SEQ, &CPlDkTable::AddPairSeqCandidate },
-        { CARD_TYPE_TRIPLE_SEQ, &CPlDkTable::AddTripleSeqCandidate },
-        { CARD_TYPE_TRIPLE_SEQ_PAIRS, &CPlDkTable::AddTripleSeqPairsCandidate },
-        { CARD_TYPE_510K, &CPlDkTable::AddMixed510KCandidate },
-        { CARD_TYPE_510K_SUITED, &CPlDkTable::AddSuited510KCandidate },
-        { CARD_TYPE_BOMB, &CPlDkTable::AddBombCandidate },
-        { CARD_TYPE_STRAIGHT_FLUSH, &CPlDkTable::AddStraightFlushCandidate },
-        { CARD_TYPE_BIG_BOMB, &CPlDkTable::AddBigBombCandidate },
-        { CARD_TYPE_FOUR_JOKERS, &CPlDkTable::AddFourJokersCandidate },
-        { CARD_TYPE_ANY, &CPlDkTable::AddAnyCandidate },
-    };
-    for (const auto& [flag, add] : order) {
-        if (type_mask & flag)
-            (this->*add)(cards, valid, list);
+    static constexpr int32_t order[] = { CARD_TYPE_SINGLE, CARD_TYPE_PAIR, CARD_TYPE_TRIPLE, CARD_TYPE_TRIPLE_PAIR,
+        CARD_TYPE_STRAIGHT, CARD_TYPE_PAIR_SEQ, CARD_TYPE_TRIPLE_SEQ, CARD_TYPE_TRIPLE_SEQ_PAIRS, CARD_TYPE_510K,
+        CARD_TYPE_510K_SUITED, CARD_TYPE_BOMB, CARD_TYPE_STRAIGHT_FLUSH, CARD_TYPE_BIG_BOMB, CARD_TYPE_FOUR_JOKERS,
+        CARD_TYPE_ANY };
+    return order;
+}
+
+int CPlDkTable::AddCandidate(int32_t type, std::span<const int32_t> cards, int valid, CardPlayList& list)
+{
+    switch (type) {
+    case CARD_TYPE_510K: return AddMixed510KCandidate(cards, valid, list);
+    case CARD_TYPE_510K_SUITED: return AddSuited510KCandidate(cards, valid, list);
+    default: return CCardTable::AddCandidate(type, cards, valid, list);
     }
-    return list.count > 0 ? 1 : 0;
 }
 
 bool CPlDkTable::Replaces(const CardPlay& best, int32_t best_count, const CardPlay& entry,
                           bool same_count_for_sequences) const
 {
-    if (best.type == 0 || (entry.beat_mask & best.type) == 0)
+    if (!CCardTable::Replaces(best, best_count, entry, same_count_for_sequences))
         return false;
-    if (entry.type == best.type) {
-        if (same_count_for_sequences && IsSequenceType(best.type) && entry.count != best_count)
-            return false;
-        return U(entry.strength) > U(best.strength);
-    }
+    if (entry.type == best.type)
+        return !(same_count_for_sequences && IsSequenceType(best.type) && entry.count != best_count);
     if (entry.type == CARD_TYPE_BOMB && best.type == CARD_TYPE_FOUR_JOKERS)
         return entry.count >= 7;
     if (entry.type == CARD_TYPE_FOUR_JOKERS && best.type == CARD_TYPE_BOMB)
@@ -82,69 +48,44 @@ bool CPlDkTable::Replaces(const CardPlay& best, int32_t best_count, const CardPl
 
 int CPlDkTable::CanBeat(const CardPlay& last, const CardPlay& play) const
 {
-    if ((play.beat_mask & last.type) == 0)
-        return 0;
+    // Four jokers and bombs of seven or more cards stand above each other.
     if (play.type == CARD_TYPE_FOUR_JOKERS && last.type == CARD_TYPE_BOMB && last.count >= 7)
         return 0;
     if (play.type == CARD_TYPE_BOMB && last.type == CARD_TYPE_FOUR_JOKERS && play.count <= 6)
         return 0;
-    if (play.type == last.type)
-        return U(play.strength) > U(last.strength) ? 1 : 0;
-    return 1;
+    return CCardTable::CanBeat(last, play);
 }
 
-namespace {
-
-// Wild jokers alone read as the weakest pair or triple: value 2 (the 3).
-bool WriteWildOnly(CardPlay& entry, std::span<const int32_t> cards, int32_t type, int32_t count, int32_t strength,
-                   const CCardTable& table)
+int CPlDkTable::AddSameValueCandidate(std::span<const int32_t> cards, int valid, CardPlayList& list, int32_t need,
+                                      int32_t type)
 {
-    entry.Clear();
-    entry.type = type;
-    entry.beat_mask = type;
-    entry.strength = strength;
-    entry.count = count;
-    int next = 0;
-    for (int32_t id : cards) {
-        if (next < count && table.IsCard(id))
-            entry.cards[next++] = id;
-    }
-    return true;
-}
-
-} // namespace
-
-int CPlDkTable::AddPairCandidate(std::span<const int32_t> cards, int valid, CardPlayList& list)
-{
-    if (cards.empty() || list.count < 0 || list.count >= PLAY_LIST_SIZE || valid != 2)
+    if (cards.empty() || list.count < 0 || list.count >= PLAY_LIST_SIZE || valid != need)
         return 0;
     Counters counters {};
     int32_t wild = 0;
     CountValues(cards, counters, wild);
-    if (wild == 0 && CountWildValues(counters, -1) == valid) {
-        WriteWildOnly(list.plays[static_cast<size_t>(list.count++)], cards, CARD_TYPE_PAIR, 2, Order(2), *this);
-        return 1;
+    if (wild != 0 || CountWildValues(counters, -1) != valid)
+        return type == CARD_TYPE_PAIR ? CCardTable::AddPairCandidate(cards, valid, list)
+                                      : CCardTable::AddTripleCandidate(cards, valid, list);
+    // Wild jokers alone read as the weakest set: value 2 (the 3).
+    CardPlay& entry = list.plays[static_cast<size_t>(list.count++)];
+    WritePlay(entry, type, type, Order(2), need);
+    int next = 0;
+    for (int32_t id : cards) {
+        if (next < need && IsCard(id))
+            entry.cards[next++] = id;
     }
-    return CCardTable::AddPairCandidate(cards, valid, list);
+    return 1;
+}
+
+int CPlDkTable::AddPairCandidate(std::span<const int32_t> cards, int valid, CardPlayList& list)
+{
+    return AddSameValueCandidate(cards, valid, list, 2, CARD_TYPE_PAIR);
 }
 
 int CPlDkTable::AddTripleCandidate(std::span<const int32_t> cards, int valid, CardPlayList& list)
 {
-    if (cards.empty() || list.count < 0 || list.count >= PLAY_LIST_SIZE || valid != 3)
-        return 0;
-    Counters counters {};
-    int32_t wild = 0;
-    CountValues(cards, counters, wild);
-    if (wild == 0 && CountWildValues(counters, -1) == valid) {
-        WriteWildOnly(list.plays[static_cast<size_t>(list.count++)], cards, CARD_TYPE_TRIPLE, 3, Order(2), *this);
-        return 1;
-    }
-    return CCardTable::AddTripleCandidate(cards, valid, list);
-}
-
-int CPlDkTable::AddStraightCandidate(std::span<const int32_t> cards, int valid, CardPlayList& list)
-{
-    return CCardTable::AddStraightCandidate(cards, valid, list);
+    return AddSameValueCandidate(cards, valid, list, 3, CARD_TYPE_TRIPLE);
 }
 
 int CPlDkTable::AddMixed510KCandidate(std::span<const int32_t> cards, int valid, CardPlayList& list)
@@ -159,36 +100,6 @@ int CPlDkTable::AddSuited510KCandidate(std::span<const int32_t> cards, int valid
     if (cards.empty() || list.count < 0 || list.count >= PLAY_LIST_SIZE || valid != 3)
         return 0;
     return AddByFinder(cards, list, false, [&](const Counters& c, int32_t, CardPlay& p) { return FindSuited510K(cards, c, p, -1); });
-}
-
-int CPlDkTable::FindTriplePairToBeat(std::span<const int32_t> counters, int32_t wild, int32_t threshold,
-                                     int32_t& triple_out, int32_t& pair_out) const
-{
-    bool found = false;
-    int64_t best = 0;
-    const int32_t limit = static_cast<int32_t>(std::min<size_t>(counters.size(), VALUE_COUNTERS));
-    for (int32_t t = 0; t < limit; ++t) {
-        const int32_t have_t = counters[static_cast<size_t>(t)];
-        if (have_t < 1 || static_cast<int64_t>(have_t) + wild < 3)
-            continue;
-        const int32_t wild_left = wild - std::max(0, 3 - have_t);
-        for (int32_t p = 1; p < limit; ++p) {
-            const int32_t have_p = counters[static_cast<size_t>(p)];
-            if (p == t || static_cast<int64_t>(have_p) + wild_left < 2)
-                continue;
-            // A pair of two wild cards alone stands for an ordinary value.
-            if (have_p < 1 && (p > 13 || wild_left < 2))
-                continue;
-            const int64_t strength = static_cast<int64_t>(Order(t)) * 10000 + Order(p);
-            if (strength > U(threshold) && (!found || strength < best)) {
-                found = true;
-                best = strength;
-                triple_out = t;
-                pair_out = p;
-            }
-        }
-    }
-    return found ? 1 : 0;
 }
 
 int CPlDkTable::FindBomb(std::span<const int32_t> cards, std::span<const int32_t> counters, int32_t wild, CardPlay& play,
@@ -239,20 +150,25 @@ int CPlDkTable::FindBomb(std::span<const int32_t> cards, std::span<const int32_t
     }
     if (value < 0)
         return 0;
+    // Built aside: a failed search leaves the caller's play as it was.
     auto hand = CopyHand(cards);
-    WritePlay(play, CARD_TYPE_BOMB, BEAT_MASK_PLDK_BOMB, Order(value) + 10000 * (found_length - 4), found_length);
-    int32_t placed = PickCards(play.cards, hand, value, found_length, -1);
+    CardPlay found;
+    WritePlay(found, CARD_TYPE_BOMB, BEAT_MASK_PLDK_BOMB, Order(value) + 10000 * (found_length - 4), found_length);
+    int32_t placed = PickCards(found.cards, hand, value, found_length, -1);
     for (const int32_t kind : { 52, 53 }) {
         for (int32_t& id : hand) {
             if (placed >= found_length)
                 break;
             if (IsCard(id) && id % 54 == kind) {
-                play.cards[placed++] = id;
+                found.cards[placed++] = id;
                 id = NO_CARD;
             }
         }
     }
-    return placed == found_length ? 1 : 0;
+    if (placed != found_length)
+        return 0;
+    play = found;
+    return 1;
 }
 
 int CPlDkTable::FindStraight(std::span<const int32_t> cards, std::span<const int32_t> counters, int32_t wild, CardPlay& play,
@@ -304,7 +220,7 @@ int CPlDkTable::TryTripleSeqPairsRun(std::span<const int32_t> counters, int32_t 
             sum += GetValueOrder(v, 1);
         }
         const int64_t strength = base_strength + sum;
-        if (cost <= wild_left && strength > U(threshold)) {
+        if (cost <= wild_left && strength > StrengthKey(threshold)) {
             std::copy_n(pick.begin(), n, pairs_out.begin());
             strength_out = static_cast<int32_t>(strength);
             return 1;
@@ -380,7 +296,7 @@ FiveTenKing CountFiveTenKing(const CPlDkTable& table, std::span<const int32_t> c
 {
     FiveTenKing tally;
     const bool wild_rule = (table.GetOptions() & OPTION_JOKERS_WILD) != 0;
-    for (int32_t id : cards.first(CardEnd(cards))) {
+    for (int32_t id : CardsBeforeEnd(cards)) {
         if (!table.IsCard(id) || (wild_rule && table.IsWildCard(id)))
             continue;
         const int32_t suit = GetCardSuit(id, 0);
@@ -402,7 +318,7 @@ bool PickFiveTenKing(const CPlDkTable& table, std::span<const int32_t> cards, Ca
     const bool wild_rule = (table.GetOptions() & OPTION_JOKERS_WILD) != 0;
     for (int i = 0; i < 3; ++i) {
         int32_t chosen = NO_CARD;
-        for (int32_t id : cards.first(CardEnd(cards))) {
+        for (int32_t id : CardsBeforeEnd(cards)) {
             if (!table.IsCard(id) || (wild_rule && table.IsWildCard(id)) || GetCardValue(id, 0) != values[i])
                 continue;
             const int32_t card_suit = GetCardSuit(id, 0);
@@ -468,10 +384,10 @@ int CPlDkTable::FindSuited510K(std::span<const int32_t> cards, std::span<const i
     if (suit < 0) {
         const bool above = play.type == CARD_TYPE_510K_SUITED;
         for (int s = 0; s < 4; ++s) {
-            if (holds(s) && (!above || U(s) > U(play.strength)))
+            if (holds(s) && (!above || StrengthKey(s) > StrengthKey(play.strength)))
                 chosen = s;
         }
-    } else if (holds(suit) && U(suit) > U(play.strength)) {
+    } else if (holds(suit) && StrengthKey(suit) > StrengthKey(play.strength)) {
         chosen = suit;
     }
     if (chosen < 0)

@@ -46,4 +46,21 @@ private:
     bool m_ok { true };
 };
 
+/// Adapters that let one field list (a Visit template naming each field
+/// once, in record order) serve both directions: I32, I32s and Text write
+/// through a CRecordWriter or read through a CRecordReader.
+struct RecordWriteIo {
+    CRecordWriter w;
+    void I32(int32_t v) { w.WriteI32(v); }
+    void I32s(std::span<const int32_t> v) { w.WriteI32s(v); }
+    void Text(const char* t, size_t n) { w.WriteText(t, n); }
+};
+
+struct RecordReadIo {
+    CRecordReader r;
+    void I32(int32_t& v) { v = r.ReadI32(); }
+    void I32s(std::span<int32_t> v) { r.ReadI32s(v); }
+    void Text(char* t, size_t n) { r.ReadText(t, n); }
+};
+
 } // namespace rules

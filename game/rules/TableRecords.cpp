@@ -91,24 +91,10 @@ void VisitResultHeader(Io& io, Record& r)
     io.I32(r.word8);
 }
 
-struct WriteIo {
-    CRecordWriter w;
-    void I32(int32_t v) { w.WriteI32(v); }
-    void I32s(std::span<const int32_t> v) { w.WriteI32s(v); }
-    void Text(const char* t, size_t n) { w.WriteText(t, n); }
-};
-
-struct ReadIo {
-    CRecordReader r;
-    void I32(int32_t& v) { v = r.ReadI32(); }
-    void I32s(std::span<int32_t> v) { r.ReadI32s(v); }
-    void Text(char* t, size_t n) { r.ReadText(t, n); }
-};
-
 template<typename Record, typename Visit>
 bool ReadRecord(std::span<const uint8_t> in, Record& record, Visit visit)
 {
-    ReadIo io { CRecordReader(in) };
+    RecordReadIo io { CRecordReader(in) };
     visit(io, record);
     if (!io.r.Ok()) {
         std::memset(&record, 0, sizeof(record));
@@ -122,37 +108,37 @@ bool ReadRecord(std::span<const uint8_t> in, Record& record, Visit visit)
 void WriteGameWinResult(const GameWinResult& record, std::span<uint8_t> out)
 {
     assert(out.size() >= GAME_WIN_RESULT_BYTES);
-    WriteIo io { CRecordWriter(out) };
+    RecordWriteIo io { CRecordWriter(out) };
     VisitGameWinResult(io, record);
 }
 
 void WriteResultHeader(const ResultHeader& record, std::span<uint8_t> out)
 {
     assert(out.size() >= RESULT_HEADER_BYTES);
-    WriteIo io { CRecordWriter(out) };
+    RecordWriteIo io { CRecordWriter(out) };
     VisitResultHeader(io, record);
 }
 
 void WritePlayerResult(const PlayerResult& record, std::span<uint8_t> out)
 {
     assert(out.size() >= PLAYER_RESULT_BYTES);
-    WriteIo io { CRecordWriter(out) };
+    RecordWriteIo io { CRecordWriter(out) };
     VisitPlayerResult(io, record);
 }
 
 bool ReadGameWinResult(std::span<const uint8_t> in, GameWinResult& record)
 {
-    return ReadRecord(in, record, [](ReadIo& io, GameWinResult& r) { VisitGameWinResult(io, r); });
+    return ReadRecord(in, record, [](RecordReadIo& io, GameWinResult& r) { VisitGameWinResult(io, r); });
 }
 
 bool ReadResultHeader(std::span<const uint8_t> in, ResultHeader& record)
 {
-    return ReadRecord(in, record, [](ReadIo& io, ResultHeader& r) { VisitResultHeader(io, r); });
+    return ReadRecord(in, record, [](RecordReadIo& io, ResultHeader& r) { VisitResultHeader(io, r); });
 }
 
 bool ReadPlayerResult(std::span<const uint8_t> in, PlayerResult& record)
 {
-    return ReadRecord(in, record, [](ReadIo& io, PlayerResult& r) { VisitPlayerResult(io, r); });
+    return ReadRecord(in, record, [](RecordReadIo& io, PlayerResult& r) { VisitPlayerResult(io, r); });
 }
 
 } // namespace rules

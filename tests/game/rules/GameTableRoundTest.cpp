@@ -11,17 +11,6 @@
 namespace rules {
 namespace {
 
-StartGameArgs OpenArgs()
-{
-    StartGameArgs args;
-    args.round.min_score = -1000000;
-    args.round.max_score = 1000000;
-    args.round.min_silver = 0;
-    args.max_games = 1000;
-    args.max_rounds = 1000;
-    return args;
-}
-
 class RoundFixture : public ::testing::Test {
 protected:
     RoundFixture() { table.SetEnvironment(env.Get()); }
@@ -47,7 +36,7 @@ TEST_F(RoundFixture, StartsARoundAndGivesTheBankerTheTurn)
 {
     SeatFour();
     int chair = -5;
-    ASSERT_EQ(table.StartGame(chair, OpenArgs()), START_OK);
+    ASSERT_EQ(table.StartGame(chair, test::OpenStartArgs()), START_OK);
     EXPECT_EQ(chair, -5);
     EXPECT_EQ(table.GetRoundNumber(), 1);
     EXPECT_TRUE(table.IsPlaying());
@@ -65,12 +54,12 @@ TEST_F(RoundFixture, EveryRefusalCodeNamesItsChairAndChangesNothing)
     Seat(1);
     Seat(3);
     int chair = -1;
-    EXPECT_EQ(table.StartGame(chair, OpenArgs()), START_EMPTY_CHAIR);
+    EXPECT_EQ(table.StartGame(chair, test::OpenStartArgs()), START_EMPTY_CHAIR);
     EXPECT_EQ(chair, 2);
     EXPECT_EQ(table.GetRoundNumber(), 0);
     Seat(2, 500, 50);
 
-    StartGameArgs args = OpenArgs();
+    StartGameArgs args = test::OpenStartArgs();
     for (int c = 0; c < 4; ++c)
         table.SetPlayerFlags(c, 0x4);
     args.round.min_silver = 100;
@@ -116,7 +105,7 @@ TEST_F(RoundFixture, PartialTablesCountReadyPlayers)
     Seat(0);
     Seat(1);
     table.SetChairReady(0);
-    StartGameArgs args = OpenArgs();
+    StartGameArgs args = test::OpenStartArgs();
     args.min_ready = 2;
     int chair = 9;
     EXPECT_EQ(table.StartGame(chair, args), START_EMPTY_CHAIR);
@@ -192,7 +181,7 @@ TEST_F(RoundFixture, WinFeesOfModeSixFollowTheBrackets)
 {
     SeatFour();
     int chair = 0;
-    StartGameArgs args = OpenArgs();
+    StartGameArgs args = test::OpenStartArgs();
     args.round.fee_mode = 6;
     args.round.win_fee_rate = 2;
     ASSERT_EQ(table.StartGame(chair, args), START_OK);
@@ -211,7 +200,7 @@ TEST_F(RoundFixture, FixedFeesCoverAShortfallFromWinnersOnce)
     SeatFour();
     table.GetSeat(0)->silver = 30;
     int chair = 0;
-    StartGameArgs args = OpenArgs();
+    StartGameArgs args = test::OpenStartArgs();
     args.round.fee_mode = 1;
     args.round.fixed_fee = 50;
     ASSERT_EQ(table.StartGame(chair, args), START_OK);
@@ -230,7 +219,7 @@ TEST_F(RoundFixture, TableFeesNeverGoNegative)
 {
     SeatFour();
     int chair = 0;
-    StartGameArgs args = OpenArgs();
+    StartGameArgs args = test::OpenStartArgs();
     args.round.fee_mode = 9;
     args.round.fee_rate = 150; // 1.5 %
     args.round.fee_minimum = 100;
@@ -283,7 +272,7 @@ TEST_F(RoundFixture, SilverRoundSettlementCapsAndKeepsZeroSum)
         Seat(c, 500, c == 1 ? 500 : 2000);
         table.SetPlayerFlags(c, 0x4);
     }
-    StartGameArgs args = OpenArgs();
+    StartGameArgs args = test::OpenStartArgs();
     args.round.deposit_factor = 10;
     args.round.fee_mode = 6;
     args.round.win_fee_rate = 2;
@@ -335,7 +324,7 @@ TEST_F(RoundFixture, ResultHeadersAndLeaveResults)
 {
     SeatFour();
     int chair = 0;
-    ASSERT_EQ(table.StartGame(chair, OpenArgs()), START_OK);
+    ASSERT_EQ(table.StartGame(chair, test::OpenStartArgs()), START_OK);
     env.clock.Advance(125000);
     GameWinResult win {};
     win.score_change[0] = 3;
@@ -402,13 +391,48 @@ TEST(LossRelief, RandomReliefByWeights)
     EXPECT_EQ(relief({ 0, 0 }, 40), 40);
 }
 
+class CReliefTable final : public CGameTable {
+public:
+    using CGameTable::CGameTable;
+    [[nodiscard]] bool IsLossReliefEnabled() const override { return true; }
+};
+
+TEST(LossRelief, GoesToLosersWhosePlayerFlagsAllowIt)
+{
+    test::TestEnvironment env;
+    CScriptedRandom random({ 0, 0 }); // always relieved, always by 10 percent
+    RulesEnvironment environment = env.Get();
+    environment.random = &random;
+    CReliefTable table { TableArgs {} };
+    table.SetEnvironment(environment);
+    for (int c = 0; c < 4; ++c) {
+        auto p = std::make_unique<TablePlayer>();
+        p->user_id = 100 + c;
+        p->chair = c;
+        p->player_flags = c == 2 ? 0 : PLAYER_FLAG_LOSS_RELIEF;
+        ASSERT_GT(table.AddPlayer(std::move(p)), 0);
+    }
+    // The chair's host-copied flags are not the player's own.
+    table.SetPlayerFlags(2, PLAYER_FLAG_LOSS_RELIEF);
+    GameWinResult win {};
+    std::array<int32_t, 4> scores {};
+    std::array<int32_t, 4> silver { -100, 50, -100, 150 };
+    table.ScaleResults(win, scores, silver);
+    EXPECT_EQ(silver, (std::array<int32_t, 4> { -90, 50, -100, 150 }));
+    std::array<int32_t, 4> ids {};
+    std::array<int32_t, 4> amounts {};
+    EXPECT_EQ(table.GetLossReliefs(ids, amounts), 1);
+    EXPECT_EQ(ids, (std::array<int32_t, 4> { 100, 0, 0, 0 }));
+    EXPECT_EQ(amounts[0], 10);
+}
+
 TEST_F(RoundFixture, LeaverLossIsCappedBySilverAndMaximum)
 {
     for (int c = 0; c < 4; ++c) {
         Seat(c, 500, c == 2 ? 150 : 5000);
         table.SetPlayerFlags(c, 0x4);
     }
-    StartGameArgs args = OpenArgs();
+    StartGameArgs args = test::OpenStartArgs();
     args.round.deposit_factor = 100; // the smallest silver 150 gives unit 1
     args.round.max_leave_loss = 1000;
     args.round.leave_compensation_percent = 30;

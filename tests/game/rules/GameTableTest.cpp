@@ -89,6 +89,17 @@ TEST_F(GameTableFixture, RemovalLifeCycleNeverLeavesDanglingSeats)
     table.RemoveLooker(301, 0);
     EXPECT_FALSE(table.IsLooker(301));
 
+    // Removed without deleting: the caller receives the object; without a
+    // place to receive it the table still frees it (the leak check of the
+    // sanitizer build catches a lost one).
+    std::unique_ptr<TablePlayer> kept;
+    EXPECT_EQ(table.RemovePlayer(103, 0, &kept), 3);
+    ASSERT_NE(kept, nullptr);
+    EXPECT_EQ(kept->user_id, 103);
+    EXPECT_EQ(table.GetSeat(3), nullptr);
+    EXPECT_EQ(table.RemovePlayer(100, 0), 0);
+    EXPECT_FALSE(table.IsPlayer(100));
+
     table.Reset(1);
     EXPECT_TRUE(table.IsTableEmpty());
     for (int c = 0; c < 4; ++c)

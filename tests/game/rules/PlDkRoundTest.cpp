@@ -11,17 +11,6 @@
 namespace rules {
 namespace {
 
-StartGameArgs OpenArgs()
-{
-    StartGameArgs args;
-    args.round.min_score = -1000000;
-    args.round.max_score = 1000000;
-    args.max_games = 1000000;
-    args.max_rounds = 1000000;
-    args.base_score_arg = 1;
-    return args;
-}
-
 // The weakest play of the last play's type that beats it, else a bomb, or
 // nothing (a pass). Leading: the weakest single, pair or triple in turn.
 bool ChoosePlay(CPlDkTable& table, int chair, int round, CardPlay& out)
@@ -81,7 +70,7 @@ TEST(PlDkRounds, ThousandSeededRoundsEndCleanly)
         table.SetOptions(round % 4 == 3 ? OPTION_JOKERS_WILD : 0);
         table.Reset(0);
         int chair = -1;
-        ASSERT_EQ(table.StartGame(chair, OpenArgs()), START_OK);
+        ASSERT_EQ(table.StartGame(chair, test::OpenStartArgs(1)), START_OK);
         table.BeginPlayPhase();
         bool over = false;
         int actions = 0;
@@ -124,6 +113,15 @@ TEST(PlDkRounds, ThousandSeededRoundsEndCleanly)
         std::array<int32_t, 4> results {};
         ASSERT_EQ(table.CalcRoundResults(results), 1);
         EXPECT_EQ(results[0] + results[1] + results[2] + results[3], 0);
+        if (table.GetSettleMode() == SETTLE_FIRST_TWO) {
+            // One team took places 1 and 2: +2 each, -2 for the others,
+            // before the bomb parts.
+            const int first = table.GetChairByPlace(1);
+            const int partner = table.GetPartnerChair(first);
+            EXPECT_EQ(block.place[partner], 2) << "round " << round;
+            for (int c = 0; c < 4; ++c)
+                EXPECT_EQ(results[c] - block.bomb_result[c], (c == first || c == partner) ? 2 : -2) << "round " << round;
+        }
         EXPECT_TRUE(env.services.lines.empty());
 
         // The base settlement consumes the results and keeps them zero-sum.

@@ -276,13 +276,17 @@ TEST(PlDkFinders, RandomHandsGiveOnlyValidPlays)
             }
             FAIL() << "a finder did not end: type " << threshold.type << " strength " << threshold.strength;
         };
+        check([&](CardPlay& p) { return table.FindSingle(hand, p); });
         check([&](CardPlay& p) { return table.FindPair(hand, c.counters, c.wild, p); });
         check([&](CardPlay& p) { return table.FindTriple(hand, c.counters, c.wild, p); });
         check([&](CardPlay& p) { return table.FindTriplePair(hand, c.counters, c.wild, p); });
         check([&](CardPlay& p) { return table.FindStraight(hand, c.counters, c.wild, p, 5); });
         check([&](CardPlay& p) { return table.FindPairSeq(hand, c.counters, c.wild, p, 3); });
         check([&](CardPlay& p) { return table.FindTripleSeq(hand, c.counters, c.wild, p, 2); });
+        check([&](CardPlay& p) { return table.FindTripleSeqPairs(hand, c.counters, c.wild, p, 2); });
+        check([&](CardPlay& p) { return table.FindStraightFlush(hand, p, 5); });
         check([&](CardPlay& p) { return table.FindBomb(hand, c.counters, c.wild, p, 0); });
+        check([&](CardPlay& p) { return table.FindFourJokers(hand, c.counters, p); });
         check([&](CardPlay& p) { return table.FindSuited510K(hand, c.counters, p, -1); });
         check([&](CardPlay& p) { return table.FindMixed510K(hand, c.counters, p); });
     }

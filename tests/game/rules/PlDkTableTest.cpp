@@ -16,17 +16,6 @@ namespace {
 using test::Card;
 using test::Hand;
 
-StartGameArgs OpenArgs()
-{
-    StartGameArgs args;
-    args.round.min_score = -1000000;
-    args.round.max_score = 1000000;
-    args.max_games = 1000000;
-    args.max_rounds = 1000000;
-    args.base_score_arg = 1;
-    return args;
-}
-
 class PlDkFixture : public ::testing::Test {
 protected:
     PlDkFixture()
@@ -44,7 +33,7 @@ protected:
     void StartRound()
     {
         int chair = -1;
-        ASSERT_EQ(table.StartGame(chair, OpenArgs()), START_OK);
+        ASSERT_EQ(table.StartGame(chair, test::OpenStartArgs(1)), START_OK);
         table.BeginPlayPhase();
     }
     test::TestEnvironment env;
@@ -243,6 +232,76 @@ TEST_F(PlDkFixture, ThrowChecksRefuseBadRequests)
     EXPECT_EQ(lying.play.beat_mask, CARD_TYPE_SINGLE);
 }
 
+// Throws the current chair's weakest single; answers the chair that throws.
+int ThrowLowestSingle(CPlDkTable& table)
+{
+    const int chair = table.GetCurrentChair();
+    std::array<int32_t, PLAY_CARDS> hand;
+    hand.fill(NO_CARD);
+    table.GetHandCards(chair, hand);
+    ThrowRequest request;
+    request.chair = chair;
+    if (!table.FindSingle(hand, request.play) || !table.IsValidThrow(request))
+        return -1;
+    table.ApplyThrow(request);
+    table.AfterThrow(request);
+    return chair;
+}
+
+TEST_F(PlDkFixture, PassTimeLimitsStartAtTwentyAndSurviveARoundReset)
+{
+    StartRound();
+    for (int c = 0; c < 4; ++c)
+        EXPECT_EQ(table.GetChairState(c).pass_time_limit, 20);
+    for (int c = 0; c < 4; ++c)
+        table.GetChairState(c).pass_time_limit = 35;
+    table.Reset(0);
+    for (int c = 0; c < 4; ++c)
+        EXPECT_EQ(table.GetChairState(c).pass_time_limit, 35);
+
+    // A pass hands the turn on with that limit: 36 s, counted from the pass.
+    StartRound();
+    ASSERT_GE(ThrowLowestSingle(table), 0);
+    PassRequest pass;
+    pass.chair = table.GetCurrentChair();
+    table.OnPass(pass);
+    ASSERT_NE(pass.next_chair, -1);
+    EXPECT_EQ(table.GetCurrentChair(), pass.next_chair);
+    EXPECT_EQ(table.GetTurnLimit(), 36000u);
+    env.clock.Advance(35999);
+    EXPECT_FALSE(table.IsTurnTimeout());
+    env.clock.Advance(1);
+    EXPECT_TRUE(table.IsTurnTimeout());
+
+    table.Reset(1);
+    for (int c = 0; c < 4; ++c)
+        EXPECT_EQ(table.GetChairState(c).pass_time_limit, 20);
+}
+
+TEST_F(PlDkFixture, ApplyingAThrowMovesOnlyTheThrowersOwnCards)
+{
+    StartRound();
+    const int thrower = table.GetCurrentChair();
+    const int other = (thrower + 1) % 4;
+    std::array<int32_t, PLAY_CARDS> theirs;
+    theirs.fill(NO_CARD);
+    table.GetHandCards(other, theirs);
+    ThrowRequest request;
+    request.chair = thrower;
+    request.play.type = CARD_TYPE_SINGLE;
+    request.play.count = 1;
+    request.play.cards[0] = theirs[0];
+    EXPECT_EQ(table.IsValidThrow(request), 0);
+    // Even unchecked, another chair's card stays in its hand.
+    table.ApplyThrow(request);
+    const DeckCard* record = table.FindCardRecord(theirs[0]);
+    ASSERT_NE(record, nullptr);
+    EXPECT_EQ(record->holder, other);
+    EXPECT_EQ(record->place, CARD_PLACE_HAND);
+    EXPECT_EQ(table.GetHandCount(other), 27);
+    EXPECT_EQ(table.GetHandCount(thrower), 27);
+}
+
 TEST_F(PlDkFixture, BombBonuses)
 {
     auto bonus_of = [&](std::initializer_list<int32_t> ids, int32_t type) {
@@ -267,8 +326,8 @@ TEST_F(PlDkFixture, BombBonuses)
 
 class ResultsFixture : public PlDkFixture {
 protected:
-    // Places and points set directly; the round state is then settled.
-    std::array<int32_t, 4> Results(std::array<int32_t, 4> places, std::array<int32_t, 4> points, int32_t mode,
+    // Places, points won and bomb bonuses set directly, then the results.
+    std::array<int32_t, 4> Results(std::array<int32_t, 4> places, std::array<int32_t, 4> points,
                                    std::array<int32_t, 4> bonus = {})
     {
         table.Reset(0);
@@ -278,37 +337,25 @@ protected:
             block.points_won[c] = points[static_cast<size_t>(c)];
             block.chair_groups[c].bomb_bonus = bonus[static_cast<size_t>(c)];
         }
-        ThrowRequest none;
-        (void)none;
         std::array<int32_t, 4> results {};
-        settle(mode);
         EXPECT_EQ(table.CalcRoundResults(results), 1);
         return results;
     }
-    void settle(int32_t mode)
-    {
-        // The settlement mode is set by the play flow; reach it the same way
-        // a mode-three round does, then overwrite through a finished round.
-        if (mode == SETTLE_MODE_THREE)
-            table.StartModeThreeRound();
-        m_mode = mode;
-    }
-    int32_t m_mode { 0 };
 };
 
 TEST_F(ResultsFixture, PlacesAndPointsGiveTheTeamResult)
 {
     // No partner known: the partner is the chair opposite.
-    EXPECT_EQ(Results({ 1, 3, 2, 4 }, { 100, 50, 0, 50 }, SETTLE_PLACES), (std::array<int32_t, 4> { 1, -1, 1, -1 }));
-    EXPECT_EQ(Results({ 1, 3, 2, 4 }, { 99, 51, 0, 50 }, SETTLE_PLACES), (std::array<int32_t, 4> { 1, -1, 1, -1 }));
-    EXPECT_EQ(Results({ 1, 3, 2, 4 }, { 100, 0, 0, 100 }, SETTLE_PLACES), (std::array<int32_t, 4> { 2, -2, 2, -2 }));
+    EXPECT_EQ(Results({ 1, 3, 2, 4 }, { 100, 50, 0, 50 }), (std::array<int32_t, 4> { 1, -1, 1, -1 }));
+    EXPECT_EQ(Results({ 1, 3, 2, 4 }, { 99, 51, 0, 50 }), (std::array<int32_t, 4> { 1, -1, 1, -1 }));
+    EXPECT_EQ(Results({ 1, 3, 2, 4 }, { 100, 0, 0, 100 }), (std::array<int32_t, 4> { 2, -2, 2, -2 }));
     EXPECT_EQ(table.GetTableGameData().settle_score[0], 200);
     EXPECT_EQ(table.GetTableGameData().settle_score[3], 0);
-    EXPECT_EQ(Results({ 1, 2, 3, 4 }, { 0, 100, 99, 1 }, SETTLE_PLACES), (std::array<int32_t, 4> { 1, -1, 1, -1 }));
-    EXPECT_EQ(Results({ 1, 2, 3, 4 }, { 0, 101, 98, 1 }, SETTLE_PLACES), (std::array<int32_t, 4> { -1, 1, -1, 1 }));
-    EXPECT_EQ(Results({ 1, 2, 3, 4 }, { 0, 100, 0, 0 }, SETTLE_PLACES), (std::array<int32_t, 4> { -2, 2, -2, 2 }));
-    EXPECT_EQ(Results({ 1, 2, 3, 4 }, { 60, 100, 40, 0 }, SETTLE_PLACES), (std::array<int32_t, 4> { 1, -1, 1, -1 }));
-    auto with_bomb = Results({ 1, 2, 3, 4 }, { 60, 100, 40, 0 }, SETTLE_PLACES, { 2, 0, 0, 0 });
+    EXPECT_EQ(Results({ 1, 2, 3, 4 }, { 0, 100, 99, 1 }), (std::array<int32_t, 4> { 1, -1, 1, -1 }));
+    EXPECT_EQ(Results({ 1, 2, 3, 4 }, { 0, 101, 98, 1 }), (std::array<int32_t, 4> { -1, 1, -1, 1 }));
+    EXPECT_EQ(Results({ 1, 2, 3, 4 }, { 0, 100, 0, 0 }), (std::array<int32_t, 4> { -2, 2, -2, 2 }));
+    EXPECT_EQ(Results({ 1, 2, 3, 4 }, { 60, 100, 40, 0 }), (std::array<int32_t, 4> { 1, -1, 1, -1 }));
+    auto with_bomb = Results({ 1, 2, 3, 4 }, { 60, 100, 40, 0 }, { 2, 0, 0, 0 });
     EXPECT_EQ(with_bomb, (std::array<int32_t, 4> { 7, -3, -1, -3 }));
     EXPECT_EQ(table.GetTableGameData().bomb_result[0], 6);
     EXPECT_EQ(table.GetTableGameData().bomb_result[3], -2);
@@ -369,8 +416,6 @@ TEST(PlDkDeal, EmptyFirstSeatAndRequestIds)
         EXPECT_NE(other, partner);
         EXPECT_NE(other, c);
     }
-    const std::array<int32_t, 4> none {};
-    (void)none;
     EXPECT_EQ(table.MoveCard(1, 1, 999), 0);
     EXPECT_EQ(table.FindCardRecord(108), nullptr);
 }

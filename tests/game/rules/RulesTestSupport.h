@@ -1,8 +1,9 @@
 #pragma once
 // Test doubles for the rules tables: a manual clock, a recording services
 // object and settings from memory, bundled into an environment a test
-// installs on its tables.
+// installs on its tables; and round-start arguments that refuse nobody.
 
+#include "game/rules/GameTableTypes.h"
 #include "game/rules/RulesEnvironment.h"
 #include "platform/Tick.h"
 
@@ -51,6 +52,19 @@ public:
     std::map<std::string, int> values;
     mutable std::string last_path;
 };
+
+/// Round-start arguments that refuse nobody: wide score bounds, no silver
+/// minimum, room for many games and rounds.
+inline StartGameArgs OpenStartArgs(int32_t base_score_arg = 0)
+{
+    StartGameArgs args;
+    args.round.min_score = -1000000;
+    args.round.max_score = 1000000;
+    args.max_games = 1000000;
+    args.max_rounds = 1000000;
+    args.base_score_arg = base_score_arg;
+    return args;
+}
 
 struct TestEnvironment {
     platform::CManualClock clock { 100000 };
