@@ -13,6 +13,10 @@ ImageRecord* CutImageFrame(ImageRecord* out, const ImageRecord* record, uint32_t
         return nullptr;
     const uint64_t width = record->width;
     const uint64_t height = record->height;
+    // The record's byte size is 32-bit: a frame too large to describe is
+    // refused rather than given a buffer shorter than the rows copied into it.
+    if (width * height * 4 > UINT32_MAX)
+        return nullptr;
     const uint64_t per_row = record->frames_per_row == 0 ? 1 : record->frames_per_row;
     const uint64_t frame = n % record->frames;
 

@@ -16,7 +16,8 @@ namespace engine {
 /// Fills out with frame n of record: the source's width, height, colour key
 /// and offsets, its flags without the delays flag, id 0, one frame, one
 /// frame per row, no palette and no delays. Answers out, or null (out left
-/// empty) when record is not a 32-bit image with frames.
+/// empty) when record is not a 32-bit image with frames or one frame's
+/// bytes do not fit the record's 32-bit size.
 ImageRecord* CutImageFrame(ImageRecord* out, const ImageRecord* record, uint32_t n);
 
 } // namespace engine

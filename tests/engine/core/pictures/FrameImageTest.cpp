@@ -207,6 +207,18 @@ TEST(CutImageFrame, RefusesWhatItCannotCutAndStaysInsideShortBuffers)
     ASSERT_EQ(CutImageFrame(&cut, record.get(), 3), &cut);
     for (uint32_t i = 0; i < cut.pixel_bytes; ++i)
         EXPECT_EQ(cut.pixels[i], 0);
+
+    // A frame whose bytes overflow the 32-bit size is refused, not given a
+    // truncated buffer.
+    ImageRecord huge;
+    huge.width = 65535;
+    huge.height = 65535;
+    huge.frames = 1;
+    huge.frames_per_row = 1;
+    huge.pixel_bytes = 16;
+    huge.pixels = std::make_unique<uint8_t[]>(16);
+    EXPECT_EQ(CutImageFrame(&cut, &huge, 0), nullptr);
+    EXPECT_FALSE(cut.pixels);
 }
 
 TEST(CopyImageRecord, GivesTheCopyItsOwnBuffers)
