@@ -196,24 +196,24 @@ uint64_t CActionFactory::AddCallAction(ObjectModule* module, ActionCallFunction 
     return Queue(module, nullptr, false, MIN_ACTION_INTERVAL, MakeCallKind(function, data, length), nullptr);
 }
 
-uint64_t CActionFactory::BeginGroup(ObjectModule* module)
+uint64_t CActionFactory::PostGroup(ObjectModule* module, int32_t message_id)
 {
     CActionRunner* runner = GetRunner(module);
     if (runner == nullptr)
         return 0;
     const uint64_t group = runner->NewGroupRecord();
-    module->PostMessage(VELOTRIX_MODULE_OBJECT, VELOTRIX_MSG_BEGIN_GROUP, uintptr_t(group), 0);
+    module->PostMessage(VELOTRIX_MODULE_OBJECT, message_id, uintptr_t(group), 0);
     return group;
+}
+
+uint64_t CActionFactory::BeginGroup(ObjectModule* module)
+{
+    return PostGroup(module, VELOTRIX_MSG_BEGIN_GROUP);
 }
 
 uint64_t CActionFactory::NextGroup(ObjectModule* module)
 {
-    CActionRunner* runner = GetRunner(module);
-    if (runner == nullptr)
-        return 0;
-    const uint64_t group = runner->NewGroupRecord();
-    module->PostMessage(VELOTRIX_MODULE_OBJECT, VELOTRIX_MSG_NEXT_GROUP, uintptr_t(group), 0);
-    return group;
+    return PostGroup(module, VELOTRIX_MSG_NEXT_GROUP);
 }
 
 void CActionFactory::EndGroup(ObjectModule* module)

@@ -82,6 +82,8 @@ public:
     static void CancelObjectActions(ObjectModule* module, uint32_t object_id);
 
 private:
+    /// A fresh group record posted with message_id (1024 or 1025).
+    static uint64_t PostGroup(ObjectModule* module, int32_t message_id);
     static uint64_t Queue(ObjectModule* module, CEngineObject* object, bool needs_object, uint32_t interval,
                           std::unique_ptr<CActionKind> kind, const EngineEvent* done);
 };

@@ -10,18 +10,15 @@ namespace engine {
 
 namespace {
 
-class CBlinkKind final : public CActionKind {
+class CBlinkKind final : public CObjectKind {
 public:
     CBlinkKind(double step, int32_t count, double maximum, double minimum)
         : m_step(step), m_maximum(maximum), m_minimum(minimum), m_count(count)
     {
     }
-    bool Run(ActionRunContext& context) override
+    bool RunOn(CEngineObject& object, ActionRunContext&) override
     {
-        if (context.object == nullptr)
-            return true;
-        CEngineObject* object = context.object;
-        double alpha = object->GetAlpha() + m_step;
+        double alpha = object.GetAlpha() + m_step;
         if (alpha > m_minimum) {
             if (alpha > m_maximum) {
                 alpha = m_maximum;
@@ -36,8 +33,8 @@ public:
             if (m_step < 0)
                 m_step = -m_step;
         }
-        object->SetAlpha(alpha);
-        object->Invalidate();
+        object.SetAlpha(alpha);
+        object.Invalidate();
         return m_count == 0;
     }
 
@@ -48,24 +45,19 @@ private:
     int32_t m_count; ///< below 0: never ends
 };
 
-class CRotateToKind final : public CActionKind {
+class CRotateToKind final : public CObjectKind {
 public:
     CRotateToKind(double step, double target) : m_step(step), m_target(target) {}
-    bool Run(ActionRunContext& context) override
+    bool RunOn(CEngineObject& object, ActionRunContext&) override
     {
-        if (context.object == nullptr)
-            return true;
-        CEngineObject* object = context.object;
-        object->RotateBy(m_step);
-        object->Invalidate();
+        object.RotateBy(m_step);
         // Whole degrees are compared, so a step below one degree never ends.
-        const double gap = std::fabs(std::trunc(object->GetAngle()) - std::trunc(m_target));
-        if (gap < std::fabs(std::trunc(m_step))) {
-            object->SetAngle(m_target);
-            object->Invalidate();
-            return true;
-        }
-        return false;
+        const double gap = std::fabs(std::trunc(object.GetAngle()) - std::trunc(m_target));
+        const bool finished = gap < std::fabs(std::trunc(m_step));
+        if (finished)
+            object.SetAngle(m_target);
+        object.Invalidate();
+        return finished;
     }
 
 private:
@@ -73,18 +65,15 @@ private:
     double m_target;
 };
 
-class CFadeToKind final : public CActionKind {
+class CFadeToKind final : public CObjectKind {
 public:
     CFadeToKind(double step, double target) : m_step(step), m_target(target) {}
-    bool Run(ActionRunContext& context) override
+    bool RunOn(CEngineObject& object, ActionRunContext&) override
     {
-        if (context.object == nullptr)
-            return true;
-        CEngineObject* object = context.object;
-        const double alpha = object->GetAlpha();
+        const double alpha = object.GetAlpha();
         const bool reached = (m_step < 0 && alpha <= m_target) || (m_step > 0 && alpha >= m_target);
-        object->SetAlpha(reached ? m_target : std::clamp(alpha + m_step, 0.0, 1.0));
-        object->Invalidate();
+        object.SetAlpha(reached ? m_target : std::clamp(alpha + m_step, 0.0, 1.0));
+        object.Invalidate();
         return reached;
     }
 
@@ -93,18 +82,16 @@ private:
     double m_target;
 };
 
-class CActivateKind final : public CActionKind {
+class CActivateKind final : public CObjectKind {
 public:
     explicit CActivateKind(bool activate) : m_activate(activate) {}
-    bool Run(ActionRunContext& context) override
+    bool RunOn(CEngineObject& object, ActionRunContext&) override
     {
-        if (context.object == nullptr)
-            return true;
         if (m_activate)
-            context.object->Activate();
+            object.Activate();
         else
-            context.object->Deactivate();
-        context.object->Invalidate();
+            object.Deactivate();
+        object.Invalidate();
         return true;
     }
 
@@ -121,7 +108,7 @@ double StepCoordinate(double position, double target, double speed)
     return position + (target > position ? speed : -speed);
 }
 
-class CMoveToKind final : public CActionKind {
+class CMoveToKind final : public CObjectKind {
 public:
     static constexpr double UNLIMITED_SPEED = 99999999.0;
 
@@ -132,14 +119,11 @@ public:
         if (m_maximum == 0.0)
             m_maximum = UNLIMITED_SPEED;
     }
-    bool Run(ActionRunContext& context) override
+    bool RunOn(CEngineObject& object, ActionRunContext&) override
     {
-        if (context.object == nullptr)
-            return true;
-        CEngineObject* object = context.object;
         m_speed = std::min(m_speed + m_acceleration, m_maximum);
-        double x = object->GetX();
-        double y = object->GetY();
+        double x = object.GetX();
+        double y = object.GetY();
         if (x != m_x && y == m_y) {
             x = StepCoordinate(x, m_x, m_speed);
         } else if (y != m_y && x == m_x) {
@@ -154,9 +138,9 @@ public:
                 y = m_y;
             }
         }
-        object->MoveTo(x, y);
-        object->Invalidate();
-        return object->GetX() == m_x && object->GetY() == m_y;
+        object.MoveTo(x, y);
+        object.Invalidate();
+        return object.GetX() == m_x && object.GetY() == m_y;
     }
 
 private:
@@ -175,7 +159,7 @@ int32_t StepSide(int32_t current, int32_t target, int32_t step)
     return int32_t(std::max<int64_t>(int64_t(current) - magnitude, target));
 }
 
-class CResizeToKind final : public CActionKind {
+class CResizeToKind final : public CObjectKind {
 public:
     CResizeToKind(int32_t width, int32_t height, int32_t target_width, int32_t target_height, int32_t width_step,
                   int32_t height_step)
@@ -183,18 +167,15 @@ public:
           m_width_step(width_step), m_height_step(height_step)
     {
     }
-    bool Run(ActionRunContext& context) override
+    bool RunOn(CEngineObject& object, ActionRunContext&) override
     {
-        if (context.object == nullptr)
-            return true;
-        CEngineObject* object = context.object;
         // A size changed from elsewhere is put back before the next step.
-        if (object->GetWidth() == m_width && object->GetHeight() == m_height) {
+        if (object.GetWidth() == m_width && object.GetHeight() == m_height) {
             m_width = StepSide(m_width, m_target_width, m_width_step);
             m_height = StepSide(m_height, m_target_height, m_height_step);
         }
-        object->SetSize(m_width, m_height);
-        object->Invalidate();
+        object.SetSize(m_width, m_height);
+        object.Invalidate();
         return m_width == m_target_width && m_height == m_target_height;
     }
 

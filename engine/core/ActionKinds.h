@@ -16,6 +16,17 @@
 
 namespace engine {
 
+class CEngineObject;
+
+/// A kind that works on its object; an action without one simply ends.
+class CObjectKind : public CActionKind {
+public:
+    bool Run(ActionRunContext& context) final { return context.object == nullptr || RunOn(*context.object, context); }
+
+protected:
+    virtual bool RunOn(CEngineObject& object, ActionRunContext& context) = 0;
+};
+
 /// The function of a call action; it gets the address of the copied data.
 using ActionCallFunction = void (*)(void* data);
 

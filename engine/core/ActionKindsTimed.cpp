@@ -66,48 +66,57 @@ private:
     EngineEvent m_event;
 };
 
-class CPlayFramesKind final : public CActionKind {
+// A kind that works on an image object; with any other object it ends.
+class CImageKind : public CObjectKind {
+protected:
+    bool RunOn(CEngineObject& object, ActionRunContext& context) final
+    {
+        auto* image = dynamic_cast<CImageObject*>(&object);
+        return image == nullptr || RunOnImage(*image, context);
+    }
+    virtual bool RunOnImage(CImageObject& image, ActionRunContext& context) = 0;
+};
+
+void ShowFrame(CImageObject& image, int32_t frame)
+{
+    image.SetFrame(static_cast<int16_t>(frame));
+    image.Invalidate();
+}
+
+class CPlayFramesKind final : public CImageKind {
 public:
     CPlayFramesKind(FrameMode mode, int32_t value, int32_t start_frame, int64_t total)
         : m_mode(mode), m_value(value), m_start_frame(start_frame), m_total(total)
     {
     }
-    bool Run(ActionRunContext& context) override
+    bool RunOnImage(CImageObject& image, ActionRunContext& context) override
     {
-        auto* image = dynamic_cast<CImageObject*>(context.object);
-        if (image == nullptr || !image->GetFrameImage().IsValid())
+        if (!image.GetFrameImage().IsValid())
             return true;
         switch (m_mode) {
         case FrameMode::Show:
-            image->SetFrame(static_cast<int16_t>(m_value));
-            image->Invalidate();
+            ShowFrame(image, m_value);
             return true;
         case FrameMode::Step:
-            image->NextFrame();
-            image->Invalidate();
+            image.NextFrame();
+            image.Invalidate();
             return --m_total <= 0;
         case FrameMode::Loop:
         case FrameMode::Frames:
         case FrameMode::Duration:
             break;
         }
-        const uint32_t before = image->GetCurrentFrame();
-        image->SetFrameByTime(context.elapsed, static_cast<uint32_t>(std::max(m_start_frame, 0)));
-        if (image->GetCurrentFrame() != before)
-            image->Invalidate();
-        if (m_mode == FrameMode::Loop) {
-            if (m_total == 0 || context.elapsed < m_total)
-                return false;
-            image->SetFrame(static_cast<int16_t>(m_start_frame - 1));
-            image->Invalidate();
-            return true;
-        }
-        if (context.elapsed < m_total)
+        const uint32_t before = image.GetCurrentFrame();
+        image.SetFrameByTime(context.elapsed, static_cast<uint32_t>(std::max(m_start_frame, 0)));
+        if (image.GetCurrentFrame() != before)
+            image.Invalidate();
+        const bool endless = m_mode == FrameMode::Loop && m_total == 0;
+        if (endless || context.elapsed < m_total)
             return false;
-        if (m_mode == FrameMode::Duration) {
-            image->SetFrame(static_cast<int16_t>(m_value));
-            image->Invalidate();
-        }
+        if (m_mode == FrameMode::Loop)
+            ShowFrame(image, m_start_frame - 1);
+        else if (m_mode == FrameMode::Duration)
+            ShowFrame(image, m_value);
         return true;
     }
 
@@ -140,19 +149,18 @@ private:
     EngineEvent m_done;
 };
 
-class CDestroyKind final : public CActionKind {
+class CDestroyKind final : public CObjectKind {
 public:
-    bool Run(ActionRunContext& context) override
+    bool RunOn(CEngineObject& object, ActionRunContext& context) override
     {
-        if (context.object != nullptr)
-            context.module.DestroyObjectLater(context.object->GetId());
+        context.module.DestroyObjectLater(object.GetId());
         return true;
     }
 };
 
 // Turns a picture over by narrowing the object with the cosine of a growing
 // angle; past 90 degrees the other picture shows.
-class CCanvasSizeKind final : public CActionKind {
+class CCanvasSizeKind final : public CImageKind {
 public:
     static constexpr double PI = 3.1415927;
 
@@ -160,28 +168,25 @@ public:
         : m_step(angle_step), m_end(end_angle), m_other(other), m_start_width(start_width)
     {
     }
-    bool Run(ActionRunContext& context) override
+    bool RunOnImage(CImageObject& image, ActionRunContext&) override
     {
-        auto* image = dynamic_cast<CImageObject*>(context.object);
-        if (image == nullptr)
-            return true;
         const int32_t angle = std::min(m_angle, m_end);
         if (m_angle == 0) {
-            image->SetSize(m_start_width, image->GetHeight());
+            image.SetSize(m_start_width, image.GetHeight());
         } else {
             const double q = std::cos(angle * PI / 180.0);
             if ((q < 0 && !m_turned) || (q >= 0 && m_turned)) {
-                const ImageRef shown = image->GetFrameImage().GetInfo();
-                image->SetImage(m_other, CImageObject::FitSize::No);
+                const ImageRef shown = image.GetFrameImage().GetInfo();
+                image.SetImage(m_other, CImageObject::FitSize::No);
                 m_other = shown;
                 m_turned = !m_turned;
             }
-            image->SetSize(std::fabs(q) * m_start_width, image->GetHeight());
+            image.SetSize(std::fabs(q) * m_start_width, image.GetHeight());
         }
         // The end pose is shown before the action ends.
         const bool finished = angle >= m_end;
         m_angle = int32_t(std::min<int64_t>(int64_t(m_angle) + m_step, INT32_MAX));
-        image->Invalidate();
+        image.Invalidate();
         return finished;
     }
 

@@ -147,17 +147,23 @@ void CActionRunner::AddAction(ActionItem* item)
     m_actions.push_back(std::move(owned));
 }
 
+std::vector<uint64_t> CActionRunner::Children(const ActionGroup& stage) const
+{
+    // Sibling links never form a cycle; the bound only guards the walk.
+    std::vector<uint64_t> children;
+    for (const ActionGroup* child = Group(stage.first_child); child != nullptr && children.size() < m_groups.size();
+         child = Group(child->next_sibling))
+        children.push_back(child->serial);
+    return children;
+}
+
 void CActionRunner::AppendChild(ActionGroup& parent, uint64_t child)
 {
-    if (parent.first_child == 0) {
+    const std::vector<uint64_t> children = Children(parent);
+    if (children.empty())
         parent.first_child = child;
-        return;
-    }
-    ActionGroup* last = Group(parent.first_child);
-    for (int depth = 0; last != nullptr && last->next_sibling != 0 && depth < MAX_GROUP_DEPTH * 64; ++depth)
-        last = Group(last->next_sibling);
-    if (last != nullptr)
-        last->next_sibling = child;
+    else
+        Group(children.back())->next_sibling = child;
 }
 
 void CActionRunner::ReplaceChild(ActionGroup& parent, uint64_t child, uint64_t replacement)
@@ -171,9 +177,10 @@ void CActionRunner::ReplaceChild(ActionGroup& parent, uint64_t child, uint64_t r
         parent.first_child = link;
         return;
     }
-    for (ActionGroup* sibling = Group(parent.first_child); sibling != nullptr; sibling = Group(sibling->next_sibling)) {
-        if (sibling->next_sibling == child) {
-            sibling->next_sibling = link;
+    for (const uint64_t sibling : Children(parent)) {
+        ActionGroup* record = Group(sibling);
+        if (record->next_sibling == child) {
+            record->next_sibling = link;
             return;
         }
     }
@@ -312,13 +319,8 @@ void CActionRunner::ReleaseStage(uint64_t serial, int depth)
             item->ready_walk = m_running ? m_walk + 1 : 0;
         }
     }
-    for (uint64_t child = stage->first_child; child != 0;) {
-        const ActionGroup* record = Group(child);
-        if (record == nullptr)
-            break;
+    for (const uint64_t child : Children(*stage))
         ReleaseStage(child, depth + 1);
-        child = record->next_sibling;
-    }
 }
 
 // Cancelling -------------------------------------------------------------------
@@ -348,13 +350,8 @@ void CActionRunner::CancelGroupRecursive(uint64_t serial, int depth)
     const ActionGroup* group = Group(serial);
     if (group == nullptr || depth >= MAX_GROUP_DEPTH)
         return;
-    for (uint64_t child = group->first_child; child != 0;) {
-        const ActionGroup* record = Group(child);
-        if (record == nullptr)
-            break;
+    for (const uint64_t child : Children(*group))
         CancelGroupRecursive(child, depth + 1);
-        child = record->next_sibling;
-    }
     CancelGroupRecursive(group->next, depth + 1);
     for (auto& item : m_actions)
         if (item->group == serial)

@@ -23,6 +23,7 @@
 #include <list>
 #include <memory>
 #include <unordered_map>
+#include <vector>
 
 #include "engine/core/ActionItem.h"
 #include "engine/core/ObjectServices.h"
@@ -73,6 +74,8 @@ private:
     void FinishGroup(uint64_t serial);
     void ReleaseStage(uint64_t serial, int depth);
     void CancelGroupRecursive(uint64_t serial, int depth);
+    /// The first stages of the groups begun inside stage, in order.
+    [[nodiscard]] std::vector<uint64_t> Children(const ActionGroup& stage) const;
     void AppendChild(ActionGroup& parent, uint64_t child);
     /// Puts replacement (0: nothing) where child stood among parent's children.
     void ReplaceChild(ActionGroup& parent, uint64_t child, uint64_t replacement);
