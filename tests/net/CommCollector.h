@@ -34,7 +34,7 @@ public:
     [[nodiscard]] platform::WindowHandle GetWindow() const { return m_window; }
 
     /// Pumps the test thread's messages until the predicate holds or the deadline passes.
-    bool PumpUntil(const std::function<bool()>& done, uint32_t timeout_ms = 5000)
+    bool PumpUntil(const std::function<bool()>& done, uint32_t timeout_ms = 10000)
     {
         const uint32_t start = platform::GetTickCount();
         while (!done()) {
@@ -49,7 +49,7 @@ public:
         return true;
     }
 
-    bool WaitForCount(size_t count, uint32_t timeout_ms = 5000)
+    bool WaitForCount(size_t count, uint32_t timeout_ms = 10000)
     {
         return PumpUntil([this, count] { return m_messages.size() >= count; }, timeout_ms);
     }

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,15 @@ namespace net::testing {
 
 /// True when 127.0.0.1:port accepts a connection within timeout_ms.
 [[nodiscard]] bool WaitForPort(uint16_t port, uint32_t timeout_ms);
+
+class CChildProcess;
+
+/// Starts a server that listens on a loopback port it is told on its command
+/// line (`make_argv(port)`), on a free port, and waits until it accepts. A
+/// port taken by someone else between the choice and the start is met by
+/// trying again on another. Gives the port, or 0 when the server never came up.
+[[nodiscard]] uint16_t StartOnFreePort(CChildProcess& child,
+                                       const std::function<std::vector<std::string>(uint16_t port)>& make_argv);
 
 /// True when the program is installed (an absolute path that is executable).
 [[nodiscard]] bool ProgramExists(const std::string& path);
@@ -36,7 +46,9 @@ private:
     std::string m_path;
 };
 
-/// A child process, killed (by its own id) and reaped when the object goes.
+/// A child process in a process group of its own, killed (the group named by
+/// the child's id, so helpers it forks go too) and reaped when the object
+/// goes. The child is also killed if the test program dies first.
 class CChildProcess {
 public:
     CChildProcess() = default;
@@ -48,6 +60,8 @@ public:
     bool Start(const std::vector<std::string>& argv, bool capture_stdout = false);
     /// The first line of the child's stdout, waiting up to timeout_ms.
     [[nodiscard]] std::string ReadLine(uint32_t timeout_ms);
+    /// True while the child has not exited.
+    [[nodiscard]] bool IsRunning();
     void Stop();
 
 private:

@@ -20,6 +20,10 @@ using net::testing::ToBytes;
 using Bytes = std::vector<uint8_t>;
 
 constexpr uint16_t TARGET_PORT = 0x1234;
+// Long enough that an attempt ending by its time-out is told apart from one
+// that ends at once, however loaded the machine.
+constexpr uint32_t ATTEMPT_TIMEOUT_S = 30;
+constexpr uint32_t ENDS_AT_ONCE_MS = 15000;
 
 // Only dotted addresses resolve: names never leave this machine in tests.
 bool DottedOnly(const char* host, uint16_t port, sockaddr_in& address)
@@ -35,7 +39,7 @@ struct Attempt {
 };
 
 Attempt Connect(const CFakeProxy& proxy, int type, const char* target, const std::string& user = "",
-                const std::string& password = "", uint32_t timeout_s = 3)
+                const std::string& password = "", uint32_t timeout_s = ATTEMPT_TIMEOUT_S)
 {
     CProxySocket socket;
     socket.SetResolver(DottedOnly);
@@ -68,7 +72,7 @@ TEST(ProxySocket, Socks4RefusalAndUnresolvableNames)
     Attempt attempt = Connect(refusing, PROXY_SOCKS4, "127.0.0.1");
     EXPECT_EQ(attempt.result, 0);
     EXPECT_EQ(attempt.error, PROXY_ERROR_REFUSED);
-    EXPECT_LT(attempt.elapsed_ms, 2000u) << "a refusal ends the wait at once";
+    EXPECT_LT(attempt.elapsed_ms, ENDS_AT_ONCE_MS) << "a refusal ends the wait at once";
 
     CFakeProxy unused({});
     attempt = Connect(unused, PROXY_SOCKS4, "game.server.test");
@@ -150,7 +154,7 @@ TEST(ProxySocket, Socks5FailureRepliesGiveTheirErrorNumbers)
         const Attempt attempt = Connect(proxy, PROXY_SOCKS5, "127.0.0.1");
         EXPECT_EQ(attempt.result, 0);
         EXPECT_EQ(attempt.error, c.error) << int(c.method_reply[1]);
-        EXPECT_LT(attempt.elapsed_ms, 2000u);
+        EXPECT_LT(attempt.elapsed_ms, ENDS_AT_ONCE_MS);
     }
 }
 
@@ -179,7 +183,7 @@ TEST(ProxySocket, HttpRefusalsAndMalformedReplies)
         const Attempt attempt = Connect(proxy, PROXY_HTTP, "127.0.0.1");
         EXPECT_EQ(attempt.result, 0) << reply.substr(0, 20);
         EXPECT_EQ(attempt.error, PROXY_ERROR_REFUSED);
-        EXPECT_LT(attempt.elapsed_ms, 2000u);
+        EXPECT_LT(attempt.elapsed_ms, ENDS_AT_ONCE_MS);
     }
 }
 
@@ -196,14 +200,14 @@ TEST(ProxySocket, OverlongFieldsAreRefusedAndSilentProxiesTimeOut)
     attempt = Connect(silent, PROXY_SOCKS5, "127.0.0.1", "", "", 1);
     EXPECT_EQ(attempt.result, 0);
     EXPECT_GE(attempt.elapsed_ms, 900u);
-    EXPECT_LT(attempt.elapsed_ms, 3000u);
+    EXPECT_LT(attempt.elapsed_ms, ENDS_AT_ONCE_MS) << "the time-out ends the wait";
 }
 
 TEST(ProxySocket, TypeZeroConnectsDirectlyAndReportsSuccess)
 {
     CFakeProxy target({});
     CProxySocket socket;
-    EXPECT_EQ(socket.ConnectViaProxy("127.0.0.1", target.GetPort(), PROXY_NONE, "", 0, "", "", 3), 1);
+    EXPECT_EQ(socket.ConnectViaProxy("127.0.0.1", target.GetPort(), PROXY_NONE, "", 0, "", "", ATTEMPT_TIMEOUT_S), 1);
     const int fd = socket.DetachSocket();
     EXPECT_GE(fd, 0);
     EXPECT_EQ(socket.GetSocket(), -1) << "the descriptor belongs to the caller now";

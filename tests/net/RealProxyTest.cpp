@@ -31,7 +31,7 @@ void ExchangeThrough(int proxy_type, uint16_t proxy_port, const std::string& use
     ASSERT_TRUE(server.Start());
     CProxySocket proxy;
     ASSERT_EQ(proxy.ConnectViaProxy("127.0.0.1", server.GetPort(), proxy_type, "127.0.0.1", proxy_port, user,
-                                    password, 5),
+                                    password, 10),
               1)
         << "proxy error " << proxy.GetLastProxyError();
     CCommCollector owner;
@@ -40,14 +40,14 @@ void ExchangeThrough(int proxy_type, uint16_t proxy_port, const std::string& use
                             reinterpret_cast<const uint8_t*>(GREETING), sizeof GREETING, 2000, "127.0.0.1",
                             server.GetPort()),
               CSocketClient::RESULT_OK);
-    ASSERT_TRUE(server.WaitForClient(3000));
+    ASSERT_TRUE(server.WaitForClient(10000));
     EXPECT_EQ(server.GetGreeting(), std::vector<uint8_t>(GREETING, GREETING + sizeof GREETING));
     const uint8_t data[] = { 'v', 'i', 'a' };
     RequestRecord answer;
     int timed_out = 0;
     ConnRecord conn;
     conn.answer_wanted = 1;
-    ASSERT_EQ(client.SendRequest(conn, RequestRecord::Make(201001, data), answer, timed_out, 3000),
+    ASSERT_EQ(client.SendRequest(conn, RequestRecord::Make(201001, data), answer, timed_out, 10000),
               CSocketClient::RESULT_OK);
     EXPECT_EQ(answer.id, 201001u);
     EXPECT_EQ(std::vector<uint8_t>(answer.Data().begin(), answer.Data().end()), std::vector<uint8_t>(data, data + 3));
@@ -58,21 +58,23 @@ TEST(RealProxy, MicrosocksSocks5WithAndWithoutPassword)
 {
     if (!ProgramExists("/usr/bin/microsocks"))
         GTEST_SKIP() << "microsocks is not installed";
-    const uint16_t open_port = FreeLoopbackPort();
     CChildProcess open_proxy;
-    ASSERT_TRUE(open_proxy.Start({ "/usr/bin/microsocks", "-i", "127.0.0.1", "-p", std::to_string(open_port) }));
-    ASSERT_TRUE(WaitForPort(open_port, 5000));
+    const uint16_t open_port = StartOnFreePort(open_proxy, [](uint16_t port) {
+        return std::vector<std::string> { "/usr/bin/microsocks", "-i", "127.0.0.1", "-p", std::to_string(port) };
+    });
+    ASSERT_NE(open_port, 0);
     ExchangeThrough(PROXY_SOCKS5, open_port);
 
-    const uint16_t locked_port = FreeLoopbackPort();
     CChildProcess locked_proxy;
-    ASSERT_TRUE(locked_proxy.Start({ "/usr/bin/microsocks", "-i", "127.0.0.1", "-p", std::to_string(locked_port), "-u",
-                                     "gamer", "-P", "s3cret" }));
-    ASSERT_TRUE(WaitForPort(locked_port, 5000));
+    const uint16_t locked_port = StartOnFreePort(locked_proxy, [](uint16_t port) {
+        return std::vector<std::string> { "/usr/bin/microsocks", "-i", "127.0.0.1", "-p", std::to_string(port),
+                                          "-u", "gamer", "-P", "s3cret" };
+    });
+    ASSERT_NE(locked_port, 0);
     ExchangeThrough(PROXY_SOCKS5, locked_port, "gamer", "s3cret");
 
     CProxySocket refused;
-    EXPECT_EQ(refused.ConnectViaProxy("127.0.0.1", 9, PROXY_SOCKS5, "127.0.0.1", locked_port, "gamer", "wrong", 3), 0);
+    EXPECT_EQ(refused.ConnectViaProxy("127.0.0.1", 9, PROXY_SOCKS5, "127.0.0.1", locked_port, "gamer", "wrong", 10), 0);
     EXPECT_EQ(refused.GetLastProxyError(), PROXY_ERROR_SOCKS5_AUTH);
 }
 
@@ -81,17 +83,20 @@ TEST(RealProxy, TinyproxyHttpConnectWithBasicCredentials)
     if (!ProgramExists("/usr/bin/tinyproxy"))
         GTEST_SKIP() << "tinyproxy is not installed";
     CTempFolder folder;
-    const uint16_t port = FreeLoopbackPort();
-    const std::string config = folder.Write("tinyproxy.conf", "User nobody\nGroup nogroup\nPort " + std::to_string(port)
-                                                                  + "\nListen 127.0.0.1\nTimeout 30\nAllow 127.0.0.1\n"
-                                                                    "MaxClients 8\nBasicAuth gamer s3cret\n");
     CChildProcess proxy;
-    ASSERT_TRUE(proxy.Start({ "/usr/bin/tinyproxy", "-d", "-c", config }));
-    ASSERT_TRUE(WaitForPort(port, 5000));
+    const uint16_t port = StartOnFreePort(proxy, [&folder](uint16_t port) {
+        const std::string config = folder.Write("tinyproxy.conf", "User nobody\nGroup nogroup\nPort "
+                                                                      + std::to_string(port)
+                                                                      + "\nListen 127.0.0.1\nTimeout 30\n"
+                                                                        "Allow 127.0.0.1\nMaxClients 8\n"
+                                                                        "BasicAuth gamer s3cret\n");
+        return std::vector<std::string> { "/usr/bin/tinyproxy", "-d", "-c", config };
+    });
+    ASSERT_NE(port, 0);
     ExchangeThrough(PROXY_HTTP, port, "gamer", "s3cret");
 
     CProxySocket refused;
-    EXPECT_EQ(refused.ConnectViaProxy("127.0.0.1", 9, PROXY_HTTP, "127.0.0.1", port, "gamer", "wrong", 3), 0);
+    EXPECT_EQ(refused.ConnectViaProxy("127.0.0.1", 9, PROXY_HTTP, "127.0.0.1", port, "gamer", "wrong", 10), 0);
     EXPECT_EQ(refused.GetLastProxyError(), PROXY_ERROR_REFUSED);
 }
 
@@ -102,16 +107,18 @@ TEST(RealProxy, DanteSocks4AndSocks5)
     if (geteuid() != 0)
         GTEST_SKIP() << "dante needs to start as root";
     CTempFolder folder;
-    const uint16_t port = FreeLoopbackPort();
-    const std::string config = folder.Write(
-        "danted.conf", "logoutput: stderr\ninternal: 127.0.0.1 port = " + std::to_string(port)
-                           + "\nexternal: 127.0.0.1\nclientmethod: none\nsocksmethod: none\n"
-                             "user.privileged: root\nuser.unprivileged: nobody\n"
-                             "client pass { from: 127.0.0.0/8 to: 0.0.0.0/0 }\n"
-                             "socks pass { from: 127.0.0.0/8 to: 127.0.0.0/8 protocol: tcp }\n");
     CChildProcess proxy;
-    ASSERT_TRUE(proxy.Start({ "/usr/sbin/danted", "-f", config, "-N", "1", "-p", folder.Path() + "/danted.pid" }));
-    ASSERT_TRUE(WaitForPort(port, 5000));
+    const uint16_t port = StartOnFreePort(proxy, [&folder](uint16_t port) {
+        const std::string config = folder.Write(
+            "danted.conf", "logoutput: stderr\ninternal: 127.0.0.1 port = " + std::to_string(port)
+                               + "\nexternal: 127.0.0.1\nclientmethod: none\nsocksmethod: none\n"
+                                 "user.privileged: root\nuser.unprivileged: nobody\n"
+                                 "client pass { from: 127.0.0.0/8 to: 0.0.0.0/0 }\n"
+                                 "socks pass { from: 127.0.0.0/8 to: 127.0.0.0/8 protocol: tcp }\n");
+        return std::vector<std::string> { "/usr/sbin/danted", "-f", config, "-N", "1", "-p",
+                                          folder.Path() + "/danted.pid" };
+    });
+    ASSERT_NE(port, 0);
     ExchangeThrough(PROXY_SOCKS4, port);
     ExchangeThrough(PROXY_SOCKS5, port);
 }

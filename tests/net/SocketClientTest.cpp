@@ -78,7 +78,7 @@ TEST(SocketClient, GreetsThenGetsTheAnswerToARequest)
     CCommCollector owner;
     auto client = MakeClient();
     ASSERT_EQ(Open(*client, server, owner), CSocketClient::RESULT_OK);
-    ASSERT_TRUE(server.WaitForClient(3000));
+    ASSERT_TRUE(server.WaitForClient(10000));
     EXPECT_EQ(server.GetGreeting(), std::vector<uint8_t>(GREETING, GREETING + sizeof GREETING));
     EXPECT_EQ(client->IsConnected(), 1);
     EXPECT_NE(client->GetCookie(), 0u);
@@ -86,7 +86,7 @@ TEST(SocketClient, GreetsThenGetsTheAnswerToARequest)
     const std::vector<uint8_t> data = { 'p', 'l', 'a', 'y' };
     RequestRecord answer;
     int timed_out = -1;
-    ASSERT_EQ(client->SendRequest(WantAnswer(*client), RequestRecord::Make(200110, data), answer, timed_out, 3000),
+    ASSERT_EQ(client->SendRequest(WantAnswer(*client), RequestRecord::Make(200110, data), answer, timed_out, 10000),
               CSocketClient::RESULT_OK);
     EXPECT_EQ(timed_out, 0);
     EXPECT_EQ(answer.id, 200111u);
@@ -108,14 +108,14 @@ TEST(SocketClient, TimedOutRequestsNeverTakeALateAnswer)
     EXPECT_EQ(client->SendRequest(WantAnswer(*client), RequestRecord::Make(1, {}), answer, timed_out, 150),
               CSocketClient::RESULT_FAILED);
     EXPECT_EQ(timed_out, 1);
-    auto first = server.WaitForMessage(2000);
+    auto first = server.WaitForMessage(10000);
     ASSERT_TRUE(first);
     EXPECT_EQ(first->serial, 1u);
     EXPECT_EQ(first->answer_wanted, 1u);
 
     // The late answer to serial 1 arrives while the second request waits.
     std::thread replier([&server] {
-        auto second = server.WaitForMessage(3000);
+        auto second = server.WaitForMessage(10000);
         if (!second)
             return;
         const uint8_t late[] = { 'L' };
@@ -123,7 +123,7 @@ TEST(SocketClient, TimedOutRequestsNeverTakeALateAnswer)
         server.SendAnswer(1, 91, late);
         server.SendAnswer(second->serial, 92, right);
     });
-    ASSERT_EQ(client->SendRequest(WantAnswer(*client), RequestRecord::Make(2, {}), answer, timed_out, 3000),
+    ASSERT_EQ(client->SendRequest(WantAnswer(*client), RequestRecord::Make(2, {}), answer, timed_out, 10000),
               CSocketClient::RESULT_OK);
     replier.join();
     EXPECT_EQ(answer.id, 92u);
@@ -139,7 +139,7 @@ TEST(SocketClient, LargeMessagesAreSplitAndJoinedBothWays)
     CCommCollector owner;
     auto client = MakeClient(1, 1000);
     ASSERT_EQ(Open(*client, server, owner), CSocketClient::RESULT_OK);
-    ASSERT_TRUE(server.WaitForClient(3000));
+    ASSERT_TRUE(server.WaitForClient(10000));
 
     std::vector<uint8_t> big(9000);
     for (size_t i = 0; i < big.size(); ++i)
@@ -149,7 +149,7 @@ TEST(SocketClient, LargeMessagesAreSplitAndJoinedBothWays)
     ConnRecord no_answer;
     ASSERT_EQ(client->SendRequest(no_answer, RequestRecord::Make(201220, big), answer, timed_out, 1000),
               CSocketClient::RESULT_OK);
-    auto received = server.WaitForMessage(3000);
+    auto received = server.WaitForMessage(10000);
     ASSERT_TRUE(received);
     EXPECT_EQ(received->request.id, 201220u);
     EXPECT_EQ(Bytes(received->request.Data()), big);
@@ -171,7 +171,7 @@ TEST(SocketClient, TwoMessagesInOneReadArriveInOrder)
     CCommCollector owner;
     auto client = MakeClient();
     ASSERT_EQ(Open(*client, server, owner), CSocketClient::RESULT_OK);
-    ASSERT_TRUE(server.WaitForClient(3000));
+    ASSERT_TRUE(server.WaitForClient(10000));
     const uint8_t one[] = { 1 };
     const uint8_t two[] = { 2, 2 };
     auto frames = server.BuildFrames(1, 1, 500, one);
@@ -192,7 +192,7 @@ TEST(SocketClient, PeerCloseAndBadFramesBecomeSocketEvents)
     CCommCollector owner;
     auto client = MakeClient();
     ASSERT_EQ(Open(*client, server, owner), CSocketClient::RESULT_OK);
-    ASSERT_TRUE(server.WaitForClient(3000));
+    ASSERT_TRUE(server.WaitForClient(10000));
     const uint32_t cookie = client->GetCookie();
 
     auto bad_crc = server.BuildFrames(1, 1, 500, std::vector<uint8_t> { 1, 2, 3 });
@@ -231,7 +231,7 @@ TEST(SocketClient, CloseWakesAWaitingRequestAndReopenTakesANewCookie)
     ASSERT_EQ(Open(*client, server, owner), CSocketClient::RESULT_OK);
     const uint32_t first_cookie = client->GetCookie();
 
-    ASSERT_TRUE(server.WaitForClient(3000));
+    ASSERT_TRUE(server.WaitForClient(10000));
     const uint8_t early[] = { 6 };
     ASSERT_TRUE(server.SendNotification(750, early));
     ASSERT_TRUE(owner.WaitForCount(1));
@@ -242,14 +242,14 @@ TEST(SocketClient, CloseWakesAWaitingRequestAndReopenTakesANewCookie)
     const uint32_t start = platform::GetTickCount();
     std::thread waiter([&] {
         RequestRecord answer;
-        result = client->SendRequest(WantAnswer(*client), RequestRecord::Make(3, {}), answer, timed_out, 20000);
+        result = client->SendRequest(WantAnswer(*client), RequestRecord::Make(3, {}), answer, timed_out, 60000);
     });
-    ASSERT_TRUE(server.WaitForMessage(3000));
+    ASSERT_TRUE(server.WaitForMessage(10000));
     client->Close();
     waiter.join();
     EXPECT_EQ(result, CSocketClient::RESULT_FAILED);
     EXPECT_EQ(timed_out, 1);
-    EXPECT_LT(platform::TicksBetween(start, platform::GetTickCount()), 5000u);
+    EXPECT_LT(platform::TicksBetween(start, platform::GetTickCount()), 30000u) << "woken by the close, not by its time-out";
     EXPECT_EQ(client->GetCookie(), 0u);
     EXPECT_EQ(client->GetSocket(), -1);
     EXPECT_EQ(client->IsConnected(), 0);
@@ -265,7 +265,7 @@ TEST(SocketClient, CloseWakesAWaitingRequestAndReopenTakesANewCookie)
     const uint32_t second_cookie = client->GetCookie();
     ASSERT_EQ(Open(*client, server, owner), CSocketClient::RESULT_OK);
     EXPECT_NE(client->GetCookie(), second_cookie);
-    ASSERT_TRUE(server.WaitForClient(3000));
+    ASSERT_TRUE(server.WaitForClient(10000));
     const uint8_t data[] = { 1 };
     ASSERT_TRUE(server.SendNotification(800, data));
     ASSERT_TRUE(owner.PumpUntil([&] {
@@ -305,7 +305,7 @@ TEST(SocketClient, CloseReturnsWhileThePeerSendsWithoutPause)
                             CSocketClient::MODE_SEND_GREETING, reinterpret_cast<const uint8_t*>(GREETING),
                             sizeof GREETING, 2000),
               CSocketClient::RESULT_OK);
-    ASSERT_TRUE(server.WaitForClient(3000));
+    ASSERT_TRUE(server.WaitForClient(10000));
     const std::vector<uint8_t> burst(256 * 1024, 0);
     std::atomic<bool> stop { false };
     std::thread flood([&] {
@@ -419,7 +419,7 @@ TEST(SocketClient, FirstPlainFrameHasExactBytes)
     size_t have = 0;
     while (have < got.size()) {
         pollfd fd { peer, POLLIN, 0 };
-        ASSERT_GT(poll(&fd, 1, 3000), 0);
+        ASSERT_GT(poll(&fd, 1, 10000), 0);
         const ssize_t n = recv(peer, got.data() + have, got.size() - have, 0);
         ASSERT_GT(n, 0);
         have += size_t(n);
