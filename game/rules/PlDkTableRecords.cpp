@@ -136,7 +136,6 @@ size_t CPlDkTable::FillDealInfo(std::span<uint8_t> out, int viewer_chair, int on
 void CPlDkTable::FillPlDkWinPart(PlDkGameWinResult& record)
 {
     const TableGameData& block = GetTableGameData();
-    std::memset(static_cast<void*>(&record), 0, sizeof(record));
     for (int c = 0; c < PLDK_CHAIRS; ++c) {
         record.place[c] = block.place[c];
         std::fill(std::begin(record.cards_left[c]), std::end(record.cards_left[c]), NO_CARD);
@@ -150,16 +149,22 @@ void CPlDkTable::FillPlDkWinPart(PlDkGameWinResult& record)
     record.five = 5;
 }
 
+// The base record goes first: its FillWinExtra computes the round results,
+// which set the settlement scores and bomb parts this game's part copies.
 int CPlDkTable::FillPlDkGameWin(PlDkGameWinResult& record, int winner)
 {
+    std::memset(static_cast<void*>(&record), 0, sizeof(record));
+    const int result = FillGameWin(record.base, winner);
     FillPlDkWinPart(record);
-    return FillGameWin(record.base, winner);
+    return result;
 }
 
 int CPlDkTable::SettleRound(PlDkGameWinResult& record, int winner, int keep_levels, const LevelNameMap* level_names)
 {
+    std::memset(static_cast<void*>(&record), 0, sizeof(record));
+    const int result = SettleGame(record.base, winner, keep_levels, level_names);
     FillPlDkWinPart(record);
-    return SettleGame(record.base, winner, keep_levels, level_names);
+    return result;
 }
 
 size_t CPlDkTable::FillGameWinRecord(std::span<uint8_t> out, int winner)

@@ -366,6 +366,31 @@ TEST_F(ResultsFixture, PlacesAndPointsGiveTheTeamResult)
     EXPECT_EQ(table.CalcRoundResults(incomplete), 0);
 }
 
+TEST_F(ResultsFixture, WinRecordCarriesTheResultsItComputes)
+{
+    // Settled without a prior CalcRoundResults: the record still carries
+    // this round's settlement scores and bomb parts.
+    StartRound();
+    table.Reset(0); // no partner known: partners sit opposite
+    TableGameData& block = table.GetTableGameData();
+    const std::array<int32_t, 4> places { 1, 2, 3, 4 };
+    const std::array<int32_t, 4> points { 60, 100, 40, 0 };
+    for (int c = 0; c < 4; ++c) {
+        block.place[c] = places[static_cast<size_t>(c)];
+        block.points_won[c] = points[static_cast<size_t>(c)];
+        block.chair_groups[c].bomb_bonus = c == 0 ? 2 : 0;
+    }
+    auto record = std::make_unique<PlDkGameWinResult>();
+    ASSERT_EQ(table.FillPlDkGameWin(*record, 0), 1);
+    EXPECT_EQ(record->settle_score[0], 60);
+    EXPECT_EQ(record->bomb_part[0], 6 * table.GetBaseScore());
+    EXPECT_EQ(record->bomb_part[3], -2 * table.GetBaseScore());
+    EXPECT_EQ(record->base.extra[0], 7);
+    EXPECT_EQ(record->base.score_change[0], 7 * table.GetBaseScore());
+    EXPECT_EQ(record->place[3], 4);
+    EXPECT_EQ(record->five, 5);
+}
+
 TEST_F(PlDkFixture, SettingsFromTheServerIni)
 {
     EXPECT_EQ(table.GetServerIniPath(), "C:\\games\\PlDkSvr.ini");
