@@ -296,22 +296,51 @@ void DrawRotatedNearest(const BlitSurface& d, const BlitSource& s, const DrawPar
     const int64_t mx = (w + 1) / 2;
     const int64_t my = (h + 1) / 2;
     const bool palette = s.kind != SourceKind::Bgra;
-    WalkSquare(d, params, r, clip, [&](uint32_t& target, int64_t dx, int64_t dy) {
-        const int64_t sx = mx + ((dx * cs + dy * sn) >> 10);
-        const int64_t sy = my - ((dy * cs - dx * sn) >> 10);
-        if (sx < 0 || sx >= w || sy < 0 || sy >= h)
-            return;
-        const int32_t bx = s.x + int32_t(sx);
-        const int32_t by = s.y + int32_t(sy);
-        if (s.IsTransparentIndex(bx, by))
-            return;
-        const uint32_t pixel = s.Fetch(bx, by);
-        if (alpha_channel) {
-            AlphaPixel(target, pixel, palette, rule, false);
-        } else if (palette || (pixel >> 24) != 0) {
-            PlainPixel(target, palette ? pixel | 0xFF000000u : pixel, palette, rule);
+    const int64_t origin_x = int64_t(params.centre_x) - params.radius;
+    const int64_t origin_y = int64_t(params.centre_y) - params.radius;
+    const int64_t side = int64_t(r) * 2;
+    const int64_t i_begin = std::max<int64_t>(0, clip.top - origin_y);
+    const int64_t i_end = std::min<int64_t>(side, clip.bottom - origin_y);
+    const int64_t j_begin = std::max<int64_t>(0, clip.left - origin_x);
+    const int64_t j_end = std::min<int64_t>(side, clip.right - origin_x);
+    const bool plain_alpha = !palette && alpha_channel && !rule.has_tint;
+    const uint32_t opacity = rule.full ? 256 : rule.opacity_byte;
+    for (int64_t i = i_begin; i < i_end; ++i) {
+        uint32_t* row = d.pixels + size_t(origin_y + i) * size_t(d.width) + size_t(origin_x);
+        const int64_t dy = r - i;
+        // The source position steps by the factors along the row: exactly
+        // (dx * cs + dy * sn) and (dy * cs - dx * sn) at each dx.
+        int64_t u = (j_begin - r) * cs + dy * sn;
+        int64_t v = dy * cs - (j_begin - r) * sn;
+        for (int64_t j = j_begin; j < j_end; ++j, u += cs, v -= sn) {
+            const int64_t sx = mx + (u >> 10);
+            const int64_t sy = my - (v >> 10);
+            if (sx < 0 || sx >= w || sy < 0 || sy >= h)
+                continue;
+            const int32_t bx = s.x + int32_t(sx);
+            const int32_t by = s.y + int32_t(sy);
+            uint32_t& target = row[j];
+            if (plain_alpha) {
+                uint32_t pixel;
+                std::memcpy(&pixel, s.At(bx, by), 4);
+                const uint32_t alpha = pixel >> 24;
+                if (alpha == 0)
+                    continue;
+                const uint32_t a = opacity == 256 ? alpha : (alpha * opacity) >> 8;
+                const uint32_t dst_alpha = target >> 24;
+                target = dst_alpha != 0 ? Mix(pixel, target, a) | std::max(dst_alpha, a) << 24
+                                        : (pixel & 0x00FFFFFFu) | a << 24;
+                continue;
+            }
+            if (s.IsTransparentIndex(bx, by))
+                continue;
+            const uint32_t pixel = s.Fetch(bx, by);
+            if (alpha_channel)
+                AlphaPixel(target, pixel, palette, rule, false);
+            else if (palette || (pixel >> 24) != 0)
+                PlainPixel(target, palette ? pixel | 0xFF000000u : pixel, palette, rule);
         }
-    });
+    }
 }
 
 void DrawRotatedSmooth(const BlitSurface& d, const BlitSource& s, const DrawParams& params, const BlitBox& clip,
