@@ -25,12 +25,17 @@ inline uint32_t ColourOf(const uint8_t* at)
     return uint32_t(at[2]) | uint32_t(at[1]) << 8 | uint32_t(at[0]) << 16;
 }
 
-} // namespace
-
-CCanvasObject::CCanvasObject()
+// Calls change with the first byte of every pixel of the record.
+template <typename Change>
+void ForEachPixel(ImageRecord& record, Change&& change)
 {
-    m_picture.SetInfo(ImageRef {});
+    if (!record.pixels)
+        return;
+    for (uint32_t offset = 0; offset + 4 <= record.pixel_bytes; offset += 4)
+        change(record.pixels.get() + offset);
 }
+
+} // namespace
 
 CCanvasObject::~CCanvasObject()
 {
@@ -90,15 +95,22 @@ void CCanvasObject::AdoptPixels(std::unique_ptr<uint8_t[]> pixels, int32_t width
     m_picture.SetSize(width, height);
 }
 
-uint8_t* CCanvasObject::PixelPtr(int32_t x, int32_t y)
+uint8_t* CCanvasObject::PixelPtr(int32_t x, int32_t y) const
 {
     return m_record.pixels.get() + (size_t(y) * m_width + x) * 4;
 }
 
+uint8_t* CCanvasObject::PixelAt(int32_t x, int32_t y) const
+{
+    if (!m_record.pixels || x < 0 || y < 0 || x >= m_width || y >= m_height)
+        return nullptr;
+    return PixelPtr(x, y);
+}
+
 void CCanvasObject::PutPixel(int32_t x, int32_t y, uint32_t pixel)
 {
-    if (m_record.pixels && x >= 0 && y >= 0 && x < m_width && y < m_height)
-        StorePixel(PixelPtr(x, y), pixel);
+    if (uint8_t* at = PixelAt(x, y))
+        StorePixel(at, pixel);
 }
 
 uint32_t CCanvasObject::PenPixel() const
@@ -146,8 +158,8 @@ void CCanvasObject::SetPixel(int32_t x, int32_t y, uint32_t colour)
 
 void CCanvasObject::SetPixelAlpha(int32_t x, int32_t y, uint8_t alpha)
 {
-    if (m_record.pixels && x >= 0 && y >= 0 && x < m_width && y < m_height)
-        PixelPtr(x, y)[3] = alpha;
+    if (uint8_t* at = PixelAt(x, y))
+        at[3] = alpha;
 }
 
 void CCanvasObject::DrawBorder(uint32_t colour, int32_t thickness)
@@ -186,31 +198,28 @@ void CCanvasObject::DrawLine(int32_t x0, int32_t y0, int32_t x1, int32_t y1)
                    int32_t(std::min<int64_t>(std::max(y0, y1) + int64_t(1), INT32_MAX)), pixel);
         return;
     }
-    const int64_t dx = int64_t(x1) - x0;
-    const int64_t dy = int64_t(y1) - y0;
-    if (std::llabs(dx) >= std::llabs(dy)) {
-        const int64_t sx = dx > 0 ? x0 : x1;
-        const int64_t sy = dx > 0 ? y0 : y1;
-        const int64_t span = std::llabs(dx);
-        const int64_t rise = dx > 0 ? dy : -dy;
-        // Only the columns inside the canvas are visited.
-        const int64_t first = std::max<int64_t>(sx, 0);
-        const int64_t last = std::min<int64_t>(sx + span, m_width);
-        for (int64_t x = first; x < last; ++x) {
-            const double y = double(sy) + double(rise) * double(x - sx) / double(span);
-            PutPixel(int32_t(x), int32_t(std::clamp(std::lround(y), -1L, long(m_height))), pixel);
-        }
-    } else {
-        const int64_t sy = dy > 0 ? y0 : y1;
-        const int64_t sx = dy > 0 ? x0 : x1;
-        const int64_t span = std::llabs(dy);
-        const int64_t run = dy > 0 ? dx : -dx;
-        const int64_t first = std::max<int64_t>(sy, 0);
-        const int64_t last = std::min<int64_t>(sy + span, m_height);
-        for (int64_t y = first; y < last; ++y) {
-            const double x = double(sx) + double(run) * double(y - sy) / double(span);
-            PutPixel(int32_t(std::clamp(std::lround(x), -1L, long(m_width))), int32_t(y), pixel);
-        }
+    // Stepped along the longer axis from its smaller end, the far end
+    // excluded; only the steps inside the canvas are visited.
+    const bool along_x = std::llabs(int64_t(x1) - x0) >= std::llabs(int64_t(y1) - y0);
+    int64_t from = along_x ? x0 : y0;
+    int64_t to = along_x ? x1 : y1;
+    int64_t from_other = along_x ? y0 : x0;
+    int64_t to_other = along_x ? y1 : x1;
+    if (to < from) {
+        std::swap(from, to);
+        std::swap(from_other, to_other);
+    }
+    const int64_t span = to - from;
+    const int64_t size = along_x ? m_width : m_height;
+    const long other_size = along_x ? m_height : m_width;
+    for (int64_t step = std::max<int64_t>(from, 0); step < std::min(to, size); ++step) {
+        const double other = double(from_other) + double(to_other - from_other) * double(step - from) / double(span);
+        // Off-canvas values become -1 or the size, which PutPixel ignores.
+        const auto clipped = int32_t(std::clamp(std::lround(other), -1L, other_size));
+        if (along_x)
+            PutPixel(int32_t(step), clipped, pixel);
+        else
+            PutPixel(clipped, int32_t(step), pixel);
     }
     m_picture.MarkChanged();
     Invalidate();
@@ -288,34 +297,28 @@ void CCanvasObject::InvertRect(int32_t x0, int32_t y0, int32_t x1, int32_t y1)
 
 void CCanvasObject::ApplyColourKey()
 {
-    if (m_record.pixels) {
-        const uint32_t key = m_record.colour_key & 0xFFFFFF;
-        for (uint32_t offset = 0; offset + 4 <= m_record.pixel_bytes; offset += 4) {
-            uint8_t* at = m_record.pixels.get() + offset;
-            if (ColourOf(at) == key)
-                at[3] = 0;
-        }
-        m_picture.MarkChanged();
-    }
+    const uint32_t key = m_record.colour_key & 0xFFFFFF;
+    ForEachPixel(m_record, [key](uint8_t* at) {
+        if (ColourOf(at) == key)
+            at[3] = 0;
+    });
+    m_picture.MarkChanged();
     Invalidate();
 }
 
 void CCanvasObject::Tint(uint32_t colour, uint32_t amount)
 {
-    if (!m_record.pixels)
-        return;
     const uint32_t a = amount & 0xFF;
     const uint32_t red = colour & 0xFF;
     const uint32_t green = (colour >> 8) & 0xFF;
     const uint32_t blue = (colour >> 16) & 0xFF;
-    for (uint32_t offset = 0; offset + 4 <= m_record.pixel_bytes; offset += 4) {
-        uint8_t* at = m_record.pixels.get() + offset;
+    ForEachPixel(m_record, [&](uint8_t* at) {
         if (at[3] == 0)
-            continue;
+            return;
         at[0] = uint8_t((at[0] * (255 - a) + blue * a) >> 8);
         at[1] = uint8_t((at[1] * (255 - a) + green * a) >> 8);
         at[2] = uint8_t((at[2] * (255 - a) + red * a) >> 8);
-    }
+    });
     m_picture.MarkChanged();
 }
 
@@ -339,31 +342,26 @@ void CCanvasObject::MaskByImage(const ImageRef& ref)
 
 void CCanvasObject::Darken()
 {
-    if (!m_record.pixels)
-        return;
-    for (uint32_t offset = 0; offset + 4 <= m_record.pixel_bytes; offset += 4) {
-        uint8_t* at = m_record.pixels.get() + offset;
+    ForEachPixel(m_record, [](uint8_t* at) {
         if (at[3] != 0) {
             at[0] >>= 1;
             at[1] >>= 1;
             at[2] >>= 1;
         }
-    }
+    });
     m_picture.MarkChanged();
 }
 
 uint32_t CCanvasObject::GetColourAt(int32_t x, int32_t y) const
 {
-    if (!m_record.pixels || x < 0 || y < 0 || x >= m_width || y >= m_height)
-        return 0;
-    return ColourOf(m_record.pixels.get() + (size_t(y) * m_width + x) * 4);
+    const uint8_t* at = PixelAt(x, y);
+    return at != nullptr ? ColourOf(at) : 0;
 }
 
 uint32_t CCanvasObject::GetAlphaAt(int32_t x, int32_t y) const
 {
-    if (!m_record.pixels || x < 0 || y < 0 || x >= m_width || y >= m_height)
-        return 0;
-    return m_record.pixels[(size_t(y) * m_width + x) * 4 + 3];
+    const uint8_t* at = PixelAt(x, y);
+    return at != nullptr ? at[3] : 0;
 }
 
 std::span<uint8_t> CCanvasObject::GetPixels()

@@ -32,7 +32,7 @@ public:
     static constexpr int64_t MAX_PIXELS = 64ll * 1024 * 1024; ///< Largest buffer a canvas takes.
     static constexpr uint32_t RECORD_FLAGS = IMAGE_FLAG_TRANSPARENT | IMAGE_FLAG_ALPHA;
 
-    CCanvasObject();
+    CCanvasObject() = default;
     ~CCanvasObject() override;
 
     [[nodiscard]] int GetType() const override { return TYPE_CANVAS; }
@@ -61,8 +61,10 @@ public:
     void DrawImage(const ImageRef& ref, int32_t x, int32_t y, int32_t width, int32_t height, double angle,
                    double opacity);
     void DrawThreeSlice(const ImageRef& top, const ImageRef& middle, const ImageRef& bottom);
-    void DrawSlicedVertical(const ImageRef& ref);
-    void DrawSlicedHorizontal(const ImageRef& ref);
+    /// Cuts one picture into three around its record's two offsets: rows
+    /// (Vertical) or columns (Horizontal).
+    enum class SliceAxis { Vertical, Horizontal };
+    void DrawSliced(const ImageRef& ref, SliceAxis axis);
     void ResizeToText(std::string_view text, int32_t width);
     void Resize(int32_t width, int32_t height);
 
@@ -116,13 +118,22 @@ private:
         int32_t left, top, right, bottom; ///< inclusive
     };
     [[nodiscard]] bool ClipInclusive(int32_t x0, int32_t y0, int32_t x1, int32_t y1, Box& box) const;
-    [[nodiscard]] uint8_t* PixelPtr(int32_t x, int32_t y);
+    /// The pixel's first byte, unchecked; PixelAt answers null outside.
+    [[nodiscard]] uint8_t* PixelPtr(int32_t x, int32_t y) const;
+    [[nodiscard]] uint8_t* PixelAt(int32_t x, int32_t y) const;
     void PutPixel(int32_t x, int32_t y, uint32_t pixel);
     [[nodiscard]] uint32_t PenPixel() const;
     void FillPixels(int32_t left, int32_t top, int32_t right, int32_t bottom, uint32_t pixel);
     void AdoptPixels(std::unique_ptr<uint8_t[]> pixels, int32_t width, int32_t height);
-    void DrawPiece(const ImageRef& ref, int32_t sx, int32_t sy, int32_t sw, int32_t sh, int32_t x, int32_t y,
-                   int32_t width, int32_t height);
+    /// Part of a picture along a slicing axis: source rows (or columns)
+    /// from offset for length.
+    struct SlicePiece {
+        const ImageRef& ref;
+        int32_t offset;
+        int32_t length;
+    };
+    void DrawAlong(const SlicePiece& piece, SliceAxis axis, int32_t at, int32_t extent);
+    void DrawSlices(const SlicePiece& first, const SlicePiece& middle, const SlicePiece& last, SliceAxis axis);
     void DrawCutLine(std::string line, int32_t centre_x, int32_t centre_y, bool cut);
 
     ImageRecord m_record;

@@ -41,6 +41,21 @@ inline size_t CharLength(std::string_view text, size_t pos)
     return IsLeadByte(text[pos]) && pos + 1 < text.size() ? 2 : 1;
 }
 
+// Length of the text renderer's tag ("<" up to 255 characters ">") that
+// starts at pos, or 0 when none does.
+size_t KnownTagLength(std::string_view text, size_t pos)
+{
+    constexpr size_t MAX_TAG = 255;
+    const ICanvasTextDrawer* drawer = CCanvasServices::GetTextDrawer();
+    if (drawer == nullptr || text[pos] != '<')
+        return 0;
+    const size_t close = text.find('>', pos + 1);
+    if (close == std::string_view::npos || close - pos - 1 > MAX_TAG
+        || !drawer->IsKnownTag(text.substr(pos + 1, close - pos - 1)))
+        return 0;
+    return close + 1 - pos;
+}
+
 } // namespace
 
 void CCanvasObject::DrawImage(const ImageRef& ref, int32_t x, int32_t y, int32_t width, int32_t height,
@@ -77,75 +92,64 @@ void CCanvasObject::DrawImage(const ImageRef& ref, int32_t x, int32_t y, int32_t
     ApplyColourKey();
 }
 
-void CCanvasObject::DrawPiece(const ImageRef& ref, int32_t sx, int32_t sy, int32_t sw, int32_t sh, int32_t x,
-                              int32_t y, int32_t width, int32_t height)
+// One piece drawn across the canvas: source rows (or columns) from offset
+// for length, stretched over the canvas's rows (or columns) from at for
+// extent. Empty pieces are skipped (a zero size means "the canvas's" to
+// DrawImage).
+void CCanvasObject::DrawAlong(const SlicePiece& piece, SliceAxis axis, int32_t at, int32_t extent)
 {
-    // A zero size would mean "the canvas's" to DrawImage; empty pieces are skipped.
-    if (sw <= 0 || sh <= 0 || width <= 0 || height <= 0)
+    if (piece.length <= 0 || extent <= 0)
         return;
-    ImageRef piece = ref;
-    piece.source_x += sx;
-    piece.source_y += sy;
-    piece.width = sw;
-    piece.height = sh;
-    DrawImage(piece, x, y, width, height, 0.0, 1.0);
+    ImageRef part = piece.ref;
+    if (axis == SliceAxis::Vertical) {
+        part.source_y += piece.offset;
+        part.height = piece.length;
+        if (part.width > 0)
+            DrawImage(part, 0, at, m_width, extent, 0.0, 1.0);
+    } else {
+        part.source_x += piece.offset;
+        part.width = piece.length;
+        if (part.height > 0)
+            DrawImage(part, at, 0, extent, m_height, 0.0, 1.0);
+    }
+}
+
+// The first piece at the start with its own size, the last at the end, the
+// middle stretched between them; a canvas too short for the first and last
+// gets only those two, each over half of it.
+void CCanvasObject::DrawSlices(const SlicePiece& first, const SlicePiece& middle, const SlicePiece& last,
+                               SliceAxis axis)
+{
+    const int32_t size = axis == SliceAxis::Vertical ? m_height : m_width;
+    const int32_t head = std::max(first.length, 0);
+    const int32_t tail = std::max(last.length, 0);
+    if (int64_t(size) <= int64_t(head) + tail) {
+        const int32_t half = size / 2;
+        DrawAlong(first, axis, 0, half);
+        DrawAlong(last, axis, half, size - half);
+        return;
+    }
+    DrawAlong(first, axis, 0, head);
+    DrawAlong(middle, axis, head, size - head - tail);
+    DrawAlong(last, axis, size - tail, tail);
 }
 
 void CCanvasObject::DrawThreeSlice(const ImageRef& top, const ImageRef& middle, const ImageRef& bottom)
 {
-    const int32_t top_height = std::max(top.height, 0);
-    const int32_t bottom_height = std::max(bottom.height, 0);
-    if (int64_t(m_height) <= int64_t(top_height) + bottom_height) {
-        const int32_t half = m_height / 2;
-        DrawPiece(top, 0, 0, top.width, top.height, 0, 0, m_width, half);
-        DrawPiece(bottom, 0, 0, bottom.width, bottom.height, 0, half, m_width, m_height - half);
-        return;
-    }
-    DrawPiece(top, 0, 0, top.width, top.height, 0, 0, m_width, top_height);
-    DrawPiece(middle, 0, 0, middle.width, middle.height, 0, top_height, m_width,
-              m_height - top_height - bottom_height);
-    DrawPiece(bottom, 0, 0, bottom.width, bottom.height, 0, m_height - bottom_height, m_width, bottom_height);
+    DrawSlices({ top, 0, top.height }, { middle, 0, middle.height }, { bottom, 0, bottom.height },
+               SliceAxis::Vertical);
 }
 
-// The record's two offsets are the two cut lines (rows here); the middle
-// piece is stretched.
-void CCanvasObject::DrawSlicedVertical(const ImageRef& ref)
+// The record's two offsets are the two cut lines (rows for the vertical
+// form, columns for the horizontal one); the middle piece is stretched.
+void CCanvasObject::DrawSliced(const ImageRef& ref, SliceAxis axis)
 {
-    if (!ref.record || ref.height <= 0)
+    const int32_t length = axis == SliceAxis::Vertical ? ref.height : ref.width;
+    if (!ref.record || length <= 0)
         return;
-    const int32_t first = std::clamp<int32_t>(ref.record->offset_x, 0, ref.height);
-    const int32_t second = std::clamp<int32_t>(ref.record->offset_y, first, ref.height);
-    const int32_t top = first;
-    const int32_t bottom = ref.height - second;
-    if (m_height <= top + bottom) {
-        const int32_t half = m_height / 2;
-        DrawPiece(ref, 0, 0, ref.width, top, 0, 0, m_width, half);
-        DrawPiece(ref, 0, second, ref.width, bottom, 0, half, m_width, m_height - half);
-        return;
-    }
-    DrawPiece(ref, 0, 0, ref.width, top, 0, 0, m_width, top);
-    DrawPiece(ref, 0, first, ref.width, second - first, 0, top, m_width, m_height - top - bottom);
-    DrawPiece(ref, 0, second, ref.width, bottom, 0, m_height - bottom, m_width, bottom);
-}
-
-// As DrawSlicedVertical, with the cut lines as columns.
-void CCanvasObject::DrawSlicedHorizontal(const ImageRef& ref)
-{
-    if (!ref.record || ref.width <= 0)
-        return;
-    const int32_t first = std::clamp<int32_t>(ref.record->offset_x, 0, ref.width);
-    const int32_t second = std::clamp<int32_t>(ref.record->offset_y, first, ref.width);
-    const int32_t left = first;
-    const int32_t right = ref.width - second;
-    if (m_width <= left + right) {
-        const int32_t half = m_width / 2;
-        DrawPiece(ref, 0, 0, left, ref.height, 0, 0, half, m_height);
-        DrawPiece(ref, second, 0, right, ref.height, half, 0, m_width - half, m_height);
-        return;
-    }
-    DrawPiece(ref, 0, 0, left, ref.height, 0, 0, left, m_height);
-    DrawPiece(ref, first, 0, second - first, ref.height, left, 0, m_width - left - right, m_height);
-    DrawPiece(ref, second, 0, right, ref.height, m_width - right, 0, right, m_height);
+    const int32_t first = std::clamp<int32_t>(ref.record->offset_x, 0, length);
+    const int32_t second = std::clamp<int32_t>(ref.record->offset_y, first, length);
+    DrawSlices({ ref, 0, first }, { ref, first, second - first }, { ref, second, length - second }, axis);
 }
 
 void CCanvasObject::Resize(int32_t width, int32_t height)
@@ -249,14 +253,11 @@ int32_t CCanvasObject::TextWidth(std::string_view text, TagWidth tags) const
 {
     const int64_t height = m_style.font_height;
     const int64_t spacing = m_style.letter_spacing;
-    const ICanvasTextDrawer* drawer = CCanvasServices::GetTextDrawer();
     int64_t width = 0;
     for (size_t pos = 0; pos < text.size();) {
-        if (tags == TagWidth::Skip && text[pos] == '<' && drawer) {
-            const size_t close = text.find('>', pos + 1);
-            if (close != std::string_view::npos && close - pos - 1 <= 255
-                && drawer->IsKnownTag(text.substr(pos + 1, close - pos - 1))) {
-                pos = close + 1;
+        if (tags == TagWidth::Skip) {
+            if (const size_t tag = KnownTagLength(text, pos); tag != 0) {
+                pos += tag;
                 continue;
             }
         }
@@ -312,19 +313,10 @@ void CCanvasObject::DrawMarkup(std::string_view text, int32_t y)
         const size_t start = pos;
         int64_t x = m_style.left_margin;
         while (pos < text.size()) {
-            const size_t length = CharLength(text, pos);
-            const std::string_view one = text.substr(pos, length);
-            int64_t width = TextWidth(one, TagWidth::Count);
-            size_t take = length;
-            if (text[pos] == '<') {
-                const size_t close = text.find('>', pos + 1);
-                const ICanvasTextDrawer* drawer = CCanvasServices::GetTextDrawer();
-                if (close != std::string_view::npos && close - pos - 1 <= 255 && drawer
-                    && drawer->IsKnownTag(text.substr(pos + 1, close - pos - 1))) {
-                    width = 0;
-                    take = close + 1 - pos;
-                }
-            }
+            // A known tag takes no room.
+            const size_t tag = KnownTagLength(text, pos);
+            const size_t take = tag != 0 ? tag : CharLength(text, pos);
+            const int64_t width = tag != 0 ? 0 : TextWidth(text.substr(pos, take), TagWidth::Count);
             // Every line takes at least one character, so that a glyph
             // wider than the box still moves the text on.
             if (x + width > limit && pos > start)

@@ -201,6 +201,14 @@ TEST_F(CanvasTest, LinesFollowTheirRules)
     canvas.DrawLine(5, 3, 0, 0);
     EXPECT_EQ(AlphaMap(canvas), "#.....\n.##...\n...##.\n......\n");
     EXPECT_NE(canvas.GetRecord().flags & IMAGE_FLAG_CHANGED, 0u);
+    // A steep one steps along y, whichever end it is given first.
+    const std::string steep = ".#....\n.#....\n..#...\n..#...\n";
+    canvas.Clear();
+    canvas.DrawLine(1, 0, 3, 5);
+    EXPECT_EQ(AlphaMap(canvas), steep);
+    canvas.Clear();
+    canvas.DrawLine(3, 5, 1, 0);
+    EXPECT_EQ(AlphaMap(canvas), steep);
 }
 
 TEST_F(CanvasTest, RectanglesOutlinesAndInversion)
@@ -311,13 +319,38 @@ TEST_F(CanvasTest, ThreeSliceStretchesTheMiddleOrFallsBackToHalves)
     auto sliced = MakeStrip(4, 4, 1);
     sliced->offset_x = 1;
     sliced->offset_y = 2;
-    tall.DrawSlicedVertical(RefTo(*sliced));
+    tall.DrawSliced(RefTo(*sliced), CCanvasObject::SliceAxis::Vertical);
     ASSERT_EQ(m_blits.size(), 3u);
     EXPECT_EQ(m_blits[1].source_y, 1);
     EXPECT_EQ(m_blits[1].source_height, 1);
     EXPECT_EQ(m_blits[1].params.height, 17);
     EXPECT_EQ(m_blits[2].source_y, 2);
     EXPECT_EQ(m_blits[2].source_height, 2);
+
+    // The horizontal form cuts columns at the same two offsets.
+    m_blits.clear();
+    sliced->offset_y = 3;
+    CCanvasObject wide;
+    ASSERT_EQ(wide.Create(20, 4, COLOUR_NONE, 0), 1);
+    wide.DrawSliced(RefTo(*sliced), CCanvasObject::SliceAxis::Horizontal);
+    ASSERT_EQ(m_blits.size(), 3u);
+    EXPECT_EQ(m_blits[0].source_width, 1);
+    EXPECT_EQ(m_blits[0].params.width, 1);
+    EXPECT_EQ(m_blits[1].source_x, 1);
+    EXPECT_EQ(m_blits[1].source_width, 2);
+    EXPECT_EQ(m_blits[1].params.width, 18);
+    EXPECT_EQ(m_blits[1].params.height, 4);
+    EXPECT_EQ(m_blits[2].source_x, 3);
+    EXPECT_EQ(m_blits[2].params.centre_x, 19 + 1);
+    // Too narrow for both ends: each takes half.
+    m_blits.clear();
+    CCanvasObject narrow;
+    ASSERT_EQ(narrow.Create(2, 4, COLOUR_NONE, 0), 1);
+    narrow.DrawSliced(RefTo(*sliced), CCanvasObject::SliceAxis::Horizontal);
+    ASSERT_EQ(m_blits.size(), 2u);
+    EXPECT_EQ(m_blits[0].source_x, 0);
+    EXPECT_EQ(m_blits[1].source_x, 3);
+    EXPECT_EQ(m_blits[1].params.width, 1);
 }
 
 TEST_F(CanvasTest, ResizeScalesByTheNearestPixel)
