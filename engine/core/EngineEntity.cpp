@@ -76,29 +76,25 @@ void CEngineEntity::RefreshView()
         objects->RefreshView();
 }
 
+int CEngineEntity::SendToResourceModule(int32_t message_id, uintptr_t param1) const
+{
+    return GetCore() != nullptr ? GetCore()->SendMessage(VELOTRIX_MODULE_RESOURCE, message_id, param1, 0) : 0;
+}
+
 int CEngineEntity::AddResourceDirectory(const std::string& path)
 {
-    if (GetCore() == nullptr)
-        return 0;
-    return GetCore()->SendMessage(VELOTRIX_MODULE_RESOURCE, VELOTRIX_MSG_ADD_DIRECTORY,
-                                  reinterpret_cast<uintptr_t>(path.c_str()), 0);
+    return SendToResourceModule(VELOTRIX_MSG_ADD_DIRECTORY, reinterpret_cast<uintptr_t>(path.c_str()));
 }
 
 int CEngineEntity::LoadResourcePackage(const std::string& path)
 {
-    if (GetCore() == nullptr)
-        return 0;
-    return GetCore()->SendMessage(VELOTRIX_MODULE_RESOURCE, VELOTRIX_MSG_LOAD_PACKAGE,
-                                  reinterpret_cast<uintptr_t>(path.c_str()), 0);
+    return SendToResourceModule(VELOTRIX_MSG_LOAD_PACKAGE, reinterpret_cast<uintptr_t>(path.c_str()));
 }
 
 int CEngineEntity::LoadResourcePackageFromMemory(std::span<const uint8_t> image)
 {
-    if (GetCore() == nullptr)
-        return 0;
     // param1 points to the span, valid for the duration of the send.
-    return GetCore()->SendMessage(VELOTRIX_MODULE_RESOURCE, VELOTRIX_MSG_LOAD_PACKAGE_MEMORY,
-                                  reinterpret_cast<uintptr_t>(&image), 0);
+    return SendToResourceModule(VELOTRIX_MSG_LOAD_PACKAGE_MEMORY, reinterpret_cast<uintptr_t>(&image));
 }
 
 CEngineObject* CEngineEntity::NewObject()

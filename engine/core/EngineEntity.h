@@ -68,6 +68,10 @@ public:
     [[nodiscard]] virtual bool GetInputState(InputState& out) const;
 
     [[nodiscard]] virtual uint32_t GetMinActionInterval() const { return MIN_ACTION_INTERVAL; }
+
+private:
+    /// Sends a message to the resource module; 1 when it handled it.
+    int SendToResourceModule(int32_t message_id, uintptr_t param1) const;
 };
 
 } // namespace engine

@@ -1,5 +1,7 @@
 #include "engine/core/EngineEvent.h"
 
+#include <memory>
+
 namespace engine {
 
 EngineEvent* MakeEngineEvent(EngineEvent* record, uint32_t target, uint32_t event_id, uintptr_t param1,

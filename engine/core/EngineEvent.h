@@ -9,6 +9,7 @@
 // never stored to disk or sent on the wire.
 
 #include <cstdint>
+#include <vector>
 
 namespace engine {
 
@@ -74,13 +75,6 @@ inline constexpr uint32_t VELOTRIX_EVENT_APPLICATION_FIRST = 80000001;
 {
     return id >= VELOTRIX_EVENT_INPUT_FIRST && id <= VELOTRIX_EVENT_INPUT_LAST;
 }
-
-} // namespace engine
-
-#include <memory>
-#include <vector>
-
-namespace engine {
 
 /// Payloads of VELOTRIX_EVENT_SYSTEM_MESSAGE(_2): param1 holds a byte buffer
 /// made here; the default handler of the receiving object frees it.

@@ -1,5 +1,8 @@
 // Untrusted bytes the engine core reads: zlib streams with a size taken from
-// a file, comma lists and quoted texts from settings, and typed characters.
+// a file, comma lists and quoted texts from settings, typed characters, and
+// the cursor moves a replay reader makes over a grow buffer with offsets
+// taken from the file.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -8,6 +11,7 @@
 
 #include "engine/core/EngineText.h"
 #include "engine/core/GameCore.h"
+#include "engine/core/GrowBuffer.h"
 #include "engine/core/InputModule.h"
 #include "engine/core/NameKey.h"
 #include "engine/core/ObjectModule.h"
@@ -48,7 +52,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         return 0;
     const uint8_t mode = data[0];
     std::span<const uint8_t> rest(data + 1, size - 1);
-    switch (mode % 3) {
+    switch (mode % 4) {
     case 0: {
         if (rest.size() < 4)
             return 0;
@@ -73,6 +77,32 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         if (lowered.size() != text.size())
             __builtin_trap();
         (void)MakeNameKey(text);
+        break;
+    }
+    case 2: {
+        // Each step: an op byte and a 16-bit value; reads through the cursor
+        // must stay inside what was appended.
+        CGrowBuffer buffer;
+        for (size_t i = 0; i + 3 <= rest.size(); i += 3) {
+            const size_t value = rest[i + 1] | (rest[i + 2] << 8);
+            switch (rest[i] % 4) {
+            case 0:
+                buffer.Append(rest.subspan(i, std::min<size_t>(value % 64, rest.size() - i)));
+                break;
+            case 1:
+                buffer.Seek(value);
+                break;
+            case 2:
+                buffer.Skip(value);
+                break;
+            default:
+                if (const uint8_t* at = buffer.GetAt(value); at != nullptr && value < buffer.GetLength())
+                    (void)*at;
+                break;
+            }
+            if (buffer.GetCursorOffset() > buffer.GetLength() || buffer.GetLength() >= buffer.GetCapacity())
+                __builtin_trap();
+        }
         break;
     }
     default: {
