@@ -7,12 +7,6 @@ namespace {
 constexpr uint32_t FULL_VOLUME = 100;
 constexpr uint8_t CONTROLLER_VOLUME = 7;
 
-uint32_t ReadU32(const uint8_t* bytes)
-{
-    return uint32_t { bytes[0] } | uint32_t { bytes[1] } << 8 | uint32_t { bytes[2] } << 16 |
-           uint32_t { bytes[3] } << 24;
-}
-
 } // namespace
 
 CMidiPlayer::CMidiPlayer(IMidiSink& sink, CMidiStream::Clock clock, StreamClock mode)
@@ -255,9 +249,15 @@ void CMidiPlayer::OnDone(MidiHeader* header)
             buffer.first_tick = 0;
             buffer.bytes_recorded = 0;
             buffer.over = false;
-            const int32_t result = m_sequence.ConvertToBuffer(false, buffer);
-            const bool nothing_left = buffer.bytes_recorded == 0 &&
-                                      (m_sequence.GetStatus() & CMidiSequence::STATUS_DONE) != 0;
+            const auto ended_empty = [&] {
+                return buffer.bytes_recorded == 0 && (m_sequence.GetStatus() & CMidiSequence::STATUS_DONE) != 0;
+            };
+            int32_t result = m_sequence.ConvertToBuffer(false, buffer);
+            // Only skipped events were left: a looping song starts again at
+            // once instead of ending on an empty buffer.
+            if (result == MIDI_CONVERT_OK && ended_empty() && m_loop.load())
+                result = m_sequence.ConvertToBuffer(false, buffer);
+            const bool nothing_left = ended_empty();
             if (result == MIDI_CONVERT_OK && !nothing_left) {
                 if (SendBuffer(buffer)) {
                     m_current_buffer = (m_current_buffer + 1) % BUFFER_COUNT;
@@ -286,7 +286,7 @@ void CMidiPlayer::OnDone(MidiHeader* header)
 void CMidiPlayer::OnPositionCB(MidiHeader* header, const uint8_t* event)
 {
     (void)header;
-    const uint32_t word = ReadU32(event + 8);
+    const uint32_t word = ReadStreamWord(event + 8);
     const auto status = static_cast<uint8_t>(word);
     const auto controller = static_cast<uint8_t>(word >> 8);
     const auto value = static_cast<uint8_t>(word >> 16);

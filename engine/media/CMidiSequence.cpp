@@ -43,6 +43,10 @@ bool CMidiSequence::Parse(std::vector<uint8_t> file)
     if (division == 0)
         return false; // No time base: nothing could be timed.
 
+    // Each track needs at least its 8-byte header: a count the file cannot
+    // hold is refused before anything is allocated for it.
+    if (track_count > (bytes.size() - 14) / 8)
+        return false;
     std::vector<MidiTrack> tracks(track_count);
     size_t position = 14;
     for (MidiTrack& track : tracks) {
@@ -200,8 +204,10 @@ bool CMidiSequence::GetTrackEvent(size_t index, MidiEvent& event)
     event.time = track.next_time;
     if (!track.IsEnded()) {
         uint32_t delta = 0;
-        if (!ReadVarLen(track, delta)) {
-            // No delta after the last event: the track simply ends here.
+        if (!ReadVarLen(track, delta) || delta > UINT32_MAX - track.next_time) {
+            // No delta after the last event, or a time past what a tick count
+            // holds (it would wrap and run the song backwards): the track
+            // ends here.
             track.flags |= MidiTrack::ENDED;
         } else {
             track.next_time += delta;

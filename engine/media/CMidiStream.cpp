@@ -13,12 +13,6 @@ constexpr auto CLOCK_PERIOD = std::chrono::milliseconds(2);
 // instant (looping included) cannot hold the clock thread for good.
 constexpr int MAX_STEPS_PER_ADVANCE = 4096;
 
-uint32_t ReadU32(const uint8_t* bytes)
-{
-    return uint32_t { bytes[0] } | uint32_t { bytes[1] } << 8 | uint32_t { bytes[2] } << 16 |
-           uint32_t { bytes[3] } << 24;
-}
-
 } // namespace
 
 CMidiStream::CMidiStream(IMidiSink& sink, Clock clock) : m_sink(sink), m_clock(std::move(clock))
@@ -140,11 +134,15 @@ int32_t CMidiStream::Pause()
     return MIDI_STREAM_OK;
 }
 
-void CMidiStream::GiveBackAll(IMidiStreamClient* client)
+IMidiStreamClient* CMidiStream::GiveBackAll()
 {
     std::deque<MidiHeader*> returned;
+    IMidiStreamClient* client = nullptr;
     {
         const std::lock_guard lock(m_mutex);
+        client = m_client;
+        if (client == nullptr)
+            return nullptr;
         returned.swap(m_queue);
         m_read_offset = 0;
         m_playing = false;
@@ -154,20 +152,13 @@ void CMidiStream::GiveBackAll(IMidiStreamClient* client)
     m_sink.SilenceAll();
     for (MidiHeader* header : returned)
         client->OnStreamMessage(MidiStreamMessage::Done, header);
+    return client;
 }
 
 int32_t CMidiStream::Stop()
 {
     const std::lock_guard callbacks(m_callback_mutex);
-    IMidiStreamClient* client = nullptr;
-    {
-        const std::lock_guard lock(m_mutex);
-        client = m_client;
-    }
-    if (client == nullptr)
-        return MIDI_STREAM_NOT_OPEN;
-    GiveBackAll(client);
-    return MIDI_STREAM_OK;
+    return GiveBackAll() != nullptr ? MIDI_STREAM_OK : MIDI_STREAM_NOT_OPEN;
 }
 
 int32_t CMidiStream::Reset()
@@ -181,14 +172,9 @@ int32_t CMidiStream::Reset()
 int32_t CMidiStream::Close()
 {
     const std::lock_guard callbacks(m_callback_mutex);
-    IMidiStreamClient* client = nullptr;
-    {
-        const std::lock_guard lock(m_mutex);
-        client = m_client;
-    }
+    IMidiStreamClient* client = GiveBackAll();
     if (client == nullptr)
         return MIDI_STREAM_NOT_OPEN;
-    GiveBackAll(client);
     {
         const std::lock_guard lock(m_mutex);
         m_client = nullptr;
@@ -212,8 +198,8 @@ bool CMidiStream::TakeNext(Due& due)
         return true;
     }
     const uint8_t* event = header->data + m_read_offset;
-    const uint32_t delta = ReadU32(event);
-    const uint32_t word = ReadU32(event + 8);
+    const uint32_t delta = ReadStreamWord(event);
+    const uint32_t word = ReadStreamWord(event + 8);
     const double due_us = m_last_event_us + static_cast<double>(delta) * m_tempo / m_division;
     if (due_us > static_cast<double>(StreamTimeLocked()))
         return false;

@@ -79,7 +79,9 @@ private:
     };
     [[nodiscard]] bool TakeNext(Due& due);
     [[nodiscard]] uint64_t StreamTimeLocked() const;
-    void GiveBackAll(IMidiStreamClient* client);
+    /// Gives every queued buffer back (Done) and silences the sink; the
+    /// callback lock must be held. The client, or null when not open.
+    IMidiStreamClient* GiveBackAll();
 
     IMidiSink& m_sink;
     Clock m_clock;

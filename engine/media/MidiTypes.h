@@ -38,6 +38,13 @@ inline constexpr int32_t MIDI_CONVERT_DONE = -103;       ///< All tracks ended a
 inline constexpr int32_t MIDI_CONVERT_FULL = -104;       ///< The buffer has no room or span left.
 inline constexpr int32_t MIDI_CONVERT_META_SKIPPED = -105;
 
+/// One little-endian word of a stream event (delta, stream id or event word).
+[[nodiscard]] inline uint32_t ReadStreamWord(const uint8_t* bytes)
+{
+    return uint32_t { bytes[0] } | uint32_t { bytes[1] } << 8 | uint32_t { bytes[2] } << 16 |
+           uint32_t { bytes[3] } << 24;
+}
+
 /// One track of the file. Positions are offsets into the player's file data.
 struct MidiTrack {
     static constexpr uint32_t ENDED = 1;

@@ -108,6 +108,27 @@ TEST_F(MidiPlayerTest, LoopingPlaysTheSongAgain)
     EXPECT_EQ(played[3].time_us, 1000000u); // the loop restarts right after the last event
 }
 
+// Buffers span 11 ticks here, so the trailing text event is left waiting
+// after the second buffer and the third refill finds nothing to play: a
+// looping song must start again there rather than end.
+TEST_F(MidiPlayerTest, LoopingGoesOnWhenTheLastBufferHoldsOnlySkippedEvents)
+{
+    MakePlayer();
+    CMidiTrackWriter track;
+    track.Event(0, { 0x90, 60, 100 })
+        .Event(20, { 0x80, 60, 0 })
+        .Event(20, { 0x90, 62, 100 })
+        .Event(20, { 0x80, 62, 0 })
+        .Event(20, { 0x90, 64, 100 })
+        .Event(20, { 0xFF, 0x01, 0x01, 'x' })
+        .End(0);
+    ASSERT_TRUE(m_player->Load(MakeMidiFile(0, 96, { track })));
+    ASSERT_EQ(m_player->Play(true), 1);
+    RunFor(3000000); // one pass lasts 80 ticks, about 0.42 s
+    EXPECT_TRUE(m_player->IsPlaying());
+    EXPECT_GE(m_sink.Played().size(), 15u);
+}
+
 TEST_F(MidiPlayerTest, StopReopensReadyToPlayAndPauseHoldsTime)
 {
     MakePlayer();

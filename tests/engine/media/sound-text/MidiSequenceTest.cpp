@@ -214,3 +214,31 @@ TEST(MidiSequence, LoopingRewindsInsteadOfEnding)
     const std::vector<StreamEvent> expected = { { 0, 0x643C90 }, { 5, 0x003C80 } };
     EXPECT_EQ(EventsOf(again), expected);
 }
+
+// Deltas that add up past a 32-bit tick count would wrap the time round and
+// give the next event a delay of days; the track ends before that.
+TEST(MidiSequence, TrackTimeNeverWrapsRound)
+{
+    CMidiTrackWriter track;
+    for (int i = 0; i < 16; ++i)
+        track.Event(0x0FFFFFFF, { 0x90, 0x3C, 0x64 });
+    track.Event(0x0FFFFFFF, { 0x80, 0x3C, 0x00 }).Event(1, { 0x90, 0x3E, 0x64 }).End();
+    CMidiSequence sequence;
+    ASSERT_TRUE(sequence.Parse(MakeMidiFile(0, 96, { track })));
+    uint64_t time = 0;
+    size_t count = 0;
+    for (int buffers = 0; buffers < 100; ++buffers) {
+        auto buffer = EmptyBuffer();
+        const int32_t result = sequence.ConvertToBuffer(buffers == 0, buffer);
+        for (const StreamEvent& event : EventsOf(buffer)) {
+            time += event.delta;
+            EXPECT_EQ(event.word, 0x643C90u);
+            ++count;
+        }
+        if (result == engine::MIDI_CONVERT_DONE)
+            break;
+        ASSERT_EQ(result, engine::MIDI_CONVERT_OK);
+    }
+    EXPECT_EQ(count, 16u);
+    EXPECT_EQ(time, 16ull * 0x0FFFFFFF);
+}
