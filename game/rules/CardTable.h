@@ -90,8 +90,8 @@ public:
     /// Runs the add operation of one play type; 0 for a type the table lacks.
     virtual int AddCandidate(int32_t type, std::span<const int32_t> cards, int valid, CardPlayList& list);
     [[nodiscard]] virtual int CanBeat(const CardPlay& last, const CardPlay& play) const;
-    virtual int PickLeadCandidate(CardPlayList& list) const;
-    virtual int PickBeatingCandidate(const CardPlay& last, CardPlayList& list) const;
+    int PickLeadCandidate(CardPlayList& list) const;
+    int PickBeatingCandidate(const CardPlay& last, CardPlayList& list) const;
     int AddSingleCandidate(std::span<const int32_t> cards, int valid, CardPlayList& list);
     virtual int AddPairCandidate(std::span<const int32_t> cards, int valid, CardPlayList& list);
     virtual int AddTripleCandidate(std::span<const int32_t> cards, int valid, CardPlayList& list);
@@ -127,17 +127,19 @@ public:
     int PickCards(std::span<int32_t> dest, std::span<int32_t> hand, int32_t value, int32_t number, int32_t suit) const;
 
     // --- Finders (CardTableFinders.cpp); each answers 1 when it wrote a play.
-    virtual int FindSingle(std::span<const int32_t> cards, CardPlay& play) const;
-    virtual int FindPair(std::span<const int32_t> cards, std::span<const int32_t> counters, int32_t wild, CardPlay& play) const;
-    virtual int FindTriple(std::span<const int32_t> cards, std::span<const int32_t> counters, int32_t wild, CardPlay& play) const;
+    // This game's table overrides the bomb, triple-sequence-with-pairs and
+    // four-jokers finders; the others follow the protected hooks below.
+    int FindSingle(std::span<const int32_t> cards, CardPlay& play) const;
+    int FindPair(std::span<const int32_t> cards, std::span<const int32_t> counters, int32_t wild, CardPlay& play) const;
+    int FindTriple(std::span<const int32_t> cards, std::span<const int32_t> counters, int32_t wild, CardPlay& play) const;
     virtual int FindBomb(std::span<const int32_t> cards, std::span<const int32_t> counters, int32_t wild, CardPlay& play, int32_t length) const;
-    virtual int FindBigBomb(std::span<const int32_t> cards, std::span<const int32_t> counters, int32_t wild, CardPlay& play, int32_t length) const;
-    virtual int FindTriplePair(std::span<const int32_t> cards, std::span<const int32_t> counters, int32_t wild, CardPlay& play) const;
-    virtual int FindStraight(std::span<const int32_t> cards, std::span<const int32_t> counters, int32_t wild, CardPlay& play, int32_t length) const;
-    virtual int FindPairSeq(std::span<const int32_t> cards, std::span<const int32_t> counters, int32_t wild, CardPlay& play, int32_t pairs) const;
-    virtual int FindTripleSeq(std::span<const int32_t> cards, std::span<const int32_t> counters, int32_t wild, CardPlay& play, int32_t triples) const;
+    int FindBigBomb(std::span<const int32_t> cards, std::span<const int32_t> counters, int32_t wild, CardPlay& play, int32_t length) const;
+    int FindTriplePair(std::span<const int32_t> cards, std::span<const int32_t> counters, int32_t wild, CardPlay& play) const;
+    int FindStraight(std::span<const int32_t> cards, std::span<const int32_t> counters, int32_t wild, CardPlay& play, int32_t length) const;
+    int FindPairSeq(std::span<const int32_t> cards, std::span<const int32_t> counters, int32_t wild, CardPlay& play, int32_t pairs) const;
+    int FindTripleSeq(std::span<const int32_t> cards, std::span<const int32_t> counters, int32_t wild, CardPlay& play, int32_t triples) const;
     virtual int FindTripleSeqPairs(std::span<const int32_t> cards, std::span<const int32_t> counters, int32_t wild, CardPlay& play, int32_t triples) const;
-    virtual int FindStraightFlush(std::span<const int32_t> cards, CardPlay& play, int32_t length) const;
+    int FindStraightFlush(std::span<const int32_t> cards, CardPlay& play, int32_t length) const;
     virtual int FindFourJokers(std::span<const int32_t> cards, std::span<const int32_t> counters, CardPlay& play) const;
 
     // --- Bidding (CardTable.cpp)
@@ -165,6 +167,14 @@ protected:
     using Counters = std::array<int32_t, VALUE_COUNTERS>;
     /// Whether two wild cards alone may stand for the pair of a triple with pair.
     [[nodiscard]] virtual bool PairMayBeAllWild() const { return false; }
+    /// The fewest pairs of a pair sequence.
+    [[nodiscard]] virtual int32_t GetMinimumPairs() const { return 2; }
+    /// Whether straights and sequences take their cards from the top value down.
+    [[nodiscard]] virtual bool PicksSequencesFromTheTop() const { return false; }
+    /// The bomb and big bomb finders: the weakest value with `length` cards
+    /// (0: the first length from shortest to longest that has one).
+    int FindValueRun(std::span<const int32_t> cards, std::span<const int32_t> counters, int32_t wild, CardPlay& play,
+                     int32_t length, int32_t shortest, int32_t longest, int32_t type, int32_t mask) const;
     /// The pair and triple finders: `need` cards of the weakest value above
     /// the play's strength.
     int FindSameValue(std::span<const int32_t> cards, std::span<const int32_t> counters, int32_t wild, CardPlay& play,
@@ -183,8 +193,6 @@ protected:
     static void WritePlay(CardPlay& play, int32_t type, int32_t mask, int32_t strength, int32_t count);
     int FindSequence(std::span<const int32_t> cards, std::span<const int32_t> counters, int32_t wild,
                      CardPlay& play, int32_t runs, int32_t width, int32_t type, bool top_down) const;
-    int FindStraightIn(std::span<const int32_t> cards, std::span<const int32_t> counters, int32_t wild,
-                       CardPlay& play, int32_t length, bool top_down) const;
     /// A copy of the first entries of cards into a 64-entry hand, -1 filled.
     [[nodiscard]] static std::array<int32_t, PLAY_CARDS> CopyHand(std::span<const int32_t> cards);
     /// The replacement rule shared by the lead and beat choices.

@@ -190,18 +190,19 @@ int CCardTable::FindTriplePair(std::span<const int32_t> cards, std::span<const i
     return 1;
 }
 
-int CCardTable::FindBomb(std::span<const int32_t> cards, std::span<const int32_t> counters, int32_t wild, CardPlay& play,
-                         int32_t length) const
+int CCardTable::FindValueRun(std::span<const int32_t> cards, std::span<const int32_t> counters, int32_t wild,
+                             CardPlay& play, int32_t length, int32_t shortest, int32_t longest, int32_t type,
+                             int32_t mask) const
 {
     if (cards.empty() || counters.empty() || length < 0 || length > PLAY_CARDS)
         return 0;
-    const int32_t threshold = play.type == CARD_TYPE_BOMB ? play.strength : 0;
+    const int32_t threshold = play.type == type ? play.strength : 0;
     int32_t v = -1;
     int32_t found_length = length;
     if (length > 0) {
         v = FindValueToBeat(counters, length, wild, threshold);
     } else {
-        for (int32_t need = 4; need <= 4 * m_rule.decks && v < 0; ++need) {
+        for (int32_t need = shortest; need <= longest && v < 0; ++need) {
             v = FindValueToBeat(counters, need, wild, threshold);
             found_length = need;
         }
@@ -209,38 +210,28 @@ int CCardTable::FindBomb(std::span<const int32_t> cards, std::span<const int32_t
     if (v < 0)
         return 0;
     auto hand = CopyHand(cards);
-    WritePlay(play, CARD_TYPE_BOMB, BEAT_MASK_GENERAL_BOMB, Order(v) + 10000 * (found_length - 4), found_length);
+    WritePlay(play, type, mask, Order(v) + 10000 * (found_length - 4), found_length);
     PickCards(play.cards, hand, v, found_length, -1);
     return 1;
+}
+
+int CCardTable::FindBomb(std::span<const int32_t> cards, std::span<const int32_t> counters, int32_t wild, CardPlay& play,
+                         int32_t length) const
+{
+    return FindValueRun(cards, counters, wild, play, length, 4, 4 * m_rule.decks, CARD_TYPE_BOMB,
+                        BEAT_MASK_GENERAL_BOMB);
 }
 
 int CCardTable::FindBigBomb(std::span<const int32_t> cards, std::span<const int32_t> counters, int32_t wild, CardPlay& play,
                             int32_t length) const
 {
-    if (cards.empty() || counters.empty() || length < 0 || length > PLAY_CARDS)
-        return 0;
-    const int32_t threshold = play.type == CARD_TYPE_BIG_BOMB ? play.strength : 0;
-    int32_t v = -1;
-    int32_t found_length = length;
-    if (length > 0) {
-        v = FindValueToBeat(counters, length, wild, threshold);
-    } else {
-        for (int32_t need = 6; need <= 10 && v < 0; ++need) {
-            v = FindValueToBeat(counters, need, wild, threshold);
-            found_length = need;
-        }
-    }
-    if (v < 0)
-        return 0;
-    auto hand = CopyHand(cards);
-    WritePlay(play, CARD_TYPE_BIG_BOMB, 0, Order(v) + 10000 * (found_length - 4), found_length);
-    PickCards(play.cards, hand, v, found_length, -1);
-    return 1;
+    return FindValueRun(cards, counters, wild, play, length, 6, 10, CARD_TYPE_BIG_BOMB, 0);
 }
 
-int CCardTable::FindStraightIn(std::span<const int32_t> cards, std::span<const int32_t> counters, int32_t wild,
-                               CardPlay& play, int32_t length, bool top_down) const
+int CCardTable::FindStraight(std::span<const int32_t> cards, std::span<const int32_t> counters, int32_t wild, CardPlay& play,
+                             int32_t length) const
 {
+    const bool top_down = PicksSequencesFromTheTop();
     if (cards.empty() || counters.empty() || length != 5)
         return 0;
     if (play.type == CARD_TYPE_STRAIGHT && play.count != 5)
@@ -259,12 +250,6 @@ int CCardTable::FindStraightIn(std::span<const int32_t> cards, std::span<const i
         return 1;
     }
     return 0;
-}
-
-int CCardTable::FindStraight(std::span<const int32_t> cards, std::span<const int32_t> counters, int32_t wild, CardPlay& play,
-                             int32_t length) const
-{
-    return FindStraightIn(cards, counters, wild, play, length, false);
 }
 
 int CCardTable::FindSequence(std::span<const int32_t> cards, std::span<const int32_t> counters, int32_t wild,
@@ -293,13 +278,17 @@ int CCardTable::FindSequence(std::span<const int32_t> cards, std::span<const int
 int CCardTable::FindPairSeq(std::span<const int32_t> cards, std::span<const int32_t> counters, int32_t wild, CardPlay& play,
                             int32_t pairs) const
 {
-    return pairs >= 2 ? FindSequence(cards, counters, wild, play, pairs, 2, CARD_TYPE_PAIR_SEQ, false) : 0;
+    return pairs >= GetMinimumPairs()
+        ? FindSequence(cards, counters, wild, play, pairs, 2, CARD_TYPE_PAIR_SEQ, PicksSequencesFromTheTop())
+        : 0;
 }
 
 int CCardTable::FindTripleSeq(std::span<const int32_t> cards, std::span<const int32_t> counters, int32_t wild, CardPlay& play,
                               int32_t triples) const
 {
-    return triples >= 2 ? FindSequence(cards, counters, wild, play, triples, 3, CARD_TYPE_TRIPLE_SEQ, false) : 0;
+    return triples >= 2
+        ? FindSequence(cards, counters, wild, play, triples, 3, CARD_TYPE_TRIPLE_SEQ, PicksSequencesFromTheTop())
+        : 0;
 }
 
 int CCardTable::FindTripleSeqPairs(std::span<const int32_t> cards, std::span<const int32_t> counters, int32_t wild,

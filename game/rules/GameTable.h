@@ -298,6 +298,8 @@ protected:
     void ZeroMaskBuffers();
     [[nodiscard]] int32_t SmallestPositiveSilverOfSnapshots() const;
     [[nodiscard]] int32_t SilverBefore(int chair) const;
+    /// The count, table tag, game id and table stamp of a result header.
+    void FillHeaderWords(ResultHeader& header, int32_t count, int32_t game_id) const;
     /// One seated chair's result record from the round result.
     void FillPlayerResult(PlayerResult& result, const GameWinResult& win, int chair, int32_t minutes,
                           int32_t seconds) const;

@@ -205,13 +205,18 @@ void CGameTable::FillPlayerResult(PlayerResult& r, const GameWinResult& win, int
     r.fee = win.fee[c];
 }
 
-void CGameTable::FillResultHeader(const GameWinResult& win, int32_t game_id, ResultHeader& header,
-                                  std::span<PlayerResult> results)
+void CGameTable::FillHeaderWords(ResultHeader& header, int32_t count, int32_t game_id) const
 {
-    header.count = m_chair_count;
+    header.count = count;
     header.table_tag = m_args.table_tag;
     header.game_id = game_id;
     header.table_stamp = static_cast<int32_t>(m_table_stamp);
+}
+
+void CGameTable::FillResultHeader(const GameWinResult& win, int32_t game_id, ResultHeader& header,
+                                  std::span<PlayerResult> results)
+{
+    FillHeaderWords(header, m_chair_count, game_id);
     if (!AllHave(PlayerFlags(), 0x4))
         header.flags |= RESULT_FLAG_SILVER;
     if (HasBigSilverWin(win))
@@ -243,10 +248,7 @@ void CGameTable::FillActiveResultHeader(const GameWinResult& win, int32_t game_i
         if (m_seats[c] && !m_seats[c]->idle)
             flags[active++] = m_player_flags[c];
     }
-    header.count = static_cast<int32_t>(active);
-    header.table_tag = m_args.table_tag;
-    header.game_id = game_id;
-    header.table_stamp = static_cast<int32_t>(m_table_stamp);
+    FillHeaderWords(header, static_cast<int32_t>(active), game_id);
     if (AllHave({ flags.data(), active }, 0x4))
         header.flags |= RESULT_FLAG_SILVER;
     if (HasBigSilverWin(win))
@@ -376,10 +378,7 @@ int CGameTable::BuildLeaveResult(LeaveResult* leave, int chair, int keep_levels,
 void CGameTable::FillLeaveResults(const LeaveResult& leave, int chair, int32_t game_id, ResultHeader& header,
                                   PlayerResult& result)
 {
-    header.count = 1;
-    header.table_tag = m_args.table_tag;
-    header.game_id = game_id;
-    header.table_stamp = static_cast<int32_t>(m_table_stamp);
+    FillHeaderWords(header, 1, game_id);
     header.flags |= RESULT_FLAG_LEAVE;
     // The leaver's chair also bounds the chairs whose flags are tested, as
     // the result readers have always received it.

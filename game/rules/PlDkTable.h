@@ -126,9 +126,6 @@ public:
     int AddMixed510KCandidate(std::span<const int32_t> cards, int valid, CardPlayList& list);
     int AddSuited510KCandidate(std::span<const int32_t> cards, int valid, CardPlayList& list);
     int FindBomb(std::span<const int32_t> cards, std::span<const int32_t> counters, int32_t wild, CardPlay& play, int32_t length) const override;
-    int FindStraight(std::span<const int32_t> cards, std::span<const int32_t> counters, int32_t wild, CardPlay& play, int32_t length) const override;
-    int FindPairSeq(std::span<const int32_t> cards, std::span<const int32_t> counters, int32_t wild, CardPlay& play, int32_t pairs) const override;
-    int FindTripleSeq(std::span<const int32_t> cards, std::span<const int32_t> counters, int32_t wild, CardPlay& play, int32_t triples) const override;
     int FindTripleSeqPairs(std::span<const int32_t> cards, std::span<const int32_t> counters, int32_t wild, CardPlay& play, int32_t triples) const override;
     int FindFourJokers(std::span<const int32_t> cards, std::span<const int32_t> counters, CardPlay& play) const override;
     int FindMixed510K(std::span<const int32_t> cards, std::span<const int32_t> counters, CardPlay& play) const;
@@ -136,6 +133,8 @@ public:
 
 protected:
     [[nodiscard]] bool PairMayBeAllWild() const override { return true; }
+    [[nodiscard]] int32_t GetMinimumPairs() const override { return 3; }
+    [[nodiscard]] bool PicksSequencesFromTheTop() const override { return true; }
     [[nodiscard]] bool Replaces(const CardPlay& best, int32_t best_count, const CardPlay& entry,
                                 bool same_count_for_sequences) const override;
 

@@ -171,24 +171,6 @@ int CPlDkTable::FindBomb(std::span<const int32_t> cards, std::span<const int32_t
     return 1;
 }
 
-int CPlDkTable::FindStraight(std::span<const int32_t> cards, std::span<const int32_t> counters, int32_t wild, CardPlay& play,
-                             int32_t length) const
-{
-    return FindStraightIn(cards, counters, wild, play, length, true);
-}
-
-int CPlDkTable::FindPairSeq(std::span<const int32_t> cards, std::span<const int32_t> counters, int32_t wild, CardPlay& play,
-                            int32_t pairs) const
-{
-    return pairs >= 3 ? FindSequence(cards, counters, wild, play, pairs, 2, CARD_TYPE_PAIR_SEQ, true) : 0;
-}
-
-int CPlDkTable::FindTripleSeq(std::span<const int32_t> cards, std::span<const int32_t> counters, int32_t wild, CardPlay& play,
-                              int32_t triples) const
-{
-    return triples >= 2 ? FindSequence(cards, counters, wild, play, triples, 3, CARD_TYPE_TRIPLE_SEQ, true) : 0;
-}
-
 int CPlDkTable::TryTripleSeqPairsRun(std::span<const int32_t> counters, int32_t wild, int32_t threshold,
                                      std::span<const int32_t> run, int32_t base_strength, std::span<int32_t> pairs_out,
                                      int32_t& strength_out) const
