@@ -137,22 +137,27 @@ bool CVelotrixWnd::ForwardMouse(platform::Message& msg)
     case platform::WM_MOUSEMOVE:
         input->OnMouseMove(x, y, static_cast<uint32_t>(msg.wparam));
         break;
+    // The engine window asks for no double-click messages: the input module
+    // tells double clicks itself (same point, its own clock). The platform
+    // window sends them anyway, in place of the second press, so they are
+    // taken as the presses they are. (SDL captures the pointer while a button
+    // is held, and the window manager focuses the clicked window.)
     case platform::WM_LBUTTONDOWN:
+    case platform::WM_LBUTTONDBLCLK:
         input->OnLButtonDown(x, y);
         break;
     case platform::WM_LBUTTONUP:
         input->OnLButtonUp(x, y);
         break;
-    case platform::WM_LBUTTONDBLCLK:
-        input->OnLButtonDblClk(x, y);
-        break;
     case platform::WM_RBUTTONDOWN:
+    case platform::WM_RBUTTONDBLCLK:
         input->OnRButtonDown(x, y);
         break;
     case platform::WM_RBUTTONUP:
         input->OnRButtonUp(x, y);
         break;
     case platform::WM_MBUTTONDOWN:
+    case platform::WM_MBUTTONDBLCLK:
         input->OnMButtonDown(x, y);
         break;
     case platform::WM_MBUTTONUP:
