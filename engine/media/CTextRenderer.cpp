@@ -181,6 +181,10 @@ int32_t CTextRenderer::MeasureText(int32_t width, std::string_view text)
 void CTextRenderer::DrawText(std::span<uint8_t> pixels, int32_t width, int32_t height, int32_t x, int32_t y,
                              std::string_view text)
 {
+    // A font too tall to draw lays nothing out: the measurement is empty
+    // rather than the one of the call before.
+    m_widest = 0;
+    m_last_bottom = 0;
     if (m_style.font_height >= MAX_FONT_HEIGHT)
         return;
     text = text.substr(0, std::min(text.size(), text.find('\0')));
@@ -196,8 +200,6 @@ void CTextRenderer::DrawText(std::span<uint8_t> pixels, int32_t width, int32_t h
     m_pixels = pixels;
     m_index = 0;
     m_end_index = text.size();
-    m_widest = 0;
-    m_last_bottom = 0;
     m_pen_x = x;
     m_line_top = y;
     m_call_style = m_style;
@@ -420,7 +422,7 @@ bool CTextRenderer::ApplyPair(std::string_view name, std::string_view value)
     switch (*tag_name) {
     case TagName::Color:
         m_saved_color = m_style.color;
-        SetColor(static_cast<uint32_t>(ParseInt(value)));
+        SetColor(ParseTextTagColor(value));
         break;
     case TagName::Rgb: {
         const std::optional<uint32_t> color = ParseTextTagRgb(value);

@@ -94,6 +94,25 @@ std::optional<TagName> FindTextTagName(std::string_view name)
     return std::nullopt;
 }
 
+uint32_t ParseTextTagColor(std::string_view value)
+{
+    size_t i = 0;
+    while (i < value.size() && value[i] == ' ')
+        ++i;
+    const bool negative = i < value.size() && value[i] == '-';
+    if (i < value.size() && (value[i] == '-' || value[i] == '+'))
+        ++i;
+    int64_t magnitude = 0;
+    for (; i < value.size() && value[i] >= '0' && value[i] <= '9'; ++i) {
+        magnitude = magnitude * 10 + (value[i] - '0');
+        if (magnitude > int64_t { UINT32_MAX })
+            return 0;
+    }
+    if (negative && magnitude > -int64_t { INT32_MIN })
+        return 0;
+    return static_cast<uint32_t>(negative ? -magnitude : magnitude);
+}
+
 std::optional<uint32_t> ParseTextTagRgb(std::string_view value)
 {
     std::vector<std::string> parts;

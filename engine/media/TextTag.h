@@ -69,6 +69,9 @@ enum class TagName {
 
 /// The lower-cased pair name's meaning; none for a name the renderer does not know.
 [[nodiscard]] std::optional<TagName> FindTextTagName(std::string_view name);
+/// A "color" value: decimal 0xAABBGGRR, written signed or unsigned (an
+/// opaque colour is above the largest signed value); out of range gives 0.
+[[nodiscard]] uint32_t ParseTextTagColor(std::string_view value);
 /// An "rgb" value "r,g,b" as 0x00BBGGRR; none unless it has three parts.
 [[nodiscard]] std::optional<uint32_t> ParseTextTagRgb(std::string_view value);
 

@@ -178,6 +178,14 @@ TEST_F(TextRendererTest, TagsApplyPairsInOrderUntilOneIsUnknown)
     EXPECT_EQ(m_renderer->GetStyle().color, 7u);
     EXPECT_TRUE(target.RowBlank(5, 0, 200)); // consumed, so nothing drawn
 
+    // Opaque colours are written unsigned or signed; both mean the same word.
+    Draw(target, "<color=4278190335>");
+    EXPECT_EQ(m_renderer->GetStyle().color, 0xFF0000FFu);
+    Draw(target, "<c=-16776961>");
+    EXPECT_EQ(m_renderer->GetStyle().color, 0xFF0000FFu);
+    Draw(target, "<color=99999999999>");
+    EXPECT_EQ(m_renderer->GetStyle().color, 0u);
+
     EXPECT_EQ(m_renderer->MeasureText(200, "<rgb=1,2>"), 18);
     EXPECT_EQ(m_renderer->GetWidestExtent(), 9 * 9); // not applied: drawn as text
 }
@@ -218,11 +226,15 @@ TEST_F(TextRendererTest, ScriptTagsAreKeptOnceAndDrawNothing)
 
 TEST_F(TextRendererTest, HugeSizesAndSpacingsAreClamped)
 {
+    EXPECT_EQ(m_renderer->MeasureText(100, "abc"), 20);
     m_renderer->SetFontHeight(400);
     EXPECT_EQ(m_renderer->GetStyle().font_height, 300);
     Target target(100, 100);
     Draw(target, "abc");
     EXPECT_TRUE(target.RowBlank(50, 0, 100));
+    // Nothing laid out, so nothing measured (not the last call's height).
+    EXPECT_EQ(m_renderer->MeasureText(100, "abc"), 0);
+    EXPECT_EQ(m_renderer->GetWidestExtent(), 0);
 
     m_renderer->SetFontHeight(20);
     EXPECT_GE(m_renderer->MeasureText(100, "<pitch=2147483647>abc<rowspace=-2147483647>\nx<leftmargin=99999999>y"),
