@@ -182,8 +182,10 @@ void InputModule::OnSetCursor()
         return;
     ObjectModule* objects = Objects();
     if (CEngineObject* cursor = objects != nullptr ? objects->FindObjectByName(CURSOR_OBJECT_NAME) : nullptr) {
+        // Delivered at once, through the object module so that a cursor object
+        // that destroys itself in its handler goes only afterwards.
         EngineEvent event;
-        cursor->OnEvent(*MakeEngineEvent(&event, cursor->GetId(), VELOTRIX_EVENT_CURSOR, 0, 0));
+        objects->DeliverEvent(*MakeEngineEvent(&event, cursor->GetId(), VELOTRIX_EVENT_CURSOR, 0, 0));
         return;
     }
     if (m_host != nullptr)

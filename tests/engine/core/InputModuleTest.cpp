@@ -281,12 +281,65 @@ TEST_F(InputModuleTest, DisabledInputChangesNothingButTheFirstPress)
     EXPECT_EQ(target->Count(VELOTRIX_EVENT_LBUTTON_DOWN), 1);
 }
 
-TEST_F(InputModuleTest, CursorObjectReceivesTheCursorEventAtOnce)
+namespace {
+
+class CFakeInputHost : public IInputHost {
+public:
+    bool IsPointerInWindow() const override { return inside; }
+    void SetCursor(uintptr_t cursor) override { cursors.push_back(cursor); }
+    void ShowCursor(bool show) override { shows.push_back(show); }
+    bool inside { false };
+    std::vector<uintptr_t> cursors;
+    std::vector<bool> shows;
+};
+
+} // namespace
+
+TEST_F(InputModuleTest, CursorRules)
 {
-    auto* cursor = m_engine.Add<CInputRecorder>(10, 10, 1, 1);
-    cursor->SetName("object_cursor");
+    CFakeInputHost host;
+    m_input->SetHost(&host);
+    // Without a cursor object: the arrow, then the handle last set.
     m_input->OnSetCursor();
-    EXPECT_EQ(cursor->events, (std::vector<uint32_t> { VELOTRIX_EVENT_CURSOR }));
+    m_input->SetCursorHandle(77);
+    EXPECT_EQ(host.cursors, (std::vector<uintptr_t> { InputModule::CURSOR_ARROW, 77 }));
+    // A hidden system cursor is left alone.
+    m_input->ShowSystemCursor(false);
+    m_input->OnSetCursor();
+    EXPECT_EQ(host.cursors.size(), 2u);
+    EXPECT_EQ(host.shows, (std::vector<bool> { false }));
+    m_input->ShowSystemCursor(true);
+
+    // With one, the cursor object gets the event at once, and may even
+    // destroy itself in its handler (ASan checks it goes only afterwards).
+    auto* cursor = m_engine.Add<CRecordingObject>(10, 10, 1, 1);
+    cursor->SetName("object_cursor");
+    cursor->destroy_on = VELOTRIX_EVENT_CURSOR;
+    bool alive = true;
+    cursor->alive = &alive;
+    m_input->OnSetCursor();
+    EXPECT_FALSE(alive);
+    EXPECT_EQ(host.cursors.size(), 2u);
+    m_input->SetHost(nullptr);
+}
+
+TEST_F(InputModuleTest, WindowEnterAndLeaveFollowThePointer)
+{
+    CFakeInputHost host;
+    m_input->SetHost(&host);
+    auto* target = m_engine.Add<CInputRecorder>(600, 500, 20, 20);
+    target->RouteToSelf({ VELOTRIX_EVENT_WINDOW_ENTER, VELOTRIX_EVENT_WINDOW_LEAVE });
+    m_a->RouteToSelf({ VELOTRIX_EVENT_WINDOW_ENTER, VELOTRIX_EVENT_WINDOW_LEAVE });
+    m_input->SetInputTarget(target->GetId());
+    m_input->OnMouseMove(100, 100, 0);
+    host.inside = true;
+    Run(220);
+    host.inside = false;
+    Run(220);
+    EXPECT_EQ(target->events, (std::vector<uint32_t> { VELOTRIX_EVENT_WINDOW_ENTER, VELOTRIX_EVENT_WINDOW_LEAVE }));
+    EXPECT_EQ(m_a->Count(VELOTRIX_EVENT_WINDOW_ENTER), 0); // Enter goes to the input target only.
+    EXPECT_EQ(m_a->Count(VELOTRIX_EVENT_WINDOW_LEAVE), 1);
+    m_input->SetHost(nullptr);
 }
 
 TEST_F(InputModuleTest, MovingOntoAnotherObjectClearsTheDoubleClickTimer)
