@@ -118,6 +118,7 @@ void VisitPlDkWin(Io& io, Record& r)
     io.I32s(r.unused_1528);
 }
 
+// Card ids and deck positions run alike from 0 to 107, -1 for none.
 bool IsCardOrNone(int32_t id) { return id >= NO_CARD && id < PLDK_TOTAL_CARDS; }
 bool IsChairOrNone(int32_t chair) { return chair >= -1 && chair < MAX_CHAIRS; }
 
@@ -153,7 +154,12 @@ bool IsBlockInRange(const TableGameData& b)
         if (!AllCardsOrNone(list))
             return false;
     }
-    return IsChairOrNone(b.partner_chair) && IsCardOrNone(b.turned_card) && IsChairOrNone(b.last_trick_winner);
+    // Words a reader takes as chairs, cards or deck positions.
+    const bool header_in_range = IsChairOrNone(b.head[HDR_BANKER]) && IsChairOrNone(b.head[HDR_CURRENT_CHAIR])
+        && IsChairOrNone(b.head_partner) && IsCardOrNone(b.head_turned_card)
+        && IsCardOrNone(b.head_turned_position) && IsCardOrNone(b.turned_position);
+    return header_in_range && IsChairOrNone(b.partner_chair) && IsCardOrNone(b.turned_card)
+        && IsChairOrNone(b.last_trick_winner);
 }
 
 } // namespace

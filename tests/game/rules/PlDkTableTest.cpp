@@ -63,8 +63,18 @@ TEST(PlDkRecords, InitialBlockAndRoundTrip)
     ASSERT_TRUE(ReadTableGameData(bytes, *read));
     EXPECT_EQ(read->new_trick, 1);
     EXPECT_FALSE(ReadTableGameData(std::span(bytes).first(TABLE_GAME_DATA_BYTES - 1), *read));
-    bytes[4192] = 9; // a place outside 0..4
-    EXPECT_FALSE(ReadTableGameData(bytes, *read));
+    // Words a reader indexes with: places, the active chair, the partner and
+    // the turned card's deck position.
+    auto refused_with = [&](size_t offset, uint8_t value) {
+        std::vector<uint8_t> bad = bytes;
+        bad[offset] = value;
+        return !ReadTableGameData(bad, *read);
+    };
+    EXPECT_TRUE(refused_with(4192, 9));
+    EXPECT_TRUE(refused_with(4 * HDR_CURRENT_CHAIR, 8));
+    EXPECT_TRUE(refused_with(4 * HDR_PARTNER, 8));
+    EXPECT_TRUE(refused_with(5260, 108));
+    EXPECT_FALSE(refused_with(4 * HDR_CURRENT_CHAIR, 3));
 }
 
 TEST_F(PlDkFixture, FillersRefuseSmallBuffers)
