@@ -66,6 +66,47 @@ TEST(EngineObject, FollowersRepeatOnlyTheirLinkedChanges)
     EXPECT_EQ(sized.GetHeight(), 20.0);
 }
 
+TEST(EngineObject, EachRemainingLinkFlagCarriesItsOwnChange)
+{
+    struct CEventCounter : CEngineObject {
+        int OnEvent(const EngineEvent& event) override
+        {
+            ++events;
+            return CEngineObject::OnEvent(event);
+        }
+        int events { 0 };
+    };
+    CEngineObject leader;
+    CEventCounter raw_size;
+    CEventCounter hit_rect;
+    CEventCounter events;
+    CEventCounter activate;
+    CEventCounter deactivate;
+    leader.AddFollower(&raw_size, VELOTRIX_LINK_RAW_SIZE);
+    leader.AddFollower(&hit_rect, VELOTRIX_LINK_HIT_RECT);
+    leader.AddFollower(&events, VELOTRIX_LINK_EVENTS);
+    leader.AddFollower(&activate, VELOTRIX_LINK_ACTIVATE);
+    leader.AddFollower(&deactivate, VELOTRIX_LINK_DEACTIVATE);
+    const std::vector<CEventCounter*> all { &raw_size, &hit_rect, &events, &activate, &deactivate };
+
+    leader.SetSizeRaw(30, 40);
+    leader.SetHitRect(1, 2, 3, 4);
+    leader.ForwardEvent(EngineEvent { 0, 80000001, 0, 0 });
+    leader.Activate();
+    for (CEventCounter* follower : all) {
+        EXPECT_EQ(follower->GetWidth(), follower == &raw_size ? 30.0 : 0.0);
+        EXPECT_EQ((follower->GetFlags() & VELOTRIX_OBJ_HIT_RECT) != 0, follower == &hit_rect);
+        EXPECT_EQ(follower->events, follower == &events ? 1 : 0);
+        EXPECT_EQ(follower->IsActive(), follower == &activate);
+    }
+    EXPECT_EQ(hit_rect.GetHitRect(), (EngineRect { 1, 2, 3, 4 }));
+    for (CEventCounter* follower : all)
+        follower->Activate();
+    leader.Deactivate();
+    for (CEventCounter* follower : all)
+        EXPECT_EQ(follower->IsActive(), follower != &deactivate);
+}
+
 TEST(EngineObject, RotationCarriesFollowersAboutTheLeader)
 {
     CEngineObject leader;

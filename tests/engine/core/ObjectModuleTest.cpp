@@ -129,6 +129,9 @@ TEST(ObjectModule, DirtyRectangleMergeRules)
     EXPECT_EQ(objects.GetDirtyRects()[0], (EngineRect { 0, 0, 60, 120 }));
     objects.AddDirtyRect(EngineRect { 300, 300, 310, 310 }); // Unrelated: appended.
     EXPECT_EQ(objects.GetDirtyRects().size(), 2u);
+    objects.AddDirtyRect(EngineRect { 400, 300, 420, 310 }); // Same top and bottom, with a gap.
+    ASSERT_EQ(objects.GetDirtyRects().size(), 2u);
+    EXPECT_EQ(objects.GetDirtyRects()[1], (EngineRect { 300, 300, 420, 310 }));
     objects.AddDirtyRect(EngineRect { 900, 900, 1000, 1000 }); // Outside the view.
     EXPECT_EQ(objects.GetDirtyRects().size(), 2u);
     // Partly outside: always stored clipped to the view, first or not.
