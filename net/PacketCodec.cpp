@@ -78,6 +78,17 @@ bool Replace(CByteBuffer& buffer, const uint8_t* bytes, size_t n)
     return true;
 }
 
+// Asks the cipher for its output size, then runs it into `out`.
+bool RunCipher(const uint8_t* key, uint32_t key_bits, const uint8_t* input, size_t n, uint32_t flags,
+               std::vector<uint8_t>& out)
+{
+    size_t size = 0;
+    if (CPacketCrypt::Crypt(key, key_bits, input, n, nullptr, &size, flags) != CPacketCrypt::CRYPT_OK || size == 0)
+        return false;
+    out.assign(size, 0);
+    return CPacketCrypt::Crypt(key, key_bits, input, n, out.data(), &size, flags) == CPacketCrypt::CRYPT_OK;
+}
+
 } // namespace
 
 CPacketCodec::CPacketCodec(const uint8_t* key, uint32_t key_bits, uint32_t cipher_flags, uint32_t compression_flags)
@@ -121,12 +132,8 @@ int CPacketCodec::Encrypt(CByteBuffer& buffer, uint32_t direction) const
             return CODEC_FAILED;
         if (m_cipher_flags == 0)
             return WrapStored(buffer) ? CODEC_OK : CODEC_FAILED;
-        const uint32_t flags = m_cipher_flags | CODEC_DIRECTION_ENCODE;
-        size_t size = 0;
-        if (CPacketCrypt::Crypt(m_key, m_key_bits, buffer.GetAt(0), n, nullptr, &size, flags) != CPacketCrypt::CRYPT_OK)
-            return CODEC_FAILED;
-        std::vector<uint8_t> out(size);
-        if (CPacketCrypt::Crypt(m_key, m_key_bits, buffer.GetAt(0), n, out.data(), &size, flags) != CPacketCrypt::CRYPT_OK)
+        std::vector<uint8_t> out;
+        if (!RunCipher(m_key, m_key_bits, buffer.GetAt(0), n, m_cipher_flags | CODEC_DIRECTION_ENCODE, out))
             return CODEC_FAILED;
         return Wrap(buffer, m_cipher_flags, uint32_t(n), out.data(), out.size()) ? CODEC_OK : CODEC_FAILED;
     }
@@ -140,13 +147,9 @@ int CPacketCodec::Encrypt(CByteBuffer& buffer, uint32_t direction) const
     const size_t rest = wrapper.payload_length;
     if (wrapper.plain_length > rest || rest % 16 != 0)
         return CODEC_FAILED;
-    const uint32_t flags = wrapper.method | CODEC_DIRECTION_DECODE;
-    const uint8_t* payload = buffer.GetAt(LAYER_WRAPPER_SIZE);
-    size_t size = 0;
-    if (CPacketCrypt::Crypt(m_key, m_key_bits, payload, rest, nullptr, &size, flags) != CPacketCrypt::CRYPT_OK || size == 0)
-        return CODEC_FAILED;
-    std::vector<uint8_t> out(size);
-    if (CPacketCrypt::Crypt(m_key, m_key_bits, payload, rest, out.data(), &size, flags) != CPacketCrypt::CRYPT_OK)
+    std::vector<uint8_t> out;
+    if (!RunCipher(m_key, m_key_bits, buffer.GetAt(LAYER_WRAPPER_SIZE), rest, wrapper.method | CODEC_DIRECTION_DECODE,
+                   out))
         return CODEC_FAILED;
     return Replace(buffer, out.data(), wrapper.plain_length) ? CODEC_OK : CODEC_FAILED;
 }

@@ -340,10 +340,12 @@ bool CSocketClient::OnRead(bool& end_of_stream, int& socket_error)
         if (!peer || OnUnhandled(*peer, block.data(), size_t(got)))
             continue;
         // The first bytes after opening in MODE_WAIT_FIRST_BYTES are the
-        // server's hello: they only release the opener.
+        // server's hello: they only release the opener. The pass ends with
+        // them: the released opener may send at once, and the answer must be
+        // read as a frame, not thrown away with the hello.
         if (pass == 1 && SignalPeerEvent(*peer)) {
             peer->m_receive_buffer.Discard(peer->m_receive_buffer.GetSize());
-            continue;
+            return true;
         }
         peer->m_receive_buffer.Append(block.data(), size_t(got));
         if (!CFrameAssembler::ProcessReceiveBuffer(*peer, context, post))

@@ -1,5 +1,7 @@
 #include "FakeProxy.h"
 
+#include "support/Loopback.h"
+
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <poll.h>
@@ -13,16 +15,8 @@ std::vector<uint8_t> ToBytes(const std::string& text) { return { text.begin(), t
 
 CFakeProxy::CFakeProxy(std::vector<Step> script) : m_script(std::move(script))
 {
-    m_listen = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    m_listen = ListenOnLoopback(m_port, 2);
     m_stop_fd = eventfd(0, EFD_CLOEXEC);
-    sockaddr_in address {};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    bind(m_listen, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    listen(m_listen, 2);
-    getsockname(m_listen, reinterpret_cast<sockaddr*>(&address), &length);
-    m_port = ntohs(address.sin_port);
     m_thread = std::thread([this] { Run(); });
 }
 

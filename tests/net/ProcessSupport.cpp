@@ -1,5 +1,7 @@
 #include "ProcessSupport.h"
 
+#include "support/Loopback.h"
+
 #include "platform/Tick.h"
 
 #include <arpa/inet.h>
@@ -15,19 +17,6 @@
 #include <fstream>
 
 namespace net::testing {
-
-uint16_t FreeLoopbackPort()
-{
-    const int probe = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address {};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    bind(probe, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    getsockname(probe, reinterpret_cast<sockaddr*>(&address), &length);
-    close(probe);
-    return ntohs(address.sin_port);
-}
 
 bool WaitForPort(uint16_t port, uint32_t timeout_ms)
 {

@@ -1,5 +1,5 @@
-// Test helpers for real peers on loopback: free ports, child processes that
-// are stopped with the test, and waiting for a port to accept.
+// Test helpers for real peers on loopback: child processes that are stopped
+// with the test, servers started on a free port, and waiting for a port to accept.
 #pragma once
 
 #include <signal.h>
@@ -12,9 +12,6 @@
 #include <vector>
 
 namespace net::testing {
-
-/// A loopback port nobody listens on right now.
-[[nodiscard]] uint16_t FreeLoopbackPort();
 
 /// True when 127.0.0.1:port accepts a connection within timeout_ms.
 [[nodiscard]] bool WaitForPort(uint16_t port, uint32_t timeout_ms);

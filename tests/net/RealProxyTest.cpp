@@ -54,6 +54,14 @@ void ExchangeThrough(int proxy_type, uint16_t proxy_port, const std::string& use
     client.Close();
 }
 
+// A wrong password is refused by the proxy with the given error.
+void ExpectRefused(int proxy_type, uint16_t proxy_port, int error)
+{
+    CProxySocket refused;
+    EXPECT_EQ(refused.ConnectViaProxy("127.0.0.1", 9, proxy_type, "127.0.0.1", proxy_port, "gamer", "wrong", 10), 0);
+    EXPECT_EQ(refused.GetLastProxyError(), error);
+}
+
 TEST(RealProxy, MicrosocksSocks5WithAndWithoutPassword)
 {
     if (!ProgramExists("/usr/bin/microsocks"))
@@ -73,9 +81,7 @@ TEST(RealProxy, MicrosocksSocks5WithAndWithoutPassword)
     ASSERT_NE(locked_port, 0);
     ExchangeThrough(PROXY_SOCKS5, locked_port, "gamer", "s3cret");
 
-    CProxySocket refused;
-    EXPECT_EQ(refused.ConnectViaProxy("127.0.0.1", 9, PROXY_SOCKS5, "127.0.0.1", locked_port, "gamer", "wrong", 10), 0);
-    EXPECT_EQ(refused.GetLastProxyError(), PROXY_ERROR_SOCKS5_AUTH);
+    ExpectRefused(PROXY_SOCKS5, locked_port, PROXY_ERROR_SOCKS5_AUTH);
 }
 
 TEST(RealProxy, TinyproxyHttpConnectWithBasicCredentials)
@@ -95,9 +101,7 @@ TEST(RealProxy, TinyproxyHttpConnectWithBasicCredentials)
     ASSERT_NE(port, 0);
     ExchangeThrough(PROXY_HTTP, port, "gamer", "s3cret");
 
-    CProxySocket refused;
-    EXPECT_EQ(refused.ConnectViaProxy("127.0.0.1", 9, PROXY_HTTP, "127.0.0.1", port, "gamer", "wrong", 10), 0);
-    EXPECT_EQ(refused.GetLastProxyError(), PROXY_ERROR_REFUSED);
+    ExpectRefused(PROXY_HTTP, port, PROXY_ERROR_REFUSED);
 }
 
 TEST(RealProxy, DanteSocks4AndSocks5)

@@ -1,4 +1,5 @@
 #include "CommCollector.h"
+#include "support/Loopback.h"
 #include "support/TestGameServer.h"
 
 #include "net/PacketKeys.h"
@@ -351,20 +352,51 @@ TEST(SocketClient, WaitModeOpensOnlyAfterTheServersFirstBytes)
     EXPECT_EQ(other->GetSocket(), -1);
 }
 
+// A client whose worker lingers right after the hello released the opener.
+class CLingeringAfterHello final : public CSocketClient {
+public:
+    CLingeringAfterHello() : CSocketClient(PACKET_KEY, PACKET_KEY_BITS, 0x100, 0, 1, 4000) {}
+    ~CLingeringAfterHello() override { Close(); }
+
+protected:
+    int SignalPeerEvent(CPeerRecord& peer) override
+    {
+        const int signalled = CSocketClient::SignalPeerEvent(peer);
+        if (signalled)
+            usleep(300000);
+        return signalled;
+    }
+};
+
+TEST(SocketClient, AnswerSentRightAfterTheHelloIsNotThrownAwayWithIt)
+{
+    CTestGameServer::Options options;
+    options.expect_greeting = false;
+    options.hello = { 'h', 'i' };
+    CTestGameServer server(options);
+    server.on_message = [](CTestGameServer& self, const ReceivedMessage& message) {
+        self.SendAnswer(message.serial, message.request.id, message.request.Data());
+    };
+    ASSERT_TRUE(server.Start());
+    CCommCollector owner;
+    CLingeringAfterHello client;
+    ASSERT_EQ(Open(client, server, owner, CSocketClient::MODE_WAIT_FIRST_BYTES), CSocketClient::RESULT_OK);
+    // Sent while the worker still lingers over the hello.
+    const uint8_t data[] = { 7 };
+    RequestRecord answer;
+    int timed_out = 0;
+    ASSERT_EQ(client.SendRequest(WantAnswer(client), RequestRecord::Make(200110, data), answer, timed_out, 10000),
+              CSocketClient::RESULT_OK);
+    EXPECT_EQ(answer.id, 200110u);
+}
+
 TEST(SocketClient, ConnectFailureIsRefusedAndLeavesNoSocket)
 {
-    // A loopback port with nobody listening.
-    const int probe = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address {};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    ASSERT_EQ(bind(probe, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-    ASSERT_EQ(getsockname(probe, reinterpret_cast<sockaddr*>(&address), &length), 0);
-    close(probe);
+    const uint16_t port = net::testing::FreeLoopbackPort();
+    ASSERT_NE(port, 0);
     CCommCollector owner;
     auto client = MakeClient();
-    EXPECT_EQ(client->Create("127.0.0.1", ntohs(address.sin_port), 2, owner.GetWindow(), 0, 0, nullptr, 0, 100),
+    EXPECT_EQ(client->Create("127.0.0.1", port, 2, owner.GetWindow(), 0, 0, nullptr, 0, 100),
               CSocketClient::RESULT_FAILED);
     EXPECT_EQ(client->GetSocket(), -1);
 }
@@ -373,19 +405,14 @@ TEST(SocketClient, ConnectFailureIsRefusedAndLeavesNoSocket)
 // no compression) with the CRC on, after the greeting block.
 TEST(SocketClient, FirstPlainFrameHasExactBytes)
 {
-    const int listener = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address {};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-    ASSERT_EQ(listen(listener, 1), 0);
-    ASSERT_EQ(getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length), 0);
+    uint16_t port = 0;
+    const int listener = net::testing::ListenOnLoopback(port, 1);
+    ASSERT_GE(listener, 0);
 
     CCommCollector owner;
     CSocketClient client(nullptr, 0, 0, 0, 1, 4000);
     const uint8_t greeting[] = { 'h', 'i', 0 };
-    ASSERT_EQ(client.Create("127.0.0.1", ntohs(address.sin_port), 2, owner.GetWindow(), 0, 0, greeting, 3, 100),
+    ASSERT_EQ(client.Create("127.0.0.1", port, 2, owner.GetWindow(), 0, 0, greeting, 3, 100),
               CSocketClient::RESULT_OK);
     const int peer = accept(listener, nullptr, nullptr);
     ASSERT_GE(peer, 0);

@@ -1,5 +1,7 @@
 #include "TestGameServer.h"
 
+#include "Loopback.h"
+
 #include "net/FrameAssembler.h"
 #include "net/WireBytes.h"
 
@@ -28,18 +30,10 @@ CTestGameServer::~CTestGameServer() { Stop(); }
 
 bool CTestGameServer::Start()
 {
-    m_listen = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    m_listen = ListenOnLoopback(m_port);
     m_stop_fd = eventfd(0, EFD_CLOEXEC);
     if (m_listen < 0 || m_stop_fd < 0)
         return false;
-    sockaddr_in address {};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    if (bind(m_listen, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || listen(m_listen, 4) != 0
-        || getsockname(m_listen, reinterpret_cast<sockaddr*>(&address), &length) != 0)
-        return false;
-    m_port = ntohs(address.sin_port);
     m_thread = std::thread([this] { Run(); });
     return true;
 }
