@@ -374,8 +374,10 @@ int CCardTable::ReadThrow(const ThrowRequest& request, CardPlayList& list)
         return 0;
     if (CountValidCards(request.play.cards) != request.play.count)
         return 0;
+    // A thrown play is a real play type: "any cards" would let a request lay
+    // an arbitrary set that nothing can beat.
     list.Clear();
-    return AnalyseCards(request.chair, request.play.cards, list, request.play.type);
+    return AnalyseCards(request.chair, request.play.cards, list, request.play.type & ~CARD_TYPE_ANY);
 }
 
 int CCardTable::IsValidThrow(ThrowRequest& request)

@@ -181,7 +181,7 @@ protected:
                       int32_t need, int32_t type) const;
     /// The checks every throw passes (play phase, the current chair, a clean
     /// selection of its own cards) and the analysis of the cards under the
-    /// request's type; 1 when at least one reading results.
+    /// request's type (never as "any cards"); 1 when a reading results.
     int ReadThrow(const ThrowRequest& request, CardPlayList& list);
     /// Order of a value under the current level.
     [[nodiscard]] int32_t Order(int32_t value) const { return GetValueOrder(value, GetLevelValue()); }

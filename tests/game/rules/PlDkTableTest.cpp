@@ -233,6 +233,18 @@ TEST_F(PlDkFixture, ThrowChecksRefuseBadRequests)
     ThrowRequest junk = request;
     junk.play.cards[5] = 77; // a card behind the count
     EXPECT_EQ(table.IsValidThrow(junk), 0);
+    // "Any cards" is no play: three unrelated cards are refused, and a
+    // single card is read as the single it is.
+    ThrowRequest any = request;
+    any.play.type = CARD_TYPE_ANY;
+    any.play.count = 3;
+    any.play.cards[1] = hand[9];
+    any.play.cards[2] = hand[18];
+    EXPECT_EQ(table.IsValidThrow(any), 0);
+    ThrowRequest any_single = request;
+    any_single.play.type = CARD_TYPE_ANY | CARD_TYPE_SINGLE;
+    ASSERT_EQ(table.IsValidThrow(any_single), 1);
+    EXPECT_EQ(any_single.play.type, CARD_TYPE_SINGLE);
     // A lead's type and strength come from the analysis, not the request.
     ThrowRequest lying = request;
     lying.play.strength = 99999;
