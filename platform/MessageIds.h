@@ -14,6 +14,9 @@
 //  - WM_CHAR: wparam one byte of GBK text: a two-byte character arrives as two
 //    WM_CHAR messages, lead byte first, as a double-byte system sends them;
 //    Backspace, Tab, Enter and Escape also give WM_CHAR 0x08, 0x09, 0x0D, 0x1B;
+//  - WM_SETCURSOR, before each mouse message of a window not under capture:
+//    wparam the window, lparam MakeLongParam(HTCLIENT, the mouse message id);
+//  - WM_CAPTURECHANGED (posted) to the window losing the capture: lparam the new one;
 //  - WM_SETFOCUS/WM_KILLFOCUS, WM_ACTIVATE (wparam WA_*), WM_CLOSE, WM_PAINT: no parameters.
 
 #include <cstdint>
@@ -58,6 +61,7 @@ inline constexpr uint32_t WM_MBUTTONDOWN = 0x0207;
 inline constexpr uint32_t WM_MBUTTONUP = 0x0208;
 inline constexpr uint32_t WM_MBUTTONDBLCLK = 0x0209;
 inline constexpr uint32_t WM_MOUSEWHEEL = 0x020A;
+inline constexpr uint32_t WM_CAPTURECHANGED = 0x0215;
 inline constexpr uint32_t WM_MOUSELEAVE = 0x02A3;
 inline constexpr uint32_t WM_USER = 0x0400;
 inline constexpr uint32_t WM_APP = 0x8000;
@@ -66,6 +70,9 @@ inline constexpr uint32_t WM_APP = 0x8000;
 inline constexpr uintptr_t SIZE_RESTORED = 0;
 inline constexpr uintptr_t SIZE_MINIMIZED = 1;
 inline constexpr uintptr_t SIZE_MAXIMIZED = 2;
+
+// WM_SETCURSOR hit-test code (low word of lparam) for the client area.
+inline constexpr uintptr_t HTCLIENT = 1;
 
 // WM_ACTIVATE kinds.
 inline constexpr uintptr_t WA_INACTIVE = 0;

@@ -3,6 +3,8 @@
 #include <SDL2/SDL.h>
 #include <unordered_map>
 
+#include "platform/Cursor.h"
+#include "platform/CursorInternal.h"
 #include "platform/KeyMap.h"
 #include "platform/SdlEventPump.h"
 #include "platform/Text.h"
@@ -62,6 +64,7 @@ void StopVideoIfUnused()
     SetThreadEventPump(nullptr);
     video.pump.reset();
     video.thread = 0;
+    cursor_detail::OnVideoStopping();
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
 }
 
@@ -106,6 +109,7 @@ std::unique_ptr<CNativeWindow> CNativeWindow::Create(WindowHandle target, const 
     }
     auto native = std::make_unique<CNativeWindow>(CreateToken {}, target, window, renderer);
     Video().windows[SDL_GetWindowID(window)] = native.get();
+    cursor_detail::OnVideoStarted(); // the cursor state kept so far reaches the new window
     Post(target, WM_SIZE, SIZE_RESTORED, MakeLongParam(options.width, options.height));
     if (options.show == WindowShow::Shown)
         Post(target, WM_PAINT);
@@ -119,6 +123,7 @@ CNativeWindow::CNativeWindow(CreateToken, WindowHandle target, SDL_Window* windo
 
 CNativeWindow::~CNativeWindow()
 {
+    cursor_detail::OnNativeWindowGone(m_target);
     Video().windows.erase(SDL_GetWindowID(m_window));
     if (m_texture)
         SDL_DestroyTexture(m_texture);
@@ -198,6 +203,49 @@ void CNativeWindow::SetTextInputArea(int x, int y, int width, int height)
     SDL_SetTextInputRect(&area);
 }
 
+void CNativeWindow::PostMouse(uint32_t id, uintptr_t wparam, int x, int y)
+{
+    // Captured, the message goes to the capture window, in its native window's
+    // client pixels when it has one. Otherwise this window gets it, after
+    // being asked for its cursor as a window under the pointer is.
+    WindowHandle target = GetCapture();
+    if (target == WindowHandle::None) {
+        target = m_target;
+        Post(target, WM_SETCURSOR, HandleToParam(target), MakeLongParam(static_cast<int>(HTCLIENT), static_cast<int>(id)));
+    } else if (CNativeWindow* owner = FindByTarget(target); owner && owner != this) {
+        int from_x = 0;
+        int from_y = 0;
+        int to_x = 0;
+        int to_y = 0;
+        GetPosition(from_x, from_y);
+        owner->GetPosition(to_x, to_y);
+        x += from_x - to_x;
+        y += from_y - to_y;
+    }
+    Post(target, id, wparam, MakeLongParam(x, y));
+}
+
+bool CNativeWindow::IsVideoThread()
+{
+    const ThreadId thread = Video().thread;
+    return thread != 0 && thread == GetCurrentThreadId();
+}
+
+CNativeWindow* CNativeWindow::FindByTarget(WindowHandle target)
+{
+    for (auto& [id, window] : Video().windows) {
+        if (window->m_target == target)
+            return window;
+    }
+    return nullptr;
+}
+
+void CNativeWindow::ForEachWindow(const std::function<void(CNativeWindow&)>& visit)
+{
+    for (auto& [id, window] : Video().windows)
+        visit(*window);
+}
+
 std::string CNativeWindow::LastError()
 {
     return SDL_GetError();
@@ -238,7 +286,7 @@ void CNativeWindow::HandleEvent(const SDL_Event& event)
         HandleWindowEvent(event);
         break;
     case SDL_MOUSEMOTION:
-        Post(m_target, WM_MOUSEMOVE, MouseKeyFlags(), MakeLongParam(event.motion.x, event.motion.y));
+        PostMouse(WM_MOUSEMOVE, MouseKeyFlags(), event.motion.x, event.motion.y);
         break;
     case SDL_MOUSEBUTTONDOWN:
     case SDL_MOUSEBUTTONUP:
@@ -301,6 +349,7 @@ void CNativeWindow::HandleWindowEvent(const SDL_Event& event)
         break;
     case SDL_WINDOWEVENT_FOCUS_LOST:
         m_buttons = 0;
+        cursor_detail::OnFocusLost();
         Post(m_target, WM_ACTIVATE, WA_INACTIVE);
         Post(m_target, WM_KILLFOCUS);
         break;
@@ -341,7 +390,7 @@ void CNativeWindow::HandleMouseButton(const SDL_Event& event)
         m_buttons |= static_cast<uint32_t>(flag);
     else
         m_buttons &= ~static_cast<uint32_t>(flag);
-    Post(m_target, id, MouseKeyFlags(), MakeLongParam(event.button.x, event.button.y));
+    PostMouse(id, MouseKeyFlags(), event.button.x, event.button.y);
 }
 
 void CNativeWindow::HandleKey(const SDL_Event& event)

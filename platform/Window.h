@@ -3,7 +3,9 @@
 // the message system: what happens to it arrives as the usual window messages
 // (WM_SIZE, WM_PAINT, WM_SETFOCUS/WM_KILLFOCUS, WM_ACTIVATE, WM_CLOSE, mouse,
 // keys with virtual-key codes, WM_CHAR bytes of GBK text; see MessageIds.h),
-// posted to that handle. A 32-bit BGRA bitmap is shown in it with Present.
+// posted to that handle; mouse messages go to the capture window instead while
+// one is set, and without capture each comes after a WM_SETCURSOR (Cursor.h).
+// A 32-bit BGRA bitmap is shown in it with Present.
 //
 // Owner: the UI object that owns the bound handle (the main window), through
 // std::unique_ptr; destroy the CNativeWindow before its handle.
@@ -14,6 +16,7 @@
 // only asks; the window stays until its owner destroys it.
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -78,6 +81,12 @@ public:
     // Translates one SDL event into messages. Public for the event pump.
     static void DispatchSdlEvent(const SDL_Event& event);
 
+    // For the platform's own services (cursor, capture); UI thread only.
+    [[nodiscard]] static bool IsVideoThread();
+    [[nodiscard]] static CNativeWindow* FindByTarget(WindowHandle target);
+    static void ForEachWindow(const std::function<void(CNativeWindow&)>& visit);
+    [[nodiscard]] SDL_Window* GetSdlWindow() const { return m_window; }
+
 private:
     struct CreateToken {
         explicit CreateToken() = default;
@@ -92,6 +101,7 @@ private:
     void HandleMouseButton(const SDL_Event& event);
     void HandleKey(const SDL_Event& event);
     void HandleText(const char* utf8);
+    void PostMouse(uint32_t id, uintptr_t wparam, int x, int y);
     [[nodiscard]] uintptr_t MouseKeyFlags() const;
 
     WindowHandle m_target;

@@ -2,6 +2,7 @@
 # logs, window, message box, user store).
 list(APPEND PLATFORM_SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/Clipboard.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/Cursor.cpp
     ${CMAKE_CURRENT_LIST_DIR}/DailyLog.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Event.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Ini.cpp

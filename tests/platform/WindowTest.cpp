@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "TimerProbe.h"
+#include "WindowFixture.h"
 #include "Watchdog.h"
 #include "platform/Clipboard.h"
 #include "platform/KeyMap.h"
@@ -17,73 +18,8 @@
 using namespace platform;
 using platform::testing::CWatchdog;
 
-namespace {
-
-struct Seen {
-    uint32_t id;
-    uintptr_t wparam;
-    intptr_t lparam;
-};
-
-class WindowTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        setenv("SDL_VIDEODRIVER", "offscreen", 0);
-        m_handle = CreateMessageWindow([this](Message& msg) -> intptr_t {
-            m_seen.push_back({ msg.id, msg.wparam, msg.lparam });
-            return 0;
-        });
-        NativeWindowOptions options;
-        options.title = "\xB2\xE2\xCA\xD4"; // GBK text
-        options.width = 320;
-        options.height = 200;
-        m_window = CNativeWindow::Create(m_handle, options);
-        ASSERT_NE(m_window, nullptr) << CNativeWindow::LastError();
-    }
-    void TearDown() override
-    {
-        m_window.reset();
-        (void)DestroyWindow(m_handle);
-    }
-
-    // Pumps the loop for a while (SDL events included) and keeps what arrived.
-    void Pump(uint32_t ms = 50)
-    {
-        const uint32_t start = GetTickCount();
-        while (!HasElapsed(start, GetTickCount(), ms)) {
-            (void)WaitMessage(5);
-            Message msg;
-            while (PeekMessage(msg))
-                DispatchMessage(msg);
-        }
-    }
-    std::vector<Seen> Take(uint32_t id) const
-    {
-        std::vector<Seen> out;
-        for (const Seen& seen : m_seen) {
-            if (seen.id == id)
-                out.push_back(seen);
-        }
-        return out;
-    }
-    void PushEvent(SDL_Event event) { ASSERT_EQ(SDL_PushEvent(&event), 1) << SDL_GetError(); }
-    uint32_t SdlId() const
-    {
-        // The only SDL window of the test is ours.
-        for (uint32_t id = 1; id < 64; ++id) {
-            if (SDL_GetWindowFromID(id))
-                return id;
-        }
-        return 0;
-    }
-
-    WindowHandle m_handle { WindowHandle::None };
-    std::unique_ptr<CNativeWindow> m_window;
-    std::vector<Seen> m_seen;
-};
-
-} // namespace
+using WindowTest = platform::testing::NativeWindowFixture;
+using platform::testing::Seen;
 
 TEST_F(WindowTest, StartsWithSizeAndPaintAndShowsBitmaps)
 {
