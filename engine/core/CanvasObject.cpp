@@ -158,8 +158,10 @@ void CCanvasObject::SetPixel(int32_t x, int32_t y, uint32_t colour)
 
 void CCanvasObject::SetPixelAlpha(int32_t x, int32_t y, uint8_t alpha)
 {
-    if (uint8_t* at = PixelAt(x, y))
+    if (uint8_t* at = PixelAt(x, y)) {
         at[3] = alpha;
+        m_picture.MarkChanged();
+    }
 }
 
 void CCanvasObject::DrawBorder(uint32_t colour, int32_t thickness)

@@ -196,6 +196,11 @@ TEST_F(CanvasTest, LinesFollowTheirRules)
     EXPECT_EQ(AlphaMap(canvas), "......\n.####.\n......\n......\n");
     EXPECT_EQ(canvas.GetRecord().flags & IMAGE_FLAG_CHANGED, 0u);
     EXPECT_EQ(canvas.GetColourAt(2, 1), 0x0000FFu);
+    // So is a single pixel; a pixel's alpha is a change the paint module sees.
+    canvas.SetPixel(0, 0, 0x00FF00);
+    EXPECT_EQ(canvas.GetRecord().flags & IMAGE_FLAG_CHANGED, 0u);
+    canvas.SetPixelAlpha(0, 0, 128);
+    EXPECT_NE(canvas.GetRecord().flags & IMAGE_FLAG_CHANGED, 0u);
     canvas.Clear();
     // A slanted one steps along x from the smaller end, the far end excluded.
     canvas.DrawLine(5, 3, 0, 0);
