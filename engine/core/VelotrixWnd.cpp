@@ -1,7 +1,9 @@
 #include "engine/core/VelotrixWnd.h"
 
 #include <atomic>
+#include <exception>
 
+#include "engine/core/EngineLog.h"
 #include "engine/core/GuiContainer.h"
 #include "engine/core/ObjectModule.h"
 
@@ -104,6 +106,27 @@ void CVelotrixWnd::OnFrameTick()
     m_core.Tick();
 }
 
+void CVelotrixWnd::RunFrame()
+{
+    // The tick lets an exception of an unprotected module pass (with the
+    // lock released); it stops here, at the edge of the engine, instead of
+    // ending the program from inside the message loop. A fault that repeats
+    // every frame is logged once.
+    std::string fault;
+    try {
+        OnFrameTick();
+        return;
+    } catch (const std::exception& error) {
+        fault = error.what();
+    } catch (...) {
+        fault = "unknown exception";
+    }
+    if (fault == m_last_frame_fault)
+        return;
+    m_last_frame_fault = fault;
+    WriteGameLog("CVelotrixWnd::OnFrameTick---->%s", fault.c_str());
+}
+
 bool CVelotrixWnd::Present(const uint8_t* pixels, int32_t width, int32_t height, int32_t pitch)
 {
     return m_native ? m_native->Present(pixels, width, height, pitch) : false;
@@ -186,7 +209,7 @@ intptr_t CVelotrixWnd::WindowProc(platform::Message& msg)
     switch (msg.id) {
     case platform::WM_TIMER:
         if (msg.wparam == m_timer_id && m_timer_id != 0)
-            OnFrameTick();
+            RunFrame();
         return 0;
     case platform::WM_PAINT:
         m_core.SendMessage(VELOTRIX_MODULE_PAINT, VELOTRIX_MSG_PAINT, 0, 0);

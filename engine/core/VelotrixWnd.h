@@ -13,7 +13,9 @@
 // (engine/media); object and input modules are the core's own. The real
 // screen is a platform SDL window (headless under SDL's offscreen driver).
 // Hazards: the root object is owned by the object module once the engine
-// starts; GetRootObject is valid until WM_DESTROY.
+// starts; GetRootObject is valid until WM_DESTROY. An exception that leaves a
+// frame (an unprotected module's) is logged and the next frame runs; it never
+// reaches the message loop.
 
 #include <cstdint>
 #include <memory>
@@ -70,6 +72,8 @@ protected:
 private:
     [[nodiscard]] InputModule* Input() const;
     bool ForwardMouse(platform::Message& msg);
+    /// OnFrameTick for the frame timer; logs what escapes it.
+    void RunFrame();
     void OnDestroy();
 
     CGuiContainer* m_root { nullptr };
@@ -77,6 +81,7 @@ private:
     int32_t m_client_width { 0 };
     int32_t m_client_height { 0 };
     bool m_pointer_inside { false };
+    std::string m_last_frame_fault;
     std::unique_ptr<platform::CNativeWindow> m_native;
     GameCore m_core;
 };

@@ -2,11 +2,16 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
 
 #include "EngineTestSupport.h"
 #include "engine/core/EngineHostServices.h"
 #include "engine/core/GuiContainer.h"
 #include "engine/core/VelotrixWnd.h"
+#include "platform/DailyLog.h"
 #include "platform/MessageIds.h"
 #include "platform/Tick.h"
 
@@ -224,4 +229,53 @@ TEST_F(VelotrixWndTest, WindowDoubleClicksArePressesTheInputModuleJudges)
     PumpFor(100);
     EXPECT_EQ(root_ptr->Count(VELOTRIX_EVENT_LBUTTON_DOWN), 2);
     EXPECT_EQ(root_ptr->Count(VELOTRIX_EVENT_LBUTTON_DBLCLK), 1);
+}
+
+TEST_F(VelotrixWndTest, FaultOfAnUnprotectedModuleIsLoggedAndFramesGoOn)
+{
+    struct CFaultyModule : EngineModule {
+        int Load() override { return 1; }
+        void Unload() override {}
+        void Update() override
+        {
+            ++updates;
+            throw std::runtime_error("music fault");
+        }
+        int32_t GetId() const override { return VELOTRIX_MODULE_MUSIC; }
+        const char* GetName() const override { return "MusicModule"; }
+        int32_t OnMessage(int32_t, uintptr_t, uintptr_t) override { return VELOTRIX_RETURN_OK; }
+        int updates { 0 };
+    };
+    const auto folder = std::filesystem::temp_directory_path() / ("engine_host_log_" + std::to_string(::getpid()));
+    std::filesystem::remove_all(folder);
+    std::filesystem::create_directories(folder);
+    platform::CDailyLog::Instance().SetFolder(folder.string());
+    {
+        CVelotrixWnd window;
+        ASSERT_EQ(window.Create(Options()), 1);
+        PumpFor(20);
+        window.StartEngine(std::make_unique<CRootContainer>(), nullptr);
+        auto faulty = std::make_unique<CFaultyModule>();
+        CFaultyModule* raw = faulty.get();
+        ASSERT_EQ(window.GetCore().LoadModule(std::move(faulty), true, false), VELOTRIX_RETURN_OK);
+        PumpFor(150);
+        EXPECT_GT(raw->updates, 2); // Frames went on after the first fault.
+        EXPECT_TRUE(raw->IsEnabled());
+        EXPECT_FALSE(window.GetCore().IsLockedByCurrentThread());
+    }
+    platform::CDailyLog::Instance().Close();
+    std::string log;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        if (entry.path().filename().string().rfind("Game2", 0) == 0) {
+            std::ifstream in(entry.path(), std::ios::binary);
+            std::stringstream text;
+            text << in.rdbuf();
+            log += text.str();
+        }
+    }
+    platform::CDailyLog::Instance().SetFolder("");
+    std::filesystem::remove_all(folder);
+    const std::string line = "CVelotrixWnd::OnFrameTick---->music fault\r\n";
+    ASSERT_NE(log.find(line), std::string::npos);
+    EXPECT_EQ(log.find(line), log.rfind(line)); // Logged once, not every frame.
 }
