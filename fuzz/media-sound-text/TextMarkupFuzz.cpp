@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "engine/media/CTextRenderer.h"
+#include "engine/media/TextTag.h"
 
 namespace {
 
@@ -55,6 +56,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     (void)renderer.MeasureText(width, text);
     std::string caption(text.substr(0, 64));
     engine::TextFitResult fit;
+    (void)engine::IsKnownTextTag(text.substr(0, engine::TEXT_TAG_MAX_LENGTH));
     (void)renderer.FitTextToBox(width, height, caption, fit, data[2] % 5, data[3] % 5, data[0] % 3 ? 0 : 12);
     return 0;
 }
