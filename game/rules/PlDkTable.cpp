@@ -1,3 +1,5 @@
+// CPlDkTable: the block, resets, settings, seats and turn order, the deck,
+// the deal and the hands.
 #include "game/rules/PlDkTable.h"
 
 #include "game/rules/RecordIo.h"
@@ -15,12 +17,6 @@ TableArgs PlDkTableArgs(int32_t options)
     TableArgs args;
     args.options = options;
     return args;
-}
-
-int32_t SortKey(int32_t card)
-{
-    const int32_t suit = GetCardSuit(card, 0);
-    return GetCardRawValue(card, 0) + 14 * (suit == SUIT_JOKER ? 4 : suit);
 }
 
 bool IsJoker(int32_t card)
@@ -79,16 +75,12 @@ int CPlDkTable::Reset(int full)
             row.fill(0);
         m_history_total.fill(0);
     }
-    m_joker_counts.fill(0);
-    for (auto& counts : m_sort_key_counts)
-        counts.fill(0);
     m_kept_points.fill(0);
     m_settle_mode = SETTLE_NONE;
     m_settled = 0;
     m_turned_position = -1;
     m_turned_card = -1;
     m_partner = -1;
-    m_fixed_four = 4;
     return 0;
 }
 
@@ -221,12 +213,8 @@ int CPlDkTable::StartDeal()
     for (ChairGroup& group : block.chair_groups)
         group.throw_wait = m_throw_wait;
     block.deal_position = 0;
-    for (auto& counts : m_sort_key_counts)
-        counts.fill(0);
     for (Counters& counters : m_value_counters)
         counters.fill(0);
-    m_joker_counts.fill(0);
-    m_deal_field = 16;
     m_banker = GetBankerChair();
 
     // Shuffle: one random key per position, ids sorted by descending key.
@@ -276,29 +264,25 @@ int32_t CPlDkTable::DealCard(int chair)
     record.place = CARD_PLACE_HAND;
     record.holder = chair;
     record.order = 0;
-    const int32_t value = GetCardValue(record.card, 0);
-    if (value >= 0 && value < VALUE_COUNTERS)
-        ++m_value_counters[static_cast<size_t>(chair)][static_cast<size_t>(value)];
-    const int32_t key = SortKey(record.card);
-    if (key >= 0 && key < 64)
-        ++m_sort_key_counts[static_cast<size_t>(chair)][static_cast<size_t>(key)];
-    if (IsJoker(record.card))
-        ++m_joker_counts[static_cast<size_t>(chair)];
+    AddToHand(chair, record.card);
     return record.card;
+}
+
+void CPlDkTable::AddToHand(int chair, int32_t card)
+{
+    const int32_t value = GetCardValue(card, 0);
+    if (IsValidChair(chair) && value >= 0 && value < VALUE_COUNTERS)
+        ++m_value_counters[static_cast<size_t>(chair)][static_cast<size_t>(value)];
 }
 
 void CPlDkTable::TakeOutOfHand(int chair, int32_t card)
 {
-    if (!IsValidChair(chair) || chair >= PLDK_CHAIRS)
-        return;
     const int32_t value = GetCardValue(card, 0);
-    if (value >= 0 && value < VALUE_COUNTERS && m_value_counters[static_cast<size_t>(chair)][static_cast<size_t>(value)] > 0)
-        --m_value_counters[static_cast<size_t>(chair)][static_cast<size_t>(value)];
-    const int32_t key = SortKey(card);
-    if (key >= 0 && key < 64 && m_sort_key_counts[static_cast<size_t>(chair)][static_cast<size_t>(key)] > 0)
-        --m_sort_key_counts[static_cast<size_t>(chair)][static_cast<size_t>(key)];
-    if (IsJoker(card) && m_joker_counts[static_cast<size_t>(chair)] > 0)
-        --m_joker_counts[static_cast<size_t>(chair)];
+    if (!IsValidChair(chair) || value < 0 || value >= VALUE_COUNTERS)
+        return;
+    int32_t& count = m_value_counters[static_cast<size_t>(chair)][static_cast<size_t>(value)];
+    if (count > 0)
+        --count;
 }
 
 int CPlDkTable::MoveCard(int new_chair, int old_chair, int32_t card)
@@ -308,9 +292,7 @@ int CPlDkTable::MoveCard(int new_chair, int old_chair, int32_t card)
         return 0;
     TakeOutOfHand(old_chair, card);
     record->holder = new_chair;
-    const int32_t value = GetCardValue(card, 0);
-    if (value >= 0 && value < VALUE_COUNTERS)
-        ++m_value_counters[static_cast<size_t>(new_chair)][static_cast<size_t>(value)];
+    AddToHand(new_chair, card);
     return 1;
 }
 
@@ -441,9 +423,5 @@ int CPlDkTable::IsPlayersTurn(std::span<const int32_t> request) const
     return IsValidChair(request[2]) && IsValidChair(m_current_chair) && request[2] == m_current_chair ? 1 : 0;
 }
 
-const std::array<int32_t, PLDK_HAND_SLOTS>& CPlDkTable::GetDealtHand(int chair) const
-{
-    return m_hands[static_cast<size_t>(std::clamp(chair, 0, PLDK_CHAIRS - 1))];
-}
 
 } // namespace rules

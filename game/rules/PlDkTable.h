@@ -95,7 +95,6 @@ public:
     [[nodiscard]] bool IsWildCard(int32_t card) const override;
     [[nodiscard]] bool IsWildValue(int32_t value) const override;
     [[nodiscard]] int IsPlayersTurn(std::span<const int32_t> request) const override;
-    [[nodiscard]] const std::array<int32_t, PLDK_HAND_SLOTS>& GetDealtHand(int chair) const;
 
     // --- Play flow and results (PlDkTablePlay.cpp)
     [[nodiscard]] int IsValidThrow(ThrowRequest& request) override;
@@ -146,6 +145,7 @@ private:
     int TryTripleSeqPairsRun(std::span<const int32_t> counters, int32_t wild, int32_t threshold,
                              std::span<const int32_t> run, int32_t base_strength, std::span<int32_t> pairs_out,
                              int32_t& strength_out) const;
+    void AddToHand(int chair, int32_t card);
     void TakeOutOfHand(int chair, int32_t card);
     void FillPlDkWinPart(PlDkGameWinResult& record);
     [[nodiscard]] int NextChairWithCards(int chair) const;
@@ -161,13 +161,8 @@ private:
     int32_t m_settle_mode { SETTLE_NONE };
     int m_settled { 0 };
     std::array<int32_t, PLDK_CHAIRS> m_kept_points {};
-    std::array<std::array<int32_t, 64>, PLDK_CHAIRS> m_sort_key_counts {};
-    ChairInts m_joker_counts {};
     std::array<std::array<int32_t, PLDK_HISTORY_ROUNDS>, MAX_CHAIRS> m_history {};
     ChairInts m_history_total {};
-    int32_t m_fixed_four { 4 };
-    int32_t m_beside_four { 0 };
-    int32_t m_deal_field { 0 };
 };
 
 } // namespace rules
