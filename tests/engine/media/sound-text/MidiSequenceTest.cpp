@@ -242,3 +242,22 @@ TEST(MidiSequence, TrackTimeNeverWrapsRound)
     EXPECT_EQ(count, 16u);
     EXPECT_EQ(time, 16ull * 0x0FFFFFFF);
 }
+
+// A skipped meta or system-exclusive event carries no stream event, so its
+// delta must reach the next event stored: the music after a marker keeps time.
+TEST(MidiSequence, SkippedEventsKeepTheTimeBeforeThem)
+{
+    CMidiTrackWriter track;
+    track.Tempo(0, 1000)
+        .Event(0, { 0x90, 0x3C, 0x64 })
+        .Event(50, { 0xFF, 0x06, 0x01, 'm' }) // marker
+        .Event(30, { 0xF0, 0x01, 0xF7 })      // system exclusive
+        .Event(20, { 0x80, 0x3C, 0x00 })
+        .End();
+    CMidiSequence sequence;
+    ASSERT_TRUE(sequence.Parse(MakeMidiFile(0, 96, { track })));
+    auto buffer = EmptyBuffer();
+    ASSERT_EQ(sequence.ConvertToBuffer(true, buffer), engine::MIDI_CONVERT_OK);
+    const std::vector<StreamEvent> expected = { { 0, 1000 | engine::MEVT_TEMPO }, { 0, 0x643C90 }, { 100, 0x003C80 } };
+    EXPECT_EQ(EventsOf(buffer), expected);
+}
