@@ -160,6 +160,28 @@ TEST(PlayFramesAction, LoopsByTimeAndEndsOnTheFrameBeforeTheStart)
     EXPECT_EQ(engine.m_objects->GetActionCount(), 0u);
 }
 
+TEST(PlayFramesAction, ANumberOfFramesEndsOnTheFrameTheTimeReached)
+{
+    ActionFixture engine;
+    auto record = MakeStrip(2, 2, 4, 1, { 50, 60, 70, 80 });
+    auto* image = engine.Add<CImageObject>(0, 0, 2, 2);
+    image->SetImage(RefTo(*record), CImageObject::FitSize::Yes);
+    auto* listener = engine.Add<CRecordingObject>(0, 0, 4, 4);
+    const EngineEvent done { listener->GetId(), 80000105, 0, 0 };
+    // Two frames from frame 0: 50 + 60 ms.
+    ASSERT_NE(CActionFactory::AddPlayFramesAction(engine.m_objects, image, FrameMode::Frames, 2, 0, 0, &done), 0u);
+    engine.Frame(30);
+    EXPECT_EQ(image->GetCurrentFrame(), 0u);
+    engine.Frame(60);
+    EXPECT_EQ(image->GetCurrentFrame(), 1u);
+    EXPECT_TRUE(listener->events.empty());
+    engine.Frame(60); // 120 ms: past the 110, on frame 2, and no last frame set
+    EXPECT_EQ(image->GetCurrentFrame(), 2u);
+    EXPECT_EQ(engine.m_objects->GetActionCount(), 0u);
+    ASSERT_EQ(listener->events.size(), 1u);
+    EXPECT_EQ(listener->events[0].id, 80000105u);
+}
+
 TEST(PlayFramesAction, ShowStepDurationAndAStalePicture)
 {
     ActionFixture engine;
