@@ -106,25 +106,14 @@ void CVelotrixWnd::OnFrameTick()
     m_core.Tick();
 }
 
-void CVelotrixWnd::RunFrame()
+void CVelotrixWnd::ReportFault(uint32_t message_id, const std::string& what)
 {
-    // The tick lets an exception of an unprotected module pass (with the
-    // lock released); it stops here, at the edge of the engine, instead of
-    // ending the program from inside the message loop. A fault that repeats
-    // every frame is logged once.
-    std::string fault;
-    try {
-        OnFrameTick();
+    // A fault that repeats (every frame, say) is logged once.
+    std::string fault = std::to_string(message_id) + ": " + what;
+    if (fault == m_last_fault)
         return;
-    } catch (const std::exception& error) {
-        fault = error.what();
-    } catch (...) {
-        fault = "unknown exception";
-    }
-    if (fault == m_last_frame_fault)
-        return;
-    m_last_frame_fault = fault;
-    WriteGameLog("CVelotrixWnd::OnFrameTick---->%s", fault.c_str());
+    m_last_fault = std::move(fault);
+    WriteGameLog("CVelotrixWnd::WindowProc---->0x%04X %s", message_id, what.c_str());
 }
 
 bool CVelotrixWnd::Present(const uint8_t* pixels, int32_t width, int32_t height, int32_t pitch)
@@ -206,10 +195,26 @@ void CVelotrixWnd::OnDestroy()
 
 intptr_t CVelotrixWnd::WindowProc(platform::Message& msg)
 {
+    // The tick lets an exception of an unprotected module pass (with the
+    // tick lock released), and the root's hooks are game code: what escapes
+    // a handler stops here, at the edge of the engine, instead of ending the
+    // program from inside the message loop.
+    try {
+        return HandleMessage(msg);
+    } catch (const std::exception& error) {
+        ReportFault(msg.id, error.what());
+    } catch (...) {
+        ReportFault(msg.id, "unknown exception");
+    }
+    return 0;
+}
+
+intptr_t CVelotrixWnd::HandleMessage(platform::Message& msg)
+{
     switch (msg.id) {
     case platform::WM_TIMER:
         if (msg.wparam == m_timer_id && m_timer_id != 0)
-            RunFrame();
+            OnFrameTick();
         return 0;
     case platform::WM_PAINT:
         m_core.SendMessage(VELOTRIX_MODULE_PAINT, VELOTRIX_MSG_PAINT, 0, 0);

@@ -14,8 +14,8 @@
 // screen is a platform SDL window (headless under SDL's offscreen driver).
 // Hazards: the root object is owned by the object module once the engine
 // starts; GetRootObject is valid until WM_DESTROY. An exception that leaves a
-// frame (an unprotected module's) is logged and the next frame runs; it never
-// reaches the message loop.
+// handler (an unprotected module's in a frame, a root hook's) is logged and
+// the next message is handled; it never reaches the message loop.
 
 #include <cstdint>
 #include <memory>
@@ -72,8 +72,9 @@ protected:
 private:
     [[nodiscard]] InputModule* Input() const;
     bool ForwardMouse(platform::Message& msg);
-    /// OnFrameTick for the frame timer; logs what escapes it.
-    void RunFrame();
+    intptr_t HandleMessage(platform::Message& msg);
+    /// Logs an exception that left a message handler.
+    void ReportFault(uint32_t message_id, const std::string& what);
     void OnDestroy();
 
     CGuiContainer* m_root { nullptr };
@@ -81,7 +82,7 @@ private:
     int32_t m_client_width { 0 };
     int32_t m_client_height { 0 };
     bool m_pointer_inside { false };
-    std::string m_last_frame_fault;
+    std::string m_last_fault;
     std::unique_ptr<platform::CNativeWindow> m_native;
     GameCore m_core;
 };

@@ -68,7 +68,13 @@ public:
     [[nodiscard]] int Count(uint32_t id) const { return static_cast<int>(std::count(events.begin(), events.end(), id)); }
     std::vector<uint32_t> events;
     void OnAreaChanged() override { ++area_changes; }
-    void OnCopyData(const CopyDataRecord& record) override { copy_kinds.push_back(record.kind); }
+    void OnCopyData(const CopyDataRecord& record) override
+    {
+        if (record.kind == THROWING_KIND)
+            throw std::runtime_error("bad copy data");
+        copy_kinds.push_back(record.kind);
+    }
+    static constexpr uintptr_t THROWING_KIND = 99;
     int area_changes { 0 };
     std::vector<uintptr_t> copy_kinds;
 };
@@ -231,7 +237,7 @@ TEST_F(VelotrixWndTest, WindowDoubleClicksArePressesTheInputModuleJudges)
     EXPECT_EQ(root_ptr->Count(VELOTRIX_EVENT_LBUTTON_DBLCLK), 1);
 }
 
-TEST_F(VelotrixWndTest, FaultOfAnUnprotectedModuleIsLoggedAndFramesGoOn)
+TEST_F(VelotrixWndTest, FaultsLeavingHandlersAreLoggedAndTheWindowGoesOn)
 {
     struct CFaultyModule : EngineModule {
         int Load() override { return 1; }
@@ -255,6 +261,9 @@ TEST_F(VelotrixWndTest, FaultOfAnUnprotectedModuleIsLoggedAndFramesGoOn)
         ASSERT_EQ(window.Create(Options()), 1);
         PumpFor(20);
         window.StartEngine(std::make_unique<CRootContainer>(), nullptr);
+        // A root hook that throws: the send returns, the window stays.
+        CopyDataRecord record { CRootContainer::THROWING_KIND, 0, nullptr };
+        platform::SendMessage(window.GetHandle(), platform::WM_COPYDATA, 0, reinterpret_cast<intptr_t>(&record));
         auto faulty = std::make_unique<CFaultyModule>();
         CFaultyModule* raw = faulty.get();
         ASSERT_EQ(window.GetCore().LoadModule(std::move(faulty), true, false), VELOTRIX_RETURN_OK);
@@ -275,7 +284,8 @@ TEST_F(VelotrixWndTest, FaultOfAnUnprotectedModuleIsLoggedAndFramesGoOn)
     }
     platform::CDailyLog::Instance().SetFolder("");
     std::filesystem::remove_all(folder);
-    const std::string line = "CVelotrixWnd::OnFrameTick---->music fault\r\n";
+    const std::string line = "CVelotrixWnd::WindowProc---->0x0113 music fault\r\n"; // WM_TIMER
+    EXPECT_NE(log.find("CVelotrixWnd::WindowProc---->0x004A bad copy data\r\n"), std::string::npos);
     ASSERT_NE(log.find(line), std::string::npos);
     EXPECT_EQ(log.find(line), log.rfind(line)); // Logged once, not every frame.
 }
