@@ -63,7 +63,7 @@ int CGameTable::Reset(int full)
         m_players.clear();
         m_player_flags.fill(0);
         m_chair_flags.fill(0);
-        m_all_flag2 = m_all_flag4 = m_all_flag4000 = 0;
+        m_all_flag2 = m_all_flag4 = 0;
         m_grace = 0;
         m_base_score = m_base_deposit = 0;
         m_round = RoundParams {};
@@ -92,7 +92,6 @@ int CGameTable::Reset(int full)
     m_chair_turn_start.fill(0);
     m_relation_mode = 0;
     m_stored_result.reset();
-    m_stored_word = -1;
     ClearCountdown();
     m_continuation = 0;
     for (auto& snapshot : m_snapshots)
@@ -122,7 +121,7 @@ void CGameTable::ResetChair(int chair)
 void CGameTable::ResetRound()
 {
     const uint32_t now = Now();
-    m_all_flag2 = m_all_flag4 = m_all_flag4000 = 0;
+    m_all_flag2 = m_all_flag4 = 0;
     m_grace = 0;
     m_base_score = m_base_deposit = 0;
     m_round = RoundParams {};
@@ -137,7 +136,6 @@ void CGameTable::ResetRound()
     m_relation_mode = 0;
     m_turn_limit = 0;
     m_stored_result.reset();
-    m_stored_word = -1;
     m_continuation = 0;
     m_thinking.fill(0);
     m_answered.fill(0);

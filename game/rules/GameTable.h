@@ -317,7 +317,6 @@ protected:
     ChairInts m_chair_flags {};
     int m_all_flag2 { 0 };
     int m_all_flag4 { 0 };
-    int m_all_flag4000 { 0 };
     int m_grace { 0 };
     RoundParams m_round;
     ChairInts m_loss_relief {};
@@ -351,7 +350,6 @@ protected:
     ChairInts m_idle_rounds {};
     std::array<std::array<int32_t, 18>, MAX_CHAIRS> m_snapshots {};
     std::unique_ptr<GameWinResult> m_stored_result;
-    int32_t m_stored_word { -1 };
     std::vector<uint8_t> m_masks;
     std::vector<uint8_t> m_names;
 };

@@ -291,7 +291,6 @@ void CGameTable::AddResultMinutes(const PlayerResult& result)
 void CGameTable::StoreResult(const GameWinResult& win)
 {
     m_stored_result = std::make_unique<GameWinResult>(win);
-    m_stored_word = 0;
 }
 
 int CGameTable::ReplayStoredResult(std::span<const uint8_t> block, const LevelNameMap* level_names)

@@ -41,7 +41,6 @@ int CGameTable::StartGame(int& chair_out, const StartGameArgs& args)
     const std::span<const int32_t> taken(flags.data(), flag_count);
     const int all2 = AllHave(taken, 0x2) ? 1 : 0;
     const int all4 = AllHave(taken, 0x4) ? 1 : 0;
-    const int all4000 = AllHave(taken, 0x4000) ? 1 : 0;
 
     std::array<bool, MAX_CHAIRS> idle {};
     for (int c = 0; c < m_chair_count; ++c)
@@ -91,7 +90,6 @@ int CGameTable::StartGame(int& chair_out, const StartGameArgs& args)
     m_base_score = CalcBaseScore(args.base_score_arg);
     m_all_flag2 = all2;
     m_all_flag4 = all4;
-    m_all_flag4000 = all4000;
     m_round = args.round;
     ClearCountdown();
     MarkIdlePlayers();
