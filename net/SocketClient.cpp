@@ -414,10 +414,16 @@ int CSocketClient::SendRequest(const ConnRecord& conn, const RequestRecord& requ
         }
         if (peer->TakeAnswer(serial, answer))
             return RESULT_OK;
-        // Woken by an answer to an older request: wait on for ours.
+        // Woken by an answer to an older request: wait on for ours. Our
+        // answer or a close that came between the wait and the reset is
+        // looked for once more, as the reset may have cleared its signal.
         peer->m_answer_event.Reset();
         if (peer->TakeAnswer(serial, answer))
             return RESULT_OK;
+        if (peer->IsClosed() || m_stopping.load()) {
+            timed_out = 1;
+            return RESULT_FAILED;
+        }
     }
 }
 

@@ -266,7 +266,7 @@ TEST(SocketClient, CloseWakesAWaitingRequestAndReopenTakesANewCookie)
     const uint32_t second_cookie = client->GetCookie();
     ASSERT_EQ(Open(*client, server, owner), CSocketClient::RESULT_OK);
     EXPECT_NE(client->GetCookie(), second_cookie);
-    ASSERT_TRUE(server.WaitForClient(10000));
+    ASSERT_TRUE(server.WaitForClient(10000, 3)) << "the third connection, not one the server saw before";
     const uint8_t data[] = { 1 };
     ASSERT_TRUE(server.SendNotification(800, data));
     ASSERT_TRUE(owner.PumpUntil([&] {

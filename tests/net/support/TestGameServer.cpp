@@ -75,6 +75,7 @@ void CTestGameServer::ServeClient(int client)
     {
         std::lock_guard guard(m_mutex);
         m_client = client;
+        ++m_clients_accepted;
         m_greeting_done = !m_options.expect_greeting;
         m_greeting.clear();
     }
@@ -149,10 +150,12 @@ void CTestGameServer::ServeClient(int client)
     m_changed.notify_all();
 }
 
-bool CTestGameServer::WaitForClient(uint32_t timeout_ms)
+bool CTestGameServer::WaitForClient(uint32_t timeout_ms, int nth)
 {
     std::unique_lock lock(m_mutex);
-    return m_changed.wait_for(lock, std::chrono::milliseconds(timeout_ms), [this] { return m_client >= 0 && m_greeting_done; });
+    return m_changed.wait_for(lock, std::chrono::milliseconds(timeout_ms), [this, nth] {
+        return m_client >= 0 && m_greeting_done && m_clients_accepted >= nth;
+    });
 }
 
 std::vector<uint8_t> CTestGameServer::GetGreeting() const

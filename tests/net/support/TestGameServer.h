@@ -52,7 +52,10 @@ public:
     void Stop();
     [[nodiscard]] uint16_t GetPort() const { return m_port; }
 
-    [[nodiscard]] bool WaitForClient(uint32_t timeout_ms);
+    /// Waits until a client is connected and greeted. With `nth` above 0 it
+    /// must be at least the nth client accepted (an earlier one may not have
+    /// been seen to leave yet).
+    [[nodiscard]] bool WaitForClient(uint32_t timeout_ms, int nth = 0);
     /// The greeting block's bytes once it came (empty before).
     [[nodiscard]] std::vector<uint8_t> GetGreeting() const;
     [[nodiscard]] std::optional<ReceivedMessage> WaitForMessage(uint32_t timeout_ms);
@@ -85,6 +88,7 @@ private:
     mutable std::mutex m_mutex;
     std::condition_variable m_changed;
     int m_client { -1 };
+    int m_clients_accepted { 0 };
     bool m_greeting_done { false };
     std::vector<uint8_t> m_greeting;
     std::deque<ReceivedMessage> m_messages;
