@@ -147,9 +147,15 @@ std::string Join(const std::vector<IniLine>& lines)
     return out;
 }
 
+// A name that would not read back as written is refused: line breaks, a NUL,
+// '=' in a key, ']' in a section, and a key that would read as a comment or a
+// section header.
 bool IsSafeName(std::string_view name, bool is_section)
 {
-    if (Trim(name).empty())
+    const std::string_view trimmed = Trim(name);
+    if (trimmed.empty())
+        return false;
+    if (!is_section && (trimmed.front() == ';' || trimmed.front() == '['))
         return false;
     for (char c : name) {
         if (c == '\r' || c == '\n' || c == '\0')

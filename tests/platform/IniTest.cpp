@@ -99,6 +99,9 @@ TEST(Ini, RefusesWritesThatWouldCorruptTheFile)
     EXPECT_FALSE(WriteProfileString("A", "k=j", "v", path));
     EXPECT_FALSE(WriteProfileString("A]", "k", "v", path));
     EXPECT_FALSE(WriteProfileString("", "k", "v", path));
+    // A key that would be written as a comment or a section header.
+    EXPECT_FALSE(WriteProfileString("A", ";k", "v", path));
+    EXPECT_FALSE(WriteProfileString("A", " [Evil", "v", path));
     EXPECT_EQ(GetProfileString("Evil", "x", "none", path), "none");
     EXPECT_EQ(GetProfileString("A", "k", "", path), "v");
 }
