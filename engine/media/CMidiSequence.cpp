@@ -165,36 +165,16 @@ bool CMidiSequence::GetTrackEvent(size_t index, MidiEvent& event)
         }
     } else if (byte == 0xF0 || byte == 0xF7) {
         event.status = byte;
-        uint32_t length = 0;
-        if (!ReadVarLen(track, length)) {
-            Fault(index, "SysEx event truncated (length)");
+        if (!ReadEventData(index, event, "SysEx event truncated (length)", "SysEx event truncated"))
             return false;
-        }
-        if (length > track.length - track.position) {
-            Fault(index, "SysEx event truncated");
-            return false;
-        }
-        event.data.assign(m_file.begin() + track.start + track.position,
-                          m_file.begin() + track.start + track.position + length);
-        track.position += length;
     } else if (byte == META) {
         event.status = byte;
         if (!ReadByte(track, event.data1)) {
             Fault(index, "Meta event truncated (no class byte)");
             return false;
         }
-        uint32_t length = 0;
-        if (!ReadVarLen(track, length)) {
-            Fault(index, "Meta event truncated (length)");
+        if (!ReadEventData(index, event, "Meta event truncated (length)", "Meta event truncated"))
             return false;
-        }
-        if (length > track.length - track.position) {
-            Fault(index, "Meta event truncated");
-            return false;
-        }
-        event.data.assign(m_file.begin() + track.start + track.position,
-                          m_file.begin() + track.start + track.position + length);
-        track.position += length;
         if (event.data1 == META_END_OF_TRACK)
             track.flags |= MidiTrack::ENDED;
     } else {
@@ -213,6 +193,24 @@ bool CMidiSequence::GetTrackEvent(size_t index, MidiEvent& event)
             track.next_time += delta;
         }
     }
+    return true;
+}
+
+bool CMidiSequence::ReadEventData(size_t index, MidiEvent& event, const char* length_fault, const char* data_fault)
+{
+    MidiTrack& track = m_tracks[index];
+    uint32_t length = 0;
+    if (!ReadVarLen(track, length)) {
+        Fault(index, length_fault);
+        return false;
+    }
+    if (length > track.length - track.position) {
+        Fault(index, data_fault);
+        return false;
+    }
+    const auto first = m_file.begin() + track.start + track.position;
+    event.data.assign(first, first + length);
+    track.position += length;
     return true;
 }
 

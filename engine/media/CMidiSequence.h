@@ -64,6 +64,10 @@ private:
     [[nodiscard]] bool ReadVarLen(MidiTrack& track, uint32_t& value);
     [[nodiscard]] bool ReadByte(MidiTrack& track, uint8_t& value);
     [[nodiscard]] bool StartTrack(MidiTrack& track);
+    /// The length-prefixed bytes of a system-exclusive or meta event, checked
+    /// against what is left of the track; each fault is reported with its text.
+    [[nodiscard]] bool ReadEventData(size_t index, MidiEvent& event, const char* length_fault,
+                                     const char* data_fault);
     [[nodiscard]] int32_t AddEvent(MidiEvent& event, MidiStreamBuffer& buffer);
     void PutStreamEvent(MidiStreamBuffer& buffer, uint32_t delta, uint32_t word);
     void Fault(size_t track, const char* text);
