@@ -1,5 +1,7 @@
 #include "game/rules/GameTable.h"
 
+#include "platform/Text.h"
+
 #include <algorithm>
 #include <cstring>
 #include <set>
@@ -389,7 +391,7 @@ int CGameTable::FillTableSnapshot(std::span<int32_t> out, const LevelNameMap* le
         if (level_names) {
             auto found = level_names->find(p->level);
             if (found != level_names->end())
-                std::memcpy(name, found->second.data(), std::min(found->second.size(), sizeof(name) - 1));
+                std::memcpy(name, found->second.data(), platform::GbkCutLength(found->second, sizeof(name) - 1));
         }
         for (int w = 0; w < 8; ++w) {
             const auto* b = reinterpret_cast<const uint8_t*>(name) + 4 * w;

@@ -3,6 +3,8 @@
 // clamped to the chair count and names are copied bounded.
 #include "game/rules/GameTable.h"
 
+#include "platform/Text.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -99,7 +101,7 @@ void CGameTable::MaskPlayerRecord(int, std::span<uint8_t> record)
         SetWord(record, w, 0);
     const std::string label = GetSeatLabel(chair);
     std::memset(record.data() + NAME_OFFSET, 0, NAME_FIELD);
-    std::memcpy(record.data() + NAME_OFFSET, label.data(), std::min(label.size(), NAME_FIELD - 1));
+    std::memcpy(record.data() + NAME_OFFSET, label.data(), platform::GbkCutLength(label, NAME_FIELD - 1));
     for (size_t w = 17; w <= 20; ++w)
         SetWord(record, w, 0);
 }
@@ -154,7 +156,7 @@ void CGameTable::RememberNames(std::span<const uint8_t> records)
         const size_t length = static_cast<size_t>(std::find(name, name + NAME_FIELD, uint8_t { 0 }) - name);
         uint8_t* cell = m_names.data() + static_cast<size_t>(c) * NAME_CELL;
         std::memset(cell, 0, NAME_CELL);
-        std::memcpy(cell, name, std::min(length, NAME_CELL - 1));
+        std::memcpy(cell, name, length); // at most the 32-byte field: a cell always ends in 0
     }
 }
 

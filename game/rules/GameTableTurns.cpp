@@ -1,6 +1,8 @@
 // CGameTable: turns, time limits, the countdown and the table's settings file.
 #include "game/rules/GameTable.h"
 
+#include "platform/Text.h"
+
 #include <algorithm>
 
 namespace rules {
@@ -141,7 +143,7 @@ std::string CGameTable::GetServerIniPath() const
     // The first four characters of the file name; a GBK character is two bytes.
     size_t end = slash + 1;
     for (int characters = 0; characters < 4 && end < module.size(); ++characters)
-        end += (static_cast<uint8_t>(module[end]) >= 0x81 && end + 1 < module.size()) ? 2 : 1;
+        end += (platform::IsGbkLeadByte(module[end]) && end + 1 < module.size()) ? 2 : 1;
     return module.substr(0, end) + "svr.ini";
 }
 

@@ -1,5 +1,7 @@
 #include "game/rules/TableMath.h"
 
+#include "platform/Text.h"
+
 #include <algorithm>
 #include <cstring>
 #include <limits>
@@ -45,7 +47,8 @@ void LookupLevelName(const LevelNameMap* names, int32_t level, char (&text)[16])
     const auto found = names->find(level);
     if (found == names->end())
         return;
-    const size_t length = std::min(found->second.size(), sizeof(text) - 1);
+    // Cut without splitting a two-byte character.
+    const size_t length = platform::GbkCutLength(found->second, sizeof(text) - 1);
     std::memset(text, 0, sizeof(text));
     std::memcpy(text, found->second.data(), length);
 }

@@ -32,7 +32,8 @@ using LevelNameMap = std::map<int32_t, std::string>;
 int ElapsedSince(uint32_t stamp, uint32_t now, int32_t& seconds_out, int32_t& minutes_out, int32_t limit);
 
 [[nodiscard]] int32_t GetLevelIndex(int32_t score, int32_t unit);
-/// Copies the level's name (cut to 15 bytes, NUL-terminated) into a 16-byte
+/// Copies the level's name (cut to at most 15 bytes between GBK characters,
+/// NUL-terminated) into a 16-byte
 /// field; leaves it untouched when the level is not in the map.
 void LookupLevelName(const LevelNameMap* names, int32_t level, char (&text)[16]);
 

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <string>
 #include <vector>
 
 namespace rules {
@@ -137,6 +139,22 @@ TEST(TableMath, LevelsDepositUnitAndElapsedTime)
     EXPECT_EQ(minutes, 2);
     EXPECT_EQ(ElapsedSince(1000, 1000 + 125000, seconds, minutes, 100), 1);
     EXPECT_EQ(seconds, 0);
+}
+
+TEST(TableMath, LevelNamesAreCutBetweenCharacters)
+{
+    // Eight two-byte characters (16 bytes) do not fit a 16-byte field with
+    // its terminator: seven characters stay, no half character.
+    const LevelNameMap names { { 3, "一二三四五六七八" }, { 4, "abcdefghijklmnopq" } };
+    ASSERT_EQ(names.at(3).size(), 16u);
+    char text[LEVEL_NAME_SIZE];
+    std::memset(text, 'z', sizeof(text));
+    LookupLevelName(&names, 3, text);
+    EXPECT_EQ(std::string(text), names.at(3).substr(0, 14));
+    LookupLevelName(&names, 4, text);
+    EXPECT_EQ(std::string(text), "abcdefghijklmno");
+    LookupLevelName(&names, 5, text); // not in the map: untouched
+    EXPECT_EQ(std::string(text), "abcdefghijklmno");
 }
 
 TEST_F(RoundFixture, BaseScoreFromHeaderOrLowestLevelAndCappedDeposit)
