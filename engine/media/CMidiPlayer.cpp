@@ -96,7 +96,6 @@ bool CMidiPlayer::OpenStream()
         ++sent;
     }
     m_free_buffers.store(static_cast<uint32_t>(BUFFER_COUNT) - sent);
-    m_buffers_prepared = true;
     m_current_buffer = 0;
     return true;
 }
@@ -187,7 +186,6 @@ void CMidiPlayer::FreeBuffers()
         buffer.header = {};
         buffer.bytes_recorded = 0;
     }
-    m_buffers_prepared = false;
 }
 
 void CMidiPlayer::Pause()

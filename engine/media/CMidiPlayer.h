@@ -92,7 +92,6 @@ private:
     std::atomic<uint32_t> m_stop_state { STOP_NONE };
     std::atomic<uint32_t> m_free_buffers { 0 };
     bool m_stream_open { false };
-    bool m_buffers_prepared { false };
     uint32_t m_current_buffer { 0 };
     platform::CEvent m_wake { platform::EventReset::Automatic };
     platform::WindowHandle m_owner { platform::WindowHandle::None };
