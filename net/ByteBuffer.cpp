@@ -1,5 +1,6 @@
 #include "net/ByteBuffer.h"
 
+#include <algorithm>
 #include <cstring>
 #include <limits>
 #include <new>
@@ -71,11 +72,19 @@ bool CByteBuffer::Resize(size_t n)
     return true;
 }
 
+bool CByteBuffer::GrowFor(size_t n)
+{
+    if (n > MAX_CAPACITY - m_size)
+        return false;
+    // At least double a block that must grow, so that a long run of appends
+    // copies each byte a bounded number of times.
+    const size_t needed = m_size + n;
+    return needed <= m_capacity || Reserve(std::max(needed, std::min(2 * m_capacity, MAX_CAPACITY)));
+}
+
 size_t CByteBuffer::Append(const void* bytes, size_t n)
 {
-    if (n == 0)
-        return 0;
-    if (n > MAX_CAPACITY - m_size || !Reserve(m_size + n))
+    if (n == 0 || !GrowFor(n))
         return 0;
     std::memcpy(m_block.get() + m_size, bytes, n);
     m_size += n;
@@ -84,9 +93,7 @@ size_t CByteBuffer::Append(const void* bytes, size_t n)
 
 size_t CByteBuffer::Insert(const void* bytes, size_t n)
 {
-    if (n == 0)
-        return 0;
-    if (n > MAX_CAPACITY - m_size || !Reserve(m_size + n))
+    if (n == 0 || !GrowFor(n))
         return 0;
     std::memmove(m_block.get() + n, m_block.get(), m_size);
     std::memcpy(m_block.get(), bytes, n);

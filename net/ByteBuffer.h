@@ -30,7 +30,8 @@ public:
     [[nodiscard]] size_t GetSize() const { return m_size; }
     [[nodiscard]] size_t GetCapacity() const { return m_capacity; }
 
-    /// Copies n bytes after the end. Gives n, or 0 when the size would overflow.
+    /// Copies n bytes after the end (a block that must grow at least doubles).
+    /// Gives n, or 0 when the size would overflow.
     size_t Append(const void* bytes, size_t n);
     /// Moves the contents up by n and copies the bytes to the front. Gives n or 0.
     size_t Insert(const void* bytes, size_t n);
@@ -55,6 +56,9 @@ public:
     bool Resize(size_t n);
 
 private:
+    /// Room for n more bytes; a block that must grow at least doubles.
+    bool GrowFor(size_t n);
+
     std::unique_ptr<uint8_t[]> m_block;
     size_t m_size { 0 };
     size_t m_capacity { 0 };

@@ -93,7 +93,6 @@ bool FrameParts(std::span<const uint8_t> parts, PacketHeader header, bool with_c
                 const std::function<uint32_t()>& next_sequence,
                 const std::function<bool(std::span<const uint8_t>)>& emit)
 {
-    header.part_number = 0;
     size_t offset = 0;
     CByteBuffer frame;
     while (parts.size() - offset >= 4) {

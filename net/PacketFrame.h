@@ -87,9 +87,10 @@ void SplitIntoParts(CByteBuffer& source, size_t part_limit, CByteBuffer& parts);
 void BuildFrame(PacketHeader header, std::span<const uint8_t> part, bool with_crc, CByteBuffer& frame);
 
 /// Frames a part list in order. Each part takes the next frame sequence from
-/// `next_sequence`, the next part number (from 1) and the last-part flag (set
-/// when fewer than 5 bytes of the list remain after it), and the frame goes to
-/// `emit`. False when a length word runs past the list or `emit` refuses.
+/// `next_sequence`, the next part number (counting on from the header's, which
+/// is 0 for a whole message) and the last-part flag (set when fewer than 5
+/// bytes of the list remain after it), and the frame goes to `emit`. False
+/// when a length word runs past the list or `emit` refuses.
 [[nodiscard]] bool FrameParts(std::span<const uint8_t> parts, PacketHeader header, bool with_crc,
                               const std::function<uint32_t()>& next_sequence,
                               const std::function<bool(std::span<const uint8_t>)>& emit);

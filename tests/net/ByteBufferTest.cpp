@@ -31,6 +31,16 @@ TEST(ByteBuffer, CapacityGrowsInWholeKilobytesAndNeverShrinks)
     CByteBuffer fresh;
     fresh.Reset();
     EXPECT_EQ(fresh.GetCapacity(), 1024u);
+
+    // A full block that must grow at least doubles, so long runs of appends
+    // (a message joined part by part) do not copy the whole buffer each time.
+    CByteBuffer joined;
+    const std::vector<uint8_t> part(4004, 2);
+    for (int i = 0; i < 64; ++i)
+        ASSERT_EQ(joined.Append(part.data(), part.size()), part.size());
+    EXPECT_EQ(joined.GetSize(), 64u * 4004);
+    EXPECT_EQ(joined.GetCapacity() % 1024, 0u);
+    EXPECT_EQ(joined.GetCapacity(), 262144u) << "4 KiB doubled six times";
 }
 
 TEST(ByteBuffer, ReadCutsToSizeRefusesMoreThanCapacityAndKeepsOrder)

@@ -21,24 +21,31 @@ std::vector<uint8_t> Frames(uint32_t kind, uint32_t serial, uint32_t id, const s
     EXPECT_TRUE(EncodeMessage(RequestRecord::Make(id, data), CODEC, encoded));
     CByteBuffer parts;
     SplitIntoParts(encoded, part_limit, parts);
-    std::vector<uint8_t> all;
     PacketHeader header;
     header.kind = kind;
     header.message_serial = serial;
     header.part_number = first_part - 1;
-    size_t offset = 0;
-    const auto list = parts.Bytes();
-    while (list.size() - offset >= 4) {
-        const uint32_t length = LoadU32LE(list.data() + offset);
-        offset += 4;
-        ++header.part_number;
-        header.last_part = list.size() - offset - length < 5;
-        CByteBuffer frame;
-        BuildFrame(header, list.subspan(offset, length), crc, frame);
-        all.insert(all.end(), frame.Bytes().begin(), frame.Bytes().end());
-        offset += length;
-    }
+    std::vector<uint8_t> all;
+    uint32_t sequence = 0;
+    EXPECT_TRUE(FrameParts(
+        parts.Bytes(), header, crc, [&sequence] { return ++sequence; },
+        [&all](std::span<const uint8_t> frame) {
+            all.insert(all.end(), frame.begin(), frame.end());
+            return true;
+        }));
     return all;
+}
+
+// The frames of a frame stream, one by one.
+std::vector<std::vector<uint8_t>> SplitFrames(const std::vector<uint8_t>& stream)
+{
+    std::vector<std::vector<uint8_t>> frames;
+    for (size_t offset = 0; offset + 4 <= stream.size();) {
+        const size_t size = LoadU32LE(stream.data() + offset) + 4;
+        frames.emplace_back(stream.begin() + long(offset), stream.begin() + long(offset + size));
+        offset += size;
+    }
+    return frames;
 }
 
 struct Feed {
@@ -69,7 +76,31 @@ TEST(PacketFrame, PartsAreCutAtTheLimitAndTheLastFlagFollowsTheRest)
         if (n == 101) {
             EXPECT_EQ(LoadU32LE(parts.GetAt(104)), 1u);
         }
+        // Frames: numbered from 1, sequenced, the last flag only where fewer
+        // than 5 bytes of the list remain (the one-byte tail leaves 5 after part 1).
+        PacketHeader header;
+        header.kind = FRAME_KIND_MESSAGE;
+        header.message_serial = 9;
+        std::vector<PacketHeader> sent;
+        uint32_t sequence = 40;
+        ASSERT_TRUE(FrameParts(
+            parts.Bytes(), header, true, [&sequence] { return ++sequence; },
+            [&sent](std::span<const uint8_t> frame) {
+                sent.push_back(PacketHeader::ReadFrom(frame.data() + 4));
+                return true;
+            }));
+        ASSERT_EQ(sent.size(), n == 100 ? 1u : 2u);
+        for (size_t i = 0; i < sent.size(); ++i) {
+            EXPECT_EQ(sent[i].part_number, i + 1);
+            EXPECT_EQ(sent[i].frame_sequence, 41 + i);
+            EXPECT_EQ(sent[i].message_serial, 9u);
+            EXPECT_EQ(sent[i].last_part, i + 1 == sent.size() ? 1u : 0u);
+        }
     }
+    // A length word that runs past the list stops the message.
+    const uint8_t broken[] = { 9, 0, 0, 0, 1, 2 };
+    EXPECT_FALSE(FrameParts(
+        broken, PacketHeader {}, false, [] { return 1u; }, [](std::span<const uint8_t>) { return true; }));
 }
 
 TEST(PacketFrame, TotalLengthCheckAcceptsOnly24And57ToLimitPlus56)
@@ -188,6 +219,40 @@ TEST(PacketFrame, AnswersMatchTheExpectedSerialOnly)
     feed.peer.ExpectAnswer(6);
     EXPECT_FALSE(feed.Push(Frames(2, 7, 10, { 1 }, 100, true))) << "an answer beyond the expected one fails";
     EXPECT_EQ(feed.peer.m_expected_serial, 0u);
+
+    // Parts of an answer: a repeated part is dropped, a skipped one cancels the wait.
+    feed.peer.ExpectAnswer(8);
+    const auto parts = SplitFrames(Frames(2, 8, 12, big, 100, true));
+    ASSERT_GE(parts.size(), 3u);
+    EXPECT_TRUE(feed.Push(parts[0]));
+    EXPECT_TRUE(feed.Push(parts[0])) << "a repeated part is dropped";
+    EXPECT_EQ(feed.peer.m_expected_serial, 8u);
+    EXPECT_FALSE(feed.Push(parts[2])) << "a skipped part fails";
+    EXPECT_EQ(feed.peer.m_expected_serial, 0u);
+    EXPECT_FALSE(feed.peer.TakeAnswer(8, answer));
+    EXPECT_TRUE(feed.posted.empty());
+}
+
+TEST(PacketFrame, AMessageThatNeverEndsIsRefusedAtTheSizeCap)
+{
+    Feed feed;
+    feed.context.part_limit = MAX_PART_LIMIT;
+    const std::vector<uint8_t> part(MAX_PART_LIMIT, 0x33);
+    PacketHeader header;
+    header.kind = FRAME_KIND_MESSAGE;
+    header.message_serial = 1;
+    CByteBuffer frame;
+    const uint32_t most_parts = uint32_t(MAX_ASSEMBLED_MESSAGE / (MAX_PART_LIMIT + 4));
+    uint32_t refused_at = 0;
+    for (uint32_t number = 1; number <= most_parts + 2 && refused_at == 0; ++number) {
+        header.part_number = number;
+        BuildFrame(header, part, false, frame);
+        if (!feed.Push({ frame.Bytes().begin(), frame.Bytes().end() }))
+            refused_at = number;
+    }
+    EXPECT_EQ(refused_at, most_parts + 1);
+    EXPECT_EQ(feed.peer.m_assembling_serial, 0u);
+    EXPECT_LE(feed.peer.m_message_buffer.GetSize(), CByteBuffer::CAPACITY_UNIT);
     EXPECT_TRUE(feed.posted.empty());
 }
 
