@@ -109,39 +109,42 @@ void* CBlockPool::Alloc(size_t size)
     return nullptr;
 }
 
-bool CBlockPool::Owns(const void* memory) const
+int CBlockPool::FindTakenChunkBlock(const void* memory) const
 {
+    if (memory == nullptr)
+        return -1;
     const auto* p = static_cast<const std::byte*>(memory);
-    for (const auto& block : m_blocks) {
-        if (p >= block.memory.get() && p < block.memory.get() + block.size)
-            return true;
+    for (size_t i = 0; i < m_blocks.size(); ++i) {
+        const std::byte* begin = m_blocks[i].memory.get();
+        if (p < begin + CHUNK_HEADER || p >= begin + m_blocks[i].size)
+            continue;
+        // Chunks start at 16-byte offsets; anything else is not a chunk.
+        if ((static_cast<size_t>(p - begin) & 15) != 0)
+            return -1;
+        const auto* chunk = reinterpret_cast<const Chunk*>(p - CHUNK_HEADER);
+        return chunk->state == CHUNK_TAKEN ? static_cast<int>(i) : -1;
     }
-    return false;
+    return -1;
+}
+
+bool CBlockPool::IsTaken(const void* memory) const
+{
+    return FindTakenChunkBlock(memory) >= 0;
 }
 
 bool CBlockPool::Free(void* memory)
 {
-    if (memory == nullptr)
+    const int index = FindTakenChunkBlock(memory);
+    if (index < 0)
         return false;
-    auto* p = static_cast<std::byte*>(memory);
-    for (auto& block : m_blocks) {
-        std::byte* begin = block.memory.get();
-        if (p < begin + CHUNK_HEADER || p >= begin + block.size)
-            continue;
-        // Chunks start at 16-byte offsets; anything else is not ours to free.
-        if ((static_cast<size_t>(p - begin) & 15) != 0)
-            return false;
-        auto* chunk = reinterpret_cast<Chunk*>(p - CHUNK_HEADER);
-        if (chunk->state != CHUNK_TAKEN)
-            return false;
-        chunk->state = CHUNK_FREE;
-        s_used_bytes -= chunk->size;
-        m_free_bytes += chunk->size;
-        chunk->next = block.first_free;
-        block.first_free = chunk;
-        return true;
-    }
-    return false;
+    Block& block = m_blocks[static_cast<size_t>(index)];
+    auto* chunk = reinterpret_cast<Chunk*>(static_cast<std::byte*>(memory) - CHUNK_HEADER);
+    chunk->state = CHUNK_FREE;
+    s_used_bytes -= chunk->size;
+    m_free_bytes += chunk->size;
+    chunk->next = block.first_free;
+    block.first_free = chunk;
+    return true;
 }
 
 void CBlockPool::Reset()

@@ -42,8 +42,8 @@ public:
     [[nodiscard]] size_t GetFreeBytes() const { return m_free_bytes; }
     [[nodiscard]] size_t GetBlockSize() const { return m_block_size; }
     [[nodiscard]] size_t GetBlockCount() const { return m_blocks.size(); }
-    /// Whether memory lies inside one of this pool's blocks.
-    [[nodiscard]] bool Owns(const void* memory) const;
+    /// Whether memory is a chunk this pool handed out and has not taken back.
+    [[nodiscard]] bool IsTaken(const void* memory) const;
 
     /// Sum of the sizes of all blocks of all pools.
     [[nodiscard]] static size_t GetReservedBytes();
@@ -59,6 +59,8 @@ private:
     };
 
     void AddBlock(size_t size);
+    /// Index of the block holding the handed-out chunk at memory, or -1.
+    [[nodiscard]] int FindTakenChunkBlock(const void* memory) const;
     void* TakeFromBlock(Block& block, size_t size);
     static void MakeSingleFreeChunk(Block& block);
 

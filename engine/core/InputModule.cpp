@@ -109,10 +109,15 @@ int InputModule::PostEvent(uint32_t event_id, uint32_t target)
     return posted;
 }
 
+bool InputModule::IsEventInFlight(uintptr_t event) const
+{
+    return event != 0 && m_event_pool && m_event_pool->IsTaken(reinterpret_cast<const void*>(event));
+}
+
 void InputModule::FreeEvent(uintptr_t event)
 {
     auto* record = reinterpret_cast<EventRecord*>(event);
-    if (record == nullptr || !m_event_pool || !m_event_pool->Owns(record))
+    if (!IsEventInFlight(event))
         return;
     if (record->owns_state_copy && m_state_pool)
         m_state_pool->Free(record->state_copy);

@@ -100,6 +100,9 @@ public:
     [[nodiscard]] bool IsInputEnabled() const { return m_enabled; }
     /// Events posted and not yet given back (for tests and the system board).
     [[nodiscard]] size_t GetEventsInFlight() const { return m_in_flight; }
+    /// Whether event (a VELOTRIX_MSG_OBJECT_EVENT param1) is a record this
+    /// module posted and has not taken back.
+    [[nodiscard]] bool IsEventInFlight(uintptr_t event) const;
 
 private:
     struct EventRecord;

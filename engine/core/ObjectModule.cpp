@@ -5,6 +5,7 @@
 #include <new>
 
 #include "engine/core/GameCore.h"
+#include "engine/core/InputModule.h"
 
 namespace engine {
 
@@ -60,7 +61,7 @@ int32_t ObjectModule::OnMessage(int32_t message_id, uintptr_t param1, uintptr_t 
     case VELOTRIX_MSG_DELIVER_QUEUED_EVENT: {
         // Only copies this module queued are delivered and given back.
         auto* copy = reinterpret_cast<EngineEvent*>(param1);
-        if (copy == nullptr || !m_event_pool || !m_event_pool->Owns(copy))
+        if (!m_event_pool || !m_event_pool->IsTaken(copy))
             return 1;
         const EngineEvent event = *copy;
         m_event_pool->Free(copy);
@@ -82,12 +83,16 @@ int32_t ObjectModule::OnMessage(int32_t message_id, uintptr_t param1, uintptr_t 
             std::unique_ptr<EngineEvent> owned(event);
         return 0;
     }
-    case VELOTRIX_MSG_OBJECT_EVENT:
-        if (param1 != 0) {
-            DeliverEvent(*reinterpret_cast<const EngineEvent*>(param1));
-            PostMessage(VELOTRIX_MODULE_INPUT, VELOTRIX_MSG_FREE_INPUT_EVENT, param1, 0);
-        }
+    case VELOTRIX_MSG_OBJECT_EVENT: {
+        // Only records the loaded input module holds are read: an input
+        // module unloaded since the post has freed them with its pools.
+        const auto* input = dynamic_cast<const InputModule*>(GetModule(VELOTRIX_MODULE_INPUT));
+        if (input == nullptr || !input->IsEventInFlight(param1))
+            return 0;
+        DeliverEvent(*reinterpret_cast<const EngineEvent*>(param1));
+        PostMessage(VELOTRIX_MODULE_INPUT, VELOTRIX_MSG_FREE_INPUT_EVENT, param1, 0);
         return 0;
+    }
     case VELOTRIX_MSG_OBJECT_CHANGED:
         UpdateObject(reinterpret_cast<CEngineObject*>(param1));
         return 0;

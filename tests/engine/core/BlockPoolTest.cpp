@@ -44,7 +44,10 @@ TEST(BlockPool, RefusesDoubleFreeAndForeignMemory)
     CBlockPool other(32, 8);
     void* a = pool.Alloc(32);
     const size_t used = CBlockPool::GetUsedBytes();
+    EXPECT_TRUE(pool.IsTaken(a));
+    EXPECT_FALSE(pool.IsTaken(static_cast<char*>(a) + 16));
     EXPECT_TRUE(pool.Free(a));
+    EXPECT_FALSE(pool.IsTaken(a));
     EXPECT_EQ(CBlockPool::GetUsedBytes(), used - 32);
     EXPECT_FALSE(pool.Free(a));
     EXPECT_EQ(CBlockPool::GetUsedBytes(), used - 32);

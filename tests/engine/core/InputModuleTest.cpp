@@ -355,3 +355,21 @@ TEST_F(InputModuleTest, MovingOntoAnotherObjectClearsTheDoubleClickTimer)
     EXPECT_EQ(m_a->Count(VELOTRIX_EVENT_LBUTTON_DOWN), 2);
     EXPECT_EQ(m_b->Count(VELOTRIX_EVENT_MOUSE_ENTER), 1);
 }
+
+TEST_F(InputModuleTest, OnlyRecordsTheInputModuleHoldsAreRead)
+{
+    // A record the input module never posted is not delivered.
+    EngineEvent forged { m_a->GetId(), VELOTRIX_EVENT_LBUTTON_CLICK, 0, 0 };
+    m_engine.m_core.PostMessage(VELOTRIX_MODULE_OBJECT, VELOTRIX_MSG_OBJECT_EVENT, reinterpret_cast<uintptr_t>(&forged), 0);
+    Run(20);
+    EXPECT_TRUE(m_a->events.empty());
+    // Records still on their way when the input module is unloaded go with
+    // its pools; the object module must not read them (ASan checks).
+    m_input->OnMouseMove(100, 100, 0);
+    m_input->OnLButtonDown(100, 100);
+    ASSERT_GT(m_input->GetEventsInFlight(), 0u);
+    EXPECT_EQ(m_engine.m_core.UnloadModule(VELOTRIX_MODULE_INPUT), VELOTRIX_RETURN_OK);
+    m_input = nullptr;
+    Run(20);
+    EXPECT_TRUE(m_a->events.empty());
+}
