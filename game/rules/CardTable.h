@@ -175,6 +175,10 @@ protected:
     /// (0: the first length from shortest to longest that has one).
     int FindValueRun(std::span<const int32_t> cards, std::span<const int32_t> counters, int32_t wild, CardPlay& play,
                      int32_t length, int32_t shortest, int32_t longest, int32_t type, int32_t mask) const;
+    /// The threshold a sequence finder takes from the play to beat: its
+    /// strength when it is of `type`, else 0; none when it is of `type` with
+    /// another card count than `count` (the finder then fails).
+    [[nodiscard]] static std::optional<int32_t> SequenceThreshold(const CardPlay& play, int32_t type, int32_t count);
     /// The pair and triple finders: `need` cards of the weakest value above
     /// the play's strength.
     int FindSameValue(std::span<const int32_t> cards, std::span<const int32_t> counters, int32_t wild, CardPlay& play,

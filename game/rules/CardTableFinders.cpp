@@ -15,6 +15,15 @@ int32_t ValueLimit(std::span<const int32_t> counters)
 
 } // namespace
 
+std::optional<int32_t> CCardTable::SequenceThreshold(const CardPlay& play, int32_t type, int32_t count)
+{
+    if (play.type != type)
+        return 0;
+    if (play.count != count)
+        return std::nullopt;
+    return play.strength;
+}
+
 int32_t CCardTable::FindValueToBeat(std::span<const int32_t> counters, int32_t need, int32_t wild,
                                     int32_t threshold) const
 {
@@ -234,9 +243,10 @@ int CCardTable::FindStraight(std::span<const int32_t> cards, std::span<const int
     const bool top_down = PicksSequencesFromTheTop();
     if (cards.empty() || counters.empty() || length != 5)
         return 0;
-    if (play.type == CARD_TYPE_STRAIGHT && play.count != 5)
+    const std::optional<int32_t> limit = SequenceThreshold(play, CARD_TYPE_STRAIGHT, 5);
+    if (!limit)
         return 0;
-    const int32_t threshold = play.type == CARD_TYPE_STRAIGHT ? play.strength : 0;
+    const int32_t threshold = *limit;
     for (int32_t start = 2; start <= 9; ++start) {
         int present = 0;
         for (int32_t v = start; v < start + 5; ++v)
@@ -257,9 +267,10 @@ int CCardTable::FindSequence(std::span<const int32_t> cards, std::span<const int
 {
     if (cards.empty() || counters.empty() || runs < 1 || runs > 13 || runs * width > PLAY_CARDS)
         return 0;
-    if (play.type == type && play.count != runs * width)
+    const std::optional<int32_t> limit = SequenceThreshold(play, type, runs * width);
+    if (!limit)
         return 0;
-    const int32_t threshold = play.type == type ? play.strength : 0;
+    const int32_t threshold = *limit;
     for (int32_t start = 2; start <= 14 - runs; ++start) {
         int32_t missing = 0;
         for (int32_t v = start; v < start + runs; ++v)
@@ -297,9 +308,10 @@ int CCardTable::FindTripleSeqPairs(std::span<const int32_t> cards, std::span<con
     const int32_t n = triples;
     if (cards.empty() || counters.empty() || n < 2 || n > 12)
         return 0;
-    if (play.type == CARD_TYPE_TRIPLE_SEQ_PAIRS && play.count != 5 * n)
+    const std::optional<int32_t> limit = SequenceThreshold(play, CARD_TYPE_TRIPLE_SEQ_PAIRS, 5 * n);
+    if (!limit)
         return 0;
-    const int32_t threshold = play.type == CARD_TYPE_TRIPLE_SEQ_PAIRS ? play.strength : 0;
+    const int32_t threshold = *limit;
     bool found = false;
     int64_t best = 0;
     int32_t best_t = 0;

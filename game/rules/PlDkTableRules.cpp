@@ -224,9 +224,10 @@ int CPlDkTable::FindTripleSeqPairs(std::span<const int32_t> cards, std::span<con
     const int32_t n = triples;
     if (cards.empty() || counters.empty() || n < 2 || n > 12)
         return 0;
-    if (play.type == CARD_TYPE_TRIPLE_SEQ_PAIRS && play.count != 5 * n)
+    const std::optional<int32_t> limit = SequenceThreshold(play, CARD_TYPE_TRIPLE_SEQ_PAIRS, 5 * n);
+    if (!limit)
         return 0;
-    const int32_t threshold = play.type == CARD_TYPE_TRIPLE_SEQ_PAIRS ? play.strength : 0;
+    const int32_t threshold = *limit;
     std::array<int32_t, 13> run {};
     std::array<int32_t, 13> pairs {};
     int32_t strength = 0;
