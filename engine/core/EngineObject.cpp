@@ -12,6 +12,8 @@ namespace engine {
 
 CEngineObject::~CEngineObject()
 {
+    // Destroyed while the button that confined the cursor is still held.
+    ReleaseCursor();
     m_routes.clear();
     SetLeader(nullptr);
     // Take the list first: destroying an owned follower must not touch it.

@@ -15,6 +15,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -170,7 +171,9 @@ private:
     void ForEachLinked(uint32_t link_flags, Fn fn);
     void AddRouteStep(uint32_t event_id, const RouteRecord& record);
     [[nodiscard]] bool WouldMakeCycle(const CEngineObject* follower) const;
+    /// Keeps the cursor in the hit rectangle while the left button is held.
     void ConfineCursor();
+    /// Gives back the clip that was in force before ConfineCursor.
     void ReleaseCursor();
 
     GameCore* m_core { nullptr };
@@ -183,6 +186,7 @@ private:
     std::vector<EventRoute> m_routes;
     std::string m_name;
     bool m_cursor_confined { false };
+    std::optional<EngineRect> m_saved_clip; ///< The cursor clip before ConfineCursor (screen pixels).
 };
 
 template <typename Fn>

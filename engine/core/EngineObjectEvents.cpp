@@ -3,8 +3,10 @@
 
 #include "engine/core/EngineObject.h"
 #include "engine/core/FrameImageBase.h"
+#include "engine/core/GameCore.h"
 #include "engine/core/InputState.h"
 #include "engine/core/ObjectModule.h"
+#include "platform/Cursor.h"
 
 namespace engine {
 
@@ -51,14 +53,33 @@ int CEngineObject::OnEvent(const EngineEvent& event)
 
 void CEngineObject::ConfineCursor()
 {
-    // FIXME: the platform has no cursor clipping yet; the state is kept so
-    // that the release pairs with the press once it does.
-    m_cursor_confined = true;
+    // The hit rectangle moved by the engine window's client origin on the
+    // screen; the clip in force before is kept for the release.
+    int origin_x = 0;
+    int origin_y = 0;
+    if (m_core == nullptr || !platform::ClientToScreen(m_core->GetHwnd(), origin_x, origin_y))
+        return;
+    if (!m_cursor_confined) {
+        const auto before = platform::GetClipCursor();
+        m_saved_clip = before ? std::optional<EngineRect>(EngineRect { before->left, before->top, before->right,
+                                                                       before->bottom })
+                              : std::nullopt;
+    }
+    const EngineRect& r = m_state.hit_rect;
+    m_cursor_confined = platform::ClipCursor(
+        platform::ScreenRect { r.left + origin_x, r.top + origin_y, r.right + origin_x, r.bottom + origin_y });
 }
 
 void CEngineObject::ReleaseCursor()
 {
+    if (!m_cursor_confined)
+        return;
     m_cursor_confined = false;
+    if (m_saved_clip)
+        platform::ClipCursor(platform::ScreenRect { m_saved_clip->left, m_saved_clip->top, m_saved_clip->right,
+                                                    m_saved_clip->bottom });
+    else
+        platform::ClipCursor(std::nullopt);
 }
 
 int CEngineObject::SendEvent(const EngineEvent& event)

@@ -23,6 +23,7 @@
 #include "engine/core/EngineModule.h"
 #include "engine/core/InputState.h"
 #include "engine/core/ObjectDefs.h"
+#include "platform/Cursor.h"
 
 namespace engine {
 
@@ -45,7 +46,7 @@ public:
     static constexpr uint32_t UPDATE_INTERVAL = 100;
     static constexpr uint32_t DEFAULT_HOVER_TIMEOUT = 500;
     static constexpr uint32_t DOUBLE_CLICK_TIME = 500;
-    static constexpr uintptr_t CURSOR_ARROW = 32512; ///< The system arrow cursor.
+    static constexpr uintptr_t CURSOR_ARROW = platform::IDC_ARROW; ///< The system arrow cursor.
 
     InputModule();
     ~InputModule() override;

@@ -6,6 +6,7 @@
 #include "engine/core/EngineLog.h"
 #include "engine/core/GuiContainer.h"
 #include "engine/core/ObjectModule.h"
+#include "platform/Cursor.h"
 
 namespace engine {
 
@@ -121,14 +122,21 @@ bool CVelotrixWnd::Present(const uint8_t* pixels, int32_t width, int32_t height,
     return m_native ? m_native->Present(pixels, width, height, pitch) : false;
 }
 
-void CVelotrixWnd::SetCursor(uintptr_t)
+void CVelotrixWnd::SetCursor(uintptr_t cursor)
 {
-    // FIXME: the platform window has no cursor shapes yet; SDL's arrow stays.
+    platform::SetCursor(cursor);
 }
 
-void CVelotrixWnd::ShowCursor(bool)
+void CVelotrixWnd::ShowCursor(bool show)
 {
-    // FIXME: the platform window cannot hide the system cursor yet.
+    // The display count: shown from 0 up, hidden below 0.
+    if (show) {
+        while (platform::ShowCursor(true) < 0) {
+        }
+    } else {
+        while (platform::ShowCursor(false) >= 0) {
+        }
+    }
 }
 
 InputModule* CVelotrixWnd::Input() const
@@ -152,20 +160,25 @@ bool CVelotrixWnd::ForwardMouse(platform::Message& msg)
     // The engine window asks for no double-click messages: the input module
     // tells double clicks itself (same point, its own clock). The platform
     // window sends them anyway, in place of the second press, so they are
-    // taken as the presses they are. (SDL captures the pointer while a button
-    // is held, and the window manager focuses the clicked window.)
+    // taken as the presses they are. Left and right presses take the pointer
+    // capture, releases give it back (the window manager focuses the clicked
+    // window).
     case platform::WM_LBUTTONDOWN:
     case platform::WM_LBUTTONDBLCLK:
+        platform::SetCapture(GetHandle());
         input->OnLButtonDown(x, y);
         break;
     case platform::WM_LBUTTONUP:
+        platform::ReleaseCapture();
         input->OnLButtonUp(x, y);
         break;
     case platform::WM_RBUTTONDOWN:
     case platform::WM_RBUTTONDBLCLK:
+        platform::SetCapture(GetHandle());
         input->OnRButtonDown(x, y);
         break;
     case platform::WM_RBUTTONUP:
+        platform::ReleaseCapture();
         input->OnRButtonUp(x, y);
         break;
     case platform::WM_MBUTTONDOWN:

@@ -11,6 +11,7 @@
 #include "engine/core/EngineHostServices.h"
 #include "engine/core/GuiContainer.h"
 #include "engine/core/VelotrixWnd.h"
+#include "platform/Cursor.h"
 #include "platform/DailyLog.h"
 #include "platform/MessageIds.h"
 #include "platform/Tick.h"
@@ -288,4 +289,58 @@ TEST_F(VelotrixWndTest, FaultsLeavingHandlersAreLoggedAndTheWindowGoesOn)
     EXPECT_NE(log.find("CVelotrixWnd::WindowProc---->0x004A bad copy data\r\n"), std::string::npos);
     ASSERT_NE(log.find(line), std::string::npos);
     EXPECT_EQ(log.find(line), log.rfind(line)); // Logged once, not every frame.
+}
+
+TEST_F(VelotrixWndTest, PressesCaptureThePointerAndConfiningObjectsClipTheCursor)
+{
+    CVelotrixWnd window;
+    ASSERT_EQ(window.Create(Options()), 1);
+    PumpFor(20);
+    window.StartEngine(std::make_unique<CRootContainer>(), nullptr);
+    const auto send = [&](uint32_t id, int x, int y) {
+        platform::SendMessage(window.GetHandle(), id, 0, platform::MakeLongParam(x, y));
+    };
+    send(platform::WM_LBUTTONDOWN, 5, 5);
+    EXPECT_EQ(platform::GetCapture(), window.GetHandle());
+    send(platform::WM_LBUTTONUP, 5, 5);
+    EXPECT_EQ(platform::GetCapture(), platform::WindowHandle::None);
+    send(platform::WM_RBUTTONDOWN, 5, 5);
+    EXPECT_EQ(platform::GetCapture(), window.GetHandle());
+    send(platform::WM_RBUTTONUP, 5, 5);
+    EXPECT_EQ(platform::GetCapture(), platform::WindowHandle::None);
+
+    // An object with a hit rectangle that confines the cursor: clipped to the
+    // rectangle on the screen while pressed, the old clip back on release.
+    auto* objects = static_cast<ObjectModule*>(window.GetCore().GetModule(VELOTRIX_MODULE_OBJECT));
+    CEngineObject* slider = objects->NewObject(nullptr);
+    slider->SetHitRect(10, 20, 110, 40);
+    slider->AddFlags(VELOTRIX_OBJ_CONFINE_CURSOR);
+    int origin_x = 0;
+    int origin_y = 0;
+    ASSERT_TRUE(platform::ClientToScreen(window.GetHandle(), origin_x, origin_y));
+    ASSERT_FALSE(platform::GetClipCursor().has_value());
+    objects->DeliverEvent(EngineEvent { slider->GetId(), VELOTRIX_EVENT_LBUTTON_DOWN, 0, 0 });
+    EXPECT_EQ(platform::GetClipCursor(),
+              (platform::ScreenRect { 10 + origin_x, 20 + origin_y, 110 + origin_x, 40 + origin_y }));
+    objects->DeliverEvent(EngineEvent { slider->GetId(), VELOTRIX_EVENT_LBUTTON_UP, 0, 0 });
+    EXPECT_FALSE(platform::GetClipCursor().has_value());
+    // Destroyed while pressed: the cursor is let go all the same.
+    objects->DeliverEvent(EngineEvent { slider->GetId(), VELOTRIX_EVENT_LBUTTON_DOWN, 0, 0 });
+    EXPECT_TRUE(platform::GetClipCursor().has_value());
+    objects->DestroyObject(slider->GetId());
+    EXPECT_FALSE(platform::GetClipCursor().has_value());
+}
+
+TEST_F(VelotrixWndTest, CursorShapeAndDisplayCountReachThePlatform)
+{
+    CVelotrixWnd window;
+    ASSERT_EQ(window.Create(Options()), 1);
+    window.SetCursor(platform::IDC_HAND);
+    EXPECT_EQ(platform::GetCursor(), platform::IDC_HAND);
+    window.ShowCursor(false);
+    window.ShowCursor(false); // Hiding twice still needs one show.
+    window.ShowCursor(true);
+    EXPECT_EQ(platform::ShowCursor(false), -1); // Back at 0 before this call.
+    EXPECT_EQ(platform::ShowCursor(true), 0);
+    window.SetCursor(platform::IDC_ARROW);
 }
