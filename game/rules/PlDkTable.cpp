@@ -341,7 +341,7 @@ int32_t CPlDkTable::GetHighestCard(int chair) const
         return NO_CARD;
     int32_t best = NO_CARD;
     for (const DeckCard& record : m_block->deck) {
-        if (record.place != CARD_PLACE_HAND || record.holder != chair || ((m_options & OPTION_JOKERS_WILD) && IsWildCard(record.card)))
+        if (record.place != CARD_PLACE_HAND || record.holder != chair || IsWildCard(record.card))
             continue;
         if (best == NO_CARD || GetCardOrder(record.card, GetLevelValue()) > GetCardOrder(best, GetLevelValue()))
             best = record.card;

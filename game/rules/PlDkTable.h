@@ -148,7 +148,6 @@ private:
     void AddToHand(int chair, int32_t card);
     void TakeOutOfHand(int chair, int32_t card);
     void FillPlDkWinPart(PlDkGameWinResult& record);
-    [[nodiscard]] int NextChairWithCards(int chair) const;
     [[nodiscard]] int32_t ReadRoomSetting(const char* section, int32_t default_value) const;
 
     std::unique_ptr<TableGameData> m_block;

@@ -75,17 +75,6 @@ void CPlDkTable::AddBombBonus(const ThrowRequest& request)
     GetChairState(request.chair).bomb_bonus += bonus;
 }
 
-int CPlDkTable::NextChairWithCards(int chair) const
-{
-    int next = chair;
-    for (int step = 0; step < m_chair_count; ++step) {
-        next = GetPrevChair(next);
-        if (GetHandCount(next) > 0)
-            return next;
-    }
-    return -1;
-}
-
 int CPlDkTable::AfterThrow(ThrowRequest& request)
 {
     TableGameData& block = GetTableGameData();

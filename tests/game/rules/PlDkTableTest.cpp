@@ -300,6 +300,31 @@ TEST_F(PlDkFixture, PassTimeLimitsStartAtTwentyAndSurviveARoundReset)
         EXPECT_EQ(table.GetChairState(c).pass_time_limit, 20);
 }
 
+TEST_F(PlDkFixture, HighestCardSkipsWildJokersAndRanksTheLevelCard)
+{
+    StartRound();
+    int holder = -1;
+    for (int c = 0; c < 4 && holder < 0; ++c) {
+        const int32_t highest = table.GetHighestCard(c);
+        if (GetCardValue(highest) == VALUE_BIG_JOKER)
+            holder = c;
+    }
+    ASSERT_GE(holder, 0) << "someone holds a big joker and it ranks highest";
+    table.SetOptions(OPTION_JOKERS_WILD);
+    const int32_t natural = table.GetHighestCard(holder);
+    ASSERT_NE(natural, NO_CARD);
+    EXPECT_LT(GetCardValue(natural), VALUE_SMALL_JOKER);
+    // The level card (the 2 at level 1) ranks above the ace: hand the
+    // holder a 2 it may lack.
+    const DeckCard* two = table.FindCardRecord(Card(1, 0));
+    ASSERT_NE(two, nullptr);
+    if (two->holder != holder) {
+        ASSERT_EQ(table.MoveCard(holder, two->holder, two->card), 1);
+    }
+    EXPECT_EQ(GetCardValue(table.GetHighestCard(holder)), 1);
+    EXPECT_EQ(table.GetHighestCard(9), NO_CARD);
+}
+
 TEST_F(PlDkFixture, ApplyingAThrowMovesOnlyTheThrowersOwnCards)
 {
     StartRound();
