@@ -95,7 +95,7 @@ TEST(Crc32Job, WorkerDrivesTheProgressBarAndPostsTheResult)
     const uint32_t job = net::StartCrc32Job(data, bar, owner);
     ASSERT_NE(job, 0u);
     const uint32_t start = platform::GetTickCount();
-    while (!done && !platform::HasElapsed(start, platform::GetTickCount(), 5000)) {
+    while (!done && !platform::HasElapsed(start, platform::GetTickCount(), 20000)) {
         platform::Message msg;
         if (platform::PeekMessage(msg))
             platform::DispatchMessage(msg);

@@ -54,7 +54,7 @@ protected:
         std::filesystem::create_directories(m_server_root.Path() + "/replays");
         const std::string script = m_local.Write("ftpd.py", FTP_SERVER_SCRIPT);
         ASSERT_TRUE(m_server.Start({ "/usr/bin/python3", script, m_server_root.Path(), "gamer", "s3cret" }, true));
-        const std::string port = m_server.ReadLine(5000);
+        const std::string port = m_server.ReadLine(20000);
         ASSERT_FALSE(port.empty());
         m_address = "127.0.0.1:" + port;
         // Every byte value, line ends included: a text-mode transfer would change them.
@@ -91,7 +91,7 @@ TEST_F(FtpUploadTest, StoresTheFileInBinaryModeAndRepliesWithTheJob)
     ASSERT_NE(StartFtpUpload(m_local_file.c_str(), m_address.c_str(), "replays/", "round.qvrep", "gamer", "s3cret",
                              window, UM_UPLOAD_DONE),
               0u);
-    ASSERT_TRUE(owner.PumpUntil([&] { return reply_job != nullptr; }, 15000));
+    ASSERT_TRUE(owner.PumpUntil([&] { return reply_job != nullptr; }, 30000));
     EXPECT_EQ(result, 1);
     EXPECT_EQ(reply_job, kept.get()) << "the receiver owns the job with the message";
     EXPECT_EQ(reply_job->done.load(), 1u);
@@ -113,14 +113,14 @@ TEST_F(FtpUploadTest, DirectoryIsJoinedAsGivenAndFailuresReplyZero)
     ASSERT_NE(StartFtpUpload(m_local_file.c_str(), m_address.c_str(), "replays", "-x.qvrep", "gamer", "s3cret",
                              window, UM_UPLOAD_DONE),
               0u);
-    ASSERT_TRUE(owner.PumpUntil([&] { return results.size() == 1; }, 15000));
+    ASSERT_TRUE(owner.PumpUntil([&] { return results.size() == 1; }, 30000));
     EXPECT_EQ(results[0], 1);
     EXPECT_EQ(ReadFile(m_server_root.Path() + "/replays-x.qvrep"), m_content);
 
     ASSERT_NE(StartFtpUpload(m_local_file.c_str(), m_address.c_str(), "replays/", "bad.qvrep", "gamer", "wrong",
                              window, UM_UPLOAD_DONE),
               0u);
-    ASSERT_TRUE(owner.PumpUntil([&] { return results.size() == 2; }, 15000));
+    ASSERT_TRUE(owner.PumpUntil([&] { return results.size() == 2; }, 30000));
     EXPECT_EQ(results[1], 0) << "a refused log-in";
     platform::DestroyWindow(window);
 }
@@ -132,7 +132,7 @@ TEST_F(FtpUploadTest, WithoutAWindowTheJobEndsOnItsOwn)
               0u);
     CCommCollector owner;
     const std::string stored = m_server_root.Path() + "/replays/alone.qvrep";
-    ASSERT_TRUE(owner.PumpUntil([&] { return ReadFile(stored) == m_content; }, 15000));
+    ASSERT_TRUE(owner.PumpUntil([&] { return ReadFile(stored) == m_content; }, 30000));
 }
 
 TEST(FtpUpload, TextsThatDoNotFitAreRefused)
