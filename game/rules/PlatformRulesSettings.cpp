@@ -10,12 +10,17 @@ namespace rules {
 
 std::string CPlatformRulesSettings::GetProgramFilePath() const
 {
+    // The platform's program folder (which an installer or a test may set)
+    // followed by the running executable's own file name.
     char buffer[PATH_MAX] {};
     const ssize_t length = readlink("/proc/self/exe", buffer, sizeof(buffer) - 1);
     if (length <= 0)
         return {};
-    auto path = platform::FromOsPath(std::string_view(buffer, static_cast<size_t>(length)));
-    return path ? *path : std::string {};
+    const auto path = platform::FromOsPath(std::string_view(buffer, static_cast<size_t>(length)));
+    if (!path)
+        return {};
+    const size_t slash = path->find_last_of('/');
+    return platform::GetProgramFolder() + path->substr(slash == std::string::npos ? 0 : slash + 1);
 }
 
 int CPlatformRulesSettings::GetProfileInt(std::string_view section, std::string_view key, int default_value,

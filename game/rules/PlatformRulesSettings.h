@@ -1,7 +1,7 @@
 #pragma once
 // The settings reader every table uses unless a test injects another: INI
-// files through the platform's profile functions, and the program file's path
-// from the running executable.
+// files through the platform's profile functions, and the program file's path:
+// the platform's program folder and the running executable's file name.
 //
 // Owner: one program-wide instance (Instance()). Thread: any.
 // Hazards: each read opens the file again; the tables read at a deal only.

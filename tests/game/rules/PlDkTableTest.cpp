@@ -1,13 +1,16 @@
 // This game's table: records, viewer masking, the deal, turn order, throws,
-// passes, round results, settings, and whole rounds played by simple players.
+// passes, round results and settings.
 #include "game/rules/PlDkTable.h"
 
 #include "CardTestSupport.h"
 #include "RulesTestSupport.h"
+#include "platform/Ini.h"
+#include "platform/Path.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <set>
 
 namespace rules {
@@ -454,6 +457,31 @@ TEST_F(PlDkFixture, SettingsFromTheServerIni)
     env.settings.values["basescore/-1"] = 40;
     table.FillRoomRecord(win);
     EXPECT_EQ(win.base_score, 40);
+}
+
+TEST(PlDkSettings, ReadFromTheIniBesideTheProgram)
+{
+    // The real settings reader over the platform's INI functions, with the
+    // program folder moved to a scratch folder.
+    const std::string folder = platform::GetTempFolder() + "pldk-rules-settings/";
+    ASSERT_TRUE(platform::MakeDirectoryTree(folder));
+    platform::SetProgramFolder(folder);
+    const std::string ini = folder + "PlDkSvr.ini";
+    ASSERT_TRUE(platform::WriteProfileString("throwwait", "-1", "25", ini));
+    ASSERT_TRUE(platform::WriteProfileString("basescore", "-1", "40", ini));
+    ASSERT_TRUE(platform::WriteProfileString("KickTime", "time", "33", ini));
+    CPlDkTable table;
+    RulesEnvironment environment;
+    table.SetEnvironment(environment); // the built-in settings reader
+    EXPECT_EQ(table.GetServerIniPath(), ini);
+    EXPECT_EQ(table.GetKickTime(), 33);
+    table.StartDeal();
+    EXPECT_EQ(table.GetThrowWait(), 25);
+    GameWinResult win {};
+    table.FillRoomRecord(win);
+    EXPECT_EQ(win.base_score, 40);
+    platform::SetProgramFolder("");
+    std::remove(ini.c_str());
 }
 
 } // namespace
