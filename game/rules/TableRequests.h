@@ -41,6 +41,7 @@ struct PassRequest {
     int32_t last_play_chair { -1 };  // word 6
     int32_t points_taken { 0 };      // word 7
 };
+static_assert(sizeof(PassRequest) == 8 * 4);
 
 /// A bid: chair in word 3, pass flag in word 4, value in word 5.
 struct BidRequest {
@@ -51,5 +52,6 @@ struct BidRequest {
     int32_t pass { 0 };
     int32_t value { 0 };
 };
+static_assert(sizeof(BidRequest) == 6 * 4);
 
 } // namespace rules
