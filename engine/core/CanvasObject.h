@@ -134,6 +134,8 @@ private:
     };
     void DrawAlong(const SlicePiece& piece, SliceAxis axis, int32_t at, int32_t extent);
     void DrawSlices(const SlicePiece& first, const SlicePiece& middle, const SlicePiece& last, SliceAxis axis);
+    /// The room one character of length bytes (1 or 2) takes in a line.
+    [[nodiscard]] int64_t CharWidth(size_t length) const;
     void DrawCutLine(std::string line, int32_t centre_x, int32_t centre_y, bool cut);
 
     ImageRecord m_record;

@@ -251,8 +251,6 @@ std::pair<int32_t, int32_t> CCanvasObject::FitText(std::string& text)
 
 int32_t CCanvasObject::TextWidth(std::string_view text, TagWidth tags) const
 {
-    const int64_t height = m_style.font_height;
-    const int64_t spacing = m_style.letter_spacing;
     int64_t width = 0;
     for (size_t pos = 0; pos < text.size();) {
         if (tags == TagWidth::Skip) {
@@ -262,10 +260,17 @@ int32_t CCanvasObject::TextWidth(std::string_view text, TagWidth tags) const
             }
         }
         const size_t length = CharLength(text, pos);
-        width += length == 2 ? height + 2 * spacing : (height + 1) / 2 + spacing;
+        width += CharWidth(length);
         pos += length;
     }
     return int32_t(std::clamp<int64_t>(width, INT32_MIN, INT32_MAX));
+}
+
+int64_t CCanvasObject::CharWidth(size_t length) const
+{
+    const int64_t height = m_style.font_height;
+    const int64_t spacing = m_style.letter_spacing;
+    return length == 2 ? height + 2 * spacing : (height + 1) / 2 + spacing;
 }
 
 void CCanvasObject::DrawCentredText(int32_t centre_x, int32_t centre_y, std::string_view text)
@@ -316,7 +321,7 @@ void CCanvasObject::DrawMarkup(std::string_view text, int32_t y)
             // A known tag takes no room.
             const size_t tag = KnownTagLength(text, pos);
             const size_t take = tag != 0 ? tag : CharLength(text, pos);
-            const int64_t width = tag != 0 ? 0 : TextWidth(text.substr(pos, take), TagWidth::Count);
+            const int64_t width = tag != 0 ? 0 : CharWidth(take);
             // Every line takes at least one character, so that a glyph
             // wider than the box still moves the text on.
             if (x + width > limit && pos > start)

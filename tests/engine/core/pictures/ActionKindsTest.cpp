@@ -10,6 +10,18 @@ using picturetest::ActionFixture;
 using picturetest::MakeStrip;
 using picturetest::RefTo;
 
+namespace {
+
+// An image object of the record's size showing it.
+CImageObject* AddImage(ActionFixture& engine, ImageRecord& record)
+{
+    auto* image = engine.Add<CImageObject>(0, 0, record.width, record.height);
+    image->SetImage(RefTo(record), CImageObject::FitSize::Yes);
+    return image;
+}
+
+} // namespace
+
 TEST(BlinkAction, AlphaSwingsBetweenItsBoundsAndCountsAtTheTop)
 {
     ActionFixture engine;
@@ -146,8 +158,7 @@ TEST(PlayFramesAction, LoopsByTimeAndEndsOnTheFrameBeforeTheStart)
 {
     ActionFixture engine;
     auto record = MakeStrip(2, 2, 4, 1, { 100, 100, 100, 100 });
-    auto* image = engine.Add<CImageObject>(0, 0, 2, 2);
-    image->SetImage(RefTo(*record), CImageObject::FitSize::Yes);
+    CImageObject* image = AddImage(engine, *record);
     ASSERT_NE(CActionFactory::AddPlayFramesAction(engine.m_objects, image, FrameMode::Loop, 1, 1, 0), 0u);
     engine.Frame(100);
     EXPECT_EQ(image->GetCurrentFrame(), 1u);
@@ -164,8 +175,7 @@ TEST(PlayFramesAction, ANumberOfFramesEndsOnTheFrameTheTimeReached)
 {
     ActionFixture engine;
     auto record = MakeStrip(2, 2, 4, 1, { 50, 60, 70, 80 });
-    auto* image = engine.Add<CImageObject>(0, 0, 2, 2);
-    image->SetImage(RefTo(*record), CImageObject::FitSize::Yes);
+    CImageObject* image = AddImage(engine, *record);
     auto* listener = engine.Add<CRecordingObject>(0, 0, 4, 4);
     const EngineEvent done { listener->GetId(), 80000105, 0, 0 };
     // Two frames from frame 0: 50 + 60 ms.
@@ -186,8 +196,7 @@ TEST(PlayFramesAction, ShowStepDurationAndAStalePicture)
 {
     ActionFixture engine;
     auto record = MakeStrip(2, 2, 4, 1, { 50, 50, 50, 50 });
-    auto* image = engine.Add<CImageObject>(0, 0, 2, 2);
-    image->SetImage(RefTo(*record), CImageObject::FitSize::Yes);
+    CImageObject* image = AddImage(engine, *record);
     CActionFactory::AddPlayFramesAction(engine.m_objects, image, FrameMode::Show, 6, 0, 0);
     engine.Frame();
     EXPECT_EQ(image->GetCurrentFrame(), 2u);
