@@ -41,6 +41,19 @@ int Open(CSocketClient& client, const CTestGameServer& server, const CCommCollec
                          reinterpret_cast<const uint8_t*>(GREETING), sizeof GREETING, 2000);
 }
 
+// Starts the server, opens the client on it with the greeting and waits until
+// the server has taken the greeting.
+::testing::AssertionResult StartAndConnect(CTestGameServer& server, CSocketClient& client, const CCommCollector& owner)
+{
+    if (!server.Start())
+        return ::testing::AssertionFailure() << "the test server did not start";
+    if (Open(client, server, owner) != CSocketClient::RESULT_OK)
+        return ::testing::AssertionFailure() << "the client did not open";
+    if (!server.WaitForClient(10000))
+        return ::testing::AssertionFailure() << "the server never saw the client's greeting";
+    return ::testing::AssertionSuccess();
+}
+
 std::vector<uint8_t> Bytes(std::span<const uint8_t> span) { return { span.begin(), span.end() }; }
 
 namespace testing_wait {
@@ -75,11 +88,9 @@ TEST(SocketClient, GreetsThenGetsTheAnswerToARequest)
         reply.push_back(0xEE);
         self.SendAnswer(message.serial, message.request.id + 1, reply);
     };
-    ASSERT_TRUE(server.Start());
     CCommCollector owner;
     auto client = MakeClient();
-    ASSERT_EQ(Open(*client, server, owner), CSocketClient::RESULT_OK);
-    ASSERT_TRUE(server.WaitForClient(10000));
+    ASSERT_TRUE(StartAndConnect(server, *client, owner));
     EXPECT_EQ(server.GetGreeting(), std::vector<uint8_t>(GREETING, GREETING + sizeof GREETING));
     EXPECT_EQ(client->IsConnected(), 1);
     EXPECT_NE(client->GetCookie(), 0u);
@@ -136,11 +147,9 @@ TEST(SocketClient, LargeMessagesAreSplitAndJoinedBothWays)
     CTestGameServer::Options options;
     options.part_limit = 1000;
     CTestGameServer server(options);
-    ASSERT_TRUE(server.Start());
     CCommCollector owner;
     auto client = MakeClient(1, 1000);
-    ASSERT_EQ(Open(*client, server, owner), CSocketClient::RESULT_OK);
-    ASSERT_TRUE(server.WaitForClient(10000));
+    ASSERT_TRUE(StartAndConnect(server, *client, owner));
 
     std::vector<uint8_t> big(9000);
     for (size_t i = 0; i < big.size(); ++i)
@@ -168,11 +177,9 @@ TEST(SocketClient, LargeMessagesAreSplitAndJoinedBothWays)
 TEST(SocketClient, TwoMessagesInOneReadArriveInOrder)
 {
     CTestGameServer server;
-    ASSERT_TRUE(server.Start());
     CCommCollector owner;
     auto client = MakeClient();
-    ASSERT_EQ(Open(*client, server, owner), CSocketClient::RESULT_OK);
-    ASSERT_TRUE(server.WaitForClient(10000));
+    ASSERT_TRUE(StartAndConnect(server, *client, owner));
     const uint8_t one[] = { 1 };
     const uint8_t two[] = { 2, 2 };
     auto frames = server.BuildFrames(1, 1, 500, one);
@@ -189,11 +196,9 @@ TEST(SocketClient, TwoMessagesInOneReadArriveInOrder)
 TEST(SocketClient, PeerCloseAndBadFramesBecomeSocketEvents)
 {
     CTestGameServer server;
-    ASSERT_TRUE(server.Start());
     CCommCollector owner;
     auto client = MakeClient();
-    ASSERT_EQ(Open(*client, server, owner), CSocketClient::RESULT_OK);
-    ASSERT_TRUE(server.WaitForClient(10000));
+    ASSERT_TRUE(StartAndConnect(server, *client, owner));
     const uint32_t cookie = client->GetCookie();
 
     auto bad_crc = server.BuildFrames(1, 1, 500, std::vector<uint8_t> { 1, 2, 3 });
