@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <mutex>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "platform/CursorInternal.h"
@@ -59,6 +60,7 @@ struct CursorState {
     CursorHandle next_made { FIRST_MADE_CURSOR };
     std::unordered_map<CursorHandle, SDL_Cursor*> sdl_cursors; // by handle, made on first use
     std::vector<SDL_Cursor*> retired; // freed on the video thread once no longer shown
+    std::optional<std::pair<int, int>> last_pointer; // screen pixels, from our windows' mouse events
 };
 
 CursorState& State()
@@ -274,6 +276,30 @@ std::optional<ScreenRect> GetClipCursor()
     return state.clip;
 }
 
+bool GetCursorPos(int& x, int& y)
+{
+    if (!CNativeWindow::IsVideoThread())
+        return false;
+    // While the pointer is over our windows (or captured) their mouse events
+    // tell where it is. Elsewhere only an X11 desktop can say; other drivers
+    // answer with window pixels, so the last known place is the better answer.
+    std::optional<std::pair<int, int>> last;
+    {
+        CursorState& state = State();
+        std::lock_guard lock(state.mutex);
+        last = state.last_pointer;
+    }
+    const char* driver = SDL_GetCurrentVideoDriver();
+    const bool desktop_knows = driver && SDL_strcmp(driver, "x11") == 0;
+    if (last && (SDL_GetMouseFocus() || !desktop_knows)) {
+        x = last->first;
+        y = last->second;
+    } else {
+        (void)SDL_GetGlobalMouseState(&x, &y);
+    }
+    return true;
+}
+
 bool ClientToScreen(WindowHandle window, int& x, int& y)
 {
     CNativeWindow* native = CNativeWindow::IsVideoThread() ? CNativeWindow::FindByTarget(window) : nullptr;
@@ -315,6 +341,13 @@ void OnNativeWindowGone(WindowHandle target)
 {
     if (GetCapture() == target)
         (void)EndCapture(CaptureNotice::None);
+}
+
+void OnPointerMoved(int screen_x, int screen_y)
+{
+    CursorState& state = State();
+    std::lock_guard lock(state.mutex);
+    state.last_pointer = std::make_pair(screen_x, screen_y);
 }
 
 void OnFocusLost()

@@ -88,6 +88,9 @@ bool ReleaseCapture();
 bool ClipCursor(const std::optional<ScreenRect>& rect);
 // The rectangle the cursor is kept in, std::nullopt when it is free.
 [[nodiscard]] std::optional<ScreenRect> GetClipCursor();
+// Where the pointer is, in screen pixels. False when there is no SDL video on
+// this thread (no native window).
+bool GetCursorPos(int& x, int& y);
 // Client pixels of a window with a native window (Window.h) to screen pixels.
 // False (x and y unchanged) for a window without one.
 bool ClientToScreen(WindowHandle window, int& x, int& y);

@@ -12,6 +12,8 @@ void OnVideoStarted();
 void OnVideoStopping();
 // A native window bound to `target` is going: its capture ends without notice.
 void OnNativeWindowGone(WindowHandle target);
+// A native window saw the pointer at this place (screen pixels).
+void OnPointerMoved(int screen_x, int screen_y);
 // A native window lost the focus: the capture ends (with the usual notice).
 void OnFocusLost();
 

@@ -208,19 +208,20 @@ void CNativeWindow::PostMouse(uint32_t id, uintptr_t wparam, int x, int y)
     // Captured, the message goes to the capture window, in its native window's
     // client pixels when it has one. Otherwise this window gets it, after
     // being asked for its cursor as a window under the pointer is.
+    int left = 0;
+    int top = 0;
+    GetPosition(left, top);
+    cursor_detail::OnPointerMoved(left + x, top + y);
     WindowHandle target = GetCapture();
     if (target == WindowHandle::None) {
         target = m_target;
         Post(target, WM_SETCURSOR, HandleToParam(target), MakeLongParam(static_cast<int>(HTCLIENT), static_cast<int>(id)));
     } else if (CNativeWindow* owner = FindByTarget(target); owner && owner != this) {
-        int from_x = 0;
-        int from_y = 0;
         int to_x = 0;
         int to_y = 0;
-        GetPosition(from_x, from_y);
         owner->GetPosition(to_x, to_y);
-        x += from_x - to_x;
-        y += from_y - to_y;
+        x += left - to_x;
+        y += top - to_y;
     }
     Post(target, id, wparam, MakeLongParam(x, y));
 }

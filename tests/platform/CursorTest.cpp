@@ -205,6 +205,14 @@ TEST_F(CursorTest, TheCaptureWindowGetsTheMouse)
     EXPECT_TRUE(DestroyWindow(captor));
 }
 
+TEST(Cursor, NoPointerPositionWithoutVideo)
+{
+    int x = 3;
+    int y = 4;
+    std::thread([&x, &y] { EXPECT_FALSE(GetCursorPos(x, y)); }).join();
+    EXPECT_EQ(x, 3);
+}
+
 TEST_F(CursorTest, CaptureEndsWithItsNativeWindow)
 {
     EXPECT_EQ(SetCapture(m_handle), WindowHandle::None);
@@ -244,6 +252,16 @@ TEST_F(CursorTest, ClipRectangleIsKeptInScreenPixels)
     ASSERT_TRUE(ClipCursor(std::nullopt));
     EXPECT_EQ(GetClipCursor(), std::nullopt);
     EXPECT_EQ(SDL_GetWindowMouseRect(m_window->GetSdlWindow()), nullptr);
+
+    // The pointer over the window is found in screen pixels.
+    SDL_WarpMouseInWindow(m_window->GetSdlWindow(), 15, 25); // a desktop moves its pointer
+    PushEvent(Motion(15, 25));                                  // a headless driver only hears of it
+    Pump(20);
+    int pointer_x = 0;
+    int pointer_y = 0;
+    ASSERT_TRUE(GetCursorPos(pointer_x, pointer_y));
+    EXPECT_EQ(pointer_x, left + 15);
+    EXPECT_EQ(pointer_y, top + 25);
 
     const WindowHandle plain = CreateMessageWindow([](Message&) -> intptr_t { return 0; });
     x = 1;
