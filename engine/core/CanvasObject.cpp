@@ -179,16 +179,21 @@ void CCanvasObject::DrawBorder(uint32_t colour, int32_t thickness)
 
 void CCanvasObject::DrawDottedBorder(uint32_t colour)
 {
-    const uint32_t pixel = MakePixel(colour, m_record.colour_key);
-    for (int32_t x = 0; x < m_width; x += 2) {
-        PutPixel(x, 0, pixel);
-        PutPixel(x, m_height - 1, pixel);
-    }
-    for (int32_t y = 0; y < m_height; y += 2) {
-        PutPixel(0, y, pixel);
-        PutPixel(m_width - 1, y, pixel);
-    }
+    DrawDottedOutline(Box { 0, 0, m_width - 1, m_height - 1 }, MakePixel(colour, m_record.colour_key));
     m_picture.MarkChanged();
+}
+
+// Every second pixel of the box's four edges, both ends included.
+void CCanvasObject::DrawDottedOutline(const Box& box, uint32_t pixel)
+{
+    for (int32_t x = box.left; x <= box.right; x += 2) {
+        PutPixel(x, box.top, pixel);
+        PutPixel(x, box.bottom, pixel);
+    }
+    for (int32_t y = box.top; y <= box.bottom; y += 2) {
+        PutPixel(box.left, y, pixel);
+        PutPixel(box.right, y, pixel);
+    }
 }
 
 void CCanvasObject::DrawLine(int32_t x0, int32_t y0, int32_t x1, int32_t y1)
@@ -266,15 +271,7 @@ void CCanvasObject::DrawDottedRect(int32_t x0, int32_t y0, int32_t x1, int32_t y
     Box box {};
     if (!ClipInclusive(x0, y0, x1, y1, box))
         return;
-    const uint32_t pixel = PenPixel();
-    for (int32_t x = box.left; x <= box.right; x += 2) {
-        PutPixel(x, box.top, pixel);
-        PutPixel(x, box.bottom, pixel);
-    }
-    for (int32_t y = box.top; y <= box.bottom; y += 2) {
-        PutPixel(box.left, y, pixel);
-        PutPixel(box.right, y, pixel);
-    }
+    DrawDottedOutline(box, PenPixel());
     m_picture.MarkChanged();
     Invalidate();
 }

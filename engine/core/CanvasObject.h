@@ -124,6 +124,7 @@ private:
     void PutPixel(int32_t x, int32_t y, uint32_t pixel);
     [[nodiscard]] uint32_t PenPixel() const;
     void FillPixels(int32_t left, int32_t top, int32_t right, int32_t bottom, uint32_t pixel);
+    void DrawDottedOutline(const Box& box, uint32_t pixel);
     void AdoptPixels(std::unique_ptr<uint8_t[]> pixels, int32_t width, int32_t height);
     /// Part of a picture along a slicing axis: source rows (or columns)
     /// from offset for length.

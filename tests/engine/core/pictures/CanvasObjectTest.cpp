@@ -234,6 +234,10 @@ TEST_F(CanvasTest, RectanglesOutlinesAndInversion)
     canvas.Clear();
     canvas.DrawDottedRect(0, 0, 4, 2);
     EXPECT_EQ(AlphaMap(canvas), "#.#.#\n.....\n#.#.#\n.....\n.....\n");
+    canvas.Clear();
+    canvas.DrawDottedBorder(0x00FF0000);
+    EXPECT_EQ(AlphaMap(canvas), "#.#.#\n.....\n#...#\n.....\n#.#.#\n");
+    EXPECT_EQ(canvas.GetColourAt(4, 4), 0x00FF0000u);
 }
 
 TEST_F(CanvasTest, FiltersColourKeyTintMaskAndDarken)
