@@ -157,13 +157,16 @@ bool IsSafeName(std::string_view name, bool is_section)
         return false;
     if (!is_section && (trimmed.front() == ';' || trimmed.front() == '['))
         return false;
-    for (char c : name) {
-        if (c == '\r' || c == '\n' || c == '\0')
-            return false;
-        if (!is_section && c == '=')
+    for (size_t i = 0; i < name.size(); ++i) {
+        const char c = name[i];
+        if (IsGbkLeadByte(c) && i + 1 < name.size()) {
+            ++i; // a trail byte may be ']' (0x5D) and is part of the character
+            continue;
+        }
+        if (c == '\r' || c == '\n' || c == '\0' || (!is_section && c == '=') || (is_section && c == ']'))
             return false;
     }
-    return !is_section || name.find(']') == std::string_view::npos;
+    return true;
 }
 
 bool IsSafeValue(std::string_view value)

@@ -98,6 +98,9 @@ TEST(Ini, RefusesWritesThatWouldCorruptTheFile)
     EXPECT_FALSE(WriteProfileString("A", "k", "v\r\n[Evil]\r\nx=1", path));
     EXPECT_FALSE(WriteProfileString("A", "k=j", "v", path));
     EXPECT_FALSE(WriteProfileString("A]", "k", "v", path));
+    // ...but a two-byte character whose trail byte is ']' is a name like any other.
+    ASSERT_TRUE(WriteProfileString("\xB1\x5D", "\xB1\x5D", "v", path));
+    EXPECT_EQ(GetProfileString("\xB1\x5D", "\xB1\x5D", "", path), "v");
     EXPECT_FALSE(WriteProfileString("", "k", "v", path));
     // A key that would be written as a comment or a section header.
     EXPECT_FALSE(WriteProfileString("A", ";k", "v", path));
