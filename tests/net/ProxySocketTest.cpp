@@ -1,4 +1,5 @@
 #include "FakeProxy.h"
+#include "support/Loopback.h"
 
 #include "net/ProxySocket.h"
 #include "net/SocketAddress.h"
@@ -8,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <arpa/inet.h>
+#include <poll.h>
 #include <unistd.h>
 
 #include <cstring>
@@ -212,6 +214,59 @@ TEST(ProxySocket, TypeZeroConnectsDirectlyAndReportsSuccess)
     EXPECT_GE(fd, 0);
     EXPECT_EQ(socket.GetSocket(), -1) << "the descriptor belongs to the caller now";
     close(fd);
+}
+
+// Drives a proxy socket's handshake by hand: connected, then replies until done.
+bool DriveHandshake(CProxySocketBase& socket)
+{
+    pollfd connected { socket.GetSocket(), POLLOUT, 0 };
+    if (poll(&connected, 1, 10000) <= 0)
+        return false;
+    socket.OnConnect(0);
+    while (socket.GetSocket() >= 0 && !socket.IsReady()) {
+        pollfd readable { socket.GetSocket(), POLLIN, 0 };
+        if (poll(&readable, 1, 10000) <= 0)
+            return false;
+        socket.OnReceive();
+    }
+    return socket.IsReady();
+}
+
+TEST(ProxySocket, ConnectByAddressRecordSendsTheAddress)
+{
+    CFakeProxy proxy({ { { 5, 1, 0 }, { 5, 0 } }, { SOCKS5_CONNECT_IPV4, SOCKS5_OK_IPV4 } });
+    CProxySocketBase socket;
+    socket.SetResolver(DottedOnly);
+    socket.SetProxy(PROXY_SOCKS5, "127.0.0.1", proxy.GetPort());
+    sockaddr_in target {};
+    ASSERT_TRUE(ParseDottedAddress("127.0.0.1", TARGET_PORT, target));
+    ASSERT_TRUE(socket.CreateSocket());
+    ASSERT_EQ(socket.ConnectAddr(target), 1);
+    EXPECT_EQ(socket.GetMode(), CProxySocketBase::MODE_CONNECTING);
+    char byte = 0;
+    EXPECT_EQ(socket.Send(&byte, 1), -1) << "no data passes during the handshake";
+    ASSERT_TRUE(DriveHandshake(socket));
+    EXPECT_TRUE(proxy.Matched());
+    EXPECT_EQ(socket.GetMode(), CProxySocketBase::MODE_PLAIN);
+}
+
+TEST(ProxySocket, AProxyNobodyListensOnOrAnUnknownDirectTargetIsErrorOne)
+{
+    const uint16_t closed_port = net::testing::FreeLoopbackPort();
+    ASSERT_NE(closed_port, 0);
+    CProxySocket through;
+    through.SetResolver(DottedOnly);
+    const uint32_t start = platform::GetTickCount();
+    EXPECT_EQ(through.ConnectViaProxy("127.0.0.1", TARGET_PORT, PROXY_SOCKS5, "127.0.0.1", closed_port, "", "",
+                                      ATTEMPT_TIMEOUT_S),
+              0);
+    EXPECT_EQ(through.GetLastProxyError(), PROXY_ERROR_CONNECT);
+    EXPECT_LT(platform::TicksBetween(start, platform::GetTickCount()), ENDS_AT_ONCE_MS);
+
+    CProxySocket direct;
+    direct.SetResolver(DottedOnly);
+    EXPECT_EQ(direct.ConnectViaProxy("game.server.test", TARGET_PORT, PROXY_NONE, "", 0, "", "", ATTEMPT_TIMEOUT_S), 0);
+    EXPECT_EQ(direct.GetLastProxyError(), PROXY_ERROR_CONNECT);
 }
 
 } // namespace
