@@ -14,7 +14,9 @@ ObjectModule::ObjectModule() = default;
 ObjectModule::~ObjectModule()
 {
     // Objects still registered (a module deleted without Unload) go first,
-    // while the module they may call back into is whole.
+    // while the module they may call back into is whole. No delivery can be
+    // under way any more.
+    m_delivering.clear();
     if (!m_records.empty())
         Unload();
 }
@@ -27,15 +29,23 @@ int ObjectModule::Load()
 
 void ObjectModule::Unload()
 {
-    m_actions.reset();
+    // Forgotten, but kept until the module goes: Unload may be reached from
+    // inside the runner's own pass (a done event that quits).
+    if (m_actions)
+        m_retired_actions = std::move(m_actions);
     // The object's own links, not a visual's (CGuiObject forwards the
     // virtual one), so that no destruction below reaches another object.
     for (auto& [id, record] : m_records)
         record->object->CEngineObject::RemoveAllFollowers();
-    m_delivering.clear();
-    m_deferred_destroy.clear();
-    while (!m_records.empty())
-        DestroyObject(m_records.begin()->first);
+    // An object whose own event is being delivered (a quit button that
+    // unloads the engine from its click) goes when that delivery ends; the
+    // module itself lives until the end of the frame.
+    std::vector<uint32_t> ids;
+    ids.reserve(m_records.size());
+    for (const auto& [id, record] : m_records)
+        ids.push_back(id);
+    for (uint32_t id : ids)
+        DestroyObject(id);
     m_event_pool.reset();
 }
 

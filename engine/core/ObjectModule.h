@@ -118,6 +118,7 @@ private:
     std::unique_ptr<ITextRenderer> m_text_renderer;
     std::binary_semaphore m_text_semaphore { 1 };
     std::unique_ptr<IActionRunner> m_actions;
+    std::unique_ptr<IActionRunner> m_retired_actions; // Unloaded; freed with the module.
     int32_t m_view_centre_x { 0 };
     int32_t m_view_centre_y { 0 };
     EngineRect m_view {};

@@ -3,6 +3,8 @@
 #include <stdexcept>
 
 #include "EngineTestSupport.h"
+#include "engine/core/ActionFactory.h"
+#include "engine/core/ActionRunner.h"
 
 using namespace enginetest;
 
@@ -277,6 +279,56 @@ TEST(ObjectModule, UnloadDestroysEverythingAndLoadsCleanly)
     a->AddFollower(b, VELOTRIX_LINK_OWNED);
     engine->m_core.UnloadAll();
     EXPECT_EQ(engine->m_core.GetModuleCount(), 0u);
+}
+
+namespace {
+
+// A quit button: its event takes the whole engine down, then the handler
+// goes on touching its own object (ASan checks it is still there).
+class CQuitButton : public CGuiObject {
+public:
+    static constexpr uint32_t QUIT = 80000007;
+    int OnEvent(const EngineEvent& event) override
+    {
+        if (event.id == QUIT) {
+            GetCore()->UnloadAll();
+            handled_after_unload = true;
+        }
+        return CGuiObject::OnEvent(event);
+    }
+    ~CQuitButton() override { *gone = true; }
+    bool handled_after_unload { false };
+    bool* gone { nullptr };
+};
+
+} // namespace
+
+TEST(ObjectModule, EngineUnloadedFromAnObjectsOwnHandlerWaitsForTheHandlerToEnd)
+{
+    EngineFixture engine;
+    bool gone = false;
+    auto* button = engine.Add<CQuitButton>(100, 100, 10, 10);
+    button->gone = &gone;
+    button->PostEvent(EngineEvent { button->GetId(), CQuitButton::QUIT, 0, 0 });
+    engine.Tick(3);
+    EXPECT_TRUE(gone);
+    EXPECT_EQ(engine.m_core.GetModuleCount(), 0u);
+}
+
+TEST(ObjectModule, EngineUnloadedFromAnActionsDoneEvent)
+{
+    // The done event arrives from inside the action runner's pass; the
+    // runner must outlive the unload it causes (ASan checks).
+    EngineFixture engine;
+    engine.m_objects->SetActionRunner(std::make_unique<CActionRunner>(*engine.m_objects));
+    bool gone = false;
+    auto* button = engine.Add<CQuitButton>(100, 100, 10, 10);
+    button->gone = &gone;
+    const EngineEvent done { button->GetId(), CQuitButton::QUIT, 0, 0 };
+    ASSERT_NE(CActionFactory::AddWaitTimeAction(engine.m_objects, 30, &done), 0u);
+    engine.Tick(30);
+    EXPECT_TRUE(gone);
+    EXPECT_EQ(engine.m_core.GetModuleCount(), 0u);
 }
 
 TEST(ObjectModule, StateMeetsRectForRotatedObjects)
