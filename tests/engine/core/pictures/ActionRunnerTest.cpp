@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <map>
+#include <random>
+
 #include "engine/core/pictures/PictureTestSupport.h"
 
 using namespace engine;
@@ -267,4 +271,157 @@ TEST(ActionCancel, ForeignOrRepeatedRecordsAreIgnored)
     engine.Frame();
     EXPECT_EQ(engine.m_objects->GetActionCount(), 1u);
     EXPECT_EQ(engine.Runner().GetCurrentGroup(), 0u);
+}
+
+namespace {
+
+// Builds random nested groups of waits and remembers, for every stage, the
+// stages of its subtree and which stages of one chain follow which.
+class CGroupPlan {
+public:
+    CGroupPlan(ActionFixture& engine, const CRecordingObject& recorder, uint32_t seed)
+        : m_engine(engine), m_recorder(recorder), m_random(seed)
+    {
+    }
+
+    std::vector<int> BuildGroup(int depth)
+    {
+        m_handles.push_back(CActionFactory::BeginGroup(m_engine.m_objects));
+        std::vector<int> chain;
+        std::vector<int> all;
+        const int stages = 1 + int(m_random() % 3);
+        for (int stage = 0; stage < stages; ++stage) {
+            if (stage > 0)
+                m_handles.push_back(CActionFactory::NextGroup(m_engine.m_objects));
+            const int id = m_next_id++;
+            std::vector<int> subtree { id };
+            AddWaits(id);
+            if (depth > 0 && m_random() % 2 == 0) {
+                const std::vector<int> nested = BuildGroup(depth - 1);
+                subtree.insert(subtree.end(), nested.begin(), nested.end());
+                AddWaits(id);
+            }
+            for (const int earlier : chain)
+                m_follows.emplace_back(earlier, id);
+            chain.push_back(id);
+            m_subtree[id] = subtree;
+            all.insert(all.end(), subtree.begin(), subtree.end());
+        }
+        CActionFactory::EndGroup(m_engine.m_objects);
+        return all;
+    }
+
+    [[nodiscard]] uint64_t AnyHandle() { return m_handles[m_random() % m_handles.size()]; }
+    [[nodiscard]] size_t QueuedWaits() const { return m_waits; }
+
+    // Every stage's subtree finished in an update before any of a later
+    // stage of its chain did.
+    void ExpectOrder(const std::vector<int>& frame_of_event) const
+    {
+        std::map<int, std::pair<int, int>> span; // stage -> first and last finishing frame
+        for (size_t i = 0; i < m_recorder.events.size(); ++i) {
+            const int stage = int(m_recorder.events[i].param1);
+            auto [it, fresh] = span.try_emplace(stage, frame_of_event[i], frame_of_event[i]);
+            if (!fresh) {
+                it->second.first = std::min(it->second.first, frame_of_event[i]);
+                it->second.second = std::max(it->second.second, frame_of_event[i]);
+            }
+        }
+        const auto subtree_span = [&](int stage) {
+            std::pair<int, int> result { INT32_MAX, INT32_MIN };
+            for (const int member : m_subtree.at(stage)) {
+                if (const auto found = span.find(member); found != span.end()) {
+                    result.first = std::min(result.first, found->second.first);
+                    result.second = std::max(result.second, found->second.second);
+                }
+            }
+            return result;
+        };
+        for (const auto& [earlier, later] : m_follows) {
+            const auto before = subtree_span(earlier);
+            const auto after = subtree_span(later);
+            if (before.second != INT32_MIN && after.first != INT32_MAX) {
+                EXPECT_LT(before.second, after.first)
+                    << "stage " << later << " ran before stage " << earlier << " ended";
+            }
+        }
+    }
+
+private:
+    void AddWaits(int stage)
+    {
+        for (int count = int(m_random() % 3); count > 0; --count) {
+            const EngineEvent done { m_recorder.GetId(), DONE_EVENT, uintptr_t(stage), 0 };
+            CActionFactory::AddWaitFramesAction(m_engine.m_objects, m_random() % 100, &done);
+            ++m_waits;
+        }
+    }
+
+    ActionFixture& m_engine;
+    const CRecordingObject& m_recorder;
+    std::mt19937 m_random;
+    int m_next_id { 1 };
+    size_t m_waits { 0 };
+    std::vector<uint64_t> m_handles;
+    std::map<int, std::vector<int>> m_subtree;
+    std::vector<std::pair<int, int>> m_follows;
+};
+
+// Runs frames until no action and no group record is left (cancelled
+// actions of a held stage are still queued), at most a deadline of frames;
+// answers the frame each recorded event came in.
+std::vector<int> RunUntilQuiet(ActionFixture& engine, const CRecordingObject& recorder,
+                               const std::function<void(int)>& at_frame = {})
+{
+    std::vector<int> frame_of_event;
+    for (int frame = 0; frame < 400; ++frame) {
+        if (at_frame)
+            at_frame(frame);
+        engine.Frame();
+        frame_of_event.resize(recorder.events.size(), frame);
+        if (engine.m_objects->GetActionCount() == 0 && engine.Runner().GetGroupCount() == 0)
+            break;
+    }
+    return frame_of_event;
+}
+
+} // namespace
+
+TEST(ActionGroups, RandomNestedStagesRunInOrderAndReleaseEveryRecord)
+{
+    for (uint32_t seed = 1; seed <= 150; ++seed) {
+        SCOPED_TRACE(seed);
+        ActionFixture engine;
+        auto* recorder = engine.Add<CRecordingObject>(0, 0, 4, 4);
+        CGroupPlan plan(engine, *recorder, seed);
+        for (int group = 0; group < 3; ++group)
+            plan.BuildGroup(3);
+        const std::vector<int> frames = RunUntilQuiet(engine, *recorder);
+        EXPECT_EQ(engine.m_objects->GetActionCount(), 0u);
+        EXPECT_EQ(engine.Runner().GetGroupCount(), 0u);
+        EXPECT_EQ(engine.Runner().GetCurrentGroup(), 0u);
+        EXPECT_EQ(recorder->events.size(), plan.QueuedWaits());
+        plan.ExpectOrder(frames);
+    }
+}
+
+TEST(ActionCancel, CancellingAnyStageOfRandomGroupsStillReleasesEveryRecord)
+{
+    for (uint32_t seed = 1; seed <= 150; ++seed) {
+        SCOPED_TRACE(seed);
+        ActionFixture engine;
+        auto* recorder = engine.Add<CRecordingObject>(0, 0, 4, 4);
+        CGroupPlan plan(engine, *recorder, seed);
+        for (int group = 0; group < 3; ++group)
+            plan.BuildGroup(3);
+        const int cancel_at = int(seed % 5);
+        const std::vector<int> frames = RunUntilQuiet(engine, *recorder, [&](int frame) {
+            if (frame == cancel_at)
+                CActionFactory::CancelGroup(engine.m_objects, plan.AnyHandle());
+        });
+        EXPECT_EQ(engine.m_objects->GetActionCount(), 0u);
+        EXPECT_EQ(engine.Runner().GetGroupCount(), 0u);
+        EXPECT_LE(recorder->events.size(), plan.QueuedWaits());
+        plan.ExpectOrder(frames);
+    }
 }
