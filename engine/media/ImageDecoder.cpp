@@ -1,5 +1,6 @@
 #include "engine/media/ImageDecoder.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace engine {
@@ -23,46 +24,114 @@ ImageFileFormat ImageFormatOfExtension(std::string_view extension)
     return ImageFileFormat::None;
 }
 
-bool PeekImageSize(std::span<const uint8_t> data, ImageFileFormat format, uint32_t& width, uint32_t& height)
+namespace {
+
+bool SizeWithinLimits(uint64_t width, uint64_t height, uint64_t frames = 1)
 {
-    const auto be32 = [&](size_t o) {
-        return uint32_t(data[o]) << 24 | uint32_t(data[o + 1]) << 16 | uint32_t(data[o + 2]) << 8 | data[o + 3];
-    };
-    const auto le16 = [&](size_t o) { return uint32_t(data[o]) | uint32_t(data[o + 1]) << 8; };
+    return width <= IMAGE_MAX_SIDE && height <= IMAGE_MAX_SIDE
+        && width * height * 4 * std::max<uint64_t>(frames, 1) <= IMAGE_MAX_PIXEL_BYTES;
+}
+
+uint32_t Le16(std::span<const uint8_t> d, size_t o) { return uint32_t(d[o]) | uint32_t(d[o + 1]) << 8; }
+uint32_t Be16(std::span<const uint8_t> d, size_t o) { return uint32_t(d[o]) << 8 | uint32_t(d[o + 1]); }
+uint32_t Le32(std::span<const uint8_t> d, size_t o) { return Le16(d, o) | Le16(d, o + 2) << 16; }
+uint32_t Be32(std::span<const uint8_t> d, size_t o) { return Be16(d, o) << 16 | Be16(d, o + 2); }
+
+bool JpegAllowed(std::span<const uint8_t> d)
+{
+    size_t pos = 2;
+    while (pos + 4 <= d.size()) {
+        if (d[pos] != 0xFF) {
+            ++pos;
+            continue;
+        }
+        const uint8_t marker = d[pos + 1];
+        if (marker == 0xFF) {
+            ++pos;
+            continue;
+        }
+        if (marker == 0xD8 || marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7)) {
+            pos += 2;
+            continue;
+        }
+        const size_t length = Be16(d, pos + 2);
+        const bool frame = marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
+        if (frame && pos + 9 <= d.size() && !SizeWithinLimits(Be16(d, pos + 7), Be16(d, pos + 5)))
+            return false;
+        if (marker == 0xDA)
+            return true;
+        pos += 2 + length;
+    }
+    return true;
+}
+
+bool TiffAllowed(std::span<const uint8_t> d)
+{
+    if (d.size() < 8)
+        return true;
+    const bool little = d[0] == 'I' && d[1] == 'I';
+    const bool big = d[0] == 'M' && d[1] == 'M';
+    if (!little && !big)
+        return true;
+    const auto u16 = [&](size_t o) { return little ? Le16(d, o) : Be16(d, o); };
+    const auto u32 = [&](size_t o) { return little ? Le32(d, o) : Be32(d, o); };
+    const uint64_t ifd = u32(4);
+    if (ifd + 2 > d.size())
+        return true;
+    const uint32_t count = u16(size_t(ifd));
+    uint64_t width = 0;
+    uint64_t height = 0;
+    for (uint32_t i = 0; i < count; ++i) {
+        const uint64_t entry = ifd + 2 + uint64_t(i) * 12;
+        if (entry + 12 > d.size())
+            break;
+        const uint32_t tag = u16(size_t(entry));
+        const uint32_t type = u16(size_t(entry + 2));
+        const uint64_t value = type == 3 ? u16(size_t(entry + 8)) : u32(size_t(entry + 8));
+        if (tag == 256)
+            width = value;
+        else if (tag == 257)
+            height = value;
+    }
+    return SizeWithinLimits(width, height);
+}
+
+} // namespace
+
+bool HeaderSizeAllowed(std::span<const uint8_t> d, ImageFileFormat format)
+{
     switch (format) {
     case ImageFileFormat::Png:
-        if (data.size() < 24 || std::memcmp(data.data() + 12, "IHDR", 4) != 0)
-            return false;
-        width = be32(16);
-        height = be32(20);
+        if (d.size() >= 24 && std::memcmp(d.data() + 12, "IHDR", 4) == 0)
+            return SizeWithinLimits(Be32(d, 16), Be32(d, 20));
         return true;
     case ImageFileFormat::Gif:
-        if (data.size() < 10 || std::memcmp(data.data(), "GIF", 3) != 0)
-            return false;
-        width = le16(6);
-        height = le16(8);
+        return true;   // our GIF reader checks every size itself
+    case ImageFileFormat::Bmp:
+        if (d.size() >= 26 && d[0] == 'B' && d[1] == 'M') {
+            const int64_t w = int32_t(Le32(d, 18));
+            const int64_t h = int32_t(Le32(d, 22));
+            return SizeWithinLimits(uint64_t(w < 0 ? -w : w), uint64_t(h < 0 ? -h : h));
+        }
         return true;
-    case ImageFileFormat::Bmp: {
-        if (data.size() < 26 || data[0] != 'B' || data[1] != 'M')
-            return false;
-        const int32_t w = int32_t(le16(18) | le16(20) << 16);
-        const int32_t h = int32_t(le16(22) | le16(24) << 16);
-        width = uint32_t(w < 0 ? -int64_t(w) : w);
-        height = uint32_t(h < 0 ? -int64_t(h) : h);
-        return true;
-    }
+    case ImageFileFormat::Jpeg:
+        return JpegAllowed(d);
+    case ImageFileFormat::Tga:
+        return d.size() < 16 || SizeWithinLimits(Le16(d, 12), Le16(d, 14));
+    case ImageFileFormat::Pcx:
+        return d.size() < 12
+            || SizeWithinLimits(uint64_t(Le16(d, 8)) - std::min(Le16(d, 8), Le16(d, 4)) + 1,
+                                uint64_t(Le16(d, 10)) - std::min(Le16(d, 10), Le16(d, 6)) + 1);
+    case ImageFileFormat::Tiff:
+        return TiffAllowed(d);
     default:
-        return false;
+        return true;
     }
 }
 
 int DecodeImageRecord(IImageDecoder& decoder, std::span<const uint8_t> data, ImageFileFormat format, ImageRecord& out)
 {
-    uint32_t peek_width = 0;
-    uint32_t peek_height = 0;
-    if (PeekImageSize(data, format, peek_width, peek_height)
-        && (peek_width > IMAGE_MAX_SIDE || peek_height > IMAGE_MAX_SIDE
-            || uint64_t(peek_width) * peek_height * 4 > IMAGE_MAX_PIXEL_BYTES))
+    if (!HeaderSizeAllowed(data, format))
         return 0;
     DecodedImage image;
     if (!decoder.Decode(data, format, image))

@@ -13,7 +13,7 @@
 // Owner: the paint module owns its decoder. Thread: engine (UI) thread.
 // Hazards: image files are untrusted. Sizes are refused above
 // IMAGE_MAX_SIDE / IMAGE_MAX_PIXEL_BYTES, before decoding where the header
-// tells the size cheaply (PNG, GIF, BMP) and always before the record is
+// tells the size (PNG, BMP, JPEG, TGA, PCX, TIFF; GIF by our own reader) and always before the record is
 // allocated.
 #include "engine/core/ImageRecord.h"
 
@@ -25,8 +25,8 @@
 
 namespace engine {
 
-inline constexpr uint32_t IMAGE_MAX_SIDE = 16384;
-inline constexpr uint64_t IMAGE_MAX_PIXEL_BYTES = 256ull * 1024 * 1024;
+inline constexpr uint32_t IMAGE_MAX_SIDE = 8192;
+inline constexpr uint64_t IMAGE_MAX_PIXEL_BYTES = 64ull * 1024 * 1024;
 
 // The image library's format numbers.
 enum class ImageFileFormat : int {
@@ -72,10 +72,11 @@ public:
 // The decoder over SDL2_image.
 [[nodiscard]] std::unique_ptr<IImageDecoder> CreateSdlImageDecoder();
 
-// The width and height a PNG, GIF or BMP header claims; false when the header
-// is not readable (other formats: false).
-[[nodiscard]] bool PeekImageSize(std::span<const uint8_t> data, ImageFileFormat format, uint32_t& width,
-                                 uint32_t& height);
+// False when the file's own header claims a size above the limits: the size
+// fields of PNG, BMP, JPEG, TGA, PCX and TIFF headers (GIF files are read by
+// our own reader, which checks every size). True when the sizes are within the
+// limits or the header does not tell them; the decoded result is checked again.
+[[nodiscard]] bool HeaderSizeAllowed(std::span<const uint8_t> data, ImageFileFormat format);
 
 // Decodes with the decoder and forms the record (id 0, frames per row 1).
 // 1 on success, 0 otherwise; out is replaced only on success.

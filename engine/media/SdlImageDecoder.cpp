@@ -1,5 +1,6 @@
-// IImageDecoder over SDL2_image: single images through each format's own loader (which
-// keeps 8-bit palettes), GIF animations through IMG_LoadGIFAnimation_RW.
+// IImageDecoder over SDL2_image: each format through its own loader (which
+// keeps 8-bit palettes); GIF files through our own reader.
+#include "engine/media/GifDecoder.h"
 #include "engine/media/ImageDecoder.h"
 
 #include <SDL2/SDL.h>
@@ -16,10 +17,6 @@ struct SurfaceDeleter {
 };
 using SurfacePtr = std::unique_ptr<SDL_Surface, SurfaceDeleter>;
 
-struct AnimationDeleter {
-    void operator()(IMG_Animation* animation) const { IMG_FreeAnimation(animation); }
-};
-
 // The library's loader of exactly one format: its "typed" entry would still
 // try every other format's detector first (SVG, XPM and the rest), which
 // must never see our untrusted bytes.
@@ -29,7 +26,7 @@ LoadFunction LoaderOf(ImageFileFormat format)
 {
     switch (format) {
     case ImageFileFormat::Bmp: return IMG_LoadBMP_RW;
-    case ImageFileFormat::Gif: return IMG_LoadGIF_RW;
+    case ImageFileFormat::Gif: return IMG_LoadGIF_RW;   // not used: GIF has its own reader
     case ImageFileFormat::Jpeg: return IMG_LoadJPG_RW;
     case ImageFileFormat::Png: return IMG_LoadPNG_RW;
     case ImageFileFormat::Ico: return IMG_LoadICO_RW;
@@ -111,59 +108,6 @@ bool ReadSurface(SDL_Surface* surface, DecodedImage& out)
     return true;
 }
 
-// The delay (hundredths of a second) of each image of a GIF, from the graphic
-// control extensions: the library's own delays turn 0 into a default, while
-// the engine gives such frames 40 ms. Empty when the block structure is not
-// readable.
-std::vector<uint32_t> ReadGifDelays(std::span<const uint8_t> data)
-{
-    std::vector<uint32_t> delays;
-    size_t pos = 13;
-    if (data.size() < pos)
-        return {};
-    if (data[10] & 0x80)
-        pos += size_t(3) << ((data[10] & 7) + 1);
-    const auto skip_sub_blocks = [&]() {
-        while (pos < data.size()) {
-            const size_t size = data[pos++];
-            if (size == 0)
-                return true;
-            pos += size;
-        }
-        return false;
-    };
-    uint32_t pending_delay = 0;
-    while (pos < data.size()) {
-        const uint8_t block = data[pos++];
-        if (block == 0x3B)
-            return delays;
-        if (block == 0x21) {
-            if (pos + 1 > data.size())
-                return {};
-            const uint8_t label = data[pos++];
-            if (label == 0xF9 && pos + 5 <= data.size() && data[pos] >= 3)
-                pending_delay = uint32_t(data[pos + 2]) | uint32_t(data[pos + 3]) << 8;
-            if (!skip_sub_blocks())
-                return {};
-        } else if (block == 0x2C) {
-            if (pos + 9 > data.size())
-                return {};
-            const uint8_t packed = data[pos + 8];
-            pos += 9;
-            if (packed & 0x80)
-                pos += size_t(3) << ((packed & 7) + 1);
-            pos += 1;   // minimum code size
-            if (pos > data.size() || !skip_sub_blocks())
-                return {};
-            delays.push_back(pending_delay);
-            pending_delay = 0;
-        } else {
-            return {};
-        }
-    }
-    return delays;
-}
-
 class CSdlImageDecoder final : public IImageDecoder {
 public:
     bool Decode(std::span<const uint8_t> data, ImageFileFormat format, DecodedImage& out) override
@@ -172,10 +116,10 @@ public:
         if (!load || data.empty() || data.size() > size_t(INT32_MAX))
             return false;
         out = DecodedImage {};
-        const bool gif = data.size() >= 4 && std::memcmp(data.data(), "GIF8", 4) == 0;
-        if (format == ImageFileFormat::Gif && gif && DecodeAnimation(data, out))
-            return true;
-        out = DecodedImage {};
+        // GIF files go through our own reader: the library's follows data
+        // that its images did not use and may find sizes we never checked.
+        if (format == ImageFileFormat::Gif)
+            return DecodeGif(data, out);
         SDL_RWops* source = OpenMemory(data);
         if (!source)
             return false;
@@ -184,38 +128,6 @@ public:
         return surface && ReadSurface(surface.get(), out);
     }
 
-private:
-    // Animated GIFs (two frames or more) as 32-bit frames with their delays.
-    static bool DecodeAnimation(std::span<const uint8_t> data, DecodedImage& out)
-    {
-        SDL_RWops* source = OpenMemory(data);
-        if (!source)
-            return false;
-        std::unique_ptr<IMG_Animation, AnimationDeleter> animation(IMG_LoadGIFAnimation_RW(source));
-        SDL_RWclose(source);
-        if (!animation || animation->count < 2 || !SizeAllowed(animation->w, animation->h)
-            || uint64_t(animation->w) * animation->h * 4 * uint64_t(animation->count) > IMAGE_MAX_PIXEL_BYTES)
-            return false;
-        out.width = uint32_t(animation->w);
-        out.height = uint32_t(animation->h);
-        out.alpha_valid = true;
-        const std::vector<uint32_t> file_delays = ReadGifDelays(data);
-        const bool own_delays = file_delays.size() == size_t(animation->count);
-        for (int i = 0; i < animation->count; ++i) {
-            SDL_Surface* frame = animation->frames[i];
-            if (!frame || frame->w != animation->w || frame->h != animation->h)
-                return false;
-            std::vector<uint8_t> pixels;
-            if (!CopyBgra(frame, pixels))
-                return false;
-            out.frames.push_back(std::move(pixels));
-            if (own_delays)
-                out.delays_ms.push_back(file_delays[i] * 10);
-            else
-                out.delays_ms.push_back(animation->delays ? uint32_t(std::max(animation->delays[i], 0)) : 0);
-        }
-        return true;
-    }
 };
 
 } // namespace

@@ -3,6 +3,7 @@
 list(APPEND MEDIA_SOURCES
     ${CMAKE_CURRENT_SOURCE_DIR}/Blitter.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/GDIPaintModule.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/GifDecoder.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/ImageDecoder.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/MediaServices.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/PaintModule.cpp

@@ -184,3 +184,47 @@ TEST(ImageDecoder, RefusesOversizedAndBrokenImages)
     EXPECT_EQ(DecodeImageRecord(fake, {}, ImageFileFormat::Png, record), 0);
     EXPECT_EQ(record.pixels, nullptr);
 }
+
+TEST(GifReader, ClipsImagesToTheScreenAndRefusesCutOrHugeFiles)
+{
+    auto decoder = CreateSdlImageDecoder();
+    const Bytes gif = MakeGif({ { 1, 2, 3, 1 } }, {}, -1);
+    // The single image moved one pixel right: its right column falls outside.
+    Bytes moved = gif;
+    moved[34] = 1;
+    ImageRecord record;
+    ASSERT_EQ(DecodeImageRecord(*decoder, moved, ImageFileFormat::Gif, record), 1);
+    EXPECT_EQ(record.pixels[0], 0);
+    EXPECT_EQ(record.pixels[1], 1);
+    EXPECT_EQ(record.pixels[3], 3);
+
+    for (size_t length = 13; length + 1 < gif.size(); ++length) {
+        const Bytes cut(gif.begin(), gif.begin() + length);
+        EXPECT_EQ(DecodeImageRecord(*decoder, cut, ImageFileFormat::Gif, record), 0) << length;
+    }
+    Bytes huge = gif;
+    huge[38] = 0x60;
+    huge[39] = 0xEA;                                          // 60000 wide
+    huge[40] = 0x60;
+    huge[41] = 0xEA;
+    EXPECT_EQ(DecodeImageRecord(*decoder, huge, ImageFileFormat::Gif, record), 0);
+    Bytes bad_code = gif;
+    bad_code[43] = 12;                                        // no such code size
+    EXPECT_EQ(DecodeImageRecord(*decoder, bad_code, ImageFileFormat::Gif, record), 0);
+}
+
+TEST(GifReader, DisposalRestoresTheBackgroundBetweenFrames)
+{
+    // Frame 0 draws index 1 everywhere and asks for "restore to background";
+    // frame 1 is transparent (index 0) everywhere: nothing is left.
+    Bytes gif = MakeGif({ { 1, 1, 1, 1 }, { 0, 0, 0, 0 } }, { 5, 5 }, 0);
+    // The first graphic control block follows the header (13), palette (12)
+    // and the loop extension (19): its packed byte is at 25 + 19 + 3.
+    gif[25 + 19 + 3] = 0x09;                                  // disposal 2, transparent
+    auto decoder = CreateSdlImageDecoder();
+    ImageRecord record;
+    ASSERT_EQ(DecodeImageRecord(*decoder, gif, ImageFileFormat::Gif, record), 1);
+    ASSERT_EQ(record.frames, 2u);
+    EXPECT_EQ(imagetest::PixelAt(record, 0), 0xFFFF0000u);
+    EXPECT_EQ(imagetest::PixelAt(record, 4) >> 24, 0u);
+}

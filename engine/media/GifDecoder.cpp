@@ -1,0 +1,305 @@
+#include "engine/media/GifDecoder.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+
+namespace engine {
+
+namespace {
+
+constexpr int LZW_MAX_CODES = 4096;
+
+uint32_t Le16(std::span<const uint8_t> d, size_t o) { return uint32_t(d[o]) | uint32_t(d[o + 1]) << 8; }
+
+struct GifReader {
+    std::span<const uint8_t> data;
+    size_t pos { 0 };
+
+    [[nodiscard]] bool Has(size_t n) const { return n <= data.size() - pos; }
+    // The data of a run of sub-blocks, or false when they are cut.
+    bool ReadSubBlocks(std::vector<uint8_t>* out)
+    {
+        while (Has(1)) {
+            const size_t size = data[pos++];
+            if (size == 0)
+                return true;
+            if (!Has(size))
+                return false;
+            if (out)
+                out->insert(out->end(), data.begin() + pos, data.begin() + pos + size);
+            pos += size;
+        }
+        return false;
+    }
+};
+
+// Decodes LZW data into count indices; missing data leaves zeros. False for
+// a code that the table cannot hold.
+bool DecodeLzw(const std::vector<uint8_t>& input, int min_code_size, std::vector<uint8_t>& out, size_t count)
+{
+    out.assign(count, 0);
+    const int clear = 1 << min_code_size;
+    const int end = clear + 1;
+    std::array<uint16_t, LZW_MAX_CODES> prefix {};
+    std::array<uint8_t, LZW_MAX_CODES> suffix {};
+    std::array<uint8_t, LZW_MAX_CODES + 1> stack {};
+    for (int i = 0; i < clear; ++i)
+        suffix[size_t(i)] = uint8_t(i);
+    int code_size = min_code_size + 1;
+    int next = clear + 2;
+    int previous = -1;
+    uint8_t first = 0;
+    uint32_t bits = 0;
+    int bit_count = 0;
+    size_t in = 0;
+    size_t written = 0;
+    while (written < count) {
+        while (bit_count < code_size && in < input.size()) {
+            bits |= uint32_t(input[in++]) << bit_count;
+            bit_count += 8;
+        }
+        if (bit_count < code_size)
+            return true;
+        const int code = int(bits & ((1u << code_size) - 1));
+        bits >>= code_size;
+        bit_count -= code_size;
+        if (code == clear) {
+            code_size = min_code_size + 1;
+            next = clear + 2;
+            previous = -1;
+            continue;
+        }
+        if (code == end)
+            return true;
+        if (previous < 0) {
+            if (code >= clear)
+                return false;
+            out[written++] = uint8_t(code);
+            previous = code;
+            first = uint8_t(code);
+            continue;
+        }
+        if (code > next)
+            return false;
+        size_t depth = 0;
+        int walk = code;
+        if (code == next) {
+            stack[depth++] = first;
+            walk = previous;
+        }
+        while (walk >= clear) {
+            if (depth >= stack.size() - 1)
+                return false;
+            stack[depth++] = suffix[size_t(walk)];
+            walk = prefix[size_t(walk)];
+        }
+        stack[depth++] = uint8_t(walk);
+        first = uint8_t(walk);
+        while (depth > 0 && written < count)
+            out[written++] = stack[--depth];
+        if (next < LZW_MAX_CODES) {
+            prefix[size_t(next)] = uint16_t(previous);
+            suffix[size_t(next)] = first;
+            ++next;
+            if (next == (1 << code_size) && code_size < 12)
+                ++code_size;
+        }
+        previous = code;
+    }
+    return true;
+}
+
+// The row of the image that the n-th decoded row is, with interlacing.
+uint32_t InterlacedRow(uint32_t n, uint32_t height)
+{
+    const uint32_t pass1 = (height + 7) / 8;
+    const uint32_t pass2 = (height + 3) / 8;
+    const uint32_t pass3 = (height + 1) / 4;
+    if (n < pass1)
+        return n * 8;
+    n -= pass1;
+    if (n < pass2)
+        return 4 + n * 8;
+    n -= pass2;
+    if (n < pass3)
+        return 2 + n * 4;
+    n -= pass3;
+    return 1 + n * 2;
+}
+
+struct GifFrame {
+    uint32_t left { 0 };
+    uint32_t top { 0 };
+    uint32_t width { 0 };
+    uint32_t height { 0 };
+    std::vector<uint32_t> palette;   ///< 0xFFRRGGBB
+    std::vector<uint8_t> indices;    ///< width x height, rows in order
+    int transparent { -1 };
+    uint32_t disposal { 0 };
+    uint32_t delay_cs { 0 };
+};
+
+std::vector<uint32_t> ReadPalette(GifReader& in, uint8_t packed)
+{
+    const size_t entries = size_t(1) << ((packed & 7) + 1);
+    std::vector<uint32_t> palette;
+    if (!in.Has(entries * 3))
+        return palette;
+    for (size_t i = 0; i < entries; ++i) {
+        const uint8_t* p = in.data.data() + in.pos + i * 3;
+        palette.push_back(0xFF000000u | uint32_t(p[0]) << 16 | uint32_t(p[1]) << 8 | p[2]);
+    }
+    in.pos += entries * 3;
+    return palette;
+}
+
+bool WithinLimits(uint64_t width, uint64_t height, uint64_t frames)
+{
+    return width <= IMAGE_MAX_SIDE && height <= IMAGE_MAX_SIDE
+        && width * height * 4 * std::max<uint64_t>(frames, 1) <= IMAGE_MAX_PIXEL_BYTES;
+}
+
+} // namespace
+
+bool DecodeGif(std::span<const uint8_t> data, DecodedImage& out)
+{
+    if (data.size() < 13 || (std::memcmp(data.data(), "GIF87a", 6) != 0 && std::memcmp(data.data(), "GIF89a", 6) != 0))
+        return false;
+    const uint32_t screen_w = Le16(data, 6);
+    const uint32_t screen_h = Le16(data, 8);
+    if (screen_w == 0 || screen_h == 0 || !WithinLimits(screen_w, screen_h, 1))
+        return false;
+    GifReader in { data, 13 };
+    std::vector<uint32_t> global;
+    if (data[10] & 0x80) {
+        global = ReadPalette(in, data[10]);
+        if (global.empty())
+            return false;
+    }
+    std::vector<GifFrame> frames;
+    int transparent = -1;
+    uint32_t disposal = 0;
+    uint32_t delay = 0;
+    while (in.Has(1)) {
+        const uint8_t block = in.data[in.pos++];
+        if (block == 0x3B)
+            break;
+        if (block == 0x21) {
+            if (!in.Has(1))
+                return false;
+            const uint8_t label = in.data[in.pos++];
+            if (label == 0xF9 && in.Has(6) && in.data[in.pos] >= 4) {
+                const uint8_t packed = in.data[in.pos + 1];
+                disposal = (packed >> 2) & 7;
+                delay = Le16(in.data, in.pos + 2);
+                transparent = (packed & 1) ? int(in.data[in.pos + 4]) : -1;
+            }
+            if (!in.ReadSubBlocks(nullptr))
+                return false;
+            continue;
+        }
+        if (block != 0x2C)
+            continue;   // stray bytes between blocks are skipped
+        if (!in.Has(10))
+            return false;
+        GifFrame frame;
+        frame.left = Le16(in.data, in.pos);
+        frame.top = Le16(in.data, in.pos + 2);
+        frame.width = Le16(in.data, in.pos + 4);
+        frame.height = Le16(in.data, in.pos + 6);
+        const uint8_t packed = in.data[in.pos + 8];
+        in.pos += 9;
+        if (!WithinLimits(frame.width, frame.height, 1) || !WithinLimits(screen_w, screen_h, frames.size() + 1))
+            return false;
+        if (packed & 0x80) {
+            frame.palette = ReadPalette(in, packed);
+            if (frame.palette.empty())
+                return false;
+        } else {
+            frame.palette = global;
+        }
+        if (!in.Has(1))
+            return false;
+        const int min_code_size = in.data[in.pos++];
+        if (min_code_size < 1 || min_code_size > 11)
+            return false;
+        std::vector<uint8_t> lzw;
+        if (!in.ReadSubBlocks(&lzw))
+            return false;
+        std::vector<uint8_t> decoded;
+        if (!DecodeLzw(lzw, min_code_size, decoded, size_t(frame.width) * frame.height))
+            return false;
+        if ((packed & 0x40) && !decoded.empty()) {
+            frame.indices.assign(decoded.size(), 0);
+            for (uint32_t n = 0; n < frame.height; ++n) {
+                const uint32_t row = InterlacedRow(n, frame.height);
+                std::memcpy(frame.indices.data() + size_t(row) * frame.width,
+                            decoded.data() + size_t(n) * frame.width, frame.width);
+            }
+        } else {
+            frame.indices = std::move(decoded);
+        }
+        frame.transparent = transparent;
+        frame.disposal = disposal;
+        frame.delay_cs = delay;
+        frames.push_back(std::move(frame));
+        transparent = -1;
+        disposal = 0;
+        delay = 0;
+    }
+    if (frames.empty())
+        return false;
+
+    out = DecodedImage {};
+    out.width = screen_w;
+    out.height = screen_h;
+    const size_t screen_pixels = size_t(screen_w) * screen_h;
+    if (frames.size() == 1) {
+        const GifFrame& frame = frames.front();
+        if (frame.palette.empty())
+            return false;
+        out.palette = true;
+        out.palette_colours = frame.palette;
+        out.has_colour_key = frame.transparent >= 0;
+        out.colour_key = out.has_colour_key ? uint32_t(frame.transparent) : 0;
+        const uint8_t fill = out.has_colour_key ? uint8_t(frame.transparent) : 0;
+        std::vector<uint8_t> canvas(screen_pixels, fill);
+        for (uint32_t y = 0; y < frame.height && frame.top + y < screen_h; ++y) {
+            for (uint32_t x = 0; x < frame.width && frame.left + x < screen_w; ++x)
+                canvas[size_t(frame.top + y) * screen_w + frame.left + x] = frame.indices[size_t(y) * frame.width + x];
+        }
+        out.frames.push_back(std::move(canvas));
+        return true;
+    }
+    out.alpha_valid = true;
+    std::vector<uint32_t> canvas(screen_pixels, 0);
+    std::vector<uint32_t> saved;
+    for (const GifFrame& frame : frames) {
+        if (frame.disposal == 3)
+            saved = canvas;
+        for (uint32_t y = 0; y < frame.height && frame.top + y < screen_h; ++y) {
+            for (uint32_t x = 0; x < frame.width && frame.left + x < screen_w; ++x) {
+                const uint8_t index = frame.indices[size_t(y) * frame.width + x];
+                if (int(index) == frame.transparent || index >= frame.palette.size())
+                    continue;
+                canvas[size_t(frame.top + y) * screen_w + frame.left + x] = frame.palette[index];
+            }
+        }
+        std::vector<uint8_t> bytes(screen_pixels * 4);
+        std::memcpy(bytes.data(), canvas.data(), bytes.size());
+        out.frames.push_back(std::move(bytes));
+        out.delays_ms.push_back(frame.delay_cs * 10);
+        if (frame.disposal == 2) {
+            for (uint32_t y = 0; y < frame.height && frame.top + y < screen_h; ++y) {
+                for (uint32_t x = 0; x < frame.width && frame.left + x < screen_w; ++x)
+                    canvas[size_t(frame.top + y) * screen_w + frame.left + x] = 0;
+            }
+        } else if (frame.disposal == 3 && saved.size() == canvas.size()) {
+            canvas = saved;
+        }
+    }
+    return true;
+}
+
+} // namespace engine
