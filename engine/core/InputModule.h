@@ -10,7 +10,9 @@
 // Events are posted to the object module (VELOTRIX_MSG_OBJECT_EVENT) and come
 // back (VELOTRIX_MSG_FREE_INPUT_EVENT) after delivery; each carries its own
 // record with an explicit flag telling whether param2 is a state copy owned
-// by this module. Only VELOTRIX_EVENT_CURSOR is delivered at once.
+// by this module; the object module reads a record only while
+// IsEventInFlight says this module still holds it. Only
+// VELOTRIX_EVENT_CURSOR is delivered at once.
 // Positions from the host are window client pixels; the module keeps both the
 // window position and the view-relative one.
 // Hazards: the host interface (cursor, pointer-in-window) is optional; without

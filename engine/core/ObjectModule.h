@@ -10,8 +10,10 @@
 // engine tick or under the tick lock. Its own lock guards the paint order,
 // snapshots and dirty list and is never held while an object's OnEvent runs.
 // Hazards: objects are deleted here only. An object destroyed while one of
-// its own events is being delivered is destroyed when that delivery ends.
-// Dirty rectangles are kept clipped to the view.
+// its own events is being delivered (also by an Unload of the whole engine
+// from its handler) is destroyed when that delivery ends. Input events are
+// read only while the input module still holds their records. Dirty
+// rectangles are kept clipped to the view.
 
 #include <cstdint>
 #include <map>
