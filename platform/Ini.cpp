@@ -147,28 +147,6 @@ std::string Join(const std::vector<IniLine>& lines)
     return out;
 }
 
-// A name that would not read back as written is refused: line breaks, a NUL,
-// '=' in a key, ']' in a section, and a key that would read as a comment or a
-// section header.
-bool IsSafeName(std::string_view name, bool is_section)
-{
-    const std::string_view trimmed = Trim(name);
-    if (trimmed.empty())
-        return false;
-    if (!is_section && (trimmed.front() == ';' || trimmed.front() == '['))
-        return false;
-    for (size_t i = 0; i < name.size(); ++i) {
-        const char c = name[i];
-        if (IsGbkLeadByte(c) && i + 1 < name.size()) {
-            ++i; // a trail byte may be ']' (0x5D) and is part of the character
-            continue;
-        }
-        if (c == '\r' || c == '\n' || c == '\0' || (!is_section && c == '=') || (is_section && c == ']'))
-            return false;
-    }
-    return true;
-}
-
 bool IsSafeValue(std::string_view value)
 {
     for (char c : value) {
@@ -239,6 +217,29 @@ bool EditIniFile(std::string_view path, Edit edit)
 } // namespace
 
 namespace ini {
+
+// A name that would not read back as written is refused: line breaks, a NUL,
+// '=' in a key, ']' in a section, and a key that would read as a comment or a
+// section header.
+bool IsWritableName(std::string_view name, IniName kind)
+{
+    const bool is_section = kind == IniName::Section;
+    const std::string_view trimmed = Trim(name);
+    if (trimmed.empty())
+        return false;
+    if (!is_section && (trimmed.front() == ';' || trimmed.front() == '['))
+        return false;
+    for (size_t i = 0; i < name.size(); ++i) {
+        const char c = name[i];
+        if (IsGbkLeadByte(c) && i + 1 < name.size() && IsGbkTrailByte(name[i + 1])) {
+            ++i; // a trail byte may be ']' (0x5D) and is part of the character
+            continue;
+        }
+        if (c == '\r' || c == '\n' || c == '\0' || (!is_section && c == '=') || (is_section && c == ']'))
+            return false;
+    }
+    return true;
+}
 
 std::optional<std::string> FindValue(std::string_view text, std::string_view section, std::string_view key)
 {
@@ -394,14 +395,14 @@ int GetProfileInt(std::string_view section, std::string_view key, int default_va
 bool WriteProfileString(std::string_view section, std::string_view key, std::optional<std::string_view> value,
                         std::string_view path)
 {
-    if (!IsSafeName(section, true) || !IsSafeName(key, false) || (value && !IsSafeValue(*value)))
+    if (!ini::IsWritableName(section, ini::IniName::Section) || !ini::IsWritableName(key, ini::IniName::Key) || (value && !IsSafeValue(*value)))
         return false;
     return EditIniFile(path, [&](const std::string& text) { return ini::SetValue(text, section, key, value); });
 }
 
 bool DeleteProfileSection(std::string_view section, std::string_view path)
 {
-    if (!IsSafeName(section, true))
+    if (!ini::IsWritableName(section, ini::IniName::Section))
         return false;
     if (!FindExistingPath(path))
         return true;

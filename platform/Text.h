@@ -27,6 +27,13 @@ namespace platform {
     return IsGbkLeadByte(static_cast<uint8_t>(byte));
 }
 
+// True for a byte that may follow a lead byte (0x40 to 0xFE, except 0x7F).
+[[nodiscard]] constexpr bool IsGbkTrailByte(char byte)
+{
+    const auto value = static_cast<uint8_t>(byte);
+    return value >= 0x40 && value <= 0xFE && value != 0x7F;
+}
+
 // GBK -> UTF-8. std::nullopt when the text holds a byte sequence that is not GBK.
 [[nodiscard]] std::optional<std::string> GbkToUtf8(std::string_view gbk);
 // UTF-8 -> GBK. std::nullopt for invalid UTF-8 or a character GBK lacks.

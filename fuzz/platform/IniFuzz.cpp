@@ -30,14 +30,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     (void)platform::ini::ListKeys(text, section);
     (void)platform::ini::RemoveSection(text, section);
 
-    // What is written must read back (names the writer would refuse are skipped).
-    // A key line must not read as a comment or a section header.
-    const std::string_view blanks = " \t\r\n\v\f";
-    const size_t key_start = key.find_first_not_of(blanks);
-    const bool safe_names = section.find_first_not_of(blanks) != std::string_view::npos &&
-                            key_start != std::string_view::npos && key[key_start] != '[' && key[key_start] != ';' &&
-                            section.find_first_of("]\r\n") == std::string_view::npos &&
-                            key.find_first_of("=\r\n") == std::string_view::npos;
+    // What the writer accepts must read back.
+    const bool safe_names = platform::ini::IsWritableName(section, platform::ini::IniName::Section) &&
+                            platform::ini::IsWritableName(key, platform::ini::IniName::Key);
     const std::string edited = platform::ini::SetValue(text, section, key, std::string_view("v1"));
     if (safe_names && platform::ini::FindValue(edited, section, key) != std::string("v1"))
         __builtin_trap();

@@ -101,6 +101,9 @@ TEST(Ini, RefusesWritesThatWouldCorruptTheFile)
     // ...but a two-byte character whose trail byte is ']' is a name like any other.
     ASSERT_TRUE(WriteProfileString("\xB1\x5D", "\xB1\x5D", "v", path));
     EXPECT_EQ(GetProfileString("\xB1\x5D", "\xB1\x5D", "", path), "v");
+    // A lead byte does not hide a line break or '=' behind it.
+    EXPECT_FALSE(WriteProfileString("A\xB1\n[Evil]", "k", "v", path));
+    EXPECT_FALSE(WriteProfileString("A", "k\xB1=", "v", path));
     EXPECT_FALSE(WriteProfileString("", "k", "v", path));
     // A key that would be written as a comment or a section header.
     EXPECT_FALSE(WriteProfileString("A", ";k", "v", path));
