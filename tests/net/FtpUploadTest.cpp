@@ -45,6 +45,16 @@ std::string ReadFile(const std::string& path)
     return text.str();
 }
 
+// Threads of this process right now.
+size_t ThreadCount()
+{
+    std::error_code error;
+    size_t count = 0;
+    for (std::filesystem::directory_iterator it("/proc/self/task", error), end; !error && it != end; it.increment(error))
+        ++count;
+    return count;
+}
+
 class FtpUploadTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -127,12 +137,15 @@ TEST_F(FtpUploadTest, DirectoryIsJoinedAsGivenAndFailuresReplyZero)
 
 TEST_F(FtpUploadTest, WithoutAWindowTheJobEndsOnItsOwn)
 {
+    CCommCollector owner;
+    const size_t threads_before = ThreadCount();
     ASSERT_NE(StartFtpUpload(m_local_file.c_str(), m_address.c_str(), "/replays/", "alone.qvrep", "gamer", "s3cret",
                              platform::WindowHandle::None, UM_UPLOAD_DONE),
               0u);
-    CCommCollector owner;
     const std::string stored = m_server_root.Path() + "/replays/alone.qvrep";
     ASSERT_TRUE(owner.PumpUntil([&] { return ReadFile(stored) == m_content; }, 30000));
+    // The worker ends by itself (and is gone before the server is stopped).
+    EXPECT_TRUE(owner.PumpUntil([&] { return ThreadCount() <= threads_before; }, 30000));
 }
 
 TEST(FtpUpload, TextsThatDoNotFitAreRefused)
