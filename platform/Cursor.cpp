@@ -138,8 +138,6 @@ WindowHandle EndCapture(CaptureNotice notice)
         previous = state.capture;
         state.capture = WindowHandle::None;
     }
-    if (CNativeWindow::IsVideoThread())
-        (void)SDL_CaptureMouse(SDL_FALSE);
     if (previous != WindowHandle::None && !IsWindow(previous))
         previous = WindowHandle::None;
     if (previous != WindowHandle::None && notice == CaptureNotice::Post)
@@ -235,8 +233,6 @@ WindowHandle SetCapture(WindowHandle window)
         previous = state.capture;
         state.capture = window;
     }
-    if (CNativeWindow::IsVideoThread())
-        (void)SDL_CaptureMouse(SDL_TRUE); // refused without focus; SDL then still captures while a button is held
     if (previous != WindowHandle::None && !IsWindow(previous))
         previous = WindowHandle::None;
     if (previous != WindowHandle::None && previous != window)

@@ -9,10 +9,12 @@
 // (SetCursor(0) removes it from the screen); the count starts at 0.
 //
 // Capture: the capture window gets the mouse messages of every native window
-// (Window.h), also while the pointer is outside them; coordinates are in the
-// capture window's client pixels when it has a native window, else in those of
-// the window the pointer is over, and may lie outside the client area. Only a
-// window of the calling thread can take it. The window that loses
+// (Window.h); coordinates are in the capture window's client pixels when it has
+// a native window, else in those of the window the pointer is over. Outside our
+// windows the pointer is followed while a button is held (SDL captures the
+// mouse by itself then), and coordinates may lie outside the client area; with
+// no button held, the desktop's other windows get the mouse as usual. Only a
+// window of the calling thread can take the capture. The window that loses
 // capture is told by a posted WM_CAPTURECHANGED (lparam: the new capture window,
 // HandleToParam). Capture also ends when its native window loses the focus or
 // is destroyed, and GetCapture never names a window that no longer exists.
@@ -20,7 +22,7 @@
 // Owner: process-wide state in Cursor.cpp.
 // Threads: UI thread (the SDL video thread), where the state reaches SDL. The
 // state itself is guarded; calls from other threads change it without showing.
-// Hazards: headless SDL drivers (offscreen, dummy) have no cursors, capture or
+// Hazards: headless SDL drivers (offscreen, dummy) have no cursors or
 // confinement: the state is kept and reported all the same, and reaches the
 // screen once a window runs under a desktop driver.
 
