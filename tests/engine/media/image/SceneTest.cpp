@@ -4,12 +4,16 @@
 #include "engine/media/GDIPaintModule.h"
 #include "engine/media/MediaServices.h"
 #include "engine/media/PpsCodec.h"
+#include "engine/media/ResPackage.h"
 #include "engine/media/ResourceModule.h"
+#include "engine/media/StartScreen.h"
 
 #include "engine/core/GameCore.h"
 #include "engine/core/ImageObject.h"
 #include "engine/core/ObjectModule.h"
+#include "engine/core/NameKey.h"
 #include "platform/DailyLog.h"
+#include "platform/Path.h"
 
 #include "ImageTestSupport.h"
 
@@ -126,4 +130,21 @@ TEST(MediaServices, FactoryMakesTheMediaModules)
     params.height = 1;
     blitter.Blit(pixels, 2, 2, params, image, 0, 0, 1, 1, 1.0, COLOUR_NONE);
     EXPECT_EQ(pixels[0], 0xFF0000FFu);
+}
+
+TEST_F(SceneTest, StartScreenFillsTheView)
+{
+    platform::SetProgramFolder(m_folder.Path());
+    EXPECT_EQ(ShowStartScreen(m_core), 0u);                  // no package beside the program yet
+    const ImageRecord picture = imagetest::MakeBgra(32, 24, std::vector<uint32_t>(32 * 24, 0xFF336699), 0);
+    const std::vector<uint8_t> package = BuildResPackage(
+        { ResPackageSource { "StartScreen.imge", StringHash(".pps"), EncodePps(picture, nullptr, PPS_METHOD_BEST) } });
+    std::filesystem::create_directories(m_folder / "skin");
+    m_folder.Write("skin/start.kor", package);
+    const uint32_t id = ShowStartScreen(m_core);
+    platform::SetProgramFolder({});
+    ASSERT_NE(id, 0u);
+    m_objects->RefreshView();
+    EXPECT_EQ(Shown(0, 0), 0xFF336699u);
+    EXPECT_EQ(Shown(WIDTH - 1, HEIGHT - 1), 0xFF336699u);
 }
