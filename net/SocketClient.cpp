@@ -397,7 +397,10 @@ int CSocketClient::SendRequest(const ConnRecord& conn, const RequestRecord& requ
     SplitIntoParts(encoded, m_part_limit, parts);
 
     const bool answer_wanted = conn.answer_wanted != 0;
-    peer->m_answer_event.Reset();
+    // Only a request that will wait clears the signal: a message sent without
+    // waiting must not swallow the wake-up of a request that waits.
+    if (answer_wanted)
+        peer->m_answer_event.Reset();
     const uint32_t serial = SendMessage(*peer, parts, answer_wanted, crc_flag == 1 || m_crc_setting != 0);
     if (serial == 0)
         return RESULT_FAILED;
