@@ -75,8 +75,7 @@ void CCanvasObject::DrawImage(const ImageRef& ref, int32_t x, int32_t y, int32_t
     params.centre_y = int32_t(int64_t(y) + (int64_t(draw_height) + 1) / 2);
     params.width = draw_width;
     params.height = draw_height;
-    params.clip_right = m_width;
-    params.clip_bottom = m_height;
+    // No clip flag: the blitter keeps every write inside the target's size.
     auto* target = reinterpret_cast<uint32_t*>(m_record.pixels.get());
     if (record->frames_per_row >= 2 && record->frames > 1) {
         ImageRecord cut;
