@@ -441,14 +441,48 @@ TEST_F(CanvasTest, TheShortCutStaysInsideTheLine)
     EXPECT_EQ(m_texts[1].text, "ab..");
 }
 
+namespace {
+
+// Records which image records it is told to let go of, and whether their
+// pixels were still there to let go of.
+class CFreeRecordingPaint : public EngineModule {
+public:
+    int Load() override { return 1; }
+    void Unload() override {}
+    void Update() override { DispatchQueued(); }
+    int32_t GetId() const override { return VELOTRIX_MODULE_PAINT; }
+    const char* GetName() const override { return "PaintModule"; }
+    int32_t OnMessage(int32_t id, uintptr_t param1, uintptr_t) override
+    {
+        if (id == VELOTRIX_MSG_FREE_IMAGE) {
+            const auto* record = reinterpret_cast<const ImageRecord*>(param1);
+            freed.push_back(record);
+            had_pixels.push_back(record->pixels != nullptr);
+        }
+        return 0;
+    }
+    std::vector<const ImageRecord*> freed;
+    std::vector<bool> had_pixels;
+};
+
+} // namespace
+
 TEST(CanvasOwnership, FreesItsPixelsAndTellsThePaintModule)
 {
-    enginetest::EngineFixture engine;
+    enginetest::EngineFixture engine(false);
+    auto paint = std::make_unique<CFreeRecordingPaint>();
+    CFreeRecordingPaint* told = paint.get();
+    (void)engine.m_core.LoadModule(std::move(paint), true, true);
     auto canvas = std::make_unique<CCanvasObject>();
     CCanvasObject* raw = canvas.get();
     engine.m_objects->AddObject(std::move(canvas), nullptr);
     ASSERT_EQ(raw->Create(16, 16, 0x00123456, 0), 1);
+    const ImageRecord* record = &raw->GetRecord();
     engine.m_objects->DestroyObject(raw->GetId());
+    // Told at once, while the record still held its pixels.
+    ASSERT_EQ(told->freed.size(), 1u);
+    EXPECT_EQ(told->freed[0], record);
+    EXPECT_TRUE(told->had_pixels[0]);
     // Without a paint module the canvas frees its buffer itself (ASan
     // reports a leak otherwise).
     enginetest::EngineFixture bare(false);
