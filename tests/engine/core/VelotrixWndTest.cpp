@@ -344,3 +344,14 @@ TEST_F(VelotrixWndTest, CursorShapeAndDisplayCountReachThePlatform)
     EXPECT_EQ(platform::ShowCursor(true), 0);
     window.SetCursor(platform::IDC_ARROW);
 }
+
+TEST_F(VelotrixWndTest, PressWithoutAnInputModuleTakesNoCapture)
+{
+    CVelotrixWnd window;
+    ASSERT_EQ(window.Create(Options()), 1);
+    PumpFor(20);
+    window.StartEngine(std::make_unique<CRootContainer>(), nullptr);
+    ASSERT_EQ(window.GetCore().UnloadModule(VELOTRIX_MODULE_INPUT), VELOTRIX_RETURN_OK);
+    platform::SendMessage(window.GetHandle(), platform::WM_LBUTTONDOWN, 0, platform::MakeLongParam(5, 5));
+    EXPECT_EQ(platform::GetCapture(), platform::WindowHandle::None);
+}
