@@ -71,7 +71,8 @@ struct ActionGroup {
 class IActionSoundPlayer {
 public:
     virtual ~IActionSoundPlayer() = default;
-    virtual void PlayByName(const char* name, int32_t value, const EngineEvent& done) = 0;
+    /// value is the repeat count, as MusicModule::PlayByName takes it.
+    virtual void PlayActionSound(const char* name, int32_t value, const EngineEvent& done) = 0;
 };
 
 } // namespace engine

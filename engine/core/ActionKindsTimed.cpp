@@ -139,7 +139,7 @@ public:
         auto* player = core != nullptr ? dynamic_cast<IActionSoundPlayer*>(core->GetModule(VELOTRIX_MODULE_MUSIC))
                                        : nullptr;
         if (player != nullptr)
-            player->PlayByName(m_name.data(), m_value, m_done);
+            player->PlayActionSound(m_name.data(), m_value, m_done);
         return true;
     }
 

@@ -114,6 +114,12 @@ uint32_t MusicModule::PlayByName(std::string_view name, uint32_t repeats, const 
     return PlayByKey(SoundKeyOf(name), repeats, event);
 }
 
+void MusicModule::PlayActionSound(const char* name, int32_t value, const EngineEvent& done)
+{
+    // The action's value word is the repeat count, passed on bit for bit.
+    PlayByName(name != nullptr ? std::string_view(name) : std::string_view(), static_cast<uint32_t>(value), done);
+}
+
 uint32_t MusicModule::PlayByKey(const NameKey& key, uint32_t repeats, const EngineEvent& event)
 {
     if (!m_loaded)

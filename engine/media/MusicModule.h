@@ -23,6 +23,7 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/core/ActionItem.h"
 #include "engine/core/EngineEvent.h"
 #include "engine/core/EngineModule.h"
 #include "engine/core/NameKey.h"
@@ -34,7 +35,7 @@ namespace engine {
 
 class ResourceModule;
 
-class MusicModule : public EngineModule {
+class MusicModule : public EngineModule, public IActionSoundPlayer {
 public:
     static constexpr uint32_t QUEUE_LIMIT = 8096;
     static constexpr uint32_t UPDATE_INTERVAL = 100;
@@ -60,6 +61,8 @@ public:
     /// The channel played, 0 when nothing was (a MIDI sound answers 0 too).
     virtual uint32_t PlayByKey(const NameKey& key, uint32_t repeats, const EngineEvent& event);
     virtual uint32_t PlayByName(std::string_view name, uint32_t repeats, const EngineEvent& event);
+    /// The play-sound action's way in: PlayByName with the action's value as the repeat count.
+    void PlayActionSound(const char* name, int32_t value, const EngineEvent& done) override;
     virtual void SetVolume(float volume);
     [[nodiscard]] virtual float GetVolume();
     virtual void FreeSound(std::string_view name);

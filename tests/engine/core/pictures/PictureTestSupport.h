@@ -93,7 +93,7 @@ public:
     int32_t GetId() const override { return VELOTRIX_MODULE_MUSIC; }
     const char* GetName() const override { return "MusicModule"; }
     int32_t OnMessage(int32_t, uintptr_t, uintptr_t) override { return VELOTRIX_RETURN_OK; }
-    void PlayByName(const char* name, int32_t value, const EngineEvent& done) override
+    void PlayActionSound(const char* name, int32_t value, const EngineEvent& done) override
     {
         played.emplace_back(name);
         values.push_back(value);

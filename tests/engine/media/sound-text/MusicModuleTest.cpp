@@ -337,3 +337,19 @@ TEST(MusicModuleLoad, FinishEventWithNowhereToGoIsFreed)
     // (the leak checker of the sanitizer build fails the run otherwise).
     music.NotifyFinished(Finish(1));
 }
+
+TEST_F(MusicModuleTest, PlaySoundActionsReachTheModuleAndGetTheirDoneEvent)
+{
+    // The play-sound action finds the music module by id and asks it as an
+    // IActionSoundPlayer; a module that is not one would play nothing.
+    auto* player = dynamic_cast<IActionSoundPlayer*>(m_core->GetModule(VELOTRIX_MODULE_MUSIC));
+    ASSERT_NE(player, nullptr);
+    player->PlayActionSound("ding", 1, Finish(77));
+    ASSERT_EQ(m_log.plays, 1);
+    m_music->Update();
+    for (auto& [handle, active] : m_active)
+        active = false;
+    m_music->Update();
+    ASSERT_EQ(Delivered().size(), 1u);
+    EXPECT_EQ(m_events[0].id, 77u);
+}
