@@ -60,6 +60,8 @@ struct CursorState {
     CursorHandle next_made { FIRST_MADE_CURSOR };
     std::unordered_map<CursorHandle, SDL_Cursor*> sdl_cursors; // by handle, made on first use
     std::vector<SDL_Cursor*> retired; // freed on the video thread once no longer shown
+    SDL_Cursor* shown_cursor { nullptr }; // what SDL was last told, so that a
+    int shown_visible { -1 };             // repeated SetCursor costs no SDL call
     std::optional<std::pair<int, int>> last_pointer; // screen pixels, from our windows' mouse events
 };
 
@@ -96,12 +98,18 @@ void ShowShapeLocked(CursorState& state)
 {
     if (!CNativeWindow::IsVideoThread())
         return;
-    const bool visible = state.display_count >= 0 && state.current != 0;
+    const int visible = state.display_count >= 0 && state.current != 0 ? SDL_ENABLE : SDL_DISABLE;
     if (state.current != 0) {
-        if (SDL_Cursor* cursor = SdlCursorLocked(state, state.current))
+        SDL_Cursor* cursor = SdlCursorLocked(state, state.current);
+        if (cursor && cursor != state.shown_cursor) {
             SDL_SetCursor(cursor);
+            state.shown_cursor = cursor;
+        }
     }
-    (void)SDL_ShowCursor(visible ? SDL_ENABLE : SDL_DISABLE);
+    if (visible != state.shown_visible) {
+        (void)SDL_ShowCursor(visible);
+        state.shown_visible = visible;
+    }
     for (SDL_Cursor* cursor : state.retired)
         SDL_FreeCursor(cursor);
     state.retired.clear();
@@ -185,6 +193,8 @@ bool DestroyCursor(CursorHandle cursor)
     if (auto it = state.sdl_cursors.find(cursor); it != state.sdl_cursors.end()) {
         if (it->second)
             state.retired.push_back(it->second);
+        if (it->second == state.shown_cursor)
+            state.shown_cursor = nullptr; // SDL falls back to its default when it is freed
         state.sdl_cursors.erase(it);
     }
     if (state.current == cursor)
@@ -331,6 +341,8 @@ void OnVideoStopping()
     for (SDL_Cursor* cursor : state.retired)
         SDL_FreeCursor(cursor);
     state.retired.clear();
+    state.shown_cursor = nullptr;
+    state.shown_visible = -1;
 }
 
 void OnNativeWindowGone(WindowHandle target)

@@ -116,7 +116,23 @@ TEST_F(CursorTest, DisplayCountAndNoCursorHideItOnTheScreen)
     // Where the driver has cursors (a desktop), the hand is really shown.
     if (SDL_Cursor* probe = SDL_CreateSystemCursor(SDL_SYSTEM_CURSOR_HAND)) {
         SDL_FreeCursor(probe);
-        EXPECT_NE(SDL_GetCursor(), SDL_GetDefaultCursor());
+        SDL_Cursor* hand = SDL_GetCursor();
+        EXPECT_NE(hand, SDL_GetDefaultCursor());
+        (void)SetCursor(0);
+        (void)SetCursor(IDC_HAND);
+        EXPECT_EQ(SDL_GetCursor(), hand);
+        (void)SetCursor(IDC_ARROW);
+        EXPECT_NE(SDL_GetCursor(), hand);
+        // A made cursor freed while shown gives way to the arrow on the screen too.
+        const std::vector<uint8_t> pixels = Square(8);
+        const CursorHandle made = CreateCursorFromPixels(pixels.data(), 8, 8, 32, 0, 0);
+        (void)SetCursor(made);
+        SDL_Cursor* made_shown = SDL_GetCursor();
+        EXPECT_NE(made_shown, hand);
+        EXPECT_TRUE(DestroyCursor(made));
+        EXPECT_NE(SDL_GetCursor(), made_shown);
+        (void)SetCursor(IDC_HAND);
+        EXPECT_EQ(SDL_GetCursor(), hand);
         (void)SetCursor(IDC_ARROW);
     }
 }
