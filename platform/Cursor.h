@@ -16,8 +16,9 @@
 // no button held, the desktop's other windows get the mouse as usual. Only a
 // window of the calling thread can take the capture. The window that loses
 // capture is told by a posted WM_CAPTURECHANGED (lparam: the new capture window,
-// HandleToParam). Capture also ends when its native window loses the focus or
-// is destroyed, and GetCapture never names a window that no longer exists.
+// HandleToParam). Capture also ends when a native window loses the focus, or
+// quietly when the capture window's own native window is destroyed; GetCapture
+// never names a window that no longer exists.
 //
 // Owner: process-wide state in Cursor.cpp.
 // Threads: UI thread (the SDL video thread), where the state reaches SDL. The
