@@ -4,6 +4,7 @@
 #include <cstring>
 #include <new>
 
+#include "engine/core/ActionRunner.h"
 #include "engine/core/GameCore.h"
 #include "engine/core/InputModule.h"
 
@@ -24,6 +25,10 @@ ObjectModule::~ObjectModule()
 int ObjectModule::Load()
 {
     m_event_pool = std::make_unique<CBlockPool>(sizeof(EngineEvent), 64);
+    // The timed actions run in every update of a loaded module; a runner set
+    // before loading (a test's) is kept.
+    if (!m_actions)
+        m_actions = std::make_unique<CActionRunner>(*this);
     return 1;
 }
 

@@ -104,13 +104,12 @@ public:
     std::vector<EngineEvent> events;
 };
 
-// An engine whose object module runs actions; each Frame() is one object
+// An engine with a loaded object module (which runs actions); each Frame() is one object
 // module update, `ms` later than the last.
 class ActionFixture : public enginetest::EngineFixture {
 public:
     ActionFixture() : EngineFixture(false)
     {
-        m_objects->SetActionRunner(std::make_unique<CActionRunner>(*m_objects));
         auto sink = std::make_unique<CRecordingSink>();
         m_sink = sink.get();
         (void)m_core.LoadModule(std::move(sink), true, false);
