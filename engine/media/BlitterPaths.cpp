@@ -284,6 +284,28 @@ void DrawAlpha(const BlitSurface& d, const BlitSource& s, int32_t left, int32_t 
     }
 }
 
+// The range [first, last) of steps k in [0, count) for which
+// lo <= start + k * step <= hi, with exact integer bounds.
+void StepRange(int64_t start, int64_t step, int64_t lo, int64_t hi, int64_t count, int64_t& first, int64_t& last)
+{
+    const auto floor_div = [](int64_t a, int64_t b) { return a / b - ((a % b != 0) && ((a < 0) != (b < 0))); };
+    const auto ceil_div = [&](int64_t a, int64_t b) { return -floor_div(-a, b); };
+    int64_t k_lo = 0;
+    int64_t k_hi = count - 1;
+    if (step == 0) {
+        if (start < lo || start > hi)
+            k_hi = -1;
+    } else if (step > 0) {
+        k_lo = std::max(k_lo, ceil_div(lo - start, step));
+        k_hi = std::min(k_hi, floor_div(hi - start, step));
+    } else {
+        k_lo = std::max(k_lo, ceil_div(hi - start, step));
+        k_hi = std::min(k_hi, floor_div(lo - start, step));
+    }
+    first = std::max(first, k_lo);
+    last = std::min(last, k_hi + 1);
+}
+
 void DrawRotatedNearest(const BlitSurface& d, const BlitSource& s, const DrawParams& params, const BlitBox& clip,
                         const BlendRule& rule, bool alpha_channel)
 {
@@ -310,9 +332,17 @@ void DrawRotatedNearest(const BlitSurface& d, const BlitSource& s, const DrawPar
         const int64_t dy = r - i;
         // The source position steps by the factors along the row: exactly
         // (dx * cs + dy * sn) and (dy * cs - dx * sn) at each dx.
-        int64_t u = (j_begin - r) * cs + dy * sn;
-        int64_t v = dy * cs - (j_begin - r) * sn;
-        for (int64_t j = j_begin; j < j_end; ++j, u += cs, v -= sn) {
+        const int64_t u0 = (j_begin - r) * cs + dy * sn;
+        const int64_t v0 = dy * cs - (j_begin - r) * sn;
+        // Only the steps whose source pixel lies inside the image: 0 <= sx < w
+        // and 0 <= sy < h, solved for the shifted sums.
+        int64_t k_first = 0;
+        int64_t k_last = j_end - j_begin;
+        StepRange(u0, cs, -mx * 1024, (w - mx) * 1024 - 1, j_end - j_begin, k_first, k_last);
+        StepRange(v0, -int64_t(sn), (my - h + 1) * 1024, my * 1024 + 1023, j_end - j_begin, k_first, k_last);
+        int64_t u = u0 + k_first * cs;
+        int64_t v = v0 - k_first * sn;
+        for (int64_t j = j_begin + k_first; j < j_begin + k_last; ++j, u += cs, v -= sn) {
             const int64_t sx = mx + (u >> 10);
             const int64_t sy = my - (v >> 10);
             if (sx < 0 || sx >= w || sy < 0 || sy >= h)

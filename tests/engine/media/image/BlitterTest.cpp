@@ -379,3 +379,34 @@ TEST(BlitterBlend, WideRowsMatchThePerPixelRules)
     for (size_t i = 0; i < 13; ++i)
         EXPECT_EQ(k.pixels[i], (source[i] >> 24) ? source[i] : background[i]) << i;
 }
+
+TEST(BlitterRotate, NearestRotationMatchesThePlainFormulaAtManyAngles)
+{
+    // Every destination pixel against the rule written out directly: the
+    // row-stepping and range solving of the blitter must not change a pixel.
+    std::vector<uint32_t> pixels(7 * 5);
+    for (uint32_t i = 0; i < pixels.size(); ++i)
+        pixels[i] = 0xFF000000u | (i * 2654435761u >> 8);
+    const ImageRecord image = MakeBgra(7, 5, pixels, IMAGE_FLAG_ALPHA);
+    for (double angle : { 10.0, 33.0, 90.0, 135.0, 200.0, 271.0, -45.0 }) {
+        Canvas c(16, 16);
+        DrawParams p = At(8, 8, 7, 5, angle);
+        Draw(c, p, image);
+        int32_t cs = 0;
+        int32_t sn = 0;
+        blit::RotationFactors(angle, 1024, cs, sn);
+        const int32_t r = 4;                                   // truncate(sqrt(3.5^2 + 2.5^2))
+        for (int32_t i = 0; i < 2 * r; ++i) {
+            for (int32_t j = 0; j < 2 * r; ++j) {
+                const int32_t dx = j - r;
+                const int32_t dy = r - i;
+                const int32_t sx = 4 + ((dx * cs + dy * sn) >> 10);
+                const int32_t sy = 3 - ((dy * cs - dx * sn) >> 10);
+                uint32_t expected = 0;
+                if (sx >= 0 && sx < 7 && sy >= 0 && sy < 5)
+                    expected = pixels[size_t(sy) * 7 + sx];
+                EXPECT_EQ(c.At(8 - r + j, 8 - r + i), expected) << angle << " " << i << "," << j;
+            }
+        }
+    }
+}
