@@ -322,10 +322,10 @@ uint32_t DecodePps(std::span<const uint8_t> data, ImageRecord& out)
     }
     if (header.flags & IMAGE_FLAG_ANIMATED)
         record.delays = std::make_unique<uint32_t[]>(header.frames);
-    // Parts smaller than this cannot hold a frame: one run of up to 16383
-    // elements takes at least 2 bytes, and zlib expands at most ~1032:1, so
-    // refuse before allocating when the file is far too small for its frames.
-    if (uint64_t(in.Remaining()) * 16383 < total / 4 && header.method != PPS_METHOD_RAW)
+    // The densest coding is a long run: 5 bytes for 16383 colour pixels,
+    // which decode to 65532 bytes (zlib gives at most about 1032:1). Refuse
+    // before allocating when the file is far too small for what it claims.
+    if (header.method != PPS_METHOD_RAW && total / 13107 > uint64_t(in.Remaining()))
         return 0;
     if (header.method == PPS_METHOD_RAW && in.Remaining() < total)
         return 0;

@@ -190,7 +190,9 @@ ResourceRecord* ResourceModule::ReadData(const NameKey& key)
     if (!record.file || !record.file->IsOpen())
         return nullptr;
     uint64_t size = record.size;
-    if (size == 0) {
+    // Only a loose file learns its size on first read; a package entry of
+    // size 0 is an empty resource.
+    if (size == 0 && (record.flags & RESOURCE_FLAG_OWN_FILE)) {
         if (record.file->GetLength() > RESOURCE_MAX_BYTES)
             return nullptr;
         size = record.file->GetLength();

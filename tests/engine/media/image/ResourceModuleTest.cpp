@@ -107,15 +107,20 @@ TEST_F(ResourceTest, MemoryResourcesKeepTheirBytes)
 TEST_F(ResourceTest, PackagesRegisterEntriesAndTheFirstLoadedWins)
 {
     const Bytes first = BuildResPackage({ { "card.imge", StringHash(".png"), Text("first card") },
-                                          { "odd", 777u, Text("odd type") } });
+                                          { "odd", 777u, Text("odd type") },
+                                          { "empty.imge", StringHash(".png"), {} } });
     const Bytes second = BuildResPackage({ { "card.imge", StringHash(".png"), Text("second card") },
                                            { "back.imge", StringHash(".pps"), Text("back") } });
     m_folder.Write("first.kor", first);
     m_folder.Write("second.kor", second);
-    EXPECT_EQ(m_module.LoadPackage(m_folder / "first.kor"), 2);
+    EXPECT_EQ(m_module.LoadPackage(m_folder / "first.kor"), 3);
     EXPECT_EQ(m_module.LoadPackage(m_folder / "second.kor"), 2);
     EXPECT_EQ(AsText(m_module.Find(MakeNameKey("card.imge"))), "first card");
     EXPECT_EQ(AsText(m_module.Find(MakeNameKey("back.imge"))), "back");
+    EXPECT_TRUE(m_module.Exists(MakeNameKey("empty.imge")));
+    ResourceRecord* empty = m_module.ReadData(MakeNameKey("empty.imge"));
+    ASSERT_NE(empty, nullptr);
+    EXPECT_EQ(empty->size, 0u);
     ResourceRecord* odd = m_module.ReadData(MakeNameKey("odd"));
     ASSERT_NE(odd, nullptr);
     EXPECT_EQ(odd->category, 777u);
