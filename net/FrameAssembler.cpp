@@ -35,6 +35,7 @@ bool AppendPart(CByteBuffer& buffer, const CFrameAssembler::Context& context, co
 bool CFrameAssembler::ProcessReceiveBuffer(CPeerRecord& peer, const Context& context, const PostFunction& post)
 {
     CByteBuffer& buffer = peer.m_receive_buffer;
+    bool all_good = true;
     while (buffer.GetSize() > 4) {
         const uint32_t total = LoadU32LE(buffer.GetAt(0));
         if (!IsFrameTotalAcceptable(total, context.part_limit)) {
@@ -46,12 +47,16 @@ bool CFrameAssembler::ProcessReceiveBuffer(CPeerRecord& peer, const Context& con
         if (buffer.GetSize() < frame_size)
             break;
         const std::span<uint8_t> frame(buffer.GetAt(0), frame_size);
-        const bool ok = ValidateFrame(frame, context.part_limit) && HandlePacket(peer, context, frame, post);
+        // A frame that fails its check or its handler is dropped and the pass
+        // reports failure, but the whole frames behind it are still handled:
+        // left in the buffer they would wait for bytes that may never come,
+        // and a peer sending bad frames could make the buffer grow without
+        // bound while the connection stays open for its owner to close.
+        if (!ValidateFrame(frame, context.part_limit) || !HandlePacket(peer, context, frame, post))
+            all_good = false;
         buffer.Discard(frame_size);
-        if (!ok)
-            return false;
     }
-    return true;
+    return all_good;
 }
 
 bool CFrameAssembler::HandlePacket(CPeerRecord& peer, const Context& context, std::span<const uint8_t> frame,

@@ -30,7 +30,9 @@ public:
     using PostFunction = std::function<void(std::unique_ptr<CommMessage>)>;
 
     /// Handles every whole frame in the peer's receive buffer. False on a read
-    /// failure (bad length, bad CRC, bad header, unexpected answer).
+    /// failure (bad length, bad CRC, bad header, unexpected answer); the bad
+    /// frame is dropped and the frames behind it are still handled (a bad
+    /// length, after which the stream cannot be followed, drops everything).
     [[nodiscard]] static bool ProcessReceiveBuffer(CPeerRecord& peer, const Context& context, const PostFunction& post);
 
     /// One checked frame (total-length word first).

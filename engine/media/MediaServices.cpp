@@ -2,6 +2,7 @@
 
 #include "engine/core/VelotrixWnd.h"
 #include "engine/media/Blitter.h"
+#include "engine/media/CCanvasTextDrawer.h"
 #include "engine/media/GDIPaintModule.h"
 #include "engine/media/MusicModule.h"
 #include "engine/media/ResourceModule.h"
@@ -36,6 +37,7 @@ void InstallMediaServices()
 {
     static CMediaModuleFactory s_factory;
     CCanvasServices::InstallBlitter(std::make_unique<CCanvasBlitter>());
+    CCanvasServices::InstallTextDrawer(CCanvasTextDrawer::Create());
     CVelotrixWnd::SetModuleFactory(&s_factory);
 }
 

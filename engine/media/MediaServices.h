@@ -3,8 +3,9 @@
 //  - CMediaModuleFactory: makes the resource module, the GDI paint module and
 //    the music module for CVelotrixWnd::StartEngine.
 //  - CCanvasBlitter: the software blitter as the canvas objects' ICanvasBlitter.
-// InstallMediaServices() installs the canvas blitter and registers one
-// process-wide factory with the host window.
+// InstallMediaServices() installs the canvas blitter and the canvas text
+// drawer (the one shared text renderer) and registers one process-wide
+// factory with the host window.
 //
 // Owner: the factory installed by InstallMediaServices lives for the process.
 // Thread: UI thread, before the engine starts.
@@ -33,7 +34,7 @@ public:
                                                            int32_t new_height) override;
 };
 
-// Installs the canvas blitter and registers the module factory (idempotent).
+// Installs the canvas blitter and text drawer and registers the module factory.
 void InstallMediaServices();
 
 } // namespace engine

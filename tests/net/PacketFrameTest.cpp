@@ -145,6 +145,22 @@ TEST(PacketFrame, CrcIsCheckedOnlyWhenPresentAndCoversTheWholeFrame)
     EXPECT_EQ(feed.posted[0]->request.id, 300u);
 }
 
+TEST(PacketFrame, FramesBehindABadFrameAreStillHandled)
+{
+    // One pass: a frame with a broken CRC, then a good one. The pass reports
+    // the failure, the good message still goes out and nothing is left over.
+    auto corrupted = Frames(1, 1, 300, { 1, 2, 3 }, 100, true);
+    corrupted.back() ^= 1;
+    auto good = Frames(1, 2, 301, { 4, 5 }, 100, true);
+    std::vector<uint8_t> stream = corrupted;
+    stream.insert(stream.end(), good.begin(), good.end());
+    Feed feed;
+    EXPECT_FALSE(feed.Push(stream));
+    ASSERT_EQ(feed.posted.size(), 1u);
+    EXPECT_EQ(feed.posted[0]->request.id, 301u);
+    EXPECT_EQ(feed.peer.m_receive_buffer.GetSize(), 0u);
+}
+
 TEST(PacketFrame, MessagesJoinAcrossPartsAndReadsInOrder)
 {
     std::vector<uint8_t> big(350);
