@@ -6,6 +6,7 @@
 #include "engine/media/ResourceCategory.h"
 #include "engine/media/ResourceModule.h"
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 
@@ -18,6 +19,14 @@ std::string WithImageCategory(std::string_view name)
     std::string suffixed(name);
     suffixed += CATEGORY_IMAGE;
     return suffixed;
+}
+
+// Truncation toward zero that stays defined for any double (NaN gives 0).
+int32_t Truncate(double value)
+{
+    if (std::isnan(value))
+        return 0;
+    return int32_t(std::clamp(value, double(INT32_MIN), double(INT32_MAX)));
 }
 
 } // namespace
@@ -212,23 +221,31 @@ uint32_t PaintModule::DecodePpsImage(std::span<const uint8_t> data, ImageRecord&
 
 DrawParams PaintModule::ToDrawParams(const ObjectState& state) const
 {
+    // The object module hands over positions already relative to the view;
+    // only the hit rectangle is still in world units, so it is moved by the
+    // view's top left (which follows from the view centre and size).
+    const int64_t view_left = int64_t(m_view_centre_x) - (int64_t(m_view_width) + 1) / 2;
+    const int64_t view_top = int64_t(m_view_centre_y) - (int64_t(m_view_height) + 1) / 2;
     DrawParams params;
-    params.centre_x = int32_t(state.x - m_view_centre_x + m_view_width / 2);
-    params.centre_y = int32_t(state.y - m_view_centre_y + m_view_height / 2);
-    params.object_x = int32_t(state.x);
-    params.object_y = int32_t(state.y);
-    params.width = int32_t(state.width);
-    params.height = int32_t(state.height);
+    params.centre_x = Truncate(state.x);
+    params.centre_y = Truncate(state.y);
+    params.object_x = params.centre_x;
+    params.object_y = params.centre_y;
+    params.width = Truncate(state.width);
+    params.height = Truncate(state.height);
     if (state.width > 0 && state.height > 0) {
         const double half_w = state.width / 2;
         const double half_h = state.height / 2;
-        params.radius = int32_t(std::sqrt(half_w * half_w + half_h * half_h));
+        params.radius = Truncate(std::sqrt(half_w * half_w + half_h * half_h));
     }
     params.flags = state.flags;
-    params.clip_left = state.hit_rect.left;
-    params.clip_top = state.hit_rect.top;
-    params.clip_right = state.hit_rect.right;
-    params.clip_bottom = state.hit_rect.bottom;
+    const auto shifted = [](int32_t edge, int64_t by) {
+        return int32_t(std::clamp<int64_t>(edge - by, INT32_MIN, INT32_MAX));
+    };
+    params.clip_left = shifted(state.hit_rect.left, view_left);
+    params.clip_top = shifted(state.hit_rect.top, view_top);
+    params.clip_right = shifted(state.hit_rect.right, view_left);
+    params.clip_bottom = shifted(state.hit_rect.bottom, view_top);
     params.angle = state.angle;
     return params;
 }

@@ -78,7 +78,8 @@ public:
     [[nodiscard]] ImageRecord* FindCached(const NameKey& key) const;
     [[nodiscard]] size_t GetCacheCount() const { return m_cache.size(); }
 
-    // The object state converted for the blitter (x and y relative to the view).
+    // The object state converted for the blitter. x and y are already
+    // relative to the view; the hit rectangle (world units) is made so here.
     [[nodiscard]] DrawParams ToDrawParams(const ObjectState& state) const;
 
 protected:

@@ -4,43 +4,19 @@
 #include "engine/media/ImageDecoder.h"
 #include "engine/media/PpsCodec.h"
 #include "engine/media/ResourceModule.h"
+#include "tests/engine/media/image/ImageTestSupport.h"
 
 #include <SDL2/SDL.h>
 #include <SDL2/SDL_image.h>
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
 
 namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-class CTempFolder {
-public:
-    CTempFolder()
-    {
-        std::string pattern = (std::filesystem::temp_directory_path() / "pldk-tools-XXXXXX").string();
-        if (char* made = ::mkdtemp(pattern.data()))
-            m_path = made;
-    }
-    ~CTempFolder()
-    {
-        std::error_code ignored;
-        std::filesystem::remove_all(m_path, ignored);
-    }
-    [[nodiscard]] std::filesystem::path Path() const { return m_path; }
-    void Write(const std::string& name, const Bytes& bytes) const
-    {
-        std::filesystem::create_directories((m_path / name).parent_path());
-        std::ofstream out(m_path / name, std::ios::binary);
-        out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-    }
-
-private:
-    std::filesystem::path m_path;
-};
+using imagetest::CTempFolder;
+using imagetest::WriteFile;
 
 Bytes MakePng()
 {
@@ -61,17 +37,17 @@ Bytes MakePng()
 TEST(AssetPacker, PackedFolderReadsBackThroughTheResourceModule)
 {
     CTempFolder source;
-    source.Write("btnThrow.png", MakePng());
-    source.Write("sounds/Hit.wav", Bytes { 'R', 'I', 'F', 'F' });
-    source.Write("readme.txt", Bytes { 'h', 'i' });
+    WriteFile(source, "btnThrow.png", MakePng());
+    WriteFile(source, "sounds/Hit.wav", Bytes { 'R', 'I', 'F', 'F' });
+    WriteFile(source, "readme.txt", Bytes { 'h', 'i' });
     const tools::PackResult result = tools::PackFolder(source.Path(), tools::PngToPps::Yes);
     ASSERT_TRUE(result.ok) << result.error;
     EXPECT_EQ(result.count, 3u);
 
     CTempFolder out;
-    out.Write("skin.kor", result.package);
+    WriteFile(out, "skin.kor", result.package);
     engine::ResourceModule module;
-    ASSERT_EQ(module.LoadPackage((out.Path() / "skin.kor").string()), 3);
+    ASSERT_EQ(module.LoadPackage(out / "skin.kor"), 3);
     EXPECT_EQ(module.Find(engine::MakeNameKey("Hit.sound")).size(), 4u);
     EXPECT_EQ(module.Find(engine::MakeNameKey("readme.text")).size(), 2u);
     const engine::ResourceRecord* image = module.ReadData(engine::MakeNameKey("btnThrow.imge"));
@@ -89,13 +65,13 @@ TEST(AssetPacker, PackedFolderReadsBackThroughTheResourceModule)
 TEST(AssetPacker, RefusesBrokenPngsAndDuplicateNames)
 {
     CTempFolder broken;
-    broken.Write("bad.png", Bytes { 1, 2, 3 });
+    WriteFile(broken, "bad.png", Bytes { 1, 2, 3 });
     EXPECT_FALSE(tools::PackFolder(broken.Path(), tools::PngToPps::Yes).ok);
     EXPECT_TRUE(tools::PackFolder(broken.Path(), tools::PngToPps::No).ok);
 
     CTempFolder twice;
-    twice.Write("a/card.png", MakePng());
-    twice.Write("b/card.bmp", Bytes { 'B', 'M' });
+    WriteFile(twice, "a/card.png", MakePng());
+    WriteFile(twice, "b/card.bmp", Bytes { 'B', 'M' });
     const tools::PackResult result = tools::PackFolder(twice.Path(), tools::PngToPps::No);
     EXPECT_FALSE(result.ok);
     EXPECT_NE(result.error.find("card"), std::string::npos);

@@ -1,12 +1,19 @@
 #pragma once
-// Small builders of ImageRecords for the image tests.
+// Small builders of ImageRecords for the image tests, and the temporary
+// folder they write their files into.
 #include "engine/core/ImageRecord.h"
+#include "tests/platform/TempFolder.h"
 
 #include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <string>
 #include <initializer_list>
 #include <vector>
 
 namespace imagetest {
+
+using platform::testing::CTempFolder;
 
 // A 32-bit record of width x (height * frames) pixels given as 0xAARRGGBB.
 inline engine::ImageRecord MakeBgra(uint16_t width, uint16_t height, const std::vector<uint32_t>& pixels,
@@ -53,44 +60,13 @@ inline uint32_t PixelAt(const engine::ImageRecord& record, size_t index)
     return v;
 }
 
-} // namespace imagetest
-
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <string>
-
-namespace imagetest {
-
-// A fresh temporary folder for one test, removed afterwards.
-class CTempFolder {
-public:
-    CTempFolder()
-    {
-        std::string pattern = (std::filesystem::temp_directory_path() / "pldk-media-XXXXXX").string();
-        if (char* made = ::mkdtemp(pattern.data()))
-            m_path = made;
-    }
-    ~CTempFolder()
-    {
-        std::error_code ignored;
-        std::filesystem::remove_all(m_path, ignored);
-    }
-    CTempFolder(const CTempFolder&) = delete;
-    CTempFolder& operator=(const CTempFolder&) = delete;
-
-    // The folder with a trailing '/' (ASCII, so the same in GBK).
-    [[nodiscard]] std::string Path() const { return m_path + "/"; }
-    [[nodiscard]] std::string operator/(const std::string& name) const { return Path() + name; }
-
-    void Write(const std::string& name, const std::vector<uint8_t>& bytes) const
-    {
-        std::ofstream out(Path() + name, std::ios::binary);
-        out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-    }
-
-private:
-    std::string m_path;
-};
+// Writes a file below the folder, making its sub-folders first.
+inline void WriteFile(const CTempFolder& folder, const std::string& name, const std::vector<uint8_t>& bytes)
+{
+    const std::filesystem::path path = folder / name;
+    std::filesystem::create_directories(path.parent_path());
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+}
 
 } // namespace imagetest

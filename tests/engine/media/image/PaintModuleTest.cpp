@@ -69,11 +69,13 @@ protected:
     void TearDown() override { platform::CDailyLog::Instance().SetFolder({}); }
 
     // One paint pass over the rectangles with the pictures at (x, y) centres.
-    void Paint(std::vector<EngineRect> rects, std::vector<std::pair<CFrameImage*, ObjectState>> objects)
+    // The view centre (20, 15) is the view's own middle: world = view units.
+    void Paint(std::vector<EngineRect> rects, std::vector<std::pair<CFrameImage*, ObjectState>> objects,
+               int32_t view_centre_x = 20, int32_t view_centre_y = 15)
     {
         auto request = std::make_unique<RenderRequest>();
-        request->view_centre_x = 20;
-        request->view_centre_y = 15;
+        request->view_centre_x = view_centre_x;
+        request->view_centre_y = view_centre_y;
         request->rects = std::move(rects);
         for (auto& [picture, state] : objects)
             request->records.push_back(RenderRecord { state, picture });
@@ -188,6 +190,35 @@ TEST_F(PaintTest, PaintsOnlyDirtyRectanglesAndPresents)
     EXPECT_EQ(Shown(30, 10), 0xFFBE0000u);                    // (255 * 126 + 128 * 129) >> 8 = 190
     EXPECT_EQ(m_core.SendMessage(VELOTRIX_MODULE_PAINT, VELOTRIX_MSG_PAINT, 0, 0), 0);
     EXPECT_EQ(m_target.m_count, 4);
+}
+
+TEST_F(PaintTest, MovedViewDrawsObjectsWhereTheObjectModulePutsThem)
+{
+    (void)m_resources->AddResource("red.pps", PpsOf(4, 4, 0xFFFF0000));
+    CFrameImage picture;
+    ImageRef ref;
+    m_paint->LoadImageByName(ref, "red", 0);
+    picture.SetInfo(ref);
+
+    // The view is centred on world (120, 65), so its top left is world
+    // (100, 50). The object at world (110, 60) arrives as (10, 10) and must
+    // be drawn there, not shifted by the view a second time. Over the clear
+    // background an alpha pixel is copied.
+    Paint({ { 0, 0, 40, 30 } }, { { &picture, StateAt(10, 10, 4, 4) } }, 120, 65);
+    EXPECT_EQ(Shown(10, 10), 0xFFFF0000u);
+    EXPECT_EQ(Shown(8, 8), 0xFFFF0000u);
+    EXPECT_EQ(Shown(7, 7), 0u);
+    EXPECT_EQ(Shown(12, 12), 0u);
+
+    // Its hit rectangle is in world units: the clip moves with the view.
+    ObjectState clipped = StateAt(30, 20, 4, 4);
+    clipped.flags = DRAW_FLAG_CLIP;
+    clipped.hit_rect = EngineRect { 128, 68, 130, 72 };
+    Paint({ { 0, 0, 40, 30 } }, { { &picture, clipped } }, 120, 65);
+    EXPECT_EQ(Shown(28, 18), 0xFFFF0000u);
+    EXPECT_EQ(Shown(29, 21), 0xFFFF0000u);
+    EXPECT_EQ(Shown(30, 20), 0u);
+    EXPECT_EQ(Shown(31, 20), 0u);
 }
 
 TEST_F(PaintTest, ReplacedResourcesShowTheirNewImage)

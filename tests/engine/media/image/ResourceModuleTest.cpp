@@ -48,8 +48,8 @@ TEST(ResourceCategory, NamesFilesByTitleAndCategory)
 
 TEST_F(ResourceTest, LooseFilesAreReadOnFirstUseAndLaterOnesReplaceEarlier)
 {
-    m_folder.Write("btnThrow.png", Text("png bytes"));
-    m_folder.Write("btnThrow.bmp", Text("bmp"));
+    imagetest::WriteFile(m_folder, "btnThrow.png", Text("png bytes"));
+    imagetest::WriteFile(m_folder, "btnThrow.bmp", Text("bmp"));
     const NameKey key = m_module.AddFile(m_folder / "btnThrow.png");
     ASSERT_EQ(key, MakeNameKey("btnThrow.imge"));
     ResourceRecord* record = m_module.ReadData(key);
@@ -68,7 +68,7 @@ TEST_F(ResourceTest, LooseFilesAreReadOnFirstUseAndLaterOnesReplaceEarlier)
 
 TEST_F(ResourceTest, LooseFileSizeIsZeroUntilRead)
 {
-    m_folder.Write("a.ogg", Text("12345"));
+    imagetest::WriteFile(m_folder, "a.ogg", Text("12345"));
     const NameKey key = m_module.AddFile(m_folder / "a.ogg");
     m_module.ReleaseData(key);
     EXPECT_EQ(m_module.Exists(key), true);
@@ -79,11 +79,11 @@ TEST_F(ResourceTest, LooseFileSizeIsZeroUntilRead)
 
 TEST_F(ResourceTest, AddDirectoryAddsFilesButNotFolders)
 {
-    m_folder.Write("one.png", Text("1"));
-    m_folder.Write("two.wav", Text("2"));
-    m_folder.Write("plain", Text("3"));
+    imagetest::WriteFile(m_folder, "one.png", Text("1"));
+    imagetest::WriteFile(m_folder, "two.wav", Text("2"));
+    imagetest::WriteFile(m_folder, "plain", Text("3"));
     std::filesystem::create_directory(m_folder / "sub");
-    m_folder.Write("sub/deep.png", Text("4"));
+    imagetest::WriteFile(m_folder, "sub/deep.png", Text("4"));
     EXPECT_EQ(m_module.AddDirectory(m_folder.Path()), 3);
     EXPECT_TRUE(m_module.Exists(MakeNameKey("one.imge")));
     EXPECT_TRUE(m_module.Exists(MakeNameKey("two.sound")));
@@ -111,8 +111,8 @@ TEST_F(ResourceTest, PackagesRegisterEntriesAndTheFirstLoadedWins)
                                           { "empty.imge", StringHash(".png"), {} } });
     const Bytes second = BuildResPackage({ { "card.imge", StringHash(".png"), Text("second card") },
                                            { "back.imge", StringHash(".pps"), Text("back") } });
-    m_folder.Write("first.kor", first);
-    m_folder.Write("second.kor", second);
+    imagetest::WriteFile(m_folder, "first.kor", first);
+    imagetest::WriteFile(m_folder, "second.kor", second);
     EXPECT_EQ(m_module.LoadPackage(m_folder / "first.kor"), 3);
     EXPECT_EQ(m_module.LoadPackage(m_folder / "second.kor"), 2);
     EXPECT_EQ(AsText(m_module.Find(MakeNameKey("card.imge"))), "first card");
@@ -167,7 +167,7 @@ TEST_F(ResourceTest, PackageEntriesAreReadWithExactBuffers)
 {
     const Bytes image = BuildResPackage({ { "a.imge", StringHash(".png"), Text("abcdef") },
                                           { "b.imge", StringHash(".png"), Text("xyz") } });
-    m_folder.Write("p.kor", image);
+    imagetest::WriteFile(m_folder, "p.kor", image);
     CResPackage package(m_folder / "p.kor");
     ASSERT_TRUE(package.IsOpen());
     uint8_t buffer[6] = {};

@@ -140,7 +140,7 @@ TEST_F(SceneTest, StartScreenFillsTheView)
     const std::vector<uint8_t> package = BuildResPackage(
         { ResPackageSource { "StartScreen.imge", StringHash(".pps"), EncodePps(picture, nullptr, PPS_METHOD_BEST) } });
     std::filesystem::create_directories(m_folder / "skin");
-    m_folder.Write("skin/start.kor", package);
+    imagetest::WriteFile(m_folder, "skin/start.kor", package);
     const uint32_t id = ShowStartScreen(m_core);
     platform::SetProgramFolder({});
     ASSERT_NE(id, 0u);
