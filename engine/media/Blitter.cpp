@@ -14,15 +14,6 @@ namespace {
 
 constexpr double BLIT_PI = 3.14159;
 
-int32_t RadiusOf(int32_t width, int32_t height)
-{
-    if (width <= 0 || height <= 0)
-        return 0;
-    const double half_w = width / 2.0;
-    const double half_h = height / 2.0;
-    return int32_t(std::sqrt(half_w * half_w + half_h * half_h));
-}
-
 // The box of an unrotated draw of the given size around the centre.
 BlitBox PlainBox(const DrawParams& params)
 {
@@ -110,6 +101,15 @@ void ScaleSource(const BlitSource& s, int32_t width, int32_t height, bool biline
 } // namespace
 
 namespace blit {
+
+int32_t RadiusOf(int32_t width, int32_t height)
+{
+    if (width <= 0 || height <= 0)
+        return 0;
+    const double half_w = width / 2.0;
+    const double half_h = height / 2.0;
+    return int32_t(std::sqrt(half_w * half_w + half_h * half_h));
+}
 
 void RotationFactors(double angle, int32_t scale, int32_t& cs, int32_t& sn)
 {
@@ -242,12 +242,13 @@ void BlitImage(const BlitSurface& destination, DrawParams& params, const ImageRe
         clip.bottom = std::min(clip.bottom, destination.limit->bottom);
     }
     if (p.flags & DRAW_FLAG_CLIP) {
-        const int32_t dx = p.object_x - p.centre_x;
-        const int32_t dy = p.object_y - p.centre_y;
-        clip.left = std::max(clip.left, p.clip_left + dx);
-        clip.top = std::max(clip.top, p.clip_top + dy);
-        clip.right = std::min(clip.right, p.clip_right + dx);
-        clip.bottom = std::min(clip.bottom, p.clip_bottom + dy);
+        // The sums are taken in 64 bits: the clip only ever narrows.
+        const int64_t dx = int64_t(p.object_x) - p.centre_x;
+        const int64_t dy = int64_t(p.object_y) - p.centre_y;
+        clip.left = int32_t(std::max<int64_t>(clip.left, p.clip_left + dx));
+        clip.top = int32_t(std::max<int64_t>(clip.top, p.clip_top + dy));
+        clip.right = int32_t(std::min<int64_t>(clip.right, p.clip_right + dx));
+        clip.bottom = int32_t(std::min<int64_t>(clip.bottom, p.clip_bottom + dy));
     }
     if (clip.left >= clip.right || clip.top >= clip.bottom)
         return;

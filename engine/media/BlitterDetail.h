@@ -98,32 +98,33 @@ inline void PlainPixel(uint32_t& d, uint32_t s, bool palette, const BlendRule& r
     d = Mix(s, d, r.opacity_byte) | 0xFF000000u;
 }
 
+// The blend of a covered pixel s at alpha a over d without tint: over a
+// clear destination pixel the colour is taken with alpha a; over any other
+// the colours mix and the larger alpha stays.
+inline uint32_t BlendOver(uint32_t d, uint32_t s, uint32_t a)
+{
+    const uint32_t dst_alpha = d >> 24;
+    if (dst_alpha == 0)
+        return (s & 0x00FFFFFFu) | a << 24;
+    return Mix(s, d, a) | std::max(dst_alpha, a) << 24;
+}
+
 // The alpha rule (images with alpha channel) for a pixel s whose alpha is
 // its top byte. over_opaque: only destination pixels of alpha 255 change.
 inline void AlphaPixel(uint32_t& d, uint32_t s, bool palette, const BlendRule& r, bool over_opaque)
 {
     const uint32_t alpha = s >> 24;
     const uint32_t a = r.full ? alpha : (alpha * r.opacity_byte) >> 8;
-    const uint32_t dst_alpha = d >> 24;
+    if (over_opaque && (d >> 24) != 255)
+        return;
     if (r.has_tint) {
         if (palette ? alpha < r.threshold : alpha <= r.threshold)
-            return;
-        if (over_opaque && dst_alpha != 255)
             return;
         d = Mix(s, r.tint_bgr, a) | 0xFF000000u;
         return;
     }
-    if (alpha == 0)
-        return;
-    if (over_opaque) {
-        if (dst_alpha == 255)
-            d = Mix(s, d, a) | 0xFF000000u;
-        return;
-    }
-    if (dst_alpha != 0)
-        d = Mix(s, d, a) | std::max(dst_alpha, a) << 24;
-    else
-        d = (s & 0x00FFFFFFu) | a << 24;
+    if (alpha != 0)
+        d = BlendOver(d, s, a);
 }
 
 // Bilinear sample at (x, y) in 16.16 fixed point of buffer coordinates; the
@@ -151,6 +152,9 @@ inline uint32_t BilinearSample(const BlitSource& s, int64_t x, int64_t y)
         & ~0x00FF00FFu;
     return rb | ag;
 }
+
+// truncate(sqrt((w/2)^2 + (h/2)^2)), 0 unless both sizes are above 0.
+int32_t RadiusOf(int32_t width, int32_t height);
 
 // Cosine and sine of the angle scaled by `scale`, exact at 0, 90, 180, 270.
 void RotationFactors(double angle, int32_t scale, int32_t& cs, int32_t& sn);

@@ -55,15 +55,6 @@ bool Place(const BlitSource& s, int32_t left, int32_t top, const BlitBox& clip, 
     return true;
 }
 
-int32_t SourceRadius(int32_t width, int32_t height)
-{
-    if (width <= 0 || height <= 0)
-        return 0;
-    const double half_w = width / 2.0;
-    const double half_h = height / 2.0;
-    return int32_t(std::sqrt(half_w * half_w + half_h * half_h));
-}
-
 // Covered pixels (alpha not 0) of a 32-bit row replace the destination.
 void CopyCoveredRow(uint32_t* target, const uint8_t* source, int32_t count)
 {
@@ -186,31 +177,45 @@ void BlendAlphaRow(uint32_t* target, const uint8_t* source, int32_t count, uint3
         const uint32_t alpha = pixel >> 24;
         if (alpha == 0)
             continue;
-        const uint32_t a = opacity == 256 ? alpha : (alpha * opacity) >> 8;
-        const uint32_t dst_alpha = dst >> 24;
-        target[x] = dst_alpha != 0 ? Mix(pixel, dst, a) | std::max(dst_alpha, a) << 24
-                                   : (pixel & 0x00FFFFFFu) | a << 24;
+        target[x] = BlendOver(dst, pixel, opacity == 256 ? alpha : (alpha * opacity) >> 8);
     }
 }
 
-// The walk of a rotated draw: the 2r x 2r square whose top left is the
-// centre minus the radius, limited to the clip rectangle. For each pixel
-// inside, visit(destination pixel, dx, dy).
+// The part of a rotated draw's 2r x 2r square (top left: the centre minus
+// the radius) that lies inside the clip rectangle: rows i and columns j.
+struct SquareSpan {
+    int64_t origin_x { 0 };
+    int64_t origin_y { 0 };
+    int64_t i_begin { 0 };
+    int64_t i_end { 0 };
+    int64_t j_begin { 0 };
+    int64_t j_end { 0 };
+};
+
+SquareSpan SquareOf(const DrawParams& params, int32_t r, const BlitBox& clip)
+{
+    SquareSpan span;
+    span.origin_x = int64_t(params.centre_x) - params.radius;
+    span.origin_y = int64_t(params.centre_y) - params.radius;
+    const int64_t side = int64_t(r) * 2;
+    span.i_begin = std::max<int64_t>(0, clip.top - span.origin_y);
+    span.i_end = std::min<int64_t>(side, clip.bottom - span.origin_y);
+    span.j_begin = std::max<int64_t>(0, clip.left - span.origin_x);
+    span.j_end = std::min<int64_t>(side, clip.right - span.origin_x);
+    return span;
+}
+
+// Visits each pixel of the square inside the clip: visit(destination pixel, dx, dy)
+// with dx = j - r and dy = r - i.
 template<typename Visit>
 void WalkSquare(const BlitSurface& d, const DrawParams& params, int32_t r, const BlitBox& clip, Visit&& visit)
 {
-    const int64_t origin_x = int64_t(params.centre_x) - params.radius;
-    const int64_t origin_y = int64_t(params.centre_y) - params.radius;
-    const int64_t side = int64_t(r) * 2;
-    const int64_t i_begin = std::max<int64_t>(0, clip.top - origin_y);
-    const int64_t i_end = std::min<int64_t>(side, clip.bottom - origin_y);
-    const int64_t j_begin = std::max<int64_t>(0, clip.left - origin_x);
-    const int64_t j_end = std::min<int64_t>(side, clip.right - origin_x);
-    for (int64_t i = i_begin; i < i_end; ++i) {
-        uint32_t* row = d.pixels + size_t(origin_y + i) * size_t(d.width);
+    const SquareSpan span = SquareOf(params, r, clip);
+    for (int64_t i = span.i_begin; i < span.i_end; ++i) {
+        uint32_t* row = d.pixels + size_t(span.origin_y + i) * size_t(d.width);
         const int64_t dy = r - i;
-        for (int64_t j = j_begin; j < j_end; ++j)
-            visit(row[origin_x + j], j - r, dy);
+        for (int64_t j = span.j_begin; j < span.j_end; ++j)
+            visit(row[span.origin_x + j], j - r, dy);
     }
 }
 
@@ -314,21 +319,17 @@ void DrawRotatedNearest(const BlitSurface& d, const BlitSource& s, const DrawPar
     RotationFactors(params.angle, 1024, cs, sn);
     const int32_t w = s.width;
     const int32_t h = s.height;
-    const int32_t r = SourceRadius(w, h);
+    const int32_t r = RadiusOf(w, h);
     const int64_t mx = (w + 1) / 2;
     const int64_t my = (h + 1) / 2;
     const bool palette = s.kind != SourceKind::Bgra;
-    const int64_t origin_x = int64_t(params.centre_x) - params.radius;
-    const int64_t origin_y = int64_t(params.centre_y) - params.radius;
-    const int64_t side = int64_t(r) * 2;
-    const int64_t i_begin = std::max<int64_t>(0, clip.top - origin_y);
-    const int64_t i_end = std::min<int64_t>(side, clip.bottom - origin_y);
-    const int64_t j_begin = std::max<int64_t>(0, clip.left - origin_x);
-    const int64_t j_end = std::min<int64_t>(side, clip.right - origin_x);
+    const SquareSpan span = SquareOf(params, r, clip);
+    const int64_t j_begin = span.j_begin;
+    const int64_t j_end = span.j_end;
     const bool plain_alpha = !palette && alpha_channel && !rule.has_tint;
     const uint32_t opacity = rule.full ? 256 : rule.opacity_byte;
-    for (int64_t i = i_begin; i < i_end; ++i) {
-        uint32_t* row = d.pixels + size_t(origin_y + i) * size_t(d.width) + size_t(origin_x);
+    for (int64_t i = span.i_begin; i < span.i_end; ++i) {
+        uint32_t* row = d.pixels + size_t(span.origin_y + i) * size_t(d.width) + size_t(span.origin_x);
         const int64_t dy = r - i;
         // The source position steps by the factors along the row: exactly
         // (dx * cs + dy * sn) and (dy * cs - dx * sn) at each dx.
@@ -356,10 +357,7 @@ void DrawRotatedNearest(const BlitSurface& d, const BlitSource& s, const DrawPar
                 const uint32_t alpha = pixel >> 24;
                 if (alpha == 0)
                     continue;
-                const uint32_t a = opacity == 256 ? alpha : (alpha * opacity) >> 8;
-                const uint32_t dst_alpha = target >> 24;
-                target = dst_alpha != 0 ? Mix(pixel, target, a) | std::max(dst_alpha, a) << 24
-                                        : (pixel & 0x00FFFFFFu) | a << 24;
+                target = BlendOver(target, pixel, opacity == 256 ? alpha : (alpha * opacity) >> 8);
                 continue;
             }
             if (s.IsTransparentIndex(bx, by))
@@ -381,7 +379,7 @@ void DrawRotatedSmooth(const BlitSurface& d, const BlitSource& s, const DrawPara
     RotationFactors(params.angle, 65536, cs, sn);
     const int32_t w = s.width;
     const int32_t h = s.height;
-    const int32_t r = SourceRadius(w, h);
+    const int32_t r = RadiusOf(w, h);
     const int64_t mx = int64_t(w + 1) << 15;
     const int64_t my = int64_t(h + 1) << 15;
     WalkSquare(d, params, r, clip, [&](uint32_t& target, int64_t dx, int64_t dy) {
@@ -404,11 +402,7 @@ void DrawRotatedSmooth(const BlitSurface& d, const BlitSource& s, const DrawPara
         // A fully transparent sample leaves the destination as it is.
         if (a == 0)
             return;
-        const uint32_t dst_alpha = target >> 24;
-        if (dst_alpha != 0)
-            target = Mix(sample, target, a) | std::max(dst_alpha, a) << 24;
-        else
-            target = (sample & 0x00FFFFFFu) | a << 24;
+        target = BlendOver(target, sample, a);
     });
 }
 
@@ -422,12 +416,12 @@ void DrawSilhouette(const BlitSurface& d, const BlitSource& s, const DrawParams&
     RotationFactors(params.angle, 1024, cs, sn);
     const int32_t w = s.width;
     const int32_t h = s.height;
-    const int32_t r = SourceRadius(w, h);
+    const int32_t r = RadiusOf(w, h);
     const int64_t mx = (w + 1) / 2;
     const int64_t my = (h + 1) / 2;
     DrawParams placed = params;
     if (placed.radius < 1)
-        placed.radius = SourceRadius(params.width, params.height);
+        placed.radius = RadiusOf(params.width, params.height);
     WalkSquare(d, placed, r, clip, [&](uint32_t& target, int64_t dx, int64_t dy) {
         const int64_t sx = mx + ((dx * cs + dy * sn) >> 10);
         const int64_t sy = my - ((dy * cs - dx * sn) >> 10);
