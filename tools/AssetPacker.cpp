@@ -20,8 +20,9 @@ namespace {
 std::vector<uint8_t> ReadFile(const std::filesystem::path& path, bool& ok)
 {
     std::ifstream in(path, std::ios::binary);
-    ok = static_cast<bool>(in);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    std::vector<uint8_t> bytes(std::istreambuf_iterator<char>(in), {});
+    ok = in.is_open() && !in.bad();
+    return bytes;
 }
 
 } // namespace
@@ -98,6 +99,10 @@ PackResult PackFolder(const std::filesystem::path& folder, PngToPps convert)
         sources.push_back(std::move(source));
     }
     result.package = engine::BuildResPackage(sources);
+    if (result.package.empty()) {
+        result.error = "the files do not fit one package (4 GiB at most)";
+        return result;
+    }
     result.count = sources.size();
     result.ok = true;
     return result;

@@ -146,8 +146,15 @@ std::optional<std::vector<uint8_t>> CResPackageMem::ReadEntryAlloc(uint32_t inde
 
 std::vector<uint8_t> BuildResPackage(const std::vector<ResPackageSource>& resources)
 {
-    const size_t table = RES_PACKAGE_HEADER_SIZE + resources.size() * RES_PACKAGE_ENTRY_SIZE;
+    const uint64_t table = RES_PACKAGE_HEADER_SIZE + uint64_t(resources.size()) * RES_PACKAGE_ENTRY_SIZE;
+    uint64_t total = table;
+    for (const ResPackageSource& resource : resources)
+        total += resource.data.size();
+    // Offsets and sizes are 32-bit words: a larger package cannot be written.
+    if (total > UINT32_MAX)
+        return {};
     std::vector<uint8_t> image(table, 0);
+    image.reserve(total);
     PutU32(&image[RES_PACKAGE_WALK_BOUND_OFFSET], uint32_t(resources.size()));
     PutU32(&image[RES_PACKAGE_ENTRY_COUNT_OFFSET], uint32_t(resources.size()));
     for (size_t i = 0; i < resources.size(); ++i) {

@@ -105,7 +105,8 @@ struct ResPackageSource {
     std::vector<uint8_t> data;
 };
 
-// A package image of the resources, in order (walk bound = entry count).
+// A package image of the resources, in order (walk bound = entry count);
+// empty when it would not fit the format's 32-bit offsets.
 [[nodiscard]] std::vector<uint8_t> BuildResPackage(const std::vector<ResPackageSource>& resources);
 
 } // namespace engine
