@@ -34,11 +34,13 @@ struct GifReader {
     }
 };
 
-// Decodes LZW data into count indices; missing data leaves zeros. False for
-// a code that the table cannot hold.
+// Decodes LZW data into at most count indices: out holds what the data
+// gives (the rest of the frame reads as index 0). False for a code that the
+// table cannot hold.
 bool DecodeLzw(const std::vector<uint8_t>& input, int min_code_size, std::vector<uint8_t>& out, size_t count)
 {
-    out.assign(count, 0);
+    out.clear();
+    out.reserve(std::min<size_t>(count, input.size() * 4));
     const int clear = 1 << min_code_size;
     const int end = clear + 1;
     std::array<uint16_t, LZW_MAX_CODES> prefix {};
@@ -75,7 +77,8 @@ bool DecodeLzw(const std::vector<uint8_t>& input, int min_code_size, std::vector
         if (previous < 0) {
             if (code >= clear)
                 return false;
-            out[written++] = uint8_t(code);
+            out.push_back(uint8_t(code));
+            ++written;
             previous = code;
             first = uint8_t(code);
             continue;
@@ -96,8 +99,10 @@ bool DecodeLzw(const std::vector<uint8_t>& input, int min_code_size, std::vector
         }
         stack[depth++] = uint8_t(walk);
         first = uint8_t(walk);
-        while (depth > 0 && written < count)
-            out[written++] = stack[--depth];
+        while (depth > 0 && written < count) {
+            out.push_back(stack[--depth]);
+            ++written;
+        }
         if (next < LZW_MAX_CODES) {
             prefix[size_t(next)] = uint16_t(previous);
             suffix[size_t(next)] = first;
@@ -230,16 +235,21 @@ bool DecodeGif(std::span<const uint8_t> data, DecodedImage& out)
         std::vector<uint8_t> decoded;
         if (!DecodeLzw(lzw, min_code_size, decoded, size_t(frame.width) * frame.height))
             return false;
-        if ((packed & 0x40) && !decoded.empty()) {
-            frame.indices.assign(decoded.size(), 0);
-            for (uint32_t n = 0; n < frame.height; ++n) {
-                const uint32_t row = InterlacedRow(n, frame.height);
-                std::memcpy(frame.indices.data() + size_t(row) * frame.width,
-                            decoded.data() + size_t(n) * frame.width, frame.width);
-            }
-        } else {
-            frame.indices = std::move(decoded);
+        // Only the part of the frame on the logical screen is kept, so that a
+        // frame claiming a large area costs no more than the screen does.
+        const uint32_t shown_w = frame.left < screen_w ? std::min(frame.width, screen_w - frame.left) : 0;
+        const uint32_t shown_h = frame.top < screen_h ? std::min(frame.height, screen_h - frame.top) : 0;
+        frame.indices.assign(size_t(shown_w) * shown_h, 0);
+        for (uint32_t n = 0; n < frame.height && shown_w > 0; ++n) {
+            const uint32_t row = (packed & 0x40) ? InterlacedRow(n, frame.height) : n;
+            const size_t from = size_t(n) * frame.width;
+            if (row >= shown_h || from >= decoded.size())
+                continue;
+            std::memcpy(frame.indices.data() + size_t(row) * shown_w, decoded.data() + from,
+                        std::min<size_t>(shown_w, decoded.size() - from));
         }
+        frame.width = shown_w;
+        frame.height = shown_h;
         frame.transparent = transparent;
         frame.disposal = disposal;
         frame.delay_cs = delay;

@@ -213,6 +213,26 @@ TEST(GifReader, ClipsImagesToTheScreenAndRefusesCutOrHugeFiles)
     EXPECT_EQ(DecodeImageRecord(*decoder, bad_code, ImageFileFormat::Gif, record), 0);
 }
 
+TEST(GifReader, FramesClaimingMoreThanTheScreenCostOnlyTheScreen)
+{
+    // A 2 x 2 screen with 5000 frames that each claim 8192 x 2048 pixels and
+    // carry no pixel data: a few bytes each in the file, and no more than the
+    // screen each in memory.
+    Bytes gif { 'G', 'I', 'F', '8', '9', 'a', 2, 0, 2, 0, 0xF1, 0, 0, 0, 0, 0, 255, 0, 0, 0, 255, 0, 0, 0, 255 };
+    for (int f = 0; f < 5000; ++f) {
+        const uint8_t frame[] = { 0x2C, 0, 0, 0, 0, 0x00, 0x20, 0x00, 0x08, 0, 2, 1, 0x2C, 0 };
+        gif.insert(gif.end(), frame, frame + sizeof frame);
+    }
+    gif.push_back(0x3B);
+    auto decoder = CreateSdlImageDecoder();
+    ImageRecord record;
+    ASSERT_EQ(DecodeImageRecord(*decoder, gif, ImageFileFormat::Gif, record), 1);
+    EXPECT_EQ(record.width, 2);
+    EXPECT_EQ(record.height, 2);
+    EXPECT_EQ(record.frames, 5000u);
+    EXPECT_EQ(imagetest::PixelAt(record, 4 * 4999), 0xFF000000u);   // index 0: black
+}
+
 TEST(GifReader, DisposalRestoresTheBackgroundBetweenFrames)
 {
     // Frame 0 draws index 1 everywhere and asks for "restore to background";
