@@ -115,6 +115,20 @@ TEST_F(SceneTest, PaintsObjectsInOrderAndRecomposesOnlyDirtyAreas)
     EXPECT_EQ(Shown(60, 40), 0x12345678u);
 }
 
+TEST_F(SceneTest, MovedViewShowsTheObjectOnceShifted)
+{
+    (void)m_resources->AddResource("card.pps", SolidPps(10, 14, 0xFFF0F0F0));
+    AddImage("card", 120, 60, 1);
+    // The view's top left moves to world (100, 40): the card's centre is
+    // then at (20, 20) on the screen, its top left at (15, 13).
+    m_objects->SetViewCentre(100 + WIDTH / 2, 40 + HEIGHT / 2);
+    m_objects->RefreshView();
+    EXPECT_EQ(Shown(15, 13), 0xFFEFEFEFu);
+    EXPECT_EQ(Shown(24, 26), 0xFFEFEFEFu);
+    EXPECT_EQ(Shown(14, 13), 0xFF404040u);
+    EXPECT_EQ(Shown(25, 27), 0xFF404040u);
+}
+
 TEST(MediaServices, FactoryMakesTheMediaModules)
 {
     CMediaModuleFactory factory;
