@@ -159,12 +159,6 @@ std::vector<uint32_t> ReadPalette(GifReader& in, uint8_t packed)
     return palette;
 }
 
-bool WithinLimits(uint64_t width, uint64_t height, uint64_t frames)
-{
-    return width <= IMAGE_MAX_SIDE && height <= IMAGE_MAX_SIDE
-        && width * height * 4 * std::max<uint64_t>(frames, 1) <= IMAGE_MAX_PIXEL_BYTES;
-}
-
 } // namespace
 
 bool DecodeGif(std::span<const uint8_t> data, DecodedImage& out)
@@ -173,7 +167,7 @@ bool DecodeGif(std::span<const uint8_t> data, DecodedImage& out)
         return false;
     const uint32_t screen_w = Le16(data, 6);
     const uint32_t screen_h = Le16(data, 8);
-    if (screen_w == 0 || screen_h == 0 || !WithinLimits(screen_w, screen_h, 1))
+    if (screen_w == 0 || screen_h == 0 || !ImageSizeWithinLimits(screen_w, screen_h))
         return false;
     GifReader in { data, 13 };
     std::vector<uint32_t> global;
@@ -215,7 +209,8 @@ bool DecodeGif(std::span<const uint8_t> data, DecodedImage& out)
         frame.height = Le16(in.data, in.pos + 6);
         const uint8_t packed = in.data[in.pos + 8];
         in.pos += 9;
-        if (!WithinLimits(frame.width, frame.height, 1) || !WithinLimits(screen_w, screen_h, frames.size() + 1))
+        if (!ImageSizeWithinLimits(frame.width, frame.height)
+            || !ImageSizeWithinLimits(screen_w, screen_h, frames.size() + 1))
             return false;
         if (packed & 0x80) {
             frame.palette = ReadPalette(in, packed);

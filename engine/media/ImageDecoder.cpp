@@ -24,13 +24,13 @@ ImageFileFormat ImageFormatOfExtension(std::string_view extension)
     return ImageFileFormat::None;
 }
 
-namespace {
-
-bool SizeWithinLimits(uint64_t width, uint64_t height, uint64_t frames = 1)
+bool ImageSizeWithinLimits(uint64_t width, uint64_t height, uint64_t frames)
 {
     return width <= IMAGE_MAX_SIDE && height <= IMAGE_MAX_SIDE
         && width * height * 4 * std::max<uint64_t>(frames, 1) <= IMAGE_MAX_PIXEL_BYTES;
 }
+
+namespace {
 
 uint32_t Le16(std::span<const uint8_t> d, size_t o) { return uint32_t(d[o]) | uint32_t(d[o + 1]) << 8; }
 uint32_t Be16(std::span<const uint8_t> d, size_t o) { return uint32_t(d[o]) << 8 | uint32_t(d[o + 1]); }
@@ -56,7 +56,7 @@ bool JpegAllowed(std::span<const uint8_t> d)
         }
         const size_t length = Be16(d, pos + 2);
         const bool frame = marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
-        if (frame && pos + 9 <= d.size() && !SizeWithinLimits(Be16(d, pos + 7), Be16(d, pos + 5)))
+        if (frame && pos + 9 <= d.size() && !ImageSizeWithinLimits(Be16(d, pos + 7), Be16(d, pos + 5)))
             return false;
         if (marker == 0xDA)
             return true;
@@ -93,7 +93,7 @@ bool TiffAllowed(std::span<const uint8_t> d)
         else if (tag == 257)
             height = value;
     }
-    return SizeWithinLimits(width, height);
+    return ImageSizeWithinLimits(width, height);
 }
 
 } // namespace
@@ -103,7 +103,7 @@ bool HeaderSizeAllowed(std::span<const uint8_t> d, ImageFileFormat format)
     switch (format) {
     case ImageFileFormat::Png:
         if (d.size() >= 24 && std::memcmp(d.data() + 12, "IHDR", 4) == 0)
-            return SizeWithinLimits(Be32(d, 16), Be32(d, 20));
+            return ImageSizeWithinLimits(Be32(d, 16), Be32(d, 20));
         return true;
     case ImageFileFormat::Gif:
         return true;   // our GIF reader checks every size itself
@@ -111,16 +111,16 @@ bool HeaderSizeAllowed(std::span<const uint8_t> d, ImageFileFormat format)
         if (d.size() >= 26 && d[0] == 'B' && d[1] == 'M') {
             const int64_t w = int32_t(Le32(d, 18));
             const int64_t h = int32_t(Le32(d, 22));
-            return SizeWithinLimits(uint64_t(w < 0 ? -w : w), uint64_t(h < 0 ? -h : h));
+            return ImageSizeWithinLimits(uint64_t(w < 0 ? -w : w), uint64_t(h < 0 ? -h : h));
         }
         return true;
     case ImageFileFormat::Jpeg:
         return JpegAllowed(d);
     case ImageFileFormat::Tga:
-        return d.size() < 16 || SizeWithinLimits(Le16(d, 12), Le16(d, 14));
+        return d.size() < 16 || ImageSizeWithinLimits(Le16(d, 12), Le16(d, 14));
     case ImageFileFormat::Pcx:
         return d.size() < 12
-            || SizeWithinLimits(uint64_t(Le16(d, 8)) - std::min(Le16(d, 8), Le16(d, 4)) + 1,
+            || ImageSizeWithinLimits(uint64_t(Le16(d, 8)) - std::min(Le16(d, 8), Le16(d, 4)) + 1,
                                 uint64_t(Le16(d, 10)) - std::min(Le16(d, 10), Le16(d, 6)) + 1);
     case ImageFileFormat::Tiff:
         return TiffAllowed(d);

@@ -28,6 +28,10 @@ namespace engine {
 inline constexpr uint32_t IMAGE_MAX_SIDE = 8192;
 inline constexpr uint64_t IMAGE_MAX_PIXEL_BYTES = 64ull * 1024 * 1024;
 
+// True when width x height pixels of 4 bytes, times the frames, stay within
+// the limits above (64-bit arithmetic: no overflow for any 32-bit inputs).
+[[nodiscard]] bool ImageSizeWithinLimits(uint64_t width, uint64_t height, uint64_t frames = 1);
+
 // The image library's format numbers.
 enum class ImageFileFormat : int {
     None = 0,
