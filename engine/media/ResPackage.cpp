@@ -78,7 +78,6 @@ bool CResPackage::Parse(std::span<const uint8_t> image, uint64_t length)
             return false;
         entries.push_back(entry);
     }
-    std::memcpy(m_header.data(), image.data(), RES_PACKAGE_HEADER_SIZE);
     m_entries = std::move(entries);
     m_walk_bound = uint32_t(std::min<uint64_t>(GetU32(&image[RES_PACKAGE_WALK_BOUND_OFFSET]), count));
     m_cursor = 0;

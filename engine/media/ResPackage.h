@@ -78,7 +78,6 @@ protected:
     [[nodiscard]] const std::vector<ResPackageEntry>& Entries() const { return m_entries; }
 
 private:
-    std::array<uint8_t, RES_PACKAGE_HEADER_SIZE> m_header {};
     std::vector<ResPackageEntry> m_entries;
     std::string m_path;
     uint32_t m_walk_bound { 0 };
