@@ -78,46 +78,87 @@ void CopyCoveredRow(uint32_t* target, const uint8_t* source, int32_t count)
     }
 }
 
+#if defined(__SSE2__)
+namespace sse2 {
+
+// Four pixels at a time.
+struct Lanes {
+    using V = __m128i;
+    static constexpr int32_t N = 4;
+    static V Load(const void* p) { return _mm_loadu_si128(static_cast<const V*>(p)); }
+    static void Store(void* p, V v) { _mm_storeu_si128(static_cast<V*>(p), v); }
+    static V Set32(uint32_t v) { return _mm_set1_epi32(int(v)); }
+    static V Set16(uint16_t v) { return _mm_set1_epi16(short(v)); }
+    static V And(V a, V b) { return _mm_and_si128(a, b); }
+    static V Or(V a, V b) { return _mm_or_si128(a, b); }
+    template<int Bits> static V ShiftRight32(V v) { return _mm_srli_epi32(v, Bits); }
+    template<int Bits> static V ShiftLeft32(V v) { return _mm_slli_epi32(v, Bits); }
+    template<int Bits> static V ShiftRight16(V v) { return _mm_srli_epi16(v, Bits); }
+    static V Mul16(V a, V b) { return _mm_mullo_epi16(a, b); }
+    static V Add16(V a, V b) { return _mm_add_epi16(a, b); }
+    static V Sub16(V a, V b) { return _mm_sub_epi16(a, b); }
+    static V UnpackLo8(V a, V b) { return _mm_unpacklo_epi8(a, b); }
+    static V UnpackHi8(V a, V b) { return _mm_unpackhi_epi8(a, b); }
+    static V UnpackLo32(V a, V b) { return _mm_unpacklo_epi32(a, b); }
+    static V UnpackHi32(V a, V b) { return _mm_unpackhi_epi32(a, b); }
+    static V PackU8(V a, V b) { return _mm_packus_epi16(a, b); }
+    static V MaxU8(V a, V b) { return _mm_max_epu8(a, b); }
+    static V Equal32(V a, V b) { return _mm_cmpeq_epi32(a, b); }
+    // Per byte: where mask is set, a; elsewhere b.
+    static V Select(V mask, V a, V b) { return _mm_or_si128(_mm_and_si128(mask, a), _mm_andnot_si128(mask, b)); }
+};
+
+#include "engine/media/BlitterBlendRow.inc"
+
+} // namespace sse2
+#endif
+
 #if defined(PLDK_BLIT_AVX2)
-// Eight pixels at a time of the alpha rule without tint; returns how many
-// pixels it did (a multiple of 8). Chosen at run time where the processor has AVX2.
-__attribute__((target("avx2"))) int32_t BlendAlphaRowAvx2(uint32_t* target, const uint8_t* source, int32_t count,
-                                                           uint32_t opacity)
-{
-    const __m256i alpha_mask = _mm256_set1_epi32(int(0xFF000000u));
-    const __m256i colour_mask = _mm256_set1_epi32(0x00FFFFFF);
-    const __m256i zero = _mm256_setzero_si256();
-    const __m256i all_255 = _mm256_set1_epi16(255);
-    const __m256i opacity16 = _mm256_set1_epi32(int(opacity));
-    int32_t x = 0;
-    for (; x + 8 <= count; x += 8) {
-        const __m256i s = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(source + size_t(x) * 4));
-        const __m256i d = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(target + x));
-        __m256i a = _mm256_srli_epi32(s, 24);
-        if (opacity != 256)
-            a = _mm256_srli_epi32(_mm256_mullo_epi16(a, opacity16), 8);
-        const __m256i a16 = _mm256_or_si256(a, _mm256_slli_epi32(a, 16));
-        const __m256i a_lo = _mm256_unpacklo_epi32(a16, a16);
-        const __m256i a_hi = _mm256_unpackhi_epi32(a16, a16);
-        const __m256i t_lo = _mm256_srli_epi16(
-            _mm256_add_epi16(_mm256_mullo_epi16(_mm256_unpacklo_epi8(s, zero), a_lo),
-                             _mm256_mullo_epi16(_mm256_unpacklo_epi8(d, zero), _mm256_sub_epi16(all_255, a_lo))),
-            8);
-        const __m256i t_hi = _mm256_srli_epi16(
-            _mm256_add_epi16(_mm256_mullo_epi16(_mm256_unpackhi_epi8(s, zero), a_hi),
-                             _mm256_mullo_epi16(_mm256_unpackhi_epi8(d, zero), _mm256_sub_epi16(all_255, a_hi))),
-            8);
-        const __m256i a_top = _mm256_slli_epi32(a, 24);
-        const __m256i blended = _mm256_or_si256(_mm256_and_si256(_mm256_packus_epi16(t_lo, t_hi), colour_mask),
-                                                _mm256_max_epu8(_mm256_and_si256(d, alpha_mask), a_top));
-        const __m256i copied = _mm256_or_si256(_mm256_and_si256(s, colour_mask), a_top);
-        const __m256i dst_clear = _mm256_cmpeq_epi32(_mm256_and_si256(d, alpha_mask), zero);
-        const __m256i src_clear = _mm256_cmpeq_epi32(_mm256_and_si256(s, alpha_mask), zero);
-        const __m256i drawn = _mm256_blendv_epi8(blended, copied, dst_clear);
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(target + x), _mm256_blendv_epi8(drawn, d, src_clear));
-    }
-    return x;
-}
+// Everything down to the pop is compiled for AVX2; it runs only where the
+// processor has it (HasAvx2).
+#if defined(__clang__)
+#pragma clang attribute push(__attribute__((target("avx2"))), apply_to = function)
+#else
+#pragma GCC push_options
+#pragma GCC target("avx2")
+#endif
+namespace avx2 {
+
+// Eight pixels at a time; the 256-bit operations work on two 128-bit halves
+// exactly as the SSE2 ones do on one.
+struct Lanes {
+    using V = __m256i;
+    static constexpr int32_t N = 8;
+    static V Load(const void* p) { return _mm256_loadu_si256(static_cast<const V*>(p)); }
+    static void Store(void* p, V v) { _mm256_storeu_si256(static_cast<V*>(p), v); }
+    static V Set32(uint32_t v) { return _mm256_set1_epi32(int(v)); }
+    static V Set16(uint16_t v) { return _mm256_set1_epi16(short(v)); }
+    static V And(V a, V b) { return _mm256_and_si256(a, b); }
+    static V Or(V a, V b) { return _mm256_or_si256(a, b); }
+    template<int Bits> static V ShiftRight32(V v) { return _mm256_srli_epi32(v, Bits); }
+    template<int Bits> static V ShiftLeft32(V v) { return _mm256_slli_epi32(v, Bits); }
+    template<int Bits> static V ShiftRight16(V v) { return _mm256_srli_epi16(v, Bits); }
+    static V Mul16(V a, V b) { return _mm256_mullo_epi16(a, b); }
+    static V Add16(V a, V b) { return _mm256_add_epi16(a, b); }
+    static V Sub16(V a, V b) { return _mm256_sub_epi16(a, b); }
+    static V UnpackLo8(V a, V b) { return _mm256_unpacklo_epi8(a, b); }
+    static V UnpackHi8(V a, V b) { return _mm256_unpackhi_epi8(a, b); }
+    static V UnpackLo32(V a, V b) { return _mm256_unpacklo_epi32(a, b); }
+    static V UnpackHi32(V a, V b) { return _mm256_unpackhi_epi32(a, b); }
+    static V PackU8(V a, V b) { return _mm256_packus_epi16(a, b); }
+    static V MaxU8(V a, V b) { return _mm256_max_epu8(a, b); }
+    static V Equal32(V a, V b) { return _mm256_cmpeq_epi32(a, b); }
+    static V Select(V mask, V a, V b) { return _mm256_blendv_epi8(b, a, mask); }
+};
+
+#include "engine/media/BlitterBlendRow.inc"
+
+} // namespace avx2
+#if defined(__clang__)
+#pragma clang attribute pop
+#else
+#pragma GCC pop_options
+#endif
 
 bool HasAvx2()
 {
@@ -133,42 +174,10 @@ void BlendAlphaRow(uint32_t* target, const uint8_t* source, int32_t count, uint3
     int32_t x = 0;
 #if defined(PLDK_BLIT_AVX2)
     if (HasAvx2())
-        x = BlendAlphaRowAvx2(target, source, count, opacity);
+        x = avx2::BlendAlphaRowLanes(target, source, count, opacity);
 #endif
 #if defined(__SSE2__)
-    const __m128i alpha_mask = _mm_set1_epi32(int(0xFF000000u));
-    const __m128i colour_mask = _mm_set1_epi32(0x00FFFFFF);
-    const __m128i zero = _mm_setzero_si128();
-    const __m128i all_255 = _mm_set1_epi16(255);
-    const __m128i opacity16 = _mm_set1_epi32(int(opacity));
-    for (; x + 4 <= count; x += 4) {
-        const __m128i s = _mm_loadu_si128(reinterpret_cast<const __m128i*>(source + size_t(x) * 4));
-        const __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(target + x));
-        __m128i a = _mm_srli_epi32(s, 24);
-        if (opacity != 256)
-            a = _mm_srli_epi32(_mm_mullo_epi16(a, opacity16), 8);
-        // a in every 16-bit lane of its pixel.
-        const __m128i a16 = _mm_or_si128(a, _mm_slli_epi32(a, 16));
-        const __m128i a_lo = _mm_unpacklo_epi32(a16, a16);
-        const __m128i a_hi = _mm_unpackhi_epi32(a16, a16);
-        const __m128i t_lo = _mm_srli_epi16(
-            _mm_add_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(s, zero), a_lo),
-                          _mm_mullo_epi16(_mm_unpacklo_epi8(d, zero), _mm_sub_epi16(all_255, a_lo))),
-            8);
-        const __m128i t_hi = _mm_srli_epi16(
-            _mm_add_epi16(_mm_mullo_epi16(_mm_unpackhi_epi8(s, zero), a_hi),
-                          _mm_mullo_epi16(_mm_unpackhi_epi8(d, zero), _mm_sub_epi16(all_255, a_hi))),
-            8);
-        const __m128i a_top = _mm_slli_epi32(a, 24);
-        const __m128i blended = _mm_or_si128(_mm_and_si128(_mm_packus_epi16(t_lo, t_hi), colour_mask),
-                                             _mm_max_epu8(_mm_and_si128(d, alpha_mask), a_top));
-        const __m128i copied = _mm_or_si128(_mm_and_si128(s, colour_mask), a_top);
-        const __m128i dst_clear = _mm_cmpeq_epi32(_mm_and_si128(d, alpha_mask), zero);
-        const __m128i src_clear = _mm_cmpeq_epi32(_mm_and_si128(s, alpha_mask), zero);
-        const __m128i drawn = _mm_or_si128(_mm_and_si128(dst_clear, copied), _mm_andnot_si128(dst_clear, blended));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(target + x),
-                         _mm_or_si128(_mm_and_si128(src_clear, d), _mm_andnot_si128(src_clear, drawn)));
-    }
+    x += sse2::BlendAlphaRowLanes(target + x, source + size_t(x) * 4, count - x, opacity);
 #endif
     for (; x < count; ++x) {
         uint32_t pixel;
