@@ -345,33 +345,42 @@ TEST(BlitterSafety, PaletteWithoutColoursAndHugeScalesDrawNothing)
 
 TEST(BlitterBlend, WideRowsMatchThePerPixelRules)
 {
-    // Rows long enough for the four-pixel paths, compared with the rules
-    // applied one pixel at a time, at full and half opacity.
-    std::vector<uint32_t> source(13);
-    std::vector<uint32_t> background(13);
+    // Rows long enough for the eight- and four-pixel paths and their tails,
+    // compared with the rules applied one pixel at a time, at full and half
+    // opacity.
+    std::vector<uint32_t> source(29);
+    std::vector<uint32_t> background(29);
     uint32_t seed = 12345;
     const auto next = [&]() { return seed = seed * 1103515245u + 12345u; };
-    for (size_t i = 0; i < 13; ++i) {
+    for (size_t i = 0; i < source.size(); ++i) {
         source[i] = next();
         background[i] = next();
     }
     source[3] &= 0x00FFFFFF;
     background[5] &= 0x00FFFFFF;
     source[7] |= 0xFF000000;
-    for (double opacity : { 1.0, 0.5 }) {
-        const ImageRecord image = MakeBgra(13, 1, source, IMAGE_FLAG_ALPHA);
-        Canvas c(13, 1);
-        c.pixels = background;
-        Draw(c, AtOrigin(13, 1), image, opacity);
-        blit::BlendRule rule;
-        rule.full = opacity >= 1.0;
-        rule.opacity_byte = uint32_t(std::min(opacity, 1.0) * 255);
-        for (size_t i = 0; i < 13; ++i) {
-            uint32_t expected = background[i];
-            blit::AlphaPixel(expected, source[i], false, rule, false);
-            EXPECT_EQ(c.pixels[i], expected) << opacity << " " << i;
+    source[20] &= 0x00FFFFFF;
+    background[20] &= 0x00FFFFFF;
+    background[22] |= 0xFF000000;
+    for (const int32_t width : { 1, 4, 7, 8, 13, 29 }) {
+        for (double opacity : { 1.0, 0.5 }) {
+            const std::vector<uint32_t> row(source.begin(), source.begin() + width);
+            const ImageRecord image = MakeBgra(uint16_t(width), 1, row, IMAGE_FLAG_ALPHA);
+            Canvas c(width, 1);
+            c.pixels.assign(background.begin(), background.begin() + width);
+            Draw(c, AtOrigin(width, 1), image, opacity);
+            blit::BlendRule rule;
+            rule.full = opacity >= 1.0;
+            rule.opacity_byte = uint32_t(std::min(opacity, 1.0) * 255);
+            for (int32_t i = 0; i < width; ++i) {
+                uint32_t expected = background[size_t(i)];
+                blit::AlphaPixel(expected, source[size_t(i)], false, rule, false);
+                EXPECT_EQ(c.pixels[size_t(i)], expected) << width << " " << opacity << " " << i;
+            }
         }
     }
+    source.resize(13);
+    background.resize(13);
     const ImageRecord keyed = MakeBgra(13, 1, source, IMAGE_FLAG_TRANSPARENT);
     Canvas k(13, 1);
     k.pixels = background;
