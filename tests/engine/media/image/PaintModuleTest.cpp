@@ -93,6 +93,13 @@ protected:
         return state;
     }
     uint32_t Shown(int32_t x, int32_t y) const { return m_paint->GetPresentation()[size_t(y) * 40 + x]; }
+    // Points the picture at the named image, as an image object would.
+    void Bind(CFrameImage& picture, std::string_view name)
+    {
+        ImageRef ref;
+        m_paint->LoadImageByName(ref, name, 0);
+        picture.SetInfo(ref);
+    }
 
     imagetest::CTempFolder m_folder;
     CFakeClock m_clock;
@@ -166,9 +173,7 @@ TEST_F(PaintTest, PaintsOnlyDirtyRectanglesAndPresents)
     m_paint->Clear(0x00000080);                              // dark red background as 0x00BBGGRR
     EXPECT_EQ(m_paint->GetBackground()[0], 0xFF800000u);
     CFrameImage picture;
-    ImageRef ref;
-    m_paint->LoadImageByName(ref, "red", 0);
-    picture.SetInfo(ref);
+    Bind(picture, "red");
 
     // The object is centred at (10, 10); only the left half of the view is dirty.
     // An opaque alpha pixel over an opaque one blends with a = 255: 255 * 255 >> 8.
@@ -196,9 +201,7 @@ TEST_F(PaintTest, MovedViewDrawsObjectsWhereTheObjectModulePutsThem)
 {
     (void)m_resources->AddResource("red.pps", PpsOf(4, 4, 0xFFFF0000));
     CFrameImage picture;
-    ImageRef ref;
-    m_paint->LoadImageByName(ref, "red", 0);
-    picture.SetInfo(ref);
+    Bind(picture, "red");
 
     // The view is centred on world (120, 65), so its top left is world
     // (100, 50). The object at world (110, 60) arrives as (10, 10) and must
@@ -225,9 +228,7 @@ TEST_F(PaintTest, ReplacedResourcesShowTheirNewImage)
 {
     (void)m_resources->AddResource("QRCode_Image.pps", PpsOf(2, 2, 0xFF00FF00));
     CFrameImage picture;
-    ImageRef ref;
-    m_paint->LoadImageByName(ref, "QRCode_Image", 0);
-    picture.SetInfo(ref);
+    Bind(picture, "QRCode_Image");
     Paint({ { 0, 0, 40, 30 } }, { { &picture, StateAt(20, 15, 2, 2) } });
     EXPECT_EQ(Shown(20, 15), 0xFF00FF00u);
 
