@@ -1,6 +1,7 @@
 #pragma once
 // Decoding common image files (BMP, JPEG, PNG, GIF with its frames and
-// delays, ICO, TIFF, TGA, PCX) into ImageRecords.
+// delays, ICO, TIFF, TGA, PCX, WBMP) into ImageRecords. WMF and MNG files
+// are refused: no decoder of ours reads them.
 //
 // IImageDecoder is the small interface over the image library: it gives the
 // image as the library sees it (palette or 32-bit, colour key, alpha, frames

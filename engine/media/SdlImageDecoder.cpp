@@ -1,7 +1,8 @@
 // IImageDecoder over SDL2_image: each format through its own loader (which
-// keeps 8-bit palettes); GIF files through our own reader.
+// keeps 8-bit palettes); GIF and WBMP files through our own readers.
 #include "engine/media/GifDecoder.h"
 #include "engine/media/ImageDecoder.h"
+#include "engine/media/WbmpDecoder.h"
 
 #include <SDL2/SDL.h>
 #include <SDL2/SDL_image.h>
@@ -112,6 +113,8 @@ class CSdlImageDecoder final : public IImageDecoder {
 public:
     bool Decode(std::span<const uint8_t> data, ImageFileFormat format, DecodedImage& out) override
     {
+        if (format == ImageFileFormat::Wbmp)
+            return DecodeWbmp(data, out);
         const LoadFunction load = LoaderOf(format);
         if (!load || data.empty() || data.size() > size_t(INT32_MAX))
             return false;

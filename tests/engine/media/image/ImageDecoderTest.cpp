@@ -6,6 +6,8 @@
 #include <SDL2/SDL_image.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 using namespace engine;
 
 namespace {
@@ -247,4 +249,51 @@ TEST(GifReader, DisposalRestoresTheBackgroundBetweenFrames)
     ASSERT_EQ(record.frames, 2u);
     EXPECT_EQ(imagetest::PixelAt(record, 0), 0xFFFF0000u);
     EXPECT_EQ(imagetest::PixelAt(record, 4) >> 24, 0u);
+}
+
+TEST(WbmpReader, DecodesOneBitRowsAsATwoColourPaletteImage)
+{
+    auto decoder = CreateSdlImageDecoder();
+    // Type 0, fixed header 0, width 10, height 2; rows padded to two bytes.
+    const Bytes wbmp { 0, 0, 10, 2, 0b10110000, 0b01000000, 0b01111111, 0b11000000 };
+    ImageRecord record;
+    ASSERT_EQ(DecodeImageRecord(*decoder, wbmp, ImageFileFormat::Wbmp, record), 1);
+    EXPECT_EQ(record.width, 10);
+    EXPECT_EQ(record.height, 2);
+    EXPECT_EQ(record.frames, 1u);
+    EXPECT_EQ(record.flags, IMAGE_FLAG_PALETTE);
+    EXPECT_EQ(record.colour_key, IMAGE_NO_COLOUR_KEY);
+    ASSERT_EQ(record.palette_count, 2u);
+    const uint8_t palette[6] = { 0, 0, 0, 255, 255, 255 };
+    EXPECT_TRUE(std::equal(palette, palette + 6, record.palette.get()));
+    ASSERT_EQ(record.pixel_bytes, 20u);
+    const uint8_t pixels[20] = { 1, 0, 1, 1, 0, 0, 0, 0, 0, 1, 0, 1, 1, 1, 1, 1, 1, 1, 1, 1 };
+    EXPECT_TRUE(std::equal(pixels, pixels + 20, record.pixels.get()));
+
+    // Sizes in several bytes: width 130 is 0x81 0x02.
+    Bytes wide { 0, 0, 0x81, 0x02, 1 };
+    wide.resize(wide.size() + 17, 0xFF);
+    ASSERT_EQ(DecodeImageRecord(*decoder, wide, ImageFileFormat::Wbmp, record), 1);
+    EXPECT_EQ(record.width, 130);
+    EXPECT_EQ(record.pixels[129], 1);
+}
+
+TEST(WbmpReader, RefusesOtherTypesShortRowsAndHugeOrEndlessSizes)
+{
+    auto decoder = CreateSdlImageDecoder();
+    ImageRecord record;
+    const Bytes good { 0, 0, 10, 2, 0, 0, 0, 0 };
+    Bytes other_type = good;
+    other_type[0] = 1;
+    Bytes extension = good;
+    extension[1] = 0x80;
+    const Bytes short_rows(good.begin(), good.end() - 1);
+    const Bytes huge { 0, 0, 0x84, 0x80, 0x00, 0x84, 0x80, 0x00, 0 };       // 65536 x 65536
+    const Bytes endless { 0, 0, 0x81, 0x81, 0x81, 0x81, 0x81, 0x81, 0x01, 1, 0 };
+    const Bytes zero_width { 0, 0, 0, 2, 0, 0 };
+    for (const Bytes* file : std::initializer_list<const Bytes*> { &other_type, &extension, &short_rows, &huge, &endless,
+                                                                   &zero_width })
+        EXPECT_EQ(DecodeImageRecord(*decoder, *file, ImageFileFormat::Wbmp, record), 0);
+    EXPECT_EQ(record.pixels, nullptr);
+    EXPECT_EQ(DecodeImageRecord(*decoder, Bytes {}, ImageFileFormat::Wbmp, record), 0);
 }
