@@ -23,7 +23,6 @@
 namespace net {
 
 inline constexpr size_t CONN_RECORD_SIZE = 24;
-inline constexpr size_t REQUEST_RECORD_WIRE_SIZE = 32;
 inline constexpr size_t MESSAGE_BODY_HEADER_SIZE = 28; ///< words 0-5 and the data length
 
 inline constexpr uint32_t COMM_EVENT_CLOSED = 1;       ///< RequestRecord id: connection closed

@@ -1,4 +1,5 @@
 #include "net/AesCipher.h"
+#include "net/AesInstructions.h"
 
 #include <gtest/gtest.h>
 
@@ -35,6 +36,14 @@ const KnownAnswer KNOWN_ANSWERS[] = {
 };
 
 class AesMethods : public ::testing::TestWithParam<CAesCipher::Method> {};
+
+TEST_P(AesMethods, BestTakesTheProcessorsInstructionsWhenPresentPortableNever)
+{
+    // Otherwise the "Best" runs below could silently test the table version twice.
+    CAesCipher cipher(GetParam());
+    const bool expected = GetParam() == CAesCipher::Method::Best && net::aes_instructions::IsAvailable();
+    EXPECT_EQ(cipher.UsesAesInstructions(), expected);
+}
 
 TEST_P(AesMethods, MatchesFipsKnownAnswersBothWays)
 {
