@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -85,6 +86,30 @@ TEST(NetUtil, PathPartsAndHexText)
     const uint8_t bytes[] = { 0x00, 0xAB, 0x7F };
     net::BytesToHex(bytes, 3, hex);
     EXPECT_EQ(hex, "x00ab7f");
+}
+
+TEST(NetUtil, PlainCopiesAndFreshIdentifierBytes)
+{
+    char target[8];
+    std::memset(target, 'x', sizeof target);
+    net::CopyString(target, "abc", -1);
+    EXPECT_EQ(std::string(target, 5), std::string("abc\0x", 5)) << "whole text with its zero, nothing more";
+    std::memset(target, 'x', sizeof target);
+    net::CopyString(target, "abcdef", 3);
+    EXPECT_EQ(std::string(target, 4), "abcx") << "a cut copy carries no zero";
+    net::CopyString(target, "ab", 5);
+    EXPECT_EQ(std::string(target, 6), std::string("ab\0\0\0x", 6)) << "a short text is padded with zeros";
+    net::CopyString(nullptr, "ab", -1);
+    net::CopyString(target, nullptr, -1);
+    EXPECT_EQ(target[0], 'a');
+
+    uint8_t first[40] {};
+    uint8_t second[40] {};
+    ASSERT_EQ(net::FillUuidBytes(first, sizeof first), 1);
+    ASSERT_EQ(net::FillUuidBytes(second, sizeof second), 1);
+    EXPECT_NE(std::memcmp(first, second, sizeof first), 0);
+    EXPECT_NE(std::count(first, first + sizeof first, 0), 40) << "the tail past whole 16-byte groups is filled too";
+    EXPECT_NE(std::count(first + 32, first + 40, 0), 8);
 }
 
 } // namespace
