@@ -83,7 +83,7 @@ int32_t CMidiStream::SetTimeDivision(uint32_t division)
     const std::lock_guard lock(m_mutex);
     if (m_client == nullptr)
         return MIDI_STREAM_NOT_OPEN;
-    if (division == 0)
+    if (division == 0 || (IsSmpteDivision(division) && SmpteTicksPerSecond(division) == 0))
         return MIDI_STREAM_BAD_PARAMETER;
     m_division = division;
     return MIDI_STREAM_OK;
@@ -98,6 +98,15 @@ int32_t CMidiStream::Out(MidiHeader* header)
         return MIDI_STREAM_BAD_PARAMETER;
     m_queue.push_back(header);
     return MIDI_STREAM_OK;
+}
+
+double CMidiStream::MicrosecondsPerTickLocked() const
+{
+    // A time-code division counts ticks in frames of real time; tempo events
+    // do not change it.
+    if (IsSmpteDivision(m_division))
+        return 1000000.0 / SmpteTicksPerSecond(m_division);
+    return static_cast<double>(m_tempo) / m_division;
 }
 
 uint64_t CMidiStream::StreamTimeLocked() const
@@ -200,7 +209,7 @@ bool CMidiStream::TakeNext(Due& due)
     const uint8_t* event = header->data + m_read_offset;
     const uint32_t delta = ReadStreamWord(event);
     const uint32_t word = ReadStreamWord(event + 8);
-    const double due_us = m_last_event_us + static_cast<double>(delta) * m_tempo / m_division;
+    const double due_us = m_last_event_us + static_cast<double>(delta) * MicrosecondsPerTickLocked();
     if (due_us > static_cast<double>(StreamTimeLocked()))
         return false;
     m_last_event_us = due_us;

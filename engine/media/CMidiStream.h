@@ -39,6 +39,19 @@ inline constexpr int32_t MIDI_STREAM_ALREADY_OPEN = 4;
 inline constexpr int32_t MIDI_STREAM_NOT_OPEN = 5;
 inline constexpr int32_t MIDI_STREAM_BAD_PARAMETER = 11;
 
+// A time division with bit 15 set counts time-code frames: the high byte
+// is minus the frames per second (24, 25, 29 for 29.97 drop-frame, 30), the
+// low byte the ticks per frame. Any other value is ticks per quarter note.
+[[nodiscard]] constexpr bool IsSmpteDivision(uint32_t division) { return (division & 0x8000u) != 0; }
+// Ticks per second of a time-code division; 0 for an unknown frame rate or
+// no ticks per frame.
+[[nodiscard]] constexpr double SmpteTicksPerSecond(uint32_t division)
+{
+    const int frames = 256 - int((division >> 8) & 0xFF);
+    const double rate = frames == 29 ? 29.97 : (frames == 24 || frames == 25 || frames == 30 ? frames : 0.0);
+    return rate * double(division & 0xFF);
+}
+
 class CMidiStream {
 public:
     /// Microseconds from any fixed start; the stream's only source of time.
@@ -79,6 +92,7 @@ private:
     };
     [[nodiscard]] bool TakeNext(Due& due);
     [[nodiscard]] uint64_t StreamTimeLocked() const;
+    [[nodiscard]] double MicrosecondsPerTickLocked() const;
     /// Gives every queued buffer back (Done) and silences the sink; the
     /// callback lock must be held. The client, or null when not open.
     IMidiStreamClient* GiveBackAll();

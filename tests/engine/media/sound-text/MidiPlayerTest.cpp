@@ -197,6 +197,38 @@ TEST_F(MidiPlayerTest, DamagedFileIsRefusedAndDoesNotPlay)
     EXPECT_FALSE(m_player->IsPlaying());
 }
 
+TEST_F(MidiPlayerTest, TimeCodeDivisionCountsRealTimeAndIgnoresTempo)
+{
+    // 25 frames a second of 40 ticks: 1000 ticks a second whatever the tempo.
+    CMidiTrackWriter track;
+    track.Tempo(0, 250000).Event(0, { 0x90, 60, 100 }).Event(500, { 0x90, 62, 100 }).Event(1500, { 0x90, 64, 100 }).End(0);
+    MakePlayer();
+    ASSERT_TRUE(m_player->Load(MakeMidiFile(0, 0xE728, { track })));
+    ASSERT_EQ(m_player->Play(false), 1);
+    RunFor(2200000);
+    const std::vector<RecordedMidi> expected = { { 0x643C90, 0 }, { 0x643E90, 500000 }, { 0x644090, 2000000 } };
+    EXPECT_EQ(m_sink.Played(), expected);
+
+    // 29 means 29.97 frames a second: 2997 ticks of 100 a frame are one second.
+    CMidiTrackWriter drop;
+    drop.Event(0, { 0x90, 60, 100 }).Event(2997, { 0x90, 62, 100 }).End(0);
+    MakePlayer();
+    m_sink.Clear();
+    ASSERT_TRUE(m_player->Load(MakeMidiFile(0, 0xE364, { drop })));
+    ASSERT_EQ(m_player->Play(false), 1);
+    RunFor(1200000);
+    const auto played = m_sink.Played();
+    ASSERT_EQ(played.size(), 2u);
+    EXPECT_EQ(played[1].message, 0x643E90u);
+    EXPECT_NEAR(double(played[1].time_us), 1000000.0, 1.0);
+
+    // An unknown frame rate, or no ticks per frame, cannot be timed: refused.
+    for (const uint16_t division : { uint16_t(0xE900), uint16_t(0xE700) }) {
+        MakePlayer();
+        EXPECT_FALSE(m_player->Load(MakeMidiFile(0, division, { track })));
+    }
+}
+
 TEST(MidiPlayerOwnClock, PlaysToTheEndOnItsOwnThread)
 {
     CRecordingMidiSink sink;
