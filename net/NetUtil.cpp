@@ -2,6 +2,7 @@
 
 #include "platform/Path.h"
 #include "platform/Random.h"
+#include "platform/Window.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -183,16 +184,21 @@ void CopyStringGbkSafe(const char* source, char* target, size_t n)
 
 namespace {
 
-std::atomic<FlashWindowFunction> s_flash_main_window { nullptr };
+std::atomic<platform::WindowHandle> s_main_window { platform::WindowHandle::None };
 
 } // namespace
 
-void SetFlashMainWindowFunction(FlashWindowFunction function) { s_flash_main_window.store(function); }
+void SetMainWindow(platform::WindowHandle window) { s_main_window.store(window); }
 
-void FlashMainWindow()
+bool FlashMainWindow()
 {
-    if (const FlashWindowFunction function = s_flash_main_window.load())
-        function();
+    const platform::WindowHandle window = s_main_window.load();
+    // Screen windows belong to the UI thread; from any other thread the
+    // lookup itself would race with their creation and destruction.
+    if (window == platform::WindowHandle::None || !platform::CNativeWindow::IsVideoThread())
+        return false;
+    platform::CNativeWindow* native = platform::CNativeWindow::FindByTarget(window);
+    return native && native->FlashIfInBackground();
 }
 
 } // namespace net

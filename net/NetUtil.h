@@ -10,6 +10,8 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/Message.h"
+
 namespace net {
 
 /// Floor of log2(n); 0 for every n below 2.
@@ -66,11 +68,14 @@ void CopyStringGbkSafe(const char* source, size_t source_length, char* target, s
 /// As above for a zero-terminated source.
 void CopyStringGbkSafe(const char* source, char* target, size_t n);
 
-/// Flashes the application's main window once when it is not in front.
-/// The client installs the function that does it (the window belongs to it);
-/// without one this does nothing.
-using FlashWindowFunction = void (*)();
-void SetFlashMainWindowFunction(FlashWindowFunction function);
-void FlashMainWindow();
+/// Names the application's main window for FlashMainWindow (the client sets
+/// it when the window exists and clears it with WindowHandle::None before the
+/// window goes).
+void SetMainWindow(platform::WindowHandle window);
+/// Flashes the main window once when it is not in front, through the
+/// platform's window. Works on the window's own (UI) thread only; elsewhere,
+/// or when no main window with a screen window is set, nothing happens.
+/// Result: whether a flash was asked of the screen.
+bool FlashMainWindow();
 
 } // namespace net

@@ -189,6 +189,13 @@ bool CNativeWindow::IsMinimized() const
     return (SDL_GetWindowFlags(m_window) & SDL_WINDOW_MINIMIZED) != 0;
 }
 
+bool CNativeWindow::FlashIfInBackground()
+{
+    if (SDL_GetWindowFlags(m_window) & SDL_WINDOW_INPUT_FOCUS)
+        return false;
+    return SDL_FlashWindow(m_window, SDL_FLASH_BRIEFLY) == 0;
+}
+
 void CNativeWindow::EnableTextInput(bool enable)
 {
     if (enable)

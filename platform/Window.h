@@ -70,6 +70,10 @@ public:
     void SetPosition(int x, int y);
     void GetPosition(int& x, int& y) const;
     [[nodiscard]] bool IsMinimized() const;
+    // Flashes the window once (its task-bar entry) when it does not have the
+    // keyboard focus, to call the user back. False when it has the focus or
+    // the video driver cannot flash windows.
+    bool FlashIfInBackground();
     // Text input (WM_CHAR) is on while the window has focus unless switched off.
     void EnableTextInput(bool enable);
     // Where an input method should show its candidates, in client pixels.

@@ -1,10 +1,13 @@
 #include "net/NetUtil.h"
 
+#include "platform/Message.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstring>
 #include <string>
+#include <thread>
 
 namespace {
 
@@ -110,6 +113,22 @@ TEST(NetUtil, PlainCopiesAndFreshIdentifierBytes)
     EXPECT_NE(std::memcmp(first, second, sizeof first), 0);
     EXPECT_NE(std::count(first, first + sizeof first, 0), 40) << "the tail past whole 16-byte groups is filled too";
     EXPECT_NE(std::count(first + 32, first + 40, 0), 8);
+}
+
+TEST(NetUtil, FlashMainWindowNeedsAScreenWindowOnItsOwnThread)
+{
+    net::SetMainWindow(platform::WindowHandle::None);
+    EXPECT_FALSE(net::FlashMainWindow()) << "no main window set";
+    // A window of the message system that has no screen window behind it
+    // (or whose screen window is gone) is not flashed.
+    const platform::WindowHandle window = platform::CreateMessageWindow([](platform::Message&) -> intptr_t { return 0; });
+    net::SetMainWindow(window);
+    EXPECT_FALSE(net::FlashMainWindow());
+    bool from_other_thread = true;
+    std::thread([&] { from_other_thread = net::FlashMainWindow(); }).join();
+    EXPECT_FALSE(from_other_thread) << "only the UI thread may reach its screen windows";
+    net::SetMainWindow(platform::WindowHandle::None);
+    EXPECT_TRUE(platform::DestroyWindow(window));
 }
 
 } // namespace

@@ -197,6 +197,17 @@ TEST_F(WindowTest, PostsFromOtherThreadsWakeTheLoopWaitingOnSdl)
     EXPECT_EQ(SDL_PeepEvents(nullptr, 0, SDL_PEEKEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) < 10, true);
 }
 
+TEST_F(WindowTest, FlashReportsOnlyAFlashTheScreenMade)
+{
+    // The headless driver cannot flash: the call says so instead of claiming
+    // success, and the window goes on working.
+    EXPECT_FALSE(m_window->FlashIfInBackground());
+    int width = 0;
+    int height = 0;
+    m_window->GetClientSize(width, height);
+    EXPECT_EQ(width, 320);
+}
+
 TEST(NativeWindow, RefusesAForeignOrMissingTarget)
 {
     setenv("SDL_VIDEODRIVER", "offscreen", 0);
