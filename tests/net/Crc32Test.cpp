@@ -68,6 +68,10 @@ TEST(Crc32, ChunkedUpdateEqualsOneRunAndEmptyGivesZero)
 #include "platform/Message.h"
 #include "platform/Tick.h"
 
+#include "ProcessSupport.h"
+
+#include <functional>
+
 namespace {
 
 TEST(Crc32Job, WorkerDrivesTheProgressBarAndPostsTheResult)
@@ -112,6 +116,73 @@ TEST(Crc32Job, WorkerDrivesTheProgressBarAndPostsTheResult)
     EXPECT_EQ(bar_messages, expected);
     platform::DestroyWindow(bar);
     platform::DestroyWindow(owner);
+}
+
+// Runs the caller's job start against a progress bar and a result window and
+// keeps what both were sent.
+struct CrcJobRun {
+    std::vector<std::pair<uint32_t, uintptr_t>> bar_messages;
+    uint32_t job { 0 };
+    uint32_t crc { 0 };
+    bool done { false };
+};
+
+CrcJobRun RunCrcJob(const std::function<uint32_t(platform::WindowHandle, platform::WindowHandle)>& start_job)
+{
+    CrcJobRun run;
+    const platform::WindowHandle bar = platform::CreateMessageWindow([&](platform::Message& msg) -> intptr_t {
+        if (msg.id == net::PBM_SETPOS || msg.id == net::PBM_SETRANGE32)
+            run.bar_messages.emplace_back(msg.id, msg.id == net::PBM_SETPOS ? msg.wparam : uintptr_t(msg.lparam));
+        return 0;
+    });
+    uint32_t posted_job = 0;
+    const platform::WindowHandle owner = platform::CreateMessageWindow([&](platform::Message& msg) -> intptr_t {
+        if (msg.id == net::UM_CRC_RESULT) {
+            posted_job = uint32_t(msg.wparam);
+            run.crc = uint32_t(msg.lparam);
+            run.done = true;
+        }
+        return 0;
+    });
+    run.job = start_job(bar, owner);
+    const uint32_t start = platform::GetTickCount();
+    while (run.job != 0 && !run.done && !platform::HasElapsed(start, platform::GetTickCount(), 20000)) {
+        platform::Message msg;
+        if (platform::PeekMessage(msg))
+            platform::DispatchMessage(msg);
+        else
+            platform::WaitMessage(50);
+    }
+    EXPECT_EQ(posted_job, run.job);
+    platform::DestroyWindow(bar);
+    platform::DestroyWindow(owner);
+    return run;
+}
+
+TEST(Crc32Job, FileJobReportsThePercentReadAndTheFilesCrc)
+{
+    net::testing::CTempFolder folder;
+    std::string bytes(250000, '\0');
+    for (size_t i = 0; i < bytes.size(); ++i)
+        bytes[i] = char(i * 7 ^ (i >> 11));
+    const std::string path = folder.Write("big.bin", bytes);
+    const CrcJobRun run = RunCrcJob([&](platform::WindowHandle bar, platform::WindowHandle owner) {
+        return net::StartCrc32FileJob(path, bar, owner);
+    });
+    ASSERT_TRUE(run.done);
+    EXPECT_EQ(run.crc, uint32_t(crc32(0, reinterpret_cast<const Bytef*>(bytes.data()), uInt(bytes.size()))));
+    const std::vector<std::pair<uint32_t, uintptr_t>> expected = {
+        { net::PBM_SETPOS, 0 }, { net::PBM_SETRANGE32, 100 }, { net::PBM_SETPOS, 40 }, { net::PBM_SETPOS, 81 },
+        { net::PBM_SETPOS, 100 }
+    };
+    EXPECT_EQ(run.bar_messages, expected);
+
+    // A file that is not there still ends the job with a result (CRC 0).
+    const CrcJobRun missing = RunCrcJob([&](platform::WindowHandle bar, platform::WindowHandle owner) {
+        return net::StartCrc32FileJob(folder.Path() + "/none.bin", bar, owner);
+    });
+    ASSERT_TRUE(missing.done);
+    EXPECT_EQ(missing.crc, 0u);
 }
 
 } // namespace
