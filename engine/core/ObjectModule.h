@@ -90,9 +90,8 @@ public:
     [[nodiscard]] static EngineRect RotatedBounds(const ObjectState& state);
     [[nodiscard]] static bool StateMeetsRect(const ObjectState& state, const EngineRect& rect);
 
-    // Services installed by higher layers.
-    void SetTextRenderer(std::unique_ptr<ITextRenderer> renderer) { m_text_renderer = std::move(renderer); }
-    [[nodiscard]] ITextRenderer* GetTextRenderer() const { return m_text_renderer.get(); }
+    // The lock of the one shared text renderer: canvases reach the renderer
+    // through CCanvasServices and hold this lock around each text operation.
     void LockTextRenderer() { m_text_semaphore.acquire(); }
     void UnlockTextRenderer() { m_text_semaphore.release(); }
     void SetActionRunner(std::unique_ptr<IActionRunner> runner) { m_actions = std::move(runner); }
@@ -117,7 +116,6 @@ private:
     std::map<uint32_t, std::unique_ptr<ObjectRecord>> m_records; // Id order is creation order.
     std::vector<ObjectRecord*> m_paint_order;
     std::unique_ptr<CBlockPool> m_event_pool;
-    std::unique_ptr<ITextRenderer> m_text_renderer;
     std::binary_semaphore m_text_semaphore { 1 };
     std::unique_ptr<IActionRunner> m_actions;
     std::unique_ptr<IActionRunner> m_retired_actions; // Unloaded; freed with the module.

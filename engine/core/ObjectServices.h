@@ -1,13 +1,15 @@
 #pragma once
 // Services that the object module holds but that live in higher layers or
 // later parts of the engine, declared here as small interfaces:
-//  - ITextRenderer: the one shared markup text renderer (engine/media
-//    implements it); canvases take the object module's text lock around
-//    each use.
+//  - ITextRenderer: the base of the one shared markup text renderer
+//    (engine/media implements it and installs it for canvases through
+//    CCanvasServices); the object module keeps only its lock, which canvases
+//    take around each use.
 //  - IActionRunner: the timed actions and action groups (module messages
 //    1023 to 1029 and the action pass of each update).
 //
-// Owner: the object module owns what is installed. Thread: UI thread.
+// Owner: the object module owns the installed action runner. Thread: UI
+// thread.
 
 #include <cstddef>
 #include <cstdint>
