@@ -43,6 +43,14 @@ int32_t CEngineEntity::GetViewHeight() const
     return objects != nullptr ? objects->GetViewRect().Height() : 0;
 }
 
+ObjectStats& CEngineEntity::GetObjectStats(ObjectStats& out) const
+{
+    if (const ObjectModule* objects = GetObjectModule())
+        return objects->GetObjectStats(out);
+    out = ObjectStats {};
+    return out;
+}
+
 uint32_t CEngineEntity::GetTime() const
 {
     return GetCore() != nullptr ? GetCore()->GetTime() : 0;
@@ -124,10 +132,12 @@ void CEngineEntity::DestroyObject(CEngineObject* object, bool deferred)
         objects->OnMessage(VELOTRIX_MSG_OBJECT_DESTROYED, reinterpret_cast<uintptr_t>(object), 0);
         return;
     }
-    // Painted no more from now; removed in the object module's next update.
+    // Painted no more from now; removed by a destroy action, so that inside
+    // an action group being built it goes when that group's stage is reached.
     object->Deactivate();
     object->Invalidate();
-    objects->DestroyObjectLater(object->GetId());
+    if (CActionFactory::AddDestroyAction(objects, object) == 0)
+        objects->DestroyObjectLater(object->GetId());
 }
 
 void CEngineEntity::AddInputTargetRoute(uint32_t event_id, const RouteRecord& record)

@@ -14,18 +14,19 @@
 #include <span>
 #include <string>
 
+#include "engine/core/ActionFactory.h"
 #include "engine/core/EngineObject.h"
 
 namespace engine {
 
+class CImageObject;
 class EngineModule;
 class InputModule;
 struct InputState;
+struct ObjectStats;
 
 class CEngineEntity : public CEngineObject {
 public:
-    static constexpr uint32_t MIN_ACTION_INTERVAL = 30;
-
     // Modules.
     [[nodiscard]] virtual ObjectModule* GetObjectModule() const;
     [[nodiscard]] virtual EngineModule* GetPaintModule() const;
@@ -37,6 +38,8 @@ public:
     /// The view size (the paint module's back buffer has the same size).
     [[nodiscard]] virtual int32_t GetViewWidth() const;
     [[nodiscard]] virtual int32_t GetViewHeight() const;
+    /// The object module's counters (all 0 without a core); answers out.
+    virtual ObjectStats& GetObjectStats(ObjectStats& out) const;
     [[nodiscard]] virtual uint32_t GetTime() const;
     virtual void SetIntSetting(int32_t key, int32_t value);
     /// -1 when the key is absent, -2 without a core.
@@ -54,8 +57,10 @@ public:
     virtual CEngineObject* NewObject();
     [[nodiscard]] virtual CEngineObject* FindObjectByName(const char* name) const;
     [[nodiscard]] virtual CEngineObject* FindObject(uint32_t id) const;
-    /// Deferred: the object stops being painted at once and goes in the
-    /// object module's next update. Otherwise it goes at once.
+    /// Deferred: the object stops being painted at once and a destroy action
+    /// is queued (it goes in the object module's next update, or, while an
+    /// action group is being built, when that stage is reached). Otherwise
+    /// it goes at once.
     virtual void DestroyObject(CEngineObject* object, bool deferred);
 
     // Input (forwarded to the input module).
@@ -67,7 +72,47 @@ public:
     virtual void RefreshMouse();
     [[nodiscard]] virtual bool GetInputState(InputState& out) const;
 
-    [[nodiscard]] virtual uint32_t GetMinActionInterval() const { return MIN_ACTION_INTERVAL; }
+    // Action groups (posted to the object module; they take effect in its
+    // next update). BeginGroup and NextGroup answer the new stage's handle
+    // (0 when the object module runs no actions); CancelGroup takes it.
+    virtual uint64_t BeginGroup();
+    virtual uint64_t NextGroup();
+    virtual void EndGroup();
+    virtual void CancelGroup(uint64_t group);
+    virtual void CancelObjectActions(uint32_t object_id);
+    /// The whole 64-bit serial travels, so every action can be cancelled.
+    virtual void CancelAction(uint64_t serial);
+
+    /// The shortest interval an action may have; smaller ones are raised.
+    [[nodiscard]] virtual uint32_t GetMinActionInterval() const { return CActionFactory::MIN_ACTION_INTERVAL; }
+
+    // Timed actions (see ActionFactory.h for each kind's refusals). Each
+    // answers the action's serial, or 0 when refused. done: the event
+    // delivered when the action finishes by itself (null: none).
+    virtual uint64_t AddBlinkAction(CEngineObject* object, double step, int32_t count, uint32_t interval,
+                                    double maximum, double minimum, const EngineEvent* done = nullptr);
+    virtual uint64_t AddRotateToAction(CEngineObject* object, double step, double target_angle, uint32_t interval,
+                                       const EngineEvent* done = nullptr);
+    virtual uint64_t AddFadeToAction(CEngineObject* object, double step, double target_alpha, uint32_t interval,
+                                     const EngineEvent* done = nullptr);
+    virtual uint64_t AddActivateAction(CEngineObject* object, uint8_t flag, const EngineEvent* done = nullptr);
+    virtual uint64_t AddMoveToAction(CEngineObject* object, double x, double y, double speed, double acceleration,
+                                     double maximum_speed, const EngineEvent* done = nullptr);
+    virtual uint64_t AddWaitFramesAction(uint32_t n, const EngineEvent* done = nullptr);
+    virtual uint64_t AddWaitTimeAction(uint32_t milliseconds, const EngineEvent* done = nullptr);
+    virtual uint64_t AddRepeatEventAction(uint32_t period, int32_t count, const EngineEvent* event,
+                                          const EngineEvent* done = nullptr);
+    virtual uint64_t AddPlayFramesAction(CImageObject* image, FrameMode mode, int32_t value, int32_t start_frame,
+                                         uint32_t interval, const EngineEvent* done = nullptr);
+    /// The music module answers for done when the sound ends.
+    virtual uint64_t AddPlaySoundAction(std::string_view name, int32_t value, const EngineEvent* done = nullptr);
+    virtual uint64_t AddDestroyAction(CEngineObject* object, const EngineEvent* done = nullptr);
+    virtual uint64_t AddResizeToAction(CEngineObject* object, int32_t width, int32_t height, int32_t target_width,
+                                       int32_t target_height, int32_t width_step, int32_t height_step,
+                                       const EngineEvent* done = nullptr);
+    virtual uint64_t AddCanvasSizeAction(CImageObject* image, int32_t angle_step, int32_t end_angle,
+                                         const ImageRef& other, uint32_t interval, const EngineEvent* done = nullptr);
+    virtual uint64_t AddCallAction(ActionCallFunction function, const void* data, size_t length);
 
 private:
     /// Sends a message to the resource module; 1 when it handled it.

@@ -204,6 +204,16 @@ ObjectModule::ObjectRecord* ObjectModule::FindRecord(uint32_t id) const
     return it == m_records.end() ? nullptr : it->second.get();
 }
 
+ObjectStats& ObjectModule::GetObjectStats(ObjectStats& out) const
+{
+    out.object_count = uint32_t(m_records.size());
+    out.action_count = uint32_t(GetActionCount());
+    out.painted_count = uint32_t(m_paint_order.size());
+    out.reserved_bytes = CBlockPool::GetReservedBytes();
+    out.used_bytes = CBlockPool::GetUsedBytes();
+    return out;
+}
+
 CEngineObject* ObjectModule::FindObject(uint32_t id) const
 {
     const ObjectRecord* record = FindRecord(id);

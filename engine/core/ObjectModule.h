@@ -29,6 +29,15 @@
 
 namespace engine {
 
+/// The object module's counters, as the system details board shows them.
+struct ObjectStats {
+    uint32_t object_count { 0 };  ///< registered objects
+    uint32_t action_count { 0 };  ///< queued actions not cancelled
+    uint32_t painted_count { 0 }; ///< objects in the paint order
+    uint64_t reserved_bytes { 0 }; ///< bytes of all block pools' blocks
+    uint64_t used_bytes { 0 };     ///< bytes handed out by the block pools
+};
+
 class ObjectModule : public EngineModule {
 public:
     static constexpr uint32_t QUEUE_LIMIT = 1048576;
@@ -67,6 +76,8 @@ public:
     [[nodiscard]] size_t GetObjectCount() const { return m_records.size(); }
     [[nodiscard]] size_t GetActionCount() const { return m_actions ? m_actions->GetActionCount() : 0; }
     [[nodiscard]] size_t GetPaintOrderCount() const { return m_paint_order.size(); }
+    /// Fills out with the counters and answers it.
+    ObjectStats& GetObjectStats(ObjectStats& out) const;
 
     void UpdateObject(CEngineObject* object);
     int DeliverEvent(const EngineEvent& event);

@@ -13,4 +13,5 @@ list(APPEND CORE_PICTURE_ACTION_SOURCES
     ${CMAKE_CURRENT_SOURCE_DIR}/ActionKindsTimed.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/ActionRunner.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/ActionFactory.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/EngineEntityActions.cpp
 )

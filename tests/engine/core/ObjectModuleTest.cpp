@@ -267,7 +267,9 @@ TEST(ObjectModule, DeferredDestroyStopsPaintingAtOnceAndRemovesLater)
     entity->DestroyObject(doomed, true); // Twice is harmless.
     EXPECT_EQ(engine.m_objects->GetPaintOrderCount(), 1u);
     EXPECT_NE(engine.m_objects->FindObject(id), nullptr);
-    engine.Tick(3);
+    engine.Tick(3); // the destroy action runs
+    EXPECT_NE(engine.m_objects->FindObject(id), nullptr);
+    engine.Tick(3); // and takes the object in the update after
     EXPECT_EQ(engine.m_objects->FindObject(id), nullptr);
 }
 
