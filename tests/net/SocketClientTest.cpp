@@ -287,6 +287,32 @@ TEST(SocketClient, CloseWakesAWaitingRequestAndReopenTakesANewCookie)
     }
 }
 
+TEST(SocketClient, AMessageOfAnOlderConnectionArrivesWithItsOwnCookie)
+{
+    // A message read just before a Close is still in the owner's queue when
+    // the next connection opens: it must carry the cookie of the connection
+    // it came on, so the owner can tell it from the new connection's.
+    CTestGameServer server;
+    CCommCollector owner;
+    auto client = MakeClient();
+    ASSERT_TRUE(StartAndConnect(server, *client, owner));
+    const uint32_t old_cookie = client->GetCookie();
+    const uint8_t data[] = { 4, 2 };
+    ASSERT_TRUE(server.SendNotification(760, data));
+    ASSERT_TRUE(testing_wait::WaitUntil([&] { return client->GetBytesReceived() > 0; }, 10000));
+    usleep(50000); // the read pass posts right after counting the bytes
+    client->Close();
+    ASSERT_EQ(Open(*client, server, owner), CSocketClient::RESULT_OK);
+    ASSERT_TRUE(server.WaitForClient(10000, 2));
+    ASSERT_TRUE(owner.WaitForCount(1));
+    EXPECT_EQ(owner.m_messages[0]->request.id, 760u);
+    EXPECT_EQ(owner.m_messages[0]->conn.cookie, old_cookie);
+    EXPECT_NE(owner.m_messages[0]->conn.cookie, client->GetCookie());
+    EXPECT_NE(client->GetCookie(), 0u);
+    owner.PumpUntil([] { return false; }, 100);
+    EXPECT_EQ(owner.m_messages.size(), 1u) << "a close by the client itself posts no event";
+}
+
 // A client that reads more slowly than its peer sends: every block read is
 // taken by the hook (and never joined into frames) after a short pause.
 class CSlowReader final : public CSocketClient {
