@@ -1,6 +1,11 @@
 #include "engine/core/EngineEntity.h"
 
+#include <algorithm>
+
+#include "engine/core/CanvasObject.h"
+#include "engine/core/EngineLog.h"
 #include "engine/core/GameCore.h"
+#include "engine/core/ImageObject.h"
 #include "engine/core/InputModule.h"
 #include "engine/core/ObjectModule.h"
 
@@ -103,6 +108,60 @@ int CEngineEntity::LoadResourcePackageFromMemory(std::span<const uint8_t> image)
 {
     // param1 points to the span, valid for the duration of the send.
     return SendToResourceModule(VELOTRIX_MSG_LOAD_PACKAGE_MEMORY, reinterpret_cast<uintptr_t>(&image));
+}
+
+namespace {
+
+IPaintImages* PaintImagesOf(const CEngineEntity& entity)
+{
+    return dynamic_cast<IPaintImages*>(entity.GetPaintModule());
+}
+
+} // namespace
+
+ImageRef& CEngineEntity::GetImage(ImageRef& out, std::string_view name, uint32_t frame)
+{
+    out = ImageRef {};
+    if (IPaintImages* images = PaintImagesOf(*this))
+        images->LoadImageByName(out, name, frame);
+    if (out.record == nullptr)
+        WriteRunLog("res \"%.*s\" does not exists!", int(std::min<size_t>(name.size(), 1024)), name.data());
+    return out;
+}
+
+int CEngineEntity::DrawImageDirect(const ImageRef& image, int32_t x, int32_t y, int32_t width, int32_t height,
+                                   double angle)
+{
+    IPaintImages* images = PaintImagesOf(*this);
+    if (images == nullptr)
+        return 0;
+    images->DrawImage(image, x, y, width < 1 ? GetViewWidth() : width, height < 1 ? GetViewHeight() : height,
+                      angle);
+    return 1;
+}
+
+void CEngineEntity::ClearScreen(uint32_t colour)
+{
+    if (IPaintImages* images = PaintImagesOf(*this))
+        images->Clear(colour);
+}
+
+CImageObject* CEngineEntity::NewImageObject(const ImageRef& image)
+{
+    ObjectModule* objects = GetObjectModule();
+    CImageObject* object = objects != nullptr ? objects->NewImageObject(this) : nullptr;
+    if (object != nullptr)
+        object->SetImage(image, CImageObject::FitSize::Yes);
+    return object;
+}
+
+CCanvasObject* CEngineEntity::NewCanvasObject(int32_t width, int32_t height, uint32_t colour_key)
+{
+    ObjectModule* objects = GetObjectModule();
+    CCanvasObject* object = objects != nullptr ? objects->NewCanvasObject(this) : nullptr;
+    if (object != nullptr)
+        (void)object->Create(width, height, colour_key, 0);
+    return object;
 }
 
 CEngineObject* CEngineEntity::NewObject()

@@ -13,12 +13,14 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <string_view>
 
 #include "engine/core/ActionFactory.h"
 #include "engine/core/EngineObject.h"
 
 namespace engine {
 
+class CCanvasObject;
 class CImageObject;
 class EngineModule;
 class InputModule;
@@ -53,8 +55,24 @@ public:
     virtual int LoadResourcePackage(const std::string& path);
     virtual int LoadResourcePackageFromMemory(std::span<const uint8_t> image);
 
+    // Images (through the paint module's image services).
+    /// Fills out with the image of name at frame (modulo its frame count),
+    /// loading it on demand; a name that gives no image is written to the
+    /// run log and out is left empty. Answers out.
+    virtual ImageRef& GetImage(ImageRef& out, std::string_view name, uint32_t frame);
+    /// Draws straight into the paint module's background; a width or height
+    /// below 1 becomes the view's. 1 when a paint module took it.
+    virtual int DrawImageDirect(const ImageRef& image, int32_t x, int32_t y, int32_t width, int32_t height,
+                                double angle);
+    /// Fills the background with colour (0x00BBGGRR).
+    virtual void ClearScreen(uint32_t colour);
+
     // Objects.
     virtual CEngineObject* NewObject();
+    /// An image object showing image, at the image's size.
+    virtual CImageObject* NewImageObject(const ImageRef& image);
+    /// A width x height canvas with that colour key (the boards use 0xFF00FF).
+    virtual CCanvasObject* NewCanvasObject(int32_t width, int32_t height, uint32_t colour_key);
     [[nodiscard]] virtual CEngineObject* FindObjectByName(const char* name) const;
     [[nodiscard]] virtual CEngineObject* FindObject(uint32_t id) const;
     /// Deferred: the object stops being painted at once and a destroy action

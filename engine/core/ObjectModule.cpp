@@ -5,7 +5,9 @@
 #include <new>
 
 #include "engine/core/ActionRunner.h"
+#include "engine/core/CanvasObject.h"
 #include "engine/core/GameCore.h"
+#include "engine/core/ImageObject.h"
 #include "engine/core/InputModule.h"
 
 namespace engine {
@@ -134,6 +136,20 @@ int32_t ObjectModule::OnMessage(int32_t message_id, uintptr_t param1, uintptr_t 
 CEngineObject* ObjectModule::NewObject(CEngineObject* creator)
 {
     return AddObject(std::make_unique<CEngineObject>(), creator);
+}
+
+CImageObject* ObjectModule::NewImageObject(CEngineObject* creator)
+{
+    auto object = std::make_unique<CImageObject>();
+    CImageObject* raw = object.get();
+    return AddObject(std::move(object), creator) != nullptr ? raw : nullptr;
+}
+
+CCanvasObject* ObjectModule::NewCanvasObject(CEngineObject* creator)
+{
+    auto object = std::make_unique<CCanvasObject>();
+    CCanvasObject* raw = object.get();
+    return AddObject(std::move(object), creator) != nullptr ? raw : nullptr;
 }
 
 CEngineObject* ObjectModule::AddObject(std::unique_ptr<CEngineObject> object, CEngineObject* creator)

@@ -29,6 +29,9 @@
 
 namespace engine {
 
+class CCanvasObject;
+class CImageObject;
+
 /// The object module's counters, as the system details board shows them.
 struct ObjectStats {
     uint32_t object_count { 0 };  ///< registered objects
@@ -59,6 +62,10 @@ public:
 
     // Registry.
     CEngineObject* NewObject(CEngineObject* creator);
+    /// An image object (no picture yet), registered like NewObject's.
+    CImageObject* NewImageObject(CEngineObject* creator);
+    /// A canvas object (no pixels until its Create), registered.
+    CCanvasObject* NewCanvasObject(CEngineObject* creator);
     /// Registers an object built elsewhere; the module owns it from now on.
     CEngineObject* AddObject(std::unique_ptr<CEngineObject> object, CEngineObject* creator);
     void DestroyObject(uint32_t id);

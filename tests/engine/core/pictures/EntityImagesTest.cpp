@@ -1,0 +1,171 @@
+// The entity facade's image operations over a fake paint module, and the
+// image and canvas objects it creates.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <unistd.h>
+
+#include "engine/core/CanvasObject.h"
+#include "engine/core/pictures/PictureTestSupport.h"
+#include "platform/DailyLog.h"
+
+using namespace engine;
+using enginetest::CRecordingObject;
+using picturetest::ActionFixture;
+
+namespace {
+
+// A paint module that knows one image, "card" (three 10 x 6 frames).
+class CFakePaintImages : public EngineModule, public IPaintImages {
+public:
+    int Load() override { return 1; }
+    void Unload() override {}
+    void Update() override { DispatchQueued(); }
+    int32_t GetId() const override { return VELOTRIX_MODULE_PAINT; }
+    const char* GetName() const override { return "PaintModule"; }
+    int32_t OnMessage(int32_t, uintptr_t, uintptr_t) override { return 0; }
+
+    void LoadImageByName(ImageRef& ref, std::string_view name, uint32_t frame) override
+    {
+        ref = ImageRef {};
+        if (name != "card")
+            return;
+        ref = picturetest::RefTo(*m_card);
+        ref.frame = frame % m_card->frames;
+    }
+    ImageRecord* FindImage(std::string_view) override { return nullptr; }
+    bool AddImageCopy(const ImageRef&, std::string_view) override { return false; }
+    void ReleaseImage(std::string_view) override {}
+    void DrawImage(const ImageRef& ref, int32_t x, int32_t y, int32_t width, int32_t height, double angle) override
+    {
+        drawn.push_back({ ref.id, x, y, width, height, angle });
+    }
+    void Clear(uint32_t colour) override { cleared.push_back(colour); }
+    double GetFps() const override { return 0.0; }
+    int32_t GetWidth() const override { return 800; }
+    int32_t GetHeight() const override { return 600; }
+    uint32_t GetLastImageId() const override { return 0; }
+
+    struct Draw {
+        uint32_t id;
+        int32_t x, y, width, height;
+        double angle;
+    };
+    std::unique_ptr<ImageRecord> m_card { picturetest::MakeStrip(10, 6, 3) };
+    std::vector<Draw> drawn;
+    std::vector<uint32_t> cleared;
+};
+
+class EntityImagesTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        m_log_dir = std::filesystem::temp_directory_path() / ("engine_core_images_" + std::to_string(::getpid()));
+        std::filesystem::remove_all(m_log_dir);
+        std::filesystem::create_directories(m_log_dir);
+        platform::CDailyLog::Instance().SetFolder(m_log_dir.string());
+        auto paint = std::make_unique<CFakePaintImages>();
+        m_paint = paint.get();
+        (void)m_engine.m_core.LoadModule(std::move(paint), true, true);
+        m_entity = m_engine.Add<CRecordingObject>(10, 10, 4, 4);
+    }
+    void TearDown() override
+    {
+        platform::CDailyLog::Instance().Close();
+        platform::CDailyLog::Instance().SetFolder("");
+        std::filesystem::remove_all(m_log_dir);
+    }
+    std::string ReadRunLog()
+    {
+        platform::CDailyLog::Instance().Close();
+        std::string found;
+        for (const auto& entry : std::filesystem::directory_iterator(m_log_dir)) {
+            std::ifstream in(entry.path(), std::ios::binary);
+            std::stringstream text;
+            text << in.rdbuf();
+            found += text.str();
+        }
+        return found;
+    }
+
+    std::filesystem::path m_log_dir;
+    ActionFixture m_engine;
+    CFakePaintImages* m_paint { nullptr };
+    CRecordingObject* m_entity { nullptr };
+};
+
+size_t Count(const std::string& text, const std::string& what)
+{
+    size_t count = 0;
+    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
+        ++count;
+    return count;
+}
+
+} // namespace
+
+TEST_F(EntityImagesTest, GetImageFillsTheFrameOrLogsEachMiss)
+{
+    ImageRef ref;
+    EXPECT_EQ(&m_entity->GetImage(ref, "card", 4), &ref);
+    EXPECT_TRUE(ref.IsValid());
+    EXPECT_EQ(ref.frame, 1u);
+
+    ref.width = 99;
+    m_entity->GetImage(ref, "nothing", 0);
+    m_entity->GetImage(ref, "nothing", 0);
+    EXPECT_EQ(ref.record, nullptr);
+    EXPECT_EQ(ref.width, 0); // the empty reference is copied out
+    EXPECT_EQ(Count(ReadRunLog(), "res \"nothing\" does not exists!"), 2u);
+}
+
+TEST_F(EntityImagesTest, NewImageObjectShowsTheImageAtItsSize)
+{
+    ImageRef ref;
+    m_entity->GetImage(ref, "card", 2);
+    CImageObject* image = m_entity->NewImageObject(ref);
+    ASSERT_NE(image, nullptr);
+    EXPECT_NE(image->GetId(), 0u);
+    EXPECT_EQ(m_engine.m_objects->FindObject(image->GetId()), image);
+    EXPECT_DOUBLE_EQ(image->GetWidth(), 10.0);
+    EXPECT_DOUBLE_EQ(image->GetHeight(), 6.0);
+    EXPECT_EQ(image->GetCurrentFrame(), 2u);
+    EXPECT_EQ(image->GetFrameImage().GetInfo().record, ref.record);
+}
+
+TEST_F(EntityImagesTest, NewCanvasObjectHasItsSizeAndKey)
+{
+    CCanvasObject* canvas = m_entity->NewCanvasObject(42, 22, 0xFF00FF);
+    ASSERT_NE(canvas, nullptr);
+    EXPECT_EQ(m_engine.m_objects->FindObject(canvas->GetId()), canvas);
+    EXPECT_DOUBLE_EQ(canvas->GetWidth(), 42.0);
+    EXPECT_DOUBLE_EQ(canvas->GetHeight(), 22.0);
+    EXPECT_EQ(canvas->GetImageRef().width, 42);
+    EXPECT_EQ(canvas->GetImageRef().height, 22);
+    // A size the canvas cannot hold still gives a registered, empty canvas.
+    CCanvasObject* empty = m_entity->NewCanvasObject(0, 22, 0xFF00FF);
+    ASSERT_NE(empty, nullptr);
+    EXPECT_EQ(empty->GetImageRef().record, nullptr);
+}
+
+TEST_F(EntityImagesTest, DirectDrawingAndClearingReachThePaintModule)
+{
+    ImageRef ref;
+    m_entity->GetImage(ref, "card", 0);
+    EXPECT_EQ(m_entity->DrawImageDirect(ref, 5, 6, 0, -1, 30.0), 1);
+    EXPECT_EQ(m_entity->DrawImageDirect(ref, 5, 6, 10, 6, 0.0), 1);
+    ASSERT_EQ(m_paint->drawn.size(), 2u);
+    EXPECT_EQ(m_paint->drawn[0].width, 800); // the view's size
+    EXPECT_EQ(m_paint->drawn[0].height, 600);
+    EXPECT_DOUBLE_EQ(m_paint->drawn[0].angle, 30.0);
+    EXPECT_EQ(m_paint->drawn[1].width, 10);
+    m_entity->ClearScreen(0x123456);
+    EXPECT_EQ(m_paint->cleared, std::vector<uint32_t> { 0x123456 });
+
+    CRecordingObject loose; // no core: nothing to reach
+    EXPECT_EQ(loose.DrawImageDirect(ref, 0, 0, 1, 1, 0.0), 0);
+    EXPECT_EQ(loose.NewImageObject(ref), nullptr);
+    EXPECT_EQ(loose.NewCanvasObject(4, 4, 0), nullptr);
+}
