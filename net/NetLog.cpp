@@ -1,6 +1,7 @@
 #include "net/NetLog.h"
 
 #include "platform/DailyLog.h"
+#include "platform/Text.h"
 
 #include <atomic>
 #include <cstdarg>
@@ -51,11 +52,15 @@ void WriteLineLocked(LogState& state, const char* text)
     if (length < 0)
         return;
     if (size_t(length) >= LOG_BUFFER_SIZE) {
-        // A cut line still ends its line.
-        length = int(LOG_BUFFER_SIZE - 1);
-        if (state.flags & LOG_FLAG_CRLF) {
-            state.line_buffer[length - 2] = '\r';
-            state.line_buffer[length - 1] = '\n';
+        // A cut line still ends its line, and keeps whole characters only
+        // (the stamp before the text is plain ASCII, so the walk from the
+        // line's start stays in step with the text's characters).
+        const bool crlf = (state.flags & LOG_FLAG_CRLF) != 0;
+        const size_t room = LOG_BUFFER_SIZE - 1 - (crlf ? 2 : 0);
+        length = int(platform::GbkCutLength(std::string_view(state.line_buffer, room), room));
+        if (crlf) {
+            state.line_buffer[length++] = '\r';
+            state.line_buffer[length++] = '\n';
         }
     }
     WriteToDailyFile(state.name, local, state.line_buffer, size_t(length));
@@ -81,8 +86,15 @@ void LogPrintf(const char* format, ...)
     std::lock_guard guard(state.lock);
     va_list arguments;
     va_start(arguments, format);
-    std::vsnprintf(state.format_buffer, LOG_BUFFER_SIZE, format, arguments);
+    const int formatted = std::vsnprintf(state.format_buffer, LOG_BUFFER_SIZE, format, arguments);
     va_end(arguments);
+    if (formatted < 0)
+        return;
+    if (size_t(formatted) >= LOG_BUFFER_SIZE) {
+        // Cut where a whole character ends, not where the buffer does.
+        const std::string_view text(state.format_buffer, LOG_BUFFER_SIZE - 1);
+        state.format_buffer[platform::GbkCutLength(text, text.size())] = '\0';
+    }
     WriteLineLocked(state, state.format_buffer);
 }
 

@@ -22,6 +22,7 @@ void LogInit(const char* name, uint32_t flags);
 void LogFree();
 
 /// Formats printf-style (bounded to 4095 bytes) and writes one stamped line.
+/// An over-long line is cut before a whole GBK character and still ends its line.
 void LogPrintf(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
 /// Writes "yyyy/mm/dd  hh:mm:ss  " + text (+ "\r\n" with LOG_FLAG_CRLF), local

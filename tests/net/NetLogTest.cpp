@@ -70,6 +70,21 @@ TEST_F(NetLogTest, FlagsDecideLineEndAndWhetherAnythingIsWritten)
     EXPECT_TRUE(std::regex_match(text, std::regex(R"(.{22}x\r\n.{22}y)"))) << text;
 }
 
+TEST_F(NetLogTest, AnOverlongTextIsNotCutInsideATwoByteCharacter)
+{
+    std::string text;
+    for (int i = 0; i < 3000; ++i)
+        text += "\xC4\xE3";
+    net::LogPrintf("%s", text.c_str());
+    const std::string written = ReadLog("YktLog");
+    ASSERT_GT(written.size(), 24u);
+    EXPECT_EQ(written.substr(written.size() - 2), "\r\n");
+    const std::string kept = written.substr(22, written.size() - 24); // after the time stamp, before the line end
+    ASSERT_EQ(kept.size() % 2, 0u) << "half a character at the cut";
+    EXPECT_EQ(kept, text.substr(0, kept.size()));
+    EXPECT_GE(written.size(), 4093u);
+}
+
 TEST_F(NetLogTest, OverlongTextIsCutToOneWholeLine)
 {
     const std::string text(10000, 'q');
