@@ -38,6 +38,8 @@ uint64_t CActionFactory::Queue(ObjectModule* module, CEngineObject* object, bool
     if (needs_object && !IsRegisteredWith(module, object))
         return 0;
     ActionItem* item = runner->NewActionItem();
+    if (item == nullptr)
+        return 0;
     item->object_id = needs_object ? object->GetId() : 0;
     item->interval = interval;
     item->kind = std::move(kind);
@@ -202,6 +204,8 @@ uint64_t CActionFactory::PostGroup(ObjectModule* module, int32_t message_id)
     if (runner == nullptr)
         return 0;
     const uint64_t group = runner->NewGroupRecord();
+    if (group == 0)
+        return 0;
     module->PostMessage(VELOTRIX_MODULE_OBJECT, message_id, uintptr_t(group), 0);
     return group;
 }

@@ -12,6 +12,7 @@ namespace {
 constexpr int MAX_GROUP_DEPTH = 1024;
 
 static_assert(sizeof(uintptr_t) >= sizeof(uint64_t), "module message parameters carry 64-bit serials");
+static_assert(sizeof(ActionItem) <= CActionRunner::ACTION_RECORD_BYTES, "an action record fits its pool's chunk");
 
 } // namespace
 
@@ -21,7 +22,9 @@ CActionRunner::~CActionRunner() = default;
 
 ActionItem* CActionRunner::NewActionItem()
 {
-    auto item = std::make_unique<ActionItem>();
+    PooledPtr<ActionItem> item = MakePooled<ActionItem>(m_item_pool);
+    if (!item)
+        return nullptr;
     item->serial = ++m_serial_counter;
     ActionItem* raw = item.get();
     m_fresh_items.emplace(raw, std::move(item));
@@ -30,7 +33,9 @@ ActionItem* CActionRunner::NewActionItem()
 
 uint64_t CActionRunner::NewGroupRecord()
 {
-    auto group = std::make_unique<ActionGroup>();
+    PooledPtr<ActionGroup> group = MakePooled<ActionGroup>(m_group_pool);
+    if (!group)
+        return 0;
     group->serial = ++m_serial_counter;
     const uint64_t serial = group->serial;
     m_groups.emplace(serial, std::move(group));
@@ -133,7 +138,7 @@ void CActionRunner::AddAction(ActionItem* item)
     const auto fresh = m_fresh_items.find(item);
     if (fresh == m_fresh_items.end())
         return;
-    std::unique_ptr<ActionItem> owned = std::move(fresh->second);
+    PooledPtr<ActionItem> owned = std::move(fresh->second);
     m_fresh_items.erase(fresh);
     if (!owned->kind)
         return;
@@ -414,7 +419,7 @@ void CActionRunner::RunActions()
             continue;
         }
         // Unlinked before finishing: the done event may queue or cancel others.
-        std::unique_ptr<ActionItem> done = std::move(*it);
+        PooledPtr<ActionItem> done = std::move(*it);
         it = m_actions.erase(it);
         FinishAction(*done, with_event);
     }

@@ -10,7 +10,8 @@
 // empty; EndGroup or NextGroup settle it.
 //
 // Owner: the object module (ObjectModule::SetActionRunner); every record is
-// owned here and freed with the runner. Thread: UI thread, inside the object
+// owned here, taken from the runner's own action and group pools (64 records
+// a block), and freed with the runner. Thread: UI thread, inside the object
 // module's update (or under the tick lock).
 // Hazards: records travel in module messages as pointers (actions) or
 // serials (groups); a pointer is used only when it is a record this runner
@@ -26,7 +27,9 @@
 #include <vector>
 
 #include "engine/core/ActionItem.h"
+#include "engine/core/BlockPool.h"
 #include "engine/core/ObjectServices.h"
+#include "engine/core/PooledRecord.h"
 
 namespace engine {
 
@@ -36,6 +39,13 @@ class CActionRunner final : public IActionRunner {
 public:
     static constexpr const char* NEXT_WITHOUT_BEGIN = "can't NextGroup without BeginGroup!";
     static constexpr const char* END_WITHOUT_BEGIN = "can't EndGroup without BeginGroup!";
+    /// Records per block of the action and group pools.
+    static constexpr size_t POOL_BLOCK_ITEMS = 64;
+    /// Chunk size of the action pool.
+    static constexpr size_t ACTION_RECORD_BYTES = 128;
+    /// Chunk size of the group pool: 32 bytes in the 32-bit layout, wider
+    /// here because stages link to each other by 64-bit serials.
+    static constexpr size_t GROUP_RECORD_BYTES = sizeof(ActionGroup) > 32 ? sizeof(ActionGroup) : 32;
 
     explicit CActionRunner(ObjectModule& module);
     ~CActionRunner() override;
@@ -66,6 +76,8 @@ public:
     [[nodiscard]] const ActionGroup* FindGroup(uint64_t serial) const;
     [[nodiscard]] const ActionItem* FindAction(uint64_t serial) const;
     [[nodiscard]] size_t GetGroupCount() const;
+    [[nodiscard]] const CBlockPool& GetItemPool() const { return m_item_pool; }
+    [[nodiscard]] const CBlockPool& GetGroupPool() const { return m_group_pool; }
 
 private:
     [[nodiscard]] ActionGroup* Group(uint64_t serial) const;
@@ -84,9 +96,12 @@ private:
 
     ObjectModule& m_module;
     uint64_t m_serial_counter { 0 };
-    std::list<std::unique_ptr<ActionItem>> m_actions;
-    std::unordered_map<ActionItem*, std::unique_ptr<ActionItem>> m_fresh_items;
-    std::unordered_map<uint64_t, std::unique_ptr<ActionGroup>> m_groups;
+    // The pools outlive the records below (members go in reverse order).
+    CBlockPool m_item_pool { ACTION_RECORD_BYTES, POOL_BLOCK_ITEMS };
+    CBlockPool m_group_pool { GROUP_RECORD_BYTES, POOL_BLOCK_ITEMS };
+    std::list<PooledPtr<ActionItem>> m_actions;
+    std::unordered_map<ActionItem*, PooledPtr<ActionItem>> m_fresh_items;
+    std::unordered_map<uint64_t, PooledPtr<ActionGroup>> m_groups;
     uint64_t m_current { 0 };
     bool m_running { false };
     uint64_t m_walk { 0 };         ///< walks of the list so far

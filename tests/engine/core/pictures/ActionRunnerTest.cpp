@@ -425,3 +425,27 @@ TEST(ActionCancel, CancellingAnyStageOfRandomGroupsStillReleasesEveryRecord)
         plan.ExpectOrder(frames);
     }
 }
+
+TEST(ActionRunner, RecordsComeFromThePoolsAndGoBack)
+{
+    ActionFixture engine;
+    CEngineObject* object = engine.Add(10, 10, 4, 4);
+    const CBlockPool& items = engine.Runner().GetItemPool();
+    const CBlockPool& groups = engine.Runner().GetGroupPool();
+    EXPECT_EQ(items.GetFreeBytes(), items.GetTotalBytes());
+    // More than one block of each: the pools grow and the records still work.
+    for (int i = 0; i < 100; ++i) {
+        ASSERT_NE(CActionFactory::BeginGroup(engine.m_objects), 0u);
+        ASSERT_NE(CActionFactory::AddActivateAction(engine.m_objects, object, uint8_t(i & 1)), 0u);
+        CActionFactory::EndGroup(engine.m_objects);
+    }
+    EXPECT_GT(items.GetBlockCount(), 1u);
+    EXPECT_GT(groups.GetBlockCount(), 1u);
+    EXPECT_LT(items.GetFreeBytes(), items.GetTotalBytes());
+    engine.Frame();
+    engine.Frame();
+    EXPECT_EQ(engine.m_objects->GetActionCount(), 0u);
+    EXPECT_EQ(engine.Runner().GetGroupCount(), 0u);
+    EXPECT_EQ(items.GetFreeBytes(), items.GetTotalBytes());
+    EXPECT_EQ(groups.GetFreeBytes(), groups.GetTotalBytes());
+}
