@@ -2,16 +2,21 @@
 
 #include <cstring>
 #include <filesystem>
+#include <thread>
 
+#include "engine/core/EngineEvent.h"
 #include "engine/core/EngineLog.h"
 #include "engine/core/EnginePath.h"
 #include "engine/core/EngineText.h"
+#include "engine/core/FrameClock.h"
 #include "engine/core/GrowBuffer.h"
+#include "engine/core/LockHolder.h"
 #include "engine/core/NameKey.h"
 #include "engine/core/TagValue.h"
 #include "engine/core/ZlibBuffer.h"
 #include "platform/DailyLog.h"
 #include "platform/Path.h"
+#include "platform/Tick.h"
 
 using namespace engine;
 
@@ -199,4 +204,49 @@ TEST(EnginePath, NamePieces)
     EXPECT_EQ(GetFileTitleOf("skin/Cards.PNG"), "Cards");
     EXPECT_EQ(GetFileNameExtLower("c:\\x.y\\Cards.PNG"), "Cards.png");
     EXPECT_EQ(GetFileExtLower("c:\\x.y\\noext"), "");
+}
+
+TEST(FrameClock, CountsFromItsStartAcrossTheTickWrap)
+{
+    platform::CManualClock tick(0xFFFFFF00u);
+    CFrameClock clock(tick);
+    clock.Start(40); // started 40 ms in the past
+    EXPECT_EQ(clock.Now(), 40u);
+    tick.Advance(0x200); // the 32-bit tick wraps
+    EXPECT_EQ(clock.Now(), 40u + 0x200u);
+}
+
+TEST(LockHolder, ReentrantDepthAndOnlyTheOwnerLeaves)
+{
+    CLockHolder holder;
+    holder.Enter();
+    holder.Enter();
+    EXPECT_EQ(holder.GetDepth(), 2);
+    EXPECT_TRUE(holder.IsHeldByCurrentThread());
+    std::thread other([&] {
+        EXPECT_FALSE(holder.IsHeldByCurrentThread());
+        holder.Leave(); // not its lock: nothing changes
+    });
+    other.join();
+    EXPECT_EQ(holder.GetDepth(), 2);
+    holder.Leave();
+    {
+        CLockScope scope(holder);
+        EXPECT_EQ(holder.GetDepth(), 2);
+    }
+    holder.Leave();
+    EXPECT_EQ(holder.GetDepth(), 0);
+    EXPECT_FALSE(holder.IsHeldByCurrentThread());
+}
+
+TEST(EngineEvent, MakeEngineEventFillsTheFourWords)
+{
+    EngineEvent event;
+    int payload = 0;
+    EngineEvent* made = MakeEngineEvent(&event, 12, 19840353, reinterpret_cast<uintptr_t>(&payload), 7);
+    EXPECT_EQ(made, &event);
+    EXPECT_EQ(event.target, 12u);
+    EXPECT_EQ(event.id, 19840353u);
+    EXPECT_EQ(event.param1, reinterpret_cast<uintptr_t>(&payload));
+    EXPECT_EQ(event.param2, 7u);
 }
