@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <thread>
+
 #include "EngineTestSupport.h"
 #include "engine/core/GuiContainer.h"
 #include "engine/core/InputState.h"
@@ -394,4 +397,32 @@ TEST(GuiContainer, SetAreaAlwaysCallsTheHook)
     container.SetArea(EngineRect { 0, 0, 10, 10 });
     EXPECT_EQ(container.calls, 2);
     EXPECT_EQ(container.GetArea(), (EngineRect { 0, 0, 10, 10 }));
+}
+
+TEST(GuiObject, LockCoreHoldsOffATickOnAnotherThreadAndNests)
+{
+    EngineFixture engine;
+    auto* object = engine.Add<CRecordingObject>(10, 10, 4, 4);
+    object->LockCore();
+    object->LockCore(); // the holder may enter again
+    EXPECT_TRUE(engine.m_core.IsLockedByCurrentThread());
+    std::atomic<bool> ticked { false };
+    std::thread other([&] {
+        engine.m_clock.Advance(20);
+        engine.m_core.Tick();
+        ticked = true;
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_FALSE(ticked.load()); // the tick waits for the lock
+    object->UnlockCore();
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_FALSE(ticked.load());
+    object->UnlockCore();
+    other.join();
+    EXPECT_TRUE(ticked.load());
+    EXPECT_FALSE(engine.m_core.IsLockedByCurrentThread());
+
+    CRecordingObject loose; // no core: nothing to take
+    loose.LockCore();
+    loose.UnlockCore();
 }
