@@ -401,3 +401,71 @@ TEST(EngineEntity, SettingsWithAndWithoutACoreAndResourceMessages)
                                                       VELOTRIX_MSG_LOAD_PACKAGE_MEMORY }));
     EXPECT_EQ(recorder->texts, (std::vector<std::string> { "skin", "skin\\table.kor", "12" }));
 }
+
+namespace {
+
+int g_released = 0;
+void ReleaseSoundEvent(uintptr_t, EngineEvent* event, uintptr_t)
+{
+    ++g_released;
+    delete event;
+}
+
+} // namespace
+
+TEST(ObjectModule, ModuleMessagesSoundEndsRefreshAndIgnoredIds)
+{
+    EngineFixture engine;
+    auto* object = engine.Add<CRecordingObject>(100, 100, 10, 10);
+    engine.Tick(4);
+    const size_t painted = engine.m_paint->requests.size();
+
+    // A sound's end event is delivered, then released by its function or deleted.
+    auto* plain = new EngineEvent { object->GetId(), 80000300, 1, 0 };
+    EXPECT_EQ(engine.m_objects->OnMessage(VELOTRIX_MSG_SOUND_FINISHED, reinterpret_cast<uintptr_t>(plain), 0), 0);
+    auto* released = new EngineEvent { object->GetId(), 80000300, 2, 0 };
+    g_released = 0;
+    engine.m_objects->OnMessage(VELOTRIX_MSG_SOUND_FINISHED, reinterpret_cast<uintptr_t>(released),
+                                reinterpret_cast<uintptr_t>(&ReleaseSoundEvent));
+    EXPECT_EQ(g_released, 1);
+    ASSERT_EQ(object->events.size(), 2u);
+    EXPECT_EQ(object->events[1].param1, 2u);
+
+    // 1022 and ids outside 1015..1030 are ignored with 0.
+    EXPECT_EQ(engine.m_objects->OnMessage(1022, 1, 2), 0);
+    EXPECT_EQ(engine.m_objects->OnMessage(1014, 1, 2), 0);
+    EXPECT_EQ(engine.m_objects->OnMessage(1031, 1, 2), 0);
+    EXPECT_EQ(engine.m_paint->requests.size(), painted);
+
+    // A view refresh paints the whole view at once.
+    engine.m_objects->OnMessage(VELOTRIX_MSG_REFRESH_VIEW, 0, 0);
+    ASSERT_EQ(engine.m_paint->requests.size(), painted + 1);
+    ASSERT_EQ(engine.m_paint->requests.back()->rects.size(), 1u);
+    EXPECT_EQ(engine.m_paint->requests.back()->rects[0], (EngineRect { 0, 0, 800, 600 }));
+}
+
+TEST(ObjectModule, InputOwnerIsFoundUpTheLeaderChain)
+{
+    EngineFixture engine;
+    CEngineObject* top = engine.Add(100, 100, 10, 10);
+    CEngineObject* middle = engine.Add(100, 100, 10, 10);
+    CEngineObject* leaf = engine.Add(100, 100, 10, 10);
+    top->AddFollower(middle, VELOTRIX_LINK_POSITION);
+    middle->AddFollower(leaf, VELOTRIX_LINK_POSITION);
+    EXPECT_EQ(engine.m_objects->FindInputOwner(leaf->GetId()), 0u);
+    top->SetCatchInput(true);
+    EXPECT_EQ(engine.m_objects->FindInputOwner(leaf->GetId()), top->GetId());
+    middle->SetCatchInput(true);
+    EXPECT_EQ(engine.m_objects->FindInputOwner(leaf->GetId()), middle->GetId());
+    EXPECT_EQ(engine.m_objects->FindInputOwner(9999), 0u);
+}
+
+TEST(ObjectModule, HitTestFloorHidesObjectsBelowIt)
+{
+    EngineFixture engine;
+    CEngineObject* object = engine.Add(100, 100, 10, 10); // z -9999
+    engine.Tick(3);
+    EXPECT_EQ(engine.m_objects->HitTest(100, 100), object);
+    engine.m_objects->SetHitTestFloor(-9000.0);
+    EXPECT_EQ(engine.m_objects->HitTest(100, 100), nullptr);
+}
