@@ -143,9 +143,9 @@ void CProxySocketBase::OnConnect(int error)
     switch (m_proxy_type) {
     case PROXY_SOCKS4:
     case PROXY_SOCKS4A: {
-        request = { 4, 1 };
+        request = { 4, uint8_t(m_mode == MODE_LISTENING ? 2 : 1) };
         PutPort(request, m_target_port);
-        if (m_target_address != 0) {
+        if (m_target_address != 0 || m_mode == MODE_LISTENING) {
             const auto* address = reinterpret_cast<const uint8_t*>(&m_target_address);
             request.insert(request.end(), address, address + 4);
             request.push_back(0);
@@ -227,10 +227,17 @@ void CProxySocketBase::OnReceive()
     case PROXY_SOCKS4A:
         if (!Collect(8))
             return;
-        if (m_reply[0] != 0 || m_reply[1] != 0x5A)
+        if (m_reply[0] != 0 || m_reply[1] != 0x5A) {
             Fail(PROXY_ERROR_REFUSED);
-        else
+        } else if (m_mode != MODE_LISTENING) {
             Done();
+        } else if (m_step == 1) {
+            uint32_t address = 0;
+            std::memcpy(&address, m_reply.data() + 4, 4);
+            Bound(address, uint16_t((m_reply[2] << 8) | m_reply[3]));
+        } else {
+            Accepted();
+        }
         return;
     case PROXY_SOCKS5:
         HandleSocks5Reply();
@@ -245,8 +252,8 @@ void CProxySocketBase::OnReceive()
 
 void CProxySocketBase::SendSocks5Connect()
 {
-    std::vector<uint8_t> request = { 5, 1, 0 };
-    if (m_target_address != 0) {
+    std::vector<uint8_t> request = { 5, uint8_t(m_mode == MODE_LISTENING ? 2 : 1), 0 };
+    if (m_target_address != 0 || m_mode == MODE_LISTENING) {
         request.push_back(1);
         const auto* address = reinterpret_cast<const uint8_t*>(&m_target_address);
         request.insert(request.end(), address, address + 4);
@@ -301,16 +308,33 @@ void CProxySocketBase::HandleSocks5Reply()
         SendSocks5Connect();
         return;
     }
-    if (m_step != 3) {
+    if (m_step != 3 && m_step != 4) {
         Fail(PROXY_ERROR_REFUSED);
         return;
     }
+    if (CollectSocks5Reply() != 1)
+        return;
+    if (m_mode != MODE_LISTENING) {
+        Done();
+    } else if (m_step == 3) {
+        uint32_t address = 0;
+        if (m_reply[3] == 1)
+            std::memcpy(&address, m_reply.data() + 4, 4);
+        const size_t port_at = m_reply.size() - 2;
+        Bound(address, uint16_t((m_reply[port_at] << 8) | m_reply[port_at + 1]));
+    } else {
+        Accepted();
+    }
+}
+
+int CProxySocketBase::CollectSocks5Reply()
+{
     if (m_reply.size() < 5) {
         if (!Collect(5))
-            return;
+            return m_socket < 0 ? -1 : 0;
         if (m_reply[0] != 5 || m_reply[1] != 0) {
             Fail(PROXY_ERROR_REFUSED);
-            return;
+            return -1;
         }
     }
     size_t total = 0;
@@ -326,10 +350,88 @@ void CProxySocketBase::HandleSocks5Reply()
         break;
     default:
         Fail(PROXY_ERROR_REFUSED);
-        return;
+        return -1;
     }
-    if (Collect(total))
-        Done();
+    if (!Collect(total))
+        return m_socket < 0 ? -1 : 0;
+    return 1;
+}
+
+void CProxySocketBase::Bound(uint32_t address, uint16_t port)
+{
+    if (address == 0) {
+        // The proxy listens on its own address.
+        sockaddr_in proxy {};
+        socklen_t length = sizeof proxy;
+        if (getpeername(m_socket, reinterpret_cast<sockaddr*>(&proxy), &length) == 0)
+            address = proxy.sin_addr.s_addr;
+    }
+    m_reply.clear();
+    ++m_step;
+    OnProxyBound(address, port);
+}
+
+void CProxySocketBase::Accepted()
+{
+    m_reply.clear();
+    m_mode = MODE_PLAIN;
+    m_step = 0;
+    m_ready = true;
+    OnAccept();
+}
+
+int CProxySocketBase::ListenViaProxy(const sockaddr_in& expected_peer)
+{
+    m_last_error = PROXY_ERROR_NONE;
+    m_ready = false;
+    if (m_proxy_type != PROXY_SOCKS4 && m_proxy_type != PROXY_SOCKS4A && m_proxy_type != PROXY_SOCKS5) {
+        m_last_error = PROXY_ERROR_CONNECT;
+        errno = EINVAL;
+        return 0;
+    }
+    m_target_name.clear();
+    m_target_address = expected_peer.sin_addr.s_addr;
+    m_target_port = ntohs(expected_peer.sin_port);
+    if (!StartProxyConnect())
+        return 0;
+    m_mode = MODE_LISTENING;
+    return 1;
+}
+
+bool CProxySocketBase::Listen(uint16_t port)
+{
+    if (m_socket < 0 && !CreateSocket())
+        return false;
+    const int on = 1;
+    setsockopt(m_socket, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+    sockaddr_in local {};
+    local.sin_family = AF_INET;
+    local.sin_addr.s_addr = htonl(INADDR_ANY);
+    local.sin_port = htons(port);
+    return bind(m_socket, reinterpret_cast<const sockaddr*>(&local), sizeof local) == 0
+        && listen(m_socket, LISTEN_BACKLOG) == 0;
+}
+
+bool CProxySocketBase::AcceptFromProxy(CProxySocketBase& target)
+{
+    if (&target == this || m_socket < 0)
+        return false;
+    int socket = -1;
+    if (m_proxy_type != PROXY_NONE) {
+        // Through a proxy the peer's connection is this very socket.
+        if (!m_ready || m_mode != MODE_PLAIN)
+            return false;
+        socket = DetachSocket();
+        m_ready = false;
+    } else {
+        socket = accept4(m_socket, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
+        if (socket < 0)
+            return false;
+    }
+    target.Close();
+    target.m_socket = socket;
+    target.m_ready = true;
+    return true;
 }
 
 void CProxySocketBase::HandleHttpByte()
@@ -427,5 +529,9 @@ int CProxySocketBase::DetachSocket()
 void CProxySocketBase::OnProxyError(int) {}
 
 void CProxySocketBase::OnHandshakeDone() {}
+
+void CProxySocketBase::OnProxyBound(uint32_t, uint16_t) {}
+
+void CProxySocketBase::OnAccept() {}
 
 } // namespace net

@@ -12,6 +12,10 @@
 //              Connect: 05 01 00 then 01 addr or 03 len name, then port.
 //              Reply: 05 00 00 atyp ..., 10 bytes for IPv4, 7 + length for a
 //              name, 22 for IPv6.
+//   Listening through the proxy (SOCKS BIND): the same requests with command
+//   2 and the address of the peer expected to connect; the proxy answers
+//   twice: once with the address and port it listens on, once when the peer
+//   has connected (HTTP CONNECT cannot listen).
 //   HTTP:      "CONNECT host:port HTTP/1.1\r\nHost: host:port\r\n" (+ the two
 //              Basic authorisation lines) "\r\n"; the reply must begin
 //              "HTTP/", carry a 2xx status and end in an empty line.
@@ -53,6 +57,8 @@ public:
     static constexpr size_t MAX_HTTP_REPLY = 4096;
     static constexpr int MODE_PLAIN = 0;
     static constexpr int MODE_CONNECTING = 1;
+    static constexpr int MODE_LISTENING = 2; ///< listening through the proxy (SOCKS BIND)
+    static constexpr int LISTEN_BACKLOG = 5;
 
     using Resolver = std::function<bool(const char* host, uint16_t port, sockaddr_in& address)>;
 
@@ -74,6 +80,20 @@ public:
     /// 1 when started; 0 with the last proxy error set (errno EINVAL for error 7).
     [[nodiscard]] int ConnectHost(const char* host, uint16_t port);
     [[nodiscard]] int ConnectAddr(const sockaddr_in& address);
+
+    /// Asks the proxy (SOCKS4, SOCKS4A or SOCKS5) to listen for one connection
+    /// from `expected_peer` (address 0: from anyone the proxy allows).
+    /// OnProxyBound then tells where the proxy listens, and OnAccept that the
+    /// peer came; data then flows on this socket. 1 when started; 0 with the
+    /// last proxy error set (error 1 also without a SOCKS proxy).
+    [[nodiscard]] int ListenViaProxy(const sockaddr_in& expected_peer);
+    /// Listens on this socket itself (any local address, `port` 0 = any free
+    /// one), backlog LISTEN_BACKLOG. False when it cannot.
+    [[nodiscard]] bool Listen(uint16_t port);
+    /// Takes the accepted connection into `target`: through a proxy, this
+    /// socket's own descriptor once the peer came (this socket then has none);
+    /// without one, a plain accept. False when there is nothing to take.
+    [[nodiscard]] bool AcceptFromProxy(CProxySocketBase& target);
 
     /// The TCP connection (to the proxy or the target) completed with `error` (0 = fine).
     void OnConnect(int error);
@@ -100,6 +120,11 @@ protected:
     virtual void OnProxyError(int mode);
     /// The proxy agreed (or the direct connection is made): data may flow.
     virtual void OnHandshakeDone();
+    /// Listening through the proxy: where it listens (address in network
+    /// order, port in host order), for the expected peer to be told.
+    virtual void OnProxyBound(uint32_t address, uint16_t port);
+    /// Listening through the proxy: the peer has connected (AcceptFromProxy).
+    virtual void OnAccept();
 
 private:
     /// Common start of ConnectHost and ConnectAddr. `name` is the target as the
@@ -114,6 +139,13 @@ private:
     bool Collect(size_t total);
     void SendSocks5Connect();
     void HandleSocks5Reply();
+    /// 1 when a whole, agreeing SOCKS5 reply is collected, 0 while more is due,
+    /// -1 when it failed (already reported).
+    int CollectSocks5Reply();
+    /// Listening: the proxy's first reply named its address (0: its own).
+    void Bound(uint32_t address, uint16_t port);
+    /// Listening: the peer came.
+    void Accepted();
     void HandleHttpByte();
 
     int m_socket { -1 };

@@ -1,6 +1,7 @@
 // Arbitrary proxy replies for every proxy type: a loopback listener plays the
 // proxy, takes the connection, writes the fuzz bytes as its whole reply and
-// closes; the proxy socket must end in success or a clean error.
+// closes; the proxy socket must end in success or a clean error, when
+// connecting and when listening through the proxy.
 #include "net/ProxySocketBase.h"
 
 #include <arpa/inet.h>
@@ -39,6 +40,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const int type = 1 + data[0] % 4;
     const bool credentials = data[0] & 0x10;
     const bool by_name = data[0] & 0x20;
+    const bool listening = data[0] & 0x40;
     ++data;
     --size;
 
@@ -53,7 +55,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         socket.SetProxy(type, "127.0.0.1", s_port, "user", "password");
     else
         socket.SetProxy(type, "127.0.0.1", s_port);
-    if (!socket.CreateSocket() || !socket.ConnectHost(by_name ? "game.server.test" : "127.0.0.1", 4660))
+    sockaddr_in expected_peer {};
+    expected_peer.sin_family = AF_INET;
+    expected_peer.sin_port = htons(4660);
+    expected_peer.sin_addr.s_addr = by_name ? 0 : htonl(INADDR_LOOPBACK);
+    if (!socket.CreateSocket())
+        return 0;
+    if (!(listening ? socket.ListenViaProxy(expected_peer)
+                    : socket.ConnectHost(by_name ? "game.server.test" : "127.0.0.1", 4660)))
         return 0;
     const int peer = accept(s_listener, nullptr, nullptr);
     if (peer < 0)
