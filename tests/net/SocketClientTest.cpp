@@ -18,6 +18,8 @@
 #include <atomic>
 #include <cstring>
 #include <functional>
+#include <future>
+#include <mutex>
 #include <thread>
 
 namespace {
@@ -311,6 +313,75 @@ TEST(SocketClient, AMessageOfAnOlderConnectionArrivesWithItsOwnCookie)
     EXPECT_NE(client->GetCookie(), 0u);
     owner.PumpUntil([] { return false; }, 100);
     EXPECT_EQ(owner.m_messages.size(), 1u) << "a close by the client itself posts no event";
+}
+
+TEST(SocketClient, AnOwnerThreadGetsMessagesAndEventsAsThreadMessages)
+{
+    // The game connection gives a thread, not a window: messages and socket
+    // events go to that thread's queue.
+    std::mutex lock;
+    std::vector<std::unique_ptr<CommMessage>> received;
+    std::promise<platform::ThreadId> thread_id;
+    std::thread comm([&] {
+        thread_id.set_value(platform::GetCurrentThreadId());
+        platform::RunMessageLoop([&](platform::Message& msg) {
+            auto* payload = msg.PayloadAs<CommMessage>();
+            if (msg.id != UM_COMM_MESSAGE || !payload || reinterpret_cast<uintptr_t>(&payload->conn) != msg.wparam
+                || reinterpret_cast<intptr_t>(&payload->request) != msg.lparam)
+                return;
+            std::unique_ptr<platform::MessagePayload> owned = std::move(msg.payload);
+            std::lock_guard guard(lock);
+            received.emplace_back(static_cast<CommMessage*>(owned.release()));
+        });
+    });
+    const platform::ThreadId owner_thread = thread_id.get_future().get();
+    const auto count = [&] {
+        std::lock_guard guard(lock);
+        return received.size();
+    };
+
+    CTestGameServer server;
+    ASSERT_TRUE(server.Start());
+    auto client = MakeClient();
+    ASSERT_EQ(client->Create("127.0.0.1", server.GetPort(), 3, platform::WindowHandle::None, owner_thread,
+                             CSocketClient::MODE_SEND_GREETING, reinterpret_cast<const uint8_t*>(GREETING),
+                             sizeof GREETING, 2000),
+              CSocketClient::RESULT_OK);
+    ASSERT_TRUE(server.WaitForClient(10000));
+    const uint8_t data[] = { 9, 8, 7 };
+    ASSERT_TRUE(server.SendNotification(910, data));
+    ASSERT_TRUE(testing_wait::WaitUntil([&] { return count() >= 1; }, 10000));
+    server.DisconnectClient();
+    ASSERT_TRUE(testing_wait::WaitUntil([&] { return count() >= 2; }, 10000));
+    client->Close();
+    platform::PostThreadMessage(owner_thread, platform::WM_QUIT);
+    comm.join();
+
+    ASSERT_EQ(received.size(), 2u);
+    EXPECT_EQ(received[0]->request.id, 910u);
+    EXPECT_EQ(Bytes(received[0]->request.Data()), Bytes(data));
+    EXPECT_EQ(received[1]->request.id, COMM_EVENT_CLOSED);
+}
+
+TEST(SocketClient, WithoutAnOwnerNothingIsPosted)
+{
+    CTestGameServer server;
+    ASSERT_TRUE(server.Start());
+    auto client = MakeClient();
+    ASSERT_EQ(client->Create("127.0.0.1", server.GetPort(), 3, platform::WindowHandle::None, 0,
+                             CSocketClient::MODE_SEND_GREETING, reinterpret_cast<const uint8_t*>(GREETING),
+                             sizeof GREETING, 2000),
+              CSocketClient::RESULT_OK);
+    ASSERT_TRUE(server.WaitForClient(10000));
+    const uint8_t data[] = { 1 };
+    ASSERT_TRUE(server.SendNotification(920, data));
+    ASSERT_TRUE(testing_wait::WaitUntil([&] { return client->GetBytesReceived() > 0; }, 10000));
+    server.DisconnectClient();
+    usleep(100000);
+    client->Close(); // the records that had nowhere to go were freed (leak check)
+    platform::Message msg;
+    while (platform::PeekMessage(msg))
+        EXPECT_NE(msg.id, UM_COMM_MESSAGE) << "nothing reaches the thread that made the client";
 }
 
 // A client that reads more slowly than its peer sends: every block read is
