@@ -72,8 +72,14 @@ int32_t ObjectModule::OnMessage(int32_t message_id, uintptr_t param1, uintptr_t 
 {
     switch (message_id) {
     case VELOTRIX_MSG_OBJECT_DESTROYED:
-        if (param1 != 0)
-            DestroyObject(reinterpret_cast<CEngineObject*>(param1)->GetId());
+        // The object is looked up, never read through the pointer: a posted
+        // request may name an object that is gone by now.
+        for (const auto& [id, record] : m_records) {
+            if (reinterpret_cast<uintptr_t>(record->object.get()) == param1) {
+                DestroyObject(id);
+                break;
+            }
+        }
         return 0;
     case VELOTRIX_MSG_DELIVER_QUEUED_EVENT: {
         // Only copies this module queued are delivered and given back.

@@ -469,3 +469,19 @@ TEST(ObjectModule, HitTestFloorHidesObjectsBelowIt)
     engine.m_objects->SetHitTestFloor(-9000.0);
     EXPECT_EQ(engine.m_objects->HitTest(100, 100), nullptr);
 }
+
+TEST(ObjectModule, DestroyRequestForAnObjectAlreadyGoneDoesNothing)
+{
+    EngineFixture engine;
+    CEngineObject* gone = engine.Add(100, 100, 10, 10);
+    CEngineObject* kept = engine.Add(120, 100, 10, 10);
+    engine.m_core.PostMessage(VELOTRIX_MODULE_OBJECT, VELOTRIX_MSG_OBJECT_DESTROYED, reinterpret_cast<uintptr_t>(gone),
+                              0);
+    engine.m_objects->DestroyObject(gone->GetId());
+    engine.Tick(3); // the stale request is not read through (ASan checks)
+    EXPECT_EQ(engine.m_objects->GetObjectCount(), 1u);
+    engine.m_core.PostMessage(VELOTRIX_MODULE_OBJECT, VELOTRIX_MSG_OBJECT_DESTROYED, reinterpret_cast<uintptr_t>(kept),
+                              0);
+    engine.Tick(3);
+    EXPECT_EQ(engine.m_objects->GetObjectCount(), 0u);
+}
