@@ -195,7 +195,8 @@ bool FlashMainWindow()
     const platform::WindowHandle window = s_main_window.load();
     // Screen windows belong to the UI thread; from any other thread the
     // lookup itself would race with their creation and destruction.
-    if (window == platform::WindowHandle::None || !platform::CNativeWindow::IsVideoThread())
+    if (window == platform::WindowHandle::None || platform::GetWindowThreadId(window) != platform::GetCurrentThreadId()
+        || !platform::CNativeWindow::IsVideoThread())
         return false;
     platform::CNativeWindow* native = platform::CNativeWindow::FindByTarget(window);
     return native && native->FlashIfInBackground();

@@ -1,6 +1,7 @@
 #include "platform/Window.h"
 
 #include <SDL2/SDL.h>
+#include <atomic>
 #include <unordered_map>
 
 #include "platform/Cursor.h"
@@ -13,9 +14,10 @@ namespace platform {
 
 namespace {
 
-// SDL video state; touched on the SDL video thread only.
+// SDL video state; touched on the SDL video thread only, except the thread
+// id, which any thread may read to learn whether it is that thread.
 struct VideoState {
-    ThreadId thread { 0 };
+    std::atomic<ThreadId> thread { 0 };
     std::unique_ptr<CSdlEventPump> pump;
     std::unordered_map<uint32_t, CNativeWindow*> windows; // SDL window id -> window
 };

@@ -85,7 +85,8 @@ public:
     // Translates one SDL event into messages. Public for the event pump.
     static void DispatchSdlEvent(const SDL_Event& event);
 
-    // For the platform's own services (cursor, capture); UI thread only.
+    // For the platform's own services (cursor, capture). IsVideoThread may be
+    // asked on any thread; the others are for the UI thread only.
     [[nodiscard]] static bool IsVideoThread();
     [[nodiscard]] static CNativeWindow* FindByTarget(WindowHandle target);
     static void ForEachWindow(const std::function<void(CNativeWindow&)>& visit);
