@@ -2,6 +2,7 @@
 
 #include "platform/Path.h"
 #include "platform/Random.h"
+#include "platform/Text.h"
 #include "platform/Window.h"
 
 #include <sys/stat.h>
@@ -52,7 +53,14 @@ void GetPathParts(const std::string& path, uint32_t flags, std::string& output)
         drive = path.substr(0, 2);
         start = 2;
     }
-    const size_t last_separator = path.find_last_of("\\/");
+    // The last separator that is not the second byte of a two-byte character.
+    size_t last_separator = std::string::npos;
+    for (size_t i = start; i < path.size(); ++i) {
+        if (platform::IsGbkLeadByte(path[i]) && i + 1 < path.size())
+            ++i;
+        else if (path[i] == '\\' || path[i] == '/')
+            last_separator = i;
+    }
     std::string directory;
     size_t name_start = start;
     if (last_separator != std::string::npos && last_separator >= start) {

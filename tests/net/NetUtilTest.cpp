@@ -79,6 +79,12 @@ TEST(NetUtil, PathPartsAndHexText)
     EXPECT_EQ(out, "replay.qvrep");
     net::GetPathParts("noext", net::PATH_PART_EXTENSION, out);
     EXPECT_EQ(out, "");
+    // A two-byte character whose second byte is 0x5C is no separator.
+    const std::string gbk_path = "C:\\games\\\x95\x5Cname.txt";
+    net::GetPathParts(gbk_path, net::PATH_PART_DIRECTORY, out);
+    EXPECT_EQ(out, "\\games\\");
+    net::GetPathParts(gbk_path, net::PATH_PART_NAME, out);
+    EXPECT_EQ(out, "\x95\x5Cname");
     const std::string dir = net::GetModuleDir();
     ASSERT_FALSE(dir.empty());
     EXPECT_EQ(dir.back(), '/');
