@@ -54,11 +54,8 @@ std::string EncodePath(const std::string& path)
 
 std::string BuildUrl(const FtpUploadJob& job)
 {
-    std::string path = std::string(job.remote_directory) + job.remote_file;
-    for (char& c : path) {
-        if (c == '\\')
-            c = '/';
-    }
+    // Either separator; a byte 0x5C inside a two-byte character is none.
+    const std::string path = platform::NormalizeSeparators(std::string(job.remote_directory) + job.remote_file);
     std::string url = std::string("ftp://") + job.server + "/";
     if (!path.empty() && path[0] == '/')
         return url + "%2F" + EncodePath(path.substr(1)); // an absolute path on the server

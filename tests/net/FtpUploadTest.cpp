@@ -135,6 +135,32 @@ TEST_F(FtpUploadTest, DirectoryIsJoinedAsGivenAndFailuresReplyZero)
     platform::DestroyWindow(window);
 }
 
+TEST_F(FtpUploadTest, BackslashesSeparateDirectoriesButNotInsideATwoByteCharacter)
+{
+    CCommCollector owner;
+    std::vector<intptr_t> results;
+    const platform::WindowHandle window = platform::CreateMessageWindow([&](platform::Message& msg) -> intptr_t {
+        if (msg.id == UM_UPLOAD_DONE)
+            results.push_back(msg.lparam);
+        return 0;
+    });
+    // 0x95 0x5C is one GBK character: its second byte is no separator.
+    ASSERT_NE(StartFtpUpload(m_local_file.c_str(), m_address.c_str(), "replays\\", "\x95\x5Cx.qvrep", "gamer",
+                             "s3cret", window, UM_UPLOAD_DONE),
+              0u);
+    ASSERT_TRUE(owner.PumpUntil([&] { return results.size() == 1; }, 30000));
+    EXPECT_EQ(results[0], 1);
+    // The server reads names as UTF-8, so the lead byte arrives replaced; the
+    // backslash stays part of the stored name, inside the directory.
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(m_server_root.Path() + "/replays"))
+        names.push_back(entry.path().filename().string());
+    ASSERT_EQ(names.size(), 1u);
+    EXPECT_TRUE(names[0].ends_with("\\x.qvrep")) << names[0];
+    EXPECT_EQ(ReadFile(m_server_root.Path() + "/replays/" + names[0]), m_content);
+    platform::DestroyWindow(window);
+}
+
 TEST_F(FtpUploadTest, WithoutAWindowTheJobEndsOnItsOwn)
 {
     CCommCollector owner;
