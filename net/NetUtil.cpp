@@ -132,12 +132,6 @@ int FillUniqueIdIfEmpty(char* text, size_t capacity)
     return 1;
 }
 
-namespace {
-
-bool IsGbkLeadByte(char byte) { return uint8_t(byte) >= 0x81; }
-
-} // namespace
-
 void CopyStringGbkSafe(const char* source, size_t source_length, char* target, size_t n)
 {
     if (!source || !target)
@@ -149,13 +143,7 @@ void CopyStringGbkSafe(const char* source, size_t source_length, char* target, s
     }
     if (n < 4) {
         // Too small for the ellipsis: keep the whole characters that fit.
-        size_t position = 0;
-        while (position < n) {
-            const size_t step = IsGbkLeadByte(source[position]) ? 2 : 1;
-            if (position + step > n)
-                break;
-            position += step;
-        }
+        const size_t position = platform::GbkCutLength(std::string_view(source, source_length), n);
         std::memcpy(target, source, position);
         target[position] = '\0';
         return;
@@ -163,10 +151,10 @@ void CopyStringGbkSafe(const char* source, size_t source_length, char* target, s
     const size_t limit = n - 4;
     size_t position = 0;
     while (position < limit)
-        position += IsGbkLeadByte(source[position]) ? 2 : 1;
+        position += platform::IsGbkLeadByte(source[position]) ? 2 : 1;
     if (position == limit) {
         std::memcpy(target, source, limit);
-        if (!IsGbkLeadByte(source[limit])) {
+        if (!platform::IsGbkLeadByte(source[limit])) {
             target[limit] = source[limit];
             target[limit + 1] = '.';
         } else {

@@ -5,6 +5,7 @@
 #include "engine/core/CanvasObject.h"
 #include "engine/core/ImageFrameCut.h"
 #include "engine/core/ObjectModule.h"
+#include "platform/Text.h"
 
 namespace engine {
 
@@ -30,15 +31,10 @@ private:
     ObjectModule* m_module;
 };
 
-inline bool IsLeadByte(char c)
-{
-    return static_cast<uint8_t>(c) >= 0x81;
-}
-
 // Length of the character at pos: 2 for a lead byte with its trail byte.
 inline size_t CharLength(std::string_view text, size_t pos)
 {
-    return IsLeadByte(text[pos]) && pos + 1 < text.size() ? 2 : 1;
+    return platform::IsGbkLeadByte(text[pos]) && pos + 1 < text.size() ? 2 : 1;
 }
 
 // Length of the text renderer's tag ("<" up to 255 characters ">") that

@@ -1,6 +1,6 @@
 #include "engine/core/CanvasServices.h"
 
-#include <algorithm>
+#include "platform/Text.h"
 
 namespace engine {
 
@@ -22,14 +22,7 @@ std::unique_ptr<ICanvasTextDrawer>& TextDrawerSlot()
 
 void CanvasTextStyle::SetFaceName(std::string_view name)
 {
-    size_t length = 0;
-    while (length < name.size() && length < FACE_NAME_BYTES - 1) {
-        const bool lead = static_cast<uint8_t>(name[length]) >= 0x81;
-        if (lead && length + 2 > FACE_NAME_BYTES - 1)
-            break;
-        length += lead ? 2 : 1;
-    }
-    length = std::min(length, name.size());
+    const size_t length = platform::GbkCutLength(name, FACE_NAME_BYTES - 1);
     face_name.fill(0);
     std::memcpy(face_name.data(), name.data(), length);
 }

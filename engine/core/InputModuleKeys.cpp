@@ -10,11 +10,6 @@ namespace {
 
 constexpr const char* CURSOR_OBJECT_NAME = "object_cursor";
 
-bool IsGbkTrailByte(uint8_t byte)
-{
-    return byte >= 0x40 && byte <= 0xFE && byte != 0x7F;
-}
-
 } // namespace
 
 // Keys and characters ----------------------------------------------------------
@@ -66,7 +61,7 @@ void InputModule::OnChar(uint32_t code)
     if (m_pending_lead != 0) {
         const uint8_t lead = m_pending_lead;
         m_pending_lead = 0;
-        if (IsGbkTrailByte(byte)) {
+        if (platform::IsGbkTrailByte(static_cast<char>(byte))) {
             DeliverCharacter(lead, byte);
             return;
         }
