@@ -16,23 +16,20 @@
 #include <span>
 #include <type_traits>
 
+#include "platform/ByteOrder.h"
+
 namespace client {
 
 namespace detail {
 
 inline int32_t LoadI32(const uint8_t* bytes)
 {
-    return static_cast<int32_t>(uint32_t(bytes[0]) | uint32_t(bytes[1]) << 8 | uint32_t(bytes[2]) << 16 |
-                                uint32_t(bytes[3]) << 24);
+    return static_cast<int32_t>(platform::LoadU32LE(bytes));
 }
 
 inline void StoreI32(uint8_t* bytes, int32_t value)
 {
-    const auto bits = static_cast<uint32_t>(value);
-    bytes[0] = uint8_t(bits);
-    bytes[1] = uint8_t(bits >> 8);
-    bytes[2] = uint8_t(bits >> 16);
-    bytes[3] = uint8_t(bits >> 24);
+    platform::StoreU32LE(bytes, static_cast<uint32_t>(value));
 }
 
 struct FieldLoader {

@@ -15,6 +15,8 @@
 #include <memory>
 #include <vector>
 
+#include "platform/ByteOrder.h"
+
 namespace engine {
 
 inline constexpr uint32_t MIDI_EVENT_BYTES = 12;
@@ -41,8 +43,7 @@ inline constexpr int32_t MIDI_CONVERT_META_SKIPPED = -105;
 /// One little-endian word of a stream event (delta, stream id or event word).
 [[nodiscard]] inline uint32_t ReadStreamWord(const uint8_t* bytes)
 {
-    return uint32_t { bytes[0] } | uint32_t { bytes[1] } << 8 | uint32_t { bytes[2] } << 16 |
-           uint32_t { bytes[3] } << 24;
+    return platform::LoadU32LE(bytes);
 }
 
 /// One track of the file. Positions are offsets into the player's file data.

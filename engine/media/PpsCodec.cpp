@@ -3,6 +3,7 @@
 #include "engine/core/EnginePath.h"
 #include "engine/media/PixelChannels.h"
 #include "engine/media/PpsRle.h"
+#include "platform/ByteReader.h"
 
 #include <cstring>
 
@@ -21,46 +22,6 @@ void PutU32(std::vector<uint8_t>& out, uint32_t v)
     for (int i = 0; i < 4; ++i)
         out.push_back(uint8_t(v >> (8 * i)));
 }
-
-// Little-endian reads over a span; a read past the end sets a sticky failure
-// and gives 0.
-class CLeReader {
-public:
-    explicit CLeReader(std::span<const uint8_t> data) : m_data(data) { }
-    uint8_t ReadU8() { return uint8_t(Read(1)); }
-    uint16_t ReadU16() { return uint16_t(Read(2)); }
-    uint32_t ReadU32() { return uint32_t(Read(4)); }
-    std::span<const uint8_t> ReadBytes(size_t n)
-    {
-        if (!m_ok || n > Remaining()) {
-            m_ok = false;
-            return {};
-        }
-        auto bytes = m_data.subspan(m_pos, n);
-        m_pos += n;
-        return bytes;
-    }
-    [[nodiscard]] bool Ok() const { return m_ok; }
-    [[nodiscard]] size_t Remaining() const { return m_data.size() - m_pos; }
-
-private:
-    uint64_t Read(size_t n)
-    {
-        if (!m_ok || n > Remaining()) {
-            m_ok = false;
-            return 0;
-        }
-        uint64_t v = 0;
-        for (size_t i = 0; i < n; ++i)
-            v |= uint64_t(m_data[m_pos + i]) << (8 * i);
-        m_pos += n;
-        return v;
-    }
-
-    std::span<const uint8_t> m_data;
-    size_t m_pos { 0 };
-    bool m_ok { true };
-};
 
 bool IsPaletteFlags(uint32_t flags) { return (flags & (IMAGE_FLAG_PALETTE | IMAGE_FLAG_BLOCK32)) != 0; }
 
@@ -252,7 +213,7 @@ std::vector<uint8_t> EncodePps(const ImageRecord& record, const uint8_t* block32
 
 bool ReadPpsHeader(std::span<const uint8_t> data, PpsFileHeader& out)
 {
-    CLeReader in(data);
+    platform::CByteReader in(data);
     const auto magic = in.ReadBytes(3);
     if (!in.Ok() || magic[0] != 'p' || magic[1] != 'p' || magic[2] != 's')
         return false;
@@ -293,7 +254,7 @@ uint32_t DecodePps(std::span<const uint8_t> data, ImageRecord& out)
     if (!block && (header.flags & IMAGE_FLAG_PALETTE) && (palette_count == 0 || palette_count > 256))
         return 0;
 
-    CLeReader in(data.first(header.file_size));
+    platform::CByteReader in(data.first(header.file_size));
     in.ReadBytes(PPS_FILE_HEADER_SIZE);
     ImageRecord record;
     record.frames = header.frames;

@@ -1,44 +1,36 @@
 #include "engine/media/ResPackage.h"
 
 #include "engine/media/ResourceFile.h"
+#include "platform/ByteOrder.h"
 
 #include <cstring>
 
 namespace engine {
 
-namespace {
-
-uint32_t GetU32(const uint8_t* p) { return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24; }
-
-void PutU32(uint8_t* p, uint32_t v)
-{
-    for (int i = 0; i < 4; ++i)
-        p[i] = uint8_t(v >> (8 * i));
-}
-
-} // namespace
+using platform::LoadU32LE;
+using platform::StoreU32LE;
 
 ResPackageEntry ResPackageEntry::Parse(std::span<const uint8_t, RES_PACKAGE_ENTRY_SIZE> bytes)
 {
     ResPackageEntry entry;
-    entry.key.rs = GetU32(&bytes[0]);
-    entry.key.js = GetU32(&bytes[4]);
-    entry.key.h31 = GetU32(&bytes[8]);
-    entry.offset = GetU32(&bytes[12]);
-    entry.size = GetU32(&bytes[16]);
-    entry.type = GetU32(&bytes[20]);
+    entry.key.rs = LoadU32LE(&bytes[0]);
+    entry.key.js = LoadU32LE(&bytes[4]);
+    entry.key.h31 = LoadU32LE(&bytes[8]);
+    entry.offset = LoadU32LE(&bytes[12]);
+    entry.size = LoadU32LE(&bytes[16]);
+    entry.type = LoadU32LE(&bytes[20]);
     std::memcpy(entry.type_rest.data(), &bytes[24], 8);
     return entry;
 }
 
 void ResPackageEntry::Write(std::span<uint8_t, RES_PACKAGE_ENTRY_SIZE> bytes) const
 {
-    PutU32(&bytes[0], key.rs);
-    PutU32(&bytes[4], key.js);
-    PutU32(&bytes[8], key.h31);
-    PutU32(&bytes[12], offset);
-    PutU32(&bytes[16], size);
-    PutU32(&bytes[20], type);
+    StoreU32LE(&bytes[0], key.rs);
+    StoreU32LE(&bytes[4], key.js);
+    StoreU32LE(&bytes[8], key.h31);
+    StoreU32LE(&bytes[12], offset);
+    StoreU32LE(&bytes[16], size);
+    StoreU32LE(&bytes[20], type);
     std::memcpy(&bytes[24], type_rest.data(), 8);
 }
 
@@ -50,7 +42,7 @@ CResPackage::CResPackage(std::string_view path)
     std::vector<uint8_t> image(RES_PACKAGE_HEADER_SIZE);
     if (!file->ReadAt(0, image.data(), image.size()))
         return;
-    const uint64_t count = GetU32(&image[RES_PACKAGE_ENTRY_COUNT_OFFSET]);
+    const uint64_t count = LoadU32LE(&image[RES_PACKAGE_ENTRY_COUNT_OFFSET]);
     if (count > (file->GetLength() - RES_PACKAGE_HEADER_SIZE) / RES_PACKAGE_ENTRY_SIZE)
         return;
     image.resize(RES_PACKAGE_HEADER_SIZE + count * RES_PACKAGE_ENTRY_SIZE);
@@ -65,7 +57,7 @@ bool CResPackage::Parse(std::span<const uint8_t> image, uint64_t length)
 {
     if (image.size() < RES_PACKAGE_HEADER_SIZE)
         return false;
-    const uint64_t count = GetU32(&image[RES_PACKAGE_ENTRY_COUNT_OFFSET]);
+    const uint64_t count = LoadU32LE(&image[RES_PACKAGE_ENTRY_COUNT_OFFSET]);
     if (count > (image.size() - RES_PACKAGE_HEADER_SIZE) / RES_PACKAGE_ENTRY_SIZE)
         return false;
     std::vector<ResPackageEntry> entries;
@@ -79,7 +71,7 @@ bool CResPackage::Parse(std::span<const uint8_t> image, uint64_t length)
         entries.push_back(entry);
     }
     m_entries = std::move(entries);
-    m_walk_bound = uint32_t(std::min<uint64_t>(GetU32(&image[RES_PACKAGE_WALK_BOUND_OFFSET]), count));
+    m_walk_bound = uint32_t(std::min<uint64_t>(LoadU32LE(&image[RES_PACKAGE_WALK_BOUND_OFFSET]), count));
     m_cursor = 0;
     return true;
 }
@@ -154,8 +146,8 @@ std::vector<uint8_t> BuildResPackage(const std::vector<ResPackageSource>& resour
         return {};
     std::vector<uint8_t> image(table, 0);
     image.reserve(total);
-    PutU32(&image[RES_PACKAGE_WALK_BOUND_OFFSET], uint32_t(resources.size()));
-    PutU32(&image[RES_PACKAGE_ENTRY_COUNT_OFFSET], uint32_t(resources.size()));
+    StoreU32LE(&image[RES_PACKAGE_WALK_BOUND_OFFSET], uint32_t(resources.size()));
+    StoreU32LE(&image[RES_PACKAGE_ENTRY_COUNT_OFFSET], uint32_t(resources.size()));
     for (size_t i = 0; i < resources.size(); ++i) {
         ResPackageEntry entry;
         entry.key = MakeNameKey(resources[i].name);

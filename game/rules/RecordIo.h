@@ -11,6 +11,8 @@
 #include <cstdint>
 #include <span>
 
+#include "platform/ByteReader.h"
+
 namespace rules {
 
 class CRecordWriter {
@@ -33,17 +35,15 @@ class CRecordReader {
 public:
     explicit CRecordReader(std::span<const uint8_t> in) : m_in(in) { }
 
-    [[nodiscard]] int32_t ReadI32();
+    [[nodiscard]] int32_t ReadI32() { return m_in.ReadI32(); }
     void ReadI32s(std::span<int32_t> values);
     void ReadText(char* text, size_t field_size); ///< fixed text field; the last byte is forced to 0
 
-    [[nodiscard]] bool Ok() const { return m_ok; }
-    [[nodiscard]] size_t Remaining() const { return m_in.size() - m_pos; }
+    [[nodiscard]] bool Ok() const { return m_in.Ok(); }
+    [[nodiscard]] size_t Remaining() const { return m_in.Remaining(); }
 
 private:
-    std::span<const uint8_t> m_in;
-    size_t m_pos { 0 };
-    bool m_ok { true };
+    platform::CByteReader m_in;
 };
 
 /// Adapters that let one field list (a Visit template naming each field

@@ -1,0 +1,59 @@
+#pragma once
+// CByteReader: little-endian reads over untrusted bytes. A read past the end
+// sets a sticky failure and answers 0 (or an empty span), so a record's
+// fields are read one after another and Ok() is checked once, before any
+// value is used.
+//
+// Owner: a stack object over the caller's span, which must outlive it.
+// Thread: any (one reader per thread).
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+
+#include "platform/ByteOrder.h"
+
+namespace platform {
+
+class CByteReader {
+public:
+    explicit CByteReader(std::span<const uint8_t> data) : m_data(data) { }
+
+    uint8_t ReadU8()
+    {
+        const auto bytes = ReadBytes(1);
+        return bytes.empty() ? 0 : bytes[0];
+    }
+    uint16_t ReadU16()
+    {
+        const auto bytes = ReadBytes(2);
+        return bytes.empty() ? 0 : LoadU16LE(bytes.data());
+    }
+    uint32_t ReadU32()
+    {
+        const auto bytes = ReadBytes(4);
+        return bytes.empty() ? 0 : LoadU32LE(bytes.data());
+    }
+    int32_t ReadI32() { return static_cast<int32_t>(ReadU32()); }
+    /// The next n bytes; empty (and failed) when fewer are left.
+    std::span<const uint8_t> ReadBytes(size_t n)
+    {
+        if (!m_ok || n > Remaining()) {
+            m_ok = false;
+            return {};
+        }
+        const auto bytes = m_data.subspan(m_position, n);
+        m_position += n;
+        return bytes;
+    }
+
+    [[nodiscard]] bool Ok() const { return m_ok; }
+    [[nodiscard]] size_t Remaining() const { return m_data.size() - m_position; }
+
+private:
+    std::span<const uint8_t> m_data;
+    size_t m_position { 0 };
+    bool m_ok { true };
+};
+
+} // namespace platform
