@@ -1,6 +1,7 @@
 #include "net/NetLog.h"
 
 #include "platform/DailyLog.h"
+#include "tests/platform/TempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -16,20 +17,7 @@ namespace {
 
 class NetLogTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        char pattern[] = "/tmp/netlogXXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        m_folder = pattern;
-        platform::CDailyLog::Instance().SetFolder(m_folder + "/");
-    }
-    void TearDown() override
-    {
-        net::LogInit(net::LOG_DEFAULT_NAME, net::LOG_DEFAULT_FLAGS);
-        platform::CDailyLog::Instance().Close();
-        platform::CDailyLog::Instance().SetFolder("");
-        std::filesystem::remove_all(m_folder);
-    }
+    void TearDown() override { net::LogInit(net::LOG_DEFAULT_NAME, net::LOG_DEFAULT_FLAGS); }
 
     std::string ReadLog(const std::string& name) const
     {
@@ -39,13 +27,13 @@ protected:
         char date[32];
         std::snprintf(date, sizeof date, "%04d%02d%02d", local.tm_year + 1900, local.tm_mon + 1, local.tm_mday);
         platform::CDailyLog::Instance().Close();
-        std::ifstream file(m_folder + "/" + name + date + ".log", std::ios::binary);
+        std::ifstream file(m_logs.Path() + name + date + ".log", std::ios::binary);
         std::stringstream text;
         text << file.rdbuf();
         return text.str();
     }
 
-    std::string m_folder;
+    const platform::testing::CTempLogFolder m_logs;
 };
 
 TEST_F(NetLogTest, LinesAreStampedAndEndInCrLfWithTheDefaultFlags)

@@ -5,6 +5,7 @@
 #include <sstream>
 #include <stdexcept>
 
+#include "tests/platform/TempFolder.h"
 #include "engine/core/EngineLog.h"
 #include "engine/core/GameCore.h"
 #include "platform/DailyLog.h"
@@ -63,18 +64,11 @@ class GameCoreTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        m_log_dir = std::filesystem::temp_directory_path() / ("engine_core_log_" + std::to_string(::getpid()));
-        std::filesystem::remove_all(m_log_dir);
-        std::filesystem::create_directories(m_log_dir);
-        platform::CDailyLog::Instance().SetFolder(m_log_dir.string());
         platform::InstallMessageBox(&m_box);
     }
     void TearDown() override
     {
         platform::InstallMessageBox(nullptr);
-        platform::CDailyLog::Instance().Close();
-        platform::CDailyLog::Instance().SetFolder("");
-        std::filesystem::remove_all(m_log_dir);
     }
 
     CRecordingModule* Load(int32_t id, const char* name, uint32_t interval, bool protect)
@@ -93,22 +87,10 @@ protected:
         }
     }
 
-    std::string ReadLog(const std::string& name)
-    {
-        platform::CDailyLog::Instance().Close();
-        std::string found;
-        for (const auto& entry : std::filesystem::directory_iterator(m_log_dir)) {
-            if (entry.path().filename().string().rfind(name, 0) == 0) {
-                std::ifstream in(entry.path(), std::ios::binary);
-                std::stringstream text;
-                text << in.rdbuf();
-                found += text.str();
-            }
-        }
-        return found;
-    }
+    std::string ReadLog(const std::string& name) { return m_logs.ReadLogs(name); }
 
-    std::filesystem::path m_log_dir;
+    // Declared first: the log folder outlives everything that writes to it.
+    platform::testing::CTempLogFolder m_logs;
     std::vector<std::string> Boxes() const
     {
         std::vector<std::string> texts;

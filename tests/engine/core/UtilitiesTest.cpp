@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <thread>
 
+#include "tests/platform/TempFolder.h"
 #include "engine/core/EngineEvent.h"
 #include "engine/core/EngineLog.h"
 #include "engine/core/EnginePath.h"
@@ -162,20 +163,9 @@ TEST(EngineLog, LineFormats)
 
 class EnginePathTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        m_root = std::filesystem::temp_directory_path() / ("engine_path_" + std::to_string(::getpid()));
-        std::filesystem::remove_all(m_root);
-        std::filesystem::create_directories(m_root);
-        platform::CDailyLog::Instance().SetFolder(m_root.string());
-    }
-    void TearDown() override
-    {
-        platform::CDailyLog::Instance().Close();
-        platform::CDailyLog::Instance().SetFolder("");
-        std::filesystem::remove_all(m_root);
-    }
-    std::filesystem::path m_root;
+    const platform::testing::CTempLogFolder m_logs;
+    // The folder without its trailing '/'.
+    const std::filesystem::path m_root { std::filesystem::path(m_logs.Path()).parent_path() };
 };
 
 TEST_F(EnginePathTest, DirectoryTreeAndWholeFiles)

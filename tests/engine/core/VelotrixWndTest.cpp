@@ -8,6 +8,7 @@
 #include <stdexcept>
 
 #include "EngineTestSupport.h"
+#include "tests/platform/TempFolder.h"
 #include "engine/core/EngineHostServices.h"
 #include "engine/core/GuiContainer.h"
 #include "engine/core/VelotrixWnd.h"
@@ -253,10 +254,7 @@ TEST_F(VelotrixWndTest, FaultsLeavingHandlersAreLoggedAndTheWindowGoesOn)
         int32_t OnMessage(int32_t, uintptr_t, uintptr_t) override { return VELOTRIX_RETURN_OK; }
         int updates { 0 };
     };
-    const auto folder = std::filesystem::temp_directory_path() / ("engine_host_log_" + std::to_string(::getpid()));
-    std::filesystem::remove_all(folder);
-    std::filesystem::create_directories(folder);
-    platform::CDailyLog::Instance().SetFolder(folder.string());
+    const platform::testing::CTempLogFolder logs;
     {
         CVelotrixWnd window;
         ASSERT_EQ(window.Create(Options()), 1);
@@ -273,18 +271,7 @@ TEST_F(VelotrixWndTest, FaultsLeavingHandlersAreLoggedAndTheWindowGoesOn)
         EXPECT_TRUE(raw->IsEnabled());
         EXPECT_FALSE(window.GetCore().IsLockedByCurrentThread());
     }
-    platform::CDailyLog::Instance().Close();
-    std::string log;
-    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-        if (entry.path().filename().string().rfind("Game2", 0) == 0) {
-            std::ifstream in(entry.path(), std::ios::binary);
-            std::stringstream text;
-            text << in.rdbuf();
-            log += text.str();
-        }
-    }
-    platform::CDailyLog::Instance().SetFolder("");
-    std::filesystem::remove_all(folder);
+    const std::string log = logs.ReadLogs("Game2");
     const std::string line = "CVelotrixWnd::WindowProc---->0x0113 music fault\r\n"; // WM_TIMER
     EXPECT_NE(log.find("CVelotrixWnd::WindowProc---->0x004A bad copy data\r\n"), std::string::npos);
     ASSERT_NE(log.find(line), std::string::npos);

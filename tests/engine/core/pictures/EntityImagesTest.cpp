@@ -7,6 +7,7 @@
 #include <sstream>
 #include <unistd.h>
 
+#include "tests/platform/TempFolder.h"
 #include "engine/core/CanvasObject.h"
 #include "engine/core/pictures/PictureTestSupport.h"
 #include "platform/DailyLog.h"
@@ -62,35 +63,15 @@ class EntityImagesTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        m_log_dir = std::filesystem::temp_directory_path() / ("engine_core_images_" + std::to_string(::getpid()));
-        std::filesystem::remove_all(m_log_dir);
-        std::filesystem::create_directories(m_log_dir);
-        platform::CDailyLog::Instance().SetFolder(m_log_dir.string());
         auto paint = std::make_unique<CFakePaintImages>();
         m_paint = paint.get();
         (void)m_engine.m_core.LoadModule(std::move(paint), true, true);
         m_entity = m_engine.Add<CRecordingObject>(10, 10, 4, 4);
     }
-    void TearDown() override
-    {
-        platform::CDailyLog::Instance().Close();
-        platform::CDailyLog::Instance().SetFolder("");
-        std::filesystem::remove_all(m_log_dir);
-    }
-    std::string ReadRunLog()
-    {
-        platform::CDailyLog::Instance().Close();
-        std::string found;
-        for (const auto& entry : std::filesystem::directory_iterator(m_log_dir)) {
-            std::ifstream in(entry.path(), std::ios::binary);
-            std::stringstream text;
-            text << in.rdbuf();
-            found += text.str();
-        }
-        return found;
-    }
+    std::string ReadRunLog() { return m_logs.ReadLogs(); }
 
-    std::filesystem::path m_log_dir;
+    // Declared first: the log folder outlives the engine that writes to it.
+    platform::testing::CTempLogFolder m_logs;
     ActionFixture m_engine;
     CFakePaintImages* m_paint { nullptr };
     CRecordingObject* m_entity { nullptr };
