@@ -1,0 +1,33 @@
+#include "engine/widgets/WidgetSupport.h"
+
+#include <string>
+
+#include "engine/core/ActionItem.h"
+#include "engine/core/EngineEntity.h"
+#include "engine/core/InputModule.h"
+#include "platform/Cursor.h"
+
+namespace engine {
+
+void ShowWidgetCursor(CEngineEntity& widget, WidgetCursor cursor)
+{
+    const bool hand = cursor == WidgetCursor::Hand;
+    if (CEngineObject* drawn = widget.FindObjectByName(CURSOR_OBJECT_NAME)) {
+        EngineEvent event;
+        MakeEngineEvent(&event, drawn->GetId(), hand ? VELOTRIX_EVENT_CURSOR_HAND : VELOTRIX_EVENT_CURSOR_ARROW, 0, 0);
+        (void)widget.SendEvent(event);
+        return;
+    }
+    if (InputModule* input = widget.GetInputModule())
+        input->SetCursorHandle(platform::LoadSystemCursor(hand ? platform::IDC_HAND : platform::IDC_ARROW));
+}
+
+void PlayWidgetSound(CEngineEntity& widget, std::string_view name)
+{
+    if (name.empty())
+        return;
+    if (auto* player = dynamic_cast<IActionSoundPlayer*>(widget.GetMusicModule()))
+        player->PlayActionSound(std::string(name).c_str(), 1, EngineEvent {});
+}
+
+} // namespace engine
