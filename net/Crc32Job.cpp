@@ -48,23 +48,21 @@ uint32_t RunOverData(const Crc32Job& job)
 
 uint32_t RunOverFile(const Crc32Job& job)
 {
-    const std::optional<std::string> os_path = platform::FindExistingPath(job.path);
-    std::FILE* file = os_path ? std::fopen(os_path->c_str(), "rb") : nullptr;
+    const platform::FileHandle file = platform::OpenFile(job.path, "rb");
     if (!file)
         return 0;
-    std::fseek(file, 0, SEEK_END);
-    const long size = std::ftell(file);
-    std::fseek(file, 0, SEEK_SET);
+    std::fseek(file.get(), 0, SEEK_END);
+    const long size = std::ftell(file.get());
+    std::fseek(file.get(), 0, SEEK_SET);
     std::vector<uint8_t> chunk(CRC32_JOB_CHUNK);
     uint32_t reg = CRC32_START;
     uint64_t done = 0;
     size_t got = 0;
-    while ((got = std::fread(chunk.data(), 1, chunk.size(), file)) > 0) {
+    while ((got = std::fread(chunk.data(), 1, chunk.size(), file.get())) > 0) {
         reg = Crc32Update(reg, std::span<const uint8_t>(chunk.data(), got));
         done += got;
         Progress(job, done, uint64_t(size > 0 ? size : 0));
     }
-    std::fclose(file);
     return done == 0 ? 0 : CRC32_FINISH(reg);
 }
 

@@ -64,22 +64,19 @@ std::string BuildUrl(const FtpUploadJob& job)
 
 uint32_t Upload(const FtpUploadJob& job)
 {
-    const std::optional<std::string> os_path = platform::FindExistingPath(job.local_path);
-    std::FILE* file = os_path ? std::fopen(os_path->c_str(), "rb") : nullptr;
+    const platform::FileHandle file = platform::OpenFile(job.local_path, "rb");
     if (!file)
         return 0;
     struct stat info {};
-    fstat(fileno(file), &info);
+    fstat(fileno(file.get()), &info);
     CURL* curl = curl_easy_init();
-    if (!curl) {
-        std::fclose(file);
+    if (!curl)
         return 0;
-    }
     const std::string url = BuildUrl(job);
     curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
     curl_easy_setopt(curl, CURLOPT_DEFAULT_PROTOCOL, "ftp");
     curl_easy_setopt(curl, CURLOPT_UPLOAD, 1L);
-    curl_easy_setopt(curl, CURLOPT_READDATA, file);
+    curl_easy_setopt(curl, CURLOPT_READDATA, file.get());
     curl_easy_setopt(curl, CURLOPT_INFILESIZE_LARGE, curl_off_t(info.st_size));
     curl_easy_setopt(curl, CURLOPT_USERNAME, job.user);
     curl_easy_setopt(curl, CURLOPT_PASSWORD, job.password);
@@ -94,7 +91,6 @@ uint32_t Upload(const FtpUploadJob& job)
     if (code != CURLE_OK)
         LogPrintf("ftp upload of %s to %s failed: %s", job.remote_file, job.server, curl_easy_strerror(code));
     curl_easy_cleanup(curl);
-    std::fclose(file);
     return code == CURLE_OK ? 1 : 0;
 }
 
