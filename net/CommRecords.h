@@ -12,6 +12,8 @@
 // Threads: records are owned by one thread at a time and carry no lock.
 #pragma once
 
+#include "net/PendingTraffic.h"
+
 #include "platform/Message.h"
 
 #include <array>
@@ -66,9 +68,13 @@ void FreeRequestData(RequestRecord& record);
 
 /// The payload of UM_COMM_MESSAGE. wparam points at `conn` and lparam at
 /// `request` while the payload lives; receivers should use the payload itself.
+/// The socket client counts the payload as not handled until it is freed (see
+/// PendingTraffic.h): a receiver that must keep a message moves its records
+/// out and lets the payload go.
 struct CommMessage final : platform::MessagePayload {
     ConnRecord conn;
     RequestRecord request;
+    CPendingTicket pending;
 };
 
 } // namespace net

@@ -4,11 +4,36 @@
 
 namespace net {
 
-namespace {
+bool CFrameAssembler::ProcessReceiveBuffer(CPeerRecord& peer, const Context& context, const PostFunction& post)
+{
+    CByteBuffer& buffer = peer.m_receive_buffer;
+    bool all_good = true;
+    // A length word is judged as soon as its 4 bytes are there: one that can
+    // never be valid must not wait for bytes that may never come.
+    while (buffer.GetSize() >= 4) {
+        const uint32_t total = LoadU32LE(buffer.GetAt(0));
+        if (!IsFrameTotalAcceptable(total, context.part_limit)) {
+            // The stream cannot be followed past a bad length: drop what is buffered.
+            buffer.Discard(buffer.GetSize());
+            return false;
+        }
+        const size_t frame_size = size_t(total) + 4;
+        if (buffer.GetSize() < frame_size)
+            break;
+        const std::span<uint8_t> frame(buffer.GetAt(0), frame_size);
+        // A frame that fails its check or its handler is dropped and the pass
+        // reports failure (the socket client then reads no more), but the
+        // whole frames already behind it are still handled, so nothing is
+        // left in the buffer waiting for bytes that will not be read.
+        if (!ValidatePacket(frame, context.part_limit) || !HandlePacket(peer, context, frame, post))
+            all_good = false;
+        buffer.Discard(frame_size);
+    }
+    return all_good;
+}
 
-// Appends one part to an assembly buffer, with the ConnRecord image first on part 1.
-bool AppendPart(CByteBuffer& buffer, const CFrameAssembler::Context& context, const PacketHeader& header,
-                std::span<const uint8_t> part)
+bool CFrameAssembler::JoinParts(CByteBuffer& buffer, const Context& context, const PacketHeader& header,
+                                std::span<const uint8_t> part)
 {
     if (header.part_number == 1) {
         buffer.Reset();
@@ -28,35 +53,6 @@ bool AppendPart(CByteBuffer& buffer, const CFrameAssembler::Context& context, co
     buffer.Append(length, 4);
     buffer.Append(part.data(), part.size());
     return true;
-}
-
-} // namespace
-
-bool CFrameAssembler::ProcessReceiveBuffer(CPeerRecord& peer, const Context& context, const PostFunction& post)
-{
-    CByteBuffer& buffer = peer.m_receive_buffer;
-    bool all_good = true;
-    while (buffer.GetSize() > 4) {
-        const uint32_t total = LoadU32LE(buffer.GetAt(0));
-        if (!IsFrameTotalAcceptable(total, context.part_limit)) {
-            // The stream cannot be followed past a bad length: drop what is buffered.
-            buffer.Discard(buffer.GetSize());
-            return false;
-        }
-        const size_t frame_size = size_t(total) + 4;
-        if (buffer.GetSize() < frame_size)
-            break;
-        const std::span<uint8_t> frame(buffer.GetAt(0), frame_size);
-        // A frame that fails its check or its handler is dropped and the pass
-        // reports failure, but the whole frames behind it are still handled:
-        // left in the buffer they would wait for bytes that may never come,
-        // and a peer sending bad frames could make the buffer grow without
-        // bound while the connection stays open for its owner to close.
-        if (!ValidateFrame(frame, context.part_limit) || !HandlePacket(peer, context, frame, post))
-            all_good = false;
-        buffer.Discard(frame_size);
-    }
-    return all_good;
 }
 
 bool CFrameAssembler::HandlePacket(CPeerRecord& peer, const Context& context, std::span<const uint8_t> frame,
@@ -94,7 +90,7 @@ bool CFrameAssembler::TakeMessagePart(CPeerRecord& peer, const Context& context,
         peer.m_message_buffer.Reset();
         return true;
     }
-    if (!AppendPart(peer.m_message_buffer, context, header, part)) {
+    if (!JoinParts(peer.m_message_buffer, context, header, part)) {
         peer.m_assembling_serial = 0;
         peer.m_last_part = 0;
         peer.m_message_buffer.Reset();
@@ -133,7 +129,7 @@ bool CFrameAssembler::TakeAnswerPart(CPeerRecord& peer, const Context& context, 
             peer.CancelExpectationLocked();
             return false;
         }
-        if (!AppendPart(peer.m_answer_buffer, context, header, part)) {
+        if (!JoinParts(peer.m_answer_buffer, context, header, part)) {
             peer.CancelExpectationLocked();
             return false;
         }

@@ -40,6 +40,10 @@ public:
                                            const PostFunction& post);
 
 private:
+    /// Appends one part (u32 length | bytes) to an assembly buffer, with the
+    /// ConnRecord image first on part 1. False past MAX_ASSEMBLED_MESSAGE.
+    static bool JoinParts(CByteBuffer& buffer, const Context& context, const PacketHeader& header,
+                          std::span<const uint8_t> part);
     static bool TakeMessagePart(CPeerRecord& peer, const Context& context, const PacketHeader& header,
                                 std::span<const uint8_t> part, const PostFunction& post);
     static bool TakeAnswerPart(CPeerRecord& peer, const Context& context, const PacketHeader& header,

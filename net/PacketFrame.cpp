@@ -116,7 +116,7 @@ bool IsFrameTotalAcceptable(uint32_t total, size_t part_limit)
     return total == SHORT_FRAME_TOTAL || (total > FRAME_OVERHEAD && total <= part_limit + FRAME_OVERHEAD);
 }
 
-bool ValidateFrame(std::span<uint8_t> frame, size_t part_limit)
+bool ValidatePacket(std::span<uint8_t> frame, size_t part_limit)
 {
     if (frame.size() < 4)
         return false;

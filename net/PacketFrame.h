@@ -100,7 +100,7 @@ void BuildFrame(PacketHeader header, std::span<const uint8_t> part, bool with_cr
 
 /// Checks a whole frame (total + 4 bytes from the length word) in place: the
 /// total, and the CRC when header word 2 is not 0 (words 2 and 3 are zeroed).
-[[nodiscard]] bool ValidateFrame(std::span<uint8_t> frame, size_t part_limit);
+[[nodiscard]] bool ValidatePacket(std::span<uint8_t> frame, size_t part_limit);
 
 /// Joins a part list (u32 length | bytes ...) into `joined`. Parts above the
 /// part limit or past the end fail (logged).

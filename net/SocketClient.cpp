@@ -15,7 +15,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <ctime>
 #include <cstdio>
 #include <vector>
 
@@ -28,14 +27,6 @@ std::atomic<uint32_t> s_cookie_counter { 0 };
 constexpr uint32_t WORKER_READY_STEPS = 51;
 constexpr uint32_t WORKER_READY_STEP_MS = 100;
 constexpr uint32_t WORKER_POLL_MS = 100;
-constexpr int CLOSE_WAIT_STEPS = 30;
-
-void SleepMilliseconds(uint32_t milliseconds)
-{
-    timespec span { time_t(milliseconds / 1000), long(milliseconds % 1000) * 1000000L };
-    while (nanosleep(&span, &span) != 0 && errno == EINTR) {
-    }
-}
 
 void SignalFd(int fd)
 {
@@ -52,19 +43,20 @@ std::string PeerKey(const char* host, uint16_t port)
     return key;
 }
 
-// Counts a request in flight for as long as it lives.
-class CInFlight {
-public:
-    explicit CInFlight(std::atomic<int>& counter) : m_counter(counter) { m_counter.fetch_add(1); }
-    ~CInFlight() { m_counter.fetch_sub(1); }
-    CInFlight(const CInFlight&) = delete;
-    CInFlight& operator=(const CInFlight&) = delete;
-
-private:
-    std::atomic<int>& m_counter;
-};
-
 } // namespace
+
+CSocketClient::CInFlight::CInFlight(CSocketClient& client) : m_client(client)
+{
+    std::lock_guard guard(m_client.m_in_flight_lock);
+    ++m_client.m_requests_in_flight;
+}
+
+CSocketClient::CInFlight::~CInFlight()
+{
+    std::lock_guard guard(m_client.m_in_flight_lock);
+    if (--m_client.m_requests_in_flight == 0)
+        m_client.m_in_flight_done.notify_all();
+}
 
 uint32_t NextConnectionCookie()
 {
@@ -139,7 +131,8 @@ int CSocketClient::Open(int socket, platform::WindowHandle owner_window, platfor
     m_stop_fd = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
     m_socket.store(socket);
     m_cookie.store(NextConnectionCookie());
-    if (m_stop_fd < 0) {
+    m_pending = std::make_shared<CPendingTraffic>();
+    if (m_stop_fd < 0 || !m_pending->IsValid()) {
         Close();
         return RESULT_FAILED;
     }
@@ -166,12 +159,9 @@ int CSocketClient::Open(int socket, platform::WindowHandle owner_window, platfor
         Close();
         return RESULT_FAILED;
     }
-    if (mode == MODE_WAIT_FIRST_BYTES) {
-        if (!peer->m_answer_event.Wait(wait_timeout_ms) || peer->IsClosed()) {
-            Close();
-            return RESULT_FAILED;
-        }
-        peer->m_answer_event.Reset();
+    if (mode == MODE_WAIT_FIRST_BYTES && (!WaitPeerEvent(*peer, wait_timeout_ms) || peer->IsClosed())) {
+        Close();
+        return RESULT_FAILED;
     }
     return RESULT_OK;
 }
@@ -214,8 +204,11 @@ int CSocketClient::Close()
     m_bytes_received.store(0);
     m_read_passes.store(0);
     MarkPeersClosed();
-    for (int step = 0; step < CLOSE_WAIT_STEPS && m_requests_in_flight.load() > 0; ++step)
-        SleepMilliseconds(100);
+    {
+        std::unique_lock lock(m_in_flight_lock);
+        m_in_flight_done.wait_for(lock, std::chrono::milliseconds(CLOSE_WAIT_MS),
+                                  [this] { return m_requests_in_flight == 0; });
+    }
     RemoveAllPeers();
     std::lock_guard guard(m_send_lock);
     if (m_stop_fd >= 0) {
@@ -240,19 +233,30 @@ int CSocketClient::IsConnected() const
 CSocketClient::PeerPointer CSocketClient::AddPeer(const char* host, uint16_t port)
 {
     auto peer = std::make_shared<CPeerRecord>();
-    std::lock_guard guard(m_lock);
-    m_peers[PeerKey(host, port)] = peer;
+    SetPeer(host, port, peer);
     return peer;
+}
+
+void CSocketClient::SetPeer(const char* host, uint16_t port, PeerPointer peer)
+{
+    std::lock_guard guard(m_lock);
+    m_peers[PeerKey(host, port)] = std::move(peer);
 }
 
 CSocketClient::PeerPointer CSocketClient::FindPeer(const char* host, uint16_t port)
 {
-    std::lock_guard guard(m_lock);
     if (host) {
+        std::lock_guard guard(m_lock);
         const auto found = m_peers.find(PeerKey(host, port));
         if (found != m_peers.end())
             return found->second;
     }
+    return GetFirstPeer();
+}
+
+CSocketClient::PeerPointer CSocketClient::GetFirstPeer()
+{
+    std::lock_guard guard(m_lock);
     return m_peers.empty() ? nullptr : m_peers.begin()->second;
 }
 
@@ -282,35 +286,53 @@ int CSocketClient::SignalPeerEvent(CPeerRecord& peer)
 void CSocketClient::WorkerLoop(std::stop_token stop)
 {
     m_ready_event.Set();
+    const std::shared_ptr<CPendingTraffic> pending = m_pending;
     bool reading = true;
     while (!stop.stop_requested() && !m_stopping.load()) {
-        pollfd fds[2] = { { m_stop_fd, POLLIN, 0 }, { reading ? m_socket.load() : -1, POLLIN, 0 } };
-        const int ready = poll(fds, 2, int(WORKER_POLL_MS));
+        // While the owner is behind, the socket is left unread (TCP holds the
+        // server back) and a release by the owner wakes the worker.
+        const bool paused = reading && pending->PauseNeeded();
+        pollfd fds[3] = { { m_stop_fd, POLLIN, 0 },
+                          { reading && !paused ? m_socket.load() : -1, POLLIN, 0 },
+                          { paused ? pending->GetWakeFd() : -1, POLLIN, 0 } };
+        const int ready = poll(fds, 3, int(WORKER_POLL_MS));
         if (ready < 0 && errno != EINTR)
             break;
         if (ready <= 0)
             continue;
         if (fds[0].revents)
             break;
-        if (!reading || !(fds[1].revents & (POLLIN | POLLHUP | POLLERR)))
-            continue;
-        bool end_of_stream = false;
-        int socket_error = 0;
-        if (!OnRead(end_of_stream, socket_error))
-            PostSocketEvent(COMM_EVENT_SOCKET_ERROR);
-        if (socket_error != 0) {
-            PostSocketEvent(COMM_EVENT_SOCKET_ERROR);
-            reading = false;
-        } else if (end_of_stream) {
-            PostSocketEvent(COMM_EVENT_CLOSED);
-            reading = false;
-        }
+        if (fds[2].revents)
+            pending->ClearWake();
+        if (fds[1].revents & (POLLIN | POLLHUP | POLLERR))
+            reading = OnRead();
     }
 }
 
-bool CSocketClient::OnRead(bool& end_of_stream, int& socket_error)
+bool CSocketClient::OnRead()
 {
-    const uint32_t pass = m_read_passes.fetch_add(1) + 1;
+    m_read_passes.fetch_add(1);
+    int socket_error = 0;
+    switch (ReadAvailable(socket_error)) {
+    case ReadOutcome::Drained:
+    case ReadOutcome::Paused:
+    case ReadOutcome::Stopped:
+        return true;
+    case ReadOutcome::EndOfStream:
+        OnClose();
+        return false;
+    case ReadOutcome::SocketError:
+    case ReadOutcome::BadFrame:
+        // The stream cannot be followed any more: one event, no more reading.
+        OnSocketError();
+        return false;
+    }
+    return false;
+}
+
+CSocketClient::ReadOutcome CSocketClient::ReadAvailable(int& socket_error)
+{
+    const bool first_pass = m_read_passes.load() == 1;
     const int socket = m_socket.load();
     std::vector<uint8_t> block(std::max<size_t>(GetRecvChunkSize(), 1));
     CFrameAssembler::Context context;
@@ -321,37 +343,58 @@ bool CSocketClient::OnRead(bool& end_of_stream, int& socket_error)
     const CFrameAssembler::PostFunction post = [this](std::unique_ptr<CommMessage> message) {
         PostIncoming(std::move(message));
     };
-    // A peer that sends without pause must not keep the worker from a Close.
+    // A peer that sends without pause must not keep the worker from a Close,
+    // nor from pausing when the owner falls behind.
     while (!m_stopping.load()) {
-        const ssize_t got = recv(socket, block.data(), block.size(), MSG_DONTWAIT);
-        if (got == 0) {
-            end_of_stream = true;
-            return true;
-        }
+        if (m_pending->PauseNeeded())
+            return ReadOutcome::Paused;
+        const ssize_t got = Recv(socket, block);
+        if (got == 0)
+            return ReadOutcome::EndOfStream;
         if (got < 0) {
-            if (errno == EINTR)
-                continue;
-            if (errno != EAGAIN && errno != EWOULDBLOCK)
-                socket_error = errno;
-            return true;
+            if (errno == EAGAIN || errno == EWOULDBLOCK)
+                return ReadOutcome::Drained;
+            socket_error = errno;
+            return ReadOutcome::SocketError;
         }
         m_bytes_received.fetch_add(uint64_t(got));
-        const PeerPointer peer = FindPeer(nullptr, 0);
+        const PeerPointer peer = GetFirstPeer();
         if (!peer || OnUnhandled(*peer, block.data(), size_t(got)))
             continue;
         // The first bytes after opening in MODE_WAIT_FIRST_BYTES are the
         // server's hello: they only release the opener. The pass ends with
         // them: the released opener may send at once, and the answer must be
         // read as a frame, not thrown away with the hello.
-        if (pass == 1 && SignalPeerEvent(*peer)) {
+        if (first_pass && SignalPeerEvent(*peer)) {
             peer->m_receive_buffer.Discard(peer->m_receive_buffer.GetSize());
-            return true;
+            return ReadOutcome::Drained;
         }
         peer->m_receive_buffer.Append(block.data(), size_t(got));
         if (!CFrameAssembler::ProcessReceiveBuffer(*peer, context, post))
-            return false;
+            return ReadOutcome::BadFrame;
     }
-    return true;
+    return ReadOutcome::Stopped;
+}
+
+ssize_t CSocketClient::Recv(int socket, std::span<uint8_t> block)
+{
+    for (;;) {
+        const ssize_t got = recv(socket, block.data(), block.size(), MSG_DONTWAIT);
+        if (got >= 0 || errno != EINTR)
+            return got;
+    }
+}
+
+void CSocketClient::OnClose()
+{
+    PostSocketEvent(COMM_EVENT_CLOSED);
+    MarkPeersClosed();
+}
+
+void CSocketClient::OnSocketError()
+{
+    PostSocketEvent(COMM_EVENT_SOCKET_ERROR);
+    MarkPeersClosed();
 }
 
 void CSocketClient::PostSocketEvent(uint32_t id)
@@ -367,6 +410,7 @@ void CSocketClient::PostSocketEvent(uint32_t id)
 
 void CSocketClient::PostIncoming(std::unique_ptr<CommMessage> message)
 {
+    message->pending = m_pending->Take(sizeof(CommMessage) + message->request.Data().size());
     const auto conn = reinterpret_cast<uintptr_t>(&message->conn);
     const auto request = reinterpret_cast<intptr_t>(&message->request);
     if (m_owner_window != platform::WindowHandle::None)
@@ -380,7 +424,7 @@ int CSocketClient::SendRequest(const ConnRecord& conn, const RequestRecord& requ
                                int& timed_out, uint32_t wait_timeout_ms, uint32_t cipher_flags,
                                uint32_t compression_flags, uint32_t crc_flag, const char* host, uint16_t port)
 {
-    const CInFlight in_flight(m_requests_in_flight);
+    const CInFlight in_flight(*this);
     timed_out = 0;
     const PeerPointer peer = FindPeer(host, port);
     if (!peer || peer->IsClosed())
@@ -390,11 +434,9 @@ int CSocketClient::SendRequest(const ConnRecord& conn, const RequestRecord& requ
         codec.cipher_flags = cipher_flags;
     if (compression_flags != 0)
         codec.compression_flags = compression_flags;
-    CByteBuffer encoded;
-    if (!EncodeMessage(request, codec, encoded))
-        return RESULT_FAILED;
     CByteBuffer parts;
-    SplitIntoParts(encoded, m_part_limit, parts);
+    if (!WriteRequest(request, codec, parts))
+        return RESULT_FAILED;
 
     const bool answer_wanted = conn.answer_wanted != 0;
     // Only a request that will wait clears the signal: a message sent without
@@ -407,27 +449,55 @@ int CSocketClient::SendRequest(const ConnRecord& conn, const RequestRecord& requ
     if (!answer_wanted)
         return RESULT_OK;
 
+    // The state is looked at after every wake-up (which resets the event), so
+    // an answer or a close signalled between a look and a reset is not lost.
     const uint32_t start = platform::GetTickCount();
     for (;;) {
-        const uint32_t waited = platform::TicksBetween(start, platform::GetTickCount());
-        const uint32_t remaining = waited >= wait_timeout_ms ? 0 : wait_timeout_ms - waited;
-        if (!peer->m_answer_event.Wait(remaining) || peer->IsClosed() || m_stopping.load()) {
+        switch (GetAnswerState(*peer, serial, answer)) {
+        case AnswerState::Answered:
+            return RESULT_OK;
+        case AnswerState::Ended:
             timed_out = 1;
             return RESULT_FAILED;
+        case AnswerState::Waiting:
+            break;
         }
-        if (peer->TakeAnswer(serial, answer))
-            return RESULT_OK;
-        // Woken by an answer to an older request: wait on for ours. Our
-        // answer or a close that came between the wait and the reset is
-        // looked for once more, as the reset may have cleared its signal.
-        peer->m_answer_event.Reset();
-        if (peer->TakeAnswer(serial, answer))
-            return RESULT_OK;
-        if (peer->IsClosed() || m_stopping.load()) {
+        const uint32_t waited = platform::TicksBetween(start, platform::GetTickCount());
+        const uint32_t remaining = waited >= wait_timeout_ms ? 0 : wait_timeout_ms - waited;
+        if (!WaitPeerEvent(*peer, remaining)) {
+            // One last look: the answer may have come with the time-out.
+            if (GetAnswerState(*peer, serial, answer) == AnswerState::Answered)
+                return RESULT_OK;
             timed_out = 1;
             return RESULT_FAILED;
         }
     }
+}
+
+bool CSocketClient::WriteRequest(const RequestRecord& request, const CodecSettings& codec, CByteBuffer& parts)
+{
+    CByteBuffer encoded;
+    if (!EncodeMessage(request, codec, encoded))
+        return false;
+    SplitIntoParts(encoded, m_part_limit, parts);
+    return true;
+}
+
+bool CSocketClient::WaitPeerEvent(CPeerRecord& peer, uint32_t timeout_ms)
+{
+    if (!peer.m_answer_event.Wait(timeout_ms))
+        return false;
+    peer.m_answer_event.Reset();
+    return true;
+}
+
+CSocketClient::AnswerState CSocketClient::GetAnswerState(CPeerRecord& peer, uint32_t serial, RequestRecord& answer)
+{
+    if (peer.TakeAnswer(serial, answer))
+        return AnswerState::Answered;
+    if (peer.IsClosed() || m_stopping.load())
+        return AnswerState::Ended;
+    return AnswerState::Waiting;
 }
 
 uint32_t CSocketClient::SendMessage(CPeerRecord& peer, CByteBuffer& parts, bool answer_wanted, bool with_crc)
@@ -447,9 +517,11 @@ uint32_t CSocketClient::SendMessage(CPeerRecord& peer, CByteBuffer& parts, bool 
 
     const bool sent = FrameParts(
         parts.Bytes(), header, with_crc, [&peer] { return peer.m_frame_sequence.fetch_add(1) + 1; },
-        [this](std::span<const uint8_t> frame) { return SendAll(frame) == frame.size(); });
+        [this](std::span<const uint8_t> frame) { return SendFrame(frame); });
     return sent ? serial : 0;
 }
+
+bool CSocketClient::SendFrame(std::span<const uint8_t> frame) { return SendAll(frame) == frame.size(); }
 
 bool CSocketClient::SendRawBlock(const uint8_t* bytes, uint32_t length)
 {

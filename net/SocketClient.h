@@ -16,6 +16,12 @@
 // so receivers must compare cookies. The worker's socket service is poll():
 // readiness is turned into the read and close handlers directly on the
 // worker thread, which needs no window or queue of its own.
+// A hostile or broken server: the worker stops reading while the owner has
+// more than CPendingTraffic's limits of this connection's messages not yet
+// handled (TCP then holds the server back); after a frame fails its checks,
+// a read error or the server's close, it posts exactly one event, stops
+// reading for good and ends every waiting request at once (timed out). The
+// owner closes the client as on any lost connection.
 // A derived class that overrides the hooks (called on the worker thread) must
 // call Close() in its own destructor, before its part of the object is gone.
 #pragma once
@@ -23,11 +29,13 @@
 #include "net/CommRecords.h"
 #include "net/PacketFrame.h"
 #include "net/PeerRecord.h"
+#include "net/PendingTraffic.h"
 
 #include "platform/Event.h"
 #include "platform/Message.h"
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -50,6 +58,7 @@ public:
 
     static constexpr uint32_t SEND_RETRY_WAIT_MS = 1000;
     static constexpr uint32_t DEFAULT_RECV_CHUNK = 4096;
+    static constexpr uint32_t CLOSE_WAIT_MS = 3000;
 
     /// part_limit is at most MAX_PART_LIMIT (larger values are cut to it).
     CSocketClient(const uint8_t* key, uint32_t key_bits, uint32_t cipher_flags, uint32_t compression_flags,
@@ -68,8 +77,9 @@ public:
     [[nodiscard]] int Attach(int socket, platform::WindowHandle owner_window, platform::ThreadId owner_thread,
                              uint32_t mode, const uint8_t* greeting, uint32_t greeting_length,
                              uint32_t wait_timeout_ms, const char* host, uint16_t port);
-    /// Stops the worker, closes the socket, wakes waiting requests (up to 3 s)
-    /// and removes the peers. Safe at any time, also twice.
+    /// Stops the worker, closes the socket, wakes waiting requests (waits up
+    /// to CLOSE_WAIT_MS for them to leave) and removes the peers. Safe at any
+    /// time, also twice.
     int Close();
 
     /// Sends one request; with conn.answer_wanted waits up to wait_timeout_ms
@@ -89,6 +99,10 @@ public:
     int SetTransform(const uint8_t* key, uint32_t key_bits, uint32_t cipher_flags, uint32_t compression_flags);
 
     [[nodiscard]] uint64_t GetBytesReceived() const { return m_bytes_received.load(); }
+    /// Messages and bytes of the current connection posted and not yet let
+    /// go by the owner.
+    [[nodiscard]] uint32_t GetPendingMessages() const { return m_pending->GetMessages(); }
+    [[nodiscard]] uint64_t GetPendingBytes() const { return m_pending->GetBytes(); }
 
 protected:
     /// Bytes asked of each recv.
@@ -101,26 +115,67 @@ protected:
 private:
     using PeerPointer = std::shared_ptr<CPeerRecord>;
 
+    /// How a read pass ended.
+    enum class ReadOutcome { Drained, Paused, Stopped, EndOfStream, SocketError, BadFrame };
+    /// Where a waiting request stands.
+    enum class AnswerState { Waiting, Answered, Ended };
+
+    /// Counts a request in flight for as long as it lives; Close waits for none.
+    class CInFlight {
+    public:
+        explicit CInFlight(CSocketClient& client);
+        ~CInFlight();
+        CInFlight(const CInFlight&) = delete;
+        CInFlight& operator=(const CInFlight&) = delete;
+
+    private:
+        CSocketClient& m_client;
+    };
+
     int Open(int socket, platform::WindowHandle owner_window, platform::ThreadId owner_thread, uint32_t mode,
              const uint8_t* greeting, uint32_t greeting_length, uint32_t wait_timeout_ms, const char* host,
              uint16_t port, uint32_t connect_timeout_s, bool already_connected);
     bool Connect(const char* host, uint16_t port, uint32_t timeout_s);
     bool WaitWorkerReady();
 
+    /// Makes a fresh peer for host and port (replacing one of the same key).
     PeerPointer AddPeer(const char* host, uint16_t port);
+    void SetPeer(const char* host, uint16_t port, PeerPointer peer);
+    /// The peer of host and port; without host, or when none is found, the first.
     PeerPointer FindPeer(const char* host, uint16_t port);
+    PeerPointer GetFirstPeer();
     void MarkPeersClosed();
     void RemoveAllPeers();
 
     void WorkerLoop(std::stop_token stop);
-    bool OnRead(bool& end_of_stream, int& socket_error);
+    /// One read pass; false when reading has ended for good.
+    bool OnRead();
+    /// Reads and assembles until the socket has nothing more, the owner is
+    /// too far behind, the client stops, or the stream ends or fails.
+    ReadOutcome ReadAvailable(int& socket_error);
+    /// recv without waiting; retried on EINTR.
+    ssize_t Recv(int socket, std::span<uint8_t> block);
+    /// The server closed: one closed event; waiting requests end.
+    void OnClose();
+    /// The stream failed (read error or bad frame): one socket-error event;
+    /// waiting requests end.
+    void OnSocketError();
     void PostSocketEvent(uint32_t id);
     void PostIncoming(std::unique_ptr<CommMessage> message);
 
+    /// Encodes a request and cuts it into its part list.
+    bool WriteRequest(const RequestRecord& request, const CodecSettings& codec, CByteBuffer& parts);
     /// Sends the frames of one message; gives its serial, 0 when refused.
     uint32_t SendMessage(CPeerRecord& peer, CByteBuffer& parts, bool answer_wanted, bool with_crc);
+    /// One frame, whole: false unless every byte went out.
+    bool SendFrame(std::span<const uint8_t> frame);
     bool SendRawBlock(const uint8_t* bytes, uint32_t length);
     size_t SendAll(std::span<const uint8_t> bytes);
+    /// Waits for the peer's answer event; when it came, resets it and gives true.
+    bool WaitPeerEvent(CPeerRecord& peer, uint32_t timeout_ms);
+    /// Takes the answer to `serial` when it came; Ended once the peer is
+    /// closed or the client stops.
+    AnswerState GetAnswerState(CPeerRecord& peer, uint32_t serial, RequestRecord& answer);
 
     CodecSettings GetCodec() const;
 
@@ -148,7 +203,13 @@ private:
 
     std::atomic<uint64_t> m_bytes_received { 0 };
     std::atomic<uint32_t> m_read_passes { 0 };
-    std::atomic<int> m_requests_in_flight { 0 };
+    /// The current connection's messages not yet let go by the owner; a new
+    /// one per open, so an older connection's messages count apart.
+    std::shared_ptr<CPendingTraffic> m_pending { std::make_shared<CPendingTraffic>() };
+
+    std::mutex m_in_flight_lock;
+    std::condition_variable m_in_flight_done; ///< signalled when the count drops to 0
+    int m_requests_in_flight { 0 };
 };
 
 } // namespace net

@@ -1,5 +1,6 @@
 // Test helper: an owner window on the test thread that keeps every
-// UM_COMM_MESSAGE payload, and a pump with a deadline.
+// UM_COMM_MESSAGE payload (or, with m_keep off, counts them and lets them
+// go, as a real owner does), and a pump with a deadline.
 #pragma once
 
 #include "net/CommRecords.h"
@@ -21,7 +22,10 @@ public:
         m_window = platform::CreateMessageWindow([this](platform::Message& msg) -> intptr_t {
             if (msg.id == UM_COMM_MESSAGE) {
                 auto* payload = msg.PayloadAs<CommMessage>();
-                if (payload && reinterpret_cast<uintptr_t>(&payload->conn) == msg.wparam) {
+                if (payload && !m_keep) {
+                    ++m_handled;
+                    m_last_id = payload->request.id;
+                } else if (payload && reinterpret_cast<uintptr_t>(&payload->conn) == msg.wparam) {
                     std::unique_ptr<platform::MessagePayload> owned = std::move(msg.payload);
                     m_messages.emplace_back(static_cast<CommMessage*>(owned.release()));
                 }
@@ -55,6 +59,9 @@ public:
     }
 
     std::vector<std::unique_ptr<CommMessage>> m_messages;
+    bool m_keep { true };
+    size_t m_handled { 0 };  ///< messages let go (m_keep off)
+    uint32_t m_last_id { 0 }; ///< id of the last one let go
 
 private:
     platform::WindowHandle m_window { platform::WindowHandle::None };

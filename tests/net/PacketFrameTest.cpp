@@ -131,11 +131,11 @@ TEST(PacketFrame, CrcIsCheckedOnlyWhenPresentAndCoversTheWholeFrame)
     StoreU32LE(zeroed.data() + 12, 0);
     StoreU32LE(zeroed.data() + 16, 0);
     EXPECT_EQ(crc, uint32_t(crc32(0, zeroed.data(), uInt(zeroed.size()))));
-    EXPECT_TRUE(ValidateFrame(std::span<uint8_t>(frames), 100));
+    EXPECT_TRUE(ValidatePacket(std::span<uint8_t>(frames), 100));
 
     auto corrupted = Frames(1, 1, 300, { 1, 2, 3 }, 100, true);
     corrupted.back() ^= 1;
-    EXPECT_FALSE(ValidateFrame(std::span<uint8_t>(corrupted), 100));
+    EXPECT_FALSE(ValidatePacket(std::span<uint8_t>(corrupted), 100));
 
     auto unchecked = Frames(1, 1, 300, { 1, 2, 3 }, 100, false);
     StoreU32LE(unchecked.data() + 16, 0xDEADBEEF); // a CRC word without the present flag
