@@ -1,15 +1,17 @@
 #!/usr/bin/env bash
-# Sets up what is missing, builds the Debug build under AddressSanitizer and
-# UndefinedBehaviorSanitizer and runs every test through ctest; then builds the
-# libFuzzer targets with clang and gives each a short run.
+# Sets up what is missing (the client's packages and the test tools), builds
+# the Debug build under AddressSanitizer and UndefinedBehaviorSanitizer and
+# runs every test through ctest (the layering check among them); then builds
+# the libFuzzer targets with clang and gives each a short run. Benchmarks are
+# built only in a Release build (-DPLDK_BENCH=ON), never here.
 # PLDK_SKIP_FUZZ=1 skips the fuzz build (for quick local runs).
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")"
-./scripts/setup.sh
+./scripts/setup.sh scripts/packages.txt scripts/packages-test.txt
 source scripts/ccache.sh
 jobs="$(nproc)"
 
-cmake -S . -B build/debug -G Ninja -DCMAKE_BUILD_TYPE=Debug -DPLDK_SANITIZE=ON \
+cmake -S . -B build/debug -G Ninja -DCMAKE_BUILD_TYPE=Debug -DPLDK_SANITIZE=ON -DPLDK_BENCH=OFF \
     ${CCACHE_ARGS[@]+"${CCACHE_ARGS[@]}"} >/dev/null
 cmake --build build/debug
 
