@@ -159,6 +159,53 @@ std::vector<uint32_t> ReadPalette(GifReader& in, uint8_t packed)
     return palette;
 }
 
+// The colour key for the screen outside a single image that has no
+// transparent index of its own: an index the image does not use, past the
+// palette where there is room (the palette grows to hold it). -1 when the
+// image uses all 256 indices.
+int FreeIndexForBackground(const GifFrame& frame)
+{
+    std::array<bool, 256> used {};
+    for (uint8_t index : frame.indices)
+        used[index] = true;
+    for (size_t i = frame.palette.size(); i < used.size(); ++i) {
+        if (!used[i])
+            return int(i);
+    }
+    for (size_t i = 0; i < frame.palette.size() && i < used.size(); ++i) {
+        if (!used[i])
+            return int(i);
+    }
+    return -1;
+}
+
+// A file with one image as a palette image on the logical screen. The screen
+// outside the image is transparent, as viewers show it: with the image's
+// transparent index, or else with a free index as the colour key. False when
+// there is no free index (the caller composes 32-bit pixels instead).
+bool ComposeSingleImage(const GifFrame& frame, uint32_t screen_w, uint32_t screen_h, DecodedImage& out)
+{
+    const bool covers_screen = frame.left == 0 && frame.top == 0 && frame.width == screen_w && frame.height == screen_h;
+    int key = frame.transparent;
+    if (key < 0 && !covers_screen) {
+        key = FreeIndexForBackground(frame);
+        if (key < 0)
+            return false;
+    }
+    out.palette = true;
+    out.palette_colours = frame.palette;
+    if (key >= 0 && frame.transparent < 0 && size_t(key) >= out.palette_colours.size())
+        out.palette_colours.resize(size_t(key) + 1, 0xFF000000u);
+    out.has_colour_key = key >= 0;
+    out.colour_key = out.has_colour_key ? uint32_t(key) : 0;
+    std::vector<uint8_t> canvas(size_t(screen_w) * screen_h, uint8_t(std::max(key, 0)));
+    for (uint32_t y = 0; y < frame.height && frame.width > 0; ++y)
+        std::memcpy(canvas.data() + size_t(frame.top + y) * screen_w + frame.left,
+                    frame.indices.data() + size_t(y) * frame.width, frame.width);
+    out.frames.push_back(std::move(canvas));
+    return true;
+}
+
 } // namespace
 
 bool DecodeGif(std::span<const uint8_t> data, DecodedImage& out)
@@ -260,23 +307,10 @@ bool DecodeGif(std::span<const uint8_t> data, DecodedImage& out)
     out.width = screen_w;
     out.height = screen_h;
     const size_t screen_pixels = size_t(screen_w) * screen_h;
-    if (frames.size() == 1) {
-        const GifFrame& frame = frames.front();
-        if (frame.palette.empty())
-            return false;
-        out.palette = true;
-        out.palette_colours = frame.palette;
-        out.has_colour_key = frame.transparent >= 0;
-        out.colour_key = out.has_colour_key ? uint32_t(frame.transparent) : 0;
-        const uint8_t fill = out.has_colour_key ? uint8_t(frame.transparent) : 0;
-        std::vector<uint8_t> canvas(screen_pixels, fill);
-        for (uint32_t y = 0; y < frame.height && frame.top + y < screen_h; ++y) {
-            for (uint32_t x = 0; x < frame.width && frame.left + x < screen_w; ++x)
-                canvas[size_t(frame.top + y) * screen_w + frame.left + x] = frame.indices[size_t(y) * frame.width + x];
-        }
-        out.frames.push_back(std::move(canvas));
+    if (frames.size() == 1 && frames.front().palette.empty())
+        return false;
+    if (frames.size() == 1 && ComposeSingleImage(frames.front(), screen_w, screen_h, out))
         return true;
-    }
     out.alpha_valid = true;
     std::vector<uint32_t> canvas(screen_pixels, 0);
     std::vector<uint32_t> saved;

@@ -3,9 +3,12 @@
 // transparent index, interlacing and the disposal methods.
 //
 // A file with one image comes out as a palette image (indices on the logical
-// screen, the transparent index as colour key); one with several images comes
-// out as 32-bit frames composed on the logical screen as a viewer shows them
-// (alpha 0 where nothing is drawn), each with its delay in ms.
+// screen, the transparent index as colour key). The screen outside a smaller
+// image is transparent: without a transparent index of the file, an index the
+// image does not use becomes the key (a 32-bit image when all 256 are used).
+// One with several images comes out as 32-bit frames composed on the logical
+// screen as a viewer shows them (alpha 0 where nothing is drawn), each with
+// its delay in ms.
 //
 // Owner: free function. Thread: any.
 // Hazards: GIF files are untrusted. The screen, every image and the frame

@@ -14,8 +14,8 @@
 // Owner: the paint module owns its decoder. Thread: engine (UI) thread.
 // Hazards: image files are untrusted. Sizes are refused above
 // IMAGE_MAX_SIDE / IMAGE_MAX_PIXEL_BYTES, before decoding where the header
-// tells the size (PNG, BMP, JPEG, TGA, PCX, TIFF; GIF by our own reader) and always before the record is
-// allocated.
+// tells the size (PNG, BMP, JPEG, TGA, PCX, TIFF; GIF, TIFF and icon entries
+// by our own readers) and always before the record is allocated.
 #include "engine/core/ImageRecord.h"
 
 #include <cstdint>

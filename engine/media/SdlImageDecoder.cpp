@@ -1,7 +1,10 @@
 // IImageDecoder over SDL2_image: each format through its own loader (which
-// keeps 8-bit palettes); GIF and WBMP files through our own readers.
+// keeps 8-bit palettes); GIF, TIFF and WBMP files through our own readers,
+// and icons through our own reading of their directory.
 #include "engine/media/GifDecoder.h"
+#include "engine/media/IcoDirectory.h"
 #include "engine/media/ImageDecoder.h"
+#include "engine/media/TiffDecoder.h"
 #include "engine/media/WbmpDecoder.h"
 
 #include <SDL2/SDL.h>
@@ -31,7 +34,6 @@ LoadFunction LoaderOf(ImageFileFormat format)
     case ImageFileFormat::Jpeg: return IMG_LoadJPG_RW;
     case ImageFileFormat::Png: return IMG_LoadPNG_RW;
     case ImageFileFormat::Ico: return IMG_LoadICO_RW;
-    case ImageFileFormat::Tiff: return IMG_LoadTIF_RW;
     case ImageFileFormat::Tga: return IMG_LoadTGA_RW;
     case ImageFileFormat::Pcx: return IMG_LoadPCX_RW;
     default: return nullptr;
@@ -109,12 +111,38 @@ bool ReadSurface(SDL_Surface* surface, DecodedImage& out)
     return true;
 }
 
+bool LoadWith(LoadFunction load, std::span<const uint8_t> data, DecodedImage& out)
+{
+    SDL_RWops* source = OpenMemory(data);
+    if (!source)
+        return false;
+    SurfacePtr surface(load(source));
+    SDL_RWclose(source);
+    return surface && ReadSurface(surface.get(), out);
+}
+
+// The library would choose the entry with the most colours and cannot read
+// PNG entries: we choose the entry ourselves and give a PNG entry to the PNG
+// loader, a BMP entry to the icon loader as the only entry of its file.
+bool DecodeIco(std::span<const uint8_t> data, DecodedImage& out)
+{
+    const std::optional<IcoEntry> entry = BestIcoEntry(data);
+    if (!entry)
+        return false;
+    if (entry->png)
+        return LoadWith(IMG_LoadPNG_RW, entry->data, out);
+    const std::vector<uint8_t> single = SingleEntryIcoFile(*entry);
+    return LoadWith(IMG_LoadICO_RW, single, out);
+}
+
 class CSdlImageDecoder final : public IImageDecoder {
 public:
     bool Decode(std::span<const uint8_t> data, ImageFileFormat format, DecodedImage& out) override
     {
         if (format == ImageFileFormat::Wbmp)
             return DecodeWbmp(data, out);
+        if (format == ImageFileFormat::Tiff)
+            return !data.empty() && DecodeTiff(data, out);
         const LoadFunction load = LoaderOf(format);
         if (!load || data.empty() || data.size() > size_t(INT32_MAX))
             return false;
@@ -123,12 +151,9 @@ public:
         // that its images did not use and may find sizes we never checked.
         if (format == ImageFileFormat::Gif)
             return DecodeGif(data, out);
-        SDL_RWops* source = OpenMemory(data);
-        if (!source)
-            return false;
-        SurfacePtr surface(load(source));
-        SDL_RWclose(source);
-        return surface && ReadSurface(surface.get(), out);
+        if (format == ImageFileFormat::Ico)
+            return DecodeIco(data, out);
+        return LoadWith(load, data, out);
     }
 
 };

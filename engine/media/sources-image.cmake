@@ -4,6 +4,7 @@ list(APPEND MEDIA_SOURCES
     ${CMAKE_CURRENT_SOURCE_DIR}/Blitter.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/GDIPaintModule.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/GifDecoder.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/IcoDirectory.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/ImageDecoder.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/MediaServices.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/PaintModule.cpp
@@ -17,7 +18,9 @@ list(APPEND MEDIA_SOURCES
     ${CMAKE_CURRENT_SOURCE_DIR}/ResourceModule.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/SdlImageDecoder.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/StartScreen.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/TiffDecoder.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/WbmpDecoder.cpp
 )
 pkg_check_modules(MEDIA_SDL2_IMAGE REQUIRED IMPORTED_TARGET SDL2_image sdl2)
-list(APPEND MEDIA_DEPS ZLIB::ZLIB PkgConfig::MEDIA_SDL2_IMAGE)
+pkg_check_modules(MEDIA_TIFF REQUIRED IMPORTED_TARGET libtiff-4)
+list(APPEND MEDIA_DEPS ZLIB::ZLIB PkgConfig::MEDIA_SDL2_IMAGE PkgConfig::MEDIA_TIFF)
