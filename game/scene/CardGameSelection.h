@@ -1,0 +1,70 @@
+#pragma once
+// The card-game table's selection rules: whether the raised cards form a
+// play to lead or to beat the last play (judged with the generic card rules
+// of an eight-chair, four-deck table, independent of this game's table), the
+// reading a throw sends, and the classification that finds the weakest play
+// of a hand that beats a given one.
+//
+// Owner: none; each call builds its own rules table and drops it.
+// Thread: the UI thread (the rules' card callbacks are program-wide).
+
+#include "game/rules/CardTable.h"
+#include "game/scene/HandOperations.h"
+#include "game/scene/PlaySearch.h"
+
+#include <cstdint>
+#include <optional>
+#include <span>
+
+namespace scene {
+
+/// What a selection check found.
+struct SelectionState {
+    int selected { 0 };            ///< raised own cards
+    bool has_reading { false };    ///< the raised cards read as a play
+    bool throw_enabled { false };  ///< ... that may be led or beats the last play
+    bool choice_cleared { false }; ///< nothing raised: the select choice becomes 0
+};
+
+/// The answer of a throw whose cards have no reading.
+inline constexpr int THROW_NO_READING = 10100;
+/// The rule mask of the card-game table's checks and searches.
+inline constexpr int32_t CARD_GAME_RULE_MASK = rules::BEAT_MASK_WITH_FOUR_JOKERS;
+
+/// The generic rules table of the checks (8 chairs, 216 cards, 4 decks,
+/// 64-card hands, default callbacks).
+[[nodiscard]] rules::TableArgs CardGameTableArgs();
+
+/// Reads the raised own cards and judges them against the last play.
+[[nodiscard]] SelectionState CheckCardGameSelection(const CHandOperations& hand, const LastPlay& last);
+
+/// The reading a throw of these cards sends: the strongest reading when
+/// leading, the one that beats the last play otherwise; none when the cards
+/// have no such reading.
+[[nodiscard]] std::optional<rules::CardPlay> ReadCardGameThrow(int own_chair, std::span<const int32_t> cards,
+                                                               const LastPlay& last);
+
+/// The weakest play of the cards that beats `to_beat`, by type in the
+/// table's order (singles to triple sequences with pairs, bombs of 4 to 8,
+/// straight flush, big bomb, four jokers). Answers 1 with `found` and its ids
+/// in `out`, else 0. A rule flag of 0 clears the table's rule bit 0.
+int ClassifyCards(std::span<const int32_t> cards, std::span<int32_t> out, rules::CardPlay to_beat,
+                  rules::CardPlay& found, int32_t rule_mask, int rule_flag);
+/// The same matcher under its second name.
+inline int MatchPlayType(std::span<const int32_t> cards, std::span<int32_t> out, rules::CardPlay to_beat,
+                         rules::CardPlay& found, int32_t rule_mask, int rule_flag)
+{
+    return ClassifyCards(cards, out, to_beat, found, rule_mask, rule_flag);
+}
+
+/// The throw request: own user, room, table and chair, the next chair at
+/// `next_chair_word` (4 or 5), the play from word 12.
+struct ThrowIdentity {
+    int32_t user_id { 0 };
+    int32_t room_id { 0 };
+    int32_t table_number { 0 };
+};
+[[nodiscard]] rules::ThrowRequest MakeThrowRequest(const ThrowIdentity& who, int own_chair, int next_chair,
+                                                   int next_chair_word, const rules::CardPlay& play);
+
+} // namespace scene

@@ -1,0 +1,66 @@
+// This game's layout rules that need no engine.
+#include "game/scene/TableLayout.h"
+
+namespace scene {
+namespace {
+
+constexpr CardBack BACK_50 { "牌背面50x68", 50, 68 };
+constexpr CardBack BACK_71 { "牌背面71x96", 71, 96 };
+constexpr CardBack BACK_82 { "牌背面82x110", 82, 110 };
+constexpr CardBack BACK_98 { "牌背面98x132", 98, 132 };
+
+} // namespace
+
+CardBacks ChooseCardBacks(int32_t main_width)
+{
+    if (main_width <= 1000)
+        return { BACK_71, BACK_50 };
+    if (main_width <= 1400)
+        return { BACK_82, BACK_50 };
+    return { BACK_98, BACK_71 };
+}
+
+std::array<IntSetting, 8> CardMetricSettings(int32_t main_width, int32_t board_small_height)
+{
+    const CardBacks backs = ChooseCardBacks(main_width);
+    return { {
+        { SETTING_BOARD_SMALL_HEIGHT, board_small_height },
+        { SETTING_COLOUR_A, 0x408000 },
+        { SETTING_COLOUR_B, 0xF67130 },
+        { SETTING_COLOUR_C, 0x404040 },
+        { SETTING_LARGE_CARD_WIDTH, backs.large.width },
+        { SETTING_LARGE_CARD_HEIGHT, backs.large.height },
+        { SETTING_SMALL_CARD_WIDTH, backs.small.width },
+        { SETTING_SMALL_CARD_HEIGHT, backs.small.height },
+    } };
+}
+
+PlayButtonPlaces PlacePlayButtons(const Area& area, int32_t large_card_height, int32_t board_small_height,
+                                  int32_t pass_height, bool pass_active)
+{
+    PlayButtonPlaces places;
+    const int32_t y = area.top + area.height - large_card_height - board_small_height - 30 - pass_height / 2;
+    const int32_t middle = area.left + area.width / 2;
+    places.pass_shown = pass_active;
+    places.throw_button = { middle, y };
+    if (pass_active) {
+        places.pass = { middle - 80, y };
+        places.hint = { middle, y };
+        places.throw_button = { middle + 80, y };
+    }
+    return places;
+}
+
+Point PlaceStartButton(const Area& area, int32_t board_small_height, bool portrait_shown)
+{
+    if (portrait_shown)
+        return { area.width / 2 + 127, area.top + area.height - board_small_height - 135 };
+    return { area.width / 2, 3 * area.height / 4 };
+}
+
+Point PlaceChangeTableButton(Point start, int32_t start_width, int32_t change_width)
+{
+    return { start.x + start_width / 2 + 20 + change_width / 2, start.y };
+}
+
+} // namespace scene
