@@ -98,7 +98,13 @@ uint64_t CActionFactory::AddMoveToAction(ObjectModule* module, CEngineObject* ob
 
 uint64_t CActionFactory::AddWaitFramesAction(ObjectModule* module, uint32_t n, const EngineEvent* done)
 {
-    return Queue(module, nullptr, false, n, MakeWaitFramesKind(n), done);
+    return AddWaitFramesAction(module, nullptr, n, done);
+}
+
+uint64_t CActionFactory::AddWaitFramesAction(ObjectModule* module, CEngineObject* object, uint32_t n,
+                                             const EngineEvent* done)
+{
+    return Queue(module, object, object != nullptr, n, MakeWaitFramesKind(n), done);
 }
 
 uint64_t CActionFactory::AddWaitTimeAction(ObjectModule* module, uint32_t milliseconds, const EngineEvent* done)

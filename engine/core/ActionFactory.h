@@ -49,6 +49,10 @@ public:
     static uint64_t AddMoveToAction(ObjectModule* module, CEngineObject* object, double x, double y, double speed,
                                     double acceleration, double maximum_speed, const EngineEvent* done = nullptr);
     static uint64_t AddWaitFramesAction(ObjectModule* module, uint32_t n, const EngineEvent* done = nullptr);
+    /// The same wait belonging to object (null: to none), so that cancelling
+    /// the object's actions (or destroying it) cancels the wait too.
+    static uint64_t AddWaitFramesAction(ObjectModule* module, CEngineObject* object, uint32_t n,
+                                        const EngineEvent* done);
     static uint64_t AddWaitTimeAction(ObjectModule* module, uint32_t milliseconds, const EngineEvent* done = nullptr);
     /// Refused without an event, with period 0 or when the event's target
     /// does not exist. count below 1 repeats for ever.

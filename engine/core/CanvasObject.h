@@ -60,6 +60,11 @@ public:
     // Images.
     void DrawImage(const ImageRef& ref, int32_t x, int32_t y, int32_t width, int32_t height, double angle,
                    double opacity);
+    /// Draws the cut of the image's current frame that starts at (source_x,
+    /// source_y) of the reference, width x height (below 1: to the frame's
+    /// edge), unscaled at (x, y).
+    void DrawImage(const ImageRef& ref, int32_t x, int32_t y, int32_t width, int32_t height, int32_t source_x,
+                   int32_t source_y, double opacity);
     void DrawThreeSlice(const ImageRef& top, const ImageRef& middle, const ImageRef& bottom);
     /// Cuts one picture into three around its record's two offsets: rows
     /// (Vertical) or columns (Horizontal).
@@ -80,6 +85,8 @@ public:
 
     // Text style.
     void SetTextColour(uint32_t colour, uint8_t alpha);
+    /// The same with alpha 0.0 .. 1.0 (unused is ignored).
+    void SetTextColor(uint32_t colour, int32_t unused, double alpha);
     void SetFont(int32_t height, int32_t weight, std::string_view face);
     void SetSpacing(int32_t letter_spacing, int32_t row_space);
     void SetMargins(int32_t left, int32_t right);
@@ -90,6 +97,7 @@ public:
 
     // Text.
     void DrawText(int32_t x, int32_t y, std::string_view text);
+    void DrawTextAt(int32_t x, int32_t y, std::string_view text) { DrawText(x, y, text); }
     void DrawCentredText(int32_t centre_x, int32_t centre_y, std::string_view text);
     void DrawMarkup(std::string_view text, int32_t y);
     /// Fits text into the canvas's box (shortening it when needed); the offset.

@@ -87,6 +87,22 @@ void CCanvasObject::DrawImage(const ImageRef& ref, int32_t x, int32_t y, int32_t
     ApplyColourKey();
 }
 
+void CCanvasObject::DrawImage(const ImageRef& ref, int32_t x, int32_t y, int32_t width, int32_t height,
+                              int32_t source_x, int32_t source_y, double opacity)
+{
+    // The cut stays inside the reference's own rectangle.
+    const int32_t left = std::clamp(source_x, 0, std::max(ref.width, 0));
+    const int32_t top = std::clamp(source_y, 0, std::max(ref.height, 0));
+    ImageRef cut = ref;
+    cut.source_x = ref.source_x + left;
+    cut.source_y = ref.source_y + top;
+    cut.width = std::min(width < 1 ? ref.width : width, ref.width - left);
+    cut.height = std::min(height < 1 ? ref.height : height, ref.height - top);
+    if (cut.width < 1 || cut.height < 1)
+        return;
+    DrawImage(cut, x, y, cut.width, cut.height, 0.0, opacity);
+}
+
 // One piece drawn across the canvas: source rows (or columns) from offset
 // for length, stretched over the canvas's rows (or columns) from at for
 // extent. Empty pieces are skipped (a zero size means "the canvas's" to
@@ -184,6 +200,13 @@ void CCanvasObject::SetTextColour(uint32_t colour, uint8_t alpha)
 {
     m_style.color = (colour & 0xFFFFFF) | uint32_t(alpha) << 24;
     m_style.alpha = alpha;
+}
+
+void CCanvasObject::SetTextColor(uint32_t colour, int32_t unused, double alpha)
+{
+    (void)unused;
+    const double clamped = alpha > 0.0 ? std::min(alpha, 1.0) : 0.0; // NaN gives 0
+    SetTextColour(colour, uint8_t(clamped * 255.0 + 0.5));
 }
 
 void CCanvasObject::SetFont(int32_t height, int32_t weight, std::string_view face)

@@ -7,6 +7,7 @@
 #include "engine/core/GameCore.h"
 #include "engine/core/ImageObject.h"
 #include "engine/core/InputModule.h"
+#include "engine/core/ModuleServices.h"
 #include "engine/core/ObjectModule.h"
 
 namespace engine {
@@ -21,14 +22,15 @@ EngineModule* CEngineEntity::GetPaintModule() const
     return GetCore() != nullptr ? GetCore()->GetModule(VELOTRIX_MODULE_PAINT) : nullptr;
 }
 
-EngineModule* CEngineEntity::GetResourceModule() const
+IResourceModule* CEngineEntity::GetResourceModule() const
 {
-    return GetCore() != nullptr ? GetCore()->GetModule(VELOTRIX_MODULE_RESOURCE) : nullptr;
+    return GetCore() != nullptr ? dynamic_cast<IResourceModule*>(GetCore()->GetModule(VELOTRIX_MODULE_RESOURCE))
+                                : nullptr;
 }
 
-EngineModule* CEngineEntity::GetMusicModule() const
+IMusicModule* CEngineEntity::GetMusicModule() const
 {
-    return GetCore() != nullptr ? GetCore()->GetModule(VELOTRIX_MODULE_MUSIC) : nullptr;
+    return GetCore() != nullptr ? dynamic_cast<IMusicModule*>(GetCore()->GetModule(VELOTRIX_MODULE_MUSIC)) : nullptr;
 }
 
 InputModule* CEngineEntity::GetInputModule() const
@@ -110,19 +112,15 @@ int CEngineEntity::LoadResourcePackageFromMemory(std::span<const uint8_t> image)
     return SendToResourceModule(VELOTRIX_MSG_LOAD_PACKAGE_MEMORY, reinterpret_cast<uintptr_t>(&image));
 }
 
-namespace {
-
-IPaintImages* PaintImagesOf(const CEngineEntity& entity)
+IPaintImages* CEngineEntity::GetPaintImages() const
 {
-    return dynamic_cast<IPaintImages*>(entity.GetPaintModule());
+    return dynamic_cast<IPaintImages*>(GetPaintModule());
 }
-
-} // namespace
 
 ImageRef& CEngineEntity::GetImage(ImageRef& out, std::string_view name, uint32_t frame)
 {
     out = ImageRef {};
-    if (IPaintImages* images = PaintImagesOf(*this))
+    if (IPaintImages* images = GetPaintImages())
         images->LoadImageByName(out, name, frame);
     if (out.record == nullptr)
         WriteRunLog("res \"%.*s\" does not exists!", int(std::min<size_t>(name.size(), 1024)), name.data());
@@ -132,7 +130,7 @@ ImageRef& CEngineEntity::GetImage(ImageRef& out, std::string_view name, uint32_t
 int CEngineEntity::DrawImageDirect(const ImageRef& image, int32_t x, int32_t y, int32_t width, int32_t height,
                                    double angle)
 {
-    IPaintImages* images = PaintImagesOf(*this);
+    IPaintImages* images = GetPaintImages();
     if (images == nullptr)
         return 0;
     images->DrawImage(image, x, y, width < 1 ? GetViewWidth() : width, height < 1 ? GetViewHeight() : height,
@@ -142,7 +140,7 @@ int CEngineEntity::DrawImageDirect(const ImageRef& image, int32_t x, int32_t y, 
 
 void CEngineEntity::ClearScreen(uint32_t colour)
 {
-    if (IPaintImages* images = PaintImagesOf(*this))
+    if (IPaintImages* images = GetPaintImages())
         images->Clear(colour);
 }
 

@@ -71,6 +71,11 @@ uint64_t CEngineEntity::AddWaitFramesAction(uint32_t n, const EngineEvent* done)
     return CActionFactory::AddWaitFramesAction(GetObjectModule(), n, done);
 }
 
+uint64_t CEngineEntity::AddWaitFramesAction(CEngineObject* object, uint32_t n, const EngineEvent* done)
+{
+    return CActionFactory::AddWaitFramesAction(GetObjectModule(), object, n, done);
+}
+
 uint64_t CEngineEntity::AddWaitTimeAction(uint32_t milliseconds, const EngineEvent* done)
 {
     return CActionFactory::AddWaitTimeAction(GetObjectModule(), milliseconds, done);

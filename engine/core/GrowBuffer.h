@@ -23,6 +23,10 @@ public:
 
     /// Appends n bytes at the cursor; returns the new length.
     size_t Append(std::span<const uint8_t> bytes);
+    size_t Append(const void* bytes, size_t n)
+    {
+        return Append(std::span<const uint8_t>(static_cast<const uint8_t*>(bytes), bytes != nullptr ? n : 0));
+    }
     /// data + offset when offset <= length, else null.
     [[nodiscard]] const uint8_t* GetAt(size_t offset) const;
     /// Cursor = the smaller of position and length.

@@ -34,6 +34,8 @@ public:
     uint32_t SetFrameByTime(uint32_t ms, uint32_t start_frame) { return m_picture.SetFrameByTime(ms, start_frame); }
     uint32_t NextFrame() { return m_picture.NextFrame(); }
     void SetTint(uint32_t tint) { m_picture.SetTint(tint); }
+    /// The tint under the name the client and scene use (0xFF00FF: none).
+    void SetColorValue(uint32_t colour) { SetTint(colour); }
     /// Sum of the delays of frames from, from + 1, ... up to but not
     /// including to (to raised by the frame count when below from).
     [[nodiscard]] uint32_t SumFrameDelays(int32_t from, int32_t to) const;

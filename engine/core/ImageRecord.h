@@ -21,6 +21,7 @@
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <string>
 #include <string_view>
 
 #include "engine/core/NameKey.h"
@@ -180,6 +181,14 @@ public:
     [[nodiscard]] virtual int32_t GetWidth() const = 0;
     [[nodiscard]] virtual int32_t GetHeight() const = 0;
     [[nodiscard]] virtual uint32_t GetLastImageId() const = 0;
+    // Writes the referenced image as a ".pps" file (the best method); 1 when
+    // written. A paint module without an encoder answers 0.
+    virtual int SaveAsPps(const ImageRef& ref, const std::string& path)
+    {
+        (void)ref;
+        (void)path;
+        return 0;
+    }
 };
 
 // What the blitter is told about one draw.

@@ -197,6 +197,23 @@ bool CVelotrixWnd::ForwardMouse(platform::Message& msg)
     return true;
 }
 
+void CVelotrixWnd::OnSize(uint32_t type, int32_t width, int32_t height)
+{
+    if (auto* objects = dynamic_cast<ObjectModule*>(m_core.GetModule(VELOTRIX_MODULE_OBJECT)))
+        objects->SetMinimised(type == platform::SIZE_MINIMIZED);
+    if (width != 0 && height != 0 && (width != m_client_width || height != m_client_height)) {
+        m_client_width = width;
+        m_client_height = height;
+        OnSizeChanged();
+    }
+}
+
+void CVelotrixWnd::OnCopyData(const CopyDataRecord* record)
+{
+    if (m_root != nullptr && record != nullptr)
+        m_root->OnCopyData(*record);
+}
+
 void CVelotrixWnd::OnDestroy()
 {
     m_core.UnloadAll();
@@ -232,18 +249,10 @@ intptr_t CVelotrixWnd::HandleMessage(platform::Message& msg)
     case platform::WM_PAINT:
         m_core.SendMessage(VELOTRIX_MODULE_PAINT, VELOTRIX_MSG_PAINT, 0, 0);
         return 0;
-    case platform::WM_SIZE: {
-        const int32_t width = platform::LowWord(static_cast<uintptr_t>(msg.lparam));
-        const int32_t height = platform::HighWord(static_cast<uintptr_t>(msg.lparam));
-        if (auto* objects = dynamic_cast<ObjectModule*>(m_core.GetModule(VELOTRIX_MODULE_OBJECT)))
-            objects->SetMinimised(msg.wparam == platform::SIZE_MINIMIZED);
-        if (width != 0 && height != 0 && (width != m_client_width || height != m_client_height)) {
-            m_client_width = width;
-            m_client_height = height;
-            OnSizeChanged();
-        }
+    case platform::WM_SIZE:
+        OnSize(static_cast<uint32_t>(msg.wparam), platform::LowWord(static_cast<uintptr_t>(msg.lparam)),
+               platform::HighWord(static_cast<uintptr_t>(msg.lparam)));
         return 0;
-    }
     case platform::WM_DESTROY:
         OnDestroy();
         return 0;
@@ -279,8 +288,7 @@ intptr_t CVelotrixWnd::HandleMessage(platform::Message& msg)
             input->OnKillFocus();
         return 0;
     case platform::WM_COPYDATA:
-        if (m_root != nullptr && msg.lparam != 0)
-            m_root->OnCopyData(*reinterpret_cast<const CopyDataRecord*>(msg.lparam));
+        OnCopyData(reinterpret_cast<const CopyDataRecord*>(msg.lparam));
         return 0;
     default:
         if (ForwardMouse(msg))

@@ -31,6 +31,7 @@
 namespace engine {
 
 class CGuiContainer;
+struct CopyDataRecord;
 
 class CVelotrixWnd : public platform::CMessageWindow, public IPresentTarget, public IInputHost {
 public:
@@ -68,6 +69,15 @@ public:
 
 protected:
     intptr_t WindowProc(platform::Message& msg) override;
+    // The default handling of three window messages; a derived window that
+    // handles them itself calls these afterwards.
+    /// WM_SIZE: tells the object module whether the window is minimised
+    /// (type SIZE_MINIMIZED) and resizes the engine to a new, non-empty size.
+    virtual void OnSize(uint32_t type, int32_t width, int32_t height);
+    /// WM_DESTROY: unloads the engine and stops the frame timer.
+    virtual void OnDestroy();
+    /// WM_COPYDATA: hands the record to the root object's copy-data hook.
+    virtual void OnCopyData(const CopyDataRecord* record);
 
 private:
     [[nodiscard]] InputModule* Input() const;
@@ -75,7 +85,6 @@ private:
     intptr_t HandleMessage(platform::Message& msg);
     /// Logs an exception that left a message handler.
     void ReportFault(uint32_t message_id, const std::string& what);
-    void OnDestroy();
 
     CGuiContainer* m_root { nullptr };
     uintptr_t m_timer_id { 0 };

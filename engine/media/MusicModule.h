@@ -26,6 +26,7 @@
 #include "engine/core/ActionItem.h"
 #include "engine/core/EngineEvent.h"
 #include "engine/core/EngineModule.h"
+#include "engine/core/ModuleServices.h"
 #include "engine/core/NameKey.h"
 #include "engine/media/CMidiPlayer.h"
 #include "engine/media/IMidiSink.h"
@@ -35,7 +36,7 @@ namespace engine {
 
 class ResourceModule;
 
-class MusicModule : public EngineModule, public IActionSoundPlayer {
+class MusicModule : public EngineModule, public IActionSoundPlayer, public IMusicModule {
 public:
     static constexpr uint32_t QUEUE_LIMIT = 8096;
     static constexpr uint32_t UPDATE_INTERVAL = 100;
@@ -57,20 +58,20 @@ public:
     int32_t OnMessage(int32_t message_id, uintptr_t param1, uintptr_t param2) override;
     [[nodiscard]] uint32_t GetQueueLimit() const override { return QUEUE_LIMIT; }
 
-    virtual void SetFlag(int32_t muted) { m_muted = muted; }
+    void SetFlag(int32_t muted) override { m_muted = muted; }
     /// The channel played, 0 when nothing was (a MIDI sound answers 0 too).
     virtual uint32_t PlayByKey(const NameKey& key, uint32_t repeats, const EngineEvent& event);
-    virtual uint32_t PlayByName(std::string_view name, uint32_t repeats, const EngineEvent& event);
+    uint32_t PlayByName(std::string_view name, uint32_t repeats, const EngineEvent& event) override;
     /// The play-sound action's way in: PlayByName with the action's value as the repeat count.
     void PlayActionSound(const char* name, int32_t value, const EngineEvent& done) override;
     virtual void SetVolume(float volume);
     [[nodiscard]] virtual float GetVolume();
-    virtual void FreeSound(std::string_view name);
-    virtual void Pause(uint32_t channel);
-    virtual void Stop(uint32_t channel);
-    virtual void Resume(uint32_t channel, bool restart);
-    virtual void StopAll();
-    [[nodiscard]] virtual bool IsPlaying(uint32_t channel);
+    void FreeSound(std::string_view name) override;
+    void Pause(uint32_t channel) override;
+    void Stop(uint32_t channel) override;
+    void Resume(uint32_t channel, bool restart) override;
+    void StopAll() override;
+    [[nodiscard]] bool IsPlaying(uint32_t channel) override;
     /// 1 with the channel (left as given for MIDI), 0 when the sound cannot be opened.
     virtual int32_t OpenSound(const NameKey& key, uint32_t& channel);
     virtual uint32_t Play(uint32_t channel, uint32_t repeats, const EngineEvent& event);

@@ -159,6 +159,14 @@ bool PaintModule::AddImageCopy(const ImageRef& ref, std::string_view name)
     return AddImage(MakeNameKey(WithImageCategory(name)), std::move(copy));
 }
 
+int PaintModule::SaveAsPps(const ImageRef& ref, const std::string& path)
+{
+    if (!ref.IsValid())
+        return 0;
+    const std::vector<uint8_t> encoded = EncodePps(*ref.record, nullptr, PPS_METHOD_BEST);
+    return !encoded.empty() && SavePps(encoded, path) == 1 ? 1 : 0;
+}
+
 void PaintModule::ReleaseImage(std::string_view name) { ReleaseImageKey(MakeNameKey(WithImageCategory(name))); }
 
 void PaintModule::ReleaseImageKey(const NameKey& key)

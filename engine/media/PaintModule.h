@@ -55,6 +55,7 @@ public:
     [[nodiscard]] int32_t GetWidth() const override { return m_view_width; }
     [[nodiscard]] int32_t GetHeight() const override { return m_view_height; }
     [[nodiscard]] uint32_t GetLastImageId() const override { return m_last_image_id; }
+    int SaveAsPps(const ImageRef& ref, const std::string& path) override;
 
     // The surface (GDIPaintModule).
     virtual void FlushDirty(std::unique_ptr<RenderRequest> request) = 0;

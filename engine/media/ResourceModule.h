@@ -16,6 +16,7 @@
 // std::span<const uint8_t> of the package image (valid during the call).
 // Every message is answered with VELOTRIX_RETURN_OK.
 #include "engine/core/EngineModule.h"
+#include "engine/core/ModuleServices.h"
 #include "engine/core/NameKey.h"
 #include "engine/media/ResourceFile.h"
 
@@ -54,7 +55,7 @@ struct ResourceRecord {
     }
 };
 
-class ResourceModule final : public EngineModule {
+class ResourceModule final : public EngineModule, public IResourceModule {
 public:
     ResourceModule() = default;
     ~ResourceModule() override;
@@ -68,9 +69,10 @@ public:
 
     // Registers a loose file under name (or its title) plus its category
     // text; the file stays open. An all-zero key when it cannot be opened.
-    [[nodiscard]] NameKey AddFile(std::string_view path, std::string_view name = {});
+    [[nodiscard]] NameKey AddFile(std::string_view path, std::string_view name = {}) override;
     // Registers bytes held in memory under the name path gives.
-    [[nodiscard]] NameKey AddResource(std::string_view path, std::vector<uint8_t> data);
+    [[nodiscard]] NameKey AddResource(std::string_view path, std::vector<uint8_t> data) override;
+    using IResourceModule::AddResource;
     // AddFile for every file of the folder (not recursive); the number added.
     int AddDirectory(std::string_view directory);
     // Registers the entries of a package; the number of entries walked, or 0
@@ -78,16 +80,16 @@ public:
     int LoadPackage(std::string_view path);
     int LoadPackageFromMemory(std::span<const uint8_t> image);
 
-    [[nodiscard]] bool Exists(const NameKey& key) const;
+    [[nodiscard]] bool Exists(const NameKey& key) const override;
     // The resource's bytes (read on first use); empty when missing or unreadable.
-    [[nodiscard]] std::span<const uint8_t> Find(const NameKey& key);
+    [[nodiscard]] std::span<const uint8_t> Find(const NameKey& key) override;
     // The record with its bytes loaded, or null.
     [[nodiscard]] ResourceRecord* ReadData(const NameKey& key);
     // Frees the loaded bytes of a record that can read them again (one with
     // a file); bytes held only in memory stay.
     void ReleaseData(const NameKey& key);
     void ReleaseByPath(std::string_view path);
-    void Release(const NameKey& key);
+    void Release(const NameKey& key) override;
 
     [[nodiscard]] size_t GetCount() const { return m_records.size(); }
 

@@ -2,7 +2,6 @@
 
 #include <string>
 
-#include "engine/core/ActionItem.h"
 #include "engine/core/EngineEntity.h"
 #include "engine/core/InputModule.h"
 #include "platform/Cursor.h"
@@ -26,8 +25,7 @@ void PlayWidgetSound(CEngineEntity& widget, std::string_view name)
 {
     if (name.empty())
         return;
-    if (auto* player = dynamic_cast<IActionSoundPlayer*>(widget.GetMusicModule()))
-        player->PlayActionSound(std::string(name).c_str(), 1, EngineEvent {});
+    (void)widget.LoadSound(name, 1);
 }
 
 } // namespace engine

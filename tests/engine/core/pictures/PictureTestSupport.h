@@ -11,6 +11,7 @@
 #include "engine/core/ActionRunner.h"
 #include "engine/core/EngineTestSupport.h"
 #include "engine/core/ImageObject.h"
+#include "engine/core/ModuleServices.h"
 
 namespace picturetest {
 
@@ -84,8 +85,9 @@ public:
     std::vector<std::string> faults;
 };
 
-// A music module that records the sounds it is asked to play.
-class CRecordingMusic : public EngineModule, public IActionSoundPlayer {
+// A music module that records the sounds it is asked to play, by the
+// play-sound action or by name.
+class CRecordingMusic : public EngineModule, public IActionSoundPlayer, public IMusicModule {
 public:
     int Load() override { return 1; }
     void Unload() override {}
@@ -99,6 +101,18 @@ public:
         values.push_back(value);
         events.push_back(done);
     }
+    uint32_t PlayByName(std::string_view name, uint32_t repeats, const EngineEvent& event) override
+    {
+        PlayActionSound(std::string(name).c_str(), int32_t(repeats), event);
+        return 0;
+    }
+    void Stop(uint32_t) override {}
+    void Resume(uint32_t, bool) override {}
+    void Pause(uint32_t) override {}
+    void FreeSound(std::string_view) override {}
+    void StopAll() override {}
+    void SetFlag(int32_t) override {}
+    bool IsPlaying(uint32_t) override { return false; }
     std::vector<std::string> played;
     std::vector<int32_t> values;
     std::vector<EngineEvent> events;

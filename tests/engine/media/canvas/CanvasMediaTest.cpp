@@ -81,3 +81,24 @@ TEST_F(CanvasMediaTest, ResizeUsesTheBlittersNearestScaling)
     EXPECT_EQ(canvas.GetColourAt(1, 1), 0x0000FFu);
     EXPECT_EQ(canvas.GetAlphaAt(3, 0), 0u);
 }
+
+TEST_F(CanvasMediaTest, CutOfAnImageIsDrawnUnscaledAndKeptInsideTheImage)
+{
+    CCanvasObject canvas;
+    ASSERT_EQ(canvas.Create(10, 10, COLOUR_NONE, 0), 1);
+    auto strip = MakeStrip(6, 5, 1);
+    const ImageRef ref = RefTo(*strip);
+    canvas.DrawImage(ref, 1, 2, 3, 2, 2, 1, 1.0); // source (2..4, 1..2) at (1..3, 2..3)
+    EXPECT_EQ(canvas.GetColourAt(1, 2), 0x000201u);  // green = source x 2, red = source y 1
+    EXPECT_EQ(canvas.GetColourAt(3, 3), 0x000402u);
+    EXPECT_EQ(canvas.GetAlphaAt(4, 2), 0u);
+    EXPECT_EQ(canvas.GetAlphaAt(1, 4), 0u);
+    // A cut reaching past the image stops at its edge; one starting outside draws nothing.
+    canvas.DrawImage(ref, 5, 5, 0, 0, 4, 3, 1.0); // source (4..5, 3..4)
+    EXPECT_EQ(canvas.GetColourAt(6, 6), 0x000504u); // source (5, 4)
+    EXPECT_EQ(canvas.GetAlphaAt(7, 5), 0u);
+    CCanvasObject untouched;
+    ASSERT_EQ(untouched.Create(4, 4, COLOUR_NONE, 0), 1);
+    untouched.DrawImage(ref, 0, 0, 2, 2, 9, 9, 1.0);
+    EXPECT_EQ(untouched.GetAlphaAt(0, 0), 0u);
+}
