@@ -2,6 +2,8 @@
 
 #include "engine/core/GameCore.h"
 
+#include <utility>
+
 namespace engine {
 
 int EngineModule::Tick(uint32_t now)
@@ -35,6 +37,7 @@ void EngineModule::DispatchQueued()
     // A handler may post to this module again; those messages go to the
     // manager's posted list, not into this ring, so the walk ends.
     while (m_queue.GetWaiting() > 0) {
+        // The message, and what it owns, goes at the end of each turn.
         const ModuleMessage message = m_queue.Take();
         OnMessage(message.id, message.param1, message.param2);
     }
@@ -51,9 +54,19 @@ int32_t EngineModule::SendMessage(int32_t target, int32_t message_id, uintptr_t 
     return m_manager != nullptr ? m_manager->SendMessage(target, message_id, param1, param2) : 0;
 }
 
+int32_t EngineModule::SendMessage(ModuleMessage message) const
+{
+    return m_manager != nullptr ? m_manager->SendMessage(std::move(message)) : 0;
+}
+
 int32_t EngineModule::PostMessage(int32_t target, int32_t message_id, uintptr_t param1, uintptr_t param2) const
 {
     return m_manager != nullptr ? m_manager->PostMessage(target, message_id, param1, param2) : 0;
+}
+
+int32_t EngineModule::PostMessage(ModuleMessage message) const
+{
+    return m_manager != nullptr ? m_manager->PostMessage(std::move(message)) : 0;
 }
 
 } // namespace engine

@@ -72,13 +72,18 @@ public:
     /// Drops the queue when more than the limit wait (after a 1005 report),
     /// then collects this module's posted messages; returns how many moved.
     uint32_t PumpMessages(std::list<ModuleMessage>& posted);
-    /// Hands every waiting message, in order, to OnMessage; then clears.
+    /// Hands every waiting message, in order, to OnMessage, freeing each one's
+    /// payload after its turn; then clears.
     void DispatchQueued();
     [[nodiscard]] const ModuleMsgQueue& GetQueue() const { return m_queue; }
 
     EngineModule* GetModule(int32_t id) const;
+    /// Through the manager; 0 when not attached to one (what the message owns
+    /// is freed then).
     int32_t SendMessage(int32_t target, int32_t message_id, uintptr_t param1, uintptr_t param2) const;
+    int32_t SendMessage(ModuleMessage message) const;
     int32_t PostMessage(int32_t target, int32_t message_id, uintptr_t param1, uintptr_t param2) const;
+    int32_t PostMessage(ModuleMessage message) const;
 
 protected:
     /// The module's own lock (the kernel never enters it).

@@ -15,6 +15,7 @@ GameCore::~GameCore()
 {
     UnloadAll();
     m_unloaded_in_frame.clear();
+    // Messages still waiting free their payloads as the list goes.
     for (const auto& message : m_posted)
         FreeSystemMessage(message);
     m_posted.clear();
@@ -169,7 +170,7 @@ void GameCore::HandlePostedSystemMessages()
     const bool has_fault_sink = GetModule(VELOTRIX_MODULE_ERROR_SINK) != nullptr;
     for (auto it = m_posted.begin(); it != m_posted.end();) {
         if (it->target == VELOTRIX_MODULE_SYSTEM) {
-            const ModuleMessage message = *it;
+            const ModuleMessage message = std::move(*it);
             it = m_posted.erase(it);
             HandleSystemMessage(message.id, message.param1, message.param2);
         } else if (it->target == VELOTRIX_MODULE_ERROR_SINK && !has_fault_sink) {
@@ -194,9 +195,20 @@ int32_t GameCore::SendMessage(int32_t target, int32_t message_id, uintptr_t para
     return module->OnMessage(message_id, param1, param2) == VELOTRIX_RETURN_OK ? 1 : 0;
 }
 
+int32_t GameCore::SendMessage(ModuleMessage message)
+{
+    // The payload lives in `message` until this returns.
+    return SendMessage(message.target, message.id, message.param1, message.param2);
+}
+
 int32_t GameCore::PostMessage(int32_t target, int32_t message_id, uintptr_t param1, uintptr_t param2)
 {
-    m_posted.push_back(ModuleMessage { target, message_id, param1, param2 });
+    return PostMessage(ModuleMessage { target, message_id, param1, param2 });
+}
+
+int32_t GameCore::PostMessage(ModuleMessage message)
+{
+    m_posted.push_back(std::move(message));
     return static_cast<int32_t>(m_posted.size());
 }
 

@@ -67,10 +67,14 @@ public:
     void Tick();
 
     /// Target 0: handled at once, answers 1. Else 1 when the module exists
-    /// and its OnMessage answered VELOTRIX_RETURN_OK, 0 otherwise.
+    /// and its OnMessage answered VELOTRIX_RETURN_OK, 0 otherwise. What the
+    /// message owns is freed when the call returns.
     int32_t SendMessage(int32_t target, int32_t message_id, uintptr_t param1, uintptr_t param2);
-    /// Appends to the posted list; answers the number of messages in it.
+    int32_t SendMessage(ModuleMessage message);
+    /// Appends to the posted list; answers the number of messages in it. A
+    /// message for a module not loaded waits for it (or for the manager's end).
     int32_t PostMessage(int32_t target, int32_t message_id, uintptr_t param1, uintptr_t param2);
+    int32_t PostMessage(ModuleMessage message);
     /// Ids 1008..1011; others are ignored.
     void HandleSystemMessage(int32_t message_id, uintptr_t param1, uintptr_t param2);
     [[nodiscard]] size_t GetPostedCount() const { return m_posted.size(); }

@@ -7,7 +7,8 @@
 // The ring starts with 16 entries and doubles when it is one short of full.
 // Growth copies the waiting entries in order to the start of the new array,
 // so a ring that has wrapped keeps its order. GetWaiting counts what was
-// pushed and not taken.
+// pushed and not taken. Messages are moved in and out; Clear and the
+// destructor free the payloads of the messages still waiting.
 
 #include <cstdint>
 #include <list>
@@ -23,14 +24,14 @@ public:
 
     ModuleMsgQueue() : m_entries(INITIAL_CAPACITY) {}
 
-    void Push(const ModuleMessage& message);
+    void Push(ModuleMessage message);
     /// The oldest entry; the queue must not be empty.
     ModuleMessage Take();
     /// Moves every message of list whose target is id into the ring, in list
     /// order; returns how many moved.
     uint32_t Collect(int32_t id, std::list<ModuleMessage>& list);
-    /// Empties the ring; the array keeps its size.
-    void Clear() { m_head = m_tail = m_count = 0; }
+    /// Empties the ring, freeing the waiting payloads; the array keeps its size.
+    void Clear();
 
     [[nodiscard]] uint32_t GetWaiting() const { return m_count; }
     [[nodiscard]] uint32_t GetCapacity() const { return static_cast<uint32_t>(m_entries.size()); }

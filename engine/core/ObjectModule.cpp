@@ -100,10 +100,10 @@ int32_t ObjectModule::OnMessage(int32_t message_id, uintptr_t param1, uintptr_t 
         if (event == nullptr)
             return 0;
         DeliverEvent(*event);
+        // A sender's release function takes the event back; otherwise the
+        // message owns it and frees it after this returns.
         if (param2 != 0)
             reinterpret_cast<EventReleaseFn>(param2)(0, event, 0);
-        else
-            std::unique_ptr<EngineEvent> owned(event);
         return 0;
     }
     case VELOTRIX_MSG_OBJECT_EVENT: {

@@ -267,11 +267,9 @@ void ObjectModule::PaintPass()
         }
         m_dirty.clear();
     }
-    // The paint module owns the request once it has it; with none loaded the
-    // request simply goes here.
-    if (GetModule(VELOTRIX_MODULE_PAINT) == nullptr)
-        return;
-    SendMessage(VELOTRIX_MODULE_PAINT, VELOTRIX_MSG_RENDER, reinterpret_cast<uintptr_t>(request.release()), 0);
+    // The message owns the request and frees it when the paint module is
+    // done with it (or when none is loaded).
+    SendMessage(ModuleMessage::Owning(VELOTRIX_MODULE_PAINT, VELOTRIX_MSG_RENDER, std::move(request)));
 }
 
 CEngineObject* ObjectModule::HitTest(int32_t x, int32_t y)

@@ -2,9 +2,10 @@
 // RenderRecord and RenderRequest: what one paint pass of the object module
 // hands to the paint module (module message VELOTRIX_MSG_RENDER, 1033).
 //
-// Owner: the paint module owns the request once the message is sent; it
-// adopts param1 with AdoptRenderRequest. When no paint module is loaded the
-// object module frees the request itself. Thread: UI thread.
+// Owner: the message that carries it (ModuleMessage::Owning), which frees it
+// when the paint module's OnMessage returns or when there is no paint module;
+// a paint module that keeps the request moves it out with TakeRenderRequest.
+// Thread: UI thread.
 //
 // Positions in the records are relative to the view (view left and top
 // subtracted); the rectangles are the dirty areas relative to the view. The
@@ -14,6 +15,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "engine/core/EngineRect.h"
@@ -35,10 +37,13 @@ struct RenderRequest {
     std::vector<RenderRecord> records;
 };
 
-/// Takes ownership of the request carried in a VELOTRIX_MSG_RENDER param1.
-[[nodiscard]] inline std::unique_ptr<RenderRequest> AdoptRenderRequest(uintptr_t param1)
+/// Moves the request a VELOTRIX_MSG_RENDER message carries (param1) out of
+/// the message, which still frees the emptied original; null for none.
+[[nodiscard]] inline std::unique_ptr<RenderRequest> TakeRenderRequest(uintptr_t param1)
 {
-    return std::unique_ptr<RenderRequest>(reinterpret_cast<RenderRequest*>(param1));
+    if (param1 == 0)
+        return nullptr;
+    return std::make_unique<RenderRequest>(std::move(*reinterpret_cast<RenderRequest*>(param1)));
 }
 
 } // namespace engine

@@ -9,6 +9,10 @@
 // are pointer-sized in memory; nothing here is ever written to disk or wire.
 
 #include <cstdint>
+#include <memory>
+#include <utility>
+
+#include "platform/Message.h"
 
 namespace engine {
 
@@ -36,7 +40,7 @@ inline constexpr int32_t VELOTRIX_MSG_QUEUE_OVERFLOW = 1005;     ///< param1 = i
 // System messages (target 0).
 inline constexpr int32_t VELOTRIX_MSG_ENABLE_MODULE = 1008;  ///< param1 -> int32_t module id.
 inline constexpr int32_t VELOTRIX_MSG_DISABLE_MODULE = 1009; ///< param1 -> int32_t module id.
-inline constexpr int32_t VELOTRIX_MSG_LOAD_MODULE = 1010;    ///< param1 = EngineModule* (ownership passes).
+inline constexpr int32_t VELOTRIX_MSG_LOAD_MODULE = 1010;    ///< param1 = EngineModule* (the manager takes it).
 inline constexpr int32_t VELOTRIX_MSG_UNLOAD_MODULE = 1011;  ///< param1 -> int32_t module id.
 
 // Object module messages.
@@ -57,7 +61,7 @@ inline constexpr int32_t VELOTRIX_MSG_CANCEL_OBJECT_ACTIONS = 1029;
 inline constexpr int32_t VELOTRIX_MSG_REFRESH_VIEW = 1030;
 
 // Paint module messages.
-inline constexpr int32_t VELOTRIX_MSG_RENDER = 1033;     ///< param1 = RenderRequest* (ownership passes).
+inline constexpr int32_t VELOTRIX_MSG_RENDER = 1033;     ///< param1 = RenderRequest* (owned by the message).
 inline constexpr int32_t VELOTRIX_MSG_PAINT = 1034;      ///< WM_PAINT passed on by the host window.
 inline constexpr int32_t VELOTRIX_MSG_FREE_IMAGE = 1035; ///< param1 = ImageRecord* to free.
 
@@ -73,11 +77,38 @@ inline constexpr int32_t VELOTRIX_MSG_DISABLE_INPUT = 1046;
 
 /// One module message: target module (0 = the manager), message id and two
 /// pointer-sized parameters.
+///
+/// A message that carries something owned (a record, an event, a text) holds
+/// it in `payload`, and param1 points at it. The message owns the payload the
+/// way platform::Message does: the handler borrows it for the length of
+/// OnMessage (a handler that keeps something moves it out of *param1), and it
+/// is freed with the message on every path: handled, dropped with a full
+/// queue, sent to a module that is not loaded, or still waiting when the
+/// manager is destroyed. Move-only.
 struct ModuleMessage {
     int32_t target { 0 };
     int32_t id { 0 };
     uintptr_t param1 { 0 };
     uintptr_t param2 { 0 };
+    std::unique_ptr<platform::MessagePayload> payload {};
+
+    /// A message owning `value`; param1 points at the owned copy.
+    template <typename T>
+    [[nodiscard]] static ModuleMessage Owning(int32_t target, int32_t id, T value, uintptr_t param2 = 0)
+    {
+        auto owned = std::make_unique<platform::ValuePayload<T>>(std::move(value));
+        const auto param1 = reinterpret_cast<uintptr_t>(&owned->value);
+        return ModuleMessage { target, id, param1, param2, std::move(owned) };
+    }
+    /// A message owning `*value`; param1 points at it (0 for none).
+    template <typename T>
+    [[nodiscard]] static ModuleMessage Owning(int32_t target, int32_t id, std::unique_ptr<T> value,
+                                              uintptr_t param2 = 0)
+    {
+        const auto param1 = reinterpret_cast<uintptr_t>(value.get());
+        auto owned = std::make_unique<platform::ValuePayload<std::unique_ptr<T>>>(std::move(value));
+        return ModuleMessage { target, id, param1, param2, std::move(owned) };
+    }
 };
 
 /// Engine version written to the run log by GameCore::Init.

@@ -302,12 +302,9 @@ void MusicModule::NotifyFinished(const EngineEvent& event)
 {
     if (event.id == 0)
         return;
-    // The receiver owns the record once the message is posted; a record that
-    // could not be posted is freed here.
-    auto record = std::make_unique<EngineEvent>(event);
-    if (PostMessage(VELOTRIX_MODULE_OBJECT, VELOTRIX_MSG_SOUND_FINISHED, reinterpret_cast<uintptr_t>(record.get()), 0) !=
-        0)
-        (void)record.release();
+    // The message owns the record (param1) and frees it however it ends:
+    // delivered, dropped, or never posted for want of a manager.
+    PostMessage(ModuleMessage::Owning(VELOTRIX_MODULE_OBJECT, VELOTRIX_MSG_SOUND_FINISHED, event));
 }
 
 } // namespace engine

@@ -4,7 +4,7 @@
 // other sound through the sound library (SDL2_mixer on a desktop). It keeps
 // the streams it opened, a list of what is playing with a repeat count and an
 // event to raise at the end, and posts finished sounds to the object module
-// (VELOTRIX_MSG_SOUND_FINISHED, the receiver owns the EngineEvent copy).
+// (VELOTRIX_MSG_SOUND_FINISHED; the message owns the EngineEvent copy).
 //
 // Channels: a stream handle of the sound library, or 0 for the MIDI player.
 //

@@ -83,7 +83,7 @@ int32_t PaintModule::OnMessage(int32_t message_id, uintptr_t param1, uintptr_t)
 {
     switch (message_id) {
     case VELOTRIX_MSG_RENDER:
-        FlushDirty(AdoptRenderRequest(param1));
+        FlushDirty(TakeRenderRequest(param1));
         break;
     case VELOTRIX_MSG_FREE_IMAGE:
         // The sender (a canvas) owns the record and frees its buffers itself;

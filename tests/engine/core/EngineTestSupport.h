@@ -69,7 +69,7 @@ public:
     int32_t OnMessage(int32_t id, uintptr_t param1, uintptr_t) override
     {
         if (id == VELOTRIX_MSG_RENDER)
-            requests.push_back(AdoptRenderRequest(param1));
+            requests.push_back(TakeRenderRequest(param1));
         return 0;
     }
     std::vector<std::unique_ptr<RenderRequest>> requests;

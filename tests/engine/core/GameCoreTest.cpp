@@ -4,6 +4,7 @@
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
+#include <utility>
 
 #include "tests/platform/TempFolder.h"
 #include "engine/core/EngineLog.h"
@@ -344,4 +345,72 @@ TEST(ModuleMsgQueue, GrowsAt15AndKeepsOrderAfterWrap)
     for (int i = 0; i < 20; ++i)
         EXPECT_EQ(wrapped.Take().id, 100 + i);
     EXPECT_EQ(wrapped.GetWaiting(), 0u);
+}
+
+namespace {
+
+// A payload that counts the live copies, so each drop path shows it freed.
+struct CountedRecord {
+    explicit CountedRecord(int& live, int value) : m_live(&live), value(value) { ++*m_live; }
+    CountedRecord(CountedRecord&& other) noexcept : m_live(std::exchange(other.m_live, nullptr)), value(other.value) {}
+    CountedRecord(const CountedRecord&) = delete;
+    ~CountedRecord()
+    {
+        if (m_live != nullptr)
+            --*m_live;
+    }
+    int* m_live;
+    int value;
+};
+
+} // namespace
+
+TEST(ModuleMessageOwnership, PayloadIsFreedOnEveryPathThatDropsTheMessage)
+{
+    int live = 0;
+    auto owning = [&](int32_t target, int value) {
+        return ModuleMessage::Owning(target, 2000 + value, std::make_unique<CountedRecord>(live, value));
+    };
+    platform::CManualClock clock { 1000 };
+    auto core = std::make_unique<GameCore>(clock);
+    auto handler = std::make_unique<CRecordingModule>(VELOTRIX_MODULE_OBJECT, "ObjectModule", 0);
+    CRecordingModule* object = handler.get();
+    ASSERT_EQ(core->LoadModule(std::move(handler), true, false), VELOTRIX_RETURN_OK);
+    auto tick = [&] {
+        clock.Advance(5);
+        core->Tick();
+    };
+
+    // Handled: the handler reads the payload through param1, then it goes.
+    core->PostMessage(owning(VELOTRIX_MODULE_OBJECT, 1));
+    EXPECT_EQ(live, 1);
+    tick();
+    ASSERT_EQ(object->messages, (std::vector<int32_t> { 2001 }));
+    EXPECT_EQ(live, 0);
+    EXPECT_EQ(core->SendMessage(owning(VELOTRIX_MODULE_OBJECT, 2)), 1);
+    EXPECT_EQ(live, 0);
+
+    // Sent to a module that is not loaded.
+    EXPECT_EQ(core->SendMessage(owning(4321, 3)), 0);
+    EXPECT_EQ(live, 0);
+
+    // Dropped with a full queue.
+    object->Disable();
+    object->queue_limit = 2;
+    for (int i = 0; i < 3; ++i)
+        core->PostMessage(owning(VELOTRIX_MODULE_OBJECT, 10 + i));
+    tick();
+    EXPECT_EQ(object->GetQueue().GetWaiting(), 3u);
+    tick();
+    EXPECT_EQ(object->GetQueue().GetWaiting(), 0u);
+    EXPECT_EQ(live, 0);
+
+    // Still waiting when the core goes: in a module's queue, and in the
+    // posted list for a module that never loaded.
+    core->PostMessage(owning(VELOTRIX_MODULE_OBJECT, 20));
+    tick();
+    core->PostMessage(owning(VELOTRIX_MODULE_MUSIC, 21));
+    EXPECT_EQ(live, 2);
+    core.reset();
+    EXPECT_EQ(live, 0);
 }

@@ -420,9 +420,10 @@ TEST(ObjectModule, ModuleMessagesSoundEndsRefreshAndIgnoredIds)
     engine.Tick(4);
     const size_t painted = engine.m_paint->requests.size();
 
-    // A sound's end event is delivered, then released by its function or deleted.
-    auto* plain = new EngineEvent { object->GetId(), 80000300, 1, 0 };
-    EXPECT_EQ(engine.m_objects->OnMessage(VELOTRIX_MSG_SOUND_FINISHED, reinterpret_cast<uintptr_t>(plain), 0), 0);
+    // A sound's end event is delivered, then released by its function or
+    // left to the message that owns it.
+    EngineEvent plain { object->GetId(), 80000300, 1, 0 };
+    EXPECT_EQ(engine.m_objects->OnMessage(VELOTRIX_MSG_SOUND_FINISHED, reinterpret_cast<uintptr_t>(&plain), 0), 0);
     auto* released = new EngineEvent { object->GetId(), 80000300, 2, 0 };
     g_released = 0;
     engine.m_objects->OnMessage(VELOTRIX_MSG_SOUND_FINISHED, reinterpret_cast<uintptr_t>(released),

@@ -79,8 +79,7 @@ protected:
         request->rects = std::move(rects);
         for (auto& [picture, state] : objects)
             request->records.push_back(RenderRecord { state, picture });
-        m_core.SendMessage(VELOTRIX_MODULE_PAINT, VELOTRIX_MSG_RENDER, reinterpret_cast<uintptr_t>(request.release()),
-                           0);
+        m_core.SendMessage(ModuleMessage::Owning(VELOTRIX_MODULE_PAINT, VELOTRIX_MSG_RENDER, std::move(request)));
     }
     static ObjectState StateAt(double x, double y, double w, double h, double alpha = 1.0)
     {

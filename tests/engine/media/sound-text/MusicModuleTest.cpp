@@ -85,10 +85,8 @@ public:
     const char* GetName() const override { return "ObjectModule"; }
     int32_t OnMessage(int32_t id, uintptr_t param1, uintptr_t) override
     {
-        if (id == VELOTRIX_MSG_SOUND_FINISHED) {
-            std::unique_ptr<EngineEvent> owned(reinterpret_cast<EngineEvent*>(param1));
-            m_events.push_back(*owned);
-        }
+        if (id == VELOTRIX_MSG_SOUND_FINISHED)
+            m_events.push_back(*reinterpret_cast<const EngineEvent*>(param1));
         return VELOTRIX_RETURN_OK;
     }
 
