@@ -1,0 +1,472 @@
+// One replay in memory: recording, saving, loading and walking its records.
+#include "game/scene/ReplayImage.h"
+
+#include "client/ClientText.h"
+#include "engine/core/EnginePath.h"
+#include "engine/core/ZlibBuffer.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+namespace scene {
+namespace {
+
+using client::ReadRecord;
+using client::RecordBytes;
+
+template <class Record>
+Record RecordAt(std::span<const uint8_t> image, size_t offset)
+{
+    Record record {};
+    if (offset <= image.size())
+        (void)ReadRecord(image.subspan(offset), record);
+    return record;
+}
+
+} // namespace
+
+ReplayPlayerInfo MakeReplayPlayer(const client::GameUserRecord& seat)
+{
+    ReplayPlayerInfo player;
+    player.user_id = seat.user_id;
+    player.flags = seat.flags;
+    player.status = seat.status;
+    player.chair = seat.chair;
+    std::copy(std::begin(seat.statistics), std::end(seat.statistics), player.statistics);
+    client::CopyTextField(player.name, client::FieldText(seat.name));
+    client::CopyTextField(player.second_name, client::FieldText(seat.second_name));
+    player.silver = seat.silver;
+    player.level = seat.level;
+    client::CopyTextField(player.level_title, client::FieldText(seat.level_title));
+    player.score = seat.score;
+    player.statistics2 = seat.statistics2[0];
+    const int32_t results[5] = { seat.wins, seat.losses, seat.draws, seat.games, seat.online_seconds };
+    std::copy(std::begin(results), std::end(results), player.results);
+    return player;
+}
+
+ReplayMatchTableInfo MakeReplayMatchTable(const client::TableHeader& header)
+{
+    ReplayMatchTableInfo table;
+    table.room_id = header.room_id;
+    table.header_value1 = header.header_value1;
+    table.table_no = header.table_no;
+    table.player_count = header.player_count;
+    std::copy(std::begin(header.words29), std::end(header.words29), table.words29);
+    table.words29[6] = header.word35;
+    client::CopyTextField(table.text144, client::FieldText(header.text144));
+    // The header's text is shorter than the record's field: never read past it.
+    client::CopyTextField(table.text160, client::FieldText(header.text160));
+    return table;
+}
+
+ReplayMatchPlayerInfo MakeReplayMatchPlayer(const client::TablePlayerRecord& player)
+{
+    ReplayMatchPlayerInfo record;
+    const int32_t first[5] = { player.user_id, player.flags, player.statistics[0], player.statistics[1],
+                               player.statistics[2] };
+    std::copy(std::begin(first), std::end(first), record.words0);
+    client::CopyTextField(record.name, client::FieldText(player.name));
+    client::CopyTextField(record.second_name, client::FieldText(player.second_name));
+    record.words96[0] = player.rank_badge_value;
+    record.words96[1] = player.word25;
+    record.word264 = player.word66;
+    const int32_t words[8] = { player.word46, player.score, player.silver, player.wins, player.losses, player.draws,
+                               player.games, player.word53 };
+    std::copy(std::begin(words), std::end(words), record.words184);
+    return record;
+}
+
+// --- Sizes and header fields
+
+size_t CReplayImage::HeaderBytes() const
+{
+    return m_variant == ReplayVariant::Standard ? QvRepHeader::BYTES : QvRepMatchHeader::BYTES;
+}
+
+size_t CReplayImage::TableBytes() const
+{
+    return m_variant == ReplayVariant::Standard ? ReplayTableInfo::BYTES : ReplayMatchTableInfo::BYTES;
+}
+
+size_t CReplayImage::PlayerBytes() const
+{
+    return m_variant == ReplayVariant::Standard ? ReplayPlayerInfo::BYTES : ReplayMatchPlayerInfo::BYTES;
+}
+
+void CReplayImage::Reset()
+{
+    m_image.clear();
+    m_events.clear();
+    m_header = {};
+    m_match_header = {};
+}
+
+ReplayHeaderFields CReplayImage::GetHeaderFields() const
+{
+    auto fields = [](const auto& h) {
+        return ReplayHeaderFields { h.major_version, h.minor_version, h.record_count,
+                                    static_cast<uint32_t>(h.last_elapsed), h.snapshot_offset, h.body_length,
+                                    h.user_id, h.chair };
+    };
+    return m_variant == ReplayVariant::Standard ? fields(m_header) : fields(m_match_header);
+}
+
+void CReplayImage::SetCounts(int32_t record_count, uint32_t last_elapsed, int32_t snapshot_offset,
+                             int32_t body_length)
+{
+    auto set = [&](auto& h) {
+        h.record_count = record_count;
+        h.last_elapsed = static_cast<int32_t>(last_elapsed);
+        h.snapshot_offset = snapshot_offset;
+        h.body_length = body_length;
+    };
+    if (m_variant == ReplayVariant::Standard)
+        set(m_header);
+    else
+        set(m_match_header);
+    StoreHeader();
+}
+
+void CReplayImage::StoreHeader()
+{
+    if (m_image.size() < HeaderBytes())
+        return;
+    if (m_variant == ReplayVariant::Standard)
+        client::WriteRecord(m_header, std::span(m_image).first(QvRepHeader::BYTES));
+    else
+        client::WriteRecord(m_match_header, std::span(m_image).first(QvRepMatchHeader::BYTES));
+}
+
+// --- Recording
+
+size_t CReplayImage::Start(const QvRepHeader& header)
+{
+    if (m_variant != ReplayVariant::Standard)
+        return 0;
+    Reset();
+    m_header = header;
+    std::memset(m_header.magic, 0, sizeof(m_header.magic));
+    std::memcpy(m_header.magic, REPLAY_MAGIC, 5);
+    m_image.resize(QvRepHeader::BYTES);
+    SetCounts(0, 0, -1, 0);
+    return m_image.size();
+}
+
+size_t CReplayImage::Start(const QvRepMatchHeader& header)
+{
+    if (m_variant != ReplayVariant::Match)
+        return 0;
+    Reset();
+    m_match_header = header;
+    std::memcpy(m_match_header.magic, REPLAY_MAGIC, 5);
+    m_image.resize(QvRepMatchHeader::BYTES);
+    SetCounts(0, 0, -1, 0);
+    return m_image.size();
+}
+
+bool CReplayImage::CanRecord(size_t data_bytes) const
+{
+    return data_bytes <= static_cast<size_t>(INT32_MAX) && m_image.size() >= HeaderBytes() + TableBytes()
+        && m_image.size() >= GetFirstRecordOffset() && CanAppend(ReplayRecordHead::BYTES + data_bytes);
+}
+
+bool CReplayImage::CanAppend(size_t bytes) const
+{
+    return !m_image.empty() && bytes <= REPLAY_BODY_CAP && m_image.size() - HeaderBytes() <= REPLAY_BODY_CAP - bytes;
+}
+
+size_t CReplayImage::AppendBytes(std::span<const uint8_t> bytes)
+{
+    if (!CanAppend(bytes.size()))
+        return 0;
+    m_image.insert(m_image.end(), bytes.begin(), bytes.end());
+    return m_image.size();
+}
+
+size_t CReplayImage::AppendTable(const ReplayTableInfo& table)
+{
+    if (m_variant != ReplayVariant::Standard || m_image.size() != QvRepHeader::BYTES || table.seat_count < 0
+        || table.seat_count > REPLAY_MAX_SEATS)
+        return 0;
+    return AppendBytes(RecordBytes(table));
+}
+
+size_t CReplayImage::AppendTable(const ReplayMatchTableInfo& table)
+{
+    if (m_variant != ReplayVariant::Match || m_image.size() != QvRepMatchHeader::BYTES || table.player_count < 0
+        || table.player_count > REPLAY_MAX_MATCH_PLAYERS)
+        return 0;
+    return AppendBytes(RecordBytes(table));
+}
+
+bool CReplayImage::ExpectsPlayer() const
+{
+    return m_image.size() >= HeaderBytes() + TableBytes() && m_image.size() < GetFirstRecordOffset();
+}
+
+size_t CReplayImage::AppendPlayer(const ReplayPlayerInfo& player)
+{
+    return m_variant == ReplayVariant::Standard && ExpectsPlayer() ? AppendBytes(RecordBytes(player)) : 0;
+}
+
+size_t CReplayImage::AppendPlayer(const ReplayMatchPlayerInfo& player)
+{
+    return m_variant == ReplayVariant::Match && ExpectsPlayer() ? AppendBytes(RecordBytes(player)) : 0;
+}
+
+size_t CReplayImage::RecordEvent(uint32_t elapsed, uint32_t event_id, std::span<const uint8_t> data)
+{
+    if (!CanRecord(data.size()))
+        return 0;
+    const size_t offset = m_image.size();
+    const ReplayRecordHead head { static_cast<int32_t>(elapsed), static_cast<int32_t>(event_id),
+                                  static_cast<int32_t>(data.size()) };
+    AppendBytes(RecordBytes(head));
+    AppendBytes(data);
+    m_events.push_back(offset);
+    const ReplayHeaderFields h = GetHeaderFields();
+    SetCounts(h.record_count + 1, elapsed, h.snapshot_offset, h.body_length);
+    return m_image.size();
+}
+
+size_t CReplayImage::RecordSnapshot(uint32_t elapsed, uint32_t event_id, std::span<const uint8_t> data)
+{
+    if (!CanRecord(data.size()))
+        return 0;
+    ReplayHeaderFields h = GetHeaderFields();
+    if (h.snapshot_offset >= 0) {
+        // Only the last snapshot counts: the earlier block leaves the body.
+        const size_t old = static_cast<size_t>(h.snapshot_offset);
+        const size_t old_bytes = ReplayRecordHead::BYTES + EventAt(old).data.size();
+        m_image.erase(m_image.begin() + static_cast<std::ptrdiff_t>(old),
+                      m_image.begin() + static_cast<std::ptrdiff_t>(old + old_bytes));
+        for (size_t& offset : m_events)
+            offset -= offset > old ? old_bytes : 0;
+    }
+    const size_t offset = m_image.size();
+    const ReplayRecordHead head { static_cast<int32_t>(elapsed), static_cast<int32_t>(event_id),
+                                  static_cast<int32_t>(data.size()) };
+    AppendBytes(RecordBytes(head));
+    AppendBytes(data);
+    SetCounts(h.record_count, static_cast<uint32_t>(h.last_elapsed), static_cast<int32_t>(offset), h.body_length);
+    return m_image.size();
+}
+
+std::optional<std::vector<uint8_t>> CReplayImage::Save(int32_t end_date, int32_t end_time)
+{
+    if (m_image.empty())
+        return std::nullopt;
+    auto set_end = [&](auto& h) {
+        h.end_date = end_date;
+        h.end_time = end_time;
+    };
+    if (m_variant == ReplayVariant::Standard)
+        set_end(m_header);
+    else
+        set_end(m_match_header);
+    const ReplayHeaderFields h = GetHeaderFields();
+    SetCounts(h.record_count, h.last_elapsed, h.snapshot_offset, static_cast<int32_t>(m_image.size() - HeaderBytes()));
+    const std::optional<std::vector<uint8_t>> body
+        = engine::ZlibCompressBuffer(std::span(m_image).subspan(HeaderBytes()));
+    if (!body)
+        return std::nullopt;
+    std::vector<uint8_t> file(m_image.begin(), m_image.begin() + static_cast<std::ptrdiff_t>(HeaderBytes()));
+    file.insert(file.end(), body->begin(), body->end());
+    return file;
+}
+
+// --- Reading
+
+ReplayLoadResult CReplayImage::Load(std::span<const uint8_t> file, std::string_view game_code, int32_t major_version,
+                                    int32_t minor_version)
+{
+    // Everything is checked on a candidate; the image changes only at the end.
+    CReplayImage candidate(m_variant);
+    const size_t header_bytes = HeaderBytes();
+    if (file.size() < header_bytes)
+        return {};
+    std::string code;
+    if (m_variant == ReplayVariant::Standard) {
+        (void)ReadRecord(file, candidate.m_header);
+        code = client::FieldText(candidate.m_header.game_code);
+    } else {
+        (void)ReadRecord(file, candidate.m_match_header);
+        code = client::FieldText(candidate.m_match_header.game_code);
+    }
+    if (code != game_code)
+        return {};
+    const ReplayHeaderFields h = candidate.GetHeaderFields();
+    if (h.body_length < 0 || static_cast<size_t>(h.body_length) > REPLAY_BODY_CAP || h.record_count < 0)
+        return {};
+    const std::optional<std::vector<uint8_t>> body
+        = engine::ZlibUncompressBuffer(file.subspan(header_bytes), static_cast<size_t>(h.body_length), REPLAY_BODY_CAP);
+    if (!body)
+        return {};
+    candidate.m_image.assign(file.begin(), file.begin() + static_cast<std::ptrdiff_t>(header_bytes));
+    candidate.m_image.insert(candidate.m_image.end(), body->begin(), body->end());
+
+    if (candidate.m_image.size() < header_bytes + TableBytes())
+        return {};
+    const int32_t players = m_variant == ReplayVariant::Standard ? candidate.GetTableInfo().seat_count
+                                                                 : candidate.GetMatchTableInfo().player_count;
+    const int32_t max_players = m_variant == ReplayVariant::Standard ? REPLAY_MAX_SEATS : REPLAY_MAX_MATCH_PLAYERS;
+    if (players < 0 || players > max_players)
+        return {};
+    const size_t first = candidate.GetFirstRecordOffset();
+    if (first > candidate.m_image.size())
+        return {};
+    // Walk the records: every head and its data inside the body, the
+    // snapshot (when there is one) exactly on a record.
+    bool snapshot_found = false;
+    for (size_t at = first; at < candidate.m_image.size();) {
+        const size_t left = candidate.m_image.size() - at;
+        if (left < ReplayRecordHead::BYTES)
+            return {};
+        const ReplayRecordHead head = RecordAt<ReplayRecordHead>(candidate.m_image, at);
+        const uint32_t length = static_cast<uint32_t>(head.data_length);
+        if (length > left - ReplayRecordHead::BYTES)
+            return {};
+        if (h.snapshot_offset >= 0 && at == static_cast<size_t>(h.snapshot_offset))
+            snapshot_found = true;
+        else
+            candidate.m_events.push_back(at);
+        at += ReplayRecordHead::BYTES + length;
+    }
+    if ((h.snapshot_offset != -1 && !snapshot_found) || candidate.m_events.size() != static_cast<size_t>(h.record_count))
+        return {};
+
+    *this = std::move(candidate);
+    return { true, h.major_version != major_version || h.minor_version != minor_version };
+}
+
+ReplayTableInfo CReplayImage::GetTableInfo() const
+{
+    if (m_variant != ReplayVariant::Standard || m_image.size() < QvRepHeader::BYTES + ReplayTableInfo::BYTES)
+        return {};
+    return RecordAt<ReplayTableInfo>(m_image, QvRepHeader::BYTES);
+}
+
+ReplayMatchTableInfo CReplayImage::GetMatchTableInfo() const
+{
+    if (m_variant != ReplayVariant::Match || m_image.size() < QvRepMatchHeader::BYTES + ReplayMatchTableInfo::BYTES)
+        return {};
+    return RecordAt<ReplayMatchTableInfo>(m_image, QvRepMatchHeader::BYTES);
+}
+
+int CReplayImage::GetPlayerCount() const
+{
+    const int32_t count
+        = m_variant == ReplayVariant::Standard ? GetTableInfo().seat_count : GetMatchTableInfo().player_count;
+    const int32_t limit = m_variant == ReplayVariant::Standard ? REPLAY_MAX_SEATS : REPLAY_MAX_MATCH_PLAYERS;
+    return std::clamp(count, 0, limit);
+}
+
+size_t CReplayImage::GetFirstRecordOffset() const
+{
+    return HeaderBytes() + TableBytes() + PlayerBytes() * static_cast<size_t>(GetPlayerCount());
+}
+
+std::optional<ReplayPlayerInfo> CReplayImage::GetPlayerInfo(int seat) const
+{
+    const size_t offset = QvRepHeader::BYTES + ReplayTableInfo::BYTES + ReplayPlayerInfo::BYTES * static_cast<size_t>(seat);
+    if (m_variant != ReplayVariant::Standard || seat < 0 || seat >= GetPlayerCount()
+        || offset + ReplayPlayerInfo::BYTES > m_image.size())
+        return std::nullopt;
+    return RecordAt<ReplayPlayerInfo>(m_image, offset);
+}
+
+std::optional<ReplayMatchPlayerInfo> CReplayImage::GetMatchPlayerInfo(int index) const
+{
+    const size_t offset = QvRepMatchHeader::BYTES + ReplayMatchTableInfo::BYTES
+        + ReplayMatchPlayerInfo::BYTES * static_cast<size_t>(index);
+    if (m_variant != ReplayVariant::Match || index < 0 || index >= GetPlayerCount()
+        || offset + ReplayMatchPlayerInfo::BYTES > m_image.size())
+        return std::nullopt;
+    return RecordAt<ReplayMatchPlayerInfo>(m_image, offset);
+}
+
+ReplayEvent CReplayImage::EventAt(size_t offset) const
+{
+    if (offset > m_image.size() || m_image.size() - offset < ReplayRecordHead::BYTES)
+        return {};
+    const ReplayRecordHead head = RecordAt<ReplayRecordHead>(m_image, offset);
+    const size_t start = offset + ReplayRecordHead::BYTES;
+    const size_t length = std::min(static_cast<size_t>(static_cast<uint32_t>(head.data_length)), m_image.size() - start);
+    return { static_cast<uint32_t>(head.elapsed), static_cast<uint32_t>(head.event_id),
+             std::span(m_image).subspan(start, length) };
+}
+
+ReplayEvent CReplayImage::GetEvent(size_t index) const
+{
+    return index < m_events.size() ? EventAt(m_events[index]) : ReplayEvent {};
+}
+
+std::optional<ReplayEvent> CReplayImage::GetSnapshot() const
+{
+    const int32_t offset = GetHeaderFields().snapshot_offset;
+    if (offset < 0 || static_cast<size_t>(offset) < GetFirstRecordOffset())
+        return std::nullopt;
+    if (static_cast<size_t>(offset) + ReplayRecordHead::BYTES > m_image.size())
+        return std::nullopt;
+    return EventAt(static_cast<size_t>(offset));
+}
+
+// --- Files
+
+bool WriteReplayFile(CReplayImage& image, std::string_view path, int32_t end_date, int32_t end_time)
+{
+    const std::optional<std::vector<uint8_t>> file = image.Save(end_date, end_time);
+    return file && engine::WriteWholeFile(path, *file) == 1;
+}
+
+ReplayLoadResult ReadReplayFile(CReplayImage& image, std::string_view path, std::string_view game_code,
+                                int32_t major_version, int32_t minor_version)
+{
+    const std::optional<std::vector<uint8_t>> file = engine::ReadWholeFile(path, engine::WHOLE_FILE_CAP);
+    if (!file)
+        return {};
+    return image.Load(*file, game_code, major_version, minor_version);
+}
+
+// --- Texts and names
+
+namespace {
+
+std::string Printf(const char* format, auto... args)
+{
+    const int n = std::snprintf(nullptr, 0, format, args...);
+    if (n <= 0)
+        return {};
+    std::string text(static_cast<size_t>(n) + 1, '\0');
+    std::snprintf(text.data(), text.size(), format, args...);
+    text.resize(static_cast<size_t>(n));
+    return text;
+}
+
+} // namespace
+
+std::string FormatReplayVersionWarning(int32_t major, int32_t minor, int32_t file_major, int32_t file_minor)
+{
+    return Printf("当前游戏版本:%d,%d，录像版本:%d,%d,可能出现无法预料的观看错误!", static_cast<int>(major),
+                  static_cast<int>(minor), static_cast<int>(file_major), static_cast<int>(file_minor));
+}
+
+std::string ReplayFolder(std::string_view exe_dir, int32_t user_id, std::string_view game_name)
+{
+    return std::string(exe_dir) + "replays\\" + Printf("%d", static_cast<int>(user_id)) + "\\" + std::string(game_name)
+        + "\\";
+}
+
+std::string ReplayFileTitle(std::string_view name, int year, int month, int day, int hour, int minute, int second)
+{
+    return std::string(name) + Printf("_%d年%d月%d日%d时%d分%d秒", year, month, day, hour, minute, second);
+}
+
+std::string ReplayFilePath(std::string_view folder, std::string_view title)
+{
+    return std::string(folder) + std::string(title) + ".qvrep";
+}
+
+} // namespace scene
