@@ -3,7 +3,11 @@
 
 #include "game/scene/PlaySearch.h"
 
+#include "game/rules/TableMath.h"
+
+#include <algorithm>
 #include <array>
+#include <vector>
 
 namespace scene {
 using namespace rules;
@@ -48,6 +52,145 @@ int ClassifyCards(std::span<const int32_t> cards, std::span<int32_t> out, CardPl
     CCardTable table(args, CardRuleParams::Generic());
     return RunPlaySearch(table, nullptr, CardGameClassifySteps(), cards, out, to_beat, found, rule_mask, -1,
                          LengthOrder::ShortestFirst);
+}
+
+namespace {
+
+using Counters = std::array<int32_t, VALUE_COUNTERS>;
+
+constexpr int MAX_WALK = 512;
+
+Counters CountByValue(std::span<const int32_t> cards)
+{
+    Counters counters {};
+    CountCardsByValue(CardsBeforeEnd(cards), counters);
+    return counters;
+}
+
+/// The raised cards of the play, the play's other cards of the same value
+/// giving way to them.
+CardPlay MergeRaised(CardPlay play, std::span<const int32_t> raised)
+{
+    const auto in = [](std::span<const int32_t> cards, int32_t card) {
+        return std::find(cards.begin(), cards.end(), card) != cards.end();
+    };
+    for (int32_t card : raised) {
+        if (card == NO_CARD || in(play.Cards(), card))
+            continue;
+        for (int k = 0; k < std::clamp(play.count, 0, PLAY_CARDS); ++k) {
+            if (GetCardValue(play.cards[k]) == GetCardValue(card) && !in(raised, play.cards[k])) {
+                play.cards[k] = card;
+                break;
+            }
+        }
+    }
+    return play;
+}
+
+} // namespace
+
+int AutoSelectPlay(CHandOperations& hand, const LastPlay& last)
+{
+    std::array<int32_t, PLAY_CARDS> cards {};
+    std::array<int32_t, PLAY_CARDS> raised {};
+    hand.GetHandCards(cards);
+    const int raised_count = hand.GetRaisedCards(raised);
+    if (raised_count == 0)
+        return 0;
+    const Counters need = CountByValue(raised);
+    std::array<int32_t, PLAY_CARDS> out {};
+    const int first_a = last.IsLeading() ? 1 : 0;
+    const int first_b = last.IsLeading() ? 1 : 0;
+    int covering = 0;
+    CardPlay kept;
+    for (int a = first_a; a <= 3; ++a) {
+        for (int b = first_b; b <= 7; ++b) {
+            const int32_t type = int32_t { 1 } << (a + 4 * b);
+            if (!(type & CARD_GAME_RULE_MASK))
+                continue;
+            if (last.IsLeading()) {
+                CardPlay found;
+                if (MatchPlayType(cards, out, CardPlay {}, found, type, 0) && CountsCover(CountByValue(found.Cards()), need)) {
+                    hand.RaiseCards(found.Cards());
+                    return 1;
+                }
+                continue;
+            }
+            // Every play of the type from the last one upward; each is
+            // strictly stronger, so the walk ends (the cap only guards it).
+            CardPlay at = last.play;
+            CardPlay found;
+            for (int step = 0; step < MAX_WALK && ClassifyCards(cards, out, at, found, type, 0); ++step) {
+                if (CountsCover(CountByValue(found.Cards()), need)) {
+                    ++covering;
+                    kept = found;
+                }
+                at = found;
+            }
+        }
+    }
+    if (covering != 1)
+        return 0;
+    const CardPlay merged = MergeRaised(kept, std::span(raised).first(static_cast<size_t>(raised_count)));
+    hand.RaiseCards(merged.Cards());
+    return 1;
+}
+
+DragSelection ApplyDragSelection(CHandOperations& hand, const LastPlay& last, bool auto_select)
+{
+    ICardSpriteSet& sprites = hand.Sprites();
+    std::vector<int> swept;
+    for (int i : hand.HandSprites(hand.Chairs().GetOwnChair())) {
+        if (sprites.At(i).drag_mark)
+            swept.push_back(i);
+    }
+    const bool all_raised = !swept.empty()
+        && std::all_of(swept.begin(), swept.end(), [&sprites](int i) { return sprites.At(i).raised; });
+    if (all_raised) {
+        for (int i : swept) {
+            sprites.At(i).raised = false;
+            sprites.At(i).moving = false;
+            sprites.At(i).drag_mark = false;
+            sprites.Redraw(i);
+        }
+        return DragSelection::Lowered;
+    }
+    for (int i : swept) {
+        sprites.At(i).raised = true;
+        sprites.At(i).drag_mark = false;
+        sprites.Redraw(i);
+    }
+    if (auto_select && AutoSelectPlay(hand, last))
+        return DragSelection::Raised;
+    std::array<int32_t, PLAY_CARDS> raised {};
+    const int n = hand.GetRaisedCards(raised);
+    if (swept.size() <= 1 || n <= 4)
+        return DragSelection::Raised;
+    std::array<int32_t, PLAY_CARDS> out {};
+    std::optional<CardPlay> best;
+    if (last.IsLeading()) {
+        int best_score = 0;
+        for (int32_t type : { CARD_TYPE_TRIPLE_SEQ_PAIRS, CARD_TYPE_TRIPLE_PAIR, CARD_TYPE_TRIPLE_SEQ,
+                              CARD_TYPE_PAIR_SEQ, CARD_TYPE_STRAIGHT }) {
+            CardPlay found;
+            if (!MatchPlayType(raised, out, CardPlay {}, found, type, 0))
+                continue;
+            const int score = CHandOperations::CountValues(found.Cards()) * 1000 + found.count;
+            if (score > best_score) {
+                best_score = score;
+                best = found;
+            }
+        }
+    } else if (last.play.count >= 4) {
+        CardPlay found;
+        if (ClassifyCards(raised, out, last.play, found, last.play.type, 0))
+            best = found;
+    }
+    if (best) {
+        hand.LowerAllCards();
+        hand.RaiseCards(best->Cards());
+    }
+    return DragSelection::Raised;
 }
 
 ThrowRequest MakeThrowRequest(const ThrowIdentity& who, int own_chair, int next_chair, int next_chair_word,

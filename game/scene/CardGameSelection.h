@@ -57,6 +57,25 @@ inline int MatchPlayType(std::span<const int32_t> cards, std::span<int32_t> out,
     return ClassifyCards(cards, out, to_beat, found, rule_mask, rule_flag);
 }
 
+/// Completes a partial selection of the own hand: leading, the first play
+/// (of triple with pair, straight, triple sequence, triple sequence with
+/// pairs, four jokers) that holds every raised card; following, the one play
+/// of any type that beats the last play and holds them, merged with the
+/// raised cards. Answers 1 when it raised a play (the caller then runs the
+/// selection check), else 0.
+int AutoSelectPlay(CHandOperations& hand, const LastPlay& last);
+
+/// What a drag over the cards did.
+enum class DragSelection : uint8_t { Raised, Lowered };
+/// The drag over the own cards has ended: the swept cards (drag-marked) are
+/// raised, completed by AutoSelectPlay when `auto_select`, and a sweep of
+/// more than one card that leaves more than four raised becomes the widest
+/// sequence (leading) or the weakest play of the last play's type
+/// (following a play of four or more cards); when every swept card was
+/// raised already, they are lowered. The caller plays the sound and runs
+/// the selection check.
+DragSelection ApplyDragSelection(CHandOperations& hand, const LastPlay& last, bool auto_select);
+
 /// The throw request: own user, room, table and chair, the next chair at
 /// `next_chair_word` (4 or 5), the play from word 12.
 struct ThrowIdentity {

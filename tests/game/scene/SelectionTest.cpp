@@ -92,6 +92,58 @@ TEST(ClassifyCardsTest, WeakestBeatingPlayInTableOrder)
     }
 }
 
+TEST_F(SelectionTest, AutoSelectCompletesAPartialSelection)
+{
+    // Leading: two cards of a straight raise the weakest straight holding them.
+    Deal({ Card(2, 0), Card(3, 1), Card(4, 2), Card(5, 3), Card(6, 0), Card(8, 1), Card(12, 2) },
+         { Card(3, 1), Card(5, 3) });
+    EXPECT_EQ(AutoSelectPlay(hand, LastPlay {}), 1);
+    EXPECT_EQ(Raised(), (std::vector<int32_t> { Card(2, 0), Card(3, 1), Card(4, 2), Card(5, 3), Card(6, 0) }));
+
+    const LastPlay single { 1, Play(CARD_TYPE_SINGLE, 4, { Card(4, 1) }) };
+    const struct {
+        const char* name;
+        std::vector<int32_t> cards;
+        std::vector<int32_t> raised;
+        int result;
+        std::vector<int32_t> after;
+    } cases[] = {
+        // The one single holding the raised K is the other K: the raised one stays.
+        { "one covering play, merged", { Card(6, 0), Card(12, 0), Card(12, 1) }, { Card(12, 1) }, 1, { Card(12, 1) } },
+        // A 9 alone and the bomb of 9s both hold the raised 9: no choice is made.
+        { "two covering plays", { Card(6, 0), Card(9, 0), Card(9, 1), Card(9, 2), Card(9, 3) }, { Card(9, 2) }, 0,
+          { Card(9, 2) } },
+        { "nothing raised", { Card(6, 0) }, {}, 0, {} },
+    };
+    for (const auto& c : cases) {
+        test::SceneTable table;
+        DealHand(table.sprites, 0, c.cards);
+        table.hand.RaiseCards(c.raised);
+        EXPECT_EQ(AutoSelectPlay(table.hand, single), c.result) << c.name;
+        EXPECT_EQ(table.Raised(), c.after) << c.name;
+    }
+}
+
+TEST_F(SelectionTest, DragOverTheCardsRaisesTheWidestSequenceThenLowers)
+{
+    const std::vector<int32_t> cards = { Card(2, 0), Card(3, 1), Card(4, 2), Card(5, 3), Card(6, 0), Card(6, 1),
+                                         Card(12, 2) };
+    Deal(cards, {});
+    for (int i = 0; i < 6; ++i)
+        sprites.At(i).drag_mark = true;
+    EXPECT_EQ(ApplyDragSelection(hand, LastPlay {}, false), DragSelection::Raised);
+    EXPECT_EQ(Raised(), (std::vector<int32_t> { Card(2, 0), Card(3, 1), Card(4, 2), Card(5, 3), Card(6, 0) }));
+    EXPECT_FALSE(sprites.At(5).drag_mark);
+    for (int i = 0; i < 3; ++i)
+        sprites.At(i).drag_mark = true;
+    EXPECT_EQ(ApplyDragSelection(hand, LastPlay {}, false), DragSelection::Lowered);
+    EXPECT_EQ(Raised(), (std::vector<int32_t> { Card(5, 3), Card(6, 0) }));
+    // One swept card is only raised.
+    sprites.At(6).drag_mark = true;
+    EXPECT_EQ(ApplyDragSelection(hand, LastPlay {}, false), DragSelection::Raised);
+    EXPECT_EQ(Raised(), (std::vector<int32_t> { Card(5, 3), Card(6, 0), Card(12, 2) }));
+}
+
 TEST_F(SelectionTest, PlDkCheckReadsThisGamesPlays)
 {
     const LastPlay lead;
