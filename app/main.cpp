@@ -1,75 +1,77 @@
-// Entry point of the client. It starts the engine in its host window (a real
-// SDL window; SDL's offscreen driver runs it headless) and shows the start
-// screen drawn from the project's own skin package, until the window is
-// closed. The options:
-//   --frames N   quit after N engine frames (for smoke runs without a desktop)
+// Entry point of the client. It builds this game's application, hands it the
+// command line (the hall's '|'-separated fields, or a replay file), runs its
+// start-up and then the message loop until the main window closes. The
+// options of the entry itself:
+//   --local-test   stand-alone with four placeholder players, no hall, no server
+//   --frames N     close the main window after N engine frames (smoke runs)
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
-#include <memory>
+#include <string>
 #include <string_view>
 
+#include "client/CGameFrameWnd.h"
+#include "client/CPlDkApp.h"
 #include "client/RulesServices.h"
-#include "engine/core/GuiContainer.h"
-#include "engine/core/VelotrixWnd.h"
 #include "engine/media/MediaServices.h"
 #include "engine/media/StartScreen.h"
 #include "platform/Message.h"
-#include "platform/MessageIds.h"
+#include "platform/MessageWindow.h"
+#include "platform/Text.h"
 
 namespace {
 
-constexpr int VIEW_WIDTH = 1050;
-constexpr int VIEW_HEIGHT = 700;
+struct Options {
+    bool local_test = false;
+    long frame_budget = 0;
+    std::string command_line;
+};
 
-// The host window of this program: closing it ends the message loop, and a
-// frame budget (when given) ends it after that many engine frames.
-class CClientWindow final : public engine::CVelotrixWnd {
+// Closes the main window after a number of engine frame periods.
+class CFrameBudget final : public platform::CMessageWindow {
 public:
-    explicit CClientWindow(long frame_budget) : m_frames_left(frame_budget) {}
-
-    void OnFrameTick() override
-    {
-        engine::CVelotrixWnd::OnFrameTick();
-        if (m_frames_left > 0 && --m_frames_left == 0)
-            Close();
-    }
+    CFrameBudget(long frames, platform::WindowHandle target) : m_frames_left(frames), m_target(target) {}
 
 protected:
     intptr_t WindowProc(platform::Message& msg) override
     {
-        if (msg.id == platform::WM_CLOSE) {
-            Close();
-            return 0;
+        if (msg.id == platform::WM_TIMER && --m_frames_left == 0) {
+            platform::KillTimer(GetHandle(), 1);
+            platform::PostMessage(m_target, platform::WM_CLOSE);
         }
-        return engine::CVelotrixWnd::WindowProc(msg);
+        return 0;
     }
 
 private:
-    void Close()
-    {
-        Destroy();
-        platform::PostQuitMessage(0);
-    }
-
     long m_frames_left;
+    platform::WindowHandle m_target;
 };
 
-bool ParseArguments(int argc, char** argv, long& frame_budget)
+bool ParseArguments(int argc, char** argv, Options& options)
 {
     for (int i = 1; i < argc; ++i) {
         const std::string_view arg = argv[i];
+        if (arg == "--local-test") {
+            options.local_test = true;
+            continue;
+        }
         if (arg == "--frames" && i + 1 < argc) {
             char* end = nullptr;
-            frame_budget = std::strtol(argv[++i], &end, 10);
-            if (end == argv[i] || *end != '\0' || frame_budget <= 0) {
+            options.frame_budget = std::strtol(argv[++i], &end, 10);
+            if (end == argv[i] || *end != '\0' || options.frame_budget <= 0) {
                 std::fprintf(stderr, "pldk: --frames takes a positive number of frames\n");
                 return false;
             }
             continue;
         }
-        std::fprintf(stderr, "pldk: unknown argument '%s'; usage: pldk [--frames N]\n", argv[i]);
-        return false;
+        // Everything else is the command line the application reads, in GBK.
+        const std::optional<std::string> gbk = platform::Utf8ToGbk(arg);
+        if (!gbk) {
+            std::fprintf(stderr, "pldk: argument '%s' is not valid text\n", argv[i]);
+            return false;
+        }
+        if (!options.command_line.empty())
+            options.command_line += ' ';
+        options.command_line += *gbk;
     }
     return true;
 }
@@ -78,27 +80,29 @@ bool ParseArguments(int argc, char** argv, long& frame_budget)
 
 int main(int argc, char** argv)
 {
-    long frame_budget = 0;
-    if (!ParseArguments(argc, argv, frame_budget))
+    Options options;
+    if (!ParseArguments(argc, argv, options))
         return 2;
 
     client::InstallRulesServices();
     engine::InstallMediaServices();
 
-    CClientWindow window(frame_budget);
-    platform::NativeWindowOptions options;
-    options.title = "pldk";
-    options.width = VIEW_WIDTH;
-    options.height = VIEW_HEIGHT;
-    if (window.Create(options) == 0) {
-        std::fprintf(stderr, "pldk: cannot open the window: %s\n", platform::CNativeWindow::LastError().c_str());
+    client::CPlDkApp app;
+    app.SetCommandLine(options.command_line);
+    if (options.local_test)
+        app.SetRunMode(client::RUN_MODE_STAND_ALONE);
+    if (!app.InitInstance()) {
+        app.ExitInstance();
         return 1;
     }
-    if (window.StartEngine(std::make_unique<engine::CGuiContainer>(), nullptr) == 0) {
-        std::fprintf(stderr, "pldk: the engine did not start\n");
-        return 1;
-    }
-    if (engine::ShowStartScreen(window.GetCore()) == 0)
+    client::CGameFrameWnd* window = app.GetMainWindow();
+    if (engine::ShowStartScreen(window->GetCore()) == 0)
         std::fprintf(stderr, "pldk: the start screen (skin/start.kor beside the program) is missing\n");
-    return platform::RunMessageLoop();
+
+    CFrameBudget budget(options.frame_budget, window->GetHandle());
+    if (options.frame_budget > 0 && budget.Create())
+        platform::SetTimer(budget.GetHandle(), 1, engine::CVelotrixWnd::FRAME_INTERVAL_MS);
+    const int exit_code = platform::RunMessageLoop();
+    app.ExitInstance();
+    return exit_code;
 }

@@ -118,4 +118,11 @@ void DebugTrace(const char* format, ...)
     va_end(arguments);
 }
 
+std::string AppendUrlQuery(const std::string& url, const std::string& query)
+{
+    if (query.empty())
+        return url;
+    return url + (url.find('?') != std::string::npos ? "&" : "?") + query;
+}
+
 } // namespace client

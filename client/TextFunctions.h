@@ -37,6 +37,10 @@ int SplitBar(char* text, char** fields, int maximum, char** rest);
 /// Removes the space characters (only ' ') at both ends of `text`.
 void TrimSpaces(std::string& text);
 
+/// Appends a query to a web address: nothing for an empty query, else "&"
+/// when the address already holds a '?', otherwise "?", then the query.
+[[nodiscard]] std::string AppendUrlQuery(const std::string& url, const std::string& query);
+
 /// The decimal text of a value.
 [[nodiscard]] std::string IntToString(int32_t value);
 

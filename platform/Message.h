@@ -69,6 +69,14 @@ struct ValuePayload final : MessagePayload {
     T value;
 };
 
+// The lparam of WM_COPYDATA: a kind word, the size and the sender's bytes
+// (valid only while the handler runs).
+struct CopyDataRecord {
+    uintptr_t kind { 0 };
+    uint32_t size { 0 };
+    const void* data { nullptr };
+};
+
 struct Message {
     WindowHandle window { WindowHandle::None }; // None for a thread message
     uint32_t id { WM_NULL };

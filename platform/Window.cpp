@@ -256,6 +256,14 @@ void CNativeWindow::ForEachWindow(const std::function<void(CNativeWindow&)>& vis
         visit(*window);
 }
 
+std::optional<std::pair<int, int>> CNativeWindow::GetDesktopSize()
+{
+    SDL_DisplayMode mode {};
+    if (!StartVideo() || SDL_GetDesktopDisplayMode(0, &mode) != 0 || mode.w <= 0 || mode.h <= 0)
+        return std::nullopt;
+    return std::make_pair(mode.w, mode.h);
+}
+
 std::string CNativeWindow::LastError()
 {
     return SDL_GetError();

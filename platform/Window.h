@@ -18,6 +18,8 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
+#include <utility>
 #include <string>
 #include <string_view>
 
@@ -78,6 +80,10 @@ public:
     void EnableTextInput(bool enable);
     // Where an input method should show its candidates, in client pixels.
     void SetTextInputArea(int x, int y, int width, int height);
+
+    // The size of the desktop (the first display) in pixels, starting the
+    // video system on this thread when needed. std::nullopt without a display.
+    [[nodiscard]] static std::optional<std::pair<int, int>> GetDesktopSize();
 
     // The SDL error of the last failure on this thread.
     [[nodiscard]] static std::string LastError();

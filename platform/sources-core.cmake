@@ -12,7 +12,9 @@ list(APPEND PLATFORM_SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/MessageLoop.cpp
     ${CMAKE_CURRENT_LIST_DIR}/MessageWindow.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Path.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/Process.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Random.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/RemoteWindow.cpp
     ${CMAKE_CURRENT_LIST_DIR}/SdlEventPump.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Semaphore.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Text.cpp

@@ -1,6 +1,10 @@
 #pragma once
 // Forward declarations of the engine core's classes and records.
 
+namespace platform {
+struct CopyDataRecord;
+}
+
 namespace engine {
 
 class CBlockPool;
@@ -25,7 +29,7 @@ class ITextRenderer;
 class InputModule;
 class ModuleMsgQueue;
 class ObjectModule;
-struct CopyDataRecord;
+using CopyDataRecord = platform::CopyDataRecord;
 struct EngineEvent;
 struct EngineRect;
 struct EventRoute;

@@ -8,16 +8,12 @@
 #include <cstdint>
 
 #include "engine/core/EngineEntity.h"
+#include "platform/Message.h"
 
 namespace engine {
 
-/// A copy-data record as it arrives with WM_COPYDATA: a kind word, the size
-/// and the sender's bytes (valid only during the call).
-struct CopyDataRecord {
-    uintptr_t kind { 0 };
-    uint32_t size { 0 };
-    const void* data { nullptr };
-};
+/// A copy-data record as it arrives with WM_COPYDATA (the platform's record).
+using CopyDataRecord = platform::CopyDataRecord;
 
 class CGuiContainer : public CEngineEntity {
 public:

@@ -1,0 +1,152 @@
+// What the application reaches of the parts that are built above it or beside
+// it: the frame UI, the side panel and the main game (client/panel and
+// game/scene implement these), the game-server connection, the communication
+// thread and the wait dialog. The application holds each as a non-owning
+// pointer that may be null: a service whose part is absent does nothing, as
+// the application's operations do when there is no frame UI.
+// Owner: the implementers; each must outlive its installation in the
+// application (install null before destroying it).
+// Threads: UI thread, like the application.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+
+#include "client/UserRecords.h"
+#include "engine/core/EngineEvent.h"
+#include "platform/Message.h"
+
+namespace client {
+
+/// The six values of a message board: text, answer event, second event and
+/// three further values (the seconds it stays, its style, its picture).
+struct MessageBoardRequest {
+    std::string text;
+    engine::EngineEvent answer_event {};
+    engine::EngineEvent second_event {};
+    int32_t seconds = 0;
+    int32_t style = 0;
+    std::string picture;
+};
+
+/// A message board whose answers close the main window or quit.
+struct ExitBoardRequest {
+    std::string text;
+    int32_t seconds = 0;
+    int32_t style = 0;
+    std::string picture; ///< empty: none
+};
+
+/// As ExitBoardRequest, with a web address its first button opens.
+struct ExitUrlBoardRequest {
+    std::string text;
+    std::string url;
+    int32_t value3 = 1;
+    int32_t seconds = 0;
+    int32_t value5 = 1;
+    int32_t value6 = 0;
+    std::string first_button;
+    std::string second_button;
+};
+
+/// The frame UI (CGameFrameUI) as the application reaches it.
+class IFrameUI {
+public:
+    virtual ~IFrameUI() = default;
+    virtual void ShowMessageBoard(const MessageBoardRequest& request) = 0;
+    virtual void ShowExitMessageBoard(const ExitBoardRequest& request) = 0;
+    virtual void ShowExitUrlMessageBoard(const ExitUrlBoardRequest& request) = 0;
+    /// The log-on hooks 1 to 3, after the replies 210200, 210210 and 210220.
+    virtual void OnLogonReply(int hook) = 0;
+    /// The enter hook, after a match room's enter reply was applied.
+    virtual void OnEnterReply() = 0;
+    // The match banners; each takes the reply's body unchanged.
+    virtual void ShowNoSignUpBanner(std::span<const uint8_t> reply) = 0;
+    virtual void ShowWashoutBanner(std::span<const uint8_t> reply) = 0;
+    virtual void ShowMatchEndBanner(std::span<const uint8_t> reply) = 0;
+    virtual void ShowMatchLateBanner(std::span<const uint8_t> reply) = 0;
+    virtual void ShowMatchStartedBanner(std::span<const uint8_t> reply) = 0;
+    virtual void ShowSystemCancelBanner(std::span<const uint8_t> reply) = 0;
+    virtual void ShowSelfCancelBanner(std::span<const uint8_t> reply) = 0;
+    virtual void ShowWaitSignUpCheckBanner(std::span<const uint8_t> reply) = 0;
+    virtual void ShowSystemRejectedBanner(std::span<const uint8_t> reply) = 0;
+    virtual void NotifyLookerEnter(const GameUserRecord& user) = 0;
+    virtual void NotifySilverChange(std::span<const uint8_t> record) = 0;
+    virtual void ShowPlayerDetailFull(std::span<const uint8_t> user_record) = 0;
+    /// The user id of the small player board shown now, 0 when none is.
+    [[nodiscard]] virtual int32_t GetPlayerBoardSmallUser() const = 0;
+    virtual void ShowPlayerBoardSmall(int32_t user_id, int32_t x, int32_t y) = 0;
+    /// The result hook, after the seat records took a round's results.
+    virtual void OnRoundResult() = 0;
+    /// The seat-name hook, with the record of names.
+    virtual void OnSeatNames(std::span<const uint8_t> record) = 0;
+};
+
+/// The side panel (CSubSystemPanel): application events to it or to one of
+/// its named children ("AdvertBar", "UserListBar").
+class ISidePanel {
+public:
+    virtual ~ISidePanel() = default;
+    virtual void SendPanelEvent(uint32_t event_id, uintptr_t param1) = 0;
+    virtual void SendChildEvent(const char* child_name, uint32_t event_id) = 0;
+};
+
+/// The main game scene (CGameScene).
+class IMainGame {
+public:
+    virtual ~IMainGame() = default;
+    virtual void ClearTable() = 0;
+    virtual void ResumeGame() = 0;
+};
+
+/// The game-server connection (CGameConnection) as the application drives it.
+class IGameServerLink {
+public:
+    virtual ~IGameServerLink() = default;
+    virtual void LoadProxySettings(const std::string& hall_ini_path) = 0;
+    virtual void SetCipherKey(std::span<const uint8_t> key) = 0;
+    virtual void SetNotifyThread(platform::ThreadId thread) = 0;
+    /// Connects; `used_proxy` tells whether a proxy was in the way.
+    [[nodiscard]] virtual bool Connect(const std::string& name, const std::string& address, int32_t port,
+                                       bool& used_proxy) = 0;
+    [[nodiscard]] virtual std::string GetProxyHost() const = 0;
+    /// The version check; its two values go to the hall in status reports.
+    [[nodiscard]] virtual bool CheckVersion(std::string& error, int32_t& value1, int32_t& value2) = 0;
+    [[nodiscard]] virtual bool Logon(std::string& error) = 0;
+    [[nodiscard]] virtual bool EnterGame(std::string& error) = 0;
+    virtual bool LeaveTable(int32_t user_id, int32_t chair) = 0;
+    virtual void Close() = 0;
+};
+
+/// The communication thread (CGameCommThread).
+class ICommThread {
+public:
+    virtual ~ICommThread() = default;
+    [[nodiscard]] virtual bool Start() = 0;
+    virtual void Stop() = 0;
+    /// The thread's queue; 0 while it does not run.
+    [[nodiscard]] virtual platform::ThreadId GetThreadId() const = 0;
+};
+
+/// The wait dialog: a text shown while the UI thread waits.
+class IWaitDialog {
+public:
+    virtual ~IWaitDialog() = default;
+    virtual void ShowText(const std::string& text) = 0;
+    virtual void Hide() = 0;
+    /// The window that receives the hall's sign replies.
+    [[nodiscard]] virtual platform::WindowHandle GetWindow() const = 0;
+};
+
+/// The parts the application works with; every pointer may be null.
+struct AppLinks {
+    IFrameUI* frame_ui = nullptr;
+    ISidePanel* side_panel = nullptr;
+    IMainGame* main_game = nullptr;
+    IGameServerLink* connection = nullptr;
+    ICommThread* comm_thread = nullptr;
+    IWaitDialog* wait_dialog = nullptr;
+};
+
+} // namespace client
