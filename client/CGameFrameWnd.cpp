@@ -59,8 +59,6 @@ void CGameFrameWnd::OnPlayerQuit(std::span<const uint8_t> record)
 intptr_t CGameFrameWnd::WindowProc(platform::Message& msg)
 {
     switch (msg.id) {
-    case platform::WM_COPYDATA:
-        return OnCopyData(msg);
     case platform::WM_TIMER:
         OnTimer(msg.wparam);
         break;
@@ -76,11 +74,10 @@ intptr_t CGameFrameWnd::WindowProc(platform::Message& msg)
     return engine::CVelotrixWnd::WindowProc(msg);
 }
 
-intptr_t CGameFrameWnd::OnCopyData(platform::Message& msg)
+void CGameFrameWnd::OnCopyData(const platform::CopyDataRecord* record)
 {
-    const auto* record = reinterpret_cast<const platform::CopyDataRecord*>(msg.lparam);
     if (record == nullptr)
-        return 0;
+        return;
     const auto* bytes = static_cast<const uint8_t*>(record->data);
     const std::span<const uint8_t> payload(bytes, bytes ? record->size : 0);
     const uint32_t kind = static_cast<uint32_t>(record->kind);
@@ -88,7 +85,7 @@ intptr_t CGameFrameWnd::OnCopyData(platform::Message& msg)
         m_app.OnHallCopyData(kind, DecipherCopyData(payload));
     else
         m_app.OnHallCopyData(kind, payload);
-    return engine::CVelotrixWnd::WindowProc(msg);
+    engine::CVelotrixWnd::OnCopyData(record);
 }
 
 void CGameFrameWnd::OnTimer(uintptr_t timer)

@@ -50,9 +50,11 @@ public:
 
 protected:
     intptr_t WindowProc(platform::Message& msg) override;
+    /// The hall's record, deciphered, to the application; then the host
+    /// window's own handling (the root object's copy-data hook).
+    void OnCopyData(const platform::CopyDataRecord* record) override;
 
 private:
-    intptr_t OnCopyData(platform::Message& msg);
     void OnTimer(uintptr_t timer);
     void OnGameInitDone();
     void OnClose();

@@ -31,7 +31,7 @@
 namespace engine {
 
 class CGuiContainer;
-struct CopyDataRecord;
+using CopyDataRecord = platform::CopyDataRecord;
 
 class CVelotrixWnd : public platform::CMessageWindow, public IPresentTarget, public IInputHost {
 public:
