@@ -5,6 +5,11 @@
 
 #include <benchmark/benchmark.h>
 
+#include <memory>
+
+#include <algorithm>
+#include <numeric>
+#include <random>
 #include <vector>
 
 namespace {
@@ -65,6 +70,59 @@ void BM_HintPress(benchmark::State& state)
     state.counters["throwable"] = benchmark::Counter(static_cast<double>(raised), benchmark::Counter::kAvgIterations);
 }
 BENCHMARK(BM_HintPress)->Unit(benchmark::kMicrosecond);
+
+// Dealt hands that hold both jokers of one deck (wild), against a bomb of
+// four 6s; each of 64 hands is pressed through a whole hint cycle in turn.
+void BM_HintPressDealt(benchmark::State& state)
+{
+    constexpr int HANDS = 64;
+    std::vector<CCardSpriteRecords> tables;
+    std::mt19937 rng(33);
+    for (int h = 0; h < HANDS; ++h) {
+        std::vector<int32_t> deck(PLDK_TOTAL_CARDS);
+        std::iota(deck.begin(), deck.end(), 0);
+        deck.erase(std::remove_if(deck.begin(), deck.end(), [](int32_t c) { return c == 52 || c == 53; }), deck.end());
+        std::shuffle(deck.begin(), deck.end(), rng);
+        deck.resize(PLDK_HAND_SIZE - 2);
+        deck.push_back(52);
+        deck.push_back(53);
+        CCardSpriteRecords& sprites = tables.emplace_back(PLDK_TOTAL_CARDS);
+        for (size_t k = 0; k < deck.size(); ++k) {
+            CardSpriteState& s = sprites.At(static_cast<int>(k));
+            s.card = deck[k];
+            s.chair = 0;
+            s.state = CARD_STATE_HAND;
+            s.row_index = static_cast<int32_t>(k);
+        }
+    }
+    CPlDkChairMath chairs(0);
+    LastPlay last;
+    last.chair = 1;
+    last.play.type = CARD_TYPE_BOMB;
+    last.play.beat_mask = BEAT_MASK_PLDK_BOMB;
+    last.play.strength = 5;
+    last.play.count = 4;
+    for (int i = 0; i < 4; ++i)
+        last.play.cards[i] = Card(5, i);
+    int h = 0;
+    int presses = 0;
+    auto hand = std::make_unique<CPlDkHandOperations>(tables[0], chairs);
+    auto finder = std::make_unique<CPlDkPlayFinder>(*hand);
+    for (auto _ : state) {
+        const HintPress press = finder->PressHint(last);
+        if (press == HintPress::Raised || press == HintPress::Assisted)
+            benchmark::DoNotOptimize(finder->CheckSelection(last).throw_enabled);
+        if (++presses == 40 || press == HintPress::Pass) {
+            // The next hand.
+            presses = 0;
+            h = (h + 1) % HANDS;
+            finder.reset();
+            hand = std::make_unique<CPlDkHandOperations>(tables[static_cast<size_t>(h)], chairs);
+            finder = std::make_unique<CPlDkPlayFinder>(*hand);
+        }
+    }
+}
+BENCHMARK(BM_HintPressDealt)->Unit(benchmark::kMicrosecond);
 
 } // namespace
 
