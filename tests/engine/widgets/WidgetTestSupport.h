@@ -9,14 +9,17 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <memory>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "engine/core/CanvasServices.h"
 #include "engine/core/EngineTestSupport.h"
 #include "engine/core/InputModule.h"
 #include "engine/core/pictures/PictureTestSupport.h"
+#include "engine/media/Blitter.h"
 
 namespace widgettest {
 
@@ -51,10 +54,57 @@ public:
     std::vector<Drawn> drawn;
 };
 
+// The software blitter behind the canvas's blitter interface.
+class CSoftwareBlitter : public ICanvasBlitter {
+public:
+    void Blit(uint32_t* pixels, int32_t width, int32_t height, DrawParams& params, const ImageRecord& image,
+              int32_t source_x, int32_t source_y, int32_t source_width, int32_t source_height, double opacity,
+              uint32_t tint) override
+    {
+        BlitImage(BlitSurface { pixels, width, height }, params, image, source_x, source_y, source_width,
+                  source_height, opacity, tint);
+    }
+    std::unique_ptr<uint32_t[]> ScaleNearest(const uint32_t* source, int32_t stride, int32_t source_height,
+                                             int32_t x, int32_t y, int32_t width, int32_t height, int32_t new_width,
+                                             int32_t new_height) override
+    {
+        return ScaleNearest32(source, stride, source_height, x, y, width, height, new_width, new_height);
+    }
+};
+
+// A paint module that keeps render requests and serves named images made in memory.
+class CWidgetPaintModule : public enginetest::CRecordingPaintModule, public IPaintImages {
+public:
+    void LoadImageByName(ImageRef& ref, std::string_view name, uint32_t frame) override
+    {
+        ref = ImageRef {};
+        const auto found = images.find(std::string(name));
+        if (found == images.end())
+            return;
+        ref = picturetest::RefTo(*found->second);
+        ref.frame = frame % found->second->frames;
+    }
+    ImageRecord* FindImage(std::string_view) override { return nullptr; }
+    bool AddImageCopy(const ImageRef&, std::string_view) override { return false; }
+    void ReleaseImage(std::string_view) override {}
+    void DrawImage(const ImageRef&, int32_t, int32_t, int32_t, int32_t, double) override {}
+    void Clear(uint32_t) override {}
+    double GetFps() const override { return 0.0; }
+    int32_t GetWidth() const override { return 800; }
+    int32_t GetHeight() const override { return 600; }
+    uint32_t GetLastImageId() const override { return 0; }
+
+    std::map<std::string, std::unique_ptr<ImageRecord>> images;
+};
+
 class WidgetTest : public ::testing::Test {
 protected:
     WidgetTest()
     {
+        auto paint = std::make_unique<CWidgetPaintModule>();
+        m_paint = paint.get();
+        (void)m_engine.m_core.LoadModule(std::move(paint), true, true);
+        CCanvasServices::InstallBlitter(std::make_unique<CSoftwareBlitter>());
         auto input = std::make_unique<InputModule>();
         m_input = input.get();
         (void)m_engine.m_core.LoadModule(std::move(input), true, true);
@@ -113,7 +163,8 @@ protected:
         return count;
     }
 
-    enginetest::EngineFixture m_engine;
+    enginetest::EngineFixture m_engine { false };
+    CWidgetPaintModule* m_paint { nullptr };
     InputModule* m_input { nullptr };
     picturetest::CRecordingMusic* m_music { nullptr };
     CRecordingTextDrawer* m_text { nullptr };

@@ -1,0 +1,169 @@
+#include "engine/widgets/GuiMessageBox.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "engine/core/CanvasObject.h"
+#include "engine/core/InputState.h"
+#include "engine/widgets/GuiTextButton.h"
+#include "engine/widgets/WidgetSupport.h"
+
+namespace engine {
+
+namespace {
+
+constexpr double BUTTON_Z_STEP = 0.001;
+constexpr double COUNTDOWN_Z_STEP = 0.002;
+constexpr int32_t COUNTDOWN_GAP = 5;
+
+} // namespace
+
+CGuiTextButton* CGuiMessageBox::MakeButton(const char* caption, uint32_t click_id, uint32_t key_colour)
+{
+    auto* button = dynamic_cast<CGuiTextButton*>(RegisterObject(std::make_unique<CGuiTextButton>()));
+    if (button == nullptr)
+        return nullptr;
+    EngineEvent click;
+    MakeEngineEvent(&click, GetId(), click_id, 0, 0);
+    button->Create(caption, BUTTON_WIDTH, BUTTON_HEIGHT, BUTTON_FONT_SIZE, key_colour, 0x000000, &click);
+    // By the visual's depth: a GUI object's own z is not its canvas's.
+    button->MoveZBy(GetZ() + BUTTON_Z_STEP - button->GetZ());
+    AddFollower(button, WIDGET_PART_LINK_FLAGS);
+    return button;
+}
+
+CCanvasObject* CGuiMessageBox::Create(int32_t width, int32_t height, const EngineEvent* ok_event,
+                                      const EngineEvent* cancel_event, int32_t seconds)
+{
+    const int32_t setting = GetIntSetting(BUTTON_KEY_SETTING);
+    const uint32_t key_colour = setting >= 0 ? static_cast<uint32_t>(setting) : DEFAULT_BUTTON_KEY;
+    m_canvas = NewCanvasObject(width, height, WIDGET_COLOUR_KEY);
+    if (m_canvas != nullptr)
+        SetVisual(m_canvas, WIDGET_LINK_FLAGS);
+    if (ok_event != nullptr) {
+        m_ok = MakeButton("确定", VELOTRIX_EVENT_BOX_OK, key_colour);
+        m_ok_event = *ok_event;
+    }
+    if (cancel_event != nullptr) {
+        m_cancel = MakeButton("取消", VELOTRIX_EVENT_BOX_CANCEL, key_colour);
+        m_cancel_event = *cancel_event;
+    }
+    AddEventRoute(VELOTRIX_EVENT_MOUSE_MOVE, GetId(), VELOTRIX_EVENT_DRAG_MOVE, 0, 0);
+    if (m_canvas != nullptr)
+        m_canvas->Show(true);
+
+    if (seconds > 0) {
+        m_seconds = std::min(seconds, MAX_SECONDS);
+        m_countdown = NewCanvasObject(COUNTDOWN_WIDTH, COUNTDOWN_HEIGHT, WIDGET_COLOUR_KEY);
+        if (m_countdown != nullptr) {
+            m_countdown->SetZ(GetZ() + COUNTDOWN_Z_STEP);
+            m_countdown->Activate();
+            m_countdown->Invalidate();
+            if (m_ok != nullptr)
+                m_countdown->MoveTo(m_ok->GetX() + static_cast<int32_t>(m_ok->GetWidth() / 2) + COUNTDOWN_GAP
+                                        + COUNTDOWN_WIDTH / 2,
+                                    m_ok->GetY());
+            AddFollower(m_countdown, WIDGET_PART_LINK_FLAGS);
+            DrawCountdown();
+        }
+        QueueTick();
+    }
+    RaiseToTopLayer();
+    GetVisual()->BringToFront();
+    Invalidate();
+    return m_canvas;
+}
+
+void CGuiMessageBox::QueueTick()
+{
+    EngineEvent tick;
+    MakeEngineEvent(&tick, GetId(), VELOTRIX_EVENT_BOX_TICK, 0, 0);
+    m_tick = AddWaitFramesAction(TICK_MILLISECONDS, &tick);
+}
+
+void CGuiMessageBox::DrawCountdown()
+{
+    if (m_countdown == nullptr)
+        return;
+    m_countdown->SetFont(COUNTDOWN_FONT_SIZE, 400, WIDGET_FACE);
+    m_countdown->SetTextColour(0xFFFFFF, 255);
+    m_countdown->Clear();
+    char text[16];
+    std::snprintf(text, sizeof text, "%d", m_seconds);
+    m_countdown->DrawText(0, 0, text);
+    m_countdown->Invalidate();
+}
+
+void CGuiMessageBox::Close()
+{
+    if (m_closing)
+        return;
+    m_closing = true;
+    if (m_countdown != nullptr)
+        CancelObjectActions(m_countdown->GetId());
+    if (m_tick != 0) {
+        CancelAction(m_tick);
+        m_tick = 0;
+    }
+    (void)BeginGroup();
+    (void)AddFadeToAction(this, FADE_STEP, 0.0, 0);
+    (void)NextGroup();
+    (void)AddDestroyAction(this);
+    EndGroup();
+}
+
+void CGuiMessageBox::Answer(const EngineEvent& record)
+{
+    if (m_closing)
+        return;
+    PostEvent(record);
+    Close();
+}
+
+int CGuiMessageBox::OnEvent(const EngineEvent& event)
+{
+    switch (event.id) {
+    case VELOTRIX_EVENT_BOX_OK:
+        Answer(m_ok_event);
+        return 0;
+    case VELOTRIX_EVENT_BOX_CANCEL:
+        Answer(m_cancel_event);
+        return 0;
+    case VELOTRIX_EVENT_MOUSE_MOVE:
+    case VELOTRIX_EVENT_DRAG_MOVE:
+        if (event.param2 != 0) {
+            const auto* input = reinterpret_cast<const InputState*>(event.param2);
+            MoveBy(input->dx, input->dy);
+            Invalidate();
+        }
+        return 0;
+    case VELOTRIX_EVENT_BOX_TICK:
+        m_tick = 0;
+        if (m_closing)
+            return 0;
+        if (m_seconds == 0) {
+            Answer(m_cancel_event);
+            return 1;
+        }
+        --m_seconds;
+        DrawCountdown();
+        QueueTick();
+        return 0;
+    default:
+        return CGuiObject::OnEvent(event);
+    }
+}
+
+void CGuiMessageBox::OnFollowerRemoved(CEngineObject* follower)
+{
+    if (follower == m_canvas) {
+        // The buttons and the countdown are the canvas's owned followers.
+        m_canvas = nullptr;
+        m_ok = nullptr;
+        m_cancel = nullptr;
+        m_countdown = nullptr;
+    }
+    CGuiObject::OnFollowerRemoved(follower);
+}
+
+} // namespace engine
