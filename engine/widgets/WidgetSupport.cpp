@@ -1,9 +1,6 @@
 #include "engine/widgets/WidgetSupport.h"
 
-#include <string>
-
 #include "engine/core/EngineEntity.h"
-#include "engine/core/InputModule.h"
 #include "platform/Cursor.h"
 
 namespace engine {
@@ -17,8 +14,7 @@ void ShowWidgetCursor(CEngineEntity& widget, WidgetCursor cursor)
         (void)widget.SendEvent(event);
         return;
     }
-    if (InputModule* input = widget.GetInputModule())
-        input->SetCursorHandle(platform::LoadSystemCursor(hand ? platform::IDC_HAND : platform::IDC_ARROW));
+    widget.SetCursorHandle(platform::LoadSystemCursor(hand ? platform::IDC_HAND : platform::IDC_ARROW));
 }
 
 void PlayWidgetSound(CEngineEntity& widget, std::string_view name)

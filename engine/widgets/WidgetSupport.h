@@ -33,7 +33,7 @@ enum class WidgetCursor { Hand, Arrow };
 
 /// Shows the hand or the arrow: through the "object_cursor" object when it
 /// exists (it gets VELOTRIX_EVENT_CURSOR_HAND or _ARROW), else as the system
-/// cursor through the input module.
+/// cursor (the facade's SetCursorHandle).
 void ShowWidgetCursor(CEngineEntity& widget, WidgetCursor cursor);
 
 /// Plays the named sound once; an empty name plays nothing.
