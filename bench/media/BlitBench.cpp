@@ -1,14 +1,23 @@
-// Blit throughput on a 1050 x 700 target: the blitter's straight copy with
-// colour key, alpha blend at scale 1, scaled blend and rotated blend, beside
+// Blit throughput on a 1050 x 700 target: every operation of the blitter
+// that the table uses (straight copy with colour key, alpha blend at scale 1,
+// scaled blend nearest and bilinear, rotated blend, tint, opacity) beside
 // pixman compositing the same operation and memcpy of the same bytes.
 // items_per_second is drawn (destination) pixels per second.
+//
+// Each benchmark runs several repetitions and reports their median; at the
+// end the ratios of the medians are printed (blitter speed over pixman's,
+// blitter time over memcpy's). The machine may be shared: compare ratios of
+// one run only (--benchmark_enable_random_interleaving=true spreads load).
 #include "engine/media/Blitter.h"
 
 #include <benchmark/benchmark.h>
 #include <pixman.h>
 
 #include <cmath>
+#include <cstdio>
 #include <cstring>
+#include <map>
+#include <string>
 #include <vector>
 
 using namespace engine;
@@ -75,27 +84,59 @@ std::vector<uint32_t> Premultiplied(const ImageRecord& image)
     return out;
 }
 
-void RunBlit(benchmark::State& state, int32_t src_w, int32_t src_h, int32_t dst_w, int32_t dst_h, double angle,
-             bool alpha, bool keyed)
+struct BlitCase {
+    int32_t src_w;
+    int32_t src_h;
+    int32_t dst_w;
+    int32_t dst_h;
+    double angle { 0.0 };
+    bool alpha { true };
+    bool keyed { false };
+    bool bilinear { false };
+    double opacity { 1.0 };
+    uint32_t tint { COLOUR_NONE };   ///< threshold 0, colour 0x00BBGGRR
+};
+
+void RunBlit(benchmark::State& state, const BlitCase& c)
 {
-    const ImageRecord image = MakeImage(src_w, src_h, alpha, keyed);
+    const ImageRecord image = MakeImage(c.src_w, c.src_h, c.alpha, c.keyed);
     Target target;
     for (auto _ : state) {
-        DrawParams p = Centred(dst_w, dst_h, angle);
-        BlitImage(target.Surface(), p, image, 0, 0, src_w, src_h, 1.0, COLOUR_NONE);
+        DrawParams p = Centred(c.dst_w, c.dst_h, c.angle);
+        p.flags = c.bilinear ? DRAW_FLAG_SMOOTH_SCALE : 0;
+        BlitImage(target.Surface(), p, image, 0, 0, c.src_w, c.src_h, c.opacity, c.tint);
         benchmark::DoNotOptimize(target.pixels.data());
     }
-    state.SetItemsProcessed(int64_t(state.iterations()) * dst_w * dst_h);
+    state.SetItemsProcessed(int64_t(state.iterations()) * c.dst_w * c.dst_h);
 }
 
-void RunPixman(benchmark::State& state, int32_t src_w, int32_t src_h, int32_t dst_w, int32_t dst_h, double angle,
-               bool alpha, bool keyed)
+// The same operation in pixman: OVER of the premultiplied image, through a
+// solid mask for opacity; a tint is a solid colour OVER through the image's
+// alpha (one constant colour blended by the image's alpha, as ours is).
+void RunPixman(benchmark::State& state, const BlitCase& c)
 {
-    const ImageRecord image = MakeImage(src_w, src_h, alpha, keyed);
+    const int32_t src_w = c.src_w;
+    const int32_t src_h = c.src_h;
+    const int32_t dst_w = c.dst_w;
+    const int32_t dst_h = c.dst_h;
+    const double angle = c.angle;
+    const ImageRecord image = MakeImage(src_w, src_h, c.alpha, c.keyed);
     std::vector<uint32_t> source = Premultiplied(image);
     Target target;
     pixman_image_t* src = pixman_image_create_bits(PIXMAN_a8r8g8b8, src_w, src_h, source.data(), src_w * 4);
     pixman_image_t* dst = pixman_image_create_bits(PIXMAN_a8r8g8b8, VIEW_W, VIEW_H, target.pixels.data(), VIEW_W * 4);
+    pixman_image_t* mask = nullptr;
+    if (c.opacity < 1.0) {
+        const auto level = uint16_t(c.opacity * 0xFFFF);
+        const pixman_color_t colour { 0, 0, 0, level };
+        mask = pixman_image_create_solid_fill(&colour);
+    }
+    if (c.tint != COLOUR_NONE) {
+        const pixman_color_t colour { uint16_t((c.tint & 0xFF) * 257), uint16_t(((c.tint >> 8) & 0xFF) * 257),
+                                      uint16_t(((c.tint >> 16) & 0xFF) * 257), 0xFFFF };
+        mask = src;
+        src = pixman_image_create_solid_fill(&colour);
+    }
     int32_t out_x = (VIEW_W - dst_w) / 2;
     int32_t out_y = (VIEW_H - dst_h) / 2;
     int32_t out_w = dst_w;
@@ -113,7 +154,7 @@ void RunPixman(benchmark::State& state, int32_t src_w, int32_t src_h, int32_t ds
         pixman_f_transform_translate(&f, nullptr, src_w / 2.0, src_h / 2.0);
         pixman_transform_from_pixman_f_transform(&transform, &f);
         pixman_image_set_transform(src, &transform);
-        pixman_image_set_filter(src, PIXMAN_FILTER_NEAREST, nullptr, 0);
+        pixman_image_set_filter(src, c.bilinear ? PIXMAN_FILTER_BILINEAR : PIXMAN_FILTER_NEAREST, nullptr, 0);
         if (angle != 0.0) {
             const int32_t side = int32_t(std::sqrt(double(dst_w) * dst_w + double(dst_h) * dst_h));
             out_x = (VIEW_W - side) / 2;
@@ -130,12 +171,14 @@ void RunPixman(benchmark::State& state, int32_t src_w, int32_t src_h, int32_t ds
         }
     }
     for (auto _ : state) {
-        pixman_image_composite32(PIXMAN_OP_OVER, src, nullptr, dst, 0, 0, 0, 0, out_x, out_y, out_w, out_h);
+        pixman_image_composite32(PIXMAN_OP_OVER, src, mask, dst, 0, 0, 0, 0, out_x, out_y, out_w, out_h);
         benchmark::DoNotOptimize(target.pixels.data());
     }
     state.SetItemsProcessed(int64_t(state.iterations()) * dst_w * dst_h);
     pixman_image_unref(src);
     pixman_image_unref(dst);
+    if (mask)
+        pixman_image_unref(mask);
 }
 
 void BM_Memcpy(benchmark::State& state)
@@ -149,25 +192,78 @@ void BM_Memcpy(benchmark::State& state)
     state.SetItemsProcessed(int64_t(state.iterations()) * VIEW_W * VIEW_H);
 }
 
-void BM_BlitCopyKeyed(benchmark::State& s) { RunBlit(s, VIEW_W, VIEW_H, VIEW_W, VIEW_H, 0.0, false, true); }
-void BM_PixmanCopyKeyed(benchmark::State& s) { RunPixman(s, VIEW_W, VIEW_H, VIEW_W, VIEW_H, 0.0, false, true); }
-void BM_BlitBlend(benchmark::State& s) { RunBlit(s, VIEW_W, VIEW_H, VIEW_W, VIEW_H, 0.0, true, false); }
-void BM_PixmanBlend(benchmark::State& s) { RunPixman(s, VIEW_W, VIEW_H, VIEW_W, VIEW_H, 0.0, true, false); }
-void BM_BlitScaledBlend(benchmark::State& s) { RunBlit(s, 700, 467, VIEW_W, VIEW_H, 0.0, true, false); }
-void BM_PixmanScaledBlend(benchmark::State& s) { RunPixman(s, 700, 467, VIEW_W, VIEW_H, 0.0, true, false); }
-void BM_BlitRotatedBlend(benchmark::State& s) { RunBlit(s, 560, 400, 560, 400, 30.0, true, false); }
-void BM_PixmanRotatedBlend(benchmark::State& s) { RunPixman(s, 560, 400, 560, 400, 30.0, true, false); }
+const BlitCase COPY_KEYED { VIEW_W, VIEW_H, VIEW_W, VIEW_H, 0.0, false, true };
+const BlitCase BLEND { VIEW_W, VIEW_H, VIEW_W, VIEW_H };
+const BlitCase SCALED_NEAREST { 700, 467, VIEW_W, VIEW_H };
+const BlitCase SCALED_BILINEAR { 700, 467, VIEW_W, VIEW_H, 0.0, true, false, true };
+const BlitCase ROTATED { 560, 400, 560, 400, 30.0 };
+const BlitCase TINT { VIEW_W, VIEW_H, VIEW_W, VIEW_H, 0.0, true, false, false, 1.0, 0x00406080 };
+const BlitCase OPACITY { VIEW_W, VIEW_H, VIEW_W, VIEW_H, 0.0, true, false, false, 0.5 };
+
+// The pairs compared at the end: blitter name, pixman name.
+const char* const PAIRS[][2] = {
+    { "BM_BlitCopyKeyed", "BM_PixmanCopyKeyed" },       { "BM_BlitBlend", "BM_PixmanBlend" },
+    { "BM_BlitScaledNearest", "BM_PixmanScaledNearest" }, { "BM_BlitScaledBilinear", "BM_PixmanScaledBilinear" },
+    { "BM_BlitRotated", "BM_PixmanRotated" },           { "BM_BlitTint", "BM_PixmanTint" },
+    { "BM_BlitOpacity", "BM_PixmanOpacity" },
+};
+
+// The console output, plus the median rates kept for the ratios.
+class CRatioReporter final : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override
+    {
+        for (const Run& run : runs) {
+            if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median") {
+                const auto rate = run.counters.find("items_per_second");
+                if (rate != run.counters.end())
+                    m_rates[run.run_name.function_name] = rate->second.value;
+            }
+        }
+        ConsoleReporter::ReportRuns(runs);
+    }
+    void PrintRatios() const
+    {
+        const auto rate = [&](const char* name) {
+            const auto found = m_rates.find(name);
+            return found == m_rates.end() ? 0.0 : found->second;
+        };
+        std::printf("\nRatios of medians (speed of the blitter / speed of pixman; time of the blitter / time of memcpy)\n");
+        for (const auto& pair : PAIRS) {
+            if (rate(pair[0]) > 0 && rate(pair[1]) > 0)
+                std::printf("  %-24s %5.2f x pixman\n", pair[0] + 3, rate(pair[0]) / rate(pair[1]));
+        }
+        for (const char* name : { "BM_BlitCopyKeyed", "BM_BlitBlend" }) {
+            if (rate(name) > 0 && rate("BM_Memcpy") > 0)
+                std::printf("  %-24s %5.2f x memcpy time\n", name + 3, rate("BM_Memcpy") / rate(name));
+        }
+    }
+
+private:
+    std::map<std::string, double> m_rates;
+};
 
 } // namespace
 
-BENCHMARK(BM_Memcpy);
-BENCHMARK(BM_BlitCopyKeyed);
-BENCHMARK(BM_PixmanCopyKeyed);
-BENCHMARK(BM_BlitBlend);
-BENCHMARK(BM_PixmanBlend);
-BENCHMARK(BM_BlitScaledBlend);
-BENCHMARK(BM_PixmanScaledBlend);
-BENCHMARK(BM_BlitRotatedBlend);
-BENCHMARK(BM_PixmanRotatedBlend);
+#define PLDK_BLIT_PAIR(name, blit_case)                                                                              \
+    BENCHMARK_CAPTURE(RunBlit, name, blit_case)->Name("BM_Blit" #name)->Repetitions(7)->ReportAggregatesOnly(true); \
+    BENCHMARK_CAPTURE(RunPixman, name, blit_case)->Name("BM_Pixman" #name)->Repetitions(7)->ReportAggregatesOnly(true)
 
-BENCHMARK_MAIN();
+BENCHMARK(BM_Memcpy)->Repetitions(7)->ReportAggregatesOnly(true);
+PLDK_BLIT_PAIR(CopyKeyed, COPY_KEYED);
+PLDK_BLIT_PAIR(Blend, BLEND);
+PLDK_BLIT_PAIR(ScaledNearest, SCALED_NEAREST);
+PLDK_BLIT_PAIR(ScaledBilinear, SCALED_BILINEAR);
+PLDK_BLIT_PAIR(Rotated, ROTATED);
+PLDK_BLIT_PAIR(Tint, TINT);
+PLDK_BLIT_PAIR(Opacity, OPACITY);
+
+int main(int argc, char** argv)
+{
+    benchmark::Initialize(&argc, argv);
+    CRatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    reporter.PrintRatios();
+    benchmark::Shutdown();
+    return 0;
+}

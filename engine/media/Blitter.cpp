@@ -1,9 +1,10 @@
 #include "engine/media/Blitter.h"
 
 #include "engine/core/EngineLog.h"
-#include "engine/media/BlitterDetail.h"
+#include "engine/media/BlitterKernels.h"
 
 #include <cmath>
+#include <optional>
 #include <vector>
 
 namespace engine {
@@ -45,62 +46,78 @@ void ScaleSource(const BlitSource& s, int32_t width, int32_t height, bool biline
 {
     const uint32_t bpp = s.BytesPerPixel();
     out.resize(size_t(width) * size_t(height) * bpp);
-    if (s.kind != SourceKind::Bgra || !bilinear) {
-        // Nearest: palette sources without rounding, 32-bit ones rounded.
-        const bool palette = s.kind != SourceKind::Bgra;
-        const int64_t step_x = palette ? (int64_t(s.width) << 10) / width
-                                       : ((s.width >= 2 && width >= 2) ? (int64_t(s.width - 1) << 10) / (width - 1) : 0);
-        const int64_t step_y = palette ? (int64_t(s.height) << 10) / height
-                                       : ((s.height >= 2 && height >= 2) ? (int64_t(s.height - 1) << 10) / (height - 1) : 0);
-        const int64_t round = palette ? 0 : 512;
-        std::vector<int32_t> columns(static_cast<size_t>(width));
-        for (int32_t i = 0; i < width; ++i)
-            columns[size_t(i)] = s.x + int32_t(std::min<int64_t>((i * step_x + round) >> 10, s.width - 1));
-        for (int32_t j = 0; j < height; ++j) {
-            const int32_t sy = s.y + int32_t(std::min<int64_t>((j * step_y + round) >> 10, s.height - 1));
-            const uint8_t* source_row = s.At(0, sy);
-            uint8_t* row = out.data() + size_t(j) * width * bpp;
-            if (bpp == 4) {
-                for (int32_t i = 0; i < width; ++i)
-                    std::memcpy(row + size_t(i) * 4, source_row + size_t(columns[size_t(i)]) * 4, 4);
-            } else {
-                for (int32_t i = 0; i < width; ++i)
-                    std::memcpy(row + size_t(i) * bpp, source_row + size_t(columns[size_t(i)]) * bpp, bpp);
-            }
-        }
+    if (s.kind == SourceKind::Bgra) {
+        const CScaledRows rows(s, width, height, bilinear);
+        for (int32_t j = 0; j < height; ++j)
+            rows.Row(0, j, width, reinterpret_cast<uint32_t*>(out.data() + size_t(j) * width * 4));
         return;
     }
-    const int64_t step_x = (s.width >= 2 && width >= 2) ? (int64_t(s.width - 1) << 16) / (width - 1) : 0;
-    const int64_t step_y = (s.height >= 2 && height >= 2) ? (int64_t(s.height - 1) << 16) / (height - 1) : 0;
+    // Palette sources: nearest without rounding.
+    const int64_t step_x = (int64_t(s.width) << 10) / width;
+    const int64_t step_y = (int64_t(s.height) << 10) / height;
+    std::vector<int32_t> columns(static_cast<size_t>(width));
+    for (int32_t i = 0; i < width; ++i)
+        columns[size_t(i)] = s.x + int32_t(std::min<int64_t>((i * step_x) >> 10, s.width - 1));
     for (int32_t j = 0; j < height; ++j) {
-        const int64_t fy = j * step_y;
-        const int32_t iy = int32_t(std::clamp<int64_t>(fy >> 16, 0, s.height - 1));
-        uint8_t* row = out.data() + size_t(j) * width * 4;
-        for (int32_t i = 0; i < width; ++i) {
-            const int64_t fx = i * step_x;
-            const int32_t ix = int32_t(std::clamp<int64_t>(fx >> 16, 0, s.width - 1));
-            const int64_t x = fx + int64_t(s.x) * 65536;
-            const int64_t y = fy + int64_t(s.y) * 65536;
-            uint32_t pixel;
-            if (ix > 0 && iy > 0 && ix != s.width - 1 && iy != s.height - 1) {
-                pixel = BilinearSample(s, x, y);
-            } else {
-                const int64_t px = x >> 16;
-                const int64_t py = y >> 16;
-                const int64_t cx = std::clamp<int64_t>(px, 0, s.strip_width - 1);
-                const int64_t cy = std::clamp<int64_t>(py, 0, s.strip_height - 1);
-                pixel = s.Fetch(int32_t(cx), int32_t(cy));
-                if (cx != px || cy != py)
-                    pixel &= 0x00FFFFFFu;
-            }
-            std::memcpy(row + size_t(i) * 4, &pixel, 4);
-        }
+        const int32_t sy = s.y + int32_t(std::min<int64_t>((j * step_y) >> 10, s.height - 1));
+        const uint8_t* source_row = s.At(0, sy);
+        uint8_t* row = out.data() + size_t(j) * width * bpp;
+        for (int32_t i = 0; i < width; ++i)
+            std::memcpy(row + size_t(i) * bpp, source_row + size_t(columns[size_t(i)]) * bpp, bpp);
     }
 }
 
 } // namespace
 
 namespace blit {
+
+CScaledRows::CScaledRows(const BlitSource& source, int32_t width, int32_t height, bool bilinear)
+    : m_source(source), m_bilinear(bilinear)
+{
+    const int32_t shift = bilinear ? 16 : 10;
+    m_step_x = (source.width >= 2 && width >= 2) ? (int64_t(source.width - 1) << shift) / (width - 1) : 0;
+    m_step_y = (source.height >= 2 && height >= 2) ? (int64_t(source.height - 1) << shift) / (height - 1) : 0;
+    if (bilinear)
+        return;
+    m_columns.resize(size_t(width));
+    for (int32_t i = 0; i < width; ++i)
+        m_columns[size_t(i)] = source.x + int32_t(std::min<int64_t>((i * m_step_x + 512) >> 10, source.width - 1));
+}
+
+void CScaledRows::Row(int32_t x, int32_t y, int32_t count, uint32_t* out) const
+{
+    const BlitSource& s = m_source;
+    if (!m_bilinear) {
+        const int32_t sy = s.y + int32_t(std::min<int64_t>((y * m_step_y + 512) >> 10, s.height - 1));
+        const uint8_t* source_row = s.At(0, sy);
+        const int32_t* columns = m_columns.data() + x;
+        for (int32_t i = 0; i < count; ++i)
+            std::memcpy(out + i, source_row + size_t(columns[i]) * 4, 4);
+        return;
+    }
+    const int64_t fy = y * m_step_y;
+    const int32_t iy = int32_t(std::clamp<int64_t>(fy >> 16, 0, s.height - 1));
+    for (int32_t n = 0; n < count; ++n) {
+        const int32_t i = x + n;
+        const int64_t fx = i * m_step_x;
+        const int32_t ix = int32_t(std::clamp<int64_t>(fx >> 16, 0, s.width - 1));
+        const int64_t sx = fx + int64_t(s.x) * 65536;
+        const int64_t sy = fy + int64_t(s.y) * 65536;
+        uint32_t pixel;
+        if (ix > 0 && iy > 0 && ix != s.width - 1 && iy != s.height - 1) {
+            pixel = BilinearSample(s, sx, sy);
+        } else {
+            const int64_t px = sx >> 16;
+            const int64_t py = sy >> 16;
+            const int64_t cx = std::clamp<int64_t>(px, 0, s.strip_width - 1);
+            const int64_t cy = std::clamp<int64_t>(py, 0, s.strip_height - 1);
+            pixel = s.Fetch(int32_t(cx), int32_t(cy));
+            if (cx != px || cy != py)
+                pixel &= 0x00FFFFFFu;
+        }
+        out[n] = pixel;
+    }
+}
 
 int32_t RadiusOf(int32_t width, int32_t height)
 {
@@ -169,7 +186,8 @@ std::unique_ptr<uint32_t[]> ScaleNearest32(const uint32_t* source, int32_t strid
 }
 
 void BlitImage(const BlitSurface& destination, DrawParams& params, const ImageRecord& image, int32_t source_x,
-               int32_t source_y, int32_t source_width, int32_t source_height, double opacity, uint32_t tint)
+               int32_t source_y, int32_t source_width, int32_t source_height, double opacity, uint32_t tint,
+               BlitInstructions instructions)
 {
     if (!destination.pixels || destination.width <= 0 || destination.height <= 0 || !image.pixels
         || image.width == 0 || image.height == 0)
@@ -219,12 +237,25 @@ void BlitImage(const BlitSurface& destination, DrawParams& params, const ImageRe
     s.colour_key = image.colour_key;
     s.lut = palette ? lut : nullptr;
 
+    const bool silhouette = (p.flags & DRAW_FLAG_SILHOUETTE) && (image.flags & IMAGE_FLAG_TRANSPARENT);
+    const bool over_opaque = (p.flags & DRAW_FLAG_OVER_OPAQUE) != 0;
+    const bool unrotated = alpha_channel ? p.angle == 0.0 : int32_t(p.angle) == 0;
+    // The row paths take a scaled 32-bit source a row at a time; the others
+    // read a whole scaled copy.
+    const bool row_path = !palette && unrotated && !silhouette && (alpha_channel ? !over_opaque : opacity >= 1.0);
     std::vector<uint8_t> scaled;
+    std::optional<CScaledRows> scaled_rows;
     if (p.width != unclipped_width || p.height != unclipped_height) {
         if (p.width <= 0 || p.height <= 0 || int64_t(p.width) * p.height > BLIT_MAX_SCALED_PIXELS)
             return;
-        ScaleSource(s, p.width, p.height, (p.flags & DRAW_FLAG_SMOOTH_SCALE) != 0, scaled);
-        s.pixels = scaled.data();
+        const bool bilinear = (p.flags & DRAW_FLAG_SMOOTH_SCALE) != 0;
+        if (row_path) {
+            scaled_rows.emplace(s, p.width, p.height, bilinear);
+            s.pixels = nullptr;
+        } else {
+            ScaleSource(s, p.width, p.height, bilinear, scaled);
+            s.pixels = scaled.data();
+        }
         s.stride = p.width;
         s.strip_width = p.width;
         s.strip_height = p.height;
@@ -233,6 +264,8 @@ void BlitImage(const BlitSurface& destination, DrawParams& params, const ImageRe
         s.width = p.width;
         s.height = p.height;
     }
+    const CScaledRows* rows = scaled_rows ? &*scaled_rows : nullptr;
+    const RowKernels& kernels = KernelsFor(instructions);
 
     BlitBox clip { 0, 0, destination.width, destination.height };
     if (destination.limit) {
@@ -261,7 +294,7 @@ void BlitImage(const BlitSurface& destination, DrawParams& params, const ImageRe
     rule.threshold = tint >> 24;
     rule.tint_bgr = ((tint >> 16) & 0xFF) | (tint & 0xFF00) | (tint & 0xFF) << 16;
 
-    if ((p.flags & DRAW_FLAG_SILHOUETTE) && (image.flags & IMAGE_FLAG_TRANSPARENT)) {
+    if (silhouette) {
         DrawSilhouette(destination, s, p, clip, !palette, opacity == 0.0);
         return;
     }
@@ -271,14 +304,14 @@ void BlitImage(const BlitSurface& destination, DrawParams& params, const ImageRe
     if (!alpha_channel) {
         if (int32_t(p.angle) == 0) {
             if (!palette && !(image.flags & IMAGE_FLAG_TRANSPARENT) && opacity >= 1.0)
-                CopyRows(destination, s, place.left, place.top, clip);
+                CopyRows(destination, s, place.left, place.top, clip, rows);
             else if (opacity > 0.0)
-                DrawPlain(destination, s, place.left, place.top, clip, rule);
+                DrawPlain(destination, s, place.left, place.top, clip, rule, kernels, rows);
         } else if (opacity > 0.0) {
             if (p.flags & DRAW_FLAG_SMOOTH_ROTATE)
                 DrawRotatedSmooth(destination, s, p, clip, rule.full ? 255 : rule.opacity_byte);
             else
-                DrawRotatedNearest(destination, s, p, clip, rule, false);
+                DrawRotatedNearest(destination, s, p, clip, rule, false, kernels);
         }
         return;
     }
@@ -288,10 +321,10 @@ void BlitImage(const BlitSurface& destination, DrawParams& params, const ImageRe
         if (p.flags & DRAW_FLAG_SMOOTH_ROTATE)
             DrawRotatedSmooth(destination, s, p, clip, rule.full ? 255 : rule.opacity_byte);
         else
-            DrawRotatedNearest(destination, s, p, clip, rule, true);
+            DrawRotatedNearest(destination, s, p, clip, rule, true, kernels);
         return;
     }
-    DrawAlpha(destination, s, place.left, place.top, clip, rule, (p.flags & DRAW_FLAG_OVER_OPAQUE) != 0);
+    DrawAlpha(destination, s, place.left, place.top, clip, rule, over_opaque, kernels, rows);
 }
 
 } // namespace engine

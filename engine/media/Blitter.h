@@ -40,6 +40,14 @@ struct BlitSurface {
     const BlitBox* limit { nullptr };
 };
 
+// The instructions the blitter's row work uses. Every set gives the same
+// pixels as Scalar, bit for bit; Avx2 is used only where the processor has
+// it (asking for it elsewhere gives Sse2).
+enum class BlitInstructions { Scalar, Sse2, Avx2 };
+
+// The fastest set that this build and processor run.
+[[nodiscard]] BlitInstructions BestBlitInstructions();
+
 // Largest scaled copy the blitter makes, in pixels (a draw larger than this
 // is refused rather than allocating without bound).
 inline constexpr int64_t BLIT_MAX_SCALED_PIXELS = 64ll * 1024 * 1024;
@@ -49,7 +57,8 @@ inline constexpr int64_t BLIT_MAX_SCALED_PIXELS = 64ll * 1024 * 1024;
 // (the caller adds that). opacity 1.0 is opaque; tint 0xFF00FF is none, else
 // threshold << 24 | 0x00BBGGRR. May write the computed radius into params.
 void BlitImage(const BlitSurface& destination, DrawParams& params, const ImageRecord& image, int32_t source_x,
-               int32_t source_y, int32_t source_width, int32_t source_height, double opacity, uint32_t tint);
+               int32_t source_y, int32_t source_width, int32_t source_height, double opacity, uint32_t tint,
+               BlitInstructions instructions = BestBlitInstructions());
 
 // The destination box of a draw: the radius box when the angle is not 0
 // (computing and storing the radius when it is below 1), else the box of the

@@ -9,8 +9,11 @@
 
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
 namespace engine::blit {
+
+struct RowKernels;
 
 enum class SourceKind { Bgra, Index, IndexAlpha };
 
@@ -153,6 +156,23 @@ inline uint32_t BilinearSample(const BlitSource& s, int64_t x, int64_t y)
     return rb | ag;
 }
 
+// A 32-bit source scaled to width x height, made one row at a time: nearest
+// with rounding, or bilinear, exactly the pixels of the whole scaled copy.
+class CScaledRows {
+public:
+    CScaledRows(const BlitSource& source, int32_t width, int32_t height, bool bilinear);
+    // Columns [x, x + count) of scaled row y into out; the caller keeps them
+    // inside the scaled size.
+    void Row(int32_t x, int32_t y, int32_t count, uint32_t* out) const;
+
+private:
+    BlitSource m_source;
+    bool m_bilinear { false };
+    int64_t m_step_x { 0 };
+    int64_t m_step_y { 0 };
+    std::vector<int32_t> m_columns;   ///< nearest: the buffer column of each scaled column
+};
+
 // truncate(sqrt((w/2)^2 + (h/2)^2)), 0 unless both sizes are above 0.
 int32_t RadiusOf(int32_t width, int32_t height);
 
@@ -160,13 +180,17 @@ int32_t RadiusOf(int32_t width, int32_t height);
 void RotationFactors(double angle, int32_t scale, int32_t& cs, int32_t& sn);
 
 // The paths (BlitterPaths.cpp). `left`, `top`: the unrotated placement.
-void CopyRows(const BlitSurface& d, const BlitSource& s, int32_t left, int32_t top, const BlitBox& clip);
+// `scaled`, where given, supplies the rows of a scaled 32-bit source whose
+// geometry `s` describes (CopyRows, and the 32-bit paths of DrawPlain at full
+// opacity and of DrawAlpha without over_opaque).
+void CopyRows(const BlitSurface& d, const BlitSource& s, int32_t left, int32_t top, const BlitBox& clip,
+              const CScaledRows* scaled);
 void DrawPlain(const BlitSurface& d, const BlitSource& s, int32_t left, int32_t top, const BlitBox& clip,
-               const BlendRule& rule);
+               const BlendRule& rule, const RowKernels& kernels, const CScaledRows* scaled);
 void DrawAlpha(const BlitSurface& d, const BlitSource& s, int32_t left, int32_t top, const BlitBox& clip,
-               const BlendRule& rule, bool over_opaque);
+               const BlendRule& rule, bool over_opaque, const RowKernels& kernels, const CScaledRows* scaled);
 void DrawRotatedNearest(const BlitSurface& d, const BlitSource& s, const DrawParams& params, const BlitBox& clip,
-                        const BlendRule& rule, bool alpha_channel);
+                        const BlendRule& rule, bool alpha_channel, const RowKernels& kernels);
 void DrawRotatedSmooth(const BlitSurface& d, const BlitSource& s, const DrawParams& params, const BlitBox& clip,
                        uint32_t opacity_byte);
 void DrawSilhouette(const BlitSurface& d, const BlitSource& s, const DrawParams& params, const BlitBox& clip,

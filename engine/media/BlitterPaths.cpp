@@ -1,16 +1,9 @@
 // The drawing paths of the software blitter: row copy, plain, alpha and
 // over-opaque (unrotated), nearest and smooth rotation, and the silhouette.
-#include "engine/media/BlitterDetail.h"
+#include "engine/media/BlitterKernels.h"
 
+#include <cassert>
 #include <cmath>
-
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-#if defined(__x86_64__)
-#include <immintrin.h>
-#define PLDK_BLIT_AVX2 1
-#endif
 
 namespace engine::blit {
 
@@ -55,139 +48,15 @@ bool Place(const BlitSource& s, int32_t left, int32_t top, const BlitBox& clip, 
     return true;
 }
 
-// Covered pixels (alpha not 0) of a 32-bit row replace the destination.
-void CopyCoveredRow(uint32_t* target, const uint8_t* source, int32_t count)
+// The pixels of source row y from column x: the buffer's own, or the
+// scaled row made into `buffer`.
+const uint8_t* RowOf(const BlitSource& s, const CScaledRows* scaled, int32_t x, int32_t y, int32_t count,
+                     std::vector<uint32_t>& buffer)
 {
-    int32_t x = 0;
-#if defined(__SSE2__)
-    const __m128i alpha_mask = _mm_set1_epi32(int(0xFF000000u));
-    const __m128i zero = _mm_setzero_si128();
-    for (; x + 4 <= count; x += 4) {
-        const __m128i s = _mm_loadu_si128(reinterpret_cast<const __m128i*>(source + size_t(x) * 4));
-        const __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(target + x));
-        const __m128i clear = _mm_cmpeq_epi32(_mm_and_si128(s, alpha_mask), zero);
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(target + x),
-                         _mm_or_si128(_mm_and_si128(clear, d), _mm_andnot_si128(clear, s)));
-    }
-#endif
-    for (; x < count; ++x) {
-        uint32_t pixel;
-        std::memcpy(&pixel, source + size_t(x) * 4, 4);
-        if (pixel >> 24)
-            target[x] = pixel;
-    }
-}
-
-#if defined(__SSE2__)
-namespace sse2 {
-
-// Four pixels at a time.
-struct Lanes {
-    using V = __m128i;
-    static constexpr int32_t N = 4;
-    static V Load(const void* p) { return _mm_loadu_si128(static_cast<const V*>(p)); }
-    static void Store(void* p, V v) { _mm_storeu_si128(static_cast<V*>(p), v); }
-    static V Set32(uint32_t v) { return _mm_set1_epi32(int(v)); }
-    static V Set16(uint16_t v) { return _mm_set1_epi16(short(v)); }
-    static V And(V a, V b) { return _mm_and_si128(a, b); }
-    static V Or(V a, V b) { return _mm_or_si128(a, b); }
-    template<int Bits> static V ShiftRight32(V v) { return _mm_srli_epi32(v, Bits); }
-    template<int Bits> static V ShiftLeft32(V v) { return _mm_slli_epi32(v, Bits); }
-    template<int Bits> static V ShiftRight16(V v) { return _mm_srli_epi16(v, Bits); }
-    static V Mul16(V a, V b) { return _mm_mullo_epi16(a, b); }
-    static V Add16(V a, V b) { return _mm_add_epi16(a, b); }
-    static V Sub16(V a, V b) { return _mm_sub_epi16(a, b); }
-    static V UnpackLo8(V a, V b) { return _mm_unpacklo_epi8(a, b); }
-    static V UnpackHi8(V a, V b) { return _mm_unpackhi_epi8(a, b); }
-    static V UnpackLo32(V a, V b) { return _mm_unpacklo_epi32(a, b); }
-    static V UnpackHi32(V a, V b) { return _mm_unpackhi_epi32(a, b); }
-    static V PackU8(V a, V b) { return _mm_packus_epi16(a, b); }
-    static V MaxU8(V a, V b) { return _mm_max_epu8(a, b); }
-    static V Equal32(V a, V b) { return _mm_cmpeq_epi32(a, b); }
-    // Per byte: where mask is set, a; elsewhere b.
-    static V Select(V mask, V a, V b) { return _mm_or_si128(_mm_and_si128(mask, a), _mm_andnot_si128(mask, b)); }
-};
-
-#include "engine/media/BlitterBlendRow.inc"
-
-} // namespace sse2
-#endif
-
-#if defined(PLDK_BLIT_AVX2)
-// Everything down to the pop is compiled for AVX2; it runs only where the
-// processor has it (HasAvx2).
-#if defined(__clang__)
-#pragma clang attribute push(__attribute__((target("avx2"))), apply_to = function)
-#else
-#pragma GCC push_options
-#pragma GCC target("avx2")
-#endif
-namespace avx2 {
-
-// Eight pixels at a time; the 256-bit operations work on two 128-bit halves
-// exactly as the SSE2 ones do on one.
-struct Lanes {
-    using V = __m256i;
-    static constexpr int32_t N = 8;
-    static V Load(const void* p) { return _mm256_loadu_si256(static_cast<const V*>(p)); }
-    static void Store(void* p, V v) { _mm256_storeu_si256(static_cast<V*>(p), v); }
-    static V Set32(uint32_t v) { return _mm256_set1_epi32(int(v)); }
-    static V Set16(uint16_t v) { return _mm256_set1_epi16(short(v)); }
-    static V And(V a, V b) { return _mm256_and_si256(a, b); }
-    static V Or(V a, V b) { return _mm256_or_si256(a, b); }
-    template<int Bits> static V ShiftRight32(V v) { return _mm256_srli_epi32(v, Bits); }
-    template<int Bits> static V ShiftLeft32(V v) { return _mm256_slli_epi32(v, Bits); }
-    template<int Bits> static V ShiftRight16(V v) { return _mm256_srli_epi16(v, Bits); }
-    static V Mul16(V a, V b) { return _mm256_mullo_epi16(a, b); }
-    static V Add16(V a, V b) { return _mm256_add_epi16(a, b); }
-    static V Sub16(V a, V b) { return _mm256_sub_epi16(a, b); }
-    static V UnpackLo8(V a, V b) { return _mm256_unpacklo_epi8(a, b); }
-    static V UnpackHi8(V a, V b) { return _mm256_unpackhi_epi8(a, b); }
-    static V UnpackLo32(V a, V b) { return _mm256_unpacklo_epi32(a, b); }
-    static V UnpackHi32(V a, V b) { return _mm256_unpackhi_epi32(a, b); }
-    static V PackU8(V a, V b) { return _mm256_packus_epi16(a, b); }
-    static V MaxU8(V a, V b) { return _mm256_max_epu8(a, b); }
-    static V Equal32(V a, V b) { return _mm256_cmpeq_epi32(a, b); }
-    static V Select(V mask, V a, V b) { return _mm256_blendv_epi8(b, a, mask); }
-};
-
-#include "engine/media/BlitterBlendRow.inc"
-
-} // namespace avx2
-#if defined(__clang__)
-#pragma clang attribute pop
-#else
-#pragma GCC pop_options
-#endif
-
-bool HasAvx2()
-{
-    static const bool has = __builtin_cpu_supports("avx2");
-    return has;
-}
-#endif
-
-// The alpha rule without tint over one 32-bit row. opacity is 256 for full
-// opacity (a = source alpha), else the opacity byte (a = alpha * O >> 8).
-void BlendAlphaRow(uint32_t* target, const uint8_t* source, int32_t count, uint32_t opacity)
-{
-    int32_t x = 0;
-#if defined(PLDK_BLIT_AVX2)
-    if (HasAvx2())
-        x = avx2::BlendAlphaRowLanes(target, source, count, opacity);
-#endif
-#if defined(__SSE2__)
-    x += sse2::BlendAlphaRowLanes(target + x, source + size_t(x) * 4, count - x, opacity);
-#endif
-    for (; x < count; ++x) {
-        uint32_t pixel;
-        std::memcpy(&pixel, source + size_t(x) * 4, 4);
-        const uint32_t dst = target[x];
-        const uint32_t alpha = pixel >> 24;
-        if (alpha == 0)
-            continue;
-        target[x] = BlendOver(dst, pixel, opacity == 256 ? alpha : (alpha * opacity) >> 8);
-    }
+    if (!scaled)
+        return s.At(x, y);
+    scaled->Row(x, y, count, buffer.data());
+    return reinterpret_cast<const uint8_t*>(buffer.data());
 }
 
 // The part of a rotated draw's 2r x 2r square (top left: the centre minus
@@ -230,31 +99,37 @@ void WalkSquare(const BlitSurface& d, const DrawParams& params, int32_t r, const
 
 } // namespace
 
-void CopyRows(const BlitSurface& d, const BlitSource& s, int32_t left, int32_t top, const BlitBox& clip)
+void CopyRows(const BlitSurface& d, const BlitSource& s, int32_t left, int32_t top, const BlitBox& clip,
+              const CScaledRows* scaled)
 {
     Placement p;
     if (!Place(s, left, top, clip, p))
         return;
     for (int32_t row = 0; row < p.height; ++row) {
         uint32_t* target = d.pixels + size_t(p.top + row) * size_t(d.width) + p.left;
-        std::memcpy(target, s.At(p.source_x, p.source_y + row), size_t(p.width) * 4);
+        if (scaled)
+            scaled->Row(p.source_x, p.source_y + row, p.width, target);
+        else
+            std::memcpy(target, s.At(p.source_x, p.source_y + row), size_t(p.width) * 4);
     }
 }
 
 void DrawPlain(const BlitSurface& d, const BlitSource& s, int32_t left, int32_t top, const BlitBox& clip,
-               const BlendRule& rule)
+               const BlendRule& rule, const RowKernels& kernels, const CScaledRows* scaled)
 {
     Placement p;
     if (!Place(s, left, top, clip, p))
         return;
     const bool palette = s.kind != SourceKind::Bgra;
     if (!palette && rule.full) {
+        std::vector<uint32_t> buffer(scaled ? size_t(p.width) : 0);
         for (int32_t row = 0; row < p.height; ++row) {
-            CopyCoveredRow(d.pixels + size_t(p.top + row) * size_t(d.width) + p.left,
-                           s.At(p.source_x, p.source_y + row), p.width);
+            kernels.copy_covered(d.pixels + size_t(p.top + row) * size_t(d.width) + p.left,
+                                 RowOf(s, scaled, p.source_x, p.source_y + row, p.width, buffer), p.width);
         }
         return;
     }
+    assert(!scaled);
     for (int32_t row = 0; row < p.height; ++row) {
         uint32_t* target = d.pixels + size_t(p.top + row) * size_t(d.width) + p.left;
         const int32_t sy = p.source_y + row;
@@ -271,20 +146,26 @@ void DrawPlain(const BlitSurface& d, const BlitSource& s, int32_t left, int32_t 
 }
 
 void DrawAlpha(const BlitSurface& d, const BlitSource& s, int32_t left, int32_t top, const BlitBox& clip,
-               const BlendRule& rule, bool over_opaque)
+               const BlendRule& rule, bool over_opaque, const RowKernels& kernels, const CScaledRows* scaled)
 {
     Placement p;
     if (!Place(s, left, top, clip, p))
         return;
-    if (s.kind == SourceKind::Bgra && !rule.has_tint && !over_opaque) {
-        // The common case (card sprites), four pixels at a time.
+    if (s.kind == SourceKind::Bgra && !over_opaque) {
+        // The common case (card sprites): whole rows through the kernels.
         const uint32_t opacity = rule.full ? 256 : rule.opacity_byte;
+        std::vector<uint32_t> buffer(scaled ? size_t(p.width) : 0);
         for (int32_t row = 0; row < p.height; ++row) {
-            BlendAlphaRow(d.pixels + size_t(p.top + row) * size_t(d.width) + p.left,
-                          s.At(p.source_x, p.source_y + row), p.width, opacity);
+            uint32_t* target = d.pixels + size_t(p.top + row) * size_t(d.width) + p.left;
+            const uint8_t* source = RowOf(s, scaled, p.source_x, p.source_y + row, p.width, buffer);
+            if (rule.has_tint)
+                kernels.tint(target, source, p.width, rule);
+            else
+                kernels.blend(target, source, p.width, opacity);
         }
         return;
     }
+    assert(!scaled);
     const bool palette = s.kind != SourceKind::Bgra;
     for (int32_t row = 0; row < p.height; ++row) {
         uint32_t* target = d.pixels + size_t(p.top + row) * size_t(d.width) + p.left;
@@ -321,7 +202,7 @@ void StepRange(int64_t start, int64_t step, int64_t lo, int64_t hi, int64_t coun
 }
 
 void DrawRotatedNearest(const BlitSurface& d, const BlitSource& s, const DrawParams& params, const BlitBox& clip,
-                        const BlendRule& rule, bool alpha_channel)
+                        const BlendRule& rule, bool alpha_channel, const RowKernels& kernels)
 {
     int32_t cs = 0;
     int32_t sn = 0;
@@ -335,8 +216,13 @@ void DrawRotatedNearest(const BlitSurface& d, const BlitSource& s, const DrawPar
     const SquareSpan span = SquareOf(params, r, clip);
     const int64_t j_begin = span.j_begin;
     const int64_t j_end = span.j_end;
-    const bool plain_alpha = !palette && alpha_channel && !rule.has_tint;
+    // 32-bit sources with alpha gather each row's samples and blend them as
+    // a row; a sample outside the image is clear and leaves its pixel.
+    const bool row_kernel = !palette && alpha_channel;
     const uint32_t opacity = rule.full ? 256 : rule.opacity_byte;
+    std::vector<uint32_t> samples(row_kernel ? size_t(std::max<int64_t>(j_end - j_begin, 0)) : 0);
+    const uint8_t* const origin = row_kernel ? s.At(s.x, s.y) : nullptr;
+    const int64_t stride = s.stride;
     for (int64_t i = span.i_begin; i < span.i_end; ++i) {
         uint32_t* row = d.pixels + size_t(span.origin_y + i) * size_t(d.width) + size_t(span.origin_x);
         const int64_t dy = r - i;
@@ -350,8 +236,30 @@ void DrawRotatedNearest(const BlitSurface& d, const BlitSource& s, const DrawPar
         int64_t k_last = j_end - j_begin;
         StepRange(u0, cs, -mx * 1024, (w - mx) * 1024 - 1, j_end - j_begin, k_first, k_last);
         StepRange(v0, -int64_t(sn), (my - h + 1) * 1024, my * 1024 + 1023, j_end - j_begin, k_first, k_last);
+        if (k_first >= k_last)
+            continue;
         int64_t u = u0 + k_first * cs;
         int64_t v = v0 - k_first * sn;
+        if (row_kernel) {
+            uint32_t* gathered = samples.data();
+            const int64_t steps = k_last - k_first;
+            for (int64_t k = 0; k < steps; ++k, u += cs, v -= sn) {
+                const int64_t sx = mx + (u >> 10);
+                const int64_t sy = my - (v >> 10);
+                uint32_t pixel = 0;
+                if (uint64_t(sx) < uint64_t(w) && uint64_t(sy) < uint64_t(h))
+                    std::memcpy(&pixel, origin + (sy * stride + sx) * 4, 4);
+                gathered[k] = pixel;
+            }
+            uint32_t* target = row + (j_begin + k_first);
+            const auto* source = reinterpret_cast<const uint8_t*>(gathered);
+            const int32_t count = int32_t(k_last - k_first);
+            if (rule.has_tint)
+                kernels.tint(target, source, count, rule);
+            else
+                kernels.blend(target, source, count, opacity);
+            continue;
+        }
         for (int64_t j = j_begin + k_first; j < j_begin + k_last; ++j, u += cs, v -= sn) {
             const int64_t sx = mx + (u >> 10);
             const int64_t sy = my - (v >> 10);
@@ -360,15 +268,6 @@ void DrawRotatedNearest(const BlitSurface& d, const BlitSource& s, const DrawPar
             const int32_t bx = s.x + int32_t(sx);
             const int32_t by = s.y + int32_t(sy);
             uint32_t& target = row[j];
-            if (plain_alpha) {
-                uint32_t pixel;
-                std::memcpy(&pixel, s.At(bx, by), 4);
-                const uint32_t alpha = pixel >> 24;
-                if (alpha == 0)
-                    continue;
-                target = BlendOver(target, pixel, opacity == 256 ? alpha : (alpha * opacity) >> 8);
-                continue;
-            }
             if (s.IsTransparentIndex(bx, by))
                 continue;
             const uint32_t pixel = s.Fetch(bx, by);

@@ -8,7 +8,10 @@ list(APPEND MEDIA_SOURCES
     ${CMAKE_CURRENT_SOURCE_DIR}/ImageDecoder.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/MediaServices.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/PaintModule.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/BlitterAvx2.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/BlitterKernels.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/BlitterPaths.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/BlitterSse2.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/PixelChannels.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/PpsCodec.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/PpsRle.cpp

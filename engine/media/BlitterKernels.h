@@ -1,0 +1,40 @@
+#pragma once
+// Row kernels of the software blitter: the per-row work of its common draws
+// (covered copy, alpha blend, tint) in one table per instruction set. The
+// scalar table is the reference; the SSE2 and AVX2 tables give exactly its
+// results, bit for bit, faster. Not for use outside the blitter.
+//
+// Owner: static tables. Thread: any.
+// Hazards: a table exists only where its instructions were built; the AVX2
+// table may only be called where the processor has AVX2 (KernelsFor checks).
+// Sources are rows of 32-bit pixels (bytes blue, green, red, alpha) at any
+// alignment; target and source rows do not overlap.
+#include "engine/media/BlitterDetail.h"
+
+namespace engine::blit {
+
+struct RowKernels {
+    // Covered pixels (alpha not 0) replace the destination.
+    void (*copy_covered)(uint32_t* target, const uint8_t* source, int32_t count);
+    // The alpha rule without tint; opacity is 256 (a = alpha) or the opacity
+    // byte (a = alpha * O >> 8).
+    void (*blend)(uint32_t* target, const uint8_t* source, int32_t count, uint32_t opacity);
+    // The alpha rule with a tint for a 32-bit source.
+    void (*tint)(uint32_t* target, const uint8_t* source, int32_t count, const BlendRule& rule);
+};
+
+// The scalar rows, also the tails of the vector ones.
+void ScalarCopyCovered(uint32_t* target, const uint8_t* source, int32_t count);
+void ScalarBlend(uint32_t* target, const uint8_t* source, int32_t count, uint32_t opacity);
+void ScalarTint(uint32_t* target, const uint8_t* source, int32_t count, const BlendRule& rule);
+
+// Null where the set was not built (not an x86-64 build).
+[[nodiscard]] const RowKernels* Sse2Kernels();
+[[nodiscard]] const RowKernels* Avx2Kernels();
+[[nodiscard]] bool ProcessorHasAvx2();
+
+// The table of the given set, or of the best set below it that this build
+// and processor run.
+[[nodiscard]] const RowKernels& KernelsFor(BlitInstructions instructions);
+
+} // namespace engine::blit

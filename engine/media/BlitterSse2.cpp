@@ -1,0 +1,122 @@
+// The SSE2 row kernels: four pixels at a time, on every x86-64 processor.
+#include "engine/media/BlitterKernels.h"
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+namespace engine::blit {
+
+#if defined(__SSE2__)
+
+namespace {
+
+__m128i Load(const void* p) { return _mm_loadu_si128(static_cast<const __m128i*>(p)); }
+void Store(void* p, __m128i v) { _mm_storeu_si128(static_cast<__m128i*>(p), v); }
+// Per byte: where mask is set, a; elsewhere b.
+__m128i Select(__m128i mask, __m128i a, __m128i b)
+{
+    return _mm_or_si128(_mm_and_si128(mask, a), _mm_andnot_si128(mask, b));
+}
+
+void CopyCovered(uint32_t* target, const uint8_t* source, int32_t count)
+{
+    const __m128i alpha_mask = _mm_set1_epi32(int(0xFF000000u));
+    const __m128i zero = _mm_setzero_si128();
+    int32_t x = 0;
+    for (; x + 4 <= count; x += 4) {
+        const __m128i s = Load(source + size_t(x) * 4);
+        const __m128i clear = _mm_cmpeq_epi32(_mm_and_si128(s, alpha_mask), zero);
+        Store(target + x, Select(clear, Load(target + x), s));
+    }
+    ScalarCopyCovered(target + x, source + size_t(x) * 4, count - x);
+}
+
+// a (0 .. 255, one per 32-bit lane) in all four 16-bit lanes of its pixel,
+// for the low two and the high two pixels.
+void SpreadAlpha(__m128i a, __m128i& low, __m128i& high)
+{
+    const __m128i a16 = _mm_or_si128(a, _mm_slli_epi32(a, 16));
+    low = _mm_unpacklo_epi32(a16, a16);
+    high = _mm_unpackhi_epi32(a16, a16);
+}
+
+// (s * a + t * (255 - a)) >> 8 per byte of four pixels (alpha bytes too).
+__m128i MixBytes(__m128i s, __m128i t, __m128i a)
+{
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i all_255 = _mm_set1_epi16(255);
+    __m128i a_lo;
+    __m128i a_hi;
+    SpreadAlpha(a, a_lo, a_hi);
+    const __m128i lo = _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(s, zero), a_lo),
+                                                    _mm_mullo_epi16(_mm_unpacklo_epi8(t, zero),
+                                                                    _mm_sub_epi16(all_255, a_lo))),
+                                      8);
+    const __m128i hi = _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(_mm_unpackhi_epi8(s, zero), a_hi),
+                                                    _mm_mullo_epi16(_mm_unpackhi_epi8(t, zero),
+                                                                    _mm_sub_epi16(all_255, a_hi))),
+                                      8);
+    return _mm_packus_epi16(lo, hi);
+}
+
+// a per 32-bit lane: the source alpha, or alpha * O >> 8.
+__m128i EffectiveAlpha(__m128i s, uint32_t opacity)
+{
+    const __m128i alpha = _mm_srli_epi32(s, 24);
+    if (opacity == 256)
+        return alpha;
+    return _mm_srli_epi32(_mm_mullo_epi16(alpha, _mm_set1_epi32(int(opacity))), 8);
+}
+
+void Blend(uint32_t* target, const uint8_t* source, int32_t count, uint32_t opacity)
+{
+    const __m128i alpha_mask = _mm_set1_epi32(int(0xFF000000u));
+    const __m128i colour_mask = _mm_set1_epi32(0x00FFFFFF);
+    const __m128i zero = _mm_setzero_si128();
+    int32_t x = 0;
+    for (; x + 4 <= count; x += 4) {
+        const __m128i s = Load(source + size_t(x) * 4);
+        const __m128i d = Load(target + x);
+        const __m128i a = EffectiveAlpha(s, opacity);
+        const __m128i a_top = _mm_slli_epi32(a, 24);
+        const __m128i d_alpha = _mm_and_si128(d, alpha_mask);
+        const __m128i blended = _mm_or_si128(_mm_and_si128(MixBytes(s, d, a), colour_mask),
+                                             _mm_max_epu8(d_alpha, a_top));
+        const __m128i copied = _mm_or_si128(_mm_and_si128(s, colour_mask), a_top);
+        const __m128i drawn = Select(_mm_cmpeq_epi32(d_alpha, zero), copied, blended);
+        const __m128i src_clear = _mm_cmpeq_epi32(_mm_and_si128(s, alpha_mask), zero);
+        Store(target + x, Select(src_clear, d, drawn));
+    }
+    ScalarBlend(target + x, source + size_t(x) * 4, count - x, opacity);
+}
+
+void Tint(uint32_t* target, const uint8_t* source, int32_t count, const BlendRule& rule)
+{
+    const __m128i alpha_mask = _mm_set1_epi32(int(0xFF000000u));
+    const __m128i tint = _mm_set1_epi32(int(rule.tint_bgr));
+    const __m128i threshold = _mm_set1_epi32(int(rule.threshold));
+    const uint32_t opacity = rule.full ? 256 : rule.opacity_byte;
+    int32_t x = 0;
+    for (; x + 4 <= count; x += 4) {
+        const __m128i s = Load(source + size_t(x) * 4);
+        const __m128i drawn = _mm_cmpgt_epi32(_mm_srli_epi32(s, 24), threshold);
+        const __m128i tinted = _mm_or_si128(MixBytes(s, tint, EffectiveAlpha(s, opacity)), alpha_mask);
+        Store(target + x, Select(drawn, tinted, Load(target + x)));
+    }
+    ScalarTint(target + x, source + size_t(x) * 4, count - x, rule);
+}
+
+constexpr RowKernels SSE2 { CopyCovered, Blend, Tint };
+
+} // namespace
+
+const RowKernels* Sse2Kernels() { return &SSE2; }
+
+#else
+
+const RowKernels* Sse2Kernels() { return nullptr; }
+
+#endif
+
+} // namespace engine::blit
