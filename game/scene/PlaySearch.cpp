@@ -140,7 +140,11 @@ int RunPlaySearch(const CCardTable& table, const CPlDkTable* pldk, std::span<con
         const int32_t last = lengths == LengthOrder::ShortestFirst ? step.longest : step.shortest;
         const int32_t delta = first <= last ? 1 : -1;
         for (int32_t length = first;; length += delta) {
-            if (RunFinder(table, pldk, step.finder, cards, counters, wild, found, length, suit)) {
+            // Each finder starts from the play to beat, whatever a failed
+            // one left behind.
+            CardPlay attempt = to_beat;
+            if (RunFinder(table, pldk, step.finder, cards, counters, wild, attempt, length, suit)) {
+                found = attempt;
                 hit = true;
                 break;
             }
