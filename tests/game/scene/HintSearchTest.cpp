@@ -27,7 +27,26 @@ class HintSearchTest : public ::testing::Test, protected test::SceneTable { };
 /// The card ids of one press, in hand order.
 using Cards = std::vector<int32_t>;
 
-TEST_F(HintSearchTest, HintCycleOffersEveryBeatingPlayThenStartsAgain)
+struct Press {
+    HintPress result;
+    Cards raised;
+};
+
+/// Deals the hand and presses the hint once per expected press.
+void ExpectCycle(const Cards& cards, const LastPlay& last, const std::vector<Press>& presses)
+{
+    SceneTable table;
+    DealHand(table.sprites, 0, cards);
+    int n = 0;
+    for (const Press& press : presses) {
+        EXPECT_EQ(table.finder.PressHint(last), press.result) << "press " << n;
+        EXPECT_EQ(table.Raised(), press.raised) << "press " << n;
+        ++n;
+    }
+    EXPECT_EQ(table.finder.PressHint(LastPlay {}), HintPress::Nothing);
+}
+
+TEST(HintCycleTest, SinglesThen510KAndBombs)
 {
     // Two 4s, an 8, a 5, a 10, a K, four Qs and a small joker against a
     // single 6. The no-split assist comes first (plays that take every copy
@@ -36,39 +55,59 @@ TEST_F(HintSearchTest, HintCycleOffersEveryBeatingPlayThenStartsAgain)
     const Cards qs = { Card(11, 3), Card(11, 0), Card(11, 1), Card(11, 2) };
     const Cards qs_joker = { Card(11, 3), Card(11, 0), Card(11, 1), Card(11, 2), SmallJoker() };
     const Cards k510 = { Card(4, 0), Card(9, 1), Card(12, 2) };
-    DealHand(sprites, 0,
-             { Card(3, 0), Card(3, 1), Card(7, 2), Card(4, 0), Card(9, 1), Card(12, 2), Card(11, 3), Card(11, 0),
-               Card(11, 1), Card(11, 2), SmallJoker() });
-    const LastPlay last { 1, Play(CARD_TYPE_SINGLE, 5, { Card(5, 0) }) };
-    const struct {
-        HintPress result;
-        Cards raised;
-    } presses[] = {
-        { HintPress::Assisted, { Card(7, 2) } },
-        { HintPress::Assisted, { Card(9, 1) } },
-        { HintPress::Assisted, { Card(12, 2) } }, // the Q would split the four Qs
-        { HintPress::Assisted, { SmallJoker() } },
-        { HintPress::Assisted, k510 },
-        { HintPress::Assisted, qs },
-        { HintPress::Assisted, qs_joker },
-        { HintPress::Raised, { Card(7, 2) } },
-        { HintPress::Raised, { Card(9, 1) } },
-        { HintPress::Raised, { Card(11, 3) } },
-        { HintPress::Raised, { Card(12, 2) } },
-        { HintPress::Raised, { SmallJoker() } },
-        { HintPress::Raised, k510 },
-        { HintPress::Raised, qs },
-        { HintPress::Raised, qs_joker }, // only with the joker wild
-        { HintPress::Assisted, { Card(7, 2) } },
-        { HintPress::Assisted, { Card(9, 1) } },
-    };
-    int n = 0;
-    for (const auto& press : presses) {
-        EXPECT_EQ(finder.PressHint(last), press.result) << "press " << n;
-        EXPECT_EQ(Raised(), press.raised) << "press " << n;
-        ++n;
-    }
-    EXPECT_EQ(finder.PressHint(LastPlay {}), HintPress::Nothing);
+    ExpectCycle({ Card(3, 0), Card(3, 1), Card(7, 2), Card(4, 0), Card(9, 1), Card(12, 2), Card(11, 3), Card(11, 0),
+                  Card(11, 1), Card(11, 2), SmallJoker() },
+                { 1, Play(CARD_TYPE_SINGLE, 5, { Card(5, 0) }) },
+                {
+                    { HintPress::Assisted, { Card(7, 2) } },
+                    { HintPress::Assisted, { Card(9, 1) } },
+                    { HintPress::Assisted, { Card(12, 2) } }, // the Q would split the four Qs
+                    { HintPress::Assisted, { SmallJoker() } },
+                    { HintPress::Assisted, k510 },
+                    { HintPress::Assisted, qs },
+                    { HintPress::Assisted, qs_joker },
+                    { HintPress::Raised, { Card(7, 2) } },
+                    { HintPress::Raised, { Card(9, 1) } },
+                    { HintPress::Raised, { Card(11, 3) } },
+                    { HintPress::Raised, { Card(12, 2) } },
+                    { HintPress::Raised, { SmallJoker() } },
+                    { HintPress::Raised, k510 },
+                    { HintPress::Raised, qs },
+                    { HintPress::Raised, qs_joker }, // only with the joker wild
+                    { HintPress::Assisted, { Card(7, 2) } },
+                    { HintPress::Assisted, { Card(9, 1) } },
+                });
+}
+
+TEST(HintCycleTest, PairsWithWildJokersThenBombs)
+{
+    // Against a pair of 6s: the assist offers the pairs that split nothing,
+    // wild jokers completing a Q and a K, then bombs filled by jokers; the
+    // plain search offers the pair of 10s out of four, the 510K and the
+    // bombs; then the cycle starts again.
+    const Cards tens = { Card(9, 2), Card(9, 3), Card(9, 0), Card(9, 1, 1) };
+    const Cards tens_small = { Card(9, 2), Card(9, 3), Card(9, 0), SmallJoker(), Card(9, 1, 1) };
+    const Cards tens_both = { Card(9, 2), Card(9, 3), Card(9, 0), SmallJoker(), BigJoker(), Card(9, 1, 1) };
+    const Cards sevens = { Card(6, 0), Card(6, 1) };
+    ExpectCycle({ Card(6, 0), Card(6, 1), Card(9, 2), Card(9, 3), Card(9, 0), Card(11, 1), SmallJoker(), BigJoker(),
+                  Card(4, 0), Card(9, 1, 1), Card(12, 2) },
+                { 1, Play(CARD_TYPE_PAIR, 5, { Card(5, 0), Card(5, 1) }) },
+                {
+                    { HintPress::Assisted, sevens },
+                    { HintPress::Assisted, { Card(11, 1), SmallJoker() } },
+                    { HintPress::Assisted, { SmallJoker(), Card(12, 2) } },
+                    { HintPress::Assisted, { Card(6, 0), Card(6, 1), SmallJoker(), BigJoker() } },
+                    { HintPress::Assisted, tens },
+                    { HintPress::Assisted, tens_small },
+                    { HintPress::Assisted, tens_both },
+                    { HintPress::Raised, sevens },
+                    { HintPress::Raised, { Card(9, 2), Card(9, 3) } },
+                    { HintPress::Raised, { Card(9, 2), Card(4, 0), Card(12, 2) } },
+                    { HintPress::Raised, tens },
+                    { HintPress::Raised, tens_small },
+                    { HintPress::Raised, tens_both },
+                    { HintPress::Assisted, sevens },
+                });
 }
 
 TEST_F(HintSearchTest, HintPassesWhenNothingBeats)
