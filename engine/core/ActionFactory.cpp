@@ -107,6 +107,12 @@ uint64_t CActionFactory::AddWaitFramesAction(ObjectModule* module, CEngineObject
     return Queue(module, object, object != nullptr, n, MakeWaitFramesKind(n), done);
 }
 
+uint64_t CActionFactory::AddObjectAction(ObjectModule* module, CEngineObject* object, uint32_t interval,
+                                         std::unique_ptr<CActionKind> kind, const EngineEvent* done)
+{
+    return Queue(module, object, true, AtLeastMinimum(interval), std::move(kind), done);
+}
+
 uint64_t CActionFactory::AddWaitTimeAction(ObjectModule* module, uint32_t milliseconds, const EngineEvent* done)
 {
     const GameCore* core = module != nullptr ? module->GetManager() : nullptr;

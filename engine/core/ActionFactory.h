@@ -77,6 +77,12 @@ public:
     static uint64_t AddCallAction(ObjectModule* module, ActionCallFunction function, const void* data,
                                   size_t length);
 
+    /// Queues an action of a kind the caller made (the system note's
+    /// refresh) on a registered object; the interval is raised to the
+    /// minimum like every other.
+    static uint64_t AddObjectAction(ObjectModule* module, CEngineObject* object, uint32_t interval,
+                                    std::unique_ptr<CActionKind> kind, const EngineEvent* done = nullptr);
+
     /// A fresh group record, posted with message 1024 / 1025; 0 when refused.
     static uint64_t BeginGroup(ObjectModule* module);
     static uint64_t NextGroup(ObjectModule* module);

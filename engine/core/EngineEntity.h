@@ -43,6 +43,25 @@ public:
     [[nodiscard]] virtual IMusicModule* GetMusicModule() const;
     [[nodiscard]] virtual InputModule* GetInputModule() const;
 
+    // System information boards (EngineEntityBoards.cpp).
+    /// A message box with the text, its OK and cancel events (null: no such
+    /// button) and a countdown of seconds; answers the box object.
+    virtual CEngineObject* ShowSystemNote(const char* text, const EngineEvent* ok_event,
+                                          const EngineEvent* cancel_event, int32_t seconds);
+    /// The details board with the engine's counters; answers it.
+    virtual CEngineObject* ShowSystemDetails();
+    /// Shows and refreshes every second ("object_systemnote"), or hides.
+    virtual void UpdateSystemNote(bool on);
+    /// Shows "object-systemboard", with a new text when text is not null;
+    /// with seconds >= 1 it hides itself that much later.
+    virtual void ShowSystemBoard(const char* text, int32_t seconds);
+    /// Sends (setting 16, setting 17, param1, param2) at once; its answer, or
+    /// 0 when either setting is 0. The receiver owns param1 (the default
+    /// handler of the system event frees it; so is an undelivered one).
+    virtual int SendSystemEvent(uintptr_t param1, uintptr_t param2);
+    virtual void CloseSystemBoard();
+    [[nodiscard]] virtual CCanvasObject* FindSystemBoard() const;
+
     // Core services.
     /// The view size (the paint module's back buffer has the same size).
     [[nodiscard]] virtual int32_t GetViewWidth() const;
@@ -197,6 +216,8 @@ public:
     virtual uint64_t AddCallAction(ActionCallFunction function, const void* data, size_t length);
 
 private:
+    /// Centres a board in the view and fades it in from alpha 0.
+    void FadeInBoard(CEngineObject& board);
     /// The paint module's image services, or null.
     [[nodiscard]] IPaintImages* GetPaintImages() const;
     /// Sends a message to the resource module; 1 when it handled it.
