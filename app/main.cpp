@@ -14,6 +14,7 @@
 #include "client/RulesServices.h"
 #include "engine/media/MediaServices.h"
 #include "engine/media/StartScreen.h"
+#include "engine/widgets/WidgetServices.h"
 #include "platform/Message.h"
 #include "platform/MessageWindow.h"
 #include "platform/Text.h"
@@ -86,6 +87,7 @@ int main(int argc, char** argv)
 
     client::InstallRulesServices();
     engine::InstallMediaServices();
+    engine::InstallWidgetServices();
 
     client::CPlDkApp app;
     app.SetCommandLine(options.command_line);
