@@ -1,5 +1,6 @@
 #include "platform/KeyMap.h"
 
+#include <SDL2/SDL_keyboard.h>
 #include <SDL2/SDL_keycode.h>
 
 #include "platform/MessageIds.h"
@@ -64,6 +65,11 @@ uint32_t VirtualKeyFromSdl(int32_t sdl_keycode)
     case SDLK_QUOTE: return VK_OEM_7;
     default: return 0;
     }
+}
+
+bool IsControlKeyDown()
+{
+    return (SDL_GetModState() & KMOD_CTRL) != 0;
 }
 
 } // namespace platform
