@@ -6,7 +6,6 @@
 #include "engine/core/CanvasObject.h"
 #include "engine/core/GrowBuffer.h"
 #include "engine/core/InputModule.h"
-#include "engine/core/ModuleServices.h"
 #include "engine/core/pictures/PictureTestSupport.h"
 #include "platform/Cursor.h"
 #include "tests/platform/TempFolder.h"
@@ -16,36 +15,6 @@ using enginetest::CRecordingObject;
 using picturetest::ActionFixture;
 
 namespace {
-
-// A music module that records what the facade asks of it.
-class CRecordingMusicModule : public EngineModule, public IMusicModule {
-public:
-    int Load() override { return 1; }
-    void Unload() override {}
-    void Update() override { DispatchQueued(); }
-    int32_t GetId() const override { return VELOTRIX_MODULE_MUSIC; }
-    const char* GetName() const override { return "MusicModule"; }
-    int32_t OnMessage(int32_t, uintptr_t, uintptr_t) override { return VELOTRIX_RETURN_OK; }
-
-    uint32_t PlayByName(std::string_view name, uint32_t repeats, const EngineEvent& event) override
-    {
-        calls.push_back("play " + std::string(name) + " " + std::to_string(repeats) + " "
-                        + std::to_string(event.id));
-        return 7;
-    }
-    void Stop(uint32_t channel) override { calls.push_back("stop " + std::to_string(channel)); }
-    void Resume(uint32_t channel, bool restart) override
-    {
-        calls.push_back("resume " + std::to_string(channel) + (restart ? " restart" : ""));
-    }
-    void Pause(uint32_t channel) override { calls.push_back("pause " + std::to_string(channel)); }
-    void FreeSound(std::string_view name) override { calls.push_back("free " + std::string(name)); }
-    void StopAll() override { calls.push_back("stop all"); }
-    void SetFlag(int32_t muted) override { calls.push_back("flag " + std::to_string(muted)); }
-    bool IsPlaying(uint32_t) override { return false; }
-
-    std::vector<std::string> calls;
-};
 
 class CRecordingInputHost : public IInputHost {
 public:
@@ -124,8 +93,8 @@ TEST(EntityServices, ShadowCarriesTheBlurredAlphaAndFollowsButNotShow)
 TEST(EntityServices, SecondNamesReachTheSameCode)
 {
     ActionFixture engine;
-    auto music = std::make_unique<CRecordingMusicModule>();
-    CRecordingMusicModule* recorder = music.get();
+    auto music = std::make_unique<picturetest::CRecordingMusic>();
+    picturetest::CRecordingMusic* recorder = music.get();
     ASSERT_EQ(engine.m_core.LoadModule(std::move(music), true, false), VELOTRIX_RETURN_OK);
     auto input = std::make_unique<InputModule>();
     CRecordingInputHost host;
@@ -201,7 +170,7 @@ TEST(EntityServices, ForwardsFindTheirModuleGone)
 {
     platform::testing::CTempLogFolder logs; // the missing image's run-log line
     ActionFixture engine;
-    auto music = std::make_unique<CRecordingMusicModule>();
+    auto music = std::make_unique<picturetest::CRecordingMusic>();
     ASSERT_EQ(engine.m_core.LoadModule(std::move(music), true, false), VELOTRIX_RETURN_OK);
     auto* entity = engine.Add<CRecordingObject>(10, 10, 4, 4);
     ASSERT_NE(entity->GetMusicModule(), nullptr);

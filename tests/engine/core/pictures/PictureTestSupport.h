@@ -101,21 +101,27 @@ public:
         values.push_back(value);
         events.push_back(done);
     }
+    // By name: recorded as played and, with the other requests, in calls.
     uint32_t PlayByName(std::string_view name, uint32_t repeats, const EngineEvent& event) override
     {
+        calls.push_back("play " + std::string(name) + " " + std::to_string(repeats) + " " + std::to_string(event.id));
         PlayActionSound(std::string(name).c_str(), int32_t(repeats), event);
-        return 0;
+        return 7;
     }
-    void Stop(uint32_t) override {}
-    void Resume(uint32_t, bool) override {}
-    void Pause(uint32_t) override {}
-    void FreeSound(std::string_view) override {}
-    void StopAll() override {}
-    void SetFlag(int32_t) override {}
+    void Stop(uint32_t channel) override { calls.push_back("stop " + std::to_string(channel)); }
+    void Resume(uint32_t channel, bool restart) override
+    {
+        calls.push_back("resume " + std::to_string(channel) + (restart ? " restart" : ""));
+    }
+    void Pause(uint32_t channel) override { calls.push_back("pause " + std::to_string(channel)); }
+    void FreeSound(std::string_view name) override { calls.push_back("free " + std::string(name)); }
+    void StopAll() override { calls.push_back("stop all"); }
+    void SetFlag(int32_t muted) override { calls.push_back("flag " + std::to_string(muted)); }
     bool IsPlaying(uint32_t) override { return false; }
     std::vector<std::string> played;
     std::vector<int32_t> values;
     std::vector<EngineEvent> events;
+    std::vector<std::string> calls;
 };
 
 // An engine with a loaded object module (which runs actions); each Frame() is one object
