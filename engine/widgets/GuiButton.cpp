@@ -163,45 +163,22 @@ void CGuiButton::RestoreCursor()
     ShowWidgetCursor(*this, WidgetCursor::Arrow);
 }
 
-bool CGuiButton::IsPointOnButton(uintptr_t input_state) const
-{
-    if (input_state == 0)
-        return false;
-    const auto* input = reinterpret_cast<const InputState*>(input_state);
-    return HitTest(input->x, input->y) != 0;
-}
-
 int CGuiButton::OnEvent(const EngineEvent& event)
 {
+    if (HandleClickableEvent(*this, event))
+        return 0;
     switch (event.id) {
-    case VELOTRIX_EVENT_MOUSE_ENTER:
-        OnMouseEnter();
-        return 0;
-    case VELOTRIX_EVENT_MOUSE_LEAVE:
-        OnMouseLeave();
-        return 0;
-    case VELOTRIX_EVENT_LBUTTON_DOWN:
-        OnMouseDown();
-        return 0;
-    case VELOTRIX_EVENT_LBUTTON_CLICK:
-        // The release must still be on the button.
-        if (IsPointOnButton(event.param2) && IsVisible())
-            OnClick();
-        return 0;
     case VELOTRIX_EVENT_KEY_DOWN:
         if (event.param2 != 0 && reinterpret_cast<const InputState*>(event.param2)->last_key_down == KEY_ENTER
             && IsVisible())
             OnClick();
         return 0;
-    case VELOTRIX_EVENT_SHOWN: {
-        InputState input;
-        const bool hovered = m_image != nullptr && GetInputState(input) && input.hovered == m_image->GetId();
-        ShowFrame(hovered ? FRAME_HOVER : FRAME_NORMAL);
+    case VELOTRIX_EVENT_SHOWN:
+        ShowFrame(IsHovered(*this, m_image) ? FRAME_HOVER : FRAME_NORMAL);
         if (m_image != nullptr)
             m_image->Show(true);
         Redraw();
         return 0;
-    }
     case VELOTRIX_EVENT_HIDDEN:
         if (m_image != nullptr)
             m_image->Show(false);

@@ -106,7 +106,6 @@ private:
     /// Sets the frame without a redraw (the callers redraw once).
     void ShowFrame(int16_t frame);
     void Redraw();
-    [[nodiscard]] bool IsPointOnButton(uintptr_t input_state) const;
 
     CCanvasObject* m_caption { nullptr };
     CImageObject* m_image { nullptr };

@@ -1,7 +1,6 @@
 #include "engine/widgets/GuiTextButton.h"
 
 #include "engine/core/CanvasObject.h"
-#include "engine/core/InputState.h"
 #include "engine/widgets/WidgetSupport.h"
 
 namespace engine {
@@ -148,32 +147,16 @@ void CGuiTextButton::RestoreCursor()
 
 int CGuiTextButton::OnEvent(const EngineEvent& event)
 {
+    if (HandleClickableEvent(*this, event))
+        return 0;
     switch (event.id) {
-    case VELOTRIX_EVENT_MOUSE_ENTER:
-        OnMouseEnter();
-        return 0;
-    case VELOTRIX_EVENT_MOUSE_LEAVE:
-        OnMouseLeave();
-        return 0;
-    case VELOTRIX_EVENT_LBUTTON_DOWN:
-        OnMouseDown();
-        return 0;
-    case VELOTRIX_EVENT_LBUTTON_CLICK: {
-        const auto* input = reinterpret_cast<const InputState*>(event.param2);
-        if (input != nullptr && HitTest(input->x, input->y) != 0 && IsVisible())
-            OnClick();
-        return 0;
-    }
-    case VELOTRIX_EVENT_SHOWN: {
-        InputState input;
-        const bool hovered = m_canvas != nullptr && GetInputState(input) && input.hovered == m_canvas->GetId();
-        DrawState(hovered ? STATE_HOVER : STATE_NORMAL);
+    case VELOTRIX_EVENT_SHOWN:
+        DrawState(IsHovered(*this, m_canvas) ? STATE_HOVER : STATE_NORMAL);
         if (m_canvas != nullptr) {
             m_canvas->Show(true);
             m_canvas->Invalidate();
         }
         return 0;
-    }
     case VELOTRIX_EVENT_HIDDEN:
         if (m_canvas != nullptr)
             m_canvas->Show(false);

@@ -17,6 +17,12 @@ void ShowWidgetCursor(CEngineEntity& widget, WidgetCursor cursor)
     widget.SetCursorHandle(platform::LoadSystemCursor(hand ? platform::IDC_HAND : platform::IDC_ARROW));
 }
 
+bool IsHovered(const CEngineEntity& widget, const CEngineObject* child)
+{
+    InputState input;
+    return child != nullptr && widget.GetInputState(input) && input.hovered == child->GetId();
+}
+
 void PlayWidgetSound(CEngineEntity& widget, std::string_view name)
 {
     if (name.empty())

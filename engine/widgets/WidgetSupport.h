@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "engine/core/EngineEvent.h"
+#include "engine/core/InputState.h"
 
 namespace engine {
 
@@ -38,6 +39,37 @@ void ShowWidgetCursor(CEngineEntity& widget, WidgetCursor cursor);
 
 /// Plays the named sound once; an empty name plays nothing.
 void PlayWidgetSound(CEngineEntity& widget, std::string_view name);
+
+/// The pointer events every clickable widget handles alike: enter, leave
+/// and press call its state handlers; a click (a release on the pressed
+/// object) calls OnClick only when the release point is still on the widget
+/// and it is visible. Answers whether event was one of them.
+template <typename Widget>
+bool HandleClickableEvent(Widget& widget, const EngineEvent& event)
+{
+    switch (event.id) {
+    case VELOTRIX_EVENT_MOUSE_ENTER:
+        widget.OnMouseEnter();
+        return true;
+    case VELOTRIX_EVENT_MOUSE_LEAVE:
+        widget.OnMouseLeave();
+        return true;
+    case VELOTRIX_EVENT_LBUTTON_DOWN:
+        widget.OnMouseDown();
+        return true;
+    case VELOTRIX_EVENT_LBUTTON_CLICK: {
+        const auto* input = reinterpret_cast<const InputState*>(event.param2);
+        if (input != nullptr && widget.HitTest(input->x, input->y) != 0 && widget.IsVisible())
+            widget.OnClick();
+        return true;
+    }
+    default:
+        return false;
+    }
+}
+
+/// Whether the pointer rests on child now (the input state's hovered object).
+[[nodiscard]] bool IsHovered(const CEngineEntity& widget, const CEngineObject* child);
 
 /// Whether a caller-supplied record names someone to deliver to.
 [[nodiscard]] inline bool IsDeliverable(const EngineEvent& record)

@@ -19,7 +19,7 @@
 #include "engine/core/EngineTestSupport.h"
 #include "engine/core/InputModule.h"
 #include "engine/core/pictures/PictureTestSupport.h"
-#include "engine/media/Blitter.h"
+#include "engine/media/MediaServices.h"
 
 namespace widgettest {
 
@@ -54,24 +54,6 @@ public:
     std::vector<Drawn> drawn;
 };
 
-// The software blitter behind the canvas's blitter interface.
-class CSoftwareBlitter : public ICanvasBlitter {
-public:
-    void Blit(uint32_t* pixels, int32_t width, int32_t height, DrawParams& params, const ImageRecord& image,
-              int32_t source_x, int32_t source_y, int32_t source_width, int32_t source_height, double opacity,
-              uint32_t tint) override
-    {
-        BlitImage(BlitSurface { pixels, width, height }, params, image, source_x, source_y, source_width,
-                  source_height, opacity, tint);
-    }
-    std::unique_ptr<uint32_t[]> ScaleNearest(const uint32_t* source, int32_t stride, int32_t source_height,
-                                             int32_t x, int32_t y, int32_t width, int32_t height, int32_t new_width,
-                                             int32_t new_height) override
-    {
-        return ScaleNearest32(source, stride, source_height, x, y, width, height, new_width, new_height);
-    }
-};
-
 // A paint module that keeps render requests and serves named images made in memory.
 class CWidgetPaintModule : public enginetest::CRecordingPaintModule, public IPaintImages {
 public:
@@ -104,7 +86,7 @@ protected:
         auto paint = std::make_unique<CWidgetPaintModule>();
         m_paint = paint.get();
         (void)m_engine.m_core.LoadModule(std::move(paint), true, true);
-        CCanvasServices::InstallBlitter(std::make_unique<CSoftwareBlitter>());
+        CCanvasServices::InstallBlitter(std::make_unique<CCanvasBlitter>());
         auto input = std::make_unique<InputModule>();
         m_input = input.get();
         (void)m_engine.m_core.LoadModule(std::move(input), true, true);

@@ -3,7 +3,7 @@
 
 #include "engine/core/CanvasObject.h"
 #include "engine/core/pictures/PictureTestSupport.h"
-#include "engine/media/Blitter.h"
+#include "engine/media/MediaServices.h"
 
 using namespace engine;
 using picturetest::MakeStrip;
@@ -11,26 +11,9 @@ using picturetest::RefTo;
 
 namespace {
 
-class CSoftwareBlitter : public ICanvasBlitter {
-public:
-    void Blit(uint32_t* pixels, int32_t width, int32_t height, DrawParams& params, const ImageRecord& image,
-              int32_t source_x, int32_t source_y, int32_t source_width, int32_t source_height, double opacity,
-              uint32_t tint) override
-    {
-        BlitImage(BlitSurface { pixels, width, height }, params, image, source_x, source_y, source_width,
-                  source_height, opacity, tint);
-    }
-    std::unique_ptr<uint32_t[]> ScaleNearest(const uint32_t* source, int32_t stride, int32_t source_height,
-                                             int32_t x, int32_t y, int32_t width, int32_t height, int32_t new_width,
-                                             int32_t new_height) override
-    {
-        return ScaleNearest32(source, stride, source_height, x, y, width, height, new_width, new_height);
-    }
-};
-
 class CanvasMediaTest : public ::testing::Test {
 protected:
-    void SetUp() override { CCanvasServices::InstallBlitter(std::make_unique<CSoftwareBlitter>()); }
+    void SetUp() override { CCanvasServices::InstallBlitter(std::make_unique<CCanvasBlitter>()); }
     void TearDown() override { CCanvasServices::Reset(); }
 };
 
