@@ -59,11 +59,16 @@ CCanvasObject* CGuiMessageBox::Create(int32_t width, int32_t height, const Engin
             m_countdown->SetZ(GetZ() + COUNTDOWN_Z_STEP);
             m_countdown->Activate();
             m_countdown->Invalidate();
-            if (m_ok != nullptr)
+            // Beside the OK button, and following it wherever the creator
+            // places it; without one it stays where it was made, on the box.
+            if (m_ok != nullptr) {
                 m_countdown->MoveTo(m_ok->GetX() + static_cast<int32_t>(m_ok->GetWidth() / 2) + COUNTDOWN_GAP
                                         + COUNTDOWN_WIDTH / 2,
                                     m_ok->GetY());
-            AddFollower(m_countdown, WIDGET_PART_LINK_FLAGS);
+                m_ok->AddFollower(m_countdown, WIDGET_PART_LINK_FLAGS);
+            } else {
+                AddFollower(m_countdown, WIDGET_PART_LINK_FLAGS);
+            }
             DrawCountdown();
         }
         QueueTick();
@@ -157,7 +162,7 @@ int CGuiMessageBox::OnEvent(const EngineEvent& event)
 void CGuiMessageBox::OnFollowerRemoved(CEngineObject* follower)
 {
     if (follower == m_canvas) {
-        // The buttons and the countdown are the canvas's owned followers.
+        // The buttons and the countdown (the OK button's, or the canvas's) go with the canvas.
         m_canvas = nullptr;
         m_ok = nullptr;
         m_cancel = nullptr;

@@ -2,6 +2,7 @@
 
 #include "engine/core/CanvasObject.h"
 #include "engine/widgets/GuiTextButton.h"
+#include "engine/widgets/WidgetServices.h"
 #include "engine/widgets/WidgetTestSupport.h"
 
 using namespace widgettest;
@@ -44,9 +45,9 @@ TEST_F(GuiMessageBoxTest, CountdownShowsEachSecondThenAnswersCancelOnce)
 {
     CGuiMessageBox* box = MakeBox(3);
     const uint32_t id = box->GetId();
-    // Beside the OK button where it stood at creation (centred on the box,
-    // 80 wide): 5 pixels right of its right edge.
-    EXPECT_EQ(box->GetCountdownCanvas()->GetLeft(), 400 + 40 + 5);
+    // Beside the OK button wherever it was placed: 5 pixels right of its right edge.
+    EXPECT_EQ(box->GetCountdownCanvas()->GetLeft(), box->GetOkButton()->GetRight() + 5);
+    EXPECT_EQ(box->GetCountdownCanvas()->GetY(), box->GetOkButton()->GetY());
     Run(3500);
     EXPECT_EQ(CountdownTexts(), (std::vector<std::string> { "3", "2", "1", "0" }));
     EXPECT_EQ(OwnerCount(EVENT_OTHER), 0);
@@ -105,4 +106,23 @@ TEST_F(GuiMessageBoxTest, DraggingMovesButtonsAndCountdownAlong)
     EXPECT_EQ(box->GetX(), 420);
     EXPECT_EQ(box->GetOkButton()->GetX(), ok_x + 20);
     EXPECT_EQ(box->GetCountdownCanvas()->GetX(), countdown_x + 20);
+}
+
+TEST_F(GuiMessageBoxTest, SystemNoteIsAMessageBoxOnceInstalled)
+{
+    InstallWidgetServices();
+    const EngineEvent ok = OwnerEvent(EVENT_CLICKED);
+    const EngineEvent cancel = OwnerEvent(EVENT_OTHER);
+    auto* note = dynamic_cast<CGuiMessageBox*>(m_owner->ShowSystemNote("note", &ok, &cancel, 3));
+    CSystemBoxes::InstallMaker(nullptr);
+    ASSERT_NE(note, nullptr);
+    ASSERT_NE(note->GetOkButton(), nullptr);
+    ASSERT_NE(note->GetCancelButton(), nullptr);
+    // The countdown stands beside the OK button where the note placed it.
+    EXPECT_EQ(note->GetCountdownCanvas()->GetLeft(), note->GetOkButton()->GetRight() + 5);
+    Run(200);
+    ClickAt(int32_t(note->GetCancelButton()->GetX()), int32_t(note->GetCancelButton()->GetY()));
+    Run(5000);
+    EXPECT_EQ(OwnerCount(EVENT_OTHER), 1);
+    EXPECT_EQ(OwnerCount(EVENT_CLICKED), 0);
 }
