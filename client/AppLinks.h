@@ -98,6 +98,8 @@ public:
     virtual ~IMainGame() = default;
     virtual void ClearTable() = 0;
     virtual void ResumeGame() = 0;
+    /// Stops the start countdown (the server took the start).
+    virtual void StopCountdown() = 0;
 };
 
 /// The game-server connection (CGameConnection) as the application drives it.

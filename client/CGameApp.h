@@ -105,6 +105,13 @@ public:
     [[nodiscard]] int32_t GetVersionValue1() const { return m_version_value1; }
     [[nodiscard]] int32_t GetVersionValue2() const { return m_version_value2; }
     [[nodiscard]] virtual int GetChairCount() const = 0;
+    /// The log-on word: 1 after a log-on that seated this player.
+    void SetLogonWord(int32_t word) { m_logon_word = word; }
+    [[nodiscard]] int32_t GetLogonWord() const { return m_logon_word; }
+    /// The log-on answers' state blocks; this game keeps them in its
+    /// game-state holder. Each copies no more than it holds.
+    virtual void LoadStateBlock(std::span<const uint8_t>) {}
+    virtual void LoadStateBlock2(std::span<const uint8_t>) {}
     [[nodiscard]] virtual bool HasRoomConfigsEx20000() const { return m_records.HasRoomConfigsEx20000(); }
     [[nodiscard]] virtual int32_t GetTableHeaderWord35() const;
     [[nodiscard]] virtual bool IsGameNotStarted() const { return m_records.IsGameNotStarted(GetGamePhase()); }
@@ -241,6 +248,7 @@ private:
     bool m_hall_status_kind { false };
     bool m_relaunch_on_exit { false };
     bool m_keep_wait_text { false };
+    int32_t m_logon_word { 0 };
     int32_t m_version_value1 { 0 };
     int32_t m_version_value2 { 0 };
     ColorRef m_colors[7] {};

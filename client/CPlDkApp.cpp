@@ -37,7 +37,12 @@ private:
 
 } // namespace
 
-CPlDkApp::CPlDkApp() : CCardGameApp(PLDK_GAME_CODE, DEFAULT_SERVER_PORT, PLDK_MAJOR_VERSION, PLDK_MINOR_VERSION) {}
+CPlDkApp::CPlDkApp() : CCardGameApp(PLDK_GAME_CODE, DEFAULT_SERVER_PORT, PLDK_MAJOR_VERSION, PLDK_MINOR_VERSION)
+{
+    AppLinks links;
+    links.connection = &m_connection;
+    SetLinks(links);
+}
 
 std::unique_ptr<engine::CGuiContainer> CPlDkApp::CreateFrameUI()
 {

@@ -7,6 +7,7 @@
 #pragma once
 
 #include "client/CCardGameApp.h"
+#include "client/CCardGameConnection.h"
 #include "client/CPlDkGameState.h"
 
 namespace client {
@@ -30,6 +31,9 @@ public:
     void ShowMainWindow();
 
     [[nodiscard]] CPlDkGameState& GetGameState() { return m_game_state; }
+    [[nodiscard]] CPlDkConnection& GetConnection() { return m_connection; }
+    void LoadStateBlock(std::span<const uint8_t> bytes) override { m_game_state.LoadStateBlock(bytes); }
+    void LoadStateBlock2(std::span<const uint8_t> bytes) override { (void)m_game_state.LoadTableData(bytes); }
     [[nodiscard]] int32_t GetSoundEffectSetting() const { return m_sound_effect; }
     [[nodiscard]] int32_t GetMusicSetting() const { return m_music; }
     [[nodiscard]] int32_t GetRejectKanPaiAsk() const { return m_reject_kan_pai_ask; }
@@ -49,6 +53,7 @@ private:
     void SetStandAloneDefaults();
     void FillLocalTestPlayers();
 
+    CPlDkConnection m_connection { *this };
     CPlDkGameState m_game_state;
     int32_t m_sound_effect { 0 };
     int32_t m_music { 0 };

@@ -1,5 +1,7 @@
 #include "client/CPlDkGameState.h"
 
+#include "platform/ByteOrder.h"
+
 #include <algorithm>
 #include <vector>
 
@@ -65,6 +67,25 @@ bool CPlDkGameState::EndRound(std::span<const uint8_t> result)
         return false;
     m_table_data.head[15] = 0;
     m_result = ended;
+    return true;
+}
+
+void CPlDkGameState::LoadStateBlock(std::span<const uint8_t> bytes)
+{
+    const size_t words = std::min(bytes.size() / 4, m_state_block.size());
+    for (size_t i = 0; i < words; ++i)
+        m_state_block[i] = static_cast<int32_t>(platform::LoadU32LE(bytes.data() + 4 * i));
+}
+
+bool CPlDkGameState::LoadTableData(std::span<const uint8_t> bytes)
+{
+    std::vector<uint8_t> block(rules::TABLE_GAME_DATA_BYTES);
+    rules::WriteTableGameData(m_table_data, block);
+    std::copy_n(bytes.begin(), std::min(bytes.size(), block.size()), block.begin());
+    rules::TableGameData loaded;
+    if (!rules::ReadTableGameData(block, loaded))
+        return false;
+    m_table_data = loaded;
     return true;
 }
 

@@ -61,6 +61,11 @@ public:
     /// The holder's words after the base's two: the seat flags at 5-12, the
     /// countdown length at 14.
     [[nodiscard]] std::span<int32_t, STATE_BLOCK_WORDS> GetStateBlock() { return m_state_block; }
+    /// Copies a log-on answer's body over the state block, no more than it holds.
+    void LoadStateBlock(std::span<const uint8_t> bytes);
+    /// Copies a log-on answer's body over the start of the table data; kept
+    /// only when the rules' reader accepts the block. False when refused.
+    bool LoadTableData(std::span<const uint8_t> bytes);
     [[nodiscard]] int32_t GetExtraWord() const { return m_extra_word; }
     void SetExtraWord(int32_t value) { m_extra_word = value; }
 

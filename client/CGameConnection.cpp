@@ -1,0 +1,208 @@
+#include "client/CGameConnection.h"
+
+#include <algorithm>
+
+#include "client/AnswerCodes.h"
+#include "client/CGameApp.h"
+#include "client/RecordCodec.h"
+#include "platform/Ini.h"
+#include "platform/Text.h"
+#include "platform/Tick.h"
+
+namespace client {
+
+namespace {
+
+constexpr const char* PROXY_SECTION = "PROXY";
+constexpr int DEFAULT_PROXY_PORT = 1080;
+constexpr int DEFAULT_PROXY_TYPE = 3;
+constexpr size_t PROXY_TEXT_MAX = 31;
+
+} // namespace
+
+std::optional<int32_t> RequestAnswer::Word(size_t index) const
+{
+    if (data.size() < (index + 1) * 4)
+        return std::nullopt;
+    return detail::LoadI32(data.data() + index * 4);
+}
+
+CRequestBody& CRequestBody::Word(size_t index, int32_t value)
+{
+    detail::StoreI32(m_bytes.data() + index * 4, value);
+    return *this;
+}
+
+CRequestBody& CRequestBody::Text(size_t offset, const std::string& text, size_t limit)
+{
+    const std::string cut = platform::CutGbkText(text.c_str(), limit - 1);
+    std::copy(cut.begin(), cut.end(), m_bytes.begin() + static_cast<ptrdiff_t>(offset));
+    return *this;
+}
+
+CRequestBody& CRequestBody::Bytes(size_t offset, std::span<const uint8_t> bytes)
+{
+    std::copy(bytes.begin(), bytes.end(), m_bytes.begin() + static_cast<ptrdiff_t>(offset));
+    return *this;
+}
+
+CGameConnection::CGameConnection(CGameApp& app)
+    : net::CSocketClient(nullptr, 0, 0, 0, CRC_SETTING, PART_LIMIT), m_app(app)
+{
+}
+
+CGameConnection::~CGameConnection()
+{
+    Close();
+}
+
+void CGameConnection::SetCipherKey(std::span<const uint8_t> key_block)
+{
+    SetTransform(key_block.data(), 128, CIPHER_AES, 0);
+}
+
+void CGameConnection::LoadProxySettings(const std::string& ini_path)
+{
+    m_need_proxy = platform::GetProfileInt(PROXY_SECTION, "Need", 0, ini_path);
+    m_proxy_port = platform::GetProfileInt(PROXY_SECTION, "Port", DEFAULT_PROXY_PORT, ini_path);
+    m_proxy_type = platform::GetProfileInt(PROXY_SECTION, "Sock", DEFAULT_PROXY_TYPE, ini_path);
+    m_proxy_host = platform::CutGbkText(platform::GetProfileString(PROXY_SECTION, "Host", "", ini_path), PROXY_TEXT_MAX);
+    m_proxy_user = platform::CutGbkText(platform::GetProfileString(PROXY_SECTION, "User", "", ini_path), PROXY_TEXT_MAX);
+    m_proxy_password =
+        platform::CutGbkText(platform::GetProfileString(PROXY_SECTION, "pwd", "", ini_path), PROXY_TEXT_MAX);
+}
+
+bool CGameConnection::Connect(const std::string& name, const std::string& host, int32_t port, bool& proxy_failed)
+{
+    proxy_failed = false;
+    Close();
+    const auto* greeting = reinterpret_cast<const uint8_t*>(GAME_GREETING);
+    const uint16_t port16 = static_cast<uint16_t>(port);
+    int result = RESULT_FAILED;
+    if (m_need_proxy == 0) {
+        result = Create(host.c_str(), port16, CONNECT_TIMEOUT_S, platform::WindowHandle::None, m_notify_thread,
+                        MODE_SEND_GREETING, greeting, sizeof(GAME_GREETING), GREETING_WAIT_MS);
+    } else {
+        if (m_proxy.ConnectViaProxy(host.c_str(), port16, m_proxy_type, m_proxy_host,
+                                    static_cast<uint16_t>(m_proxy_port), m_proxy_user, m_proxy_password,
+                                    CONNECT_TIMEOUT_S) == 0) {
+            proxy_failed = true;
+            return false;
+        }
+        result = Attach(m_proxy.DetachSocket(), platform::WindowHandle::None, m_notify_thread, MODE_SEND_GREETING,
+                        greeting, sizeof(GAME_GREETING), GREETING_WAIT_MS, nullptr, 0);
+    }
+    if (result != RESULT_OK)
+        return false;
+    m_server_port = port;
+    m_server_name = name;
+    m_server_host = host;
+    return true;
+}
+
+void CGameConnection::Close()
+{
+    m_proxy.Close();
+    net::CSocketClient::Close();
+}
+
+uint32_t CGameConnection::GetRequestTimeout(uint32_t request_id) const
+{
+    switch (request_id) {
+    case GR_LOGON:
+    case GR_ENTER_GAME:
+    case GR_ID_214000:
+    case GR_ID_214010:
+        return 30;
+    case GR_CHECK_VERSION:
+        return 15;
+    case GR_ASK_EXIT:
+        return 5;
+    default:
+        return 10;
+    }
+}
+
+void CGameConnection::GetErrorText(std::string& text, int32_t code) const
+{
+    client::GetErrorText(text, code);
+}
+
+int CGameConnection::SendRequest(std::string& error, uint32_t request_id, std::span<const uint8_t> data,
+                                 RequestAnswer& answer, RequestWait wait)
+{
+    answer.data.clear();
+    if (IsConnected() == 0) {
+        answer.code = GR_ERR_NOT_CONNECTED;
+        error = TEXT_NOT_CONNECTED;
+        return 0;
+    }
+    net::ConnRecord conn;
+    conn.socket = GetSocket();
+    conn.answer_wanted = wait == RequestWait::Yes ? 1 : 0;
+    const uint32_t timeout_ms = GetRequestTimeout(request_id) * 1000;
+    const uint32_t start = platform::GetTickCount();
+    net::RequestRecord reply;
+    int timed_out = 0;
+    if (net::CSocketClient::SendRequest(conn, net::RequestRecord::Make(request_id, data), reply, timed_out,
+                                        timeout_ms, 0, 0, 1)
+        != RESULT_OK) {
+        if (timed_out != 0) {
+            answer.code = GR_ERR_TIMEOUT;
+            error = TEXT_REQUEST_TIMEOUT;
+        } else {
+            error = TEXT_SEND_FAILED;
+        }
+        return 0;
+    }
+    if (wait == RequestWait::No) {
+        answer.code = 0;
+        return 1;
+    }
+    const int64_t elapsed = platform::GetTickCount() - start;
+    m_latency_total += elapsed;
+    ++m_latency_count;
+    m_latency_max = std::max<int32_t>(m_latency_max, static_cast<int32_t>(std::min<int64_t>(elapsed, INT32_MAX)));
+    answer.code = static_cast<int32_t>(reply.id);
+    const std::span<const uint8_t> body = reply.Data();
+    answer.data.assign(body.begin(), body.end());
+    if (answer.code == GR_ERR_SERVER_TEXT) {
+        // The body is the text itself; it need not be terminated.
+        error = std::string(answer.data.begin(), std::find(answer.data.begin(), answer.data.end(), uint8_t { 0 }));
+        answer.data.clear();
+        return 0;
+    }
+    GetErrorText(error, answer.code);
+    return 1;
+}
+
+int CGameConnection::SendWithoutWaiting(uint32_t request_id, std::span<const uint8_t> data)
+{
+    std::string error;
+    RequestAnswer answer;
+    return SendRequest(error, request_id, data, answer, RequestWait::No);
+}
+
+CRequestBody CGameConnection::SeatBlock(size_t bytes) const
+{
+    const CClientRecords& records = m_app.Records();
+    CRequestBody body(bytes);
+    body.Word(0, records.GetUserID()).Word(1, records.GetRoomID()).Word(2, records.GetTableNO());
+    body.Word(3, records.GetChairNO());
+    return body;
+}
+
+int CGameConnection::SendPulse()
+{
+    const auto capped = [](int64_t value) { return static_cast<int32_t>(std::clamp<int64_t>(value, 0, LATENCY_CAP_MS)); };
+    const int32_t average = m_latency_count > 0 ? capped(m_latency_total / m_latency_count) : 0;
+    const int32_t largest = m_latency_count > 0 ? capped(m_latency_max) : 0;
+    CRequestBody body(16);
+    body.Word(0, m_app.Records().GetUserID()).Word(1, average).Word(2, largest);
+    m_latency_total = 0;
+    m_latency_count = 0;
+    m_latency_max = 0;
+    return SendWithoutWaiting(GR_PULSE, body.Span());
+}
+
+} // namespace client
