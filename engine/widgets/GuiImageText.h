@@ -49,6 +49,10 @@ public:
     /// placed by align (ALIGN_LEFT at x, ALIGN_CENTRE centred on x, else
     /// ending at x).
     virtual void DrawGlyphs(CCanvasObject& canvas, double x, double y, std::string_view text, uint32_t align);
+    void DrawOnCanvas(CCanvasObject& canvas, double x, double y, std::string_view text, uint32_t align)
+    {
+        DrawGlyphs(canvas, x, y, text, align);
+    }
     virtual void Reanchor();
     /// Takes effect at the next SetText.
     virtual void SetSpacing(int32_t pixels) { m_spacing = pixels; }
