@@ -4,6 +4,8 @@
 #include <atomic>
 #include <cstring>
 
+#include "engine/core/SanitizerPoison.h"
+
 namespace engine {
 
 namespace {
@@ -40,8 +42,10 @@ CBlockPool::CBlockPool(size_t item_size, size_t count)
 CBlockPool::~CBlockPool()
 {
     s_used_bytes -= m_total_bytes - m_free_bytes;
-    for (const auto& block : m_blocks)
+    for (const auto& block : m_blocks) {
         s_reserved_bytes -= block.size;
+        UnpoisonMemory(block.memory.get(), block.size);
+    }
 }
 
 void CBlockPool::AddBlock(size_t size)
@@ -58,6 +62,10 @@ void CBlockPool::AddBlock(size_t size)
 
 void CBlockPool::MakeSingleFreeChunk(Block& block)
 {
+    // Under AddressSanitizer the memory of free chunks is poisoned (headers
+    // stay readable), so a record used after its Free is reported.
+    PoisonMemory(block.memory.get(), block.size);
+    UnpoisonMemory(block.memory.get(), CHUNK_HEADER);
     auto* chunk = reinterpret_cast<Chunk*>(block.memory.get());
     chunk->size = static_cast<uint32_t>(block.size - CHUNK_HEADER);
     chunk->state = CHUNK_FREE;
@@ -77,6 +85,7 @@ void* CBlockPool::TakeFromBlock(Block& block, size_t size)
             *link = chunk->next;
         } else {
             auto* rest = reinterpret_cast<Chunk*>(reinterpret_cast<std::byte*>(chunk) + CHUNK_HEADER + size);
+            UnpoisonMemory(rest, CHUNK_HEADER);
             rest->size = static_cast<uint32_t>(chunk->size - size - CHUNK_HEADER);
             rest->state = CHUNK_FREE;
             rest->next = chunk->next;
@@ -85,7 +94,9 @@ void* CBlockPool::TakeFromBlock(Block& block, size_t size)
         chunk->size = static_cast<uint32_t>(size);
         chunk->state = CHUNK_TAKEN;
         chunk->next = nullptr;
-        return reinterpret_cast<std::byte*>(chunk) + CHUNK_HEADER;
+        std::byte* memory = reinterpret_cast<std::byte*>(chunk) + CHUNK_HEADER;
+        UnpoisonMemory(memory, size);
+        return memory;
     }
     return nullptr;
 }
@@ -121,6 +132,9 @@ int CBlockPool::FindTakenChunkBlock(const void* memory) const
         // Chunks start at 16-byte offsets; anything else is not a chunk.
         if ((static_cast<size_t>(p - begin) & 15) != 0)
             return -1;
+        // A poisoned "header" lies inside a free chunk: not a chunk start.
+        if (IsMemoryPoisoned(p - CHUNK_HEADER))
+            return -1;
         const auto* chunk = reinterpret_cast<const Chunk*>(p - CHUNK_HEADER);
         return chunk->state == CHUNK_TAKEN ? static_cast<int>(i) : -1;
     }
@@ -144,6 +158,7 @@ bool CBlockPool::Free(void* memory)
     m_free_bytes += chunk->size;
     chunk->next = block.first_free;
     block.first_free = chunk;
+    PoisonMemory(memory, chunk->size);
     return true;
 }
 

@@ -16,10 +16,14 @@ CEngineObject::~CEngineObject()
     ReleaseCursor();
     m_routes.clear();
     SetLeader(nullptr);
+    // A leader that was only forgotten (ClearLeader) still lists this object.
+    if (m_listed_by != nullptr)
+        m_listed_by->Unlist(this);
     // Take the list first: destroying an owned follower must not touch it.
     std::vector<FollowerLink> links;
     links.swap(m_followers);
     for (const auto& link : links) {
+        link.follower->m_listed_by = nullptr;
         link.follower->ClearLeader();
         if ((link.flags & VELOTRIX_LINK_OWNED) != 0 && IsRegistered())
             m_object_module->OnMessage(VELOTRIX_MSG_OBJECT_DESTROYED, reinterpret_cast<uintptr_t>(link.follower), 0);
@@ -44,8 +48,19 @@ CEngineObject* CEngineObject::RegisterObject(std::unique_ptr<CEngineObject> obje
 void CEngineObject::SetOwner(CEngineObject* owner)
 {
     m_owner = owner;
+    m_owner_id = owner != nullptr ? owner->GetId() : 0;
     if (owner != nullptr && owner != this)
         owner->OnChildAttached(this);
+}
+
+CEngineObject* CEngineObject::GetOwner() const
+{
+    // Ids are never reused, so a registered owner that is gone is not found.
+    if (m_owner == nullptr || m_owner_id == 0)
+        return m_owner;
+    if (m_object_module == nullptr)
+        return nullptr;
+    return m_object_module->FindObject(m_owner_id) == m_owner ? m_owner : nullptr;
 }
 
 void CEngineObject::SetName(const char* name)
@@ -246,9 +261,14 @@ int CEngineObject::AddFollower(CEngineObject* follower, uint32_t link_flags)
     if (WouldMakeCycle(follower))
         return 0;
     follower->SetLeader(this);
+    // One list at a time: a follower whose old leader was only forgotten
+    // leaves that leader's list too.
+    if (follower->m_listed_by != nullptr)
+        follower->m_listed_by->Unlist(follower);
     if ((m_state.flags & VELOTRIX_OBJ_TOP_LAYER) != 0 && m_state.layer == VELOTRIX_LAYER_TOP)
         follower->RaiseToTopLayer();
     m_followers.push_back(FollowerLink { follower, link_flags });
+    follower->m_listed_by = this;
     return static_cast<int>(m_followers.size());
 }
 
@@ -272,6 +292,7 @@ void CEngineObject::RemoveFollower(uint32_t id)
         return;
     CEngineObject* follower = m_followers[static_cast<size_t>(index)].follower;
     m_followers.erase(m_followers.begin() + index);
+    follower->m_listed_by = nullptr;
     follower->ClearLeader();
     OnFollowerRemoved(follower);
 }
@@ -297,25 +318,32 @@ void CEngineObject::RemoveAllFollowers()
     std::vector<FollowerLink> links;
     links.swap(m_followers);
     for (const auto& link : links) {
+        link.follower->m_listed_by = nullptr;
         link.follower->ClearLeader();
         OnFollowerRemoved(link.follower);
     }
 }
 
-void CEngineObject::SetLeader(CEngineObject* leader)
+bool CEngineObject::Unlist(CEngineObject* follower)
 {
-    if (m_leader != nullptr) {
-        CEngineObject* old = m_leader;
-        // Unlink by pointer: an unregistered follower has id 0 like others.
-        for (size_t i = 0; i < old->m_followers.size(); ++i) {
-            if (old->m_followers[i].follower == this) {
-                old->m_followers.erase(old->m_followers.begin() + static_cast<std::ptrdiff_t>(i));
-                m_leader = nullptr;
-                old->OnFollowerRemoved(this);
-                break;
-            }
+    // By pointer: an unregistered follower has id 0 like others.
+    for (size_t i = 0; i < m_followers.size(); ++i) {
+        if (m_followers[i].follower == follower) {
+            m_followers.erase(m_followers.begin() + static_cast<std::ptrdiff_t>(i));
+            follower->m_listed_by = nullptr;
+            if (follower->m_leader == this)
+                follower->m_leader = nullptr;
+            OnFollowerRemoved(follower);
+            return true;
         }
     }
+    return false;
+}
+
+void CEngineObject::SetLeader(CEngineObject* leader)
+{
+    if (m_leader != nullptr)
+        m_leader->Unlist(this);
     m_leader = leader;
 }
 

@@ -7,11 +7,18 @@
 //
 // Owner: the object module owns every registered object (it deletes it on
 // destroy); followers and leaders are non-owning links that each side clears
-// when it goes. Thread: UI thread, inside the engine tick or under the tick
-// lock (LockCore/UnlockCore).
+// when it goes: a follower knows which list holds it even after ClearLeader
+// (which forgets only the leader pointer), so it leaves that list when it is
+// destroyed, and is never in two lists at once. The owner (SetOwner) is a
+// non-owning link too, resolved by id
+// through the object module, so it reads as null once the owner is gone.
+// Thread: UI thread, inside the engine tick or under the tick lock
+// (LockCore/UnlockCore).
 // Hazards: never delete a registered object yourself: destroy it through the
 // object module (it defers the deletion while the object's own event is being
-// delivered). AddFollower refuses links that would make a cycle.
+// delivered). AddFollower refuses links that would make a cycle. An owner
+// that is not registered (id 0) is held by pointer and must outlive the
+// objects it owns.
 
 #include <cstdint>
 #include <memory>
@@ -115,7 +122,8 @@ public:
     [[nodiscard]] const std::vector<EventRoute>& GetRoutes() const { return m_routes; }
 
     // Queries.
-    [[nodiscard]] virtual CEngineObject* GetOwner() const { return m_owner; }
+    /// The owner, or null when there is none or it has been destroyed.
+    [[nodiscard]] virtual CEngineObject* GetOwner() const;
     [[nodiscard]] virtual ObjectState GetState() const { return m_state; }
     [[nodiscard]] virtual uint32_t GetId() const { return m_id; }
     [[nodiscard]] virtual CEngineObject* GetLeader() const { return m_leader; }
@@ -170,6 +178,8 @@ private:
     template <typename Fn>
     void ForEachLinked(uint32_t link_flags, Fn fn);
     void AddRouteStep(uint32_t event_id, const RouteRecord& record);
+    /// Takes follower off this object's list; false when it was not on it.
+    bool Unlist(CEngineObject* follower);
     [[nodiscard]] bool WouldMakeCycle(const CEngineObject* follower) const;
     /// Keeps the cursor in the hit rectangle while the left button is held.
     void ConfineCursor();
@@ -181,7 +191,9 @@ private:
     ObjectState m_state {};
     uint32_t m_id { 0 };
     CEngineObject* m_leader { nullptr };
+    CEngineObject* m_listed_by { nullptr }; ///< The object whose follower list holds this one.
     CEngineObject* m_owner { nullptr };
+    uint32_t m_owner_id { 0 }; ///< The owner's id when it was set; it is looked up by this.
     std::vector<FollowerLink> m_followers;
     std::vector<EventRoute> m_routes;
     std::string m_name;

@@ -4,6 +4,7 @@
 #include <set>
 
 #include "engine/core/BlockPool.h"
+#include "engine/core/SanitizerPoison.h"
 
 using namespace engine;
 
@@ -81,4 +82,29 @@ TEST(BlockPool, CountersFollowAllocResetAndDestruction)
     EXPECT_EQ(CBlockPool::GetUsedBytes(), used);
     CBlockPool pool(8, 1);
     EXPECT_EQ(pool.Alloc(size_t { 1 } << 40), nullptr);
+}
+
+TEST(BlockPool, FreeChunksArePoisonedForAddressSanitizer)
+{
+    if (!IsAddressSanitizerBuild())
+        GTEST_SKIP() << "only the sanitizer build poisons free chunks";
+    CBlockPool pool(32, 4);
+    auto* a = static_cast<std::byte*>(pool.Alloc(32));
+    auto* b = static_cast<std::byte*>(pool.Alloc(32));
+    ASSERT_NE(a, nullptr);
+    ASSERT_NE(b, nullptr);
+    EXPECT_FALSE(IsMemoryPoisoned(a));
+    EXPECT_FALSE(IsMemoryPoisoned(a + 31));
+    ASSERT_TRUE(pool.Free(a));
+    // A use after free inside the pool is now an AddressSanitizer report.
+    EXPECT_TRUE(IsMemoryPoisoned(a));
+    EXPECT_TRUE(IsMemoryPoisoned(a + 31));
+    EXPECT_FALSE(IsMemoryPoisoned(b));
+    // Checking a freed or a foreign pointer reads no poisoned memory.
+    EXPECT_FALSE(pool.Free(a));
+    EXPECT_FALSE(pool.Free(a + 16));
+    EXPECT_EQ(pool.Alloc(32), a);
+    EXPECT_FALSE(IsMemoryPoisoned(a + 31));
+    pool.Reset();
+    EXPECT_TRUE(IsMemoryPoisoned(b));
 }

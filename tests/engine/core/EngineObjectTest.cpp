@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <atomic>
 #include <thread>
 
 #include "EngineTestSupport.h"
+#include "tests/platform/ThreadProbe.h"
 #include "engine/core/GuiContainer.h"
 #include "engine/core/InputState.h"
 
@@ -407,15 +410,18 @@ TEST(GuiObject, LockCoreHoldsOffATickOnAnotherThreadAndNests)
     object->LockCore(); // the holder may enter again
     EXPECT_TRUE(engine.m_core.IsLockedByCurrentThread());
     std::atomic<bool> ticked { false };
+    std::atomic<pid_t> ticker { 0 };
     std::thread other([&] {
         engine.m_clock.Advance(20);
+        ticker = platform::testing::CurrentThreadTid();
         engine.m_core.Tick();
         ticked = true;
     });
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    // Checked once the other thread is asleep, blocked in the tick.
+    EXPECT_TRUE(platform::testing::WaitUntilThreadSleeps(ticker));
     EXPECT_FALSE(ticked.load()); // the tick waits for the lock
     object->UnlockCore();
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_TRUE(platform::testing::WaitUntilThreadSleeps(ticker));
     EXPECT_FALSE(ticked.load());
     object->UnlockCore();
     other.join();
@@ -425,4 +431,54 @@ TEST(GuiObject, LockCoreHoldsOffATickOnAnotherThreadAndNests)
     CRecordingObject loose; // no core: nothing to take
     loose.LockCore();
     loose.UnlockCore();
+}
+
+TEST(EngineObject, LinksSurviveTheirTargetsInEveryDestroyOrder)
+{
+    // An owner, a leader with a plain and an owned follower, and a child made
+    // by the plain follower (it takes over the follower's owner). Every order
+    // of destroying the first four must leave no link to a dead object; the
+    // sanitizer build reports any use of one.
+    std::array<int, 4> order { 0, 1, 2, 3 };
+    do {
+        EngineFixture engine;
+        CEngineObject* owner = engine.Add(10, 10, 4, 4);
+        CEngineObject* leader = engine.Add(20, 20, 4, 4);
+        CEngineObject* follower = engine.Add(30, 30, 4, 4);
+        CEngineObject* owned = engine.Add(40, 40, 4, 4);
+        follower->SetOwner(owner);
+        leader->AddFollower(follower, VELOTRIX_LINK_POSITION);
+        leader->AddFollower(owned, VELOTRIX_LINK_POSITION | VELOTRIX_LINK_OWNED);
+        CEngineObject* child = follower->RegisterObject(std::make_unique<CEngineObject>());
+        ASSERT_NE(child, nullptr);
+        ASSERT_EQ(child->GetOwner(), owner);
+        // A leader forgotten with ClearLeader still lists its follower.
+        follower->ClearLeader();
+
+        const std::array<uint32_t, 5> ids { owner->GetId(), leader->GetId(), follower->GetId(), owned->GetId(),
+                                            child->GetId() };
+        auto alive = [&](const CEngineObject* object) {
+            return object == nullptr || engine.m_objects->FindObject(object->GetId()) == object;
+        };
+        for (const int doomed : order) {
+            engine.m_objects->DestroyObject(ids[static_cast<size_t>(doomed)]);
+            for (const uint32_t id : ids) {
+                CEngineObject* object = engine.m_objects->FindObject(id);
+                if (object == nullptr)
+                    continue;
+                EXPECT_TRUE(alive(object->GetOwner())) << id;
+                EXPECT_TRUE(alive(object->GetLeader())) << id;
+                for (size_t i = 0; i < object->GetFollowerCount(); ++i)
+                    EXPECT_TRUE(alive(object->GetFollowerAt(i))) << id;
+                object->MoveBy(1, 1); // carried down the follower lists
+                // A new object made now takes over only a living owner.
+                CEngineObject* made = object->RegisterObject(std::make_unique<CEngineObject>());
+                ASSERT_NE(made, nullptr);
+                EXPECT_TRUE(alive(made->GetOwner()));
+                engine.m_objects->DestroyObject(made->GetId());
+            }
+        }
+        EXPECT_EQ(child->GetOwner(), nullptr);
+        engine.Tick(2);
+    } while (std::next_permutation(order.begin(), order.end()));
 }

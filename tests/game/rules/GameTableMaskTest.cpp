@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -83,18 +84,49 @@ TEST_F(MaskFixture, MasksOthersWithSeatLabelsAndKeepsFacesStable)
 
 TEST_F(MaskFixture, ShortBlocksAndBadChairsAreSkipped)
 {
+    const std::string masked_name = "游戏玩家";
+    auto name_at = [](const std::vector<uint8_t>& bytes, size_t record_offset) {
+        return std::string(reinterpret_cast<const char*>(bytes.data() + record_offset + 36));
+    };
+    const size_t first = CGameTable::MASK_RECORDS_OFFSET;
+    const size_t second = first + CGameTable::MASK_RECORD_SIZE;
+    const size_t third = second + CGameTable::MASK_RECORD_SIZE;
+
+    // Records 2 and 3 do not fit the block: their bytes are left alone.
     std::vector<uint8_t> records = MakeRecords(4);
-    records.resize(CGameTable::MASK_RECORDS_OFFSET + 2 * CGameTable::MASK_RECORD_SIZE + 10);
-    table.MaskOtherPlayers(0, records); // records 2 and 3 do not fit and are skipped
-    table.MaskOtherPlayers(7, records);
-    table.MaskOtherPlayers(-1, records);
+    records.resize(third + 10);
+    const std::vector<uint8_t> before = records;
+    table.MaskOtherPlayers(0, records);
+    EXPECT_EQ(name_at(records, second), CGameTable::GetSeatLabel(1));
+    EXPECT_TRUE(std::equal(records.begin() + static_cast<std::ptrdiff_t>(third), records.end(),
+                           before.begin() + static_cast<std::ptrdiff_t>(third)));
+    EXPECT_EQ(records[first + 36], 'x');
+
+    // A viewer outside the table sees everyone masked and leaves no masks
+    // behind to read for it.
+    const std::vector<uint8_t> masks_before(table.GetMaskBuffer().begin(), table.GetMaskBuffer().end());
+    for (const int viewer : { 7, -1 }) {
+        std::vector<uint8_t> seen = MakeRecords(4);
+        table.MaskOtherPlayers(viewer, seen);
+        EXPECT_EQ(name_at(seen, first), CGameTable::GetSeatLabel(0)) << viewer;
+        EXPECT_EQ(std::vector<uint8_t>(table.GetMaskBuffer().begin(), table.GetMaskBuffer().end()), masks_before);
+    }
+
+    // A block too short for its count word changes nothing and names no one.
     std::vector<uint8_t> tiny(6, 0xFF);
     table.MaskOtherPlayers(1, tiny);
     table.RememberNames(tiny);
+    EXPECT_EQ(tiny, std::vector<uint8_t>(6, 0xFF));
+    const std::span<const uint8_t> names = table.GetNameBuffer();
+    EXPECT_TRUE(std::all_of(names.begin(), names.end(), [](uint8_t b) { return b == 0; }));
+
+    // A record naming a chair past the table gets the bare label, and no
+    // stored mask is read for it.
     std::vector<uint8_t> bad_chair = MakeRecords(4);
-    PutWord(bad_chair, CGameTable::MASK_RECORDS_OFFSET + 16, 1000);
-    table.MaskPlayerRecordStable(2, std::span(bad_chair).subspan(CGameTable::MASK_RECORDS_OFFSET, CGameTable::MASK_RECORD_SIZE));
-    SUCCEED();
+    PutWord(bad_chair, first + 16, 1000);
+    table.MaskPlayerRecordStable(2, std::span(bad_chair).subspan(first, CGameTable::MASK_RECORD_SIZE));
+    EXPECT_EQ(name_at(bad_chair, first), masked_name);
+    EXPECT_EQ(Word(bad_chair, first + 16), 1000);
 }
 
 TEST_F(MaskFixture, RememberedNamesAreBoundedAndTerminated)

@@ -10,6 +10,7 @@
 
 #include "FixedGlyphSource.h"
 #include "engine/core/ObjectModule.h"
+#include "tests/platform/ThreadProbe.h"
 #include "engine/media/CCanvasTextDrawer.h"
 #include "engine/media/TextTag.h"
 
@@ -109,12 +110,15 @@ TEST(TextRendererLock, LentLockIsTheObjectModulesTextSemaphore)
     renderer.Lock();
 
     std::atomic<bool> canvas_entered { false };
+    std::atomic<pid_t> canvas_tid { 0 };
     std::thread canvas([&] {
+        canvas_tid = platform::testing::CurrentThreadTid();
         module.LockTextRenderer();
         canvas_entered = true;
         module.UnlockTextRenderer();
     });
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    // Checked once the canvas thread is asleep, blocked on the lock.
+    EXPECT_TRUE(platform::testing::WaitUntilThreadSleeps(canvas_tid));
     EXPECT_FALSE(canvas_entered.load()) << "a canvas drew while the renderer was held";
     renderer.Unlock();
     canvas.join();
