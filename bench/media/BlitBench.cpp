@@ -10,13 +10,14 @@
 // one run only (--benchmark_enable_random_interleaving=true spreads load).
 #include "engine/media/Blitter.h"
 
+#include "MedianReporter.h"
+
 #include <benchmark/benchmark.h>
 #include <pixman.h>
 
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <map>
 #include <string>
 #include <vector>
 
@@ -208,40 +209,28 @@ const char* const PAIRS[][2] = {
     { "BM_BlitOpacity", "BM_PixmanOpacity" },
 };
 
-// The console output, plus the median rates kept for the ratios.
-class CRatioReporter final : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        for (const Run& run : runs) {
-            if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median") {
-                const auto rate = run.counters.find("items_per_second");
-                if (rate != run.counters.end())
-                    m_rates[run.run_name.function_name] = rate->second.value;
-            }
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-    void PrintRatios() const
-    {
-        const auto rate = [&](const char* name) {
-            const auto found = m_rates.find(name);
-            return found == m_rates.end() ? 0.0 : found->second;
-        };
-        std::printf("\nRatios of medians (speed of the blitter / speed of pixman; time of the blitter / time of memcpy)\n");
-        for (const auto& pair : PAIRS) {
-            if (rate(pair[0]) > 0 && rate(pair[1]) > 0)
-                std::printf("  %-24s %5.2f x pixman\n", pair[0] + 3, rate(pair[0]) / rate(pair[1]));
-        }
-        for (const char* name : { "BM_BlitCopyKeyed", "BM_BlitBlend" }) {
-            if (rate(name) > 0 && rate("BM_Memcpy") > 0)
-                std::printf("  %-24s %5.2f x memcpy time\n", name + 3, rate("BM_Memcpy") / rate(name));
-        }
-    }
+// Time of a over time of b, or 0 when either did not run. All blitter and
+// pixman cases of one operation draw the same number of pixels.
+double TimeRatio(const benchsupport::CMedianReporter& report, const std::string& a, const std::string& b)
+{
+    const double ta = report.Median(a);
+    const double tb = report.Median(b);
+    return ta > 0 && tb > 0 ? ta / tb : 0.0;
+}
 
-private:
-    std::map<std::string, double> m_rates;
-};
+void PrintRatios(const benchsupport::CMedianReporter& report)
+{
+    std::printf("\nRatios of medians: speed of the blitter over pixman's (above 1: faster), time of the\n"
+                "blitter over memcpy's of the same bytes\n");
+    for (const auto& pair : PAIRS) {
+        if (const double ratio = TimeRatio(report, pair[1], pair[0]); ratio > 0)
+            std::printf("  %-22s %5.2f x pixman\n", pair[0] + 7, ratio);
+    }
+    for (const char* name : { "BM_BlitCopyKeyed", "BM_BlitBlend" }) {
+        if (const double ratio = TimeRatio(report, name, "BM_Memcpy"); ratio > 0)
+            std::printf("  %-22s %5.2f x memcpy time\n", name + 7, ratio);
+    }
+}
 
 } // namespace
 
@@ -261,9 +250,9 @@ PLDK_BLIT_PAIR(Opacity, OPACITY);
 int main(int argc, char** argv)
 {
     benchmark::Initialize(&argc, argv);
-    CRatioReporter reporter;
+    benchsupport::CMedianReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    reporter.PrintRatios();
+    PrintRatios(reporter);
     benchmark::Shutdown();
     return 0;
 }

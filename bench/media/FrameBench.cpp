@@ -1,7 +1,12 @@
 // One engine frame of a card table on a 1050 x 700 view: 120 card-sized
 // sprites (71 x 96; 60 of them alpha-blended, 10 rotated) over a table image,
 // painted through the object module, the GDI paint module and the blitter.
-// BM_FullFrame repaints the whole view; BM_DirtyFrame moves one card.
+// BM_FullFrame repaints the whole view; BM_DirtyFrame moves one card;
+// BM_SdlFrame draws the same sprites with SDL's software renderer
+// (SDL_RenderCopyEx into a surface of the same size) as a peer.
+//
+// Each benchmark runs several repetitions and reports their median; at the
+// end the ratios of the medians are printed.
 #include "engine/core/GameCore.h"
 #include "engine/core/ImageObject.h"
 #include "engine/core/ObjectModule.h"
@@ -10,8 +15,12 @@
 #include "engine/media/ResourceModule.h"
 #include "platform/DailyLog.h"
 
+#include "MedianReporter.h"
+
+#include <SDL2/SDL.h>
 #include <benchmark/benchmark.h>
 
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <vector>
@@ -29,7 +38,7 @@ public:
     uint32_t m_now { 1000 };
 };
 
-std::vector<uint8_t> ImagePps(int32_t w, int32_t h, bool alpha)
+ImageRecord MakeImage(int32_t w, int32_t h, bool alpha)
 {
     ImageRecord image;
     image.width = uint16_t(w);
@@ -44,7 +53,25 @@ std::vector<uint8_t> ImagePps(int32_t w, int32_t h, bool alpha)
         const uint32_t pixel = a << 24 | uint32_t(i * 2654435761u) >> 8;
         std::memcpy(&image.pixels[size_t(i) * 4], &pixel, 4);
     }
-    return EncodePps(image, nullptr, PPS_METHOD_RAW);
+    return image;
+}
+
+std::vector<uint8_t> ImagePps(int32_t w, int32_t h, bool alpha)
+{
+    return EncodePps(MakeImage(w, h, alpha), nullptr, PPS_METHOD_RAW);
+}
+
+// Where the table puts card i: centre and angle.
+struct CardPlace {
+    double x;
+    double y;
+    double angle;
+    bool alpha;
+};
+
+CardPlace PlaceOf(int i)
+{
+    return CardPlace { 60.0 + (i % 20) * 48, 80.0 + (i / 20) * 100, i < 10 ? 25.0 : 0.0, i % 2 != 0 };
 }
 
 struct Table {
@@ -67,10 +94,8 @@ struct Table {
         (void)resources->AddResource("cardalpha.pps", ImagePps(71, 96, true));
         Add("table", VIEW_W / 2.0, VIEW_H / 2.0, 0.0);
         for (int i = 0; i < 120; ++i) {
-            const double x = 60 + (i % 20) * 48;
-            const double y = 80 + (i / 20) * 100;
-            CImageObject* card = Add(i % 2 ? "cardalpha" : "card", x, y, i < 10 ? 25.0 : 0.0);
-            cards.push_back(card);
+            const CardPlace place = PlaceOf(i);
+            cards.push_back(Add(place.alpha ? "cardalpha" : "card", place.x, place.y, place.angle));
         }
     }
     CImageObject* Add(const char* name, double x, double y, double angle)
@@ -120,9 +145,70 @@ void BM_DirtyFrame(benchmark::State& state)
     }
 }
 
+// The same table through SDL's software renderer: the images as textures
+// (the opaque ones copied, the alpha card blended), every sprite drawn with
+// SDL_RenderCopyEx into a 1050 x 700 surface, the batch flushed each frame.
+void BM_SdlFrame(benchmark::State& state)
+{
+    const ImageRecord table = MakeImage(VIEW_W, VIEW_H, false);
+    const ImageRecord card = MakeImage(71, 96, false);
+    const ImageRecord card_alpha = MakeImage(71, 96, true);
+    SDL_Surface* target = SDL_CreateRGBSurfaceWithFormat(0, VIEW_W, VIEW_H, 32, SDL_PIXELFORMAT_ARGB8888);
+    SDL_Renderer* renderer = target ? SDL_CreateSoftwareRenderer(target) : nullptr;
+    if (!renderer) {
+        state.SkipWithError(SDL_GetError());
+        SDL_FreeSurface(target);
+        return;
+    }
+    const auto texture_of = [&](const ImageRecord& image) {
+        SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormatFrom(image.pixels.get(), image.width, image.height, 32,
+                                                                  image.width * 4, SDL_PIXELFORMAT_ARGB8888);
+        SDL_Texture* texture = SDL_CreateTextureFromSurface(renderer, surface);
+        SDL_FreeSurface(surface);
+        SDL_SetTextureBlendMode(texture, image.HasAlpha() ? SDL_BLENDMODE_BLEND : SDL_BLENDMODE_NONE);
+        return texture;
+    };
+    SDL_Texture* table_texture = texture_of(table);
+    SDL_Texture* card_texture = texture_of(card);
+    SDL_Texture* alpha_texture = texture_of(card_alpha);
+    for (auto _ : state) {
+        const SDL_Rect whole { 0, 0, VIEW_W, VIEW_H };
+        SDL_RenderCopyEx(renderer, table_texture, nullptr, &whole, 0.0, nullptr, SDL_FLIP_NONE);
+        for (int i = 0; i < 120; ++i) {
+            const CardPlace place = PlaceOf(i);
+            const SDL_Rect at { int(place.x) - 35, int(place.y) - 48, 71, 96 };
+            SDL_RenderCopyEx(renderer, place.alpha ? alpha_texture : card_texture, nullptr, &at, place.angle, nullptr,
+                             SDL_FLIP_NONE);
+        }
+        SDL_RenderFlush(renderer);
+        benchmark::DoNotOptimize(target->pixels);
+    }
+    SDL_DestroyTexture(table_texture);
+    SDL_DestroyTexture(card_texture);
+    SDL_DestroyTexture(alpha_texture);
+    SDL_DestroyRenderer(renderer);
+    SDL_FreeSurface(target);
+}
+
 } // namespace
 
-BENCHMARK(BM_FullFrame)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_DirtyFrame)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_FullFrame)->Unit(benchmark::kMicrosecond)->Repetitions(7)->ReportAggregatesOnly(true);
+BENCHMARK(BM_SdlFrame)->Unit(benchmark::kMicrosecond)->Repetitions(7)->ReportAggregatesOnly(true);
+BENCHMARK(BM_DirtyFrame)->Unit(benchmark::kMicrosecond)->Repetitions(7)->ReportAggregatesOnly(true);
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv)
+{
+    benchmark::Initialize(&argc, argv);
+    benchsupport::CMedianReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    const double full = reporter.Median("BM_FullFrame");
+    const double sdl = reporter.Median("BM_SdlFrame");
+    const double dirty = reporter.Median("BM_DirtyFrame");
+    std::printf("\nRatios of medians\n");
+    if (full > 0 && sdl > 0)
+        std::printf("  full frame / SDL's frame      %5.2f (at most 1 wanted)\n", full / sdl);
+    if (full > 0 && dirty > 0)
+        std::printf("  dirty frame / full frame      %5.3f (under 0.05 wanted)\n", dirty / full);
+    benchmark::Shutdown();
+    return 0;
+}

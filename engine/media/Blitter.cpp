@@ -42,12 +42,13 @@ void BuildPalette(const ImageRecord& image, uint32_t* lut)
 // Scales the source rectangle to width x height into `out` (which becomes
 // the new source). 32-bit images: nearest with rounding, or bilinear;
 // palette images: nearest without rounding.
-void ScaleSource(const BlitSource& s, int32_t width, int32_t height, bool bilinear, std::vector<uint8_t>& out)
+void ScaleSource(const BlitSource& s, int32_t width, int32_t height, bool bilinear, const RowKernels& kernels,
+                 std::vector<uint8_t>& out)
 {
     const uint32_t bpp = s.BytesPerPixel();
     out.resize(size_t(width) * size_t(height) * bpp);
     if (s.kind == SourceKind::Bgra) {
-        const CScaledRows rows(s, width, height, bilinear);
+        const CScaledRows rows(s, width, height, bilinear, kernels);
         for (int32_t j = 0; j < height; ++j)
             rows.Row(0, j, width, reinterpret_cast<uint32_t*>(out.data() + size_t(j) * width * 4));
         return;
@@ -71,8 +72,9 @@ void ScaleSource(const BlitSource& s, int32_t width, int32_t height, bool biline
 
 namespace blit {
 
-CScaledRows::CScaledRows(const BlitSource& source, int32_t width, int32_t height, bool bilinear)
-    : m_source(source), m_bilinear(bilinear)
+CScaledRows::CScaledRows(const BlitSource& source, int32_t width, int32_t height, bool bilinear,
+                         const RowKernels& kernels)
+    : m_source(source), m_kernels(kernels), m_bilinear(bilinear)
 {
     const int32_t shift = bilinear ? 16 : 10;
     m_step_x = (source.width >= 2 && width >= 2) ? (int64_t(source.width - 1) << shift) / (width - 1) : 0;
@@ -84,15 +86,18 @@ CScaledRows::CScaledRows(const BlitSource& source, int32_t width, int32_t height
         m_columns[size_t(i)] = source.x + int32_t(std::min<int64_t>((i * m_step_x + 512) >> 10, source.width - 1));
 }
 
+int32_t CScaledRows::SourceRow(int32_t y) const
+{
+    return m_source.y + int32_t(std::min<int64_t>((y * m_step_y + 512) >> 10, m_source.height - 1));
+}
+
+bool CScaledRows::SameRows(int32_t a, int32_t b) const { return !m_bilinear && SourceRow(a) == SourceRow(b); }
+
 void CScaledRows::Row(int32_t x, int32_t y, int32_t count, uint32_t* out) const
 {
     const BlitSource& s = m_source;
     if (!m_bilinear) {
-        const int32_t sy = s.y + int32_t(std::min<int64_t>((y * m_step_y + 512) >> 10, s.height - 1));
-        const uint8_t* source_row = s.At(0, sy);
-        const int32_t* columns = m_columns.data() + x;
-        for (int32_t i = 0; i < count; ++i)
-            std::memcpy(out + i, source_row + size_t(columns[i]) * 4, 4);
+        m_kernels.gather(out, s.At(0, SourceRow(y)), m_columns.data() + x, count, s.stride);
         return;
     }
     const int64_t fy = y * m_step_y;
@@ -179,7 +184,7 @@ std::unique_ptr<uint32_t[]> ScaleNearest32(const uint32_t* source, int32_t strid
     s.width = width;
     s.height = height;
     std::vector<uint8_t> scaled;
-    ScaleSource(s, new_width, new_height, false, scaled);
+    ScaleSource(s, new_width, new_height, false, KernelsFor(BestBlitInstructions()), scaled);
     auto out = std::make_unique<uint32_t[]>(size_t(new_width) * new_height);
     std::memcpy(out.get(), scaled.data(), scaled.size());
     return out;
@@ -243,6 +248,7 @@ void BlitImage(const BlitSurface& destination, DrawParams& params, const ImageRe
     // The row paths take a scaled 32-bit source a row at a time; the others
     // read a whole scaled copy.
     const bool row_path = !palette && unrotated && !silhouette && (alpha_channel ? !over_opaque : opacity >= 1.0);
+    const RowKernels& kernels = KernelsFor(instructions);
     std::vector<uint8_t> scaled;
     std::optional<CScaledRows> scaled_rows;
     if (p.width != unclipped_width || p.height != unclipped_height) {
@@ -250,10 +256,10 @@ void BlitImage(const BlitSurface& destination, DrawParams& params, const ImageRe
             return;
         const bool bilinear = (p.flags & DRAW_FLAG_SMOOTH_SCALE) != 0;
         if (row_path) {
-            scaled_rows.emplace(s, p.width, p.height, bilinear);
+            scaled_rows.emplace(s, p.width, p.height, bilinear, kernels);
             s.pixels = nullptr;
         } else {
-            ScaleSource(s, p.width, p.height, bilinear, scaled);
+            ScaleSource(s, p.width, p.height, bilinear, kernels, scaled);
             s.pixels = scaled.data();
         }
         s.stride = p.width;
@@ -265,7 +271,6 @@ void BlitImage(const BlitSurface& destination, DrawParams& params, const ImageRe
         s.height = p.height;
     }
     const CScaledRows* rows = scaled_rows ? &*scaled_rows : nullptr;
-    const RowKernels& kernels = KernelsFor(instructions);
 
     BlitBox clip { 0, 0, destination.width, destination.height };
     if (destination.limit) {

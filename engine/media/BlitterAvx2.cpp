@@ -147,7 +147,27 @@ void Tint(uint32_t* target, const uint8_t* source, int32_t count, const BlendRul
     ScalarTint(target + x, source + size_t(x) * 4, count - x, rule);
 }
 
-constexpr RowKernels AVX2 { CopyCovered, Blend, Tint };
+// When a scaled row enlarges, eight neighbouring output pixels come from at
+// most eight neighbouring source pixels: one load of those and one shuffle
+// by the column offsets make them. Other groups go one by one.
+void Gather(uint32_t* out, const uint8_t* row, const int32_t* columns, int32_t count, int32_t row_pixels)
+{
+    const V seven = _mm256_set1_epi32(7);
+    int32_t i = 0;
+    for (; i + 8 <= count; i += 8) {
+        const int32_t first = columns[i];
+        if (columns[i + 7] - first <= 7 && first + 8 <= row_pixels) {
+            const V offsets = _mm256_sub_epi32(Load(columns + i), _mm256_set1_epi32(first));
+            const V window = Load(row + size_t(first) * 4);
+            Store(out + i, _mm256_permutevar8x32_epi32(window, _mm256_and_si256(offsets, seven)));
+        } else {
+            ScalarGather(out + i, row, columns + i, 8, row_pixels);
+        }
+    }
+    ScalarGather(out + i, row, columns + i, count - i, row_pixels);
+}
+
+constexpr RowKernels AVX2 { CopyCovered, Blend, Tint, Gather };
 
 } // namespace
 

@@ -160,13 +160,19 @@ inline uint32_t BilinearSample(const BlitSource& s, int64_t x, int64_t y)
 // with rounding, or bilinear, exactly the pixels of the whole scaled copy.
 class CScaledRows {
 public:
-    CScaledRows(const BlitSource& source, int32_t width, int32_t height, bool bilinear);
+    CScaledRows(const BlitSource& source, int32_t width, int32_t height, bool bilinear, const RowKernels& kernels);
     // Columns [x, x + count) of scaled row y into out; the caller keeps them
     // inside the scaled size.
     void Row(int32_t x, int32_t y, int32_t count, uint32_t* out) const;
+    // True when scaled rows a and b are the same pixels (nearest scaling
+    // repeats source rows when it enlarges).
+    [[nodiscard]] bool SameRows(int32_t a, int32_t b) const;
 
 private:
+    [[nodiscard]] int32_t SourceRow(int32_t y) const;
+
     BlitSource m_source;
+    const RowKernels& m_kernels;
     bool m_bilinear { false };
     int64_t m_step_x { 0 };
     int64_t m_step_y { 0 };

@@ -34,9 +34,15 @@ void ScalarTint(uint32_t* target, const uint8_t* source, int32_t count, const Bl
     }
 }
 
+void ScalarGather(uint32_t* out, const uint8_t* row, const int32_t* columns, int32_t count, int32_t)
+{
+    for (int32_t i = 0; i < count; ++i)
+        std::memcpy(out + i, row + size_t(columns[i]) * 4, 4);
+}
+
 namespace {
 
-constexpr RowKernels SCALAR { ScalarCopyCovered, ScalarBlend, ScalarTint };
+constexpr RowKernels SCALAR { ScalarCopyCovered, ScalarBlend, ScalarTint, ScalarGather };
 
 } // namespace
 

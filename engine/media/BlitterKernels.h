@@ -1,6 +1,6 @@
 #pragma once
 // Row kernels of the software blitter: the per-row work of its common draws
-// (covered copy, alpha blend, tint) in one table per instruction set. The
+// (covered copy, alpha blend, tint, the columns of a scaled row) in one table per instruction set. The
 // scalar table is the reference; the SSE2 and AVX2 tables give exactly its
 // results, bit for bit, faster. Not for use outside the blitter.
 //
@@ -21,12 +21,16 @@ struct RowKernels {
     void (*blend)(uint32_t* target, const uint8_t* source, int32_t count, uint32_t opacity);
     // The alpha rule with a tint for a 32-bit source.
     void (*tint)(uint32_t* target, const uint8_t* source, int32_t count, const BlendRule& rule);
+    // out[i] = pixel columns[i] of a row of row_pixels 32-bit pixels; the
+    // columns do not decrease and lie inside the row.
+    void (*gather)(uint32_t* out, const uint8_t* row, const int32_t* columns, int32_t count, int32_t row_pixels);
 };
 
 // The scalar rows, also the tails of the vector ones.
 void ScalarCopyCovered(uint32_t* target, const uint8_t* source, int32_t count);
 void ScalarBlend(uint32_t* target, const uint8_t* source, int32_t count, uint32_t opacity);
 void ScalarTint(uint32_t* target, const uint8_t* source, int32_t count, const BlendRule& rule);
+void ScalarGather(uint32_t* out, const uint8_t* row, const int32_t* columns, int32_t count, int32_t row_pixels);
 
 // Null where the set was not built (not an x86-64 build).
 [[nodiscard]] const RowKernels* Sse2Kernels();

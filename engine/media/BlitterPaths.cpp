@@ -48,16 +48,32 @@ bool Place(const BlitSource& s, int32_t left, int32_t top, const BlitBox& clip, 
     return true;
 }
 
-// The pixels of source row y from column x: the buffer's own, or the
-// scaled row made into `buffer`.
-const uint8_t* RowOf(const BlitSource& s, const CScaledRows* scaled, int32_t x, int32_t y, int32_t count,
-                     std::vector<uint32_t>& buffer)
-{
-    if (!scaled)
-        return s.At(x, y);
-    scaled->Row(x, y, count, buffer.data());
-    return reinterpret_cast<const uint8_t*>(buffer.data());
-}
+// The source rows of a placement, columns [x, x + count): the buffer's own,
+// or the scaled rows made into a row buffer (kept while they repeat).
+class CRowReader {
+public:
+    CRowReader(const BlitSource& s, const CScaledRows* scaled, int32_t x, int32_t count)
+        : m_source(s), m_scaled(scaled), m_x(x), m_count(count), m_buffer(scaled ? size_t(count) : 0)
+    {
+    }
+    const uint8_t* Row(int32_t y)
+    {
+        if (!m_scaled)
+            return m_source.At(m_x, y);
+        if (m_made_y < 0 || !m_scaled->SameRows(m_made_y, y))
+            m_scaled->Row(m_x, y, m_count, m_buffer.data());
+        m_made_y = y;
+        return reinterpret_cast<const uint8_t*>(m_buffer.data());
+    }
+
+private:
+    const BlitSource& m_source;
+    const CScaledRows* m_scaled;
+    int32_t m_x;
+    int32_t m_count;
+    std::vector<uint32_t> m_buffer;
+    int32_t m_made_y { -1 };
+};
 
 // The part of a rotated draw's 2r x 2r square (top left: the centre minus
 // the radius) that lies inside the clip rectangle: rows i and columns j.
@@ -107,10 +123,13 @@ void CopyRows(const BlitSurface& d, const BlitSource& s, int32_t left, int32_t t
         return;
     for (int32_t row = 0; row < p.height; ++row) {
         uint32_t* target = d.pixels + size_t(p.top + row) * size_t(d.width) + p.left;
-        if (scaled)
-            scaled->Row(p.source_x, p.source_y + row, p.width, target);
+        const int32_t y = p.source_y + row;
+        if (!scaled)
+            std::memcpy(target, s.At(p.source_x, y), size_t(p.width) * 4);
+        else if (row > 0 && scaled->SameRows(y - 1, y))
+            std::memcpy(target, target - d.width, size_t(p.width) * 4);   // the row above, made already
         else
-            std::memcpy(target, s.At(p.source_x, p.source_y + row), size_t(p.width) * 4);
+            scaled->Row(p.source_x, y, p.width, target);
     }
 }
 
@@ -122,10 +141,10 @@ void DrawPlain(const BlitSurface& d, const BlitSource& s, int32_t left, int32_t 
         return;
     const bool palette = s.kind != SourceKind::Bgra;
     if (!palette && rule.full) {
-        std::vector<uint32_t> buffer(scaled ? size_t(p.width) : 0);
+        CRowReader rows(s, scaled, p.source_x, p.width);
         for (int32_t row = 0; row < p.height; ++row) {
             kernels.copy_covered(d.pixels + size_t(p.top + row) * size_t(d.width) + p.left,
-                                 RowOf(s, scaled, p.source_x, p.source_y + row, p.width, buffer), p.width);
+                                 rows.Row(p.source_y + row), p.width);
         }
         return;
     }
@@ -154,10 +173,10 @@ void DrawAlpha(const BlitSurface& d, const BlitSource& s, int32_t left, int32_t 
     if (s.kind == SourceKind::Bgra && !over_opaque) {
         // The common case (card sprites): whole rows through the kernels.
         const uint32_t opacity = rule.full ? 256 : rule.opacity_byte;
-        std::vector<uint32_t> buffer(scaled ? size_t(p.width) : 0);
+        CRowReader rows(s, scaled, p.source_x, p.width);
         for (int32_t row = 0; row < p.height; ++row) {
             uint32_t* target = d.pixels + size_t(p.top + row) * size_t(d.width) + p.left;
-            const uint8_t* source = RowOf(s, scaled, p.source_x, p.source_y + row, p.width, buffer);
+            const uint8_t* source = rows.Row(p.source_y + row);
             if (rule.has_tint)
                 kernels.tint(target, source, p.width, rule);
             else

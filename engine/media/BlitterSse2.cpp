@@ -107,7 +107,8 @@ void Tint(uint32_t* target, const uint8_t* source, int32_t count, const BlendRul
     ScalarTint(target + x, source + size_t(x) * 4, count - x, rule);
 }
 
-constexpr RowKernels SSE2 { CopyCovered, Blend, Tint };
+// SSE2 has no variable shuffle of 32-bit lanes: columns are gathered one by one.
+constexpr RowKernels SSE2 { CopyCovered, Blend, Tint, ScalarGather };
 
 } // namespace
 

@@ -92,7 +92,8 @@ std::optional<IcoEntry> BestIcoEntry(std::span<const uint8_t> file)
 
 std::vector<uint8_t> SingleEntryIcoFile(const IcoEntry& entry)
 {
-    std::vector<uint8_t> file(ICO_HEADER_BYTES + ICO_ENTRY_BYTES);
+    constexpr size_t DATA_OFFSET = ICO_HEADER_BYTES + ICO_ENTRY_BYTES;
+    std::vector<uint8_t> file(DATA_OFFSET + entry.data.size());
     platform::StoreU16LE(file.data() + 2, 1);
     platform::StoreU16LE(file.data() + 4, 1);
     uint8_t* record = file.data() + ICO_HEADER_BYTES;
@@ -101,8 +102,9 @@ std::vector<uint8_t> SingleEntryIcoFile(const IcoEntry& entry)
     platform::StoreU16LE(record + 4, 1);
     platform::StoreU16LE(record + 6, uint16_t(entry.bits_per_pixel));
     platform::StoreU32LE(record + 8, uint32_t(entry.data.size()));
-    platform::StoreU32LE(record + 12, uint32_t(file.size()));
-    file.insert(file.end(), entry.data.begin(), entry.data.end());
+    platform::StoreU32LE(record + 12, uint32_t(DATA_OFFSET));
+    if (!entry.data.empty())
+        std::memcpy(file.data() + DATA_OFFSET, entry.data.data(), entry.data.size());
     return file;
 }
 
