@@ -19,6 +19,7 @@ void CGuiToolTip::OnCreate()
     m_canvas->RaiseToTopLayer();
     m_canvas->SetFont(FONT_SIZE, 400, WIDGET_FACE);
     m_canvas->SetTextColour(0x000000, 255);
+    m_canvas->SetTextFlags(1, 0); // Wrapped at the canvas's edge less the margin.
     m_canvas->Invalidate();
     SetVisual(m_canvas, WIDGET_LINK_FLAGS);
 }
@@ -31,9 +32,13 @@ int32_t CGuiToolTip::Measure(std::string_view text, int32_t max_width)
     const int64_t wanted = static_cast<int64_t>(text.size()) * m_canvas->GetTextStyle().font_height >> 1;
     if (wanted < max_width)
         width = static_cast<int32_t>(wanted);
+    // Measured without margins; drawn from (MARGIN, MARGIN) with MARGIN kept
+    // free on both sides, so the lines break where they were measured.
+    m_canvas->SetMargins(0, 0);
     const int32_t height = m_canvas->MeasureText(width, text) + 2 * MARGIN;
     m_canvas->Resize(width + 2 * MARGIN, height);
     m_canvas->SetSize(width + 2 * MARGIN, height);
+    m_canvas->SetMargins(MARGIN, MARGIN);
     return MARGIN;
 }
 

@@ -1,4 +1,5 @@
 #include "engine/core/CanvasObject.h"
+#include "engine/media/CCanvasTextDrawer.h"
 #include "engine/widgets/GuiCheckBox.h"
 #include "engine/widgets/GuiToolTip.h"
 #include "engine/widgets/WidgetTestSupport.h"
@@ -133,4 +134,20 @@ TEST_F(GuiCheckBoxToolTipTest, ToolTipFadesInOnEnterAndHidesOnLeave)
     Run(200);
     EXPECT_FALSE(tip->IsActive());
     EXPECT_LT(tip->GetAlpha(), 0.5);
+}
+
+TEST_F(GuiCheckBoxToolTipTest, ToolTipTextWrapsWithTheRealRenderer)
+{
+    CCanvasServices::InstallTextDrawer(CCanvasTextDrawer::Create());
+    auto* tip = Make<CGuiToolTip>();
+    tip->SetText("这是一个提示文字 tooltip text that wraps", 120);
+    CCanvasObject* canvas = tip->GetCanvas();
+    ASSERT_EQ(canvas->GetCanvasWidth(), 126);
+    // Two lines of 12 and the margins; ink on the second line.
+    EXPECT_GE(canvas->GetCanvasHeight(), 2 * 12 + 6);
+    bool second_line_drawn = false;
+    for (int32_t x = 3; x < 123 && !second_line_drawn; ++x)
+        for (int32_t y = 16; y < canvas->GetCanvasHeight() - 3; ++y)
+            second_line_drawn = second_line_drawn || canvas->GetColourAt(x, y) == 0;
+    EXPECT_TRUE(second_line_drawn);
 }
