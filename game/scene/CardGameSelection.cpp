@@ -3,6 +3,7 @@
 
 #include "game/scene/PlaySearch.h"
 
+#include "game/rules/RecordIo.h"
 #include "game/rules/TableMath.h"
 
 #include <algorithm>
@@ -208,6 +209,18 @@ ThrowRequest MakeThrowRequest(const ThrowIdentity& who, int own_chair, int next_
         request.next_chair = next_chair;
     request.play = play;
     return request;
+}
+
+std::array<uint8_t, THROW_REQUEST_BYTES> ThrowRequestBytes(const ThrowRequest& request)
+{
+    std::array<uint8_t, THROW_REQUEST_BYTES> bytes {};
+    CRecordWriter writer(bytes);
+    for (int32_t word : { request.word0, request.word1, request.word2, request.chair, request.word4,
+                          request.next_chair, request.place, request.word7, request.points_taken,
+                          request.trick_points, request.word10, request.word11 })
+        writer.WriteI32(word);
+    WriteCardPlay(request.play, std::span(bytes).subspan(writer.Written()));
+    return bytes;
 }
 
 } // namespace scene

@@ -12,6 +12,8 @@
 #include "game/scene/HandOperations.h"
 #include "game/scene/PlaySearch.h"
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -85,5 +87,8 @@ struct ThrowIdentity {
 };
 [[nodiscard]] rules::ThrowRequest MakeThrowRequest(const ThrowIdentity& who, int own_chair, int next_chair,
                                                    int next_chair_word, const rules::CardPlay& play);
+inline constexpr size_t THROW_REQUEST_BYTES = 320;
+/// The request's 80 words as the connection's throw request sends them.
+[[nodiscard]] std::array<uint8_t, THROW_REQUEST_BYTES> ThrowRequestBytes(const rules::ThrowRequest& request);
 
 } // namespace scene

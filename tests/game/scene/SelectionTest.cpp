@@ -4,6 +4,7 @@
 #include "game/scene/PlDkPlayFinder.h"
 
 #include "SceneTestSupport.h"
+#include "platform/ByteOrder.h"
 
 #include <gtest/gtest.h>
 
@@ -172,6 +173,15 @@ TEST_F(SelectionTest, PlDkCheckReadsThisGamesPlays)
     EXPECT_EQ(request.word4, 2);
     EXPECT_EQ(request.next_chair, 0);
     EXPECT_EQ(request.play.type, CARD_TYPE_510K);
+    const auto bytes = ThrowRequestBytes(request);
+    const auto word = [&bytes](size_t i) { return static_cast<int32_t>(platform::LoadU32LE(bytes.data() + 4 * i)); };
+    EXPECT_EQ(word(0), 1001);
+    EXPECT_EQ(word(3), 0);
+    EXPECT_EQ(word(4), 2);
+    EXPECT_EQ(word(12), CARD_TYPE_510K);
+    EXPECT_EQ(word(15), 3);
+    EXPECT_EQ(word(16), play->cards[0]);
+    EXPECT_EQ(word(19), -1);
 }
 
 } // namespace
