@@ -31,6 +31,9 @@ class CGameApp;
 // Request ids of the framework.
 inline constexpr uint32_t GR_LOGON = 200110;
 inline constexpr uint32_t GR_SAFEBOX_OPEN = 200040;
+inline constexpr uint32_t GR_SAFEBOX_TO_GAME = 200041;
+inline constexpr uint32_t GR_GAME_TO_SAFEBOX = 200042;
+inline constexpr uint32_t GR_SAFEBOX_QUERY_KEY = 200043;
 inline constexpr uint32_t GR_CHECK_VERSION = 201001;
 inline constexpr uint32_t GR_PULSE = 201020;
 inline constexpr uint32_t GR_LEAVE_TABLE = 201120;
@@ -170,6 +173,18 @@ public:
     [[nodiscard]] virtual int ChangeTable(std::string& error);
     [[nodiscard]] virtual int Request201302(std::string& error);
 
+    // The safe box and the scene's two records (CGameConnectionSafeBox.cpp).
+    // Transfers run only while the game has not started.
+    [[nodiscard]] virtual int OpenSafeBox(std::string& error, std::span<int32_t, 8> record);
+    [[nodiscard]] virtual int SafeBoxToGame(std::string& error, int32_t first, int32_t second);
+    [[nodiscard]] virtual int GameToSafeBox(std::string& error, int32_t value, int32_t& code);
+    [[nodiscard]] virtual int QuerySafeBoxKey(std::string& error, std::span<int32_t, 6> record, int32_t& value);
+    /// The 124-byte answer block (zero-filled past a short answer).
+    [[nodiscard]] virtual int Request214010(std::string& error, std::span<const uint8_t, 320> record,
+                                           std::span<uint8_t, 124> answer_block);
+    /// The answer's text in `error`.
+    [[nodiscard]] virtual int Request214000(std::string& error, std::span<const uint8_t> record);
+
     // Latency of the waiting requests since the last pulse.
     [[nodiscard]] int64_t GetLatencyTotal() const { return m_latency_total; }
     [[nodiscard]] int32_t GetLatencyCount() const { return m_latency_count; }
@@ -188,6 +203,8 @@ protected:
 
 private:
     [[nodiscard]] std::string MachineId() const;
+    [[nodiscard]] CRequestBody SafeBoxQueryBody() const;
+    [[nodiscard]] CRequestBody SafeBoxMoveBody(int32_t first, int32_t second, int32_t direction) const;
     [[nodiscard]] int Request201165Kind(std::string& error, uint32_t request_id);
     [[nodiscard]] int LeaveRecord(uint32_t request_id, int32_t user_id, int32_t chair, std::string& error,
                                   RequestAnswer& answer, RequestWait wait);

@@ -337,5 +337,48 @@ TEST_F(Connection, ACardRequestWithoutAnswerEndsAfterFiveSecondsWithTheNotSentCo
     EXPECT_EQ(m_connection.ThrowCards(error, play.Bytes()), GR_CARD_REQUEST_NOT_SENT);
 }
 
+TEST_F(Connection, SafeBoxAnswersGiveTheirTextsAndCopyNoMoreThanCame)
+{
+    ASSERT_TRUE(Open());
+    m_app.Records().Launch().game_name = "够级";
+    const struct {
+        int32_t code;
+        std::vector<int32_t> words;
+        int result;
+        const char* text;
+    } cases[] = {
+        { 10, {}, 1, "银子已经成功划入您指定的游戏。" },
+        { 60042, {}, 0, "系统禁止在【够级】里存放银子。" },
+        { 229604, { 5000 }, 0, "高于房间最高银子限制【5000两】。" },
+        { 60086, { 100, 40 }, 0, "系统限定每日划入【够级】不能超过100两，\r\n今天您最多还可以划入40两。" },
+        { 60086, { 100 }, 0, "系统限定每日划入【够级】不能超过100两，\r\n今天您已经超限，到明天才能划银。" },
+        { 60095, { 0, 1, 5, 0 }, 0, "系统限定每月划入游戏总额不能超过4294967296两，\r\n本月您最多还可以划入5两。" },
+    };
+    for (const auto& c : cases) {
+        BodyBuilder body(c.words.size() * 4);
+        for (size_t i = 0; i < c.words.size(); ++i)
+            body.Word(i, c.words[i]);
+        Answer(GR_SAFEBOX_TO_GAME, c.code, body.Bytes());
+        std::string error;
+        EXPECT_EQ(m_connection.SafeBoxToGame(error, 300, 7), c.result) << c.code;
+        EXPECT_EQ(error, c.text) << c.code;
+        const std::vector<uint8_t> record = Received(GR_SAFEBOX_TO_GAME);
+        ASSERT_EQ(record.size(), 112u);
+        EXPECT_EQ(WordOf(record, 5), 300);
+        EXPECT_EQ(WordOf(record, 20), 2);
+        EXPECT_EQ(WordOf(record, 21), 2);
+    }
+
+    BodyBuilder three(12);
+    three.Word(0, 1).Word(1, 2).Word(2, 3);
+    Answer(GR_SAFEBOX_OPEN, 10, three.Bytes());
+    int32_t record[8] = { -1, -1, -1, -1, -1, -1, -1, -1 };
+    std::string error;
+    ASSERT_EQ(m_connection.OpenSafeBox(error, record), 1);
+    EXPECT_EQ(record[2], 3);
+    EXPECT_EQ(record[3], -1) << "no more words than the answer holds";
+    EXPECT_EQ(Received(GR_SAFEBOX_OPEN).size(), 76u);
+}
+
 } // namespace
 } // namespace client
