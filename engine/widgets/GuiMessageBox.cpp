@@ -26,8 +26,7 @@ CGuiTextButton* CGuiMessageBox::MakeButton(const char* caption, uint32_t click_i
     EngineEvent click;
     MakeEngineEvent(&click, GetId(), click_id, 0, 0);
     button->Create(caption, BUTTON_WIDTH, BUTTON_HEIGHT, BUTTON_FONT_SIZE, key_colour, 0x000000, &click);
-    // By the visual's depth: a GUI object's own z is not its canvas's.
-    button->MoveZBy(GetZ() + BUTTON_Z_STEP - button->GetZ());
+    PlaceAtDepth(*button, GetZ() + BUTTON_Z_STEP);
     AddFollower(button, WIDGET_PART_LINK_FLAGS);
     return button;
 }

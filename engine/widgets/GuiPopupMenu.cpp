@@ -32,8 +32,7 @@ CGuiPopupMenuItem* CGuiPopupMenu::AddItem(std::string_view text, const EngineEve
     if (row == nullptr)
         return nullptr;
     row->Create(text, m_item_width, m_item_height, m_font_size, ROW_KEY_COLOUR, ROW_BORDER_COLOUR, click_event);
-    // By the visual's depth: a GUI object's own z is not its canvas's.
-    row->MoveZBy(GetZ() + ROW_Z_STEP - row->GetZ());
+    PlaceAtDepth(*row, GetZ() + ROW_Z_STEP);
     row->SetTextColour(text_colour);
     AddFollower(row, ROW_LINK_FLAGS);
     if (IsActive())

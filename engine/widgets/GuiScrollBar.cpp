@@ -112,8 +112,7 @@ void CGuiScrollBar::MakeButton(End end, const ImageRef& image, uint32_t event_id
     EngineEvent click;
     MakeEngineEvent(&click, m_owner_id, event_id, 0, 0);
     button->Create(image, &click, 0, VELOTRIX_OBJ_HIT_PICTURE);
-    // By the visual's depth: the button's own z is not its image child's.
-    button->MoveZBy(m_track->GetZ() + PART_Z_STEP - button->GetZ());
+    PlaceAtDepth(*button, m_track->GetZ() + PART_Z_STEP);
     m_track->AddFollower(button, WIDGET_PART_LINK_FLAGS);
     if (m_track->IsActive())
         button->Activate();

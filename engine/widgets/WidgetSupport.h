@@ -10,12 +10,12 @@
 #include <string_view>
 
 #include "engine/core/EngineEvent.h"
+#include "engine/core/EngineObject.h"
 #include "engine/core/InputState.h"
 
 namespace engine {
 
 class CEngineEntity;
-class CEngineObject;
 
 /// Link flags of a widget's looks children: they move, show, hide, scale and
 /// take routes with the widget, and go with it.
@@ -70,6 +70,14 @@ bool HandleClickableEvent(Widget& widget, const EngineEvent& event)
 
 /// Whether the pointer rests on child now (the input state's hovered object).
 [[nodiscard]] bool IsHovered(const CEngineEntity& widget, const CEngineObject* child);
+
+/// Puts object (a widget or any engine object) at depth z. A GUI object
+/// answers its visual's depth, which differs from its own; moving by the
+/// difference puts the visual, and every follower with it, where z asks.
+inline void PlaceAtDepth(CEngineObject& object, double z)
+{
+    object.MoveZBy(z - object.GetZ());
+}
 
 /// Whether a caller-supplied record names someone to deliver to.
 [[nodiscard]] inline bool IsDeliverable(const EngineEvent& record)
