@@ -146,6 +146,10 @@ public:
     // Cursor (a platform cursor handle: a system cursor id or a loaded one).
     virtual void SetCursorHandle(uintptr_t cursor);
     void SetCursorObject(uintptr_t cursor) { SetCursorHandle(cursor); }
+    /// Loads a cursor file (".cur", or an ".ico" with its centre as the hot
+    /// spot) and makes it the cursor; false when the file gives none. The
+    /// cursor loaded before by this road is freed.
+    virtual bool SetCursorFromFile(const std::string& path);
     virtual void ShowSystemCursor(bool show);
 
     // Action groups (posted to the object module; they take effect in its

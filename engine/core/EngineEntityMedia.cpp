@@ -2,9 +2,14 @@
 // its module up and does nothing when that module is not loaded.
 #include "engine/core/EngineEntity.h"
 
+#include <algorithm>
+
+#include "engine/core/CursorFile.h"
+#include "engine/core/EnginePath.h"
 #include "engine/core/InputModule.h"
 #include "engine/core/ModuleServices.h"
 #include "engine/core/NameKey.h"
+#include "platform/Cursor.h"
 
 namespace engine {
 
@@ -97,6 +102,42 @@ void CEngineEntity::SetCursorHandle(uintptr_t cursor)
 {
     if (InputModule* input = GetInputModule())
         input->SetCursorHandle(cursor);
+}
+
+namespace {
+
+/// Cursor files are small; anything larger is refused unread.
+constexpr size_t CURSOR_FILE_CAP = size_t { 4 } << 20;
+
+/// The cursor made by the last SetCursorFromFile; freed when the next one
+/// replaces it (the engine window has one cursor).
+platform::CursorHandle s_file_cursor = 0;
+
+} // namespace
+
+bool CEngineEntity::SetCursorFromFile(const std::string& path)
+{
+    InputModule* input = GetInputModule();
+    IPaintImages* images = GetPaintImages();
+    if (input == nullptr || images == nullptr)
+        return false;
+    const std::optional<std::vector<uint8_t>> file = ReadWholeFile(path, CURSOR_FILE_CAP);
+    const std::optional<CursorFileEntry> entry = file ? ReadCursorFile(*file) : std::nullopt;
+    ImageRecord record;
+    if (!entry || !images->DecodeImageBytes(entry->icon_file, ".ico", record))
+        return false;
+    const std::vector<uint8_t> pixels = ImageRecordToBgra(record);
+    const platform::CursorHandle cursor = pixels.empty() ? 0
+        : platform::CreateCursorFromPixels(pixels.data(), record.width, record.height, record.width * 4,
+                                           std::min<int32_t>(entry->hot_x, record.width - 1),
+                                           std::min<int32_t>(entry->hot_y, record.height - 1));
+    if (cursor == 0)
+        return false;
+    input->SetCursorHandle(cursor);
+    if (s_file_cursor != 0)
+        (void)platform::DestroyCursor(s_file_cursor);
+    s_file_cursor = cursor;
+    return true;
 }
 
 void CEngineEntity::ShowSystemCursor(bool show)

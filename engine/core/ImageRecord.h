@@ -21,6 +21,7 @@
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -188,6 +189,16 @@ public:
         (void)ref;
         (void)path;
         return 0;
+    }
+    // Decodes an image file held in memory as its extension (".ico") says;
+    // false when it cannot be decoded. A paint module without decoders
+    // answers false.
+    virtual bool DecodeImageBytes(std::span<const uint8_t> bytes, std::string_view extension, ImageRecord& out)
+    {
+        (void)bytes;
+        (void)extension;
+        (void)out;
+        return false;
     }
 };
 

@@ -167,6 +167,11 @@ int PaintModule::SaveAsPps(const ImageRef& ref, const std::string& path)
     return !encoded.empty() && SavePps(encoded, path) == 1 ? 1 : 0;
 }
 
+bool PaintModule::DecodeImageBytes(std::span<const uint8_t> bytes, std::string_view extension, ImageRecord& out)
+{
+    return DecodeImage(bytes, StringHash(extension), out) != 0;
+}
+
 void PaintModule::ReleaseImage(std::string_view name) { ReleaseImageKey(MakeNameKey(WithImageCategory(name))); }
 
 void PaintModule::ReleaseImageKey(const NameKey& key)

@@ -56,6 +56,7 @@ public:
     [[nodiscard]] int32_t GetHeight() const override { return m_view_height; }
     [[nodiscard]] uint32_t GetLastImageId() const override { return m_last_image_id; }
     int SaveAsPps(const ImageRef& ref, const std::string& path) override;
+    bool DecodeImageBytes(std::span<const uint8_t> bytes, std::string_view extension, ImageRecord& out) override;
 
     // The surface (GDIPaintModule).
     virtual void FlushDirty(std::unique_ptr<RenderRequest> request) = 0;

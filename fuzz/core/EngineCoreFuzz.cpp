@@ -1,7 +1,7 @@
 // Untrusted bytes the engine core reads: zlib streams with a size taken from
-// a file, comma lists and quoted texts from settings, typed characters, and
-// the cursor moves a replay reader makes over a grow buffer with offsets
-// taken from the file.
+// a file, comma lists and quoted texts from settings, typed characters, the
+// cursor moves a replay reader makes over a grow buffer with offsets taken
+// from the file, and cursor files.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/core/CursorFile.h"
 #include "engine/core/EngineText.h"
 #include "engine/core/GameCore.h"
 #include "engine/core/GrowBuffer.h"
@@ -52,7 +53,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         return 0;
     const uint8_t mode = data[0];
     std::span<const uint8_t> rest(data + 1, size - 1);
-    switch (mode % 4) {
+    switch (mode % 5) {
     case 0: {
         if (rest.size() < 4)
             return 0;
@@ -101,6 +102,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
                 break;
             }
             if (buffer.GetCursorOffset() > buffer.GetLength() || buffer.GetLength() >= buffer.GetCapacity())
+                __builtin_trap();
+        }
+        break;
+    }
+    case 3: {
+        // The chosen entry, rewritten as an icon file, lies whole in it and
+        // keeps its hot spot inside the entry.
+        if (const auto entry = ReadCursorFile(rest)) {
+            if (entry->icon_file.size() < 22 || entry->icon_file.size() - 22 > rest.size() || entry->hot_x < 0
+                || entry->hot_y < 0 || entry->hot_x > 255 || entry->hot_y > 255)
                 __builtin_trap();
         }
         break;

@@ -6,12 +6,14 @@
 #include <filesystem>
 #include <fstream>
 
+#include "engine/core/InputModule.h"
 #include "engine/core/ModuleServices.h"
 #include "engine/core/pictures/PictureTestSupport.h"
 #include "engine/media/GDIPaintModule.h"
 #include "engine/media/PpsCodec.h"
 #include "engine/media/ResPackage.h"
 #include "engine/media/ResourceModule.h"
+#include "platform/ByteOrder.h"
 #include "tests/platform/TempFolder.h"
 
 using namespace engine;
@@ -39,6 +41,41 @@ size_t Count(const std::string& text, const std::string& what)
         ++count;
     return count;
 }
+
+// A cursor file of one 4 x 4 entry of 32-bit pixels (a BMP without its file
+// header: info header, rows bottom-up, then the mask), hot spot (1, 2).
+std::vector<uint8_t> MakeCursorFile()
+{
+    std::vector<uint8_t> image(40 + 4 * 4 * 4 + 4 * 4, 0);
+    platform::StoreU32LE(&image[0], 40);
+    platform::StoreU32LE(&image[4], 4);
+    platform::StoreU32LE(&image[8], 8); // colour rows and mask rows
+    platform::StoreU16LE(&image[12], 1);
+    platform::StoreU16LE(&image[14], 32);
+    for (size_t i = 0; i < 16; ++i) {
+        image[40 + i * 4 + 2] = 0xFF; // red
+        image[40 + i * 4 + 3] = 0xFF;
+    }
+    std::vector<uint8_t> file(6 + 16, 0);
+    platform::StoreU16LE(&file[2], 2);
+    platform::StoreU16LE(&file[4], 1);
+    file[6] = 4;
+    file[7] = 4;
+    platform::StoreU16LE(&file[10], 1);
+    platform::StoreU16LE(&file[12], 2);
+    platform::StoreU32LE(&file[14], uint32_t(image.size()));
+    platform::StoreU32LE(&file[18], uint32_t(file.size()));
+    file.insert(file.end(), image.begin(), image.end());
+    return file;
+}
+
+class CRecordingInputHost : public IInputHost {
+public:
+    bool IsPointerInWindow() const override { return true; }
+    void SetCursor(uintptr_t cursor) override { cursors.push_back(cursor); }
+    void ShowCursor(bool) override {}
+    std::vector<uintptr_t> cursors;
+};
 
 class EntityMediaTest : public ::testing::Test {
 protected:
@@ -119,4 +156,29 @@ TEST_F(EntityMediaTest, SavedPpsReadsBackAndReleasedImagesGo)
     EXPECT_EQ(m_entity->GetResourceModule()->AddResource(key, "QRCode_Image.pps", bytes.data(), bytes.size()), 1);
     EXPECT_EQ(key, MakeNameKey("QRCode_Image.imge"));
     EXPECT_EQ(m_entity->GetImage(ref, "QRCode_Image", 0).width, 4);
+}
+
+TEST_F(EntityMediaTest, CursorFileBecomesTheCursor)
+{
+    CRecordingInputHost host;
+    auto input = std::make_unique<InputModule>();
+    input->SetHost(&host);
+    ASSERT_EQ(m_engine.m_core.LoadModule(std::move(input), true, false), VELOTRIX_RETURN_OK);
+    WriteBytes(m_folder / "hand.cur", MakeCursorFile());
+    WriteBytes(m_folder / "broken.cur", { 0, 0, 2, 0, 1, 0 });
+
+    ASSERT_TRUE(m_entity->SetCursorFromFile(m_folder / "hand.cur"));
+    ASSERT_FALSE(host.cursors.empty());
+    const uintptr_t first = host.cursors.back();
+    EXPECT_NE(first, 0u);
+    EXPECT_NE(first, platform::IDC_ARROW);
+
+    // A second file cursor takes the place of the first, which is freed.
+    ASSERT_TRUE(m_entity->SetCursorFromFile(m_folder / "hand.cur"));
+    EXPECT_NE(host.cursors.back(), first);
+    EXPECT_FALSE(platform::DestroyCursor(first)); // already gone
+
+    EXPECT_FALSE(m_entity->SetCursorFromFile(m_folder / "broken.cur"));
+    EXPECT_FALSE(m_entity->SetCursorFromFile(m_folder / "missing.cur"));
+    m_entity->SetCursorHandle(platform::IDC_ARROW);
 }
