@@ -36,7 +36,7 @@ inline constexpr size_t WHOLE_FILE_CAP = size_t { 256 } << 20;
 [[nodiscard]] int WriteWholeFile(std::string_view path, std::span<const uint8_t> data);
 /// 1 when every folder of path exists at the end, else 0. With create 0
 /// nothing is created; a failed creation shows "Build   Directory<path>   Fail!".
-[[nodiscard]] int MakeDirectoryTree(std::string_view path, int create);
+[[nodiscard]] int MakeDirectoryTree(std::string_view path, int create = 1);
 
 /// The extension with its dot, lower-cased (".png"); empty when none.
 [[nodiscard]] std::string GetFileExtLower(std::string_view path);
