@@ -79,11 +79,26 @@ CScaledRows::CScaledRows(const BlitSource& source, int32_t width, int32_t height
     const int32_t shift = bilinear ? 16 : 10;
     m_step_x = (source.width >= 2 && width >= 2) ? (int64_t(source.width - 1) << shift) / (width - 1) : 0;
     m_step_y = (source.height >= 2 && height >= 2) ? (int64_t(source.height - 1) << shift) / (height - 1) : 0;
-    if (bilinear)
-        return;
     m_columns.resize(size_t(width));
-    for (int32_t i = 0; i < width; ++i)
-        m_columns[size_t(i)] = source.x + int32_t(std::min<int64_t>((i * m_step_x + 512) >> 10, source.width - 1));
+    if (!bilinear) {
+        for (int32_t i = 0; i < width; ++i)
+            m_columns[size_t(i)] = source.x + int32_t(std::min<int64_t>((i * m_step_x + 512) >> 10, source.width - 1));
+        return;
+    }
+    m_fx4.resize(size_t(width) * 4);
+    m_inner_begin = width;
+    m_inner_end = width;
+    for (int32_t i = 0; i < width; ++i) {
+        const int64_t fx = i * m_step_x;
+        const int32_t ix = int32_t(std::clamp<int64_t>(fx >> 16, 0, source.width - 1));
+        m_columns[size_t(i)] = source.x + ix;
+        std::fill_n(m_fx4.begin() + i * 4, 4, uint16_t((fx >> 8) & 255));
+        if (ix > 0 && m_inner_begin == width)
+            m_inner_begin = i;
+        if (ix >= source.width - 1 && m_inner_end == width)
+            m_inner_end = i;
+    }
+    m_inner_end = std::max(m_inner_end, m_inner_begin);
 }
 
 int32_t CScaledRows::SourceRow(int32_t y) const
@@ -100,6 +115,38 @@ void CScaledRows::Row(int32_t x, int32_t y, int32_t count, uint32_t* out) const
         m_kernels.gather(out, s.At(0, SourceRow(y)), m_columns.data() + x, count, s.stride);
         return;
     }
+    const int64_t fy = y * m_step_y;
+    const int32_t iy = int32_t(std::clamp<int64_t>(fy >> 16, 0, s.height - 1));
+    if (iy == 0 || iy == s.height - 1) {
+        BilinearPixels(x, y, count, out);
+        return;
+    }
+    // Columns with a pixel on both sides go through the kernel; the border
+    // columns take the nearest pixel.
+    const int32_t end = x + count;
+    const int32_t inner_begin = std::clamp(m_inner_begin, x, end);
+    const int32_t inner_end = std::clamp(m_inner_end, inner_begin, end);
+    BilinearPixels(x, y, inner_begin - x, out);
+    BilinearRow row;
+    row.top = s.At(0, s.y + iy);
+    row.below = s.At(0, s.y + iy + 1);
+    row.fy = uint32_t(fy >> 8) & 255;
+    row.columns = m_columns.data() + inner_begin;
+    row.fx4 = m_fx4.data() + size_t(inner_begin) * 4;
+    row.count = inner_end - inner_begin;
+    row.row_pixels = s.stride;
+    if (m_picks_first != inner_begin || m_picks.size() < size_t(row.count / 4) * 8) {
+        MakeBilinearPicks(row.columns, row.count, m_picks);
+        m_picks_first = inner_begin;
+    }
+    row.picks = m_picks.data();
+    m_kernels.bilinear(out + (inner_begin - x), row);
+    BilinearPixels(inner_end, y, end - inner_end, out + (inner_end - x));
+}
+
+void CScaledRows::BilinearPixels(int32_t x, int32_t y, int32_t count, uint32_t* out) const
+{
+    const BlitSource& s = m_source;
     const int64_t fy = y * m_step_y;
     const int32_t iy = int32_t(std::clamp<int64_t>(fy >> 16, 0, s.height - 1));
     for (int32_t n = 0; n < count; ++n) {

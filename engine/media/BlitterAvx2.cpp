@@ -9,6 +9,8 @@
 // s * a + d * (255 - a), at most 65025, from which >> 8 is taken.
 #include "engine/media/BlitterKernels.h"
 
+#include <vector>
+
 #if defined(__x86_64__)
 #include <immintrin.h>
 #define PLDK_BLIT_AVX2 1
@@ -23,6 +25,21 @@ bool ProcessorHasAvx2()
     static const bool has = __builtin_cpu_supports("avx2");
     return has;
 }
+
+namespace {
+
+// The bilinear kernel's scratch terms: at least count 16-bit values (zero
+// when first made), one buffer per thread, kept between rows. Built for the
+// build's own instructions.
+uint16_t* BilinearScratch(size_t count)
+{
+    thread_local std::vector<uint16_t> terms;
+    if (terms.size() < count)
+        terms.resize(count);
+    return terms.data();
+}
+
+} // namespace
 
 #if defined(__clang__)
 #pragma clang attribute push(__attribute__((target("avx2"))), apply_to = function)
@@ -167,7 +184,118 @@ void Gather(uint32_t* out, const uint8_t* row, const int32_t* columns, int32_t c
     ScalarGather(out + i, row, columns + i, count - i, row_pixels);
 }
 
-constexpr RowKernels AVX2 { CopyCovered, Blend, Tint, Gather };
+// Four pixels' bytes as sixteen 16-bit lanes.
+V Widen(const uint8_t* p) { return _mm256_cvtepu8_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p))); }
+
+// The terms of one bilinear row, per source column from `first`, and the
+// row's outputs (columns, fractions, picks).
+struct BilinearTerms {
+    const uint16_t* v;
+    const uint16_t* d;
+    const uint16_t* e;
+    int32_t first;
+    const int32_t* columns;
+    const uint16_t* fx4;
+    const int32_t* picks;
+};
+
+// The four outputs from output g as 16-bit channels shifted down (0 .. 255).
+V GroupSum(const BilinearTerms& t, int32_t g, V fy)
+{
+    const V pick = Load(t.picks + size_t(g) * 2);
+    const size_t at = size_t(t.columns[g] - t.first) * 4;
+    const V v = _mm256_permutevar8x32_epi32(Load(t.v + at), pick);
+    const V d = _mm256_permutevar8x32_epi32(Load(t.d + at), pick);
+    const V e = _mm256_permutevar8x32_epi32(Load(t.e + at), pick);
+    const V fx = Load(t.fx4 + size_t(g) * 4);
+    const V w11 = _mm256_srli_epi16(_mm256_mullo_epi16(fx, fy), 8);
+    return _mm256_srli_epi16(_mm256_add_epi16(_mm256_add_epi16(v, _mm256_mullo_epi16(fx, d)), _mm256_mullo_epi16(w11, e)),
+                             8);
+}
+
+// Bilinear rows. Per channel the sample is
+//   (p00 * w00 + p10 * w10 + p01 * w01 + p11 * w11) >> 8
+// with w11 = fx * fy >> 8, w10 = fx - w11, w01 = fy - w11 and
+// w00 = 256 - fx - fy + w11, which is exactly
+//   (V + fx * D + w11 * E) >> 8,  V = p00 * (256 - fy) + p01 * fy,
+//   D = p10 - p00,  E = (p11 - p01) - D.
+// The sum lies in 0 .. 65280, so 16-bit lanes that wrap give it exactly.
+// V, D and E are made once per source column of the row, then each group of
+// four output pixels that reads at most four neighbouring columns picks its
+// columns' values with one shuffle per term.
+void Bilinear(uint32_t* out, const BilinearRow& row)
+{
+    if (row.count <= 0)
+        return;
+    const uint8_t* const top = row.top;
+    const uint8_t* const below = row.below;
+    const int32_t* const column_of = row.columns;
+    const uint16_t* const fx4 = row.fx4;
+    const int32_t count = row.count;
+    const int32_t first = column_of[0];
+    const int32_t last = column_of[count - 1];
+    const size_t columns = size_t(last - first + 1);
+    // Four 16-bit channels per column for each term, and room for the last
+    // group's window to read past the end.
+    const size_t stride = (columns + 4) * 4;
+    uint16_t* v_terms = BilinearScratch(stride * 3);
+    uint16_t* d_terms = v_terms + stride;
+    uint16_t* e_terms = d_terms + stride;
+
+    const V fy = _mm256_set1_epi16(short(row.fy));
+    size_t c = 0;
+    // Four columns at a time while the pixel right of them is in the row.
+    for (; c + 4 <= columns && size_t(first) + c + 5 <= size_t(row.row_pixels); c += 4) {
+        const size_t at = (size_t(first) + c) * 4;
+        const V p00 = Widen(top + at);
+        const V p10 = Widen(top + at + 4);
+        const V p01 = Widen(below + at);
+        const V p11 = Widen(below + at + 4);
+        const V d = _mm256_sub_epi16(p10, p00);
+        // p00 * (256 - fy) + p01 * fy with one multiply.
+        Store(v_terms + c * 4,
+              _mm256_add_epi16(_mm256_slli_epi16(p00, 8), _mm256_mullo_epi16(_mm256_sub_epi16(p01, p00), fy)));
+        Store(d_terms + c * 4, d);
+        Store(e_terms + c * 4, _mm256_sub_epi16(_mm256_sub_epi16(p11, p01), d));
+    }
+    for (; c < columns; ++c) {
+        const size_t at = (size_t(first) + c) * 4;
+        for (size_t k = 0; k < 4; ++k) {
+            const uint32_t p00 = row.top[at + k];
+            const uint32_t p10 = row.top[at + 4 + k];
+            const uint32_t p01 = row.below[at + k];
+            const uint32_t p11 = row.below[at + 4 + k];
+            v_terms[c * 4 + k] = uint16_t(p00 * (256 - row.fy) + p01 * row.fy);
+            d_terms[c * 4 + k] = uint16_t(p10 - p00);
+            e_terms[c * 4 + k] = uint16_t((p11 - p01) - (p10 - p00));
+        }
+    }
+
+    const int32_t* const picks = row.picks;
+    const BilinearTerms terms { v_terms, d_terms, e_terms, first, column_of, fx4, picks };
+    int32_t i = 0;
+    for (; i + 8 <= count; i += 8) {
+        if (picks[size_t(i) * 2] < 0 || picks[size_t(i + 4) * 2] < 0) {
+            BilinearRow rest = row;
+            rest.columns += i;
+            rest.fx4 += size_t(i) * 4;
+            rest.count = 8;
+            ScalarBilinear(out + i, rest);
+            continue;
+        }
+        // Packing two groups gives lanes (0 1 | 4 5) and (2 3 | 6 7); one
+        // cross-lane move puts them in order.
+        const V bytes = _mm256_packus_epi16(GroupSum(terms, i, fy), GroupSum(terms, i + 4, fy));
+        Store(out + i, _mm256_permute4x64_epi64(bytes, 0xD8));
+    }
+    BilinearRow rest = row;
+    rest.columns += i;
+    rest.fx4 += size_t(i) * 4;
+    rest.count = row.count - i;
+    ScalarBilinear(out + i, rest);
+}
+
+constexpr RowKernels AVX2 { CopyCovered, Blend, Tint, Gather, Bilinear };
 
 } // namespace
 

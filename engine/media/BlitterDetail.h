@@ -130,18 +130,11 @@ inline void AlphaPixel(uint32_t& d, uint32_t s, bool palette, const BlendRule& r
         d = BlendOver(d, s, a);
 }
 
-// Bilinear sample at (x, y) in 16.16 fixed point of buffer coordinates; the
-// caller keeps x >> 16 + 1 and y >> 16 + 1 inside the buffer.
-inline uint32_t BilinearSample(const BlitSource& s, int64_t x, int64_t y)
+// The bilinear mix of four pixels (left/right, top/below) by the 8-bit
+// fractions fx and fy: each channel is (sum of pixel * weight) >> 8 with the
+// weights below, which sum to 256.
+inline uint32_t BilinearMix(uint32_t p00, uint32_t p10, uint32_t p01, uint32_t p11, uint32_t fx, uint32_t fy)
 {
-    const int32_t px = int32_t(x >> 16);
-    const int32_t py = int32_t(y >> 16);
-    const uint32_t p00 = s.Fetch(px, py);
-    const uint32_t p10 = s.Fetch(px + 1, py);
-    const uint32_t p01 = s.Fetch(px, py + 1);
-    const uint32_t p11 = s.Fetch(px + 1, py + 1);
-    const uint32_t fx = uint32_t(x >> 8) & 255;
-    const uint32_t fy = uint32_t(y >> 8) & 255;
     const uint32_t w11 = (fx * fy) >> 8;
     const uint32_t w10 = fx - w11;
     const uint32_t w01 = fy - w11;
@@ -154,6 +147,16 @@ inline uint32_t BilinearSample(const BlitSource& s, int64_t x, int64_t y)
                          + ((p01 & ~0x00FF00FFu) >> 8) * w01 + ((p11 & ~0x00FF00FFu) >> 8) * w11)
         & ~0x00FF00FFu;
     return rb | ag;
+}
+
+// Bilinear sample at (x, y) in 16.16 fixed point of buffer coordinates; the
+// caller keeps x >> 16 + 1 and y >> 16 + 1 inside the buffer.
+inline uint32_t BilinearSample(const BlitSource& s, int64_t x, int64_t y)
+{
+    const int32_t px = int32_t(x >> 16);
+    const int32_t py = int32_t(y >> 16);
+    return BilinearMix(s.Fetch(px, py), s.Fetch(px + 1, py), s.Fetch(px, py + 1), s.Fetch(px + 1, py + 1),
+                       uint32_t(x >> 8) & 255, uint32_t(y >> 8) & 255);
 }
 
 // A 32-bit source scaled to width x height, made one row at a time: nearest
@@ -170,13 +173,22 @@ public:
 
 private:
     [[nodiscard]] int32_t SourceRow(int32_t y) const;
+    // Bilinear columns [x, x + count) of row y one by one, the border rule included.
+    void BilinearPixels(int32_t x, int32_t y, int32_t count, uint32_t* out) const;
 
     BlitSource m_source;
     const RowKernels& m_kernels;
     bool m_bilinear { false };
     int64_t m_step_x { 0 };
     int64_t m_step_y { 0 };
-    std::vector<int32_t> m_columns;   ///< nearest: the buffer column of each scaled column
+    std::vector<int32_t> m_columns;   ///< the buffer column of each scaled column (bilinear: the left one)
+    std::vector<uint16_t> m_fx4;      ///< bilinear: each column's fraction, four times
+    int32_t m_inner_begin { 0 };      ///< bilinear: the columns with a pixel on both sides
+    int32_t m_inner_end { 0 };
+    // Bilinear: the kernel's picks for the columns from m_picks_first (the
+    // same for every row of a draw, so made once).
+    mutable std::vector<int32_t> m_picks;
+    mutable int32_t m_picks_first { -1 };
 };
 
 // truncate(sqrt((w/2)^2 + (h/2)^2)), 0 unless both sizes are above 0.

@@ -40,9 +40,36 @@ void ScalarGather(uint32_t* out, const uint8_t* row, const int32_t* columns, int
         std::memcpy(out + i, row + size_t(columns[i]) * 4, 4);
 }
 
+void ScalarBilinear(uint32_t* out, const BilinearRow& row)
+{
+    for (int32_t i = 0; i < row.count; ++i) {
+        const size_t at = size_t(row.columns[i]) * 4;
+        uint32_t p[4];
+        std::memcpy(&p[0], row.top + at, 8);
+        std::memcpy(&p[2], row.below + at, 8);
+        out[i] = BilinearMix(p[0], p[1], p[2], p[3], row.fx4[size_t(i) * 4], row.fy);
+    }
+}
+
+void MakeBilinearPicks(const int32_t* columns, int32_t count, std::vector<int32_t>& picks)
+{
+    picks.assign(size_t(count / 4) * 8, 0);
+    for (int32_t g = 0; g + 4 <= count; g += 4) {
+        int32_t* pick = picks.data() + size_t(g) * 2;
+        if (columns[g + 3] - columns[g] > 3) {
+            pick[0] = -1;
+            continue;
+        }
+        for (int32_t k = 0; k < 4; ++k) {
+            pick[k * 2] = (columns[g + k] - columns[g]) * 2;
+            pick[k * 2 + 1] = pick[k * 2] + 1;
+        }
+    }
+}
+
 namespace {
 
-constexpr RowKernels SCALAR { ScalarCopyCovered, ScalarBlend, ScalarTint, ScalarGather };
+constexpr RowKernels SCALAR { ScalarCopyCovered, ScalarBlend, ScalarTint, ScalarGather, ScalarBilinear };
 
 } // namespace
 

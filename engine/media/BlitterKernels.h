@@ -1,6 +1,6 @@
 #pragma once
 // Row kernels of the software blitter: the per-row work of its common draws
-// (covered copy, alpha blend, tint, the columns of a scaled row) in one table per instruction set. The
+// (covered copy, alpha blend, tint, the pixels of a scaled row) in one table per instruction set. The
 // scalar table is the reference; the SSE2 and AVX2 tables give exactly its
 // results, bit for bit, faster. Not for use outside the blitter.
 //
@@ -13,6 +13,28 @@
 
 namespace engine::blit {
 
+// One row of bilinear samples between two buffer rows (`top` and the one
+// `below`) at the vertical fraction fy (0 .. 255): output pixel i mixes
+// columns columns[i] and columns[i] + 1 at the fraction fx4[4 * i] (the
+// fraction repeated for the four channels). Every column read lies in the
+// rows, which hold row_pixels pixels each; the columns do not decrease.
+struct BilinearRow {
+    const uint8_t* top { nullptr };
+    const uint8_t* below { nullptr };
+    uint32_t fy { 0 };
+    const int32_t* columns { nullptr };
+    const uint16_t* fx4 { nullptr };
+    int32_t count { 0 };
+    int32_t row_pixels { 0 };
+    // For each group of four outputs (from the first): the 32-bit lane pairs
+    // 2o, 2o + 1 of each output's column offset o from the group's first
+    // column, or -1 first where the group reaches more than four columns.
+    const int32_t* picks { nullptr };
+};
+
+// The picks of BilinearRow for `count` columns.
+void MakeBilinearPicks(const int32_t* columns, int32_t count, std::vector<int32_t>& picks);
+
 struct RowKernels {
     // Covered pixels (alpha not 0) replace the destination.
     void (*copy_covered)(uint32_t* target, const uint8_t* source, int32_t count);
@@ -24,6 +46,8 @@ struct RowKernels {
     // out[i] = pixel columns[i] of a row of row_pixels 32-bit pixels; the
     // columns do not decrease and lie inside the row.
     void (*gather)(uint32_t* out, const uint8_t* row, const int32_t* columns, int32_t count, int32_t row_pixels);
+    // Bilinear samples (BilinearMix) of one row.
+    void (*bilinear)(uint32_t* out, const BilinearRow& row);
 };
 
 // The scalar rows, also the tails of the vector ones.
@@ -31,6 +55,7 @@ void ScalarCopyCovered(uint32_t* target, const uint8_t* source, int32_t count);
 void ScalarBlend(uint32_t* target, const uint8_t* source, int32_t count, uint32_t opacity);
 void ScalarTint(uint32_t* target, const uint8_t* source, int32_t count, const BlendRule& rule);
 void ScalarGather(uint32_t* out, const uint8_t* row, const int32_t* columns, int32_t count, int32_t row_pixels);
+void ScalarBilinear(uint32_t* out, const BilinearRow& row);
 
 // Null where the set was not built (not an x86-64 build).
 [[nodiscard]] const RowKernels* Sse2Kernels();

@@ -107,8 +107,9 @@ void Tint(uint32_t* target, const uint8_t* source, int32_t count, const BlendRul
     ScalarTint(target + x, source + size_t(x) * 4, count - x, rule);
 }
 
-// SSE2 has no variable shuffle of 32-bit lanes: columns are gathered one by one.
-constexpr RowKernels SSE2 { CopyCovered, Blend, Tint, ScalarGather };
+// SSE2 has no variable shuffle of 32-bit lanes: scaled rows are made one
+// pixel at a time.
+constexpr RowKernels SSE2 { CopyCovered, Blend, Tint, ScalarGather, ScalarBilinear };
 
 } // namespace
 
