@@ -6,7 +6,11 @@
 #include <filesystem>
 #include <fstream>
 
+#include "engine/core/CanvasObject.h"
+#include "engine/core/GuiContainer.h"
 #include "engine/core/InputModule.h"
+#include "engine/core/VelotrixWnd.h"
+#include "engine/media/MediaServices.h"
 #include "engine/core/ModuleServices.h"
 #include "engine/core/pictures/PictureTestSupport.h"
 #include "engine/media/GDIPaintModule.h"
@@ -14,6 +18,8 @@
 #include "engine/media/ResPackage.h"
 #include "engine/media/ResourceModule.h"
 #include "platform/ByteOrder.h"
+#include "platform/Message.h"
+#include "platform/Tick.h"
 #include "tests/platform/TempFolder.h"
 
 using namespace engine;
@@ -181,4 +187,45 @@ TEST_F(EntityMediaTest, CursorFileBecomesTheCursor)
     EXPECT_FALSE(m_entity->SetCursorFromFile(m_folder / "broken.cur"));
     EXPECT_FALSE(m_entity->SetCursorFromFile(m_folder / "missing.cur"));
     m_entity->SetCursorHandle(platform::IDC_ARROW);
+}
+
+TEST(EntityInRunningEngine, RootReachesTheMediaAndABoardFadesIn)
+{
+    ::setenv("SDL_VIDEODRIVER", "offscreen", 1);
+    ::setenv("SDL_AUDIODRIVER", "dummy", 1);
+    platform::testing::CTempLogFolder folder;
+    WriteBytes(folder / "skin.kor",
+               BuildResPackage({ ResPackageSource { "card.imge", StringHash(".pps"), PpsOf(12, 7) } }));
+    InstallMediaServices();
+    {
+        CVelotrixWnd window;
+        platform::NativeWindowOptions options;
+        options.title = "engine";
+        options.width = 320;
+        options.height = 240;
+        options.show = platform::WindowShow::Hidden;
+        ASSERT_EQ(window.Create(options), 1) << platform::CNativeWindow::LastError();
+        ASSERT_NE(window.StartEngine(std::make_unique<CGuiContainer>(), nullptr), 0u);
+        CGuiContainer* root = window.GetRootObject();
+        ASSERT_NE(root, nullptr);
+
+        EXPECT_EQ(root->LoadResourcePackage(folder / "skin.kor"), 1);
+        ImageRef ref;
+        EXPECT_EQ(root->GetImage(ref, "card", 0).width, 12);
+        EXPECT_EQ(ref.height, 7);
+        ASSERT_NE(root->GetMusicModule(), nullptr);
+        root->ShowSystemBoard("ready", 0);
+        CCanvasObject* board = root->FindSystemBoard();
+        ASSERT_NE(board, nullptr);
+        const uint32_t start = platform::GetTickCount();
+        while (board->GetAlpha() < 1.0 && !platform::HasElapsed(start, platform::GetTickCount(), 3000)) {
+            platform::PumpWaitingMessages();
+            platform::WaitMessage(2);
+        }
+        EXPECT_DOUBLE_EQ(board->GetAlpha(), 1.0); // the engine's frames ran the fade
+        EXPECT_TRUE(board->IsActive());
+        window.Destroy();
+    }
+    CVelotrixWnd::SetModuleFactory(nullptr);
+    CCanvasServices::Reset();
 }
