@@ -195,6 +195,10 @@ void CStandInHall::OnTimer()
         platform::PostQuitMessage(*code);
         return;
     }
+    if (m_endpoint && m_options.close_after_ms > 0 && platform::GetTickCount() - m_started_at >= m_options.close_after_ms) {
+        Log("hall closes its window");
+        m_endpoint.reset();
+    }
     if (platform::GetTickCount() - m_started_at >= m_options.timeout_ms) {
         Log("client did not end in time; stopping it");
         ::kill(*m_client, SIGTERM);

@@ -31,6 +31,9 @@ struct HallOptions {
     int32_t chair_no = 2;
     int32_t players = 4;
     uint32_t timeout_ms = 60000;
+    /// When above 0, the hall closes its window this long after the start
+    /// (the client then ends by itself, as when the hall quits).
+    uint32_t close_after_ms = 0;
 };
 
 class CStandInHall final : public platform::CMessageWindow {

@@ -1,6 +1,7 @@
 // The stand-in hall: starts the client as the hall would and answers it.
 //   pldk_hall --client PATH [--server IP] [--port N] [--game-id N] [--user N]
-//             [--table N] [--chair N] [--players N] [--timeout-ms N] [--log FILE]
+//             [--table N] [--chair N] [--players N] [--timeout-ms N] [--close-after-ms N]
+//             [--log FILE]
 // It ends when the client ends, with the client's exit code (3 when the
 // client had to be stopped after the time-out).
 #include <cstdio>
@@ -48,6 +49,8 @@ int main(int argc, char** argv)
             options.chair_no = static_cast<int32_t>(number);
         else if (numeric && name == "--players")
             options.players = static_cast<int32_t>(number);
+        else if (numeric && number >= 0 && name == "--close-after-ms")
+            options.close_after_ms = static_cast<uint32_t>(number);
         else if (numeric && number > 0 && name == "--timeout-ms")
             options.timeout_ms = static_cast<uint32_t>(number);
         else {

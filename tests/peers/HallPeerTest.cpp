@@ -1,7 +1,9 @@
 // The stand-in hall and the client as two programs: the hall starts the
 // client with its command line, and the client's report comes back over the
 // hall's endpoint.
+#include <csignal>
 #include <cstdlib>
+#include <unistd.h>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -55,6 +57,40 @@ TEST_F(HallPeer, AClientThatCannotReachItsServerReportsStatusZeroToTheHall)
               std::string::npos)
         << text;
     EXPECT_NE(text.find("client-ended 1"), std::string::npos) << text;
+}
+
+TEST_F(HallPeer, TheClientStartedByTheHallLogsOnAtTheStandInServer)
+{
+    const std::string server_log = m_folder / "server.log";
+    const std::string hall_log = m_folder / "hall.log";
+    const auto server = platform::StartProcess(PLDK_SERVER_PROGRAM, { "--port", "0", "--seconds", "60", "--log", server_log });
+    ASSERT_TRUE(server.has_value());
+    std::string port;
+    for (int i = 0; i < 500 && port.empty(); ++i) {
+        const std::string text = ReadAll(server_log);
+        if (const size_t at = text.find("listening "); at != std::string::npos && text.find('\n', at) != std::string::npos)
+            port = text.substr(at + 10, text.find('\n', at) - at - 10);
+        else
+            ::usleep(10000);
+    }
+    ASSERT_FALSE(port.empty()) << ReadAll(server_log);
+
+    const auto hall = platform::StartProcess(PLDK_HALL_PROGRAM, { "--client", PLDK_CLIENT_PROGRAM, "--port", port,
+                                                                   "--close-after-ms", "8000", "--timeout-ms", "40000",
+                                                                   "--log", hall_log });
+    ASSERT_TRUE(hall.has_value());
+    const std::optional<int> hall_exit = platform::WaitProcess(*hall, DEADLINE_MS);
+    ::kill(*server, SIGTERM);
+    EXPECT_TRUE(platform::WaitProcess(*server, DEADLINE_MS).has_value());
+    const std::string hall_text = ReadAll(hall_log);
+    const std::string server_text = ReadAll(server_log);
+    ASSERT_TRUE(hall_exit.has_value()) << hall_text;
+    EXPECT_EQ(*hall_exit, 0) << hall_text;
+    EXPECT_NE(hall_text.find("launch delivered"), std::string::npos) << hall_text;
+    EXPECT_NE(hall_text.find("client-ended 0"), std::string::npos) << hall_text;
+    EXPECT_NE(server_text.find("message 201001"), std::string::npos) << server_text;
+    EXPECT_NE(server_text.find("logon user 1001 game 30 room 1 table 7 chair 2 look-on 0"), std::string::npos)
+        << server_text;
 }
 
 } // namespace

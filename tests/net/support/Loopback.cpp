@@ -1,5 +1,7 @@
 #include "Loopback.h"
 
+#include "net/ServerChannel.h"
+
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
@@ -9,21 +11,7 @@ namespace net::testing {
 
 int ListenOnLoopback(uint16_t& port, int backlog)
 {
-    port = 0;
-    const int listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (listener < 0)
-        return -1;
-    sockaddr_in address {};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    if (bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || listen(listener, backlog) != 0
-        || getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
-        ::close(listener);
-        return -1;
-    }
-    port = ntohs(address.sin_port);
-    return listener;
+    return net::ListenOnLoopback(0, port, backlog);
 }
 
 uint16_t FreeLoopbackPort()

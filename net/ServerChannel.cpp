@@ -1,6 +1,4 @@
-#include "TestGameServer.h"
-
-#include "Loopback.h"
+#include "net/ServerChannel.h"
 
 #include "net/FrameAssembler.h"
 #include "net/WireBytes.h"
@@ -14,7 +12,7 @@
 
 #include <cerrno>
 
-namespace net::testing {
+namespace net {
 
 namespace {
 
@@ -22,15 +20,37 @@ constexpr size_t MAX_GREETING = 65536;
 
 } // namespace
 
-CTestGameServer::CTestGameServer() : CTestGameServer(Options {}) {}
-
-CTestGameServer::CTestGameServer(Options options) : m_options(std::move(options)) {}
-
-CTestGameServer::~CTestGameServer() { Stop(); }
-
-bool CTestGameServer::Start()
+int ListenOnLoopback(uint16_t requested, uint16_t& port, int backlog)
 {
-    m_listen = ListenOnLoopback(m_port);
+    port = 0;
+    const int listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (listener < 0)
+        return -1;
+    const int reuse = 1;
+    ::setsockopt(listener, SOL_SOCKET, SO_REUSEADDR, &reuse, sizeof reuse);
+    sockaddr_in address {};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = htons(requested);
+    socklen_t length = sizeof address;
+    if (bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || listen(listener, backlog) != 0
+        || getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+        ::close(listener);
+        return -1;
+    }
+    port = ntohs(address.sin_port);
+    return listener;
+}
+
+CServerChannel::CServerChannel() : CServerChannel(Options {}) {}
+
+CServerChannel::CServerChannel(Options options) : m_options(std::move(options)) {}
+
+CServerChannel::~CServerChannel() { Stop(); }
+
+bool CServerChannel::Start()
+{
+    m_listen = ListenOnLoopback(m_options.port, m_port);
     m_stop_fd = eventfd(0, EFD_CLOEXEC);
     if (m_listen < 0 || m_stop_fd < 0)
         return false;
@@ -38,7 +58,7 @@ bool CTestGameServer::Start()
     return true;
 }
 
-void CTestGameServer::Stop()
+void CServerChannel::Stop()
 {
     if (m_stop_fd >= 0) {
         const uint64_t one = 1;
@@ -54,7 +74,7 @@ void CTestGameServer::Stop()
     }
 }
 
-void CTestGameServer::Run()
+void CServerChannel::Run()
 {
     for (;;) {
         pollfd fds[2] = { { m_listen, POLLIN, 0 }, { m_stop_fd, POLLIN, 0 } };
@@ -70,7 +90,7 @@ void CTestGameServer::Run()
     }
 }
 
-void CTestGameServer::ServeClient(int client)
+void CServerChannel::ServeClient(int client)
 {
     {
         std::lock_guard guard(m_mutex);
@@ -89,7 +109,7 @@ void CTestGameServer::ServeClient(int client)
     context.codec = m_options.codec;
     context.part_limit = m_options.part_limit;
     const CFrameAssembler::PostFunction post = [this](std::unique_ptr<CommMessage> message) {
-        ReceivedMessage received;
+        ServerMessage received;
         received.serial = message->conn.message_serial;
         received.answer_wanted = message->conn.answer_wanted;
         received.request = CopyRequestRecord(message->request);
@@ -99,7 +119,7 @@ void CTestGameServer::ServeClient(int client)
         }
         m_changed.notify_all();
         if (on_message) {
-            ReceivedMessage copy;
+            ServerMessage copy;
             copy.serial = message->conn.message_serial;
             copy.answer_wanted = message->conn.answer_wanted;
             copy.request = std::move(message->request);
@@ -150,7 +170,7 @@ void CTestGameServer::ServeClient(int client)
     m_changed.notify_all();
 }
 
-bool CTestGameServer::WaitForClient(uint32_t timeout_ms, int nth)
+bool CServerChannel::WaitForClient(uint32_t timeout_ms, int nth)
 {
     std::unique_lock lock(m_mutex);
     return m_changed.wait_for(lock, std::chrono::milliseconds(timeout_ms), [this, nth] {
@@ -158,23 +178,23 @@ bool CTestGameServer::WaitForClient(uint32_t timeout_ms, int nth)
     });
 }
 
-std::vector<uint8_t> CTestGameServer::GetGreeting() const
+std::vector<uint8_t> CServerChannel::GetGreeting() const
 {
     std::lock_guard guard(m_mutex);
     return m_greeting;
 }
 
-std::optional<ReceivedMessage> CTestGameServer::WaitForMessage(uint32_t timeout_ms)
+std::optional<ServerMessage> CServerChannel::WaitForMessage(uint32_t timeout_ms)
 {
     std::unique_lock lock(m_mutex);
     if (!m_changed.wait_for(lock, std::chrono::milliseconds(timeout_ms), [this] { return !m_messages.empty(); }))
         return std::nullopt;
-    ReceivedMessage message = std::move(m_messages.front());
+    ServerMessage message = std::move(m_messages.front());
     m_messages.pop_front();
     return message;
 }
 
-std::vector<uint8_t> CTestGameServer::BuildFrames(uint32_t kind, uint32_t serial, uint32_t id,
+std::vector<uint8_t> CServerChannel::BuildFrames(uint32_t kind, uint32_t serial, uint32_t id,
                                                   std::span<const uint8_t> data, uint32_t answer_wanted)
 {
     const RequestRecord record = RequestRecord::Make(id, data);
@@ -198,12 +218,12 @@ std::vector<uint8_t> CTestGameServer::BuildFrames(uint32_t kind, uint32_t serial
     return framed ? frames : std::vector<uint8_t> {};
 }
 
-bool CTestGameServer::SendAnswer(uint32_t serial, uint32_t id, std::span<const uint8_t> data)
+bool CServerChannel::SendAnswer(uint32_t serial, uint32_t id, std::span<const uint8_t> data)
 {
     return SendRaw(BuildFrames(FRAME_KIND_ANSWER, serial, id, data));
 }
 
-bool CTestGameServer::SendNotification(uint32_t id, std::span<const uint8_t> data)
+bool CServerChannel::SendNotification(uint32_t id, std::span<const uint8_t> data)
 {
     uint32_t serial;
     {
@@ -213,7 +233,7 @@ bool CTestGameServer::SendNotification(uint32_t id, std::span<const uint8_t> dat
     return SendRaw(BuildFrames(FRAME_KIND_MESSAGE, serial, id, data));
 }
 
-bool CTestGameServer::SendRaw(std::span<const uint8_t> bytes)
+bool CServerChannel::SendRaw(std::span<const uint8_t> bytes)
 {
     std::lock_guard guard(m_send_mutex);
     int client;
@@ -236,11 +256,11 @@ bool CTestGameServer::SendRaw(std::span<const uint8_t> bytes)
     return true;
 }
 
-void CTestGameServer::DisconnectClient()
+void CServerChannel::DisconnectClient()
 {
     std::lock_guard guard(m_send_mutex);
     if (m_client >= 0)
         shutdown(m_client, SHUT_RDWR);
 }
 
-} // namespace net::testing
+} // namespace net

@@ -1,0 +1,129 @@
+#include "peers/server/CStandInServer.h"
+
+#include <cstdarg>
+#include <vector>
+
+#include "client/AnswerCodes.h"
+#include "client/CCardGameConnection.h"
+#include "client/ClientText.h"
+#include "client/UserRecords.h"
+#include "platform/ByteOrder.h"
+
+namespace peers {
+
+namespace {
+
+constexpr size_t TABLE_HEAD_BYTES = 60;
+constexpr int32_t TABLE_CHAIRS = 4;
+
+net::CServerChannel::Options ChannelOptions(uint16_t port)
+{
+    net::CServerChannel::Options options;
+    options.port = port;
+    return options;
+}
+
+int32_t WordAt(std::span<const uint8_t> body, size_t index)
+{
+    return body.size() >= (index + 1) * 4 ? static_cast<int32_t>(platform::LoadU32LE(body.data() + index * 4)) : 0;
+}
+
+std::vector<uint8_t> Words(std::initializer_list<int32_t> words)
+{
+    std::vector<uint8_t> bytes(words.size() * 4);
+    size_t at = 0;
+    for (const int32_t word : words) {
+        platform::StoreU32LE(bytes.data() + at, static_cast<uint32_t>(word));
+        at += 4;
+    }
+    return bytes;
+}
+
+} // namespace
+
+CStandInServer::CStandInServer(uint16_t port, std::FILE* log) : m_channel(ChannelOptions(port)), m_log(log)
+{
+    m_channel.on_message = [this](net::CServerChannel& channel, const net::ServerMessage& message) {
+        OnMessage(channel, message);
+    };
+}
+
+bool CStandInServer::Start()
+{
+    if (!m_channel.Start())
+        return false;
+    Log("listening %u", m_channel.GetPort());
+    return true;
+}
+
+void CStandInServer::Log(const char* format, ...)
+{
+    std::lock_guard lock(m_log_mutex);
+    va_list arguments;
+    va_start(arguments, format);
+    std::vfprintf(m_log, format, arguments);
+    va_end(arguments);
+    std::fputc('\n', m_log);
+    std::fflush(m_log);
+}
+
+void CStandInServer::OnMessage(net::CServerChannel& channel, const net::ServerMessage& message)
+{
+    const uint32_t id = message.request.id;
+    const std::span<const uint8_t> body = message.request.Data();
+    Log("message %u (%zu bytes) from user %d", id, body.size(), WordAt(body, 0));
+    const auto answer = [&](int32_t code, std::span<const uint8_t> data) {
+        if (message.answer_wanted != 0)
+            channel.SendAnswer(message.serial, static_cast<uint32_t>(code), data);
+    };
+    switch (id) {
+    case client::GR_CHECK_VERSION:
+        answer(client::GR_OK, Words({ MAJOR_VERSION, MINOR_VERSION, 0, 0, 0, 0, 0 }));
+        return;
+    case client::GR_LOGON:
+        OnLogon(channel, message);
+        return;
+    case client::GR_ASK_EXIT:
+        answer(client::GR_EXIT_ALLOWED, Words({ 0 }));
+        return;
+    case client::GR_USER_START:
+        Log("start from user %d chair %d: rounds are not played by this server", WordAt(body, 0), WordAt(body, 3));
+        return;
+    default:
+        answer(client::GR_OK, {});
+        return;
+    }
+}
+
+void CStandInServer::OnLogon(net::CServerChannel& channel, const net::ServerMessage& message)
+{
+    const std::span<const uint8_t> record = message.request.Data();
+    if (record.size() < 108) {
+        Log("logon refused: %zu bytes", record.size());
+        channel.SendAnswer(message.serial, static_cast<uint32_t>(client::GR_ERR_AUTH_FAILED), {});
+        return;
+    }
+    const int32_t user_id = WordAt(record, 0);
+    const int32_t table_no = WordAt(record, 4);
+    const int32_t chair = WordAt(record, 5);
+    Log("logon user %d game %d room %d table %d chair %d look-on %d", user_id, WordAt(record, 2), WordAt(record, 3),
+        table_no, chair, WordAt(record, 14));
+
+    // The table: the player and computer players on the other chairs.
+    std::vector<uint8_t> answer(TABLE_HEAD_BYTES + TABLE_CHAIRS * client::ServerPlayerEntry::BYTES);
+    platform::StoreU32LE(answer.data() + 8, TABLE_CHAIRS);
+    for (int32_t seat = 0; seat < TABLE_CHAIRS; ++seat) {
+        client::ServerPlayerEntry entry;
+        entry.chair = seat;
+        entry.table_no = table_no;
+        entry.silver = 10000;
+        entry.user_id = seat == chair ? user_id : COMPUTER_USER_BASE + seat;
+        char name[32];
+        std::snprintf(name, sizeof(name), seat == chair ? "玩家%d" : "电脑%d", entry.user_id);
+        client::CopyTextField(entry.name, name);
+        client::WriteRecord(entry, std::span(answer).subspan(TABLE_HEAD_BYTES + seat * client::ServerPlayerEntry::BYTES));
+    }
+    channel.SendAnswer(message.serial, static_cast<uint32_t>(client::GR_ID_210210), answer);
+}
+
+} // namespace peers

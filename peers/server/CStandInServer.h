@@ -1,0 +1,47 @@
+// CStandInServer: a small stand-in for the game server, for tests and for
+// running the client on one machine. It speaks the client's protocol through
+// the network library's server channel (frames, CRC, AES) on a loopback port
+// and answers what a client needs to get to its table: the version check,
+// the log-on with the table's seats (the other chairs taken by computer
+// players), the exit and leave requests; every message is logged as one line
+// ("listening <port>", "message <id> ...", "logon ...").
+// FIXME: rounds (deal, turns, plays and results with computer players) are
+// not played yet: a start request is logged and left unanswered.
+// Owner: the program's entry. Threads: the channel's thread calls the
+// handlers; the log is written under a lock.
+// Hazards: requests come from the client; each is read with its length
+// checked. Loopback only.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <mutex>
+
+#include "net/ServerChannel.h"
+
+namespace peers {
+
+class CStandInServer {
+public:
+    static constexpr int32_t MAJOR_VERSION = 5;
+    static constexpr int32_t MINOR_VERSION = 0;
+    static constexpr int32_t COMPUTER_USER_BASE = 9001;
+
+    CStandInServer(uint16_t port, std::FILE* log);
+
+    /// Listens and serves; false when the port cannot be had.
+    [[nodiscard]] bool Start();
+    void Stop() { m_channel.Stop(); }
+    [[nodiscard]] uint16_t GetPort() const { return m_channel.GetPort(); }
+
+private:
+    void Log(const char* format, ...) __attribute__((format(printf, 2, 3)));
+    void OnMessage(net::CServerChannel& channel, const net::ServerMessage& message);
+    void OnLogon(net::CServerChannel& channel, const net::ServerMessage& message);
+
+    net::CServerChannel m_channel;
+    std::FILE* m_log;
+    std::mutex m_log_mutex;
+};
+
+} // namespace peers
