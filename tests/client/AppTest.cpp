@@ -146,6 +146,9 @@ TEST_F(AppFixture, StartsFromTheHallTakesTheLaunchRecordAndReportsItsClose)
     EXPECT_EQ(m_wait.texts.at(0), "正在连接游戏服务器......");
     CGameFrameWnd* window = m_app->GetMainWindow();
     ASSERT_NE(window, nullptr);
+    EXPECT_FALSE(window->StartNoticeTimer(0)) << "a notice period of 0 starts no timer";
+    EXPECT_FALSE(window->StartNoticeTimer(-5));
+    EXPECT_TRUE(window->StartNoticeTimer(60));
 
     // The hall learns our window and table.
     ASSERT_TRUE(Pump([&] { return m_inbox.PostedCount() > 0; }));
@@ -239,6 +242,24 @@ TEST_F(AppFixture, FailedConnectionsShowTheirTextAndReportStatusZero)
     m_app->ReportStatusToHall(0);
     EXPECT_EQ(m_inbox.CopyCount(), 3u);
     m_app->SetRelaunchOnExit(false);
+}
+
+TEST_F(AppFixture, ACommunicationThreadThatCannotStartEndsTheStartWithItsText)
+{
+    struct CFailingThread final : ICommThread {
+        bool Start() override { return false; }
+        void Stop() override {}
+        [[nodiscard]] platform::ThreadId GetThreadId() const override { return 0; }
+    } thread;
+    MakeApp(HallCommandLine());
+    AppLinks links = m_app->Links();
+    links.comm_thread = &thread;
+    m_app->SetLinks(links);
+    EXPECT_FALSE(m_app->InitInstance());
+    const auto shown = m_boxes.GetShown();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].text, "通讯线程创建失败。");
+    EXPECT_EQ(m_connection.address, "") << "no connection is tried";
 }
 
 TEST_F(AppFixture, WithoutTheHallsFieldsItAsksToStartTheHall)
