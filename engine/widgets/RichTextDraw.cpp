@@ -187,7 +187,7 @@ void CRichTextView::DrawRun(RichTextRun& run, bool reuse)
         object->SetHitRect(area.left, area.top, area.right, area.bottom);
         if (IsActive())
             object->Activate();
-        object->SetZ(text->GetZ() + 0.001);
+        SetDepth(*object, text->GetZ() + 0.001);
         object->MoveTo(text->GetLeft() + run.x - m_scroll_x + run.width / 2.0,
                        text->GetTop() + run.y - m_scroll_y + run.height / 2.0);
         object->Invalidate();

@@ -215,6 +215,7 @@ void CRichTextView::TrimLines()
             RichTextRun* next = run->next;
             DeleteObjectRun(run);
             --m_run_count;
+            ++m_trimmed_runs;
             run = next;
         }
         m_first = rest;

@@ -368,7 +368,7 @@ int CRichTextView::ApplyObjectTag(std::string_view tag)
         element->SetCommand(items[0].ToString());
         element->SetCopyText(items[0].ToString());
         element->SetClipRect(GetTextArea());
-        element->SetZ(GetTextDepth());
+        SetDepth(*element, GetTextDepth());
         if ((run = NewRun()) != nullptr) {
             run->flags = RUN_OBJECT | RUN_BUTTON;
             run->width = ClampSide(element->GetIntWidth());

@@ -329,6 +329,14 @@ RichTextRun* CRichTextView::FindRun(const RichTextRun* wanted) const
     return nullptr;
 }
 
+int32_t CRichTextView::IndexOfRun(const RichTextRun* wanted) const
+{
+    int32_t index = 0;
+    for (const RichTextRun* run = m_first; run != nullptr && run != wanted; run = run->next)
+        ++index;
+    return index;
+}
+
 RichTextRun* CRichTextView::RunAt(int32_t index) const
 {
     if (index < 0 || index >= m_run_count)
@@ -449,7 +457,7 @@ RichTextRun* CRichTextView::MakeObjectRun(CEngineObject* object)
         object->RaiseToTopLayer();
     const EngineRect area = GetTextArea();
     object->SetHitRect(area.left, area.top, area.right, area.bottom);
-    object->SetZ(GetTextDepth());
+    SetDepth(*object, GetTextDepth());
     object->Invalidate();
     run->flags = RUN_OBJECT;
     run->width = ClampSide(object->GetWidth());

@@ -244,7 +244,11 @@ public:
 
 protected:
     [[nodiscard]] static uint16_t ClampSide(double side);
+    /// Puts an object (or the visual that carries its looks) at depth z.
+    static void SetDepth(CEngineObject& object, double z) { object.MoveZBy(z - object.GetZ()); }
     void ResetBatch();
+    /// How many runs come before wanted (all of them for null).
+    [[nodiscard]] int32_t IndexOfRun(const RichTextRun* wanted) const;
     /// The run at a 0-based index, or null.
     [[nodiscard]] RichTextRun* RunAt(int32_t index) const;
     /// wanted when it is one of this view's runs, else null.
@@ -298,6 +302,7 @@ protected:
     int32_t m_max_lines { DEFAULT_MAX_LINES };
     int32_t m_line_count { 0 };
     int32_t m_run_count { 0 };
+    uint64_t m_trimmed_runs { 0 }; ///< runs trimmed from the top so far
     int32_t m_max_font_size { DEFAULT_MAX_FONT_SIZE };
     double m_line_spacing { 0.2 };
     int32_t m_char_spacing { 0 };

@@ -1,6 +1,7 @@
 # The rich-text view (runs, layout, markup, drawing, selection), its
 # elements and links, and the URL opener.
 list(APPEND WIDGETS_SOURCES
+    ${CMAKE_CURRENT_LIST_DIR}/RichEditBox.cpp
     ${CMAKE_CURRENT_LIST_DIR}/RichTextDraw.cpp
     ${CMAKE_CURRENT_LIST_DIR}/RichTextElement.cpp
     ${CMAKE_CURRENT_LIST_DIR}/RichTextInput.cpp

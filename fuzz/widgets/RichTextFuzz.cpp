@@ -9,6 +9,7 @@
 #include "engine/core/ActionFactory.h"
 #include "engine/core/GameCore.h"
 #include "engine/core/ObjectModule.h"
+#include "engine/widgets/RichEditBox.h"
 #include "engine/widgets/RichTextView.h"
 #include "engine/widgets/richtext/RichTextTestSupport.h"
 
@@ -47,14 +48,23 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         flags |= CRichTextView::FLAG_LINKS;
     if (mode & 0x2)
         flags |= CRichTextView::FLAG_HORIZONTAL;
-    if (mode & 0x4)
-        flags |= CRichTextView::FLAG_EDITABLE | CRichTextView::FLAG_SELECTABLE;
     if (mode & 0x8)
         flags |= CRichTextView::FLAG_URL_LOAD;
-    CEngineObject* object = engine.object_module->AddObject(std::make_unique<CRichTextView>(), nullptr);
-    auto* view = static_cast<CRichTextView*>(object);
-    view->MoveTo(320, 240);
-    view->Create(width, height, flags, 0);
+    // Edit boxes take the same markup through their length limit.
+    CRichTextView* view = nullptr;
+    CRichEditBox* box = nullptr;
+    if (mode & 0x4) {
+        box = static_cast<CRichEditBox*>(engine.object_module->AddObject(std::make_unique<CRichEditBox>(), nullptr));
+        box->MoveTo(320, 240);
+        box->CreateEdit(width, height, flags | CRichEditBox::FLAG_HISTORY);
+        box->SetMaxLength(1 + data[2] % 64);
+        box->TakeFocus();
+        view = box;
+    } else {
+        view = static_cast<CRichTextView*>(engine.object_module->AddObject(std::make_unique<CRichTextView>(), nullptr));
+        view->MoveTo(320, 240);
+        view->Create(width, height, flags, 0);
+    }
     if (mode & 0x10)
         view->SetMaxLines(3);
     // The rest is cut at 0x01 bytes into separate appends (the last of at
@@ -71,6 +81,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         text.remove_prefix(cut + 1);
         if (mode & 0x20)
             view->DeleteRunAt(view->GetRunCount() / 2);
+        if (box != nullptr) {
+            // The byte after the cut picks a key.
+            static constexpr uint32_t keys[] = { 0x08, 0x0D, 0x25, 0x26, 0x27, 0x28, 0x2E, 0x41 };
+            (void)box->OnKey(keys[text.empty() ? 0 : static_cast<uint8_t>(text[0]) % 8]);
+        }
     }
     if (mode & 0x40)
         view->Layout(width / 2 + 1, height);
