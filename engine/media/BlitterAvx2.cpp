@@ -126,12 +126,19 @@ void BlendLanes(uint32_t* target, const uint8_t* source, int32_t count, uint32_t
             a_top = _mm256_slli_epi32(a, 24);
             w = WeightsOf<0>(a);
         }
-        const V d_alpha = _mm256_and_si256(d, alpha_mask);
         const V mixed = MixBytes(s, _mm256_xor_si256(d, flip), w);
-        // Over a clear destination the colour is the source's; the larger alpha stays.
-        const V colour = _mm256_and_si256(_mm256_blendv_epi8(mixed, s, _mm256_cmpeq_epi32(d_alpha, zero)), colour_mask);
-        const V drawn = _mm256_or_si256(colour, _mm256_max_epu8(d_alpha, a_top));
         const V src_clear = _mm256_cmpeq_epi32(_mm256_and_si256(s, alpha_mask), zero);
+        V drawn;
+        if (_mm256_testc_si256(d, alpha_mask)) {
+            // An opaque destination (the usual back buffer) stays opaque.
+            drawn = _mm256_or_si256(mixed, alpha_mask);
+        } else {
+            // Over a clear destination the colour is the source's; the larger alpha stays.
+            const V d_alpha = _mm256_and_si256(d, alpha_mask);
+            const V colour =
+                _mm256_and_si256(_mm256_blendv_epi8(mixed, s, _mm256_cmpeq_epi32(d_alpha, zero)), colour_mask);
+            drawn = _mm256_or_si256(colour, _mm256_max_epu8(d_alpha, a_top));
+        }
         Store(target + x, _mm256_blendv_epi8(drawn, d, src_clear));
     }
     done = x;

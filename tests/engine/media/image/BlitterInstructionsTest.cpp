@@ -44,9 +44,12 @@ TEST(BlitterInstructions, VectorKernelsGiveTheScalarPixels)
         const ImageRecord image = RandomImage(random, w, h);
         const int32_t view_w = 8 + int32_t(random() % 90);
         const int32_t view_h = 8 + int32_t(random() % 60);
+        // Random alphas, or an opaque back buffer (the common case, which the
+        // vector kernels take by a shorter way).
+        const bool opaque = random() % 2 == 0;
         std::vector<uint32_t> background(size_t(view_w) * view_h);
         for (uint32_t& pixel : background)
-            pixel = RandomPixel(random);
+            pixel = opaque ? RandomPixel(random) | 0xFF000000u : RandomPixel(random);
 
         DrawParams params;
         params.centre_x = int32_t(random() % uint32_t(view_w));
