@@ -87,7 +87,8 @@ void CStandInServer::OnMessage(net::CServerChannel& channel, const net::ServerMe
         answer(client::GR_EXIT_ALLOWED, Words({ 0 }));
         return;
     case client::GR_USER_START:
-        Log("start from user %d chair %d: rounds are not played by this server", WordAt(body, 0), WordAt(body, 3));
+        Log("start from user %d chair %d", WordAt(body, 0), WordAt(body, 3));
+        PlayRound();
         return;
     default:
         answer(client::GR_OK, {});
@@ -106,6 +107,8 @@ void CStandInServer::OnLogon(net::CServerChannel& channel, const net::ServerMess
     const int32_t user_id = WordAt(record, 0);
     const int32_t table_no = WordAt(record, 4);
     const int32_t chair = WordAt(record, 5);
+    m_user_id = user_id;
+    m_chair = chair >= 0 && chair < TABLE_CHAIRS ? chair : 0;
     Log("logon user %d game %d room %d table %d chair %d look-on %d", user_id, WordAt(record, 2), WordAt(record, 3),
         table_no, chair, WordAt(record, 14));
 
@@ -124,6 +127,20 @@ void CStandInServer::OnLogon(net::CServerChannel& channel, const net::ServerMess
         client::WriteRecord(entry, std::span(answer).subspan(TABLE_HEAD_BYTES + seat * client::ServerPlayerEntry::BYTES));
     }
     channel.SendAnswer(message.serial, static_cast<uint32_t>(client::GR_ID_210210), answer);
+}
+
+void CStandInServer::PlayRound()
+{
+    std::array<int32_t, CComputerRound::CHAIRS> users {};
+    for (int chair = 0; chair < CComputerRound::CHAIRS; ++chair)
+        users[static_cast<size_t>(chair)] = chair == m_chair ? m_user_id : COMPUTER_USER_BASE + chair;
+    const RoundOutcome outcome = m_round.Play(users);
+    if (!outcome.finished) {
+        Log("round did not end (%d actions)", outcome.actions);
+        return;
+    }
+    Log("round %d throws %d passes, first chair %d, results %d %d %d %d", outcome.throws, outcome.passes,
+        outcome.first_chair, outcome.results[0], outcome.results[1], outcome.results[2], outcome.results[3]);
 }
 
 } // namespace peers

@@ -4,9 +4,10 @@
 // and answers what a client needs to get to its table: the version check,
 // the log-on with the table's seats (the other chairs taken by computer
 // players), the exit and leave requests; every message is logged as one line
-// ("listening <port>", "message <id> ...", "logon ...").
-// FIXME: rounds (deal, turns, plays and results with computer players) are
-// not played yet: a start request is logged and left unanswered.
+// ("listening <port>", "message <id> ...", "logon ...", "round ...").
+// A start request plays a round at once with computer players at every
+// chair (the client's chair too, as on automatic play) and logs its results.
+// FIXME: the round's table events are not sent to the client yet.
 // Owner: the program's entry. Threads: the channel's thread calls the
 // handlers; the log is written under a lock.
 // Hazards: requests come from the client; each is read with its length
@@ -18,6 +19,7 @@
 #include <mutex>
 
 #include "net/ServerChannel.h"
+#include "peers/server/CComputerRound.h"
 
 namespace peers {
 
@@ -38,7 +40,12 @@ private:
     void Log(const char* format, ...) __attribute__((format(printf, 2, 3)));
     void OnMessage(net::CServerChannel& channel, const net::ServerMessage& message);
     void OnLogon(net::CServerChannel& channel, const net::ServerMessage& message);
+    void PlayRound();
 
+    // Touched on the channel's thread only.
+    CComputerRound m_round { rules::GetDefaultRulesEnvironment() };
+    int32_t m_user_id { 0 };
+    int32_t m_chair { 0 };
     net::CServerChannel m_channel;
     std::FILE* m_log;
     std::mutex m_log_mutex;

@@ -9,6 +9,7 @@
 #include <ctime>
 #include <string_view>
 
+#include "client/RulesServices.h"
 #include "peers/server/CStandInServer.h"
 #include "platform/Tick.h"
 
@@ -53,6 +54,7 @@ int main(int argc, char** argv)
     std::FILE* log = log_path ? std::fopen(log_path, "a") : stdout;
     if (log == nullptr)
         return 2;
+    client::InstallRulesServices();
     std::signal(SIGINT, OnSignal);
     std::signal(SIGTERM, OnSignal);
     int exit_code = 0;

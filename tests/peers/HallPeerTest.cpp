@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include "client/CPlDkApp.h"
+#include "net/PacketKeys.h"
 #include "platform/Process.h"
 #include "tests/platform/TempFolder.h"
 
@@ -35,6 +37,35 @@ protected:
             ::setenv(name, m_folder.Path().c_str(), 1);
         ::setenv("SDL_VIDEODRIVER", "offscreen", 0);
         ::setenv("SDL_AUDIODRIVER", "dummy", 0);
+    }
+
+    /// Starts the stand-in server on a free port and gives its port.
+    std::string StartServer(const std::string& log, std::optional<platform::ProcessId>& server)
+    {
+        server = platform::StartProcess(PLDK_SERVER_PROGRAM, { "--port", "0", "--seconds", "60", "--log", log });
+        if (!server)
+            return {};
+        for (int i = 0; i < 500; ++i) {
+            const std::string text = ReadAll(log);
+            const size_t at = text.find("listening ");
+            if (at != std::string::npos && text.find('\n', at) != std::string::npos)
+                return text.substr(at + 10, text.find('\n', at) - at - 10);
+            ::usleep(10000);
+        }
+        return {};
+    }
+
+    /// The text of a log once it holds `expected`, or as it is at the deadline.
+    static std::string WaitForLine(const std::string& log, const std::string& expected)
+    {
+        std::string text;
+        for (int i = 0; i < 500; ++i) {
+            text = ReadAll(log);
+            if (text.find(expected) != std::string::npos)
+                break;
+            ::usleep(10000);
+        }
+        return text;
     }
 
     platform::testing::CTempFolder m_folder;
@@ -63,16 +94,8 @@ TEST_F(HallPeer, TheClientStartedByTheHallLogsOnAtTheStandInServer)
 {
     const std::string server_log = m_folder / "server.log";
     const std::string hall_log = m_folder / "hall.log";
-    const auto server = platform::StartProcess(PLDK_SERVER_PROGRAM, { "--port", "0", "--seconds", "60", "--log", server_log });
-    ASSERT_TRUE(server.has_value());
-    std::string port;
-    for (int i = 0; i < 500 && port.empty(); ++i) {
-        const std::string text = ReadAll(server_log);
-        if (const size_t at = text.find("listening "); at != std::string::npos && text.find('\n', at) != std::string::npos)
-            port = text.substr(at + 10, text.find('\n', at) - at - 10);
-        else
-            ::usleep(10000);
-    }
+    std::optional<platform::ProcessId> server;
+    const std::string port = StartServer(server_log, server);
     ASSERT_FALSE(port.empty()) << ReadAll(server_log);
 
     const auto hall = platform::StartProcess(PLDK_HALL_PROGRAM, { "--client", PLDK_CLIENT_PROGRAM, "--port", port,
@@ -91,6 +114,41 @@ TEST_F(HallPeer, TheClientStartedByTheHallLogsOnAtTheStandInServer)
     EXPECT_NE(server_text.find("message 201001"), std::string::npos) << server_text;
     EXPECT_NE(server_text.find("logon user 1001 game 30 room 1 table 7 chair 2 look-on 0"), std::string::npos)
         << server_text;
+}
+
+TEST_F(HallPeer, TheStandInServerPlaysARoundWhenTheClientStarts)
+{
+    const std::string server_log = m_folder / "server.log";
+    std::optional<platform::ProcessId> server;
+    const std::string port = StartServer(server_log, server);
+    ASSERT_FALSE(port.empty()) << ReadAll(server_log);
+    {
+        client::CPlDkApp app;
+        client::CClientRecords& records = app.Records();
+        records.Launch().user_id = 1001;
+        records.Launch().chair_no = 1;
+        records.Seat(1)->user_id = 1001;
+        records.Seat(1)->chair = 1;
+        records.Room().configs = client::ROOM_CONFIG_40; // the server seats the table
+        client::CPlDkConnection& connection = app.GetConnection();
+        connection.SetCipherKey(net::PACKET_KEY);
+        bool proxy_failed = false;
+        ASSERT_TRUE(connection.Connect("", "127.0.0.1", std::stoi(port), proxy_failed));
+        std::string error;
+        int32_t major = 0;
+        int32_t minor = 0;
+        ASSERT_TRUE(connection.CheckVersion(error, major, minor)) << error;
+        ASSERT_TRUE(connection.Logon(error)) << error;
+        EXPECT_EQ(records.GetSeatUserID(0), 9001) << "computer players on the other chairs";
+        EXPECT_EQ(records.GetSeatUserID(3), 9004);
+        ASSERT_EQ(connection.UserStart(error), 1);
+        const std::string text = WaitForLine(server_log, "round ");
+        EXPECT_NE(text.find("start from user 1001 chair 1"), std::string::npos) << text;
+        EXPECT_NE(text.find(" throws "), std::string::npos) << text;
+        connection.Close();
+    }
+    ::kill(*server, SIGTERM);
+    EXPECT_TRUE(platform::WaitProcess(*server, DEADLINE_MS).has_value());
 }
 
 } // namespace
