@@ -1,10 +1,9 @@
 // The card-game table's selection rules.
 #include "game/scene/CardGameSelection.h"
 
-#include "game/scene/PlaySearch.h"
-
-#include "game/rules/RecordIo.h"
 #include "game/rules/TableMath.h"
+#include "game/scene/PlaySearch.h"
+#include "platform/ByteOrder.h"
 
 #include <algorithm>
 #include <array>
@@ -214,12 +213,14 @@ ThrowRequest MakeThrowRequest(const ThrowIdentity& who, int own_chair, int next_
 std::array<uint8_t, THROW_REQUEST_BYTES> ThrowRequestBytes(const ThrowRequest& request)
 {
     std::array<uint8_t, THROW_REQUEST_BYTES> bytes {};
-    CRecordWriter writer(bytes);
+    size_t at = 0;
     for (int32_t word : { request.word0, request.word1, request.word2, request.chair, request.word4,
                           request.next_chair, request.place, request.word7, request.points_taken,
-                          request.trick_points, request.word10, request.word11 })
-        writer.WriteI32(word);
-    WriteCardPlay(request.play, std::span(bytes).subspan(writer.Written()));
+                          request.trick_points, request.word10, request.word11 }) {
+        platform::StoreU32LE(bytes.data() + at, static_cast<uint32_t>(word));
+        at += 4;
+    }
+    WriteCardPlay(request.play, std::span(bytes).subspan(at));
     return bytes;
 }
 
