@@ -241,8 +241,10 @@ void CRichTextView::AutoScroll()
         if (m_content_height < GetViewHeight() - m_view_height && m_content_height != m_layout_height
             && m_content_height > 0) {
             const double top = CGuiObject::GetTop();
-            Layout(m_layout_width, m_content_height);
+            const int32_t height = m_content_height;
+            ResizeView(m_view_width, height);
             CGuiObject::MoveTo(CGuiObject::GetX(), top + CGuiObject::GetHeight() / 2);
+            Layout(m_given_width, height);
             Invalidate();
         }
         return;

@@ -2,6 +2,7 @@
 // advance, re-aligning a line that grows, trimming old lines, scrolling.
 #include <gtest/gtest.h>
 
+#include "engine/core/CanvasObject.h"
 #include "engine/widgets/GuiScrollBar.h"
 #include "engine/widgets/richtext/RichTextTestSupport.h"
 
@@ -181,4 +182,16 @@ TEST(RichTextLayout, TheScrollBarShowsWhileTheContentOutgrowsTheView)
     engine.Frames(6);
     EXPECT_EQ(engine.view->GetVerticalBar(), nullptr);
     EXPECT_EQ(engine.view->GetLayoutWidth(), 200);
+}
+
+TEST(RichTextLayout, AGrowingViewFollowsItsContentAndKeepsItsTop)
+{
+    ViewFixture engine(200, 100, CRichTextView::FLAG_GROW);
+    const double top = engine.view->GetTop();
+    engine.view->AppendMarkup("one\ntwo");
+    EXPECT_EQ(engine.view->GetLayoutHeight(), 30);
+    EXPECT_DOUBLE_EQ(engine.view->GetHeight(), 30.0);
+    EXPECT_DOUBLE_EQ(engine.view->GetTop(), top);
+    EXPECT_DOUBLE_EQ(engine.view->GetCanvas()->GetTop(), top);
+    EXPECT_EQ(engine.view->GetScrollY(), 0);
 }
