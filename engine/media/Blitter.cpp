@@ -140,6 +140,18 @@ void CScaledRows::Row(int32_t x, int32_t y, int32_t count, uint32_t* out) const
         m_picks_first = inner_begin;
     }
     row.picks = m_picks.data();
+    if (row.count > 0) {
+        const size_t terms = BilinearTermsSize(row.columns[0], row.columns[row.count - 1]);
+        if (m_terms.size() < terms) {
+            m_terms.assign(terms, 0);
+            m_terms_row = -1;
+        }
+        row.terms = m_terms.data();
+        row.terms_size = m_terms.size();
+        row.same_rows = m_terms_row == iy && m_terms_first == inner_begin;
+        m_terms_row = iy;
+        m_terms_first = inner_begin;
+    }
     m_kernels.bilinear(out + (inner_begin - x), row);
     BilinearPixels(inner_end, y, end - inner_end, out + (inner_end - x));
 }

@@ -243,16 +243,26 @@ void Bilinear(uint32_t* out, const BilinearRow& row)
     const int32_t last = column_of[count - 1];
     const size_t columns = size_t(last - first + 1);
     // Four 16-bit channels per column for each term, and room for the last
-    // group's window to read past the end.
+    // group's window to read past the end. D and E depend only on the two
+    // rows: the caller's scratch keeps them for the next row of the pair.
     const size_t stride = (columns + 4) * 4;
-    uint16_t* v_terms = BilinearScratch(stride * 3);
+    const bool own_scratch = row.terms && row.terms_size >= BilinearTermsSize(first, last);
+    const bool same_rows = own_scratch && row.same_rows;
+    uint16_t* v_terms = own_scratch ? row.terms : BilinearScratch(stride * 3);
     uint16_t* d_terms = v_terms + stride;
     uint16_t* e_terms = d_terms + stride;
 
     const V fy = _mm256_set1_epi16(short(row.fy));
     size_t c = 0;
     // Four columns at a time while the pixel right of them is in the row.
-    for (; c + 4 <= columns && size_t(first) + c + 5 <= size_t(row.row_pixels); c += 4) {
+    for (; same_rows && c + 4 <= columns; c += 4) {
+        const size_t at = (size_t(first) + c) * 4;
+        const V p00 = Widen(top + at);
+        const V p01 = Widen(below + at);
+        Store(v_terms + c * 4,
+              _mm256_add_epi16(_mm256_slli_epi16(p00, 8), _mm256_mullo_epi16(_mm256_sub_epi16(p01, p00), fy)));
+    }
+    for (; !same_rows && c + 4 <= columns && size_t(first) + c + 5 <= size_t(row.row_pixels); c += 4) {
         const size_t at = (size_t(first) + c) * 4;
         const V p00 = Widen(top + at);
         const V p10 = Widen(top + at + 4);

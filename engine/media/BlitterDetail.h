@@ -189,6 +189,11 @@ private:
     // same for every row of a draw, so made once).
     mutable std::vector<int32_t> m_picks;
     mutable int32_t m_picks_first { -1 };
+    // Bilinear: the kernel's terms, and the source row and first column they
+    // were last made for.
+    mutable std::vector<uint16_t> m_terms;
+    mutable int32_t m_terms_row { -1 };
+    mutable int32_t m_terms_first { -1 };
 };
 
 // truncate(sqrt((w/2)^2 + (h/2)^2)), 0 unless both sizes are above 0.

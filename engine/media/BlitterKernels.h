@@ -30,7 +30,19 @@ struct BilinearRow {
     // 2o, 2o + 1 of each output's column offset o from the group's first
     // column, or -1 first where the group reaches more than four columns.
     const int32_t* picks { nullptr };
+    // Scratch of terms_size 16-bit values that the caller keeps between rows
+    // for the vector kernels; same_rows: the last row given this scratch read
+    // the same two rows and columns (only the vertical fraction differs).
+    uint16_t* terms { nullptr };
+    size_t terms_size { 0 };
+    bool same_rows { false };
 };
+
+// The scratch a bilinear row over source columns first .. last needs.
+[[nodiscard]] constexpr size_t BilinearTermsSize(int32_t first, int32_t last)
+{
+    return (size_t(last - first) + 5) * 4 * 3;
+}
 
 // The picks of BilinearRow for `count` columns.
 void MakeBilinearPicks(const int32_t* columns, int32_t count, std::vector<int32_t>& picks);
