@@ -1,11 +1,15 @@
 #include "client/CGameConnection.h"
 
 #include <algorithm>
+#include <atomic>
+#include <thread>
 
 #include "client/AnswerCodes.h"
 #include "client/CGameApp.h"
 #include "client/RecordCodec.h"
+#include "platform/Event.h"
 #include "platform/Ini.h"
+#include "platform/Message.h"
 #include "platform/Text.h"
 #include "platform/Tick.h"
 
@@ -144,9 +148,7 @@ int CGameConnection::SendRequest(std::string& error, uint32_t request_id, std::s
     const uint32_t start = platform::GetTickCount();
     net::RequestRecord reply;
     int timed_out = 0;
-    if (net::CSocketClient::SendRequest(conn, net::RequestRecord::Make(request_id, data), reply, timed_out,
-                                        timeout_ms, 0, 0, 1)
-        != RESULT_OK) {
+    if (SendAndWait(conn, net::RequestRecord::Make(request_id, data), reply, timed_out, timeout_ms) != RESULT_OK) {
         if (timed_out != 0) {
             answer.code = GR_ERR_TIMEOUT;
             error = TEXT_REQUEST_TIMEOUT;
@@ -174,6 +176,27 @@ int CGameConnection::SendRequest(std::string& error, uint32_t request_id, std::s
     }
     GetErrorText(error, answer.code);
     return 1;
+}
+
+int CGameConnection::SendAndWait(const net::ConnRecord& conn, const net::RequestRecord& request,
+                                 net::RequestRecord& reply, int& timed_out, uint32_t timeout_ms)
+{
+    if (conn.answer_wanted == 0)
+        return net::CSocketClient::SendRequest(conn, request, reply, timed_out, timeout_ms, 0, 0, 1);
+    // The socket client's wait blocks its thread, so it waits on a helper
+    // thread while this thread keeps handling its messages: the window stays
+    // painted and its timers run, as in a modal loop.
+    std::atomic<bool> done { false };
+    int result = RESULT_FAILED;
+    const platform::ThreadId waiter = platform::GetCurrentThreadId();
+    std::jthread helper([&] {
+        result = net::CSocketClient::SendRequest(conn, request, reply, timed_out, timeout_ms, 0, 0, 1);
+        done = true;
+        platform::PostThreadMessage(waiter, platform::WM_NULL);
+    });
+    (void)platform::PumpMessagesUntil([&] { return done.load(); }, platform::WAIT_FOREVER);
+    helper.join();
+    return result;
 }
 
 int CGameConnection::SendWithoutWaiting(uint32_t request_id, std::span<const uint8_t> data)

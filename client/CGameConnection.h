@@ -6,9 +6,11 @@
 // CCardGameConnection and CPlDkConnection derive from it; the application
 // owns one and drives it as its IGameServerLink.
 //
-// Owner: the application. Threads: requests are sent from the UI thread (a
-// waiting request blocks it up to its time-out); received messages go from
-// the socket worker to the notify thread (the communication thread).
+// Owner: the application. Threads: requests are sent from the UI thread; a
+// waiting request keeps handling the thread's messages until its answer or
+// time-out (windows stay painted, timers run, handlers may send further
+// requests); received messages go from the socket worker to the notify
+// thread (the communication thread).
 // Hazards: answers come from the server. Every word read from an answer is
 // bounded by its length; a short answer reads as missing words (0 or no
 // answer, as each request says).
@@ -203,6 +205,10 @@ protected:
 
 private:
     [[nodiscard]] std::string MachineId() const;
+    /// The socket client's request; a waiting one waits without freezing
+    /// this thread's windows.
+    int SendAndWait(const net::ConnRecord& conn, const net::RequestRecord& request, net::RequestRecord& reply,
+                    int& timed_out, uint32_t timeout_ms);
     [[nodiscard]] CRequestBody SafeBoxQueryBody() const;
     [[nodiscard]] CRequestBody SafeBoxMoveBody(int32_t first, int32_t second, int32_t direction) const;
     [[nodiscard]] int Request201165Kind(std::string& error, uint32_t request_id);

@@ -1,7 +1,9 @@
 // The game-server connection against the loopback test server: the greeting,
 // request bodies byte for byte, answer codes and texts, time-outs, and the
 // card-game layer.
+#include <atomic>
 #include <map>
+#include <unistd.h>
 #include <mutex>
 
 #include <gtest/gtest.h>
@@ -14,6 +16,7 @@
 #include "tests/client/AppFakes.h"
 #include "tests/client/BodyBuilder.h"
 #include "tests/net/support/TestGameServer.h"
+#include "platform/MessageWindow.h"
 #include "platform/Path.h"
 #include "platform/Tick.h"
 #include "tests/platform/TempFolder.h"
@@ -59,6 +62,8 @@ protected:
     Connection()
     {
         m_server.on_message = [this](CTestGameServer& server, const ReceivedMessage& message) {
+            if (const uint32_t delay = m_answer_delay_ms.load(); delay > 0)
+                ::usleep(delay * 1000);
             std::lock_guard lock(m_mutex);
             const auto reply = m_replies.find(message.request.id);
             if (reply != m_replies.end() && message.answer_wanted != 0)
@@ -125,6 +130,7 @@ protected:
     CTestGameServer m_server;
     std::mutex m_mutex;
     std::map<uint32_t, Reply> m_replies;
+    std::atomic<uint32_t> m_answer_delay_ms { 0 };
 };
 
 TEST_F(Connection, GreetsAndChecksTheVersion)
@@ -378,6 +384,34 @@ TEST_F(Connection, SafeBoxAnswersGiveTheirTextsAndCopyNoMoreThanCame)
     EXPECT_EQ(record[2], 3);
     EXPECT_EQ(record[3], -1) << "no more words than the answer holds";
     EXPECT_EQ(Received(GR_SAFEBOX_OPEN).size(), 76u);
+}
+
+TEST_F(Connection, AWaitingRequestKeepsTheThreadsWindowsRunning)
+{
+    class CTickingWindow final : public platform::CMessageWindow {
+    public:
+        int ticks = 0;
+
+    protected:
+        intptr_t WindowProc(platform::Message& msg) override
+        {
+            if (msg.id == platform::WM_TIMER)
+                ++ticks;
+            return 0;
+        }
+    } window;
+    ASSERT_TRUE(window.Create());
+    platform::SetTimer(window.GetHandle(), 1, 10);
+    ASSERT_TRUE(Open());
+    BodyBuilder version(8);
+    version.Word(0, 5);
+    Answer(GR_CHECK_VERSION, 10, version.Bytes());
+    m_answer_delay_ms = 300;
+    std::string error;
+    int32_t major = 0;
+    int32_t minor = 0;
+    EXPECT_TRUE(m_connection.CheckVersion(error, major, minor)) << error;
+    EXPECT_GE(window.ticks, 5) << "the timer ran while the request waited";
 }
 
 } // namespace
