@@ -136,6 +136,12 @@ class IWaitDialog {
 public:
     virtual ~IWaitDialog() = default;
     virtual void ShowText(const std::string& text) = 0;
+    /// Shows the text and hides it after `seconds` (0: until hidden).
+    virtual void ShowTextFor(const std::string& text, uint32_t seconds)
+    {
+        (void)seconds;
+        ShowText(text);
+    }
     virtual void Hide() = 0;
     /// The window that receives the hall's sign replies.
     [[nodiscard]] virtual platform::WindowHandle GetWindow() const = 0;

@@ -292,9 +292,11 @@ bool CGameApp::ConnectByMode()
 
 bool CGameApp::LogonGame()
 {
-    // FIXME: the main window's 60 s pulse timer starts after a successful
-    // log-on once the connection sends pulses.
-    return RunEntryRequest(&IGameServerLink::Logon);
+    if (!RunEntryRequest(&IGameServerLink::Logon))
+        return false;
+    if (m_main_window && !IsStandAlone())
+        m_main_window->StartPulse();
+    return true;
 }
 
 bool CGameApp::EnterMatch()

@@ -116,6 +116,8 @@ public:
     [[nodiscard]] virtual int32_t GetTableHeaderWord35() const;
     [[nodiscard]] virtual bool IsGameNotStarted() const { return m_records.IsGameNotStarted(GetGamePhase()); }
     [[nodiscard]] virtual bool IsSafeBoxOfferEnabled() const { return false; }
+    /// Word 1 of the game-state holder: the tick of the own exit request; 0 without one.
+    [[nodiscard]] virtual uint32_t GetExitRequestTick() const { return 0; }
 
     // --- Records and links
     [[nodiscard]] CClientRecords& Records() { return m_records; }

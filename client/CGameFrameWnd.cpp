@@ -1,14 +1,44 @@
 #include "client/CGameFrameWnd.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <exception>
 
 #include "client/CGameApp.h"
+#include "client/CGameCommThread.h"
+#include "client/CGameConnection.h"
 #include "client/ClientText.h"
+#include "client/FramePlacement.h"
 #include "client/HallRecords.h"
 #include "engine/core/GuiContainer.h"
+#include "engine/core/ObjectModule.h"
+#include "engine/core/VelotrixDefs.h"
+#include "net/CommRecords.h"
 #include "net/NetLog.h"
+#include "net/NetMessages.h"
+#include "platform/Path.h"
+#include "platform/Tick.h"
 
 namespace client {
+
+namespace {
+
+constexpr const char* NOTICE_PATH_FORMAT = "/notify/game/%d.txt";
+constexpr const char* NOTICE_FILE_FORMAT = "%s%d_%d.txt";
+
+// Holds the engine's tick lock for a scope, however the scope is left.
+class CCoreLock {
+public:
+    explicit CCoreLock(engine::GameCore& core) : m_core(core) { m_core.Lock(); }
+    ~CCoreLock() { m_core.Unlock(); }
+    CCoreLock(const CCoreLock&) = delete;
+    CCoreLock& operator=(const CCoreLock&) = delete;
+
+private:
+    engine::GameCore& m_core;
+};
+
+} // namespace
 
 CGameFrameWnd::CGameFrameWnd(CGameApp& app) : m_app(app) {}
 
@@ -19,10 +49,30 @@ CGameFrameWnd::~CGameFrameWnd()
     Destroy();
 }
 
+void CGameFrameWnd::PreCreateWindow(platform::NativeWindowOptions& options)
+{
+    options.frame = platform::WindowFrame::Borderless;
+    options.resizable = false;
+    if (const auto area = GetDesktopWorkArea()) {
+        options.width = area->right - area->left;
+        options.height = area->bottom - area->top;
+    }
+}
+
 int CGameFrameWnd::Create(const platform::NativeWindowOptions& options)
 {
-    if (engine::CVelotrixWnd::Create(options) == 0)
+    platform::NativeWindowOptions placed = options;
+    PreCreateWindow(placed);
+    if (engine::CVelotrixWnd::Create(placed) == 0)
         return 0;
+    if (platform::CNativeWindow* native = GetNativeWindow()) {
+        if (const auto area = GetDesktopWorkArea())
+            native->SetPosition(area->left, area->top);
+        const auto [width, height] = GetMaxTrackSize();
+        SetMaximumWindowSize(*native, width, height);
+    }
+    if (auto* thread = dynamic_cast<CGameCommThread*>(m_app.Links().comm_thread))
+        m_wait_dialog = &thread->GetDialog();
     m_remote_handle = platform::MakeProcessRemoteHandle();
     const platform::WindowHandle self = GetHandle();
     // The hall sends this window nothing but copy-data records.
@@ -37,11 +87,37 @@ int CGameFrameWnd::Create(const platform::NativeWindowOptions& options)
     return 1;
 }
 
+std::pair<int32_t, int32_t> CGameFrameWnd::GetMaxTrackSize() const
+{
+    if (GetRootObject() != nullptr && m_frame_ui != nullptr && m_frame_ui->GetSizeFlag() == 0)
+        return { m_frame_ui->GetDefaultWidth(), m_frame_ui->GetDefaultHeight() };
+    if (const auto area = GetDesktopWorkArea())
+        return { area->right - area->left, area->bottom - area->top };
+    return { 0, 0 };
+}
+
+CGameConnection* CGameFrameWnd::Connection() const
+{
+    return dynamic_cast<CGameConnection*>(m_app.Links().connection);
+}
+
 bool CGameFrameWnd::StartNoticeTimer(int32_t seconds)
 {
     if (seconds <= 0)
         return false;
     return platform::SetTimer(GetHandle(), TIMER_NOTICE, static_cast<uint32_t>(seconds) * 1000u) != 0;
+}
+
+void CGameFrameWnd::SetPulseTimer(int32_t seconds)
+{
+    platform::KillTimer(GetHandle(), TIMER_PULSE);
+    if (seconds > 0)
+        platform::SetTimer(GetHandle(), TIMER_PULSE, static_cast<uint32_t>(seconds) * 1000u);
+}
+
+void CGameFrameWnd::StartPulse()
+{
+    SetPulseTimer(PULSE_SECONDS);
 }
 
 void CGameFrameWnd::OnPlayerQuit(std::span<const uint8_t> record)
@@ -52,18 +128,48 @@ void CGameFrameWnd::OnPlayerQuit(std::span<const uint8_t> record)
     char text[256];
     std::snprintf(text, sizeof(text), "%s已经退出,游戏结束。", m_app.Records().GetSeatDisplayName(chair).c_str());
     if (m_app.Links().wait_dialog)
-        m_app.Links().wait_dialog->ShowText(text);
+        m_app.Links().wait_dialog->ShowTextFor(text, QUIT_CLOSE_MS / 1000);
     platform::SetTimer(GetHandle(), TIMER_QUIT_CLOSE, QUIT_CLOSE_MS);
+}
+
+void CGameFrameWnd::OnConnectionLost()
+{
+    m_app.SetHallStatusKind(m_app.IsPlaying());
+    if (m_app.Links().connection)
+        m_app.Links().connection->Close();
+    const CClientRecords& records = m_app.Records();
+    char text[512];
+    if (m_app.IsPlaying() && !records.IsLookOn())
+        std::snprintf(text, sizeof(text), "断线了！请尽快重入房间续玩。\r\n\r\n您的位置【%s_%s】。",
+                      records.GetAreaName().c_str(), records.GetRoomName().c_str());
+    else
+        std::snprintf(text, sizeof(text), "与服务器连接断开。");
+    m_app.ShowExitMessageBoard({ text, 30, 49, "vur大哭" });
 }
 
 intptr_t CGameFrameWnd::WindowProc(platform::Message& msg)
 {
     switch (msg.id) {
+    case net::UM_COMM_MESSAGE:
+        OnReceivePacket(msg);
+        return 0;
     case platform::WM_TIMER:
         OnTimer(msg.wparam);
         break;
     case UM_GAME_INIT_DONE:
         OnGameInitDone();
+        return 0;
+    case UM_NOTICE_DOWNLOADED:
+        OnNoticeDownloaded(static_cast<uint32_t>(msg.wparam));
+        return 0;
+    case UM_URL_OPENED:
+        // The URL's block is the message's payload, freed with it.
+        if (m_app.Links().wait_dialog)
+            m_app.Links().wait_dialog->Hide();
+        return 0;
+    case UM_SHOW_SYSTEM_TEXT:
+        if (m_app.Links().side_panel)
+            m_app.Links().side_panel->SendPanelEvent(GAMEMSG_SYSTEM_TEXT, msg.wparam);
         return 0;
     case platform::WM_CLOSE:
         OnClose();
@@ -72,6 +178,41 @@ intptr_t CGameFrameWnd::WindowProc(platform::Message& msg)
         break;
     }
     return engine::CVelotrixWnd::WindowProc(msg);
+}
+
+void CGameFrameWnd::OnReceivePacket(platform::Message& msg)
+{
+    // The records live in the message's payload and go with it, whatever
+    // happens to them here.
+    m_last_receive_tick = platform::GetTickCount();
+    const auto* message = msg.PayloadAs<net::CommMessage>();
+    CGameConnection* connection = Connection();
+    if (message == nullptr || connection == nullptr || message->conn.cookie != connection->GetCookie())
+        return;
+    const uint32_t id = message->request.id;
+    if (id == net::COMM_EVENT_CLOSED || id == net::COMM_EVENT_SOCKET_ERROR) {
+        OnConnectionLost();
+        return;
+    }
+    if (m_notify_handler == nullptr)
+        return;
+    const std::span<const uint8_t> data = message->request.Data();
+    bool failed = false;
+    try {
+        CCoreLock lock(GetCore());
+        m_notify_handler->Dispatch(id, data);
+    } catch (const std::exception& error) {
+        net::LogPrintf("message %u failed: %s", id, error.what());
+        failed = true;
+    } catch (...) {
+        net::LogPrintf("message %u failed", id);
+        failed = true;
+    }
+    if (failed) {
+        const std::array<int32_t, 4> previous = m_notify_handler->GetPreviousRecord();
+        connection->ReportBadMessage(id, data, previous);
+    }
+    m_notify_handler->OnAfterDispatch(id, data);
 }
 
 void CGameFrameWnd::OnCopyData(const platform::CopyDataRecord* record)
@@ -96,14 +237,19 @@ void CGameFrameWnd::OnTimer(uintptr_t timer)
         if (!m_app.IsStandAlone() && !m_app.IsHallWindowAlive())
             platform::PostQuitMessage(0);
         break;
+    case TIMER_NOTICE:
+        StartNoticeDownload();
+        break;
     case TIMER_QUIT_CLOSE:
         platform::KillTimer(GetHandle(), TIMER_QUIT_CLOSE);
         if (m_hall_request_on)
             platform::PostMessage(GetHandle(), platform::WM_CLOSE);
         break;
+    case TIMER_PULSE:
+        if (CGameConnection* connection = Connection())
+            (void)connection->SendPulse();
+        break;
     default:
-        // FIXME: notices (timer 2) and the pulse (timer 5) come with the
-        // connection's road.
         break;
     }
 }
@@ -112,20 +258,160 @@ void CGameFrameWnd::OnGameInitDone()
 {
     if (engine::CGuiContainer* root = GetRootObject())
         root->OnStart();
+    m_app.ShowAdvertBar();
 }
 
 void CGameFrameWnd::OnClose()
 {
-    // FIXME: the questions of the close road (exit requests, match boards)
-    // come with the connection; for now the window reports and closes.
+    const CClientRecords& records = m_app.Records();
+    if (m_app.IsMatch()) {
+        if (records.IsMatchStarted() && !records.IsMatchEnded()) {
+            if (m_frame_ui)
+                m_frame_ui->ShowQuitBoard();
+            return;
+        }
+        LeaveAndClose();
+        return;
+    }
+    CGameConnection* connection = Connection();
+    if (!records.IsLookOn() && connection != nullptr && connection->AskExit() != 0) {
+        const uint32_t asked = m_app.GetExitRequestTick();
+        const uint32_t elapsed = platform::GetTickCount() - asked;
+        if (m_app.IsPlaying() && asked != 0 && elapsed < EXIT_WAIT_MS) {
+            char text[256];
+            std::snprintf(text, sizeof(text), " <c=%d>已经请求退出，请耐心等候其他玩家回应(%d秒)。\r\n", EXIT_WAIT_COLOR,
+                          static_cast<int>(30 - elapsed / 1000));
+            m_app.ShowSystemMessage(text);
+        } else if (m_app.IsGameNotStarted()) {
+            if (m_frame_ui)
+                m_frame_ui->ShowForceQuitBox();
+        } else if ((records.GetRoomOptions() & ROOM_OPTION_NO_PENALTY) == 0) {
+            MessageBoardRequest board;
+            board.text = "游戏还没有结束，现在退出要扣你分，还要扣你银子。确定退出吗？";
+            board.answer_event.target = GetRootObject() ? static_cast<uint32_t>(GetRootObject()->GetId()) : 0;
+            board.answer_event.id = GAMEMSG_QUIT_CONFIRMED;
+            board.seconds = 5;
+            board.style = 53;
+            board.picture = "vur疑问";
+            m_app.ShowMessageBoard(board);
+        } else {
+            MessageBoardRequest board;
+            board.text = "生命不息，战斗不止，请继续游戏。\r\n(如果游戏中有玩家长时间不活动，请您等待2分钟后再退出)";
+            board.seconds = 5;
+            board.style = 49;
+            board.picture = "vur打牌";
+            m_app.ShowMessageBoard(board);
+        }
+        return;
+    }
+    LeaveAndClose();
+}
+
+void CGameFrameWnd::LeaveAndClose()
+{
+    if (CGameConnection* connection = Connection()) {
+        std::string error;
+        const CClientRecords& records = m_app.Records();
+        if (connection->LeaveGame(error, records.GetUserID(), records.GetChairNO()) != 0) {
+            MessageBoardRequest board;
+            board.text = error;
+            board.seconds = 5;
+            m_app.ShowMessageBoard(board);
+            return;
+        }
+    }
     m_app.ReportStatusToHall(static_cast<int32_t>(m_remote_handle));
     if (m_app.Links().comm_thread)
         m_app.Links().comm_thread->Stop();
-    platform::KillTimer(GetHandle(), TIMER_HALL_WATCH);
-    platform::KillTimer(GetHandle(), TIMER_NOTICE);
-    platform::KillTimer(GetHandle(), TIMER_QUIT_CLOSE);
     Destroy();
     platform::PostQuitMessage(0);
+}
+
+void CGameFrameWnd::KillTimers()
+{
+    for (const uintptr_t timer : { TIMER_HALL_WATCH, TIMER_NOTICE, TIMER_QUIT_CLOSE, TIMER_PULSE })
+        platform::KillTimer(GetHandle(), timer);
+}
+
+void CGameFrameWnd::OnDestroy()
+{
+    KillTimers();
+    m_notices.StopAll();
+    engine::CVelotrixWnd::OnDestroy();
+}
+
+// --- Notices
+
+void CGameFrameWnd::StartNoticeDownload()
+{
+    const CClientRecords& records = m_app.Records();
+    char path[64];
+    std::snprintf(path, sizeof(path), NOTICE_PATH_FORMAT, records.GetGameID());
+    char file[1024];
+    std::snprintf(file, sizeof(file), NOTICE_FILE_FORMAT, m_app.GetTempDir().c_str(), records.GetRoomWord3(),
+                  records.GetGameID());
+    if (m_notices.Start(GetHandle(), records.GetWebHost(), path, file) == 0)
+        net::LogPrintf("the notice download could not start");
+}
+
+void CGameFrameWnd::OnNoticeDownloaded(uint32_t job_id)
+{
+    const std::shared_ptr<NoticeDownloadJob> job = m_notices.Take(job_id);
+    if (!job || !job->done.load() || job->error.load() != 0)
+        return;
+    const auto bytes = platform::ReadFileBytes(job->local_file, NOTICE_MAX_BYTES);
+    if (const auto os_path = platform::ToOsPath(job->local_file))
+        (void)std::remove(os_path->c_str());
+    if (bytes)
+        ShowNoticeText(std::string(bytes->begin(), bytes->end()));
+}
+
+void CGameFrameWnd::ShowNoticeText(const std::string& text)
+{
+    if (m_app.Links().side_panel)
+        m_app.Links().side_panel->SendPanelEvent(GAMEMSG_NOTICE_TEXT, reinterpret_cast<uintptr_t>(text.c_str()));
+}
+
+// --- The wait dialog over the engine's frame
+
+bool CGameFrameWnd::Present(const uint8_t* pixels, int32_t width, int32_t height, int32_t pitch)
+{
+    if (pixels == nullptr || width <= 0 || height <= 0 || pitch < width * 4)
+        return false;
+    if (m_wait_dialog == nullptr || (!m_wait_dialog->IsShown() && !m_dialog_drawn))
+        return engine::CVelotrixWnd::Present(pixels, width, height, pitch);
+    // Kept, so that the dialog can be drawn anew between engine frames.
+    m_frame_width = width;
+    m_frame_height = height;
+    m_frame.resize(size_t(width) * size_t(height) * 4);
+    for (int32_t y = 0; y < height; ++y)
+        std::copy_n(pixels + size_t(y) * size_t(pitch), size_t(width) * 4, m_frame.data() + size_t(y) * size_t(width) * 4);
+    PresentWithDialog();
+    return true;
+}
+
+void CGameFrameWnd::OnFrameTick()
+{
+    engine::CVelotrixWnd::OnFrameTick();
+    if (m_wait_dialog != nullptr && m_wait_dialog->GetRevision() != m_dialog_revision && !m_frame.empty())
+        PresentWithDialog();
+}
+
+void CGameFrameWnd::PresentWithDialog()
+{
+    m_dialog_revision = m_wait_dialog->GetRevision();
+    m_composed = m_frame;
+    const PixelTarget target { m_composed, m_frame_width, m_frame_height, m_frame_width * 4 };
+    auto* objects = dynamic_cast<engine::ObjectModule*>(GetCore().GetModule(engine::VELOTRIX_MODULE_OBJECT));
+    // The dialog's text goes through the shared text renderer.
+    if (objects)
+        objects->LockTextRenderer();
+    m_dialog_drawn = m_wait_dialog->Draw(target);
+    if (objects)
+        objects->UnlockTextRenderer();
+    (void)engine::CVelotrixWnd::Present(m_composed.data(), m_frame_width, m_frame_height, m_frame_width * 4);
+    if (!m_dialog_drawn)
+        m_frame.clear();
 }
 
 } // namespace client

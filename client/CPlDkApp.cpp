@@ -41,6 +41,8 @@ CPlDkApp::CPlDkApp() : CCardGameApp(PLDK_GAME_CODE, DEFAULT_SERVER_PORT, PLDK_MA
 {
     AppLinks links;
     links.connection = &m_connection;
+    links.comm_thread = &m_comm_thread;
+    links.wait_dialog = &m_comm_thread;
     SetLinks(links);
 }
 
@@ -94,6 +96,7 @@ bool CPlDkApp::InitInstance()
     OpenReplayFromCommandLine();
     if (IsStandAlone())
         SetStandAloneDefaults();
+    m_comm_thread.SetSkinIniPath(GetSkinIniPath());
     if (!CGameApp::InitInstance())
         return false;
     if (!CreateMainWindow())

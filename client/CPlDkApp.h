@@ -8,6 +8,7 @@
 
 #include "client/CCardGameApp.h"
 #include "client/CCardGameConnection.h"
+#include "client/CGameCommThread.h"
 #include "client/CPlDkGameState.h"
 
 namespace client {
@@ -47,6 +48,7 @@ public:
 
 protected:
     [[nodiscard]] int32_t GetGamePhase() const override { return m_game_state.GetGamePhase(); }
+    [[nodiscard]] uint32_t GetExitRequestTick() const override { return m_game_state.GetExitRequestTick(); }
 
 private:
     void ReadGameSettings();
@@ -54,6 +56,7 @@ private:
     void FillLocalTestPlayers();
 
     CPlDkConnection m_connection { *this };
+    CGameCommThread m_comm_thread;
     CPlDkGameState m_game_state;
     int32_t m_sound_effect { 0 };
     int32_t m_music { 0 };

@@ -1,0 +1,19 @@
+// The desktop's work area and the main window's largest size, from SDL.
+// Thread: UI thread (the video thread). Hazards: without a display the work
+// area is std::nullopt and the size limit is not set.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+
+#include "client/CWaitBarCtrl.h"
+#include "platform/Window.h"
+
+namespace client {
+
+/// The first display's usable area (without panels and docks).
+[[nodiscard]] std::optional<PixelRect> GetDesktopWorkArea();
+/// The window is never made larger than width x height.
+void SetMaximumWindowSize(platform::CNativeWindow& window, int32_t width, int32_t height);
+
+} // namespace client

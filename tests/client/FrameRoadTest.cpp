@@ -1,0 +1,399 @@
+// The communication thread with its wait dialog and bar, and the main
+// window's received-message road end to end: a loopback game server's
+// notifications through the socket client, the communication thread and the
+// main window into a recording dispatcher; lost connections and old cookies;
+// the close road's questions.
+#include <map>
+#include <mutex>
+#include <stdexcept>
+
+#include <gtest/gtest.h>
+
+#include "client/CGameCommThread.h"
+#include "client/CGameFrameWnd.h"
+#include "client/CPlDkApp.h"
+#include "client/ClientText.h"
+#include "net/CommRecords.h"
+#include "net/NetMessages.h"
+#include "net/PacketKeys.h"
+#include "platform/MessageWindow.h"
+#include "platform/Path.h"
+#include "platform/Tick.h"
+#include "tests/client/AppFakes.h"
+#include "tests/net/support/TestGameServer.h"
+#include "tests/platform/TempFolder.h"
+
+namespace client {
+namespace {
+
+using namespace client_test;
+using net::testing::CTestGameServer;
+using net::testing::ReceivedMessage;
+
+constexpr uint32_t DEADLINE_MS = 10000;
+
+// Runs this thread's messages until done; other threads change what done
+// reads without waking this one, so it is asked every few milliseconds.
+bool Pump(const std::function<bool()>& done, uint32_t timeout_ms = DEADLINE_MS)
+{
+    const uint32_t start = platform::GetTickCount();
+    while (!done()) {
+        if (platform::GetTickCount() - start >= timeout_ms)
+            return false;
+        (void)platform::PumpMessagesUntil(done, 5);
+    }
+    return true;
+}
+
+int Channel(ColorRef color, int index)
+{
+    return static_cast<int>((color >> (8 * index)) & 0xFF);
+}
+
+TEST(WaitBar, BandsRunFromTheForegroundTowardsTheBackgroundAndRotate)
+{
+    const struct {
+        ColorRef foreground;
+        ColorRef background;
+    } cases[] = {
+        { MakeRgb(46, 70, 26), MakeRgb(115, 148, 66) },
+        { MakeRgb(250, 10, 128), MakeRgb(0, 255, 128) },
+        { MakeRgb(0, 0, 0), MakeRgb(255, 255, 255) },
+    };
+    for (const auto& c : cases) {
+        CWaitBarCtrl bar;
+        bar.SetColors(c.foreground, c.background);
+        const auto bands = bar.GetBands();
+        EXPECT_EQ(bands[CWaitBarCtrl::BASE_INDEX], c.foreground);
+        for (const ColorRef band : bands) {
+            for (int channel = 0; channel < 3; ++channel) {
+                // Every band lies between the two colours, never past the background.
+                const int low = std::min(Channel(c.foreground, channel), Channel(c.background, channel));
+                const int high = std::max(Channel(c.foreground, channel), Channel(c.background, channel));
+                EXPECT_GE(Channel(band, channel), low);
+                EXPECT_LE(Channel(band, channel), high);
+            }
+        }
+        bar.RotateRight();
+        EXPECT_EQ(bar.GetBands()[0], bands[5]);
+        EXPECT_EQ(bar.GetBands()[4], bands[3]);
+        bar.RotateLeft();
+        EXPECT_EQ(bar.GetBands(), bands);
+    }
+    CWaitBarCtrl bar;
+    bar.SetColors(MakeRgb(46, 70, 26), MakeRgb(115, 148, 66));
+    // Steps (-23, -26, -13): bands 2, 1 and 0 climb to the background.
+    EXPECT_EQ(bar.GetBands()[2], MakeRgb(69, 96, 39));
+    EXPECT_EQ(bar.GetBands()[0], MakeRgb(115, 148, 65));
+    EXPECT_EQ(bar.GetBands()[5], MakeRgb(92, 122, 52));
+
+    // The last band reaches the edge of an uneven width.
+    std::vector<uint8_t> pixels(20 * 2 * 4);
+    bar.Paint({ pixels, 20, 2, 80 }, { 0, 0, 20, 2 });
+    EXPECT_EQ(pixels[19 * 4 + 2], Channel(bar.GetBands()[5], 0));
+    EXPECT_EQ(pixels[0 * 4 + 2], Channel(bar.GetBands()[0], 0));
+}
+
+// A window on the test thread that keeps what it receives.
+class CRecordingWindow final : public platform::CMessageWindow {
+public:
+    std::vector<uint32_t> ids;
+    ~CRecordingWindow() override { Destroy(); }
+
+protected:
+    intptr_t WindowProc(platform::Message& msg) override
+    {
+        if (const auto* message = msg.PayloadAs<net::CommMessage>())
+            ids.push_back(message->request.id);
+        return 0;
+    }
+};
+
+void PostReceived(platform::ThreadId thread, uint32_t id, uint32_t cookie = 0)
+{
+    auto message = std::make_unique<net::CommMessage>();
+    message->conn.cookie = cookie;
+    message->request = net::RequestRecord::Make(id, std::vector<uint8_t>(8, 1));
+    (void)platform::PostThreadMessage(thread, net::UM_COMM_MESSAGE, 0, 0, std::move(message));
+}
+
+TEST(CommThread, RelaysToItsTargetFreesWithoutOneAndStopsWithinItsBound)
+{
+    CGameCommThread thread;
+    ASSERT_TRUE(thread.Start());
+    CRecordingWindow window;
+    ASSERT_TRUE(window.Create());
+    // Before a target is set the message is freed, not kept for later.
+    PostReceived(thread.GetThreadId(), 7);
+    ASSERT_TRUE(Pump([&] { return thread.GetDroppedCount() == 1; }));
+    thread.SetTarget(window.GetHandle());
+    PostReceived(thread.GetThreadId(), 8);
+    ASSERT_TRUE(Pump([&] { return !window.ids.empty(); }));
+    EXPECT_EQ(window.ids, std::vector<uint32_t> { 8 });
+    window.Destroy();
+    PostReceived(thread.GetThreadId(), 9);
+    ASSERT_TRUE(Pump([&] { return thread.GetDroppedCount() == 2; }));
+
+    const uint32_t start = platform::GetTickCount();
+    thread.Stop();
+    EXPECT_LT(platform::GetTickCount() - start, CGameCommThread::STOP_WAIT_MS);
+    EXPECT_EQ(thread.GetThreadId(), 0u);
+    thread.ShowText("after the end"); // posts to nobody
+}
+
+TEST(CommThread, WaitTextsShowHideAndTimeOut)
+{
+    CGameCommThread thread;
+    ASSERT_TRUE(thread.Start());
+    const CCommWaitDlg& dialog = thread.GetDialog();
+    thread.ShowText("正在连接游戏服务器......");
+    ASSERT_TRUE(Pump([&] { return dialog.IsShown(); }));
+    EXPECT_EQ(dialog.GetText(), "正在连接游戏服务器......");
+    // The bar turns while shown.
+    const uint64_t revision = dialog.GetRevision();
+    ASSERT_TRUE(Pump([&] { return dialog.GetRevision() > revision + 1; }));
+    thread.Hide();
+    ASSERT_TRUE(Pump([&] { return !dialog.IsShown(); }));
+
+    // A timed text hides by itself; a second one restarts the count.
+    thread.ShowTextFor("一", 1);
+    ASSERT_TRUE(Pump([&] { return dialog.IsShown(); }));
+    const uint32_t start = platform::GetTickCount();
+    Pump([] { return false; }, 600);
+    thread.ShowTextFor("二", 1);
+    ASSERT_TRUE(Pump([&] { return dialog.GetText() == "二"; }));
+    ASSERT_TRUE(Pump([&] { return !dialog.IsShown(); }, 3000));
+    EXPECT_GE(platform::GetTickCount() - start, 1500u);
+
+    // Drawn centred with the default bar colours while shown, nothing while hidden.
+    std::vector<uint8_t> pixels(400 * 200 * 4);
+    const PixelTarget target { pixels, 400, 200, 1600 };
+    EXPECT_FALSE(dialog.Draw(target));
+    thread.ShowText("三");
+    ASSERT_TRUE(Pump([&] { return dialog.IsShown(); }));
+    EXPECT_TRUE(dialog.Draw(target));
+    EXPECT_EQ(dialog.GetBar().GetForeground(), CCommWaitDlg::DEFAULT_BAR_FOREGROUND);
+    EXPECT_EQ(pixels[(100 * 400 + 200) * 4 + 3], 0xFF);
+    EXPECT_EQ(pixels[(2 * 400 + 2) * 4 + 3], 0);
+}
+
+// This game's application with its connection open on a loopback server,
+// its communication thread running and its main window created; the
+// dispatcher records what reaches it.
+class CRecordingDispatcher final : public IGameNotifyHandler {
+public:
+    explicit CRecordingDispatcher(CGameFrameWnd*& window) : m_window(window) {}
+    std::vector<std::pair<uint32_t, std::vector<uint8_t>>> dispatched;
+    std::vector<uint32_t> after;
+    bool locked = true;
+
+    void Dispatch(uint32_t id, std::span<const uint8_t> data) override
+    {
+        locked = locked && m_window->GetCore().IsLockedByCurrentThread();
+        dispatched.emplace_back(id, std::vector<uint8_t>(data.begin(), data.end()));
+        if (id == 6666)
+            throw std::runtime_error("bad message");
+    }
+    void OnAfterDispatch(uint32_t id, std::span<const uint8_t>) override { after.push_back(id); }
+    [[nodiscard]] std::array<int32_t, 4> GetPreviousRecord() const override { return { 1, 2, 3, 4 }; }
+
+private:
+    CGameFrameWnd*& m_window;
+};
+
+class CFakeFrameWindowUI final : public IFrameWindowUI {
+public:
+    int quit_boards = 0;
+    int force_quit_boxes = 0;
+    void ShowQuitBoard() override { ++quit_boards; }
+    void ShowForceQuitBox() override { ++force_quit_boxes; }
+    [[nodiscard]] int32_t GetDefaultWidth() const override { return 1024; }
+    [[nodiscard]] int32_t GetDefaultHeight() const override { return 700; }
+    [[nodiscard]] int32_t GetSizeFlag() const override { return 0; }
+};
+
+class FrameRoad : public ::testing::Test {
+protected:
+    FrameRoad()
+    {
+        platform::SetUserDataFolder(m_folder.Path());
+        platform::SetUserConfigFolder(m_folder.Path());
+        m_server.on_message = [this](CTestGameServer& server, const ReceivedMessage& message) {
+            std::lock_guard lock(m_mutex);
+            m_requests.push_back(message.request.id);
+            const auto reply = m_replies.find(message.request.id);
+            if (reply != m_replies.end() && message.answer_wanted != 0)
+                server.SendAnswer(message.serial, static_cast<uint32_t>(reply->second.first), reply->second.second);
+        };
+        CClientRecords& records = m_app.Records();
+        records.Launch().user_id = 1001;
+        records.Launch().chair_no = 2;
+        records.Launch().game_id = 30;
+        records.Table().table_no = 7;
+        CopyTextField(records.Room().area_name, "华东区");
+        CopyTextField(records.Room().room_name, "新手房");
+        AppLinks links;
+        links.connection = &m_app.GetConnection();
+        links.frame_ui = &m_frame_ui;
+        links.side_panel = &m_panel;
+        links.comm_thread = &m_thread;
+        links.wait_dialog = &m_thread;
+        m_app.SetLinks(links);
+    }
+    ~FrameRoad() override
+    {
+        m_app.GetConnection().Close();
+        m_thread.Stop();
+        m_window.reset();
+        platform::SetUserConfigFolder("");
+        platform::SetUserDataFolder("");
+    }
+
+    void Answer(uint32_t id, int32_t code, std::vector<uint8_t> body = {})
+    {
+        std::lock_guard lock(m_mutex);
+        m_replies[id] = { code, std::move(body) };
+    }
+    bool Requested(uint32_t id)
+    {
+        std::lock_guard lock(m_mutex);
+        return std::find(m_requests.begin(), m_requests.end(), id) != m_requests.end();
+    }
+
+    ::testing::AssertionResult Open()
+    {
+        if (!m_thread.Start() || !m_server.Start())
+            return ::testing::AssertionFailure() << "no thread or server";
+        m_window = std::make_unique<CGameFrameWnd>(m_app);
+        platform::NativeWindowOptions options;
+        options.show = platform::WindowShow::Hidden;
+        if (m_window->Create(options) == 0)
+            return ::testing::AssertionFailure() << "no window";
+        m_raw_window = m_window.get();
+        m_window->SetNotifyHandler(&m_dispatcher);
+        m_window->SetFrameUI(&m_window_ui);
+        m_thread.SetTarget(m_window->GetHandle());
+        CPlDkConnection& connection = m_app.GetConnection();
+        connection.SetCipherKey(net::PACKET_KEY);
+        connection.SetNotifyThread(m_thread.GetThreadId());
+        bool proxy_failed = true;
+        if (!connection.Connect("game", "127.0.0.1", m_server.GetPort(), proxy_failed) || proxy_failed)
+            return ::testing::AssertionFailure() << "no connection";
+        if (!m_server.WaitForClient(DEADLINE_MS))
+            return ::testing::AssertionFailure() << "no greeting";
+        return ::testing::AssertionSuccess();
+    }
+
+    platform::testing::CTempFolder m_folder;
+    CFakeFrameUI m_frame_ui;
+    CFakeSidePanel m_panel;
+    CFakeFrameWindowUI m_window_ui;
+    CPlDkApp m_app;
+    CGameCommThread m_thread;
+    CTestGameServer m_server;
+    std::unique_ptr<CGameFrameWnd> m_window;
+    CGameFrameWnd* m_raw_window = nullptr;
+    CRecordingDispatcher m_dispatcher { m_raw_window };
+    std::mutex m_mutex;
+    std::map<uint32_t, std::pair<int32_t, std::vector<uint8_t>>> m_replies;
+    std::vector<uint32_t> m_requests;
+};
+
+TEST_F(FrameRoad, NotificationsReachTheDispatcherUnderTheEngineLock)
+{
+    ASSERT_TRUE(Open());
+    const std::vector<uint8_t> body { 1, 2, 3, 4, 5 };
+    ASSERT_TRUE(m_server.SendNotification(5000, body));
+    ASSERT_TRUE(m_server.SendNotification(6666, {}));
+    ASSERT_TRUE(m_server.SendNotification(5001, {}));
+    ASSERT_TRUE(Pump([&] { return m_dispatcher.after.size() == 3; }));
+    EXPECT_TRUE(m_dispatcher.locked);
+    EXPECT_EQ(m_dispatcher.dispatched[0], std::make_pair(5000u, body));
+    EXPECT_EQ(m_dispatcher.after, (std::vector<uint32_t> { 5000, 6666, 5001 }));
+    EXPECT_FALSE(m_window->GetCore().IsLockedByCurrentThread());
+    EXPECT_NE(m_window->GetLastReceiveTick(), 0u);
+
+    // The message the dispatcher threw on is reported with the previous record.
+    const auto report = m_server.WaitForMessage(DEADLINE_MS);
+    ASSERT_TRUE(report.has_value());
+    ASSERT_EQ(report->request.id, GR_REPORT_BAD_MESSAGE);
+    const auto data = report->request.Data();
+    ASSERT_GE(data.size(), 13u * 4);
+    EXPECT_EQ(detail::LoadI32(data.data() + 5 * 4), 6666);
+    EXPECT_EQ(detail::LoadI32(data.data() + 9 * 4), 1);
+    EXPECT_EQ(detail::LoadI32(data.data() + 12 * 4), 4);
+}
+
+TEST_F(FrameRoad, OldCookiesAreDroppedAndALostConnectionIsTold)
+{
+    ASSERT_TRUE(Open());
+    const uint32_t cookie = m_app.GetConnection().GetCookie();
+    const struct {
+        uint32_t id;
+        uint32_t cookie;
+    } stale[] = { { net::COMM_EVENT_SOCKET_ERROR, cookie + 1 }, { 5000, cookie - 1 }, { 5000, 0 } };
+    for (const auto& message : stale)
+        PostReceived(m_thread.GetThreadId(), message.id, message.cookie);
+    PostReceived(m_thread.GetThreadId(), 5002, cookie);
+    ASSERT_TRUE(Pump([&] { return !m_dispatcher.after.empty(); }));
+    EXPECT_EQ(m_dispatcher.after, std::vector<uint32_t> { 5002 });
+    EXPECT_TRUE(m_frame_ui.exit_boards.empty());
+
+    // Playing and seated: the text names the place to come back to.
+    m_app.SetPlaying();
+    m_server.DisconnectClient();
+    ASSERT_TRUE(Pump([&] { return !m_frame_ui.exit_boards.empty(); }));
+    const ExitBoardRequest& board = m_frame_ui.exit_boards.front();
+    EXPECT_EQ(board.text, "断线了！请尽快重入房间续玩。\r\n\r\n您的位置【华东区_新手房】。");
+    EXPECT_EQ(board.seconds, 30);
+    EXPECT_EQ(board.style, 49);
+    EXPECT_EQ(board.picture, "vur大哭");
+    EXPECT_TRUE(m_app.GetHallStatusKind());
+
+    // Not playing: the plain text.
+    m_app.ClearPlaying();
+    CPlDkApp& app = m_app;
+    m_window->OnConnectionLost();
+    EXPECT_EQ(m_frame_ui.exit_boards.back().text, "与服务器连接断开。");
+    EXPECT_FALSE(app.GetHallStatusKind());
+}
+
+TEST_F(FrameRoad, CloseAsksWhatTheRoomAndTheRoundCallFor)
+{
+    ASSERT_TRUE(Open());
+    std::vector<uint8_t> options(4, 0);
+    Answer(GR_ASK_EXIT, GR_EXIT_ALLOWED, options);
+    // Playing, exit asked 10 s ago: wait 20 more seconds.
+    m_app.SetPlaying();
+    m_app.GetGameState().SetGamePhase(3);
+    m_app.GetGameState().SetExitRequestTick(platform::GetTickCount() - 10000);
+    (void)platform::SendMessage(m_window->GetHandle(), platform::WM_CLOSE);
+    ASSERT_EQ(m_panel.texts.size(), 1u);
+    EXPECT_EQ(m_panel.texts[0], " <c=2906200>已经请求退出，请耐心等候其他玩家回应(20秒)。\r\n");
+
+    // No request pending, the round running: the question with the penalty.
+    m_app.GetGameState().SetExitRequestTick(0);
+    (void)platform::SendMessage(m_window->GetHandle(), platform::WM_CLOSE);
+    ASSERT_EQ(m_frame_ui.boards.size(), 1u);
+    EXPECT_EQ(m_frame_ui.boards[0].answer_event.id, GAMEMSG_QUIT_CONFIRMED);
+    EXPECT_EQ(m_frame_ui.boards[0].style, 53);
+
+    // Not started: the forced-quit box.
+    m_app.GetGameState().SetGamePhase(0);
+    (void)platform::SendMessage(m_window->GetHandle(), platform::WM_CLOSE);
+    EXPECT_EQ(m_window_ui.force_quit_boxes, 1);
+
+    // A match that has not started goes straight to the leave request; its
+    // refusal keeps the window.
+    m_app.Records().SetMatchRoom(true);
+    Answer(GR_LEAVE_GAME, GR_LEAVE_KEEP_PLAYING);
+    (void)platform::SendMessage(m_window->GetHandle(), platform::WM_CLOSE);
+    EXPECT_TRUE(Requested(GR_LEAVE_GAME));
+    ASSERT_EQ(m_frame_ui.boards.size(), 2u);
+    EXPECT_NE(m_frame_ui.boards[1].text.find("生命不息"), std::string::npos);
+    EXPECT_TRUE(platform::IsWindow(m_window->GetHandle()));
+    EXPECT_EQ(m_window_ui.quit_boards, 0);
+}
+
+} // namespace
+} // namespace client
