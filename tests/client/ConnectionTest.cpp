@@ -2,6 +2,7 @@
 // request bodies byte for byte, answer codes and texts, time-outs, and the
 // card-game layer.
 #include <atomic>
+#include <fstream>
 #include <map>
 #include <unistd.h>
 #include <mutex>
@@ -15,6 +16,7 @@
 #include "net/PacketKeys.h"
 #include "tests/client/AppFakes.h"
 #include "tests/client/BodyBuilder.h"
+#include "tests/net/support/Loopback.h"
 #include "tests/net/support/TestGameServer.h"
 #include "platform/MessageWindow.h"
 #include "platform/Path.h"
@@ -412,6 +414,20 @@ TEST_F(Connection, AWaitingRequestKeepsTheThreadsWindowsRunning)
     int32_t minor = 0;
     EXPECT_TRUE(m_connection.CheckVersion(error, major, minor)) << error;
     EXPECT_GE(window.ticks, 5) << "the timer ran while the request waited";
+}
+
+TEST_F(Connection, AnUnreachableProxyFailsWithTheProxyNamed)
+{
+    const std::string ini = m_folders / "hall.ini";
+    const uint16_t closed = net::testing::FreeLoopbackPort();
+    std::ofstream(ini) << "[PROXY]\nNeed=1\nHost=127.0.0.1\nSock=3\nPort=" << closed << "\n";
+    m_connection.LoadProxySettings(ini);
+    EXPECT_EQ(m_connection.GetProxyHost(), "127.0.0.1");
+    bool proxy_failed = false;
+    const uint32_t start = platform::GetTickCount();
+    EXPECT_FALSE(m_connection.Connect("", "127.0.0.1", 21473, proxy_failed));
+    EXPECT_TRUE(proxy_failed);
+    EXPECT_LT(platform::GetTickCount() - start, 11000u);
 }
 
 } // namespace
