@@ -1,6 +1,5 @@
 #include "peers/hall/CStandInHall.h"
 
-#include <cstdarg>
 #include <csignal>
 #include <vector>
 
@@ -65,16 +64,6 @@ CStandInHall::~CStandInHall()
     Destroy();
 }
 
-void CStandInHall::Log(const char* format, ...)
-{
-    va_list arguments;
-    va_start(arguments, format);
-    std::vfprintf(m_log, format, arguments);
-    va_end(arguments);
-    std::fputc('\n', m_log);
-    std::fflush(m_log);
-}
-
 bool CStandInHall::Start()
 {
     if (!Create())
@@ -82,7 +71,7 @@ bool CStandInHall::Start()
     const platform::RemoteHandle handle = platform::MakeProcessRemoteHandle();
     m_endpoint = platform::CRemoteWindowEndpoint::Open(handle, GetHandle());
     if (!m_endpoint) {
-        Log("endpoint %u could not be opened", handle);
+        m_log.Printf("endpoint %u could not be opened", handle);
         return false;
     }
     client::HallLaunchFields fields;
@@ -97,10 +86,10 @@ bool CStandInHall::Start()
     fields.game_name = "pldk";
     fields.server_port = m_options.port;
     const std::string command_line = client::FormatHallCommandLine(fields);
-    Log("hall %u starts %s %s", handle, m_options.client_path.c_str(), command_line.c_str());
+    m_log.Printf("hall %u starts %s %s", handle, m_options.client_path.c_str(), command_line.c_str());
     m_client = platform::StartProcess(m_options.client_path, { command_line });
     if (!m_client) {
-        Log("client could not be started");
+        m_log.Printf("client could not be started");
         return false;
     }
     m_started_at = platform::GetTickCount();
@@ -115,7 +104,7 @@ intptr_t CStandInHall::WindowProc(platform::Message& msg)
         OnGameWindow(static_cast<platform::RemoteHandle>(msg.wparam), msg.lparam);
         return 0;
     case client::UM_HALL_MATCH_WINDOW:
-        Log("match-window %u user %ld", static_cast<unsigned>(msg.wparam), static_cast<long>(msg.lparam));
+        m_log.Printf("match-window %u user %ld", static_cast<unsigned>(msg.wparam), static_cast<long>(msg.lparam));
         return 0;
     case client::UM_HALL_SIGN_REQUEST:
         OnSignRequest(static_cast<platform::RemoteHandle>(msg.wparam), msg.lparam);
@@ -127,18 +116,18 @@ intptr_t CStandInHall::WindowProc(platform::Message& msg)
         return 0;
     default:
         if (msg.id >= platform::WM_USER)
-            Log("message 0x%X %lu %ld", msg.id, static_cast<unsigned long>(msg.wparam), static_cast<long>(msg.lparam));
+            m_log.Printf("message 0x%X %lu %ld", msg.id, static_cast<unsigned long>(msg.wparam), static_cast<long>(msg.lparam));
         return 0;
     }
 }
 
 void CStandInHall::OnGameWindow(platform::RemoteHandle window, int64_t table_no)
 {
-    Log("game-window %u table %ld", window, static_cast<long>(table_no));
+    m_log.Printf("game-window %u table %ld", window, static_cast<long>(table_no));
     const std::optional<int64_t> answer = platform::SendRemoteCopyData(
         window, platform::MakeProcessRemoteHandle(), client::COPYDATA_LAUNCH, MakeLaunchData(m_options),
         client::HALL_SEND_TIMEOUT_MS);
-    Log("launch %s", answer ? "delivered" : "not delivered");
+    m_log.Printf("launch %s", answer ? "delivered" : "not delivered");
 }
 
 void CStandInHall::OnSignRequest(platform::RemoteHandle reply_window, int64_t request_id)
@@ -152,7 +141,7 @@ void CStandInHall::OnSignRequest(platform::RemoteHandle reply_window, int64_t re
     const auto answer = platform::SendRemoteCopyData(reply_window, 0, client::COPYDATA_SIGN_REPLY,
                                                      client::EncipherCopyData(client::RecordBytes(reply)),
                                                      client::HALL_SEND_TIMEOUT_MS);
-    Log("sign %ld %s", static_cast<long>(request_id), answer ? "answered" : "not answered");
+    m_log.Printf("sign %ld %s", static_cast<long>(request_id), answer ? "answered" : "not answered");
 }
 
 intptr_t CStandInHall::OnCopyData(uint64_t wparam, const platform::CopyDataRecord& record)
@@ -163,10 +152,10 @@ intptr_t CStandInHall::OnCopyData(uint64_t wparam, const platform::CopyDataRecor
     if (kind == client::COPYDATA_STATUS || kind == client::COPYDATA_STATUS_EX) {
         client::HallStatusRecord status;
         if (!client::ReadRecord(payload, status)) {
-            Log("status kind %u short (%zu bytes)", kind, payload.size());
+            m_log.Printf("status kind %u short (%zu bytes)", kind, payload.size());
             return 0;
         }
-        Log("status kind %u wparam %lu status %d user %d table %d chair %d game %d look-on %d version %d %d", kind,
+        m_log.Printf("status kind %u wparam %lu status %d user %d table %d chair %d game %d look-on %d version %d %d", kind,
             static_cast<unsigned long>(wparam), status.status, status.user_id, status.table_no, status.chair,
             status.game_id, status.look_on, status.version_value1, status.version_value2);
         return 1;
@@ -174,13 +163,13 @@ intptr_t CStandInHall::OnCopyData(uint64_t wparam, const platform::CopyDataRecor
     if (kind == client::COPYDATA_OPEN_URL) {
         client::OpenUrlRecord request;
         if (!client::ReadRecord(client::DecipherCopyData(payload), request)) {
-            Log("open-url short (%zu bytes)", payload.size());
+            m_log.Printf("open-url short (%zu bytes)", payload.size());
             return 0;
         }
-        Log("open-url mode %d user %d %s", request.mode, request.user_id, client::FieldText(request.url).c_str());
+        m_log.Printf("open-url mode %d user %d %s", request.mode, request.user_id, client::FieldText(request.url).c_str());
         return 1;
     }
-    Log("copy-data kind %u (%zu bytes)", kind, payload.size());
+    m_log.Printf("copy-data kind %u (%zu bytes)", kind, payload.size());
     return 0;
 }
 
@@ -189,18 +178,18 @@ void CStandInHall::OnTimer()
     if (!m_client)
         return;
     if (const std::optional<int> code = platform::WaitProcess(*m_client, 0)) {
-        Log("client-ended %d", *code);
+        m_log.Printf("client-ended %d", *code);
         m_client.reset();
         m_exit_code = *code;
         platform::PostQuitMessage(*code);
         return;
     }
     if (m_endpoint && m_options.close_after_ms > 0 && platform::GetTickCount() - m_started_at >= m_options.close_after_ms) {
-        Log("hall closes its window");
+        m_log.Printf("hall closes its window");
         m_endpoint.reset();
     }
     if (platform::GetTickCount() - m_started_at >= m_options.timeout_ms) {
-        Log("client did not end in time; stopping it");
+        m_log.Printf("client did not end in time; stopping it");
         ::kill(*m_client, SIGTERM);
         (void)platform::WaitProcess(*m_client, 5000);
         m_client.reset();

@@ -15,6 +15,7 @@
 #include <optional>
 #include <string>
 
+#include "peers/PeerLog.h"
 #include "platform/MessageWindow.h"
 #include "platform/Process.h"
 #include "platform/RemoteWindow.h"
@@ -50,14 +51,13 @@ protected:
     intptr_t WindowProc(platform::Message& msg) override;
 
 private:
-    void Log(const char* format, ...) __attribute__((format(printf, 2, 3)));
     void OnGameWindow(platform::RemoteHandle window, int64_t table_no);
     void OnSignRequest(platform::RemoteHandle reply_window, int64_t request_id);
     intptr_t OnCopyData(uint64_t wparam, const platform::CopyDataRecord& record);
     void OnTimer();
 
     HallOptions m_options;
-    std::FILE* m_log;
+    CPeerLog m_log;
     std::unique_ptr<platform::CRemoteWindowEndpoint> m_endpoint;
     std::optional<platform::ProcessId> m_client;
     uint32_t m_started_at { 0 };

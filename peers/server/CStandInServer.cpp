@@ -1,6 +1,5 @@
 #include "peers/server/CStandInServer.h"
 
-#include <cstdarg>
 #include <vector>
 
 #include "client/AnswerCodes.h"
@@ -41,7 +40,7 @@ std::vector<uint8_t> Words(std::initializer_list<int32_t> words)
 
 } // namespace
 
-CStandInServer::CStandInServer(uint16_t port, std::FILE* log) : m_channel(ChannelOptions(port)), m_log(log)
+CStandInServer::CStandInServer(uint16_t port, std::FILE* log) : m_log(log), m_channel(ChannelOptions(port))
 {
     m_channel.on_message = [this](net::CServerChannel& channel, const net::ServerMessage& message) {
         OnMessage(channel, message);
@@ -52,26 +51,15 @@ bool CStandInServer::Start()
 {
     if (!m_channel.Start())
         return false;
-    Log("listening %u", m_channel.GetPort());
+    m_log.Printf("listening %u", m_channel.GetPort());
     return true;
-}
-
-void CStandInServer::Log(const char* format, ...)
-{
-    std::lock_guard lock(m_log_mutex);
-    va_list arguments;
-    va_start(arguments, format);
-    std::vfprintf(m_log, format, arguments);
-    va_end(arguments);
-    std::fputc('\n', m_log);
-    std::fflush(m_log);
 }
 
 void CStandInServer::OnMessage(net::CServerChannel& channel, const net::ServerMessage& message)
 {
     const uint32_t id = message.request.id;
     const std::span<const uint8_t> body = message.request.Data();
-    Log("message %u (%zu bytes) from user %d", id, body.size(), WordAt(body, 0));
+    m_log.Printf("message %u (%zu bytes) from user %d", id, body.size(), WordAt(body, 0));
     const auto answer = [&](int32_t code, std::span<const uint8_t> data) {
         if (message.answer_wanted != 0)
             channel.SendAnswer(message.serial, static_cast<uint32_t>(code), data);
@@ -87,7 +75,7 @@ void CStandInServer::OnMessage(net::CServerChannel& channel, const net::ServerMe
         answer(client::GR_EXIT_ALLOWED, Words({ 0 }));
         return;
     case client::GR_USER_START:
-        Log("start from user %d chair %d", WordAt(body, 0), WordAt(body, 3));
+        m_log.Printf("start from user %d chair %d", WordAt(body, 0), WordAt(body, 3));
         PlayRound();
         return;
     default:
@@ -100,7 +88,7 @@ void CStandInServer::OnLogon(net::CServerChannel& channel, const net::ServerMess
 {
     const std::span<const uint8_t> record = message.request.Data();
     if (record.size() < 108) {
-        Log("logon refused: %zu bytes", record.size());
+        m_log.Printf("logon refused: %zu bytes", record.size());
         channel.SendAnswer(message.serial, static_cast<uint32_t>(client::GR_ERR_AUTH_FAILED), {});
         return;
     }
@@ -109,7 +97,7 @@ void CStandInServer::OnLogon(net::CServerChannel& channel, const net::ServerMess
     const int32_t chair = WordAt(record, 5);
     m_user_id = user_id;
     m_chair = chair >= 0 && chair < TABLE_CHAIRS ? chair : 0;
-    Log("logon user %d game %d room %d table %d chair %d look-on %d", user_id, WordAt(record, 2), WordAt(record, 3),
+    m_log.Printf("logon user %d game %d room %d table %d chair %d look-on %d", user_id, WordAt(record, 2), WordAt(record, 3),
         table_no, chair, WordAt(record, 14));
 
     // The table: the player and computer players on the other chairs.
@@ -136,10 +124,10 @@ void CStandInServer::PlayRound()
         users[static_cast<size_t>(chair)] = chair == m_chair ? m_user_id : COMPUTER_USER_BASE + chair;
     const RoundOutcome outcome = m_round.Play(users);
     if (!outcome.finished) {
-        Log("round did not end (%d actions)", outcome.actions);
+        m_log.Printf("round did not end (%d actions)", outcome.actions);
         return;
     }
-    Log("round %d throws %d passes, first chair %d, results %d %d %d %d", outcome.throws, outcome.passes,
+    m_log.Printf("round %d throws %d passes, first chair %d, results %d %d %d %d", outcome.throws, outcome.passes,
         outcome.first_chair, outcome.results[0], outcome.results[1], outcome.results[2], outcome.results[3]);
 }
 

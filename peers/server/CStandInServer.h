@@ -16,9 +16,9 @@
 
 #include <cstdint>
 #include <cstdio>
-#include <mutex>
 
 #include "net/ServerChannel.h"
+#include "peers/PeerLog.h"
 #include "peers/server/CComputerRound.h"
 
 namespace peers {
@@ -37,18 +37,16 @@ public:
     [[nodiscard]] uint16_t GetPort() const { return m_channel.GetPort(); }
 
 private:
-    void Log(const char* format, ...) __attribute__((format(printf, 2, 3)));
     void OnMessage(net::CServerChannel& channel, const net::ServerMessage& message);
     void OnLogon(net::CServerChannel& channel, const net::ServerMessage& message);
     void PlayRound();
 
+    CPeerLog m_log; // before the channel, whose thread writes to it
     // Touched on the channel's thread only.
     CComputerRound m_round { rules::GetDefaultRulesEnvironment() };
     int32_t m_user_id { 0 };
     int32_t m_chair { 0 };
     net::CServerChannel m_channel;
-    std::FILE* m_log;
-    std::mutex m_log_mutex;
 };
 
 } // namespace peers
