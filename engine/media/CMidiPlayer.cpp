@@ -58,6 +58,10 @@ bool CMidiPlayer::SendBuffer(MidiStreamBuffer& buffer)
 
 bool CMidiPlayer::OpenStream()
 {
+    // Nothing is out while the stream (re)opens: a stream refused below (a
+    // time division it cannot keep) must not leave a stop waiting for
+    // buffers that were never sent.
+    m_free_buffers.store(static_cast<uint32_t>(BUFFER_COUNT));
     if (!m_stream_open) {
         const int32_t result = m_stream->Open(this);
         if (result != MIDI_STREAM_OK) {

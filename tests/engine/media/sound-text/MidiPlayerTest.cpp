@@ -8,6 +8,7 @@
 
 #include "MidiTestFiles.h"
 #include "engine/media/CMidiPlayer.h"
+#include "platform/Tick.h"
 
 using engine::CMidiPlayer;
 using test_support::CMidiTrackWriter;
@@ -222,10 +223,14 @@ TEST_F(MidiPlayerTest, TimeCodeDivisionCountsRealTimeAndIgnoresTempo)
     EXPECT_EQ(played[1].message, 0x643E90u);
     EXPECT_NEAR(double(played[1].time_us), 1000000.0, 1.0);
 
-    // An unknown frame rate, or no ticks per frame, cannot be timed: refused.
+    // An unknown frame rate, or no ticks per frame, cannot be timed: refused,
+    // and the player goes away at once (no stop waiting for buffers never sent).
     for (const uint16_t division : { uint16_t(0xE900), uint16_t(0xE700) }) {
         MakePlayer();
         EXPECT_FALSE(m_player->Load(MakeMidiFile(0, division, { track })));
+        const uint32_t start = platform::GetTickCount();
+        m_player.reset();
+        EXPECT_LT(platform::TicksBetween(start, platform::GetTickCount()), CMidiPlayer::STOP_WAIT_MS / 2);
     }
 }
 
