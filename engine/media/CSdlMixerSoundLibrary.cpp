@@ -54,7 +54,10 @@ uint32_t CSdlMixerSoundLibrary::StreamCreate(std::span<const uint8_t> bytes)
         SDL_RWops* source = SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size()));
         if (source == nullptr)
             return 0;
-        stream.chunk = Mix_LoadWAV_RW(source, 1);
+        // The reader is closed here on every path: the library's loaders
+        // do not all free it themselves when they refuse the bytes.
+        stream.chunk = Mix_LoadWAV_RW(source, 0);
+        SDL_RWclose(source);
         if (stream.chunk == nullptr)
             return 0;
     }
