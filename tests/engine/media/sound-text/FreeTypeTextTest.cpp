@@ -10,14 +10,6 @@
 using engine::CFreeTypeGlyphSource;
 using engine::CTextRenderer;
 
-// fontconfig keeps its configuration (loaded once by FcInit) and SDL a few
-// bytes of its audio subsystem for the life of the process; neither is a leak
-// of ours. One suppression list serves the whole test program.
-extern "C" const char* __lsan_default_suppressions()
-{
-    return "leak:libfontconfig.so\nleak:libSDL2-2.0.so\n";
-}
-
 TEST(FreeTypeText, ChineseFaceNamesMatchACjkFont)
 {
     auto source = CFreeTypeGlyphSource::Create();
