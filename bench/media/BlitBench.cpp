@@ -8,6 +8,7 @@
 // end the ratios of the medians are printed (blitter speed over pixman's,
 // blitter time over memcpy's). The machine may be shared: compare ratios of
 // one run only (--benchmark_enable_random_interleaving=true spreads load).
+// --instructions=scalar|sse2|avx2 draws with that set instead of the best.
 #include "engine/media/Blitter.h"
 
 #include "MedianReporter.h"
@@ -15,6 +16,7 @@
 #include <benchmark/benchmark.h>
 #include <pixman.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -85,6 +87,8 @@ std::vector<uint32_t> Premultiplied(const ImageRecord& image)
     return out;
 }
 
+BlitInstructions g_instructions = BestBlitInstructions();
+
 struct BlitCase {
     int32_t src_w;
     int32_t src_h;
@@ -105,7 +109,7 @@ void RunBlit(benchmark::State& state, const BlitCase& c)
     for (auto _ : state) {
         DrawParams p = Centred(c.dst_w, c.dst_h, c.angle);
         p.flags = c.bilinear ? DRAW_FLAG_SMOOTH_SCALE : 0;
-        BlitImage(target.Surface(), p, image, 0, 0, c.src_w, c.src_h, c.opacity, c.tint);
+        BlitImage(target.Surface(), p, image, 0, 0, c.src_w, c.src_h, c.opacity, c.tint, g_instructions);
         benchmark::DoNotOptimize(target.pixels.data());
     }
     state.SetItemsProcessed(int64_t(state.iterations()) * c.dst_w * c.dst_h);
@@ -249,6 +253,20 @@ PLDK_BLIT_PAIR(Opacity, OPACITY);
 
 int main(int argc, char** argv)
 {
+    const std::string option = "--instructions=";
+    for (int i = 1; i < argc; ++i) {
+        const std::string argument = argv[i];
+        if (argument.rfind(option, 0) != 0)
+            continue;
+        const std::string name = argument.substr(option.size());
+        g_instructions = name == "scalar" ? BlitInstructions::Scalar
+            : name == "sse2"              ? BlitInstructions::Sse2
+                                          : BlitInstructions::Avx2;
+        std::printf("Drawing with %s\n", name.c_str());
+        std::copy(argv + i + 1, argv + argc, argv + i);
+        --argc;
+        --i;
+    }
     benchmark::Initialize(&argc, argv);
     benchsupport::CMedianReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
