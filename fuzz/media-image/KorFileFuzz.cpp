@@ -1,6 +1,8 @@
 // Feeds arbitrary bytes to the ".kor" package reader as a file on disk: the
 // file-backed package, and the resource module registering it and reading
 // every resource at its offsets through the open file.
+#include "KorWalk.h"
+
 #include "engine/media/ResPackage.h"
 #include "engine/media/ResourceModule.h"
 
@@ -45,15 +47,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (!WritePackage(data, size))
         return 0;
     engine::CResPackage package(PackagePath());
-    if (package.IsOpen()) {
-        for (uint32_t i = 0; i <= package.GetEntryCount(); ++i) {
-            uint8_t buffer[64];
-            (void)package.ReadEntry(i, buffer, sizeof buffer);
-            (void)package.ReadEntryAlloc(i);
-        }
-        package.Rewind();
-        while (package.NextEntry(0x1234)) { }
-    }
+    WalkPackage(package);
     engine::ResourceModule module;
     if (module.LoadPackage(PackagePath()) > 0 && package.IsOpen()) {
         package.Rewind();
