@@ -97,7 +97,8 @@ std::array<char, CRichTextView::FACE_NAME_BYTES> CutFaceName(std::string_view na
 {
     std::array<char, CRichTextView::FACE_NAME_BYTES> face {};
     const size_t length = platform::GbkCutLength(name, face.size() - 1);
-    std::memcpy(face.data(), name.data(), length);
+    if (length > 0)
+        std::memcpy(face.data(), name.data(), length);
     return face;
 }
 

@@ -89,6 +89,7 @@ TEST(RichTextMarkup, StyleTagsChangeColourSizeFaceAndFlags)
         { "<size=-3>x", 0x010101, 0, 14 },
         { "<c=99999999999999>x", 0xFFFFFFFF, 0, 14 },
         { "<face=黑体;size=20>x", 0x010101, 0, 20 },
+        { "<face=;size=20>x", 0x010101, 0, 20 },   // an empty face is the default face
     };
     for (const Case& c : cases) {
         ViewFixture view;
