@@ -104,8 +104,12 @@ bool ApplyMatchLaunchData(CClientRecords& records, std::span<const uint8_t> payl
     (void)ReadRecord(payload.subspan(TABLE_AT), records.Table());
     (void)ReadRecord(payload.subspan(USER_AT), *records.Seat(0));
     (void)ReadRecord(payload.subspan(MATCH_AT), records.Match());
-    // The own record sits in chair 0 whatever its chair word said.
+    // The own record sits in chair 0 whatever its chair word said, and the
+    // table's counts stay inside the records that exist.
     records.Seat(0)->chair = 0;
+    GameTableRecord& table = records.Table();
+    table.player_count = std::clamp(table.player_count, 0, CClientRecords::SEAT_COUNT);
+    table.other_count = std::clamp(table.other_count, 0, CClientRecords::OTHER_USER_COUNT);
     records.Launch().chair_no = 0;
     return true;
 }

@@ -203,12 +203,16 @@ TEST_F(LaunchData, MatchRoomAndOnlookersAreCheckedForLength)
 {
     std::vector<uint8_t> match(572 + 176 + 320 + 1480);
     BodyBuilder named(match.size());
-    named.WordAtByte(572 + 176, 1001).Text(572 + 176 + 320 + 72, "杯赛");
+    named.WordAtByte(572 + 176, 1001).WordAtByte(572 + 176 + 144, 6).Text(572 + 176 + 320 + 72, "杯赛");
+    named.WordAtByte(572 + 8, 99).WordAtByte(572 + 12, -3); // counts beyond the records
     EXPECT_FALSE(ApplyMatchLaunchData(m_records, std::span(named.Bytes()).first(match.size() - 1)));
     ASSERT_TRUE(ApplyMatchLaunchData(m_records, named.Bytes()));
     EXPECT_EQ(m_records.GetChairNO(), 0);
     EXPECT_EQ(m_records.GetSeatUserID(0), 1001);
     EXPECT_EQ(m_records.GetMatchName(), "杯赛");
+    EXPECT_EQ(m_records.Seat(0)->chair, 0);
+    EXPECT_EQ(m_records.Table().player_count, 8);
+    EXPECT_EQ(m_records.Table().other_count, 0);
 
     BodyBuilder looker(320);
     looker.Word(0, 3001);
