@@ -458,6 +458,7 @@ void CRichTextView::PlaceCaret(RichTextRun* at)
     caret->Resize(1, height);
     caret->SetSize(1, height);
     caret->Clear();
+    caret->SetAlpha(1.0); // a blink stopped half way may have left it faded
     caret->Activate();
     caret->Show(true);
     caret->MoveTo(text->GetLeft() + x + 1, text->GetTop() + top + height / 2.0);
