@@ -195,3 +195,16 @@ TEST(RichTextLayout, AGrowingViewFollowsItsContentAndKeepsItsTop)
     EXPECT_DOUBLE_EQ(engine.view->GetCanvas()->GetTop(), top);
     EXPECT_EQ(engine.view->GetScrollY(), 0);
 }
+
+TEST(RichTextLayout, AHorizontalViewGetsItsBarAlongTheBottom)
+{
+    ViewFixture engine(100, 40, CRichTextView::FLAG_HORIZONTAL | CRichTextView::FLAG_SCROLL_BAR | 0x2);
+    engine.view->AppendMarkup("a long line that runs far past the right edge");
+    engine.Frames(6);
+    EXPECT_EQ(engine.view->GetLayoutHeight(), 40 - 16);
+    EXPECT_EQ(engine.view->GetLayoutWidth(), 100);
+    // Following keeps two pixels of room after the end, for the caret.
+    EXPECT_EQ(engine.view->GetScrollX(), engine.view->GetContentWidth() - 100 + 2);
+    engine.view->ScrollLineUp(); // a page to the left
+    EXPECT_EQ(engine.view->GetScrollX(), engine.view->GetContentWidth() - 200 + 2);
+}
