@@ -1,7 +1,8 @@
 // Blit throughput on a 1050 x 700 target: every operation of the blitter
 // that the table uses (straight copy with colour key, alpha blend at scale 1,
-// scaled blend nearest and bilinear, rotated blend, tint, opacity) beside
-// pixman compositing the same operation and memcpy of the same bytes.
+// scaled blend nearest and bilinear, rotated blend, tint, opacity of an image
+// with and without alpha channel) beside pixman compositing the same
+// operation and memcpy of the same bytes.
 // items_per_second is drawn (destination) pixels per second.
 //
 // Each benchmark runs several repetitions and reports their median; at the
@@ -204,13 +205,15 @@ const BlitCase SCALED_BILINEAR { 700, 467, VIEW_W, VIEW_H, 0.0, true, false, tru
 const BlitCase ROTATED { 560, 400, 560, 400, 30.0 };
 const BlitCase TINT { VIEW_W, VIEW_H, VIEW_W, VIEW_H, 0.0, true, false, false, 1.0, 0x00406080 };
 const BlitCase OPACITY { VIEW_W, VIEW_H, VIEW_W, VIEW_H, 0.0, true, false, false, 0.5 };
+// An image without alpha channel at half opacity (a card fading out).
+const BlitCase FADE { VIEW_W, VIEW_H, VIEW_W, VIEW_H, 0.0, false, false, false, 0.5 };
 
 // The pairs compared at the end: blitter name, pixman name.
 const char* const PAIRS[][2] = {
     { "BM_BlitCopyKeyed", "BM_PixmanCopyKeyed" },       { "BM_BlitBlend", "BM_PixmanBlend" },
     { "BM_BlitScaledNearest", "BM_PixmanScaledNearest" }, { "BM_BlitScaledBilinear", "BM_PixmanScaledBilinear" },
     { "BM_BlitRotated", "BM_PixmanRotated" },           { "BM_BlitTint", "BM_PixmanTint" },
-    { "BM_BlitOpacity", "BM_PixmanOpacity" },
+    { "BM_BlitOpacity", "BM_PixmanOpacity" },           { "BM_BlitFade", "BM_PixmanFade" },
 };
 
 // Time of a over time of b, or 0 when either did not run. All blitter and
@@ -250,6 +253,7 @@ PLDK_BLIT_PAIR(ScaledBilinear, SCALED_BILINEAR);
 PLDK_BLIT_PAIR(Rotated, ROTATED);
 PLDK_BLIT_PAIR(Tint, TINT);
 PLDK_BLIT_PAIR(Opacity, OPACITY);
+PLDK_BLIT_PAIR(Fade, FADE);
 
 int main(int argc, char** argv)
 {

@@ -306,7 +306,7 @@ void BlitImage(const BlitSurface& destination, DrawParams& params, const ImageRe
     const bool unrotated = alpha_channel ? p.angle == 0.0 : int32_t(p.angle) == 0;
     // The row paths take a scaled 32-bit source a row at a time; the others
     // read a whole scaled copy.
-    const bool row_path = !palette && unrotated && !silhouette && (alpha_channel ? !over_opaque : opacity >= 1.0);
+    const bool row_path = !palette && unrotated && !silhouette && !(alpha_channel && over_opaque);
     const RowKernels& kernels = KernelsFor(instructions);
     std::vector<uint8_t> scaled;
     std::optional<CScaledRows> scaled_rows;

@@ -171,6 +171,28 @@ void Tint(uint32_t* target, const uint8_t* source, int32_t count, const BlendRul
     ScalarTint(target + x, source + size_t(x) * 4, count - x, rule);
 }
 
+void Fade(uint32_t* target, const uint8_t* source, int32_t count, const BlendRule& rule)
+{
+    const V alpha_mask = _mm256_set1_epi32(int(0xFF000000u));
+    const V flip = _mm256_set1_epi8(char(0x80));
+    const V signed_tint = _mm256_xor_si256(_mm256_set1_epi32(int(rule.tint_bgr)), flip);
+    // Covered: alpha above the threshold with a tint, else alpha above 0.
+    const V threshold = _mm256_set1_epi32(rule.has_tint ? int(rule.threshold) : 0);
+    // One weight pair for every pixel: the opacity byte and 255 minus it.
+    const V weight = _mm256_set1_epi16(short(rule.opacity_byte | (255 - rule.opacity_byte) << 8));
+    const Weights w { weight, weight };
+    int32_t x = 0;
+    for (; x + 8 <= count; x += 8) {
+        const V s = Load(source + size_t(x) * 4);
+        const V d = Load(target + x);
+        const V drawn = _mm256_cmpgt_epi32(_mm256_srli_epi32(s, 24), threshold);
+        const V faded =
+            _mm256_or_si256(MixBytes(s, rule.has_tint ? signed_tint : _mm256_xor_si256(d, flip), w), alpha_mask);
+        Store(target + x, _mm256_blendv_epi8(d, faded, drawn));
+    }
+    ScalarFade(target + x, source + size_t(x) * 4, count - x, rule);
+}
+
 // When a scaled row enlarges, eight neighbouring output pixels come from at
 // most eight neighbouring source pixels: one load of those and one shuffle
 // by the column offsets make them. Other groups go one by one.
@@ -312,7 +334,7 @@ void Bilinear(uint32_t* out, const BilinearRow& row)
     ScalarBilinear(out + i, rest);
 }
 
-constexpr RowKernels AVX2 { CopyCovered, Blend, Tint, Gather, Bilinear };
+constexpr RowKernels AVX2 { CopyCovered, Blend, Tint, Fade, Gather, Bilinear };
 
 } // namespace
 

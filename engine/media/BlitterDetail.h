@@ -204,8 +204,8 @@ void RotationFactors(double angle, int32_t scale, int32_t& cs, int32_t& sn);
 
 // The paths (BlitterPaths.cpp). `left`, `top`: the unrotated placement.
 // `scaled`, where given, supplies the rows of a scaled 32-bit source whose
-// geometry `s` describes (CopyRows, and the 32-bit paths of DrawPlain at full
-// opacity and of DrawAlpha without over_opaque).
+// geometry `s` describes (CopyRows, and the 32-bit paths of DrawPlain and of
+// DrawAlpha without over_opaque).
 void CopyRows(const BlitSurface& d, const BlitSource& s, int32_t left, int32_t top, const BlitBox& clip,
               const CScaledRows* scaled);
 void DrawPlain(const BlitSurface& d, const BlitSource& s, int32_t left, int32_t top, const BlitBox& clip,

@@ -34,6 +34,16 @@ void ScalarTint(uint32_t* target, const uint8_t* source, int32_t count, const Bl
     }
 }
 
+void ScalarFade(uint32_t* target, const uint8_t* source, int32_t count, const BlendRule& rule)
+{
+    for (int32_t x = 0; x < count; ++x) {
+        uint32_t pixel;
+        std::memcpy(&pixel, source + size_t(x) * 4, 4);
+        if (pixel >> 24)
+            PlainPixel(target[x], pixel, false, rule);
+    }
+}
+
 void ScalarGather(uint32_t* out, const uint8_t* row, const int32_t* columns, int32_t count, int32_t)
 {
     for (int32_t i = 0; i < count; ++i)
@@ -69,7 +79,7 @@ void MakeBilinearPicks(const int32_t* columns, int32_t count, std::vector<int32_
 
 namespace {
 
-constexpr RowKernels SCALAR { ScalarCopyCovered, ScalarBlend, ScalarTint, ScalarGather, ScalarBilinear };
+constexpr RowKernels SCALAR { ScalarCopyCovered, ScalarBlend, ScalarTint, ScalarFade, ScalarGather, ScalarBilinear };
 
 } // namespace
 

@@ -1,6 +1,6 @@
 #pragma once
 // Row kernels of the software blitter: the per-row work of its common draws
-// (covered copy, alpha blend, tint, the pixels of a scaled row) in one table per instruction set. The
+// (covered copy, alpha blend, tint, fade, the pixels of a scaled row) in one table per instruction set. The
 // scalar table is the reference; the SSE2 and AVX2 tables give exactly its
 // results, bit for bit, faster. Not for use outside the blitter.
 //
@@ -55,6 +55,10 @@ struct RowKernels {
     void (*blend)(uint32_t* target, const uint8_t* source, int32_t count, uint32_t opacity);
     // The alpha rule with a tint for a 32-bit source.
     void (*tint)(uint32_t* target, const uint8_t* source, int32_t count, const BlendRule& rule);
+    // The plain rule below full opacity for a 32-bit source without alpha
+    // channel: covered pixels (with a tint: alpha above the threshold) mix
+    // with the tint or the destination by the opacity byte, opaque.
+    void (*fade)(uint32_t* target, const uint8_t* source, int32_t count, const BlendRule& rule);
     // out[i] = pixel columns[i] of a row of row_pixels 32-bit pixels; the
     // columns do not decrease and lie inside the row.
     void (*gather)(uint32_t* out, const uint8_t* row, const int32_t* columns, int32_t count, int32_t row_pixels);
@@ -66,6 +70,7 @@ struct RowKernels {
 void ScalarCopyCovered(uint32_t* target, const uint8_t* source, int32_t count);
 void ScalarBlend(uint32_t* target, const uint8_t* source, int32_t count, uint32_t opacity);
 void ScalarTint(uint32_t* target, const uint8_t* source, int32_t count, const BlendRule& rule);
+void ScalarFade(uint32_t* target, const uint8_t* source, int32_t count, const BlendRule& rule);
 void ScalarGather(uint32_t* out, const uint8_t* row, const int32_t* columns, int32_t count, int32_t row_pixels);
 void ScalarBilinear(uint32_t* out, const BilinearRow& row);
 

@@ -140,11 +140,15 @@ void DrawPlain(const BlitSurface& d, const BlitSource& s, int32_t left, int32_t 
     if (!Place(s, left, top, clip, p))
         return;
     const bool palette = s.kind != SourceKind::Bgra;
-    if (!palette && rule.full) {
+    if (!palette) {
         CRowReader rows(s, scaled, p.source_x, p.width);
         for (int32_t row = 0; row < p.height; ++row) {
-            kernels.copy_covered(d.pixels + size_t(p.top + row) * size_t(d.width) + p.left,
-                                 rows.Row(p.source_y + row), p.width);
+            uint32_t* target = d.pixels + size_t(p.top + row) * size_t(d.width) + p.left;
+            const uint8_t* source = rows.Row(p.source_y + row);
+            if (rule.full)
+                kernels.copy_covered(target, source, p.width);
+            else
+                kernels.fade(target, source, p.width, rule);
         }
         return;
     }
@@ -235,9 +239,9 @@ void DrawRotatedNearest(const BlitSurface& d, const BlitSource& s, const DrawPar
     const SquareSpan span = SquareOf(params, r, clip);
     const int64_t j_begin = span.j_begin;
     const int64_t j_end = span.j_end;
-    // 32-bit sources with alpha gather each row's samples and blend them as
-    // a row; a sample outside the image is clear and leaves its pixel.
-    const bool row_kernel = !palette && alpha_channel;
+    // 32-bit sources gather each row's samples and draw them as a row; a
+    // sample outside the image is clear and leaves its pixel.
+    const bool row_kernel = !palette;
     const uint32_t opacity = rule.full ? 256 : rule.opacity_byte;
     std::vector<uint32_t> samples(row_kernel ? size_t(std::max<int64_t>(j_end - j_begin, 0)) : 0);
     const uint8_t* const origin = row_kernel ? s.At(s.x, s.y) : nullptr;
@@ -273,7 +277,11 @@ void DrawRotatedNearest(const BlitSurface& d, const BlitSource& s, const DrawPar
             uint32_t* target = row + (j_begin + k_first);
             const auto* source = reinterpret_cast<const uint8_t*>(gathered);
             const int32_t count = int32_t(k_last - k_first);
-            if (rule.has_tint)
+            if (!alpha_channel && rule.full)
+                kernels.copy_covered(target, source, count);
+            else if (!alpha_channel)
+                kernels.fade(target, source, count, rule);
+            else if (rule.has_tint)
                 kernels.tint(target, source, count, rule);
             else
                 kernels.blend(target, source, count, opacity);

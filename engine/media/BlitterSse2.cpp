@@ -107,9 +107,27 @@ void Tint(uint32_t* target, const uint8_t* source, int32_t count, const BlendRul
     ScalarTint(target + x, source + size_t(x) * 4, count - x, rule);
 }
 
+void Fade(uint32_t* target, const uint8_t* source, int32_t count, const BlendRule& rule)
+{
+    const __m128i alpha_mask = _mm_set1_epi32(int(0xFF000000u));
+    const __m128i opacity = _mm_set1_epi32(int(rule.opacity_byte));
+    const __m128i tint = _mm_set1_epi32(int(rule.tint_bgr));
+    // Covered: alpha above the threshold with a tint, else alpha above 0.
+    const __m128i threshold = _mm_set1_epi32(rule.has_tint ? int(rule.threshold) : 0);
+    int32_t x = 0;
+    for (; x + 4 <= count; x += 4) {
+        const __m128i s = Load(source + size_t(x) * 4);
+        const __m128i d = Load(target + x);
+        const __m128i drawn = _mm_cmpgt_epi32(_mm_srli_epi32(s, 24), threshold);
+        const __m128i faded = _mm_or_si128(MixBytes(s, rule.has_tint ? tint : d, opacity), alpha_mask);
+        Store(target + x, Select(drawn, faded, d));
+    }
+    ScalarFade(target + x, source + size_t(x) * 4, count - x, rule);
+}
+
 // SSE2 has no variable shuffle of 32-bit lanes: scaled rows are made one
 // pixel at a time.
-constexpr RowKernels SSE2 { CopyCovered, Blend, Tint, ScalarGather, ScalarBilinear };
+constexpr RowKernels SSE2 { CopyCovered, Blend, Tint, Fade, ScalarGather, ScalarBilinear };
 
 } // namespace
 
