@@ -37,12 +37,23 @@ function(pldk_add_library name)
     target_link_libraries(${name} PUBLIC pldk_options ${arg_PUBLIC_DEPS} PRIVATE ${arg_DEPS})
 endfunction()
 
+# Every test and fuzz program gets a temporary per-user folder of its own
+# (tests/support/TestProcessHome.cpp), so no test writes the user's logs.
+function(pldk_link_test_home target)
+    if(NOT TARGET pldk_test_home)
+        add_library(pldk_test_home OBJECT ${PROJECT_SOURCE_DIR}/tests/support/TestProcessHome.cpp)
+        target_link_libraries(pldk_test_home PRIVATE pldk_options)
+    endif()
+    target_link_libraries(${target} PRIVATE pldk_test_home)
+endfunction()
+
 # pldk_add_test(name SOURCES ... DEPS ...): a GoogleTest executable run by ctest.
 function(pldk_add_test name)
     cmake_parse_arguments(arg "" "" "SOURCES;DEPS" ${ARGN})
     find_package(GTest REQUIRED)
     add_executable(${name} ${arg_SOURCES})
     target_link_libraries(${name} PRIVATE pldk_options ${arg_DEPS} GTest::gmock GTest::gtest GTest::gtest_main)
+    pldk_link_test_home(${name})
     target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR} ${PROJECT_SOURCE_DIR}/tests)
     include(GoogleTest)
     # System libraries (fontconfig, SDL's D-Bus link) keep some allocations for
@@ -62,6 +73,7 @@ function(pldk_add_fuzzer name)
     endif()
     add_executable(${name} ${arg_SOURCES})
     target_link_libraries(${name} PRIVATE pldk_options ${arg_DEPS})
+    pldk_link_test_home(${name})
     target_link_options(${name} PRIVATE -fsanitize=fuzzer)
     add_dependencies(fuzzers ${name})
     target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})

@@ -1,6 +1,6 @@
 #include "platform/DailyLog.h"
 
-#include "platform/Path.h"
+#include <cstdio>
 
 namespace platform {
 
@@ -31,11 +31,7 @@ void CDailyLog::SetFolder(std::string_view gbk_folder)
 {
     std::lock_guard lock(m_mutex);
     m_folder = gbk_folder;
-    if (m_file) {
-        std::fclose(m_file);
-        m_file = nullptr;
-        m_open_name.clear();
-    }
+    CloseLocked();
 }
 
 std::string CDailyLog::GetFolder() const
@@ -47,11 +43,20 @@ std::string CDailyLog::GetFolder() const
 void CDailyLog::Close()
 {
     std::lock_guard lock(m_mutex);
-    if (m_file) {
-        std::fclose(m_file);
-        m_file = nullptr;
-        m_open_name.clear();
-    }
+    CloseLocked();
+}
+
+void CDailyLog::SetSizeLimit(uint64_t bytes)
+{
+    std::lock_guard lock(m_mutex);
+    m_size_limit = bytes;
+}
+
+void CDailyLog::CloseLocked()
+{
+    m_file.reset();
+    m_open_name.clear();
+    m_open_size = 0;
 }
 
 bool CDailyLog::WriteLocked(std::string_view file_name, std::string_view line, LogOpen mode)
@@ -67,23 +72,33 @@ bool CDailyLog::WriteLocked(std::string_view file_name, std::string_view line, L
 
     // The last file stays open while writers keep using it; a new day (a new
     // name) or a restart of the file closes it.
-    if (m_file && (mode == LogOpen::Truncate || m_open_name != *os_path)) {
-        std::fclose(m_file);
-        m_file = nullptr;
-        m_open_name.clear();
-    }
+    if (m_file && (mode == LogOpen::Truncate || m_open_name != *os_path))
+        CloseLocked();
     if (!m_file) {
         const size_t slash = gbk_path.rfind('/');
         if (slash != std::string::npos && slash > 0)
             (void)MakeDirectoryTree(gbk_path.substr(0, slash));
-        m_file = std::fopen(os_path->c_str(), mode == LogOpen::Truncate ? "wb" : "ab");
+        m_file = OpenOsFile(*os_path, mode == LogOpen::Truncate ? "wb" : "ab");
         if (!m_file)
             return false;
         m_open_name = *os_path;
+        // What earlier runs of the day wrote counts against the limit.
+        const off_t size = std::fseek(m_file.get(), 0, SEEK_END) == 0 ? ftello(m_file.get()) : 0;
+        m_open_size = size > 0 ? static_cast<uint64_t>(size) : 0;
     }
-    bool ok = line.empty() || std::fwrite(line.data(), 1, line.size(), m_file) == line.size();
-    ok = std::fflush(m_file) == 0 && ok;
-    return ok;
+    if (line.empty())
+        return std::fflush(m_file.get()) == 0;
+    // A file past its limit already ends with the limit line.
+    if (m_open_size > m_size_limit)
+        return false;
+    const bool fits = line.size() <= m_size_limit - m_open_size;
+    const std::string_view text = fits ? line : LIMIT_LINE;
+    bool ok = std::fwrite(text.data(), 1, text.size(), m_file.get()) == text.size();
+    ok = std::fflush(m_file.get()) == 0 && ok;
+    // After the limit line the size is past the limit, even when the line
+    // itself is short: nothing more is written to this file.
+    m_open_size = fits ? m_open_size + text.size() : m_size_limit + 1 + m_open_size;
+    return ok && fits;
 }
 
 } // namespace platform

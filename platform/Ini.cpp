@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <mutex>
+#include <utility>
 #include <unistd.h>
 
 #include "platform/Path.h"
@@ -164,12 +165,11 @@ bool ReplaceWholeFile(const std::string& os_path, std::string_view text)
     std::string temp = os_path + ".tmp";
     for (uint8_t byte : salt)
         temp += "0123456789abcdef"[byte & 0x0F];
-    std::FILE* file = std::fopen(temp.c_str(), "wb");
+    FileHandle file = OpenOsFile(temp, "wb");
     if (!file)
         return false;
-    bool ok = std::fwrite(text.data(), 1, text.size(), file) == text.size();
-    ok = (std::fflush(file) == 0) && ok;
-    ok = (std::fclose(file) == 0) && ok;
+    bool ok = std::fwrite(text.data(), 1, text.size(), file.get()) == text.size();
+    ok = CloseFile(std::move(file)) && ok;
     if (ok)
         ok = std::rename(temp.c_str(), os_path.c_str()) == 0;
     if (!ok)

@@ -294,6 +294,18 @@ void SetUserConfigFolder(std::string_view gbk_folder)
     s_user_config_override = gbk_folder.empty() ? std::string() : WithTrailingSlash(NormalizeSeparators(gbk_folder));
 }
 
+bool CloseFile(FileHandle file)
+{
+    if (!file)
+        return false;
+    return std::fclose(file.release()) == 0;
+}
+
+FileHandle OpenOsFile(const std::string& os_path, const char* mode)
+{
+    return FileHandle(std::fopen(os_path.c_str(), mode));
+}
+
 FileHandle OpenFile(std::string_view gbk_path, const char* mode)
 {
     if (!mode || mode[0] == '\0')
@@ -301,7 +313,7 @@ FileHandle OpenFile(std::string_view gbk_path, const char* mode)
     const std::optional<std::string> os = mode[0] == 'r' ? FindExistingPath(gbk_path) : ResolveOsPath(gbk_path);
     if (!os)
         return nullptr;
-    return FileHandle(std::fopen(os->c_str(), mode));
+    return OpenOsFile(*os, mode);
 }
 
 std::optional<std::vector<uint8_t>> ReadFileBytes(std::string_view gbk_path, size_t max_bytes)

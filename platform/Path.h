@@ -64,10 +64,18 @@ void SetProgramFolder(std::string_view gbk_folder);
 void SetUserDataFolder(std::string_view gbk_folder);
 void SetUserConfigFolder(std::string_view gbk_folder);
 
+// An open file, closed when the handle goes. A file that was written is
+// closed with CloseFile instead, which says whether the data reached it.
 struct FileCloser {
     void operator()(std::FILE* file) const { std::fclose(file); }
 };
 using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
+
+// Closes the file (flushing what was written); false when the flush or the
+// close failed (or there was no file), so the data may not all be on disk.
+[[nodiscard]] bool CloseFile(FileHandle file);
+// An fopen of an OS path (already converted) in a handle.
+[[nodiscard]] FileHandle OpenOsFile(const std::string& os_path, const char* mode);
 
 // Opens a program path with an fopen mode. Reading ("r...") finds the file
 // case-insensitively; writing or appending creates it in the existing folder

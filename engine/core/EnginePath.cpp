@@ -1,7 +1,7 @@
 #include "engine/core/EnginePath.h"
 
 #include <cstdio>
-#include <memory>
+#include <utility>
 
 #include "engine/core/EngineLog.h"
 #include "engine/core/EngineText.h"
@@ -15,11 +15,6 @@ bool IsSeparator(char c)
 {
     return c == '\\' || c == '/';
 }
-
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 
 std::string_view FileNameOf(std::string_view path)
 {
@@ -54,8 +49,7 @@ std::optional<std::vector<uint8_t>> ReadWholeFile(std::string_view path, size_t 
     if (path.empty())
         return std::nullopt;
     const std::string shown(path);
-    const auto os_path = platform::FindExistingPath(path);
-    FilePtr file(os_path ? std::fopen(os_path->c_str(), "rb") : nullptr);
+    platform::FileHandle file = platform::OpenFile(path, "rb");
     if (!file) {
         WriteGameLog("文件%s 打开失败!", shown.c_str());
         return std::nullopt;
@@ -75,15 +69,13 @@ std::optional<std::vector<uint8_t>> ReadWholeFile(std::string_view path, size_t 
 
 int WriteWholeFile(std::string_view path, std::span<const uint8_t> data)
 {
-    const auto os_path = platform::ResolveOsPath(path);
-    if (!os_path)
-        return 0;
-    FilePtr file(std::fopen(os_path->c_str(), "wb+"));
+    platform::FileHandle file = platform::OpenFile(path, "wb+");
     if (!file)
         return 0;
     if (!data.empty() && std::fwrite(data.data(), 1, data.size(), file.get()) != data.size())
         return 0;
-    return std::fflush(file.get()) == 0 ? 1 : 0;
+    // Written data may first fail to reach the disk when the file is closed.
+    return platform::CloseFile(std::move(file)) ? 1 : 0;
 }
 
 int MakeDirectoryTree(std::string_view path, int create)

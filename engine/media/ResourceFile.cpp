@@ -4,25 +4,20 @@
 
 #include <sys/stat.h>
 
+#include <utility>
+
 namespace engine {
 
 std::shared_ptr<CResourceFile> CResourceFile::Open(std::string_view path)
 {
-    const auto os_path = platform::FindExistingPath(path);
-    if (!os_path)
-        return nullptr;
-    std::FILE* file = std::fopen(os_path->c_str(), "rb");
+    platform::FileHandle file = platform::OpenFile(path, "rb");
     if (!file)
         return nullptr;
     struct stat info {};
-    if (fstat(fileno(file), &info) != 0 || !S_ISREG(info.st_mode)) {
-        std::fclose(file);
+    if (fstat(fileno(file.get()), &info) != 0 || !S_ISREG(info.st_mode))
         return nullptr;
-    }
-    return std::make_shared<CResourceFile>(Key {}, file, uint64_t(info.st_size));
+    return std::make_shared<CResourceFile>(Key {}, std::move(file), uint64_t(info.st_size));
 }
-
-CResourceFile::~CResourceFile() { Close(); }
 
 bool CResourceFile::ReadAt(uint64_t offset, uint8_t* buffer, size_t size)
 {
@@ -30,17 +25,14 @@ bool CResourceFile::ReadAt(uint64_t offset, uint8_t* buffer, size_t size)
         return false;
     if (size == 0)
         return true;
-    if (fseeko(m_file, off_t(offset), SEEK_SET) != 0)
+    if (fseeko(m_file.get(), off_t(offset), SEEK_SET) != 0)
         return false;
-    return std::fread(buffer, 1, size, m_file) == size;
+    return std::fread(buffer, 1, size, m_file.get()) == size;
 }
 
 void CResourceFile::Close()
 {
-    if (m_file) {
-        std::fclose(m_file);
-        m_file = nullptr;
-    }
+    m_file.reset();
 }
 
 } // namespace engine

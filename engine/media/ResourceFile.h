@@ -12,6 +12,9 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
+
+#include "platform/Path.h"
 
 namespace engine {
 
@@ -23,7 +26,7 @@ public:
     // binary reading; null when it cannot be opened or is not a regular file.
     [[nodiscard]] static std::shared_ptr<CResourceFile> Open(std::string_view path);
 
-    ~CResourceFile();
+    ~CResourceFile() = default;
     CResourceFile(const CResourceFile&) = delete;
     CResourceFile& operator=(const CResourceFile&) = delete;
 
@@ -34,10 +37,10 @@ public:
     void Close();
 
     // Only Open() makes files (the key is private).
-    CResourceFile(Key, std::FILE* file, uint64_t length) : m_file(file), m_length(length) { }
+    CResourceFile(Key, platform::FileHandle file, uint64_t length) : m_file(std::move(file)), m_length(length) { }
 
 private:
-    std::FILE* m_file { nullptr };
+    platform::FileHandle m_file;
     uint64_t m_length { 0 };
 };
 

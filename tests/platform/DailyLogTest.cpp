@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <thread>
@@ -7,6 +8,7 @@
 
 #include "TempFolder.h"
 #include "platform/DailyLog.h"
+#include "platform/Path.h"
 
 using namespace platform;
 using platform::testing::CTempFolder;
@@ -63,4 +65,48 @@ TEST(DailyLog, StartEmptiesTheFileAndNamesMayCarryFolders)
     EXPECT_EQ(ReadLines(folder / "log/Net.log"), std::vector<std::string>{ "net\r" });
     EXPECT_FALSE(log.Write("", "x"));
     EXPECT_FALSE(log.Write("bad\xFF\xFF.log", "x"));
+}
+
+TEST(DailyLog, AFileStopsAtItsLimitWithOneLineSayingSo)
+{
+    CTempFolder folder;
+    CDailyLog log;
+    log.SetFolder(folder.Path());
+    log.SetSizeLimit(100);
+    const std::string line = std::string(28, 'x') + "\r\n"; // 30 bytes
+    for (int i = 0; i < 3; ++i)
+        EXPECT_TRUE(log.Write("Game20261207.log", line));
+    EXPECT_FALSE(log.Write("Game20261207.log", line)); // 120 > 100: the limit line instead
+    EXPECT_FALSE(log.Write("Game20261207.log", "x\r\n"));
+    // Another file of the day has its own limit; coming back to the full one
+    // (a reopen, as in a later run of the same day) writes nothing more.
+    EXPECT_TRUE(log.Write("Net20261207.log", line));
+    EXPECT_FALSE(log.Write("Game20261207.log", "x\r\n"));
+    log.Close();
+    EXPECT_FALSE(log.Write("Game20261207.log", "x\r\n"));
+    log.Close();
+    const std::vector<std::string> lines = ReadLines(folder / "Game20261207.log");
+    ASSERT_EQ(lines.size(), 4u);
+    EXPECT_EQ(lines[2] + "\n", line);
+    EXPECT_EQ(lines[3] + "\n", std::string(CDailyLog::LIMIT_LINE));
+    // A new day's file starts empty.
+    EXPECT_TRUE(log.Write("Game20261208.log", line));
+    log.Close();
+    EXPECT_EQ(ReadLines(folder / "Game20261208.log").size(), 1u);
+}
+
+TEST(DailyLog, TestProcessesLogIntoAFolderOfTheirOwn)
+{
+    // Even with every override cleared, a test program's logs and settings go
+    // to its temporary folder, never to the user's.
+    SetUserDataFolder("");
+    SetUserConfigFolder("");
+    const std::string logs = CDailyLog::Instance().GetFolder();
+    const std::string config = GetUserConfigFolder();
+    EXPECT_NE(logs.find("/pldk-test-"), std::string::npos) << logs;
+    EXPECT_NE(config.find("/pldk-test-"), std::string::npos) << config;
+    const char* home = std::getenv("HOME");
+    if (home != nullptr && home[0] == '/' && std::string(home) != "/") {
+        EXPECT_NE(logs.rfind(home, 0), 0u) << logs;
+    }
 }
