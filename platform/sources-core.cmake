@@ -1,6 +1,7 @@
 # Core services of the platform layer (tick, text, INI, paths, sync, messages,
 # logs, window, message box, user store).
 list(APPEND PLATFORM_SOURCES
+    ${CMAKE_CURRENT_LIST_DIR}/ByteWriter.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Clipboard.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Cursor.cpp
     ${CMAKE_CURRENT_LIST_DIR}/DailyLog.cpp

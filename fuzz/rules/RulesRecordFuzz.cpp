@@ -3,7 +3,7 @@
 #include "game/rules/GameTable.h"
 #include "game/rules/PlDkRecords.h"
 #include "game/rules/PlDkTable.h"
-#include "game/rules/RecordIo.h"
+#include "platform/ByteReader.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -80,7 +80,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         if (table.StartGame(chair, args) != rules::START_OK)
             break;
         table.BeginPlayPhase();
-        rules::CRecordReader in(body);
+        platform::CByteReader in(body);
         rules::ThrowRequest request;
         request.chair = in.ReadI32();
         if (!rules::ReadCardPlay(body.subspan(std::min<size_t>(4, body.size())), request.play))

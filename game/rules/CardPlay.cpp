@@ -1,6 +1,6 @@
 #include "game/rules/CardPlay.h"
 
-#include "game/rules/RecordIo.h"
+#include "platform/RecordFields.h"
 
 #include <algorithm>
 
@@ -29,16 +29,13 @@ void CardPlayList::Clear()
 
 void WriteCardPlay(const CardPlay& play, std::span<uint8_t> out)
 {
-    RecordWriteIo io { CRecordWriter(out) };
-    VisitCardPlay(io, play);
+    (void)platform::WriteRecord(play, out);
 }
 
 bool ReadCardPlay(std::span<const uint8_t> in, CardPlay& play)
 {
-    RecordReadIo io { CRecordReader(in) };
     CardPlay read;
-    VisitCardPlay(io, read);
-    if (!io.r.Ok() || read.count < 0 || read.count > PLAY_CARDS)
+    if (!platform::ReadRecord(in, read) || read.count < 0 || read.count > PLAY_CARDS)
         return false;
     if (std::any_of(std::begin(read.cards), std::end(read.cards), [](int32_t id) { return id < NO_CARD; }))
         return false;

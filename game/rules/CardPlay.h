@@ -54,6 +54,13 @@ struct CardPlay {
     void Clear();
     /// The first `count` ids (clamped to 0..64).
     [[nodiscard]] std::span<const int32_t> Cards() const;
+
+    /// The field list in record order (platform/RecordFields.h).
+    template <class Self, class Visit>
+    static constexpr void Fields(Self& r, Visit& v)
+    {
+        v(r.type), v(r.beat_mask), v(r.strength), v(r.count), v(r.cards);
+    }
 };
 static_assert(sizeof(CardPlay) == 272);
 
@@ -78,18 +85,6 @@ static_assert(sizeof(CardPlayList) == 1364);
 [[nodiscard]] constexpr uint32_t StrengthKey(int32_t strength)
 {
     return static_cast<uint32_t>(strength);
-}
-
-/// The field list of a CardPlay in record order, for the record readers and
-/// writers (see RecordIo.h).
-template<typename Io, typename Play>
-void VisitCardPlay(Io& io, Play& play)
-{
-    io.I32(play.type);
-    io.I32(play.beat_mask);
-    io.I32(play.strength);
-    io.I32(play.count);
-    io.I32s(play.cards);
 }
 
 inline constexpr size_t CARD_PLAY_BYTES = 272;

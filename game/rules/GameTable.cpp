@@ -1,5 +1,7 @@
 #include "game/rules/GameTable.h"
 
+#include "platform/ByteOrder.h"
+
 #include "platform/Text.h"
 
 #include <algorithm>
@@ -393,10 +395,8 @@ int CGameTable::FillTableSnapshot(std::span<int32_t> out, const LevelNameMap* le
             if (found != level_names->end())
                 std::memcpy(name, found->second.data(), platform::GbkCutLength(found->second, sizeof(name) - 1));
         }
-        for (int w = 0; w < 8; ++w) {
-            const auto* b = reinterpret_cast<const uint8_t*>(name) + 4 * w;
-            entry[5 + w] = static_cast<int32_t>(b[0] | (b[1] << 8) | (b[2] << 16) | (static_cast<uint32_t>(b[3]) << 24));
-        }
+        for (int w = 0; w < 8; ++w)
+            entry[5 + w] = static_cast<int32_t>(platform::LoadU32LE(reinterpret_cast<const uint8_t*>(name) + 4 * w));
     }
     return 1;
 }

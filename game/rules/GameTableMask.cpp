@@ -3,6 +3,7 @@
 // clamped to the chair count and names are copied bounded.
 #include "game/rules/GameTable.h"
 
+#include "platform/ByteOrder.h"
 #include "platform/Text.h"
 
 #include <algorithm>
@@ -23,22 +24,13 @@ bool HasWord(std::span<const uint8_t> bytes, size_t word)
 
 int32_t GetWord(std::span<const uint8_t> bytes, size_t word)
 {
-    if (!HasWord(bytes, word))
-        return 0;
-    const uint8_t* b = bytes.data() + word * 4;
-    return static_cast<int32_t>(b[0] | (b[1] << 8) | (b[2] << 16) | (static_cast<uint32_t>(b[3]) << 24));
+    return HasWord(bytes, word) ? static_cast<int32_t>(platform::LoadU32LE(bytes.data() + word * 4)) : 0;
 }
 
 void SetWord(std::span<uint8_t> bytes, size_t word, int32_t value)
 {
-    if (!HasWord(bytes, word))
-        return;
-    uint8_t* b = bytes.data() + word * 4;
-    const auto bits = static_cast<uint32_t>(value);
-    b[0] = static_cast<uint8_t>(bits);
-    b[1] = static_cast<uint8_t>(bits >> 8);
-    b[2] = static_cast<uint8_t>(bits >> 16);
-    b[3] = static_cast<uint8_t>(bits >> 24);
+    if (HasWord(bytes, word))
+        platform::StoreU32LE(bytes.data() + word * 4, static_cast<uint32_t>(value));
 }
 
 // The record of chair c inside the host's block, or an empty span.

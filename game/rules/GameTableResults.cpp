@@ -2,7 +2,6 @@
 // a received result, and loss relief.
 #include "game/rules/GameTable.h"
 
-#include "game/rules/RecordIo.h"
 
 #include <algorithm>
 #include <cstring>

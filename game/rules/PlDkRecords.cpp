@@ -1,6 +1,6 @@
 #include "game/rules/PlDkRecords.h"
 
-#include "game/rules/RecordIo.h"
+#include "platform/RecordFields.h"
 
 #include <algorithm>
 #include <cassert>
@@ -27,96 +27,6 @@ void InitTableGameData(TableGameData* block)
 }
 
 namespace {
-
-template<typename Io, typename Card>
-void VisitDeckCard(Io& io, Card& c)
-{
-    io.I32(c.card);
-    io.I32(c.value);
-    io.I32(c.suit);
-    io.I32(c.raw_value);
-    io.I32(c.place);
-    io.I32(c.holder);
-    io.I32(c.order);
-    io.I32(c.play_count);
-}
-
-template<typename Io, typename Group>
-void VisitChairGroup(Io& io, Group& g)
-{
-    io.I32(g.pass_time_limit);
-    io.I32(g.throw_wait);
-    io.I32(g.think_seconds);
-    io.I32(g.card_count);
-    io.I32(g.away_throws);
-    io.I32(g.bomb_bonus);
-    io.I32s(g.unused);
-}
-
-template<typename Io, typename Block>
-void VisitTableGameData(Io& io, Block& b)
-{
-    io.I32s(b.head);
-    io.I32(b.reserved_80);
-    io.I32s(b.card_slots);
-    io.I32s(b.reserved_212);
-    io.I32(b.head_partner);
-    io.I32(b.head_turned_card);
-    io.I32(b.head_turned_position);
-    io.I32s(b.reserved_372);
-    io.I32(b.turn_seconds);
-    io.I32s(b.reserved_392);
-    io.I32(b.last_play_chair);
-    VisitCardPlay(io, b.last_play);
-    io.I32(b.deal_position);
-    io.I32(b.level_value);
-    io.I32s(b.chair_status);
-    for (auto& card : b.deck)
-        VisitDeckCard(io, card);
-    io.I32s(b.finished);
-    io.I32s(b.place);
-    io.I32s(b.points_won);
-    io.I32(b.trick_points);
-    io.I32s(b.settle_score);
-    io.I32s(b.bomb_result);
-    for (auto& row : b.history)
-        io.I32s(row);
-    io.I32s(b.history_total);
-    io.I32(b.partner_chair);
-    io.I32(b.turned_card);
-    io.I32(b.turned_position);
-    io.I32s(b.trick_score_cards);
-    io.I32(b.trick_score_count);
-    io.I32(b.last_trick_winner);
-    io.I32s(b.reserved_5368);
-    io.I32s(b.reserved_5752);
-    io.I32s(b.hand_points);
-    for (auto& list : b.trick_cards)
-        io.I32s(list);
-    io.I32s(b.pass_count);
-    io.I32(b.new_trick);
-    io.I32(b.first_throw);
-    io.I32s(b.reserved_6320);
-    for (auto& group : b.chair_groups)
-        VisitChairGroup(io, group);
-    io.I32s(b.reserved_6512);
-}
-
-template<typename Io, typename Record>
-void VisitPlDkWin(Io& io, Record& r)
-{
-    io.I32s(r.place);
-    for (auto& list : r.cards_left)
-        io.I32s(list);
-    io.I32s(r.cards_left_count);
-    io.I32(r.five);
-    io.I32(r.unused_980);
-    io.I32s(r.bomb_part);
-    io.I32s(r.settle_score);
-    for (auto& list : r.dealt_hands)
-        io.I32s(list);
-    io.I32s(r.unused_1528);
-}
 
 // Card ids and deck positions run alike from 0 to 107, -1 for none.
 bool IsCardOrNone(int32_t id) { return id >= NO_CARD && id < PLDK_TOTAL_CARDS; }
@@ -166,18 +76,13 @@ bool IsBlockInRange(const TableGameData& b)
 
 void WriteTableGameData(const TableGameData& block, std::span<uint8_t> out)
 {
-    assert(out.size() >= TABLE_GAME_DATA_BYTES);
-    RecordWriteIo io { CRecordWriter(out) };
-    VisitTableGameData(io, block);
-    assert(io.w.Written() == TABLE_GAME_DATA_BYTES);
+    (void)platform::WriteRecord(block, out);
 }
 
 bool ReadTableGameData(std::span<const uint8_t> in, TableGameData& block)
 {
     TableGameData read;
-    RecordReadIo io { CRecordReader(in) };
-    VisitTableGameData(io, read);
-    if (!io.r.Ok() || !IsBlockInRange(read))
+    if (!platform::ReadRecord(in, read) || !IsBlockInRange(read))
         return false;
     block = read;
     return true;
@@ -185,23 +90,16 @@ bool ReadTableGameData(std::span<const uint8_t> in, TableGameData& block)
 
 void WritePlDkGameWinResult(const PlDkGameWinResult& record, std::span<uint8_t> out)
 {
-    assert(out.size() >= PLDK_GAME_WIN_BYTES);
-    WriteGameWinResult(record.base, out.first(GAME_WIN_RESULT_BYTES));
-    RecordWriteIo io { CRecordWriter(out.subspan(GAME_WIN_RESULT_BYTES)) };
-    VisitPlDkWin(io, record);
+    (void)platform::WriteRecord(record, out);
 }
 
 bool ReadPlDkGameWinResult(std::span<const uint8_t> in, PlDkGameWinResult& record)
 {
-    if (in.size() < PLDK_GAME_WIN_BYTES)
-        return false;
     PlDkGameWinResult read;
-    if (!ReadGameWinResult(in.first(GAME_WIN_RESULT_BYTES), read.base))
+    if (!platform::ReadRecord(in, read))
         return false;
-    RecordReadIo io { CRecordReader(in.subspan(GAME_WIN_RESULT_BYTES)) };
-    VisitPlDkWin(io, read);
-    if (!io.r.Ok())
-        return false;
+    for (auto& name : read.base.level_name)
+        name[LEVEL_NAME_SIZE - 1] = '\0';
     for (const auto& list : read.cards_left) {
         if (!AllCardsOrNone(list))
             return false;
@@ -214,20 +112,9 @@ bool ReadPlDkGameWinResult(std::span<const uint8_t> in, PlDkGameWinResult& recor
     return true;
 }
 
-void WriteDealInfo(const DealInfo& r, std::span<uint8_t> out)
+void WriteDealInfo(const DealInfo& record, std::span<uint8_t> out)
 {
-    assert(out.size() >= DEAL_INFO_BYTES);
-    RecordWriteIo io { CRecordWriter(out) };
-    io.I32s(r.head);
-    io.I32(r.hand_size);
-    io.I32s(r.hand);
-    io.I32s(r.partner_hand);
-    io.I32s(r.unused_85);
-    io.I32(r.partner);
-    io.I32(r.turned_card);
-    io.I32(r.turned_position);
-    io.I32s(r.hand_points);
-    io.I32s(r.unused_97);
+    (void)platform::WriteRecord(record, out);
 }
 
 } // namespace rules

@@ -40,6 +40,13 @@ struct DeckCard {
     int32_t holder;      ///< chair, -1 in the deck
     int32_t order;       ///< deal position, or the index in its play
     int32_t play_count;  ///< card count of the play it belongs to; in a client's record: its holder's card count
+
+    /// The field list in record order (platform/RecordFields.h).
+    template <class Self, class Visit>
+    static constexpr void Fields(Self& r, Visit& v)
+    {
+        v(r.card), v(r.value), v(r.suit), v(r.raw_value), v(r.place), v(r.holder), v(r.order), v(r.play_count);
+    }
 };
 static_assert(sizeof(DeckCard) == 32);
 
@@ -52,6 +59,14 @@ struct ChairGroup {
     int32_t away_throws;       ///< throws made while the chair was away
     int32_t bomb_bonus;
     int32_t unused[5];
+
+    /// The field list in record order (platform/RecordFields.h).
+    template <class Self, class Visit>
+    static constexpr void Fields(Self& r, Visit& v)
+    {
+        v(r.pass_time_limit), v(r.throw_wait), v(r.think_seconds), v(r.card_count), v(r.away_throws);
+        v(r.bomb_bonus), v(r.unused);
+    }
 };
 static_assert(sizeof(ChairGroup) == 44);
 
@@ -109,6 +124,20 @@ struct TableGameData {
     int32_t reserved_6320[4];              // 6320
     ChairGroup chair_groups[PLDK_CHAIRS];  // 6336
     int32_t reserved_6512[4];              // 6512
+
+    /// The field list in record order (platform/RecordFields.h).
+    template <class Self, class Visit>
+    static constexpr void Fields(Self& r, Visit& v)
+    {
+        v(r.head), v(r.reserved_80), v(r.card_slots), v(r.reserved_212), v(r.head_partner);
+        v(r.head_turned_card), v(r.head_turned_position), v(r.reserved_372), v(r.turn_seconds), v(r.reserved_392);
+        v(r.last_play_chair), v(r.last_play), v(r.deal_position), v(r.level_value), v(r.chair_status), v(r.deck);
+        v(r.finished), v(r.place), v(r.points_won), v(r.trick_points), v(r.settle_score), v(r.bomb_result);
+        v(r.history), v(r.history_total), v(r.partner_chair), v(r.turned_card), v(r.turned_position);
+        v(r.trick_score_cards), v(r.trick_score_count), v(r.last_trick_winner), v(r.reserved_5368);
+        v(r.reserved_5752), v(r.hand_points), v(r.trick_cards), v(r.pass_count), v(r.new_trick), v(r.first_throw);
+        v(r.reserved_6320), v(r.chair_groups), v(r.reserved_6512);
+    }
 };
 static_assert(sizeof(TableGameData) == 6528);
 static_assert(offsetof(TableGameData, card_slots) == 84);
@@ -156,6 +185,14 @@ struct DealInfo {
     int32_t turned_position;               // word 92
     int32_t hand_points[PLDK_CHAIRS];      // words 93-96
     int32_t unused_97[4];
+
+    /// The field list in record order (platform/RecordFields.h).
+    template <class Self, class Visit>
+    static constexpr void Fields(Self& r, Visit& v)
+    {
+        v(r.head), v(r.hand_size), v(r.hand), v(r.partner_hand), v(r.unused_85), v(r.partner), v(r.turned_card);
+        v(r.turned_position), v(r.hand_points), v(r.unused_97);
+    }
 };
 static_assert(sizeof(DealInfo) == 404);
 static_assert(offsetof(DealInfo, partner) == 90 * 4);
@@ -166,6 +203,13 @@ struct PlDkGameStartInfo {
     int32_t history[MAX_CHAIRS][PLDK_HISTORY_ROUNDS]; // 88
     int32_t history_total[MAX_CHAIRS];                // 1048
     int32_t unused[4];                                // 1080
+
+    /// The field list in record order (platform/RecordFields.h).
+    template <class Self, class Visit>
+    static constexpr void Fields(Self& r, Visit& v)
+    {
+        v(r.base), v(r.history), v(r.history_total), v(r.unused);
+    }
 };
 static_assert(sizeof(PlDkGameStartInfo) == 1096);
 static_assert(offsetof(PlDkGameStartInfo, history_total) == 1048);
@@ -182,6 +226,14 @@ struct PlDkGameWinResult {
     int32_t settle_score[PLDK_CHAIRS];                 // 1000
     int32_t dealt_hands[PLDK_CHAIRS][PLDK_HAND_SLOTS]; // 1016
     int32_t unused_1528[4];                            // 1528
+
+    /// The field list in record order (platform/RecordFields.h).
+    template <class Self, class Visit>
+    static constexpr void Fields(Self& r, Visit& v)
+    {
+        v(r.base), v(r.place), v(r.cards_left), v(r.cards_left_count), v(r.five), v(r.unused_980);
+        v(r.bomb_part), v(r.settle_score), v(r.dealt_hands), v(r.unused_1528);
+    }
 };
 static_assert(sizeof(PlDkGameWinResult) == 1544);
 static_assert(offsetof(PlDkGameWinResult, place) == 432);

@@ -2,7 +2,6 @@
 // the deal and the hands.
 #include "game/rules/PlDkTable.h"
 
-#include "game/rules/RecordIo.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -1,7 +1,7 @@
 // CPlDkTable: the records sent to clients and the round result record.
 #include "game/rules/PlDkTable.h"
 
-#include "game/rules/RecordIo.h"
+#include "platform/RecordFields.h"
 
 #include <algorithm>
 #include <cstring>
@@ -91,14 +91,12 @@ size_t CPlDkTable::FillGameStart(std::span<uint8_t> out)
     if (out.size() < sizeof(PlDkGameStartInfo))
         return 0;
     std::fill(out.begin(), out.end(), uint8_t { 0 });
-    GameStartInfo base {};
-    BuildGameStart(base);
-    WriteGameStartInfo(base, out);
-    CRecordWriter w(out.subspan(GAME_START_INFO_BYTES));
-    for (const auto& row : m_history)
-        w.WriteI32s(row);
-    w.WriteI32s(m_history_total);
-    return sizeof(PlDkGameStartInfo);
+    PlDkGameStartInfo record {};
+    BuildGameStart(record.base);
+    for (size_t c = 0; c < m_history.size(); ++c)
+        std::copy(m_history[c].begin(), m_history[c].end(), record.history[c]);
+    std::copy(m_history_total.begin(), m_history_total.end(), record.history_total);
+    return platform::WriteRecord(record, out);
 }
 
 void CPlDkTable::BuildDealInfo(DealInfo& deal, int viewer_chair, int onlooker)

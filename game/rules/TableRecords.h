@@ -42,6 +42,14 @@ struct GameStartInfo {
     int32_t round_number;
     int32_t kick_time;
     int32_t zero[7];
+
+    /// The field list in record order (platform/RecordFields.h).
+    template <class Self, class Visit>
+    static constexpr void Fields(Self& r, Visit& v)
+    {
+        v(r.table_tag), v(r.room_grade), v(r.chair_count), v(r.base_score), v(r.base_deposit);
+        v(r.chair_status), v(r.round_number), v(r.kick_time), v(r.zero);
+    }
 };
 static_assert(sizeof(GameStartInfo) == 88);
 
@@ -67,6 +75,16 @@ struct GameWinResult {
     int32_t room_deposit;                           // 416
     int32_t absent_mask;                            // 420
     int32_t unused[2];                              // 424
+
+    /// The field list in record order (platform/RecordFields.h).
+    template <class Self, class Visit>
+    static constexpr void Fields(Self& r, Visit& v)
+    {
+        v(r.relation_mode), v(r.flags), v(r.chair_count), v(r.round_number), v(r.banker), v(r.team);
+        v(r.friend_flag), v(r.extra), v(r.base_score), v(r.base_deposit), v(r.score_before), v(r.silver_before);
+        v(r.score_change), v(r.silver_change), v(r.fee), v(r.level_after), v(r.level_name), v(r.room_deposit);
+        v(r.absent_mask), v(r.unused);
+    }
 };
 static_assert(sizeof(GameWinResult) == 432);
 static_assert(offsetof(GameWinResult, extra) == 14 * 4);
@@ -93,6 +111,14 @@ struct ResultHeader {
     int32_t table_stamp;
     int32_t word7;
     int32_t word8;
+
+    /// The field list in record order (platform/RecordFields.h).
+    template <class Self, class Visit>
+    static constexpr void Fields(Self& r, Visit& v)
+    {
+        v(r.count), v(r.table_tag), v(r.game_id), v(r.word3), v(r.flags), v(r.word5), v(r.table_stamp);
+        v(r.word7), v(r.word8);
+    }
 };
 static_assert(sizeof(ResultHeader) == 36);
 
@@ -120,6 +146,16 @@ struct PlayerResult {
     char level_name[LEVEL_NAME_SIZE];
     int32_t fee;
     int32_t unused[5];
+
+    /// The field list in record order (platform/RecordFields.h).
+    template <class Self, class Visit>
+    static constexpr void Fields(Self& r, Visit& v)
+    {
+        v(r.user_id), v(r.table_tag), v(r.room_grade), v(r.chair), v(r.game_id), v(r.base_score);
+        v(r.base_deposit), v(r.score_before), v(r.silver_before), v(r.minutes), v(r.seconds), v(r.one), v(r.zero);
+        v(r.win), v(r.loss), v(r.draw), v(r.score_change), v(r.silver_change), v(r.level_after), v(r.level_name);
+        v(r.fee), v(r.unused);
+    }
 };
 static_assert(sizeof(PlayerResult) == 116);
 static_assert(offsetof(PlayerResult, level_name) == 19 * 4);
@@ -143,9 +179,11 @@ struct LeaveResult {
 };
 static_assert(sizeof(LeaveResult) == 64);
 
-/// Byte images of the records, little-endian, field by field. Writers assert
-/// the buffer's size (the caller sizes it from the constant); readers refuse
-/// short input with false and leave the record zeroed.
+/// Byte images of the records, little-endian, field by field through the
+/// records' field lists (platform/RecordFields.h). Writers check the buffer's
+/// size in every build (the caller sizes it from the constant); readers
+/// refuse short input with false and leave the record zeroed, and end each
+/// level name inside its field.
 inline constexpr size_t GAME_START_INFO_BYTES = 88;
 inline constexpr size_t GAME_WIN_RESULT_BYTES = 432;
 inline constexpr size_t RESULT_HEADER_BYTES = 36;

@@ -3,7 +3,7 @@
 
 #include "game/rules/TableMath.h"
 #include "game/scene/PlaySearch.h"
-#include "platform/ByteOrder.h"
+#include "platform/RecordFields.h"
 
 #include <algorithm>
 #include <array>
@@ -213,14 +213,12 @@ ThrowRequest MakeThrowRequest(const ThrowIdentity& who, int own_chair, int next_
 std::array<uint8_t, THROW_REQUEST_BYTES> ThrowRequestBytes(const ThrowRequest& request)
 {
     std::array<uint8_t, THROW_REQUEST_BYTES> bytes {};
-    size_t at = 0;
+    platform::CByteWriter writer(bytes);
     for (int32_t word : { request.word0, request.word1, request.word2, request.chair, request.word4,
                           request.next_chair, request.place, request.word7, request.points_taken,
-                          request.trick_points, request.word10, request.word11 }) {
-        platform::StoreU32LE(bytes.data() + at, static_cast<uint32_t>(word));
-        at += 4;
-    }
-    WriteCardPlay(request.play, std::span(bytes).subspan(at));
+                          request.trick_points, request.word10, request.word11 })
+        writer.WriteI32(word);
+    platform::WriteFields(writer, request.play);
     return bytes;
 }
 

@@ -1,6 +1,8 @@
 // Little-endian words and the sticky reader that every record parser uses.
 #include "platform/ByteOrder.h"
 #include "platform/ByteReader.h"
+#include "platform/ByteWriter.h"
+#include "platform/RecordFields.h"
 
 #include <gtest/gtest.h>
 
@@ -38,4 +40,69 @@ TEST(ByteReader, ReadsFieldsInOrderAndFailsStickilyPastTheEnd)
     EXPECT_EQ(short_in.Remaining(), 3u);
     EXPECT_EQ(short_in.ReadU8(), 0);
     EXPECT_TRUE(short_in.ReadBytes(1).empty());
+}
+
+namespace {
+
+struct InnerRecord {
+    int32_t id = 0;
+    char tag[3] {};
+    template <class Self, class Visit>
+    static constexpr void Fields(Self& r, Visit& v)
+    {
+        v(r.id), v(r.tag);
+    }
+};
+
+struct OuterRecord {
+    uint32_t flags = 0;
+    int32_t grid[2][2] {};
+    InnerRecord inner[2] {};
+    char names[2][2] {};
+    template <class Self, class Visit>
+    static constexpr void Fields(Self& r, Visit& v)
+    {
+        v(r.flags), v(r.grid), v(r.inner), v(r.names);
+    }
+};
+static_assert(FieldListBytes<OuterRecord>() == 4 + 16 + 2 * 7 + 4);
+
+} // namespace
+
+TEST(RecordFields, FieldListsRoundTripInLayoutOrder)
+{
+    OuterRecord record;
+    record.flags = 0x80000001u;
+    record.grid[1][0] = -2;
+    record.inner[1] = InnerRecord { 0x01020304, { 'a', 'b', 'c' } };
+    record.names[0][1] = 'z';
+    const auto bytes = RecordBytes(record);
+    ASSERT_EQ(bytes.size(), 38u);
+    EXPECT_EQ(LoadU32LE(bytes.data()), 0x80000001u);
+    EXPECT_EQ(LoadU32LE(bytes.data() + 12), 0xFFFFFFFEu); // grid[1][0]
+    EXPECT_EQ(LoadU32LE(bytes.data() + 27), 0x01020304u); // inner[1].id, unaligned
+    EXPECT_EQ(bytes[33], 'c');                             // texts are raw, unterminated
+    EXPECT_EQ(bytes[35], 'z');
+
+    OuterRecord read;
+    ASSERT_TRUE(ReadRecord(std::span<const uint8_t>(bytes), read));
+    EXPECT_EQ(RecordBytes(read), bytes);
+
+    // Too few bytes: refused, the record left as it was.
+    OuterRecord untouched;
+    untouched.flags = 7;
+    EXPECT_FALSE(ReadRecord(std::span<const uint8_t>(bytes).first(37), untouched));
+    EXPECT_EQ(untouched.flags, 7u);
+}
+
+TEST(ByteWriterDeathTest, WritingPastTheBufferEndsTheProgramInEveryBuild)
+{
+    std::array<uint8_t, 6> buffer {};
+    CByteWriter writer(buffer);
+    writer.WriteU32(1);
+    writer.WriteU16(2);
+    EXPECT_EQ(writer.Remaining(), 0u);
+    EXPECT_DEATH(writer.WriteU8(3), "pass the buffer");
+    OuterRecord record;
+    EXPECT_DEATH((void)WriteRecord(record, std::span<uint8_t>(buffer)), "pass the buffer");
 }

@@ -1,7 +1,6 @@
 // Round start refusals, base score and deposit, and settlement arithmetic.
 #include "game/rules/GameTable.h"
 
-#include "game/rules/RecordIo.h"
 #include "RulesTestSupport.h"
 
 #include <gtest/gtest.h>
