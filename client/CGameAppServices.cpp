@@ -30,6 +30,19 @@ std::string TextAt(std::span<const uint8_t> record, size_t offset, size_t size)
     return FieldText(reinterpret_cast<const char*>(record.data() + offset), size);
 }
 
+/// The 32-bit sum of two words, wrapping as the server's own arithmetic
+/// does (values from the server may be anything).
+int32_t Sum(int32_t a, int32_t b)
+{
+    return static_cast<int32_t>(static_cast<uint32_t>(a) + static_cast<uint32_t>(b));
+}
+
+/// One more in a counter, wrapping like Sum.
+void Count(int32_t& counter)
+{
+    counter = Sum(counter, 1);
+}
+
 /// A chair count from a record, kept inside the table.
 int ClampChairs(int32_t count, int chairs)
 {
@@ -222,13 +235,13 @@ void CGameApp::ResetRoundHistory()
 void CGameApp::AddRoundResult(std::span<const int32_t> values)
 {
     RoundHistory& history = m_records.History();
-    const int slot = history.round_count % RoundHistory::ROUNDS;
+    const uint32_t slot = static_cast<uint32_t>(history.round_count) % RoundHistory::ROUNDS;
     const size_t chairs = std::min<size_t>(values.size(), static_cast<size_t>(ClampChairs(GetChairCount(), MAX_CHAIRS)));
     for (size_t chair = 0; chair < chairs; ++chair) {
         history.values[chair][slot] = values[chair];
-        history.totals[chair] += values[chair];
+        history.totals[chair] = Sum(history.totals[chair], values[chair]);
     }
-    ++history.round_count;
+    Count(history.round_count);
 }
 
 bool CGameApp::ApplyRoundResult(std::span<const uint8_t> record)
@@ -243,8 +256,8 @@ bool CGameApp::ApplyRoundResult(std::span<const uint8_t> record)
         const size_t c = static_cast<size_t>(i);
         if (IsMatch()) {
             TablePlayerRecord& player = *m_records.TablePlayer(i);
-            player.score = Word(record, 24 + c) + Word(record, 40 + c);
-            player.silver = Word(record, 24 + c) + Word(record, 48 + c);
+            player.score = Sum(Word(record, 24 + c), Word(record, 40 + c));
+            player.silver = Sum(Word(record, 24 + c), Word(record, 48 + c));
             continue;
         }
         if (!m_records.IsChairOccupied(i) || (kept_bits & (1 << i)) != 0)
@@ -252,16 +265,16 @@ bool CGameApp::ApplyRoundResult(std::span<const uint8_t> record)
         GameUserRecord& seat = *m_records.Seat(i);
         seat.level = Word(record, 64 + c);
         CopyTextField(seat.level_title, TextAt(record, ROUND_RESULT_TITLES_AT + LEVEL_TITLE_BYTES * c, LEVEL_TITLE_BYTES));
-        seat.score = Word(record, 24 + c) + Word(record, 40 + c);
-        seat.silver = Word(record, 32 + c) + Word(record, 48 + c);
-        ++seat.games;
+        seat.score = Sum(Word(record, 24 + c), Word(record, 40 + c));
+        seat.silver = Sum(Word(record, 32 + c), Word(record, 48 + c));
+        Count(seat.games);
         const int32_t result = silver_room ? Word(record, 48 + c) : Word(record, 40 + c);
         if (result >= 1)
-            ++seat.wins;
+            Count(seat.wins);
         else if (result == 0)
-            ++seat.draws;
+            Count(seat.draws);
         else
-            ++seat.losses;
+            Count(seat.losses);
     }
     int32_t deltas[MAX_CHAIRS] {};
     for (int i = 0; i < chairs; ++i)
@@ -285,10 +298,10 @@ bool CGameApp::ApplySingleResult(std::span<const uint8_t> record)
         GameUserRecord& seat = *m_records.Seat(chair);
         seat.level = Word(record, 11);
         CopyTextField(seat.level_title, TextAt(record, TITLE_AT, LEVEL_TITLE_BYTES));
-        seat.score = Word(record, 6) + Word(record, 8);
-        seat.silver = Word(record, 7) + Word(record, 9);
-        ++seat.games;
-        ++seat.losses;
+        seat.score = Sum(Word(record, 6), Word(record, 8));
+        seat.silver = Sum(Word(record, 7), Word(record, 9));
+        Count(seat.games);
+        Count(seat.losses);
     }
     RefreshUserList();
     if (m_links.frame_ui)
