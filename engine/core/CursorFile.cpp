@@ -1,6 +1,7 @@
 #include "engine/core/CursorFile.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "engine/core/FrameImage.h"
 #include "platform/ByteReader.h"
@@ -64,20 +65,29 @@ std::optional<CursorFileEntry> ReadCursorFile(std::span<const uint8_t> file)
         entry.hot_x = width / 2;
         entry.hot_y = height / 2;
     }
-    // The entry alone, as an icon: header, one record (planes 1, bits from
-    // the image's own header), then the data.
-    std::vector<uint8_t>& out = entry.icon_file;
-    out.reserve(HEADER_BYTES + ENTRY_BYTES + best_data.size());
-    const uint8_t header[HEADER_BYTES] = { 0, 0, TYPE_ICON, 0, 1, 0 };
-    out.insert(out.end(), header, header + HEADER_BYTES);
-    const uint8_t sizes[8] = { best_record[0], best_record[1], best_record[2], 0, 1, 0, 0, 0 };
-    out.insert(out.end(), sizes, sizes + 8);
-    uint8_t words[8];
-    platform::StoreU32LE(words, uint32_t(best_data.size()));
-    platform::StoreU32LE(words + 4, uint32_t(HEADER_BYTES + ENTRY_BYTES));
-    out.insert(out.end(), words, words + 8);
-    out.insert(out.end(), best_data.begin(), best_data.end());
+    // The entry alone, as an icon (bits per pixel from the image's own header).
+    entry.icon_file = SingleEntryIconFile(best_record[0], best_record[1], best_record[2], 0, best_data);
     return entry;
+}
+
+std::vector<uint8_t> SingleEntryIconFile(uint8_t width, uint8_t height, uint8_t colours, uint16_t bits,
+                                         std::span<const uint8_t> image)
+{
+    constexpr size_t IMAGE_OFFSET = HEADER_BYTES + ENTRY_BYTES;
+    std::vector<uint8_t> file(IMAGE_OFFSET + image.size());
+    platform::StoreU16LE(file.data() + 2, TYPE_ICON);
+    platform::StoreU16LE(file.data() + 4, 1);
+    uint8_t* record = file.data() + HEADER_BYTES;
+    record[0] = width;
+    record[1] = height;
+    record[2] = colours;
+    platform::StoreU16LE(record + 4, 1);
+    platform::StoreU16LE(record + 6, bits);
+    platform::StoreU32LE(record + 8, uint32_t(image.size()));
+    platform::StoreU32LE(record + 12, uint32_t(IMAGE_OFFSET));
+    if (!image.empty())
+        std::memcpy(file.data() + IMAGE_OFFSET, image.data(), image.size());
+    return file;
 }
 
 std::vector<uint8_t> ImageRecordToBgra(const ImageRecord& record)

@@ -32,6 +32,12 @@ struct CursorFileEntry {
 /// file or no entry lies inside it.
 [[nodiscard]] std::optional<CursorFileEntry> ReadCursorFile(std::span<const uint8_t> file);
 
+/// An icon file (type 1) of one entry: its directory record (width and
+/// height bytes, 0 standing for 256; colour count; planes 1; bits per pixel)
+/// and the entry's image after it.
+[[nodiscard]] std::vector<uint8_t> SingleEntryIconFile(uint8_t width, uint8_t height, uint8_t colours, uint16_t bits,
+                                                       std::span<const uint8_t> image);
+
 /// Frame 0 of a decoded image as 32-bit pixels (blue, green, red, alpha),
 /// width x height of them; empty without pixels.
 [[nodiscard]] std::vector<uint8_t> ImageRecordToBgra(const ImageRecord& record);

@@ -90,22 +90,4 @@ std::optional<IcoEntry> BestIcoEntry(std::span<const uint8_t> file)
     return best;
 }
 
-std::vector<uint8_t> SingleEntryIcoFile(const IcoEntry& entry)
-{
-    constexpr size_t DATA_OFFSET = ICO_HEADER_BYTES + ICO_ENTRY_BYTES;
-    std::vector<uint8_t> file(DATA_OFFSET + entry.data.size());
-    platform::StoreU16LE(file.data() + 2, 1);
-    platform::StoreU16LE(file.data() + 4, 1);
-    uint8_t* record = file.data() + ICO_HEADER_BYTES;
-    record[0] = uint8_t(entry.width);    // 256 is written as 0
-    record[1] = uint8_t(entry.height);
-    platform::StoreU16LE(record + 4, 1);
-    platform::StoreU16LE(record + 6, uint16_t(entry.bits_per_pixel));
-    platform::StoreU32LE(record + 8, uint32_t(entry.data.size()));
-    platform::StoreU32LE(record + 12, uint32_t(DATA_OFFSET));
-    if (!entry.data.empty())
-        std::memcpy(file.data() + DATA_OFFSET, entry.data.data(), entry.data.size());
-    return file;
-}
-
 } // namespace engine

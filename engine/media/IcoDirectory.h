@@ -15,7 +15,6 @@
 #include <cstdint>
 #include <optional>
 #include <span>
-#include <vector>
 
 namespace engine {
 
@@ -32,9 +31,5 @@ struct IcoEntry {
 // not a BMP info header or a PNG header, or whose size is above the limits
 // are passed over. None when no entry is left or the bytes are no icon file.
 [[nodiscard]] std::optional<IcoEntry> BestIcoEntry(std::span<const uint8_t> file);
-
-// An icon file holding only the given BMP entry, for a loader that would
-// otherwise choose an entry by its own rules.
-[[nodiscard]] std::vector<uint8_t> SingleEntryIcoFile(const IcoEntry& entry);
 
 } // namespace engine

@@ -1,6 +1,7 @@
 // IImageDecoder over SDL2_image: each format through its own loader (which
 // keeps 8-bit palettes); GIF, TIFF and WBMP files through our own readers,
 // and icons through our own reading of their directory.
+#include "engine/core/CursorFile.h"
 #include "engine/media/GifDecoder.h"
 #include "engine/media/IcoDirectory.h"
 #include "engine/media/ImageDecoder.h"
@@ -131,7 +132,9 @@ bool DecodeIco(std::span<const uint8_t> data, DecodedImage& out)
         return false;
     if (entry->png)
         return LoadWith(IMG_LoadPNG_RW, entry->data, out);
-    const std::vector<uint8_t> single = SingleEntryIcoFile(*entry);
+    // 256 is written as 0.
+    const std::vector<uint8_t> single = SingleEntryIconFile(uint8_t(entry->width), uint8_t(entry->height), 0,
+                                                            uint16_t(entry->bits_per_pixel), entry->data);
     return LoadWith(IMG_LoadICO_RW, single, out);
 }
 
