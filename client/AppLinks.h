@@ -19,6 +19,23 @@
 
 namespace client {
 
+/// Application events of the dispatcher to the side panel and the frame UI.
+/// Events that carry a server body have param1 point to a
+/// `std::span<const uint8_t>` of it (the body with its length), valid only
+/// while the event is delivered (sent, never posted).
+inline constexpr uint32_t GAMEMSG_ID_80000026 = 80000026; ///< to the match list bar
+inline constexpr uint32_t GAMEMSG_ID_80000028 = 80000028; ///< param1: the round event word
+inline constexpr uint32_t GAMEMSG_PLAYER_CHAT = 80000058;   ///< param1: the body (span)
+inline constexpr uint32_t GAMEMSG_CHAT_RECORD = 80000059;   ///< param1: the body (span)
+inline constexpr uint32_t GAMEMSG_ADVERT_URL = 80000060;    ///< param1: a system payload with the address
+inline constexpr uint32_t GAMEMSG_AMULET_NOTICE = 80000061; ///< param1: the body (span)
+inline constexpr uint32_t GAMEMSG_ADVERT_CYCLE = 80000062;  ///< the advert bar's auto-cycle step
+inline constexpr uint32_t GAMEMSG_FRAME_HELP = 80000065;    ///< the frame's help button
+inline constexpr uint32_t GAMEMSG_MATCH_SIGNUP = 80000066;  ///< the sign-up button
+inline constexpr uint32_t GAMEMSG_MATCH_GIVEUP = 80000067;  ///< the give-up button
+/// The main window starts the side panel's advert bar (child "AdvertBar").
+inline constexpr uint32_t GAMEMSG_ADVERT_START = 80000074;
+
 /// The six values of a message board: text, answer event, second event and
 /// three further values (the seconds it stays, its style, its picture).
 struct MessageBoardRequest {
@@ -81,6 +98,37 @@ public:
     virtual void OnRoundResult() = 0;
     /// The seat-name hook, with the record of names.
     virtual void OnSeatNames(std::span<const uint8_t> record) = 0;
+
+    // What the notification dispatcher and the main window call besides.
+    // Each does nothing unless the frame UI overrides it (so fakes need not).
+    virtual void ShowExitRequest(std::span<const uint8_t> body) { (void)body; }
+    virtual void NotifyLookerLeave(const GameUserRecord& user) { (void)user; }
+    virtual void NotifyPlayerEnter(const GameUserRecord& seat) { (void)seat; }
+    virtual void NotifyPlayerLeave(const GameUserRecord& seat) { (void)seat; }
+    virtual void NotifyRandomTable() {}
+    virtual void NotifyTableChanged() {}
+    virtual void ShowEliminationRound() {}
+    virtual void OnMatchBegin(std::span<const uint8_t> body) { (void)body; }
+    virtual void ShowRemainingTables(std::span<const uint8_t> body) { (void)body; }
+    virtual void ShowPlayerDetailData(std::span<const uint8_t> body) { (void)body; }
+    virtual void ShowMatchOutNotice(std::span<const uint8_t> body) { (void)body; }
+    virtual void ShowMatchOutInfo(std::span<const uint8_t> body) { (void)body; }
+    virtual void OnSignUpSucceeded() {}
+    virtual void OnWithdrawn() {}
+    /// A self-closing board over the frame (colour 0x00BBGGRR, font size).
+    virtual void ShowSystemBoard(const std::string& text, uint32_t colour, int32_t size)
+    {
+        (void)text;
+        (void)colour;
+        (void)size;
+    }
+    /// Plays a named sound once.
+    virtual void PlayFrameSound(const char* name) { (void)name; }
+    /// The quit confirmation board (closing while a match runs).
+    virtual void ShowQuitBoard() {}
+    /// The main window's maximised size.
+    [[nodiscard]] virtual int32_t GetDefaultWidth() const { return 800; }
+    [[nodiscard]] virtual int32_t GetDefaultHeight() const { return 600; }
 };
 
 /// The side panel (CSubSystemPanel): application events to it or to one of
@@ -90,6 +138,8 @@ public:
     virtual ~ISidePanel() = default;
     virtual void SendPanelEvent(uint32_t event_id, uintptr_t param1) = 0;
     virtual void SendChildEvent(const char* child_name, uint32_t event_id) = 0;
+    /// Refreshes the match list bar (match rooms).
+    virtual void ShowMatchListBar() {}
 };
 
 /// The main game scene (CGameScene).

@@ -191,6 +191,11 @@ bool CNativeWindow::IsMinimized() const
     return (SDL_GetWindowFlags(m_window) & SDL_WINDOW_MINIMIZED) != 0;
 }
 
+bool CNativeWindow::IsMaximized() const
+{
+    return (SDL_GetWindowFlags(m_window) & SDL_WINDOW_MAXIMIZED) != 0;
+}
+
 bool CNativeWindow::FlashIfInBackground()
 {
     if (SDL_GetWindowFlags(m_window) & SDL_WINDOW_INPUT_FOCUS)

@@ -72,6 +72,7 @@ public:
     void SetPosition(int x, int y);
     void GetPosition(int& x, int& y) const;
     [[nodiscard]] bool IsMinimized() const;
+    [[nodiscard]] bool IsMaximized() const;
     // Flashes the window once (its task-bar entry) when it does not have the
     // keyboard focus, to call the user back. False when it has the focus or
     // the video driver cannot flash windows.

@@ -1,0 +1,306 @@
+#include "client/panel/CGameFrameUI.h"
+
+#include <algorithm>
+#include <array>
+
+#include "client/CGameApp.h"
+#include "client/CGameConnection.h"
+#include "client/CGameFrameWnd.h"
+#include "client/panel/CSubSystemPanel.h"
+#include "engine/core/CanvasObject.h"
+#include "engine/core/ImageObject.h"
+#include "engine/core/InputState.h"
+#include "engine/widgets/GuiButton.h"
+#include "engine/widgets/GuiImageText.h"
+#include "engine/widgets/UrlOpener.h"
+#include "engine/widgets/WidgetSupport.h"
+#include "platform/Message.h"
+#include "platform/MessageIds.h"
+#include "platform/Window.h"
+
+namespace panel {
+
+namespace {
+
+constexpr int32_t FALLBACK_WORK_AREA_WIDTH = 1024;
+constexpr const char* AUTO_PLAY_IMAGE = "animation_AutoPlay";
+constexpr double AUTO_PLAY_DEPTH = 60000.0;
+constexpr uint32_t AUTO_PLAY_FRAME_MS = 100;
+
+// The frame's metrics: the heights of the side panel's bars.
+constexpr int32_t TAB_HEIGHT = 24;
+constexpr int32_t HEADER_HEIGHT = 22;
+constexpr int32_t ROW_HEIGHT = 20;
+constexpr int32_t PAGE_EXTRA = 40;
+
+} // namespace
+
+CGameFrameUI::CGameFrameUI(client::CGameApp& app)
+    : m_app(app)
+{
+}
+
+CGameFrameUI::~CGameFrameUI() = default;
+
+void CGameFrameUI::OnCreate()
+{
+    SetFrameMetrics();
+}
+
+void CGameFrameUI::SetFrameMetrics()
+{
+    SetIntSetting(SETTING_TAB_HEIGHT, TAB_HEIGHT);
+    SetIntSetting(SETTING_HEADER_HEIGHT, HEADER_HEIGHT);
+    SetIntSetting(SETTING_ROW_HEIGHT, ROW_HEIGHT);
+    SetIntSetting(SETTING_PAGE_EXTRA, PAGE_EXTRA);
+}
+
+void CGameFrameUI::SetMainGame(std::unique_ptr<engine::CGuiContainer> scene)
+{
+    if (scene == nullptr)
+        return;
+    scene->SetName("MainGame");
+    m_main_game = dynamic_cast<engine::CGuiContainer*>(RegisterObject(std::move(scene)));
+    LayoutChildren();
+}
+
+void CGameFrameUI::SetSubSystem(std::unique_ptr<CSubSystemPanel> panel)
+{
+    if (panel == nullptr)
+        return;
+    m_sub_system = dynamic_cast<CSubSystemPanel*>(RegisterObject(std::move(panel)));
+    LayoutChildren();
+}
+
+void CGameFrameUI::SetSidePanelWidth(int32_t width)
+{
+    m_side_width = std::max(0, width);
+    LayoutChildren();
+}
+
+void CGameFrameUI::SetSidePanelVisibleWidth(int32_t width)
+{
+    m_side_visible_width = std::clamp(width, 0, m_side_width);
+    LayoutChildren();
+}
+
+void CGameFrameUI::OnStart()
+{
+    if (m_main_game != nullptr)
+        m_main_game->OnStart();
+    if (m_sub_system != nullptr)
+        m_sub_system->OnStart();
+    (void)m_app.ConnectByMode();
+}
+
+void CGameFrameUI::OnAreaChanged()
+{
+    LayoutChildren();
+}
+
+engine::EngineRect CGameFrameUI::GetMainGameRect() const
+{
+    const engine::EngineRect area = GetArea();
+    engine::EngineRect rect = area;
+    rect.right = std::max(area.left, area.right - m_side_visible_width);
+    return rect;
+}
+
+void CGameFrameUI::LayoutChildren()
+{
+    const engine::EngineRect area = GetArea();
+    if (m_main_game != nullptr)
+        m_main_game->SetArea(GetMainGameRect());
+    if (m_sub_system != nullptr) {
+        engine::EngineRect side = area;
+        side.left = std::max(area.left, area.right - m_side_visible_width);
+        m_sub_system->SetArea(side);
+    }
+    if (m_auto_play != nullptr) {
+        const engine::EngineRect game = GetMainGameRect();
+        m_auto_play->MoveTo((game.left + game.right) / 2, (game.top + game.bottom) / 2);
+        m_auto_play->Invalidate();
+    }
+}
+
+int32_t CGameFrameUI::GetDefaultWidth() const
+{
+    int32_t work_width = m_work_area_width;
+    if (work_width <= 0) {
+        const auto desktop = platform::CNativeWindow::GetDesktopSize();
+        work_width = desktop ? desktop->first : FALLBACK_WORK_AREA_WIDTH;
+    }
+    return work_width < WIDE_WORK_AREA ? DEFAULT_WIDTH_SMALL : DEFAULT_WIDTH_LARGE;
+}
+
+int CGameFrameUI::UpdateMaximizedFlag()
+{
+    client::CGameFrameWnd* window = m_app.GetMainWindow();
+    platform::CNativeWindow* native = window != nullptr ? window->GetNativeWindow() : nullptr;
+    m_maximized = native != nullptr && native->IsMaximized() ? 1 : 0;
+    return m_maximized;
+}
+
+engine::EngineEvent CGameFrameUI::SelfEvent(uint32_t id, uintptr_t param1, uintptr_t param2) const
+{
+    return engine::EngineEvent { GetId(), id, param1, param2 };
+}
+
+int CGameFrameUI::SendToMainGame(uint32_t id, uintptr_t param1, uintptr_t param2)
+{
+    if (m_main_game == nullptr)
+        return 0;
+    return m_main_game->SendEvent(engine::EngineEvent { m_main_game->GetId(), id, param1, param2 });
+}
+
+client::CGameConnection* CGameFrameUI::GetConnection() const
+{
+    return dynamic_cast<client::CGameConnection*>(m_app.Links().connection);
+}
+
+void CGameFrameUI::PopupBox(engine::CEngineObject* box)
+{
+    if (box == nullptr)
+        return;
+    ++m_box_counter;
+    m_last_box_id = box->GetId();
+    engine::PlaceAtDepth(*box, POPUP_BASE_DEPTH + POPUP_DEPTH_STEP * m_box_counter);
+    const engine::EngineRect game = GetMainGameRect();
+    const bool has_area = game.right > game.left && game.bottom > game.top;
+    const double x = has_area ? (game.left + game.right) / 2.0 : GetViewWidth() / 2.0;
+    const double y = has_area ? (game.top + game.bottom) / 2.0 : GetViewHeight() / 2.0;
+    box->MoveTo(x, y);
+    box->Show(true);
+    box->Activate();
+    box->Invalidate();
+}
+
+void CGameFrameUI::RefreshMainGame()
+{
+    (void)SendToMainGame(GAMEMSG_REFRESH_MAIN_GAME);
+}
+
+void CGameFrameUI::ShowAutoPlay(bool on)
+{
+    m_auto_play_shown = on;
+    if (m_auto_play == nullptr && on) {
+        engine::ImageRef image;
+        GetImage(image, AUTO_PLAY_IMAGE, 0);
+        m_auto_play = NewImageObject(image);
+        if (m_auto_play != nullptr) {
+            engine::PlaceAtDepth(*m_auto_play, AUTO_PLAY_DEPTH);
+            (void)AddPlayFramesAction(m_auto_play, engine::FrameMode::Loop, -1, 0, AUTO_PLAY_FRAME_MS);
+            LayoutChildren();
+        }
+    }
+    if (m_auto_play == nullptr)
+        return;
+    if (on)
+        m_auto_play->Activate();
+    else
+        m_auto_play->Deactivate();
+    m_auto_play->Invalidate();
+}
+
+void CGameFrameUI::HideMatchWaitAnimations()
+{
+    for (engine::CEngineObject* object : std::initializer_list<engine::CEngineObject*> {
+             m_wait_arrange, m_start_countdown, m_signup_countdown, m_tables_text }) {
+        if (object == nullptr)
+            continue;
+        CancelObjectActions(object->GetId());
+        object->Deactivate();
+        object->Invalidate();
+    }
+}
+
+void CGameFrameUI::ShowRoundText(engine::CGuiImageText* text, const std::string& value)
+{
+    if (text == nullptr) {
+        ShowSystemBoard(value, 0xFFFFFF, 16);
+        return;
+    }
+    m_last_board_text = value;
+    text->SetText(value);
+    text->Activate();
+    text->Invalidate();
+}
+
+void CGameFrameUI::ShowSystemBoard(const std::string& text, uint32_t colour, int32_t size)
+{
+    m_last_board_text = text;
+    CEngineEntity::ShowSystemBoard(nullptr, 0);
+    if (engine::CCanvasObject* board = FindSystemBoard()) {
+        board->SetTextColour(colour, 255);
+        board->SetFont(std::clamp(size, 8, 72), 400, engine::WIDGET_FACE);
+    }
+    CEngineEntity::ShowSystemBoard(text.c_str(), SYSTEM_BOARD_SECONDS);
+}
+
+void CGameFrameUI::PlayFrameSound(const char* name)
+{
+    if (name != nullptr)
+        (void)LoadSound(name, 1);
+}
+
+void CGameFrameUI::CloseMainWindow()
+{
+    if (client::CGameFrameWnd* window = m_app.GetMainWindow())
+        (void)platform::PostMessage(window->GetHandle(), platform::WM_CLOSE);
+    else
+        QuitProgram();
+}
+
+void CGameFrameUI::QuitProgram()
+{
+    platform::PostQuitMessage(0);
+}
+
+int CGameFrameUI::OnEvent(const engine::EngineEvent& event)
+{
+    switch (event.id) {
+    case FRAME_EVENT_CLOSE_WINDOW:
+        CloseMainWindow();
+        return 1;
+    case FRAME_EVENT_QUIT:
+        QuitProgram();
+        return 1;
+    case FRAME_EVENT_OPEN_EXIT_URL:
+        if (!m_exit_url.empty())
+            (void)engine::GetUrlOpener().OpenUrl(m_exit_url);
+        CloseMainWindow();
+        return 1;
+    case FRAME_EVENT_EXIT_ANSWER:
+        AnswerExitRequest(static_cast<int32_t>(event.param1), event.param2 != 0);
+        return 1;
+    case FRAME_EVENT_FORCE_QUIT:
+        if (client::CGameConnection* connection = GetConnection()) {
+            std::array<uint8_t, 64> record {};
+            (void)connection->AskForcedExit(record);
+        }
+        return 1;
+    case FRAME_EVENT_BOARD_CLOSED:
+        return 1;
+    case client::GAMEMSG_MATCH_SIGNUP:
+        if (client::CGameConnection* connection = GetConnection())
+            (void)connection->MatchSignup();
+        return 1;
+    case client::GAMEMSG_MATCH_GIVEUP:
+        if (client::CGameConnection* connection = GetConnection())
+            (void)connection->MatchWithdraw();
+        return 1;
+    case GAMEMSG_SEAT_LEFT_CLICK:
+    case GAMEMSG_SEAT_RIGHT_CLICK: {
+        engine::InputState input {};
+        const bool known = GetInputState(input);
+        const auto user = static_cast<int32_t>(event.param1);
+        if (user > 0 && user != GetPlayerBoardSmallUser())
+            ShowPlayerBoardSmall(user, known ? input.x : 0, known ? input.y : 0);
+        return 1;
+    }
+    default:
+        return CGuiContainer::OnEvent(event);
+    }
+}
+
+} // namespace panel

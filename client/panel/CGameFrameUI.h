@@ -1,0 +1,229 @@
+#pragma once
+// CGameFrameUI: the root engine object of the game window. It holds the main
+// game (the table scene, child "MainGame") on the left and the side panel on
+// the right, starts both and the server connection, and shows what the
+// application and the notification dispatcher hand it: message boards (plain,
+// exit and exit-with-address), the match banners and notices, the system
+// board, notice boxes over the frame (PopupBox), the auto-play animation and
+// the player boards. A game derives from it to load its skins and create its
+// own scene and side panel (CreateChildren).
+//
+// Owner: the object module (the host window's root object); it outlives the
+// application's link to it only while installed in the application's
+// AppLinks. The main game and the side panel are registered children it
+// does not own. Thread: UI thread, inside the engine tick or under its lock.
+// Hazards: bodies handed in come from the server: each is read field by
+// field with its length checked, and a short body shows nothing. Answers of
+// boards arrive as posted events, after the call that showed them returned.
+#include <cstdint>
+#include <span>
+#include <string>
+
+#include "client/AppLinks.h"
+#include "engine/core/GuiContainer.h"
+
+namespace client {
+class CGameApp;
+class CGameConnection;
+}
+
+namespace engine {
+class CCanvasObject;
+class CGuiButton;
+class CGuiEventQueue;
+class CGuiImageText;
+class CImageObject;
+}
+
+namespace panel {
+
+class CSubSystemPanel;
+
+/// Events the frame UI sends to the main game.
+inline constexpr uint32_t GAMEMSG_RESET_SEAT_BOARDS = 80000002;
+inline constexpr uint32_t GAMEMSG_REFRESH_MAIN_GAME = 80000003;
+inline constexpr uint32_t GAMEMSG_REFRESH_SEAT_BOARDS = 80000011;
+inline constexpr uint32_t GAMEMSG_PLAYER_ENTER = 80000014;  ///< param1: the seat's GameUserRecord
+inline constexpr uint32_t GAMEMSG_LOOKER_ENTER = 80000015;  ///< param1: the looker's GameUserRecord
+inline constexpr uint32_t GAMEMSG_PLAYER_LEAVE = 80000016;  ///< param1: the seat's GameUserRecord
+inline constexpr uint32_t GAMEMSG_LOOKER_LEAVE = 80000017;  ///< param1: the looker's GameUserRecord
+inline constexpr uint32_t GAMEMSG_RANDOM_TABLE = 80000018;
+inline constexpr uint32_t GAMEMSG_TABLE_CHANGED = 80000020;
+inline constexpr uint32_t GAMEMSG_REFRESH_OWN_SEAT = 80000030;
+/// Seat boards to the frame UI; param1 the player's user id.
+inline constexpr uint32_t GAMEMSG_SEAT_LEFT_CLICK = 80000047;
+inline constexpr uint32_t GAMEMSG_SEAT_RIGHT_CLICK = 80000048;
+
+/// The frame UI's own answers (posted to itself by its boards).
+inline constexpr uint32_t FRAME_EVENT_CLOSE_WINDOW = 80000068;
+inline constexpr uint32_t FRAME_EVENT_QUIT = 80000069;
+inline constexpr uint32_t FRAME_EVENT_OPEN_EXIT_URL = 80000070;
+inline constexpr uint32_t FRAME_EVENT_EXIT_ANSWER = 80000071; ///< param1 asker, param2 1 agree / 0 refuse
+inline constexpr uint32_t FRAME_EVENT_FORCE_QUIT = 80000072;
+inline constexpr uint32_t FRAME_EVENT_BOARD_CLOSED = 80000073;
+
+class CGameFrameUI : public engine::CGuiContainer, public client::IFrameUI {
+public:
+    static constexpr int32_t DEFAULT_WIDTH_SMALL = 800;
+    static constexpr int32_t DEFAULT_WIDTH_LARGE = 1050;
+    static constexpr int32_t DEFAULT_HEIGHT = 600;
+    static constexpr int32_t WIDE_WORK_AREA = 1280;
+    static constexpr double POPUP_BASE_DEPTH = 90000.0;
+    static constexpr double POPUP_DEPTH_STEP = 10.0;
+    static constexpr int32_t SIDE_PANEL_WIDTH = 240;
+    // The frame metrics (engine integer settings) the side panel's bars read.
+    static constexpr int32_t SETTING_TAB_HEIGHT = 50007;    ///< P: tab row above the advert page
+    static constexpr int32_t SETTING_HEADER_HEIGHT = 50008; ///< R: header row of the score table
+    static constexpr int32_t SETTING_ROW_HEIGHT = 50009;    ///< Q: one chair's row
+    static constexpr int32_t SETTING_PAGE_EXTRA = 50011;    ///< S: the page's extra height
+    static constexpr int32_t SYSTEM_BOARD_SECONDS = 5;
+    static constexpr size_t NAME_BYTES_IN_BODY = 32;
+
+    explicit CGameFrameUI(client::CGameApp& app);
+    ~CGameFrameUI() override;
+
+    void OnCreate() override;
+    int OnEvent(const engine::EngineEvent& event) override;
+    /// The main game's OnStart, the side panel's, then the server connection.
+    void OnStart() override;
+    void OnAreaChanged() override;
+
+    // --- Children
+    /// Stores the scene, names it "MainGame" and registers it as a child.
+    virtual void SetMainGame(std::unique_ptr<engine::CGuiContainer> scene);
+    virtual void SetSubSystem(std::unique_ptr<CSubSystemPanel> panel);
+    [[nodiscard]] engine::CGuiContainer* GetMainGame() const { return m_main_game; }
+    [[nodiscard]] CSubSystemPanel* GetSubSystem() const { return m_sub_system; }
+    [[nodiscard]] client::CGameApp& GetApp() const { return m_app; }
+    [[nodiscard]] virtual int32_t GetSidePanelWidth() const { return SIDE_PANEL_WIDTH; }
+    virtual void SetSidePanelWidth(int32_t width);
+    virtual void SetSidePanelVisibleWidth(int32_t width);
+    /// The main-game area: left, top, right, bottom.
+    [[nodiscard]] engine::EngineRect GetMainGameRect() const;
+
+    // --- Creation steps (a game's OnCreate calls them in order)
+    virtual void LoadSkinPackages() {}
+    virtual void SetFrameMetrics();
+    virtual void CreateFrameButtons() {}
+    virtual void DrawTableBackdrop() {}
+    virtual void CreateChildren() {}
+    virtual void OpenForumPage() {}
+
+    // --- Window
+    [[nodiscard]] int32_t GetDefaultWidth() const override;
+    [[nodiscard]] int32_t GetDefaultHeight() const override { return DEFAULT_HEIGHT; }
+    /// The work-area width the default width follows (the desktop's unless set).
+    void SetWorkAreaWidth(int32_t width) { m_work_area_width = width; }
+    /// Nonzero when the main window is maximised.
+    [[nodiscard]] virtual int UpdateMaximizedFlag();
+
+    // --- Boxes over the frame and the main game
+    /// Shows box over the frame at depth 90000 + 10 x the box counter.
+    virtual void PopupBox(engine::CEngineObject* box);
+    [[nodiscard]] int32_t GetBoxCounter() const { return m_box_counter; }
+    /// The box popped up last while it exists, else null.
+    [[nodiscard]] engine::CEngineObject* GetLastBox() const { return FindObject(m_last_box_id); }
+    virtual void RefreshMainGame();
+    virtual void ShowAutoPlay(bool on);
+    [[nodiscard]] bool IsAutoPlayShown() const { return m_auto_play_shown; }
+    virtual void HideMatchWaitAnimations();
+    virtual void ShowForceQuitBox();
+    void ShowQuitBoard() override;
+    /// The self-closing board with the text (colour 0x00BBGGRR, font size).
+    void ShowSystemBoard(const std::string& text, uint32_t colour, int32_t size) override;
+    using engine::CEngineEntity::ShowSystemBoard;
+    void PlayFrameSound(const char* name) override;
+
+    // --- Message boards (client::IFrameUI)
+    void ShowMessageBoard(const client::MessageBoardRequest& request) override;
+    void ShowExitMessageBoard(const client::ExitBoardRequest& request) override;
+    void ShowExitUrlMessageBoard(const client::ExitUrlBoardRequest& request) override;
+    void OnLogonReply(int hook) override;
+    void OnEnterReply() override;
+    void ShowNoSignUpBanner(std::span<const uint8_t> reply) override;
+    void ShowWashoutBanner(std::span<const uint8_t> reply) override;
+    void ShowMatchEndBanner(std::span<const uint8_t> reply) override;
+    void ShowMatchLateBanner(std::span<const uint8_t> reply) override;
+    void ShowMatchStartedBanner(std::span<const uint8_t> reply) override;
+    void ShowSystemCancelBanner(std::span<const uint8_t> reply) override;
+    void ShowSelfCancelBanner(std::span<const uint8_t> reply) override;
+    void ShowWaitSignUpCheckBanner(std::span<const uint8_t> reply) override;
+    void ShowSystemRejectedBanner(std::span<const uint8_t> reply) override;
+
+    // --- Notifications (client::IFrameUI)
+    void ShowExitRequest(std::span<const uint8_t> body) override;
+    void NotifyLookerEnter(const client::GameUserRecord& user) override;
+    void NotifyLookerLeave(const client::GameUserRecord& user) override;
+    void NotifyPlayerEnter(const client::GameUserRecord& seat) override;
+    void NotifyPlayerLeave(const client::GameUserRecord& seat) override;
+    void NotifyRandomTable() override;
+    void NotifyTableChanged() override;
+    void NotifySilverChange(std::span<const uint8_t> record) override;
+    void ShowEliminationRound() override;
+    void OnMatchBegin(std::span<const uint8_t> body) override;
+    void ShowRemainingTables(std::span<const uint8_t> body) override;
+    void ShowPlayerDetailData(std::span<const uint8_t> body) override;
+    void ShowMatchOutNotice(std::span<const uint8_t> body) override;
+    void ShowMatchOutInfo(std::span<const uint8_t> body) override;
+    void OnSignUpSucceeded() override;
+    void OnWithdrawn() override;
+    void OnRoundResult() override;
+    void OnSeatNames(std::span<const uint8_t> record) override;
+
+    // --- Player boards
+    void ShowPlayerDetailFull(std::span<const uint8_t> user_record) override;
+    [[nodiscard]] int32_t GetPlayerBoardSmallUser() const override;
+    void ShowPlayerBoardSmall(int32_t user_id, int32_t x, int32_t y) override;
+    [[nodiscard]] engine::CCanvasObject* GetPlayerBoardSmall() const { return m_player_board_small; }
+
+    /// The last text a board of this frame showed (for tests and the log).
+    [[nodiscard]] const std::string& GetLastBoardText() const { return m_last_board_text; }
+
+protected:
+    /// A message box with the text (and a picture when named), answers
+    /// posted as given (null: no such button); popped up over the frame.
+    engine::CEngineObject* ShowTextBox(const std::string& text, const engine::EngineEvent* ok_event,
+                                       const engine::EngineEvent* cancel_event, int32_t seconds,
+                                       const std::string& picture = {});
+    [[nodiscard]] engine::EngineEvent SelfEvent(uint32_t id, uintptr_t param1 = 0, uintptr_t param2 = 0) const;
+    /// The event to the main game; its answer, 0 without one.
+    int SendToMainGame(uint32_t id, uintptr_t param1 = 0, uintptr_t param2 = 0);
+    [[nodiscard]] client::CGameConnection* GetConnection() const;
+    virtual void CloseMainWindow();
+    virtual void QuitProgram();
+    /// Sets an image text (made by a game) or, without one, shows the system board.
+    void ShowRoundText(engine::CGuiImageText* text, const std::string& value);
+    void LayoutChildren();
+
+    // The tournament widgets a game creates in match rooms (null until then).
+    engine::CImageObject* m_wait_arrange { nullptr };
+    engine::CGuiEventQueue* m_event_queue { nullptr };
+    engine::CGuiButton* m_signup_button { nullptr };
+    engine::CGuiButton* m_giveup_button { nullptr };
+    engine::CGuiImageText* m_start_countdown { nullptr };
+    engine::CGuiImageText* m_signup_countdown { nullptr };
+    engine::CGuiImageText* m_round_text { nullptr };
+    engine::CGuiImageText* m_tables_text { nullptr };
+
+private:
+    void ShowBanner(const char* text);
+    void AnswerExitRequest(int32_t asker, bool agree);
+
+    client::CGameApp& m_app;
+    engine::CGuiContainer* m_main_game { nullptr };
+    CSubSystemPanel* m_sub_system { nullptr };
+    int32_t m_side_width { SIDE_PANEL_WIDTH };
+    int32_t m_side_visible_width { SIDE_PANEL_WIDTH };
+    int32_t m_box_counter { 0 };
+    uint32_t m_last_box_id { 0 };
+    int32_t m_work_area_width { 0 }; ///< 0: ask the desktop
+    engine::CImageObject* m_auto_play { nullptr };
+    bool m_auto_play_shown { false };
+    engine::CCanvasObject* m_player_board_small { nullptr };
+    int32_t m_player_board_user { 0 };
+    std::string m_exit_url;
+    std::string m_last_board_text;
+    int m_maximized { 0 };
+};
+
+} // namespace panel

@@ -1,0 +1,398 @@
+// The frame UI's boards, banners and notifications.
+#include "client/panel/CGameFrameUI.h"
+
+#include <algorithm>
+
+#include "client/CGameApp.h"
+#include "client/CGameConnection.h"
+#include "client/ClientText.h"
+#include "client/RecordCodec.h"
+#include "client/panel/CSubSystemPanel.h"
+#include "client/panel/PanelText.h"
+#include "engine/core/CanvasObject.h"
+#include "engine/widgets/GuiButton.h"
+#include "engine/widgets/GuiMessageBox.h"
+#include "engine/widgets/GuiTextButton.h"
+#include "engine/widgets/WidgetSupport.h"
+
+namespace panel {
+
+namespace {
+
+constexpr int32_t BOX_WIDTH = 320;
+constexpr int32_t BOX_HEIGHT = 160;
+constexpr int32_t BOX_MARGIN = 12;
+constexpr int32_t BOX_FONT_SIZE = 14;
+constexpr uint32_t BOX_BACKGROUND = 0xF0F0F0;
+constexpr int32_t BUTTON_OFFSET_X = 60;
+constexpr int32_t BUTTON_OFFSET_BOTTOM = 25;
+constexpr int32_t PICTURE_SIZE = 48;
+constexpr int32_t PLAYER_BOARD_WIDTH = 180;
+constexpr int32_t PLAYER_BOARD_HEIGHT = 96;
+constexpr double PLAYER_BOARD_DEPTH = 70000.0;
+constexpr uint32_t NOTICE_COLOUR = 0x808080;
+constexpr uint32_t STYLE_OK_CANCEL = 1;
+
+// The message board's style: the low four bits name its buttons.
+bool HasCancel(int32_t style)
+{
+    return (static_cast<uint32_t>(style) & 0xF) == STYLE_OK_CANCEL;
+}
+
+} // namespace
+
+engine::CEngineObject* CGameFrameUI::ShowTextBox(const std::string& text, const engine::EngineEvent* ok_event,
+                                                 const engine::EngineEvent* cancel_event, int32_t seconds,
+                                                 const std::string& picture)
+{
+    m_last_board_text = text;
+    auto* box = dynamic_cast<engine::CGuiMessageBox*>(RegisterObject(std::make_unique<engine::CGuiMessageBox>()));
+    if (box == nullptr)
+        return nullptr;
+    engine::CCanvasObject* canvas = box->Create(BOX_WIDTH, BOX_HEIGHT, ok_event, cancel_event, seconds);
+    if (canvas != nullptr) {
+        canvas->SetBackgroundColour(BOX_BACKGROUND);
+        canvas->Clear();
+        canvas->DrawBorder(0x404040, 1);
+        int32_t text_left = BOX_MARGIN;
+        if (!picture.empty()) {
+            engine::ImageRef image;
+            GetImage(image, picture, 0);
+            if (image.record != nullptr) {
+                canvas->DrawImage(image, BOX_MARGIN, BOX_MARGIN, PICTURE_SIZE, PICTURE_SIZE, 0.0, 1.0);
+                text_left += PICTURE_SIZE + BOX_MARGIN;
+            }
+        }
+        canvas->SetFont(BOX_FONT_SIZE, 400, engine::WIDGET_FACE);
+        canvas->SetTextColour(0x000000, 255);
+        canvas->SetMargins(text_left, BOX_MARGIN);
+        canvas->SetTextFlags(1, 0);
+        canvas->DrawText(0, BOX_MARGIN, text);
+        canvas->Invalidate();
+    }
+    const double bottom = box->GetBottom() - BUTTON_OFFSET_BOTTOM;
+    engine::CGuiTextButton* ok = box->GetOkButton();
+    engine::CGuiTextButton* cancel = box->GetCancelButton();
+    if (ok != nullptr)
+        ok->MoveTo(cancel != nullptr ? box->GetX() - BUTTON_OFFSET_X : box->GetX(), bottom);
+    if (cancel != nullptr)
+        cancel->MoveTo(ok != nullptr ? box->GetX() + BUTTON_OFFSET_X : box->GetX(), bottom);
+    PopupBox(box);
+    return box;
+}
+
+void CGameFrameUI::ShowMessageBoard(const client::MessageBoardRequest& request)
+{
+    const engine::EngineEvent* second = nullptr;
+    const engine::EngineEvent cancel = request.second_event.id != 0 ? request.second_event
+                                                                   : SelfEvent(FRAME_EVENT_BOARD_CLOSED);
+    if (request.second_event.id != 0 || HasCancel(request.style))
+        second = &cancel;
+    const engine::EngineEvent ok = request.answer_event.id != 0 ? request.answer_event
+                                                               : SelfEvent(FRAME_EVENT_BOARD_CLOSED);
+    (void)ShowTextBox(request.text, &ok, second, request.seconds, request.picture);
+}
+
+void CGameFrameUI::ShowExitMessageBoard(const client::ExitBoardRequest& request)
+{
+    const engine::EngineEvent close = SelfEvent(FRAME_EVENT_CLOSE_WINDOW);
+    const engine::EngineEvent quit = SelfEvent(FRAME_EVENT_QUIT);
+    (void)ShowTextBox(request.text, &close, &quit, request.seconds, request.picture);
+}
+
+void CGameFrameUI::ShowExitUrlMessageBoard(const client::ExitUrlBoardRequest& request)
+{
+    m_exit_url = request.url;
+    const engine::EngineEvent open = SelfEvent(FRAME_EVENT_OPEN_EXIT_URL);
+    const engine::EngineEvent quit = SelfEvent(FRAME_EVENT_QUIT);
+    auto* box = dynamic_cast<engine::CGuiMessageBox*>(ShowTextBox(request.text, &open, &quit, request.seconds));
+    if (box == nullptr)
+        return;
+    if (!request.first_button.empty() && box->GetOkButton() != nullptr)
+        box->GetOkButton()->SetCaption(request.first_button);
+    if (!request.second_button.empty() && box->GetCancelButton() != nullptr)
+        box->GetCancelButton()->SetCaption(request.second_button);
+}
+
+void CGameFrameUI::ShowQuitBoard()
+{
+    const engine::EngineEvent quit = SelfEvent(FRAME_EVENT_CLOSE_WINDOW);
+    const engine::EngineEvent stay = SelfEvent(FRAME_EVENT_BOARD_CLOSED);
+    (void)ShowTextBox("比赛正在进行中，现在退出将按放弃比赛处理。确定要退出吗？", &quit, &stay, 0);
+}
+
+void CGameFrameUI::ShowForceQuitBox()
+{
+    const engine::EngineEvent ask = SelfEvent(FRAME_EVENT_FORCE_QUIT);
+    const engine::EngineEvent stay = SelfEvent(FRAME_EVENT_BOARD_CLOSED);
+    (void)ShowTextBox("游戏正在进行中，强行退出需要其他玩家同意。是否请求退出？", &ask, &stay, 0);
+}
+
+void CGameFrameUI::ShowExitRequest(std::span<const uint8_t> body)
+{
+    const std::optional<int32_t> asker = BodyWord(body, 0);
+    if (!asker || *asker <= 0)
+        return;
+    const std::string name = m_app.Records().GetUserDisplayName(*asker);
+    const engine::EngineEvent agree = SelfEvent(FRAME_EVENT_EXIT_ANSWER, static_cast<uint32_t>(*asker), 1);
+    const engine::EngineEvent refuse = SelfEvent(FRAME_EVENT_EXIT_ANSWER, static_cast<uint32_t>(*asker), 0);
+    auto* box = dynamic_cast<engine::CGuiMessageBox*>(
+        ShowTextBox(FormatText("%s请求退出游戏，您是否同意？", name.c_str()), &agree, &refuse, 30));
+    if (box == nullptr)
+        return;
+    if (box->GetOkButton() != nullptr)
+        box->GetOkButton()->SetCaption("同意");
+    if (box->GetCancelButton() != nullptr)
+        box->GetCancelButton()->SetCaption("拒绝");
+}
+
+void CGameFrameUI::AnswerExitRequest(int32_t asker, bool agree)
+{
+    if (client::CGameConnection* connection = GetConnection())
+        (void)connection->AnswerExit(asker, agree ? 1 : 0);
+}
+
+void CGameFrameUI::OnLogonReply(int hook)
+{
+    (void)hook;
+    (void)SendToMainGame(GAMEMSG_RESET_SEAT_BOARDS);
+}
+
+void CGameFrameUI::OnEnterReply()
+{
+    (void)SendToMainGame(GAMEMSG_RESET_SEAT_BOARDS);
+}
+
+// --- Match banners
+
+void CGameFrameUI::ShowBanner(const char* text)
+{
+    const engine::EngineEvent done = SelfEvent(FRAME_EVENT_BOARD_CLOSED);
+    (void)ShowTextBox(text, &done, nullptr, 0);
+}
+
+void CGameFrameUI::ShowNoSignUpBanner(std::span<const uint8_t>)
+{
+    ShowBanner("您没有报名参加本场比赛。");
+}
+
+void CGameFrameUI::ShowWashoutBanner(std::span<const uint8_t>)
+{
+    ShowBanner("您已被淘汰，不能继续参加本场比赛。");
+}
+
+void CGameFrameUI::ShowMatchEndBanner(std::span<const uint8_t>)
+{
+    ShowBanner("本场比赛已经结束。");
+}
+
+void CGameFrameUI::ShowMatchLateBanner(std::span<const uint8_t>)
+{
+    ShowBanner("比赛已经开始，您来晚了。");
+}
+
+void CGameFrameUI::ShowMatchStartedBanner(std::span<const uint8_t>)
+{
+    ShowBanner("比赛已经开始，请等待下一场比赛。");
+}
+
+void CGameFrameUI::ShowSystemCancelBanner(std::span<const uint8_t>)
+{
+    ShowBanner("本场比赛已被系统取消。");
+}
+
+void CGameFrameUI::ShowSelfCancelBanner(std::span<const uint8_t>)
+{
+    ShowBanner("您已经退出本场比赛。");
+}
+
+void CGameFrameUI::ShowWaitSignUpCheckBanner(std::span<const uint8_t>)
+{
+    ShowBanner("您的报名正在审核中，请稍候。");
+}
+
+void CGameFrameUI::ShowSystemRejectedBanner(std::span<const uint8_t>)
+{
+    ShowBanner("您的报名未通过审核。");
+}
+
+// --- Table notifications
+
+void CGameFrameUI::NotifyLookerEnter(const client::GameUserRecord& user)
+{
+    if (m_sub_system != nullptr)
+        m_sub_system->AddSystemText(FormatText("<c=%u> %s 进来旁观\r\n", NOTICE_COLOUR,
+                                               EscapeMarkup(client::FieldText(user.name)).c_str()));
+    (void)SendToMainGame(GAMEMSG_LOOKER_ENTER, reinterpret_cast<uintptr_t>(&user));
+}
+
+void CGameFrameUI::NotifyLookerLeave(const client::GameUserRecord& user)
+{
+    if (m_sub_system != nullptr)
+        m_sub_system->AddSystemText(FormatText("<c=%u> %s 离开了\r\n", NOTICE_COLOUR,
+                                               EscapeMarkup(client::FieldText(user.name)).c_str()));
+    (void)SendToMainGame(GAMEMSG_LOOKER_LEAVE, reinterpret_cast<uintptr_t>(&user));
+}
+
+void CGameFrameUI::NotifyPlayerEnter(const client::GameUserRecord& seat)
+{
+    (void)SendToMainGame(GAMEMSG_PLAYER_ENTER, reinterpret_cast<uintptr_t>(&seat));
+}
+
+void CGameFrameUI::NotifyPlayerLeave(const client::GameUserRecord& seat)
+{
+    if (seat.user_id == m_player_board_user && m_player_board_small != nullptr) {
+        m_player_board_small->Deactivate();
+        m_player_board_small->Invalidate();
+        m_player_board_user = 0;
+    }
+    (void)SendToMainGame(GAMEMSG_PLAYER_LEAVE, reinterpret_cast<uintptr_t>(&seat));
+}
+
+void CGameFrameUI::NotifyRandomTable()
+{
+    (void)SendToMainGame(GAMEMSG_RANDOM_TABLE);
+}
+
+void CGameFrameUI::NotifyTableChanged()
+{
+    (void)SendToMainGame(GAMEMSG_TABLE_CHANGED);
+}
+
+void CGameFrameUI::NotifySilverChange(std::span<const uint8_t>)
+{
+    (void)SendToMainGame(GAMEMSG_REFRESH_OWN_SEAT);
+}
+
+void CGameFrameUI::OnRoundResult()
+{
+    (void)SendToMainGame(GAMEMSG_REFRESH_SEAT_BOARDS);
+}
+
+void CGameFrameUI::OnSeatNames(std::span<const uint8_t>)
+{
+    (void)SendToMainGame(GAMEMSG_REFRESH_SEAT_BOARDS);
+}
+
+// --- Match notices
+
+void CGameFrameUI::ShowEliminationRound()
+{
+    // The round of the elimination stage is the table header's word 29.
+    const int32_t round = std::max(1, m_app.Records().Header().words29[0]);
+    ShowRoundText(m_round_text, FormatText("定局淘汰第%d轮", round));
+}
+
+void CGameFrameUI::OnMatchBegin(std::span<const uint8_t>)
+{
+    HideMatchWaitAnimations();
+    if (m_signup_button != nullptr)
+        m_signup_button->Deactivate();
+    if (m_giveup_button != nullptr)
+        m_giveup_button->Deactivate();
+    ShowSystemBoard("比赛开始了！", 0xFFFFFF, 16);
+}
+
+void CGameFrameUI::ShowRemainingTables(std::span<const uint8_t> body)
+{
+    const std::optional<int32_t> tables = BodyWord(body, 2);
+    const std::optional<int32_t> places = BodyWord(body, 3);
+    if (!tables || !places)
+        return;
+    ShowRoundText(m_tables_text, FormatText("还有%d桌游戏中，前%d名晋级", *tables, *places));
+}
+
+void CGameFrameUI::ShowPlayerDetailData(std::span<const uint8_t> body)
+{
+    ShowPlayerDetailFull(body);
+}
+
+void CGameFrameUI::ShowMatchOutNotice(std::span<const uint8_t> body)
+{
+    const std::optional<int32_t> place = BodyWord(body, 2);
+    if (!place)
+        return;
+    const engine::EngineEvent done = SelfEvent(FRAME_EVENT_BOARD_CLOSED);
+    (void)ShowTextBox(FormatText("很遗憾，您已被淘汰出局，名次：第%d名。", *place), &done, nullptr, 0);
+}
+
+void CGameFrameUI::ShowMatchOutInfo(std::span<const uint8_t> body)
+{
+    const std::string text = BodyText(body, 8);
+    if (!text.empty() && m_sub_system != nullptr)
+        m_sub_system->AddSystemText(FormatText(" <c=255>%s\r\n", EscapeMarkup(text).c_str()));
+}
+
+void CGameFrameUI::OnSignUpSucceeded()
+{
+    if (m_signup_button != nullptr)
+        m_signup_button->Deactivate();
+    if (m_giveup_button != nullptr)
+        m_giveup_button->Activate();
+    ShowSystemBoard("报名成功！", 0xFFFFFF, 16);
+}
+
+void CGameFrameUI::OnWithdrawn()
+{
+    if (m_giveup_button != nullptr)
+        m_giveup_button->Deactivate();
+    if (m_signup_button != nullptr)
+        m_signup_button->Activate();
+    ShowSystemBoard("您已退出比赛。", 0xFFFFFF, 16);
+}
+
+// --- Player boards
+
+int32_t CGameFrameUI::GetPlayerBoardSmallUser() const
+{
+    return m_player_board_small != nullptr && m_player_board_small->IsActive() ? m_player_board_user : 0;
+}
+
+void CGameFrameUI::ShowPlayerBoardSmall(int32_t user_id, int32_t x, int32_t y)
+{
+    const client::GameUserRecord* user = m_app.Records().FindUser(user_id);
+    if (user == nullptr)
+        return;
+    if (m_player_board_small == nullptr) {
+        m_player_board_small = NewCanvasObject(PLAYER_BOARD_WIDTH, PLAYER_BOARD_HEIGHT, engine::WIDGET_COLOUR_KEY);
+        if (m_player_board_small == nullptr)
+            return;
+        m_player_board_small->RaiseToTopLayer();
+        m_player_board_small->SetDraggable(true);
+        m_player_board_small->AddEventRoute(engine::VELOTRIX_EVENT_RBUTTON_DOWN, m_player_board_small->GetId(),
+                                            engine::VELOTRIX_EVENT_DEACTIVATE, 0, 0);
+    }
+    engine::CCanvasObject& board = *m_player_board_small;
+    board.SetZ(PLAYER_BOARD_DEPTH);
+    board.SetBackgroundColour(BOX_BACKGROUND);
+    board.Clear();
+    board.DrawBorder(0x404040, 1);
+    board.SetFont(12, 400, engine::WIDGET_FACE);
+    board.SetTextColour(0x000000, 255);
+    board.SetMargins(8, 8);
+    const std::string text
+        = FormatText("%s\n%s\n积分：%d\n银子：%d", client::FieldText(user->name).c_str(),
+                     client::FieldText(user->level_title).c_str(), user->score, user->silver);
+    board.DrawText(0, 8, text);
+    board.MoveTo(x + PLAYER_BOARD_WIDTH / 2, y + PLAYER_BOARD_HEIGHT / 2);
+    board.Activate();
+    board.Invalidate();
+    m_player_board_user = user_id;
+    m_last_board_text = text;
+}
+
+void CGameFrameUI::ShowPlayerDetailFull(std::span<const uint8_t> user_record)
+{
+    client::GameUserRecord user;
+    if (!client::ReadRecord(user_record, user) || user.user_id <= 0)
+        return;
+    const std::string text = FormatText(
+        "%s (%s)\n等级：%s\n积分：%d  银子：%d\n胜：%d  负：%d  和：%d  总局数：%d",
+        client::FieldText(user.name).c_str(), client::FieldText(user.second_name).c_str(),
+        client::FieldText(user.level_title).c_str(), user.score, user.silver, user.wins, user.losses, user.draws,
+        user.games);
+    const engine::EngineEvent done = SelfEvent(FRAME_EVENT_BOARD_CLOSED);
+    (void)ShowTextBox(text, &done, nullptr, 0);
+}
+
+} // namespace panel

@@ -1,0 +1,165 @@
+#include "client/panel/CInputBar.h"
+
+#include <algorithm>
+
+#include "client/panel/CSubSystemPanel.h"
+#include "engine/core/CanvasObject.h"
+#include "engine/widgets/GuiPopupMenu.h"
+#include "engine/widgets/GuiTextButton.h"
+#include "engine/widgets/WidgetSupport.h"
+#include "platform/Text.h"
+
+namespace panel {
+
+namespace {
+
+constexpr int32_t BUTTON_WIDTH = 48;
+constexpr int32_t FONT_SIZE = 12;
+constexpr int32_t MENU_ITEM_WIDTH = 160;
+constexpr int32_t MENU_ITEM_HEIGHT = 20;
+
+bool IsBlank(std::string_view text)
+{
+    return std::all_of(text.begin(), text.end(), [](char c) { return c == ' ' || c == '\t'; });
+}
+
+} // namespace
+
+CInputBar::CInputBar(CSubSystemPanel& panel)
+    : m_panel(panel)
+{
+}
+
+void CInputBar::OnCreate()
+{
+    SetName("InputBar");
+    m_line = NewCanvasObject(1, HEIGHT, engine::WIDGET_COLOUR_KEY);
+    const auto make_button = [this](const char* caption, uint32_t id) {
+        auto* button
+            = dynamic_cast<engine::CGuiTextButton*>(RegisterObject(std::make_unique<engine::CGuiTextButton>()));
+        if (button == nullptr)
+            return button;
+        const engine::EngineEvent click { GetId(), id, 0, 0 };
+        button->Create(caption, BUTTON_WIDTH, HEIGHT - 4, FONT_SIZE, 0xE0E0E0, 0x000000, &click);
+        button->Show(true);
+        button->Activate();
+        return button;
+    };
+    m_phrase_button = make_button("常用语", EVENT_PHRASE_MENU);
+    m_send = make_button("发送", EVENT_SEND);
+}
+
+void CInputBar::OnAreaChanged()
+{
+    const engine::EngineRect area = GetArea();
+    const int32_t width = std::max(1, area.right - area.left - 2 * BUTTON_WIDTH);
+    const double y = area.top + HEIGHT / 2.0;
+    if (m_line != nullptr) {
+        m_line->Resize(width, HEIGHT);
+        m_line->SetSize(width, HEIGHT);
+        m_line->MoveTo(area.left + width / 2.0, y);
+        m_line->Activate();
+        RedrawLine();
+    }
+    if (m_phrase_button != nullptr)
+        m_phrase_button->MoveTo(area.left + width + BUTTON_WIDTH / 2.0, y);
+    if (m_send != nullptr)
+        m_send->MoveTo(area.left + width + BUTTON_WIDTH * 1.5, y);
+}
+
+void CInputBar::AddQuickChatPhrase(std::string_view phrase)
+{
+    if (m_phrases.size() >= MAX_PHRASES)
+        return;
+    m_phrases.push_back(platform::CutGbkText(phrase, MAX_LINE_BYTES));
+    m_menu_stale = true;
+}
+
+void CInputBar::ClearQuickChatPhrases()
+{
+    m_phrases.clear();
+    m_menu_stale = true;
+}
+
+void CInputBar::SetInputText(std::string_view text)
+{
+    m_text = platform::CutGbkText(text, MAX_LINE_BYTES);
+    RedrawLine();
+}
+
+void CInputBar::RedrawLine()
+{
+    if (m_line == nullptr)
+        return;
+    m_line->SetBackgroundColour(0xFFFFFF);
+    m_line->Clear();
+    m_line->DrawBorder(0x808080, 1);
+    m_line->SetFont(FONT_SIZE, 400, engine::WIDGET_FACE);
+    m_line->SetTextColour(0x000000, 255);
+    m_line->SetMargins(4, 4);
+    m_line->DrawText(0, (HEIGHT - FONT_SIZE) / 2, m_text);
+    m_line->Invalidate();
+}
+
+void CInputBar::Submit()
+{
+    if (!IsBlank(m_text))
+        m_panel.SendChatLine(m_text);
+    SetInputText({});
+}
+
+void CInputBar::SendPhrase(size_t index)
+{
+    if (index >= m_phrases.size())
+        return;
+    m_panel.SendChatLine(m_phrases[index]);
+}
+
+void CInputBar::ShowPhraseMenu()
+{
+    if (m_menu != nullptr && m_menu_stale) {
+        DestroyObject(m_menu, true);
+        m_menu = nullptr;
+    }
+    if (m_menu == nullptr) {
+        m_menu = dynamic_cast<engine::CGuiPopupMenu*>(RegisterObject(std::make_unique<engine::CGuiPopupMenu>()));
+        if (m_menu == nullptr)
+            return;
+        m_menu->Create(MENU_ITEM_WIDTH, MENU_ITEM_HEIGHT, FONT_SIZE, engine::CGuiPopupMenu::ROW_KEY_COLOUR);
+        for (size_t index = 0; index < m_phrases.size(); ++index) {
+            const engine::EngineEvent chosen { GetId(), EVENT_PHRASE, index, 0 };
+            (void)m_menu->AddItem(m_phrases[index], &chosen, 0x000000);
+        }
+        m_menu->RaiseToTopLayer();
+        m_menu_stale = false;
+    }
+    const engine::EngineRect area = GetArea();
+    m_menu->MoveTo(area.right - m_menu->GetWidth() / 2.0, area.top - m_menu->GetHeight() / 2.0);
+    m_menu->Show(true);
+    m_menu->Activate();
+    (void)SetFocusObject(m_menu->GetId());
+    m_menu->Invalidate();
+}
+
+int CInputBar::OnEvent(const engine::EngineEvent& event)
+{
+    switch (event.id) {
+    case EVENT_SEND:
+        Submit();
+        return 1;
+    case EVENT_PHRASE_MENU:
+        ShowPhraseMenu();
+        return 1;
+    case EVENT_PHRASE:
+        SendPhrase(event.param1);
+        if (m_menu != nullptr) {
+            m_menu->Deactivate();
+            m_menu->Invalidate();
+        }
+        return 1;
+    default:
+        return CGuiContainer::OnEvent(event);
+    }
+}
+
+} // namespace panel

@@ -1,0 +1,70 @@
+#include "client/panel/PanelText.h"
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+
+#include "platform/ByteOrder.h"
+#include "platform/Text.h"
+
+namespace panel {
+
+std::optional<int32_t> BodyWord(std::span<const uint8_t> body, size_t index)
+{
+    if (index >= body.size() / 4)
+        return std::nullopt;
+    return static_cast<int32_t>(platform::LoadU32LE(body.data() + index * 4));
+}
+
+std::string BodyText(std::span<const uint8_t> body, size_t offset, size_t max_bytes)
+{
+    if (offset >= body.size())
+        return {};
+    const auto field = body.subspan(offset);
+    const auto* bytes = reinterpret_cast<const char*>(field.data());
+    const std::string_view text(bytes, strnlen(bytes, field.size()));
+    return platform::CutGbkText(text, max_bytes);
+}
+
+std::string EscapeMarkup(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size() + text.size() / 4);
+    for (size_t at = 0; at < text.size(); ++at) {
+        const char c = text[at];
+        if (platform::IsGbkLeadByte(c)) {
+            // A two-byte character: its second byte may look like ASCII. A
+            // lead byte with nothing after it is dropped.
+            if (at + 1 < text.size())
+                out.append(text.substr(at, 2));
+            ++at;
+            continue;
+        }
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
+            continue;
+        if (c == '<' || c == '>' || c == '#' || c == '/')
+            out.push_back('#');
+        out.push_back(c);
+    }
+    return out;
+}
+
+std::string FormatText(const char* format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    va_list copy;
+    va_copy(copy, args);
+    const int length = std::vsnprintf(nullptr, 0, format, copy);
+    va_end(copy);
+    std::string text;
+    if (length > 0) {
+        text.resize(static_cast<size_t>(length) + 1);
+        std::vsnprintf(text.data(), text.size(), format, args);
+        text.resize(static_cast<size_t>(length));
+    }
+    va_end(args);
+    return text;
+}
+
+} // namespace panel

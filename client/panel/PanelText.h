@@ -1,0 +1,34 @@
+#pragma once
+// Reading words and texts out of server bodies for the frame UI and the side
+// panel, and turning other people's text into chat-box markup.
+//
+// Owner: none (free functions). Thread: any.
+// Hazards: bodies come from the server and chat texts from other players:
+// nothing here reads past a body, every text is cut on a character boundary
+// to its limit, and markup characters in foreign text are escaped so they
+// show as themselves.
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace panel {
+
+/// The longest text taken from one field of a body.
+inline constexpr size_t MAX_BODY_TEXT = 512;
+
+/// Word `index` (32-bit little-endian) of the body; none when it is short.
+[[nodiscard]] std::optional<int32_t> BodyWord(std::span<const uint8_t> body, size_t index);
+/// The zero-terminated GBK text at `offset`, up to the body's end and at most
+/// max_bytes (cut between characters); empty past the body.
+[[nodiscard]] std::string BodyText(std::span<const uint8_t> body, size_t offset, size_t max_bytes = MAX_BODY_TEXT);
+/// The text with the markup's special characters ('<', '>', '#', '/')
+/// escaped and control characters (line breaks included) dropped, so that it
+/// shows as one plain line.
+[[nodiscard]] std::string EscapeMarkup(std::string_view text);
+/// printf-style formatting into a std::string (GBK bytes pass unchanged).
+[[nodiscard]] std::string FormatText(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
+} // namespace panel

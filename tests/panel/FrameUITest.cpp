@@ -1,0 +1,199 @@
+#include <array>
+#include <cstring>
+
+#include "client/RecordCodec.h"
+#include "client/panel/CLookOnRequestBox.h"
+#include "engine/core/CanvasObject.h"
+#include "engine/widgets/GuiMessageBox.h"
+#include "engine/widgets/GuiTextButton.h"
+#include "panel/PanelTestSupport.h"
+
+using namespace paneltest;
+using panel::CGameFrameUI;
+
+namespace {
+
+std::vector<uint8_t> Words(std::initializer_list<int32_t> words, size_t size = 0)
+{
+    std::vector<uint8_t> body(std::max(size, words.size() * 4));
+    size_t at = 0;
+    for (const int32_t word : words) {
+        platform::StoreU32LE(body.data() + at, static_cast<uint32_t>(word));
+        at += 4;
+    }
+    return body;
+}
+
+engine::CGuiMessageBox* LastBox(const CGameFrameUI& frame)
+{
+    return dynamic_cast<engine::CGuiMessageBox*>(frame.GetLastBox());
+}
+
+} // namespace
+
+TEST_F(PanelTest, StartGoesToTheSceneThenThePanelThenConnects)
+{
+    EXPECT_EQ(m_frame->FindObjectByName("MainGame"), m_scene);
+    m_frame->OnStart();
+    EXPECT_EQ(m_log, (Log { "scene", "panel", "connect" }));
+    // The scene holds the table area left of the side panel.
+    const engine::EngineRect game = m_frame->GetMainGameRect();
+    EXPECT_EQ(game.right, 800 - CGameFrameUI::SIDE_PANEL_WIDTH);
+    EXPECT_EQ(m_scene->GetArea().right, game.right);
+    EXPECT_EQ(m_panel->GetArea().left, game.right);
+}
+
+TEST_F(PanelTest, DefaultSizeFollowsTheWorkArea)
+{
+    const struct {
+        int32_t work_width;
+        int32_t width;
+    } cases[] = { { 1024, 800 }, { 1279, 800 }, { 1280, 1050 }, { 1920, 1050 } };
+    for (const auto& c : cases) {
+        m_frame->SetWorkAreaWidth(c.work_width);
+        EXPECT_EQ(m_frame->GetDefaultWidth(), c.width) << c.work_width;
+        EXPECT_EQ(m_frame->GetDefaultHeight(), 600);
+    }
+}
+
+TEST_F(PanelTest, EachPopupBoxGoesAboveTheLast)
+{
+    for (int i = 1; i <= 3; ++i) {
+        client::MessageBoardRequest request;
+        request.text = "第" + std::to_string(i) + "个";
+        m_frame->ShowMessageBoard(request);
+        engine::CGuiMessageBox* box = LastBox(*m_frame);
+        ASSERT_NE(box, nullptr);
+        EXPECT_DOUBLE_EQ(box->GetZ(), 90000.0 + 10.0 * i);
+        EXPECT_TRUE(box->IsActive());
+    }
+    EXPECT_EQ(m_frame->GetBoxCounter(), 3);
+    auto* look_on = dynamic_cast<panel::CLookOnRequestBox*>(
+        m_frame->RegisterObject(std::make_unique<panel::CLookOnRequestBox>()));
+    ASSERT_NE(look_on, nullptr);
+    look_on->Setup("看客", "", OwnerEvent(widgettest::EVENT_CLICKED, 42, 1),
+                   OwnerEvent(widgettest::EVENT_OTHER, 42, 0));
+    m_frame->PopupBox(look_on);
+    EXPECT_DOUBLE_EQ(look_on->GetZ(), 90040.0);
+}
+
+TEST_F(PanelTest, LookOnRequestBoxAsksAndAnswersOnce)
+{
+    auto* box = dynamic_cast<panel::CLookOnRequestBox*>(
+        m_frame->RegisterObject(std::make_unique<panel::CLookOnRequestBox>()));
+    ASSERT_NE(box, nullptr);
+    box->Setup("看客", "", OwnerEvent(widgettest::EVENT_CLICKED, 42, 1), OwnerEvent(widgettest::EVENT_OTHER, 42, 0));
+    m_frame->PopupBox(box);
+    Run();
+    EXPECT_EQ(box->GetOkButton()->GetCaption(), "同意");
+    EXPECT_EQ(box->GetCancelButton()->GetCaption(), "拒绝");
+    const auto drawn = [this](const std::string& text) {
+        return std::any_of(m_text->drawn.begin(), m_text->drawn.end(),
+                           [&](const auto& d) { return d.text == text; });
+    };
+    EXPECT_TRUE(drawn("请求看牌"));
+    EXPECT_TRUE(drawn("看客"));
+    const engine::CGuiTextButton* refuse = box->GetCancelButton();
+    ClickAt(static_cast<int32_t>(refuse->GetX()), static_cast<int32_t>(refuse->GetY()));
+    Run(1000);
+    EXPECT_EQ(OwnerCount(widgettest::EVENT_OTHER), 1);
+    EXPECT_EQ(OwnerCount(widgettest::EVENT_CLICKED), 0);
+}
+
+TEST_F(PanelTest, NotificationsReachTheScene)
+{
+    Seat(1, 501, "张三");
+    const client::GameUserRecord& seat = *m_app->Records().Seat(1);
+    const std::vector<uint8_t> silver = Words({ 0, 1, 1, 0, 900 });
+    const struct {
+        std::function<void()> call;
+        std::string event;
+    } cases[] = {
+        { [&] { m_frame->NotifyPlayerEnter(seat); }, "80000014 501" },
+        { [&] { m_frame->NotifyPlayerLeave(seat); }, "80000016 501" },
+        { [&] { m_frame->NotifyRandomTable(); }, "80000018" },
+        { [&] { m_frame->NotifyTableChanged(); }, "80000020" },
+        { [&] { m_frame->NotifySilverChange(silver); }, "80000030" },
+        { [&] { m_frame->OnRoundResult(); }, "80000011" },
+        { [&] { m_frame->RefreshMainGame(); }, "80000003" },
+        { [&] { m_frame->OnLogonReply(2); }, "80000002" },
+    };
+    for (const auto& c : cases) {
+        m_scene->events.clear();
+        c.call();
+        EXPECT_EQ(m_scene->events, (std::vector<std::string> { c.event }));
+    }
+}
+
+TEST_F(PanelTest, BoardsShowTheirTexts)
+{
+    Seat(2, 777, "李四");
+    m_app->Records().Header().words29[0] = 3;
+    const std::vector<uint8_t> ask = Words({ 777 }, 64);
+    const std::vector<uint8_t> tables = Words({ 0, 0, 5, 16 });
+    const struct {
+        std::function<void()> call;
+        std::string text;
+    } cases[] = {
+        { [&] { m_frame->ShowExitRequest(ask); }, "李四请求退出游戏，您是否同意？" },
+        { [&] { m_frame->ShowEliminationRound(); }, "定局淘汰第3轮" },
+        { [&] { m_frame->ShowRemainingTables(tables); }, "还有5桌游戏中，前16名晋级" },
+        { [&] { m_frame->ShowMatchOutNotice(Words({ 0, 0, 12 })); }, "很遗憾，您已被淘汰出局，名次：第12名。" },
+        { [&] { m_frame->ShowNoSignUpBanner({}); }, "您没有报名参加本场比赛。" },
+        { [&] { m_frame->ShowSystemBoard("服务器通知", 0xFFFFFF, 16); }, "服务器通知" },
+        { [&] { m_frame->ShowPlayerBoardSmall(777, 100, 100); }, "李四\n\n积分：0\n银子：0" },
+    };
+    for (const auto& c : cases) {
+        c.call();
+        EXPECT_EQ(m_frame->GetLastBoardText(), c.text);
+    }
+    EXPECT_EQ(m_frame->GetPlayerBoardSmallUser(), 777);
+    // The system board is the engine's, shown with the text.
+    ASSERT_NE(m_frame->FindSystemBoard(), nullptr);
+    EXPECT_TRUE(m_frame->FindSystemBoard()->IsActive());
+
+    // Short or empty bodies show nothing.
+    const std::string before = m_frame->GetLastBoardText();
+    const uint8_t short_body[6] {};
+    m_frame->ShowExitRequest(short_body);
+    m_frame->ShowRemainingTables(short_body);
+    m_frame->ShowMatchOutNotice(short_body);
+    m_frame->ShowPlayerDetailFull(short_body);
+    EXPECT_EQ(m_frame->GetLastBoardText(), before);
+    EXPECT_EQ(m_frame->GetBoxCounter(), 3);
+}
+
+TEST_F(PanelTest, ExitBoardsCloseOrQuitAndTheUrlBoardOpensItsAddress)
+{
+    client::ExitBoardRequest exit;
+    exit.text = "其他玩家同意您退出游戏！";
+    exit.seconds = 10;
+    m_frame->ShowExitMessageBoard(exit);
+    engine::CGuiMessageBox* box = LastBox(*m_frame);
+    ASSERT_NE(box, nullptr);
+    ClickAt(static_cast<int32_t>(box->GetOkButton()->GetX()), static_cast<int32_t>(box->GetOkButton()->GetY()));
+    Run(100);
+    EXPECT_EQ(m_log, (Log { "close-window" }));
+
+    client::ExitUrlBoardRequest url;
+    url.text = "比赛结束";
+    url.url = "http://example.com/score";
+    url.seconds = 60;
+    url.first_button = "查看成绩";
+    url.second_button = "退出";
+    m_frame->ShowExitUrlMessageBoard(url);
+    box = LastBox(*m_frame);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(box->GetOkButton()->GetCaption(), "查看成绩");
+    EXPECT_EQ(box->GetCancelButton()->GetCaption(), "退出");
+    ClickAt(static_cast<int32_t>(box->GetOkButton()->GetX()), static_cast<int32_t>(box->GetOkButton()->GetY()));
+    Run(100);
+    EXPECT_EQ(m_opener.opened, (std::vector<std::string> { "http://example.com/score" }));
+    EXPECT_EQ(m_log, (Log { "close-window", "close-window" }));
+
+    // A countdown that runs out answers with the second button: quit.
+    exit.seconds = 1;
+    m_frame->ShowExitMessageBoard(exit);
+    Run(2500);
+    EXPECT_EQ(m_log.back(), "quit");
+}

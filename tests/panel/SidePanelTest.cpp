@@ -1,0 +1,259 @@
+#include <cstddef>
+#include <cstdio>
+#include <filesystem>
+
+// libjpeg's header needs size_t and FILE declared before it.
+#include <jpeglib.h>
+
+#include "client/panel/CAdvertBar.h"
+#include "client/panel/CInputBar.h"
+#include "client/panel/CWebPane.h"
+#include "client/panel/CharacterImage.h"
+#include "client/panel/PanelText.h"
+#include "client/panel/ScreenshotJpeg.h"
+#include "engine/core/CanvasObject.h"
+#include "engine/widgets/GuiButton.h"
+#include "engine/widgets/GuiScrollBar.h"
+#include "panel/PanelTestSupport.h"
+#include "platform/Ini.h"
+
+using namespace paneltest;
+using panel::CAdvertBar;
+
+namespace {
+
+// A chat body as the server sends it: the user id in word 0, the line at byte 48.
+std::vector<uint8_t> ChatBody(int32_t user_id, std::string_view text, size_t size = 128)
+{
+    std::vector<uint8_t> body(size);
+    platform::StoreU32LE(body.data(), static_cast<uint32_t>(user_id));
+    std::memcpy(body.data() + 48, text.data(), std::min(text.size(), size - 48));
+    return body;
+}
+
+} // namespace
+
+TEST_F(PanelTest, ChatLinesAndNoticesGoIntoTheChatBox)
+{
+    Seat(0, 501, "张三");
+    const std::vector<uint8_t> chat = ChatBody(501, "你好");
+    const std::span<const uint8_t> chat_span(chat);
+    m_panel->SendPanelEvent(client::GAMEMSG_PLAYER_CHAT, reinterpret_cast<uintptr_t>(&chat_span));
+    // Copied text gives each line break as one '\n'.
+    EXPECT_EQ(ChatText(), " 张三说：你好\n");
+
+    m_app->ShowSystemMessage(" <c=255>系统<c=0>消息\r\n");
+    EXPECT_EQ(ChatText(), " 张三说：你好\n 系统消息\n");
+
+    std::vector<uint8_t> notice(8);
+    const std::string text = "护身符生效";
+    notice.insert(notice.end(), text.begin(), text.end());
+    const std::span<const uint8_t> notice_span(notice);
+    m_panel->SendPanelEvent(client::GAMEMSG_AMULET_NOTICE, reinterpret_cast<uintptr_t>(&notice_span));
+    EXPECT_NE(ChatText().find(" 护身符生效\n"), std::string::npos);
+
+    // Bodies too short for their fields add nothing.
+    const std::string before = ChatText();
+    const std::vector<uint8_t> short_chat = ChatBody(501, "", 48);
+    const std::span<const uint8_t> short_span(short_chat);
+    m_panel->SendPanelEvent(client::GAMEMSG_PLAYER_CHAT, reinterpret_cast<uintptr_t>(&short_span));
+    m_panel->SendPanelEvent(client::GAMEMSG_CHAT_RECORD, reinterpret_cast<uintptr_t>(&short_span));
+    m_panel->SendPanelEvent(client::GAMEMSG_PLAYER_CHAT, 0);
+    EXPECT_EQ(ChatText(), before);
+}
+
+TEST_F(PanelTest, HostileChatStaysOnePlainBoundedLine)
+{
+    Seat(0, 501, "<b>张三");
+    // Markup, a link, line breaks and no terminating zero up to the body's end.
+    std::string hostile = "<url=http://evil.example>点我</url>#r\r\n<c=255><size=200>";
+    hostile.resize(2000, 'x');
+    const std::vector<uint8_t> chat = ChatBody(501, hostile, 48 + hostile.size());
+    m_panel->AddPlayerChatLine(chat);
+    const std::string shown = ChatText();
+    EXPECT_EQ(shown.rfind(" <b>张三说：<url=http://evil.example>点我</url>#r<c=255><size=200>", 0), 0u) << shown;
+    // The line is cut to the chat field (61 bytes) and ends the one line.
+    EXPECT_LE(shown.size(), 80u);
+    EXPECT_EQ(shown.find('\n'), shown.size() - 1);
+    EXPECT_TRUE(m_panel->GetChatBox()->GetLinkMap().empty());
+    EXPECT_EQ(m_panel->GetChatBox()->GetStyle().size, panel::CSubSystemPanel::CHAT_FONT_SIZE);
+}
+
+TEST_F(PanelTest, EscapedTextKeepsTwoByteCharactersWhole)
+{
+    const struct {
+        std::string in;
+        std::string out;
+    } cases[] = {
+        { "a<b>c", "a#<b#>c" },
+        { "#r/x", "##r#/x" },
+        { "line\r\nbreak\x01", "linebreak" },
+        // The second byte of a two-byte character may be '<' in other
+        // encodings' eyes; here it is 0x5C or 0x7C and must stay whole.
+        { "\x95\x5C\x95\x7C", "\x95\x5C\x95\x7C" },
+        { "end\x81", "end" },
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(panel::EscapeMarkup(c.in), c.out) << c.in;
+    const uint8_t body[] = { 1, 0, 0, 0, 'a', 'b' };
+    EXPECT_EQ(panel::BodyWord(body, 0), 1);
+    EXPECT_EQ(panel::BodyWord(body, 1), std::nullopt);
+    EXPECT_EQ(panel::BodyText(body, 4), "ab");
+    EXPECT_EQ(panel::BodyText(body, 6), "");
+    EXPECT_EQ(panel::BodyText(body, 600), "");
+}
+
+TEST_F(PanelTest, OwnLinesAndQuickChatPhrasesAreSentAndShown)
+{
+    Seat(3, 0, "");
+    panel::CInputBar* input = m_panel->GetInputBar();
+    ASSERT_NE(input, nullptr);
+    EXPECT_EQ(m_panel->FindObjectByName("InputBar"), input);
+    ASSERT_EQ(input->GetQuickChatPhrases().size(), 10u);
+    input->SetInputText("   ");
+    input->Submit();
+    EXPECT_EQ(ChatText(), "");
+    input->SetInputText(std::string(100, 'a'));
+    EXPECT_EQ(input->GetInputText().size(), panel::CInputBar::MAX_LINE_BYTES);
+    input->Submit();
+    EXPECT_EQ(input->GetInputText(), "");
+    input->SendPhrase(0);
+    input->SendPhrase(99);
+    const std::string shown = ChatText();
+    EXPECT_NE(shown.find(std::string(61, 'a') + "\n"), std::string::npos);
+    EXPECT_NE(shown.find(input->GetQuickChatPhrases()[0] + "\n"), std::string::npos);
+}
+
+TEST_F(PanelTest, AdvertBarNavigatesShowsScoresAndCyclesBack)
+{
+    ASSERT_TRUE(platform::WriteProfileString("GAMESET", "AdvertACSencond", "7", m_app->GetGameIniPath()));
+    ASSERT_TRUE(platform::WriteProfileString("GAMESET", "AdvertACMaxCount", "1", m_app->GetGameIniPath()));
+    auto* bar = dynamic_cast<CAdvertBar*>(m_panel->RegisterObject(std::make_unique<CAdvertBar>(*m_app)));
+    ASSERT_NE(bar, nullptr);
+    bar->SetArea(engine::EngineRect { 560, 0, 800, 200 });
+    EXPECT_EQ(bar->GetCycleSeconds(), 7);
+    EXPECT_EQ(bar->GetCycleCount(), 1);
+    EXPECT_EQ(bar->GetCurrentTab(), CAdvertBar::TAB_ADVERT);
+
+    // The address arrives in a payload the panel frees; the pane shows it.
+    const std::string address = "http://ads.example/page";
+    const uintptr_t payload = engine::MakeSystemPayload({ address.begin(), address.end() });
+    CAdvertBar* panel_bar = m_panel->GetAdvertBar();
+    m_panel->SendPanelEvent(client::GAMEMSG_ADVERT_URL, payload);
+    EXPECT_EQ(panel_bar->GetWebPage()->GetAddress(), address);
+    EXPECT_TRUE(panel_bar->GetWebPage()->IsActive());
+    EXPECT_TRUE(m_opener.opened.empty()); // never opened unasked
+    EXPECT_TRUE(panel_bar->GetWebPage()->OpenInBrowser());
+    EXPECT_EQ(m_opener.opened, (std::vector<std::string> { address }));
+
+    // After a round: the score tab, then back to the advert once.
+    bar->SendEvent(engine::EngineEvent { bar->GetId(), client::GAMEMSG_ADVERT_BAR, 0, 0 });
+    EXPECT_EQ(bar->GetCurrentTab(), CAdvertBar::TAB_SCORE);
+    EXPECT_TRUE(bar->GetScoreTabButton()->IsChecked());
+    EXPECT_TRUE(bar->GetScoreTable()->IsActive());
+    EXPECT_FALSE(bar->GetWebPage()->IsActive());
+    Run(6900);
+    EXPECT_EQ(bar->GetCurrentTab(), CAdvertBar::TAB_SCORE);
+    Run(200);
+    EXPECT_EQ(bar->GetCurrentTab(), CAdvertBar::TAB_ADVERT);
+    EXPECT_TRUE(bar->GetAdvertTabButton()->IsChecked());
+    bar->ShowScoreTab();
+    Run(8000);
+    EXPECT_EQ(bar->GetCurrentTab(), CAdvertBar::TAB_SCORE);
+    EXPECT_EQ(bar->GetCycleCount(), 0);
+}
+
+TEST_F(PanelTest, ScoreHistoryShowsEachRoundAndScrolls)
+{
+    Seat(0, 501, "张三");
+    client::RoundHistory& history = m_app->Records().History();
+    history.round_count = 12;
+    history.values[0][11] = -35;
+    history.totals[0] = 120;
+    CAdvertBar* bar = m_panel->GetAdvertBar();
+    bar->ShowScoreTab();
+    Run();
+    const auto drawn = [this](const std::string& text) {
+        return std::any_of(m_text->drawn.begin(), m_text->drawn.end(), [&](const auto& d) { return d.text == text; });
+    };
+    EXPECT_TRUE(drawn("张三"));
+    EXPECT_TRUE(drawn("120"));
+    EXPECT_TRUE(drawn("第1局"));
+    EXPECT_FALSE(drawn("第12局")); // off to the right until scrolled
+    EXPECT_EQ(bar->GetScoreContentWidth(), CAdvertBar::NAME_COLUMN_WIDTH + CAdvertBar::TOTAL_COLUMN_WIDTH
+                                               + 12 * CAdvertBar::ROUND_COLUMN_WIDTH);
+    // Scrolled to the end: the last round shows in the bar's 240 pixels.
+    const double end = bar->GetScoreContentWidth() - 240.0;
+    const double values[3] = { end, 240.0, end + 240.0 };
+    m_text->drawn.clear();
+    bar->SendEvent(engine::EngineEvent { bar->GetId(), engine::VELOTRIX_EVENT_SCROLL_CHANGED,
+                                         reinterpret_cast<uintptr_t>(values), 0 });
+    EXPECT_TRUE(drawn("第12局"));
+    EXPECT_TRUE(drawn("-35"));
+}
+
+TEST_F(PanelTest, JpegFilesHoldThePictureTopRowFirst)
+{
+    // Eight red rows on top, eight blue ones below (whole blocks, so the
+    // colours do not mix).
+    std::vector<uint8_t> rgb;
+    for (int i = 0; i < 16 * 8; ++i)
+        rgb.insert(rgb.end(), { 255, 0, 0 });
+    for (int i = 0; i < 16 * 8; ++i)
+        rgb.insert(rgb.end(), { 0, 0, 255 });
+    const std::string path = m_folder / "shot.jpg";
+    ASSERT_EQ(panel::WriteJpegFile(path, rgb, 16, 16, 75), 1);
+
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    ASSERT_NE(file, nullptr);
+    jpeg_decompress_struct info {};
+    jpeg_error_mgr error {};
+    info.err = jpeg_std_error(&error);
+    jpeg_create_decompress(&info);
+    jpeg_stdio_src(&info, file);
+    ASSERT_EQ(jpeg_read_header(&info, TRUE), JPEG_HEADER_OK);
+    jpeg_start_decompress(&info);
+    EXPECT_EQ(info.output_width, 16u);
+    EXPECT_EQ(info.output_height, 16u);
+    std::vector<uint8_t> row(info.output_width * 3);
+    JSAMPROW rows[1] = { row.data() };
+    jpeg_read_scanlines(&info, rows, 1);
+    EXPECT_GT(row[0], 200);
+    EXPECT_LT(row[2], 60);
+    while (info.output_scanline < info.output_height)
+        jpeg_read_scanlines(&info, rows, 1);
+    EXPECT_LT(row[0], 60);
+    EXPECT_GT(row[2], 200);
+    jpeg_finish_decompress(&info);
+    jpeg_destroy_decompress(&info);
+    std::fclose(file);
+
+    // Refusals: sizes that do not match the pixels, an unwritable path.
+    EXPECT_EQ(panel::WriteJpegFile(m_folder / "bad.jpg", rgb, 16, 17, 75), 0);
+    EXPECT_FALSE(std::filesystem::exists(m_folder / "bad.jpg"));
+    EXPECT_EQ(panel::WriteJpegFile(m_folder / "missing/dir/x.jpg", rgb, 16, 16, 75), 0);
+    ASSERT_EQ(m_boxes.GetShown().size(), 1u);
+    EXPECT_EQ(m_boxes.GetShown()[0].text.rfind("JpegFile :\nCan't open ", 0), 0u);
+    // Without a shown picture the screenshot command writes nothing.
+    EXPECT_EQ(m_panel->SaveScreenshot(), "");
+}
+
+TEST_F(PanelTest, CharacterPicturesExistOnlyForRealCharacters)
+{
+    const std::string folder = m_app->GetCharacterDir(5);
+    ASSERT_EQ(folder.rfind(m_folder.Path(), 0), 0u) << folder;
+    ASSERT_TRUE(platform::MakeDirectoryTree(folder));
+    platform::FileHandle file = platform::OpenFile(folder + "large.png", "wb");
+    ASSERT_NE(file, nullptr);
+    file.reset();
+    const struct {
+        int32_t character;
+        int32_t type;
+        bool found;
+    } cases[] = { { 5, 3, true }, { 5, 1, false }, { 5, 2, false }, { 1, 3, false }, { 0, 3, false } };
+    for (const auto& c : cases) {
+        std::string name = "stale";
+        panel::GetCharacterImagePath(*m_app, name, c.character, c.type);
+        EXPECT_EQ(name.empty(), !c.found) << c.character << " " << c.type;
+    }
+}
