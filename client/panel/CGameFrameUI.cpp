@@ -40,10 +40,20 @@ CGameFrameUI::CGameFrameUI(client::CGameApp& app)
 {
 }
 
-CGameFrameUI::~CGameFrameUI() = default;
+CGameFrameUI::~CGameFrameUI()
+{
+    client::AppLinks links = m_app.Links();
+    if (links.frame_ui == this) {
+        links.frame_ui = nullptr;
+        m_app.SetLinks(links);
+    }
+}
 
 void CGameFrameUI::OnCreate()
 {
+    client::AppLinks links = m_app.Links();
+    links.frame_ui = this;
+    m_app.SetLinks(links);
     SetFrameMetrics();
 }
 

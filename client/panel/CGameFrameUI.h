@@ -8,10 +8,10 @@
 // the player boards. A game derives from it to load its skins and create its
 // own scene and side panel (CreateChildren).
 //
-// Owner: the object module (the host window's root object); it outlives the
-// application's link to it only while installed in the application's
-// AppLinks. The main game and the side panel are registered children it
-// does not own. Thread: UI thread, inside the engine tick or under its lock.
+// Owner: the object module (the host window's root object). It installs
+// itself as the application's frame UI when created and takes itself out
+// when destroyed, so the application must outlive it. The main game and the
+// side panel are registered children it does not own. Thread: UI thread, inside the engine tick or under its lock.
 // Hazards: bodies handed in come from the server: each is read field by
 // field with its length checked, and a short body shows nothing. Answers of
 // boards arrive as posted events, after the call that showed them returned.
@@ -127,6 +127,12 @@ public:
     virtual void ShowAutoPlay(bool on);
     [[nodiscard]] bool IsAutoPlayShown() const { return m_auto_play_shown; }
     virtual void HideMatchWaitAnimations();
+    /// The round-end hook: the scene's ClearTable calls it after hiding the
+    /// tournament waiting widgets. Nothing here; a game may add to it.
+    virtual void OnRoundEnd() {}
+    /// The tournament event queue of a match room (null elsewhere); the
+    /// scene releases it (Next) when a round's events are handled.
+    [[nodiscard]] engine::CGuiEventQueue* GetEventQueue() const { return m_event_queue; }
     virtual void ShowForceQuitBox();
     void ShowQuitBoard() override;
     /// The self-closing board with the text (colour 0x00BBGGRR, font size).

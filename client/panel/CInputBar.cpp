@@ -3,9 +3,10 @@
 #include <algorithm>
 
 #include "client/panel/CSubSystemPanel.h"
-#include "engine/core/CanvasObject.h"
+#include "client/panel/PanelText.h"
 #include "engine/widgets/GuiPopupMenu.h"
 #include "engine/widgets/GuiTextButton.h"
+#include "engine/widgets/RichEditBox.h"
 #include "engine/widgets/WidgetSupport.h"
 #include "platform/Text.h"
 
@@ -33,7 +34,21 @@ CInputBar::CInputBar(CSubSystemPanel& panel)
 void CInputBar::OnCreate()
 {
     SetName("InputBar");
-    m_line = NewCanvasObject(1, HEIGHT, engine::WIDGET_COLOUR_KEY);
+    m_edit = dynamic_cast<engine::CRichEditBox*>(RegisterObject(std::make_unique<engine::CRichEditBox>()));
+    if (m_edit != nullptr) {
+        if (m_edit->CreateEdit(1, EDIT_HEIGHT,
+                               engine::CRichTextView::FLAG_HORIZONTAL | engine::CRichEditBox::FLAG_HISTORY)
+            == 0) {
+            DestroyObject(m_edit, true);
+            m_edit = nullptr;
+        } else {
+            m_edit->SetMaxLength(static_cast<int32_t>(MAX_LINE_BYTES));
+            m_edit->SetSubmitEvent(GetId(), EVENT_SUBMIT, false);
+            m_edit->SetBackColor(0xFFFFFF);
+            m_edit->Show(true);
+            m_edit->Activate();
+        }
+    }
     const auto make_button = [this](const char* caption, uint32_t id) {
         auto* button
             = dynamic_cast<engine::CGuiTextButton*>(RegisterObject(std::make_unique<engine::CGuiTextButton>()));
@@ -54,12 +69,10 @@ void CInputBar::OnAreaChanged()
     const engine::EngineRect area = GetArea();
     const int32_t width = std::max(1, area.right - area.left - 2 * BUTTON_WIDTH);
     const double y = area.top + HEIGHT / 2.0;
-    if (m_line != nullptr) {
-        m_line->Resize(width, HEIGHT);
-        m_line->SetSize(width, HEIGHT);
-        m_line->MoveTo(area.left + width / 2.0, y);
-        m_line->Activate();
-        RedrawLine();
+    if (m_edit != nullptr) {
+        m_edit->ResizeView(width, EDIT_HEIGHT);
+        m_edit->MoveTo(area.left + width / 2.0, y);
+        m_edit->Invalidate();
     }
     if (m_phrase_button != nullptr)
         m_phrase_button->MoveTo(area.left + width + BUTTON_WIDTH / 2.0, y);
@@ -83,29 +96,24 @@ void CInputBar::ClearQuickChatPhrases()
 
 void CInputBar::SetInputText(std::string_view text)
 {
-    m_text = platform::CutGbkText(text, MAX_LINE_BYTES);
-    RedrawLine();
+    if (m_edit == nullptr)
+        return;
+    m_edit->Clear();
+    m_edit->AppendMarkup(EscapeMarkup(platform::CutGbkText(text, MAX_LINE_BYTES)));
 }
 
-void CInputBar::RedrawLine()
+std::string CInputBar::GetInputText() const
 {
-    if (m_line == nullptr)
-        return;
-    m_line->SetBackgroundColour(0xFFFFFF);
-    m_line->Clear();
-    m_line->DrawBorder(0x808080, 1);
-    m_line->SetFont(FONT_SIZE, 400, engine::WIDGET_FACE);
-    m_line->SetTextColour(0x000000, 255);
-    m_line->SetMargins(4, 4);
-    m_line->DrawText(0, (HEIGHT - FONT_SIZE) / 2, m_text);
-    m_line->Invalidate();
+    return m_edit != nullptr ? m_edit->GetPlainText() : std::string {};
 }
 
 void CInputBar::Submit()
 {
-    if (!IsBlank(m_text))
-        m_panel.SendChatLine(m_text);
-    SetInputText({});
+    const std::string text = GetInputText();
+    if (!IsBlank(text))
+        m_panel.SendChatLine(text);
+    if (m_edit != nullptr)
+        m_edit->Clear();
 }
 
 void CInputBar::SendPhrase(size_t index)
@@ -145,6 +153,7 @@ int CInputBar::OnEvent(const engine::EngineEvent& event)
 {
     switch (event.id) {
     case EVENT_SEND:
+    case EVENT_SUBMIT:
         Submit();
         return 1;
     case EVENT_PHRASE_MENU:

@@ -1,12 +1,9 @@
 #pragma once
 // CInputBar: the chat input under the chat box (child "InputBar" of the side
-// panel): the line being written, a send button and the quick-chat button
-// whose menu offers the phrases the game set. Sending hands the line to the
-// side panel (CSubSystemPanel::SendChatLine).
-//
-// The line is held here as text; the rich edit box that lets the user type
-// it is attached through SetInputText and Submit (typed text arrives there),
-// so the bar works and is tested without it.
+// panel): a one-line rich edit box (Enter sends, Up and Down recall earlier
+// lines), a send button and the quick-chat button whose menu offers the
+// phrases the game set. Sending hands the line to the side panel
+// (CSubSystemPanel::SendChatLine).
 //
 // Owner: the object module (registered by the side panel); the canvas,
 // buttons and menu are registered objects it creates. Thread: UI thread.
@@ -18,9 +15,9 @@
 #include "engine/core/GuiContainer.h"
 
 namespace engine {
-class CCanvasObject;
 class CGuiPopupMenu;
 class CGuiTextButton;
+class CRichEditBox;
 }
 
 namespace panel {
@@ -33,9 +30,11 @@ public:
     static constexpr size_t MAX_LINE_BYTES = 61;
     static constexpr size_t MAX_PHRASES = 32;
     static constexpr int32_t HEIGHT = 28;
+    static constexpr int32_t EDIT_HEIGHT = 16; ///< the box's line (its font is 2 smaller)
     static constexpr uint32_t EVENT_SEND = 80000078;
     static constexpr uint32_t EVENT_PHRASE_MENU = 80000079;
     static constexpr uint32_t EVENT_PHRASE = 80000080; ///< param1: the phrase's index
+    static constexpr uint32_t EVENT_SUBMIT = 80000081; ///< the edit box's Enter
 
     explicit CInputBar(CSubSystemPanel& panel);
 
@@ -46,9 +45,11 @@ public:
     void AddQuickChatPhrase(std::string_view phrase);
     void ClearQuickChatPhrases();
     [[nodiscard]] const std::vector<std::string>& GetQuickChatPhrases() const { return m_phrases; }
-    /// The line being written (cut to MAX_LINE_BYTES between characters).
+    /// Replaces the line being written (as plain text; the box keeps at most
+    /// MAX_LINE_BYTES).
     void SetInputText(std::string_view text);
-    [[nodiscard]] const std::string& GetInputText() const { return m_text; }
+    [[nodiscard]] std::string GetInputText() const;
+    [[nodiscard]] engine::CRichEditBox* GetEditBox() const { return m_edit; }
     /// Sends the line when it is not blank and clears it.
     void Submit();
     void ShowPhraseMenu();
@@ -56,12 +57,9 @@ public:
     void SendPhrase(size_t index);
 
 private:
-    void RedrawLine();
-
     CSubSystemPanel& m_panel;
     std::vector<std::string> m_phrases;
-    std::string m_text;
-    engine::CCanvasObject* m_line { nullptr };
+    engine::CRichEditBox* m_edit { nullptr };
     engine::CGuiTextButton* m_send { nullptr };
     engine::CGuiTextButton* m_phrase_button { nullptr };
     engine::CGuiPopupMenu* m_menu { nullptr };

@@ -7,7 +7,9 @@
 // derives from it for its own advert bar and quick-chat phrases.
 //
 // Owner: the object module (registered by the frame UI); its children are
-// registered objects it creates. Thread: UI thread.
+// registered objects it creates. It installs itself as the application's
+// side panel when created and takes itself out when destroyed, so the
+// application must outlive it. Thread: UI thread.
 // Hazards: chat lines and records come from other players through the
 // server: their text is cut to its field and its markup escaped, so each
 // shows as one bounded plain line. Events that carry a body point at a
@@ -45,6 +47,7 @@ public:
     static constexpr uint32_t NAME_COLOUR = 0x3278DC;
 
     explicit CSubSystemPanel(client::CGameApp& app);
+    ~CSubSystemPanel() override;
 
     void OnCreate() override;
     void OnAreaChanged() override;

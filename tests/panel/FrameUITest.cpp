@@ -33,6 +33,9 @@ engine::CGuiMessageBox* LastBox(const CGameFrameUI& frame)
 
 TEST_F(PanelTest, StartGoesToTheSceneThenThePanelThenConnects)
 {
+    // Both installed themselves in the application.
+    EXPECT_EQ(m_app->Links().frame_ui, m_frame);
+    EXPECT_EQ(m_app->Links().side_panel, m_panel);
     EXPECT_EQ(m_frame->FindObjectByName("MainGame"), m_scene);
     m_frame->OnStart();
     EXPECT_EQ(m_log, (Log { "scene", "panel", "connect" }));

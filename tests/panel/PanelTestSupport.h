@@ -128,15 +128,15 @@ protected:
         auto side = std::make_unique<CRecordingPanel>(*m_app, m_log);
         m_panel = side.get();
         m_frame->SetSubSystem(std::move(side));
-        client::AppLinks links;
-        links.frame_ui = m_frame;
-        links.side_panel = m_panel;
-        m_app->SetLinks(links);
         Run();
     }
     ~PanelTest() override
     {
-        m_app->SetLinks({});
+        // The frame and the panel reach the application until they go.
+        for (engine::CEngineObject* object : { static_cast<engine::CEngineObject*>(m_panel),
+                                               static_cast<engine::CEngineObject*>(m_scene),
+                                               static_cast<engine::CEngineObject*>(m_frame) })
+            m_engine.m_objects->DestroyObject(object->GetId());
         engine::SetUrlOpener(m_previous_opener);
         platform::InstallMessageBox(nullptr);
         platform::SetUserConfigFolder("");

@@ -14,6 +14,8 @@
 #include "engine/core/CanvasObject.h"
 #include "engine/widgets/GuiButton.h"
 #include "engine/widgets/GuiScrollBar.h"
+#include "engine/widgets/RichEditBox.h"
+#include "platform/MessageIds.h"
 #include "panel/PanelTestSupport.h"
 #include "platform/Ini.h"
 
@@ -122,6 +124,21 @@ TEST_F(PanelTest, OwnLinesAndQuickChatPhrasesAreSentAndShown)
     const std::string shown = ChatText();
     EXPECT_NE(shown.find(std::string(61, 'a') + "\n"), std::string::npos);
     EXPECT_NE(shown.find(input->GetQuickChatPhrases()[0] + "\n"), std::string::npos);
+}
+
+TEST_F(PanelTest, EnterInTheEditBoxSendsTheTypedLineAsText)
+{
+    engine::CRichEditBox* box = m_panel->GetInputBar()->GetEditBox();
+    ASSERT_NE(box, nullptr);
+    box->TakeFocus();
+    for (const char c : std::string_view("hi<c=255>")) {
+        engine::InputState input;
+        input.character[0] = static_cast<uint8_t>(c);
+        box->OnChar(input);
+    }
+    EXPECT_EQ(box->OnKey(platform::VK_RETURN), 1);
+    EXPECT_EQ(ChatText(), " 说：hi<c=255>\n");
+    EXPECT_EQ(m_panel->GetInputBar()->GetInputText(), "");
 }
 
 TEST_F(PanelTest, AdvertBarNavigatesShowsScoresAndCyclesBack)
