@@ -227,6 +227,7 @@ private:
         int32_t user_id = 0;
         std::string token;
         std::shared_ptr<platform::CEvent> answered;
+        platform::ThreadId waiter = 0; ///< woken when the answer is in
     };
 
     bool StartCommThread();

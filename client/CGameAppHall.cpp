@@ -150,11 +150,13 @@ std::string CGameApp::RequestHallSign()
         // The id is known to the list before the hall can answer it.
         std::lock_guard lock(m_sign_mutex);
         id = m_next_sign_id++;
-        m_sign_requests.push_back(SignRequest { id, m_records.GetUserID(), {}, answered });
+        m_sign_requests.push_back(
+            SignRequest { id, m_records.GetUserID(), {}, answered, platform::GetCurrentThreadId() });
     }
     if (!platform::PostRemoteMessage(GetHallWindow(), UM_HALL_SIGN_REQUEST, m_sign_endpoint->GetHandle(), id))
         return {};
-    if (!answered->Wait(SIGN_WAIT_MS))
+    // The window stays painted while the hall is asked.
+    if (platform::PumpMessagesUntil([&] { return answered->IsSet(); }, SIGN_WAIT_MS) != platform::WaitOutcome::Done)
         return {};
     std::lock_guard lock(m_sign_mutex);
     for (const SignRequest& request : m_sign_requests) {
@@ -176,6 +178,7 @@ void CGameApp::OnSignReply(std::span<const uint8_t> payload)
         if (reply.user_id == request.user_id)
             request.token = platform::CutGbkText(FieldText(reply.token), SignReplyRecord::TOKEN_MAX);
         request.answered->Set();
+        platform::PostThreadMessage(request.waiter, platform::WM_NULL);
         return;
     }
     net::LogPrintf("sign reply for unknown request %d ignored", reply.request_id);
