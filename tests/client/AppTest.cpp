@@ -13,6 +13,7 @@
 #include "client/ClientText.h"
 #include "client/HallRecords.h"
 #include "net/AesCipher.h"
+#include "platform/Ini.h"
 #include "platform/MessageBox.h"
 #include "platform/Path.h"
 #include "tests/client/AppFakes.h"
@@ -515,6 +516,18 @@ TEST_F(AppServices, NetworkFailureClearsTheTableAndRelaunchesOnExit)
     EXPECT_EQ(m_frame_ui.exit_boards[0].text, "您的网络出现了异常，请重新登录大厅。");
     EXPECT_EQ(m_frame_ui.exit_boards[0].seconds, 10);
     m_app->SetRelaunchOnExit(false);
+}
+
+TEST_F(AppServices, AdvertAndPayAddressesComeFromTheGameIniOrTheRoom)
+{
+    CopyTextField(m_app->Records().Room().advert_host, "ads.example");
+    m_app->Records().Launch().game_id = 30;
+    EXPECT_EQ(m_app->GetAdvertURL(), "http://ads.example/advert/window/30/ko.htm");
+    EXPECT_EQ(m_app->GetPayURL(), "");
+    ASSERT_TRUE(platform::WriteProfileString("ADVERT", "WWW3", "  http://own.example/a  ", m_app->GetGameIniPath()));
+    ASSERT_TRUE(platform::WriteProfileString("ADVERT", "Pay", "http://pay.example/", m_app->GetGameIniPath()));
+    EXPECT_EQ(m_app->GetAdvertURL(), "http://own.example/a");
+    EXPECT_EQ(m_app->GetPayURL(), "http://pay.example/");
 }
 
 } // namespace
