@@ -15,6 +15,7 @@
 #include "game/rules/CardPlay.h"
 #include "game/rules/CardRules.h"
 #include "game/rules/GameTable.h"
+#include "game/rules/RecordHeader.h"
 #include "game/rules/TableRequests.h"
 
 #include <algorithm>
@@ -163,8 +164,29 @@ public:
     virtual int OnPass(PassRequest&) { return 1; }
     virtual int MoveCard(int /*new_chair*/, int /*old_chair*/, int32_t /*card*/) { return 1; }
 
+    // --- Records (CardTableRecords.cpp). The general card game's fillers
+    // clear the record and write the common header (RecordHeader.h); this
+    // game's table replaces them with its full records.
+    [[nodiscard]] size_t GetGameStartSize() const override { return CARD_GAME_START_BYTES; }
+    [[nodiscard]] size_t GetGameWinSize() const override { return CARD_GAME_WIN_BYTES; }
+    /// 0 (out untouched) when out is smaller than the start record.
+    size_t FillGameStart(std::span<uint8_t> out) override;
+    /// Of the caller's size: out is cleared and the header words that fit
+    /// are written; the bytes filled, 0 when not even words 0-19 fit.
+    size_t FillTableInfo(std::span<uint8_t> out, int viewer_chair, int onlooker) override;
+    size_t FillDealInfo(std::span<uint8_t> out, int viewer_chair, int onlooker) override;
+    /// The round-result record; 0 (out untouched) when out is smaller than it.
+    virtual size_t FillGameWinRecord(std::span<uint8_t> out, int winner);
+    /// Words 0-19 of the common header and words 90-92 (no partner or
+    /// turned-up card in the general game: -1, -1, -1; no throw-wait: 0).
+    virtual void FillRecordHeader(std::span<int32_t, RECORD_HEADER_WORDS> head, int32_t& partner,
+                                  int32_t& turned_card, int32_t& turned_position) const;
+
 protected:
     using Counters = std::array<int32_t, VALUE_COUNTERS>;
+    /// Clears the record and writes the common header words that fit into
+    /// it; its size, or 0 when not even words 0-19 fit.
+    size_t WriteHeaderRecord(std::span<uint8_t> record) const;
     /// Whether two wild cards alone may stand for the pair of a triple with pair.
     [[nodiscard]] virtual bool PairMayBeAllWild() const { return false; }
     /// The fewest pairs of a pair sequence.

@@ -10,6 +10,7 @@
 // end, field by field, little-endian.
 
 #include "game/rules/CardPlay.h"
+#include "game/rules/RecordHeader.h"
 #include "game/rules/TableRecords.h"
 
 #include <cstddef>
@@ -70,17 +71,6 @@ struct ChairGroup {
 };
 static_assert(sizeof(ChairGroup) == 44);
 
-/// The words of the common header of this game's records (words 0-19, 90-92).
-/// Words 0-7 and 11-12 carry base-table values in the order below.
-enum RecordHeaderWord : int {
-    HDR_TABLE_TAG = 0, HDR_ROOM_GRADE = 1, HDR_LEVEL_UNIT = 2, HDR_CHAIR_COUNT = 3,
-    HDR_OPTIONS = 4, HDR_RELATION_MODE = 5, HDR_FIRST_ROUND = 6, HDR_ROUND_VALUE = 7,
-    HDR_ROUND_NUMBER = 8, HDR_BASE_DEPOSIT = 9, HDR_BASE_SCORE = 10,
-    HDR_TURN_LIMIT_MS = 11, HDR_TABLE_STAMP = 12,
-    HDR_BANKER = 13, HDR_CURRENT_CHAIR = 14, HDR_STATE = 15, HDR_THROW_WAIT = 16,
-    HDR_CONST_25 = 17, HDR_CONST_90 = 18, HDR_CONST_3 = 19,
-    HDR_PARTNER = 90, HDR_TURNED_CARD = 91, HDR_TURNED_POSITION = 92,
-};
 
 /// The round state block (6528 bytes).
 struct TableGameData {

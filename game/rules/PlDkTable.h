@@ -50,11 +50,12 @@ public:
     size_t FillGameStart(std::span<uint8_t> out) override;
     size_t FillDealInfo(std::span<uint8_t> out, int viewer_chair, int onlooker) override;
     void BuildDealInfo(DealInfo& deal, int viewer_chair, int onlooker);
-    void FillRecordHeader(std::span<int32_t, 20> head, int32_t& partner, int32_t& turned_card, int32_t& turned_position) const;
+    void FillRecordHeader(std::span<int32_t, RECORD_HEADER_WORDS> head, int32_t& partner, int32_t& turned_card,
+                          int32_t& turned_position) const override;
     /// This game's part of the win record, then the base settlement.
     int FillPlDkGameWin(PlDkGameWinResult& record, int winner);
     int SettleRound(PlDkGameWinResult& record, int winner, int keep_levels, const LevelNameMap* level_names);
-    size_t FillGameWinRecord(std::span<uint8_t> out, int winner);
+    size_t FillGameWinRecord(std::span<uint8_t> out, int winner) override;
 
     // --- Seats, turn order and settings
     int GetNextBanker(std::span<const int32_t> info) override;

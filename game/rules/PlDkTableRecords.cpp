@@ -8,29 +8,11 @@
 
 namespace rules {
 
-void CPlDkTable::FillRecordHeader(std::span<int32_t, 20> head, int32_t& partner, int32_t& turned_card,
-                                  int32_t& turned_position) const
+void CPlDkTable::FillRecordHeader(std::span<int32_t, RECORD_HEADER_WORDS> head, int32_t& partner,
+                                  int32_t& turned_card, int32_t& turned_position) const
 {
-    head[HDR_TABLE_TAG] = m_args.table_tag;
-    head[HDR_ROOM_GRADE] = m_args.room_grade;
-    head[HDR_LEVEL_UNIT] = m_args.level_unit;
-    head[HDR_CHAIR_COUNT] = m_chair_count;
-    head[HDR_OPTIONS] = m_options;
-    head[HDR_RELATION_MODE] = static_cast<int32_t>(m_relation_mode);
-    head[HDR_FIRST_ROUND] = m_first_round;
-    head[HDR_ROUND_VALUE] = m_round_value;
-    head[HDR_ROUND_NUMBER] = m_round_number;
-    head[HDR_BASE_DEPOSIT] = m_base_deposit;
-    head[HDR_BASE_SCORE] = m_base_score;
-    head[HDR_TURN_LIMIT_MS] = static_cast<int32_t>(m_turn_limit);
-    head[HDR_TABLE_STAMP] = static_cast<int32_t>(m_table_stamp);
-    head[HDR_BANKER] = m_banker;
-    head[HDR_CURRENT_CHAIR] = m_current_chair;
-    head[HDR_STATE] = static_cast<int32_t>(m_state);
+    CCardTable::FillRecordHeader(head, partner, turned_card, turned_position);
     head[HDR_THROW_WAIT] = m_throw_wait;
-    head[HDR_CONST_25] = 25;
-    head[HDR_CONST_90] = 90;
-    head[HDR_CONST_3] = 3;
     partner = m_partner;
     turned_card = m_turned_card;
     turned_position = m_turned_position;

@@ -5,7 +5,12 @@
 #include "CardTestSupport.h"
 #include "RulesTestSupport.h"
 
+#include "platform/ByteOrder.h"
+
 #include <gtest/gtest.h>
+
+#include <functional>
+#include <vector>
 
 namespace rules {
 namespace {
@@ -337,6 +342,66 @@ TEST(GeneralFinders, TriplePairsAndTripleSequenceWithPairs)
     EXPECT_EQ(list.count, 1); // 44 55 with 4 and 5 left over is no pair sequence of three pairs
     EXPECT_EQ(list.plays[0].type, CARD_TYPE_TRIPLE_SEQ);
     EXPECT_EQ(list.plays[0].strength, 4 + 2000);
+}
+
+} // namespace
+} // namespace rules
+
+namespace rules {
+namespace {
+
+int32_t WordAt(const std::vector<uint8_t>& bytes, size_t word)
+{
+    return static_cast<int32_t>(platform::LoadU32LE(bytes.data() + word * 4));
+}
+
+TEST(CardTableRecords, GeneralFillersClearTheRecordAndWriteTheCommonHeader)
+{
+    CCardTable table { TableArgs { .table_tag = 77 }, CardRuleParams::Generic() };
+    table.SetBanker(2);
+    EXPECT_EQ(table.GetGameStartSize(), 1096u);
+    EXPECT_EQ(table.GetGameWinSize(), 456u);
+
+    struct Case {
+        const char* name;
+        size_t size;
+        std::function<size_t(std::span<uint8_t>)> fill;
+    };
+    const Case cases[] = {
+        { "start", 1096, [&](std::span<uint8_t> out) { return table.FillGameStart(out); } },
+        { "win", 456, [&](std::span<uint8_t> out) { return table.FillGameWinRecord(out, 0); } },
+        { "table info", 400, [&](std::span<uint8_t> out) { return table.FillTableInfo(out, 0, 0); } },
+        { "deal", 400, [&](std::span<uint8_t> out) { return table.FillDealInfo(out, 0, 0); } },
+    };
+    for (const Case& c : cases) {
+        std::vector<uint8_t> bytes(c.size + 4, 0xAB);
+        ASSERT_EQ(c.fill(std::span(bytes).first(c.size)), c.size) << c.name;
+        EXPECT_EQ(WordAt(bytes, HDR_TABLE_TAG), 77) << c.name;
+        EXPECT_EQ(WordAt(bytes, HDR_CHAIR_COUNT), 4) << c.name;
+        EXPECT_EQ(WordAt(bytes, HDR_BANKER), 2) << c.name;
+        EXPECT_EQ(WordAt(bytes, HDR_CONST_25), 25) << c.name;
+        EXPECT_EQ(WordAt(bytes, HDR_CONST_90), 90) << c.name;
+        EXPECT_EQ(WordAt(bytes, HDR_CONST_3), 3) << c.name;
+        for (size_t word = HDR_PARTNER; word <= HDR_TURNED_POSITION; ++word)
+            EXPECT_EQ(WordAt(bytes, word), -1) << c.name << " word " << word;
+        // Everything else of the record is cleared, nothing past it touched.
+        for (size_t word = RECORD_HEADER_WORDS; word < c.size / 4; ++word) {
+            if (word < HDR_PARTNER || word > HDR_TURNED_POSITION) {
+                ASSERT_EQ(WordAt(bytes, word), 0) << c.name << " word " << word;
+            }
+        }
+        EXPECT_EQ(WordAt(bytes, c.size / 4), static_cast<int32_t>(0xABABABABu)) << c.name;
+    }
+
+    // A buffer too small for the start or win record is refused untouched; a
+    // table-information record too small for words 0-19 is only cleared.
+    std::vector<uint8_t> small(455, 0xAB);
+    EXPECT_EQ(table.FillGameWinRecord(small, 0), 0u);
+    EXPECT_EQ(table.FillGameStart(small), 0u);
+    EXPECT_EQ(small[0], 0xAB);
+    std::vector<uint8_t> tiny(40, 0xAB);
+    EXPECT_EQ(table.FillTableInfo(tiny, 0, 0), 0u);
+    EXPECT_EQ(tiny, std::vector<uint8_t>(40, 0));
 }
 
 } // namespace
