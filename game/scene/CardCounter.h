@@ -96,7 +96,8 @@ public:
     virtual void Relayout();
     virtual void GetSmallCardImage(engine::ImageRef& out, int32_t card);
 
-    /// The area the seat boards stay inside; the whole view until set.
+    /// The area the seat boards stay inside: the one set here, else the
+    /// frame UI's main-game area, else the whole view.
     void SetMainGameRect(const engine::EngineRect& rect) { m_main_game_rect = rect; }
     [[nodiscard]] engine::EngineRect GetMainGameRect() const;
 

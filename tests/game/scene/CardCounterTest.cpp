@@ -202,6 +202,11 @@ TEST_F(CardCounterTest, SeatBoardShowsTheChairsCardCornersBesideItsNamePlate)
     ASSERT_EQ(backs.size(), 1u);
     EXPECT_EQ(backs[0].x, 12 * 1 + 13);
     EXPECT_EQ(backs[0].y, 28 + 20);
+    // Inside the main-game area when the scene gives one.
+    counter->SetMainGameRect(EngineRect { 0, 150, 600, 400 });
+    counter->PlaceSeatBoard(2);
+    EXPECT_EQ(board->GetX(), 600 - 70);
+    EXPECT_EQ(board->GetY(), 150 + 40);
     // A chair the table does not have shows nothing.
     EXPECT_EQ(counter->ShowSeatBoard(4), -1);
     EXPECT_EQ(counter->ShowSeatBoard(-1), -1);
