@@ -10,6 +10,8 @@
 #include "client/CPlDkApp.h"
 #include "client/ClientText.h"
 #include "engine/widgets/WidgetTestSupport.h"
+#include "platform/Path.h"
+#include "platform/TempFolder.h"
 
 namespace scene::test {
 
@@ -41,6 +43,22 @@ public:
 
 private:
     std::vector<DrawnImage>& m_drawn;
+};
+
+// The program's folders in a temporary folder while the application lives,
+// so that its INI file is the test's own.
+class CAppFolders : public platform::testing::CTempFolder {
+public:
+    CAppFolders()
+    {
+        platform::SetProgramFolder(Path());
+        platform::SetUserDataFolder(Path() + "data/");
+    }
+    ~CAppFolders()
+    {
+        platform::SetUserDataFolder("");
+        platform::SetProgramFolder("");
+    }
 };
 
 class BoardTest : public widgettest::WidgetTest {
@@ -76,6 +94,7 @@ protected:
         return texts;
     }
 
+    CAppFolders m_folders;
     client::CPlDkApp m_app;
     std::vector<DrawnImage> m_drawn;
 };

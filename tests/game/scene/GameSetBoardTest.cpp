@@ -1,6 +1,7 @@
 #include "engine/widgets/GuiCheckBox.h"
 #include "game/scene/BoardTestSupport.h"
 #include "game/scene/GameSetBoard.h"
+#include "platform/Ini.h"
 
 namespace scene::test {
 namespace {
@@ -111,6 +112,33 @@ TEST_F(GameSetBoardTest, OkStoresTheBoxesAndTellsTheSceneWhenItExists)
         m_engine.m_objects->DestroyObject(board->GetId());
         Run();
     }
+}
+
+TEST_F(GameSetBoardTest, TheApplicationWritesWhatOkStoredAndKeepsWhatCancelLeft)
+{
+    const std::string ini = m_app.GetGameIniPath();
+    const char* const keys[] = { "Music", "SoundEffect", "RejectPassSound", "RejectKanPaiAsk" };
+    const auto written = [&] {
+        std::vector<int32_t> values;
+        for (const char* key : keys)
+            values.push_back(platform::GetProfileInt(client::GAMESET_SECTION, key, -1, ini));
+        return values;
+    };
+    CGameSetBoard* board = MakeBoard();
+    for (Setting setting : ALL_SETTINGS)
+        board->GetBox(setting)->Toggle();
+    ClickAt(400 - 130 + 176, 300 - 105 + 177); // Cancel.
+    (void)m_app.ExitInstance();
+    EXPECT_EQ(written(), (std::vector<int32_t> { 1, 0, 1, 0 }));
+
+    board->Activate();
+    board->Invalidate();
+    Run();
+    board->GetBox(Setting::SoundEffect)->Toggle();
+    board->GetBox(Setting::PassSound)->Toggle();
+    ClickAt(400 - 130 + 84, 300 - 105 + 177); // OK.
+    (void)m_app.ExitInstance();
+    EXPECT_EQ(written(), (std::vector<int32_t> { 1, 1, 0, 0 }));
 }
 
 } // namespace
