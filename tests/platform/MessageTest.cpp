@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "Watchdog.h"
+#include "ThreadProbe.h"
 #include "platform/Message.h"
 #include "platform/MessageWindow.h"
 #include "platform/Sync.h"
@@ -213,8 +214,13 @@ TEST(Message, AThreadThatEndsDropsItsWindowsAndAnswersWaitingSenders)
     ASSERT_TRUE(created.Wait(5000));
     ASSERT_TRUE(PostMessage(window, UM_TEST, 0, 0, std::make_unique<CountedPayload>(alive)));
     std::optional<intptr_t> sent_result = 1;
-    std::thread sender([&] { sent_result = TrySendMessage(window, UM_TEST); });
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    std::atomic<pid_t> sender_tid { 0 };
+    std::thread sender([&] {
+        sender_tid = platform::testing::CurrentThreadTid();
+        sent_result = TrySendMessage(window, UM_TEST);
+    });
+    // The owner ends only once the sender is asleep waiting for its answer.
+    EXPECT_TRUE(platform::testing::WaitUntilThreadSleeps(sender_tid));
     finish.Set();
     owner.join();
     sender.join();

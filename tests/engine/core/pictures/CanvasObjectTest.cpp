@@ -490,6 +490,7 @@ TEST(CanvasOwnership, FreesItsPixelsAndTellsThePaintModule)
     CCanvasObject* lone_raw = lone.get();
     bare.m_objects->AddObject(std::move(lone), nullptr);
     ASSERT_EQ(lone_raw->Create(16, 16, 0, 0), 1);
-    bare.m_objects->DestroyObject(lone_raw->GetId());
-    SUCCEED();
+    const uint32_t lone_id = lone_raw->GetId();
+    bare.m_objects->DestroyObject(lone_id);
+    EXPECT_EQ(bare.m_objects->FindObject(lone_id), nullptr);
 }
