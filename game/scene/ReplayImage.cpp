@@ -12,8 +12,8 @@
 namespace scene {
 namespace {
 
-using client::ReadRecord;
-using client::RecordBytes;
+using platform::ReadRecord;
+using platform::RecordBytes;
 
 template <class Record>
 Record RecordAt(std::span<const uint8_t> image, size_t offset)
@@ -106,9 +106,8 @@ void CReplayImage::Reset()
 ReplayHeaderFields CReplayImage::GetHeaderFields() const
 {
     auto fields = [](const auto& h) {
-        return ReplayHeaderFields { h.major_version, h.minor_version, h.record_count,
-                                    static_cast<uint32_t>(h.last_elapsed), h.snapshot_offset, h.body_length,
-                                    h.user_id, h.chair };
+        return ReplayHeaderFields { h.major_version, h.minor_version, h.record_count, h.last_elapsed,
+                                    h.snapshot_offset, h.body_length, h.user_id, h.chair };
     };
     return m_variant == ReplayVariant::Standard ? fields(m_header) : fields(m_match_header);
 }
@@ -118,7 +117,7 @@ void CReplayImage::SetCounts(int32_t record_count, uint32_t last_elapsed, int32_
 {
     auto set = [&](auto& h) {
         h.record_count = record_count;
-        h.last_elapsed = static_cast<int32_t>(last_elapsed);
+        h.last_elapsed = last_elapsed;
         h.snapshot_offset = snapshot_offset;
         h.body_length = body_length;
     };
@@ -134,9 +133,9 @@ void CReplayImage::StoreHeader()
     if (m_image.size() < HeaderBytes())
         return;
     if (m_variant == ReplayVariant::Standard)
-        client::WriteRecord(m_header, std::span(m_image).first(QvRepHeader::BYTES));
+        platform::WriteRecord(m_header, std::span(m_image).first(QvRepHeader::BYTES));
     else
-        client::WriteRecord(m_match_header, std::span(m_image).first(QvRepMatchHeader::BYTES));
+        platform::WriteRecord(m_match_header, std::span(m_image).first(QvRepMatchHeader::BYTES));
 }
 
 // --- Recording
@@ -221,8 +220,7 @@ size_t CReplayImage::RecordEvent(uint32_t elapsed, uint32_t event_id, std::span<
     if (!CanRecord(data.size()))
         return 0;
     const size_t offset = m_image.size();
-    const ReplayRecordHead head { static_cast<int32_t>(elapsed), static_cast<int32_t>(event_id),
-                                  static_cast<int32_t>(data.size()) };
+    const ReplayRecordHead head { elapsed, event_id, static_cast<int32_t>(data.size()) };
     AppendBytes(RecordBytes(head));
     AppendBytes(data);
     m_events.push_back(offset);
@@ -246,11 +244,10 @@ size_t CReplayImage::RecordSnapshot(uint32_t elapsed, uint32_t event_id, std::sp
             offset -= offset > old ? old_bytes : 0;
     }
     const size_t offset = m_image.size();
-    const ReplayRecordHead head { static_cast<int32_t>(elapsed), static_cast<int32_t>(event_id),
-                                  static_cast<int32_t>(data.size()) };
+    const ReplayRecordHead head { elapsed, event_id, static_cast<int32_t>(data.size()) };
     AppendBytes(RecordBytes(head));
     AppendBytes(data);
-    SetCounts(h.record_count, static_cast<uint32_t>(h.last_elapsed), static_cast<int32_t>(offset), h.body_length);
+    SetCounts(h.record_count, h.last_elapsed, static_cast<int32_t>(offset), h.body_length);
     return m_image.size();
 }
 
@@ -394,8 +391,7 @@ ReplayEvent CReplayImage::EventAt(size_t offset) const
     const ReplayRecordHead head = RecordAt<ReplayRecordHead>(m_image, offset);
     const size_t start = offset + ReplayRecordHead::BYTES;
     const size_t length = std::min(static_cast<size_t>(static_cast<uint32_t>(head.data_length)), m_image.size() - start);
-    return { static_cast<uint32_t>(head.elapsed), static_cast<uint32_t>(head.event_id),
-             std::span(m_image).subspan(start, length) };
+    return { head.elapsed, head.event_id, std::span(m_image).subspan(start, length) };
 }
 
 ReplayEvent CReplayImage::GetEvent(size_t index) const

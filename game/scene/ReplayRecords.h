@@ -1,6 +1,6 @@
 #pragma once
 // The records of a ".qvrep" replay file, each with its field list in layout
-// order (the client's record convention, client/RecordCodec.h): the two
+// order (the record convention of platform/RecordFields.h): the two
 // headers, the table and player records of the standard and the match
 // variant, and the head of an event record. All integers are 32-bit
 // little-endian; texts are zero-terminated GBK in fixed fields.
@@ -9,16 +9,16 @@
 // Hazards: texts read from a file need not be terminated: read them with
 // client::FieldText, write them with client::CopyTextField.
 
-#include "client/RecordCodec.h"
 #include "client/RoomRecords.h"
 #include "client/UserRecords.h"
+#include "platform/RecordFields.h"
 
 #include <cstddef>
 #include <cstdint>
 
 namespace scene {
 
-using client::FieldListBytes;
+using platform::FieldListBytes;
 
 inline constexpr char REPLAY_MAGIC[] = "QvRep";
 
@@ -33,7 +33,7 @@ struct QvRepHeader {
     int32_t minor_version = 0;
     int32_t reserved28[6] {};
     int32_t record_count = 0;
-    int32_t last_elapsed = 0;        ///< unsigned milliseconds
+    uint32_t last_elapsed = 0;       ///< milliseconds
     int32_t snapshot_offset = -1;    ///< from the start of the header, -1: none
     int32_t body_length = 0;
     int32_t user_id = 0;
@@ -65,7 +65,7 @@ struct QvRepMatchHeader {
     int32_t minor_version = 0;
     int32_t reserved24[6] {};
     int32_t record_count = 0;
-    int32_t last_elapsed = 0;
+    uint32_t last_elapsed = 0;
     int32_t snapshot_offset = -1;
     int32_t body_length = 0;
     int32_t user_id = 0;
@@ -198,8 +198,8 @@ static_assert(offsetof(ReplayMatchPlayerInfo, words184) == 84);
 struct ReplayRecordHead {
     static constexpr size_t BYTES = 12;
 
-    int32_t elapsed = 0;             ///< unsigned milliseconds since the start
-    int32_t event_id = 0;
+    uint32_t elapsed = 0;            ///< milliseconds since the start
+    uint32_t event_id = 0;
     int32_t data_length = 0;
 
     template <class Self, class Visit>
