@@ -99,7 +99,8 @@ public:
     /// The seat-name hook, with the record of names.
     virtual void OnSeatNames(std::span<const uint8_t> record) = 0;
 
-    // What the notification dispatcher and the main window call besides.
+    // What the notification dispatcher calls besides (the main window's
+    // calls are IFrameWindowUI's, client/GameNotifyHandler.h).
     // Each does nothing unless the frame UI overrides it (so fakes need not).
     virtual void ShowExitRequest(std::span<const uint8_t> body) { (void)body; }
     virtual void NotifyLookerLeave(const GameUserRecord& user) { (void)user; }
@@ -124,11 +125,6 @@ public:
     }
     /// Plays a named sound once.
     virtual void PlayFrameSound(const char* name) { (void)name; }
-    /// The quit confirmation board (closing while a match runs).
-    virtual void ShowQuitBoard() {}
-    /// The main window's maximised size.
-    [[nodiscard]] virtual int32_t GetDefaultWidth() const { return 800; }
-    [[nodiscard]] virtual int32_t GetDefaultHeight() const { return 600; }
 };
 
 /// The side panel (CSubSystemPanel): application events to it or to one of

@@ -47,6 +47,8 @@ CGameFrameUI::~CGameFrameUI()
         links.frame_ui = nullptr;
         m_app.SetLinks(links);
     }
+    if (client::CGameFrameWnd* window = m_app.GetMainWindow())
+        window->SetFrameUI(nullptr);
 }
 
 void CGameFrameUI::OnCreate()
@@ -54,6 +56,8 @@ void CGameFrameUI::OnCreate()
     client::AppLinks links = m_app.Links();
     links.frame_ui = this;
     m_app.SetLinks(links);
+    if (client::CGameFrameWnd* window = m_app.GetMainWindow())
+        window->SetFrameUI(this);
     SetFrameMetrics();
 }
 
@@ -266,6 +270,16 @@ void CGameFrameUI::QuitProgram()
     platform::PostQuitMessage(0);
 }
 
+void CGameFrameUI::LeaveAndQuit()
+{
+    if (client::CGameConnection* connection = GetConnection()) {
+        std::string error;
+        const client::CClientRecords& records = m_app.Records();
+        (void)connection->LeaveGame(error, records.GetUserID(), records.GetChairNO());
+    }
+    QuitProgram();
+}
+
 int CGameFrameUI::OnEvent(const engine::EngineEvent& event)
 {
     switch (event.id) {
@@ -290,6 +304,9 @@ int CGameFrameUI::OnEvent(const engine::EngineEvent& event)
         }
         return 1;
     case FRAME_EVENT_BOARD_CLOSED:
+        return 1;
+    case client::GAMEMSG_QUIT_CONFIRMED:
+        LeaveAndQuit();
         return 1;
     case client::GAMEMSG_MATCH_SIGNUP:
         if (client::CGameConnection* connection = GetConnection())

@@ -9,8 +9,9 @@
 // own scene and side panel (CreateChildren).
 //
 // Owner: the object module (the host window's root object). It installs
-// itself as the application's frame UI when created and takes itself out
-// when destroyed, so the application must outlive it. The main game and the
+// itself as the application's frame UI (and the main window's, when there is
+// one) when created and takes itself out when destroyed, so the application
+// and its main window must outlive it. The main game and the
 // side panel are registered children it does not own. Thread: UI thread, inside the engine tick or under its lock.
 // Hazards: bodies handed in come from the server: each is read field by
 // field with its length checked, and a short body shows nothing. Answers of
@@ -20,6 +21,7 @@
 #include <string>
 
 #include "client/AppLinks.h"
+#include "client/GameNotifyHandler.h"
 #include "engine/core/GuiContainer.h"
 
 namespace client {
@@ -62,7 +64,7 @@ inline constexpr uint32_t FRAME_EVENT_EXIT_ANSWER = 80000071; ///< param1 asker,
 inline constexpr uint32_t FRAME_EVENT_FORCE_QUIT = 80000072;
 inline constexpr uint32_t FRAME_EVENT_BOARD_CLOSED = 80000073;
 
-class CGameFrameUI : public engine::CGuiContainer, public client::IFrameUI {
+class CGameFrameUI : public engine::CGuiContainer, public client::IFrameUI, public client::IFrameWindowUI {
 public:
     static constexpr int32_t DEFAULT_WIDTH_SMALL = 800;
     static constexpr int32_t DEFAULT_WIDTH_LARGE = 1050;
@@ -112,6 +114,9 @@ public:
     // --- Window
     [[nodiscard]] int32_t GetDefaultWidth() const override;
     [[nodiscard]] int32_t GetDefaultHeight() const override { return DEFAULT_HEIGHT; }
+    /// 0: the default size is the main window's largest (the frame has no
+    /// other size mode).
+    [[nodiscard]] int32_t GetSizeFlag() const override { return 0; }
     /// The work-area width the default width follows (the desktop's unless set).
     void SetWorkAreaWidth(int32_t width) { m_work_area_width = width; }
     /// Nonzero when the main window is maximised.
@@ -133,7 +138,7 @@ public:
     /// The tournament event queue of a match room (null elsewhere); the
     /// scene releases it (Next) when a round's events are handled.
     [[nodiscard]] engine::CGuiEventQueue* GetEventQueue() const { return m_event_queue; }
-    virtual void ShowForceQuitBox();
+    void ShowForceQuitBox() override;
     void ShowQuitBoard() override;
     /// The self-closing board with the text (colour 0x00BBGGRR, font size).
     void ShowSystemBoard(const std::string& text, uint32_t colour, int32_t size) override;
@@ -197,6 +202,9 @@ protected:
     [[nodiscard]] client::CGameConnection* GetConnection() const;
     virtual void CloseMainWindow();
     virtual void QuitProgram();
+    /// The player confirmed leaving a running game or match: the server is
+    /// told and the program ends.
+    virtual void LeaveAndQuit();
     /// Sets an image text (made by a game) or, without one, shows the system board.
     void ShowRoundText(engine::CGuiImageText* text, const std::string& value);
     void LayoutChildren();

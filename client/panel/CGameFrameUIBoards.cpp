@@ -5,6 +5,7 @@
 
 #include "client/CGameApp.h"
 #include "client/CGameConnection.h"
+#include "client/CGameFrameWnd.h"
 #include "client/ClientText.h"
 #include "client/RecordCodec.h"
 #include "client/panel/CSubSystemPanel.h"
@@ -116,7 +117,7 @@ void CGameFrameUI::ShowExitUrlMessageBoard(const client::ExitUrlBoardRequest& re
 
 void CGameFrameUI::ShowQuitBoard()
 {
-    const engine::EngineEvent quit = SelfEvent(FRAME_EVENT_CLOSE_WINDOW);
+    const engine::EngineEvent quit = SelfEvent(client::GAMEMSG_QUIT_CONFIRMED);
     const engine::EngineEvent stay = SelfEvent(FRAME_EVENT_BOARD_CLOSED);
     (void)ShowTextBox("比赛正在进行中，现在退出将按放弃比赛处理。确定要退出吗？", &quit, &stay, 0);
 }

@@ -199,4 +199,13 @@ TEST_F(PanelTest, ExitBoardsCloseOrQuitAndTheUrlBoardOpensItsAddress)
     m_frame->ShowExitMessageBoard(exit);
     Run(2500);
     EXPECT_EQ(m_log.back(), "quit");
+
+    // Confirming the quit board of a running match leaves and ends the program.
+    m_log.clear();
+    m_frame->ShowQuitBoard();
+    box = LastBox(*m_frame);
+    ASSERT_NE(box, nullptr);
+    ClickAt(static_cast<int32_t>(box->GetOkButton()->GetX()), static_cast<int32_t>(box->GetOkButton()->GetY()));
+    Run(100);
+    EXPECT_EQ(m_log, (Log { "quit" }));
 }
