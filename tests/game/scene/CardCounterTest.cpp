@@ -25,6 +25,7 @@ protected:
         m_seat_image = AddImage("bit_cardmaster_player", 140, 80);
         m_face_image = AddImage("牌正面50x68", 50, 68, 54);
         m_back_image = AddImage("牌背面50x68", 50, 68);
+        AddImage("bit_cardmaster_small", 10, 10, 54);
         AddImage("btn_redcross", 16, 16, 4);
         AddImage("btn_popmenu", 40, 16, 4);
     }
@@ -151,6 +152,9 @@ TEST_F(CardCounterTest, DrawCounterSortsAndDrawsRankMarksByValue)
     EXPECT_EQ(m_text->drawn[0].y, 16);
     EXPECT_EQ(m_text->drawn[0].font_height, 14);
     EXPECT_EQ(DrawnOf(m_counter_image).size(), 1u);
+    ImageRef small;
+    counter->GetSmallCardImage(small, BigJoker(1));
+    EXPECT_EQ(small.frame, 53u);
     const struct {
         int32_t x, y, frame;
     } marks[] = { { 10, 30, 14 }, { 10, 44, 13 }, { 26, 30, 0 }, { 26, 44, 0 },
@@ -253,6 +257,31 @@ TEST_F(CardCounterTest, MenuListsTheOtherChairsAndOpensOrClosesTheirBoards)
     client::CopyTextField(m_app.Records().Seat(2)->name, "newcomer");
     counter->UpdateMenuNames();
     EXPECT_EQ(menu->GetItem(1)->GetCaption(), "newcomer");
+}
+
+TEST_F(CardCounterTest, MenuButtonRightPressAndCloseButtonWorkByMouse)
+{
+    CCardCounter* counter = MakeCounter();
+    // The 250 x 120 board around (400, 300): the menu button sits at the top
+    // centre, the close button 13 pixels in from the right edge.
+    MoveTo(400, 254);
+    Press(400, 254); // Fires on the press.
+    CGuiPopupMenu* menu = counter->GetMenu();
+    ASSERT_NE(menu, nullptr);
+    EXPECT_TRUE(menu->IsActive());
+    Release(400, 254);
+
+    MoveTo(300, 330);
+    m_input->OnRButtonDown(300, 330);
+    m_input->OnRButtonUp(300, 330);
+    Run();
+    EXPECT_TRUE(menu->IsActive());
+    EXPECT_EQ(menu->GetLeft(), 300);
+    EXPECT_EQ(menu->GetBottom(), 330);
+
+    ClickAt(525 - 8 - 13, 240 + 8 + 6);
+    EXPECT_FALSE(counter->IsActive());
+    EXPECT_FALSE(menu->IsActive());
 }
 
 TEST_F(CardCounterTest, RelayoutPutsTheCounterInTheViewsBottomRightCorner)
