@@ -55,7 +55,7 @@ bool CComputerRound::WeakestSingle(int chair, rules::CardPlay& play)
     return m_table.FindSingle(hand, play) != 0;
 }
 
-RoundOutcome CComputerRound::Play(const std::array<int32_t, CHAIRS>& user_ids)
+RoundOutcome CComputerRound::Play(const std::array<int32_t, CHAIRS>& user_ids, int viewer_chair)
 {
     RoundOutcome outcome;
     if (m_table.GetPlayerCount() == 0) {
@@ -71,6 +71,8 @@ RoundOutcome CComputerRound::Play(const std::array<int32_t, CHAIRS>& user_ids)
     if (m_table.StartGame(first, OpenStartArgs()) != rules::START_OK)
         return outcome;
     m_table.BeginPlayPhase();
+    outcome.start_record.resize(rules::TABLE_GAME_DATA_BYTES);
+    outcome.start_record.resize(m_table.FillTableInfo(outcome.start_record, viewer_chair, 0));
     bool over = false;
     while (!over && outcome.actions < MAX_ACTIONS) {
         ++outcome.actions;
@@ -106,6 +108,8 @@ RoundOutcome CComputerRound::Play(const std::array<int32_t, CHAIRS>& user_ids)
     if (m_table.SettleRound(*win, outcome.first_chair, 0, nullptr) == 1) {
         for (int chair = 0; chair < CHAIRS; ++chair)
             outcome.score_change[static_cast<size_t>(chair)] = win->base.score_change[chair];
+        outcome.result_record.resize(rules::PLDK_GAME_WIN_BYTES);
+        rules::WritePlDkGameWinResult(*win, outcome.result_record);
     }
     m_table.EndPlaying();
     return outcome;

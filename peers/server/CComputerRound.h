@@ -11,6 +11,7 @@
 
 #include <array>
 #include <cstdint>
+#include <vector>
 
 #include "game/rules/PlDkTable.h"
 #include "game/rules/RulesEnvironment.h"
@@ -25,6 +26,8 @@ struct RoundOutcome {
     int first_chair = -1;                ///< the chair that finished first
     std::array<int32_t, 4> results {};   ///< the rules' round results per chair
     std::array<int64_t, 4> score_change {}; ///< the settlement's score changes
+    std::vector<uint8_t> start_record;   ///< the table as the viewer sees it at the start (game start event)
+    std::vector<uint8_t> result_record;  ///< the settled result, as the round result event carries it
 };
 
 class CComputerRound {
@@ -35,8 +38,9 @@ public:
     /// The table takes the environment (clock, random numbers, services).
     explicit CComputerRound(const rules::RulesEnvironment& environment);
 
-    /// Seats the four users and plays one round to its end.
-    [[nodiscard]] RoundOutcome Play(const std::array<int32_t, CHAIRS>& user_ids);
+    /// Seats the four users and plays one round to its end; the start record
+    /// shows the table as `viewer_chair` sees it.
+    [[nodiscard]] RoundOutcome Play(const std::array<int32_t, CHAIRS>& user_ids, int viewer_chair = 0);
 
 private:
     /// The play of `chair` now; false to pass.

@@ -76,7 +76,7 @@ void CStandInServer::OnMessage(net::CServerChannel& channel, const net::ServerMe
         return;
     case client::GR_USER_START:
         m_log.Printf("start from user %d chair %d", WordAt(body, 0), WordAt(body, 3));
-        PlayRound();
+        PlayRound(channel);
         return;
     default:
         answer(client::GR_OK, {});
@@ -117,16 +117,18 @@ void CStandInServer::OnLogon(net::CServerChannel& channel, const net::ServerMess
     channel.SendAnswer(message.serial, static_cast<uint32_t>(client::GR_ID_210210), answer);
 }
 
-void CStandInServer::PlayRound()
+void CStandInServer::PlayRound(net::CServerChannel& channel)
 {
     std::array<int32_t, CComputerRound::CHAIRS> users {};
     for (int chair = 0; chair < CComputerRound::CHAIRS; ++chair)
         users[static_cast<size_t>(chair)] = chair == m_chair ? m_user_id : COMPUTER_USER_BASE + chair;
-    const RoundOutcome outcome = m_round.Play(users);
+    const RoundOutcome outcome = m_round.Play(users, m_chair);
     if (!outcome.finished) {
         m_log.Printf("round did not end (%d actions)", outcome.actions);
         return;
     }
+    channel.SendNotification(GR_GAME_START, outcome.start_record);
+    channel.SendNotification(GR_ROUND_RESULT, outcome.result_record);
     m_log.Printf("round %d throws %d passes, first chair %d, results %d %d %d %d", outcome.throws, outcome.passes,
         outcome.first_chair, outcome.results[0], outcome.results[1], outcome.results[2], outcome.results[3]);
 }

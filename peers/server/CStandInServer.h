@@ -6,8 +6,9 @@
 // players), the exit and leave requests; every message is logged as one line
 // ("listening <port>", "message <id> ...", "logon ...", "round ...").
 // A start request plays a round at once with computer players at every
-// chair (the client's chair too, as on automatic play) and logs its results.
-// FIXME: the round's table events are not sent to the client yet.
+// chair (the client's chair too, as on automatic play), logs its results and
+// sends the client the game start and round result events.
+// FIXME: the turn, play and pass events of the round are not sent yet.
 // Owner: the program's entry. Threads: the channel's thread calls the
 // handlers; the log is written under a lock.
 // Hazards: requests come from the client; each is read with its length
@@ -28,6 +29,8 @@ public:
     static constexpr int32_t MAJOR_VERSION = 5;
     static constexpr int32_t MINOR_VERSION = 0;
     static constexpr int32_t COMPUTER_USER_BASE = 9001;
+    static constexpr uint32_t GR_GAME_START = 211040;
+    static constexpr uint32_t GR_ROUND_RESULT = 211080;
 
     CStandInServer(uint16_t port, std::FILE* log);
 
@@ -39,7 +42,7 @@ public:
 private:
     void OnMessage(net::CServerChannel& channel, const net::ServerMessage& message);
     void OnLogon(net::CServerChannel& channel, const net::ServerMessage& message);
-    void PlayRound();
+    void PlayRound(net::CServerChannel& channel);
 
     CPeerLog m_log; // before the channel, whose thread writes to it
     // Touched on the channel's thread only.

@@ -11,9 +11,19 @@
 #include <gtest/gtest.h>
 
 #include "client/CPlDkApp.h"
+#include "net/CommRecords.h"
 #include "net/PacketKeys.h"
+#include "platform/Message.h"
 #include "platform/Process.h"
 #include "tests/platform/TempFolder.h"
+
+namespace peers_test {
+
+// The table events of a round's start and result.
+constexpr uint32_t GR_GAME_START = 211040;
+constexpr uint32_t GR_ROUND_RESULT = 211080;
+
+} // namespace peers_test
 
 namespace {
 
@@ -132,6 +142,7 @@ TEST_F(HallPeer, TheStandInServerPlaysARoundWhenTheClientStarts)
         records.Room().configs = client::ROOM_CONFIG_40; // the server seats the table
         client::CPlDkConnection& connection = app.GetConnection();
         connection.SetCipherKey(net::PACKET_KEY);
+        connection.SetNotifyThread(platform::GetCurrentThreadId());
         bool proxy_failed = false;
         ASSERT_TRUE(connection.Connect("", "127.0.0.1", std::stoi(port), proxy_failed));
         std::string error;
@@ -142,6 +153,26 @@ TEST_F(HallPeer, TheStandInServerPlaysARoundWhenTheClientStarts)
         EXPECT_EQ(records.GetSeatUserID(0), 9001) << "computer players on the other chairs";
         EXPECT_EQ(records.GetSeatUserID(3), 9004);
         ASSERT_EQ(connection.UserStart(error), 1);
+
+        // The round's start and result reach the client as notifications
+        // that its game-state holder takes.
+        std::vector<uint32_t> events;
+        client::CPlDkGameState& state = app.GetGameState();
+        bool started = false;
+        bool ended = false;
+        (void)platform::PumpMessagesUntil([&] { return events.size() >= 2; }, DEADLINE_MS, [&](platform::Message& msg) {
+            const auto* message = msg.PayloadAs<net::CommMessage>();
+            if (message == nullptr || message->request.id <= net::COMM_EVENT_SOCKET_ERROR)
+                return;
+            events.push_back(message->request.id);
+            if (message->request.id == peers_test::GR_GAME_START)
+                started = state.BeginRound(message->request.Data());
+            if (message->request.id == peers_test::GR_ROUND_RESULT)
+                ended = state.EndRound(message->request.Data());
+        });
+        EXPECT_EQ(events, (std::vector<uint32_t> { peers_test::GR_GAME_START, peers_test::GR_ROUND_RESULT }));
+        EXPECT_TRUE(started);
+        EXPECT_TRUE(ended);
         const std::string text = WaitForLine(server_log, "round ");
         EXPECT_NE(text.find("start from user 1001 chair 1"), std::string::npos) << text;
         EXPECT_NE(text.find(" throws "), std::string::npos) << text;
