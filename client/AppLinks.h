@@ -33,8 +33,6 @@ inline constexpr uint32_t GAMEMSG_ADVERT_CYCLE = 80000062;  ///< the advert bar'
 inline constexpr uint32_t GAMEMSG_FRAME_HELP = 80000065;    ///< the frame's help button
 inline constexpr uint32_t GAMEMSG_MATCH_SIGNUP = 80000066;  ///< the sign-up button
 inline constexpr uint32_t GAMEMSG_MATCH_GIVEUP = 80000067;  ///< the give-up button
-/// The main window starts the side panel's advert bar (child "AdvertBar").
-inline constexpr uint32_t GAMEMSG_ADVERT_START = 80000074;
 
 /// The six values of a message board: text, answer event, second event and
 /// three further values (the seconds it stays, its style, its picture).

@@ -277,12 +277,13 @@ int CAdvertBar::OnEvent(const engine::EngineEvent& event)
             ShowAdvertTab();
         return 1;
     case client::GAMEMSG_ADVERT_BAR:
-        ShowScoreTab();
-        return 1;
-    case client::GAMEMSG_ADVERT_START:
+        // The first one starts the bar (the main window, once the game is
+        // set up); later ones come after a round's results.
         if (!m_started) {
             m_started = true;
             OnInitData();
+        } else {
+            ShowScoreTab();
         }
         return 1;
     case engine::VELOTRIX_EVENT_SCROLL_CHANGED:

@@ -2,8 +2,10 @@
 // CAdvertBar: the top of the side panel: two tabs, the advert page (a web
 // pane showing its address) and the score history of this table's rounds (a
 // table of one row per chair and one column per round, scrolled sideways).
-// After a round the score tab shows; while auto-cycles remain, the bar goes
-// back to the advert tab by itself after the auto-cycle interval. A game
+// The application's first advert-bar event (GAMEMSG_ADVERT_BAR) starts the
+// bar; each later one, sent after a round's results, shows the score tab;
+// while auto-cycles remain, the bar goes back to the advert tab by itself
+// after the auto-cycle interval. A game
 // derives from it to lay out its own picture behind the page.
 //
 // Owner: the object module (registered by the side panel as child

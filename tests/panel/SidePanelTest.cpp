@@ -163,6 +163,11 @@ TEST_F(PanelTest, AdvertBarNavigatesShowsScoresAndCyclesBack)
     EXPECT_TRUE(panel_bar->GetWebPage()->OpenInBrowser());
     EXPECT_EQ(m_opener.opened, (std::vector<std::string> { address }));
 
+    // The first advert-bar event starts the bar (stand-alone: no page).
+    m_app->SetRunMode(client::RUN_MODE_STAND_ALONE);
+    bar->SendEvent(engine::EngineEvent { bar->GetId(), client::GAMEMSG_ADVERT_BAR, 0, 0 });
+    EXPECT_EQ(bar->GetCurrentTab(), CAdvertBar::TAB_ADVERT);
+    EXPECT_EQ(bar->GetWebPage()->GetAddress(), "");
     // After a round: the score tab, then back to the advert once.
     bar->SendEvent(engine::EngineEvent { bar->GetId(), client::GAMEMSG_ADVERT_BAR, 0, 0 });
     EXPECT_EQ(bar->GetCurrentTab(), CAdvertBar::TAB_SCORE);
