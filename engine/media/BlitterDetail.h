@@ -1,7 +1,8 @@
 #pragma once
-// Inner pieces of the software blitter shared by its two source files: the
-// source view, the per-draw blend rule and the per-pixel blends. Not for use
-// outside the blitter.
+// Inner pieces of the software blitter shared by its source files: the source
+// view, the per-draw blend rule, the per-pixel blends (the reference the row
+// kernels of BlitterKernels.h follow), the scaled rows and the paths. Not for
+// use outside the blitter.
 //
 // Owner: the blitter. Thread: any. Hazards: BlitSource::Fetch does no range
 // check; callers clip first (rows are walked inside the checked rectangle).
@@ -161,6 +162,8 @@ inline uint32_t BilinearSample(const BlitSource& s, int64_t x, int64_t y)
 
 // A 32-bit source scaled to width x height, made one row at a time: nearest
 // with rounding, or bilinear, exactly the pixels of the whole scaled copy.
+// One lives for one draw on one thread; it keeps the kernels' per-draw data
+// (column picks, bilinear terms of the last source rows) between rows.
 class CScaledRows {
 public:
     CScaledRows(const BlitSource& source, int32_t width, int32_t height, bool bilinear, const RowKernels& kernels);
