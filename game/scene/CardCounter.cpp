@@ -137,14 +137,10 @@ void CCardCounter::RemoveCard(int32_t card)
             --m_remaining_count;
         }
     }
-    // One pass from the front: each card moves into the empty slot just
-    // before it, so a single gap closes and the order is kept.
-    for (size_t i = 1; i < m_remaining.size(); ++i) {
-        if (m_remaining[i - 1] == NO_CARD && m_remaining[i] != NO_CARD) {
-            m_remaining[i - 1] = m_remaining[i];
-            m_remaining[i] = NO_CARD;
-        }
-    }
+    // The cards behind each gap move up in order. Every gap closes, also
+    // when a card was given twice: a gap left inside the list would hide
+    // the cards behind it from the count and the drawing.
+    std::fill(std::remove(m_remaining.begin(), m_remaining.end(), NO_CARD), m_remaining.end(), NO_CARD);
     if (IsActive())
         DrawCounter();
 }

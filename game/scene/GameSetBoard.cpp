@@ -36,6 +36,13 @@ constexpr std::array<SettingRow, CGameSetBoard::SETTING_COUNT> SETTING_ROWS = { 
       &client::CPlDkApp::SetRejectKanPaiAsk },
 } };
 
+// A box shows any value but 0 as checked: a value the INI file gave
+// otherwise would leave a box that never toggles.
+int32_t CheckedOf(const client::CPlDkApp& app, const SettingRow& row)
+{
+    return (app.*row.get)() != 0 ? 1 : 0;
+}
+
 constexpr const char* BOARD_IMAGE = "bit_gamesetboard";
 constexpr const char* CHECK_BOX_IMAGE = "复选框";
 constexpr int32_t BOX_X = 40;
@@ -75,7 +82,7 @@ void CGameSetBoard::Create()
         if (box == nullptr)
             continue;
         m_box_ids[i] = box->GetId();
-        (void)box->Create(box_image, (m_app.*row.get)());
+        (void)box->Create(box_image, CheckedOf(m_app, row));
         const int32_t box_y = top + BOX_Y + BOX_STEP * static_cast<int32_t>(i);
         AttachPart(*visual, *box, left + BOX_X, box_y, BOX_DEPTH_STEP);
 
@@ -155,7 +162,7 @@ void CGameSetBoard::RestoreBoxes()
 {
     for (size_t i = 0; i < SETTING_ROWS.size(); ++i) {
         if (engine::CGuiCheckBox* box = GetBox(static_cast<Setting>(i)))
-            box->SetChecked((m_app.*SETTING_ROWS[i].get)());
+            box->SetChecked(CheckedOf(m_app, SETTING_ROWS[i]));
     }
 }
 

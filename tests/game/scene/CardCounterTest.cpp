@@ -84,6 +84,14 @@ TEST_F(CardCounterTest, RemovalsKeepTheOtherCardsInOrderAtTheFront)
     counter->AddCard(Card(13, 3));
     expected.push_back(Card(13, 3));
     EXPECT_EQ(Remaining(*counter), expected);
+    // A card given twice leaves no gap behind when it goes.
+    counter->AddCard(expected[3]);
+    counter->AddCard(Card(1, 0));
+    counter->RemoveCard(expected[3]);
+    expected.erase(expected.begin() + 3);
+    expected.push_back(Card(1, 0));
+    EXPECT_EQ(Remaining(*counter), expected);
+    EXPECT_EQ(counter->GetRemainingCount(), static_cast<int32_t>(expected.size()));
     counter->Reset();
     EXPECT_EQ(counter->GetRemainingCount(), 0);
     EXPECT_TRUE(Remaining(*counter).empty());
