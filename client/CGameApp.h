@@ -170,6 +170,12 @@ public:
     [[nodiscard]] platform::RemoteHandle GetHallWindow() const;
     [[nodiscard]] bool IsHallWindowAlive() const;
 
+    // --- The wait dialog and web pages (CGameAppWeb.cpp)
+    /// The text in the wait dialog for `seconds`.
+    void ShowWaitTextTimed(const std::string& text, uint32_t seconds);
+    /// Opens a page in the user's browser, with the sign parameters when asked.
+    virtual void OpenURL(const std::string& url, bool with_sign);
+
     // --- Services for replies, boards and results (CGameAppServices.cpp)
     void ShowSystemMessage(const std::string& text);
     void ShowMessageBoard(const MessageBoardRequest& request);
