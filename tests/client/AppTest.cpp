@@ -197,6 +197,11 @@ TEST_F(AppFixture, StartsFromTheHallTakesTheLaunchRecordAndReportsItsClose)
     const platform::RemoteHandle window_handle = window->GetRemoteHandle();
     platform::PostMessage(window->GetHandle(), platform::WM_CLOSE);
     ASSERT_TRUE(Pump([&] { return m_inbox.CopyCount() > 1; }));
+    // The close ended this thread's loop; its quit message is taken here so
+    // that the loops of later tests on this thread run.
+    platform::Message left;
+    while (platform::PeekMessage(left)) {
+    }
     std::lock_guard lock(m_inbox.mutex);
     const auto& status = m_inbox.copies[1];
     EXPECT_EQ(status.kind, COPYDATA_STATUS);
