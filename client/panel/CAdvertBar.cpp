@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "client/CGameApp.h"
 #include "client/panel/CGameFrameUI.h"
@@ -211,16 +212,21 @@ void CAdvertBar::Navigate(std::string_view address)
     OnPageLoaded();
 }
 
+void CAdvertBar::CheckTab(int32_t tab)
+{
+    const std::pair<engine::CGuiButton*, int32_t> tabs[] = { { m_advert_tab, TAB_ADVERT }, { m_score_tab, TAB_SCORE } };
+    for (const auto& [button, index] : tabs) {
+        if (button == nullptr)
+            continue;
+        button->Activate();
+        button->SetChecked(index == tab);
+        button->Invalidate();
+    }
+}
+
 void CAdvertBar::ShowAdvertTab()
 {
-    if (m_advert_tab != nullptr) {
-        m_advert_tab->SetChecked(true);
-        m_advert_tab->Invalidate();
-    }
-    if (m_score_tab != nullptr) {
-        m_score_tab->SetChecked(false);
-        m_score_tab->Invalidate();
-    }
+    CheckTab(TAB_ADVERT);
     m_current_tab = TAB_ADVERT;
     SetTableVisible(false);
     OnPageLoaded();
@@ -228,14 +234,7 @@ void CAdvertBar::ShowAdvertTab()
 
 void CAdvertBar::ShowScoreTab()
 {
-    if (m_advert_tab != nullptr) {
-        m_advert_tab->SetChecked(false);
-        m_advert_tab->Invalidate();
-    }
-    if (m_score_tab != nullptr) {
-        m_score_tab->SetChecked(true);
-        m_score_tab->Invalidate();
-    }
+    CheckTab(TAB_SCORE);
     OnPageHidden();
     m_current_tab = TAB_SCORE;
     Layout();

@@ -94,6 +94,8 @@ protected:
 
 private:
     engine::CGuiButton* MakeTab(const char* image, const char* caption, uint32_t click_id);
+    /// Activates both tabs with only `tab` checked.
+    void CheckTab(int32_t tab);
     void SetTableVisible(bool visible);
 
     client::CGameApp& m_app;

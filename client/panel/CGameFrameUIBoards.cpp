@@ -9,6 +9,7 @@
 #include "client/ClientText.h"
 #include "client/RecordCodec.h"
 #include "client/panel/CSubSystemPanel.h"
+#include "client/panel/NoticeBoxLook.h"
 #include "client/panel/PanelText.h"
 #include "engine/core/CanvasObject.h"
 #include "engine/widgets/GuiButton.h"
@@ -22,16 +23,13 @@ namespace {
 
 constexpr int32_t BOX_WIDTH = 320;
 constexpr int32_t BOX_HEIGHT = 160;
-constexpr int32_t BOX_MARGIN = 12;
 constexpr int32_t BOX_FONT_SIZE = 14;
-constexpr uint32_t BOX_BACKGROUND = 0xF0F0F0;
-constexpr int32_t BUTTON_OFFSET_X = 60;
-constexpr int32_t BUTTON_OFFSET_BOTTOM = 25;
 constexpr int32_t PICTURE_SIZE = 48;
 constexpr int32_t PLAYER_BOARD_WIDTH = 180;
 constexpr int32_t PLAYER_BOARD_HEIGHT = 96;
 constexpr double PLAYER_BOARD_DEPTH = 70000.0;
 constexpr uint32_t NOTICE_COLOUR = 0x808080;
+constexpr uint32_t PLAYER_BOARD_BACKGROUND = 0xF0F0F0;
 constexpr uint32_t STYLE_OK_CANCEL = 1;
 
 // The message board's style: the low four bits name its buttons.
@@ -52,32 +50,15 @@ engine::CEngineObject* CGameFrameUI::ShowTextBox(const std::string& text, const 
         return nullptr;
     engine::CCanvasObject* canvas = box->Create(BOX_WIDTH, BOX_HEIGHT, ok_event, cancel_event, seconds);
     if (canvas != nullptr) {
-        canvas->SetBackgroundColour(BOX_BACKGROUND);
-        canvas->Clear();
-        canvas->DrawBorder(0x404040, 1);
-        int32_t text_left = BOX_MARGIN;
-        if (!picture.empty()) {
-            engine::ImageRef image;
-            GetImage(image, picture, 0);
-            if (image.record != nullptr) {
-                canvas->DrawImage(image, BOX_MARGIN, BOX_MARGIN, PICTURE_SIZE, PICTURE_SIZE, 0.0, 1.0);
-                text_left += PICTURE_SIZE + BOX_MARGIN;
-            }
-        }
+        const int32_t text_left = DrawNoticeBoxBack(*this, *canvas, picture, PICTURE_SIZE);
         canvas->SetFont(BOX_FONT_SIZE, 400, engine::WIDGET_FACE);
         canvas->SetTextColour(0x000000, 255);
-        canvas->SetMargins(text_left, BOX_MARGIN);
+        canvas->SetMargins(text_left, NOTICE_BOX_MARGIN);
         canvas->SetTextFlags(1, 0);
-        canvas->DrawText(0, BOX_MARGIN, text);
+        canvas->DrawText(0, NOTICE_BOX_MARGIN, text);
         canvas->Invalidate();
     }
-    const double bottom = box->GetBottom() - BUTTON_OFFSET_BOTTOM;
-    engine::CGuiTextButton* ok = box->GetOkButton();
-    engine::CGuiTextButton* cancel = box->GetCancelButton();
-    if (ok != nullptr)
-        ok->MoveTo(cancel != nullptr ? box->GetX() - BUTTON_OFFSET_X : box->GetX(), bottom);
-    if (cancel != nullptr)
-        cancel->MoveTo(ok != nullptr ? box->GetX() + BUTTON_OFFSET_X : box->GetX(), bottom);
+    PlaceNoticeBoxButtons(*box);
     PopupBox(box);
     return box;
 }
@@ -365,7 +346,7 @@ void CGameFrameUI::ShowPlayerBoardSmall(int32_t user_id, int32_t x, int32_t y)
     }
     engine::CCanvasObject& board = *m_player_board_small;
     board.SetZ(PLAYER_BOARD_DEPTH);
-    board.SetBackgroundColour(BOX_BACKGROUND);
+    board.SetBackgroundColour(PLAYER_BOARD_BACKGROUND);
     board.Clear();
     board.DrawBorder(0x404040, 1);
     board.SetFont(12, 400, engine::WIDGET_FACE);

@@ -1,0 +1,28 @@
+#pragma once
+// The look every notice box of the frame shares: a light canvas with a thin
+// border, an optional picture at its top left with the text beside it, and
+// the answer buttons on a row near its bottom (one centred, or two apart).
+//
+// Owner: none (free functions over a box the caller made). Thread: UI thread.
+#include <cstdint>
+#include <string>
+
+namespace engine {
+class CCanvasObject;
+class CEngineEntity;
+class CGuiMessageBox;
+}
+
+namespace panel {
+
+inline constexpr int32_t NOTICE_BOX_MARGIN = 12;
+
+/// Clears the canvas to the box's background and border and draws the named
+/// picture (loaded through owner; none when empty or missing) at size x
+/// size. Answers the left edge for the text.
+int32_t DrawNoticeBoxBack(engine::CEngineEntity& owner, engine::CCanvasObject& canvas, const std::string& picture,
+                          int32_t size);
+/// Puts the box's OK and cancel buttons on their row.
+void PlaceNoticeBoxButtons(engine::CGuiMessageBox& box);
+
+} // namespace panel
