@@ -83,15 +83,13 @@ int WriteJpegFile(const std::string& path, std::span<const uint8_t> rgb, int32_t
     return 1;
 }
 
-RgbImage CaptureView(const engine::CEngineEntity& entity)
+RgbImage CapturePresentation(const engine::GDIPaintModule& paint)
 {
     RgbImage image;
-    const auto* paint = dynamic_cast<const engine::GDIPaintModule*>(entity.GetPaintModule());
-    if (paint == nullptr)
-        return image;
-    const int32_t width = entity.GetViewWidth();
-    const int32_t height = entity.GetViewHeight();
-    const std::vector<uint32_t>& shown = paint->GetPresentation();
+    const int32_t width = paint.GetWidth();
+    const int32_t height = paint.GetHeight();
+    // Shown pixels are B, G, R, A bytes: 0xAARRGGBB as words.
+    const std::vector<uint32_t>& shown = paint.GetPresentation();
     if (width <= 0 || height <= 0 || shown.size() != static_cast<size_t>(width) * static_cast<size_t>(height))
         return image;
     image.width = width;
@@ -104,6 +102,12 @@ RgbImage CaptureView(const engine::CEngineEntity& entity)
         *out++ = static_cast<uint8_t>(pixel);
     }
     return image;
+}
+
+RgbImage CaptureView(const engine::CEngineEntity& entity)
+{
+    const auto* paint = dynamic_cast<const engine::GDIPaintModule*>(entity.GetPaintModule());
+    return paint != nullptr ? CapturePresentation(*paint) : RgbImage {};
 }
 
 void SaveScreenshotJpeg(const engine::CEngineEntity& entity, const std::string& path, int quality)

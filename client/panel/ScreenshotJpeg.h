@@ -15,6 +15,7 @@
 
 namespace engine {
 class CEngineEntity;
+class GDIPaintModule;
 }
 
 namespace panel {
@@ -32,6 +33,8 @@ struct RgbImage {
 /// so when it cannot be opened).
 [[nodiscard]] int WriteJpegFile(const std::string& path, std::span<const uint8_t> rgb, int32_t width,
                                 int32_t height, int quality);
+/// The picture the paint module last showed, as RGB.
+[[nodiscard]] RgbImage CapturePresentation(const engine::GDIPaintModule& paint);
 /// The picture the engine last showed (from the paint module of entity's
 /// core); empty when there is none.
 [[nodiscard]] RgbImage CaptureView(const engine::CEngineEntity& entity);

@@ -12,6 +12,8 @@
 #include "client/panel/PanelText.h"
 #include "client/panel/ScreenshotJpeg.h"
 #include "engine/core/CanvasObject.h"
+#include "engine/core/RenderRequest.h"
+#include "engine/media/GDIPaintModule.h"
 #include "engine/widgets/GuiButton.h"
 #include "engine/widgets/GuiScrollBar.h"
 #include "engine/widgets/RichEditBox.h"
@@ -258,6 +260,25 @@ TEST_F(PanelTest, JpegFilesHoldThePictureTopRowFirst)
     EXPECT_EQ(m_boxes.GetShown()[0].text.rfind("JpegFile :\nCan't open ", 0), 0u);
     // Without a shown picture the screenshot command writes nothing.
     EXPECT_EQ(m_panel->SaveScreenshot(), "");
+}
+
+TEST(Screenshot, TheShownPictureBecomesRgbRows)
+{
+    engine::GDIPaintModule paint;
+    paint.SetSize(3, 2);
+    paint.Clear(0x00FF8040); // 0x00BBGGRR
+    auto request = std::make_unique<engine::RenderRequest>();
+    request->view_centre_x = 1;
+    request->view_centre_y = 1;
+    request->rects = { engine::EngineRect { 0, 0, 3, 2 } };
+    paint.FlushDirty(std::move(request));
+    const panel::RgbImage image = panel::CapturePresentation(paint);
+    ASSERT_EQ(image.width, 3);
+    ASSERT_EQ(image.height, 2);
+    ASSERT_EQ(image.pixels.size(), 18u);
+    EXPECT_EQ(image.pixels[0], 0x40);
+    EXPECT_EQ(image.pixels[1], 0x80);
+    EXPECT_EQ(image.pixels[2], 0xFF);
 }
 
 TEST_F(PanelTest, CharacterPicturesExistOnlyForRealCharacters)
