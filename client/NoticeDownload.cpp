@@ -26,14 +26,7 @@ struct Transfer {
 
 bool PrefixMatches(const std::string& head)
 {
-    for (size_t i = 0; i < NOTICE_PREFIX_LENGTH; ++i) {
-        char c = head[i];
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-        if (c != NOTICE_PREFIX[i])
-            return false;
-    }
-    return true;
+    return platform::GbkEqualsNoCase(std::string_view(head).substr(0, NOTICE_PREFIX_LENGTH), NOTICE_PREFIX);
 }
 
 bool WriteOut(Transfer& transfer, const char* bytes, size_t size)

@@ -7,6 +7,7 @@
 #include "client/ClientKeys.h"
 #include "net/AesCipher.h"
 #include "platform/Path.h"
+#include "platform/Text.h"
 
 namespace client {
 
@@ -14,21 +15,14 @@ namespace {
 
 constexpr size_t BLOCKS_PER_RECORD = DOMAIN_RECORD_SIZE / net::CAesCipher::BLOCK_SIZE;
 
-char LowerAscii(char c)
-{
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
 std::string Lower(std::string_view text)
 {
-    std::string lower(text);
-    std::transform(lower.begin(), lower.end(), lower.begin(), LowerAscii);
-    return lower;
+    return platform::GbkToLowerAscii(text);
 }
 
 bool StartsWithNoCase(std::string_view text, std::string_view prefix)
 {
-    return text.size() >= prefix.size() && Lower(text.substr(0, prefix.size())) == prefix;
+    return text.size() >= prefix.size() && platform::GbkEqualsNoCase(text.substr(0, prefix.size()), prefix);
 }
 
 bool Contains(const std::vector<std::string>& list, const std::string& name)

@@ -2,13 +2,30 @@
 // what they are asked.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "client/AppLinks.h"
 #include "client/CGameApp.h"
+#include "platform/Message.h"
+#include "platform/Tick.h"
 
 namespace client_test {
+
+/// Runs this thread's messages until done (asked every few milliseconds, as
+/// other threads change what it reads without waking this one); false when
+/// timeout_ms passed first.
+inline bool PumpUntil(const std::function<bool()>& done, uint32_t timeout_ms = 10000)
+{
+    const uint32_t start = platform::GetTickCount();
+    while (!done()) {
+        if (platform::GetTickCount() - start >= timeout_ms)
+            return false;
+        (void)platform::PumpMessagesUntil(done, 5);
+    }
+    return true;
+}
 
 class CFakeWaitDialog final : public client::IWaitDialog {
 public:

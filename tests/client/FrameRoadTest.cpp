@@ -32,17 +32,9 @@ using net::testing::ReceivedMessage;
 
 constexpr uint32_t DEADLINE_MS = 10000;
 
-// Runs this thread's messages until done; other threads change what done
-// reads without waking this one, so it is asked every few milliseconds.
 bool Pump(const std::function<bool()>& done, uint32_t timeout_ms = DEADLINE_MS)
 {
-    const uint32_t start = platform::GetTickCount();
-    while (!done()) {
-        if (platform::GetTickCount() - start >= timeout_ms)
-            return false;
-        (void)platform::PumpMessagesUntil(done, 5);
-    }
-    return true;
+    return client_test::PumpUntil(done, timeout_ms);
 }
 
 int Channel(ColorRef color, int index)

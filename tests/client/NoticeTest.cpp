@@ -12,6 +12,7 @@
 #include "client/CPlDkApp.h"
 #include "client/ClientText.h"
 #include "client/NoticeDownload.h"
+#include "tests/client/AppFakes.h"
 #include "platform/Path.h"
 #include "platform/Tick.h"
 #include "tests/platform/TempFolder.h"
@@ -83,15 +84,9 @@ public:
     void SendChildEvent(const char*, uint32_t) override {}
 };
 
-bool Pump(const std::function<bool()>& done)
+bool Pump(const std::function<bool()>& done, uint32_t timeout_ms = DEADLINE_MS)
 {
-    const uint32_t start = platform::GetTickCount();
-    while (!done()) {
-        if (platform::GetTickCount() - start >= DEADLINE_MS)
-            return false;
-        (void)platform::PumpMessagesUntil(done, 5);
-    }
-    return true;
+    return client_test::PumpUntil(done, timeout_ms);
 }
 
 class Notices : public ::testing::Test {
