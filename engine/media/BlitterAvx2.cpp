@@ -228,18 +228,26 @@ struct BilinearTerms {
     const int32_t* picks;
 };
 
-// The four outputs from output g as 16-bit channels shifted down (0 .. 255).
-V GroupSum(const BilinearTerms& t, int32_t g, V fy)
+// The two outputs' eight bytes each from the 16 bytes of two columns.
+__m128i PickPair(const uint16_t* columns, __m128i pick)
 {
-    const V pick = Load(t.picks + size_t(g) * 2);
+    return _mm_shuffle_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(columns)), pick);
+}
+
+// Outputs g and g + 1 as 16-bit channels shifted down (0 .. 255), from the
+// pair's first two columns. The work is done in 128-bit lanes: a byte shuffle
+// within a lane is cheap on every processor with AVX2, a 32-bit shuffle
+// across the lanes of a 256-bit register is not on all of them.
+__m128i PairSum(const BilinearTerms& t, int32_t g, __m128i fy)
+{
+    const __m128i pick = _mm_loadu_si128(reinterpret_cast<const __m128i*>(t.picks + size_t(g) * 2));
     const size_t at = size_t(t.columns[g] - t.first) * 4;
-    const V v = _mm256_permutevar8x32_epi32(Load(t.v + at), pick);
-    const V d = _mm256_permutevar8x32_epi32(Load(t.d + at), pick);
-    const V e = _mm256_permutevar8x32_epi32(Load(t.e + at), pick);
-    const V fx = Load(t.fx4 + size_t(g) * 4);
-    const V w11 = _mm256_srli_epi16(_mm256_mullo_epi16(fx, fy), 8);
-    return _mm256_srli_epi16(_mm256_add_epi16(_mm256_add_epi16(v, _mm256_mullo_epi16(fx, d)), _mm256_mullo_epi16(w11, e)),
-                             8);
+    const __m128i v = PickPair(t.v + at, pick);
+    const __m128i d = PickPair(t.d + at, pick);
+    const __m128i e = PickPair(t.e + at, pick);
+    const __m128i fx = _mm_loadu_si128(reinterpret_cast<const __m128i*>(t.fx4 + size_t(g) * 4));
+    const __m128i w11 = _mm_srli_epi16(_mm_mullo_epi16(fx, fy), 8);
+    return _mm_srli_epi16(_mm_add_epi16(_mm_add_epi16(v, _mm_mullo_epi16(fx, d)), _mm_mullo_epi16(w11, e)), 8);
 }
 
 // Bilinear rows. Per channel the sample is
@@ -249,9 +257,9 @@ V GroupSum(const BilinearTerms& t, int32_t g, V fy)
 //   (V + fx * D + w11 * E) >> 8,  V = p00 * (256 - fy) + p01 * fy,
 //   D = p10 - p00,  E = (p11 - p01) - D.
 // The sum lies in 0 .. 65280, so 16-bit lanes that wrap give it exactly.
-// V, D and E are made once per source column of the row, then each group of
-// four output pixels that reads at most four neighbouring columns picks its
-// columns' values with one shuffle per term.
+// V, D and E are made once per source column of the row; then each pair of
+// output pixels that reads at most two neighbouring columns takes its
+// columns' values with one byte shuffle per term.
 void Bilinear(uint32_t* out, const BilinearRow& row)
 {
     if (row.count <= 0)
@@ -312,20 +320,19 @@ void Bilinear(uint32_t* out, const BilinearRow& row)
 
     const int32_t* const picks = row.picks;
     const BilinearTerms terms { v_terms, d_terms, e_terms, first, column_of, fx4, picks };
+    const __m128i fy_lanes = _mm256_castsi256_si128(fy);
     int32_t i = 0;
-    for (; i + 8 <= count; i += 8) {
-        if (picks[size_t(i) * 2] < 0 || picks[size_t(i + 4) * 2] < 0) {
+    for (; i + 4 <= count; i += 4) {
+        if (picks[size_t(i) * 2] < 0) {
             BilinearRow rest = row;
             rest.columns += i;
             rest.fx4 += size_t(i) * 4;
-            rest.count = 8;
+            rest.count = 4;
             ScalarBilinear(out + i, rest);
             continue;
         }
-        // Packing two groups gives lanes (0 1 | 4 5) and (2 3 | 6 7); one
-        // cross-lane move puts them in order.
-        const V bytes = _mm256_packus_epi16(GroupSum(terms, i, fy), GroupSum(terms, i + 4, fy));
-        Store(out + i, _mm256_permute4x64_epi64(bytes, 0xD8));
+        const __m128i bytes = _mm_packus_epi16(PairSum(terms, i, fy_lanes), PairSum(terms, i + 2, fy_lanes));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), bytes);
     }
     BilinearRow rest = row;
     rest.columns += i;

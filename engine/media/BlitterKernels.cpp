@@ -63,16 +63,21 @@ void ScalarBilinear(uint32_t* out, const BilinearRow& row)
 
 void MakeBilinearPicks(const int32_t* columns, int32_t count, std::vector<int32_t>& picks)
 {
+    // Per pair of outputs: a 16-byte shuffle (four 32-bit words) taking each
+    // output's eight bytes from the 16 bytes of the pair's first two columns.
     picks.assign(size_t(count / 4) * 8, 0);
     for (int32_t g = 0; g + 4 <= count; g += 4) {
         int32_t* pick = picks.data() + size_t(g) * 2;
-        if (columns[g + 3] - columns[g] > 3) {
+        if (columns[g + 1] - columns[g] > 1 || columns[g + 3] - columns[g + 2] > 1) {
             pick[0] = -1;
             continue;
         }
         for (int32_t k = 0; k < 4; ++k) {
-            pick[k * 2] = (columns[g + k] - columns[g]) * 2;
-            pick[k * 2 + 1] = pick[k * 2] + 1;
+            const int32_t offset = columns[g + k] - columns[g + (k & 2)];
+            uint8_t bytes[8];
+            for (int32_t b = 0; b < 8; ++b)
+                bytes[b] = uint8_t(offset * 8 + b);
+            std::memcpy(pick + k * 2, bytes, 8);
         }
     }
 }

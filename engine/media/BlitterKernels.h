@@ -26,9 +26,10 @@ struct BilinearRow {
     const uint16_t* fx4 { nullptr };
     int32_t count { 0 };
     int32_t row_pixels { 0 };
-    // For each group of four outputs (from the first): the 32-bit lane pairs
-    // 2o, 2o + 1 of each output's column offset o from the group's first
-    // column, or -1 first where the group reaches more than four columns.
+    // For each group of four outputs (from the first), 32 bytes: for the
+    // pairs of outputs (0, 1) and (2, 3), the byte shuffle that takes each
+    // output's eight bytes from the 16 bytes of the pair's first two columns;
+    // the first 32-bit word is -1 where a pair reaches more than two columns.
     const int32_t* picks { nullptr };
     // Scratch of terms_size 16-bit values that the caller keeps between rows
     // for the vector kernels; same_rows: the last row given this scratch read
