@@ -136,6 +136,8 @@ public:
     virtual void ShowMatchListBar() {}
 };
 
+class ICardGameSceneHooks; // client/CardGameSceneHooks.h
+
 /// The main game scene (CGameScene).
 class IMainGame {
 public:
@@ -144,6 +146,11 @@ public:
     virtual void ResumeGame() = 0;
     /// Stops the start countdown (the server took the start).
     virtual void StopCountdown() = 0;
+    /// An application event to the scene, sent at once (param1 may point to
+    /// a body span valid only during the call, as for the side panel).
+    virtual void SendGameEvent(uint32_t event_id, uintptr_t param1) { (void)event_id, (void)param1; }
+    /// The card table's event hooks; null for a scene without a card table.
+    [[nodiscard]] virtual ICardGameSceneHooks* GetTableHooks() { return nullptr; }
 };
 
 /// The game-server connection (CGameConnection) as the application drives it.

@@ -24,6 +24,9 @@ public:
     /// command line ending in "qvrep" switches to replay mode.
     virtual void OpenReplayFromCommandLine();
     virtual void OnNetworkFailure();
+    /// Whether looker requests to see the cards are refused at once (the
+    /// game's setting; never in the card-game layer).
+    [[nodiscard]] virtual int32_t GetRejectKanPaiAsk() const { return 0; }
     [[nodiscard]] const std::string& GetReplayFilePath() const { return m_replay_path; }
 
 private:

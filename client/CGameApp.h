@@ -24,6 +24,7 @@
 #include <mutex>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "client/AppLinks.h"
@@ -39,6 +40,10 @@ class CGuiContainer;
 namespace client {
 
 class CGameFrameWnd;
+class CGameStateHolder;
+
+/// The size of the advert address field (a longer address is cut).
+inline constexpr size_t ADVERT_ADDRESS_BYTES = 256;
 
 inline constexpr int RUN_MODE_HALL = 0;
 inline constexpr int RUN_MODE_STAND_ALONE = 1;
@@ -118,6 +123,8 @@ public:
     [[nodiscard]] virtual bool IsSafeBoxOfferEnabled() const { return false; }
     /// Word 1 of the game-state holder: the tick of the own exit request; 0 without one.
     [[nodiscard]] virtual uint32_t GetExitRequestTick() const { return 0; }
+    /// The game's game-state holder; null in the framework.
+    [[nodiscard]] virtual CGameStateHolder* GetGameStateHolder() { return nullptr; }
 
     // --- Records and links
     [[nodiscard]] CClientRecords& Records() { return m_records; }
@@ -212,6 +219,12 @@ public:
     virtual bool ApplySingleResult(std::span<const uint8_t> record);
     virtual bool ApplySilverChange(std::span<const uint8_t> record);
     virtual bool ApplySeatNames(std::span<const uint8_t> record);
+    /// The advert address a notification gave, cut to its field; empty
+    /// until one arrived.
+    void SetAdvertAddress(std::string_view address);
+    [[nodiscard]] std::string GetAdvertAddress() const;
+    /// Orders the match ranking, then tells the side panel and the main game.
+    void SortMatchRanking();
     /// The last round-result record, kept whole.
     [[nodiscard]] const std::vector<uint8_t>& GetLastRoundResult() const { return m_last_round_result; }
 
@@ -266,6 +279,7 @@ private:
     std::function<void(uint32_t)> m_sleep;
     std::function<int()> m_random;
     std::vector<uint8_t> m_last_round_result;
+    char m_advert_address[ADVERT_ADDRESS_BYTES] {};
 
     std::mutex m_sign_mutex;
     std::vector<SignRequest> m_sign_requests;

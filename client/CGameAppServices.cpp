@@ -342,4 +342,25 @@ bool CGameApp::ApplySeatNames(std::span<const uint8_t> record)
     return true;
 }
 
+// --- Notification services
+
+void CGameApp::SetAdvertAddress(std::string_view address)
+{
+    CopyTextField(m_advert_address, address);
+}
+
+std::string CGameApp::GetAdvertAddress() const
+{
+    return FieldText(m_advert_address);
+}
+
+void CGameApp::SortMatchRanking()
+{
+    m_records.SortMatchRanking();
+    if (m_links.side_panel)
+        m_links.side_panel->SendPanelEvent(GAMEMSG_RANKING_SORTED, 0);
+    if (m_links.main_game)
+        m_links.main_game->SendGameEvent(GAMEMSG_RANKING_SORTED, 0);
+}
+
 } // namespace client

@@ -46,6 +46,19 @@ CPlDkApp::CPlDkApp() : CCardGameApp(PLDK_GAME_CODE, DEFAULT_SERVER_PORT, PLDK_MA
     SetLinks(links);
 }
 
+CPlDkApp::~CPlDkApp()
+{
+    if (CGameFrameWnd* window = GetMainWindow())
+        window->SetNotifyHandler(nullptr);
+}
+
+std::unique_ptr<CGameFrameWnd> CPlDkApp::NewMainWindow()
+{
+    std::unique_ptr<CGameFrameWnd> window = CCardGameApp::NewMainWindow();
+    window->SetNotifyHandler(&m_notify_handler);
+    return window;
+}
+
 std::unique_ptr<engine::CGuiContainer> CPlDkApp::CreateFrameUI()
 {
     return std::make_unique<CStartRoot>(*this);

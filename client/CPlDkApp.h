@@ -10,6 +10,7 @@
 #include "client/CCardGameConnection.h"
 #include "client/CGameCommThread.h"
 #include "client/CPlDkGameState.h"
+#include "client/CPlDkNotifyHandler.h"
 
 namespace client {
 
@@ -22,6 +23,9 @@ inline constexpr const char* GAMESET_SECTION = "GAMESET";
 class CPlDkApp : public CCardGameApp {
 public:
     CPlDkApp();
+    /// The main window outlives this part of the application: it forgets the
+    /// handler first.
+    ~CPlDkApp() override;
 
     [[nodiscard]] bool InitInstance() override;
     int ExitInstance() override;
@@ -33,11 +37,14 @@ public:
 
     [[nodiscard]] CPlDkGameState& GetGameState() { return m_game_state; }
     [[nodiscard]] CPlDkConnection& GetConnection() { return m_connection; }
+    /// The notification handler, installed in the main window when it is made.
+    [[nodiscard]] CPlDkNotifyHandler& GetNotifyHandler() { return m_notify_handler; }
+    [[nodiscard]] CGameStateHolder* GetGameStateHolder() override { return &m_game_state; }
     void LoadStateBlock(std::span<const uint8_t> bytes) override { m_game_state.LoadStateBlock(bytes); }
     void LoadStateBlock2(std::span<const uint8_t> bytes) override { (void)m_game_state.LoadTableData(bytes); }
     [[nodiscard]] int32_t GetSoundEffectSetting() const { return m_sound_effect; }
     [[nodiscard]] int32_t GetMusicSetting() const { return m_music; }
-    [[nodiscard]] int32_t GetRejectKanPaiAsk() const { return m_reject_kan_pai_ask; }
+    [[nodiscard]] int32_t GetRejectKanPaiAsk() const override { return m_reject_kan_pai_ask; }
     [[nodiscard]] int32_t GetRejectPassSound() const { return m_reject_pass_sound; }
     [[nodiscard]] int32_t GetSortType() const { return m_sort_type; }
     void SetSoundEffectSetting(int32_t value) { m_sound_effect = value; }
@@ -47,6 +54,7 @@ public:
     void SetSortType(int32_t value) { m_sort_type = value; }
 
 protected:
+    [[nodiscard]] std::unique_ptr<CGameFrameWnd> NewMainWindow() override;
     [[nodiscard]] int32_t GetGamePhase() const override { return m_game_state.GetGamePhase(); }
     [[nodiscard]] uint32_t GetExitRequestTick() const override { return m_game_state.GetExitRequestTick(); }
 
@@ -58,6 +66,7 @@ private:
     CPlDkConnection m_connection { *this };
     CGameCommThread m_comm_thread;
     CPlDkGameState m_game_state;
+    CPlDkNotifyHandler m_notify_handler { *this };
     int32_t m_sound_effect { 0 };
     int32_t m_music { 0 };
     int32_t m_reject_kan_pai_ask { 0 };

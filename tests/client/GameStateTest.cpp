@@ -5,41 +5,19 @@
 
 #include "BodyBuilder.h"
 #include "client/CPlDkGameState.h"
+#include "RoundRecordBytes.h"
 
 using client_test::BodyBuilder;
 using client::CPlDkGameState;
 
 namespace {
 
-/// The first 101 words of a fresh block with some header words set.
 std::vector<uint8_t> RoundStartBytes(int32_t round_number, int32_t current_chair)
 {
-    rules::TableGameData block;
-    rules::InitTableGameData(&block);
-    block.head[8] = round_number;
-    block.head[14] = current_chair;
-    block.head[15] = 0x101;
-    block.head_partner = 2;
-    std::vector<uint8_t> bytes(rules::TABLE_GAME_DATA_BYTES);
-    rules::WriteTableGameData(block, bytes);
-    bytes.resize(CPlDkGameState::ROUND_START_BYTES);
-    return bytes;
+    return client_test::TableBlockBytes(round_number, current_chair);
 }
 
-std::vector<uint8_t> ResultBytes(int32_t round_number)
-{
-    rules::PlDkGameWinResult result {};
-    result.base.round_number = round_number;
-    result.base.chair_count = 4;
-    result.five = 5;
-    for (auto& list : result.cards_left)
-        std::fill(std::begin(list), std::end(list), -1);
-    for (auto& list : result.dealt_hands)
-        std::fill(std::begin(list), std::end(list), -1);
-    std::vector<uint8_t> bytes(rules::PLDK_GAME_WIN_BYTES);
-    rules::WritePlDkGameWinResult(result, bytes);
-    return bytes;
-}
+using client_test::ResultBytes;
 
 } // namespace
 

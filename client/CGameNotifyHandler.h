@@ -1,0 +1,220 @@
+// CGameNotifyHandler: the notification dispatcher. The main window hands it
+// every message of the game server (id and body) under the engine's tick
+// lock; Dispatch finds the handler of the id and calls it with the body, and
+// OnAfterDispatch keeps the record of the last message (id, sub-id, length,
+// tick), which goes with a report of a message that failed. The handlers
+// update the application's records and tell the frame UI, the side panel and
+// the main game (each skipped while absent). CCardGameNotifyHandler adds the
+// card table's events and CPlDkNotifyHandler this game's.
+//
+// Owner: the application (one object, installed in the main window).
+// Threads: UI thread only.
+// Hazards: every body comes from the network or a replay file. Each handler
+// has a minimum length (the words it reads itself); a shorter body is ignored
+// and logged. Counts, chairs and offsets read from a body are checked
+// against its length and the table's chairs before use; texts are read no
+// further than the body and copied into fields cut on a character boundary.
+// A server message box is not shown under the engine lock: it waits for
+// OnAfterDispatch, so its modal loop never runs inside a dispatch.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "client/GameNotifyHandler.h"
+
+namespace client {
+
+class CGameApp;
+struct ExitBoardRequest;
+
+// Notifications of the framework.
+inline constexpr uint32_t GR_PLAYER_EXITED = 211000;
+inline constexpr uint32_t GR_PLAYER_LEAVE = 211010;
+inline constexpr uint32_t GR_PLAYER_ENTER = 211011;
+inline constexpr uint32_t GR_LOOKER_LEAVE = 211020;
+inline constexpr uint32_t GR_ID_211025 = 211025;
+inline constexpr uint32_t GR_RANDOM_TABLE = 211028;
+inline constexpr uint32_t GR_ID_211030 = 211030;
+inline constexpr uint32_t GR_END_SILVER_LOW = 211110;
+inline constexpr uint32_t GR_END_PLAYER_UNSEATED = 211120;
+inline constexpr uint32_t GR_END_SCORE_LOW = 211130;
+inline constexpr uint32_t GR_END_SCORE_OVER = 211132;
+inline constexpr uint32_t GR_END_USER_ROUNDS_OVER = 211134;
+inline constexpr uint32_t GR_END_TABLE_ROUNDS_OVER = 211136;
+inline constexpr uint32_t GR_END_OUT_OF_HOURS = 211137;
+inline constexpr uint32_t GR_END_SERVER_TEXT = 211138;
+inline constexpr uint32_t GR_MATCH_STAGE = 211150;
+inline constexpr uint32_t GR_ID_211170 = 211170;
+inline constexpr uint32_t GR_ID_211190 = 211190;
+inline constexpr uint32_t GR_ID_211191 = 211191;
+inline constexpr uint32_t GR_MATCH_BEGIN = 211199;
+inline constexpr uint32_t GR_ID_211200 = 211200;
+inline constexpr uint32_t GR_MATCH_SYSTEM_CANCEL = 211201;
+inline constexpr uint32_t GR_ID_211202 = 211202;
+inline constexpr uint32_t GR_MATCH_SIGNUP_OK = 211203;
+inline constexpr uint32_t GR_MATCH_WITHDRAW_OK = 211204;
+inline constexpr uint32_t GR_MATCH_SIGNUP_FAILED = 211205;
+inline constexpr uint32_t GR_MATCH_WITHDRAW_FAILED = 211206;
+inline constexpr uint32_t GR_MATCH_OUT_FULL = 211210;
+inline constexpr uint32_t GR_MATCH_TABLES_LEFT = 211220;
+inline constexpr uint32_t GR_GAME_TIMEOUT = 211230;
+inline constexpr uint32_t GR_ID_211241 = 211241;
+inline constexpr uint32_t GR_ID_211242 = 211242;
+inline constexpr uint32_t GR_ID_211243 = 211243;
+inline constexpr uint32_t GR_ID_211400 = 211400;
+inline constexpr uint32_t GR_MATCH_OVER = 211410;
+inline constexpr uint32_t GR_ID_211510 = 211510;
+inline constexpr uint32_t GR_ID_211600 = 211600;
+inline constexpr uint32_t GR_TABLE_CHANGED = 211700;
+inline constexpr uint32_t GR_IDLE_ROUNDS_WARNING = 211800;
+inline constexpr uint32_t GR_ID_211900 = 211900;
+inline constexpr uint32_t GR_ID_211910 = 211910;
+inline constexpr uint32_t GR_ID_211920 = 211920;
+
+/// Application event to the main game with the body of 211920.
+inline constexpr uint32_t GAMEMSG_ID_80000063 = 80000063;
+
+/// Room configs bit: players may enter and leave while a round is played.
+inline constexpr int32_t ROOM_CONFIG_ENTER_WHILE_PLAYING = 0x1000;
+
+class CGameNotifyHandler : public IGameNotifyHandler {
+public:
+    using Body = std::span<const uint8_t>;
+
+    /// The record of the last dispatched message.
+    struct LastMessage {
+        uint32_t id = 0;
+        int32_t sub_id = 0;
+        uint32_t length = 0;
+        uint32_t tick = 0;
+    };
+
+    explicit CGameNotifyHandler(CGameApp& app);
+    ~CGameNotifyHandler() override = default;
+    CGameNotifyHandler(const CGameNotifyHandler&) = delete;
+    CGameNotifyHandler& operator=(const CGameNotifyHandler&) = delete;
+
+    void Dispatch(uint32_t id, Body data) override;
+    void OnAfterDispatch(uint32_t id, Body data) override;
+    [[nodiscard]] std::array<int32_t, 4> GetPreviousRecord() const override;
+    [[nodiscard]] const LastMessage& GetLastMessage() const { return m_last; }
+    /// The tick source of the last-message record (tests fix it).
+    void SetTickFunction(std::function<uint32_t()> tick) { m_tick = std::move(tick); }
+
+    // The handlers, one per notification. Each gets the whole body.
+    virtual void OnPlayerCall(Body body);
+    virtual void OnAdvertUrl(Body body);
+    virtual void OnPlayerChat(Body body);
+    virtual void OnPlayerInfoUpdate(Body body);
+    virtual void OnTableClosed(Body body);
+    virtual void OnForcedExitAsk(Body body);
+    virtual void OnExitAnswer(Body body);
+    virtual void OnHallTableNotice(Body body);
+    virtual void OnLookerLeave(Body body);
+    virtual void OnPlayerNotSeated(Body body);
+    virtual void OnSilverNotEnough(Body body);
+    virtual void OnScoreTooLow(Body body);
+    virtual void OnScoreTooHigh(Body body);
+    virtual void OnUserRoundsLimit(Body body);
+    virtual void OnTableRoundsLimit(Body body);
+    virtual void OnOutsideOpeningHours(Body body);
+    virtual void OnServerText(Body body);
+    virtual void OnChatRecord(Body body);
+    virtual void OnResultBox(Body body);
+    virtual void OnIdleRounds(Body body);
+    virtual void OnAmuletNotice(Body body);
+    virtual void OnSeatTexts(Body body);
+    virtual void OnSceneData(Body body);
+    virtual void OnPlayerEnter(Body body);
+    virtual void OnLookOnTargetLeft(Body body);
+    virtual void OnRandomTable(Body body);
+    /// The record after the player entries of 211028 (possibly empty).
+    virtual void OnRandomTableStart(Body record) { (void)record; }
+    virtual void OnMatchStage(Body body);
+    virtual void OnMatchScores(Body body);
+    virtual void OnServerMessageBox(Body body);
+    virtual void OnMatchBegin(Body body);
+    virtual void OnMatchTablesLeft(Body body);
+    virtual void OnMatchNotice(Body body);
+    virtual void OnMatchOut(Body body);
+    virtual void OnMatchOutInfo(Body body);
+    virtual void OnEliminationFull(Body body);
+    virtual void OnGameTimeout(Body body);
+    virtual void OnMatchSystemCancel(Body body);
+    virtual void OnNotify211202(Body body) { (void)body; }
+    virtual void OnSignUpOk(Body body);
+    virtual void OnWithdrawOk(Body body);
+    virtual void OnSignUpFailed(Body body);
+    virtual void OnWithdrawFailed(Body body);
+    virtual void OnRoundEventNotice(Body body);
+    virtual void OnSystemBoardText(Body body);
+    virtual void OnPlayerStats(Body body);
+    virtual void OnPlayerValue(Body body);
+    virtual void OnTableChanged(Body body);
+
+protected:
+    /// One row of a dispatch table: the id, the shortest body its handler
+    /// takes, and the handler.
+    template <class Handler>
+    struct Entry {
+        uint32_t id;
+        size_t min_bytes;
+        void (Handler::*handle)(Body);
+    };
+
+    /// Runs the row of `id` on `self`; false when the table has no such id.
+    /// A body shorter than the row's minimum is logged and ignored.
+    template <class Handler, size_t N>
+    static bool RunEntry(Handler& self, const Entry<Handler> (&table)[N], uint32_t id, Body body)
+    {
+        for (const Entry<Handler>& entry : table) {
+            if (entry.id != id)
+                continue;
+            if (body.size() < entry.min_bytes)
+                LogShortBody(id, body.size(), entry.min_bytes);
+            else
+                (self.*entry.handle)(body);
+            return true;
+        }
+        return false;
+    }
+    static void LogShortBody(uint32_t id, size_t length, size_t min_bytes);
+
+    [[nodiscard]] CGameApp& App() const { return m_app; }
+    /// Whether the UI thread has a main window; the end-of-table boards are
+    /// shown only then.
+    [[nodiscard]] virtual bool HasMainWindow() const;
+    /// The exit board of an end-of-table notification (only with a main window).
+    void ShowEndOfTableBoard(const ExitBoardRequest& request);
+    /// The table's chair count, never above the records' seats.
+    [[nodiscard]] int ChairCount() const;
+    [[nodiscard]] bool IsTableChair(int32_t chair) const { return chair >= 0 && chair < ChairCount(); }
+    /// Sends an application event to the main game when it exists.
+    void SendToMainGame(uint32_t event_id, uintptr_t param1);
+    void SendToSidePanel(uint32_t event_id, uintptr_t param1);
+    void SetLastMessage(uint32_t id, int32_t sub_id, size_t length);
+
+private:
+    void ShowNamedEndBoard(Body body, const char* format);
+
+    CGameApp& m_app;
+    LastMessage m_last;
+    std::function<uint32_t()> m_tick;
+    /// Server message boxes waiting for the end of the dispatch.
+    std::vector<std::string> m_pending_boxes;
+};
+
+/// Word `index` of a body already checked to hold it.
+[[nodiscard]] int32_t BodyWord(std::span<const uint8_t> body, size_t index);
+/// The zero-terminated text at `offset`, read no further than the body's end
+/// (empty when the offset is past it).
+[[nodiscard]] std::string BodyTextAt(std::span<const uint8_t> body, size_t offset);
+/// "%s" formatted into a string (texts longer than 1023 bytes are cut).
+[[nodiscard]] std::string FormatNotifyText(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
+} // namespace client
