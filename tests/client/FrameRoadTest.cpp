@@ -217,6 +217,8 @@ protected:
             if (reply != m_replies.end() && message.answer_wanted != 0)
                 server.SendAnswer(message.serial, static_cast<uint32_t>(reply->second.first), reply->second.second);
         };
+        // Stand-alone: the hall watch has no hall to miss and ends no loop.
+        m_app.SetRunMode(RUN_MODE_STAND_ALONE);
         CClientRecords& records = m_app.Records();
         records.Launch().user_id = 1001;
         records.Launch().chair_no = 2;
@@ -348,6 +350,16 @@ TEST_F(FrameRoad, OldCookiesAreDroppedAndALostConnectionIsTold)
     m_window->OnConnectionLost();
     EXPECT_EQ(m_frame_ui.exit_boards.back().text, "与服务器连接断开。");
     EXPECT_FALSE(app.GetHallStatusKind());
+}
+
+TEST_F(FrameRoad, ThePulseTimerSendsPulsesAndTheSystemTextGoesToThePanel)
+{
+    ASSERT_TRUE(Open());
+    m_window->SetPulseTimer(1);
+    ASSERT_TRUE(Pump([&] { return Requested(GR_PULSE); }, 3000));
+    const std::string text = "系统消息";
+    (void)platform::SendMessage(m_window->GetHandle(), UM_SHOW_SYSTEM_TEXT, reinterpret_cast<uintptr_t>(text.c_str()));
+    EXPECT_EQ(m_panel.texts, std::vector<std::string> { text });
 }
 
 TEST_F(FrameRoad, CloseAsksWhatTheRoomAndTheRoundCallFor)

@@ -130,6 +130,7 @@ TEST_F(Notices, TheWindowShowsTheNoticeDropsItsJobsAndEndsWithoutWaitingForAStal
     ASSERT_TRUE(m_server.Running());
     CNoticePanel panel;
     CPlDkApp app;
+    app.SetRunMode(RUN_MODE_STAND_ALONE);
     AppLinks links;
     links.side_panel = &panel;
     app.SetLinks(links);
