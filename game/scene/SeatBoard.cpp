@@ -128,7 +128,8 @@ void CSeatBoard::MakeStatusImage(const engine::CCanvasObject& canvas)
 }
 
 engine::CGuiDigitText* CSeatBoard::MakeDigits(std::string_view digits, uint32_t flags, std::string_view unit_image,
-                                              std::string_view unit, const engine::CCanvasObject& canvas)
+                                              std::string_view unit, const engine::CCanvasObject& canvas,
+                                              engine::CEngineObject& leader, uint32_t link_flags)
 {
     auto owned = std::make_unique<engine::CGuiDigitText>();
     engine::CGuiDigitText* display = owned.get();
@@ -140,7 +141,7 @@ engine::CGuiDigitText* CSeatBoard::MakeDigits(std::string_view digits, uint32_t 
     display->AddGlyph(unit, unit_glyph);
     display->SetSuffix(unit);
     display->SetZ(canvas.GetZ() + PART_DEPTH_STEP);
-    AddFollower(display, engine::VELOTRIX_LINK_OWNED);
+    leader.AddFollower(display, link_flags | engine::VELOTRIX_LINK_OWNED);
     display->Deactivate();
     return display;
 }
@@ -163,7 +164,7 @@ void CSeatBoard::CreateChildren(int view)
     if (canvas == nullptr)
         return;
     MakeStatusImage(*canvas);
-    if (engine::CGuiDigitText* count = MakeDigits("digit_restcard", 2, "word_zhang", "张", *canvas))
+    if (engine::CGuiDigitText* count = MakeDigits("digit_restcard", 2, "word_zhang", "张", *canvas, *this, 0))
         m_count_id = count->GetId();
     FinishCanvas(*canvas);
 }

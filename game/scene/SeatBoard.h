@@ -111,9 +111,11 @@ protected:
     [[nodiscard]] engine::CCanvasObject* MakeCanvas();
     void FinishCanvas(engine::CCanvasObject& canvas);
     void MakeStatusImage(const engine::CCanvasObject& canvas);
-    /// A digit display child following the canvas with the unit glyph.
+    /// A digit display with the unit glyph and suffix, a step above the
+    /// canvas, hidden, owned by leader and following it with link_flags.
     [[nodiscard]] engine::CGuiDigitText* MakeDigits(std::string_view digits, uint32_t flags, std::string_view unit_image,
-                                                    std::string_view unit, const engine::CCanvasObject& canvas);
+                                                    std::string_view unit, const engine::CCanvasObject& canvas,
+                                                    engine::CEngineObject& leader, uint32_t link_flags);
     /// Draws the plate frame, the small picture and the name at the centre.
     void DrawPlate(int32_t frame);
     void SetStatusAnimation(const char* image_name, bool on);
