@@ -1,5 +1,7 @@
 #include "engine/core/CanvasServices.h"
 
+#include <algorithm>
+
 #include "platform/Text.h"
 
 namespace engine {
@@ -24,7 +26,8 @@ void CanvasTextStyle::SetFaceName(std::string_view name)
 {
     const size_t length = platform::GbkCutLength(name, FACE_NAME_BYTES - 1);
     face_name.fill(0);
-    std::memcpy(face_name.data(), name.data(), length);
+    // copy_n, not memcpy: an empty view may carry a null pointer.
+    std::copy_n(name.begin(), length, face_name.begin());
 }
 
 void CCanvasServices::InstallBlitter(std::unique_ptr<ICanvasBlitter> blitter)

@@ -441,6 +441,32 @@ TEST_F(CanvasTest, TheShortCutStaysInsideTheLine)
     EXPECT_EQ(m_texts[1].text, "ab..");
 }
 
+TEST(CanvasTextStyleTest, FaceNamesAreCutWholeAndAlwaysTerminated)
+{
+    const std::string long_ascii(40, 'f');
+    // 15 two-byte characters and a lead byte at offset 30: the cut may not split it.
+    std::string long_gbk;
+    for (int i = 0; i < 16; ++i)
+        long_gbk += "\xD6\xD0";
+    struct Case {
+        std::string_view name;
+        std::string expected;
+    } const cases[] = {
+        { std::string_view {}, "" }, // an empty view with no data at all
+        { "", "" },
+        { "Song", "Song" },
+        { long_ascii, long_ascii.substr(0, 31) },
+        { long_gbk, long_gbk.substr(0, 30) },
+    };
+    for (const Case& c : cases) {
+        CanvasTextStyle style;
+        style.face_name.fill('x');
+        style.SetFaceName(c.name);
+        EXPECT_EQ(style.GetFaceName(), c.expected);
+        EXPECT_EQ(style.face_name.back(), '\0');
+    }
+}
+
 namespace {
 
 // Records which image records it is told to let go of, and whether their
