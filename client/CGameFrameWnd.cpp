@@ -393,8 +393,16 @@ bool CGameFrameWnd::Present(const uint8_t* pixels, int32_t width, int32_t height
 void CGameFrameWnd::OnFrameTick()
 {
     engine::CVelotrixWnd::OnFrameTick();
-    if (m_wait_dialog != nullptr && m_wait_dialog->GetRevision() != m_dialog_revision && !m_frame.empty())
+    if (m_wait_dialog == nullptr || m_wait_dialog->GetRevision() == m_dialog_revision)
+        return;
+    if (!m_frame.empty()) {
         PresentWithDialog();
+    } else if (m_wait_dialog->IsShown()) {
+        // No frame kept yet: the paint module shows its whole surface again,
+        // and Present keeps it with the dialog drawn over it.
+        m_dialog_revision = m_wait_dialog->GetRevision();
+        GetCore().SendMessage(engine::VELOTRIX_MODULE_PAINT, engine::VELOTRIX_MSG_PAINT, 0, 0);
+    }
 }
 
 void CGameFrameWnd::PresentWithDialog()

@@ -93,6 +93,8 @@ public:
     void StartNoticeDownload();
     [[nodiscard]] size_t GetNoticeJobCount() const { return m_notices.GetCount(); }
 
+    /// Whether the last frame shown carried the wait dialog.
+    [[nodiscard]] bool IsWaitDialogDrawn() const { return m_dialog_drawn; }
     // The engine's frame, with the wait dialog over it while it is shown.
     bool Present(const uint8_t* pixels, int32_t width, int32_t height, int32_t pitch) override;
     void OnFrameTick() override;

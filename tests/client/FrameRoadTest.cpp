@@ -13,6 +13,9 @@
 #include "client/CGameFrameWnd.h"
 #include "client/CPlDkApp.h"
 #include "client/ClientText.h"
+#include "engine/core/CanvasServices.h"
+#include "engine/core/GuiContainer.h"
+#include "engine/media/MediaServices.h"
 #include "net/CommRecords.h"
 #include "net/NetMessages.h"
 #include "net/PacketKeys.h"
@@ -167,6 +170,35 @@ TEST(CommThread, WaitTextsShowHideAndTimeOut)
     EXPECT_EQ(dialog.GetBar().GetForeground(), CCommWaitDlg::DEFAULT_BAR_FOREGROUND);
     EXPECT_EQ(pixels[(100 * 400 + 200) * 4 + 3], 0xFF);
     EXPECT_EQ(pixels[(2 * 400 + 2) * 4 + 3], 0);
+}
+
+TEST(CommThread, TheMainWindowDrawsTheShownDialogOverTheEnginesFrame)
+{
+    engine::InstallMediaServices();
+    {
+        CGameCommThread thread;
+        ASSERT_TRUE(thread.Start());
+        CPlDkApp app;
+        app.SetRunMode(RUN_MODE_STAND_ALONE);
+        AppLinks links;
+        links.comm_thread = &thread;
+        links.wait_dialog = &thread;
+        app.SetLinks(links);
+        CGameFrameWnd window(app);
+        platform::NativeWindowOptions options;
+        options.show = platform::WindowShow::Hidden;
+        ASSERT_NE(window.Create(options), 0);
+        ASSERT_NE(window.StartEngine(std::make_unique<engine::CGuiContainer>(), nullptr), 0u);
+        // Shown before any frame was kept, then hidden again: the frame follows.
+        thread.ShowText("正在连接游戏服务器......");
+        EXPECT_TRUE(Pump([&] { return window.IsWaitDialogDrawn(); }, 3000));
+        thread.Hide();
+        EXPECT_TRUE(Pump([&] { return !window.IsWaitDialogDrawn(); }, 3000));
+        window.Destroy();
+        thread.Stop();
+    }
+    engine::CVelotrixWnd::SetModuleFactory(nullptr);
+    engine::CCanvasServices::Reset();
 }
 
 // This game's application with its connection open on a loopback server,
