@@ -78,6 +78,22 @@ ReplayMatchPlayerInfo MakeReplayMatchPlayer(const client::TablePlayerRecord& pla
     return record;
 }
 
+void ApplyReplayMatchPlayer(client::TablePlayerRecord& player, const ReplayMatchPlayerInfo& record)
+{
+    player.user_id = record.words0[0];
+    player.flags = record.words0[1];
+    std::copy(record.words0 + 2, record.words0 + 5, player.statistics);
+    client::CopyTextField(player.name, client::FieldText(record.name));
+    client::CopyTextField(player.second_name, client::FieldText(record.second_name));
+    player.rank_badge_value = record.words96[0];
+    player.word25 = record.words96[1];
+    player.word66 = record.word264;
+    int32_t* const words[8] = { &player.word46, &player.score, &player.silver, &player.wins,
+                                &player.losses, &player.draws, &player.games, &player.word53 };
+    for (size_t i = 0; i < std::size(words); ++i)
+        *words[i] = record.words184[i];
+}
+
 // --- Sizes and header fields
 
 size_t CReplayImage::HeaderBytes() const

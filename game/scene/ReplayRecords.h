@@ -216,5 +216,8 @@ static_assert(FieldListBytes<ReplayRecordHead>() == ReplayRecordHead::BYTES);
 /// what the header holds).
 [[nodiscard]] ReplayMatchTableInfo MakeReplayMatchTable(const client::TableHeader& header);
 [[nodiscard]] ReplayMatchPlayerInfo MakeReplayMatchPlayer(const client::TablePlayerRecord& player);
+/// The reverse on playback: the record's fields written back into the
+/// player (the others left as they are).
+void ApplyReplayMatchPlayer(client::TablePlayerRecord& player, const ReplayMatchPlayerInfo& record);
 
 } // namespace scene

@@ -169,7 +169,8 @@ TEST_F(ReplayRecorderTest, MatchBoardUploadsOnlyWrittenFilesWhenAsked)
             continue;
         EXPECT_EQ(m_env.uploads[0], saved.path + "|" + engine::GetFileNameExtLower(saved.path));
         CReplayImage loaded(ReplayVariant::Match);
-        ASSERT_TRUE(ReadReplayFile(loaded, saved.path, "pldk", m_app.GetMajorVersion(), m_app.GetMinorVersion()).loaded);
+        const int32_t major = m_app.GetMajorVersion();
+        ASSERT_TRUE(ReadReplayFile(loaded, saved.path, "pldk", major, m_app.GetMinorVersion()).loaded);
         EXPECT_EQ(loaded.GetMatchHeader().table_header_word1, 9);
         ASSERT_EQ(loaded.GetPlayerCount(), 2);
         EXPECT_EQ(loaded.GetMatchPlayerInfo(1)->words0[0], 701);

@@ -1,0 +1,213 @@
+// The replay board: a round recorded from the application, saved, opened
+// again and played back to the same records at their pace; stepping,
+// stepping back and seeking by the bar; the buttons and the time text;
+// refused files that leave the table as it was; the command-line start.
+#include "game/scene/ReplayPanel.h"
+
+#include "engine/core/CanvasObject.h"
+#include "engine/core/EnginePath.h"
+#include "engine/widgets/GuiButton.h"
+#include "engine/widgets/GuiProgressBar.h"
+#include "game/scene/BoardTestSupport.h"
+
+namespace scene::test {
+namespace {
+
+using Button = CReplayPanel::Button;
+
+class CRecordingHost final : public IReplaySceneHost {
+public:
+    void DispatchRecord(uint32_t event_id, std::span<const uint8_t> data) override
+    {
+        ids.push_back(event_id);
+        (void)data;
+    }
+    void RefreshMainGame() override { ++refreshes; }
+    std::string ChooseReplayFile(const std::string&) override { return chosen; }
+
+    std::vector<uint32_t> ids;
+    int refreshes { 0 };
+    std::string chosen;
+};
+
+class CFixedEnv final : public IReplayRecorderEnv {
+public:
+    [[nodiscard]] uint32_t GetTickCount() const override { return tick; }
+    [[nodiscard]] ReplayLocalTime GetLocalTime() const override { return { 2026, 12, 7, 10, 0, 0 }; }
+    bool SaveGameIcon(const std::string&) override { return false; }
+    bool StartUpload(const std::string&, const std::string&) override { return false; }
+    uint32_t tick { 1000 };
+};
+
+constexpr uint32_t EVENT_A = 211050;
+constexpr uint32_t EVENT_B = 211060;
+constexpr uint32_t EVENT_RESULT = 211080;
+
+class ReplayPanelTest : public BoardTest {
+protected:
+    ReplayPanelTest()
+    {
+        AddImage("Rep_bitBoard", 500, 40);
+        for (const char* name :
+             { "Rep_btnPlay", "Rep_btnReset", "Rep_btnPreStep", "Rep_btnNextStep", "Rep_btnOpenFile" })
+            AddImage(name, 20, 20, 4);
+        AddImage("Rep_btnStop", 24, 20, 4);
+        AddImage("Rep_Rrogressbar", 200, 8, 3);
+        m_app.Records().Launch().game_name = "pldk";
+        for (int chair = 0; chair < 4; ++chair)
+            m_app.Records().Seat(chair)->user_id = 100 + chair;
+        m_app.Records().Launch().user_id = 102;
+        m_app.Records().Launch().chair_no = 2;
+    }
+    CReplayBoard* MakeBoard()
+    {
+        auto owned = std::make_unique<CReplayBoard>(m_app, m_host, m_env);
+        CReplayBoard* board = owned.get();
+        m_engine.m_objects->AddObject(std::move(owned), nullptr);
+        board->MoveTo(400, 500);
+        board->Show(true);
+        board->Activate();
+        board->SetMaxGap(REPLAY_SCENE_MAX_GAP);
+        Run();
+        return board;
+    }
+    // Records a round: game start and A at once, B 300 ms later, the
+    // result after a pause of 9 s; saved, and the seats cleared.
+    std::string RecordRound(CReplayPanel& board)
+    {
+        board.StartRecording();
+        board.RecordTableInfo();
+        board.RecordEvent(GR_GAME_START, {});
+        board.RecordEvent(EVENT_A, {});
+        m_env.tick += 300;
+        board.RecordEvent(EVENT_B, {});
+        m_env.tick += 9000;
+        board.RecordEvent(EVENT_RESULT, {});
+        const ReplaySaveResult saved = board.SaveRecording(true);
+        EXPECT_TRUE(saved.written);
+        m_app.Records().ClearSeats();
+        m_app.Records().Launch().user_id = 0;
+        return saved.path;
+    }
+    [[nodiscard]] std::vector<bool> Shown(const CReplayPanel& board) const
+    {
+        std::vector<bool> shown;
+        for (Button b : { Button::Play, Button::Restart, Button::Previous, Button::Next })
+            shown.push_back(board.GetButton(b)->IsActive());
+        return shown;
+    }
+
+    CRecordingHost m_host;
+    CFixedEnv m_env;
+};
+
+TEST_F(ReplayPanelTest, RecordedRoundPlaysBackAtItsPace)
+{
+    CReplayBoard* board = MakeBoard();
+    EXPECT_EQ(Shown(*board), std::vector<bool>({ false, false, false, false })) << "empty board";
+    const std::string path = RecordRound(*board);
+
+    ASSERT_TRUE(board->OpenReplayFile(path));
+    EXPECT_TRUE(m_app.IsReplayMode());
+    EXPECT_EQ(m_app.Records().GetUserID(), 102) << "the watcher becomes the recording user";
+    EXPECT_EQ(m_app.Records().Seat(3)->user_id, 103);
+    EXPECT_GE(m_host.refreshes, 1);
+    EXPECT_EQ(m_host.ids, std::vector<uint32_t>({ GR_GAME_START })) << "the first record plays at once";
+    EXPECT_EQ(Shown(*board), std::vector<bool>({ true, true, true, true }));
+    EXPECT_EQ(board->GetTimeText(), "00:00/00:09");
+
+    board->SendEvent({ board->GetId(), GAMEMSG_REPLAY_PLAY, 0, 0 });
+    EXPECT_EQ(board->GetButton(Button::Play)->GetImageChild()->GetWidth(), 24) << "shows stop";
+    EXPECT_EQ(m_host.ids.size(), 2u) << "A of the same moment follows at once";
+    Run(250);
+    EXPECT_EQ(m_host.ids.size(), 2u);
+    Run(100);
+    EXPECT_EQ(m_host.ids.size(), 3u) << "B after 300 ms";
+    Run(4800);
+    EXPECT_EQ(m_host.ids.size(), 3u);
+    Run(300);
+    EXPECT_EQ(m_host.ids, std::vector<uint32_t>({ GR_GAME_START, EVENT_A, EVENT_B, EVENT_RESULT }))
+        << "the 9 s pause is cut to 5 s";
+    EXPECT_TRUE(board->IsPlaying()) << "stays on stop at the end";
+    EXPECT_EQ(Shown(*board), std::vector<bool>({ true, true, true, false }));
+    EXPECT_EQ(board->GetTimeText(), "00:09/00:09");
+}
+
+TEST_F(ReplayPanelTest, StepsStepsBackAndSeeksByTheBar)
+{
+    CReplayBoard* board = MakeBoard();
+    ASSERT_TRUE(board->OpenReplayFile(RecordRound(*board)));
+    m_host.ids.clear();
+
+    board->SendEvent({ board->GetId(), GAMEMSG_REPLAY_NEXT_STEP, 0, 0 });
+    board->SendEvent({ board->GetId(), GAMEMSG_REPLAY_NEXT_STEP, 0, 0 });
+    EXPECT_EQ(m_host.ids, std::vector<uint32_t>({ EVENT_A, EVENT_B }));
+    EXPECT_EQ(board->GetStepIndex(), 3);
+
+    m_host.ids.clear();
+    board->SendEvent({ board->GetId(), GAMEMSG_REPLAY_PREV_STEP, 0, 0 });
+    EXPECT_EQ(m_host.ids, std::vector<uint32_t>({ GR_GAME_START, EVENT_A })) << "replayed from the first record";
+    std::vector<std::string> flags;
+    for (const std::string& call : m_music->calls)
+        if (call.rfind("flag", 0) == 0)
+            flags.push_back(call);
+    EXPECT_EQ(flags, std::vector<std::string>({ "flag 1", "flag 0" })) << "stepping back runs with the flag set";
+
+    m_host.ids.clear();
+    const double position = 0.5; // 4.65 s: before the result
+    board->SendEvent({ board->GetId(), VELOTRIX_EVENT_POSITION_SET, reinterpret_cast<uintptr_t>(&position), 0 });
+    EXPECT_EQ(m_host.ids, std::vector<uint32_t>({ EVENT_B }));
+    board->SendEvent({ board->GetId(), VELOTRIX_EVENT_POSITION_SET, reinterpret_cast<uintptr_t>(&position), 0 });
+    EXPECT_EQ(m_host.ids, std::vector<uint32_t>({ EVENT_B, GR_GAME_START, EVENT_A, EVENT_B }))
+        << "a point before the cursor replays from the first record";
+
+    board->AllowStepBack(false);
+    EXPECT_FALSE(board->GetButton(Button::Previous)->IsActive());
+    board->SendEvent({ board->GetId(), GAMEMSG_REPLAY_NEXT_STEP, 0, 0 });
+    board->SendEvent({ board->GetId(), GAMEMSG_REPLAY_NEXT_STEP, 0, 0 });
+    EXPECT_EQ(m_host.ids.back(), EVENT_RESULT) << "nothing after the last record";
+    EXPECT_FALSE(board->GetButton(Button::Next)->IsActive());
+}
+
+TEST_F(ReplayPanelTest, RefusedFilesLeaveTheTableAndEmptyTheBoard)
+{
+    CReplayBoard* board = MakeBoard();
+    const std::string good = m_folders.Path() + "good.qvrep";
+    ASSERT_EQ(engine::WriteWholeFile(good, *engine::ReadWholeFile(RecordRound(*board))), 1);
+    // The recording user on chair 9: no seat to watch from.
+    m_app.Records().Launch().chair_no = 9;
+    const std::string bad_chair = RecordRound(*board);
+    ASSERT_TRUE(board->OpenReplayFile(good));
+    m_app.SetReplayMode(0);
+    m_app.Records().Seat(0)->user_id = 55;
+    for (const std::string& path : { bad_chair, m_folders.Path() + "missing.qvrep" }) {
+        EXPECT_FALSE(board->OpenReplayFile(path)) << path;
+        EXPECT_FALSE(m_app.IsReplayMode());
+        EXPECT_EQ(m_app.Records().Seat(0)->user_id, 55) << "the table as it was";
+    }
+    EXPECT_TRUE(board->GetReplayImage().IsEmpty()) << "the replay loaded before is dropped";
+    EXPECT_EQ(Shown(*board), std::vector<bool>({ false, false, false, false }));
+}
+
+TEST_F(ReplayPanelTest, CaptionsAndTheCommandLineStart)
+{
+    CReplayBoard* board = MakeBoard();
+    const std::string path = RecordRound(*board);
+    const uint32_t open_id = board->GetButton(Button::OpenFile)->GetId();
+    board->SendEvent({ board->GetId(), GAMEMSG_REPLAY_SHOW_CAPTION, open_id, 0 });
+    ASSERT_NE(board->GetCaption(), nullptr);
+    EXPECT_TRUE(board->GetCaption()->IsActive());
+    EXPECT_EQ(DrawnTexts().back(), "选择录像");
+    board->SendEvent({ board->GetId(), GAMEMSG_REPLAY_HIDE_CAPTION, 0, 0 });
+    EXPECT_FALSE(board->GetCaption()->IsActive());
+
+    m_app.SetCommandLine("\"" + path + "\"");
+    m_app.OpenReplayFromCommandLine();
+    ASSERT_TRUE(StartCommandLineReplay(m_app, *board));
+    EXPECT_EQ(m_host.ids, std::vector<uint32_t>({ GR_GAME_START }));
+    board->SendEvent({ board->GetId(), GAMEMSG_REPLAY_NEXT_STEP, 0, 0 });
+    EXPECT_FALSE(board->GetButton(Button::Previous)->IsActive()) << "stepping back is locked in replay mode";
+}
+
+} // namespace
+} // namespace scene::test
