@@ -63,7 +63,12 @@ void CopyCovered(uint32_t* target, const uint8_t* source, int32_t count)
     for (; x + 8 <= count; x += 8) {
         const V s = Load(source + size_t(x) * 4);
         const V clear = _mm256_cmpeq_epi32(_mm256_and_si256(s, alpha_mask), zero);
-        Store(target + x, _mm256_blendv_epi8(s, Load(target + x), clear));
+        // Runs of covered or of keyed pixels need not read the destination.
+        const int clear_lanes = _mm256_movemask_ps(_mm256_castsi256_ps(clear));
+        if (clear_lanes == 0)
+            Store(target + x, s);
+        else if (clear_lanes != 0xFF)
+            Store(target + x, _mm256_blendv_epi8(s, Load(target + x), clear));
     }
     ScalarCopyCovered(target + x, source + size_t(x) * 4, count - x);
 }

@@ -27,7 +27,12 @@ void CopyCovered(uint32_t* target, const uint8_t* source, int32_t count)
     for (; x + 4 <= count; x += 4) {
         const __m128i s = Load(source + size_t(x) * 4);
         const __m128i clear = _mm_cmpeq_epi32(_mm_and_si128(s, alpha_mask), zero);
-        Store(target + x, Select(clear, Load(target + x), s));
+        // Runs of covered or of keyed pixels need not read the destination.
+        const int clear_lanes = _mm_movemask_ps(_mm_castsi128_ps(clear));
+        if (clear_lanes == 0)
+            Store(target + x, s);
+        else if (clear_lanes != 0xF)
+            Store(target + x, Select(clear, Load(target + x), s));
     }
     ScalarCopyCovered(target + x, source + size_t(x) * 4, count - x);
 }

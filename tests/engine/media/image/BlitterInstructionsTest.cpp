@@ -27,6 +27,11 @@ ImageRecord RandomImage(std::mt19937& random, uint16_t w, uint16_t h)
     std::vector<uint32_t> pixels(size_t(w) * h);
     for (uint32_t& pixel : pixels)
         pixel = RandomPixel(random);
+    // Sometimes runs of clear and of opaque pixels, as sprites have them.
+    if (random() % 2) {
+        for (size_t i = 0; i < pixels.size(); ++i)
+            pixels[i] = (i / 9) % 2 ? pixels[i] & 0x00FFFFFFu : pixels[i] | 0xFF000000u;
+    }
     const uint32_t kind = random() % 3;
     const uint32_t flags = kind == 0 ? IMAGE_FLAG_ALPHA : kind == 1 ? IMAGE_FLAG_TRANSPARENT : 0;
     return imagetest::MakeBgra(w, h, pixels, flags);
