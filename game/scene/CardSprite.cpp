@@ -13,8 +13,6 @@ namespace {
 constexpr int32_t OFF_TABLE = -10000;
 constexpr int32_t SMALL_WIDTH_LIMIT = 1000;   // Widths up to here: size 1.
 constexpr int32_t MEDIUM_WIDTH_LIMIT = 1400;  // Up to here: size 2.
-constexpr int32_t HAND_EDGE_GAP = 48;
-constexpr int32_t RAISE_LIFT = 10;
 constexpr int32_t HIDDEN_COLUMN_STEP = 8;
 constexpr double DRAG_ALPHA = 0.7;
 constexpr double HOVER_ALPHA = 0.9;
@@ -32,9 +30,9 @@ constexpr std::array<MouseRoute, 6> MOUSE_ROUTES { {
     { engine::VELOTRIX_EVENT_MOUSE_LEAVE, GAMEMSG_CARD_MOUSE_LEAVE },
 } };
 
-constexpr const char* FACE_50 = "牌正面50x68";
+constexpr const char* FACE_50 = CARD_FACE_50;
 constexpr const char* FACE_71 = "牌正面71x96";
-constexpr const char* FACE_82 = "牌正面82x110";
+constexpr const char* FACE_82 = CARD_FACE_82;
 constexpr const char* FACE_98 = "牌正面98x132";
 constexpr const char* BACK_50 = "牌背面50x68";
 constexpr const char* BACK_71 = "牌背面71x96";
@@ -210,57 +208,59 @@ void CCardSprite::PlaceAt(Point point)
 
 void CCardSprite::UpdateImage()
 {
-    engine::CImageObject* face = GetFace();
     SetAlpha(1.0);
-    if (face != nullptr) {
+    if (engine::CImageObject* face = GetFace()) {
         face->SetAngle(0.0);
         face->SetColorValue(NO_TINT);
     }
-    const int32_t index = m_record.row_index;
-    const auto frame = static_cast<uint32_t>(GetFaceIndex(m_record.card < 0 ? 0 : m_record.card));
-    switch (m_record.state) {
-    case CARD_STATE_NONE:
-        ShowImage(BACK_50, 0, 0, 0);
-        PlaceAt(GetPilePosition());
-        SetZ(-index);
-        break;
-    case CARD_STATE_HAND:
-        if (m_record.view == 0) {
-            if (IsValidFace(MAX_CARD_ID))
-                ShowImage(LargeFace(), frame, m_large_width, m_large_height);
-            else
-                ShowImage(LargeBack(), 0, m_large_width, m_large_height);
-            if ((m_record.drag_mark || m_hover) && face != nullptr) {
-                SetAlpha(m_record.drag_mark ? DRAG_ALPHA : HOVER_ALPHA);
-                face->SetColorValue(SELECTED_TINT);
-            }
-            PlaceAt(GetHandPosition());
-            SetZ(10.0 * index + 1000.0);
-        } else {
-            if (IsValidFace(MAX_CARD_ID))
-                ShowImage(SmallFace(), frame, m_small_width, m_small_height);
-            else
-                ShowImage(SmallBack(), 0, m_small_width, m_small_height);
-            if (face != nullptr)
-                face->SetAngle(SeatAngle());
-            PlaceAt(GetHandPosition());
-            SetZ(1000.0 - 10.0 * index);
-        }
-        break;
-    case CARD_STATE_PLAYED:
-        ShowImage(LargeFace(), frame, 0, 0);
-        if (face != nullptr)
-            face->SetAlpha(1.0);
-        SetZ(index + 2000.0 + (10.0 - m_record.view) * 324.0);
-        PlaceAt(GetPlayedPosition());
-        break;
-    default:
+    if (!DrawCard()) {
         Deactivate();
         Invalidate();
         return;
     }
     Activate();
     Invalidate();
+}
+
+bool CCardSprite::DrawCard()
+{
+    engine::CImageObject* face = GetFace();
+    const int32_t index = m_record.row_index;
+    const uint32_t frame = GetFaceFrame();
+    const bool face_shown = IsValidFace(GetMaxCardId());
+    switch (m_record.state) {
+    case CARD_STATE_NONE:
+        ShowImage(BACK_50, 0, 0, 0);
+        PlaceAt(GetPilePosition());
+        SetZ(-index);
+        return true;
+    case CARD_STATE_HAND:
+        if (m_record.view == 0) {
+            ShowImage(face_shown ? LargeFace() : LargeBack(), face_shown ? frame : 0, m_large_width, m_large_height);
+            if ((IsDimmed() || m_hover) && face != nullptr) {
+                SetAlpha(IsDimmed() ? DRAG_ALPHA : HOVER_ALPHA);
+                face->SetColorValue(SELECTED_TINT);
+            }
+            PlaceAt(GetHandPosition());
+            SetZ(10.0 * index + 1000.0);
+        } else {
+            ShowImage(face_shown ? SmallFace() : SmallBack(), face_shown ? frame : 0, m_small_width, m_small_height);
+            if (face != nullptr)
+                face->SetAngle(SeatAngle());
+            PlaceAt(GetHandPosition());
+            SetZ(1000.0 - 10.0 * index);
+        }
+        return true;
+    case CARD_STATE_PLAYED:
+        ShowImage(LargeFace(), frame, 0, 0);
+        if (face != nullptr)
+            face->SetAlpha(1.0);
+        SetZ(index + 2000.0 + (10.0 - m_record.view) * 324.0);
+        PlaceAt(GetPlayedPosition());
+        return true;
+    default:
+        return false;
+    }
 }
 
 void CCardSprite::Reset()
@@ -289,21 +289,23 @@ Point CCardSprite::GetHandPosition() const
     const double half_face = GetFaceHeight() / 2;
     const int32_t step = m_record.face_up ? GetOverlapStepY() : HIDDEN_COLUMN_STEP;
     const int32_t right_seat = m_chair_count == 3 ? 2 : 3;
+    const HandGaps gaps = GetHandGaps();
     int32_t x = 0;
     int32_t y = 0;
     if (m_record.view == 1) {
-        x = static_cast<int32_t>(half_face + HAND_EDGE_GAP);
+        x = static_cast<int32_t>(half_face + gaps.edge);
         y = height / 2 + (step * n) / 2 - i * step;
     } else if (m_record.view == right_seat) {
-        x = static_cast<int32_t>(width - (half_face + HAND_EDGE_GAP));
+        x = static_cast<int32_t>(width - (half_face + gaps.edge));
         y = height / 2 - (step * n) / 2 + i * step;
     } else if (m_record.view == 2 && m_chair_count != 3) {
         x = width / 2 + (step * n) / 2 - i * step;
-        y = static_cast<int32_t>(half_face + HAND_EDGE_GAP);
+        y = static_cast<int32_t>(half_face + gaps.edge);
     } else {
         const int32_t step_x = GetOverlapStepX();
-        x = width / 2 - ((n - 1) * step_x + m_large_width) / 2 + i * step_x + m_large_width / 2;
-        y = static_cast<int32_t>(height - half_face - HAND_EDGE_GAP - (m_record.raised ? RAISE_LIFT : 0));
+        x = width / 2 - ((n - 1) * step_x + m_large_width) / 2 + i * step_x - (step_x * gaps.shift_thirds) / 3
+            + m_large_width / 2;
+        y = static_cast<int32_t>(height - half_face - gaps.bottom - (m_record.raised ? gaps.raise_lift : 0));
     }
     return Point { area.left + x, area.top + y };
 }

@@ -45,6 +45,10 @@ inline constexpr uint32_t GAMEMSG_CARD_MOUSE_LEAVE = 80000113;
 /// To the card itself when its flight ends.
 inline constexpr uint32_t GAMEMSG_CARD_MOVE_DONE = 80000114;
 
+/// Face strips (54 frames, frame = face index) used outside the sprite too.
+inline constexpr const char* CARD_FACE_50 = "牌正面50x68";
+inline constexpr const char* CARD_FACE_82 = "牌正面82x110";
+
 /// The name of the scene object that takes the cards' mouse events.
 inline constexpr const char* MAIN_GAME_NAME = "MainGame";
 
@@ -116,6 +120,27 @@ public:
     bool m_wild { false };
 
 protected:
+    /// The hand layout's gaps: from the area's edge to a side hand's centre
+    /// line (plus half the card), from the bottom to the own hand, the lift
+    /// of a raised card, and the own hand's shift in thirds of a step.
+    struct HandGaps {
+        int32_t edge;
+        int32_t bottom;
+        int32_t raise_lift;
+        int32_t shift_thirds;
+    };
+    [[nodiscard]] virtual HandGaps GetHandGaps() const { return { 48, 48, 10, 0 }; }
+    /// Shows the record's state; false for a state that hides the card.
+    /// Alpha, angle and tint are reset before.
+    virtual bool DrawCard();
+    /// The highest card id that has a face.
+    [[nodiscard]] virtual int32_t GetMaxCardId() const { return MAX_CARD_ID; }
+    /// Whether the own hand's card is drawn dimmed (the drag look).
+    [[nodiscard]] virtual bool IsDimmed() const { return m_record.drag_mark; }
+    [[nodiscard]] uint32_t GetFaceFrame() const
+    {
+        return static_cast<uint32_t>(GetFaceIndex(m_record.card < 0 ? 0 : m_record.card));
+    }
     /// Adds (on) or removes the six mouse routes of the face.
     void SetMouseRoutes(bool on);
     /// Shows one frame of an image on the face, at size (0, 0: its own).

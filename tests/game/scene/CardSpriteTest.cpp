@@ -1,6 +1,8 @@
 #include "engine/core/ImageObject.h"
 #include "game/scene/BoardTestSupport.h"
 #include "game/scene/CardSprite.h"
+#include "game/scene/FlippedCardSprite.h"
+#include "game/scene/PlDkCardSprite.h"
 
 namespace scene::test {
 namespace {
@@ -14,13 +16,15 @@ protected:
             AddImage(std::string("牌正面") + name, uint16_t(width), uint16_t(height), 54);
             AddImage(std::string("牌背面") + name, uint16_t(width), uint16_t(height));
         }
+        AddImage("花_图标", 12, 12);
         m_scene = m_engine.Add<enginetest::CRecordingObject>(-500, -500, 1, 1, false);
         m_scene->SetName(MAIN_GAME_NAME);
     }
-    CCardSprite* MakeSprite(const engine::EngineRect& area = { 0, 0, 800, 600 }, int chairs = 4)
+    template <typename Sprite = CCardSprite, typename... Args>
+    Sprite* MakeSprite(const engine::EngineRect& area = { 0, 0, 800, 600 }, Args... args)
     {
-        auto owned = std::make_unique<CCardSprite>(chairs);
-        CCardSprite* sprite = owned.get();
+        auto owned = std::make_unique<Sprite>(args...);
+        Sprite* sprite = owned.get();
         m_engine.m_objects->AddObject(std::move(owned), nullptr);
         sprite->SetMainGameRect(area);
         sprite->LoadBackImages();
@@ -210,6 +214,86 @@ TEST_F(CardSpriteTest, TheSetRedrawsThroughTheSprites)
     EXPECT_EQ(sprite->GetX(), 400);
     EXPECT_EQ(set.GetOverlapStepX(0), 16);
     EXPECT_EQ(set.At(5).card, -1); // Outside the set: a spare record.
+}
+
+TEST_F(CardSpriteTest, ThisGamesSpriteLaysOutItsOwnTable)
+{
+    CPlDkCardSprite* sprite = MakeSprite<CPlDkCardSprite>();
+    sprite->Record().row_index = 3;
+    EXPECT_EQ(sprite->GetPilePosition().x, 400 - 25 - 2);
+    EXPECT_EQ(sprite->GetPilePosition().y, 300 + 2 - 48);
+    Deal(*sprite, 0, 0, 1);
+    EXPECT_EQ(sprite->GetY(), 600 - 48 - 35);
+    sprite->m_hand_shift = 3; // A whole step to the left.
+    sprite->Raise();
+    EXPECT_EQ(sprite->GetX(), 400 - 16);
+    EXPECT_EQ(sprite->GetY(), 600 - 48 - 35 - 14);
+    Deal(*sprite, 1, 0, 13);
+    EXPECT_EQ(sprite->GetX(), 34 + 40);
+    Deal(*sprite, 0, 1, 3, CARD_STATE_PLAYED);
+    EXPECT_EQ(sprite->GetY(), 600 - 48 - 96 - 70);
+    EXPECT_EQ(sprite->GetOverlapStepY(), 15);
+
+    // An old play stays only as a ghost, raised by 3 * 15 / 2.
+    Deal(*sprite, 0, 1, 3, CARD_STATE_OLD_PLAY);
+    EXPECT_FALSE(sprite->IsActive());
+    sprite->m_ghost_first = sprite->m_ghost_second = true;
+    sprite->UpdateImage();
+    EXPECT_TRUE(sprite->IsActive());
+    EXPECT_EQ(sprite->GetAlpha(), 0.8);
+    EXPECT_EQ(sprite->GetY(), 600 - 48 - 96 - 70 - 22);
+}
+
+TEST_F(CardSpriteTest, ThisGamesSpriteMarksWildDisabledAndSuitIcon)
+{
+    CPlDkCardSprite* sprite = MakeSprite<CPlDkCardSprite>();
+    sprite->SetWildTest([](int32_t card) { return card == 5; });
+    Deal(*sprite, 0, 0, 1);
+    EXPECT_TRUE(sprite->m_wild);
+    sprite->m_disabled = true;
+    sprite->m_suit_icon_shown = true;
+    sprite->UpdateImage();
+    EXPECT_EQ(sprite->GetAlpha(), 0.7);
+    EXPECT_TRUE(sprite->GetSuitIcon()->IsActive());
+    sprite->Record().card = 108; // Not of the two decks: the back, never wild.
+    sprite->UpdateImage();
+    EXPECT_FALSE(sprite->m_wild);
+    EXPECT_EQ(sprite->GetFace()->GetFrameImage().GetFrameCount(), 1u);
+
+    sprite->Reset();
+    EXPECT_EQ(sprite->Record().state, CARD_STATE_NONE);
+    EXPECT_FALSE(sprite->m_suit_icon_shown);
+    EXPECT_EQ(sprite->GetFace()->FindEventRoute(engine::VELOTRIX_EVENT_LBUTTON_DOWN), nullptr);
+    sprite->EnableMouseRoutes(true);
+    EXPECT_NE(sprite->GetFace()->FindEventRoute(engine::VELOTRIX_EVENT_LBUTTON_DOWN), nullptr);
+}
+
+TEST_F(CardSpriteTest, CornersStandInRowsOfEightFromTheAnchor)
+{
+    struct Case {
+        int view, index;
+        Point at;
+    };
+    // Anchor (300, 500), moved by half a corner and a corner per view.
+    const Case cases[] = {
+        { 0, 0, { 292, 484 } }, { 0, 3, { 292 - 48, 484 } }, { 0, 8, { 292, 484 } },
+        { 1, 2, { 308 + 32, 484 } }, { 2, 1, { 292 - 16, 516 } }, { 3, 7, { 292 - 112, 484 } },
+    };
+    for (const Case& c : cases) {
+        CFlippedCardSprite* corner = MakeSprite<CFlippedCardSprite>();
+        corner->Reset();
+        corner->Record().view = c.view;
+        corner->Record().row_index = c.index;
+        corner->Record().card = 40;
+        corner->SetAnchor(300, 500);
+        corner->UpdateImage();
+        EXPECT_TRUE(corner->IsActive());
+        EXPECT_EQ(corner->GetX(), c.at.x) << c.view << "/" << c.index;
+        EXPECT_EQ(corner->GetY(), c.at.y) << c.view << "/" << c.index;
+        corner->Record().card = -1;
+        corner->UpdateImage();
+        EXPECT_FALSE(corner->IsActive());
+    }
 }
 
 } // namespace
