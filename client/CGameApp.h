@@ -125,6 +125,9 @@ public:
     [[nodiscard]] virtual uint32_t GetExitRequestTick() const { return 0; }
     /// The game's game-state holder; null in the framework.
     [[nodiscard]] virtual CGameStateHolder* GetGameStateHolder() { return nullptr; }
+    /// The game-state holder's words after its first two (the seat flags at
+    /// 5-12, the countdown length at 14); empty in the framework.
+    [[nodiscard]] virtual std::span<int32_t> GetStateBlock() { return {}; }
 
     // --- Records and links
     [[nodiscard]] CClientRecords& Records() { return m_records; }
@@ -225,6 +228,17 @@ public:
     [[nodiscard]] std::string GetAdvertAddress() const;
     /// Orders the match ranking, then tells the side panel and the main game.
     void SortMatchRanking();
+    /// The answers of the scene's requests 214010 and 214000: the request's
+    /// result, its text and the values it was sent with, and its answer block
+    /// (124 bytes) or result word. Nothing happens with them here.
+    virtual void OnReply214010(int result, const std::string& text, int32_t value, std::span<const uint8_t> block)
+    {
+        (void)result, (void)text, (void)value, (void)block;
+    }
+    virtual void OnReply214000(int result, const std::string& text, int32_t first, int32_t second, int32_t word)
+    {
+        (void)result, (void)text, (void)first, (void)second, (void)word;
+    }
     /// The last round-result record, kept whole.
     [[nodiscard]] const std::vector<uint8_t>& GetLastRoundResult() const { return m_last_round_result; }
 

@@ -40,6 +40,7 @@ public:
     /// The notification handler, installed in the main window when it is made.
     [[nodiscard]] CPlDkNotifyHandler& GetNotifyHandler() { return m_notify_handler; }
     [[nodiscard]] CGameStateHolder* GetGameStateHolder() override { return &m_game_state; }
+    [[nodiscard]] std::span<int32_t> GetStateBlock() override { return m_game_state.GetStateBlock(); }
     void LoadStateBlock(std::span<const uint8_t> bytes) override { m_game_state.LoadStateBlock(bytes); }
     void LoadStateBlock2(std::span<const uint8_t> bytes) override { (void)m_game_state.LoadTableData(bytes); }
     [[nodiscard]] int32_t GetSoundEffectSetting() const { return m_sound_effect; }
