@@ -68,8 +68,7 @@ int CGameFrameWnd::Create(const platform::NativeWindowOptions& options)
     if (platform::CNativeWindow* native = GetNativeWindow()) {
         if (const auto area = GetDesktopWorkArea())
             native->SetPosition(area->left, area->top);
-        const auto [width, height] = GetMaxTrackSize();
-        SetMaximumWindowSize(*native, width, height);
+        ApplyMaxTrackSize();
     }
     if (auto* thread = dynamic_cast<CGameCommThread*>(m_app.Links().comm_thread))
         m_wait_dialog = &thread->GetDialog();
@@ -94,6 +93,20 @@ std::pair<int32_t, int32_t> CGameFrameWnd::GetMaxTrackSize() const
     if (const auto area = GetDesktopWorkArea())
         return { area->right - area->left, area->bottom - area->top };
     return { 0, 0 };
+}
+
+void CGameFrameWnd::SetFrameUI(IFrameWindowUI* frame_ui)
+{
+    m_frame_ui = frame_ui;
+    ApplyMaxTrackSize();
+}
+
+void CGameFrameWnd::ApplyMaxTrackSize()
+{
+    if (platform::CNativeWindow* native = GetNativeWindow()) {
+        const auto [width, height] = GetMaxTrackSize();
+        SetMaximumWindowSize(*native, width, height);
+    }
 }
 
 CGameConnection* CGameFrameWnd::Connection() const

@@ -71,7 +71,8 @@ public:
     [[nodiscard]] platform::RemoteHandle GetRemoteHandle() const { return m_remote_handle; }
 
     void SetNotifyHandler(IGameNotifyHandler* handler) { m_notify_handler = handler; }
-    void SetFrameUI(IFrameWindowUI* frame_ui) { m_frame_ui = frame_ui; }
+    /// The frame UI's calls; the window's largest size follows its size.
+    void SetFrameUI(IFrameWindowUI* frame_ui);
 
     /// Starts timer 2 with the notice period; nothing for a period of 0 or less.
     bool StartNoticeTimer(int32_t seconds);
@@ -116,6 +117,7 @@ private:
     void OnNoticeDownloaded(uint32_t job_id);
     void ShowNoticeText(const std::string& text);
     void KillTimers();
+    void ApplyMaxTrackSize();
     [[nodiscard]] CGameConnection* Connection() const;
     void PresentWithDialog();
 

@@ -172,6 +172,18 @@ TEST(CommThread, WaitTextsShowHideAndTimeOut)
     EXPECT_EQ(pixels[(2 * 400 + 2) * 4 + 3], 0);
 }
 
+class CFakeFrameWindowUI final : public IFrameWindowUI {
+public:
+    int quit_boards = 0;
+    int force_quit_boxes = 0;
+    void ShowQuitBoard() override { ++quit_boards; }
+    void ShowForceQuitBox() override { ++force_quit_boxes; }
+    [[nodiscard]] int32_t GetDefaultWidth() const override { return 1024; }
+    [[nodiscard]] int32_t GetDefaultHeight() const override { return 700; }
+    int32_t size_flag = 0;
+    [[nodiscard]] int32_t GetSizeFlag() const override { return size_flag; }
+};
+
 TEST(CommThread, TheMainWindowDrawsTheShownDialogOverTheEnginesFrame)
 {
     engine::InstallMediaServices();
@@ -194,6 +206,14 @@ TEST(CommThread, TheMainWindowDrawsTheShownDialogOverTheEnginesFrame)
         EXPECT_TRUE(Pump([&] { return window.IsWaitDialogDrawn(); }, 3000));
         thread.Hide();
         EXPECT_TRUE(Pump([&] { return !window.IsWaitDialogDrawn(); }, 3000));
+
+        // The largest size is the frame's own while its flag is 0.
+        CFakeFrameWindowUI frame;
+        window.SetFrameUI(&frame);
+        EXPECT_EQ(window.GetMaxTrackSize(), std::make_pair(1024, 700));
+        frame.size_flag = 1;
+        EXPECT_NE(window.GetMaxTrackSize(), std::make_pair(1024, 700));
+        window.SetFrameUI(nullptr);
         window.Destroy();
         thread.Stop();
     }
@@ -225,16 +245,6 @@ private:
     CGameFrameWnd*& m_window;
 };
 
-class CFakeFrameWindowUI final : public IFrameWindowUI {
-public:
-    int quit_boards = 0;
-    int force_quit_boxes = 0;
-    void ShowQuitBoard() override { ++quit_boards; }
-    void ShowForceQuitBox() override { ++force_quit_boxes; }
-    [[nodiscard]] int32_t GetDefaultWidth() const override { return 1024; }
-    [[nodiscard]] int32_t GetDefaultHeight() const override { return 700; }
-    [[nodiscard]] int32_t GetSizeFlag() const override { return 0; }
-};
 
 class FrameRoad : public ::testing::Test {
 protected:
