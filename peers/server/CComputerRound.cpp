@@ -3,6 +3,8 @@
 #include <memory>
 
 #include "game/scene/PlDkPlayFinder.h"
+#include "platform/ByteReader.h"
+#include "platform/ByteWriter.h"
 
 namespace peers {
 
@@ -55,9 +57,12 @@ bool CComputerRound::WeakestSingle(int chair, rules::CardPlay& play)
     return m_table.FindSingle(hand, play) != 0;
 }
 
-RoundOutcome CComputerRound::Play(const std::array<int32_t, CHAIRS>& user_ids, int viewer_chair)
+bool CComputerRound::Begin(const std::array<int32_t, CHAIRS>& user_ids, int viewer_chair)
 {
-    RoundOutcome outcome;
+    m_outcome = RoundOutcome {};
+    m_running = false;
+    m_over = false;
+    m_users = user_ids;
     if (m_table.GetPlayerCount() == 0) {
         for (int chair = 0; chair < CHAIRS; ++chair) {
             auto player = std::make_unique<rules::TablePlayer>();
@@ -66,53 +71,141 @@ RoundOutcome CComputerRound::Play(const std::array<int32_t, CHAIRS>& user_ids, i
             m_table.AddPlayer(std::move(player));
         }
     }
+    for (int chair = 0; chair < CHAIRS; ++chair) {
+        if (rules::TablePlayer* player = m_table.GetSeat(chair))
+            player->user_id = user_ids[static_cast<size_t>(chair)];
+    }
     m_table.Reset(0);
     int first = -1;
     if (m_table.StartGame(first, OpenStartArgs()) != rules::START_OK)
-        return outcome;
+        return false;
     m_table.BeginPlayPhase();
-    outcome.start_record.resize(rules::TABLE_GAME_DATA_BYTES);
-    outcome.start_record.resize(m_table.FillTableInfo(outcome.start_record, viewer_chair, 0));
-    bool over = false;
-    while (!over && outcome.actions < MAX_ACTIONS) {
-        ++outcome.actions;
-        const int current = m_table.GetCurrentChair();
-        if (!m_table.IsValidChair(current))
-            break;
-        rules::ThrowRequest request;
-        request.chair = current;
-        bool throwing = ChoosePlay(current, request.play) && m_table.IsValidThrow(request);
-        if (!throwing) {
-            rules::PassRequest pass;
-            pass.chair = current;
-            if (m_table.IsValidPass(pass) == 1) {
-                m_table.OnPass(pass);
-                ++outcome.passes;
-                continue;
-            }
-            // A leader whose hint the table refused plays its weakest single.
-            throwing = WeakestSingle(current, request.play) && m_table.IsValidThrow(request);
-            if (!throwing)
-                break;
-        }
-        m_table.ApplyThrow(request);
-        ++outcome.throws;
-        over = m_table.AfterThrow(request) == 1;
+    m_outcome.start_record.resize(rules::TABLE_GAME_DATA_BYTES);
+    m_outcome.start_record.resize(m_table.FillTableInfo(m_outcome.start_record, viewer_chair, 0));
+    if (m_outcome.start_record.size() != rules::TABLE_GAME_DATA_BYTES)
+        return false;
+    platform::CByteReader head(m_outcome.start_record);
+    (void)head.ReadBytes(rules::HDR_THROW_WAIT * 4);
+    m_turn_seconds = head.ReadI32();
+    m_running = true;
+    return true;
+}
+
+void CComputerRound::ApplyThrow(rules::ThrowRequest& request, RoundEvent& event)
+{
+    (void)m_table.ApplyThrow(request); // the request was checked by IsValidThrow
+    ++m_outcome.actions;
+    ++m_outcome.throws;
+    m_over = m_table.AfterThrow(request) == 1;
+    event.id = GR_CARDS_THROWN;
+    event.body.assign(PLAY_EVENT_BYTES, 0);
+    platform::CByteWriter out(event.body);
+    out.WriteI32(m_users[static_cast<size_t>(request.chair)]);
+    out.WriteI32(0);
+    out.WriteI32(0);
+    out.WriteI32(request.chair);
+    out.WriteI32(request.next_chair);
+    out.WriteI32(0);
+    out.WriteI32(request.place);
+    out.WriteI32(m_turn_seconds);
+    out.WriteI32(request.points_taken);
+    out.WriteI32(request.trick_points);
+    out.WriteI32(0);
+    out.WriteI32(0);
+    rules::WriteCardPlay(request.play, std::span(event.body).subspan(out.Written()));
+}
+
+bool CComputerRound::ApplyPass(int chair, RoundEvent& event)
+{
+    rules::PassRequest pass;
+    pass.chair = chair;
+    if (m_table.IsValidPass(pass) != 1)
+        return false;
+    (void)m_table.OnPass(pass); // the pass was checked; the table answers into the request
+    ++m_outcome.actions;
+    ++m_outcome.passes;
+    event.id = GR_PLAYER_PASSED;
+    event.body.assign(PASS_EVENT_BYTES, 0);
+    platform::CByteWriter out(event.body);
+    out.WriteI32(m_users[static_cast<size_t>(chair)]);
+    out.WriteI32(0);
+    out.WriteI32(chair);
+    out.WriteI32(0);
+    out.WriteI32(pass.next_chair);
+    out.WriteI32(pass.trick_won);
+    out.WriteI32(pass.last_play_chair);
+    out.WriteI32(pass.points_taken);
+    out.WriteI32(m_turn_seconds);
+    return true;
+}
+
+bool CComputerRound::PlayComputer(RoundEvent& event)
+{
+    const int current = m_table.GetCurrentChair();
+    if (!m_running || m_over || m_outcome.actions >= MAX_ACTIONS || !m_table.IsValidChair(current))
+        return false;
+    rules::ThrowRequest request;
+    request.chair = current;
+    if (!(ChoosePlay(current, request.play) && m_table.IsValidThrow(request))) {
+        if (ApplyPass(current, event))
+            return true;
+        // A leader whose hint the table refused plays its weakest single.
+        request.play.Clear();
+        if (!WeakestSingle(current, request.play) || !m_table.IsValidThrow(request))
+            return false;
     }
-    if (!over)
-        return outcome;
-    outcome.finished = true;
-    outcome.first_chair = m_table.GetChairByPlace(1);
-    (void)m_table.CalcRoundResults(outcome.results);
+    ApplyThrow(request, event);
+    return true;
+}
+
+bool CComputerRound::Throw(int chair, const rules::CardPlay& play, RoundEvent& event)
+{
+    if (!m_running || m_over || chair != m_table.GetCurrentChair())
+        return false;
+    rules::ThrowRequest request;
+    request.chair = chair;
+    request.play = play;
+    if (!m_table.IsValidThrow(request))
+        return false;
+    ApplyThrow(request, event);
+    return true;
+}
+
+bool CComputerRound::Pass(int chair, RoundEvent& event)
+{
+    return m_running && !m_over && ApplyPass(chair, event);
+}
+
+void CComputerRound::Settle()
+{
+    if (!m_running || !m_over)
+        return;
+    m_running = false;
+    m_outcome.finished = true;
+    m_outcome.first_chair = m_table.GetChairByPlace(1);
+    (void)m_table.CalcRoundResults(m_outcome.results);
     auto win = std::make_unique<rules::PlDkGameWinResult>();
-    if (m_table.SettleRound(*win, outcome.first_chair, 0, nullptr) == 1) {
+    if (m_table.SettleRound(*win, m_outcome.first_chair, 0, nullptr) == 1) {
         for (int chair = 0; chair < CHAIRS; ++chair)
-            outcome.score_change[static_cast<size_t>(chair)] = win->base.score_change[chair];
-        outcome.result_record.resize(rules::PLDK_GAME_WIN_BYTES);
-        rules::WritePlDkGameWinResult(*win, outcome.result_record);
+            m_outcome.score_change[static_cast<size_t>(chair)] = win->base.score_change[chair];
+        m_outcome.result_record.resize(rules::PLDK_GAME_WIN_BYTES);
+        rules::WritePlDkGameWinResult(*win, m_outcome.result_record);
     }
     m_table.EndPlaying();
-    return outcome;
+}
+
+RoundOutcome CComputerRound::Play(const std::array<int32_t, CHAIRS>& user_ids, int viewer_chair)
+{
+    if (!Begin(user_ids, viewer_chair))
+        return m_outcome;
+    RoundEvent event;
+    while (!m_over && PlayComputer(event)) { }
+    if (!m_over) {
+        m_outcome.actions = std::max(m_outcome.actions, 1);
+        return m_outcome;
+    }
+    Settle();
+    return m_outcome;
 }
 
 } // namespace peers

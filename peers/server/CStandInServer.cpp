@@ -1,5 +1,6 @@
 #include "peers/server/CStandInServer.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "client/AnswerCodes.h"
@@ -14,6 +15,8 @@ namespace {
 
 constexpr size_t TABLE_HEAD_BYTES = 60;
 constexpr int32_t TABLE_CHAIRS = 4;
+constexpr size_t THROW_HEAD_BYTES = 64;  ///< words 0 to 15: the chair in word 3, the play's count in word 15
+constexpr size_t THROW_PLAY_OFFSET = 48; ///< the play from word 12
 
 net::CServerChannel::Options ChannelOptions(uint16_t port)
 {
@@ -76,7 +79,17 @@ void CStandInServer::OnMessage(net::CServerChannel& channel, const net::ServerMe
         return;
     case client::GR_USER_START:
         m_log.Printf("start from user %d chair %d", WordAt(body, 0), WordAt(body, 3));
-        PlayRound(channel);
+        answer(client::GR_OK, {});
+        StartRound(channel);
+        return;
+    case client::GR_THROW_CARDS:
+        OnThrow(channel, message);
+        return;
+    case client::GR_PASS:
+        OnPass(channel, message);
+        return;
+    case client::GR_SEND_GAME_DATA:
+        OnGameData(channel, message);
         return;
     default:
         answer(client::GR_OK, {});
@@ -117,20 +130,99 @@ void CStandInServer::OnLogon(net::CServerChannel& channel, const net::ServerMess
     channel.SendAnswer(message.serial, static_cast<uint32_t>(client::GR_ID_210210), answer);
 }
 
-void CStandInServer::PlayRound(net::CServerChannel& channel)
+void CStandInServer::StartRound(net::CServerChannel& channel)
 {
     std::array<int32_t, CComputerRound::CHAIRS> users {};
     for (int chair = 0; chair < CComputerRound::CHAIRS; ++chair)
         users[static_cast<size_t>(chair)] = chair == m_chair ? m_user_id : COMPUTER_USER_BASE + chair;
-    const RoundOutcome outcome = m_round.Play(users, m_chair);
-    if (!outcome.finished) {
-        m_log.Printf("round did not end (%d actions)", outcome.actions);
+    if (!m_round.Begin(users, m_chair)) {
+        m_log.Printf("round did not start");
         return;
     }
-    channel.SendNotification(GR_GAME_START, outcome.start_record);
+    channel.SendNotification(GR_GAME_START, m_round.GetOutcome().start_record);
+    PlayComputers(channel);
+}
+
+void CStandInServer::PlayComputers(net::CServerChannel& channel)
+{
+    RoundEvent event;
+    while (m_round.IsRunning() && !m_round.IsOver() && m_round.GetCurrentChair() != m_chair) {
+        if (!m_round.PlayComputer(event)) {
+            m_log.Printf("round did not end (%d actions)", m_round.GetOutcome().actions);
+            return;
+        }
+        SendEvent(channel, event);
+    }
+    if (m_round.IsRunning() && m_round.IsOver())
+        EndRound(channel);
+}
+
+void CStandInServer::SendEvent(net::CServerChannel& channel, const RoundEvent& event)
+{
+    m_log.Printf("event %u chair %d", event.id,
+                 WordAt(event.body, event.id == CComputerRound::GR_CARDS_THROWN ? 3 : 2));
+    channel.SendNotification(event.id, event.body);
+}
+
+void CStandInServer::EndRound(net::CServerChannel& channel)
+{
+    m_round.Settle();
+    const RoundOutcome& outcome = m_round.GetOutcome();
     channel.SendNotification(GR_ROUND_RESULT, outcome.result_record);
     m_log.Printf("round %d throws %d passes, first chair %d, results %d %d %d %d", outcome.throws, outcome.passes,
         outcome.first_chair, outcome.results[0], outcome.results[1], outcome.results[2], outcome.results[3]);
+}
+
+void CStandInServer::OnThrow(net::CServerChannel& channel, const net::ServerMessage& message)
+{
+    // The client sends the record's head and as many card ids as the play
+    // counts; the card words it leaves out hold no card.
+    const std::span<const uint8_t> body = message.request.Data();
+    std::vector<uint8_t> record(CComputerRound::PLAY_EVENT_BYTES, 0xFF);
+    std::fill_n(record.begin(), THROW_HEAD_BYTES, uint8_t { 0 });
+    std::copy_n(body.begin(), std::min(body.size(), record.size()), record.begin());
+    rules::CardPlay play;
+    const int32_t chair = WordAt(record, 3);
+    RoundEvent event;
+    const bool taken = body.size() >= THROW_HEAD_BYTES && chair == m_chair
+        && rules::ReadCardPlay(std::span<const uint8_t>(record).subspan(THROW_PLAY_OFFSET), play)
+        && m_round.Throw(chair, play, event);
+    m_log.Printf("throw from chair %d: %d cards %s", chair, play.count, taken ? "taken" : "refused");
+    if (message.answer_wanted != 0)
+        channel.SendAnswer(message.serial, static_cast<uint32_t>(taken ? client::GR_OK : client::GR_ERR_INVALID_PARAM), {});
+    if (!taken)
+        return;
+    SendEvent(channel, event);
+    PlayComputers(channel);
+}
+
+void CStandInServer::OnPass(net::CServerChannel& channel, const net::ServerMessage& message)
+{
+    const int32_t chair = WordAt(message.request.Data(), 2);
+    RoundEvent event;
+    const bool taken = chair == m_chair && m_round.Pass(chair, event);
+    m_log.Printf("pass from chair %d %s", chair, taken ? "taken" : "refused");
+    if (message.answer_wanted != 0)
+        channel.SendAnswer(message.serial, static_cast<uint32_t>(taken ? client::GR_OK : client::GR_ERR_INVALID_PARAM), {});
+    if (!taken)
+        return;
+    SendEvent(channel, event);
+    PlayComputers(channel);
+}
+
+void CStandInServer::OnGameData(net::CServerChannel& channel, const net::ServerMessage& message)
+{
+    // The header and the data it counts go to the table (here: the client)
+    // as the game data event; a count beyond the body is refused.
+    const std::span<const uint8_t> body = message.request.Data();
+    const int32_t length = WordAt(body, 4);
+    const bool whole = body.size() >= client::CARD_GAME_HEADER_BYTES && length >= 0
+        && static_cast<size_t>(length) <= body.size() - client::CARD_GAME_HEADER_BYTES;
+    m_log.Printf("game data %d (%d bytes) %s", WordAt(body, 2), length, whole ? "relayed" : "refused");
+    if (message.answer_wanted != 0)
+        channel.SendAnswer(message.serial, static_cast<uint32_t>(whole ? client::GR_OK : client::GR_ERR_INVALID_PARAM), {});
+    if (whole)
+        channel.SendNotification(client::GR_GAME_DATA, body.first(client::CARD_GAME_HEADER_BYTES + static_cast<size_t>(length)));
 }
 
 } // namespace peers

@@ -5,10 +5,11 @@
 // the log-on with the table's seats (the other chairs taken by computer
 // players), the exit and leave requests; every message is logged as one line
 // ("listening <port>", "message <id> ...", "logon ...", "round ...").
-// A start request plays a round at once with computer players at every
-// chair (the client's chair too, as on automatic play), logs its results and
-// sends the client the game start and round result events.
-// FIXME: the turn, play and pass events of the round are not sent yet.
+// A start request deals a round and sends the game start event; computer
+// players act on the other chairs, and the client's throws and passes for
+// its own chair are checked by the rules. Every play and pass goes to the
+// client as its table event; the ended round is settled, logged and sent as
+// the round result event. Game data is relayed back as the game data event.
 // Owner: the program's entry. Threads: the channel's thread calls the
 // handlers; the log is written under a lock.
 // Hazards: requests come from the client; each is read with its length
@@ -42,7 +43,15 @@ public:
 private:
     void OnMessage(net::CServerChannel& channel, const net::ServerMessage& message);
     void OnLogon(net::CServerChannel& channel, const net::ServerMessage& message);
-    void PlayRound(net::CServerChannel& channel);
+    void StartRound(net::CServerChannel& channel);
+    /// Computer players act until the client's chair is to play or the
+    /// round ends (then settled and sent).
+    void PlayComputers(net::CServerChannel& channel);
+    void SendEvent(net::CServerChannel& channel, const RoundEvent& event);
+    void EndRound(net::CServerChannel& channel);
+    void OnThrow(net::CServerChannel& channel, const net::ServerMessage& message);
+    void OnPass(net::CServerChannel& channel, const net::ServerMessage& message);
+    void OnGameData(net::CServerChannel& channel, const net::ServerMessage& message);
 
     CPeerLog m_log; // before the channel, whose thread writes to it
     // Touched on the channel's thread only.

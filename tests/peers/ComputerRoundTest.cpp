@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "peers/server/CComputerRound.h"
+#include "platform/ByteReader.h"
 #include "platform/Tick.h"
 
 namespace peers {
@@ -25,16 +26,26 @@ public:
     int FillUniqueIdIfEmpty(char*, size_t) override { return 0; }
 };
 
-TEST(ComputerRound, SeededRoundsOfFourComputerPlayersEndSettledAndZeroSum)
-{
-    platform::CManualClock clock(100000);
+// A seeded environment for the round's table.
+struct SeededTable {
+    platform::CManualClock clock { 100000 };
     rules::CCrtRandom random;
     CQuietServices services;
     rules::RulesEnvironment environment = rules::GetDefaultRulesEnvironment();
-    environment.clock = &clock;
-    environment.random = &random;
-    environment.services = &services;
-    CComputerRound round(environment);
+    SeededTable()
+    {
+        environment.clock = &clock;
+        environment.random = &random;
+        environment.services = &services;
+    }
+};
+
+TEST(ComputerRound, SeededRoundsOfFourComputerPlayersEndSettledAndZeroSum)
+{
+    SeededTable table;
+    platform::CManualClock& clock = table.clock;
+    rules::CCrtRandom& random = table.random;
+    CComputerRound round(table.environment);
     for (uint32_t seed = 1; seed <= 50; ++seed) {
         random.Seed(seed);
         clock.Set(5000u + 104729u * seed);
@@ -51,6 +62,37 @@ TEST(ComputerRound, SeededRoundsOfFourComputerPlayersEndSettledAndZeroSum)
         EXPECT_EQ(result_sum, 0) << "seed " << seed;
         EXPECT_EQ(score_sum, 0) << "seed " << seed;
     }
+}
+
+TEST(ComputerRound, APlayerIsRefusedOutOfTurnOrAgainstTheRulesAndNothingChanges)
+{
+    SeededTable table;
+    table.random.Seed(7);
+    CComputerRound round(table.environment);
+    ASSERT_TRUE(round.Begin({ 1001, 9001, 9002, 9003 }, 0));
+    const int leader = round.GetCurrentChair();
+    ASSERT_TRUE(leader >= 0 && leader < 4);
+    RoundEvent event;
+    rules::CardPlay nothing;
+    EXPECT_FALSE(round.Pass(leader, event)) << "a leader cannot pass";
+    EXPECT_FALSE(round.Pass((leader + 1) % 4, event)) << "not that chair's turn";
+    EXPECT_FALSE(round.Throw(leader, nothing, event)) << "no cards";
+    EXPECT_EQ(round.GetOutcome().actions, 0);
+    EXPECT_EQ(round.GetCurrentChair(), leader);
+
+    // The computer's play is the leader's play event; the next chair follows it.
+    ASSERT_TRUE(round.PlayComputer(event));
+    EXPECT_EQ(event.id, CComputerRound::GR_CARDS_THROWN);
+    ASSERT_EQ(event.body.size(), CComputerRound::PLAY_EVENT_BYTES);
+    platform::CByteReader words(event.body);
+    EXPECT_EQ(words.ReadI32(), leader == 0 ? 1001 : 9000 + leader);
+    (void)words.ReadBytes(8);
+    EXPECT_EQ(words.ReadI32(), leader);
+    EXPECT_EQ(words.ReadI32(), round.GetCurrentChair());
+    rules::CardPlay play;
+    ASSERT_TRUE(rules::ReadCardPlay(std::span<const uint8_t>(event.body).subspan(48), play));
+    EXPECT_GT(play.count, 0);
+    EXPECT_FALSE(round.Throw(leader, play, event)) << "the same cards again, out of turn";
 }
 
 } // namespace

@@ -1,0 +1,75 @@
+// The stand-in programs in the peer tests: each test gets a folder that is
+// the programs' runtime, data and configuration folder, and can start the
+// stand-in server on a free port and read its log.
+#pragma once
+
+#include <cstdlib>
+#include <unistd.h>
+#include <fstream>
+#include <optional>
+#include <sstream>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "platform/Process.h"
+#include "tests/platform/TempFolder.h"
+
+namespace peers_test {
+
+// The table events of a round's start and result.
+constexpr uint32_t GR_GAME_START = 211040;
+constexpr uint32_t GR_ROUND_RESULT = 211080;
+constexpr uint32_t DEADLINE_MS = 60000;
+
+inline std::string ReadAll(const std::string& path)
+{
+    std::ifstream in(path);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+class CPeerPrograms : public ::testing::Test {
+protected:
+    CPeerPrograms()
+    {
+        for (const char* name : { "XDG_RUNTIME_DIR", "XDG_DATA_HOME", "XDG_CONFIG_HOME" })
+            ::setenv(name, m_folder.Path().c_str(), 1);
+        ::setenv("SDL_VIDEODRIVER", "offscreen", 0);
+        ::setenv("SDL_AUDIODRIVER", "dummy", 0);
+    }
+
+    /// Starts the stand-in server on a free port and gives its port.
+    static std::string StartServer(const std::string& log, std::optional<platform::ProcessId>& server)
+    {
+        server = platform::StartProcess(PLDK_SERVER_PROGRAM, { "--port", "0", "--seconds", "60", "--log", log });
+        if (!server)
+            return {};
+        for (int i = 0; i < 500; ++i) {
+            const std::string text = ReadAll(log);
+            const size_t at = text.find("listening ");
+            if (at != std::string::npos && text.find('\n', at) != std::string::npos)
+                return text.substr(at + 10, text.find('\n', at) - at - 10);
+            ::usleep(10000);
+        }
+        return {};
+    }
+
+    /// The text of a log once it holds `expected`, or as it is at the deadline.
+    static std::string WaitForLine(const std::string& log, const std::string& expected)
+    {
+        std::string text;
+        for (int i = 0; i < 500; ++i) {
+            text = ReadAll(log);
+            if (text.find(expected) != std::string::npos)
+                break;
+            ::usleep(10000);
+        }
+        return text;
+    }
+
+    platform::testing::CTempFolder m_folder;
+};
+
+} // namespace peers_test

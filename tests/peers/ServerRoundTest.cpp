@@ -1,0 +1,333 @@
+// The client's game connection against the stand-in server program: game
+// data relayed back, a whole round in which the client's chair plays by the
+// hint search as the computer players do, every table event read the way the
+// client reads it; and the log-on through a real SOCKS5 proxy (microsocks)
+// with the hall's proxy settings.
+#include <algorithm>
+#include <atomic>
+#include <condition_variable>
+#include <csignal>
+#include <cstdio>
+#include <deque>
+#include <fstream>
+#include <future>
+#include <mutex>
+#include <thread>
+
+#include "client/AnswerCodes.h"
+#include "client/CPlDkApp.h"
+#include "game/rules/PlDkRecords.h"
+#include "game/scene/PlDkPlayFinder.h"
+#include "net/CommRecords.h"
+#include "net/PacketKeys.h"
+#include "net/ProxySocketBase.h"
+#include "platform/ByteReader.h"
+#include "platform/ByteWriter.h"
+#include "platform/Message.h"
+#include "tests/net/ProcessSupport.h"
+#include "tests/peers/PeerPrograms.h"
+
+namespace {
+
+using namespace peers_test;
+
+constexpr uint32_t GR_CARDS_THROWN = 221170;
+constexpr uint32_t GR_PLAYER_PASSED = 223100;
+constexpr int OWN_CHAIR = 1;
+constexpr int32_t OWN_USER = 1001;
+constexpr int32_t ROOM = 55;
+constexpr int32_t TABLE = 7;
+
+struct Event {
+    uint32_t id = 0;
+    std::vector<uint8_t> body;
+};
+
+int32_t Word(std::span<const uint8_t> body, size_t index)
+{
+    platform::CByteReader in(body);
+    (void)in.ReadBytes(index * 4);
+    return in.ReadI32();
+}
+
+// The connection's notifications go to a thread of their own that keeps
+// them in order, so that the test thread's waiting requests never take them.
+class CEventThread {
+public:
+    CEventThread()
+    {
+        std::promise<platform::ThreadId> id;
+        std::future<platform::ThreadId> future = id.get_future();
+        m_thread = std::jthread([this, &id] {
+            id.set_value(platform::GetCurrentThreadId()); // makes the thread's queue
+            (void)platform::PumpMessagesUntil([this] { return m_stop.load(); }, platform::WAIT_FOREVER,
+                                              [this](platform::Message& msg) {
+                                                  const auto* message = msg.PayloadAs<net::CommMessage>();
+                                                  if (message == nullptr
+                                                      || message->request.id <= net::COMM_EVENT_SOCKET_ERROR)
+                                                      return;
+                                                  const auto data = message->request.Data();
+                                                  std::lock_guard lock(m_mutex);
+                                                  m_events.push_back({ message->request.id, { data.begin(), data.end() } });
+                                                  m_changed.notify_all();
+                                              });
+        });
+        m_id = future.get();
+    }
+    ~CEventThread()
+    {
+        m_stop = true;
+        (void)platform::PostThreadMessage(m_id, 0);
+    }
+
+    [[nodiscard]] platform::ThreadId GetId() const { return m_id; }
+
+    std::optional<Event> Next()
+    {
+        std::unique_lock lock(m_mutex);
+        if (!m_changed.wait_for(lock, std::chrono::milliseconds(DEADLINE_MS), [this] { return !m_events.empty(); }))
+            return std::nullopt;
+        Event event = std::move(m_events.front());
+        m_events.pop_front();
+        return event;
+    }
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    std::deque<Event> m_events;
+    std::atomic<bool> m_stop { false };
+    platform::ThreadId m_id { 0 };
+    std::jthread m_thread; // last: joined before the members it uses go
+};
+
+std::vector<uint8_t> ThrowRecord(const rules::CardPlay& play)
+{
+    std::vector<uint8_t> record(80 * 4);
+    platform::CByteWriter out(record);
+    for (const int32_t word : { OWN_USER, ROOM, TABLE, OWN_CHAIR, (OWN_CHAIR + 3) % 4, 0, 0, 0, 0, 0, 0, 0 })
+        out.WriteI32(word);
+    rules::WriteCardPlay(play, std::span(record).subspan(out.Written()));
+    return record;
+}
+
+std::array<uint8_t, client::PASS_RECORD_BYTES> PassRecord(int32_t last_play_chair)
+{
+    std::array<uint8_t, client::PASS_RECORD_BYTES> record {};
+    platform::CByteWriter out(record);
+    for (const int32_t word : { OWN_USER, ROOM, OWN_CHAIR, TABLE, last_play_chair })
+        out.WriteI32(word);
+    return record;
+}
+
+class ServerRound : public CPeerPrograms {
+protected:
+    ServerRound()
+    {
+        client::CClientRecords& records = m_app.Records();
+        records.Launch().user_id = OWN_USER;
+        records.Launch().chair_no = OWN_CHAIR;
+        records.Room().room_id = ROOM;
+        records.Table().table_no = TABLE;
+        records.Seat(OWN_CHAIR)->user_id = OWN_USER;
+        records.Seat(OWN_CHAIR)->chair = OWN_CHAIR;
+        records.Room().configs = client::ROOM_CONFIG_40; // the server seats the table
+        m_connection.SetCipherKey(net::PACKET_KEY);
+        m_connection.SetNotifyThread(m_events.GetId());
+    }
+    ~ServerRound() override
+    {
+        m_connection.Close();
+        if (m_server) {
+            ::kill(*m_server, SIGTERM);
+            EXPECT_TRUE(platform::WaitProcess(*m_server, DEADLINE_MS).has_value());
+        }
+    }
+
+    /// Starts the server and logs on to it, directly or through the proxy
+    /// settings loaded before.
+    void LogOn()
+    {
+        m_port = StartServer(m_log, m_server);
+        ASSERT_FALSE(m_port.empty()) << ReadAll(m_log);
+        bool proxy_failed = true;
+        ASSERT_TRUE(m_connection.Connect("", "127.0.0.1", std::stoi(m_port), proxy_failed));
+        EXPECT_FALSE(proxy_failed);
+        std::string error;
+        int32_t major = 0;
+        int32_t minor = 0;
+        ASSERT_TRUE(m_connection.CheckVersion(error, major, minor)) << error;
+        ASSERT_TRUE(m_connection.Logon(error)) << error;
+        EXPECT_EQ(m_app.Records().GetSeatUserID(0), 9001) << "computer players on the other chairs";
+        EXPECT_EQ(m_app.Records().GetSeatUserID(OWN_CHAIR), OWN_USER);
+    }
+
+    const std::string m_log = m_folder / "server.log";
+    std::optional<platform::ProcessId> m_server;
+    std::string m_port;
+    CEventThread m_events;
+    client::CPlDkApp m_app;
+    client::CPlDkConnection& m_connection = m_app.GetConnection();
+};
+
+// The client's state while the round runs, from the events alone.
+struct OwnView {
+    std::vector<int32_t> hand;
+    int current = -1;
+    bool leading = true;
+    rules::CardPlay last;
+    int own_throws = 0;
+    int own_passes = 0;
+};
+
+TEST_F(ServerRound, TheClientsChairPlaysAWholeRoundAndEveryEventReadsAsTheClientReadsIt)
+{
+    ASSERT_NO_FATAL_FAILURE(LogOn());
+
+    // Game data comes back as the table's game data event, header and data.
+    const std::vector<uint8_t> data { 1, 2, 3, 4, 5 };
+    ASSERT_EQ(m_connection.SendGameRequest(19840324, data, client::RequestWait::Yes), client::GR_OK);
+    std::optional<Event> relayed = m_events.Next();
+    ASSERT_TRUE(relayed.has_value());
+    EXPECT_EQ(relayed->id, client::GR_GAME_DATA);
+    ASSERT_EQ(relayed->body.size(), client::CARD_GAME_HEADER_BYTES + data.size());
+    EXPECT_EQ(Word(relayed->body, 1), OWN_USER);
+    EXPECT_EQ(Word(relayed->body, 2), 19840324);
+    EXPECT_EQ(Word(relayed->body, 4), 5);
+    EXPECT_TRUE(std::equal(data.begin(), data.end(), relayed->body.begin() + client::CARD_GAME_HEADER_BYTES));
+
+    std::string error;
+    ASSERT_EQ(m_connection.UserStart(error), 1);
+    std::optional<Event> start = m_events.Next();
+    ASSERT_TRUE(start.has_value());
+    ASSERT_EQ(start->id, GR_GAME_START);
+    EXPECT_TRUE(m_app.GetGameState().BeginRound(start->body));
+    auto table = std::make_unique<rules::TableGameData>();
+    ASSERT_TRUE(rules::ReadTableGameData(start->body, *table));
+    OwnView view;
+    for (const rules::DeckCard& card : table->deck) {
+        if (card.place == rules::CARD_PLACE_HAND && card.card != rules::NO_CARD) {
+            EXPECT_EQ(card.holder, OWN_CHAIR) << "only the own hand is shown";
+            view.hand.push_back(card.card);
+        }
+    }
+    ASSERT_FALSE(view.hand.empty());
+    const int32_t seconds = table->head[rules::HDR_THROW_WAIT];
+    view.current = table->head[rules::HDR_CURRENT_CHAIR];
+
+    bool refused_once = false;
+    std::optional<Event> result;
+    for (int events = 0; !result && events < 4000; ++events) {
+        if (view.current == OWN_CHAIR) {
+            if (!refused_once) {
+                // A card the own hand does not hold is refused, and nothing follows.
+                refused_once = true;
+                rules::CardPlay foreign;
+                foreign.type = rules::CARD_TYPE_SINGLE;
+                foreign.count = 1;
+                foreign.cards[0] = 0;
+                while (std::find(view.hand.begin(), view.hand.end(), foreign.cards[0]) != view.hand.end())
+                    ++foreign.cards[0];
+                EXPECT_EQ(m_connection.ThrowCards(error, ThrowRecord(foreign)), client::GR_ERR_INVALID_PARAM);
+            }
+            std::array<int32_t, rules::PLAY_CARDS> chosen {};
+            rules::CardPlay found;
+            const rules::CardPlay to_beat = view.leading ? rules::CardPlay {} : view.last;
+            bool thrown = scene::CPlDkPlayFinder::SearchHint(view.hand, chosen, to_beat, found, scene::PLDK_HINT_MASK,
+                                                             scene::NO_WILD, -1)
+                    == 1
+                && m_connection.ThrowCards(error, ThrowRecord(found)) == client::GR_OK;
+            // A leader whose hint was refused plays a single.
+            for (size_t i = 0; !thrown && view.leading && i < view.hand.size(); ++i) {
+                rules::CardPlay single;
+                single.type = rules::CARD_TYPE_SINGLE;
+                single.count = 1;
+                single.cards[0] = view.hand[i];
+                thrown = m_connection.ThrowCards(error, ThrowRecord(single)) == client::GR_OK;
+            }
+            if (thrown) {
+                ++view.own_throws;
+            } else {
+                ASSERT_FALSE(view.leading) << "a leader always has a play";
+                ASSERT_EQ(m_connection.Pass(error, PassRecord(OWN_CHAIR)), client::GR_OK) << ReadAll(m_log);
+                ++view.own_passes;
+            }
+        }
+        std::optional<Event> event = m_events.Next();
+        ASSERT_TRUE(event.has_value()) << "no event after " << events;
+        const std::span<const uint8_t> body = event->body;
+        if (event->id == GR_CARDS_THROWN) {
+            ASSERT_EQ(body.size(), 320u);
+            EXPECT_EQ(Word(body, 3), view.current) << "the chair whose turn it was played";
+            EXPECT_EQ(Word(body, 0), view.current == OWN_CHAIR ? OWN_USER : 9001 + view.current);
+            EXPECT_EQ(Word(body, 7), seconds);
+            rules::CardPlay play;
+            ASSERT_TRUE(rules::ReadCardPlay(body.subspan(48), play));
+            ASSERT_GT(play.count, 0);
+            EXPECT_NE(play.type, 0);
+            if (view.current == OWN_CHAIR) {
+                for (const int32_t card : play.Cards()) {
+                    const auto held = std::find(view.hand.begin(), view.hand.end(), card);
+                    ASSERT_NE(held, view.hand.end()) << "card " << card;
+                    view.hand.erase(held);
+                }
+            }
+            view.last = play;
+            view.leading = false;
+            // The thrower named as the next chair ends the round: the result follows.
+            view.current = Word(body, 4) == Word(body, 3) ? -1 : Word(body, 4);
+        } else if (event->id == GR_PLAYER_PASSED) {
+            ASSERT_EQ(body.size(), 36u);
+            EXPECT_EQ(Word(body, 2), view.current) << "the chair whose turn it was passed";
+            EXPECT_EQ(Word(body, 8), seconds);
+            if (Word(body, 5) != 0) {
+                view.leading = true;
+                view.last.Clear();
+            }
+            view.current = Word(body, 4);
+        } else {
+            ASSERT_EQ(event->id, GR_ROUND_RESULT);
+            result = std::move(event);
+        }
+        ASSERT_TRUE(view.current >= -1 && view.current < 4) << "next chair " << view.current;
+    }
+    ASSERT_TRUE(result.has_value());
+    EXPECT_GT(view.own_throws, 0);
+    EXPECT_TRUE(m_app.GetGameState().EndRound(result->body));
+    auto win = std::make_unique<rules::PlDkGameWinResult>();
+    ASSERT_TRUE(rules::ReadPlDkGameWinResult(result->body, *win));
+    int64_t score_sum = 0;
+    for (int chair = 0; chair < 4; ++chair)
+        score_sum += win->base.score_change[chair];
+    EXPECT_EQ(score_sum, 0);
+
+    const std::string text = WaitForLine(m_log, "round ");
+    EXPECT_NE(text.find("start from user 1001 chair 1"), std::string::npos) << text;
+    EXPECT_NE(text.find("throw from chair 1"), std::string::npos) << text;
+    const size_t at = text.find(", results ");
+    ASSERT_NE(at, std::string::npos) << text;
+    int results[4] {};
+    ASSERT_EQ(std::sscanf(text.c_str() + at, ", results %d %d %d %d", &results[0], &results[1], &results[2], &results[3]), 4);
+    EXPECT_EQ(results[0] + results[1] + results[2] + results[3], 0) << text;
+}
+
+TEST_F(ServerRound, LogsOnThroughARealSocks5ProxyWithTheHallsProxySettings)
+{
+    if (!net::testing::ProgramExists("/usr/bin/microsocks"))
+        GTEST_SKIP() << "microsocks is not installed (scripts/packages-test.txt): the path through a real SOCKS5 "
+                        "proxy is not tested";
+    net::testing::CChildProcess proxy;
+    const uint16_t proxy_port = net::testing::StartOnFreePort(proxy, [](uint16_t port) {
+        return std::vector<std::string> { "/usr/bin/microsocks", "-i", "127.0.0.1", "-p", std::to_string(port) };
+    });
+    ASSERT_NE(proxy_port, 0);
+    const std::string ini = m_folder / "hall.ini";
+    std::ofstream(ini) << "[PROXY]\nNeed=1\nHost=127.0.0.1\nSock=" << net::PROXY_SOCKS5 << "\nPort=" << proxy_port
+                       << "\n";
+    m_connection.LoadProxySettings(ini);
+    ASSERT_NO_FATAL_FAILURE(LogOn());
+    const std::string text = WaitForLine(m_log, "logon user 1001");
+    EXPECT_NE(text.find("logon user 1001"), std::string::npos) << text;
+}
+
+} // namespace
