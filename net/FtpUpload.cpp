@@ -78,8 +78,11 @@ uint32_t Upload(const FtpUploadJob& job)
     curl_easy_setopt(curl, CURLOPT_UPLOAD, 1L);
     curl_easy_setopt(curl, CURLOPT_READDATA, file.get());
     curl_easy_setopt(curl, CURLOPT_INFILESIZE_LARGE, curl_off_t(info.st_size));
-    curl_easy_setopt(curl, CURLOPT_USERNAME, job.user);
-    curl_easy_setopt(curl, CURLOPT_PASSWORD, job.password);
+    // No user name: the anonymous log-on (an empty USER is a syntax error).
+    if (job.user[0] != '\0') {
+        curl_easy_setopt(curl, CURLOPT_USERNAME, job.user);
+        curl_easy_setopt(curl, CURLOPT_PASSWORD, job.password);
+    }
     curl_easy_setopt(curl, CURLOPT_FTPPORT, "-"); // active mode, on the control connection's address
     curl_easy_setopt(curl, CURLOPT_TRANSFERTEXT, 0L);
     curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);

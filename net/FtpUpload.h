@@ -1,6 +1,7 @@
 // The FTP upload job: one local file stored on an FTP server by a worker
 // thread of its own (port 21 unless the server text names a port as
-// "host:port", active mode, binary transfer), reported to a window.
+// "host:port", active mode, binary transfer, an anonymous log-on when the
+// user name is empty), reported to a window.
 //
 // FtpUploadJob is the job record; its text fields keep the sizes callers
 // rely on: server 64, remote directory 260, remote file name 260, local path

@@ -36,7 +36,7 @@ bool CReplaySystemEnv::SaveGameIcon(const std::string& path)
 
 bool CReplaySystemEnv::StartUpload(const std::string& local_path, const std::string& remote_file)
 {
-    return net::StartFtpUpload(local_path.c_str(), REPLAY_UPLOAD_SERVER, "", remote_file.c_str(), "", "",
+    return net::StartFtpUpload(local_path.c_str(), m_server.c_str(), "", remote_file.c_str(), "", "",
                                platform::WindowHandle::None, 0)
         != 0;
 }

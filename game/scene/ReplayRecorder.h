@@ -22,6 +22,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <utility>
 
 namespace client {
 class CGameApp;
@@ -65,10 +66,14 @@ public:
 };
 
 /// The system's tick and local time, the icon from an engine (none: no icon)
-/// and the upload through net::StartFtpUpload to REPLAY_UPLOAD_SERVER.
+/// and the upload through net::StartFtpUpload (anonymous, to the server's
+/// top folder; "host" or "host:port").
 class CReplaySystemEnv final : public IReplayRecorderEnv {
 public:
-    explicit CReplaySystemEnv(engine::CEngineEntity* engine = nullptr) : m_engine(engine) { }
+    explicit CReplaySystemEnv(engine::CEngineEntity* engine = nullptr, std::string server = REPLAY_UPLOAD_SERVER)
+        : m_engine(engine), m_server(std::move(server))
+    {
+    }
     [[nodiscard]] uint32_t GetTickCount() const override;
     [[nodiscard]] ReplayLocalTime GetLocalTime() const override;
     bool SaveGameIcon(const std::string& path) override;
@@ -76,6 +81,7 @@ public:
 
 private:
     engine::CEngineEntity* m_engine;
+    std::string m_server;
 };
 
 /// The outcome of SaveRecording.
