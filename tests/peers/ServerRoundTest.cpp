@@ -18,6 +18,8 @@
 #include "client/CPlDkApp.h"
 #include "game/rules/PlDkRecords.h"
 #include "game/scene/PlDkPlayFinder.h"
+#include "game/scene/ReplayPlayback.h"
+#include "game/scene/ReplayRecorder.h"
 #include "net/CommRecords.h"
 #include "net/PacketKeys.h"
 #include "net/ProxySocketBase.h"
@@ -49,6 +51,31 @@ int32_t Word(std::span<const uint8_t> body, size_t index)
     (void)in.ReadBytes(index * 4);
     return in.ReadI32();
 }
+
+bool operator==(const Event& a, const Event& b)
+{
+    return a.id == b.id && a.body == b.body;
+}
+
+// The replay recorder's time stands still; the playback's records are kept.
+class CStillReplayEnv final : public scene::IReplayRecorderEnv {
+public:
+    [[nodiscard]] uint32_t GetTickCount() const override { return 0; }
+    [[nodiscard]] scene::ReplayLocalTime GetLocalTime() const override { return { 2026, 12, 7, 10, 0, 0 }; }
+    bool SaveGameIcon(const std::string&) override { return false; }
+    bool StartUpload(const std::string&, const std::string&) override { return false; }
+};
+
+class CPlayedRecords final : public scene::IReplayFeed {
+public:
+    void FeedEvent(uint32_t event_id, std::span<const uint8_t> data) override
+    {
+        played.push_back({ event_id, { data.begin(), data.end() } });
+    }
+    void SetProgress(double) override {}
+    void SetSoundFlag(bool) override {}
+    std::vector<Event> played;
+};
 
 // The connection's notifications go to a thread of their own that keeps
 // them in order, so that the test thread's waiting requests never take them.
@@ -202,6 +229,14 @@ TEST_F(ServerRound, TheClientsChairPlaysAWholeRoundAndEveryEventReadsAsTheClient
     ASSERT_TRUE(start.has_value());
     ASSERT_EQ(start->id, GR_GAME_START);
     EXPECT_TRUE(m_app.GetGameState().BeginRound(start->body));
+    // The round is recorded as the scene records it, and played back below.
+    scene::CReplayImage recorded(scene::ReplayVariant::Standard);
+    CStillReplayEnv replay_env;
+    scene::CReplayRecorder recorder(recorded, m_app, replay_env);
+    recorder.StartRecording();
+    recorder.RecordTableInfo();
+    recorder.RecordEvent(start->id, start->body);
+    std::vector<Event> round { *start };
     auto table = std::make_unique<rules::TableGameData>();
     ASSERT_TRUE(rules::ReadTableGameData(start->body, *table));
     OwnView view;
@@ -255,6 +290,8 @@ TEST_F(ServerRound, TheClientsChairPlaysAWholeRoundAndEveryEventReadsAsTheClient
         }
         std::optional<Event> event = m_events.Next();
         ASSERT_TRUE(event.has_value()) << "no event after " << events;
+        recorder.RecordEvent(event->id, event->body);
+        round.push_back(*event);
         const std::span<const uint8_t> body = event->body;
         if (event->id == GR_CARDS_THROWN) {
             ASSERT_EQ(body.size(), 320u);
@@ -300,6 +337,27 @@ TEST_F(ServerRound, TheClientsChairPlaysAWholeRoundAndEveryEventReadsAsTheClient
     for (int chair = 0; chair < 4; ++chair)
         score_sum += win->base.score_change[chair];
     EXPECT_EQ(score_sum, 0);
+
+    // Saved, opened again and played back: the same records, the same result.
+    const scene::ReplaySaveResult saved = recorder.SaveRecording(true);
+    ASSERT_TRUE(saved.written);
+    scene::CReplayImage loaded(scene::ReplayVariant::Standard);
+    ASSERT_TRUE(scene::ReadReplayFile(loaded, saved.path, m_app.GetGameCode(), m_app.GetMajorVersion(),
+                                      m_app.GetMinorVersion())
+                    .loaded);
+    EXPECT_EQ(loaded.GetPlayerInfo(OWN_CHAIR)->user_id, OWN_USER);
+    CPlayedRecords feed;
+    scene::CReplayPlayback playback(loaded, feed);
+    playback.Restart();
+    while (playback.PlayNextRecord()) {
+    }
+    EXPECT_TRUE(feed.played == round);
+    client::CPlDkGameState replayed;
+    ASSERT_FALSE(feed.played.empty());
+    EXPECT_TRUE(replayed.BeginRound(feed.played.front().body));
+    EXPECT_TRUE(replayed.EndRound(feed.played.back().body));
+    EXPECT_TRUE(std::equal(std::begin(replayed.GetResultBlock().base.score_change),
+                           std::end(replayed.GetResultBlock().base.score_change), win->base.score_change));
 
     const std::string text = WaitForLine(m_log, "round ");
     EXPECT_NE(text.find("start from user 1001 chair 1"), std::string::npos) << text;
