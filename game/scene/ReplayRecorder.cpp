@@ -72,10 +72,9 @@ size_t CReplayRecorder::StartRecording()
     m_start_tick = m_env.GetTickCount();
     const ReplayLocalTime now = m_env.GetLocalTime();
     const client::CClientRecords& records = m_app.Records();
-    if (m_image.GetVariant() == ReplayVariant::Standard) {
-        QvRepHeader header;
+    // The fields both headers have; the image sets the magic and the counts.
+    const auto start = [&](auto& header) {
         client::CopyTextField(header.game_code, m_app.GetGameCode());
-        header.game_id = records.GetGameID();
         header.major_version = m_app.GetMajorVersion();
         header.minor_version = m_app.GetMinorVersion();
         header.user_id = records.GetUserID();
@@ -83,18 +82,16 @@ size_t CReplayRecorder::StartRecording()
         header.start_date = now.Date();
         header.start_time = now.Time();
         return m_image.Start(header);
+    };
+    if (m_image.GetVariant() == ReplayVariant::Standard) {
+        QvRepHeader header;
+        header.game_id = records.GetGameID();
+        return start(header);
     }
     QvRepMatchHeader header;
-    client::CopyTextField(header.game_code, m_app.GetGameCode());
-    header.major_version = m_app.GetMajorVersion();
-    header.minor_version = m_app.GetMinorVersion();
-    header.user_id = records.GetUserID();
-    header.chair = records.GetChairNO();
     header.table_header_word1 = records.GetTableHeaderWord1();
     client::CopyTextField(header.match_name, records.GetMatchName());
-    header.start_date = now.Date();
-    header.start_time = now.Time();
-    return m_image.Start(header);
+    return start(header);
 }
 
 void CReplayRecorder::RecordTableInfo()
