@@ -49,11 +49,10 @@ void CCardGameNotifyHandler::RecordTableEvent(uint32_t id, Body data)
         hooks->RecordTableEvent(id, data);
 }
 
-void CCardGameNotifyHandler::OnAfterDispatch(uint32_t id, Body data)
+int32_t CCardGameNotifyHandler::GetSubId(uint32_t id, Body data) const
 {
-    CGameNotifyHandler::OnAfterDispatch(id, data);
     const bool has_sub_id = id == GR_GAME_DATA && data.size() >= WORDS(GAME_DATA_SUB_ID_WORD + 1);
-    SetLastMessage(id, has_sub_id ? BodyWord(data, GAME_DATA_SUB_ID_WORD) : 0, data.size());
+    return has_sub_id ? BodyWord(data, GAME_DATA_SUB_ID_WORD) : 0;
 }
 
 ICardGameSceneHooks* CCardGameNotifyHandler::Hooks() const

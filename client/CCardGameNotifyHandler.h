@@ -34,7 +34,6 @@ public:
     using CGameNotifyHandler::CGameNotifyHandler;
 
     void Dispatch(uint32_t id, Body data) override;
-    void OnAfterDispatch(uint32_t id, Body data) override;
 
     virtual void OnUserStart(Body body);
     virtual void OnGameData(Body body);
@@ -55,6 +54,8 @@ protected:
     /// Hands the message to the scene's recording hook when the application
     /// records games and plays no replay back.
     void RecordTableEvent(uint32_t id, Body data);
+    /// The game data's sub-id (word 2 of a 229500 body), else 0.
+    [[nodiscard]] int32_t GetSubId(uint32_t id, Body data) const override;
     /// The scene's table hooks, or null while there is no such scene.
     [[nodiscard]] ICardGameSceneHooks* Hooks() const;
 };

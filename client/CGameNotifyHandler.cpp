@@ -126,7 +126,7 @@ void CGameNotifyHandler::Dispatch(uint32_t id, Body data)
 
 void CGameNotifyHandler::OnAfterDispatch(uint32_t id, Body data)
 {
-    SetLastMessage(id, 0, data.size());
+    SetLastMessage(id, GetSubId(id, data), data.size());
     // Shown only now, outside the engine's lock: a modal box's own loop must
     // not run inside a dispatch.
     std::vector<std::string> boxes;

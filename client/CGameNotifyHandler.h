@@ -184,6 +184,12 @@ protected:
         return false;
     }
     static void LogShortBody(uint32_t id, size_t length, size_t min_bytes);
+    /// The sub-id the last-message record keeps of a message; 0 here.
+    [[nodiscard]] virtual int32_t GetSubId(uint32_t id, Body data) const
+    {
+        (void)id, (void)data;
+        return 0;
+    }
 
     [[nodiscard]] CGameApp& App() const { return m_app; }
     /// Whether the UI thread has a main window; the end-of-table boards are

@@ -245,6 +245,30 @@ TEST_F(NotifyTest, ServerMessageBoxWaitsForTheEndOfTheDispatch)
     EXPECT_EQ(m_boxes.GetShown().size(), 1u);
 }
 
+// A box whose own loop hands the main window another message meanwhile.
+class CPumpingBox final : public platform::IMessageBox {
+public:
+    explicit CPumpingBox(NotifyRig& rig) : m_rig(rig) {}
+    int Show(platform::WindowHandle, std::string_view, std::string_view, uint32_t) override
+    {
+        m_rig.Send(211230, {});
+        return platform::IDOK;
+    }
+
+private:
+    NotifyRig& m_rig;
+};
+
+TEST_F(NotifyTest, AMessageArrivingWhileTheBoxIsShownIsTheLastOne)
+{
+    CPumpingBox box(rig);
+    platform::InstallMessageBox(&box);
+    rig.Send(210530, BodyBuilder(8).Text(0, "x").Span());
+    platform::InstallMessageBox(&m_boxes);
+    EXPECT_EQ(rig.handler.GetLastMessage().id, 211230u);
+    EXPECT_EQ(rig.panel.texts.size(), 1u);
+}
+
 TEST_F(NotifyTest, EventsToThePanelAndTheScene)
 {
     const auto body = BodyBuilder(40).Bytes();
