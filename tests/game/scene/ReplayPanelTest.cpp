@@ -201,12 +201,60 @@ TEST_F(ReplayPanelTest, CaptionsAndTheCommandLineStart)
     board->SendEvent({ board->GetId(), GAMEMSG_REPLAY_HIDE_CAPTION, 0, 0 });
     EXPECT_FALSE(board->GetCaption()->IsActive());
 
+    m_host.chosen = path; // the open dialog's answer
+    board->SendEvent({ board->GetId(), GAMEMSG_REPLAY_OPEN_FILE, 0, 0 });
+    EXPECT_TRUE(m_app.IsReplayMode());
+    m_app.SetReplayMode(0);
+    m_host.ids.clear();
+
     m_app.SetCommandLine("\"" + path + "\"");
     m_app.OpenReplayFromCommandLine();
     ASSERT_TRUE(StartCommandLineReplay(m_app, *board));
     EXPECT_EQ(m_host.ids, std::vector<uint32_t>({ GR_GAME_START }));
     board->SendEvent({ board->GetId(), GAMEMSG_REPLAY_NEXT_STEP, 0, 0 });
     EXPECT_FALSE(board->GetButton(Button::Previous)->IsActive()) << "stepping back is locked in replay mode";
+}
+
+TEST_F(ReplayPanelTest, MatchBoardWritesItsPlayersBack)
+{
+    client::CClientRecords& records = m_app.Records();
+    records.SetMatchRoom(true);
+    records.Header().player_count = 2;
+    records.Header().table_no = 6;
+    records.Header().word35 = 0;
+    for (int slot = 0; slot < 2; ++slot) {
+        client::TablePlayerRecord& player = *records.TablePlayer(slot);
+        player.user_id = 300 + slot;
+        client::CopyTextField(player.name, "match" + std::to_string(slot));
+        player.score = 40 + slot;
+        player.word53 = 7;
+        player.word66 = 9;
+        player.rank_badge_value = 3;
+    }
+    auto owned = std::make_unique<CReplayUploadBoard>(m_app, m_host, m_env);
+    CReplayUploadBoard* board = owned.get();
+    m_engine.m_objects->AddObject(std::move(owned), nullptr);
+    const std::string path = RecordRound(*board);
+    for (int slot = 0; slot < 2; ++slot)
+        *records.TablePlayer(slot) = client::TablePlayerRecord {};
+    records.Header().player_count = 0;
+
+    ASSERT_TRUE(board->OpenReplayFile(path));
+    EXPECT_EQ(records.Header().player_count, 2);
+    for (int slot = 0; slot < 2; ++slot) {
+        const client::TablePlayerRecord& player = *records.TablePlayer(slot);
+        EXPECT_EQ(player.user_id, 300 + slot);
+        EXPECT_EQ(client::FieldText(player.name), "match" + std::to_string(slot));
+        EXPECT_EQ(player.score, 40 + slot);
+        EXPECT_EQ(player.word53, 7);
+        EXPECT_EQ(player.word66, 9);
+        EXPECT_EQ(player.rank_badge_value, 3);
+        EXPECT_EQ(records.Seat(slot)->user_id, 300 + slot) << "the seat made from the player";
+        EXPECT_EQ(records.Seat(slot)->table_no, 6);
+    }
+    board->AllowStepBack(false);
+    board->SendEvent({ board->GetId(), GAMEMSG_REPLAY_NEXT_STEP, 0, 0 });
+    EXPECT_TRUE(board->GetButton(Button::Previous)->IsActive()) << "the match board ignores the lock";
 }
 
 } // namespace
