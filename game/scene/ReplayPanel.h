@@ -9,6 +9,8 @@
 // CReplayBoard (ordinary rooms, the standard file variant) and
 // CReplayUploadBoard (match rooms, the match variant, uploading saved
 // replays) are the two boards; they differ only in the image's variant.
+// The scene base (client::CGameScene) makes one through NewReplayBoard and
+// sets its depth and longest pause.
 //
 // Owner: the object module, like every registered object; the buttons, the
 // bar and the caption are owned parts following the panel's canvas. The
@@ -18,6 +20,7 @@
 // recording user sits on no chair, leaves the table and the application as
 // they were and the board empty.
 
+#include "client/CGameScene.h"
 #include "engine/core/GuiObject.h"
 #include "game/scene/ReplayImage.h"
 #include "game/scene/ReplayPlayback.h"
@@ -49,10 +52,6 @@ inline constexpr uint32_t GAMEMSG_REPLAY_OPEN_FILE = 80000006;
 inline constexpr uint32_t GAMEMSG_REPLAY_SHOW_CAPTION = 80000007; ///< param1: the button's id
 inline constexpr uint32_t GAMEMSG_REPLAY_HIDE_CAPTION = 80000008;
 
-/// The longest pause the scene gives its board, and the board's depth.
-inline constexpr uint32_t REPLAY_SCENE_MAX_GAP = 5000;
-inline constexpr double REPLAY_PANEL_DEPTH = 10000.0;
-
 /// What the board needs of the scene.
 class IReplaySceneHost {
 public:
@@ -66,7 +65,7 @@ public:
     virtual std::string ChooseReplayFile(const std::string& initial_folder) = 0;
 };
 
-class CReplayPanel : public engine::CGuiObject, private IReplayFeed {
+class CReplayPanel : public engine::CGuiObject, public client::IReplayBoard, private IReplayFeed {
 public:
     enum class Button { Play, Restart, Previous, Next, OpenFile };
     static constexpr int BUTTON_COUNT = 5;
@@ -92,7 +91,7 @@ public:
     void ChooseFile();
     void Restart();
     void PlayStep();
-    void SetMaxGap(uint32_t milliseconds) { m_playback.SetMaxGap(milliseconds); }
+    void SetMaxGap(uint32_t milliseconds) override { m_playback.SetMaxGap(milliseconds); }
     /// Loads a whole file into the image and applies its table.
     bool LoadRecording(std::span<const uint8_t> file);
     void ApplyRecordedTable();

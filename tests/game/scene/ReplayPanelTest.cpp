@@ -67,7 +67,7 @@ protected:
         board->MoveTo(400, 500);
         board->Show(true);
         board->Activate();
-        board->SetMaxGap(REPLAY_SCENE_MAX_GAP);
+        board->SetMaxGap(client::REPLAY_MAX_GAP_MS);
         Run();
         return board;
     }
