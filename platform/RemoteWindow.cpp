@@ -12,6 +12,7 @@
 #include <unistd.h>
 
 #include "platform/ByteReader.h"
+#include "platform/ByteWriter.h"
 #include "platform/Path.h"
 #include "platform/Tick.h"
 
@@ -44,19 +45,10 @@ private:
     int m_fd;
 };
 
-void StoreU64(std::vector<uint8_t>& out, uint64_t value)
+void WriteU64(CByteWriter& out, uint64_t value)
 {
-    uint8_t bytes[8];
-    StoreU32LE(bytes, static_cast<uint32_t>(value));
-    StoreU32LE(bytes + 4, static_cast<uint32_t>(value >> 32));
-    out.insert(out.end(), bytes, bytes + 8);
-}
-
-void StoreU32(std::vector<uint8_t>& out, uint32_t value)
-{
-    uint8_t bytes[4];
-    StoreU32LE(bytes, value);
-    out.insert(out.end(), bytes, bytes + 4);
+    out.WriteU32(static_cast<uint32_t>(value));
+    out.WriteU32(static_cast<uint32_t>(value >> 32));
 }
 
 uint64_t ReadU64(CByteReader& in)
@@ -119,16 +111,16 @@ bool SendPacket(int fd, const std::vector<uint8_t>& bytes)
 
 std::vector<uint8_t> EncodeRemotePacket(const RemotePacket& packet)
 {
-    std::vector<uint8_t> out;
-    out.reserve(REMOTE_HEADER_BYTES + packet.data.size());
-    StoreU32(out, REMOTE_PACKET_MAGIC);
-    StoreU32(out, static_cast<uint32_t>(packet.kind));
-    StoreU32(out, packet.message_id);
-    StoreU64(out, packet.wparam);
-    StoreU64(out, static_cast<uint64_t>(packet.lparam));
-    StoreU64(out, packet.copy_kind);
-    StoreU32(out, static_cast<uint32_t>(packet.data.size()));
-    out.insert(out.end(), packet.data.begin(), packet.data.end());
+    std::vector<uint8_t> out(REMOTE_HEADER_BYTES + packet.data.size());
+    CByteWriter writer(out);
+    writer.WriteU32(REMOTE_PACKET_MAGIC);
+    writer.WriteU32(static_cast<uint32_t>(packet.kind));
+    writer.WriteU32(packet.message_id);
+    WriteU64(writer, packet.wparam);
+    WriteU64(writer, static_cast<uint64_t>(packet.lparam));
+    WriteU64(writer, packet.copy_kind);
+    writer.WriteU32(static_cast<uint32_t>(packet.data.size()));
+    writer.WriteBytes(packet.data);
     return out;
 }
 
@@ -336,8 +328,9 @@ void CRemoteWindowEndpoint::Serve(int connection)
     msg.id = WM_COPYDATA;
     msg.lparam = reinterpret_cast<intptr_t>(&record);
     const intptr_t answer = m_handler(msg);
-    std::vector<uint8_t> reply;
-    StoreU64(reply, static_cast<uint64_t>(answer));
+    std::vector<uint8_t> reply(8);
+    CByteWriter writer(reply);
+    WriteU64(writer, static_cast<uint64_t>(answer));
     SendPacket(connection, reply);
 }
 

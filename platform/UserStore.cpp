@@ -27,9 +27,14 @@ std::optional<std::string> SectionFor(std::string_view key_path)
 std::string Protect(std::string_view value)
 {
     auto needs = [](char c) { return c == ' ' || c == '\t' || c == '"' || c == '\''; };
-    if (!value.empty() && (needs(value.front()) || needs(value.back())))
-        return "\"" + std::string(value) + "\"";
-    return std::string(value);
+    if (value.empty() || !(needs(value.front()) || needs(value.back())))
+        return std::string(value);
+    std::string quoted;
+    quoted.reserve(value.size() + 2);
+    quoted.push_back('"');
+    quoted.append(value);
+    quoted.push_back('"');
+    return quoted;
 }
 
 std::string_view NameFor(std::string_view name)

@@ -39,10 +39,11 @@ public:
     bool Start()
     {
         for (int display = 90 + int(::getpid() % 500); display < 1100; ++display) {
-            if (std::filesystem::exists("/tmp/.X11-unix/X" + std::to_string(display))
-                || std::filesystem::exists("/tmp/.X" + std::to_string(display) + "-lock"))
+            const std::string number = std::to_string(display);
+            if (std::filesystem::exists(std::string("/tmp/.X11-unix/X") + number)
+                || std::filesystem::exists(std::string("/tmp/.X") + number + "-lock"))
                 continue;
-            m_name = ":" + std::to_string(display);
+            m_name = std::string(":") + number;
             std::string name = m_name;
             char screen_arg[] = "-screen";
             char screen_number[] = "0";
