@@ -1,5 +1,6 @@
 #include "peers/server/CComputerRound.h"
 
+#include <algorithm>
 #include <memory>
 
 #include "game/scene/PlDkPlayFinder.h"
@@ -21,7 +22,24 @@ rules::StartGameArgs OpenStartArgs()
     return args;
 }
 
+constexpr size_t THROW_HEAD_BYTES = 64;
+constexpr size_t THROW_PLAY_OFFSET = 48;
+
 } // namespace
+
+bool ReadThrowRecord(std::span<const uint8_t> body, int32_t& chair, rules::CardPlay& play)
+{
+    if (body.size() < THROW_HEAD_BYTES)
+        return false;
+    std::array<uint8_t, CComputerRound::PLAY_EVENT_BYTES> record;
+    std::fill_n(record.begin(), THROW_HEAD_BYTES, uint8_t { 0 });
+    std::fill(record.begin() + THROW_HEAD_BYTES, record.end(), uint8_t { 0xFF });
+    std::copy_n(body.begin(), std::min(body.size(), record.size()), record.begin());
+    platform::CByteReader head(record);
+    (void)head.ReadBytes(3 * 4);
+    chair = head.ReadI32();
+    return rules::ReadCardPlay(std::span<const uint8_t>(record).subspan(THROW_PLAY_OFFSET), play);
+}
 
 CComputerRound::CComputerRound(const rules::RulesEnvironment& environment)
 {

@@ -13,6 +13,7 @@
 
 #include <array>
 #include <cstdint>
+#include <span>
 #include <vector>
 
 #include "game/rules/PlDkTable.h"
@@ -37,6 +38,12 @@ struct RoundEvent {
     uint32_t id = 0;
     std::vector<uint8_t> body;
 };
+
+/// Reads a client's throw request: the record's head of 16 words (the chair
+/// in word 3, the play from word 12, its card count in word 15) and as many
+/// card ids as the count names; the card words left out hold no card. False
+/// for a body shorter than the head or a play the rules' reader refuses.
+[[nodiscard]] bool ReadThrowRecord(std::span<const uint8_t> body, int32_t& chair, rules::CardPlay& play);
 
 class CComputerRound {
 public:

@@ -1,6 +1,5 @@
 #include "peers/server/CStandInServer.h"
 
-#include <algorithm>
 #include <vector>
 
 #include "client/AnswerCodes.h"
@@ -15,8 +14,6 @@ namespace {
 
 constexpr size_t TABLE_HEAD_BYTES = 60;
 constexpr int32_t TABLE_CHAIRS = 4;
-constexpr size_t THROW_HEAD_BYTES = 64;  ///< words 0 to 15: the chair in word 3, the play's count in word 15
-constexpr size_t THROW_PLAY_OFFSET = 48; ///< the play from word 12
 
 net::CServerChannel::Options ChannelOptions(uint16_t port)
 {
@@ -173,27 +170,26 @@ void CStandInServer::EndRound(net::CServerChannel& channel)
         outcome.first_chair, outcome.results[0], outcome.results[1], outcome.results[2], outcome.results[3]);
 }
 
+void CStandInServer::AfterTurn(net::CServerChannel& channel, const net::ServerMessage& message,
+                               const RoundEvent* event)
+{
+    if (message.answer_wanted != 0)
+        channel.SendAnswer(message.serial, static_cast<uint32_t>(event ? client::GR_OK : client::GR_ERR_INVALID_PARAM), {});
+    if (event == nullptr)
+        return;
+    SendEvent(channel, *event);
+    PlayComputers(channel);
+}
+
 void CStandInServer::OnThrow(net::CServerChannel& channel, const net::ServerMessage& message)
 {
-    // The client sends the record's head and as many card ids as the play
-    // counts; the card words it leaves out hold no card.
-    const std::span<const uint8_t> body = message.request.Data();
-    std::vector<uint8_t> record(CComputerRound::PLAY_EVENT_BYTES, 0xFF);
-    std::fill_n(record.begin(), THROW_HEAD_BYTES, uint8_t { 0 });
-    std::copy_n(body.begin(), std::min(body.size(), record.size()), record.begin());
     rules::CardPlay play;
-    const int32_t chair = WordAt(record, 3);
+    int32_t chair = -1;
     RoundEvent event;
-    const bool taken = body.size() >= THROW_HEAD_BYTES && chair == m_chair
-        && rules::ReadCardPlay(std::span<const uint8_t>(record).subspan(THROW_PLAY_OFFSET), play)
+    const bool taken = ReadThrowRecord(message.request.Data(), chair, play) && chair == m_chair
         && m_round.Throw(chair, play, event);
     m_log.Printf("throw from chair %d: %d cards %s", chair, play.count, taken ? "taken" : "refused");
-    if (message.answer_wanted != 0)
-        channel.SendAnswer(message.serial, static_cast<uint32_t>(taken ? client::GR_OK : client::GR_ERR_INVALID_PARAM), {});
-    if (!taken)
-        return;
-    SendEvent(channel, event);
-    PlayComputers(channel);
+    AfterTurn(channel, message, taken ? &event : nullptr);
 }
 
 void CStandInServer::OnPass(net::CServerChannel& channel, const net::ServerMessage& message)
@@ -202,12 +198,7 @@ void CStandInServer::OnPass(net::CServerChannel& channel, const net::ServerMessa
     RoundEvent event;
     const bool taken = chair == m_chair && m_round.Pass(chair, event);
     m_log.Printf("pass from chair %d %s", chair, taken ? "taken" : "refused");
-    if (message.answer_wanted != 0)
-        channel.SendAnswer(message.serial, static_cast<uint32_t>(taken ? client::GR_OK : client::GR_ERR_INVALID_PARAM), {});
-    if (!taken)
-        return;
-    SendEvent(channel, event);
-    PlayComputers(channel);
+    AfterTurn(channel, message, taken ? &event : nullptr);
 }
 
 void CStandInServer::OnGameData(net::CServerChannel& channel, const net::ServerMessage& message)

@@ -49,6 +49,9 @@ private:
     void PlayComputers(net::CServerChannel& channel);
     void SendEvent(net::CServerChannel& channel, const RoundEvent& event);
     void EndRound(net::CServerChannel& channel);
+    /// Answers the client's throw or pass (refused without an event); a
+    /// taken one goes to the table and the computer players act.
+    void AfterTurn(net::CServerChannel& channel, const net::ServerMessage& message, const RoundEvent* event);
     void OnThrow(net::CServerChannel& channel, const net::ServerMessage& message);
     void OnPass(net::CServerChannel& channel, const net::ServerMessage& message);
     void OnGameData(net::CServerChannel& channel, const net::ServerMessage& message);
