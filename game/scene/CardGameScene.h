@@ -1,0 +1,199 @@
+#pragma once
+// CCardGameScene: the card table, the container the frame UI holds as
+// "MainGame". It owns the seat boards (one per chair, stored by seat view;
+// view 0 is the own seat), a fixed pool of card sprites, the play, sort and
+// option buttons, the turn clock, the background pattern, two digit texts
+// ("DigitPen", "DigitPen2"), the pass-hint image and the info box, and lays
+// them all out again whenever its area changes. Its steps are virtual so a
+// game's own scene can replace single ones.
+//
+// The sprites place themselves from their records (hand rows and played
+// cards of every view); the layout hands them the area, renumbers each
+// chair's hand and has every sprite redraw.
+//
+// Owner: the object module owns the scene and its children; the scene keeps
+// raw pointers to them, valid as long as the scene (children are never
+// re-created). The chair maths and the hand operations are the scene's own.
+// Thread: UI thread, inside the engine tick or under the tick lock.
+// Hazards: chair numbers come from the server; every loop over chairs stops
+// at the chair count and views outside 0..MAX_VIEWS-1 are ignored.
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "client/CGameScene.h"
+#include "game/scene/CardSprite.h"
+#include "game/scene/ChairMath.h"
+#include "game/scene/HandOperations.h"
+
+namespace engine {
+class CCanvasObject;
+class CGuiButton;
+class CGuiDigitText;
+class CImageObject;
+} // namespace engine
+
+namespace scene {
+
+class CSeatBoard;
+
+/// The scene's button events (parameter 1 and 2 are 0).
+inline constexpr uint32_t GAMEMSG_BTN_START = 80000004;
+inline constexpr uint32_t GAMEMSG_CHARACTER_AREA = 80000102;
+inline constexpr uint32_t GAMEMSG_PASS_HINT_AREA = 80000111;
+inline constexpr uint32_t GAMEMSG_BTN_THROW = 80000117;
+inline constexpr uint32_t GAMEMSG_BTN_PASS = 80000118;
+inline constexpr uint32_t GAMEMSG_BTN_HINT = 80000119;
+inline constexpr uint32_t GAMEMSG_BTN_ASK_CARD_VIEW = 80000120;
+inline constexpr uint32_t GAMEMSG_BTN_CHECK_RESULT = 80000122;
+inline constexpr uint32_t GAMEMSG_BTN_SELECT_SINGLES = 80000125;
+inline constexpr uint32_t GAMEMSG_BTN_SELECT_PAIRS = 80000126;
+inline constexpr uint32_t GAMEMSG_BTN_SELECT_TRIPLES = 80000127;
+inline constexpr uint32_t GAMEMSG_BTN_SORT_BY_SIZE = 80000128;
+inline constexpr uint32_t GAMEMSG_BTN_SELECT_BOMBS = 80000129;
+inline constexpr uint32_t GAMEMSG_BTN_SORT_BY_COUNT = 80000130;
+inline constexpr uint32_t GAMEMSG_BTN_AUTO_PLAY = 80000132;
+
+/// The last play of the table or of one chair's turn: the chair (-1 when
+/// nobody played) and the cards (-1 behind the last).
+struct TurnRecord {
+    static constexpr int MAX_CARDS = 64;
+    int32_t chair { -1 };
+    std::array<int32_t, MAX_CARDS> cards {};
+    TurnRecord() { cards.fill(-1); }
+};
+
+class CCardGameScene : public client::CGameScene {
+public:
+    static constexpr int MAX_VIEWS = 8;
+    static constexpr int SPRITE_POOL = 216;
+    static constexpr int32_t TOOLTIP_WIDTH = 120;
+    static constexpr double BUTTON_DEPTH = 10000.0;
+    static constexpr double DIGIT_DEPTH = 10500.0;
+    static constexpr double BACKGROUND_DEPTH = -999990.0;
+    static constexpr double WAITING_DEPTH = 52000.0;
+    static constexpr uint32_t INFO_BOX_KEY = 0xFF00FF;
+
+    /// The scene's buttons.
+    enum class Button {
+        Start, Throw, Pass, Hint, Sort1, Sort2, Sort3, SortBomb, SortBig, SortType, AutoPlay, CheckResult,
+        AskCardView, Count
+    };
+
+    explicit CCardGameScene(client::CGameApp& app);
+    ~CCardGameScene() override;
+
+    void OnCreate() override { Create(); }
+    virtual void Create();
+    void OnAreaChanged() override { LayoutScene(); }
+    virtual void LayoutScene();
+    void OnStart() override;
+
+    // --- Round clear-down and table furniture
+    void ClearTable() override;
+    virtual void ShowStartButton();
+    virtual void UpdateSeatScores();
+    virtual void RedrawOwnSeatBoard();
+    virtual void ShowSortButtons(bool show);
+    /// A chair's current play (every chair's for -1) becomes the old play.
+    virtual void RetirePlayedCards(int chair);
+    virtual void PlayStartEffect();
+    virtual void HidePlayButtons();
+
+    // --- Info boxes
+    virtual void ShowGameInfoBox();
+    virtual void ShowMatchInfoBox();
+
+    // --- Waiting animation
+    virtual void ShowWaitingAnimation();
+    virtual void HideWaitingAnimation();
+    virtual void ShowWaiting();
+
+    /// The table's last play; an empty record (chair -1) in this class.
+    [[nodiscard]] virtual const TurnRecord& GetLastPlay() const { return m_empty_record; }
+    /// A chair's last turn; an empty record (chair -1) in this class.
+    [[nodiscard]] virtual const TurnRecord& GetChairTurnRecord(int chair) const
+    {
+        (void)chair;
+        return m_empty_record;
+    }
+    [[nodiscard]] virtual int GetCardSpriteCount() const { return SPRITE_POOL; }
+    /// Publishes the card and board sizes and the table colours as engine
+    /// settings (50013 to 50021) for the rest of the window.
+    virtual void PublishCardMetrics(int32_t width, int32_t height);
+
+    // --- Access
+    [[nodiscard]] client::CGameApp& GetApp() const { return App(); }
+    [[nodiscard]] int GetChairCount() const { return m_chair_count; }
+    [[nodiscard]] CSeatBoard* GetSeatBoard(int view) const;
+    [[nodiscard]] int ChairToView(int chair) const;
+    [[nodiscard]] CCardSprite* GetSprite(int index) const;
+    [[nodiscard]] CCardSpriteSet& Sprites() { return m_sprites; }
+    [[nodiscard]] CHandOperations* Hand() const { return m_hand.get(); }
+    [[nodiscard]] engine::CGuiButton* GetButton(Button button) const;
+    [[nodiscard]] engine::CGuiDigitText* GetClock() const { return m_clock; }
+    [[nodiscard]] engine::CImageObject* GetBackground() const { return m_background; }
+    [[nodiscard]] engine::CImageObject* GetPassHint() const { return m_pass_hint; }
+    [[nodiscard]] engine::CCanvasObject* GetInfoBox() const { return m_info_box; }
+    [[nodiscard]] engine::CGuiDigitText* GetInfoDigits() const { return m_info_digits; }
+    [[nodiscard]] engine::CImageObject* GetWaitingAnimation() const { return m_waiting; }
+    [[nodiscard]] int32_t GetSortType() const { return m_sort_type; }
+    /// The result box and the further board the game's scene may make.
+    void SetResultBox(engine::CEngineObject* box) { m_result_box = box; }
+    void SetExtraBoard(engine::CEngineObject* board) { m_extra_board = board; }
+
+protected:
+    virtual void CreateClock();
+    virtual void CreateBackground();
+    virtual void CreateInputCatcher();
+    virtual void CreateSeatBoards(int chair_count);
+    virtual void CreateCardSprites();
+    virtual void CreateButtons();
+    /// A button on a skin image raising event_id at the scene; with a
+    /// tooltip text (not empty) a tooltip of TOOLTIP_WIDTH.
+    virtual engine::CGuiButton* CreateButton(const char* image_name, uint32_t event_id, std::string_view tooltip,
+                                             bool hand_cursor, uint32_t flags, uint32_t image_flags);
+    virtual void CreateToolTip(engine::CEngineObject& target, std::string_view text);
+    /// The objects the pools are made of; this game's scene makes its own.
+    [[nodiscard]] virtual std::unique_ptr<CSeatBoard> NewSeatBoard();
+    [[nodiscard]] virtual std::unique_ptr<CCardSprite> NewCardSprite();
+    /// The chair maths of the table (this game's seats swap places).
+    [[nodiscard]] virtual std::unique_ptr<CChairMath> NewChairMath(int chair_count, int own_chair) const;
+    [[nodiscard]] virtual std::unique_ptr<CHandOperations> NewHandOperations(ICardSpriteSet& sprites,
+                                                                             const CChairMath& chairs) const;
+    /// Resets the table's furniture for a new state (the round's objects
+    /// hidden, the buttons in their resting state).
+    virtual void ResetTable();
+    virtual void ApplySoundSetting() {}
+    /// The info box canvas from the background image, made on first use.
+    [[nodiscard]] engine::CCanvasObject* PrepareInfoBox(const char* image_name);
+    /// Centres the info box 10 pixels inside the area's top left and shows it.
+    void RevealInfoBox();
+
+    void Place(engine::CEngineObject* object, double x, double y);
+
+    int m_chair_count { 0 };
+    std::array<CSeatBoard*, MAX_VIEWS> m_seat_boards {};
+    std::array<engine::CGuiButton*, static_cast<size_t>(Button::Count)> m_buttons {};
+    CCardSpriteSet m_sprites;
+    std::unique_ptr<CChairMath> m_chairs;
+    std::unique_ptr<CHandOperations> m_hand;
+    engine::CGuiDigitText* m_clock { nullptr };
+    engine::CImageObject* m_background { nullptr };
+    engine::CImageObject* m_pass_hint { nullptr };
+    engine::CCanvasObject* m_info_box { nullptr };
+    engine::CGuiDigitText* m_info_digits { nullptr };
+    engine::CImageObject* m_waiting { nullptr };
+    engine::CEngineObject* m_result_box { nullptr };
+    engine::CEngineObject* m_extra_board { nullptr };
+    uint32_t m_input_catcher { 0 };
+    int32_t m_sort_type { 0 };
+    int32_t m_previous_sort_type { 0 };
+    bool m_auto_play { false };
+    TurnRecord m_empty_record;
+};
+
+} // namespace scene
