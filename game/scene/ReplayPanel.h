@@ -106,6 +106,8 @@ public:
     /// 0 hides the previous-step button (the standard board only).
     void AllowStepBack(bool allowed);
     [[nodiscard]] bool IsPlaying() const { return m_playing; }
+    /// The engine's sound flag stays callable beside the playback's.
+    using engine::CGuiObject::SetSoundFlag;
 
     // --- Recording (see CReplayRecorder)
     size_t StartRecording() { return m_recorder.StartRecording(); }
