@@ -7,6 +7,7 @@
 #include "client/ClientText.h"
 #include "client/UserRecords.h"
 #include "platform/ByteOrder.h"
+#include "platform/ByteWriter.h"
 
 namespace peers {
 
@@ -14,6 +15,7 @@ namespace {
 
 constexpr size_t TABLE_HEAD_BYTES = 60;
 constexpr int32_t TABLE_CHAIRS = 4;
+constexpr size_t USER_START_BYTES = 32; ///< user id, room id, table number, chair
 
 net::CServerChannel::Options ChannelOptions(uint16_t port)
 {
@@ -106,6 +108,8 @@ void CStandInServer::OnLogon(net::CServerChannel& channel, const net::ServerMess
     const int32_t table_no = WordAt(record, 4);
     const int32_t chair = WordAt(record, 5);
     m_user_id = user_id;
+    m_room_id = WordAt(record, 3);
+    m_table_no = table_no;
     m_chair = chair >= 0 && chair < TABLE_CHAIRS ? chair : 0;
     m_log.Printf("logon user %d game %d room %d table %d chair %d look-on %d", user_id, WordAt(record, 2), WordAt(record, 3),
         table_no, chair, WordAt(record, 14));
@@ -132,6 +136,15 @@ void CStandInServer::StartRound(net::CServerChannel& channel)
     std::array<int32_t, CComputerRound::CHAIRS> users {};
     for (int chair = 0; chair < CComputerRound::CHAIRS; ++chair)
         users[static_cast<size_t>(chair)] = chair == m_chair ? m_user_id : COMPUTER_USER_BASE + chair;
+    // Every chair starts (the computer players at once): the table hears
+    // each as a user-start event with its seat block.
+    for (int chair = 0; chair < CComputerRound::CHAIRS; ++chair) {
+        std::array<uint8_t, USER_START_BYTES> block {};
+        platform::CByteWriter out(block);
+        for (const int32_t word : { users[static_cast<size_t>(chair)], m_room_id, m_table_no, chair })
+            out.WriteI32(word);
+        channel.SendNotification(client::GR_USER_START, block);
+    }
     if (!m_round.Begin(users, m_chair)) {
         m_log.Printf("round did not start");
         return;

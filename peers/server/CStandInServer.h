@@ -5,7 +5,8 @@
 // the log-on with the table's seats (the other chairs taken by computer
 // players), the exit and leave requests; every message is logged as one line
 // ("listening <port>", "message <id> ...", "logon ...", "round ...").
-// A start request deals a round and sends the game start event; computer
+// A start request tells the table that every chair started (user-start
+// events), deals a round and sends the game start event; computer
 // players act on the other chairs, and the client's throws and passes for
 // its own chair are checked by the rules. Every play and pass goes to the
 // client as its table event; the ended round is settled, logged and sent as
@@ -60,6 +61,8 @@ private:
     // Touched on the channel's thread only.
     CComputerRound m_round { rules::GetDefaultRulesEnvironment() };
     int32_t m_user_id { 0 };
+    int32_t m_room_id { 0 };
+    int32_t m_table_no { 0 };
     int32_t m_chair { 0 };
     net::CServerChannel m_channel;
 };

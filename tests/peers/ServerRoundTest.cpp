@@ -225,6 +225,20 @@ TEST_F(ServerRound, TheClientsChairPlaysAWholeRoundAndEveryEventReadsAsTheClient
 
     std::string error;
     ASSERT_EQ(m_connection.UserStart(error), 1);
+    // Every chair is reported started, with its seat block, before the deal.
+    std::vector<int32_t> started;
+    for (int chair = 0; chair < 4; ++chair) {
+        const std::optional<Event> user_start = m_events.Next();
+        ASSERT_TRUE(user_start.has_value());
+        ASSERT_EQ(user_start->id, client::GR_USER_START);
+        ASSERT_EQ(user_start->body.size(), 32u);
+        const int32_t seat = m_app.GetGameState().FlagSeat(user_start->body);
+        EXPECT_EQ(Word(user_start->body, 0), seat == OWN_CHAIR ? OWN_USER : 9001 + seat);
+        EXPECT_EQ(Word(user_start->body, 1), ROOM);
+        EXPECT_EQ(Word(user_start->body, 2), TABLE);
+        started.push_back(seat);
+    }
+    EXPECT_EQ(started, (std::vector<int32_t> { 0, 1, 2, 3 }));
     std::optional<Event> start = m_events.Next();
     ASSERT_TRUE(start.has_value());
     ASSERT_EQ(start->id, GR_GAME_START);
