@@ -8,7 +8,11 @@
 #include "engine/core/EnginePath.h"
 #include "engine/widgets/GuiButton.h"
 #include "engine/widgets/GuiProgressBar.h"
+#include "client/GameNotifyHandler.h"
 #include "game/scene/BoardTestSupport.h"
+#include "game/scene/ReplaySceneHost.h"
+
+#include <stdexcept>
 
 namespace scene::test {
 namespace {
@@ -255,6 +259,41 @@ TEST_F(ReplayPanelTest, MatchBoardWritesItsPlayersBack)
     board->AllowStepBack(false);
     board->SendEvent({ board->GetId(), GAMEMSG_REPLAY_NEXT_STEP, 0, 0 });
     EXPECT_TRUE(board->GetButton(Button::Previous)->IsActive()) << "the match board ignores the lock";
+}
+
+// A dispatcher that cannot take EVENT_A.
+class CPickyHandler final : public client::IGameNotifyHandler {
+public:
+    void Dispatch(uint32_t id, std::span<const uint8_t>) override
+    {
+        if (id == EVENT_A)
+            throw std::runtime_error("bad record");
+        taken.push_back(id);
+    }
+    void OnAfterDispatch(uint32_t id, std::span<const uint8_t>) override { after.push_back(id); }
+    std::vector<uint32_t> taken;
+    std::vector<uint32_t> after;
+};
+
+TEST_F(ReplayPanelTest, TheDispatchHostSkipsARecordTheDispatcherRefuses)
+{
+    const std::string path = RecordRound(*MakeBoard());
+    CPickyHandler handler;
+    int refreshes = 0;
+    CReplayDispatchHost host(handler, [&refreshes] { ++refreshes; });
+    std::unique_ptr<CEngineObject> made = MakeReplayBoard(client::ReplayBoardKind::Standard, m_app, host, m_env);
+    ASSERT_NE(dynamic_cast<CReplayBoard*>(made.get()), nullptr);
+    EXPECT_NE(dynamic_cast<CReplayUploadBoard*>(
+                  MakeReplayBoard(client::ReplayBoardKind::Upload, m_app, host, m_env).get()),
+              nullptr);
+    auto* board = dynamic_cast<CReplayBoard*>(made.get());
+    m_engine.m_objects->AddObject(std::move(made), nullptr);
+
+    ASSERT_TRUE(board->OpenReplayFile(path));
+    EXPECT_GE(refreshes, 1);
+    board->SeekToStep(4);
+    EXPECT_EQ(handler.taken, std::vector<uint32_t>({ GR_GAME_START, EVENT_B, EVENT_RESULT }));
+    EXPECT_EQ(handler.after, std::vector<uint32_t>({ GR_GAME_START, EVENT_A, EVENT_B, EVENT_RESULT }));
 }
 
 } // namespace

@@ -1,0 +1,39 @@
+#include "game/scene/ReplaySceneHost.h"
+
+#include "client/GameNotifyHandler.h"
+
+namespace scene {
+
+void CReplayDispatchHost::DispatchRecord(uint32_t event_id, std::span<const uint8_t> data)
+{
+    try {
+        m_handler.Dispatch(event_id, data);
+    } catch (...) {
+        // A record the dispatcher cannot take is skipped, as the main window
+        // drops such a message from the server.
+    }
+    m_handler.OnAfterDispatch(event_id, data);
+}
+
+void CReplayDispatchHost::RefreshMainGame()
+{
+    if (m_refresh)
+        m_refresh();
+}
+
+std::string CReplayDispatchHost::ChooseReplayFile(const std::string& initial_folder)
+{
+    (void)initial_folder;
+    return {};
+}
+
+std::unique_ptr<engine::CEngineObject> MakeReplayBoard(client::ReplayBoardKind kind, client::CGameApp& app,
+                                                       IReplaySceneHost& host, IReplayRecorderEnv& env,
+                                                       const client::CGameStateHolder* state)
+{
+    if (kind == client::ReplayBoardKind::Upload)
+        return std::make_unique<CReplayUploadBoard>(app, host, env, state);
+    return std::make_unique<CReplayBoard>(app, host, env, state);
+}
+
+} // namespace scene

@@ -1,0 +1,48 @@
+#pragma once
+// What connects a replay board to this game: the host that hands played
+// records to the application's notification dispatcher (the same road as a
+// message from the server), and the maker of the board the scene base asks
+// for (client::CGameScene::NewReplayBoard).
+//
+// Owner: the scene owns the host and the recorder environment; both, the
+// dispatcher and the application outlive the boards made with them.
+// Thread: UI thread.
+// Hazards: a replay's records are untrusted; a record the dispatcher refuses
+// (it throws) is skipped and playback goes on.
+
+#include "client/CGameScene.h"
+#include "game/scene/ReplayPanel.h"
+
+#include <functional>
+#include <memory>
+
+namespace client {
+class IGameNotifyHandler;
+}
+
+namespace scene {
+
+class CReplayDispatchHost final : public IReplaySceneHost {
+public:
+    /// `refresh` redraws the main game after the recorded table was applied.
+    explicit CReplayDispatchHost(client::IGameNotifyHandler& handler, std::function<void()> refresh = {})
+        : m_handler(handler), m_refresh(std::move(refresh))
+    {
+    }
+    void DispatchRecord(uint32_t event_id, std::span<const uint8_t> data) override;
+    void RefreshMainGame() override;
+    /// This platform has no open-file dialog: nothing is chosen.
+    std::string ChooseReplayFile(const std::string& initial_folder) override;
+
+private:
+    client::IGameNotifyHandler& m_handler;
+    std::function<void()> m_refresh;
+};
+
+/// The board of a kind: a CReplayBoard, or a CReplayUploadBoard for a match.
+[[nodiscard]] std::unique_ptr<engine::CEngineObject> MakeReplayBoard(client::ReplayBoardKind kind,
+                                                                     client::CGameApp& app, IReplaySceneHost& host,
+                                                                     IReplayRecorderEnv& env,
+                                                                     const client::CGameStateHolder* state = nullptr);
+
+} // namespace scene
