@@ -19,6 +19,23 @@ public:
     [[nodiscard]] int GetChairCount() const override { return 3; }
 };
 
+// A seat board that keeps the last match score it was given.
+class CScoreBoard final : public CSeatBoard {
+public:
+    using CSeatBoard::CSeatBoard;
+    void ShowMatchScore(int32_t score, int32_t) override { shown = score; }
+    int32_t shown { -1 };
+};
+
+class CScoreScene final : public CCardGameScene {
+public:
+    using CCardGameScene::CCardGameScene;
+    [[nodiscard]] int32_t Shown(int view) const { return static_cast<CScoreBoard*>(GetSeatBoard(view))->shown; }
+
+protected:
+    [[nodiscard]] std::unique_ptr<CSeatBoard> NewSeatBoard() override { return std::make_unique<CScoreBoard>(GetApp()); }
+};
+
 class CardGameSceneTest : public BoardTest {
 protected:
     CardGameSceneTest()
@@ -39,7 +56,7 @@ protected:
         AddImage("digiti_Clock", 10, 16, 10);
         AddImage("digit_Pen", 10, 16, 12);
         AddImage("digit_Pen2", 10, 16, 10);
-        AddImage("过牌提示", 80, 20, 4);
+        m_paint->images["过牌提示"] = picturetest::MakeStrip(80, 20, 4, 1, { 100, 100, 100, 100 });
         AddImage("游戏信息框", 150, 70);
         AddImage("比赛信息框", 180, 110);
         for (int chair = 0; chair < client::PLDK_CHAIRS; ++chair)
@@ -267,6 +284,47 @@ TEST_F(CardGameSceneTest, MatchInfoBoxTitleOnlyForFixedRounds)
         EXPECT_EQ(titled, std::string(system) == "定局淘汰") << system;
         EXPECT_NE(std::find(texts.begin(), texts.end(), std::string("赛制    : ") + system), texts.end());
     }
+}
+
+TEST_F(CardGameSceneTest, SeatScoresFollowTheMatchList)
+{
+    SetOwnChair(1);
+    for (int chair = 0; chair < client::PLDK_CHAIRS; ++chair)
+        m_app.Records().Seat(chair)->chair = chair;
+    auto owned = std::make_unique<CScoreScene>(m_app);
+    CScoreScene* scene = owned.get();
+    m_engine.m_objects->AddObject(std::move(owned), nullptr);
+    auto& records = m_app.Records();
+    records.Ranking().entries[0].score = 70;
+    scene->UpdateSeatScores();   // no list: the own board shows the first entry
+    EXPECT_EQ(scene->Shown(0), 70);
+    EXPECT_EQ(scene->Shown(1), -1);
+
+    records.Table().player_count = 3;
+    records.Ranking().entry_count = 3;
+    const int32_t users[] = { 102, 101, 999 };   // the third sits nowhere and ends the walk
+    for (int i = 0; i < 3; ++i) {
+        records.Ranking().entries[i].user_id = users[i];
+        records.Ranking().entries[i].score = 10 * (i + 1);
+    }
+    records.Ranking().entries[3] = { 103, 40 };
+    scene->UpdateSeatScores();
+    EXPECT_EQ(scene->Shown(scene->ChairToView(2)), 10);
+    EXPECT_EQ(scene->Shown(0), 20);
+    EXPECT_EQ(scene->Shown(scene->ChairToView(3)), -1);
+}
+
+TEST_F(CardGameSceneTest, StartButtonAndPassHintFlashComeBack)
+{
+    CCardGameScene* scene = MakeScene(m_app, { 0, 0, 800, 600 });
+    scene->ShowStartButton();
+    EXPECT_TRUE(scene->GetButton(Button::Start)->IsActive());
+    scene->PlayStartEffect();
+    EXPECT_TRUE(scene->GetPassHint()->IsActive());
+    Run(1000);
+    EXPECT_FALSE(scene->GetPassHint()->IsActive());
+    scene->PlayStartEffect();
+    EXPECT_TRUE(scene->GetPassHint()->IsActive());
 }
 
 } // namespace
