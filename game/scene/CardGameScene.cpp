@@ -99,6 +99,8 @@ void CCardGameScene::Create()
     const client::CGameStateHolder* state = GetGameState();
     if (state == nullptr || !state->IsTableWord15Set())
         ResetTable();
+    m_hand_cursor = platform::LoadSystemCursor(platform::IDC_HAND);
+    m_arrow_cursor = platform::LoadSystemCursor(platform::IDC_ARROW);
     m_sort_type = 1;
     m_previous_sort_type = 1;
     ApplySoundSetting();

@@ -25,6 +25,7 @@
 #include <string>
 
 #include "client/CGameScene.h"
+#include "platform/Cursor.h"
 #include "game/scene/CardSprite.h"
 #include "game/scene/ChairMath.h"
 #include "game/scene/HandOperations.h"
@@ -141,6 +142,8 @@ public:
     [[nodiscard]] engine::CGuiDigitText* GetInfoDigits() const { return m_info_digits; }
     [[nodiscard]] engine::CImageObject* GetWaitingAnimation() const { return m_waiting; }
     [[nodiscard]] int32_t GetSortType() const { return m_sort_type; }
+    [[nodiscard]] platform::CursorHandle GetHandCursor() const { return m_hand_cursor; }
+    [[nodiscard]] platform::CursorHandle GetArrowCursor() const { return m_arrow_cursor; }
     /// The result box and the further board the game's scene may make.
     void SetResultBox(engine::CEngineObject* box) { m_result_box = box; }
     void SetExtraBoard(engine::CEngineObject* board) { m_extra_board = board; }
@@ -193,6 +196,8 @@ protected:
     int32_t m_sort_type { 0 };
     int32_t m_previous_sort_type { 0 };
     bool m_auto_play { false };
+    platform::CursorHandle m_hand_cursor { 0 };
+    platform::CursorHandle m_arrow_cursor { 0 };
     TurnRecord m_empty_record;
 };
 

@@ -31,8 +31,10 @@ class CScoreScene final : public CCardGameScene {
 public:
     using CCardGameScene::CCardGameScene;
     [[nodiscard]] int32_t Shown(int view) const { return static_cast<CScoreBoard*>(GetSeatBoard(view))->shown; }
+    int resets { 0 };
 
 protected:
+    void ResetTable() override { ++resets; }
     [[nodiscard]] std::unique_ptr<CSeatBoard> NewSeatBoard() override { return std::make_unique<CScoreBoard>(GetApp()); }
 };
 
@@ -182,6 +184,9 @@ TEST_F(CardGameSceneTest, ThreeChairsFillOnlyTheirViews)
     for (int view = 0; view < CCardGameScene::MAX_VIEWS; ++view)
         EXPECT_EQ(scene->GetSeatBoard(view) != nullptr, view < 3) << view;
     EXPECT_EQ(scene->Sprites().Count(), CCardGameScene::SPRITE_POOL);
+    EXPECT_EQ(scene->GetSortType(), 1);
+    EXPECT_NE(scene->GetHandCursor(), 0u);
+    EXPECT_NE(scene->GetArrowCursor(), 0u);
 }
 
 TEST_F(CardGameSceneTest, LastPlayOfTheFrameworkSceneIsEmptyNotMissing)
@@ -283,6 +288,17 @@ TEST_F(CardGameSceneTest, MatchInfoBoxTitleOnlyForFixedRounds)
         const bool titled = std::find(texts.begin(), texts.end(), "本轮第0局") != texts.end();
         EXPECT_EQ(titled, std::string(system) == "定局淘汰") << system;
         EXPECT_NE(std::find(texts.begin(), texts.end(), std::string("赛制    : ") + system), texts.end());
+    }
+}
+
+TEST_F(CardGameSceneTest, ARunningGameIsNotResetWhenTheSceneIsMade)
+{
+    for (const int32_t word15 : { 0, 1 }) {
+        (void)m_app.GetGameStateHolder()->SetTableWord15(word15);
+        auto owned = std::make_unique<CScoreScene>(m_app);
+        CScoreScene* scene = owned.get();
+        m_engine.m_objects->AddObject(std::move(owned), nullptr);
+        EXPECT_EQ(scene->resets, word15 == 0 ? 1 : 0);
     }
 }
 
