@@ -3,6 +3,7 @@
 // card-game layer.
 #include <atomic>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <unistd.h>
 #include <mutex>
@@ -64,8 +65,8 @@ protected:
     Connection()
     {
         m_server.on_message = [this](CTestGameServer& server, const ReceivedMessage& message) {
-            if (const uint32_t delay = m_answer_delay_ms.load(); delay > 0)
-                ::usleep(delay * 1000);
+            if (m_before_answer)
+                m_before_answer();
             std::lock_guard lock(m_mutex);
             const auto reply = m_replies.find(message.request.id);
             if (reply != m_replies.end() && message.answer_wanted != 0)
@@ -92,6 +93,8 @@ protected:
     ~Connection() override
     {
         m_app.GetConnection().Close();
+        // The server's thread reads the replies and the hook, which die before it.
+        m_server.Stop();
     }
 
     void Answer(uint32_t id, int32_t code, std::vector<uint8_t> body = {})
@@ -132,7 +135,7 @@ protected:
     CTestGameServer m_server;
     std::mutex m_mutex;
     std::map<uint32_t, Reply> m_replies;
-    std::atomic<uint32_t> m_answer_delay_ms { 0 };
+    std::function<void()> m_before_answer; ///< set before Open(); runs on the server's thread
 };
 
 TEST_F(Connection, GreetsAndChecksTheVersion)
@@ -392,7 +395,7 @@ TEST_F(Connection, AWaitingRequestKeepsTheThreadsWindowsRunning)
 {
     class CTickingWindow final : public platform::CMessageWindow {
     public:
-        int ticks = 0;
+        std::atomic<int> ticks { 0 };
 
     protected:
         intptr_t WindowProc(platform::Message& msg) override
@@ -404,16 +407,25 @@ TEST_F(Connection, AWaitingRequestKeepsTheThreadsWindowsRunning)
     } window;
     ASSERT_TRUE(window.Create());
     platform::SetTimer(window.GetHandle(), 1, 10);
+    // The answer is held until the timer has ticked five times, which only the
+    // waiting request's message loop can make happen; without it the answer
+    // comes at the deadline (before the request's own time-out) and the count
+    // below fails.
+    m_before_answer = [&window] {
+        const uint32_t start = platform::GetTickCount();
+        while (window.ticks.load() < 5 && !platform::HasElapsed(start, platform::GetTickCount(), DEADLINE_MS))
+            ::usleep(1000);
+    };
     ASSERT_TRUE(Open());
     BodyBuilder version(8);
     version.Word(0, 5);
     Answer(GR_CHECK_VERSION, 10, version.Bytes());
-    m_answer_delay_ms = 300;
     std::string error;
     int32_t major = 0;
     int32_t minor = 0;
+    window.ticks = 0;
     EXPECT_TRUE(m_connection.CheckVersion(error, major, minor)) << error;
-    EXPECT_GE(window.ticks, 5) << "the timer ran while the request waited";
+    EXPECT_GE(window.ticks.load(), 5) << "the timer ran while the request waited";
 }
 
 TEST_F(Connection, AnUnreachableProxyFailsWithTheProxyNamed)
