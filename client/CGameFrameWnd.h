@@ -71,6 +71,7 @@ public:
     [[nodiscard]] platform::RemoteHandle GetRemoteHandle() const { return m_remote_handle; }
 
     void SetNotifyHandler(IGameNotifyHandler* handler) { m_notify_handler = handler; }
+    [[nodiscard]] IGameNotifyHandler* GetNotifyHandler() const { return m_notify_handler; }
     /// The frame UI's calls; the window's largest size follows its size.
     void SetFrameUI(IFrameWindowUI* frame_ui);
 

@@ -8,11 +8,13 @@
 #include "engine/core/CanvasObject.h"
 #include "engine/core/ImageObject.h"
 #include "engine/core/ObjectDefs.h"
+#include "engine/core/ObjectModule.h"
 #include "engine/widgets/GuiButton.h"
 #include "engine/widgets/GuiDigitText.h"
 #include "engine/widgets/GuiToolTip.h"
 #include "engine/widgets/WidgetSupport.h"
 #include "game/scene/ReplayPanel.h"
+#include "game/scene/ReplaySceneHost.h"
 #include "game/scene/SceneWidgets.h"
 #include "game/scene/SeatBoard.h"
 #include "game/scene/TableLayout.h"
@@ -84,9 +86,35 @@ engine::CGuiDigitText* MakeDigitText(engine::CEngineEntity& owner, const char* s
 
 } // namespace
 
-CCardGameScene::CCardGameScene(client::CGameApp& app) : client::CGameScene(app), m_sprites(*this) {}
+CCardGameScene::CCardGameScene(client::CGameApp& app)
+    : client::CGameScene(app), m_sprites(*this),
+      m_replay_host(std::make_unique<CReplayDispatchHost>(app, [this] { LayoutScene(); })),
+      m_replay_env(std::make_unique<CReplaySystemEnv>(this))
+{
+}
 
-CCardGameScene::~CCardGameScene() = default;
+CCardGameScene::~CCardGameScene()
+{
+    // The boards hold the host and the environment: they go first (a board
+    // the module already destroyed is not found by its id).
+    if (engine::ObjectModule* objects = GetObjectModulePtr())
+        for (const uint32_t id : m_replay_board_ids)
+            objects->DestroyObject(id);
+}
+
+void CCardGameScene::CreateInfoBoard()
+{
+    client::CGameScene::CreateInfoBoard();
+    const engine::CEngineObject* board = GetReplayBoard();
+    if (board != nullptr && std::find(m_replay_board_ids.begin(), m_replay_board_ids.end(), board->GetId())
+                                == m_replay_board_ids.end())
+        m_replay_board_ids.push_back(board->GetId());
+}
+
+std::unique_ptr<engine::CEngineObject> CCardGameScene::NewReplayBoard(client::ReplayBoardKind kind)
+{
+    return MakeReplayBoard(kind, App(), *m_replay_host, *m_replay_env, GetGameState());
+}
 
 void CCardGameScene::Create()
 {

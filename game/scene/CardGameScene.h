@@ -14,6 +14,9 @@
 // Owner: the object module owns the scene and its children; the scene keeps
 // raw pointers to them, valid as long as the scene (children are never
 // re-created). The chair maths and the hand operations are the scene's own.
+// So are the replay board's host (played records go to the main window's
+// dispatcher) and recorder environment: the boards made with them are
+// destroyed with the scene, before the two go.
 // Thread: UI thread, inside the engine tick or under the tick lock.
 // Hazards: chair numbers come from the server; every loop over chairs stops
 // at the chair count and views outside 0..MAX_VIEWS-1 are ignored.
@@ -23,6 +26,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "client/CGameScene.h"
 #include "platform/Cursor.h"
@@ -40,6 +44,8 @@ class CImageObject;
 namespace scene {
 
 class CSeatBoard;
+class CReplayDispatchHost;
+class CReplaySystemEnv;
 
 /// The scene's button events (parameter 1 and 2 are 0).
 inline constexpr uint32_t GAMEMSG_BTN_START = 80000004;
@@ -92,6 +98,9 @@ public:
     void OnAreaChanged() override { LayoutScene(); }
     virtual void LayoutScene();
     void OnStart() override;
+
+    /// As the base; the board made is destroyed with the scene.
+    void CreateInfoBoard() override;
 
     // --- Round clear-down and table furniture
     void ClearTable() override;
@@ -167,6 +176,8 @@ protected:
     [[nodiscard]] virtual std::unique_ptr<CChairMath> NewChairMath(int chair_count, int own_chair) const;
     [[nodiscard]] virtual std::unique_ptr<CHandOperations> NewHandOperations(ICardSpriteSet& sprites,
                                                                              const CChairMath& chairs) const;
+    /// The replay board of a kind, over the scene's host and environment.
+    [[nodiscard]] std::unique_ptr<engine::CEngineObject> NewReplayBoard(client::ReplayBoardKind kind) override;
     /// Resets the table's furniture for a new state (the round's objects
     /// hidden, the buttons in their resting state).
     virtual void ResetTable();
@@ -199,6 +210,10 @@ protected:
     platform::CursorHandle m_hand_cursor { 0 };
     platform::CursorHandle m_arrow_cursor { 0 };
     TurnRecord m_empty_record;
+    std::unique_ptr<CReplayDispatchHost> m_replay_host;
+    std::unique_ptr<CReplaySystemEnv> m_replay_env;
+    /// The ids of the replay boards made (ids are never reused).
+    std::vector<uint32_t> m_replay_board_ids;
 };
 
 } // namespace scene

@@ -1,18 +1,31 @@
 #include "game/scene/ReplaySceneHost.h"
 
+#include "client/CGameApp.h"
+#include "client/CGameFrameWnd.h"
 #include "client/GameNotifyHandler.h"
 
 namespace scene {
 
+client::IGameNotifyHandler* CReplayDispatchHost::GetHandler() const
+{
+    if (m_handler != nullptr || m_app == nullptr)
+        return m_handler;
+    const client::CGameFrameWnd* window = m_app->GetMainWindow();
+    return window != nullptr ? window->GetNotifyHandler() : nullptr;
+}
+
 void CReplayDispatchHost::DispatchRecord(uint32_t event_id, std::span<const uint8_t> data)
 {
+    client::IGameNotifyHandler* handler = GetHandler();
+    if (handler == nullptr)
+        return;
     try {
-        m_handler.Dispatch(event_id, data);
+        handler->Dispatch(event_id, data);
     } catch (...) {
         // A record the dispatcher cannot take is skipped, as the main window
         // drops such a message from the server.
     }
-    m_handler.OnAfterDispatch(event_id, data);
+    handler->OnAfterDispatch(event_id, data);
 }
 
 void CReplayDispatchHost::RefreshMainGame()

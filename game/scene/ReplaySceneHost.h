@@ -17,8 +17,9 @@
 #include <memory>
 
 namespace client {
+class CGameApp;
 class IGameNotifyHandler;
-}
+} // namespace client
 
 namespace scene {
 
@@ -26,7 +27,14 @@ class CReplayDispatchHost final : public IReplaySceneHost {
 public:
     /// `refresh` redraws the main game after the recorded table was applied.
     explicit CReplayDispatchHost(client::IGameNotifyHandler& handler, std::function<void()> refresh = {})
-        : m_handler(handler), m_refresh(std::move(refresh))
+        : m_handler(&handler), m_refresh(std::move(refresh))
+    {
+    }
+    /// The dispatcher the application's main window holds when a record is
+    /// played (the window and its dispatcher may come after the host); a
+    /// record played while there is none is dropped.
+    explicit CReplayDispatchHost(client::CGameApp& app, std::function<void()> refresh = {})
+        : m_app(&app), m_refresh(std::move(refresh))
     {
     }
     void DispatchRecord(uint32_t event_id, std::span<const uint8_t> data) override;
@@ -35,7 +43,10 @@ public:
     std::string ChooseReplayFile(const std::string& initial_folder) override;
 
 private:
-    client::IGameNotifyHandler& m_handler;
+    [[nodiscard]] client::IGameNotifyHandler* GetHandler() const;
+
+    client::IGameNotifyHandler* m_handler { nullptr };
+    client::CGameApp* m_app { nullptr };
     std::function<void()> m_refresh;
 };
 

@@ -7,6 +7,7 @@
 #include "engine/widgets/GuiDigitText.h"
 #include "game/scene/BoardTestSupport.h"
 #include "game/scene/CardGameScene.h"
+#include "game/scene/ReplayPanel.h"
 #include "game/scene/SeatBoard.h"
 
 namespace scene::test {
@@ -341,6 +342,33 @@ TEST_F(CardGameSceneTest, StartButtonAndPassHintFlashComeBack)
     EXPECT_FALSE(scene->GetPassHint()->IsActive());
     scene->PlayStartEffect();
     EXPECT_TRUE(scene->GetPassHint()->IsActive());
+}
+
+TEST_F(CardGameSceneTest, ReplayBoardOfTheRoomInReplayModeGoesWithTheScene)
+{
+    AddImage("Rep_bitBoard", 500, 40);
+    struct Case {
+        bool replay;
+        bool match;
+        const char* made;
+    };
+    for (const Case c : { Case { false, false, "none" }, { true, false, "standard" }, { true, true, "upload" } }) {
+        m_app.SetReplayMode(c.replay ? 1 : 0);
+        m_app.Records().SetMatchRoom(c.match);
+        CCardGameScene* scene = MakeScene(m_app, { 0, 0, 800, 600 });
+        scene->CreateInfoBoard();
+        CEngineObject* board = scene->GetReplayBoard();
+        const char* made = dynamic_cast<CReplayUploadBoard*>(board) != nullptr ? "upload"
+                           : dynamic_cast<CReplayBoard*>(board) != nullptr  ? "standard"
+                                                                            : "none";
+        EXPECT_STREQ(made, c.made);
+        if (board == nullptr)
+            continue;
+        EXPECT_TRUE(board->IsActive());
+        const uint32_t board_id = board->GetId();
+        m_engine.m_objects->DestroyObject(scene->GetId());
+        EXPECT_EQ(m_engine.m_objects->FindObject(board_id), nullptr) << "the board holds the scene's host";
+    }
 }
 
 } // namespace

@@ -294,6 +294,11 @@ TEST_F(ReplayPanelTest, TheDispatchHostSkipsARecordTheDispatcherRefuses)
     board->SeekToStep(4);
     EXPECT_EQ(handler.taken, std::vector<uint32_t>({ GR_GAME_START, EVENT_B, EVENT_RESULT }));
     EXPECT_EQ(handler.after, std::vector<uint32_t>({ GR_GAME_START, EVENT_A, EVENT_B, EVENT_RESULT }));
+
+    // The main window's dispatcher, looked up per record: without a window
+    // the record is dropped.
+    CReplayDispatchHost window_host(m_app);
+    window_host.DispatchRecord(EVENT_B, {});
 }
 
 } // namespace
