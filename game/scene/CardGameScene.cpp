@@ -35,7 +35,7 @@ constexpr uint32_t DIGIT_SPACING_FLAGS = 2;
 constexpr uint32_t PEN_PLUS_FRAME = 10;
 constexpr uint32_t PEN_MINUS_FRAME = 11;
 
-struct ButtonSpec {
+struct ButtonInfo {
     CCardGameScene::Button button;
     const char* image;
     uint32_t event_id;
@@ -43,7 +43,7 @@ struct ButtonSpec {
     bool hand_cursor;
 };
 
-constexpr ButtonSpec BUTTONS[] = {
+constexpr ButtonInfo BUTTONS[] = {
     { CCardGameScene::Button::Start, "btn_StartGame", GAMEMSG_BTN_START, "", true },
     { CCardGameScene::Button::Throw, "btnThrow", GAMEMSG_BTN_THROW, "", true },
     { CCardGameScene::Button::Pass, "btnPass", GAMEMSG_BTN_PASS, "", true },
@@ -243,9 +243,9 @@ void CCardGameScene::CreateToolTip(engine::CEngineObject& target, std::string_vi
 
 void CCardGameScene::CreateButtons()
 {
-    for (const ButtonSpec& spec : BUTTONS)
-        m_buttons[static_cast<size_t>(spec.button)] =
-            CreateButton(spec.image, spec.event_id, spec.tooltip, spec.hand_cursor, 0, 0);
+    for (const ButtonInfo& info : BUTTONS)
+        m_buttons[static_cast<size_t>(info.button)] =
+            CreateButton(info.image, info.event_id, info.tooltip, info.hand_cursor, 0, 0);
 }
 
 void CCardGameScene::ResetTable() {}

@@ -101,15 +101,15 @@ void CGameSetBoard::Create()
         uint32_t event_id;
         int32_t x;
     } buttons[] = { { "btn_gameset_ok", GAMESET_BTN_OK, OK_X }, { "btn_gameset_cancel", GAMESET_BTN_CANCEL, CANCEL_X } };
-    for (const auto& spec : buttons) {
+    for (const auto& info : buttons) {
         engine::EngineEvent click;
-        engine::MakeEngineEvent(&click, GetId(), spec.event_id, 0, 0);
-        engine::CGuiButton* button = MakeSkinButton(*this, spec.image, click, 0);
+        engine::MakeEngineEvent(&click, GetId(), info.event_id, 0, 0);
+        engine::CGuiButton* button = MakeSkinButton(*this, info.image, click, 0);
         if (button == nullptr)
             continue;
         button->SetSound(engine::CGuiButton::SOUND_ENTER, BUTTON_HOVER_SOUND);
         button->SetSound(engine::CGuiButton::SOUND_PRESS, BUTTON_CLICK_SOUND);
-        AttachPart(*visual, *button, left + spec.x, top + BUTTONS_Y, BUTTON_DEPTH_STEP);
+        AttachPart(*visual, *button, left + info.x, top + BUTTONS_Y, BUTTON_DEPTH_STEP);
     }
     engine::PlaceAtDepth(*this, BOARD_DEPTH);
     Invalidate();

@@ -37,14 +37,14 @@ constexpr int32_t CAPTION_DROP = 10;
 /// The bar's thumb: the third frame of its image.
 constexpr uint32_t PROGRESS_THUMB_FRAME = 2;
 
-struct ButtonSpec {
+struct ButtonInfo {
     const char* image;
     uint32_t click;
     const char* caption;
 };
 
 // In CReplayPanel::Button order.
-constexpr ButtonSpec BUTTONS[CReplayPanel::BUTTON_COUNT] = {
+constexpr ButtonInfo BUTTONS[CReplayPanel::BUTTON_COUNT] = {
     { PLAY_IMAGE, GAMEMSG_REPLAY_PLAY, "播放" },
     { "Rep_btnReset", GAMEMSG_REPLAY_RESTART, "停止" },
     { "Rep_btnPreStep", GAMEMSG_REPLAY_PREV_STEP, "上一步" },
@@ -99,10 +99,10 @@ void CReplayPanel::Create()
     // Play, restart, previous and next stand in a row from the left.
     double x = left + FIRST_BUTTON_X;
     for (int i = 0; i < BUTTON_COUNT; ++i) {
-        const ButtonSpec& spec = BUTTONS[i];
+        const ButtonInfo& info = BUTTONS[i];
         engine::EngineEvent click;
-        engine::MakeEngineEvent(&click, GetId(), spec.click, 0, 0);
-        engine::CGuiButton* button = MakeSkinButton(*this, spec.image, click, 0);
+        engine::MakeEngineEvent(&click, GetId(), info.click, 0, 0);
+        engine::CGuiButton* button = MakeSkinButton(*this, info.image, click, 0);
         if (button == nullptr)
             continue;
         m_button_ids[i] = button->GetId();
@@ -436,16 +436,16 @@ void CReplayPanel::DrawProgress()
 
 void CReplayPanel::DrawCaptions(uint32_t button_id)
 {
-    const ButtonSpec* spec = nullptr;
+    const ButtonInfo* info = nullptr;
     engine::CEngineObject* button = nullptr;
     for (int i = 0; i < BUTTON_COUNT; ++i) {
         if (m_button_ids[i] != 0 && m_button_ids[i] == button_id) {
-            spec = &BUTTONS[i];
+            info = &BUTTONS[i];
             button = FindObject(button_id);
         }
     }
     engine::CEngineObject* visual = GetVisual();
-    if (spec == nullptr || button == nullptr || visual == nullptr)
+    if (info == nullptr || button == nullptr || visual == nullptr)
         return;
     engine::CCanvasObject* caption = GetCaption();
     if (caption == nullptr) {
@@ -456,7 +456,7 @@ void CReplayPanel::DrawCaptions(uint32_t button_id)
         engine::PlaceAtDepth(*caption, GetZ() + CAPTION_DEPTH_STEP);
         caption->SetFont(CAPTION_FONT_SIZE, 400, engine::WIDGET_FACE);
     }
-    const std::string text = spec->caption;
+    const std::string text = info->caption;
     caption->Resize(CAPTION_FONT_SIZE * TextChars(text) / 2 + 2 * CAPTION_MARGIN, CAPTION_HEIGHT);
     caption->Clear();
     caption->DrawText(CAPTION_MARGIN, CAPTION_MARGIN, text);
