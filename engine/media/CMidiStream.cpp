@@ -9,9 +9,6 @@ namespace engine {
 namespace {
 
 constexpr auto CLOCK_PERIOD = std::chrono::milliseconds(2);
-// Steps one Advance takes at most, so a song whose events all fall at one
-// instant (looping included) cannot hold the clock thread for good.
-constexpr int MAX_STEPS_PER_ADVANCE = 4096;
 
 } // namespace
 
@@ -232,10 +229,10 @@ bool CMidiStream::TakeNext(Due& due)
     return true;
 }
 
-void CMidiStream::Advance()
+void CMidiStream::Advance(int max_steps)
 {
     const std::lock_guard callbacks(m_callback_mutex);
-    for (int step = 0; step < MAX_STEPS_PER_ADVANCE; ++step) {
+    for (int step = 0; step < max_steps; ++step) {
         Due due;
         if (!TakeNext(due))
             return;

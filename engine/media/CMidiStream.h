@@ -77,8 +77,13 @@ public:
     [[nodiscard]] int32_t Close();
     [[nodiscard]] bool IsOpen() const;
 
-    /// Plays the events that are due by the clock.
-    void Advance();
+    /// Steps one Advance takes at most, so a song whose events all fall at
+    /// one instant (looping included) cannot hold the clock thread for good.
+    static constexpr int MAX_STEPS_PER_ADVANCE = 4096;
+
+    /// Plays the events that are due by the clock, at most max_steps of them
+    /// (a smaller bound lets a caller with an external clock keep a run short).
+    void Advance(int max_steps = MAX_STEPS_PER_ADVANCE);
     /// Starts the thread that calls Advance every couple of milliseconds.
     void StartClock();
 
