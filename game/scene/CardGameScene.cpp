@@ -248,8 +248,6 @@ void CCardGameScene::CreateButtons()
             CreateButton(info.image, info.event_id, info.tooltip, info.hand_cursor, 0, 0);
 }
 
-void CCardGameScene::ResetTable() {}
-
 int CCardGameScene::ChairToView(int chair) const { return m_chairs != nullptr ? m_chairs->ChairToView(chair) : -1; }
 
 CSeatBoard* CCardGameScene::GetSeatBoard(int view) const

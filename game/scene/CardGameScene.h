@@ -25,14 +25,17 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
 #include "client/CGameScene.h"
+#include "client/CardGameSceneHooks.h"
 #include "platform/Cursor.h"
 #include "game/scene/CardSprite.h"
 #include "game/scene/ChairMath.h"
 #include "game/scene/HandOperations.h"
+#include "game/scene/PlaySearch.h"
 
 namespace engine {
 class CCanvasObject;
@@ -64,6 +67,17 @@ inline constexpr uint32_t GAMEMSG_BTN_SELECT_BOMBS = 80000129;
 inline constexpr uint32_t GAMEMSG_BTN_SORT_BY_COUNT = 80000130;
 inline constexpr uint32_t GAMEMSG_BTN_AUTO_PLAY = 80000132;
 
+inline constexpr uint32_t GAMEMSG_CLOCK_TICK = 80000099;
+inline constexpr uint32_t GAMEMSG_AUTO_PASS = 80000141;
+
+/// Game-data sub-ids (request 229510, relayed to the table as 229500).
+inline constexpr int32_t GAMEDATA_PLAYER_BACK = 19840324;
+inline constexpr int32_t GAMEDATA_REJOIN = 19840325;
+inline constexpr int32_t GAMEDATA_TIMEOUT = 19840327;
+inline constexpr int32_t GAMEDATA_AUTOPLAY_ON = 19840329;
+inline constexpr int32_t GAMEDATA_AUTOPLAY_OFF = 19840330;
+inline constexpr int32_t GAMEDATA_HAND = 19840337;
+
 /// The last play of the table or of one chair's turn: the chair (-1 when
 /// nobody played) and the cards (-1 behind the last).
 struct TurnRecord {
@@ -73,7 +87,7 @@ struct TurnRecord {
     TurnRecord() { cards.fill(-1); }
 };
 
-class CCardGameScene : public client::CGameScene {
+class CCardGameScene : public client::CGameScene, public client::ICardGameSceneHooks {
 public:
     static constexpr int MAX_VIEWS = 8;
     static constexpr int SPRITE_POOL = 216;
@@ -122,8 +136,49 @@ public:
     virtual void HideWaitingAnimation();
     virtual void ShowWaiting();
 
-    /// The table's last play; an empty record (chair -1) in this class.
-    [[nodiscard]] virtual const TurnRecord& GetLastPlay() const { return m_empty_record; }
+    // --- Table events (bodies are the server's; every word read is bounded)
+    [[nodiscard]] client::ICardGameSceneHooks* GetTableHooks() override { return this; }
+    void OnPlayerStarted(int32_t chair) override;
+    void ShowRoundHeader() override;
+    void OnPlayerOffline(int32_t user_id) override;
+    void OnCardViewReply(std::span<const uint8_t> body) override;
+    void OnCardViewRequest(std::span<const uint8_t> body) override;
+    void OnGameData(std::span<const uint8_t> body) override { (void)body; }
+    void OnCardsThrown(std::span<const uint8_t> body) override;
+    void OnPlayerPassed(std::span<const uint8_t> body) override;
+    void OnSetHandCards(std::span<const uint8_t> body) override;
+    void OnTableEvent221165(std::span<const uint8_t> body) override;
+    void OnTurnBegin(std::span<const uint8_t> body) override;
+    void OnTableEvent211300() override {}
+    /// Resets the table's furniture for a new state (the round's objects
+    /// hidden, the buttons in their resting state).
+    void ResetTable() override;
+    void OnTableSnapshot() override {}
+    void OnRoundEnd() override {}
+    void OnScoreNotify(std::span<const uint8_t> body) override { (void)body; }
+    void RecordTableEvent(uint32_t id, std::span<const uint8_t> body) override { (void)id, (void)body; }
+    virtual void PlayThrowSound(int32_t type, int32_t count);
+    virtual void ShowPassMark(int chair, int32_t type);
+    /// True when the client looks on and a hand card of the watched chair
+    /// shows its face.
+    [[nodiscard]] bool IsCardViewGranted() const;
+
+    // --- Turn flow
+    virtual void StartClock();
+    virtual void StopClock();
+    /// The own turn: play buttons and the automatic pass of a hopeless hand.
+    virtual void StartTurn();
+    /// Moves the turn (and the clock) to chair; seconds < 0 keeps the clock.
+    virtual void SetActiveChair(int chair, int32_t seconds);
+    [[nodiscard]] int PrevChair(int chair) const;
+    [[nodiscard]] bool IsPartnerChair(int chair) const;
+    /// The active chair of the game state (-1 without one).
+    [[nodiscard]] int GetActiveChair() const;
+    /// The last play with its reading (chair -1 when the next player leads).
+    [[nodiscard]] const LastPlay& GetLastCardPlay() const { return m_last; }
+
+    /// The table's last play (chair -1 when the next player leads).
+    [[nodiscard]] virtual const TurnRecord& GetLastPlay() const { return m_last_play; }
     /// A chair's last turn; an empty record (chair -1) in this class.
     [[nodiscard]] virtual const TurnRecord& GetChairTurnRecord(int chair) const
     {
@@ -178,9 +233,6 @@ protected:
                                                                              const CChairMath& chairs) const;
     /// The replay board of a kind, over the scene's host and environment.
     [[nodiscard]] std::unique_ptr<engine::CEngineObject> NewReplayBoard(client::ReplayBoardKind kind) override;
-    /// Resets the table's furniture for a new state (the round's objects
-    /// hidden, the buttons in their resting state).
-    virtual void ResetTable();
     virtual void ApplySoundSetting() {}
     /// The info box canvas from the background image, made on first use.
     [[nodiscard]] engine::CCanvasObject* PrepareInfoBox(const char* image_name);
@@ -210,6 +262,10 @@ protected:
     platform::CursorHandle m_hand_cursor { 0 };
     platform::CursorHandle m_arrow_cursor { 0 };
     TurnRecord m_empty_record;
+    TurnRecord m_last_play;
+    LastPlay m_last;
+    std::array<int32_t, MAX_VIEWS> m_chair_seconds {};
+    uint64_t m_clock_action { 0 };
     std::unique_ptr<CReplayDispatchHost> m_replay_host;
     std::unique_ptr<CReplaySystemEnv> m_replay_env;
     /// The ids of the replay boards made (ids are never reused).

@@ -1,5 +1,8 @@
 #include <algorithm>
 #include <sstream>
+#include <functional>
+#include <tuple>
+#include <utility>
 
 #include "engine/core/CanvasObject.h"
 #include "engine/core/ImageObject.h"
@@ -9,6 +12,10 @@
 #include "game/scene/CardGameScene.h"
 #include "game/scene/ReplayPanel.h"
 #include "game/scene/SeatBoard.h"
+#include "client/CCardGameConnection.h"
+#include "platform/ByteOrder.h"
+#include "game/rules/CardPlay.h"
+#include "game/rules/CardTestSupport.h"
 
 namespace scene::test {
 namespace {
@@ -368,6 +375,209 @@ TEST_F(CardGameSceneTest, ReplayBoardOfTheRoomInReplayModeGoesWithTheScene)
         const uint32_t board_id = board->GetId();
         m_engine.m_objects->DestroyObject(scene->GetId());
         EXPECT_EQ(m_engine.m_objects->FindObject(board_id), nullptr) << "the board holds the scene's host";
+    }
+}
+
+// --- Table events -----------------------------------------------------------
+
+// Keeps every chat line the scene writes.
+class CChatSink final : public client::ISidePanel {
+public:
+    void SendPanelEvent(uint32_t event_id, uintptr_t param1) override
+    {
+        if (event_id == client::GAMEMSG_SYSTEM_TEXT)
+            lines.emplace_back(reinterpret_cast<const char*>(param1));
+    }
+    void SendChildEvent(const char*, uint32_t) override {}
+    std::vector<std::string> lines;
+};
+
+// Keeps every request (id and bytes) instead of sending it.
+class CRecordingConnection final : public client::CCardGameConnection {
+public:
+    using CCardGameConnection::CCardGameConnection;
+    ~CRecordingConnection() override { Close(); }
+    [[nodiscard]] int SendRequest(std::string&, uint32_t request_id, std::span<const uint8_t> data,
+                                  client::RequestAnswer& answer, client::RequestWait) override
+    {
+        sent.emplace_back(request_id, std::vector<uint8_t>(data.begin(), data.end()));
+        answer.code = 0;
+        return 1;
+    }
+    std::vector<std::pair<uint32_t, std::vector<uint8_t>>> sent;
+};
+
+// A body of size bytes with words set at byte offsets.
+std::vector<uint8_t> Body(size_t size, const std::vector<std::pair<size_t, int32_t>>& words)
+{
+    std::vector<uint8_t> body(size, 0);
+    for (const auto& [offset, value] : words)
+        for (size_t b = 0; b < 4 && offset + b < size; ++b)
+            body[offset + b] = static_cast<uint8_t>(static_cast<uint32_t>(value) >> (8 * b));
+    return body;
+}
+
+int32_t WordAt(const std::vector<uint8_t>& bytes, size_t offset)
+{
+    return offset + 4 <= bytes.size() ? static_cast<int32_t>(platform::LoadU32LE(bytes.data() + offset)) : -999;
+}
+
+class TableEventTest : public CardGameSceneTest {
+protected:
+    TableEventTest()
+    {
+        m_app.Records().Launch().user_id = 100;
+        for (int chair = 0; chair < client::PLDK_CHAIRS; ++chair)
+            m_app.Records().Seat(chair)->chair = chair;
+        client::AppLinks links;
+        links.side_panel = &m_chat;
+        links.connection = &m_connection;
+        m_app.SetLinks(links);
+        m_scene = MakeScene(m_app, { 0, 0, 800, 600 });
+        DealAll(*m_scene, 13);
+    }
+    client::ICardGameSceneHooks& Hooks() { return *m_scene->GetTableHooks(); }
+    // A play of chair with the cards, the turn going to next.
+    void Throw(int32_t chair, int32_t next, int32_t type, std::initializer_list<int32_t> cards)
+    {
+        std::vector<std::pair<size_t, int32_t>> words { { 12, chair }, { 20, next }, { 28, 20 }, { 48, type },
+                                                        { 60, static_cast<int32_t>(cards.size()) } };
+        size_t offset = 64;
+        for (int32_t card : cards)
+            words.emplace_back(std::exchange(offset, offset + 4), card);
+        Hooks().OnCardsThrown(Body(offset, words));
+    }
+    int ActiveChair() { return m_app.GetGameState().GetTableWord14(); }
+
+    CChatSink m_chat;
+    CRecordingConnection m_connection { m_app };
+};
+
+TEST_F(TableEventTest, PlayThenPassWithNewLeadMovesTheTurnAndRetiresThePlay)
+{
+    Throw(1, 0, rules::CARD_TYPE_PAIR, { 5, 6 });
+    EXPECT_EQ(m_scene->GetLastPlay().chair, 1);
+    EXPECT_EQ(m_scene->GetLastCardPlay().play.count, 2);
+    EXPECT_EQ(m_scene->GetLastPlay().cards[1], 6);
+    EXPECT_EQ(m_scene->GetLastPlay().cards[2], -1);
+    int played = 0;
+    for (int i = 0; i < m_scene->Sprites().Count(); ++i) {
+        const CardSpriteState& s = m_scene->Sprites().At(i);
+        if (s.state == CARD_STATE_PLAYED) {
+            ++played;
+            EXPECT_EQ(s.chair, 1);
+            EXPECT_TRUE(s.card == 5 || s.card == 6) << s.card;
+        }
+    }
+    EXPECT_EQ(played, 2);
+    EXPECT_EQ(ActiveChair(), 0);
+    EXPECT_EQ(m_scene->GetClock()->GetValue(), 20);
+    EXPECT_TRUE(m_scene->GetSeatBoard(0)->IsHighlighted());
+    EXPECT_FALSE(m_scene->GetSeatBoard(m_scene->ChairToView(1))->IsHighlighted());
+    // The own turn follows a play: all three play buttons are up.
+    for (Button b : { Button::Throw, Button::Pass, Button::Hint })
+        EXPECT_TRUE(m_scene->GetButton(b)->IsActive()) << static_cast<int>(b);
+
+    Hooks().OnPlayerPassed(Body(36, { { 8, 0 }, { 16, 3 }, { 20, 1 }, { 32, 15 } }));
+    EXPECT_EQ(m_scene->GetLastPlay().chair, -1);
+    EXPECT_EQ(ActiveChair(), 3);
+    EXPECT_EQ(m_scene->GetClock()->GetValue(), 15);
+    EXPECT_EQ(m_scene->Hand()->CountSprites(1, CARD_STATE_PLAYED), 0);
+    EXPECT_EQ(m_scene->Hand()->CountSprites(1, CARD_STATE_OLD_PLAY), 2);
+    EXPECT_FALSE(m_scene->GetButton(Button::Throw)->IsActive());
+}
+
+TEST_F(TableEventTest, HostileBodiesChangeNothing)
+{
+    using Hook = std::function<void(client::ICardGameSceneHooks&)>;
+    const std::pair<const char*, Hook> cases[] = {
+        { "play of chair 7", [](auto& h) { h.OnCardsThrown(Body(72, { { 12, 7 }, { 60, 2 } })); } },
+        { "play of chair -1", [](auto& h) { h.OnCardsThrown(Body(72, { { 12, -1 }, { 60, 2 } })); } },
+        { "play to chair 9", [](auto& h) { h.OnCardsThrown(Body(72, { { 12, 1 }, { 20, 9 }, { 60, 2 } })); } },
+        { "65 cards", [](auto& h) { h.OnCardsThrown(Body(64 + 4 * 65, { { 12, 1 }, { 60, 65 } })); } },
+        { "negative count", [](auto& h) { h.OnCardsThrown(Body(72, { { 12, 1 }, { 60, -1 } })); } },
+        { "count past the body", [](auto& h) { h.OnCardsThrown(Body(72, { { 12, 1 }, { 60, 5 } })); } },
+        { "short play", [](auto& h) { h.OnCardsThrown(Body(40, { { 12, 1 } })); } },
+        { "pass of chair 4", [](auto& h) { h.OnPlayerPassed(Body(36, { { 8, 4 }, { 20, 1 } })); } },
+        { "pass to chair -2", [](auto& h) { h.OnPlayerPassed(Body(36, { { 16, -2 }, { 20, 1 } })); } },
+        { "short pass", [](auto& h) { h.OnPlayerPassed(Body(32, { { 20, 1 } })); } },
+        { "hand of chair 4", [](auto& h) { h.OnSetHandCards(Body(24, { { 4, 4 }, { 8, 3 } })); } },
+        { "hand of 65", [](auto& h) { h.OnSetHandCards(Body(12 + 4 * 65, { { 4, 1 }, { 8, 65 } })); } },
+        { "hand past the body", [](auto& h) { h.OnSetHandCards(Body(20, { { 4, 1 }, { 8, 3 } })); } },
+        { "turn of chair 99", [](auto& h) { h.OnTableEvent221165(Body(8, { { 4, 99 } })); } },
+        { "short view reply", [](auto& h) { h.OnCardViewReply(Body(20, {})); } },
+        { "unknown asker", [](auto& h) { h.OnCardViewRequest(Body(4, { { 0, 999 } })); } },
+        { "start of chair 9", [](auto& h) { h.OnPlayerStarted(9); } },
+        { "unknown offline", [](auto& h) { h.OnPlayerOffline(999); } },
+    };
+    m_app.GetGameState().SetTableWord14(2);
+    std::vector<CardSpriteState> before;
+    for (int i = 0; i < m_scene->Sprites().Count(); ++i)
+        before.push_back(m_scene->Sprites().At(i));
+    for (const auto& [name, hook] : cases) {
+        hook(Hooks());
+        EXPECT_EQ(m_scene->GetLastPlay().chair, -1) << name;
+        EXPECT_EQ(ActiveChair(), 2) << name;
+        EXPECT_TRUE(m_chat.lines.empty()) << name;
+        EXPECT_TRUE(m_connection.sent.empty()) << name;
+        for (int i = 0; i < m_scene->Sprites().Count(); ++i) {
+            const CardSpriteState& s = m_scene->Sprites().At(i);
+            ASSERT_TRUE(s.card == before[size_t(i)].card && s.chair == before[size_t(i)].chair
+                        && s.state == before[size_t(i)].state)
+                << name << " sprite " << i;
+        }
+    }
+}
+
+TEST_F(TableEventTest, ChatLinesAndRequestsOfSeatEvents)
+{
+    Hooks().OnPlayerStarted(0);
+    EXPECT_TRUE(m_chat.lines.empty()) << "own start writes nothing";
+    Hooks().OnPlayerStarted(2);
+    ASSERT_EQ(m_chat.lines.size(), 1u);
+    EXPECT_NE(m_chat.lines[0].find("player2"), std::string::npos);
+    EXPECT_NE(m_chat.lines[0].find("已经开始"), std::string::npos);
+
+    // The own chair dropping asks to rejoin and writes nothing.
+    Hooks().OnPlayerOffline(100);
+    ASSERT_EQ(m_connection.sent.size(), 1u);
+    EXPECT_EQ(m_connection.sent[0].first, client::GR_SEND_GAME_DATA);
+    EXPECT_EQ(WordAt(m_connection.sent[0].second, 8), GAMEDATA_REJOIN);
+    EXPECT_EQ(WordAt(m_connection.sent[0].second, 16), 0);
+    EXPECT_EQ(m_chat.lines.size(), 1u);
+    Hooks().OnPlayerOffline(103);
+    ASSERT_EQ(m_chat.lines.size(), 2u);
+    EXPECT_NE(m_chat.lines[1].find("player3掉线了!"), std::string::npos);
+    EXPECT_TRUE(m_scene->GetSeatBoard(m_scene->ChairToView(3))->IsOffline());
+
+    Hooks().OnCardViewReply(Body(24, { { 0, 101 }, { 12, 1 }, { 16, 102 }, { 20, 1 } }));
+    ASSERT_EQ(m_chat.lines.size(), 3u);
+    EXPECT_NE(m_chat.lines[2].find("player1允许player2看牌"), std::string::npos);
+}
+
+TEST_F(TableEventTest, SequencesAreShownStrongestFirstUnlessSortedByCount)
+{
+    using rules::test::Card;
+    Throw(1, 2, rules::CARD_TYPE_STRAIGHT, { Card(5, 0), Card(6, 1), Card(7, 2), Card(8, 3), Card(9, 0) });
+    const TurnRecord& last = m_scene->GetLastPlay();
+    EXPECT_EQ((std::vector<int32_t> { last.cards[0], last.cards[4] }), (std::vector<int32_t> { Card(9, 0), Card(5, 0) }));
+    // A pair keeps the server's order.
+    Throw(2, 3, rules::CARD_TYPE_PAIR, { Card(5, 0), Card(5, 1) });
+    EXPECT_EQ(last.cards[0], Card(5, 0));
+}
+
+TEST_F(TableEventTest, ThrowSoundsByTypeAndCount)
+{
+    const std::tuple<int32_t, int32_t, const char*> cases[] = {
+        { rules::CARD_TYPE_BOMB, 3, "" },          { rules::CARD_TYPE_BOMB, 4, "Snd_Bomb4" },
+        { rules::CARD_TYPE_BOMB, 6, "Snd_Bomb6" }, { rules::CARD_TYPE_BOMB, 8, "Snd_Bomb78" },
+        { rules::CARD_TYPE_FOUR_JOKERS, 4, "Snd_4King" }, { rules::CARD_TYPE_PAIR, 2, "Snd_Throw" },
+    };
+    for (const auto& [type, count, sound] : cases) {
+        m_music->played.clear();
+        m_scene->PlayThrowSound(type, count);
+        EXPECT_EQ(m_music->played, *sound ? std::vector<std::string> { sound } : std::vector<std::string> {})
+            << type << ' ' << count;
     }
 }
 

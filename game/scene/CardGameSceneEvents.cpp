@@ -1,0 +1,466 @@
+// The card table's answers to the table events: starts, the round header,
+// dropped players, card-view permissions, hands, plays and passes, and the
+// turn moving from chair to chair with its clock.
+#include <cmath>
+#include <optional>
+#include <vector>
+
+#include "client/CCardGameConnection.h"
+#include "client/CGameApp.h"
+#include "client/CGameStateHolder.h"
+#include "client/panel/PanelText.h"
+#include "engine/core/EngineEvent.h"
+#include "engine/widgets/GuiButton.h"
+#include "engine/widgets/GuiDigitText.h"
+#include "game/rules/CardRules.h"
+#include "game/scene/CardGameScene.h"
+#include "game/scene/CardGameSelection.h"
+#include "game/scene/SeatBoard.h"
+#include "platform/ByteOrder.h"
+
+namespace scene {
+namespace {
+
+constexpr uint32_t STARTED_COLOUR = 0x808080;
+constexpr uint32_t HEADER_COLOUR = 0xFF0000;
+constexpr uint32_t OFFLINE_COLOUR = 0x4B967D;
+constexpr uint32_t CARD_VIEW_COLOUR = 0x2C5858;
+constexpr int32_t PASS_TYPE = 0x20000000;
+constexpr int MAX_BODY_CARDS = TurnRecord::MAX_CARDS;
+constexpr uint32_t FRAME_RATE = 30;
+constexpr double MOVE_FRAMES = 4.0;
+constexpr uint32_t CLOCK_PERIOD_MS = 1000;
+constexpr uint32_t AUTO_PASS_DELAY_MS = 1000;
+constexpr int32_t TURN_ORDER_FLAG = 0x100;
+constexpr int32_t HINT_RULE_MASK = 0x81767;
+constexpr int32_t BIG_JOKER_VALUE = 15;
+
+/// The word at offset, or nullopt when the body does not reach it.
+std::optional<int32_t> Word(std::span<const uint8_t> body, size_t offset)
+{
+    if (offset > body.size() || body.size() - offset < 4)
+        return std::nullopt;
+    return static_cast<int32_t>(platform::LoadU32LE(body.data() + offset));
+}
+
+/// Up to count card ids from offset, bounded by the body and by 64; a count
+/// outside 0..64 gives nullopt.
+std::optional<std::vector<int32_t>> Cards(std::span<const uint8_t> body, size_t offset, int32_t count)
+{
+    if (count < 0 || count > MAX_BODY_CARDS)
+        return std::nullopt;
+    std::vector<int32_t> cards;
+    for (int32_t i = 0; i < count; ++i) {
+        const auto id = Word(body, offset + 4 * static_cast<size_t>(i));
+        if (!id)
+            return std::nullopt;
+        cards.push_back(*id);
+    }
+    return cards;
+}
+
+void SetActive(engine::CEngineObject* object, bool on)
+{
+    if (object == nullptr)
+        return;
+    if (on)
+        object->Activate();
+    else
+        object->Deactivate();
+    object->Invalidate();
+}
+
+void SetEnabled(engine::CGuiButton* button, bool on)
+{
+    if (button == nullptr)
+        return;
+    button->ShowNotify(on);
+    button->Invalidate();
+}
+
+} // namespace
+
+int CCardGameScene::PrevChair(int chair) const
+{
+    const int count = App().GetChairCount();
+    return count > 0 ? (chair + count - 1) % count : -1;
+}
+
+bool CCardGameScene::IsPartnerChair(int chair) const
+{
+    return chair == PrevChair(PrevChair(App().Records().GetChairNO()));
+}
+
+int CCardGameScene::GetActiveChair() const
+{
+    const client::CGameStateHolder* state = GetGameState();
+    return state != nullptr ? state->GetTableWord14() : -1;
+}
+
+bool CCardGameScene::IsCardViewGranted() const
+{
+    const client::CClientRecords& records = App().Records();
+    if (!records.IsLookOn())
+        return false;
+    for (int i = 0; i < m_sprites.Count(); ++i) {
+        const CardSpriteState& s = m_sprites.At(i);
+        if (s.chair == records.GetChairNO() && s.state == CARD_STATE_HAND && s.card >= 0 && s.face_up)
+            return true;
+    }
+    return false;
+}
+
+void CCardGameScene::OnPlayerStarted(int32_t chair)
+{
+    if (App().IsMatch() || m_chairs == nullptr || !m_chairs->IsValidChair(chair))
+        return;
+    const client::CClientRecords& records = App().Records();
+    if (chair != records.GetChairNO())
+        App().ShowSystemMessage(panel::FormatText("<c=%d> %s 已经开始\r\n", static_cast<int>(STARTED_COLOUR),
+                                                  records.GetSeatDisplayName(chair).c_str()));
+    if (CSeatBoard* board = GetSeatBoard(ChairToView(chair)))
+        board->ShowReady();
+}
+
+void CCardGameScene::ShowRoundHeader()
+{
+    if (!App().IsReplayMode()) {
+        const client::CClientRecords& records = App().Records();
+        const client::CGameStateHolder* state = GetGameState();
+        const int32_t round = state != nullptr ? state->GetTableWord8() : 0;
+        std::string text = panel::FormatText("\r\n<c=%d><size=16><第%d桌,第%d局>\r\n", static_cast<int>(HEADER_COLOUR),
+                                             records.GetTableNO(), round);
+        if (records.IsSilverRoom())
+            text += panel::FormatText("\r\n<size=12>【第%d局】基础银：<c=255>%d<>两\r\n", round,
+                                      state != nullptr ? state->GetTableWord9() : 0);
+        else
+            text += panel::FormatText("\r\n<size=12>【第%d局】基础分：<c=255>%d<>分\r\n", round,
+                                      state != nullptr ? state->GetTableWord10() : 0);
+        App().ShowSystemMessage(text);
+    }
+    ResetTable();
+    if (App().IsMatch())
+        ShowMatchInfoBox();
+    else
+        ShowGameInfoBox();
+    HideWaitingAnimation();
+}
+
+void CCardGameScene::OnPlayerOffline(int32_t user_id)
+{
+    const client::CClientRecords& records = App().Records();
+    const int chair = records.GetUserChairNO(user_id);
+    if (m_chairs == nullptr || !m_chairs->IsValidChair(chair))
+        return;
+    if (!records.IsLookOn() && chair == records.GetChairNO()) {
+        if (auto* connection = dynamic_cast<client::CCardGameConnection*>(App().Links().connection))
+            (void)connection->SendGameRequest(GAMEDATA_REJOIN, {}, client::RequestWait::No);
+        return;
+    }
+    App().ShowSystemMessage(panel::FormatText(" <z=qv系统通知> <c=%d>%s掉线了!\r\n", static_cast<int>(OFFLINE_COLOUR),
+                                              records.GetUserName(user_id).c_str()));
+    if (CSeatBoard* board = GetSeatBoard(ChairToView(chair)))
+        board->ShowOffline(true);
+}
+
+void CCardGameScene::OnCardViewReply(std::span<const uint8_t> body)
+{
+    const auto owner = Word(body, 0);
+    const auto owner_chair = Word(body, 12);
+    const auto viewer = Word(body, 16);
+    const auto allowed = Word(body, 20);
+    if (!owner || !owner_chair || !viewer || !allowed)
+        return;
+    const client::CClientRecords& records = App().Records();
+    App().ShowSystemMessage(panel::FormatText(" <c=%d>%s%s%s看牌 \r\n", static_cast<int>(CARD_VIEW_COLOUR),
+                                              records.GetUserName(*owner).c_str(), *allowed != 0 ? "允许" : "禁止",
+                                              records.GetUserName(*viewer).c_str()));
+    if (!records.IsLookOn() || *owner_chair != records.GetChairNO() || *viewer != records.GetUserID()
+        || *allowed != 0 || !IsCardViewGranted())
+        return;
+    for (int i = 0; i < m_sprites.Count(); ++i) {
+        CardSpriteState& s = m_sprites.At(i);
+        if (s.chair != *owner_chair || s.state != CARD_STATE_HAND || !s.face_up)
+            continue;
+        s.face_up = false;
+        s.card = -1;
+        m_sprites.Redraw(i);
+    }
+}
+
+void CCardGameScene::OnCardViewRequest(std::span<const uint8_t> body)
+{
+    // The consent box belongs with the scene's button events; an unknown
+    // user is ignored here already.
+    const auto user = Word(body, 0);
+    if (!user || App().Records().FindUser(*user) == nullptr)
+        return;
+    (void)LoadSound("SndHi", 1);
+}
+
+void CCardGameScene::OnSetHandCards(std::span<const uint8_t> body)
+{
+    const auto chair = Word(body, 4);
+    const auto count = Word(body, 8);
+    if (!chair || !count || m_hand == nullptr || m_chairs == nullptr || !m_chairs->IsValidChair(*chair))
+        return;
+    const auto cards = Cards(body, 12, *count);
+    if (!cards)
+        return;
+    std::array<int32_t, MAX_BODY_CARDS> record {};
+    record.fill(-1);
+    std::copy(cards->begin(), cards->end(), record.begin());
+    (void)m_hand->SetChairCards(*chair, std::span<const int32_t>(record.data(), cards->size()));
+    (void)m_hand->RenumberHand(*chair);
+    const client::CClientRecords& records = App().Records();
+    if (records.IsLookOn() && *chair == records.GetChairNO())
+        SetActive(GetButton(Button::AskCardView), false);
+}
+
+void CCardGameScene::PlayThrowSound(int32_t type, int32_t count)
+{
+    const char* sound = "Snd_Throw";
+    if (type == rules::CARD_TYPE_BOMB) {
+        if (count < 4)
+            return;
+        sound = count == 4 ? "Snd_Bomb4" : count == 5 ? "Snd_Bomb5" : count == 6 ? "Snd_Bomb6" : "Snd_Bomb78";
+    } else if (type == rules::CARD_TYPE_FOUR_JOKERS) {
+        sound = "Snd_4King";
+    }
+    (void)LoadSound(sound, 1);
+}
+
+void CCardGameScene::ShowPassMark(int chair, int32_t type)
+{
+    if (type != PASS_TYPE)
+        return;
+    if (CSeatBoard* board = GetSeatBoard(ChairToView(chair)))
+        board->ShowPassMark("不出");
+}
+
+void CCardGameScene::OnCardsThrown(std::span<const uint8_t> body)
+{
+    const auto chair = Word(body, 12);
+    const auto next = Word(body, 20);
+    const auto seconds = Word(body, 28);
+    const auto type = Word(body, 48);
+    const auto beat_mask = Word(body, 52);
+    const auto strength = Word(body, 56);
+    const auto count = Word(body, 60);
+    if (!chair || !next || !seconds || !type || !beat_mask || !strength || !count || m_hand == nullptr
+        || m_chairs == nullptr || !m_chairs->IsValidChair(*chair) || !m_chairs->IsValidChair(*next))
+        return;
+    auto cards = Cards(body, 64, *count);
+    if (!cards)
+        return;
+    if (rules::IsSequenceType(*type) && m_sort_type != 4 && m_sort_type != 6) {
+        const int32_t level = m_hand->GetLevel();
+        auto key = [level](int32_t card) { return rules::GetCardOrder(card, level) * 10 + rules::GetCardSuit(card); };
+        for (size_t i = 0; i < cards->size(); ++i)
+            for (size_t j = i + 1; j < cards->size(); ++j)
+                if (key((*cards)[j]) > key((*cards)[i]))
+                    std::swap((*cards)[i], (*cards)[j]);
+    }
+    m_last.chair = *chair;
+    m_last.play.type = *type;
+    m_last.play.beat_mask = *beat_mask;
+    m_last.play.strength = *strength;
+    m_last.play.count = *count;
+    std::fill(std::begin(m_last.play.cards), std::end(m_last.play.cards), -1);
+    std::copy(cards->begin(), cards->end(), std::begin(m_last.play.cards));
+    m_last_play.chair = *chair;
+    m_last_play.cards.fill(-1);
+    std::copy(cards->begin(), cards->end(), m_last_play.cards.begin());
+
+    HidePlayButtons();
+    PlayThrowSound(*type, *count);
+    const int view = ChairToView(*chair);
+    for (size_t i = 0; i < cards->size(); ++i) {
+        const int32_t card = (*cards)[i];
+        if (card == -1)
+            continue;
+        const int index = m_hand->FindHandSprite(*chair, card);
+        if (index < 0)
+            continue;
+        CardSpriteState& s = m_sprites.At(index);
+        s.card = card;
+        s.view = view;
+        s.chair = *chair;
+        s.row_count = *count;
+        s.row_index = static_cast<int32_t>(i);
+        s.state = CARD_STATE_PLAYED;
+        s.raised = false;
+        m_sprites.Redraw(index);
+        if (CCardSprite* sprite = GetSprite(index)) {
+            const Point target = sprite->GetPlayedPosition();
+            const double dx = target.x - sprite->GetX();
+            const double dy = target.y - sprite->GetY();
+            const double speed = std::max(1.0, std::sqrt(dx * dx + dy * dy) / MOVE_FRAMES);
+            sprite->FlyTo(target, FRAME_RATE * static_cast<uint32_t>(i), speed);
+        }
+    }
+    (void)m_hand->RenumberHand(*chair);
+    if (*chair == App().Records().GetChairNO())
+        m_hand->SortHand(m_sort_type);
+    SetActiveChair(*next, *seconds);
+    StartTurn();
+}
+
+void CCardGameScene::OnPlayerPassed(std::span<const uint8_t> body)
+{
+    const auto chair = Word(body, 8);
+    const auto next = Word(body, 16);
+    const auto new_lead = Word(body, 20);
+    const auto seconds = Word(body, 32);
+    if (!chair || !next || !new_lead || !seconds || m_chairs == nullptr || !m_chairs->IsValidChair(*chair)
+        || !m_chairs->IsValidChair(*next))
+        return;
+    (void)LoadSound("Snd_Pass", 1);
+    HidePlayButtons();
+    ShowPassMark(*chair, PASS_TYPE);
+    if (*new_lead != 0) {
+        m_last = LastPlay {};
+        m_last_play = TurnRecord {};
+        RetirePlayedCards(-1);
+    }
+    SetActiveChair(*next, *seconds);
+    StartTurn();
+}
+
+void CCardGameScene::OnTableEvent221165(std::span<const uint8_t> body)
+{
+    const auto chair = Word(body, 4);
+    if (!chair || m_chairs == nullptr || !m_chairs->IsValidChair(*chair))
+        return;
+    const client::CGameStateHolder* state = GetGameState();
+    SetActiveChair(PrevChair(*chair), state != nullptr ? state->GetTableWord16() : -1);
+}
+
+void CCardGameScene::OnTurnBegin(std::span<const uint8_t> body)
+{
+    (void)body;
+    const int chair = GetActiveChair();
+    if (m_chairs == nullptr || !m_chairs->IsValidChair(chair))
+        return;
+    const client::CGameStateHolder* state = GetGameState();
+    SetActiveChair(chair, state != nullptr ? state->GetTableWord16() : -1);
+    StartTurn();
+}
+
+void CCardGameScene::ResetTable()
+{
+    m_chair_count = std::min(App().GetChairCount(), MAX_VIEWS);
+    m_auto_play = false;
+    for (int i = 0; i < m_sprites.Count(); ++i) {
+        if (CCardSprite* sprite = GetSprite(i))
+            sprite->Reset();
+        m_sprites.At(i).row_index = i;
+        m_sprites.Redraw(i);
+    }
+    for (int chair = 0; chair < m_chair_count; ++chair)
+        if (CSeatBoard* board = GetSeatBoard(ChairToView(chair)))
+            board->ResetRound();
+    m_chair_seconds.fill(0);
+    if (m_clock_action != 0)
+        MarkGroupEntries(m_clock_action);
+    m_clock_action = 0;
+}
+
+void CCardGameScene::StartClock()
+{
+    if (m_clock_action != 0)
+        MarkGroupEntries(m_clock_action);
+    engine::EngineEvent tick;
+    engine::MakeEngineEvent(&tick, GetId(), GAMEMSG_CLOCK_TICK, 0, 0);
+    m_clock_action = AddRepeatEventAction(CLOCK_PERIOD_MS, -1, &tick);
+    SetActive(m_clock, true);
+    m_auto_play = false;
+    if (CSeatBoard* own = GetSeatBoard(0))
+        own->ShowAutoPlay(false);
+}
+
+void CCardGameScene::StopClock()
+{
+    if (m_clock_action != 0)
+        MarkGroupEntries(m_clock_action);
+    m_clock_action = 0;
+    SetActive(m_clock, false);
+    m_auto_play = false;
+    if (CSeatBoard* own = GetSeatBoard(0))
+        own->ShowAutoPlay(false);
+}
+
+void CCardGameScene::SetActiveChair(int chair, int32_t seconds)
+{
+    if (m_chairs == nullptr || !m_chairs->IsValidChair(chair))
+        return;
+    if (m_clock != nullptr && seconds >= 0)
+        m_clock->SetValue(seconds);
+    client::CGameStateHolder* state = GetGameState();
+    const bool in_order = state != nullptr && (state->GetTableWord15() & TURN_ORDER_FLAG) != 0;
+    if (CSeatBoard* board = GetSeatBoard(ChairToView(chair)); board != nullptr && m_clock != nullptr) {
+        const Point place = board->GetAnchorPoint(in_order ? (m_last.IsLeading() ? 1 : 0) : 2);
+        m_clock->MoveTo(place.x, place.y);
+        m_clock->Invalidate();
+    }
+    if (in_order) {
+        int step = GetActiveChair();
+        // Bounded by the chair count: the previous active chair may be stale.
+        for (int n = 0; n < m_chair_count && m_chairs->IsValidChair(step) && step != chair; ++n) {
+            step = PrevChair(step);
+            RetirePlayedCards(step);
+        }
+    }
+    if (chair < MAX_VIEWS)
+        m_chair_seconds[static_cast<size_t>(chair)] = seconds;
+    if (state != nullptr)
+        state->SetTableWord14(chair);
+    for (int c = 0; c < m_chair_count; ++c)
+        if (CSeatBoard* board = GetSeatBoard(ChairToView(c)))
+            board->SetHighlight(c == chair);
+}
+
+void CCardGameScene::StartTurn()
+{
+    const client::CClientRecords& records = App().Records();
+    if (App().IsReplayMode() || records.IsLookOn() || GetActiveChair() != records.GetChairNO() || m_hand == nullptr)
+        return;
+    const bool leading = m_last.IsLeading();
+    engine::CGuiButton* throw_button = GetButton(Button::Throw);
+    SetActive(throw_button, true);
+    SetEnabled(throw_button, false);
+    SetActive(GetButton(Button::Pass), !leading);
+    SetActive(GetButton(Button::Hint), !leading);
+    if (CheckCardGameSelection(*m_hand, m_last).throw_enabled)
+        SetEnabled(throw_button, true);
+    if (leading) {
+        RetirePlayedCards(-1);
+        SetEnabled(GetButton(Button::Pass), false);
+        SetEnabled(GetButton(Button::Hint), false);
+        return;
+    }
+    std::array<int32_t, MAX_BODY_CARDS> hand {};
+    const int n = m_hand->GetHandCards(hand);
+    if (n > 0) {
+        std::array<int32_t, MAX_BODY_CARDS> out {};
+        rules::CardPlay found;
+        const bool beats = ClassifyCards(std::span<const int32_t>(hand.data(), static_cast<size_t>(n)), out,
+                                         m_last.play, found, HINT_RULE_MASK, 1)
+            != 0;
+        if (!beats) {
+            const bool big_joker = m_last.play.type == rules::CARD_TYPE_SINGLE
+                && rules::GetCardValue(m_last.play.cards[0]) == BIG_JOKER_VALUE;
+            if (n <= 3 && (n < m_last.play.count || big_joker)) {
+                engine::EngineEvent pass;
+                engine::MakeEngineEvent(&pass, GetId(), GAMEMSG_AUTO_PASS, 0, 0);
+                (void)AddWaitTimeAction(AUTO_PASS_DELAY_MS, &pass);
+            } else {
+                PlayStartEffect();
+            }
+        }
+    }
+    SetEnabled(GetButton(Button::Pass), true);
+    SetEnabled(GetButton(Button::Hint), true);
+}
+
+} // namespace scene
