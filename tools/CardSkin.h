@@ -1,0 +1,42 @@
+#pragma once
+// The project's own default skin: card faces and backs in every size the
+// table uses, drawn at build time by our own code (shapes anti-aliased by
+// 4 x 4 supersampling, ranks through the engine's FreeType glyph source) and
+// packed as ".kor" packages of ".pps" images.
+//
+// A face image is a strip of 54 frames one under the other, frame = card id
+// modulo 54: suit = frame / 13 (0 diamonds, 1 clubs, 2 hearts, 3 spades),
+// rank = frame % 13 + 1 (1 ace .. 13 king), 52 the small and 53 the big
+// joker. Each corner shows the rank above the suit inside the top-left
+// 12 x 28 pixels of the smallest card and 16 x 32 of the 82 x 110 card, the
+// parts the card counter and the flipped-corner sprite cut out.
+//
+// Owner: the skin tool and its test. Thread: any single thread.
+// Hazards: drawing is deterministic for a given installed font; without any
+// font the corners carry the suit marks only.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "engine/core/ImageRecord.h"
+
+namespace tools {
+
+struct SkinImage {
+    std::string name;          ///< resource title, GBK ("牌正面71x96")
+    engine::ImageRecord image; ///< 32-bit with alpha
+};
+
+struct SkinPackage {
+    std::string file;                ///< file name under the skins folder ("common.kor")
+    std::vector<SkinImage> images;
+};
+
+// Every package of the default skin, drawn.
+[[nodiscard]] std::vector<SkinPackage> DrawDefaultSkin();
+
+// The ".kor" image of a package (each image as "<name>.imge" of type ".pps"),
+// or empty with error set when an image cannot be encoded.
+[[nodiscard]] std::vector<uint8_t> PackSkin(const SkinPackage& package, std::string& error);
+
+} // namespace tools
