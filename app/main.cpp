@@ -15,6 +15,7 @@
 #include "engine/media/MediaServices.h"
 #include "engine/media/StartScreen.h"
 #include "engine/widgets/WidgetServices.h"
+#include "game/scene/PlDkGameFrameUI.h"
 #include "platform/Message.h"
 #include "platform/MessageWindow.h"
 #include "platform/Text.h"
@@ -88,6 +89,7 @@ int main(int argc, char** argv)
     client::InstallRulesServices();
     engine::InstallMediaServices();
     engine::InstallWidgetServices();
+    scene::InstallFrameUIFactory();
 
     client::CPlDkApp app;
     app.SetCommandLine(options.command_line);

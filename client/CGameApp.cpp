@@ -6,6 +6,7 @@
 #include <cerrno>
 
 #include "client/CGameFrameWnd.h"
+#include "client/FrameUIFactory.h"
 #include "client/HallPaths.h"
 #include "engine/core/GuiContainer.h"
 #include "net/NetLog.h"
@@ -262,6 +263,8 @@ std::unique_ptr<CGameFrameWnd> CGameApp::NewMainWindow()
 
 std::unique_ptr<engine::CGuiContainer> CGameApp::CreateFrameUI()
 {
+    if (IFrameUIFactory* factory = GetFrameUIFactory())
+        return factory->CreateFrameUI(*this);
     return std::make_unique<engine::CGuiContainer>();
 }
 

@@ -5,6 +5,7 @@
 
 #include "client/CGameFrameWnd.h"
 #include "client/ClientText.h"
+#include "client/FrameUIFactory.h"
 #include "engine/core/GuiContainer.h"
 #include "platform/Ini.h"
 #include "platform/Tick.h"
@@ -23,8 +24,9 @@ constexpr int32_t LOCAL_SEAT_SILVER = 99999999;
 constexpr const char* LOCAL_LEVEL_TITLES[PLDK_CHAIRS] = { "新手", "学徒", "高手", "大师" };
 constexpr const char* LOCAL_SECOND_NAMES[PLDK_CHAIRS] = { "东", "南", "西", "北" };
 
-// Until the frame UI exists, the root object of the main window only does
-// what the frame UI's start hook must: start the connection.
+// Without an installed frame UI (tests of the application alone), the root
+// object of the main window only does what the frame UI's start hook must:
+// start the connection.
 class CStartRoot final : public engine::CGuiContainer {
 public:
     explicit CStartRoot(CGameApp& app) : m_app(app) {}
@@ -61,6 +63,8 @@ std::unique_ptr<CGameFrameWnd> CPlDkApp::NewMainWindow()
 
 std::unique_ptr<engine::CGuiContainer> CPlDkApp::CreateFrameUI()
 {
+    if (IFrameUIFactory* factory = GetFrameUIFactory())
+        return factory->CreateFrameUI(*this);
     return std::make_unique<CStartRoot>(*this);
 }
 
