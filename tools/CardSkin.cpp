@@ -12,6 +12,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 
 namespace tools {
 
@@ -58,14 +59,27 @@ struct Picture {
 
 using Shape = std::function<bool(double, double)>;
 
-// Fills a shape (a test on pixel-space points) inside the box, anti-aliased.
-void Fill(Picture& pic, const Shape& inside, double left, double top, double right, double bottom, uint32_t colour)
+uint32_t Mix(uint32_t a, uint32_t b, double t)
 {
+    uint32_t out = 0;
+    for (int shift = 0; shift <= 24; shift += 8)
+        out |= uint32_t(std::lround(double(a >> shift & 0xFF) * (1.0 - t) + double(b >> shift & 0xFF) * t)) << shift;
+    return out;
+}
+
+// Fills a shape (a test on pixel-space points) inside the box, anti-aliased;
+// with a second colour the fill fades to it from the box's top to its bottom.
+void Fill(Picture& pic, const Shape& inside, double left, double top, double right, double bottom, uint32_t colour,
+          std::optional<uint32_t> bottom_colour = std::nullopt)
+{
+    const uint32_t top_colour = colour;
     const int32_t x0 = std::max(0, int32_t(std::floor(left)));
     const int32_t y0 = std::max(0, int32_t(std::floor(top)));
     const int32_t x1 = std::min(pic.width - 1, int32_t(std::ceil(right)));
     const int32_t y1 = std::min(pic.height - 1, int32_t(std::ceil(bottom)));
     for (int32_t y = y0; y <= y1; ++y) {
+        if (bottom_colour)
+            colour = Mix(top_colour, *bottom_colour, std::clamp((y + 0.5 - top) / std::max(1.0, bottom - top), 0.0, 1.0));
         for (int32_t x = x0; x <= x1; ++x) {
             // Where the pixel's corners and centre agree it is wholly in or out.
             const bool centre = inside(x + 0.5, y + 0.5);
@@ -158,7 +172,14 @@ void DrawStar(Picture& pic, double cx, double cy, double r, uint32_t colour)
 // Text through the engine's FreeType glyph source, laid out by ink extents.
 class TextPen {
 public:
-    TextPen() : m_source(engine::CFreeTypeGlyphSource::Create()), m_cell(size_t(SIZE) * SIZE) {}
+    TextPen() : m_source(engine::CFreeTypeGlyphSource::Create()), m_cell(size_t(SIZE) * SIZE)
+    {
+        engine::FontRequest font;
+        font.height = GLYPH_EM;
+        font.weight = 700;
+        font.face = "Arial";
+        m_font_ok = m_source && m_source->SelectFont(font);
+    }
 
     // Draws `text` with its ink box `height` rows high, centred on cx, top at
     // `top`, squeezed sideways when it would be wider than max_width. Glyphs
@@ -215,8 +236,8 @@ public:
 
 private:
     static constexpr int32_t SIZE = engine::GlyphCanvas::SIZE;
-    static constexpr int32_t GLYPH_EM = 200;     // working size, within the cell
-    static constexpr int32_t GLYPH_THICKEN = 4;
+    static constexpr int32_t GLYPH_EM = 120;     // working size, within the cell
+    static constexpr int32_t GLYPH_THICKEN = 3;
 
     // A glyph's coverage and its ink box in the glyph cell (width 0: no ink).
     struct Ink {
@@ -231,11 +252,7 @@ private:
         if (found != m_glyphs.end())
             return found->second;
         std::fill(m_cell.begin(), m_cell.end(), uint8_t(0));
-        engine::FontRequest font;
-        font.height = GLYPH_EM;
-        font.weight = 700;
-        font.face = "Arial";
-        if (m_source->SelectFont(font))
+        if (m_font_ok)
             m_source->DrawGlyph(c, GLYPH_EM, engine::GlyphCanvas { m_cell });
         Thicken();
         Ink ink;
@@ -254,20 +271,31 @@ private:
         return m_glyphs.emplace(c, std::move(ink)).first->second;
     }
 
-    // Spreads the cell's coverage by GLYPH_THICKEN pixels each way (a max filter).
+    // Spreads the cell's coverage by GLYPH_THICKEN pixels each way (a max
+    // filter; the cell's own rendering never reaches its last rows and columns).
     void Thicken()
     {
-        std::vector<uint8_t> spread(m_cell.size(), 0);
+        int32_t x0 = SIZE, y0 = SIZE, x1 = -1, y1 = -1;
         for (int32_t y = 0; y < SIZE; ++y)
-            for (int32_t x = 0; x < SIZE; ++x) {
+            for (int32_t x = 0; x < SIZE; ++x)
+                if (m_cell[size_t(y) * SIZE + size_t(x)] != 0) {
+                    x0 = std::min(x0, x), y0 = std::min(y0, y), x1 = std::max(x1, x), y1 = std::max(y1, y);
+                }
+        if (x1 < 0)
+            return;
+        x0 = std::max(0, x0 - GLYPH_THICKEN), y0 = std::max(0, y0 - GLYPH_THICKEN);
+        x1 = std::min(SIZE - 1, x1 + GLYPH_THICKEN), y1 = std::min(SIZE - 1, y1 + GLYPH_THICKEN);
+        std::vector<uint8_t> spread(m_cell.size(), 0);
+        for (int32_t y = y0; y <= y1; ++y)
+            for (int32_t x = x0; x <= x1; ++x) {
                 uint8_t most = 0;
                 for (int32_t d = -GLYPH_THICKEN; d <= GLYPH_THICKEN; ++d)
                     if (x + d >= 0 && x + d < SIZE)
                         most = std::max(most, m_cell[size_t(y) * SIZE + size_t(x + d)]);
                 spread[size_t(y) * SIZE + size_t(x)] = most;
             }
-        for (int32_t y = 0; y < SIZE; ++y)
-            for (int32_t x = 0; x < SIZE; ++x) {
+        for (int32_t y = y0; y <= y1; ++y)
+            for (int32_t x = x0; x <= x1; ++x) {
                 uint8_t most = 0;
                 for (int32_t d = -GLYPH_THICKEN; d <= GLYPH_THICKEN; ++d)
                     if (y + d >= 0 && y + d < SIZE)
@@ -279,6 +307,7 @@ private:
     std::unique_ptr<engine::CFreeTypeGlyphSource> m_source;
     std::vector<uint8_t> m_cell;
     std::map<char32_t, Ink> m_glyphs;
+    bool m_font_ok { false };
 };
 
 std::u32string RankText(int rank)
@@ -386,6 +415,244 @@ engine::ImageRecord ToRecord(const std::vector<Picture>& frames)
     return record;
 }
 
+
+// --- Table furniture: buttons, boards, digit and glyph strips, badges.
+
+enum class Kind { Button, Board, SeatPlate, Felt, Digits, Glyphs, Badges, Icon, CheckBox, Progress, SmallCards, RankMarks };
+
+struct Furniture {
+    const char* package;
+    const char* name;   // GBK
+    Kind kind;
+    int32_t width;
+    int32_t height;
+    std::u32string_view text; // label; glyphs; badges separated by '|'
+    uint32_t colour;          // main colour
+};
+
+const uint32_t GOLD = Rgb(236, 196, 90);
+const uint32_t PANEL = 0xD8182A22u;
+const uint32_t WHITE = Rgb(255, 255, 255);
+
+uint32_t Shade(uint32_t colour, double factor)
+{
+    uint32_t out = colour & 0xFF000000u;
+    for (int shift = 0; shift <= 16; shift += 8) {
+        const double c = double(colour >> shift & 0xFF) * factor;
+        out |= uint32_t(std::clamp(c, 0.0, 255.0)) << shift;
+    }
+    return out;
+}
+
+// A rounded panel lit from above: the body fades from light to dark.
+void DrawPanel(Picture& pic, double x0, double y0, double x1, double y1, double radius, uint32_t colour, uint32_t edge)
+{
+    Fill(pic, RoundedRect(x0, y0, x1, y1, radius), x0, y0, x1, y1, edge);
+    Fill(pic, RoundedRect(x0 + 1, y0 + 1, x1 - 1, y1 - 1, std::max(1.0, radius - 1)), x0, y0, x1, y1,
+         Shade(colour, 1.25), Shade(colour, 0.8));
+}
+
+std::vector<std::u32string_view> SplitBars(std::u32string_view text)
+{
+    std::vector<std::u32string_view> parts;
+    size_t start = 0;
+    for (size_t i = 0; i <= text.size(); ++i)
+        if (i == text.size() || text[i] == U'|') {
+            parts.push_back(text.substr(start, i - start));
+            start = i + 1;
+        }
+    return parts;
+}
+
+std::vector<Picture> DrawFurniture(TextPen& pen, const Furniture& item)
+{
+    const int32_t w = item.width, h = item.height;
+    std::vector<Picture> frames;
+    switch (item.kind) {
+    case Kind::Button: {
+        // Frames: normal, hovered, pressed, disabled.
+        static constexpr std::array<double, 4> LIGHT { 1.0, 1.18, 0.82, 0.0 };
+        for (int f = 0; f < 4; ++f) {
+            Picture pic(w, h);
+            const uint32_t body = f == 3 ? Rgb(130, 130, 130) : Shade(item.colour, LIGHT[size_t(f)]);
+            const double sink = f == 2 ? 1.0 : 0.0;
+            DrawPanel(pic, 0, sink, w, h, std::min(h / 2.5, 8.0), body, f == 1 ? GOLD : Shade(body, 0.5));
+            const int32_t text_h = std::max(6, int32_t(h * 0.42));
+            pen.Draw(pic, item.text, w / 2.0 + sink, int32_t((h - text_h) / 2.0 + sink), text_h, w - 8.0,
+                     f == 3 ? Rgb(210, 210, 210) : WHITE);
+            frames.push_back(std::move(pic));
+        }
+        break;
+    }
+    case Kind::Board:
+    case Kind::SeatPlate: {
+        // A seat plate's frames: normal, highlighted, hovered.
+        static constexpr std::array<uint32_t, 3> EDGES { 0xFF8C7A4Au, 0xFFF0D060u, 0xFFC8E0F0u };
+        const int count = item.kind == Kind::SeatPlate ? 3 : 1;
+        for (int f = 0; f < count; ++f) {
+            Picture pic(w, h);
+            DrawPanel(pic, 0, 0, w, h, std::min(10.0, h / 4.0), item.colour, EDGES[size_t(f % 3)]);
+            frames.push_back(std::move(pic));
+        }
+        break;
+    }
+    case Kind::Felt: {
+        // A seamless tile of table cloth: the colour with a fixed fine grain.
+        Picture pic(w, h);
+        for (int32_t y = 0; y < h; ++y)
+            for (int32_t x = 0; x < w; ++x) {
+                const uint32_t hash = (uint32_t(x) * 73856093u ^ uint32_t(y) * 19349663u) * 2654435761u;
+                pic.pixels[size_t(y) * size_t(w) + size_t(x)] = Shade(item.colour, 0.94 + double(hash >> 24) / 255.0 * 0.1);
+            }
+        frames.push_back(std::move(pic));
+        break;
+    }
+    case Kind::Digits:
+    case Kind::Glyphs: {
+        const std::u32string digits = U"0123456789";
+        const std::u32string_view glyphs = item.kind == Kind::Digits ? std::u32string_view(digits) : item.text;
+        for (const char32_t c : glyphs) {
+            Picture pic(w, h);
+            // A dark outline under the glyph keeps it legible on any table.
+            for (int d = 0; d < 4; ++d)
+                pen.Draw(pic, std::u32string(1, c), w / 2.0 + (d % 2 ? 1 : -1) * 0.8, 1 + (d / 2), h - 3, w - 1.0,
+                         0xC0000000u);
+            pen.Draw(pic, std::u32string(1, c), w / 2.0, 1, h - 3, w - 2.0, item.colour);
+            frames.push_back(std::move(pic));
+        }
+        break;
+    }
+    case Kind::Badges:
+    case Kind::Icon:
+        for (const std::u32string_view label : SplitBars(item.text)) {
+            Picture pic(w, h);
+            DrawPanel(pic, 0, 0, w, h, h / 2.0, item.colour, GOLD);
+            const int32_t text_h = std::max(6, int32_t(h * 0.5));
+            pen.Draw(pic, label, w / 2.0, (h - text_h) / 2, text_h, w - h * 0.6, WHITE);
+            frames.push_back(std::move(pic));
+        }
+        break;
+    case Kind::CheckBox:
+        for (int f = 0; f < 2; ++f) {
+            Picture pic(w, h);
+            DrawPanel(pic, 1, 1, w - 1, h - 1, 3, Rgb(250, 250, 245), Rgb(90, 90, 90));
+            if (f == 1) {
+                const auto tick = [w, h](double x, double y) {
+                    const double u = x / w, v = y / h;
+                    const double d1 = std::abs((v - 0.55) - (u - 0.25)) / 1.414;  // down stroke
+                    const double d2 = std::abs((v - 0.75) + (u - 0.42)) / 1.414;  // up stroke
+                    return (u > 0.2 && u < 0.45 && d1 < 0.09) || (u > 0.4 && u < 0.82 && d2 < 0.09);
+                };
+                Fill(pic, tick, 0, 0, w, h, Rgb(30, 130, 50));
+            }
+            frames.push_back(std::move(pic));
+        }
+        break;
+    case Kind::Progress: {
+        // Frames: background, fill, thumb.
+        Picture back(w, h);
+        DrawPanel(back, 0, h * 0.3, w, h * 0.7, h * 0.2, Rgb(40, 40, 44), Rgb(20, 20, 20));
+        Picture fill(w, h);
+        DrawPanel(fill, 0, h * 0.3, w, h * 0.7, h * 0.2, item.colour, Shade(item.colour, 0.6));
+        Picture thumb(w, h);
+        const double r = h * 0.45;
+        Fill(thumb, [=](double x, double y) { return InCircle(x, y, w / 2.0, h / 2.0, r); }, 0, 0, w, h, Rgb(90, 70, 30));
+        Fill(thumb, [=](double x, double y) { return InCircle(x, y, w / 2.0, h / 2.0, r - 1.5); }, 0, 0, w, h, GOLD);
+        frames.push_back(std::move(back));
+        frames.push_back(std::move(fill));
+        frames.push_back(std::move(thumb));
+        break;
+    }
+    case Kind::SmallCards:
+        // A small white card per face (frame = card id modulo 54) with its rank.
+        for (int frame = 0; frame < FACE_FRAMES; ++frame) {
+            Picture pic(w, h);
+            DrawBlank(pic, 2.0, PAPER);
+            const uint32_t ink = frame == 53 ? RED_INK : frame == 52 ? BLACK_INK : SuitInk(frame / 13);
+            pen.Draw(pic, frame >= 52 ? std::u32string(U"王") : RankText(frame % 13 + 1), w / 2.0, 2, h - 4, w - 2.0, ink);
+            frames.push_back(std::move(pic));
+        }
+        break;
+    case Kind::RankMarks:
+        // Frame v - 1 for the value v: A .. K, then the small and big jokers.
+        for (int value = 1; value <= 15; ++value) {
+            Picture pic(w, h);
+            const uint32_t ink = value == 15 ? RED_INK : value == 14 ? BLACK_INK : item.colour;
+            pen.Draw(pic, value >= 14 ? std::u32string(value == 15 ? U"大" : U"小") : RankText(value), w / 2.0, 1, h - 2,
+                     w - 1.0, ink);
+            frames.push_back(std::move(pic));
+        }
+        break;
+    }
+    return frames;
+}
+
+// Everything the table, the seat boards, the replay panel, the card counter
+// and the frame ask for by name, besides the cards.
+constexpr Furniture FURNITURE[] = {
+    { "common.kor", "btn_StartGame", Kind::Button, 100, 40, U"开始", 0xFF2E8C46u },
+    { "common.kor", "btnThrow", Kind::Button, 80, 34, U"出牌", 0xFF2E8C46u },
+    { "common.kor", "btnPass", Kind::Button, 80, 34, U"不出", 0xFF9A5A24u },
+    { "common.kor", "btnRemaind", Kind::Button, 80, 34, U"提示", 0xFF2C60AAu },
+    { "common.kor", "btn_Sort1", Kind::Button, 56, 26, U"单张", 0xFF2C60AAu },
+    { "common.kor", "btn_Sort2", Kind::Button, 56, 26, U"对子", 0xFF2C60AAu },
+    { "common.kor", "btn_Sort3", Kind::Button, 56, 26, U"三张", 0xFF2C60AAu },
+    { "common.kor", "btn_SortBomb", Kind::Button, 56, 26, U"炸弹", 0xFF2C60AAu },
+    { "common.kor", "btn_SortBig", Kind::Button, 56, 26, U"大小", 0xFF2C60AAu },
+    { "common.kor", "btn_SortSmall", Kind::Button, 56, 26, U"小大", 0xFF2C60AAu },
+    { "common.kor", "btn_SortType", Kind::Button, 56, 26, U"张数", 0xFF2C60AAu },
+    { "common.kor", "btn_AutoPlay", Kind::Button, 56, 26, U"托管", 0xFF9A5A24u },
+    { "common.kor", "btn_CancelAutoPlay", Kind::Button, 72, 26, U"取消托管", 0xFF9A5A24u },
+    { "common.kor", "btn_CheckResult", Kind::Button, 56, 26, U"成绩", 0xFF9A5A24u },
+    { "common.kor", "btn_AskCardView", Kind::Button, 56, 26, U"看牌", 0xFF9A5A24u },
+    { "common.kor", "btn_gameset_ok", Kind::Button, 64, 26, U"确定", 0xFF2E8C46u },
+    { "common.kor", "btn_gameset_cancel", Kind::Button, 64, 26, U"取消", 0xFF9A5A24u },
+    { "common.kor", "PlayerBoardSmall", Kind::SeatPlate, 150, 64, U"", PANEL },
+    { "common.kor", "bit_gamesetboard", Kind::Board, 220, 200, U"", PANEL },
+    { "common.kor", "游戏信息框", Kind::Board, 160, 70, U"", PANEL },
+    { "common.kor", "比赛信息框", Kind::Board, 160, 70, U"", PANEL },
+    { "common.kor", "bit_BkgPattern", Kind::Felt, 64, 64, U"", 0xFF1C6E3Au },
+    { "common.kor", "digit_restcard", Kind::Digits, 12, 18, U"", 0xFFFFE9A0u },
+    { "common.kor", "digit_Pen", Kind::Digits, 12, 18, U"", 0xFFFFFFFFu },
+    { "common.kor", "digit_Pen2", Kind::Digits, 12, 18, U"", 0xFFFFD24Au },
+    { "common.kor", "digiti_Clock", Kind::Digits, 16, 24, U"", 0xFFFF6A3Cu },
+    { "common.kor", "ScoreDigit", Kind::Digits, 12, 18, U"", 0xFFFFD24Au },
+    { "common.kor", "word_zhang", Kind::Glyphs, 18, 18, U"张", 0xFFFFE9A0u },
+    { "common.kor", "word_fen", Kind::Glyphs, 18, 18, U"分", 0xFFFFE9A0u },
+    { "common.kor", "ScoreUnite", Kind::Glyphs, 18, 18, U"分", 0xFFFFD24Au },
+    { "common.kor", "str_基础分", Kind::Glyphs, 20, 20, U"基础分", 0xFFFFFFFFu },
+    { "common.kor", "str_翻牌", Kind::Glyphs, 20, 20, U"翻牌", 0xFFFFFFFFu },
+    { "common.kor", "animation_Ready", Kind::Icon, 60, 26, U"准备", 0xFF2E8C46u },
+    { "common.kor", "animation_AutoPlay", Kind::Icon, 60, 26, U"托管", 0xFF9A5A24u },
+    { "common.kor", "animation_Offline", Kind::Icon, 60, 26, U"断线", 0xFF606060u },
+    { "common.kor", "waitsolo", Kind::Icon, 120, 30, U"等待其他玩家", 0xFF2C60AAu },
+    { "common.kor", "过牌提示", Kind::Icon, 200, 30, U"没有大过上家的牌", 0xFF9A5A24u },
+    { "common.kor", "炸弹图标", Kind::Icon, 40, 24, U"炸", 0xFFCC1622u },
+    { "common.kor", "Player_MatchScore", Kind::Badges, 90, 20, U"积分|积分", 0xFF2C60AAu },
+    { "common.kor", "bit_Duan", Kind::Badges, 44, 20,
+      U"一段|二段|三段|四段|五段|六段|七段|八段|九段|十段|大师", 0xFF9A5A24u },
+    { "common.kor", "名次", Kind::Badges, 64, 30, U"头游|二游|三游|末游", 0xFFCC1622u },
+    { "common.kor", "复选框", Kind::CheckBox, 16, 16, U"", 0 },
+    { "replay.kor", "Rep_bitBoard", Kind::Board, 420, 44, U"", PANEL },
+    { "replay.kor", "Rep_Rrogressbar", Kind::Progress, 120, 14, U"", 0xFFECC45Au },
+    { "replay.kor", "Rep_btnPlay", Kind::Button, 44, 26, U"播放", 0xFF2E8C46u },
+    { "replay.kor", "Rep_btnStop", Kind::Button, 44, 26, U"暂停", 0xFF9A5A24u },
+    { "replay.kor", "Rep_btnReset", Kind::Button, 44, 26, U"重放", 0xFF2C60AAu },
+    { "replay.kor", "Rep_btnPreStep", Kind::Button, 44, 26, U"后退", 0xFF2C60AAu },
+    { "replay.kor", "Rep_btnNextStep", Kind::Button, 44, 26, U"前进", 0xFF2C60AAu },
+    { "replay.kor", "Rep_btnOpenFile", Kind::Button, 44, 26, U"打开", 0xFF2C60AAu },
+    { "replay.kor", "bit_cardmaster", Kind::Board, 260, 140, U"", PANEL },
+    { "replay.kor", "bit_cardmaster_player", Kind::Board, 140, 80, U"", PANEL },
+    { "replay.kor", "bit_cardmaster_small", Kind::SmallCards, 12, 16, U"", 0 },
+    { "replay.kor", "bit_cardrank", Kind::RankMarks, 16, 13, U"", 0xFF16161Cu },
+    { "replay.kor", "btn_redcross", Kind::Button, 18, 18, U"×", 0xFFCC1622u },
+    { "frame.kor", "btn_popmenu", Kind::Button, 56, 24, U"菜单", 0xFF2C60AAu },
+    { "frame.kor", "btn_ScoreTab", Kind::Button, 64, 24, U"积分", 0xFF2C60AAu },
+    { "frame.kor", "btn_AdvertTab", Kind::Button, 64, 24, U"公告", 0xFF2C60AAu },
+    { "frame.kor", "btn_signup", Kind::Button, 64, 26, U"报名", 0xFF2E8C46u },
+    { "frame.kor", "btn_giveup", Kind::Button, 64, 26, U"退赛", 0xFF9A5A24u },
+};
+
 } // namespace
 
 std::vector<SkinPackage> DrawDefaultSkin()
@@ -420,6 +687,13 @@ std::vector<SkinPackage> DrawDefaultSkin()
     common.images.push_back(SkinImage { "花_图标", ToRecord({ wild }) });
     std::vector<SkinPackage> packages;
     packages.push_back(std::move(common));
+    for (const Furniture& item : FURNITURE) {
+        auto package = std::find_if(packages.begin(), packages.end(),
+                                    [&](const SkinPackage& p) { return p.file == item.package; });
+        if (package == packages.end())
+            package = packages.insert(packages.end(), SkinPackage { item.package, {} });
+        package->images.push_back(SkinImage { item.name, ToRecord(DrawFurniture(pen, item)) });
+    }
     return packages;
 }
 
