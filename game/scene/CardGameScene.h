@@ -143,7 +143,9 @@ public:
     void OnPlayerOffline(int32_t user_id) override;
     void OnCardViewReply(std::span<const uint8_t> body) override;
     void OnCardViewRequest(std::span<const uint8_t> body) override;
-    void OnGameData(std::span<const uint8_t> body) override { (void)body; }
+    /// A game-data message: the 20-byte head, then as many body bytes as
+    /// the head's length names (never more than were received).
+    void OnGameData(std::span<const uint8_t> body) override;
     void OnCardsThrown(std::span<const uint8_t> body) override;
     void OnPlayerPassed(std::span<const uint8_t> body) override;
     void OnSetHandCards(std::span<const uint8_t> body) override;
@@ -163,7 +165,35 @@ public:
     /// shows its face.
     [[nodiscard]] bool IsCardViewGranted() const;
 
+    // --- Scene events and buttons
+    int OnEvent(const engine::EngineEvent& event) override;
+    virtual void OnClockTick();
+    virtual void OnBtnThrow();
+    virtual void OnBtnPass();
+    virtual void OnBtnAutoPlay();
+    /// The own auto-play as the server reports it.
+    virtual void SetAutoPlay(bool on);
+    [[nodiscard]] bool IsAutoPlay() const { return m_auto_play; }
+    /// Enables btnThrow when the raised own cards may be thrown.
+    virtual void CheckSelection();
+    /// Sends the cards' best reading as the own play; the answer code, or
+    /// GR_CARD_REQUEST_NOT_SENT when they have no reading or no connection.
+    virtual int32_t ThrowSelection(std::span<const int32_t> cards);
+    /// Game data (request 229510) with its body; the answer code.
+    virtual int32_t SendGameData(int32_t sub_id, std::span<const uint8_t> body);
+    virtual void OnGameDataPlayer(int32_t sub_id, std::span<const uint8_t> body);
+    virtual void OnAutoPlayOn(int chair);
+    virtual void OnAutoPlayOff(int chair);
+
     // --- Turn flow
+    void ResumeGame() override;
+    /// The table is over: cleared for the next round unless a game runs.
+    virtual void OnTableReset();
+    /// Own clock at zero (or auto-play): plays or passes for the player.
+    virtual void OnTurnTimeout();
+    virtual void AutoPlayStep();
+    /// Raises the weakest play that beats the last play (nothing when leading).
+    virtual void SelectBeatingPlay();
     virtual void StartClock();
     virtual void StopClock();
     /// The own turn: play buttons and the automatic pass of a hopeless hand.
@@ -264,6 +294,13 @@ protected:
     TurnRecord m_empty_record;
     TurnRecord m_last_play;
     LastPlay m_last;
+    rules::CardPlay m_hint_play;
+    rules::CardPlay m_second_play;
+    int32_t m_timeout_ticks { 0 };
+    int32_t m_auto_play_ticks { 0 };
+    int32_t m_auto_play_delay { 2 };
+    uint32_t m_auto_play_off_time { 0 };
+    bool m_auto_play_switched_off { false };
     std::array<int32_t, MAX_VIEWS> m_chair_seconds {};
     uint64_t m_clock_action { 0 };
     std::unique_ptr<CReplayDispatchHost> m_replay_host;

@@ -15,18 +15,23 @@
 #include "game/rules/CardRules.h"
 #include "game/scene/CardGameScene.h"
 #include "game/scene/CardGameSelection.h"
+#include "game/scene/SceneBody.h"
 #include "game/scene/SeatBoard.h"
-#include "platform/ByteOrder.h"
 
 namespace scene {
 namespace {
+
+using detail::Cards;
+using detail::MAX_BODY_CARDS;
+using detail::SetActive;
+using detail::SetEnabled;
+using detail::Word;
 
 constexpr uint32_t STARTED_COLOUR = 0x808080;
 constexpr uint32_t HEADER_COLOUR = 0xFF0000;
 constexpr uint32_t OFFLINE_COLOUR = 0x4B967D;
 constexpr uint32_t CARD_VIEW_COLOUR = 0x2C5858;
 constexpr int32_t PASS_TYPE = 0x20000000;
-constexpr int MAX_BODY_CARDS = TurnRecord::MAX_CARDS;
 constexpr uint32_t FRAME_RATE = 30;
 constexpr double MOVE_FRAMES = 4.0;
 constexpr uint32_t CLOCK_PERIOD_MS = 1000;
@@ -34,49 +39,6 @@ constexpr uint32_t AUTO_PASS_DELAY_MS = 1000;
 constexpr int32_t TURN_ORDER_FLAG = 0x100;
 constexpr int32_t HINT_RULE_MASK = 0x81767;
 constexpr int32_t BIG_JOKER_VALUE = 15;
-
-/// The word at offset, or nullopt when the body does not reach it.
-std::optional<int32_t> Word(std::span<const uint8_t> body, size_t offset)
-{
-    if (offset > body.size() || body.size() - offset < 4)
-        return std::nullopt;
-    return static_cast<int32_t>(platform::LoadU32LE(body.data() + offset));
-}
-
-/// Up to count card ids from offset, bounded by the body and by 64; a count
-/// outside 0..64 gives nullopt.
-std::optional<std::vector<int32_t>> Cards(std::span<const uint8_t> body, size_t offset, int32_t count)
-{
-    if (count < 0 || count > MAX_BODY_CARDS)
-        return std::nullopt;
-    std::vector<int32_t> cards;
-    for (int32_t i = 0; i < count; ++i) {
-        const auto id = Word(body, offset + 4 * static_cast<size_t>(i));
-        if (!id)
-            return std::nullopt;
-        cards.push_back(*id);
-    }
-    return cards;
-}
-
-void SetActive(engine::CEngineObject* object, bool on)
-{
-    if (object == nullptr)
-        return;
-    if (on)
-        object->Activate();
-    else
-        object->Deactivate();
-    object->Invalidate();
-}
-
-void SetEnabled(engine::CGuiButton* button, bool on)
-{
-    if (button == nullptr)
-        return;
-    button->ShowNotify(on);
-    button->Invalidate();
-}
 
 } // namespace
 
@@ -351,6 +313,9 @@ void CCardGameScene::ResetTable()
 {
     m_chair_count = std::min(App().GetChairCount(), MAX_VIEWS);
     m_auto_play = false;
+    m_auto_play_switched_off = false;
+    m_hint_play.Clear();
+    m_second_play.Clear();
     for (int i = 0; i < m_sprites.Count(); ++i) {
         if (CCardSprite* sprite = GetSprite(i))
             sprite->Reset();
@@ -374,7 +339,7 @@ void CCardGameScene::StartClock()
     engine::MakeEngineEvent(&tick, GetId(), GAMEMSG_CLOCK_TICK, 0, 0);
     m_clock_action = AddRepeatEventAction(CLOCK_PERIOD_MS, -1, &tick);
     SetActive(m_clock, true);
-    m_auto_play = false;
+    SetAutoPlay(false);
     if (CSeatBoard* own = GetSeatBoard(0))
         own->ShowAutoPlay(false);
 }
@@ -385,7 +350,7 @@ void CCardGameScene::StopClock()
         MarkGroupEntries(m_clock_action);
     m_clock_action = 0;
     SetActive(m_clock, false);
-    m_auto_play = false;
+    SetAutoPlay(false);
     if (CSeatBoard* own = GetSeatBoard(0))
         own->ShowAutoPlay(false);
 }
@@ -459,6 +424,8 @@ void CCardGameScene::StartTurn()
             }
         }
     }
+    m_hint_play.Clear();
+    m_second_play.Clear();
     SetEnabled(GetButton(Button::Pass), true);
     SetEnabled(GetButton(Button::Hint), true);
 }

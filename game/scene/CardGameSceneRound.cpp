@@ -10,6 +10,7 @@
 #include "engine/widgets/GuiButton.h"
 #include "engine/widgets/GuiDigitText.h"
 #include "game/scene/CardGameScene.h"
+#include "game/scene/SceneBody.h"
 #include "game/scene/SeatBoard.h"
 
 namespace scene {
@@ -29,16 +30,7 @@ constexpr uint32_t MATCH_NOTE_COLOUR = 0x09FEC5;
 constexpr int32_t INFO_INSET = 10;
 constexpr double INFO_FADE_STEP = 0.1;
 
-void SetActive(engine::CEngineObject* object, bool on)
-{
-    if (object == nullptr)
-        return;
-    if (on)
-        object->Activate();
-    else
-        object->Deactivate();
-    object->Invalidate();
-}
+using detail::SetActive;
 
 } // namespace
 

@@ -10,6 +10,7 @@
 #include "engine/widgets/GuiDigitText.h"
 #include "game/scene/BoardTestSupport.h"
 #include "game/scene/CardGameScene.h"
+#include "game/scene/CardGameSelection.h"
 #include "game/scene/ReplayPanel.h"
 #include "game/scene/SeatBoard.h"
 #include "client/CCardGameConnection.h"
@@ -440,8 +441,15 @@ protected:
     // A play of chair with the cards, the turn going to next.
     void Throw(int32_t chair, int32_t next, int32_t type, std::initializer_list<int32_t> cards)
     {
+        // The rules' own reading gives the play's strength, as the server's would.
+        const std::vector<int32_t> ids(cards);
+        const std::optional<rules::CardPlay> reading = ReadCardGameThrow(chair, ids, LastPlay {});
         std::vector<std::pair<size_t, int32_t>> words { { 12, chair }, { 20, next }, { 28, 20 }, { 48, type },
                                                         { 60, static_cast<int32_t>(cards.size()) } };
+        if (reading && reading->type == type) {
+            words.emplace_back(52, reading->beat_mask);
+            words.emplace_back(56, reading->strength);
+        }
         size_t offset = 64;
         for (int32_t card : cards)
             words.emplace_back(std::exchange(offset, offset + 4), card);
@@ -578,6 +586,173 @@ TEST_F(TableEventTest, ThrowSoundsByTypeAndCount)
         m_scene->PlayThrowSound(type, count);
         EXPECT_EQ(m_music->played, *sound ? std::vector<std::string> { sound } : std::vector<std::string> {})
             << type << ' ' << count;
+    }
+}
+
+// --- Turn flow, buttons and game data ----------------------------------------
+
+class TurnFlowTest : public TableEventTest {
+protected:
+    // The own hand becomes cards (the dealt ones go).
+    void GiveOwnHand(std::vector<int32_t> cards)
+    {
+        size_t next = 0;
+        for (int i = 0; i < m_scene->Sprites().Count(); ++i) {
+            CardSpriteState& s = m_scene->Sprites().At(i);
+            if (s.chair != 0 && s.chair != -1)
+                continue;
+            s = CardSpriteState {};
+            if (next < cards.size()) {
+                s.card = cards[next++];
+                s.chair = 0;
+                s.view = 0;
+                s.state = CARD_STATE_HAND;
+                s.face_up = true;
+            }
+        }
+        (void)m_scene->Hand()->RenumberHand(0);
+    }
+    // "id" or "id/sub-id" for each request sent.
+    [[nodiscard]] std::vector<std::string> Sent() const
+    {
+        std::vector<std::string> out;
+        for (const auto& [id, bytes] : m_connection.sent)
+            out.push_back(id == client::GR_SEND_GAME_DATA ? std::to_string(id) + "/" + std::to_string(WordAt(bytes, 8))
+                                                           : std::to_string(id));
+        return out;
+    }
+    static std::vector<uint8_t> GameData(int32_t sub_id, int32_t length, std::vector<int32_t> words)
+    {
+        std::vector<std::pair<size_t, int32_t>> at { { 8, sub_id }, { 16, length } };
+        for (size_t i = 0; i < words.size(); ++i)
+            at.emplace_back(20 + 4 * i, words[i]);
+        return Body(20 + 4 * words.size(), at);
+    }
+};
+
+TEST_F(TurnFlowTest, TimeOutPassesAsksForAutoPlayAndReportsEveryTenTicks)
+{
+    using rules::test::Card;
+    GiveOwnHand({ Card(3, 0), Card(4, 1), Card(6, 2), Card(8, 3) });
+    Throw(1, 0, rules::CARD_TYPE_SINGLE, { rules::test::BigJoker() });
+    ASSERT_TRUE(m_scene->GetButton(Button::Pass)->IsActive());
+    m_scene->GetClock()->SetValue(1);
+    m_scene->OnClockTick();
+    EXPECT_EQ(m_scene->GetClock()->GetValue(), 0);
+    EXPECT_TRUE(m_connection.sent.empty());
+    for (int tick = 1; tick <= 23; ++tick)
+        m_scene->OnClockTick();
+    const std::string pass = std::to_string(client::GR_PASS);
+    const std::string data = std::to_string(client::GR_SEND_GAME_DATA) + "/";
+    EXPECT_EQ(Sent(), (std::vector<std::string> { pass, data + std::to_string(GAMEDATA_AUTOPLAY_ON),
+                                                  data + std::to_string(GAMEDATA_TIMEOUT),
+                                                  data + std::to_string(GAMEDATA_TIMEOUT),
+                                                  data + std::to_string(GAMEDATA_TIMEOUT) }));
+    // The pass names the own user, room, chair, table and the last play's chair.
+    const std::vector<uint8_t>& record = m_connection.sent[0].second;
+    ASSERT_EQ(record.size(), client::PASS_RECORD_BYTES);
+    EXPECT_EQ(WordAt(record, 0), 100);
+    EXPECT_EQ(WordAt(record, 8), 0);
+    EXPECT_EQ(WordAt(record, 16), 1);
+    EXPECT_FALSE(m_scene->GetButton(Button::Pass)->IsActive());
+}
+
+TEST_F(TurnFlowTest, HopelessShortHandPassesByItselfAfterTheWait)
+{
+    using rules::test::Card;
+    GiveOwnHand({ Card(3, 0), Card(4, 1) });
+    Throw(1, 0, rules::CARD_TYPE_TRIPLE, { Card(9, 0), Card(9, 1), Card(9, 2) });
+    EXPECT_TRUE(m_connection.sent.empty());
+    m_engine.Tick(300, 5);
+    EXPECT_EQ(Sent(), std::vector<std::string> { std::to_string(client::GR_PASS) });
+}
+
+TEST_F(TurnFlowTest, AutoPlayCoolDownCountsTheSecondsLeft)
+{
+    m_scene->OnGameData(GameData(GAMEDATA_AUTOPLAY_ON, 4, { 0 }));
+    EXPECT_TRUE(m_scene->IsAutoPlay());
+    m_scene->OnGameData(GameData(GAMEDATA_AUTOPLAY_OFF, 4, { 0 }));
+    EXPECT_FALSE(m_scene->IsAutoPlay());
+    ASSERT_EQ(m_chat.lines.size(), 2u);
+    EXPECT_NE(m_chat.lines[1].find("游戏托管已解除"), std::string::npos);
+    m_engine.m_clock.Advance(2500);
+    m_scene->OnBtnAutoPlay();
+    ASSERT_EQ(m_chat.lines.size(), 3u);
+    EXPECT_NE(m_chat.lines[2].find("您还需要3秒"), std::string::npos);
+    m_engine.m_clock.Advance(1700);
+    m_scene->OnBtnAutoPlay();
+    EXPECT_NE(m_chat.lines.back().find("您还需要1秒"), std::string::npos);
+    EXPECT_TRUE(m_connection.sent.empty());
+    m_engine.m_clock.Advance(800);
+    m_scene->OnBtnAutoPlay();
+    ASSERT_EQ(m_connection.sent.size(), 1u);
+    EXPECT_EQ(WordAt(m_connection.sent[0].second, 8), GAMEDATA_AUTOPLAY_ON);
+    EXPECT_EQ(WordAt(m_connection.sent[0].second, 20), 0) << "the own chair as body";
+}
+
+TEST_F(TurnFlowTest, GameDataLengthsAndChairsAreChecked)
+{
+    // Lengths past the bytes received, negative, or too short for the
+    // chair; chairs outside the table.
+    m_scene->OnGameData(GameData(GAMEDATA_AUTOPLAY_ON, 8, { 0 }));
+    m_scene->OnGameData(GameData(GAMEDATA_AUTOPLAY_ON, -4, { 0 }));
+    m_scene->OnGameData(GameData(GAMEDATA_AUTOPLAY_ON, 0, { 0 }));
+    m_scene->OnGameData(GameData(GAMEDATA_AUTOPLAY_ON, 4, { 9 }));
+    m_scene->OnGameData(Body(16, { { 8, GAMEDATA_AUTOPLAY_ON } }));
+    EXPECT_FALSE(m_scene->IsAutoPlay());
+    EXPECT_TRUE(m_chat.lines.empty());
+    // A player back without an offline mark writes nothing; with one, the line.
+    m_scene->OnGameData(GameData(GAMEDATA_PLAYER_BACK, 4, { 2 }));
+    EXPECT_TRUE(m_chat.lines.empty());
+    Hooks().OnPlayerOffline(102);
+    m_scene->OnGameData(GameData(GAMEDATA_PLAYER_BACK, 4, { 2 }));
+    ASSERT_EQ(m_chat.lines.size(), 2u);
+    EXPECT_NE(m_chat.lines[1].find("player2重新回到了游戏!"), std::string::npos);
+    EXPECT_FALSE(m_scene->GetSeatBoard(m_scene->ChairToView(2))->IsOffline());
+    // A hand through game data as through its table event.
+    std::vector<int32_t> hand { 0, 3, 13 };
+    for (int32_t id = 20; id < 33; ++id)
+        hand.push_back(id);
+    m_scene->OnGameData(GameData(GAMEDATA_HAND, 4 * 16, hand));
+    EXPECT_EQ(m_scene->Hand()->FindSpriteByCard(20) >= 0 ? m_scene->Sprites().At(m_scene->Hand()->FindSpriteByCard(20)).chair : -1, 3);
+}
+
+TEST_F(TurnFlowTest, ResumingARunningRoundRejoinsAndGivesTheTurnBack)
+{
+    m_app.GetGameState().SetTableWord14(0);
+    m_scene->ResumeGame();
+    EXPECT_EQ(Sent(), std::vector<std::string> { std::to_string(client::GR_SEND_GAME_DATA) + "/"
+                                                 + std::to_string(GAMEDATA_REJOIN) });
+    EXPECT_TRUE(m_scene->GetClock()->IsActive());
+    EXPECT_TRUE(m_scene->GetSeatBoard(0)->IsHighlighted());
+    EXPECT_TRUE(m_scene->GetButton(Button::Throw)->IsActive());
+    EXPECT_FALSE(m_scene->GetButton(Button::Pass)->IsActive()) << "the own chair leads";
+}
+
+TEST_F(TurnFlowTest, TimeOutWhileFollowingThrowsOrPassesByThePartnersPlay)
+{
+    using rules::test::Card;
+    struct Case {
+        int32_t last_chair;
+        std::vector<int32_t> hand;
+        uint32_t expected;
+    };
+    const Case cases[] = {
+        { 2, { Card(10, 0) }, client::GR_THROW_CARDS },             // the last card goes even on the partner
+        { 2, { Card(10, 0), Card(12, 1) }, client::GR_PASS },       // the partner's play stands
+        { 1, { Card(10, 0), Card(12, 1) }, client::GR_THROW_CARDS }, // an opponent's play is beaten
+    };
+    for (const Case& c : cases) {
+        m_connection.sent.clear();
+        GiveOwnHand(c.hand);
+        Throw(c.last_chair, 0, rules::CARD_TYPE_SINGLE, { Card(5, 2) });
+        m_scene->GetClock()->SetValue(0);
+        m_scene->OnClockTick();
+        ASSERT_FALSE(m_connection.sent.empty()) << c.last_chair << ' ' << c.hand.size();
+        EXPECT_EQ(m_connection.sent[0].first, c.expected) << c.last_chair << ' ' << c.hand.size();
+        m_scene->OnClockTick(); // a new zero crossing needs a second on the clock first
+        m_scene->GetClock()->SetValue(1);
+        m_scene->OnClockTick();
     }
 }
 

@@ -1,0 +1,392 @@
+// The card table's own events and buttons (clock tick, throw, pass, auto
+// play), the automatic play when the own clock runs out, resuming a running
+// game, and the game data the clients of a table exchange.
+#include <algorithm>
+#include <array>
+
+#include "client/CCardGameConnection.h"
+#include "client/CGameApp.h"
+#include "client/CGameStateHolder.h"
+#include "client/panel/CGameFrameUI.h"
+#include "client/panel/PanelText.h"
+#include "engine/core/EngineEvent.h"
+#include "engine/widgets/GuiButton.h"
+#include "engine/widgets/GuiDigitText.h"
+#include "game/rules/CardRules.h"
+#include "game/scene/CardGameScene.h"
+#include "game/scene/CardGameSelection.h"
+#include "game/scene/SceneBody.h"
+#include "game/scene/SeatBoard.h"
+#include "platform/ByteOrder.h"
+
+namespace scene {
+namespace {
+
+using detail::MAX_BODY_CARDS;
+using detail::SetActive;
+using detail::SetEnabled;
+using detail::Word;
+
+constexpr uint32_t GAMEMSG_STOP_CLOCK = 80000053;
+constexpr uint32_t GAMEMSG_ROUND_OVER = 80000101;
+constexpr int32_t TIMEOUT_REPEAT = 10;
+constexpr int32_t TIMEOUT_SEND_AT = 3;
+constexpr uint32_t AUTO_PLAY_COOL_DOWN_MS = 5000;
+constexpr int32_t HINT_RULE_MASK = 0x81767;
+constexpr size_t PASS_WORDS = client::PASS_RECORD_BYTES / 4;
+constexpr int32_t SETTING_BACK_COLOUR = 50014;
+
+/// The cards counted by value.
+std::array<int32_t, rules::VALUE_COUNTERS> CountByValue(std::span<const int32_t> cards)
+{
+    std::array<int32_t, rules::VALUE_COUNTERS> counts {};
+    (void)rules::CountCardsByValue(rules::CardsBeforeEnd(cards), counts);
+    return counts;
+}
+
+/// True when every value of the play occurs in it as often as in the hand
+/// (the play splits no group of equal cards).
+bool SplitsNoGroup(std::span<const int32_t> played, const std::array<int32_t, rules::VALUE_COUNTERS>& hand_counts)
+{
+    const std::array<int32_t, rules::VALUE_COUNTERS> counts = CountByValue(played);
+    for (size_t v = 0; v < counts.size(); ++v)
+        if (counts[v] != 0 && counts[v] != hand_counts[v])
+            return false;
+    return true;
+}
+
+} // namespace
+
+int CCardGameScene::OnEvent(const engine::EngineEvent& event)
+{
+    switch (event.id) {
+    case GAMEMSG_CLOCK_TICK:
+        OnClockTick();
+        return 1;
+    case GAMEMSG_AUTO_PASS:
+    case GAMEMSG_BTN_PASS:
+        OnBtnPass();
+        return 1;
+    case GAMEMSG_BTN_THROW:
+        OnBtnThrow();
+        return 1;
+    case GAMEMSG_BTN_AUTO_PLAY:
+        OnBtnAutoPlay();
+        return 1;
+    case GAMEMSG_STOP_CLOCK:
+        StopClock();
+        return 1;
+    case GAMEMSG_ROUND_OVER:
+        OnTableReset();
+        return 1;
+    default:
+        return client::CGameScene::OnEvent(event);
+    }
+}
+
+void CCardGameScene::OnClockTick()
+{
+    if (m_clock == nullptr)
+        return;
+    const int32_t seconds = m_clock->GetValue();
+    if (seconds < 0)
+        return;
+    if (seconds >= 1) {
+        m_timeout_ticks = 0;
+        m_clock->SetValue(seconds - 1);
+        m_clock->Invalidate();
+        if (m_auto_play && !App().Records().IsLookOn())
+            AutoPlayStep();
+        return;
+    }
+    if (m_timeout_ticks == 0)
+        OnTurnTimeout();
+    ++m_timeout_ticks;
+    if (m_timeout_ticks % TIMEOUT_REPEAT == TIMEOUT_SEND_AT)
+        (void)SendGameData(GAMEDATA_TIMEOUT, {});
+}
+
+void CCardGameScene::AutoPlayStep()
+{
+    const client::CClientRecords& records = App().Records();
+    const engine::CGuiButton* throw_button = GetButton(Button::Throw);
+    if (records.IsLookOn() || GetActiveChair() != records.GetChairNO()
+        || (throw_button != nullptr && !throw_button->IsActive()))
+        return;
+    if (++m_auto_play_ticks >= m_auto_play_delay) {
+        m_auto_play_ticks = 0;
+        OnTurnTimeout();
+    }
+}
+
+void CCardGameScene::OnTurnTimeout()
+{
+    const client::CClientRecords& records = App().Records();
+    const engine::CGuiButton* throw_button = GetButton(Button::Throw);
+    if (records.IsLookOn() || GetActiveChair() != records.GetChairNO() || throw_button == nullptr
+        || !throw_button->IsActive() || m_hand == nullptr)
+        return;
+    if (m_last.IsLeading()) {
+        m_hand->LowerAllCards();
+        (void)m_hand->RaiseLeadCards();
+        CheckSelection();
+        OnBtnThrow();
+    } else {
+        m_hand->LowerAllCards();
+        m_hint_play.Clear();
+        m_second_play.Clear();
+        SelectBeatingPlay();
+        std::array<int32_t, MAX_BODY_CARDS> raised {};
+        const int r = m_hand->GetRaisedCards(raised);
+        std::array<int32_t, MAX_BODY_CARDS> hand {};
+        const int left = m_hand->GetHandCards(hand);
+        if (r == 0)
+            OnBtnPass();
+        else if (r == left || !IsPartnerChair(m_last.chair))
+            OnBtnThrow();
+        else
+            OnBtnPass();
+    }
+    if (!m_auto_play)
+        OnBtnAutoPlay();
+}
+
+void CCardGameScene::SelectBeatingPlay()
+{
+    if (m_last.IsLeading() || m_hand == nullptr)
+        return;
+    m_hand->LowerAllCards();
+    std::array<int32_t, MAX_BODY_CARDS> hand {};
+    const int n = m_hand->GetHandCards(hand);
+    const std::span<const int32_t> cards(hand.data(), static_cast<size_t>(n));
+    const std::array<int32_t, rules::VALUE_COUNTERS> counts = CountByValue(cards);
+    std::array<int32_t, MAX_BODY_CARDS> out {};
+    auto search = [&](const rules::CardPlay& from, rules::CardPlay& found) {
+        out.fill(-1);
+        return ClassifyCards(cards, out, from, found, HINT_RULE_MASK, 0) != 0
+            || ClassifyCards(cards, out, from, found, HINT_RULE_MASK, 1) != 0;
+    };
+    auto raise = [&](const rules::CardPlay& play) {
+        (void)m_hand->RaiseCards(play.Cards());
+        CheckSelection();
+    };
+    // Each search finds a stronger play, so the walk ends within the hand's
+    // plays; the bound only guards against a rule table that repeats itself.
+    rules::CardPlay from = m_last.play;
+    for (int step = 0; step < 4 * MAX_BODY_CARDS * MAX_BODY_CARDS; ++step) {
+        rules::CardPlay found;
+        if (!search(from, found))
+            break;
+        if (SplitsNoGroup(found.Cards(), counts)) {
+            raise(found);
+            return;
+        }
+        from = found;
+    }
+    if (search(m_last.play, m_hint_play))
+        raise(m_hint_play);
+}
+
+void CCardGameScene::CheckSelection()
+{
+    if (App().Records().IsLookOn() || m_hand == nullptr)
+        return;
+    engine::CGuiButton* throw_button = GetButton(Button::Throw);
+    SetEnabled(throw_button, false);
+    if (CheckCardGameSelection(*m_hand, m_last).throw_enabled)
+        SetEnabled(throw_button, true);
+}
+
+void CCardGameScene::OnBtnThrow()
+{
+    const engine::CGuiButton* throw_button = GetButton(Button::Throw);
+    if (App().Records().IsLookOn() || throw_button == nullptr || !throw_button->IsActive()
+        || !throw_button->IsVisible() || m_hand == nullptr)
+        return;
+    std::array<int32_t, MAX_BODY_CARDS> cards {};
+    const int n = m_hand->GetRaisedCards(cards);
+    if (n <= 0)
+        return;
+    HidePlayButtons();
+    // A play that could not be sent (no reading, no connection) gives the
+    // turn back to the player instead of leaving it without buttons.
+    if (ThrowSelection(std::span<const int32_t>(cards.data(), static_cast<size_t>(n)))
+        == client::GR_CARD_REQUEST_NOT_SENT)
+        StartTurn();
+}
+
+int32_t CCardGameScene::ThrowSelection(std::span<const int32_t> cards)
+{
+    const client::CClientRecords& records = App().Records();
+    const int own = records.GetChairNO();
+    const std::optional<rules::CardPlay> play = ReadCardGameThrow(own, cards, m_last);
+    auto* connection = dynamic_cast<client::CCardGameConnection*>(App().Links().connection);
+    if (!play || connection == nullptr)
+        return client::GR_CARD_REQUEST_NOT_SENT;
+    const ThrowIdentity who { records.GetUserID(), records.Room().room_id, records.GetTableNO() };
+    const auto bytes = ThrowRequestBytes(MakeThrowRequest(who, own, PrevChair(own), 5, *play));
+    std::string error;
+    return connection->ThrowCards(error, bytes);
+}
+
+void CCardGameScene::OnBtnPass()
+{
+    const engine::CGuiButton* pass_button = GetButton(Button::Pass);
+    const client::CClientRecords& records = App().Records();
+    if (records.IsLookOn() || pass_button == nullptr || !pass_button->IsActive() || !pass_button->IsVisible())
+        return;
+    HidePlayButtons();
+    if (m_hand != nullptr)
+        m_hand->LowerAllCards();
+    auto* connection = dynamic_cast<client::CCardGameConnection*>(App().Links().connection);
+    if (connection == nullptr)
+        return;
+    const std::array<int32_t, PASS_WORDS> words { records.GetUserID(), records.Room().room_id,
+                                                  records.GetChairNO(), records.GetTableNO(), m_last.chair };
+    std::array<uint8_t, client::PASS_RECORD_BYTES> record {};
+    for (size_t i = 0; i < words.size(); ++i)
+        platform::StoreU32LE(record.data() + 4 * i, static_cast<uint32_t>(words[i]));
+    std::string error;
+    (void)connection->Pass(error, record);
+}
+
+void CCardGameScene::OnBtnAutoPlay()
+{
+    const int own = App().Records().GetChairNO();
+    std::array<uint8_t, 4> body {};
+    platform::StoreU32LE(body.data(), static_cast<uint32_t>(own));
+    if (m_auto_play) {
+        (void)SendGameData(GAMEDATA_AUTOPLAY_OFF, body);
+        return;
+    }
+    const uint32_t since = GetTime() - m_auto_play_off_time;
+    if (m_auto_play_switched_off && since < AUTO_PLAY_COOL_DOWN_MS) {
+        const int wait = static_cast<int>((AUTO_PLAY_COOL_DOWN_MS - since) / 1000 + 1);
+        App().ShowSystemMessage(
+            panel::FormatText(" <z=qv系统通知> #b您还需要%d秒才能再次开启托管功能!\r\n", wait));
+        return;
+    }
+    (void)SendGameData(GAMEDATA_AUTOPLAY_ON, body);
+}
+
+void CCardGameScene::SetAutoPlay(bool on)
+{
+    m_auto_play = on;
+    if (!App().IsReplayMode())
+        if (auto* frame = dynamic_cast<panel::CGameFrameUI*>(GetFrameUI()))
+            frame->ShowAutoPlay(on);
+    if (engine::CGuiButton* button = GetButton(Button::AutoPlay)) {
+        engine::ImageRef image;
+        button->SetImage(GetImage(image, on ? "btn_CancelAutoPlay" : "btn_AutoPlay", 0));
+        button->Invalidate();
+    }
+}
+
+int32_t CCardGameScene::SendGameData(int32_t sub_id, std::span<const uint8_t> body)
+{
+    auto* connection = dynamic_cast<client::CCardGameConnection*>(App().Links().connection);
+    if (connection == nullptr)
+        return client::GR_CARD_REQUEST_NOT_SENT;
+    return connection->SendGameRequest(sub_id, body, client::RequestWait::No);
+}
+
+void CCardGameScene::OnGameData(std::span<const uint8_t> body)
+{
+    const auto sub_id = Word(body, 8);
+    const auto length = Word(body, 16);
+    if (!sub_id || !length || *length < 0
+        || static_cast<size_t>(*length) > body.size() - client::CARD_GAME_HEADER_BYTES)
+        return;
+    const std::span<const uint8_t> data = body.subspan(client::CARD_GAME_HEADER_BYTES, static_cast<size_t>(*length));
+    if (*sub_id >= GAMEDATA_PLAYER_BACK && *sub_id <= 19840332)
+        OnGameDataPlayer(*sub_id, data);
+    else if (*sub_id == GAMEDATA_HAND)
+        OnSetHandCards(data);
+}
+
+void CCardGameScene::OnGameDataPlayer(int32_t sub_id, std::span<const uint8_t> body)
+{
+    const auto chair = Word(body, 0);
+    if (!chair || m_chairs == nullptr || !m_chairs->IsValidChair(*chair))
+        return;
+    switch (sub_id) {
+    case GAMEDATA_PLAYER_BACK: {
+        CSeatBoard* board = GetSeatBoard(ChairToView(*chair));
+        if (board == nullptr || !board->IsOffline())
+            return;
+        App().ShowSystemMessage(panel::FormatText(" <z=qv系统通知> <c=%d>%s重新回到了游戏!\r\n",
+                                                  static_cast<int>(GetIntSetting(SETTING_BACK_COLOUR)),
+                                                  App().Records().GetSeatDisplayName(*chair).c_str()));
+        board->ShowOffline(false);
+        SetActive(m_clock, true);
+        if (m_clock != nullptr && *chair == GetActiveChair())
+            m_clock->SetValue(m_chair_seconds[static_cast<size_t>(*chair)]);
+        break;
+    }
+    case GAMEDATA_AUTOPLAY_ON:
+        OnAutoPlayOn(*chair);
+        break;
+    case GAMEDATA_AUTOPLAY_OFF:
+        OnAutoPlayOff(*chair);
+        break;
+    default:
+        break;
+    }
+}
+
+void CCardGameScene::OnAutoPlayOn(int chair)
+{
+    const client::CClientRecords& records = App().Records();
+    if (chair == records.GetChairNO() && !records.IsLookOn()) {
+        SetAutoPlay(true);
+        App().ShowSystemMessage(" <m=qv系统通知> #r游戏托管已启动,单击鼠标解除!\r\n");
+    }
+    if (CSeatBoard* board = GetSeatBoard(ChairToView(chair)))
+        board->ShowAutoPlay(true);
+}
+
+void CCardGameScene::OnAutoPlayOff(int chair)
+{
+    const client::CClientRecords& records = App().Records();
+    if (chair == records.GetChairNO() && !records.IsLookOn()) {
+        m_auto_play_off_time = GetTime();
+        m_auto_play_switched_off = true;
+        SetAutoPlay(false);
+        App().ShowSystemMessage(" <z=qv系统通知> #b游戏托管已解除!\r\n");
+    }
+    if (CSeatBoard* board = GetSeatBoard(ChairToView(chair)))
+        board->ShowAutoPlay(false);
+}
+
+void CCardGameScene::ResumeGame()
+{
+    const client::CClientRecords& records = App().Records();
+    if (!records.IsLookOn())
+        (void)SendGameData(GAMEDATA_REJOIN, {});
+    if (m_hand != nullptr)
+        for (int chair = 0; chair < m_chair_count; ++chair)
+            (void)m_hand->RenumberHand(chair);
+    StartClock();
+    const client::CGameStateHolder* state = GetGameState();
+    SetActiveChair(GetActiveChair(), state != nullptr ? state->GetTableWord16() : -1);
+    if (App().IsMatch())
+        ShowMatchInfoBox();
+    else
+        ShowGameInfoBox();
+    if (m_hand != nullptr)
+        m_hand->SortHand(1);
+    ShowSortButtons(true);
+    StartTurn();
+}
+
+void CCardGameScene::OnTableReset()
+{
+    client::CGameStateHolder* state = GetGameState();
+    if (state != nullptr && state->IsTableWord15Set())
+        return;
+    if (state != nullptr)
+        state->ResetTableData();
+    ClearTable();
+}
+
+} // namespace scene
