@@ -513,11 +513,16 @@ std::vector<Picture> DrawFurniture(TextPen& pen, const Furniture& item)
         const std::u32string_view glyphs = item.kind == Kind::Digits ? std::u32string_view(digits) : item.text;
         for (const char32_t c : glyphs) {
             Picture pic(w, h);
+            // A one-byte character of a glyph strip advances half a cell: it
+            // is drawn in the cell's left half.
+            const bool narrow = item.kind == Kind::Glyphs && c < 0x80;
+            const double cx = narrow ? w / 4.0 : w / 2.0;
+            const double room = narrow ? w / 2.0 - 1.0 : w - 2.0;
             // A dark outline under the glyph keeps it legible on any table.
             for (int d = 0; d < 4; ++d)
-                pen.Draw(pic, std::u32string(1, c), w / 2.0 + (d % 2 ? 1 : -1) * 0.8, 1 + (d / 2), h - 3, w - 1.0,
+                pen.Draw(pic, std::u32string(1, c), cx + (d % 2 ? 1 : -1) * 0.8, 1 + (d / 2), h - 3, room + 1.0,
                          0xC0000000u);
-            pen.Draw(pic, std::u32string(1, c), w / 2.0, 1, h - 3, w - 2.0, item.colour);
+            pen.Draw(pic, std::u32string(1, c), cx, 1, h - 3, room, item.colour);
             frames.push_back(std::move(pic));
         }
         break;
@@ -651,6 +656,11 @@ constexpr Furniture FURNITURE[] = {
     { "frame.kor", "btn_AdvertTab", Kind::Button, 64, 24, U"公告", 0xFF2C60AAu },
     { "frame.kor", "btn_signup", Kind::Button, 64, 26, U"报名", 0xFF2E8C46u },
     { "frame.kor", "btn_giveup", Kind::Button, 64, 26, U"退赛", 0xFF9A5A24u },
+    { "frame.kor", "word_waitmatchstart", Kind::Glyphs, 18, 20, U"比赛倒计时:天时分秒小报名费银两通宝", 0xFFFFE9A0u },
+    { "frame.kor", "digit_waitmatchstart", Kind::Digits, 12, 20, U"", 0xFFFFD24Au },
+    { "frame.kor", "word_washturn", Kind::Glyphs, 18, 20, U"定局淘汰第轮", 0xFFFFE9A0u },
+    { "frame.kor", "word_resttable", Kind::Glyphs, 18, 20, U"还有桌游戏中前名晋级，", 0xFFFFE9A0u },
+    { "frame.kor", "animation_WaitArrangeTable", Kind::Icon, 140, 30, U"正在为您配桌", 0xFF2C60AAu },
 };
 
 } // namespace

@@ -59,6 +59,9 @@ constexpr Expected IMAGES[] = {
     { "replay.kor", "btn_redcross", ANY, ANY, 4 },  { "frame.kor", "btn_popmenu", ANY, ANY, 4 },
     { "frame.kor", "btn_ScoreTab", ANY, ANY, 4 },   { "frame.kor", "btn_AdvertTab", ANY, ANY, 4 },
     { "frame.kor", "btn_signup", ANY, ANY, 4 },     { "frame.kor", "btn_giveup", ANY, ANY, 4 },
+    { "frame.kor", "word_waitmatchstart", ANY, ANY, 18 }, { "frame.kor", "digit_waitmatchstart", ANY, ANY, 10 },
+    { "frame.kor", "word_washturn", ANY, ANY, 6 },  { "frame.kor", "word_resttable", ANY, ANY, 11 },
+    { "frame.kor", "animation_WaitArrangeTable", ANY, ANY, 1 },
 };
 
 // Dark ink (rank or suit, red or black) in the frame's top-left w x h pixels.
