@@ -1,6 +1,8 @@
 #include "client/panel/ScreenshotJpeg.h"
 
 #include <algorithm>
+#include <array>
+#include <bit>
 #include <csetjmp>
 #include <cstddef>
 #include <cstdio>
@@ -17,6 +19,16 @@
 namespace panel {
 
 namespace {
+
+// A 5-bit colour field as an 8-bit value: 0 stays 0, 31 becomes 255 and the
+// rest 8 x (v + 1).
+constexpr std::array<uint8_t, 32> FIVE_BIT_LEVELS = [] {
+    std::array<uint8_t, 32> levels {};
+    for (int v = 1; v < 31; ++v)
+        levels[static_cast<size_t>(v)] = static_cast<uint8_t>(8 * (v + 1));
+    levels[31] = 255;
+    return levels;
+}();
 
 struct JpegError {
     jpeg_error_mgr manager {};
@@ -83,25 +95,55 @@ int WriteJpegFile(const std::string& path, std::span<const uint8_t> rgb, int32_t
     return 1;
 }
 
-RgbImage CapturePresentation(const engine::GDIPaintModule& paint)
+RgbImage ConvertScreenBits(const ScreenBits& bits)
 {
     RgbImage image;
-    const int32_t width = paint.GetWidth();
-    const int32_t height = paint.GetHeight();
-    // Shown pixels are B, G, R, A bytes: 0xAARRGGBB as words.
-    const std::vector<uint32_t>& shown = paint.GetPresentation();
-    if (width <= 0 || height <= 0 || shown.size() != static_cast<size_t>(width) * static_cast<size_t>(height))
+    if (bits.width <= 0 || bits.height <= 0 || (bits.bits_per_pixel != 32 && bits.bits_per_pixel != 16))
         return image;
-    image.width = width;
-    image.height = height;
-    image.pixels.resize(shown.size() * 3);
+    const auto width = static_cast<size_t>(bits.width);
+    const auto height = static_cast<size_t>(bits.height);
+    const size_t row_bytes = width * static_cast<size_t>(bits.bits_per_pixel / 8);
+    if (bits.stride < row_bytes || bits.bytes.size() < bits.stride * (height - 1) + row_bytes)
+        return image;
+    image.width = bits.width;
+    image.height = bits.height;
+    image.pixels.resize(width * height * 3);
     uint8_t* out = image.pixels.data();
-    for (const uint32_t pixel : shown) {
-        *out++ = static_cast<uint8_t>(pixel >> 16);
-        *out++ = static_cast<uint8_t>(pixel >> 8);
-        *out++ = static_cast<uint8_t>(pixel);
+    for (size_t y = 0; y < height; ++y) {
+        const uint8_t* row = bits.bytes.data() + bits.stride * (bits.bottom_up ? height - 1 - y : y);
+        for (size_t x = 0; x < width; ++x) {
+            if (bits.bits_per_pixel == 32) {
+                const uint8_t* pixel = row + x * 4;
+                *out++ = pixel[2];
+                *out++ = pixel[1];
+                *out++ = pixel[0];
+            } else {
+                const auto word = static_cast<uint32_t>(row[x * 2] | (row[x * 2 + 1] << 8));
+                *out++ = FIVE_BIT_LEVELS[(word >> 10) & 31];
+                *out++ = FIVE_BIT_LEVELS[(word >> 5) & 31];
+                *out++ = FIVE_BIT_LEVELS[word & 31];
+            }
+        }
     }
     return image;
+}
+
+RgbImage CapturePresentation(const engine::GDIPaintModule& paint)
+{
+    // Shown pixels are 0xAARRGGBB words: B, G, R, A bytes in memory.
+    static_assert(std::endian::native == std::endian::little);
+    const int32_t width = paint.GetWidth();
+    const int32_t height = paint.GetHeight();
+    const std::vector<uint32_t>& shown = paint.GetPresentation();
+    if (width <= 0 || height <= 0 || shown.size() != static_cast<size_t>(width) * static_cast<size_t>(height))
+        return {};
+    ScreenBits bits;
+    bits.bytes = std::span(reinterpret_cast<const uint8_t*>(shown.data()), shown.size() * 4);
+    bits.width = width;
+    bits.height = height;
+    bits.stride = static_cast<size_t>(width) * 4;
+    bits.bits_per_pixel = 32;
+    return ConvertScreenBits(bits);
 }
 
 RgbImage CaptureView(const engine::CEngineEntity& entity)

@@ -27,6 +27,20 @@ struct RgbImage {
     int32_t height = 0;
 };
 
+/// A captured screen's pixels as they lie in memory.
+struct ScreenBits {
+    std::span<const uint8_t> bytes;
+    int32_t width = 0;
+    int32_t height = 0;
+    size_t stride = 0;       ///< bytes from the start of one row to the next
+    int bits_per_pixel = 0;  ///< 32: B, G, R, x bytes; 16: 5-5-5 words, little-endian
+    bool bottom_up = false;  ///< the screen's last row comes first
+};
+
+/// The screen as RGB rows, top row first (5-bit fields widened as 0, 16,
+/// 24, ..., 248, then 255). Empty for other depths, or when the rows do not
+/// fit their stride or the bytes.
+[[nodiscard]] RgbImage ConvertScreenBits(const ScreenBits& bits);
 /// Writes the pixels as a baseline JPEG of the given quality (1 to 100). 1
 /// on success; 0 for missing pixels or sizes that do not match, or when the
 /// file cannot be written (a message box "JpegFile :\nCan't open %s\n" says

@@ -300,3 +300,35 @@ TEST_F(PanelTest, CharacterPicturesExistOnlyForRealCharacters)
         EXPECT_EQ(name.empty(), !c.found) << c.character << " " << c.type;
     }
 }
+
+TEST(Screenshot, CapturedRowsBecomeRgbTopRowFirstAtEitherDepth)
+{
+    // 16 bits: three pixels a row, rows padded to 8 bytes; fields of 31, 30,
+    // 1 and 0. The odd width must not skew the second row.
+    const auto word = [](int r, int g, int b) { return static_cast<uint16_t>((r << 10) | (g << 5) | b); };
+    const uint16_t bottom[4] = { word(31, 31, 31), word(30, 1, 0), word(0, 0, 0), 0xFFFF };
+    const uint16_t top[4] = { word(1, 30, 31), word(0, 31, 1), word(31, 0, 30), 0xFFFF };
+    std::vector<uint8_t> bits16;
+    for (const uint16_t* row : { bottom, top })
+        for (int i = 0; i < 4; ++i)
+            bits16.insert(bits16.end(), { static_cast<uint8_t>(row[i]), static_cast<uint8_t>(row[i] >> 8) });
+    // 32 bits: B, G, R, x bytes, two pixels a row, rows padded to 12 bytes.
+    const std::vector<uint8_t> bits32 = { 1, 2, 3, 0, 4, 5, 6, 0, 9, 9, 9, 9, 7, 8, 9, 0, 10, 11, 12, 0, 9, 9, 9, 9 };
+    const struct {
+        panel::ScreenBits bits;
+        std::vector<uint8_t> rgb; // empty: refused
+    } cases[] = {
+        { { bits16, 3, 2, 8, 16, true },
+          { 16, 248, 255, 0, 255, 16, 255, 0, 248, 255, 255, 255, 248, 16, 0, 0, 0, 0 } },
+        { { bits32, 2, 2, 12, 32, false }, { 3, 2, 1, 6, 5, 4, 9, 8, 7, 12, 11, 10 } },
+        { { bits32, 2, 2, 12, 32, true }, { 9, 8, 7, 12, 11, 10, 3, 2, 1, 6, 5, 4 } },
+        { { bits32, 2, 2, 12, 24, false }, {} },                     // other depths write nothing
+        { { bits32, 3, 2, 8, 32, false }, {} },                      // rows longer than their stride
+        { { std::span(bits32).first(19), 2, 2, 12, 32, false }, {} }, // the last row cut short
+    };
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        const panel::RgbImage image = panel::ConvertScreenBits(cases[i].bits);
+        EXPECT_EQ(image.pixels, cases[i].rgb) << i;
+        EXPECT_EQ(image.width, cases[i].rgb.empty() ? 0 : cases[i].bits.width) << i;
+    }
+}
