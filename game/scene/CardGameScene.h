@@ -158,7 +158,12 @@ public:
     void OnTableSnapshot() override {}
     void OnRoundEnd() override {}
     void OnScoreNotify(std::span<const uint8_t> body) override { (void)body; }
-    void RecordTableEvent(uint32_t id, std::span<const uint8_t> body) override { (void)id, (void)body; }
+    /// Offers a dispatched event to the replay board, when one is held.
+    void RecordTableEvent(uint32_t id, std::span<const uint8_t> body) override;
+    virtual void RecordEventNormal(uint32_t id, std::span<const uint8_t> body);
+    virtual void RecordEventMatch(uint32_t id, std::span<const uint8_t> body);
+    /// Runs before a recording is saved (nothing in this class).
+    virtual void OnBeforeSaveRecording() {}
     virtual void PlayThrowSound(int32_t type, int32_t count);
     virtual void ShowPassMark(int chair, int32_t type);
     /// True when the client looks on and a hand card of the watched chair

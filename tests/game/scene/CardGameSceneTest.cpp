@@ -756,5 +756,52 @@ TEST_F(TurnFlowTest, TimeOutWhileFollowingThrowsOrPassesByThePartnersPlay)
     }
 }
 
+// --- Recording hooks ----------------------------------------------------------
+
+TEST_F(TableEventTest, RecordingStartsRecordsAndSavesByRoomKind)
+{
+    AddImage("Rep_bitBoard", 500, 40);
+    const std::vector<uint8_t> body = Body(40, { { 0, 7 } });
+    struct Case {
+        bool match;
+        std::vector<uint32_t> events;
+        size_t recorded;
+        bool saved_line;
+    };
+    const Case cases[] = {
+        // Before a start nothing counts; start, play, pass, game data; 211300 is not recorded.
+        { false, { 221170, 211040, 221170, 223100, 229500, 211300 }, 4, false },
+        { false, { 211040, 221170, 211080 }, 0, true }, // saved: the board starts empty again
+        { true, { 211150, 211040, 221170, 223100, 229500, 211160 }, 3, false },
+    };
+    for (const Case& c : cases) {
+        m_app.SetReplayMode(1); // makes the board
+        m_app.Records().SetMatchRoom(c.match);
+        CCardGameScene* scene = MakeScene(m_app, { 0, 0, 800, 600 });
+        scene->CreateInfoBoard();
+        m_app.SetReplayMode(0);
+        auto* board = dynamic_cast<CReplayPanel*>(scene->GetReplayBoard());
+        ASSERT_NE(board, nullptr);
+        m_chat.lines.clear();
+        for (uint32_t id : c.events)
+            scene->RecordTableEvent(id, body);
+        EXPECT_EQ(board->GetReplayImage().GetEventCount(), c.recorded) << c.match << ' ' << c.events.size();
+        EXPECT_EQ(!m_chat.lines.empty(), c.saved_line);
+        if (c.saved_line) {
+            EXPECT_NE(m_chat.lines[0].find("录像目录"), std::string::npos);
+            scene->RecordTableEvent(221170, body); // nothing between a save and the next start
+            EXPECT_EQ(board->GetReplayImage().GetEventCount(), 0u);
+            EXPECT_FALSE(board->IsRecording());
+        }
+        m_engine.m_objects->DestroyObject(scene->GetId());
+    }
+    // Without a board nothing is recorded and nothing written.
+    m_app.Records().SetMatchRoom(false);
+    m_chat.lines.clear();
+    for (uint32_t id : { 211040u, 221170u, 211080u })
+        m_scene->RecordTableEvent(id, body);
+    EXPECT_TRUE(m_chat.lines.empty());
+}
+
 } // namespace
 } // namespace scene::test
