@@ -65,7 +65,10 @@ inline constexpr uint32_t GAMEMSG_BTN_SELECT_TRIPLES = 80000127;
 inline constexpr uint32_t GAMEMSG_BTN_SORT_BY_SIZE = 80000128;
 inline constexpr uint32_t GAMEMSG_BTN_SELECT_BOMBS = 80000129;
 inline constexpr uint32_t GAMEMSG_BTN_SORT_BY_COUNT = 80000130;
+inline constexpr uint32_t GAMEMSG_BTN_SORT_BY_SUIT = 80000131;
 inline constexpr uint32_t GAMEMSG_BTN_AUTO_PLAY = 80000132;
+inline constexpr uint32_t GAMEMSG_OPTION_1 = 80000135;
+inline constexpr uint32_t GAMEMSG_OPTION_4 = 80000138;
 
 inline constexpr uint32_t GAMEMSG_CLOCK_TICK = 80000099;
 inline constexpr uint32_t GAMEMSG_AUTO_PASS = 80000141;
@@ -190,6 +193,17 @@ public:
     virtual void OnAutoPlayOn(int chair);
     virtual void OnAutoPlayOff(int chair);
 
+    // --- Select, sort and option buttons
+    /// Raises one group of the hand (singles, pairs, triples or bombs, by
+    /// the button's event); a second press of the same button only lowers.
+    virtual void OnBtnSelect(uint32_t event_id);
+    virtual void OnBtnSortByCount();
+    virtual void OnBtnSortBySuit();
+    virtual void OnBtnSortBySize();
+    /// The option request 221070 with its two values.
+    virtual void SendOptionRequest(int32_t first, int32_t second);
+    [[nodiscard]] uint32_t GetLastSelectButton() const { return m_last_select; }
+
     // --- Turn flow
     void ResumeGame() override;
     /// The table is over: cleared for the next round unless a game runs.
@@ -299,6 +313,7 @@ protected:
     TurnRecord m_empty_record;
     TurnRecord m_last_play;
     LastPlay m_last;
+    uint32_t m_last_select { 0 };
     rules::CardPlay m_hint_play;
     rules::CardPlay m_second_play;
     int32_t m_timeout_ticks { 0 };

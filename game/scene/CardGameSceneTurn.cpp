@@ -73,6 +73,29 @@ int CCardGameScene::OnEvent(const engine::EngineEvent& event)
     case GAMEMSG_BTN_AUTO_PLAY:
         OnBtnAutoPlay();
         return 1;
+    case GAMEMSG_BTN_SELECT_SINGLES:
+    case GAMEMSG_BTN_SELECT_PAIRS:
+    case GAMEMSG_BTN_SELECT_TRIPLES:
+    case GAMEMSG_BTN_SELECT_BOMBS:
+        OnBtnSelect(event.id);
+        return 1;
+    case GAMEMSG_BTN_SORT_BY_COUNT:
+        OnBtnSortByCount();
+        return 1;
+    case GAMEMSG_BTN_SORT_BY_SUIT:
+        OnBtnSortBySuit();
+        return 1;
+    case GAMEMSG_BTN_SORT_BY_SIZE:
+        OnBtnSortBySize();
+        return 1;
+    case GAMEMSG_OPTION_1:
+    case GAMEMSG_OPTION_1 + 1:
+    case GAMEMSG_OPTION_1 + 2:
+        SendOptionRequest(0, static_cast<int32_t>(event.id - GAMEMSG_OPTION_1 + 1));
+        return 1;
+    case GAMEMSG_OPTION_4:
+        SendOptionRequest(1, 0);
+        return 1;
     case GAMEMSG_STOP_CLOCK:
         StopClock();
         return 1;

@@ -803,5 +803,50 @@ TEST_F(TableEventTest, RecordingStartsRecordsAndSavesByRoomKind)
     EXPECT_TRUE(m_chat.lines.empty());
 }
 
+// --- Select, sort and option buttons --------------------------------------------
+
+TEST_F(TurnFlowTest, SelectButtonsRaiseTheirGroupAndASecondPressOnlyLowers)
+{
+    using rules::test::Card;
+    GiveOwnHand({ Card(3, 0), Card(5, 0), Card(5, 1), Card(9, 0), Card(9, 1), Card(9, 2) });
+    auto press = [this](uint32_t id) {
+        (void)m_scene->OnEvent(engine::EngineEvent { m_scene->GetId(), id, 0, 0 });
+        return m_scene->Hand()->CountRaisedCards();
+    };
+    EXPECT_EQ(press(GAMEMSG_BTN_SELECT_PAIRS), 2);
+    EXPECT_EQ(press(GAMEMSG_BTN_SELECT_TRIPLES), 3);
+    EXPECT_EQ(press(GAMEMSG_BTN_SELECT_TRIPLES), 0);
+    EXPECT_EQ(m_scene->GetLastSelectButton(), 0u);
+    EXPECT_EQ(press(GAMEMSG_BTN_SELECT_SINGLES), 1);
+    EXPECT_EQ(press(GAMEMSG_BTN_SELECT_BOMBS), 0);
+}
+
+TEST_F(TurnFlowTest, SortButtonsStepTheSortTypeAndOptionsGoOut)
+{
+    auto press = [this](uint32_t id) {
+        (void)m_scene->OnEvent(engine::EngineEvent { m_scene->GetId(), id, 0, 0 });
+        return m_scene->GetSortType();
+    };
+    ASSERT_EQ(m_scene->GetSortType(), 1);
+    EXPECT_EQ(press(GAMEMSG_BTN_SORT_BY_SIZE), 4);
+    EXPECT_EQ(press(GAMEMSG_BTN_SORT_BY_SIZE), 1);
+    EXPECT_EQ(press(GAMEMSG_BTN_SORT_BY_SUIT), 3);
+    EXPECT_EQ(press(GAMEMSG_BTN_SORT_BY_SIZE), 4) << "back to 1 first, then toggled";
+    EXPECT_EQ(press(GAMEMSG_BTN_SORT_BY_COUNT), 5);
+    EXPECT_EQ(press(GAMEMSG_BTN_SORT_BY_COUNT), 6);
+    EXPECT_EQ(press(GAMEMSG_BTN_SORT_BY_SUIT), 3);
+    EXPECT_EQ(press(GAMEMSG_BTN_SORT_BY_SUIT), 6);
+
+    for (uint32_t id = GAMEMSG_OPTION_1; id <= GAMEMSG_OPTION_4; ++id)
+        (void)press(id);
+    ASSERT_EQ(m_connection.sent.size(), 4u);
+    const std::pair<int32_t, int32_t> values[] = { { 0, 1 }, { 0, 2 }, { 0, 3 }, { 1, 0 } };
+    for (size_t i = 0; i < 4; ++i) {
+        EXPECT_EQ(m_connection.sent[i].first, client::GR_ID_221070);
+        EXPECT_EQ(WordAt(m_connection.sent[i].second, 16), values[i].first) << i;
+        EXPECT_EQ(WordAt(m_connection.sent[i].second, 20), values[i].second) << i;
+    }
+}
+
 } // namespace
 } // namespace scene::test
