@@ -179,6 +179,13 @@ public:
     virtual void OnBtnThrow();
     virtual void OnBtnPass();
     virtual void OnBtnAutoPlay();
+    /// Steps through the plays that beat the last play: first those that
+    /// split no group of equal cards, then all, weakest first; a hand that
+    /// cannot beat it passes.
+    virtual void OnBtnHint();
+    /// Raises the next play stronger than the last no-split hint that splits
+    /// no group of the hand; false when there is none.
+    virtual bool FindNoSplitHint();
     /// The own auto-play as the server reports it.
     virtual void SetAutoPlay(bool on);
     [[nodiscard]] bool IsAutoPlay() const { return m_auto_play; }

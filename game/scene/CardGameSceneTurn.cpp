@@ -67,6 +67,9 @@ int CCardGameScene::OnEvent(const engine::EngineEvent& event)
     case GAMEMSG_BTN_PASS:
         OnBtnPass();
         return 1;
+    case GAMEMSG_BTN_HINT:
+        OnBtnHint();
+        return 1;
     case GAMEMSG_BTN_THROW:
         OnBtnThrow();
         return 1;
@@ -208,6 +211,67 @@ void CCardGameScene::SelectBeatingPlay()
     }
     if (search(m_last.play, m_hint_play))
         raise(m_hint_play);
+}
+
+bool CCardGameScene::FindNoSplitHint()
+{
+    if (m_hand == nullptr)
+        return false;
+    std::array<int32_t, MAX_BODY_CARDS> hand {};
+    const int n = m_hand->GetHandCards(hand);
+    const std::span<const int32_t> cards(hand.data(), static_cast<size_t>(n));
+    const auto counts = CountByValue(cards);
+    // A copy: the walk never writes over the table's last play.
+    rules::CardPlay from = m_second_play.type != 0 ? m_second_play : m_last.play;
+    std::array<int32_t, MAX_BODY_CARDS> out {};
+    for (int step = 0; step < MAX_BODY_CARDS * MAX_BODY_CARDS; ++step) {
+        rules::CardPlay found;
+        if (ClassifyCards(cards, out, from, found, HINT_RULE_MASK, 1) == 0)
+            return false;
+        if (SplitsNoGroup(found.Cards(), counts)) {
+            m_second_play = found;
+            (void)m_hand->RaiseCards(found.Cards());
+            CheckSelection();
+            (void)LoadSound("Snd_HitCard", 1);
+            return true;
+        }
+        from = found;
+    }
+    return false;
+}
+
+void CCardGameScene::OnBtnHint()
+{
+    if (m_last.IsLeading() || m_hand == nullptr)
+        return;
+    m_hand->LowerAllCards();
+    if (FindNoSplitHint())
+        return;
+    std::array<int32_t, MAX_BODY_CARDS> hand {};
+    const int n = m_hand->GetHandCards(hand);
+    const std::span<const int32_t> cards(hand.data(), static_cast<size_t>(n));
+    std::array<int32_t, MAX_BODY_CARDS> out {};
+    auto search_from = [&](const rules::CardPlay& from) {
+        rules::CardPlay found;
+        if (ClassifyCards(cards, out, from, found, HINT_RULE_MASK, 1) == 0)
+            return false;
+        m_hint_play = found;
+        (void)m_hand->RaiseCards(found.Cards());
+        CheckSelection();
+        (void)LoadSound("Snd_HitCard", 1);
+        return true;
+    };
+    if (m_hint_play.type != 0 && search_from(m_hint_play))
+        return;
+    if (m_hint_play.type != 0) {
+        m_second_play.Clear();
+        if (FindNoSplitHint()) {
+            m_hint_play.Clear();
+            return;
+        }
+    }
+    if (!search_from(m_last.play))
+        OnBtnPass();
 }
 
 void CCardGameScene::CheckSelection()

@@ -16,6 +16,7 @@
 #include "client/CCardGameConnection.h"
 #include "platform/ByteOrder.h"
 #include "game/rules/CardPlay.h"
+#include "game/rules/CardRules.h"
 #include "game/rules/CardTestSupport.h"
 
 namespace scene::test {
@@ -846,6 +847,29 @@ TEST_F(TurnFlowTest, SortButtonsStepTheSortTypeAndOptionsGoOut)
         EXPECT_EQ(WordAt(m_connection.sent[i].second, 16), values[i].first) << i;
         EXPECT_EQ(WordAt(m_connection.sent[i].second, 20), values[i].second) << i;
     }
+}
+
+TEST_F(TurnFlowTest, HintStepsThroughUnsplitPlaysThenAllAndPassesWhenHopeless)
+{
+    using rules::test::Card;
+    GiveOwnHand({ Card(5, 0), Card(7, 0), Card(7, 1), Card(9, 0) });
+    Throw(1, 0, rules::CARD_TYPE_SINGLE, { Card(4, 2) });
+    std::vector<int32_t> raised_values;
+    for (int press = 0; press < 6; ++press) {
+        (void)m_scene->OnEvent(engine::EngineEvent { m_scene->GetId(), GAMEMSG_BTN_HINT, 0, 0 });
+        std::array<int32_t, 64> raised {};
+        ASSERT_EQ(m_scene->Hand()->GetRaisedCards(raised), 1) << press;
+        raised_values.push_back(rules::GetCardValue(raised[0]));
+    }
+    EXPECT_EQ(raised_values, (std::vector<int32_t> { rules::GetCardValue(Card(5, 0)), rules::GetCardValue(Card(9, 0)),
+                                                     rules::GetCardValue(Card(5, 0)), rules::GetCardValue(Card(7, 0)),
+                                                     rules::GetCardValue(Card(9, 0)), rules::GetCardValue(Card(5, 0)) }));
+    EXPECT_TRUE(m_connection.sent.empty());
+
+    GiveOwnHand({ Card(3, 0), Card(4, 1), Card(6, 2), Card(8, 3) });
+    Throw(1, 0, rules::CARD_TYPE_SINGLE, { rules::test::BigJoker() });
+    (void)m_scene->OnEvent(engine::EngineEvent { m_scene->GetId(), GAMEMSG_BTN_HINT, 0, 0 });
+    EXPECT_EQ(Sent(), std::vector<std::string> { std::to_string(client::GR_PASS) });
 }
 
 } // namespace
