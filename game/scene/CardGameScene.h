@@ -31,6 +31,7 @@
 
 #include "client/CGameScene.h"
 #include "client/CardGameSceneHooks.h"
+#include "client/UserRecords.h"
 #include "platform/Cursor.h"
 #include "game/scene/CardSprite.h"
 #include "game/scene/ChairMath.h"
@@ -210,6 +211,17 @@ public:
     /// The option request 221070 with its two values.
     virtual void SendOptionRequest(int32_t first, int32_t second);
     [[nodiscard]] uint32_t GetLastSelectButton() const { return m_last_select; }
+
+    // --- Seat refreshes (from the frame UI)
+    void ResetSeatBoards() override;
+    virtual void OnRandomTable();
+    virtual void OnTableChanged();
+    virtual void RefreshSeatBoards();
+    virtual void RefreshSeatBoardsAndPiles();
+    virtual void RefreshOwnSeatBoard();
+    /// A player's record (its chair is checked against the table's chairs).
+    virtual void OnPlayerEnter(const client::GameUserRecord& user);
+    virtual void OnPlayerLeave(const client::GameUserRecord& user);
 
     // --- Turn flow
     void ResumeGame() override;

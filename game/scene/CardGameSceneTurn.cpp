@@ -27,6 +27,9 @@ using detail::SetActive;
 using detail::SetEnabled;
 using detail::Word;
 
+constexpr uint32_t GAMEMSG_REFRESH_SEATS_AND_PILES = 80000012;
+constexpr uint32_t GAMEMSG_UPDATE_SEAT_SCORES = 80000022;
+constexpr uint32_t GAMEMSG_REDRAW_OWN_SEAT = 80000052;
 constexpr uint32_t GAMEMSG_STOP_CLOCK = 80000053;
 constexpr uint32_t GAMEMSG_ROUND_OVER = 80000101;
 constexpr int32_t TIMEOUT_REPEAT = 10;
@@ -98,6 +101,41 @@ int CCardGameScene::OnEvent(const engine::EngineEvent& event)
         return 1;
     case GAMEMSG_OPTION_4:
         SendOptionRequest(1, 0);
+        return 1;
+    case panel::GAMEMSG_RESET_SEAT_BOARDS:
+    case panel::GAMEMSG_REFRESH_MAIN_GAME:
+        ResetSeatBoards();
+        return 1;
+    case panel::GAMEMSG_REFRESH_SEAT_BOARDS:
+        RefreshSeatBoards();
+        return 1;
+    case GAMEMSG_REFRESH_SEATS_AND_PILES:
+    case GAMEMSG_REFRESH_SEATS_AND_PILES + 1:
+        RefreshSeatBoardsAndPiles();
+        return 1;
+    case panel::GAMEMSG_PLAYER_ENTER:
+    case panel::GAMEMSG_PLAYER_LEAVE:
+        if (const auto* user = reinterpret_cast<const client::GameUserRecord*>(event.param1)) {
+            if (event.id == panel::GAMEMSG_PLAYER_ENTER)
+                OnPlayerEnter(*user);
+            else
+                OnPlayerLeave(*user);
+        }
+        return 1;
+    case panel::GAMEMSG_RANDOM_TABLE:
+        OnRandomTable();
+        return 1;
+    case panel::GAMEMSG_TABLE_CHANGED:
+        OnTableChanged();
+        return 1;
+    case panel::GAMEMSG_REFRESH_OWN_SEAT:
+        RefreshOwnSeatBoard();
+        return 1;
+    case GAMEMSG_UPDATE_SEAT_SCORES:
+        UpdateSeatScores();
+        return 1;
+    case GAMEMSG_REDRAW_OWN_SEAT:
+        RedrawOwnSeatBoard();
         return 1;
     case GAMEMSG_STOP_CLOCK:
         StopClock();

@@ -872,5 +872,33 @@ TEST_F(TurnFlowTest, HintStepsThroughUnsplitPlaysThenAllAndPassesWhenHopeless)
     EXPECT_EQ(Sent(), std::vector<std::string> { std::to_string(client::GR_PASS) });
 }
 
+// --- Seat refreshes ---------------------------------------------------------------
+
+TEST_F(TableEventTest, SeatBoardsFollowTheTableRecordAndThePlayers)
+{
+    auto chairs = [this] {
+        std::string out;
+        for (int view = 0; view < 4; ++view)
+            out += std::to_string(m_scene->GetSeatBoard(view)->GetChair()) + ' ';
+        return out;
+    };
+    m_app.Records().Table().player_count = 3;
+    (void)m_scene->OnEvent(engine::EngineEvent { m_scene->GetId(), 80000002, 0, 0 });
+    const std::string three = chairs();
+    EXPECT_EQ(m_scene->GetSeatBoard(m_scene->ChairToView(3))->GetChair(), -1) << three;
+    EXPECT_EQ(m_scene->GetSeatBoard(m_scene->ChairToView(2))->GetChair(), 2) << three;
+
+    client::GameUserRecord user {};
+    user.chair = 3;
+    (void)m_scene->OnEvent(engine::EngineEvent { m_scene->GetId(), 80000014, reinterpret_cast<uintptr_t>(&user), 0 });
+    EXPECT_EQ(m_scene->GetSeatBoard(m_scene->ChairToView(3))->GetChair(), 3);
+    user.chair = 9; // not a chair of the table
+    (void)m_scene->OnEvent(engine::EngineEvent { m_scene->GetId(), 80000016, reinterpret_cast<uintptr_t>(&user), 0 });
+    user.chair = 1;
+    (void)m_scene->OnEvent(engine::EngineEvent { m_scene->GetId(), 80000016, reinterpret_cast<uintptr_t>(&user), 0 });
+    EXPECT_EQ(m_scene->GetSeatBoard(m_scene->ChairToView(1))->GetChair(), -1);
+    EXPECT_EQ(m_scene->GetSeatBoard(m_scene->ChairToView(3))->GetChair(), 3);
+}
+
 } // namespace
 } // namespace scene::test
