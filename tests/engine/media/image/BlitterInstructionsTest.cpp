@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 
 using namespace engine;
@@ -31,6 +32,16 @@ ImageRecord RandomImage(std::mt19937& random, uint16_t w, uint16_t h)
     if (random() % 2) {
         for (size_t i = 0; i < pixels.size(); ++i)
             pixels[i] = (i / 9) % 2 ? pixels[i] & 0x00FFFFFFu : pixels[i] | 0xFF000000u;
+    } else if (random() % 2) {
+        // A card: clear margins, a rim of partial alphas, an opaque body, so
+        // whole vector groups are clear or opaque beside partial ones.
+        const uint32_t margin = random() % 12;
+        for (size_t i = 0; i < pixels.size(); ++i) {
+            const uint32_t x = uint32_t(i % w);
+            const uint32_t edge = std::min(x, uint32_t(w) - 1 - x);
+            const uint32_t colour = pixels[i] & 0x00FFFFFFu;
+            pixels[i] = edge < margin ? colour : edge == margin ? pixels[i] : colour | 0xFF000000u;
+        }
     }
     const uint32_t kind = random() % 3;
     const uint32_t flags = kind == 0 ? IMAGE_FLAG_ALPHA : kind == 1 ? IMAGE_FLAG_TRANSPARENT : 0;
