@@ -4,6 +4,7 @@
 #include "client/ClientText.h"
 #include "engine/core/EnginePath.h"
 #include "engine/core/ZlibBuffer.h"
+#include "platform/Text.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -473,7 +474,19 @@ std::string ReplayFolder(std::string_view exe_dir, int32_t user_id, std::string_
 
 std::string ReplayFileTitle(std::string_view name, int year, int month, int day, int hour, int minute, int second)
 {
-    return std::string(name) + Printf("_%d年%d月%d日%d时%d分%d秒", year, month, day, hour, minute, second);
+    // The match name comes from the server: a separator in it would put the
+    // file outside the replay folder. GBK trail bytes (0x5C too) stay.
+    std::string safe;
+    safe.reserve(name.size());
+    for (size_t i = 0; i < name.size(); ++i) {
+        if (platform::IsGbkLeadByte(name[i]) && i + 1 < name.size()) {
+            safe += name[i];
+            safe += name[++i];
+            continue;
+        }
+        safe += name[i] == '/' || name[i] == '\\' ? '_' : name[i];
+    }
+    return safe + Printf("_%d年%d月%d日%d时%d分%d秒", year, month, day, hour, minute, second);
 }
 
 std::string ReplayFilePath(std::string_view folder, std::string_view title)

@@ -146,7 +146,8 @@ inline constexpr char REPLAY_WRONG_GAME_TEXT[] = "游戏类型不符，请选择
 
 /// "%sreplays\%d\%s\": program folder, user id, game name.
 [[nodiscard]] std::string ReplayFolder(std::string_view exe_dir, int32_t user_id, std::string_view game_name);
-/// "%s_%d年%d月%d日%d时%d分%d秒" of a name and a local time.
+/// "%s_%d年%d月%d日%d时%d分%d秒" of a name and a local time; a path separator
+/// in the name (outside a GBK character) becomes '_'.
 [[nodiscard]] std::string ReplayFileTitle(std::string_view name, int year, int month, int day, int hour, int minute,
                                           int second);
 /// "%s%s.qvrep" of a folder and a title.

@@ -306,6 +306,9 @@ TEST(ReplayImageTest, NamesAndMessages)
     EXPECT_EQ(ReplayFolder("/opt/pldk/", 1001, "拖拉机"), "/opt/pldk/replays\\1001\\拖拉机\\");
     const std::string title = ReplayFileTitle("拖拉机", 2026, 12, 7, 9, 5, 3);
     EXPECT_EQ(title, "拖拉机_2026年12月7日9时5分3秒");
+    // A server-given name never leaves the folder; a GBK trail byte 0x5C stays.
+    EXPECT_EQ(ReplayFileTitle("..\\../x/y", 2026, 1, 2, 3, 4, 5), ".._.._x_y_2026年1月2日3时4分5秒");
+    EXPECT_EQ(ReplayFileTitle("\x95\\", 2026, 1, 2, 3, 4, 5), "\x95\\_2026年1月2日3时4分5秒");
     EXPECT_EQ(ReplayFilePath("d\\", title), "d\\" + title + ".qvrep");
     EXPECT_EQ(FormatReplayVersionWarning(5, 0, 4, 2), "当前游戏版本:5,0，录像版本:4,2,可能出现无法预料的观看错误!");
 }
