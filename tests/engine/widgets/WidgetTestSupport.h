@@ -55,29 +55,7 @@ public:
 };
 
 // A paint module that keeps render requests and serves named images made in memory.
-class CWidgetPaintModule : public enginetest::CRecordingPaintModule, public IPaintImages {
-public:
-    void LoadImageByName(ImageRef& ref, std::string_view name, uint32_t frame) override
-    {
-        ref = ImageRef {};
-        const auto found = images.find(std::string(name));
-        if (found == images.end())
-            return;
-        ref = picturetest::RefTo(*found->second);
-        ref.frame = frame % found->second->frames;
-    }
-    ImageRecord* FindImage(std::string_view) override { return nullptr; }
-    bool AddImageCopy(const ImageRef&, std::string_view) override { return false; }
-    void ReleaseImage(std::string_view) override {}
-    void DrawImage(const ImageRef&, int32_t, int32_t, int32_t, int32_t, double) override {}
-    void Clear(uint32_t) override {}
-    double GetFps() const override { return 0.0; }
-    int32_t GetWidth() const override { return 800; }
-    int32_t GetHeight() const override { return 600; }
-    uint32_t GetLastImageId() const override { return 0; }
-
-    std::map<std::string, std::unique_ptr<ImageRecord>> images;
-};
+class CWidgetPaintModule : public enginetest::CRecordingPaintModule, public picturetest::CNamedImages {};
 
 class WidgetTest : public ::testing::Test {
 protected:

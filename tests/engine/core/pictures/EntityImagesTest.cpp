@@ -18,43 +18,22 @@ using picturetest::ActionFixture;
 
 namespace {
 
-// A paint module that knows one image, "card" (three 10 x 6 frames).
-class CFakePaintImages : public EngineModule, public IPaintImages {
+// A paint module that knows one image, "card" (three 10 x 6 frames), and
+// records what it is asked to draw and clear.
+class CFakePaintImages : public picturetest::CNamedImagePaint {
 public:
-    int Load() override { return 1; }
-    void Unload() override {}
-    void Update() override { DispatchQueued(); }
-    int32_t GetId() const override { return VELOTRIX_MODULE_PAINT; }
-    const char* GetName() const override { return "PaintModule"; }
-    int32_t OnMessage(int32_t, uintptr_t, uintptr_t) override { return 0; }
-
-    void LoadImageByName(ImageRef& ref, std::string_view name, uint32_t frame) override
-    {
-        ref = ImageRef {};
-        if (name != "card")
-            return;
-        ref = picturetest::RefTo(*m_card);
-        ref.frame = frame % m_card->frames;
-    }
-    ImageRecord* FindImage(std::string_view) override { return nullptr; }
-    bool AddImageCopy(const ImageRef&, std::string_view) override { return false; }
-    void ReleaseImage(std::string_view) override {}
+    CFakePaintImages() { images["card"] = picturetest::MakeStrip(10, 6, 3); }
     void DrawImage(const ImageRef& ref, int32_t x, int32_t y, int32_t width, int32_t height, double angle) override
     {
         drawn.push_back({ ref.id, x, y, width, height, angle });
     }
     void Clear(uint32_t colour) override { cleared.push_back(colour); }
-    double GetFps() const override { return 0.0; }
-    int32_t GetWidth() const override { return 800; }
-    int32_t GetHeight() const override { return 600; }
-    uint32_t GetLastImageId() const override { return 0; }
 
     struct Draw {
         uint32_t id;
         int32_t x, y, width, height;
         double angle;
     };
-    std::unique_ptr<ImageRecord> m_card { picturetest::MakeStrip(10, 6, 3) };
     std::vector<Draw> drawn;
     std::vector<uint32_t> cleared;
 };

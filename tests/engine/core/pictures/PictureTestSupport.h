@@ -3,6 +3,7 @@
 // memory, an engine on a manual clock with the action runner installed, and
 // small recording modules.
 
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -67,6 +68,43 @@ inline ImageRef RefTo(ImageRecord& record)
     ref.tint = COLOUR_NONE;
     return ref;
 }
+
+// Serves images made in memory by name (a frame past the last wraps); it
+// paints nothing. Mixed into the test paint modules.
+class CNamedImages : public IPaintImages {
+public:
+    void LoadImageByName(ImageRef& ref, std::string_view name, uint32_t frame) override
+    {
+        ref = ImageRef {};
+        const auto found = images.find(std::string(name));
+        if (found == images.end())
+            return;
+        ref = RefTo(*found->second);
+        ref.frame = frame % found->second->frames;
+    }
+    ImageRecord* FindImage(std::string_view) override { return nullptr; }
+    bool AddImageCopy(const ImageRef&, std::string_view) override { return false; }
+    void ReleaseImage(std::string_view) override {}
+    void DrawImage(const ImageRef&, int32_t, int32_t, int32_t, int32_t, double) override {}
+    void Clear(uint32_t) override {}
+    double GetFps() const override { return 0.0; }
+    int32_t GetWidth() const override { return 800; }
+    int32_t GetHeight() const override { return 600; }
+    uint32_t GetLastImageId() const override { return 0; }
+
+    std::map<std::string, std::unique_ptr<ImageRecord>> images;
+};
+
+// A paint module that only serves named images.
+class CNamedImagePaint : public EngineModule, public CNamedImages {
+public:
+    int Load() override { return 1; }
+    void Unload() override {}
+    void Update() override { DispatchQueued(); }
+    int32_t GetId() const override { return VELOTRIX_MODULE_PAINT; }
+    const char* GetName() const override { return "PaintModule"; }
+    int32_t OnMessage(int32_t, uintptr_t, uintptr_t) override { return 0; }
+};
 
 // Takes what the object module reports to the fault sink.
 class CRecordingSink : public EngineModule {

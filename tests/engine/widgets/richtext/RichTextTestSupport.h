@@ -11,6 +11,7 @@
 #include "engine/core/ActionFactory.h"
 #include "engine/core/EngineTestSupport.h"
 #include "engine/core/ImageRecord.h"
+#include "engine/core/pictures/PictureTestSupport.h"
 #include "engine/widgets/RichTextView.h"
 #include "engine/widgets/UrlOpener.h"
 
@@ -37,39 +38,13 @@ inline std::unique_ptr<ImageRecord> MakeImage(uint32_t id, uint16_t width, uint1
 }
 
 // A paint module that knows "face" (12 x 10) and "btn" (16 x 8, 4 frames).
-class CFakePaint : public EngineModule, public IPaintImages {
+class CFakePaint : public picturetest::CNamedImagePaint {
 public:
-    int Load() override { return 1; }
-    void Unload() override {}
-    void Update() override { DispatchQueued(); }
-    int32_t GetId() const override { return VELOTRIX_MODULE_PAINT; }
-    const char* GetName() const override { return "PaintModule"; }
-    int32_t OnMessage(int32_t, uintptr_t, uintptr_t) override { return 0; }
-    void LoadImageByName(ImageRef& ref, std::string_view name, uint32_t frame) override
+    CFakePaint()
     {
-        ref = ImageRef {};
-        ImageRecord* record = name == "face" ? m_face.get() : name == "btn" ? m_button.get() : nullptr;
-        if (record == nullptr)
-            return;
-        ref.id = record->id;
-        ref.record = record;
-        ref.width = record->width;
-        ref.height = record->height;
-        ref.frame = frame % record->frames;
-        ref.tint = COLOUR_NONE;
+        images["face"] = MakeImage(41, 12, 10, 1);
+        images["btn"] = MakeImage(42, 16, 8, 4);
     }
-    ImageRecord* FindImage(std::string_view) override { return nullptr; }
-    bool AddImageCopy(const ImageRef&, std::string_view) override { return false; }
-    void ReleaseImage(std::string_view) override {}
-    void DrawImage(const ImageRef&, int32_t, int32_t, int32_t, int32_t, double) override {}
-    void Clear(uint32_t) override {}
-    double GetFps() const override { return 0.0; }
-    int32_t GetWidth() const override { return 800; }
-    int32_t GetHeight() const override { return 600; }
-    uint32_t GetLastImageId() const override { return 0; }
-
-    std::unique_ptr<ImageRecord> m_face { MakeImage(41, 12, 10, 1) };
-    std::unique_ptr<ImageRecord> m_button { MakeImage(42, 16, 8, 4) };
 };
 
 class CRecordingOpener : public IUrlOpener {
