@@ -345,8 +345,10 @@ int CRichTextView::ApplyObjectTag(std::string_view tag)
     if (count == 0 || (kind == 3 && count < 2))
         return 0;
     const bool sized = kind == 3 ? count >= 4 : count == 4;
-    const int32_t width = sized ? items[2].ToInt() : 0;
-    const int32_t height = sized ? items[3].ToInt() : 0;
+    // A given side is capped at what a run can hold, so the object and its
+    // run agree on their size.
+    const int32_t width = sized ? std::clamp<int32_t>(items[2].ToInt(), 0, 0xFFFF) : 0;
+    const int32_t height = sized ? std::clamp<int32_t>(items[3].ToInt(), 0, 0xFFFF) : 0;
     const std::string& name = items[kind == 3 ? 1 : 0].ToString();
     ImageRef image;
     GetImage(image, name, kind == 1 && count >= 2 ? static_cast<uint32_t>(items[1].ToInt()) : 0);

@@ -50,6 +50,7 @@ TEST(RichTextObjects, PicturesTakeTheirOwnOrTheGivenSize)
         EXPECT_EQ(run->height, c.height) << c.markup;
         auto* element = FirstObject<CRichTextElement>(engine);
         ASSERT_NE(element, nullptr);
+        EXPECT_EQ(element->GetIntWidth(), c.width) << c.markup;
         EXPECT_EQ(element->GetCopyText(), "[图片]");
         EXPECT_EQ(engine.view->CopyTextOf(*run), "[图片]");
     }
