@@ -35,6 +35,11 @@ public:
         return bytes.empty() ? 0 : LoadU32LE(bytes.data());
     }
     int32_t ReadI32() { return static_cast<int32_t>(ReadU32()); }
+    uint64_t ReadU64()
+    {
+        const uint64_t low = ReadU32();
+        return low | static_cast<uint64_t>(ReadU32()) << 32;
+    }
     /// The next n bytes; empty (and failed) when fewer are left.
     std::span<const uint8_t> ReadBytes(size_t n)
     {

@@ -28,6 +28,11 @@ public:
     void WriteU16(uint16_t value) { StoreU16LE(Reserve(2), value); }
     void WriteU32(uint32_t value) { StoreU32LE(Reserve(4), value); }
     void WriteI32(int32_t value) { WriteU32(static_cast<uint32_t>(value)); }
+    void WriteU64(uint64_t value)
+    {
+        WriteU32(static_cast<uint32_t>(value));
+        WriteU32(static_cast<uint32_t>(value >> 32));
+    }
     void WriteBytes(std::span<const uint8_t> bytes)
     {
         uint8_t* at = Reserve(bytes.size());

@@ -45,18 +45,6 @@ private:
     int m_fd;
 };
 
-void WriteU64(CByteWriter& out, uint64_t value)
-{
-    out.WriteU32(static_cast<uint32_t>(value));
-    out.WriteU32(static_cast<uint32_t>(value >> 32));
-}
-
-uint64_t ReadU64(CByteReader& in)
-{
-    const uint64_t low = in.ReadU32();
-    return low | static_cast<uint64_t>(in.ReadU32()) << 32;
-}
-
 std::optional<sockaddr_un> MakeAddress(RemoteHandle handle)
 {
     const std::string path = GetEndpointPath(handle);
@@ -116,9 +104,9 @@ std::vector<uint8_t> EncodeRemotePacket(const RemotePacket& packet)
     writer.WriteU32(REMOTE_PACKET_MAGIC);
     writer.WriteU32(static_cast<uint32_t>(packet.kind));
     writer.WriteU32(packet.message_id);
-    WriteU64(writer, packet.wparam);
-    WriteU64(writer, static_cast<uint64_t>(packet.lparam));
-    WriteU64(writer, packet.copy_kind);
+    writer.WriteU64(packet.wparam);
+    writer.WriteU64(static_cast<uint64_t>(packet.lparam));
+    writer.WriteU64(packet.copy_kind);
     writer.WriteU32(static_cast<uint32_t>(packet.data.size()));
     writer.WriteBytes(packet.data);
     return out;
@@ -131,9 +119,9 @@ std::optional<RemotePacket> ParseRemotePacket(std::span<const uint8_t> bytes)
     const uint32_t kind = in.ReadU32();
     RemotePacket packet;
     packet.message_id = in.ReadU32();
-    packet.wparam = ReadU64(in);
-    packet.lparam = static_cast<int64_t>(ReadU64(in));
-    packet.copy_kind = ReadU64(in);
+    packet.wparam = in.ReadU64();
+    packet.lparam = static_cast<int64_t>(in.ReadU64());
+    packet.copy_kind = in.ReadU64();
     const uint32_t size = in.ReadU32();
     if (!in.Ok() || magic != REMOTE_PACKET_MAGIC || size > REMOTE_MAX_DATA_BYTES || size != in.Remaining())
         return std::nullopt;
@@ -233,7 +221,8 @@ std::optional<int64_t> SendRemoteCopyData(RemoteHandle handle, uint64_t wparam, 
     uint8_t answer[8] = {};
     if (::recv(fd.Get(), answer, sizeof(answer), 0) != static_cast<ssize_t>(sizeof(answer)))
         return std::nullopt;
-    return static_cast<int64_t>(LoadU32LE(answer) | static_cast<uint64_t>(LoadU32LE(answer + 4)) << 32);
+    CByteReader in(answer);
+    return static_cast<int64_t>(in.ReadU64());
 }
 
 std::unique_ptr<CRemoteWindowEndpoint> CRemoteWindowEndpoint::Open(RemoteHandle handle, WindowHandle target)
@@ -330,7 +319,7 @@ void CRemoteWindowEndpoint::Serve(int connection)
     const intptr_t answer = m_handler(msg);
     std::vector<uint8_t> reply(8);
     CByteWriter writer(reply);
-    WriteU64(writer, static_cast<uint64_t>(answer));
+    writer.WriteU64(static_cast<uint64_t>(answer));
     SendPacket(connection, reply);
 }
 
