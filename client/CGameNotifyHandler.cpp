@@ -1,9 +1,9 @@
 // CGameNotifyHandler: the dispatch table, the last-message record, and the
 // handlers of the table and its players.
 #include "client/CGameNotifyHandler.h"
+#include "client/TextFunctions.h"
 
 #include <algorithm>
-#include <cstdarg>
 #include <cstdio>
 
 #include "client/CGameApp.h"
@@ -46,24 +46,6 @@ std::string BodyTextAt(std::span<const uint8_t> body, size_t offset)
     if (offset >= body.size())
         return {};
     return FieldText(reinterpret_cast<const char*>(body.data() + offset), body.size() - offset);
-}
-
-std::string FormatNotifyText(const char* format, ...)
-{
-    va_list args;
-    va_start(args, format);
-    va_list again;
-    va_copy(again, args);
-    const int length = std::vsnprintf(nullptr, 0, format, args);
-    va_end(args);
-    std::string text;
-    if (length > 0) {
-        text.resize(static_cast<size_t>(length) + 1);
-        std::vsnprintf(text.data(), text.size(), format, again);
-        text.resize(static_cast<size_t>(length));
-    }
-    va_end(again);
-    return text;
 }
 
 CGameNotifyHandler::CGameNotifyHandler(CGameApp& app) : m_app(app), m_tick([] { return platform::GetTickCount(); })
@@ -184,7 +166,7 @@ void CGameNotifyHandler::OnPlayerCall(Body body)
 {
     const CClientRecords& records = m_app.Records();
     const int32_t callee = BodyWord(body, 4);
-    m_app.ShowSystemMessage(FormatNotifyText(" %s呼叫 <c=%d>%s\n", records.GetUserDisplayName(BodyWord(body, 0)).c_str(),
+    m_app.ShowSystemMessage(FormatText(" %s呼叫 <c=%d>%s\n", records.GetUserDisplayName(BodyWord(body, 0)).c_str(),
                                              PLAYER_CALL_COLOR, records.GetUserDisplayName(callee).c_str()));
     if (callee != 0 && callee == records.GetUserID())
         if (IFrameUI* frame = m_app.Links().frame_ui)
@@ -206,7 +188,7 @@ void CGameNotifyHandler::OnExitAnswer(Body body)
 {
     const CClientRecords& records = m_app.Records();
     const bool agreed = BodyWord(body, 5) != 0;
-    m_app.ShowSystemMessage(FormatNotifyText(" <c=%d>%s%s%s的退出请求 \r\n", EXIT_ANSWER_COLOR,
+    m_app.ShowSystemMessage(FormatText(" <c=%d>%s%s%s的退出请求 \r\n", EXIT_ANSWER_COLOR,
                                              records.GetUserName(BodyWord(body, 0)).c_str(), agreed ? "答应" : "拒绝",
                                              records.GetUserName(BodyWord(body, 4)).c_str()));
     if (!agreed)
@@ -278,7 +260,7 @@ void CGameNotifyHandler::OnLookOnTargetLeft(Body body)
         return;
     if (chair == records.GetChairNO()) {
         if (records.IsLookOn())
-            m_app.ShowExitMessageBoard({ FormatNotifyText("%s 已经离开，旁观结束。", records.GetSeatDisplayName(chair).c_str()),
+            m_app.ShowExitMessageBoard({ FormatText("%s 已经离开，旁观结束。", records.GetSeatDisplayName(chair).c_str()),
                                          10, 48, SORRY_PICTURE });
         else if (BodyWord(body, 8) != 0)
             m_app.ShowExitMessageBoard({ "其他玩家同意您退出游戏！", 10, 48, "vur胜利" });

@@ -220,7 +220,5 @@ private:
 /// The zero-terminated text at `offset`, read no further than the body's end
 /// (empty when the offset is past it).
 [[nodiscard]] std::string BodyTextAt(std::span<const uint8_t> body, size_t offset);
-/// "%s" formatted into a string (texts longer than 1023 bytes are cut).
-[[nodiscard]] std::string FormatNotifyText(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
 } // namespace client

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "client/CGameApp.h"
+#include "client/TextFunctions.h"
 #include "client/CGameNotifyHandler.h"
 #include "client/ClientText.h"
 #include "engine/core/EngineEvent.h"
@@ -37,7 +38,7 @@ void ShowSystemBoard(CGameApp& app, const std::string& text)
 void CGameNotifyHandler::ShowNamedEndBoard(Body body, const char* format)
 {
     const std::string name = m_app.Records().GetUserName(BodyWord(body, 0));
-    ShowEndOfTableBoard({ FormatNotifyText(format, name.c_str()), 5, 1, "" });
+    ShowEndOfTableBoard({ FormatText(format, name.c_str()), 5, 1, "" });
 }
 
 void CGameNotifyHandler::OnSilverNotEnough(Body body) { ShowNamedEndBoard(body, "%s的银子不够了，这一桌游戏结束。"); }
@@ -52,12 +53,12 @@ void CGameNotifyHandler::OnUserRoundsLimit(Body body)
 {
     const std::string name = m_app.Records().GetUserName(BodyWord(body, 0));
     ShowEndOfTableBoard(
-        { FormatNotifyText("%s的总局数超出限制(%d局)，这一桌游戏结束。", name.c_str(), BodyWord(body, 3)), 30, 1, "" });
+        { FormatText("%s的总局数超出限制(%d局)，这一桌游戏结束。", name.c_str(), BodyWord(body, 3)), 30, 1, "" });
 }
 
 void CGameNotifyHandler::OnTableRoundsLimit(Body body)
 {
-    ShowEndOfTableBoard({ FormatNotifyText("这一桌的局数超出限制(%d局)，游戏结束。", BodyWord(body, 2)), 30, 1, "" });
+    ShowEndOfTableBoard({ FormatText("这一桌的局数超出限制(%d局)，游戏结束。", BodyWord(body, 2)), 30, 1, "" });
 }
 
 void CGameNotifyHandler::OnOutsideOpeningHours(Body body)
@@ -73,7 +74,7 @@ void CGameNotifyHandler::OnOutsideOpeningHours(Body body)
     for (size_t i = 0; i < periods; ++i) {
         const int32_t start = BodyWord(body, PERIOD_STARTS_WORD + i);
         const int32_t end = BodyWord(body, PERIOD_ENDS_WORD + i);
-        text += FormatNotifyText("%d点%02d分 ~ %d点%02d分\r\n", start / 100, start % 100, end / 100, end % 100);
+        text += FormatText("%d点%02d分 ~ %d点%02d分\r\n", start / 100, start % 100, end / 100, end % 100);
     }
     ShowEndOfTableBoard({ text, 60, 1, "" });
 }
@@ -89,7 +90,7 @@ void CGameNotifyHandler::OnIdleRounds(Body body)
     if (records.IsLookOn() || BodyWord(body, 0) != records.GetUserID() || BodyWord(body, 1) != records.GetChairNO())
         return;
     ShowEndOfTableBoard(
-        { FormatNotifyText("您已经连续%d局未参与本桌游戏了，请您换张桌子！", BodyWord(body, 2)), 5, 1, "" });
+        { FormatText("您已经连续%d局未参与本桌游戏了，请您换张桌子！", BodyWord(body, 2)), 5, 1, "" });
 }
 
 void CGameNotifyHandler::OnResultBox(Body body)
@@ -145,7 +146,7 @@ void CGameNotifyHandler::OnGameTimeout(Body)
 
 void CGameNotifyHandler::OnEliminationFull(Body body)
 {
-    m_app.ShowSystemMessage(FormatNotifyText(
+    m_app.ShowSystemMessage(FormatText(
         " <z=qv系统通知><c=255,s=240> 出局人数已满，本局结束后将等待其他桌结束确定前%d名晋级者。\r\n", BodyWord(body, 2)));
 }
 

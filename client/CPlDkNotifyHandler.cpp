@@ -1,4 +1,5 @@
 #include "client/CPlDkNotifyHandler.h"
+#include "client/TextFunctions.h"
 
 #include <algorithm>
 
@@ -124,9 +125,9 @@ void CPlDkNotifyHandler::OnTableClosed(Body body)
     // The penalties are shown as amounts taken; negated in 64 bits, so the
     // lowest word does not overflow.
     const std::string text = BodyWord(body, 2) != 0
-        ? FormatNotifyText("%s 已经强行退出，游戏结束。(扣除%lld两,%lld分)", name.c_str(),
+        ? FormatText("%s 已经强行退出，游戏结束。(扣除%lld两,%lld分)", name.c_str(),
                            -static_cast<long long>(BodyWord(body, 6)), -static_cast<long long>(BodyWord(body, 5)))
-        : FormatNotifyText("%s 已经离开，游戏结束。", name.c_str());
+        : FormatText("%s 已经离开，游戏结束。", name.c_str());
     m_app.ShowExitMessageBoard({ text, 10, 48, SORRY_PICTURE });
 }
 

@@ -125,4 +125,22 @@ std::string AppendUrlQuery(const std::string& url, const std::string& query)
     return url + (url.find('?') != std::string::npos ? "&" : "?") + query;
 }
 
+std::string FormatText(const char* format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    va_list again;
+    va_copy(again, args);
+    const int length = std::vsnprintf(nullptr, 0, format, args);
+    va_end(args);
+    std::string text;
+    if (length > 0) {
+        text.resize(static_cast<size_t>(length) + 1);
+        std::vsnprintf(text.data(), text.size(), format, again);
+        text.resize(static_cast<size_t>(length));
+    }
+    va_end(again);
+    return text;
+}
+
 } // namespace client

@@ -44,6 +44,9 @@ void TrimSpaces(std::string& text);
 /// The decimal text of a value.
 [[nodiscard]] std::string IntToString(int32_t value);
 
+/// printf-style text formatted into a string of whatever length it needs.
+[[nodiscard]] std::string FormatText(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
 /// The formatted text to the diagnostic output (standard error).
 void DebugTrace(const char* format, ...) __attribute__((format(printf, 1, 2)));
 

@@ -1,6 +1,5 @@
 #include "client/panel/PanelText.h"
 
-#include <cstdarg>
 #include <cstdio>
 #include <cstring>
 
@@ -47,24 +46,6 @@ std::string EscapeMarkup(std::string_view text)
         out.push_back(c);
     }
     return out;
-}
-
-std::string FormatText(const char* format, ...)
-{
-    va_list args;
-    va_start(args, format);
-    va_list copy;
-    va_copy(copy, args);
-    const int length = std::vsnprintf(nullptr, 0, format, copy);
-    va_end(copy);
-    std::string text;
-    if (length > 0) {
-        text.resize(static_cast<size_t>(length) + 1);
-        std::vsnprintf(text.data(), text.size(), format, args);
-        text.resize(static_cast<size_t>(length));
-    }
-    va_end(args);
-    return text;
 }
 
 } // namespace panel

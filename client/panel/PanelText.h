@@ -14,6 +14,8 @@
 #include <string>
 #include <string_view>
 
+#include "client/TextFunctions.h"
+
 namespace panel {
 
 /// The longest text taken from one field of a body.
@@ -29,6 +31,6 @@ inline constexpr size_t MAX_BODY_TEXT = 512;
 /// shows as one plain line.
 [[nodiscard]] std::string EscapeMarkup(std::string_view text);
 /// printf-style formatting into a std::string (GBK bytes pass unchanged).
-[[nodiscard]] std::string FormatText(const char* format, ...) __attribute__((format(printf, 1, 2)));
+using client::FormatText;
 
 } // namespace panel
