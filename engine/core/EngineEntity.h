@@ -116,6 +116,8 @@ public:
     virtual CCanvasObject* CreateShadow(CEngineObject* object);
     [[nodiscard]] virtual CEngineObject* FindObjectByName(const char* name) const;
     [[nodiscard]] virtual CEngineObject* FindObject(uint32_t id) const;
+    /// The object of that id as a T; null when there is none or it is no T.
+    template <class T> [[nodiscard]] T* FindObjectAs(uint32_t id) const { return dynamic_cast<T*>(FindObject(id)); }
     /// Deferred: the object stops being painted at once and a destroy action
     /// is queued (it goes in the object module's next update, or, while an
     /// action group is being built, when that stage is reached). Otherwise

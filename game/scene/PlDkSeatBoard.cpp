@@ -38,23 +38,23 @@ CPlDkSeatBoard::CPlDkSeatBoard(client::CPlDkApp& app) : CSeatBoard(app), m_pldk_
 
 engine::CGuiDigitText* CPlDkSeatBoard::GetScore() const
 {
-    return dynamic_cast<engine::CGuiDigitText*>(FindObject(m_score_id));
+    return FindObjectAs<engine::CGuiDigitText>(m_score_id);
 }
 engine::CGuiDigitText* CPlDkSeatBoard::GetPoints() const
 {
-    return dynamic_cast<engine::CGuiDigitText*>(FindObject(m_points_id));
+    return FindObjectAs<engine::CGuiDigitText>(m_points_id);
 }
 engine::CCanvasObject* CPlDkSeatBoard::GetBombCanvas() const
 {
-    return dynamic_cast<engine::CCanvasObject*>(FindObject(m_bomb_id));
+    return FindObjectAs<engine::CCanvasObject>(m_bomb_id);
 }
 engine::CCanvasObject* CPlDkSeatBoard::GetPortrait() const
 {
-    return dynamic_cast<engine::CCanvasObject*>(FindObject(m_portrait_id));
+    return FindObjectAs<engine::CCanvasObject>(m_portrait_id);
 }
 engine::CImageObject* CPlDkSeatBoard::GetPlacing() const
 {
-    return dynamic_cast<engine::CImageObject*>(FindObject(m_placing_id));
+    return FindObjectAs<engine::CImageObject>(m_placing_id);
 }
 
 void CPlDkSeatBoard::CreateChildren(int view)

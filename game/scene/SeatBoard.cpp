@@ -43,19 +43,19 @@ CSeatBoard::CSeatBoard(client::CGameApp& app) : m_app(app) {}
 
 engine::CCanvasObject* CSeatBoard::GetCanvas() const
 {
-    return dynamic_cast<engine::CCanvasObject*>(FindObject(m_canvas_id));
+    return FindObjectAs<engine::CCanvasObject>(m_canvas_id);
 }
 engine::CImageObject* CSeatBoard::GetStatusImage() const
 {
-    return dynamic_cast<engine::CImageObject*>(FindObject(m_status_id));
+    return FindObjectAs<engine::CImageObject>(m_status_id);
 }
 engine::CImageObject* CSeatBoard::GetMark() const
 {
-    return dynamic_cast<engine::CImageObject*>(FindObject(m_mark_id));
+    return FindObjectAs<engine::CImageObject>(m_mark_id);
 }
 engine::CGuiDigitText* CSeatBoard::GetCardCount() const
 {
-    return dynamic_cast<engine::CGuiDigitText*>(FindObject(m_count_id));
+    return FindObjectAs<engine::CGuiDigitText>(m_count_id);
 }
 
 int32_t CSeatBoard::GetCardCountWidth() const
