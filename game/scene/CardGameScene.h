@@ -238,8 +238,8 @@ public:
     virtual void StartTurn();
     /// Moves the turn (and the clock) to chair; seconds < 0 keeps the clock.
     virtual void SetActiveChair(int chair, int32_t seconds);
-    [[nodiscard]] int PrevChair(int chair) const;
-    [[nodiscard]] bool IsPartnerChair(int chair) const;
+    [[nodiscard]] virtual int PrevChair(int chair) const;
+    [[nodiscard]] virtual bool IsPartnerChair(int chair) const;
     /// The active chair of the game state (-1 without one).
     [[nodiscard]] int GetActiveChair() const;
     /// The last play with its reading (chair -1 when the next player leads).

@@ -19,6 +19,7 @@
 #include <cstdint>
 
 #include "engine/core/GuiObject.h"
+#include "game/scene/CardSprite.h"
 
 namespace client {
 class CPlDkApp;
@@ -41,8 +42,7 @@ inline constexpr uint32_t GAMEMSG_CHECK_KAN_PAI = 80000100;
 inline constexpr uint32_t GAMESET_BTN_OK = 80000095;
 inline constexpr uint32_t GAMESET_BTN_CANCEL = 80000096;
 
-/// The name of the scene object that hears about changed settings.
-inline constexpr const char* MAIN_GAME_NAME = "MainGame";
+/// The scene object that hears about changed settings is MAIN_GAME_NAME (CardSprite.h).
 
 class CGameSetBoard : public engine::CGuiObject {
 public:

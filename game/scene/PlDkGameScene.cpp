@@ -1,0 +1,479 @@
+// This game's table: its members, the creation of its objects and buttons,
+// the layout for the area the frame UI gives it, and the two resets (before
+// a game and at a round's end).
+#include "game/scene/PlDkGameScene.h"
+
+#include <algorithm>
+
+#include "client/CGameStateHolder.h"
+#include "client/CPlDkApp.h"
+#include "client/CPlDkGameState.h"
+#include "client/TextFunctions.h"
+#include "client/panel/CGameFrameUI.h"
+#include "engine/core/CanvasObject.h"
+#include "engine/core/ImageObject.h"
+#include "engine/widgets/GuiButton.h"
+#include "engine/widgets/GuiDigitText.h"
+#include "game/scene/CardCounter.h"
+#include "game/scene/FlippedCardSprite.h"
+#include "game/scene/GameSetBoard.h"
+#include "game/scene/PlDkCardSprite.h"
+#include "game/scene/PlDkHandOperations.h"
+#include "game/scene/PlDkPlayFinder.h"
+#include "game/scene/PlDkSeatBoard.h"
+#include "game/scene/QrCodePanel.h"
+#include "game/scene/SceneBody.h"
+#include "game/scene/TableLayout.h"
+
+namespace scene {
+namespace {
+
+using detail::SetActive;
+
+constexpr const char* SCORE_DIGITS = "分数";
+constexpr uint32_t SCORE_DIGIT_FLAGS = 18;
+constexpr const char* SCORE_UNIT = "分";
+constexpr const char* CHAT_IMAGE = "chat";
+constexpr const char* SLOGAN_IMAGE = "slogan";
+constexpr const char* CHAT_FONT = "宋体";
+constexpr int32_t CHAT_FONT_SIZE = 14;
+constexpr int32_t CHAT_FONT_WEIGHT = 400;
+constexpr uint32_t CHAT_TEXT_COLOUR = 0x00DEDE;
+constexpr int32_t CHAT_TEXT_WIDTH = 100;
+constexpr int32_t CHAT_TEXT_HEIGHT = 60;
+constexpr double CHAT_TEXT_DEPTH = 52001.0;
+constexpr uint32_t COLOUR_KEY = 0xFF00FF;
+/// The follower link of parts that move, show and hide with their leader.
+constexpr uint32_t FOLLOW_ALL = 0x1BC0EB;
+/// The chat frame of each view (frames of "chat").
+constexpr uint32_t CHAT_FRAMES[CPlDkGameScene::SEATS] = { 2, 1, 4, 0 };
+/// The text's offset from its frame by view.
+constexpr int32_t CHAT_TEXT_OFFSET[CPlDkGameScene::SEATS] = { -14, 14, 14, -14 };
+constexpr uint32_t ROOM_OPTION_8 = 8;
+constexpr uint32_t ROOM_OPTION_16 = 16;
+
+/// This game's buttons beyond the base's slots, in the scene's members.
+enum class Extra { None, Change, Five10K, LastThrow, Arrange, Restore, QrCode, QrClose, QrSite, Count };
+
+/// A button of this game's table: the base's slot or this scene's member,
+/// its image, click event, tooltip and factory arguments.
+struct ButtonInfo {
+    CCardGameScene::Button slot;
+    Extra extra;
+    const char* image;
+    uint32_t event_id;
+    const char* tooltip;
+    bool hand_cursor;
+    uint32_t image_flags;
+};
+
+using Slot = CCardGameScene::Button;
+constexpr Slot NO_SLOT = Slot::Count;
+constexpr uint32_t PIXEL_HIT = 4;
+
+constexpr ButtonInfo BUTTONS[] = {
+    { Slot::Start, Extra::None, "btn_StartGame", GAMEMSG_BTN_START, "", true, PIXEL_HIT },
+    { NO_SLOT, Extra::Change, "btn_change", GAMEMSG_CHANGE_TABLE, "", true, PIXEL_HIT },
+    { Slot::Throw, Extra::None, "btnThrow", GAMEMSG_BTN_THROW, "", true, PIXEL_HIT },
+    { Slot::Pass, Extra::None, "btnPass", GAMEMSG_BTN_PASS, "", true, PIXEL_HIT },
+    { Slot::Hint, Extra::None, "btnRemaind", GAMEMSG_BTN_HINT, "", true, PIXEL_HIT },
+    { Slot::Sort1, Extra::None, "btn_Sort1", GAMEMSG_BTN_SELECT_SINGLES, "单张", true, PIXEL_HIT },
+    { Slot::Sort2, Extra::None, "btn_Sort2", GAMEMSG_BTN_SELECT_PAIRS, "对子", true, PIXEL_HIT },
+    { Slot::Sort3, Extra::None, "btn_Sort3", GAMEMSG_BTN_SELECT_TRIPLES, "三张", true, PIXEL_HIT },
+    { NO_SLOT, Extra::Five10K, "btn_5TK", GAMEMSG_BTN_SORT_510K, "510K", true, PIXEL_HIT },
+    { Slot::SortBomb, Extra::None, "btn_SortBomb", GAMEMSG_BTN_SELECT_BOMBS, "炸弹", true, PIXEL_HIT },
+    { Slot::SortBig, Extra::None, "btn_SortBig", GAMEMSG_BTN_SORT_BY_SIZE, "大小排序", true, PIXEL_HIT },
+    { Slot::SortType, Extra::None, "btn_SortType", GAMEMSG_BTN_SORT_BY_COUNT, "张数排序", true, PIXEL_HIT },
+    { Slot::AutoPlay, Extra::None, "btn_AutoPlay", GAMEMSG_BTN_AUTO_PLAY, "", true, PIXEL_HIT },
+    { Slot::CheckResult, Extra::None, "btn_CheckResult", GAMEMSG_BTN_CHECK_RESULT, "", true, PIXEL_HIT },
+    { Slot::AskCardView, Extra::None, "btn_AskCardView", GAMEMSG_BTN_ASK_CARD_VIEW, "", false, PIXEL_HIT },
+    { NO_SLOT, Extra::LastThrow, "btn_LastThrow", GAMEMSG_BTN_LAST_THROW, "", false, PIXEL_HIT },
+    { NO_SLOT, Extra::Arrange, "理牌", GAMEMSG_BTN_ARRANGE, "将选中的牌放到左边", true, PIXEL_HIT },
+    { NO_SLOT, Extra::Restore, "恢复", GAMEMSG_BTN_RESTORE, "", false, PIXEL_HIT },
+    { NO_SLOT, Extra::QrCode, QR_BUTTON_IMAGE, GAMEMSG_BTN_QR_CODE, "", true, 0 },
+    { NO_SLOT, Extra::QrClose, QR_CLOSE_IMAGE, GAMEMSG_QR_CLOSE, "", true, 0 },
+    { NO_SLOT, Extra::QrSite, QR_OPEN_SITE_IMAGE, GAMEMSG_QR_OPEN_SITE, "", true, 0 },
+};
+
+} // namespace
+
+CPlDkGameScene::CPlDkGameScene(client::CGameApp& app) : CCardGameScene(app)
+{
+    m_chair_count = SEATS;
+}
+
+CPlDkGameScene::~CPlDkGameScene()
+{
+    if (client::CPlDkApp* app = PlDkApp())
+        app->SetSortType(m_sort_type);
+}
+
+client::CPlDkApp* CPlDkGameScene::PlDkApp() const { return dynamic_cast<client::CPlDkApp*>(&App()); }
+
+client::CPlDkGameState* CPlDkGameScene::GetPlDkGameState() const
+{
+    return dynamic_cast<client::CPlDkGameState*>(GetGameState());
+}
+
+bool CPlDkGameScene::IsLookOn() const { return App().Records().IsLookOn(); }
+
+int CPlDkGameScene::OwnChair() const { return App().Records().GetChairNO(); }
+
+void CPlDkGameScene::Chat(const std::string& line) const { App().ShowSystemMessage(line); }
+
+CPlDkSeatBoard* CPlDkGameScene::GetPlDkSeatBoard(int view) const
+{
+    return dynamic_cast<CPlDkSeatBoard*>(GetSeatBoard(view));
+}
+
+CPlDkSeatBoard* CPlDkGameScene::GetChairBoard(int chair) const
+{
+    return IsChair(chair) ? GetPlDkSeatBoard(ChairToView(chair)) : nullptr;
+}
+
+CFlippedCardSprite* CPlDkGameScene::GetScoreSprite(int index) const
+{
+    return index >= 0 && index < SCORE_SPRITES ? m_score_sprites[static_cast<size_t>(index)] : nullptr;
+}
+
+CPlDkHandOperations* CPlDkGameScene::PlDkHand() const { return dynamic_cast<CPlDkHandOperations*>(Hand()); }
+
+CPlDkChairMath* CPlDkGameScene::PlDkChairs() const { return dynamic_cast<CPlDkChairMath*>(m_chairs.get()); }
+
+int32_t CPlDkGameScene::GetPassCount(int chair) const
+{
+    return IsChair(chair) ? m_pass_counts[static_cast<size_t>(chair)] : 0;
+}
+
+int32_t CPlDkGameScene::GetHandPoints(int chair) const
+{
+    return IsChair(chair) ? m_hand_points[static_cast<size_t>(chair)] : 0;
+}
+
+// --- The pools' objects
+
+std::unique_ptr<CSeatBoard> CPlDkGameScene::NewSeatBoard()
+{
+    if (client::CPlDkApp* app = PlDkApp())
+        return std::make_unique<CPlDkSeatBoard>(*app);
+    return CCardGameScene::NewSeatBoard();
+}
+
+std::unique_ptr<CCardSprite> CPlDkGameScene::NewCardSprite() { return std::make_unique<CPlDkCardSprite>(); }
+
+std::unique_ptr<CChairMath> CPlDkGameScene::NewChairMath(int, int own_chair) const
+{
+    return std::make_unique<CPlDkChairMath>(own_chair, [](std::string_view line) {
+        client::DebugTrace("%.*s", static_cast<int>(line.size()), line.data());
+    });
+}
+
+std::unique_ptr<CHandOperations> CPlDkGameScene::NewHandOperations(ICardSpriteSet& sprites,
+                                                                   const CChairMath& chairs) const
+{
+    if (const auto* pldk = dynamic_cast<const CPlDkChairMath*>(&chairs))
+        return std::make_unique<CPlDkHandOperations>(sprites, *pldk);
+    return CCardGameScene::NewHandOperations(sprites, chairs);
+}
+
+// --- Creation
+
+void CPlDkGameScene::Create()
+{
+    CreateClock();
+    CreateBackground();
+    CreateInputCatcher();
+    CreateSeatBoards(SEATS);
+    CreateCardSprites();
+    CreateButtons();
+    if (const client::CPlDkApp* app = PlDkApp(); app != nullptr && app->HasRoomConfigsEx40000())
+        CreateCardCounter();
+    CreateInfoBoard();
+    const client::CGameStateHolder* state = GetGameState();
+    if (state == nullptr || !state->IsTableWord15Set())
+        ResetTable();
+    m_hand_cursor = platform::LoadSystemCursor(platform::IDC_HAND);
+    m_arrow_cursor = platform::LoadSystemCursor(platform::IDC_ARROW);
+    m_sort_type = 1;
+    m_previous_sort_type = 1;
+    OnSettingsChanged();
+}
+
+void CPlDkGameScene::CreateSeatBoards(int chair_count)
+{
+    CCardGameScene::CreateSeatBoards(chair_count);
+    for (int view = 0; view < SEATS; ++view)
+        if (CSeatBoard* board = GetSeatBoard(view))
+            board->SetView(view);
+    if (CPlDkHandOperations* hand = PlDkHand())
+        m_finder = std::make_unique<CPlDkPlayFinder>(*hand);
+}
+
+void CPlDkGameScene::CreateCardSprites()
+{
+    CCardGameScene::CreateCardSprites();
+    m_turned_card = dynamic_cast<CPlDkCardSprite*>(RegisterObject(std::make_unique<CPlDkCardSprite>()));
+    if (m_turned_card != nullptr) {
+        m_turned_card->Deactivate();
+        m_turned_card->Invalidate();
+    }
+    for (int i = 0; i < SCORE_SPRITES; ++i) {
+        auto* sprite = dynamic_cast<CFlippedCardSprite*>(RegisterObject(std::make_unique<CFlippedCardSprite>()));
+        m_score_sprites[static_cast<size_t>(i)] = sprite;
+        if (sprite != nullptr)
+            sprite->Reset();
+    }
+}
+
+void CPlDkGameScene::CreateClock()
+{
+    CCardGameScene::CreateClock();
+    if (m_clock != nullptr)
+        m_clock->Invalidate();
+}
+
+void CPlDkGameScene::CreateBackground()
+{
+    CCardGameScene::CreateBackground();
+
+    m_score_panel = dynamic_cast<engine::CGuiDigitText*>(RegisterObject(std::make_unique<engine::CGuiDigitText>()));
+    if (m_score_panel != nullptr) {
+        m_score_panel->Create(SCORE_DIGITS, SCORE_DIGIT_FLAGS);
+        engine::ImageRef unit;
+        m_score_panel->AddGlyph(SCORE_UNIT, GetImage(unit, SCORE_UNIT, 0));
+        m_score_panel->SetSuffix(SCORE_UNIT);
+        m_score_panel->RaiseToTopLayer();
+        m_score_panel->SetZ(SCORE_PANEL_DEPTH);
+        m_score_panel->Invalidate();
+    }
+
+    if (client::CPlDkApp* app = PlDkApp())
+        m_set_board = dynamic_cast<CGameSetBoard*>(RegisterObject(std::make_unique<CGameSetBoard>(*app)));
+
+    for (int view = 0; view < SEATS; ++view) {
+        engine::ImageRef frame;
+        GetImage(frame, CHAT_IMAGE, CHAT_FRAMES[view]);
+        engine::CCanvasObject* bubble = NewCanvasObject(frame.width, frame.height, COLOUR_KEY);
+        m_bubble_frames[static_cast<size_t>(view)] = bubble;
+        if (bubble == nullptr)
+            continue;
+        bubble->DrawImage(frame, 0, 0, 0, 0, 0.0, 1.0);
+        bubble->RaiseToTopLayer();
+        bubble->SetZ(CHAT_BUBBLE_DEPTH);
+        engine::CCanvasObject* text = NewCanvasObject(CHAT_TEXT_WIDTH, CHAT_TEXT_HEIGHT, COLOUR_KEY);
+        m_bubble_texts[static_cast<size_t>(view)] = text;
+        if (text != nullptr) {
+            (void)bubble->AddFollower(text, FOLLOW_ALL);
+            text->RaiseToTopLayer();
+            text->SetZ(CHAT_TEXT_DEPTH);
+            text->SetTextColour(CHAT_TEXT_COLOUR, 255);
+            text->SetFont(CHAT_FONT_SIZE, CHAT_FONT_WEIGHT, CHAT_FONT);
+        }
+        // A bubble shows only while a phrase is said.
+        SetActive(bubble, false);
+        SetActive(text, false);
+    }
+
+    engine::ImageRef slogan;
+    GetImage(slogan, SLOGAN_IMAGE, 0);
+    m_slogan = NewImageObject(slogan);
+    SetActive(m_slogan, false);
+
+    m_qr = std::make_unique<CQrCodePanel>(*this);
+    m_qr_panel = m_qr->CreatePanel();
+}
+
+void CPlDkGameScene::CreateButtons()
+{
+    engine::CGuiButton** extras[] = { nullptr,          &m_change_button,  &m_510k_button,     &m_last_throw_button,
+                                      &m_arrange_button, &m_restore_button, &m_qr_button,       &m_qr_close_button,
+                                      &m_qr_site_button };
+    static_assert(std::size(extras) == static_cast<size_t>(Extra::Count));
+    for (const ButtonInfo& info : BUTTONS) {
+        engine::CGuiButton* button =
+            CreateButton(info.image, info.event_id, info.tooltip, info.hand_cursor, 0, info.image_flags);
+        if (info.extra != Extra::None)
+            *extras[static_cast<size_t>(info.extra)] = button;
+        else if (info.slot != NO_SLOT)
+            m_buttons[static_cast<size_t>(info.slot)] = button;
+    }
+    if (m_qr != nullptr)
+        m_qr->AttachButtons(m_qr_button, m_qr_close_button, m_qr_site_button);
+}
+
+void CPlDkGameScene::CreateCardCounter()
+{
+    if (App().IsReplayMode())
+        return;
+    m_counter_button = CreateButton("btn_Cardmaster", GAMEMSG_BTN_CARD_COUNTER, "记牌器", false, 0, 4);
+    m_card_counter = dynamic_cast<CCardCounter*>(RegisterObject(std::make_unique<CCardCounter>(App())));
+}
+
+// --- Start and seat refreshes
+
+void CPlDkGameScene::OnStart()
+{
+    const uint32_t options = static_cast<uint32_t>(App().Records().GetRoomOptions());
+    m_room_mode = (options & ROOM_OPTION_8) != 0 ? 8 : (options & ROOM_OPTION_16) != 0 ? 16 : 0;
+    CCardGameScene::OnStart();
+    if (CSeatBoard* own = GetSeatBoard(0))
+        own->SetPlayer(OwnChair());
+}
+
+void CPlDkGameScene::ResetSeatBoards()
+{
+    CCardGameScene::ResetSeatBoards();
+    if (m_card_counter != nullptr)
+        m_card_counter->DrawCounter();
+}
+
+// --- Layout
+
+void CPlDkGameScene::LayoutScene() { CCardGameScene::LayoutScene(); }
+
+// --- Resets
+
+void CPlDkGameScene::ResetTable() { CCardGameScene::ResetTable(); }
+
+void CPlDkGameScene::ResetPlayerScores() {}
+
+void CPlDkGameScene::ClearTable() { CCardGameScene::ClearTable(); }
+
+void CPlDkGameScene::StopClock()
+{
+    CCardGameScene::StopClock();
+    m_last_throw = false;
+}
+
+// ===========================================================================
+// Stubs of the operations of PlDkGameSceneEvents.cpp and PlDkGameSceneChairs.cpp
+// (move each body to its own file when it is written).
+// ===========================================================================
+
+int CPlDkGameScene::OnEvent(const engine::EngineEvent& event) { return CCardGameScene::OnEvent(event); }
+int CPlDkGameScene::OnButtonEvent(const engine::EngineEvent& event)
+{
+    (void)CCardGameScene::OnEvent(event);
+    return 1;
+}
+void CPlDkGameScene::ToggleCardCounter() {}
+void CPlDkGameScene::UpdateArrangeButtons() {}
+void CPlDkGameScene::OnBtnSortBySize() { CCardGameScene::OnBtnSortBySize(); }
+void CPlDkGameScene::OnBtnSortByCount() { CCardGameScene::OnBtnSortByCount(); }
+void CPlDkGameScene::OnBtnSortBySuit() { CCardGameScene::OnBtnSortBySuit(); }
+void CPlDkGameScene::OnBtnAutoPlay() { CCardGameScene::OnBtnAutoPlay(); }
+void CPlDkGameScene::SetAutoPlayOn(int chair) { OnAutoPlayOn(chair); }
+void CPlDkGameScene::SetAutoPlayOff(int chair) { OnAutoPlayOff(chair); }
+void CPlDkGameScene::SortHand(int32_t sort_type)
+{
+    if (m_hand != nullptr)
+        m_hand->SortHand(sort_type);
+}
+void CPlDkGameScene::OnGameData(std::span<const uint8_t> body) { CCardGameScene::OnGameData(body); }
+void CPlDkGameScene::OnGameDataHand(int32_t sub_id, std::span<const uint8_t> body)
+{
+    if (sub_id == GAMEDATA_HAND)
+        OnSetHandCards(body);
+}
+void CPlDkGameScene::SendJudgeSingleWin() {}
+bool CPlDkGameScene::AssistSelection() { return false; }
+void CPlDkGameScene::AssistSelectionAlt() {}
+void CPlDkGameScene::OnSettingsChanged() {}
+void CPlDkGameScene::RelayCards(int chair)
+{
+    if (m_hand != nullptr && IsChair(chair))
+        (void)m_hand->RenumberHand(chair);
+}
+int CPlDkGameScene::PrevChair(int chair) const
+{
+    return m_chairs != nullptr ? m_chairs->PrevChair(chair) : CCardGameScene::PrevChair(chair);
+}
+bool CPlDkGameScene::IsPartnerChair(int chair) const
+{
+    return m_chairs != nullptr ? m_chairs->IsPartnerChair(chair) : CCardGameScene::IsPartnerChair(chair);
+}
+const TurnRecord& CPlDkGameScene::GetLastPlay() const { return CCardGameScene::GetLastPlay(); }
+const TurnRecord& CPlDkGameScene::GetChairTurnRecord(int chair) const
+{
+    return CCardGameScene::GetChairTurnRecord(chair);
+}
+int CPlDkGameScene::NextChair(int chair) const { return m_chairs != nullptr ? m_chairs->NextChair(chair) : -1; }
+int CPlDkGameScene::ViewToChair(int view) const { return m_chairs != nullptr ? m_chairs->ViewToChair(view) : -1; }
+int CPlDkGameScene::NextView(int view) const { return m_chairs != nullptr ? m_chairs->NextView(view) : -1; }
+int CPlDkGameScene::PrevView(int view) const { return m_chairs != nullptr ? m_chairs->PrevView(view) : -1; }
+int CPlDkGameScene::ChairToViewTraced(int chair, int mode) const
+{
+    const CPlDkChairMath* chairs = PlDkChairs();
+    return chairs != nullptr ? chairs->ChairToViewTraced(chair, mode) : ChairToView(chair);
+}
+void CPlDkGameScene::SetActiveChair(int chair, int32_t seconds) { CCardGameScene::SetActiveChair(chair, seconds); }
+void CPlDkGameScene::AutoPlayStep() { CCardGameScene::AutoPlayStep(); }
+void CPlDkGameScene::PublishCardMetrics(int32_t width, int32_t height)
+{
+    CCardGameScene::PublishCardMetrics(width, height);
+}
+void CPlDkGameScene::PlacePlayButtons() {}
+void CPlDkGameScene::ShowStartButton() { CCardGameScene::ShowStartButton(); }
+void CPlDkGameScene::PlaceCardCount(int chair, int32_t count)
+{
+    if (CPlDkSeatBoard* board = GetChairBoard(chair); board != nullptr && ChairToView(chair) != 0)
+        board->SetCardCount(count);
+}
+void CPlDkGameScene::LayoutScoreCards(int chair) { (void)chair; }
+void CPlDkGameScene::Select510K() {}
+void CPlDkGameScene::SetSeatMark(int chair, bool on)
+{
+    if (CPlDkSeatBoard* board = GetChairBoard(chair))
+        board->SetTurnedCardMark(on);
+}
+void CPlDkGameScene::OnPlayerEnter(const client::GameUserRecord& user) { CCardGameScene::OnPlayerEnter(user); }
+void CPlDkGameScene::RefreshSeatBoards() { CCardGameScene::RefreshSeatBoards(); }
+void CPlDkGameScene::RecordEventNormal(uint32_t id, std::span<const uint8_t> body)
+{
+    CCardGameScene::RecordEventNormal(id, body);
+}
+void CPlDkGameScene::RecordSnapshot() {}
+void CPlDkGameScene::ShowReplaySavedNotice() {}
+void CPlDkGameScene::OnChangeTable() {}
+bool CPlDkGameScene::Contains(int32_t value, std::span<const int32_t> values, int count)
+{
+    const auto n = static_cast<size_t>(std::clamp<int>(count, 0, static_cast<int>(values.size())));
+    return std::find(values.begin(), values.begin() + static_cast<std::ptrdiff_t>(n), value)
+        != values.begin() + static_cast<std::ptrdiff_t>(n);
+}
+
+// ===========================================================================
+// Stubs of the operations of PlDkGameSceneDeal.cpp, PlDkResultBox.cpp and
+// PlDkGameSceneLastPlay.cpp (move each body to its own file when it is written).
+// ===========================================================================
+
+void CPlDkGameScene::StartDeal() {}
+void CPlDkGameScene::OnDealTick() {}
+void CPlDkGameScene::RestoreRunningGame() {}
+void CPlDkGameScene::ResumeGame() { CCardGameScene::ResumeGame(); }
+void CPlDkGameScene::ShowGameInfoBox() { CCardGameScene::ShowGameInfoBox(); }
+void CPlDkGameScene::ShowMatchInfoBox() { CCardGameScene::ShowMatchInfoBox(); }
+void CPlDkGameScene::ShowSortButtons(bool show) { CCardGameScene::ShowSortButtons(show); }
+void CPlDkGameScene::StartPlay() {}
+void CPlDkGameScene::ApplyDragSelection() {}
+void CPlDkGameScene::RedrawTalkPanel() {}
+void CPlDkGameScene::MarkTurnedCardSeats() {}
+void CPlDkGameScene::LayDealtCard(int chair) { (void)chair; }
+void CPlDkGameScene::ShowResultBox() {}
+void CPlDkGameScene::RetirePlayedCards(int chair) { CCardGameScene::RetirePlayedCards(chair); }
+bool CPlDkGameScene::IsInLastPlay(int32_t card) const { return m_last_plays.IsInLastPlay(card); }
+bool CPlDkGameScene::HasLastPlay() const { return m_last_plays.HasLastPlay(); }
+void CPlDkGameScene::ShowLastThrow() {}
+void CPlDkGameScene::HideLastThrow() {}
+void CPlDkGameScene::OnSceneNotice(std::span<const uint8_t> record)
+{
+    if (m_qr != nullptr)
+        m_qr->OnSceneNotice(record);
+}
+void CPlDkGameScene::ShowQRCodePanel(std::string_view text)
+{
+    if (m_qr != nullptr)
+        (void)m_qr->ShowQRCodePanel(text);
+}
+
+} // namespace scene

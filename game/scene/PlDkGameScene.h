@@ -1,0 +1,339 @@
+#pragma once
+// CPlDkGameScene: this game's card table, the "MainGame" object of this
+// game's frame UI. It keeps the card table's structure (creation in steps,
+// seat boards by view, the card sprites, the buttons, the turn clock, the
+// table-event hooks) and adds four seats of CPlDkSeatBoard, 108 hand cards
+// of CPlDkCardSprite, the turned-up partner card, 24 score-card corners for
+// the 5s, 10s and Ks each seat has taken, the score panel of the points on
+// the table, four chat bubbles, the slogan, the settings board, the card
+// counter, the arrange, restore, 510K, last-throw and change-table buttons
+// and the QR-code panel. Plays are judged, hinted and thrown through this
+// game's play finder (CPlDkPlayFinder) under the four-seat chair rules with
+// the partner swap (CPlDkChairMath).
+//
+// Files: PlDkGameScene.cpp (members, creation, layout, resets),
+// PlDkGameSceneRound.cpp (round start, plays, passes, scores, clock, time-out,
+// round end), PlDkGameSceneHints.cpp (hint search, turn start, selection,
+// throw), PlDkGameSceneEvents.cpp and PlDkGameSceneChairs.cpp (events,
+// buttons, sorting, auto-play, chair rules, seat marks, layout helpers),
+// PlDkGameSceneDeal.cpp, PlDkResultBox.cpp and PlDkGameSceneLastPlay.cpp
+// (deal, partner swap, info boxes, talk panel, result box, last plays, QR).
+//
+// Owner: the object module owns the scene and every object it creates (all
+// registered children); the scene keeps raw pointers, valid as long as it is.
+// It owns its play finder, last-play lists and QR panel helper.
+// Thread: UI thread, inside the engine tick or under the tick lock.
+// Hazards: every chair, count and card id of a table event is the server's:
+// chairs are checked against 0..3, counts clamped to 0..64, bodies read only
+// where they reach; a missing object or panel is skipped.
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "game/rules/CardPlay.h"
+#include "game/scene/CardGameScene.h"
+#include "game/scene/LastPlayLists.h"
+
+namespace client {
+class CPlDkApp;
+class CPlDkGameState;
+} // namespace client
+
+namespace engine {
+class CCanvasObject;
+class CEngineObject;
+class CGuiButton;
+class CGuiDigitText;
+class CImageObject;
+} // namespace engine
+
+namespace scene {
+
+class CCardCounter;
+class CFlippedCardSprite;
+class CGameSetBoard;
+class CPlDkCardSprite;
+class CPlDkChairMath;
+class CPlDkHandOperations;
+class CPlDkPlayFinder;
+class CPlDkSeatBoard;
+class CQrCodePanel;
+
+// This game's application events to the scene (80000076 to 80000165;
+// GAMEMSG_SETTINGS_CHANGED 80000077 is the settings board's, GameSetBoard.h).
+inline constexpr uint32_t GAMEMSG_TOGGLE_GAMESET_BOARD = 80000076;
+inline constexpr uint32_t GAMEMSG_DEAL_TICK = 80000098;
+inline constexpr uint32_t GAMEMSG_CLOSE_RESULT_BOX = 80000100;
+inline constexpr uint32_t GAMEMSG_ROUND_OVER = 80000101;
+inline constexpr uint32_t GAMEMSG_SHOW_CHARACTER = 80000103;
+inline constexpr uint32_t GAMEMSG_HIDE_CHARACTER = 80000104;
+inline constexpr uint32_t GAMEMSG_BTN_ASK_CARD_VIEW2 = 80000121;
+inline constexpr uint32_t GAMEMSG_RESULT_CLOSE = 80000123;
+inline constexpr uint32_t GAMEMSG_RESULT_CONTINUE = 80000124;
+inline constexpr uint32_t GAMEMSG_BTN_SORT_MODE3 = 80000131;
+inline constexpr uint32_t GAMEMSG_BTN_QUIT = 80000133;
+inline constexpr uint32_t GAMEMSG_BTN_CARD_COUNTER = 80000145;
+inline constexpr uint32_t GAMEMSG_CHAT_BUBBLE_TIMER = 80000146;
+inline constexpr uint32_t GAMEMSG_SAVE_REPLAY = 80000147;
+inline constexpr uint32_t GAMEMSG_PARTNER_STEP = 80000148;
+inline constexpr uint32_t GAMEMSGEX_JUDGE_SINGLE_WIN = 80000149;
+inline constexpr uint32_t GAMEMSGEX_JUDGE_PLAY_SND = 80000150;
+inline constexpr uint32_t GAMEMSG_TALK_PANEL_DRAG = 80000151;
+inline constexpr uint32_t GAMEMSG_TALK_PANEL_CLICK = 80000152;
+inline constexpr uint32_t GAMEMSG_HIDE_LAST_THROW = 80000153;
+inline constexpr uint32_t GAMEMSG_BTN_LAST_THROW = 80000154;
+inline constexpr uint32_t GAMEMSG_CHANGE_TABLE = 80000093;
+inline constexpr uint32_t GAMEMSG_VOICE_PANEL_1 = 80000156;
+inline constexpr uint32_t GAMEMSG_VOICE_PANEL_2 = 80000157;
+inline constexpr uint32_t GAMEMSG_TALK_PANEL_CLOSE = 80000158;
+inline constexpr uint32_t GAMEMSG_BTN_ARRANGE = 80000159;
+inline constexpr uint32_t GAMEMSG_BTN_RESTORE = 80000160;
+inline constexpr uint32_t GAMEMSG_BTN_SORT_510K = 80000161;
+inline constexpr uint32_t GAMEMSG_CHANGE_TABLE_STATE = 80000165;
+inline constexpr uint32_t GAMEMSG_CARD_LOWER = 80000115;
+
+// This game's game-data sub-ids.
+inline constexpr int32_t GAMEDATA_JUDGE_SINGLE_WIN = 19840340;
+inline constexpr int32_t GAMEDATA_JUDGE_PLAY_SND = 19840341;
+inline constexpr int32_t GAMEDATA_SCORE_CARDS = 19840342;
+
+class CPlDkGameScene : public CCardGameScene {
+public:
+    static constexpr int SEATS = 4;
+    static constexpr int HAND_SPRITES = 108;
+    static constexpr int SCORE_SPRITES = 24;
+    static constexpr int MAX_PLAY_CARDS = 64;
+    static constexpr int HAND_CARDS = 32;
+    static constexpr int32_t PLAY_TYPE_PASS = 0x20000000;
+    static constexpr double CHAT_BUBBLE_DEPTH = 52000.0;
+    static constexpr double SCORE_PANEL_DEPTH = 1000.0;
+    static constexpr double SETTINGS_BOARD_DEPTH = 80000.0;
+
+    explicit CPlDkGameScene(client::CGameApp& app);
+    /// Stores the sort type in the application's SortType setting.
+    ~CPlDkGameScene() override;
+
+    // ------------------------------------------------------------------
+    // --- Members, creation, layout, resets (PlDkGameScene.cpp)
+    void Create() override;
+    void LayoutScene() override;
+    void OnStart() override;
+    void ResetSeatBoards() override;
+    /// Before a game: flags, counters, hint plays, last plays, sprites,
+    /// seat boards and per-chair scores back to their start.
+    void ResetTable() override;
+    /// End of a round: sprites, seats, score panel, buttons, counter.
+    void ClearTable() override;
+    void StopClock() override;
+    [[nodiscard]] int GetCardSpriteCount() const override { return HAND_SPRITES; }
+    virtual void CreateCardCounter();
+    /// The score words of every chair's turn record to 0, the last play's
+    /// chair -1 and the table data's round-start flag 1.
+    virtual void ResetPlayerScores();
+
+    // --- Round start, plays, passes, scores, clock, round end (PlDkGameSceneRound.cpp)
+    void OnPlayerStarted(int32_t chair) override;
+    /// The table-event layer's round header: this game's round start.
+    void ShowRoundHeader() override { OnRoundStart(); }
+    virtual void OnRoundStart();
+    void OnSetHandCards(std::span<const uint8_t> body) override;
+    void OnCardsThrown(std::span<const uint8_t> body) override;
+    void OnPlayerPassed(std::span<const uint8_t> body) override;
+    void PlayThrowSound(int32_t type, int32_t count) override;
+    virtual void SetTableScore(int32_t points);
+    virtual void UpdateScorePanel(int32_t points);
+    virtual void AwardScore(int chair, int32_t points);
+    void OnScoreNotify(std::span<const uint8_t> body) override;
+    void OnBtnThrow() override;
+    void OnBtnPass() override;
+    virtual void OnBtnStart();
+    virtual void OnResultClose();
+    /// The frame UI's player-left notice goes to OnPlayerLeft.
+    void OnPlayerLeave(const client::GameUserRecord& user) override { OnPlayerLeft(user); }
+    virtual void OnPlayerLeft(const client::GameUserRecord& user);
+    void OnRoundEnd() override;
+    void OnClockTick() override;
+    void OnTurnTimeout() override;
+
+    // --- Hint search, turn start, selection and throw (PlDkGameSceneHints.cpp)
+    /// The hint search (CPlDkPlayFinder::SearchHint): 1 with the play in
+    /// `found` and its ids in `out`, else 0.
+    virtual int SearchHint(std::span<const int32_t> hand, std::span<int32_t> out, rules::CardPlay to_beat,
+                           rules::CardPlay& found, int32_t type_mask, int wild, int32_t suit);
+    virtual int SearchHintLongFirst(std::span<const int32_t> hand, std::span<int32_t> out, rules::CardPlay to_beat,
+                                    rules::CardPlay& found, int32_t type_mask, int wild, int32_t suit);
+    void StartTurn() override;
+    void HidePlayButtons() override;
+    void OnBtnHint() override;
+    void CheckSelection() override;
+    int32_t ThrowSelection(std::span<const int32_t> cards) override;
+    virtual void LowerAllCards();
+
+    // ------------------------------------------------------------------
+    // --- Events, buttons, chair rules (PlDkGameSceneEvents.cpp, PlDkGameSceneChairs.cpp)
+    int OnEvent(const engine::EngineEvent& event) override;
+    /// The button ids 80000117 to 80000138; answers 1.
+    virtual int OnButtonEvent(const engine::EngineEvent& event);
+    virtual void ToggleCardCounter();
+    virtual void UpdateArrangeButtons();
+    void OnBtnSortBySize() override;
+    void OnBtnSortByCount() override;
+    void OnBtnSortBySuit() override;
+    void OnBtnAutoPlay() override;
+    virtual void SetAutoPlayOn(int chair);
+    virtual void SetAutoPlayOff(int chair);
+    virtual void SortHand(int32_t sort_type);
+    void OnGameData(std::span<const uint8_t> body) override;
+    virtual void OnGameDataHand(int32_t sub_id, std::span<const uint8_t> body);
+    virtual void SendJudgeSingleWin();
+    /// True when it handled the press (raised a play).
+    virtual bool AssistSelection();
+    virtual void AssistSelectionAlt();
+    virtual void OnSettingsChanged();
+    /// The cards of a chair laid out again: its hand renumbered, its card
+    /// count placed and its score cards laid out.
+    virtual void RelayCards(int chair);
+    // chair rules and layout helpers
+    [[nodiscard]] int PrevChair(int chair) const override;
+    [[nodiscard]] bool IsPartnerChair(int chair) const override;
+    [[nodiscard]] const TurnRecord& GetLastPlay() const override;
+    [[nodiscard]] const TurnRecord& GetChairTurnRecord(int chair) const override;
+    [[nodiscard]] int NextChair(int chair) const;
+    [[nodiscard]] int ViewToChair(int view) const;
+    [[nodiscard]] int NextView(int view) const;
+    [[nodiscard]] int PrevView(int view) const;
+    [[nodiscard]] int ChairToViewTraced(int chair, int mode) const;
+    [[nodiscard]] client::CPlDkGameState* GetPlDkGameState() const;
+    void SetActiveChair(int chair, int32_t seconds) override;
+    void AutoPlayStep() override;
+    void PublishCardMetrics(int32_t width, int32_t height) override;
+    virtual void PlacePlayButtons();
+    void ShowStartButton() override;
+    virtual void PlaceCardCount(int chair, int32_t count);
+    virtual void LayoutScoreCards(int chair);
+    virtual void Select510K();
+    virtual void SetSeatMark(int chair, bool on);
+    void OnPlayerEnter(const client::GameUserRecord& user) override;
+    void RefreshSeatBoards() override;
+    void RecordEventNormal(uint32_t id, std::span<const uint8_t> body) override;
+    virtual void RecordSnapshot();
+    virtual void ShowReplaySavedNotice();
+    virtual void OnChangeTable();
+    [[nodiscard]] static bool Contains(int32_t value, std::span<const int32_t> values, int count);
+
+    // ------------------------------------------------------------------
+    // --- Deal, info boxes, talk panel, result box, last play (PlDkGameSceneDeal.cpp, PlDkResultBox.cpp, PlDkGameSceneLastPlay.cpp)
+    virtual void StartDeal();
+    virtual void OnDealTick();
+    /// The partner step after the deal (GAMEMSG_PARTNER_STEP).
+    virtual void RestoreRunningGame();
+    void ResumeGame() override;
+    void ShowGameInfoBox() override;
+    void ShowMatchInfoBox() override;
+    void ShowSortButtons(bool show) override;
+    /// The play start (GAMEMSG_CHAT_BUBBLE_TIMER).
+    virtual void StartPlay();
+    virtual void ApplyDragSelection();
+    virtual void RedrawTalkPanel();
+    virtual void MarkTurnedCardSeats();
+    virtual void LayDealtCard(int chair);
+    virtual void ShowResultBox();
+    void RetirePlayedCards(int chair) override;
+    [[nodiscard]] bool IsInLastPlay(int32_t card) const;
+    [[nodiscard]] bool HasLastPlay() const;
+    virtual void ShowLastThrow();
+    virtual void HideLastThrow();
+    void OnSceneNotice(std::span<const uint8_t> record) override;
+    virtual void ShowQRCodePanel(std::string_view text);
+
+    // ------------------------------------------------------------------
+    // --- Access (for the files above and the tests)
+    [[nodiscard]] CPlDkSeatBoard* GetPlDkSeatBoard(int view) const;
+    [[nodiscard]] CPlDkSeatBoard* GetChairBoard(int chair) const;
+    [[nodiscard]] CPlDkCardSprite* GetTurnedCard() const { return m_turned_card; }
+    [[nodiscard]] CFlippedCardSprite* GetScoreSprite(int index) const;
+    [[nodiscard]] int GetScoreSpritesUsed() const { return m_score_used; }
+    [[nodiscard]] engine::CGuiDigitText* GetScorePanel() const { return m_score_panel; }
+    [[nodiscard]] CGameSetBoard* GetSetBoard() const { return m_set_board; }
+    [[nodiscard]] CCardCounter* GetCardCounter() const { return m_card_counter; }
+    [[nodiscard]] engine::CGuiButton* GetCounterButton() const { return m_counter_button; }
+    [[nodiscard]] engine::CImageObject* GetSlogan() const { return m_slogan; }
+    [[nodiscard]] CPlDkPlayFinder* Finder() const { return m_finder.get(); }
+    [[nodiscard]] CPlDkHandOperations* PlDkHand() const;
+    [[nodiscard]] CPlDkChairMath* PlDkChairs() const;
+    [[nodiscard]] const CLastPlayLists& LastPlays() const { return m_last_plays; }
+    [[nodiscard]] int32_t GetRoomMode() const { return m_room_mode; }
+    [[nodiscard]] int32_t GetTimeoutCount() const { return m_timeout_count; }
+    [[nodiscard]] int32_t GetPassCount(int chair) const;
+    [[nodiscard]] int32_t GetHandPoints(int chair) const;
+    [[nodiscard]] bool IsNewLead() const { return m_new_lead; }
+    [[nodiscard]] bool IsGameOver() const { return m_game_over; }
+    [[nodiscard]] int32_t GetHintIndex() const { return m_hint_index; }
+    [[nodiscard]] int32_t GetZeroTicks() const { return m_timeout_ticks; }
+
+protected:
+    void CreateSeatBoards(int chair_count) override;
+    void CreateCardSprites() override;
+    void CreateButtons() override;
+    void CreateClock() override;
+    void CreateBackground() override;
+    [[nodiscard]] std::unique_ptr<CSeatBoard> NewSeatBoard() override;
+    [[nodiscard]] std::unique_ptr<CCardSprite> NewCardSprite() override;
+    [[nodiscard]] std::unique_ptr<CChairMath> NewChairMath(int chair_count, int own_chair) const override;
+    [[nodiscard]] std::unique_ptr<CHandOperations> NewHandOperations(ICardSpriteSet& sprites,
+                                                                     const CChairMath& chairs) const override;
+
+    [[nodiscard]] client::CPlDkApp* PlDkApp() const;
+    [[nodiscard]] bool IsLookOn() const;
+    [[nodiscard]] int OwnChair() const;
+    [[nodiscard]] bool IsChair(int chair) const { return chair >= 0 && chair < SEATS; }
+    /// The chat line through the application.
+    void Chat(const std::string& line) const;
+
+    // --- Members of the table (creation, layout, resets, round flow)
+    CPlDkCardSprite* m_turned_card { nullptr };
+    std::array<CFlippedCardSprite*, SCORE_SPRITES> m_score_sprites {};
+    int m_score_used { 0 };
+    engine::CGuiDigitText* m_score_panel { nullptr };
+    CGameSetBoard* m_set_board { nullptr };
+    CCardCounter* m_card_counter { nullptr };
+    engine::CGuiButton* m_counter_button { nullptr };
+    engine::CGuiButton* m_save_button { nullptr };
+    engine::CGuiButton* m_last_throw_button { nullptr };
+    engine::CGuiButton* m_510k_button { nullptr };
+    engine::CGuiButton* m_arrange_button { nullptr };
+    engine::CGuiButton* m_restore_button { nullptr };
+    engine::CGuiButton* m_change_button { nullptr };
+    engine::CGuiButton* m_qr_button { nullptr };
+    engine::CGuiButton* m_qr_close_button { nullptr };
+    engine::CGuiButton* m_qr_site_button { nullptr };
+    engine::CEngineObject* m_qr_panel { nullptr };
+    std::unique_ptr<CQrCodePanel> m_qr;
+    engine::CImageObject* m_slogan { nullptr };
+    engine::CImageObject* m_centre_mark { nullptr };
+    std::array<engine::CCanvasObject*, SEATS> m_bubble_frames {};
+    std::array<engine::CCanvasObject*, SEATS> m_bubble_texts {};
+    engine::CEngineObject* m_talk_panel { nullptr };
+    int32_t m_talk_page { 0 };
+    int32_t m_talk_row { -1 };
+    int32_t m_room_mode { 0 };
+    int32_t m_timeout_count { 0 };
+    CLastPlayLists m_last_plays;
+    std::array<int32_t, SEATS> m_pass_counts {};
+    std::array<int32_t, SEATS> m_hand_points {};
+    bool m_new_lead { false };
+    bool m_game_over { false };
+    bool m_last_throw { false };
+    int32_t m_hint_index { 0 };
+    std::unique_ptr<CPlDkPlayFinder> m_finder;
+
+    // --- Members of events, buttons, chair rules (PlDkGameSceneEvents.cpp, PlDkGameSceneChairs.cpp)
+
+    // --- Members of deal, info boxes, talk panel, result box, last play (PlDkGameSceneDeal.cpp, PlDkResultBox.cpp, PlDkGameSceneLastPlay.cpp)
+};
+
+} // namespace scene
