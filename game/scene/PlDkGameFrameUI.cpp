@@ -6,7 +6,7 @@
 #include "engine/widgets/GuiButton.h"
 #include "engine/widgets/GuiEventQueue.h"
 #include "engine/widgets/GuiImageText.h"
-#include "game/scene/CardGameScene.h"
+#include "game/scene/PlDkGameScene.h"
 #include "game/scene/PlDkSidePanel.h"
 
 namespace scene {
@@ -80,7 +80,7 @@ void CPlDkGameFrameUI::LoadSkinPackages()
 
 std::unique_ptr<engine::CGuiContainer> CPlDkGameFrameUI::NewGameScene()
 {
-    return std::make_unique<CCardGameScene>(GetApp());
+    return std::make_unique<CPlDkGameScene>(GetApp());
 }
 
 void CPlDkGameFrameUI::CreateChildren()

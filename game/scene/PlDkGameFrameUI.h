@@ -51,8 +51,7 @@ public:
     [[nodiscard]] engine::CGuiImageText* GetTablesText() const { return m_tables_text; }
 
 protected:
-    /// The table scene the frame holds. This game's own scene is not built
-    /// yet: the shared card table stands in for it.
+    /// The table scene the frame holds: this game's CPlDkGameScene.
     [[nodiscard]] virtual std::unique_ptr<engine::CGuiContainer> NewGameScene();
     virtual void CreateMatchWidgets();
 

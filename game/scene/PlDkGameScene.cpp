@@ -49,6 +49,19 @@ constexpr uint32_t FOLLOW_ALL = 0x1BC0EB;
 constexpr uint32_t CHAT_FRAMES[CPlDkGameScene::SEATS] = { 2, 1, 4, 0 };
 /// The text's offset from its frame by view.
 constexpr int32_t CHAT_TEXT_OFFSET[CPlDkGameScene::SEATS] = { -14, 14, 14, -14 };
+constexpr const char* BOARD_SMALL_IMAGE = "PlayerBoardSmall";
+constexpr int32_t TURN_ORDER_FLAG = 0x100;
+constexpr double OFF_SCREEN = -1000.0;
+/// The sort row's distances from the area's right edge.
+struct RowPlace {
+    CCardGameScene::Button button;
+    int32_t from_right;
+};
+constexpr RowPlace SORT_ROW[] = {
+    { CCardGameScene::Button::SortBomb, 17 }, { CCardGameScene::Button::Sort3, 73 },
+    { CCardGameScene::Button::Sort2, 101 },   { CCardGameScene::Button::Sort1, 129 },
+    { CCardGameScene::Button::SortType, 157 }, { CCardGameScene::Button::SortBig, 185 },
+};
 constexpr uint32_t ROOM_OPTION_8 = 8;
 constexpr uint32_t ROOM_OPTION_16 = 16;
 
@@ -329,19 +342,219 @@ void CPlDkGameScene::ResetSeatBoards()
 
 // --- Layout
 
-void CPlDkGameScene::LayoutScene() { CCardGameScene::LayoutScene(); }
+void CPlDkGameScene::LayoutScene()
+{
+    const engine::EngineRect area = GetArea();
+    const int32_t left = area.left;
+    const int32_t top = area.top;
+    const int32_t right = area.right;
+    const int32_t bottom = area.bottom;
+    const int32_t w = area.Width();
+    const int32_t h = area.Height();
+
+    PublishCardMetrics(w, h);
+    const Point bubbles[SEATS] = { { left + w / 2 + 200, bottom - 200 },
+                                   { left + 150, top + h / 2 + 150 },
+                                   { left + w / 2 - 200, top + 135 },
+                                   { right - 147, top + h / 2 - 150 } };
+    for (int view = 0; view < SEATS; ++view) {
+        const Point at = bubbles[view];
+        Place(m_bubble_frames[static_cast<size_t>(view)], at.x, at.y);
+        Place(m_bubble_texts[static_cast<size_t>(view)], at.x, at.y + CHAT_TEXT_OFFSET[view]);
+    }
+
+    Place(m_result_box, left + w / 2, top + h / 2);
+    Place(m_set_board, left + w / 2, top + h / 2);
+    Place(m_qr_button, left + 55, h - 50);
+
+    for (int i = 0; i < m_sprites.Count(); ++i) {
+        if (CCardSprite* sprite = m_sprites.Sprite(i)) {
+            sprite->SetMainGameRect(area);
+            sprite->LoadBackImages();
+            sprite->UpdateImage();
+        }
+    }
+    for (CCardSprite* sprite : { static_cast<CCardSprite*>(m_turned_card) })
+        if (sprite != nullptr) {
+            sprite->SetMainGameRect(area);
+            sprite->LoadBackImages();
+        }
+    for (CFlippedCardSprite* sprite : m_score_sprites)
+        if (sprite != nullptr) {
+            sprite->SetMainGameRect(area);
+            sprite->UpdateImage();
+        }
+    for (int view = 0; view < SEATS; ++view)
+        if (CSeatBoard* board = GetSeatBoard(view)) {
+            board->SetView(view);
+            board->SetMainGameRect(area);
+            board->PlaceBoard();
+        }
+    if (m_hand != nullptr)
+        for (int chair = 0; chair < SEATS; ++chair)
+            (void)m_hand->RenumberHand(chair);
+    if (const CCardSprite* first = m_sprites.Sprite(0))
+        SetIntSetting(SETTING_LARGE_CARD_HEIGHT, first->GetCardHeight());
+
+    engine::CGuiButton* start = GetButton(Button::Start);
+    engine::ImageRef board_small;
+    GetImage(board_small, BOARD_SMALL_IMAGE, 0);
+    const double slogan_half = m_slogan != nullptr ? m_slogan->GetHeight() / 2 : 0.0;
+    const CPlDkSeatBoard* own = GetPlDkSeatBoard(0);
+    if (own != nullptr && own->IsPortraitShown()) {
+        Place(start, w / 2 + 127, top + h - board_small.height - 135);
+        Place(m_slogan, left + w / 2 + 135, top + 3 * h / 4 + slogan_half);
+    } else {
+        Place(start, w / 2, 3 * h / 4);
+        Place(m_slogan, left + w / 2, top + 3 * h / 4 + slogan_half);
+    }
+    if (start != nullptr)
+        Place(m_change_button, start->GetX() + start->GetWidth() + 20, start->GetY());
+
+    engine::CGuiButton* pass = GetButton(Button::Pass);
+    if (pass != nullptr)
+        PlacePlayButtons();
+
+    if (m_clock != nullptr) {
+        const client::CGameStateHolder* state = GetGameState();
+        const int active = state != nullptr ? state->GetTableWord14() : -1;
+        const bool in_order = state != nullptr && (state->GetTableWord15() & TURN_ORDER_FLAG) != 0;
+        if (!in_order) {
+            Place(m_clock, OFF_SCREEN, OFF_SCREEN);
+        } else if (const CSeatBoard* board = IsChair(active) ? GetSeatBoard(ChairToView(active)) : nullptr) {
+            const Point at = board->GetAnchorPoint(m_last.IsLeading() ? 1 : 0);
+            Place(m_clock, at.x, at.y);
+        }
+    }
+
+    const int32_t row_y = bottom - 17;
+    for (const RowPlace& place : SORT_ROW)
+        Place(GetButton(place.button), right - place.from_right, row_y);
+    Place(m_510k_button, right - 45, row_y);
+    Place(m_counter_button, right - 185, row_y);
+    Place(GetButton(Button::CheckResult), left + 107, top + h - 18);
+    Place(GetButton(Button::AskCardView), left + 43, top + h - 20);
+
+    if (pass != nullptr && m_pass_hint != nullptr) {
+        const int32_t y_ref =
+            top + h - GetIntSetting(SETTING_LARGE_CARD_HEIGHT) - GetIntSetting(SETTING_BOARD_SMALL_HEIGHT) - 30;
+        Place(m_pass_hint, left + w / 2, y_ref - pass->GetHeight() / 2 + 28);
+    }
+    if (m_info_box != nullptr) {
+        const double inset = App().IsMatch() ? 0.0 : 10.0;
+        Place(m_info_box, left + inset + m_info_box->GetWidth() / 2, top + inset + m_info_box->GetHeight() / 2);
+    }
+    Place(m_score_panel, left + w / 2 - 5, top + h / 2);
+    if (m_card_counter != nullptr) {
+        m_card_counter->SetMainGameRect(area);
+        m_card_counter->Relayout();
+    }
+    Place(m_waiting, left + w / 2, top + 3 * h / 4);
+
+    Place(GetButton(Button::AutoPlay), w - left - 40, bottom - 60);
+    Place(m_last_throw_button, w - left - 40, bottom - 120);
+    Place(m_arrange_button, w - left - 40, bottom - 90);
+    Place(m_restore_button, w - left - 40, bottom - 90);
+
+    for (int chair = 0; chair < SEATS; ++chair)
+        RelayCards(chair);
+    if (auto* frame = dynamic_cast<panel::CGameFrameUI*>(GetFrameUI()); frame != nullptr && m_qr != nullptr)
+        m_qr->Place(h, frame->UpdateMaximizedFlag() != 0);
+    RefreshView();
+}
 
 // --- Resets
 
-void CPlDkGameScene::ResetTable() { CCardGameScene::ResetTable(); }
+void CPlDkGameScene::ResetTable()
+{
+    CCardGameScene::ResetTable();
+    m_new_lead = true;
+    m_game_over = false;
+    m_chair_count = SEATS;
+    m_last = LastPlay {};
+    m_last_play = TurnRecord {};
+    m_timeout_ticks = 0;
+    m_hint_index = 0;
+    m_auto_play_off_time = 0;
+    if (m_finder != nullptr)
+        m_finder->ClearHints();
+    m_hand_points.fill(0);
+    m_pass_counts.fill(0);
+    m_last_plays.Clear();
+    m_score_used = 0;
+    ResetScoreSprites();
+    for (int view = 0; view < SEATS; ++view)
+        if (CSeatBoard* board = GetSeatBoard(view)) {
+            board->SetView(view);
+            board->ResetRound();
+        }
+    ResetPlayerScores();
+}
 
-void CPlDkGameScene::ResetPlayerScores() {}
+void CPlDkGameScene::ResetScoreSprites()
+{
+    for (int i = 0; i < SCORE_SPRITES; ++i)
+        if (CFlippedCardSprite* sprite = m_score_sprites[static_cast<size_t>(i)]) {
+            sprite->Reset();
+            sprite->Record().row_index = i;
+        }
+}
 
-void CPlDkGameScene::ClearTable() { CCardGameScene::ClearTable(); }
+void CPlDkGameScene::ResetPlayerScores()
+{
+    client::CPlDkGameState* state = GetPlDkGameState();
+    if (state == nullptr)
+        return;
+    rules::TableGameData& data = state->GetTableData();
+    for (int32_t& points : data.points_won)
+        points = 0;
+    data.last_play_chair = -1;
+    data.new_trick = 1;
+}
+
+void CPlDkGameScene::ClearTable()
+{
+    StopClock();
+    for (int i = 0; i < m_sprites.Count(); ++i) {
+        if (CCardSprite* sprite = GetSprite(i))
+            sprite->Reset();
+        m_sprites.At(i).row_index = i;
+        m_sprites.Redraw(i);
+    }
+    ResetScoreSprites();
+    m_score_used = 0;
+    for (int chair = 0; chair < SEATS; ++chair) {
+        if (CSeatBoard* board = GetSeatBoard(ChairToView(chair)))
+            board->ResetRound();
+        m_hand_points[static_cast<size_t>(chair)] = 0;
+        PlaceCardCount(chair, 0);
+    }
+    SetActive(m_result_box, false);
+    SetActive(m_extra_board, false);
+    SetActive(m_score_panel, false);
+    HidePlayButtons();
+    ShowSortButtons(false);
+    if (auto* frame = dynamic_cast<panel::CGameFrameUI*>(GetFrameUI())) {
+        frame->HideMatchWaitAnimations();
+        frame->OnRoundEnd();
+    }
+    if (m_card_counter != nullptr) {
+        m_card_counter->Reset();
+        m_card_counter->Relayout();
+        SetActive(m_card_counter, false);
+    }
+    m_last_plays.Clear();
+}
 
 void CPlDkGameScene::StopClock()
 {
-    CCardGameScene::StopClock();
+    if (m_clock_action != 0)
+        MarkGroupEntries(m_clock_action);
+    m_clock_action = 0;
+    SetActive(m_clock, false);
+    SetAutoPlay(false);
+    if (CSeatBoard* own = GetSeatBoard(0))
+        own->ShowAutoPlay(false);
     m_last_throw = false;
 }
 

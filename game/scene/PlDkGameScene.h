@@ -134,6 +134,8 @@ public:
     /// The score words of every chair's turn record to 0, the last play's
     /// chair -1 and the table data's round-start flag 1.
     virtual void ResetPlayerScores();
+    /// Every score corner reset with its index (none in use).
+    void ResetScoreSprites();
 
     // --- Round start, plays, passes, scores, clock, round end (PlDkGameSceneRound.cpp)
     void OnPlayerStarted(int32_t chair) override;
