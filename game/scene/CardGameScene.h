@@ -31,6 +31,7 @@
 
 #include "client/CGameScene.h"
 #include "client/CardGameSceneHooks.h"
+#include "client/GameNotifyHandler.h"
 #include "client/UserRecords.h"
 #include "platform/Cursor.h"
 #include "game/scene/CardSprite.h"
@@ -71,7 +72,25 @@ inline constexpr uint32_t GAMEMSG_BTN_AUTO_PLAY = 80000132;
 inline constexpr uint32_t GAMEMSG_OPTION_1 = 80000135;
 inline constexpr uint32_t GAMEMSG_OPTION_4 = 80000138;
 
+inline constexpr uint32_t GAMEMSG_BTN_ASK_CARD_VIEW2 = 80000121;
+inline constexpr uint32_t GAMEMSG_RESULT_CLOSE = 80000123;
+inline constexpr uint32_t GAMEMSG_RESULT_CONTINUE = 80000124;
+inline constexpr uint32_t GAMEMSG_BTN_QUIT = 80000133;
+
+/// Application events to the scene.
+/// The look-on consent box's answer: param1 the asking user, param2 1 to
+/// consent, 0 to refuse.
+inline constexpr uint32_t GAMEMSG_CARD_VIEW_ANSWER = 80000007;
+inline constexpr uint32_t GAMEMSG_TOGGLE_GAMESET_BOARD = 80000076;
+inline constexpr uint32_t GAMEMSG_CHANGE_TABLE = 80000093;
+inline constexpr uint32_t GAMEMSG_ROOM_CONFIG_REQUEST = 80000094;
+inline constexpr uint32_t GAMEMSG_DEAL_TICK = 80000098;
 inline constexpr uint32_t GAMEMSG_CLOCK_TICK = 80000099;
+/// The result box dragged: param2 the input record (words 2 and 3 the move).
+inline constexpr uint32_t GAMEMSG_CLOSE_RESULT_BOX = 80000100;
+/// param1: the character id of the picture the pointer entered.
+inline constexpr uint32_t GAMEMSG_SHOW_CHARACTER = 80000103;
+inline constexpr uint32_t GAMEMSG_HIDE_CHARACTER = 80000104;
 inline constexpr uint32_t GAMEMSG_AUTO_PASS = 80000141;
 
 /// Game-data sub-ids (request 229510, relayed to the table as 229500).
@@ -146,6 +165,8 @@ public:
     void ShowRoundHeader() override;
     void OnPlayerOffline(int32_t user_id) override;
     void OnCardViewReply(std::span<const uint8_t> body) override;
+    /// Asks the player with the look-on consent box (its answers come back
+    /// as GAMEMSG_CARD_VIEW_ANSWER).
     void OnCardViewRequest(std::span<const uint8_t> body) override;
     /// A game-data message: the 20-byte head, then as many body bytes as
     /// the head's length names (never more than were received).
@@ -168,6 +189,10 @@ public:
     virtual void RecordEventMatch(uint32_t id, std::span<const uint8_t> body);
     /// Runs before a recording is saved (nothing in this class).
     virtual void OnBeforeSaveRecording() {}
+    /// Runs when a round's header has been shown (nothing in this class).
+    virtual void OnRoundStart() {}
+    /// The round header's table part: reset, info box, round-start hook.
+    void FinishRoundHeader();
     virtual void PlayThrowSound(int32_t type, int32_t count);
     virtual void ShowPassMark(int chair, int32_t type);
     /// True when the client looks on and a hand card of the watched chair
@@ -176,6 +201,21 @@ public:
 
     // --- Scene events and buttons
     int OnEvent(const engine::EngineEvent& event) override;
+    /// The cards' mouse events (param1: the sprite's object id; param2 of a
+    /// move: the input record). 0 when the event was ignored.
+    virtual int OnCardSpriteEvent(const engine::EngineEvent& event);
+    /// The play, select, sort, option and result-box buttons.
+    virtual int OnButtonEvent(const engine::EngineEvent& event);
+    /// The automatic pass and the presses on the bare table.
+    virtual void OnBackgroundEvent(const engine::EngineEvent& event);
+    virtual void OnBtnStart();
+    /// The drag over the own cards ended: the swept cards become the selection.
+    virtual void ApplyDragSelection();
+    virtual void ApplySoundSetting();
+    virtual void OnDealTick() {}
+    virtual void StartDeal() {}
+    virtual void OnLookerEnter(const client::GameUserRecord& user) { (void)user; }
+    virtual void OnLookerLeave(const client::GameUserRecord& user) { (void)user; }
     virtual void OnClockTick();
     virtual void OnBtnThrow();
     virtual void OnBtnPass();
@@ -195,9 +235,17 @@ public:
     /// Sends the cards' best reading as the own play; the answer code, or
     /// GR_CARD_REQUEST_NOT_SENT when they have no reading or no connection.
     virtual int32_t ThrowSelection(std::span<const int32_t> cards);
-    /// Game data (request 229510) with its body; the answer code.
-    virtual int32_t SendGameData(int32_t sub_id, std::span<const uint8_t> body);
+    /// Game data (request 229510) with its body; the answer code. A query
+    /// waits for the answer and hands its data to the notification handler
+    /// as a relayed game-data event (the code, 0 when no data came back).
+    enum class GameDataQuery : uint8_t { No, Yes };
+    virtual int32_t SendGameData(int32_t sub_id, std::span<const uint8_t> body,
+                                 GameDataQuery query = GameDataQuery::No);
     virtual void OnGameDataPlayer(int32_t sub_id, std::span<const uint8_t> body);
+    virtual void OnGameDataHand(int32_t sub_id, std::span<const uint8_t> body);
+    /// The notification handler a queried answer goes to (the main
+    /// window's, else the application's own).
+    [[nodiscard]] client::IGameNotifyHandler* GetNotifyHandler() const;
     virtual void OnAutoPlayOn(int chair);
     virtual void OnAutoPlayOff(int chair);
 
@@ -211,6 +259,20 @@ public:
     /// The option request 221070 with its two values.
     virtual void SendOptionRequest(int32_t first, int32_t second);
     [[nodiscard]] uint32_t GetLastSelectButton() const { return m_last_select; }
+    /// An onlooker asks the watched player to show the cards.
+    virtual void OnBtnAskCardView();
+    /// Answers a look-on request (request 229560) and shows the answer as
+    /// the server would; nothing is shown when the request was not sent.
+    virtual void SendCardViewSetting(int32_t user_id, int32_t allow);
+    virtual void OnBtnCheckResult();
+    virtual void OnResultClose();
+    virtual void OnResultContinue();
+    virtual void OnChangeTable();
+    virtual void OnRoomConfigRequest() { OnRoomConfig02(); }
+    /// The result box's character picture (135 x 270), made on first use.
+    virtual void ShowCharacterImage(int32_t character);
+    virtual void HideCharacterImage();
+    [[nodiscard]] engine::CCanvasObject* GetCharacterCanvas() const { return m_character; }
 
     // --- Seat refreshes (from the frame UI)
     void ResetSeatBoards() override;
@@ -225,6 +287,9 @@ public:
 
     // --- Turn flow
     void ResumeGame() override;
+    /// Takes a running round back up after the deal (stored hands of a
+    /// replay, the own auto-play mark, clock, turn and sort buttons).
+    virtual void RestoreRunningGame();
     /// The table is over: cleared for the next round unless a game runs.
     virtual void OnTableReset();
     /// Own clock at zero (or auto-play): plays or passes for the player.
@@ -278,6 +343,8 @@ public:
     [[nodiscard]] platform::CursorHandle GetArrowCursor() const { return m_arrow_cursor; }
     /// The result box and the further board the game's scene may make.
     void SetResultBox(engine::CEngineObject* box) { m_result_box = box; }
+    void SetResultButton(engine::CEngineObject* button) { m_result_button = button; }
+    [[nodiscard]] int32_t GetDragStart() const { return m_drag_start; }
     void SetExtraBoard(engine::CEngineObject* board) { m_extra_board = board; }
 
 protected:
@@ -301,7 +368,6 @@ protected:
                                                                              const CChairMath& chairs) const;
     /// The replay board of a kind, over the scene's host and environment.
     [[nodiscard]] std::unique_ptr<engine::CEngineObject> NewReplayBoard(client::ReplayBoardKind kind) override;
-    virtual void ApplySoundSetting() {}
     /// The info box canvas from the background image, made on first use.
     [[nodiscard]] engine::CCanvasObject* PrepareInfoBox(const char* image_name);
     /// Centres the info box 10 pixels inside the area's top left and shows it.
@@ -323,6 +389,10 @@ protected:
     engine::CImageObject* m_waiting { nullptr };
     engine::CEngineObject* m_result_box { nullptr };
     engine::CEngineObject* m_extra_board { nullptr };
+    engine::CEngineObject* m_result_button { nullptr };
+    engine::CCanvasObject* m_character { nullptr };
+    /// The row index where a drag over the own cards began (-1: none).
+    int32_t m_drag_start { -1 };
     uint32_t m_input_catcher { 0 };
     int32_t m_sort_type { 0 };
     int32_t m_previous_sort_type { 0 };

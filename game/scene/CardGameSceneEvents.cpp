@@ -8,14 +8,20 @@
 #include "client/CCardGameConnection.h"
 #include "client/CGameApp.h"
 #include "client/CGameStateHolder.h"
+#include "client/panel/CGameFrameUI.h"
+#include "client/panel/CLookOnRequestBox.h"
+#include "client/panel/CharacterImage.h"
 #include "client/panel/PanelText.h"
 #include "engine/core/EngineEvent.h"
+#include "net/NetUtil.h"
 #include "engine/widgets/GuiButton.h"
 #include "engine/widgets/GuiDigitText.h"
+#include "engine/widgets/WidgetSupport.h"
 #include "game/rules/CardRules.h"
 #include "game/scene/CardGameScene.h"
 #include "game/scene/CardGameSelection.h"
 #include "game/scene/SceneBody.h"
+#include "game/scene/SceneText.h"
 #include "game/scene/SeatBoard.h"
 
 namespace scene {
@@ -31,6 +37,8 @@ constexpr uint32_t STARTED_COLOUR = 0x808080;
 constexpr uint32_t HEADER_COLOUR = 0xFF0000;
 constexpr uint32_t OFFLINE_COLOUR = 0x4B967D;
 constexpr uint32_t CARD_VIEW_COLOUR = 0x2C5858;
+constexpr uint32_t ELIMINATION_COLOUR = 0x0000FF;
+constexpr double LOOK_ON_BOX_DEPTH = 90000.0;
 constexpr int32_t PASS_TYPE = 0x20000000;
 constexpr uint32_t FRAME_RATE = 30;
 constexpr double MOVE_FRAMES = 4.0;
@@ -90,6 +98,15 @@ void CCardGameScene::ShowRoundHeader()
         const client::CClientRecords& records = App().Records();
         const client::CGameStateHolder* state = GetGameState();
         const int32_t round = state != nullptr ? state->GetTableWord8() : 0;
+        // The elimination stage's round, as the frame UI shows it.
+        const int32_t elimination_round = records.Header().words29[0];
+        if (App().IsMatch() && elimination_round >= 1) {
+            App().ShowSystemMessage(panel::FormatText(" <c=%d><size=16>淘汰赛第%s轮\r\n",
+                                                      static_cast<int>(ELIMINATION_COLOUR),
+                                                      ChineseNumeral(elimination_round).c_str()));
+            FinishRoundHeader();
+            return;
+        }
         std::string text = panel::FormatText("\r\n<c=%d><size=16><第%d桌,第%d局>\r\n", static_cast<int>(HEADER_COLOUR),
                                              records.GetTableNO(), round);
         if (records.IsSilverRoom())
@@ -100,12 +117,18 @@ void CCardGameScene::ShowRoundHeader()
                                       state != nullptr ? state->GetTableWord10() : 0);
         App().ShowSystemMessage(text);
     }
+    FinishRoundHeader();
+}
+
+void CCardGameScene::FinishRoundHeader()
+{
     ResetTable();
     if (App().IsMatch())
         ShowMatchInfoBox();
     else
         ShowGameInfoBox();
     HideWaitingAnimation();
+    OnRoundStart();
 }
 
 void CCardGameScene::OnPlayerOffline(int32_t user_id)
@@ -152,12 +175,27 @@ void CCardGameScene::OnCardViewReply(std::span<const uint8_t> body)
 
 void CCardGameScene::OnCardViewRequest(std::span<const uint8_t> body)
 {
-    // The consent box belongs with the scene's button events; an unknown
-    // user is ignored here already.
-    const auto user = Word(body, 0);
-    if (!user || App().Records().FindUser(*user) == nullptr)
+    const auto user_id = Word(body, 0);
+    const client::GameUserRecord* user = user_id ? App().Records().FindUser(*user_id) : nullptr;
+    if (user == nullptr)
         return;
+    auto* box = dynamic_cast<panel::CLookOnRequestBox*>(RegisterObject(std::make_unique<panel::CLookOnRequestBox>()));
+    if (box == nullptr)
+        return;
+    std::string picture;
+    panel::GetCharacterImagePath(App(), picture, user->statistics[2], panel::CHARACTER_IMAGE_SMALL);
+    const auto asker = static_cast<uintptr_t>(static_cast<uint32_t>(*user_id));
+    engine::EngineEvent consent;
+    engine::MakeEngineEvent(&consent, GetId(), GAMEMSG_CARD_VIEW_ANSWER, asker, 1);
+    engine::EngineEvent refusal;
+    engine::MakeEngineEvent(&refusal, GetId(), GAMEMSG_CARD_VIEW_ANSWER, asker, 0);
+    box->Setup(App().Records().GetUserName(*user_id), picture, consent, refusal);
+    box->SetDraggable(true);
+    engine::PlaceAtDepth(*box, LOOK_ON_BOX_DEPTH);
+    box->Invalidate();
     (void)LoadSound("SndHi", 1);
+    if (auto* frame = dynamic_cast<panel::CGameFrameUI*>(GetFrameUI()))
+        frame->PopupBox(box);
 }
 
 void CCardGameScene::OnSetHandCards(std::span<const uint8_t> body)
@@ -312,7 +350,9 @@ void CCardGameScene::OnTurnBegin(std::span<const uint8_t> body)
 void CCardGameScene::ResetTable()
 {
     m_chair_count = std::min(App().GetChairCount(), MAX_VIEWS);
+    m_drag_start = -1;
     m_auto_play = false;
+    m_auto_play_off_time = 0;
     m_auto_play_switched_off = false;
     m_hint_play.Clear();
     m_second_play.Clear();
@@ -390,6 +430,7 @@ void CCardGameScene::StartTurn()
     const client::CClientRecords& records = App().Records();
     if (App().IsReplayMode() || records.IsLookOn() || GetActiveChair() != records.GetChairNO() || m_hand == nullptr)
         return;
+    (void)net::FlashMainWindow();
     const bool leading = m_last.IsLeading();
     engine::CGuiButton* throw_button = GetButton(Button::Throw);
     SetActive(throw_button, true);

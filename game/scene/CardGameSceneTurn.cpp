@@ -6,6 +6,8 @@
 
 #include "client/CCardGameConnection.h"
 #include "client/CGameApp.h"
+#include "client/CGameFrameWnd.h"
+#include "client/CPlDkApp.h"
 #include "client/CGameStateHolder.h"
 #include "client/panel/CGameFrameUI.h"
 #include "client/panel/PanelText.h"
@@ -15,6 +17,7 @@
 #include "game/rules/CardRules.h"
 #include "game/scene/CardGameScene.h"
 #include "game/scene/CardGameSelection.h"
+#include "game/scene/ReplayPanel.h"
 #include "game/scene/SceneBody.h"
 #include "game/scene/SeatBoard.h"
 #include "platform/ByteOrder.h"
@@ -27,17 +30,26 @@ using detail::SetActive;
 using detail::SetEnabled;
 using detail::Word;
 
-constexpr uint32_t GAMEMSG_REFRESH_SEATS_AND_PILES = 80000012;
-constexpr uint32_t GAMEMSG_UPDATE_SEAT_SCORES = 80000022;
-constexpr uint32_t GAMEMSG_REDRAW_OWN_SEAT = 80000052;
-constexpr uint32_t GAMEMSG_STOP_CLOCK = 80000053;
-constexpr uint32_t GAMEMSG_ROUND_OVER = 80000101;
 constexpr int32_t TIMEOUT_REPEAT = 10;
 constexpr int32_t TIMEOUT_SEND_AT = 3;
 constexpr uint32_t AUTO_PLAY_COOL_DOWN_MS = 5000;
 constexpr int32_t HINT_RULE_MASK = 0x81767;
 constexpr size_t PASS_WORDS = client::PASS_RECORD_BYTES / 4;
 constexpr int32_t SETTING_BACK_COLOUR = 50014;
+constexpr int32_t GAMEDATA_PLAYER_LAST = 19840332;
+constexpr int32_t GAMEDATA_HAND_FIRST = 19840335;
+/// A seat flag word of the last-play record: the chair's player is away.
+constexpr int32_t CHAIR_AWAY_FLAGS = 0x8 | 0x20;
+constexpr size_t STORED_HAND_BYTES = 128;
+
+/// The least body each known sub-id needs (a chair word, a hand's head).
+struct GameDataMinimum {
+    int32_t sub_id;
+    size_t bytes;
+};
+constexpr GameDataMinimum GAME_DATA_MINIMUM[] = {
+    { GAMEDATA_PLAYER_BACK, 4 }, { GAMEDATA_AUTOPLAY_ON, 4 }, { GAMEDATA_AUTOPLAY_OFF, 4 }, { GAMEDATA_HAND, 12 },
+};
 
 /// The cards counted by value.
 std::array<int32_t, rules::VALUE_COUNTERS> CountByValue(std::span<const int32_t> cards)
@@ -59,94 +71,6 @@ bool SplitsNoGroup(std::span<const int32_t> played, const std::array<int32_t, ru
 }
 
 } // namespace
-
-int CCardGameScene::OnEvent(const engine::EngineEvent& event)
-{
-    switch (event.id) {
-    case GAMEMSG_CLOCK_TICK:
-        OnClockTick();
-        return 1;
-    case GAMEMSG_AUTO_PASS:
-    case GAMEMSG_BTN_PASS:
-        OnBtnPass();
-        return 1;
-    case GAMEMSG_BTN_HINT:
-        OnBtnHint();
-        return 1;
-    case GAMEMSG_BTN_THROW:
-        OnBtnThrow();
-        return 1;
-    case GAMEMSG_BTN_AUTO_PLAY:
-        OnBtnAutoPlay();
-        return 1;
-    case GAMEMSG_BTN_SELECT_SINGLES:
-    case GAMEMSG_BTN_SELECT_PAIRS:
-    case GAMEMSG_BTN_SELECT_TRIPLES:
-    case GAMEMSG_BTN_SELECT_BOMBS:
-        OnBtnSelect(event.id);
-        return 1;
-    case GAMEMSG_BTN_SORT_BY_COUNT:
-        OnBtnSortByCount();
-        return 1;
-    case GAMEMSG_BTN_SORT_BY_SUIT:
-        OnBtnSortBySuit();
-        return 1;
-    case GAMEMSG_BTN_SORT_BY_SIZE:
-        OnBtnSortBySize();
-        return 1;
-    case GAMEMSG_OPTION_1:
-    case GAMEMSG_OPTION_1 + 1:
-    case GAMEMSG_OPTION_1 + 2:
-        SendOptionRequest(0, static_cast<int32_t>(event.id - GAMEMSG_OPTION_1 + 1));
-        return 1;
-    case GAMEMSG_OPTION_4:
-        SendOptionRequest(1, 0);
-        return 1;
-    case panel::GAMEMSG_RESET_SEAT_BOARDS:
-    case panel::GAMEMSG_REFRESH_MAIN_GAME:
-        ResetSeatBoards();
-        return 1;
-    case panel::GAMEMSG_REFRESH_SEAT_BOARDS:
-        RefreshSeatBoards();
-        return 1;
-    case GAMEMSG_REFRESH_SEATS_AND_PILES:
-    case GAMEMSG_REFRESH_SEATS_AND_PILES + 1:
-        RefreshSeatBoardsAndPiles();
-        return 1;
-    case panel::GAMEMSG_PLAYER_ENTER:
-    case panel::GAMEMSG_PLAYER_LEAVE:
-        if (const auto* user = reinterpret_cast<const client::GameUserRecord*>(event.param1)) {
-            if (event.id == panel::GAMEMSG_PLAYER_ENTER)
-                OnPlayerEnter(*user);
-            else
-                OnPlayerLeave(*user);
-        }
-        return 1;
-    case panel::GAMEMSG_RANDOM_TABLE:
-        OnRandomTable();
-        return 1;
-    case panel::GAMEMSG_TABLE_CHANGED:
-        OnTableChanged();
-        return 1;
-    case panel::GAMEMSG_REFRESH_OWN_SEAT:
-        RefreshOwnSeatBoard();
-        return 1;
-    case GAMEMSG_UPDATE_SEAT_SCORES:
-        UpdateSeatScores();
-        return 1;
-    case GAMEMSG_REDRAW_OWN_SEAT:
-        RedrawOwnSeatBoard();
-        return 1;
-    case GAMEMSG_STOP_CLOCK:
-        StopClock();
-        return 1;
-    case GAMEMSG_ROUND_OVER:
-        OnTableReset();
-        return 1;
-    default:
-        return client::CGameScene::OnEvent(event);
-    }
-}
 
 void CCardGameScene::OnClockTick()
 {
@@ -407,12 +331,32 @@ void CCardGameScene::SetAutoPlay(bool on)
     }
 }
 
-int32_t CCardGameScene::SendGameData(int32_t sub_id, std::span<const uint8_t> body)
+int32_t CCardGameScene::SendGameData(int32_t sub_id, std::span<const uint8_t> body, GameDataQuery query)
 {
     auto* connection = dynamic_cast<client::CCardGameConnection*>(App().Links().connection);
     if (connection == nullptr)
         return client::GR_CARD_REQUEST_NOT_SENT;
-    return connection->SendGameRequest(sub_id, body, client::RequestWait::No);
+    if (query == GameDataQuery::No)
+        return connection->SendGameRequest(sub_id, body, client::RequestWait::No);
+    int32_t code = 0;
+    const std::vector<uint8_t> answer = connection->QueryGameRequest(sub_id, body, code);
+    // A request that could not be sent says so; it is not an empty answer.
+    if (code == client::GR_CARD_REQUEST_NOT_SENT)
+        return code;
+    if (answer.empty())
+        return 0;
+    if (client::IGameNotifyHandler* handler = GetNotifyHandler())
+        handler->Dispatch(client::GR_GAME_DATA, answer);
+    return code;
+}
+
+client::IGameNotifyHandler* CCardGameScene::GetNotifyHandler() const
+{
+    if (const client::CGameFrameWnd* window = App().GetMainWindow(); window != nullptr
+        && window->GetNotifyHandler() != nullptr)
+        return window->GetNotifyHandler();
+    auto* app = dynamic_cast<client::CPlDkApp*>(&App());
+    return app != nullptr ? &app->GetNotifyHandler() : nullptr;
 }
 
 void CCardGameScene::OnGameData(std::span<const uint8_t> body)
@@ -423,10 +367,20 @@ void CCardGameScene::OnGameData(std::span<const uint8_t> body)
         || static_cast<size_t>(*length) > body.size() - client::CARD_GAME_HEADER_BYTES)
         return;
     const std::span<const uint8_t> data = body.subspan(client::CARD_GAME_HEADER_BYTES, static_cast<size_t>(*length));
-    if (*sub_id >= GAMEDATA_PLAYER_BACK && *sub_id <= 19840332)
+    const auto known = std::find_if(std::begin(GAME_DATA_MINIMUM), std::end(GAME_DATA_MINIMUM),
+                                    [&](const GameDataMinimum& m) { return m.sub_id == *sub_id; });
+    if (known != std::end(GAME_DATA_MINIMUM) && data.size() < known->bytes)
+        return;
+    if (*sub_id >= GAMEDATA_PLAYER_BACK && *sub_id <= GAMEDATA_PLAYER_LAST)
         OnGameDataPlayer(*sub_id, data);
-    else if (*sub_id == GAMEDATA_HAND)
-        OnSetHandCards(data);
+    else if (*sub_id >= GAMEDATA_HAND_FIRST && *sub_id <= GAMEDATA_HAND)
+        OnGameDataHand(*sub_id, data);
+}
+
+void CCardGameScene::OnGameDataHand(int32_t sub_id, std::span<const uint8_t> body)
+{
+    if (sub_id == GAMEDATA_HAND)
+        OnSetHandCards(body);
 }
 
 void CCardGameScene::OnGameDataPlayer(int32_t sub_id, std::span<const uint8_t> body)
@@ -502,6 +456,48 @@ void CCardGameScene::ResumeGame()
         m_hand->SortHand(1);
     ShowSortButtons(true);
     StartTurn();
+    if (state == nullptr)
+        return;
+    const rules::TableGameData& table = state->GetTableData();
+    const int chairs = std::min<int>(m_chair_count, static_cast<int>(std::size(table.chair_status)));
+    for (int chair = 0; chair < chairs; ++chair) {
+        if (chair == records.GetChairNO() && !records.IsLookOn())
+            continue;
+        if ((table.chair_status[chair] & CHAIR_AWAY_FLAGS) != 0)
+            if (CSeatBoard* board = GetSeatBoard(ChairToView(chair)))
+                board->ShowOffline(true);
+    }
+}
+
+void CCardGameScene::RestoreRunningGame()
+{
+    const auto* board = dynamic_cast<const CReplayPanel*>(GetReplayBoard());
+    if (App().IsReplayMode() && board != nullptr && m_hand != nullptr) {
+        if (const std::optional<ReplayEvent> stored = board->GetReplayImage().GetSnapshot()) {
+            // One block of ids per chair; the ids before the first free slot.
+            for (int chair = 0; chair < m_chair_count; ++chair) {
+                std::vector<int32_t> cards;
+                for (size_t at = STORED_HAND_BYTES * static_cast<size_t>(chair);
+                     at < STORED_HAND_BYTES * static_cast<size_t>(chair + 1); at += 4) {
+                    const auto card = Word(stored->data, at);
+                    if (!card || *card < 0)
+                        break;
+                    cards.push_back(*card);
+                }
+                (void)m_hand->SetChairCards(chair, cards);
+            }
+            m_hand->SortHand(1);
+        }
+    }
+    if (m_auto_play)
+        if (CSeatBoard* own = GetSeatBoard(0))
+            own->ShowAutoPlay(true);
+    StartClock();
+    const client::CGameStateHolder* state = GetGameState();
+    SetActiveChair(GetActiveChair(), state != nullptr ? state->GetTableWord16() : -1);
+    StartTurn();
+    ShowSortButtons(true);
+    m_auto_play_ticks = 0;
 }
 
 void CCardGameScene::OnTableReset()

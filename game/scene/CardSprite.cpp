@@ -1,5 +1,6 @@
 #include "game/scene/CardSprite.h"
 
+#include <algorithm>
 #include <array>
 
 #include "engine/core/EngineEvent.h"
@@ -398,6 +399,14 @@ CCardSprite* CCardSpriteSet::Sprite(int index) const
     if (index < 0 || index >= Count())
         return nullptr;
     return dynamic_cast<CCardSprite*>(m_owner.FindObject(m_ids[static_cast<size_t>(index)]));
+}
+
+int CCardSpriteSet::IndexOf(uint32_t id) const
+{
+    if (id == 0)
+        return -1;
+    const auto at = std::find(m_ids.begin(), m_ids.end(), id);
+    return at != m_ids.end() ? static_cast<int>(at - m_ids.begin()) : -1;
 }
 
 CardSpriteState& CCardSpriteSet::At(int index)

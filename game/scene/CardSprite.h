@@ -183,6 +183,8 @@ public:
     void Add(const CCardSprite& sprite) { m_ids.push_back(sprite.GetId()); }
     void Clear() { m_ids.clear(); }
     [[nodiscard]] CCardSprite* Sprite(int index) const;
+    /// The index of the sprite with the object id; -1 for none.
+    [[nodiscard]] int IndexOf(uint32_t id) const;
 
     [[nodiscard]] int Count() const override { return static_cast<int>(m_ids.size()); }
     [[nodiscard]] CardSpriteState& At(int index) override;
