@@ -566,8 +566,7 @@ void CPlDkGameScene::StopClock()
 int CPlDkGameScene::OnEvent(const engine::EngineEvent& event) { return CCardGameScene::OnEvent(event); }
 int CPlDkGameScene::OnButtonEvent(const engine::EngineEvent& event)
 {
-    (void)CCardGameScene::OnEvent(event);
-    return 1;
+    return CCardGameScene::OnButtonEvent(event);
 }
 void CPlDkGameScene::ToggleCardCounter() {}
 void CPlDkGameScene::UpdateArrangeButtons() {}

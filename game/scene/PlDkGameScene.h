@@ -64,18 +64,10 @@ class CPlDkSeatBoard;
 class CQrCodePanel;
 
 // This game's application events to the scene (80000076 to 80000165;
-// GAMEMSG_SETTINGS_CHANGED 80000077 is the settings board's, GameSetBoard.h).
-inline constexpr uint32_t GAMEMSG_TOGGLE_GAMESET_BOARD = 80000076;
-inline constexpr uint32_t GAMEMSG_DEAL_TICK = 80000098;
-inline constexpr uint32_t GAMEMSG_CLOSE_RESULT_BOX = 80000100;
+// GAMEMSG_SETTINGS_CHANGED 80000077 is the settings board's, GameSetBoard.h;
+// those the card table handles too are in CardGameScene.h).
 inline constexpr uint32_t GAMEMSG_ROUND_OVER = 80000101;
-inline constexpr uint32_t GAMEMSG_SHOW_CHARACTER = 80000103;
-inline constexpr uint32_t GAMEMSG_HIDE_CHARACTER = 80000104;
-inline constexpr uint32_t GAMEMSG_BTN_ASK_CARD_VIEW2 = 80000121;
-inline constexpr uint32_t GAMEMSG_RESULT_CLOSE = 80000123;
-inline constexpr uint32_t GAMEMSG_RESULT_CONTINUE = 80000124;
 inline constexpr uint32_t GAMEMSG_BTN_SORT_MODE3 = 80000131;
-inline constexpr uint32_t GAMEMSG_BTN_QUIT = 80000133;
 inline constexpr uint32_t GAMEMSG_BTN_CARD_COUNTER = 80000145;
 inline constexpr uint32_t GAMEMSG_CHAT_BUBBLE_TIMER = 80000146;
 inline constexpr uint32_t GAMEMSG_SAVE_REPLAY = 80000147;
@@ -86,7 +78,6 @@ inline constexpr uint32_t GAMEMSG_TALK_PANEL_DRAG = 80000151;
 inline constexpr uint32_t GAMEMSG_TALK_PANEL_CLICK = 80000152;
 inline constexpr uint32_t GAMEMSG_HIDE_LAST_THROW = 80000153;
 inline constexpr uint32_t GAMEMSG_BTN_LAST_THROW = 80000154;
-inline constexpr uint32_t GAMEMSG_CHANGE_TABLE = 80000093;
 inline constexpr uint32_t GAMEMSG_VOICE_PANEL_1 = 80000156;
 inline constexpr uint32_t GAMEMSG_VOICE_PANEL_2 = 80000157;
 inline constexpr uint32_t GAMEMSG_TALK_PANEL_CLOSE = 80000158;
