@@ -590,7 +590,7 @@ void CPlDkGameScene::OnGameDataHand(int32_t sub_id, std::span<const uint8_t> bod
 void CPlDkGameScene::SendJudgeSingleWin() {}
 bool CPlDkGameScene::AssistSelection() { return false; }
 void CPlDkGameScene::AssistSelectionAlt() {}
-void CPlDkGameScene::OnSettingsChanged() {}
+void CPlDkGameScene::OnSettingsChanged() { ApplySoundSetting(); }
 void CPlDkGameScene::RelayCards(int chair)
 {
     if (m_hand != nullptr && IsChair(chair))
@@ -646,7 +646,7 @@ void CPlDkGameScene::RecordEventNormal(uint32_t id, std::span<const uint8_t> bod
 }
 void CPlDkGameScene::RecordSnapshot() {}
 void CPlDkGameScene::ShowReplaySavedNotice() {}
-void CPlDkGameScene::OnChangeTable() {}
+void CPlDkGameScene::OnChangeTable() { CCardGameScene::OnChangeTable(); }
 bool CPlDkGameScene::Contains(int32_t value, std::span<const int32_t> values, int count)
 {
     const auto n = static_cast<size_t>(std::clamp<int>(count, 0, static_cast<int>(values.size())));

@@ -143,14 +143,20 @@ public:
     void OnScoreNotify(std::span<const uint8_t> body) override;
     void OnBtnThrow() override;
     void OnBtnPass() override;
-    virtual void OnBtnStart();
-    virtual void OnResultClose();
+    void OnBtnStart() override;
+    void OnResultClose() override;
     /// The frame UI's player-left notice goes to OnPlayerLeft.
     void OnPlayerLeave(const client::GameUserRecord& user) override { OnPlayerLeft(user); }
     virtual void OnPlayerLeft(const client::GameUserRecord& user);
     void OnRoundEnd() override;
     void OnClockTick() override;
     void OnTurnTimeout() override;
+    /// The table's last play (chair -1 when the next player leads), kept in
+    /// the scene and in the game state's table data.
+    void SetLastPlay(int chair, const rules::CardPlay& play);
+    /// The side panel's advert bar refreshes its page when the application
+    /// holds an advert address.
+    void RefreshRanking();
 
     // --- Hint search, turn start, selection and throw (PlDkGameSceneHints.cpp)
     /// The hint search (CPlDkPlayFinder::SearchHint): 1 with the play in
@@ -170,7 +176,7 @@ public:
     // --- Events, buttons, chair rules (PlDkGameSceneEvents.cpp, PlDkGameSceneChairs.cpp)
     int OnEvent(const engine::EngineEvent& event) override;
     /// The button ids 80000117 to 80000138; answers 1.
-    virtual int OnButtonEvent(const engine::EngineEvent& event);
+    int OnButtonEvent(const engine::EngineEvent& event) override;
     virtual void ToggleCardCounter();
     virtual void UpdateArrangeButtons();
     void OnBtnSortBySize() override;
@@ -215,7 +221,7 @@ public:
     void RecordEventNormal(uint32_t id, std::span<const uint8_t> body) override;
     virtual void RecordSnapshot();
     virtual void ShowReplaySavedNotice();
-    virtual void OnChangeTable();
+    void OnChangeTable() override;
     [[nodiscard]] static bool Contains(int32_t value, std::span<const int32_t> values, int count);
 
     // ------------------------------------------------------------------

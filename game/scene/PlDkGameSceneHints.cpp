@@ -1,11 +1,29 @@
 // This game's plays on the own turn: the hint search and the hint button,
 // the start of the own turn, the selection check and the throw, all judged
 // by this game's play finder.
-#include "game/scene/PlDkGameScene.h"
+#include <array>
+#include <string>
 
+#include "client/CCardGameConnection.h"
+#include "client/CGameApp.h"
+#include "engine/core/EngineEvent.h"
+#include "engine/widgets/GuiButton.h"
+#include "game/scene/CardGameSelection.h"
+#include "game/scene/PlDkGameScene.h"
+#include "game/scene/PlDkHandOperations.h"
 #include "game/scene/PlDkPlayFinder.h"
+#include "game/scene/SceneBody.h"
+#include "net/NetUtil.h"
 
 namespace scene {
+namespace {
+
+using detail::SetActive;
+using detail::SetEnabled;
+
+constexpr uint32_t AUTO_PASS_DELAY_MS = 1000;
+
+} // namespace
 
 int CPlDkGameScene::SearchHint(std::span<const int32_t> hand, std::span<int32_t> out, rules::CardPlay to_beat,
                                rules::CardPlay& found, int32_t type_mask, int wild, int32_t suit)
@@ -20,15 +38,106 @@ int CPlDkGameScene::SearchHintLongFirst(std::span<const int32_t> hand, std::span
     return CPlDkPlayFinder::SearchHintLongFirst(hand, out, to_beat, found, type_mask, wild, suit);
 }
 
-void CPlDkGameScene::StartTurn() { CCardGameScene::StartTurn(); }
+void CPlDkGameScene::StartTurn()
+{
+    if (App().IsReplayMode() || IsLookOn() || GetActiveChair() != OwnChair() || m_finder == nullptr)
+        return;
+    (void)net::FlashMainWindow();
+    engine::CGuiButton* throw_button = GetButton(Button::Throw);
+    SetActive(throw_button, true);
+    SetEnabled(throw_button, false);
+    engine::CGuiButton* pass = GetButton(Button::Pass);
+    engine::CGuiButton* hint = GetButton(Button::Hint);
+    const bool leading = m_last.IsLeading();
+    SetActive(pass, !leading);
+    SetActive(hint, !leading);
+    CheckSelection();
+    const TurnStart start = m_finder->StartTurn(OwnChair(), m_last);
+    if (start == TurnStart::Lead) {
+        RetirePlayedCards(-1);
+        SetEnabled(pass, false);
+        SetEnabled(hint, false);
+        PlacePlayButtons();
+        return;
+    }
+    if (start == TurnStart::AutoPass) {
+        engine::EngineEvent auto_pass;
+        engine::MakeEngineEvent(&auto_pass, GetId(), GAMEMSG_AUTO_PASS, 0, 0);
+        (void)AddWaitTimeAction(AUTO_PASS_DELAY_MS, &auto_pass);
+    } else if (start == TurnStart::PassPrompt) {
+        PlayStartEffect();
+    }
+    SetEnabled(pass, true);
+    SetEnabled(hint, true);
+    PlacePlayButtons();
+}
+
 void CPlDkGameScene::HidePlayButtons() { CCardGameScene::HidePlayButtons(); }
-void CPlDkGameScene::OnBtnHint() { CCardGameScene::OnBtnHint(); }
-void CPlDkGameScene::CheckSelection() { CCardGameScene::CheckSelection(); }
-int32_t CPlDkGameScene::ThrowSelection(std::span<const int32_t> cards) { return CCardGameScene::ThrowSelection(cards); }
+
+void CPlDkGameScene::OnBtnHint()
+{
+    if (m_auto_play)
+        OnBtnAutoPlay();
+    if (m_last.IsLeading() || m_finder == nullptr)
+        return;
+    LowerAllCards();
+    switch (m_finder->PressHint(m_last)) {
+    case HintPress::Assisted:
+        CheckSelection();
+        (void)LoadSound("Snd_HitCard", 1);
+        UpdateArrangeButtons();
+        break;
+    case HintPress::Raised:
+        CheckSelection();
+        (void)LoadSound("Snd_HitCard", 1);
+        break;
+    case HintPress::Pass:
+        OnBtnPass();
+        break;
+    case HintPress::Nothing:
+        break;
+    }
+}
+
+void CPlDkGameScene::CheckSelection()
+{
+    if (IsLookOn() || m_finder == nullptr)
+        return;
+    engine::CGuiButton* throw_button = GetButton(Button::Throw);
+    SetEnabled(throw_button, false);
+    const SelectionState state = m_finder->CheckSelection(m_last);
+    if (state.selected == 0) {
+        m_hint_index = 0;
+        return;
+    }
+    if (state.throw_enabled)
+        SetEnabled(throw_button, true);
+    if (state.has_reading && m_talk_panel != nullptr && m_talk_panel->IsActive())
+        SetActive(m_talk_panel, false);
+}
+
+int32_t CPlDkGameScene::ThrowSelection(std::span<const int32_t> cards)
+{
+    if (m_finder == nullptr)
+        return THROW_NO_READING;
+    const std::optional<rules::CardPlay> play = m_finder->ReadThrow(cards, m_last);
+    if (!play)
+        return THROW_NO_READING;
+    auto* connection = dynamic_cast<client::CCardGameConnection*>(App().Links().connection);
+    if (connection == nullptr || App().IsStandAlone())
+        return client::GR_CARD_REQUEST_NOT_SENT;
+    const client::CClientRecords& records = App().Records();
+    const ThrowIdentity who { records.GetUserID(), records.Room().room_id, records.GetTableNO() };
+    const auto bytes = ThrowRequestBytes(m_finder->MakeThrow(who, *play));
+    std::string error;
+    return connection->ThrowCards(error, bytes);
+}
+
 void CPlDkGameScene::LowerAllCards()
 {
     if (m_hand != nullptr)
         m_hand->LowerAllCards();
+    UpdateArrangeButtons();
 }
 
 } // namespace scene

@@ -1,27 +1,585 @@
 // This game's round on the table: a player ready, the round start, hands,
 // plays and passes with their sounds, the points on the table and those
 // won, the turn clock and its time-out, and the round's end.
+//
+// Every record here is the server's: chairs are checked against the four
+// seats, card counts clamped to 0..64 and to what the body holds, and words
+// are read only where the body reaches (a missing word reads as 0).
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <string>
+
+#include "client/CCardGameConnection.h"
+#include "client/CGameStateHolder.h"
+#include "client/CPlDkApp.h"
+#include "client/CPlDkGameState.h"
+#include "client/TextFunctions.h"
+#include "client/panel/CGameFrameUI.h"
+#include "client/panel/PanelText.h"
+#include "engine/core/EngineEvent.h"
+#include "engine/core/ImageObject.h"
+#include "engine/widgets/GuiButton.h"
+#include "engine/widgets/GuiDigitText.h"
+#include "game/rules/CardRules.h"
+#include "game/scene/CardCounter.h"
+#include "game/scene/PlDkCardSprite.h"
 #include "game/scene/PlDkGameScene.h"
+#include "game/scene/PlDkHandOperations.h"
+#include "game/scene/PlDkPlayFinder.h"
+#include "game/scene/PlDkSeatBoard.h"
+#include "game/scene/SceneBody.h"
+#include "game/scene/SceneText.h"
+#include "net/NetUtil.h"
+#include "platform/ByteOrder.h"
 
 namespace scene {
+namespace {
 
-void CPlDkGameScene::OnPlayerStarted(int32_t chair) { CCardGameScene::OnPlayerStarted(chair); }
-void CPlDkGameScene::OnRoundStart() { CCardGameScene::ShowRoundHeader(); }
-void CPlDkGameScene::OnSetHandCards(std::span<const uint8_t> body) { CCardGameScene::OnSetHandCards(body); }
-void CPlDkGameScene::OnCardsThrown(std::span<const uint8_t> body) { CCardGameScene::OnCardsThrown(body); }
-void CPlDkGameScene::OnPlayerPassed(std::span<const uint8_t> body) { CCardGameScene::OnPlayerPassed(body); }
-void CPlDkGameScene::PlayThrowSound(int32_t type, int32_t count) { CCardGameScene::PlayThrowSound(type, count); }
-void CPlDkGameScene::SetTableScore(int32_t points) { UpdateScorePanel(points); }
-void CPlDkGameScene::UpdateScorePanel(int32_t points) { (void)points; }
-void CPlDkGameScene::AwardScore(int chair, int32_t points) { (void)chair, (void)points; }
-void CPlDkGameScene::OnScoreNotify(std::span<const uint8_t> body) { (void)body; }
-void CPlDkGameScene::OnBtnThrow() { CCardGameScene::OnBtnThrow(); }
-void CPlDkGameScene::OnBtnPass() { CCardGameScene::OnBtnPass(); }
-void CPlDkGameScene::OnBtnStart() {}
-void CPlDkGameScene::OnResultClose() {}
-void CPlDkGameScene::OnPlayerLeft(const client::GameUserRecord& user) { CCardGameScene::OnPlayerLeave(user); }
-void CPlDkGameScene::OnRoundEnd() {}
-void CPlDkGameScene::OnClockTick() { CCardGameScene::OnClockTick(); }
-void CPlDkGameScene::OnTurnTimeout() { CCardGameScene::OnTurnTimeout(); }
+using detail::SetActive;
+
+constexpr int32_t VALUE_FIVE = 4;
+constexpr int32_t VALUE_TEN = 9;
+constexpr int32_t VALUE_KING = 12;
+constexpr int32_t POINTS_FIVE = 5;
+constexpr int32_t POINTS_TEN_OR_KING = 10;
+constexpr int32_t SCORE_STEP_MS = 30;
+constexpr uint32_t OWN_COLOUR = 255;
+constexpr uint32_t OTHER_COLOUR = 0x232323;
+constexpr uint32_t ROUND_COLOUR = 255;
+constexpr size_t NAME_COLUMN = 21;
+constexpr int32_t TIMEOUT_REPEAT = 10;
+constexpr int32_t TIMEOUT_SEND_AT = 3;
+constexpr int32_t JUDGING_FLAG = 0x10;
+constexpr int32_t JUDGE_LOWEST_VALUE = 2;
+constexpr int32_t JUDGE_HIGHEST_VALUE = 8;
+constexpr double BOMB_FLIGHT_FRAMES = 8.0;
+constexpr int SCORE_NOTICE_WORDS = 18;
+
+/// Word i of a record, 0 where the body does not reach.
+int32_t WordAt(std::span<const uint8_t> body, size_t word)
+{
+    return detail::Word(body, 4 * word).value_or(0);
+}
+
+/// count card ids from word `first`, the count clamped to 0..64 and to the
+/// words the body holds.
+std::vector<int32_t> CardsAt(std::span<const uint8_t> body, size_t first, int32_t count)
+{
+    const size_t held = body.size() / 4 > first ? body.size() / 4 - first : 0;
+    const auto n = std::min(static_cast<size_t>(std::clamp(count, 0, detail::MAX_BODY_CARDS)), held);
+    std::vector<int32_t> cards(n);
+    for (size_t i = 0; i < n; ++i)
+        cards[i] = WordAt(body, first + i);
+    return cards;
+}
+
+bool IsBombType(int32_t type) { return type == rules::CARD_TYPE_BOMB || type == rules::CARD_TYPE_FOUR_JOKERS; }
+
+} // namespace
+
+void CPlDkGameScene::OnPlayerStarted(int32_t chair)
+{
+    if (IsChair(chair))
+        CCardGameScene::OnPlayerStarted(chair);
+}
+
+void CPlDkGameScene::OnRoundStart()
+{
+    const client::CClientRecords& records = App().Records();
+    if (!IsLookOn()) {
+        if (client::CPlDkApp* app = PlDkApp())
+            app->ShowMainWindow();
+        (void)net::FlashMainWindow();
+    }
+    for (int view = 0; view < SEATS; ++view)
+        if (CPlDkSeatBoard* board = GetPlDkSeatBoard(view))
+            board->HidePortrait();
+    if (IsLookOn() && m_result_box != nullptr && m_result_box->IsActive())
+        SetActive(m_result_box, false);
+    m_timeout_count = 0;
+    SetActive(m_slogan, false);
+
+    if (!App().IsReplayMode()) {
+        const client::CGameStateHolder* state = GetGameState();
+        const int32_t round = state != nullptr ? state->GetTableWord8() : 0;
+        const int32_t elimination_round = records.Header().words29[0];
+        if (App().IsMatch() && elimination_round > 0)
+            Chat(panel::FormatText(" <c=%d><size=16>淘汰赛第%s轮\r\n", static_cast<int>(ROUND_COLOUR),
+                                   ChineseNumeral(elimination_round).c_str()));
+        else if (records.IsSilverRoom())
+            Chat(panel::FormatText("\r\n<size=12>【第%d局】基础银：<c=255>%d<>两\r\n", round,
+                                   state != nullptr ? state->GetTableWord9() : 0));
+        else
+            Chat(panel::FormatText("\r\n<size=12>【第%d局】基础分：<c=255>%d<>分\r\n", round,
+                                   state != nullptr ? state->GetTableWord10() : 0));
+    }
+
+    ResetTable();
+    if (App().IsMatch())
+        ShowMatchInfoBox();
+    else
+        ShowGameInfoBox();
+    HideWaitingAnimation();
+    SetActive(m_change_button, false);
+    StartDeal();
+    RefreshRanking();
+}
+
+void CPlDkGameScene::RefreshRanking()
+{
+    if (!App().GetAdvertAddress().empty())
+        App().ShowAdvertBar();
+}
+
+void CPlDkGameScene::OnSetHandCards(std::span<const uint8_t> body)
+{
+    const int32_t chair = WordAt(body, 1);
+    if (!IsChair(chair) || m_hand == nullptr)
+        return;
+    const std::vector<int32_t> cards = CardsAt(body, 3, WordAt(body, 2));
+    (void)m_hand->SetChairCards(chair, cards);
+    (void)m_hand->RenumberHand(chair);
+    if (IsLookOn() && chair == OwnChair())
+        SetActive(GetButton(Button::AskCardView), false);
+    RelayCards(chair);
+}
+
+void CPlDkGameScene::OnCardsThrown(std::span<const uint8_t> body)
+{
+    const int32_t chair = WordAt(body, 3);
+    if (!IsChair(chair) || m_hand == nullptr)
+        return;
+    const int32_t next = WordAt(body, 4);
+    const int32_t place = WordAt(body, 6);
+    const int32_t seconds = WordAt(body, 7);
+    const int32_t points_added = WordAt(body, 8);
+    const int32_t table_points = WordAt(body, 9);
+
+    rules::CardPlay play;
+    play.type = WordAt(body, 12);
+    play.beat_mask = WordAt(body, 13);
+    play.strength = WordAt(body, 14);
+    std::vector<int32_t> cards = CardsAt(body, 16, WordAt(body, 15));
+    play.count = static_cast<int32_t>(cards.size());
+
+    m_pass_counts[static_cast<size_t>(chair)] = 0;
+    client::CPlDkGameState* state = GetPlDkGameState();
+    if (state != nullptr)
+        state->GetTableData().new_trick = 0;
+
+    if (IsBombType(play.type) || play.type == rules::CARD_TYPE_TRIPLE || play.type == rules::CARD_TYPE_PAIR) {
+        const int32_t level = m_hand->GetLevel();
+        std::stable_sort(cards.begin(), cards.end(), [level](int32_t a, int32_t b) {
+            return rules::GetCardOrder(a, level) * 10 + rules::GetCardSuit(a)
+                > rules::GetCardOrder(b, level) * 10 + rules::GetCardSuit(b);
+        });
+    }
+    int32_t& hand_points = m_hand_points[static_cast<size_t>(chair)];
+    for (const int32_t card : cards) {
+        const int32_t value = card >= 0 ? rules::GetCardValue(card) : -1;
+        if (value == VALUE_FIVE)
+            hand_points -= POINTS_FIVE;
+        else if (value == VALUE_TEN || value == VALUE_KING)
+            hand_points -= POINTS_TEN_OR_KING;
+    }
+    std::fill(std::begin(play.cards), std::end(play.cards), -1);
+    std::copy(cards.begin(), cards.end(), std::begin(play.cards));
+    SetLastPlay(chair, play);
+
+    HidePlayButtons();
+    PlayThrowSound(play.type, play.count);
+
+    const int view = ChairToView(chair);
+    const bool bomb = IsBombType(play.type);
+    for (size_t i = 0; i < cards.size(); ++i) {
+        const int32_t card = cards[i];
+        if (card == -1)
+            continue;
+        const int index = m_hand->FindHandSprite(chair, card);
+        if (index < 0)
+            continue;
+        CardSpriteState& s = m_sprites.At(index);
+        s.card = card;
+        s.face_up = true;
+        s.view = view;
+        s.chair = chair;
+        s.row_index = static_cast<int32_t>(i);
+        s.row_count = play.count;
+        s.state = CARD_STATE_PLAYED;
+        s.raised = false;
+        CCardSprite* sprite = GetSprite(index);
+        if (sprite != nullptr)
+            sprite->m_spare_flag = bomb;
+        // A bomb's cards fly from the hand to the table: the flight starts
+        // before the redraw, which would put them there at once.
+        s.moving = bomb && sprite != nullptr;
+        m_sprites.Redraw(index);
+        if (s.moving) {
+            const Point target = sprite->GetPlayedPosition();
+            const double dx = target.x - sprite->GetX();
+            const double dy = target.y - sprite->GetY();
+            sprite->FlyTo(target, 0, std::max(1.0, std::sqrt(dx * dx + dy * dy) / BOMB_FLIGHT_FRAMES));
+        }
+    }
+
+    if (place != 0) {
+        m_game_over = true;
+        for (int c = 0; c < SEATS; ++c)
+            (void)m_hand->RenumberHand(c);
+        if (CPlDkSeatBoard* board = GetChairBoard(chair))
+            board->ShowPlacing(place);
+    }
+    SetTableScore(table_points);
+    if (points_added != 0)
+        if (CPlDkSeatBoard* board = GetChairBoard(chair))
+            board->AddScore(points_added);
+
+    (void)m_hand->RenumberHand(chair);
+    if (chair == OwnChair()) {
+        SortHand(m_sort_type);
+    } else if (m_card_counter != nullptr) {
+        for (const int32_t card : cards) {
+            m_card_counter->RemoveCard(card);
+            (void)m_card_counter->AddSeatCard(chair, card);
+        }
+        (void)m_card_counter->DrawSeatBoard(chair);
+    }
+
+    SetActiveChair(next, seconds);
+    StartTurn();
+    UpdateArrangeButtons();
+    RelayCards(chair);
+}
+
+void CPlDkGameScene::SetLastPlay(int chair, const rules::CardPlay& play)
+{
+    m_last.chair = chair;
+    m_last.play = play;
+    m_last_play.chair = chair;
+    m_last_play.cards.fill(-1);
+    std::copy_n(std::begin(play.cards), std::min<size_t>(m_last_play.cards.size(), rules::PLAY_CARDS),
+                m_last_play.cards.begin());
+    if (client::CPlDkGameState* state = GetPlDkGameState()) {
+        state->GetTableData().last_play_chair = chair;
+        state->GetTableData().last_play = play;
+    }
+}
+
+void CPlDkGameScene::OnPlayerPassed(std::span<const uint8_t> body)
+{
+    const int32_t chair = WordAt(body, 2);
+    if (!IsChair(chair))
+        return;
+    const int32_t next = WordAt(body, 4);
+    const bool trick_over = WordAt(body, 5) != 0;
+    const int32_t winner = WordAt(body, 6);
+    const int32_t points = WordAt(body, 7);
+    const int32_t seconds = WordAt(body, 8);
+
+    ++m_pass_counts[static_cast<size_t>(chair)];
+    const client::CPlDkApp* app = PlDkApp();
+    if (app == nullptr || app->GetRejectPassSound() == 0)
+        (void)LoadSound("Snd_Pass", 1);
+    HidePlayButtons();
+    ShowPassMark(chair, PLAY_TYPE_PASS);
+    if (trick_over) {
+        m_new_lead = true;
+        SetLastPlay(-1, rules::CardPlay {});
+        RetirePlayedCards(-1);
+        if (points != 0) {
+            SetTableScore(0);
+            if (CPlDkSeatBoard* board = GetChairBoard(winner))
+                board->AddScore(points);
+        }
+    }
+    SetActiveChair(next, seconds);
+    StartTurn();
+    UpdateArrangeButtons();
+}
+
+void CPlDkGameScene::PlayThrowSound(int32_t type, int32_t count)
+{
+    const char* sound = "Snd_Throw";
+    if (type == rules::CARD_TYPE_FOUR_JOKERS) {
+        sound = "Snd_4King";
+    } else if (type == rules::CARD_TYPE_BOMB) {
+        if (count < 4)
+            return;
+        sound = count == 4 ? "Snd_Bomb4" : count == 5 ? "Snd_Bomb5" : count == 6 ? "Snd_Bomb6" : "Snd_Bomb78";
+    } else if (type == rules::CARD_TYPE_510K || type == rules::CARD_TYPE_510K_SUITED) {
+        sound = "Snd_Bomb4";
+    }
+    (void)LoadSound(sound, 1);
+}
+
+void CPlDkGameScene::SetTableScore(int32_t points)
+{
+    if (client::CPlDkGameState* state = GetPlDkGameState())
+        state->GetTableData().trick_points = points;
+    UpdateScorePanel(points);
+}
+
+void CPlDkGameScene::UpdateScorePanel(int32_t points)
+{
+    if (m_score_panel == nullptr)
+        return;
+    m_score_panel->StopCounting();
+    if (points < 1) {
+        m_score_panel->SetValue(0);
+        SetActive(m_score_panel, false);
+        return;
+    }
+    (void)m_score_panel->CountTo(points, points / 10 + 1, SCORE_STEP_MS, nullptr);
+    SetActive(m_score_panel, true);
+}
+
+void CPlDkGameScene::AwardScore(int chair, int32_t points)
+{
+    if (points > 0 && IsChair(chair)) {
+        (void)LoadSound("Snd_WinScore", 1);
+        if (client::CPlDkGameState* state = GetPlDkGameState())
+            state->GetTableData().points_won[chair] += points;
+        if (CPlDkSeatBoard* board = GetChairBoard(chair))
+            board->AddScore(points);
+    }
+    if (m_score_panel != nullptr) {
+        m_score_panel->StopCounting();
+        m_score_panel->SetValue(0);
+        SetActive(m_score_panel, false);
+    }
+}
+
+void CPlDkGameScene::OnScoreNotify(std::span<const uint8_t> body)
+{
+    if (body.size() < SCORE_NOTICE_WORDS * 4)
+        return;
+    const int32_t chair = WordAt(body, 0);
+    auto points = [&](int c) { return WordAt(body, 1 + static_cast<size_t>(c)); };
+    auto bombs = [&](int c) { return WordAt(body, 9 + static_cast<size_t>(c)); };
+    switch (WordAt(body, 17)) {
+    case 1:
+        if (IsChair(chair))
+            AwardScore(chair, points(chair));
+        break;
+    case 2:
+        (void)LoadSound("Snd_Cai", 1);
+        for (int c = 0; c < SEATS; ++c)
+            if (CPlDkSeatBoard* board = GetChairBoard(c)) {
+                if (engine::CGuiDigitText* score = board->GetScore()) {
+                    score->StopCounting();
+                    score->SetValue(points(c));
+                    board->LayoutScore();
+                }
+                board->ShowBombCount(bombs(c));
+            }
+        break;
+    case 3:
+        if (CPlDkSeatBoard* board = GetChairBoard(chair)) {
+            board->ShowBombCount(bombs(chair));
+            (void)LoadSound("Snd_Cai", 1);
+        }
+        break;
+    default:
+        break;
+    }
+}
+
+void CPlDkGameScene::OnBtnThrow()
+{
+    const engine::CGuiButton* throw_button = GetButton(Button::Throw);
+    if (IsLookOn() || throw_button == nullptr || !throw_button->IsActive() || !throw_button->IsVisible()
+        || m_hand == nullptr)
+        return;
+    std::array<int32_t, detail::MAX_BODY_CARDS> cards {};
+    const int n = m_hand->GetRaisedCards(cards);
+    if (n <= 0)
+        return;
+    HidePlayButtons();
+    // A play that could not be sent gives the turn back to the player
+    // instead of leaving him without buttons.
+    if (ThrowSelection(std::span<const int32_t>(cards.data(), static_cast<size_t>(n)))
+        == client::GR_CARD_REQUEST_NOT_SENT)
+        StartTurn();
+}
+
+void CPlDkGameScene::OnBtnPass()
+{
+    const engine::CGuiButton* pass_button = GetButton(Button::Pass);
+    if (IsLookOn() || pass_button == nullptr || !pass_button->IsActive() || !pass_button->IsVisible())
+        return;
+    HidePlayButtons();
+    LowerAllCards();
+    auto* connection = dynamic_cast<client::CCardGameConnection*>(App().Links().connection);
+    if (connection == nullptr || App().IsStandAlone())
+        return;
+    const client::CClientRecords& records = App().Records();
+    const std::array<int32_t, 4> words { records.GetUserID(), records.Room().room_id, OwnChair(),
+                                         records.GetTableNO() };
+    std::array<uint8_t, client::PASS_RECORD_BYTES> record {};
+    for (size_t i = 0; i < words.size(); ++i)
+        platform::StoreU32LE(record.data() + 4 * i, static_cast<uint32_t>(words[i]));
+    std::string error;
+    if (connection->Pass(error, record) != 1)
+        StartTurn();
+}
+
+void CPlDkGameScene::OnBtnStart()
+{
+    CCardGameScene::OnBtnStart();
+    SetActive(m_slogan, false);
+}
+
+void CPlDkGameScene::OnResultClose()
+{
+    SetActive(m_result_box, false);
+    if (App().IsPlaying())
+        return;
+    if (!App().IsMatch() && !IsLookOn())
+        ShowStartButton();
+    if (!IsLookOn())
+        SetActive(m_slogan, true);
+}
+
+void CPlDkGameScene::OnPlayerLeft(const client::GameUserRecord& user)
+{
+    const int chair = user.chair;
+    if (!IsChair(chair))
+        return;
+    if (CSeatBoard* board = GetSeatBoard(ChairToView(chair)))
+        board->ClearPlayer();
+    if (client::CGameStateHolder* state = GetGameState())
+        state->UnflagSeat(chair);
+    for (int c = 0; c < SEATS; ++c)
+        if (CSeatBoard* board = GetSeatBoard(ChairToView(c)); board != nullptr && board->GetChair() >= 0)
+            RelayCards(c);
+}
+
+void CPlDkGameScene::OnRoundEnd()
+{
+    if (client::CPlDkApp* app = PlDkApp())
+        app->SetSortType(m_sort_type);
+    if (!IsLookOn())
+        (void)net::FlashMainWindow();
+    StopClock();
+    HidePlayButtons();
+    ShowSortButtons(false);
+
+    Chat("\r\n");
+    Chat(panel::FormatText(" <c=%d><size=14>===本局结束===\r\n", 0));
+    if (m_score_panel != nullptr) {
+        m_score_panel->StopCounting();
+        m_score_panel->SetValue(0);
+        SetActive(m_score_panel, false);
+    }
+
+    const client::CPlDkGameState* state = GetPlDkGameState();
+    const client::CClientRecords& records = App().Records();
+    for (int chair = 0; chair < m_chair_count && chair < SEATS; ++chair) {
+        if (state != nullptr && m_hand != nullptr) {
+            const rules::PlDkGameWinResult& result = state->GetResultBlock();
+            const auto& left = result.cards_left[static_cast<size_t>(chair)];
+            std::vector<int32_t> cards;
+            for (const int32_t card : left)
+                if (card >= 0 && card < CPlDkCardSprite::DECK_CARDS)
+                    cards.push_back(card);
+            (void)m_hand->SetChairCards(chair, cards);
+            (void)m_hand->RenumberHand(chair);
+        }
+        if (CSeatBoard* board = GetSeatBoard(ChairToView(chair)))
+            board->ResetRound();
+        const uint32_t colour = chair == OwnChair() ? OWN_COLOUR : OTHER_COLOUR;
+        const std::string name = records.GetSeatUserName(chair);
+        std::string line = panel::FormatText(" <c=%d>[%s]", static_cast<int>(colour), name.c_str());
+        // The points of every row start in one column: a bracketed name of
+        // at most 20 bytes is padded to 21.
+        if (name.size() + 2 <= NAME_COLUMN - 1)
+            line.append(NAME_COLUMN - (name.size() + 2), ' ');
+        const int32_t points = state != nullptr ? state->GetResultBlock().settle_score[chair] : 0;
+        line += panel::FormatText(points >= 0 ? "<c=%d>+%d分\r\n" : "<c=%d>%d分\r\n", static_cast<int>(colour),
+                                  points);
+        Chat(line);
+        RelayCards(chair);
+    }
+    Chat("\r\n");
+    (void)LoadSound("Snd_GameWin", 1);
+    ShowResultBox();
+
+    if (m_result_box != nullptr) {
+        const engine::EngineRect area = GetArea();
+        m_result_box->MoveTo(area.left + area.Width() / 2, area.top + area.Height() / 2);
+        SetActive(m_result_box, true);
+    }
+    RefreshRanking();
+
+    if (!IsLookOn() && !App().IsReplayMode() && App().IsMatch()) {
+        if (auto* frame = dynamic_cast<panel::CGameFrameUI*>(GetFrameUI()))
+            frame->HideMatchWaitAnimations();
+        const int32_t delay = state != nullptr ? std::clamp(state->GetTableData().head[19], 0, 3600) : 0;
+        engine::EngineEvent over;
+        engine::MakeEngineEvent(&over, GetId(), GAMEMSG_ROUND_OVER, 0, 0);
+        (void)AddWaitTimeAction(static_cast<uint32_t>(delay) * 1000U, &over);
+    }
+}
+
+void CPlDkGameScene::OnClockTick()
+{
+    if (m_clock == nullptr || !m_clock->IsActive())
+        return;
+    const int32_t seconds = m_clock->GetValue();
+    if (seconds >= 1) {
+        m_timeout_ticks = 0;
+        m_clock->SetValue(seconds - 1);
+        m_clock->Invalidate();
+        if (m_auto_play && !IsLookOn())
+            AutoPlayStep();
+        return;
+    }
+    if (m_timeout_ticks == 0)
+        OnTurnTimeout();
+    ++m_timeout_ticks;
+    if (m_timeout_ticks > 0 && m_timeout_ticks % TIMEOUT_REPEAT == TIMEOUT_SEND_AT) {
+        if (GetActiveChair() == OwnChair())
+            OnBtnAutoPlay();
+        client::DebugTrace("%s", "SYSMSG_GAME_CLOCK_STOP");
+        (void)SendGameData(GAMEDATA_TIMEOUT, {});
+    }
+}
+
+void CPlDkGameScene::OnTurnTimeout()
+{
+    if (IsLookOn() || GetActiveChair() != OwnChair() || !IsChair(OwnChair()))
+        return;
+    const client::CGameStateHolder* state = GetGameState();
+    if (state != nullptr && (state->GetTableWord15() & JUDGING_FLAG) != 0) {
+        for (int i = 0; i < m_sprites.Count(); ++i) {
+            const CardSpriteState& s = m_sprites.At(i);
+            if (s.chair != OwnChair() || s.state != CARD_STATE_HAND || s.card < 0)
+                continue;
+            const int32_t value = rules::GetCardValue(s.card);
+            if (value < JUDGE_LOWEST_VALUE || value > JUDGE_HIGHEST_VALUE)
+                continue;
+            std::array<uint8_t, 8> body {};
+            platform::StoreU32LE(body.data(), static_cast<uint32_t>(OwnChair()));
+            platform::StoreU32LE(body.data() + 4, static_cast<uint32_t>(s.card));
+            client::DebugTrace("%s", "GAMEMSGEX_JUDGE_SINGLE_WIN");
+            (void)SendGameData(GAMEDATA_JUDGE_SINGLE_WIN, body);
+            break;
+        }
+        return;
+    }
+    const engine::CGuiButton* throw_button = GetButton(Button::Throw);
+    if (throw_button != nullptr && throw_button->IsActive() && m_finder != nullptr) {
+        if (m_finder->PlayOnTimeout(m_last) == TimeoutPlay::Throw) {
+            CheckSelection();
+            OnBtnThrow();
+        } else {
+            OnBtnPass();
+        }
+    }
+    ++m_timeout_count;
+    if (!m_auto_play)
+        OnBtnAutoPlay();
+}
 
 } // namespace scene
