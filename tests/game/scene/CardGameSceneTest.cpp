@@ -11,9 +11,13 @@
 #include "game/scene/BoardTestSupport.h"
 #include "game/scene/CardGameScene.h"
 #include "game/scene/CardGameSelection.h"
+#include "game/scene/GameSetBoard.h"
 #include "game/scene/ReplayPanel.h"
 #include "game/scene/SeatBoard.h"
 #include "client/CCardGameConnection.h"
+#include "client/panel/CLookOnRequestBox.h"
+#include "engine/core/InputState.h"
+#include "platform/MessageBox.h"
 #include "platform/ByteOrder.h"
 #include "game/rules/CardPlay.h"
 #include "game/rules/CardRules.h"
@@ -404,9 +408,12 @@ public:
     {
         sent.emplace_back(request_id, std::vector<uint8_t>(data.begin(), data.end()));
         answer.code = 0;
-        return 1;
+        answer.data = answer_data;
+        return result;
     }
     std::vector<std::pair<uint32_t, std::vector<uint8_t>>> sent;
+    int result { 1 };                  ///< 0: every request fails
+    std::vector<uint8_t> answer_data;  ///< the body of each answer
 };
 
 // A body of size bytes with words set at byte offsets.
@@ -604,6 +611,7 @@ protected:
                 continue;
             s = CardSpriteState {};
             if (next < cards.size()) {
+                s.row_index = static_cast<int32_t>(next);
                 s.card = cards[next++];
                 s.chair = 0;
                 s.view = 0;
@@ -898,6 +906,275 @@ TEST_F(TableEventTest, SeatBoardsFollowTheTableRecordAndThePlayers)
     (void)m_scene->OnEvent(engine::EngineEvent { m_scene->GetId(), 80000016, reinterpret_cast<uintptr_t>(&user), 0 });
     EXPECT_EQ(m_scene->GetSeatBoard(m_scene->ChairToView(1))->GetChair(), -1);
     EXPECT_EQ(m_scene->GetSeatBoard(m_scene->ChairToView(3))->GetChair(), 3);
+}
+
+// --- Mouse over the cards, the scene's buttons and the look-on requests ------------
+
+class SceneInputTest : public TurnFlowTest {
+protected:
+    SceneInputTest()
+    {
+        client::AppLinks links = m_app.Links();
+        links.main_game = m_scene;
+        m_app.SetLinks(links);
+    }
+    int Send(uint32_t id, uintptr_t param1 = 0, uintptr_t param2 = 0)
+    {
+        return m_scene->OnEvent(engine::EngineEvent { m_scene->GetId(), id, param1, param2 });
+    }
+    // An event about the own card at a row (param1 its sprite's id).
+    int CardEvent(uint32_t id, int row, const engine::InputState* input = nullptr)
+    {
+        const int index = m_scene->Hand()->FindHandSpriteAt(0, row);
+        return Send(id, index >= 0 ? m_scene->GetSprite(index)->GetId() : 0, reinterpret_cast<uintptr_t>(input));
+    }
+    const CardSpriteState& Row(int row) { return m_scene->Sprites().At(m_scene->Hand()->FindHandSpriteAt(0, row)); }
+    // The cursor just inside the left edge of a row's card.
+    engine::InputState Over(int row)
+    {
+        engine::InputState input;
+        input.state = engine::InputState::LEFT_DOWN;
+        input.x = static_cast<int32_t>(m_scene->GetSprite(m_scene->Hand()->FindHandSpriteAt(0, row))->GetFace()->GetLeft()) + 1;
+        return input;
+    }
+    panel::CLookOnRequestBox* LookOnBox() const
+    {
+        for (uint32_t id = m_scene->GetId(); id < m_scene->GetId() + 20000; ++id)
+            if (auto* box = dynamic_cast<panel::CLookOnRequestBox*>(m_engine.m_objects->FindObject(id)))
+                return box;
+        return nullptr;
+    }
+};
+
+TEST_F(SceneInputTest, DragOverTheOwnCardsRaisesTheSweptRangeAndASecondDragLowersIt)
+{
+    using rules::test::Card;
+    GiveOwnHand({ Card(3, 0), Card(5, 1), Card(7, 2), Card(9, 3), Card(11, 0), Card(13, 1) });
+    m_scene->LayoutScene();
+    for (int pass = 0; pass < 2; ++pass) {
+        ASSERT_EQ(CardEvent(GAMEMSG_CARD_LBUTTON_DOWN, 1), 1);
+        EXPECT_EQ(m_scene->GetDragStart(), 1);
+        const engine::InputState over = Over(3);
+        EXPECT_EQ(CardEvent(GAMEMSG_CARD_MOUSE_MOVE, 1, &over), 1);
+        for (int row = 0; row < 6; ++row)
+            EXPECT_EQ(Row(row).drag_mark, row >= 1 && row <= 3) << pass << ' ' << row;
+        m_music->played.clear();
+        EXPECT_EQ(CardEvent(GAMEMSG_CARD_LBUTTON_UP, 3), 1);
+        EXPECT_EQ(m_music->played, std::vector<std::string> { "Snd_HitCard" });
+        for (int row = 0; row < 6; ++row) {
+            EXPECT_EQ(Row(row).raised, pass == 0 && row >= 1 && row <= 3) << pass << ' ' << row;
+            EXPECT_FALSE(Row(row).drag_mark);
+        }
+    }
+    // A right press on the bare table lowers everything; one on an object does not.
+    (void)CardEvent(GAMEMSG_CARD_LBUTTON_DOWN, 0);
+    (void)CardEvent(GAMEMSG_CARD_LBUTTON_UP, 0);
+    ASSERT_TRUE(Row(0).raised);
+    engine::InputState on_object;
+    on_object.hovered = 7;
+    EXPECT_EQ(Send(GAMEMSG_PASS_HINT_AREA, 0, reinterpret_cast<uintptr_t>(&on_object)), 0);
+    EXPECT_TRUE(Row(0).raised);
+    engine::InputState bare;
+    EXPECT_EQ(Send(GAMEMSG_PASS_HINT_AREA, 0, reinterpret_cast<uintptr_t>(&bare)), 1);
+    EXPECT_FALSE(Row(0).raised);
+}
+
+TEST_F(SceneInputTest, CardPressesOfOthersAndOfOnlookersAreIgnored)
+{
+    using rules::test::Card;
+    GiveOwnHand({ Card(3, 0), Card(5, 1), Card(7, 2) });
+    const int other = m_scene->Hand()->FindHandSpriteAt(1, 0);
+    ASSERT_GE(other, 0);
+    EXPECT_EQ(Send(GAMEMSG_CARD_LBUTTON_DOWN, m_scene->GetSprite(other)->GetId()), 0);
+    EXPECT_EQ(Send(GAMEMSG_CARD_LBUTTON_DOWN, 0xFFFFFF), 0) << "a sprite that is gone";
+    m_app.Records().Launch().look_on = 1;
+    EXPECT_EQ(CardEvent(GAMEMSG_CARD_LBUTTON_DOWN, 0), 0);
+    EXPECT_EQ(CardEvent(GAMEMSG_CARD_LBUTTON_UP, 0), 0);
+    EXPECT_EQ(m_scene->GetDragStart(), -1);
+    EXPECT_EQ(m_scene->Hand()->CountRaisedCards(), 0);
+}
+
+TEST_F(SceneInputTest, StartAsksTheServerAndAFailureClosesOrBringsTheButtonBack)
+{
+    platform::CRecordingMessageBox boxes;
+    platform::InstallMessageBox(&boxes);
+    struct Case {
+        int32_t configs;
+        int result;
+        uint32_t request;
+        bool button_back;
+        size_t boxes;
+    };
+    const Case cases[] = {
+        { 0, 1, client::GR_USER_START, false, 0 },
+        { client::ROOM_CONFIG_40 | client::ROOM_CONFIG_80, 1, client::GR_ID_201165, false, 0 },
+        { client::ROOM_CONFIG_40 | client::ROOM_CONFIG_80, 0, client::GR_ID_201165, true, 0 },
+        { 0, 0, client::GR_USER_START, false, 1 },
+    };
+    for (const Case& c : cases) {
+        m_connection.sent.clear();
+        m_connection.result = c.result;
+        m_app.Records().Room().configs = c.configs;
+        m_scene->GetButton(Button::Start)->Activate();
+        (void)Send(GAMEMSG_BTN_START);
+        ASSERT_EQ(m_connection.sent.size(), 1u) << c.configs << ' ' << c.result;
+        EXPECT_EQ(m_connection.sent[0].first, c.request);
+        EXPECT_EQ(WordAt(m_connection.sent[0].second, 0), 100) << "the seat block";
+        EXPECT_EQ(m_scene->GetButton(Button::Start)->IsActive(), c.button_back);
+        EXPECT_EQ(boxes.GetShown().size(), c.boxes);
+    }
+    // A running game is not started again.
+    m_connection.sent.clear();
+    m_app.GetGameState().SetTableWord15(1);
+    (void)Send(GAMEMSG_BTN_START);
+    EXPECT_TRUE(m_connection.sent.empty());
+    platform::InstallMessageBox(nullptr);
+}
+
+TEST_F(SceneInputTest, LookOnRequestAsksWithABoxAndEchoesOnlyASentAnswer)
+{
+    Hooks().OnCardViewRequest(Body(4, { { 0, 102 } }));
+    panel::CLookOnRequestBox* box = LookOnBox();
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(box->GetUserName(), "player2");
+    EXPECT_EQ(m_music->played.back(), "SndHi");
+
+    // The box's consent comes back as the answer event: request 229560 and
+    // the confirmed line.
+    (void)Send(GAMEMSG_CARD_VIEW_ANSWER, 102, 1);
+    ASSERT_EQ(m_connection.sent.size(), 1u);
+    EXPECT_EQ(m_connection.sent[0].first, client::GR_SET_CARD_VIEW);
+    const std::vector<uint8_t>& bytes = m_connection.sent[0].second;
+    ASSERT_EQ(bytes.size(), 40u);
+    EXPECT_EQ((std::vector<int32_t> { WordAt(bytes, 0), WordAt(bytes, 12), WordAt(bytes, 16), WordAt(bytes, 20) }),
+              (std::vector<int32_t> { 100, 0, 102, 1 }));
+    ASSERT_EQ(m_chat.lines.size(), 1u);
+    EXPECT_NE(m_chat.lines[0].find("player0允许player2看牌"), std::string::npos);
+    // A refusal that could not be sent shows nothing.
+    m_connection.result = 0;
+    (void)Send(GAMEMSG_CARD_VIEW_ANSWER, 102, 0);
+    EXPECT_EQ(m_chat.lines.size(), 1u);
+}
+
+TEST_F(SceneInputTest, OnlookerAsksForTheCardsOnlyInARunningGameOfAFixedSeatRoom)
+{
+    struct Case {
+        bool look_on;
+        bool running;
+        int32_t configs;
+        bool asks;
+    };
+    const Case cases[] = {
+        { true, true, 0, true },
+        { false, true, 0, false },
+        { true, false, 0, false },
+        { true, true, client::ROOM_CONFIG_RANDOM_SEATS, false },
+    };
+    for (const Case& c : cases) {
+        m_connection.sent.clear();
+        m_chat.lines.clear();
+        m_app.Records().Launch().look_on = c.look_on ? 1 : 0;
+        m_app.GetGameState().SetTableWord15(c.running ? 1 : 0);
+        m_app.Records().Room().configs = c.configs;
+        (void)Send(GAMEMSG_BTN_ASK_CARD_VIEW);
+        EXPECT_EQ(Sent(), c.asks ? std::vector<std::string> { std::to_string(client::GR_ASK_LOOK_CARD) }
+                                 : std::vector<std::string> {});
+        EXPECT_EQ(!m_chat.lines.empty() && m_chat.lines[0].find("请求player0给我看牌") != std::string::npos, c.asks);
+    }
+}
+
+TEST_F(SceneInputTest, QueriedGameDataRunsTheRelayedRoadAndFailuresSaySo)
+{
+    // The answer is a relayed message: the own auto-play switched on.
+    m_connection.answer_data = TurnFlowTest::GameData(GAMEDATA_AUTOPLAY_ON, 4, { 0 });
+    const std::array<uint8_t, 4> body { 0, 0, 0, 0 };
+    EXPECT_EQ(m_scene->SendGameData(GAMEDATA_AUTOPLAY_ON, body, CCardGameScene::GameDataQuery::Yes), 0);
+    EXPECT_TRUE(m_scene->IsAutoPlay());
+    ASSERT_EQ(m_connection.sent.size(), 1u);
+    EXPECT_EQ(WordAt(m_connection.sent[0].second, 8), GAMEDATA_AUTOPLAY_ON);
+    EXPECT_EQ(WordAt(m_connection.sent[0].second, 16), 4);
+    // No data back: 0 and nothing dispatched; not sent: the failure code.
+    m_connection.answer_data.clear();
+    EXPECT_EQ(m_scene->SendGameData(GAMEDATA_AUTOPLAY_OFF, body, CCardGameScene::GameDataQuery::Yes), 0);
+    EXPECT_TRUE(m_scene->IsAutoPlay());
+    m_connection.result = 0;
+    EXPECT_EQ(m_scene->SendGameData(GAMEDATA_AUTOPLAY_OFF, body, CCardGameScene::GameDataQuery::Yes),
+              client::GR_CARD_REQUEST_NOT_SENT);
+}
+
+TEST_F(SceneInputTest, ResultBoxButtonsDragAndChangeOfTable)
+{
+    engine::CEngineObject* box = m_scene->NewObject();
+    ASSERT_NE(box, nullptr);
+    box->MoveTo(400, 300);
+    m_scene->SetResultBox(box);
+    (void)Send(GAMEMSG_BTN_CHECK_RESULT);
+    EXPECT_TRUE(box->IsActive());
+    // Only a drag (left button held) moves it; the event without a record does nothing.
+    engine::InputState drag;
+    drag.dx = 15;
+    drag.dy = -5;
+    (void)Send(GAMEMSG_CLOSE_RESULT_BOX, 0, reinterpret_cast<uintptr_t>(&drag));
+    (void)Send(GAMEMSG_CLOSE_RESULT_BOX);
+    EXPECT_EQ(box->GetX(), 400);
+    drag.state = engine::InputState::LEFT_DOWN;
+    (void)Send(GAMEMSG_CLOSE_RESULT_BOX, 0, reinterpret_cast<uintptr_t>(&drag));
+    EXPECT_EQ(box->GetX(), 415);
+    EXPECT_EQ(box->GetY(), 295);
+    (void)Send(GAMEMSG_RESULT_CLOSE);
+    EXPECT_FALSE(box->IsActive());
+    EXPECT_TRUE(m_scene->GetButton(Button::Start)->IsActive());
+    (void)Send(GAMEMSG_BTN_CHECK_RESULT);
+    (void)Send(GAMEMSG_RESULT_CONTINUE);
+    EXPECT_FALSE(box->IsActive());
+    EXPECT_EQ(Sent(), std::vector<std::string> { std::to_string(client::GR_USER_START) });
+
+    // Change of table: only with configs 0x40 and 0x80 and without 0x2.
+    for (const auto& [configs, changes] : { std::pair { client::ROOM_CONFIG_40 | client::ROOM_CONFIG_80, true },
+                                            std::pair { client::ROOM_CONFIG_40 | client::ROOM_CONFIG_80
+                                                            | client::ROOM_CONFIG_02, false },
+                                            std::pair { client::ROOM_CONFIG_40, false } }) {
+        m_connection.sent.clear();
+        m_app.Records().Room().configs = configs;
+        (void)Send(GAMEMSG_CHANGE_TABLE);
+        EXPECT_EQ(Sent(), changes ? std::vector<std::string> { std::to_string(client::GR_CHANGE_TABLE) }
+                                  : std::vector<std::string> {})
+            << configs;
+    }
+}
+
+TEST_F(SceneInputTest, SoundSettingAndEliminationHeader)
+{
+    for (const auto& [setting, flag] : { std::pair { 1, "flag 0" }, std::pair { 0, "flag 1" } }) {
+        m_app.SetSoundEffectSetting(setting);
+        (void)Send(GAMEMSG_SETTINGS_CHANGED);
+        EXPECT_EQ(m_music->calls.back(), flag);
+    }
+    m_app.Records().SetMatchRoom(true);
+    m_app.Records().Header().words29[0] = 2;
+    m_scene->ShowRoundHeader();
+    ASSERT_EQ(m_chat.lines.size(), 1u);
+    EXPECT_NE(m_chat.lines[0].find("淘汰赛第二轮"), std::string::npos);
+    m_app.Records().Header().words29[0] = 0;
+    m_scene->ShowRoundHeader();
+    ASSERT_EQ(m_chat.lines.size(), 2u);
+    EXPECT_NE(m_chat.lines[1].find("基础分"), std::string::npos);
+}
+
+TEST_F(SceneInputTest, ResumedRoundMarksTheOtherAbsentSeats)
+{
+    rules::TableGameData& table = m_app.GetGameState().GetTableData();
+    table.chair_status[0] = 0x8; // the own seat is never marked
+    table.chair_status[1] = 0x20;
+    table.chair_status[2] = 0x8;
+    table.chair_status[3] = 0x4;
+    m_app.GetGameState().SetTableWord14(1);
+    m_scene->ResumeGame();
+    std::string marks;
+    for (int chair = 0; chair < 4; ++chair)
+        marks += m_scene->GetSeatBoard(m_scene->ChairToView(chair))->IsOffline() ? '1' : '0';
+    EXPECT_EQ(marks, "0110");
+    EXPECT_TRUE(m_scene->GetSeatBoard(m_scene->ChairToView(1))->IsHighlighted());
 }
 
 } // namespace
