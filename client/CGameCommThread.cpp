@@ -5,6 +5,8 @@
 #include "net/NetLog.h"
 #include "net/NetMessages.h"
 
+#include <SDL.h>
+
 namespace client {
 
 CGameCommThread::~CGameCommThread()
@@ -68,6 +70,10 @@ void CGameCommThread::Run()
     if (opened)
         (void)platform::RunMessageLoop([this](platform::Message& msg) { OnThreadMessage(msg); });
     m_dialog.Destroy();
+    // The dialog's background is decoded by SDL on this thread, which keeps
+    // per-thread state (its error text) for it; SDL frees that only for
+    // threads it started itself.
+    SDL_TLSCleanup();
     m_ended.Set();
 }
 

@@ -1,115 +1,25 @@
 #include "tools/CardSkin.h"
 
 #include "engine/core/NameKey.h"
-#include "engine/media/CFreeTypeGlyphSource.h"
 #include "engine/media/PpsCodec.h"
 #include "engine/media/ResPackage.h"
+#include "tools/SkinDraw.h"
+#include "tools/SkinExtras.h"
 
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <cstring>
-#include <functional>
-#include <map>
-#include <memory>
-#include <optional>
 
 namespace tools {
 
 namespace {
 
 constexpr int FACE_FRAMES = 54;
-constexpr int SUPERSAMPLE = 4;
-
-uint32_t Rgb(uint32_t r, uint32_t g, uint32_t b) { return 0xFF000000u | r << 16 | g << 8 | b; }
 
 const uint32_t PAPER = Rgb(252, 251, 246);
 const uint32_t EDGE = Rgb(110, 110, 120);
 const uint32_t RED_INK = Rgb(204, 22, 34);
 const uint32_t BLACK_INK = Rgb(22, 22, 28);
-
-// A 32-bit picture with straight alpha, 0xAARRGGBB per pixel.
-struct Picture {
-    int32_t width;
-    int32_t height;
-    std::vector<uint32_t> pixels;
-
-    Picture(int32_t w, int32_t h) : width(w), height(h), pixels(size_t(w) * size_t(h), 0) {}
-
-    // Lays `colour` over the pixel with the given coverage (0..1).
-    void Blend(int32_t x, int32_t y, uint32_t colour, double coverage)
-    {
-        if (x < 0 || y < 0 || x >= width || y >= height || coverage <= 0.0)
-            return;
-        uint32_t& dst = pixels[size_t(y) * size_t(width) + size_t(x)];
-        const double sa = std::min(coverage, 1.0) * double(colour >> 24) / 255.0;
-        const double da = double(dst >> 24) / 255.0;
-        const double oa = sa + da * (1.0 - sa);
-        if (oa <= 0.0)
-            return;
-        uint32_t out = uint32_t(std::lround(oa * 255.0)) << 24;
-        for (int shift = 0; shift <= 16; shift += 8) {
-            const double s = double(colour >> shift & 0xFF);
-            const double d = double(dst >> shift & 0xFF);
-            out |= uint32_t(std::lround((s * sa + d * da * (1.0 - sa)) / oa)) << shift;
-        }
-        dst = out;
-    }
-};
-
-using Shape = std::function<bool(double, double)>;
-
-uint32_t Mix(uint32_t a, uint32_t b, double t)
-{
-    uint32_t out = 0;
-    for (int shift = 0; shift <= 24; shift += 8)
-        out |= uint32_t(std::lround(double(a >> shift & 0xFF) * (1.0 - t) + double(b >> shift & 0xFF) * t)) << shift;
-    return out;
-}
-
-// Fills a shape (a test on pixel-space points) inside the box, anti-aliased;
-// with a second colour the fill fades to it from the box's top to its bottom.
-void Fill(Picture& pic, const Shape& inside, double left, double top, double right, double bottom, uint32_t colour,
-          std::optional<uint32_t> bottom_colour = std::nullopt)
-{
-    const uint32_t top_colour = colour;
-    const int32_t x0 = std::max(0, int32_t(std::floor(left)));
-    const int32_t y0 = std::max(0, int32_t(std::floor(top)));
-    const int32_t x1 = std::min(pic.width - 1, int32_t(std::ceil(right)));
-    const int32_t y1 = std::min(pic.height - 1, int32_t(std::ceil(bottom)));
-    for (int32_t y = y0; y <= y1; ++y) {
-        if (bottom_colour)
-            colour = Mix(top_colour, *bottom_colour, std::clamp((y + 0.5 - top) / std::max(1.0, bottom - top), 0.0, 1.0));
-        for (int32_t x = x0; x <= x1; ++x) {
-            // Where the pixel's corners and centre agree it is wholly in or out.
-            const bool centre = inside(x + 0.5, y + 0.5);
-            if (inside(x + 0.01, y + 0.01) == centre && inside(x + 0.99, y + 0.01) == centre
-                && inside(x + 0.01, y + 0.99) == centre && inside(x + 0.99, y + 0.99) == centre) {
-                if (centre)
-                    pic.Blend(x, y, colour, 1.0);
-                continue;
-            }
-            int hits = 0;
-            for (int sy = 0; sy < SUPERSAMPLE; ++sy)
-                for (int sx = 0; sx < SUPERSAMPLE; ++sx)
-                    hits += inside(x + (sx + 0.5) / SUPERSAMPLE, y + (sy + 0.5) / SUPERSAMPLE) ? 1 : 0;
-            pic.Blend(x, y, colour, double(hits) / (SUPERSAMPLE * SUPERSAMPLE));
-        }
-    }
-}
-
-Shape RoundedRect(double left, double top, double right, double bottom, double radius)
-{
-    return [=](double x, double y) {
-        if (x < left || x > right || y < top || y > bottom)
-            return false;
-        const double cx = std::clamp(x, left + radius, right - radius);
-        const double cy = std::clamp(y, top + radius, bottom - radius);
-        return (x - cx) * (x - cx) + (y - cy) * (y - cy) <= radius * radius;
-    };
-}
-
-bool InCircle(double u, double v, double cu, double cv, double r) { return (u - cu) * (u - cu) + (v - cv) * (v - cv) <= r * r; }
 
 // Suit marks in unit space (u, v in -1..1, v downwards).
 bool InHeart(double u, double v)
@@ -145,170 +55,6 @@ void DrawSuit(Picture& pic, int suit, double cx, double cy, double size)
     Fill(pic, [=](double x, double y) { return InSuit(suit, (x - cx) / half, (y - cy) / half); }, cx - half, cy - half,
          cx + half, cy + half, SuitInk(suit));
 }
-
-// A five-pointed star of radius r centred at (cx, cy).
-void DrawStar(Picture& pic, double cx, double cy, double r, uint32_t colour)
-{
-    std::array<double, 20> points {};
-    for (int i = 0; i < 10; ++i) {
-        const double angle = -M_PI / 2.0 + i * M_PI / 5.0;
-        const double radius = i % 2 == 0 ? r : r * 0.42;
-        points[size_t(i) * 2] = cx + radius * std::cos(angle);
-        points[size_t(i) * 2 + 1] = cy + radius * std::sin(angle);
-    }
-    const auto inside = [points](double x, double y) {
-        bool in = false;
-        for (size_t i = 0, j = 9; i < 10; j = i++) {
-            const double xi = points[i * 2], yi = points[i * 2 + 1];
-            const double xj = points[j * 2], yj = points[j * 2 + 1];
-            if ((yi > y) != (yj > y) && x < (xj - xi) * (y - yi) / (yj - yi) + xi)
-                in = !in;
-        }
-        return in;
-    };
-    Fill(pic, inside, cx - r, cy - r, cx + r, cy + r, colour);
-}
-
-// Text through the engine's FreeType glyph source, laid out by ink extents.
-class TextPen {
-public:
-    TextPen() : m_source(engine::CFreeTypeGlyphSource::Create()), m_cell(size_t(SIZE) * SIZE)
-    {
-        engine::FontRequest font;
-        font.height = GLYPH_EM;
-        font.weight = 700;
-        font.face = "Arial";
-        m_font_ok = m_source && m_source->SelectFont(font);
-    }
-
-    // Draws `text` with its ink box `height` rows high, centred on cx, top at
-    // `top`, squeezed sideways when it would be wider than max_width. Glyphs
-    // are rendered large and filtered down, so small sizes stay smooth.
-    void Draw(Picture& pic, std::u32string_view text, double cx, int32_t top, int32_t height, double max_width,
-              uint32_t colour)
-    {
-        if (!m_source || text.empty() || height <= 0)
-            return;
-        std::vector<const Ink*> glyphs;
-        int32_t ink_top = SIZE, ink_bottom = -1;
-        for (const char32_t c : text) {
-            const Ink& ink = Glyph(c);
-            if (ink.width == 0)
-                continue;
-            ink_top = std::min(ink_top, ink.top);
-            ink_bottom = std::max(ink_bottom, ink.top + ink.height - 1);
-            glyphs.push_back(&ink);
-        }
-        if (glyphs.empty())
-            return;
-        const double scale = double(height) / double(ink_bottom - ink_top + 1);
-        const double gap = std::max(1.0, height / 10.0);
-        double total = -gap;
-        for (const Ink* ink : glyphs)
-            total += ink->width * scale + gap;
-        const double squeeze = total > max_width ? max_width / total : 1.0;
-        const double scale_x = scale * squeeze;
-        double pen = cx - total * squeeze / 2.0;
-        for (const Ink* glyph : glyphs) {
-            const Ink& ink = *glyph;
-            const double out_w = ink.width * scale_x;
-            const int32_t px0 = int32_t(std::floor(pen));
-            const int32_t px1 = int32_t(std::ceil(pen + out_w));
-            for (int32_t py = top; py < top + height; ++py) {
-                for (int32_t px = px0; px < px1; ++px) {
-                    double sum = 0.0;
-                    for (int sy = 0; sy < SUPERSAMPLE; ++sy) {
-                        for (int sx = 0; sx < SUPERSAMPLE; ++sx) {
-                            const double gx = (px + (sx + 0.5) / SUPERSAMPLE - pen) / scale_x + ink.left;
-                            const double gy = (py + (sy + 0.5) / SUPERSAMPLE - top) / scale + ink_top;
-                            const int32_t ix = int32_t(std::floor(gx));
-                            const int32_t iy = int32_t(std::floor(gy));
-                            if (ix >= ink.left && ix < ink.left + ink.width && iy >= 0 && iy < SIZE)
-                                sum += ink.coverage[size_t(iy) * SIZE + size_t(ix)] / 255.0;
-                        }
-                    }
-                    pic.Blend(px, py, colour, sum / (SUPERSAMPLE * SUPERSAMPLE));
-                }
-            }
-            pen += out_w + gap * squeeze;
-        }
-    }
-
-private:
-    static constexpr int32_t SIZE = engine::GlyphCanvas::SIZE;
-    static constexpr int32_t GLYPH_EM = 120;     // working size, within the cell
-    static constexpr int32_t GLYPH_THICKEN = 3;
-
-    // A glyph's coverage and its ink box in the glyph cell (width 0: no ink).
-    struct Ink {
-        std::vector<uint8_t> coverage;
-        int32_t left { 0 }, top { 0 }, width { 0 }, height { 0 };
-    };
-
-    // A bold glyph at the large working size, thickened a little more.
-    const Ink& Glyph(char32_t c)
-    {
-        auto found = m_glyphs.find(c);
-        if (found != m_glyphs.end())
-            return found->second;
-        std::fill(m_cell.begin(), m_cell.end(), uint8_t(0));
-        if (m_font_ok)
-            m_source->DrawGlyph(c, GLYPH_EM, engine::GlyphCanvas { m_cell });
-        Thicken();
-        Ink ink;
-        int32_t left = SIZE, top = SIZE, right = -1, bottom = -1;
-        for (int32_t y = 0; y < SIZE; ++y)
-            for (int32_t x = 0; x < SIZE; ++x)
-                if (m_cell[size_t(y) * SIZE + size_t(x)] != 0) {
-                    left = std::min(left, x);
-                    top = std::min(top, y);
-                    right = std::max(right, x);
-                    bottom = std::max(bottom, y);
-                }
-        if (right >= 0) {
-            ink = Ink { m_cell, left, top, right - left + 1, bottom - top + 1 };
-        }
-        return m_glyphs.emplace(c, std::move(ink)).first->second;
-    }
-
-    // Spreads the cell's coverage by GLYPH_THICKEN pixels each way (a max
-    // filter; the cell's own rendering never reaches its last rows and columns).
-    void Thicken()
-    {
-        int32_t x0 = SIZE, y0 = SIZE, x1 = -1, y1 = -1;
-        for (int32_t y = 0; y < SIZE; ++y)
-            for (int32_t x = 0; x < SIZE; ++x)
-                if (m_cell[size_t(y) * SIZE + size_t(x)] != 0) {
-                    x0 = std::min(x0, x), y0 = std::min(y0, y), x1 = std::max(x1, x), y1 = std::max(y1, y);
-                }
-        if (x1 < 0)
-            return;
-        x0 = std::max(0, x0 - GLYPH_THICKEN), y0 = std::max(0, y0 - GLYPH_THICKEN);
-        x1 = std::min(SIZE - 1, x1 + GLYPH_THICKEN), y1 = std::min(SIZE - 1, y1 + GLYPH_THICKEN);
-        std::vector<uint8_t> spread(m_cell.size(), 0);
-        for (int32_t y = y0; y <= y1; ++y)
-            for (int32_t x = x0; x <= x1; ++x) {
-                uint8_t most = 0;
-                for (int32_t d = -GLYPH_THICKEN; d <= GLYPH_THICKEN; ++d)
-                    if (x + d >= 0 && x + d < SIZE)
-                        most = std::max(most, m_cell[size_t(y) * SIZE + size_t(x + d)]);
-                spread[size_t(y) * SIZE + size_t(x)] = most;
-            }
-        for (int32_t y = y0; y <= y1; ++y)
-            for (int32_t x = x0; x <= x1; ++x) {
-                uint8_t most = 0;
-                for (int32_t d = -GLYPH_THICKEN; d <= GLYPH_THICKEN; ++d)
-                    if (y + d >= 0 && y + d < SIZE)
-                        most = std::max(most, spread[size_t(y + d) * SIZE + size_t(x)]);
-                m_cell[size_t(y) * SIZE + size_t(x)] = most;
-            }
-    }
-
-    std::unique_ptr<engine::CFreeTypeGlyphSource> m_source;
-    std::vector<uint8_t> m_cell;
-    std::map<char32_t, Ink> m_glyphs;
-    bool m_font_ok { false };
-};
 
 std::u32string RankText(int rank)
 {
@@ -392,29 +138,6 @@ Picture DrawBack(int32_t w, int32_t h)
     return pic;
 }
 
-engine::ImageRecord ToRecord(const std::vector<Picture>& frames)
-{
-    engine::ImageRecord record;
-    record.width = uint16_t(frames.front().width);
-    record.height = uint16_t(frames.front().height);
-    record.frames = uint32_t(frames.size());
-    record.frames_per_row = 1;
-    record.flags = engine::IMAGE_FLAG_ALPHA | engine::IMAGE_FLAG_TRANSPARENT;
-    record.pixel_bytes = uint32_t(frames.size() * frames.front().pixels.size() * 4);
-    record.pixels = std::make_unique<uint8_t[]>(record.pixel_bytes);
-    uint8_t* out = record.pixels.get();
-    for (const Picture& frame : frames) {
-        for (const uint32_t pixel : frame.pixels) {
-            out[0] = uint8_t(pixel);
-            out[1] = uint8_t(pixel >> 8);
-            out[2] = uint8_t(pixel >> 16);
-            out[3] = uint8_t(pixel >> 24);
-            out += 4;
-        }
-    }
-    return record;
-}
-
 
 // --- Table furniture: buttons, boards, digit and glyph strips, badges.
 
@@ -429,40 +152,6 @@ struct Furniture {
     std::u32string_view text; // label; glyphs; badges separated by '|'
     uint32_t colour;          // main colour
 };
-
-const uint32_t GOLD = Rgb(236, 196, 90);
-const uint32_t PANEL = 0xD8182A22u;
-const uint32_t WHITE = Rgb(255, 255, 255);
-
-uint32_t Shade(uint32_t colour, double factor)
-{
-    uint32_t out = colour & 0xFF000000u;
-    for (int shift = 0; shift <= 16; shift += 8) {
-        const double c = double(colour >> shift & 0xFF) * factor;
-        out |= uint32_t(std::clamp(c, 0.0, 255.0)) << shift;
-    }
-    return out;
-}
-
-// A rounded panel lit from above: the body fades from light to dark.
-void DrawPanel(Picture& pic, double x0, double y0, double x1, double y1, double radius, uint32_t colour, uint32_t edge)
-{
-    Fill(pic, RoundedRect(x0, y0, x1, y1, radius), x0, y0, x1, y1, edge);
-    Fill(pic, RoundedRect(x0 + 1, y0 + 1, x1 - 1, y1 - 1, std::max(1.0, radius - 1)), x0, y0, x1, y1,
-         Shade(colour, 1.25), Shade(colour, 0.8));
-}
-
-std::vector<std::u32string_view> SplitBars(std::u32string_view text)
-{
-    std::vector<std::u32string_view> parts;
-    size_t start = 0;
-    for (size_t i = 0; i <= text.size(); ++i)
-        if (i == text.size() || text[i] == U'|') {
-            parts.push_back(text.substr(start, i - start));
-            start = i + 1;
-        }
-    return parts;
-}
 
 std::vector<Picture> DrawFurniture(TextPen& pen, const Furniture& item)
 {
@@ -519,10 +208,7 @@ std::vector<Picture> DrawFurniture(TextPen& pen, const Furniture& item)
             const double cx = narrow ? w / 4.0 : w / 2.0;
             const double room = narrow ? w / 2.0 - 1.0 : w - 2.0;
             // A dark outline under the glyph keeps it legible on any table.
-            for (int d = 0; d < 4; ++d)
-                pen.Draw(pic, std::u32string(1, c), cx + (d % 2 ? 1 : -1) * 0.8, 1 + (d / 2), h - 3, room + 1.0,
-                         0xC0000000u);
-            pen.Draw(pic, std::u32string(1, c), cx, 1, h - 3, room, item.colour);
+            pen.DrawOutlined(pic, std::u32string(1, c), cx, 1, h - 3, room, item.colour);
             frames.push_back(std::move(pic));
         }
         break;
@@ -599,13 +285,25 @@ constexpr Furniture FURNITURE[] = {
     { "common.kor", "btnThrow", Kind::Button, 80, 34, U"出牌", 0xFF2E8C46u },
     { "common.kor", "btnPass", Kind::Button, 80, 34, U"不出", 0xFF9A5A24u },
     { "common.kor", "btnRemaind", Kind::Button, 80, 34, U"提示", 0xFF2C60AAu },
-    { "common.kor", "btn_Sort1", Kind::Button, 56, 26, U"单张", 0xFF2C60AAu },
-    { "common.kor", "btn_Sort2", Kind::Button, 56, 26, U"对子", 0xFF2C60AAu },
-    { "common.kor", "btn_Sort3", Kind::Button, 56, 26, U"三张", 0xFF2C60AAu },
-    { "common.kor", "btn_SortBomb", Kind::Button, 56, 26, U"炸弹", 0xFF2C60AAu },
-    { "common.kor", "btn_SortBig", Kind::Button, 56, 26, U"大小", 0xFF2C60AAu },
-    { "common.kor", "btn_SortSmall", Kind::Button, 56, 26, U"小大", 0xFF2C60AAu },
-    { "common.kor", "btn_SortType", Kind::Button, 56, 26, U"张数", 0xFF2C60AAu },
+    // The sort and select row: square buttons 30 pixels apart, named by tooltips.
+    { "common.kor", "btn_Sort1", Kind::Button, 26, 26, U"单", 0xFF2C60AAu },
+    { "common.kor", "btn_Sort2", Kind::Button, 26, 26, U"对", 0xFF2C60AAu },
+    { "common.kor", "btn_Sort3", Kind::Button, 26, 26, U"三", 0xFF2C60AAu },
+    { "common.kor", "btn_SortBomb", Kind::Button, 26, 26, U"炸", 0xFFB02A2Au },
+    { "common.kor", "btn_5TK", Kind::Button, 26, 26, U"5K", 0xFFB02A2Au },
+    { "common.kor", "btn_SortBig", Kind::Button, 26, 26, U"大", 0xFF2E8C46u },
+    { "common.kor", "btn_SortSmall", Kind::Button, 26, 26, U"小", 0xFF2E8C46u },
+    { "common.kor", "btn_SortType", Kind::Button, 26, 26, U"张", 0xFF2E8C46u },
+    { "common.kor", "btn_change", Kind::Button, 80, 34, U"换桌", 0xFF2C60AAu },
+    { "common.kor", "btn_LastThrow", Kind::Button, 64, 26, U"上一手", 0xFF2C60AAu },
+    { "common.kor", "理牌", Kind::Button, 64, 26, U"理牌", 0xFF2C60AAu },
+    { "common.kor", "恢复", Kind::Button, 64, 26, U"恢复", 0xFF2C60AAu },
+    { "common.kor", "结果框确定", Kind::Button, 96, 32, U"确定", 0xFF2C60AAu },
+    { "common.kor", "结果框继续游戏", Kind::Button, 96, 32, U"继续游戏", 0xFF2E8C46u },
+    { "common.kor", "结果框关闭按钮", Kind::Button, 22, 22, U"×", 0xFFB02A2Au },
+    { "common.kor", "手机二维码_按钮", Kind::Button, 84, 28, U"手机版", 0xFF2C60AAu },
+    { "common.kor", "手机二维码_关闭", Kind::Button, 20, 20, U"×", 0xFFB02A2Au },
+    { "common.kor", "手机二维码_前去官网", Kind::Button, 72, 24, U"前去官网", 0xFF2E8C46u },
     { "common.kor", "btn_AutoPlay", Kind::Button, 56, 26, U"托管", 0xFF9A5A24u },
     { "common.kor", "btn_CancelAutoPlay", Kind::Button, 72, 26, U"取消托管", 0xFF9A5A24u },
     { "common.kor", "btn_CheckResult", Kind::Button, 56, 26, U"成绩", 0xFF9A5A24u },
@@ -622,6 +320,10 @@ constexpr Furniture FURNITURE[] = {
     { "common.kor", "digit_Pen2", Kind::Digits, 12, 18, U"", 0xFFFFD24Au },
     { "common.kor", "digiti_Clock", Kind::Digits, 16, 24, U"", 0xFFFF6A3Cu },
     { "common.kor", "ScoreDigit", Kind::Digits, 12, 18, U"", 0xFFFFD24Au },
+    { "common.kor", "分数", Kind::Digits, 20, 30, U"", 0xFFFFD24Au },
+    { "common.kor", "分", Kind::Glyphs, 30, 30, U"分", 0xFFFFD24Au },
+    { "common.kor", "digit_basescore", Kind::Digits, 12, 18, U"", 0xFFFFE9A0u },
+    { "common.kor", "str_分", Kind::Glyphs, 18, 18, U"分", 0xFFFFE9A0u },
     { "common.kor", "word_zhang", Kind::Glyphs, 18, 18, U"张", 0xFFFFE9A0u },
     { "common.kor", "word_fen", Kind::Glyphs, 18, 18, U"分", 0xFFFFE9A0u },
     { "common.kor", "ScoreUnite", Kind::Glyphs, 18, 18, U"分", 0xFFFFD24Au },
@@ -651,6 +353,7 @@ constexpr Furniture FURNITURE[] = {
     { "replay.kor", "bit_cardmaster_small", Kind::SmallCards, 12, 16, U"", 0 },
     { "replay.kor", "bit_cardrank", Kind::RankMarks, 16, 13, U"", 0xFF16161Cu },
     { "replay.kor", "btn_redcross", Kind::Button, 18, 18, U"×", 0xFFCC1622u },
+    { "cardmaster.kor", "btn_Cardmaster", Kind::Button, 26, 26, U"记", 0xFF9A5A24u },
     { "frame.kor", "btn_popmenu", Kind::Button, 56, 24, U"菜单", 0xFF2C60AAu },
     { "frame.kor", "btn_ScoreTab", Kind::Button, 64, 24, U"积分", 0xFF2C60AAu },
     { "frame.kor", "btn_AdvertTab", Kind::Button, 64, 24, U"公告", 0xFF2C60AAu },
@@ -680,7 +383,7 @@ std::vector<SkinPackage> DrawDefaultSkin()
         { "牌正面98x132", "牌背面98x132", 98, 132 },
     } };
     TextPen pen;
-    SkinPackage common { "common.kor", {} };
+    SkinPackage common { "common.kor", {}, {} };
     for (const CardSize& size : SIZES) {
         Picture blank(size.width, size.height);
         DrawBlank(blank, std::max(3.0, size.width * 0.08), PAPER);
@@ -695,16 +398,21 @@ std::vector<SkinPackage> DrawDefaultSkin()
     Picture wild(14, 14);
     DrawStar(wild, 7.0, 7.0, 7.0, Rgb(236, 180, 40));
     common.images.push_back(SkinImage { "花_图标", ToRecord({ wild }) });
+    common.sounds = MakeDefaultSounds();
     std::vector<SkinPackage> packages;
     packages.push_back(std::move(common));
-    for (const Furniture& item : FURNITURE) {
-        auto package = std::find_if(packages.begin(), packages.end(),
-                                    [&](const SkinPackage& p) { return p.file == item.package; });
-        if (package == packages.end())
-            package = packages.insert(packages.end(), SkinPackage { item.package, {} });
-        package->images.push_back(SkinImage { item.name, ToRecord(DrawFurniture(pen, item)) });
-    }
+    for (const Furniture& item : FURNITURE)
+        PackageNamed(packages, item.package).images.push_back(SkinImage { item.name, ToRecord(DrawFurniture(pen, item)) });
+    DrawExtraImages(pen, packages);
     return packages;
+}
+
+SkinPackage& PackageNamed(std::vector<SkinPackage>& packages, std::string_view file)
+{
+    for (SkinPackage& package : packages)
+        if (package.file == file)
+            return package;
+    return packages.emplace_back(SkinPackage { std::string(file), {}, {} });
 }
 
 std::vector<uint8_t> PackSkin(const SkinPackage& package, std::string& error)
@@ -718,6 +426,8 @@ std::vector<uint8_t> PackSkin(const SkinPackage& package, std::string& error)
         }
         sources.push_back(engine::ResPackageSource { image.name + ".imge", engine::StringHash(".pps"), std::move(pps) });
     }
+    for (const SkinSound& sound : package.sounds)
+        sources.push_back(engine::ResPackageSource { sound.name + ".sound", engine::StringHash(".wav"), sound.wav });
     std::vector<uint8_t> bytes = engine::BuildResPackage(sources);
     if (bytes.empty())
         error = package.file + " is too large for a package";

@@ -16,9 +16,11 @@
 // font the corners carry the suit marks only.
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "engine/core/ImageRecord.h"
+#include "tools/SkinSounds.h"
 
 namespace tools {
 
@@ -30,12 +32,26 @@ struct SkinImage {
 struct SkinPackage {
     std::string file;                ///< file name under the skins folder ("common.kor")
     std::vector<SkinImage> images;
+    std::vector<SkinSound> sounds;   ///< each as "<name>.sound" of type ".wav"
+};
+
+// A file the code reads beside the packages (a bitmap, the skin INI).
+struct SkinFile {
+    std::string file;                ///< file name under the skins folder, GBK
+    std::vector<uint8_t> bytes;
 };
 
 // Every package of the default skin, drawn.
 [[nodiscard]] std::vector<SkinPackage> DrawDefaultSkin();
 
-// The ".kor" image of a package (each image as "<name>.imge" of type ".pps"),
+// The loose files of the default skin.
+[[nodiscard]] std::vector<SkinFile> DrawLooseFiles();
+
+// The package of that file name in the list, added empty when missing.
+SkinPackage& PackageNamed(std::vector<SkinPackage>& packages, std::string_view file);
+
+// The ".kor" image of a package (each image as "<name>.imge" of type ".pps",
+// each sound as "<name>.sound" of type ".wav"),
 // or empty with error set when an image cannot be encoded.
 [[nodiscard]] std::vector<uint8_t> PackSkin(const SkinPackage& package, std::string& error);
 

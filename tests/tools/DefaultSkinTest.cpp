@@ -62,6 +62,11 @@ constexpr Expected IMAGES[] = {
     { "frame.kor", "word_waitmatchstart", ANY, ANY, 18 }, { "frame.kor", "digit_waitmatchstart", ANY, ANY, 10 },
     { "frame.kor", "word_washturn", ANY, ANY, 6 },  { "frame.kor", "word_resttable", ANY, ANY, 11 },
     { "frame.kor", "animation_WaitArrangeTable", ANY, ANY, 1 },
+    { "cardmaster.kor", "btn_Cardmaster", ANY, ANY, 4 }, { "common.kor", "btn_5TK", ANY, ANY, 4 },
+    { "common.kor", "chat", ANY, ANY, 5 },          { "common.kor", "分数", ANY, ANY, 10 },
+    { "common.kor", "digit_basescore", ANY, ANY, 10 }, { "common.kor", "游戏结果框", 500, 320, 1 },
+    { "聊天框资源包.kor", "ScrollBar_VertBtn", ANY, ANY, 3 },
+    { "聊天框资源包.kor", "ScrollBar_HorzLeftBtn", ANY, ANY, 4 },
 };
 
 // Dark ink (rank or suit, red or black) in the frame's top-left w x h pixels.
