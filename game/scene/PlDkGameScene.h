@@ -132,7 +132,7 @@ public:
     void OnPlayerStarted(int32_t chair) override;
     /// The table-event layer's round header: this game's round start.
     void ShowRoundHeader() override { OnRoundStart(); }
-    virtual void OnRoundStart();
+    void OnRoundStart() override;
     void OnSetHandCards(std::span<const uint8_t> body) override;
     void OnCardsThrown(std::span<const uint8_t> body) override;
     void OnPlayerPassed(std::span<const uint8_t> body) override;
@@ -187,7 +187,7 @@ public:
     virtual void SetAutoPlayOff(int chair);
     virtual void SortHand(int32_t sort_type);
     void OnGameData(std::span<const uint8_t> body) override;
-    virtual void OnGameDataHand(int32_t sub_id, std::span<const uint8_t> body);
+    void OnGameDataHand(int32_t sub_id, std::span<const uint8_t> body) override;
     virtual void SendJudgeSingleWin();
     /// True when it handled the press (raised a play).
     virtual bool AssistSelection();
@@ -226,17 +226,17 @@ public:
 
     // ------------------------------------------------------------------
     // --- Deal, info boxes, talk panel, result box, last play (PlDkGameSceneDeal.cpp, PlDkResultBox.cpp, PlDkGameSceneLastPlay.cpp)
-    virtual void StartDeal();
-    virtual void OnDealTick();
+    void StartDeal() override;
+    void OnDealTick() override;
     /// The partner step after the deal (GAMEMSG_PARTNER_STEP).
-    virtual void RestoreRunningGame();
+    void RestoreRunningGame() override;
     void ResumeGame() override;
     void ShowGameInfoBox() override;
     void ShowMatchInfoBox() override;
     void ShowSortButtons(bool show) override;
     /// The play start (GAMEMSG_CHAT_BUBBLE_TIMER).
     virtual void StartPlay();
-    virtual void ApplyDragSelection();
+    void ApplyDragSelection() override;
     virtual void RedrawTalkPanel();
     virtual void MarkTurnedCardSeats();
     virtual void LayDealtCard(int chair);

@@ -1,0 +1,100 @@
+// Table events from the server as the card table takes them: the input
+// picks a hook, the own seat and whether the client looks on, the rest is
+// the body. Afterwards every card sprite still belongs to a chair of the
+// table (or none), the last play holds at most 64 cards and the turn is on
+// a chair of the table.
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <span>
+
+#include "client/CCardGameConnection.h"
+#include "client/CPlDkApp.h"
+#include "game/scene/CardGameScene.h"
+#include "platform/ByteOrder.h"
+#include "tests/engine/core/EngineTestSupport.h"
+
+namespace {
+
+// Sends nothing and answers every request as sent.
+class CSilentConnection final : public client::CCardGameConnection {
+public:
+    using CCardGameConnection::CCardGameConnection;
+    ~CSilentConnection() override { Close(); }
+    [[nodiscard]] int SendRequest(std::string&, uint32_t, std::span<const uint8_t>, client::RequestAnswer& answer,
+                                  client::RequestWait) override
+    {
+        answer.code = 0;
+        return 1;
+    }
+};
+
+struct Rig {
+    Rig()
+    {
+        for (int chair = 0; chair < client::PLDK_CHAIRS; ++chair) {
+            app.Records().Seat(chair)->user_id = 100 + chair;
+            app.Records().Seat(chair)->chair = chair;
+        }
+        client::AppLinks links;
+        links.connection = &connection;
+        app.SetLinks(links);
+        auto owned = std::make_unique<scene::CCardGameScene>(app);
+        scene = owned.get();
+        engine.m_objects->AddObject(std::move(owned), nullptr);
+        scene->SetArea({ 0, 0, 800, 600 });
+    }
+    enginetest::EngineFixture engine;
+    client::CPlDkApp app;
+    CSilentConnection connection { app };
+    scene::CCardGameScene* scene { nullptr };
+};
+
+Rig& TheRig()
+{
+    static Rig rig;
+    return rig;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    if (size < 2)
+        return 0;
+    Rig& rig = TheRig();
+    scene::CCardGameScene& table = *rig.scene;
+    client::ICardGameSceneHooks& hooks = *table.GetTableHooks();
+    rig.app.Records().Launch().look_on = (data[1] & 0x4) != 0;
+    const std::span<const uint8_t> body(data + 2, size - 2);
+    const int32_t word = body.size() >= 4 ? static_cast<int32_t>(platform::LoadU32LE(body.data())) : 0;
+    switch (data[0] % 12) {
+    case 0: hooks.OnCardsThrown(body); break;
+    case 1: hooks.OnPlayerPassed(body); break;
+    case 2: hooks.OnSetHandCards(body); break;
+    case 3: hooks.OnGameData(body); break;
+    case 4: hooks.OnTableEvent221165(body); break;
+    case 5: hooks.OnCardViewReply(body); break;
+    case 6: hooks.OnCardViewRequest(body); break;
+    case 7: hooks.OnPlayerStarted(word); break;
+    case 8: hooks.OnPlayerOffline(word); break;
+    case 9: hooks.OnTurnBegin(body); break;
+    case 10: table.OnClockTick(); break;
+    default: hooks.ResetTable(); break;
+    }
+    rig.engine.Tick();
+
+    const int chairs = table.GetChairCount();
+    for (int i = 0; i < table.Sprites().Count(); ++i) {
+        const scene::CardSpriteState& s = table.Sprites().At(i);
+        if (s.chair < -1 || s.chair >= chairs)
+            __builtin_trap();
+    }
+    const int32_t played = table.GetLastCardPlay().play.count;
+    if (played < 0 || played > scene::TurnRecord::MAX_CARDS)
+        __builtin_trap();
+    const int active = table.GetActiveChair();
+    if (active < -1 || active >= chairs)
+        __builtin_trap();
+    return 0;
+}
