@@ -1,8 +1,15 @@
 #!/usr/bin/env bash
 # Installs what building and running the client needs (scripts/packages.txt)
-# when it is missing, builds the client in Release (no tests, no benchmarks)
-# and starts it on the start screen. Arguments are passed to the client, which
-# knows one: --frames N quits after N engine frames.
+# when it is missing and builds the client and the stand-in hall and server in
+# Release (no tests, no benchmarks). Then:
+#   ./run.sh                 the stand-in game server on a free loopback port and
+#                            the client started through the stand-in hall: a table
+#                            with three computer players; each round starts with
+#                            the start button. The peers stop when the client ends.
+#   ./run.sh FILE.qvrep      plays the replay in the client (stand-alone replay mode).
+#   ./run.sh --local-test    the client alone with four placeholder players.
+# Other arguments go to the client as they are (--frames N quits after N frames).
+# The peers' logs and the replays of the rounds played are named on exit.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")"
 ./scripts/setup.sh scripts/packages.txt
@@ -10,4 +17,48 @@ source scripts/ccache.sh
 cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DPLDK_TESTS=OFF -DPLDK_BENCH=OFF \
     ${CCACHE_ARGS[@]+"${CCACHE_ARGS[@]}"}
 cmake --build build/release
-exec build/release/bin/pldk "$@"
+bin="$PWD/build/release/bin"
+if [ $# -gt 0 ]; then
+    exec "$bin/pldk" "$@"
+fi
+
+logs="$PWD/build/release/run"
+mkdir -p "$logs"
+: >"$logs/server.log"
+: >"$logs/hall.log"
+server=""
+hall=""
+stop_peers() {
+    if [ -n "$hall" ] && kill -0 "$hall" 2>/dev/null; then
+        kill -TERM "$hall" 2>/dev/null || true # the hall closes its window; the client ends by itself
+        wait "$hall" 2>/dev/null || true
+    fi
+    if [ -n "$server" ] && kill -0 "$server" 2>/dev/null; then
+        kill -TERM "$server" 2>/dev/null || true
+        wait "$server" 2>/dev/null || true
+    fi
+}
+trap stop_peers EXIT
+trap 'exit 130' INT TERM
+
+"$bin/pldk_server" --port 0 --log "$logs/server.log" --record 1 &
+server=$!
+port=""
+for _ in $(seq 1 100); do
+    port="$(sed -n 's/^listening \([0-9]*\)$/\1/p' "$logs/server.log")"
+    [ -n "$port" ] && break
+    sleep 0.1
+done
+if [ -z "$port" ]; then
+    echo "run.sh: the stand-in game server did not start (see $logs/server.log)" >&2
+    exit 1
+fi
+# A day is the longest the hall waits for the client.
+"$bin/pldk_hall" --client "$bin/pldk" --port "$port" --timeout-ms 86400000 --log "$logs/hall.log" &
+hall=$!
+status=0
+wait "$hall" || status=$?
+hall=""
+echo "run.sh: the client ended ($status); logs: $logs/server.log, $logs/hall.log"
+sed -n 's/^replay saved /run.sh: replay saved: /p' "$logs/server.log"
+exit "$status"

@@ -77,6 +77,9 @@ void CPlDkNotifyHandler::OnGameResult(Body body)
         LogRefused(GR_GAME_RESULT, body.size());
         return;
     }
+    // One line per settled round in the log (also for a replay played back).
+    const int32_t* change = m_app.GetGameState().GetResultBlock().base.score_change;
+    net::LogPrintf("round result: score changes %d %d %d %d", change[0], change[1], change[2], change[3]);
     m_app.ClearPlaying();
     (void)m_app.ApplyRoundResult(body);
     if (ICardGameSceneHooks* hooks = Hooks())

@@ -56,6 +56,8 @@ std::vector<uint8_t> MakeLaunchData(const HallOptions& options)
 
 } // namespace
 
+std::atomic<bool> CStandInHall::s_close_requested { false };
+
 CStandInHall::CStandInHall(HallOptions options, std::FILE* log) : m_options(std::move(options)), m_log(log) {}
 
 CStandInHall::~CStandInHall()
@@ -184,7 +186,9 @@ void CStandInHall::OnTimer()
         platform::PostQuitMessage(*code);
         return;
     }
-    if (m_endpoint && m_options.close_after_ms > 0 && platform::GetTickCount() - m_started_at >= m_options.close_after_ms) {
+    const bool close_due = m_options.close_after_ms > 0
+        && platform::GetTickCount() - m_started_at >= m_options.close_after_ms;
+    if (m_endpoint && (close_due || s_close_requested)) {
         m_log.Printf("hall closes its window");
         m_endpoint.reset();
     }

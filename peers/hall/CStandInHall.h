@@ -4,11 +4,14 @@
 // launch data of a normal room when the client announces its main window,
 // answers sign requests, and logs every message and record it receives as
 // one line ("game-window ...", "launch ...", "status ...", "open-url ...",
-// "sign ...", "client-ended ...").
+// "sign ...", "client-ended ..."). Asked to close (RequestClose, from a
+// signal handler), it closes its window as the hall does when it quits, and
+// the client ends by itself.
 // Owner: the program's entry. Thread: its main thread, which runs the loop.
 // Hazards: records from the client are read with their lengths checked.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <cstdio>
 #include <memory>
@@ -46,6 +49,8 @@ public:
     [[nodiscard]] bool Start();
     /// The exit code to end with: the client's, or 3 on time-out.
     [[nodiscard]] int GetExitCode() const { return m_exit_code; }
+    /// Closes the window at the next check; safe in a signal handler.
+    static void RequestClose() { s_close_requested = true; }
 
 protected:
     intptr_t WindowProc(platform::Message& msg) override;
@@ -56,6 +61,7 @@ private:
     intptr_t OnCopyData(uint64_t wparam, const platform::CopyDataRecord& record);
     void OnTimer();
 
+    static std::atomic<bool> s_close_requested;
     HallOptions m_options;
     CPeerLog m_log;
     std::unique_ptr<platform::CRemoteWindowEndpoint> m_endpoint;

@@ -3,7 +3,9 @@
 //             [--table N] [--chair N] [--players N] [--timeout-ms N] [--close-after-ms N]
 //             [--log FILE]
 // It ends when the client ends, with the client's exit code (3 when the
-// client had to be stopped after the time-out).
+// client had to be stopped after the time-out). SIGINT or SIGTERM closes the
+// hall's window: the client ends by itself, then the hall.
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -12,6 +14,8 @@
 #include "peers/hall/CStandInHall.h"
 
 namespace {
+
+void OnSignal(int) { peers::CStandInHall::RequestClose(); }
 
 bool ReadNumber(const char* text, long long& out)
 {
@@ -70,6 +74,8 @@ int main(int argc, char** argv)
     int exit_code = 1;
     {
         peers::CStandInHall hall(options, log);
+        std::signal(SIGINT, OnSignal);
+        std::signal(SIGTERM, OnSignal);
         if (hall.Start()) {
             (void)platform::RunMessageLoop();
             exit_code = hall.GetExitCode();

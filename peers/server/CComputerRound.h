@@ -72,6 +72,8 @@ public:
     [[nodiscard]] bool IsRunning() const { return m_running; }
     [[nodiscard]] bool IsOver() const { return m_over; }
     [[nodiscard]] int GetCurrentChair() const { return m_table.GetCurrentChair(); }
+    /// The seconds each chair has for a turn in this round.
+    [[nodiscard]] int32_t GetTurnSeconds() const { return m_turn_seconds; }
     /// The computer player's action at the current chair; false when the
     /// round cannot go on (over, stuck, or too long).
     bool PlayComputer(RoundEvent& event);

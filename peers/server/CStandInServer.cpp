@@ -1,13 +1,20 @@
 #include "peers/server/CStandInServer.h"
 
+#include <algorithm>
+#include <optional>
+#include <string>
 #include <vector>
 
 #include "client/AnswerCodes.h"
 #include "client/CCardGameConnection.h"
+#include "client/CPlDkApp.h"
+#include "platform/Path.h"
 #include "client/ClientText.h"
 #include "client/UserRecords.h"
+#include "game/scene/ReplayRecorder.h"
 #include "platform/ByteOrder.h"
 #include "platform/ByteWriter.h"
+#include "platform/Tick.h"
 
 namespace peers {
 
@@ -40,13 +47,145 @@ std::vector<uint8_t> Words(std::initializer_list<int32_t> words)
     return bytes;
 }
 
+constexpr int32_t SEAT_SILVER = 10000;
+/// How long past its turn's seconds the table waits for the player.
+constexpr uint32_t TURN_GRACE_MS = 10000;
+
+/// The name the table shows for a seat: the player's, or a computer player's.
+std::string SeatName(int seat, int player_chair, int32_t user_id)
+{
+    char name[32];
+    std::snprintf(name, sizeof(name), seat == player_chair ? "玩家%d" : "电脑%d", user_id);
+    return name;
+}
+
+rules::RulesEnvironment TableEnvironment(const rules::IRulesSettings& settings)
+{
+    rules::RulesEnvironment environment = rules::GetDefaultRulesEnvironment();
+    environment.settings = &settings;
+    return environment;
+}
+
 } // namespace
 
-CStandInServer::CStandInServer(uint16_t port, std::FILE* log) : m_log(log), m_channel(ChannelOptions(port))
+// The round as the client's chair receives it, kept in the replay file
+// format the client plays back: the header of the client's user and chair,
+// the table and its seats as the client holds them after its log-on, then
+// the round start, every play, pass and game data and the result, each
+// stamped with the time since the start. Saved at the result, where the
+// client keeps its replays (the user data folder).
+class CRoundRecording {
+public:
+    CRoundRecording(int32_t game_id, int32_t room_id, int32_t table_no, int32_t chair,
+                    const std::array<int32_t, CComputerRound::CHAIRS>& users)
+        : m_game_id(game_id), m_room_id(room_id), m_table_no(table_no), m_chair(chair), m_users(users)
+    {
+    }
+
+    /// Records one table event; a round start begins a new recording, the
+    /// result ends it and saves it (the path written, or empty).
+    [[nodiscard]] std::optional<std::string> Record(uint32_t id, std::span<const uint8_t> body)
+    {
+        if (id == CStandInServer::GR_GAME_START)
+            Start();
+        else if (m_image.IsEmpty())
+            return std::nullopt;
+        (void)m_image.RecordEvent(platform::GetTickCount() - m_start_tick, id, body);
+        if (id != CStandInServer::GR_ROUND_RESULT)
+            return std::nullopt;
+        const scene::ReplayLocalTime now = m_env.GetLocalTime();
+        const std::string folder = scene::ReplayFolder(platform::GetUserDataFolder(), UserId(), client::PLDK_GAME_CODE);
+        (void)platform::MakeDirectoryTree(folder);
+        const std::string path = scene::ReplayFilePath(
+            folder, scene::ReplayFileTitle(client::PLDK_GAME_CODE, now.year, now.month, now.day, now.hour, now.minute,
+                                           now.second));
+        const bool written = scene::WriteReplayFile(m_image, path, now.Date(), now.Time());
+        m_image.Reset();
+        return written ? platform::FindExistingPath(path) : std::nullopt;
+    }
+
+private:
+    [[nodiscard]] int32_t UserId() const { return m_users[static_cast<size_t>(m_chair)]; }
+
+    void Start()
+    {
+        m_start_tick = platform::GetTickCount();
+        const scene::ReplayLocalTime now = m_env.GetLocalTime();
+        scene::QvRepHeader header;
+        client::CopyTextField(header.game_code, client::PLDK_GAME_CODE);
+        header.game_id = m_game_id;
+        header.major_version = client::PLDK_MAJOR_VERSION;
+        header.minor_version = client::PLDK_MINOR_VERSION;
+        header.user_id = UserId();
+        header.chair = m_chair;
+        header.start_date = now.Date();
+        header.start_time = now.Time();
+        (void)m_image.Start(header);
+        scene::ReplayTableInfo table;
+        table.room_id = m_room_id;
+        table.table_no = m_table_no;
+        table.seat_count = CComputerRound::CHAIRS;
+        (void)m_image.AppendTable(table);
+        for (int seat = 0; seat < CComputerRound::CHAIRS; ++seat) {
+            scene::ReplayPlayerInfo player;
+            player.user_id = m_users[static_cast<size_t>(seat)];
+            player.chair = seat;
+            player.silver = SEAT_SILVER;
+            client::CopyTextField(player.name, SeatName(seat, m_chair, player.user_id));
+            (void)m_image.AppendPlayer(player);
+        }
+    }
+
+    int32_t m_game_id;
+    int32_t m_room_id;
+    int32_t m_table_no;
+    int32_t m_chair;
+    std::array<int32_t, CComputerRound::CHAIRS> m_users;
+    scene::CReplayImage m_image { scene::ReplayVariant::Standard };
+    scene::CReplaySystemEnv m_env;
+    uint32_t m_start_tick { 0 };
+};
+
+int CStandInServer::CSettings::GetProfileInt(std::string_view section, std::string_view, int default_value,
+                                            std::string_view) const
+{
+    return section == "throwwait" && m_turn_seconds > 0 ? m_turn_seconds : default_value;
+}
+
+CStandInServer::CStandInServer(const ServerOptions& options, std::FILE* log)
+    : m_options(options), m_log(log), m_round(TableEnvironment(m_settings)), m_channel(ChannelOptions(options.port))
 {
     m_channel.on_message = [this](net::CServerChannel& channel, const net::ServerMessage& message) {
+        std::lock_guard lock(m_mutex);
         OnMessage(channel, message);
     };
+}
+
+CStandInServer::~CStandInServer()
+{
+    m_channel.Stop();
+}
+
+void CStandInServer::Tick()
+{
+    std::lock_guard lock(m_mutex);
+    const uint32_t now = platform::GetTickCount();
+    if (m_round.IsRunning() && !m_round.IsOver() && m_round.GetCurrentChair() == m_chair) {
+        // The player's turn ran out long ago: the table plays for it.
+        const uint32_t allowed = static_cast<uint32_t>(std::max(m_round.GetTurnSeconds(), 0)) * 1000 + TURN_GRACE_MS;
+        RoundEvent event;
+        if (now - m_turn_tick >= allowed && m_round.PlayComputer(event)) {
+            m_log.Printf("chair %d timed out; played for it", m_chair);
+            SendEvent(m_channel, event);
+            PlayComputers(m_channel);
+        }
+        return;
+    }
+    if (!m_logged_on || m_first_round_started || m_options.start_after_ms < 0
+        || now - m_logon_tick < static_cast<uint32_t>(m_options.start_after_ms))
+        return;
+    m_log.Printf("round starts by itself");
+    StartRound(m_channel);
 }
 
 bool CStandInServer::Start()
@@ -78,6 +217,7 @@ void CStandInServer::OnMessage(net::CServerChannel& channel, const net::ServerMe
         return;
     case client::GR_USER_START:
         m_log.Printf("start from user %d chair %d", WordAt(body, 0), WordAt(body, 3));
+        m_first_round_started = true;
         answer(client::GR_OK, {});
         StartRound(channel);
         return;
@@ -121,18 +261,33 @@ void CStandInServer::OnLogon(net::CServerChannel& channel, const net::ServerMess
         client::ServerPlayerEntry entry;
         entry.chair = seat;
         entry.table_no = table_no;
-        entry.silver = 10000;
+        entry.silver = SEAT_SILVER;
         entry.user_id = seat == chair ? user_id : COMPUTER_USER_BASE + seat;
-        char name[32];
-        std::snprintf(name, sizeof(name), seat == chair ? "玩家%d" : "电脑%d", entry.user_id);
-        client::CopyTextField(entry.name, name);
+        client::CopyTextField(entry.name, SeatName(seat, chair, entry.user_id));
         client::WriteRecord(entry, std::span(answer).subspan(TABLE_HEAD_BYTES + seat * client::ServerPlayerEntry::BYTES));
     }
     channel.SendAnswer(message.serial, static_cast<uint32_t>(client::GR_ID_210210), answer);
+    m_logged_on = true;
+    m_logon_tick = platform::GetTickCount();
+    if (m_options.record) {
+        std::array<int32_t, CComputerRound::CHAIRS> users {};
+        for (int seat = 0; seat < CComputerRound::CHAIRS; ++seat)
+            users[static_cast<size_t>(seat)] = seat == m_chair ? user_id : COMPUTER_USER_BASE + seat;
+        m_recording = std::make_unique<CRoundRecording>(WordAt(record, 2), m_room_id, table_no, m_chair, users);
+    }
+}
+
+void CStandInServer::Record(uint32_t id, std::span<const uint8_t> body)
+{
+    if (!m_recording)
+        return;
+    if (const std::optional<std::string> path = m_recording->Record(id, body))
+        m_log.Printf("replay saved %s", path->c_str());
 }
 
 void CStandInServer::StartRound(net::CServerChannel& channel)
 {
+    m_first_round_started = true;
     std::array<int32_t, CComputerRound::CHAIRS> users {};
     for (int chair = 0; chair < CComputerRound::CHAIRS; ++chair)
         users[static_cast<size_t>(chair)] = chair == m_chair ? m_user_id : COMPUTER_USER_BASE + chair;
@@ -150,6 +305,7 @@ void CStandInServer::StartRound(net::CServerChannel& channel)
         return;
     }
     channel.SendNotification(GR_GAME_START, m_round.GetOutcome().start_record);
+    Record(GR_GAME_START, m_round.GetOutcome().start_record);
     PlayComputers(channel);
 }
 
@@ -163,6 +319,7 @@ void CStandInServer::PlayComputers(net::CServerChannel& channel)
         }
         SendEvent(channel, event);
     }
+    m_turn_tick = platform::GetTickCount();
     if (m_round.IsRunning() && m_round.IsOver())
         EndRound(channel);
 }
@@ -172,6 +329,7 @@ void CStandInServer::SendEvent(net::CServerChannel& channel, const RoundEvent& e
     m_log.Printf("event %u chair %d", event.id,
                  WordAt(event.body, event.id == CComputerRound::GR_CARDS_THROWN ? 3 : 2));
     channel.SendNotification(event.id, event.body);
+    Record(event.id, event.body);
 }
 
 void CStandInServer::EndRound(net::CServerChannel& channel)
@@ -179,8 +337,12 @@ void CStandInServer::EndRound(net::CServerChannel& channel)
     m_round.Settle();
     const RoundOutcome& outcome = m_round.GetOutcome();
     channel.SendNotification(GR_ROUND_RESULT, outcome.result_record);
-    m_log.Printf("round %d throws %d passes, first chair %d, results %d %d %d %d", outcome.throws, outcome.passes,
-        outcome.first_chair, outcome.results[0], outcome.results[1], outcome.results[2], outcome.results[3]);
+    m_log.Printf("round %d throws %d passes, first chair %d, results %d %d %d %d, score changes %lld %lld %lld %lld",
+        outcome.throws, outcome.passes, outcome.first_chair, outcome.results[0], outcome.results[1],
+        outcome.results[2], outcome.results[3], static_cast<long long>(outcome.score_change[0]),
+        static_cast<long long>(outcome.score_change[1]), static_cast<long long>(outcome.score_change[2]),
+        static_cast<long long>(outcome.score_change[3]));
+    Record(GR_ROUND_RESULT, outcome.result_record);
 }
 
 void CStandInServer::AfterTurn(net::CServerChannel& channel, const net::ServerMessage& message,
@@ -225,8 +387,11 @@ void CStandInServer::OnGameData(net::CServerChannel& channel, const net::ServerM
     m_log.Printf("game data %d (%d bytes) %s", WordAt(body, 2), length, whole ? "relayed" : "refused");
     if (message.answer_wanted != 0)
         channel.SendAnswer(message.serial, static_cast<uint32_t>(whole ? client::GR_OK : client::GR_ERR_INVALID_PARAM), {});
-    if (whole)
-        channel.SendNotification(client::GR_GAME_DATA, body.first(client::CARD_GAME_HEADER_BYTES + static_cast<size_t>(length)));
+    if (whole) {
+        const std::span<const uint8_t> relayed = body.first(client::CARD_GAME_HEADER_BYTES + static_cast<size_t>(length));
+        channel.SendNotification(client::GR_GAME_DATA, relayed);
+        Record(client::GR_GAME_DATA, relayed);
+    }
 }
 
 } // namespace peers

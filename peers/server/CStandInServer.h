@@ -8,23 +8,43 @@
 // A start request tells the table that every chair started (user-start
 // events), deals a round and sends the game start event; computer
 // players act on the other chairs, and the client's throws and passes for
-// its own chair are checked by the rules. Every play and pass goes to the
+// its own chair are checked by the rules; a player who has not acted ten
+// seconds after the turn's time ran out is played for, as a computer player
+// would play ("chair N timed out"). Every play and pass goes to the
 // client as its table event; the ended round is settled, logged and sent as
 // the round result event. Game data is relayed back as the game data event.
+// Options: the seconds each chair has for a turn (the table's throw wait);
+// a first round that starts by itself some time after the log-on, as though
+// the player had pressed start (later rounds wait for the player); and a
+// recording of each round as the client's chair received it, saved as the
+// client's recorder saves a replay (in the user data folder), logged as
+// "replay saved <path>".
 // Owner: the program's entry. Threads: the channel's thread calls the
-// handlers; the log is written under a lock.
+// handlers, the entry's thread calls Tick; both under one lock. The log is
+// written under a lock of its own.
 // Hazards: requests come from the client; each is read with its length
 // checked. Loopback only.
 #pragma once
 
 #include <cstdint>
 #include <cstdio>
+#include <memory>
+#include <mutex>
 
 #include "net/ServerChannel.h"
 #include "peers/PeerLog.h"
 #include "peers/server/CComputerRound.h"
 
 namespace peers {
+
+struct ServerOptions {
+    uint16_t port = 21473;     ///< 0: a free port the system chooses
+    int32_t turn_seconds = 0;  ///< the seconds of a turn; 0: the table's own
+    int32_t start_after_ms = -1; ///< the first round starts by itself this long after the log-on; -1: never
+    bool record = false;       ///< save each round as a replay of the client's chair
+};
+
+class CRoundRecording;
 
 class CStandInServer {
 public:
@@ -34,11 +54,15 @@ public:
     static constexpr uint32_t GR_GAME_START = 211040;
     static constexpr uint32_t GR_ROUND_RESULT = 211080;
 
-    CStandInServer(uint16_t port, std::FILE* log);
+    CStandInServer(const ServerOptions& options, std::FILE* log);
+    ~CStandInServer();
 
     /// Listens and serves; false when the port cannot be had.
     [[nodiscard]] bool Start();
     void Stop() { m_channel.Stop(); }
+    /// Starts the first round when its time has come (called every few
+    /// milliseconds by the entry's loop).
+    void Tick();
     [[nodiscard]] uint16_t GetPort() const { return m_channel.GetPort(); }
 
 private:
@@ -56,10 +80,31 @@ private:
     void OnThrow(net::CServerChannel& channel, const net::ServerMessage& message);
     void OnPass(net::CServerChannel& channel, const net::ServerMessage& message);
     void OnGameData(net::CServerChannel& channel, const net::ServerMessage& message);
+    void Record(uint32_t id, std::span<const uint8_t> body);
 
+    /// The table's settings: the turn's seconds from the options.
+    class CSettings final : public rules::IRulesSettings {
+    public:
+        explicit CSettings(int32_t turn_seconds) : m_turn_seconds(turn_seconds) {}
+        /// A path the tables can name their settings file by; never read.
+        [[nodiscard]] std::string GetProgramFilePath() const override { return "/stand-in/pldk_server"; }
+        [[nodiscard]] int GetProfileInt(std::string_view section, std::string_view, int default_value,
+                                        std::string_view) const override;
+
+    private:
+        int32_t m_turn_seconds;
+    };
+
+    ServerOptions m_options;
     CPeerLog m_log; // before the channel, whose thread writes to it
-    // Touched on the channel's thread only.
-    CComputerRound m_round { rules::GetDefaultRulesEnvironment() };
+    CSettings m_settings { m_options.turn_seconds };
+    std::mutex m_mutex; // the round and the seats below
+    CComputerRound m_round;
+    std::unique_ptr<CRoundRecording> m_recording;
+    bool m_logged_on { false };
+    uint32_t m_logon_tick { 0 };
+    bool m_first_round_started { false };
+    uint32_t m_turn_tick { 0 }; ///< when the player's turn began
     int32_t m_user_id { 0 };
     int32_t m_room_id { 0 };
     int32_t m_table_no { 0 };

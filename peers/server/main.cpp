@@ -1,7 +1,11 @@
 // The stand-in game server: serves the client's protocol on a loopback port.
-//   pldk_server [--port N] [--log FILE] [--seconds N]
+//   pldk_server [--port N] [--log FILE] [--seconds N] [--turn-seconds N]
+//               [--start-after-ms N] [--record 0|1]
 // Port 0 lets the system choose; the first log line names the port. It runs
 // until it is stopped (SIGINT or SIGTERM) or the given seconds have passed.
+// --turn-seconds: each chair's seconds for a turn (the table's own without);
+// --start-after-ms: the first round starts by itself this long after the
+// log-on; --record 1: each round is saved as the client's replay.
 #include <atomic>
 #include <csignal>
 #include <cstdio>
@@ -15,6 +19,9 @@
 
 namespace {
 
+constexpr const char* USAGE = "usage: pldk_server [--port N] [--log FILE] [--seconds N] [--turn-seconds N] "
+                              "[--start-after-ms N] [--record 0|1]";
+
 std::atomic<bool> s_stop { false };
 
 void OnSignal(int) { s_stop = true; }
@@ -23,7 +30,7 @@ void OnSignal(int) { s_stop = true; }
 
 int main(int argc, char** argv)
 {
-    long port = 21473;
+    peers::ServerOptions options;
     long seconds = 0;
     const char* log_path = nullptr;
     for (int i = 1; i + 1 < argc; i += 2) {
@@ -39,16 +46,22 @@ int main(int argc, char** argv)
             return 2;
         }
         if (name == "--port" && value <= 65535)
-            port = value;
+            options.port = static_cast<uint16_t>(value);
         else if (name == "--seconds")
             seconds = value;
+        else if (name == "--turn-seconds" && value <= 3600)
+            options.turn_seconds = static_cast<int32_t>(value);
+        else if (name == "--start-after-ms" && value <= 3600 * 1000)
+            options.start_after_ms = static_cast<int32_t>(value);
+        else if (name == "--record" && value <= 1)
+            options.record = value == 1;
         else {
-            std::fprintf(stderr, "pldk_server: usage: pldk_server [--port N] [--log FILE] [--seconds N]\n");
+            std::fprintf(stderr, "pldk_server: %s\n", USAGE);
             return 2;
         }
     }
     if (argc % 2 == 0) {
-        std::fprintf(stderr, "pldk_server: usage: pldk_server [--port N] [--log FILE] [--seconds N]\n");
+        std::fprintf(stderr, "pldk_server: %s\n", USAGE);
         return 2;
     }
     std::FILE* log = log_path ? std::fopen(log_path, "a") : stdout;
@@ -59,15 +72,16 @@ int main(int argc, char** argv)
     std::signal(SIGTERM, OnSignal);
     int exit_code = 0;
     {
-        peers::CStandInServer server(static_cast<uint16_t>(port), log);
+        peers::CStandInServer server(options, log);
         if (!server.Start()) {
-            std::fprintf(log, "cannot listen on port %ld\n", port);
+            std::fprintf(log, "cannot listen on port %u\n", options.port);
             exit_code = 1;
         } else {
             const uint32_t start = platform::GetTickCount();
             while (!s_stop && (seconds == 0 || platform::GetTickCount() - start < seconds * 1000)) {
                 timespec pause { 0, 20 * 1000 * 1000 };
                 nanosleep(&pause, nullptr);
+                server.Tick();
             }
             server.Stop();
         }

@@ -9,6 +9,7 @@
 #include <optional>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -40,10 +41,14 @@ protected:
         ::setenv("SDL_AUDIODRIVER", "dummy", 0);
     }
 
-    /// Starts the stand-in server on a free port and gives its port.
-    static std::string StartServer(const std::string& log, std::optional<platform::ProcessId>& server)
+    /// Starts the stand-in server on a free port (with further options) and
+    /// gives its port.
+    static std::string StartServer(const std::string& log, std::optional<platform::ProcessId>& server,
+                                   const std::vector<std::string>& options = {})
     {
-        server = platform::StartProcess(PLDK_SERVER_PROGRAM, { "--port", "0", "--seconds", "60", "--log", log });
+        std::vector<std::string> arguments { "--port", "0", "--seconds", "60", "--log", log };
+        arguments.insert(arguments.end(), options.begin(), options.end());
+        server = platform::StartProcess(PLDK_SERVER_PROGRAM, arguments);
         if (!server)
             return {};
         for (int i = 0; i < 500; ++i) {

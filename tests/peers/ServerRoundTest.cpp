@@ -26,6 +26,7 @@
 #include "platform/ByteReader.h"
 #include "platform/ByteWriter.h"
 #include "platform/Message.h"
+#include "platform/Text.h"
 #include "tests/net/ProcessSupport.h"
 #include "tests/peers/PeerPrograms.h"
 
@@ -173,9 +174,9 @@ protected:
 
     /// Starts the server and logs on to it, directly or through the proxy
     /// settings loaded before.
-    void LogOn()
+    void LogOn(const std::vector<std::string>& options = {})
     {
-        m_port = StartServer(m_log, m_server);
+        m_port = StartServer(m_log, m_server, options);
         ASSERT_FALSE(m_port.empty()) << ReadAll(m_log);
         bool proxy_failed = true;
         ASSERT_TRUE(m_connection.Connect("", "127.0.0.1", std::stoi(m_port), proxy_failed));
@@ -209,7 +210,8 @@ struct OwnView {
 
 TEST_F(ServerRound, TheClientsChairPlaysAWholeRoundAndEveryEventReadsAsTheClientReadsIt)
 {
-    ASSERT_NO_FATAL_FAILURE(LogOn());
+    // Turns of 7 seconds; the server saves the round as the client's replay.
+    ASSERT_NO_FATAL_FAILURE(LogOn({ "--turn-seconds", "7", "--record", "1" }));
 
     // Game data comes back as the table's game data event, header and data.
     const std::vector<uint8_t> data { 1, 2, 3, 4, 5 };
@@ -262,6 +264,7 @@ TEST_F(ServerRound, TheClientsChairPlaysAWholeRoundAndEveryEventReadsAsTheClient
     }
     ASSERT_FALSE(view.hand.empty());
     const int32_t seconds = table->head[rules::HDR_THROW_WAIT];
+    EXPECT_EQ(seconds, 7);
     view.current = table->head[rules::HDR_CURRENT_CHAIR];
 
     bool refused_once = false;
@@ -372,6 +375,22 @@ TEST_F(ServerRound, TheClientsChairPlaysAWholeRoundAndEveryEventReadsAsTheClient
     EXPECT_TRUE(replayed.EndRound(feed.played.back().body));
     EXPECT_TRUE(std::equal(std::begin(replayed.GetResultBlock().base.score_change),
                            std::end(replayed.GetResultBlock().base.score_change), win->base.score_change));
+
+    // The server's replay holds the round as this chair received it.
+    const std::string saved_text = WaitForLine(m_log, "replay saved ");
+    const size_t saved_at = saved_text.find("replay saved ");
+    ASSERT_NE(saved_at, std::string::npos) << saved_text;
+    const size_t saved_end = saved_text.find('\n', saved_at);
+    const std::string server_replay = saved_text.substr(saved_at + 13, saved_end - saved_at - 13);
+    scene::CReplayImage server_image(scene::ReplayVariant::Standard);
+    ASSERT_TRUE(scene::ReadReplayFile(server_image, platform::Utf8ToGbk(server_replay).value_or(""), "pldk", 5, 0).loaded)
+        << server_replay;
+    EXPECT_EQ(server_image.GetHeaderFields().user_id, OWN_USER);
+    ASSERT_EQ(server_image.GetEventCount(), round.size());
+    for (size_t i = 0; i < round.size(); ++i) {
+        const scene::ReplayEvent event = server_image.GetEvent(i);
+        EXPECT_TRUE((Event { event.event_id, { event.data.begin(), event.data.end() } }) == round[i]) << i;
+    }
 
     const std::string text = WaitForLine(m_log, "round ");
     EXPECT_NE(text.find("start from user 1001 chair 1"), std::string::npos) << text;
