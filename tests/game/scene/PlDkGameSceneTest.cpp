@@ -1,0 +1,404 @@
+// This game's table scene driven through its table-event hooks, headless:
+// the chat lines it writes, the requests it sends, the sounds it plays, and
+// the states of its card sprites, seat boards and buttons.
+#include <algorithm>
+#include <functional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "client/CCardGameConnection.h"
+#include "engine/widgets/GuiButton.h"
+#include "engine/widgets/GuiDigitText.h"
+#include "game/rules/CardRules.h"
+#include "game/rules/CardTestSupport.h"
+#include "game/rules/PlDkRecords.h"
+#include "game/scene/BoardTestSupport.h"
+#include "game/scene/PlDkCardSprite.h"
+#include "game/scene/PlDkGameScene.h"
+#include "game/scene/PlDkSeatBoard.h"
+#include "platform/ByteOrder.h"
+
+namespace scene::test {
+namespace {
+
+using Button = CCardGameScene::Button;
+using rules::test::Card;
+
+// Keeps every chat line the scene writes.
+class CChatSink final : public client::ISidePanel {
+public:
+    void SendPanelEvent(uint32_t event_id, uintptr_t param1) override
+    {
+        if (event_id == client::GAMEMSG_SYSTEM_TEXT)
+            lines.emplace_back(reinterpret_cast<const char*>(param1));
+    }
+    void SendChildEvent(const char*, uint32_t) override {}
+    std::vector<std::string> lines;
+};
+
+// Keeps every request (id and bytes) instead of sending it.
+class CRecordingConnection final : public client::CCardGameConnection {
+public:
+    using CCardGameConnection::CCardGameConnection;
+    ~CRecordingConnection() override { Close(); }
+    [[nodiscard]] int SendRequest(std::string&, uint32_t request_id, std::span<const uint8_t> data,
+                                  client::RequestAnswer& answer, client::RequestWait) override
+    {
+        sent.emplace_back(request_id, std::vector<uint8_t>(data.begin(), data.end()));
+        answer.code = 0;
+        return 1;
+    }
+    std::vector<std::pair<uint32_t, std::vector<uint8_t>>> sent;
+};
+
+// The scene with the deal left out (the tests give the hands themselves)
+// and auto-play switched locally, so its callers can be counted.
+class CTestScene final : public CPlDkGameScene {
+public:
+    using CPlDkGameScene::CPlDkGameScene;
+    void StartDeal() override {}
+    void OnBtnAutoPlay() override
+    {
+        ++auto_play_presses;
+        m_auto_play = !m_auto_play;
+    }
+    int auto_play_presses { 0 };
+};
+
+// A record of 32-bit words (index, value); size in words.
+std::vector<uint8_t> Words(size_t size, const std::vector<std::pair<size_t, int32_t>>& words)
+{
+    std::vector<uint8_t> body(4 * size, 0);
+    for (const auto& [index, value] : words)
+        if (index < size)
+            platform::StoreU32LE(body.data() + 4 * index, static_cast<uint32_t>(value));
+    return body;
+}
+
+int32_t WordOf(const std::vector<uint8_t>& bytes, size_t index)
+{
+    return 4 * index + 4 <= bytes.size() ? static_cast<int32_t>(platform::LoadU32LE(bytes.data() + 4 * index)) : -999;
+}
+
+// The play event 221170 as this game's handler hands it on (320 bytes).
+std::vector<uint8_t> PlayEvent(int32_t chair, int32_t next, int32_t type, std::vector<int32_t> cards,
+                               int32_t table_points = 0, int32_t place = 0, int32_t points_added = 0)
+{
+    std::vector<std::pair<size_t, int32_t>> words { { 3, chair },  { 4, next },      { 6, place },
+                                                    { 7, 20 },     { 8, points_added }, { 9, table_points },
+                                                    { 12, type },  { 15, static_cast<int32_t>(cards.size()) } };
+    for (size_t i = 0; i < 64; ++i)
+        words.emplace_back(16 + i, i < cards.size() ? cards[i] : -1);
+    return Words(80, words);
+}
+
+std::vector<uint8_t> PassEvent(int32_t chair, int32_t next, bool trick_over = false, int32_t winner = 0,
+                               int32_t points = 0)
+{
+    return Words(9, { { 2, chair }, { 4, next }, { 5, trick_over ? 1 : 0 }, { 6, winner }, { 7, points }, { 8, 15 } });
+}
+
+class PlDkGameSceneTest : public BoardTest {
+protected:
+    PlDkGameSceneTest()
+    {
+        for (const char* size : { "50x68", "71x96", "82x110", "98x132" }) {
+            AddImage(std::string("牌正面") + size, 60, 80, 54);
+            AddImage(std::string("牌背面") + size, 60, 80);
+        }
+        AddImage("PlayerBoardSmall", 200, 60, 3);
+        AddImage("btnPass", 60, 30, 4);
+        AddImage("btnThrow", 60, 30, 4);
+        AddImage("分数", 10, 16, 10);
+        AddImage("digiti_Clock", 10, 16, 10);
+        m_app.Records().Launch().user_id = 100;
+        m_app.Records().Room().room_id = 7;
+        for (int chair = 0; chair < client::PLDK_CHAIRS; ++chair) {
+            m_app.Records().Seat(chair)->user_id = 100 + chair;
+            m_app.Records().Seat(chair)->chair = chair;
+        }
+        client::AppLinks links;
+        links.side_panel = &m_chat;
+        links.connection = &m_connection;
+        m_app.SetLinks(links);
+        auto owned = std::make_unique<CTestScene>(m_app);
+        m_scene = owned.get();
+        m_engine.m_objects->AddObject(std::move(owned), nullptr);
+        m_scene->SetArea({ 0, 0, 1050, 700 });
+        // The server's table data of a round: in play order, base score 30.
+        client::CPlDkGameState& state = m_app.GetGameState();
+        state.GetTableData().head[8] = 3;
+        state.GetTableData().head[10] = 30;
+        state.SetTableWord15(0x101);
+    }
+    // The scene goes before the application it reads when it is destroyed.
+    ~PlDkGameSceneTest() override { m_engine.m_objects->DestroyObject(m_scene->GetId()); }
+    client::ICardGameSceneHooks& Hooks() { return *m_scene->GetTableHooks(); }
+    // Every chair holds count cards: the own face up (ids from own), the
+    // others face down.
+    void Deal(const std::vector<int32_t>& own, int count)
+    {
+        int next = 0;
+        for (int chair = 0; chair < 4; ++chair)
+            for (int i = 0; i < count; ++i) {
+                CardSpriteState& s = m_scene->Sprites().At(next++);
+                s = CardSpriteState {};
+                s.chair = chair;
+                s.view = m_scene->ChairToView(chair);
+                s.state = CARD_STATE_HAND;
+                s.row_index = i;
+                s.card = chair == 0 && i < static_cast<int>(own.size()) ? own[size_t(i)] : -1;
+                s.face_up = s.card >= 0;
+            }
+    }
+    int Count(int chair, int32_t state) const { return m_scene->Hand()->CountSprites(chair, state); }
+    int ActiveChair() { return m_app.GetGameState().GetTableWord14(); }
+    bool Shows(Button button) const
+    {
+        const engine::CGuiButton* b = m_scene->GetButton(button);
+        return b->IsActive() && b->IsVisible();
+    }
+    std::vector<std::string> Sounds()
+    {
+        std::vector<std::string> sounds = m_music->played;
+        m_music->played.clear();
+        return sounds;
+    }
+    std::vector<uint32_t> RequestIds() const
+    {
+        std::vector<uint32_t> ids;
+        for (const auto& [id, bytes] : m_connection.sent)
+            ids.push_back(id);
+        return ids;
+    }
+
+    CChatSink m_chat;
+    CRecordingConnection m_connection { m_app };
+    CTestScene* m_scene {};
+};
+
+TEST_F(PlDkGameSceneTest, ScriptedRoundThroughTheTableEvents)
+{
+    Hooks().ShowRoundHeader();
+    ASSERT_FALSE(m_chat.lines.empty());
+    EXPECT_EQ(m_chat.lines.back(), "\r\n<size=12>【第3局】基础分：<c=255>30<>分\r\n");
+    EXPECT_TRUE(m_scene->IsNewLead());
+    Deal({ Card(3, 0), Card(3, 1), Card(9, 2), Card(11, 3), Card(13, 0) }, 5);
+
+    // Chair 1's hand named by the server, then a pair of 5s from it.
+    Hooks().OnSetHandCards(Words(8, { { 1, 1 }, { 2, 5 }, { 3, Card(4, 0) }, { 4, Card(4, 1) }, { 5, Card(7, 0) },
+                                      { 6, Card(8, 0) }, { 7, Card(12, 0) } }));
+    EXPECT_EQ(m_scene->Hand()->FindSpriteByCard(Card(12, 0)) >= 0, true);
+    Hooks().OnCardsThrown(PlayEvent(1, 0, rules::CARD_TYPE_PAIR, { Card(4, 0), Card(4, 1) }, 10));
+    EXPECT_EQ(Sounds(), std::vector<std::string> { "Snd_Throw" });
+    EXPECT_EQ(m_scene->GetLastCardPlay().chair, 1);
+    EXPECT_EQ(m_app.GetGameState().GetTableData().last_play_chair, 1);
+    EXPECT_EQ(Count(1, CARD_STATE_PLAYED), 2);
+    EXPECT_EQ(m_scene->GetHandPoints(1), -10);
+    EXPECT_TRUE(m_scene->GetScorePanel()->IsActive());
+    EXPECT_EQ(ActiveChair(), 0);
+    EXPECT_TRUE(Shows(Button::Pass));
+    EXPECT_TRUE(Shows(Button::Hint));
+
+    // The own pass: the 56-byte record, then the server's pass that ends
+    // the trick for chair 1 with its 10 points.
+    m_scene->OnBtnPass();
+    ASSERT_EQ(RequestIds(), std::vector<uint32_t> { client::GR_PASS });
+    const std::vector<uint8_t>& pass = m_connection.sent[0].second;
+    ASSERT_EQ(pass.size(), client::PASS_RECORD_BYTES);
+    EXPECT_EQ((std::vector<int32_t> { WordOf(pass, 0), WordOf(pass, 1), WordOf(pass, 2), WordOf(pass, 4) }),
+              (std::vector<int32_t> { 100, 7, 0, 0 }));
+    Hooks().OnPlayerPassed(PassEvent(0, 3, true, 1, 10));
+    EXPECT_EQ(Sounds(), std::vector<std::string> { "Snd_Pass" });
+    EXPECT_EQ(m_scene->GetPassCount(0), 1);
+    EXPECT_EQ(m_scene->GetLastCardPlay().chair, -1);
+    EXPECT_EQ(Count(1, CARD_STATE_OLD_PLAY), 2);
+    EXPECT_FALSE(m_scene->GetScorePanel()->IsActive());
+    EXPECT_TRUE(m_scene->GetChairBoard(1)->GetScore()->IsActive());
+    EXPECT_EQ(ActiveChair(), 3);
+
+    // A bomb of chair 3 flies to the table; a finishing place marks the
+    // game as over.
+    Hooks().OnCardsThrown(
+        PlayEvent(3, 0, rules::CARD_TYPE_BOMB, { Card(6, 0), Card(6, 1), Card(6, 2), Card(6, 3) }, 0, 1));
+    EXPECT_EQ(Sounds(), std::vector<std::string> { "Snd_Bomb4" });
+    EXPECT_EQ(Count(3, CARD_STATE_PLAYED), 4);
+    const CCardSprite* bomb_card = m_scene->GetSprite(m_scene->Hand()->FindSpriteByCard(Card(6, 2)));
+    ASSERT_NE(bomb_card, nullptr);
+    EXPECT_TRUE(bomb_card->m_spare_flag);
+    EXPECT_TRUE(m_scene->IsGameOver());
+
+    // The own lead after a trick: throw and hint buttons follow the rules.
+    Hooks().OnPlayerPassed(PassEvent(2, 0, true, 3, 0));
+    m_connection.sent.clear();
+    (void)Sounds();
+    EXPECT_TRUE(m_scene->GetButton(Button::Throw)->IsActive());
+    EXPECT_FALSE(Shows(Button::Pass));
+    m_scene->Hand()->RaiseCards(std::vector<int32_t> { Card(13, 0) });
+    m_scene->CheckSelection();
+    EXPECT_TRUE(Shows(Button::Throw));
+    m_scene->OnBtnThrow();
+    ASSERT_EQ(RequestIds(), std::vector<uint32_t> { client::GR_THROW_CARDS });
+    const std::vector<uint8_t>& thrown = m_connection.sent[0].second;
+    EXPECT_EQ((std::vector<int32_t> { WordOf(thrown, 0), WordOf(thrown, 3), WordOf(thrown, 4), WordOf(thrown, 12),
+                                      WordOf(thrown, 15), WordOf(thrown, 16) }),
+              (std::vector<int32_t> { 100, 0, 3, rules::CARD_TYPE_SINGLE, 1, Card(13, 0) }));
+    EXPECT_FALSE(m_scene->GetButton(Button::Throw)->IsActive());
+
+    // Score notices: points won by chair 2, then every seat's score and
+    // bombs.
+    Hooks().OnScoreNotify(Words(18, { { 0, 2 }, { 3, 25 }, { 17, 1 } }));
+    EXPECT_EQ(Sounds(), std::vector<std::string> { "Snd_WinScore" });
+    EXPECT_EQ(m_app.GetGameState().GetTableData().points_won[2], 25);
+    Hooks().OnScoreNotify(Words(18, { { 1, 40 }, { 2, 5 }, { 9, 2 }, { 17, 2 } }));
+    EXPECT_EQ(Sounds(), std::vector<std::string> { "Snd_Cai" });
+    EXPECT_EQ(m_scene->GetChairBoard(0)->GetScore()->GetValue(), 40);
+    EXPECT_EQ(m_scene->GetChairBoard(1)->GetScore()->GetValue(), 5);
+
+    // The round's end: the lines of every seat with its points.
+    rules::PlDkGameWinResult result {};
+    for (int c = 0; c < 4; ++c)
+        std::fill(std::begin(result.cards_left[c]), std::end(result.cards_left[c]), -1);
+    result.settle_score[0] = 35;
+    result.settle_score[1] = -5;
+    std::vector<uint8_t> bytes(rules::PLDK_GAME_WIN_BYTES);
+    rules::WritePlDkGameWinResult(result, bytes);
+    ASSERT_TRUE(m_app.GetGameState().EndRound(bytes));
+    m_chat.lines.clear();
+    Hooks().OnRoundEnd();
+    ASSERT_EQ(m_chat.lines.size(), 7u);
+    EXPECT_EQ(m_chat.lines[1], " <c=0><size=14>===本局结束===\r\n");
+    EXPECT_EQ(m_chat.lines[2], " <c=255>[player0]" + std::string(12, ' ') + "<c=255>+35分\r\n");
+    EXPECT_EQ(m_chat.lines[3], " <c=2302755>[player1]" + std::string(12, ' ') + "<c=2302755>-5分\r\n");
+    EXPECT_EQ(m_chat.lines[4], " <c=2302755>[player2]" + std::string(12, ' ') + "<c=2302755>+0分\r\n");
+    EXPECT_EQ(Sounds(), std::vector<std::string> { "Snd_GameWin" });
+    EXPECT_FALSE(m_scene->GetClock()->IsActive());
+}
+
+TEST_F(PlDkGameSceneTest, RoundEndLinesPadNamesUpToTwentyBytes)
+{
+    const struct {
+        std::string name;
+        size_t spaces;
+    } cases[] = { { std::string(18, 'a'), 1 }, { std::string(19, 'b'), 0 }, { std::string(25, 'c'), 0 },
+                  { "玩家", 15 } };
+    for (const auto& c : cases) {
+        client::CopyTextField(m_app.Records().Seat(1)->name, c.name);
+        m_chat.lines.clear();
+        m_scene->OnRoundEnd();
+        ASSERT_GE(m_chat.lines.size(), 4u);
+        const std::string expected = " <c=2302755>[" + m_app.Records().GetSeatUserName(1) + "]"
+            + std::string(c.spaces, ' ') + "<c=2302755>+0分\r\n";
+        EXPECT_EQ(m_chat.lines[3], expected) << c.name;
+    }
+}
+
+TEST_F(PlDkGameSceneTest, ThrowSoundsByTypeAndCount)
+{
+    const struct {
+        int32_t type;
+        int32_t count;
+        const char* sound;
+    } cases[] = {
+        { rules::CARD_TYPE_BOMB, 3, "" },          { rules::CARD_TYPE_BOMB, 4, "Snd_Bomb4" },
+        { rules::CARD_TYPE_BOMB, 5, "Snd_Bomb5" }, { rules::CARD_TYPE_BOMB, 6, "Snd_Bomb6" },
+        { rules::CARD_TYPE_BOMB, 7, "Snd_Bomb78" }, { rules::CARD_TYPE_BOMB, 12, "Snd_Bomb78" },
+        { rules::CARD_TYPE_FOUR_JOKERS, 4, "Snd_4King" }, { rules::CARD_TYPE_510K, 3, "Snd_Bomb4" },
+        { rules::CARD_TYPE_510K_SUITED, 3, "Snd_Bomb4" }, { rules::CARD_TYPE_STRAIGHT, 5, "Snd_Throw" },
+    };
+    for (const auto& c : cases) {
+        m_scene->PlayThrowSound(c.type, c.count);
+        EXPECT_EQ(Sounds(), *c.sound ? std::vector<std::string> { c.sound } : std::vector<std::string> {})
+            << c.type << " x" << c.count;
+    }
+}
+
+TEST_F(PlDkGameSceneTest, ClockAtZeroSendsTimeoutsAndTogglesAutoPlayOnTheOwnTurn)
+{
+    Deal({ Card(3, 0) }, 1);
+    m_app.GetGameState().SetTableWord14(0);
+    m_scene->StartTurn();
+    engine::CGuiDigitText* clock = m_scene->GetClock();
+    clock->Activate();
+    clock->SetValue(1);
+    m_scene->OnClockTick();
+    EXPECT_EQ(clock->GetValue(), 0);
+    EXPECT_EQ(m_scene->auto_play_presses, 0);
+    // Zero ticks: the time-out plays (own lead: the single is thrown) and
+    // switches auto-play on; ticks 3, 13 and 23 press auto-play again while
+    // the turn stays and send GAMEDATA_TIMEOUT.
+    std::vector<int> timeouts;
+    for (int tick = 1; tick <= 23; ++tick) {
+        m_connection.sent.clear();
+        m_scene->OnClockTick();
+        for (const auto& [id, bytes] : m_connection.sent)
+            if (id == client::GR_SEND_GAME_DATA && WordOf(bytes, 2) == GAMEDATA_TIMEOUT)
+                timeouts.push_back(tick);
+        if (tick == 1) {
+            EXPECT_EQ(RequestIds().front(), client::GR_THROW_CARDS);
+            EXPECT_TRUE(m_scene->IsAutoPlay());
+        }
+        if (tick == 3) {
+            EXPECT_FALSE(m_scene->IsAutoPlay()) << "the second press switches it off";
+        }
+    }
+    EXPECT_EQ(timeouts, (std::vector<int> { 3, 13, 23 }));
+    EXPECT_EQ(m_scene->auto_play_presses, 4);
+    EXPECT_EQ(m_scene->GetTimeoutCount(), 1);
+
+    // Not the own turn: the zero ticks only send the time-outs.
+    m_app.GetGameState().SetTableWord14(2);
+    clock->SetValue(1);
+    m_scene->OnClockTick();
+    for (int tick = 1; tick <= 3; ++tick)
+        m_scene->OnClockTick();
+    EXPECT_EQ(m_scene->auto_play_presses, 4);
+}
+
+TEST_F(PlDkGameSceneTest, ServerChairsAndCountsAreChecked)
+{
+    Deal({ Card(3, 0), Card(4, 0) }, 2);
+    m_app.GetGameState().SetTableWord14(2);
+    using Hook = std::function<void(client::ICardGameSceneHooks&)>;
+    const std::pair<const char*, Hook> cases[] = {
+        { "play of chair 4", [](auto& h) { h.OnCardsThrown(PlayEvent(4, 0, rules::CARD_TYPE_SINGLE, { 1 })); } },
+        { "play of chair -1", [](auto& h) { h.OnCardsThrown(PlayEvent(-1, 0, rules::CARD_TYPE_SINGLE, { 1 })); } },
+        { "pass of chair 9", [](auto& h) { h.OnPlayerPassed(PassEvent(9, 0, true, 1, 5)); } },
+        { "hand of chair 5", [](auto& h) { h.OnSetHandCards(Words(5, { { 1, 5 }, { 2, 2 } })); } },
+        { "short score notice", [](auto& h) { h.OnScoreNotify(Words(17, { { 0, 1 }, { 2, 9 }, { 16, 1 } })); } },
+        { "score of chair 4", [](auto& h) { h.OnScoreNotify(Words(18, { { 0, 4 }, { 17, 1 } })); } },
+        { "score kind 9", [](auto& h) { h.OnScoreNotify(Words(18, { { 0, 1 }, { 2, 9 }, { 17, 9 } })); } },
+        { "start of chair 8", [](auto& h) { h.OnPlayerStarted(8); } },
+    };
+    for (const auto& [name, hook] : cases) {
+        hook(Hooks());
+        EXPECT_EQ(m_scene->GetLastCardPlay().chair, -1) << name;
+        EXPECT_EQ(ActiveChair(), 2) << name;
+        EXPECT_EQ(Count(0, CARD_STATE_HAND) + Count(1, CARD_STATE_HAND), 4) << name;
+        EXPECT_TRUE(m_chat.lines.empty()) << name;
+        EXPECT_TRUE(Sounds().empty()) << name;
+    }
+    // A count past 64 or past the body is cut to the cards given; the turn
+    // to a chair outside the table stays where it is.
+    Hooks().OnCardsThrown(PlayEvent(1, 7, rules::CARD_TYPE_PAIR, { Card(5, 0), Card(5, 1) }));
+    EXPECT_EQ(Count(1, CARD_STATE_PLAYED), 2);
+    EXPECT_EQ(ActiveChair(), 2);
+    std::vector<uint8_t> huge = PlayEvent(2, 3, rules::CARD_TYPE_PAIR, { Card(5, 2), Card(5, 3) });
+    platform::StoreU32LE(huge.data() + 60, 1000);
+    Hooks().OnCardsThrown(huge);
+    EXPECT_EQ(Count(2, CARD_STATE_PLAYED), 2);
+    EXPECT_EQ(m_scene->GetLastCardPlay().chair, 2);
+
+    // A player who left: only a chair of the table is cleared.
+    client::GameUserRecord user {};
+    user.chair = 6;
+    m_scene->OnPlayerLeft(user);
+    user.chair = 1;
+    m_scene->GetChairBoard(1)->SetPlayer(1);
+    m_scene->OnPlayerLeft(user);
+    EXPECT_EQ(m_scene->GetChairBoard(1)->GetChair(), -1);
+}
+
+} // namespace
+} // namespace scene::test
