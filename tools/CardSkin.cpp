@@ -80,7 +80,9 @@ Picture DrawFace(TextPen& pen, const Picture& blank, int frame)
     const double cx = w * 0.12 + 1.0;
     const int32_t top = std::max(2, int32_t(std::lround(h * 0.03)));
     const int32_t rank_h = int32_t(std::lround(h * 0.15));
-    const double suit_size = std::round(h * 0.1);
+    // The smallest cards are read by their corner alone (the card counter): a
+    // larger suit mark there.
+    const double suit_size = std::round(h < 80 ? h * 0.13 : h * 0.1);
     // The corner box that is turned round into the bottom-right corner.
     const int32_t corner_w = int32_t(std::ceil(cx * 2.0));
     int32_t corner_h = top + rank_h + 2 + int32_t(suit_size) + 1;
@@ -405,6 +407,13 @@ std::vector<SkinPackage> DrawDefaultSkin()
         PackageNamed(packages, item.package).images.push_back(SkinImage { item.name, ToRecord(DrawFurniture(pen, item)) });
     DrawExtraImages(pen, packages);
     return packages;
+}
+
+Picture DrawCardFace(TextPen& pen, int32_t width, int32_t height, int frame)
+{
+    Picture blank(width, height);
+    DrawBlank(blank, std::max(3.0, width * 0.08), PAPER);
+    return DrawFace(pen, blank, frame);
 }
 
 SkinPackage& PackageNamed(std::vector<SkinPackage>& packages, std::string_view file)

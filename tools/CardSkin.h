@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "engine/core/ImageRecord.h"
+#include "tools/SkinDraw.h"
 #include "tools/SkinSounds.h"
 
 namespace tools {
@@ -43,6 +44,9 @@ struct SkinFile {
 
 // Every package of the default skin, drawn.
 [[nodiscard]] std::vector<SkinPackage> DrawDefaultSkin();
+
+// One card face of the given size, `frame` as above (the start screen's fan).
+[[nodiscard]] Picture DrawCardFace(TextPen& pen, int32_t width, int32_t height, int frame);
 
 // The loose files of the default skin.
 [[nodiscard]] std::vector<SkinFile> DrawLooseFiles();

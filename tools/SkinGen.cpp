@@ -1,133 +1,126 @@
 // skingen: draws the project's own start screen (a card table with a fan of
-// cards) and writes it as a ".kor" package holding "StartScreen.pps", so that
-// a fresh build shows a picture of its own before the client exists.
+// the default skin's cards) and writes it as a ".kor" package holding
+// "StartScreen.pps", so that a fresh build shows a picture of its own before
+// the client exists.
 //
-//   skingen <out.kor>
-#include "engine/core/ImageRecord.h"
+//   skingen <out.kor> [--preview <png-folder>]
 #include "engine/core/NameKey.h"
-#include "engine/media/Blitter.h"
 #include "engine/media/PpsCodec.h"
 #include "engine/media/ResPackage.h"
+#include "tools/CardSkin.h"
+#include "tools/SkinDraw.h"
+#include "tools/SkinPreview.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <cstring>
 #include <fstream>
+#include <string_view>
 #include <vector>
 
-using namespace engine;
+using namespace tools;
 
 namespace {
 
 constexpr int32_t SCREEN_W = 1050;
 constexpr int32_t SCREEN_H = 700;
 
-uint32_t Rgb(uint32_t r, uint32_t g, uint32_t b, uint32_t a = 255) { return a << 24 | r << 16 | g << 8 | b; }
-
-// Inside a rounded rectangle of w x h with corner radius r.
-bool InsideRounded(int32_t x, int32_t y, int32_t w, int32_t h, int32_t r)
+// The felt, lit from the middle, inside a gold oval rim.
+Picture DrawTable()
 {
-    const int32_t cx = std::clamp(x, r, w - 1 - r);
-    const int32_t cy = std::clamp(y, r, h - 1 - r);
-    const int32_t dx = x - cx;
-    const int32_t dy = y - cy;
-    return dx * dx + dy * dy <= r * r;
-}
-
-ImageRecord MakeRecord(int32_t w, int32_t h, const std::vector<uint32_t>& pixels, uint32_t flags)
-{
-    ImageRecord record;
-    record.width = uint16_t(w);
-    record.height = uint16_t(h);
-    record.frames = 1;
-    record.frames_per_row = 1;
-    record.flags = flags;
-    record.pixel_bytes = uint32_t(pixels.size() * 4);
-    record.pixels = std::make_unique<uint8_t[]>(record.pixel_bytes);
-    std::memcpy(record.pixels.get(), pixels.data(), record.pixel_bytes);
-    return record;
-}
-
-// A card face: white with a border and a suit mark (a disc, or a diamond).
-ImageRecord MakeCard(bool red, bool diamond)
-{
-    constexpr int32_t W = 71;
-    constexpr int32_t H = 96;
-    std::vector<uint32_t> pixels(size_t(W) * H, 0);
-    const uint32_t ink = red ? Rgb(200, 30, 40) : Rgb(25, 25, 30);
-    for (int32_t y = 0; y < H; ++y) {
-        for (int32_t x = 0; x < W; ++x) {
-            if (!InsideRounded(x, y, W, H, 6))
-                continue;
-            uint32_t colour = InsideRounded(x - 2, y - 2, W - 4, H - 4, 5) ? Rgb(250, 250, 246) : Rgb(90, 90, 100);
-            const int32_t dx = std::abs(x - W / 2);
-            const int32_t dy = std::abs(y - H / 2);
-            if (diamond ? dx * 3 + dy * 2 <= 48 : dx * dx + dy * dy <= 15 * 15)
-                colour = ink;
-            if ((x - 10) * (x - 10) + (y - 12) * (y - 12) <= 16)
-                colour = ink;
-            pixels[size_t(y) * W + x] = colour;
-        }
-    }
-    return MakeRecord(W, H, pixels, IMAGE_FLAG_ALPHA | IMAGE_FLAG_TRANSPARENT);
-}
-
-std::vector<uint32_t> DrawTable()
-{
-    std::vector<uint32_t> screen(size_t(SCREEN_W) * SCREEN_H);
+    Picture screen(SCREEN_W, SCREEN_H);
     for (int32_t y = 0; y < SCREEN_H; ++y) {
         for (int32_t x = 0; x < SCREEN_W; ++x) {
             const double nx = (x - SCREEN_W / 2.0) / (SCREEN_W / 2.0);
             const double ny = (y - SCREEN_H / 2.0) / (SCREEN_H / 2.0);
             const double light = std::clamp(1.0 - 0.45 * (nx * nx + ny * ny), 0.35, 1.0);
-            screen[size_t(y) * SCREEN_W + x] = Rgb(uint32_t(14 * light), uint32_t(110 * light), uint32_t(48 * light));
+            const uint32_t grain = (uint32_t(x) * 73856093u ^ uint32_t(y) * 19349663u) * 2654435761u >> 29;
+            screen.pixels[size_t(y) * SCREEN_W + size_t(x)]
+                = Rgb(uint32_t(14 * light), uint32_t((104 + grain) * light), uint32_t(48 * light));
         }
     }
-    // An oval rim round the playing area.
-    for (int32_t y = 0; y < SCREEN_H; ++y) {
-        for (int32_t x = 0; x < SCREEN_W; ++x) {
-            const double ex = (x - SCREEN_W / 2.0) / 420.0;
-            const double ey = (y - SCREEN_H / 2.0) / 250.0;
-            const double d = std::sqrt(ex * ex + ey * ey);
-            if (d > 0.985 && d < 1.0)
-                screen[size_t(y) * SCREEN_W + x] = Rgb(196, 160, 70);
-        }
-    }
+    const auto ring = [](double rx, double ry, double thickness) {
+        return [=](double x, double y) {
+            const double d = std::hypot((x - SCREEN_W / 2.0) / rx, (y - SCREEN_H / 2.0) / ry);
+            return std::abs(d - 1.0) * std::min(rx, ry) <= thickness / 2.0;
+        };
+    };
+    Fill(screen, ring(422, 252, 5), 0, 0, SCREEN_W, SCREEN_H, 0x50000000u);
+    Fill(screen, ring(420, 250, 3), 0, 0, SCREEN_W, SCREEN_H, Rgb(214, 176, 84));
     return screen;
+}
+
+// Lays `card` on the screen, turned by `angle` degrees about its centre at
+// (cx, cy) and scaled, each screen pixel averaged from 4 x 4 samples.
+void DrawTurned(Picture& screen, const Picture& card, double cx, double cy, double scale, double angle, double opacity,
+                uint32_t tint = 0)
+{
+    const double c = std::cos(angle * M_PI / 180.0), s = std::sin(angle * M_PI / 180.0);
+    const double reach = std::hypot(card.width, card.height) * scale / 2.0 + 2.0;
+    for (int32_t y = int32_t(cy - reach); y <= int32_t(cy + reach); ++y) {
+        for (int32_t x = int32_t(cx - reach); x <= int32_t(cx + reach); ++x) {
+            double r = 0, g = 0, b = 0, a = 0;
+            for (int sy = 0; sy < SUPERSAMPLE; ++sy) {
+                for (int sx = 0; sx < SUPERSAMPLE; ++sx) {
+                    const double dx = x + (sx + 0.5) / SUPERSAMPLE - cx, dy = y + (sy + 0.5) / SUPERSAMPLE - cy;
+                    const int32_t u = int32_t(std::floor((c * dx + s * dy) / scale + card.width / 2.0));
+                    const int32_t v = int32_t(std::floor((-s * dx + c * dy) / scale + card.height / 2.0));
+                    if (u < 0 || v < 0 || u >= card.width || v >= card.height)
+                        continue;
+                    const uint32_t p = card.pixels[size_t(v) * size_t(card.width) + size_t(u)];
+                    const double pa = double(p >> 24) / 255.0;
+                    r += pa * double(p >> 16 & 0xFF), g += pa * double(p >> 8 & 0xFF), b += pa * double(p & 0xFF);
+                    a += pa;
+                }
+            }
+            if (a <= 0.0)
+                continue;
+            const uint32_t colour = tint != 0 ? tint
+                                              : Rgb(uint32_t(std::lround(r / a)), uint32_t(std::lround(g / a)),
+                                                    uint32_t(std::lround(b / a)));
+            screen.Blend(x, y, colour, opacity * a / (SUPERSAMPLE * SUPERSAMPLE));
+        }
+    }
 }
 
 } // namespace
 
 int main(int argc, char** argv)
 {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: skingen <out.kor>\n");
+    const bool preview = argc == 4 && std::string_view(argv[2]) == "--preview";
+    if (argc != 2 && !preview) {
+        std::fprintf(stderr, "usage: skingen <out.kor> [--preview <png-folder>]\n");
         return 2;
     }
-    std::vector<uint32_t> screen = DrawTable();
-    const BlitSurface surface { screen.data(), SCREEN_W, SCREEN_H };
-    const ImageRecord cards[4] = { MakeCard(true, false), MakeCard(false, true), MakeCard(true, true),
-                                   MakeCard(false, false) };
+    Picture screen = DrawTable();
+    // Ace of spades, king of hearts, queen of clubs, jack of diamonds, big joker.
+    static constexpr int FAN[] = { 39, 38, 24, 10, 53 };
+    TextPen pen;
+    constexpr double SCALE = 1.5;
+    constexpr double FAN_RADIUS = 300.0;
     for (int i = 0; i < 5; ++i) {
-        const ImageRecord& card = cards[i % 4];
-        DrawParams params;
-        params.angle = -30.0 + 15.0 * i;
-        params.centre_x = SCREEN_W / 2 - 120 + 60 * i;
-        params.centre_y = SCREEN_H / 2 + int32_t(std::abs(i - 2) * 14);
-        params.width = card.width * 2;
-        params.height = card.height * 2;
-        params.flags = DRAW_FLAG_SMOOTH_ROTATE | DRAW_FLAG_SMOOTH_SCALE;
-        BlitImage(surface, params, card, 0, 0, card.width, card.height, 1.0, COLOUR_NONE);
+        const Picture card = DrawCardFace(pen, 98, 132, FAN[i]);
+        // Fanned about a point below the table's middle, as held in a hand.
+        const double angle = -28.0 + 14.0 * i;
+        const double cx = SCREEN_W / 2.0 + FAN_RADIUS * std::sin(angle * M_PI / 180.0);
+        const double cy = SCREEN_H / 2.0 + FAN_RADIUS * (1.0 - std::cos(angle * M_PI / 180.0)) - 10.0;
+        DrawTurned(screen, card, cx + 5, cy + 7, SCALE, angle, 0.35, 0xFF000000u);  // shadow
+        DrawTurned(screen, card, cx, cy, SCALE, angle, 1.0);
     }
-    const ImageRecord start = MakeRecord(SCREEN_W, SCREEN_H, screen, 0);
-    const std::vector<uint8_t> pps = EncodePps(start, nullptr, PPS_METHOD_BEST);
+    SkinImage start { "StartScreen", ToRecord({ screen }) };
+    start.image.flags = 0;  // opaque
+    std::string error;
+    if (preview && !WritePreviewSheet(argv[3], start, error)) {
+        std::fprintf(stderr, "skingen: %s\n", error.c_str());
+        return 1;
+    }
+    const std::vector<uint8_t> pps = engine::EncodePps(start.image, nullptr, engine::PPS_METHOD_BEST);
     if (pps.empty()) {
         std::fprintf(stderr, "skingen: the start screen cannot be encoded\n");
         return 1;
     }
     const std::vector<uint8_t> package
-        = BuildResPackage({ ResPackageSource { "StartScreen.imge", StringHash(".pps"), pps } });
+        = engine::BuildResPackage({ engine::ResPackageSource { "StartScreen.imge", engine::StringHash(".pps"), pps } });
     std::ofstream out(argv[1], std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(package.data()), std::streamsize(package.size()));
     if (!out) {
