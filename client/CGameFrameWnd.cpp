@@ -103,10 +103,22 @@ void CGameFrameWnd::SetFrameUI(IFrameWindowUI* frame_ui)
 
 void CGameFrameWnd::ApplyMaxTrackSize()
 {
-    if (platform::CNativeWindow* native = GetNativeWindow()) {
-        const auto [width, height] = GetMaxTrackSize();
-        SetMaximumWindowSize(*native, width, height);
-    }
+    platform::CNativeWindow* native = GetNativeWindow();
+    if (native == nullptr)
+        return;
+    int old_width = 0;
+    int old_height = 0;
+    native->GetClientSize(old_width, old_height);
+    const auto [width, height] = GetMaxTrackSize();
+    SetMaximumWindowSize(*native, width, height);
+    // A window larger than its new limit shrinks at once, and the window
+    // system reports no change of a size it was told: the engine is told here.
+    int new_width = 0;
+    int new_height = 0;
+    native->GetClientSize(new_width, new_height);
+    if (new_width > 0 && new_height > 0 && (new_width != old_width || new_height != old_height))
+        (void)platform::PostMessage(GetHandle(), platform::WM_SIZE, platform::SIZE_RESTORED,
+                                    platform::MakeLongParam(new_width, new_height));
 }
 
 CGameConnection* CGameFrameWnd::Connection() const

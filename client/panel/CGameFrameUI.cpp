@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 
 #include "client/CGameApp.h"
 #include "client/CGameConnection.h"
@@ -10,6 +11,7 @@
 #include "engine/core/CanvasObject.h"
 #include "engine/core/ImageObject.h"
 #include "engine/core/InputState.h"
+#include "engine/media/StartScreen.h"
 #include "engine/widgets/GuiButton.h"
 #include "engine/widgets/GuiImageText.h"
 #include "engine/widgets/UrlOpener.h"
@@ -100,6 +102,9 @@ void CGameFrameUI::SetSidePanelVisibleWidth(int32_t width)
 
 void CGameFrameUI::OnStart()
 {
+    // The engine's start screen stays up until the game starts.
+    if (engine::CEngineObject* start_screen = FindObjectByName(engine::START_SCREEN_OBJECT))
+        DestroyObject(start_screen, true);
     if (m_main_game != nullptr)
         m_main_game->OnStart();
     if (m_sub_system != nullptr)
@@ -107,9 +112,151 @@ void CGameFrameUI::OnStart()
     (void)m_app.ConnectByMode();
 }
 
+void CGameFrameUI::SetArea(const engine::EngineRect& area)
+{
+    m_area_follows_view = false;
+    CGuiContainer::SetArea(area);
+}
+
 void CGameFrameUI::OnAreaChanged()
 {
+    // The host window tells its root of a new view size this way, without
+    // an area of its own: the frame then covers the whole view.
+    const engine::EngineRect view { 0, 0, GetViewWidth(), GetViewHeight() };
+    if (m_area_follows_view && !view.IsEmpty() && view != GetArea()) {
+        CGuiContainer::SetArea(view); // comes back here with the view's area
+        return;
+    }
     LayoutChildren();
+}
+
+void CGameFrameUI::CreateFrameButtons()
+{
+    for (size_t i = 0; i < m_frame_buttons.size(); ++i) {
+        if (m_frame_buttons[i] != nullptr)
+            continue;
+        auto* button = dynamic_cast<engine::CGuiButton*>(RegisterObject(std::make_unique<engine::CGuiButton>()));
+        if (button == nullptr)
+            continue;
+        static constexpr std::array<uint32_t, static_cast<size_t>(FrameButton::Count)> EVENTS {
+            FRAME_EVENT_CLOSE_WINDOW, FRAME_EVENT_MAXIMIZE, FRAME_EVENT_MINIMIZE, client::GAMEMSG_FRAME_HELP
+        };
+        engine::ImageRef image;
+        GetImage(image, FRAME_BUTTON_IMAGES[i], 0);
+        const engine::EngineEvent click = SelfEvent(EVENTS[i]);
+        button->Create(image, &click, 0, 0);
+        engine::PlaceAtDepth(*button, FRAME_BUTTON_DEPTH);
+        button->Show(true);
+        button->Activate();
+        m_frame_buttons[i] = button;
+    }
+    UpdateMaximizeButton();
+    PlaceFrameButtons();
+}
+
+engine::CGuiButton* CGameFrameUI::GetFrameButton(FrameButton which) const
+{
+    const auto index = static_cast<size_t>(which);
+    return index < m_frame_buttons.size() ? m_frame_buttons[index] : nullptr;
+}
+
+void CGameFrameUI::PlaceFrameButtons()
+{
+    const engine::EngineRect area = GetArea();
+    double right = area.right - FRAME_BUTTON_MARGIN;
+    for (engine::CGuiButton* button : m_frame_buttons) {
+        if (button == nullptr)
+            continue;
+        const double width = button->GetWidth();
+        button->MoveTo(right - width / 2.0, area.top + FRAME_BUTTON_MARGIN + button->GetHeight() / 2.0);
+        button->Invalidate();
+        right -= width + FRAME_BUTTON_MARGIN;
+    }
+}
+
+void CGameFrameUI::UpdateMaximizeButton()
+{
+    engine::CGuiButton* button = GetFrameButton(FrameButton::Maximize);
+    if (button == nullptr)
+        return;
+    const size_t index = static_cast<size_t>(FrameButton::Maximize);
+    engine::ImageRef image;
+    GetImage(image, UpdateMaximizedFlag() != 0 ? RESTORE_BUTTON_IMAGE : FRAME_BUTTON_IMAGES[index], 0);
+    button->SetImage(image);
+    button->Invalidate();
+}
+
+void CGameFrameUI::MinimizeMainWindow()
+{
+    client::CGameFrameWnd* window = m_app.GetMainWindow();
+    if (platform::CNativeWindow* native = window != nullptr ? window->GetNativeWindow() : nullptr)
+        native->Minimize();
+}
+
+void CGameFrameUI::ToggleMaximized()
+{
+    client::CGameFrameWnd* window = m_app.GetMainWindow();
+    platform::CNativeWindow* native = window != nullptr ? window->GetNativeWindow() : nullptr;
+    if (native == nullptr)
+        return;
+    if (native->IsMaximized())
+        native->Restore();
+    else
+        native->Maximize();
+    UpdateMaximizeButton();
+}
+
+void CGameFrameUI::DrawTableBackdrop()
+{
+    if (m_backdrop == nullptr) {
+        m_backdrop = NewCanvasObject(1, 1, engine::WIDGET_COLOUR_KEY);
+        if (m_backdrop == nullptr)
+            return;
+        m_backdrop->SetName(BACKDROP_NAME);
+        engine::PlaceAtDepth(*m_backdrop, BACKDROP_DEPTH);
+    }
+    PlaceBackdrop();
+}
+
+void CGameFrameUI::PlaceBackdrop()
+{
+    const engine::EngineRect area = GetArea();
+    if (m_backdrop == nullptr || area.IsEmpty())
+        return;
+    if (m_backdrop->GetCanvasWidth() != area.Width() || m_backdrop->GetCanvasHeight() != area.Height())
+        TileBackdrop(*m_backdrop, area.Width(), area.Height());
+    m_backdrop->MoveTo((area.left + area.right) / 2.0, (area.top + area.bottom) / 2.0);
+    m_backdrop->Show(true);
+    m_backdrop->Activate();
+    m_backdrop->Invalidate();
+}
+
+void CGameFrameUI::TileBackdrop(engine::CCanvasObject& canvas, int32_t width, int32_t height)
+{
+    canvas.Resize(width, height);
+    canvas.SetSize(canvas.GetCanvasWidth(), canvas.GetCanvasHeight());
+    canvas.SetBackgroundColour(BACKDROP_COLOUR);
+    canvas.Clear();
+    engine::ImageRef pattern;
+    GetImage(pattern, BACKDROP_PATTERN, 0);
+    const int32_t tile_width = std::min(pattern.width, canvas.GetCanvasWidth());
+    const int32_t tile_height = std::min(pattern.height, canvas.GetCanvasHeight());
+    if (pattern.record == nullptr || tile_width <= 0 || tile_height <= 0)
+        return;
+    // The pattern is drawn once in the corner, then its pixels are repeated
+    // row by row: one blit however large the frame.
+    canvas.DrawImage(pattern, 0, 0, tile_width, tile_height, 0, 0, 1.0);
+    const std::span<uint8_t> pixels = canvas.GetPixels();
+    const size_t pitch = size_t(canvas.GetCanvasWidth()) * 4;
+    const size_t tile_bytes = size_t(tile_width) * 4;
+    for (int32_t y = 0; y < canvas.GetCanvasHeight(); ++y) {
+        uint8_t* row = pixels.data() + size_t(y) * pitch;
+        if (y >= tile_height)
+            std::memcpy(row, pixels.data() + size_t(y % tile_height) * pitch, tile_bytes);
+        for (size_t x = tile_bytes; x < pitch; x += tile_bytes)
+            std::memcpy(row + x, row, std::min(tile_bytes, pitch - x));
+    }
+    canvas.GetFrameImage().MarkChanged();
 }
 
 engine::EngineRect CGameFrameUI::GetMainGameRect() const
@@ -123,6 +270,8 @@ engine::EngineRect CGameFrameUI::GetMainGameRect() const
 void CGameFrameUI::LayoutChildren()
 {
     const engine::EngineRect area = GetArea();
+    PlaceBackdrop();
+    PlaceFrameButtons();
     if (m_main_game != nullptr)
         m_main_game->SetArea(GetMainGameRect());
     if (m_sub_system != nullptr) {
@@ -304,6 +453,12 @@ int CGameFrameUI::OnEvent(const engine::EngineEvent& event)
         }
         return 1;
     case FRAME_EVENT_BOARD_CLOSED:
+        return 1;
+    case FRAME_EVENT_MINIMIZE:
+        MinimizeMainWindow();
+        return 1;
+    case FRAME_EVENT_MAXIMIZE:
+        ToggleMaximized();
         return 1;
     case client::GAMEMSG_QUIT_CONFIRMED:
         LeaveAndQuit();

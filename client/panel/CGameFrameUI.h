@@ -6,7 +6,10 @@
 // exit and exit-with-address), the match banners and notices, the system
 // board, notice boxes over the frame (PopupBox), the auto-play animation and
 // the player boards. A game derives from it to load its skins and create its
-// own scene and side panel (CreateChildren).
+// own scene and side panel (CreateChildren). The window has no frame of its
+// own: the frame UI draws the title buttons (help, minimise, maximise or
+// restore, close) in its top right corner and the table backdrop behind
+// everything, and its area follows the engine's view.
 //
 // Owner: the object module (the host window's root object). It installs
 // itself as the application's frame UI (and the main window's, when there is
@@ -16,6 +19,7 @@
 // Hazards: bodies handed in come from the server: each is read field by
 // field with its length checked, and a short body shows nothing. Answers of
 // boards arrive as posted events, after the call that showed them returned.
+#include <array>
 #include <cstdint>
 #include <span>
 #include <string>
@@ -63,6 +67,8 @@ inline constexpr uint32_t FRAME_EVENT_OPEN_EXIT_URL = 80000070;
 inline constexpr uint32_t FRAME_EVENT_EXIT_ANSWER = 80000071; ///< param1 asker, param2 1 agree / 0 refuse
 inline constexpr uint32_t FRAME_EVENT_FORCE_QUIT = 80000072;
 inline constexpr uint32_t FRAME_EVENT_BOARD_CLOSED = 80000073;
+inline constexpr uint32_t FRAME_EVENT_MINIMIZE = 80000074;
+inline constexpr uint32_t FRAME_EVENT_MAXIMIZE = 80000075; ///< maximise, or restore when maximised
 
 class CGameFrameUI : public engine::CGuiContainer, public client::IFrameUI, public client::IFrameWindowUI {
 public:
@@ -79,6 +85,19 @@ public:
     static constexpr int32_t SETTING_ROW_HEIGHT = 50009;    ///< Q: one chair's row
     static constexpr int32_t SETTING_PAGE_EXTRA = 50011;    ///< S: the page's extra height
     static constexpr int32_t SYSTEM_BOARD_SECONDS = 5;
+    // The title buttons, right to left from the frame's top right corner.
+    enum class FrameButton { Close, Maximize, Minimize, Help, Count };
+    static constexpr std::array<const char*, static_cast<size_t>(FrameButton::Count)> FRAME_BUTTON_IMAGES {
+        "btn_FrameClose", "btn_FrameMax", "btn_FrameMin", "btn_FrameHelp"
+    };
+    static constexpr const char* RESTORE_BUTTON_IMAGE = "btn_FrameRestore";
+    static constexpr int32_t FRAME_BUTTON_MARGIN = 2;
+    static constexpr double FRAME_BUTTON_DEPTH = 85000.0;
+    /// The backdrop lies below everything of the table and the side panel.
+    static constexpr double BACKDROP_DEPTH = -1000000.0;
+    static constexpr const char* BACKDROP_PATTERN = "bit_BkgPattern";
+    static constexpr const char* BACKDROP_NAME = "TableBackdrop";
+    static constexpr uint32_t BACKDROP_COLOUR = 0x3A6E1C; ///< 0x00BBGGRR, under a missing pattern
     static constexpr size_t NAME_BYTES_IN_BODY = 32;
 
     explicit CGameFrameUI(client::CGameApp& app);
@@ -88,6 +107,8 @@ public:
     int OnEvent(const engine::EngineEvent& event) override;
     /// The main game's OnStart, the side panel's, then the server connection.
     void OnStart() override;
+    /// The area a caller sets; until then the frame takes the engine's view.
+    void SetArea(const engine::EngineRect& area) override;
     void OnAreaChanged() override;
 
     // --- Children
@@ -106,8 +127,12 @@ public:
     // --- Creation steps (a game's OnCreate calls them in order)
     virtual void LoadSkinPackages() {}
     virtual void SetFrameMetrics();
-    virtual void CreateFrameButtons() {}
-    virtual void DrawTableBackdrop() {}
+    /// The title buttons: help (GAMEMSG_FRAME_HELP to the frame, which a
+    /// game answers), minimise, maximise or restore, and close (the main
+    /// window's close road).
+    virtual void CreateFrameButtons();
+    /// The table's felt pattern over the whole frame, below everything.
+    virtual void DrawTableBackdrop();
     virtual void CreateChildren() {}
     virtual void OpenForumPage() {}
 
@@ -187,6 +212,9 @@ public:
     void ShowPlayerBoardSmall(int32_t user_id, int32_t x, int32_t y) override;
     [[nodiscard]] engine::CCanvasObject* GetPlayerBoardSmall() const { return m_player_board_small; }
 
+    [[nodiscard]] engine::CGuiButton* GetFrameButton(FrameButton which) const;
+    [[nodiscard]] engine::CCanvasObject* GetBackdrop() const { return m_backdrop; }
+
     /// The last text a board of this frame showed (for tests and the log).
     [[nodiscard]] const std::string& GetLastBoardText() const { return m_last_board_text; }
 
@@ -208,6 +236,13 @@ protected:
     /// Sets an image text (made by a game) or, without one, shows the system board.
     void ShowRoundText(engine::CGuiImageText* text, const std::string& value);
     void LayoutChildren();
+    void PlaceFrameButtons();
+    void PlaceBackdrop();
+    void TileBackdrop(engine::CCanvasObject& canvas, int32_t width, int32_t height);
+    /// The maximise button shows "restore" while the main window is maximised.
+    void UpdateMaximizeButton();
+    virtual void MinimizeMainWindow();
+    virtual void ToggleMaximized();
 
     // The tournament widgets a game creates in match rooms (null until then).
     engine::CImageObject* m_wait_arrange { nullptr };
@@ -224,6 +259,9 @@ private:
     void AnswerExitRequest(int32_t asker, bool agree);
 
     client::CGameApp& m_app;
+    bool m_area_follows_view { true };
+    std::array<engine::CGuiButton*, static_cast<size_t>(FrameButton::Count)> m_frame_buttons {};
+    engine::CCanvasObject* m_backdrop { nullptr };
     engine::CGuiContainer* m_main_game { nullptr };
     CSubSystemPanel* m_sub_system { nullptr };
     int32_t m_side_width { SIDE_PANEL_WIDTH };

@@ -26,6 +26,7 @@ uint32_t ShowStartScreen(GameCore& core)
     CImageObject* image = object.get();
     if (!objects->AddObject(std::move(object), nullptr))
         return 0;
+    image->SetName(START_SCREEN_OBJECT);
     image->SetImage(ref, CImageObject::FitSize::No);
     const int32_t width = paint->GetWidth() > 0 ? paint->GetWidth() : ref.width;
     const int32_t height = paint->GetHeight() > 0 ? paint->GetHeight() : ref.height;

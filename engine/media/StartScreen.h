@@ -14,6 +14,8 @@ class GameCore;
 
 inline constexpr std::string_view START_SCREEN_PACKAGE = "skin\\start.kor";
 inline constexpr std::string_view START_SCREEN_IMAGE = "StartScreen";
+/// The name of the start screen's object; whoever starts the game takes it away.
+inline constexpr const char* START_SCREEN_OBJECT = "StartScreen";
 
 // Loads the package and shows the picture; the new object's id, or 0 when the
 // package, the picture or a module is missing.

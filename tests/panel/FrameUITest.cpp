@@ -4,6 +4,8 @@
 #include "client/RecordCodec.h"
 #include "client/panel/CLookOnRequestBox.h"
 #include "engine/core/CanvasObject.h"
+#include "engine/media/StartScreen.h"
+#include "engine/widgets/GuiButton.h"
 #include "engine/widgets/GuiMessageBox.h"
 #include "engine/widgets/GuiTextButton.h"
 #include "panel/PanelTestSupport.h"
@@ -37,7 +39,11 @@ TEST_F(PanelTest, StartGoesToTheSceneThenThePanelThenConnects)
     EXPECT_EQ(m_app->Links().frame_ui, m_frame);
     EXPECT_EQ(m_app->Links().side_panel, m_panel);
     EXPECT_EQ(m_frame->FindObjectByName("MainGame"), m_scene);
+    // The engine's start screen goes when the game starts.
+    m_engine.Add<enginetest::CRecordingObject>(400, 300, 800, 600, false)->SetName(engine::START_SCREEN_OBJECT);
     m_frame->OnStart();
+    Run();
+    EXPECT_EQ(m_frame->FindObjectByName(engine::START_SCREEN_OBJECT), nullptr);
     EXPECT_EQ(m_log, (Log { "scene", "panel", "connect" }));
     // The scene holds the table area left of the side panel.
     const engine::EngineRect game = m_frame->GetMainGameRect();
@@ -208,4 +214,81 @@ TEST_F(PanelTest, ExitBoardsCloseOrQuitAndTheUrlBoardOpensItsAddress)
     ClickAt(static_cast<int32_t>(box->GetOkButton()->GetX()), static_cast<int32_t>(box->GetOkButton()->GetY()));
     Run(100);
     EXPECT_EQ(m_log, (Log { "quit" }));
+}
+
+TEST_F(PanelTest, TitleButtonsSitTopRightAndAnswerTheirClicks)
+{
+    for (const char* name : CGameFrameUI::FRAME_BUTTON_IMAGES)
+        m_paint->images[name] = picturetest::MakeStrip(20, 18, 4);
+    m_frame->CreateFrameButtons();
+    m_frame->CreateFrameButtons(); // once only
+    Run();
+    // Right to left from the top right corner, 2 pixels apart.
+    const struct {
+        CGameFrameUI::FrameButton button;
+        double x;
+        const char* answer;
+    } cases[] = {
+        { CGameFrameUI::FrameButton::Close, 788, "close-window" },
+        { CGameFrameUI::FrameButton::Maximize, 766, "maximize" },
+        { CGameFrameUI::FrameButton::Minimize, 744, "minimize" },
+        { CGameFrameUI::FrameButton::Help, 722, "help" },
+    };
+    for (const auto& c : cases) {
+        engine::CGuiButton* button = m_frame->GetFrameButton(c.button);
+        ASSERT_NE(button, nullptr);
+        EXPECT_DOUBLE_EQ(button->GetX(), c.x) << c.answer;
+        EXPECT_DOUBLE_EQ(button->GetY(), 2 + 9) << c.answer;
+        m_log.clear();
+        ClickAt(static_cast<int32_t>(button->GetX()), static_cast<int32_t>(button->GetY()));
+        Run(100);
+        EXPECT_EQ(m_log, (Log { c.answer }));
+    }
+    // They follow the frame's right edge.
+    m_frame->SetArea(engine::EngineRect { 0, 0, 640, 480 });
+    EXPECT_DOUBLE_EQ(m_frame->GetFrameButton(CGameFrameUI::FrameButton::Close)->GetX(), 628);
+}
+
+TEST_F(PanelTest, BackdropTilesTheFeltOverTheWholeFrameBelowEverything)
+{
+    // A pattern of a size that does not divide the frame's: the last tiles
+    // are cut. Every pixel repeats the pixel of the first tile.
+    constexpr int32_t TILE_WIDTH = 24;
+    constexpr int32_t TILE_HEIGHT = 7;
+    m_paint->images[CGameFrameUI::BACKDROP_PATTERN] = picturetest::MakeStrip(TILE_WIDTH, TILE_HEIGHT, 1);
+    m_frame->DrawTableBackdrop();
+    engine::CCanvasObject* backdrop = m_frame->GetBackdrop();
+    ASSERT_NE(backdrop, nullptr);
+    EXPECT_LT(backdrop->GetZ(), m_scene->GetZ());
+    EXPECT_EQ(backdrop->GetCanvasWidth(), 800);
+    EXPECT_EQ(backdrop->GetCanvasHeight(), 600);
+    EXPECT_DOUBLE_EQ(backdrop->GetX(), 400);
+    EXPECT_DOUBLE_EQ(backdrop->GetY(), 300);
+    EXPECT_EQ(backdrop->GetAlphaAt(0, 0), 255u);
+    for (const auto& [x, y] : { std::pair { 23, 6 }, { 24, 7 }, { 799, 599 }, { 413, 298 }, { 47, 13 } })
+        EXPECT_EQ(backdrop->GetColourAt(x, y), backdrop->GetColourAt(x % TILE_WIDTH, y % TILE_HEIGHT)) << x << "," << y;
+    // A new frame size makes it anew.
+    m_frame->SetArea(engine::EngineRect { 0, 0, 640, 480 });
+    EXPECT_EQ(backdrop->GetCanvasWidth(), 640);
+    EXPECT_EQ(backdrop->GetCanvasHeight(), 480);
+}
+
+TEST_F(PanelTest, TheHostsFrameCoversTheWholeViewUntilGivenAnArea)
+{
+    // The host window tells its root of a new view size without an area.
+    Log log;
+    auto root = std::make_unique<CTestFrameUI>(*m_app, log);
+    CTestFrameUI* frame = root.get();
+    m_engine.m_objects->AddObject(std::move(root), nullptr);
+    m_engine.m_objects->SetViewSize(1024, 700);
+    frame->OnAreaChanged();
+    EXPECT_EQ(frame->GetArea(), (engine::EngineRect { 0, 0, 1024, 700 }));
+    m_engine.m_objects->SetViewSize(900, 600);
+    frame->OnAreaChanged();
+    EXPECT_EQ(frame->GetArea(), (engine::EngineRect { 0, 0, 900, 600 }));
+    // An area set by its owner stays.
+    frame->SetArea(engine::EngineRect { 0, 0, 640, 480 });
+    frame->OnAreaChanged();
+    EXPECT_EQ(frame->GetArea(), (engine::EngineRect { 0, 0, 640, 480 }));
+    m_engine.m_objects->DestroyObject(frame->GetId());
 }

@@ -87,9 +87,20 @@ public:
     }
     using CGameFrameUI::ShowTextBox;
 
+    int OnEvent(const engine::EngineEvent& event) override
+    {
+        if (event.id == client::GAMEMSG_FRAME_HELP) {
+            m_log.push_back("help");
+            return 1;
+        }
+        return CGameFrameUI::OnEvent(event);
+    }
+
 protected:
     void CloseMainWindow() override { m_log.push_back("close-window"); }
     void QuitProgram() override { m_log.push_back("quit"); }
+    void MinimizeMainWindow() override { m_log.push_back("minimize"); }
+    void ToggleMaximized() override { m_log.push_back("maximize"); }
 
 private:
     Log& m_log;

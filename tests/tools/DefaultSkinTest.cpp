@@ -67,6 +67,9 @@ constexpr Expected IMAGES[] = {
     { "common.kor", "digit_basescore", ANY, ANY, 10 }, { "common.kor", "游戏结果框", 500, 320, 1 },
     { "聊天框资源包.kor", "ScrollBar_VertBtn", ANY, ANY, 3 },
     { "聊天框资源包.kor", "ScrollBar_HorzLeftBtn", ANY, ANY, 4 },
+    { "frame.kor", "btn_FrameHelp", ANY, ANY, 4 },  { "frame.kor", "btn_FrameMin", ANY, ANY, 4 },
+    { "frame.kor", "btn_FrameMax", ANY, ANY, 4 },   { "frame.kor", "btn_FrameRestore", ANY, ANY, 4 },
+    { "frame.kor", "btn_FrameClose", ANY, ANY, 4 },
 };
 
 // Dark ink (rank or suit, red or black) in the frame's top-left w x h pixels.
