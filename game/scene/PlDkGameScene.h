@@ -38,6 +38,10 @@
 #include "game/scene/CardGameScene.h"
 #include "game/scene/LastPlayLists.h"
 
+namespace rules {
+struct ChairGroup;
+}
+
 namespace client {
 class CPlDkApp;
 class CPlDkGameState;
@@ -174,33 +178,75 @@ public:
 
     // ------------------------------------------------------------------
     // --- Events, buttons, chair rules (PlDkGameSceneEvents.cpp, PlDkGameSceneChairs.cpp)
+    /// This game's rows of the events 80000076 to 80000165 (0: consumed,
+    /// also when the object a row acts on is missing); the rest go to the
+    /// card table.
     int OnEvent(const engine::EngineEvent& event) override;
     /// The button ids 80000117 to 80000138; answers 1.
     int OnButtonEvent(const engine::EngineEvent& event) override;
     virtual void ToggleCardCounter();
+    /// 理牌 while no own card is raised and some are arranged, else 恢复.
     virtual void UpdateArrangeButtons();
     void OnBtnSortBySize() override;
     void OnBtnSortByCount() override;
     void OnBtnSortBySuit() override;
+    /// Switches the own auto-play at once and tells the table (game data);
+    /// switching it on within 5 s of switching it off is refused.
     void OnBtnAutoPlay() override;
+    /// The auto-play mark of a chair (and for the own chair the button).
     virtual void SetAutoPlayOn(int chair);
     virtual void SetAutoPlayOff(int chair);
+    void OnAutoPlayOn(int chair) override { SetAutoPlayOn(chair); }
+    void OnAutoPlayOff(int chair) override { SetAutoPlayOff(chair); }
     virtual void SortHand(int32_t sort_type);
+    /// The raised own cards become a new arranged group at the left.
+    virtual void ArrangeSelection();
+    /// Every arranged group and raised card undone.
+    virtual void RestoreArrangement();
     void OnGameData(std::span<const uint8_t> body) override;
     void OnGameDataHand(int32_t sub_id, std::span<const uint8_t> body) override;
     virtual void SendJudgeSingleWin();
     /// True when it handled the press (raised a play).
     virtual bool AssistSelection();
     virtual void AssistSelectionAlt();
+    bool FindNoSplitHint() override { return AssistSelection(); }
+    void SelectBeatingPlay() override { AssistSelectionAlt(); }
+    /// The SoundEffect and Music settings applied to the music module.
     virtual void OnSettingsChanged();
+    void ApplySoundSetting() override { OnSettingsChanged(); }
     /// The cards of a chair laid out again: its hand renumbered, its card
     /// count placed and its score cards laid out.
     virtual void RelayCards(int chair);
+    /// The quick-talk phrase of a chair (0..3) and phrase (0..19): chat line
+    /// and bubble; anything outside is ignored.
+    virtual void ShowQuickTalk(int32_t chair, int32_t phrase);
+    /// The score cards a chair took (ids, then word 24 the count, word 25
+    /// the chair); beyond the 24 corners they are dropped.
+    virtual void OnScoreCards(std::span<const uint8_t> body);
+    /// The quick-talk panel is not made by the scene; whoever offers one
+    /// hands it over here (null: none).
+    void SetTalkPanel(engine::CEngineObject* panel) { m_talk_panel = panel; }
+    [[nodiscard]] engine::CEngineObject* GetTalkPanel() const { return m_talk_panel; }
+    [[nodiscard]] int32_t GetTalkPage() const { return m_talk_page; }
+    [[nodiscard]] int32_t GetTalkRow() const { return m_talk_row; }
+    [[nodiscard]] engine::CGuiButton* GetArrangeButton() const { return m_arrange_button; }
+    [[nodiscard]] engine::CGuiButton* GetRestoreButton() const { return m_restore_button; }
+    /// The chat bubble (its frame; the text follows it) of a view, or null.
+    [[nodiscard]] engine::CCanvasObject* GetChatBubble(int view) const
+    {
+        return view >= 0 && view < SEATS ? m_bubble_frames[static_cast<size_t>(view)] : nullptr;
+    }
+    /// The phrase row at (x, y) from the panel's top left: rows of 26 pixels
+    /// from 30 down, 10 to width - 20 across; -1 between rows, outside, and
+    /// below the tenth row.
+    [[nodiscard]] static int32_t TalkPanelRow(int32_t x, int32_t y, int32_t panel_width);
     // chair rules and layout helpers
     [[nodiscard]] int PrevChair(int chair) const override;
     [[nodiscard]] bool IsPartnerChair(int chair) const override;
     [[nodiscard]] const TurnRecord& GetLastPlay() const override;
     [[nodiscard]] const TurnRecord& GetChairTurnRecord(int chair) const override;
+    /// A chair's turn words in the table data (null for no chair or state).
+    [[nodiscard]] rules::ChairGroup* GetChairGroup(int chair) const;
     [[nodiscard]] int NextChair(int chair) const;
     [[nodiscard]] int ViewToChair(int view) const;
     [[nodiscard]] int NextView(int view) const;
@@ -223,6 +269,20 @@ public:
     virtual void ShowReplaySavedNotice();
     void OnChangeTable() override;
     [[nodiscard]] static bool Contains(int32_t value, std::span<const int32_t> values, int count);
+
+protected:
+    // helpers of the sort buttons and the arranged groups
+    /// A sort button's common part: the new type, groups and raised cards
+    /// undone, 理牌 offered, the hand sorted, the sound.
+    void ApplySortType(int32_t sort_type);
+    [[nodiscard]] bool IsOwnHandSprite(const CardSpriteState& sprite) const;
+    /// The own groups 1 to 9 numbered again from 1 in their order; answers
+    /// the number a new group takes (one more than the groups numbered).
+    int32_t CompactGroups();
+    /// Sort, arrange buttons and the own cards' relayout after (un)arranging.
+    void FinishArrangement();
+
+public:
 
     // ------------------------------------------------------------------
     // --- Deal, info boxes, talk panel, result box, last play (PlDkGameSceneDeal.cpp, PlDkResultBox.cpp, PlDkGameSceneLastPlay.cpp)
@@ -331,6 +391,8 @@ protected:
     std::unique_ptr<CPlDkPlayFinder> m_finder;
 
     // --- Members of events, buttons, chair rules (PlDkGameSceneEvents.cpp, PlDkGameSceneChairs.cpp)
+    /// The channel of the background music "default" (0: not playing).
+    uint32_t m_music_channel { 0 };
 
     // --- Members of deal, info boxes, talk panel, result box, last play (PlDkGameSceneDeal.cpp, PlDkResultBox.cpp, PlDkGameSceneLastPlay.cpp)
 };

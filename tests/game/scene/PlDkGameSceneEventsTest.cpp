@@ -1,0 +1,437 @@
+// This game's table events and chair rules: the settings board and sound
+// settings, sorting and arranged groups, auto-play with its game data, the
+// quick-talk panel's rows and phrases, score cards, events on missing objects,
+// and the chairs, turn and card sizes of the four seats.
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "client/CCardGameConnection.h"
+#include "client/CPlDkGameState.h"
+#include "engine/core/CanvasObject.h"
+#include "engine/core/InputState.h"
+#include "engine/widgets/GuiButton.h"
+#include "engine/widgets/GuiDigitText.h"
+#include "game/rules/CardTestSupport.h"
+#include "game/scene/BoardTestSupport.h"
+#include "game/scene/FlippedCardSprite.h"
+#include "game/scene/GameSetBoard.h"
+#include "game/scene/PlDkGameScene.h"
+#include "game/scene/PlDkSeatBoard.h"
+#include "game/scene/TableLayout.h"
+#include "platform/ByteOrder.h"
+
+namespace scene::test {
+namespace {
+
+using rules::test::Card;
+
+class CChatLines final : public client::ISidePanel {
+public:
+    void SendPanelEvent(uint32_t event_id, uintptr_t param1) override
+    {
+        if (event_id == client::GAMEMSG_SYSTEM_TEXT)
+            lines.emplace_back(reinterpret_cast<const char*>(param1));
+    }
+    void SendChildEvent(const char*, uint32_t) override {}
+    std::vector<std::string> lines;
+};
+
+// Keeps the game data sent: sub-id and body words.
+class CGameDataLog final : public client::CCardGameConnection {
+public:
+    using CCardGameConnection::CCardGameConnection;
+    ~CGameDataLog() override { Close(); }
+    [[nodiscard]] int SendRequest(std::string&, uint32_t request_id, std::span<const uint8_t> data,
+                                  client::RequestAnswer& answer, client::RequestWait) override
+    {
+        std::vector<int32_t> words;
+        for (size_t at = 0; request_id == client::GR_SEND_GAME_DATA && at + 4 <= data.size(); at += 4)
+            words.push_back(static_cast<int32_t>(platform::LoadU32LE(data.data() + at)));
+        // Head: room, user, sub-id, 0, length; then the body.
+        if (words.size() >= 5)
+            sent.emplace_back(words[2], std::vector<int32_t>(words.begin() + 5, words.end()));
+        answer.code = 0;
+        return 1;
+    }
+    std::vector<std::pair<int32_t, std::vector<int32_t>>> sent;
+};
+
+// A relayed game-data message with its body words.
+std::vector<uint8_t> GameData(int32_t sub_id, std::vector<int32_t> words, int32_t length = -1)
+{
+    std::vector<uint8_t> body(20 + 4 * words.size(), 0);
+    platform::StoreU32LE(body.data() + 8, static_cast<uint32_t>(sub_id));
+    platform::StoreU32LE(body.data() + 16, static_cast<uint32_t>(length >= 0 ? length : 4 * int32_t(words.size())));
+    for (size_t i = 0; i < words.size(); ++i)
+        platform::StoreU32LE(body.data() + 20 + 4 * i, static_cast<uint32_t>(words[i]));
+    return body;
+}
+
+class PlDkEventsTest : public BoardTest {
+protected:
+    PlDkEventsTest()
+    {
+        for (const char* name : { "牌正面50x68", "牌背面50x68", "牌正面71x96", "牌背面71x96", "牌正面82x110",
+                                  "牌背面82x110", "牌正面98x132", "牌背面98x132" })
+            AddImage(name, 50, 68, 54);
+        AddImage("PlayerBoardSmall", 200, 60, 3);
+        for (const char* name : { "btnThrow", "btnPass", "btnRemaind", "btn_StartGame", "btn_change", "理牌", "恢复" })
+            AddImage(name, 60, 30, 4);
+        AddImage("chat", 120, 80, 5);
+        for (int chair = 0; chair < client::PLDK_CHAIRS; ++chair) {
+            m_app.Records().Seat(chair)->user_id = 100 + chair;
+            m_app.Records().Seat(chair)->chair = chair;
+        }
+        client::AppLinks links;
+        links.side_panel = &m_chat;
+        links.connection = &m_connection;
+        m_app.SetLinks(links);
+        auto owned = std::make_unique<CPlDkGameScene>(m_app);
+        m_scene = owned.get();
+        m_engine.m_objects->AddObject(std::move(owned), nullptr);
+        m_scene->SetArea({ 0, 0, 1000, 700 });
+    }
+    ~PlDkEventsTest() override { m_engine.m_objects->DestroyObject(m_scene->GetId()); }
+
+    int Send(uint32_t id, uintptr_t param1 = 0, uintptr_t param2 = 0)
+    {
+        return m_scene->OnEvent(engine::EngineEvent { m_scene->GetId(), id, param1, param2 });
+    }
+    // The own hand becomes these cards, in this order, the first `raised` raised.
+    void GiveOwnHand(const std::vector<int32_t>& cards)
+    {
+        size_t next = 0;
+        for (int i = 0; i < m_scene->Sprites().Count(); ++i) {
+            CardSpriteState& s = m_scene->Sprites().At(i);
+            s = CardSpriteState {};
+            if (next < cards.size()) {
+                s.card = cards[next];
+                s.chair = 0;
+                s.view = 0;
+                s.state = CARD_STATE_HAND;
+                s.row_index = static_cast<int32_t>(next);
+                s.x = 100 + 20 * static_cast<int32_t>(next);
+                s.face_up = true;
+                ++next;
+            }
+        }
+    }
+    void Raise(std::initializer_list<int32_t> cards)
+    {
+        for (int32_t card : cards)
+            m_scene->Sprites().At(m_scene->Hand()->FindSpriteByCard(card)).raised = true;
+    }
+    // The own cards in hand order.
+    std::vector<int32_t> Hand()
+    {
+        std::array<int32_t, 64> out {};
+        const int n = m_scene->Hand()->GetHandCards(out);
+        return { out.begin(), out.begin() + n };
+    }
+    int32_t GroupOf(int32_t card)
+    {
+        return m_scene->Sprites().At(m_scene->Hand()->FindSpriteByCard(card)).group;
+    }
+    bool ArrangeOffered() const
+    {
+        return m_scene->GetArrangeButton()->IsActive() && !m_scene->GetRestoreButton()->IsActive();
+    }
+
+    CChatLines m_chat;
+    CGameDataLog m_connection { m_app };
+    CPlDkGameScene* m_scene {};
+};
+
+TEST_F(PlDkEventsTest, SettingsBoardTogglesAndSoundSettingsReachTheMusicModule)
+{
+    CGameSetBoard* board = m_scene->GetSetBoard();
+    ASSERT_NE(board, nullptr);
+    board->Deactivate();
+    EXPECT_EQ(Send(GAMEMSG_TOGGLE_GAMESET_BOARD), 0);
+    EXPECT_TRUE(board->IsActive());
+    EXPECT_NEAR(board->GetZ(), CPlDkGameScene::SETTINGS_BOARD_DEPTH, 1.0);
+    (void)Send(GAMEMSG_TOGGLE_GAMESET_BOARD);
+    EXPECT_FALSE(board->IsActive());
+
+    struct Case {
+        int32_t effects, music;
+        std::vector<std::string> calls;
+    };
+    const Case cases[] = {
+        // Effects off mute the module; the music is started unmuted between.
+        { 0, 1, { "flag 1", "flag 0", "play default 10000 0", "flag 1" } },
+        { 1, 1, { "flag 0", "play default 10000 0" } },
+        { 1, 0, { "flag 0", "free default" } },
+        { 0, 0, { "flag 1", "flag 0", "free default", "flag 1" } },
+    };
+    for (const Case& c : cases) {
+        m_app.SetSoundEffectSetting(c.effects);
+        m_app.SetMusicSetting(c.music);
+        m_music->calls.clear();
+        EXPECT_EQ(Send(GAMEMSG_SETTINGS_CHANGED), 0);
+        EXPECT_EQ(m_music->calls, c.calls) << c.effects << c.music;
+    }
+}
+
+TEST_F(PlDkEventsTest, ArrangedGroupsLeadTheHandAndRestoreUndoesThem)
+{
+    const int32_t a = Card(3, 0), b = Card(5, 1), c = Card(8, 2), d = Card(11, 3), e = Card(12, 0);
+    GiveOwnHand({ a, b, c, d, e });
+    Raise({ b, a });
+    (void)Send(GAMEMSG_BTN_ARRANGE);
+    Raise({ e });
+    (void)Send(GAMEMSG_BTN_ARRANGE);
+    // Sorted high to low: the second group, then the first, then the rest.
+    EXPECT_EQ(Hand(), (std::vector<int32_t> { e, b, a, d, c }));
+    EXPECT_EQ(GroupOf(e), 2);
+    EXPECT_EQ(GroupOf(a), 1);
+    EXPECT_EQ(m_scene->Hand()->CountRaisedCards(), 0);
+    EXPECT_FALSE(m_scene->GetArrangeButton()->IsActive());
+    EXPECT_TRUE(m_scene->GetRestoreButton()->IsActive());
+    // A raised card offers 理牌 again.
+    Raise({ d });
+    m_scene->UpdateArrangeButtons();
+    EXPECT_TRUE(ArrangeOffered());
+
+    // Arranging with nothing raised only renumbers: group 1 emptied, 2 becomes 1.
+    m_scene->Sprites().At(m_scene->Hand()->FindSpriteByCard(d)).raised = false;
+    for (int32_t card : { a, b })
+        m_scene->Sprites().At(m_scene->Hand()->FindSpriteByCard(card)).group = 0;
+    (void)Send(GAMEMSG_BTN_ARRANGE);
+    EXPECT_EQ(GroupOf(e), 1);
+
+    (void)Send(GAMEMSG_BTN_RESTORE);
+    for (int32_t card : { a, b, c, d, e })
+        EXPECT_EQ(GroupOf(card), 0) << card;
+    EXPECT_EQ(Hand(), (std::vector<int32_t> { e, d, c, b, a }));
+    EXPECT_TRUE(ArrangeOffered());
+}
+
+TEST_F(PlDkEventsTest, SortButtonsStepTheSortTypeAndClearTheGroups)
+{
+    GiveOwnHand({ Card(3, 0), Card(5, 1), Card(9, 2) });
+    Raise({ Card(5, 1) });
+    (void)Send(GAMEMSG_BTN_ARRANGE);
+    ASSERT_EQ(GroupOf(Card(5, 1)), 1);
+    auto press = [this](uint32_t id) {
+        (void)m_scene->OnButtonEvent(engine::EngineEvent { m_scene->GetId(), id, 0, 0 });
+        return m_scene->GetSortType();
+    };
+    EXPECT_EQ(press(GAMEMSG_BTN_SORT_BY_SIZE), 4);
+    EXPECT_EQ(GroupOf(Card(5, 1)), 0) << "every sort undoes the groups";
+    EXPECT_EQ(press(GAMEMSG_BTN_SORT_BY_SIZE), 1);
+    EXPECT_EQ(press(GAMEMSG_BTN_SORT_BY_SUIT), 3);
+    EXPECT_EQ(press(GAMEMSG_BTN_SORT_BY_SIZE), 4) << "back to 1 first, then toggled";
+    EXPECT_EQ(press(GAMEMSG_BTN_SORT_BY_COUNT), 6);
+    EXPECT_EQ(press(GAMEMSG_BTN_SORT_BY_COUNT), 5);
+    EXPECT_EQ(press(GAMEMSG_BTN_SORT_BY_SUIT), 3);
+    EXPECT_EQ(press(GAMEMSG_BTN_SORT_BY_SUIT), 5);
+    EXPECT_EQ(press(GAMEMSG_BTN_SORT_BY_SIZE), 1);
+    EXPECT_EQ(m_scene->GetHintIndex(), 0);
+}
+
+TEST_F(PlDkEventsTest, AutoPlaySwitchesAtOnceTellsTheTableAndKeepsItsCoolDown)
+{
+    using Sent = std::vector<std::pair<int32_t, std::vector<int32_t>>>;
+    (void)Send(GAMEMSG_BTN_AUTO_PLAY);
+    EXPECT_TRUE(m_scene->IsAutoPlay());
+    // A click on the table switches it off again.
+    (void)Send(GAMEMSG_CHARACTER_AREA);
+    EXPECT_FALSE(m_scene->IsAutoPlay());
+    EXPECT_EQ(m_connection.sent, (Sent { { GAMEDATA_AUTOPLAY_ON, { 0 } }, { GAMEDATA_AUTOPLAY_OFF, { 0 } } }));
+
+    m_engine.m_clock.Advance(4200);
+    (void)Send(GAMEMSG_BTN_AUTO_PLAY);
+    ASSERT_FALSE(m_chat.lines.empty());
+    EXPECT_NE(m_chat.lines.back().find("您还需要1秒"), std::string::npos);
+    EXPECT_FALSE(m_scene->IsAutoPlay());
+    m_engine.m_clock.Advance(800);
+    (void)Send(GAMEMSG_BTN_AUTO_PLAY);
+    EXPECT_TRUE(m_scene->IsAutoPlay());
+    EXPECT_EQ(m_connection.sent.size(), 3u);
+
+    // The table's word on other chairs marks their seats only; a chair off
+    // the table is ignored.
+    m_scene->OnGameData(GameData(GAMEDATA_AUTOPLAY_OFF, { 1 }));
+    EXPECT_TRUE(m_scene->IsAutoPlay());
+    m_scene->OnGameData(GameData(GAMEDATA_AUTOPLAY_ON, { 3 }));
+    EXPECT_TRUE(m_scene->IsAutoPlay());
+    m_scene->OnGameData(GameData(GAMEDATA_AUTOPLAY_OFF, { 0 }));
+    EXPECT_FALSE(m_scene->IsAutoPlay());
+    m_scene->SetAutoPlayOn(7);
+    m_scene->SetAutoPlayOff(-1);
+}
+
+TEST_F(PlDkEventsTest, TalkPanelRowsAreTenOf26PixelsFrom30Down)
+{
+    struct Case {
+        int32_t x, y, row;
+    };
+    const Case cases[] = {
+        { 50, 29, -1 }, { 50, 30, -1 }, { 50, 31, -1 }, { 50, 32, 0 },  { 50, 54, 0 },   { 50, 55, -1 },
+        { 50, 58, 1 },  { 50, 288, 9 }, { 50, 292, -1 }, { 50, 300, -1 }, { 50, 301, -1 },
+        { 9, 100, -1 }, { 10, 100, 2 }, { 300, 100, 2 }, { 301, 100, -1 },
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(CPlDkGameScene::TalkPanelRow(c.x, c.y, 320), c.row) << c.x << ',' << c.y;
+
+    // Through the click on a panel of 320 x 340 centred at (500, 400): the
+    // row chosen, then said as the page's phrase.
+    engine::CCanvasObject* panel = m_scene->NewCanvasObject(320, 340, 0xFF00FF);
+    panel->MoveTo(500, 400);
+    m_scene->SetTalkPanel(panel);
+    engine::InputState point;
+    point.x = 500 - 160 + 50;
+    point.y = 400 - 170 + 59;
+    (void)Send(GAMEMSG_VOICE_PANEL_2);
+    EXPECT_EQ(Send(GAMEMSG_TALK_PANEL_CLICK, 0, reinterpret_cast<uintptr_t>(&point)), 0);
+    EXPECT_EQ(m_scene->GetTalkRow(), 1);
+    (void)Send(GAMEMSGEX_JUDGE_PLAY_SND);
+    ASSERT_EQ(m_connection.sent.size(), 1u);
+    EXPECT_EQ(m_connection.sent[0].first, GAMEDATA_JUDGE_PLAY_SND);
+    EXPECT_EQ(m_connection.sent[0].second, (std::vector<int32_t> { 0, 11 }));
+    point.y = 400 - 170 + 295;   // the eleventh row is no row
+    (void)Send(GAMEMSG_TALK_PANEL_CLICK, 0, reinterpret_cast<uintptr_t>(&point));
+    EXPECT_EQ(m_scene->GetTalkRow(), -1);
+    (void)Send(GAMEMSGEX_JUDGE_PLAY_SND);
+    EXPECT_EQ(m_connection.sent.size(), 1u);
+}
+
+TEST_F(PlDkEventsTest, QuickTalkReceivedShowsTheLineAndTheBubbleForAWhile)
+{
+    m_scene->OnGameData(GameData(GAMEDATA_JUDGE_PLAY_SND, { 2, 1 }));
+    ASSERT_EQ(m_chat.lines.size(), 1u);
+    EXPECT_EQ(m_chat.lines[0], " player2说：有炸弹没？\r\n");
+    const engine::CCanvasObject* bubble = m_scene->GetChatBubble(m_scene->ChairToView(2));
+    Run(100);
+    EXPECT_TRUE(bubble->IsActive());
+    Run(1600);
+    EXPECT_FALSE(bubble->IsActive());
+
+    // Chairs and phrases outside the table and the list, and short bodies.
+    m_chat.lines.clear();
+    for (const auto& body : { GameData(GAMEDATA_JUDGE_PLAY_SND, { 4, 1 }), GameData(GAMEDATA_JUDGE_PLAY_SND, { -1, 1 }),
+                              GameData(GAMEDATA_JUDGE_PLAY_SND, { 1, 20 }), GameData(GAMEDATA_JUDGE_PLAY_SND, { 1, -1 }),
+                              GameData(GAMEDATA_JUDGE_PLAY_SND, { 1 }), GameData(GAMEDATA_JUDGE_PLAY_SND, { 1, 3 }, 4),
+                              GameData(GAMEDATA_JUDGE_PLAY_SND, { 1, 3 }, 12) })
+        m_scene->OnGameData(body);
+    EXPECT_TRUE(m_chat.lines.empty());
+}
+
+TEST_F(PlDkEventsTest, ScoreCardsBeyondTheCornersAreDroppedAndChairsChecked)
+{
+    std::vector<int32_t> words(26, -1);
+    for (int i = 0; i < 20; ++i)
+        words[size_t(i)] = Card(4, i % 4, i / 4 % 2);
+    words[24] = 20;
+    words[25] = 1;
+    m_scene->OnGameData(GameData(GAMEDATA_SCORE_CARDS, words));
+    EXPECT_EQ(m_scene->GetScoreSpritesUsed(), 20);
+    words[24] = 64;   // more than the corners left
+    m_scene->OnGameData(GameData(GAMEDATA_SCORE_CARDS, words));
+    EXPECT_EQ(m_scene->GetScoreSpritesUsed(), CPlDkGameScene::SCORE_SPRITES);
+    for (int i = 0; i < CPlDkGameScene::SCORE_SPRITES; ++i)
+        EXPECT_EQ(m_scene->GetScoreSprite(i)->Record().chair, 1) << i;
+    m_scene->ResetTable();
+    words[25] = 4;
+    m_scene->OnGameData(GameData(GAMEDATA_SCORE_CARDS, words));
+    words[25] = 2;
+    words[24] = -3;
+    m_scene->OnGameData(GameData(GAMEDATA_SCORE_CARDS, words));
+    EXPECT_EQ(m_scene->GetScoreSpritesUsed(), 0);
+}
+
+TEST_F(PlDkEventsTest, EventsOnMissingObjectsAreConsumedWithoutEffect)
+{
+    ASSERT_EQ(m_scene->GetTalkPanel(), nullptr);
+    ASSERT_EQ(m_scene->GetCardCounter(), nullptr);
+    engine::InputState point;
+    for (const uint32_t id : { GAMEMSG_SAVE_REPLAY, GAMEMSG_TALK_PANEL_CLICK, GAMEMSG_TALK_PANEL_DRAG,
+                               GAMEMSG_TALK_PANEL_CLOSE, GAMEMSG_VOICE_PANEL_2, GAMEMSG_BTN_CARD_COUNTER,
+                               GAMEMSGEX_JUDGE_PLAY_SND })
+        EXPECT_EQ(Send(id, 0, reinterpret_cast<uintptr_t>(&point)), 0) << id;
+    EXPECT_EQ(m_scene->GetTalkRow(), -1);
+    EXPECT_TRUE(m_chat.lines.empty());
+    EXPECT_TRUE(m_connection.sent.empty());
+    // An onlooker's judging press answers 1 and sends nothing.
+    m_app.Records().Launch().look_on = 1;
+    EXPECT_EQ(Send(GAMEMSGEX_JUDGE_SINGLE_WIN), 1);
+    EXPECT_TRUE(m_connection.sent.empty());
+}
+
+// --- Chair rules and layout helpers ----------------------------------------
+
+TEST_F(PlDkEventsTest, ChairsFollowTheRingUntilTheSwapAndPartnersSitTwoAway)
+{
+    for (int c = 0; c < 4; ++c) {
+        EXPECT_EQ(m_scene->NextChair(c), (c + 1) % 4) << c;
+        EXPECT_EQ(m_scene->PrevChair(c), (c + 3) % 4) << c;
+        EXPECT_EQ(m_scene->ViewToChair(c), c) << c;
+        EXPECT_EQ(m_scene->IsPartnerChair(c), c == 2) << c;
+    }
+    for (const int bad : { -1, 4 }) {
+        EXPECT_EQ(m_scene->ViewToChair(bad), -1);
+        EXPECT_EQ(m_scene->PrevChair(bad), -1);
+        EXPECT_EQ(m_scene->NextView(bad), -1);
+    }
+    // The turned card's holder 0 and the other copy's holder 1 (beside it)
+    // swap seats: the turn runs 0, 3, 1, 2 and 1 is the partner.
+    m_scene->PlDkChairs()->SetSwap(0, 1);
+    std::vector<int> order { 0 };
+    for (int step = 0; step < 3; ++step)
+        order.push_back(m_scene->PrevChair(order.back()));
+    EXPECT_EQ(order, (std::vector<int> { 0, 3, 1, 2 }));
+    EXPECT_EQ(m_scene->NextChair(m_scene->PrevChair(1)), 1);
+    EXPECT_TRUE(m_scene->IsPartnerChair(1));
+}
+
+TEST_F(PlDkEventsTest, ActiveChairFromTheWireIsCheckedAndClearsItsTurnWord)
+{
+    client::CPlDkGameState& state = m_app.GetGameState();
+    state.SetTableWord14(1);
+    state.GetTableData().chair_groups[3].pass_time_limit = 20;
+    for (const int bad : { -1, 4, 99 }) {
+        m_scene->SetActiveChair(bad, 15);
+        EXPECT_EQ(state.GetTableWord14(), 1) << bad;
+    }
+    m_scene->SetActiveChair(3, 15);
+    EXPECT_EQ(state.GetTableWord14(), 3);
+    EXPECT_EQ(state.GetTableData().chair_groups[3].pass_time_limit, 0);
+    EXPECT_EQ(m_scene->GetClock()->GetValue(), 15);
+    EXPECT_TRUE(m_scene->GetChairBoard(3)->IsHighlighted());
+    EXPECT_FALSE(m_scene->GetChairBoard(1)->IsHighlighted());
+    // Without the turn-order bit the clock waits off the screen.
+    EXPECT_EQ(m_scene->GetClock()->GetX(), -1000);
+    (void)state.SetTableWord15(0x100);
+    m_scene->SetActiveChair(0, -1);
+    EXPECT_NE(m_scene->GetClock()->GetX(), -1000);
+    EXPECT_EQ(m_scene->GetClock()->GetValue(), 15) << "a negative time keeps the clock";
+    // The turn staying with its chair retires nothing; moving on retires the
+    // plays of the chairs it passes.
+    CardSpriteState& played = m_scene->Sprites().At(0);
+    played.chair = 3;
+    played.state = CARD_STATE_PLAYED;
+    m_scene->SetActiveChair(0, -1);
+    EXPECT_EQ(played.state, CARD_STATE_PLAYED);
+    m_scene->SetActiveChair(2, -1);
+    EXPECT_EQ(played.state, CARD_STATE_OLD_PLAY);
+}
+
+TEST_F(PlDkEventsTest, CardSizesFollowTheMainGameWidth)
+{
+    const std::tuple<int32_t, int32_t, int32_t, int32_t> cases[] = {
+        { 1000, 71, 50, 68 }, { 1001, 82, 50, 68 }, { 1400, 82, 50, 68 }, { 1401, 98, 71, 96 },
+    };
+    for (const auto& [width, large, small_width, small_height] : cases) {
+        m_scene->SetArea({ 0, 0, width, 700 });
+        m_scene->PublishCardMetrics(width, 700);
+        EXPECT_EQ(m_scene->GetIntSetting(SETTING_LARGE_CARD_WIDTH), large) << width;
+        EXPECT_EQ(m_scene->GetIntSetting(SETTING_SMALL_CARD_WIDTH), small_width) << width;
+        EXPECT_EQ(m_scene->GetIntSetting(SETTING_SMALL_CARD_HEIGHT), small_height) << width;
+        EXPECT_EQ(m_scene->GetIntSetting(SETTING_BOARD_SMALL_HEIGHT), 60) << width;
+    }
+}
+
+} // namespace
+} // namespace scene::test
