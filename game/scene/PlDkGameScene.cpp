@@ -14,6 +14,7 @@
 #include "engine/core/ImageObject.h"
 #include "engine/widgets/GuiButton.h"
 #include "engine/widgets/GuiDigitText.h"
+#include "game/rules/PlDkTable.h"
 #include "game/scene/CardCounter.h"
 #include "game/scene/FlippedCardSprite.h"
 #include "game/scene/GameSetBoard.h"
@@ -225,6 +226,14 @@ void CPlDkGameScene::CreateSeatBoards(int chair_count)
 void CPlDkGameScene::CreateCardSprites()
 {
     CCardGameScene::CreateCardSprites();
+    // The own hand marks its wild cards by this game's rules (jokers wild);
+    // the rules table lives for the program, so the test never dangles.
+    for (int i = 0; i < m_sprites.Count(); ++i)
+        if (auto* sprite = dynamic_cast<CPlDkCardSprite*>(m_sprites.Sprite(i)))
+            sprite->SetWildTest([](int32_t card) {
+                static const rules::CPlDkTable rules_table(rules::OPTION_JOKERS_WILD);
+                return rules_table.IsWildCard(card);
+            });
     m_turned_card = dynamic_cast<CPlDkCardSprite*>(RegisterObject(std::make_unique<CPlDkCardSprite>()));
     if (m_turned_card != nullptr) {
         m_turned_card->Deactivate();
