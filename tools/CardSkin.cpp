@@ -143,7 +143,7 @@ Picture DrawBack(int32_t w, int32_t h)
 
 // --- Table furniture: buttons, boards, digit and glyph strips, badges.
 
-enum class Kind { Button, Board, SeatPlate, Felt, Digits, Glyphs, Badges, Icon, CheckBox, Progress, SmallCards, RankMarks };
+enum class Kind { Button, Board, SeatPlate, Digits, Glyphs, Badges, Icon, CheckBox, Progress, SmallCards, RankMarks };
 
 struct Furniture {
     const char* package;
@@ -187,20 +187,10 @@ std::vector<Picture> DrawFurniture(TextPen& pen, const Furniture& item)
         }
         break;
     }
-    case Kind::Felt: {
-        // A seamless tile of table cloth: the colour with a fixed fine grain.
-        Picture pic(w, h);
-        for (int32_t y = 0; y < h; ++y)
-            for (int32_t x = 0; x < w; ++x) {
-                const uint32_t hash = (uint32_t(x) * 73856093u ^ uint32_t(y) * 19349663u) * 2654435761u;
-                pic.pixels[size_t(y) * size_t(w) + size_t(x)] = Shade(item.colour, 0.94 + double(hash >> 24) / 255.0 * 0.1);
-            }
-        frames.push_back(std::move(pic));
-        break;
-    }
     case Kind::Digits:
     case Kind::Glyphs: {
-        const std::u32string digits = U"0123456789";
+        // A digit strip's frames 0 to 9 are its digits, then the signs its text adds.
+        const std::u32string digits = U"0123456789" + std::u32string(item.text);
         const std::u32string_view glyphs = item.kind == Kind::Digits ? std::u32string_view(digits) : item.text;
         for (const char32_t c : glyphs) {
             Picture pic(w, h);
@@ -210,7 +200,9 @@ std::vector<Picture> DrawFurniture(TextPen& pen, const Furniture& item)
             const double cx = narrow ? w / 4.0 : w / 2.0;
             const double room = narrow ? w / 2.0 - 1.0 : w - 2.0;
             // A dark outline under the glyph keeps it legible on any table.
-            pen.DrawOutlined(pic, std::u32string(1, c), cx, 1, h - 3, room, item.colour);
+            // Signs are placed as beside a digit.
+            pen.DrawOutlined(pic, std::u32string(1, c), cx, 1, h - 3, room, item.colour,
+                             item.kind == Kind::Digits ? U"0" : U"");
             frames.push_back(std::move(pic));
         }
         break;
@@ -316,9 +308,8 @@ constexpr Furniture FURNITURE[] = {
     { "common.kor", "bit_gamesetboard", Kind::Board, 220, 200, U"", PANEL },
     { "common.kor", "游戏信息框", Kind::Board, 160, 70, U"", PANEL },
     { "common.kor", "比赛信息框", Kind::Board, 160, 70, U"", PANEL },
-    { "common.kor", "bit_BkgPattern", Kind::Felt, 64, 64, U"", 0xFF1C6E3Au },
     { "common.kor", "digit_restcard", Kind::Digits, 12, 18, U"", 0xFFFFE9A0u },
-    { "common.kor", "digit_Pen", Kind::Digits, 12, 18, U"", 0xFFFFFFFFu },
+    { "common.kor", "digit_Pen", Kind::Digits, 12, 18, U"+-", 0xFFFFFFFFu },
     { "common.kor", "digit_Pen2", Kind::Digits, 12, 18, U"", 0xFFFFD24Au },
     { "common.kor", "digiti_Clock", Kind::Digits, 16, 24, U"", 0xFFFF6A3Cu },
     { "common.kor", "ScoreDigit", Kind::Digits, 12, 18, U"", 0xFFFFD24Au },

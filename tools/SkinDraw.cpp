@@ -128,6 +128,32 @@ void DrawStar(Picture& pic, double cx, double cy, double r, uint32_t colour)
     Fill(pic, inside, cx - r, cy - r, cx + r, cy + r, colour);
 }
 
+Picture DrawFeltTable(int32_t width, int32_t height)
+{
+    Picture table(width, height);
+    for (int32_t y = 0; y < height; ++y) {
+        for (int32_t x = 0; x < width; ++x) {
+            const double nx = (x - width / 2.0) / (width / 2.0);
+            const double ny = (y - height / 2.0) / (height / 2.0);
+            const double light = std::clamp(1.0 - 0.45 * (nx * nx + ny * ny), 0.35, 1.0);
+            // A fine fixed grain, a few levels deep.
+            const uint32_t grain = (uint32_t(x) * 73856093u ^ uint32_t(y) * 19349663u) * 2654435761u >> 30;
+            table.pixels[size_t(y) * size_t(width) + size_t(x)]
+                = Rgb(uint32_t(14 * light), uint32_t((104 + 2 * grain) * light), uint32_t(48 * light));
+        }
+    }
+    const double rx = width * 0.4, ry = height * 0.357;
+    const auto ring = [=](double grow, double thickness) {
+        return [=](double x, double y) {
+            const double d = std::hypot((x - width / 2.0) / (rx + grow), (y - height / 2.0) / (ry + grow));
+            return std::abs(d - 1.0) * std::min(rx, ry) <= thickness / 2.0;
+        };
+    };
+    Fill(table, ring(2, 5), 0, 0, width, height, 0x50000000u);
+    Fill(table, ring(0, 3), 0, 0, width, height, Rgb(214, 176, 84));
+    return table;
+}
+
 engine::ImageRecord ToRecord(const std::vector<Picture>& frames)
 {
     engine::ImageRecord record;
@@ -161,7 +187,7 @@ TextPen::TextPen() : m_source(engine::CFreeTypeGlyphSource::Create()), m_cell(si
 }
 
 void TextPen::Draw(Picture& pic, std::u32string_view text, double cx, int32_t top, int32_t height, double max_width,
-                   uint32_t colour)
+                   uint32_t colour, std::u32string_view measure_with)
 {
     if (!m_source || text.empty() || height <= 0)
         return;
@@ -177,6 +203,13 @@ void TextPen::Draw(Picture& pic, std::u32string_view text, double cx, int32_t to
     }
     if (glyphs.empty())
         return;
+    for (const char32_t c : measure_with) {
+        const Ink& ink = Glyph(c);
+        if (ink.width != 0) {
+            ink_top = std::min(ink_top, ink.top);
+            ink_bottom = std::max(ink_bottom, ink.top + ink.height - 1);
+        }
+    }
     const double scale = double(height) / double(ink_bottom - ink_top + 1);
     const double gap = std::max(1.0, height / 10.0);
     double total = -gap;
@@ -267,11 +300,11 @@ void TextPen::Thicken()
 }
 
 void TextPen::DrawOutlined(Picture& pic, std::u32string_view text, double cx, int32_t top, int32_t height,
-                           double max_width, uint32_t colour)
+                           double max_width, uint32_t colour, std::u32string_view measure_with)
 {
     for (int d = 0; d < 4; ++d)
-        Draw(pic, text, cx + (d % 2 ? 1 : -1) * 0.8, top + (d / 2), height, max_width + 1.0, 0xC0000000u);
-    Draw(pic, text, cx, top, height, max_width, colour);
+        Draw(pic, text, cx + (d % 2 ? 1 : -1) * 0.8, top + (d / 2), height, max_width + 1.0, 0xC0000000u, measure_with);
+    Draw(pic, text, cx, top, height, max_width, colour, measure_with);
 }
 
 } // namespace tools

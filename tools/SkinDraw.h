@@ -66,6 +66,9 @@ void DrawStar(Picture& pic, double cx, double cy, double r, uint32_t colour);
 // A rounded panel lit from above: the body fades from light to dark.
 void DrawPanel(Picture& pic, double x0, double y0, double x1, double y1, double radius, uint32_t colour, uint32_t edge);
 
+// The card table's felt, lit from the middle, with a gold oval rim.
+[[nodiscard]] Picture DrawFeltTable(int32_t width, int32_t height);
+
 // '|'-separated parts of a text.
 [[nodiscard]] std::vector<std::u32string_view> SplitBars(std::u32string_view text);
 
@@ -78,12 +81,14 @@ public:
     TextPen();
 
     // Draws `text` with its ink box `height` rows high, centred on cx, top at
-    // `top`, squeezed sideways when it would be wider than max_width.
+    // `top`, squeezed sideways when it would be wider than max_width. With
+    // `measure_with`, the ink box is that of both texts (a minus sign sits
+    // where it would beside the digits instead of filling the height).
     void Draw(Picture& pic, std::u32string_view text, double cx, int32_t top, int32_t height, double max_width,
-              uint32_t colour);
+              uint32_t colour, std::u32string_view measure_with = {});
     // The same with a dark outline under the glyphs, legible on any ground.
     void DrawOutlined(Picture& pic, std::u32string_view text, double cx, int32_t top, int32_t height, double max_width,
-                      uint32_t colour);
+                      uint32_t colour, std::u32string_view measure_with = {});
 
 private:
     static constexpr int32_t SIZE = engine::GlyphCanvas::SIZE;

@@ -395,6 +395,11 @@ std::vector<uint8_t> EncodeBmp(const Picture& picture, uint32_t ground)
 void DrawExtraImages(TextPen& pen, std::vector<SkinPackage>& packages)
 {
     SkinPackage& common = PackageNamed(packages, "common.kor");
+    // The table under everything, centred on the main-game area: as large as
+    // the largest window, so that it covers any area.
+    SkinImage felt { "bit_BkgPattern", ToRecord({ DrawFeltTable(1050, 700) }) };
+    felt.image.flags = 0;  // opaque
+    common.images.push_back(std::move(felt));
     common.images.push_back(SkinImage { "chat", ToRecord(DrawBubbles()) });
     Picture slogan(320, 40);
     pen.DrawOutlined(slogan, U"快乐打牌 · 好运常在", 160, 6, 26, 310, PALE_GOLD);

@@ -25,31 +25,6 @@ namespace {
 constexpr int32_t SCREEN_W = 1050;
 constexpr int32_t SCREEN_H = 700;
 
-// The felt, lit from the middle, inside a gold oval rim.
-Picture DrawTable()
-{
-    Picture screen(SCREEN_W, SCREEN_H);
-    for (int32_t y = 0; y < SCREEN_H; ++y) {
-        for (int32_t x = 0; x < SCREEN_W; ++x) {
-            const double nx = (x - SCREEN_W / 2.0) / (SCREEN_W / 2.0);
-            const double ny = (y - SCREEN_H / 2.0) / (SCREEN_H / 2.0);
-            const double light = std::clamp(1.0 - 0.45 * (nx * nx + ny * ny), 0.35, 1.0);
-            const uint32_t grain = (uint32_t(x) * 73856093u ^ uint32_t(y) * 19349663u) * 2654435761u >> 29;
-            screen.pixels[size_t(y) * SCREEN_W + size_t(x)]
-                = Rgb(uint32_t(14 * light), uint32_t((104 + grain) * light), uint32_t(48 * light));
-        }
-    }
-    const auto ring = [](double rx, double ry, double thickness) {
-        return [=](double x, double y) {
-            const double d = std::hypot((x - SCREEN_W / 2.0) / rx, (y - SCREEN_H / 2.0) / ry);
-            return std::abs(d - 1.0) * std::min(rx, ry) <= thickness / 2.0;
-        };
-    };
-    Fill(screen, ring(422, 252, 5), 0, 0, SCREEN_W, SCREEN_H, 0x50000000u);
-    Fill(screen, ring(420, 250, 3), 0, 0, SCREEN_W, SCREEN_H, Rgb(214, 176, 84));
-    return screen;
-}
-
 // Lays `card` on the screen, turned by `angle` degrees about its centre at
 // (cx, cy) and scaled, each screen pixel averaged from 4 x 4 samples.
 void DrawTurned(Picture& screen, const Picture& card, double cx, double cy, double scale, double angle, double opacity,
@@ -92,7 +67,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: skingen <out.kor> [--preview <png-folder>]\n");
         return 2;
     }
-    Picture screen = DrawTable();
+    Picture screen = DrawFeltTable(SCREEN_W, SCREEN_H);
     // Ace of spades, king of hearts, queen of clubs, jack of diamonds, big joker.
     static constexpr int FAN[] = { 39, 38, 24, 10, 53 };
     TextPen pen;

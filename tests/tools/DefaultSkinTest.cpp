@@ -40,7 +40,7 @@ constexpr Expected IMAGES[] = {
     { "common.kor", "btn_gameset_cancel", ANY, ANY, 4 }, { "common.kor", "PlayerBoardSmall", ANY, ANY, 3 },
     { "common.kor", "bit_gamesetboard", ANY, ANY, 1 }, { "common.kor", "游戏信息框", ANY, ANY, 1 },
     { "common.kor", "比赛信息框", ANY, ANY, 1 },    { "common.kor", "bit_BkgPattern", ANY, ANY, 1 },
-    { "common.kor", "digit_restcard", ANY, ANY, 10 }, { "common.kor", "digit_Pen", ANY, ANY, 10 },
+    { "common.kor", "digit_restcard", ANY, ANY, 10 }, { "common.kor", "digit_Pen", ANY, ANY, 12 },
     { "common.kor", "digit_Pen2", ANY, ANY, 10 },   { "common.kor", "digiti_Clock", ANY, ANY, 10 },
     { "common.kor", "ScoreDigit", ANY, ANY, 10 },   { "common.kor", "word_zhang", ANY, ANY, 1 },
     { "common.kor", "word_fen", ANY, ANY, 1 },      { "common.kor", "ScoreUnite", ANY, ANY, 1 },
