@@ -9,6 +9,7 @@
 // s * a + d * (255 - a), at most 65025, from which >> 8 is taken.
 #include "engine/media/BlitterKernels.h"
 
+#include <algorithm>
 #include <vector>
 
 #if defined(__x86_64__)
@@ -109,42 +110,87 @@ V MixBytes(V s, V signed_t, const Weights& w)
 // a = alpha * O >> 8 in byte 0 of each lane.
 V ScaledAlpha(V s, V opacity) { return _mm256_srli_epi32(_mm256_mullo_epi16(_mm256_srli_epi32(s, 24), opacity), 8); }
 
+// Eight pixels of the blend: s, d the source and destination pixels.
 template<bool Full>
-void BlendLanes(uint32_t* target, const uint8_t* source, int32_t count, uint32_t opacity, int32_t& done)
+V BlendEight(V s, V d, V opacity_lanes)
 {
     const V alpha_mask = _mm256_set1_epi32(int(0xFF000000u));
     const V colour_mask = _mm256_set1_epi32(0x00FFFFFF);
     const V flip = _mm256_set1_epi8(char(0x80));
     const V zero = _mm256_setzero_si256();
+    V a_top;
+    Weights w;
+    if constexpr (Full) {
+        a_top = _mm256_and_si256(s, alpha_mask);
+        w = WeightsOf<3>(s);
+    } else {
+        const V a = ScaledAlpha(s, opacity_lanes);
+        a_top = _mm256_slli_epi32(a, 24);
+        w = WeightsOf<0>(a);
+    }
+    const V mixed = MixBytes(s, _mm256_xor_si256(d, flip), w);
+    const V src_clear = _mm256_cmpeq_epi32(_mm256_and_si256(s, alpha_mask), zero);
+    V drawn;
+    if (_mm256_testc_si256(d, alpha_mask)) [[likely]] {
+        // An opaque destination (the usual back buffer) stays opaque.
+        drawn = _mm256_or_si256(mixed, alpha_mask);
+    } else {
+        // Over a clear destination the colour is the source's; the larger alpha stays.
+        const V d_alpha = _mm256_and_si256(d, alpha_mask);
+        const V colour = _mm256_and_si256(_mm256_blendv_epi8(mixed, s, _mm256_cmpeq_epi32(d_alpha, zero)), colour_mask);
+        drawn = _mm256_or_si256(colour, _mm256_max_epu8(d_alpha, a_top));
+    }
+    return _mm256_blendv_epi8(drawn, d, src_clear);
+}
+
+// Sprites have long runs of clear pixels (their margins) and of opaque ones
+// (their bodies): a run of groups that are all clear leaves the destination,
+// and at full opacity a run all opaque over an opaque destination needs no
+// weights (255 * s >> 8 is s - 1 per byte, and 0 stays 0). Groups with
+// partial alphas are blended in runs without these tests: a group found so
+// is blended alone, and each one found right after a run makes the next run
+// 16 times longer. A sprite's soft rim costs one group, and an image of
+// partial alphas all over pays the tests a few times a row.
+template<bool Full>
+void BlendLanes(uint32_t* target, const uint8_t* source, int32_t count, uint32_t opacity, int32_t& done)
+{
+    const V alpha_mask = _mm256_set1_epi32(int(0xFF000000u));
     const V opacity_lanes = _mm256_set1_epi32(int(opacity));
+    const V one = _mm256_set1_epi8(1);
+    const int32_t groups_end = count & ~7;
     int32_t x = 0;
-    for (; x + 8 <= count; x += 8) {
+    int32_t run = 8;
+    while (x < groups_end) {
         const V s = Load(source + size_t(x) * 4);
         const V d = Load(target + x);
-        V a_top;
-        Weights w;
-        if constexpr (Full) {
-            a_top = _mm256_and_si256(s, alpha_mask);
-            w = WeightsOf<3>(s);
-        } else {
-            const V a = ScaledAlpha(s, opacity_lanes);
-            a_top = _mm256_slli_epi32(a, 24);
-            w = WeightsOf<0>(a);
+        if (Full && _mm256_testc_si256(_mm256_and_si256(s, d), alpha_mask)) {
+            Store(target + x, _mm256_or_si256(_mm256_subs_epu8(s, one), alpha_mask));
+            // Then two groups at a time while both stay so.
+            for (x += 8; x + 16 <= groups_end; x += 16) {
+                const V s0 = Load(source + size_t(x) * 4);
+                const V s1 = Load(source + size_t(x) * 4 + 32);
+                const V both = _mm256_and_si256(_mm256_and_si256(s0, Load(target + x)),
+                                                _mm256_and_si256(s1, Load(target + x + 8)));
+                if (!_mm256_testc_si256(both, alpha_mask))
+                    break;
+                Store(target + x, _mm256_or_si256(_mm256_subs_epu8(s0, one), alpha_mask));
+                Store(target + x + 8, _mm256_or_si256(_mm256_subs_epu8(s1, one), alpha_mask));
+            }
+            run = 8;
+            continue;
         }
-        const V mixed = MixBytes(s, _mm256_xor_si256(d, flip), w);
-        const V src_clear = _mm256_cmpeq_epi32(_mm256_and_si256(s, alpha_mask), zero);
-        V drawn;
-        if (_mm256_testc_si256(d, alpha_mask)) {
-            // An opaque destination (the usual back buffer) stays opaque.
-            drawn = _mm256_or_si256(mixed, alpha_mask);
-        } else {
-            // Over a clear destination the colour is the source's; the larger alpha stays.
-            const V d_alpha = _mm256_and_si256(d, alpha_mask);
-            const V colour =
-                _mm256_and_si256(_mm256_blendv_epi8(mixed, s, _mm256_cmpeq_epi32(d_alpha, zero)), colour_mask);
-            drawn = _mm256_or_si256(colour, _mm256_max_epu8(d_alpha, a_top));
+        if (_mm256_testz_si256(s, alpha_mask)) {
+            x += 8;
+            while (x < groups_end && _mm256_testz_si256(Load(source + size_t(x) * 4), alpha_mask))
+                x += 8;
+            run = 8;
+            continue;
         }
-        Store(target + x, _mm256_blendv_epi8(drawn, d, src_clear));
+        Store(target + x, BlendEight<Full>(s, d, opacity_lanes));
+        const int32_t run_end = std::min(x + run, groups_end);
+        run = std::min(run * 16, 1 << 16);
+        for (x += 8; x < run_end; x += 8)
+            Store(target + x, BlendEight<Full>(Load(source + size_t(x) * 4), Load(target + x), opacity_lanes));
     }
     done = x;
 }

@@ -1,6 +1,8 @@
 // The SSE2 row kernels: four pixels at a time, on every x86-64 processor.
 #include "engine/media/BlitterKernels.h"
 
+#include <algorithm>
+
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
@@ -74,24 +76,67 @@ __m128i EffectiveAlpha(__m128i s, uint32_t opacity)
     return _mm_srli_epi32(_mm_mullo_epi16(alpha, _mm_set1_epi32(int(opacity))), 8);
 }
 
-void Blend(uint32_t* target, const uint8_t* source, int32_t count, uint32_t opacity)
+// Four pixels of the blend: s, d the source and destination pixels.
+__m128i BlendFour(__m128i s, __m128i d, uint32_t opacity)
 {
     const __m128i alpha_mask = _mm_set1_epi32(int(0xFF000000u));
     const __m128i colour_mask = _mm_set1_epi32(0x00FFFFFF);
     const __m128i zero = _mm_setzero_si128();
+    const __m128i a = EffectiveAlpha(s, opacity);
+    const __m128i a_top = _mm_slli_epi32(a, 24);
+    const __m128i d_alpha = _mm_and_si128(d, alpha_mask);
+    const __m128i blended = _mm_or_si128(_mm_and_si128(MixBytes(s, d, a), colour_mask), _mm_max_epu8(d_alpha, a_top));
+    const __m128i copied = _mm_or_si128(_mm_and_si128(s, colour_mask), a_top);
+    const __m128i drawn = Select(_mm_cmpeq_epi32(d_alpha, zero), copied, blended);
+    const __m128i src_clear = _mm_cmpeq_epi32(_mm_and_si128(s, alpha_mask), zero);
+    return Select(src_clear, d, drawn);
+}
+
+// The alpha bytes of four pixels all 255 (all_ones) or all 0 (zero).
+bool AlphasAre(__m128i v, __m128i all)
+{
+    constexpr int ALPHA_BYTES = 0x8888;
+    return (_mm_movemask_epi8(_mm_cmpeq_epi8(v, all)) & ALPHA_BYTES) == ALPHA_BYTES;
+}
+
+// Runs of clear groups, and at full opacity of opaque groups over an opaque
+// destination, take short ways, as in the AVX2 kernel (which says why);
+// groups of partial alphas are blended in runs of growing length.
+void Blend(uint32_t* target, const uint8_t* source, int32_t count, uint32_t opacity)
+{
+    const __m128i alpha_mask = _mm_set1_epi32(int(0xFF000000u));
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i all_ones = _mm_set1_epi8(char(0xFF));
+    const __m128i one = _mm_set1_epi8(1);
+    const int32_t groups_end = count & ~3;
     int32_t x = 0;
-    for (; x + 4 <= count; x += 4) {
+    int32_t run = 4;
+    while (x < groups_end) {
         const __m128i s = Load(source + size_t(x) * 4);
         const __m128i d = Load(target + x);
-        const __m128i a = EffectiveAlpha(s, opacity);
-        const __m128i a_top = _mm_slli_epi32(a, 24);
-        const __m128i d_alpha = _mm_and_si128(d, alpha_mask);
-        const __m128i blended = _mm_or_si128(_mm_and_si128(MixBytes(s, d, a), colour_mask),
-                                             _mm_max_epu8(d_alpha, a_top));
-        const __m128i copied = _mm_or_si128(_mm_and_si128(s, colour_mask), a_top);
-        const __m128i drawn = Select(_mm_cmpeq_epi32(d_alpha, zero), copied, blended);
-        const __m128i src_clear = _mm_cmpeq_epi32(_mm_and_si128(s, alpha_mask), zero);
-        Store(target + x, Select(src_clear, d, drawn));
+        if (opacity == 256 && AlphasAre(_mm_and_si128(s, d), all_ones)) {
+            Store(target + x, _mm_or_si128(_mm_subs_epu8(s, one), alpha_mask));
+            for (x += 4; x < groups_end; x += 4) {
+                const __m128i next = Load(source + size_t(x) * 4);
+                if (!AlphasAre(_mm_and_si128(next, Load(target + x)), all_ones))
+                    break;
+                Store(target + x, _mm_or_si128(_mm_subs_epu8(next, one), alpha_mask));
+            }
+            run = 4;
+            continue;
+        }
+        if (AlphasAre(s, zero)) {
+            x += 4;
+            while (x < groups_end && AlphasAre(Load(source + size_t(x) * 4), zero))
+                x += 4;
+            run = 4;
+            continue;
+        }
+        Store(target + x, BlendFour(s, d, opacity));
+        const int32_t run_end = std::min(x + run, groups_end);
+        run = std::min(run * 16, 1 << 16);
+        for (x += 4; x < run_end; x += 4)
+            Store(target + x, BlendFour(Load(source + size_t(x) * 4), Load(target + x), opacity));
     }
     ScalarBlend(target + x, source + size_t(x) * 4, count - x, opacity);
 }

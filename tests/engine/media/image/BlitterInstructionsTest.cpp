@@ -97,3 +97,62 @@ TEST(BlitterInstructions, VectorKernelsGiveTheScalarPixels)
         }
     }
 }
+
+// Wide rows of long runs (clear, opaque, partial alphas, or any pixel), over
+// destinations with runs of opaque and of any pixels: the blend's vector
+// kernels take runs of clear and of opaque groups by short ways and blend
+// partial ones in runs of growing length, which must all end where the
+// pixels change.
+TEST(BlitterInstructions, LongRunsBlendAsTheScalarKernel)
+{
+    std::mt19937 random(20261207);
+    // Kinds of run: clear, partial alphas, any pixels, opaque (destinations
+    // are mostly opaque).
+    const auto runs_of = [&random](std::vector<uint32_t>& pixels, bool destination) {
+        for (size_t i = 0; i < pixels.size();) {
+            const size_t end = std::min(pixels.size(), i + 1 + random() % (random() % 2 ? 24 : 300));
+            const uint32_t kind = std::min(3u, uint32_t(random() % (destination ? 6 : 4)));
+            for (; i < end; ++i) {
+                const uint32_t pixel = RandomPixel(random);
+                const uint32_t colour = pixel & 0x00FFFFFFu;
+                pixels[i] = kind == 0 ? colour
+                    : kind == 1       ? colour | (1 + random() % 254) << 24
+                    : kind == 2       ? pixel
+                                      : colour | 0xFF000000u;
+            }
+        }
+    };
+    const BlitInstructions sets[] = { BlitInstructions::Sse2, BlitInstructions::Avx2 };
+    for (int trial = 0; trial < 200; ++trial) {
+        const auto w = uint16_t(1 + random() % 700);
+        const auto h = uint16_t(1 + random() % 8);
+        std::vector<uint32_t> pixels(size_t(w) * h);
+        runs_of(pixels, false);
+        const ImageRecord image = imagetest::MakeBgra(w, h, pixels);
+        const int32_t view_w = 1 + int32_t(random() % 800);
+        const int32_t view_h = 10;
+        std::vector<uint32_t> background(size_t(view_w) * view_h);
+        runs_of(background, true);
+        DrawParams params;
+        params.centre_x = int32_t(random() % uint32_t(view_w));
+        params.centre_y = view_h / 2;
+        params.width = random() % 4 == 0 ? 1 + int32_t(random() % 900) : w;
+        params.height = h;
+        params.flags = random() % 2 ? DRAW_FLAG_SMOOTH_SCALE : 0;
+        const double opacity = random() % 3 == 0 ? 0.6 : 1.0;
+
+        std::vector<uint32_t> expected = background;
+        DrawParams scalar_params = params;
+        BlitImage(BlitSurface { expected.data(), view_w, view_h }, scalar_params, image, 0, 0, w, h, opacity,
+                  COLOUR_NONE, BlitInstructions::Scalar);
+        for (const BlitInstructions set : sets) {
+            std::vector<uint32_t> drawn = background;
+            DrawParams set_params = params;
+            BlitImage(BlitSurface { drawn.data(), view_w, view_h }, set_params, image, 0, 0, w, h, opacity,
+                      COLOUR_NONE, set);
+            ASSERT_EQ(drawn, expected) << "trial " << trial << ", set " << int(set) << ", image " << w << "x" << h
+                                       << ", draw " << params.width << " at " << params.centre_x << ", opacity "
+                                       << opacity;
+        }
+    }
+}
