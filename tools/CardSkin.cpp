@@ -169,8 +169,10 @@ std::vector<Picture> DrawFurniture(TextPen& pen, const Furniture& item)
             const double sink = f == 2 ? 1.0 : 0.0;
             DrawPanel(pic, 0, sink, w, h, std::min(h / 2.5, 8.0), body, f == 1 ? GOLD : Shade(body, 0.5));
             const int32_t text_h = std::max(6, int32_t(h * 0.42));
+            // Measured with a digit, so that a lone sign ("—", "×") keeps its
+            // place and size instead of filling the label's height.
             pen.Draw(pic, item.text, w / 2.0 + sink, int32_t((h - text_h) / 2.0 + sink), text_h, w - 8.0,
-                     f == 3 ? Rgb(210, 210, 210) : WHITE);
+                     f == 3 ? Rgb(210, 210, 210) : WHITE, U"0");
             frames.push_back(std::move(pic));
         }
         break;
