@@ -351,6 +351,7 @@ void CCardGameScene::ResetTable()
 {
     m_chair_count = std::min(App().GetChairCount(), MAX_VIEWS);
     m_drag_start = -1;
+    m_last_select = 0;
     m_auto_play = false;
     m_auto_play_off_time = 0;
     m_auto_play_switched_off = false;

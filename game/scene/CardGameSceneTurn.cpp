@@ -508,6 +508,14 @@ void CCardGameScene::OnTableReset()
     if (state != nullptr)
         state->ResetTableData();
     ClearTable();
+    // Without a match list the seats are read afresh when players come back.
+    const client::CClientRecords& records = App().Records();
+    if (records.Ranking().EntryCount() != 0)
+        return;
+    const int players = std::min(records.GetTablePlayerCount(), m_chair_count);
+    for (int chair = 0; chair < players; ++chair)
+        if (CSeatBoard* board = GetSeatBoard(ChairToView(chair)))
+            board->ClearPlayer();
 }
 
 } // namespace scene

@@ -1081,6 +1081,18 @@ TEST_F(SceneInputTest, OnlookerAsksForTheCardsOnlyInARunningGameOfAFixedSeatRoom
                                  : std::vector<std::string> {});
         EXPECT_EQ(!m_chat.lines.empty() && m_chat.lines[0].find("请求player0给我看牌") != std::string::npos, c.asks);
     }
+    // The asking button rests 15 seconds, then shows again.
+    m_app.Records().Launch().look_on = 1;
+    m_app.GetGameState().SetTableWord15(1);
+    m_app.Records().Room().configs = 0;
+    (void)Send(GAMEMSG_BTN_ASK_CARD_VIEW);
+    const engine::CImageObject* image = m_scene->GetButton(Button::AskCardView)->GetImageChild();
+    ASSERT_NE(image, nullptr);
+    EXPECT_FALSE(image->IsVisible());
+    m_engine.Tick(3, 4000);
+    EXPECT_FALSE(image->IsVisible());
+    m_engine.Tick(1, 4000);
+    EXPECT_TRUE(image->IsVisible());
 }
 
 TEST_F(SceneInputTest, QueriedGameDataRunsTheRelayedRoadAndFailuresSaySo)
@@ -1121,6 +1133,17 @@ TEST_F(SceneInputTest, ResultBoxButtonsDragAndChangeOfTable)
     (void)Send(GAMEMSG_CLOSE_RESULT_BOX, 0, reinterpret_cast<uintptr_t>(&drag));
     EXPECT_EQ(box->GetX(), 415);
     EXPECT_EQ(box->GetY(), 295);
+    // The character picture stands left of the box, once made.
+    (void)Send(GAMEMSG_SHOW_CHARACTER, 5);
+    engine::CCanvasObject* character = m_scene->GetCharacterCanvas();
+    ASSERT_NE(character, nullptr);
+    EXPECT_TRUE(character->IsActive());
+    EXPECT_EQ(character->GetX(), box->GetLeft() - 67);
+    (void)Send(GAMEMSG_HIDE_CHARACTER);
+    (void)Send(GAMEMSG_SHOW_CHARACTER, 6);
+    EXPECT_EQ(m_scene->GetCharacterCanvas(), character);
+    (void)Send(GAMEMSG_HIDE_CHARACTER);
+    EXPECT_FALSE(character->IsActive());
     (void)Send(GAMEMSG_RESULT_CLOSE);
     EXPECT_FALSE(box->IsActive());
     EXPECT_TRUE(m_scene->GetButton(Button::Start)->IsActive());
@@ -1175,6 +1198,21 @@ TEST_F(SceneInputTest, ResumedRoundMarksTheOtherAbsentSeats)
         marks += m_scene->GetSeatBoard(m_scene->ChairToView(chair))->IsOffline() ? '1' : '0';
     EXPECT_EQ(marks, "0110");
     EXPECT_TRUE(m_scene->GetSeatBoard(m_scene->ChairToView(1))->IsHighlighted());
+}
+
+TEST_F(SceneInputTest, RoundOverClearsTheTableAndItsSeatsUnlessAGameRuns)
+{
+    m_app.Records().Table().player_count = 4;
+    for (int chair = 0; chair < 4; ++chair)
+        m_scene->GetSeatBoard(m_scene->ChairToView(chair))->SetPlayer(chair);
+    m_app.GetGameState().SetTableWord15(1);
+    (void)Send(80000101);
+    EXPECT_EQ(m_scene->GetSeatBoard(m_scene->ChairToView(2))->GetChair(), 2);
+    EXPECT_EQ(m_scene->Hand()->CountSprites(0, CARD_STATE_HAND), 13);
+    m_app.GetGameState().SetTableWord15(0);
+    (void)Send(80000101);
+    EXPECT_EQ(m_scene->GetSeatBoard(m_scene->ChairToView(2))->GetChair(), -1);
+    EXPECT_EQ(m_scene->Hand()->CountSprites(0, CARD_STATE_HAND), 0);
 }
 
 } // namespace
