@@ -350,8 +350,9 @@ constexpr Furniture FURNITURE[] = {
     { "replay.kor", "btn_redcross", Kind::Button, 18, 18, U"×", 0xFFCC1622u },
     { "cardmaster.kor", "btn_Cardmaster", Kind::Button, 26, 26, U"记", 0xFF9A5A24u },
     { "frame.kor", "btn_popmenu", Kind::Button, 56, 24, U"菜单", 0xFF2C60AAu },
-    { "frame.kor", "btn_ScoreTab", Kind::Button, 64, 24, U"积分", 0xFF2C60AAu },
-    { "frame.kor", "btn_AdvertTab", Kind::Button, 64, 24, U"公告", 0xFF2C60AAu },
+    // The advert bar's tabs: the bar writes their captions in black.
+    { "frame.kor", "btn_ScoreTab", Kind::Button, 64, 24, U"", 0xFFCDE6D2u },
+    { "frame.kor", "btn_AdvertTab", Kind::Button, 64, 24, U"", 0xFFCDE6D2u },
     { "frame.kor", "btn_signup", Kind::Button, 64, 26, U"报名", 0xFF2E8C46u },
     { "frame.kor", "btn_giveup", Kind::Button, 64, 26, U"退赛", 0xFF9A5A24u },
     { "frame.kor", "btn_FrameHelp", Kind::Button, 22, 20, U"?", 0xFF2C60AAu },
