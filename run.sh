@@ -11,6 +11,12 @@
 # Other arguments go to the client as they are (--frames N quits after N frames).
 # The peers' logs and the replays of the rounds played are named on exit.
 set -euo pipefail
+# Files named on the command line are the caller's: made absolute before the cd.
+args=()
+for arg in "$@"; do
+    if [ -f "$arg" ]; then args+=("$(realpath "$arg")"); else args+=("$arg"); fi
+done
+set -- ${args[@]+"${args[@]}"}
 cd "$(dirname "${BASH_SOURCE[0]}")"
 ./scripts/setup.sh scripts/packages.txt
 source scripts/ccache.sh

@@ -17,70 +17,15 @@
 #include "XScreen.h"
 
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <filesystem>
-#include <thread>
-
-extern char** environ;
 
 using namespace engine;
 
 namespace {
 
-constexpr const char* XVFB = "/usr/bin/Xvfb";
-
-// A private X server for one test, stopped at the end.
-class CXvfb {
-public:
-    bool Start()
-    {
-        for (int display = 90 + int(::getpid() % 500); display < 1100; ++display) {
-            const std::string number = std::to_string(display);
-            if (std::filesystem::exists(std::string("/tmp/.X11-unix/X") + number)
-                || std::filesystem::exists(std::string("/tmp/.X") + number + "-lock"))
-                continue;
-            m_name = std::string(":") + number;
-            std::string name = m_name;
-            char screen_arg[] = "-screen";
-            char screen_number[] = "0";
-            char geometry[] = "800x600x24";
-            char nolisten[] = "-nolisten";
-            char tcp[] = "tcp";
-            char* argv[] = { const_cast<char*>(XVFB), name.data(), screen_arg, screen_number, geometry, nolisten, tcp,
-                             nullptr };
-            if (posix_spawn(&m_pid, XVFB, nullptr, nullptr, argv, environ) != 0)
-                return false;
-            const uint32_t start = platform::GetTickCount();
-            // Generous: a loaded machine may take seconds to start the server.
-            while (!platform::HasElapsed(start, platform::GetTickCount(), 20000)) {
-                if (imagetest::CanOpenDisplay(m_name))
-                    return true;
-                std::this_thread::sleep_for(std::chrono::milliseconds(20));
-            }
-            Stop();
-        }
-        return false;
-    }
-    void Stop()
-    {
-        if (m_pid > 0) {
-            ::kill(m_pid, SIGTERM);
-            int status = 0;
-            ::waitpid(m_pid, &status, 0);
-            m_pid = -1;
-        }
-    }
-    ~CXvfb() { Stop(); }
-    [[nodiscard]] const std::string& Name() const { return m_name; }
-
-private:
-    pid_t m_pid { -1 };
-    std::string m_name;
-};
+using imagetest::CXvfb;
+using imagetest::XVFB;
 
 void PumpFor(uint32_t ms)
 {
