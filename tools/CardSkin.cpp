@@ -307,7 +307,6 @@ constexpr Furniture FURNITURE[] = {
     { "common.kor", "btn_gameset_ok", Kind::Button, 64, 26, U"确定", 0xFF2E8C46u },
     { "common.kor", "btn_gameset_cancel", Kind::Button, 64, 26, U"取消", 0xFF9A5A24u },
     { "common.kor", "PlayerBoardSmall", Kind::SeatPlate, 150, 64, U"", PANEL },
-    { "common.kor", "bit_gamesetboard", Kind::Board, 220, 200, U"", PANEL },
     { "common.kor", "游戏信息框", Kind::Board, 160, 70, U"", PANEL },
     { "common.kor", "比赛信息框", Kind::Board, 160, 70, U"", PANEL },
     { "common.kor", "digit_restcard", Kind::Digits, 12, 18, U"", 0xFFFFE9A0u },

@@ -234,6 +234,20 @@ Picture DrawResultBox(TextPen& pen)
     return pic;
 }
 
+// The settings board: light paper under the black captions of its four
+// boxes (left + 40, top + 55 + 25 i), its buttons at top + 177.
+Picture DrawSettingsBoard(TextPen& pen)
+{
+    constexpr int32_t W = 260, H = 210;
+    Picture pic(W, H);
+    DrawPanel(pic, 0, 0, W, H, 10, Rgb(236, 230, 210), Rgb(150, 120, 60));
+    Fill(pic, RoundedRect(2, 2, W - 2, 36, 8), 0, 0, W, 36, Rgb(46, 120, 76), Rgb(26, 84, 52));
+    FillAll(pic, RoundedRect(2, 26, W - 2, 36, 0.5), Rgb(36, 102, 64));
+    pen.DrawOutlined(pic, U"游戏设置", W / 2.0, 9, 17, W - 40.0, WHITE);
+    FillAll(pic, RoundedRect(16, 155, W - 16, 156, 0.5), 0x60967840u);
+    return pic;
+}
+
 // The QR-code panel: the code sits 45 pixels above the centre, 120 square.
 Picture DrawQrPanel(TextPen& pen)
 {
@@ -405,6 +419,7 @@ void DrawExtraImages(TextPen& pen, std::vector<SkinPackage>& packages)
     pen.DrawOutlined(slogan, U"快乐打牌 · 好运常在", 160, 6, 26, 310, PALE_GOLD);
     common.images.push_back(SkinImage { "slogan", ToRecord({ slogan }) });
     common.images.push_back(SkinImage { "游戏结果框", ToRecord({ DrawResultBox(pen) }) });
+    common.images.push_back(SkinImage { "bit_gamesetboard", ToRecord({ DrawSettingsBoard(pen) }) });
     common.images.push_back(SkinImage { "手机二维码_背景", ToRecord({ DrawQrPanel(pen) }) });
     common.images.push_back(SkinImage { "voicebg", ToRecord({ DrawTitledBoard(pen, 200, 320, U"快捷语", 20) }) });
     Picture word(170, 24);
