@@ -80,9 +80,11 @@ void CCardGameScene::UpdateSeatScores()
     const int32_t players = std::min(records.GetTablePlayerCount(), ranking.EntryCount());
     for (int32_t i = 0; i < players; ++i) {
         const client::MatchRankEntry& entry = ranking.entries[i];
+        // A listed player who sits nowhere at this table is passed over; the
+        // players after him still get their scores.
         const int view = ChairToView(records.GetUserChairNO(entry.user_id));
         if (view == -1)
-            break;
+            continue;
         if (CSeatBoard* board = GetSeatBoard(view))
             board->ShowMatchScore(entry.score, records.Header().words29[4]);
     }

@@ -342,6 +342,14 @@ TEST_F(CardGameSceneTest, SeatScoresFollowTheMatchList)
     EXPECT_EQ(scene->Shown(scene->ChairToView(2)), 10);
     EXPECT_EQ(scene->Shown(0), 20);
     EXPECT_EQ(scene->Shown(scene->ChairToView(3)), -1);
+
+    // A listed player seated nowhere does not stop the scores after him.
+    const int32_t later[] = { 999, 103, 102 };
+    for (int i = 0; i < 3; ++i)
+        records.Ranking().entries[i] = { later[i], 100 + i };
+    scene->UpdateSeatScores();
+    EXPECT_EQ(scene->Shown(scene->ChairToView(3)), 101);
+    EXPECT_EQ(scene->Shown(scene->ChairToView(2)), 102);
 }
 
 TEST_F(CardGameSceneTest, StartButtonAndPassHintFlashComeBack)
