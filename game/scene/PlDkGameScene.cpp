@@ -557,13 +557,7 @@ void CPlDkGameScene::ClearTable()
 
 void CPlDkGameScene::StopClock()
 {
-    if (m_clock_action != 0)
-        MarkGroupEntries(m_clock_action);
-    m_clock_action = 0;
-    SetActive(m_clock, false);
-    SetAutoPlay(false);
-    if (CSeatBoard* own = GetSeatBoard(0))
-        own->ShowAutoPlay(false);
+    CCardGameScene::StopClock();
     m_last_throw = false;
 }
 

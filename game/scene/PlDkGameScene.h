@@ -145,7 +145,6 @@ public:
     virtual void UpdateScorePanel(int32_t points);
     virtual void AwardScore(int chair, int32_t points);
     void OnScoreNotify(std::span<const uint8_t> body) override;
-    void OnBtnThrow() override;
     void OnBtnPass() override;
     void OnBtnStart() override;
     void OnResultClose() override;

@@ -385,24 +385,6 @@ void CPlDkGameScene::OnScoreNotify(std::span<const uint8_t> body)
     }
 }
 
-void CPlDkGameScene::OnBtnThrow()
-{
-    const engine::CGuiButton* throw_button = GetButton(Button::Throw);
-    if (IsLookOn() || throw_button == nullptr || !throw_button->IsActive() || !throw_button->IsVisible()
-        || m_hand == nullptr)
-        return;
-    std::array<int32_t, detail::MAX_BODY_CARDS> cards {};
-    const int n = m_hand->GetRaisedCards(cards);
-    if (n <= 0)
-        return;
-    HidePlayButtons();
-    // A play that could not be sent gives the turn back to the player
-    // instead of leaving him without buttons.
-    if (ThrowSelection(std::span<const int32_t>(cards.data(), static_cast<size_t>(n)))
-        == client::GR_CARD_REQUEST_NOT_SENT)
-        StartTurn();
-}
-
 void CPlDkGameScene::OnBtnPass()
 {
     const engine::CGuiButton* pass_button = GetButton(Button::Pass);

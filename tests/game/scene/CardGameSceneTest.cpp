@@ -13,6 +13,7 @@
 #include "game/scene/CardGameSelection.h"
 #include "game/scene/GameSetBoard.h"
 #include "game/scene/ReplayPanel.h"
+#include "game/scene/SceneRecorders.h"
 #include "game/scene/SeatBoard.h"
 #include "client/CCardGameConnection.h"
 #include "client/panel/CLookOnRequestBox.h"
@@ -393,36 +394,6 @@ TEST_F(CardGameSceneTest, ReplayBoardOfTheRoomInReplayModeGoesWithTheScene)
 }
 
 // --- Table events -----------------------------------------------------------
-
-// Keeps every chat line the scene writes.
-class CChatSink final : public client::ISidePanel {
-public:
-    void SendPanelEvent(uint32_t event_id, uintptr_t param1) override
-    {
-        if (event_id == client::GAMEMSG_SYSTEM_TEXT)
-            lines.emplace_back(reinterpret_cast<const char*>(param1));
-    }
-    void SendChildEvent(const char*, uint32_t) override {}
-    std::vector<std::string> lines;
-};
-
-// Keeps every request (id and bytes) instead of sending it.
-class CRecordingConnection final : public client::CCardGameConnection {
-public:
-    using CCardGameConnection::CCardGameConnection;
-    ~CRecordingConnection() override { Close(); }
-    [[nodiscard]] int SendRequest(std::string&, uint32_t request_id, std::span<const uint8_t> data,
-                                  client::RequestAnswer& answer, client::RequestWait) override
-    {
-        sent.emplace_back(request_id, std::vector<uint8_t>(data.begin(), data.end()));
-        answer.code = 0;
-        answer.data = answer_data;
-        return result;
-    }
-    std::vector<std::pair<uint32_t, std::vector<uint8_t>>> sent;
-    int result { 1 };                  ///< 0: every request fails
-    std::vector<uint8_t> answer_data;  ///< the body of each answer
-};
 
 // A body of size bytes with words set at byte offsets.
 std::vector<uint8_t> Body(size_t size, const std::vector<std::pair<size_t, int32_t>>& words)

@@ -18,6 +18,7 @@
 #include "game/scene/GameSetBoard.h"
 #include "game/scene/PlDkGameScene.h"
 #include "game/scene/PlDkSeatBoard.h"
+#include "game/scene/SceneRecorders.h"
 #include "game/scene/TableLayout.h"
 #include "platform/ByteOrder.h"
 
@@ -26,16 +27,7 @@ namespace {
 
 using rules::test::Card;
 
-class CChatLines final : public client::ISidePanel {
-public:
-    void SendPanelEvent(uint32_t event_id, uintptr_t param1) override
-    {
-        if (event_id == client::GAMEMSG_SYSTEM_TEXT)
-            lines.emplace_back(reinterpret_cast<const char*>(param1));
-    }
-    void SendChildEvent(const char*, uint32_t) override {}
-    std::vector<std::string> lines;
-};
+using CChatLines = CChatSink;
 
 // Keeps the game data sent: sub-id and body words.
 class CGameDataLog final : public client::CCardGameConnection {

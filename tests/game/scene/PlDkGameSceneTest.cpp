@@ -17,6 +17,7 @@
 #include "game/scene/PlDkCardSprite.h"
 #include "game/scene/PlDkGameScene.h"
 #include "game/scene/PlDkSeatBoard.h"
+#include "game/scene/SceneRecorders.h"
 #include "platform/ByteOrder.h"
 
 namespace scene::test {
@@ -24,33 +25,6 @@ namespace {
 
 using Button = CCardGameScene::Button;
 using rules::test::Card;
-
-// Keeps every chat line the scene writes.
-class CChatSink final : public client::ISidePanel {
-public:
-    void SendPanelEvent(uint32_t event_id, uintptr_t param1) override
-    {
-        if (event_id == client::GAMEMSG_SYSTEM_TEXT)
-            lines.emplace_back(reinterpret_cast<const char*>(param1));
-    }
-    void SendChildEvent(const char*, uint32_t) override {}
-    std::vector<std::string> lines;
-};
-
-// Keeps every request (id and bytes) instead of sending it.
-class CRecordingConnection final : public client::CCardGameConnection {
-public:
-    using CCardGameConnection::CCardGameConnection;
-    ~CRecordingConnection() override { Close(); }
-    [[nodiscard]] int SendRequest(std::string&, uint32_t request_id, std::span<const uint8_t> data,
-                                  client::RequestAnswer& answer, client::RequestWait) override
-    {
-        sent.emplace_back(request_id, std::vector<uint8_t>(data.begin(), data.end()));
-        answer.code = 0;
-        return 1;
-    }
-    std::vector<std::pair<uint32_t, std::vector<uint8_t>>> sent;
-};
 
 // The scene with the deal left out (the tests give the hands themselves)
 // and auto-play switched locally, so its callers can be counted.
