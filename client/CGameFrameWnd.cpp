@@ -38,6 +38,19 @@ private:
     engine::GameCore& m_core;
 };
 
+// A text of several lines as one log line.
+std::string OneLine(std::string text)
+{
+    std::replace_if(text.begin(), text.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
+    return text;
+}
+
+// Why the window stays open after the user asked to close it.
+void LogCloseAnswer(const std::string& answer)
+{
+    net::LogPrintf("close kept the window: %s", OneLine(answer).c_str());
+}
+
 } // namespace
 
 CGameFrameWnd::CGameFrameWnd(CGameApp& app) : m_app(app) {}
@@ -169,6 +182,7 @@ void CGameFrameWnd::OnConnectionLost()
                       records.GetAreaName().c_str(), records.GetRoomName().c_str());
     else
         std::snprintf(text, sizeof(text), "与服务器连接断开。");
+    net::LogPrintf("the connection to the game server is lost: %s", OneLine(text).c_str());
     m_app.ShowExitMessageBoard({ text, 30, 49, "vur大哭" });
 }
 
@@ -198,6 +212,9 @@ intptr_t CGameFrameWnd::WindowProc(platform::Message& msg)
         return 0;
     case platform::WM_CLOSE:
         OnClose();
+        return 0;
+    case UM_LEAVE_AND_CLOSE:
+        LeaveAndClose();
         return 0;
     default:
         break;
@@ -291,6 +308,7 @@ void CGameFrameWnd::OnClose()
     const CClientRecords& records = m_app.Records();
     if (m_app.IsMatch()) {
         if (records.IsMatchStarted() && !records.IsMatchEnded()) {
+            LogCloseAnswer("the match quit board");
             if (m_frame_ui)
                 m_frame_ui->ShowQuitBoard();
             return;
@@ -307,7 +325,9 @@ void CGameFrameWnd::OnClose()
             std::snprintf(text, sizeof(text), " <c=%d>已经请求退出，请耐心等候其他玩家回应(%d秒)。\r\n", EXIT_WAIT_COLOR,
                           static_cast<int>(30 - elapsed / 1000));
             m_app.ShowSystemMessage(text);
+            LogCloseAnswer(text);
         } else if (m_app.IsGameNotStarted()) {
+            LogCloseAnswer("the forced-quit box");
             if (m_frame_ui)
                 m_frame_ui->ShowForceQuitBox();
         } else if ((records.GetRoomOptions() & ROOM_OPTION_NO_PENALTY) == 0) {
@@ -318,6 +338,7 @@ void CGameFrameWnd::OnClose()
             board.seconds = 5;
             board.style = 53;
             board.picture = "vur疑问";
+            LogCloseAnswer(board.text);
             m_app.ShowMessageBoard(board);
         } else {
             MessageBoardRequest board;
@@ -325,6 +346,7 @@ void CGameFrameWnd::OnClose()
             board.seconds = 5;
             board.style = 49;
             board.picture = "vur打牌";
+            LogCloseAnswer(board.text);
             m_app.ShowMessageBoard(board);
         }
         return;
@@ -341,10 +363,12 @@ void CGameFrameWnd::LeaveAndClose()
             MessageBoardRequest board;
             board.text = error;
             board.seconds = 5;
+            LogCloseAnswer(board.text);
             m_app.ShowMessageBoard(board);
             return;
         }
     }
+    net::LogPrintf("the main window closes");
     m_app.ReportStatusToHall(static_cast<int32_t>(m_remote_handle));
     if (m_app.Links().comm_thread)
         m_app.Links().comm_thread->Stop();

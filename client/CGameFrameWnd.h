@@ -40,6 +40,9 @@ class CGameConnection;
 class CCommWaitDlg;
 
 inline constexpr uint32_t UM_URL_OPENED = 0x8618;
+/// The player confirmed leaving a running game (the frame UI's question):
+/// the window leaves the game and closes as its close road's last step.
+inline constexpr uint32_t UM_LEAVE_AND_CLOSE = 0x8619;
 inline constexpr uint32_t GAMEMSG_NOTICE_TEXT = 80000064;
 inline constexpr uint32_t GAMEMSG_QUIT_CONFIRMED = 80000082;
 
@@ -113,7 +116,9 @@ private:
     void OnTimer(uintptr_t timer);
     void OnGameInitDone();
     void OnClose();
-    /// Step 3 of the close road: leave the game, then close.
+    /// Step 3 of the close road: leave the game (a refusal's text is shown
+    /// and the window stays), then tell the hall, stop the communication
+    /// thread and close.
     void LeaveAndClose();
     void OnNoticeDownloaded(uint32_t job_id);
     void ShowNoticeText(const std::string& text);

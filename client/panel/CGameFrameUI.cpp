@@ -7,6 +7,7 @@
 #include "client/CGameApp.h"
 #include "client/CGameConnection.h"
 #include "client/CGameFrameWnd.h"
+#include "client/CGameStateHolder.h"
 #include "client/panel/CSubSystemPanel.h"
 #include "engine/core/CanvasObject.h"
 #include "engine/core/ImageObject.h"
@@ -18,6 +19,7 @@
 #include "engine/widgets/WidgetSupport.h"
 #include "platform/Message.h"
 #include "platform/MessageIds.h"
+#include "platform/Tick.h"
 #include "platform/Window.h"
 
 namespace panel {
@@ -421,6 +423,12 @@ void CGameFrameUI::QuitProgram()
 
 void CGameFrameUI::LeaveAndQuit()
 {
+    // The main window's close road ends the same way (posted: closing the
+    // window takes this object with it).
+    if (client::CGameFrameWnd* window = m_app.GetMainWindow()) {
+        (void)platform::PostMessage(window->GetHandle(), client::UM_LEAVE_AND_CLOSE);
+        return;
+    }
     if (client::CGameConnection* connection = GetConnection()) {
         std::string error;
         const client::CClientRecords& records = m_app.Records();
@@ -449,7 +457,11 @@ int CGameFrameUI::OnEvent(const engine::EngineEvent& event)
     case FRAME_EVENT_FORCE_QUIT:
         if (client::CGameConnection* connection = GetConnection()) {
             std::array<uint8_t, 64> record {};
-            (void)connection->AskForcedExit(record);
+            // The time of the request: closing again while the others
+            // answer shows how long they still have.
+            client::CGameStateHolder* state = m_app.GetGameStateHolder();
+            if (connection->AskForcedExit(record) != 0 && state != nullptr)
+                state->SetExitRequestTick(platform::GetTickCount());
         }
         return 1;
     case FRAME_EVENT_BOARD_CLOSED:

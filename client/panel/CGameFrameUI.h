@@ -230,8 +230,9 @@ protected:
     [[nodiscard]] client::CGameConnection* GetConnection() const;
     virtual void CloseMainWindow();
     virtual void QuitProgram();
-    /// The player confirmed leaving a running game or match: the server is
-    /// told and the program ends.
+    /// The player confirmed leaving a running game or match: the main
+    /// window leaves and closes as its close road does (without a window
+    /// the server is told and the program ends).
     virtual void LeaveAndQuit();
     /// Sets an image text (made by a game) or, without one, shows the system board.
     void ShowRoundText(engine::CGuiImageText* text, const std::string& value);

@@ -441,5 +441,22 @@ TEST_F(FrameRoad, CloseAsksWhatTheRoomAndTheRoundCallFor)
     EXPECT_EQ(m_window_ui.quit_boards, 0);
 }
 
+TEST_F(FrameRoad, AConfirmedLeaveEndsAsTheCloseRoadDoes)
+{
+    // The frame UI posts the player's confirmation; a refused leave keeps
+    // the window with the server's text, an accepted one closes it.
+    ASSERT_TRUE(Open());
+    Answer(GR_LEAVE_GAME, GR_LEAVE_KEEP_PLAYING);
+    (void)platform::SendMessage(m_window->GetHandle(), UM_LEAVE_AND_CLOSE);
+    EXPECT_TRUE(Requested(GR_LEAVE_GAME));
+    ASSERT_EQ(m_frame_ui.boards.size(), 1u);
+    EXPECT_NE(m_frame_ui.boards[0].text.find("生命不息"), std::string::npos);
+    EXPECT_TRUE(platform::IsWindow(m_window->GetHandle()));
+
+    Answer(GR_LEAVE_GAME, GR_OK);
+    (void)platform::SendMessage(m_window->GetHandle(), UM_LEAVE_AND_CLOSE);
+    EXPECT_FALSE(platform::IsWindow(m_window->GetHandle()));
+}
+
 } // namespace
 } // namespace client
