@@ -1177,6 +1177,17 @@ TEST_F(SceneInputTest, ResumedRoundMarksTheOtherAbsentSeats)
         marks += m_scene->GetSeatBoard(m_scene->ChairToView(chair))->IsOffline() ? '1' : '0';
     EXPECT_EQ(marks, "0110");
     EXPECT_TRUE(m_scene->GetSeatBoard(m_scene->ChairToView(1))->IsHighlighted());
+
+    // Taken up again after the deal: the clock runs and the own turn begins,
+    // without a second rejoin.
+    m_connection.sent.clear();
+    m_scene->StopClock();
+    m_app.GetGameState().SetTableWord14(0);
+    m_scene->RestoreRunningGame();
+    EXPECT_TRUE(m_scene->GetClock()->IsActive());
+    EXPECT_TRUE(m_scene->GetSeatBoard(0)->IsHighlighted());
+    EXPECT_TRUE(m_scene->GetButton(Button::Throw)->IsActive());
+    EXPECT_TRUE(m_connection.sent.empty());
 }
 
 TEST_F(SceneInputTest, RoundOverClearsTheTableAndItsSeatsUnlessAGameRuns)
