@@ -8,51 +8,17 @@
 #include <memory>
 #include <span>
 
-#include "client/CCardGameConnection.h"
-#include "client/CPlDkApp.h"
 #include "game/scene/CardGameScene.h"
 #include "platform/ByteOrder.h"
-#include "tests/engine/core/EngineTestSupport.h"
+#include "fuzz/scene/SceneFuzzRig.h"
 
 namespace {
 
-// Sends nothing and answers every request as sent.
-class CSilentConnection final : public client::CCardGameConnection {
-public:
-    using CCardGameConnection::CCardGameConnection;
-    ~CSilentConnection() override { Close(); }
-    [[nodiscard]] int SendRequest(std::string&, uint32_t, std::span<const uint8_t>, client::RequestAnswer& answer,
-                                  client::RequestWait) override
-    {
-        answer.code = 0;
-        return 1;
-    }
-};
-
-struct Rig {
-    Rig()
-    {
-        for (int chair = 0; chair < client::PLDK_CHAIRS; ++chair) {
-            app.Records().Seat(chair)->user_id = 100 + chair;
-            app.Records().Seat(chair)->chair = chair;
-        }
-        client::AppLinks links;
-        links.connection = &connection;
-        app.SetLinks(links);
-        auto owned = std::make_unique<scene::CCardGameScene>(app);
-        scene = owned.get();
-        engine.m_objects->AddObject(std::move(owned), nullptr);
-        scene->SetArea({ 0, 0, 800, 600 });
-    }
-    enginetest::EngineFixture engine;
-    client::CPlDkApp app;
-    CSilentConnection connection { app };
-    scene::CCardGameScene* scene { nullptr };
-};
+using Rig = scenefuzz::Rig<scene::CCardGameScene>;
 
 Rig& TheRig()
 {
-    static Rig rig;
+    static Rig rig({ 0, 0, 800, 600 });
     return rig;
 }
 

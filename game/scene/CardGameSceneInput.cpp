@@ -27,6 +27,7 @@
 namespace scene {
 namespace {
 
+using detail::InputOf;
 using detail::SetActive;
 
 constexpr uint32_t GAMEMSG_REFRESH_SEATS_AND_PILES = 80000012;
@@ -39,12 +40,6 @@ constexpr int32_t CHARACTER_HEIGHT = 270;
 constexpr int32_t CHARACTER_LEFT_OF_BOX = 67;
 constexpr uint32_t CHARACTER_KEY = 0xFF00FF;
 constexpr uint32_t CHARACTER_FOLLOW_FLAGS = 0x13C0EB;
-
-/// The input record an input route carries in param2 (null without one).
-const engine::InputState* InputOf(const engine::EngineEvent& event)
-{
-    return reinterpret_cast<const engine::InputState*>(event.param2);
-}
 
 } // namespace
 

@@ -29,6 +29,7 @@
 namespace scene {
 namespace {
 
+using detail::InputOf;
 using detail::SetActive;
 using detail::SetEnabled;
 using detail::Word;
@@ -46,12 +47,6 @@ constexpr int32_t TALK_LEFT = 10;
 constexpr int32_t TALK_RIGHT_GAP = 20;
 constexpr const char* MUSIC_NAME = "default";
 constexpr uint32_t MUSIC_REPEATS = 10000;
-
-/// The input record an input route carries in param2 (null without one).
-const engine::InputState* InputOf(const engine::EngineEvent& event)
-{
-    return reinterpret_cast<const engine::InputState*>(event.param2);
-}
 
 /// An event to the object itself, delivered when an action ends.
 engine::EngineEvent SelfEvent(const engine::CEngineObject& object, uint32_t id)

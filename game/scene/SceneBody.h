@@ -10,6 +10,7 @@
 
 #include "engine/core/EngineObject.h"
 #include "engine/core/GuiObject.h"
+#include "engine/core/InputState.h"
 #include "platform/ByteOrder.h"
 
 namespace scene::detail {
@@ -40,6 +41,12 @@ inline constexpr int32_t MAX_BODY_CARDS = 64;
         cards.push_back(*id);
     }
     return cards;
+}
+
+/// The input record an input route carries in param2 (null without one).
+[[nodiscard]] inline const engine::InputState* InputOf(const engine::EngineEvent& event)
+{
+    return reinterpret_cast<const engine::InputState*>(event.param2);
 }
 
 /// Shows (activates) or hides an object and redraws it; null is ignored.

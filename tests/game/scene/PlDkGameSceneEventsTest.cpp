@@ -27,28 +27,6 @@ namespace {
 
 using rules::test::Card;
 
-using CChatLines = CChatSink;
-
-// Keeps the game data sent: sub-id and body words.
-class CGameDataLog final : public client::CCardGameConnection {
-public:
-    using CCardGameConnection::CCardGameConnection;
-    ~CGameDataLog() override { Close(); }
-    [[nodiscard]] int SendRequest(std::string&, uint32_t request_id, std::span<const uint8_t> data,
-                                  client::RequestAnswer& answer, client::RequestWait) override
-    {
-        std::vector<int32_t> words;
-        for (size_t at = 0; request_id == client::GR_SEND_GAME_DATA && at + 4 <= data.size(); at += 4)
-            words.push_back(static_cast<int32_t>(platform::LoadU32LE(data.data() + at)));
-        // Head: room, user, sub-id, 0, length; then the body.
-        if (words.size() >= 5)
-            sent.emplace_back(words[2], std::vector<int32_t>(words.begin() + 5, words.end()));
-        answer.code = 0;
-        return 1;
-    }
-    std::vector<std::pair<int32_t, std::vector<int32_t>>> sent;
-};
-
 // A relayed game-data message with its body words.
 std::vector<uint8_t> GameData(int32_t sub_id, std::vector<int32_t> words, int32_t length = -1)
 {
@@ -130,8 +108,23 @@ protected:
         return m_scene->GetArrangeButton()->IsActive() && !m_scene->GetRestoreButton()->IsActive();
     }
 
-    CChatLines m_chat;
-    CGameDataLog m_connection { m_app };
+    // The game data sent: sub-id and body words (after the 20-byte head).
+    std::vector<std::pair<int32_t, std::vector<int32_t>>> Sent() const
+    {
+        std::vector<std::pair<int32_t, std::vector<int32_t>>> out;
+        for (const auto& [id, bytes] : m_connection.sent) {
+            if (id != client::GR_SEND_GAME_DATA || bytes.size() < 20)
+                continue;
+            std::vector<int32_t> words;
+            for (size_t at = 20; at + 4 <= bytes.size(); at += 4)
+                words.push_back(static_cast<int32_t>(platform::LoadU32LE(bytes.data() + at)));
+            out.emplace_back(static_cast<int32_t>(platform::LoadU32LE(bytes.data() + 8)), words);
+        }
+        return out;
+    }
+
+    CChatSink m_chat;
+    CRecordingConnection m_connection { m_app };
     CPlDkGameScene* m_scene {};
 };
 
@@ -225,13 +218,13 @@ TEST_F(PlDkEventsTest, SortButtonsStepTheSortTypeAndClearTheGroups)
 
 TEST_F(PlDkEventsTest, AutoPlaySwitchesAtOnceTellsTheTableAndKeepsItsCoolDown)
 {
-    using Sent = std::vector<std::pair<int32_t, std::vector<int32_t>>>;
+    using SentData = std::vector<std::pair<int32_t, std::vector<int32_t>>>;
     (void)Send(GAMEMSG_BTN_AUTO_PLAY);
     EXPECT_TRUE(m_scene->IsAutoPlay());
     // A click on the table switches it off again.
     (void)Send(GAMEMSG_CHARACTER_AREA);
     EXPECT_FALSE(m_scene->IsAutoPlay());
-    EXPECT_EQ(m_connection.sent, (Sent { { GAMEDATA_AUTOPLAY_ON, { 0 } }, { GAMEDATA_AUTOPLAY_OFF, { 0 } } }));
+    EXPECT_EQ(Sent(), (SentData { { GAMEDATA_AUTOPLAY_ON, { 0 } }, { GAMEDATA_AUTOPLAY_OFF, { 0 } } }));
 
     m_engine.m_clock.Advance(4200);
     (void)Send(GAMEMSG_BTN_AUTO_PLAY);
@@ -280,9 +273,9 @@ TEST_F(PlDkEventsTest, TalkPanelRowsAreTenOf26PixelsFrom30Down)
     EXPECT_EQ(Send(GAMEMSG_TALK_PANEL_CLICK, 0, reinterpret_cast<uintptr_t>(&point)), 0);
     EXPECT_EQ(m_scene->GetTalkRow(), 1);
     (void)Send(GAMEMSGEX_JUDGE_PLAY_SND);
-    ASSERT_EQ(m_connection.sent.size(), 1u);
-    EXPECT_EQ(m_connection.sent[0].first, GAMEDATA_JUDGE_PLAY_SND);
-    EXPECT_EQ(m_connection.sent[0].second, (std::vector<int32_t> { 0, 11 }));
+    ASSERT_EQ(Sent().size(), 1u);
+    EXPECT_EQ(Sent()[0].first, GAMEDATA_JUDGE_PLAY_SND);
+    EXPECT_EQ(Sent()[0].second, (std::vector<int32_t> { 0, 11 }));
     point.y = 400 - 170 + 295;   // the eleventh row is no row
     (void)Send(GAMEMSG_TALK_PANEL_CLICK, 0, reinterpret_cast<uintptr_t>(&point));
     EXPECT_EQ(m_scene->GetTalkRow(), -1);
