@@ -38,6 +38,7 @@
 #include "game/scene/ChairMath.h"
 #include "game/scene/HandOperations.h"
 #include "game/scene/PlaySearch.h"
+#include "game/scene/ResultBoxPlan.h"
 
 namespace engine {
 class CCanvasObject;
@@ -73,8 +74,7 @@ inline constexpr uint32_t GAMEMSG_OPTION_1 = 80000135;
 inline constexpr uint32_t GAMEMSG_OPTION_4 = 80000138;
 
 inline constexpr uint32_t GAMEMSG_BTN_ASK_CARD_VIEW2 = 80000121;
-inline constexpr uint32_t GAMEMSG_RESULT_CLOSE = 80000123;
-inline constexpr uint32_t GAMEMSG_RESULT_CONTINUE = 80000124;
+// GAMEMSG_RESULT_CLOSE and GAMEMSG_RESULT_CONTINUE: ResultBoxPlan.h.
 inline constexpr uint32_t GAMEMSG_BTN_QUIT = 80000133;
 
 /// Application events to the scene.

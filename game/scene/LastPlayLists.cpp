@@ -1,5 +1,7 @@
 #include "game/scene/LastPlayLists.h"
 
+#include <algorithm>
+
 namespace scene {
 namespace {
 
@@ -21,6 +23,15 @@ void CLastPlayLists::SetSeatState(int chair, int32_t state)
 {
     if (IsSeat(chair))
         m_seat_state[size_t(chair)] = state;
+}
+
+void CLastPlayLists::SetList(int chair, std::span<const int32_t> cards)
+{
+    if (!IsSeat(chair))
+        return;
+    auto& list = m_lists[size_t(chair)];
+    list.fill(-1);
+    std::copy_n(cards.begin(), std::min(cards.size(), list.size()), list.begin());
 }
 
 bool CLastPlayLists::RetirePlayedCards(ICardSpriteSet& sprites, int32_t chair)

@@ -10,6 +10,7 @@
 
 #include <array>
 #include <cstdint>
+#include <span>
 
 #include "game/scene/CardSpriteState.h"
 
@@ -41,6 +42,9 @@ public:
     void SetKeep(bool keep) { m_keep = keep; }
     [[nodiscard]] bool GetKeep() const { return m_keep; }
     void SetSeatState(int chair, int32_t state);
+    /// A seat's list taken back (a running game rebuilt): its first 32 ids,
+    /// -1 for the rest; nothing for a chair outside 0 to 3.
+    void SetList(int chair, std::span<const int32_t> cards);
     [[nodiscard]] const std::array<int32_t, LAST_PLAY_SLOTS>& List(int chair) const { return m_lists.at(size_t(chair)); }
 
 private:

@@ -561,38 +561,4 @@ void CPlDkGameScene::StopClock()
     m_last_throw = false;
 }
 
-// ===========================================================================
-// Stubs of the operations of PlDkGameSceneDeal.cpp, PlDkResultBox.cpp and
-// PlDkGameSceneLastPlay.cpp (move each body to its own file when it is written).
-// ===========================================================================
-
-void CPlDkGameScene::StartDeal() {}
-void CPlDkGameScene::OnDealTick() {}
-void CPlDkGameScene::RestoreRunningGame() {}
-void CPlDkGameScene::ResumeGame() { CCardGameScene::ResumeGame(); }
-void CPlDkGameScene::ShowGameInfoBox() { CCardGameScene::ShowGameInfoBox(); }
-void CPlDkGameScene::ShowMatchInfoBox() { CCardGameScene::ShowMatchInfoBox(); }
-void CPlDkGameScene::ShowSortButtons(bool show) { CCardGameScene::ShowSortButtons(show); }
-void CPlDkGameScene::StartPlay() {}
-void CPlDkGameScene::ApplyDragSelection() {}
-void CPlDkGameScene::RedrawTalkPanel() {}
-void CPlDkGameScene::MarkTurnedCardSeats() {}
-void CPlDkGameScene::LayDealtCard(int chair) { (void)chair; }
-void CPlDkGameScene::ShowResultBox() {}
-void CPlDkGameScene::RetirePlayedCards(int chair) { CCardGameScene::RetirePlayedCards(chair); }
-bool CPlDkGameScene::IsInLastPlay(int32_t card) const { return m_last_plays.IsInLastPlay(card); }
-bool CPlDkGameScene::HasLastPlay() const { return m_last_plays.HasLastPlay(); }
-void CPlDkGameScene::ShowLastThrow() {}
-void CPlDkGameScene::HideLastThrow() {}
-void CPlDkGameScene::OnSceneNotice(std::span<const uint8_t> record)
-{
-    if (m_qr != nullptr)
-        m_qr->OnSceneNotice(record);
-}
-void CPlDkGameScene::ShowQRCodePanel(std::string_view text)
-{
-    if (m_qr != nullptr)
-        (void)m_qr->ShowQRCodePanel(text);
-}
-
 } // namespace scene

@@ -35,8 +35,10 @@
 #include <string_view>
 
 #include "game/rules/CardPlay.h"
+#include "game/rules/PlDkRecords.h"
 #include "game/scene/CardGameScene.h"
 #include "game/scene/LastPlayLists.h"
+#include "game/scene/PlDkResultBox.h"
 
 namespace rules {
 struct ChairGroup;
@@ -285,21 +287,45 @@ public:
 
     // ------------------------------------------------------------------
     // --- Deal, info boxes, talk panel, result box, last play (PlDkGameSceneDeal.cpp, PlDkResultBox.cpp, PlDkGameSceneLastPlay.cpp)
+    /// The most cards a player is dealt (a round record's count is clamped
+    /// to 0..DEAL_MAX_ROUNDS, so the deal never passes sprite 107 nor the
+    /// 32 words of a hand).
+    static constexpr int32_t DEAL_MAX_ROUNDS = 27;
+    /// The deal's card that is turned up (sprite and tick 54).
+    static constexpr int TURNED_DEAL_INDEX = 54;
+    static constexpr uint32_t DEAL_TICK_MS = 30;
+    static constexpr int TALK_ROWS = 10;
+    /// The cards per player of the round record (word 20), within 0..DEAL_MAX_ROUNDS.
+    [[nodiscard]] static int32_t DealRounds(const rules::TableGameData& data);
+    /// Starts the deal: live, one card every DEAL_TICK_MS; in replay
+    /// playback laid out at once. A round without cards goes straight to
+    /// the partner step.
     void StartDeal() override;
+    /// Deals the next card (GAMEMSG_DEAL_TICK).
     void OnDealTick() override;
-    /// The partner step after the deal (GAMEMSG_PARTNER_STEP).
+    /// The partner step after the deal (GAMEMSG_PARTNER_STEP): partner
+    /// texts, the seat swap, the start of play.
     void RestoreRunningGame() override;
+    /// Rebuilds a running game from the table data (a late entrant).
     void ResumeGame() override;
     void ShowGameInfoBox() override;
     void ShowMatchInfoBox() override;
     void ShowSortButtons(bool show) override;
     /// The play start (GAMEMSG_CHAT_BUBBLE_TIMER).
     virtual void StartPlay();
+    /// Raises the whole own hand, or lowers it when all of it is raised.
     void ApplyDragSelection() override;
     virtual void RedrawTalkPanel();
+    /// The turned-card mark on the boards of its holder and that holder's partner.
     virtual void MarkTurnedCardSeats();
+    /// Numbers a chair's dealt cards in sprite order and places its count.
     virtual void LayDealtCard(int chair);
+    /// The round's result box: built on the first call, refilled on each.
     virtual void ShowResultBox();
+    /// The score cards a chair has taken go to the next free score-card
+    /// sprites (none beyond the 24); the chair's cards are then relaid.
+    virtual void GiveScoreCards(int chair, std::span<const int32_t> cards);
+    /// Puts the played cards away into the last-play lists.
     void RetirePlayedCards(int chair) override;
     [[nodiscard]] bool IsInLastPlay(int32_t card) const;
     [[nodiscard]] bool HasLastPlay() const;
@@ -307,6 +333,10 @@ public:
     virtual void HideLastThrow();
     void OnSceneNotice(std::span<const uint8_t> record) override;
     virtual void ShowQRCodePanel(std::string_view text);
+    [[nodiscard]] bool IsDealing() const { return m_dealing; }
+    [[nodiscard]] int32_t GetDealCount() const { return m_deal_count; }
+    [[nodiscard]] const CPlDkResultBox* GetResultBoxParts() const { return m_result_parts.get(); }
+    [[nodiscard]] bool IsLastThrowShown() const { return m_last_throw; }
 
     // ------------------------------------------------------------------
     // --- Access (for the files above and the tests)
@@ -394,6 +424,21 @@ protected:
     uint32_t m_music_channel { 0 };
 
     // --- Members of deal, info boxes, talk panel, result box, last play (PlDkGameSceneDeal.cpp, PlDkResultBox.cpp, PlDkGameSceneLastPlay.cpp)
+    /// Seat boards follow their chairs to the views of the chair rules.
+    void PlaceSeatBoardsByChair();
+    /// The chair rules take the turned card's holders from the table data.
+    void ApplySeatSwap(const rules::TableGameData& data);
+    void ShowTurnedCard(const rules::TableGameData& data);
+    /// The own partner of the round being dealt (-1 without an own chair).
+    [[nodiscard]] int DealtPartner(const rules::TableGameData& data) const;
+    void FillCardCounter();
+    int32_t m_deal_count { 0 };
+    bool m_dealing { false };
+    uint64_t m_deal_action { 0 };
+    std::unique_ptr<CPlDkResultBox> m_result_parts;
+    /// The quick-talk panel's rows and highlight (supplied with the panel).
+    std::array<engine::CCanvasObject*, TALK_ROWS> m_talk_rows {};
+    engine::CEngineObject* m_talk_highlight { nullptr };
 };
 
 } // namespace scene

@@ -3,6 +3,7 @@
 // auto-play, the QR-code panel's buttons, the quick-talk phrases with their
 // chat bubbles, this game's game data and the sound settings.
 #include <algorithm>
+#include <vector>
 #include <array>
 
 #include "client/CCardGameConnection.h"
@@ -554,23 +555,14 @@ void CPlDkGameScene::OnScoreCards(std::span<const uint8_t> body)
     if (!count || !chair || !IsChair(*chair))
         return;
     const int n = std::clamp<int32_t>(*count, 0, SCORE_SPRITES);
-    int32_t place = 0;
-    for (int i = 0; i < m_score_used; ++i)
-        if (const CFlippedCardSprite* sprite = GetScoreSprite(i); sprite != nullptr && sprite->Record().chair == *chair)
-            ++place;
-    for (int k = 0; k < n && m_score_used < SCORE_SPRITES; ++k) {
+    std::vector<int32_t> cards;
+    for (int k = 0; k < n; ++k) {
         const auto card = Word(body, 4 * static_cast<size_t>(k));
-        CFlippedCardSprite* sprite = GetScoreSprite(m_score_used);
-        if (!card || sprite == nullptr)
+        if (!card)
             break;
-        CardSpriteState& s = sprite->Record();
-        s.card = *card;
-        s.chair = *chair;
-        s.view = ChairToView(*chair);
-        s.row_index = place++;
-        ++m_score_used;
+        cards.push_back(*card);
     }
-    RelayCards(*chair);
+    GiveScoreCards(*chair, cards);
 }
 
 // --- The quick-talk panel

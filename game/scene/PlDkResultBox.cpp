@@ -1,4 +1,5 @@
-// The round's result box: its objects, its events and its repainting.
+// The round's result box: its objects, its events and its repainting, and
+// the table's showing of it at a round's end.
 #include "game/scene/PlDkResultBox.h"
 
 #include <string>
@@ -9,7 +10,10 @@
 #include "engine/core/EngineEntity.h"
 #include "engine/core/ObjectDefs.h"
 #include "engine/widgets/GuiButton.h"
+#include "engine/widgets/GuiImageText.h"
 #include "engine/widgets/WidgetSupport.h"
+#include "client/CGameStateHolder.h"
+#include "game/scene/PlDkGameScene.h"
 #include "game/scene/ResultBoxPaint.h"
 #include "game/scene/SceneWidgets.h"
 
@@ -147,6 +151,38 @@ engine::CCanvasObject* CPlDkResultBox::Show(const ResultBoxPlan& plan, engine::C
         button->Invalidate();
     }
     return box;
+}
+
+void CPlDkGameScene::ShowResultBox()
+{
+    if (m_result_parts == nullptr)
+        m_result_parts = std::make_unique<CPlDkResultBox>(*this, GetId(), App());
+    const bool first = m_result_parts->GetBox() == nullptr;
+
+    const client::CClientRecords& records = App().Records();
+    ResultBoxInput input;
+    const int own = OwnChair();
+    input.row_chairs = { own, PrevChair(PrevChair(own)), NextChair(own), PrevChair(own) };
+    for (int chair = 0; chair < RESULT_BOX_ROWS; ++chair) {
+        input.names[size_t(chair)] = records.GetSeatUserName(chair);
+        const client::GameUserRecord* seat = records.Seat(chair);
+        input.characters[size_t(chair)] = seat != nullptr ? seat->statistics[2] : 0;
+    }
+    if (const client::CGameStateHolder* state = GetGameState())
+        input.result = state->GetResultBlock();
+    input.silver_room = records.IsSilverRoom();
+    input.look_on = records.IsLookOn();
+    input.match_room = App().IsMatch();
+
+    auto* pen = dynamic_cast<engine::CGuiImageText*>(FindObjectByName("DigitPen"));
+    engine::CCanvasObject* box = m_result_parts->Show(MakeResultBoxPlan(input), pen);
+    if (box != nullptr && first) {
+        // The table lays it out from now on (centred on its area).
+        SetResultBox(box);
+        const engine::EngineRect area = GetArea();
+        Place(box, area.left + area.Width() / 2, area.top + area.Height() / 2);
+    }
+    StartCountdown();
 }
 
 } // namespace scene

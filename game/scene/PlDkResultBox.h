@@ -24,6 +24,7 @@
 #include <array>
 #include <cstdint>
 
+#include "game/scene/CardGameScene.h"
 #include "game/scene/ResultBoxPlan.h"
 
 namespace client {
@@ -38,9 +39,6 @@ class CGuiImageText;
 } // namespace engine
 
 namespace scene {
-
-inline constexpr uint32_t GAMEMSG_SHOW_CHARACTER = 80000103;
-inline constexpr uint32_t GAMEMSG_HIDE_CHARACTER = 80000104;
 
 inline constexpr const char* RESULT_CLOSE_IMAGE = "结果框关闭按钮";
 inline constexpr const char* RESULT_OK_IMAGE = "结果框确定";

@@ -1,0 +1,238 @@
+// This game's table at the start of a round: which card the deal gives to
+// which seat at which tick (and a round record's card count kept within the
+// sprites and the hand), the seats after the turned card's swap, the result
+// box built from a result record, and the marking of the last plays.
+#include <string>
+#include <vector>
+
+#include "client/CPlDkGameState.h"
+#include "engine/core/CanvasObject.h"
+#include "engine/widgets/GuiButton.h"
+#include "game/scene/BoardTestSupport.h"
+#include "game/scene/PlDkCardSprite.h"
+#include "game/scene/PlDkGameScene.h"
+#include "game/scene/PlDkSeatBoard.h"
+
+namespace scene::test {
+namespace {
+
+class CChatLines final : public client::ISidePanel {
+public:
+    void SendPanelEvent(uint32_t event_id, uintptr_t param1) override
+    {
+        if (event_id == client::GAMEMSG_SYSTEM_TEXT)
+            text += reinterpret_cast<const char*>(param1);
+    }
+    void SendChildEvent(const char*, uint32_t) override {}
+    std::string text;
+};
+
+class PlDkDealTest : public BoardTest {
+protected:
+    PlDkDealTest()
+    {
+        for (const char* name : { "牌正面50x68", "牌背面50x68", "牌正面71x96", "牌背面71x96", "牌正面82x110",
+                                  "牌背面82x110" })
+            AddImage(name, 50, 68, 54);
+        AddImage("PlayerBoardSmall", 200, 60, 3);
+        AddImage(RESULT_BOX_IMAGE, 500, 320);
+        for (int chair = 0; chair < client::PLDK_CHAIRS; ++chair) {
+            m_app.Records().Seat(chair)->user_id = 100 + chair;
+            m_app.Records().Seat(chair)->chair = chair;
+        }
+        client::AppLinks links;
+        links.side_panel = &m_chat;
+        m_app.SetLinks(links);
+        auto owned = std::make_unique<CPlDkGameScene>(m_app);
+        m_scene = owned.get();
+        m_engine.m_objects->AddObject(std::move(owned), nullptr);
+        m_scene->SetArea({ 0, 0, 1000, 700 });
+        for (int view = 0; view < CPlDkGameScene::SEATS; ++view)
+            m_scene->GetSeatBoard(view)->SetPlayer(view);
+    }
+    // The scene writes to the application as it goes: before the application does.
+    ~PlDkDealTest() override { m_engine.m_objects->DestroyObject(m_scene->GetId()); }
+    rules::TableGameData& Data() { return m_app.GetGameState().GetTableData(); }
+    // A round of `per_player` cards: the own hand 0, 4, 8 ..., the partner's
+    // 2, 6, 10 ...; card 7 turned up by `holder`, its copy with `other`.
+    void SetRound(int32_t per_player, int holder, int other)
+    {
+        Data().reserved_80 = per_player;
+        for (int i = 0; i < 27; ++i) {
+            Data().card_slots[i] = 4 * i;
+            Data().reserved_212[i] = 4 * i + 2;
+        }
+        Data().head[13] = holder;
+        Data().head_partner = other;
+        Data().head_turned_card = holder >= 0 ? 7 : -1;
+        Data().head_turned_position = holder >= 0 ? 54 : -1;
+    }
+    const CardSpriteState& Sprite(int index) { return m_scene->Sprites().At(index); }
+
+    CChatLines m_chat;
+    CPlDkGameScene* m_scene {};
+};
+
+TEST_F(PlDkDealTest, EachTickGivesTheNextSpriteToTheNextChairWithTheOwnAndOpenCardsFaceUp)
+{
+    // Card 7 turned up by chair 0, its copy with chair 1: after the first
+    // round's partner step chair 1 is the own partner, seated at view 2.
+    const struct {
+        bool open_hand;
+        int tick;
+        int chair;
+        int view;
+        int32_t card;  ///< -1: face down
+    } cases[] = {
+        { false, 0, 0, 0, 0 },  { false, 1, 1, 1, -1 },  { false, 2, 2, 2, -1 }, { false, 3, 3, 3, -1 },
+        { false, 4, 0, 0, 4 },  { false, 54, 2, 2, -1 }, { false, 107, 3, 3, -1 },
+        { true, 1, 1, 2, 2 },   { true, 2, 2, 1, -1 },   { true, 105, 1, 2, 106 }, { true, 104, 0, 0, 104 },
+    };
+    for (const bool open_hand : { false, true }) {
+        m_app.Records().Room().options = open_hand ? 1 : 0;
+        SetRound(27, 0, 1);
+        m_scene->ResetTable();
+        m_scene->StartDeal();
+        ASSERT_TRUE(m_scene->IsDealing());
+        // The engine's repeating tick drives the deal: 108 ticks of 30 ms,
+        // then the partner step.
+        Run(4000);
+        EXPECT_FALSE(m_scene->IsDealing());
+        EXPECT_EQ(m_scene->GetDealCount(), 108);
+        for (const auto& c : cases) {
+            if (c.open_hand != open_hand)
+                continue;
+            const CardSpriteState& s = Sprite(c.tick);
+            EXPECT_EQ(s.chair, c.chair) << c.tick;
+            EXPECT_EQ(s.view, c.view) << c.tick;
+            EXPECT_EQ(s.state, CARD_STATE_HAND) << c.tick;
+            EXPECT_EQ(s.card, c.card) << c.tick;
+            EXPECT_EQ(s.face_up, c.card >= 0) << c.tick;
+            EXPECT_EQ(s.row_count, 27) << c.tick;
+        }
+        // The turned card went to its holder at tick 54 and the chat said so.
+        EXPECT_NE(m_chat.text.find("player0<c=0>抓到翻牌"), std::string::npos);
+        EXPECT_EQ(m_scene->GetTurnedCard()->Record().card, 7);
+    }
+}
+
+TEST_F(PlDkDealTest, ARoundRecordsCardCountIsKeptWithinTheSpritesAndTheHand)
+{
+    const struct {
+        int32_t per_player;
+        int dealt;
+    } cases[] = { { 27, 108 }, { 28, 108 }, { 1000000, 108 }, { -5, 0 }, { 3, 12 } };
+    for (const auto& c : cases) {
+        m_scene->ResetTable();
+        SetRound(c.per_player, 0, 2);
+        m_scene->StartDeal();
+        for (int tick = 0; tick < 200; ++tick)
+            m_scene->OnDealTick();
+        EXPECT_EQ(m_scene->GetDealCount(), c.dealt) << c.per_player;
+        EXPECT_FALSE(m_scene->IsDealing()) << c.per_player;
+        int in_hands = 0;
+        for (int i = 0; i < m_scene->Sprites().Count(); ++i)
+            in_hands += Sprite(i).state == CARD_STATE_HAND ? 1 : 0;
+        EXPECT_EQ(in_hands, c.dealt) << c.per_player;
+    }
+}
+
+TEST_F(PlDkDealTest, ThePartnerStepSeatsTheCopysHolderOppositeTheTurnedCardsHolder)
+{
+    const struct {
+        int holder;
+        int other;
+        std::array<int, 4> chair_at_view;
+        std::vector<int> marked;
+        const char* chat;
+    } cases[] = {
+        { 0, 1, { 0, 2, 1, 3 }, { 0, 1 }, "player1<c=0>与<c=3307740>player2<c=0>交换位置" },
+        { 0, 2, { 0, 1, 2, 3 }, { 0, 2 }, "不需要交换位置" },
+        { 1, 0, { 0, 3, 1, 2 }, { 0, 1 }, "player0<c=0>与<c=3307740>player3<c=0>交换位置" },
+        { -1, -1, { 0, 1, 2, 3 }, {}, "" },
+    };
+    for (const auto& c : cases) {
+        SetRound(2, c.holder, c.other);
+        m_scene->ResetTable();
+        m_scene->StartDeal();
+        for (int tick = 0; tick < 8; ++tick)
+            m_scene->OnDealTick();
+        m_chat.text.clear();
+        m_scene->RestoreRunningGame();
+        for (int view = 0; view < CPlDkGameScene::SEATS; ++view) {
+            const int chair = c.chair_at_view[size_t(view)];
+            EXPECT_EQ(m_scene->GetSeatBoard(view)->GetChair(), chair) << c.holder << c.other;
+            EXPECT_EQ(m_scene->ChairToView(chair), view);
+            // The chair's dealt cards went along with its board.
+            EXPECT_EQ(Sprite(chair).view, view) << c.holder << c.other;
+            const bool marked = std::find(c.marked.begin(), c.marked.end(), chair) != c.marked.end();
+            EXPECT_EQ(m_scene->GetChairBoard(chair)->HasTurnedCardMark(), marked) << chair;
+        }
+        EXPECT_NE(m_chat.text.find(c.chat), std::string::npos) << m_chat.text;
+        EXPECT_FALSE(m_scene->GetTurnedCard()->IsActive());
+    }
+}
+
+TEST_F(PlDkDealTest, TheResultBoxShowsTheRowsOfTheResultRecordAndIsMadeOnce)
+{
+    SetRound(27, 0, 1);  // the copy's holder (1) becomes the own partner
+    m_scene->StartDeal();
+    m_scene->RestoreRunningGame();
+    rules::PlDkGameWinResult result {};
+    result.settle_score[0] = 40;
+    result.settle_score[1] = 15;
+    result.bomb_part[2] = 8;
+    result.base.score_change[3] = -1200;
+    std::vector<uint8_t> bytes(sizeof(rules::PlDkGameWinResult));
+    rules::WritePlDkGameWinResult(result, bytes);
+    ASSERT_TRUE(m_app.GetGameState().EndRound(bytes));
+    m_text->drawn.clear();
+
+    m_scene->ShowResultBox();
+    const CPlDkResultBox* parts = m_scene->GetResultBoxParts();
+    ASSERT_NE(parts, nullptr);
+    engine::CCanvasObject* box = parts->GetBox();
+    ASSERT_NE(box, nullptr);
+    EXPECT_TRUE(box->IsActive());
+    EXPECT_EQ(box->GetX(), 500);
+    // Rows: own, partner (after the swap chair 1), the next chair (2), the previous (3).
+    EXPECT_EQ(DrawnTexts(), (std::vector<std::string> { "player0", "player1", "player2", "player3" }));
+    EXPECT_EQ(parts->GetButton(CPlDkResultBox::Part::Continue)->GetClickEvent().id, GAMEMSG_RESULT_CONTINUE);
+    EXPECT_EQ(parts->GetButton(CPlDkResultBox::Part::Close)->GetClickEvent().target, m_scene->GetId());
+
+    m_scene->ShowResultBox();
+    EXPECT_EQ(m_scene->GetResultBoxParts()->GetBox(), box);
+}
+
+TEST_F(PlDkDealTest, TheLastThrowMarksTheCardsPutAwayOfSeatsStillInTheTrick)
+{
+    m_scene->ShowLastThrow();
+    EXPECT_TRUE(m_scene->IsLastThrowShown());
+    EXPECT_FALSE(m_scene->HasLastPlay());
+    m_scene->HideLastThrow();
+
+    // Chair 1 played cards 10 and 11 (sprites 0 and 1), chair 2 card 12.
+    for (int i = 0; i < 3; ++i) {
+        CardSpriteState& s = m_scene->Sprites().At(i);
+        s.card = 10 + i;
+        s.chair = i < 2 ? 1 : 2;
+        s.view = s.chair;
+        s.state = CARD_STATE_PLAYED;
+        s.face_up = true;
+    }
+    m_scene->RetirePlayedCards(-1);
+    EXPECT_EQ(Sprite(0).state, CARD_STATE_OLD_PLAY);
+    EXPECT_TRUE(m_scene->HasLastPlay());
+    m_scene->ShowLastThrow();
+    for (int i = 0; i < 4; ++i) {
+        const auto* sprite = dynamic_cast<const CPlDkCardSprite*>(m_scene->GetSprite(i));
+        EXPECT_EQ(sprite->m_ghost_first, i < 3) << i;
+        EXPECT_TRUE(sprite->m_ghost_second) << i;
+    }
+    m_scene->HideLastThrow();
+    EXPECT_FALSE(m_scene->IsLastThrowShown());
+    EXPECT_FALSE(dynamic_cast<const CPlDkCardSprite*>(m_scene->GetSprite(0))->m_ghost_second);
+}
+
+} // namespace
+} // namespace scene::test
