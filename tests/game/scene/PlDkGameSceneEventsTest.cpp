@@ -2,6 +2,8 @@
 // settings, sorting and arranged groups, auto-play with its game data, the
 // quick-talk panel's rows and phrases, score cards, events on missing objects,
 // and the chairs, turn and card sizes of the four seats.
+#include <algorithm>
+#include <map>
 #include <string>
 #include <utility>
 #include <vector>
@@ -416,6 +418,72 @@ TEST_F(PlDkEventsTest, CardSizesFollowTheMainGameWidth)
         EXPECT_EQ(m_scene->GetIntSetting(SETTING_SMALL_CARD_HEIGHT), small_height) << width;
         EXPECT_EQ(m_scene->GetIntSetting(SETTING_BOARD_SMALL_HEIGHT), 60) << width;
     }
+}
+
+TEST_F(PlDkEventsTest, PlayButtonsStartButtonCardCountsAndScoreCardsTakeTheirPlaces)
+{
+    // Area 1000 x 700, large cards 71 x 96 (setting 50019), boards 60 high,
+    // pass button 30 high: the row at 700 - 96 - 60 - 30 - 15.
+    m_scene->PublishCardMetrics(1000, 700);
+    engine::CGuiButton* pass = m_scene->GetButton(CCardGameScene::Button::Pass);
+    engine::CGuiButton* hint = m_scene->GetButton(CCardGameScene::Button::Hint);
+    engine::CGuiButton* throw_button = m_scene->GetButton(CCardGameScene::Button::Throw);
+    pass->Activate();
+    m_scene->PlacePlayButtons();
+    EXPECT_EQ((std::vector<double> { pass->GetX(), hint->GetX(), throw_button->GetX(), throw_button->GetY() }),
+              (std::vector<double> { 420, 500, 580, 499 }));
+    pass->Deactivate();
+    m_scene->PlacePlayButtons();
+    EXPECT_EQ(throw_button->GetX(), 500);
+
+    // The start button in the lower middle of the area.
+    m_app.Records().Room().configs = client::ROOM_CONFIG_40;
+    m_scene->ShowStartButton();
+    const engine::CGuiButton* start = m_scene->GetButton(CCardGameScene::Button::Start);
+    EXPECT_EQ(start->GetX(), 500);
+    EXPECT_EQ(start->GetY(), 525);
+    EXPECT_TRUE(start->IsActive());
+
+    // Counts show beside the other seats' fans only.
+    int next = 0;
+    for (int chair = 0; chair < 4; ++chair)
+        for (int i = 0; i < 5; ++i) {
+            CardSpriteState& s = m_scene->Sprites().At(next++);
+            s = CardSpriteState {};
+            s.card = chair * 5 + i;
+            s.chair = chair;
+            s.view = chair;
+            s.state = CARD_STATE_HAND;
+            s.row_index = i;
+        }
+    for (int chair = 0; chair < 4; ++chair)
+        m_scene->RelayCards(chair);
+    EXPECT_FALSE(m_scene->GetSeatBoard(0)->GetCardCount()->IsActive());
+    for (int view = 1; view < 4; ++view) {
+        EXPECT_TRUE(m_scene->GetSeatBoard(view)->GetCardCount()->IsActive()) << view;
+        EXPECT_EQ(m_scene->GetSeatBoard(view)->GetCardCount()->GetValue(), 5) << view;
+    }
+
+    // Score cards of the own seat: the Ks at the anchor, the 10s two corner
+    // widths left of it, the 5s four.
+    std::vector<int32_t> words(26, -1);
+    const int32_t taken[] = { Card(4, 0), Card(12, 1), Card(9, 2), Card(12, 3) };
+    std::copy(std::begin(taken), std::end(taken), words.begin());
+    words[24] = 4;
+    words[25] = 0;
+    m_scene->OnGameData(GameData(GAMEDATA_SCORE_CARDS, words));
+    std::map<int32_t, double> x_of;
+    for (int i = 0; i < 4; ++i) {
+        const CFlippedCardSprite* corner = m_scene->GetScoreSprite(i);
+        x_of[corner->Record().card] = corner->GetX();
+    }
+    const double corner = CFlippedCardSprite::CORNER_WIDTH;
+    EXPECT_EQ(x_of[Card(12, 3)], x_of[Card(12, 1)] - corner) << "the second K of the stack";
+    EXPECT_EQ(x_of[Card(9, 2)], x_of[Card(12, 1)] - 2 * corner);
+    EXPECT_EQ(x_of[Card(4, 0)], x_of[Card(12, 1)] - 4 * corner);
+    // Ordered by card id within each suit, suit by suit.
+    EXPECT_EQ(m_scene->GetScoreSprite(0)->Record().card, Card(4, 0));
+    EXPECT_EQ(m_scene->GetScoreSprite(3)->Record().card, Card(12, 3));
 }
 
 } // namespace
