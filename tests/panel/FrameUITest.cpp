@@ -1,6 +1,8 @@
 #include <array>
 #include <cstring>
 
+#include "client/CGameConnection.h"
+#include "client/CPlDkGameState.h"
 #include "client/RecordCodec.h"
 #include "client/panel/CLookOnRequestBox.h"
 #include "engine/core/CanvasObject.h"
@@ -291,4 +293,44 @@ TEST_F(PanelTest, TheHostsFrameCoversTheWholeViewUntilGivenAnArea)
     frame->OnAreaChanged();
     EXPECT_EQ(frame->GetArea(), (engine::EngineRect { 0, 0, 640, 480 }));
     m_engine.m_objects->DestroyObject(frame->GetId());
+}
+
+namespace {
+
+// A connection that records the forced-exit request instead of sending it.
+class CForcedExitConnection final : public client::CGameConnection {
+public:
+    using CGameConnection::CGameConnection;
+    int AskForcedExit(std::span<const uint8_t, 64>) override
+    {
+        ++asked;
+        return sent;
+    }
+    int asked = 0;
+    int sent = 1;
+};
+
+} // namespace
+
+TEST_F(PanelTest, AForcedExitRequestKeepsItsTimeOnlyWhenSent)
+{
+    client::CPlDkGameState state;
+    m_app->SetGameStateHolder(&state);
+    CForcedExitConnection connection(*m_app);
+    client::AppLinks links = m_app->Links();
+    links.connection = &connection;
+    m_app->SetLinks(links);
+    for (const int sent : { 0, 1 }) {
+        connection.sent = sent;
+        m_frame->ShowForceQuitBox();
+        engine::CGuiMessageBox* box = LastBox(*m_frame);
+        ASSERT_NE(box, nullptr);
+        ClickAt(static_cast<int32_t>(box->GetOkButton()->GetX()), static_cast<int32_t>(box->GetOkButton()->GetY()));
+        Run(100);
+        EXPECT_EQ(state.GetExitRequestTick() != 0, sent != 0);
+    }
+    EXPECT_EQ(connection.asked, 2);
+    links.connection = nullptr;
+    m_app->SetLinks(links);
+    m_app->SetGameStateHolder(nullptr);
 }

@@ -35,9 +35,12 @@ public:
         m_log.push_back("connect");
         return true;
     }
+    [[nodiscard]] client::CGameStateHolder* GetGameStateHolder() override { return m_state; }
+    void SetGameStateHolder(client::CGameStateHolder* state) { m_state = state; }
 
 private:
     Log& m_log;
+    client::CGameStateHolder* m_state { nullptr };
 };
 
 class CRecordingScene final : public engine::CGuiContainer {
