@@ -44,8 +44,9 @@ struct Rig {
         engine.m_objects->AddObject(std::move(owned), nullptr);
         scene->SetArea(area);
     }
-    enginetest::EngineFixture engine;
+    // The application outlives the engine, whose objects read it as they go.
     client::CPlDkApp app;
+    enginetest::EngineFixture engine;
     CSilentConnection connection { app };
     Scene* scene { nullptr };
 };

@@ -1,25 +1,32 @@
 // Table events from the server as the card table takes them: the input
-// picks a hook, the own seat and whether the client looks on, the rest is
-// the body. Afterwards every card sprite still belongs to a chair of the
-// table (or none), the last play holds at most 64 cards and the turn is on
-// a chair of the table.
+// picks a hook, the table (the card table or this game's) and whether the
+// client looks on; the rest is the body. Afterwards every card sprite still
+// belongs to a chair of the table (or none), the last play holds at most 64
+// cards and the turn is on a chair of the table.
 #include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <span>
 
 #include "game/scene/CardGameScene.h"
+#include "game/scene/PlDkGameScene.h"
 #include "platform/ByteOrder.h"
 #include "fuzz/scene/SceneFuzzRig.h"
 
 namespace {
 
-using Rig = scenefuzz::Rig<scene::CCardGameScene>;
-
-Rig& TheRig()
+scene::CCardGameScene& TheTable(bool this_game, client::CPlDkApp*& app, enginetest::EngineFixture*& engine)
 {
-    static Rig rig({ 0, 0, 800, 600 });
-    return rig;
+    static scenefuzz::Rig<scene::CCardGameScene> card_table({ 0, 0, 800, 600 });
+    static scenefuzz::Rig<scene::CPlDkGameScene> pldk_table({ 0, 0, 800, 600 });
+    if (this_game) {
+        app = &pldk_table.app;
+        engine = &pldk_table.engine;
+        return *pldk_table.scene;
+    }
+    app = &card_table.app;
+    engine = &card_table.engine;
+    return *card_table.scene;
 }
 
 } // namespace
@@ -28,13 +35,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     if (size < 2)
         return 0;
-    Rig& rig = TheRig();
-    scene::CCardGameScene& table = *rig.scene;
+    client::CPlDkApp* app = nullptr;
+    enginetest::EngineFixture* engine = nullptr;
+    scene::CCardGameScene& table = TheTable((data[1] & 0x8) != 0, app, engine);
     client::ICardGameSceneHooks& hooks = *table.GetTableHooks();
-    rig.app.Records().Launch().look_on = (data[1] & 0x4) != 0;
+    app->Records().Launch().look_on = (data[1] & 0x4) != 0;
     const std::span<const uint8_t> body(data + 2, size - 2);
     const int32_t word = body.size() >= 4 ? static_cast<int32_t>(platform::LoadU32LE(body.data())) : 0;
-    switch (data[0] % 12) {
+    switch (data[0] % 15) {
     case 0: hooks.OnCardsThrown(body); break;
     case 1: hooks.OnPlayerPassed(body); break;
     case 2: hooks.OnSetHandCards(body); break;
@@ -46,9 +54,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     case 8: hooks.OnPlayerOffline(word); break;
     case 9: hooks.OnTurnBegin(body); break;
     case 10: table.OnClockTick(); break;
+    case 11: hooks.OnScoreNotify(body); break;
+    case 12: hooks.ShowRoundHeader(); break;
+    case 13: hooks.OnRoundEnd(); break;
     default: hooks.ResetTable(); break;
     }
-    rig.engine.Tick();
+    engine->Tick();
 
     const int chairs = table.GetChairCount();
     for (int i = 0; i < table.Sprites().Count(); ++i) {
