@@ -129,6 +129,8 @@ void CGameFrameUI::OnAreaChanged()
         CGuiContainer::SetArea(view); // comes back here with the view's area
         return;
     }
+    // A window maximised or restored by the window system shows it here.
+    UpdateMaximizeButton();
     LayoutChildren();
 }
 
