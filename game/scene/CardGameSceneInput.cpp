@@ -4,6 +4,7 @@
 // drag and character picture.
 #include <algorithm>
 #include <string>
+#include <vector>
 
 #include "client/CGameApp.h"
 #include "client/CGameConnection.h"
@@ -318,7 +319,16 @@ void CCardGameScene::ApplyDragSelection()
 {
     if (m_hand == nullptr)
         return;
-    (void)scene::ApplyDragSelection(*m_hand, m_last, true);
+    std::vector<int> swept;
+    for (int i : m_hand->HandSprites(App().Records().GetChairNO()))
+        if (m_sprites.At(i).drag_mark)
+            swept.push_back(i);
+    // Swept cards that end up raised carry their raise time, so the pointer
+    // resting on them does not tint them at once.
+    if (scene::ApplyDragSelection(*m_hand, m_last, true) == DragSelection::Raised)
+        for (int i : swept)
+            if (CCardSprite* sprite = GetSprite(i); sprite != nullptr && m_sprites.At(i).raised)
+                sprite->RaiseStamped();
     (void)LoadSound("Snd_HitCard", 1);
     CheckSelection();
 }

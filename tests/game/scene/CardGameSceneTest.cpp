@@ -945,6 +945,22 @@ TEST_F(SceneInputTest, DragOverTheOwnCardsRaisesTheSweptRangeAndASecondDragLower
             EXPECT_FALSE(Row(row).drag_mark);
         }
     }
+    // A card just raised by a drag is not tinted by the pointer at once.
+    (void)CardEvent(GAMEMSG_CARD_LBUTTON_DOWN, 2);
+    (void)CardEvent(GAMEMSG_CARD_LBUTTON_UP, 2);
+    const auto hovered = [this](int row) {
+        return m_scene->GetSprite(m_scene->Hand()->FindHandSpriteAt(0, row))->IsHovered();
+    };
+    EXPECT_EQ(CardEvent(GAMEMSG_CARD_MOUSE_ENTER, 2), 1);
+    EXPECT_FALSE(hovered(2));
+    m_engine.m_clock.Advance(400);
+    (void)CardEvent(GAMEMSG_CARD_MOUSE_LEAVE, 2);
+    (void)CardEvent(GAMEMSG_CARD_MOUSE_ENTER, 2);
+    EXPECT_TRUE(hovered(2));
+    (void)CardEvent(GAMEMSG_CARD_MOUSE_ENTER, 4);
+    EXPECT_FALSE(hovered(2)) << "one own card is hovered at a time";
+    (void)CardEvent(GAMEMSG_CARD_LBUTTON_DOWN, 2);
+    (void)CardEvent(GAMEMSG_CARD_LBUTTON_UP, 2);
     // A right press on the bare table lowers everything; one on an object does not.
     (void)CardEvent(GAMEMSG_CARD_LBUTTON_DOWN, 0);
     (void)CardEvent(GAMEMSG_CARD_LBUTTON_UP, 0);
