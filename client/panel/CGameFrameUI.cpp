@@ -47,10 +47,11 @@ CGameFrameUI::CGameFrameUI(client::CGameApp& app)
 CGameFrameUI::~CGameFrameUI()
 {
     client::AppLinks links = m_app.Links();
-    if (links.frame_ui == this) {
+    if (links.frame_ui == this)
         links.frame_ui = nullptr;
-        m_app.SetLinks(links);
-    }
+    if (m_main_game_link != nullptr && links.main_game == m_main_game_link)
+        links.main_game = nullptr;
+    m_app.SetLinks(links);
     if (client::CGameFrameWnd* window = m_app.GetMainWindow())
         window->SetFrameUI(nullptr);
 }
@@ -79,6 +80,13 @@ void CGameFrameUI::SetMainGame(std::unique_ptr<engine::CGuiContainer> scene)
         return;
     scene->SetName("MainGame");
     m_main_game = dynamic_cast<engine::CGuiContainer*>(RegisterObject(std::move(scene)));
+    // The application's main game: the table events reach the scene by it.
+    m_main_game_link = dynamic_cast<client::IMainGame*>(m_main_game);
+    if (m_main_game_link != nullptr) {
+        client::AppLinks links = m_app.Links();
+        links.main_game = m_main_game_link;
+        m_app.SetLinks(links);
+    }
     LayoutChildren();
 }
 

@@ -264,6 +264,9 @@ private:
     std::array<engine::CGuiButton*, static_cast<size_t>(FrameButton::Count)> m_frame_buttons {};
     engine::CCanvasObject* m_backdrop { nullptr };
     engine::CGuiContainer* m_main_game { nullptr };
+    /// The scene as the application's main game (compared, never followed,
+    /// when the frame goes: the scene may have gone first).
+    client::IMainGame* m_main_game_link { nullptr };
     CSubSystemPanel* m_sub_system { nullptr };
     int32_t m_side_width { SIDE_PANEL_WIDTH };
     int32_t m_side_visible_width { SIDE_PANEL_WIDTH };

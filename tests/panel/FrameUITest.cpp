@@ -113,6 +113,8 @@ TEST_F(PanelTest, LookOnRequestBoxAsksAndAnswersOnce)
 
 TEST_F(PanelTest, NotificationsReachTheScene)
 {
+    // The scene is the application's main game, the handlers' way to the table.
+    EXPECT_EQ(m_app->Links().main_game, m_scene);
     Seat(1, 501, "张三");
     const client::GameUserRecord& seat = *m_app->Records().Seat(1);
     const std::vector<uint8_t> silver = Words({ 0, 1, 1, 0, 900 });

@@ -43,8 +43,11 @@ private:
     client::CGameStateHolder* m_state { nullptr };
 };
 
-class CRecordingScene final : public engine::CGuiContainer {
+class CRecordingScene final : public engine::CGuiContainer, public client::IMainGame {
 public:
+    void ClearTable() override { m_log.push_back("clear-table"); }
+    void ResumeGame() override {}
+    void StopCountdown() override {}
     explicit CRecordingScene(Log& log)
         : m_log(log)
     {
