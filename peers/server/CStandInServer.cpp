@@ -50,6 +50,8 @@ std::vector<uint8_t> Words(std::initializer_list<int32_t> words)
 constexpr int32_t SEAT_SILVER = 10000;
 /// How long past its turn's seconds the table waits for the player.
 constexpr uint32_t TURN_GRACE_MS = 10000;
+/// How long the clients take to deal the cards out before play begins.
+constexpr uint32_t DEAL_MS = 8000;
 
 /// The name the table shows for a seat: the player's, or a computer player's.
 std::string SeatName(int seat, int player_chair, int32_t user_id)
@@ -170,6 +172,13 @@ void CStandInServer::Tick()
 {
     std::lock_guard lock(m_mutex);
     const uint32_t now = platform::GetTickCount();
+    if (m_dealing) {
+        if (now - m_deal_tick < DEAL_MS)
+            return;
+        m_dealing = false;
+        PlayComputers(m_channel);
+        return;
+    }
     if (m_round.IsRunning() && !m_round.IsOver() && m_round.GetCurrentChair() == m_chair) {
         // The player's turn ran out long ago: the table plays for it.
         const uint32_t allowed = static_cast<uint32_t>(std::max(m_round.GetTurnSeconds(), 0)) * 1000 + TURN_GRACE_MS;
@@ -306,7 +315,9 @@ void CStandInServer::StartRound(net::CServerChannel& channel)
     }
     channel.SendNotification(GR_GAME_START, m_round.GetOutcome().start_record);
     Record(GR_GAME_START, m_round.GetOutcome().start_record);
-    PlayComputers(channel);
+    // The table deals; play begins when the deal is over (Tick).
+    m_dealing = true;
+    m_deal_tick = platform::GetTickCount();
 }
 
 void CStandInServer::PlayComputers(net::CServerChannel& channel)

@@ -6,8 +6,9 @@
 // players), the exit and leave requests; every message is logged as one line
 // ("listening <port>", "message <id> ...", "logon ...", "round ...").
 // A start request tells the table that every chair started (user-start
-// events), deals a round and sends the game start event; computer
-// players act on the other chairs, and the client's throws and passes for
+// events), deals a round and sends the game start event; once the clients
+// have had the time to deal the cards out, computer players act on the
+// other chairs, and the client's throws and passes for
 // its own chair are checked by the rules; a player who has not acted ten
 // seconds after the turn's time ran out is played for, as a computer player
 // would play ("chair N timed out"). Every play and pass goes to the
@@ -105,6 +106,8 @@ private:
     uint32_t m_logon_tick { 0 };
     bool m_first_round_started { false };
     uint32_t m_turn_tick { 0 }; ///< when the player's turn began
+    bool m_dealing { false };   ///< a round started, its play not yet begun
+    uint32_t m_deal_tick { 0 };
     int32_t m_user_id { 0 };
     int32_t m_room_id { 0 };
     int32_t m_table_no { 0 };
