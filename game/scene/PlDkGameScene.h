@@ -232,6 +232,7 @@ public:
     [[nodiscard]] int32_t GetTalkRow() const { return m_talk_row; }
     [[nodiscard]] engine::CGuiButton* GetArrangeButton() const { return m_arrange_button; }
     [[nodiscard]] engine::CGuiButton* GetRestoreButton() const { return m_restore_button; }
+    [[nodiscard]] engine::CGuiButton* GetChangeButton() const { return m_change_button; }
     /// The chat bubble (its frame; the text follows it) of a view, or null.
     [[nodiscard]] engine::CCanvasObject* GetChatBubble(int view) const
     {

@@ -134,7 +134,7 @@ TEST_F(PlDkEventsTest, SettingsBoardTogglesAndSoundSettingsReachTheMusicModule)
 {
     CGameSetBoard* board = m_scene->GetSetBoard();
     ASSERT_NE(board, nullptr);
-    board->Deactivate();
+    EXPECT_FALSE(board->IsActive()) << "hidden until the frame's settings button";
     EXPECT_EQ(Send(GAMEMSG_TOGGLE_GAMESET_BOARD), 0);
     EXPECT_TRUE(board->IsActive());
     EXPECT_NEAR(board->GetZ(), CPlDkGameScene::SETTINGS_BOARD_DEPTH, 1.0);
@@ -484,6 +484,29 @@ TEST_F(PlDkEventsTest, PlayButtonsStartButtonCardCountsAndScoreCardsTakeTheirPla
     // Ordered by card id within each suit, suit by suit.
     EXPECT_EQ(m_scene->GetScoreSprite(0)->Record().card, Card(4, 0));
     EXPECT_EQ(m_scene->GetScoreSprite(3)->Record().card, Card(12, 3));
+}
+
+TEST_F(PlDkEventsTest, ChangeOfTableOffersTheButtonAgainAfterFourSeconds)
+{
+    engine::CGuiButton* change = m_scene->GetChangeButton();
+    engine::CGuiButton* start = m_scene->GetButton(CCardGameScene::Button::Start);
+    m_app.Records().Room().configs = client::ROOM_CONFIG_40 | client::ROOM_CONFIG_80;
+    (void)Send(GAMEMSG_CHANGE_TABLE);
+    ASSERT_EQ(m_connection.sent.size(), 1u);
+    EXPECT_EQ(m_connection.sent[0].first, client::GR_CHANGE_TABLE);
+    EXPECT_FALSE(change->IsVisible());
+    Run(3900);
+    EXPECT_FALSE(change->IsVisible());
+    Run(200);
+    EXPECT_TRUE(change->IsVisible());
+
+    // A room that places its players itself: both buttons go.
+    m_app.Records().Room().configs = client::ROOM_CONFIG_02;
+    start->Activate();
+    change->Activate();
+    (void)Send(GAMEMSG_CHANGE_TABLE);
+    EXPECT_FALSE(start->IsActive());
+    EXPECT_FALSE(change->IsActive());
 }
 
 } // namespace
