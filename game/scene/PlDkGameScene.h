@@ -433,6 +433,8 @@ protected:
     /// The own partner of the round being dealt (-1 without an own chair).
     [[nodiscard]] int DealtPartner(const rules::TableGameData& data) const;
     void FillCardCounter();
+    /// The own hand's cards lose their raised, moving and arranged marks.
+    void ClearOwnCardMarks();
     int32_t m_deal_count { 0 };
     bool m_dealing { false };
     uint64_t m_deal_action { 0 };

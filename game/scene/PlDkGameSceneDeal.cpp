@@ -333,6 +333,13 @@ void CPlDkGameScene::RestoreRunningGame()
     SetActiveChair(current, data.head[17]);
     (void)LoadSound("Snd_GameStart", 1);
     ShowSortButtons(true);
+    ClearOwnCardMarks();
+    if (current == OwnChair() && !IsLookOn())
+        SendJudgeSingleWin();
+}
+
+void CPlDkGameScene::ClearOwnCardMarks()
+{
     for (int i = 0; i < m_sprites.Count(); ++i) {
         CardSpriteState& s = m_sprites.At(i);
         if (s.chair != OwnChair() || s.state != CARD_STATE_HAND)
@@ -342,8 +349,6 @@ void CPlDkGameScene::RestoreRunningGame()
         s.group = 0;
         m_sprites.Redraw(i);
     }
-    if (current == OwnChair() && !IsLookOn())
-        SendJudgeSingleWin();
 }
 
 void CPlDkGameScene::FillCardCounter()
@@ -480,15 +485,7 @@ void CPlDkGameScene::ResumeGame()
                 board->ShowPlacing(data.place[chair]);
             m_game_over = true;
         }
-        for (int i = 0; i < m_sprites.Count(); ++i) {
-            CardSpriteState& s = m_sprites.At(i);
-            if (s.chair != OwnChair() || s.state != CARD_STATE_HAND)
-                continue;
-            s.raised = false;
-            s.moving = false;
-            s.group = 0;
-            m_sprites.Redraw(i);
-        }
+        ClearOwnCardMarks();
         constexpr size_t SCORE_CARDS_PER_CHAIR = 24;
         for (int chair = 0; chair < SEATS; ++chair) {
             const auto count =

@@ -41,7 +41,6 @@ constexpr uint32_t JUDGE_ANSWER_WAIT_MS = 500;
 constexpr uint32_t BUBBLE_SHOWN_MS = 1500;
 constexpr int32_t BUBBLE_MARGIN = 10;
 constexpr int MAX_GROUP = 9;
-constexpr int TALK_ROWS = 10;
 constexpr int32_t TALK_TOP = 30;
 constexpr int32_t TALK_ROW_HEIGHT = 26;
 constexpr int32_t TALK_LEFT = 10;

@@ -9,23 +9,14 @@
 #include "engine/core/CanvasObject.h"
 #include "engine/widgets/GuiButton.h"
 #include "game/scene/BoardTestSupport.h"
+#include "game/scene/FlippedCardSprite.h"
 #include "game/scene/PlDkCardSprite.h"
 #include "game/scene/PlDkGameScene.h"
 #include "game/scene/PlDkSeatBoard.h"
+#include "game/scene/SceneRecorders.h"
 
 namespace scene::test {
 namespace {
-
-class CChatLines final : public client::ISidePanel {
-public:
-    void SendPanelEvent(uint32_t event_id, uintptr_t param1) override
-    {
-        if (event_id == client::GAMEMSG_SYSTEM_TEXT)
-            text += reinterpret_cast<const char*>(param1);
-    }
-    void SendChildEvent(const char*, uint32_t) override {}
-    std::string text;
-};
 
 class PlDkDealTest : public BoardTest {
 protected:
@@ -69,7 +60,15 @@ protected:
     }
     const CardSpriteState& Sprite(int index) { return m_scene->Sprites().At(index); }
 
-    CChatLines m_chat;
+    [[nodiscard]] std::string ChatText() const
+    {
+        std::string text;
+        for (const std::string& line : m_chat.lines)
+            text += line;
+        return text;
+    }
+
+    CChatSink m_chat;
     CPlDkGameScene* m_scene {};
 };
 
@@ -111,7 +110,7 @@ TEST_F(PlDkDealTest, EachTickGivesTheNextSpriteToTheNextChairWithTheOwnAndOpenCa
             EXPECT_EQ(s.row_count, 27) << c.tick;
         }
         // The turned card went to its holder at tick 54 and the chat said so.
-        EXPECT_NE(m_chat.text.find("player0<c=0>抓到翻牌"), std::string::npos);
+        EXPECT_NE(ChatText().find("player0<c=0>抓到翻牌"), std::string::npos);
         EXPECT_EQ(m_scene->GetTurnedCard()->Record().card, 7);
     }
 }
@@ -157,7 +156,7 @@ TEST_F(PlDkDealTest, ThePartnerStepSeatsTheCopysHolderOppositeTheTurnedCardsHold
         m_scene->StartDeal();
         for (int tick = 0; tick < 8; ++tick)
             m_scene->OnDealTick();
-        m_chat.text.clear();
+        m_chat.lines.clear();
         m_scene->RestoreRunningGame();
         for (int view = 0; view < CPlDkGameScene::SEATS; ++view) {
             const int chair = c.chair_at_view[size_t(view)];
@@ -168,7 +167,7 @@ TEST_F(PlDkDealTest, ThePartnerStepSeatsTheCopysHolderOppositeTheTurnedCardsHold
             const bool marked = std::find(c.marked.begin(), c.marked.end(), chair) != c.marked.end();
             EXPECT_EQ(m_scene->GetChairBoard(chair)->HasTurnedCardMark(), marked) << chair;
         }
-        EXPECT_NE(m_chat.text.find(c.chat), std::string::npos) << m_chat.text;
+        EXPECT_NE(ChatText().find(c.chat), std::string::npos) << ChatText();
         EXPECT_FALSE(m_scene->GetTurnedCard()->IsActive());
     }
 }
@@ -232,6 +231,47 @@ TEST_F(PlDkDealTest, TheLastThrowMarksTheCardsPutAwayOfSeatsStillInTheTrick)
     m_scene->HideLastThrow();
     EXPECT_FALSE(m_scene->IsLastThrowShown());
     EXPECT_FALSE(dynamic_cast<const CPlDkCardSprite*>(m_scene->GetSprite(0))->m_ghost_second);
+}
+
+TEST_F(PlDkDealTest, ALateEntrantGetsTheRunningRoundBackWithinItsBounds)
+{
+    // Chair 0 turned card 7 up, chair 1 holds the copy: chair 1 sits at view 2.
+    SetRound(27, 0, 1);
+    rules::TableGameData& data = Data();
+    data.head[14] = 0;
+    data.head[15] = 0x101;
+    for (int i = 0; i < rules::PLDK_TOTAL_CARDS; ++i) {
+        rules::DeckCard& deck = data.deck[i];
+        deck.holder = i % 4;
+        deck.card = deck.holder == 0 ? i : -1;
+        deck.place = i < 100 ? rules::CARD_PLACE_HAND : rules::CARD_PLACE_PLAYED;
+        deck.order = i < 100 ? i / 4 : 1000000;  // a played card's place out of range
+    }
+    data.trick_cards[1][0] = 40;
+    data.trick_cards[2][0] = 50;
+    data.pass_count[2] = 2;  // chair 2 has passed since: its last play is not marked
+    data.place[3] = 1;
+    data.reserved_5752[1] = 2;
+    data.reserved_5368[24] = 3;
+    data.reserved_5368[25] = 12;
+    data.reserved_5752[3] = 1000;  // more score cards than there are corners
+    m_scene->ResumeGame();
+
+    EXPECT_EQ(m_scene->GetSeatBoard(2)->GetChair(), 1);
+    EXPECT_EQ(Sprite(1).view, 2);
+    EXPECT_EQ(Sprite(0).card, 0);
+    EXPECT_TRUE(Sprite(0).face_up);
+    EXPECT_EQ(Sprite(104).state, CARD_STATE_OLD_PLAY);
+    EXPECT_LT(Sprite(104).row_index, CPlDkGameScene::MAX_PLAY_CARDS);
+    EXPECT_TRUE(m_scene->IsInLastPlay(40));
+    EXPECT_FALSE(m_scene->IsInLastPlay(50));
+    EXPECT_EQ(m_scene->GetScoreSpritesUsed(), CPlDkGameScene::SCORE_SPRITES);
+    EXPECT_EQ(m_scene->GetScoreSprite(0)->Record().chair, 1);
+    EXPECT_EQ(m_scene->GetScoreSprite(1)->Record().card, 12);
+    EXPECT_TRUE(m_scene->IsGameOver());
+    EXPECT_TRUE(m_scene->GetChairBoard(0)->HasTurnedCardMark());
+    EXPECT_TRUE(m_scene->GetChairBoard(1)->HasTurnedCardMark());
+    EXPECT_FALSE(m_scene->GetTurnedCard()->IsActive());
 }
 
 } // namespace
