@@ -401,6 +401,9 @@ void CPlDkGameScene::UpdateArrangeButtons()
 void CPlDkGameScene::OnBtnAutoPlay()
 {
     const int own = OwnChair();
+    // Only a seated player hands his own seat to auto-play.
+    if (IsLookOn() || !IsChair(own))
+        return;
     std::array<uint8_t, 4> body {};
     platform::StoreU32LE(body.data(), static_cast<uint32_t>(own));
     if (m_auto_play) {

@@ -248,6 +248,13 @@ TEST_F(PlDkEventsTest, AutoPlaySwitchesAtOnceTellsTheTableAndKeepsItsCoolDown)
     EXPECT_FALSE(m_scene->IsAutoPlay());
     m_scene->SetAutoPlayOn(7);
     m_scene->SetAutoPlayOff(-1);
+
+    // An onlooker cannot hand the watched seat to auto-play.
+    m_app.Records().Launch().look_on = 1;
+    const size_t sent = m_connection.sent.size();
+    (void)Send(GAMEMSG_BTN_AUTO_PLAY);
+    EXPECT_FALSE(m_scene->IsAutoPlay());
+    EXPECT_EQ(m_connection.sent.size(), sent);
 }
 
 TEST_F(PlDkEventsTest, TalkPanelRowsAreTenOf26PixelsFrom30Down)
