@@ -290,6 +290,9 @@ public:
     /// Takes a running round back up after the deal (stored hands of a
     /// replay, the own auto-play mark, clock, turn and sort buttons).
     virtual void RestoreRunningGame();
+    /// In replay playback, the hands the replay stored go to their chairs;
+    /// false (nothing changed) without a replay board or stored hands.
+    bool TakeReplayHands();
     /// The table is over: cleared for the next round unless a game runs.
     virtual void OnTableReset();
     /// Own clock at zero (or auto-play): plays or passes for the player.

@@ -469,26 +469,33 @@ void CCardGameScene::ResumeGame()
     }
 }
 
-void CCardGameScene::RestoreRunningGame()
+bool CCardGameScene::TakeReplayHands()
 {
     const auto* board = dynamic_cast<const CReplayPanel*>(GetReplayBoard());
-    if (App().IsReplayMode() && board != nullptr && m_hand != nullptr) {
-        if (const std::optional<ReplayEvent> stored = board->GetReplayImage().GetSnapshot()) {
-            // One block of ids per chair; the ids before the first free slot.
-            for (int chair = 0; chair < m_chair_count; ++chair) {
-                std::vector<int32_t> cards;
-                for (size_t at = STORED_HAND_BYTES * static_cast<size_t>(chair);
-                     at < STORED_HAND_BYTES * static_cast<size_t>(chair + 1); at += 4) {
-                    const auto card = Word(stored->data, at);
-                    if (!card || *card < 0)
-                        break;
-                    cards.push_back(*card);
-                }
-                (void)m_hand->SetChairCards(chair, cards);
-            }
-            m_hand->SortHand(1);
+    if (!App().IsReplayMode() || board == nullptr || m_hand == nullptr)
+        return false;
+    const std::optional<ReplayEvent> stored = board->GetReplayImage().GetSnapshot();
+    if (!stored)
+        return false;
+    // One block of ids per chair; the ids before the first free slot.
+    for (int chair = 0; chair < m_chair_count; ++chair) {
+        std::vector<int32_t> cards;
+        for (size_t at = STORED_HAND_BYTES * static_cast<size_t>(chair);
+             at < STORED_HAND_BYTES * static_cast<size_t>(chair + 1); at += 4) {
+            const auto card = Word(stored->data, at);
+            if (!card || *card < 0)
+                break;
+            cards.push_back(*card);
         }
+        (void)m_hand->SetChairCards(chair, cards);
     }
+    return true;
+}
+
+void CCardGameScene::RestoreRunningGame()
+{
+    if (TakeReplayHands())
+        m_hand->SortHand(1);
     if (m_auto_play)
         if (CSeatBoard* own = GetSeatBoard(0))
             own->ShowAutoPlay(true);

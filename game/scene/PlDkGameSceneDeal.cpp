@@ -321,6 +321,8 @@ void CPlDkGameScene::RestoreRunningGame()
             m_sprites.Redraw(i);
         }
     }
+    // In replay playback the hands come from the replay's stored record.
+    (void)TakeReplayHands();
     if (m_hand != nullptr)
         for (int chair = 0; chair < SEATS; ++chair)
             (void)m_hand->RenumberHand(chair);
