@@ -102,6 +102,12 @@ bool CComputerRound::Begin(const std::array<int32_t, CHAIRS>& user_ids, int view
     m_outcome.start_record.resize(m_table.FillTableInfo(m_outcome.start_record, viewer_chair, 0));
     if (m_outcome.start_record.size() != rules::TABLE_GAME_DATA_BYTES)
         return false;
+    // The client takes the round's first 101 words as the deal: the cards
+    // per player, the viewer's hand (and its partner's under the open-hand
+    // option), the turned-up card and the points in each hand.
+    if (m_table.FillDealInfo(std::span(m_outcome.start_record).first(rules::DEAL_INFO_BYTES), viewer_chair, 0)
+        != rules::DEAL_INFO_BYTES)
+        return false;
     platform::CByteReader head(m_outcome.start_record);
     (void)head.ReadBytes(rules::HDR_THROW_WAIT * 4);
     m_turn_seconds = head.ReadI32();

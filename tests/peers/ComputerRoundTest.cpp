@@ -1,5 +1,8 @@
 // The stand-in server's computer players play whole rounds on the rules'
 // table: every round ends, and its results and score changes sum to zero.
+#include <algorithm>
+#include <vector>
+
 #include <gtest/gtest.h>
 
 #include "peers/server/CComputerRound.h"
@@ -70,6 +73,18 @@ TEST(ComputerRound, APlayerIsRefusedOutOfTurnOrAgainstTheRulesAndNothingChanges)
     table.random.Seed(7);
     CComputerRound round(table.environment);
     ASSERT_TRUE(round.Begin({ 1001, 9001, 9002, 9003 }, 0));
+    // The start record opens with the deal as the viewer (chair 0) sees it:
+    // 27 cards each, the viewer's 27 distinct cards, then -1.
+    platform::CByteReader deal(round.GetOutcome().start_record);
+    (void)deal.ReadBytes(20 * 4);
+    EXPECT_EQ(deal.ReadI32(), 27);
+    std::vector<int32_t> hand;
+    for (int i = 0; i < 32; ++i)
+        hand.push_back(deal.ReadI32());
+    EXPECT_EQ(std::count(hand.begin() + 27, hand.end(), -1), 5);
+    hand.resize(27);
+    std::sort(hand.begin(), hand.end());
+    EXPECT_TRUE(hand.front() >= 0 && hand.back() < 108 && std::adjacent_find(hand.begin(), hand.end()) == hand.end());
     const int leader = round.GetCurrentChair();
     ASSERT_TRUE(leader >= 0 && leader < 4);
     RoundEvent event;
