@@ -364,6 +364,14 @@ TEST_F(PlDkGameSceneTest, ServerChairsAndCountsAreChecked)
     EXPECT_EQ(Count(2, CARD_STATE_PLAYED), 2);
     EXPECT_EQ(m_scene->GetLastCardPlay().chair, 2);
 
+    // Score cards: a body short of its chair word (104 bytes) or a chair
+    // outside the table gives no corner away.
+    m_scene->OnScoreCards(Words(25, { { 0, Card(4, 0) }, { 24, 1 } }));
+    m_scene->OnScoreCards(Words(26, { { 0, Card(4, 0) }, { 24, 1 }, { 25, 4 } }));
+    EXPECT_EQ(m_scene->GetScoreSpritesUsed(), 0);
+    m_scene->OnScoreCards(Words(26, { { 0, Card(4, 0) }, { 24, 1 }, { 25, 3 } }));
+    EXPECT_EQ(m_scene->GetScoreSpritesUsed(), 1);
+
     // A player who left: only a chair of the table is cleared.
     client::GameUserRecord user {};
     user.chair = 6;
