@@ -307,7 +307,7 @@ constexpr Furniture FURNITURE[] = {
     { "common.kor", "btn_gameset_ok", Kind::Button, 64, 26, U"确定", 0xFF2E8C46u },
     { "common.kor", "btn_gameset_cancel", Kind::Button, 64, 26, U"取消", 0xFF9A5A24u },
     { "common.kor", "PlayerBoardSmall", Kind::SeatPlate, 150, 64, U"", PANEL },
-    { "common.kor", "游戏信息框", Kind::Board, 160, 70, U"", PANEL },
+    { "common.kor", "游戏信息框", Kind::Board, INFO_BOX_WIDTH, INFO_BOX_HEIGHT, U"", PANEL },
     { "common.kor", "比赛信息框", Kind::Board, 160, 70, U"", PANEL },
     { "common.kor", "digit_restcard", Kind::Digits, 12, 18, U"", 0xFFFFE9A0u },
     { "common.kor", "digit_Pen", Kind::Digits, 12, 18, U"+-", 0xFFFFFFFFu },
@@ -321,14 +321,11 @@ constexpr Furniture FURNITURE[] = {
     { "common.kor", "word_zhang", Kind::Glyphs, 18, 18, U"张", 0xFFFFE9A0u },
     { "common.kor", "word_fen", Kind::Glyphs, 18, 18, U"分", 0xFFFFE9A0u },
     { "common.kor", "ScoreUnite", Kind::Glyphs, 18, 18, U"分", 0xFFFFD24Au },
-    { "common.kor", "str_基础分", Kind::Glyphs, 20, 20, U"基础分", 0xFFFFFFFFu },
-    { "common.kor", "str_翻牌", Kind::Glyphs, 20, 20, U"翻牌", 0xFFFFFFFFu },
     { "common.kor", "animation_Ready", Kind::Icon, 60, 26, U"准备", 0xFF2E8C46u },
     { "common.kor", "animation_AutoPlay", Kind::Icon, 60, 26, U"托管", 0xFF9A5A24u },
     { "common.kor", "animation_Offline", Kind::Icon, 60, 26, U"断线", 0xFF606060u },
     { "common.kor", "waitsolo", Kind::Icon, 120, 30, U"等待其他玩家", 0xFF2C60AAu },
     { "common.kor", "过牌提示", Kind::Icon, 200, 30, U"没有大过上家的牌", 0xFF9A5A24u },
-    { "common.kor", "炸弹图标", Kind::Icon, 40, 24, U"炸", 0xFFCC1622u },
     { "common.kor", "Player_MatchScore", Kind::Badges, 90, 20, U"积分|积分", 0xFF2C60AAu },
     { "common.kor", "bit_Duan", Kind::Badges, 44, 20,
       U"一段|二段|三段|四段|五段|六段|七段|八段|九段|十段|大师", 0xFF9A5A24u },
@@ -393,8 +390,13 @@ std::vector<SkinPackage> DrawDefaultSkin()
         common.images.push_back(SkinImage { size.face, ToRecord(faces) });
         common.images.push_back(SkinImage { size.back, ToRecord({ DrawBack(size.width, size.height) }) });
     }
-    // The flipped card's corner on the info box, and the wild-card mark.
-    common.images.push_back(SkinImage { "牌角", ToRecord({ DrawBack(16, 22) }) });
+    // The flipped card's corner on the info box (drawn at the box's size:
+    // the corner in the top left of a clear picture), and the wild-card mark.
+    Picture corner(INFO_BOX_WIDTH, INFO_BOX_HEIGHT);
+    const Picture back = DrawBack(16, 22);
+    for (int32_t y = 0; y < back.height; ++y)
+        std::copy_n(back.pixels.begin() + y * back.width, back.width, corner.pixels.begin() + y * corner.width);
+    common.images.push_back(SkinImage { "牌角", ToRecord({ corner }) });
     Picture wild(14, 14);
     DrawStar(wild, 7.0, 7.0, 7.0, Rgb(236, 180, 40));
     common.images.push_back(SkinImage { "花_图标", ToRecord({ wild }) });

@@ -234,6 +234,22 @@ Picture DrawResultBox(TextPen& pen)
     return pic;
 }
 
+// The seat's bomb count: the scene draws this picture at its 80 x 30 canvas's
+// size and writes the count from x 45, so the bomb keeps to the left.
+Picture DrawBombIcon()
+{
+    Picture pic(80, 30);
+    const double cx = 17, cy = 17, r = 10.5;
+    FillAll(pic, Disc(cx, cy, r + 1), Rgb(10, 10, 14));
+    Fill(pic, Disc(cx, cy, r), 0, 0, 40, 30, Rgb(70, 74, 86), Rgb(16, 16, 22));
+    FillAll(pic, Ellipse(cx - 4, cy - 4, 3.5, 2.5), 0x90FFFFFFu);
+    FillAll(pic, RoundedRect(cx + 3, cy - 13, cx + 10, cy - 7, 1.5), Rgb(120, 110, 96));
+    FillAll(pic, Arc(cx + 13, cy - 10, 6, 1.8, -M_PI, -M_PI * 0.35), Rgb(200, 170, 110));
+    DrawStar(pic, cx + 16, cy - 14, 5, Rgb(255, 200, 60));
+    DrawStar(pic, cx + 16, cy - 14, 2.5, Rgb(255, 250, 220));
+    return pic;
+}
+
 // The settings board: light paper under the black captions of its four
 // boxes (left + 40, top + 55 + 25 i), its buttons at top + 177.
 Picture DrawSettingsBoard(TextPen& pen)
@@ -420,8 +436,16 @@ void DrawExtraImages(TextPen& pen, std::vector<SkinPackage>& packages)
     common.images.push_back(SkinImage { "slogan", ToRecord({ slogan }) });
     common.images.push_back(SkinImage { "游戏结果框", ToRecord({ DrawResultBox(pen) }) });
     common.images.push_back(SkinImage { "bit_gamesetboard", ToRecord({ DrawSettingsBoard(pen) }) });
+    common.images.push_back(SkinImage { "炸弹图标", ToRecord({ DrawBombIcon() }) });
     common.images.push_back(SkinImage { "手机二维码_背景", ToRecord({ DrawQrPanel(pen) }) });
     common.images.push_back(SkinImage { "voicebg", ToRecord({ DrawTitledBoard(pen, 200, 320, U"快捷语", 20) }) });
+    // The info box's titles, drawn at the box's size (see SkinExtras.h).
+    for (const auto& [name, text] : { std::pair { "str_基础分", U"基础分" }, std::pair { "str_翻牌", U"翻牌" } }) {
+        Picture title(INFO_BOX_WIDTH, INFO_BOX_HEIGHT);
+        const double width = 18.0 * double(std::u32string_view(text).size());
+        pen.DrawOutlined(title, text, width / 2.0 + 1, 2, 16, width, PALE_GOLD);
+        common.images.push_back(SkinImage { name, ToRecord({ title }) });
+    }
     Picture word(170, 24);
     FillAll(word, RoundedRect(0, 1, 170, 23, 6), 0x30FFFFFFu);
     common.images.push_back(SkinImage { "word", ToRecord({ word }) });

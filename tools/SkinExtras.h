@@ -15,6 +15,11 @@
 
 namespace tools {
 
+// The game info box ("游戏信息框"). The scene draws the pictures on it at
+// the box's own size, so those are made that size, their content top left.
+inline constexpr int32_t INFO_BOX_WIDTH = 160;
+inline constexpr int32_t INFO_BOX_HEIGHT = 38;
+
 // Adds the pictures above to their packages (made when missing).
 void DrawExtraImages(TextPen& pen, std::vector<SkinPackage>& packages);
 

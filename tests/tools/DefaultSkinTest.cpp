@@ -19,16 +19,17 @@ struct Expected {
     uint32_t frames;
 };
 
-// Sizes are checked for the cards (the table's layout depends on them);
-// the frame counts are what the code indexes: buttons have four state
-// frames, digit strips ten, the seat plate three, a face strip 54.
+// Sizes are checked for the cards (the table's layout depends on them) and
+// for the pictures the info box draws at its own size; the frame counts are
+// what the code indexes: buttons have four state frames, digit strips ten,
+// the seat plate three, a face strip 54.
 constexpr uint16_t ANY = 0;
 constexpr Expected IMAGES[] = {
     { "common.kor", "牌正面50x68", 50, 68, 54 },  { "common.kor", "牌背面50x68", 50, 68, 1 },
     { "common.kor", "牌正面71x96", 71, 96, 54 },  { "common.kor", "牌背面71x96", 71, 96, 1 },
     { "common.kor", "牌正面82x110", 82, 110, 54 }, { "common.kor", "牌背面82x110", 82, 110, 1 },
     { "common.kor", "牌正面98x132", 98, 132, 54 }, { "common.kor", "牌背面98x132", 98, 132, 1 },
-    { "common.kor", "牌角", ANY, ANY, 1 },          { "common.kor", "花_图标", ANY, ANY, 1 },
+    { "common.kor", "牌角", 160, 38, 1 },          { "common.kor", "花_图标", ANY, ANY, 1 },
     { "common.kor", "btn_StartGame", ANY, ANY, 4 }, { "common.kor", "btnThrow", ANY, ANY, 4 },
     { "common.kor", "btnPass", ANY, ANY, 4 },       { "common.kor", "btnRemaind", ANY, ANY, 4 },
     { "common.kor", "btn_Sort1", ANY, ANY, 4 },     { "common.kor", "btn_Sort2", ANY, ANY, 4 },
@@ -38,13 +39,13 @@ constexpr Expected IMAGES[] = {
     { "common.kor", "btn_CancelAutoPlay", ANY, ANY, 4 }, { "common.kor", "btn_CheckResult", ANY, ANY, 4 },
     { "common.kor", "btn_AskCardView", ANY, ANY, 4 }, { "common.kor", "btn_gameset_ok", ANY, ANY, 4 },
     { "common.kor", "btn_gameset_cancel", ANY, ANY, 4 }, { "common.kor", "PlayerBoardSmall", ANY, ANY, 3 },
-    { "common.kor", "bit_gamesetboard", ANY, ANY, 1 }, { "common.kor", "游戏信息框", ANY, ANY, 1 },
+    { "common.kor", "bit_gamesetboard", ANY, ANY, 1 }, { "common.kor", "游戏信息框", 160, 38, 1 },
     { "common.kor", "比赛信息框", ANY, ANY, 1 },    { "common.kor", "bit_BkgPattern", ANY, ANY, 1 },
     { "common.kor", "digit_restcard", ANY, ANY, 10 }, { "common.kor", "digit_Pen", ANY, ANY, 12 },
     { "common.kor", "digit_Pen2", ANY, ANY, 10 },   { "common.kor", "digiti_Clock", ANY, ANY, 10 },
     { "common.kor", "ScoreDigit", ANY, ANY, 10 },   { "common.kor", "word_zhang", ANY, ANY, 1 },
     { "common.kor", "word_fen", ANY, ANY, 1 },      { "common.kor", "ScoreUnite", ANY, ANY, 1 },
-    { "common.kor", "str_基础分", ANY, ANY, 3 },    { "common.kor", "str_翻牌", ANY, ANY, 2 },
+    { "common.kor", "str_基础分", 160, 38, 1 },     { "common.kor", "str_翻牌", 160, 38, 1 },
     { "common.kor", "animation_Ready", ANY, ANY, 1 }, { "common.kor", "animation_AutoPlay", ANY, ANY, 1 },
     { "common.kor", "animation_Offline", ANY, ANY, 1 }, { "common.kor", "waitsolo", ANY, ANY, 1 },
     { "common.kor", "过牌提示", ANY, ANY, 1 },      { "common.kor", "炸弹图标", ANY, ANY, 1 },
