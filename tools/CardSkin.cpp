@@ -324,6 +324,7 @@ constexpr Furniture FURNITURE[] = {
     { "common.kor", "animation_Ready", Kind::Icon, 60, 26, U"准备", 0xFF2E8C46u },
     { "common.kor", "animation_AutoPlay", Kind::Icon, 60, 26, U"托管", 0xFF9A5A24u },
     { "common.kor", "animation_Offline", Kind::Icon, 60, 26, U"断线", 0xFF606060u },
+    { "common.kor", "不出", Kind::Icon, 60, 26, U"不出", 0xFF4A6A8Au },
     { "common.kor", "waitsolo", Kind::Icon, 120, 30, U"等待其他玩家", 0xFF2C60AAu },
     { "common.kor", "过牌提示", Kind::Icon, 200, 30, U"没有大过上家的牌", 0xFF9A5A24u },
     { "common.kor", "Player_MatchScore", Kind::Badges, 90, 20, U"积分|积分", 0xFF2C60AAu },

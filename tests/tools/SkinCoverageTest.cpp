@@ -46,7 +46,8 @@ std::set<std::string> NamesInSources(bool sounds)
     static const std::regex IMAGE_PATTERNS[] = {
         std::regex(R"re(\b[A-Z0-9_]*(?:IMAGE|_PICTURE|_DIGITS|_UNIT|FACE_\d+|BACK_\d+)\b[^=;()]*=\s*"([^"]+)\")re"),
         std::regex(R"re(GetImage\([^,()]+,\s*"([^"]+)\")re"),
-        std::regex(R"re((?:CreateButton|NewMatchButton|MakeTab)\(\s*"([^"]+)\")re"),
+        std::regex(R"re((?:CreateButton|NewMatchButton|MakeTab|MakeDigits|ShowPassMark)\(\s*"([^"]+)\")re"),
+        std::regex(R"re(MakeDigits\("[^"]+",\s*\w+,\s*"([^"]+)\")re"),
         std::regex(R"re((?:Button|Extra)::\w+,\s*"([^"]+)\")re"),
         std::regex(R"re("(vur[^"]+)\")re"),
         std::regex(R"re(<[zm]=([^>;,]+))re"),
@@ -86,7 +87,7 @@ TEST(SkinCoverage, EveryNamedImageAndSoundIsInTheSkin)
     const std::set<std::string> images = NamesInSources(false);
     const std::set<std::string> sounds = NamesInSources(true);
     // The scan itself finds the known names (a broken pattern finds nothing).
-    for (const char* known : { "btnThrow", "牌正面71x96", "vur抱歉", "qv系统通知", "游戏结果框", "理牌", "分数" })
+    for (const char* known : { "btnThrow", "牌正面71x96", "vur抱歉", "qv系统通知", "游戏结果框", "理牌", "分数", "不出", "word_zhang" })
         EXPECT_TRUE(images.contains(known)) << known;
     for (const char* known : { "Snd_Throw", "SndHitButton", "SndAhoo" })
         EXPECT_TRUE(sounds.contains(known)) << known;
