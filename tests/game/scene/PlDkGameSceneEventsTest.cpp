@@ -51,14 +51,7 @@ protected:
         for (const char* name : { "btnThrow", "btnPass", "btnRemaind", "btn_StartGame", "btn_change", "理牌", "恢复" })
             AddImage(name, 60, 30, 4);
         AddImage("chat", 120, 80, 5);
-        for (int chair = 0; chair < client::PLDK_CHAIRS; ++chair) {
-            m_app.Records().Seat(chair)->user_id = 100 + chair;
-            m_app.Records().Seat(chair)->chair = chair;
-        }
-        client::AppLinks links;
-        links.side_panel = &m_chat;
-        links.connection = &m_connection;
-        m_app.SetLinks(links);
+        LinkTable(m_app, m_chat, m_connection);
         auto owned = std::make_unique<CPlDkGameScene>(m_app);
         m_scene = owned.get();
         m_engine.m_objects->AddObject(std::move(owned), nullptr);

@@ -32,19 +32,12 @@ protected:
         }
         AddImage("digiti_Clock", 10, 16, 10);
         m_app.Records().Launch().user_id = OWN_USER;
-        for (int chair = 0; chair < client::PLDK_CHAIRS; ++chair) {
-            m_app.Records().Seat(chair)->user_id = chair == 0 ? OWN_USER : 9000 + chair;
-            m_app.Records().Seat(chair)->chair = chair;
-        }
         auto owned = std::make_unique<CPlDkGameScene>(m_app);
         m_scene = owned.get();
         m_engine.m_objects->AddObject(std::move(owned), nullptr);
         m_scene->SetArea({ 0, 0, 1050, 700 });
-        client::AppLinks links;
-        links.side_panel = &m_chat;
-        links.connection = &m_connection;
-        links.main_game = m_scene;
-        m_app.SetLinks(links);
+        LinkTable(m_app, m_chat, m_connection, 9000, m_scene);
+        m_app.Records().Seat(0)->user_id = OWN_USER;
         m_environment.clock = &m_clock;
         m_environment.random = &m_random;
     }

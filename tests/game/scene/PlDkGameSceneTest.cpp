@@ -88,14 +88,7 @@ protected:
         AddImage("digiti_Clock", 10, 16, 10);
         m_app.Records().Launch().user_id = 100;
         m_app.Records().Room().room_id = 7;
-        for (int chair = 0; chair < client::PLDK_CHAIRS; ++chair) {
-            m_app.Records().Seat(chair)->user_id = 100 + chair;
-            m_app.Records().Seat(chair)->chair = chair;
-        }
-        client::AppLinks links;
-        links.side_panel = &m_chat;
-        links.connection = &m_connection;
-        m_app.SetLinks(links);
+        LinkTable(m_app, m_chat, m_connection);
         auto owned = std::make_unique<CTestScene>(m_app);
         m_scene = owned.get();
         m_engine.m_objects->AddObject(std::move(owned), nullptr);

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "client/AppLinks.h"
+#include "client/CClientRecords.h"
 #include "client/CCardGameConnection.h"
 #include "client/CGameApp.h"
 
@@ -44,5 +45,21 @@ public:
     int result { 1 };                  ///< 0: every request fails
     std::vector<uint8_t> answer_data;  ///< the body of each answer
 };
+
+/// Seats user first_user + c at every chair c and links the chat sink and
+/// the connection (and the main game, when given) to the application.
+inline void LinkTable(client::CGameApp& app, CChatSink& chat, CRecordingConnection& connection,
+                      int32_t first_user = 100, client::IMainGame* main_game = nullptr)
+{
+    for (int chair = 0; chair < client::PLDK_CHAIRS; ++chair) {
+        app.Records().Seat(chair)->user_id = first_user + chair;
+        app.Records().Seat(chair)->chair = chair;
+    }
+    client::AppLinks links;
+    links.side_panel = &chat;
+    links.connection = &connection;
+    links.main_game = main_game;
+    app.SetLinks(links);
+}
 
 } // namespace scene::test
