@@ -22,6 +22,7 @@
 #include "engine/widgets/GuiButton.h"
 #include "engine/widgets/GuiDigitText.h"
 #include "game/rules/CardRules.h"
+#include "game/rules/RecordHeader.h"
 #include "game/scene/CardCounter.h"
 #include "game/scene/PlDkCardSprite.h"
 #include "game/scene/PlDkGameScene.h"
@@ -497,7 +498,9 @@ void CPlDkGameScene::OnRoundEnd()
     if (!IsLookOn() && !App().IsReplayMode() && App().IsMatch()) {
         if (auto* frame = dynamic_cast<panel::CGameFrameUI*>(GetFrameUI()))
             frame->HideMatchWaitAnimations();
-        const int32_t delay = state != nullptr ? std::clamp(state->GetTableData().head[19], 0, 3600) : 0;
+        // The round header's pause between rounds (seconds, 3 by the rules).
+        const int32_t delay =
+            state != nullptr ? std::clamp(state->GetTableData().head[rules::HDR_CONST_3], 0, 3600) : 0;
         engine::EngineEvent over;
         engine::MakeEngineEvent(&over, GetId(), GAMEMSG_ROUND_OVER, 0, 0);
         (void)AddWaitTimeAction(static_cast<uint32_t>(delay) * 1000U, &over);
