@@ -1,4 +1,5 @@
 #include "peers/hall/CStandInHall.h"
+#include "peers/StandInSeats.h"
 
 #include <csignal>
 #include <vector>
@@ -38,16 +39,15 @@ std::vector<uint8_t> MakeLaunchData(const HallOptions& options)
     size_t at = client::GameRoomRecord::NORMAL_ROOM_BYTES;
     client::WriteRecord(table, std::span(payload).subspan(at));
     at += client::GameTableRecord::BYTES;
+    // The player first, then the computer players the stand-in server seats.
     for (int32_t i = 0; i < table.player_count; ++i) {
         client::GameUserRecord user;
         const int32_t chair = (options.chair_no + i) % 4;
-        user.user_id = options.user_id + i;
+        user.user_id = SeatUserId(chair, options.chair_no, options.user_id);
         user.chair = chair;
         user.table_no = options.table_no;
         user.silver = 10000;
-        char name[32];
-        std::snprintf(name, sizeof(name), "玩家%d", user.user_id);
-        client::CopyTextField(user.name, name);
+        client::CopyTextField(user.name, SeatName(chair, options.chair_no, user.user_id));
         client::WriteRecord(user, std::span(payload).subspan(at));
         at += client::GameUserRecord::BYTES;
     }

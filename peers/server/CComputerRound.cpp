@@ -98,9 +98,11 @@ bool CComputerRound::Begin(const std::array<int32_t, CHAIRS>& user_ids, int view
     if (m_table.StartGame(first, OpenStartArgs()) != rules::START_OK)
         return false;
     m_table.BeginPlayPhase();
-    m_outcome.start_record.resize(rules::TABLE_GAME_DATA_BYTES);
-    m_outcome.start_record.resize(m_table.FillTableInfo(m_outcome.start_record, viewer_chair, 0));
-    if (m_outcome.start_record.size() != rules::TABLE_GAME_DATA_BYTES)
+    // The round start carries the deal as the viewer receives it: the
+    // common header and the viewer's own hand.
+    m_outcome.start_record.resize(rules::DEAL_INFO_BYTES);
+    m_outcome.start_record.resize(m_table.FillDealInfo(m_outcome.start_record, viewer_chair, 0));
+    if (m_outcome.start_record.size() != rules::DEAL_INFO_BYTES)
         return false;
     // The client takes the round's first 101 words as the deal: the cards
     // per player, the viewer's hand (and its partner's under the open-hand

@@ -29,7 +29,7 @@ struct RoundOutcome {
     int first_chair = -1;                ///< the chair that finished first
     std::array<int32_t, 4> results {};   ///< the rules' round results per chair
     std::array<int64_t, 4> score_change {}; ///< the settlement's score changes
-    std::vector<uint8_t> start_record;   ///< the table as the viewer sees it at the start (game start event)
+    std::vector<uint8_t> start_record;   ///< the deal as the viewer receives it (game start event)
     std::vector<uint8_t> result_record;  ///< the settled result, as the round result event carries it
 };
 

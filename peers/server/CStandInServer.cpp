@@ -1,4 +1,5 @@
 #include "peers/server/CStandInServer.h"
+#include "peers/StandInSeats.h"
 
 #include <algorithm>
 #include <optional>
@@ -51,15 +52,7 @@ constexpr int32_t SEAT_SILVER = 10000;
 /// How long past its turn's seconds the table waits for the player.
 constexpr uint32_t TURN_GRACE_MS = 10000;
 /// How long the clients take to deal the cards out before play begins.
-constexpr uint32_t DEAL_MS = 8000;
-
-/// The name the table shows for a seat: the player's, or a computer player's.
-std::string SeatName(int seat, int player_chair, int32_t user_id)
-{
-    char name[32];
-    std::snprintf(name, sizeof(name), seat == player_chair ? "玩家%d" : "电脑%d", user_id);
-    return name;
-}
+constexpr uint32_t DEAL_MS = 6000;
 
 rules::RulesEnvironment TableEnvironment(const rules::IRulesSettings& settings)
 {
@@ -271,7 +264,7 @@ void CStandInServer::OnLogon(net::CServerChannel& channel, const net::ServerMess
         entry.chair = seat;
         entry.table_no = table_no;
         entry.silver = SEAT_SILVER;
-        entry.user_id = seat == chair ? user_id : COMPUTER_USER_BASE + seat;
+        entry.user_id = SeatUserId(seat, chair, user_id);
         client::CopyTextField(entry.name, SeatName(seat, chair, entry.user_id));
         client::WriteRecord(entry, std::span(answer).subspan(TABLE_HEAD_BYTES + seat * client::ServerPlayerEntry::BYTES));
     }
@@ -281,7 +274,7 @@ void CStandInServer::OnLogon(net::CServerChannel& channel, const net::ServerMess
     if (m_options.record) {
         std::array<int32_t, CComputerRound::CHAIRS> users {};
         for (int seat = 0; seat < CComputerRound::CHAIRS; ++seat)
-            users[static_cast<size_t>(seat)] = seat == m_chair ? user_id : COMPUTER_USER_BASE + seat;
+            users[static_cast<size_t>(seat)] = SeatUserId(seat, m_chair, user_id);
         m_recording = std::make_unique<CRoundRecording>(WordAt(record, 2), m_room_id, table_no, m_chair, users);
     }
 }
@@ -299,7 +292,7 @@ void CStandInServer::StartRound(net::CServerChannel& channel)
     m_first_round_started = true;
     std::array<int32_t, CComputerRound::CHAIRS> users {};
     for (int chair = 0; chair < CComputerRound::CHAIRS; ++chair)
-        users[static_cast<size_t>(chair)] = chair == m_chair ? m_user_id : COMPUTER_USER_BASE + chair;
+        users[static_cast<size_t>(chair)] = SeatUserId(chair, m_chair, m_user_id);
     // Every chair starts (the computer players at once): the table hears
     // each as a user-start event with its seat block.
     for (int chair = 0; chair < CComputerRound::CHAIRS; ++chair) {

@@ -51,7 +51,6 @@ class CStandInServer {
 public:
     static constexpr int32_t MAJOR_VERSION = 5;
     static constexpr int32_t MINOR_VERSION = 0;
-    static constexpr int32_t COMPUTER_USER_BASE = 9001;
     static constexpr uint32_t GR_GAME_START = 211040;
     static constexpr uint32_t GR_ROUND_RESULT = 211080;
 

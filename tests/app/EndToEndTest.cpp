@@ -64,8 +64,9 @@ TEST_F(EndToEnd, TheClientPlaysARoundByItselfToTheServersSettlementAndItsReplayP
     // The replay holds the round from its start to its result, and plays
     // back to the same settlement.
     const std::string path = LineAfter(server, "replay saved ");
+    const std::string gbk_path = platform::Utf8ToGbk(path).value_or("");
     scene::CReplayImage image(scene::ReplayVariant::Standard);
-    ASSERT_TRUE(scene::ReadReplayFile(image, platform::Utf8ToGbk(path).value_or(""), "pldk", 5, 0).loaded) << path;
+    ASSERT_TRUE(scene::ReadReplayFile(image, gbk_path, "pldk", 5, 0).loaded) << path;
     EXPECT_EQ(image.GetHeaderFields().chair, OWN_CHAIR);
     CRecords records;
     scene::CReplayPlayback playback(image, records);
@@ -84,7 +85,7 @@ TEST_F(EndToEnd, TheClientPlaysARoundByItselfToTheServersSettlementAndItsReplayP
     // The client opens the replay named on its command line in stand-alone
     // replay mode and ends cleanly.
     UseDataFolder("replay-data");
-    m_replay_client = platform::StartProcess(PLDK_CLIENT_PROGRAM, { path, "--frames", "1000" });
+    m_replay_client = platform::StartProcess(PLDK_CLIENT_PROGRAM, { gbk_path, "--frames", "1000" });
     ASSERT_TRUE(m_replay_client.has_value());
     const std::optional<int> replay_exit = platform::WaitProcess(*m_replay_client, 60000);
     m_replay_client.reset();

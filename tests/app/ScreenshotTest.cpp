@@ -27,6 +27,9 @@ constexpr int SCREEN_HEIGHT = 1024;
 /// 1050 x 600, with the board centred on the table).
 constexpr int PLAY_BUTTON_X = 247;
 constexpr int PLAY_BUTTON_Y = 300;
+/// The window's close button, from its top right corner.
+constexpr int CLOSE_BUTTON_FROM_RIGHT = 13;
+constexpr int CLOSE_BUTTON_Y = 12;
 /// How long the client takes to open a replay and show its board.
 constexpr uint32_t OPENING_MS = 5000;
 
@@ -169,10 +172,11 @@ TEST_F(Screenshots, TheTableMidRoundTheResultBoxAndTheReplayedRoundShowCardsAndB
     // The own hand along the bottom, the seat boards of the other chairs on
     // the left, at the top and on the right of the table.
     ExpectDrawn(table,
-                { { "own hand", 0.15, 0.72, 0.55, 0.95 }, { "left seat", 0.0, 0.25, 0.18, 0.6 },
-                  { "top seat", 0.2, 0.0, 0.55, 0.22 }, { "right seat", 0.52, 0.25, 0.72, 0.6 } },
+                { { "own hand", 0.15, 0.78, 0.6, 0.94 }, { "left seat", 0.0, 0.3, 0.12, 0.7 },
+                  { "top seat", 0.28, 0.0, 0.5, 0.18 }, { "right seat", 0.66, 0.3, 0.78, 0.7 },
+                  { "played cards", 0.15, 0.2, 0.6, 0.6 } },
                 "table mid-round");
-    EXPECT_GT(Measure(table, { "own hand", 0.15, 0.72, 0.55, 0.95 }).bright, 0.1) << "no card faces in the hand";
+    EXPECT_GT(Measure(table, { "own hand", 0.17, 0.8, 0.6, 0.92 }).bright, 0.3) << "no card faces in the hand";
 
     ASSERT_TRUE(WaitForRoundEnd(150000)) << Logs();
     ::usleep(2000 * 1000); // the result box comes up
@@ -186,18 +190,23 @@ TEST_F(Screenshots, TheTableMidRoundTheResultBoxAndTheReplayedRoundShowCardsAndB
     // The replay in the client: opened from its command line, played with
     // the board's play button, it ends with the same settlement.
     const std::string path = LineAfter(ServerLog(), "replay saved ");
+    const std::string gbk_path = platform::Utf8ToGbk(path).value_or("");
     scene::CReplayImage image(scene::ReplayVariant::Standard);
-    ASSERT_TRUE(scene::ReadReplayFile(image, platform::Utf8ToGbk(path).value_or(""), "pldk", 5, 0).loaded) << path;
+    ASSERT_TRUE(scene::ReadReplayFile(image, gbk_path, "pldk", 5, 0).loaded) << path;
     const uint32_t length_ms = image.GetHeaderFields().last_elapsed;
     UseDataFolder("replay-data");
-    // Engine frames of 5 ms: the opening, the round at its pace and a margin.
+    // Engine frames of 5 ms: the opening, the round at its pace and a margin
+    // (the window's close button ends it sooner).
     const std::string frames = std::to_string((length_ms + OPENING_MS + 15000) / 5);
-    m_replay_client = platform::StartProcess(PLDK_CLIENT_PROGRAM, { path, "--frames", frames });
+    m_replay_client = platform::StartProcess(PLDK_CLIENT_PROGRAM, { gbk_path, "--frames", frames });
     ASSERT_TRUE(m_replay_client.has_value());
     ::usleep(OPENING_MS * 1000);
     const Picture opened = Capture("replay-opened");
-    ASSERT_GT(opened.width, 400) << "no replay window";
+    ExpectDrawn(opened, { { "replay board", 0.2, 0.47, 0.58, 0.53 }, { "hands", 0.17, 0.8, 0.6, 0.92 } },
+                "replay opened");
     EXPECT_TRUE(imagetest::ClickAt(m_display.Name(), m_window.x + PLAY_BUTTON_X, m_window.y + PLAY_BUTTON_Y));
+    ::usleep(4000 * 1000);
+    ExpectDrawn(Capture("replay-playing"), { { "played cards", 0.15, 0.2, 0.6, 0.6 } }, "replay playing");
     EXPECT_TRUE(WaitUntil([&] { return ClientLog().find("round result: ") != std::string::npos; }, length_ms + 20000))
         << "the replay did not reach its result after the play button was pressed (see replay-opened.jpg)\n"
         << ClientLog();
@@ -205,6 +214,9 @@ TEST_F(Screenshots, TheTableMidRoundTheResultBoxAndTheReplayedRoundShowCardsAndB
     ::usleep(2000 * 1000);
     const Picture replayed = Capture("replay-result-box");
     ExpectDrawn(replayed, { { "result box", 0.25, 0.3, 0.5, 0.7 } }, "replayed result box");
+    // The window's close button ends the client.
+    EXPECT_TRUE(imagetest::ClickAt(m_display.Name(), m_window.x + m_window.width - CLOSE_BUTTON_FROM_RIGHT,
+                                   m_window.y + CLOSE_BUTTON_Y));
     EXPECT_EQ(platform::WaitProcess(*m_replay_client, 60000), 0);
     m_replay_client.reset();
     EXPECT_EQ(SanitizerReports(), "");

@@ -79,7 +79,7 @@ protected:
         const std::string reports = m_folder / "sanitizer";
         ::setenv("ASAN_OPTIONS", ("detect_leaks=1:log_path=" + reports).c_str(), 1);
         ::setenv("UBSAN_OPTIONS", ("print_stacktrace=1:halt_on_error=1:log_path=" + reports).c_str(), 1);
-        ::setenv("LSAN_OPTIONS", "suppressions=" PLDK_LSAN_SUPPRESSIONS ":fast_unwind_on_malloc=0", 1);
+        ::setenv("LSAN_OPTIONS", "suppressions=" PLDK_LSAN_SUPPRESSIONS ":fast_unwind_on_malloc=0:print_suppressions=0", 1);
     }
     ~CSession() override
     {

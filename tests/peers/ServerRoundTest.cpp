@@ -253,16 +253,14 @@ TEST_F(ServerRound, TheClientsChairPlaysAWholeRoundAndEveryEventReadsAsTheClient
     recorder.RecordTableInfo();
     recorder.RecordEvent(start->id, start->body);
     std::vector<Event> round { *start };
-    auto table = std::make_unique<rules::TableGameData>();
-    ASSERT_TRUE(rules::ReadTableGameData(start->body, *table));
+    // The round start is the deal as this chair receives it: its own hand.
+    ASSERT_EQ(start->body.size(), rules::DEAL_INFO_BYTES);
+    const rules::TableGameData* table = &m_app.GetGameState().GetTableData();
     OwnView view;
-    for (const rules::DeckCard& card : table->deck) {
-        if (card.place == rules::CARD_PLACE_HAND && card.card != rules::NO_CARD) {
-            EXPECT_EQ(card.holder, OWN_CHAIR) << "only the own hand is shown";
-            view.hand.push_back(card.card);
-        }
-    }
-    ASSERT_FALSE(view.hand.empty());
+    for (const int32_t card : table->card_slots)
+        if (card != rules::NO_CARD)
+            view.hand.push_back(card);
+    EXPECT_EQ(view.hand.size(), 27u);
     const int32_t seconds = table->head[rules::HDR_THROW_WAIT];
     EXPECT_EQ(seconds, 7);
     view.current = table->head[rules::HDR_CURRENT_CHAIR];
