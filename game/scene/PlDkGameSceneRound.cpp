@@ -77,6 +77,12 @@ std::vector<int32_t> CardsAt(std::span<const uint8_t> body, size_t first, int32_
 
 bool IsBombType(int32_t type) { return type == rules::CARD_TYPE_BOMB || type == rules::CARD_TYPE_FOUR_JOKERS; }
 
+/// a + b as the 32-bit sum wraps: the server's points may be any word.
+int32_t WrappedSum(int32_t a, int32_t b)
+{
+    return static_cast<int32_t>(static_cast<uint32_t>(a) + static_cast<uint32_t>(b));
+}
+
 } // namespace
 
 void CPlDkGameScene::OnPlayerStarted(int32_t chair)
@@ -180,9 +186,9 @@ void CPlDkGameScene::OnCardsThrown(std::span<const uint8_t> body)
     for (const int32_t card : cards) {
         const int32_t value = card >= 0 ? rules::GetCardValue(card) : -1;
         if (value == VALUE_FIVE)
-            hand_points -= POINTS_FIVE;
+            hand_points = WrappedSum(hand_points, -POINTS_FIVE);
         else if (value == VALUE_TEN || value == VALUE_KING)
-            hand_points -= POINTS_TEN_OR_KING;
+            hand_points = WrappedSum(hand_points, -POINTS_TEN_OR_KING);
     }
     std::fill(std::begin(play.cards), std::end(play.cards), -1);
     std::copy(cards.begin(), cards.end(), std::begin(play.cards));
@@ -340,7 +346,7 @@ void CPlDkGameScene::AwardScore(int chair, int32_t points)
     if (points > 0 && IsChair(chair)) {
         (void)LoadSound("Snd_WinScore", 1);
         if (client::CPlDkGameState* state = GetPlDkGameState())
-            state->GetTableData().points_won[chair] += points;
+            state->GetTableData().points_won[chair] = WrappedSum(state->GetTableData().points_won[chair], points);
         if (CPlDkSeatBoard* board = GetChairBoard(chair))
             board->AddScore(points);
     }

@@ -2,6 +2,7 @@
 // the chat lines it writes, the requests it sends, the sounds it plays, and
 // the states of its card sprites, seat boards and buttons.
 #include <algorithm>
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <utility>
@@ -373,6 +374,16 @@ TEST_F(PlDkGameSceneTest, ServerChairsAndCountsAreChecked)
     m_scene->GetChairBoard(1)->SetPlayer(1);
     m_scene->OnPlayerLeft(user);
     EXPECT_EQ(m_scene->GetChairBoard(1)->GetChair(), -1);
+
+    // Points of any size are summed as 32-bit words wrap, never past them.
+    const std::vector<uint8_t> big_score = Words(18, { { 0, 2 }, { 3, INT32_MAX }, { 17, 1 } });
+    Hooks().OnScoreNotify(big_score);
+    Hooks().OnScoreNotify(big_score);
+    EXPECT_EQ(m_app.GetGameState().GetTableData().points_won[2], -2);
+    m_app.GetGameState().GetTableData().hand_points[3] = INT32_MIN;
+    m_scene->ResumeGame();
+    Hooks().OnCardsThrown(PlayEvent(3, 0, rules::CARD_TYPE_SINGLE, { Card(4, 0) }));
+    EXPECT_EQ(m_scene->GetHandPoints(3), INT32_MAX - 4);
 }
 
 } // namespace
