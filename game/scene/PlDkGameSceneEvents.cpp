@@ -401,15 +401,13 @@ void CPlDkGameScene::UpdateArrangeButtons()
 void CPlDkGameScene::OnBtnAutoPlay()
 {
     const int own = OwnChair();
-    // Only a seated player hands his own seat to auto-play.
+    // Only a seated player hands his own seat to auto-play. This game
+    // switches it here and now; the table is not told.
     if (IsLookOn() || !IsChair(own))
         return;
-    std::array<uint8_t, 4> body {};
-    platform::StoreU32LE(body.data(), static_cast<uint32_t>(own));
     if (m_auto_play) {
         m_auto_play = false;
         SetAutoPlayOff(own);
-        (void)SendGameData(GAMEDATA_AUTOPLAY_OFF, body);
         return;
     }
     const uint32_t since = GetTime() - m_auto_play_off_time;
@@ -420,7 +418,6 @@ void CPlDkGameScene::OnBtnAutoPlay()
     }
     m_auto_play = true;
     SetAutoPlayOn(own);
-    (void)SendGameData(GAMEDATA_AUTOPLAY_ON, body);
 }
 
 void CPlDkGameScene::SetAutoPlayOn(int chair)

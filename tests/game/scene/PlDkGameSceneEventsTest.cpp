@@ -211,15 +211,14 @@ TEST_F(PlDkEventsTest, SortButtonsStepTheSortTypeAndClearTheGroups)
     EXPECT_EQ(m_scene->GetHintIndex(), 0);
 }
 
-TEST_F(PlDkEventsTest, AutoPlaySwitchesAtOnceTellsTheTableAndKeepsItsCoolDown)
+TEST_F(PlDkEventsTest, AutoPlaySwitchesAtOnceWithoutTellingTheTableAndKeepsItsCoolDown)
 {
-    using SentData = std::vector<std::pair<int32_t, std::vector<int32_t>>>;
     (void)Send(GAMEMSG_BTN_AUTO_PLAY);
     EXPECT_TRUE(m_scene->IsAutoPlay());
     // A click on the table switches it off again.
     (void)Send(GAMEMSG_CHARACTER_AREA);
     EXPECT_FALSE(m_scene->IsAutoPlay());
-    EXPECT_EQ(Sent(), (SentData { { GAMEDATA_AUTOPLAY_ON, { 0 } }, { GAMEDATA_AUTOPLAY_OFF, { 0 } } }));
+    EXPECT_TRUE(m_connection.sent.empty());
 
     m_engine.m_clock.Advance(4200);
     (void)Send(GAMEMSG_BTN_AUTO_PLAY);
@@ -229,7 +228,7 @@ TEST_F(PlDkEventsTest, AutoPlaySwitchesAtOnceTellsTheTableAndKeepsItsCoolDown)
     m_engine.m_clock.Advance(800);
     (void)Send(GAMEMSG_BTN_AUTO_PLAY);
     EXPECT_TRUE(m_scene->IsAutoPlay());
-    EXPECT_EQ(m_connection.sent.size(), 3u);
+    EXPECT_TRUE(m_connection.sent.empty());
 
     // The table's word on other chairs marks their seats only; a chair off
     // the table is ignored.
