@@ -295,7 +295,11 @@ public:
     /// The deal's card that is turned up (sprite and tick 54).
     static constexpr int TURNED_DEAL_INDEX = 54;
     static constexpr uint32_t DEAL_TICK_MS = 30;
+    /// The quick-talk panel: ten rows a page, the first TALK_FIRST_ROW pixels
+    /// below the panel's top, each TALK_ROW_HEIGHT high.
     static constexpr int TALK_ROWS = 10;
+    static constexpr int32_t TALK_FIRST_ROW = 30;
+    static constexpr int32_t TALK_ROW_HEIGHT = 26;
     /// The cards per player of the round record (word 20), within 0..DEAL_MAX_ROUNDS.
     [[nodiscard]] static int32_t DealRounds(const rules::TableGameData& data);
     /// Starts the deal: live, one card every DEAL_TICK_MS; in replay

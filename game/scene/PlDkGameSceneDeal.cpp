@@ -51,8 +51,6 @@ constexpr const char* INFO_TITLE_IMAGE = "str_基础分";
 constexpr const char* TALK_PANEL_IMAGE = "voicebg";
 constexpr const char* TALK_ROW_IMAGE = "word";
 constexpr uint32_t FOLLOW_ALL = 0x1BC0EB;
-constexpr int32_t TALK_FIRST_ROW = 30;
-constexpr int32_t TALK_ROW_HEIGHT = 26;
 
 bool IsCardId(int32_t card) { return card >= 0 && card < CPlDkGameScene::HAND_SPRITES; }
 

@@ -41,8 +41,6 @@ constexpr uint32_t JUDGE_ANSWER_WAIT_MS = 500;
 constexpr uint32_t BUBBLE_SHOWN_MS = 1500;
 constexpr int32_t BUBBLE_MARGIN = 10;
 constexpr int MAX_GROUP = 9;
-constexpr int32_t TALK_TOP = 30;
-constexpr int32_t TALK_ROW_HEIGHT = 26;
 constexpr int32_t TALK_LEFT = 10;
 constexpr int32_t TALK_RIGHT_GAP = 20;
 constexpr const char* MUSIC_NAME = "default";
@@ -568,10 +566,10 @@ void CPlDkGameScene::OnScoreCards(std::span<const uint8_t> body)
 
 int32_t CPlDkGameScene::TalkPanelRow(int32_t x, int32_t y, int32_t panel_width)
 {
-    if (y < TALK_TOP || x < TALK_LEFT || x > panel_width - TALK_RIGHT_GAP)
+    if (y < TALK_FIRST_ROW || x < TALK_LEFT || x > panel_width - TALK_RIGHT_GAP)
         return -1;
-    const int32_t inside = (y - TALK_TOP) % TALK_ROW_HEIGHT;
-    const int32_t row = (y - TALK_TOP) / TALK_ROW_HEIGHT;
+    const int32_t inside = (y - TALK_FIRST_ROW) % TALK_ROW_HEIGHT;
+    const int32_t row = (y - TALK_FIRST_ROW) / TALK_ROW_HEIGHT;
     // The strip between two rows is no row, and a page has ten rows only.
     if (inside < 2 || inside > 24 || row >= TALK_ROWS)
         return -1;
