@@ -183,8 +183,15 @@ void CStandInServer::Tick()
         }
         return;
     }
-    if (!m_logged_on || m_first_round_started || m_options.start_after_ms < 0
-        || now - m_logon_tick < static_cast<uint32_t>(m_options.start_after_ms))
+    if (m_round.IsRunning() || !m_logged_on)
+        return;
+    // The first round some time after the log-on, each next one some time
+    // after the last result, unless the player has started it.
+    const bool first_due = !m_first_round_started && m_options.start_after_ms >= 0
+        && now - m_logon_tick >= static_cast<uint32_t>(m_options.start_after_ms);
+    const bool next_due = m_result_tick != 0 && m_options.next_round_after_ms >= 0
+        && now - m_result_tick >= static_cast<uint32_t>(m_options.next_round_after_ms);
+    if (!first_due && !next_due)
         return;
     m_log.Printf("round starts by itself");
     StartRound(m_channel);
@@ -290,6 +297,7 @@ void CStandInServer::Record(uint32_t id, std::span<const uint8_t> body)
 void CStandInServer::StartRound(net::CServerChannel& channel)
 {
     m_first_round_started = true;
+    m_result_tick = 0;
     std::array<int32_t, CComputerRound::CHAIRS> users {};
     for (int chair = 0; chair < CComputerRound::CHAIRS; ++chair)
         users[static_cast<size_t>(chair)] = SeatUserId(chair, m_chair, m_user_id);
@@ -339,6 +347,7 @@ void CStandInServer::SendEvent(net::CServerChannel& channel, const RoundEvent& e
 void CStandInServer::EndRound(net::CServerChannel& channel)
 {
     m_round.Settle();
+    m_result_tick = std::max(platform::GetTickCount(), 1u);
     const RoundOutcome& outcome = m_round.GetOutcome();
     channel.SendNotification(GR_ROUND_RESULT, outcome.result_record);
     m_log.Printf("round %d throws %d passes, first chair %d, results %d %d %d %d, score changes %lld %lld %lld %lld",

@@ -16,7 +16,8 @@
 // the round result event. Game data is relayed back as the game data event.
 // Options: the seconds each chair has for a turn (the table's throw wait);
 // a first round that starts by itself some time after the log-on, as though
-// the player had pressed start (later rounds wait for the player); and a
+// the player had pressed start, and each next round some time after the
+// last result unless the player starts it first; and a
 // recording of each round as the client's chair received it, saved as the
 // client's recorder saves a replay (in the user data folder), logged as
 // "replay saved <path>".
@@ -42,6 +43,7 @@ struct ServerOptions {
     uint16_t port = 21473;     ///< 0: a free port the system chooses
     int32_t turn_seconds = 0;  ///< the seconds of a turn; 0: the table's own
     int32_t start_after_ms = -1; ///< the first round starts by itself this long after the log-on; -1: never
+    int32_t next_round_after_ms = -1; ///< each next round starts by itself this long after a result; -1: never
     bool record = false;       ///< save each round as a replay of the client's chair
 };
 
@@ -107,6 +109,7 @@ private:
     uint32_t m_turn_tick { 0 }; ///< when the player's turn began
     bool m_dealing { false };   ///< a round started, its play not yet begun
     uint32_t m_deal_tick { 0 };
+    uint32_t m_result_tick { 0 }; ///< when the last round ended; 0 while one runs or none has
     int32_t m_user_id { 0 };
     int32_t m_room_id { 0 };
     int32_t m_table_no { 0 };

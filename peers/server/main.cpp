@@ -1,11 +1,13 @@
 // The stand-in game server: serves the client's protocol on a loopback port.
 //   pldk_server [--port N] [--log FILE] [--seconds N] [--turn-seconds N]
-//               [--start-after-ms N] [--record 0|1]
+//               [--start-after-ms N] [--next-round-after-ms N] [--record 0|1]
 // Port 0 lets the system choose; the first log line names the port. It runs
 // until it is stopped (SIGINT or SIGTERM) or the given seconds have passed.
 // --turn-seconds: each chair's seconds for a turn (the table's own without);
 // --start-after-ms: the first round starts by itself this long after the
-// log-on; --record 1: each round is saved as the client's replay.
+// log-on, --next-round-after-ms each next one this long after a result
+// (unless the player starts it first); --record 1: each round is saved as
+// the client's replay.
 #include <atomic>
 #include <csignal>
 #include <cstdio>
@@ -20,7 +22,7 @@
 namespace {
 
 constexpr const char* USAGE = "usage: pldk_server [--port N] [--log FILE] [--seconds N] [--turn-seconds N] "
-                              "[--start-after-ms N] [--record 0|1]";
+                              "[--start-after-ms N] [--next-round-after-ms N] [--record 0|1]";
 
 std::atomic<bool> s_stop { false };
 
@@ -53,6 +55,8 @@ int main(int argc, char** argv)
             options.turn_seconds = static_cast<int32_t>(value);
         else if (name == "--start-after-ms" && value <= 3600 * 1000)
             options.start_after_ms = static_cast<int32_t>(value);
+        else if (name == "--next-round-after-ms" && value <= 3600 * 1000)
+            options.next_round_after_ms = static_cast<int32_t>(value);
         else if (name == "--record" && value <= 1)
             options.record = value == 1;
         else {
