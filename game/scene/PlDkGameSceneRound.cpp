@@ -554,7 +554,7 @@ void CPlDkGameScene::OnTurnTimeout()
             platform::StoreU32LE(body.data(), static_cast<uint32_t>(OwnChair()));
             platform::StoreU32LE(body.data() + 4, static_cast<uint32_t>(s.card));
             client::DebugTrace("%s", "GAMEMSGEX_JUDGE_SINGLE_WIN");
-            (void)SendGameData(GAMEDATA_JUDGE_SINGLE_WIN, body);
+            (void)SendGameData(GAMEDATA_JUDGE_SINGLE_WIN, body, GameDataQuery::Yes);
             break;
         }
         return;

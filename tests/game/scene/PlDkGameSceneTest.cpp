@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <functional>
+#include <span>
 #include <string>
 #include <utility>
 #include <vector>
@@ -39,6 +40,13 @@ public:
         m_auto_play = !m_auto_play;
     }
     int auto_play_presses { 0 };
+    // Each game data sent: its sub-id and whether it waits for the answer.
+    int32_t SendGameData(int32_t sub_id, std::span<const uint8_t> body, GameDataQuery query) override
+    {
+        game_data.emplace_back(sub_id, query == GameDataQuery::Yes);
+        return CPlDkGameScene::SendGameData(sub_id, body, query);
+    }
+    std::vector<std::pair<int32_t, bool>> game_data;
 };
 
 // A record of 32-bit words (index, value); size in words.
@@ -322,6 +330,21 @@ TEST_F(PlDkGameSceneTest, ClockAtZeroSendsTimeoutsAndTogglesAutoPlayOnTheOwnTurn
     for (int tick = 1; tick <= 3; ++tick)
         m_scene->OnClockTick();
     EXPECT_EQ(m_scene->auto_play_presses, 4);
+}
+
+TEST_F(PlDkGameSceneTest, TimeOutWhileJudgingAsksWithTheFirstSmallCardAndAwaitsTheAnswer)
+{
+    // The answer to the judging request starts play: it is a query, as the
+    // partner step's, whose answer comes back through the notification road.
+    Deal({ Card(1, 0), Card(5, 1) }, 2);
+    m_app.GetGameState().SetTableWord14(0);
+    m_app.GetGameState().SetTableWord15(0x10);
+    m_scene->OnTurnTimeout();
+    using Sent = std::vector<std::pair<int32_t, bool>>;
+    EXPECT_EQ(m_scene->game_data, (Sent { { GAMEDATA_JUDGE_SINGLE_WIN, true } }));
+    ASSERT_EQ(m_connection.sent.size(), 1u);
+    EXPECT_EQ(WordOf(m_connection.sent[0].second, 6), Card(5, 1));
+    EXPECT_EQ(m_scene->auto_play_presses, 0);
 }
 
 TEST_F(PlDkGameSceneTest, ServerChairsAndCountsAreChecked)
