@@ -12,9 +12,9 @@
 // the partner swap (CPlDkChairMath).
 //
 // Files: PlDkGameScene.cpp (members, creation, layout, resets),
-// PlDkGameSceneRound.cpp (round start, plays, passes, scores, clock, time-out,
-// round end), PlDkGameSceneHints.cpp (hint search, turn start, selection,
-// throw), PlDkGameSceneEvents.cpp and PlDkGameSceneChairs.cpp (events,
+// PlDkGameSceneRound.cpp (round start, plays, passes, scores, round end),
+// PlDkGameSceneHints.cpp (hint search, turn start, selection, throw, clock,
+// time-out), PlDkGameSceneEvents.cpp and PlDkGameSceneChairs.cpp (events,
 // buttons, sorting, auto-play, chair rules, seat marks, layout helpers),
 // PlDkGameSceneDeal.cpp, PlDkResultBox.cpp and PlDkGameSceneLastPlay.cpp
 // (deal, partner swap, info boxes, talk panel, result box, last plays, QR).
@@ -154,6 +154,7 @@ public:
     void OnPlayerLeave(const client::GameUserRecord& user) override { OnPlayerLeft(user); }
     virtual void OnPlayerLeft(const client::GameUserRecord& user);
     void OnRoundEnd() override;
+    // The clock and its time-out play (PlDkGameSceneHints.cpp).
     void OnClockTick() override;
     void OnTurnTimeout() override;
     /// The table's last play (chair -1 when the next player leads), kept in

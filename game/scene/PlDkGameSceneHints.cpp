@@ -1,19 +1,24 @@
 // This game's plays on the own turn: the hint search and the hint button,
 // the start of the own turn, the selection check and the throw, all judged
-// by this game's play finder.
+// by this game's play finder; the turn clock and the play its time-out makes.
 #include <array>
 #include <string>
 
 #include "client/CCardGameConnection.h"
 #include "client/CGameApp.h"
+#include "client/CGameStateHolder.h"
+#include "client/TextFunctions.h"
 #include "engine/core/EngineEvent.h"
 #include "engine/widgets/GuiButton.h"
+#include "engine/widgets/GuiDigitText.h"
+#include "game/rules/CardRules.h"
 #include "game/scene/CardGameSelection.h"
 #include "game/scene/PlDkGameScene.h"
 #include "game/scene/PlDkHandOperations.h"
 #include "game/scene/PlDkPlayFinder.h"
 #include "game/scene/SceneBody.h"
 #include "net/NetUtil.h"
+#include "platform/ByteOrder.h"
 
 namespace scene {
 namespace {
@@ -22,6 +27,11 @@ using detail::SetActive;
 using detail::SetEnabled;
 
 constexpr uint32_t AUTO_PASS_DELAY_MS = 1000;
+constexpr int32_t TIMEOUT_REPEAT = 10;
+constexpr int32_t TIMEOUT_SEND_AT = 3;
+constexpr int32_t JUDGING_FLAG = 0x10;
+constexpr int32_t JUDGE_LOWEST_VALUE = 2;
+constexpr int32_t JUDGE_HIGHEST_VALUE = 8;
 
 } // namespace
 
@@ -138,6 +148,67 @@ void CPlDkGameScene::LowerAllCards()
     if (m_hand != nullptr)
         m_hand->LowerAllCards();
     UpdateArrangeButtons();
+}
+
+
+void CPlDkGameScene::OnClockTick()
+{
+    if (m_clock == nullptr || !m_clock->IsActive())
+        return;
+    const int32_t seconds = m_clock->GetValue();
+    if (seconds >= 1) {
+        m_timeout_ticks = 0;
+        m_clock->SetValue(seconds - 1);
+        m_clock->Invalidate();
+        if (m_auto_play && !IsLookOn())
+            AutoPlayStep();
+        return;
+    }
+    if (m_timeout_ticks == 0)
+        OnTurnTimeout();
+    ++m_timeout_ticks;
+    if (m_timeout_ticks > 0 && m_timeout_ticks % TIMEOUT_REPEAT == TIMEOUT_SEND_AT) {
+        if (GetActiveChair() == OwnChair())
+            OnBtnAutoPlay();
+        client::DebugTrace("%s", "SYSMSG_GAME_CLOCK_STOP");
+        (void)SendGameData(GAMEDATA_TIMEOUT, {});
+    }
+}
+
+void CPlDkGameScene::OnTurnTimeout()
+{
+    if (IsLookOn() || GetActiveChair() != OwnChair() || !IsChair(OwnChair()))
+        return;
+    const client::CGameStateHolder* state = GetGameState();
+    if (state != nullptr && (state->GetTableWord15() & JUDGING_FLAG) != 0) {
+        for (int i = 0; i < m_sprites.Count(); ++i) {
+            const CardSpriteState& s = m_sprites.At(i);
+            if (s.chair != OwnChair() || s.state != CARD_STATE_HAND || s.card < 0)
+                continue;
+            const int32_t value = rules::GetCardValue(s.card);
+            if (value < JUDGE_LOWEST_VALUE || value > JUDGE_HIGHEST_VALUE)
+                continue;
+            std::array<uint8_t, 8> body {};
+            platform::StoreU32LE(body.data(), static_cast<uint32_t>(OwnChair()));
+            platform::StoreU32LE(body.data() + 4, static_cast<uint32_t>(s.card));
+            client::DebugTrace("%s", "GAMEMSGEX_JUDGE_SINGLE_WIN");
+            (void)SendGameData(GAMEDATA_JUDGE_SINGLE_WIN, body, GameDataQuery::Yes);
+            break;
+        }
+        return;
+    }
+    const engine::CGuiButton* throw_button = GetButton(Button::Throw);
+    if (throw_button != nullptr && throw_button->IsActive() && m_finder != nullptr) {
+        if (m_finder->PlayOnTimeout(m_last) == TimeoutPlay::Throw) {
+            CheckSelection();
+            OnBtnThrow();
+        } else {
+            OnBtnPass();
+        }
+    }
+    ++m_timeout_count;
+    if (!m_auto_play)
+        OnBtnAutoPlay();
 }
 
 } // namespace scene

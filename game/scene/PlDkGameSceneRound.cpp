@@ -1,6 +1,6 @@
 // This game's round on the table: a player ready, the round start, hands,
 // plays and passes with their sounds, the points on the table and those
-// won, the turn clock and its time-out, and the round's end.
+// won, and the round's end.
 //
 // Every record here is the server's: chairs are checked against the four
 // seats, card counts clamped to 0..64 and to what the body holds, and words
@@ -49,11 +49,6 @@ constexpr uint32_t OWN_COLOUR = 255;
 constexpr uint32_t OTHER_COLOUR = 0x232323;
 constexpr uint32_t ROUND_COLOUR = 255;
 constexpr size_t NAME_COLUMN = 21;
-constexpr int32_t TIMEOUT_REPEAT = 10;
-constexpr int32_t TIMEOUT_SEND_AT = 3;
-constexpr int32_t JUDGING_FLAG = 0x10;
-constexpr int32_t JUDGE_LOWEST_VALUE = 2;
-constexpr int32_t JUDGE_HIGHEST_VALUE = 8;
 constexpr double BOMB_FLIGHT_FRAMES = 8.0;
 constexpr int SCORE_NOTICE_WORDS = 18;
 
@@ -511,66 +506,6 @@ void CPlDkGameScene::OnRoundEnd()
         engine::MakeEngineEvent(&over, GetId(), GAMEMSG_ROUND_OVER, 0, 0);
         (void)AddWaitTimeAction(static_cast<uint32_t>(delay) * 1000U, &over);
     }
-}
-
-void CPlDkGameScene::OnClockTick()
-{
-    if (m_clock == nullptr || !m_clock->IsActive())
-        return;
-    const int32_t seconds = m_clock->GetValue();
-    if (seconds >= 1) {
-        m_timeout_ticks = 0;
-        m_clock->SetValue(seconds - 1);
-        m_clock->Invalidate();
-        if (m_auto_play && !IsLookOn())
-            AutoPlayStep();
-        return;
-    }
-    if (m_timeout_ticks == 0)
-        OnTurnTimeout();
-    ++m_timeout_ticks;
-    if (m_timeout_ticks > 0 && m_timeout_ticks % TIMEOUT_REPEAT == TIMEOUT_SEND_AT) {
-        if (GetActiveChair() == OwnChair())
-            OnBtnAutoPlay();
-        client::DebugTrace("%s", "SYSMSG_GAME_CLOCK_STOP");
-        (void)SendGameData(GAMEDATA_TIMEOUT, {});
-    }
-}
-
-void CPlDkGameScene::OnTurnTimeout()
-{
-    if (IsLookOn() || GetActiveChair() != OwnChair() || !IsChair(OwnChair()))
-        return;
-    const client::CGameStateHolder* state = GetGameState();
-    if (state != nullptr && (state->GetTableWord15() & JUDGING_FLAG) != 0) {
-        for (int i = 0; i < m_sprites.Count(); ++i) {
-            const CardSpriteState& s = m_sprites.At(i);
-            if (s.chair != OwnChair() || s.state != CARD_STATE_HAND || s.card < 0)
-                continue;
-            const int32_t value = rules::GetCardValue(s.card);
-            if (value < JUDGE_LOWEST_VALUE || value > JUDGE_HIGHEST_VALUE)
-                continue;
-            std::array<uint8_t, 8> body {};
-            platform::StoreU32LE(body.data(), static_cast<uint32_t>(OwnChair()));
-            platform::StoreU32LE(body.data() + 4, static_cast<uint32_t>(s.card));
-            client::DebugTrace("%s", "GAMEMSGEX_JUDGE_SINGLE_WIN");
-            (void)SendGameData(GAMEDATA_JUDGE_SINGLE_WIN, body, GameDataQuery::Yes);
-            break;
-        }
-        return;
-    }
-    const engine::CGuiButton* throw_button = GetButton(Button::Throw);
-    if (throw_button != nullptr && throw_button->IsActive() && m_finder != nullptr) {
-        if (m_finder->PlayOnTimeout(m_last) == TimeoutPlay::Throw) {
-            CheckSelection();
-            OnBtnThrow();
-        } else {
-            OnBtnPass();
-        }
-    }
-    ++m_timeout_count;
-    if (!m_auto_play)
-        OnBtnAutoPlay();
 }
 
 } // namespace scene
