@@ -98,17 +98,13 @@ bool CComputerRound::Begin(const std::array<int32_t, CHAIRS>& user_ids, int view
     if (m_table.StartGame(first, OpenStartArgs()) != rules::START_OK)
         return false;
     m_table.BeginPlayPhase();
-    // The round start carries the deal as the viewer receives it: the
-    // common header and the viewer's own hand.
+    // The round start is the deal as the viewer receives it, the 101 words
+    // the client takes: the common header, the cards per player, the
+    // viewer's hand (and its partner's under the open-hand option), the
+    // turned-up card and the points in each hand.
     m_outcome.start_record.resize(rules::DEAL_INFO_BYTES);
     m_outcome.start_record.resize(m_table.FillDealInfo(m_outcome.start_record, viewer_chair, 0));
     if (m_outcome.start_record.size() != rules::DEAL_INFO_BYTES)
-        return false;
-    // The client takes the round's first 101 words as the deal: the cards
-    // per player, the viewer's hand (and its partner's under the open-hand
-    // option), the turned-up card and the points in each hand.
-    if (m_table.FillDealInfo(std::span(m_outcome.start_record).first(rules::DEAL_INFO_BYTES), viewer_chair, 0)
-        != rules::DEAL_INFO_BYTES)
         return false;
     platform::CByteReader head(m_outcome.start_record);
     (void)head.ReadBytes(rules::HDR_THROW_WAIT * 4);
