@@ -77,6 +77,26 @@ protected:
         record = picturetest::MakeStrip(width, height, frames);
         return record.get();
     }
+    // The card faces (54 frames) and backs of the four card sizes, every
+    // image width x height.
+    void AddCardImages(uint16_t width, uint16_t height)
+    {
+        for (const char* size : { "50x68", "71x96", "82x110", "98x132" }) {
+            AddImage(std::string("牌正面") + size, width, height, 54);
+            AddImage(std::string("牌背面") + size, width, height);
+        }
+    }
+    // A table scene over the area, owned by the engine's objects; the
+    // fixture destroys it before the application it reads.
+    template <class Scene>
+    Scene* AddScene(const EngineRect& area)
+    {
+        auto owned = std::make_unique<Scene>(m_app);
+        Scene* scene = owned.get();
+        m_engine.m_objects->AddObject(std::move(owned), nullptr);
+        scene->SetArea(area);
+        return scene;
+    }
     // The drawn images of one record, in order.
     [[nodiscard]] std::vector<DrawnImage> DrawnOf(const ImageRecord* image) const
     {

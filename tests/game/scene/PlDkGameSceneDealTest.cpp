@@ -22,22 +22,11 @@ class PlDkDealTest : public BoardTest {
 protected:
     PlDkDealTest()
     {
-        for (const char* name : { "牌正面50x68", "牌背面50x68", "牌正面71x96", "牌背面71x96", "牌正面82x110",
-                                  "牌背面82x110" })
-            AddImage(name, 50, 68, 54);
+        AddCardImages(50, 68);
         AddImage("PlayerBoardSmall", 200, 60, 3);
         AddImage(RESULT_BOX_IMAGE, 500, 320);
-        for (int chair = 0; chair < client::PLDK_CHAIRS; ++chair) {
-            m_app.Records().Seat(chair)->user_id = 100 + chair;
-            m_app.Records().Seat(chair)->chair = chair;
-        }
-        client::AppLinks links;
-        links.side_panel = &m_chat;
-        m_app.SetLinks(links);
-        auto owned = std::make_unique<CPlDkGameScene>(m_app);
-        m_scene = owned.get();
-        m_engine.m_objects->AddObject(std::move(owned), nullptr);
-        m_scene->SetArea({ 0, 0, 1000, 700 });
+        LinkTable(m_app, m_chat, m_connection);
+        m_scene = AddScene<CPlDkGameScene>({ 0, 0, 1000, 700 });
         for (int view = 0; view < CPlDkGameScene::SEATS; ++view)
             m_scene->GetSeatBoard(view)->SetPlayer(view);
     }
@@ -69,6 +58,7 @@ protected:
     }
 
     CChatSink m_chat;
+    CRecordingConnection m_connection { m_app };
     CPlDkGameScene* m_scene {};
 };
 

@@ -44,18 +44,13 @@ class PlDkEventsTest : public BoardTest {
 protected:
     PlDkEventsTest()
     {
-        for (const char* name : { "牌正面50x68", "牌背面50x68", "牌正面71x96", "牌背面71x96", "牌正面82x110",
-                                  "牌背面82x110", "牌正面98x132", "牌背面98x132" })
-            AddImage(name, 50, 68, 54);
+        AddCardImages(50, 68);
         AddImage("PlayerBoardSmall", 200, 60, 3);
         for (const char* name : { "btnThrow", "btnPass", "btnRemaind", "btn_StartGame", "btn_change", "理牌", "恢复" })
             AddImage(name, 60, 30, 4);
         AddImage("chat", 120, 80, 5);
         LinkTable(m_app, m_chat, m_connection);
-        auto owned = std::make_unique<CPlDkGameScene>(m_app);
-        m_scene = owned.get();
-        m_engine.m_objects->AddObject(std::move(owned), nullptr);
-        m_scene->SetArea({ 0, 0, 1000, 700 });
+        m_scene = AddScene<CPlDkGameScene>({ 0, 0, 1000, 700 });
     }
     ~PlDkEventsTest() override { m_engine.m_objects->DestroyObject(m_scene->GetId()); }
 

@@ -26,16 +26,10 @@ class PlDkSceneRoundTest : public BoardTest {
 protected:
     PlDkSceneRoundTest()
     {
-        for (const char* size : { "50x68", "71x96", "82x110", "98x132" }) {
-            AddImage(std::string("牌正面") + size, 60, 80, 54);
-            AddImage(std::string("牌背面") + size, 60, 80);
-        }
+        AddCardImages(60, 80);
         AddImage("digiti_Clock", 10, 16, 10);
         m_app.Records().Launch().user_id = OWN_USER;
-        auto owned = std::make_unique<CPlDkGameScene>(m_app);
-        m_scene = owned.get();
-        m_engine.m_objects->AddObject(std::move(owned), nullptr);
-        m_scene->SetArea({ 0, 0, 1050, 700 });
+        m_scene = AddScene<CPlDkGameScene>({ 0, 0, 1050, 700 });
         LinkTable(m_app, m_chat, m_connection, 9000, m_scene);
         m_app.Records().Seat(0)->user_id = OWN_USER;
         m_environment.clock = &m_clock;

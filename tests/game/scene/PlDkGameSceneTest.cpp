@@ -86,10 +86,7 @@ class PlDkGameSceneTest : public BoardTest {
 protected:
     PlDkGameSceneTest()
     {
-        for (const char* size : { "50x68", "71x96", "82x110", "98x132" }) {
-            AddImage(std::string("牌正面") + size, 60, 80, 54);
-            AddImage(std::string("牌背面") + size, 60, 80);
-        }
+        AddCardImages(60, 80);
         AddImage("PlayerBoardSmall", 200, 60, 3);
         AddImage("btnPass", 60, 30, 4);
         AddImage("btnThrow", 60, 30, 4);
@@ -98,10 +95,7 @@ protected:
         m_app.Records().Launch().user_id = 100;
         m_app.Records().Room().room_id = 7;
         LinkTable(m_app, m_chat, m_connection);
-        auto owned = std::make_unique<CTestScene>(m_app);
-        m_scene = owned.get();
-        m_engine.m_objects->AddObject(std::move(owned), nullptr);
-        m_scene->SetArea({ 0, 0, 1050, 700 });
+        m_scene = AddScene<CTestScene>({ 0, 0, 1050, 700 });
         // The server's table data of a round: in play order, base score 30.
         client::CPlDkGameState& state = m_app.GetGameState();
         state.GetTableData().head[8] = 3;
