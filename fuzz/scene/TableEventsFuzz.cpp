@@ -2,12 +2,17 @@
 // picks a hook, the table (the card table or this game's) and whether the
 // client looks on; the rest is the body. Afterwards every card sprite still
 // belongs to a chair of the table (or none), the last play holds at most 64
-// cards and the turn is on a chair of the table.
+// cards and the turn is on a chair of the table. This game's round end
+// takes its result record from the body.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <span>
+#include <vector>
 
+#include "client/CPlDkGameState.h"
+#include "game/rules/PlDkRecords.h"
 #include "game/scene/CardGameScene.h"
 #include "game/scene/PlDkGameScene.h"
 #include "platform/ByteOrder.h"
@@ -56,7 +61,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     case 10: table.OnClockTick(); break;
     case 11: hooks.OnScoreNotify(body); break;
     case 12: hooks.ShowRoundHeader(); break;
-    case 13: hooks.OnRoundEnd(); break;
+    case 13:
+        // This game's round ends with the server's result record (the body,
+        // padded with zeros to the record's size) in the game state.
+        if ((data[1] & 0x8) != 0) {
+            std::vector<uint8_t> result(sizeof(rules::PlDkGameWinResult), 0);
+            std::copy_n(body.begin(), std::min(body.size(), result.size()), result.begin());
+            (void)app->GetGameState().EndRound(result);
+        }
+        hooks.OnRoundEnd();
+        break;
     default: hooks.ResetTable(); break;
     }
     engine->Tick();
