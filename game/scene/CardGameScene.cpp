@@ -30,7 +30,6 @@ constexpr const char* PASS_HINT_IMAGE = "过牌提示";
 constexpr const char* WAITING_IMAGE = "waitsolo";
 constexpr const char* LARGE_BACK_71 = "牌背面71x96";
 constexpr const char* SMALL_BACK_50 = "牌背面50x68";
-constexpr const char* BOARD_SMALL_IMAGE = "PlayerBoardSmall";
 constexpr uint32_t DIGIT_SPACING_FLAGS = 2;
 constexpr uint32_t PEN_PLUS_FRAME = 10;
 constexpr uint32_t PEN_MINUS_FRAME = 11;

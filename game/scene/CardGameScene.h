@@ -92,6 +92,8 @@ inline constexpr uint32_t GAMEMSG_CLOSE_RESULT_BOX = 80000100;
 inline constexpr uint32_t GAMEMSG_SHOW_CHARACTER = 80000103;
 inline constexpr uint32_t GAMEMSG_HIDE_CHARACTER = 80000104;
 inline constexpr uint32_t GAMEMSG_AUTO_PASS = 80000141;
+/// A match room's pause between rounds has passed.
+inline constexpr uint32_t GAMEMSG_ROUND_OVER = 80000101;
 
 /// Game-data sub-ids (request 229510, relayed to the table as 229500).
 inline constexpr int32_t GAMEDATA_PLAYER_BACK = 19840324;
@@ -120,6 +122,19 @@ public:
     static constexpr double BACKGROUND_DEPTH = -999990.0;
     static constexpr double WAITING_DEPTH = 52000.0;
     static constexpr uint32_t INFO_BOX_KEY = 0xFF00FF;
+    /// The small seat plate's image, whose height sizes the cards.
+    static constexpr const char* BOARD_SMALL_IMAGE = "PlayerBoardSmall";
+    /// Round status bit (table word 15): the chairs play in turn order.
+    static constexpr int32_t TURN_ORDER_FLAG = 0x100;
+    /// A clock standing at zero sends the time-out on its ticks 3, 13, 23 ...
+    static constexpr int32_t TIMEOUT_REPEAT = 10;
+    static constexpr int32_t TIMEOUT_SEND_AT = 3;
+    /// Auto-play switched off cannot be switched on again for this long.
+    static constexpr uint32_t AUTO_PLAY_COOL_DOWN_MS = 5000;
+    /// A hand that cannot beat the last play passes by itself after this.
+    static constexpr uint32_t AUTO_PASS_DELAY_MS = 1000;
+    /// The play types the hint search and the turn's check look for.
+    static constexpr int32_t HINT_RULE_MASK = 0x81767;
 
     /// The scene's buttons.
     enum class Button {

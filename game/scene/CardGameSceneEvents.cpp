@@ -43,9 +43,6 @@ constexpr int32_t PASS_TYPE = 0x20000000;
 constexpr uint32_t FRAME_RATE = 30;
 constexpr double MOVE_FRAMES = 4.0;
 constexpr uint32_t CLOCK_PERIOD_MS = 1000;
-constexpr uint32_t AUTO_PASS_DELAY_MS = 1000;
-constexpr int32_t TURN_ORDER_FLAG = 0x100;
-constexpr int32_t HINT_RULE_MASK = 0x81767;
 constexpr int32_t BIG_JOKER_VALUE = 15;
 
 } // namespace

@@ -30,10 +30,6 @@ using detail::SetActive;
 using detail::SetEnabled;
 using detail::Word;
 
-constexpr int32_t TIMEOUT_REPEAT = 10;
-constexpr int32_t TIMEOUT_SEND_AT = 3;
-constexpr uint32_t AUTO_PLAY_COOL_DOWN_MS = 5000;
-constexpr int32_t HINT_RULE_MASK = 0x81767;
 constexpr size_t PASS_WORDS = client::PASS_RECORD_BYTES / 4;
 constexpr int32_t SETTING_BACK_COLOUR = 50014;
 constexpr int32_t GAMEDATA_PLAYER_LAST = 19840332;

@@ -50,9 +50,6 @@ constexpr uint32_t FOLLOW_ALL = 0x1BC0EB;
 constexpr uint32_t CHAT_FRAMES[CPlDkGameScene::SEATS] = { 2, 1, 4, 0 };
 /// The text's offset from its frame by view.
 constexpr int32_t CHAT_TEXT_OFFSET[CPlDkGameScene::SEATS] = { -14, 14, 14, -14 };
-constexpr const char* BOARD_SMALL_IMAGE = "PlayerBoardSmall";
-constexpr int32_t TURN_ORDER_FLAG = 0x100;
-constexpr double OFF_SCREEN = -1000.0;
 /// The sort row's distances from the area's right edge.
 struct RowPlace {
     CCardGameScene::Button button;

@@ -72,8 +72,6 @@ class CQrCodePanel;
 // This game's application events to the scene (80000076 to 80000165;
 // GAMEMSG_SETTINGS_CHANGED 80000077 is the settings board's, GameSetBoard.h;
 // those the card table handles too are in CardGameScene.h).
-inline constexpr uint32_t GAMEMSG_ROUND_OVER = 80000101;
-inline constexpr uint32_t GAMEMSG_BTN_SORT_MODE3 = 80000131;
 inline constexpr uint32_t GAMEMSG_BTN_CARD_COUNTER = 80000145;
 inline constexpr uint32_t GAMEMSG_CHAT_BUBBLE_TIMER = 80000146;
 inline constexpr uint32_t GAMEMSG_SAVE_REPLAY = 80000147;
@@ -101,6 +99,8 @@ inline constexpr int32_t GAMEDATA_SCORE_CARDS = 19840342;
 class CPlDkGameScene : public CCardGameScene {
 public:
     static constexpr int SEATS = 4;
+    /// Where an object waits out of sight.
+    static constexpr double OFF_SCREEN = -1000.0;
     static constexpr int HAND_SPRITES = 108;
     static constexpr int SCORE_SPRITES = 24;
     static constexpr int MAX_PLAY_CARDS = 64;

@@ -34,9 +34,6 @@ namespace {
 using detail::SetActive;
 using detail::SetEnabled;
 
-constexpr int32_t TURN_ORDER_FLAG = 0x100;
-constexpr double OFF_SCREEN = -1000.0;
-constexpr const char* BOARD_SMALL_IMAGE = "PlayerBoardSmall";
 constexpr uint32_t CHANGE_TABLE_WAIT_MS = 4000;
 constexpr int32_t COUNT_GAP = 2;
 /// The score-card stacks' distances from the anchor, in corner widths.

@@ -35,7 +35,6 @@ using detail::SetActive;
 using detail::SetEnabled;
 using detail::Word;
 
-constexpr uint32_t AUTO_PLAY_COOL_DOWN_MS = 5000;
 constexpr uint32_t LAST_THROW_SHOWN_MS = 3000;
 constexpr uint32_t JUDGE_ANSWER_WAIT_MS = 500;
 constexpr uint32_t BUBBLE_SHOWN_MS = 1500;

@@ -26,9 +26,6 @@ namespace {
 using detail::SetActive;
 using detail::SetEnabled;
 
-constexpr uint32_t AUTO_PASS_DELAY_MS = 1000;
-constexpr int32_t TIMEOUT_REPEAT = 10;
-constexpr int32_t TIMEOUT_SEND_AT = 3;
 constexpr int32_t JUDGING_FLAG = 0x10;
 constexpr int32_t JUDGE_LOWEST_VALUE = 2;
 constexpr int32_t JUDGE_HIGHEST_VALUE = 8;
