@@ -302,17 +302,11 @@ void CPlDkGameScene::OnPlayerPassed(std::span<const uint8_t> body)
 
 void CPlDkGameScene::PlayThrowSound(int32_t type, int32_t count)
 {
-    const char* sound = "Snd_Throw";
-    if (type == rules::CARD_TYPE_FOUR_JOKERS) {
-        sound = "Snd_4King";
-    } else if (type == rules::CARD_TYPE_BOMB) {
-        if (count < 4)
-            return;
-        sound = count == 4 ? "Snd_Bomb4" : count == 5 ? "Snd_Bomb5" : count == 6 ? "Snd_Bomb6" : "Snd_Bomb78";
-    } else if (type == rules::CARD_TYPE_510K || type == rules::CARD_TYPE_510K_SUITED) {
-        sound = "Snd_Bomb4";
-    }
-    (void)LoadSound(sound, 1);
+    // A 510K sounds as a bomb of four; every other play as on the card table.
+    if (type == rules::CARD_TYPE_510K || type == rules::CARD_TYPE_510K_SUITED)
+        (void)LoadSound("Snd_Bomb4", 1);
+    else
+        CCardGameScene::PlayThrowSound(type, count);
 }
 
 void CPlDkGameScene::SetTableScore(int32_t points)
