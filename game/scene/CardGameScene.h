@@ -208,6 +208,10 @@ public:
     virtual void OnRoundStart() {}
     /// The round header's table part: reset, info box, round-start hook.
     void FinishRoundHeader();
+    /// The chat line that opens a round: in a match room with an elimination
+    /// stage its round (elimination true), else the round's number with its
+    /// base silver (silver room) or base score.
+    [[nodiscard]] std::string RoundOpeningLine(bool& elimination) const;
     virtual void PlayThrowSound(int32_t type, int32_t count);
     virtual void ShowPassMark(int chair, int32_t type);
     /// True when the client looks on and a hand card of the watched chair

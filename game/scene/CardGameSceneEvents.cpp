@@ -89,29 +89,36 @@ void CCardGameScene::OnPlayerStarted(int32_t chair)
         board->ShowReady();
 }
 
+std::string CCardGameScene::RoundOpeningLine(bool& elimination) const
+{
+    const client::CClientRecords& records = App().Records();
+    const client::CGameStateHolder* state = GetGameState();
+    // The elimination stage's round, as the frame UI shows it.
+    const int32_t elimination_round = records.Header().words29[0];
+    elimination = App().IsMatch() && elimination_round >= 1;
+    if (elimination)
+        return panel::FormatText(" <c=%d><size=16>淘汰赛第%s轮\r\n", static_cast<int>(ELIMINATION_COLOUR),
+                                 ChineseNumeral(elimination_round).c_str());
+    const int32_t round = state != nullptr ? state->GetTableWord8() : 0;
+    if (records.IsSilverRoom())
+        return panel::FormatText("\r\n<size=12>【第%d局】基础银：<c=255>%d<>两\r\n", round,
+                                 state != nullptr ? state->GetTableWord9() : 0);
+    return panel::FormatText("\r\n<size=12>【第%d局】基础分：<c=255>%d<>分\r\n", round,
+                             state != nullptr ? state->GetTableWord10() : 0);
+}
+
 void CCardGameScene::ShowRoundHeader()
 {
     if (!App().IsReplayMode()) {
-        const client::CClientRecords& records = App().Records();
-        const client::CGameStateHolder* state = GetGameState();
-        const int32_t round = state != nullptr ? state->GetTableWord8() : 0;
-        // The elimination stage's round, as the frame UI shows it.
-        const int32_t elimination_round = records.Header().words29[0];
-        if (App().IsMatch() && elimination_round >= 1) {
-            App().ShowSystemMessage(panel::FormatText(" <c=%d><size=16>淘汰赛第%s轮\r\n",
-                                                      static_cast<int>(ELIMINATION_COLOUR),
-                                                      ChineseNumeral(elimination_round).c_str()));
-            FinishRoundHeader();
-            return;
+        bool elimination = false;
+        std::string text = RoundOpeningLine(elimination);
+        // Outside the elimination stage the table and round come first.
+        if (!elimination) {
+            const client::CGameStateHolder* state = GetGameState();
+            text = panel::FormatText("\r\n<c=%d><size=16><第%d桌,第%d局>\r\n", static_cast<int>(HEADER_COLOUR),
+                                     App().Records().GetTableNO(), state != nullptr ? state->GetTableWord8() : 0)
+                + text;
         }
-        std::string text = panel::FormatText("\r\n<c=%d><size=16><第%d桌,第%d局>\r\n", static_cast<int>(HEADER_COLOUR),
-                                             records.GetTableNO(), round);
-        if (records.IsSilverRoom())
-            text += panel::FormatText("\r\n<size=12>【第%d局】基础银：<c=255>%d<>两\r\n", round,
-                                      state != nullptr ? state->GetTableWord9() : 0);
-        else
-            text += panel::FormatText("\r\n<size=12>【第%d局】基础分：<c=255>%d<>分\r\n", round,
-                                      state != nullptr ? state->GetTableWord10() : 0);
         App().ShowSystemMessage(text);
     }
     FinishRoundHeader();

@@ -47,7 +47,6 @@ constexpr int32_t POINTS_TEN_OR_KING = 10;
 constexpr int32_t SCORE_STEP_MS = 30;
 constexpr uint32_t OWN_COLOUR = 255;
 constexpr uint32_t OTHER_COLOUR = 0x232323;
-constexpr uint32_t ROUND_COLOUR = 255;
 constexpr size_t NAME_COLUMN = 21;
 constexpr double BOMB_FLIGHT_FRAMES = 8.0;
 constexpr int SCORE_NOTICE_WORDS = 18;
@@ -88,7 +87,6 @@ void CPlDkGameScene::OnPlayerStarted(int32_t chair)
 
 void CPlDkGameScene::OnRoundStart()
 {
-    const client::CClientRecords& records = App().Records();
     if (!IsLookOn()) {
         if (client::CPlDkApp* app = PlDkApp())
             app->ShowMainWindow();
@@ -103,18 +101,8 @@ void CPlDkGameScene::OnRoundStart()
     SetActive(m_slogan, false);
 
     if (!App().IsReplayMode()) {
-        const client::CGameStateHolder* state = GetGameState();
-        const int32_t round = state != nullptr ? state->GetTableWord8() : 0;
-        const int32_t elimination_round = records.Header().words29[0];
-        if (App().IsMatch() && elimination_round > 0)
-            Chat(panel::FormatText(" <c=%d><size=16>淘汰赛第%s轮\r\n", static_cast<int>(ROUND_COLOUR),
-                                   ChineseNumeral(elimination_round).c_str()));
-        else if (records.IsSilverRoom())
-            Chat(panel::FormatText("\r\n<size=12>【第%d局】基础银：<c=255>%d<>两\r\n", round,
-                                   state != nullptr ? state->GetTableWord9() : 0));
-        else
-            Chat(panel::FormatText("\r\n<size=12>【第%d局】基础分：<c=255>%d<>分\r\n", round,
-                                   state != nullptr ? state->GetTableWord10() : 0));
+        bool elimination = false;
+        Chat(RoundOpeningLine(elimination));
     }
 
     ResetTable();
