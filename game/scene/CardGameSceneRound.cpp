@@ -176,27 +176,33 @@ void CCardGameScene::RevealInfoBox()
     m_info_box->Invalidate();
 }
 
-void CCardGameScene::ShowGameInfoBox()
+void CCardGameScene::DrawBaseScore(engine::CCanvasObject& box, const char* strip, uint32_t flags, double y)
 {
-    engine::CCanvasObject* box = PrepareInfoBox(GAME_INFO_IMAGE);
-    if (box == nullptr)
-        return;
     if (m_info_digits == nullptr) {
         m_info_digits =
             dynamic_cast<engine::CGuiDigitText*>(RegisterObject(std::make_unique<engine::CGuiDigitText>()));
         if (m_info_digits != nullptr) {
-            m_info_digits->Create(INFO_DIGITS, INFO_DIGIT_FLAGS);
+            m_info_digits->Create(strip, flags);
             engine::ImageRef unit;
             m_info_digits->AddGlyph("分", GetImage(unit, "str_分", 0));
         }
     }
     const client::CGameStateHolder* state = GetGameState();
     const int32_t base_score = state != nullptr ? state->GetTableWord10() : 0;
-    engine::ImageRef image;
-    box->DrawImage(GetImage(image, "str_基础分", 0), 10, 10, 0, 0, 0.0, 1.0);
+    engine::ImageRef title;
+    box.DrawImage(GetImage(title, "str_基础分", 0), 10, 10, 0, 0, 0.0, 1.0);
     if (m_info_digits != nullptr)
-        m_info_digits->DrawGlyphs(*box, 80.0, 10.0, panel::FormatText("%d分", base_score),
+        m_info_digits->DrawGlyphs(box, 80.0, y, panel::FormatText("%d分", base_score),
                                   engine::CGuiImageText::ALIGN_LEFT);
+}
+
+void CCardGameScene::ShowGameInfoBox()
+{
+    engine::CCanvasObject* box = PrepareInfoBox(GAME_INFO_IMAGE);
+    if (box == nullptr)
+        return;
+    DrawBaseScore(*box, INFO_DIGITS, INFO_DIGIT_FLAGS, 10.0);
+    engine::ImageRef image;
     box->DrawImage(GetImage(image, "str_翻牌", 0), 10, 40, 0, 0, 0.0, 1.0);
     box->DrawImage(GetImage(image, "牌角", 0), 85, 40, 0, 0, 0.0, 1.0);
     RevealInfoBox();

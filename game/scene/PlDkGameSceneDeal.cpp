@@ -45,9 +45,6 @@ constexpr int32_t CHAIR_AUTO_FLAGS = 0x20 | 0x08;
 constexpr const char* INFO_BOX_IMAGE = "游戏信息框";
 constexpr const char* INFO_DIGITS = "digit_basescore";
 constexpr uint32_t INFO_DIGIT_FLAGS = 18;
-constexpr const char* INFO_UNIT = "分";
-constexpr const char* INFO_UNIT_IMAGE = "str_分";
-constexpr const char* INFO_TITLE_IMAGE = "str_基础分";
 constexpr const char* TALK_PANEL_IMAGE = "voicebg";
 constexpr const char* TALK_ROW_IMAGE = "word";
 constexpr uint32_t FOLLOW_ALL = 0x1BC0EB;
@@ -508,21 +505,7 @@ void CPlDkGameScene::ShowGameInfoBox()
     engine::CCanvasObject* box = PrepareInfoBox(INFO_BOX_IMAGE);
     if (box == nullptr)
         return;
-    if (m_info_digits == nullptr) {
-        m_info_digits = dynamic_cast<engine::CGuiDigitText*>(RegisterObject(std::make_unique<engine::CGuiDigitText>()));
-        if (m_info_digits != nullptr) {
-            m_info_digits->Create(INFO_DIGITS, INFO_DIGIT_FLAGS);
-            engine::ImageRef unit;
-            m_info_digits->AddGlyph(INFO_UNIT, GetImage(unit, INFO_UNIT_IMAGE, 0));
-        }
-    }
-    const client::CGameStateHolder* state = GetGameState();
-    engine::ImageRef title;
-    box->DrawImage(GetImage(title, INFO_TITLE_IMAGE, 0), 10, 10, 0, 0, 0.0, 1.0);
-    if (m_info_digits != nullptr)
-        m_info_digits->DrawGlyphs(*box, 80.0, 11.0,
-                                  panel::FormatText("%d分", state != nullptr ? state->GetTableWord10() : 0),
-                                  engine::CGuiImageText::ALIGN_LEFT);
+    DrawBaseScore(*box, INFO_DIGITS, INFO_DIGIT_FLAGS, 11.0);
     RevealInfoBox();
 }
 
