@@ -1,5 +1,7 @@
 #include "client/TextFunctions.h"
 
+#include "net/NetLog.h"
+
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
@@ -114,8 +116,11 @@ void DebugTrace(const char* format, ...)
 {
     va_list arguments;
     va_start(arguments, format);
-    std::vfprintf(stderr, format, arguments);
+    char line[4096];
+    const int length = std::vsnprintf(line, sizeof line, format, arguments);
     va_end(arguments);
+    if (length >= 0)
+        net::LogPrintf("%s", line);
 }
 
 std::string AppendUrlQuery(const std::string& url, const std::string& query)

@@ -47,7 +47,8 @@ void TrimSpaces(std::string& text);
 /// printf-style text formatted into a string of whatever length it needs.
 [[nodiscard]] std::string FormatText(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
-/// The formatted text to the diagnostic output (standard error).
+/// The formatted text as one line of the client's log (net::LogPrintf); cut
+/// at 4095 bytes. Nothing goes to the terminal.
 void DebugTrace(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
 } // namespace client
