@@ -329,6 +329,9 @@ void CCardGameScene::SetAutoPlay(bool on)
 
 int32_t CCardGameScene::SendGameData(int32_t sub_id, std::span<const uint8_t> body, GameDataQuery query)
 {
+    // A replay plays back what the server said; it never talks to one.
+    if (App().IsReplayMode())
+        return client::GR_CARD_REQUEST_NOT_SENT;
     auto* connection = dynamic_cast<client::CCardGameConnection*>(App().Links().connection);
     if (connection == nullptr)
         return client::GR_CARD_REQUEST_NOT_SENT;

@@ -339,6 +339,16 @@ TEST_F(PlDkEventsTest, EventsOnMissingObjectsAreConsumedWithoutEffect)
     m_app.Records().Launch().look_on = 1;
     EXPECT_EQ(Send(GAMEMSGEX_JUDGE_SINGLE_WIN), 1);
     EXPECT_TRUE(m_connection.sent.empty());
+    // A replay's player sends no game data of any kind.
+    m_app.Records().Launch().look_on = 0;
+    m_app.SetReplayMode(1);
+    m_scene->SendJudgeSingleWin();
+    (void)Send(GAMEMSGEX_JUDGE_PLAY_SND);
+    EXPECT_EQ(m_scene->SendGameData(GAMEDATA_REJOIN, {}, CCardGameScene::GameDataQuery::Yes), client::GR_CARD_REQUEST_NOT_SENT);
+    EXPECT_TRUE(m_connection.sent.empty());
+    m_app.SetReplayMode(0);
+    m_scene->SendJudgeSingleWin();
+    EXPECT_EQ(Sent().size(), 1u);
 }
 
 // --- Chair rules and layout helpers ----------------------------------------
