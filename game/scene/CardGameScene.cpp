@@ -361,7 +361,14 @@ void CCardGameScene::OnStart()
     auto* board = dynamic_cast<CReplayPanel*>(GetReplayBoard());
     if (app == nullptr || board == nullptr || !app->IsReplayMode())
         return;
-    (void)StartCommandLineReplay(*app, *board);
+    // The replay names the recording player's chair: it is the own chair
+    // (view 0) from here on.
+    if (StartCommandLineReplay(*app, *board)) {
+        if (m_chairs != nullptr)
+            m_chairs->SetOwnChair(App().Records().GetChairNO());
+        if (CSeatBoard* own = GetSeatBoard(0))
+            own->SetPlayer(App().Records().GetChairNO());
+    }
     const engine::EngineRect area = GetArea();
     Place(board, area.left + area.Width() / 2, area.top + area.Height() / 2);
 }

@@ -393,6 +393,40 @@ TEST_F(CardGameSceneTest, ReplayBoardOfTheRoomInReplayModeGoesWithTheScene)
     }
 }
 
+TEST_F(CardGameSceneTest, ReplayFromTheCommandLineSeatsItsRecordingPlayerAtTheBottom)
+{
+    AddImage("Rep_bitBoard", 500, 40);
+    client::CClientRecords& records = m_app.Records();
+    // A round recorded by the player on chair 2.
+    records.Launch().user_id = 102;
+    records.Launch().chair_no = 2;
+    m_app.SetReplayMode(1);
+    CCardGameScene* recorder = MakeScene(m_app, { 0, 0, 800, 600 });
+    recorder->CreateInfoBoard();
+    auto* board = dynamic_cast<CReplayPanel*>(recorder->GetReplayBoard());
+    ASSERT_NE(board, nullptr);
+    board->StartRecording();
+    board->RecordTableInfo();
+    board->RecordEvent(GR_GAME_START, {});
+    const ReplaySaveResult saved = board->SaveRecording(true);
+    ASSERT_TRUE(saved.written);
+    m_engine.m_objects->DestroyObject(recorder->GetId());
+
+    // The client opening it knows no chair of its own before the file is read.
+    records.Launch().chair_no = 0;
+    m_app.SetCommandLine("\"" + saved.path + "\"");
+    m_app.OpenReplayFromCommandLine();
+    CCardGameScene* scene = MakeScene(m_app, { 0, 0, 800, 600 });
+    scene->CreateInfoBoard();
+    scene->OnStart();
+    EXPECT_EQ(records.GetChairNO(), 2);
+    EXPECT_EQ(scene->ChairToView(2), 0);
+    EXPECT_EQ(scene->ChairToView(0), 2);
+    EXPECT_EQ(scene->GetSeatBoard(0)->GetChair(), 2);
+    m_engine.m_objects->DestroyObject(scene->GetId());
+    m_app.SetReplayMode(0);
+}
+
 // --- Table events -----------------------------------------------------------
 
 // A body of size bytes with words set at byte offsets.
