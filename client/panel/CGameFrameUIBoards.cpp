@@ -6,6 +6,7 @@
 #include "client/CGameApp.h"
 #include "client/CGameConnection.h"
 #include "client/CGameFrameWnd.h"
+#include "client/CGameStateHolder.h"
 #include "client/ClientText.h"
 #include "client/RecordCodec.h"
 #include "client/panel/CSubSystemPanel.h"
@@ -136,8 +137,12 @@ void CGameFrameUI::AnswerExitRequest(int32_t asker, bool agree)
 
 void CGameFrameUI::OnLogonReply(int hook)
 {
-    (void)hook;
     (void)SendToMainGame(GAMEMSG_RESET_SEAT_BOARDS);
+    // Seated at a table where no round runs yet: the seats' ready marks and
+    // the start button (or the waiting animation where the room starts rounds).
+    const client::CGameStateHolder* state = m_app.GetGameStateHolder();
+    if (hook != 3 && (state == nullptr || !state->IsTableWord15Set()))
+        (void)SendToMainGame(GAMEMSG_REFRESH_SEAT_BOARDS);
 }
 
 void CGameFrameUI::OnEnterReply()

@@ -99,6 +99,9 @@ void CPlDkGameScene::OnRoundStart()
         SetActive(m_result_box, false);
     m_timeout_count = 0;
     SetActive(m_slogan, false);
+    // A round the server started without the press takes the start button away.
+    SetActive(GetButton(Button::Start), false);
+    StopCountdown();
 
     if (!App().IsReplayMode()) {
         bool elimination = false;

@@ -120,21 +120,24 @@ TEST_F(PanelTest, NotificationsReachTheScene)
     const std::vector<uint8_t> silver = Words({ 0, 1, 1, 0, 900 });
     const struct {
         std::function<void()> call;
-        std::string event;
+        std::vector<std::string> events;
     } cases[] = {
-        { [&] { m_frame->NotifyPlayerEnter(seat); }, "80000014 501" },
-        { [&] { m_frame->NotifyPlayerLeave(seat); }, "80000016 501" },
-        { [&] { m_frame->NotifyRandomTable(); }, "80000018" },
-        { [&] { m_frame->NotifyTableChanged(); }, "80000020" },
-        { [&] { m_frame->NotifySilverChange(silver); }, "80000030" },
-        { [&] { m_frame->OnRoundResult(); }, "80000011" },
-        { [&] { m_frame->RefreshMainGame(); }, "80000003" },
-        { [&] { m_frame->OnLogonReply(2); }, "80000002" },
+        { [&] { m_frame->NotifyPlayerEnter(seat); }, { "80000014 501" } },
+        { [&] { m_frame->NotifyPlayerLeave(seat); }, { "80000016 501" } },
+        { [&] { m_frame->NotifyRandomTable(); }, { "80000018" } },
+        { [&] { m_frame->NotifyTableChanged(); }, { "80000020" } },
+        { [&] { m_frame->NotifySilverChange(silver); }, { "80000030" } },
+        { [&] { m_frame->OnRoundResult(); }, { "80000011" } },
+        { [&] { m_frame->RefreshMainGame(); }, { "80000003" } },
+        // Logged on with no round running: the seats and the start button.
+        { [&] { m_frame->OnLogonReply(1); }, { "80000002", "80000011" } },
+        { [&] { m_frame->OnLogonReply(2); }, { "80000002", "80000011" } },
+        { [&] { m_frame->OnLogonReply(3); }, { "80000002" } },
     };
     for (const auto& c : cases) {
         m_scene->events.clear();
         c.call();
-        EXPECT_EQ(m_scene->events, (std::vector<std::string> { c.event }));
+        EXPECT_EQ(m_scene->events, c.events);
     }
 }
 

@@ -488,6 +488,11 @@ TEST_F(PlDkEventsTest, PlayButtonsStartButtonCardCountsAndScoreCardsTakeTheirPla
     // Ordered by card id within each suit, suit by suit.
     EXPECT_EQ(m_scene->GetScoreSprite(0)->Record().card, Card(4, 0));
     EXPECT_EQ(m_scene->GetScoreSprite(3)->Record().card, Card(12, 3));
+
+    // A round the server starts without the press takes the start button away.
+    ASSERT_TRUE(start->IsActive());
+    m_scene->OnRoundStart();
+    EXPECT_FALSE(start->IsActive());
 }
 
 TEST_F(PlDkEventsTest, ChangeOfTableOffersTheButtonAgainAfterFourSeconds)
