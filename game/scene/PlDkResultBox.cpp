@@ -27,6 +27,10 @@ constexpr double CLOSE_FROM_RIGHT = 30;
 constexpr double CLOSE_BELOW_TOP = 21;
 constexpr double BUTTON_ROW_BELOW_TOP = 282;
 constexpr double BUTTON_FROM_CENTRE = 65;
+/// The pictures and buttons stand this far above the box: at the box's own
+/// depth the hit test finds the box (the older object wins a tie), so they
+/// would never be hovered or pressed.
+constexpr double PART_ABOVE_BOX = 0.01;
 
 } // namespace
 
@@ -73,7 +77,7 @@ engine::CCanvasObject* CPlDkResultBox::Build()
         picture->RaiseToTopLayer();
         picture->AddEventRoute(engine::VELOTRIX_EVENT_MOUSE_ENTER, m_target, GAMEMSG_SHOW_CHARACTER, 0, 0);
         picture->AddEventRoute(engine::VELOTRIX_EVENT_MOUSE_LEAVE, m_target, GAMEMSG_HIDE_CHARACTER, 0, 0);
-        AttachPart(*box, *picture, box->GetX(), box->GetY(), 0.0);
+        AttachPart(*box, *picture, box->GetX(), box->GetY(), PART_ABOVE_BOX);
     }
 
     const struct {
@@ -97,7 +101,7 @@ engine::CCanvasObject* CPlDkResultBox::Build()
         button->SetSound(engine::CGuiButton::SOUND_ENTER, BUTTON_HOVER_SOUND);
         button->SetSound(engine::CGuiButton::SOUND_PRESS, BUTTON_CLICK_SOUND);
         button->RaiseToTopLayer();
-        AttachPart(*box, *button, info.x, info.y, 0.0);
+        AttachPart(*box, *button, info.x, info.y, PART_ABOVE_BOX);
     }
     return box;
 }

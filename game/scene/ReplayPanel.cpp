@@ -128,6 +128,11 @@ void CReplayPanel::Create()
             engine::ImageRef thumb;
             GetImage(thumb, PROGRESS_IMAGE, PROGRESS_THUMB_FRAME);
             bar->SetThumb(thumb, GetId());
+            // The knob's frame is as wide as the bar: only its drawn pixels
+            // may catch the pointer, or at the bar's start it would cover
+            // the next-step button.
+            if (engine::CImageObject* knob = bar->GetThumb())
+                knob->AddFlags(engine::VELOTRIX_OBJ_HIT_PICTURE);
             const double bar_left = button->GetRight() + BAR_GAP;
             AttachPart(*visual, *bar, bar_left + bar->GetWidth() / 2, centre_y, PART_DEPTH_STEP);
         }

@@ -58,6 +58,12 @@ TEST_F(PlDkResultBoxTest, BuiltOnceWithItsPartsFollowingAndRepaintedOnEveryShow)
     EXPECT_EQ(m_box->GetButton(Part::Close)->GetX(), box->GetRight() - 30);
     EXPECT_EQ(m_box->GetButton(Part::Ok)->GetX(), box->GetX() - 65);
     EXPECT_EQ(m_box->GetButton(Part::Continue)->GetY(), box->GetTop() + 282);
+    // Pictures and buttons stand above the box: the hit test gives a tie of
+    // depths to the older object, the box, and they could not be pressed.
+    for (int row = 0; row < RESULT_BOX_ROWS; ++row)
+        EXPECT_GT(m_box->GetPicture(row)->GetZ(), box->GetZ()) << row;
+    for (Part part : { Part::Close, Part::Ok, Part::Continue })
+        EXPECT_GT(m_box->GetButton(part)->GetZ(), box->GetZ()) << static_cast<int>(part);
     // Rows: own, partner (chair 2), next (1), previous (3).
     EXPECT_EQ(DrawnTexts(), (std::vector<std::string> { "east", "west", "south", "north" }));
 
