@@ -109,12 +109,12 @@ TEST(SkinCoverage, SoundsDecodeAndNeverClip)
         ASSERT_NE(record, nullptr);
         EXPECT_EQ(record->type, engine::StringHash(".wav"));
         const std::span<const uint8_t> bytes = record->Bytes();
-        SDL_AudioSpec spec {};
+        SDL_AudioSpec wave {};
         Uint8* samples = nullptr;
         Uint32 length = 0;
-        ASSERT_NE(SDL_LoadWAV_RW(SDL_RWFromConstMem(bytes.data(), int(bytes.size())), 1, &spec, &samples, &length), nullptr)
+        ASSERT_NE(SDL_LoadWAV_RW(SDL_RWFromConstMem(bytes.data(), int(bytes.size())), 1, &wave, &samples, &length), nullptr)
             << SDL_GetError();
-        EXPECT_EQ(spec.format, AUDIO_S16LSB);
+        EXPECT_EQ(wave.format, AUDIO_S16LSB);
         EXPECT_GT(length, 1000u);
         int peak = 0;
         for (Uint32 i = 0; i + 1 < length; i += 2)
