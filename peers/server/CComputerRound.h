@@ -83,6 +83,8 @@ public:
     bool Pass(int chair, RoundEvent& event);
     /// Settles the ended round (finished, results, result record).
     void Settle();
+    /// Ends a running round unplayed and unsettled (a player left it).
+    void Abandon() { m_running = false; }
     [[nodiscard]] const RoundOutcome& GetOutcome() const { return m_outcome; }
 
 private:

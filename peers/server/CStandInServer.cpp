@@ -8,6 +8,7 @@
 
 #include "client/AnswerCodes.h"
 #include "client/CCardGameConnection.h"
+#include "client/CGameNotifyHandler.h"
 #include "client/CPlDkApp.h"
 #include "platform/Path.h"
 #include "client/ClientText.h"
@@ -224,6 +225,9 @@ void CStandInServer::OnMessage(net::CServerChannel& channel, const net::ServerMe
     case client::GR_ASK_EXIT:
         answer(client::GR_EXIT_ALLOWED, Words({ 0 }));
         return;
+    case client::GR_ASK_FORCED_EXIT:
+        OnForcedExit(channel);
+        return;
     case client::GR_USER_START:
         m_log.Printf("start from user %d chair %d", WordAt(body, 0), WordAt(body, 3));
         m_first_round_started = true;
@@ -275,7 +279,12 @@ void CStandInServer::OnLogon(net::CServerChannel& channel, const net::ServerMess
         client::CopyTextField(entry.name, SeatName(seat, chair, entry.user_id));
         client::WriteRecord(entry, std::span(answer).subspan(TABLE_HEAD_BYTES + seat * client::ServerPlayerEntry::BYTES));
     }
-    channel.SendAnswer(message.serial, static_cast<uint32_t>(client::GR_ID_210210), answer);
+    // Joining a running round gives the seats and sets the client playing;
+    // at a table where no round runs the client is only seated.
+    if (m_round.IsRunning())
+        channel.SendAnswer(message.serial, static_cast<uint32_t>(client::GR_ID_210210), answer);
+    else
+        channel.SendAnswer(message.serial, static_cast<uint32_t>(client::GR_ID_210200), {});
     m_logged_on = true;
     m_logon_tick = platform::GetTickCount();
     if (m_options.record) {
@@ -284,6 +293,29 @@ void CStandInServer::OnLogon(net::CServerChannel& channel, const net::ServerMess
             users[static_cast<size_t>(seat)] = SeatUserId(seat, m_chair, user_id);
         m_recording = std::make_unique<CRoundRecording>(WordAt(record, 2), m_room_id, table_no, m_chair, users);
     }
+}
+
+void CStandInServer::OnForcedExit(net::CServerChannel& channel)
+{
+    if (!m_round.IsRunning()) {
+        m_log.Printf("forced exit of chair %d: no round runs", m_chair);
+        return;
+    }
+    // Each computer player answers yes: user, room, table, chair, the
+    // asker, agreed.
+    for (int32_t seat = 0; seat < TABLE_CHAIRS; ++seat) {
+        if (seat == m_chair)
+            continue;
+        channel.SendNotification(client::GR_ANSWER_EXIT,
+                                 Words({ SeatUserId(seat, m_chair, m_user_id), m_room_id, m_table_no, seat, m_user_id, 1 }));
+    }
+    m_round.Abandon();
+    m_dealing = false;
+    m_logged_on = false; // no next round starts by itself
+    m_result_tick = 0;
+    // The chair left with everyone's consent: no penalty (words 5 and 6).
+    channel.SendNotification(client::GR_PLAYER_EXITED, Words({ m_user_id, m_chair, 0, 0, 0, 0, 0 }));
+    m_log.Printf("forced exit of chair %d agreed; round ended", m_chair);
 }
 
 void CStandInServer::Record(uint32_t id, std::span<const uint8_t> body)

@@ -2,8 +2,12 @@
 // running the client on one machine. It speaks the client's protocol through
 // the network library's server channel (frames, CRC, AES) on a loopback port
 // and answers what a client needs to get to its table: the version check,
-// the log-on with the table's seats (the other chairs taken by computer
-// players), the exit and leave requests; every message is logged as one line
+// the log-on (with the table's seats, the other chairs taken by computer
+// players, while a round runs; else the answer of a table where no round
+// runs, the seats being the hall's), the exit and leave requests, and a
+// forced exit during a round, which the computer players agree to at once:
+// the round ends unsettled and the client hears its own chair left the
+// table; every message is logged as one line
 // ("listening <port>", "message <id> ...", "logon ...", "round ...").
 // A start request tells the table that every chair started (user-start
 // events), deals a round and sends the game start event; once the clients
@@ -70,6 +74,9 @@ public:
 private:
     void OnMessage(net::CServerChannel& channel, const net::ServerMessage& message);
     void OnLogon(net::CServerChannel& channel, const net::ServerMessage& message);
+    /// The other chairs agree to the client's forced exit; a running round
+    /// ends unsettled and the client is told its chair left.
+    void OnForcedExit(net::CServerChannel& channel);
     void StartRound(net::CServerChannel& channel);
     /// Computer players act until the client's chair is to play or the
     /// round ends (then settled and sent).

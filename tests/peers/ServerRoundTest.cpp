@@ -15,6 +15,7 @@
 #include <thread>
 
 #include "client/AnswerCodes.h"
+#include "client/CGameNotifyHandler.h"
 #include "client/CPlDkApp.h"
 #include "game/rules/PlDkRecords.h"
 #include "game/scene/PlDkPlayFinder.h"
@@ -186,8 +187,24 @@ protected:
         int32_t minor = 0;
         ASSERT_TRUE(m_connection.CheckVersion(error, major, minor)) << error;
         ASSERT_TRUE(m_connection.Logon(error)) << error;
-        EXPECT_EQ(m_app.Records().GetSeatUserID(0), 9001) << "computer players on the other chairs";
+        EXPECT_FALSE(m_app.IsPlaying()) << "no round runs yet";
         EXPECT_EQ(m_app.Records().GetSeatUserID(OWN_CHAIR), OWN_USER);
+    }
+
+    /// Starts a round and waits for its deal (the user-start events skipped).
+    void StartRound()
+    {
+        std::string error;
+        ASSERT_EQ(m_connection.UserStart(error), 1);
+        ASSERT_TRUE(NextOf(GR_GAME_START).has_value());
+    }
+
+    /// The next event with this id; the others before it are skipped.
+    std::optional<Event> NextOf(uint32_t id)
+    {
+        std::optional<Event> event;
+        while ((event = m_events.Next()) && event->id != id) {}
+        return event;
     }
 
     const std::string m_log = m_folder / "server.log";
@@ -417,6 +434,45 @@ TEST_F(ServerRound, LogsOnThroughARealSocks5ProxyWithTheHallsProxySettings)
     ASSERT_NO_FATAL_FAILURE(LogOn());
     const std::string text = WaitForLine(m_log, "logon user 1001");
     EXPECT_NE(text.find("logon user 1001"), std::string::npos) << text;
+}
+
+TEST_F(ServerRound, ALogOnSetsTheClientPlayingOnlyWhileARoundRuns)
+{
+    ASSERT_NO_FATAL_FAILURE(LogOn());
+    EXPECT_EQ(m_app.Records().GetSeatUserID(0), 0) << "seated by the hall, not by the log-on answer";
+    ASSERT_NO_FATAL_FAILURE(StartRound());
+    // Logging on again, into the running round: the seats and the playing flag.
+    std::string error;
+    ASSERT_TRUE(m_connection.Logon(error)) << error;
+    EXPECT_TRUE(m_app.IsPlaying());
+    EXPECT_EQ(m_app.Records().GetSeatUserID(0), 9001) << "computer players on the other chairs";
+}
+
+TEST_F(ServerRound, AForcedExitDuringARoundIsAgreedAndTheChairLeavesTheTable)
+{
+    ASSERT_NO_FATAL_FAILURE(LogOn());
+    std::array<uint8_t, 64> record {};
+    ASSERT_NE(m_connection.AskForcedExit(record), 0); // no round: not answered
+    ASSERT_NO_FATAL_FAILURE(StartRound());
+    ASSERT_NE(m_connection.AskForcedExit(record), 0);
+    std::vector<int32_t> agreed;
+    for (int answer = 0; answer < 3; ++answer) {
+        const std::optional<Event> event = m_events.Next();
+        ASSERT_TRUE(event.has_value());
+        ASSERT_EQ(event->id, client::GR_ANSWER_EXIT);
+        EXPECT_EQ(Word(event->body, 4), OWN_USER);
+        EXPECT_EQ(Word(event->body, 5), 1) << "agreed";
+        agreed.push_back(Word(event->body, 3));
+    }
+    EXPECT_EQ(agreed, (std::vector<int32_t> { 0, 2, 3 })) << "every other chair";
+    const std::optional<Event> left = m_events.Next();
+    ASSERT_TRUE(left.has_value());
+    ASSERT_EQ(left->id, client::GR_PLAYER_EXITED);
+    EXPECT_EQ(Word(left->body, 1), OWN_CHAIR);
+    EXPECT_EQ(Word(left->body, 2), 0) << "no penalty";
+    const std::string text = WaitForLine(m_log, "round ended");
+    EXPECT_NE(text.find("forced exit of chair 1: no round runs"), std::string::npos) << text;
+    EXPECT_NE(text.find("forced exit of chair 1 agreed; round ended"), std::string::npos) << text;
 }
 
 } // namespace
