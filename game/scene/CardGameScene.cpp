@@ -87,7 +87,8 @@ engine::CGuiDigitText* MakeDigitText(engine::CEngineEntity& owner, const char* s
 
 CCardGameScene::CCardGameScene(client::CGameApp& app)
     : client::CGameScene(app), m_sprites(*this),
-      m_replay_host(std::make_unique<CReplayDispatchHost>(app, [this] { LayoutScene(); })),
+      m_replay_host(std::make_unique<CReplayDispatchHost>(app, [this] { LayoutScene(); },
+                                                         [this] { SeatReplayRecorder(); })),
       m_replay_env(std::make_unique<CReplaySystemEnv>(this))
 {
 }
@@ -361,16 +362,21 @@ void CCardGameScene::OnStart()
     auto* board = dynamic_cast<CReplayPanel*>(GetReplayBoard());
     if (app == nullptr || board == nullptr || !app->IsReplayMode())
         return;
-    // The replay names the recording player's chair: it is the own chair
-    // (view 0) from here on.
-    if (StartCommandLineReplay(*app, *board)) {
-        if (m_chairs != nullptr)
-            m_chairs->SetOwnChair(App().Records().GetChairNO());
-        if (CSeatBoard* own = GetSeatBoard(0))
-            own->SetPlayer(App().Records().GetChairNO());
-    }
+    // A loaded replay seats its recording player through SeatReplayRecorder.
+    (void)StartCommandLineReplay(*app, *board);
     const engine::EngineRect area = GetArea();
     Place(board, area.left + area.Width() / 2, area.top + area.Height() / 2);
+}
+
+void CCardGameScene::SeatReplayRecorder()
+{
+    // The replay names the recording player's chair: it is the own chair
+    // (view 0) from here on, whether the replay was opened at start or from
+    // the board.
+    if (m_chairs != nullptr)
+        m_chairs->SetOwnChair(App().Records().GetChairNO());
+    if (CSeatBoard* own = GetSeatBoard(0))
+        own->SetPlayer(App().Records().GetChairNO());
 }
 
 void CCardGameScene::ShowWaitingAnimation()

@@ -371,6 +371,10 @@ public:
     void SetExtraBoard(engine::CEngineObject* board) { m_extra_board = board; }
 
 protected:
+    /// A loaded replay's recording player (the application's chair) becomes
+    /// the own chair: the chair maths and the bottom seat board take it. The
+    /// one step for a replay opened at start and one opened from the board.
+    virtual void SeatReplayRecorder();
     virtual void CreateClock();
     virtual void CreateBackground();
     virtual void CreateInputCatcher();

@@ -335,14 +335,19 @@ void CPlDkGameScene::OnStart()
     const uint32_t options = static_cast<uint32_t>(App().Records().GetRoomOptions());
     m_room_mode = (options & ROOM_OPTION_8) != 0 ? 8 : (options & ROOM_OPTION_16) != 0 ? 16 : 0;
     CCardGameScene::OnStart();
-    if (App().IsReplayMode() && GetReplayBoard() != nullptr)
-        for (int view = 0; view < SEATS; ++view)
-            if (CSeatBoard* board = GetSeatBoard(view)) {
-                board->ClearPlayer();
-                board->SetPlayer(ViewToChair(view));
-            }
     if (CSeatBoard* own = GetSeatBoard(0))
         own->SetPlayer(OwnChair());
+}
+
+void CPlDkGameScene::SeatReplayRecorder()
+{
+    CCardGameScene::SeatReplayRecorder();
+    // Every seat board follows the turned chair maths.
+    for (int view = 0; view < SEATS; ++view)
+        if (CSeatBoard* board = GetSeatBoard(view)) {
+            board->ClearPlayer();
+            board->SetPlayer(ViewToChair(view));
+        }
 }
 
 void CPlDkGameScene::ResetSeatBoards()

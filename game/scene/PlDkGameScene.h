@@ -370,6 +370,8 @@ public:
     [[nodiscard]] int32_t GetZeroTicks() const { return m_timeout_ticks; }
 
 protected:
+    /// Also every seat board takes the chair of its view again.
+    void SeatReplayRecorder() override;
     void CreateSeatBoards(int chair_count) override;
     void CreateCardSprites() override;
     void CreateButtons() override;

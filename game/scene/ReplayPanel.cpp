@@ -308,6 +308,7 @@ bool CReplayPanel::LoadRecording(std::span<const uint8_t> file)
     m_app.Records().Launch().user_id = header.user_id;
     m_app.Records().Launch().chair_no = header.chair;
     ApplyRecordedTable();
+    m_host.SeatRecordingPlayer();
     return true;
 }
 

@@ -61,6 +61,9 @@ public:
     virtual void DispatchRecord(uint32_t event_id, std::span<const uint8_t> data) = 0;
     /// The recorded table was applied to the application: redraw the game.
     virtual void RefreshMainGame() = 0;
+    /// A replay was loaded: its recording player's chair (the application's
+    /// own chair now) is the own chair of the table from here on.
+    virtual void SeatRecordingPlayer() = 0;
     /// The replay the user picks in the open dialog; empty when cancelled.
     virtual std::string ChooseReplayFile(const std::string& initial_folder) = 0;
 };

@@ -34,6 +34,12 @@ void CReplayDispatchHost::RefreshMainGame()
         m_refresh();
 }
 
+void CReplayDispatchHost::SeatRecordingPlayer()
+{
+    if (m_seat)
+        m_seat();
+}
+
 std::string CReplayDispatchHost::ChooseReplayFile(const std::string& initial_folder)
 {
     (void)initial_folder;

@@ -25,20 +25,24 @@ namespace scene {
 
 class CReplayDispatchHost final : public IReplaySceneHost {
 public:
-    /// `refresh` redraws the main game after the recorded table was applied.
-    explicit CReplayDispatchHost(client::IGameNotifyHandler& handler, std::function<void()> refresh = {})
-        : m_handler(&handler), m_refresh(std::move(refresh))
+    /// `refresh` redraws the main game after the recorded table was applied;
+    /// `seat` seats a loaded replay's recording player at the bottom.
+    explicit CReplayDispatchHost(client::IGameNotifyHandler& handler, std::function<void()> refresh = {},
+                                 std::function<void()> seat = {})
+        : m_handler(&handler), m_refresh(std::move(refresh)), m_seat(std::move(seat))
     {
     }
     /// The dispatcher the application's main window holds when a record is
     /// played (the window and its dispatcher may come after the host); a
     /// record played while there is none is dropped.
-    explicit CReplayDispatchHost(client::CGameApp& app, std::function<void()> refresh = {})
-        : m_app(&app), m_refresh(std::move(refresh))
+    explicit CReplayDispatchHost(client::CGameApp& app, std::function<void()> refresh = {},
+                                 std::function<void()> seat = {})
+        : m_app(&app), m_refresh(std::move(refresh)), m_seat(std::move(seat))
     {
     }
     void DispatchRecord(uint32_t event_id, std::span<const uint8_t> data) override;
     void RefreshMainGame() override;
+    void SeatRecordingPlayer() override;
     /// This platform has no open-file dialog: nothing is chosen.
     std::string ChooseReplayFile(const std::string& initial_folder) override;
 
@@ -48,6 +52,7 @@ private:
     client::IGameNotifyHandler* m_handler { nullptr };
     client::CGameApp* m_app { nullptr };
     std::function<void()> m_refresh;
+    std::function<void()> m_seat;
 };
 
 /// The board of a kind: a CReplayBoard, or a CReplayUploadBoard for a match.

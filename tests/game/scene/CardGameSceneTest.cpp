@@ -424,6 +424,22 @@ TEST_F(CardGameSceneTest, ReplayFromTheCommandLineSeatsItsRecordingPlayerAtTheBo
     EXPECT_EQ(scene->ChairToView(0), 2);
     EXPECT_EQ(scene->GetSeatBoard(0)->GetChair(), 2);
     m_engine.m_objects->DestroyObject(scene->GetId());
+
+    // The same replay opened from the board during a session turns the table
+    // the same way.
+    records.Launch().chair_no = 0;
+    CCardGameScene* session = MakeScene(m_app, { 0, 0, 800, 600 });
+    session->CreateInfoBoard();
+    m_app.SetReplayMode(0);
+    session->OnStart();
+    ASSERT_EQ(session->ChairToView(0), 0);
+    auto* session_board = dynamic_cast<CReplayPanel*>(session->GetReplayBoard());
+    ASSERT_NE(session_board, nullptr);
+    ASSERT_TRUE(session_board->OpenReplayFile(saved.path));
+    EXPECT_EQ(session->ChairToView(2), 0);
+    EXPECT_EQ(session->ChairToView(0), 2);
+    EXPECT_EQ(session->GetSeatBoard(0)->GetChair(), 2);
+    m_engine.m_objects->DestroyObject(session->GetId());
     m_app.SetReplayMode(0);
 }
 

@@ -27,10 +27,12 @@ public:
         (void)data;
     }
     void RefreshMainGame() override { ++refreshes; }
+    void SeatRecordingPlayer() override { ++seatings; }
     std::string ChooseReplayFile(const std::string&) override { return chosen; }
 
     std::vector<uint32_t> ids;
     int refreshes { 0 };
+    int seatings { 0 };
     std::string chosen;
 };
 
@@ -182,6 +184,7 @@ TEST_F(ReplayPanelTest, RefusedFilesLeaveTheTableAndEmptyTheBoard)
     m_app.Records().Launch().chair_no = 9;
     const std::string bad_chair = RecordRound(*board);
     ASSERT_TRUE(board->OpenReplayFile(good));
+    EXPECT_EQ(m_host.seatings, 1) << "the recording player is seated";
     m_app.SetReplayMode(0);
     m_app.Records().Seat(0)->user_id = 55;
     for (const std::string& path : { bad_chair, m_folders.Path() + "missing.qvrep" }) {
@@ -189,6 +192,7 @@ TEST_F(ReplayPanelTest, RefusedFilesLeaveTheTableAndEmptyTheBoard)
         EXPECT_FALSE(m_app.IsReplayMode());
         EXPECT_EQ(m_app.Records().Seat(0)->user_id, 55) << "the table as it was";
     }
+    EXPECT_EQ(m_host.seatings, 1) << "a refused file seats no one";
     EXPECT_TRUE(board->GetReplayImage().IsEmpty()) << "the replay loaded before is dropped";
     EXPECT_EQ(Shown(*board), std::vector<bool>({ false, false, false, false }));
 }
