@@ -39,8 +39,6 @@ constexpr int32_t COUNT_GAP = 2;
 /// The score-card stacks' distances from the anchor, in corner widths.
 constexpr int32_t STACK_OF_TENS = 2;
 constexpr int32_t STACK_OF_FIVES = 4;
-constexpr int32_t VALUE_FIVE = 4;
-constexpr int32_t VALUE_TEN = 9;
 constexpr int32_t OWN_SCORE_ROW_FROM_BOTTOM = 40;
 constexpr int32_t OWN_SCORE_ROW_NO_HAND = 45;
 /// The round's dealt hands in the result block, kept as the recording's

@@ -39,11 +39,6 @@ namespace {
 
 using detail::SetActive;
 
-constexpr int32_t VALUE_FIVE = 4;
-constexpr int32_t VALUE_TEN = 9;
-constexpr int32_t VALUE_KING = 12;
-constexpr int32_t POINTS_FIVE = 5;
-constexpr int32_t POINTS_TEN_OR_KING = 10;
 constexpr int32_t SCORE_STEP_MS = 30;
 constexpr uint32_t OWN_COLOUR = 255;
 constexpr uint32_t OTHER_COLOUR = 0x232323;

@@ -9,9 +9,6 @@
 namespace scene {
 namespace {
 
-constexpr int32_t VALUE_FIVE = 4;
-constexpr int32_t VALUE_TEN = 9;
-constexpr int32_t VALUE_KING = 12;
 constexpr int SUITS = 4;
 
 /// Index 0, 1, 2 for a 5, 10 or K; -1 otherwise.

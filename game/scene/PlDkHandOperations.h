@@ -8,6 +8,14 @@
 
 namespace scene {
 
+/// This game's score cards by card value (rules::GetCardValue) and their
+/// points: a 5 counts 5, a 10 or a K counts 10.
+inline constexpr int32_t VALUE_FIVE = 4;
+inline constexpr int32_t VALUE_TEN = 9;
+inline constexpr int32_t VALUE_KING = 12;
+inline constexpr int32_t POINTS_FIVE = 5;
+inline constexpr int32_t POINTS_TEN_OR_KING = 10;
+
 class CPlDkHandOperations final : public CHandOperations {
 public:
     CPlDkHandOperations(ICardSpriteSet& sprites, const CPlDkChairMath& chairs, int32_t level = 1)
