@@ -59,11 +59,7 @@ constexpr ButtonInfo BUTTONS[] = {
 };
 
 /// The sort and select buttons' distances from the area's right edge.
-struct RowPlace {
-    CCardGameScene::Button button;
-    int32_t from_right;
-};
-constexpr RowPlace SORT_ROW[] = {
+constexpr CCardGameScene::RowPlace SORT_ROW[] = {
     { CCardGameScene::Button::SortBomb, 17 }, { CCardGameScene::Button::Sort3, 47 },
     { CCardGameScene::Button::Sort2, 77 },    { CCardGameScene::Button::Sort1, 107 },
     { CCardGameScene::Button::SortType, 137 }, { CCardGameScene::Button::SortBig, 167 },
@@ -287,6 +283,12 @@ void CCardGameScene::Place(engine::CEngineObject* object, double x, double y)
     object->Invalidate();
 }
 
+void CCardGameScene::PlaceButtonRow(std::span<const RowPlace> row, double right, double y)
+{
+    for (const RowPlace& place : row)
+        Place(GetButton(place.button), right - place.from_right, y);
+}
+
 void CCardGameScene::LayoutScene()
 {
     const engine::EngineRect area = GetArea();
@@ -336,8 +338,7 @@ void CCardGameScene::LayoutScene()
         }
     }
 
-    for (const RowPlace& place : SORT_ROW)
-        Place(GetButton(place.button), left + width - place.from_right, top + height - SORT_ROW_FROM_BOTTOM);
+    PlaceButtonRow(SORT_ROW, left + width, top + height - SORT_ROW_FROM_BOTTOM);
     Place(GetButton(Button::AutoPlay), left + 37, top + height - 18);
     Place(GetButton(Button::CheckResult), left + 107, top + height - 18);
     Place(GetButton(Button::AskCardView), left + 35, top + height - 20);

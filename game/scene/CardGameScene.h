@@ -141,6 +141,11 @@ public:
         Start, Throw, Pass, Hint, Sort1, Sort2, Sort3, SortBomb, SortBig, SortType, AutoPlay, CheckResult,
         AskCardView, Count
     };
+    /// A button of a row placed by its distance from the row's right end.
+    struct RowPlace {
+        Button button;
+        int32_t from_right;
+    };
 
     explicit CCardGameScene(client::CGameApp& app);
     ~CCardGameScene() override;
@@ -404,6 +409,8 @@ protected:
     void DrawBaseScore(engine::CCanvasObject& box, const char* strip, uint32_t flags, double y);
 
     void Place(engine::CEngineObject* object, double x, double y);
+    /// Places each button of the row at (right - its distance, y).
+    void PlaceButtonRow(std::span<const RowPlace> row, double right, double y);
 
     int m_chair_count { 0 };
     std::array<CSeatBoard*, MAX_VIEWS> m_seat_boards {};

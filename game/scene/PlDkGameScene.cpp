@@ -51,11 +51,7 @@ constexpr uint32_t CHAT_FRAMES[CPlDkGameScene::SEATS] = { 2, 1, 4, 0 };
 /// The text's offset from its frame by view.
 constexpr int32_t CHAT_TEXT_OFFSET[CPlDkGameScene::SEATS] = { -14, 14, 14, -14 };
 /// The sort row's distances from the area's right edge.
-struct RowPlace {
-    CCardGameScene::Button button;
-    int32_t from_right;
-};
-constexpr RowPlace SORT_ROW[] = {
+constexpr CCardGameScene::RowPlace SORT_ROW[] = {
     { CCardGameScene::Button::SortBomb, 17 }, { CCardGameScene::Button::Sort3, 73 },
     { CCardGameScene::Button::Sort2, 101 },   { CCardGameScene::Button::Sort1, 129 },
     { CCardGameScene::Button::SortType, 157 }, { CCardGameScene::Button::SortBig, 185 },
@@ -445,8 +441,7 @@ void CPlDkGameScene::LayoutScene()
     }
 
     const int32_t row_y = bottom - 17;
-    for (const RowPlace& place : SORT_ROW)
-        Place(GetButton(place.button), right - place.from_right, row_y);
+    PlaceButtonRow(SORT_ROW, right, row_y);
     Place(m_510k_button, right - 45, row_y);
     Place(m_counter_button, right - 185, row_y);
     Place(GetButton(Button::CheckResult), left + 107, top + h - 18);
