@@ -326,13 +326,15 @@ protected:
     CFakeFrameWindowUI m_window_ui;
     CPlDkApp m_app;
     CGameCommThread m_thread;
+    // What the server's thread writes is declared before the server, so that
+    // it outlives the server's thread.
+    std::mutex m_mutex;
+    std::map<uint32_t, std::pair<int32_t, std::vector<uint8_t>>> m_replies;
+    std::vector<uint32_t> m_requests;
     CTestGameServer m_server;
     std::unique_ptr<CGameFrameWnd> m_window;
     CGameFrameWnd* m_raw_window = nullptr;
     CRecordingDispatcher m_dispatcher { m_raw_window };
-    std::mutex m_mutex;
-    std::map<uint32_t, std::pair<int32_t, std::vector<uint8_t>>> m_replies;
-    std::vector<uint32_t> m_requests;
 };
 
 TEST_F(FrameRoad, NotificationsReachTheDispatcherUnderTheEngineLock)

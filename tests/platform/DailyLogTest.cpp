@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <thread>
@@ -22,6 +23,12 @@ std::vector<std::string> ReadLines(const std::string& path)
     while (std::getline(in, line))
         lines.push_back(line);
     return lines;
+}
+// Whether path is folder or lies below it, compared by path components.
+bool IsInside(const std::filesystem::path& path, const std::filesystem::path& folder)
+{
+    const std::filesystem::path relative = path.lexically_normal().lexically_relative(folder.lexically_normal());
+    return !relative.empty() && *relative.begin() != "..";
 }
 } // namespace
 
@@ -105,8 +112,11 @@ TEST(DailyLog, TestProcessesLogIntoAFolderOfTheirOwn)
     const std::string config = GetUserConfigFolder();
     EXPECT_NE(logs.find("/pldk-test-"), std::string::npos) << logs;
     EXPECT_NE(config.find("/pldk-test-"), std::string::npos) << config;
+    // The user's own folders, compared folder by folder: a temporary folder
+    // whose name merely begins with HOME's is not inside it.
     const char* home = std::getenv("HOME");
-    if (home != nullptr && home[0] == '/' && std::string(home) != "/") {
-        EXPECT_NE(logs.rfind(home, 0), 0u) << logs;
+    if (home != nullptr && home[0] == '/') {
+        EXPECT_FALSE(IsInside(logs, std::filesystem::path(home) / ".local/share/pldk")) << logs;
+        EXPECT_FALSE(IsInside(config, std::filesystem::path(home) / ".config/pldk")) << config;
     }
 }

@@ -6,6 +6,7 @@
 #include "RulesTestSupport.h"
 #include "platform/Ini.h"
 #include "platform/Path.h"
+#include "platform/TempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -463,8 +464,8 @@ TEST(PlDkSettings, ReadFromTheIniBesideTheProgram)
 {
     // The real settings reader over the platform's INI functions, with the
     // program folder moved to a scratch folder.
-    const std::string folder = platform::GetTempFolder() + "pldk-rules-settings/";
-    ASSERT_TRUE(platform::MakeDirectoryTree(folder));
+    const platform::testing::CTempFolder scratch;
+    const std::string folder = scratch.Path();
     platform::SetProgramFolder(folder);
     const std::string ini = folder + "PlDkSvr.ini";
     ASSERT_TRUE(platform::WriteProfileString("throwwait", "-1", "25", ini));
@@ -481,7 +482,6 @@ TEST(PlDkSettings, ReadFromTheIniBesideTheProgram)
     table.FillRoomRecord(win);
     EXPECT_EQ(win.base_score, 40);
     platform::SetProgramFolder("");
-    std::remove(ini.c_str());
 }
 
 } // namespace
