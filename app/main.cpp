@@ -1,6 +1,7 @@
 // Entry point of the client. It builds this game's application, hands it the
 // command line (the hall's '|'-separated fields, or a replay file), runs its
-// start-up and then the message loop until the main window closes. The
+// start-up and then the message loop until the main window closes. Paths on
+// the command line are bytes: any file the system can open can be named. The
 // options of the entry itself:
 //   --local-test   stand-alone with four placeholder players, no hall, no server
 //   --frames N     close the main window after N engine frames (smoke runs)
@@ -66,14 +67,12 @@ bool ParseArguments(int argc, char** argv, Options& options)
             continue;
         }
         // Everything else is the command line the application reads, in GBK.
-        const std::optional<std::string> gbk = platform::Utf8ToGbk(arg);
-        if (!gbk) {
-            std::fprintf(stderr, "pldk: argument '%s' is not valid text\n", argv[i]);
-            return false;
-        }
+        // An argument that is no UTF-8 text GBK can hold (a file name copied
+        // from another system) goes on as its bytes: the file layer finds an
+        // existing file under them.
         if (!options.command_line.empty())
             options.command_line += ' ';
-        options.command_line += *gbk;
+        options.command_line += platform::Utf8ToGbk(arg).value_or(std::string(arg));
     }
     return true;
 }

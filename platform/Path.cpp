@@ -190,17 +190,19 @@ std::optional<std::string> FromOsPath(std::string_view os_path)
 std::optional<std::string> FindExistingPath(std::string_view gbk_path)
 {
     std::optional<std::string> os = ToOsPath(gbk_path);
-    if (!os || os->empty())
-        return std::nullopt;
-    return ResolveComponents(*os, false);
+    std::optional<std::string> found = os && !os->empty() ? ResolveComponents(*os, false) : std::nullopt;
+    if (!found && !gbk_path.empty() && IsOsPathPresent(std::string(gbk_path)))
+        return std::string(gbk_path);
+    return found;
 }
 
 std::optional<std::string> ResolveOsPath(std::string_view gbk_path)
 {
     std::optional<std::string> os = ToOsPath(gbk_path);
-    if (!os || os->empty())
-        return std::nullopt;
-    return ResolveComponents(*os, true);
+    std::optional<std::string> resolved = os && !os->empty() ? ResolveComponents(*os, true) : std::nullopt;
+    if ((!resolved || !IsOsPathPresent(*resolved)) && !gbk_path.empty() && IsOsPathPresent(std::string(gbk_path)))
+        return std::string(gbk_path);
+    return resolved;
 }
 
 bool PathExists(std::string_view gbk_path)

@@ -14,7 +14,11 @@
 // Owner: none (free functions). Threads: any; the overrides are meant to be
 // set once at start-up (or by a test before it starts threads).
 // Hazards: functions returning std::optional refuse names that cannot be
-// converted; never fall back to the unconverted bytes.
+// converted, with one exception: an existing file or folder is also found
+// under the very bytes of its name when the converted name names nothing
+// (files copied from other systems carry GBK names; a command-line path that
+// is no text at all is passed on as its bytes). Nothing is ever created
+// under unconverted bytes.
 
 #include <cstdint>
 #include <cstdio>

@@ -28,8 +28,10 @@ std::optional<std::vector<uint8_t>> ZlibUncompressBuffer(std::span<const uint8_t
     // One spare byte tells "more data than expected" apart from an exact fit.
     std::vector<uint8_t> out(expected_size + 1);
     uLongf length = static_cast<uLongf>(out.size());
-    const int result = uncompress(out.data(), &length, data.data(), static_cast<uLong>(data.size()));
-    if (result != Z_OK || length != expected_size)
+    uLong consumed = static_cast<uLong>(data.size());
+    const int result = uncompress2(out.data(), &length, data.data(), &consumed);
+    // The stream must fill the input: bytes after its end are damage too.
+    if (result != Z_OK || length != expected_size || consumed != data.size())
         return std::nullopt;
     out.resize(expected_size);
     return out;

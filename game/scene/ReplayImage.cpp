@@ -296,11 +296,17 @@ std::optional<std::vector<uint8_t>> CReplayImage::Save(int32_t end_date, int32_t
 ReplayLoadResult CReplayImage::Load(std::span<const uint8_t> file, std::string_view game_code, int32_t major_version,
                                     int32_t minor_version)
 {
+    auto refuse = [](ReplayRefusal refusal) { return ReplayLoadResult { false, false, refusal }; };
     // Everything is checked on a candidate; the image changes only at the end.
     CReplayImage candidate(m_variant);
     const size_t header_bytes = HeaderBytes();
     if (file.size() < header_bytes)
-        return {};
+        return refuse(ReplayRefusal::ShortHeader);
+    // Both variants begin with the magic; the standard one's zero byte after
+    // it is where the match variant's game code begins, so a file of the
+    // other variant is told apart by its game code.
+    if (std::memcmp(file.data(), REPLAY_MAGIC, 5) != 0)
+        return refuse(ReplayRefusal::NoMagic);
     std::string code;
     if (m_variant == ReplayVariant::Standard) {
         (void)ReadRecord(file, candidate.m_header);
@@ -310,49 +316,51 @@ ReplayLoadResult CReplayImage::Load(std::span<const uint8_t> file, std::string_v
         code = client::FieldText(candidate.m_match_header.game_code);
     }
     if (code != game_code)
-        return {};
+        return refuse(ReplayRefusal::OtherGame);
     const ReplayHeaderFields h = candidate.GetHeaderFields();
     if (h.body_length < 0 || static_cast<size_t>(h.body_length) > REPLAY_BODY_CAP || h.record_count < 0)
-        return {};
+        return refuse(ReplayRefusal::BodyLength);
     const std::optional<std::vector<uint8_t>> body
         = engine::ZlibUncompressBuffer(file.subspan(header_bytes), static_cast<size_t>(h.body_length), REPLAY_BODY_CAP);
     if (!body)
-        return {};
+        return refuse(ReplayRefusal::BodyStream);
     candidate.m_image.assign(file.begin(), file.begin() + static_cast<std::ptrdiff_t>(header_bytes));
     candidate.m_image.insert(candidate.m_image.end(), body->begin(), body->end());
 
     if (candidate.m_image.size() < header_bytes + TableBytes())
-        return {};
+        return refuse(ReplayRefusal::PlayerCount);
     const int32_t players = m_variant == ReplayVariant::Standard ? candidate.GetTableInfo().seat_count
                                                                  : candidate.GetMatchTableInfo().player_count;
     const int32_t max_players = m_variant == ReplayVariant::Standard ? REPLAY_MAX_SEATS : REPLAY_MAX_MATCH_PLAYERS;
     if (players < 0 || players > max_players)
-        return {};
+        return refuse(ReplayRefusal::PlayerCount);
     const size_t first = candidate.GetFirstRecordOffset();
     if (first > candidate.m_image.size())
-        return {};
+        return refuse(ReplayRefusal::RecordOutside);
     // Walk the records: every head and its data inside the body, the
     // snapshot (when there is one) exactly on a record.
     bool snapshot_found = false;
     for (size_t at = first; at < candidate.m_image.size();) {
         const size_t left = candidate.m_image.size() - at;
         if (left < ReplayRecordHead::BYTES)
-            return {};
+            return refuse(ReplayRefusal::RecordOutside);
         const ReplayRecordHead head = RecordAt<ReplayRecordHead>(candidate.m_image, at);
         const uint32_t length = static_cast<uint32_t>(head.data_length);
         if (length > left - ReplayRecordHead::BYTES)
-            return {};
+            return refuse(ReplayRefusal::RecordOutside);
         if (h.snapshot_offset >= 0 && at == static_cast<size_t>(h.snapshot_offset))
             snapshot_found = true;
         else
             candidate.m_events.push_back(at);
         at += ReplayRecordHead::BYTES + length;
     }
-    if ((h.snapshot_offset != -1 && !snapshot_found) || candidate.m_events.size() != static_cast<size_t>(h.record_count))
-        return {};
+    if (h.snapshot_offset != -1 && !snapshot_found)
+        return refuse(ReplayRefusal::Snapshot);
+    if (candidate.m_events.size() != static_cast<size_t>(h.record_count))
+        return refuse(ReplayRefusal::RecordCount);
 
     *this = std::move(candidate);
-    return { true, h.major_version != major_version || h.minor_version != minor_version };
+    return { true, h.major_version != major_version || h.minor_version != minor_version, ReplayRefusal::None };
 }
 
 ReplayTableInfo CReplayImage::GetTableInfo() const
@@ -439,7 +447,7 @@ ReplayLoadResult ReadReplayFile(CReplayImage& image, std::string_view path, std:
 {
     const std::optional<std::vector<uint8_t>> file = engine::ReadWholeFile(path, engine::WHOLE_FILE_CAP);
     if (!file)
-        return {};
+        return { false, false, ReplayRefusal::Unreadable };
     return image.Load(*file, game_code, major_version, minor_version);
 }
 
@@ -464,6 +472,51 @@ std::string FormatReplayVersionWarning(int32_t major, int32_t minor, int32_t fil
 {
     return Printf("当前游戏版本:%d,%d，录像版本:%d,%d,可能出现无法预料的观看错误!", static_cast<int>(major),
                   static_cast<int>(minor), static_cast<int>(file_major), static_cast<int>(file_minor));
+}
+
+const char* ReplayRefusalMessage(ReplayRefusal refusal)
+{
+    switch (refusal) {
+    case ReplayRefusal::None:
+        return "";
+    case ReplayRefusal::Unreadable:
+        return REPLAY_UNREADABLE_TEXT;
+    case ReplayRefusal::OtherGame:
+        return REPLAY_WRONG_GAME_TEXT;
+    default:
+        return REPLAY_DAMAGED_TEXT;
+    }
+}
+
+const char* ReplayRefusalReason(ReplayRefusal refusal)
+{
+    switch (refusal) {
+    case ReplayRefusal::None:
+        return "";
+    case ReplayRefusal::Unreadable:
+        return "文件无法读取";
+    case ReplayRefusal::ShortHeader:
+        return "文件短于录像头";
+    case ReplayRefusal::NoMagic:
+        return "没有QvRep标记，不是录像文件";
+    case ReplayRefusal::OtherGame:
+        return "其他游戏的录像";
+    case ReplayRefusal::BodyLength:
+        return "录像头的正文长度或记录数无效";
+    case ReplayRefusal::BodyStream:
+        return "压缩正文损坏、长度不符或其后有多余字节";
+    case ReplayRefusal::PlayerCount:
+        return "桌子记录缺失或玩家数超出桌子";
+    case ReplayRefusal::RecordOutside:
+        return "记录超出正文";
+    case ReplayRefusal::RecordCount:
+        return "记录数与录像头不符";
+    case ReplayRefusal::Snapshot:
+        return "快照位置不在记录上";
+    case ReplayRefusal::RecorderChair:
+        return "录像者的椅子号无效";
+    }
+    return "";
 }
 
 std::string ReplayFolder(std::string_view exe_dir, int32_t user_id, std::string_view game_name)

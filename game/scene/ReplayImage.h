@@ -6,11 +6,12 @@
 // zlib stream); the reader loads a file into it and walks its records.
 //
 // A file is untrusted input: Load checks it whole before anything changes
-// (header size, game code within its field, a body length of at most 64 MiB
-// that the zlib stream gives exactly, at most 4 seats or 8 match players,
-// every record head and its data inside the body, the record count, and a
-// snapshot offset that names a record) and refuses a damaged file as it
-// refuses a file of another game.
+// (header size, the "QvRep" magic, game code within its field, a body length
+// of at most 64 MiB that one zlib stream filling the rest of the file gives
+// exactly, at most 4 seats or 8 match players, every record head and its data
+// inside the body, the record count, and a snapshot offset that names a
+// record) and answers why it refused a file: another game's file is told
+// apart from a damaged one.
 //
 // The snapshot is kept as a headed record (its own event id and length) so a
 // reader walks over it; storing a second one replaces the first.
@@ -44,9 +45,26 @@ struct ReplayEvent {
     std::span<const uint8_t> data;
 };
 
+/// Why a file was refused.
+enum class ReplayRefusal : uint8_t {
+    None,          ///< not refused
+    Unreadable,    ///< the file could not be read whole
+    ShortHeader,   ///< shorter than its header
+    NoMagic,       ///< no "QvRep" at its start: not a replay
+    OtherGame,     ///< recorded by another game (or the other variant)
+    BodyLength,    ///< a body length below 0 or above the cap, or a negative record count
+    BodyStream,    ///< the body is no one zlib stream of the stored length filling the file
+    PlayerCount,   ///< no table record, or more seats or players than the table has
+    RecordOutside, ///< a record head or its data runs past the body
+    RecordCount,   ///< the records do not match the header's count
+    Snapshot,      ///< the snapshot offset names no record
+    RecorderChair, ///< the recording player sat on no chair of the table
+};
+
 struct ReplayLoadResult {
     bool loaded { false };          ///< false: refused, the image unchanged
     bool version_differs { false }; ///< loaded, but recorded by another version
+    ReplayRefusal refusal { ReplayRefusal::None };
 };
 
 /// The fields both headers have.
@@ -138,8 +156,16 @@ private:
 ReplayLoadResult ReadReplayFile(CReplayImage& image, std::string_view path, std::string_view game_code,
                                 int32_t major_version, int32_t minor_version);
 
-/// The message of a refused file.
+/// The message of another game's file.
 inline constexpr char REPLAY_WRONG_GAME_TEXT[] = "游戏类型不符，请选择本游戏的Replay";
+/// The message of a damaged file, or of one that is no replay at all.
+inline constexpr char REPLAY_DAMAGED_TEXT[] = "录像文件已损坏，无法观看";
+/// The message of a file that could not be read.
+inline constexpr char REPLAY_UNREADABLE_TEXT[] = "录像文件无法读取";
+/// The message the player reads for a refusal (one of the three above).
+[[nodiscard]] const char* ReplayRefusalMessage(ReplayRefusal refusal);
+/// The reason of a refusal as the log line states it.
+[[nodiscard]] const char* ReplayRefusalReason(ReplayRefusal refusal);
 /// The warning of a file of another version: the program's version first.
 [[nodiscard]] std::string FormatReplayVersionWarning(int32_t major, int32_t minor, int32_t file_major,
                                                      int32_t file_minor);

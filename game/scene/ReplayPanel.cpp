@@ -3,6 +3,7 @@
 #include "client/CCardGameApp.h"
 #include "client/ClientText.h"
 #include "engine/core/CanvasObject.h"
+#include "engine/core/EngineLog.h"
 #include "engine/core/EnginePath.h"
 #include "engine/core/ImageObject.h"
 #include "engine/widgets/GuiButton.h"
@@ -289,16 +290,15 @@ void CReplayPanel::Clear()
     UpdateButtons();
 }
 
-bool CReplayPanel::LoadRecording(std::span<const uint8_t> file)
+ReplayRefusal CReplayPanel::LoadRecording(std::span<const uint8_t> file)
 {
-    const ReplayLoadResult result =
+    ReplayLoadResult result =
         m_image.Load(file, m_app.GetGameCode(), m_app.GetMajorVersion(), m_app.GetMinorVersion());
     // The watcher becomes the recording user: that user must sit on a chair.
-    if (!result.loaded || !client::IsValidChair(m_image.GetHeaderFields().chair)) {
-        Clear();
-        m_app.ShowMessageBoard({ REPLAY_WRONG_GAME_TEXT, {}, {}, 10, 0, "" });
-        return false;
-    }
+    if (result.loaded && !client::IsValidChair(m_image.GetHeaderFields().chair))
+        result.refusal = ReplayRefusal::RecorderChair;
+    if (result.refusal != ReplayRefusal::None)
+        return result.refusal;
     const ReplayHeaderFields header = m_image.GetHeaderFields();
     if (result.version_differs) {
         m_app.ShowMessageBoard({ FormatReplayVersionWarning(m_app.GetMajorVersion(), m_app.GetMinorVersion(),
@@ -309,14 +309,19 @@ bool CReplayPanel::LoadRecording(std::span<const uint8_t> file)
     m_app.Records().Launch().chair_no = header.chair;
     ApplyRecordedTable();
     m_host.SeatRecordingPlayer();
-    return true;
+    return ReplayRefusal::None;
 }
 
 bool CReplayPanel::OpenReplayFile(const std::string& path)
 {
     const std::optional<std::vector<uint8_t>> file = engine::ReadWholeFile(path, engine::WHOLE_FILE_CAP);
-    if (!file || !LoadRecording(*file))
+    const ReplayRefusal refusal = file ? LoadRecording(*file) : ReplayRefusal::Unreadable;
+    if (refusal != ReplayRefusal::None) {
+        Clear();
+        engine::WriteGameLog("录像%s 被拒绝: %s", path.c_str(), ReplayRefusalReason(refusal));
+        m_app.ShowMessageBoard({ ReplayRefusalMessage(refusal), {}, {}, 10, 0, "" });
         return false;
+    }
     m_app.SetReplayMode(1);
     Restart();
     if (engine::CGuiProgressBar* bar = GetProgressBar())

@@ -89,14 +89,18 @@ public:
     void OnPrevStep();
     void OnNextStep();
     /// Reads and loads the file, enters replay mode and plays its first
-    /// record; false (nothing changed but the board emptied) when refused.
+    /// record; false (nothing changed but the board emptied) when refused:
+    /// the player is told why (another game's file, a damaged or an
+    /// unreadable one) and the refusal is logged with its reason.
     bool OpenReplayFile(const std::string& path);
     void ChooseFile();
     void Restart();
     void PlayStep();
     void SetMaxGap(uint32_t milliseconds) override { m_playback.SetMaxGap(milliseconds); }
-    /// Loads a whole file into the image and applies its table.
-    bool LoadRecording(std::span<const uint8_t> file);
+    /// Loads a whole file into the image and applies its table; the reason
+    /// when refused (the board's image may then be left half-replaced: the
+    /// caller empties it).
+    ReplayRefusal LoadRecording(std::span<const uint8_t> file);
     void ApplyRecordedTable();
     void SeekToStep(int step) { m_playback.SeekToStep(step); }
     void SeekToTime(uint32_t milliseconds) { m_playback.SeekToTime(milliseconds); }

@@ -37,6 +37,25 @@ TEST(Path, ExistingFilesAreFoundWhateverTheCase)
     EXPECT_EQ(ResolveOsPath(folder / "SKIN\\default\\New.ini"), folder / "Skin/Default/New.ini");
 }
 
+TEST(Path, ExistingNamesThatAreNoUtf8AreFoundUnderTheirBytes)
+{
+    CTempFolder folder;
+    // A GBK name copied from another system, and a name that is no text at all.
+    for (const std::string name : { "\xD6\xD0\xCE\xC4.qvrep", "bad\xFF\xFE.qvrep" }) {
+        std::ofstream(folder / name) << "abc";
+        EXPECT_EQ(FindExistingPath(folder / name), folder / name);
+        const auto bytes = ReadFileBytes(folder / name, 16);
+        ASSERT_TRUE(bytes.has_value()) << name;
+        EXPECT_EQ(bytes->size(), 3u);
+    }
+    // The UTF-8 name is preferred when both exist; nothing is created under
+    // unconverted bytes.
+    std::ofstream(folder / "\xE4\xB8\xAD\xE6\x96\x87.qvrep") << "x";
+    EXPECT_EQ(FindExistingPath(folder / "\xD6\xD0\xCE\xC4.qvrep"), folder / "\xE4\xB8\xAD\xE6\x96\x87.qvrep");
+    EXPECT_EQ(OpenFile(folder / "new\xFF\xFE", "wb"), nullptr);
+    EXPECT_FALSE(std::filesystem::exists(folder / "new\xFF\xFE"));
+}
+
 TEST(Path, DirectoryTreesAreCreatedWithGbkNames)
 {
     CTempFolder folder;

@@ -140,6 +140,9 @@ TEST(ZlibBuffer, RoundTripsAndRefusesBadStreams)
     EXPECT_FALSE(ZlibUncompressBuffer(damaged, data.size()).has_value());
     std::vector<uint8_t> truncated(packed->begin(), packed->begin() + packed->size() / 2);
     EXPECT_FALSE(ZlibUncompressBuffer(truncated, data.size()).has_value());
+    auto trailing = *packed;
+    trailing.push_back(0);
+    EXPECT_FALSE(ZlibUncompressBuffer(trailing, data.size()).has_value()) << "a byte after the stream";
     // A size from a file above the cap is refused before allocating.
     EXPECT_FALSE(ZlibUncompressBuffer(*packed, size_t { 1 } << 40).has_value());
     EXPECT_FALSE(ZlibUncompressBuffer(*packed, data.size(), 100).has_value());

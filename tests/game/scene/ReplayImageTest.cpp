@@ -247,42 +247,56 @@ TEST(ReplayImageTest, DamagedFilesAreRefusedWithNothingChanged)
         edit(changed);
         return changed;
     };
+    using R = ReplayRefusal;
     const struct {
         const char* name;
         Bytes file;
+        ReplayRefusal refusal;
     } cases[] = {
-        { "truncated header", Bytes(file.begin(), file.begin() + 107) },
-        { "header only", header },
-        { "other game", with_header([](Bytes& f) { f[6] = 'x'; }) },
-        { "code filling its field", with_header([](Bytes& f) { std::memset(f.data() + 6, 'p', 10); }) },
-        { "body length one short", MakeFile(header, body, 64, length - 1) },
-        { "body length one long", MakeFile(header, body, 64, length + 1) },
-        { "body length above the cap", MakeFile(header, body, 64, 65 << 20) },
-        { "negative body length", MakeFile(header, body, 64, -5) },
-        { "truncated stream", Bytes(file.begin(), file.end() - 6) },
-        { "garbled stream", with_header([](Bytes& f) { f[f.size() / 2 + 54] ^= 0x5A; }) },
-        { "five seats", with_body([](Bytes& b) { PutWord(b, 8, 5); }) },
-        { "negative seats", with_body([](Bytes& b) { PutWord(b, 8, -1); }) },
-        { "record running past the body", with_body([&](Bytes& b) { PutWord(b, first + 8, 1000); }) },
-        { "huge record length", with_body([&](Bytes& b) { PutWord(b, first + 8, -2); }) },
-        { "half a head at the end", with_body([](Bytes& b) { b.insert(b.end(), { 1, 2, 3 }); }) },
-        { "record count too high", with_header([](Bytes& f) { PutWord(f, 52, 3); }) },
-        { "negative record count", with_header([](Bytes& f) { PutWord(f, 52, -1); }) },
-        { "snapshot inside a record", with_header([](Bytes& f) { PutWord(f, 60, WordAt(f, 60) + 4); }) },
-        { "snapshot before the records", with_header([](Bytes& f) { PutWord(f, 60, 108); }) },
-        { "snapshot past the end", with_header([](Bytes& f) { PutWord(f, 60, 1 << 30); }) },
+        { "truncated header", Bytes(file.begin(), file.begin() + 107), R::ShortHeader },
+        { "header only", header, R::BodyStream },
+        { "no magic", with_header([](Bytes& f) { f[2] = 'r'; }), R::NoMagic },
+        { "other game", with_header([](Bytes& f) { f[6] = 'x'; }), R::OtherGame },
+        { "code filling its field", with_header([](Bytes& f) { std::memset(f.data() + 6, 'p', 10); }), R::OtherGame },
+        { "body length one short", MakeFile(header, body, 64, length - 1), R::BodyStream },
+        { "body length one long", MakeFile(header, body, 64, length + 1), R::BodyStream },
+        { "body length above the cap", MakeFile(header, body, 64, 65 << 20), R::BodyLength },
+        { "negative body length", MakeFile(header, body, 64, -5), R::BodyLength },
+        { "truncated stream", Bytes(file.begin(), file.end() - 6), R::BodyStream },
+        { "garbled stream", with_header([](Bytes& f) { f[f.size() / 2 + 54] ^= 0x5A; }), R::BodyStream },
+        { "a byte after the stream", with_header([](Bytes& f) { f.push_back(0); }), R::BodyStream },
+        { "a second stream after the first",
+          with_header([&](Bytes& f) { f.insert(f.end(), file.begin() + 108, file.end()); }), R::BodyStream },
+        { "five seats", with_body([](Bytes& b) { PutWord(b, 8, 5); }), R::PlayerCount },
+        { "negative seats", with_body([](Bytes& b) { PutWord(b, 8, -1); }), R::PlayerCount },
+        { "no table record", with_body([](Bytes& b) { b.resize(100); }), R::PlayerCount },
+        { "record running past the body", with_body([&](Bytes& b) { PutWord(b, first + 8, 1000); }),
+          R::RecordOutside },
+        { "huge record length", with_body([&](Bytes& b) { PutWord(b, first + 8, -2); }), R::RecordOutside },
+        { "half a head at the end", with_body([](Bytes& b) { b.insert(b.end(), { 1, 2, 3 }); }), R::RecordOutside },
+        { "record count too high", with_header([](Bytes& f) { PutWord(f, 52, 3); }), R::RecordCount },
+        { "negative record count", with_header([](Bytes& f) { PutWord(f, 52, -1); }), R::BodyLength },
+        { "snapshot inside a record", with_header([](Bytes& f) { PutWord(f, 60, WordAt(f, 60) + 4); }),
+          R::Snapshot },
+        { "snapshot before the records", with_header([](Bytes& f) { PutWord(f, 60, 108); }), R::Snapshot },
+        { "snapshot past the end", with_header([](Bytes& f) { PutWord(f, 60, 1 << 30); }), R::Snapshot },
     };
     CReplayImage loaded(ReplayVariant::Standard);
     ASSERT_TRUE(loaded.Load(file, "pldk", 5, 0).loaded);
     const Bytes before(loaded.Bytes().begin(), loaded.Bytes().end());
     for (const auto& c : cases) {
-        EXPECT_FALSE(loaded.Load(c.file, "pldk", 5, 0).loaded) << c.name;
+        const ReplayLoadResult result = loaded.Load(c.file, "pldk", 5, 0);
+        EXPECT_FALSE(result.loaded) << c.name;
+        EXPECT_EQ(result.refusal, c.refusal) << c.name;
+        EXPECT_STREQ(ReplayRefusalMessage(result.refusal),
+                     c.refusal == R::OtherGame ? REPLAY_WRONG_GAME_TEXT : REPLAY_DAMAGED_TEXT)
+            << c.name << ": a damaged file is not called another game's";
         EXPECT_TRUE(std::equal(before.begin(), before.end(), loaded.Bytes().begin(), loaded.Bytes().end())) << c.name;
         EXPECT_EQ(loaded.GetEventCount(), 2u) << c.name;
     }
     // A file of the other variant fails on its game code.
     CReplayImage match(ReplayVariant::Match);
-    EXPECT_FALSE(match.Load(file, "pldk", 5, 0).loaded);
+    EXPECT_EQ(match.Load(file, "pldk", 5, 0).refusal, R::OtherGame);
     EXPECT_TRUE(match.IsEmpty());
 }
 

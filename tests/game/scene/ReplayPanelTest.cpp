@@ -1,7 +1,8 @@
 // The replay board: a round recorded from the application, saved, opened
 // again and played back to the same records at their pace; stepping,
 // stepping back and seeking by the bar; the buttons and the time text;
-// refused files that leave the table as it was; the command-line start.
+// refused files that leave the table as it was, are told as another game's,
+// damaged or unreadable, and are logged; the command-line start.
 #include "game/scene/ReplayPanel.h"
 
 #include "engine/core/CanvasObject.h"
@@ -12,6 +13,11 @@
 #include "game/scene/BoardTestSupport.h"
 #include "game/scene/ReplaySceneHost.h"
 
+#include "client/AppFakes.h"
+#include "platform/DailyLog.h"
+
+#include <filesystem>
+#include <fstream>
 #include <stdexcept>
 
 namespace scene::test {
@@ -175,26 +181,81 @@ TEST_F(ReplayPanelTest, StepsStepsBackAndSeeksByTheBar)
     EXPECT_FALSE(board->GetButton(Button::Next)->IsActive());
 }
 
-TEST_F(ReplayPanelTest, RefusedFilesLeaveTheTableAndEmptyTheBoard)
+TEST_F(ReplayPanelTest, RefusedFilesLeaveTheTableAndEmptyTheBoardAndAreToldAndLogged)
 {
+    client_test::CFakeFrameUI frame_ui;
+    client::AppLinks links = m_app.Links();
+    links.frame_ui = &frame_ui;
+    m_app.SetLinks(links);
+    platform::CDailyLog& log = platform::CDailyLog::Instance();
+    const std::string log_folder = m_folders.Path() + "logs/";
+    ASSERT_TRUE(platform::MakeDirectoryTree(log_folder));
+    log.SetFolder(log_folder);
+
     CReplayBoard* board = MakeBoard();
     const std::string good = m_folders.Path() + "good.qvrep";
-    ASSERT_EQ(engine::WriteWholeFile(good, *engine::ReadWholeFile(RecordRound(*board))), 1);
+    const std::vector<uint8_t> good_bytes = *engine::ReadWholeFile(RecordRound(*board));
+    ASSERT_EQ(engine::WriteWholeFile(good, good_bytes), 1);
     // The recording user on chair 9: no seat to watch from.
     m_app.Records().Launch().chair_no = 9;
     const std::string bad_chair = RecordRound(*board);
+    auto write = [&](const std::string& name, std::vector<uint8_t> bytes) {
+        const std::string path = m_folders.Path() + name;
+        EXPECT_EQ(engine::WriteWholeFile(path, bytes), 1);
+        return path;
+    };
+    std::vector<uint8_t> other_game = good_bytes;
+    other_game[6] = 'x';
+    std::vector<uint8_t> trailing = good_bytes;
+    trailing.push_back(0);
+    std::vector<uint8_t> no_magic = good_bytes;
+    no_magic[0] = 'q';
+
     ASSERT_TRUE(board->OpenReplayFile(good));
     EXPECT_EQ(m_host.seatings, 1) << "the recording player is seated";
     m_app.SetReplayMode(0);
     m_app.Records().Seat(0)->user_id = 55;
-    for (const std::string& path : { bad_chair, m_folders.Path() + "missing.qvrep" }) {
-        EXPECT_FALSE(board->OpenReplayFile(path)) << path;
+    const struct {
+        std::string path;
+        const char* message;
+        const char* reason;
+    } cases[] = {
+        { bad_chair, REPLAY_DAMAGED_TEXT, ReplayRefusalReason(ReplayRefusal::RecorderChair) },
+        { m_folders.Path() + "missing.qvrep", REPLAY_UNREADABLE_TEXT, ReplayRefusalReason(ReplayRefusal::Unreadable) },
+        { write("other.qvrep", other_game), REPLAY_WRONG_GAME_TEXT, ReplayRefusalReason(ReplayRefusal::OtherGame) },
+        { write("tail.qvrep", trailing), REPLAY_DAMAGED_TEXT, ReplayRefusalReason(ReplayRefusal::BodyStream) },
+        { write("magic.qvrep", no_magic), REPLAY_DAMAGED_TEXT, ReplayRefusalReason(ReplayRefusal::NoMagic) },
+    };
+    for (const auto& c : cases) {
+        ASSERT_TRUE(board->OpenReplayFile(good)) << "a replay is on the board before each refusal";
+        m_app.SetReplayMode(0);
+        m_app.Records().Seat(0)->user_id = 55;
+        frame_ui.boards.clear();
+        EXPECT_FALSE(board->OpenReplayFile(c.path)) << c.path;
         EXPECT_FALSE(m_app.IsReplayMode());
         EXPECT_EQ(m_app.Records().Seat(0)->user_id, 55) << "the table as it was";
+        EXPECT_TRUE(board->GetReplayImage().IsEmpty()) << "the replay loaded before is dropped";
+        EXPECT_EQ(Shown(*board), std::vector<bool>({ false, false, false, false }));
+        ASSERT_EQ(frame_ui.boards.size(), 1u) << c.path;
+        EXPECT_EQ(frame_ui.boards[0].text, c.message) << c.path;
     }
-    EXPECT_EQ(m_host.seatings, 1) << "a refused file seats no one";
-    EXPECT_TRUE(board->GetReplayImage().IsEmpty()) << "the replay loaded before is dropped";
-    EXPECT_EQ(Shown(*board), std::vector<bool>({ false, false, false, false }));
+    EXPECT_EQ(m_host.seatings, 1 + static_cast<int>(std::size(cases))) << "a refused file seats no one";
+
+    // One line per refusal, naming the file and the reason.
+    log.Close();
+    log.SetFolder("");
+    std::string lines;
+    for (const auto& entry : std::filesystem::directory_iterator(log_folder)) {
+        std::ifstream in(entry.path(), std::ios::binary);
+        lines.append(std::istreambuf_iterator<char>(in), {});
+    }
+    for (const auto& c : cases) {
+        const std::string line = "录像" + c.path + " 被拒绝: " + c.reason + "\r\n";
+        size_t count = 0;
+        for (size_t at = lines.find(line); at != std::string::npos; at = lines.find(line, at + 1))
+            ++count;
+        EXPECT_EQ(count, 1u) << line;
+    }
 }
 
 TEST_F(ReplayPanelTest, CaptionsAndTheCommandLineStart)
@@ -215,7 +276,13 @@ TEST_F(ReplayPanelTest, CaptionsAndTheCommandLineStart)
     m_app.SetReplayMode(0);
     m_host.ids.clear();
 
-    m_app.SetCommandLine("\"" + path + "\"");
+    // A file copied from another system under a GBK name: the command line
+    // carries its bytes as they are, and it opens.
+    const std::string gbk_name = m_folders.Path() + "\xC2\xBC\xCF\xF1.qvrep";
+    const std::vector<uint8_t> bytes = *engine::ReadWholeFile(path);
+    std::ofstream(gbk_name, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
+                                                     static_cast<std::streamsize>(bytes.size()));
+    m_app.SetCommandLine("\"" + gbk_name + "\"");
     m_app.OpenReplayFromCommandLine();
     ASSERT_TRUE(StartCommandLineReplay(m_app, *board));
     EXPECT_EQ(m_host.ids, std::vector<uint32_t>({ GR_GAME_START }));
