@@ -7,6 +7,9 @@
 #include "client/AnswerCodes.h"
 #include "client/CGameApp.h"
 #include "client/RecordCodec.h"
+#include "net/CommRecords.h"
+#include "net/NetLog.h"
+#include "net/NetMessages.h"
 #include "platform/Event.h"
 #include "platform/Ini.h"
 #include "platform/Message.h"
@@ -21,6 +24,25 @@ constexpr const char* PROXY_SECTION = "PROXY";
 constexpr int DEFAULT_PROXY_PORT = 1080;
 constexpr int DEFAULT_PROXY_TYPE = 3;
 constexpr size_t PROXY_TEXT_MAX = 31;
+constexpr uintptr_t TIMER_LOOK = 1;
+
+// The connection's look timer, on the UI thread.
+class CLookWindow final : public platform::CMessageWindow {
+public:
+    explicit CLookWindow(CGameConnection& connection) : m_connection(connection) {}
+    ~CLookWindow() override { Destroy(); }
+
+protected:
+    intptr_t WindowProc(platform::Message& msg) override
+    {
+        if (msg.id == platform::WM_TIMER && msg.wparam == TIMER_LOOK)
+            m_connection.LookAtServer(platform::GetTickCount());
+        return 0;
+    }
+
+private:
+    CGameConnection& m_connection;
+};
 
 } // namespace
 
@@ -57,6 +79,7 @@ CGameConnection::CGameConnection(CGameApp& app)
 
 CGameConnection::~CGameConnection()
 {
+    m_look_window.reset();
     Close();
 }
 
@@ -101,6 +124,13 @@ bool CGameConnection::Connect(const std::string& name, const std::string& host, 
     m_server_port = port;
     m_server_name = name;
     m_server_host = host;
+    m_given_up = false;
+    m_watch.Reset(platform::GetTickCount(), GetBytesReceived());
+    if (!m_look_window) {
+        auto window = std::make_unique<CLookWindow>(*this);
+        if (window->Create() && platform::SetTimer(window->GetHandle(), TIMER_LOOK, CServerWatch::LOOK_PERIOD_MS) != 0)
+            m_look_window = std::move(window);
+    }
     return true;
 }
 
@@ -148,10 +178,18 @@ int CGameConnection::SendRequest(std::string& error, uint32_t request_id, std::s
     const uint32_t start = platform::GetTickCount();
     net::RequestRecord reply;
     int timed_out = 0;
-    if (SendAndWait(conn, net::RequestRecord::Make(request_id, data), reply, timed_out, timeout_ms) != RESULT_OK) {
-        if (timed_out != 0) {
+    bool quit = false;
+    if (SendAndWait(conn, net::RequestRecord::Make(request_id, data), reply, timed_out, timeout_ms, quit)
+        != RESULT_OK) {
+        if (quit) {
+            answer.code = GR_ERR_NOT_CONNECTED;
+            error = TEXT_NOT_CONNECTED;
+        } else if (timed_out != 0) {
             answer.code = GR_ERR_TIMEOUT;
             error = TEXT_REQUEST_TIMEOUT;
+            // A wait that a close ended is the lost connection's to tell.
+            if (IsConnected() != 0)
+                OnRequestTimedOut(request_id);
         } else {
             error = TEXT_SEND_FAILED;
         }
@@ -161,6 +199,7 @@ int CGameConnection::SendRequest(std::string& error, uint32_t request_id, std::s
         answer.code = 0;
         return 1;
     }
+    m_watch.OnAnswer();
     const int64_t elapsed = platform::GetTickCount() - start;
     m_latency_total += elapsed;
     ++m_latency_count;
@@ -179,24 +218,92 @@ int CGameConnection::SendRequest(std::string& error, uint32_t request_id, std::s
 }
 
 int CGameConnection::SendAndWait(const net::ConnRecord& conn, const net::RequestRecord& request,
-                                 net::RequestRecord& reply, int& timed_out, uint32_t timeout_ms)
+                                 net::RequestRecord& reply, int& timed_out, uint32_t timeout_ms, bool& quit)
 {
+    quit = false;
     if (conn.answer_wanted == 0)
         return net::CSocketClient::SendRequest(conn, request, reply, timed_out, timeout_ms, 0, 0, 1);
     // The socket client's wait blocks its thread, so it waits on a helper
     // thread while this thread keeps handling its messages: the window stays
-    // painted and its timers run, as in a modal loop.
+    // painted and its timers run, as in a modal loop. Server messages are
+    // held meanwhile (HoldNotification).
     std::atomic<bool> done { false };
     int result = RESULT_FAILED;
     const platform::ThreadId waiter = platform::GetCurrentThreadId();
+    ++m_wait_depth;
     std::jthread helper([&] {
         result = net::CSocketClient::SendRequest(conn, request, reply, timed_out, timeout_ms, 0, 0, 1);
         done = true;
         platform::PostThreadMessage(waiter, platform::WM_NULL);
     });
-    (void)platform::PumpMessagesUntil([&] { return done.load(); }, platform::WAIT_FOREVER);
+    if (platform::PumpMessagesUntil([&] { return done.load(); }, platform::WAIT_FOREVER)
+        == platform::WaitOutcome::Quit) {
+        // The program ends and nobody waits for the answer any more: the
+        // close wakes the helper at once. The quit stays for the outer loop.
+        quit = true;
+        net::LogPrintf("request %u: the wait ended with the program", request.id);
+        Close();
+    }
     helper.join();
-    return result;
+    --m_wait_depth;
+    if (m_wait_depth == 0 && !m_held.empty())
+        (void)platform::PostMessage(m_held.front().window, UM_RELEASE_NOTIFICATIONS);
+    return quit ? RESULT_FAILED : result;
+}
+
+bool CGameConnection::HoldNotification(platform::Message& msg)
+{
+    if (m_wait_depth == 0 && m_held.empty())
+        return false;
+    m_held.push_back(std::move(msg));
+    return true;
+}
+
+void CGameConnection::ReleaseNotifications(const std::function<void(platform::Message&)>& deliver)
+{
+    // A handler that sends a request waits inside `deliver`: what arrives
+    // meanwhile joins the end of the queue. Called during a wait (its
+    // release was posted before the wait began), it leaves them all held;
+    // the wait's end asks again.
+    while (m_wait_depth == 0 && !m_held.empty()) {
+        platform::Message msg = std::move(m_held.front());
+        m_held.pop_front();
+        deliver(msg);
+    }
+}
+
+bool CGameConnection::IsInRound() const
+{
+    return IsConnected() != 0 && m_app.IsPlaying();
+}
+
+void CGameConnection::OnRequestTimedOut(uint32_t request_id)
+{
+    net::LogPrintf("request %u got no answer within %u s", request_id, GetRequestTimeout(request_id));
+    m_app.ShowSystemMessage(TEXT_TIMEOUT_LINE);
+    if (m_watch.OnTimedOut(IsInRound()) == CServerWatch::Verdict::Gone)
+        GiveUpOnServer("requests timed out in a row");
+}
+
+void CGameConnection::LookAtServer(uint32_t now)
+{
+    if (m_watch.OnLook(now, GetBytesReceived(), IsInRound()) == CServerWatch::Verdict::Gone)
+        GiveUpOnServer("the server has been silent too long");
+}
+
+void CGameConnection::GiveUpOnServer(const char* reason)
+{
+    if (m_given_up || m_notify_thread == 0)
+        return;
+    m_given_up = true;
+    net::LogPrintf("the game server is given up: %s", reason);
+    auto message = std::make_unique<net::CommMessage>();
+    message->conn.socket = GetSocket();
+    message->conn.cookie = GetCookie();
+    message->request.id = net::COMM_EVENT_CLOSED;
+    const auto conn = reinterpret_cast<uintptr_t>(&message->conn);
+    const auto record = reinterpret_cast<intptr_t>(&message->request);
+    (void)platform::PostThreadMessage(m_notify_thread, net::UM_COMM_MESSAGE, conn, record, std::move(message));
 }
 
 int CGameConnection::SendWithoutWaiting(uint32_t request_id, std::span<const uint8_t> data)

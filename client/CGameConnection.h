@@ -10,19 +10,33 @@
 // waiting request keeps handling the thread's messages until its answer or
 // time-out (windows stay painted, timers run, handlers may send further
 // requests); received messages go from the socket worker to the notify
-// thread (the communication thread).
+// thread (the communication thread). Server messages that reach the main
+// window while a request waits are held by the connection and handed back,
+// in order, once no request waits (HoldNotification), so no handler sees the
+// table change under it. A quit during a wait closes the connection and ends
+// the wait at once.
+// A request that times out is told to the player as a system line in the
+// chat; during a round, a server that stops answering is given up through
+// the lost-connection road (CServerWatch gives the limits).
 // Hazards: answers come from the server. Every word read from an answer is
 // bounded by its length; a short answer reads as missing words (0 or no
-// answer, as each request says).
+// answer, as each request says). Connect creates the look timer's window on
+// the calling thread, which must be the UI thread.
 #pragma once
 
 #include <cstdint>
+#include <deque>
+#include <functional>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
 #include <vector>
 
 #include "client/AppLinks.h"
+#include "client/CGameConnectionWatch.h"
+#include "platform/Message.h"
+#include "platform/MessageWindow.h"
 #include "net/ProxySocket.h"
 #include "net/SocketClient.h"
 
@@ -84,6 +98,12 @@ inline constexpr int32_t GR_ENTER_MATCH_LATE = 210540;
 inline constexpr int32_t GR_SILVER_TOO_LITTLE = 210541;
 inline constexpr int32_t GR_SILVER_TOO_MUCH = 210542;
 inline constexpr int32_t GR_CHANGE_TABLE_TOO_OFTEN = 210550;
+
+/// Posted to the window whose server messages were held while a request
+/// waited: it hands them to ReleaseNotifications.
+inline constexpr uint32_t UM_RELEASE_NOTIFICATIONS = 0x861A;
+/// The chat's system line for a request that got no answer in time.
+inline constexpr char TEXT_TIMEOUT_LINE[] = " <z=qv系统通知> <c=255>服务器没有回应，请求处理超时。\r\n";
 
 /// The greeting the client sends first, with its terminating zero.
 inline constexpr char GAME_GREETING[] = "Hello! Game Channel.";
@@ -187,6 +207,24 @@ public:
     /// The answer's text in `error`.
     [[nodiscard]] virtual int Request214000(std::string& error, std::span<const uint8_t> record);
 
+    // Server messages and waits.
+    /// Takes a server message that reaches the main window while a request
+    /// waits for its answer, or while messages taken before are not yet
+    /// handed back. The held ones are handed back in order once no request
+    /// waits: UM_RELEASE_NOTIFICATIONS goes to the message's window. False
+    /// when the message is to be handled now.
+    [[nodiscard]] bool HoldNotification(platform::Message& msg);
+    /// Hands the held messages, oldest first, to `deliver` for as long as no
+    /// request waits.
+    void ReleaseNotifications(const std::function<void(platform::Message&)>& deliver);
+    [[nodiscard]] bool IsWaiting() const { return m_wait_depth > 0; }
+    [[nodiscard]] size_t GetHeldCount() const { return m_held.size(); }
+    /// A look at the server's silence at `now` (the look timer calls it every
+    /// CServerWatch::LOOK_PERIOD_MS); a server silent too long during a round
+    /// is given up.
+    void LookAtServer(uint32_t now);
+    [[nodiscard]] const CServerWatch& GetServerWatch() const { return m_watch; }
+
     // Latency of the waiting requests since the last pulse.
     [[nodiscard]] int64_t GetLatencyTotal() const { return m_latency_total; }
     [[nodiscard]] int32_t GetLatencyCount() const { return m_latency_count; }
@@ -206,9 +244,16 @@ protected:
 private:
     [[nodiscard]] std::string MachineId() const;
     /// The socket client's request; a waiting one waits without freezing
-    /// this thread's windows.
+    /// this thread's windows. A quit during the wait closes the connection.
     int SendAndWait(const net::ConnRecord& conn, const net::RequestRecord& request, net::RequestRecord& reply,
-                    int& timed_out, uint32_t timeout_ms);
+                    int& timed_out, uint32_t timeout_ms, bool& quit);
+    /// The player is told; the server may be given up.
+    void OnRequestTimedOut(uint32_t request_id);
+    [[nodiscard]] bool IsInRound() const;
+    /// The lost-connection road, as for a socket the server closed: a closed
+    /// event with the current cookie goes to the notify thread (once per
+    /// connection).
+    void GiveUpOnServer(const char* reason);
     [[nodiscard]] CRequestBody SafeBoxQueryBody() const;
     [[nodiscard]] CRequestBody SafeBoxMoveBody(int32_t first, int32_t second, int32_t direction) const;
     [[nodiscard]] int Request201165Kind(std::string& error, uint32_t request_id);
@@ -230,6 +275,11 @@ private:
     int64_t m_latency_total { 0 };
     int32_t m_latency_count { 0 };
     int32_t m_latency_max { 0 };
+    int m_wait_depth { 0 };
+    std::deque<platform::Message> m_held;
+    CServerWatch m_watch;
+    bool m_given_up { false };
+    std::unique_ptr<platform::CMessageWindow> m_look_window;
 };
 
 } // namespace client

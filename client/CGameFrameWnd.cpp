@@ -190,7 +190,14 @@ intptr_t CGameFrameWnd::WindowProc(platform::Message& msg)
 {
     switch (msg.id) {
     case net::UM_COMM_MESSAGE:
-        OnReceivePacket(msg);
+        // While a request waits for its answer the connection holds server
+        // messages, and hands them back once the request has returned.
+        if (CGameConnection* connection = Connection(); connection == nullptr || !connection->HoldNotification(msg))
+            OnReceivePacket(msg);
+        return 0;
+    case UM_RELEASE_NOTIFICATIONS:
+        if (CGameConnection* connection = Connection())
+            connection->ReleaseNotifications([this](platform::Message& held) { OnReceivePacket(held); });
         return 0;
     case platform::WM_TIMER:
         OnTimer(msg.wparam);

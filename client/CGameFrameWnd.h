@@ -4,7 +4,9 @@
 // that endpoint, are deciphered here and handed to the application.
 // It also carries:
 //  - the received-message road: UM_COMM_MESSAGE from the communication
-//    thread; messages of an older connection are dropped, a closed or failed
+//    thread (held by the connection while one of its requests waits, and
+//    handed back in order with UM_RELEASE_NOTIFICATIONS once it returned);
+//    messages of an older connection are dropped, a closed or failed
 //    socket is a lost connection, every other message goes to the
 //    notification dispatcher under the engine's tick lock (a message it
 //    cannot take is reported to the server); the records are freed in every

@@ -343,6 +343,10 @@ TEST_F(Connection, ACardRequestWithoutAnswerEndsAfterFiveSecondsWithTheNotSentCo
     EXPECT_GE(elapsed, 4900u);
     EXPECT_LT(elapsed, 9000u);
     EXPECT_EQ(error, "请求处理超时。");
+    // The player reads it in the chat; one time-out alone gives nobody up.
+    EXPECT_EQ(m_panel.texts, std::vector<std::string> { TEXT_TIMEOUT_LINE });
+    EXPECT_EQ(m_connection.GetServerWatch().GetTimeoutsInARow(), 1);
+    EXPECT_EQ(m_connection.IsConnected(), 1);
     EXPECT_EQ(Received(GR_THROW_CARDS).size(), 72u);
     play.Word(15, 3); // one card id more than the record holds
     EXPECT_EQ(m_connection.ThrowCards(error, play.Bytes()), GR_CARD_REQUEST_NOT_SENT);
@@ -426,6 +430,78 @@ TEST_F(Connection, AWaitingRequestKeepsTheThreadsWindowsRunning)
     window.ticks = 0;
     EXPECT_TRUE(m_connection.CheckVersion(error, major, minor)) << error;
     EXPECT_GE(window.ticks.load(), 5) << "the timer ran while the request waited";
+}
+
+TEST_F(Connection, AQuitDuringAWaitEndsItAtOnceAndStaysForTheOuterLoop)
+{
+    ASSERT_TRUE(Open());
+    BodyBuilder play(64);
+    std::string error;
+    platform::PostQuitMessage(0);
+    const uint32_t start = platform::GetTickCount();
+    EXPECT_EQ(m_connection.ThrowCards(error, play.Bytes()), GR_CARD_REQUEST_NOT_SENT);
+    // Not the request's 5 s: the program ends, the connection with it.
+    EXPECT_LT(platform::GetTickCount() - start, m_connection.GetRequestTimeout(GR_THROW_CARDS) * 1000);
+    EXPECT_EQ(error, "与服务器连接断开。");
+    EXPECT_EQ(m_connection.IsConnected(), 0);
+    EXPECT_TRUE(m_panel.texts.empty()) << "a quit is no time-out";
+    EXPECT_EQ(m_connection.GetServerWatch().GetTimeoutsInARow(), 0);
+    bool quit_left = false;
+    for (platform::Message msg; platform::PeekMessage(msg);)
+        quit_left = quit_left || msg.id == platform::WM_QUIT;
+    EXPECT_TRUE(quit_left);
+}
+
+TEST(ServerWatch, TimeOutsInARowAndSilenceGiveUpOnlyDuringARound)
+{
+    using Verdict = CServerWatch::Verdict;
+    constexpr uint32_t LIMIT = CServerWatch::SILENCE_LIMIT_MS;
+    // Steps: 't' a time-out, 'a' an answer, 'l' a look at the tick with the
+    // bytes given; the verdict of the last step.
+    struct Step {
+        char kind;
+        bool in_round;
+        uint32_t tick = 0;
+        uint64_t bytes = 0;
+    };
+    const struct {
+        const char* name;
+        std::vector<Step> steps;
+        Verdict last;
+        uint32_t base = 1000; ///< the tick of the connection
+    } cases[] = {
+        { "three time-outs in a round", { { 't', true }, { 't', true }, { 't', true } }, Verdict::Gone },
+        { "two are not enough", { { 't', true }, { 't', true } }, Verdict::Alive },
+        { "an answer starts the count again", { { 't', true }, { 't', true }, { 'a', true }, { 't', true } },
+          Verdict::Alive },
+        { "outside a round nothing is given up", { { 't', false }, { 't', false }, { 't', false } }, Verdict::Alive },
+        { "counted before, the round's time-out decides",
+          { { 't', false }, { 't', false }, { 't', true } }, Verdict::Gone },
+        { "silent just short of the limit", { { 'l', true, LIMIT - 1 } }, Verdict::Alive },
+        { "silent for the limit", { { 'l', true, LIMIT } }, Verdict::Gone },
+        { "bytes came: the silence starts again", { { 'l', true, LIMIT - 1, 1 }, { 'l', true, 2 * LIMIT - 2, 1 } },
+          Verdict::Alive },
+        { "then silent for the limit", { { 'l', true, LIMIT - 1, 1 }, { 'l', true, 2 * LIMIT - 1, 1 } },
+          Verdict::Gone },
+        { "silence outside a round is no sign", { { 'l', false, LIMIT }, { 'l', true, 2 * LIMIT - 1 } },
+          Verdict::Alive },
+        { "across the tick's wrap", { { 'l', true, LIMIT } }, Verdict::Gone, UINT32_MAX - 9 },
+    };
+    for (const auto& c : cases) {
+        CServerWatch watch;
+        const uint32_t base = c.base;
+        watch.Reset(base, 0);
+        Verdict verdict = Verdict::Alive;
+        for (const Step& step : c.steps) {
+            if (step.kind == 't')
+                verdict = watch.OnTimedOut(step.in_round);
+            else if (step.kind == 'a')
+                watch.OnAnswer();
+            else
+                verdict = watch.OnLook(base + step.tick, step.bytes, step.in_round);
+        }
+        EXPECT_EQ(verdict, c.last) << c.name;
+    }
 }
 
 TEST_F(Connection, AnUnreachableProxyFailsWithTheProxyNamed)

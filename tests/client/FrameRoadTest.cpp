@@ -3,6 +3,9 @@
 // notifications through the socket client, the communication thread and the
 // main window into a recording dispatcher; lost connections and old cookies;
 // the close road's questions.
+#include <unistd.h>
+#include <atomic>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <stdexcept>
@@ -231,10 +234,14 @@ public:
     std::vector<uint32_t> after;
     bool locked = true;
 
+    std::function<void(uint32_t)> handler; ///< runs inside Dispatch when set
+
     void Dispatch(uint32_t id, std::span<const uint8_t> data) override
     {
         locked = locked && m_window->GetCore().IsLockedByCurrentThread();
         dispatched.emplace_back(id, std::vector<uint8_t>(data.begin(), data.end()));
+        if (handler)
+            handler(id);
         if (id == 6666)
             throw std::runtime_error("bad message");
     }
@@ -394,6 +401,98 @@ TEST_F(FrameRoad, OldCookiesAreDroppedAndALostConnectionIsTold)
     m_window->OnConnectionLost();
     EXPECT_EQ(m_frame_ui.exit_boards.back().text, "与服务器连接断开。");
     EXPECT_FALSE(app.GetHallStatusKind());
+}
+
+// A window on the test thread whose timer runs a step, also while a request waits.
+class CTimerWindow final : public platform::CMessageWindow {
+public:
+    explicit CTimerWindow(std::function<void()> step) : m_step(std::move(step)) {}
+    ~CTimerWindow() override { Destroy(); }
+
+protected:
+    intptr_t WindowProc(platform::Message& msg) override
+    {
+        if (msg.id == platform::WM_TIMER)
+            m_step();
+        return 0;
+    }
+
+private:
+    std::function<void()> m_step;
+};
+
+TEST_F(FrameRoad, NotificationsDuringAWaitAreDispatchedAfterTheRequestReturnsInOrder)
+{
+    // The server tells the table of other plays before it answers a throw,
+    // and answers only once both reached the waiting thread: the
+    // notifications surely arrive during the throw's wait.
+    std::atomic<size_t> arrived { 0 };
+    CTimerWindow watcher([&] {
+        arrived = m_app.GetConnection().GetHeldCount() + m_dispatcher.dispatched.size();
+    });
+    ASSERT_TRUE(watcher.Create());
+    platform::SetTimer(watcher.GetHandle(), 1, 5);
+    m_server.on_message = [&arrived](CTestGameServer& server, const ReceivedMessage& message) {
+        if (message.request.id != GR_THROW_CARDS)
+            return;
+        const size_t before = arrived.load();
+        const uint32_t first = message.request.Data()[0];
+        server.SendNotification(first, {});
+        server.SendNotification(first + 1, {});
+        const uint32_t start = platform::GetTickCount();
+        while (arrived.load() < before + 2 && !platform::HasElapsed(start, platform::GetTickCount(), DEADLINE_MS))
+            ::usleep(1000);
+        server.SendAnswer(message.serial, GR_OK, {});
+    };
+    ASSERT_TRUE(Open());
+    std::vector<std::string> order;
+    const auto play = [&](uint8_t first) {
+        std::vector<uint8_t> record(64, 0);
+        record[0] = first;
+        std::string error;
+        order.push_back("throw " + std::to_string(first));
+        EXPECT_EQ(m_app.GetConnection().ThrowCards(error, record), GR_OK) << error;
+        order.push_back("thrown " + std::to_string(first));
+    };
+    // A throw from a handler of the dispatcher: the event that caused it, a
+    // later one, and the two told during the throw's wait follow it in order.
+    m_dispatcher.handler = [&](uint32_t id) {
+        order.push_back("dispatch " + std::to_string(id));
+        if (id == 5000)
+            play(70);
+    };
+    ASSERT_TRUE(m_server.SendNotification(5000, {}));
+    ASSERT_TRUE(Pump([&] { return m_dispatcher.after.size() == 3; }));
+    ASSERT_TRUE(m_server.SendNotification(5001, {}));
+    ASSERT_TRUE(Pump([&] { return m_dispatcher.after.size() == 4; }));
+    EXPECT_EQ(order, (std::vector<std::string> { "dispatch 5000", "throw 70", "thrown 70", "dispatch 70",
+                                                 "dispatch 71", "dispatch 5001" }));
+
+    // A throw from the player's input (outside any dispatch): both come after it returned.
+    order.clear();
+    play(80);
+    EXPECT_EQ(m_app.GetConnection().GetHeldCount(), 2u);
+    ASSERT_TRUE(Pump([&] { return m_dispatcher.after.size() == 6; }));
+    EXPECT_EQ(order, (std::vector<std::string> { "throw 80", "thrown 80", "dispatch 80", "dispatch 81" }));
+    EXPECT_EQ(m_app.GetConnection().GetHeldCount(), 0u);
+    // The server's hook and the dispatcher's handler use this test's locals.
+    m_server.Stop();
+    m_dispatcher.handler = nullptr;
+}
+
+TEST_F(FrameRoad, AServerSilentTooLongDuringARoundGoesDownTheLostConnectionRoad)
+{
+    ASSERT_TRUE(Open());
+    CPlDkConnection& connection = m_app.GetConnection();
+    const uint32_t now = platform::GetTickCount();
+    // Between rounds the server may say nothing.
+    connection.LookAtServer(now + 2 * CServerWatch::SILENCE_LIMIT_MS);
+    m_app.SetPlaying();
+    connection.LookAtServer(now + 4 * CServerWatch::SILENCE_LIMIT_MS);
+    ASSERT_TRUE(Pump([&] { return !m_frame_ui.exit_boards.empty(); }));
+    EXPECT_EQ(m_frame_ui.exit_boards.front().text, "断线了！请尽快重入房间续玩。\r\n\r\n您的位置【华东区_新手房】。");
+    EXPECT_EQ(connection.IsConnected(), 0);
+    EXPECT_EQ(m_frame_ui.exit_boards.size(), 1u);
 }
 
 TEST_F(FrameRoad, ThePulseTimerSendsPulsesAndTheSystemTextGoesToThePanel)

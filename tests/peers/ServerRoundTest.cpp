@@ -28,6 +28,7 @@
 #include "platform/ByteWriter.h"
 #include "platform/Message.h"
 #include "platform/Text.h"
+#include "platform/Tick.h"
 #include "tests/net/ProcessSupport.h"
 #include "tests/peers/PeerPrograms.h"
 
@@ -92,9 +93,14 @@ public:
             (void)platform::PumpMessagesUntil([this] { return m_stop.load(); }, platform::WAIT_FOREVER,
                                               [this](platform::Message& msg) {
                                                   const auto* message = msg.PayloadAs<net::CommMessage>();
-                                                  if (message == nullptr
-                                                      || message->request.id <= net::COMM_EVENT_SOCKET_ERROR)
+                                                  if (message == nullptr)
                                                       return;
+                                                  if (message->request.id <= net::COMM_EVENT_SOCKET_ERROR) {
+                                                      std::lock_guard lock(m_mutex);
+                                                      m_closed_cookies.push_back(message->conn.cookie);
+                                                      m_changed.notify_all();
+                                                      return;
+                                                  }
                                                   const auto data = message->request.Data();
                                                   std::lock_guard lock(m_mutex);
                                                   m_events.push_back({ message->request.id, { data.begin(), data.end() } });
@@ -121,10 +127,28 @@ public:
         return event;
     }
 
+    /// The cookie of the next closed or failed connection the socket events tell.
+    std::optional<uint32_t> NextClosed()
+    {
+        std::unique_lock lock(m_mutex);
+        if (!m_changed.wait_for(lock, std::chrono::milliseconds(DEADLINE_MS),
+                                [this] { return !m_closed_cookies.empty(); }))
+            return std::nullopt;
+        const uint32_t cookie = m_closed_cookies.front();
+        m_closed_cookies.pop_front();
+        return cookie;
+    }
+    [[nodiscard]] size_t GetClosedCount()
+    {
+        std::lock_guard lock(m_mutex);
+        return m_closed_cookies.size();
+    }
+
 private:
     std::mutex m_mutex;
     std::condition_variable m_changed;
     std::deque<Event> m_events;
+    std::deque<uint32_t> m_closed_cookies;
     std::atomic<bool> m_stop { false };
     platform::ThreadId m_id { 0 };
     std::jthread m_thread; // last: joined before the members it uses go
@@ -168,6 +192,7 @@ protected:
     {
         m_connection.Close();
         if (m_server) {
+            ::kill(*m_server, SIGCONT); // in case a test stopped it
             ::kill(*m_server, SIGTERM);
             EXPECT_TRUE(platform::WaitProcess(*m_server, DEADLINE_MS).has_value());
         }
@@ -473,6 +498,67 @@ TEST_F(ServerRound, AForcedExitDuringARoundIsAgreedAndTheChairLeavesTheTable)
     const std::string text = WaitForLine(m_log, "round ended");
     EXPECT_NE(text.find("forced exit of chair 1: no round runs"), std::string::npos) << text;
     EXPECT_NE(text.find("forced exit of chair 1 agreed; round ended"), std::string::npos) << text;
+}
+
+// The chat's system lines.
+class CChatLines final : public client::ISidePanel {
+public:
+    std::vector<std::string> lines;
+    void SendPanelEvent(uint32_t event_id, uintptr_t param1) override
+    {
+        if (event_id == client::GAMEMSG_SYSTEM_TEXT)
+            lines.emplace_back(reinterpret_cast<const char*>(param1));
+    }
+    void SendChildEvent(const char*, uint32_t) override {}
+};
+
+TEST_F(ServerRound, AStoppedServerIsToldAtEachTimeOutAndGivenUpAfterALongSilenceButNotWhenItResumes)
+{
+    CChatLines chat;
+    client::AppLinks links;
+    links.side_panel = &chat;
+    m_app.SetLinks(links);
+    ASSERT_NO_FATAL_FAILURE(LogOn());
+    ASSERT_NO_FATAL_FAILURE(StartRound());
+    m_app.SetPlaying(); // as the deal's handler does
+    const auto throw_foreign_card = [this] {
+        rules::CardPlay play;
+        play.type = rules::CARD_TYPE_SINGLE;
+        play.count = 1;
+        std::string error;
+        EXPECT_EQ(m_connection.ThrowCards(error, ThrowRecord(play)), client::GR_CARD_REQUEST_NOT_SENT);
+        return error;
+    };
+    const auto stop_server = [this](int signal) { ASSERT_EQ(::kill(*m_server, signal), 0); };
+
+    // Stopped mid-round: the throw gets no answer, and the player reads why.
+    // Its time-out also lets every byte sent before the stop arrive.
+    ASSERT_NO_FATAL_FAILURE(stop_server(SIGSTOP));
+    EXPECT_EQ(throw_foreign_card(), "请求处理超时。");
+    EXPECT_EQ(chat.lines, std::vector<std::string> { client::TEXT_TIMEOUT_LINE });
+    EXPECT_EQ(throw_foreign_card(), "请求处理超时。");
+    EXPECT_EQ(chat.lines.size(), 2u);
+    EXPECT_EQ(m_connection.GetServerWatch().GetTimeoutsInARow(), 2);
+
+    // Resumed: slow, but alive; its answer starts the count again, short of
+    // the requests in a row that give it up.
+    ASSERT_NO_FATAL_FAILURE(stop_server(SIGCONT));
+    ASSERT_EQ(m_connection.SendGameRequest(19840324, std::vector<uint8_t> { 1 }, client::RequestWait::Yes),
+              client::GR_OK);
+    EXPECT_EQ(m_connection.GetServerWatch().GetTimeoutsInARow(), 0);
+    EXPECT_EQ(m_events.GetClosedCount(), 0u) << "a server that answers is not given up";
+    EXPECT_EQ(m_connection.IsConnected(), 1);
+
+    // Stopped again and silent for the limit: the lost-connection road, as
+    // for a server that closed the socket.
+    ASSERT_NO_FATAL_FAILURE(stop_server(SIGSTOP));
+    EXPECT_EQ(throw_foreign_card(), "请求处理超时。");
+    const uint32_t silent = platform::GetTickCount();
+    m_connection.LookAtServer(silent);
+    m_connection.LookAtServer(silent + client::CServerWatch::SILENCE_LIMIT_MS);
+    EXPECT_EQ(m_events.NextClosed(), m_connection.GetCookie());
+    EXPECT_EQ(chat.lines.size(), 3u);
+    ASSERT_NO_FATAL_FAILURE(stop_server(SIGCONT));
 }
 
 } // namespace
