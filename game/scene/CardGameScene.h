@@ -133,6 +133,9 @@ public:
     static constexpr uint32_t AUTO_PLAY_COOL_DOWN_MS = 5000;
     /// A hand that cannot beat the last play passes by itself after this.
     static constexpr uint32_t AUTO_PASS_DELAY_MS = 1000;
+    /// The pass prompt stays up at least this long (a still picture has no
+    /// frames to play once).
+    static constexpr uint32_t PASS_HINT_SHOWN_MS = 1500;
     /// The play types the hint search and the turn's check look for.
     static constexpr int32_t HINT_RULE_MASK = 0x81767;
 
@@ -168,6 +171,8 @@ public:
     /// A chair's current play (every chair's for -1) becomes the old play.
     virtual void RetirePlayedCards(int chair);
     virtual void PlayStartEffect();
+    /// Takes the pass prompt away at once (an own turn begins afresh).
+    void HidePassPrompt();
     virtual void HidePlayButtons();
 
     // --- Info boxes

@@ -436,6 +436,8 @@ void CCardGameScene::StartTurn()
     if (App().IsReplayMode() || records.IsLookOn() || GetActiveChair() != records.GetChairNO() || m_hand == nullptr)
         return;
     (void)net::FlashMainWindow();
+    // A prompt from an earlier turn says nothing about this one.
+    HidePassPrompt();
     const bool leading = m_last.IsLeading();
     engine::CGuiButton* throw_button = GetButton(Button::Throw);
     SetActive(throw_button, true);

@@ -138,10 +138,23 @@ void CCardGameScene::PlayStartEffect()
     CancelObjectActions(m_pass_hint->GetId());
     SetActive(m_pass_hint, true);
     (void)BeginGroup();
-    (void)AddPlayFramesAction(m_pass_hint, engine::FrameMode::Loop, 1, 0, 0);
+    // The frames play once; a picture without frame delays would play
+    // "once" without end, so it only waits. Either way the prompt stays up
+    // long enough to be read, then goes.
+    if (m_pass_hint->GetTotalDelay() > 0)
+        (void)AddPlayFramesAction(m_pass_hint, engine::FrameMode::Loop, 1, 0, 0);
+    (void)AddWaitFramesAction(m_pass_hint, PASS_HINT_SHOWN_MS, nullptr);
     (void)NextGroup();
     (void)AddActivateAction(m_pass_hint, 0);
     EndGroup();
+}
+
+void CCardGameScene::HidePassPrompt()
+{
+    if (m_pass_hint == nullptr || !m_pass_hint->IsActive())
+        return;
+    CancelObjectActions(m_pass_hint->GetId());
+    SetActive(m_pass_hint, false);
 }
 
 engine::CCanvasObject* CCardGameScene::PrepareInfoBox(const char* image_name)

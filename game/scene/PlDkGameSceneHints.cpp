@@ -50,6 +50,8 @@ void CPlDkGameScene::StartTurn()
     if (App().IsReplayMode() || IsLookOn() || GetActiveChair() != OwnChair() || m_finder == nullptr)
         return;
     (void)net::FlashMainWindow();
+    // A prompt from an earlier turn says nothing about this one.
+    HidePassPrompt();
     engine::CGuiButton* throw_button = GetButton(Button::Throw);
     SetActive(throw_button, true);
     SetEnabled(throw_button, false);

@@ -361,6 +361,8 @@ TEST_F(CardGameSceneTest, StartButtonAndPassHintFlashComeBack)
     scene->PlayStartEffect();
     EXPECT_TRUE(scene->GetPassHint()->IsActive());
     Run(1000);
+    EXPECT_TRUE(scene->GetPassHint()->IsActive()) << "up long enough to be read";
+    Run(CCardGameScene::PASS_HINT_SHOWN_MS);
     EXPECT_FALSE(scene->GetPassHint()->IsActive());
     scene->PlayStartEffect();
     EXPECT_TRUE(scene->GetPassHint()->IsActive());
@@ -1145,7 +1147,7 @@ TEST_F(SceneInputTest, QueriedGameDataRunsTheRelayedRoadAndFailuresSaySo)
     // The answer is a relayed message: the own auto-play switched on.
     m_connection.answer_data = TurnFlowTest::GameData(GAMEDATA_AUTOPLAY_ON, 4, { 0 });
     const std::array<uint8_t, 4> body { 0, 0, 0, 0 };
-    EXPECT_EQ(m_scene->SendGameData(GAMEDATA_AUTOPLAY_ON, body, CCardGameScene::GameDataQuery::Yes), 0);
+    EXPECT_EQ(m_scene->SendGameData(GAMEDATA_AUTOPLAY_ON, body, CCardGameScene::GameDataQuery::Yes), client::GR_OK);
     EXPECT_TRUE(m_scene->IsAutoPlay());
     ASSERT_EQ(m_connection.sent.size(), 1u);
     EXPECT_EQ(WordAt(m_connection.sent[0].second, 8), GAMEDATA_AUTOPLAY_ON);
