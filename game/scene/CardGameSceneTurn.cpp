@@ -253,10 +253,10 @@ void CCardGameScene::OnBtnThrow()
     if (n <= 0)
         return;
     HidePlayButtons();
-    // A play that could not be sent (no reading, no connection) gives the
-    // turn back to the player instead of leaving it without buttons.
-    if (ThrowSelection(std::span<const int32_t>(cards.data(), static_cast<size_t>(n)))
-        == client::GR_CARD_REQUEST_NOT_SENT)
+    // A play that could not be sent (no reading, no connection) or that the
+    // server refused gives the turn back to the player instead of leaving it
+    // without buttons; a taken one waits for the table's play event.
+    if (ThrowSelection(std::span<const int32_t>(cards.data(), static_cast<size_t>(n))) != client::GR_OK)
         StartTurn();
 }
 

@@ -383,8 +383,10 @@ void CPlDkGameScene::OnBtnPass()
     std::array<uint8_t, client::PASS_RECORD_BYTES> record {};
     for (size_t i = 0; i < words.size(); ++i)
         platform::StoreU32LE(record.data() + 4 * i, static_cast<uint32_t>(words[i]));
+    // A pass the server did not take gives the turn back; a taken one waits
+    // for the table's pass event.
     std::string error;
-    if (connection->Pass(error, record) != 1)
+    if (connection->Pass(error, record) != client::GR_OK)
         StartTurn();
 }
 

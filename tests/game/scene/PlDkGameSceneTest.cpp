@@ -4,11 +4,13 @@
 #include <algorithm>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <span>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "client/AnswerCodes.h"
 #include "client/CCardGameConnection.h"
 #include "engine/widgets/GuiButton.h"
 #include "engine/widgets/GuiDigitText.h"
@@ -16,8 +18,10 @@
 #include "game/rules/CardTestSupport.h"
 #include "game/rules/PlDkRecords.h"
 #include "game/scene/BoardTestSupport.h"
+#include "game/rules/PlDkTable.h"
 #include "game/scene/PlDkCardSprite.h"
 #include "game/scene/PlDkGameScene.h"
+#include "game/scene/PlDkPlayFinder.h"
 #include "game/scene/PlDkSeatBoard.h"
 #include "game/scene/SceneRecorders.h"
 #include "platform/ByteOrder.h"
@@ -76,6 +80,21 @@ std::vector<uint8_t> PlayEvent(int32_t chair, int32_t next, int32_t type, std::v
     return Words(80, words);
 }
 
+// The play event of the cards as this game reads them (type, beat mask and
+// strength of their first reading).
+std::vector<uint8_t> ReadPlayEvent(int32_t chair, int32_t next, const std::vector<int32_t>& cards)
+{
+    rules::CPlDkTable table(0);
+    auto list = std::make_unique<rules::CardPlayList>();
+    list->Clear();
+    (void)table.AnalyseCards(chair, cards, *list, PLDK_HINT_MASK);
+    const rules::CardPlay& play = list->plays[0];
+    std::vector<uint8_t> event = PlayEvent(chair, next, play.type, cards);
+    platform::StoreU32LE(event.data() + 4 * 13, static_cast<uint32_t>(play.beat_mask));
+    platform::StoreU32LE(event.data() + 4 * 14, static_cast<uint32_t>(play.strength));
+    return event;
+}
+
 std::vector<uint8_t> PassEvent(int32_t chair, int32_t next, bool trick_over = false, int32_t winner = 0,
                                int32_t points = 0)
 {
@@ -92,6 +111,7 @@ protected:
         AddImage("btnThrow", 60, 30, 4);
         AddImage("分数", 10, 16, 10);
         AddImage("digiti_Clock", 10, 16, 10);
+        AddImage("过牌提示", 200, 30); // a still picture: no frames to play
         m_app.Records().Launch().user_id = 100;
         m_app.Records().Room().room_id = 7;
         LinkTable(m_app, m_chat, m_connection);
@@ -244,6 +264,69 @@ TEST_F(PlDkGameSceneTest, ScriptedRoundThroughTheTableEvents)
     EXPECT_EQ(m_chat.lines[4], " <c=2302755>[player2]" + std::string(12, ' ') + "<c=2302755>+0分\r\n");
     EXPECT_EQ(Sounds(), std::vector<std::string> { "Snd_GameWin" });
     EXPECT_FALSE(m_scene->GetClock()->IsActive());
+}
+
+TEST_F(PlDkGameSceneTest, PassPromptOnlyWhenNothingBeatsEvenAfterAutoPlayWasCancelled)
+{
+    const engine::CImageObject* prompt = m_scene->GetPassHint();
+    ASSERT_NE(prompt, nullptr);
+    const int32_t king = Card(13, 1);
+    Deal({ Card(3, 0), Card(4, 1), Card(6, 2), king }, 4);
+
+    // Auto-play on; a single ace that nothing in the hand beats: the prompt.
+    m_scene->OnBtnAutoPlay();
+    Hooks().OnCardsThrown(ReadPlayEvent(1, 0, { Card(1, 3) }));
+    EXPECT_TRUE(prompt->IsActive());
+    // Auto-play passes for the player, the trick goes round, auto-play is
+    // cancelled, and the next own turn holds a beating king at once.
+    m_scene->OnBtnPass();
+    Hooks().OnPlayerPassed(PassEvent(0, 3));
+    m_scene->OnBtnAutoPlay();
+    ASSERT_FALSE(m_scene->IsAutoPlay());
+    Hooks().OnPlayerPassed(PassEvent(3, 2));
+    Hooks().OnPlayerPassed(PassEvent(2, 1, true, 1));
+    const struct {
+        int32_t on_table;
+        bool prompt;
+    } turns[] = { { Card(10, 0), false }, { Card(12, 3), false }, { Card(1, 2), true }, { Card(11, 0), false } };
+    for (const auto& turn : turns) {
+        Hooks().OnCardsThrown(ReadPlayEvent(1, 0, { turn.on_table }));
+        EXPECT_EQ(prompt->IsActive(), turn.prompt) << turn.on_table;
+        if (!turn.prompt) {
+            m_scene->OnBtnHint();
+            std::array<int32_t, 64> raised {};
+            ASSERT_EQ(m_scene->Hand()->GetRaisedCards(raised), 1) << turn.on_table;
+            EXPECT_EQ(raised[0], king);
+            m_scene->Hand()->LowerAllCards();
+        }
+        // The prompt goes by itself.
+        Run(CCardGameScene::PASS_HINT_SHOWN_MS + 100);
+        EXPECT_FALSE(prompt->IsActive()) << turn.on_table;
+    }
+}
+
+TEST_F(PlDkGameSceneTest, APlayTheServerDidNotTakeGivesTheTurnBack)
+{
+    Deal({ Card(3, 0), Card(4, 1), Card(6, 2), Card(13, 1) }, 4);
+    const struct {
+        int result;
+        int32_t code;
+        bool turn_back;
+    } answers[] = { { 1, client::GR_OK, false }, { 1, client::GR_ERR_INVALID_PARAM, true }, { 0, 0, true } };
+    for (const auto& answer : answers) {
+        m_connection.result = answer.result;
+        m_connection.code = answer.code;
+        Hooks().OnCardsThrown(ReadPlayEvent(1, 0, { Card(10, 0) }));
+        m_scene->OnBtnPass();
+        EXPECT_EQ(Shows(Button::Pass), answer.turn_back) << answer.code;
+        EXPECT_EQ(Shows(Button::Hint), answer.turn_back) << answer.code;
+        Hooks().OnCardsThrown(ReadPlayEvent(1, 0, { Card(10, 0) }));
+        m_scene->Hand()->RaiseCards(std::vector<int32_t> { Card(13, 1) });
+        m_scene->CheckSelection();
+        m_scene->OnBtnThrow();
+        EXPECT_EQ(m_scene->GetButton(Button::Throw)->IsActive(), answer.turn_back) << answer.code;
+        m_scene->Hand()->LowerAllCards();
+    }
 }
 
 TEST_F(PlDkGameSceneTest, RoundEndLinesPadNamesUpToTwentyBytes)

@@ -37,12 +37,13 @@ public:
                                   client::RequestAnswer& answer, client::RequestWait) override
     {
         sent.emplace_back(request_id, std::vector<uint8_t>(data.begin(), data.end()));
-        answer.code = 0;
+        answer.code = code;
         answer.data = answer_data;
         return result;
     }
     std::vector<std::pair<uint32_t, std::vector<uint8_t>>> sent;
     int result { 1 };                  ///< 0: every request fails
+    int32_t code { client::GR_OK };    ///< the answer's code, as the server's to a request it took
     std::vector<uint8_t> answer_data;  ///< the body of each answer
 };
 
