@@ -4,9 +4,10 @@
 # Release (no tests, no benchmarks). Then:
 #   ./run.sh                 the stand-in game server on a free loopback port and
 #                            the client started through the stand-in hall: a table
-#                            with three computer players; rounds deal by themselves
-#                            (or with the start button). The peers stop when the
-#                            client ends.
+#                            with three computer players; the first round deals by
+#                            itself, each next one when the player starts it (the
+#                            start button or the result box's continue). The peers
+#                            stop when the client ends.
 #   ./run.sh FILE.qvrep      plays the replay in the client (stand-alone replay mode).
 #   ./run.sh --local-test    the client alone with four placeholder players.
 # Other arguments go to the client as they are (--frames N quits after N frames).
@@ -48,9 +49,9 @@ stop_peers() {
 trap stop_peers EXIT
 trap 'exit 130' INT TERM
 
-# The first round deals three seconds after the log-on, each next one fifteen
-# seconds after a result, unless the start button starts it sooner.
-"$bin/pldk_server" --port 0 --log "$logs/server.log" --record 1 --start-after-ms 3000 --next-round-after-ms 15000 &
+# The first round deals three seconds after the log-on (or at the start
+# button); each next one waits for the player's start, as a table does.
+"$bin/pldk_server" --port 0 --log "$logs/server.log" --record 1 --start-after-ms 3000 &
 server=$!
 port=""
 for _ in $(seq 1 100); do

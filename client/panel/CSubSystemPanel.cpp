@@ -141,6 +141,10 @@ void CSubSystemPanel::AddForeignLine(std::span<const uint8_t> body, const char* 
 
 void CSubSystemPanel::AddPlayerChatLine(std::span<const uint8_t> body)
 {
+    // The table hears every line, the sender too: the own line was shown
+    // when it was sent (SendChatLine) and is not shown twice.
+    if (BodyWord(body, 0) == m_app.Records().GetUserID())
+        return;
     AddForeignLine(body, " ");
 }
 

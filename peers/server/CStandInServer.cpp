@@ -25,6 +25,10 @@ namespace {
 constexpr size_t TABLE_HEAD_BYTES = 60;
 constexpr int32_t TABLE_CHAIRS = 4;
 constexpr size_t USER_START_BYTES = 32; ///< user id, room id, table number, chair
+/// A chat record: the seat block, the machine id, then the line's field of
+/// 62 bytes from byte 48.
+constexpr size_t CHAT_RECORD_BYTES = 128;
+constexpr size_t CHAT_LINE_END = 48 + 62;
 
 net::CServerChannel::Options ChannelOptions(uint16_t port)
 {
@@ -230,8 +234,13 @@ void CStandInServer::OnMessage(net::CServerChannel& channel, const net::ServerMe
         return;
     case client::GR_USER_START:
         m_log.Printf("start from user %d chair %d", WordAt(body, 0), WordAt(body, 3));
-        m_first_round_started = true;
         answer(client::GR_OK, {});
+        // A start while a round runs asks for nothing: the round goes on.
+        if (m_round.IsRunning()) {
+            m_log.Printf("start while a round runs: ignored");
+            return;
+        }
+        m_first_round_started = true;
         StartRound(channel);
         return;
     case client::GR_THROW_CARDS:
@@ -242,6 +251,9 @@ void CStandInServer::OnMessage(net::CServerChannel& channel, const net::ServerMe
         return;
     case client::GR_SEND_GAME_DATA:
         OnGameData(channel, message);
+        return;
+    case client::GR_CHAT:
+        OnChat(channel, message);
         return;
     default:
         answer(client::GR_OK, {});
@@ -437,6 +449,24 @@ void CStandInServer::OnGameData(net::CServerChannel& channel, const net::ServerM
         channel.SendNotification(client::GR_GAME_DATA, relayed);
         Record(client::GR_GAME_DATA, relayed);
     }
+}
+
+void CStandInServer::OnChat(net::CServerChannel& channel, const net::ServerMessage& message)
+{
+    // The line goes to everyone at the table (here: the client, the
+    // computer players read nothing) as the player chat event, spoken by
+    // the logged-on user whatever the record names; a record too short to
+    // hold the line's field is dropped.
+    const std::span<const uint8_t> body = message.request.Data();
+    const bool whole = m_logged_on && body.size() >= CHAT_LINE_END;
+    m_log.Printf("chat from user %d (%zu bytes) %s", m_user_id, body.size(), whole ? "relayed" : "dropped");
+    if (message.answer_wanted != 0)
+        channel.SendAnswer(message.serial, static_cast<uint32_t>(whole ? client::GR_OK : client::GR_ERR_INVALID_PARAM), {});
+    if (!whole)
+        return;
+    std::vector<uint8_t> line(body.begin(), body.begin() + static_cast<std::ptrdiff_t>(std::min(body.size(), CHAT_RECORD_BYTES)));
+    platform::StoreU32LE(line.data(), static_cast<uint32_t>(m_user_id));
+    channel.SendNotification(client::GR_ID_201210, line);
 }
 
 } // namespace peers

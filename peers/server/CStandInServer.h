@@ -17,11 +17,17 @@
 // seconds after the turn's time ran out is played for, as a computer player
 // would play ("chair N timed out"). Every play and pass goes to the
 // client as its table event; the ended round is settled, logged and sent as
-// the round result event. Game data is relayed back as the game data event.
+// the round result event. Game data is relayed back as the game data event,
+// a chat line to everyone at the table as the player chat event (so the
+// client hears its own line back). A next round deals when the client
+// starts it (its start button or the result box's continue), as a table
+// deals once every chair has started; a start while a round runs is
+// ignored.
 // Options: the seconds each chair has for a turn (the table's throw wait);
 // a first round that starts by itself some time after the log-on, as though
-// the player had pressed start, and each next round some time after the
-// last result unless the player starts it first; and a
+// the player had pressed start, and, for tests and soak runs, each next
+// round some time after the last result unless the player starts it first;
+// and a
 // recording of each round as the client's chair received it, saved as the
 // client's recorder saves a replay (in the user data folder), logged as
 // "replay saved <path>".
@@ -89,6 +95,7 @@ private:
     void OnThrow(net::CServerChannel& channel, const net::ServerMessage& message);
     void OnPass(net::CServerChannel& channel, const net::ServerMessage& message);
     void OnGameData(net::CServerChannel& channel, const net::ServerMessage& message);
+    void OnChat(net::CServerChannel& channel, const net::ServerMessage& message);
     void Record(uint32_t id, std::span<const uint8_t> body);
 
     /// The table's settings: the turn's seconds from the options.

@@ -45,6 +45,12 @@ TEST_F(PanelTest, ChatLinesAndNoticesGoIntoTheChatBox)
     m_panel->SendPanelEvent(client::GAMEMSG_PLAYER_CHAT, reinterpret_cast<uintptr_t>(&chat_span));
     // Copied text gives each line break as one '\n'.
     EXPECT_EQ(ChatText(), " 张三说：你好\n");
+    // The table's copy of the own line was shown when it was sent.
+    m_app->Records().Launch().user_id = 777;
+    const std::vector<uint8_t> own = ChatBody(777, "我的");
+    const std::span<const uint8_t> own_span(own);
+    m_panel->SendPanelEvent(client::GAMEMSG_PLAYER_CHAT, reinterpret_cast<uintptr_t>(&own_span));
+    EXPECT_EQ(ChatText(), " 张三说：你好\n");
 
     m_app->ShowSystemMessage(" <c=255>系统<c=0>消息\r\n");
     EXPECT_EQ(ChatText(), " 张三说：你好\n 系统消息\n");

@@ -1,5 +1,5 @@
 // The client's game connection against the stand-in server program: game
-// data relayed back, a whole round in which the client's chair plays by the
+// data and chat relayed back, a whole round in which the client's chair plays by the
 // hint search as the computer players do, every table event read the way the
 // client reads it; and the log-on through a real SOCKS5 proxy (microsocks)
 // with the hall's proxy settings.
@@ -471,6 +471,25 @@ TEST_F(ServerRound, ALogOnSetsTheClientPlayingOnlyWhileARoundRuns)
     ASSERT_TRUE(m_connection.Logon(error)) << error;
     EXPECT_TRUE(m_app.IsPlaying());
     EXPECT_EQ(m_app.Records().GetSeatUserID(0), 9001) << "computer players on the other chairs";
+}
+
+TEST_F(ServerRound, ChatComesBackToTheTableAndAStartDuringARoundDealsNothing)
+{
+    ASSERT_NO_FATAL_FAILURE(LogOn());
+    // The line goes to everyone at the table, the client too, spoken by
+    // the logged-on user.
+    ASSERT_NE(m_connection.SendChat("hello 你好"), 0);
+    const std::optional<Event> line = NextOf(client::GR_ID_201210);
+    ASSERT_TRUE(line.has_value());
+    ASSERT_EQ(line->body.size(), 128u);
+    EXPECT_EQ(Word(line->body, 0), OWN_USER);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(line->body.data() + 48)), "hello 你好");
+
+    ASSERT_NO_FATAL_FAILURE(StartRound());
+    std::string error;
+    ASSERT_EQ(m_connection.UserStart(error), 1);
+    const std::string text = WaitForLine(m_log, "start while a round runs: ignored");
+    EXPECT_NE(text.find("start while a round runs: ignored"), std::string::npos) << text;
 }
 
 TEST_F(ServerRound, AForcedExitDuringARoundIsAgreedAndTheChairLeavesTheTable)
