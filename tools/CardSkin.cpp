@@ -56,11 +56,12 @@ void DrawSuit(Picture& pic, int suit, double cx, double cy, double size)
          cx + half, cy + half, SuitInk(suit));
 }
 
-std::u32string RankText(int rank)
+// The rank of the card value v (1 the 2 .. 12 the king, 13 the ace).
+std::u32string RankText(int value)
 {
-    static constexpr std::array<std::u32string_view, 13> RANKS { U"A", U"2", U"3", U"4", U"5", U"6", U"7",
-                                                                 U"8", U"9", U"10", U"J", U"Q", U"K" };
-    return std::u32string(RANKS[size_t(rank - 1)]);
+    static constexpr std::array<std::u32string_view, 13> RANKS { U"2", U"3", U"4", U"5", U"6", U"7", U"8",
+                                                                 U"9", U"10", U"J", U"Q", U"K", U"A" };
+    return std::u32string(RANKS[size_t(value - 1)]);
 }
 
 // The card's paper: a rounded white card with a thin grey edge.
@@ -97,10 +98,10 @@ Picture DrawFace(TextPen& pen, const Picture& blank, int frame)
         corner_h = top + 2 * rank_h + 3;
     } else {
         const int suit = frame / 13;
-        const int rank = frame % 13 + 1;
+        const int rank = frame % 13 + 1; // the card's value: 1 the 2, 13 the ace
         pen.Draw(pic, RankText(rank), cx, top, rank_h, corner_w - 1.0, SuitInk(suit));
         DrawSuit(pic, suit, cx, top + rank_h + 2 + suit_size / 2.0, suit_size);
-        if (rank >= 11) {
+        if (rank >= 10 && rank <= 12) {
             // Court cards: a tinted panel with the letter and the suit.
             const double inset_x = corner_w + 1.0, inset_y = h * 0.2;
             const uint32_t tint = suit == 0 || suit == 2 ? 0x30CC1622u : 0x2816161Cu;
@@ -109,7 +110,7 @@ Picture DrawFace(TextPen& pen, const Picture& blank, int frame)
             pen.Draw(pic, RankText(rank), w / 2.0, int32_t(h * 0.27), int32_t(h * 0.26), w, SuitInk(suit));
             DrawSuit(pic, suit, w / 2.0, h * 0.66, w * 0.22);
         } else {
-            DrawSuit(pic, suit, w / 2.0, h / 2.0, rank == 1 ? w * 0.5 : w * 0.4);
+            DrawSuit(pic, suit, w / 2.0, h / 2.0, rank == 13 ? w * 0.5 : w * 0.4);
         }
     }
     // The bottom-right corner is the top-left one turned half round.
@@ -261,7 +262,7 @@ std::vector<Picture> DrawFurniture(TextPen& pen, const Furniture& item)
         }
         break;
     case Kind::RankMarks:
-        // Frame v - 1 for the value v: A .. K, then the small and big jokers.
+        // Frame v - 1 for the value v: 2 .. K, A, then the small and big jokers.
         for (int value = 1; value <= 15; ++value) {
             Picture pic(w, h);
             const uint32_t ink = value == 15 ? RED_INK : value == 14 ? BLACK_INK : item.colour;
@@ -408,6 +409,11 @@ std::vector<SkinPackage> DrawDefaultSkin()
         PackageNamed(packages, item.package).images.push_back(SkinImage { item.name, ToRecord(DrawFurniture(pen, item)) });
     DrawExtraImages(pen, packages);
     return packages;
+}
+
+std::u32string FaceRankText(int frame)
+{
+    return frame >= 0 && frame < 52 ? RankText(frame % 13 + 1) : std::u32string();
 }
 
 Picture DrawCardFace(TextPen& pen, int32_t width, int32_t height, int frame)

@@ -6,10 +6,11 @@
 //
 // A face image is a strip of 54 frames one under the other, frame = card id
 // modulo 54: suit = frame / 13 (0 diamonds, 1 clubs, 2 hearts, 3 spades),
-// rank = frame % 13 + 1 (1 ace .. 13 king), 52 the small and 53 the big
-// joker. Each corner shows the rank above the suit inside the top-left
-// 12 x 28 pixels of the smallest card and 16 x 32 of the 82 x 110 card, the
-// parts the card counter and the flipped-corner sprite cut out.
+// rank = the card's value frame % 13 + 1 (1 the 2 .. 12 the king, 13 the
+// ace), 52 the small and 53 the big joker. Each corner shows the rank above
+// the suit inside the top-left 12 x 28 pixels of the smallest card and
+// 16 x 32 of the 82 x 110 card, the parts the card counter and the
+// flipped-corner sprite cut out.
 //
 // Owner: the skin tool and its test. Thread: any single thread.
 // Hazards: drawing is deterministic for a given installed font; without any
@@ -44,6 +45,9 @@ struct SkinFile {
 
 // Every package of the default skin, drawn.
 [[nodiscard]] std::vector<SkinPackage> DrawDefaultSkin();
+
+// The rank a face frame shows ("2" .. "A"; empty for the jokers).
+[[nodiscard]] std::u32string FaceRankText(int frame);
 
 // One card face of the given size, `frame` as above (the start screen's fan).
 [[nodiscard]] Picture DrawCardFace(TextPen& pen, int32_t width, int32_t height, int frame);

@@ -1,4 +1,5 @@
 #include "tools/AssetPacker.h"
+#include "tools/CardSkin.h"
 
 #include "engine/core/NameKey.h"
 #include "engine/media/ImageDecoder.h"
@@ -75,4 +76,17 @@ TEST(AssetPacker, RefusesBrokenPngsAndDuplicateNames)
     const tools::PackResult result = tools::PackFolder(twice.Path(), tools::PngToPps::No);
     EXPECT_FALSE(result.ok);
     EXPECT_NE(result.error.find("card"), std::string::npos);
+}
+
+TEST(CardSkin, EachFaceShowsTheRankOfItsCardId)
+{
+    // Id 0 is the 2, id 3 the scoring five, id 12 the ace; each deck of 54
+    // repeats the 13 ranks per suit.
+    const struct {
+        int frame;
+        std::u32string rank;
+    } faces[] = { { 0, U"2" }, { 3, U"5" }, { 8, U"10" }, { 11, U"K" }, { 12, U"A" }, { 25, U"A" }, { 39, U"2" },
+                  { 52, U"" }, { 53, U"" } };
+    for (const auto& face : faces)
+        EXPECT_TRUE(tools::FaceRankText(face.frame) == face.rank) << face.frame;
 }
