@@ -1,15 +1,17 @@
-// Blit throughput on a 1050 x 700 target: every operation of the blitter
-// that the table uses (straight copy with colour key, alpha blend at scale 1,
-// scaled blend nearest and bilinear, rotated blend, tint, opacity of an image
-// with and without alpha channel) beside pixman compositing the same
-// operation and memcpy of the same bytes.
+// Blit throughput: every operation of the blitter that the table uses
+// (straight copy with colour key, alpha blend at scale 1, scaled blend
+// nearest and bilinear, rotated blend nearest and smooth, tint, opacity of an
+// image with and without alpha channel) at a card's size (71 x 96), a larger
+// sprite's (160 x 120) and the view's (1050 x 700, on a 1050 x 700 target),
+// each beside pixman compositing the same operation, and memcpy of a view.
 // items_per_second is drawn (destination) pixels per second.
 //
 // Each benchmark runs several repetitions and reports their median; at the
 // end the ratios of the medians are printed (blitter speed over pixman's,
 // blitter time over memcpy's). The machine may be shared: compare ratios of
-// one run only (--benchmark_enable_random_interleaving=true spreads load).
-// --instructions=scalar|sse2|avx2 draws with that set instead of the best.
+// one run only, pinned to one core (taskset), and
+// --benchmark_enable_random_interleaving=true spreads load over both sides.
+// --instructions=scalar|sse2|ssse3|avx2 draws with that set instead of the best.
 #include "engine/media/Blitter.h"
 
 #include "MedianReporter.h"
@@ -112,6 +114,7 @@ struct BlitCase {
     double opacity { 1.0 };
     uint32_t tint { COLOUR_NONE };   ///< threshold 0, colour 0x00BBGGRR
     bool card { false };             ///< a card face's alpha instead of the diagonal ramp
+    bool smooth_rotate { false };
 };
 
 void RunBlit(benchmark::State& state, const BlitCase& c)
@@ -120,7 +123,7 @@ void RunBlit(benchmark::State& state, const BlitCase& c)
     Target target;
     for (auto _ : state) {
         DrawParams p = Centred(c.dst_w, c.dst_h, c.angle);
-        p.flags = c.bilinear ? DRAW_FLAG_SMOOTH_SCALE : 0;
+        p.flags = (c.bilinear ? DRAW_FLAG_SMOOTH_SCALE : 0) | (c.smooth_rotate ? DRAW_FLAG_SMOOTH_ROTATE : 0);
         BlitImage(target.Surface(), p, image, 0, 0, c.src_w, c.src_h, c.opacity, c.tint, g_instructions);
         benchmark::DoNotOptimize(target.pixels.data());
     }
@@ -171,7 +174,8 @@ void RunPixman(benchmark::State& state, const BlitCase& c)
         pixman_f_transform_translate(&f, nullptr, src_w / 2.0, src_h / 2.0);
         pixman_transform_from_pixman_f_transform(&transform, &f);
         pixman_image_set_transform(src, &transform);
-        pixman_image_set_filter(src, c.bilinear ? PIXMAN_FILTER_BILINEAR : PIXMAN_FILTER_NEAREST, nullptr, 0);
+        pixman_image_set_filter(src, c.bilinear || c.smooth_rotate ? PIXMAN_FILTER_BILINEAR : PIXMAN_FILTER_NEAREST,
+                                nullptr, 0);
         if (angle != 0.0) {
             const int32_t side = int32_t(std::sqrt(double(dst_w) * dst_w + double(dst_h) * dst_h));
             out_x = (VIEW_W - side) / 2;
@@ -209,27 +213,51 @@ void BM_Memcpy(benchmark::State& state)
     state.SetItemsProcessed(int64_t(state.iterations()) * VIEW_W * VIEW_H);
 }
 
-const BlitCase COPY_KEYED { VIEW_W, VIEW_H, VIEW_W, VIEW_H, 0.0, false, true };
-const BlitCase BLEND { VIEW_W, VIEW_H, VIEW_W, VIEW_H };
-// The same blend of a card-like image (opaque body, clear corners), as the
-// table's sprites are; BLEND's ramp has nearly every pixel partly clear.
-const BlitCase BLEND_CARD { VIEW_W, VIEW_H, VIEW_W, VIEW_H, 0.0, true, false, false, 1.0, COLOUR_NONE, true };
-const BlitCase SCALED_NEAREST { 700, 467, VIEW_W, VIEW_H };
-const BlitCase SCALED_BILINEAR { 700, 467, VIEW_W, VIEW_H, 0.0, true, false, true };
-const BlitCase ROTATED { 560, 400, 560, 400, 30.0 };
-const BlitCase TINT { VIEW_W, VIEW_H, VIEW_W, VIEW_H, 0.0, true, false, false, 1.0, 0x00406080 };
-const BlitCase OPACITY { VIEW_W, VIEW_H, VIEW_W, VIEW_H, 0.0, true, false, false, 0.5 };
-// An image without alpha channel at half opacity (a card fading out).
-const BlitCase FADE { VIEW_W, VIEW_H, VIEW_W, VIEW_H, 0.0, false, false, false, 0.5 };
-
-// The pairs compared at the end: blitter name, pixman name.
-const char* const PAIRS[][2] = {
-    { "BM_BlitCopyKeyed", "BM_PixmanCopyKeyed" },       { "BM_BlitBlend", "BM_PixmanBlend" },
-    { "BM_BlitBlendCard", "BM_PixmanBlendCard" },
-    { "BM_BlitScaledNearest", "BM_PixmanScaledNearest" }, { "BM_BlitScaledBilinear", "BM_PixmanScaledBilinear" },
-    { "BM_BlitRotated", "BM_PixmanRotated" },           { "BM_BlitTint", "BM_PixmanTint" },
-    { "BM_BlitOpacity", "BM_PixmanOpacity" },           { "BM_BlitFade", "BM_PixmanFade" },
+// The operations, each drawn at the sizes the table draws (a card, a
+// larger sprite) and at the size of the view. Scaled draws enlarge a source
+// of two thirds the size by 1.5; rotated ones turn the image by 30 degrees
+// (at the view size a 560 x 400 image, whose turned square fits the view).
+struct Operation {
+    const char* name;
+    BlitCase (*make)(int32_t w, int32_t h);
 };
+
+const Operation OPERATIONS[] = {
+    { "CopyKeyed", [](int32_t w, int32_t h) { return BlitCase { w, h, w, h, 0.0, false, true }; } },
+    { "Blend", [](int32_t w, int32_t h) { return BlitCase { w, h, w, h }; } },
+    // A card-like image (opaque body, clear corners), as the table's sprites
+    // are; Blend's ramp has nearly every pixel partly clear.
+    { "BlendCard",
+      [](int32_t w, int32_t h) { return BlitCase { w, h, w, h, 0.0, true, false, false, 1.0, COLOUR_NONE, true }; } },
+    { "ScaledNearest", [](int32_t w, int32_t h) { return BlitCase { w * 2 / 3, h * 2 / 3, w, h }; } },
+    { "ScaledBilinear",
+      [](int32_t w, int32_t h) { return BlitCase { w * 2 / 3, h * 2 / 3, w, h, 0.0, true, false, true }; } },
+    { "Rotated",
+      [](int32_t w, int32_t h) {
+          return w == VIEW_W ? BlitCase { 560, 400, 560, 400, 30.0 } : BlitCase { w, h, w, h, 30.0 };
+      } },
+    { "RotatedSmooth",
+      [](int32_t w, int32_t h) {
+          BlitCase c = w == VIEW_W ? BlitCase { 560, 400, 560, 400, 30.0 } : BlitCase { w, h, w, h, 30.0 };
+          c.smooth_rotate = true;
+          return c;
+      } },
+    { "Tint", [](int32_t w, int32_t h) { return BlitCase { w, h, w, h, 0.0, true, false, false, 1.0, 0x00406080 }; } },
+    { "Opacity", [](int32_t w, int32_t h) { return BlitCase { w, h, w, h, 0.0, true, false, false, 0.5 }; } },
+    // An image without alpha channel at half opacity (a card fading out).
+    { "Fade", [](int32_t w, int32_t h) { return BlitCase { w, h, w, h, 0.0, false, false, false, 0.5 }; } },
+};
+
+struct Size {
+    int32_t w;
+    int32_t h;
+};
+const Size SIZES[] = { { 71, 96 }, { 160, 120 }, { VIEW_W, VIEW_H } };
+
+std::string CaseName(const char* side, const Operation& op, const Size& size)
+{
+    return std::string("BM_") + side + op.name + "/" + std::to_string(size.w) + "x" + std::to_string(size.h);
+}
 
 // Time of a over time of b, or 0 when either did not run. All blitter and
 // pixman cases of one operation draw the same number of pixels.
@@ -242,34 +270,34 @@ double TimeRatio(const benchsupport::CMedianReporter& report, const std::string&
 
 void PrintRatios(const benchsupport::CMedianReporter& report)
 {
-    std::printf("\nRatios of medians: speed of the blitter over pixman's (above 1: faster), time of the\n"
-                "blitter over memcpy's of the same bytes\n");
-    for (const auto& pair : PAIRS) {
-        if (const double ratio = TimeRatio(report, pair[1], pair[0]); ratio > 0)
-            std::printf("  %-22s %5.2f x pixman\n", pair[0] + 7, ratio);
+    std::printf("\nRatios of medians (CPU time): speed of the blitter over pixman's (above 1: faster)\n");
+    std::printf("  %-16s", "");
+    for (const Size& size : SIZES)
+        std::printf(" %10s", (std::to_string(size.w) + "x" + std::to_string(size.h)).c_str());
+    std::printf("\n");
+    for (const Operation& op : OPERATIONS) {
+        std::printf("  %-16s", op.name);
+        for (const Size& size : SIZES) {
+            const double ratio = TimeRatio(report, CaseName("Pixman", op, size), CaseName("Blit", op, size));
+            if (ratio > 0)
+                std::printf(" %10.2f", ratio);
+            else
+                std::printf(" %10s", "-");
+        }
+        std::printf("\n");
     }
-    for (const char* name : { "BM_BlitCopyKeyed", "BM_BlitBlend", "BM_BlitBlendCard" }) {
-        if (const double ratio = TimeRatio(report, name, "BM_Memcpy"); ratio > 0)
-            std::printf("  %-22s %5.2f x memcpy time\n", name + 7, ratio);
+    std::printf("Time of the blitter over memcpy's of the same bytes (view size)\n");
+    for (const char* name : { "CopyKeyed", "Blend", "BlendCard" }) {
+        const std::string blit = std::string("BM_Blit") + name + "/" + std::to_string(VIEW_W) + "x"
+            + std::to_string(VIEW_H);
+        if (const double ratio = TimeRatio(report, blit, "BM_Memcpy"); ratio > 0)
+            std::printf("  %-16s %5.2f x memcpy time\n", name, ratio);
     }
 }
 
 } // namespace
 
-#define PLDK_BLIT_PAIR(name, blit_case)                                                                              \
-    BENCHMARK_CAPTURE(RunBlit, name, blit_case)->Name("BM_Blit" #name)->Repetitions(7)->ReportAggregatesOnly(true); \
-    BENCHMARK_CAPTURE(RunPixman, name, blit_case)->Name("BM_Pixman" #name)->Repetitions(7)->ReportAggregatesOnly(true)
-
-BENCHMARK(BM_Memcpy)->Repetitions(7)->ReportAggregatesOnly(true);
-PLDK_BLIT_PAIR(CopyKeyed, COPY_KEYED);
-PLDK_BLIT_PAIR(Blend, BLEND);
-PLDK_BLIT_PAIR(BlendCard, BLEND_CARD);
-PLDK_BLIT_PAIR(ScaledNearest, SCALED_NEAREST);
-PLDK_BLIT_PAIR(ScaledBilinear, SCALED_BILINEAR);
-PLDK_BLIT_PAIR(Rotated, ROTATED);
-PLDK_BLIT_PAIR(Tint, TINT);
-PLDK_BLIT_PAIR(Opacity, OPACITY);
-PLDK_BLIT_PAIR(Fade, FADE);
+BENCHMARK(BM_Memcpy)->Repetitions(9)->ReportAggregatesOnly(true);
 
 int main(int argc, char** argv)
 {
@@ -281,11 +309,25 @@ int main(int argc, char** argv)
         const std::string name = argument.substr(option.size());
         g_instructions = name == "scalar" ? BlitInstructions::Scalar
             : name == "sse2"              ? BlitInstructions::Sse2
+            : name == "ssse3"             ? BlitInstructions::Ssse3
                                           : BlitInstructions::Avx2;
         std::printf("Drawing with %s\n", name.c_str());
         std::copy(argv + i + 1, argv + argc, argv + i);
         --argc;
         --i;
+    }
+    // Each blitter case right beside pixman's of the same operation and size.
+    for (const Operation& op : OPERATIONS) {
+        for (const Size& size : SIZES) {
+            const BlitCase c = op.make(size.w, size.h);
+            benchmark::RegisterBenchmark(CaseName("Blit", op, size).c_str(), [c](benchmark::State& state) { RunBlit(state, c); })
+                ->Repetitions(9)
+                ->ReportAggregatesOnly(true);
+            benchmark::RegisterBenchmark(CaseName("Pixman", op, size).c_str(),
+                                         [c](benchmark::State& state) { RunPixman(state, c); })
+                ->Repetitions(9)
+                ->ReportAggregatesOnly(true);
+        }
     }
     benchmark::Initialize(&argc, argv);
     benchsupport::CMedianReporter reporter;

@@ -3,7 +3,9 @@
 // painted through the object module, the GDI paint module and the blitter.
 // BM_FullFrame repaints the whole view; BM_DirtyFrame moves one card;
 // BM_SdlFrame draws the same sprites with SDL's software renderer
-// (SDL_RenderCopyEx into a surface of the same size) as a peer.
+// (SDL_RenderCopyEx into a surface of the same size) as a peer, and
+// BM_PixmanFrame composites the same table image and sprites with pixman
+// into an image of the same size as another.
 //
 // Each benchmark runs several repetitions and reports their median; at the
 // end the ratios of the medians are printed.
@@ -19,7 +21,9 @@
 
 #include <SDL2/SDL.h>
 #include <benchmark/benchmark.h>
+#include <pixman.h>
 
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -190,10 +194,74 @@ void BM_SdlFrame(benchmark::State& state)
     SDL_FreeSurface(target);
 }
 
+// The same table through pixman: the table image and the opaque card as
+// x8r8g8b8 (OVER of them is a copy), the alpha card premultiplied, each
+// sprite composited with OVER; a turned one through its transform (nearest,
+// as the engine turns them) over the square it may cover.
+void BM_PixmanFrame(benchmark::State& state)
+{
+    const auto pixman_of = [](const ImageRecord& image, std::vector<uint32_t>& pixels) {
+        pixels.resize(size_t(image.width) * image.height);
+        for (size_t i = 0; i < pixels.size(); ++i) {
+            uint32_t p;
+            std::memcpy(&p, &image.pixels[i * 4], 4);
+            const uint32_t a = p >> 24;
+            const auto channel = [&](int shift) { return ((p >> shift) & 0xFF) * a / 255 << shift; };
+            pixels[i] = image.HasAlpha() ? a << 24 | channel(16) | channel(8) | channel(0) : p;
+        }
+        return pixman_image_create_bits(image.HasAlpha() ? PIXMAN_a8r8g8b8 : PIXMAN_x8r8g8b8, image.width,
+                                        image.height, pixels.data(), image.width * 4);
+    };
+    std::vector<uint32_t> table_pixels;
+    std::vector<uint32_t> card_pixels;
+    std::vector<uint32_t> alpha_pixels;
+    pixman_image_t* table = pixman_of(MakeImage(VIEW_W, VIEW_H, false), table_pixels);
+    pixman_image_t* cards[2] = { pixman_of(MakeImage(71, 96, false), card_pixels),
+                                 pixman_of(MakeImage(71, 96, true), alpha_pixels) };
+    std::vector<uint32_t> target_pixels(size_t(VIEW_W) * VIEW_H);
+    pixman_image_t* target =
+        pixman_image_create_bits(PIXMAN_a8r8g8b8, VIEW_W, VIEW_H, target_pixels.data(), VIEW_W * 4);
+    // Destination pixel -> source pixel of a card turned by the angle, over
+    // its square of side 2r around the centre.
+    const auto turned = [](double angle, int32_t side) {
+        const double radians = angle * M_PI / 180.0;
+        pixman_f_transform_t f;
+        pixman_f_transform_init_identity(&f);
+        pixman_f_transform_translate(&f, nullptr, -side / 2.0, -side / 2.0);
+        pixman_f_transform_rotate(&f, nullptr, std::cos(-radians), std::sin(-radians));
+        pixman_f_transform_translate(&f, nullptr, 71 / 2.0, 96 / 2.0);
+        pixman_transform_t transform;
+        pixman_transform_from_pixman_f_transform(&transform, &f);
+        return transform;
+    };
+    const int32_t side = 2 * int32_t(std::sqrt(35.5 * 35.5 + 48.0 * 48.0));
+    const pixman_transform_t turn = turned(PlaceOf(0).angle, side);
+    for (auto _ : state) {
+        pixman_image_composite32(PIXMAN_OP_OVER, table, nullptr, target, 0, 0, 0, 0, 0, 0, VIEW_W, VIEW_H);
+        for (int i = 0; i < 120; ++i) {
+            const CardPlace place = PlaceOf(i);
+            pixman_image_t* card = cards[place.alpha ? 1 : 0];
+            if (place.angle != 0.0) {
+                pixman_image_set_transform(card, &turn);
+                pixman_image_composite32(PIXMAN_OP_OVER, card, nullptr, target, 0, 0, 0, 0,
+                                         int32_t(place.x) - side / 2, int32_t(place.y) - side / 2, side, side);
+                pixman_image_set_transform(card, nullptr);
+            } else {
+                pixman_image_composite32(PIXMAN_OP_OVER, card, nullptr, target, 0, 0, 0, 0, int32_t(place.x) - 35,
+                                         int32_t(place.y) - 48, 71, 96);
+            }
+        }
+        benchmark::DoNotOptimize(target_pixels.data());
+    }
+    for (pixman_image_t* image : { table, cards[0], cards[1], target })
+        pixman_image_unref(image);
+}
+
 } // namespace
 
 BENCHMARK(BM_FullFrame)->Unit(benchmark::kMicrosecond)->Repetitions(7)->ReportAggregatesOnly(true);
 BENCHMARK(BM_SdlFrame)->Unit(benchmark::kMicrosecond)->Repetitions(7)->ReportAggregatesOnly(true);
+BENCHMARK(BM_PixmanFrame)->Unit(benchmark::kMicrosecond)->Repetitions(7)->ReportAggregatesOnly(true);
 BENCHMARK(BM_DirtyFrame)->Unit(benchmark::kMicrosecond)->Repetitions(7)->ReportAggregatesOnly(true);
 
 int main(int argc, char** argv)
@@ -204,7 +272,10 @@ int main(int argc, char** argv)
     const double full = reporter.Median("BM_FullFrame");
     const double sdl = reporter.Median("BM_SdlFrame");
     const double dirty = reporter.Median("BM_DirtyFrame");
-    std::printf("\nRatios of medians\n");
+    const double pixman = reporter.Median("BM_PixmanFrame");
+    std::printf("\nRatios of medians (CPU time)\n");
+    if (full > 0 && pixman > 0)
+        std::printf("  speed over pixman's frame     %5.2f (at least 1 wanted)\n", pixman / full);
     if (full > 0 && sdl > 0)
         std::printf("  full frame / SDL's frame      %5.2f (at most 1 wanted)\n", full / sdl);
     if (full > 0 && dirty > 0)

@@ -135,9 +135,10 @@ void CScaledRows::Row(int32_t x, int32_t y, int32_t count, uint32_t* out) const
     row.fx4 = m_fx4.data() + size_t(inner_begin) * 4;
     row.count = inner_end - inner_begin;
     row.row_pixels = s.stride;
-    if (m_picks_first != inner_begin || m_picks.size() < size_t(row.count / 4) * 8) {
+    if (m_picks_first != inner_begin || m_picks_count != row.count) {
         MakeBilinearPicks(row.columns, row.count, m_picks);
         m_picks_first = inner_begin;
+        m_picks_count = row.count;
     }
     row.picks = m_picks.data();
     if (row.count > 0) {

@@ -41,9 +41,9 @@ struct BlitSurface {
 };
 
 // The instructions the blitter's row work uses. Every set gives the same
-// pixels as Scalar, bit for bit; Avx2 is used only where the processor has
-// it (asking for it elsewhere gives Sse2).
-enum class BlitInstructions { Scalar, Sse2, Avx2 };
+// pixels as Scalar, bit for bit; Ssse3 and Avx2 are used only where the
+// processor has them (asking for one elsewhere gives the best set below it).
+enum class BlitInstructions { Scalar, Sse2, Ssse3, Avx2 };
 
 // The fastest set that this build and processor run.
 [[nodiscard]] BlitInstructions BestBlitInstructions();

@@ -188,10 +188,11 @@ private:
     std::vector<uint16_t> m_fx4;      ///< bilinear: each column's fraction, four times
     int32_t m_inner_begin { 0 };      ///< bilinear: the columns with a pixel on both sides
     int32_t m_inner_end { 0 };
-    // Bilinear: the kernel's picks for the columns from m_picks_first (the
-    // same for every row of a draw, so made once).
+    // Bilinear: the kernel's picks for the m_picks_count columns from
+    // m_picks_first (the same for every row of a draw, so made once).
     mutable std::vector<int32_t> m_picks;
     mutable int32_t m_picks_first { -1 };
+    mutable int32_t m_picks_count { -1 };
     // Bilinear: the kernel's terms, and the source row and first column they
     // were last made for.
     mutable std::vector<uint16_t> m_terms;

@@ -65,9 +65,14 @@ void MakeBilinearPicks(const int32_t* columns, int32_t count, std::vector<int32_
 {
     // Per pair of outputs: a 16-byte shuffle (four 32-bit words) taking each
     // output's eight bytes from the 16 bytes of the pair's first two columns.
-    picks.assign(size_t(count / 4) * 8, 0);
-    for (int32_t g = 0; g + 4 <= count; g += 4) {
-        int32_t* pick = picks.data() + size_t(g) * 2;
+    // Where the count does not divide by four, last the picks of the group
+    // that ends at the last output.
+    const int32_t groups = count / 4;
+    const bool tail = count > 4 && count % 4 != 0;
+    picks.assign(size_t(groups + (tail ? 1 : 0)) * 8, 0);
+    for (int32_t n = 0; n < groups + (tail ? 1 : 0); ++n) {
+        const int32_t g = n < groups ? n * 4 : count - 4;
+        int32_t* pick = picks.data() + size_t(n) * 8;
         if (columns[g + 1] - columns[g] > 1 || columns[g + 3] - columns[g + 2] > 1) {
             pick[0] = -1;
             continue;
@@ -92,6 +97,9 @@ const RowKernels& KernelsFor(BlitInstructions instructions)
 {
     if (instructions == BlitInstructions::Avx2 && ProcessorHasAvx2() && Avx2Kernels())
         return *Avx2Kernels();
+    if ((instructions == BlitInstructions::Avx2 || instructions == BlitInstructions::Ssse3) && ProcessorHasSsse3()
+        && Ssse3Kernels())
+        return *Ssse3Kernels();
     if (instructions != BlitInstructions::Scalar && Sse2Kernels())
         return *Sse2Kernels();
     return SCALAR;
@@ -105,6 +113,8 @@ BlitInstructions BestBlitInstructions()
 {
     if (blit::ProcessorHasAvx2() && blit::Avx2Kernels())
         return BlitInstructions::Avx2;
+    if (blit::ProcessorHasSsse3() && blit::Ssse3Kernels())
+        return BlitInstructions::Ssse3;
     return blit::Sse2Kernels() ? BlitInstructions::Sse2 : BlitInstructions::Scalar;
 }
 

@@ -1,12 +1,13 @@
 #pragma once
 // Row kernels of the software blitter: the per-row work of its common draws
 // (covered copy, alpha blend, tint, fade, the pixels of a scaled row) in one table per instruction set. The
-// scalar table is the reference; the SSE2 and AVX2 tables give exactly its
-// results, bit for bit, faster. Not for use outside the blitter.
+// scalar table is the reference; the SSE2, SSSE3 and AVX2 tables give exactly
+// its results, bit for bit, faster. Not for use outside the blitter.
 //
 // Owner: static tables. Thread: any.
 // Hazards: a table exists only where its instructions were built; the AVX2
-// table may only be called where the processor has AVX2 (KernelsFor checks).
+// and SSSE3 tables may only be called where the processor has those
+// instructions (KernelsFor checks).
 // Sources are rows of 32-bit pixels (bytes blue, green, red, alpha) at any
 // alignment; target and source rows do not overlap.
 #include "engine/media/BlitterDetail.h"
@@ -30,6 +31,8 @@ struct BilinearRow {
     // pairs of outputs (0, 1) and (2, 3), the byte shuffle that takes each
     // output's eight bytes from the 16 bytes of the pair's first two columns;
     // the first 32-bit word is -1 where a pair reaches more than two columns.
+    // Where count does not divide by four, then the same for the four
+    // outputs that end at the last.
     const int32_t* picks { nullptr };
     // Scratch of terms_size 16-bit values that the caller keeps between rows
     // for the vector kernels; same_rows: the last row given this scratch read
@@ -67,7 +70,8 @@ struct RowKernels {
     void (*bilinear)(uint32_t* out, const BilinearRow& row);
 };
 
-// The scalar rows, also the tails of the vector ones.
+// The scalar rows (the vector tables use a few where a row has no group to
+// draw as a vector).
 void ScalarCopyCovered(uint32_t* target, const uint8_t* source, int32_t count);
 void ScalarBlend(uint32_t* target, const uint8_t* source, int32_t count, uint32_t opacity);
 void ScalarTint(uint32_t* target, const uint8_t* source, int32_t count, const BlendRule& rule);
@@ -77,7 +81,9 @@ void ScalarBilinear(uint32_t* out, const BilinearRow& row);
 
 // Null where the set was not built (not an x86-64 build).
 [[nodiscard]] const RowKernels* Sse2Kernels();
+[[nodiscard]] const RowKernels* Ssse3Kernels();
 [[nodiscard]] const RowKernels* Avx2Kernels();
+[[nodiscard]] bool ProcessorHasSsse3();
 [[nodiscard]] bool ProcessorHasAvx2();
 
 // The table of the given set, or of the best set below it that this build

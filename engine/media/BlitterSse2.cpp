@@ -2,6 +2,7 @@
 #include "engine/media/BlitterKernels.h"
 
 #include <algorithm>
+#include <cstring>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -13,31 +14,13 @@ namespace engine::blit {
 
 namespace {
 
-__m128i Load(const void* p) { return _mm_loadu_si128(static_cast<const __m128i*>(p)); }
-void Store(void* p, __m128i v) { _mm_storeu_si128(static_cast<__m128i*>(p), v); }
-// Per byte: where mask is set, a; elsewhere b.
-__m128i Select(__m128i mask, __m128i a, __m128i b)
-{
-    return _mm_or_si128(_mm_and_si128(mask, a), _mm_andnot_si128(mask, b));
-}
+#include "engine/media/BlitterLanes.h"
 
-void CopyCovered(uint32_t* target, const uint8_t* source, int32_t count)
-{
-    const __m128i alpha_mask = _mm_set1_epi32(int(0xFF000000u));
-    const __m128i zero = _mm_setzero_si128();
-    int32_t x = 0;
-    for (; x + 4 <= count; x += 4) {
-        const __m128i s = Load(source + size_t(x) * 4);
-        const __m128i clear = _mm_cmpeq_epi32(_mm_and_si128(s, alpha_mask), zero);
-        // Runs of covered or of keyed pixels need not read the destination.
-        const int clear_lanes = _mm_movemask_ps(_mm_castsi128_ps(clear));
-        if (clear_lanes == 0)
-            Store(target + x, s);
-        else if (clear_lanes != 0xF)
-            Store(target + x, Select(clear, Load(target + x), s));
-    }
-    ScalarCopyCovered(target + x, source + size_t(x) * 4, count - x);
-}
+using Tail = CRowTail<Sse2Ops>;
+__m128i Load(const void* p) { return Sse2Ops::Load(p); }
+void Store(void* p, __m128i v) { Sse2Ops::Store(p, v); }
+// Per byte: where mask is set, a; elsewhere b.
+__m128i Select(__m128i mask, __m128i a, __m128i b) { return Sse2Ops::Select(mask, a, b); }
 
 // a (0 .. 255, one per 32-bit lane) in all four 16-bit lanes of its pixel,
 // for the low two and the high two pixels.
@@ -104,6 +87,7 @@ bool AlphasAre(__m128i v, __m128i all)
 // groups of partial alphas are blended in runs of growing length.
 void Blend(uint32_t* target, const uint8_t* source, int32_t count, uint32_t opacity)
 {
+    const Tail tail(target, source, count);
     const __m128i alpha_mask = _mm_set1_epi32(int(0xFF000000u));
     const __m128i zero = _mm_setzero_si128();
     const __m128i all_ones = _mm_set1_epi8(char(0xFF));
@@ -138,7 +122,7 @@ void Blend(uint32_t* target, const uint8_t* source, int32_t count, uint32_t opac
         for (x += 4; x < run_end; x += 4)
             Store(target + x, BlendFour(Load(source + size_t(x) * 4), Load(target + x), opacity));
     }
-    ScalarBlend(target + x, source + size_t(x) * 4, count - x, opacity);
+    tail.Finish([opacity](__m128i s, __m128i d) { return BlendFour(s, d, opacity); });
 }
 
 void Tint(uint32_t* target, const uint8_t* source, int32_t count, const BlendRule& rule)
@@ -147,14 +131,15 @@ void Tint(uint32_t* target, const uint8_t* source, int32_t count, const BlendRul
     const __m128i tint = _mm_set1_epi32(int(rule.tint_bgr));
     const __m128i threshold = _mm_set1_epi32(int(rule.threshold));
     const uint32_t opacity = rule.full ? 256 : rule.opacity_byte;
-    int32_t x = 0;
-    for (; x + 4 <= count; x += 4) {
-        const __m128i s = Load(source + size_t(x) * 4);
+    const Tail tail(target, source, count);
+    const auto group = [&](__m128i s, __m128i d) {
         const __m128i drawn = _mm_cmpgt_epi32(_mm_srli_epi32(s, 24), threshold);
         const __m128i tinted = _mm_or_si128(MixBytes(s, tint, EffectiveAlpha(s, opacity)), alpha_mask);
-        Store(target + x, Select(drawn, tinted, Load(target + x)));
-    }
-    ScalarTint(target + x, source + size_t(x) * 4, count - x, rule);
+        return Select(drawn, tinted, d);
+    };
+    for (int32_t x = 0; x + 4 <= count; x += 4)
+        Store(target + x, group(Load(source + size_t(x) * 4), Load(target + x)));
+    tail.Finish(group);
 }
 
 void Fade(uint32_t* target, const uint8_t* source, int32_t count, const BlendRule& rule)
@@ -164,20 +149,20 @@ void Fade(uint32_t* target, const uint8_t* source, int32_t count, const BlendRul
     const __m128i tint = _mm_set1_epi32(int(rule.tint_bgr));
     // Covered: alpha above the threshold with a tint, else alpha above 0.
     const __m128i threshold = _mm_set1_epi32(rule.has_tint ? int(rule.threshold) : 0);
-    int32_t x = 0;
-    for (; x + 4 <= count; x += 4) {
-        const __m128i s = Load(source + size_t(x) * 4);
-        const __m128i d = Load(target + x);
+    const Tail tail(target, source, count);
+    const auto group = [&](__m128i s, __m128i d) {
         const __m128i drawn = _mm_cmpgt_epi32(_mm_srli_epi32(s, 24), threshold);
         const __m128i faded = _mm_or_si128(MixBytes(s, rule.has_tint ? tint : d, opacity), alpha_mask);
-        Store(target + x, Select(drawn, faded, d));
-    }
-    ScalarFade(target + x, source + size_t(x) * 4, count - x, rule);
+        return Select(drawn, faded, d);
+    };
+    for (int32_t x = 0; x + 4 <= count; x += 4)
+        Store(target + x, group(Load(source + size_t(x) * 4), Load(target + x)));
+    tail.Finish(group);
 }
 
 // SSE2 has no variable shuffle of 32-bit lanes: scaled rows are made one
 // pixel at a time.
-constexpr RowKernels SSE2 { CopyCovered, Blend, Tint, Fade, ScalarGather, ScalarBilinear };
+constexpr RowKernels SSE2 { Lanes<Sse2Ops>::CopyCovered, Blend, Tint, Fade, ScalarGather, ScalarBilinear };
 
 } // namespace
 

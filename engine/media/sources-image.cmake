@@ -12,6 +12,7 @@ list(APPEND MEDIA_SOURCES
     ${CMAKE_CURRENT_SOURCE_DIR}/BlitterKernels.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/BlitterPaths.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/BlitterSse2.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/BlitterSsse3.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/PixelChannels.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/PpsCodec.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/PpsRle.cpp

@@ -48,12 +48,13 @@ ImageRecord RandomImage(std::mt19937& random, uint16_t w, uint16_t h)
     return imagetest::MakeBgra(w, h, pixels, flags);
 }
 
+const BlitInstructions VECTOR_SETS[] = { BlitInstructions::Sse2, BlitInstructions::Ssse3, BlitInstructions::Avx2 };
+
 } // namespace
 
 TEST(BlitterInstructions, VectorKernelsGiveTheScalarPixels)
 {
     std::mt19937 random(20240611);
-    const BlitInstructions sets[] = { BlitInstructions::Sse2, BlitInstructions::Avx2 };
     for (int trial = 0; trial < 400; ++trial) {
         const auto w = uint16_t(1 + random() % 70);
         const auto h = uint16_t(1 + random() % 40);
@@ -86,7 +87,7 @@ TEST(BlitterInstructions, VectorKernelsGiveTheScalarPixels)
         DrawParams scalar_params = params;
         BlitImage(BlitSurface { expected.data(), view_w, view_h }, scalar_params, image, 0, 0, w, h, opacity, tint,
                   BlitInstructions::Scalar);
-        for (const BlitInstructions set : sets) {
+        for (const BlitInstructions set : VECTOR_SETS) {
             std::vector<uint32_t> drawn = background;
             DrawParams set_params = params;
             BlitImage(BlitSurface { drawn.data(), view_w, view_h }, set_params, image, 0, 0, w, h, opacity, tint, set);
@@ -122,7 +123,6 @@ TEST(BlitterInstructions, LongRunsBlendAsTheScalarKernel)
             }
         }
     };
-    const BlitInstructions sets[] = { BlitInstructions::Sse2, BlitInstructions::Avx2 };
     for (int trial = 0; trial < 200; ++trial) {
         const auto w = uint16_t(1 + random() % 700);
         const auto h = uint16_t(1 + random() % 8);
@@ -145,7 +145,7 @@ TEST(BlitterInstructions, LongRunsBlendAsTheScalarKernel)
         DrawParams scalar_params = params;
         BlitImage(BlitSurface { expected.data(), view_w, view_h }, scalar_params, image, 0, 0, w, h, opacity,
                   COLOUR_NONE, BlitInstructions::Scalar);
-        for (const BlitInstructions set : sets) {
+        for (const BlitInstructions set : VECTOR_SETS) {
             std::vector<uint32_t> drawn = background;
             DrawParams set_params = params;
             BlitImage(BlitSurface { drawn.data(), view_w, view_h }, set_params, image, 0, 0, w, h, opacity,
@@ -153,6 +153,73 @@ TEST(BlitterInstructions, LongRunsBlendAsTheScalarKernel)
             ASSERT_EQ(drawn, expected) << "trial " << trial << ", set " << int(set) << ", image " << w << "x" << h
                                        << ", draw " << params.width << " at " << params.centre_x << ", opacity "
                                        << opacity;
+        }
+    }
+}
+
+// Every operation the table draws, at the sprite sizes (71 x 96, 160 x 120)
+// and at every width from 1 to 17 pixels (rows shorter than a vector group,
+// and rows whose last pixels do not fill one), placed so that rows start at
+// several offsets and some are cut by the view's edge: every set gives the
+// scalar pixels. The sprite rows are drawn over the destination's opaque and
+// clear pixels alike.
+TEST(BlitterInstructions, SpriteSizesAndOddWidthsGiveTheScalarPixels)
+{
+    struct Draw {
+        const char* name;
+        double angle;
+        uint32_t flags;
+        double opacity;
+        uint32_t tint;
+        bool enlarge;
+    };
+    const Draw draws[] = {
+        { "copy", 0.0, 0, 1.0, COLOUR_NONE, false },
+        { "opacity", 0.0, 0, 0.6, COLOUR_NONE, false },
+        { "tint", 0.0, 0, 1.0, 0x30406080u, false },
+        { "faded tint", 0.0, 0, 0.7, 0x00406080u, false },
+        { "scaled nearest", 0.0, 0, 1.0, COLOUR_NONE, true },
+        { "scaled bilinear", 0.0, DRAW_FLAG_SMOOTH_SCALE, 1.0, COLOUR_NONE, true },
+        { "turned nearest", 30.0, 0, 1.0, COLOUR_NONE, false },
+        { "turned smooth", 30.0, DRAW_FLAG_SMOOTH_ROTATE, 1.0, COLOUR_NONE, false },
+        { "turned smooth, faded", 200.0, DRAW_FLAG_SMOOTH_ROTATE, 0.5, COLOUR_NONE, false },
+    };
+    std::vector<std::pair<uint16_t, uint16_t>> sizes = { { 71, 96 }, { 160, 120 } };
+    for (uint16_t w = 1; w <= 17; ++w)
+        sizes.emplace_back(w, uint16_t(1 + w % 5));
+    std::mt19937 random(20261208);
+    constexpr int32_t VIEW_W = 200;
+    constexpr int32_t VIEW_H = 160;
+    for (const auto& [w, h] : sizes) {
+        const ImageRecord image = RandomImage(random, w, h);
+        for (const Draw& draw : draws) {
+            for (int placing = 0; placing < 3; ++placing) {
+                std::vector<uint32_t> background(size_t(VIEW_W) * VIEW_H);
+                for (uint32_t& pixel : background)
+                    pixel = placing == 1 ? RandomPixel(random) : RandomPixel(random) | 0xFF000000u;
+                DrawParams params;
+                // Inside the view, at an odd column; then cut by the left edge.
+                params.centre_x = placing == 2 ? 3 : VIEW_W / 2 + placing;
+                params.centre_y = VIEW_H / 2;
+                params.object_x = params.centre_x;
+                params.object_y = params.centre_y;
+                params.width = draw.enlarge ? w * 3 / 2 + 1 : w;
+                params.height = draw.enlarge ? h * 3 / 2 + 1 : h;
+                params.angle = draw.angle;
+                params.flags = draw.flags;
+                std::vector<uint32_t> expected = background;
+                DrawParams scalar_params = params;
+                BlitImage(BlitSurface { expected.data(), VIEW_W, VIEW_H }, scalar_params, image, 0, 0, w, h,
+                          draw.opacity, draw.tint, BlitInstructions::Scalar);
+                for (const BlitInstructions set : VECTOR_SETS) {
+                    std::vector<uint32_t> drawn = background;
+                    DrawParams set_params = params;
+                    BlitImage(BlitSurface { drawn.data(), VIEW_W, VIEW_H }, set_params, image, 0, 0, w, h,
+                              draw.opacity, draw.tint, set);
+                    ASSERT_EQ(drawn, expected) << draw.name << ", set " << int(set) << ", image " << w << "x" << h
+                                               << " flags " << image.flags << ", placing " << placing;
+                }
+            }
         }
     }
 }
