@@ -374,7 +374,7 @@ void BlitImage(const BlitSurface& destination, DrawParams& params, const ImageRe
                 DrawPlain(destination, s, place.left, place.top, clip, rule, kernels, rows);
         } else if (opacity > 0.0) {
             if (p.flags & DRAW_FLAG_SMOOTH_ROTATE)
-                DrawRotatedSmooth(destination, s, p, clip, rule.full ? 255 : rule.opacity_byte);
+                DrawRotatedSmooth(destination, s, p, clip, rule.full ? 255 : rule.opacity_byte, kernels);
             else
                 DrawRotatedNearest(destination, s, p, clip, rule, false, kernels);
         }
@@ -384,7 +384,7 @@ void BlitImage(const BlitSurface& destination, DrawParams& params, const ImageRe
         return;
     if (p.angle != 0.0) {
         if (p.flags & DRAW_FLAG_SMOOTH_ROTATE)
-            DrawRotatedSmooth(destination, s, p, clip, rule.full ? 255 : rule.opacity_byte);
+            DrawRotatedSmooth(destination, s, p, clip, rule.full ? 255 : rule.opacity_byte, kernels);
         else
             DrawRotatedNearest(destination, s, p, clip, rule, true, kernels);
         return;

@@ -219,7 +219,7 @@ void DrawAlpha(const BlitSurface& d, const BlitSource& s, int32_t left, int32_t 
 void DrawRotatedNearest(const BlitSurface& d, const BlitSource& s, const DrawParams& params, const BlitBox& clip,
                         const BlendRule& rule, bool alpha_channel, const RowKernels& kernels);
 void DrawRotatedSmooth(const BlitSurface& d, const BlitSource& s, const DrawParams& params, const BlitBox& clip,
-                       uint32_t opacity_byte);
+                       uint32_t opacity_byte, const RowKernels& kernels);
 void DrawSilhouette(const BlitSurface& d, const BlitSource& s, const DrawParams& params, const BlitBox& clip,
                     bool test_opacity, bool opacity_zero);
 

@@ -307,7 +307,7 @@ void DrawRotatedNearest(const BlitSurface& d, const BlitSource& s, const DrawPar
 }
 
 void DrawRotatedSmooth(const BlitSurface& d, const BlitSource& s, const DrawParams& params, const BlitBox& clip,
-                       uint32_t opacity_byte)
+                       uint32_t opacity_byte, const RowKernels& kernels)
 {
     int32_t cs = 0;
     int32_t sn = 0;
@@ -317,28 +317,62 @@ void DrawRotatedSmooth(const BlitSurface& d, const BlitSource& s, const DrawPara
     const int32_t r = RadiusOf(w, h);
     const int64_t mx = int64_t(w + 1) << 15;
     const int64_t my = int64_t(h + 1) << 15;
-    WalkSquare(d, params, r, clip, [&](uint32_t& target, int64_t dx, int64_t dy) {
-        const int64_t fx = mx + (dx * cs + dy * sn);
-        const int64_t fy = my - (dy * cs - dx * sn);
-        const int64_t ix = fx >> 16;
-        const int64_t iy = fy >> 16;
-        if (ix < 0 || ix >= w || iy < 0 || iy >= h)
-            return;
+    // The sample at source position (fx, fy) in 16.16: bilinear inside, the
+    // nearest pixel on the image's border.
+    const auto sample_at = [&](int64_t fx, int64_t fy, int64_t ix, int64_t iy) {
         const int32_t bx = s.x + int32_t(ix);
         const int32_t by = s.y + int32_t(iy);
-        if (s.IsTransparentIndex(bx, by))
-            return;
-        uint32_t sample;
         if (ix == 0 || iy == 0 || ix == w - 1 || iy == h - 1)
-            sample = s.Fetch(bx, by);
-        else
-            sample = BilinearSample(s, fx + int64_t(s.x) * 65536, fy + int64_t(s.y) * 65536);
-        const uint32_t a = (opacity_byte * (sample >> 24)) >> 8;
-        // A fully transparent sample leaves the destination as it is.
-        if (a == 0)
-            return;
-        target = BlendOver(target, sample, a);
-    });
+            return s.Fetch(bx, by);
+        return BilinearSample(s, fx + int64_t(s.x) * 65536, fy + int64_t(s.y) * 65536);
+    };
+    if (s.kind != SourceKind::Bgra) {
+        WalkSquare(d, params, r, clip, [&](uint32_t& target, int64_t dx, int64_t dy) {
+            const int64_t fx = mx + (dx * cs + dy * sn);
+            const int64_t fy = my - (dy * cs - dx * sn);
+            const int64_t ix = fx >> 16;
+            const int64_t iy = fy >> 16;
+            if (ix < 0 || ix >= w || iy < 0 || iy >= h || s.IsTransparentIndex(s.x + int32_t(ix), s.y + int32_t(iy)))
+                return;
+            const uint32_t sample = sample_at(fx, fy, ix, iy);
+            const uint32_t a = (opacity_byte * (sample >> 24)) >> 8;
+            // A fully transparent sample leaves the destination as it is.
+            if (a != 0)
+                target = BlendOver(target, sample, a);
+        });
+        return;
+    }
+    // 32-bit sources: each row's samples, over the steps whose source pixel
+    // lies inside the image, go through the blend kernel at the opacity byte
+    // (a = alpha * O >> 8, as above); a sample whose a is 0 is made clear,
+    // which the kernel leaves.
+    const SquareSpan span = SquareOf(params, r, clip);
+    std::vector<uint32_t> samples(size_t(std::max<int64_t>(span.j_end - span.j_begin, 0)));
+    for (int64_t i = span.i_begin; i < span.i_end; ++i) {
+        const int64_t dy = r - i;
+        // fx = mx + u and fy = my - v, stepping by cs and -sn along the row.
+        const int64_t u0 = (span.j_begin - r) * cs + dy * sn;
+        const int64_t v0 = dy * cs - (span.j_begin - r) * sn;
+        const int64_t row_steps = span.j_end - span.j_begin;
+        int64_t k_first = 0;
+        int64_t k_last = row_steps;
+        StepRange(u0, cs, -mx, int64_t(w) * 65536 - 1 - mx, row_steps, k_first, k_last);
+        StepRange(v0, -int64_t(sn), my - int64_t(h) * 65536 + 1, my, row_steps, k_first, k_last);
+        if (k_first >= k_last)
+            continue;
+        int64_t u = u0 + k_first * cs;
+        int64_t v = v0 - k_first * sn;
+        const int64_t steps = k_last - k_first;
+        for (int64_t k = 0; k < steps; ++k, u += cs, v -= sn) {
+            const int64_t fx = mx + u;
+            const int64_t fy = my - v;
+            const uint32_t sample = sample_at(fx, fy, fx >> 16, fy >> 16);
+            samples[size_t(k)] = ((opacity_byte * (sample >> 24)) >> 8) != 0 ? sample : 0;
+        }
+        uint32_t* target =
+            d.pixels + size_t(span.origin_y + i) * size_t(d.width) + size_t(span.origin_x + span.j_begin + k_first);
+        kernels.blend(target, reinterpret_cast<const uint8_t*>(samples.data()), int32_t(steps), opacity_byte);
+    }
 }
 
 void DrawSilhouette(const BlitSurface& d, const BlitSource& s, const DrawParams& params, const BlitBox& clip,
