@@ -68,6 +68,35 @@ void ScaleSource(const BlitSource& s, int32_t width, int32_t height, bool biline
     }
 }
 
+// The rows of the frame strip that the pixel buffer really holds.
+int64_t StripHeight(const ImageRecord& image)
+{
+    const int64_t strip_height = image.frames > 1 ? int64_t(image.height) * image.frames : image.height;
+    return std::min<int64_t>(strip_height, image.pixel_bytes / (uint64_t(image.width) * image.BytesPerPixel()));
+}
+
+// Where a draw may write: the destination, its limit and the draw's clip.
+BlitBox DrawClip(const BlitSurface& destination, const DrawParams& p)
+{
+    BlitBox clip { 0, 0, destination.width, destination.height };
+    if (destination.limit) {
+        clip.left = std::max(clip.left, destination.limit->left);
+        clip.top = std::max(clip.top, destination.limit->top);
+        clip.right = std::min(clip.right, destination.limit->right);
+        clip.bottom = std::min(clip.bottom, destination.limit->bottom);
+    }
+    if (p.flags & DRAW_FLAG_CLIP) {
+        // The sums are taken in 64 bits: the clip only ever narrows.
+        const int64_t dx = int64_t(p.object_x) - p.centre_x;
+        const int64_t dy = int64_t(p.object_y) - p.centre_y;
+        clip.left = int32_t(std::max<int64_t>(clip.left, p.clip_left + dx));
+        clip.top = int32_t(std::max<int64_t>(clip.top, p.clip_top + dy));
+        clip.right = int32_t(std::min<int64_t>(clip.right, p.clip_right + dx));
+        clip.bottom = int32_t(std::min<int64_t>(clip.bottom, p.clip_bottom + dy));
+    }
+    return clip;
+}
+
 } // namespace
 
 namespace blit {
@@ -250,6 +279,31 @@ std::unique_ptr<uint32_t[]> ScaleNearest32(const uint32_t* source, int32_t strid
     return out;
 }
 
+bool BlitCoversBox(const BlitSurface& destination, const DrawParams& params, const ImageRecord& image,
+                   int32_t source_x, int32_t source_y, int32_t source_width, int32_t source_height, double opacity,
+                   const BlitBox& box)
+{
+    // The draws BlitImage makes by CopyRows, with the whole source rectangle.
+    if (!destination.pixels || destination.width <= 0 || destination.height <= 0 || !image.pixels
+        || image.width == 0 || image.height == 0 || image.IsPaletteImage() || image.HasAlpha()
+        || (image.flags & IMAGE_FLAG_TRANSPARENT) || !(opacity >= 1.0) || int32_t(params.angle) != 0)
+        return false;
+    if (source_x < 0 || source_y < 0 || source_width <= 0 || source_height <= 0
+        || int64_t(source_x) + source_width > image.width || int64_t(source_y) + source_height > StripHeight(image))
+        return false;
+    if ((params.width != source_width || params.height != source_height)
+        && (params.width <= 0 || params.height <= 0 || int64_t(params.width) * params.height > BLIT_MAX_SCALED_PIXELS))
+        return false;
+    if (box.left >= box.right || box.top >= box.bottom)
+        return false;
+    const BlitBox place = PlainBox(params);
+    const BlitBox clip = DrawClip(destination, params);
+    const auto holds = [&box](const BlitBox& outer) {
+        return outer.left <= box.left && outer.top <= box.top && box.right <= outer.right && box.bottom <= outer.bottom;
+    };
+    return holds(place) && holds(clip);
+}
+
 void BlitImage(const BlitSurface& destination, DrawParams& params, const ImageRecord& image, int32_t source_x,
                int32_t source_y, int32_t source_width, int32_t source_height, double opacity, uint32_t tint,
                BlitInstructions instructions)
@@ -259,12 +313,10 @@ void BlitImage(const BlitSurface& destination, DrawParams& params, const ImageRe
         return;
     const bool palette = image.IsPaletteImage();
     const bool alpha_channel = image.HasAlpha();
-    const uint32_t bpp = image.BytesPerPixel();
 
     // Source clipping against the frame strip, and against the rows the pixel
     // buffer really holds.
-    int64_t strip_height = image.frames > 1 ? int64_t(image.height) * image.frames : image.height;
-    strip_height = std::min<int64_t>(strip_height, image.pixel_bytes / (uint64_t(image.width) * bpp));
+    const int64_t strip_height = StripHeight(image);
     const int32_t unclipped_width = source_width;
     const int32_t unclipped_height = source_height;
     if (source_x < 0 || source_y < 0)
@@ -332,22 +384,7 @@ void BlitImage(const BlitSurface& destination, DrawParams& params, const ImageRe
     }
     const CScaledRows* rows = scaled_rows ? &*scaled_rows : nullptr;
 
-    BlitBox clip { 0, 0, destination.width, destination.height };
-    if (destination.limit) {
-        clip.left = std::max(clip.left, destination.limit->left);
-        clip.top = std::max(clip.top, destination.limit->top);
-        clip.right = std::min(clip.right, destination.limit->right);
-        clip.bottom = std::min(clip.bottom, destination.limit->bottom);
-    }
-    if (p.flags & DRAW_FLAG_CLIP) {
-        // The sums are taken in 64 bits: the clip only ever narrows.
-        const int64_t dx = int64_t(p.object_x) - p.centre_x;
-        const int64_t dy = int64_t(p.object_y) - p.centre_y;
-        clip.left = int32_t(std::max<int64_t>(clip.left, p.clip_left + dx));
-        clip.top = int32_t(std::max<int64_t>(clip.top, p.clip_top + dy));
-        clip.right = int32_t(std::min<int64_t>(clip.right, p.clip_right + dx));
-        clip.bottom = int32_t(std::min<int64_t>(clip.bottom, p.clip_bottom + dy));
-    }
+    const BlitBox clip = DrawClip(destination, p);
     if (clip.left >= clip.right || clip.top >= clip.bottom)
         return;
 
@@ -369,7 +406,7 @@ void BlitImage(const BlitSurface& destination, DrawParams& params, const ImageRe
     if (!alpha_channel) {
         if (int32_t(p.angle) == 0) {
             if (!palette && !(image.flags & IMAGE_FLAG_TRANSPARENT) && opacity >= 1.0)
-                CopyRows(destination, s, place.left, place.top, clip, rows);
+                CopyRows(destination, s, place.left, place.top, clip, kernels, rows);
             else if (opacity > 0.0)
                 DrawPlain(destination, s, place.left, place.top, clip, rule, kernels, rows);
         } else if (opacity > 0.0) {

@@ -60,6 +60,15 @@ void BlitImage(const BlitSurface& destination, DrawParams& params, const ImageRe
                int32_t source_y, int32_t source_width, int32_t source_height, double opacity, uint32_t tint,
                BlitInstructions instructions = BestBlitInstructions());
 
+// True when BlitImage with these arguments writes every pixel of `box` with
+// the image's own pixels, whatever the destination held: an opaque 32-bit
+// image (no alpha channel, no colour key) at full opacity, not turned, whose
+// draw rectangle (after the destination's limit and the draw's clip) holds
+// the box. What lies under the box need not be drawn before it.
+[[nodiscard]] bool BlitCoversBox(const BlitSurface& destination, const DrawParams& params, const ImageRecord& image,
+                                 int32_t source_x, int32_t source_y, int32_t source_width, int32_t source_height,
+                                 double opacity, const BlitBox& box);
+
 // The destination box of a draw: the radius box when the angle is not 0
 // (computing and storing the radius when it is below 1), else the box of the
 // draw size around the centre.

@@ -211,7 +211,7 @@ void RotationFactors(double angle, int32_t scale, int32_t& cs, int32_t& sn);
 // geometry `s` describes (CopyRows, and the 32-bit paths of DrawPlain and of
 // DrawAlpha without over_opaque).
 void CopyRows(const BlitSurface& d, const BlitSource& s, int32_t left, int32_t top, const BlitBox& clip,
-              const CScaledRows* scaled);
+              const RowKernels& kernels, const CScaledRows* scaled);
 void DrawPlain(const BlitSurface& d, const BlitSource& s, int32_t left, int32_t top, const BlitBox& clip,
                const BlendRule& rule, const RowKernels& kernels, const CScaledRows* scaled);
 void DrawAlpha(const BlitSurface& d, const BlitSource& s, int32_t left, int32_t top, const BlitBox& clip,

@@ -3,6 +3,12 @@
 
 namespace engine::blit {
 
+void ScalarCopy(uint32_t* target, const uint8_t* source, int32_t count)
+{
+    if (count > 0)
+        std::memcpy(target, source, size_t(count) * 4);
+}
+
 void ScalarCopyCovered(uint32_t* target, const uint8_t* source, int32_t count)
 {
     for (int32_t x = 0; x < count; ++x) {
@@ -89,7 +95,7 @@ void MakeBilinearPicks(const int32_t* columns, int32_t count, std::vector<int32_
 
 namespace {
 
-constexpr RowKernels SCALAR { ScalarCopyCovered, ScalarBlend, ScalarTint, ScalarFade, ScalarGather, ScalarBilinear };
+constexpr RowKernels SCALAR { ScalarCopy, ScalarCopyCovered, ScalarBlend, ScalarTint, ScalarFade, ScalarGather, ScalarBilinear };
 
 } // namespace
 

@@ -52,6 +52,8 @@ struct BilinearRow {
 void MakeBilinearPicks(const int32_t* columns, int32_t count, std::vector<int32_t>& picks);
 
 struct RowKernels {
+    // The pixels replace the destination.
+    void (*copy)(uint32_t* target, const uint8_t* source, int32_t count);
     // Covered pixels (alpha not 0) replace the destination.
     void (*copy_covered)(uint32_t* target, const uint8_t* source, int32_t count);
     // The alpha rule without tint; opacity is 256 (a = alpha) or the opacity
@@ -72,6 +74,7 @@ struct RowKernels {
 
 // The scalar rows (the vector tables use a few where a row has no group to
 // draw as a vector).
+void ScalarCopy(uint32_t* target, const uint8_t* source, int32_t count);
 void ScalarCopyCovered(uint32_t* target, const uint8_t* source, int32_t count);
 void ScalarBlend(uint32_t* target, const uint8_t* source, int32_t count, uint32_t opacity);
 void ScalarTint(uint32_t* target, const uint8_t* source, int32_t count, const BlendRule& rule);

@@ -140,6 +140,32 @@ struct Lanes {
 
     static V AlphaMask() { return Ops::Set1_32(int(0xFF000000u)); }
 
+    // A plain copy (the library's memcpy takes rows of a few kilobytes by
+    // string moves, which are slow on some processors).
+    static void Copy(uint32_t* target, const uint8_t* source, int32_t count)
+    {
+        if (count < N) {
+            if (count > 0)
+                Ops::StorePart(target, Ops::LoadPart(source, count), count);
+            return;
+        }
+        int32_t x = 0;
+        for (; x + 4 * N <= count; x += 4 * N) {
+            const V a = Ops::Load(source + size_t(x) * 4);
+            const V b = Ops::Load(source + size_t(x + N) * 4);
+            const V c = Ops::Load(source + size_t(x + 2 * N) * 4);
+            const V d = Ops::Load(source + size_t(x + 3 * N) * 4);
+            Ops::Store(target + x, a);
+            Ops::Store(target + x + N, b);
+            Ops::Store(target + x + 2 * N, c);
+            Ops::Store(target + x + 3 * N, d);
+        }
+        for (; x + N <= count; x += N)
+            Ops::Store(target + x, Ops::Load(source + size_t(x) * 4));
+        if (x < count)
+            Ops::Store(target + count - N, Ops::Load(source + size_t(count - N) * 4));
+    }
+
     static V CoveredGroup(V s, V d)
     {
         const V clear = Ops::CmpEq32(Ops::And(s, AlphaMask()), Ops::Zero());

@@ -116,7 +116,7 @@ void WalkSquare(const BlitSurface& d, const DrawParams& params, int32_t r, const
 } // namespace
 
 void CopyRows(const BlitSurface& d, const BlitSource& s, int32_t left, int32_t top, const BlitBox& clip,
-              const CScaledRows* scaled)
+              const RowKernels& kernels, const CScaledRows* scaled)
 {
     Placement p;
     if (!Place(s, left, top, clip, p))
@@ -125,9 +125,9 @@ void CopyRows(const BlitSurface& d, const BlitSource& s, int32_t left, int32_t t
         uint32_t* target = d.pixels + size_t(p.top + row) * size_t(d.width) + p.left;
         const int32_t y = p.source_y + row;
         if (!scaled)
-            std::memcpy(target, s.At(p.source_x, y), size_t(p.width) * 4);
-        else if (row > 0 && scaled->SameRows(y - 1, y))
-            std::memcpy(target, target - d.width, size_t(p.width) * 4);   // the row above, made already
+            kernels.copy(target, s.At(p.source_x, y), p.width);
+        else if (row > 0 && scaled->SameRows(y - 1, y))   // the row above, made already
+            kernels.copy(target, reinterpret_cast<const uint8_t*>(target - d.width), p.width);
         else
             scaled->Row(p.source_x, y, p.width, target);
     }

@@ -42,7 +42,7 @@ struct Ssse3Ops : Sse2Ops {
 
 using Kernels = Lanes<Ssse3Ops>;
 
-constexpr RowKernels SSSE3 { Kernels::CopyCovered, Kernels::Blend, Kernels::Tint, Kernels::Fade, ScalarGather,
+constexpr RowKernels SSSE3 { Kernels::Copy, Kernels::CopyCovered, Kernels::Blend, Kernels::Tint, Kernels::Fade, ScalarGather,
                              ScalarBilinear };
 
 } // namespace

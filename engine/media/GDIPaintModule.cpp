@@ -62,8 +62,7 @@ void GDIPaintModule::SetScreenDepth(int32_t depth)
     m_converted.assign(depth == 32 || depth <= 0 ? 0 : count * size_t(depth / 8), 0);
 }
 
-void GDIPaintModule::CopyDirtyRect(EngineRect& rect, const std::vector<uint32_t>& source,
-                                   std::vector<uint32_t>& target, int32_t width, int32_t height)
+void GDIPaintModule::ClampDirtyRect(EngineRect& rect, int32_t width, int32_t height)
 {
     rect.left = std::max(rect.left, 0);
     rect.right = std::min(rect.right, width);
@@ -71,6 +70,12 @@ void GDIPaintModule::CopyDirtyRect(EngineRect& rect, const std::vector<uint32_t>
     rect.bottom = std::min(rect.bottom, height);
     rect.left = std::min(rect.left, rect.right);
     rect.top = std::min(rect.top, rect.bottom);
+}
+
+void GDIPaintModule::CopyDirtyRect(EngineRect& rect, const std::vector<uint32_t>& source,
+                                   std::vector<uint32_t>& target, int32_t width, int32_t height)
+{
+    ClampDirtyRect(rect, width, height);
     const size_t span = size_t(rect.right - rect.left);
     if (span == 0 || source.size() < size_t(width) * size_t(height) || target.size() < source.size())
         return;
@@ -87,27 +92,69 @@ void GDIPaintModule::FlushDirty(std::unique_ptr<RenderRequest> request)
     SetViewCentre(request->view_centre_x, request->view_centre_y);
     // Objects are drawn only within the bounds of the dirty rectangles: the
     // composition elsewhere is restored before it is ever shown.
-    m_dirty_bounds = BlitBox { GetWidth(), GetHeight(), 0, 0 };
+    const int32_t width = GetWidth();
+    const int32_t height = GetHeight();
+    m_dirty_bounds = BlitBox { width, height, 0, 0 };
+    bool whole_view = false;
     for (EngineRect& rect : request->rects) {
-        CopyDirtyRect(rect, m_background, m_composition, GetWidth(), GetHeight());
+        ClampDirtyRect(rect, width, height);
         if (rect.right > rect.left && rect.bottom > rect.top) {
             m_dirty_bounds.left = std::min(m_dirty_bounds.left, rect.left);
             m_dirty_bounds.top = std::min(m_dirty_bounds.top, rect.top);
             m_dirty_bounds.right = std::max(m_dirty_bounds.right, rect.right);
             m_dirty_bounds.bottom = std::max(m_dirty_bounds.bottom, rect.bottom);
         }
+        whole_view = whole_view || (rect.left == 0 && rect.top == 0 && rect.right == width && rect.bottom == height);
+    }
+    // The background is restored under each rectangle, unless the first
+    // object drawn (a table image, say) covers the rectangle whole.
+    const RenderRecord* first = nullptr;
+    for (const RenderRecord& record : request->records) {
+        if (dynamic_cast<CFrameImage*>(record.picture)) {
+            first = &record;
+            break;
+        }
+    }
+    for (EngineRect& rect : request->rects) {
+        if (!first || !CoversRect(*first, rect))
+            CopyDirtyRect(rect, m_background, m_composition, width, height);
     }
     for (const RenderRecord& record : request->records) {
         if (auto* picture = dynamic_cast<CFrameImage*>(record.picture))
             DrawObject(record, *picture);
     }
-    for (EngineRect& rect : request->rects)
-        CopyDirtyRect(rect, m_composition, m_presentation, GetWidth(), GetHeight());
+    // A pass over the whole view makes all of the composition the picture
+    // to show; the old picture becomes the composition to draw over next.
+    if (whole_view && m_composition.size() == m_presentation.size()) {
+        m_composition.swap(m_presentation);
+    } else {
+        for (EngineRect& rect : request->rects)
+            CopyDirtyRect(rect, m_composition, m_presentation, width, height);
+    }
     ConvertToScreenDepth();
     // In place of invalidating the rectangles for the next window paint, the
     // surface is shown at once; the pixels are the same.
     if (!request->rects.empty())
         Present();
+}
+
+bool GDIPaintModule::CoversRect(const RenderRecord& record, const EngineRect& rect)
+{
+    auto* picture = dynamic_cast<CFrameImage*>(record.picture);
+    if (!picture || !m_has_surface)
+        return false;
+    if (const ImageRef& ref = picture->GetInfo(); !ref.record || ref.id != ref.record->id) {
+        if (RefreshImage(*picture) != 1)
+            return false;
+    }
+    const ImageRef& ref = picture->GetInfo();
+    if (!ref.record)
+        return false;
+    const BlitSurface surface { m_composition.data(), GetWidth(), GetHeight(), &m_dirty_bounds };
+    const int64_t source_y = int64_t(ref.source_y) + int64_t(ref.frame) * ref.record->height;
+    return source_y <= INT32_MAX
+        && BlitCoversBox(surface, ToDrawParams(record.state), *ref.record, ref.source_x, int32_t(source_y), ref.width,
+                         ref.height, record.state.alpha, BlitBox { rect.left, rect.top, rect.right, rect.bottom });
 }
 
 void GDIPaintModule::DrawObject(const RenderRecord& record, CFrameImage& picture)

@@ -69,6 +69,8 @@ public:
     [[nodiscard]] const std::vector<uint8_t>& GetConverted() const { return m_converted; }
     [[nodiscard]] uint64_t GetPresentCount() const { return m_present_count; }
 
+    // Clamps the rectangle to the surface in place.
+    static void ClampDirtyRect(EngineRect& rect, int32_t width, int32_t height);
     // Clamps the rectangle to the surface in place, then copies it.
     static void CopyDirtyRect(EngineRect& rect, const std::vector<uint32_t>& source, std::vector<uint32_t>& target,
                               int32_t width, int32_t height);
@@ -80,6 +82,9 @@ public:
 
 private:
     void DrawObjectImage(const RenderRecord& record, const ImageRef& ref);
+    // True when drawing the record writes every pixel of the (clamped)
+    // rectangle whatever lay there (refreshing its image if need be).
+    bool CoversRect(const RenderRecord& record, const EngineRect& rect);
     void ConvertToScreenDepth();
 
     std::vector<uint32_t> m_background;
