@@ -162,3 +162,45 @@ TEST_F(SceneTest, StartScreenFillsTheView)
     EXPECT_EQ(Shown(0, 0), 0xFF336699u);
     EXPECT_EQ(Shown(WIDTH - 1, HEIGHT - 1), 0xFF336699u);
 }
+
+// An opaque image drawn first stands in for the background only where it
+// covers a dirty rectangle whole, and whole-view passes hand the composition
+// over to the presentation: passes over the whole view and over parts, one
+// after another, show the table, the background beside a smaller table, and
+// no card left behind where a card was.
+class OpaqueTableTest : public SceneTest {
+protected:
+    void Check(uint16_t width, uint16_t height)
+    {
+        const auto opaque_pps = [](uint16_t w, uint16_t h, uint32_t pixel) {
+            return EncodePps(imagetest::MakeBgra(w, h, std::vector<uint32_t>(size_t(w) * h, pixel), 0), nullptr,
+                             PPS_METHOD_BEST);
+        };
+        (void)m_resources->AddResource("opaque.pps", opaque_pps(width, height, 0xFF206020));
+        (void)m_resources->AddResource("card.pps", opaque_pps(10, 14, 0xFFF0F0F0));
+        AddImage("opaque", width / 2.0, height / 2.0, 0);
+        CImageObject* card = AddImage("card", 20, 20, 1);
+        const uint32_t beside_table = width == WIDTH ? 0xFF206020u : 0xFF404040u;
+        const auto move_card = [&](double x) {
+            card->MoveTo(x, 20);
+            card->Invalidate();
+            m_clock.m_now += 100;
+            m_core.Tick();
+        };
+        for (int pass = 0; pass < 3; ++pass) {
+            m_objects->RefreshView();
+            EXPECT_EQ(Shown(2, 2), 0xFF206020u) << pass;
+            EXPECT_EQ(Shown(60, 44), beside_table) << pass;
+            EXPECT_EQ(Shown(20, 20), 0xFFF0F0F0u) << pass;
+            move_card(55);
+            EXPECT_EQ(Shown(20, 20), 0xFF206020u) << pass;
+            EXPECT_EQ(Shown(55, 20), 0xFFF0F0F0u) << pass;
+            move_card(20);
+            EXPECT_EQ(Shown(55, 20), beside_table) << pass;
+            EXPECT_EQ(Shown(20, 20), 0xFFF0F0F0u) << pass;
+        }
+    }
+};
+
+TEST_F(OpaqueTableTest, TableOverTheWholeView) { Check(64, 48); }
+TEST_F(OpaqueTableTest, TableOverPartOfTheView) { Check(40, 30); }
