@@ -9,6 +9,7 @@
 #include <csignal>
 #include <cstdio>
 #include <deque>
+#include <filesystem>
 #include <fstream>
 #include <future>
 #include <mutex>
@@ -548,7 +549,25 @@ TEST_F(ServerRound, AStoppedServerIsToldAtEachTimeOutAndGivenUpAfterALongSilence
         EXPECT_EQ(m_connection.ThrowCards(error, ThrowRecord(play)), client::GR_CARD_REQUEST_NOT_SENT);
         return error;
     };
-    const auto stop_server = [this](int signal) { ASSERT_EQ(::kill(*m_server, signal), 0); };
+    // The signal is sent at once but takes hold later: the server is stopped
+    // only once the system says so of each of its threads.
+    const auto stopped = [this] {
+        bool all = true;
+        std::error_code error;
+        for (const auto& task :
+             std::filesystem::directory_iterator("/proc/" + std::to_string(*m_server) + "/task", error)) {
+            const std::string stat = ReadAll(task.path() / "stat");
+            const size_t name_end = stat.rfind(')');
+            all = all && name_end != std::string::npos && stat.size() > name_end + 2 && stat[name_end + 2] == 'T';
+        }
+        return all && !error;
+    };
+    const auto stop_server = [&](int signal) {
+        ASSERT_EQ(::kill(*m_server, signal), 0);
+        for (int i = 0; i < 500 && stopped() != (signal == SIGSTOP); ++i)
+            ::usleep(10000);
+        ASSERT_EQ(stopped(), signal == SIGSTOP);
+    };
 
     // Stopped mid-round: the throw gets no answer, and the player reads why.
     // Its time-out also lets every byte sent before the stop arrive.
