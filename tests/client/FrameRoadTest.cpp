@@ -424,8 +424,9 @@ private:
 TEST_F(FrameRoad, NotificationsDuringAWaitAreDispatchedAfterTheRequestReturnsInOrder)
 {
     // The server tells the table of other plays before it answers a throw,
-    // and answers only once both reached the waiting thread: the
-    // notifications surely arrive during the throw's wait.
+    // and answers only once both reached the waiting thread (the throw's
+    // record says how many that makes): the notifications surely arrive
+    // during the throw's wait.
     std::atomic<size_t> arrived { 0 };
     CTimerWindow watcher([&] {
         arrived = m_app.GetConnection().GetHeldCount() + m_dispatcher.dispatched.size();
@@ -435,12 +436,12 @@ TEST_F(FrameRoad, NotificationsDuringAWaitAreDispatchedAfterTheRequestReturnsInO
     m_server.on_message = [&arrived](CTestGameServer& server, const ReceivedMessage& message) {
         if (message.request.id != GR_THROW_CARDS)
             return;
-        const size_t before = arrived.load();
         const uint32_t first = message.request.Data()[0];
+        const size_t expected = message.request.Data()[1];
         server.SendNotification(first, {});
         server.SendNotification(first + 1, {});
         const uint32_t start = platform::GetTickCount();
-        while (arrived.load() < before + 2 && !platform::HasElapsed(start, platform::GetTickCount(), DEADLINE_MS))
+        while (arrived.load() < expected && !platform::HasElapsed(start, platform::GetTickCount(), DEADLINE_MS))
             ::usleep(1000);
         server.SendAnswer(message.serial, GR_OK, {});
     };
@@ -449,6 +450,8 @@ TEST_F(FrameRoad, NotificationsDuringAWaitAreDispatchedAfterTheRequestReturnsInO
     const auto play = [&](uint8_t first) {
         std::vector<uint8_t> record(64, 0);
         record[0] = first;
+        // How many notifications will have reached this thread with the two.
+        record[1] = static_cast<uint8_t>(m_app.GetConnection().GetHeldCount() + m_dispatcher.dispatched.size() + 2);
         std::string error;
         order.push_back("throw " + std::to_string(first));
         EXPECT_EQ(m_app.GetConnection().ThrowCards(error, record), GR_OK) << error;
@@ -557,6 +560,11 @@ TEST_F(FrameRoad, AConfirmedLeaveEndsAsTheCloseRoadDoes)
     Answer(GR_LEAVE_GAME, GR_OK);
     (void)platform::SendMessage(m_window->GetHandle(), UM_LEAVE_AND_CLOSE);
     EXPECT_FALSE(platform::IsWindow(m_window->GetHandle()));
+    // The loop ends; the quit is taken here, so that no later wait of this thread meets it.
+    bool quit = false;
+    for (platform::Message msg; platform::PeekMessage(msg);)
+        quit = quit || msg.id == platform::WM_QUIT;
+    EXPECT_TRUE(quit);
 }
 
 } // namespace
