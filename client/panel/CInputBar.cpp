@@ -44,7 +44,7 @@ void CInputBar::OnCreate()
         } else {
             m_edit->SetMaxLength(static_cast<int32_t>(MAX_LINE_BYTES));
             m_edit->SetSubmitEvent(GetId(), EVENT_SUBMIT, false);
-            m_edit->SetBackColor(0xFFFFFF);
+            m_edit->SetBackColor(CSubSystemPanel::CHAT_BACK_COLOUR);
             m_edit->Show(true);
             m_edit->Activate();
         }
@@ -70,9 +70,8 @@ void CInputBar::OnAreaChanged()
     const int32_t width = std::max(1, area.right - area.left - 2 * BUTTON_WIDTH);
     const double y = area.top + HEIGHT / 2.0;
     if (m_edit != nullptr) {
-        m_edit->ResizeView(width, EDIT_HEIGHT);
-        m_edit->MoveTo(area.left + width / 2.0, y);
-        m_edit->Invalidate();
+        const int32_t edit_top = static_cast<int32_t>(y) - EDIT_HEIGHT / 2;
+        PlaceTextView(*m_edit, engine::EngineRect { area.left, edit_top, area.left + width, edit_top + EDIT_HEIGHT });
     }
     if (m_phrase_button != nullptr)
         m_phrase_button->MoveTo(area.left + width + BUTTON_WIDTH / 2.0, y);

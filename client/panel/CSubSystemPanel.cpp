@@ -57,6 +57,8 @@ void CSubSystemPanel::OnCreate()
                                      | engine::CRichTextView::FLAG_SELECTABLE | engine::CRichTextView::FLAG_LINKS,
                                  0);
         m_chat_box->SetMaxLines(CHAT_MAX_LINES);
+        // The box stands over the table's picture: its own ground keeps the lines readable.
+        m_chat_box->SetBackColor(CHAT_BACK_COLOUR);
         m_chat_box->Show(true);
         m_chat_box->Activate();
     }
@@ -111,13 +113,8 @@ void CSubSystemPanel::OnAreaChanged()
         top = bottom;
     }
     const int32_t input_top = std::max(top, area.bottom - CInputBar::HEIGHT);
-    if (m_chat_box != nullptr && input_top > top) {
-        const int32_t width = area.right - area.left;
-        const int32_t height = input_top - top;
-        m_chat_box->ResizeView(width, height);
-        m_chat_box->MoveTo(area.left + width / 2.0, top + height / 2.0);
-        m_chat_box->Invalidate();
-    }
+    if (m_chat_box != nullptr && input_top > top)
+        PlaceTextView(*m_chat_box, engine::EngineRect { area.left, top, area.right, input_top });
     if (m_input_bar != nullptr)
         m_input_bar->SetArea(engine::EngineRect { area.left, input_top, area.right, area.bottom });
 }

@@ -45,6 +45,9 @@ public:
     static constexpr int SCREENSHOT_QUALITY = 75;
     static constexpr uint32_t OWN_LINE_COLOUR = 255;
     static constexpr uint32_t NAME_COLOUR = 0x3278DC;
+    /// The ground of the chat box and the input field: near white, as plain
+    /// white is their views' colour key.
+    static constexpr uint32_t CHAT_BACK_COLOUR = 0xFEFEFE;
 
     explicit CSubSystemPanel(client::CGameApp& app);
     ~CSubSystemPanel() override;

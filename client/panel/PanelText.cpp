@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "engine/widgets/RichTextView.h"
 #include "platform/ByteOrder.h"
 #include "platform/Text.h"
 
@@ -46,6 +47,18 @@ std::string EscapeMarkup(std::string_view text)
         out.push_back(c);
     }
     return out;
+}
+
+void PlaceTextView(engine::CRichTextView& view, const engine::EngineRect& rect)
+{
+    const int32_t width = rect.Width();
+    const int32_t height = rect.Height();
+    if (width <= 0 || height <= 0)
+        return;
+    view.ResizeView(width, height);
+    view.MoveTo(rect.left + width / 2.0, rect.top + height / 2.0);
+    view.Layout(width, height);
+    view.Invalidate();
 }
 
 } // namespace panel

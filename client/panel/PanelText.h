@@ -1,6 +1,7 @@
 #pragma once
 // Reading words and texts out of server bodies for the frame UI and the side
-// panel, and turning other people's text into chat-box markup.
+// panel, turning other people's text into chat-box markup, and placing the
+// panel's text views.
 //
 // Owner: none (free functions). Thread: any.
 // Hazards: bodies come from the server and chat texts from other players:
@@ -15,6 +16,11 @@
 #include <string_view>
 
 #include "client/TextFunctions.h"
+#include "engine/core/EngineRect.h"
+
+namespace engine {
+class CRichTextView;
+}
 
 namespace panel {
 
@@ -32,5 +38,10 @@ inline constexpr size_t MAX_BODY_TEXT = 512;
 [[nodiscard]] std::string EscapeMarkup(std::string_view text);
 /// printf-style formatting into a std::string (GBK bytes pass unchanged).
 using client::FormatText;
+
+/// Gives a text view the rectangle: its background, its text canvas and its
+/// scroll bars take the new size and place (a view only resized would keep
+/// drawing its text into the canvas it was created with).
+void PlaceTextView(engine::CRichTextView& view, const engine::EngineRect& rect);
 
 } // namespace panel

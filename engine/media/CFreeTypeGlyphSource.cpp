@@ -16,6 +16,10 @@ namespace {
 
 constexpr int32_t BOLD_FROM_WEIGHT = 600;
 constexpr const char* FALLBACK_FAMILY = "sans-serif";
+/// Where the half-width cells of one-byte characters take their glyphs: a
+/// face whose Latin glyphs are half an em wide (WenQuanYi Zen Hei Mono on a
+/// stock install), so "http" reads as one word rather than four spaced letters.
+constexpr const char* NARROW_FAMILY = "monospace";
 constexpr const char* TEXT_LANGUAGE = "zh-cn";
 
 struct MatchedFile {
@@ -71,6 +75,7 @@ struct CFreeTypeGlyphSource::Impl {
     std::map<std::tuple<std::string, bool, bool>, Choice> choices;
     Choice current;
     FT_Face fallback { nullptr };
+    FT_Face narrow { nullptr };
     int32_t height { 12 };
     bool underline { false };
 
@@ -130,6 +135,8 @@ std::unique_ptr<CFreeTypeGlyphSource> CFreeTypeGlyphSource::Create()
         return nullptr;
     if (const auto file = MatchFamily(FALLBACK_FAMILY, 400, false))
         impl->fallback = impl->OpenFace(*file);
+    if (const auto file = MatchFamily(NARROW_FAMILY, 400, false))
+        impl->narrow = impl->OpenFace(*file);
     impl->current.face = impl->fallback;
     return std::unique_ptr<CFreeTypeGlyphSource>(new CFreeTypeGlyphSource(std::move(impl)));
 }
@@ -159,7 +166,13 @@ void CFreeTypeGlyphSource::DrawGlyph(char32_t code_point, int32_t advance, const
     FT_Face face = impl.current.face;
     if (face == nullptr)
         return;
-    FT_UInt index = FT_Get_Char_Index(face, code_point);
+    FT_UInt index = 0;
+    // A cell narrower than the font's height holds a one-byte character.
+    const bool narrow_cell = advance < impl.height;
+    if (narrow_cell && impl.narrow != nullptr && (index = FT_Get_Char_Index(impl.narrow, code_point)) != 0)
+        face = impl.narrow;
+    else
+        index = FT_Get_Char_Index(face, code_point);
     if (index == 0 && impl.fallback != nullptr && impl.fallback != face) {
         const FT_UInt fallback_index = FT_Get_Char_Index(impl.fallback, code_point);
         if (fallback_index != 0) {
@@ -185,7 +198,9 @@ void CFreeTypeGlyphSource::DrawGlyph(char32_t code_point, int32_t advance, const
             if (FT_Render_Glyph(slot, FT_RENDER_MODE_NORMAL) == 0 &&
                 slot->bitmap.pixel_mode == FT_PIXEL_MODE_GRAY) {
                 const FT_Bitmap& bitmap = slot->bitmap;
-                const int32_t left = slot->bitmap_left;
+                // A glyph narrower or wider than its cell stands in the cell's middle.
+                const int32_t glyph_advance = static_cast<int32_t>((slot->advance.x + 32) >> 6);
+                const int32_t left = slot->bitmap_left + (narrow_cell ? (advance - glyph_advance) / 2 : 0);
                 const int32_t top = baseline - slot->bitmap_top;
                 for (int32_t row = 0; row < static_cast<int32_t>(bitmap.rows); ++row) {
                     const int32_t y = top + row;

@@ -13,6 +13,10 @@
 // it is the best installed face with Chinese glyphs. Where more CJK faces are
 // installed, fontconfig's own aliases decide (a serif face for 宋体 and so on).
 // A character the matched face lacks is taken from the default CJK face.
+// One-byte characters, which the renderer gives half-width cells, are drawn
+// from the monospace face (WenQuanYi Zen Hei Mono) whose Latin glyphs are
+// exactly that wide, centred in the cell: text measures as it draws, with
+// no gaps between proportional letters.
 //
 // Owner: the text renderer. Threads: one at a time (the renderer's lock).
 // Hazards: FreeType faces are not thread-safe; each source keeps its own

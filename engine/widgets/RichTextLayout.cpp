@@ -166,7 +166,8 @@ void CRichTextView::Layout(int32_t width, int32_t height)
         selection->Resize(m_layout_width, m_layout_height);
         selection->SetSize(m_layout_width, m_layout_height);
         selection->MoveTo(text->GetX(), text->GetY());
-        selection->Clear();
+        // Cleared to nothing: the canvas shows only selected runs.
+        ClearSelection();
     }
     for (RichTextRun* run = m_first; run != nullptr; run = run->next) {
         CEngineObject* object = run->IsObject() ? FindObject(run->ObjectId()) : nullptr;

@@ -2,6 +2,7 @@
 // face that really has Chinese glyphs.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "engine/media/CFreeTypeGlyphSource.h"
@@ -63,4 +64,49 @@ TEST(FreeTypeText, DrawsChineseTextInsideItsBox)
     for (size_t i = 3; i < pixels.size(); i += 4)
         inked += pixels[i] != 0 ? 1 : 0;
     EXPECT_GT(inked, 100);
+}
+
+// One-byte characters take half-width cells: each letter stands in the middle
+// of its cell, whatever its own width, so Latin text shows no gaps between
+// narrow letters and wide ones are not cut at the cell's edge.
+TEST(FreeTypeText, LatinLettersFillTheirHalfWidthCells)
+{
+    auto source = CFreeTypeGlyphSource::Create();
+    ASSERT_NE(source, nullptr);
+    CTextRenderer renderer(std::move(source));
+    ASSERT_TRUE(renderer.Init());
+    engine::TextStyle style;
+    style.SetFaceName("宋体");
+    style.font_height = 24;
+    style.weight = 400;
+    style.color = 0x00FFFFFF;
+    style.alpha = 255;
+    renderer.SetStyle(style);
+    const int32_t cell = 12;
+    const int32_t width = 3 * cell;
+    const int32_t height = 30;
+    struct Letter {
+        const char* text;
+        int32_t least_ink; ///< columns inked at least
+    };
+    for (const Letter& letter : { Letter { "i", 1 }, Letter { "t", 3 }, Letter { "p", 5 }, Letter { "W", 9 },
+                                  Letter { "m", 9 } }) {
+        std::vector<uint8_t> pixels(size_t(width) * height * 4, 0);
+        renderer.DrawText(pixels, width, height, cell, 0, letter.text);
+        int32_t first = width;
+        int32_t last = -1;
+        for (int32_t y = 0; y < height; ++y)
+            for (int32_t x = 0; x < width; ++x)
+                if (pixels[(size_t(y) * width + x) * 4 + 3] > 64) {
+                    first = std::min(first, x);
+                    last = std::max(last, x);
+                }
+        ASSERT_GE(last, first) << letter.text;
+        EXPECT_GE(first, cell) << letter.text;
+        EXPECT_LT(last, 2 * cell) << letter.text;
+        EXPECT_GE(last - first + 1, letter.least_ink) << letter.text;
+        EXPECT_NEAR((first + last + 1) / 2.0, cell * 1.5, 1.5) << letter.text;
+        EXPECT_EQ(renderer.MeasureText(width, letter.text), 24);
+        EXPECT_EQ(renderer.GetWidestExtent(), cell) << letter.text;
+    }
 }
