@@ -4,6 +4,7 @@
 
 #include "client/panel/CSubSystemPanel.h"
 #include "client/panel/PanelText.h"
+#include "engine/core/CanvasObject.h"
 #include "engine/widgets/GuiPopupMenu.h"
 #include "engine/widgets/GuiTextButton.h"
 #include "engine/widgets/RichEditBox.h"
@@ -16,6 +17,7 @@ namespace {
 
 constexpr int32_t BUTTON_WIDTH = 48;
 constexpr int32_t FONT_SIZE = 12;
+constexpr uint32_t GROUND_COLOUR = 0xE0E0E0; ///< the bar's ground, also its buttons' key colour
 constexpr int32_t MENU_ITEM_WIDTH = 160;
 constexpr int32_t MENU_ITEM_HEIGHT = 20;
 
@@ -34,6 +36,12 @@ CInputBar::CInputBar(CSubSystemPanel& panel)
 void CInputBar::OnCreate()
 {
     SetName("InputBar");
+    // Made first, so the field and the buttons stand over it.
+    m_ground = NewCanvasObject(1, 1, GROUND_COLOUR);
+    if (m_ground != nullptr) {
+        m_ground->Show(true);
+        m_ground->Activate();
+    }
     m_edit = dynamic_cast<engine::CRichEditBox*>(RegisterObject(std::make_unique<engine::CRichEditBox>()));
     if (m_edit != nullptr) {
         if (m_edit->CreateEdit(1, EDIT_HEIGHT,
@@ -55,7 +63,7 @@ void CInputBar::OnCreate()
         if (button == nullptr)
             return button;
         const engine::EngineEvent click { GetId(), id, 0, 0 };
-        button->Create(caption, BUTTON_WIDTH, HEIGHT - 4, FONT_SIZE, 0xE0E0E0, 0x000000, &click);
+        button->Create(caption, BUTTON_WIDTH, HEIGHT - 4, FONT_SIZE, GROUND_COLOUR, 0x000000, &click);
         button->Show(true);
         button->Activate();
         return button;
@@ -69,14 +77,27 @@ void CInputBar::OnAreaChanged()
     const engine::EngineRect area = GetArea();
     const int32_t width = std::max(1, area.right - area.left - 2 * BUTTON_WIDTH);
     const double y = area.top + HEIGHT / 2.0;
+    if (m_ground != nullptr && !area.IsEmpty()) {
+        m_ground->Resize(area.Width(), area.Height());
+        m_ground->SetSize(m_ground->GetCanvasWidth(), m_ground->GetCanvasHeight());
+        m_ground->Clear();
+        m_ground->MoveTo((area.left + area.right) / 2.0, (area.top + area.bottom) / 2.0);
+        m_ground->Invalidate();
+    }
     if (m_edit != nullptr) {
         const int32_t edit_top = static_cast<int32_t>(y) - EDIT_HEIGHT / 2;
         PlaceTextView(*m_edit, engine::EngineRect { area.left, edit_top, area.left + width, edit_top + EDIT_HEIGHT });
     }
-    if (m_phrase_button != nullptr)
-        m_phrase_button->MoveTo(area.left + width + BUTTON_WIDTH / 2.0, y);
-    if (m_send != nullptr)
-        m_send->MoveTo(area.left + width + BUTTON_WIDTH * 1.5, y);
+    // Each button is redrawn where it now stands: one placed outside the
+    // view before is painted only once it is redrawn inside it.
+    const double right_x[] = { area.left + width + BUTTON_WIDTH / 2.0, area.left + width + BUTTON_WIDTH * 1.5 };
+    engine::CGuiTextButton* buttons[] = { m_phrase_button, m_send };
+    for (size_t i = 0; i < std::size(buttons); ++i) {
+        if (buttons[i] != nullptr) {
+            buttons[i]->MoveTo(right_x[i], y);
+            buttons[i]->Invalidate();
+        }
+    }
 }
 
 void CInputBar::AddQuickChatPhrase(std::string_view phrase)

@@ -5,8 +5,8 @@
 // phrases the game set. Sending hands the line to the side panel
 // (CSubSystemPanel::SendChatLine).
 //
-// Owner: the object module (registered by the side panel); the canvas,
-// buttons and menu are registered objects it creates. Thread: UI thread.
+// Owner: the object module (registered by the side panel); the ground,
+// edit box, buttons and menu are registered objects it creates. Thread: UI thread.
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -15,6 +15,7 @@
 #include "engine/core/GuiContainer.h"
 
 namespace engine {
+class CCanvasObject;
 class CGuiPopupMenu;
 class CGuiTextButton;
 class CRichEditBox;
@@ -59,6 +60,7 @@ public:
 private:
     CSubSystemPanel& m_panel;
     std::vector<std::string> m_phrases;
+    engine::CCanvasObject* m_ground { nullptr }; ///< under the field and buttons, over the table
     engine::CRichEditBox* m_edit { nullptr };
     engine::CGuiTextButton* m_send { nullptr };
     engine::CGuiTextButton* m_phrase_button { nullptr };

@@ -25,7 +25,13 @@ CGuiTextButton* CGuiMessageBox::MakeButton(const char* caption, uint32_t click_i
         return nullptr;
     EngineEvent click;
     MakeEngineEvent(&click, GetId(), click_id, 0, 0);
-    button->Create(caption, BUTTON_WIDTH, BUTTON_HEIGHT, BUTTON_FONT_SIZE, key_colour, 0x000000, &click);
+    // The box's buttons are drawn on its message canvas: the key colour
+    // their canvas is cleared to must not reach the screen.
+    if (CCanvasObject* canvas
+        = button->Create(caption, BUTTON_WIDTH, BUTTON_HEIGHT, BUTTON_FONT_SIZE, key_colour, 0x000000, &click)) {
+        canvas->SetColourKey(key_colour);
+        button->DrawState(CGuiTextButton::STATE_NORMAL);
+    }
     PlaceAtDepth(*button, GetZ() + BUTTON_Z_STEP);
     AddFollower(button, WIDGET_PART_LINK_FLAGS);
     return button;
