@@ -215,7 +215,7 @@ std::string CGameApp::GetAdvertURL() const
         return url;
     char path[64];
     std::snprintf(path, sizeof(path), "/advert/window/%d/ko.htm", m_records.GetGameID());
-    return "http://" + FieldText(m_records.Room().advert_host) + path;
+    return WebAddress(FieldText(m_records.Room().advert_host), path);
 }
 
 std::string CGameApp::GetPayURL() const

@@ -25,4 +25,16 @@ void CopyTextField(char* field, size_t field_size, std::string_view text)
     std::memset(field + length, 0, field_size - length);
 }
 
+std::string WebAddress(std::string_view host, std::string_view path)
+{
+    const size_t first = host.find_first_not_of(" \t");
+    if (first == std::string_view::npos)
+        return {};
+    host = host.substr(first, host.find_last_not_of(" \t") - first + 1);
+    std::string address = "http://";
+    address.append(host);
+    address.append(path);
+    return address;
+}
+
 } // namespace client

@@ -1,5 +1,6 @@
 // Text helpers of the client's records: reading a zero-terminated GBK text out
-// of a fixed-size field, and copying a text into such a field.
+// of a fixed-size field, copying a text into such a field, and making a web
+// address of a host the records name.
 // Owner: none (free functions). Any thread.
 // Hazards: texts are GBK bytes. A field received from a peer need not be
 // terminated; FieldText never reads past the field. CopyTextField always
@@ -31,5 +32,9 @@ void CopyTextField(char (&field)[N], std::string_view text)
 {
     CopyTextField(field, N, text);
 }
+
+/// "http://" host path, or empty when the host is blank: an address without
+/// a host is no address. Spaces around the host are dropped.
+[[nodiscard]] std::string WebAddress(std::string_view host, std::string_view path);
 
 } // namespace client

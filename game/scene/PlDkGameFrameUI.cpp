@@ -1,6 +1,7 @@
 #include "game/scene/PlDkGameFrameUI.h"
 
 #include "client/CGameApp.h"
+#include "client/ClientText.h"
 #include "client/panel/PanelText.h"
 #include "engine/core/ImageObject.h"
 #include "engine/widgets/GuiButton.h"
@@ -149,7 +150,9 @@ void CPlDkGameFrameUI::CreateMatchWidgets()
 
 void CPlDkGameFrameUI::OpenForumPage()
 {
-    GetApp().OpenURL("http://" + GetApp().Records().GetWebHost() + FORUM_TOPIC_PATH, false);
+    if (const std::string address = client::WebAddress(GetApp().Records().GetWebHost(), FORUM_TOPIC_PATH);
+        !address.empty())
+        GetApp().OpenURL(address, false);
 }
 
 void CPlDkGameFrameUI::ShowFirstEliminationRound()

@@ -58,7 +58,7 @@ void CPlDkAdvertBar::OnInitData()
         m_picture->Invalidate();
     }
     if (GetApp().IsStandAlone())
-        Navigate("http://" + client::FieldText(GetApp().Records().Room().advert_host) + STAND_ALONE_ADVERT_PATH);
+        Navigate(client::WebAddress(client::FieldText(GetApp().Records().Room().advert_host), STAND_ALONE_ADVERT_PATH));
     else
         Navigate(GetApp().GetAdvertURL());
 }

@@ -525,8 +525,13 @@ TEST_F(AppServices, NetworkFailureClearsTheTableAndRelaunchesOnExit)
 
 TEST_F(AppServices, AdvertAndPayAddressesComeFromTheGameIniOrTheRoom)
 {
-    CopyTextField(m_app->Records().Room().advert_host, "ads.example");
     m_app->Records().Launch().game_id = 30;
+    // No known host: no address (never "http:///advert/...").
+    for (const char* blank : { "", "  " }) {
+        CopyTextField(m_app->Records().Room().advert_host, blank);
+        EXPECT_EQ(m_app->GetAdvertURL(), "") << '"' << blank << '"';
+    }
+    CopyTextField(m_app->Records().Room().advert_host, "ads.example");
     EXPECT_EQ(m_app->GetAdvertURL(), "http://ads.example/advert/window/30/ko.htm");
     EXPECT_EQ(m_app->GetPayURL(), "");
     ASSERT_TRUE(platform::WriteProfileString("ADVERT", "WWW3", "  http://own.example/a  ", m_app->GetGameIniPath()));
