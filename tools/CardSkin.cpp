@@ -307,7 +307,9 @@ constexpr Furniture FURNITURE[] = {
     { "common.kor", "btn_AskCardView", Kind::Button, 56, 26, U"看牌", 0xFF9A5A24u },
     { "common.kor", "btn_gameset_ok", Kind::Button, 64, 26, U"确定", 0xFF2E8C46u },
     { "common.kor", "btn_gameset_cancel", Kind::Button, 64, 26, U"取消", 0xFF9A5A24u },
-    { "common.kor", "PlayerBoardSmall", Kind::SeatPlate, 150, 64, U"", PANEL },
+    // No higher than the gap under the own hand (and beside the side hands):
+    // the plates never cover cards.
+    { "common.kor", "PlayerBoardSmall", Kind::SeatPlate, 150, 34, U"", PANEL },
     { "common.kor", "游戏信息框", Kind::Board, INFO_BOX_WIDTH, INFO_BOX_HEIGHT, U"", PANEL },
     { "common.kor", "比赛信息框", Kind::Board, 160, 70, U"", PANEL },
     { "common.kor", "digit_restcard", Kind::Digits, 12, 18, U"", 0xFFFFE9A0u },

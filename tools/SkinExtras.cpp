@@ -431,8 +431,10 @@ void DrawExtraImages(TextPen& pen, std::vector<SkinPackage>& packages)
     felt.image.flags = 0;  // opaque
     common.images.push_back(std::move(felt));
     common.images.push_back(SkinImage { "chat", ToRecord(DrawBubbles()) });
-    Picture slogan(320, 40);
-    pen.DrawOutlined(slogan, U"快乐打牌 · 好运常在", 160, 6, 26, 310, PALE_GOLD);
+    // The slogan's top edge stands at the start button's centre: its upper
+    // rows stay clear, so the text begins below the button's lower half.
+    Picture slogan(320, 64);
+    pen.DrawOutlined(slogan, U"快乐打牌 · 好运常在", 160, 30, 26, 310, PALE_GOLD);
     common.images.push_back(SkinImage { "slogan", ToRecord({ slogan }) });
     common.images.push_back(SkinImage { "游戏结果框", ToRecord({ DrawResultBox(pen) }) });
     common.images.push_back(SkinImage { "bit_gamesetboard", ToRecord({ DrawSettingsBoard(pen) }) });

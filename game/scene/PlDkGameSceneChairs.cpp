@@ -253,7 +253,10 @@ void CPlDkGameScene::PlaceCardCount(int chair, int32_t count)
     const int32_t width = board->GetCountWidth();
     const int32_t half_card = view == 2 ? card->GetSmallWidth() / 2 : card->GetSmallHeight() / 2;
     const int32_t side = view == 3 ? -1 : 1;
-    auto x = static_cast<int32_t>(card->GetX()) + side * (half_card + width / 2 + COUNT_GAP);
+    // The displays are right-aligned: x is their right edge, so they end
+    // COUNT_GAP before the fan on the right seat and start COUNT_GAP after
+    // it on the others, never under the cards.
+    auto x = static_cast<int32_t>(card->GetX()) + side * (half_card + COUNT_GAP) + (side > 0 ? width : 0);
     if (m_game_over && points > 0)
         x -= width / 2 + COUNT_GAP;
     const auto y = static_cast<int32_t>(card->GetY());
