@@ -3,6 +3,8 @@
 // its own automatic play; the window is captured mid-round and with the
 // result box up, then the round's replay is opened in the client, played
 // with a click on the replay board's play button and captured at its end.
+// Mid-round a chat line is typed into the side panel and looked for in its
+// chat box.
 // Each picture is written as a JPEG (the client's own writer) into the build
 // folder and checked for drawn content where the hands, the seat boards and
 // the result box must be.
@@ -27,6 +29,10 @@ constexpr int SCREEN_HEIGHT = 1024;
 /// 1050 x 600, with the board centred on the table).
 constexpr int PLAY_BUTTON_X = 247;
 constexpr int PLAY_BUTTON_Y = 300;
+/// The chat input field on the side panel, and the chat box above it.
+constexpr int CHAT_FIELD_X = 870;
+constexpr int CHAT_FIELD_Y = 586;
+constexpr const char* CHAT_LINE = "hello table 47";
 /// The window's close button, from its top right corner.
 constexpr int CLOSE_BUTTON_FROM_RIGHT = 13;
 constexpr int CLOSE_BUTTON_Y = 12;
@@ -50,6 +56,19 @@ struct Region {
     double right;
     double bottom;
 };
+
+/// The pixels of a region in the colour of the player's own chat lines (red).
+size_t CountOwnLinePixels(const Picture& picture, const Region& region)
+{
+    size_t count = 0;
+    for (int y = static_cast<int>(region.top * picture.height); y < static_cast<int>(region.bottom * picture.height); ++y)
+        for (int x = static_cast<int>(region.left * picture.width); x < static_cast<int>(region.right * picture.width);
+             ++x) {
+            const uint32_t pixel = picture.At(x, y);
+            count += ((pixel >> 16) & 0xFF) > 180 && ((pixel >> 8) & 0xFF) < 90 && (pixel & 0xFF) < 90 ? 1 : 0;
+        }
+    return count;
+}
 
 /// How much is drawn in a region: its distinct colours (in steps of 8 per
 /// channel), the share of its most common colour and of near-white pixels.
@@ -177,6 +196,17 @@ TEST_F(Screenshots, TheTableMidRoundTheResultBoxAndTheReplayedRoundShowCardsAndB
                   { "played cards", 0.15, 0.2, 0.6, 0.6 } },
                 "table mid-round");
     EXPECT_GT(Measure(table, { "own hand", 0.17, 0.8, 0.6, 0.92 }).bright, 0.3) << "no card faces in the hand";
+    // The side panel's chat box and input field stand over the table; a line
+    // typed into the field and sent shows in the box.
+    const Region chat_box { "chat box", 0.775, 0.31, 1.0, 0.95 };
+    ExpectDrawn(table, { { "input field and buttons", 0.775, 0.955, 1.0, 1.0 } }, "table mid-round");
+    EXPECT_GT(Measure(table, chat_box).bright, 0.5) << "no chat box on the side panel";
+    const size_t red_before = CountOwnLinePixels(table, chat_box);
+    EXPECT_TRUE(imagetest::ClickAt(m_display.Name(), m_window.x + CHAT_FIELD_X, m_window.y + CHAT_FIELD_Y));
+    EXPECT_TRUE(imagetest::TypeText(m_display.Name(), std::string(CHAT_LINE) + "\n"));
+    ::usleep(1500 * 1000); // the box redraws a few frames later
+    EXPECT_GT(CountOwnLinePixels(Capture("chat-line"), chat_box), red_before + 100)
+        << "the sent line is not drawn in the chat box (see chat-line.jpg)";
 
     ASSERT_TRUE(WaitForRoundEnd(150000)) << Logs();
     ::usleep(2000 * 1000); // the result box comes up

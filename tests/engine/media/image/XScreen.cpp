@@ -3,6 +3,7 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -145,6 +146,35 @@ bool ClickAt(const std::string& display, int x, int y)
     const bool ok = XTestQueryExtension(connection, &event_base, &error_base, &major, &minor)
         && XTestFakeMotionEvent(connection, DefaultScreen(connection), x, y, 0)
         && XTestFakeButtonEvent(connection, 1, True, 50) && XTestFakeButtonEvent(connection, 1, False, 50);
+    XSync(connection, False);
+    XCloseDisplay(connection);
+    return ok;
+}
+
+bool TypeText(const std::string& display, const std::string& text)
+{
+    Display* connection = XOpenDisplay(display.c_str());
+    if (!connection)
+        return false;
+    int event_base = 0;
+    int error_base = 0;
+    int major = 0;
+    int minor = 0;
+    bool ok = XTestQueryExtension(connection, &event_base, &error_base, &major, &minor);
+    const auto press = [&](KeySym symbol) {
+        const KeyCode code = XKeysymToKeycode(connection, symbol);
+        ok = ok && code != 0 && XTestFakeKeyEvent(connection, code, True, 20)
+            && XTestFakeKeyEvent(connection, code, False, 20);
+    };
+    for (const char c : text) {
+        if (c == '\n') {
+            press(XK_Return);
+            continue;
+        }
+        const char name[2] = { c, 0 };
+        const bool lower = (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9');
+        press(c == ' ' ? XK_space : lower ? XStringToKeysym(name) : NoSymbol);
+    }
     XSync(connection, False);
     XCloseDisplay(connection);
     return ok;

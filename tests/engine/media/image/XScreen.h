@@ -1,6 +1,6 @@
 #pragma once
 // A private X server (Xvfb) and reading its screen for the screenshot tests,
-// also pressing the mouse on it (XTest). Kept in its own file: Xlib's macros
+// also pressing the mouse and typing on it (XTest). Kept in its own file: Xlib's macros
 // clash with other headers.
 #include <sys/types.h>
 
@@ -43,5 +43,8 @@ bool ReadScreen(const std::string& display, int width, int height, std::vector<u
 bool FindLargestWindow(const std::string& display, WindowArea& out);
 // Moves the pointer to the screen point and clicks the left button (XTest).
 bool ClickAt(const std::string& display, int x, int y);
+// Types the text into the window with the input focus (XTest): lower-case
+// letters, digits, spaces and '\n' (Return); false for any other character.
+bool TypeText(const std::string& display, const std::string& text);
 
 } // namespace imagetest
