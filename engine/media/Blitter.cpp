@@ -188,29 +188,13 @@ void CScaledRows::Row(int32_t x, int32_t y, int32_t count, uint32_t* out) const
 
 void CScaledRows::BilinearPixels(int32_t x, int32_t y, int32_t count, uint32_t* out) const
 {
+    // A pixel on the image's border takes the nearest source pixel: the
+    // column's own (fx >> 16 lies in 0 .. width - 1, as the step is made).
+    if (count <= 0)
+        return;
     const BlitSource& s = m_source;
-    const int64_t fy = y * m_step_y;
-    const int32_t iy = int32_t(std::clamp<int64_t>(fy >> 16, 0, s.height - 1));
-    for (int32_t n = 0; n < count; ++n) {
-        const int32_t i = x + n;
-        const int64_t fx = i * m_step_x;
-        const int32_t ix = int32_t(std::clamp<int64_t>(fx >> 16, 0, s.width - 1));
-        const int64_t sx = fx + int64_t(s.x) * 65536;
-        const int64_t sy = fy + int64_t(s.y) * 65536;
-        uint32_t pixel;
-        if (ix > 0 && iy > 0 && ix != s.width - 1 && iy != s.height - 1) {
-            pixel = BilinearSample(s, sx, sy);
-        } else {
-            const int64_t px = sx >> 16;
-            const int64_t py = sy >> 16;
-            const int64_t cx = std::clamp<int64_t>(px, 0, s.strip_width - 1);
-            const int64_t cy = std::clamp<int64_t>(py, 0, s.strip_height - 1);
-            pixel = s.Fetch(int32_t(cx), int32_t(cy));
-            if (cx != px || cy != py)
-                pixel &= 0x00FFFFFFu;
-        }
-        out[n] = pixel;
-    }
+    const int32_t iy = int32_t(std::clamp<int64_t>((y * m_step_y) >> 16, 0, s.height - 1));
+    m_kernels.gather(out, s.At(0, s.y + iy), m_columns.data() + x, count, s.stride);
 }
 
 int32_t RadiusOf(int32_t width, int32_t height)

@@ -176,7 +176,8 @@ public:
 
 private:
     [[nodiscard]] int32_t SourceRow(int32_t y) const;
-    // Bilinear columns [x, x + count) of row y one by one, the border rule included.
+    // Bilinear columns [x, x + count) of row y that lie on the image's border
+    // (the border rows, and the border columns of the others).
     void BilinearPixels(int32_t x, int32_t y, int32_t count, uint32_t* out) const;
 
     BlitSource m_source;
