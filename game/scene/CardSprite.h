@@ -76,6 +76,8 @@ public:
     /// Redraws the card from its record; every change ends with it.
     virtual void UpdateImage();
     virtual void Reset();
+    /// Adds the six mouse routes of the face again, or removes them.
+    void EnableMouseRoutes(bool on) { SetMouseRoutes(on); }
 
     [[nodiscard]] virtual Point GetPilePosition() const;
     [[nodiscard]] virtual Point GetHandPosition() const;

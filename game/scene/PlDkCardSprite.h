@@ -29,8 +29,6 @@ public:
     [[nodiscard]] Point GetPilePosition() const override;
     [[nodiscard]] Point GetPlayedPosition() const override;
     [[nodiscard]] int32_t GetOverlapStepY() const override { return 15; }
-    /// Adds the six mouse routes of the face again, or removes them.
-    void EnableMouseRoutes(bool on) { SetMouseRoutes(on); }
 
     /// The table rules' wild-card test (empty: no card is wild).
     void SetWildTest(WildTest test) { m_wild_test = std::move(test); }

@@ -440,7 +440,8 @@ protected:
     /// The own partner of the round being dealt (-1 without an own chair).
     [[nodiscard]] int DealtPartner(const rules::TableGameData& data) const;
     void FillCardCounter();
-    /// The own hand's cards lose their raised, moving and arranged marks.
+    /// The own hand's cards lose their raised, moving and arranged marks and
+    /// take the mouse again (a reset took it away).
     void ClearOwnCardMarks();
     int32_t m_deal_count { 0 };
     bool m_dealing { false };

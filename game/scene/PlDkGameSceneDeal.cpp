@@ -344,6 +344,9 @@ void CPlDkGameScene::ClearOwnCardMarks()
         s.raised = false;
         s.moving = false;
         s.group = 0;
+        // A reset card took no mouse; the player's hand takes it from here.
+        if (CCardSprite* sprite = GetSprite(i))
+            sprite->EnableMouseRoutes(true);
         m_sprites.Redraw(i);
     }
 }

@@ -105,6 +105,29 @@ TEST_F(PlDkDealTest, EachTickGivesTheNextSpriteToTheNextChairWithTheOwnAndOpenCa
     }
 }
 
+TEST_F(PlDkDealTest, AfterTheDealAPressOnAnOwnCardRaisesIt)
+{
+    // The table's reset takes the cards' mouse away; the dealt own hand has
+    // it back: a press on a card's face reaches the scene and raises it.
+    m_scene->SetName(MAIN_GAME_NAME); // as the frame names it
+    SetRound(27, 0, 2);
+    m_scene->ResetTable();
+    const auto route = [&](int index) {
+        return m_scene->GetSprite(index)->GetFace()->FindEventRoute(engine::VELOTRIX_EVENT_LBUTTON_DOWN);
+    };
+    EXPECT_EQ(route(0), nullptr);
+    m_scene->StartDeal();
+    Run(5000); // the deal, then the partner step
+    ASSERT_FALSE(m_scene->IsDealing());
+    ASSERT_EQ(Sprite(0).chair, 0);
+    const engine::RouteRecord* press = route(0);
+    ASSERT_NE(press, nullptr);
+    EXPECT_EQ(press->target, m_scene->GetId());
+    for (const uint32_t id : { GAMEMSG_CARD_LBUTTON_DOWN, GAMEMSG_CARD_LBUTTON_UP })
+        (void)m_scene->SendEvent(engine::EngineEvent { m_scene->GetId(), id, press->param1, 0 });
+    EXPECT_TRUE(Sprite(0).raised);
+}
+
 TEST_F(PlDkDealTest, ARoundRecordsCardCountIsKeptWithinTheSpritesAndTheHand)
 {
     const struct {
