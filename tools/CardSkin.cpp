@@ -336,7 +336,10 @@ constexpr Furniture FURNITURE[] = {
     { "common.kor", "名次", Kind::Badges, 64, 30, U"头游|二游|三游|末游", 0xFFCC1622u },
     { "common.kor", "复选框", Kind::CheckBox, 16, 16, U"", 0 },
     { "replay.kor", "Rep_bitBoard", Kind::Board, 420, 44, U"", PANEL },
-    { "replay.kor", "Rep_Rrogressbar", Kind::Progress, 120, 14, U"", 0xFFECC45Au },
+    // Short enough that the time drawn under the bar's right end (eleven
+    // half-width characters of size 10) stays clear of the open button at the
+    // board's right.
+    { "replay.kor", "Rep_Rrogressbar", Kind::Progress, 76, 14, U"", 0xFFECC45Au },
     { "replay.kor", "Rep_btnPlay", Kind::Button, 44, 26, U"播放", 0xFF2E8C46u },
     { "replay.kor", "Rep_btnStop", Kind::Button, 44, 26, U"暂停", 0xFF9A5A24u },
     { "replay.kor", "Rep_btnReset", Kind::Button, 44, 26, U"重放", 0xFF2C60AAu },

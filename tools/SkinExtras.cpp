@@ -476,7 +476,11 @@ void DrawExtraImages(TextPen& pen, std::vector<SkinPackage>& packages)
 std::vector<SkinFile> DrawLooseFiles()
 {
     std::vector<SkinFile> files;
-    files.push_back(SkinFile { "advertback.bmp", EncodeBmp(DrawWash(240, 200, Rgb(236, 247, 238), Rgb(214, 234, 219)), 0) });
+    // The advert page's size plus its one-pixel rim (the side panel's width,
+    // four chair rows of 20, the page extra of 40 and the header of 22): the
+    // picture's first placement, from its own size, is then where the
+    // layout puts it, and it never reaches into the chat box below.
+    files.push_back(SkinFile { "advertback.bmp", EncodeBmp(DrawWash(242, 144, Rgb(236, 247, 238), Rgb(214, 234, 219)), 0) });
     Picture wait = DrawWash(360, 110, Rgb(36, 96, 60), Rgb(16, 56, 34));
     FillAll(wait, RoundedRect(6, 6, 354, 7.2, 0.5), GOLD);
     FillAll(wait, RoundedRect(6, 102.8, 354, 104, 0.5), GOLD);
