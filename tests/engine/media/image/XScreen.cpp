@@ -134,17 +134,31 @@ bool FindLargestWindow(const std::string& display, WindowArea& out)
     return best.width > 0;
 }
 
-bool ClickAt(const std::string& display, int x, int y)
+namespace {
+
+// A connection to the display that has the XTest extension; null without.
+Display* OpenWithXTest(const std::string& display)
 {
     Display* connection = XOpenDisplay(display.c_str());
-    if (!connection)
-        return false;
     int event_base = 0;
     int error_base = 0;
     int major = 0;
     int minor = 0;
-    const bool ok = XTestQueryExtension(connection, &event_base, &error_base, &major, &minor)
-        && XTestFakeMotionEvent(connection, DefaultScreen(connection), x, y, 0)
+    if (connection != nullptr && !XTestQueryExtension(connection, &event_base, &error_base, &major, &minor)) {
+        XCloseDisplay(connection);
+        return nullptr;
+    }
+    return connection;
+}
+
+} // namespace
+
+bool ClickAt(const std::string& display, int x, int y)
+{
+    Display* connection = OpenWithXTest(display);
+    if (!connection)
+        return false;
+    const bool ok = XTestFakeMotionEvent(connection, DefaultScreen(connection), x, y, 0)
         && XTestFakeButtonEvent(connection, 1, True, 50) && XTestFakeButtonEvent(connection, 1, False, 50);
     XSync(connection, False);
     XCloseDisplay(connection);
@@ -153,14 +167,10 @@ bool ClickAt(const std::string& display, int x, int y)
 
 bool TypeText(const std::string& display, const std::string& text)
 {
-    Display* connection = XOpenDisplay(display.c_str());
+    Display* connection = OpenWithXTest(display);
     if (!connection)
         return false;
-    int event_base = 0;
-    int error_base = 0;
-    int major = 0;
-    int minor = 0;
-    bool ok = XTestQueryExtension(connection, &event_base, &error_base, &major, &minor);
+    bool ok = true;
     const auto press = [&](KeySym symbol) {
         const KeyCode code = XKeysymToKeycode(connection, symbol);
         ok = ok && code != 0 && XTestFakeKeyEvent(connection, code, True, 20)

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <memory>
 #include <vector>
 
 #include "engine/media/CFreeTypeGlyphSource.h"
@@ -19,20 +20,35 @@ TEST(FreeTypeText, ChineseFaceNamesMatchACjkFont)
         EXPECT_NE(source->MatchFontFile(face, 400, false).find("wqy"), std::string::npos) << face;
 }
 
-TEST(FreeTypeText, DrawsChineseTextInsideItsBox)
+namespace {
+
+/// The renderer with the installed fonts, set to 宋体 of 24 pixels.
+std::unique_ptr<CTextRenderer> MakeRenderer(uint32_t colour, int32_t wrap)
 {
     auto source = CFreeTypeGlyphSource::Create();
-    ASSERT_NE(source, nullptr);
-    CTextRenderer renderer(std::move(source));
-    ASSERT_TRUE(renderer.Init());
+    if (source == nullptr)
+        return nullptr;
+    auto renderer = std::make_unique<CTextRenderer>(std::move(source));
+    if (!renderer->Init())
+        return nullptr;
     engine::TextStyle style;
     style.SetFaceName("宋体");
     style.font_height = 24;
     style.weight = 400;
-    style.color = 0x0000FF00;
-    style.wrap = 1;
+    style.color = colour;
+    style.wrap = wrap;
     style.alpha = 255;
-    renderer.SetStyle(style);
+    renderer->SetStyle(style);
+    return renderer;
+}
+
+} // namespace
+
+TEST(FreeTypeText, DrawsChineseTextInsideItsBox)
+{
+    const auto made = MakeRenderer(0x0000FF00, 1);
+    ASSERT_NE(made, nullptr);
+    CTextRenderer& renderer = *made;
 
     const int32_t width = 120;
     const int32_t height = 60;
@@ -71,17 +87,9 @@ TEST(FreeTypeText, DrawsChineseTextInsideItsBox)
 // narrow letters and wide ones are not cut at the cell's edge.
 TEST(FreeTypeText, LatinLettersFillTheirHalfWidthCells)
 {
-    auto source = CFreeTypeGlyphSource::Create();
-    ASSERT_NE(source, nullptr);
-    CTextRenderer renderer(std::move(source));
-    ASSERT_TRUE(renderer.Init());
-    engine::TextStyle style;
-    style.SetFaceName("宋体");
-    style.font_height = 24;
-    style.weight = 400;
-    style.color = 0x00FFFFFF;
-    style.alpha = 255;
-    renderer.SetStyle(style);
+    const auto made = MakeRenderer(0x00FFFFFF, 0);
+    ASSERT_NE(made, nullptr);
+    CTextRenderer& renderer = *made;
     const int32_t cell = 12;
     const int32_t width = 3 * cell;
     const int32_t height = 30;
