@@ -3,6 +3,7 @@
 #include "client/CCardGameApp.h"
 #include "client/CCardGameConnection.h"
 #include "client/CGameStateHolder.h"
+#include "client/CRefusalLog.h"
 #include "client/CardGameSceneHooks.h"
 
 namespace client {
@@ -16,9 +17,12 @@ constexpr size_t START_CHAIR_WORD = 3;
 
 void CCardGameNotifyHandler::Dispatch(uint32_t id, Body data)
 {
+    // A refused event changed nothing, and the replay does not keep it either.
+    const uint64_t refused = CRefusalLog::Instance().GetCount();
     if (!DispatchTableEvent(id, data))
         CGameNotifyHandler::Dispatch(id, data);
-    RecordTableEvent(id, data);
+    if (CRefusalLog::Instance().GetCount() == refused)
+        RecordTableEvent(id, data);
 }
 
 bool CCardGameNotifyHandler::DispatchTableEvent(uint32_t id, Body data)
@@ -65,7 +69,7 @@ void CCardGameNotifyHandler::OnUserStart(Body body)
 {
     const int32_t chair = BodyWord(body, START_CHAIR_WORD);
     if (!IsTableChair(chair)) {
-        LogShortBody(GR_USER_START, body.size(), WORDS(START_CHAIR_WORD + 1));
+        CRefusalLog::Instance().Refuse(GR_USER_START, "chair %d is not at the table", chair);
         return;
     }
     if (CGameStateHolder* state = App().GetGameStateHolder())

@@ -1,6 +1,7 @@
 #include "client/CClientRecords.h"
 
 #include "client/ClientText.h"
+#include "engine/widgets/RichTextView.h"
 
 namespace client {
 
@@ -103,6 +104,17 @@ std::string CClientRecords::GetUserDisplayName(int32_t user_id) const
 {
     const GameUserRecord* user = FindUser(user_id);
     return user ? DisplayName(*user) : std::string();
+}
+
+std::string CClientRecords::GetMarkupName(const GameUserRecord* user, NameKind kind)
+{
+    if (user == nullptr)
+        return {};
+    std::string name = engine::EscapeMarkup(FieldText(user->name));
+    const std::string second = engine::EscapeMarkup(FieldText(user->second_name));
+    if (kind == NameKind::Display && !second.empty())
+        name += "[" + second + "]";
+    return name;
 }
 
 bool CClientRecords::IsSeatedUser(int32_t user_id) const { return FindSeatedUser(user_id) != nullptr; }

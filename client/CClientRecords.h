@@ -37,6 +37,10 @@ inline constexpr size_t SHORT_ROOM_RECORD_BYTES = 216;
 /// ranking was sorted.
 inline constexpr int32_t GAMEMSG_RANKING_SORTED = 80000022;
 
+/// Which name of a player: the account name, or the name shown (with the
+/// second name in brackets when there is one).
+enum class NameKind { User, Display };
+
 class CClientRecords {
 public:
     static constexpr int SEAT_COUNT = MAX_CHAIRS;
@@ -134,6 +138,13 @@ public:
     [[nodiscard]] bool IsBlueDiamond(int32_t user_id) const;
     [[nodiscard]] const TablePlayerRecord* FindTablePlayer(int32_t user_id) const;
     [[nodiscard]] int32_t GetUserValue41(int32_t user_id) const; ///< 0 when unknown
+
+    /// A player's name as chat markup, the one road by which a name from the
+    /// server reaches a chat line or any other markup: each name field is
+    /// escaped on its own (markup bytes show as themselves, control bytes
+    /// and a character cut by the field's end are dropped). Empty for none;
+    /// pass FindUser(id) or Seat(chair).
+    [[nodiscard]] static std::string GetMarkupName(const GameUserRecord* user, NameKind kind);
 
     // Lookups by chair; an empty or out-of-range chair gives 0, "" or -1.
     [[nodiscard]] int32_t GetSeatUserID(int chair) const;

@@ -7,6 +7,7 @@
 
 #include "client/CGameApp.h"
 #include "client/ClientText.h"
+#include "engine/widgets/RichTextView.h"
 #include "platform/Ini.h"
 
 namespace client {
@@ -166,7 +167,8 @@ void CGameApp::ShowLowIncomeFailure(int32_t result, const std::string& text)
     if (result != 0)
         return;
     char line[512];
-    std::snprintf(line, sizeof(line), SYSTEM_NOTICE_LINE, text.empty() ? "获取低保活动配置失败!" : text.c_str());
+    std::snprintf(line, sizeof(line), SYSTEM_NOTICE_LINE,
+                  text.empty() ? "获取低保活动配置失败!" : engine::EscapeMarkup(text).c_str());
     ShowSystemMessage(line);
 }
 
@@ -183,7 +185,8 @@ void CGameApp::ShowSilverGift(int32_t result, const std::string& text, int32_t p
         ShowMessageBoard(board);
         return;
     }
-    std::snprintf(line, sizeof(line), SYSTEM_NOTICE_LINE, text.empty() ? "领取银子失败!" : text.c_str());
+    std::snprintf(line, sizeof(line), SYSTEM_NOTICE_LINE,
+                  text.empty() ? "领取银子失败!" : engine::EscapeMarkup(text).c_str());
     ShowSystemMessage(line);
 }
 

@@ -9,6 +9,7 @@
 #include "client/CGameApp.h"
 #include "client/CGameConnection.h"
 #include "client/ClientText.h"
+#include "client/CRefusalLog.h"
 #include "client/MachineId.h"
 #include "platform/Tick.h"
 
@@ -32,6 +33,28 @@ const char* const TEXT_OBJECT_MISSING = "对象不存在。";
 const char* const TEXT_LOGON_NOT_ANSWERED = "服务器未回应登入请求!";
 const char* const TEXT_SERVER_BUSY = "服务器繁忙，请稍候再试。";
 const char* const TEXT_UPDATING = "服务正在更新中，请稍候再试。";
+const char* const TEXT_LOGON_ANSWER_DAMAGED = "服务器的登入应答有误，请稍候再试。";
+
+/// Whether the player entries a log-on answer names (word 2) are at most a
+/// table's and fit the answer; an answer that ends before the word names
+/// none. Refused (and logged) otherwise.
+bool LogonEntriesFit(const RequestAnswer& answer)
+{
+    const std::optional<int32_t> count = answer.Word(2);
+    if (!count)
+        return true;
+    if (*count < 0 || *count > MAX_CHAIRS) {
+        CRefusalLog::Instance().Refuse(GR_LOGON, "the answer names %d players, at most %d", *count, MAX_CHAIRS);
+        return false;
+    }
+    const size_t needed = STATE_BLOCK2_AT + static_cast<size_t>(*count) * ServerPlayerEntry::BYTES;
+    if (needed > answer.data.size()) {
+        CRefusalLog::Instance().Refuse(GR_LOGON, "%d players need %zu bytes, %zu received", *count, needed,
+                                       answer.data.size());
+        return false;
+    }
+    return true;
+}
 
 } // namespace
 
@@ -102,6 +125,10 @@ bool CGameConnection::Logon(std::string& error)
         OnLogonReply210200(answer);
         return true;
     case GR_ID_210210:
+        if (records.HasRoomConfig40() && !records.IsLookOn() && !LogonEntriesFit(answer)) {
+            error = TEXT_LOGON_ANSWER_DAMAGED;
+            return false;
+        }
         app.SetLogonWord(records.IsLookOn() ? 0 : 1);
         OnLogonReply210210(answer);
         return true;

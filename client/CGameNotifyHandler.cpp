@@ -9,6 +9,7 @@
 #include "client/CGameApp.h"
 #include "client/CGameFrameWnd.h"
 #include "client/CGameStateHolder.h"
+#include "client/CRefusalLog.h"
 #include "client/ClientText.h"
 #include "client/HallRecords.h"
 #include "net/NetLog.h"
@@ -135,7 +136,7 @@ void CGameNotifyHandler::SetLastMessage(uint32_t id, int32_t sub_id, size_t leng
 
 void CGameNotifyHandler::LogShortBody(uint32_t id, size_t length, size_t min_bytes)
 {
-    net::LogPrintf("message %u ignored: %zu bytes, at least %zu expected", id, length, min_bytes);
+    CRefusalLog::Instance().Refuse(id, "%zu bytes, at least %zu expected", length, min_bytes);
 }
 
 bool CGameNotifyHandler::HasMainWindow() const { return m_app.GetMainWindow() != nullptr; }
@@ -166,8 +167,10 @@ void CGameNotifyHandler::OnPlayerCall(Body body)
 {
     const CClientRecords& records = m_app.Records();
     const int32_t callee = BodyWord(body, 4);
-    m_app.ShowSystemMessage(FormatText(" %s呼叫 <c=%d>%s\n", records.GetUserDisplayName(BodyWord(body, 0)).c_str(),
-                                             PLAYER_CALL_COLOR, records.GetUserDisplayName(callee).c_str()));
+    const std::string caller_name = records.GetMarkupName(records.FindUser(BodyWord(body, 0)), NameKind::Display);
+    const std::string callee_name = records.GetMarkupName(records.FindUser(callee), NameKind::Display);
+    m_app.ShowSystemMessage(
+        FormatText(" %s呼叫 <c=%d>%s\n", caller_name.c_str(), PLAYER_CALL_COLOR, callee_name.c_str()));
     if (callee != 0 && callee == records.GetUserID())
         if (IFrameUI* frame = m_app.Links().frame_ui)
             frame->PlayFrameSound("SndAhoo");
@@ -188,9 +191,10 @@ void CGameNotifyHandler::OnExitAnswer(Body body)
 {
     const CClientRecords& records = m_app.Records();
     const bool agreed = BodyWord(body, 5) != 0;
-    m_app.ShowSystemMessage(FormatText(" <c=%d>%s%s%s的退出请求 \r\n", EXIT_ANSWER_COLOR,
-                                             records.GetUserName(BodyWord(body, 0)).c_str(), agreed ? "答应" : "拒绝",
-                                             records.GetUserName(BodyWord(body, 4)).c_str()));
+    const std::string answerer = records.GetMarkupName(records.FindUser(BodyWord(body, 0)), NameKind::User);
+    const std::string asker = records.GetMarkupName(records.FindUser(BodyWord(body, 4)), NameKind::User);
+    m_app.ShowSystemMessage(FormatText(" <c=%d>%s%s%s的退出请求 \r\n", EXIT_ANSWER_COLOR, answerer.c_str(),
+                                       agreed ? "答应" : "拒绝", asker.c_str()));
     if (!agreed)
         if (CGameStateHolder* state = m_app.GetGameStateHolder())
             state->SetExitRequestTick(0);
@@ -228,15 +232,16 @@ void CGameNotifyHandler::OnLookerLeave(Body body)
 void CGameNotifyHandler::OnPlayerEnter(Body body)
 {
     CClientRecords& records = m_app.Records();
-    if (m_app.IsPlaying() && (records.GetRoomConfigs() & ROOM_CONFIG_ENTER_WHILE_PLAYING) == 0)
-        return;
     ServerPlayerEntry entry;
-    if (!ReadRecord(body, entry) || entry.user_id <= 0)
+    if (!ReadRecord(body, entry))
         return;
-    if (!IsTableChair(entry.chair)) {
-        net::LogPrintf("player %d enters chair %d: no such chair", entry.user_id, entry.chair);
+    if (entry.user_id <= 0 || !IsTableChair(entry.chair)) {
+        CRefusalLog::Instance().Refuse(GR_PLAYER_ENTER, "player %d at chair %d, not a player at the table",
+                                       entry.user_id, entry.chair);
         return;
     }
+    if (m_app.IsPlaying() && (records.GetRoomConfigs() & ROOM_CONFIG_ENTER_WHILE_PLAYING) == 0)
+        return;
     GameTableRecord& table = records.Table();
     if (!records.IsChairOccupied(entry.chair))
         table.player_count = std::min(table.player_count + 1, ChairCount());
@@ -300,7 +305,7 @@ void CGameNotifyHandler::OnHallTableNotice(Body body)
 void CGameNotifyHandler::OnRandomTable(Body body)
 {
     if (!m_app.Records().ApplyTableInfo(body)) {
-        net::LogPrintf("message %u refused: %zu bytes", GR_RANDOM_TABLE, body.size());
+        CRefusalLog::Instance().Refuse(GR_RANDOM_TABLE, "%zu bytes, not a sound record", body.size());
         return;
     }
     if (IFrameUI* frame = m_app.Links().frame_ui)
@@ -314,7 +319,7 @@ void CGameNotifyHandler::OnRandomTable(Body body)
 void CGameNotifyHandler::OnTableChanged(Body body)
 {
     if (!m_app.Records().ApplyTableSeats(body)) {
-        net::LogPrintf("message %u refused: %zu bytes", GR_TABLE_CHANGED, body.size());
+        CRefusalLog::Instance().Refuse(GR_TABLE_CHANGED, "%zu bytes, not a sound record", body.size());
         return;
     }
     if (IFrameUI* frame = m_app.Links().frame_ui)

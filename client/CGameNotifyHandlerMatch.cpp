@@ -7,6 +7,7 @@
 #include "client/CGameNotifyHandler.h"
 #include "client/ClientText.h"
 #include "engine/core/EngineEvent.h"
+#include "client/CRefusalLog.h"
 #include "net/NetLog.h"
 
 namespace client {
@@ -155,7 +156,7 @@ void CGameNotifyHandler::OnEliminationFull(Body body)
 void CGameNotifyHandler::OnMatchStage(Body body)
 {
     if (!m_app.Records().CopyTableHeader(body)) {
-        net::LogPrintf("message %u refused: %zu bytes", GR_MATCH_STAGE, body.size());
+        CRefusalLog::Instance().Refuse(GR_MATCH_STAGE, "%zu bytes, not a sound record", body.size());
         return;
     }
     if (IFrameUI* frame = m_app.Links().frame_ui)

@@ -6,6 +6,7 @@
 #include "client/CGameFrameWnd.h"
 #include "client/CPlDkApp.h"
 #include "client/CardGameSceneHooks.h"
+#include "client/CRefusalLog.h"
 #include "net/NetLog.h"
 #include "platform/Window.h"
 
@@ -17,7 +18,7 @@ constexpr const char* SORRY_PICTURE = "vur抱歉";
 
 void LogRefused(uint32_t id, size_t length)
 {
-    net::LogPrintf("message %u refused: %zu bytes", id, length);
+    CRefusalLog::Instance().Refuse(id, "%zu bytes, not a sound record", length);
 }
 
 } // namespace

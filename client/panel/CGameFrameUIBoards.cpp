@@ -205,19 +205,26 @@ void CGameFrameUI::ShowSystemRejectedBanner(std::span<const uint8_t>)
 
 // --- Table notifications
 
+namespace {
+
+std::string MarkupName(const client::GameUserRecord& user)
+{
+    return client::CClientRecords::GetMarkupName(&user, client::NameKind::User);
+}
+
+} // namespace
+
 void CGameFrameUI::NotifyLookerEnter(const client::GameUserRecord& user)
 {
     if (m_sub_system != nullptr)
-        m_sub_system->AddSystemText(FormatText("<c=%u> %s 进来旁观\r\n", NOTICE_COLOUR,
-                                               EscapeMarkup(client::FieldText(user.name)).c_str()));
+        m_sub_system->AddSystemText(FormatText("<c=%u> %s 进来旁观\r\n", NOTICE_COLOUR, MarkupName(user).c_str()));
     (void)SendToMainGame(GAMEMSG_LOOKER_ENTER, reinterpret_cast<uintptr_t>(&user));
 }
 
 void CGameFrameUI::NotifyLookerLeave(const client::GameUserRecord& user)
 {
     if (m_sub_system != nullptr)
-        m_sub_system->AddSystemText(FormatText("<c=%u> %s 离开了\r\n", NOTICE_COLOUR,
-                                               EscapeMarkup(client::FieldText(user.name)).c_str()));
+        m_sub_system->AddSystemText(FormatText("<c=%u> %s 离开了\r\n", NOTICE_COLOUR, MarkupName(user).c_str()));
     (void)SendToMainGame(GAMEMSG_LOOKER_LEAVE, reinterpret_cast<uintptr_t>(&user));
 }
 

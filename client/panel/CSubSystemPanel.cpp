@@ -131,7 +131,8 @@ void CSubSystemPanel::AddForeignLine(std::span<const uint8_t> body, const char* 
     const std::string text = BodyText(body, CHAT_TEXT_OFFSET, CHAT_TEXT_BYTES - 1);
     if (!user || text.empty())
         return;
-    const std::string name = EscapeMarkup(m_app.Records().GetUserDisplayName(*user));
+    const client::CClientRecords& records = m_app.Records();
+    const std::string name = records.GetMarkupName(records.FindUser(*user), client::NameKind::Display);
     AddSystemText(FormatText("%s<c=%u>%s<c=0>说：%s\r\n", prefix, NAME_COLOUR, name.c_str(),
                              EscapeMarkup(text).c_str()));
 }
@@ -164,7 +165,8 @@ void CSubSystemPanel::SendChatLine(std::string_view line)
         return;
     if (auto* connection = dynamic_cast<client::CGameConnection*>(m_app.Links().connection))
         (void)connection->SendChat(text);
-    const std::string name = EscapeMarkup(m_app.Records().GetUserDisplayName(m_app.Records().GetUserID()));
+    const client::CClientRecords& records = m_app.Records();
+    const std::string name = records.GetMarkupName(records.FindUser(records.GetUserID()), client::NameKind::Display);
     AddSystemText(FormatText(" <c=%u>%s说：%s\r\n", OWN_LINE_COLOUR, name.c_str(), EscapeMarkup(text).c_str()));
 }
 

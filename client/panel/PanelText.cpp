@@ -26,29 +26,6 @@ std::string BodyText(std::span<const uint8_t> body, size_t offset, size_t max_by
     return platform::CutGbkText(text, max_bytes);
 }
 
-std::string EscapeMarkup(std::string_view text)
-{
-    std::string out;
-    out.reserve(text.size() + text.size() / 4);
-    for (size_t at = 0; at < text.size(); ++at) {
-        const char c = text[at];
-        if (platform::IsGbkLeadByte(c)) {
-            // A two-byte character: its second byte may look like ASCII. A
-            // lead byte with nothing after it is dropped.
-            if (at + 1 < text.size())
-                out.append(text.substr(at, 2));
-            ++at;
-            continue;
-        }
-        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
-            continue;
-        if (c == '<' || c == '>' || c == '#' || c == '/')
-            out.push_back('#');
-        out.push_back(c);
-    }
-    return out;
-}
-
 void PlaceTextView(engine::CRichTextView& view, const engine::EngineRect& rect)
 {
     const int32_t width = rect.Width();

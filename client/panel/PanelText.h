@@ -17,10 +17,7 @@
 
 #include "client/TextFunctions.h"
 #include "engine/core/EngineRect.h"
-
-namespace engine {
-class CRichTextView;
-}
+#include "engine/widgets/RichTextView.h"
 
 namespace panel {
 
@@ -32,10 +29,8 @@ inline constexpr size_t MAX_BODY_TEXT = 512;
 /// The zero-terminated GBK text at `offset`, up to the body's end and at most
 /// max_bytes (cut between characters); empty past the body.
 [[nodiscard]] std::string BodyText(std::span<const uint8_t> body, size_t offset, size_t max_bytes = MAX_BODY_TEXT);
-/// The text with the markup's special characters ('<', '>', '#', '/')
-/// escaped and control characters (line breaks included) dropped, so that it
-/// shows as one plain line.
-[[nodiscard]] std::string EscapeMarkup(std::string_view text);
+/// Foreign text as chat markup (the engine's one escaping step).
+using engine::EscapeMarkup;
 /// printf-style formatting into a std::string (GBK bytes pass unchanged).
 using client::FormatText;
 

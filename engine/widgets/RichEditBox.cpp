@@ -17,24 +17,6 @@ constexpr const char* OBJECT_TEXT = "[控件]";
 
 } // namespace
 
-std::string EscapeMarkup(std::string_view text)
-{
-    std::string out;
-    out.reserve(text.size());
-    for (size_t at = 0; at < text.size(); ++at) {
-        const char c = text[at];
-        if (platform::IsGbkLeadByte(c) && at + 1 < text.size()) {
-            out += c;
-            out += text[++at];
-            continue;
-        }
-        if (c == '#' || c == '<' || c == '>')
-            out += '#';
-        out += c;
-    }
-    return out;
-}
-
 int CRichEditBox::CreateEdit(int32_t width, int32_t height, uint32_t flags)
 {
     m_single_line = (flags & FLAG_HORIZONTAL) != 0;

@@ -85,8 +85,4 @@ private:
     int32_t m_max_length { -1 };
 };
 
-/// text with every markup byte escaped ('#', '<' and '>' as "##", "#<", "#>"),
-/// so that appending it shows it as it is.
-[[nodiscard]] std::string EscapeMarkup(std::string_view text);
-
 } // namespace engine

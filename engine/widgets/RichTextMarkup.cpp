@@ -104,6 +104,28 @@ std::array<char, CRichTextView::FACE_NAME_BYTES> CutFaceName(std::string_view na
 
 } // namespace
 
+std::string EscapeMarkup(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size() + text.size() / 4);
+    for (size_t at = 0; at < text.size(); ++at) {
+        const char c = text[at];
+        if (platform::IsGbkLeadByte(c)) {
+            // A two-byte character: its second byte may look like ASCII.
+            if (at + 1 < text.size())
+                out.append(text.substr(at, 2));
+            ++at;
+            continue;
+        }
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
+            continue;
+        if (c == '<' || c == '>' || c == '#' || c == '/')
+            out.push_back('#');
+        out.push_back(c);
+    }
+    return out;
+}
+
 // Appending -------------------------------------------------------------------
 
 void CRichTextView::AppendMarkup(std::string_view text)

@@ -366,4 +366,11 @@ protected:
     std::vector<uint32_t> m_placed; ///< objects placed by the last redraw
 };
 
+/// Text that is not ours (a player's name or line, a server's text, typed
+/// bytes) as markup that shows it as it is: '#', '<', '>' and '/' become
+/// "##", "#<", "#>" and "#/", control bytes (line breaks too) are dropped, so
+/// it stays on its line, two-byte characters stay whole and a lead byte with
+/// nothing after it is dropped. The one escaping step of the program.
+[[nodiscard]] std::string EscapeMarkup(std::string_view text);
+
 } // namespace engine

@@ -25,6 +25,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -381,6 +382,12 @@ public:
     void SetExtraBoard(engine::CEngineObject* board) { m_extra_board = board; }
 
 protected:
+    /// The data of a relayed game-data message: after its head, as long as
+    /// its length word says. None (the message refused and logged) for a
+    /// negative length or one past the bytes received.
+    [[nodiscard]] static std::optional<std::span<const uint8_t>> GameDataOf(std::span<const uint8_t> body);
+    /// The user name of the player at a chair as chat markup (empty for none).
+    [[nodiscard]] std::string SeatMarkupName(int chair) const;
     /// A loaded replay's recording player (the application's chair) becomes
     /// the own chair: the chair maths and the bottom seat board take it. The
     /// one step for a replay opened at start and one opened from the board.

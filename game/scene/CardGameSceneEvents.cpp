@@ -6,8 +6,10 @@
 #include <vector>
 
 #include "client/CCardGameConnection.h"
+#include "client/CCardGameNotifyHandler.h"
 #include "client/CGameApp.h"
 #include "client/CGameStateHolder.h"
+#include "client/CRefusalLog.h"
 #include "client/panel/CGameFrameUI.h"
 #include "client/panel/CLookOnRequestBox.h"
 #include "client/panel/CharacterImage.h"
@@ -82,9 +84,11 @@ void CCardGameScene::OnPlayerStarted(int32_t chair)
     if (App().IsMatch() || m_chairs == nullptr || !m_chairs->IsValidChair(chair))
         return;
     const client::CClientRecords& records = App().Records();
-    if (chair != records.GetChairNO())
-        App().ShowSystemMessage(panel::FormatText("<c=%d> %s 已经开始\r\n", static_cast<int>(STARTED_COLOUR),
-                                                  records.GetSeatDisplayName(chair).c_str()));
+    if (chair != records.GetChairNO()) {
+        const std::string name = records.GetMarkupName(records.Seat(chair), client::NameKind::Display);
+        App().ShowSystemMessage(
+            panel::FormatText("<c=%d> %s 已经开始\r\n", static_cast<int>(STARTED_COLOUR), name.c_str()));
+    }
     if (CSeatBoard* board = GetSeatBoard(ChairToView(chair)))
         board->ShowReady();
 }
@@ -146,8 +150,9 @@ void CCardGameScene::OnPlayerOffline(int32_t user_id)
             (void)connection->SendGameRequest(GAMEDATA_REJOIN, {}, client::RequestWait::No);
         return;
     }
-    App().ShowSystemMessage(panel::FormatText(" <z=qv系统通知> <c=%d>%s掉线了!\r\n", static_cast<int>(OFFLINE_COLOUR),
-                                              records.GetUserName(user_id).c_str()));
+    const std::string name = records.GetMarkupName(records.FindUser(user_id), client::NameKind::User);
+    App().ShowSystemMessage(
+        panel::FormatText(" <z=qv系统通知> <c=%d>%s掉线了!\r\n", static_cast<int>(OFFLINE_COLOUR), name.c_str()));
     if (CSeatBoard* board = GetSeatBoard(ChairToView(chair)))
         board->ShowOffline(true);
 }
@@ -161,9 +166,10 @@ void CCardGameScene::OnCardViewReply(std::span<const uint8_t> body)
     if (!owner || !owner_chair || !viewer || !allowed)
         return;
     const client::CClientRecords& records = App().Records();
+    const std::string owner_name = records.GetMarkupName(records.FindUser(*owner), client::NameKind::User);
+    const std::string viewer_name = records.GetMarkupName(records.FindUser(*viewer), client::NameKind::User);
     App().ShowSystemMessage(panel::FormatText(" <c=%d>%s%s%s看牌 \r\n", static_cast<int>(CARD_VIEW_COLOUR),
-                                              records.GetUserName(*owner).c_str(), *allowed != 0 ? "允许" : "禁止",
-                                              records.GetUserName(*viewer).c_str()));
+                                              owner_name.c_str(), *allowed != 0 ? "允许" : "禁止", viewer_name.c_str()));
     if (!records.IsLookOn() || *owner_chair != records.GetChairNO() || *viewer != records.GetUserID()
         || *allowed != 0 || !IsCardViewGranted())
         return;
@@ -334,8 +340,12 @@ void CCardGameScene::OnPlayerPassed(std::span<const uint8_t> body)
 void CCardGameScene::OnTableEvent221165(std::span<const uint8_t> body)
 {
     const auto chair = Word(body, 4);
-    if (!chair || m_chairs == nullptr || !m_chairs->IsValidChair(*chair))
+    if (!chair || m_chairs == nullptr)
         return;
+    if (!m_chairs->IsValidChair(*chair)) {
+        client::CRefusalLog::Instance().Refuse(client::GR_ID_221165, "chair %d is not at the table", *chair);
+        return;
+    }
     const client::CGameStateHolder* state = GetGameState();
     SetActiveChair(PrevChair(*chair), state != nullptr ? state->GetTableWord16() : -1);
 }

@@ -113,6 +113,12 @@ constexpr size_t CARD_VIEW_REPLY_WORDS = 10;
 
 } // namespace
 
+std::string CCardGameScene::SeatMarkupName(int chair) const
+{
+    const client::CClientRecords& records = App().Records();
+    return records.GetMarkupName(records.Seat(chair), client::NameKind::User);
+}
+
 void CCardGameScene::OnBtnAskCardView()
 {
     const client::CClientRecords& records = App().Records();
@@ -129,8 +135,9 @@ void CCardGameScene::OnBtnAskCardView()
         engine::MakeEngineEvent(&shown, button->GetId(), engine::VELOTRIX_EVENT_SHOWN, 0, 0);
         (void)AddWaitTimeAction(ASK_CARD_VIEW_WAIT_MS, &shown);
     }
-    App().ShowSystemMessage(panel::FormatText(" <c=%d>请求%s给我看牌\r\n", static_cast<int>(ASK_CARD_VIEW_COLOUR),
-                                              records.GetSeatDisplayName(records.GetChairNO()).c_str()));
+    const std::string name = records.GetMarkupName(records.Seat(records.GetChairNO()), client::NameKind::Display);
+    App().ShowSystemMessage(
+        panel::FormatText(" <c=%d>请求%s给我看牌\r\n", static_cast<int>(ASK_CARD_VIEW_COLOUR), name.c_str()));
 }
 
 void CCardGameScene::SendCardViewSetting(int32_t user_id, int32_t allow)

@@ -9,6 +9,7 @@
 #include "client/CGameFrameWnd.h"
 #include "client/CPlDkApp.h"
 #include "client/CGameStateHolder.h"
+#include "client/CRefusalLog.h"
 #include "client/panel/CGameFrameUI.h"
 #include "client/panel/PanelText.h"
 #include "engine/core/EngineEvent.h"
@@ -358,14 +359,29 @@ client::IGameNotifyHandler* CCardGameScene::GetNotifyHandler() const
     return app != nullptr ? &app->GetNotifyHandler() : nullptr;
 }
 
+std::optional<std::span<const uint8_t>> CCardGameScene::GameDataOf(std::span<const uint8_t> body)
+{
+    const auto length = Word(body, 16);
+    if (!length || body.size() < client::CARD_GAME_HEADER_BYTES) {
+        client::CRefusalLog::Instance().Refuse(client::GR_GAME_DATA, "%zu bytes, no length word", body.size());
+        return std::nullopt;
+    }
+    const size_t received = body.size() - client::CARD_GAME_HEADER_BYTES;
+    if (*length < 0 || static_cast<size_t>(*length) > received) {
+        client::CRefusalLog::Instance().Refuse(client::GR_GAME_DATA, "data of %d bytes, %zu received", *length,
+                                               received);
+        return std::nullopt;
+    }
+    return body.subspan(client::CARD_GAME_HEADER_BYTES, static_cast<size_t>(*length));
+}
+
 void CCardGameScene::OnGameData(std::span<const uint8_t> body)
 {
     const auto sub_id = Word(body, 8);
-    const auto length = Word(body, 16);
-    if (!sub_id || !length || *length < 0
-        || static_cast<size_t>(*length) > body.size() - client::CARD_GAME_HEADER_BYTES)
+    const auto game_data = sub_id ? GameDataOf(body) : std::nullopt;
+    if (!game_data)
         return;
-    const std::span<const uint8_t> data = body.subspan(client::CARD_GAME_HEADER_BYTES, static_cast<size_t>(*length));
+    const std::span<const uint8_t> data = *game_data;
     const auto known = std::find_if(std::begin(GAME_DATA_MINIMUM), std::end(GAME_DATA_MINIMUM),
                                     [&](const GameDataMinimum& m) { return m.sub_id == *sub_id; });
     if (known != std::end(GAME_DATA_MINIMUM) && data.size() < known->bytes)
@@ -392,9 +408,10 @@ void CCardGameScene::OnGameDataPlayer(int32_t sub_id, std::span<const uint8_t> b
         CSeatBoard* board = GetSeatBoard(ChairToView(*chair));
         if (board == nullptr || !board->IsOffline())
             return;
+        const client::CClientRecords& records = App().Records();
+        const std::string name = records.GetMarkupName(records.Seat(*chair), client::NameKind::Display);
         App().ShowSystemMessage(panel::FormatText(" <z=qv系统通知> <c=%d>%s重新回到了游戏!\r\n",
-                                                  static_cast<int>(GetIntSetting(SETTING_BACK_COLOUR)),
-                                                  App().Records().GetSeatDisplayName(*chair).c_str()));
+                                                  static_cast<int>(GetIntSetting(SETTING_BACK_COLOUR)), name.c_str()));
         board->ShowOffline(false);
         SetActive(m_clock, true);
         if (m_clock != nullptr && *chair == GetActiveChair())

@@ -218,7 +218,7 @@ void CPlDkGameScene::OnDealTick()
         const int holder = data.head[13];
         if (IsChair(holder) && IsCardId(data.head_turned_card))
             Chat(panel::FormatText(" <c=%d>%s<c=0>抓到翻牌<c=%d>%s\r\n", static_cast<int>(NAME_COLOUR),
-                                   App().Records().GetSeatUserName(holder).c_str(), static_cast<int>(CARD_COLOUR),
+                                   SeatMarkupName(holder).c_str(), static_cast<int>(CARD_COLOUR),
                                    GetCardName(data.head_turned_card).c_str()));
     }
     // k / SEATS stays below DEAL_MAX_ROUNDS, inside the 32 words of a hand.
@@ -282,7 +282,6 @@ void CPlDkGameScene::RestoreRunningGame()
     if (state == nullptr)
         return;
     const rules::TableGameData& data = state->GetTableData();
-    const client::CClientRecords& records = App().Records();
     const int holder = data.head[13];
     const int other = data.head_partner;
 
@@ -294,13 +293,13 @@ void CPlDkGameScene::RestoreRunningGame()
     if (data.head_turned_position != -1 && IsChair(holder) && IsChair(other)) {
         const std::string card = IsCardId(data.head_turned_card) ? GetCardName(data.head_turned_card) : "";
         Chat(panel::FormatText(" <c=%d>%s<c=0>抓到另一张<c=%d>%s\r\n", static_cast<int>(NAME_COLOUR),
-                               records.GetSeatUserName(other).c_str(), static_cast<int>(CARD_COLOUR), card.c_str()));
+                               SeatMarkupName(other).c_str(), static_cast<int>(CARD_COLOUR), card.c_str()));
         if ((other + 2) % SEATS == holder)
             Chat(" <c=0>不需要交换位置\r\n");
         else
             Chat(panel::FormatText(" <c=%d>%s<c=0>与<c=%d>%s<c=0>交换位置\r\n", static_cast<int>(NAME_COLOUR),
-                                   records.GetSeatUserName(other).c_str(), static_cast<int>(NAME_COLOUR),
-                                   records.GetSeatUserName((holder + 2) % SEATS).c_str()));
+                                   SeatMarkupName(other).c_str(), static_cast<int>(NAME_COLOUR),
+                                   SeatMarkupName((holder + 2) % SEATS).c_str()));
     }
     if (m_turned_card != nullptr) {
         m_turned_card->MoveTo(-1000, -1000);

@@ -465,15 +465,15 @@ void CPlDkGameScene::AssistSelectionAlt()
 void CPlDkGameScene::OnGameData(std::span<const uint8_t> body)
 {
     const auto sub_id = Word(body, 8);
-    const auto length = Word(body, 16);
     if (!sub_id || (*sub_id != GAMEDATA_JUDGE_SINGLE_WIN && *sub_id != GAMEDATA_JUDGE_PLAY_SND
                     && *sub_id != GAMEDATA_SCORE_CARDS)) {
         CCardGameScene::OnGameData(body);
         return;
     }
-    if (!length || *length < 0 || static_cast<size_t>(*length) > body.size() - client::CARD_GAME_HEADER_BYTES)
+    const auto game_data = GameDataOf(body);
+    if (!game_data)
         return;
-    const std::span<const uint8_t> data = body.subspan(client::CARD_GAME_HEADER_BYTES, static_cast<size_t>(*length));
+    const std::span<const uint8_t> data = *game_data;
     switch (*sub_id) {
     case GAMEDATA_JUDGE_SINGLE_WIN: {
         const engine::EngineEvent next = SelfEvent(*this, GAMEMSG_CHAT_BUBBLE_TIMER);
@@ -512,7 +512,8 @@ void CPlDkGameScene::ShowQuickTalk(int32_t chair, int32_t phrase)
     if (!IsChair(chair) || phrase < 0 || phrase >= QUICK_TALK_PHRASES)
         return;
     const std::string_view text = GetQuickTalkPhrase(phrase);
-    Chat(panel::FormatText(" %s说：%.*s\r\n", App().Records().GetSeatDisplayName(chair).c_str(),
+    const client::CClientRecords& records = App().Records();
+    Chat(panel::FormatText(" %s说：%.*s\r\n", records.GetMarkupName(records.Seat(chair), client::NameKind::Display).c_str(),
                            static_cast<int>(text.size()), text.data()));
     const int view = ChairToView(chair);
     if (view >= 0 && view < SEATS) {

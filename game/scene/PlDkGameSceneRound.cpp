@@ -11,6 +11,8 @@
 #include <string>
 
 #include "client/CCardGameConnection.h"
+#include "client/CCardGameNotifyHandler.h"
+#include "client/CRefusalLog.h"
 #include "client/CGameStateHolder.h"
 #include "client/CPlDkApp.h"
 #include "client/CPlDkGameState.h"
@@ -123,7 +125,11 @@ void CPlDkGameScene::RefreshRanking()
 void CPlDkGameScene::OnSetHandCards(std::span<const uint8_t> body)
 {
     const int32_t chair = WordAt(body, 1);
-    if (!IsChair(chair) || m_hand == nullptr)
+    if (!IsChair(chair)) {
+        client::CRefusalLog::Instance().Refuse(client::GR_HAND_CARDS, "chair %d is not at the table", chair);
+        return;
+    }
+    if (m_hand == nullptr)
         return;
     const std::vector<int32_t> cards = CardsAt(body, 3, WordAt(body, 2));
     (void)m_hand->SetChairCards(chair, cards);
@@ -136,7 +142,11 @@ void CPlDkGameScene::OnSetHandCards(std::span<const uint8_t> body)
 void CPlDkGameScene::OnCardsThrown(std::span<const uint8_t> body)
 {
     const int32_t chair = WordAt(body, 3);
-    if (!IsChair(chair) || m_hand == nullptr)
+    if (!IsChair(chair)) {
+        client::CRefusalLog::Instance().Refuse(client::GR_CARDS_THROWN, "chair %d is not at the table", chair);
+        return;
+    }
+    if (m_hand == nullptr)
         return;
     const int32_t next = WordAt(body, 4);
     const int32_t place = WordAt(body, 6);
@@ -257,8 +267,10 @@ void CPlDkGameScene::SetLastPlay(int chair, const rules::CardPlay& play)
 void CPlDkGameScene::OnPlayerPassed(std::span<const uint8_t> body)
 {
     const int32_t chair = WordAt(body, 2);
-    if (!IsChair(chair))
+    if (!IsChair(chair)) {
+        client::CRefusalLog::Instance().Refuse(client::GR_PLAYER_PASSED, "chair %d is not at the table", chair);
         return;
+    }
     const int32_t next = WordAt(body, 4);
     const bool trick_over = WordAt(body, 5) != 0;
     const int32_t winner = WordAt(body, 6);
@@ -456,7 +468,7 @@ void CPlDkGameScene::OnRoundEnd()
             board->ResetRound();
         const uint32_t colour = chair == OwnChair() ? OWN_COLOUR : OTHER_COLOUR;
         const std::string name = records.GetSeatUserName(chair);
-        std::string line = panel::FormatText(" <c=%d>[%s]", static_cast<int>(colour), name.c_str());
+        std::string line = panel::FormatText(" <c=%d>[%s]", static_cast<int>(colour), SeatMarkupName(chair).c_str());
         // The points of every row start in one column: a bracketed name of
         // at most 20 bytes is padded to 21.
         if (name.size() + 2 <= NAME_COLUMN - 1)

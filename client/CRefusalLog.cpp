@@ -1,0 +1,74 @@
+#include "client/CRefusalLog.h"
+
+#include <cstdarg>
+#include <cstdio>
+
+#include "net/NetLog.h"
+#include "platform/Tick.h"
+
+namespace client {
+
+CRefusalLog& CRefusalLog::Instance()
+{
+    static CRefusalLog log;
+    return log;
+}
+
+void CRefusalLog::Refuse(uint32_t id, const char* format, ...)
+{
+    char reason[256];
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(reason, sizeof reason, format, args);
+    va_end(args);
+
+    std::lock_guard lock(m_mutex);
+    ++m_count;
+    const uint32_t now = m_tick ? m_tick() : platform::GetTickCount();
+    if (!m_window_open || now - m_window_start >= WINDOW_MS) {
+        if (m_unwritten > 0)
+            Write("refused messages not logged: " + std::to_string(m_unwritten));
+        m_window_open = true;
+        m_window_start = now;
+        m_lines = 0;
+        m_unwritten = 0;
+    }
+    if (m_lines >= LINES_PER_WINDOW) {
+        ++m_unwritten;
+        return;
+    }
+    ++m_lines;
+    Write("message " + std::to_string(id) + " refused: " + reason);
+}
+
+uint64_t CRefusalLog::GetCount() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_count;
+}
+
+void CRefusalLog::SetSink(Sink sink)
+{
+    std::lock_guard lock(m_mutex);
+    m_sink = std::move(sink);
+    m_window_open = false;
+    m_unwritten = 0;
+}
+
+void CRefusalLog::SetTickFunction(Tick tick)
+{
+    std::lock_guard lock(m_mutex);
+    m_tick = std::move(tick);
+    m_window_open = false;
+    m_unwritten = 0;
+}
+
+void CRefusalLog::Write(const std::string& line)
+{
+    if (m_sink)
+        m_sink(line);
+    else
+        net::LogPrintf("%s", line.c_str());
+}
+
+} // namespace client

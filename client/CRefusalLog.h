@@ -1,0 +1,54 @@
+#pragma once
+// The log of refused server contents. A notification or answer whose values
+// make no sense (a chair outside the table, a count past its limit, a length
+// past the bytes received, a body shorter than its record) changes nothing;
+// it is refused with one log line naming the message and the reason. A
+// server that sends such contents without end still gets a bounded log: at
+// most LINES_PER_WINDOW lines in each WINDOW_MS; the refusals past that are
+// counted and told in one line by the first refusal of a later window.
+//
+// Owner: one per process (Instance), like the log it writes to.
+// Threads: any; a mutex guards the window and the counts, and lines are
+// written under it, so they keep their order.
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <string>
+
+namespace client {
+
+class CRefusalLog {
+public:
+    static constexpr uint32_t WINDOW_MS = 10000;
+    static constexpr uint32_t LINES_PER_WINDOW = 20;
+
+    using Sink = std::function<void(const std::string& line)>;
+    using Tick = std::function<uint32_t()>;
+
+    static CRefusalLog& Instance();
+
+    /// Refuses message `id` for the printf-style reason: "message ID refused: REASON".
+    void Refuse(uint32_t id, const char* format, ...) __attribute__((format(printf, 3, 4)));
+    /// Refusals since the process started, written or not.
+    [[nodiscard]] uint64_t GetCount() const;
+    /// Where the lines go and the clock of the windows (tests); empty gives
+    /// back the library log and the platform tick. A new sink or clock opens
+    /// a fresh window.
+    void SetSink(Sink sink);
+    void SetTickFunction(Tick tick);
+
+private:
+    CRefusalLog() = default;
+    void Write(const std::string& line);
+
+    mutable std::mutex m_mutex;
+    Sink m_sink;
+    Tick m_tick;
+    uint64_t m_count { 0 };
+    bool m_window_open { false };
+    uint32_t m_window_start { 0 };
+    uint32_t m_lines { 0 };
+    uint64_t m_unwritten { 0 };
+};
+
+} // namespace client

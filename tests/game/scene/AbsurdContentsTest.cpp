@@ -1,0 +1,157 @@
+// Server contents that make no sense (a log-on answer naming 10,000 players,
+// chairs far outside the table, a throw of 10,000 cards, a game-data length
+// of 2^31-1) go the whole road from the dispatcher to the scene: each is
+// refused with one log line giving its reason and changes nothing, and a
+// flood of them gives a bounded log.
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "client/CCardGameNotifyHandler.h"
+#include "client/CGameConnection.h"
+#include "client/CPlDkNotifyHandler.h"
+#include "client/CRefusalLog.h"
+#include "client/RecordCodec.h"
+#include "game/scene/BoardTestSupport.h"
+#include "game/scene/PlDkGameScene.h"
+#include "game/scene/PlDkSeatBoard.h"
+#include "game/scene/SceneRecorders.h"
+#include "platform/ByteOrder.h"
+
+namespace scene::test {
+namespace {
+
+using client::CRefusalLog;
+
+std::vector<uint8_t> Words(std::initializer_list<int32_t> words, size_t size = 0)
+{
+    std::vector<uint8_t> body(std::max(size, 4 * words.size()), 0);
+    size_t at = 0;
+    for (const int32_t word : words)
+        platform::StoreU32LE(body.data() + 4 * at++, static_cast<uint32_t>(word));
+    return body;
+}
+
+std::vector<uint8_t> PlayerEntering(int32_t user_id, int32_t chair)
+{
+    client::ServerPlayerEntry entry;
+    entry.user_id = user_id;
+    entry.chair = chair;
+    const auto bytes = client::RecordBytes(entry);
+    return { bytes.begin(), bytes.end() };
+}
+
+class AbsurdContentsTest : public BoardTest {
+protected:
+    AbsurdContentsTest()
+    {
+        AddCardImages(50, 68);
+        AddImage("PlayerBoardSmall", 200, 60, 3);
+        m_scene = AddScene<CPlDkGameScene>({ 0, 0, 1000, 700 });
+        LinkTable(m_app, m_chat, m_connection, 100, m_scene);
+        m_app.Records().Launch().user_id = 100;
+        m_app.Records().Room().configs = client::ROOM_CONFIG_40;
+        m_app.Records().Table().player_count = 4;
+        CRefusalLog::Instance().SetSink([this](const std::string& line) { m_log.push_back(line); });
+        CRefusalLog::Instance().SetTickFunction([this] { return m_now; });
+    }
+    ~AbsurdContentsTest() override
+    {
+        CRefusalLog::Instance().SetSink({});
+        CRefusalLog::Instance().SetTickFunction({});
+        m_engine.m_objects->DestroyObject(m_scene->GetId());
+    }
+
+    // What a refused message must leave as it was.
+    std::vector<int64_t> State()
+    {
+        client::CPlDkGameState& state = m_app.GetGameState();
+        std::vector<int64_t> values { m_app.GetLogonWord(), m_app.IsPlaying(), m_app.Records().Table().player_count,
+                                      state.GetTableWord14(), state.GetTableWord15(),
+                                      m_scene->GetLastCardPlay().chair,
+                                      static_cast<int64_t>(m_chat.lines.size()),
+                                      static_cast<int64_t>(m_connection.sent.size()) };
+        for (int chair = 0; chair < client::MAX_CHAIRS; ++chair)
+            values.insert(values.end(), { m_app.Records().Seat(chair)->user_id, m_app.Records().Seat(chair)->chair });
+        for (int i = 0; i < m_scene->Sprites().Count(); ++i) {
+            const CardSpriteState& s = m_scene->Sprites().At(i);
+            values.insert(values.end(), { s.card, s.chair, s.state });
+        }
+        return values;
+    }
+
+    CChatSink m_chat;
+    CRecordingConnection m_connection { m_app };
+    CPlDkGameScene* m_scene {};
+    client::CPlDkNotifyHandler m_handler { m_app };
+    std::vector<std::string> m_log;
+    uint32_t m_now { 5000 };
+};
+
+TEST_F(AbsurdContentsTest, EachIsRefusedOnceWithItsReasonAndChangesNothing)
+{
+    const std::vector<uint8_t> throw_from_nowhere
+        = Words({ 0, 0, 0, -1, 1, 0, 0, 20, 0, 0, 0, 0, rules::CARD_TYPE_PAIR, 0, 0, 10000 });
+    const struct {
+        const char* what;
+        std::function<void()> send;
+        std::string line;
+    } cases[] = {
+        { "log-on answer of 10,000 players",
+          [&] {
+              m_connection.code = client::GR_ID_210210;
+              m_connection.answer_data = Words({ 0, 0, 10000 }, 60);
+              std::string error;
+              EXPECT_FALSE(m_connection.Logon(error));
+              EXPECT_FALSE(error.empty());
+              m_connection.sent.clear();
+          },
+          "message 200110 refused: the answer names 10000 players, at most 8" },
+        { "start at chair -3", [&] { m_handler.Dispatch(client::GR_USER_START, Words({ 0, 0, 0, -3 })); },
+          "message 201160 refused: chair -3 is not at the table" },
+        { "start at chair 1000", [&] { m_handler.Dispatch(client::GR_USER_START, Words({ 0, 0, 0, 1000 })); },
+          "message 201160 refused: chair 1000 is not at the table" },
+        { "10,000 cards from chair -1", [&] { m_handler.Dispatch(client::GR_CARDS_THROWN, throw_from_nowhere); },
+          "message 221170 refused: chair -1 is not at the table" },
+        { "turn at chair -2", [&] { m_handler.Dispatch(client::GR_ID_221165, Words({ 0, -2 })); },
+          "message 221165 refused: chair -2 is not at the table" },
+        { "entering chair 10,000",
+          [&] { m_handler.Dispatch(client::GR_PLAYER_ENTER, PlayerEntering(555, 10000)); },
+          "message 211011 refused: player 555 at chair 10000, not a player at the table" },
+        { "entering chair -5", [&] { m_handler.Dispatch(client::GR_PLAYER_ENTER, PlayerEntering(556, -5)); },
+          "message 211011 refused: player 556 at chair -5, not a player at the table" },
+        { "game data of 2^31-1 bytes",
+          [&] { m_handler.Dispatch(client::GR_GAME_DATA, Words({ 0, 0, GAMEDATA_PLAYER_BACK, 0, INT32_MAX, 2 })); },
+          "message 229500 refused: data of 2147483647 bytes, 4 received" },
+    };
+    for (const auto& c : cases) {
+        m_log.clear();
+        const std::vector<int64_t> before = State();
+        c.send();
+        EXPECT_EQ(m_log, std::vector<std::string> { c.line }) << c.what;
+        EXPECT_EQ(State(), before) << c.what;
+    }
+}
+
+TEST_F(AbsurdContentsTest, AFloodGivesABoundedLogThatCountsWhatItLeftOut)
+{
+    const std::vector<uint8_t> start = Words({ 0, 0, 0, -3 });
+    const uint64_t refused = CRefusalLog::Instance().GetCount();
+    for (int i = 0; i < 10000; ++i) {
+        m_now += 1;
+        m_handler.Dispatch(client::GR_USER_START, start);
+    }
+    EXPECT_EQ(CRefusalLog::Instance().GetCount() - refused, 10000u);
+    // 10,000 refusals within one window: its lines only.
+    ASSERT_EQ(m_log.size(), CRefusalLog::LINES_PER_WINDOW);
+    // The first refusal of the next window tells how many were left out.
+    m_now += 1;
+    m_handler.Dispatch(client::GR_USER_START, start);
+    ASSERT_EQ(m_log.size(), CRefusalLog::LINES_PER_WINDOW + 2);
+    EXPECT_EQ(m_log[CRefusalLog::LINES_PER_WINDOW],
+              "refused messages not logged: " + std::to_string(10000 - CRefusalLog::LINES_PER_WINDOW));
+    EXPECT_EQ(m_log.back(), "message 201160 refused: chair -3 is not at the table");
+}
+
+} // namespace
+} // namespace scene::test
