@@ -1,9 +1,13 @@
 #include "engine/media/CSdlMixerSoundLibrary.h"
 
 #include <algorithm>
+#include <cstring>
+#include <vector>
 
 #include <SDL.h>
 #include <SDL_mixer.h>
+
+#include "platform/ByteOrder.h"
 
 namespace engine {
 
@@ -13,8 +17,41 @@ constexpr int FREQUENCY = 44100;
 constexpr int CHANNELS = 2;
 constexpr int CHUNK_SAMPLES = 2048;
 constexpr int MIXER_CHANNELS = 32;
+constexpr uint32_t WAVE_MIN_RATE = 4000;
 
 } // namespace
+
+std::optional<std::vector<uint8_t>> CapWaveChunks(std::span<const uint8_t> bytes)
+{
+    // SDL also takes a WAVE without its RIFF head: the chunks then follow
+    // the "WAVE" at once.
+    const bool riff = bytes.size() >= 12 && std::memcmp(bytes.data(), "RIFF", 4) == 0
+        && std::memcmp(bytes.data() + 8, "WAVE", 4) == 0;
+    const bool bare = bytes.size() >= 4 && std::memcmp(bytes.data(), "WAVE", 4) == 0;
+    if (!riff && !bare)
+        return std::nullopt;
+    std::vector<uint8_t> capped(bytes.begin(), bytes.end());
+    auto cap = [&](size_t length_at, size_t available) {
+        const uint32_t length = platform::LoadU32LE(capped.data() + length_at);
+        if (length > available)
+            platform::StoreU32LE(capped.data() + length_at, static_cast<uint32_t>(available));
+        return std::min<size_t>(length, available);
+    };
+    if (riff)
+        (void)cap(4, capped.size() - 8);
+    for (size_t at = riff ? 12 : 4; capped.size() - at >= 8;) {
+        const size_t length = cap(at + 4, capped.size() - at - 8);
+        // Converting to the mixer's rate multiplies the data by the ratio of
+        // the rates: a rate of 1 Hz would ask for 44100 times the input.
+        if (std::memcmp(capped.data() + at, "fmt ", 4) == 0 && length >= 8
+            && platform::LoadU32LE(capped.data() + at + 12) < WAVE_MIN_RATE)
+            return std::vector<uint8_t> {};
+        at += 8 + length + (length & 1); // chunks are padded to even lengths
+        if (at > capped.size())
+            break;
+    }
+    return capped;
+}
 
 CSdlMixerSoundLibrary::~CSdlMixerSoundLibrary()
 {
@@ -51,6 +88,11 @@ uint32_t CSdlMixerSoundLibrary::StreamCreate(std::span<const uint8_t> bytes)
         return 0;
     Stream stream;
     if (m_audio_open) {
+        const std::optional<std::vector<uint8_t>> wave = CapWaveChunks(bytes);
+        if (wave && wave->empty())
+            return 0;
+        if (wave)
+            bytes = *wave;
         SDL_RWops* source = SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size()));
         if (source == nullptr)
             return 0;

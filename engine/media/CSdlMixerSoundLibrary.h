@@ -8,16 +8,31 @@
 // Owner: the music module. Threads: UI thread only (SDL_mixer's own thread
 // mixes the chunks).
 // Hazards: SDL's audio subsystem is opened by Init and closed by Free; other
-// users of SDL audio must not close it in between.
+// users of SDL audio must not close it in between. Sound data is untrusted:
+// SDL's WAV loader allocates each chunk at the length its head claims before
+// reading it (1.4 GiB for a 76-byte file), so a WAV is handed over with its
+// chunk lengths cut to the bytes the input holds, and one below 4000 Hz is
+// refused, as converting it to the mixer's 44100 Hz would ask for up to 44100
+// times its size (CapWaveChunks). What SDL then asks stays within about a
+// hundred times the input.
 
 #include <cstdint>
 #include <map>
+#include <optional>
+#include <span>
+#include <vector>
 
 #include "engine/media/ISoundLibrary.h"
 
 struct Mix_Chunk;
 
 namespace engine {
+
+/// A WAVE (with or without its RIFF head) with the RIFF length and every
+/// chunk length cut to the bytes that follow in the input (a truncated file
+/// keeps what it holds); none when the bytes are no WAVE; an empty vector
+/// (refused) for a WAVE whose sample rate is below 4000 Hz.
+[[nodiscard]] std::optional<std::vector<uint8_t>> CapWaveChunks(std::span<const uint8_t> bytes);
 
 class CSdlMixerSoundLibrary final : public ISoundLibrary {
 public:
