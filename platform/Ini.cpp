@@ -31,10 +31,7 @@ struct ParsedLine {
     std::string_view value; // entry value, trimmed, quotes removed
 };
 
-bool IsBlank(char c)
-{
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
-}
+using ini::IsBlank;
 
 std::string_view Trim(std::string_view text)
 {
@@ -217,6 +214,11 @@ bool EditIniFile(std::string_view path, Edit edit)
 } // namespace
 
 namespace ini {
+
+bool IsBlank(char c)
+{
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
+}
 
 // A name that would not read back as written is refused: line breaks, a NUL,
 // '=' in a key, ']' in a section, and a key that would read as a comment or a

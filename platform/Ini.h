@@ -55,6 +55,8 @@ namespace ini {
 [[nodiscard]] std::string RemoveSection(std::string_view text, std::string_view section);
 [[nodiscard]] std::vector<std::string> ListKeys(std::string_view text, std::string_view section);
 [[nodiscard]] int ParseInt(std::string_view value, int default_value);
+// The blanks the reader trims from both ends of names and values.
+[[nodiscard]] bool IsBlank(char c);
 // Whether a name can be written so that it reads back as the same name.
 enum class IniName { Section, Key };
 [[nodiscard]] bool IsWritableName(std::string_view name, IniName kind);

@@ -26,7 +26,7 @@ std::optional<std::string> SectionFor(std::string_view key_path)
 // such a value is stored inside one more pair of quotes so it reads back whole.
 std::string Protect(std::string_view value)
 {
-    auto needs = [](char c) { return c == ' ' || c == '\t' || c == '"' || c == '\''; };
+    auto needs = [](char c) { return ini::IsBlank(c) || c == '"' || c == '\''; };
     if (value.empty() || !(needs(value.front()) || needs(value.back())))
         return std::string(value);
     std::string quoted;

@@ -31,10 +31,12 @@ TEST(UserStore, KeepsValuesUnderKeyPathsExactly)
     ASSERT_TRUE(store.SetValue("QvRep.File\\Shell\\Open\\Command", "", "\"/opt/pldk/pldk\" %1"));
     ASSERT_TRUE(store.SetValue("QvRep.File\\DefaultIcon", "", "  padded  "));
     ASSERT_TRUE(store.SetValue("QvRep.File", "Name", "'quoted'"));
+    ASSERT_TRUE(store.SetValue("QvRep.File", "Tab", "\vvertical tab\f"));
     CUserStore again(folder / "registry.ini");
     EXPECT_EQ(again.GetValue("qvrep.file/shell/open/command"), "\"/opt/pldk/pldk\" %1");
     EXPECT_EQ(again.GetValue("QvRep.File\\DefaultIcon\\"), "  padded  ");
     EXPECT_EQ(again.GetValue("QvRep.File", "name"), "'quoted'");
+    EXPECT_EQ(again.GetValue("QvRep.File", "tab"), "\vvertical tab\f") << "every blank the reader trims is kept";
     EXPECT_EQ(again.GetValue("QvRep.File", "none"), std::nullopt);
     EXPECT_EQ(again.GetValue("Missing"), std::nullopt);
     EXPECT_FALSE(store.SetValue("", "x", "y"));
