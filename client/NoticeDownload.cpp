@@ -18,46 +18,14 @@ namespace {
 struct Transfer {
     NoticeDownloadJob* job = nullptr;
     platform::FileHandle file;
-    std::string head; ///< the first bytes until the prefix is checked
-    bool prefix_checked = false;
-    bool refused = false;
-    size_t written = 0;
+    NoticeBody body;
 };
-
-bool PrefixMatches(const std::string& head)
-{
-    return platform::GbkEqualsNoCase(std::string_view(head).substr(0, NOTICE_PREFIX_LENGTH), NOTICE_PREFIX);
-}
-
-bool WriteOut(Transfer& transfer, const char* bytes, size_t size)
-{
-    if (transfer.written + size > NOTICE_MAX_BYTES)
-        return false;
-    if (size != 0 && std::fwrite(bytes, 1, size, transfer.file.get()) != size)
-        return false;
-    transfer.written += size;
-    return true;
-}
 
 size_t OnBody(char* bytes, size_t size, size_t count, void* user)
 {
     auto& transfer = *static_cast<Transfer*>(user);
     const size_t length = size * count;
-    if (transfer.prefix_checked)
-        return WriteOut(transfer, bytes, length) ? length : 0;
-    // The prefix is checked once its eight bytes are in, however the body
-    // arrives in pieces.
-    transfer.head.append(bytes, length);
-    if (transfer.head.size() < NOTICE_PREFIX_LENGTH)
-        return length;
-    transfer.prefix_checked = true;
-    if (!PrefixMatches(transfer.head)) {
-        transfer.refused = true;
-        return 0;
-    }
-    const bool ok = WriteOut(transfer, transfer.head.data(), transfer.head.size());
-    transfer.head.clear();
-    return ok ? length : 0;
+    return transfer.body.Take(std::string_view(bytes, length)) ? length : 0;
 }
 
 int OnProgress(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
@@ -73,6 +41,35 @@ void RemoveFile(const std::string& gbk_path)
 
 } // namespace
 
+bool NoticeBody::WriteOut(std::string_view bytes)
+{
+    if (written + bytes.size() > NOTICE_MAX_BYTES)
+        return false;
+    if (!bytes.empty() && (file == nullptr || std::fwrite(bytes.data(), 1, bytes.size(), file) != bytes.size()))
+        return false;
+    written += bytes.size();
+    return true;
+}
+
+bool NoticeBody::Take(std::string_view bytes)
+{
+    if (prefix_checked)
+        return !refused && WriteOut(bytes);
+    // The prefix is checked once its eight bytes are in, however the body
+    // arrives in pieces.
+    head.append(bytes);
+    if (head.size() < NOTICE_PREFIX_LENGTH)
+        return true;
+    prefix_checked = true;
+    if (!platform::GbkEqualsNoCase(std::string_view(head).substr(0, NOTICE_PREFIX_LENGTH), NOTICE_PREFIX)) {
+        refused = true;
+        return false;
+    }
+    const bool ok = WriteOut(head);
+    head.clear();
+    return ok;
+}
+
 bool RunNoticeDownload(NoticeDownloadJob& job)
 {
     static std::once_flag s_curl_ready;
@@ -81,6 +78,7 @@ bool RunNoticeDownload(NoticeDownloadJob& job)
     Transfer transfer;
     transfer.job = &job;
     transfer.file = platform::OpenFile(job.local_file, "wb");
+    transfer.body.file = transfer.file.get();
     if (!transfer.file) {
         net::LogPrintf("notice file %s could not be created", job.local_file.c_str());
         return false;
@@ -108,10 +106,10 @@ bool RunNoticeDownload(NoticeDownloadJob& job)
     curl_easy_cleanup(curl);
 
     // A body shorter than the prefix cannot be a notice.
-    const bool complete = result == CURLE_OK && transfer.prefix_checked && !transfer.refused;
+    const bool complete = result == CURLE_OK && transfer.body.prefix_checked && !transfer.body.refused;
     const bool closed = std::fclose(transfer.file.release()) == 0;
     if (!complete || !closed) {
-        if (transfer.refused)
+        if (transfer.body.refused)
             net::LogPrintf("notice %s refused: it does not begin with %s", url.c_str(), NOTICE_PREFIX);
         else
             net::LogPrintf("notice %s not downloaded: %s", url.c_str(), curl_easy_strerror(result));

@@ -17,6 +17,8 @@
 
 #include <atomic>
 #include <cstdint>
+#include <cstdio>
+#include <string_view>
 #include <memory>
 #include <string>
 #include <thread>
@@ -43,6 +45,24 @@ struct NoticeDownloadJob {
     std::atomic<bool> done { false };
     std::atomic<bool> cancel { false };
     std::thread thread;
+};
+
+/// A notice body as it arrives in pieces: the first bytes are held until the
+/// prefix can be checked, then everything goes to the file, at most
+/// NOTICE_MAX_BYTES in all.
+struct NoticeBody {
+    std::FILE* file = nullptr; ///< not owned
+    std::string head;          ///< the first bytes until the prefix is checked
+    bool prefix_checked = false;
+    bool refused = false;      ///< the body does not begin with the prefix
+    size_t written = 0;
+
+    /// Takes the next piece; false when the transfer must stop (refused, too
+    /// long, or the file could not be written).
+    bool Take(std::string_view bytes);
+
+private:
+    bool WriteOut(std::string_view bytes);
 };
 
 /// The transfer of one job; sets its done flag only for a complete notice.

@@ -53,7 +53,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     platform::StoreU32LE(message.data() + 16, length);
     std::copy(rest.begin(), rest.end(), message.begin() + 20);
     table.OnGameData(message);
-    rig.engine.Tick();
+    rig.Tick();
 
     const int used = table.GetScoreSpritesUsed();
     if (used < 0 || used > scene::CPlDkGameScene::SCORE_SPRITES)
