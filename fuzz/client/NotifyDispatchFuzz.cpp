@@ -9,25 +9,11 @@
 #include "client/ClientText.h"
 
 #include "platform/ByteOrder.h"
-#include "platform/MessageBox.h"
-#include "tests/client/NotifyFakes.h"
+#include "fuzz/client/NotifyFuzzRig.h"
 
 namespace {
 
-class CSilentBox final : public platform::IMessageBox {
-public:
-    int Show(platform::WindowHandle, std::string_view, std::string_view, uint32_t) override { return platform::IDOK; }
-};
-
-
-client_test::NotifyRig& Rig()
-{
-    static CSilentBox box;
-    static client_test::NotifyRig rig;
-    static const bool installed = (platform::InstallMessageBox(&box), true);
-    (void)installed;
-    return rig;
-}
+using notifyfuzz::Rig;
 
 } // namespace
 
@@ -63,12 +49,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     }
     if (rig.app.GetAdvertAddress().size() >= client::ADVERT_ADDRESS_BYTES)
         __builtin_trap();
-    rig.frame.calls.clear();
-    rig.frame.exit_boards.clear();
-    rig.frame.url_boards.clear();
-    rig.frame.system_boards.clear();
-    rig.panel.events.clear();
-    rig.panel.texts.clear();
-    rig.scene.calls.clear();
+    notifyfuzz::Forget(rig);
     return 0;
 }

@@ -5,23 +5,14 @@
 #include <string>
 #include <string_view>
 
+#include "fuzz/platform/FuzzFields.h"
 #include "platform/Ini.h"
-
-namespace {
-std::string_view TakeLine(std::string_view& rest)
-{
-    const size_t end = rest.find('\n');
-    std::string_view line = rest.substr(0, end);
-    rest = (end == std::string_view::npos) ? std::string_view() : rest.substr(end + 1);
-    return line;
-}
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     std::string_view rest(reinterpret_cast<const char*>(data), size);
-    const std::string_view section = TakeLine(rest);
-    const std::string_view key = TakeLine(rest);
+    const std::string_view section = fuzzfields::TakeField(rest, '\n');
+    const std::string_view key = fuzzfields::TakeField(rest, '\n');
     const std::string_view text = rest;
 
     const auto value = platform::ini::FindValue(text, section, key);

@@ -10,19 +10,12 @@
 #include <string_view>
 #include <unistd.h>
 
+#include "fuzz/platform/FuzzFields.h"
 #include "platform/Path.h"
 #include "platform/Text.h"
 #include "platform/UserStore.h"
 
 namespace {
-
-std::string_view TakeField(std::string_view& rest)
-{
-    const size_t end = rest.find('\0');
-    const std::string_view field = rest.substr(0, end);
-    rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
-    return field;
-}
 
 // The same key path as the store should see it: '/' for '\' and the other
 // way round, ASCII letters in the other case (GBK characters left whole).
@@ -58,8 +51,8 @@ const std::string& StoreFile()
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     std::string_view rest(reinterpret_cast<const char*>(data), size);
-    const std::string_view key = TakeField(rest);
-    const std::string_view name = TakeField(rest);
+    const std::string_view key = fuzzfields::TakeField(rest, '\0');
+    const std::string_view name = fuzzfields::TakeField(rest, '\0');
     const std::string_view value = rest;
 
     platform::CUserStore store(StoreFile());

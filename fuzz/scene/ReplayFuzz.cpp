@@ -12,8 +12,7 @@
 
 #include "engine/core/ZlibBuffer.h"
 #include "platform/ByteOrder.h"
-#include "platform/MessageBox.h"
-#include "tests/client/NotifyFakes.h"
+#include "fuzz/client/NotifyFuzzRig.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -24,20 +23,6 @@ namespace {
 
 using scene::CReplayImage;
 using scene::ReplayVariant;
-
-class CSilentBox final : public platform::IMessageBox {
-public:
-    int Show(platform::WindowHandle, std::string_view, std::string_view, uint32_t) override { return platform::IDOK; }
-};
-
-client_test::NotifyRig& Rig()
-{
-    static CSilentBox box;
-    static client_test::NotifyRig rig;
-    static const bool installed = (platform::InstallMessageBox(&box), true);
-    (void)installed;
-    return rig;
-}
 
 // Hands each played record to the dispatcher, as the replay board does.
 class CDispatchFeed final : public scene::IReplayFeed {
@@ -147,15 +132,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
     // The records on their way to the dispatcher: played one by one, then
     // sought to a step and stepped back, as the board's buttons do.
-    client_test::NotifyRig& rig = Rig();
-    // What the recording windows kept of the last input goes.
-    rig.frame.calls.clear();
-    rig.frame.exit_boards.clear();
-    rig.frame.url_boards.clear();
-    rig.frame.system_boards.clear();
-    rig.panel.events.clear();
-    rig.panel.texts.clear();
-    rig.scene.calls.clear();
+    client_test::NotifyRig& rig = notifyfuzz::Rig();
+    notifyfuzz::Forget(rig);
     scene::CReplayDispatchHost host(rig.handler);
     CDispatchFeed feed(host);
     scene::CReplayPlayback playback(image, feed);
