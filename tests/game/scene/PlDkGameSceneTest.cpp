@@ -270,15 +270,16 @@ TEST_F(PlDkGameSceneTest, PassPromptOnlyWhenNothingBeatsEvenAfterAutoPlayWasCanc
 {
     const engine::CImageObject* prompt = m_scene->GetPassHint();
     ASSERT_NE(prompt, nullptr);
-    const int32_t king = Card(13, 1);
-    Deal({ Card(3, 0), Card(4, 1), Card(6, 2), king }, 4);
+    // Rule values: 1 the 2 (the level card here, above the ace), 13 the ace.
+    const int32_t ace = Card(13, 1);
+    Deal({ Card(3, 0), Card(4, 1), Card(6, 2), ace }, 4);
 
-    // Auto-play on; a single ace that nothing in the hand beats: the prompt.
+    // Auto-play on; a single 2 that nothing in the hand beats: the prompt.
     m_scene->OnBtnAutoPlay();
     Hooks().OnCardsThrown(ReadPlayEvent(1, 0, { Card(1, 3) }));
     EXPECT_TRUE(prompt->IsActive());
     // Auto-play passes for the player, the trick goes round, auto-play is
-    // cancelled, and the next own turn holds a beating king at once.
+    // cancelled, and the next own turn holds a beating ace at once.
     m_scene->OnBtnPass();
     Hooks().OnPlayerPassed(PassEvent(0, 3));
     m_scene->OnBtnAutoPlay();
@@ -296,7 +297,7 @@ TEST_F(PlDkGameSceneTest, PassPromptOnlyWhenNothingBeatsEvenAfterAutoPlayWasCanc
             m_scene->OnBtnHint();
             std::array<int32_t, 64> raised {};
             ASSERT_EQ(m_scene->Hand()->GetRaisedCards(raised), 1) << turn.on_table;
-            EXPECT_EQ(raised[0], king);
+            EXPECT_EQ(raised[0], ace);
             m_scene->Hand()->LowerAllCards();
         }
         // The prompt goes by itself.
