@@ -106,7 +106,7 @@ TEST_F(HallPeer, AClientWhoseServerGoesAwayMidRoundTellsTheUserAndClosesCleanly)
 
     // The user is told, with the room the round was played in.
     std::string log;
-    for (int i = 0; i < 500 && log.empty(); ++i, ::usleep(10000))
+    for (uint32_t i = 0; i < DEADLINE_MS / 10 && log.empty(); ++i, ::usleep(10000))
         log = ClientLog(m_folder.Path());
     const std::string lost = WaitForLine(log, "the connection to the game server is lost: ");
     EXPECT_NE(lost.find("the connection to the game server is lost: 断线了！请尽快重入房间续玩。"), std::string::npos)

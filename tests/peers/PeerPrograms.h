@@ -61,11 +61,12 @@ protected:
         return {};
     }
 
-    /// The text of a log once it holds `expected`, or as it is at the deadline.
+    /// The text of a log once it holds `expected`, or as it is at the deadline
+    /// (DEADLINE_MS: a client under the sanitizers on a loaded machine starts slowly).
     static std::string WaitForLine(const std::string& log, const std::string& expected)
     {
         std::string text;
-        for (int i = 0; i < 500; ++i) {
+        for (uint32_t i = 0; i < DEADLINE_MS / 10; ++i) {
             text = ReadAll(log);
             if (text.find(expected) != std::string::npos)
                 break;
