@@ -430,12 +430,13 @@ void CGameFrameWnd::ShowNoticeText(const std::string& text)
 
 // --- The wait dialog over the engine's frame
 
-bool CGameFrameWnd::Present(const uint8_t* pixels, int32_t width, int32_t height, int32_t pitch)
+bool CGameFrameWnd::Present(const uint8_t* pixels, int32_t width, int32_t height, int32_t pitch,
+                            std::span<const engine::EngineRect> changed)
 {
     if (pixels == nullptr || width <= 0 || height <= 0 || pitch < width * 4)
         return false;
     if (m_wait_dialog == nullptr || (!m_wait_dialog->IsShown() && !m_dialog_drawn))
-        return engine::CVelotrixWnd::Present(pixels, width, height, pitch);
+        return engine::CVelotrixWnd::Present(pixels, width, height, pitch, changed);
     // Kept, so that the dialog can be drawn anew between engine frames.
     m_frame_width = width;
     m_frame_height = height;
@@ -461,6 +462,13 @@ void CGameFrameWnd::OnFrameTick()
     }
 }
 
+uint32_t CGameFrameWnd::GetWorkDueIn()
+{
+    if (m_wait_dialog != nullptr && (m_wait_dialog->IsShown() || m_dialog_drawn))
+        return 0;
+    return engine::CVelotrixWnd::GetWorkDueIn();
+}
+
 void CGameFrameWnd::PresentWithDialog()
 {
     m_dialog_revision = m_wait_dialog->GetRevision();
@@ -473,7 +481,7 @@ void CGameFrameWnd::PresentWithDialog()
     m_dialog_drawn = m_wait_dialog->Draw(target);
     if (objects)
         objects->UnlockTextRenderer();
-    (void)engine::CVelotrixWnd::Present(m_composed.data(), m_frame_width, m_frame_height, m_frame_width * 4);
+    (void)engine::CVelotrixWnd::Present(m_composed.data(), m_frame_width, m_frame_height, m_frame_width * 4, {});
     if (!m_dialog_drawn)
         m_frame.clear();
 }

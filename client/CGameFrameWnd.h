@@ -103,8 +103,12 @@ public:
     /// Whether the last frame shown carried the wait dialog.
     [[nodiscard]] bool IsWaitDialogDrawn() const { return m_dialog_drawn; }
     // The engine's frame, with the wait dialog over it while it is shown.
-    bool Present(const uint8_t* pixels, int32_t width, int32_t height, int32_t pitch) override;
+    bool Present(const uint8_t* pixels, int32_t width, int32_t height, int32_t pitch,
+                 std::span<const engine::EngineRect> changed) override;
     void OnFrameTick() override;
+    /// Every frame while the wait dialog is shown or still drawn (it changes
+    /// on the communication thread, which tells this one nothing).
+    [[nodiscard]] uint32_t GetWorkDueIn() override;
 
 protected:
     intptr_t WindowProc(platform::Message& msg) override;

@@ -16,7 +16,8 @@
 //    to its own thread, so two threads sending to each other never deadlock.
 //  - The loop takes, in order: sent messages, posted messages (then WM_QUIT
 //    after PostQuitMessage), then due timers. Timers are coalesced: at most one
-//    WM_TIMER of a timer waits at a time; they keep their phase (no drift).
+//    WM_TIMER of a timer waits at a time; they keep their phase (no drift),
+//    also across a sleep (DeferTimer).
 //  - A message may own a payload (std::unique_ptr<MessagePayload>). It is freed
 //    with the message: after the handler returns, or when the message is
 //    dropped (target gone, thread ended). A handler may move it out to keep it.
@@ -159,5 +160,12 @@ enum class WaitOutcome { Done, TimedOut, Quit };
 uintptr_t SetTimer(WindowHandle window, uintptr_t timer_id, uint32_t period_ms);
 // False when there was no such timer.
 bool KillTimer(WindowHandle window, uintptr_t timer_id);
+// Lets a running timer sleep: it skips its ticks (keeping its phase) until the
+// first one at or after `span_ms` from now, unless its thread takes any other
+// message first (posted, sent, another timer's tick, an input event); then its
+// next tick is the first one after that message, as if it had never slept.
+// For a thread that ticks only while work is due. False when there is no such
+// timer.
+bool DeferTimer(WindowHandle window, uintptr_t timer_id, uint32_t span_ms);
 
 } // namespace platform

@@ -17,6 +17,7 @@
 
 #include "platform/EventPump.h"
 #include "platform/Message.h"
+#include "platform/TimerSchedule.h"
 
 // <chrono> does not compile with the GBK execution charset; steady_clock and
 // the durations come with <condition_variable>.
@@ -39,8 +40,7 @@ struct SentRecord {
 struct TimerRecord {
     WindowHandle window;
     uintptr_t id;
-    Milliseconds period;
-    Clock::time_point due;
+    CTimerSchedule schedule;
 };
 
 struct ThreadQueue {

@@ -17,16 +17,13 @@ bool TakeDueTimerLocked(ThreadQueue& queue, Message& out, Clock::time_point now)
 {
     TimerRecord* earliest = nullptr;
     for (TimerRecord& timer : queue.timers) {
-        if (!earliest || timer.due < earliest->due)
+        if (!earliest || timer.schedule.Due() < earliest->schedule.Due())
             earliest = &timer;
     }
-    if (!earliest || earliest->due > now)
-        return false;
     // Ticks missed while the thread was busy are coalesced into this one; the
     // schedule keeps its phase, so handling time never accumulates as drift.
-    const auto behind = now - earliest->due;
-    const auto periods = behind / earliest->period + 1;
-    earliest->due += earliest->period * periods;
+    if (!earliest || !earliest->schedule.Take(now))
+        return false;
     out = Message {};
     out.window = earliest->window;
     out.id = WM_TIMER;
@@ -39,10 +36,20 @@ std::optional<Clock::time_point> NextTimerDueLocked(const ThreadQueue& queue)
 {
     std::optional<Clock::time_point> next;
     for (const TimerRecord& timer : queue.timers) {
-        if (!next || timer.due < *next)
-            next = timer.due;
+        if (!next || timer.schedule.Due() < *next)
+            next = timer.schedule.Due();
     }
     return next;
+}
+
+// Caller holds queue.mutex. The thread takes a message: sleeping timers
+// other than the one that brought it are due again at their next phase point.
+void WakeSleepingTimersLocked(ThreadQueue& queue, const Message& taken, Clock::time_point now)
+{
+    for (TimerRecord& timer : queue.timers) {
+        if (taken.id != WM_TIMER || taken.window != timer.window || taken.wparam != timer.id)
+            timer.schedule.Wake(now);
+    }
 }
 
 enum class Take { Remove, JustWait };
@@ -61,8 +68,10 @@ bool NextMessage(Message& out, Take take, std::optional<Clock::time_point> deadl
         return true;
     }
     while (true) {
-        if (HandleOneSentLocked(*queue, lock))
+        if (HandleOneSentLocked(*queue, lock)) {
+            WakeSleepingTimersLocked(*queue, Message {}, Clock::now());
             continue;
+        }
         if (IEventPump* pump = queue->pump) {
             lock.unlock();
             pump->Pump();
@@ -74,6 +83,7 @@ bool NextMessage(Message& out, Take take, std::optional<Clock::time_point> deadl
             if (take == Take::Remove) {
                 out = std::move(queue->posted.front());
                 queue->posted.pop_front();
+                WakeSleepingTimersLocked(*queue, out, Clock::now());
             }
             return true;
         }
@@ -86,8 +96,10 @@ bool NextMessage(Message& out, Take take, std::optional<Clock::time_point> deadl
         }
         const Clock::time_point now = Clock::now();
         if (take == Take::Remove) {
-            if (TakeDueTimerLocked(*queue, out, now))
+            if (TakeDueTimerLocked(*queue, out, now)) {
+                WakeSleepingTimersLocked(*queue, out, now);
                 return true;
+            }
         } else if (auto due = NextTimerDueLocked(*queue); due && *due <= now) {
             return true;
         }
@@ -226,16 +238,15 @@ uintptr_t SetTimer(WindowHandle window, uintptr_t timer_id, uint32_t period_ms)
     std::lock_guard lock(queue->mutex);
     if (!queue->alive)
         return 0;
-    const Clock::time_point due = Clock::now() + period;
+    const Clock::time_point now = Clock::now();
     for (TimerRecord& timer : queue->timers) {
         if (timer.window == window && timer.id == timer_id) {
-            timer.period = period;
-            timer.due = due;
+            timer.schedule.Restart(period, now);
             queue->NotifyLocked();
             return timer_id;
         }
     }
-    queue->timers.push_back({ window, timer_id, period, due });
+    queue->timers.push_back({ window, timer_id, CTimerSchedule(period, now) });
     queue->NotifyLocked();
     return timer_id;
 }
@@ -254,5 +265,23 @@ bool KillTimer(WindowHandle window, uintptr_t timer_id)
            }) > 0;
 }
 
+bool DeferTimer(WindowHandle window, uintptr_t timer_id, uint32_t span_ms)
+{
+    const std::shared_ptr<WindowRecord> record = FindWindow(window);
+    if (!record)
+        return false;
+    std::shared_ptr<ThreadQueue> queue = record->queue.lock();
+    if (!queue)
+        return false;
+    std::lock_guard lock(queue->mutex);
+    for (TimerRecord& timer : queue->timers) {
+        if (timer.window == window && timer.id == timer_id) {
+            // Only ever later than before: the waiting loop needs no wake-up.
+            timer.schedule.Sleep(Clock::now(), Milliseconds(span_ms));
+            return true;
+        }
+    }
+    return false;
+}
 
 } // namespace platform

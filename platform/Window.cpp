@@ -1,7 +1,9 @@
 #include "platform/Window.h"
 
 #include <SDL2/SDL.h>
+#include <algorithm>
 #include <atomic>
+#include <cstring>
 #include <unordered_map>
 
 #include "platform/Cursor.h"
@@ -39,13 +41,16 @@ bool StartVideo()
     }
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
         return false;
-    // Headless drivers have no GPU: drawing goes through the software renderer
-    // (the GL emulation they would otherwise load brings nothing but leaks).
+    // Frames are drawn by our own blitter and copied into the window's
+    // surface. Where the driver has a surface of its own (X11: shared memory
+    // with the server; the headless drivers: plain memory) SDL must not put
+    // an accelerated renderer's texture behind it: OpenGL would cost about
+    // 100 MB and a thread per core for a copy. Other drivers (Wayland) keep
+    // SDL's choice, which is the only surface they have.
     const char* driver = SDL_GetCurrentVideoDriver();
-    if (driver && (SDL_strcmp(driver, "offscreen") == 0 || SDL_strcmp(driver, "dummy") == 0)) {
+    if (driver
+        && (SDL_strcmp(driver, "x11") == 0 || SDL_strcmp(driver, "offscreen") == 0 || SDL_strcmp(driver, "dummy") == 0))
         SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
-        SDL_SetHint(SDL_HINT_RENDER_DRIVER, "software");
-    }
     auto pump = std::make_unique<CSdlEventPump>();
     if (!pump->Initialise()) {
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
@@ -101,15 +106,7 @@ std::unique_ptr<CNativeWindow> CNativeWindow::Create(WindowHandle target, const 
         StopVideoIfUnused();
         return nullptr;
     }
-    SDL_Renderer* renderer = SDL_CreateRenderer(window, -1, SDL_RENDERER_ACCELERATED);
-    if (!renderer)
-        renderer = SDL_CreateRenderer(window, -1, SDL_RENDERER_SOFTWARE);
-    if (!renderer) {
-        SDL_DestroyWindow(window);
-        StopVideoIfUnused();
-        return nullptr;
-    }
-    auto native = std::make_unique<CNativeWindow>(CreateToken {}, target, window, renderer);
+    auto native = std::make_unique<CNativeWindow>(CreateToken {}, target, window);
     Video().windows[SDL_GetWindowID(window)] = native.get();
     cursor_detail::OnVideoStarted(); // the cursor state kept so far reaches the new window
     Post(target, WM_SIZE, SIZE_RESTORED, MakeLongParam(options.width, options.height));
@@ -118,8 +115,8 @@ std::unique_ptr<CNativeWindow> CNativeWindow::Create(WindowHandle target, const 
     return native;
 }
 
-CNativeWindow::CNativeWindow(CreateToken, WindowHandle target, SDL_Window* window, SDL_Renderer* renderer)
-    : m_target(target), m_window(window), m_renderer(renderer)
+CNativeWindow::CNativeWindow(CreateToken, WindowHandle target, SDL_Window* window)
+    : m_target(target), m_window(window)
 {
 }
 
@@ -127,37 +124,82 @@ CNativeWindow::~CNativeWindow()
 {
     cursor_detail::OnNativeWindowGone(m_target);
     Video().windows.erase(SDL_GetWindowID(m_window));
-    if (m_texture)
-        SDL_DestroyTexture(m_texture);
-    SDL_DestroyRenderer(m_renderer);
     SDL_DestroyWindow(m_window);
     StopVideoIfUnused();
 }
 
-bool CNativeWindow::Present(const uint8_t* pixels, int width, int height, int pitch)
+namespace {
+
+// The whole bitmap stretched to the whole surface.
+bool StretchToSurface(SDL_Surface* surface, const uint8_t* pixels, int width, int height, int pitch)
+{
+    // ARGB8888 is a 32-bit word; in memory (little-endian) its bytes are B, G, R, A.
+    SDL_Surface* source = SDL_CreateRGBSurfaceWithFormatFrom(const_cast<uint8_t*>(pixels), width, height, 32, pitch,
+                                                             SDL_PIXELFORMAT_ARGB8888);
+    if (!source)
+        return false;
+    SDL_SetSurfaceBlendMode(source, SDL_BLENDMODE_NONE);
+    const bool copied = SDL_BlitScaled(source, nullptr, surface, nullptr) == 0;
+    SDL_FreeSurface(source);
+    return copied;
+}
+
+// One rectangle of a bitmap of the surface's size, copied in place.
+void CopyToSurface(SDL_Surface* surface, const uint8_t* pixels, int pitch, const SDL_Rect& rect)
+{
+    const uint8_t* from = pixels + size_t(rect.y) * size_t(pitch) + size_t(rect.x) * 4;
+    uint8_t* to = static_cast<uint8_t*>(surface->pixels) + size_t(rect.y) * size_t(surface->pitch)
+        + size_t(rect.x) * surface->format->BytesPerPixel;
+    const SDL_PixelFormat& format = *surface->format;
+    // X11 and the headless drivers give 32-bit X, R, G, B words: the bytes
+    // are ours with the alpha ignored.
+    if (format.BytesPerPixel == 4 && format.Rmask == 0x00FF0000u && format.Gmask == 0x0000FF00u
+        && format.Bmask == 0x000000FFu) {
+        for (int y = 0; y < rect.h; ++y)
+            std::memcpy(to + size_t(y) * size_t(surface->pitch), from + size_t(y) * size_t(pitch), size_t(rect.w) * 4);
+        return;
+    }
+    (void)SDL_ConvertPixels(rect.w, rect.h, SDL_PIXELFORMAT_ARGB8888, from, pitch, format.format, to, surface->pitch);
+}
+
+} // namespace
+
+bool CNativeWindow::Present(const uint8_t* pixels, int width, int height, int pitch, std::span<const PixelRect> changed)
 {
     if (!pixels || width <= 0 || height <= 0 || pitch / 4 < width) {
         SDL_SetError("bad bitmap for Present");
         return false;
     }
-    if (!m_texture || m_texture_width != width || m_texture_height != height) {
-        if (m_texture)
-            SDL_DestroyTexture(m_texture);
-        // ARGB8888 is a 32-bit word; in memory (little-endian) its bytes are B, G, R, A.
-        m_texture = SDL_CreateTexture(m_renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING, width, height);
-        if (!m_texture) {
-            m_texture_width = m_texture_height = 0;
-            return false;
-        }
-        m_texture_width = width;
-        m_texture_height = height;
+    // The surface is made anew by SDL after a size change.
+    SDL_Surface* surface = SDL_GetWindowSurface(m_window);
+    if (!surface)
+        return false;
+    if (SDL_MUSTLOCK(surface) && SDL_LockSurface(surface) != 0)
+        return false;
+    bool shown = true;
+    if (surface->w != width || surface->h != height) {
+        if (SDL_MUSTLOCK(surface))
+            SDL_UnlockSurface(surface);
+        return StretchToSurface(surface, pixels, width, height, pitch) && SDL_UpdateWindowSurface(m_window) == 0;
     }
-    if (SDL_UpdateTexture(m_texture, nullptr, pixels, pitch) != 0)
-        return false;
-    if (SDL_RenderClear(m_renderer) != 0 || SDL_RenderCopy(m_renderer, m_texture, nullptr, nullptr) != 0)
-        return false;
-    SDL_RenderPresent(m_renderer);
-    return true;
+    m_rects.clear();
+    if (changed.empty())
+        m_rects.push_back(SDL_Rect { 0, 0, width, height });
+    for (const PixelRect& rect : changed) {
+        const int left = std::clamp(rect.left, 0, width);
+        const int top = std::clamp(rect.top, 0, height);
+        const int right = std::clamp(rect.right, left, width);
+        const int bottom = std::clamp(rect.bottom, top, height);
+        if (right > left && bottom > top)
+            m_rects.push_back(SDL_Rect { left, top, right - left, bottom - top });
+    }
+    for (const SDL_Rect& rect : m_rects)
+        CopyToSurface(surface, pixels, pitch, rect);
+    if (SDL_MUSTLOCK(surface))
+        SDL_UnlockSurface(surface);
+    if (!m_rects.empty())
+        shown = SDL_UpdateWindowSurfaceRects(m_window, m_rects.data(), static_cast<int>(m_rects.size())) == 0;
+    return shown;
 }
 
 bool CNativeWindow::SetTitle(std::string_view gbk_title)

@@ -5,7 +5,9 @@
 // keys with virtual-key codes, WM_CHAR bytes of GBK text; see MessageIds.h),
 // posted to that handle; mouse messages go to the capture window instead while
 // one is set, and without capture each comes after a WM_SETCURSOR (Cursor.h).
-// A 32-bit BGRA bitmap is shown in it with Present.
+// A 32-bit BGRA bitmap is shown in it with Present, copied into the window's
+// own surface (no accelerated renderer: under X11 it is shared memory with
+// the X server), only the changed rectangles when the caller names them.
 //
 // Owner: the UI object that owns the bound handle (the main window), through
 // std::unique_ptr; destroy the CNativeWindow before its handle.
@@ -19,21 +21,31 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <span>
 #include <utility>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/Message.h"
 
 struct SDL_Window;
-struct SDL_Renderer;
-struct SDL_Texture;
+struct SDL_Rect;
 union SDL_Event;
 
 namespace platform {
 
 enum class WindowShow { Hidden, Shown };
 enum class WindowFrame { Normal, Borderless };
+
+// A rectangle of a bitmap in pixels: left and top inside, right and bottom
+// just outside.
+struct PixelRect {
+    int left { 0 };
+    int top { 0 };
+    int right { 0 };
+    int bottom { 0 };
+};
 
 struct NativeWindowOptions {
     std::string title;     // GBK
@@ -57,9 +69,12 @@ public:
     [[nodiscard]] WindowHandle GetTarget() const { return m_target; }
 
     // Shows a 32-bit bitmap: bytes B, G, R, A per pixel, `pitch` bytes per row.
-    // It is stretched to the client area when the sizes differ. False for a
-    // null bitmap, a non-positive size or a pitch below width * 4.
-    bool Present(const uint8_t* pixels, int width, int height, int pitch);
+    // With `changed` rectangles (clipped to the bitmap) only those parts are
+    // copied and shown, the rest of the window keeps what it showed; with
+    // none, the whole bitmap. A bitmap of another size than the client area
+    // is stretched to it, whole. False for a null bitmap, a non-positive size,
+    // a pitch below width * 4, or when SDL cannot show it (LastError()).
+    bool Present(const uint8_t* pixels, int width, int height, int pitch, std::span<const PixelRect> changed = {});
 
     bool SetTitle(std::string_view gbk_title); // false when the title is not GBK
     void Show(WindowShow show);
@@ -105,7 +120,7 @@ private:
     };
 
 public:
-    CNativeWindow(CreateToken, WindowHandle target, SDL_Window* window, SDL_Renderer* renderer);
+    CNativeWindow(CreateToken, WindowHandle target, SDL_Window* window);
 
 private:
     void HandleEvent(const SDL_Event& event);
@@ -118,11 +133,8 @@ private:
 
     WindowHandle m_target;
     SDL_Window* m_window { nullptr };
-    SDL_Renderer* m_renderer { nullptr };
-    SDL_Texture* m_texture { nullptr };
-    int m_texture_width { 0 };
-    int m_texture_height { 0 };
     uint32_t m_buttons { 0 }; // MK_* mouse buttons held
+    std::vector<SDL_Rect> m_rects; // Present's, kept for its capacity
 };
 
 } // namespace platform

@@ -36,6 +36,10 @@ public:
     virtual ~CActionKind() = default;
     /// One run; true when the action has finished.
     virtual bool Run(ActionRunContext& context) = 0;
+    /// Milliseconds from `now` (the module clock) until a run could next
+    /// change anything, for an action that started at `start_time`; 0 (the
+    /// default): any run may.
+    [[nodiscard]] virtual uint32_t GetChangeDueIn(uint32_t /*now*/, uint32_t /*start_time*/) const { return 0; }
 };
 
 struct ActionItem {

@@ -34,6 +34,11 @@ public:
         const uint32_t now = core != nullptr ? core->GetTime() : m_start;
         return static_cast<uint32_t>(now - m_start) > m_duration;
     }
+    uint32_t GetChangeDueIn(uint32_t now, uint32_t /*start_time*/) const override
+    {
+        const uint32_t waited = now - m_start;
+        return waited > m_duration ? 0 : m_duration + 1 - waited;
+    }
 
 private:
     uint32_t m_start;
@@ -57,6 +62,12 @@ public:
             ++m_sent;
         }
         return m_count >= 1 && m_sent >= uint32_t(m_count);
+    }
+    uint32_t GetChangeDueIn(uint32_t now, uint32_t start_time) const override
+    {
+        const uint64_t next = (uint64_t(m_sent) + 1) * m_period;
+        const uint32_t elapsed = now - start_time;
+        return elapsed >= next ? 0 : static_cast<uint32_t>(next - elapsed);
     }
 
 private:

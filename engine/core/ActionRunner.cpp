@@ -1,5 +1,7 @@
 #include "engine/core/ActionRunner.h"
 
+#include <algorithm>
+
 #include "engine/core/ObjectModule.h"
 #include "platform/Tick.h"
 
@@ -373,6 +375,26 @@ void CActionRunner::CancelObjectActions(uint32_t object_id)
 }
 
 // Running ----------------------------------------------------------------------
+
+uint32_t CActionRunner::GetWorkDueIn(uint32_t now) const
+{
+    // Held actions wait for their stage, which only a run of another action
+    // (or a message) releases.
+    uint32_t soonest = EngineModule::NO_WORK_DUE;
+    for (const PooledPtr<ActionItem>& entry : m_actions) {
+        const ActionItem& item = *entry;
+        if (item.held)
+            continue;
+        if (item.cancelled || !item.started || item.ready_walk > m_walk || !item.kind)
+            return 0;
+        const uint32_t since = now - item.last_run;
+        const uint32_t interval_left = since >= item.interval ? 0 : item.interval - since;
+        soonest = std::min(soonest, std::max(interval_left, item.kind->GetChangeDueIn(now, item.start_time)));
+        if (soonest == 0)
+            break;
+    }
+    return soonest;
+}
 
 void CActionRunner::RunActions()
 {

@@ -63,6 +63,7 @@ public:
     void RunActions() override;
     void CancelObjectActions(uint32_t object_id) override;
     [[nodiscard]] size_t GetActionCount() const override;
+    [[nodiscard]] uint32_t GetWorkDueIn(uint32_t now) const override;
 
     void AddAction(ActionItem* item);
     void BeginGroup(uint64_t handle);

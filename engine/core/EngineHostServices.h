@@ -13,6 +13,9 @@
 
 #include <cstdint>
 #include <memory>
+#include <span>
+
+#include "engine/core/EngineRect.h"
 
 namespace engine {
 
@@ -29,8 +32,11 @@ public:
 class IPresentTarget {
 public:
     virtual ~IPresentTarget() = default;
-    /// Shows a 32-bit bitmap (bytes blue, green, red, alpha per pixel).
-    virtual bool Present(const uint8_t* pixels, int32_t width, int32_t height, int32_t pitch) = 0;
+    /// Shows a 32-bit bitmap (bytes blue, green, red, alpha per pixel). With
+    /// `changed` rectangles only those parts changed since the last present
+    /// (a target may show more); with none, all of it.
+    virtual bool Present(const uint8_t* pixels, int32_t width, int32_t height, int32_t pitch,
+                         std::span<const EngineRect> changed) = 0;
 };
 
 /// Implemented by the paint module beside EngineModule.

@@ -17,6 +17,22 @@ int EngineModule::Tick(uint32_t now)
     return 1;
 }
 
+uint32_t EngineModule::GetWorkDueIn(uint32_t /*now*/) const
+{
+    return 0;
+}
+
+uint32_t EngineModule::GetUpdateDueIn(uint32_t now) const
+{
+    const uint32_t work = m_queue.GetWaiting() > 0 ? 0 : GetWorkDueIn(now);
+    if (work == NO_WORK_DUE)
+        return NO_WORK_DUE;
+    // Update runs once more than the interval has passed since the last one.
+    const uint32_t since = now - m_last_update;
+    const uint32_t interval_left = since > m_interval ? 0 : m_interval + 1 - since;
+    return work > interval_left ? work : interval_left;
+}
+
 void EngineModule::Attach(GameCore* manager)
 {
     m_manager = manager;

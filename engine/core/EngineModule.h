@@ -33,6 +33,9 @@ public:
     static constexpr uint32_t FLAG_PROTECTED = 64;
     static constexpr uint32_t DEFAULT_QUEUE_LIMIT = 8192;
     static constexpr uint32_t DEFAULT_INTERVAL = 10;
+    /// GetWorkDueIn: nothing is due until something from outside (a window
+    /// message, input, a network message) arrives.
+    static constexpr uint32_t NO_WORK_DUE = 0xFFFFFFFF;
 
     EngineModule() = default;
     virtual ~EngineModule() = default;
@@ -53,6 +56,16 @@ public:
     [[nodiscard]] virtual uint32_t GetQueueLimit() const { return DEFAULT_QUEUE_LIMIT; }
     /// 0 when disabled; else 1, running Update when the interval has passed.
     int Tick(uint32_t now);
+    /// Milliseconds from `now` (the frame clock) until this module's Update
+    /// next has work of its own: 0 for every frame, NO_WORK_DUE for none
+    /// until something from outside arrives. The kernel skips frames while no
+    /// module has work due, so a module that answers more than 0 must be sure
+    /// nothing changes meanwhile but through a message or its own events.
+    /// The default: work every frame.
+    [[nodiscard]] virtual uint32_t GetWorkDueIn(uint32_t now) const;
+    /// When Update will next have work, given the work due (messages waiting
+    /// in the queue are work now) and the interval: what the kernel reads.
+    [[nodiscard]] uint32_t GetUpdateDueIn(uint32_t now) const;
 
     void SetInterval(uint32_t ms) { m_interval = ms; }
     [[nodiscard]] uint32_t GetInterval() const { return m_interval; }

@@ -1,5 +1,6 @@
 #include "engine/core/GameCore.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "engine/core/EngineLog.h"
@@ -145,6 +146,19 @@ void GameCore::Tick()
         }
     }
     HandlePostedSystemMessages();
+}
+
+uint32_t GameCore::GetWorkDueIn() const
+{
+    if (!m_posted.empty())
+        return 0;
+    const uint32_t now = GetTime();
+    uint32_t soonest = EngineModule::NO_WORK_DUE;
+    for (const auto& module : m_modules) {
+        if (module->IsEnabled())
+            soonest = std::min(soonest, module->GetUpdateDueIn(now));
+    }
+    return soonest;
 }
 
 void GameCore::TickModule(EngineModule& module, uint32_t now)

@@ -65,6 +65,11 @@ public:
 
     /// One engine frame.
     void Tick();
+    /// Milliseconds until the next frame that has work: 0 while messages
+    /// wait or any enabled module has work every frame, else the soonest
+    /// module's (EngineModule::GetUpdateDueIn); EngineModule::NO_WORK_DUE
+    /// when none has any. Frames before then may be skipped.
+    [[nodiscard]] uint32_t GetWorkDueIn() const;
 
     /// Target 0: handled at once, answers 1. Else 1 when the module exists
     /// and its OnMessage answered VELOTRIX_RETURN_OK, 0 otherwise. What the

@@ -56,6 +56,9 @@ public:
     [[nodiscard]] int Load() override;
     void Unload() override;
     void Update() override;
+    /// When the hover time-out is due; nothing else of the module's work
+    /// changes but through input messages or the object module's frames.
+    [[nodiscard]] uint32_t GetWorkDueIn(uint32_t now) const override;
     [[nodiscard]] int32_t GetId() const override { return VELOTRIX_MODULE_INPUT; }
     [[nodiscard]] const char* GetName() const override { return "InputModule"; }
     int32_t OnMessage(int32_t message_id, uintptr_t param1, uintptr_t param2) override;

@@ -207,6 +207,16 @@ void InputModule::ShowSystemCursor(bool show)
 
 // Update ---------------------------------------------------------------------------
 
+uint32_t InputModule::GetWorkDueIn(uint32_t now) const
+{
+    if ((m_state.state & InputState::HOVER_TIMEOUT_GIVEN) != 0)
+        return NO_WORK_DUE;
+    if (!m_has_previous_update)
+        return 0;
+    const uint64_t hovered = uint64_t(m_hover_time) + uint32_t(now - m_previous_update);
+    return hovered >= m_hover_timeout ? 0 : static_cast<uint32_t>(m_hover_timeout - hovered);
+}
+
 void InputModule::Update()
 {
     DispatchQueued();

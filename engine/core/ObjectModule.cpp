@@ -68,6 +68,13 @@ void ObjectModule::Update()
     PaintPass();
 }
 
+uint32_t ObjectModule::GetWorkDueIn(uint32_t now) const
+{
+    if (!m_destroy_later.empty() || (!m_dirty.empty() && !m_minimised))
+        return 0;
+    return m_actions ? m_actions->GetWorkDueIn(now) : NO_WORK_DUE;
+}
+
 int32_t ObjectModule::OnMessage(int32_t message_id, uintptr_t param1, uintptr_t param2)
 {
     switch (message_id) {

@@ -55,6 +55,9 @@ public:
     [[nodiscard]] int Load() override;
     void Unload() override;
     void Update() override;
+    /// Now while objects wait to be destroyed or dirty areas to be painted
+    /// (not while minimised), else when the actions next could change anything.
+    [[nodiscard]] uint32_t GetWorkDueIn(uint32_t now) const override;
     [[nodiscard]] int32_t GetId() const override { return VELOTRIX_MODULE_OBJECT; }
     [[nodiscard]] const char* GetName() const override { return "ObjectModule"; }
     int32_t OnMessage(int32_t message_id, uintptr_t param1, uintptr_t param2) override;

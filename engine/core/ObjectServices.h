@@ -32,6 +32,10 @@ public:
     virtual void CancelObjectActions(uint32_t object_id) = 0;
     /// Queued actions that are not cancelled.
     [[nodiscard]] virtual size_t GetActionCount() const = 0;
+    /// Milliseconds from `now` (the module clock) until a run of the actions
+    /// could change anything; EngineModule::NO_WORK_DUE when none could.
+    /// The default: at every run while any action is queued.
+    [[nodiscard]] virtual uint32_t GetWorkDueIn(uint32_t /*now*/) const { return GetActionCount() > 0 ? 0 : 0xFFFFFFFF; }
 };
 
 } // namespace engine

@@ -1,5 +1,6 @@
 #include "engine/core/VelotrixWnd.h"
 
+#include <algorithm>
 #include <atomic>
 #include <exception>
 
@@ -107,6 +108,20 @@ void CVelotrixWnd::OnFrameTick()
     m_core.Tick();
 }
 
+uint32_t CVelotrixWnd::GetWorkDueIn()
+{
+    return m_core.GetWorkDueIn();
+}
+
+void CVelotrixWnd::SleepUntilWorkIsDue()
+{
+    const uint32_t due = GetWorkDueIn();
+    // Work due within a frame keeps the timer ticking; the timer itself
+    // skips no tick for a span shorter than the way to its next one.
+    m_sleeping = due > FRAME_INTERVAL_MS && m_timer_id != 0
+        && platform::DeferTimer(GetHandle(), m_timer_id, std::min(due, m_longest_sleep));
+}
+
 void CVelotrixWnd::ReportFault(uint32_t message_id, const std::string& what)
 {
     // A fault that repeats (every frame, say) is logged once.
@@ -117,9 +132,15 @@ void CVelotrixWnd::ReportFault(uint32_t message_id, const std::string& what)
     WriteGameLog("CVelotrixWnd::WindowProc---->0x%04X %s", message_id, what.c_str());
 }
 
-bool CVelotrixWnd::Present(const uint8_t* pixels, int32_t width, int32_t height, int32_t pitch)
+bool CVelotrixWnd::Present(const uint8_t* pixels, int32_t width, int32_t height, int32_t pitch,
+                           std::span<const EngineRect> changed)
 {
-    return m_native ? m_native->Present(pixels, width, height, pitch) : false;
+    if (!m_native)
+        return false;
+    m_changed.clear();
+    for (const EngineRect& rect : changed)
+        m_changed.push_back(platform::PixelRect { rect.left, rect.top, rect.right, rect.bottom });
+    return m_native->Present(pixels, width, height, pitch, m_changed);
 }
 
 void CVelotrixWnd::SetCursor(uintptr_t cursor)
@@ -243,8 +264,11 @@ intptr_t CVelotrixWnd::HandleMessage(platform::Message& msg)
 {
     switch (msg.id) {
     case platform::WM_TIMER:
-        if (msg.wparam == m_timer_id && m_timer_id != 0)
+        if (msg.wparam == m_timer_id && m_timer_id != 0) {
+            m_sleeping = false;
             OnFrameTick();
+            SleepUntilWorkIsDue();
+        }
         return 0;
     case platform::WM_PAINT:
         m_core.SendMessage(VELOTRIX_MODULE_PAINT, VELOTRIX_MSG_PAINT, 0, 0);

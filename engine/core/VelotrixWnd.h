@@ -5,6 +5,11 @@
 // messages on: painting to the paint module, input to the input module, size
 // changes to the paint and object modules, copy-data records to the root
 // object. The client's main window derives from it.
+// The engine sleeps when nothing is due: after a frame, when no module has
+// work before the next frame (GameCore::GetWorkDueIn), the frame timer skips
+// its ticks until the work is due (at most GetLongestSleep), or until the
+// thread takes any other message (input, a network message, a timer), after
+// which the next tick comes in phase as if it had never slept.
 //
 // Owner: the application (std::unique_ptr). Thread: UI thread: window
 // messages and the timer are handled by the thread's message loop, so a frame
@@ -20,6 +25,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "engine/core/EngineHostServices.h"
 #include "engine/core/GameCore.h"
@@ -36,6 +42,8 @@ using CopyDataRecord = platform::CopyDataRecord;
 class CVelotrixWnd : public platform::CMessageWindow, public IPresentTarget, public IInputHost {
 public:
     static constexpr uint32_t FRAME_INTERVAL_MS = 5;
+    /// The longest the engine sleeps with nothing due.
+    static constexpr uint32_t LONGEST_SLEEP_MS = 250;
     static constexpr uintptr_t FIRST_TIMER_ID = 19840323;
 
     explicit CVelotrixWnd(const platform::IClock& clock = platform::CSystemClock::Instance());
@@ -52,6 +60,13 @@ public:
     virtual uintptr_t StartEngine(std::unique_ptr<CGuiContainer> root, std::unique_ptr<EngineModule> resource_module);
     virtual void OnSizeChanged();
     virtual void OnFrameTick();
+    /// Milliseconds until the engine next has work (GameCore::GetWorkDueIn);
+    /// a derived window that draws between frames answers for that too.
+    [[nodiscard]] virtual uint32_t GetWorkDueIn();
+    /// True when the last frame let the frame timer sleep (until its next tick).
+    [[nodiscard]] bool IsSleeping() const { return m_sleeping; }
+    void SetLongestSleep(uint32_t ms) { m_longest_sleep = ms; }
+    [[nodiscard]] uint32_t GetLongestSleep() const { return m_longest_sleep; }
     [[nodiscard]] virtual int32_t GetClientWidth() const { return m_client_width; }
     [[nodiscard]] virtual int32_t GetClientHeight() const { return m_client_height; }
 
@@ -61,7 +76,8 @@ public:
     [[nodiscard]] platform::CNativeWindow* GetNativeWindow() const { return m_native.get(); }
 
     // IPresentTarget
-    bool Present(const uint8_t* pixels, int32_t width, int32_t height, int32_t pitch) override;
+    bool Present(const uint8_t* pixels, int32_t width, int32_t height, int32_t pitch,
+                 std::span<const EngineRect> changed) override;
     // IInputHost
     [[nodiscard]] bool IsPointerInWindow() const override { return m_pointer_inside; }
     void SetCursor(uintptr_t cursor) override;
@@ -85,13 +101,18 @@ private:
     intptr_t HandleMessage(platform::Message& msg);
     /// Logs an exception that left a message handler.
     void ReportFault(uint32_t message_id, const std::string& what);
+    /// After a frame: lets the frame timer sleep until work is due.
+    void SleepUntilWorkIsDue();
 
     CGuiContainer* m_root { nullptr };
     uintptr_t m_timer_id { 0 };
     int32_t m_client_width { 0 };
     int32_t m_client_height { 0 };
     bool m_pointer_inside { false };
+    bool m_sleeping { false };
+    uint32_t m_longest_sleep { LONGEST_SLEEP_MS };
     std::string m_last_fault;
+    std::vector<platform::PixelRect> m_changed; // Present's, kept for its capacity
     std::unique_ptr<platform::CNativeWindow> m_native;
     GameCore m_core;
 };

@@ -34,7 +34,7 @@ void GDIPaintModule::Unload()
 int32_t GDIPaintModule::OnMessage(int32_t message_id, uintptr_t param1, uintptr_t param2)
 {
     if (message_id == VELOTRIX_MSG_PAINT) {
-        Present();
+        Present({});
         return 0;
     }
     return PaintModule::OnMessage(message_id, param1, param2);
@@ -135,7 +135,7 @@ void GDIPaintModule::FlushDirty(std::unique_ptr<RenderRequest> request)
     // In place of invalidating the rectangles for the next window paint, the
     // surface is shown at once; the pixels are the same.
     if (!request->rects.empty())
-        Present();
+        Present(request->rects);
 }
 
 bool GDIPaintModule::CoversRect(const RenderRecord& record, const EngineRect& rect)
@@ -255,13 +255,13 @@ void GDIPaintModule::ConvertToScreenDepth()
     SendMessage(VELOTRIX_MODULE_ERROR_SINK, VELOTRIX_MSG_BAD_SCREEN_DEPTH, 0, 0);
 }
 
-bool GDIPaintModule::Present()
+bool GDIPaintModule::Present(std::span<const EngineRect> changed)
 {
     if (!m_present_target || !m_has_surface || GetWidth() <= 0 || GetHeight() <= 0)
         return false;
     ++m_present_count;
     return m_present_target->Present(reinterpret_cast<const uint8_t*>(m_presentation.data()), GetWidth(),
-                                     GetHeight(), GetWidth() * 4);
+                                     GetHeight(), GetWidth() * 4, changed);
 }
 
 } // namespace engine

@@ -57,8 +57,9 @@ public:
     static void CopyImage(const ImageRecord* source, ImageRecord* target) { CopyImageRecord(source, target, true); }
     // Frees the record's buffers and zeroes it (a null record is ignored).
     static void FreeImageData(ImageRecord* record) { FreeImageRecordData(record); }
-    // Shows the presentation buffer; false without a target or surface.
-    bool Present();
+    // Shows the presentation buffer, only the changed rectangles when there
+    // are any (clamped already); false without a target or surface.
+    bool Present(std::span<const EngineRect> changed);
     // The depth the presentation is converted to (32, 24 or 16; tests and
     // screens of other depths).
     void SetScreenDepth(int32_t depth);

@@ -53,6 +53,8 @@ public:
     [[nodiscard]] int Load() override;
     void Unload() override;
     void Update() override;
+    /// Every frame while a sound plays (its end is polled), else nothing.
+    [[nodiscard]] uint32_t GetWorkDueIn(uint32_t /*now*/) const override { return m_playing.empty() ? NO_WORK_DUE : 0; }
     [[nodiscard]] int32_t GetId() const override { return VELOTRIX_MODULE_MUSIC; }
     [[nodiscard]] const char* GetName() const override { return "MusicModule"; }
     int32_t OnMessage(int32_t message_id, uintptr_t param1, uintptr_t param2) override;

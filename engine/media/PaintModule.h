@@ -41,6 +41,8 @@ public:
     [[nodiscard]] int Load() override;
     void Unload() override;
     void Update() override;
+    /// The module paints on request (render and paint messages) only.
+    [[nodiscard]] uint32_t GetWorkDueIn(uint32_t /*now*/) const override { return NO_WORK_DUE; }
     [[nodiscard]] int32_t GetId() const override { return VELOTRIX_MODULE_PAINT; }
     [[nodiscard]] const char* GetName() const override { return "PaintModule"; }
     int32_t OnMessage(int32_t message_id, uintptr_t param1, uintptr_t param2) override;

@@ -63,6 +63,7 @@ public:
     [[nodiscard]] int Load() override { return 1; }
     void Unload() override;
     void Update() override { }
+    [[nodiscard]] uint32_t GetWorkDueIn(uint32_t /*now*/) const override { return NO_WORK_DUE; }
     [[nodiscard]] int32_t GetId() const override { return VELOTRIX_MODULE_RESOURCE; }
     [[nodiscard]] const char* GetName() const override { return "ResourceModule"; }
     int32_t OnMessage(int32_t message_id, uintptr_t param1, uintptr_t param2) override;

@@ -1,12 +1,14 @@
 #include <gtest/gtest.h>
 
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #include "TimerProbe.h"
 #include "Watchdog.h"
 #include "platform/Message.h"
 #include "platform/Tick.h"
+#include "platform/TimerSchedule.h"
 
 using namespace platform;
 using platform::testing::CWatchdog;
@@ -109,5 +111,98 @@ TEST(Timer, ATimerSetFromAnotherThreadWakesTheLoop)
     setter.join();
     EXPECT_EQ(ticks, 1);
     EXPECT_LT(TicksBetween(start, GetTickCount()), 1000u);
+    EXPECT_TRUE(DestroyWindow(window));
+}
+
+// The schedule of a 5 ms timer started at 0 ms, driven by steps at given
+// times: the tick it takes and where its next tick lies, all in phase.
+TEST(TimerSchedule, SleepsAndWakesInPhase)
+{
+    using Ms = std::chrono::milliseconds;
+    enum class Step { Take, Sleep, Wake };
+    struct Case {
+        const char* what;
+        std::vector<std::tuple<Step, int, int>> steps; // step, at ms, sleep span ms
+        bool taken;                                    // of the last step (Take only)
+        int due_ms;                                    // after the last step
+        bool asleep;
+    };
+    const std::vector<Case> cases = {
+        { "first tick one period after the start", {}, false, 5, false },
+        { "not due yet", { { Step::Take, 4, 0 } }, false, 5, false },
+        { "a late tick coalesces the missed ones", { { Step::Take, 17, 0 } }, true, 20, false },
+        { "a sleep skips to the first point at its end", { { Step::Sleep, 3, 1000 } }, false, 1005, true },
+        { "a sleep ending on a point takes that point", { { Step::Sleep, 0, 1000 } }, false, 1000, true },
+        { "a sleep shorter than the period skips nothing", { { Step::Sleep, 1, 2 } }, false, 5, false },
+        { "a wake in a sleep brings the next point back",
+          { { Step::Sleep, 3, 1000 }, { Step::Wake, 417, 0 } }, false, 420, false },
+        { "a wake on a point waits for the next one",
+          { { Step::Sleep, 3, 1000 }, { Step::Wake, 415, 0 } }, false, 420, false },
+        { "the woken tick is taken on time, the next follows in phase",
+          { { Step::Sleep, 3, 1000 }, { Step::Wake, 417, 0 }, { Step::Take, 420, 0 } }, true, 425, false },
+        { "a sleep that ran out ticks at its end",
+          { { Step::Sleep, 3, 1000 }, { Step::Take, 1005, 0 } }, true, 1010, false },
+        { "a wake while awake changes nothing", { { Step::Wake, 2, 0 } }, false, 5, false },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const CTimerSchedule::Clock::time_point zero {};
+        CTimerSchedule schedule(Ms(5), zero);
+        bool taken = false;
+        for (const auto& [step, at, span] : c.steps) {
+            const auto now = zero + Ms(at);
+            if (step == Step::Take)
+                taken = schedule.Take(now);
+            else if (step == Step::Sleep)
+                schedule.Sleep(now, Ms(span));
+            else
+                schedule.Wake(now);
+        }
+        EXPECT_EQ(taken, c.taken);
+        EXPECT_EQ(schedule.Due(), zero + Ms(c.due_ms));
+        EXPECT_EQ(schedule.IsAsleep(), c.asleep);
+    }
+}
+
+// A timer put to sleep for an hour ticks right after the next message its
+// thread takes, a posted one or another timer's, and then sleeps no more.
+TEST(Timer, ASleepingTimerWakesWithTheNextMessage)
+{
+    CWatchdog watchdog(10000, "sleeping timer");
+    constexpr uintptr_t OTHER_TIMER = 2;
+    constexpr uint32_t UM_WORK = WM_USER + 7;
+    std::vector<std::pair<uint32_t, uintptr_t>> seen;
+    const WindowHandle window = CreateMessageWindow([&](Message& msg) -> intptr_t {
+        seen.emplace_back(msg.id, msg.wparam);
+        if (msg.id == WM_TIMER && msg.wparam == OTHER_TIMER)
+            KillTimer(msg.window, OTHER_TIMER);
+        return 0;
+    });
+    auto next = [](Message& msg) {
+        const bool got = GetMessage(msg);
+        DispatchMessage(msg);
+        return got;
+    };
+    ASSERT_EQ(SetTimer(window, TICK_TIMER, 5), TICK_TIMER);
+    EXPECT_FALSE(DeferTimer(window, OTHER_TIMER, 3600000));
+    for (const bool by_timer : { false, true }) {
+        SCOPED_TRACE(by_timer ? "woken by another timer" : "woken by a posted message");
+        seen.clear();
+        ASSERT_TRUE(DeferTimer(window, TICK_TIMER, 3600000));
+        if (by_timer)
+            ASSERT_EQ(SetTimer(window, OTHER_TIMER, 20), OTHER_TIMER);
+        else
+            ASSERT_TRUE(PostMessage(window, UM_WORK, 1));
+        Message msg;
+        ASSERT_TRUE(next(msg));
+        ASSERT_TRUE(next(msg)); // waits at most one period; an unwoken timer would end the test here
+        ASSERT_TRUE(next(msg));
+        const std::vector<std::pair<uint32_t, uintptr_t>> expected = {
+            by_timer ? std::pair<uint32_t, uintptr_t> { WM_TIMER, OTHER_TIMER } : std::pair<uint32_t, uintptr_t> { UM_WORK, 1 },
+            { WM_TIMER, TICK_TIMER },
+            { WM_TIMER, TICK_TIMER },
+        };
+        EXPECT_EQ(seen, expected);
+    }
     EXPECT_TRUE(DestroyWindow(window));
 }

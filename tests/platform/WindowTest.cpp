@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #include "TimerProbe.h"
@@ -44,13 +45,28 @@ TEST_F(WindowTest, StartsWithSizeAndPaintAndShowsBitmaps)
         red[i + 3] = 0xFF;
     }
     ASSERT_TRUE(m_window->Present(red.data(), 8, 8, 8 * 4));
-    SDL_Renderer* renderer = SDL_GetRenderer(SDL_GetWindowFromID(SdlId()));
-    ASSERT_NE(renderer, nullptr);
-    uint32_t pixel = 0;
-    SDL_Rect one { 100, 100, 1, 1 };
-    if (SDL_RenderReadPixels(renderer, &one, SDL_PIXELFORMAT_ARGB8888, &pixel, 4) == 0) {
-        EXPECT_EQ(pixel & 0x00FFFFFFu, 0x00FF0000u);
-    }
+    SDL_Surface* surface = SDL_GetWindowSurface(SDL_GetWindowFromID(SdlId()));
+    ASSERT_NE(surface, nullptr);
+    auto shown = [surface](int x, int y) {
+        uint32_t pixel = 0;
+        (void)SDL_ConvertPixels(1, 1, surface->format->format,
+                                static_cast<const uint8_t*>(surface->pixels) + y * surface->pitch
+                                    + x * surface->format->BytesPerPixel,
+                                surface->pitch, SDL_PIXELFORMAT_ARGB8888, &pixel, 4);
+        return pixel & 0x00FFFFFFu;
+    };
+    EXPECT_EQ(shown(100, 100), 0x00FF0000u); // stretched over the whole window
+    // Only the changed rectangles are copied (clipped to the bitmap); the
+    // rest keeps what was shown.
+    std::vector<uint32_t> blue(320 * 200, 0xFF0000FFu);
+    const PixelRect changed[] = { { 10, 20, 30, 40 }, { 300, 190, 400, 300 }, { 50, 50, 40, 60 } };
+    ASSERT_TRUE(m_window->Present(reinterpret_cast<const uint8_t*>(blue.data()), 320, 200, 320 * 4, changed));
+    const std::vector<std::tuple<int, int, uint32_t>> expected = {
+        { 10, 20, 0x0000FFu }, { 29, 39, 0x0000FFu }, { 30, 39, 0xFF0000u }, { 9, 20, 0xFF0000u },
+        { 319, 199, 0x0000FFu }, { 299, 199, 0xFF0000u }, { 45, 55, 0xFF0000u },
+    };
+    for (const auto& [x, y, colour] : expected)
+        EXPECT_EQ(shown(x, y), colour) << x << "," << y;
     EXPECT_TRUE(m_window->SetTitle("ok"));
     EXPECT_FALSE(m_window->SetTitle("\xFF\xFF"));
 }

@@ -44,6 +44,7 @@ public:
         return answer;
     }
     uint32_t GetQueueLimit() const override { return queue_limit; }
+    uint32_t GetWorkDueIn(uint32_t) const override { return due; }
 
     int m_load_result { 1 };
     int m_unloads { 0 };
@@ -53,6 +54,7 @@ public:
     int32_t answer { VELOTRIX_RETURN_OK };
     uint32_t queue_limit { DEFAULT_QUEUE_LIMIT };
     uintptr_t last_param1 { 0 };
+    uint32_t due { 0 };
     std::vector<uint32_t> updates;
     std::vector<int32_t> messages;
 
@@ -119,6 +121,47 @@ TEST_F(GameCoreTest, ModulesUpdateOnTheirOwnIntervals)
         EXPECT_EQ(fast->updates[i] - fast->updates[i - 1], 15u);
     EXPECT_EQ(fast->updates.size(), 20u);
     EXPECT_EQ(slow->updates, (std::vector<uint32_t> { 105, 210 }));
+}
+
+TEST_F(GameCoreTest, WorkIsDueWithTheSoonestModuleAfterItsInterval)
+{
+    constexpr uint32_t NONE = EngineModule::NO_WORK_DUE;
+    auto* fast = Load(VELOTRIX_MODULE_OBJECT, "ObjectModule", 10, false);
+    auto* slow = Load(VELOTRIX_MODULE_MUSIC, "MusicModule", 100, false);
+    RunTicks(40); // at 200 ms: the fast module last ran at 195, the slow one at 105
+    struct Case {
+        const char* what;
+        uint32_t fast_due, slow_due;
+        bool fast_enabled;
+        uint32_t expected;
+    };
+    const Case cases[] = {
+        { "nothing due anywhere", NONE, NONE, true, NONE },
+        { "every frame waits for the interval to pass", 0, NONE, true, 6 },
+        { "later work", 50, NONE, true, 50 },
+        { "the soonest module counts", 50, 20, true, 20 },
+        { "a disabled module counts not", 0, NONE, false, NONE },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        fast->due = c.fast_due;
+        slow->due = c.slow_due;
+        c.fast_enabled ? fast->Enable() : fast->Disable();
+        EXPECT_EQ(m_core.GetWorkDueIn(), c.expected);
+    }
+    fast->Enable();
+    fast->due = 50;
+    slow->due = NONE;
+    m_clock.Advance(30); // a sleep: the module's own answer stands
+    EXPECT_EQ(m_core.GetWorkDueIn(), 50u);
+    m_core.PostMessage(VELOTRIX_MODULE_MUSIC, 77, 0, 0);
+    EXPECT_EQ(m_core.GetWorkDueIn(), 0u);
+    // At 235 the message moves to the slow module's queue and stays unread:
+    // it is work for the module's next update, 101 ms on.
+    slow->dispatch = false;
+    fast->due = NONE;
+    RunTicks(1);
+    EXPECT_EQ(m_core.GetWorkDueIn(), 101u);
 }
 
 TEST_F(GameCoreTest, IntervalBoundaryIsExclusive)

@@ -333,6 +333,39 @@ TEST(ObjectModule, EngineUnloadedFromAnActionsDoneEvent)
     EXPECT_EQ(engine.m_core.GetModuleCount(), 0u);
 }
 
+TEST(ObjectModule, WorkIsDueForDirtyAreasAndTheSoonestAction)
+{
+    EngineFixture engine(false);
+    constexpr uint32_t NONE = EngineModule::NO_WORK_DUE;
+    auto* picture = engine.Add(100, 100, 10, 10);
+    EXPECT_EQ(engine.m_core.GetWorkDueIn(), 11u); // to be painted, once the interval has passed
+    engine.Tick(4);                              // painted at 15 ms
+    EXPECT_EQ(engine.m_core.GetWorkDueIn(), NONE);
+    ASSERT_NE(CActionFactory::AddWaitTimeAction(engine.m_objects, 1000), 0u); // from 20 ms to past 1020
+    EXPECT_EQ(engine.m_core.GetWorkDueIn(), 0u);
+    engine.Tick(3); // started at 30 ms
+    EXPECT_EQ(engine.m_core.GetWorkDueIn(), 1021u - 35u);
+    engine.m_clock.Advance(500); // asleep
+    EXPECT_EQ(engine.m_core.GetWorkDueIn(), 1021u - 535u);
+    picture->Invalidate();
+    EXPECT_EQ(engine.m_core.GetWorkDueIn(), 0u);
+    engine.m_objects->SetMinimised(true); // the areas wait for the restore
+    EXPECT_EQ(engine.m_core.GetWorkDueIn(), 1021u - 535u);
+    engine.m_objects->SetMinimised(false);
+    engine.Tick();
+    EXPECT_EQ(engine.m_core.GetWorkDueIn(), 1021u - 540u);
+    // An event every 200 ms is due sooner.
+    const EngineEvent event { picture->GetId(), 9, 0, 0 };
+    ASSERT_NE(CActionFactory::AddRepeatEventAction(engine.m_objects, 200, 2, &event), 0u);
+    engine.Tick(3); // started at 555 ms
+    EXPECT_EQ(engine.m_core.GetWorkDueIn(), 200u);
+    engine.m_clock.Set(1021);
+    EXPECT_EQ(engine.m_core.GetWorkDueIn(), 0u);
+    engine.Tick(2);
+    EXPECT_EQ(engine.m_objects->GetActionCount(), 0u);
+    EXPECT_EQ(engine.m_core.GetWorkDueIn(), NONE);
+}
+
 TEST(ObjectModule, StateMeetsRectForRotatedObjects)
 {
     ObjectState state;

@@ -13,9 +13,11 @@
 #include "engine/core/GuiContainer.h"
 #include "engine/core/VelotrixWnd.h"
 #include "platform/Cursor.h"
+#include "platform/Event.h"
 #include "platform/DailyLog.h"
 #include "platform/MessageIds.h"
 #include "platform/Tick.h"
+#include "tests/platform/Watchdog.h"
 
 using namespace enginetest;
 
@@ -40,6 +42,8 @@ public:
         this->height = height;
     }
     void SetPresentTarget(IPresentTarget* target) override { this->target = target; }
+    uint32_t GetWorkDueIn(uint32_t) const override { return due; }
+    uint32_t due { 0 };
     int updates { 0 };
     int paints { 0 };
     int32_t width { 0 };
@@ -341,4 +345,46 @@ TEST_F(VelotrixWndTest, PressWithoutAnInputModuleTakesNoCapture)
     ASSERT_EQ(window.GetCore().UnloadModule(VELOTRIX_MODULE_INPUT), VELOTRIX_RETURN_OK);
     platform::SendMessage(window.GetHandle(), platform::WM_LBUTTONDOWN, 0, platform::MakeLongParam(5, 5));
     EXPECT_EQ(platform::GetCapture(), platform::WindowHandle::None);
+}
+
+// Nothing due: the engine sleeps (here for as long as an hour) and no frame
+// runs. Work that appears meanwhile in another window's handler (a network
+// message, say) gets its frame at the next tick, and frames follow every
+// tick while it lasts.
+TEST_F(VelotrixWndTest, AnIdleEngineSleepsAndTicksAgainWhenWorkAppears)
+{
+    platform::testing::CWatchdog watchdog(20000, "sleeping engine");
+    CVelotrixWnd window;
+    ASSERT_EQ(window.Create(Options()), 1);
+    PumpFor(20);
+    window.SetLongestSleep(3600000);
+    ASSERT_NE(window.StartEngine(std::make_unique<CRootContainer>(), nullptr), 0u);
+    CSurfacePaintModule* paint = m_factory.last_paint;
+    ASSERT_NE(paint, nullptr);
+    paint->SetInterval(0); // one update a frame: the count of frames
+    paint->due = EngineModule::NO_WORK_DUE;
+    static_cast<InputModule*>(window.GetCore().GetModule(VELOTRIX_MODULE_INPUT))->SetHoverTimeout(1);
+    const platform::WaitOutcome slept =
+        platform::PumpMessagesUntil([&] { return window.IsSleeping(); }, platform::WAIT_FOREVER);
+    ASSERT_EQ(slept, platform::WaitOutcome::Done);
+    const int frames = paint->updates;
+    PumpFor(60);
+    EXPECT_EQ(paint->updates, frames);
+    EXPECT_TRUE(window.IsSleeping());
+
+    class CNetwork final : public platform::CMessageWindow {
+    public:
+        explicit CNetwork(CSurfacePaintModule& paint) : m_paint(paint) {}
+        intptr_t WindowProc(platform::Message&) override
+        {
+            m_paint.due = 0;
+            return 0;
+        }
+        CSurfacePaintModule& m_paint;
+    } receiver(*paint);
+    ASSERT_TRUE(receiver.Create());
+    ASSERT_TRUE(platform::PostMessage(receiver.GetHandle(), platform::WM_USER));
+    EXPECT_EQ(platform::PumpMessagesUntil([&] { return paint->updates >= frames + 3; }, platform::WAIT_FOREVER),
+              platform::WaitOutcome::Done);
+    EXPECT_FALSE(window.IsSleeping());
 }

@@ -25,7 +25,8 @@ public:
 
 class CRecordingTarget final : public IPresentTarget {
 public:
-    bool Present(const uint8_t* pixels, int32_t width, int32_t height, int32_t pitch) override
+    bool Present(const uint8_t* pixels, int32_t width, int32_t height, int32_t pitch,
+                 std::span<const EngineRect> /*changed*/) override
     {
         ++m_count;
         m_last.assign(pixels, pixels + size_t(height) * pitch);
