@@ -26,7 +26,6 @@ std::atomic<uint32_t> s_cookie_counter { 0 };
 
 constexpr uint32_t WORKER_READY_STEPS = 51;
 constexpr uint32_t WORKER_READY_STEP_MS = 100;
-constexpr uint32_t WORKER_POLL_MS = 100;
 
 void SignalFd(int fd)
 {
@@ -287,6 +286,8 @@ void CSocketClient::WorkerLoop(std::stop_token stop)
 {
     m_ready_event.Set();
     const std::shared_ptr<CPendingTraffic> pending = m_pending;
+    // Every way of stopping wakes the wait, so it sleeps until traffic comes.
+    const std::stop_callback on_stop(stop, [this] { SignalFd(m_stop_fd); });
     bool reading = true;
     while (!stop.stop_requested() && !m_stopping.load()) {
         // While the owner is behind, the socket is left unread (TCP holds the
@@ -295,7 +296,7 @@ void CSocketClient::WorkerLoop(std::stop_token stop)
         pollfd fds[3] = { { m_stop_fd, POLLIN, 0 },
                           { reading && !paused ? m_socket.load() : -1, POLLIN, 0 },
                           { paused ? pending->GetWakeFd() : -1, POLLIN, 0 } };
-        const int ready = poll(fds, 3, int(WORKER_POLL_MS));
+        const int ready = poll(fds, 3, -1);
         if (ready < 0 && errno != EINTR)
             break;
         if (ready <= 0)

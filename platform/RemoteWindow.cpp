@@ -6,6 +6,7 @@
 #include <mutex>
 #include <utility>
 #include <poll.h>
+#include <sys/eventfd.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -274,14 +275,24 @@ CRemoteWindowEndpoint::~CRemoteWindowEndpoint()
 
 void CRemoteWindowEndpoint::Run(std::stop_token stop)
 {
+    // The stop request wakes the wait, which otherwise sleeps until a peer
+    // connects (in slices only when no event descriptor could be had).
+    const int wake_fd = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    const std::stop_callback on_stop(stop, [wake_fd] {
+        const uint64_t one = 1;
+        if (wake_fd >= 0)
+            (void)!::write(wake_fd, &one, sizeof one);
+    });
     while (!stop.stop_requested()) {
-        pollfd poll_fd { m_listen_fd, POLLIN, 0 };
-        if (::poll(&poll_fd, 1, POLL_SLICE_MS) <= 0)
+        pollfd poll_fds[2] = { { m_listen_fd, POLLIN, 0 }, { wake_fd, POLLIN, 0 } };
+        if (::poll(poll_fds, 2, wake_fd >= 0 ? -1 : POLL_SLICE_MS) <= 0 || (poll_fds[0].revents & POLLIN) == 0)
             continue;
         CSocketFd connection(::accept4(m_listen_fd, nullptr, nullptr, SOCK_CLOEXEC));
         if (connection.Get() >= 0)
             Serve(connection.Get());
     }
+    if (wake_fd >= 0)
+        ::close(wake_fd);
 }
 
 void CRemoteWindowEndpoint::Serve(int connection)
