@@ -224,14 +224,22 @@ WaitOutcome PumpMessagesUntil(const std::function<bool()>& done, uint32_t timeou
     }
 }
 
+namespace {
+
+// The queue of the thread owning a live window; null when there is none.
+std::shared_ptr<ThreadQueue> QueueOfWindow(WindowHandle window)
+{
+    const std::shared_ptr<WindowRecord> record = FindWindow(window);
+    return record ? record->queue.lock() : nullptr;
+}
+
+} // namespace
+
 uintptr_t SetTimer(WindowHandle window, uintptr_t timer_id, uint32_t period_ms)
 {
     if (timer_id == 0)
         return 0;
-    const std::shared_ptr<WindowRecord> record = FindWindow(window);
-    if (!record)
-        return 0;
-    std::shared_ptr<ThreadQueue> queue = record->queue.lock();
+    const std::shared_ptr<ThreadQueue> queue = QueueOfWindow(window);
     if (!queue)
         return 0;
     const Milliseconds period(period_ms == 0 ? 1 : period_ms);
@@ -253,10 +261,7 @@ uintptr_t SetTimer(WindowHandle window, uintptr_t timer_id, uint32_t period_ms)
 
 bool KillTimer(WindowHandle window, uintptr_t timer_id)
 {
-    const std::shared_ptr<WindowRecord> record = FindWindow(window);
-    if (!record)
-        return false;
-    std::shared_ptr<ThreadQueue> queue = record->queue.lock();
+    const std::shared_ptr<ThreadQueue> queue = QueueOfWindow(window);
     if (!queue)
         return false;
     std::lock_guard lock(queue->mutex);
@@ -267,10 +272,7 @@ bool KillTimer(WindowHandle window, uintptr_t timer_id)
 
 bool DeferTimer(WindowHandle window, uintptr_t timer_id, uint32_t span_ms)
 {
-    const std::shared_ptr<WindowRecord> record = FindWindow(window);
-    if (!record)
-        return false;
-    std::shared_ptr<ThreadQueue> queue = record->queue.lock();
+    const std::shared_ptr<ThreadQueue> queue = QueueOfWindow(window);
     if (!queue)
         return false;
     std::lock_guard lock(queue->mutex);

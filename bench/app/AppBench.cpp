@@ -69,6 +69,10 @@ std::string ReadText(const std::string& path)
 
 int RunPeer(const std::string& mode)
 {
+    // The floor shows its one frame the lightest way: the window's own
+    // surface, without an accelerated renderer behind it.
+    if (mode == "wait")
+        SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     if (SDL_Init(SDL_INIT_VIDEO) != 0)
         return 1;
     SDL_Window* window = SDL_CreateWindow("peer", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, PEER_WIDTH,
@@ -100,7 +104,13 @@ int RunPeer(const std::string& mode)
                 if (event.type == SDL_QUIT)
                     return 0;
             }
-            frame[(n * 7919u) % frame.size()] ^= 0x00FFFFFFu;
+            // A band of the frame moves every frame, so every frame shows.
+            const int band = int(n % (PEER_WIDTH / 16));
+            for (int y = 0; y < PEER_HEIGHT; ++y) {
+                uint32_t* row = frame.data() + size_t(y) * PEER_WIDTH;
+                std::fill(row, row + PEER_WIDTH, 0xFF2E7D32u);
+                std::fill(row + band * 16, row + band * 16 + 16, 0xFFFFFFFFu);
+            }
             SDL_UpdateTexture(texture, nullptr, frame.data(), PEER_WIDTH * 4);
             SDL_RenderCopy(renderer, texture, nullptr, nullptr);
             SDL_RenderPresent(renderer);
