@@ -182,27 +182,39 @@ pid_t FindChild(pid_t parent)
     return found;
 }
 
+struct ThreadFigures {
+    uint64_t switches { 0 };
+    double cpu_seconds { 0 };
+};
+
 struct Sample {
     double when { 0 };
     double cpu_seconds { 0 };
     uint64_t switches { 0 };
     double rss_mb { 0 };
     int threads { 0 };
+    std::map<std::string, ThreadFigures> by_thread; // "name/tid"
 };
+
+// User plus system seconds from a /proc stat line.
+double CpuSecondsOf(const std::string& stat)
+{
+    const size_t close = stat.rfind(')');
+    if (close == std::string::npos)
+        return 0;
+    std::istringstream fields(stat.substr(close + 2));
+    std::vector<std::string> words { std::istream_iterator<std::string>(fields), {} };
+    if (words.size() <= 13)
+        return 0;
+    return double(std::stoull(words[11]) + std::stoull(words[12])) / double(sysconf(_SC_CLK_TCK));
+}
 
 Sample Take(pid_t pid)
 {
     Sample sample;
     sample.when = Now();
     const std::string base = "/proc/" + std::to_string(pid);
-    const std::string stat = ReadText(base + "/stat");
-    const size_t close = stat.rfind(')');
-    if (close != std::string::npos) {
-        std::istringstream fields(stat.substr(close + 2));
-        std::vector<std::string> words { std::istream_iterator<std::string>(fields), {} };
-        if (words.size() > 13)
-            sample.cpu_seconds = double(std::stoull(words[11]) + std::stoull(words[12])) / double(sysconf(_SC_CLK_TCK));
-    }
+    sample.cpu_seconds = CpuSecondsOf(ReadText(base + "/stat"));
     std::istringstream status(ReadText(base + "/status"));
     for (std::string line; std::getline(status, line);) {
         if (line.rfind("VmRSS:", 0) == 0)
@@ -214,11 +226,17 @@ Sample Take(pid_t pid)
         while (dirent* entry = readdir(tasks)) {
             if (entry->d_name[0] == '.')
                 continue;
-            std::istringstream task(ReadText(base + "/task/" + entry->d_name + "/status"));
+            const std::string task_base = base + "/task/" + entry->d_name;
+            std::string name = ReadText(task_base + "/comm");
+            name = name.substr(0, name.find('\n')) + "/" + entry->d_name;
+            ThreadFigures& thread = sample.by_thread[name];
+            thread.cpu_seconds = CpuSecondsOf(ReadText(task_base + "/stat"));
+            std::istringstream task(ReadText(task_base + "/status"));
             for (std::string line; std::getline(task, line);) {
                 if (line.find("ctxt_switches:") != std::string::npos)
-                    sample.switches += std::strtoull(line.c_str() + line.find(':') + 1, nullptr, 10);
+                    thread.switches += std::strtoull(line.c_str() + line.find(':') + 1, nullptr, 10);
             }
+            sample.switches += thread.switches;
         }
         closedir(tasks);
     }
@@ -293,6 +311,7 @@ struct Figures {
     double cpu_per_round { 0 };
     double screen_updates_per_second { 0 };
     double startup_seconds { 0 };
+    std::string idle_threads; // each thread's wake-ups and CPU while idle
 };
 
 // Seconds from now until the screen first changes (or `limit`).
@@ -318,6 +337,17 @@ void Measure(const CXServer& x, pid_t pid, double seconds, Figures& out)
     out.idle_cpu_percent = 100.0 * (b.cpu_seconds - a.cpu_seconds) / span;
     out.rss_mb = b.rss_mb;
     out.threads = b.threads;
+    out.idle_threads.clear();
+    for (const auto& [name, after] : b.by_thread) {
+        const auto before = a.by_thread.find(name);
+        if (before == a.by_thread.end())
+            continue;
+        char cell[96];
+        std::snprintf(cell, sizeof cell, "%s %.1f/s %.2f%%", name.c_str(),
+                      double(after.switches - before->second.switches) / span,
+                      100.0 * (after.cpu_seconds - before->second.cpu_seconds) / span);
+        out.idle_threads += std::string(out.idle_threads.empty() ? "" : ", ") + cell;
+    }
     (void)x;
 }
 
@@ -538,5 +568,6 @@ int main(int argc, char** argv)
     row("screen updates per second in play", "%.1f", [](const Figures& f) { return f.screen_updates_per_second; });
     row("start-up to the first frame (s)", "%.3f", [](const Figures& f) { return f.startup_seconds; });
     std::printf("(a round of automatic play took %.1f s; the peers' CPU is over as long)\n", round_seconds);
+    std::printf("the client's threads while idle (wake-ups, CPU): %s\n", client.idle_threads.c_str());
     return 0;
 }
