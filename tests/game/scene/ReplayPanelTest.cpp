@@ -12,6 +12,7 @@
 #include "client/GameNotifyHandler.h"
 #include "game/scene/BoardTestSupport.h"
 #include "game/scene/ReplaySceneHost.h"
+#include "game/scene/SkinImages.h"
 
 #include "client/AppFakes.h"
 #include "platform/DailyLog.h"
@@ -143,6 +144,35 @@ TEST_F(ReplayPanelTest, RecordedRoundPlaysBackAtItsPace)
     EXPECT_TRUE(board->IsPlaying()) << "stays on stop at the end";
     EXPECT_EQ(Shown(*board), std::vector<bool>({ true, true, true, false }));
     EXPECT_EQ(board->GetTimeText(), "00:09/00:09");
+}
+
+TEST_F(ReplayPanelTest, WithTheDefaultSkinTheTimeTextLeavesTheOpenButtonClear)
+{
+    // The board centred on the table of the client's default size (810 x 600).
+    LoadSkinImages(m_paint->images, "replay.kor",
+                   { "Rep_bitBoard", "Rep_Rrogressbar", "Rep_btnPlay", "Rep_btnStop", "Rep_btnReset",
+                     "Rep_btnPreStep", "Rep_btnNextStep", "Rep_btnOpenFile" });
+    CReplayBoard* board = MakeBoard();
+    board->MoveTo(405, 300);
+    ASSERT_TRUE(board->OpenReplayFile(RecordRound(*board)));
+    board->SeekToTime(9000);  // the longest time text, at the bar's end
+    Run();
+    m_text->drawn.clear();
+    board->SendEvent({ board->GetId(), GAMEMSG_REPLAY_PLAY, 0, 0 });
+    board->SendEvent({ board->GetId(), GAMEMSG_REPLAY_PLAY, 0, 0 });
+    const auto drawn = std::find_if(m_text->drawn.begin(), m_text->drawn.end(),
+                                    [&](const auto& d) { return d.text == board->GetTimeText(); });
+    ASSERT_NE(drawn, m_text->drawn.end()) << board->GetTimeText();
+    // The text's cells are half its height wide.
+    const double left = board->GetVisual()->GetLeft() + drawn->x;
+    const double right = left + drawn->font_height * static_cast<double>(drawn->text.size()) / 2;
+    const double top = board->GetVisual()->GetTop() + drawn->y;
+    const double bottom = top + drawn->font_height;
+    const engine::CEngineObject* open = board->GetButton(Button::OpenFile)->GetVisual();
+    EXPECT_TRUE(right <= open->GetLeft() || left >= open->GetRight() || bottom <= open->GetTop() ||
+                top >= open->GetBottom())
+        << left << "-" << right << " x " << top << "-" << bottom << " meets the open button " << open->GetLeft()
+        << "-" << open->GetRight() << " x " << open->GetTop() << "-" << open->GetBottom();
 }
 
 TEST_F(ReplayPanelTest, StepsStepsBackAndSeeksByTheBar)
