@@ -1,13 +1,16 @@
 // The table at the client's default size (1050 x 600, the side panel's 240
 // beside it) with the default skin's pictures: what the player must read is
 // never covered. Mid-round the own plate stays off the own hand, and the side
-// seats' plates and card-count and points displays off their fans.
+// seats' plates and card-count and points displays off their fans; before a
+// round the slogan's drawn part stays off the start button.
+#include <algorithm>
 #include <cmath>
 #include <string>
 #include <vector>
 
 #include "engine/core/CanvasObject.h"
 #include "engine/core/ImageObject.h"
+#include "engine/widgets/GuiButton.h"
 #include "engine/widgets/GuiDigitText.h"
 #include "game/scene/BoardTestSupport.h"
 #include "game/scene/PlDkGameScene.h"
@@ -32,6 +35,23 @@ engine::EngineRect ScreenRect(const engine::CEngineObject& object)
     const auto top = static_cast<int32_t>(std::lround(s.y - h / 2));
     return { left, top, left + static_cast<int32_t>(w), top + static_cast<int32_t>(h) };
 }
+// The part of a 32-bit picture (frame 0) that is drawn at all, placed as the
+// object showing it: its rows and columns with a pixel of some opacity.
+engine::EngineRect DrawnRect(const engine::ImageRecord& image, const engine::EngineRect& placed)
+{
+    EXPECT_FALSE(image.IsPaletteImage());
+    EXPECT_GE(image.pixel_bytes, uint32_t(image.width) * image.height * 4);
+    if (image.IsPaletteImage() || image.pixel_bytes < uint32_t(image.width) * image.height * 4)
+        return {};
+    engine::EngineRect drawn { image.width, image.height, 0, 0 };
+    for (int y = 0; y < image.height; ++y)
+        for (int x = 0; x < image.width; ++x)
+            if (image.pixels[(size_t(y) * image.width + x) * 4 + 3] != 0)
+                drawn = { std::min(drawn.left, x), std::min(drawn.top, y), std::max(drawn.right, x + 1),
+                          std::max(drawn.bottom, y + 1) };
+    return { placed.left + drawn.left, placed.top + drawn.top, placed.left + drawn.right,
+             placed.top + drawn.bottom };
+}
 // A widget's picture is its visual.
 engine::EngineRect ScreenRect(engine::CGuiObject& widget)
 {
@@ -48,13 +68,12 @@ class TableOverlapTest : public BoardTest {
 protected:
     TableOverlapTest()
     {
-        std::initializer_list<std::string> names = {
+        LoadSkinImages(m_paint->images, "common.kor", {
             "PlayerBoardSmall", "digit_restcard", "word_zhang", "word_fen", "ScoreDigit", "ScoreUnite",
             "btn_StartGame", "slogan", "名次", "炸弹图标", "花_图标",
             "牌正面50x68", "牌背面50x68", "牌正面71x96", "牌背面71x96",
             "牌正面82x110", "牌背面82x110", "牌正面98x132", "牌背面98x132",
-        };
-        LoadSkinImages(m_paint->images, "common.kor", names);
+        });
         LinkTable(m_app, m_chat, m_connection);
         m_scene = AddScene<CPlDkGameScene>(TABLE);
         for (int view = 0; view < CPlDkGameScene::SEATS; ++view)
@@ -63,8 +82,8 @@ protected:
     ~TableOverlapTest() override { m_engine.m_objects->DestroyObject(m_scene->GetId()); }
 
     // A round joined mid-way: 27 cards each less those played, the own hand
-    // face up, two cards of the last trick before each side seat, and points
-    // won by every seat.
+    // face up, two cards of the last trick before each side seat, and score
+    // points still in every side hand (so its points display shows).
     void ResumeMidRound()
     {
         rules::TableGameData& data = m_app.GetGameState().GetTableData();
@@ -126,6 +145,20 @@ TEST_F(TableOverlapTest, MidRoundThePlatesAndDisplaysLeaveTheHandsClear)
         ExpectClear("points", ScreenRect(*board->GetPoints()), hand);
         ExpectClear("plate", ScreenRect(*board->GetCanvas()), hand);
     }
+}
+
+TEST_F(TableOverlapTest, BeforeARoundTheSlogansDrawnPartLeavesTheStartButtonClear)
+{
+    // The slogan's top edge stands level with the start button's centre,
+    // both centred on the table: the picture's upper rows must stay empty.
+    m_scene->ShowStartButton();
+    Run();
+    engine::CGuiButton* start = m_scene->GetButton(CCardGameScene::Button::Start);
+    ASSERT_TRUE(start->IsActive());
+    const engine::EngineRect slogan =
+        DrawnRect(*m_paint->images.at("slogan"), ScreenRect(*m_scene->GetSlogan()));
+    ASSERT_FALSE(slogan.IsEmpty());
+    ExpectClear("start button", ScreenRect(*start), { slogan });
 }
 
 } // namespace
