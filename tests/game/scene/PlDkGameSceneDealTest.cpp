@@ -251,15 +251,7 @@ TEST_F(PlDkDealTest, ALateEntrantGetsTheRunningRoundBackWithinItsBounds)
     // Chair 0 turned card 7 up, chair 1 holds the copy: chair 1 sits at view 2.
     SetRound(27, 0, 1);
     rules::TableGameData& data = Data();
-    data.head[14] = 0;
-    data.head[15] = 0x101;
-    for (int i = 0; i < rules::PLDK_TOTAL_CARDS; ++i) {
-        rules::DeckCard& deck = data.deck[i];
-        deck.holder = i % 4;
-        deck.card = deck.holder == 0 ? i : -1;
-        deck.place = i < 100 ? rules::CARD_PLACE_HAND : rules::CARD_PLACE_PLAYED;
-        deck.order = i < 100 ? i / 4 : 1000000;  // a played card's place out of range
-    }
+    SpreadRunningRound(data, 100, 1000000);  // a played card's place out of range
     data.trick_cards[1][0] = 40;
     data.trick_cards[2][0] = 50;
     data.pass_count[2] = 2;  // chair 2 has passed since: its last play is not marked

@@ -13,6 +13,7 @@
 #include "client/CClientRecords.h"
 #include "client/CCardGameConnection.h"
 #include "client/CGameApp.h"
+#include "game/rules/PlDkRecords.h"
 
 namespace scene::test {
 
@@ -61,6 +62,22 @@ inline void LinkTable(client::CGameApp& app, CChatSink& chat, CRecordingConnecti
     links.connection = &connection;
     links.main_game = main_game;
     app.SetLinks(links);
+}
+
+/// A running round as a late entrant gets it: the playing chair 0, card i
+/// with chair i % 4 (face up only for the own chair 0); the first `in_hand`
+/// cards in hand, four to a row, the rest played at `played_order`.
+inline void SpreadRunningRound(rules::TableGameData& data, int in_hand, int32_t played_order)
+{
+    data.head[14] = 0;
+    data.head[15] = 0x101;
+    for (int i = 0; i < rules::PLDK_TOTAL_CARDS; ++i) {
+        rules::DeckCard& deck = data.deck[i];
+        deck.holder = i % 4;
+        deck.card = deck.holder == 0 ? i : -1;
+        deck.place = i < in_hand ? rules::CARD_PLACE_HAND : rules::CARD_PLACE_PLAYED;
+        deck.order = i < in_hand ? i / 4 : played_order;
+    }
 }
 
 } // namespace scene::test

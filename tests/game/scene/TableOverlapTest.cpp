@@ -88,15 +88,7 @@ protected:
     {
         rules::TableGameData& data = m_app.GetGameState().GetTableData();
         data.reserved_80 = 27;
-        data.head[14] = 0;
-        data.head[15] = 0x101;
-        for (int i = 0; i < rules::PLDK_TOTAL_CARDS; ++i) {
-            rules::DeckCard& deck = data.deck[i];
-            deck.holder = i % 4;
-            deck.card = deck.holder == 0 ? i : -1;
-            deck.place = i < 80 ? rules::CARD_PLACE_HAND : rules::CARD_PLACE_PLAYED;
-            deck.order = i < 80 ? i / 4 : 0;
-        }
+        SpreadRunningRound(data, 80, 0);
         for (int chair = 1; chair < 4; ++chair) {
             data.trick_cards[chair][0] = 80 + chair;
             data.trick_cards[chair][1] = 84 + chair;
