@@ -108,7 +108,8 @@ TEST_F(PlDkDealTest, EachTickGivesTheNextSpriteToTheNextChairWithTheOwnAndOpenCa
 TEST_F(PlDkDealTest, AfterTheDealAPressOnAnOwnCardRaisesIt)
 {
     // The table's reset takes the cards' mouse away; the dealt own hand has
-    // it back: a press on a card's face reaches the scene and raises it.
+    // it back: a press on a card's face reaches the scene and raises that
+    // card alone, its sweep mark (the tint) gone.
     m_scene->SetName(MAIN_GAME_NAME); // as the frame names it
     SetRound(27, 0, 2);
     m_scene->ResetTable();
@@ -126,6 +127,8 @@ TEST_F(PlDkDealTest, AfterTheDealAPressOnAnOwnCardRaisesIt)
     for (const uint32_t id : { GAMEMSG_CARD_LBUTTON_DOWN, GAMEMSG_CARD_LBUTTON_UP })
         (void)m_scene->SendEvent(engine::EngineEvent { m_scene->GetId(), id, press->param1, 0 });
     EXPECT_TRUE(Sprite(0).raised);
+    EXPECT_FALSE(Sprite(0).drag_mark);
+    EXPECT_FALSE(Sprite(4).raised); // the own chair's next card
 }
 
 TEST_F(PlDkDealTest, ARoundRecordsCardCountIsKeptWithinTheSpritesAndTheHand)
