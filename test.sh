@@ -2,7 +2,8 @@
 # Sets up what is missing (the client's packages and the test tools), builds
 # the Debug build under AddressSanitizer and UndefinedBehaviorSanitizer and
 # runs every test through ctest (the layering check among them); then builds
-# the libFuzzer targets with clang and gives each a short run. Benchmarks are
+# the libFuzzer targets with clang and gives each a short run, and runs the
+# client's and the panel's tests once more in that clang build. Benchmarks are
 # built only in a Release build (-DPLDK_BENCH=ON), never here.
 # PLDK_SKIP_FUZZ=1 skips the fuzz build (for quick local runs).
 set -euo pipefail
@@ -25,6 +26,8 @@ if [ "${PLDK_SKIP_FUZZ:-0}" != 1 ]; then
     cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
         -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DPLDK_FUZZ=ON -DPLDK_FUZZ_ONLY=ON \
         ${CCACHE_ARGS[@]+"${CCACHE_ARGS[@]}"} >/dev/null
-    cmake --build build/fuzz --target fuzzers
+    # The clang build also runs the tests of the program's texts (client and
+    # panel), whose literals there come from cmake/gbk-literals.py.
+    cmake --build build/fuzz --target fuzzers foundation_tests client_tests client_panel_tests
     ctest --test-dir build/fuzz --output-on-failure -j "$jobs" --timeout 300
 fi

@@ -4,12 +4,16 @@
 add_library(pldk_options INTERFACE)
 target_compile_options(pldk_options INTERFACE -Wall -Wextra)
 
-# Narrow text is GBK at run time; sources are UTF-8. clang accepts only UTF-8
-# as its execution charset, so the clang build (the fuzz build) keeps UTF-8
-# literals: fuzz targets check memory safety, not texts.
+# Narrow text is GBK at run time; sources are UTF-8. g++ converts literals
+# itself; clang has no GBK execution charset, so every C++ object it compiles
+# goes through cmake/gbk-literals.py, which rewrites the narrow literals as
+# GBK escapes and fails the build on one it cannot carry over.
 if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
     target_compile_options(pldk_options INTERFACE -finput-charset=UTF-8 -fexec-charset=GBK)
-    target_compile_definitions(pldk_options INTERFACE PLDK_GBK_LITERALS=1)
+else()
+    find_package(Python3 REQUIRED COMPONENTS Interpreter)
+    set(CMAKE_CXX_COMPILER_LAUNCHER ${Python3_EXECUTABLE} ${PROJECT_SOURCE_DIR}/cmake/gbk-literals.py
+        ${CMAKE_CXX_COMPILER_LAUNCHER} --)
 endif()
 
 if(PLDK_SANITIZE)

@@ -7,14 +7,10 @@
 
 namespace client_test {
 
-/// A GBK text of the program as UTF-8 (as it is when literals stay UTF-8).
+/// A GBK text of the program as UTF-8.
 inline std::string Utf8(const std::string& gbk)
 {
-#if PLDK_GBK_LITERALS
     return platform::GbkToUtf8(gbk).value_or("<not GBK>");
-#else
-    return gbk;
-#endif
 }
 
 /// A u8 literal of a test as a narrow string.
