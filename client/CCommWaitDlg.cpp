@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "engine/core/CanvasServices.h"
+#include "engine/media/Blitter.h"
 #include "engine/media/ImageDecoder.h"
 #include "platform/Ini.h"
 #include "platform/Path.h"
@@ -78,37 +79,16 @@ void CCommWaitDlg::Hide()
 
 void CCommWaitDlg::LoadSkin(const std::string& skin_ini_path)
 {
-    std::vector<uint8_t> pixels;
-    int32_t width = 0;
-    int32_t height = 0;
+    engine::ImageRecord image;
     ColorRef foreground = DEFAULT_BAR_FOREGROUND;
     ColorRef background = DEFAULT_BAR_BACKGROUND;
     if (!skin_ini_path.empty()) {
         const std::string name = platform::GetProfileString(BITMAP_SECTION, BACKGROUND_KEY, "", skin_ini_path);
         const auto bytes = name.empty() ? std::nullopt
                                         : platform::ReadFileBytes(FolderOf(skin_ini_path) + name, BACKGROUND_FILE_LIMIT);
-        engine::DecodedImage image;
         const engine::ImageFileFormat format = engine::ImageFormatOfExtension(ExtensionOf(name));
-        if (bytes && format != engine::ImageFileFormat::None &&
-            engine::HeaderSizeAllowed(*bytes, format) && engine::CreateSdlImageDecoder()->Decode(*bytes, format, image) &&
-            !image.frames.empty() && engine::ImageSizeWithinLimits(image.width, image.height)) {
-            width = static_cast<int32_t>(image.width);
-            height = static_cast<int32_t>(image.height);
-            const std::vector<uint8_t>& frame = image.frames.front();
-            const size_t count = size_t(width) * size_t(height);
-            pixels.resize(count * 4);
-            for (size_t i = 0; i < count; ++i) {
-                uint32_t argb = 0;
-                if (!image.palette && frame.size() >= count * 4)
-                    argb = uint32_t(frame[i * 4]) | uint32_t(frame[i * 4 + 1]) << 8 | uint32_t(frame[i * 4 + 2]) << 16;
-                else if (image.palette && i < frame.size() && frame[i] < image.palette_colours.size())
-                    argb = image.palette_colours[frame[i]];
-                pixels[i * 4] = uint8_t(argb);
-                pixels[i * 4 + 1] = uint8_t(argb >> 8);
-                pixels[i * 4 + 2] = uint8_t(argb >> 16);
-                pixels[i * 4 + 3] = 0xFF;
-            }
-        }
+        if (bytes && format != engine::ImageFileFormat::None)
+            (void)engine::DecodeImageRecord(*engine::CreateSdlImageDecoder(), *bytes, format, image);
         foreground = ParseRgbText(platform::GetProfileString(COLOR_SECTION, BAR_FOREGROUND_KEY, "", skin_ini_path),
                                   DEFAULT_BAR_FOREGROUND);
         background = ParseRgbText(platform::GetProfileString(COLOR_SECTION, BAR_BACKGROUND_KEY, "", skin_ini_path),
@@ -116,9 +96,7 @@ void CCommWaitDlg::LoadSkin(const std::string& skin_ini_path)
     }
     {
         std::lock_guard lock(m_mutex);
-        m_background = std::move(pixels);
-        m_background_width = width;
-        m_background_height = height;
+        m_background = std::move(image);
         m_bar.SetColors(foreground, background);
     }
     ++m_revision;
@@ -179,23 +157,19 @@ bool CCommWaitDlg::Draw(const PixelTarget& target) const
 
 void CCommWaitDlg::DrawBackground(const PixelTarget& target, const PixelRect& rect) const
 {
-    if (m_background.empty()) {
-        target.Fill(rect, BUTTON_FACE);
+    target.Fill(rect, BUTTON_FACE);
+    if (!m_background.pixels || target.pitch != target.width * 4)
         return;
-    }
     // The picture stretched over the dialog, nearest pixel.
-    const int32_t width = rect.right - rect.left;
-    const int32_t height = rect.bottom - rect.top;
-    for (int32_t y = std::max(rect.top, 0); y < std::min(rect.bottom, target.height); ++y) {
-        const int32_t source_y = (y - rect.top) * m_background_height / height;
-        uint8_t* row = target.pixels.data() + size_t(y) * size_t(target.pitch);
-        for (int32_t x = std::max(rect.left, 0); x < std::min(rect.right, target.width); ++x) {
-            const int32_t source_x = (x - rect.left) * m_background_width / width;
-            const uint8_t* source =
-                m_background.data() + (size_t(source_y) * size_t(m_background_width) + size_t(source_x)) * 4;
-            std::copy(source, source + 4, row + size_t(x) * 4);
-        }
-    }
+    engine::DrawParams params;
+    params.width = rect.right - rect.left;
+    params.height = rect.bottom - rect.top;
+    params.centre_x = rect.left + (params.width + 1) / 2;
+    params.centre_y = rect.top + (params.height + 1) / 2;
+    const engine::BlitSurface surface { reinterpret_cast<uint32_t*>(target.pixels.data()), target.width,
+                                        target.height };
+    engine::BlitImage(surface, params, m_background, 0, 0, m_background.width, m_background.height, 1.0,
+                      engine::COLOUR_NONE);
 }
 
 void CCommWaitDlg::DrawText(const PixelTarget& target, const PixelRect& rect) const

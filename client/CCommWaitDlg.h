@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "client/CWaitBarCtrl.h"
+#include "engine/core/ImageRecord.h"
 #include "platform/MessageWindow.h"
 
 namespace client {
@@ -70,9 +71,7 @@ private:
     std::string m_text;
     bool m_shown { false };
     CWaitBarCtrl m_bar;
-    std::vector<uint8_t> m_background; ///< BGRA rows
-    int32_t m_background_width { 0 };
-    int32_t m_background_height { 0 };
+    engine::ImageRecord m_background; ///< no pixels: none loaded
     std::atomic<uint64_t> m_revision { 0 };
 };
 

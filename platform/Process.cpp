@@ -5,6 +5,7 @@
 #include <csignal>
 #include <spawn.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 #include "platform/Path.h"
@@ -26,7 +27,8 @@ std::string GetProgramPath()
 
 std::optional<ProcessId> StartProcess(std::string_view gbk_program, const std::vector<std::string>& gbk_arguments)
 {
-    const std::optional<std::string> program = ResolveOsPath(gbk_program);
+    const bool on_search_path = gbk_program.find_first_of("/\\") == std::string_view::npos;
+    const std::optional<std::string> program = on_search_path ? GbkToUtf8(gbk_program) : ResolveOsPath(gbk_program);
     if (!program || program->empty())
         return std::nullopt;
     std::vector<std::string> words { *program };
@@ -42,7 +44,8 @@ std::optional<ProcessId> StartProcess(std::string_view gbk_program, const std::v
     argv.push_back(nullptr);
 
     pid_t child = 0;
-    if (::posix_spawn(&child, program->c_str(), nullptr, nullptr, argv.data(), environ) != 0)
+    const auto spawn = on_search_path ? ::posix_spawnp : ::posix_spawn;
+    if (spawn(&child, program->c_str(), nullptr, nullptr, argv.data(), environ) != 0)
         return std::nullopt;
     return static_cast<ProcessId>(child);
 }
@@ -66,6 +69,11 @@ std::optional<int> WaitProcess(ProcessId process, uint32_t timeout_ms)
             return std::nullopt;
         ::usleep(5000);
     }
+}
+
+void ReapProcess(ProcessId process)
+{
+    std::thread([process] { (void)::waitpid(process, nullptr, 0); }).detach();
 }
 
 } // namespace platform

@@ -1,13 +1,7 @@
 #include "engine/widgets/UrlOpener.h"
 
-#include <spawn.h>
-#include <sys/wait.h>
-
-#include <thread>
-
+#include "platform/Process.h"
 #include "platform/Text.h"
-
-extern char** environ;
 
 namespace engine {
 
@@ -22,36 +16,27 @@ bool StartsWithNoCase(std::string_view text, std::string_view prefix)
 
 } // namespace
 
-std::string CXdgUrlOpener::CheckedUtf8Url(std::string_view url)
+bool CXdgUrlOpener::IsAllowedUrl(std::string_view url)
 {
     static constexpr std::string_view schemes[] = { "http://", "https://", "ftp://" };
     bool allowed = false;
     for (const std::string_view scheme : schemes)
         allowed = allowed || (StartsWithNoCase(url, scheme) && url.size() > scheme.size());
-    if (!allowed)
-        return {};
     for (const char c : url) {
         const auto byte = static_cast<uint8_t>(c);
-        if (byte <= 0x20 || byte == 0x7F)
-            return {};
+        allowed = allowed && byte > 0x20 && byte != 0x7F;
     }
-    auto utf8 = platform::GbkToUtf8(url);
-    return utf8 ? std::move(*utf8) : std::string();
+    return allowed;
 }
 
 bool CXdgUrlOpener::OpenUrl(std::string_view url)
 {
-    std::string checked = CheckedUtf8Url(url);
-    if (checked.empty())
+    if (!IsAllowedUrl(url))
         return false;
-    std::string program = "xdg-open";
-    char* argv[] = { program.data(), checked.data(), nullptr };
-    pid_t pid = 0;
-    if (posix_spawnp(&pid, program.c_str(), nullptr, nullptr, argv, environ) != 0)
-        return false;
-    // The browser launcher is reaped off the UI thread so no zombie stays.
-    std::thread([pid] { (void)waitpid(pid, nullptr, 0); }).detach();
-    return true;
+    const std::optional<platform::ProcessId> started = platform::StartProcess("xdg-open", { std::string(url) });
+    if (started)
+        platform::ReapProcess(*started);
+    return started.has_value();
 }
 
 IUrlOpener& GetUrlOpener()

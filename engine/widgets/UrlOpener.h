@@ -1,7 +1,7 @@
 #pragma once
 // IUrlOpener: how the rich-text widgets hand a URL to the user's browser.
 // CXdgUrlOpener, the one installed by default, starts `xdg-open` with the URL
-// as its only argument (posix_spawnp, never through a shell) and accepts only
+// as its only argument (platform::StartProcess, never through a shell) and accepts only
 // http, https and ftp URLs; tests install a recording opener instead.
 //
 // Owner: the installer keeps the opener alive while installed; the widgets
@@ -24,9 +24,9 @@ public:
 class CXdgUrlOpener final : public IUrlOpener {
 public:
     bool OpenUrl(std::string_view url) override;
-    /// The URL converted to UTF-8 when its scheme is http, https or ftp (any
-    /// case) and it holds no control bytes or spaces; empty otherwise.
-    [[nodiscard]] static std::string CheckedUtf8Url(std::string_view url);
+    /// True when the URL's scheme is http, https or ftp (any case), something
+    /// follows it and it holds no control bytes or spaces.
+    [[nodiscard]] static bool IsAllowedUrl(std::string_view url);
 };
 
 /// The opener in use (CXdgUrlOpener unless one was installed).

@@ -103,9 +103,9 @@ int32_t GetCardPoints(int32_t card)
     if (card < 0)
         return 0;
     const int32_t raw = GetCardRawValue(card);
-    if (raw == 4)
-        return 5;
-    return (raw == 9 || raw == 12) ? 10 : 0;
+    if (raw == VALUE_FIVE)
+        return POINTS_FIVE;
+    return (raw == VALUE_TEN || raw == VALUE_KING) ? POINTS_TEN_OR_KING : 0;
 }
 
 int CountCardsByValue(std::span<const int32_t> cards, std::span<int32_t> counters, int32_t context)

@@ -54,6 +54,14 @@ void SetCardCallbacks(const CardCallbacks& callbacks);
 [[nodiscard]] int32_t GetCardRawValue(int32_t card, int32_t context = 0);
 [[nodiscard]] int32_t GetValueOrder(int32_t value, int32_t level, int32_t context = 0);
 [[nodiscard]] int32_t GetCardOrder(int32_t card, int32_t level, int32_t context = 0);
+/// The score cards by value (GetCardValue) and their points: a 5 counts 5,
+/// a 10 or a K counts 10.
+inline constexpr int32_t VALUE_FIVE = 4;
+inline constexpr int32_t VALUE_TEN = 9;
+inline constexpr int32_t VALUE_KING = 12;
+inline constexpr int32_t POINTS_FIVE = 5;
+inline constexpr int32_t POINTS_TEN_OR_KING = 10;
+
 /// Points of a card through the raw value: 5 for a five, 10 for a ten or king.
 [[nodiscard]] int32_t GetCardPoints(int32_t card);
 

@@ -6,14 +6,6 @@
 #include <algorithm>
 
 namespace rules {
-namespace {
-
-constexpr int32_t VALUE_FIVE = 4;
-constexpr int32_t VALUE_TEN = 9;
-constexpr int32_t VALUE_KING = 12;
-
-} // namespace
-
 std::span<const int32_t> CPlDkTable::GetAnalysisOrder() const
 {
     static constexpr int32_t order[] = { CARD_TYPE_SINGLE, CARD_TYPE_PAIR, CARD_TYPE_TRIPLE, CARD_TYPE_TRIPLE_PAIR,

@@ -4,17 +4,16 @@
 //
 // Owner, thread and hazards as CHandOperations.
 
+#include "game/rules/CardRules.h"
 #include "game/scene/HandOperations.h"
 
 namespace scene {
 
-/// This game's score cards by card value (rules::GetCardValue) and their
-/// points: a 5 counts 5, a 10 or a K counts 10.
-inline constexpr int32_t VALUE_FIVE = 4;
-inline constexpr int32_t VALUE_TEN = 9;
-inline constexpr int32_t VALUE_KING = 12;
-inline constexpr int32_t POINTS_FIVE = 5;
-inline constexpr int32_t POINTS_TEN_OR_KING = 10;
+using rules::POINTS_FIVE;
+using rules::POINTS_TEN_OR_KING;
+using rules::VALUE_FIVE;
+using rules::VALUE_KING;
+using rules::VALUE_TEN;
 
 class CPlDkHandOperations final : public CHandOperations {
 public:

@@ -5,6 +5,7 @@
 // the close road's questions.
 #include <unistd.h>
 #include <atomic>
+#include <fstream>
 #include <functional>
 #include <map>
 #include <mutex>
@@ -173,6 +174,36 @@ TEST(CommThread, WaitTextsShowHideAndTimeOut)
     EXPECT_EQ(dialog.GetBar().GetForeground(), CCommWaitDlg::DEFAULT_BAR_FOREGROUND);
     EXPECT_EQ(pixels[(100 * 400 + 200) * 4 + 3], 0xFF);
     EXPECT_EQ(pixels[(2 * 400 + 2) * 4 + 3], 0);
+}
+
+// The skin's picture is stretched over the whole dialog: a two-pixel BMP
+// gives a left half and a right half.
+TEST(CommThread, WaitDialogStretchesTheSkinPicture)
+{
+    platform::testing::CTempFolder folder;
+    const unsigned char bmp[] = {
+        'B', 'M', 62, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0, 40, 0, 0, 0, 2, 0, 0, 0, 1, 0, 0, 0, 1, 0, 24, 0,
+        0, 0, 0, 0, 8, 0, 0, 0, 0x13, 0x0B, 0, 0, 0x13, 0x0B, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+        0x00, 0x00, 0xFF, 0xFF, 0x00, 0x00, 0, 0, // red, blue, row padding
+    };
+    std::ofstream(folder.Path() + "back.bmp", std::ios::binary).write(reinterpret_cast<const char*>(bmp), sizeof bmp);
+    std::ofstream(folder.Path() + "skin.ini") << "[BitmapResource]\nCommDlgBK=back.bmp\n";
+    CCommWaitDlg dialog;
+    ASSERT_TRUE(dialog.Open(folder.Path() + "skin.ini"));
+    dialog.ShowText("", 0);
+    std::vector<uint8_t> pixels(400 * 200 * 4);
+    ASSERT_TRUE(dialog.Draw(PixelTarget { pixels, 400, 200, 1600 }));
+    const auto pixel = [&](int x, int y) {
+        const uint8_t* p = &pixels[size_t(y * 400 + x) * 4];
+        return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16;
+    };
+    const int left = (400 - CCommWaitDlg::WIDTH) / 2;
+    const int top = (200 - CCommWaitDlg::HEIGHT) / 2;
+    EXPECT_EQ(pixel(left, top), 0xFF0000u);
+    EXPECT_EQ(pixel(left + CCommWaitDlg::WIDTH / 2 - 1, top + 2), 0xFF0000u);
+    EXPECT_EQ(pixel(left + CCommWaitDlg::WIDTH / 2, top + 2), 0x0000FFu);
+    EXPECT_EQ(pixel(left + CCommWaitDlg::WIDTH - 1, top), 0x0000FFu);
+    EXPECT_EQ(pixel(left - 1, top), 0u);
 }
 
 class CFakeFrameWindowUI final : public IFrameWindowUI {
