@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <string_view>
 
 #include "client/UserRecords.h"
 #include "engine/core/EngineEvent.h"
@@ -131,6 +132,8 @@ class ISidePanel {
 public:
     virtual ~ISidePanel() = default;
     virtual void SendPanelEvent(uint32_t event_id, uintptr_t param1) = 0;
+    /// Adds a line of markup to the chat box's system texts.
+    virtual void AddSystemText(std::string_view markup) = 0;
     virtual void SendChildEvent(const char* child_name, uint32_t event_id) = 0;
     /// Refreshes the match list bar (match rooms).
     virtual void ShowMatchListBar() {}
@@ -149,6 +152,12 @@ public:
     /// An application event to the scene, sent at once (param1 may point to
     /// a body span valid only during the call, as for the side panel).
     virtual void SendGameEvent(uint32_t event_id, uintptr_t param1) { (void)event_id, (void)param1; }
+    /// Seats and lookers coming and going, as the frame UI hears of them (the
+    /// record is borrowed for the call).
+    virtual void OnPlayerEnter(const GameUserRecord& seat) { (void)seat; }
+    virtual void OnPlayerLeave(const GameUserRecord& seat) { (void)seat; }
+    virtual void OnLookerEnter(const GameUserRecord& user) { (void)user; }
+    virtual void OnLookerLeave(const GameUserRecord& user) { (void)user; }
     /// The card table's event hooks; null for a scene without a card table.
     [[nodiscard]] virtual ICardGameSceneHooks* GetTableHooks() { return nullptr; }
 };

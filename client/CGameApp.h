@@ -57,7 +57,6 @@ inline constexpr uint32_t UM_SHOW_SYSTEM_TEXT = 0x85B5;
 inline constexpr uint32_t GAMEMSG_ADVERT_BAR = 80000054;
 inline constexpr uint32_t GAMEMSG_USER_LIST_REFRESH = 80000055;
 inline constexpr uint32_t GAMEMSG_USER_LIST_UPDATE = 80000056;
-inline constexpr uint32_t GAMEMSG_SYSTEM_TEXT = 80000057;
 
 /// The library log's name and flags for the client.
 inline constexpr const char* GAME_LOG_NAME = "Game";

@@ -57,7 +57,7 @@ int ClampChairs(int32_t count, int chairs)
 void CGameApp::ShowSystemMessage(const std::string& text)
 {
     if (m_links.side_panel)
-        m_links.side_panel->SendPanelEvent(GAMEMSG_SYSTEM_TEXT, reinterpret_cast<uintptr_t>(text.c_str()));
+        m_links.side_panel->AddSystemText(text);
 }
 
 void CGameApp::ShowMessageBoard(const MessageBoardRequest& request)

@@ -214,8 +214,8 @@ intptr_t CGameFrameWnd::WindowProc(platform::Message& msg)
             m_app.Links().wait_dialog->Hide();
         return 0;
     case UM_SHOW_SYSTEM_TEXT:
-        if (m_app.Links().side_panel)
-            m_app.Links().side_panel->SendPanelEvent(GAMEMSG_SYSTEM_TEXT, msg.wparam);
+        if (m_app.Links().side_panel && msg.wparam != 0)
+            m_app.Links().side_panel->AddSystemText(reinterpret_cast<const char*>(msg.wparam));
         return 0;
     case platform::WM_CLOSE:
         OnClose();

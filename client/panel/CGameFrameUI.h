@@ -49,10 +49,6 @@ class CSubSystemPanel;
 inline constexpr uint32_t GAMEMSG_RESET_SEAT_BOARDS = 80000002;
 inline constexpr uint32_t GAMEMSG_REFRESH_MAIN_GAME = 80000003;
 inline constexpr uint32_t GAMEMSG_REFRESH_SEAT_BOARDS = 80000011;
-inline constexpr uint32_t GAMEMSG_PLAYER_ENTER = 80000014;  ///< param1: the seat's GameUserRecord
-inline constexpr uint32_t GAMEMSG_LOOKER_ENTER = 80000015;  ///< param1: the looker's GameUserRecord
-inline constexpr uint32_t GAMEMSG_PLAYER_LEAVE = 80000016;  ///< param1: the seat's GameUserRecord
-inline constexpr uint32_t GAMEMSG_LOOKER_LEAVE = 80000017;  ///< param1: the looker's GameUserRecord
 inline constexpr uint32_t GAMEMSG_RANDOM_TABLE = 80000018;
 inline constexpr uint32_t GAMEMSG_TABLE_CHANGED = 80000020;
 inline constexpr uint32_t GAMEMSG_REFRESH_OWN_SEAT = 80000030;

@@ -218,19 +218,22 @@ void CGameFrameUI::NotifyLookerEnter(const client::GameUserRecord& user)
 {
     if (m_sub_system != nullptr)
         m_sub_system->AddSystemText(FormatText("<c=%u> %s 进来旁观\r\n", NOTICE_COLOUR, MarkupName(user).c_str()));
-    (void)SendToMainGame(GAMEMSG_LOOKER_ENTER, reinterpret_cast<uintptr_t>(&user));
+    if (m_main_game_link != nullptr)
+        m_main_game_link->OnLookerEnter(user);
 }
 
 void CGameFrameUI::NotifyLookerLeave(const client::GameUserRecord& user)
 {
     if (m_sub_system != nullptr)
         m_sub_system->AddSystemText(FormatText("<c=%u> %s 离开了\r\n", NOTICE_COLOUR, MarkupName(user).c_str()));
-    (void)SendToMainGame(GAMEMSG_LOOKER_LEAVE, reinterpret_cast<uintptr_t>(&user));
+    if (m_main_game_link != nullptr)
+        m_main_game_link->OnLookerLeave(user);
 }
 
 void CGameFrameUI::NotifyPlayerEnter(const client::GameUserRecord& seat)
 {
-    (void)SendToMainGame(GAMEMSG_PLAYER_ENTER, reinterpret_cast<uintptr_t>(&seat));
+    if (m_main_game_link != nullptr)
+        m_main_game_link->OnPlayerEnter(seat);
 }
 
 void CGameFrameUI::NotifyPlayerLeave(const client::GameUserRecord& seat)
@@ -240,7 +243,8 @@ void CGameFrameUI::NotifyPlayerLeave(const client::GameUserRecord& seat)
         m_player_board_small->Invalidate();
         m_player_board_user = 0;
     }
-    (void)SendToMainGame(GAMEMSG_PLAYER_LEAVE, reinterpret_cast<uintptr_t>(&seat));
+    if (m_main_game_link != nullptr)
+        m_main_game_link->OnPlayerLeave(seat);
 }
 
 void CGameFrameUI::NotifyRandomTable()

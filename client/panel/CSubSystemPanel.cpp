@@ -207,10 +207,6 @@ int CSubSystemPanel::OnEvent(const engine::EngineEvent& event)
 {
     const auto* body = reinterpret_cast<const std::span<const uint8_t>*>(event.param1);
     switch (event.id) {
-    case client::GAMEMSG_SYSTEM_TEXT:
-        if (event.param1 != 0)
-            AddSystemText(reinterpret_cast<const char*>(event.param1));
-        return 1;
     case client::GAMEMSG_PLAYER_CHAT:
         if (body != nullptr)
             AddPlayerChatLine(*body);

@@ -1,14 +1,13 @@
 #include "engine/widgets/GuiEventQueue.h"
 
-#include <cstring>
-
 namespace engine {
 
 CGuiEventQueue::~CGuiEventQueue() = default;
 
-std::unique_ptr<uint8_t[]> CGuiEventQueue::TakePayload(const EngineEvent& event)
+std::span<const uint8_t> CGuiEventQueue::PayloadOf(const EngineEvent& event)
 {
-    return std::unique_ptr<uint8_t[]>(reinterpret_cast<uint8_t*>(event.param1));
+    const auto* payload = reinterpret_cast<const std::vector<uint8_t>*>(event.param1);
+    return payload != nullptr ? std::span<const uint8_t>(*payload) : std::span<const uint8_t>();
 }
 
 int CGuiEventQueue::Post(uint32_t target, uint32_t event_id, const void* data, size_t length)
@@ -16,10 +15,8 @@ int CGuiEventQueue::Post(uint32_t target, uint32_t event_id, const void* data, s
     Waiting item;
     if (data == nullptr)
         length = 0;
-    if (length > 0) {
-        item.payload = std::make_unique<uint8_t[]>(length);
-        std::memcpy(item.payload.get(), data, length);
-    }
+    const auto* bytes = static_cast<const uint8_t*>(data);
+    item.payload.assign(bytes, bytes + length);
     MakeEngineEvent(&item.event, target, event_id, 0, length);
     if (m_busy) {
         m_waiting.push_back(std::move(item));
@@ -66,7 +63,7 @@ int CGuiEventQueue::OnEvent(const EngineEvent& event)
         return 1;
     }
     EngineEvent delivered = item.event;
-    delivered.param1 = reinterpret_cast<uintptr_t>(item.payload.release());
+    delivered.param1 = item.payload.empty() ? 0 : reinterpret_cast<uintptr_t>(&item.payload);
     (void)SendEvent(delivered);
     return 1;
 }

@@ -4,12 +4,13 @@
 // module's next update; while one is being handled later events wait, first
 // in first out, until the handler calls Next.
 //
-// Each event carries in param1 a heap copy of the poster's payload (0 when
-// the length is 0) and in param2 its length in bytes. The queue owns every
-// copy until the event is delivered; the handler then owns it and takes it
-// with TakePayload. An event that cannot be delivered (no target, id 0, or a
-// target that is gone) has its copy freed and the queue moves on to the next
-// one, so nothing leaks and nothing waits for a Next that never comes.
+// Each event carries a copy of the poster's payload, which the queue owns
+// from the post to the end of the delivery: the handler borrows it with
+// PayloadOf while the event is delivered (param2 is its length in bytes) and
+// copies what it keeps. An event that cannot be delivered (no target, id 0,
+// or a target that is gone) is dropped with its copy and the queue moves on
+// to the next one, so nothing leaks and nothing waits for a Next that never
+// comes.
 //
 // Owner: the object module; no picture of its own. Thread: UI thread;
 // posting from a handler is allowed (it queues).
@@ -17,7 +18,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
-#include <memory>
+#include <span>
+#include <vector>
 
 #include "engine/core/GuiObject.h"
 
@@ -43,13 +45,14 @@ public:
     [[nodiscard]] bool IsBusy() const { return m_busy; }
     [[nodiscard]] size_t GetWaitingCount() const { return m_waiting.size(); }
 
-    /// Takes the payload copy of a delivered event (null for length 0).
-    [[nodiscard]] static std::unique_ptr<uint8_t[]> TakePayload(const EngineEvent& event);
+    /// The payload of an event being delivered, valid until its handler
+    /// returns (empty for length 0).
+    [[nodiscard]] static std::span<const uint8_t> PayloadOf(const EngineEvent& event);
 
 private:
     struct Waiting {
         EngineEvent event;
-        std::unique_ptr<uint8_t[]> payload;
+        std::vector<uint8_t> payload;
     };
     void StartDelivery(Waiting item);
 

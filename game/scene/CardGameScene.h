@@ -244,8 +244,6 @@ public:
     virtual void ApplySoundSetting();
     virtual void OnDealTick() {}
     virtual void StartDeal() {}
-    virtual void OnLookerEnter(const client::GameUserRecord& user) { (void)user; }
-    virtual void OnLookerLeave(const client::GameUserRecord& user) { (void)user; }
     virtual void OnClockTick();
     virtual void OnBtnThrow();
     virtual void OnBtnPass();
@@ -313,8 +311,8 @@ public:
     virtual void RefreshSeatBoardsAndPiles();
     virtual void RefreshOwnSeatBoard();
     /// A player's record (its chair is checked against the table's chairs).
-    virtual void OnPlayerEnter(const client::GameUserRecord& user);
-    virtual void OnPlayerLeave(const client::GameUserRecord& user);
+    void OnPlayerEnter(const client::GameUserRecord& user) override;
+    void OnPlayerLeave(const client::GameUserRecord& user) override;
 
     // --- Turn flow
     void ResumeGame() override;

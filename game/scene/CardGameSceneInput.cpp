@@ -71,21 +71,6 @@ int CCardGameScene::OnEvent(const engine::EngineEvent& event)
     case GAMEMSG_REFRESH_SEATS_AND_PILES + 1:
         RefreshSeatBoardsAndPiles();
         return 1;
-    case panel::GAMEMSG_PLAYER_ENTER:
-    case panel::GAMEMSG_LOOKER_ENTER:
-    case panel::GAMEMSG_PLAYER_LEAVE:
-    case panel::GAMEMSG_LOOKER_LEAVE:
-        if (const auto* user = reinterpret_cast<const client::GameUserRecord*>(event.param1)) {
-            if (event.id == panel::GAMEMSG_PLAYER_ENTER)
-                OnPlayerEnter(*user);
-            else if (event.id == panel::GAMEMSG_LOOKER_ENTER)
-                OnLookerEnter(*user);
-            else if (event.id == panel::GAMEMSG_PLAYER_LEAVE)
-                OnPlayerLeave(*user);
-            else
-                OnLookerLeave(*user);
-        }
-        return 1;
     case panel::GAMEMSG_RANDOM_TABLE:
         OnRandomTable();
         return 1;

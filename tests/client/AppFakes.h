@@ -123,11 +123,8 @@ class CFakeSidePanel final : public client::ISidePanel {
 public:
     std::vector<std::string> texts;
     std::vector<std::string> child_events;
-    void SendPanelEvent(uint32_t event_id, uintptr_t param1) override
-    {
-        if (event_id == client::GAMEMSG_SYSTEM_TEXT)
-            texts.emplace_back(reinterpret_cast<const char*>(param1));
-    }
+    void SendPanelEvent(uint32_t, uintptr_t) override {}
+    void AddSystemText(std::string_view markup) override { texts.emplace_back(markup); }
     void SendChildEvent(const char* child_name, uint32_t event_id) override
     {
         child_events.push_back(std::string(child_name) + " " + std::to_string(event_id));

@@ -82,6 +82,7 @@ public:
             notices.emplace_back(reinterpret_cast<const char*>(param1));
     }
     void SendChildEvent(const char*, uint32_t) override {}
+    void AddSystemText(std::string_view) override {}
 };
 
 bool Pump(const std::function<bool()>& done, uint32_t timeout_ms = DEADLINE_MS)

@@ -102,8 +102,6 @@ inline std::string EventText(uint32_t event_id, uintptr_t param1)
         engine::FreeSystemPayload(param1);
         return text;
     }
-    case GAMEMSG_SYSTEM_TEXT:
-        return text + reinterpret_cast<const char*>(param1);
     default:
         return text + std::to_string(param1);
     }
@@ -113,13 +111,8 @@ class CRecordingPanel final : public client::ISidePanel {
 public:
     std::vector<std::string> events;
     std::vector<std::string> texts;
-    void SendPanelEvent(uint32_t event_id, uintptr_t param1) override
-    {
-        if (event_id == client::GAMEMSG_SYSTEM_TEXT)
-            texts.emplace_back(reinterpret_cast<const char*>(param1));
-        else
-            events.push_back(EventText(event_id, param1));
-    }
+    void SendPanelEvent(uint32_t event_id, uintptr_t param1) override { events.push_back(EventText(event_id, param1)); }
+    void AddSystemText(std::string_view markup) override { texts.emplace_back(markup); }
     void SendChildEvent(const char* child, uint32_t event_id) override
     {
         events.push_back(std::string(child) + " " + std::to_string(event_id));

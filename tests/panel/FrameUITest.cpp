@@ -122,8 +122,8 @@ TEST_F(PanelTest, NotificationsReachTheScene)
         std::function<void()> call;
         std::vector<std::string> events;
     } cases[] = {
-        { [&] { m_frame->NotifyPlayerEnter(seat); }, { "80000014 501" } },
-        { [&] { m_frame->NotifyPlayerLeave(seat); }, { "80000016 501" } },
+        { [&] { m_frame->NotifyPlayerEnter(seat); }, { "enter 501" } },
+        { [&] { m_frame->NotifyPlayerLeave(seat); }, { "leave 501" } },
         { [&] { m_frame->NotifyRandomTable(); }, { "80000018" } },
         { [&] { m_frame->NotifyTableChanged(); }, { "80000020" } },
         { [&] { m_frame->NotifySilverChange(silver); }, { "80000030" } },

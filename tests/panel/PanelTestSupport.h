@@ -48,6 +48,8 @@ public:
     void ClearTable() override { m_log.push_back("clear-table"); }
     void ResumeGame() override {}
     void StopCountdown() override {}
+    void OnPlayerEnter(const client::GameUserRecord& seat) override { Seat("enter", seat); }
+    void OnPlayerLeave(const client::GameUserRecord& seat) override { Seat("leave", seat); }
     explicit CRecordingScene(Log& log)
         : m_log(log)
     {
@@ -56,10 +58,7 @@ public:
     int OnEvent(const engine::EngineEvent& event) override
     {
         if (event.id >= engine::VELOTRIX_EVENT_APPLICATION_FIRST) {
-            std::string entry = std::to_string(event.id);
-            if (event.param1 != 0 && event.id >= panel::GAMEMSG_PLAYER_ENTER && event.id <= panel::GAMEMSG_LOOKER_LEAVE)
-                entry += " " + std::to_string(reinterpret_cast<const client::GameUserRecord*>(event.param1)->user_id);
-            events.push_back(entry);
+            events.push_back(std::to_string(event.id));
             return 1;
         }
         return CGuiContainer::OnEvent(event);
@@ -67,6 +66,10 @@ public:
     std::vector<std::string> events;
 
 private:
+    void Seat(const char* change, const client::GameUserRecord& seat)
+    {
+        events.push_back(change + (" " + std::to_string(seat.user_id)));
+    }
     Log& m_log;
 };
 

@@ -8,16 +8,16 @@ using namespace widgettest;
 
 namespace {
 
-// Takes the payload of every event it gets and keeps it as text.
+// Copies the payload of every event it gets as text.
 class CPayloadHandler : public CGuiObject {
 public:
     int OnEvent(const EngineEvent& event) override
     {
         ids.push_back(event.id);
         lengths.push_back(event.param2);
-        const auto payload = CGuiEventQueue::TakePayload(event);
-        texts.emplace_back(payload ? std::string(reinterpret_cast<const char*>(payload.get()), event.param2) : "");
-        had_payload.push_back(payload != nullptr);
+        const auto payload = CGuiEventQueue::PayloadOf(event);
+        texts.emplace_back(payload.begin(), payload.end());
+        had_payload.push_back(!payload.empty());
         return 1;
     }
     std::vector<uint32_t> ids;
@@ -97,6 +97,11 @@ TEST_F(GuiEventQueueTest, UndeliverableEventsFreeTheirPayloadAndTheQueueMovesOn)
     EXPECT_EQ(m_queue->Next(), 1);
     Run(60);
     EXPECT_FALSE(m_queue->IsBusy());
+    // A handler that never looks at its payload leaves nothing behind.
+    auto* deaf = m_engine.Add<CGuiObject>(-800, -800, 1, 1, false);
+    m_queue->Post(deaf->GetId(), 12, "ignored", 7);
+    Run();
+    EXPECT_EQ(m_queue->Next(), 0);
     // Destroying a queue with waiting events frees their copies (the leak checker watches).
     m_queue->SetBusy();
     Post(10, "waiting");

@@ -20,11 +20,8 @@ namespace scene::test {
 // Keeps every chat line the scene writes.
 class CChatSink final : public client::ISidePanel {
 public:
-    void SendPanelEvent(uint32_t event_id, uintptr_t param1) override
-    {
-        if (event_id == client::GAMEMSG_SYSTEM_TEXT)
-            lines.emplace_back(reinterpret_cast<const char*>(param1));
-    }
+    void SendPanelEvent(uint32_t, uintptr_t) override {}
+    void AddSystemText(std::string_view markup) override { lines.emplace_back(markup); }
     void SendChildEvent(const char*, uint32_t) override {}
     std::vector<std::string> lines;
 };
