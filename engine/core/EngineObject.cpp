@@ -10,8 +10,15 @@
 namespace engine {
 
 
+namespace detail {
+
+LinkAnchor& AnchorOf(CEngineObject& object) { return object.m_links; }
+
+} // namespace detail
+
 CEngineObject::~CEngineObject()
 {
+    m_links.Clear();
     // Destroyed while the button that confined the cursor is still held.
     ReleaseCursor();
     m_routes.clear();

@@ -28,6 +28,7 @@
 
 #include "engine/core/EngineEvent.h"
 #include "engine/core/ObjectDefs.h"
+#include "engine/core/ObjectLink.h"
 
 namespace engine {
 
@@ -199,6 +200,8 @@ private:
     std::string m_name;
     bool m_cursor_confined { false };
     std::optional<EngineRect> m_saved_clip; ///< The cursor clip before ConfineCursor (screen pixels).
+    detail::LinkAnchor m_links; ///< The ObjectLinks to this object.
+    friend detail::LinkAnchor& detail::AnchorOf(CEngineObject& object);
 };
 
 template <typename Fn>

@@ -189,14 +189,4 @@ int CGuiButton::OnEvent(const EngineEvent& event)
     }
 }
 
-void CGuiButton::OnFollowerRemoved(CEngineObject* follower)
-{
-    if (follower == m_image) {
-        // The caption canvas is the image child's owned follower and goes with it.
-        m_image = nullptr;
-        m_caption = nullptr;
-    }
-    CGuiObject::OnFollowerRemoved(follower);
-}
-
 } // namespace engine

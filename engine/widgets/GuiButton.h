@@ -99,16 +99,13 @@ public:
     [[nodiscard]] const EngineEvent& GetClickEvent() const { return m_click_event; }
     [[nodiscard]] uint32_t GetButtonFlags() const { return m_flags; }
 
-    /// Forgets a child that goes before the button.
-    void OnFollowerRemoved(CEngineObject* follower) override;
-
 private:
     /// Sets the frame without a redraw (the callers redraw once).
     void ShowFrame(int16_t frame);
     void Redraw();
 
-    CCanvasObject* m_caption { nullptr };
-    CImageObject* m_image { nullptr };
+    ObjectLink<CCanvasObject> m_caption;
+    ObjectLink<CImageObject> m_image;
     EngineEvent m_click_event {};
     std::array<std::string, SOUND_COUNT> m_sounds;
     uint32_t m_flags { 0 };

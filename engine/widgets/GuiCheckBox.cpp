@@ -60,11 +60,4 @@ int CGuiCheckBox::OnEvent(const EngineEvent& event)
     return CGuiObject::OnEvent(event);
 }
 
-void CGuiCheckBox::OnFollowerRemoved(CEngineObject* follower)
-{
-    if (follower == m_image)
-        m_image = nullptr;
-    CGuiObject::OnFollowerRemoved(follower);
-}
-
 } // namespace engine

@@ -36,15 +36,13 @@ public:
 
     [[nodiscard]] CImageObject* GetImageChild() const { return m_image; }
 
-    void OnFollowerRemoved(CEngineObject* follower) override;
-
 private:
     void ShowChecked(bool checked);
 
     int32_t m_checked { 0 };
     EngineEvent m_check_event {};
     EngineEvent m_uncheck_event {};
-    CImageObject* m_image { nullptr };
+    ObjectLink<CImageObject> m_image;
 };
 
 } // namespace engine

@@ -150,11 +150,4 @@ void CGuiImageText::MoveBy(double dx, double dy)
     Reanchor();
 }
 
-void CGuiImageText::OnFollowerRemoved(CEngineObject* follower)
-{
-    if (follower == m_canvas)
-        m_canvas = nullptr;
-    CGuiObject::OnFollowerRemoved(follower);
-}
-
 } // namespace engine

@@ -65,8 +65,6 @@ public:
     [[nodiscard]] int32_t GetCellHeight() const { return m_cell_height; }
     [[nodiscard]] bool HasGlyph(uint32_t key) const { return m_glyphs.contains(key); }
 
-    void OnFollowerRemoved(CEngineObject* follower) override;
-
 protected:
     void SetTextFlag(uint32_t flag, bool on) { m_flags = on ? (m_flags | flag) : (m_flags & ~flag); }
 
@@ -79,7 +77,7 @@ private:
     [[nodiscard]] bool IsProportional() const { return (m_flags & FLAG_PROPORTIONAL) != 0; }
     [[nodiscard]] const Glyph* FindGlyph(std::string_view text, size_t pos, size_t length) const;
 
-    CCanvasObject* m_canvas { nullptr };
+    ObjectLink<CCanvasObject> m_canvas;
     std::map<uint32_t, Glyph> m_glyphs;
     uint32_t m_flags { 0 };
     int32_t m_cell_width { 0 };

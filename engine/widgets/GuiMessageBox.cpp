@@ -164,16 +164,4 @@ int CGuiMessageBox::OnEvent(const EngineEvent& event)
     }
 }
 
-void CGuiMessageBox::OnFollowerRemoved(CEngineObject* follower)
-{
-    if (follower == m_canvas) {
-        // The buttons and the countdown (the OK button's, or the canvas's) go with the canvas.
-        m_canvas = nullptr;
-        m_ok = nullptr;
-        m_cancel = nullptr;
-        m_countdown = nullptr;
-    }
-    CGuiObject::OnFollowerRemoved(follower);
-}
-
 } // namespace engine

@@ -57,18 +57,16 @@ public:
     [[nodiscard]] int32_t GetSeconds() const { return m_seconds; }
     [[nodiscard]] bool IsClosing() const { return m_closing; }
 
-    void OnFollowerRemoved(CEngineObject* follower) override;
-
 private:
     CGuiTextButton* MakeButton(const char* caption, uint32_t click_id, uint32_t key_colour);
     void QueueTick();
     /// Posts record and closes, unless the box has answered already.
     void Answer(const EngineEvent& record);
 
-    CCanvasObject* m_canvas { nullptr };
-    CGuiTextButton* m_ok { nullptr };
-    CGuiTextButton* m_cancel { nullptr };
-    CCanvasObject* m_countdown { nullptr };
+    ObjectLink<CCanvasObject> m_canvas;
+    ObjectLink<CGuiTextButton> m_ok;
+    ObjectLink<CGuiTextButton> m_cancel;
+    ObjectLink<CCanvasObject> m_countdown;
     int32_t m_seconds { 0 };
     EngineEvent m_ok_event {};
     EngineEvent m_cancel_event {};

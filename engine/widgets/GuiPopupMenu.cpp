@@ -107,11 +107,4 @@ CGuiPopupMenuItem* CGuiPopupMenu::FindItem(std::string_view text) const
     return nullptr;
 }
 
-void CGuiPopupMenu::OnFollowerRemoved(CEngineObject* follower)
-{
-    if (follower == m_canvas)
-        m_canvas = nullptr;
-    CGuiObject::OnFollowerRemoved(follower);
-}
-
 } // namespace engine

@@ -45,8 +45,6 @@ public:
     [[nodiscard]] size_t GetItemCount() const { return Rows().size(); }
     [[nodiscard]] CCanvasObject* GetCanvas() const { return m_canvas; }
 
-    void OnFollowerRemoved(CEngineObject* follower) override;
-
 private:
     /// The rows still alive, in order.
     [[nodiscard]] std::vector<CGuiPopupMenuItem*> Rows() const;
@@ -56,7 +54,7 @@ private:
     int32_t m_font_size { DEFAULT_FONT_SIZE };
     int32_t m_border { DEFAULT_BORDER };
     std::vector<uint32_t> m_rows;
-    CCanvasObject* m_canvas { nullptr };
+    ObjectLink<CCanvasObject> m_canvas;
 };
 
 } // namespace engine

@@ -139,7 +139,7 @@ CCanvasObject* CGuiProgressBar::CreateCaptionCanvas()
 
 CCanvasObject* CGuiProgressBar::GetCaptionCanvas()
 {
-    return m_caption != nullptr ? m_caption : CreateCaptionCanvas();
+    return m_caption != nullptr ? m_caption.get() : CreateCaptionCanvas();
 }
 
 void CGuiProgressBar::SetCaption(std::string_view text, uint32_t colour, int32_t size)
@@ -258,18 +258,6 @@ int CGuiProgressBar::OnEvent(const EngineEvent& event)
     default:
         return CGuiObject::OnEvent(event);
     }
-}
-
-void CGuiProgressBar::OnFollowerRemoved(CEngineObject* follower)
-{
-    if (follower == m_background) {
-        // The fill canvas, caption and thumb are the background's owned followers.
-        m_background = nullptr;
-        m_fill_canvas = nullptr;
-        m_caption = nullptr;
-        m_thumb = nullptr;
-    }
-    CGuiObject::OnFollowerRemoved(follower);
 }
 
 } // namespace engine

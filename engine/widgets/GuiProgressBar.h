@@ -73,8 +73,6 @@ public:
     [[nodiscard]] CImageObject* GetThumb() const { return m_thumb; }
     [[nodiscard]] bool IsDragging() const { return m_dragging; }
 
-    void OnFollowerRemoved(CEngineObject* follower) override;
-
 private:
     void StartThumbAnimation();
     void QueueTick();
@@ -84,10 +82,10 @@ private:
     void NotifyOwner(uint32_t event_id, uintptr_t param1);
 
     ImageRef m_fill_image {};
-    CCanvasObject* m_caption { nullptr };
-    CCanvasObject* m_fill_canvas { nullptr };
-    CImageObject* m_thumb { nullptr };
-    CImageObject* m_background { nullptr };
+    ObjectLink<CCanvasObject> m_caption;
+    ObjectLink<CCanvasObject> m_fill_canvas;
+    ObjectLink<CImageObject> m_thumb;
+    ObjectLink<CImageObject> m_background;
     EngineEvent m_done_event {};
     uint64_t m_serial { 0 }; ///< Tags the ticks of the current run; travels whole.
     uint32_t m_owner_id { 0 };

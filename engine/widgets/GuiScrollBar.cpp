@@ -336,15 +336,4 @@ int CGuiScrollBar::OnEvent(const EngineEvent& event)
     }
 }
 
-void CGuiScrollBar::OnFollowerRemoved(CEngineObject* follower)
-{
-    if (follower == m_track) {
-        // The thumb and its icon are the track's owned followers and go with it.
-        m_track = nullptr;
-        m_thumb = nullptr;
-        m_thumb_icon = nullptr;
-    }
-    CGuiObject::OnFollowerRemoved(follower);
-}
-
 } // namespace engine

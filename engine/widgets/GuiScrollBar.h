@@ -92,8 +92,6 @@ public:
     [[nodiscard]] CGuiButton* GetFirstButton() const { return FindButton(m_first_id); }
     [[nodiscard]] CGuiButton* GetSecondButton() const { return FindButton(m_second_id); }
 
-    void OnFollowerRemoved(CEngineObject* follower) override;
-
 private:
     enum class End { First, Second };
     void MakeButton(End end, const ImageRef& image, uint32_t event_id);
@@ -107,7 +105,7 @@ private:
     /// position limited to 0 .. total - page (0 when there is nothing to scroll).
     [[nodiscard]] double Limit(double position, double upper) const;
 
-    CCanvasObject* m_thumb { nullptr };
+    ObjectLink<CCanvasObject> m_thumb;
     bool m_vertical { true };
     int32_t m_user_value { 0 };
     uint32_t m_owner_id { 0 };
@@ -120,8 +118,8 @@ private:
     uint32_t m_second_id { 0 };
     ImageRef m_thumb_image {};
     ImageRef m_track_image {};
-    CCanvasObject* m_track { nullptr };
-    CImageObject* m_thumb_icon { nullptr };
+    ObjectLink<CCanvasObject> m_track;
+    ObjectLink<CImageObject> m_thumb_icon;
 };
 
 } // namespace engine

@@ -251,14 +251,4 @@ void CGuiSkinDialog::SetClientObject(CEngineObject* object)
     PlaceClient(*object);
 }
 
-void CGuiSkinDialog::OnFollowerRemoved(CEngineObject* follower)
-{
-    if (follower == m_back) {
-        // The title canvas and the client object are the back canvas's owned followers.
-        m_back = nullptr;
-        m_title_canvas = nullptr;
-    }
-    CGuiObject::OnFollowerRemoved(follower);
-}
-
 } // namespace engine

@@ -65,8 +65,6 @@ public:
     [[nodiscard]] CCanvasObject* GetBackCanvas() const { return m_back; }
     [[nodiscard]] CCanvasObject* GetTitleCanvas() const { return m_title_canvas; }
 
-    void OnFollowerRemoved(CEngineObject* follower) override;
-
 private:
     void Build(const ImageRef& skin, int32_t width, int32_t height);
     [[nodiscard]] CEngineObject* ClientObject() const;
@@ -80,8 +78,8 @@ private:
     ImageRef m_skin {};
     ImageRef m_background {};
     uint32_t m_centre_colour { 0xFF00FF };
-    CCanvasObject* m_title_canvas { nullptr };
-    CCanvasObject* m_back { nullptr };
+    ObjectLink<CCanvasObject> m_title_canvas;
+    ObjectLink<CCanvasObject> m_back;
     uint32_t m_client_id { 0 };
     Slices m_source {};
     Slices m_destination {};

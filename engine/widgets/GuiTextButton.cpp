@@ -167,13 +167,6 @@ int CGuiTextButton::OnEvent(const EngineEvent& event)
     }
 }
 
-void CGuiTextButton::OnFollowerRemoved(CEngineObject* follower)
-{
-    if (follower == m_canvas)
-        m_canvas = nullptr;
-    CGuiObject::OnFollowerRemoved(follower);
-}
-
 void CGuiPopupMenuItem::DrawState(int state)
 {
     CCanvasObject* canvas = GetCanvas();

@@ -63,8 +63,6 @@ public:
     [[nodiscard]] int32_t GetFontSize() const { return m_font_size; }
     [[nodiscard]] uint32_t GetBorderColour() const { return m_border_colour; }
 
-    void OnFollowerRemoved(CEngineObject* follower) override;
-
 protected:
     /// The caption fitted into the canvas at the font size.
     void DrawFittedCaption();
@@ -72,7 +70,7 @@ protected:
     void Darken(double f);
 
 private:
-    CCanvasObject* m_canvas { nullptr };
+    ObjectLink<CCanvasObject> m_canvas;
     EngineEvent m_click_event {};
     uint32_t m_key_colour { 0 };
     uint32_t m_border_colour { 0 };

@@ -128,11 +128,4 @@ int CGuiToolTip::OnEvent(const EngineEvent& event)
     }
 }
 
-void CGuiToolTip::OnFollowerRemoved(CEngineObject* follower)
-{
-    if (follower == m_canvas)
-        m_canvas = nullptr;
-    CGuiObject::OnFollowerRemoved(follower);
-}
-
 } // namespace engine

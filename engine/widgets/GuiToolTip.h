@@ -47,10 +47,8 @@ public:
     virtual int32_t Measure(std::string_view text, int32_t max_width);
     [[nodiscard]] virtual CCanvasObject* GetCanvas() const { return m_canvas; }
 
-    void OnFollowerRemoved(CEngineObject* follower) override;
-
 private:
-    CCanvasObject* m_canvas { nullptr };
+    ObjectLink<CCanvasObject> m_canvas;
 };
 
 } // namespace engine
