@@ -81,7 +81,7 @@ void CGameFrameUI::SetMainGame(std::unique_ptr<engine::CGuiContainer> scene)
     scene->SetName("MainGame");
     m_main_game = dynamic_cast<engine::CGuiContainer*>(RegisterObject(std::move(scene)));
     // The application's main game: the table events reach the scene by it.
-    m_main_game_link = dynamic_cast<client::IMainGame*>(m_main_game);
+    m_main_game_link = dynamic_cast<client::IMainGame*>(m_main_game.get());
     if (m_main_game_link != nullptr) {
         client::AppLinks links = m_app.Links();
         links.main_game = m_main_game_link;

@@ -242,36 +242,37 @@ protected:
     virtual void ToggleMaximized();
 
     // The tournament widgets a game creates in match rooms (null until then).
-    engine::CImageObject* m_wait_arrange { nullptr };
-    engine::CGuiEventQueue* m_event_queue { nullptr };
-    engine::CGuiButton* m_signup_button { nullptr };
-    engine::CGuiButton* m_giveup_button { nullptr };
-    engine::CGuiImageText* m_start_countdown { nullptr };
-    engine::CGuiImageText* m_signup_countdown { nullptr };
-    engine::CGuiImageText* m_round_text { nullptr };
-    engine::CGuiImageText* m_tables_text { nullptr };
+    engine::ObjectLink<engine::CImageObject> m_wait_arrange;
+    engine::ObjectLink<engine::CGuiEventQueue> m_event_queue;
+    engine::ObjectLink<engine::CGuiButton> m_signup_button;
+    engine::ObjectLink<engine::CGuiButton> m_giveup_button;
+    engine::ObjectLink<engine::CGuiImageText> m_start_countdown;
+    engine::ObjectLink<engine::CGuiImageText> m_signup_countdown;
+    engine::ObjectLink<engine::CGuiImageText> m_round_text;
+    engine::ObjectLink<engine::CGuiImageText> m_tables_text;
 
 private:
     void ShowBanner(const char* text);
+    [[nodiscard]] client::IMainGame* MainGameLink() const { return m_main_game ? m_main_game_link : nullptr; }
     void AnswerExitRequest(int32_t asker, bool agree);
 
     client::CGameApp& m_app;
     bool m_area_follows_view { true };
-    std::array<engine::CGuiButton*, static_cast<size_t>(FrameButton::Count)> m_frame_buttons {};
-    engine::CCanvasObject* m_backdrop { nullptr };
-    engine::CGuiContainer* m_main_game { nullptr };
-    /// The scene as the application's main game (compared, never followed,
-    /// when the frame goes: the scene may have gone first).
+    std::array<engine::ObjectLink<engine::CGuiButton>, static_cast<size_t>(FrameButton::Count)> m_frame_buttons {};
+    engine::ObjectLink<engine::CCanvasObject> m_backdrop;
+    engine::ObjectLink<engine::CGuiContainer> m_main_game;
+    /// The scene as the application's main game, followed only while
+    /// m_main_game still reaches the scene (MainGameLink).
     client::IMainGame* m_main_game_link { nullptr };
-    CSubSystemPanel* m_sub_system { nullptr };
+    engine::ObjectLink<CSubSystemPanel> m_sub_system;
     int32_t m_side_width { SIDE_PANEL_WIDTH };
     int32_t m_side_visible_width { SIDE_PANEL_WIDTH };
     int32_t m_box_counter { 0 };
     uint32_t m_last_box_id { 0 };
     int32_t m_work_area_width { 0 }; ///< 0: ask the desktop
-    engine::CImageObject* m_auto_play { nullptr };
+    engine::ObjectLink<engine::CImageObject> m_auto_play;
     bool m_auto_play_shown { false };
-    engine::CCanvasObject* m_player_board_small { nullptr };
+    engine::ObjectLink<engine::CCanvasObject> m_player_board_small;
     int32_t m_player_board_user { 0 };
     std::string m_exit_url;
     std::string m_last_board_text;

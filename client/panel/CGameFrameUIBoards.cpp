@@ -218,22 +218,22 @@ void CGameFrameUI::NotifyLookerEnter(const client::GameUserRecord& user)
 {
     if (m_sub_system != nullptr)
         m_sub_system->AddSystemText(FormatText("<c=%u> %s 进来旁观\r\n", NOTICE_COLOUR, MarkupName(user).c_str()));
-    if (m_main_game_link != nullptr)
-        m_main_game_link->OnLookerEnter(user);
+    if (client::IMainGame* game = MainGameLink())
+        game->OnLookerEnter(user);
 }
 
 void CGameFrameUI::NotifyLookerLeave(const client::GameUserRecord& user)
 {
     if (m_sub_system != nullptr)
         m_sub_system->AddSystemText(FormatText("<c=%u> %s 离开了\r\n", NOTICE_COLOUR, MarkupName(user).c_str()));
-    if (m_main_game_link != nullptr)
-        m_main_game_link->OnLookerLeave(user);
+    if (client::IMainGame* game = MainGameLink())
+        game->OnLookerLeave(user);
 }
 
 void CGameFrameUI::NotifyPlayerEnter(const client::GameUserRecord& seat)
 {
-    if (m_main_game_link != nullptr)
-        m_main_game_link->OnPlayerEnter(seat);
+    if (client::IMainGame* game = MainGameLink())
+        game->OnPlayerEnter(seat);
 }
 
 void CGameFrameUI::NotifyPlayerLeave(const client::GameUserRecord& seat)
@@ -243,8 +243,8 @@ void CGameFrameUI::NotifyPlayerLeave(const client::GameUserRecord& seat)
         m_player_board_small->Invalidate();
         m_player_board_user = 0;
     }
-    if (m_main_game_link != nullptr)
-        m_main_game_link->OnPlayerLeave(seat);
+    if (client::IMainGame* game = MainGameLink())
+        game->OnPlayerLeave(seat);
 }
 
 void CGameFrameUI::NotifyRandomTable()

@@ -300,7 +300,7 @@ void CPlDkGameScene::CreateBackground()
 
 void CPlDkGameScene::CreateButtons()
 {
-    engine::CGuiButton** extras[] = { nullptr,          &m_change_button,  &m_510k_button,     &m_last_throw_button,
+    engine::ObjectLink<engine::CGuiButton>* extras[] = { nullptr,          &m_change_button,  &m_510k_button,     &m_last_throw_button,
                                       &m_arrange_button, &m_restore_button, &m_qr_button,       &m_qr_close_button,
                                       &m_qr_site_button };
     static_assert(std::size(extras) == static_cast<size_t>(Extra::Count));

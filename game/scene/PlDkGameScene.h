@@ -237,7 +237,7 @@ public:
     /// The chat bubble (its frame; the text follows it) of a view, or null.
     [[nodiscard]] engine::CCanvasObject* GetChatBubble(int view) const
     {
-        return view >= 0 && view < SEATS ? m_bubble_frames[static_cast<size_t>(view)] : nullptr;
+        return view >= 0 && view < SEATS ? m_bubble_frames[static_cast<size_t>(view)].get() : nullptr;
     }
     /// The phrase row at (x, y) from the panel's top left: rows of 26 pixels
     /// from 30 down, 10 to width - 20 across; -1 between rows, outside, and
@@ -391,29 +391,29 @@ protected:
     void Chat(const std::string& line) const;
 
     // --- Members of the table (creation, layout, resets, round flow)
-    CPlDkCardSprite* m_turned_card { nullptr };
-    std::array<CFlippedCardSprite*, SCORE_SPRITES> m_score_sprites {};
+    engine::ObjectLink<CPlDkCardSprite> m_turned_card;
+    std::array<engine::ObjectLink<CFlippedCardSprite>, SCORE_SPRITES> m_score_sprites {};
     int m_score_used { 0 };
-    engine::CGuiDigitText* m_score_panel { nullptr };
-    CGameSetBoard* m_set_board { nullptr };
-    CCardCounter* m_card_counter { nullptr };
-    engine::CGuiButton* m_counter_button { nullptr };
-    engine::CGuiButton* m_save_button { nullptr };
-    engine::CGuiButton* m_last_throw_button { nullptr };
-    engine::CGuiButton* m_510k_button { nullptr };
-    engine::CGuiButton* m_arrange_button { nullptr };
-    engine::CGuiButton* m_restore_button { nullptr };
-    engine::CGuiButton* m_change_button { nullptr };
-    engine::CGuiButton* m_qr_button { nullptr };
-    engine::CGuiButton* m_qr_close_button { nullptr };
-    engine::CGuiButton* m_qr_site_button { nullptr };
-    engine::CEngineObject* m_qr_panel { nullptr };
+    engine::ObjectLink<engine::CGuiDigitText> m_score_panel;
+    engine::ObjectLink<CGameSetBoard> m_set_board;
+    engine::ObjectLink<CCardCounter> m_card_counter;
+    engine::ObjectLink<engine::CGuiButton> m_counter_button;
+    engine::ObjectLink<engine::CGuiButton> m_save_button;
+    engine::ObjectLink<engine::CGuiButton> m_last_throw_button;
+    engine::ObjectLink<engine::CGuiButton> m_510k_button;
+    engine::ObjectLink<engine::CGuiButton> m_arrange_button;
+    engine::ObjectLink<engine::CGuiButton> m_restore_button;
+    engine::ObjectLink<engine::CGuiButton> m_change_button;
+    engine::ObjectLink<engine::CGuiButton> m_qr_button;
+    engine::ObjectLink<engine::CGuiButton> m_qr_close_button;
+    engine::ObjectLink<engine::CGuiButton> m_qr_site_button;
+    engine::ObjectLink<engine::CEngineObject> m_qr_panel;
     std::unique_ptr<CQrCodePanel> m_qr;
-    engine::CImageObject* m_slogan { nullptr };
-    engine::CImageObject* m_centre_mark { nullptr };
-    std::array<engine::CCanvasObject*, SEATS> m_bubble_frames {};
-    std::array<engine::CCanvasObject*, SEATS> m_bubble_texts {};
-    engine::CEngineObject* m_talk_panel { nullptr };
+    engine::ObjectLink<engine::CImageObject> m_slogan;
+    engine::ObjectLink<engine::CImageObject> m_centre_mark;
+    std::array<engine::ObjectLink<engine::CCanvasObject>, SEATS> m_bubble_frames {};
+    std::array<engine::ObjectLink<engine::CCanvasObject>, SEATS> m_bubble_texts {};
+    engine::ObjectLink<engine::CEngineObject> m_talk_panel;
     int32_t m_talk_page { 0 };
     int32_t m_talk_row { -1 };
     int32_t m_room_mode { 0 };
@@ -448,8 +448,8 @@ protected:
     uint64_t m_deal_action { 0 };
     std::unique_ptr<CPlDkResultBox> m_result_parts;
     /// The quick-talk panel's rows and highlight (supplied with the panel).
-    std::array<engine::CCanvasObject*, TALK_ROWS> m_talk_rows {};
-    engine::CEngineObject* m_talk_highlight { nullptr };
+    std::array<engine::ObjectLink<engine::CCanvasObject>, TALK_ROWS> m_talk_rows {};
+    engine::ObjectLink<engine::CEngineObject> m_talk_highlight;
 };
 
 } // namespace scene

@@ -526,8 +526,8 @@ void CPlDkGameScene::ShowSortButtons(bool show)
     }
     const client::CPlDkApp* app = PlDkApp();
     for (engine::CGuiButton* button :
-         { GetButton(Button::Sort1), GetButton(Button::Sort2), GetButton(Button::Sort3), m_510k_button,
-           GetButton(Button::SortBomb), GetButton(Button::AutoPlay), m_last_throw_button })
+         { GetButton(Button::Sort1), GetButton(Button::Sort2), GetButton(Button::Sort3), m_510k_button.get(),
+           GetButton(Button::SortBomb), GetButton(Button::AutoPlay), m_last_throw_button.get() })
         SetActive(button, show);
     if (show) {
         if (app != nullptr && app->HasRoomConfigsEx40000())
@@ -558,7 +558,7 @@ void CPlDkGameScene::ApplyDragSelection()
 
 void CPlDkGameScene::RedrawTalkPanel()
 {
-    auto* panel = dynamic_cast<engine::CCanvasObject*>(m_talk_panel);
+    auto* panel = dynamic_cast<engine::CCanvasObject*>(m_talk_panel.get());
     if (panel == nullptr)
         return;
     engine::ImageRef image;

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <array>
 #include <cstring>
 
@@ -139,6 +140,41 @@ TEST_F(PanelTest, NotificationsReachTheScene)
         c.call();
         EXPECT_EQ(m_scene->events, c.events);
     }
+}
+
+// The frame, its scene and its side panel go in any order: whatever is left
+// keeps working and no link of the application or the frame reaches one that
+// went (the sanitizer build watches).
+TEST_F(PanelTest, FrameSceneAndPanelGoInAnyOrder)
+{
+    Seat(1, 501, "张三");
+    const client::GameUserRecord& seat = *m_app->Records().Seat(1);
+    std::array<int, 3> order { 0, 1, 2 };
+    do {
+        auto frame = std::make_unique<CTestFrameUI>(*m_app, m_log);
+        auto* frame_ptr = frame.get();
+        m_engine.m_objects->AddObject(std::move(frame), nullptr);
+        frame_ptr->SetMainGame(std::make_unique<CRecordingScene>(m_log));
+        frame_ptr->SetSubSystem(std::make_unique<CRecordingPanel>(*m_app, m_log));
+        Run();
+        const std::array<uint32_t, 3> parts { frame_ptr->GetId(), frame_ptr->GetMainGame()->GetId(),
+                                               frame_ptr->GetSubSystem()->GetId() };
+        bool frame_alive = true;
+        for (const int doomed : order) {
+            m_engine.m_objects->DestroyObject(parts[static_cast<size_t>(doomed)]);
+            Run();
+            frame_alive = frame_alive && doomed != 0;
+            EXPECT_EQ(m_app->Links().main_game == nullptr,
+                      m_engine.m_objects->FindObject(parts[1]) == nullptr || !frame_alive);
+            EXPECT_EQ(m_app->Links().side_panel == nullptr, m_engine.m_objects->FindObject(parts[2]) == nullptr);
+            m_app->ShowSystemMessage("x");
+            if (frame_alive) {
+                frame_ptr->NotifyPlayerEnter(seat);
+                frame_ptr->OnRoundResult();
+                frame_ptr->SetArea(engine::EngineRect { 0, 0, 640, 480 });
+            }
+        }
+    } while (std::next_permutation(order.begin(), order.end()));
 }
 
 TEST_F(PanelTest, BoardsShowTheirTexts)
