@@ -120,11 +120,9 @@ def main(argv):
         text, errors = rewrite(f.read())
     for error in errors:
         print(error, file=sys.stderr)
-    if errors:
-        return 1
-    if text is None:
+    if errors or text is None:
         os.unlink(expanded)
-        return subprocess.call(wrapper + command)
+        return 1 if errors else subprocess.call(wrapper + command)
     with open(expanded, 'wb') as f:
         f.write(text)
     compile_args, skip = [], False
@@ -135,7 +133,10 @@ def main(argv):
             skip = True
         elif a not in ('-MD', '-MMD'):
             compile_args.append(expanded if a == source else a)
-    return subprocess.call(wrapper + compile_args)
+    try:
+        return subprocess.call(wrapper + compile_args)
+    finally:
+        os.unlink(expanded)
 
 
 if __name__ == '__main__':
