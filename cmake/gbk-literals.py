@@ -13,8 +13,8 @@ an ordinary narrow string or character literal as GBK octal escapes (u8, u,
 U and L literals stay as they are), and compiles the result (line markers
 keep the diagnostics on the original files). A translation unit with nothing
 to rewrite is compiled from its own source. The build fails on a narrow
-literal it cannot carry over: a raw literal with non-ASCII text, or a
-character GBK has no code for.
+literal it cannot carry over: a raw literal with non-ASCII text, one joined
+to a prefixed literal, or a character GBK has no code for.
 """
 import ctypes
 import ctypes.util
@@ -32,6 +32,9 @@ TOKEN = re.compile(
     rb'|\.?\d(?:\'?[\w.]|[eEpP][+-])*',
     re.S)
 NON_ASCII = re.compile(rb'[\x80-\xff]+')
+# A prefixed literal right after or right before an ordinary one (they join).
+JOINED_AFTER = re.compile(rb'\s*(?:u8|u|U|L)R?"')
+JOINED_BEFORE = re.compile(rb'(?:u8|u|U|L)"(?:\\.|[^"\\\n])*"\s*$')
 LINE_MARKER = re.compile(rb'^#(?:line)? (\d+) "([^"]*)"', re.M)
 
 
@@ -86,6 +89,11 @@ def rewrite(text):
                               'literal cannot become GBK; write it as an ordinary literal')
             continue
         if token.group('lit') is None or token.group('prefix'):
+            continue
+        before = text[max(0, token.start() - 4096):token.start()]
+        if JOINED_AFTER.match(text, token.end()) or JOINED_BEFORE.search(before):
+            errors.append(f'{where(text, token.start())}: error: non-ASCII ordinary literal joined to a u8, u, U '
+                          'or L literal; give the whole text one prefix')
             continue
 
         def escape(run):
