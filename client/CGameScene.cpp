@@ -36,15 +36,6 @@ std::array<uint8_t, N> SceneRequest(const CClientRecords& records, std::initiali
 
 } // namespace
 
-CGameScene::~CGameScene()
-{
-    AppLinks links = m_app.Links();
-    if (links.main_game == this) {
-        links.main_game = nullptr;
-        m_app.SetLinks(links);
-    }
-}
-
 int CGameScene::OnEvent(const engine::EngineEvent& event)
 {
     switch (event.id) {

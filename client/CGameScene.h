@@ -49,8 +49,6 @@ public:
 class CGameScene : public engine::CGuiContainer, public IMainGame {
 public:
     explicit CGameScene(CGameApp& app) : m_app(app) {}
-    /// Takes itself out of the application's links, whoever made it the main game.
-    ~CGameScene() override;
 
     int OnEvent(const engine::EngineEvent& event) override;
 

@@ -200,9 +200,9 @@ TEST(CommThread, WaitDialogStretchesTheSkinPicture)
     const int left = (400 - CCommWaitDlg::WIDTH) / 2;
     const int top = (200 - CCommWaitDlg::HEIGHT) / 2;
     EXPECT_EQ(pixel(left, top), 0xFF0000u);
-    EXPECT_EQ(pixel(left + CCommWaitDlg::WIDTH / 2 - 1, top + 2), 0xFF0000u);
-    EXPECT_EQ(pixel(left + CCommWaitDlg::WIDTH / 2, top + 2), 0x0000FFu);
-    EXPECT_EQ(pixel(left + CCommWaitDlg::WIDTH - 1, top), 0x0000FFu);
+    EXPECT_EQ(pixel(left + CCommWaitDlg::WIDTH / 4, top + 2), 0xFF0000u);
+    EXPECT_EQ(pixel(left + CCommWaitDlg::WIDTH * 3 / 4, top + 2), 0x0000FFu);
+    EXPECT_EQ(pixel(left + CCommWaitDlg::WIDTH - 1, top + CCommWaitDlg::HEIGHT - 1), 0x0000FFu);
     EXPECT_EQ(pixel(left - 1, top), 0u);
 }
 

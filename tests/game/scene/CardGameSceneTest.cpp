@@ -928,13 +928,14 @@ TEST_F(TableEventTest, SeatBoardsFollowTheTableRecordAndThePlayers)
     EXPECT_EQ(m_scene->GetSeatBoard(m_scene->ChairToView(2))->GetChair(), 2) << three;
 
     client::GameUserRecord user {};
+    client::IMainGame& game = *m_scene;
     user.chair = 3;
-    (void)m_scene->OnEvent(engine::EngineEvent { m_scene->GetId(), 80000014, reinterpret_cast<uintptr_t>(&user), 0 });
+    game.OnPlayerEnter(user);
     EXPECT_EQ(m_scene->GetSeatBoard(m_scene->ChairToView(3))->GetChair(), 3);
     user.chair = 9; // not a chair of the table
-    (void)m_scene->OnEvent(engine::EngineEvent { m_scene->GetId(), 80000016, reinterpret_cast<uintptr_t>(&user), 0 });
+    game.OnPlayerLeave(user);
     user.chair = 1;
-    (void)m_scene->OnEvent(engine::EngineEvent { m_scene->GetId(), 80000016, reinterpret_cast<uintptr_t>(&user), 0 });
+    game.OnPlayerLeave(user);
     EXPECT_EQ(m_scene->GetSeatBoard(m_scene->ChairToView(1))->GetChair(), -1);
     EXPECT_EQ(m_scene->GetSeatBoard(m_scene->ChairToView(3))->GetChair(), 3);
 }
