@@ -524,11 +524,8 @@ TEST_F(ServerRound, AForcedExitDuringARoundIsAgreedAndTheChairLeavesTheTable)
 class CChatLines final : public client::ISidePanel {
 public:
     std::vector<std::string> lines;
-    void SendPanelEvent(uint32_t event_id, uintptr_t param1) override
-    {
-        if (event_id == client::GAMEMSG_SYSTEM_TEXT)
-            lines.emplace_back(reinterpret_cast<const char*>(param1));
-    }
+    void SendPanelEvent(uint32_t, uintptr_t) override {}
+    void AddSystemText(std::string_view markup) override { lines.emplace_back(markup); }
     void SendChildEvent(const char*, uint32_t) override {}
 };
 
