@@ -187,7 +187,7 @@ public:
     /// The button ids 80000117 to 80000138; answers 1.
     int OnButtonEvent(const engine::EngineEvent& event) override;
     virtual void ToggleCardCounter();
-    /// 理牌 while no own card is raised and some are arranged, else 恢复.
+    /// 恢复 while no own card is raised and some are arranged, else 理牌.
     virtual void UpdateArrangeButtons();
     void OnBtnSortBySize() override;
     void OnBtnSortByCount() override;

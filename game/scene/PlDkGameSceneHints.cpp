@@ -112,6 +112,7 @@ void CPlDkGameScene::CheckSelection()
 {
     if (IsLookOn() || m_finder == nullptr)
         return;
+    UpdateArrangeButtons(); // a changed selection decides between 理牌 and 恢复
     engine::CGuiButton* throw_button = GetButton(Button::Throw);
     SetEnabled(throw_button, false);
     const SelectionState state = m_finder->CheckSelection(m_last);

@@ -124,11 +124,17 @@ TEST_F(PlDkDealTest, AfterTheDealAPressOnAnOwnCardRaisesIt)
     const engine::RouteRecord* press = route(0);
     ASSERT_NE(press, nullptr);
     EXPECT_EQ(press->target, m_scene->GetId());
+    // An arranged hand with nothing raised offers 恢复; the raised card brings 理牌 back.
+    m_scene->Sprites().At(4).group = 1;
+    m_scene->UpdateArrangeButtons();
+    ASSERT_TRUE(m_scene->GetRestoreButton()->IsActive());
     for (const uint32_t id : { GAMEMSG_CARD_LBUTTON_DOWN, GAMEMSG_CARD_LBUTTON_UP })
         (void)m_scene->SendEvent(engine::EngineEvent { m_scene->GetId(), id, press->param1, 0 });
     EXPECT_TRUE(Sprite(0).raised);
     EXPECT_FALSE(Sprite(0).drag_mark);
     EXPECT_FALSE(Sprite(4).raised); // the own chair's next card
+    EXPECT_TRUE(m_scene->GetArrangeButton()->IsActive());
+    EXPECT_FALSE(m_scene->GetRestoreButton()->IsActive());
 }
 
 TEST_F(PlDkDealTest, ARoundRecordsCardCountIsKeptWithinTheSpritesAndTheHand)
