@@ -297,13 +297,7 @@ void CGameConnection::GiveUpOnServer(const char* reason)
         return;
     m_given_up = true;
     net::LogPrintf("the game server is given up: %s", reason);
-    auto message = std::make_unique<net::CommMessage>();
-    message->conn.socket = GetSocket();
-    message->conn.cookie = GetCookie();
-    message->request.id = net::COMM_EVENT_CLOSED;
-    const auto conn = reinterpret_cast<uintptr_t>(&message->conn);
-    const auto record = reinterpret_cast<intptr_t>(&message->request);
-    (void)platform::PostThreadMessage(m_notify_thread, net::UM_COMM_MESSAGE, conn, record, std::move(message));
+    PostSocketEvent(net::COMM_EVENT_CLOSED);
 }
 
 int CGameConnection::SendWithoutWaiting(uint32_t request_id, std::span<const uint8_t> data)

@@ -111,6 +111,9 @@ protected:
     virtual int OnUnhandled(CPeerRecord& peer, const uint8_t* bytes, size_t count);
     /// In MODE_WAIT_FIRST_BYTES sets the peer's answer event and gives 1; else 0.
     virtual int SignalPeerEvent(CPeerRecord& peer);
+    /// Posts a connection event (socket and cookie of now) to the owner,
+    /// counted with the rest of the incoming traffic.
+    void PostSocketEvent(uint32_t id);
 
 private:
     using PeerPointer = std::shared_ptr<CPeerRecord>;
@@ -160,7 +163,6 @@ private:
     /// The stream failed (read error or bad frame): one socket-error event;
     /// waiting requests end.
     void OnSocketError();
-    void PostSocketEvent(uint32_t id);
     void PostIncoming(std::unique_ptr<CommMessage> message);
 
     /// Encodes a request and cuts it into its part list.

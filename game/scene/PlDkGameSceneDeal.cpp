@@ -552,8 +552,7 @@ void CPlDkGameScene::ApplyDragSelection()
         return;
     (void)m_hand->ToggleWholeHand();
     (void)LoadSound("Snd_HitCard", 1);
-    CheckSelection();
-    UpdateArrangeButtons();
+    CheckSelection(); // brings the arrange buttons up to date
 }
 
 void CPlDkGameScene::RedrawTalkPanel()

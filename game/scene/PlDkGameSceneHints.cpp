@@ -92,9 +92,8 @@ void CPlDkGameScene::OnBtnHint()
     LowerAllCards();
     switch (m_finder->PressHint(m_last)) {
     case HintPress::Assisted:
-        CheckSelection();
+        CheckSelection(); // brings the arrange buttons up to date
         (void)LoadSound("Snd_HitCard", 1);
-        UpdateArrangeButtons();
         break;
     case HintPress::Raised:
         CheckSelection();

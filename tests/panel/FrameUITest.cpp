@@ -164,8 +164,9 @@ TEST_F(PanelTest, FrameSceneAndPanelGoInAnyOrder)
             m_engine.m_objects->DestroyObject(parts[static_cast<size_t>(doomed)]);
             Run();
             frame_alive = frame_alive && doomed != 0;
-            if (!frame_alive)
+            if (!frame_alive) {
                 EXPECT_EQ(m_app->Links().main_game, nullptr);
+            }
             EXPECT_EQ(m_app->Links().side_panel == nullptr, m_engine.m_objects->FindObject(parts[2]) == nullptr);
             m_app->ShowSystemMessage("x");
             if (frame_alive) {
