@@ -239,8 +239,9 @@ public:
     /// The automatic pass and the presses on the bare table.
     virtual void OnBackgroundEvent(const engine::EngineEvent& event);
     virtual void OnBtnStart();
-    /// The drag over the own cards ended: the swept cards become the selection.
-    virtual void ApplyDragSelection();
+    /// The drag over the own cards ended (a click is a sweep of one card): the
+    /// swept cards become the selection, or are lowered when all were raised.
+    void ApplyDragSelection();
     virtual void ApplySoundSetting();
     virtual void OnDealTick() {}
     virtual void StartDeal() {}

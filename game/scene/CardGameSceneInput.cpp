@@ -242,9 +242,7 @@ int CCardGameScene::OnCardSpriteEvent(const engine::EngineEvent& event)
     case GAMEMSG_CARD_LBUTTON_UP:
         if (!selectable)
             return 0;
-        // The sweep's own selection, never a game's override of it (this
-        // game's raises the whole hand, which is not what a click means).
-        CCardGameScene::ApplyDragSelection();
+        ApplyDragSelection();
         return 1;
     case GAMEMSG_CARD_MOUSE_MOVE: {
         const engine::InputState* input = InputOf(event);

@@ -266,20 +266,6 @@ int CHandOperations::RaiseLeadCards()
     return 0;
 }
 
-bool CHandOperations::ToggleWholeHand()
-{
-    const std::vector<int> hand = HandSprites(m_chairs.GetOwnChair());
-    const bool all_raised = !hand.empty()
-        && std::all_of(hand.begin(), hand.end(), [this](int i) { return m_sprites.At(i).raised; });
-    for (int i : hand) {
-        m_sprites.At(i).raised = !all_raised;
-        if (all_raised)
-            m_sprites.At(i).moving = false;
-        m_sprites.Redraw(i);
-    }
-    return !all_raised;
-}
-
 int CHandOperations::RenumberHand(int chair)
 {
     std::vector<int> hand;

@@ -83,9 +83,6 @@ public:
     /// The automatic lead: the lowest value, or the smallest group when that
     /// value is held as a bomb.
     int RaiseLeadCards();
-    /// Every card raised, or every card lowered when all were raised. Answers
-    /// true when it raised.
-    bool ToggleWholeHand();
 
     // --- Layout
     /// Row counts (and for other views row indexes and order) of a chair's

@@ -319,8 +319,6 @@ public:
     void ShowSortButtons(bool show) override;
     /// The play start (GAMEMSG_CHAT_BUBBLE_TIMER).
     virtual void StartPlay();
-    /// Raises the whole own hand, or lowers it when all of it is raised.
-    void ApplyDragSelection() override;
     virtual void RedrawTalkPanel();
     /// The turned-card mark on the boards of its holder and that holder's partner.
     virtual void MarkTurnedCardSeats();

@@ -546,15 +546,6 @@ void CPlDkGameScene::ShowSortButtons(bool show)
     SetActive(m_restore_button, false);
 }
 
-void CPlDkGameScene::ApplyDragSelection()
-{
-    if (m_hand == nullptr)
-        return;
-    (void)m_hand->ToggleWholeHand();
-    (void)LoadSound("Snd_HitCard", 1);
-    CheckSelection(); // brings the arrange buttons up to date
-}
-
 void CPlDkGameScene::RedrawTalkPanel()
 {
     auto* panel = dynamic_cast<engine::CCanvasObject*>(m_talk_panel.get());

@@ -209,10 +209,6 @@ TEST_F(HandOperationsTest, Select510KTakesSuitedSetsThenMixed)
     EXPECT_EQ(Raised(hand), (std::vector<int32_t> { Card(4, 2), Card(9, 2), Card(12, 2) }));
     EXPECT_EQ(hand.Select510K(), 3); // a second press takes them back
     EXPECT_EQ(hand.CountRaisedCards(), 0);
-    EXPECT_TRUE(hand.ToggleWholeHand());
-    EXPECT_EQ(hand.CountRaisedCards(), 5);
-    EXPECT_FALSE(hand.ToggleWholeHand());
-    EXPECT_EQ(hand.CountRaisedCards(), 0);
 }
 
 } // namespace
