@@ -30,6 +30,9 @@ constexpr int32_t FALLBACK_WORK_AREA_WIDTH = 1024;
 constexpr const char* AUTO_PLAY_IMAGE = "animation_AutoPlay";
 constexpr double AUTO_PLAY_DEPTH = 60000.0;
 constexpr uint32_t AUTO_PLAY_FRAME_MS = 100;
+/// The auto-play animation stands above the table's centre, where the
+/// points lying on the table show: its lower edge this far above the centre.
+constexpr double AUTO_PLAY_ABOVE_CENTRE = 20.0;
 
 // The frame's metrics: the heights of the side panel's bars.
 constexpr int32_t TAB_HEIGHT = 24;
@@ -293,7 +296,8 @@ void CGameFrameUI::LayoutChildren()
     }
     if (m_auto_play != nullptr) {
         const engine::EngineRect game = GetMainGameRect();
-        m_auto_play->MoveTo((game.left + game.right) / 2, (game.top + game.bottom) / 2);
+        m_auto_play->MoveTo((game.left + game.right) / 2.0,
+                            (game.top + game.bottom) / 2.0 - AUTO_PLAY_ABOVE_CENTRE - m_auto_play->GetHeight() / 2);
         m_auto_play->Invalidate();
     }
 }

@@ -152,6 +152,8 @@ public:
     virtual void RefreshMainGame();
     virtual void ShowAutoPlay(bool on);
     [[nodiscard]] bool IsAutoPlayShown() const { return m_auto_play_shown; }
+    /// The auto-play animation; null until first shown.
+    [[nodiscard]] engine::CImageObject* GetAutoPlayAnimation() const { return m_auto_play; }
     virtual void HideMatchWaitAnimations();
     /// The round-end hook: the scene's ClearTable calls it after hiding the
     /// tournament waiting widgets. Nothing here; a game may add to it.

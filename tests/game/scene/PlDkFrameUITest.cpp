@@ -6,12 +6,15 @@
 #include "client/panel/CWebPane.h"
 #include "engine/core/ImageObject.h"
 #include "engine/widgets/GuiButton.h"
+#include "engine/widgets/GuiDigitText.h"
 #include "engine/widgets/GuiImageText.h"
 #include "engine/widgets/UrlOpener.h"
 #include "game/scene/BoardTestSupport.h"
 #include "game/scene/CardGameScene.h"
 #include "game/scene/PlDkGameFrameUI.h"
+#include "game/scene/PlDkGameScene.h"
 #include "game/scene/PlDkSidePanel.h"
+#include "game/scene/SkinImages.h"
 #include "panel/PanelTestSupport.h"
 
 namespace scene::test {
@@ -178,6 +181,29 @@ TEST_F(PlDkFrameUITest, HelpOpensTheForumTopicAndPanelHasThisGamesPhrases)
     EXPECT_EQ(phrases.size(), 16u);
     EXPECT_EQ(phrases.front(), "你要吗？");
     EXPECT_EQ(phrases.back(), "别打，让他走吧");
+}
+
+TEST_F(PlDkFrameUITest, TheAutoPlayAnimationLeavesThePointsOnTheTableClear)
+{
+    // The default skin's pictures at the client's default size.
+    LoadSkinImages(m_paint->images, "common.kor", { "animation_AutoPlay", "分数", "分" });
+    MakeFrame();
+    m_frame->SetArea(engine::EngineRect { 0, 0, 1050, 600 });
+    auto* scene = dynamic_cast<CPlDkGameScene*>(m_frame->GetMainGame());
+    ASSERT_NE(scene, nullptr);
+    scene->UpdateScorePanel(100);
+    m_frame->ShowAutoPlay(true);
+    Run(1000);
+    const engine::CEngineObject* points = scene->GetScorePanel()->GetVisual();
+    const engine::CEngineObject* animation = m_frame->GetAutoPlayAnimation();
+    ASSERT_NE(animation, nullptr);
+    ASSERT_TRUE(points->IsActive() && animation->IsActive());
+    ASSERT_GT(points->GetHeight(), 0);
+    EXPECT_TRUE(animation->GetBottom() <= points->GetTop() || animation->GetTop() >= points->GetBottom() ||
+                animation->GetRight() <= points->GetLeft() || animation->GetLeft() >= points->GetRight())
+        << "the animation " << animation->GetLeft() << "," << animation->GetTop() << "-" << animation->GetRight()
+        << "," << animation->GetBottom() << " covers the points " << points->GetLeft() << "," << points->GetTop()
+        << "-" << points->GetRight() << "," << points->GetBottom();
 }
 
 TEST_F(PlDkFrameUITest, AdvertBarLayoutFollowsTheFrameMetrics)
