@@ -9,6 +9,7 @@
 #include "engine/core/EngineEntity.h"
 #include "engine/core/ImageObject.h"
 #include "engine/core/ModuleServices.h"
+#include "game/scene/SceneBody.h"
 #include "game/scene/SceneWidgets.h"
 #include "platform/ByteOrder.h"
 #include "platform/ByteWriter.h"
@@ -103,7 +104,7 @@ engine::CImageObject* CQrCodePanel::GetCodeImage() const
 bool CQrCodePanel::IsShown() const
 {
     const engine::CEngineObject* panel = GetPanel();
-    return panel != nullptr && panel->IsVisible();
+    return panel != nullptr && panel->IsActive();
 }
 
 engine::CEngineObject* CQrCodePanel::CreatePanel()
@@ -116,7 +117,7 @@ engine::CEngineObject* CQrCodePanel::CreatePanel()
     m_panel_id = panel->GetId();
     panel->RaiseToTopLayer();
     panel->SetZ(QR_PANEL_DEPTH);
-    panel->Show(true);
+    panel->Activate();
     return panel;
 }
 
@@ -124,8 +125,7 @@ void CQrCodePanel::AttachButtons(engine::CEngineObject* qr_button, engine::CEngi
                                  engine::CEngineObject* site_button)
 {
     m_qr_button_id = qr_button != nullptr ? qr_button->GetId() : 0;
-    if (qr_button != nullptr)
-        qr_button->Show(true);
+    detail::SetActive(qr_button, true);
     engine::CEngineObject* panel = GetPanel();
     if (panel == nullptr)
         return;
@@ -137,8 +137,7 @@ void CQrCodePanel::AttachButtons(engine::CEngineObject* qr_button, engine::CEngi
     };
     attach(close_button, 74, -118);
     attach(site_button, 98, 44);
-    panel->Show(false);
-    panel->Invalidate();
+    detail::SetActive(panel, false);
 }
 
 void CQrCodePanel::Place(int32_t view_height, bool maximised)
@@ -149,12 +148,11 @@ void CQrCodePanel::Place(int32_t view_height, bool maximised)
         return;
     if (maximised) {
         panel->MoveTo(195, view_height - 140);
-        if (button != nullptr)
-            button->Show(true);
+        detail::SetActive(button, true);
     } else {
         panel->MoveTo(100, view_height - 110);
-        if (button != nullptr && panel->IsVisible())
-            button->Show(false);
+        if (panel->IsActive())
+            detail::SetActive(button, false);
     }
 }
 
@@ -163,29 +161,19 @@ void CQrCodePanel::OnQrButton(bool hide_button)
     engine::CEngineObject* panel = GetPanel();
     if (panel == nullptr)
         return;
-    engine::CEngineObject* button = Find(m_qr_button_id);
-    if (panel->IsVisible()) {
+    if (panel->IsActive()) {
         Close();
         return;
     }
-    panel->Show(true);
-    if (hide_button && button != nullptr) {
-        button->Show(false);
-        button->Invalidate();
-    }
-    panel->Invalidate();
+    detail::SetActive(panel, true);
+    if (hide_button)
+        detail::SetActive(Find(m_qr_button_id), false);
 }
 
 void CQrCodePanel::Close()
 {
-    if (engine::CEngineObject* panel = GetPanel()) {
-        panel->Show(false);
-        panel->Invalidate();
-    }
-    if (engine::CEngineObject* button = Find(m_qr_button_id)) {
-        button->Show(true);
-        button->Invalidate();
-    }
+    detail::SetActive(GetPanel(), false);
+    detail::SetActive(Find(m_qr_button_id), true);
 }
 
 void CQrCodePanel::OpenMobileSite(client::CGameApp& app)
@@ -225,6 +213,8 @@ bool CQrCodePanel::ShowQRCodePanel(std::string_view text)
         m_image_id = code->GetId();
         code->RaiseToTopLayer();
         AttachPart(*panel, *code, panel->GetX(), panel->GetY() - 45, QR_PART_DEPTH - panel->GetZ());
+        // A code that comes while the panel is closed shows with the panel.
+        detail::SetActive(code, panel->IsActive());
     } else {
         code->SetImage(image, engine::CImageObject::FitSize::No);
         code->MoveTo(panel->GetX(), panel->GetY() - 45);

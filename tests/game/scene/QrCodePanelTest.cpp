@@ -166,6 +166,7 @@ TEST_F(QrPanelTest, NoticeRegistersTheCodeAndShowsItByNameOnThePanel)
     EXPECT_EQ(code->GetWidth(), 120);
     EXPECT_EQ(code->GetHeight(), 120);
     EXPECT_EQ(code->GetZ(), QR_PART_DEPTH);
+    EXPECT_FALSE(code->IsActive()); // the panel is closed
 
     // A second code replaces the first in the same object, decoded afresh;
     // a text the encoder refuses leaves it as it was.
@@ -186,16 +187,24 @@ TEST_F(QrPanelTest, NoticeRegistersTheCodeAndShowsItByNameOnThePanel)
 TEST_F(QrPanelTest, QrButtonTogglesThePanelAndCloseShowsTheButton)
 {
     ASSERT_NE(m_panel->CreatePanel(), nullptr);
+    // Shown means active: only active objects are painted. The panel's
+    // parts come and go with it.
     engine::CEngineObject* button = m_engine.Add<engine::CEngineObject>(0, 0, 10, 10);
-    m_panel->AttachButtons(button, nullptr, nullptr);
+    engine::CEngineObject* close = m_engine.Add<engine::CEngineObject>(0, 0, 10, 10);
+    button->Deactivate();
+    m_panel->AttachButtons(button, close, nullptr);
+    EXPECT_TRUE(button->IsActive());
+    EXPECT_FALSE(close->IsActive());
     m_panel->OnQrButton(true);
     EXPECT_TRUE(m_panel->IsShown());
-    EXPECT_FALSE(button->IsVisible());
+    EXPECT_TRUE(close->IsActive());
+    EXPECT_FALSE(button->IsActive());
     m_panel->OnQrButton(true);
     EXPECT_FALSE(m_panel->IsShown());
-    EXPECT_TRUE(button->IsVisible());
+    EXPECT_FALSE(close->IsActive());
+    EXPECT_TRUE(button->IsActive());
     m_panel->OnQrButton(false);
-    EXPECT_TRUE(button->IsVisible());
+    EXPECT_TRUE(button->IsActive());
     m_panel->Close();
     EXPECT_FALSE(m_panel->IsShown());
     EXPECT_FALSE(m_panel->ShowQRCodePanel(""));
