@@ -227,7 +227,12 @@ void CStandInServer::OnMessage(net::CServerChannel& channel, const net::ServerMe
         OnLogon(channel, message);
         return;
     case client::GR_ASK_EXIT:
-        answer(client::GR_EXIT_ALLOWED, Words({ 0 }));
+        // Leaving a running round needs the table's consent; between rounds
+        // the chair simply leaves.
+        if (m_round.IsRunning())
+            answer(client::GR_EXIT_ALLOWED, Words({ 0 }));
+        else
+            answer(client::GR_OK, {});
         return;
     case client::GR_ASK_FORCED_EXIT:
         OnForcedExit(channel);

@@ -4,7 +4,7 @@
 // result box up, then the round's replay is opened in the client, played
 // with a click on the replay board's play button and captured at its end.
 // Mid-round a chat line is typed into the side panel and looked for in its
-// chat box.
+// chat box; between rounds the window's close button ends the client.
 // Each picture is written as a JPEG (the client's own writer) into the build
 // folder and checked for drawn content where the hands, the seat boards and
 // the result box must be.
@@ -212,6 +212,11 @@ TEST_F(Screenshots, TheTableMidRoundTheResultBoxAndTheReplayedRoundShowCardsAndB
     ::usleep(2000 * 1000); // the result box comes up
     const Picture result = Capture("result-box");
     ExpectDrawn(result, { { "result box", 0.25, 0.3, 0.5, 0.7 } }, "result box");
+    // Between rounds the window's close button ends the client at once: no
+    // one at the table is asked.
+    EXPECT_TRUE(imagetest::ClickAt(m_display.Name(), m_window.x + m_window.width - CLOSE_BUTTON_FROM_RIGHT,
+                                   m_window.y + CLOSE_BUTTON_Y));
+    EXPECT_TRUE(WaitUntil([&] { return HallEnded(); }, 20000)) << "the close button did not end the client\n" << Logs();
     EXPECT_EQ(CloseClient(), 0) << HallLog();
     EXPECT_EQ(StopServer(), 0);
     const auto settled = FourNumbersAfter(ServerLog(), "score changes ");

@@ -496,9 +496,12 @@ TEST_F(ServerRound, ChatComesBackToTheTableAndAStartDuringARoundDealsNothing)
 TEST_F(ServerRound, AForcedExitDuringARoundIsAgreedAndTheChairLeavesTheTable)
 {
     ASSERT_NO_FATAL_FAILURE(LogOn());
+    // Between rounds the window closes without asking anyone.
+    EXPECT_EQ(m_connection.AskExit(), 0);
     std::array<uint8_t, 64> record {};
     ASSERT_NE(m_connection.AskForcedExit(record), 0); // no round: not answered
     ASSERT_NO_FATAL_FAILURE(StartRound());
+    EXPECT_EQ(m_connection.AskExit(), 1) << "a running round: the table is asked";
     ASSERT_NE(m_connection.AskForcedExit(record), 0);
     std::vector<int32_t> agreed;
     for (int answer = 0; answer < 3; ++answer) {
