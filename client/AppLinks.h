@@ -4,8 +4,9 @@
 // thread and the wait dialog. The application holds each as a non-owning
 // pointer that may be null: a service whose part is absent does nothing, as
 // the application's operations do when there is no frame UI.
-// Owner: the implementers; each must outlive its installation in the
-// application (install null before destroying it).
+// Owner: the implementers; each takes its own link out of the application in
+// its own destructor (the parts may go in any order), and the application
+// must outlive them.
 // Threads: UI thread, like the application.
 #pragma once
 
@@ -16,7 +17,12 @@
 
 #include "client/UserRecords.h"
 #include "engine/core/EngineEvent.h"
+#include "engine/core/EngineRect.h"
 #include "platform/Message.h"
+
+namespace engine {
+class CEngineObject;
+}
 
 namespace client {
 
@@ -66,6 +72,24 @@ struct ExitUrlBoardRequest {
     std::string second_button;
 };
 
+/// What the table scene asks of the frame UI it sits in.
+class ITableFrame {
+public:
+    virtual ~ITableFrame() = default;
+    /// Shows a box (an object of the frame's) over the frame, above the last.
+    virtual void PopupBox(engine::CEngineObject* box) = 0;
+    /// The main-game area: left, top, right, bottom.
+    [[nodiscard]] virtual engine::EngineRect GetMainGameRect() const = 0;
+    virtual void ShowAutoPlay(bool on) = 0;
+    virtual void HideMatchWaitAnimations() = 0;
+    /// The round-end hook, after the match waiting widgets were hidden.
+    virtual void OnRoundEnd() = 0;
+    /// Nonzero when the main window is maximised.
+    [[nodiscard]] virtual int UpdateMaximizedFlag() = 0;
+    /// The frame's engine object id, the target of the seat boards' clicks.
+    [[nodiscard]] virtual uint32_t GetFrameObjectId() const = 0;
+};
+
 /// The frame UI (CGameFrameUI) as the application reaches it.
 class IFrameUI {
 public:
@@ -101,29 +125,26 @@ public:
     // What the notification dispatcher calls besides (the main window's
     // calls are IFrameWindowUI's, client/GameNotifyHandler.h).
     // Each does nothing unless the frame UI overrides it (so fakes need not).
-    virtual void ShowExitRequest(std::span<const uint8_t> body) { (void)body; }
-    virtual void NotifyLookerLeave(const GameUserRecord& user) { (void)user; }
-    virtual void NotifyPlayerEnter(const GameUserRecord& seat) { (void)seat; }
-    virtual void NotifyPlayerLeave(const GameUserRecord& seat) { (void)seat; }
+    virtual void ShowExitRequest(std::span<const uint8_t>) {}
+    virtual void NotifyLookerLeave(const GameUserRecord&) {}
+    virtual void NotifyPlayerEnter(const GameUserRecord&) {}
+    virtual void NotifyPlayerLeave(const GameUserRecord&) {}
     virtual void NotifyRandomTable() {}
     virtual void NotifyTableChanged() {}
     virtual void ShowEliminationRound() {}
-    virtual void OnMatchBegin(std::span<const uint8_t> body) { (void)body; }
-    virtual void ShowRemainingTables(std::span<const uint8_t> body) { (void)body; }
-    virtual void ShowPlayerDetailData(std::span<const uint8_t> body) { (void)body; }
-    virtual void ShowMatchOutNotice(std::span<const uint8_t> body) { (void)body; }
-    virtual void ShowMatchOutInfo(std::span<const uint8_t> body) { (void)body; }
+    virtual void OnMatchBegin(std::span<const uint8_t>) {}
+    virtual void ShowRemainingTables(std::span<const uint8_t>) {}
+    virtual void ShowPlayerDetailData(std::span<const uint8_t>) {}
+    virtual void ShowMatchOutNotice(std::span<const uint8_t>) {}
+    virtual void ShowMatchOutInfo(std::span<const uint8_t>) {}
     virtual void OnSignUpSucceeded() {}
     virtual void OnWithdrawn() {}
     /// A self-closing board over the frame (colour 0x00BBGGRR, font size).
-    virtual void ShowSystemBoard(const std::string& text, uint32_t colour, int32_t size)
-    {
-        (void)text;
-        (void)colour;
-        (void)size;
-    }
+    virtual void ShowSystemBoard(const std::string& /*text*/, uint32_t /*colour*/, int32_t /*size*/) {}
     /// Plays a named sound once.
-    virtual void PlayFrameSound(const char* name) { (void)name; }
+    virtual void PlayFrameSound(const char* /*name*/) {}
+    /// What the table scene reaches of this frame; null for a frame without.
+    [[nodiscard]] virtual ITableFrame* GetTableFrame() { return nullptr; }
 };
 
 /// The side panel (CSubSystemPanel): application events to it or to one of
@@ -140,6 +161,8 @@ public:
 };
 
 class ICardGameSceneHooks; // client/CardGameSceneHooks.h
+class ISceneRequests;     // client/CGameConnection.h
+class ICardGameRequests;  // client/CCardGameConnection.h
 
 /// The main game scene (CGameScene).
 class IMainGame {
@@ -179,6 +202,9 @@ public:
     [[nodiscard]] virtual bool EnterGame(std::string& error) = 0;
     virtual bool LeaveTable(int32_t user_id, int32_t chair) = 0;
     virtual void Close() = 0;
+    /// The requests the table scene sends; null for a link without them.
+    [[nodiscard]] virtual ISceneRequests* GetSceneRequests() { return nullptr; }
+    [[nodiscard]] virtual ICardGameRequests* GetCardGameRequests() { return nullptr; }
 };
 
 /// The communication thread (CGameCommThread).
@@ -215,6 +241,17 @@ struct AppLinks {
     IGameServerLink* connection = nullptr;
     ICommThread* comm_thread = nullptr;
     IWaitDialog* wait_dialog = nullptr;
+
+    // What the table scene reaches through the frame UI and the connection.
+    [[nodiscard]] ITableFrame* TableFrame() const { return frame_ui ? frame_ui->GetTableFrame() : nullptr; }
+    [[nodiscard]] ISceneRequests* SceneRequests() const
+    {
+        return connection ? connection->GetSceneRequests() : nullptr;
+    }
+    [[nodiscard]] ICardGameRequests* CardGameRequests() const
+    {
+        return connection ? connection->GetCardGameRequests() : nullptr;
+    }
 };
 
 } // namespace client

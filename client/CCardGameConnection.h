@@ -22,28 +22,41 @@ inline constexpr uint32_t CARD_GAME_REQUEST_TIMEOUT_S = 5;
 inline constexpr size_t CARD_GAME_HEADER_BYTES = 20;
 inline constexpr size_t PASS_RECORD_BYTES = 56;
 
-class CCardGameConnection : public CGameConnection {
+/// The card-game requests the table scene sends.
+class ICardGameRequests {
+public:
+    virtual ~ICardGameRequests() = default;
+    [[nodiscard]] virtual int AskLookCard() = 0;
+    /// The play record: 16 words whose word 15 counts the card ids after
+    /// them. The answer code, or GR_CARD_REQUEST_NOT_SENT.
+    [[nodiscard]] virtual int32_t ThrowCards(std::string& error, std::span<const uint8_t> play_record) = 0;
+    /// The 56-byte pass record. The answer code, or GR_CARD_REQUEST_NOT_SENT.
+    [[nodiscard]] virtual int32_t Pass(std::string& error, std::span<const uint8_t, PASS_RECORD_BYTES> pass_record) = 0;
+    [[nodiscard]] virtual int Request221070(int32_t first, int32_t second) = 0;
+    /// Game data (request 229510): the header (room id, own user id, sub-id,
+    /// 0, length) and the data. The answer code (0 without waiting), or
+    /// GR_CARD_REQUEST_NOT_SENT.
+    virtual int32_t SendGameRequest(int32_t sub_id, std::span<const uint8_t> data, RequestWait wait) = 0;
+    /// As SendGameRequest, waiting, handing out the answer's body; empty and
+    /// GR_CARD_REQUEST_NOT_SENT when it could not be sent.
+    virtual std::vector<uint8_t> QueryGameRequest(int32_t sub_id, std::span<const uint8_t> data, int32_t& code) = 0;
+};
+
+class CCardGameConnection : public CGameConnection, public ICardGameRequests {
 public:
     using CGameConnection::CGameConnection;
 
     [[nodiscard]] int SendRequest(std::string& error, uint32_t request_id, std::span<const uint8_t> data,
                                   RequestAnswer& answer, RequestWait wait) override;
     [[nodiscard]] uint32_t GetRequestTimeout(uint32_t request_id) const override;
+    [[nodiscard]] ICardGameRequests* GetCardGameRequests() override { return this; }
 
-    [[nodiscard]] virtual int AskLookCard();
-    /// The play record: 16 words whose word 15 counts the card ids after
-    /// them. The answer code, or GR_CARD_REQUEST_NOT_SENT.
-    [[nodiscard]] virtual int32_t ThrowCards(std::string& error, std::span<const uint8_t> play_record);
-    /// The 56-byte pass record. The answer code, or GR_CARD_REQUEST_NOT_SENT.
-    [[nodiscard]] virtual int32_t Pass(std::string& error, std::span<const uint8_t, PASS_RECORD_BYTES> pass_record);
-    [[nodiscard]] virtual int Request221070(int32_t first, int32_t second);
-    /// Game data (request 229510): the header (room id, own user id, sub-id,
-    /// 0, length) and the data. The answer code (0 without waiting), or
-    /// GR_CARD_REQUEST_NOT_SENT.
-    int32_t SendGameRequest(int32_t sub_id, std::span<const uint8_t> data, RequestWait wait);
-    /// As SendGameRequest, waiting, handing out the answer's body; empty and
-    /// GR_CARD_REQUEST_NOT_SENT when it could not be sent.
-    std::vector<uint8_t> QueryGameRequest(int32_t sub_id, std::span<const uint8_t> data, int32_t& code);
+    [[nodiscard]] int AskLookCard() override;
+    [[nodiscard]] int32_t ThrowCards(std::string& error, std::span<const uint8_t> play_record) override;
+    [[nodiscard]] int32_t Pass(std::string& error, std::span<const uint8_t, PASS_RECORD_BYTES> pass_record) override;
+    [[nodiscard]] int Request221070(int32_t first, int32_t second) override;
+    int32_t SendGameRequest(int32_t sub_id, std::span<const uint8_t> data, RequestWait wait) override;
+    std::vector<uint8_t> QueryGameRequest(int32_t sub_id, std::span<const uint8_t> data, int32_t& code) override;
 
 protected:
     [[nodiscard]] int32_t BadMessageSubId(uint32_t message_id, std::span<const uint8_t> data) const override;

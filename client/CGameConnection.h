@@ -135,7 +135,24 @@ private:
     std::vector<uint8_t> m_bytes;
 };
 
-class CGameConnection : public net::CSocketClient, public IGameServerLink {
+/// The framework's requests the table scene sends (CGameConnection's). Each
+/// answers as the operation of the same name.
+class ISceneRequests {
+public:
+    virtual ~ISceneRequests() = default;
+    [[nodiscard]] virtual int UserStart(std::string& error) = 0;
+    [[nodiscard]] virtual int Request201165(std::string& error) = 0;
+    [[nodiscard]] virtual int SetCardView(int32_t first, int32_t second) = 0;
+    [[nodiscard]] virtual int ChangeTable(std::string& error) = 0;
+    [[nodiscard]] virtual int Request201302(std::string& error) = 0;
+    /// The 124-byte answer block (zero-filled past a short answer).
+    [[nodiscard]] virtual int Request214010(std::string& error, std::span<const uint8_t, 320> record,
+                                           std::span<uint8_t, 124> answer_block) = 0;
+    /// The answer's text in `error`.
+    [[nodiscard]] virtual int Request214000(std::string& error, std::span<const uint8_t> record) = 0;
+};
+
+class CGameConnection : public net::CSocketClient, public IGameServerLink, public ISceneRequests {
 public:
     static constexpr uint32_t CRC_SETTING = 1;
     static constexpr uint32_t PART_LIMIT = 4000;
@@ -159,6 +176,7 @@ public:
     [[nodiscard]] bool Logon(std::string& error) override;
     [[nodiscard]] bool EnterGame(std::string& error) override;
     bool LeaveTable(int32_t user_id, int32_t chair) override;
+    [[nodiscard]] ISceneRequests* GetSceneRequests() override { return this; }
 
     /// Sends a request; with RequestWait::Yes waits for its answer up to
     /// GetRequestTimeout(id) seconds. 1 or 0, and the error text, as the
@@ -172,8 +190,8 @@ public:
     // The requests (CGameConnectionRequests.cpp).
     [[nodiscard]] virtual int AskExit();
     [[nodiscard]] virtual int Request201140(std::string& error);
-    [[nodiscard]] virtual int Request201165(std::string& error);
-    [[nodiscard]] virtual int UserStart(std::string& error);
+    [[nodiscard]] int Request201165(std::string& error) override;
+    [[nodiscard]] int UserStart(std::string& error) override;
     [[nodiscard]] virtual int Request201161(std::string& error);
     [[nodiscard]] virtual int LeaveGame(std::string& error, int32_t user_id, int32_t chair);
     [[nodiscard]] virtual int Request201210(const std::string& text);
@@ -191,9 +209,9 @@ public:
     [[nodiscard]] virtual int MatchWithdraw();
     [[nodiscard]] virtual int AskForcedExit(std::span<const uint8_t, 64> record);
     [[nodiscard]] virtual int AnswerExit(int32_t first, int32_t second);
-    [[nodiscard]] virtual int SetCardView(int32_t first, int32_t second);
-    [[nodiscard]] virtual int ChangeTable(std::string& error);
-    [[nodiscard]] virtual int Request201302(std::string& error);
+    [[nodiscard]] int SetCardView(int32_t first, int32_t second) override;
+    [[nodiscard]] int ChangeTable(std::string& error) override;
+    [[nodiscard]] int Request201302(std::string& error) override;
 
     // The safe box and the scene's two records (CGameConnectionSafeBox.cpp).
     // Transfers run only while the game has not started.
@@ -201,11 +219,9 @@ public:
     [[nodiscard]] virtual int SafeBoxToGame(std::string& error, int32_t first, int32_t second);
     [[nodiscard]] virtual int GameToSafeBox(std::string& error, int32_t value, int32_t& code);
     [[nodiscard]] virtual int QuerySafeBoxKey(std::string& error, std::span<int32_t, 6> record, int32_t& value);
-    /// The 124-byte answer block (zero-filled past a short answer).
-    [[nodiscard]] virtual int Request214010(std::string& error, std::span<const uint8_t, 320> record,
-                                           std::span<uint8_t, 124> answer_block);
-    /// The answer's text in `error`.
-    [[nodiscard]] virtual int Request214000(std::string& error, std::span<const uint8_t> record);
+    [[nodiscard]] int Request214010(std::string& error, std::span<const uint8_t, 320> record,
+                                   std::span<uint8_t, 124> answer_block) override;
+    [[nodiscard]] int Request214000(std::string& error, std::span<const uint8_t> record) override;
 
     // Server messages and waits.
     /// Takes a server message that reaches the main window while a request

@@ -115,7 +115,7 @@ void CGameScene::OnRoomConfig02()
 {
     if (!m_app.Records().HasRoomConfig02())
         return;
-    if (auto* connection = dynamic_cast<CGameConnection*>(m_app.Links().connection)) {
+    if (auto* connection = m_app.Links().SceneRequests()) {
         std::string text;
         (void)connection->Request201302(text);
     }
@@ -123,7 +123,7 @@ void CGameScene::OnRoomConfig02()
 
 void CGameScene::SendRequest214010(int32_t value)
 {
-    auto* connection = dynamic_cast<CGameConnection*>(m_app.Links().connection);
+    auto* connection = m_app.Links().SceneRequests();
     if (connection == nullptr)
         return;
     std::string text;
@@ -135,7 +135,7 @@ void CGameScene::SendRequest214010(int32_t value)
 
 void CGameScene::SendRequest214000(int32_t first, int32_t second)
 {
-    auto* connection = dynamic_cast<CGameConnection*>(m_app.Links().connection);
+    auto* connection = m_app.Links().SceneRequests();
     if (connection == nullptr)
         return;
     std::string text;
@@ -145,7 +145,5 @@ void CGameScene::SendRequest214000(int32_t first, int32_t second)
 }
 
 CGameStateHolder* CGameScene::GetGameState() const { return m_app.GetGameStateHolder(); }
-
-IFrameUI* CGameScene::GetFrameUI() const { return m_app.Links().frame_ui; }
 
 } // namespace client

@@ -77,7 +77,6 @@ public:
     virtual void OnSceneNotice(std::span<const uint8_t> record) { (void)record; }
 
     [[nodiscard]] CGameStateHolder* GetGameState() const;
-    [[nodiscard]] IFrameUI* GetFrameUI() const;
     [[nodiscard]] engine::CEngineObject* GetReplayBoard() const { return m_replay_board; }
     [[nodiscard]] uint64_t GetCountdownHandle() const { return m_countdown_handle; }
     [[nodiscard]] int32_t GetCountdownLength() const { return m_countdown_length; }

@@ -66,7 +66,10 @@ inline constexpr uint32_t FRAME_EVENT_BOARD_CLOSED = 80000073;
 inline constexpr uint32_t FRAME_EVENT_MINIMIZE = 80000074;
 inline constexpr uint32_t FRAME_EVENT_MAXIMIZE = 80000075; ///< maximise, or restore when maximised
 
-class CGameFrameUI : public engine::CGuiContainer, public client::IFrameUI, public client::IFrameWindowUI {
+class CGameFrameUI : public engine::CGuiContainer,
+                     public client::IFrameUI,
+                     public client::IFrameWindowUI,
+                     public client::ITableFrame {
 public:
     static constexpr int32_t DEFAULT_WIDTH_SMALL = 800;
     static constexpr int32_t DEFAULT_WIDTH_LARGE = 1050;
@@ -117,8 +120,7 @@ public:
     [[nodiscard]] virtual int32_t GetSidePanelWidth() const { return SIDE_PANEL_WIDTH; }
     virtual void SetSidePanelWidth(int32_t width);
     virtual void SetSidePanelVisibleWidth(int32_t width);
-    /// The main-game area: left, top, right, bottom.
-    [[nodiscard]] engine::EngineRect GetMainGameRect() const;
+    [[nodiscard]] engine::EngineRect GetMainGameRect() const override;
 
     // --- Creation steps (a game's OnCreate calls them in order)
     virtual void LoadSkinPackages() {}
@@ -140,24 +142,25 @@ public:
     [[nodiscard]] int32_t GetSizeFlag() const override { return 0; }
     /// The work-area width the default width follows (the desktop's unless set).
     void SetWorkAreaWidth(int32_t width) { m_work_area_width = width; }
-    /// Nonzero when the main window is maximised.
-    [[nodiscard]] virtual int UpdateMaximizedFlag();
+    [[nodiscard]] int UpdateMaximizedFlag() override;
 
     // --- Boxes over the frame and the main game
     /// Shows box over the frame at depth 90000 + 10 x the box counter.
-    virtual void PopupBox(engine::CEngineObject* box);
+    void PopupBox(engine::CEngineObject* box) override;
     [[nodiscard]] int32_t GetBoxCounter() const { return m_box_counter; }
     /// The box popped up last while it exists, else null.
     [[nodiscard]] engine::CEngineObject* GetLastBox() const { return FindObject(m_last_box_id); }
     virtual void RefreshMainGame();
-    virtual void ShowAutoPlay(bool on);
+    void ShowAutoPlay(bool on) override;
     [[nodiscard]] bool IsAutoPlayShown() const { return m_auto_play_shown; }
     /// The auto-play animation; null until first shown.
     [[nodiscard]] engine::CImageObject* GetAutoPlayAnimation() const { return m_auto_play; }
-    virtual void HideMatchWaitAnimations();
+    void HideMatchWaitAnimations() override;
     /// The round-end hook: the scene's ClearTable calls it after hiding the
     /// tournament waiting widgets. Nothing here; a game may add to it.
-    virtual void OnRoundEnd() {}
+    void OnRoundEnd() override {}
+    [[nodiscard]] uint32_t GetFrameObjectId() const override { return GetId(); }
+    [[nodiscard]] client::ITableFrame* GetTableFrame() override { return this; }
     /// The tournament event queue of a match room (null elsewhere); the
     /// scene releases it (Next) when a round's events are handled.
     [[nodiscard]] engine::CGuiEventQueue* GetEventQueue() const { return m_event_queue; }

@@ -5,7 +5,6 @@
 #include <memory>
 
 #include "client/CGameApp.h"
-#include "client/panel/CGameFrameUI.h"
 #include "engine/core/CanvasObject.h"
 #include "engine/widgets/GuiButton.h"
 #include "engine/widgets/GuiPopupMenu.h"
@@ -68,7 +67,7 @@ engine::EngineRect CCardCounter::GetMainGameRect() const
 {
     if (!m_main_game_rect.IsEmpty())
         return m_main_game_rect;
-    if (const auto* frame = dynamic_cast<const panel::CGameFrameUI*>(m_app.Links().frame_ui))
+    if (const auto* frame = m_app.Links().TableFrame())
         return frame->GetMainGameRect();
     return engine::EngineRect { 0, 0, GetViewWidth(), GetViewHeight() };
 }

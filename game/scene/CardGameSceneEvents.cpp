@@ -10,7 +10,6 @@
 #include "client/CGameApp.h"
 #include "client/CGameStateHolder.h"
 #include "client/CRefusalLog.h"
-#include "client/panel/CGameFrameUI.h"
 #include "client/panel/CLookOnRequestBox.h"
 #include "client/panel/CharacterImage.h"
 #include "client/panel/PanelText.h"
@@ -146,7 +145,7 @@ void CCardGameScene::OnPlayerOffline(int32_t user_id)
     if (m_chairs == nullptr || !m_chairs->IsValidChair(chair))
         return;
     if (!records.IsLookOn() && chair == records.GetChairNO()) {
-        if (auto* connection = dynamic_cast<client::CCardGameConnection*>(App().Links().connection))
+        if (auto* connection = App().Links().CardGameRequests())
             (void)connection->SendGameRequest(GAMEDATA_REJOIN, {}, client::RequestWait::No);
         return;
     }
@@ -204,7 +203,7 @@ void CCardGameScene::OnCardViewRequest(std::span<const uint8_t> body)
     engine::PlaceAtDepth(*box, LOOK_ON_BOX_DEPTH);
     box->Invalidate();
     (void)LoadSound("SndHi", 1);
-    if (auto* frame = dynamic_cast<panel::CGameFrameUI*>(GetFrameUI()))
+    if (auto* frame = App().Links().TableFrame())
         frame->PopupBox(box);
 }
 

@@ -329,7 +329,7 @@ void CCardGameScene::OnBtnStart()
         if (CSeatBoard* board = GetSeatBoard(ChairToView(chair)); board != nullptr && state != nullptr
             && state->IsSeatFlagged(chair))
             board->ShowReady();
-    auto* connection = dynamic_cast<client::CGameConnection*>(App().Links().connection);
+    auto* connection = App().Links().SceneRequests();
     if (connection == nullptr)
         return;
     const client::CClientRecords& records = App().Records();

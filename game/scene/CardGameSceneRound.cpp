@@ -3,7 +3,6 @@
 // the game and match info boxes.
 #include "client/CGameApp.h"
 #include "client/CGameStateHolder.h"
-#include "client/panel/CGameFrameUI.h"
 #include "client/panel/PanelText.h"
 #include "engine/core/CanvasObject.h"
 #include "engine/core/ImageObject.h"
@@ -50,7 +49,7 @@ void CCardGameScene::ClearTable()
     SetActive(m_extra_board, false);
     HidePlayButtons();
     ShowSortButtons(false);
-    if (auto* frame = dynamic_cast<panel::CGameFrameUI*>(GetFrameUI())) {
+    if (auto* frame = App().Links().TableFrame()) {
         frame->HideMatchWaitAnimations();
         frame->OnRoundEnd();
     }

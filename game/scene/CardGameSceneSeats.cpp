@@ -8,7 +8,6 @@
 #include "client/CCardGameConnection.h"
 #include "client/CGameApp.h"
 #include "client/CGameStateHolder.h"
-#include "client/panel/CGameFrameUI.h"
 #include "client/panel/PanelText.h"
 #include "engine/core/EngineEvent.h"
 #include "engine/widgets/GuiButton.h"
@@ -125,7 +124,7 @@ void CCardGameScene::OnBtnAskCardView()
     const client::CGameStateHolder* state = GetGameState();
     if (!records.IsLookOn() || records.IsRandomRoom() || state == nullptr || !state->IsTableWord15Set())
         return;
-    if (auto* connection = dynamic_cast<client::CCardGameConnection*>(App().Links().connection))
+    if (auto* connection = App().Links().CardGameRequests())
         (void)connection->AskLookCard();
     (void)LoadSound("SndHitButton", 1);
     if (engine::CGuiButton* button = GetButton(Button::AskCardView)) {
@@ -142,7 +141,7 @@ void CCardGameScene::OnBtnAskCardView()
 
 void CCardGameScene::SendCardViewSetting(int32_t user_id, int32_t allow)
 {
-    auto* connection = dynamic_cast<client::CGameConnection*>(App().Links().connection);
+    auto* connection = App().Links().SceneRequests();
     // The answer is shown as the server would confirm it, but only once it
     // went out: a request that was not sent changed nothing.
     if (connection == nullptr || connection->SetCardView(user_id, allow) == 0)
@@ -201,7 +200,7 @@ void CCardGameScene::OnChangeTable()
     const client::CClientRecords& records = App().Records();
     if (!records.HasRoomConfig40() || !records.HasRoomConfig80() || records.HasRoomConfig02())
         return;
-    auto* connection = dynamic_cast<client::CGameConnection*>(App().Links().connection);
+    auto* connection = App().Links().SceneRequests();
     std::string error;
     if (connection == nullptr || connection->ChangeTable(error) == 0)
         return;

@@ -10,7 +10,6 @@
 #include "client/CPlDkApp.h"
 #include "client/CGameStateHolder.h"
 #include "client/CRefusalLog.h"
-#include "client/panel/CGameFrameUI.h"
 #include "client/panel/PanelText.h"
 #include "engine/core/EngineEvent.h"
 #include "engine/widgets/GuiButton.h"
@@ -266,7 +265,7 @@ int32_t CCardGameScene::ThrowSelection(std::span<const int32_t> cards)
     const client::CClientRecords& records = App().Records();
     const int own = records.GetChairNO();
     const std::optional<rules::CardPlay> play = ReadCardGameThrow(own, cards, m_last);
-    auto* connection = dynamic_cast<client::CCardGameConnection*>(App().Links().connection);
+    auto* connection = App().Links().CardGameRequests();
     if (!play || connection == nullptr)
         return client::GR_CARD_REQUEST_NOT_SENT;
     const ThrowIdentity who { records.GetUserID(), records.Room().room_id, records.GetTableNO() };
@@ -284,7 +283,7 @@ void CCardGameScene::OnBtnPass()
     HidePlayButtons();
     if (m_hand != nullptr)
         m_hand->LowerAllCards();
-    auto* connection = dynamic_cast<client::CCardGameConnection*>(App().Links().connection);
+    auto* connection = App().Links().CardGameRequests();
     if (connection == nullptr)
         return;
     const std::array<int32_t, PASS_WORDS> words { records.GetUserID(), records.Room().room_id,
@@ -319,7 +318,7 @@ void CCardGameScene::SetAutoPlay(bool on)
 {
     m_auto_play = on;
     if (!App().IsReplayMode())
-        if (auto* frame = dynamic_cast<panel::CGameFrameUI*>(GetFrameUI()))
+        if (auto* frame = App().Links().TableFrame())
             frame->ShowAutoPlay(on);
     if (engine::CGuiButton* button = GetButton(Button::AutoPlay)) {
         engine::ImageRef image;
@@ -333,7 +332,7 @@ int32_t CCardGameScene::SendGameData(int32_t sub_id, std::span<const uint8_t> bo
     // A replay plays back what the server said; it never talks to one.
     if (App().IsReplayMode())
         return client::GR_CARD_REQUEST_NOT_SENT;
-    auto* connection = dynamic_cast<client::CCardGameConnection*>(App().Links().connection);
+    auto* connection = App().Links().CardGameRequests();
     if (connection == nullptr)
         return client::GR_CARD_REQUEST_NOT_SENT;
     if (query == GameDataQuery::No)

@@ -9,7 +9,6 @@
 #include "client/CPlDkApp.h"
 #include "client/CPlDkGameState.h"
 #include "client/TextFunctions.h"
-#include "client/panel/CGameFrameUI.h"
 #include "engine/core/CanvasObject.h"
 #include "engine/core/ImageObject.h"
 #include "engine/widgets/GuiButton.h"
@@ -470,7 +469,7 @@ void CPlDkGameScene::LayoutScene()
 
     for (int chair = 0; chair < SEATS; ++chair)
         RelayCards(chair);
-    if (auto* frame = dynamic_cast<panel::CGameFrameUI*>(GetFrameUI()); frame != nullptr && m_qr != nullptr)
+    if (auto* frame = App().Links().TableFrame(); frame != nullptr && m_qr != nullptr)
         m_qr->Place(h, frame->UpdateMaximizedFlag() != 0);
     RefreshView();
 }
@@ -546,7 +545,7 @@ void CPlDkGameScene::ClearTable()
     SetActive(m_score_panel, false);
     HidePlayButtons();
     ShowSortButtons(false);
-    if (auto* frame = dynamic_cast<panel::CGameFrameUI*>(GetFrameUI())) {
+    if (auto* frame = App().Links().TableFrame()) {
         frame->HideMatchWaitAnimations();
         frame->OnRoundEnd();
     }

@@ -9,7 +9,6 @@
 #include "client/CCardGameConnection.h"
 #include "client/CPlDkApp.h"
 #include "client/TextFunctions.h"
-#include "client/panel/CGameFrameUI.h"
 #include "client/panel/PanelText.h"
 #include "engine/core/CanvasObject.h"
 #include "engine/core/InputState.h"
@@ -169,7 +168,7 @@ int CPlDkGameScene::OnEvent(const engine::EngineEvent& event)
         return 0;
     case GAMEMSG_BTN_QR_CODE:
         if (m_qr != nullptr) {
-            auto* frame = dynamic_cast<panel::CGameFrameUI*>(GetFrameUI());
+            auto* frame = App().Links().TableFrame();
             m_qr->OnQrButton(frame != nullptr && frame->UpdateMaximizedFlag() == 0);
         }
         return 0;

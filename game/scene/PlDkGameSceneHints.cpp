@@ -132,7 +132,7 @@ int32_t CPlDkGameScene::ThrowSelection(std::span<const int32_t> cards)
     const std::optional<rules::CardPlay> play = m_finder->ReadThrow(cards, m_last);
     if (!play)
         return THROW_NO_READING;
-    auto* connection = dynamic_cast<client::CCardGameConnection*>(App().Links().connection);
+    auto* connection = App().Links().CardGameRequests();
     if (connection == nullptr || App().IsStandAlone())
         return client::GR_CARD_REQUEST_NOT_SENT;
     const client::CClientRecords& records = App().Records();

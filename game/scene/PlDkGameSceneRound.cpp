@@ -17,7 +17,6 @@
 #include "client/CPlDkApp.h"
 #include "client/CPlDkGameState.h"
 #include "client/TextFunctions.h"
-#include "client/panel/CGameFrameUI.h"
 #include "client/panel/PanelText.h"
 #include "engine/core/EngineEvent.h"
 #include "engine/core/ImageObject.h"
@@ -386,7 +385,7 @@ void CPlDkGameScene::OnBtnPass()
         return;
     HidePlayButtons();
     LowerAllCards();
-    auto* connection = dynamic_cast<client::CCardGameConnection*>(App().Links().connection);
+    auto* connection = App().Links().CardGameRequests();
     if (connection == nullptr || App().IsStandAlone())
         return;
     const client::CClientRecords& records = App().Records();
@@ -491,7 +490,7 @@ void CPlDkGameScene::OnRoundEnd()
     RefreshRanking();
 
     if (!IsLookOn() && !App().IsReplayMode() && App().IsMatch()) {
-        if (auto* frame = dynamic_cast<panel::CGameFrameUI*>(GetFrameUI()))
+        if (auto* frame = App().Links().TableFrame())
             frame->HideMatchWaitAnimations();
         // The round header's pause between rounds (seconds, 3 by the rules).
         const int32_t delay =

@@ -74,7 +74,7 @@ engine::EngineRect CSeatBoard::GetMainGameRect() const
 {
     if (!m_area.IsEmpty())
         return m_area;
-    if (const auto* frame = dynamic_cast<const panel::CGameFrameUI*>(m_app.Links().frame_ui))
+    if (const auto* frame = m_app.Links().TableFrame())
         return frame->GetMainGameRect();
     return engine::EngineRect { 0, 0, GetViewWidth(), GetViewHeight() };
 }
@@ -86,8 +86,8 @@ int CSeatBoard::ChairCount() const
 
 uint32_t CSeatBoard::FrameUiId() const
 {
-    const auto* frame = dynamic_cast<const engine::CEngineObject*>(m_app.Links().frame_ui);
-    return frame != nullptr ? frame->GetId() : 0;
+    const client::ITableFrame* frame = m_app.Links().TableFrame();
+    return frame != nullptr ? frame->GetFrameObjectId() : 0;
 }
 
 int32_t CSeatBoard::PlateHeight() const
