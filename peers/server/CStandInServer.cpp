@@ -58,6 +58,12 @@ constexpr int32_t SEAT_SILVER = 10000;
 constexpr uint32_t TURN_GRACE_MS = 10000;
 /// How long the clients take to deal the cards out before play begins.
 constexpr uint32_t DEAL_MS = 6000;
+/// How long the table waits after the leader's play-start word before the
+/// lead (the clients start play half a second after it).
+constexpr uint32_t PLAY_START_MS = 1000;
+/// The game data with which the leading chair's client starts everyone's
+/// play (its chair and a card id, here 0).
+constexpr int32_t GAMEDATA_JUDGE_SINGLE_WIN = 19840340;
 
 rules::RulesEnvironment TableEnvironment(const rules::IRulesSettings& settings)
 {
@@ -171,7 +177,15 @@ void CStandInServer::Tick()
     std::lock_guard lock(m_mutex);
     const uint32_t now = platform::GetTickCount();
     if (m_dealing) {
-        if (now - m_deal_tick < DEAL_MS)
+        const uint32_t elapsed = now - m_deal_tick;
+        if (elapsed < DEAL_MS)
+            return;
+        // A computer player leads: its client tells the table that play
+        // starts, as the player's client does when the player leads.
+        if (!m_play_started && m_round.GetCurrentChair() != m_chair)
+            SendPlayStart(m_channel, m_round.GetCurrentChair());
+        m_play_started = true;
+        if (elapsed < DEAL_MS + PLAY_START_MS)
             return;
         m_dealing = false;
         PlayComputers(m_channel);
@@ -367,7 +381,19 @@ void CStandInServer::StartRound(net::CServerChannel& channel)
     Record(GR_GAME_START, m_round.GetOutcome().start_record);
     // The table deals; play begins when the deal is over (Tick).
     m_dealing = true;
+    m_play_started = false;
     m_deal_tick = platform::GetTickCount();
+}
+
+void CStandInServer::SendPlayStart(net::CServerChannel& channel, int32_t chair)
+{
+    const std::vector<uint8_t> data = Words({ chair, 0 });
+    std::vector<uint8_t> body = Words({ m_room_id, SeatUserId(chair, m_chair, m_user_id), GAMEDATA_JUDGE_SINGLE_WIN, 0,
+                                        static_cast<int32_t>(data.size()) });
+    body.insert(body.end(), data.begin(), data.end());
+    m_log.Printf("game data %d from chair %d", GAMEDATA_JUDGE_SINGLE_WIN, chair);
+    channel.SendNotification(client::GR_GAME_DATA, body);
+    Record(client::GR_GAME_DATA, body);
 }
 
 void CStandInServer::PlayComputers(net::CServerChannel& channel)

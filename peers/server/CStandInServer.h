@@ -87,6 +87,8 @@ private:
     /// Computer players act until the client's chair is to play or the
     /// round ends (then settled and sent).
     void PlayComputers(net::CServerChannel& channel);
+    /// The play-start game data from a computer player's chair that leads.
+    void SendPlayStart(net::CServerChannel& channel, int32_t chair);
     void SendEvent(net::CServerChannel& channel, const RoundEvent& event);
     void EndRound(net::CServerChannel& channel);
     /// Answers the client's throw or pass (refused without an event); a
@@ -122,6 +124,7 @@ private:
     bool m_first_round_started { false };
     uint32_t m_turn_tick { 0 }; ///< when the player's turn began
     bool m_dealing { false };   ///< a round started, its play not yet begun
+    bool m_play_started { false }; ///< the lead's play-start word went out
     uint32_t m_deal_tick { 0 };
     uint32_t m_result_tick { 0 }; ///< when the last round ended; 0 while one runs or none has
     int32_t m_user_id { 0 };

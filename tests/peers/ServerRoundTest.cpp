@@ -307,6 +307,8 @@ TEST_F(ServerRound, TheClientsChairPlaysAWholeRoundAndEveryEventReadsAsTheClient
     const int32_t seconds = table->head[rules::HDR_THROW_WAIT];
     EXPECT_EQ(seconds, 7);
     view.current = table->head[rules::HDR_CURRENT_CHAIR];
+    const int first_chair = view.current;
+    int play_starts = 0;
 
     bool refused_once = false;
     std::optional<Event> result;
@@ -380,6 +382,15 @@ TEST_F(ServerRound, TheClientsChairPlaysAWholeRoundAndEveryEventReadsAsTheClient
                 view.last.Clear();
             }
             view.current = Word(body, 4);
+        } else if (event->id == client::GR_GAME_DATA) {
+            // A computer player that leads starts everyone's play, as the
+            // player's client does when it leads: before any play.
+            ++play_starts;
+            EXPECT_EQ(Word(body, 2), 19840340);
+            EXPECT_EQ(Word(body, 1), 9001 + first_chair);
+            EXPECT_EQ(Word(body, 4), 8);
+            EXPECT_EQ(Word(body, 5), first_chair);
+            EXPECT_TRUE(view.leading && view.last.count == 0) << "after a play";
         } else {
             ASSERT_EQ(event->id, GR_ROUND_RESULT);
             result = std::move(event);
@@ -387,6 +398,7 @@ TEST_F(ServerRound, TheClientsChairPlaysAWholeRoundAndEveryEventReadsAsTheClient
         ASSERT_TRUE(view.current >= -1 && view.current < 4) << "next chair " << view.current;
     }
     ASSERT_TRUE(result.has_value());
+    EXPECT_EQ(play_starts, first_chair == OWN_CHAIR ? 0 : 1);
     EXPECT_GT(view.own_throws, 0);
     EXPECT_TRUE(m_app.GetGameState().EndRound(result->body));
     auto win = std::make_unique<rules::PlDkGameWinResult>();
