@@ -3,7 +3,6 @@
 #include "client/CCardGameApp.h"
 #include "client/CCardGameConnection.h"
 #include "client/CGameStateHolder.h"
-#include "client/CRefusalLog.h"
 #include "client/CardGameSceneHooks.h"
 
 namespace client {
@@ -18,10 +17,11 @@ constexpr size_t START_CHAIR_WORD = 3;
 void CCardGameNotifyHandler::Dispatch(uint32_t id, Body data)
 {
     // A refused event changed nothing, and the replay does not keep it either.
-    const uint64_t refused = CRefusalLog::Instance().GetCount();
-    if (!DispatchTableEvent(id, data))
-        CGameNotifyHandler::Dispatch(id, data);
-    if (CRefusalLog::Instance().GetCount() == refused)
+    const bool taken = RunJudged([&] {
+        if (!DispatchTableEvent(id, data))
+            CGameNotifyHandler::Dispatch(id, data);
+    });
+    if (taken)
         RecordTableEvent(id, data);
 }
 
@@ -69,7 +69,7 @@ void CCardGameNotifyHandler::OnUserStart(Body body)
 {
     const int32_t chair = BodyWord(body, START_CHAIR_WORD);
     if (!IsTableChair(chair)) {
-        CRefusalLog::Instance().Refuse(GR_USER_START, "chair %d is not at the table", chair);
+        RefuseChair(GR_USER_START, chair);
         return;
     }
     if (CGameStateHolder* state = App().GetGameStateHolder())
@@ -81,7 +81,8 @@ void CCardGameNotifyHandler::OnUserStart(Body body)
 void CCardGameNotifyHandler::OnGameData(Body body)
 {
     if (ICardGameSceneHooks* hooks = Hooks())
-        hooks->OnGameData(body);
+        if (!hooks->OnGameData(body))
+            MarkRefused();
 }
 
 void CCardGameNotifyHandler::OnPlayerOffline(Body body)
@@ -110,25 +111,29 @@ void CCardGameNotifyHandler::OnCardViewChanged(Body body)
 void CCardGameNotifyHandler::OnHandCards(Body body)
 {
     if (ICardGameSceneHooks* hooks = Hooks())
-        hooks->OnSetHandCards(body);
+        if (!hooks->OnSetHandCards(body))
+            MarkRefused();
 }
 
 void CCardGameNotifyHandler::OnPlayerPassed(Body body)
 {
     if (ICardGameSceneHooks* hooks = Hooks())
-        hooks->OnPlayerPassed(body);
+        if (!hooks->OnPlayerPassed(body))
+            MarkRefused();
 }
 
 void CCardGameNotifyHandler::OnCardsThrown(Body body)
 {
     if (ICardGameSceneHooks* hooks = Hooks())
-        hooks->OnCardsThrown(body);
+        if (!hooks->OnCardsThrown(body))
+            MarkRefused();
 }
 
 void CCardGameNotifyHandler::OnNotify221165(Body body)
 {
     if (ICardGameSceneHooks* hooks = Hooks())
-        hooks->OnTableEvent221165(body);
+        if (!hooks->OnTableEvent221165(body))
+            MarkRefused();
 }
 
 void CCardGameNotifyHandler::OnTurnBegin(Body body)

@@ -1,8 +1,8 @@
 // CCardGameNotifyHandler: the card-game layer of the notification dispatcher.
 // It routes the card table's eleven events to the scene's hooks
 // (ICardGameSceneHooks, reached through the main game), hands every message
-// to the scene's recording hook while the application records games (never in
-// replay play-back), and keeps the game-data sub-id in the last-message
+// its handlers took (none refused it) to the scene's recording hook while the
+// application records games (never in replay play-back), and keeps the game-data sub-id in the last-message
 // record. CPlDkNotifyHandler is this game's layer, the one the application owns.
 //
 // Owner: the application. Threads: UI thread only.

@@ -4,6 +4,7 @@
 #include "client/TextFunctions.h"
 
 #include <algorithm>
+#include <cstdarg>
 #include <cstdio>
 
 #include "client/CGameApp.h"
@@ -134,9 +135,29 @@ void CGameNotifyHandler::SetLastMessage(uint32_t id, int32_t sub_id, size_t leng
     m_last.tick = m_tick ? m_tick() : 0;
 }
 
-void CGameNotifyHandler::LogShortBody(uint32_t id, size_t length, size_t min_bytes)
+void CGameNotifyHandler::Refuse(uint32_t id, const char* format, ...)
 {
-    CRefusalLog::Instance().Refuse(id, "%zu bytes, at least %zu expected", length, min_bytes);
+    va_list args;
+    va_start(args, format);
+    CRefusalLog::Instance().RefuseV(id, format, args);
+    va_end(args);
+    MarkRefused();
+}
+
+void CGameNotifyHandler::RefuseChair(uint32_t id, int32_t chair)
+{
+    CRefusalLog::Instance().RefuseChair(id, chair);
+    MarkRefused();
+}
+
+void CGameNotifyHandler::RefuseShortBody(uint32_t id, size_t length, size_t min_bytes)
+{
+    Refuse(id, "%zu bytes, at least %zu expected", length, min_bytes);
+}
+
+void CGameNotifyHandler::RefuseRecord(uint32_t id, size_t length)
+{
+    Refuse(id, "%zu bytes, not a sound record", length);
 }
 
 bool CGameNotifyHandler::HasMainWindow() const { return m_app.GetMainWindow() != nullptr; }
@@ -205,7 +226,8 @@ void CGameNotifyHandler::OnPlayerInfoUpdate(Body body)
     const int32_t count = BodyWord(body, 0);
     const size_t room = body.size() < INFO_ENTRIES_AT ? 0 : (body.size() - INFO_ENTRIES_AT) / INFO_ENTRY_BYTES;
     if (count < 0 || static_cast<size_t>(count) > room) {
-        LogShortBody(GR_ID_211030, body.size(), INFO_ENTRIES_AT + INFO_ENTRY_BYTES * static_cast<size_t>(std::max(count, 0)));
+        RefuseShortBody(GR_ID_211030, body.size(),
+                        INFO_ENTRIES_AT + INFO_ENTRY_BYTES * static_cast<size_t>(std::max(count, 0)));
         return;
     }
     for (size_t i = 0; i < static_cast<size_t>(count); ++i) {
@@ -236,8 +258,7 @@ void CGameNotifyHandler::OnPlayerEnter(Body body)
     if (!ReadRecord(body, entry))
         return;
     if (entry.user_id <= 0 || !IsTableChair(entry.chair)) {
-        CRefusalLog::Instance().Refuse(GR_PLAYER_ENTER, "player %d at chair %d, not a player at the table",
-                                       entry.user_id, entry.chair);
+        Refuse(GR_PLAYER_ENTER, "player %d at chair %d, not a player at the table", entry.user_id, entry.chair);
         return;
     }
     if (m_app.IsPlaying() && (records.GetRoomConfigs() & ROOM_CONFIG_ENTER_WHILE_PLAYING) == 0)
@@ -305,7 +326,7 @@ void CGameNotifyHandler::OnHallTableNotice(Body body)
 void CGameNotifyHandler::OnRandomTable(Body body)
 {
     if (!m_app.Records().ApplyTableInfo(body)) {
-        CRefusalLog::Instance().Refuse(GR_RANDOM_TABLE, "%zu bytes, not a sound record", body.size());
+        RefuseRecord(GR_RANDOM_TABLE, body.size());
         return;
     }
     if (IFrameUI* frame = m_app.Links().frame_ui)
@@ -319,7 +340,7 @@ void CGameNotifyHandler::OnRandomTable(Body body)
 void CGameNotifyHandler::OnTableChanged(Body body)
 {
     if (!m_app.Records().ApplyTableSeats(body)) {
-        CRefusalLog::Instance().Refuse(GR_TABLE_CHANGED, "%zu bytes, not a sound record", body.size());
+        RefuseRecord(GR_TABLE_CHANGED, body.size());
         return;
     }
     if (IFrameUI* frame = m_app.Links().frame_ui)

@@ -23,6 +23,7 @@
 #include <functional>
 #include <span>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "client/GameNotifyHandler.h"
@@ -168,7 +169,7 @@ protected:
     };
 
     /// Runs the row of `id` on `self`; false when the table has no such id.
-    /// A body shorter than the row's minimum is logged and ignored.
+    /// A body shorter than the row's minimum is refused.
     template <class Handler, size_t N>
     static bool RunEntry(Handler& self, const Entry<Handler> (&table)[N], uint32_t id, Body body)
     {
@@ -176,14 +177,36 @@ protected:
             if (entry.id != id)
                 continue;
             if (body.size() < entry.min_bytes)
-                LogShortBody(id, body.size(), entry.min_bytes);
+                self.RefuseShortBody(id, body.size(), entry.min_bytes);
             else
                 (self.*entry.handle)(body);
             return true;
         }
         return false;
     }
-    static void LogShortBody(uint32_t id, size_t length, size_t min_bytes);
+
+    // The verdict on the message being dispatched. A handler that refuses
+    // it says so through these; the table events are recorded only when
+    // none did (RunJudged).
+
+    /// Refuses the message: one line in the refusal log (the printf-style reason).
+    void Refuse(uint32_t id, const char* format, ...) __attribute__((format(printf, 3, 4)));
+    void RefuseChair(uint32_t id, int32_t chair);
+    void RefuseShortBody(uint32_t id, size_t length, size_t min_bytes);
+    /// A body its record reader refuses.
+    void RefuseRecord(uint32_t id, size_t length);
+    /// Refuses the message whose reason a scene hook has logged (it answered false).
+    void MarkRefused() { m_refused = true; }
+    /// Runs `handlers` with a verdict of their own and tells whether they
+    /// took the message (none refused it). A dispatch nested in them (a
+    /// game-data answer) has its own verdict and leaves this one alone.
+    template <class Handlers>
+    bool RunJudged(Handlers&& handlers)
+    {
+        const bool outer = std::exchange(m_refused, false);
+        handlers();
+        return !std::exchange(m_refused, outer);
+    }
     /// The sub-id the last-message record keeps of a message; 0 here.
     [[nodiscard]] virtual int32_t GetSubId(uint32_t id, Body data) const
     {
@@ -210,6 +233,7 @@ private:
 
     CGameApp& m_app;
     LastMessage m_last;
+    bool m_refused { false }; ///< a handler refused the message being dispatched
     std::function<uint32_t()> m_tick;
     /// Server message boxes waiting for the end of the dispatch.
     std::vector<std::string> m_pending_boxes;

@@ -156,7 +156,7 @@ void CGameNotifyHandler::OnEliminationFull(Body body)
 void CGameNotifyHandler::OnMatchStage(Body body)
 {
     if (!m_app.Records().CopyTableHeader(body)) {
-        CRefusalLog::Instance().Refuse(GR_MATCH_STAGE, "%zu bytes, not a sound record", body.size());
+        RefuseRecord(GR_MATCH_STAGE, body.size());
         return;
     }
     if (IFrameUI* frame = m_app.Links().frame_ui)
@@ -169,7 +169,7 @@ void CGameNotifyHandler::OnMatchScores(Body body)
     const int32_t count = BodyWord(body, 1);
     const size_t needed = MatchRanking::HEAD_BYTES + MatchRankEntry::BYTES * static_cast<size_t>(std::max(count, 0));
     if (count < 0 || count > MatchRanking::MAX_ENTRIES || body.size() < needed) {
-        LogShortBody(GR_ID_211170, body.size(), needed);
+        RefuseShortBody(GR_ID_211170, body.size(), needed);
         return;
     }
     CClientRecords& records = m_app.Records();

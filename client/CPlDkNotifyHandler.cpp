@@ -6,7 +6,6 @@
 #include "client/CGameFrameWnd.h"
 #include "client/CPlDkApp.h"
 #include "client/CardGameSceneHooks.h"
-#include "client/CRefusalLog.h"
 #include "net/NetLog.h"
 #include "platform/Window.h"
 
@@ -15,11 +14,6 @@ namespace client {
 namespace {
 
 constexpr const char* SORRY_PICTURE = "vur抱歉";
-
-void LogRefused(uint32_t id, size_t length)
-{
-    CRefusalLog::Instance().Refuse(id, "%zu bytes, not a sound record", length);
-}
 
 } // namespace
 
@@ -36,8 +30,11 @@ void CPlDkNotifyHandler::Dispatch(uint32_t id, Body data)
         // A short play still makes a whole record (the rest at its defaults).
         { GR_CARDS_THROWN, 0, &Handler::OnCardsThrown },
     };
-    if (RunEntry(*this, HANDLERS, id, data)) {
-        RecordTableEvent(id, data);
+    bool known = false;
+    const bool taken = RunJudged([&] { known = RunEntry(*this, HANDLERS, id, data); });
+    if (known) {
+        if (taken)
+            RecordTableEvent(id, data);
         return;
     }
     if (id == GR_IDLE_KICK)
@@ -62,7 +59,7 @@ void CPlDkNotifyHandler::OnCardsThrown(Body body)
 void CPlDkNotifyHandler::OnGameStart(Body body)
 {
     if (!m_app.GetGameState().BeginRound(body)) {
-        LogRefused(GR_GAME_START, body.size());
+        RefuseRecord(GR_GAME_START, body.size());
         return;
     }
     m_app.SetPlaying();
@@ -75,7 +72,7 @@ void CPlDkNotifyHandler::OnRandomTableStart(Body record) { OnGameStart(record); 
 void CPlDkNotifyHandler::OnGameResult(Body body)
 {
     if (!m_app.GetGameState().EndRound(body)) {
-        LogRefused(GR_GAME_RESULT, body.size());
+        RefuseRecord(GR_GAME_RESULT, body.size());
         return;
     }
     // One line per settled round in the log (also for a replay played back).
@@ -100,7 +97,7 @@ void CPlDkNotifyHandler::OnTableState(Body body)
     const Body block = body.first(rules::TABLE_GAME_DATA_BYTES);
     rules::TableGameData checked;
     if (!rules::ReadTableGameData(block, checked)) {
-        LogRefused(GR_TABLE_STATE, body.size());
+        RefuseRecord(GR_TABLE_STATE, body.size());
         return;
     }
     ICardGameSceneHooks* hooks = Hooks();
@@ -121,7 +118,7 @@ void CPlDkNotifyHandler::OnTableClosed(Body body)
         if (platform::CNativeWindow* native = window->GetNativeWindow())
             native->BringToFront();
     if (body.size() < 7 * 4) {
-        LogRefused(GR_PLAYER_EXITED, body.size());
+        RefuseRecord(GR_PLAYER_EXITED, body.size());
         return;
     }
     const int32_t chair = BodyWord(body, 1);

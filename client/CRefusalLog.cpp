@@ -16,11 +16,21 @@ CRefusalLog& CRefusalLog::Instance()
 
 void CRefusalLog::Refuse(uint32_t id, const char* format, ...)
 {
-    char reason[256];
     va_list args;
     va_start(args, format);
-    std::vsnprintf(reason, sizeof reason, format, args);
+    RefuseV(id, format, args);
     va_end(args);
+}
+
+void CRefusalLog::RefuseChair(uint32_t id, int32_t chair)
+{
+    Refuse(id, "chair %d is not at the table", chair);
+}
+
+void CRefusalLog::RefuseV(uint32_t id, const char* format, va_list args)
+{
+    char reason[256];
+    std::vsnprintf(reason, sizeof reason, format, args);
 
     std::lock_guard lock(m_mutex);
     ++m_count;

@@ -10,6 +10,7 @@
 // Owner: one per process (Instance), like the log it writes to.
 // Threads: any; a mutex guards the window and the counts, and lines are
 // written under it, so they keep their order.
+#include <cstdarg>
 #include <cstdint>
 #include <functional>
 #include <mutex>
@@ -29,6 +30,9 @@ public:
 
     /// Refuses message `id` for the printf-style reason: "message ID refused: REASON".
     void Refuse(uint32_t id, const char* format, ...) __attribute__((format(printf, 3, 4)));
+    void RefuseV(uint32_t id, const char* format, va_list args) __attribute__((format(printf, 3, 0)));
+    /// Refuses message `id` for naming a chair outside the table.
+    void RefuseChair(uint32_t id, int32_t chair);
     /// Refusals since the process started, written or not.
     [[nodiscard]] uint64_t GetCount() const;
     /// Where the lines go and the clock of the windows (tests); empty gives

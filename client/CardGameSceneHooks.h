@@ -35,16 +35,20 @@ public:
     virtual void OnCardViewReply(std::span<const uint8_t> body) = 0;
     /// 229550: a looker asks to see the cards (at least 4 bytes).
     virtual void OnCardViewRequest(std::span<const uint8_t> body) = 0;
+    // The next five answer false when they refuse the event (a chair outside
+    // the table, a length past the body), having logged why (CRefusalLog):
+    // the event changed nothing and no replay keeps it.
+
     /// 229500: game data (its header's sub-id word present).
-    virtual void OnGameData(std::span<const uint8_t> body) = 0;
+    virtual bool OnGameData(std::span<const uint8_t> body) = 0;
     /// 221170: a play; this game passes its 320-byte play record.
-    virtual void OnCardsThrown(std::span<const uint8_t> body) = 0;
+    virtual bool OnCardsThrown(std::span<const uint8_t> body) = 0;
     /// 223100: a pass (at least 36 bytes).
-    virtual void OnPlayerPassed(std::span<const uint8_t> body) = 0;
+    virtual bool OnPlayerPassed(std::span<const uint8_t> body) = 0;
     /// 229580: a chair's hand (at least 12 bytes; the count is the scene's to bound).
-    virtual void OnSetHandCards(std::span<const uint8_t> body) = 0;
+    virtual bool OnSetHandCards(std::span<const uint8_t> body) = 0;
     /// 221165 (at least 8 bytes).
-    virtual void OnTableEvent221165(std::span<const uint8_t> body) = 0;
+    virtual bool OnTableEvent221165(std::span<const uint8_t> body) = 0;
     /// 221168: a turn begins.
     virtual void OnTurnBegin(std::span<const uint8_t> body) = 0;
     /// 211300, while no round is being played.

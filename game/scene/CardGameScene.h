@@ -196,11 +196,11 @@ public:
     void OnCardViewRequest(std::span<const uint8_t> body) override;
     /// A game-data message: the 20-byte head, then as many body bytes as
     /// the head's length names (never more than were received).
-    void OnGameData(std::span<const uint8_t> body) override;
-    void OnCardsThrown(std::span<const uint8_t> body) override;
-    void OnPlayerPassed(std::span<const uint8_t> body) override;
-    void OnSetHandCards(std::span<const uint8_t> body) override;
-    void OnTableEvent221165(std::span<const uint8_t> body) override;
+    bool OnGameData(std::span<const uint8_t> body) override;
+    bool OnCardsThrown(std::span<const uint8_t> body) override;
+    bool OnPlayerPassed(std::span<const uint8_t> body) override;
+    bool OnSetHandCards(std::span<const uint8_t> body) override;
+    bool OnTableEvent221165(std::span<const uint8_t> body) override;
     void OnTurnBegin(std::span<const uint8_t> body) override;
     void OnTableEvent211300() override {}
     /// Resets the table's furniture for a new state (the round's objects
@@ -272,7 +272,8 @@ public:
     virtual int32_t SendGameData(int32_t sub_id, std::span<const uint8_t> body,
                                  GameDataQuery query = GameDataQuery::No);
     virtual void OnGameDataPlayer(int32_t sub_id, std::span<const uint8_t> body);
-    virtual void OnGameDataHand(int32_t sub_id, std::span<const uint8_t> body);
+    /// False when the hand is refused (OnSetHandCards).
+    virtual bool OnGameDataHand(int32_t sub_id, std::span<const uint8_t> body);
     /// The notification handler a queried answer goes to (the main
     /// window's, else the application's own).
     [[nodiscard]] client::IGameNotifyHandler* GetNotifyHandler() const;

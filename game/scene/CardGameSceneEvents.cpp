@@ -207,15 +207,15 @@ void CCardGameScene::OnCardViewRequest(std::span<const uint8_t> body)
         frame->PopupBox(box);
 }
 
-void CCardGameScene::OnSetHandCards(std::span<const uint8_t> body)
+bool CCardGameScene::OnSetHandCards(std::span<const uint8_t> body)
 {
     const auto chair = Word(body, 4);
     const auto count = Word(body, 8);
     if (!chair || !count || m_hand == nullptr || m_chairs == nullptr || !m_chairs->IsValidChair(*chair))
-        return;
+        return true;
     const auto cards = Cards(body, 12, *count);
     if (!cards)
-        return;
+        return true;
     std::array<int32_t, MAX_BODY_CARDS> record {};
     record.fill(-1);
     std::copy(cards->begin(), cards->end(), record.begin());
@@ -224,6 +224,7 @@ void CCardGameScene::OnSetHandCards(std::span<const uint8_t> body)
     const client::CClientRecords& records = App().Records();
     if (records.IsLookOn() && *chair == records.GetChairNO())
         SetActive(GetButton(Button::AskCardView), false);
+    return true;
 }
 
 void CCardGameScene::PlayThrowSound(int32_t type, int32_t count)
@@ -247,7 +248,7 @@ void CCardGameScene::ShowPassMark(int chair, int32_t type)
         board->ShowPassMark("不出");
 }
 
-void CCardGameScene::OnCardsThrown(std::span<const uint8_t> body)
+bool CCardGameScene::OnCardsThrown(std::span<const uint8_t> body)
 {
     const auto chair = Word(body, 12);
     const auto next = Word(body, 20);
@@ -258,10 +259,10 @@ void CCardGameScene::OnCardsThrown(std::span<const uint8_t> body)
     const auto count = Word(body, 60);
     if (!chair || !next || !seconds || !type || !beat_mask || !strength || !count || m_hand == nullptr
         || m_chairs == nullptr || !m_chairs->IsValidChair(*chair) || !m_chairs->IsValidChair(*next))
-        return;
+        return true;
     auto cards = Cards(body, 64, *count);
     if (!cards)
-        return;
+        return true;
     if (rules::IsSequenceType(*type) && m_sort_type != 4 && m_sort_type != 6) {
         const int32_t level = m_hand->GetLevel();
         auto key = [level](int32_t card) { return rules::GetCardOrder(card, level) * 10 + rules::GetCardSuit(card); };
@@ -313,9 +314,10 @@ void CCardGameScene::OnCardsThrown(std::span<const uint8_t> body)
         m_hand->SortHand(m_sort_type);
     SetActiveChair(*next, *seconds);
     StartTurn();
+    return true;
 }
 
-void CCardGameScene::OnPlayerPassed(std::span<const uint8_t> body)
+bool CCardGameScene::OnPlayerPassed(std::span<const uint8_t> body)
 {
     const auto chair = Word(body, 8);
     const auto next = Word(body, 16);
@@ -323,7 +325,7 @@ void CCardGameScene::OnPlayerPassed(std::span<const uint8_t> body)
     const auto seconds = Word(body, 32);
     if (!chair || !next || !new_lead || !seconds || m_chairs == nullptr || !m_chairs->IsValidChair(*chair)
         || !m_chairs->IsValidChair(*next))
-        return;
+        return true;
     (void)LoadSound("Snd_Pass", 1);
     HidePlayButtons();
     ShowPassMark(*chair, PASS_TYPE);
@@ -334,19 +336,21 @@ void CCardGameScene::OnPlayerPassed(std::span<const uint8_t> body)
     }
     SetActiveChair(*next, *seconds);
     StartTurn();
+    return true;
 }
 
-void CCardGameScene::OnTableEvent221165(std::span<const uint8_t> body)
+bool CCardGameScene::OnTableEvent221165(std::span<const uint8_t> body)
 {
     const auto chair = Word(body, 4);
     if (!chair || m_chairs == nullptr)
-        return;
+        return true;
     if (!m_chairs->IsValidChair(*chair)) {
-        client::CRefusalLog::Instance().Refuse(client::GR_ID_221165, "chair %d is not at the table", *chair);
-        return;
+        client::CRefusalLog::Instance().RefuseChair(client::GR_ID_221165, *chair);
+        return false;
     }
     const client::CGameStateHolder* state = GetGameState();
     SetActiveChair(PrevChair(*chair), state != nullptr ? state->GetTableWord16() : -1);
+    return true;
 }
 
 void CCardGameScene::OnTurnBegin(std::span<const uint8_t> body)

@@ -374,27 +374,29 @@ std::optional<std::span<const uint8_t>> CCardGameScene::GameDataOf(std::span<con
     return body.subspan(client::CARD_GAME_HEADER_BYTES, static_cast<size_t>(*length));
 }
 
-void CCardGameScene::OnGameData(std::span<const uint8_t> body)
+bool CCardGameScene::OnGameData(std::span<const uint8_t> body)
 {
     const auto sub_id = Word(body, 8);
-    const auto game_data = sub_id ? GameDataOf(body) : std::nullopt;
+    if (!sub_id)
+        return true;
+    const auto game_data = GameDataOf(body);
     if (!game_data)
-        return;
+        return false;
     const std::span<const uint8_t> data = *game_data;
     const auto known = std::find_if(std::begin(GAME_DATA_MINIMUM), std::end(GAME_DATA_MINIMUM),
                                     [&](const GameDataMinimum& m) { return m.sub_id == *sub_id; });
     if (known != std::end(GAME_DATA_MINIMUM) && data.size() < known->bytes)
-        return;
+        return true;
     if (*sub_id >= GAMEDATA_PLAYER_BACK && *sub_id <= GAMEDATA_PLAYER_LAST)
         OnGameDataPlayer(*sub_id, data);
     else if (*sub_id >= GAMEDATA_HAND_FIRST && *sub_id <= GAMEDATA_HAND)
-        OnGameDataHand(*sub_id, data);
+        return OnGameDataHand(*sub_id, data);
+    return true;
 }
 
-void CCardGameScene::OnGameDataHand(int32_t sub_id, std::span<const uint8_t> body)
+bool CCardGameScene::OnGameDataHand(int32_t sub_id, std::span<const uint8_t> body)
 {
-    if (sub_id == GAMEDATA_HAND)
-        OnSetHandCards(body);
+    return sub_id != GAMEDATA_HAND || OnSetHandCards(body);
 }
 
 void CCardGameScene::OnGameDataPlayer(int32_t sub_id, std::span<const uint8_t> body)

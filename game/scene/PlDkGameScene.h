@@ -139,9 +139,9 @@ public:
     /// The table-event layer's round header: this game's round start.
     void ShowRoundHeader() override { OnRoundStart(); }
     void OnRoundStart() override;
-    void OnSetHandCards(std::span<const uint8_t> body) override;
-    void OnCardsThrown(std::span<const uint8_t> body) override;
-    void OnPlayerPassed(std::span<const uint8_t> body) override;
+    bool OnSetHandCards(std::span<const uint8_t> body) override;
+    bool OnCardsThrown(std::span<const uint8_t> body) override;
+    bool OnPlayerPassed(std::span<const uint8_t> body) override;
     void PlayThrowSound(int32_t type, int32_t count) override;
     virtual void SetTableScore(int32_t points);
     virtual void UpdateScorePanel(int32_t points);
@@ -205,8 +205,8 @@ public:
     virtual void ArrangeSelection();
     /// Every arranged group and raised card undone.
     virtual void RestoreArrangement();
-    void OnGameData(std::span<const uint8_t> body) override;
-    void OnGameDataHand(int32_t sub_id, std::span<const uint8_t> body) override;
+    bool OnGameData(std::span<const uint8_t> body) override;
+    bool OnGameDataHand(int32_t sub_id, std::span<const uint8_t> body) override;
     virtual void SendJudgeSingleWin();
     /// True when it handled the press (raised a play).
     virtual bool AssistSelection();

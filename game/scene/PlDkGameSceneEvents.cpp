@@ -461,17 +461,16 @@ void CPlDkGameScene::AssistSelectionAlt()
 
 // --- Game data
 
-void CPlDkGameScene::OnGameData(std::span<const uint8_t> body)
+bool CPlDkGameScene::OnGameData(std::span<const uint8_t> body)
 {
     const auto sub_id = Word(body, 8);
     if (!sub_id || (*sub_id != GAMEDATA_JUDGE_SINGLE_WIN && *sub_id != GAMEDATA_JUDGE_PLAY_SND
                     && *sub_id != GAMEDATA_SCORE_CARDS)) {
-        CCardGameScene::OnGameData(body);
-        return;
+        return CCardGameScene::OnGameData(body);
     }
     const auto game_data = GameDataOf(body);
     if (!game_data)
-        return;
+        return false;
     const std::span<const uint8_t> data = *game_data;
     switch (*sub_id) {
     case GAMEDATA_JUDGE_SINGLE_WIN: {
@@ -490,12 +489,12 @@ void CPlDkGameScene::OnGameData(std::span<const uint8_t> body)
         OnScoreCards(data);
         break;
     }
+    return true;
 }
 
-void CPlDkGameScene::OnGameDataHand(int32_t sub_id, std::span<const uint8_t> body)
+bool CPlDkGameScene::OnGameDataHand(int32_t sub_id, std::span<const uint8_t> body)
 {
-    if (sub_id == GAMEDATA_HAND)
-        OnSetHandCards(body);
+    return sub_id != GAMEDATA_HAND || OnSetHandCards(body);
 }
 
 void CPlDkGameScene::SendJudgeSingleWin()

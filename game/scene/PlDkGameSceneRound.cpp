@@ -121,32 +121,33 @@ void CPlDkGameScene::RefreshRanking()
         App().ShowAdvertBar();
 }
 
-void CPlDkGameScene::OnSetHandCards(std::span<const uint8_t> body)
+bool CPlDkGameScene::OnSetHandCards(std::span<const uint8_t> body)
 {
     const int32_t chair = WordAt(body, 1);
     if (!IsChair(chair)) {
-        client::CRefusalLog::Instance().Refuse(client::GR_HAND_CARDS, "chair %d is not at the table", chair);
-        return;
+        client::CRefusalLog::Instance().RefuseChair(client::GR_HAND_CARDS, chair);
+        return false;
     }
     if (m_hand == nullptr)
-        return;
+        return true;
     const std::vector<int32_t> cards = CardsAt(body, 3, WordAt(body, 2));
     (void)m_hand->SetChairCards(chair, cards);
     (void)m_hand->RenumberHand(chair);
     if (IsLookOn() && chair == OwnChair())
         SetActive(GetButton(Button::AskCardView), false);
     RelayCards(chair);
+    return true;
 }
 
-void CPlDkGameScene::OnCardsThrown(std::span<const uint8_t> body)
+bool CPlDkGameScene::OnCardsThrown(std::span<const uint8_t> body)
 {
     const int32_t chair = WordAt(body, 3);
     if (!IsChair(chair)) {
-        client::CRefusalLog::Instance().Refuse(client::GR_CARDS_THROWN, "chair %d is not at the table", chair);
-        return;
+        client::CRefusalLog::Instance().RefuseChair(client::GR_CARDS_THROWN, chair);
+        return false;
     }
     if (m_hand == nullptr)
-        return;
+        return true;
     const int32_t next = WordAt(body, 4);
     const int32_t place = WordAt(body, 6);
     const int32_t seconds = WordAt(body, 7);
@@ -247,6 +248,7 @@ void CPlDkGameScene::OnCardsThrown(std::span<const uint8_t> body)
     StartTurn();
     UpdateArrangeButtons();
     RelayCards(chair);
+    return true;
 }
 
 void CPlDkGameScene::SetLastPlay(int chair, const rules::CardPlay& play)
@@ -263,12 +265,12 @@ void CPlDkGameScene::SetLastPlay(int chair, const rules::CardPlay& play)
     }
 }
 
-void CPlDkGameScene::OnPlayerPassed(std::span<const uint8_t> body)
+bool CPlDkGameScene::OnPlayerPassed(std::span<const uint8_t> body)
 {
     const int32_t chair = WordAt(body, 2);
     if (!IsChair(chair)) {
-        client::CRefusalLog::Instance().Refuse(client::GR_PLAYER_PASSED, "chair %d is not at the table", chair);
-        return;
+        client::CRefusalLog::Instance().RefuseChair(client::GR_PLAYER_PASSED, chair);
+        return false;
     }
     const int32_t next = WordAt(body, 4);
     const bool trick_over = WordAt(body, 5) != 0;
@@ -295,6 +297,7 @@ void CPlDkGameScene::OnPlayerPassed(std::span<const uint8_t> body)
     SetActiveChair(next, seconds);
     StartTurn();
     UpdateArrangeButtons();
+    return true;
 }
 
 void CPlDkGameScene::PlayThrowSound(int32_t type, int32_t count)

@@ -136,6 +136,54 @@ TEST(CardNotify, NothingIsRecordedWhileThisGameRecordsNoGames)
     EXPECT_EQ(rig.scene.calls, Strings { "turn 0B" });
 }
 
+/// This game's application as if its rooms recorded games.
+class CRecordingApp final : public CPlDkApp {
+public:
+    [[nodiscard]] bool HasRoomConfigsEx20000() const override { return true; }
+};
+
+TEST(CardNotify, TheHandlersVerdictDecidesWhatIsRecorded)
+{
+    // Only what the handlers took reaches the recording, whatever else is
+    // refused meanwhile.
+    client_test::CRecordingScene scene;
+    CRecordingApp app;
+    AppLinks links;
+    links.main_game = &scene;
+    app.SetLinks(links);
+    app.SetRunMode(RUN_MODE_STAND_ALONE);
+    app.Records().Table().player_count = 4;
+    CPlDkNotifyHandler handler { app };
+    const std::vector<uint8_t> play = BodyBuilder(64).Bytes();
+    const struct {
+        const char* what;
+        uint32_t id;
+        std::vector<uint8_t> body;
+        bool hook_refuses;
+        bool other_refusal;
+        bool recorded;
+    } cases[] = {
+        { "taken play", GR_CARDS_THROWN, play, false, false, true },
+        { "taken play, another refused meanwhile", GR_CARDS_THROWN, play, false, true, true },
+        { "play the scene refused", GR_CARDS_THROWN, play, true, false, false },
+        { "game data the scene refused", GR_GAME_DATA, BodyBuilder(20).Bytes(), true, false, false },
+        { "pass the scene refused", GR_PLAYER_PASSED, BodyBuilder(36).Bytes(), true, false, false },
+        { "start at chair 4", GR_USER_START, BodyBuilder(16).Word(3, 4).Bytes(), false, false, false },
+        { "short pass", GR_PLAYER_PASSED, BodyBuilder(35).Bytes(), false, false, false },
+        { "short round start", GR_GAME_START, BodyBuilder(8).Bytes(), false, false, false },
+        { "taken turn, another refused meanwhile", GR_TURN_BEGIN, {}, false, true, true },
+    };
+    for (const auto& c : cases) {
+        scene.calls.clear();
+        scene.refuses = c.hook_refuses;
+        scene.logs_other_refusal = c.other_refusal;
+        handler.Dispatch(c.id, c.body);
+        const std::string record = "record " + std::to_string(c.id);
+        const bool recorded = !scene.calls.empty() && scene.calls.back().starts_with(record);
+        EXPECT_EQ(recorded, c.recorded) << c.what;
+    }
+}
+
 TEST(CardNotify, MissingSceneIsSkipped)
 {
     NotifyRig rig;

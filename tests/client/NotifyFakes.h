@@ -9,6 +9,7 @@
 #include "client/CGameApp.h"
 #include "client/CPlDkApp.h"
 #include "client/CPlDkNotifyHandler.h"
+#include "client/CRefusalLog.h"
 #include "client/CardGameSceneHooks.h"
 #include "engine/core/EngineEvent.h"
 
@@ -136,11 +137,11 @@ public:
     void OnPlayerOffline(int32_t user) override { calls.push_back("offline " + std::to_string(user)); }
     void OnCardViewReply(std::span<const uint8_t> b) override { Keep("view-reply", b); }
     void OnCardViewRequest(std::span<const uint8_t> b) override { Keep("view-request", b); }
-    void OnGameData(std::span<const uint8_t> b) override { Keep("game-data", b); }
-    void OnCardsThrown(std::span<const uint8_t> b) override { Keep("thrown", b); }
-    void OnPlayerPassed(std::span<const uint8_t> b) override { Keep("passed", b); }
-    void OnSetHandCards(std::span<const uint8_t> b) override { Keep("hand", b); }
-    void OnTableEvent221165(std::span<const uint8_t> b) override { Keep("221165", b); }
+    bool OnGameData(std::span<const uint8_t> b) override { return Keep("game-data", b); }
+    bool OnCardsThrown(std::span<const uint8_t> b) override { return Keep("thrown", b); }
+    bool OnPlayerPassed(std::span<const uint8_t> b) override { return Keep("passed", b); }
+    bool OnSetHandCards(std::span<const uint8_t> b) override { return Keep("hand", b); }
+    bool OnTableEvent221165(std::span<const uint8_t> b) override { return Keep("221165", b); }
     void OnTurnBegin(std::span<const uint8_t> b) override { Keep("turn", b); }
     void OnTableEvent211300() override { calls.push_back("211300"); }
     void ResetTable() override { calls.push_back("reset"); }
@@ -152,11 +153,17 @@ public:
         calls.push_back("record " + std::to_string(id) + " " + Bytes(b));
     }
 
+    bool refuses = false;            ///< the hooks that may refuse answer false
+    bool logs_other_refusal = false; ///< each hook logs another message's refusal meanwhile
+
 private:
-    void Keep(const char* what, std::span<const uint8_t> body)
+    bool Keep(const char* what, std::span<const uint8_t> body)
     {
         calls.push_back(std::string(what) + " " + Bytes(body));
         last_body.assign(body.begin(), body.end());
+        if (logs_other_refusal)
+            client::CRefusalLog::Instance().Refuse(1, "another message");
+        return !refuses;
     }
 };
 
