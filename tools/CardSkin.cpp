@@ -144,7 +144,61 @@ Picture DrawBack(int32_t w, int32_t h)
 
 // --- Table furniture: buttons, boards, digit and glyph strips, badges.
 
-enum class Kind { Button, Board, SeatPlate, Digits, Glyphs, Badges, Icon, CheckBox, Progress, SmallCards, RankMarks };
+enum class Kind {
+    Button,
+    SymbolButton, // a button whose label is a drawn sign (text: play, pause, stop, back, forward, open)
+    Board,
+    FrameBoard, // a board whose middle band is clear (see REPLAY_BOARD_BANDS)
+    SeatPlate,
+    Digits,
+    Glyphs,
+    Badges,
+    Icon,
+    CheckBox,
+    Progress,
+    SmallCards,
+    RankMarks
+};
+
+// The replay board's bands from the top: the button row, the clear middle
+// (the points lying on the table show through it: as high as the "分数"
+// digits) and the row of the bar and its time text.
+constexpr std::array<int32_t, 3> REPLAY_BOARD_BANDS { 22, 30, 22 };
+
+// The sign of a SymbolButton, drawn in `colour` inside the box (x0, y0, x1, y1).
+void DrawSymbol(Picture& pic, std::u32string_view sign, double x0, double y0, double x1, double y1, uint32_t colour)
+{
+    const double w = x1 - x0, h = y1 - y0;
+    // A triangle pointing right (or left) filling the box.
+    auto triangle = [&](double left, double right, bool to_right) {
+        Fill(pic, [=](double x, double y) {
+            const double t = to_right ? (x - left) / (right - left) : (right - x) / (right - left);
+            return t >= 0 && t <= 1 && std::abs(y - (y0 + h / 2)) <= (1 - t) * h / 2;
+        }, left, y0, right, y1, colour);
+    };
+    auto box = [&](double left, double top, double right, double bottom) {
+        Fill(pic, [=](double x, double y) { return x >= left && x <= right && y >= top && y <= bottom; }, left, top,
+             right, bottom, colour);
+    };
+    if (sign == U"play") {
+        triangle(x0 + w * 0.2, x1 - w * 0.1, true);
+    } else if (sign == U"pause") {
+        box(x0 + w * 0.15, y0, x0 + w * 0.4, y1);
+        box(x1 - w * 0.4, y0, x1 - w * 0.15, y1);
+    } else if (sign == U"stop") {
+        box(x0 + w * 0.1, y0 + h * 0.05, x1 - w * 0.1, y1 - h * 0.05);
+    } else if (sign == U"back") {
+        triangle(x0, x0 + w / 2, false);
+        triangle(x0 + w / 2, x1, false);
+    } else if (sign == U"forward") {
+        triangle(x0, x0 + w / 2, true);
+        triangle(x0 + w / 2, x1, true);
+    } else if (sign == U"open") {
+        // A folder: its tab, then its body.
+        box(x0, y0, x0 + w * 0.45, y0 + h * 0.3);
+        box(x0, y0 + h * 0.2, x1, y1);
+    }
+}
 
 struct Furniture {
     const char* package;
@@ -161,7 +215,8 @@ std::vector<Picture> DrawFurniture(TextPen& pen, const Furniture& item)
     const int32_t w = item.width, h = item.height;
     std::vector<Picture> frames;
     switch (item.kind) {
-    case Kind::Button: {
+    case Kind::Button:
+    case Kind::SymbolButton: {
         // Frames: normal, hovered, pressed, disabled.
         static constexpr std::array<double, 4> LIGHT { 1.0, 1.18, 0.82, 0.0 };
         for (int f = 0; f < 4; ++f) {
@@ -172,10 +227,29 @@ std::vector<Picture> DrawFurniture(TextPen& pen, const Furniture& item)
             const int32_t text_h = std::max(6, int32_t(h * 0.42));
             // Measured with a digit, so that a lone sign ("—", "×") keeps its
             // place and size instead of filling the label's height.
-            pen.Draw(pic, item.text, w / 2.0 + sink, int32_t((h - text_h) / 2.0 + sink), text_h, w - 8.0,
-                     f == 3 ? Rgb(210, 210, 210) : WHITE, U"0");
+            const uint32_t ink = f == 3 ? Rgb(210, 210, 210) : WHITE;
+            if (item.kind == Kind::SymbolButton) {
+                const double side = h * 0.5;
+                DrawSymbol(pic, item.text, (w - side) / 2 + sink, (h - side) / 2 + sink, (w + side) / 2 + sink,
+                           (h + side) / 2 + sink, ink);
+            } else {
+                pen.Draw(pic, item.text, w / 2.0 + sink, int32_t((h - text_h) / 2.0 + sink), text_h, w - 8.0, ink,
+                         U"0");
+            }
             frames.push_back(std::move(pic));
         }
+        break;
+    }
+    case Kind::FrameBoard: {
+        // The two rows' panels, joined by thin side bars around the clear band.
+        Picture pic(w, h);
+        const double top = REPLAY_BOARD_BANDS[0];
+        const double bottom = h - REPLAY_BOARD_BANDS[2];
+        DrawPanel(pic, 0, 0, 3, h, 1.5, item.colour, 0xFF8C7A4Au);
+        DrawPanel(pic, w - 3, 0, w, h, 1.5, item.colour, 0xFF8C7A4Au);
+        DrawPanel(pic, 0, 0, w, top, 6.0, item.colour, 0xFF8C7A4Au);
+        DrawPanel(pic, 0, bottom, w, h, 6.0, item.colour, 0xFF8C7A4Au);
+        frames.push_back(std::move(pic));
         break;
     }
     case Kind::Board:
@@ -335,17 +409,23 @@ constexpr Furniture FURNITURE[] = {
       U"一段|二段|三段|四段|五段|六段|七段|八段|九段|十段|大师", 0xFF9A5A24u },
     { "common.kor", "名次", Kind::Badges, 64, 30, U"头游|二游|三游|末游", 0xFFCC1622u },
     { "common.kor", "复选框", Kind::CheckBox, 16, 16, U"", 0 },
-    { "replay.kor", "Rep_bitBoard", Kind::Board, 420, 44, U"", PANEL },
-    // Short enough that the time drawn under the bar's right end (eleven
-    // half-width characters of size 10) stays clear of the open button at the
-    // board's right.
-    { "replay.kor", "Rep_Rrogressbar", Kind::Progress, 76, 14, U"", 0xFFECC45Au },
-    { "replay.kor", "Rep_btnPlay", Kind::Button, 44, 26, U"播放", 0xFF2E8C46u },
-    { "replay.kor", "Rep_btnStop", Kind::Button, 44, 26, U"暂停", 0xFF9A5A24u },
-    { "replay.kor", "Rep_btnReset", Kind::Button, 44, 26, U"重放", 0xFF2C60AAu },
-    { "replay.kor", "Rep_btnPreStep", Kind::Button, 44, 26, U"后退", 0xFF2C60AAu },
-    { "replay.kor", "Rep_btnNextStep", Kind::Button, 44, 26, U"前进", 0xFF2C60AAu },
-    { "replay.kor", "Rep_btnOpenFile", Kind::Button, 44, 26, U"打开", 0xFF2C60AAu },
+    // The replay board stands on the table's centre, between the side seats'
+    // plays and over the points lying on the table: the buttons in a row
+    // above the points, the bar and its time text below them, the middle
+    // clear (132 wide: it leaves plays of up to five cards beside it clear).
+    { "replay.kor", "Rep_bitBoard", Kind::FrameBoard, 132,
+      REPLAY_BOARD_BANDS[0] + REPLAY_BOARD_BANDS[1] + REPLAY_BOARD_BANDS[2], U"", PANEL },
+    // The bar leaves room at the board's right for the time text centred
+    // under its right end (eleven half-width characters of size 10).
+    { "replay.kor", "Rep_Rrogressbar", Kind::Progress, 94, 10, U"", 0xFFECC45Au },
+    // Signs, not words, so that five fit the board's width; the hover
+    // captions name them.
+    { "replay.kor", "Rep_btnPlay", Kind::SymbolButton, 22, 18, U"play", 0xFF2E8C46u },
+    { "replay.kor", "Rep_btnStop", Kind::SymbolButton, 22, 18, U"pause", 0xFF9A5A24u },
+    { "replay.kor", "Rep_btnReset", Kind::SymbolButton, 22, 18, U"stop", 0xFF2C60AAu },
+    { "replay.kor", "Rep_btnPreStep", Kind::SymbolButton, 22, 18, U"back", 0xFF2C60AAu },
+    { "replay.kor", "Rep_btnNextStep", Kind::SymbolButton, 22, 18, U"forward", 0xFF2C60AAu },
+    { "replay.kor", "Rep_btnOpenFile", Kind::SymbolButton, 22, 18, U"open", 0xFF2C60AAu },
     { "replay.kor", "bit_cardmaster", Kind::Board, 260, 140, U"", PANEL },
     { "replay.kor", "bit_cardmaster_player", Kind::Board, 140, 80, U"", PANEL },
     { "replay.kor", "bit_cardmaster_small", Kind::SmallCards, 12, 16, U"", 0 },

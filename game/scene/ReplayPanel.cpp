@@ -26,10 +26,13 @@ constexpr const char* STOP_IMAGE = "Rep_btnStop";
 constexpr uint32_t CAPTION_COLOUR_KEY = 0xFFFFFF;
 constexpr double PART_DEPTH_STEP = 0.01;
 constexpr double CAPTION_DEPTH_STEP = 0.1;
-constexpr int32_t FIRST_BUTTON_X = 30;
-constexpr int32_t BUTTON_GAP = 15;
-constexpr int32_t BAR_GAP = 10;
-constexpr int32_t OPEN_BUTTON_RIGHT = 30;
+// The board stands on the table's centre, over the points lying on the
+// table: the buttons stand in a row along its top, the bar and the time text
+// under the bar's right end along its bottom, and the board's picture leaves
+// the band between them clear.
+constexpr int32_t SIDE_MARGIN = 5;
+constexpr int32_t ROW_MARGIN = 2;
+constexpr int32_t BUTTON_GAP = 3;
 constexpr int32_t TIME_FONT_SIZE = 10;
 constexpr int32_t CAPTION_FONT_SIZE = 12;
 constexpr int32_t CAPTION_HEIGHT = 18;
@@ -96,9 +99,9 @@ void CReplayPanel::Create()
     SetVisual(visual, BOARD_PART_LINK_FLAGS);
 
     const double left = visual->GetLeft();
-    const double centre_y = visual->GetY();
-    // Play, restart, previous and next stand in a row from the left.
-    double x = left + FIRST_BUTTON_X;
+    // Play, restart, previous and next stand in a row from the left, the
+    // open-file button at the right.
+    double x = left + SIDE_MARGIN;
     for (int i = 0; i < BUTTON_COUNT; ++i) {
         const ButtonInfo& info = BUTTONS[i];
         engine::EngineEvent click;
@@ -109,8 +112,9 @@ void CReplayPanel::Create()
         m_button_ids[i] = button->GetId();
         const double width = button->GetWidth();
         const bool open_file = static_cast<Button>(i) == Button::OpenFile;
-        const double button_x = open_file ? visual->GetRight() - OPEN_BUTTON_RIGHT - width / 2 : x + width / 2;
-        AttachPart(*visual, *button, button_x, centre_y, PART_DEPTH_STEP);
+        const double button_x = open_file ? visual->GetRight() - SIDE_MARGIN - width / 2 : x + width / 2;
+        AttachPart(*visual, *button, button_x, visual->GetTop() + ROW_MARGIN + button->GetHeight() / 2,
+                   PART_DEPTH_STEP);
         if (!open_file)
             x += width + BUTTON_GAP;
         if (engine::CImageObject* image = button->GetImageChild()) {
@@ -119,7 +123,8 @@ void CReplayPanel::Create()
             image->AddEventRoute(engine::VELOTRIX_EVENT_MOUSE_MOVE, GetId(), GAMEMSG_REPLAY_HIDE_CAPTION, 0, 0);
         }
         if (static_cast<Button>(i) == Button::Next) {
-            // The bar starts 10 pixels right of the next-step button.
+            // The bar runs along the bottom from the left, the time text
+            // under it.
             auto* bar = dynamic_cast<engine::CGuiProgressBar*>(
                 RegisterObject(std::make_unique<engine::CGuiProgressBar>()));
             if (bar == nullptr)
@@ -134,8 +139,8 @@ void CReplayPanel::Create()
             // the next-step button.
             if (engine::CImageObject* knob = bar->GetThumb())
                 knob->AddFlags(engine::VELOTRIX_OBJ_HIT_PICTURE);
-            const double bar_left = button->GetRight() + BAR_GAP;
-            AttachPart(*visual, *bar, bar_left + bar->GetWidth() / 2, centre_y, PART_DEPTH_STEP);
+            AttachPart(*visual, *bar, left + SIDE_MARGIN + bar->GetWidth() / 2,
+                       visual->GetBottom() - ROW_MARGIN - TIME_FONT_SIZE - bar->GetHeight() / 2, PART_DEPTH_STEP);
         }
     }
     UpdateButtons();

@@ -4,6 +4,7 @@
 // seats' plates and card-count and points displays off their fans; before a
 // round the slogan's drawn part stays off the start button.
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <string>
 #include <vector>
@@ -12,9 +13,11 @@
 #include "engine/core/ImageObject.h"
 #include "engine/widgets/GuiButton.h"
 #include "engine/widgets/GuiDigitText.h"
+#include "engine/widgets/GuiProgressBar.h"
 #include "game/scene/BoardTestSupport.h"
 #include "game/scene/PlDkGameScene.h"
 #include "game/scene/PlDkSeatBoard.h"
+#include "game/scene/ReplayPanel.h"
 #include "game/scene/SceneRecorders.h"
 #include "game/scene/SkinImages.h"
 
@@ -36,8 +39,11 @@ engine::EngineRect ScreenRect(const engine::CEngineObject& object)
     return { left, top, left + static_cast<int32_t>(w), top + static_cast<int32_t>(h) };
 }
 // The part of a 32-bit picture (frame 0) that is drawn at all, placed as the
-// object showing it: its rows and columns with a pixel of some opacity.
-engine::EngineRect DrawnRect(const engine::ImageRecord& image, const engine::EngineRect& placed)
+// object showing it: its rows and columns with a pixel of some opacity
+// (within `clip` when one is given).
+engine::EngineRect DrawnRect(const engine::ImageRecord& image, const engine::EngineRect& placed,
+                             const engine::EngineRect& clip = { INT32_MIN / 2, INT32_MIN / 2, INT32_MAX / 2,
+                                                                INT32_MAX / 2 })
 {
     EXPECT_FALSE(image.IsPaletteImage());
     EXPECT_GE(image.pixel_bytes, uint32_t(image.width) * image.height * 4);
@@ -46,9 +52,12 @@ engine::EngineRect DrawnRect(const engine::ImageRecord& image, const engine::Eng
     engine::EngineRect drawn { image.width, image.height, 0, 0 };
     for (int y = 0; y < image.height; ++y)
         for (int x = 0; x < image.width; ++x)
-            if (image.pixels[(size_t(y) * image.width + x) * 4 + 3] != 0)
+            if (image.pixels[(size_t(y) * image.width + x) * 4 + 3] != 0 && placed.left + x >= clip.left &&
+                placed.left + x < clip.right && placed.top + y >= clip.top && placed.top + y < clip.bottom)
                 drawn = { std::min(drawn.left, x), std::min(drawn.top, y), std::max(drawn.right, x + 1),
                           std::max(drawn.bottom, y + 1) };
+    if (drawn.IsEmpty())
+        return {};
     return { placed.left + drawn.left, placed.top + drawn.top, placed.left + drawn.right,
              placed.top + drawn.bottom };
 }
@@ -72,40 +81,49 @@ protected:
             "PlayerBoardSmall", "digit_restcard", "word_zhang", "word_fen", "ScoreDigit", "ScoreUnite",
             "btn_StartGame", "slogan", "名次", "炸弹图标", "花_图标",
             "牌正面50x68", "牌背面50x68", "牌正面71x96", "牌背面71x96",
-            "牌正面82x110", "牌背面82x110", "牌正面98x132", "牌背面98x132",
+            "牌正面82x110", "牌背面82x110", "牌正面98x132", "牌背面98x132", "分数", "分", "不出",
         });
         LinkTable(m_app, m_chat, m_connection);
+        MakeScene();
+    }
+    ~TableOverlapTest() override { m_engine.m_objects->DestroyObject(m_scene->GetId()); }
+
+    void MakeScene()
+    {
         m_scene = AddScene<CPlDkGameScene>(TABLE);
         for (int view = 0; view < CPlDkGameScene::SEATS; ++view)
             m_scene->GetSeatBoard(view)->SetPlayer(view);
     }
-    ~TableOverlapTest() override { m_engine.m_objects->DestroyObject(m_scene->GetId()); }
-
     // A round joined mid-way: 27 cards each less those played, the own hand
-    // face up, two cards of the last trick before each side seat, and score
-    // points still in every side hand (so its points display shows).
-    void ResumeMidRound()
+    // face up, `played` cards of the last trick before each side seat, and
+    // score points still in every side hand (so its points display shows).
+    void ResumeMidRound(int played = 2)
     {
         rules::TableGameData& data = m_app.GetGameState().GetTableData();
         data.reserved_80 = 27;
         SpreadRunningRound(data, 80, 0);
         for (int chair = 1; chair < 4; ++chair) {
-            data.trick_cards[chair][0] = 80 + chair;
-            data.trick_cards[chair][1] = 84 + chair;
+            for (int i = 0; i < played; ++i) {
+                // The deck's card 80 + 4i + chair is the chair's (i mod 4).
+                const int card = 80 + 4 * i + chair;
+                data.trick_cards[chair][i] = card;
+                data.deck[card] = { card, 0, 0, 0, rules::CARD_PLACE_TRICK, chair, i, played };
+            }
             data.hand_points[chair] = 25;
         }
         m_scene->ResumeGame();
         Run();
     }
-    // The rectangles of the hand cards shown at a seat.
-    std::vector<engine::EngineRect> HandAt(int view)
+    // The rectangles of the cards in a state shown at a seat.
+    std::vector<engine::EngineRect> CardsAt(int view, int32_t state = CARD_STATE_HAND)
     {
         std::vector<engine::EngineRect> rects;
         for (int i = 0; i < m_scene->Sprites().Count(); ++i)
-            if (const CardSpriteState& s = m_scene->Sprites().At(i); s.state == CARD_STATE_HAND && s.view == view)
+            if (const CardSpriteState& s = m_scene->Sprites().At(i); s.state == state && s.view == view)
                 rects.push_back(ScreenRect(*m_scene->GetSprite(i)->GetFace()));
         return rects;
     }
+    std::vector<engine::EngineRect> HandAt(int view) { return CardsAt(view); }
     // Each rectangle meets none of `others`.
     static void ExpectClear(const char* what, const engine::EngineRect& rect,
                             const std::vector<engine::EngineRect>& others)
@@ -151,6 +169,49 @@ TEST_F(TableOverlapTest, BeforeARoundTheSlogansDrawnPartLeavesTheStartButtonClea
         DrawnRect(*m_paint->images.at("slogan"), ScreenRect(*m_scene->GetSlogan()));
     ASSERT_FALSE(slogan.IsEmpty());
     ExpectClear("start button", ScreenRect(*start), { slogan });
+}
+
+TEST_F(TableOverlapTest, InAReplayTheBoardLeavesThePlaysThePointsAndThePassMarksClear)
+{
+    LoadSkinImages(m_paint->images, "replay.kor",
+                   { "Rep_bitBoard", "Rep_Rrogressbar", "Rep_btnPlay", "Rep_btnStop", "Rep_btnReset",
+                     "Rep_btnPreStep", "Rep_btnNextStep", "Rep_btnOpenFile" });
+    // A replay's table: the scene holds the board and centres it at its start.
+    m_engine.m_objects->DestroyObject(m_scene->GetId());
+    m_app.SetReplayMode(1);
+    MakeScene();
+    m_scene->OnStart();
+    auto* board = dynamic_cast<CReplayPanel*>(m_scene->GetReplayBoard());
+    ASSERT_NE(board, nullptr);
+    // Five cards played at each side seat, points lying on the table, and
+    // every seat's pass mark (where a pass would show it).
+    ResumeMidRound(5);
+    m_scene->UpdateScorePanel(100);
+    for (int chair = 0; chair < CPlDkGameScene::SEATS; ++chair)
+        m_scene->ShowPassMark(chair, CPlDkGameScene::PLAY_TYPE_PASS);
+    Run(1000);
+
+    std::vector<std::pair<std::string, engine::EngineRect>> others { { "points",
+                                                                      ScreenRect(*m_scene->GetScorePanel()) } };
+    for (int view = 0; view < CPlDkGameScene::SEATS; ++view) {
+        const std::string seat = " of view " + std::to_string(view);
+        others.emplace_back("pass mark" + seat, ScreenRect(*m_scene->GetSeatBoard(view)->GetMark()));
+        if (view == 1 || view == 3) {
+            const std::vector<engine::EngineRect> played = CardsAt(view, CARD_STATE_PLAYED);
+            ASSERT_EQ(played.size(), 5u) << view;
+            for (const engine::EngineRect& card : played)
+                others.emplace_back("played card" + seat, card);
+        }
+    }
+    const engine::EngineRect placed = ScreenRect(*board);
+    for (const auto& [what, rect] : others) {
+        SCOPED_TRACE(what);
+        EXPECT_TRUE(DrawnRect(*m_paint->images.at("Rep_bitBoard"), placed, rect).IsEmpty())
+            << "the board's picture at " << Describe(placed) << " covers " << Describe(rect);
+        for (int i = 0; i < CReplayPanel::BUTTON_COUNT; ++i)
+            ExpectClear("button", ScreenRect(*board->GetButton(static_cast<CReplayPanel::Button>(i))), { rect });
+        ExpectClear("bar", ScreenRect(*board->GetProgressBar()), { rect });
+    }
 }
 
 } // namespace
