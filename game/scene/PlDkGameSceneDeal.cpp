@@ -167,6 +167,9 @@ void CPlDkGameScene::StartDeal()
             }
         }
         SortHand(m_sort_type);
+        // Every seat shows its card count, as after a live deal.
+        for (int chair = 0; chair < SEATS; ++chair)
+            RelayCards(chair);
         (void)AddWaitFramesAction(this, PARTNER_STEP_WAIT, &partner_step);
         return;
     }

@@ -407,7 +407,10 @@ void CPlDkSeatBoard::LayoutScore()
         score->Activate();
     const double angle = GetAngle();
     SetAngle(0.0);
-    score->MoveTo(GetLeft(), GetY());
+    // The score ends at the plate's left end (above the left seat's plate
+    // and below the right one's once turned with them), off the plate.
+    const engine::CEngineObject* drawn = score->GetVisual();
+    score->MoveTo(GetLeft() - (drawn != nullptr ? drawn->GetWidth() : score->GetWidth()) / 2, GetY());
     if (engine::CCanvasObject* bomb = GetBombCanvas()) {
         const double x = score->IsActive() ? score->GetX() + score->GetWidth() + BOMB_WIDTH / 2 : score->GetX();
         bomb->MoveTo(x, GetY());

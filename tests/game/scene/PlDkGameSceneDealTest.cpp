@@ -8,6 +8,7 @@
 #include "client/CPlDkGameState.h"
 #include "engine/core/CanvasObject.h"
 #include "engine/widgets/GuiButton.h"
+#include "engine/widgets/GuiDigitText.h"
 #include "game/scene/BoardTestSupport.h"
 #include "game/scene/FlippedCardSprite.h"
 #include "game/scene/PlDkCardSprite.h"
@@ -102,6 +103,24 @@ TEST_F(PlDkDealTest, EachTickGivesTheNextSpriteToTheNextChairWithTheOwnAndOpenCa
         // The turned card went to its holder at tick 54 and the chat said so.
         EXPECT_NE(ChatText().find("player0<c=0>抓到翻牌"), std::string::npos);
         EXPECT_EQ(m_scene->GetTurnedCard()->Record().card, 7);
+    }
+}
+
+TEST_F(PlDkDealTest, AfterTheDealEverySeatShowsItsCardCountInAReplayAsAtALiveTable)
+{
+    for (const bool replay : { true, false }) {
+        SCOPED_TRACE(replay ? "replay" : "live");
+        m_app.SetReplayMode(replay ? 1 : 0);
+        SetRound(27, 0, 1);
+        m_scene->ClearTable();
+        m_scene->ResetTable();
+        m_scene->StartDeal();
+        Run(4000);
+        for (int view = 1; view < CPlDkGameScene::SEATS; ++view) {
+            const engine::CGuiDigitText* count = m_scene->GetPlDkSeatBoard(view)->GetCardCount();
+            ASSERT_TRUE(count->IsActive()) << view;
+            EXPECT_EQ(count->GetValue(), 27) << view;
+        }
     }
 }
 

@@ -95,7 +95,8 @@ TEST_F(PlDkSeatBoardTest, ScoreCountsUpAndTheBombIconFollowsIt)
     board->ShowBombCount(2);
     const engine::CCanvasObject* bomb = board->GetBombCanvas();
     EXPECT_TRUE(bomb->IsActive());
-    EXPECT_EQ(board->GetScore()->GetX(), board->GetLeft());
+    // The score ends at the plate's left end.
+    EXPECT_EQ(board->GetScore()->GetX() + board->GetScore()->GetVisual()->GetWidth() / 2, board->GetLeft());
     EXPECT_EQ(bomb->GetX(), board->GetScore()->GetX() + board->GetScore()->GetWidth() + 40);
 
     board->ResetRound();

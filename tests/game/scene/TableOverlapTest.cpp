@@ -111,6 +111,8 @@ protected:
             }
             data.hand_points[chair] = 25;
         }
+        for (int chair = 0; chair < 4; ++chair)
+            data.points_won[chair] = 100;
         m_scene->ResumeGame();
         Run();
     }
@@ -145,6 +147,14 @@ TEST_F(TableOverlapTest, MidRoundThePlatesAndDisplaysLeaveTheHandsClear)
     ResumeMidRound();
     const CPlDkSeatBoard* own = m_scene->GetPlDkSeatBoard(0);
     ExpectClear("own plate", ScreenRect(*own->GetCanvas()), HandAt(0));
+    // Every seat's score (the points it took) stays off its plate once
+    // counted up.
+    Run(1000);
+    for (int view = 0; view < CPlDkGameScene::SEATS; ++view) {
+        const CPlDkSeatBoard* board = m_scene->GetPlDkSeatBoard(view);
+        ASSERT_TRUE(board->GetScore()->IsActive()) << view;
+        ExpectClear("score", ScreenRect(*board->GetScore()), { ScreenRect(*board->GetCanvas()) });
+    }
     for (int view = 1; view < CPlDkGameScene::SEATS; ++view) {
         SCOPED_TRACE(view);
         const CPlDkSeatBoard* board = m_scene->GetPlDkSeatBoard(view);
