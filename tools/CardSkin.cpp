@@ -336,10 +336,11 @@ std::vector<Picture> DrawFurniture(TextPen& pen, const Furniture& item)
         }
         break;
     case Kind::RankMarks:
-        // Frame v - 1 for the value v: 2 .. K, A, then the small and big jokers.
+        // Frame v - 1 for the value v: 2 .. K, A, then the small and big jokers,
+        // in light inks for the counter's dark board (the big joker in red).
         for (int value = 1; value <= 15; ++value) {
             Picture pic(w, h);
-            const uint32_t ink = value == 15 ? RED_INK : value == 14 ? BLACK_INK : item.colour;
+            const uint32_t ink = value == 15 ? Rgb(255, 96, 84) : item.colour;
             pen.Draw(pic, value >= 14 ? std::u32string(value == 15 ? U"大" : U"小") : RankText(value), w / 2.0, 1, h - 2,
                      w - 1.0, ink);
             frames.push_back(std::move(pic));
@@ -426,13 +427,15 @@ constexpr Furniture FURNITURE[] = {
     { "replay.kor", "Rep_btnPreStep", Kind::SymbolButton, 22, 18, U"back", 0xFF2C60AAu },
     { "replay.kor", "Rep_btnNextStep", Kind::SymbolButton, 22, 18, U"forward", 0xFF2C60AAu },
     { "replay.kor", "Rep_btnOpenFile", Kind::SymbolButton, 22, 18, U"open", 0xFF2C60AAu },
-    { "replay.kor", "bit_cardmaster", Kind::Board, 260, 140, U"", PANEL },
+    // The counter: eight rows of rank marks (14 apart from 30 down) fit, and
+    // its count ("剩余81张" at most, 106 pixels in) clears the centred menu button.
+    { "replay.kor", "bit_cardmaster", Kind::Board, 260, 148, U"", PANEL },
     { "replay.kor", "bit_cardmaster_player", Kind::Board, 140, 80, U"", PANEL },
     { "replay.kor", "bit_cardmaster_small", Kind::SmallCards, 12, 16, U"", 0 },
-    { "replay.kor", "bit_cardrank", Kind::RankMarks, 16, 13, U"", 0xFF16161Cu },
+    { "replay.kor", "bit_cardrank", Kind::RankMarks, 16, 13, U"", 0xFFF0ECDCu },
     { "replay.kor", "btn_redcross", Kind::Button, 18, 18, U"×", 0xFFCC1622u },
     { "cardmaster.kor", "btn_Cardmaster", Kind::Button, 26, 26, U"记", 0xFF9A5A24u },
-    { "frame.kor", "btn_popmenu", Kind::Button, 56, 24, U"菜单", 0xFF2C60AAu },
+    { "frame.kor", "btn_popmenu", Kind::Button, 40, 24, U"菜单", 0xFF2C60AAu },
     // The advert bar's tabs: the bar writes their captions in black.
     { "frame.kor", "btn_ScoreTab", Kind::Button, 64, 24, U"", 0xFFCDE6D2u },
     { "frame.kor", "btn_AdvertTab", Kind::Button, 64, 24, U"", 0xFFCDE6D2u },

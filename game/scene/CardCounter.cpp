@@ -221,9 +221,12 @@ void CCardCounter::Relayout()
         if (board != nullptr && board->IsActive())
             PlaceSeatBoard(view);
     }
+    // The table's corner, where the counter's button opens it: never over
+    // the side panel beside the table.
+    const engine::EngineRect area = GetMainGameRect();
     const double width = GetWidth();
     const double height = GetHeight();
-    MoveTo(GetViewWidth() - width / 2, GetViewHeight() - RELAYOUT_BOTTOM_GAP - height / 2);
+    MoveTo(area.right - width / 2, area.bottom - RELAYOUT_BOTTOM_GAP - height / 2);
     Invalidate();
 }
 

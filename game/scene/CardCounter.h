@@ -91,8 +91,8 @@ public:
     virtual void PlaceSeatBoard(int view);
     virtual void ShowPopupMenu(int32_t x, int32_t y);
     virtual void UpdateMenuNames();
-    /// Places the active seat boards again and puts the counter in the view's
-    /// bottom-right corner.
+    /// Places the active seat boards again and puts the counter in the
+    /// main-game area's bottom-right corner, just above the button row.
     virtual void Relayout();
     virtual void GetSmallCardImage(engine::ImageRef& out, int32_t card);
 

@@ -20,7 +20,8 @@ struct Expected {
 };
 
 // Sizes are checked for the cards (the table's layout depends on them) and
-// for the pictures the info box draws at its own size; the frame counts are
+// for the pictures the info box draws at its own size (and the card counter's
+// board and menu button, whose count text must clear the button); the frame counts are
 // what the code indexes: buttons have four state frames, digit strips ten,
 // the seat plate three, a face strip 54.
 constexpr uint16_t ANY = 0;
@@ -55,9 +56,9 @@ constexpr Expected IMAGES[] = {
     { "replay.kor", "Rep_btnPlay", ANY, ANY, 4 },   { "replay.kor", "Rep_btnStop", ANY, ANY, 4 },
     { "replay.kor", "Rep_btnReset", ANY, ANY, 4 },  { "replay.kor", "Rep_btnPreStep", ANY, ANY, 4 },
     { "replay.kor", "Rep_btnNextStep", ANY, ANY, 4 }, { "replay.kor", "Rep_btnOpenFile", ANY, ANY, 4 },
-    { "replay.kor", "bit_cardmaster", ANY, ANY, 1 }, { "replay.kor", "bit_cardmaster_player", ANY, ANY, 1 },
+    { "replay.kor", "bit_cardmaster", 260, 148, 1 }, { "replay.kor", "bit_cardmaster_player", ANY, ANY, 1 },
     { "replay.kor", "bit_cardmaster_small", ANY, ANY, 54 }, { "replay.kor", "bit_cardrank", 16, 13, 15 },
-    { "replay.kor", "btn_redcross", ANY, ANY, 4 },  { "frame.kor", "btn_popmenu", ANY, ANY, 4 },
+    { "replay.kor", "btn_redcross", ANY, ANY, 4 },  { "frame.kor", "btn_popmenu", 40, 24, 4 },
     { "frame.kor", "btn_ScoreTab", ANY, ANY, 4 },   { "frame.kor", "btn_AdvertTab", ANY, ANY, 4 },
     { "frame.kor", "btn_signup", ANY, ANY, 4 },     { "frame.kor", "btn_giveup", ANY, ANY, 4 },
     { "frame.kor", "word_waitmatchstart", ANY, ANY, 18 }, { "frame.kor", "digit_waitmatchstart", ANY, ANY, 10 },

@@ -292,12 +292,17 @@ TEST_F(CardCounterTest, MenuButtonRightPressAndCloseButtonWorkByMouse)
     EXPECT_FALSE(menu->IsActive());
 }
 
-TEST_F(CardCounterTest, RelayoutPutsTheCounterInTheViewsBottomRightCorner)
+TEST_F(CardCounterTest, RelayoutPutsTheCounterInTheTablesBottomRightCorner)
 {
     CCardCounter* counter = MakeCounter();
     counter->Relayout();
     EXPECT_EQ(counter->GetRight(), 800);
     EXPECT_EQ(counter->GetBottom(), 600 - 30);
+    // Beside a side panel: the table's corner, not the window's.
+    counter->SetMainGameRect(EngineRect { 0, 0, 700, 500 });
+    counter->Relayout();
+    EXPECT_EQ(counter->GetRight(), 700);
+    EXPECT_EQ(counter->GetBottom(), 500 - 30);
 }
 
 } // namespace
