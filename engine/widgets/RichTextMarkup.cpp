@@ -126,6 +126,30 @@ std::string EscapeMarkup(std::string_view text)
     return out;
 }
 
+namespace {
+
+/// Whether the bytes can stand as one value of a tag's list as they are.
+bool IsPlainTagValue(std::string_view value)
+{
+    if (value.empty() || value.find("notify") != std::string_view::npos)
+        return false;
+    return std::none_of(value.begin(), value.end(), [](char c) {
+        return static_cast<unsigned char>(c) < 0x20 || c == 0x7F || std::strchr("<>,;=#", c) != nullptr;
+    });
+}
+
+} // namespace
+
+std::string MarkupLink(std::string_view url, std::string_view text)
+{
+    constexpr std::string_view KEY = "url_text=";
+    if (!IsPlainTagValue(url) || !IsPlainTagValue(text) || KEY.size() + url.size() + 1 + text.size() > MAX_TAG_BYTES)
+        return EscapeMarkup(text);
+    std::string tag = "<";
+    tag.append(KEY).append(url).append(",").append(text).append(">");
+    return tag;
+}
+
 // Appending -------------------------------------------------------------------
 
 void CRichTextView::AppendMarkup(std::string_view text)

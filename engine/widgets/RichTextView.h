@@ -373,4 +373,11 @@ protected:
 /// nothing after it is dropped. The one escaping step of the program.
 [[nodiscard]] std::string EscapeMarkup(std::string_view text);
 
+/// A link to `url` that shows `text` ("<url_text=URL,TEXT>"). A tag's values
+/// have no escapes, so when either holds what means something inside a tag
+/// ('<', '>', ',', ';', '=', '#', a control byte, the word "notify") or the
+/// tag would be too long to be read as one, no link is made: the text is
+/// shown as it is (EscapeMarkup).
+[[nodiscard]] std::string MarkupLink(std::string_view url, std::string_view text);
+
 } // namespace engine

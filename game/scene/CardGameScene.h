@@ -215,6 +215,9 @@ public:
     virtual void RecordEventMatch(uint32_t id, std::span<const uint8_t> body);
     /// Runs before a recording is saved (nothing in this class).
     virtual void OnBeforeSaveRecording() {}
+    /// The chat line that tells where a replay was saved: a link to the
+    /// path's folder showing `link_text`.
+    void AnnounceReplaySaved(const std::string& path, std::string_view link_text) const;
     /// Runs when a round's header has been shown (nothing in this class).
     virtual void OnRoundStart() {}
     /// The round header's table part: reset, info box, round-start hook.

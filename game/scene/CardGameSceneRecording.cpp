@@ -6,6 +6,7 @@
 #include "client/CGameApp.h"
 #include "client/CPlDkNotifyHandler.h"
 #include "client/panel/PanelText.h"
+#include "engine/widgets/RichTextView.h"
 #include "game/scene/CardGameScene.h"
 #include "game/scene/ReplayPanel.h"
 
@@ -51,11 +52,7 @@ void CCardGameScene::RecordEventNormal(uint32_t id, std::span<const uint8_t> bod
     case GR_GAME_RESULT: {
         (void)board->RecordEvent(id, body);
         OnBeforeSaveRecording();
-        const std::string path = board->SaveRecording(SAVE_WRITES_FILE).path;
-        const size_t cut = path.find_last_of("/\\");
-        const std::string folder = cut == std::string::npos ? path : path.substr(0, cut);
-        App().ShowSystemMessage(panel::FormatText(
-            " <z=qv系统通知><c=255> 游戏录像已保存到<url_text=%s,录像目录><c=255>\r\n", folder.c_str()));
+        AnnounceReplaySaved(board->SaveRecording(SAVE_WRITES_FILE).path, "录像目录");
         break;
     }
     case GR_GAME_DATA:
@@ -66,6 +63,16 @@ void CCardGameScene::RecordEventNormal(uint32_t id, std::span<const uint8_t> bod
     default:
         break;
     }
+}
+
+void CCardGameScene::AnnounceReplaySaved(const std::string& path, std::string_view link_text) const
+{
+    // The path holds the game's name, which is not ours: the link is made
+    // only when it can carry it.
+    const size_t cut = path.find_last_of("/\\");
+    const std::string folder = cut == std::string::npos ? path : path.substr(0, cut);
+    App().ShowSystemMessage(panel::FormatText(" <z=qv系统通知><c=255> 游戏录像已保存到%s<c=255>\r\n",
+                                              engine::MarkupLink(folder, link_text).c_str()));
 }
 
 void CCardGameScene::RecordEventMatch(uint32_t id, std::span<const uint8_t> body)

@@ -425,12 +425,8 @@ void CPlDkGameScene::ShowReplaySavedNotice()
         return;
     const ReplaySaveResult saved = board->SaveRecording(true);
     // Only a file that is on disk is announced.
-    if (!saved.written)
-        return;
-    const size_t cut = saved.path.find_last_of('\\');
-    const std::string folder = cut == std::string::npos ? saved.path : saved.path.substr(0, cut);
-    Chat(panel::FormatText(" <z=qv系统通知><c=255> 游戏录像已保存到<url_text=%s,%s><c=255>\r\n", folder.c_str(),
-                           saved.path.c_str()));
+    if (saved.written)
+        AnnounceReplaySaved(saved.path, saved.path);
 }
 
 } // namespace scene

@@ -519,16 +519,15 @@ const char* ReplayRefusalReason(ReplayRefusal refusal)
     return "";
 }
 
-std::string ReplayFolder(std::string_view exe_dir, int32_t user_id, std::string_view game_name)
-{
-    return std::string(exe_dir) + "replays\\" + Printf("%d", static_cast<int>(user_id)) + "\\" + std::string(game_name)
-        + "\\";
-}
+namespace {
 
-std::string ReplayFileTitle(std::string_view name, int year, int month, int day, int hour, int minute, int second)
+/// The game's or the match's name (not ours) as one part of a path: a
+/// separator, a control byte or a name of dots would put the file elsewhere
+/// or make it hard to name, so each becomes '_'. GBK trail bytes (0x5C too) stay.
+std::string PathPartOf(std::string_view name)
 {
-    // The match name comes from the server: a separator in it would put the
-    // file outside the replay folder. GBK trail bytes (0x5C too) stay.
+    if (name.find_first_not_of('.') == std::string_view::npos)
+        return std::string(name.size(), '_');
     std::string safe;
     safe.reserve(name.size());
     for (size_t i = 0; i < name.size(); ++i) {
@@ -537,9 +536,23 @@ std::string ReplayFileTitle(std::string_view name, int year, int month, int day,
             safe += name[++i];
             continue;
         }
-        safe += name[i] == '/' || name[i] == '\\' ? '_' : name[i];
+        const auto byte = static_cast<unsigned char>(name[i]);
+        safe += byte == '/' || byte == '\\' || byte < 0x20 || byte == 0x7F ? '_' : name[i];
     }
-    return safe + Printf("_%d年%d月%d日%d时%d分%d秒", year, month, day, hour, minute, second);
+    return safe;
+}
+
+} // namespace
+
+std::string ReplayFolder(std::string_view exe_dir, int32_t user_id, std::string_view game_name)
+{
+    return std::string(exe_dir) + "replays\\" + Printf("%d", static_cast<int>(user_id)) + "\\"
+        + PathPartOf(game_name) + "\\";
+}
+
+std::string ReplayFileTitle(std::string_view name, int year, int month, int day, int hour, int minute, int second)
+{
+    return PathPartOf(name) + Printf("_%d年%d月%d日%d时%d分%d秒", year, month, day, hour, minute, second);
 }
 
 std::string ReplayFilePath(std::string_view folder, std::string_view title)

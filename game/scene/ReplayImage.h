@@ -170,10 +170,11 @@ inline constexpr char REPLAY_UNREADABLE_TEXT[] = "录像文件无法读取";
 [[nodiscard]] std::string FormatReplayVersionWarning(int32_t major, int32_t minor, int32_t file_major,
                                                      int32_t file_minor);
 
-/// "%sreplays\%d\%s\": program folder, user id, game name.
+/// "%sreplays\%d\%s\": program folder, user id, game name. The names here
+/// and in ReplayFileTitle are not ours: a path separator or a control byte in
+/// them (outside a GBK character) becomes '_', and so does a name of dots.
 [[nodiscard]] std::string ReplayFolder(std::string_view exe_dir, int32_t user_id, std::string_view game_name);
-/// "%s_%d年%d月%d日%d时%d分%d秒" of a name and a local time; a path separator
-/// in the name (outside a GBK character) becomes '_'.
+/// "%s_%d年%d月%d日%d时%d分%d秒" of a name and a local time.
 [[nodiscard]] std::string ReplayFileTitle(std::string_view name, int year, int month, int day, int hour, int minute,
                                           int second);
 /// "%s%s.qvrep" of a folder and a title.

@@ -13,6 +13,7 @@
 #include "game/scene/BoardTestSupport.h"
 #include "game/scene/PlDkGameScene.h"
 #include "game/scene/PlDkSeatBoard.h"
+#include "game/scene/ReplayPanel.h"
 #include "game/scene/SceneRecorders.h"
 #include "platform/ByteOrder.h"
 
@@ -185,6 +186,47 @@ TEST_F(HostileNamesTest, EveryLineThatNamesAPlayerShowsTheNameAsItIs)
                 << name.what << " on " << road.what << ": " << shown;
             EXPECT_FALSE(linked) << name.what << " on " << road.what;
         }
+    }
+}
+
+TEST_F(HostileNamesTest, TheReplaySavedLineShowsTheGameNameAsItIsAndLinksOnlyWhenItCan)
+{
+    AddImage("Rep_bitBoard", 500, 40);
+    m_app.SetReplayMode(1); // makes the board
+    m_scene->CreateInfoBoard();
+    m_app.SetReplayMode(0);
+    auto* board = dynamic_cast<CReplayPanel*>(m_scene->GetReplayBoard());
+    ASSERT_NE(board, nullptr);
+    // The game's name, what the line shows of it (in the folder and the file
+    // title; a separator or control byte is '_' there), and whether the line
+    // may link to the folder.
+    const struct {
+        const char* what;
+        std::string game;
+        std::string shown;
+        bool linked;
+    } games[] = {
+        { "plain", "拖拉机", "拖拉机", true },
+        { "link", "<url=http://evil.example/>", "<url=http:__evil.example_>", false },
+        { "tags", "<c=255><size=40>x<>", "<c=255><size=40>x<>", false },
+        { "colour codes", "#r#b##y", "#r#b##y", false },
+        { "list and key", "a,b;c=1", "a,b;c=1", false },
+        { "key word", "notify", "notify", false },
+        { "control bytes", "a\r\nb", "a__b", true },
+    };
+    for (const auto& game : games) {
+        m_app.Records().Launch().game_name = game.game;
+        (void)board->StartRecording();
+        board->RecordTableInfo();
+        (void)board->RecordEvent(client::GR_GAME_START, {});
+        m_chat.lines.clear();
+        m_scene->ShowReplaySavedNotice();
+        ASSERT_EQ(m_chat.lines.size(), 1u) << game.what;
+        bool linked = false;
+        const std::string shown = Shown(linked);
+        EXPECT_NE(shown.find("游戏录像已保存到"), std::string::npos) << game.what;
+        EXPECT_NE(shown.find(game.shown + "\\" + game.shown + "_"), std::string::npos) << game.what << ": " << shown;
+        EXPECT_EQ(linked, game.linked) << game.what;
     }
 }
 

@@ -323,6 +323,8 @@ TEST(ReplayImageTest, NamesAndMessages)
     // A server-given name never leaves the folder; a GBK trail byte 0x5C stays.
     EXPECT_EQ(ReplayFileTitle("..\\../x/y", 2026, 1, 2, 3, 4, 5), ".._.._x_y_2026年1月2日3时4分5秒");
     EXPECT_EQ(ReplayFileTitle("\x95\\", 2026, 1, 2, 3, 4, 5), "\x95\\_2026年1月2日3时4分5秒");
+    EXPECT_EQ(ReplayFolder("/d/", 7, ".."), "/d/replays\\7\\__\\");
+    EXPECT_EQ(ReplayFolder("/d/", 7, "..\\x/\r\n"), "/d/replays\\7\\.._x___\\");
     EXPECT_EQ(ReplayFilePath("d\\", title), "d\\" + title + ".qvrep");
     EXPECT_EQ(FormatReplayVersionWarning(5, 0, 4, 2), "当前游戏版本:5,0，录像版本:4,2,可能出现无法预料的观看错误!");
 }
