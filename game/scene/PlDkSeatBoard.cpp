@@ -148,7 +148,8 @@ void CPlDkSeatBoard::Draw()
     const auto width = static_cast<int32_t>(canvas->GetWidth());
     const auto height = static_cast<int32_t>(canvas->GetHeight());
     m_text_x = width / 2 + 56;
-    canvas->DrawText(width / 2, height / 2, m_app.Records().GetSeatUserName(m_chair));
+    // From the plate's middle a long name is cut, so that it ends on the plate.
+    canvas->DrawText(width / 2, height / 2, CutName(m_app.Records().GetSeatUserName(m_chair)));
     canvas->Invalidate();
 }
 

@@ -1,3 +1,6 @@
+#include <algorithm>
+
+#include "client/ClientText.h"
 #include "engine/core/CanvasObject.h"
 #include "engine/core/ImageObject.h"
 #include "engine/widgets/GuiDigitText.h"
@@ -73,6 +76,32 @@ TEST_F(PlDkSeatBoardTest, BoardsPortraitsMarksAndPlacingsByView)
     board->SetIntSetting(SETTING_LARGE_CARD_HEIGHT, 132);
     board->ShowReady();
     EXPECT_EQ(board->GetMark()->GetX(), 10 + 222);
+}
+
+TEST_F(PlDkSeatBoardTest, TheNameFromThePlatesMiddleEndsOnThePlate)
+{
+    // Size 14 text takes 7 pixels a byte; the name starts at the middle of
+    // the 200 pixels wide plate.
+    const struct {
+        const char* name;
+        const char* drawn;
+    } cases[] = {
+        { "电脑9001", "电脑9001" },
+        { "一二三四五六七八九十", "一二三四.." },
+        { "abcdefghijklmnopqrstuvwxyz", "abcdefgh.." },
+    };
+    for (const auto& c : cases) {
+        client::CopyTextField(m_app.Records().Seat(1)->name, c.name);
+        CPlDkSeatBoard* board = MakeBoard(0);
+        m_text->drawn.clear();
+        board->SetPlayer(1);
+        const auto drawn = std::find_if(m_text->drawn.begin(), m_text->drawn.end(),
+                                        [&](const auto& d) { return d.text == c.drawn; });
+        ASSERT_NE(drawn, m_text->drawn.end()) << c.name;
+        EXPECT_LE(drawn->x + drawn->font_height / 2 * static_cast<int32_t>(drawn->text.size()),
+                  board->GetCanvas()->GetWidth())
+            << c.name;
+    }
 }
 
 TEST_F(PlDkSeatBoardTest, ScoreCountsUpAndTheBombIconFollowsIt)
