@@ -469,11 +469,15 @@ void CReplayPanel::DrawCaptions(uint32_t button_id)
         if (caption == nullptr)
             return;
         m_caption_id = caption->GetId();
+        // Over the board, which the scene raises to the top layer.
+        caption->RaiseToTopLayer();
         engine::PlaceAtDepth(*caption, GetZ() + CAPTION_DEPTH_STEP);
         caption->SetFont(CAPTION_FONT_SIZE, 400, engine::WIDGET_FACE);
     }
     const std::string text = info->caption;
-    caption->Resize(CAPTION_FONT_SIZE * TextChars(text) / 2 + 2 * CAPTION_MARGIN, CAPTION_HEIGHT);
+    const int32_t width = CAPTION_FONT_SIZE * TextChars(text) / 2 + 2 * CAPTION_MARGIN;
+    caption->Resize(width, CAPTION_HEIGHT);
+    caption->SetSize(width, CAPTION_HEIGHT);
     caption->Clear();
     caption->DrawText(CAPTION_MARGIN, CAPTION_MARGIN, text);
     caption->MoveTo(button->GetRight(), visual->GetTop() + CAPTION_DROP - CAPTION_HEIGHT / 2.0);

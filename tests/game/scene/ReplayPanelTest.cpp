@@ -175,6 +175,24 @@ TEST_F(ReplayPanelTest, WithTheDefaultSkinTheTimeTextLeavesTheOpenButtonClear)
         << "-" << open->GetRight() << " x " << open->GetTop() << "-" << open->GetBottom();
 }
 
+TEST_F(ReplayPanelTest, TheHoverCaptionShowsWholeOverTheBoard)
+{
+    // The scene raises the board to the top layer; the caption names the
+    // hovered button in its own size (twelve-pixel text, 3 pixels around).
+    CReplayBoard* board = MakeBoard();
+    board->RaiseToTopLayer();
+    for (const auto& [button, text] : { std::pair { Button::OpenFile, "选择录像" }, { Button::Play, "播放" } }) {
+        board->SendEvent({ board->GetId(), GAMEMSG_REPLAY_SHOW_CAPTION,
+                           static_cast<intptr_t>(board->GetButton(button)->GetId()), 0 });
+        const engine::CCanvasObject* caption = board->GetCaption();
+        ASSERT_NE(caption, nullptr) << text;
+        EXPECT_TRUE(caption->IsActive()) << text;
+        EXPECT_EQ(caption->GetWidth(), 6 * std::string(text).size() + 6) << text;
+        EXPECT_EQ(caption->GetHeight(), 18) << text;
+        EXPECT_EQ(caption->GetState().layer, engine::VELOTRIX_LAYER_TOP) << text;
+    }
+}
+
 TEST_F(ReplayPanelTest, StepsStepsBackAndSeeksByTheBar)
 {
     CReplayBoard* board = MakeBoard();
