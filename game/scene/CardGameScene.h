@@ -31,6 +31,7 @@
 #include <vector>
 
 #include "client/CGameScene.h"
+#include "client/CClientRecords.h"
 #include "client/CardGameSceneHooks.h"
 #include "client/GameNotifyHandler.h"
 #include "client/UserRecords.h"
@@ -389,8 +390,8 @@ protected:
     /// its length word says. None (the message refused and logged) for a
     /// negative length or one past the bytes received.
     [[nodiscard]] static std::optional<std::span<const uint8_t>> GameDataOf(std::span<const uint8_t> body);
-    /// The user name of the player at a chair as chat markup (empty for none).
-    [[nodiscard]] std::string SeatMarkupName(int chair) const;
+    /// The name of the player at a chair as chat markup (empty for none).
+    [[nodiscard]] std::string SeatMarkupName(int chair, client::NameKind kind = client::NameKind::User) const;
     /// A loaded replay's recording player (the application's chair) becomes
     /// the own chair: the chair maths and the bottom seat board take it. The
     /// one step for a replay opened at start and one opened from the board.

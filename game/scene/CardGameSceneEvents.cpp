@@ -84,7 +84,7 @@ void CCardGameScene::OnPlayerStarted(int32_t chair)
         return;
     const client::CClientRecords& records = App().Records();
     if (chair != records.GetChairNO()) {
-        const std::string name = records.GetMarkupName(records.Seat(chair), client::NameKind::Display);
+        const std::string name = SeatMarkupName(chair, client::NameKind::Display);
         App().ShowSystemMessage(
             panel::FormatText("<c=%d> %s 已经开始\r\n", static_cast<int>(STARTED_COLOUR), name.c_str()));
     }

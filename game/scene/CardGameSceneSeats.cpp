@@ -112,10 +112,10 @@ constexpr size_t CARD_VIEW_REPLY_WORDS = 10;
 
 } // namespace
 
-std::string CCardGameScene::SeatMarkupName(int chair) const
+std::string CCardGameScene::SeatMarkupName(int chair, client::NameKind kind) const
 {
     const client::CClientRecords& records = App().Records();
-    return records.GetMarkupName(records.Seat(chair), client::NameKind::User);
+    return records.GetMarkupName(records.Seat(chair), kind);
 }
 
 void CCardGameScene::OnBtnAskCardView()
@@ -134,7 +134,7 @@ void CCardGameScene::OnBtnAskCardView()
         engine::MakeEngineEvent(&shown, button->GetId(), engine::VELOTRIX_EVENT_SHOWN, 0, 0);
         (void)AddWaitTimeAction(ASK_CARD_VIEW_WAIT_MS, &shown);
     }
-    const std::string name = records.GetMarkupName(records.Seat(records.GetChairNO()), client::NameKind::Display);
+    const std::string name = SeatMarkupName(records.GetChairNO(), client::NameKind::Display);
     App().ShowSystemMessage(
         panel::FormatText(" <c=%d>请求%s给我看牌\r\n", static_cast<int>(ASK_CARD_VIEW_COLOUR), name.c_str()));
 }

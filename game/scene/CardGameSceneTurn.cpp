@@ -409,8 +409,7 @@ void CCardGameScene::OnGameDataPlayer(int32_t sub_id, std::span<const uint8_t> b
         CSeatBoard* board = GetSeatBoard(ChairToView(*chair));
         if (board == nullptr || !board->IsOffline())
             return;
-        const client::CClientRecords& records = App().Records();
-        const std::string name = records.GetMarkupName(records.Seat(*chair), client::NameKind::Display);
+        const std::string name = SeatMarkupName(*chair, client::NameKind::Display);
         App().ShowSystemMessage(panel::FormatText(" <z=qv系统通知> <c=%d>%s重新回到了游戏!\r\n",
                                                   static_cast<int>(GetIntSetting(SETTING_BACK_COLOUR)), name.c_str()));
         board->ShowOffline(false);

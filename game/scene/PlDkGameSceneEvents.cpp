@@ -510,8 +510,7 @@ void CPlDkGameScene::ShowQuickTalk(int32_t chair, int32_t phrase)
     if (!IsChair(chair) || phrase < 0 || phrase >= QUICK_TALK_PHRASES)
         return;
     const std::string_view text = GetQuickTalkPhrase(phrase);
-    const client::CClientRecords& records = App().Records();
-    Chat(panel::FormatText(" %s说：%.*s\r\n", records.GetMarkupName(records.Seat(chair), client::NameKind::Display).c_str(),
+    Chat(panel::FormatText(" %s说：%.*s\r\n", SeatMarkupName(chair, client::NameKind::Display).c_str(),
                            static_cast<int>(text.size()), text.data()));
     const int view = ChairToView(chair);
     if (view >= 0 && view < SEATS) {

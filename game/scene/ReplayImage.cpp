@@ -296,7 +296,7 @@ std::optional<std::vector<uint8_t>> CReplayImage::Save(int32_t end_date, int32_t
 ReplayLoadResult CReplayImage::Load(std::span<const uint8_t> file, std::string_view game_code, int32_t major_version,
                                     int32_t minor_version)
 {
-    auto refuse = [](ReplayRefusal refusal) { return ReplayLoadResult { false, false, refusal }; };
+    auto refuse = [](ReplayRefusal refusal) { return ReplayLoadResult { false, refusal }; };
     // Everything is checked on a candidate; the image changes only at the end.
     CReplayImage candidate(m_variant);
     const size_t header_bytes = HeaderBytes();
@@ -360,7 +360,7 @@ ReplayLoadResult CReplayImage::Load(std::span<const uint8_t> file, std::string_v
         return refuse(ReplayRefusal::RecordCount);
 
     *this = std::move(candidate);
-    return { true, h.major_version != major_version || h.minor_version != minor_version, ReplayRefusal::None };
+    return { h.major_version != major_version || h.minor_version != minor_version, ReplayRefusal::None };
 }
 
 ReplayTableInfo CReplayImage::GetTableInfo() const
@@ -447,7 +447,7 @@ ReplayLoadResult ReadReplayFile(CReplayImage& image, std::string_view path, std:
 {
     const std::optional<std::vector<uint8_t>> file = engine::ReadWholeFile(path, engine::WHOLE_FILE_CAP);
     if (!file)
-        return { false, false, ReplayRefusal::Unreadable };
+        return { false, ReplayRefusal::Unreadable };
     return image.Load(*file, game_code, major_version, minor_version);
 }
 

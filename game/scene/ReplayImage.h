@@ -62,9 +62,11 @@ enum class ReplayRefusal : uint8_t {
 };
 
 struct ReplayLoadResult {
-    bool loaded { false };          ///< false: refused, the image unchanged
     bool version_differs { false }; ///< loaded, but recorded by another version
     ReplayRefusal refusal { ReplayRefusal::None };
+
+    /// Not refused; a refused file leaves the image unchanged.
+    [[nodiscard]] bool IsLoaded() const { return refusal == ReplayRefusal::None; }
 };
 
 /// The fields both headers have.

@@ -300,7 +300,7 @@ ReplayRefusal CReplayPanel::LoadRecording(std::span<const uint8_t> file)
     ReplayLoadResult result =
         m_image.Load(file, m_app.GetGameCode(), m_app.GetMajorVersion(), m_app.GetMinorVersion());
     // The watcher becomes the recording user: that user must sit on a chair.
-    if (result.loaded && !client::IsValidChair(m_image.GetHeaderFields().chair))
+    if (result.IsLoaded() && !client::IsValidChair(m_image.GetHeaderFields().chair))
         result.refusal = ReplayRefusal::RecorderChair;
     if (result.refusal != ReplayRefusal::None)
         return result.refusal;

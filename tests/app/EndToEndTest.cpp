@@ -66,7 +66,7 @@ TEST_F(EndToEnd, TheClientPlaysARoundByItselfToTheServersSettlementAndItsReplayP
     const std::string path = LineAfter(server, "replay saved ");
     const std::string gbk_path = platform::Utf8ToGbk(path).value_or("");
     scene::CReplayImage image(scene::ReplayVariant::Standard);
-    ASSERT_TRUE(scene::ReadReplayFile(image, gbk_path, "pldk", 5, 0).loaded) << path;
+    ASSERT_TRUE(scene::ReadReplayFile(image, gbk_path, "pldk", 5, 0).IsLoaded()) << path;
     EXPECT_EQ(image.GetHeaderFields().chair, OWN_CHAIR);
     CRecords records;
     scene::CReplayPlayback playback(image, records);

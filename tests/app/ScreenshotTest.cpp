@@ -228,7 +228,7 @@ TEST_F(Screenshots, TheTableMidRoundTheResultBoxAndTheReplayedRoundShowCardsAndB
     const std::string path = LineAfter(ServerLog(), "replay saved ");
     const std::string gbk_path = platform::Utf8ToGbk(path).value_or("");
     scene::CReplayImage image(scene::ReplayVariant::Standard);
-    ASSERT_TRUE(scene::ReadReplayFile(image, gbk_path, "pldk", 5, 0).loaded) << path;
+    ASSERT_TRUE(scene::ReadReplayFile(image, gbk_path, "pldk", 5, 0).IsLoaded()) << path;
     const uint32_t length_ms = image.GetHeaderFields().last_elapsed;
     UseDataFolder("replay-data");
     // Engine frames of 5 ms: the opening, the round at its pace and a margin

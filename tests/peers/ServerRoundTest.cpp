@@ -414,7 +414,7 @@ TEST_F(ServerRound, TheClientsChairPlaysAWholeRoundAndEveryEventReadsAsTheClient
     scene::CReplayImage loaded(scene::ReplayVariant::Standard);
     ASSERT_TRUE(scene::ReadReplayFile(loaded, saved.path, m_app.GetGameCode(), m_app.GetMajorVersion(),
                                       m_app.GetMinorVersion())
-                    .loaded);
+                    .IsLoaded());
     EXPECT_EQ(loaded.GetPlayerInfo(OWN_CHAIR)->user_id, OWN_USER);
     CPlayedRecords feed;
     scene::CReplayPlayback playback(loaded, feed);
@@ -436,8 +436,8 @@ TEST_F(ServerRound, TheClientsChairPlaysAWholeRoundAndEveryEventReadsAsTheClient
     const size_t saved_end = saved_text.find('\n', saved_at);
     const std::string server_replay = saved_text.substr(saved_at + 13, saved_end - saved_at - 13);
     scene::CReplayImage server_image(scene::ReplayVariant::Standard);
-    ASSERT_TRUE(scene::ReadReplayFile(server_image, platform::Utf8ToGbk(server_replay).value_or(""), "pldk", 5, 0).loaded)
-        << server_replay;
+    const std::string server_path = platform::Utf8ToGbk(server_replay).value_or("");
+    ASSERT_TRUE(scene::ReadReplayFile(server_image, server_path, "pldk", 5, 0).IsLoaded()) << server_replay;
     EXPECT_EQ(server_image.GetHeaderFields().user_id, OWN_USER);
     ASSERT_EQ(server_image.GetEventCount(), round.size());
     for (size_t i = 0; i < round.size(); ++i) {

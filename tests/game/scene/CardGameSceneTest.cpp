@@ -14,6 +14,7 @@
 #include "game/scene/GameSetBoard.h"
 #include "game/scene/ReplayPanel.h"
 #include "game/scene/SceneRecorders.h"
+#include "game/scene/TableMessages.h"
 #include "game/scene/SeatBoard.h"
 #include "client/CCardGameConnection.h"
 #include "client/panel/CLookOnRequestBox.h"
@@ -661,13 +662,6 @@ protected:
                                                            : std::to_string(id));
         return out;
     }
-    static std::vector<uint8_t> GameData(int32_t sub_id, int32_t length, std::vector<int32_t> words)
-    {
-        std::vector<std::pair<size_t, int32_t>> at { { 8, sub_id }, { 16, length } };
-        for (size_t i = 0; i < words.size(); ++i)
-            at.emplace_back(20 + 4 * i, words[i]);
-        return Body(20 + 4 * words.size(), at);
-    }
 };
 
 TEST_F(TurnFlowTest, TimeOutPassesAsksForAutoPlayAndReportsEveryTenTicks)
@@ -709,9 +703,9 @@ TEST_F(TurnFlowTest, HopelessShortHandPassesByItselfAfterTheWait)
 
 TEST_F(TurnFlowTest, AutoPlayCoolDownCountsTheSecondsLeft)
 {
-    m_scene->OnGameData(GameData(GAMEDATA_AUTOPLAY_ON, 4, { 0 }));
+    m_scene->OnGameData(GameData(GAMEDATA_AUTOPLAY_ON, { 0 }, 4));
     EXPECT_TRUE(m_scene->IsAutoPlay());
-    m_scene->OnGameData(GameData(GAMEDATA_AUTOPLAY_OFF, 4, { 0 }));
+    m_scene->OnGameData(GameData(GAMEDATA_AUTOPLAY_OFF, { 0 }, 4));
     EXPECT_FALSE(m_scene->IsAutoPlay());
     ASSERT_EQ(m_chat.lines.size(), 2u);
     EXPECT_NE(m_chat.lines[1].find("游戏托管已解除"), std::string::npos);
@@ -734,18 +728,18 @@ TEST_F(TurnFlowTest, GameDataLengthsAndChairsAreChecked)
 {
     // Lengths past the bytes received, negative, or too short for the
     // chair; chairs outside the table.
-    m_scene->OnGameData(GameData(GAMEDATA_AUTOPLAY_ON, 8, { 0 }));
-    m_scene->OnGameData(GameData(GAMEDATA_AUTOPLAY_ON, -4, { 0 }));
-    m_scene->OnGameData(GameData(GAMEDATA_AUTOPLAY_ON, 0, { 0 }));
-    m_scene->OnGameData(GameData(GAMEDATA_AUTOPLAY_ON, 4, { 9 }));
+    m_scene->OnGameData(GameData(GAMEDATA_AUTOPLAY_ON, { 0 }, 8));
+    m_scene->OnGameData(GameData(GAMEDATA_AUTOPLAY_ON, { 0 }, -4));
+    m_scene->OnGameData(GameData(GAMEDATA_AUTOPLAY_ON, { 0 }, 0));
+    m_scene->OnGameData(GameData(GAMEDATA_AUTOPLAY_ON, { 9 }, 4));
     m_scene->OnGameData(Body(16, { { 8, GAMEDATA_AUTOPLAY_ON } }));
     EXPECT_FALSE(m_scene->IsAutoPlay());
     EXPECT_TRUE(m_chat.lines.empty());
     // A player back without an offline mark writes nothing; with one, the line.
-    m_scene->OnGameData(GameData(GAMEDATA_PLAYER_BACK, 4, { 2 }));
+    m_scene->OnGameData(GameData(GAMEDATA_PLAYER_BACK, { 2 }, 4));
     EXPECT_TRUE(m_chat.lines.empty());
     Hooks().OnPlayerOffline(102);
-    m_scene->OnGameData(GameData(GAMEDATA_PLAYER_BACK, 4, { 2 }));
+    m_scene->OnGameData(GameData(GAMEDATA_PLAYER_BACK, { 2 }, 4));
     ASSERT_EQ(m_chat.lines.size(), 2u);
     EXPECT_NE(m_chat.lines[1].find("player2重新回到了游戏!"), std::string::npos);
     EXPECT_FALSE(m_scene->GetSeatBoard(m_scene->ChairToView(2))->IsOffline());
@@ -753,7 +747,7 @@ TEST_F(TurnFlowTest, GameDataLengthsAndChairsAreChecked)
     std::vector<int32_t> hand { 0, 3, 13 };
     for (int32_t id = 20; id < 33; ++id)
         hand.push_back(id);
-    m_scene->OnGameData(GameData(GAMEDATA_HAND, 4 * 16, hand));
+    m_scene->OnGameData(GameData(GAMEDATA_HAND, hand, 4 * 16));
     EXPECT_EQ(m_scene->Hand()->FindSpriteByCard(20) >= 0 ? m_scene->Sprites().At(m_scene->Hand()->FindSpriteByCard(20)).chair : -1, 3);
 }
 
@@ -1146,7 +1140,7 @@ TEST_F(SceneInputTest, OnlookerAsksForTheCardsOnlyInARunningGameOfAFixedSeatRoom
 TEST_F(SceneInputTest, QueriedGameDataRunsTheRelayedRoadAndFailuresSaySo)
 {
     // The answer is a relayed message: the own auto-play switched on.
-    m_connection.answer_data = TurnFlowTest::GameData(GAMEDATA_AUTOPLAY_ON, 4, { 0 });
+    m_connection.answer_data = GameData(GAMEDATA_AUTOPLAY_ON, { 0 }, 4);
     const std::array<uint8_t, 4> body { 0, 0, 0, 0 };
     EXPECT_EQ(m_scene->SendGameData(GAMEDATA_AUTOPLAY_ON, body, CCardGameScene::GameDataQuery::Yes), client::GR_OK);
     EXPECT_TRUE(m_scene->IsAutoPlay());

@@ -15,6 +15,7 @@
 #include "game/scene/PlDkSeatBoard.h"
 #include "game/scene/ReplayPanel.h"
 #include "game/scene/SceneRecorders.h"
+#include "game/scene/TableMessages.h"
 #include "platform/ByteOrder.h"
 
 namespace scene::test {
@@ -29,15 +30,6 @@ std::vector<uint8_t> Words(std::initializer_list<int32_t> words)
         body.resize(body.size() + 4);
         platform::StoreU32LE(body.data() + body.size() - 4, static_cast<uint32_t>(word));
     }
-    return body;
-}
-
-// A relayed game-data message: sub-id at word 2, length at word 4, then words.
-std::vector<uint8_t> GameData(int32_t sub_id, std::initializer_list<int32_t> words)
-{
-    std::vector<uint8_t> body = Words({ 0, 0, sub_id, 0, static_cast<int32_t>(4 * words.size()) });
-    const std::vector<uint8_t> tail = Words(words);
-    body.insert(body.end(), tail.begin(), tail.end());
     return body;
 }
 

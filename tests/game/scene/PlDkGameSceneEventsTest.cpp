@@ -22,23 +22,13 @@
 #include "game/scene/PlDkSeatBoard.h"
 #include "game/scene/SceneRecorders.h"
 #include "game/scene/TableLayout.h"
+#include "game/scene/TableMessages.h"
 #include "platform/ByteOrder.h"
 
 namespace scene::test {
 namespace {
 
 using rules::test::Card;
-
-// A relayed game-data message with its body words.
-std::vector<uint8_t> GameData(int32_t sub_id, std::vector<int32_t> words, int32_t length = -1)
-{
-    std::vector<uint8_t> body(20 + 4 * words.size(), 0);
-    platform::StoreU32LE(body.data() + 8, static_cast<uint32_t>(sub_id));
-    platform::StoreU32LE(body.data() + 16, static_cast<uint32_t>(length >= 0 ? length : 4 * int32_t(words.size())));
-    for (size_t i = 0; i < words.size(); ++i)
-        platform::StoreU32LE(body.data() + 20 + 4 * i, static_cast<uint32_t>(words[i]));
-    return body;
-}
 
 class PlDkEventsTest : public BoardTest {
 protected:

@@ -164,15 +164,16 @@ TEST(ReplayImageTest, MatchFileLayout)
     EXPECT_EQ(WordAt(body, 252 + 360 + 4), 211028);
 
     CReplayImage loaded(ReplayVariant::Match);
-    ASSERT_TRUE(loaded.Load(file, "pldk", 5, 0).loaded);
+    ASSERT_TRUE(loaded.Load(file, "pldk", 5, 0).IsLoaded());
     EXPECT_EQ(loaded.GetMatchPlayerInfo(1)->word264, 66);
     Bytes nine = body;
     PutWord(nine, 12, 9);
     nine.resize(252 + 9 * 180);
     const Bytes header_bytes(file.begin(), file.begin() + 172);
-    EXPECT_FALSE(loaded.Load(MakeFile(header_bytes, nine, 60, static_cast<int32_t>(nine.size())), "pldk", 5, 0).loaded);
+    EXPECT_FALSE(
+        loaded.Load(MakeFile(header_bytes, nine, 60, static_cast<int32_t>(nine.size())), "pldk", 5, 0).IsLoaded());
     CReplayImage standard(ReplayVariant::Standard);
-    EXPECT_FALSE(standard.Load(file, "pldk", 5, 0).loaded);
+    EXPECT_FALSE(standard.Load(file, "pldk", 5, 0).IsLoaded());
 }
 
 TEST(ReplayImageTest, RecordSaveLoadPlaysTheSameRecords)
@@ -181,7 +182,7 @@ TEST(ReplayImageTest, RecordSaveLoadPlaysTheSameRecords)
     const Bytes file = *recorded.Save(20261207, 101500);
     CReplayImage loaded(ReplayVariant::Standard);
     const ReplayLoadResult result = loaded.Load(file, "pldk", 5, 0);
-    ASSERT_TRUE(result.loaded);
+    ASSERT_TRUE(result.IsLoaded());
     EXPECT_FALSE(result.version_differs);
     EXPECT_TRUE(loaded.Load(file, "pldk", 5, 1).version_differs);
     EXPECT_EQ(loaded.Bytes().size(), recorded.Bytes().size());
@@ -199,7 +200,7 @@ TEST(ReplayImageTest, RecordSaveLoadPlaysTheSameRecords)
 
     // A second snapshot replaces the first; the events stay where they were.
     recorded.RecordSnapshot(3000, 229501, Bytes(4, 1));
-    ASSERT_TRUE(loaded.Load(*recorded.Save(1, 1), "pldk", 5, 0).loaded);
+    ASSERT_TRUE(loaded.Load(*recorded.Save(1, 1), "pldk", 5, 0).IsLoaded());
     EXPECT_EQ(loaded.GetSnapshot()->event_id, 229501u);
     EXPECT_EQ(loaded.GetEventCount(), 2u);
     EXPECT_EQ(loaded.GetEvent(1).event_id, 221170u);
@@ -224,7 +225,7 @@ TEST(ReplayImageTest, EmptyRecordingHasNoEventsAndNoSnapshot)
     EXPECT_EQ(WordAt(file, 56), 0);
     EXPECT_EQ(WordAt(file, 60), -1);
     CReplayImage loaded(ReplayVariant::Standard);
-    ASSERT_TRUE(loaded.Load(file, "pldk", 0, 0).loaded);
+    ASSERT_TRUE(loaded.Load(file, "pldk", 0, 0).IsLoaded());
     EXPECT_EQ(loaded.GetEventCount(), 0u);
     EXPECT_FALSE(loaded.GetSnapshot().has_value());
 }
@@ -282,11 +283,11 @@ TEST(ReplayImageTest, DamagedFilesAreRefusedWithNothingChanged)
         { "snapshot past the end", with_header([](Bytes& f) { PutWord(f, 60, 1 << 30); }), R::Snapshot },
     };
     CReplayImage loaded(ReplayVariant::Standard);
-    ASSERT_TRUE(loaded.Load(file, "pldk", 5, 0).loaded);
+    ASSERT_TRUE(loaded.Load(file, "pldk", 5, 0).IsLoaded());
     const Bytes before(loaded.Bytes().begin(), loaded.Bytes().end());
     for (const auto& c : cases) {
         const ReplayLoadResult result = loaded.Load(c.file, "pldk", 5, 0);
-        EXPECT_FALSE(result.loaded) << c.name;
+        EXPECT_FALSE(result.IsLoaded()) << c.name;
         EXPECT_EQ(result.refusal, c.refusal) << c.name;
         EXPECT_STREQ(ReplayRefusalMessage(result.refusal),
                      c.refusal == R::OtherGame ? REPLAY_WRONG_GAME_TEXT : REPLAY_DAMAGED_TEXT)
@@ -306,10 +307,10 @@ TEST(ReplayImageTest, FilesAreWrittenWholeOrReportedAsFailed)
     CReplayImage recorded = RecordStandard(2);
     ASSERT_TRUE(WriteReplayFile(recorded, folder / "a.qvrep", 1, 1));
     CReplayImage loaded(ReplayVariant::Standard);
-    EXPECT_TRUE(ReadReplayFile(loaded, folder / "a.qvrep", "pldk", 5, 0).loaded);
+    EXPECT_TRUE(ReadReplayFile(loaded, folder / "a.qvrep", "pldk", 5, 0).IsLoaded());
     EXPECT_EQ(loaded.GetPlayerCount(), 2);
     EXPECT_FALSE(WriteReplayFile(recorded, folder / "missing/b.qvrep", 1, 1));
-    EXPECT_FALSE(ReadReplayFile(loaded, folder / "missing/b.qvrep", "pldk", 5, 0).loaded);
+    EXPECT_FALSE(ReadReplayFile(loaded, folder / "missing/b.qvrep", "pldk", 5, 0).IsLoaded());
     CReplayImage empty(ReplayVariant::Standard);
     EXPECT_FALSE(WriteReplayFile(empty, folder / "c.qvrep", 1, 1));
     EXPECT_EQ(loaded.GetPlayerCount(), 2);

@@ -97,7 +97,8 @@ TEST_F(ReplayRecorderTest, RecordsSavesAndLoadsBack)
     EXPECT_EQ(m_env.icons[0], m_folder.Path() + "replays\\skins\\ico_跑得快.pps");
 
     CReplayImage loaded(ReplayVariant::Standard);
-    ASSERT_TRUE(ReadReplayFile(loaded, saved.path, "pldk", m_app.GetMajorVersion(), m_app.GetMinorVersion()).loaded);
+    ASSERT_TRUE(
+        ReadReplayFile(loaded, saved.path, "pldk", m_app.GetMajorVersion(), m_app.GetMinorVersion()).IsLoaded());
     const QvRepHeader& header = loaded.GetHeader();
     EXPECT_EQ(header.game_id, 77);
     EXPECT_EQ(header.user_id, 501);
@@ -170,7 +171,7 @@ TEST_F(ReplayRecorderTest, MatchBoardUploadsOnlyWrittenFilesWhenAsked)
         EXPECT_EQ(m_env.uploads[0], saved.path + "|" + engine::GetFileNameExtLower(saved.path));
         CReplayImage loaded(ReplayVariant::Match);
         const int32_t major = m_app.GetMajorVersion();
-        ASSERT_TRUE(ReadReplayFile(loaded, saved.path, "pldk", major, m_app.GetMinorVersion()).loaded);
+        ASSERT_TRUE(ReadReplayFile(loaded, saved.path, "pldk", major, m_app.GetMinorVersion()).IsLoaded());
         EXPECT_EQ(loaded.GetMatchHeader().table_header_word1, 9);
         ASSERT_EQ(loaded.GetPlayerCount(), 2);
         EXPECT_EQ(loaded.GetMatchPlayerInfo(1)->words0[0], 701);

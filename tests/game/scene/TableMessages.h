@@ -1,0 +1,25 @@
+#pragma once
+// Server messages of the card table as the tests build them.
+
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+#include "platform/ByteOrder.h"
+
+namespace scene::test {
+
+/// A relayed game-data message: the 20-byte head (sub-id at word 2, the body
+/// length at word 4: the words' unless `length` is given), then the words.
+inline std::vector<uint8_t> GameData(int32_t sub_id, const std::vector<int32_t>& words,
+                                     std::optional<int32_t> length = std::nullopt)
+{
+    std::vector<uint8_t> body(20 + 4 * words.size(), 0);
+    platform::StoreU32LE(body.data() + 8, static_cast<uint32_t>(sub_id));
+    platform::StoreU32LE(body.data() + 16, static_cast<uint32_t>(length.value_or(4 * int32_t(words.size()))));
+    for (size_t i = 0; i < words.size(); ++i)
+        platform::StoreU32LE(body.data() + 20 + 4 * i, static_cast<uint32_t>(words[i]));
+    return body;
+}
+
+} // namespace scene::test
