@@ -154,7 +154,8 @@ void CGameFrameUI::CreateFrameButtons()
         if (button == nullptr)
             continue;
         static constexpr std::array<uint32_t, static_cast<size_t>(FrameButton::Count)> EVENTS {
-            FRAME_EVENT_CLOSE_WINDOW, FRAME_EVENT_MAXIMIZE, FRAME_EVENT_MINIMIZE, client::GAMEMSG_FRAME_HELP
+            FRAME_EVENT_CLOSE_WINDOW, FRAME_EVENT_MAXIMIZE, FRAME_EVENT_MINIMIZE, client::GAMEMSG_FRAME_HELP,
+            GAMEMSG_TOGGLE_GAMESET_BOARD
         };
         engine::ImageRef image;
         GetImage(image, FRAME_BUTTON_IMAGES[i], 0);
@@ -485,6 +486,9 @@ int CGameFrameUI::OnEvent(const engine::EngineEvent& event)
         return 1;
     case FRAME_EVENT_MAXIMIZE:
         ToggleMaximized();
+        return 1;
+    case GAMEMSG_TOGGLE_GAMESET_BOARD:
+        (void)SendToMainGame(GAMEMSG_TOGGLE_GAMESET_BOARD);
         return 1;
     case client::GAMEMSG_QUIT_CONFIRMED:
         LeaveAndQuit();

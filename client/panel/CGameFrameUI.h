@@ -52,6 +52,8 @@ inline constexpr uint32_t GAMEMSG_REFRESH_SEAT_BOARDS = 80000011;
 inline constexpr uint32_t GAMEMSG_RANDOM_TABLE = 80000018;
 inline constexpr uint32_t GAMEMSG_TABLE_CHANGED = 80000020;
 inline constexpr uint32_t GAMEMSG_REFRESH_OWN_SEAT = 80000030;
+/// The settings title button: shows or hides the game's settings board.
+inline constexpr uint32_t GAMEMSG_TOGGLE_GAMESET_BOARD = 80000076;
 /// Seat boards to the frame UI; param1 the player's user id.
 inline constexpr uint32_t GAMEMSG_SEAT_LEFT_CLICK = 80000047;
 inline constexpr uint32_t GAMEMSG_SEAT_RIGHT_CLICK = 80000048;
@@ -85,9 +87,9 @@ public:
     static constexpr int32_t SETTING_PAGE_EXTRA = 50011;    ///< S: the page's extra height
     static constexpr int32_t SYSTEM_BOARD_SECONDS = 5;
     // The title buttons, right to left from the frame's top right corner.
-    enum class FrameButton { Close, Maximize, Minimize, Help, Count };
+    enum class FrameButton { Close, Maximize, Minimize, Help, Settings, Count };
     static constexpr std::array<const char*, static_cast<size_t>(FrameButton::Count)> FRAME_BUTTON_IMAGES {
-        "btn_FrameClose", "btn_FrameMax", "btn_FrameMin", "btn_FrameHelp"
+        "btn_FrameClose", "btn_FrameMax", "btn_FrameMin", "btn_FrameHelp", "btn_FrameSet"
     };
     static constexpr const char* RESTORE_BUTTON_IMAGE = "btn_FrameRestore";
     static constexpr int32_t FRAME_BUTTON_MARGIN = 2;
@@ -125,9 +127,10 @@ public:
     // --- Creation steps (a game's OnCreate calls them in order)
     virtual void LoadSkinPackages() {}
     virtual void SetFrameMetrics();
-    /// The title buttons: help (GAMEMSG_FRAME_HELP to the frame, which a
-    /// game answers), minimise, maximise or restore, and close (the main
-    /// window's close road).
+    /// The title buttons: settings (GAMEMSG_TOGGLE_GAMESET_BOARD on to the
+    /// main game), help (GAMEMSG_FRAME_HELP to the frame, which a game
+    /// answers), minimise, maximise or restore, and close (the main window's
+    /// close road).
     virtual void CreateFrameButtons();
     /// The table's felt pattern over the whole frame, below everything.
     virtual void DrawTableBackdrop();

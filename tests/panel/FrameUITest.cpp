@@ -277,6 +277,7 @@ TEST_F(PanelTest, TitleButtonsSitTopRightAndAnswerTheirClicks)
         { CGameFrameUI::FrameButton::Maximize, 766, "maximize" },
         { CGameFrameUI::FrameButton::Minimize, 744, "minimize" },
         { CGameFrameUI::FrameButton::Help, 722, "help" },
+        { CGameFrameUI::FrameButton::Settings, 700, "" }, // the scene's settings board
     };
     for (const auto& c : cases) {
         engine::CGuiButton* button = m_frame->GetFrameButton(c.button);
@@ -284,9 +285,12 @@ TEST_F(PanelTest, TitleButtonsSitTopRightAndAnswerTheirClicks)
         EXPECT_DOUBLE_EQ(button->GetX(), c.x) << c.answer;
         EXPECT_DOUBLE_EQ(button->GetY(), 2 + 9) << c.answer;
         m_log.clear();
+        m_scene->events.clear();
         ClickAt(static_cast<int32_t>(button->GetX()), static_cast<int32_t>(button->GetY()));
         Run(100);
-        EXPECT_EQ(m_log, (Log { c.answer }));
+        EXPECT_EQ(m_log, *c.answer != 0 ? Log { c.answer } : Log {});
+        EXPECT_EQ(m_scene->events, *c.answer != 0 ? std::vector<std::string> {}
+                                                  : std::vector<std::string> { "80000076" });
     }
     // They follow the frame's right edge.
     m_frame->SetArea(engine::EngineRect { 0, 0, 640, 480 });

@@ -70,6 +70,7 @@ constexpr Expected IMAGES[] = {
     { "聊天框资源包.kor", "ScrollBar_VertBtn", ANY, ANY, 3 },
     { "聊天框资源包.kor", "ScrollBar_HorzLeftBtn", ANY, ANY, 4 },
     { "frame.kor", "btn_FrameHelp", ANY, ANY, 4 },  { "frame.kor", "btn_FrameMin", ANY, ANY, 4 },
+    { "frame.kor", "btn_FrameSet", ANY, ANY, 4 },
     { "frame.kor", "btn_FrameMax", ANY, ANY, 4 },   { "frame.kor", "btn_FrameRestore", ANY, ANY, 4 },
     { "frame.kor", "btn_FrameClose", ANY, ANY, 4 },
 };
