@@ -25,6 +25,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <vector>
 
 #include "client/AppLinks.h"
@@ -132,6 +133,20 @@ public:
     [[nodiscard]] CClientRecords& Records() { return m_records; }
     [[nodiscard]] const CClientRecords& Records() const { return m_records; }
     void SetLinks(const AppLinks& links) { m_links = links; }
+    /// Links one part; a part takes its link out as it goes (DropLink), so
+    /// no link outlives its part whatever the order the parts go in.
+    template <typename T>
+    void SetLink(T* AppLinks::*link, std::type_identity_t<T>* part)
+    {
+        m_links.*link = part;
+    }
+    /// Takes a link out when it still leads to `part`.
+    template <typename T>
+    void DropLink(T* AppLinks::*link, const std::type_identity_t<T>* part)
+    {
+        if (m_links.*link == part)
+            m_links.*link = nullptr;
+    }
     [[nodiscard]] const AppLinks& Links() const { return m_links; }
     /// Waits without doing anything (the failure texts stay up this long);
     /// tests replace it.

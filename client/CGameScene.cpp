@@ -36,6 +36,11 @@ std::array<uint8_t, N> SceneRequest(const CClientRecords& records, std::initiali
 
 } // namespace
 
+CGameScene::~CGameScene()
+{
+    m_app.DropLink(&AppLinks::main_game, this);
+}
+
 int CGameScene::OnEvent(const engine::EngineEvent& event)
 {
     switch (event.id) {

@@ -6,8 +6,10 @@
 // scene notice of the dispatcher and the hooks the card-game scene fills.
 // It is the application's IMainGame.
 //
-// Owner: the object module (the frame UI registers it as "MainGame"); the
-// replay board is its child and goes with it. Threads: UI thread; the
+// Owner: the object module (the frame UI registers it as "MainGame" and links
+// it as the application's main game); the scene takes that link out when it
+// goes, so the application must outlive it. The replay board is its child and
+// goes with it. Threads: UI thread; the
 // countdown event comes through the engine's tick.
 // Hazards: the countdown length comes from the server (the game-state
 // holder's block): only 1 and more starts a countdown, and its span is kept
@@ -49,6 +51,8 @@ public:
 class CGameScene : public engine::CGuiContainer, public IMainGame {
 public:
     explicit CGameScene(CGameApp& app) : m_app(app) {}
+    /// Takes itself out of the application's links.
+    ~CGameScene() override;
 
     int OnEvent(const engine::EngineEvent& event) override;
 

@@ -49,21 +49,15 @@ CGameFrameUI::CGameFrameUI(client::CGameApp& app)
 
 CGameFrameUI::~CGameFrameUI()
 {
-    client::AppLinks links = m_app.Links();
-    if (links.frame_ui == this)
-        links.frame_ui = nullptr;
-    if (m_main_game_link != nullptr && links.main_game == m_main_game_link)
-        links.main_game = nullptr;
-    m_app.SetLinks(links);
+    // The main game, a part of its own, takes its link out as it goes.
+    m_app.DropLink(&client::AppLinks::frame_ui, this);
     if (client::CGameFrameWnd* window = m_app.GetMainWindow())
         window->SetFrameUI(nullptr);
 }
 
 void CGameFrameUI::OnCreate()
 {
-    client::AppLinks links = m_app.Links();
-    links.frame_ui = this;
-    m_app.SetLinks(links);
+    m_app.SetLink(&client::AppLinks::frame_ui, this);
     if (client::CGameFrameWnd* window = m_app.GetMainWindow())
         window->SetFrameUI(this);
     SetFrameMetrics();
@@ -85,11 +79,8 @@ void CGameFrameUI::SetMainGame(std::unique_ptr<engine::CGuiContainer> scene)
     m_main_game = dynamic_cast<engine::CGuiContainer*>(RegisterObject(std::move(scene)));
     // The application's main game: the table events reach the scene by it.
     m_main_game_link = dynamic_cast<client::IMainGame*>(m_main_game.get());
-    if (m_main_game_link != nullptr) {
-        client::AppLinks links = m_app.Links();
-        links.main_game = m_main_game_link;
-        m_app.SetLinks(links);
-    }
+    if (m_main_game_link != nullptr)
+        m_app.SetLink(&client::AppLinks::main_game, m_main_game_link);
     LayoutChildren();
 }
 

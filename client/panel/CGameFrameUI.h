@@ -14,8 +14,9 @@
 // Owner: the object module (the host window's root object). It installs
 // itself as the application's frame UI (and the main window's, when there is
 // one) when created and takes itself out when destroyed, so the application
-// and its main window must outlive it. The main game and the
-// side panel are registered children it does not own. Thread: UI thread, inside the engine tick or under its lock.
+// and its main window must outlive it. The main game and the side panel are
+// registered children it does not own; it links the main game to the
+// application, and each takes its own link out as it goes. Thread: UI thread, inside the engine tick or under its lock.
 // Hazards: bodies handed in come from the server: each is read field by
 // field with its length checked, and a short body shows nothing. Answers of
 // boards arrive as posted events, after the call that showed them returned.

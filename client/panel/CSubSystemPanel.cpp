@@ -34,18 +34,12 @@ CSubSystemPanel::CSubSystemPanel(client::CGameApp& app)
 
 CSubSystemPanel::~CSubSystemPanel()
 {
-    client::AppLinks links = m_app.Links();
-    if (links.side_panel == this) {
-        links.side_panel = nullptr;
-        m_app.SetLinks(links);
-    }
+    m_app.DropLink(&client::AppLinks::side_panel, this);
 }
 
 void CSubSystemPanel::OnCreate()
 {
-    client::AppLinks links = m_app.Links();
-    links.side_panel = this;
-    m_app.SetLinks(links);
+    m_app.SetLink(&client::AppLinks::side_panel, this);
     SetName("SubSystem");
     auto chat = std::make_unique<engine::CRichTextView>();
     m_chat_box = dynamic_cast<engine::CRichTextView*>(RegisterObject(std::move(chat)));

@@ -142,9 +142,9 @@ TEST_F(PanelTest, NotificationsReachTheScene)
     }
 }
 
-// The frame, its scene and its side panel go in any order: whatever is left
-// keeps working and follows no link to one that went (the sanitizer build
-// watches).
+// The frame, its scene and its side panel go in any order: each link of the
+// application leads to its part exactly while the part lives, and whatever is
+// left keeps working (the sanitizer build watches every call).
 TEST_F(PanelTest, FrameSceneAndPanelGoInAnyOrder)
 {
     Seat(1, 501, "张三");
@@ -154,24 +154,27 @@ TEST_F(PanelTest, FrameSceneAndPanelGoInAnyOrder)
         auto frame = std::make_unique<CTestFrameUI>(*m_app, m_log);
         auto* frame_ptr = frame.get();
         m_engine.m_objects->AddObject(std::move(frame), nullptr);
-        frame_ptr->SetMainGame(std::make_unique<CRecordingScene>(m_log));
+        frame_ptr->SetMainGame(std::make_unique<CRecordingScene>(*m_app, m_log));
         frame_ptr->SetSubSystem(std::make_unique<CRecordingPanel>(*m_app, m_log));
         Run();
         const std::array<uint32_t, 3> parts { frame_ptr->GetId(), frame_ptr->GetMainGame()->GetId(),
                                                frame_ptr->GetSubSystem()->GetId() };
-        bool frame_alive = true;
         for (const int doomed : order) {
             m_engine.m_objects->DestroyObject(parts[static_cast<size_t>(doomed)]);
             Run();
-            frame_alive = frame_alive && doomed != 0;
-            if (!frame_alive) {
-                EXPECT_EQ(m_app->Links().main_game, nullptr);
-            }
-            EXPECT_EQ(m_app->Links().side_panel == nullptr, m_engine.m_objects->FindObject(parts[2]) == nullptr);
+            const client::AppLinks& links = m_app->Links();
+            const auto alive = [&](size_t part) { return m_engine.m_objects->FindObject(parts[part]) != nullptr; };
+            EXPECT_EQ(links.frame_ui != nullptr, alive(0)) << doomed;
+            EXPECT_EQ(links.TableFrame() != nullptr, alive(0)) << doomed;
+            EXPECT_EQ(links.main_game != nullptr, alive(1)) << doomed;
+            EXPECT_EQ(links.side_panel != nullptr, alive(2)) << doomed;
             m_app->ShowSystemMessage("x");
-            if (frame_alive) {
-                frame_ptr->NotifyPlayerEnter(seat);
-                frame_ptr->OnRoundResult();
+            if (links.main_game != nullptr)
+                links.main_game->SendGameEvent(panel::GAMEMSG_REFRESH_MAIN_GAME, 0);
+            if (links.frame_ui != nullptr) {
+                links.frame_ui->NotifyPlayerEnter(seat);
+                links.frame_ui->OnRoundResult();
+                links.TableFrame()->HideMatchWaitAnimations();
                 frame_ptr->SetArea(engine::EngineRect { 0, 0, 640, 480 });
             }
         }

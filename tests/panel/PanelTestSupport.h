@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "client/CGameApp.h"
+#include "client/CGameScene.h"
 #include "client/ClientText.h"
 #include "client/HallPaths.h"
 #include "platform/Ini.h"
@@ -43,15 +44,15 @@ private:
     client::CGameStateHolder* m_state { nullptr };
 };
 
-class CRecordingScene final : public engine::CGuiContainer, public client::IMainGame {
+// The framework's scene, recording what reaches it.
+class CRecordingScene final : public client::CGameScene {
 public:
     void ClearTable() override { m_log.push_back("clear-table"); }
-    void ResumeGame() override {}
-    void StopCountdown() override {}
     void OnPlayerEnter(const client::GameUserRecord& seat) override { Seat("enter", seat); }
     void OnPlayerLeave(const client::GameUserRecord& seat) override { Seat("leave", seat); }
-    explicit CRecordingScene(Log& log)
-        : m_log(log)
+    CRecordingScene(client::CGameApp& app, Log& log)
+        : CGameScene(app)
+        , m_log(log)
     {
     }
     void OnStart() override { m_log.push_back("scene"); }
@@ -142,7 +143,7 @@ protected:
         m_frame = frame.get();
         m_engine.m_objects->AddObject(std::move(frame), nullptr);
         m_frame->SetArea(engine::EngineRect { 0, 0, 800, 600 });
-        auto scene = std::make_unique<CRecordingScene>(m_log);
+        auto scene = std::make_unique<CRecordingScene>(*m_app, m_log);
         m_scene = scene.get();
         m_frame->SetMainGame(std::move(scene));
         auto side = std::make_unique<CRecordingPanel>(*m_app, m_log);

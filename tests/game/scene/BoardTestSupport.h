@@ -70,6 +70,8 @@ protected:
             client::CopyTextField(m_app.Records().Seat(chair)->name, "player" + std::to_string(chair));
         SetOwnChair(0);
     }
+    // The scenes and boards read the application until they go.
+    ~BoardTest() override { m_engine.m_objects->Unload(); }
     void SetOwnChair(int chair) { m_app.Records().Launch().chair_no = chair; }
     ImageRecord* AddImage(const std::string& name, uint16_t width, uint16_t height, uint32_t frames = 1)
     {

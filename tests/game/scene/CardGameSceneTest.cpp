@@ -203,6 +203,7 @@ TEST_F(CardGameSceneTest, ThreeChairsFillOnlyTheirViews)
     EXPECT_EQ(scene->GetSortType(), 1);
     EXPECT_NE(scene->GetHandCursor(), 0u);
     EXPECT_NE(scene->GetArrowCursor(), 0u);
+    m_engine.m_objects->DestroyObject(scene->GetId()); // before its application
 }
 
 TEST_F(CardGameSceneTest, LastPlayOfTheFrameworkSceneIsEmptyNotMissing)
