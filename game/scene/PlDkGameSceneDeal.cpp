@@ -320,9 +320,9 @@ void CPlDkGameScene::RestoreRunningGame()
     }
     // In replay playback the hands come from the replay's stored record.
     (void)TakeReplayHands();
-    if (m_hand != nullptr)
-        for (int chair = 0; chair < SEATS; ++chair)
-            (void)m_hand->RenumberHand(chair);
+    // Each chair's hand, card count and points stand at its new view.
+    for (int chair = 0; chair < SEATS; ++chair)
+        RelayCards(chair);
     if (m_auto_play)
         if (CSeatBoard* own = GetSeatBoard(0))
             own->ShowAutoPlay(true);

@@ -2,6 +2,7 @@
 // which seat at which tick (and a round record's card count kept within the
 // sprites and the hand), the seats after the turned card's swap, the result
 // box built from a result record, and the marking of the last plays.
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -116,10 +117,23 @@ TEST_F(PlDkDealTest, AfterTheDealEverySeatShowsItsCardCountInAReplayAsAtALiveTab
         m_scene->ResetTable();
         m_scene->StartDeal();
         Run(4000);
+        // The partner step swapped two chairs: each count stands by its
+        // own seat's plate, nearer to it than to any other.
         for (int view = 1; view < CPlDkGameScene::SEATS; ++view) {
             const engine::CGuiDigitText* count = m_scene->GetPlDkSeatBoard(view)->GetCardCount();
             ASSERT_TRUE(count->IsActive()) << view;
             EXPECT_EQ(count->GetValue(), 27) << view;
+            int nearest = -1;
+            double best = 1e9;
+            for (int other = 0; other < CPlDkGameScene::SEATS; ++other) {
+                const CPlDkSeatBoard* plate = m_scene->GetPlDkSeatBoard(other);
+                const double distance = std::hypot(plate->GetX() - count->GetX(), plate->GetY() - count->GetY());
+                if (distance < best) {
+                    best = distance;
+                    nearest = other;
+                }
+            }
+            EXPECT_EQ(nearest, view);
         }
     }
 }
