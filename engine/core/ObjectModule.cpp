@@ -178,6 +178,7 @@ CEngineObject* ObjectModule::AddObject(std::unique_ptr<CEngineObject> object, CE
     record->object = std::move(object);
     ObjectRecord* record_ptr = record.get();
     m_records.emplace(id, std::move(record));
+    m_by_id.emplace(id, record_ptr);
     {
         CLockScope lock(GetLock());
         const EngineRect area = IntersectRects(GetScreenRect(record_ptr->snapshot), m_view);
@@ -211,6 +212,7 @@ void ObjectModule::DestroyObject(uint32_t id)
         return;
     std::unique_ptr<ObjectRecord> record = std::move(it->second);
     m_records.erase(it);
+    m_by_id.erase(id);
     ReleaseRecord(std::move(record));
 }
 
@@ -229,8 +231,8 @@ void ObjectModule::ReleaseRecord(std::unique_ptr<ObjectRecord> record)
 
 ObjectModule::ObjectRecord* ObjectModule::FindRecord(uint32_t id) const
 {
-    const auto it = m_records.find(id);
-    return it == m_records.end() ? nullptr : it->second.get();
+    const auto it = m_by_id.find(id);
+    return it == m_by_id.end() ? nullptr : it->second;
 }
 
 ObjectStats& ObjectModule::GetObjectStats(ObjectStats& out) const

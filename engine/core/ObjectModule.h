@@ -6,6 +6,11 @@
 // and look-ups, delivers engine events, and runs the timed actions through
 // the installed action runner.
 //
+// The paint order stands by each object's layer and z as they were at its
+// last update (registration, Invalidate, a view change): an object whose z
+// or layer changed takes its new place at its next update, and an update
+// that leaves both as they were leaves the object where it stands.
+//
 // Owner: GameCore (loaded by the host window). Thread: UI thread inside the
 // engine tick or under the tick lock. Its own lock guards the paint order,
 // snapshots and dirty list and is never held while an object's OnEvent runs.
@@ -19,6 +24,7 @@
 #include <map>
 #include <memory>
 #include <semaphore>
+#include <unordered_map>
 #include <vector>
 
 #include "engine/core/BlockPool.h"
@@ -119,13 +125,25 @@ public:
     [[nodiscard]] IActionRunner* GetActionRunner() const { return m_actions.get(); }
 
 private:
+    /// Where a listed object stands in the paint order: layer, then z, then
+    /// id (a z that is not a number stands above every other z of its layer).
+    struct PaintKey {
+        uint32_t layer { 0 };
+        double z { 0.0 };
+        uint32_t id { 0 };
+        [[nodiscard]] bool operator<(const PaintKey& other) const;
+        [[nodiscard]] bool operator==(const PaintKey& other) const = default;
+    };
+
     struct ObjectRecord {
         std::unique_ptr<CEngineObject> object;
         ObjectState snapshot {};
         bool listed { false };
+        PaintKey key {}; ///< Taken when listed; the paint order is sorted by it.
     };
 
     [[nodiscard]] ObjectRecord* FindRecord(uint32_t id) const;
+    [[nodiscard]] static PaintKey PaintKeyOf(const CEngineObject& object);
     void InsertInPaintOrder(ObjectRecord* record);
     void RemoveFromPaintOrder(ObjectRecord* record);
     void RebuildPaintOrder();
@@ -135,6 +153,7 @@ private:
 
     uint32_t m_object_counter { 0 };
     std::map<uint32_t, std::unique_ptr<ObjectRecord>> m_records; // Id order is creation order.
+    std::unordered_map<uint32_t, ObjectRecord*> m_by_id; // The same records, for look-ups by id.
     std::vector<ObjectRecord*> m_paint_order;
     std::unique_ptr<CBlockPool> m_event_pool;
     std::binary_semaphore m_text_semaphore { 1 };

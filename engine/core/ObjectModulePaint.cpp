@@ -137,28 +137,42 @@ void ObjectModule::AddDirtyRect(const EngineRect& rect)
     m_dirty.push_back(clipped);
 }
 
+bool ObjectModule::PaintKey::operator<(const PaintKey& other) const
+{
+    if (layer != other.layer)
+        return layer < other.layer;
+    if (z != other.z)
+        return z < other.z;
+    return id < other.id;
+}
+
+ObjectModule::PaintKey ObjectModule::PaintKeyOf(const CEngineObject& object)
+{
+    const double z = object.GetZ();
+    // A total order even for a z that is not a number, so the binary searches
+    // below stay sound.
+    return PaintKey { object.GetLayer(), std::isnan(z) ? HUGE_VAL : z, object.GetId() };
+}
+
 void ObjectModule::InsertInPaintOrder(ObjectRecord* record)
 {
     record->listed = true;
-    const CEngineObject& object = *record->object;
-    const uint32_t layer = object.GetLayer();
-    const double z = object.GetZ();
-    const uint32_t id = object.GetId();
-    auto it = std::find_if(m_paint_order.begin(), m_paint_order.end(), [&](const ObjectRecord* entry) {
-        const CEngineObject& other = *entry->object;
-        if (other.GetLayer() != layer)
-            return other.GetLayer() > layer;
-        if (other.GetZ() != z)
-            return other.GetZ() > z;
-        return other.GetId() > id;
-    });
+    record->key = PaintKeyOf(*record->object);
+    const auto it = std::upper_bound(m_paint_order.begin(), m_paint_order.end(), record->key,
+                                     [](const PaintKey& key, const ObjectRecord* entry) { return key < entry->key; });
     m_paint_order.insert(it, record);
 }
 
 void ObjectModule::RemoveFromPaintOrder(ObjectRecord* record)
 {
+    if (!record->listed)
+        return;
     record->listed = false;
-    std::erase(m_paint_order, record);
+    // Keys are unique (the id is part of each), so the search lands on it.
+    const auto it = std::lower_bound(m_paint_order.begin(), m_paint_order.end(), record->key,
+                                     [](const ObjectRecord* entry, const PaintKey& key) { return entry->key < key; });
+    if (it != m_paint_order.end() && *it == record)
+        m_paint_order.erase(it);
 }
 
 void ObjectModule::UpdateObject(CEngineObject* object)
@@ -175,9 +189,11 @@ void ObjectModule::UpdateObject(CEngineObject* object)
         AddDirtyRect(GetScreenRect(record->snapshot));
     AddDirtyRect(now_rect);
     record->snapshot = now;
-    if (record->listed)
-        RemoveFromPaintOrder(record);
-    if (IsPaintable(now) && !IntersectRects(now_rect, m_view).IsEmpty())
+    const bool paint = IsPaintable(now) && !IntersectRects(now_rect, m_view).IsEmpty();
+    if (paint && record->listed && record->key == PaintKeyOf(*object))
+        return;
+    RemoveFromPaintOrder(record);
+    if (paint)
         InsertInPaintOrder(record);
 }
 

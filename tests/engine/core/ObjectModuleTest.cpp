@@ -1,6 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <random>
 #include <stdexcept>
+#include <tuple>
+#include <vector>
 
 #include "EngineTestSupport.h"
 #include "engine/core/ActionFactory.h"
@@ -70,6 +76,57 @@ TEST(ObjectModule, PaintsInLayerZIdOrderOncePerUpdate)
     ASSERT_EQ(engine.m_paint->requests.size(), 2u);
     ASSERT_EQ(engine.m_paint->requests[1]->records.size(), 1u);
     EXPECT_EQ(engine.m_paint->requests[1]->records[0].picture, &far_away->picture);
+}
+
+// A fixed run of z, layer and switch changes, each object updated only now and
+// then: the paint order must always be the order of the layer and z each
+// listed object had at its last update (ties by id, a z that is not a number
+// on top of its layer), whatever the others changed meanwhile.
+TEST(ObjectModule, PaintOrderKeepsEachObjectsPlaceFromItsLastUpdate)
+{
+    EngineFixture engine;
+    struct Placed {
+        CPictureObject* object;
+        bool listed;
+        uint32_t layer;
+        double z;
+    };
+    std::vector<Placed> placed;
+    for (int i = 0; i < 10; ++i) {
+        CPictureObject* object = engine.Add(100 + i, 100, 20, 20);
+        placed.push_back({ object, true, 0, object->GetZ() });
+    }
+    std::minstd_rand random(48);
+    for (int step = 0; step < 600; ++step) {
+        Placed& p = placed[random() % placed.size()];
+        const uint32_t pick = random() % 7;
+        if (pick == 0)
+            p.object->SetZ(static_cast<double>(random() % 5) - 2.0);
+        else if (pick == 1)
+            p.object->SetZ(std::numeric_limits<double>::quiet_NaN());
+        else if (pick == 2)
+            p.object->SetLayer(random() % 3);
+        else if (pick == 3)
+            p.object->IsActive() ? p.object->Deactivate() : p.object->Activate();
+        if (pick < 4 && random() % 2 == 0)
+            continue; // Changed, not yet updated.
+        p.object->Invalidate();
+        p.listed = p.object->IsActive();
+        p.layer = p.object->GetLayer();
+        p.z = std::isnan(p.object->GetZ()) ? HUGE_VAL : p.object->GetZ();
+
+        std::vector<const Placed*> expected;
+        for (const Placed& q : placed) {
+            if (q.listed)
+                expected.push_back(&q);
+        }
+        std::sort(expected.begin(), expected.end(), [](const Placed* a, const Placed* b) {
+            return std::tuple(a->layer, a->z, a->object->GetId()) < std::tuple(b->layer, b->z, b->object->GetId());
+        });
+        ASSERT_EQ(engine.m_objects->GetPaintOrderCount(), expected.size()) << "step " << step;
+        for (size_t i = 0; i < expected.size(); ++i)
+            ASSERT_EQ(engine.m_objects->GetPaintIndex(expected[i]->object->GetId()), int32_t(i) - 1) << "step " << step;
+    }
 }
 
 TEST(ObjectModule, FullRedrawSendsEveryListedObjectWithTheWholeView)
