@@ -36,8 +36,8 @@ public:
     }
     uint32_t GetChangeDueIn(uint32_t now, uint32_t /*start_time*/) const override
     {
-        const uint32_t waited = now - m_start;
-        return waited > m_duration ? 0 : m_duration + 1 - waited;
+        // Over once more than the duration has passed.
+        return TimeLeftIn(uint64_t(m_duration) + 1, uint32_t(now - m_start));
     }
 
 private:
@@ -65,9 +65,7 @@ public:
     }
     uint32_t GetChangeDueIn(uint32_t now, uint32_t start_time) const override
     {
-        const uint64_t next = (uint64_t(m_sent) + 1) * m_period;
-        const uint32_t elapsed = now - start_time;
-        return elapsed >= next ? 0 : static_cast<uint32_t>(next - elapsed);
+        return TimeLeftIn((uint64_t(m_sent) + 1) * m_period, uint32_t(now - start_time));
     }
 
 private:

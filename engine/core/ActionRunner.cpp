@@ -387,8 +387,7 @@ uint32_t CActionRunner::GetWorkDueIn(uint32_t now) const
             continue;
         if (item.cancelled || !item.started || item.ready_walk > m_walk || !item.kind)
             return 0;
-        const uint32_t since = now - item.last_run;
-        const uint32_t interval_left = since >= item.interval ? 0 : item.interval - since;
+        const uint32_t interval_left = TimeLeftIn(item.interval, uint32_t(now - item.last_run));
         soonest = std::min(soonest, std::max(interval_left, item.kind->GetChangeDueIn(now, item.start_time)));
         if (soonest == 0)
             break;

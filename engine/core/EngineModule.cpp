@@ -28,8 +28,7 @@ uint32_t EngineModule::GetUpdateDueIn(uint32_t now) const
     if (work == NO_WORK_DUE)
         return NO_WORK_DUE;
     // Update runs once more than the interval has passed since the last one.
-    const uint32_t since = now - m_last_update;
-    const uint32_t interval_left = since > m_interval ? 0 : m_interval + 1 - since;
+    const uint32_t interval_left = TimeLeftIn(uint64_t(m_interval) + 1, uint32_t(now - m_last_update));
     return work > interval_left ? work : interval_left;
 }
 

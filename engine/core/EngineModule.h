@@ -112,4 +112,15 @@ private:
     GameCore* m_manager { nullptr };
 };
 
+/// Milliseconds left of a span once `passed` milliseconds of it have gone:
+/// 0 once it is over. Taken in 64 bits; a time left beyond the 32-bit clock
+/// answers the longest wait short of EngineModule::NO_WORK_DUE.
+[[nodiscard]] constexpr uint32_t TimeLeftIn(uint64_t span, uint64_t passed)
+{
+    if (passed >= span)
+        return 0;
+    const uint64_t left = span - passed;
+    return left < EngineModule::NO_WORK_DUE ? static_cast<uint32_t>(left) : EngineModule::NO_WORK_DUE - 1;
+}
+
 } // namespace engine

@@ -213,8 +213,7 @@ uint32_t InputModule::GetWorkDueIn(uint32_t now) const
         return NO_WORK_DUE;
     if (!m_has_previous_update)
         return 0;
-    const uint64_t hovered = uint64_t(m_hover_time) + uint32_t(now - m_previous_update);
-    return hovered >= m_hover_timeout ? 0 : static_cast<uint32_t>(m_hover_timeout - hovered);
+    return TimeLeftIn(m_hover_timeout, uint64_t(m_hover_time) + uint32_t(now - m_previous_update));
 }
 
 void InputModule::Update()

@@ -14,6 +14,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "engine/core/EngineModule.h"
+
 namespace engine {
 
 class ITextRenderer {
@@ -35,7 +37,10 @@ public:
     /// Milliseconds from `now` (the module clock) until a run of the actions
     /// could change anything; EngineModule::NO_WORK_DUE when none could.
     /// The default: at every run while any action is queued.
-    [[nodiscard]] virtual uint32_t GetWorkDueIn(uint32_t /*now*/) const { return GetActionCount() > 0 ? 0 : 0xFFFFFFFF; }
+    [[nodiscard]] virtual uint32_t GetWorkDueIn(uint32_t /*now*/) const
+    {
+        return GetActionCount() > 0 ? 0 : EngineModule::NO_WORK_DUE;
+    }
 };
 
 } // namespace engine

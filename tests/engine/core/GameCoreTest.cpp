@@ -164,6 +164,25 @@ TEST_F(GameCoreTest, WorkIsDueWithTheSoonestModuleAfterItsInterval)
     EXPECT_EQ(m_core.GetWorkDueIn(), 101u);
 }
 
+TEST(EngineModule, TimeLeftInASpanNeverWrapsNorReadsAsNoWork)
+{
+    struct Case {
+        uint64_t span, passed;
+        uint32_t expected;
+    };
+    const Case cases[] = {
+        { 10, 0, 10 },
+        { 10, 9, 1 },
+        { 10, 10, 0 },
+        { 10, 0xFFFFFFFF, 0 },
+        { 0, 0, 0 },
+        { 0x100000000, 0, EngineModule::NO_WORK_DUE - 1 }, // an interval of 0xFFFFFFFF, plus one
+        { 0x300000000, 0x300000000 - 7, 7 },
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(TimeLeftIn(c.span, c.passed), c.expected) << c.span << " " << c.passed;
+}
+
 TEST_F(GameCoreTest, IntervalBoundaryIsExclusive)
 {
     auto* module = Load(VELOTRIX_MODULE_PAINT, "PaintModule", 10, true);
