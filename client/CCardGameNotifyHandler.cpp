@@ -28,19 +28,18 @@ void CCardGameNotifyHandler::Dispatch(uint32_t id, Body data)
 bool CCardGameNotifyHandler::DispatchTableEvent(uint32_t id, Body data)
 {
     using Handler = CCardGameNotifyHandler;
-    // The minimum of each event is what its hook reads of the body.
     static constexpr Entry<Handler> HANDLERS[] = {
-        { GR_USER_START, WORDS(START_CHAIR_WORD + 1), &Handler::OnUserStart },
-        { GR_GAME_DATA, WORDS(GAME_DATA_SUB_ID_WORD + 1), &Handler::OnGameData },
-        { GR_PLAYER_OFFLINE, WORDS(1), &Handler::OnPlayerOffline },
-        { GR_ASK_LOOK_CARD, WORDS(1), &Handler::OnAskLookCard },
-        { GR_CARD_VIEW_CHANGED, WORDS(6), &Handler::OnCardViewChanged },
-        { GR_HAND_CARDS, WORDS(3), &Handler::OnHandCards },
-        { GR_PLAYER_PASSED, WORDS(9), &Handler::OnPlayerPassed },
-        { GR_CARDS_THROWN, WORDS(16), &Handler::OnCardsThrown },
-        { GR_ID_221165, WORDS(2), &Handler::OnNotify221165 },
-        { GR_TURN_BEGIN, 0, &Handler::OnTurnBegin },
-        { GR_ID_211300, 0, &Handler::OnNotify211300 },
+        { GR_USER_START, &Handler::OnUserStart },
+        { GR_GAME_DATA, &Handler::OnGameData },
+        { GR_PLAYER_OFFLINE, &Handler::OnPlayerOffline },
+        { GR_ASK_LOOK_CARD, &Handler::OnAskLookCard },
+        { GR_CARD_VIEW_CHANGED, &Handler::OnCardViewChanged },
+        { GR_HAND_CARDS, &Handler::OnHandCards },
+        { GR_PLAYER_PASSED, &Handler::OnPlayerPassed },
+        { GR_CARDS_THROWN, &Handler::OnCardsThrown },
+        { GR_ID_221165, &Handler::OnNotify221165 },
+        { GR_TURN_BEGIN, &Handler::OnTurnBegin },
+        { GR_ID_211300, &Handler::OnNotify211300 },
     };
     return RunEntry(*this, HANDLERS, id, data);
 }
@@ -55,8 +54,14 @@ void CCardGameNotifyHandler::RecordTableEvent(uint32_t id, Body data)
 
 int32_t CCardGameNotifyHandler::GetSubId(uint32_t id, Body data) const
 {
-    const bool has_sub_id = id == GR_GAME_DATA && data.size() >= WORDS(GAME_DATA_SUB_ID_WORD + 1);
-    return has_sub_id ? BodyWord(data, GAME_DATA_SUB_ID_WORD) : 0;
+    return id == GR_GAME_DATA ? GameDataSubId(data) : 0;
+}
+
+int32_t GameDataSubId(std::span<const uint8_t> body)
+{
+    platform::CByteReader in(body);
+    in.Skip(WORDS(GAME_DATA_SUB_ID_WORD));
+    return in.ReadI32();
 }
 
 ICardGameSceneHooks* CCardGameNotifyHandler::Hooks() const
@@ -67,7 +72,11 @@ ICardGameSceneHooks* CCardGameNotifyHandler::Hooks() const
 
 void CCardGameNotifyHandler::OnUserStart(Body body)
 {
-    const int32_t chair = BodyWord(body, START_CHAIR_WORD);
+    platform::CByteReader in(body);
+    in.Skip(WORDS(START_CHAIR_WORD));
+    const int32_t chair = in.ReadI32();
+    if (RefuseIfShort(GR_USER_START, in))
+        return;
     if (!IsTableChair(chair)) {
         RefuseChair(GR_USER_START, chair);
         return;
@@ -87,16 +96,24 @@ void CCardGameNotifyHandler::OnGameData(Body body)
 
 void CCardGameNotifyHandler::OnPlayerOffline(Body body)
 {
+    platform::CByteReader in(body);
+    const int32_t user_id = in.ReadI32();
+    if (RefuseIfShort(GR_PLAYER_OFFLINE, in))
+        return;
     if (ICardGameSceneHooks* hooks = Hooks())
-        hooks->OnPlayerOffline(BodyWord(body, 0));
+        hooks->OnPlayerOffline(user_id);
 }
 
 void CCardGameNotifyHandler::OnAskLookCard(Body body)
 {
+    platform::CByteReader in(body);
+    const int32_t user_id = in.ReadI32();
+    if (RefuseIfShort(GR_ASK_LOOK_CARD, in))
+        return;
     const auto* app = dynamic_cast<const CCardGameApp*>(&App());
     if (app != nullptr && app->GetRejectKanPaiAsk() != 0)
         return;
-    if (App().Records().GetUserValue41(BodyWord(body, 0)) != 0)
+    if (App().Records().GetUserValue41(user_id) != 0)
         return;
     if (ICardGameSceneHooks* hooks = Hooks())
         hooks->OnCardViewRequest(body);

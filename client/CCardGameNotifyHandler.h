@@ -26,6 +26,8 @@ inline constexpr uint32_t GR_HAND_CARDS = 229580;
 inline constexpr uint32_t GR_ID_211300 = 211300;
 /// The game data's sub-id: word 2 of its body.
 inline constexpr size_t GAME_DATA_SUB_ID_WORD = 2;
+/// The sub-id of a game-data body; 0 when the body is shorter.
+[[nodiscard]] int32_t GameDataSubId(std::span<const uint8_t> body);
 /// The state word the turn-begin event sets.
 inline constexpr int32_t TURN_BEGIN_TABLE_WORD15 = 257;
 

@@ -8,6 +8,7 @@
 #include <cstdio>
 
 #include "client/CGameApp.h"
+#include "client/CGameConnection.h"
 #include "client/CGameFrameWnd.h"
 #include "client/CGameStateHolder.h"
 #include "client/CRefusalLog.h"
@@ -28,7 +29,6 @@ constexpr int32_t PLAYER_CALL_COLOR = 32768;
 constexpr int32_t EXIT_ANSWER_COLOR = 2906200;
 constexpr size_t INFO_ENTRIES_AT = 20;
 constexpr size_t INFO_ENTRY_BYTES = 52;
-constexpr size_t INFO_TITLE_AT = 20;
 constexpr size_t INFO_TITLE_BYTES = 32;
 constexpr size_t RANDOM_TABLE_HEAD_BYTES = 64;
 constexpr const char* SORRY_PICTURE = "vur抱歉";
@@ -38,18 +38,6 @@ using Body = CGameNotifyHandler::Body;
 
 } // namespace
 
-int32_t BodyWord(std::span<const uint8_t> body, size_t index)
-{
-    return detail::LoadI32(body.data() + index * 4);
-}
-
-std::string BodyTextAt(std::span<const uint8_t> body, size_t offset)
-{
-    if (offset >= body.size())
-        return {};
-    return FieldText(reinterpret_cast<const char*>(body.data() + offset), body.size() - offset);
-}
-
 CGameNotifyHandler::CGameNotifyHandler(CGameApp& app) : m_app(app), m_tick([] { return platform::GetTickCount(); })
 {
 }
@@ -57,53 +45,53 @@ CGameNotifyHandler::CGameNotifyHandler(CGameApp& app) : m_app(app), m_tick([] { 
 void CGameNotifyHandler::Dispatch(uint32_t id, Body data)
 {
     static constexpr Entry<Handler> HANDLERS[] = {
-        { 201200, WORDS(5), &Handler::OnPlayerCall },
-        { 201210, 0, &Handler::OnPlayerChat },
-        { 201212, 0, &Handler::OnForcedExitAsk },
-        { 201213, WORDS(6), &Handler::OnExitAnswer },
-        { 210530, 0, &Handler::OnServerMessageBox },
-        { GR_PLAYER_EXITED, 0, &Handler::OnTableClosed },
-        { GR_PLAYER_LEAVE, WORDS(9), &Handler::OnLookOnTargetLeft },
-        { GR_PLAYER_ENTER, ServerPlayerEntry::BYTES, &Handler::OnPlayerEnter },
-        { GR_LOOKER_LEAVE, WORDS(1), &Handler::OnLookerLeave },
-        { GR_ID_211025, WORDS(1), &Handler::OnHallTableNotice },
-        { GR_RANDOM_TABLE, WORDS(3), &Handler::OnRandomTable },
-        { GR_ID_211030, WORDS(1), &Handler::OnPlayerInfoUpdate },
-        { GR_END_SILVER_LOW, WORDS(1), &Handler::OnSilverNotEnough },
-        { GR_END_PLAYER_UNSEATED, 0, &Handler::OnPlayerNotSeated },
-        { GR_END_SCORE_LOW, WORDS(1), &Handler::OnScoreTooLow },
-        { GR_END_SCORE_OVER, WORDS(1), &Handler::OnScoreTooHigh },
-        { GR_END_USER_ROUNDS_OVER, WORDS(4), &Handler::OnUserRoundsLimit },
-        { GR_END_TABLE_ROUNDS_OVER, WORDS(3), &Handler::OnTableRoundsLimit },
-        { GR_END_OUT_OF_HOURS, WORDS(3), &Handler::OnOutsideOpeningHours },
-        { GR_END_SERVER_TEXT, WORDS(2), &Handler::OnServerText },
-        { GR_MATCH_STAGE, 0, &Handler::OnMatchStage },
-        { GR_ID_211170, WORDS(2), &Handler::OnMatchScores },
-        { GR_ID_211190, 0, &Handler::OnMatchOut },
-        { GR_ID_211191, 0, &Handler::OnMatchOutInfo },
-        { GR_MATCH_BEGIN, 0, &Handler::OnMatchBegin },
-        { GR_ID_211200, 0, &Handler::OnChatRecord },
-        { GR_MATCH_SYSTEM_CANCEL, 0, &Handler::OnMatchSystemCancel },
-        { GR_ID_211202, 0, &Handler::OnNotify211202 },
-        { GR_MATCH_SIGNUP_OK, 0, &Handler::OnSignUpOk },
-        { GR_MATCH_WITHDRAW_OK, 0, &Handler::OnWithdrawOk },
-        { GR_MATCH_SIGNUP_FAILED, WORDS(4), &Handler::OnSignUpFailed },
-        { GR_MATCH_WITHDRAW_FAILED, WORDS(4), &Handler::OnWithdrawFailed },
-        { GR_MATCH_OUT_FULL, WORDS(3), &Handler::OnEliminationFull },
-        { GR_MATCH_TABLES_LEFT, 0, &Handler::OnMatchTablesLeft },
-        { GR_GAME_TIMEOUT, 0, &Handler::OnGameTimeout },
-        { GR_ID_211241, 0, &Handler::OnMatchNotice },
-        { GR_ID_211242, WORDS(3), &Handler::OnRoundEventNotice },
-        { GR_ID_211243, WORDS(6), &Handler::OnSystemBoardText },
-        { GR_ID_211400, WORDS(8), &Handler::OnAdvertUrl },
-        { GR_MATCH_OVER, WORDS(8), &Handler::OnResultBox },
-        { GR_ID_211510, 0, &Handler::OnPlayerStats },
-        { GR_ID_211600, 0, &Handler::OnPlayerValue },
-        { GR_TABLE_CHANGED, 0, &Handler::OnTableChanged },
-        { GR_IDLE_ROUNDS_WARNING, WORDS(3), &Handler::OnIdleRounds },
-        { GR_ID_211900, 0, &Handler::OnAmuletNotice },
-        { GR_ID_211910, 0, &Handler::OnSeatTexts },
-        { GR_ID_211920, 0, &Handler::OnSceneData },
+        { GR_CALL_PLAYER, &Handler::OnPlayerCall },
+        { 201210, &Handler::OnPlayerChat },
+        { 201212, &Handler::OnForcedExitAsk },
+        { GR_ANSWER_EXIT, &Handler::OnExitAnswer },
+        { 210530, &Handler::OnServerMessageBox },
+        { GR_PLAYER_EXITED, &Handler::OnTableClosed },
+        { GR_PLAYER_LEAVE, &Handler::OnLookOnTargetLeft },
+        { GR_PLAYER_ENTER, &Handler::OnPlayerEnter },
+        { GR_LOOKER_LEAVE, &Handler::OnLookerLeave },
+        { GR_ID_211025, &Handler::OnHallTableNotice },
+        { GR_RANDOM_TABLE, &Handler::OnRandomTable },
+        { GR_ID_211030, &Handler::OnPlayerInfoUpdate },
+        { GR_END_SILVER_LOW, &Handler::OnSilverNotEnough },
+        { GR_END_PLAYER_UNSEATED, &Handler::OnPlayerNotSeated },
+        { GR_END_SCORE_LOW, &Handler::OnScoreTooLow },
+        { GR_END_SCORE_OVER, &Handler::OnScoreTooHigh },
+        { GR_END_USER_ROUNDS_OVER, &Handler::OnUserRoundsLimit },
+        { GR_END_TABLE_ROUNDS_OVER, &Handler::OnTableRoundsLimit },
+        { GR_END_OUT_OF_HOURS, &Handler::OnOutsideOpeningHours },
+        { GR_END_SERVER_TEXT, &Handler::OnServerText },
+        { GR_MATCH_STAGE, &Handler::OnMatchStage },
+        { GR_ID_211170, &Handler::OnMatchScores },
+        { GR_ID_211190, &Handler::OnMatchOut },
+        { GR_ID_211191, &Handler::OnMatchOutInfo },
+        { GR_MATCH_BEGIN, &Handler::OnMatchBegin },
+        { GR_ID_211200, &Handler::OnChatRecord },
+        { GR_MATCH_SYSTEM_CANCEL, &Handler::OnMatchSystemCancel },
+        { GR_ID_211202, &Handler::OnNotify211202 },
+        { GR_MATCH_SIGNUP_OK, &Handler::OnSignUpOk },
+        { GR_MATCH_WITHDRAW_OK, &Handler::OnWithdrawOk },
+        { GR_MATCH_SIGNUP_FAILED, &Handler::OnSignUpFailed },
+        { GR_MATCH_WITHDRAW_FAILED, &Handler::OnWithdrawFailed },
+        { GR_MATCH_OUT_FULL, &Handler::OnEliminationFull },
+        { GR_MATCH_TABLES_LEFT, &Handler::OnMatchTablesLeft },
+        { GR_GAME_TIMEOUT, &Handler::OnGameTimeout },
+        { GR_ID_211241, &Handler::OnMatchNotice },
+        { GR_ID_211242, &Handler::OnRoundEventNotice },
+        { GR_ID_211243, &Handler::OnSystemBoardText },
+        { GR_ID_211400, &Handler::OnAdvertUrl },
+        { GR_MATCH_OVER, &Handler::OnResultBox },
+        { GR_ID_211510, &Handler::OnPlayerStats },
+        { GR_ID_211600, &Handler::OnPlayerValue },
+        { GR_TABLE_CHANGED, &Handler::OnTableChanged },
+        { GR_IDLE_ROUNDS_WARNING, &Handler::OnIdleRounds },
+        { GR_ID_211900, &Handler::OnAmuletNotice },
+        { GR_ID_211910, &Handler::OnSeatTexts },
+        { GR_ID_211920, &Handler::OnSceneData },
     };
     (void)RunEntry(*this, HANDLERS, id, data);
 }
@@ -150,9 +138,12 @@ void CGameNotifyHandler::RefuseChair(uint32_t id, int32_t chair)
     MarkRefused();
 }
 
-void CGameNotifyHandler::RefuseShortBody(uint32_t id, size_t length, size_t min_bytes)
+bool CGameNotifyHandler::RefuseIfShort(uint32_t id, const platform::CByteReader& in)
 {
-    Refuse(id, "%zu bytes, at least %zu expected", length, min_bytes);
+    if (!client::RefuseIfShort(id, in))
+        return false;
+    MarkRefused();
+    return true;
 }
 
 void CGameNotifyHandler::RefuseRecord(uint32_t id, size_t length)
@@ -186,9 +177,14 @@ void CGameNotifyHandler::SendToSidePanel(uint32_t event_id, uintptr_t param1)
 
 void CGameNotifyHandler::OnPlayerCall(Body body)
 {
+    platform::CByteReader in(body);
+    const int32_t caller = in.ReadI32();
+    in.Skip(WORDS(3));
+    const int32_t callee = in.ReadI32();
+    if (RefuseIfShort(GR_CALL_PLAYER, in))
+        return;
     const CClientRecords& records = m_app.Records();
-    const int32_t callee = BodyWord(body, 4);
-    const std::string caller_name = records.GetMarkupName(records.FindUser(BodyWord(body, 0)), NameKind::Display);
+    const std::string caller_name = records.GetMarkupName(records.FindUser(caller), NameKind::Display);
     const std::string callee_name = records.GetMarkupName(records.FindUser(callee), NameKind::Display);
     m_app.ShowSystemMessage(
         FormatText(" %s呼叫 <c=%d>%s\n", caller_name.c_str(), PLAYER_CALL_COLOR, callee_name.c_str()));
@@ -210,10 +206,16 @@ void CGameNotifyHandler::OnForcedExitAsk(Body body)
 
 void CGameNotifyHandler::OnExitAnswer(Body body)
 {
+    platform::CByteReader in(body);
+    const int32_t answerer_id = in.ReadI32();
+    in.Skip(WORDS(3));
+    const int32_t asker_id = in.ReadI32();
+    const bool agreed = in.ReadI32() != 0;
+    if (RefuseIfShort(GR_ANSWER_EXIT, in))
+        return;
     const CClientRecords& records = m_app.Records();
-    const bool agreed = BodyWord(body, 5) != 0;
-    const std::string answerer = records.GetMarkupName(records.FindUser(BodyWord(body, 0)), NameKind::User);
-    const std::string asker = records.GetMarkupName(records.FindUser(BodyWord(body, 4)), NameKind::User);
+    const std::string answerer = records.GetMarkupName(records.FindUser(answerer_id), NameKind::User);
+    const std::string asker = records.GetMarkupName(records.FindUser(asker_id), NameKind::User);
     m_app.ShowSystemMessage(FormatText(" <c=%d>%s%s%s的退出请求 \r\n", EXIT_ANSWER_COLOR, answerer.c_str(),
                                        agreed ? "答应" : "拒绝", asker.c_str()));
     if (!agreed)
@@ -223,29 +225,36 @@ void CGameNotifyHandler::OnExitAnswer(Body body)
 
 void CGameNotifyHandler::OnPlayerInfoUpdate(Body body)
 {
-    const int32_t count = BodyWord(body, 0);
-    const size_t room = body.size() < INFO_ENTRIES_AT ? 0 : (body.size() - INFO_ENTRIES_AT) / INFO_ENTRY_BYTES;
-    if (count < 0 || static_cast<size_t>(count) > room) {
-        RefuseShortBody(GR_ID_211030, body.size(),
-                        INFO_ENTRIES_AT + INFO_ENTRY_BYTES * static_cast<size_t>(std::max(count, 0)));
+    // A negative count reads as a huge one, so it is refused with the rest.
+    platform::CByteReader in(body);
+    const uint32_t count = in.ReadU32();
+    in.Skip(INFO_ENTRIES_AT - 4);
+    platform::CByteReader entries(in.ReadBytes(count * INFO_ENTRY_BYTES));
+    if (RefuseIfShort(GR_ID_211030, in))
         return;
-    }
-    for (size_t i = 0; i < static_cast<size_t>(count); ++i) {
-        const Body entry = body.subspan(INFO_ENTRIES_AT + i * INFO_ENTRY_BYTES, INFO_ENTRY_BYTES);
-        GameUserRecord* user = m_app.Records().FindUser(BodyWord(entry, 0));
-        if (user == nullptr)
-            continue;
-        user->silver = BodyWord(entry, 3);
-        user->score = BodyWord(entry, 2);
-        user->level = BodyWord(entry, 4);
-        CopyTextField(user->level_title,
-                      FieldText(reinterpret_cast<const char*>(entry.data() + INFO_TITLE_AT), INFO_TITLE_BYTES));
+    for (uint32_t i = 0; i < count; ++i) {
+        const int32_t user_id = entries.ReadI32();
+        entries.Skip(4);
+        const int32_t score = entries.ReadI32();
+        const int32_t silver = entries.ReadI32();
+        const int32_t level = entries.ReadI32();
+        const Body title = entries.ReadBytes(INFO_TITLE_BYTES);
+        if (GameUserRecord* user = m_app.Records().FindUser(user_id)) {
+            user->silver = silver;
+            user->score = score;
+            user->level = level;
+            CopyTextField(user->level_title, FieldText(reinterpret_cast<const char*>(title.data()), title.size()));
+        }
     }
 }
 
 void CGameNotifyHandler::OnLookerLeave(Body body)
 {
-    const GameUserRecord* user = m_app.Records().FindUser(BodyWord(body, 0));
+    platform::CByteReader in(body);
+    const int32_t user_id = in.ReadI32();
+    if (RefuseIfShort(GR_LOOKER_LEAVE, in))
+        return;
+    const GameUserRecord* user = m_app.Records().FindUser(user_id);
     if (user != nullptr)
         if (IFrameUI* frame = m_app.Links().frame_ui)
             frame->NotifyLookerLeave(*user);
@@ -255,7 +264,9 @@ void CGameNotifyHandler::OnPlayerEnter(Body body)
 {
     CClientRecords& records = m_app.Records();
     ServerPlayerEntry entry;
-    if (!ReadRecord(body, entry))
+    platform::CByteReader in(body);
+    platform::ReadFields(in, entry);
+    if (RefuseIfShort(GR_PLAYER_ENTER, in))
         return;
     if (entry.user_id <= 0 || !IsTableChair(entry.chair)) {
         Refuse(GR_PLAYER_ENTER, "player %d at chair %d, not a player at the table", entry.user_id, entry.chair);
@@ -275,12 +286,19 @@ void CGameNotifyHandler::OnPlayerEnter(Body body)
 
 void CGameNotifyHandler::OnLookOnTargetLeft(Body body)
 {
+    platform::CByteReader in(body);
+    const int32_t user_id = in.ReadI32();
+    const int32_t chair = in.ReadI32();
+    in.Skip(WORDS(5));
+    const int32_t table_no = in.ReadI32();
+    const bool agreed = in.ReadI32() != 0;
+    if (RefuseIfShort(GR_PLAYER_LEAVE, in))
+        return;
     CClientRecords& records = m_app.Records();
     if (m_app.IsPlaying() && (records.GetRoomConfigs() & ROOM_CONFIG_ENTER_WHILE_PLAYING) == 0)
         return;
-    const int32_t chair = BodyWord(body, 1);
-    GameUserRecord* user = records.FindUser(BodyWord(body, 0));
-    if (user == nullptr || user->table_no != BodyWord(body, 7) || user->chair != chair || user->look_on != 0)
+    GameUserRecord* user = records.FindUser(user_id);
+    if (user == nullptr || user->table_no != table_no || user->chair != chair || user->look_on != 0)
         return;
     if (!IsTableChair(chair))
         return;
@@ -288,7 +306,7 @@ void CGameNotifyHandler::OnLookOnTargetLeft(Body body)
         if (records.IsLookOn())
             m_app.ShowExitMessageBoard({ FormatText("%s 已经离开，旁观结束。", records.GetSeatDisplayName(chair).c_str()),
                                          10, 48, SORRY_PICTURE });
-        else if (BodyWord(body, 8) != 0)
+        else if (agreed)
             m_app.ShowExitMessageBoard({ "其他玩家同意您退出游戏！", 10, 48, "vur胜利" });
     }
     GameUserRecord& seat = *records.Seat(chair);
@@ -316,11 +334,13 @@ void CGameNotifyHandler::OnTableClosed(Body)
 
 void CGameNotifyHandler::OnHallTableNotice(Body body)
 {
-    if (m_app.IsStandAlone())
+    platform::CByteReader in(body);
+    const int32_t notice = in.ReadI32();
+    if (RefuseIfShort(GR_ID_211025, in) || m_app.IsStandAlone())
         return;
     const CGameFrameWnd* window = m_app.GetMainWindow();
     (void)platform::PostRemoteMessage(m_app.GetHallWindow(), UM_HALL_TABLE_NOTICE,
-                                      window ? window->GetRemoteHandle() : 0, BodyWord(body, 0));
+                                      window ? window->GetRemoteHandle() : 0, notice);
 }
 
 void CGameNotifyHandler::OnRandomTable(Body body)
@@ -333,8 +353,11 @@ void CGameNotifyHandler::OnRandomTable(Body body)
         frame->NotifyRandomTable();
     // The table record has just accepted the count and found the entries
     // within the body, so the record after them starts inside it.
-    const size_t count = static_cast<size_t>(BodyWord(body, 2));
-    OnRandomTableStart(body.subspan(RANDOM_TABLE_HEAD_BYTES + count * ServerPlayerEntry::BYTES));
+    platform::CByteReader in(body);
+    in.Skip(WORDS(2));
+    const uint32_t count = in.ReadU32();
+    in.Skip(RANDOM_TABLE_HEAD_BYTES - WORDS(3) + count * ServerPlayerEntry::BYTES);
+    OnRandomTableStart(in.ReadRest());
 }
 
 void CGameNotifyHandler::OnTableChanged(Body body)
@@ -369,6 +392,9 @@ void CGameNotifyHandler::OnChatRecord(Body body)
     SendToSidePanel(GAMEMSG_CHAT_RECORD, reinterpret_cast<uintptr_t>(&body));
 }
 
-void CGameNotifyHandler::OnServerMessageBox(Body body) { m_pending_boxes.push_back(BodyTextAt(body, 0)); }
+void CGameNotifyHandler::OnServerMessageBox(Body body)
+{
+    m_pending_boxes.push_back(FieldText(reinterpret_cast<const char*>(body.data()), body.size()));
+}
 
 } // namespace client

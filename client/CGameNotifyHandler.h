@@ -10,10 +10,11 @@
 // Owner: the application (one object, installed in the main window).
 // Threads: UI thread only.
 // Hazards: every body comes from the network or a replay file. Each handler
-// has a minimum length (the words it reads itself); a shorter body is ignored
-// and logged. Counts, chairs and offsets read from a body are checked
-// against its length and the table's chairs before use; texts are read no
-// further than the body and copied into fields cut on a character boundary.
+// reads its fields through one CByteReader and checks it once (RefuseIfShort):
+// a body too short for them is ignored and logged. Counts, chairs and
+// offsets read from a body are checked against its length and the table's
+// chairs before use; texts are read no further than the body and copied into
+// fields cut on a character boundary.
 // A server message box is not shown under the engine lock: it waits for
 // OnAfterDispatch, so its modal loop never runs inside a dispatch.
 #pragma once
@@ -27,6 +28,7 @@
 #include <vector>
 
 #include "client/GameNotifyHandler.h"
+#include "platform/ByteReader.h"
 
 namespace client {
 
@@ -159,29 +161,22 @@ public:
     virtual void OnTableChanged(Body body);
 
 protected:
-    /// One row of a dispatch table: the id, the shortest body its handler
-    /// takes, and the handler.
+    /// One row of a dispatch table: the id and its handler.
     template <class Handler>
     struct Entry {
         uint32_t id;
-        size_t min_bytes;
         void (Handler::*handle)(Body);
     };
 
     /// Runs the row of `id` on `self`; false when the table has no such id.
-    /// A body shorter than the row's minimum is refused.
     template <class Handler, size_t N>
     static bool RunEntry(Handler& self, const Entry<Handler> (&table)[N], uint32_t id, Body body)
     {
-        for (const Entry<Handler>& entry : table) {
-            if (entry.id != id)
-                continue;
-            if (body.size() < entry.min_bytes)
-                self.RefuseShortBody(id, body.size(), entry.min_bytes);
-            else
+        for (const Entry<Handler>& entry : table)
+            if (entry.id == id) {
                 (self.*entry.handle)(body);
-            return true;
-        }
+                return true;
+            }
         return false;
     }
 
@@ -192,7 +187,9 @@ protected:
     /// Refuses the message: one line in the refusal log (the printf-style reason).
     void Refuse(uint32_t id, const char* format, ...) __attribute__((format(printf, 3, 4)));
     void RefuseChair(uint32_t id, int32_t chair);
-    void RefuseShortBody(uint32_t id, size_t length, size_t min_bytes);
+    /// When `in` ran past its body: refuses the message ("N bytes, at least M
+    /// expected") and answers true. The one check after a handler's reads.
+    [[nodiscard]] bool RefuseIfShort(uint32_t id, const platform::CByteReader& in);
     /// A body its record reader refuses.
     void RefuseRecord(uint32_t id, size_t length);
     /// Refuses the message whose reason a scene hook has logged (it answered false).
@@ -229,7 +226,9 @@ protected:
     void SetLastMessage(uint32_t id, int32_t sub_id, size_t length);
 
 private:
-    void ShowNamedEndBoard(Body body, const char* format);
+    void ShowNamedEndBoard(uint32_t id, Body body, const char* format);
+    /// The system board of the text at text_at (empty_text for none).
+    void ShowBoardText(uint32_t id, Body body, size_t text_at, const char* empty_text);
 
     CGameApp& m_app;
     LastMessage m_last;
@@ -239,10 +238,5 @@ private:
     std::vector<std::string> m_pending_boxes;
 };
 
-/// Word `index` of a body already checked to hold it.
-[[nodiscard]] int32_t BodyWord(std::span<const uint8_t> body, size_t index);
-/// The zero-terminated text at `offset`, read no further than the body's end
-/// (empty when the offset is past it).
-[[nodiscard]] std::string BodyTextAt(std::span<const uint8_t> body, size_t offset);
 
 } // namespace client

@@ -14,11 +14,11 @@ namespace client {
 
 namespace {
 
+constexpr size_t WORDS(size_t count) { return count * 4; }
 constexpr uint32_t SYSTEM_BOARD_COLOR = 0xFFFFFF;
 constexpr int32_t SYSTEM_BOARD_SIZE = 16;
 constexpr size_t MAX_OPENING_PERIODS = 8;
 constexpr size_t PERIOD_STARTS_WORD = 7;
-constexpr size_t PERIOD_ENDS_WORD = 15;
 constexpr size_t MATCH_TEXT_AT = 16;
 constexpr size_t ADDRESS_AT = 32;
 constexpr size_t BOARD_TEXT_AT = 24;
@@ -36,45 +36,75 @@ void ShowSystemBoard(CGameApp& app, const std::string& text)
 
 // --- End of the table
 
-void CGameNotifyHandler::ShowNamedEndBoard(Body body, const char* format)
+void CGameNotifyHandler::ShowNamedEndBoard(uint32_t id, Body body, const char* format)
 {
-    const std::string name = m_app.Records().GetUserName(BodyWord(body, 0));
+    platform::CByteReader in(body);
+    const int32_t user_id = in.ReadI32();
+    if (RefuseIfShort(id, in))
+        return;
+    const std::string name = m_app.Records().GetUserName(user_id);
     ShowEndOfTableBoard({ FormatText(format, name.c_str()), 5, 1, "" });
 }
 
-void CGameNotifyHandler::OnSilverNotEnough(Body body) { ShowNamedEndBoard(body, "%s的银子不够了，这一桌游戏结束。"); }
+void CGameNotifyHandler::OnSilverNotEnough(Body body)
+{
+    ShowNamedEndBoard(GR_END_SILVER_LOW, body, "%s的银子不够了，这一桌游戏结束。");
+}
 
-void CGameNotifyHandler::OnScoreTooLow(Body body) { ShowNamedEndBoard(body, "%s的积分不够了，这一桌游戏结束。"); }
+void CGameNotifyHandler::OnScoreTooLow(Body body)
+{
+    ShowNamedEndBoard(GR_END_SCORE_LOW, body, "%s的积分不够了，这一桌游戏结束。");
+}
 
-void CGameNotifyHandler::OnScoreTooHigh(Body body) { ShowNamedEndBoard(body, "%s的积分超出限制，这一桌游戏结束。"); }
+void CGameNotifyHandler::OnScoreTooHigh(Body body)
+{
+    ShowNamedEndBoard(GR_END_SCORE_OVER, body, "%s的积分超出限制，这一桌游戏结束。");
+}
 
 void CGameNotifyHandler::OnPlayerNotSeated(Body) { ShowEndOfTableBoard({ "有玩家未入座，游戏结束。", 5, 1, "" }); }
 
 void CGameNotifyHandler::OnUserRoundsLimit(Body body)
 {
-    const std::string name = m_app.Records().GetUserName(BodyWord(body, 0));
-    ShowEndOfTableBoard(
-        { FormatText("%s的总局数超出限制(%d局)，这一桌游戏结束。", name.c_str(), BodyWord(body, 3)), 30, 1, "" });
+    platform::CByteReader in(body);
+    const int32_t user_id = in.ReadI32();
+    in.Skip(WORDS(2));
+    const int32_t rounds = in.ReadI32();
+    if (RefuseIfShort(GR_END_USER_ROUNDS_OVER, in))
+        return;
+    const std::string name = m_app.Records().GetUserName(user_id);
+    ShowEndOfTableBoard({ FormatText("%s的总局数超出限制(%d局)，这一桌游戏结束。", name.c_str(), rounds), 30, 1, "" });
 }
 
 void CGameNotifyHandler::OnTableRoundsLimit(Body body)
 {
-    ShowEndOfTableBoard({ FormatText("这一桌的局数超出限制(%d局)，游戏结束。", BodyWord(body, 2)), 30, 1, "" });
+    platform::CByteReader in(body);
+    in.Skip(WORDS(2));
+    const int32_t rounds = in.ReadI32();
+    if (RefuseIfShort(GR_END_TABLE_ROUNDS_OVER, in))
+        return;
+    ShowEndOfTableBoard({ FormatText("这一桌的局数超出限制(%d局)，游戏结束。", rounds), 30, 1, "" });
 }
 
 void CGameNotifyHandler::OnOutsideOpeningHours(Body body)
 {
+    platform::CByteReader in(body);
+    in.Skip(WORDS(2));
+    const int32_t wanted = in.ReadI32();
+    if (RefuseIfShort(GR_END_OUT_OF_HOURS, in))
+        return;
+    // Eight start words from word 7, then the end words: the periods are
+    // capped by the eight slots and by the end words the body holds.
+    in.Skip(WORDS(PERIOD_STARTS_WORD - 3));
+    platform::CByteReader starts(in.ReadBytes(WORDS(MAX_OPENING_PERIODS)));
+    platform::CByteReader ends(in.ReadRest());
+    const size_t periods
+        = wanted > 0 ? std::min({ static_cast<size_t>(wanted), MAX_OPENING_PERIODS, ends.Remaining() / 4 }) : 0;
     std::string text = "已超出限定时间，不能继续游戏。";
-    // The periods are capped by the record's eight slots and by what the
-    // body holds: period i needs its end word, word 15 + i.
-    const int32_t wanted = BodyWord(body, 2);
-    const size_t held = body.size() / 4 > PERIOD_ENDS_WORD ? body.size() / 4 - PERIOD_ENDS_WORD : 0;
-    const size_t periods = wanted > 0 ? std::min({ static_cast<size_t>(wanted), MAX_OPENING_PERIODS, held }) : 0;
     if (wanted > 0)
         text += "下列时间段开放：\r\n\r\n";
     for (size_t i = 0; i < periods; ++i) {
-        const int32_t start = BodyWord(body, PERIOD_STARTS_WORD + i);
-        const int32_t end = BodyWord(body, PERIOD_ENDS_WORD + i);
+        const int32_t start = starts.ReadI32();
+        const int32_t end = ends.ReadI32();
         text += FormatText("%d点%02d分 ~ %d点%02d分\r\n", start / 100, start % 100, end / 100, end % 100);
     }
     ShowEndOfTableBoard({ text, 60, 1, "" });
@@ -82,23 +112,35 @@ void CGameNotifyHandler::OnOutsideOpeningHours(Body body)
 
 void CGameNotifyHandler::OnServerText(Body body)
 {
-    ShowEndOfTableBoard({ BodyTextAt(body, SERVER_TEXT_AT), 60, 1, "" });
+    platform::CByteReader in(body);
+    in.Skip(SERVER_TEXT_AT);
+    const std::string text = ReadRestText(in);
+    if (!RefuseIfShort(GR_END_SERVER_TEXT, in))
+        ShowEndOfTableBoard({ text, 60, 1, "" });
 }
 
 void CGameNotifyHandler::OnIdleRounds(Body body)
 {
+    platform::CByteReader in(body);
+    const int32_t user_id = in.ReadI32();
+    const int32_t chair = in.ReadI32();
+    const int32_t rounds = in.ReadI32();
     const CClientRecords& records = m_app.Records();
-    if (records.IsLookOn() || BodyWord(body, 0) != records.GetUserID() || BodyWord(body, 1) != records.GetChairNO())
+    if (RefuseIfShort(GR_IDLE_ROUNDS_WARNING, in) || records.IsLookOn() || user_id != records.GetUserID()
+        || chair != records.GetChairNO())
         return;
-    ShowEndOfTableBoard(
-        { FormatText("您已经连续%d局未参与本桌游戏了，请您换张桌子！", BodyWord(body, 2)), 5, 1, "" });
+    ShowEndOfTableBoard({ FormatText("您已经连续%d局未参与本桌游戏了，请您换张桌子！", rounds), 5, 1, "" });
 }
 
 void CGameNotifyHandler::OnResultBox(Body body)
 {
+    platform::CByteReader in(body);
+    in.Skip(ADDRESS_AT);
+    const std::string text = ReadRestText(in);
+    if (RefuseIfShort(GR_MATCH_OVER, in))
+        return;
     if (IGameServerLink* connection = m_app.Links().connection)
         connection->Close();
-    const std::string text = BodyTextAt(body, ADDRESS_AT);
     const size_t bar = text.find('|');
     ExitUrlBoardRequest board;
     board.text = bar == std::string::npos ? std::string() : text.substr(0, bar);
@@ -116,7 +158,12 @@ void CGameNotifyHandler::OnResultBox(Body body)
 
 void CGameNotifyHandler::OnAdvertUrl(Body body)
 {
-    m_app.SetAdvertAddress(BodyTextAt(body, ADDRESS_AT));
+    platform::CByteReader in(body);
+    in.Skip(ADDRESS_AT);
+    const std::string address_text = ReadRestText(in);
+    if (RefuseIfShort(GR_ID_211400, in))
+        return;
+    m_app.SetAdvertAddress(address_text);
     if (m_app.Links().side_panel == nullptr)
         return;
     // The panel frees the copy once its advert bar has taken it.
@@ -126,19 +173,26 @@ void CGameNotifyHandler::OnAdvertUrl(Body body)
     SendToSidePanel(GAMEMSG_ADVERT_URL, engine::MakeSystemPayload(std::move(copy)));
 }
 
+void CGameNotifyHandler::ShowBoardText(uint32_t id, Body body, size_t text_at, const char* empty_text)
+{
+    platform::CByteReader in(body);
+    in.Skip(text_at);
+    const std::string text = ReadRestText(in);
+    if (!RefuseIfShort(id, in))
+        ShowSystemBoard(m_app, text.empty() ? empty_text : text);
+}
+
 void CGameNotifyHandler::OnSignUpFailed(Body body)
 {
-    const std::string text = BodyTextAt(body, MATCH_TEXT_AT);
-    ShowSystemBoard(m_app, text.empty() ? "报名失败,请重试!" : text);
+    ShowBoardText(GR_MATCH_SIGNUP_FAILED, body, MATCH_TEXT_AT, "报名失败,请重试!");
 }
 
 void CGameNotifyHandler::OnWithdrawFailed(Body body)
 {
-    const std::string text = BodyTextAt(body, MATCH_TEXT_AT);
-    ShowSystemBoard(m_app, text.empty() ? "退赛失败,请重试!" : text);
+    ShowBoardText(GR_MATCH_WITHDRAW_FAILED, body, MATCH_TEXT_AT, "退赛失败,请重试!");
 }
 
-void CGameNotifyHandler::OnSystemBoardText(Body body) { ShowSystemBoard(m_app, BodyTextAt(body, BOARD_TEXT_AT)); }
+void CGameNotifyHandler::OnSystemBoardText(Body body) { ShowBoardText(GR_ID_211243, body, BOARD_TEXT_AT, ""); }
 
 void CGameNotifyHandler::OnGameTimeout(Body)
 {
@@ -147,8 +201,13 @@ void CGameNotifyHandler::OnGameTimeout(Body)
 
 void CGameNotifyHandler::OnEliminationFull(Body body)
 {
+    platform::CByteReader in(body);
+    in.Skip(WORDS(2));
+    const int32_t places = in.ReadI32();
+    if (RefuseIfShort(GR_MATCH_OUT_FULL, in))
+        return;
     m_app.ShowSystemMessage(FormatText(
-        " <z=qv系统通知><c=255,s=240> 出局人数已满，本局结束后将等待其他桌结束确定前%d名晋级者。\r\n", BodyWord(body, 2)));
+        " <z=qv系统通知><c=255,s=240> 出局人数已满，本局结束后将等待其他桌结束确定前%d名晋级者。\r\n", places));
 }
 
 // --- The match
@@ -166,26 +225,36 @@ void CGameNotifyHandler::OnMatchStage(Body body)
 
 void CGameNotifyHandler::OnMatchScores(Body body)
 {
-    const int32_t count = BodyWord(body, 1);
-    const size_t needed = MatchRanking::HEAD_BYTES + MatchRankEntry::BYTES * static_cast<size_t>(std::max(count, 0));
-    if (count < 0 || count > MatchRanking::MAX_ENTRIES || body.size() < needed) {
-        RefuseShortBody(GR_ID_211170, body.size(), needed);
+    // A negative count reads as a huge one, so it is refused with the rest.
+    platform::CByteReader in(body);
+    in.Skip(4);
+    const uint32_t count = in.ReadU32();
+    in.Skip(MatchRanking::HEAD_BYTES - 8);
+    platform::CByteReader entries(in.ReadBytes(MatchRankEntry::BYTES * count));
+    if (RefuseIfShort(GR_ID_211170, in))
+        return;
+    if (count > static_cast<uint32_t>(MatchRanking::MAX_ENTRIES)) {
+        Refuse(GR_ID_211170, "%u entries, at most %d", count, MatchRanking::MAX_ENTRIES);
         return;
     }
     CClientRecords& records = m_app.Records();
+    const size_t needed = MatchRanking::HEAD_BYTES + MatchRankEntry::BYTES * count;
     auto bytes = RecordBytes(records.Ranking());
     std::copy_n(body.begin(), needed, bytes.begin());
     (void)ReadRecord(std::span<const uint8_t>(bytes), records.Ranking());
-    for (int32_t i = 0; i < count; ++i) {
-        const Body entry = body.subspan(MatchRanking::HEAD_BYTES + MatchRankEntry::BYTES * static_cast<size_t>(i));
-        const int32_t user_id = BodyWord(entry, 0);
+    for (uint32_t i = 0; i < count; ++i) {
+        const int32_t user_id = entries.ReadI32();
+        const int32_t score = entries.ReadI32();
+        const int32_t silver = entries.ReadI32();
+        const int32_t word46 = entries.ReadI32();
+        entries.Skip(MatchRankEntry::BYTES - 16);
         for (int slot = 0; user_id != 0 && slot < CClientRecords::SEAT_COUNT; ++slot) {
             TablePlayerRecord& player = *records.TablePlayer(slot);
-            if (player.user_id != user_id)
-                continue;
-            player.score = BodyWord(entry, 1);
-            player.silver = BodyWord(entry, 2);
-            player.word46 = BodyWord(entry, 3);
+            if (player.user_id == user_id) {
+                player.score = score;
+                player.silver = silver;
+                player.word46 = word46;
+            }
         }
     }
     m_app.SortMatchRanking();
@@ -244,7 +313,11 @@ void CGameNotifyHandler::OnMatchNotice(Body body)
 
 void CGameNotifyHandler::OnRoundEventNotice(Body body)
 {
-    const auto word = static_cast<uintptr_t>(static_cast<uint32_t>(BodyWord(body, 2)));
+    platform::CByteReader in(body);
+    in.Skip(WORDS(2));
+    const auto word = static_cast<uintptr_t>(in.ReadU32());
+    if (RefuseIfShort(GR_ID_211242, in))
+        return;
     SendToMainGame(GAMEMSG_ID_80000028, word);
     SendToSidePanel(GAMEMSG_ID_80000028, word);
 }

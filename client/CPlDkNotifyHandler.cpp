@@ -23,12 +23,12 @@ void CPlDkNotifyHandler::Dispatch(uint32_t id, Body data)
 {
     using Handler = CPlDkNotifyHandler;
     static constexpr Entry<Handler> HANDLERS[] = {
-        { GR_GAME_START, CPlDkGameState::ROUND_START_BYTES, &Handler::OnGameStart },
-        { GR_GAME_RESULT, rules::PLDK_GAME_WIN_BYTES, &Handler::OnGameResult },
-        { GR_SCORE_NOTIFY, 0, &Handler::OnScoreNotify },
-        { GR_TABLE_STATE, rules::TABLE_GAME_DATA_BYTES, &Handler::OnTableState },
+        { GR_GAME_START, &Handler::OnGameStart },
+        { GR_GAME_RESULT, &Handler::OnGameResult },
+        { GR_SCORE_NOTIFY, &Handler::OnScoreNotify },
+        { GR_TABLE_STATE, &Handler::OnTableState },
         // A short play still makes a whole record (the rest at its defaults).
-        { GR_CARDS_THROWN, 0, &Handler::OnCardsThrown },
+        { GR_CARDS_THROWN, &Handler::OnCardsThrown },
     };
     bool known = false;
     const bool taken = RunJudged([&] { known = RunEntry(*this, HANDLERS, id, data); });
@@ -94,8 +94,11 @@ void CPlDkNotifyHandler::OnTableState(Body body)
 {
     // Checked before the table is cleared, so a refused snapshot leaves the
     // running table as it was.
-    const Body block = body.first(rules::TABLE_GAME_DATA_BYTES);
+    platform::CByteReader in(body);
+    const Body block = in.ReadBytes(rules::TABLE_GAME_DATA_BYTES);
     rules::TableGameData checked;
+    if (RefuseIfShort(GR_TABLE_STATE, in))
+        return;
     if (!rules::ReadTableGameData(block, checked)) {
         RefuseRecord(GR_TABLE_STATE, body.size());
         return;
@@ -117,17 +120,21 @@ void CPlDkNotifyHandler::OnTableClosed(Body body)
     if (CGameFrameWnd* window = m_app.GetMainWindow())
         if (platform::CNativeWindow* native = window->GetNativeWindow())
             native->BringToFront();
-    if (body.size() < 7 * 4) {
-        RefuseRecord(GR_PLAYER_EXITED, body.size());
+    platform::CByteReader in(body);
+    in.Skip(4);
+    const int32_t chair = in.ReadI32();
+    const bool forced = in.ReadI32() != 0;
+    in.Skip(8);
+    const int32_t score = in.ReadI32();
+    const int32_t silver = in.ReadI32();
+    if (RefuseIfShort(GR_PLAYER_EXITED, in))
         return;
-    }
-    const int32_t chair = BodyWord(body, 1);
     const std::string name = IsTableChair(chair) ? m_app.Records().GetSeatDisplayName(chair) : std::string();
     // The penalties are shown as amounts taken; negated in 64 bits, so the
     // lowest word does not overflow.
-    const std::string text = BodyWord(body, 2) != 0
-        ? FormatText("%s 已经强行退出，游戏结束。(扣除%lld两,%lld分)", name.c_str(),
-                           -static_cast<long long>(BodyWord(body, 6)), -static_cast<long long>(BodyWord(body, 5)))
+    const std::string text = forced
+        ? FormatText("%s 已经强行退出，游戏结束。(扣除%lld两,%lld分)", name.c_str(), -static_cast<long long>(silver),
+                     -static_cast<long long>(score))
         : FormatText("%s 已经离开，游戏结束。", name.c_str());
     m_app.ShowExitMessageBoard({ text, 10, 48, SORRY_PICTURE });
 }

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "net/NetLog.h"
+#include "platform/ByteReader.h"
 #include "platform/Tick.h"
 
 namespace client {
@@ -79,6 +80,14 @@ void CRefusalLog::Write(const std::string& line)
         m_sink(line);
     else
         net::LogPrintf("%s", line.c_str());
+}
+
+bool RefuseIfShort(uint32_t id, const platform::CByteReader& in)
+{
+    if (in.Ok())
+        return false;
+    CRefusalLog::Instance().Refuse(id, "%zu bytes, at least %zu expected", in.Size(), in.Wanted());
+    return true;
 }
 
 } // namespace client

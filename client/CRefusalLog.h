@@ -16,6 +16,10 @@
 #include <mutex>
 #include <string>
 
+namespace platform {
+class CByteReader;
+}
+
 namespace client {
 
 class CRefusalLog {
@@ -54,5 +58,10 @@ private:
     uint32_t m_lines { 0 };
     uint64_t m_unwritten { 0 };
 };
+
+/// The one check after a handler has read a body's fields: when the reads ran
+/// past the body, refuses message `id` ("N bytes, at least M expected") and
+/// answers true; the values read must then not be used.
+[[nodiscard]] bool RefuseIfShort(uint32_t id, const platform::CByteReader& in);
 
 } // namespace client

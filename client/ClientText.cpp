@@ -2,15 +2,24 @@
 
 #include <cstring>
 
+#include "platform/ByteReader.h"
 #include "platform/Text.h"
 
 namespace client {
 
 std::string FieldText(const char* field, size_t field_size)
 {
+    if (field_size == 0) // an empty span's data may be null
+        return {};
     const void* zero = std::memchr(field, 0, field_size);
     const size_t length = zero ? static_cast<size_t>(static_cast<const char*>(zero) - field) : field_size;
     return std::string(field, length);
+}
+
+std::string ReadRestText(platform::CByteReader& in, size_t max_bytes)
+{
+    const auto rest = in.ReadRest();
+    return platform::CutGbkText(FieldText(reinterpret_cast<const char*>(rest.data()), rest.size()), max_bytes);
 }
 
 void CopyTextField(char* field, size_t field_size, std::string_view text)

@@ -1,5 +1,5 @@
 // Text helpers of the client's records: reading a zero-terminated GBK text out
-// of a fixed-size field, copying a text into such a field, and making a web
+// of a fixed-size field or the rest of a body, copying a text into such a field, and making a web
 // address of a host the records name.
 // Owner: none (free functions). Any thread.
 // Hazards: texts are GBK bytes. A field received from a peer need not be
@@ -8,8 +8,13 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
+
+namespace platform {
+class CByteReader;
+}
 
 namespace client {
 
@@ -26,6 +31,10 @@ template <size_t N>
 /// cut to at most field_size - 1 bytes on a character boundary, terminated,
 /// and the rest of the field zeroed. A field of size 0 is left alone.
 void CopyTextField(char* field, size_t field_size, std::string_view text);
+
+/// The zero-terminated text in the rest of the reader's body, at most
+/// max_bytes (cut between characters); empty once the reader failed.
+[[nodiscard]] std::string ReadRestText(platform::CByteReader& in, size_t max_bytes = SIZE_MAX);
 
 template <size_t N>
 void CopyTextField(char (&field)[N], std::string_view text)

@@ -2,7 +2,8 @@
 // CByteReader: little-endian reads over untrusted bytes. A read past the end
 // sets a sticky failure and answers 0 (or an empty span), so a record's
 // fields are read one after another and Ok() is checked once, before any
-// value is used.
+// value is used. Wanted() keeps counting what the reads asked for, so a
+// refusal can say how long the record should have been.
 //
 // Owner: a stack object over the caller's span, which must outlive it.
 // Thread: any (one reader per thread).
@@ -43,6 +44,7 @@ public:
     /// The next n bytes; empty (and failed) when fewer are left.
     std::span<const uint8_t> ReadBytes(size_t n)
     {
+        m_wanted = n > SIZE_MAX - m_wanted ? SIZE_MAX : m_wanted + n;
         if (!m_ok || n > Remaining()) {
             m_ok = false;
             return {};
@@ -52,12 +54,21 @@ public:
         return bytes;
     }
 
+    void Skip(size_t n) { (void)ReadBytes(n); }
+    /// The rest of the bytes (empty once failed).
+    std::span<const uint8_t> ReadRest() { return ReadBytes(m_ok ? Remaining() : 0); }
+
     [[nodiscard]] bool Ok() const { return m_ok; }
     [[nodiscard]] size_t Remaining() const { return m_data.size() - m_position; }
+    [[nodiscard]] size_t Size() const { return m_data.size(); }
+    /// The bytes every read so far asked for, failed ones included: the
+    /// shortest input these reads would have taken whole.
+    [[nodiscard]] size_t Wanted() const { return m_wanted; }
 
 private:
     std::span<const uint8_t> m_data;
     size_t m_position { 0 };
+    size_t m_wanted { 0 };
     bool m_ok { true };
 };
 

@@ -6,7 +6,9 @@
 #include "client/CGameApp.h"
 #include "client/CGameConnection.h"
 #include "client/CGameFrameWnd.h"
+#include "client/CGameNotifyHandler.h"
 #include "client/CGameStateHolder.h"
+#include "client/CRefusalLog.h"
 #include "client/ClientText.h"
 #include "client/RecordCodec.h"
 #include "client/panel/CSubSystemPanel.h"
@@ -17,6 +19,7 @@
 #include "engine/widgets/GuiMessageBox.h"
 #include "engine/widgets/GuiTextButton.h"
 #include "engine/widgets/WidgetSupport.h"
+#include "platform/ByteReader.h"
 
 namespace panel {
 
@@ -113,12 +116,13 @@ void CGameFrameUI::ShowForceQuitBox()
 
 void CGameFrameUI::ShowExitRequest(std::span<const uint8_t> body)
 {
-    const std::optional<int32_t> asker = BodyWord(body, 0);
-    if (!asker || *asker <= 0)
+    platform::CByteReader in(body);
+    const int32_t asker = in.ReadI32();
+    if (client::RefuseIfShort(client::GR_ASK_FORCED_EXIT, in) || asker <= 0)
         return;
-    const std::string name = m_app.Records().GetUserDisplayName(*asker);
-    const engine::EngineEvent agree = SelfEvent(FRAME_EVENT_EXIT_ANSWER, static_cast<uint32_t>(*asker), 1);
-    const engine::EngineEvent refuse = SelfEvent(FRAME_EVENT_EXIT_ANSWER, static_cast<uint32_t>(*asker), 0);
+    const std::string name = m_app.Records().GetUserDisplayName(asker);
+    const engine::EngineEvent agree = SelfEvent(FRAME_EVENT_EXIT_ANSWER, static_cast<uint32_t>(asker), 1);
+    const engine::EngineEvent refuse = SelfEvent(FRAME_EVENT_EXIT_ANSWER, static_cast<uint32_t>(asker), 0);
     auto* box = dynamic_cast<engine::CGuiMessageBox*>(
         ShowTextBox(FormatText("%s请求退出游戏，您是否同意？", name.c_str()), &agree, &refuse, 30));
     if (box == nullptr)
@@ -293,11 +297,12 @@ void CGameFrameUI::OnMatchBegin(std::span<const uint8_t>)
 
 void CGameFrameUI::ShowRemainingTables(std::span<const uint8_t> body)
 {
-    const std::optional<int32_t> tables = BodyWord(body, 2);
-    const std::optional<int32_t> places = BodyWord(body, 3);
-    if (!tables || !places)
-        return;
-    ShowRoundText(m_tables_text, FormatText("还有%d桌游戏中，前%d名晋级", *tables, *places));
+    platform::CByteReader in(body);
+    in.Skip(8);
+    const int32_t tables = in.ReadI32();
+    const int32_t places = in.ReadI32();
+    if (!client::RefuseIfShort(client::GR_MATCH_TABLES_LEFT, in))
+        ShowRoundText(m_tables_text, FormatText("还有%d桌游戏中，前%d名晋级", tables, places));
 }
 
 void CGameFrameUI::ShowPlayerDetailData(std::span<const uint8_t> body)
@@ -307,17 +312,21 @@ void CGameFrameUI::ShowPlayerDetailData(std::span<const uint8_t> body)
 
 void CGameFrameUI::ShowMatchOutNotice(std::span<const uint8_t> body)
 {
-    const std::optional<int32_t> place = BodyWord(body, 2);
-    if (!place)
+    platform::CByteReader in(body);
+    in.Skip(8);
+    const int32_t place = in.ReadI32();
+    if (client::RefuseIfShort(client::GR_ID_211190, in))
         return;
     const engine::EngineEvent done = SelfEvent(FRAME_EVENT_BOARD_CLOSED);
-    (void)ShowTextBox(FormatText("很遗憾，您已被淘汰出局，名次：第%d名。", *place), &done, nullptr, 0);
+    (void)ShowTextBox(FormatText("很遗憾，您已被淘汰出局，名次：第%d名。", place), &done, nullptr, 0);
 }
 
 void CGameFrameUI::ShowMatchOutInfo(std::span<const uint8_t> body)
 {
-    const std::string text = BodyText(body, 8);
-    if (!text.empty() && m_sub_system != nullptr)
+    platform::CByteReader in(body);
+    in.Skip(8);
+    const std::string text = client::ReadRestText(in, MAX_BODY_TEXT);
+    if (!client::RefuseIfShort(client::GR_ID_211191, in) && !text.empty() && m_sub_system != nullptr)
         m_sub_system->AddSystemText(FormatText(" <c=255>%s\r\n", EscapeMarkup(text).c_str()));
 }
 

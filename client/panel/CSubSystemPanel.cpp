@@ -5,6 +5,10 @@
 
 #include "client/CGameApp.h"
 #include "client/CGameConnection.h"
+#include "client/CGameNotifyHandler.h"
+#include "client/CRefusalLog.h"
+#include "client/ClientText.h"
+#include "platform/ByteReader.h"
 #include "client/panel/CAdvertBar.h"
 #include "client/panel/CGameFrameUI.h"
 #include "client/panel/CInputBar.h"
@@ -119,36 +123,39 @@ void CSubSystemPanel::AddSystemText(std::string_view markup)
         m_chat_box->AppendMarkup(markup);
 }
 
-void CSubSystemPanel::AddForeignLine(std::span<const uint8_t> body, const char* prefix)
+void CSubSystemPanel::AddForeignLine(uint32_t id, std::span<const uint8_t> body, const char* prefix)
 {
-    const std::optional<int32_t> user = BodyWord(body, 0);
-    const std::string text = BodyText(body, CHAT_TEXT_OFFSET, CHAT_TEXT_BYTES - 1);
-    if (!user || text.empty())
+    platform::CByteReader in(body);
+    const int32_t user = in.ReadI32();
+    in.Skip(CHAT_TEXT_OFFSET - 4);
+    const std::string text = client::ReadRestText(in, CHAT_TEXT_BYTES - 1);
+    // The table hears every line, the sender too: the own line was shown
+    // when it was sent (SendChatLine) and is not shown twice.
+    if (client::RefuseIfShort(id, in) || text.empty()
+        || (id == client::GR_ID_201210 && user == m_app.Records().GetUserID()))
         return;
     const client::CClientRecords& records = m_app.Records();
-    const std::string name = records.GetMarkupName(records.FindUser(*user), client::NameKind::Display);
+    const std::string name = records.GetMarkupName(records.FindUser(user), client::NameKind::Display);
     AddSystemText(FormatText("%s<c=%u>%s<c=0>说：%s\r\n", prefix, NAME_COLOUR, name.c_str(),
                              EscapeMarkup(text).c_str()));
 }
 
 void CSubSystemPanel::AddPlayerChatLine(std::span<const uint8_t> body)
 {
-    // The table hears every line, the sender too: the own line was shown
-    // when it was sent (SendChatLine) and is not shown twice.
-    if (BodyWord(body, 0) == m_app.Records().GetUserID())
-        return;
-    AddForeignLine(body, " ");
+    AddForeignLine(client::GR_ID_201210, body, " ");
 }
 
 void CSubSystemPanel::AddChatRecord(std::span<const uint8_t> body)
 {
-    AddForeignLine(body, " <c=8421504>[记录]");
+    AddForeignLine(client::GR_ID_211200, body, " <c=8421504>[记录]");
 }
 
 void CSubSystemPanel::ShowAmuletNotice(std::span<const uint8_t> body)
 {
-    const std::string text = BodyText(body, NOTICE_TEXT_OFFSET);
-    if (!text.empty())
+    platform::CByteReader in(body);
+    in.Skip(NOTICE_TEXT_OFFSET);
+    const std::string text = client::ReadRestText(in, MAX_BODY_TEXT);
+    if (!client::RefuseIfShort(client::GR_ID_211900, in) && !text.empty())
         AddSystemText(FormatText(" <z=qv系统通知><c=255>%s\r\n", EscapeMarkup(text).c_str()));
 }
 
@@ -215,8 +222,10 @@ int CSubSystemPanel::OnEvent(const engine::EngineEvent& event)
         return 1;
     case client::GAMEMSG_ADVERT_URL:
         if (const std::vector<uint8_t>* address = engine::PeekSystemPayload(event.param1);
-            address != nullptr && m_advert_bar != nullptr)
-            m_advert_bar->Navigate(BodyText(*address, 0));
+            address != nullptr && m_advert_bar != nullptr) {
+            platform::CByteReader in(*address);
+            m_advert_bar->Navigate(client::ReadRestText(in, MAX_BODY_TEXT));
+        }
         engine::FreeSystemPayload(event.param1);
         return 1;
     case client::GAMEMSG_ID_80000026:

@@ -92,7 +92,8 @@ protected:
     [[nodiscard]] int32_t GetAdvertBarHeight() const;
 
 private:
-    void AddForeignLine(std::span<const uint8_t> body, const char* prefix);
+    /// A chat line (id 201210) or a recorded one (211200) of another player.
+    void AddForeignLine(uint32_t id, std::span<const uint8_t> body, const char* prefix);
 
     client::CGameApp& m_app;
     CAdvertBar* m_advert_bar { nullptr };

@@ -1,13 +1,10 @@
 #pragma once
-// Reading words and texts out of server bodies for the frame UI and the side
-// panel, turning other people's text into chat-box markup, and placing the
+// Turning other people's text into chat-box markup, and placing the
 // panel's text views.
 //
 // Owner: none (free functions). Thread: any.
-// Hazards: bodies come from the server and chat texts from other players:
-// nothing here reads past a body, every text is cut on a character boundary
-// to its limit, and markup characters in foreign text are escaped so they
-// show as themselves.
+// Hazards: chat texts come from other players: markup characters in foreign
+// text are escaped so they show as themselves.
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -24,11 +21,6 @@ namespace panel {
 /// The longest text taken from one field of a body.
 inline constexpr size_t MAX_BODY_TEXT = 512;
 
-/// Word `index` (32-bit little-endian) of the body; none when it is short.
-[[nodiscard]] std::optional<int32_t> BodyWord(std::span<const uint8_t> body, size_t index);
-/// The zero-terminated GBK text at `offset`, up to the body's end and at most
-/// max_bytes (cut between characters); empty past the body.
-[[nodiscard]] std::string BodyText(std::span<const uint8_t> body, size_t offset, size_t max_bytes = MAX_BODY_TEXT);
 /// Foreign text as chat markup (the engine's one escaping step).
 using engine::EscapeMarkup;
 /// printf-style formatting into a std::string (GBK bytes pass unchanged).

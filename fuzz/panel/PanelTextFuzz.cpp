@@ -1,24 +1,23 @@
 // Server bodies and other players' chat text as the frame UI and the side
-// panel read them: words and texts are taken only from inside the body, and
-// escaped text holds no markup the chat box would act on.
+// panel read them: texts are taken only from inside the body and cut to
+// their limit, and escaped text holds no markup the chat box would act on.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <span>
 
+#include "client/ClientText.h"
 #include "client/panel/PanelText.h"
+#include "platform/ByteReader.h"
 #include "platform/Text.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    const std::span<const uint8_t> body(data, size);
-    for (size_t index = 0; index < 4; ++index) {
-        if (panel::BodyWord(body, index).has_value() != (index < size / 4))
-            std::abort();
-    }
+    platform::CByteReader in(std::span<const uint8_t>(data, size));
     const size_t offset = size > 0 ? data[0] % 64 : 0;
-    const std::string text = panel::BodyText(body, offset, 61);
-    if (text.size() > 61 || (offset >= size && !text.empty()))
+    in.Skip(offset);
+    const std::string text = client::ReadRestText(in, 61);
+    if (text.size() > 61 || (offset >= size && !text.empty()) || in.Ok() != (offset <= size))
         std::abort();
     const std::string escaped = panel::EscapeMarkup(text);
     // Outside two-byte characters, every markup character is escaped by '#'.

@@ -275,7 +275,8 @@ public:
     enum class GameDataQuery : uint8_t { No, Yes };
     virtual int32_t SendGameData(int32_t sub_id, std::span<const uint8_t> body,
                                  GameDataQuery query = GameDataQuery::No);
-    virtual void OnGameDataPlayer(int32_t sub_id, std::span<const uint8_t> body);
+    /// False when it refused the data (too short for its chair).
+    virtual bool OnGameDataPlayer(int32_t sub_id, std::span<const uint8_t> body);
     /// False when the hand is refused (OnSetHandCards).
     virtual bool OnGameDataHand(int32_t sub_id, std::span<const uint8_t> body);
     /// The notification handler a queried answer goes to (the main

@@ -28,11 +28,11 @@
 namespace scene {
 namespace {
 
-using detail::Cards;
+using client::RefuseIfShort;
 using detail::MAX_BODY_CARDS;
+using detail::ReadCards;
 using detail::SetActive;
 using detail::SetEnabled;
-using detail::Word;
 
 constexpr uint32_t STARTED_COLOUR = 0x808080;
 constexpr uint32_t HEADER_COLOUR = 0xFF0000;
@@ -158,23 +158,25 @@ void CCardGameScene::OnPlayerOffline(int32_t user_id)
 
 void CCardGameScene::OnCardViewReply(std::span<const uint8_t> body)
 {
-    const auto owner = Word(body, 0);
-    const auto owner_chair = Word(body, 12);
-    const auto viewer = Word(body, 16);
-    const auto allowed = Word(body, 20);
-    if (!owner || !owner_chair || !viewer || !allowed)
+    platform::CByteReader in(body);
+    const int32_t owner = in.ReadI32();
+    in.Skip(8);
+    const int32_t owner_chair = in.ReadI32();
+    const int32_t viewer = in.ReadI32();
+    const bool allowed = in.ReadI32() != 0;
+    if (RefuseIfShort(client::GR_CARD_VIEW_CHANGED, in))
         return;
     const client::CClientRecords& records = App().Records();
-    const std::string owner_name = records.GetMarkupName(records.FindUser(*owner), client::NameKind::User);
-    const std::string viewer_name = records.GetMarkupName(records.FindUser(*viewer), client::NameKind::User);
+    const std::string owner_name = records.GetMarkupName(records.FindUser(owner), client::NameKind::User);
+    const std::string viewer_name = records.GetMarkupName(records.FindUser(viewer), client::NameKind::User);
     App().ShowSystemMessage(panel::FormatText(" <c=%d>%s%s%s看牌 \r\n", static_cast<int>(CARD_VIEW_COLOUR),
-                                              owner_name.c_str(), *allowed != 0 ? "允许" : "禁止", viewer_name.c_str()));
-    if (!records.IsLookOn() || *owner_chair != records.GetChairNO() || *viewer != records.GetUserID()
-        || *allowed != 0 || !IsCardViewGranted())
+                                              owner_name.c_str(), allowed ? "允许" : "禁止", viewer_name.c_str()));
+    if (!records.IsLookOn() || owner_chair != records.GetChairNO() || viewer != records.GetUserID() || allowed
+        || !IsCardViewGranted())
         return;
     for (int i = 0; i < m_sprites.Count(); ++i) {
         CardSpriteState& s = m_sprites.At(i);
-        if (s.chair != *owner_chair || s.state != CARD_STATE_HAND || !s.face_up)
+        if (s.chair != owner_chair || s.state != CARD_STATE_HAND || !s.face_up)
             continue;
         s.face_up = false;
         s.card = -1;
@@ -184,8 +186,11 @@ void CCardGameScene::OnCardViewReply(std::span<const uint8_t> body)
 
 void CCardGameScene::OnCardViewRequest(std::span<const uint8_t> body)
 {
-    const auto user_id = Word(body, 0);
-    const client::GameUserRecord* user = user_id ? App().Records().FindUser(*user_id) : nullptr;
+    platform::CByteReader in(body);
+    const int32_t user_id = in.ReadI32();
+    if (RefuseIfShort(client::GR_ASK_LOOK_CARD, in))
+        return;
+    const client::GameUserRecord* user = App().Records().FindUser(user_id);
     if (user == nullptr)
         return;
     auto* box = dynamic_cast<panel::CLookOnRequestBox*>(RegisterObject(std::make_unique<panel::CLookOnRequestBox>()));
@@ -193,12 +198,12 @@ void CCardGameScene::OnCardViewRequest(std::span<const uint8_t> body)
         return;
     std::string picture;
     panel::GetCharacterImagePath(App(), picture, user->statistics[2], panel::CHARACTER_IMAGE_SMALL);
-    const auto asker = static_cast<uintptr_t>(static_cast<uint32_t>(*user_id));
+    const auto asker = static_cast<uintptr_t>(static_cast<uint32_t>(user_id));
     engine::EngineEvent consent;
     engine::MakeEngineEvent(&consent, GetId(), GAMEMSG_CARD_VIEW_ANSWER, asker, 1);
     engine::EngineEvent refusal;
     engine::MakeEngineEvent(&refusal, GetId(), GAMEMSG_CARD_VIEW_ANSWER, asker, 0);
-    box->Setup(App().Records().GetUserName(*user_id), picture, consent, refusal);
+    box->Setup(App().Records().GetUserName(user_id), picture, consent, refusal);
     box->SetDraggable(true);
     engine::PlaceAtDepth(*box, LOOK_ON_BOX_DEPTH);
     box->Invalidate();
@@ -209,20 +214,21 @@ void CCardGameScene::OnCardViewRequest(std::span<const uint8_t> body)
 
 bool CCardGameScene::OnSetHandCards(std::span<const uint8_t> body)
 {
-    const auto chair = Word(body, 4);
-    const auto count = Word(body, 8);
-    if (!chair || !count || m_hand == nullptr || m_chairs == nullptr || !m_chairs->IsValidChair(*chair))
-        return true;
-    const auto cards = Cards(body, 12, *count);
-    if (!cards)
+    platform::CByteReader in(body);
+    in.Skip(4);
+    const int32_t chair = in.ReadI32();
+    const auto cards = ReadCards(in, in.ReadI32());
+    if (RefuseIfShort(client::GR_HAND_CARDS, in))
+        return false;
+    if (!cards || m_hand == nullptr || m_chairs == nullptr || !m_chairs->IsValidChair(chair))
         return true;
     std::array<int32_t, MAX_BODY_CARDS> record {};
     record.fill(-1);
     std::copy(cards->begin(), cards->end(), record.begin());
-    (void)m_hand->SetChairCards(*chair, std::span<const int32_t>(record.data(), cards->size()));
-    (void)m_hand->RenumberHand(*chair);
+    (void)m_hand->SetChairCards(chair, std::span<const int32_t>(record.data(), cards->size()));
+    (void)m_hand->RenumberHand(chair);
     const client::CClientRecords& records = App().Records();
-    if (records.IsLookOn() && *chair == records.GetChairNO())
+    if (records.IsLookOn() && chair == records.GetChairNO())
         SetActive(GetButton(Button::AskCardView), false);
     return true;
 }
@@ -250,20 +256,25 @@ void CCardGameScene::ShowPassMark(int chair, int32_t type)
 
 bool CCardGameScene::OnCardsThrown(std::span<const uint8_t> body)
 {
-    const auto chair = Word(body, 12);
-    const auto next = Word(body, 20);
-    const auto seconds = Word(body, 28);
-    const auto type = Word(body, 48);
-    const auto beat_mask = Word(body, 52);
-    const auto strength = Word(body, 56);
-    const auto count = Word(body, 60);
-    if (!chair || !next || !seconds || !type || !beat_mask || !strength || !count || m_hand == nullptr
-        || m_chairs == nullptr || !m_chairs->IsValidChair(*chair) || !m_chairs->IsValidChair(*next))
+    platform::CByteReader in(body);
+    in.Skip(12);
+    const int32_t chair = in.ReadI32();
+    in.Skip(4);
+    const int32_t next = in.ReadI32();
+    in.Skip(4);
+    const int32_t seconds = in.ReadI32();
+    in.Skip(16);
+    const int32_t type = in.ReadI32();
+    const int32_t beat_mask = in.ReadI32();
+    const int32_t strength = in.ReadI32();
+    const int32_t count = in.ReadI32();
+    auto cards = ReadCards(in, count);
+    if (RefuseIfShort(client::GR_CARDS_THROWN, in))
+        return false;
+    if (!cards || m_hand == nullptr || m_chairs == nullptr || !m_chairs->IsValidChair(chair)
+        || !m_chairs->IsValidChair(next))
         return true;
-    auto cards = Cards(body, 64, *count);
-    if (!cards)
-        return true;
-    if (rules::IsSequenceType(*type) && m_sort_type != 4 && m_sort_type != 6) {
+    if (rules::IsSequenceType(type) && m_sort_type != 4 && m_sort_type != 6) {
         const int32_t level = m_hand->GetLevel();
         auto key = [level](int32_t card) { return rules::GetCardOrder(card, level) * 10 + rules::GetCardSuit(card); };
         for (size_t i = 0; i < cards->size(); ++i)
@@ -271,32 +282,32 @@ bool CCardGameScene::OnCardsThrown(std::span<const uint8_t> body)
                 if (key((*cards)[j]) > key((*cards)[i]))
                     std::swap((*cards)[i], (*cards)[j]);
     }
-    m_last.chair = *chair;
-    m_last.play.type = *type;
-    m_last.play.beat_mask = *beat_mask;
-    m_last.play.strength = *strength;
-    m_last.play.count = *count;
+    m_last.chair = chair;
+    m_last.play.type = type;
+    m_last.play.beat_mask = beat_mask;
+    m_last.play.strength = strength;
+    m_last.play.count = count;
     std::fill(std::begin(m_last.play.cards), std::end(m_last.play.cards), -1);
     std::copy(cards->begin(), cards->end(), std::begin(m_last.play.cards));
-    m_last_play.chair = *chair;
+    m_last_play.chair = chair;
     m_last_play.cards.fill(-1);
     std::copy(cards->begin(), cards->end(), m_last_play.cards.begin());
 
     HidePlayButtons();
-    PlayThrowSound(*type, *count);
-    const int view = ChairToView(*chair);
+    PlayThrowSound(type, count);
+    const int view = ChairToView(chair);
     for (size_t i = 0; i < cards->size(); ++i) {
         const int32_t card = (*cards)[i];
         if (card == -1)
             continue;
-        const int index = m_hand->FindHandSprite(*chair, card);
+        const int index = m_hand->FindHandSprite(chair, card);
         if (index < 0)
             continue;
         CardSpriteState& s = m_sprites.At(index);
         s.card = card;
         s.view = view;
-        s.chair = *chair;
-        s.row_count = *count;
+        s.chair = chair;
+        s.row_count = count;
         s.row_index = static_cast<int32_t>(i);
         s.state = CARD_STATE_PLAYED;
         s.raised = false;
@@ -309,47 +320,56 @@ bool CCardGameScene::OnCardsThrown(std::span<const uint8_t> body)
             sprite->FlyTo(target, FRAME_RATE * static_cast<uint32_t>(i), speed);
         }
     }
-    (void)m_hand->RenumberHand(*chair);
-    if (*chair == App().Records().GetChairNO())
+    (void)m_hand->RenumberHand(chair);
+    if (chair == App().Records().GetChairNO())
         m_hand->SortHand(m_sort_type);
-    SetActiveChair(*next, *seconds);
+    SetActiveChair(next, seconds);
     StartTurn();
     return true;
 }
 
 bool CCardGameScene::OnPlayerPassed(std::span<const uint8_t> body)
 {
-    const auto chair = Word(body, 8);
-    const auto next = Word(body, 16);
-    const auto new_lead = Word(body, 20);
-    const auto seconds = Word(body, 32);
-    if (!chair || !next || !new_lead || !seconds || m_chairs == nullptr || !m_chairs->IsValidChair(*chair)
-        || !m_chairs->IsValidChair(*next))
+    platform::CByteReader in(body);
+    in.Skip(8);
+    const int32_t chair = in.ReadI32();
+    in.Skip(4);
+    const int32_t next = in.ReadI32();
+    const bool new_lead = in.ReadI32() != 0;
+    in.Skip(8);
+    const int32_t seconds = in.ReadI32();
+    if (RefuseIfShort(client::GR_PLAYER_PASSED, in))
+        return false;
+    if (m_chairs == nullptr || !m_chairs->IsValidChair(chair) || !m_chairs->IsValidChair(next))
         return true;
     (void)LoadSound("Snd_Pass", 1);
     HidePlayButtons();
-    ShowPassMark(*chair, PASS_TYPE);
-    if (*new_lead != 0) {
+    ShowPassMark(chair, PASS_TYPE);
+    if (new_lead) {
         m_last = LastPlay {};
         m_last_play = TurnRecord {};
         RetirePlayedCards(-1);
     }
-    SetActiveChair(*next, *seconds);
+    SetActiveChair(next, seconds);
     StartTurn();
     return true;
 }
 
 bool CCardGameScene::OnTableEvent221165(std::span<const uint8_t> body)
 {
-    const auto chair = Word(body, 4);
-    if (!chair || m_chairs == nullptr)
+    platform::CByteReader in(body);
+    in.Skip(4);
+    const int32_t chair = in.ReadI32();
+    if (RefuseIfShort(client::GR_ID_221165, in))
+        return false;
+    if (m_chairs == nullptr)
         return true;
-    if (!m_chairs->IsValidChair(*chair)) {
-        client::CRefusalLog::Instance().RefuseChair(client::GR_ID_221165, *chair);
+    if (!m_chairs->IsValidChair(chair)) {
+        client::CRefusalLog::Instance().RefuseChair(client::GR_ID_221165, chair);
         return false;
     }
     const client::CGameStateHolder* state = GetGameState();
-    SetActiveChair(PrevChair(*chair), state != nullptr ? state->GetTableWord16() : -1);
+    SetActiveChair(PrevChair(chair), state != nullptr ? state->GetTableWord16() : -1);
     return true;
 }
 

@@ -5,6 +5,7 @@
 #include <array>
 
 #include "client/CCardGameConnection.h"
+#include "client/CCardGameNotifyHandler.h"
 #include "client/CGameApp.h"
 #include "client/CGameFrameWnd.h"
 #include "client/CPlDkApp.h"
@@ -28,7 +29,6 @@ namespace {
 using detail::MAX_BODY_CARDS;
 using detail::SetActive;
 using detail::SetEnabled;
-using detail::Word;
 
 constexpr size_t PASS_WORDS = client::PASS_RECORD_BYTES / 4;
 constexpr int32_t SETTING_BACK_COLOUR = 50014;
@@ -39,14 +39,6 @@ constexpr int32_t CHAIR_AWAY_FLAGS = 0x8 | 0x20;
 constexpr size_t STORED_HAND_BYTES = 128;
 
 /// The least body each known sub-id needs (a chair word, a hand's head).
-struct GameDataMinimum {
-    int32_t sub_id;
-    size_t bytes;
-};
-constexpr GameDataMinimum GAME_DATA_MINIMUM[] = {
-    { GAMEDATA_PLAYER_BACK, 4 }, { GAMEDATA_AUTOPLAY_ON, 4 }, { GAMEDATA_AUTOPLAY_OFF, 4 }, { GAMEDATA_HAND, 12 },
-};
-
 /// The cards counted by value.
 std::array<int32_t, rules::VALUE_COUNTERS> CountByValue(std::span<const int32_t> cards)
 {
@@ -360,37 +352,30 @@ client::IGameNotifyHandler* CCardGameScene::GetNotifyHandler() const
 
 std::optional<std::span<const uint8_t>> CCardGameScene::GameDataOf(std::span<const uint8_t> body)
 {
-    const auto length = Word(body, 16);
-    if (!length || body.size() < client::CARD_GAME_HEADER_BYTES) {
-        client::CRefusalLog::Instance().Refuse(client::GR_GAME_DATA, "%zu bytes, no length word", body.size());
+    platform::CByteReader in(body);
+    in.Skip(16);
+    const int32_t length = in.ReadI32();
+    in.Skip(client::CARD_GAME_HEADER_BYTES - 20);
+    if (client::RefuseIfShort(client::GR_GAME_DATA, in))
+        return std::nullopt;
+    if (length < 0 || static_cast<size_t>(length) > in.Remaining()) {
+        client::CRefusalLog::Instance().Refuse(client::GR_GAME_DATA, "data of %d bytes, %zu received", length,
+                                               in.Remaining());
         return std::nullopt;
     }
-    const size_t received = body.size() - client::CARD_GAME_HEADER_BYTES;
-    if (*length < 0 || static_cast<size_t>(*length) > received) {
-        client::CRefusalLog::Instance().Refuse(client::GR_GAME_DATA, "data of %d bytes, %zu received", *length,
-                                               received);
-        return std::nullopt;
-    }
-    return body.subspan(client::CARD_GAME_HEADER_BYTES, static_cast<size_t>(*length));
+    return in.ReadBytes(static_cast<size_t>(length));
 }
 
 bool CCardGameScene::OnGameData(std::span<const uint8_t> body)
 {
-    const auto sub_id = Word(body, 8);
-    if (!sub_id)
-        return true;
-    const auto game_data = GameDataOf(body);
-    if (!game_data)
+    const int32_t sub_id = client::GameDataSubId(body);
+    const auto data = GameDataOf(body);
+    if (!data)
         return false;
-    const std::span<const uint8_t> data = *game_data;
-    const auto known = std::find_if(std::begin(GAME_DATA_MINIMUM), std::end(GAME_DATA_MINIMUM),
-                                    [&](const GameDataMinimum& m) { return m.sub_id == *sub_id; });
-    if (known != std::end(GAME_DATA_MINIMUM) && data.size() < known->bytes)
-        return true;
-    if (*sub_id >= GAMEDATA_PLAYER_BACK && *sub_id <= GAMEDATA_PLAYER_LAST)
-        OnGameDataPlayer(*sub_id, data);
-    else if (*sub_id >= GAMEDATA_HAND_FIRST && *sub_id <= GAMEDATA_HAND)
-        return OnGameDataHand(*sub_id, data);
+    if (sub_id >= GAMEDATA_PLAYER_BACK && sub_id <= GAMEDATA_PLAYER_LAST)
+        return OnGameDataPlayer(sub_id, *data);
+    if (sub_id >= GAMEDATA_HAND_FIRST && sub_id <= GAMEDATA_HAND)
+        return OnGameDataHand(sub_id, *data);
     return true;
 }
 
@@ -399,34 +384,38 @@ bool CCardGameScene::OnGameDataHand(int32_t sub_id, std::span<const uint8_t> bod
     return sub_id != GAMEDATA_HAND || OnSetHandCards(body);
 }
 
-void CCardGameScene::OnGameDataPlayer(int32_t sub_id, std::span<const uint8_t> body)
+bool CCardGameScene::OnGameDataPlayer(int32_t sub_id, std::span<const uint8_t> body)
 {
-    const auto chair = Word(body, 0);
-    if (!chair || m_chairs == nullptr || !m_chairs->IsValidChair(*chair))
-        return;
+    platform::CByteReader in(body);
+    const int32_t chair = in.ReadI32();
+    if (client::RefuseIfShort(client::GR_GAME_DATA, in))
+        return false;
+    if (m_chairs == nullptr || !m_chairs->IsValidChair(chair))
+        return true;
     switch (sub_id) {
     case GAMEDATA_PLAYER_BACK: {
-        CSeatBoard* board = GetSeatBoard(ChairToView(*chair));
+        CSeatBoard* board = GetSeatBoard(ChairToView(chair));
         if (board == nullptr || !board->IsOffline())
-            return;
-        const std::string name = SeatMarkupName(*chair, client::NameKind::Display);
+            return true;
+        const std::string name = SeatMarkupName(chair, client::NameKind::Display);
         App().ShowSystemMessage(panel::FormatText(" <z=qv系统通知> <c=%d>%s重新回到了游戏!\r\n",
                                                   static_cast<int>(GetIntSetting(SETTING_BACK_COLOUR)), name.c_str()));
         board->ShowOffline(false);
         SetActive(m_clock, true);
-        if (m_clock != nullptr && *chair == GetActiveChair())
-            m_clock->SetValue(m_chair_seconds[static_cast<size_t>(*chair)]);
+        if (m_clock != nullptr && chair == GetActiveChair())
+            m_clock->SetValue(m_chair_seconds[static_cast<size_t>(chair)]);
         break;
     }
     case GAMEDATA_AUTOPLAY_ON:
-        OnAutoPlayOn(*chair);
+        OnAutoPlayOn(chair);
         break;
     case GAMEDATA_AUTOPLAY_OFF:
-        OnAutoPlayOff(*chair);
+        OnAutoPlayOff(chair);
         break;
     default:
         break;
     }
+    return true;
 }
 
 void CCardGameScene::OnAutoPlayOn(int chair)
@@ -494,15 +483,12 @@ bool CCardGameScene::TakeReplayHands()
     if (!stored)
         return false;
     // One block of ids per chair; the ids before the first free slot.
+    platform::CByteReader in(stored->data);
     for (int chair = 0; chair < m_chair_count; ++chair) {
         std::vector<int32_t> cards;
-        for (size_t at = STORED_HAND_BYTES * static_cast<size_t>(chair);
-             at < STORED_HAND_BYTES * static_cast<size_t>(chair + 1); at += 4) {
-            const auto card = Word(stored->data, at);
-            if (!card || *card < 0)
-                break;
-            cards.push_back(*card);
-        }
+        platform::CByteReader block(in.ReadBytes(std::min(STORED_HAND_BYTES, in.Remaining())));
+        for (int32_t card = block.ReadI32(); block.Ok() && card >= 0; card = block.ReadI32())
+            cards.push_back(card);
         (void)m_hand->SetChairCards(chair, cards);
     }
     return true;

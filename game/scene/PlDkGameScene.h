@@ -224,7 +224,8 @@ public:
     virtual void ShowQuickTalk(int32_t chair, int32_t phrase);
     /// The score cards a chair took (ids, then word 24 the count, word 25
     /// the chair); beyond the 24 corners they are dropped.
-    virtual void OnScoreCards(std::span<const uint8_t> body);
+    /// False when it refused the data (too short for its chair).
+    virtual bool OnScoreCards(std::span<const uint8_t> body);
     /// The quick-talk panel is not made by the scene; whoever offers one
     /// hands it over here (null: none).
     void SetTalkPanel(engine::CEngineObject* panel) { m_talk_panel = panel; }

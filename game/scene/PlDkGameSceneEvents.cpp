@@ -7,7 +7,9 @@
 #include <array>
 
 #include "client/CCardGameConnection.h"
+#include "client/CCardGameNotifyHandler.h"
 #include "client/CPlDkApp.h"
+#include "client/CRefusalLog.h"
 #include "client/TextFunctions.h"
 #include "client/panel/PanelText.h"
 #include "engine/core/CanvasObject.h"
@@ -32,7 +34,6 @@ namespace {
 using detail::InputOf;
 using detail::SetActive;
 using detail::SetEnabled;
-using detail::Word;
 
 constexpr uint32_t LAST_THROW_SHOWN_MS = 3000;
 constexpr uint32_t JUDGE_ANSWER_WAIT_MS = 500;
@@ -463,31 +464,30 @@ void CPlDkGameScene::AssistSelectionAlt()
 
 bool CPlDkGameScene::OnGameData(std::span<const uint8_t> body)
 {
-    const auto sub_id = Word(body, 8);
-    if (!sub_id || (*sub_id != GAMEDATA_JUDGE_SINGLE_WIN && *sub_id != GAMEDATA_JUDGE_PLAY_SND
-                    && *sub_id != GAMEDATA_SCORE_CARDS)) {
+    const int32_t sub_id = client::GameDataSubId(body);
+    if (sub_id != GAMEDATA_JUDGE_SINGLE_WIN && sub_id != GAMEDATA_JUDGE_PLAY_SND && sub_id != GAMEDATA_SCORE_CARDS)
         return CCardGameScene::OnGameData(body);
-    }
     const auto game_data = GameDataOf(body);
     if (!game_data)
         return false;
     const std::span<const uint8_t> data = *game_data;
-    switch (*sub_id) {
+    switch (sub_id) {
     case GAMEDATA_JUDGE_SINGLE_WIN: {
         const engine::EngineEvent next = SelfEvent(*this, GAMEMSG_CHAT_BUBBLE_TIMER);
         (void)AddWaitFramesAction(this, JUDGE_ANSWER_WAIT_MS, &next);
         break;
     }
     case GAMEDATA_JUDGE_PLAY_SND: {
-        const auto chair = Word(data, 0);
-        const auto phrase = Word(data, 4);
-        if (chair && phrase)
-            ShowQuickTalk(*chair, *phrase);
+        platform::CByteReader in(data);
+        const int32_t chair = in.ReadI32();
+        const int32_t phrase = in.ReadI32();
+        if (client::RefuseIfShort(client::GR_GAME_DATA, in))
+            return false;
+        ShowQuickTalk(chair, phrase);
         break;
     }
     default:
-        OnScoreCards(data);
-        break;
+        return OnScoreCards(data);
     }
     return true;
 }
@@ -542,21 +542,21 @@ void CPlDkGameScene::ShowQuickTalk(int32_t chair, int32_t phrase)
         SetActive(m_talk_panel, false);
 }
 
-void CPlDkGameScene::OnScoreCards(std::span<const uint8_t> body)
+bool CPlDkGameScene::OnScoreCards(std::span<const uint8_t> body)
 {
-    const auto count = Word(body, 4 * SCORE_SPRITES);
-    const auto chair = Word(body, 4 * (SCORE_SPRITES + 1));
-    if (!count || !chair || !IsChair(*chair))
-        return;
-    const int n = std::clamp<int32_t>(*count, 0, SCORE_SPRITES);
-    std::vector<int32_t> cards;
-    for (int k = 0; k < n; ++k) {
-        const auto card = Word(body, 4 * static_cast<size_t>(k));
-        if (!card)
-            break;
-        cards.push_back(*card);
+    platform::CByteReader in(body);
+    std::vector<int32_t> cards(SCORE_SPRITES);
+    for (int32_t& card : cards)
+        card = in.ReadI32();
+    const int32_t count = in.ReadI32();
+    const int32_t chair = in.ReadI32();
+    if (client::RefuseIfShort(client::GR_GAME_DATA, in))
+        return false;
+    if (IsChair(chair)) {
+        cards.resize(static_cast<size_t>(std::clamp<int32_t>(count, 0, SCORE_SPRITES)));
+        GiveScoreCards(chair, cards);
     }
-    GiveScoreCards(*chair, cards);
+    return true;
 }
 
 // --- The quick-talk panel

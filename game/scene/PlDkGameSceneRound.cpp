@@ -16,6 +16,7 @@
 #include "client/CGameStateHolder.h"
 #include "client/CPlDkApp.h"
 #include "client/CPlDkGameState.h"
+#include "client/CPlDkNotifyHandler.h"
 #include "client/TextFunctions.h"
 #include "client/panel/PanelText.h"
 #include "engine/core/EngineEvent.h"
@@ -33,7 +34,7 @@
 #include "game/scene/SceneBody.h"
 #include "game/scene/SceneText.h"
 #include "net/NetUtil.h"
-#include "platform/ByteOrder.h"
+#include "platform/ByteReader.h"
 
 namespace scene {
 namespace {
@@ -45,24 +46,12 @@ constexpr uint32_t OWN_COLOUR = 255;
 constexpr uint32_t OTHER_COLOUR = 0x232323;
 constexpr size_t NAME_COLUMN = 21;
 constexpr double BOMB_FLIGHT_FRAMES = 8.0;
-constexpr int SCORE_NOTICE_WORDS = 18;
+constexpr int SCORE_NOTICE_CHAIRS = 8; ///< points, then bombs, of eight chairs
 
-/// Word i of a record, 0 where the body does not reach.
-int32_t WordAt(std::span<const uint8_t> body, size_t word)
+/// count card ids from `in`, the count clamped to 0..64.
+std::vector<int32_t> ReadCards(platform::CByteReader& in, int32_t count)
 {
-    return detail::Word(body, 4 * word).value_or(0);
-}
-
-/// count card ids from word `first`, the count clamped to 0..64 and to the
-/// words the body holds.
-std::vector<int32_t> CardsAt(std::span<const uint8_t> body, size_t first, int32_t count)
-{
-    const size_t held = body.size() / 4 > first ? body.size() / 4 - first : 0;
-    const auto n = std::min(static_cast<size_t>(std::clamp(count, 0, detail::MAX_BODY_CARDS)), held);
-    std::vector<int32_t> cards(n);
-    for (size_t i = 0; i < n; ++i)
-        cards[i] = WordAt(body, first + i);
-    return cards;
+    return *detail::ReadCards(in, std::clamp(count, 0, detail::MAX_BODY_CARDS));
 }
 
 bool IsBombType(int32_t type) { return type == rules::CARD_TYPE_BOMB || type == rules::CARD_TYPE_FOUR_JOKERS; }
@@ -123,14 +112,18 @@ void CPlDkGameScene::RefreshRanking()
 
 bool CPlDkGameScene::OnSetHandCards(std::span<const uint8_t> body)
 {
-    const int32_t chair = WordAt(body, 1);
+    platform::CByteReader in(body);
+    in.Skip(4);
+    const int32_t chair = in.ReadI32();
+    const std::vector<int32_t> cards = ReadCards(in, in.ReadI32());
+    if (client::RefuseIfShort(client::GR_HAND_CARDS, in))
+        return false;
     if (!IsChair(chair)) {
         client::CRefusalLog::Instance().RefuseChair(client::GR_HAND_CARDS, chair);
         return false;
     }
     if (m_hand == nullptr)
         return true;
-    const std::vector<int32_t> cards = CardsAt(body, 3, WordAt(body, 2));
     (void)m_hand->SetChairCards(chair, cards);
     (void)m_hand->RenumberHand(chair);
     if (IsLookOn() && chair == OwnChair())
@@ -141,25 +134,30 @@ bool CPlDkGameScene::OnSetHandCards(std::span<const uint8_t> body)
 
 bool CPlDkGameScene::OnCardsThrown(std::span<const uint8_t> body)
 {
-    const int32_t chair = WordAt(body, 3);
+    platform::CByteReader in(body);
+    in.Skip(12);
+    const int32_t chair = in.ReadI32();
+    const int32_t next = in.ReadI32();
+    in.Skip(4);
+    const int32_t place = in.ReadI32();
+    const int32_t seconds = in.ReadI32();
+    const int32_t points_added = in.ReadI32();
+    const int32_t table_points = in.ReadI32();
+    in.Skip(8);
+    rules::CardPlay play;
+    play.type = in.ReadI32();
+    play.beat_mask = in.ReadI32();
+    play.strength = in.ReadI32();
+    std::vector<int32_t> cards = ReadCards(in, in.ReadI32());
+    play.count = static_cast<int32_t>(cards.size());
+    if (client::RefuseIfShort(client::GR_CARDS_THROWN, in))
+        return false;
     if (!IsChair(chair)) {
         client::CRefusalLog::Instance().RefuseChair(client::GR_CARDS_THROWN, chair);
         return false;
     }
     if (m_hand == nullptr)
         return true;
-    const int32_t next = WordAt(body, 4);
-    const int32_t place = WordAt(body, 6);
-    const int32_t seconds = WordAt(body, 7);
-    const int32_t points_added = WordAt(body, 8);
-    const int32_t table_points = WordAt(body, 9);
-
-    rules::CardPlay play;
-    play.type = WordAt(body, 12);
-    play.beat_mask = WordAt(body, 13);
-    play.strength = WordAt(body, 14);
-    std::vector<int32_t> cards = CardsAt(body, 16, WordAt(body, 15));
-    play.count = static_cast<int32_t>(cards.size());
 
     m_pass_counts[static_cast<size_t>(chair)] = 0;
     client::CPlDkGameState* state = GetPlDkGameState();
@@ -267,16 +265,21 @@ void CPlDkGameScene::SetLastPlay(int chair, const rules::CardPlay& play)
 
 bool CPlDkGameScene::OnPlayerPassed(std::span<const uint8_t> body)
 {
-    const int32_t chair = WordAt(body, 2);
+    platform::CByteReader in(body);
+    in.Skip(8);
+    const int32_t chair = in.ReadI32();
+    in.Skip(4);
+    const int32_t next = in.ReadI32();
+    const bool trick_over = in.ReadI32() != 0;
+    const int32_t winner = in.ReadI32();
+    const int32_t points = in.ReadI32();
+    const int32_t seconds = in.ReadI32();
+    if (client::RefuseIfShort(client::GR_PLAYER_PASSED, in))
+        return false;
     if (!IsChair(chair)) {
         client::CRefusalLog::Instance().RefuseChair(client::GR_PLAYER_PASSED, chair);
         return false;
     }
-    const int32_t next = WordAt(body, 4);
-    const bool trick_over = WordAt(body, 5) != 0;
-    const int32_t winner = WordAt(body, 6);
-    const int32_t points = WordAt(body, 7);
-    const int32_t seconds = WordAt(body, 8);
 
     ++m_pass_counts[static_cast<size_t>(chair)];
     const client::CPlDkApp* app = PlDkApp();
@@ -348,12 +351,20 @@ void CPlDkGameScene::AwardScore(int chair, int32_t points)
 
 void CPlDkGameScene::OnScoreNotify(std::span<const uint8_t> body)
 {
-    if (body.size() < SCORE_NOTICE_WORDS * 4)
+    platform::CByteReader in(body);
+    const int32_t chair = in.ReadI32();
+    std::array<int32_t, SCORE_NOTICE_CHAIRS> chair_points {};
+    std::array<int32_t, SCORE_NOTICE_CHAIRS> chair_bombs {};
+    for (int32_t& value : chair_points)
+        value = in.ReadI32();
+    for (int32_t& value : chair_bombs)
+        value = in.ReadI32();
+    const int32_t kind = in.ReadI32();
+    if (client::RefuseIfShort(client::GR_SCORE_NOTIFY, in))
         return;
-    const int32_t chair = WordAt(body, 0);
-    auto points = [&](int c) { return WordAt(body, 1 + static_cast<size_t>(c)); };
-    auto bombs = [&](int c) { return WordAt(body, 9 + static_cast<size_t>(c)); };
-    switch (WordAt(body, 17)) {
+    auto points = [&](int c) { return c >= 0 && c < SCORE_NOTICE_CHAIRS ? chair_points[static_cast<size_t>(c)] : 0; };
+    auto bombs = [&](int c) { return c >= 0 && c < SCORE_NOTICE_CHAIRS ? chair_bombs[static_cast<size_t>(c)] : 0; };
+    switch (kind) {
     case 1:
         if (IsChair(chair))
             AwardScore(chair, points(chair));

@@ -1,7 +1,7 @@
 #pragma once
-// Small helpers of the card table's event code: words read from a server
-// body only where the body reaches, and the buttons' shown and enabled
-// states. Thread: UI thread. Hazards: none; every read is bounded.
+// Small helpers of the card table's event code: card lists read from a server
+// body through its reader, and the buttons' shown and enabled states.
+// Thread: UI thread. Hazards: none; every read is bounded.
 
 #include <cstdint>
 #include <optional>
@@ -11,35 +11,22 @@
 #include "engine/core/EngineObject.h"
 #include "engine/core/GuiObject.h"
 #include "engine/core/InputState.h"
-#include "platform/ByteOrder.h"
+#include "platform/ByteReader.h"
 
 namespace scene::detail {
 
 /// The most card ids a play or a hand holds.
 inline constexpr int32_t MAX_BODY_CARDS = 64;
 
-/// The word at offset, or nullopt when the body does not reach it.
-[[nodiscard]] inline std::optional<int32_t> Word(std::span<const uint8_t> body, size_t offset)
-{
-    if (offset > body.size() || body.size() - offset < 4)
-        return std::nullopt;
-    return static_cast<int32_t>(platform::LoadU32LE(body.data() + offset));
-}
-
-/// count card ids from offset; nullopt for a count outside 0..64 or one the
-/// body does not hold.
-[[nodiscard]] inline std::optional<std::vector<int32_t>> Cards(std::span<const uint8_t> body, size_t offset,
-                                                               int32_t count)
+/// count card ids read from `in`; nullopt (nothing read) for a count outside
+/// 0..64. A body that does not hold them fails the reader.
+[[nodiscard]] inline std::optional<std::vector<int32_t>> ReadCards(platform::CByteReader& in, int32_t count)
 {
     if (count < 0 || count > MAX_BODY_CARDS)
         return std::nullopt;
-    std::vector<int32_t> cards;
-    for (int32_t i = 0; i < count; ++i) {
-        const auto id = Word(body, offset + 4 * static_cast<size_t>(i));
-        if (!id)
-            return std::nullopt;
-        cards.push_back(*id);
-    }
+    std::vector<int32_t> cards(static_cast<size_t>(count));
+    for (int32_t& card : cards)
+        card = in.ReadI32();
     return cards;
 }
 

@@ -36,9 +36,9 @@ TEST(CardNotify, TableEventsReachTheirHooks)
         { 211240, BodyBuilder(4).Word(0, 77).Bytes(), { "offline 77" } },
         { 229570, BodyBuilder(24).Bytes(), { "view-reply 24B" } },
         { 229580, BodyBuilder(12).Bytes(), { "hand 12B" } },
-        { 229580, BodyBuilder(11).Bytes(), {} },
+        { 229580, BodyBuilder(11).Bytes(), { "hand 11B" } }, // the scene reads and refuses it
         { 223100, BodyBuilder(36).Bytes(), { "passed 36B" } },
-        { 223100, BodyBuilder(35).Bytes(), {} },
+        { 223100, BodyBuilder(35).Bytes(), { "passed 35B" } },
         { 221165, BodyBuilder(8).Bytes(), { "221165 8B" } },
         { 221168, {}, { "turn 0B" } },
         { 211300, {}, { "211300" } },
@@ -169,7 +169,7 @@ TEST(CardNotify, TheHandlersVerdictDecidesWhatIsRecorded)
         { "game data the scene refused", GR_GAME_DATA, BodyBuilder(20).Bytes(), true, false, false },
         { "pass the scene refused", GR_PLAYER_PASSED, BodyBuilder(36).Bytes(), true, false, false },
         { "start at chair 4", GR_USER_START, BodyBuilder(16).Word(3, 4).Bytes(), false, false, false },
-        { "short pass", GR_PLAYER_PASSED, BodyBuilder(35).Bytes(), false, false, false },
+        { "short offline notice", GR_PLAYER_OFFLINE, BodyBuilder(3).Bytes(), false, false, false },
         { "short round start", GR_GAME_START, BodyBuilder(8).Bytes(), false, false, false },
         { "taken turn, another refused meanwhile", GR_TURN_BEGIN, {}, false, true, true },
     };

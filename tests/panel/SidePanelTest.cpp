@@ -5,6 +5,7 @@
 // libjpeg's header needs size_t and FILE declared before it.
 #include <jpeglib.h>
 
+#include "client/ClientText.h"
 #include "client/panel/CAdvertBar.h"
 #include "client/panel/CInputBar.h"
 #include "client/panel/CWebPane.h"
@@ -19,6 +20,7 @@
 #include "engine/widgets/RichEditBox.h"
 #include "platform/MessageIds.h"
 #include "panel/PanelTestSupport.h"
+#include "platform/ByteReader.h"
 #include "platform/Ini.h"
 
 using namespace paneltest;
@@ -105,12 +107,19 @@ TEST_F(PanelTest, EscapedTextKeepsTwoByteCharactersWhole)
     };
     for (const auto& c : cases)
         EXPECT_EQ(panel::EscapeMarkup(c.in), c.out) << c.in;
-    const uint8_t body[] = { 1, 0, 0, 0, 'a', 'b' };
-    EXPECT_EQ(panel::BodyWord(body, 0), 1);
-    EXPECT_EQ(panel::BodyWord(body, 1), std::nullopt);
-    EXPECT_EQ(panel::BodyText(body, 4), "ab");
-    EXPECT_EQ(panel::BodyText(body, 6), "");
-    EXPECT_EQ(panel::BodyText(body, 600), "");
+    // A body's text stops at its zero, at the body's end and at its limit
+    // (between characters); past the body there is none.
+    const uint8_t body[] = { 'a', 'b', 0xB0, 0xA1, 0, 'z' };
+    const struct {
+        size_t skip;
+        size_t max;
+        const char* text;
+    } texts[] = { { 0, 512, "ab\xB0\xA1" }, { 0, 3, "ab" }, { 5, 512, "z" }, { 6, 512, "" }, { 7, 512, "" } };
+    for (const auto& t : texts) {
+        platform::CByteReader in(body);
+        in.Skip(t.skip);
+        EXPECT_EQ(client::ReadRestText(in, t.max), t.text) << t.skip;
+    }
 }
 
 TEST_F(PanelTest, OwnLinesAndQuickChatPhrasesAreSentAndShown)

@@ -42,6 +42,38 @@ TEST(ByteReader, ReadsFieldsInOrderAndFailsStickilyPastTheEnd)
     EXPECT_TRUE(short_in.ReadBytes(1).empty());
 }
 
+// Every input cut short of a record reads the same way: the values that fit,
+// zeros after the first read that does not, one failure, and the length the
+// whole record wanted (what a refusal names).
+TEST(ByteReader, ShortInputsFailOnceAndTellTheLengthWanted)
+{
+    const std::array<uint8_t, 10> bytes { 7, 0, 0, 0, 0x34, 0x12, 0x78, 0x56, 'h', 'i' };
+    const struct {
+        size_t size;
+        uint16_t first;
+        uint32_t last;
+        size_t rest;
+    } cases[] = { { 0, 0, 0, 0 }, { 1, 0, 0, 0 }, { 3, 7, 0, 0 }, { 5, 7, 0, 0 },
+                  { 7, 7, 0, 0 }, { 8, 7, 0x56781234, 0 }, { 10, 7, 0x56781234, 2 } };
+    for (const auto& c : cases) {
+        CByteReader in(std::span<const uint8_t>(bytes).first(c.size));
+        const uint16_t first = in.ReadU16();
+        in.Skip(2);
+        const uint32_t last = in.ReadU32();
+        const size_t rest = in.ReadRest().size();
+        EXPECT_EQ(first, c.first) << c.size;
+        EXPECT_EQ(last, c.last) << c.size;
+        EXPECT_EQ(rest, c.rest) << c.size;
+        EXPECT_EQ(in.Ok(), c.size >= 8) << c.size;
+        EXPECT_EQ(in.Wanted(), std::max<size_t>(8, c.size)) << c.size;
+        EXPECT_EQ(in.Size(), c.size);
+    }
+    CByteReader huge(bytes);
+    huge.Skip(SIZE_MAX);
+    huge.Skip(4);
+    EXPECT_EQ(huge.Wanted(), SIZE_MAX) << "saturates";
+}
+
 namespace {
 
 struct InnerRecord {

@@ -9,6 +9,7 @@
 
 #include "client/CCardGameNotifyHandler.h"
 #include "client/CGameConnection.h"
+#include "client/CGameNotifyHandler.h"
 #include "client/CPlDkNotifyHandler.h"
 #include "client/CRefusalLog.h"
 #include "client/RecordCodec.h"
@@ -123,6 +124,23 @@ TEST_F(AbsurdContentsTest, EachIsRefusedOnceWithItsReasonAndChangesNothing)
         { "game data of 2^31-1 bytes",
           [&] { m_handler.Dispatch(client::GR_GAME_DATA, Words({ 0, 0, GAMEDATA_PLAYER_BACK, 0, INT32_MAX, 2 })); },
           "message 229500 refused: data of 2147483647 bytes, 4 received" },
+        // Bodies shorter than the fields their handler reads, in each layer:
+        // refused by the one check after the reads, with the length wanted.
+        { "short exit answer", [&] { m_handler.Dispatch(client::GR_ANSWER_EXIT, Words({ 100, 0, 0, 0, 100 })); },
+          "message 201213 refused: 20 bytes, at least 24 expected" },
+        { "player info of two entries, one held",
+          [&] { m_handler.Dispatch(client::GR_ID_211030, Words({ 2 }, 20 + 52)); },
+          "message 211030 refused: 72 bytes, at least 124 expected" },
+        { "hand of three cards, two held",
+          [&] { m_handler.Dispatch(client::GR_HAND_CARDS, Words({ 0, 0, 3, 7, 8 })); },
+          "message 229580 refused: 20 bytes, at least 24 expected" },
+        { "short pass", [&] { m_handler.Dispatch(client::GR_PLAYER_PASSED, Words({ 0, 0, 1 }, 35)); },
+          "message 223100 refused: 35 bytes, at least 36 expected" },
+        { "game data without its head",
+          [&] { m_handler.Dispatch(client::GR_GAME_DATA, Words({ 0, 0, GAMEDATA_PLAYER_BACK, 0 })); },
+          "message 229500 refused: 16 bytes, at least 20 expected" },
+        { "short score notice", [&] { m_handler.Dispatch(client::GR_SCORE_NOTIFY, Words({ 0, 5 }, 68)); },
+          "message 211090 refused: 68 bytes, at least 72 expected" },
     };
     for (const auto& c : cases) {
         m_log.clear();
