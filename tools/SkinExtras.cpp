@@ -1,5 +1,6 @@
 #include "tools/SkinExtras.h"
 
+#include "game/scene/QrCodePanel.h"
 #include "platform/ByteWriter.h"
 
 #include <algorithm>
@@ -264,17 +265,34 @@ Picture DrawSettingsBoard(TextPen& pen)
     return pic;
 }
 
-// The QR-code panel: the code sits 45 pixels above the centre, 120 square.
+// The QR-code panel. The panel stands centred at fixed points with the code
+// and its buttons at fixed offsets from its centre; near the window's left
+// and bottom edges the panel drawn round the centre would run off the window
+// and the open-site button stick out of it. So the picture is centred where
+// the panel stands but its board takes only the part that holds the code and
+// both buttons (left of the code and below the site button it is clear).
 Picture DrawQrPanel(TextPen& pen)
 {
-    constexpr int32_t W = 200, H = 260;
+    constexpr int32_t CODE_HALF = 60, SITE_HALF_W = 36, SITE_HALF_H = 12, CLOSE_HALF = 10, MARGIN = 8;
+    constexpr int32_t HALF_W = scene::QR_SITE_DX + SITE_HALF_W + MARGIN;
+    constexpr int32_t HALF_H = -scene::QR_CLOSE_DY + CLOSE_HALF + MARGIN;
+    constexpr int32_t W = 2 * HALF_W, H = 2 * HALF_H;
+    constexpr double cx = HALF_W, cy = HALF_H;
+    constexpr double left = cx - CODE_HALF - 2 * MARGIN, right = W;
+    constexpr double top = 0, bottom = cy + scene::QR_SITE_DY + SITE_HALF_H + 34;
+    constexpr double code_y = cy + scene::QR_CODE_DY;
     Picture pic(W, H);
-    DrawPanel(pic, 0, 0, W, H, 12, BOARD_GREEN, GOLD);
-    pen.Draw(pic, U"手机扫一扫", W / 2.0 - 10, 5, 13, 120, PALE_GOLD);
-    FillAll(pic, RoundedRect(W / 2.0 - 66, H / 2.0 - 45 - 66, W / 2.0 + 66, H / 2.0 - 45 + 66, 6), WHITE);
-    FillAll(pic, RoundedRect(20, 164, W - 20, 165, 0.5), 0x80ECC45Au);
-    pen.Draw(pic, U"扫码下载手机版", W / 2.0 - 16, 178, 13, 150, WHITE);
-    pen.Draw(pic, U"随时随地来一局", W / 2.0 - 16, 204, 13, 150, PALE_GOLD);
+    DrawPanel(pic, left, top, right, bottom, 12, BOARD_GREEN, GOLD);
+    const double site_left = cx + scene::QR_SITE_DX - SITE_HALF_W;
+    pen.Draw(pic, U"手机扫一扫", cx, 8, 13, 120, PALE_GOLD);
+    FillAll(pic, RoundedRect(cx - CODE_HALF - 4, code_y - CODE_HALF - 4, cx + CODE_HALF + 4, code_y + CODE_HALF + 4, 6),
+            WHITE);
+    pen.Draw(pic, U"扫码下载", (cx + CODE_HALF + right) / 2, static_cast<int32_t>(code_y) - 20, 13,
+             right - cx - CODE_HALF - 8, WHITE);
+    pen.Draw(pic, U"手机版", (cx + CODE_HALF + right) / 2, static_cast<int32_t>(code_y) + 4, 13,
+             right - cx - CODE_HALF - 8, WHITE);
+    pen.Draw(pic, U"随时随地来一局", (left + site_left) / 2, static_cast<int32_t>(cy) + scene::QR_SITE_DY - 7, 13,
+             site_left - left - 8, PALE_GOLD);
     return pic;
 }
 

@@ -135,8 +135,8 @@ void CQrCodePanel::AttachButtons(engine::CEngineObject* qr_button, engine::CEngi
         button->RaiseToTopLayer();
         AttachPart(*panel, *button, panel->GetX() + dx, panel->GetY() + dy, QR_PART_DEPTH - panel->GetZ());
     };
-    attach(close_button, 74, -118);
-    attach(site_button, 98, 44);
+    attach(close_button, QR_CLOSE_DX, QR_CLOSE_DY);
+    attach(site_button, QR_SITE_DX, QR_SITE_DY);
     detail::SetActive(panel, false);
 }
 
@@ -147,10 +147,10 @@ void CQrCodePanel::Place(int32_t view_height, bool maximised)
     if (panel == nullptr)
         return;
     if (maximised) {
-        panel->MoveTo(195, view_height - 140);
+        panel->MoveTo(QR_MAXIMISED_X, view_height - QR_MAXIMISED_ABOVE_BOTTOM);
         detail::SetActive(button, true);
     } else {
-        panel->MoveTo(100, view_height - 110);
+        panel->MoveTo(QR_WINDOW_X, view_height - QR_WINDOW_ABOVE_BOTTOM);
         if (panel->IsActive())
             detail::SetActive(button, false);
     }
@@ -212,12 +212,12 @@ bool CQrCodePanel::ShowQRCodePanel(std::string_view text)
             return false;
         m_image_id = code->GetId();
         code->RaiseToTopLayer();
-        AttachPart(*panel, *code, panel->GetX(), panel->GetY() - 45, QR_PART_DEPTH - panel->GetZ());
+        AttachPart(*panel, *code, panel->GetX(), panel->GetY() + QR_CODE_DY, QR_PART_DEPTH - panel->GetZ());
         // A code that comes while the panel is closed shows with the panel.
         detail::SetActive(code, panel->IsActive());
     } else {
         code->SetImage(image, engine::CImageObject::FitSize::No);
-        code->MoveTo(panel->GetX(), panel->GetY() - 45);
+        code->MoveTo(panel->GetX(), panel->GetY() + QR_CODE_DY);
     }
     code->SetSize(QR_IMAGE_SIZE, QR_IMAGE_SIZE);
     code->Invalidate();

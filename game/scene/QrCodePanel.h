@@ -51,6 +51,17 @@ inline constexpr double QR_PART_DEPTH = 52002;
 inline constexpr int32_t QR_MODULE_PIXELS = 8;
 inline constexpr size_t QR_BITMAP_HEADER_BYTES = 54;
 inline constexpr double QR_IMAGE_SIZE = 120;
+/// Where the code and the panel's buttons stand, from the panel's centre.
+inline constexpr int32_t QR_CODE_DY = -45;
+inline constexpr int32_t QR_CLOSE_DX = 74;
+inline constexpr int32_t QR_CLOSE_DY = -118;
+inline constexpr int32_t QR_SITE_DX = 98;
+inline constexpr int32_t QR_SITE_DY = 44;
+/// The panel's centre on a maximised frame and on a window.
+inline constexpr int32_t QR_MAXIMISED_X = 195;
+inline constexpr int32_t QR_MAXIMISED_ABOVE_BOTTOM = 140;
+inline constexpr int32_t QR_WINDOW_X = 100;
+inline constexpr int32_t QR_WINDOW_ABOVE_BOTTOM = 110;
 /// Where the notice's text starts in the notice record.
 inline constexpr size_t QR_NOTICE_TEXT_AT = 32;
 

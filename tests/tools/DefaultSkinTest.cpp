@@ -3,9 +3,12 @@
 #include "engine/core/NameKey.h"
 #include "engine/media/PpsCodec.h"
 #include "engine/media/ResourceModule.h"
+#include "game/scene/QrCodePanel.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <climits>
 #include <string>
 #include <string_view>
 
@@ -88,7 +91,69 @@ bool CornerHasInk(const engine::ImageRecord& image, uint32_t frame, int w, int h
     return false;
 }
 
+struct Box {
+    int32_t left, top, right, bottom;
+    [[nodiscard]] bool Holds(const Box& in) const
+    {
+        return in.left >= left && in.top >= top && in.right <= right && in.bottom <= bottom;
+    }
+};
+
+engine::ImageRecord LoadImage(const char* package, const char* name)
+{
+    engine::ResourceModule module;
+    engine::ImageRecord image;
+    if (module.LoadPackage(std::string(PLDK_SKINS_DIR) + "/" + package) > 0)
+        if (const engine::ResourceRecord* data = module.ReadData(engine::MakeNameKey(std::string(name) + ".imge")))
+            (void)engine::DecodePps(data->Bytes(), image);
+    return image;
+}
+
+// The drawn (not transparent) pixels of frame 0, from the picture's centre.
+Box DrawnBox(const engine::ImageRecord& image)
+{
+    Box box { INT32_MAX, INT32_MAX, INT32_MIN, INT32_MIN };
+    for (int32_t y = 0; y < int32_t(image.height); ++y)
+        for (int32_t x = 0; x < int32_t(image.width); ++x)
+            if (image.pixels.get()[(size_t(y) * image.width + size_t(x)) * 4 + 3] != 0)
+                box = { std::min(box.left, x), std::min(box.top, y), std::max(box.right, x + 1), std::max(box.bottom, y + 1) };
+    const int32_t cx = image.width / 2, cy = image.height / 2;
+    return { box.left - cx, box.top - cy, box.right - cx, box.bottom - cy };
+}
+
+Box Centred(int32_t x, int32_t y, int32_t w, int32_t h)
+{
+    return { x - w / 2, y - h / 2, x + w / 2, y + h / 2 };
+}
+
 } // namespace
+
+// The QR-code panel stands at fixed points near the window's bottom-left
+// corner with its code and buttons at fixed offsets: at either point of the
+// smallest table (1050 x 600, the main game 810 wide) the drawn panel lies in
+// the window and holds the code and both buttons.
+TEST(DefaultSkin, QrPanelHoldsItsCodeAndButtonsInsideTheWindow)
+{
+    const engine::ImageRecord panel = LoadImage("common.kor", scene::QR_PANEL_IMAGE);
+    const engine::ImageRecord close = LoadImage("common.kor", scene::QR_CLOSE_IMAGE);
+    const engine::ImageRecord site = LoadImage("common.kor", scene::QR_OPEN_SITE_IMAGE);
+    ASSERT_TRUE(panel.pixels && close.pixels && site.pixels);
+    const Box drawn = DrawnBox(panel);
+    constexpr int32_t W = 810, H = 600;
+    const struct {
+        int32_t x, y;
+    } PLACES[] = { { scene::QR_MAXIMISED_X, H - scene::QR_MAXIMISED_ABOVE_BOTTOM },
+                   { scene::QR_WINDOW_X, H - scene::QR_WINDOW_ABOVE_BOTTOM } };
+    for (const auto& at : PLACES) {
+        SCOPED_TRACE(at.x);
+        const Box shown { at.x + drawn.left, at.y + drawn.top, at.x + drawn.right, at.y + drawn.bottom };
+        EXPECT_TRUE((Box { 0, 0, W, H }).Holds(shown));
+        const auto side = static_cast<int32_t>(scene::QR_IMAGE_SIZE);
+        EXPECT_TRUE(shown.Holds(Centred(at.x, at.y + scene::QR_CODE_DY, side, side)));
+        EXPECT_TRUE(shown.Holds(Centred(at.x + scene::QR_CLOSE_DX, at.y + scene::QR_CLOSE_DY, close.width, close.height)));
+        EXPECT_TRUE(shown.Holds(Centred(at.x + scene::QR_SITE_DX, at.y + scene::QR_SITE_DY, site.width, site.height)));
+    }
+}
 
 TEST(DefaultSkin, EveryNamedImageIsInItsPackageAtItsSize)
 {
