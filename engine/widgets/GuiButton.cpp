@@ -14,10 +14,7 @@ void CGuiButton::Create(const ImageRef& image, const EngineEvent* click_event, u
         m_image->RaiseToTopLayer();
         m_image->AddFlags(image_flags);
         SetVisual(m_image, WIDGET_LINK_FLAGS);
-        const uint32_t id = GetId();
-        for (uint32_t event_id : { VELOTRIX_EVENT_MOUSE_ENTER, VELOTRIX_EVENT_MOUSE_LEAVE, VELOTRIX_EVENT_LBUTTON_DOWN,
-                                   VELOTRIX_EVENT_LBUTTON_CLICK })
-            m_image->AddEventRoute(event_id, id, event_id, 0, 0);
+        RoutePointerEvents(*m_image);
     }
     if ((flags & FLAG_ENTER_KEY) != 0) {
         SetCatchInput(true);
@@ -34,6 +31,14 @@ void CGuiButton::SetImage(const ImageRef& image, CImageObject::FitSize fit)
         m_image->SetImage(image, fit);
 }
 
+void CGuiButton::RoutePointerEvents(CEngineObject& part)
+{
+    const uint32_t id = GetId();
+    for (uint32_t event_id : { VELOTRIX_EVENT_MOUSE_ENTER, VELOTRIX_EVENT_MOUSE_LEAVE, VELOTRIX_EVENT_LBUTTON_DOWN,
+                               VELOTRIX_EVENT_LBUTTON_CLICK })
+        part.AddEventRoute(event_id, id, event_id, 0, 0);
+}
+
 CCanvasObject* CGuiButton::GetCaptionCanvas()
 {
     if (m_caption != nullptr || m_image == nullptr)
@@ -46,6 +51,8 @@ CCanvasObject* CGuiButton::GetCaptionCanvas()
     m_caption->MoveTo(m_image->GetX(), m_image->GetY());
     m_caption->SetZ(m_image->GetZ() + 0.01);
     m_image->AddFollower(m_caption, WIDGET_LINK_FLAGS);
+    // The caption lies over the picture and is what the pointer finds there.
+    RoutePointerEvents(*m_caption);
     // The link repeats later changes only: take the image child's state now.
     m_caption->Show(m_image->IsVisible());
     if (m_image->IsActive())

@@ -103,6 +103,8 @@ private:
     /// Sets the frame without a redraw (the callers redraw once).
     void ShowFrame(int16_t frame);
     void Redraw();
+    /// Sends a part's pointer events (enter, leave, press, click) on to the button.
+    void RoutePointerEvents(CEngineObject& part);
 
     ObjectLink<CCanvasObject> m_caption;
     ObjectLink<CImageObject> m_image;

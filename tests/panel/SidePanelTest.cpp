@@ -347,3 +347,26 @@ TEST(Screenshot, CapturedRowsBecomeRgbTopRowFirstAtEitherDepth)
         EXPECT_EQ(image.width, cases[i].rgb.empty() ? 0 : cases[i].bits.width) << i;
     }
 }
+
+TEST_F(PanelTest, AdvertBarTabsSwitchByPointerClicks)
+{
+    // Tab pictures of four frames, as the skin's; the captions lie over them.
+    for (const char* name : { "btn_AdvertTab", "btn_ScoreTab" })
+        m_paint->images[name] = picturetest::MakeStrip(64, 20, 4);
+    auto* bar = dynamic_cast<CAdvertBar*>(m_panel->RegisterObject(std::make_unique<CAdvertBar>(*m_app)));
+    ASSERT_NE(bar, nullptr);
+    bar->SetArea(engine::EngineRect { 560, 0, 800, 200 });
+    Run();
+    const struct {
+        engine::CGuiButton* tab;
+        int32_t shown;
+    } clicks[] = { { bar->GetScoreTabButton(), CAdvertBar::TAB_SCORE },
+                   { bar->GetAdvertTabButton(), CAdvertBar::TAB_ADVERT } };
+    for (const auto& click : clicks) {
+        ASSERT_GT(click.tab->GetWidth(), 0);
+        // Through the pointer: moved onto the caption, pressed and released.
+        ClickAt(static_cast<int32_t>(click.tab->GetX()), static_cast<int32_t>(click.tab->GetY()));
+        EXPECT_EQ(bar->GetCurrentTab(), click.shown);
+        EXPECT_TRUE(click.tab->IsChecked()) << click.shown;
+    }
+}

@@ -189,6 +189,12 @@ TEST_F(GuiButtonTest, CaptionsAreCentredAndDrawnOverEachOther)
     EXPECT_EQ(m_text->drawn[1].x, 20 - 14);
     EXPECT_EQ(m_text->drawn[1].y, 10 - 7);
     EXPECT_EQ(canvas->GetTextColour(), 0x00FF00u);
+    // The caption lies over the picture; the pointer reaches the button
+    // through it: the hover frame, then one click.
+    MoveTo(100, 100);
+    EXPECT_EQ(button->GetFrame(), 1u);
+    ClickAt(100, 100);
+    EXPECT_EQ(OwnerCount(EVENT_CLICKED), 1);
     // The caption follows the button and is destroyed with it.
     button->MoveTo(200, 150);
     EXPECT_EQ(canvas->GetX(), 200);
