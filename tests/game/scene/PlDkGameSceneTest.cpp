@@ -306,6 +306,40 @@ TEST_F(PlDkGameSceneTest, PassPromptOnlyWhenNothingBeatsEvenAfterAutoPlayWasCanc
     }
 }
 
+TEST_F(PlDkGameSceneTest, UnderAutoPlayTheOwnTurnStartsAsEverAndIsPlayedOnTheSecondTick)
+{
+    // The turn starts as without auto-play: the play buttons stand (a press
+    // on them takes auto-play back first) and the prompt shows only when
+    // nothing beats; two clock ticks later auto-play plays and the buttons go.
+    const int32_t ace = Card(13, 1);
+    Deal({ Card(3, 0), Card(4, 1), Card(6, 2), ace }, 4);
+    m_scene->OnBtnAutoPlay();
+    ASSERT_TRUE(m_scene->IsAutoPlay());
+    const struct {
+        int32_t on_table;
+        bool prompt;
+        uint32_t request;
+    } turns[] = { { Card(1, 3), true, client::GR_PASS }, { Card(10, 0), false, client::GR_THROW_CARDS } };
+    for (const auto& turn : turns) {
+        m_connection.sent.clear();
+        Hooks().OnCardsThrown(ReadPlayEvent(1, 0, { turn.on_table }));
+        EXPECT_TRUE(Shows(Button::Pass) && Shows(Button::Hint) && m_scene->GetButton(Button::Throw)->IsActive())
+            << turn.on_table;
+        EXPECT_EQ(m_scene->GetPassHint()->IsActive(), turn.prompt) << turn.on_table;
+        m_scene->GetClock()->Activate();
+        m_scene->GetClock()->SetValue(20);
+        m_scene->OnClockTick();
+        EXPECT_TRUE(m_connection.sent.empty()) << turn.on_table;
+        m_scene->OnClockTick();
+        EXPECT_EQ(RequestIds(), std::vector<uint32_t> { turn.request }) << turn.on_table;
+        EXPECT_FALSE(Shows(Button::Pass) || Shows(Button::Hint)) << turn.on_table;
+        Run(CCardGameScene::PASS_HINT_SHOWN_MS + 100);
+        EXPECT_FALSE(m_scene->GetPassHint()->IsActive()) << turn.on_table;
+        EXPECT_TRUE(m_scene->IsAutoPlay()) << turn.on_table;
+        Hooks().OnPlayerPassed(PassEvent(0, 3));
+    }
+}
+
 TEST_F(PlDkGameSceneTest, APlayTheServerDidNotTakeGivesTheTurnBack)
 {
     Deal({ Card(3, 0), Card(4, 1), Card(6, 2), Card(13, 1) }, 4);
