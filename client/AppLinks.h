@@ -117,10 +117,8 @@ public:
     /// The user id of the small player board shown now, 0 when none is.
     [[nodiscard]] virtual int32_t GetPlayerBoardSmallUser() const = 0;
     virtual void ShowPlayerBoardSmall(int32_t user_id, int32_t x, int32_t y) = 0;
-    /// The result hook, after the seat records took a round's results.
-    virtual void OnRoundResult() = 0;
-    /// The seat-name hook, with the record of names.
-    virtual void OnSeatNames(std::span<const uint8_t> record) = 0;
+    /// The seat records took a round's results or the seat names.
+    virtual void OnSeatRecords() = 0;
 
     // What the notification dispatcher calls besides (the main window's
     // calls are IFrameWindowUI's, client/GameNotifyHandler.h).

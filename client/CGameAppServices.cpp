@@ -287,7 +287,7 @@ bool CGameApp::ApplyRoundResult(std::span<const uint8_t> record)
     RefreshUserList();
     UpdateUserList();
     if (m_links.frame_ui)
-        m_links.frame_ui->OnRoundResult();
+        m_links.frame_ui->OnSeatRecords();
     return true;
 }
 
@@ -308,7 +308,7 @@ bool CGameApp::ApplySingleResult(std::span<const uint8_t> record)
     }
     RefreshUserList();
     if (m_links.frame_ui)
-        m_links.frame_ui->OnRoundResult();
+        m_links.frame_ui->OnSeatRecords();
     return true;
 }
 
@@ -325,7 +325,7 @@ bool CGameApp::ApplySilverChange(std::span<const uint8_t> record)
     }
     RefreshUserList();
     if (m_links.frame_ui) {
-        m_links.frame_ui->OnRoundResult();
+        m_links.frame_ui->OnSeatRecords();
         m_links.frame_ui->NotifySilverChange(record);
     }
     return true;
@@ -341,7 +341,7 @@ bool CGameApp::ApplySeatNames(std::span<const uint8_t> record)
             CopyTextField(m_records.Seat(i)->name, TextAt(record, SEAT_NAME_BYTES * static_cast<size_t>(i), SEAT_NAME_BYTES));
     }
     if (m_links.frame_ui)
-        m_links.frame_ui->OnSeatNames(record);
+        m_links.frame_ui->OnSeatRecords();
     return true;
 }
 

@@ -208,8 +208,7 @@ public:
     void ShowMatchOutInfo(std::span<const uint8_t> body) override;
     void OnSignUpSucceeded() override;
     void OnWithdrawn() override;
-    void OnRoundResult() override;
-    void OnSeatNames(std::span<const uint8_t> record) override;
+    void OnSeatRecords() override;
 
     // --- Player boards
     void ShowPlayerDetailFull(std::span<const uint8_t> user_record) override;

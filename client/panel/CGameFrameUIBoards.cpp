@@ -266,12 +266,7 @@ void CGameFrameUI::NotifySilverChange(std::span<const uint8_t>)
     (void)SendToMainGame(GAMEMSG_REFRESH_OWN_SEAT);
 }
 
-void CGameFrameUI::OnRoundResult()
-{
-    (void)SendToMainGame(GAMEMSG_REFRESH_SEAT_BOARDS);
-}
-
-void CGameFrameUI::OnSeatNames(std::span<const uint8_t>)
+void CGameFrameUI::OnSeatRecords()
 {
     (void)SendToMainGame(GAMEMSG_REFRESH_SEAT_BOARDS);
 }

@@ -268,6 +268,9 @@ public:
     /// Sends the cards' best reading as the own play; the answer code, or
     /// GR_CARD_REQUEST_NOT_SENT when they have no reading or no connection.
     virtual int32_t ThrowSelection(std::span<const int32_t> cards);
+    /// Sends the own pass from `chair` (the last play's chair in word 4); the
+    /// answer code, or GR_CARD_REQUEST_NOT_SENT without a connection.
+    int32_t SendPass(int32_t chair, int32_t last_chair);
     /// Game data (request 229510) with its body; the answer code. A query
     /// waits for the answer and hands its data to the notification handler
     /// as a relayed game-data event (the code, 0 when no data came back).

@@ -275,16 +275,22 @@ void CCardGameScene::OnBtnPass()
     HidePlayButtons();
     if (m_hand != nullptr)
         m_hand->LowerAllCards();
-    auto* connection = App().Links().CardGameRequests();
+    (void)SendPass(records.GetChairNO(), m_last.chair);
+}
+
+int32_t CCardGameScene::SendPass(int32_t chair, int32_t last_chair)
+{
+    client::ICardGameRequests* connection = App().Links().CardGameRequests();
     if (connection == nullptr)
-        return;
-    const std::array<int32_t, PASS_WORDS> words { records.GetUserID(), records.Room().room_id,
-                                                  records.GetChairNO(), records.GetTableNO(), m_last.chair };
+        return client::GR_CARD_REQUEST_NOT_SENT;
+    const client::CClientRecords& records = App().Records();
+    const std::array<int32_t, PASS_WORDS> words { records.GetUserID(), records.Room().room_id, chair,
+                                                  records.GetTableNO(), last_chair };
     std::array<uint8_t, client::PASS_RECORD_BYTES> record {};
     for (size_t i = 0; i < words.size(); ++i)
         platform::StoreU32LE(record.data() + 4 * i, static_cast<uint32_t>(words[i]));
     std::string error;
-    (void)connection->Pass(error, record);
+    return connection->Pass(error, record);
 }
 
 void CCardGameScene::OnBtnAutoPlay()

@@ -6,7 +6,6 @@
 // seats, card counts clamped to 0..64 and to what the body holds, and words
 // are read only where the body reaches (a missing word reads as 0).
 #include <algorithm>
-#include <array>
 #include <cmath>
 #include <string>
 
@@ -399,19 +398,11 @@ void CPlDkGameScene::OnBtnPass()
         return;
     HidePlayButtons();
     LowerAllCards();
-    auto* connection = App().Links().CardGameRequests();
-    if (connection == nullptr || App().IsStandAlone())
+    if (App().Links().CardGameRequests() == nullptr || App().IsStandAlone())
         return;
-    const client::CClientRecords& records = App().Records();
-    const std::array<int32_t, 4> words { records.GetUserID(), records.Room().room_id, OwnChair(),
-                                         records.GetTableNO() };
-    std::array<uint8_t, client::PASS_RECORD_BYTES> record {};
-    for (size_t i = 0; i < words.size(); ++i)
-        platform::StoreU32LE(record.data() + 4 * i, static_cast<uint32_t>(words[i]));
     // A pass the server did not take gives the turn back; a taken one waits
     // for the table's pass event.
-    std::string error;
-    if (connection->Pass(error, record) != client::GR_OK)
+    if (SendPass(OwnChair(), 0) != client::GR_OK)
         StartTurn();
 }
 

@@ -115,8 +115,7 @@ public:
     {
         calls.push_back("small " + std::to_string(user_id));
     }
-    void OnRoundResult() override { calls.push_back("result"); }
-    void OnSeatNames(std::span<const uint8_t>) override { calls.push_back("names"); }
+    void OnSeatRecords() override { calls.push_back("result"); }
 };
 
 class CFakeSidePanel final : public client::ISidePanel {

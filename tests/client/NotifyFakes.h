@@ -52,8 +52,7 @@ public:
     void ShowPlayerDetailFull(std::span<const uint8_t>) override {}
     [[nodiscard]] int32_t GetPlayerBoardSmallUser() const override { return 0; }
     void ShowPlayerBoardSmall(int32_t, int32_t, int32_t) override {}
-    void OnRoundResult() override { calls.push_back("result"); }
-    void OnSeatNames(std::span<const uint8_t>) override { calls.push_back("names"); }
+    void OnSeatRecords() override { calls.push_back("result"); }
     void ShowExitRequest(std::span<const uint8_t> b) override { calls.push_back("exit-request " + Bytes(b)); }
     void NotifyLookerLeave(const client::GameUserRecord& u) override
     {

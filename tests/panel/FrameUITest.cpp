@@ -128,7 +128,7 @@ TEST_F(PanelTest, NotificationsReachTheScene)
         { [&] { m_frame->NotifyRandomTable(); }, { "80000018" } },
         { [&] { m_frame->NotifyTableChanged(); }, { "80000020" } },
         { [&] { m_frame->NotifySilverChange(silver); }, { "80000030" } },
-        { [&] { m_frame->OnRoundResult(); }, { "80000011" } },
+        { [&] { m_frame->OnSeatRecords(); }, { "80000011" } },
         { [&] { m_frame->RefreshMainGame(); }, { "80000003" } },
         // Logged on with no round running: the seats and the start button.
         { [&] { m_frame->OnLogonReply(1); }, { "80000002", "80000011" } },
@@ -173,7 +173,7 @@ TEST_F(PanelTest, FrameSceneAndPanelGoInAnyOrder)
                 links.main_game->SendGameEvent(panel::GAMEMSG_REFRESH_MAIN_GAME, 0);
             if (links.frame_ui != nullptr) {
                 links.frame_ui->NotifyPlayerEnter(seat);
-                links.frame_ui->OnRoundResult();
+                links.frame_ui->OnSeatRecords();
                 links.TableFrame()->HideMatchWaitAnimations();
                 frame_ptr->SetArea(engine::EngineRect { 0, 0, 640, 480 });
             }

@@ -106,10 +106,7 @@ TEST_F(SeatBoardTest, SeatedBoardSendsClicksToTheFrameAndHoversToItself)
 {
     auto frame_owned = std::make_unique<panel::CGameFrameUI>(m_app);
     panel::CGameFrameUI* frame = frame_owned.get();
-    m_engine.m_objects->AddObject(std::move(frame_owned), nullptr);
-    client::AppLinks links = m_app.Links();
-    links.frame_ui = frame;
-    m_app.SetLinks(links);
+    m_engine.m_objects->AddObject(std::move(frame_owned), nullptr); // it links itself
 
     CSeatBoard* board = MakeBoard(m_app, 2);
     board->SetPlayer(1);
@@ -140,8 +137,6 @@ TEST_F(SeatBoardTest, SeatedBoardSendsClicksToTheFrameAndHoversToItself)
     EXPECT_EQ(board->GetChair(), -1);
     EXPECT_FALSE(board->IsActive());
     EXPECT_EQ(board->GetCanvas()->FindEventRoute(engine::VELOTRIX_EVENT_MOUSE_ENTER), nullptr);
-    // The frame goes before the application does.
-    m_app.SetLinks(client::AppLinks {});
     m_engine.m_objects->DestroyObject(frame->GetId());
     Run();
 }
