@@ -6,6 +6,7 @@
 // seats, card counts clamped to 0..64 and to what the body holds, and words
 // are read only where the body reaches (a missing word reads as 0).
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <string>
 
