@@ -1,6 +1,7 @@
 #include "client/CClientRecords.h"
 
 #include "client/ClientText.h"
+#include "engine/media/TextTag.h"
 #include "engine/widgets/RichTextView.h"
 
 namespace client {
@@ -103,7 +104,7 @@ std::string CClientRecords::GetUserName(int32_t user_id) const
 std::string CClientRecords::GetUserDisplayName(int32_t user_id) const
 {
     const GameUserRecord* user = FindUser(user_id);
-    return user ? DisplayName(*user) : std::string();
+    return user ? engine::EscapeCanvasText(DisplayName(*user)) : std::string();
 }
 
 std::string CClientRecords::GetMarkupName(const GameUserRecord* user, NameKind kind)
@@ -159,13 +160,13 @@ int32_t CClientRecords::GetSeatUserID(int chair) const
 std::string CClientRecords::GetSeatUserName(int chair) const
 {
     const GameUserRecord* seat = Seat(chair);
-    return seat ? FieldText(seat->name) : std::string();
+    return seat ? engine::EscapeCanvasText(FieldText(seat->name)) : std::string();
 }
 
 std::string CClientRecords::GetSeatDisplayName(int chair) const
 {
     const GameUserRecord* seat = Seat(chair);
-    return seat ? DisplayName(*seat) : std::string();
+    return seat ? engine::EscapeCanvasText(DisplayName(*seat)) : std::string();
 }
 
 int32_t CClientRecords::GetSeatDuan(int chair) const

@@ -131,6 +131,9 @@ public:
     [[nodiscard]] GameUserRecord* FindUser(int32_t user_id);
     [[nodiscard]] int32_t GetUserChairNO(int32_t user_id) const; ///< -1 when unknown
     [[nodiscard]] std::string GetUserName(int32_t user_id) const;
+    /// The name (with "[second name]") as a canvas draws it: the tags a name
+    /// could open are escaped (engine::EscapeCanvasText), like the seat
+    /// names below; for the chat use GetMarkupName.
     [[nodiscard]] std::string GetUserDisplayName(int32_t user_id) const;
     [[nodiscard]] bool IsSeatedUser(int32_t user_id) const;
     [[nodiscard]] bool IsLookOnUser(int32_t user_id) const;
@@ -147,6 +150,7 @@ public:
     [[nodiscard]] static std::string GetMarkupName(const GameUserRecord* user, NameKind kind);
 
     // Lookups by chair; an empty or out-of-range chair gives 0, "" or -1.
+    // The names are for drawing on a canvas (escaped as GetUserDisplayName).
     [[nodiscard]] int32_t GetSeatUserID(int chair) const;
     [[nodiscard]] bool IsChairOccupied(int chair) const { return GetSeatUserID(chair) != 0; }
     [[nodiscard]] std::string GetSeatUserName(int chair) const;

@@ -135,4 +135,40 @@ bool IsKnownTextTag(std::string_view tag)
     return name && (*name != TagName::Rgb || ParseTextTagRgb(pairs.front().value));
 }
 
+std::string EscapeCanvasText(std::string_view text)
+{
+    // Control bytes go first: a tag is judged as the renderer will see it.
+    // Widening a '<' afterwards only moves later bytes on, so it never makes
+    // another tag one the renderer consumes.
+    std::string kept;
+    kept.reserve(text.size());
+    for (size_t at = 0; at < text.size(); ++at) {
+        const auto byte = static_cast<unsigned char>(text[at]);
+        if (byte >= 0x81) { // the renderer's two-byte rule
+            if (at + 1 < text.size())
+                kept.append(text.substr(at, 2));
+            ++at;
+        } else if (byte >= 0x20 && byte != 0x7F) {
+            kept.push_back(text[at]);
+        }
+    }
+    constexpr std::string_view FULL_WIDTH_LESS = "\xA3\xBC"; // "＜" in GBK
+    std::string out;
+    out.reserve(kept.size());
+    for (size_t at = 0; at < kept.size(); ++at) {
+        if (static_cast<unsigned char>(kept[at]) >= 0x81) {
+            out.append(kept, at, 2);
+            ++at;
+            continue;
+        }
+        const std::string_view view = kept;
+        const size_t close = kept[at] == '<' ? FindTextTagEnd(view, at) : std::string_view::npos;
+        if (close != std::string_view::npos && close > at + 1 && IsKnownTextTag(view.substr(at + 1, close - at - 1)))
+            out.append(FULL_WIDTH_LESS);
+        else
+            out.push_back(kept[at]);
+    }
+    return out;
+}
+
 } // namespace engine

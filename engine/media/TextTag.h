@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -79,5 +80,12 @@ enum class TagName {
 /// case) rather than drawing it: a script or comment tag, or a tag whose
 /// first pair it applies.
 [[nodiscard]] bool IsKnownTextTag(std::string_view tag);
+
+/// Text that is not ours (a player's name, a server's text) for a canvas
+/// that draws tags: the markup has no escape, so a '<' that would open a tag
+/// the renderer consumes becomes the full-width "＜"; control bytes (line
+/// breaks too) are dropped, two-byte characters stay whole and a lead byte
+/// with nothing after it is dropped.
+[[nodiscard]] std::string EscapeCanvasText(std::string_view text);
 
 } // namespace engine

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "client/CPlDkNotifyHandler.h"
+#include "engine/media/TextTag.h"
 #include "engine/widgets/RichTextView.h"
 #include "game/rules/PlDkRecords.h"
 #include "game/scene/BoardTestSupport.h"
@@ -177,6 +178,30 @@ TEST_F(HostileNamesTest, EveryLineThatNamesAPlayerShowsTheNameAsItIs)
             EXPECT_NE(shown.find(name.shown + road.after), std::string::npos)
                 << name.what << " on " << road.what << ": " << shown;
             EXPECT_FALSE(linked) << name.what << " on " << road.what;
+        }
+    }
+}
+
+TEST_F(HostileNamesTest, NamesForCanvasesOpenNoTagTheRendererTakes)
+{
+    // Seat plates, the card counter, the result box and the boards draw
+    // names through the canvas's own tags.
+    const auto opens_tag = [](const std::string& text) {
+        for (size_t at = text.find('<'); at != std::string::npos; at = text.find('<', at + 1)) {
+            const size_t close = engine::FindTextTagEnd(text, at);
+            if (close != std::string::npos && close > at + 1
+                && engine::IsKnownTextTag(std::string_view(text).substr(at + 1, close - at - 1)))
+                return true;
+        }
+        return false;
+    };
+    for (const std::string name : { "<color=255>x", "<SIZE=200>", "<script:go>", "<c><//x>", "a<\x01" "bold>" }) {
+        NameEverySeat(name);
+        const client::CClientRecords& records = m_app.Records();
+        for (const std::string& shown : { records.GetSeatUserName(1), records.GetSeatDisplayName(1),
+                                          records.GetUserDisplayName(records.GetSeatUserID(1)) }) {
+            EXPECT_FALSE(shown.empty()) << name;
+            EXPECT_FALSE(opens_tag(shown)) << name << " drawn as " << shown;
         }
     }
 }

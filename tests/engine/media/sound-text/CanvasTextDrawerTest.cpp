@@ -102,6 +102,25 @@ TEST(CanvasTextDrawer, KnownTagsAreExactlyThoseTheRendererConsumes)
     EXPECT_TRUE(engine::IsKnownTextTag("Bold"));
 }
 
+TEST(CanvasTextDrawer, OutsideTextOpensNoTagTheRendererConsumes)
+{
+    const struct {
+        std::string in;
+        std::string out;
+    } cases[] = {
+        { "<color=255>x", "\xA3\xBC" "color=255>x" },
+        { "<SIZE=40><b>", "\xA3\xBC" "SIZE=40><b>" }, // "b" is no tag of the renderer's
+        { "<3 you", "<3 you" },
+        { "<script:go(1)><//note>", "\xA3\xBC" "script:go(1)>" "\xA3\xBC" "//note>" },
+        { "<\x01" "color=1>", "\xA3\xBC" "color=1>" }, // judged without its control byte
+        { "a\r\nb\x7F", "ab" },
+        { "中\xD6", "中" },                    // a lead byte with nothing after it
+        { "\xD6<color=1>", "\xD6<color=1>" }, // the '<' is the second byte of a character
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(engine::EscapeCanvasText(c.in), c.out) << c.in;
+}
+
 TEST(TextRendererLock, LentLockIsTheObjectModulesTextSemaphore)
 {
     engine::ObjectModule module;
