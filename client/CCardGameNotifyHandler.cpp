@@ -9,7 +9,6 @@ namespace client {
 
 namespace {
 
-constexpr size_t WORDS(size_t count) { return count * 4; }
 constexpr size_t START_CHAIR_WORD = 3;
 
 } // namespace
@@ -59,9 +58,7 @@ int32_t CCardGameNotifyHandler::GetSubId(uint32_t id, Body data) const
 
 int32_t GameDataSubId(std::span<const uint8_t> body)
 {
-    platform::CByteReader in(body);
-    in.Skip(WORDS(GAME_DATA_SUB_ID_WORD));
-    return in.ReadI32();
+    return platform::CByteReader(body).ReadWords<GAME_DATA_SUB_ID_WORD + 1>()[GAME_DATA_SUB_ID_WORD];
 }
 
 ICardGameSceneHooks* CCardGameNotifyHandler::Hooks() const
@@ -72,11 +69,10 @@ ICardGameSceneHooks* CCardGameNotifyHandler::Hooks() const
 
 void CCardGameNotifyHandler::OnUserStart(Body body)
 {
-    platform::CByteReader in(body);
-    in.Skip(WORDS(START_CHAIR_WORD));
-    const int32_t chair = in.ReadI32();
-    if (RefuseIfShort(GR_USER_START, in))
+    const auto words = LeadingWords<START_CHAIR_WORD + 1>(GR_USER_START, body);
+    if (!words)
         return;
+    const int32_t chair = (*words)[START_CHAIR_WORD];
     if (!IsTableChair(chair)) {
         RefuseChair(GR_USER_START, chair);
         return;
@@ -96,24 +92,22 @@ void CCardGameNotifyHandler::OnGameData(Body body)
 
 void CCardGameNotifyHandler::OnPlayerOffline(Body body)
 {
-    platform::CByteReader in(body);
-    const int32_t user_id = in.ReadI32();
-    if (RefuseIfShort(GR_PLAYER_OFFLINE, in))
+    const auto user_id = LeadingWords<1>(GR_PLAYER_OFFLINE, body);
+    if (!user_id)
         return;
     if (ICardGameSceneHooks* hooks = Hooks())
-        hooks->OnPlayerOffline(user_id);
+        hooks->OnPlayerOffline((*user_id)[0]);
 }
 
 void CCardGameNotifyHandler::OnAskLookCard(Body body)
 {
-    platform::CByteReader in(body);
-    const int32_t user_id = in.ReadI32();
-    if (RefuseIfShort(GR_ASK_LOOK_CARD, in))
+    const auto user_id = LeadingWords<1>(GR_ASK_LOOK_CARD, body);
+    if (!user_id)
         return;
     const auto* app = dynamic_cast<const CCardGameApp*>(&App());
     if (app != nullptr && app->GetRejectKanPaiAsk() != 0)
         return;
-    if (App().Records().GetUserValue41(user_id) != 0)
+    if (App().Records().GetUserValue41((*user_id)[0]) != 0)
         return;
     if (ICardGameSceneHooks* hooks = Hooks())
         hooks->OnCardViewRequest(body);
@@ -122,7 +116,8 @@ void CCardGameNotifyHandler::OnAskLookCard(Body body)
 void CCardGameNotifyHandler::OnCardViewChanged(Body body)
 {
     if (ICardGameSceneHooks* hooks = Hooks())
-        hooks->OnCardViewReply(body);
+        if (!hooks->OnCardViewReply(body))
+            MarkRefused();
 }
 
 void CCardGameNotifyHandler::OnHandCards(Body body)

@@ -23,7 +23,6 @@ namespace client {
 
 namespace {
 
-constexpr size_t WORDS(size_t count) { return count * 4; }
 
 constexpr int32_t PLAYER_CALL_COLOR = 32768;
 constexpr int32_t EXIT_ANSWER_COLOR = 2906200;
@@ -177,14 +176,12 @@ void CGameNotifyHandler::SendToSidePanel(uint32_t event_id, uintptr_t param1)
 
 void CGameNotifyHandler::OnPlayerCall(Body body)
 {
-    platform::CByteReader in(body);
-    const int32_t caller = in.ReadI32();
-    in.Skip(WORDS(3));
-    const int32_t callee = in.ReadI32();
-    if (RefuseIfShort(GR_CALL_PLAYER, in))
+    const auto words = LeadingWords<5>(GR_CALL_PLAYER, body);
+    if (!words)
         return;
+    const int32_t callee = (*words)[4];
     const CClientRecords& records = m_app.Records();
-    const std::string caller_name = records.GetMarkupName(records.FindUser(caller), NameKind::Display);
+    const std::string caller_name = records.GetMarkupName(records.FindUser((*words)[0]), NameKind::Display);
     const std::string callee_name = records.GetMarkupName(records.FindUser(callee), NameKind::Display);
     m_app.ShowSystemMessage(
         FormatText(" %s呼叫 <c=%d>%s\n", caller_name.c_str(), PLAYER_CALL_COLOR, callee_name.c_str()));
@@ -206,16 +203,13 @@ void CGameNotifyHandler::OnForcedExitAsk(Body body)
 
 void CGameNotifyHandler::OnExitAnswer(Body body)
 {
-    platform::CByteReader in(body);
-    const int32_t answerer_id = in.ReadI32();
-    in.Skip(WORDS(3));
-    const int32_t asker_id = in.ReadI32();
-    const bool agreed = in.ReadI32() != 0;
-    if (RefuseIfShort(GR_ANSWER_EXIT, in))
+    const auto words = LeadingWords<6>(GR_ANSWER_EXIT, body);
+    if (!words)
         return;
+    const bool agreed = (*words)[5] != 0;
     const CClientRecords& records = m_app.Records();
-    const std::string answerer = records.GetMarkupName(records.FindUser(answerer_id), NameKind::User);
-    const std::string asker = records.GetMarkupName(records.FindUser(asker_id), NameKind::User);
+    const std::string answerer = records.GetMarkupName(records.FindUser((*words)[0]), NameKind::User);
+    const std::string asker = records.GetMarkupName(records.FindUser((*words)[4]), NameKind::User);
     m_app.ShowSystemMessage(FormatText(" <c=%d>%s%s%s的退出请求 \r\n", EXIT_ANSWER_COLOR, answerer.c_str(),
                                        agreed ? "答应" : "拒绝", asker.c_str()));
     if (!agreed)
@@ -250,12 +244,10 @@ void CGameNotifyHandler::OnPlayerInfoUpdate(Body body)
 
 void CGameNotifyHandler::OnLookerLeave(Body body)
 {
-    platform::CByteReader in(body);
-    const int32_t user_id = in.ReadI32();
-    if (RefuseIfShort(GR_LOOKER_LEAVE, in))
+    const auto words = LeadingWords<1>(GR_LOOKER_LEAVE, body);
+    if (!words)
         return;
-    const GameUserRecord* user = m_app.Records().FindUser(user_id);
-    if (user != nullptr)
+    if (const GameUserRecord* user = m_app.Records().FindUser((*words)[0]))
         if (IFrameUI* frame = m_app.Links().frame_ui)
             frame->NotifyLookerLeave(*user);
 }
@@ -286,19 +278,15 @@ void CGameNotifyHandler::OnPlayerEnter(Body body)
 
 void CGameNotifyHandler::OnLookOnTargetLeft(Body body)
 {
-    platform::CByteReader in(body);
-    const int32_t user_id = in.ReadI32();
-    const int32_t chair = in.ReadI32();
-    in.Skip(WORDS(5));
-    const int32_t table_no = in.ReadI32();
-    const bool agreed = in.ReadI32() != 0;
-    if (RefuseIfShort(GR_PLAYER_LEAVE, in))
+    const auto words = LeadingWords<9>(GR_PLAYER_LEAVE, body);
+    if (!words)
         return;
+    const int32_t chair = (*words)[1];
     CClientRecords& records = m_app.Records();
     if (m_app.IsPlaying() && (records.GetRoomConfigs() & ROOM_CONFIG_ENTER_WHILE_PLAYING) == 0)
         return;
-    GameUserRecord* user = records.FindUser(user_id);
-    if (user == nullptr || user->table_no != table_no || user->chair != chair || user->look_on != 0)
+    GameUserRecord* user = records.FindUser((*words)[0]);
+    if (user == nullptr || user->table_no != (*words)[7] || user->chair != chair || user->look_on != 0)
         return;
     if (!IsTableChair(chair))
         return;
@@ -306,7 +294,7 @@ void CGameNotifyHandler::OnLookOnTargetLeft(Body body)
         if (records.IsLookOn())
             m_app.ShowExitMessageBoard({ FormatText("%s 已经离开，旁观结束。", records.GetSeatDisplayName(chair).c_str()),
                                          10, 48, SORRY_PICTURE });
-        else if (agreed)
+        else if ((*words)[8] != 0)
             m_app.ShowExitMessageBoard({ "其他玩家同意您退出游戏！", 10, 48, "vur胜利" });
     }
     GameUserRecord& seat = *records.Seat(chair);
@@ -334,13 +322,12 @@ void CGameNotifyHandler::OnTableClosed(Body)
 
 void CGameNotifyHandler::OnHallTableNotice(Body body)
 {
-    platform::CByteReader in(body);
-    const int32_t notice = in.ReadI32();
-    if (RefuseIfShort(GR_ID_211025, in) || m_app.IsStandAlone())
+    const auto notice = LeadingWords<1>(GR_ID_211025, body);
+    if (!notice || m_app.IsStandAlone())
         return;
     const CGameFrameWnd* window = m_app.GetMainWindow();
     (void)platform::PostRemoteMessage(m_app.GetHallWindow(), UM_HALL_TABLE_NOTICE,
-                                      window ? window->GetRemoteHandle() : 0, notice);
+                                      window ? window->GetRemoteHandle() : 0, (*notice)[0]);
 }
 
 void CGameNotifyHandler::OnRandomTable(Body body)
@@ -354,8 +341,7 @@ void CGameNotifyHandler::OnRandomTable(Body body)
     // The table record has just accepted the count and found the entries
     // within the body, so the record after them starts inside it.
     platform::CByteReader in(body);
-    in.Skip(WORDS(2));
-    const uint32_t count = in.ReadU32();
+    const auto count = static_cast<uint32_t>(in.ReadWords<3>()[2]);
     in.Skip(RANDOM_TABLE_HEAD_BYTES - WORDS(3) + count * ServerPlayerEntry::BYTES);
     OnRandomTableStart(in.ReadRest());
 }

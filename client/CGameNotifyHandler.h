@@ -22,11 +22,13 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <span>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "client/CRefusalLog.h"
 #include "client/GameNotifyHandler.h"
 #include "platform/ByteReader.h"
 
@@ -34,6 +36,9 @@ namespace client {
 
 class CGameApp;
 struct ExitBoardRequest;
+
+/// The bytes of `count` words of a body.
+constexpr size_t WORDS(size_t count) { return count * 4; }
 
 // Notifications of the framework.
 inline constexpr uint32_t GR_PLAYER_EXITED = 211000;
@@ -190,10 +195,28 @@ protected:
     /// When `in` ran past its body: refuses the message ("N bytes, at least M
     /// expected") and answers true. The one check after a handler's reads.
     [[nodiscard]] bool RefuseIfShort(uint32_t id, const platform::CByteReader& in);
+    /// client::LeadingWords and client::TextAt, a refusal marking the verdict.
+    template <size_t N>
+    [[nodiscard]] std::optional<std::array<int32_t, N>> LeadingWords(uint32_t id, Body body)
+    {
+        return Marked(client::LeadingWords<N>(id, body));
+    }
+    [[nodiscard]] std::optional<std::string> TextAt(uint32_t id, Body body, size_t offset)
+    {
+        return Marked(client::TextAt(id, body, offset));
+    }
     /// A body its record reader refuses.
     void RefuseRecord(uint32_t id, size_t length);
     /// Refuses the message whose reason a scene hook has logged (it answered false).
     void MarkRefused() { m_refused = true; }
+    /// `value`, the verdict marked refused when there is none.
+    template <class T>
+    std::optional<T> Marked(std::optional<T> value)
+    {
+        if (!value)
+            MarkRefused();
+        return value;
+    }
     /// Runs `handlers` with a verdict of their own and tells whether they
     /// took the message (none refused it). A dispatch nested in them (a
     /// game-data answer) has its own verdict and leaves this one alone.

@@ -14,7 +14,6 @@ namespace client {
 
 namespace {
 
-constexpr size_t WORDS(size_t count) { return count * 4; }
 constexpr uint32_t SYSTEM_BOARD_COLOR = 0xFFFFFF;
 constexpr int32_t SYSTEM_BOARD_SIZE = 16;
 constexpr size_t MAX_OPENING_PERIODS = 8;
@@ -38,11 +37,10 @@ void ShowSystemBoard(CGameApp& app, const std::string& text)
 
 void CGameNotifyHandler::ShowNamedEndBoard(uint32_t id, Body body, const char* format)
 {
-    platform::CByteReader in(body);
-    const int32_t user_id = in.ReadI32();
-    if (RefuseIfShort(id, in))
+    const auto words = LeadingWords<1>(id, body);
+    if (!words)
         return;
-    const std::string name = m_app.Records().GetUserName(user_id);
+    const std::string name = m_app.Records().GetUserName((*words)[0]);
     ShowEndOfTableBoard({ FormatText(format, name.c_str()), 5, 1, "" });
 }
 
@@ -65,31 +63,24 @@ void CGameNotifyHandler::OnPlayerNotSeated(Body) { ShowEndOfTableBoard({ "有玩
 
 void CGameNotifyHandler::OnUserRoundsLimit(Body body)
 {
-    platform::CByteReader in(body);
-    const int32_t user_id = in.ReadI32();
-    in.Skip(WORDS(2));
-    const int32_t rounds = in.ReadI32();
-    if (RefuseIfShort(GR_END_USER_ROUNDS_OVER, in))
+    const auto words = LeadingWords<4>(GR_END_USER_ROUNDS_OVER, body);
+    if (!words)
         return;
-    const std::string name = m_app.Records().GetUserName(user_id);
-    ShowEndOfTableBoard({ FormatText("%s的总局数超出限制(%d局)，这一桌游戏结束。", name.c_str(), rounds), 30, 1, "" });
+    const std::string name = m_app.Records().GetUserName((*words)[0]);
+    ShowEndOfTableBoard(
+        { FormatText("%s的总局数超出限制(%d局)，这一桌游戏结束。", name.c_str(), (*words)[3]), 30, 1, "" });
 }
 
 void CGameNotifyHandler::OnTableRoundsLimit(Body body)
 {
-    platform::CByteReader in(body);
-    in.Skip(WORDS(2));
-    const int32_t rounds = in.ReadI32();
-    if (RefuseIfShort(GR_END_TABLE_ROUNDS_OVER, in))
-        return;
-    ShowEndOfTableBoard({ FormatText("这一桌的局数超出限制(%d局)，游戏结束。", rounds), 30, 1, "" });
+    if (const auto words = LeadingWords<3>(GR_END_TABLE_ROUNDS_OVER, body))
+        ShowEndOfTableBoard({ FormatText("这一桌的局数超出限制(%d局)，游戏结束。", (*words)[2]), 30, 1, "" });
 }
 
 void CGameNotifyHandler::OnOutsideOpeningHours(Body body)
 {
     platform::CByteReader in(body);
-    in.Skip(WORDS(2));
-    const int32_t wanted = in.ReadI32();
+    const int32_t wanted = in.ReadWords<3>()[2];
     if (RefuseIfShort(GR_END_OUT_OF_HOURS, in))
         return;
     // Eight start words from word 7, then the end words: the periods are
@@ -112,35 +103,27 @@ void CGameNotifyHandler::OnOutsideOpeningHours(Body body)
 
 void CGameNotifyHandler::OnServerText(Body body)
 {
-    platform::CByteReader in(body);
-    in.Skip(SERVER_TEXT_AT);
-    const std::string text = ReadRestText(in);
-    if (!RefuseIfShort(GR_END_SERVER_TEXT, in))
-        ShowEndOfTableBoard({ text, 60, 1, "" });
+    if (auto text = TextAt(GR_END_SERVER_TEXT, body, SERVER_TEXT_AT))
+        ShowEndOfTableBoard({ std::move(*text), 60, 1, "" });
 }
 
 void CGameNotifyHandler::OnIdleRounds(Body body)
 {
-    platform::CByteReader in(body);
-    const int32_t user_id = in.ReadI32();
-    const int32_t chair = in.ReadI32();
-    const int32_t rounds = in.ReadI32();
+    const auto words = LeadingWords<3>(GR_IDLE_ROUNDS_WARNING, body);
     const CClientRecords& records = m_app.Records();
-    if (RefuseIfShort(GR_IDLE_ROUNDS_WARNING, in) || records.IsLookOn() || user_id != records.GetUserID()
-        || chair != records.GetChairNO())
+    if (!words || records.IsLookOn() || (*words)[0] != records.GetUserID() || (*words)[1] != records.GetChairNO())
         return;
-    ShowEndOfTableBoard({ FormatText("您已经连续%d局未参与本桌游戏了，请您换张桌子！", rounds), 5, 1, "" });
+    ShowEndOfTableBoard({ FormatText("您已经连续%d局未参与本桌游戏了，请您换张桌子！", (*words)[2]), 5, 1, "" });
 }
 
 void CGameNotifyHandler::OnResultBox(Body body)
 {
-    platform::CByteReader in(body);
-    in.Skip(ADDRESS_AT);
-    const std::string text = ReadRestText(in);
-    if (RefuseIfShort(GR_MATCH_OVER, in))
+    const auto found = TextAt(GR_MATCH_OVER, body, ADDRESS_AT);
+    if (!found)
         return;
     if (IGameServerLink* connection = m_app.Links().connection)
         connection->Close();
+    const std::string& text = *found;
     const size_t bar = text.find('|');
     ExitUrlBoardRequest board;
     board.text = bar == std::string::npos ? std::string() : text.substr(0, bar);
@@ -158,12 +141,10 @@ void CGameNotifyHandler::OnResultBox(Body body)
 
 void CGameNotifyHandler::OnAdvertUrl(Body body)
 {
-    platform::CByteReader in(body);
-    in.Skip(ADDRESS_AT);
-    const std::string address_text = ReadRestText(in);
-    if (RefuseIfShort(GR_ID_211400, in))
+    const auto address_text = TextAt(GR_ID_211400, body, ADDRESS_AT);
+    if (!address_text)
         return;
-    m_app.SetAdvertAddress(address_text);
+    m_app.SetAdvertAddress(*address_text);
     if (m_app.Links().side_panel == nullptr)
         return;
     // The panel frees the copy once its advert bar has taken it.
@@ -175,11 +156,8 @@ void CGameNotifyHandler::OnAdvertUrl(Body body)
 
 void CGameNotifyHandler::ShowBoardText(uint32_t id, Body body, size_t text_at, const char* empty_text)
 {
-    platform::CByteReader in(body);
-    in.Skip(text_at);
-    const std::string text = ReadRestText(in);
-    if (!RefuseIfShort(id, in))
-        ShowSystemBoard(m_app, text.empty() ? empty_text : text);
+    if (const auto text = TextAt(id, body, text_at))
+        ShowSystemBoard(m_app, text->empty() ? empty_text : *text);
 }
 
 void CGameNotifyHandler::OnSignUpFailed(Body body)
@@ -201,13 +179,10 @@ void CGameNotifyHandler::OnGameTimeout(Body)
 
 void CGameNotifyHandler::OnEliminationFull(Body body)
 {
-    platform::CByteReader in(body);
-    in.Skip(WORDS(2));
-    const int32_t places = in.ReadI32();
-    if (RefuseIfShort(GR_MATCH_OUT_FULL, in))
-        return;
-    m_app.ShowSystemMessage(FormatText(
-        " <z=qv系统通知><c=255,s=240> 出局人数已满，本局结束后将等待其他桌结束确定前%d名晋级者。\r\n", places));
+    if (const auto words = LeadingWords<3>(GR_MATCH_OUT_FULL, body))
+        m_app.ShowSystemMessage(FormatText(
+            " <z=qv系统通知><c=255,s=240> 出局人数已满，本局结束后将等待其他桌结束确定前%d名晋级者。\r\n",
+            (*words)[2]));
 }
 
 // --- The match
@@ -313,11 +288,10 @@ void CGameNotifyHandler::OnMatchNotice(Body body)
 
 void CGameNotifyHandler::OnRoundEventNotice(Body body)
 {
-    platform::CByteReader in(body);
-    in.Skip(WORDS(2));
-    const auto word = static_cast<uintptr_t>(in.ReadU32());
-    if (RefuseIfShort(GR_ID_211242, in))
+    const auto words = LeadingWords<3>(GR_ID_211242, body);
+    if (!words)
         return;
+    const auto word = static_cast<uintptr_t>(static_cast<uint32_t>((*words)[2]));
     SendToMainGame(GAMEMSG_ID_80000028, word);
     SendToSidePanel(GAMEMSG_ID_80000028, word);
 }

@@ -87,7 +87,8 @@ void CPlDkNotifyHandler::OnGameResult(Body body)
 void CPlDkNotifyHandler::OnScoreNotify(Body body)
 {
     if (ICardGameSceneHooks* hooks = Hooks())
-        hooks->OnScoreNotify(body);
+        if (!hooks->OnScoreNotify(body))
+            MarkRefused();
 }
 
 void CPlDkNotifyHandler::OnTableState(Body body)
@@ -120,21 +121,16 @@ void CPlDkNotifyHandler::OnTableClosed(Body body)
     if (CGameFrameWnd* window = m_app.GetMainWindow())
         if (platform::CNativeWindow* native = window->GetNativeWindow())
             native->BringToFront();
-    platform::CByteReader in(body);
-    in.Skip(4);
-    const int32_t chair = in.ReadI32();
-    const bool forced = in.ReadI32() != 0;
-    in.Skip(8);
-    const int32_t score = in.ReadI32();
-    const int32_t silver = in.ReadI32();
-    if (RefuseIfShort(GR_PLAYER_EXITED, in))
+    const auto words = LeadingWords<7>(GR_PLAYER_EXITED, body);
+    if (!words)
         return;
+    const int32_t chair = (*words)[1];
     const std::string name = IsTableChair(chair) ? m_app.Records().GetSeatDisplayName(chair) : std::string();
     // The penalties are shown as amounts taken; negated in 64 bits, so the
     // lowest word does not overflow.
-    const std::string text = forced
-        ? FormatText("%s 已经强行退出，游戏结束。(扣除%lld两,%lld分)", name.c_str(), -static_cast<long long>(silver),
-                     -static_cast<long long>(score))
+    const std::string text = (*words)[2] != 0
+        ? FormatText("%s 已经强行退出，游戏结束。(扣除%lld两,%lld分)", name.c_str(),
+                     -static_cast<long long>((*words)[6]), -static_cast<long long>((*words)[5]))
         : FormatText("%s 已经离开，游戏结束。", name.c_str());
     m_app.ShowExitMessageBoard({ text, 10, 48, SORRY_PICTURE });
 }

@@ -3,6 +3,7 @@
 #include <cstdarg>
 #include <cstdio>
 
+#include "client/ClientText.h"
 #include "net/NetLog.h"
 #include "platform/ByteReader.h"
 #include "platform/Tick.h"
@@ -88,6 +89,16 @@ bool RefuseIfShort(uint32_t id, const platform::CByteReader& in)
         return false;
     CRefusalLog::Instance().Refuse(id, "%zu bytes, at least %zu expected", in.Size(), in.Wanted());
     return true;
+}
+
+std::optional<std::string> TextAt(uint32_t id, std::span<const uint8_t> body, size_t offset, size_t max_bytes)
+{
+    platform::CByteReader in(body);
+    in.Skip(offset);
+    std::string text = ReadRestText(in, max_bytes);
+    if (RefuseIfShort(id, in))
+        return std::nullopt;
+    return text;
 }
 
 } // namespace client

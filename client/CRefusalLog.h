@@ -10,15 +10,16 @@
 // Owner: one per process (Instance), like the log it writes to.
 // Threads: any; a mutex guards the window and the counts, and lines are
 // written under it, so they keep their order.
+#include <array>
 #include <cstdarg>
 #include <cstdint>
 #include <functional>
 #include <mutex>
+#include <optional>
+#include <span>
 #include <string>
 
-namespace platform {
-class CByteReader;
-}
+#include "platform/ByteReader.h"
 
 namespace client {
 
@@ -63,5 +64,23 @@ private:
 /// past the body, refuses message `id` ("N bytes, at least M expected") and
 /// answers true; the values read must then not be used.
 [[nodiscard]] bool RefuseIfShort(uint32_t id, const platform::CByteReader& in);
+
+/// A body's first N words, read and checked once: nullopt, the message
+/// refused as RefuseIfShort refuses it, when the body holds fewer.
+template <size_t N>
+[[nodiscard]] std::optional<std::array<int32_t, N>> LeadingWords(uint32_t id, std::span<const uint8_t> body)
+{
+    platform::CByteReader in(body);
+    const auto words = in.ReadWords<N>();
+    if (RefuseIfShort(id, in))
+        return std::nullopt;
+    return words;
+}
+
+/// The zero-terminated text from byte `offset` to the body's end, at most
+/// max_bytes (ReadRestText): nullopt, the message refused as RefuseIfShort
+/// refuses it, when the body ends before the offset.
+[[nodiscard]] std::optional<std::string> TextAt(uint32_t id, std::span<const uint8_t> body, size_t offset,
+                                                size_t max_bytes = SIZE_MAX);
 
 } // namespace client

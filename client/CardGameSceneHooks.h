@@ -31,14 +31,14 @@ public:
     virtual void ShowRoundHeader() = 0;
     /// 211240: the user id of a player whose connection dropped.
     virtual void OnPlayerOffline(int32_t user_id) = 0;
-    /// 229570: a card-view permission changed (at least 24 bytes).
-    virtual void OnCardViewReply(std::span<const uint8_t> body) = 0;
     /// 229550: a looker asks to see the cards (at least 4 bytes).
     virtual void OnCardViewRequest(std::span<const uint8_t> body) = 0;
-    // The next five answer false when they refuse the event (a chair outside
-    // the table, a length past the body), having logged why (CRefusalLog):
-    // the event changed nothing and no replay keeps it.
+    // The hooks answering bool answer false when they refuse the event (a
+    // chair outside the table, a length past the body), having logged why
+    // (CRefusalLog): the event changed nothing and no replay keeps it.
 
+    /// 229570: a card-view permission changed (at least 24 bytes).
+    virtual bool OnCardViewReply(std::span<const uint8_t> body) = 0;
     /// 229500: game data (its header's sub-id word present).
     virtual bool OnGameData(std::span<const uint8_t> body) = 0;
     /// 221170: a play; this game passes its 320-byte play record.
@@ -59,8 +59,8 @@ public:
     virtual void OnTableSnapshot() = 0;
     /// This game: the round's result was taken in (211080).
     virtual void OnRoundEnd() = 0;
-    /// This game: a score notice (211090).
-    virtual void OnScoreNotify(std::span<const uint8_t> body) = 0;
+    /// This game: a score notice (211090, at least 72 bytes).
+    virtual bool OnScoreNotify(std::span<const uint8_t> body) = 0;
     /// Every dispatched message, when the application records games.
     virtual void RecordTableEvent(uint32_t id, std::span<const uint8_t> body) = 0;
 };

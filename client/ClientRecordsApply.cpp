@@ -7,20 +7,13 @@
 
 #include "client/CClientRecords.h"
 #include "client/ClientText.h"
+#include "platform/ByteReader.h"
 
 namespace client {
 
 namespace {
 
 constexpr int32_t MAX_ENTRIES = CClientRecords::SEAT_COUNT;
-
-/// Word `index` of a body, or nothing when the body is too short.
-std::optional<int32_t> WordAt(std::span<const uint8_t> body, size_t index)
-{
-    if (body.size() < (index + 1) * 4)
-        return std::nullopt;
-    return detail::LoadI32(body.data() + index * 4);
-}
 
 /// The text of a field at a byte offset of a record known to be long enough.
 std::string TextAt(std::span<const uint8_t> record, size_t offset, size_t size)
@@ -41,7 +34,8 @@ std::optional<std::array<ServerPlayerEntry, MAX_ENTRIES>> ReadEntries(std::span<
     return entries;
 }
 
-bool ValidCount(const std::optional<int32_t>& count) { return count && *count >= 0 && *count <= MAX_ENTRIES; }
+/// Whether the reader held its words and `count` is 0..8.
+bool ValidCount(const platform::CByteReader& in, int32_t count) { return in.Ok() && count >= 0 && count <= MAX_ENTRIES; }
 
 /// Copies a field from `source` into `target`: words as they are, texts cut
 /// to the target field and terminated.
@@ -186,40 +180,41 @@ void CClientRecords::ApplyTableHeader()
 
 bool CClientRecords::ApplyTableInfo(std::span<const uint8_t> body)
 {
+    // The table, the count and a user id per chair, all before the entries.
     constexpr size_t ENTRIES_OFFSET = 64;
-    const std::optional<int32_t> table_no = WordAt(body, 1);
-    const std::optional<int32_t> count = WordAt(body, 2);
-    if (!table_no || !ValidCount(count))
-        return false;
-    const auto entries = ReadEntries(body, ENTRIES_OFFSET, *count);
+    platform::CByteReader in(body);
+    const auto words = in.ReadWords<3 + MAX_ENTRIES>();
+    static_assert((3 + MAX_ENTRIES) * 4 <= ENTRIES_OFFSET);
+    const int32_t table_no = words[1];
+    const int32_t count = words[2];
+    const auto entries = ValidCount(in, count) ? ReadEntries(body, ENTRIES_OFFSET, count) : std::nullopt;
     if (!entries)
         return false;
 
     std::optional<int32_t> own_chair;
-    for (int32_t i = 0; i < *count && !own_chair; ++i)
-        if (m_launch.user_id != 0 && WordAt(body, 3 + static_cast<size_t>(i)) == m_launch.user_id)
+    for (int32_t i = 0; i < count && !own_chair; ++i)
+        if (m_launch.user_id != 0 && words[3 + static_cast<size_t>(i)] == m_launch.user_id)
             own_chair = i;
-    m_table.table_no = *table_no;
-    m_table.player_count = *count;
+    m_table.table_no = table_no;
+    m_table.player_count = count;
     ClearSeats();
-    for (int32_t i = 0; i < *count; ++i)
+    for (int32_t i = 0; i < count; ++i)
         if (IsValidChair((*entries)[i].chair))
             FillSeatRecord(m_seats[i], (*entries)[i]);
     if (own_chair)
-        SetOwnSeat(*own_chair, *table_no);
+        SetOwnSeat(*own_chair, table_no);
     return true;
 }
 
 bool CClientRecords::ApplyOtherSeats(std::span<const uint8_t> body)
 {
     constexpr size_t ENTRIES_OFFSET = 60;
-    const std::optional<int32_t> count = WordAt(body, 2);
-    if (!ValidCount(count))
-        return false;
-    const auto entries = ReadEntries(body, ENTRIES_OFFSET, *count);
+    platform::CByteReader in(body);
+    const int32_t count = in.ReadWords<3>()[2];
+    const auto entries = ValidCount(in, count) ? ReadEntries(body, ENTRIES_OFFSET, count) : std::nullopt;
     if (!entries)
         return false;
-    for (int32_t i = 0; i < *count; ++i) {
+    for (int32_t i = 0; i < count; ++i) {
         const ServerPlayerEntry& entry = (*entries)[i];
         if (IsValidChair(entry.chair) && entry.chair != m_launch.chair_no)
             FillSeatRecord(m_seats[i], entry);
@@ -230,24 +225,21 @@ bool CClientRecords::ApplyOtherSeats(std::span<const uint8_t> body)
 bool CClientRecords::ApplyTableSeats(std::span<const uint8_t> body)
 {
     constexpr size_t ENTRIES_OFFSET = 68;
-    const std::optional<int32_t> table_no = WordAt(body, 2);
-    const std::optional<int32_t> own_chair = WordAt(body, 3);
-    const std::optional<int32_t> count = WordAt(body, 4);
-    if (!table_no || !own_chair || !ValidCount(count))
-        return false;
-    const auto entries = ReadEntries(body, ENTRIES_OFFSET, *count);
+    platform::CByteReader in(body);
+    const auto [word0, word1, table_no, own_chair, count] = in.ReadWords<5>();
+    const auto entries = ValidCount(in, count) ? ReadEntries(body, ENTRIES_OFFSET, count) : std::nullopt;
     if (!entries)
         return false;
 
-    m_table.table_no = *table_no;
+    m_table.table_no = table_no;
     ClearSeats();
-    for (int32_t i = 0; i < *count; ++i) {
+    for (int32_t i = 0; i < count; ++i) {
         const ServerPlayerEntry& entry = (*entries)[i];
         if (IsValidChair(entry.chair))
             FillSeatRecord(m_seats[entry.chair], entry);
     }
-    if (IsValidChair(*own_chair))
-        SetOwnSeat(*own_chair, *table_no);
+    if (IsValidChair(own_chair))
+        SetOwnSeat(own_chair, table_no);
     return true;
 }
 
@@ -255,14 +247,15 @@ bool CClientRecords::ApplyRoomInfo(std::span<const uint8_t> record)
 {
     if (record.size() < SHORT_ROOM_RECORD_BYTES)
         return false;
-    const int32_t player_count = *WordAt(record, 2);
+    const auto words = platform::CByteReader(record).ReadWords<17>();
+    const int32_t player_count = words[2];
     if (player_count < 0 || player_count > MAX_ENTRIES)
         return false;
-    m_room.room_id = *WordAt(record, 0);
-    m_table.table_no = *WordAt(record, 1);
+    m_room.room_id = words[0];
+    m_table.table_no = words[1];
     m_table.player_count = player_count;
-    m_room.options = *WordAt(record, 4);
-    m_room.configs = *WordAt(record, 16);
+    m_room.options = words[4];
+    m_room.configs = words[16];
     return true;
 }
 

@@ -8,6 +8,7 @@
 // Owner: a stack object over the caller's span, which must outlive it.
 // Thread: any (one reader per thread).
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -40,6 +41,15 @@ public:
     {
         const uint64_t low = ReadU32();
         return low | static_cast<uint64_t>(ReadU32()) << 32;
+    }
+    /// The next N words, as ReadI32 reads them one after another.
+    template <size_t N>
+    std::array<int32_t, N> ReadWords()
+    {
+        std::array<int32_t, N> words {};
+        for (int32_t& word : words)
+            word = ReadI32();
+        return words;
     }
     /// The next n bytes; empty (and failed) when fewer are left.
     std::span<const uint8_t> ReadBytes(size_t n)

@@ -116,9 +116,9 @@ void CGameFrameUI::ShowForceQuitBox()
 
 void CGameFrameUI::ShowExitRequest(std::span<const uint8_t> body)
 {
-    platform::CByteReader in(body);
-    const int32_t asker = in.ReadI32();
-    if (client::RefuseIfShort(client::GR_ASK_FORCED_EXIT, in) || asker <= 0)
+    const auto words = client::LeadingWords<1>(client::GR_ASK_FORCED_EXIT, body);
+    const int32_t asker = words ? (*words)[0] : 0;
+    if (asker <= 0)
         return;
     const std::string name = m_app.Records().GetUserDisplayName(asker);
     const engine::EngineEvent agree = SelfEvent(FRAME_EVENT_EXIT_ANSWER, static_cast<uint32_t>(asker), 1);
@@ -292,12 +292,8 @@ void CGameFrameUI::OnMatchBegin(std::span<const uint8_t>)
 
 void CGameFrameUI::ShowRemainingTables(std::span<const uint8_t> body)
 {
-    platform::CByteReader in(body);
-    in.Skip(8);
-    const int32_t tables = in.ReadI32();
-    const int32_t places = in.ReadI32();
-    if (!client::RefuseIfShort(client::GR_MATCH_TABLES_LEFT, in))
-        ShowRoundText(m_tables_text, FormatText("还有%d桌游戏中，前%d名晋级", tables, places));
+    if (const auto words = client::LeadingWords<4>(client::GR_MATCH_TABLES_LEFT, body))
+        ShowRoundText(m_tables_text, FormatText("还有%d桌游戏中，前%d名晋级", (*words)[2], (*words)[3]));
 }
 
 void CGameFrameUI::ShowPlayerDetailData(std::span<const uint8_t> body)
@@ -307,22 +303,18 @@ void CGameFrameUI::ShowPlayerDetailData(std::span<const uint8_t> body)
 
 void CGameFrameUI::ShowMatchOutNotice(std::span<const uint8_t> body)
 {
-    platform::CByteReader in(body);
-    in.Skip(8);
-    const int32_t place = in.ReadI32();
-    if (client::RefuseIfShort(client::GR_ID_211190, in))
+    const auto words = client::LeadingWords<3>(client::GR_ID_211190, body);
+    if (!words)
         return;
     const engine::EngineEvent done = SelfEvent(FRAME_EVENT_BOARD_CLOSED);
-    (void)ShowTextBox(FormatText("很遗憾，您已被淘汰出局，名次：第%d名。", place), &done, nullptr, 0);
+    (void)ShowTextBox(FormatText("很遗憾，您已被淘汰出局，名次：第%d名。", (*words)[2]), &done, nullptr, 0);
 }
 
 void CGameFrameUI::ShowMatchOutInfo(std::span<const uint8_t> body)
 {
-    platform::CByteReader in(body);
-    in.Skip(8);
-    const std::string text = client::ReadRestText(in, MAX_BODY_TEXT);
-    if (!client::RefuseIfShort(client::GR_ID_211191, in) && !text.empty() && m_sub_system != nullptr)
-        m_sub_system->AddSystemText(FormatText(" <c=255>%s\r\n", EscapeMarkup(text).c_str()));
+    const auto text = client::TextAt(client::GR_ID_211191, body, 8, MAX_BODY_TEXT);
+    if (text && !text->empty() && m_sub_system != nullptr)
+        m_sub_system->AddSystemText(FormatText(" <c=255>%s\r\n", EscapeMarkup(*text).c_str()));
 }
 
 void CGameFrameUI::OnSignUpSucceeded()

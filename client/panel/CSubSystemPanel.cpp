@@ -152,11 +152,9 @@ void CSubSystemPanel::AddChatRecord(std::span<const uint8_t> body)
 
 void CSubSystemPanel::ShowAmuletNotice(std::span<const uint8_t> body)
 {
-    platform::CByteReader in(body);
-    in.Skip(NOTICE_TEXT_OFFSET);
-    const std::string text = client::ReadRestText(in, MAX_BODY_TEXT);
-    if (!client::RefuseIfShort(client::GR_ID_211900, in) && !text.empty())
-        AddSystemText(FormatText(" <z=qv系统通知><c=255>%s\r\n", EscapeMarkup(text).c_str()));
+    const auto text = client::TextAt(client::GR_ID_211900, body, NOTICE_TEXT_OFFSET, MAX_BODY_TEXT);
+    if (text && !text->empty())
+        AddSystemText(FormatText(" <z=qv系统通知><c=255>%s\r\n", EscapeMarkup(*text).c_str()));
 }
 
 void CSubSystemPanel::SendChatLine(std::string_view line)

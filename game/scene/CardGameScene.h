@@ -191,7 +191,7 @@ public:
     void OnPlayerStarted(int32_t chair) override;
     void ShowRoundHeader() override;
     void OnPlayerOffline(int32_t user_id) override;
-    void OnCardViewReply(std::span<const uint8_t> body) override;
+    bool OnCardViewReply(std::span<const uint8_t> body) override;
     /// Asks the player with the look-on consent box (its answers come back
     /// as GAMEMSG_CARD_VIEW_ANSWER).
     void OnCardViewRequest(std::span<const uint8_t> body) override;
@@ -209,7 +209,7 @@ public:
     void ResetTable() override;
     void OnTableSnapshot() override {}
     void OnRoundEnd() override {}
-    void OnScoreNotify(std::span<const uint8_t> body) override { (void)body; }
+    bool OnScoreNotify(std::span<const uint8_t>) override { return true; }
     /// Offers a dispatched event to the replay board, when one is held.
     void RecordTableEvent(uint32_t id, std::span<const uint8_t> body) override;
     virtual void RecordEventNormal(uint32_t id, std::span<const uint8_t> body);

@@ -156,24 +156,20 @@ void CCardGameScene::OnPlayerOffline(int32_t user_id)
         board->ShowOffline(true);
 }
 
-void CCardGameScene::OnCardViewReply(std::span<const uint8_t> body)
+bool CCardGameScene::OnCardViewReply(std::span<const uint8_t> body)
 {
-    platform::CByteReader in(body);
-    const int32_t owner = in.ReadI32();
-    in.Skip(8);
-    const int32_t owner_chair = in.ReadI32();
-    const int32_t viewer = in.ReadI32();
-    const bool allowed = in.ReadI32() != 0;
-    if (RefuseIfShort(client::GR_CARD_VIEW_CHANGED, in))
-        return;
+    const auto words = client::LeadingWords<6>(client::GR_CARD_VIEW_CHANGED, body);
+    if (!words)
+        return false;
+    const auto [owner, word1, word2, owner_chair, viewer, allowed] = *words;
     const client::CClientRecords& records = App().Records();
     const std::string owner_name = records.GetMarkupName(records.FindUser(owner), client::NameKind::User);
     const std::string viewer_name = records.GetMarkupName(records.FindUser(viewer), client::NameKind::User);
     App().ShowSystemMessage(panel::FormatText(" <c=%d>%s%s%s看牌 \r\n", static_cast<int>(CARD_VIEW_COLOUR),
-                                              owner_name.c_str(), allowed ? "允许" : "禁止", viewer_name.c_str()));
-    if (!records.IsLookOn() || owner_chair != records.GetChairNO() || viewer != records.GetUserID() || allowed
+                                              owner_name.c_str(), allowed != 0 ? "允许" : "禁止", viewer_name.c_str()));
+    if (!records.IsLookOn() || owner_chair != records.GetChairNO() || viewer != records.GetUserID() || allowed != 0
         || !IsCardViewGranted())
-        return;
+        return true;
     for (int i = 0; i < m_sprites.Count(); ++i) {
         CardSpriteState& s = m_sprites.At(i);
         if (s.chair != owner_chair || s.state != CARD_STATE_HAND || !s.face_up)
@@ -182,14 +178,15 @@ void CCardGameScene::OnCardViewReply(std::span<const uint8_t> body)
         s.card = -1;
         m_sprites.Redraw(i);
     }
+    return true;
 }
 
 void CCardGameScene::OnCardViewRequest(std::span<const uint8_t> body)
 {
-    platform::CByteReader in(body);
-    const int32_t user_id = in.ReadI32();
-    if (RefuseIfShort(client::GR_ASK_LOOK_CARD, in))
+    const auto words = client::LeadingWords<1>(client::GR_ASK_LOOK_CARD, body);
+    if (!words)
         return;
+    const int32_t user_id = (*words)[0];
     const client::GameUserRecord* user = App().Records().FindUser(user_id);
     if (user == nullptr)
         return;
@@ -330,38 +327,32 @@ bool CCardGameScene::OnCardsThrown(std::span<const uint8_t> body)
 
 bool CCardGameScene::OnPlayerPassed(std::span<const uint8_t> body)
 {
-    platform::CByteReader in(body);
-    in.Skip(8);
-    const int32_t chair = in.ReadI32();
-    in.Skip(4);
-    const int32_t next = in.ReadI32();
-    const bool new_lead = in.ReadI32() != 0;
-    in.Skip(8);
-    const int32_t seconds = in.ReadI32();
-    if (RefuseIfShort(client::GR_PLAYER_PASSED, in))
+    const auto words = client::LeadingWords<9>(client::GR_PLAYER_PASSED, body);
+    if (!words)
         return false;
+    const int32_t chair = (*words)[2];
+    const int32_t next = (*words)[4];
     if (m_chairs == nullptr || !m_chairs->IsValidChair(chair) || !m_chairs->IsValidChair(next))
         return true;
     (void)LoadSound("Snd_Pass", 1);
     HidePlayButtons();
     ShowPassMark(chair, PASS_TYPE);
-    if (new_lead) {
+    if ((*words)[5] != 0) {
         m_last = LastPlay {};
         m_last_play = TurnRecord {};
         RetirePlayedCards(-1);
     }
-    SetActiveChair(next, seconds);
+    SetActiveChair(next, (*words)[8]);
     StartTurn();
     return true;
 }
 
 bool CCardGameScene::OnTableEvent221165(std::span<const uint8_t> body)
 {
-    platform::CByteReader in(body);
-    in.Skip(4);
-    const int32_t chair = in.ReadI32();
-    if (RefuseIfShort(client::GR_ID_221165, in))
+    const auto words = client::LeadingWords<2>(client::GR_ID_221165, body);
+    if (!words)
         return false;
+    const int32_t chair = (*words)[1];
     if (m_chairs == nullptr)
         return true;
     if (!m_chairs->IsValidChair(chair)) {

@@ -392,10 +392,10 @@ bool CCardGameScene::OnGameDataHand(int32_t sub_id, std::span<const uint8_t> bod
 
 bool CCardGameScene::OnGameDataPlayer(int32_t sub_id, std::span<const uint8_t> body)
 {
-    platform::CByteReader in(body);
-    const int32_t chair = in.ReadI32();
-    if (client::RefuseIfShort(client::GR_GAME_DATA, in))
+    const auto words = client::LeadingWords<1>(client::GR_GAME_DATA, body);
+    if (!words)
         return false;
+    const int32_t chair = (*words)[0];
     if (m_chairs == nullptr || !m_chairs->IsValidChair(chair))
         return true;
     switch (sub_id) {

@@ -146,7 +146,7 @@ public:
     virtual void SetTableScore(int32_t points);
     virtual void UpdateScorePanel(int32_t points);
     virtual void AwardScore(int chair, int32_t points);
-    void OnScoreNotify(std::span<const uint8_t> body) override;
+    bool OnScoreNotify(std::span<const uint8_t> body) override;
     void OnBtnPass() override;
     void OnBtnStart() override;
     void OnResultClose() override;

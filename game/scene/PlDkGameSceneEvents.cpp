@@ -478,12 +478,10 @@ bool CPlDkGameScene::OnGameData(std::span<const uint8_t> body)
         break;
     }
     case GAMEDATA_JUDGE_PLAY_SND: {
-        platform::CByteReader in(data);
-        const int32_t chair = in.ReadI32();
-        const int32_t phrase = in.ReadI32();
-        if (client::RefuseIfShort(client::GR_GAME_DATA, in))
+        const auto words = client::LeadingWords<2>(client::GR_GAME_DATA, data);
+        if (!words)
             return false;
-        ShowQuickTalk(chair, phrase);
+        ShowQuickTalk((*words)[0], (*words)[1]);
         break;
     }
     default:

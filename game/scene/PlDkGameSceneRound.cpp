@@ -265,17 +265,10 @@ void CPlDkGameScene::SetLastPlay(int chair, const rules::CardPlay& play)
 
 bool CPlDkGameScene::OnPlayerPassed(std::span<const uint8_t> body)
 {
-    platform::CByteReader in(body);
-    in.Skip(8);
-    const int32_t chair = in.ReadI32();
-    in.Skip(4);
-    const int32_t next = in.ReadI32();
-    const bool trick_over = in.ReadI32() != 0;
-    const int32_t winner = in.ReadI32();
-    const int32_t points = in.ReadI32();
-    const int32_t seconds = in.ReadI32();
-    if (client::RefuseIfShort(client::GR_PLAYER_PASSED, in))
+    const auto words = client::LeadingWords<9>(client::GR_PLAYER_PASSED, body);
+    if (!words)
         return false;
+    const auto [word0, word1, chair, word3, next, trick_over, winner, points, seconds] = *words;
     if (!IsChair(chair)) {
         client::CRefusalLog::Instance().RefuseChair(client::GR_PLAYER_PASSED, chair);
         return false;
@@ -287,7 +280,7 @@ bool CPlDkGameScene::OnPlayerPassed(std::span<const uint8_t> body)
         (void)LoadSound("Snd_Pass", 1);
     HidePlayButtons();
     ShowPassMark(chair, PLAY_TYPE_PASS);
-    if (trick_over) {
+    if (trick_over != 0) {
         m_new_lead = true;
         SetLastPlay(-1, rules::CardPlay {});
         RetirePlayedCards(-1);
@@ -349,7 +342,7 @@ void CPlDkGameScene::AwardScore(int chair, int32_t points)
     }
 }
 
-void CPlDkGameScene::OnScoreNotify(std::span<const uint8_t> body)
+bool CPlDkGameScene::OnScoreNotify(std::span<const uint8_t> body)
 {
     platform::CByteReader in(body);
     const int32_t chair = in.ReadI32();
@@ -361,7 +354,7 @@ void CPlDkGameScene::OnScoreNotify(std::span<const uint8_t> body)
         value = in.ReadI32();
     const int32_t kind = in.ReadI32();
     if (client::RefuseIfShort(client::GR_SCORE_NOTIFY, in))
-        return;
+        return false;
     auto points = [&](int c) { return c >= 0 && c < SCORE_NOTICE_CHAIRS ? chair_points[static_cast<size_t>(c)] : 0; };
     auto bombs = [&](int c) { return c >= 0 && c < SCORE_NOTICE_CHAIRS ? chair_bombs[static_cast<size_t>(c)] : 0; };
     switch (kind) {
@@ -390,6 +383,7 @@ void CPlDkGameScene::OnScoreNotify(std::span<const uint8_t> body)
     default:
         break;
     }
+    return true;
 }
 
 void CPlDkGameScene::OnBtnPass()

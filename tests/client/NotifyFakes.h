@@ -134,7 +134,7 @@ public:
     void OnPlayerStarted(int32_t chair) override { calls.push_back("started " + std::to_string(chair)); }
     void ShowRoundHeader() override { calls.push_back("round-header"); }
     void OnPlayerOffline(int32_t user) override { calls.push_back("offline " + std::to_string(user)); }
-    void OnCardViewReply(std::span<const uint8_t> b) override { Keep("view-reply", b); }
+    bool OnCardViewReply(std::span<const uint8_t> b) override { return Keep("view-reply", b); }
     void OnCardViewRequest(std::span<const uint8_t> b) override { Keep("view-request", b); }
     bool OnGameData(std::span<const uint8_t> b) override { return Keep("game-data", b); }
     bool OnCardsThrown(std::span<const uint8_t> b) override { return Keep("thrown", b); }
@@ -146,7 +146,7 @@ public:
     void ResetTable() override { calls.push_back("reset"); }
     void OnTableSnapshot() override { calls.push_back("snapshot"); }
     void OnRoundEnd() override { calls.push_back("round-end"); }
-    void OnScoreNotify(std::span<const uint8_t> b) override { Keep("score", b); }
+    bool OnScoreNotify(std::span<const uint8_t> b) override { return Keep("score", b); }
     void RecordTableEvent(uint32_t id, std::span<const uint8_t> b) override
     {
         calls.push_back("record " + std::to_string(id) + " " + Bytes(b));
