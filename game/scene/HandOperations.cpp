@@ -281,10 +281,14 @@ int CHandOperations::RenumberHand(int chair)
         if (!own_view)
             s.row_index = k;
         s.row_count = n;
-        m_sprites.Redraw(hand[static_cast<size_t>(k)]);
     }
     if (!own_view)
         SortHandByOrder(chair);
+    // Drawn once the places are final: a face-up hand (a replay, the cards
+    // left at a round's end) is reordered by the sort, and the card count
+    // goes beside the card drawn at the fan's end.
+    for (const int i : hand)
+        m_sprites.Redraw(i);
     PlaceCardCount(chair, n);
     return n;
 }

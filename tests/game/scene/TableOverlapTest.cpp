@@ -14,6 +14,7 @@
 #include "engine/widgets/GuiButton.h"
 #include "engine/widgets/GuiDigitText.h"
 #include "engine/widgets/GuiProgressBar.h"
+#include "game/rules/PlDkRecords.h"
 #include "game/scene/BoardTestSupport.h"
 #include "game/scene/PlDkGameScene.h"
 #include "game/scene/PlDkSeatBoard.h"
@@ -164,6 +165,35 @@ TEST_F(TableOverlapTest, MidRoundThePlatesAndDisplaysLeaveTheHandsClear)
         ExpectClear("card count", ScreenRect(*board->GetCardCount()), hand);
         ExpectClear("points", ScreenRect(*board->GetPoints()), hand);
         ExpectClear("plate", ScreenRect(*board->GetCanvas()), hand);
+    }
+}
+
+// At a round's end the cards each seat has left are shown face up in card
+// order; each side seat's count still stands beside its fan, not under it
+// (the count went beside the card numbered first, drawn elsewhere).
+TEST_F(TableOverlapTest, AtARoundsEndTheCountsLeaveTheShownHandsClear)
+{
+    ResumeMidRound();
+    rules::PlDkGameWinResult result {};
+    for (int c = 0; c < 4; ++c) {
+        std::fill(std::begin(result.cards_left[c]), std::end(result.cards_left[c]), -1);
+        // As many cards as the chair holds, given from the last of its
+        // cards in the deck.
+        const int held = static_cast<int>(HandAt(c).size());
+        for (int i = 0; i < held; ++i)
+            result.cards_left[c][i] = 4 * (held - 1 - i) + c;
+    }
+    std::vector<uint8_t> bytes(rules::PLDK_GAME_WIN_BYTES);
+    rules::WritePlDkGameWinResult(result, bytes);
+    ASSERT_TRUE(m_app.GetGameState().EndRound(bytes));
+    m_scene->GetTableHooks()->OnRoundEnd();
+    Run();
+    for (int view = 1; view < CPlDkGameScene::SEATS; ++view) {
+        SCOPED_TRACE(view);
+        engine::CGuiDigitText* count = m_scene->GetPlDkSeatBoard(view)->GetCardCount();
+        ASSERT_TRUE(count->IsActive());
+        ASSERT_EQ(count->GetValue(), static_cast<int32_t>(HandAt(view).size()));
+        ExpectClear("card count", ScreenRect(*count), HandAt(view));
     }
 }
 
