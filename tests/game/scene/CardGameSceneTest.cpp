@@ -146,6 +146,9 @@ TEST_F(CardGameSceneTest, HandsOfEveryViewAtBothAreaSizes)
     for (const Case& c : cases) {
         CCardGameScene* scene = MakeScene(m_app, c.area);
         DealAll(*scene, c.count);
+        // The other seats' cards are hidden, unknown to this client.
+        for (int i = c.count; i < scene->Sprites().Count(); ++i)
+            scene->Sprites().At(i).card = -1;
         scene->SetArea(c.area);
         EXPECT_EQ(DumpHands(*scene, c.count), c.dump) << c.area.right << ' ' << c.count;
     }
