@@ -24,8 +24,9 @@ TEST(Process, StartsByNameOrPathAndReportsTheExitCode)
     for (const Case& c : cases) {
         const std::optional<platform::ProcessId> process = platform::StartProcess(c.program, c.arguments);
         ASSERT_EQ(process.has_value(), c.starts) << c.program;
-        if (process)
+        if (process) {
             EXPECT_EQ(platform::WaitProcess(*process, 60000), c.exit_code) << c.program;
+        }
     }
 }
 

@@ -183,7 +183,7 @@ TEST_F(ReplayPanelTest, TheHoverCaptionShowsWholeOverTheBoard)
     board->RaiseToTopLayer();
     for (const auto& [button, text] : { std::pair { Button::OpenFile, "选择录像" }, { Button::Play, "播放" } }) {
         board->SendEvent({ board->GetId(), GAMEMSG_REPLAY_SHOW_CAPTION,
-                           static_cast<intptr_t>(board->GetButton(button)->GetId()), 0 });
+                           static_cast<uintptr_t>(board->GetButton(button)->GetId()), 0 });
         const engine::CCanvasObject* caption = board->GetCaption();
         ASSERT_NE(caption, nullptr) << text;
         EXPECT_TRUE(caption->IsActive()) << text;
