@@ -14,6 +14,7 @@
 #include "client/CRefusalLog.h"
 #include "client/RecordCodec.h"
 #include "game/scene/BoardTestSupport.h"
+#include "game/scene/TableMessages.h"
 #include "game/scene/PlDkGameScene.h"
 #include "game/scene/PlDkSeatBoard.h"
 #include "game/scene/SceneRecorders.h"
@@ -23,15 +24,6 @@ namespace scene::test {
 namespace {
 
 using client::CRefusalLog;
-
-std::vector<uint8_t> Words(std::initializer_list<int32_t> words, size_t size = 0)
-{
-    std::vector<uint8_t> body(std::max(size, 4 * words.size()), 0);
-    size_t at = 0;
-    for (const int32_t word : words)
-        platform::StoreU32LE(body.data() + 4 * at++, static_cast<uint32_t>(word));
-    return body;
-}
 
 std::vector<uint8_t> PlayerEntering(int32_t user_id, int32_t chair)
 {

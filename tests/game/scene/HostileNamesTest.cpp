@@ -24,16 +24,6 @@ namespace {
 
 constexpr uint32_t LINKS_ENABLED = 0x400;
 
-std::vector<uint8_t> Words(std::initializer_list<int32_t> words)
-{
-    std::vector<uint8_t> body;
-    for (const int32_t word : words) {
-        body.resize(body.size() + 4);
-        platform::StoreU32LE(body.data() + body.size() - 4, static_cast<uint32_t>(word));
-    }
-    return body;
-}
-
 class HostileNamesTest : public BoardTest {
 protected:
     HostileNamesTest()

@@ -1,13 +1,25 @@
 #pragma once
 // Server messages of the card table as the tests build them.
 
+#include <algorithm>
 #include <cstdint>
+#include <initializer_list>
 #include <optional>
 #include <vector>
 
 #include "platform/ByteOrder.h"
 
 namespace scene::test {
+
+/// Little-endian words from the body's start, zero-padded to `size` bytes.
+inline std::vector<uint8_t> Words(std::initializer_list<int32_t> words, size_t size = 0)
+{
+    std::vector<uint8_t> body(std::max(size, 4 * words.size()), 0);
+    size_t at = 0;
+    for (const int32_t word : words)
+        platform::StoreU32LE(body.data() + 4 * at++, static_cast<uint32_t>(word));
+    return body;
+}
 
 /// A relayed game-data message: the 20-byte head (sub-id at word 2, the body
 /// length at word 4: the words' unless `length` is given), then the words.
