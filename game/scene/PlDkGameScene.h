@@ -386,6 +386,9 @@ protected:
     [[nodiscard]] bool IsLookOn() const;
     [[nodiscard]] int OwnChair() const;
     [[nodiscard]] bool IsChair(int chair) const { return chair >= 0 && chair < SEATS; }
+    /// Whether `chair` names no seat of the table; message `id` is then refused
+    /// for it, and the values read with it must not be used.
+    [[nodiscard]] bool RefuseUnlessChair(uint32_t id, int32_t chair) const;
     /// The chat line through the application.
     void Chat(const std::string& line) const;
 

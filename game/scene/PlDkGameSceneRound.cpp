@@ -110,6 +110,14 @@ void CPlDkGameScene::RefreshRanking()
         App().ShowAdvertBar();
 }
 
+bool CPlDkGameScene::RefuseUnlessChair(uint32_t id, int32_t chair) const
+{
+    if (IsChair(chair))
+        return false;
+    client::CRefusalLog::Instance().RefuseChair(id, chair);
+    return true;
+}
+
 bool CPlDkGameScene::OnSetHandCards(std::span<const uint8_t> body)
 {
     platform::CByteReader in(body);
@@ -118,10 +126,8 @@ bool CPlDkGameScene::OnSetHandCards(std::span<const uint8_t> body)
     const std::vector<int32_t> cards = ReadCards(in, in.ReadI32());
     if (client::RefuseIfShort(client::GR_HAND_CARDS, in))
         return false;
-    if (!IsChair(chair)) {
-        client::CRefusalLog::Instance().RefuseChair(client::GR_HAND_CARDS, chair);
+    if (RefuseUnlessChair(client::GR_HAND_CARDS, chair))
         return false;
-    }
     if (m_hand == nullptr)
         return true;
     (void)m_hand->SetChairCards(chair, cards);
@@ -152,10 +158,8 @@ bool CPlDkGameScene::OnCardsThrown(std::span<const uint8_t> body)
     play.count = static_cast<int32_t>(cards.size());
     if (client::RefuseIfShort(client::GR_CARDS_THROWN, in))
         return false;
-    if (!IsChair(chair)) {
-        client::CRefusalLog::Instance().RefuseChair(client::GR_CARDS_THROWN, chair);
+    if (RefuseUnlessChair(client::GR_CARDS_THROWN, chair))
         return false;
-    }
     if (m_hand == nullptr)
         return true;
 
@@ -269,10 +273,8 @@ bool CPlDkGameScene::OnPlayerPassed(std::span<const uint8_t> body)
     if (!words)
         return false;
     const auto [word0, word1, chair, word3, next, trick_over, winner, points, seconds] = *words;
-    if (!IsChair(chair)) {
-        client::CRefusalLog::Instance().RefuseChair(client::GR_PLAYER_PASSED, chair);
+    if (RefuseUnlessChair(client::GR_PLAYER_PASSED, chair))
         return false;
-    }
 
     ++m_pass_counts[static_cast<size_t>(chair)];
     const client::CPlDkApp* app = PlDkApp();
