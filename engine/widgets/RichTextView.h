@@ -370,7 +370,8 @@ protected:
 /// bytes) as markup that shows it as it is: '#', '<', '>' and '/' become
 /// "##", "#<", "#>" and "#/", control bytes (line breaks too) are dropped, so
 /// it stays on its line, two-byte characters stay whole and a lead byte with
-/// nothing after it is dropped. The one escaping step of the program.
+/// nothing after it is dropped. The one escaping step for chat markup (a
+/// canvas's tags have their own: EscapeCanvasText, engine/media/TextTag.h).
 [[nodiscard]] std::string EscapeMarkup(std::string_view text);
 
 /// A link to `url` that shows `text` ("<url_text=URL,TEXT>"). A tag's values
