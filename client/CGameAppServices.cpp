@@ -26,11 +26,6 @@ int32_t Word(std::span<const uint8_t> record, size_t index)
     return detail::LoadI32(record.data() + index * 4);
 }
 
-std::string TextAt(std::span<const uint8_t> record, size_t offset, size_t size)
-{
-    return FieldText(reinterpret_cast<const char*>(record.data() + offset), size);
-}
-
 /// The 32-bit sum of two words, wrapping as the server's own arithmetic
 /// does (values from the server may be anything).
 int32_t Sum(int32_t a, int32_t b)
@@ -267,7 +262,8 @@ bool CGameApp::ApplyRoundResult(std::span<const uint8_t> record)
             continue;
         GameUserRecord& seat = *m_records.Seat(i);
         seat.level = Word(record, 64 + c);
-        CopyTextField(seat.level_title, TextAt(record, ROUND_RESULT_TITLES_AT + LEVEL_TITLE_BYTES * c, LEVEL_TITLE_BYTES));
+        CopyTextField(seat.level_title,
+                      FieldText(record.subspan(ROUND_RESULT_TITLES_AT + LEVEL_TITLE_BYTES * c, LEVEL_TITLE_BYTES)));
         seat.score = Sum(Word(record, 24 + c), Word(record, 40 + c));
         seat.silver = Sum(Word(record, 32 + c), Word(record, 48 + c));
         Count(seat.games);
@@ -300,7 +296,7 @@ bool CGameApp::ApplySingleResult(std::span<const uint8_t> record)
     if (IsValidChair(chair) && chair < GetChairCount() && m_records.IsChairOccupied(chair)) {
         GameUserRecord& seat = *m_records.Seat(chair);
         seat.level = Word(record, 11);
-        CopyTextField(seat.level_title, TextAt(record, TITLE_AT, LEVEL_TITLE_BYTES));
+        CopyTextField(seat.level_title, FieldText(record.subspan(TITLE_AT, LEVEL_TITLE_BYTES)));
         seat.score = Sum(Word(record, 6), Word(record, 8));
         seat.silver = Sum(Word(record, 7), Word(record, 9));
         Count(seat.games);
@@ -338,7 +334,8 @@ bool CGameApp::ApplySeatNames(std::span<const uint8_t> record)
         return false;
     for (int i = 0; i < chairs; ++i) {
         if (m_records.IsChairOccupied(i))
-            CopyTextField(m_records.Seat(i)->name, TextAt(record, SEAT_NAME_BYTES * static_cast<size_t>(i), SEAT_NAME_BYTES));
+            CopyTextField(m_records.Seat(i)->name,
+                          FieldText(record.subspan(SEAT_NAME_BYTES * static_cast<size_t>(i), SEAT_NAME_BYTES)));
     }
     if (m_links.frame_ui)
         m_links.frame_ui->OnSeatRecords();

@@ -237,7 +237,7 @@ void CGameNotifyHandler::OnPlayerInfoUpdate(Body body)
             user->silver = silver;
             user->score = score;
             user->level = level;
-            CopyTextField(user->level_title, FieldText(reinterpret_cast<const char*>(title.data()), title.size()));
+            CopyTextField(user->level_title, FieldText(title));
         }
     }
 }
@@ -380,7 +380,7 @@ void CGameNotifyHandler::OnChatRecord(Body body)
 
 void CGameNotifyHandler::OnServerMessageBox(Body body)
 {
-    m_pending_boxes.push_back(FieldText(reinterpret_cast<const char*>(body.data()), body.size()));
+    m_pending_boxes.push_back(FieldText(body));
 }
 
 } // namespace client

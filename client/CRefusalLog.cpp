@@ -37,7 +37,7 @@ void CRefusalLog::RefuseV(uint32_t id, const char* format, va_list args)
     std::lock_guard lock(m_mutex);
     ++m_count;
     const uint32_t now = m_tick ? m_tick() : platform::GetTickCount();
-    if (!m_window_open || now - m_window_start >= WINDOW_MS) {
+    if (!m_window_open || platform::HasElapsed(m_window_start, now, WINDOW_MS)) {
         if (m_unwritten > 0)
             Write("refused messages not logged: " + std::to_string(m_unwritten));
         m_window_open = true;

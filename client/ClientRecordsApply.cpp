@@ -15,12 +15,6 @@ namespace {
 
 constexpr int32_t MAX_ENTRIES = CClientRecords::SEAT_COUNT;
 
-/// The text of a field at a byte offset of a record known to be long enough.
-std::string TextAt(std::span<const uint8_t> record, size_t offset, size_t size)
-{
-    return FieldText(reinterpret_cast<const char*>(record.data() + offset), size);
-}
-
 /// Reads `count` (already checked to be 0..8) player entries from `offset`,
 /// when the body holds them all.
 std::optional<std::array<ServerPlayerEntry, MAX_ENTRIES>> ReadEntries(std::span<const uint8_t> body,
@@ -134,11 +128,11 @@ bool CClientRecords::FillSeatFromShortRecord(GameUserRecord& seat, std::span<con
     seat.chair = word(3);
     for (size_t i = 0; i < 3; ++i)
         seat.statistics[i] = word(4 + i);
-    CopyTextField(seat.name, TextAt(record, 28, 32));
-    CopyTextField(seat.second_name, TextAt(record, 60, 16));
+    CopyTextField(seat.name, FieldText(record.subspan(28, 32)));
+    CopyTextField(seat.second_name, FieldText(record.subspan(60, 16)));
     seat.silver = word(19);
     seat.level = word(20);
-    CopyTextField(seat.level_title, TextAt(record, 84, 16));
+    CopyTextField(seat.level_title, FieldText(record.subspan(84, 16)));
     seat.score = word(25);
     seat.statistics2[0] = word(26);
     seat.wins = word(27);

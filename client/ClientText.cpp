@@ -19,7 +19,7 @@ std::string FieldText(const char* field, size_t field_size)
 std::string ReadRestText(platform::CByteReader& in, size_t max_bytes)
 {
     const auto rest = in.ReadRest();
-    return platform::CutGbkText(FieldText(reinterpret_cast<const char*>(rest.data()), rest.size()), max_bytes);
+    return platform::CutGbkText(FieldText(rest), max_bytes);
 }
 
 void CopyTextField(char* field, size_t field_size, std::string_view text)

@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -25,6 +26,12 @@ template <size_t N>
 [[nodiscard]] std::string FieldText(const char (&field)[N])
 {
     return FieldText(field, N);
+}
+
+/// The text of a field of received bytes (a body or a slice of one).
+[[nodiscard]] inline std::string FieldText(std::span<const uint8_t> field)
+{
+    return FieldText(reinterpret_cast<const char*>(field.data()), field.size());
 }
 
 /// Copies `text` (up to its first zero) into a field of `field_size` bytes:
