@@ -125,6 +125,7 @@ bool CGameConnection::Connect(const std::string& name, const std::string& host, 
     m_server_name = name;
     m_server_host = host;
     m_given_up = false;
+    m_held.Reset();
     m_watch.Reset(platform::GetTickCount(), GetBytesReceived());
     if (!m_look_window) {
         auto window = std::make_unique<CLookWindow>(*this);
@@ -246,16 +247,17 @@ int CGameConnection::SendAndWait(const net::ConnRecord& conn, const net::Request
     }
     helper.join();
     --m_wait_depth;
-    if (m_wait_depth == 0 && !m_held.empty())
-        (void)platform::PostMessage(m_held.front().window, UM_RELEASE_NOTIFICATIONS);
+    if (m_wait_depth == 0 && !m_held.IsEmpty())
+        (void)platform::PostMessage(m_held.GetFirstWindow(), UM_RELEASE_NOTIFICATIONS);
     return quit ? RESULT_FAILED : result;
 }
 
 bool CGameConnection::HoldNotification(platform::Message& msg)
 {
-    if (m_wait_depth == 0 && m_held.empty())
+    if (m_wait_depth == 0 && m_held.IsEmpty())
         return false;
-    m_held.push_back(std::move(msg));
+    if (m_held.Hold(msg) == CHeldNotifications::Outcome::Overflowed)
+        GiveUpOnServer("it flooded a request's wait");
     return true;
 }
 
@@ -265,10 +267,11 @@ void CGameConnection::ReleaseNotifications(const std::function<void(platform::Me
     // meanwhile joins the end of the queue. Called during a wait (its
     // release was posted before the wait began), it leaves them all held;
     // the wait's end asks again.
-    while (m_wait_depth == 0 && !m_held.empty()) {
-        platform::Message msg = std::move(m_held.front());
-        m_held.pop_front();
-        deliver(msg);
+    while (m_wait_depth == 0) {
+        std::optional<platform::Message> msg = m_held.TakeFirst();
+        if (!msg)
+            break;
+        deliver(*msg);
     }
 }
 

@@ -13,7 +13,8 @@
 // thread (the communication thread). Server messages that reach the main
 // window while a request waits are held by the connection and handed back,
 // in order, once no request waits (HoldNotification), so no handler sees the
-// table change under it. A quit during a wait closes the connection and ends
+// table change under it; the socket goes on reading meanwhile, and a server
+// that floods a wait past CHeldNotifications' bounds is given up. A quit during a wait closes the connection and ends
 // the wait at once.
 // A request that times out is told to the player as a system line in the
 // chat; during a round, a server that stops answering is given up through
@@ -35,6 +36,7 @@
 
 #include "client/AppLinks.h"
 #include "client/CGameConnectionWatch.h"
+#include "client/CHeldNotifications.h"
 #include "platform/Message.h"
 #include "platform/MessageWindow.h"
 #include "net/ProxySocket.h"
@@ -228,13 +230,14 @@ public:
     /// waits for its answer, or while messages taken before are not yet
     /// handed back. The held ones are handed back in order once no request
     /// waits: UM_RELEASE_NOTIFICATIONS goes to the message's window. False
-    /// when the message is to be handled now.
+    /// when the message is to be handled now. More than the held queue's
+    /// bounds give the server up (the lost-connection road).
     [[nodiscard]] bool HoldNotification(platform::Message& msg);
     /// Hands the held messages, oldest first, to `deliver` for as long as no
     /// request waits.
     void ReleaseNotifications(const std::function<void(platform::Message&)>& deliver);
     [[nodiscard]] bool IsWaiting() const { return m_wait_depth > 0; }
-    [[nodiscard]] size_t GetHeldCount() const { return m_held.size(); }
+    [[nodiscard]] size_t GetHeldCount() const { return m_held.GetCount(); }
     /// A look at the server's silence at `now` (the look timer calls it every
     /// CServerWatch::LOOK_PERIOD_MS); a server silent too long during a round
     /// is given up.
@@ -292,7 +295,7 @@ private:
     int32_t m_latency_count { 0 };
     int32_t m_latency_max { 0 };
     int m_wait_depth { 0 };
-    std::deque<platform::Message> m_held;
+    CHeldNotifications m_held;
     CServerWatch m_watch;
     bool m_given_up { false };
     std::unique_ptr<platform::CMessageWindow> m_look_window;

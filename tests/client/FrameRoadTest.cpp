@@ -15,6 +15,7 @@
 
 #include "client/CGameCommThread.h"
 #include "client/CGameFrameWnd.h"
+#include "client/CHeldNotifications.h"
 #include "client/CPlDkApp.h"
 #include "client/ClientText.h"
 #include "engine/core/CanvasServices.h"
@@ -512,6 +513,68 @@ TEST_F(FrameRoad, NotificationsDuringAWaitAreDispatchedAfterTheRequestReturnsInO
     // The server's hook and the dispatcher's handler use this test's locals.
     m_server.Stop();
     m_dispatcher.handler = nullptr;
+}
+
+TEST_F(FrameRoad, AFloodOfNotificationsDuringAWaitLetsTheAnswerThroughAndFollowsItInOrder)
+{
+    // More notifications than the socket client lets its owner keep
+    // unhandled arrive before the throw's answer: they are held without
+    // holding the socket back, so the answer is read in time.
+    constexpr uint32_t FLOOD = net::CPendingTraffic::MAX_MESSAGES + 104;
+    m_server.on_message = [](CTestGameServer& server, const ReceivedMessage& message) {
+        if (message.request.id != GR_THROW_CARDS)
+            return;
+        for (uint32_t i = 0; i < FLOOD; ++i)
+            server.SendNotification(10000 + i, {});
+        server.SendAnswer(message.serial, GR_OK, {});
+    };
+    ASSERT_TRUE(Open());
+    std::string error;
+    const uint32_t start = platform::GetTickCount();
+    EXPECT_EQ(m_app.GetConnection().ThrowCards(error, std::vector<uint8_t>(64, 0)), GR_OK) << error;
+    EXPECT_LT(platform::GetTickCount() - start, 4000u);
+    ASSERT_TRUE(Pump([&] { return m_dispatcher.after.size() == FLOOD; }));
+    for (uint32_t i = 0; i < FLOOD; ++i)
+        ASSERT_EQ(m_dispatcher.after[i], 10000 + i);
+    EXPECT_TRUE(m_frame_ui.exit_boards.empty());
+    m_server.Stop();
+}
+
+TEST(HeldNotifications, LetTheSocketReadOnAndDropAFloodButNotTheSocketsEvents)
+{
+    const auto traffic = std::make_shared<net::CPendingTraffic>();
+    const auto message = [&](uint32_t id, size_t bytes = 4) {
+        auto comm = std::make_unique<net::CommMessage>();
+        comm->request = net::RequestRecord::Make(id, std::vector<uint8_t>(bytes, 0));
+        comm->pending = traffic->Take(sizeof(net::CommMessage) + bytes);
+        platform::Message msg;
+        msg.id = net::UM_COMM_MESSAGE;
+        msg.payload = std::move(comm);
+        return msg;
+    };
+    const auto hold = [](CHeldNotifications& held, platform::Message msg) { return held.Hold(msg); };
+    using Outcome = CHeldNotifications::Outcome;
+    // The bound on messages, then the bound on bytes.
+    for (const bool by_bytes : { false, true }) {
+        CHeldNotifications held;
+        if (by_bytes)
+            EXPECT_EQ(hold(held, message(5001, CHeldNotifications::MAX_BYTES / 2)), Outcome::Held);
+        else
+            for (uint32_t i = 0; i < CHeldNotifications::MAX_MESSAGES; ++i)
+                ASSERT_EQ(hold(held, message(10000 + i)), Outcome::Held);
+        EXPECT_EQ(traffic->GetMessages(), 0u);
+        EXPECT_EQ(hold(held, message(5002, by_bytes ? CHeldNotifications::MAX_BYTES / 2 : 4)), Outcome::Overflowed);
+        EXPECT_TRUE(held.IsEmpty());
+        EXPECT_EQ(hold(held, message(5003)), Outcome::Dropped);
+        EXPECT_EQ(hold(held, message(net::COMM_EVENT_CLOSED)), Outcome::Dropped);
+        ASSERT_EQ(held.GetCount(), 1u);
+        held.Reset();
+        EXPECT_EQ(hold(held, message(5004)), Outcome::Held);
+        EXPECT_EQ(held.TakeFirst()->PayloadAs<net::CommMessage>()->request.id, net::COMM_EVENT_CLOSED);
+        EXPECT_EQ(held.TakeFirst()->PayloadAs<net::CommMessage>()->request.id, 5004u);
+        EXPECT_EQ(held.GetBytes(), 0u);
+        EXPECT_FALSE(held.TakeFirst());
+    }
 }
 
 TEST_F(FrameRoad, AServerSilentTooLongDuringARoundGoesDownTheLostConnectionRoad)
