@@ -35,6 +35,7 @@
 #include "client/CardGameSceneHooks.h"
 #include "client/GameNotifyHandler.h"
 #include "client/UserRecords.h"
+#include "engine/core/ObjectLink.h"
 #include "platform/Cursor.h"
 #include "game/scene/CardSprite.h"
 #include "game/scene/ChairMath.h"
@@ -48,6 +49,10 @@ class CGuiButton;
 class CGuiDigitText;
 class CImageObject;
 } // namespace engine
+
+namespace panel {
+class CLookOnRequestBox;
+} // namespace panel
 
 namespace scene {
 
@@ -193,8 +198,17 @@ public:
     void OnPlayerOffline(int32_t user_id) override;
     bool OnCardViewReply(std::span<const uint8_t> body) override;
     /// Asks the player with the look-on consent box (its answers come back
-    /// as GAMEMSG_CARD_VIEW_ANSWER).
+    /// as GAMEMSG_CARD_VIEW_ANSWER). One question per asker stands until it
+    /// is answered, and at most MAX_LOOK_ON_QUESTIONS at once; a request past
+    /// either is refused.
     void OnCardViewRequest(std::span<const uint8_t> body) override;
+    /// An asker must be a player the records keep, and each keeps one
+    /// question at most; players come and go, so the records' count also
+    /// bounds the boxes a server that swaps players can make stand.
+    static constexpr size_t MAX_LOOK_ON_QUESTIONS =
+        client::CClientRecords::SEAT_COUNT + client::CClientRecords::OTHER_USER_COUNT;
+    /// The questions standing (their boxes not yet answered or gone).
+    [[nodiscard]] size_t GetLookOnQuestionCount();
     /// A game-data message: the 20-byte head, then as many body bytes as
     /// the head's length names (never more than were received).
     bool OnGameData(std::span<const uint8_t> body) override;
@@ -473,6 +487,14 @@ protected:
     std::unique_ptr<CReplaySystemEnv> m_replay_env;
     /// The ids of the replay boards made (ids are never reused).
     std::vector<uint32_t> m_replay_board_ids;
+    /// The look-on questions standing: the asker and his box.
+    struct LookOnQuestion {
+        int32_t asker;
+        engine::ObjectLink<panel::CLookOnRequestBox> box;
+    };
+    std::vector<LookOnQuestion> m_look_on_questions;
+    /// Forgets the answered questions (`asker`'s) and those whose box went.
+    void ForgetLookOnQuestions(std::optional<int32_t> asker);
 };
 
 } // namespace scene

@@ -1,6 +1,7 @@
 // The card table's answers to the table events: starts, the round header,
 // dropped players, card-view permissions, hands, plays and passes, and the
 // turn moving from chair to chair with its clock.
+#include <algorithm>
 #include <cmath>
 #include <optional>
 #include <vector>
@@ -45,6 +46,15 @@ constexpr uint32_t FRAME_RATE = 30;
 constexpr double MOVE_FRAMES = 4.0;
 constexpr uint32_t CLOCK_PERIOD_MS = 1000;
 constexpr int32_t BIG_JOKER_VALUE = 15;
+
+/// Refuses message `id` when its card count lies outside 0..MAX_BODY_CARDS.
+bool RefuseCardCount(uint32_t id, int32_t count)
+{
+    if (count >= 0 && count <= MAX_BODY_CARDS)
+        return false;
+    client::CRefusalLog::Instance().Refuse(id, "%d cards, at most %d", count, MAX_BODY_CARDS);
+    return true;
+}
 
 } // namespace
 
@@ -190,9 +200,22 @@ void CCardGameScene::OnCardViewRequest(std::span<const uint8_t> body)
     const client::GameUserRecord* user = App().Records().FindUser(user_id);
     if (user == nullptr)
         return;
+    ForgetLookOnQuestions(std::nullopt);
+    auto& log = client::CRefusalLog::Instance();
+    if (std::any_of(m_look_on_questions.begin(), m_look_on_questions.end(),
+                    [&](const LookOnQuestion& question) { return question.asker == user_id; })) {
+        log.Refuse(client::GR_ASK_LOOK_CARD, "player %d asks again before his question is answered", user_id);
+        return;
+    }
+    if (m_look_on_questions.size() >= MAX_LOOK_ON_QUESTIONS) {
+        log.Refuse(client::GR_ASK_LOOK_CARD, "player %d asks while %zu questions stand, at most %zu", user_id,
+                   m_look_on_questions.size(), MAX_LOOK_ON_QUESTIONS);
+        return;
+    }
     auto* box = dynamic_cast<panel::CLookOnRequestBox*>(RegisterObject(std::make_unique<panel::CLookOnRequestBox>()));
     if (box == nullptr)
         return;
+    m_look_on_questions.push_back({ user_id, box });
     std::string picture;
     panel::GetCharacterImagePath(App(), picture, user->statistics[2], panel::CHARACTER_IMAGE_SMALL);
     const auto asker = static_cast<uintptr_t>(static_cast<uint32_t>(user_id));
@@ -209,15 +232,33 @@ void CCardGameScene::OnCardViewRequest(std::span<const uint8_t> body)
         frame->PopupBox(box);
 }
 
+void CCardGameScene::ForgetLookOnQuestions(std::optional<int32_t> asker)
+{
+    std::erase_if(m_look_on_questions, [&](const LookOnQuestion& question) {
+        return question.box == nullptr || question.asker == asker;
+    });
+}
+
+size_t CCardGameScene::GetLookOnQuestionCount()
+{
+    ForgetLookOnQuestions(std::nullopt);
+    return m_look_on_questions.size();
+}
+
 bool CCardGameScene::OnSetHandCards(std::span<const uint8_t> body)
 {
     platform::CByteReader in(body);
     in.Skip(4);
     const int32_t chair = in.ReadI32();
-    const auto cards = ReadCards(in, in.ReadI32());
-    if (RefuseIfShort(client::GR_HAND_CARDS, in))
+    const int32_t count = in.ReadI32();
+    const auto cards = ReadCards(in, count);
+    if (RefuseIfShort(client::GR_HAND_CARDS, in) || RefuseCardCount(client::GR_HAND_CARDS, count))
         return false;
-    if (!cards || m_hand == nullptr || m_chairs == nullptr || !m_chairs->IsValidChair(chair))
+    if (m_chairs != nullptr && !m_chairs->IsValidChair(chair)) {
+        client::CRefusalLog::Instance().RefuseChair(client::GR_HAND_CARDS, chair);
+        return false;
+    }
+    if (!cards || m_hand == nullptr || m_chairs == nullptr)
         return true;
     std::array<int32_t, MAX_BODY_CARDS> record {};
     record.fill(-1);
@@ -266,7 +307,7 @@ bool CCardGameScene::OnCardsThrown(std::span<const uint8_t> body)
     const int32_t strength = in.ReadI32();
     const int32_t count = in.ReadI32();
     auto cards = ReadCards(in, count);
-    if (RefuseIfShort(client::GR_CARDS_THROWN, in))
+    if (RefuseIfShort(client::GR_CARDS_THROWN, in) || RefuseCardCount(client::GR_CARDS_THROWN, count))
         return false;
     if (!cards || m_hand == nullptr || m_chairs == nullptr || !m_chairs->IsValidChair(chair)
         || !m_chairs->IsValidChair(next))

@@ -62,6 +62,7 @@ int CCardGameScene::OnEvent(const engine::EngineEvent& event)
         OnBtnStart();
         return 1;
     case GAMEMSG_CARD_VIEW_ANSWER:
+        ForgetLookOnQuestions(static_cast<int32_t>(event.param1));
         SendCardViewSetting(static_cast<int32_t>(event.param1), static_cast<int32_t>(event.param2));
         return 1;
     case panel::GAMEMSG_REFRESH_SEAT_BOARDS:

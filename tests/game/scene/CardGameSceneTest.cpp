@@ -17,6 +17,7 @@
 #include "game/scene/TableMessages.h"
 #include "game/scene/SeatBoard.h"
 #include "client/CCardGameConnection.h"
+#include "client/CRefusalLog.h"
 #include "client/panel/CLookOnRequestBox.h"
 #include "engine/core/InputState.h"
 #include "platform/MessageBox.h"
@@ -581,6 +582,23 @@ TEST_F(TableEventTest, HostileBodiesChangeNothing)
     }
 }
 
+TEST_F(TableEventTest, CountsAndChairsOutOfRangeAreRefusedWithALine)
+{
+    using Hook = std::function<bool(client::ICardGameSceneHooks&)>;
+    const std::pair<const char*, Hook> cases[] = {
+        { "65 cards", [](auto& h) { return h.OnCardsThrown(Body(64 + 4 * 65, { { 12, 1 }, { 60, 65 } })); } },
+        { "negative count", [](auto& h) { return h.OnCardsThrown(Body(72, { { 12, 1 }, { 60, -1 } })); } },
+        { "hand of chair 4", [](auto& h) { return h.OnSetHandCards(Body(24, { { 4, 4 }, { 8, 3 } })); } },
+        { "hand of 65", [](auto& h) { return h.OnSetHandCards(Body(12 + 4 * 65, { { 4, 1 }, { 8, 65 } })); } },
+        { "hand of -3", [](auto& h) { return h.OnSetHandCards(Body(12, { { 4, 1 }, { 8, -3 } })); } },
+    };
+    for (const auto& [name, hook] : cases) {
+        const uint64_t refused = client::CRefusalLog::Instance().GetCount();
+        EXPECT_FALSE(hook(Hooks())) << name;
+        EXPECT_EQ(client::CRefusalLog::Instance().GetCount(), refused + 1) << name;
+    }
+}
+
 TEST_F(TableEventTest, ChatLinesAndRequestsOfSeatEvents)
 {
     Hooks().OnPlayerStarted(0);
@@ -974,6 +992,13 @@ protected:
                 return box;
         return nullptr;
     }
+    size_t LookOnBoxCount() const
+    {
+        size_t count = 0;
+        for (uint32_t id = m_scene->GetId(); id < m_scene->GetId() + 20000; ++id)
+            count += dynamic_cast<panel::CLookOnRequestBox*>(m_engine.m_objects->FindObject(id)) != nullptr;
+        return count;
+    }
 };
 
 TEST_F(SceneInputTest, DragOverTheOwnCardsRaisesTheSweptRangeAndASecondDragLowersIt)
@@ -1100,6 +1125,25 @@ TEST_F(SceneInputTest, LookOnRequestAsksWithABoxAndEchoesOnlyASentAnswer)
     m_connection.result = 0;
     (void)Send(GAMEMSG_CARD_VIEW_ANSWER, 102, 0);
     EXPECT_EQ(m_chat.lines.size(), 1u);
+}
+
+TEST_F(SceneInputTest, LookOnRequestsStandOncePerAskerAndNeverPastTheCap)
+{
+    constexpr int REQUESTS = 3000;
+    for (int i = 0; i < REQUESTS; ++i)
+        Hooks().OnCardViewRequest(Body(4, { { 0, 102 } }));
+    EXPECT_EQ(LookOnBoxCount(), 1u);
+    // Many askers, the onlookers coming and going.
+    for (int i = 0; i < REQUESTS; ++i) {
+        m_app.Records().OtherUser(i % client::CClientRecords::OTHER_USER_COUNT)->user_id = 1000 + i;
+        Hooks().OnCardViewRequest(Body(4, { { 0, 1000 + i } }));
+    }
+    EXPECT_EQ(LookOnBoxCount(), CCardGameScene::MAX_LOOK_ON_QUESTIONS);
+    // An answered question makes room for one more.
+    (void)Send(GAMEMSG_CARD_VIEW_ANSWER, 102, 0);
+    EXPECT_EQ(m_scene->GetLookOnQuestionCount(), CCardGameScene::MAX_LOOK_ON_QUESTIONS - 1);
+    Hooks().OnCardViewRequest(Body(4, { { 0, 102 } }));
+    EXPECT_EQ(m_scene->GetLookOnQuestionCount(), CCardGameScene::MAX_LOOK_ON_QUESTIONS);
 }
 
 TEST_F(SceneInputTest, OnlookerAsksForTheCardsOnlyInARunningGameOfAFixedSeatRoom)
