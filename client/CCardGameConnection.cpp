@@ -2,8 +2,10 @@
 
 #include <algorithm>
 
+#include "client/CCardGameNotifyHandler.h"
 #include "client/CGameApp.h"
 #include "net/NetLog.h"
+#include "platform/ByteReader.h"
 
 namespace client {
 
@@ -41,9 +43,7 @@ uint32_t CCardGameConnection::GetRequestTimeout(uint32_t request_id) const
 
 int32_t CCardGameConnection::BadMessageSubId(uint32_t message_id, std::span<const uint8_t> data) const
 {
-    if (message_id != GR_GAME_DATA || data.size() < 12)
-        return 0;
-    return detail::LoadI32(data.data() + 8);
+    return message_id == GR_GAME_DATA ? GameDataSubId(data) : 0;
 }
 
 int CCardGameConnection::AskLookCard()
@@ -55,9 +55,11 @@ int32_t CCardGameConnection::ThrowCards(std::string& error, std::span<const uint
 {
     // The record is sent as its header and the card ids its count names,
     // never past the bytes the caller gave.
-    if (play_record.size() < PLAY_HEADER_BYTES)
+    platform::CByteReader in(play_record);
+    in.Skip(PLAY_COUNT_WORD * 4);
+    const int32_t count = in.ReadI32();
+    if (play_record.size() < PLAY_HEADER_BYTES || !in.Ok())
         return GR_CARD_REQUEST_NOT_SENT;
-    const int32_t count = detail::LoadI32(play_record.data() + PLAY_COUNT_WORD * 4);
     const size_t bytes = PLAY_HEADER_BYTES + 4 * static_cast<size_t>(std::max(count, 0));
     if (count < 0 || bytes > play_record.size())
         return GR_CARD_REQUEST_NOT_SENT;

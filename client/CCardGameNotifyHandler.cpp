@@ -16,7 +16,7 @@ constexpr size_t START_CHAIR_WORD = 3;
 void CCardGameNotifyHandler::Dispatch(uint32_t id, Body data)
 {
     // A refused event changed nothing, and the replay does not keep it either.
-    const bool taken = RunJudged([&] {
+    const bool taken = RunJudged(id, [&] {
         if (!DispatchTableEvent(id, data))
             CGameNotifyHandler::Dispatch(id, data);
     });

@@ -1,4 +1,5 @@
 #include "client/CGameApp.h"
+#include "client/CRefusalLog.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -334,6 +335,7 @@ void CGameApp::SendLeaveRequest()
 
 int CGameApp::ExitInstance()
 {
+    CRefusalLog::Instance().Flush();
     net::LogFree();
     if (m_links.comm_thread)
         m_links.comm_thread->Stop();

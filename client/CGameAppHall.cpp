@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "client/CGameApp.h"
+#include "platform/ByteReader.h"
 #include "client/CGameFrameWnd.h"
 #include "client/ClientText.h"
 #include "client/HallCommandLine.h"
@@ -225,8 +226,11 @@ void CGameApp::HandleLaunchData(std::span<const uint8_t> payload)
 {
     bool ok = false;
     if (IsMatch()) {
-        if (payload.size() > NOTICE_PERIOD_OFFSET + 4 && m_main_window)
-            m_main_window->StartNoticeTimer(detail::LoadI32(payload.data() + NOTICE_PERIOD_OFFSET));
+        platform::CByteReader in(payload);
+        in.Skip(NOTICE_PERIOD_OFFSET);
+        const int32_t notice_period = in.ReadI32();
+        if (in.Ok() && m_main_window)
+            m_main_window->StartNoticeTimer(notice_period);
         ok = InitMatchFromHall(payload);
     } else {
         ok = InitGameFromHall(payload);
@@ -266,7 +270,7 @@ void CGameApp::HandleHallRequest(std::span<const uint8_t> payload)
         return;
     if (!m_records.IsLookOn() && m_links.connection)
         m_links.connection->LeaveTable(request.user_id, request.chair);
-    m_main_window->OnPlayerQuit(payload);
+    m_main_window->OnPlayerQuit(request.chair);
 }
 
 void CGameApp::HandleShowUser(std::span<const uint8_t> payload)

@@ -6,6 +6,8 @@
 #include <cstdio>
 
 #include "client/CGameApp.h"
+#include "client/CGameNotifyHandler.h"
+#include "client/CRefusalLog.h"
 #include "client/ClientText.h"
 #include "engine/widgets/RichTextView.h"
 #include "platform/Ini.h"
@@ -20,11 +22,6 @@ constexpr size_t LEVEL_TITLE_BYTES = 16;
 constexpr size_t SEAT_NAME_BYTES = 52;
 constexpr uint32_t SHOW_TEXT_PAUSE_MS = 5000;
 constexpr const char* SYSTEM_NOTICE_LINE = " <z=qv系统通知> <c=255>%s\r\n";
-
-int32_t Word(std::span<const uint8_t> record, size_t index)
-{
-    return detail::LoadI32(record.data() + index * 4);
-}
 
 /// The 32-bit sum of two words, wrapping as the server's own arithmetic
 /// does (values from the server may be anything).
@@ -103,7 +100,10 @@ bool CGameApp::ApplyMatchPlayerInfo(std::span<const uint8_t> reply)
     constexpr size_t PLAYER_WORDS = 65;
     constexpr size_t STATE_AT = PLAYER_WORDS * 4;
     constexpr size_t WORD66_SOURCE = 74;
-    if (reply.size() < STATE_AT + MatchStateBlock::BYTES)
+    platform::CByteReader in(reply);
+    in.Skip(WORD66_SOURCE * 4);
+    const int32_t word66 = in.ReadI32();
+    if (reply.size() < STATE_AT + MatchStateBlock::BYTES || !in.Ok())
         return false;
     FixOwnChair();
     TablePlayerRecord& player = *m_records.TablePlayer(0);
@@ -111,7 +111,7 @@ bool CGameApp::ApplyMatchPlayerInfo(std::span<const uint8_t> reply)
     std::copy_n(reply.begin(), STATE_AT, bytes.begin());
     (void)ReadRecord(std::span<const uint8_t>(bytes), player);
     (void)ReadRecord(reply.subspan(STATE_AT), m_records.MatchState());
-    player.word66 = Word(reply, WORD66_SOURCE);
+    player.word66 = word66;
     m_records.MakeSeatRecord(*m_records.Seat(0), player, 0, m_records.Launch().table_no);
     if (m_links.frame_ui)
         m_links.frame_ui->OnEnterReply();
@@ -244,30 +244,34 @@ void CGameApp::AddRoundResult(std::span<const int32_t> values)
 
 bool CGameApp::ApplyRoundResult(std::span<const uint8_t> record)
 {
-    if (record.size() < ROUND_RESULT_WORDS * 4)
+    platform::CByteReader in(record);
+    const auto words = in.ReadWords<ROUND_RESULT_WORDS>();
+    if (!in.Ok())
         return false;
+    const auto word = [&](size_t index) { return words[index]; };
     m_last_round_result.assign(record.begin(), record.begin() + ROUND_RESULT_WORDS * 4);
-    const int chairs = ClampChairs(Word(record, 2), GetChairCount());
+    const int chairs = ClampChairs(word(2), GetChairCount());
     const bool silver_room = m_records.IsSilverRoom();
-    const int32_t kept_bits = Word(record, 105);
+    const int32_t kept_bits = word(105);
     for (int i = 0; i < chairs; ++i) {
         const size_t c = static_cast<size_t>(i);
         if (IsMatch()) {
             TablePlayerRecord& player = *m_records.TablePlayer(i);
-            player.score = Sum(Word(record, 24 + c), Word(record, 40 + c));
-            player.silver = Sum(Word(record, 24 + c), Word(record, 48 + c));
+            player.score = Sum(word(24 + c), word(40 + c));
+            player.silver = Sum(word(24 + c), word(48 + c));
             continue;
         }
         if (!m_records.IsChairOccupied(i) || (kept_bits & (1 << i)) != 0)
             continue;
         GameUserRecord& seat = *m_records.Seat(i);
-        seat.level = Word(record, 64 + c);
+        seat.level = word(64 + c);
+        // Inside the words read above.
         CopyTextField(seat.level_title,
                       FieldText(record.subspan(ROUND_RESULT_TITLES_AT + LEVEL_TITLE_BYTES * c, LEVEL_TITLE_BYTES)));
-        seat.score = Sum(Word(record, 24 + c), Word(record, 40 + c));
-        seat.silver = Sum(Word(record, 32 + c), Word(record, 48 + c));
+        seat.score = Sum(word(24 + c), word(40 + c));
+        seat.silver = Sum(word(32 + c), word(48 + c));
         Count(seat.games);
-        const int32_t result = silver_room ? Word(record, 48 + c) : Word(record, 40 + c);
+        const int32_t result = silver_room ? word(48 + c) : word(40 + c);
         if (result >= 1)
             Count(seat.wins);
         else if (result == 0)
@@ -277,7 +281,7 @@ bool CGameApp::ApplyRoundResult(std::span<const uint8_t> record)
     }
     int32_t deltas[MAX_CHAIRS] {};
     for (int i = 0; i < chairs; ++i)
-        deltas[i] = Word(record, (silver_room ? 48 : 40) + static_cast<size_t>(i));
+        deltas[i] = word((silver_room ? 48 : 40) + static_cast<size_t>(i));
     AddRoundResult(std::span<const int32_t>(deltas, static_cast<size_t>(chairs)));
     ShowAdvertBar();
     RefreshUserList();
@@ -289,16 +293,18 @@ bool CGameApp::ApplyRoundResult(std::span<const uint8_t> record)
 
 bool CGameApp::ApplySingleResult(std::span<const uint8_t> record)
 {
-    constexpr size_t TITLE_AT = 48;
-    if (record.size() < TITLE_AT + LEVEL_TITLE_BYTES)
+    platform::CByteReader in(record);
+    const auto [word0, chair, word2, word3, word4, word5, score, silver, score_change, silver_change, word10, level]
+        = in.ReadWords<12>();
+    const std::span<const uint8_t> title = in.ReadBytes(LEVEL_TITLE_BYTES);
+    if (RefuseIfShort(GR_ID_211510, in))
         return false;
-    const int32_t chair = Word(record, 1);
     if (IsValidChair(chair) && chair < GetChairCount() && m_records.IsChairOccupied(chair)) {
         GameUserRecord& seat = *m_records.Seat(chair);
-        seat.level = Word(record, 11);
-        CopyTextField(seat.level_title, FieldText(record.subspan(TITLE_AT, LEVEL_TITLE_BYTES)));
-        seat.score = Sum(Word(record, 6), Word(record, 8));
-        seat.silver = Sum(Word(record, 7), Word(record, 9));
+        seat.level = level;
+        CopyTextField(seat.level_title, FieldText(title));
+        seat.score = Sum(score, score_change);
+        seat.silver = Sum(silver, silver_change);
         Count(seat.games);
         Count(seat.losses);
     }
@@ -310,14 +316,15 @@ bool CGameApp::ApplySingleResult(std::span<const uint8_t> record)
 
 bool CGameApp::ApplySilverChange(std::span<const uint8_t> record)
 {
-    if (record.size() < 5 * 4)
+    const auto words = LeadingWords<5>(GR_ID_211600, record);
+    if (!words)
         return false;
-    const int32_t chair = Word(record, 1);
-    if (Word(record, 2) != 0 && IsValidChair(chair) && chair < GetChairCount() && m_records.IsChairOccupied(chair)) {
+    const auto [word0, chair, changed, word3, silver] = *words;
+    if (changed != 0 && IsValidChair(chair) && chair < GetChairCount() && m_records.IsChairOccupied(chair)) {
         if (IsMatch())
-            m_records.TablePlayer(chair)->silver = Word(record, 4);
+            m_records.TablePlayer(chair)->silver = silver;
         else
-            m_records.Seat(chair)->silver = Word(record, 4);
+            m_records.Seat(chair)->silver = silver;
     }
     RefreshUserList();
     if (m_links.frame_ui) {
@@ -330,12 +337,15 @@ bool CGameApp::ApplySilverChange(std::span<const uint8_t> record)
 bool CGameApp::ApplySeatNames(std::span<const uint8_t> record)
 {
     const int chairs = ClampChairs(GetChairCount(), MAX_CHAIRS);
-    if (record.size() < SEAT_NAME_BYTES * static_cast<size_t>(chairs))
+    platform::CByteReader in(record);
+    std::array<std::span<const uint8_t>, MAX_CHAIRS> names {};
+    for (int i = 0; i < chairs; ++i)
+        names[static_cast<size_t>(i)] = in.ReadBytes(SEAT_NAME_BYTES);
+    if (RefuseIfShort(GR_ID_211910, in))
         return false;
     for (int i = 0; i < chairs; ++i) {
         if (m_records.IsChairOccupied(i))
-            CopyTextField(m_records.Seat(i)->name,
-                          FieldText(record.subspan(SEAT_NAME_BYTES * static_cast<size_t>(i), SEAT_NAME_BYTES)));
+            CopyTextField(m_records.Seat(i)->name, FieldText(names[static_cast<size_t>(i)]));
     }
     if (m_links.frame_ui)
         m_links.frame_ui->OnSeatRecords();

@@ -8,6 +8,7 @@
 #include "client/CGameApp.h"
 #include "client/RecordCodec.h"
 #include "net/CommRecords.h"
+#include "platform/ByteReader.h"
 #include "net/NetLog.h"
 #include "net/NetMessages.h"
 #include "platform/Event.h"
@@ -48,9 +49,12 @@ private:
 
 std::optional<int32_t> RequestAnswer::Word(size_t index) const
 {
-    if (data.size() < (index + 1) * 4)
+    platform::CByteReader in(data);
+    in.Skip(index > SIZE_MAX / 4 ? SIZE_MAX : index * 4);
+    const int32_t word = in.ReadI32();
+    if (!in.Ok())
         return std::nullopt;
-    return detail::LoadI32(data.data() + index * 4);
+    return word;
 }
 
 CRequestBody& CRequestBody::Word(size_t index, int32_t value)

@@ -1,4 +1,5 @@
 #include "client/CGameFrameWnd.h"
+#include "client/CRefusalLog.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -158,11 +159,8 @@ void CGameFrameWnd::StartPulse()
     SetPulseTimer(PULSE_SECONDS);
 }
 
-void CGameFrameWnd::OnPlayerQuit(std::span<const uint8_t> record)
+void CGameFrameWnd::OnPlayerQuit(int32_t chair)
 {
-    if (record.size() < 16)
-        return;
-    const int32_t chair = detail::LoadI32(record.data() + 12);
     char text[256];
     std::snprintf(text, sizeof(text), "%s已经退出,游戏结束。", m_app.Records().GetSeatDisplayName(chair).c_str());
     if (m_app.Links().wait_dialog)
@@ -285,6 +283,7 @@ void CGameFrameWnd::OnTimer(uintptr_t timer)
         // The hall gone, the client ends with it.
         if (!m_app.IsStandAlone() && !m_app.IsHallWindowAlive())
             platform::PostQuitMessage(0);
+        CRefusalLog::Instance().FlushIfDue();
         break;
     case TIMER_NOTICE:
         StartNoticeDownload();

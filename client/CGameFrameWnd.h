@@ -88,9 +88,9 @@ public:
     virtual void StartPulse();
     /// The connection is gone: it is closed and the user told.
     virtual void OnConnectionLost();
-    /// Somebody at the table left through the hall: the text for 3 seconds,
-    /// then the window closes.
-    virtual void OnPlayerQuit(std::span<const uint8_t> record);
+    /// Somebody at the table (at `chair`, as the hall's request says) left
+    /// through the hall: the text for 3 seconds, then the window closes.
+    virtual void OnPlayerQuit(int32_t chair);
     /// Whether the hall's leave requests are followed (on from construction).
     [[nodiscard]] bool IsHallRequestOn() const { return m_hall_request_on; }
     void SetHallRequestOn(bool on) { m_hall_request_on = on; }

@@ -128,22 +128,13 @@ void CGameNotifyHandler::Refuse(uint32_t id, const char* format, ...)
     va_start(args, format);
     CRefusalLog::Instance().RefuseV(id, format, args);
     va_end(args);
-    MarkRefused();
 }
 
 void CGameNotifyHandler::RefuseChair(uint32_t id, int32_t chair)
 {
     CRefusalLog::Instance().RefuseChair(id, chair);
-    MarkRefused();
 }
 
-bool CGameNotifyHandler::RefuseIfShort(uint32_t id, const platform::CByteReader& in)
-{
-    if (!client::RefuseIfShort(id, in))
-        return false;
-    MarkRefused();
-    return true;
-}
 
 void CGameNotifyHandler::RefuseRecord(uint32_t id, size_t length)
 {

@@ -185,47 +185,26 @@ protected:
         return false;
     }
 
-    // The verdict on the message being dispatched. A handler that refuses
-    // it says so through these; the table events are recorded only when
-    // none did (RunJudged).
+    // The verdict on the message being dispatched (CRefusalVerdict): every
+    // refusal of its id logged meanwhile marks it, wherever it was decided;
+    // the table events are recorded only when none did (RunJudged).
 
     /// Refuses the message: one line in the refusal log (the printf-style reason).
     void Refuse(uint32_t id, const char* format, ...) __attribute__((format(printf, 3, 4)));
     void RefuseChair(uint32_t id, int32_t chair);
-    /// When `in` ran past its body: refuses the message ("N bytes, at least M
-    /// expected") and answers true. The one check after a handler's reads.
-    [[nodiscard]] bool RefuseIfShort(uint32_t id, const platform::CByteReader& in);
-    /// client::LeadingWords and client::TextAt, a refusal marking the verdict.
-    template <size_t N>
-    [[nodiscard]] std::optional<std::array<int32_t, N>> LeadingWords(uint32_t id, Body body)
-    {
-        return Marked(client::LeadingWords<N>(id, body));
-    }
-    [[nodiscard]] std::optional<std::string> TextAt(uint32_t id, Body body, size_t offset)
-    {
-        return Marked(client::TextAt(id, body, offset));
-    }
     /// A body its record reader refuses.
     void RefuseRecord(uint32_t id, size_t length);
     /// Refuses the message whose reason a scene hook has logged (it answered false).
-    void MarkRefused() { m_refused = true; }
-    /// `value`, the verdict marked refused when there is none.
-    template <class T>
-    std::optional<T> Marked(std::optional<T> value)
-    {
-        if (!value)
-            MarkRefused();
-        return value;
-    }
-    /// Runs `handlers` with a verdict of their own and tells whether they
-    /// took the message (none refused it). A dispatch nested in them (a
-    /// game-data answer) has its own verdict and leaves this one alone.
+    void MarkRefused() { CRefusalVerdict::MarkInnermost(); }
+    /// Runs `handlers` on message `id` with a verdict of their own and tells
+    /// whether they took the message (none refused it). A dispatch nested in
+    /// them (a game-data answer) has its own verdict.
     template <class Handlers>
-    bool RunJudged(Handlers&& handlers)
+    bool RunJudged(uint32_t id, Handlers&& handlers)
     {
-        const bool outer = std::exchange(m_refused, false);
+        CRefusalVerdict verdict(id);
         handlers();
-        return !std::exchange(m_refused, outer);
+        return !verdict.IsRefused();
     }
     /// The sub-id the last-message record keeps of a message; 0 here.
     [[nodiscard]] virtual int32_t GetSubId(uint32_t id, Body data) const
@@ -255,7 +234,6 @@ private:
 
     CGameApp& m_app;
     LastMessage m_last;
-    bool m_refused { false }; ///< a handler refused the message being dispatched
     std::function<uint32_t()> m_tick;
     /// Server message boxes waiting for the end of the dispatch.
     std::vector<std::string> m_pending_boxes;

@@ -3,7 +3,9 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "client/CGameConnection.h"
 #include "client/CGameFrameWnd.h"
+#include "client/CRefusalLog.h"
 #include "client/ClientText.h"
 #include "client/FrameUIFactory.h"
 #include "engine/core/GuiContainer.h"
@@ -186,6 +188,12 @@ void CPlDkApp::ShowMainWindow()
     native.Maximize();
     native.BringToFront();
     native.SetTitle(Records().GetGameName().empty() ? GetGameCode() : Records().GetGameName());
+}
+
+void CPlDkApp::LoadStateBlock2(std::span<const uint8_t> bytes)
+{
+    if (!m_game_state.LoadTableData(bytes))
+        CRefusalLog::Instance().Refuse(GR_LOGON, "a table record of %zu bytes the rules refuse", bytes.size());
 }
 
 } // namespace client

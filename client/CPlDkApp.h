@@ -42,7 +42,9 @@ public:
     [[nodiscard]] CGameStateHolder* GetGameStateHolder() override { return &m_game_state; }
     [[nodiscard]] std::span<int32_t> GetStateBlock() override { return m_game_state.GetStateBlock(); }
     void LoadStateBlock(std::span<const uint8_t> bytes) override { m_game_state.LoadStateBlock(bytes); }
-    void LoadStateBlock2(std::span<const uint8_t> bytes) override { (void)m_game_state.LoadTableData(bytes); }
+    /// The table record of a log-on answer; one the rules refuse leaves the
+    /// table as it was and is logged.
+    void LoadStateBlock2(std::span<const uint8_t> bytes) override;
     [[nodiscard]] int32_t GetSoundEffectSetting() const { return m_sound_effect; }
     [[nodiscard]] int32_t GetMusicSetting() const { return m_music; }
     [[nodiscard]] int32_t GetRejectKanPaiAsk() const override { return m_reject_kan_pai_ask; }

@@ -1,6 +1,6 @@
 #include "client/CPlDkGameState.h"
 
-#include "platform/ByteOrder.h"
+#include "platform/ByteReader.h"
 
 #include <algorithm>
 #include <vector>
@@ -20,11 +20,9 @@ void CPlDkGameState::ResetTableData() { rules::InitTableGameData(&m_table_data);
 
 int32_t CPlDkGameState::FlagSeat(std::span<const uint8_t> record)
 {
-    constexpr size_t CHAIR_WORD = 3;
-    if (record.size() < (CHAIR_WORD + 1) * 4)
-        return -1;
-    const int32_t chair = detail::LoadI32(record.data() + CHAIR_WORD * 4);
-    if (!IsValidChair(chair))
+    platform::CByteReader in(record);
+    const int32_t chair = in.ReadWords<4>()[3];
+    if (!in.Ok() || !IsValidChair(chair))
         return -1;
     m_state_block[FIRST_SEAT_FLAG_WORD + chair] |= SEAT_FLAG;
     return chair;
@@ -72,9 +70,10 @@ bool CPlDkGameState::EndRound(std::span<const uint8_t> result)
 
 void CPlDkGameState::LoadStateBlock(std::span<const uint8_t> bytes)
 {
-    const size_t words = std::min(bytes.size() / 4, m_state_block.size());
-    for (size_t i = 0; i < words; ++i)
-        m_state_block[i] = static_cast<int32_t>(platform::LoadU32LE(bytes.data() + 4 * i));
+    // As many whole words as came, at most the block's.
+    platform::CByteReader in(bytes);
+    for (size_t i = 0; i < m_state_block.size() && in.Remaining() >= 4; ++i)
+        m_state_block[i] = in.ReadI32();
 }
 
 bool CPlDkGameState::LoadTableData(std::span<const uint8_t> bytes)

@@ -31,7 +31,7 @@ void CPlDkNotifyHandler::Dispatch(uint32_t id, Body data)
         { GR_CARDS_THROWN, &Handler::OnCardsThrown },
     };
     bool known = false;
-    const bool taken = RunJudged([&] { known = RunEntry(*this, HANDLERS, id, data); });
+    const bool taken = RunJudged(id, [&] { known = RunEntry(*this, HANDLERS, id, data); });
     if (known) {
         if (taken)
             RecordTableEvent(id, data);

@@ -2,6 +2,7 @@
 
 #include <cstdarg>
 #include <cstdio>
+#include <utility>
 
 #include "client/ClientText.h"
 #include "net/NetLog.h"
@@ -29,21 +30,45 @@ void CRefusalLog::RefuseChair(uint32_t id, int32_t chair)
     Refuse(id, "chair %d is not at the table", chair);
 }
 
+namespace {
+
+thread_local CRefusalVerdict* t_innermost_verdict = nullptr;
+
+} // namespace
+
+CRefusalVerdict::CRefusalVerdict(uint32_t id) : m_id(id), m_outer(std::exchange(t_innermost_verdict, this)) {}
+
+CRefusalVerdict::~CRefusalVerdict() { t_innermost_verdict = m_outer; }
+
+void CRefusalVerdict::MarkInnermost()
+{
+    if (t_innermost_verdict != nullptr)
+        t_innermost_verdict->m_refused = true;
+}
+
+void CRefusalVerdict::Mark(uint32_t id)
+{
+    for (CRefusalVerdict* verdict = t_innermost_verdict; verdict != nullptr; verdict = verdict->m_outer)
+        if (verdict->m_id == id) {
+            verdict->m_refused = true;
+            return;
+        }
+}
+
 void CRefusalLog::RefuseV(uint32_t id, const char* format, va_list args)
 {
     char reason[256];
     std::vsnprintf(reason, sizeof reason, format, args);
+    CRefusalVerdict::Mark(id);
 
     std::lock_guard lock(m_mutex);
     ++m_count;
-    const uint32_t now = m_tick ? m_tick() : platform::GetTickCount();
+    const uint32_t now = Now();
     if (!m_window_open || platform::HasElapsed(m_window_start, now, WINDOW_MS)) {
-        if (m_unwritten > 0)
-            Write("refused messages not logged: " + std::to_string(m_unwritten));
+        WriteLeftOut();
         m_window_open = true;
         m_window_start = now;
         m_lines = 0;
-        m_unwritten = 0;
     }
     if (m_lines >= LINES_PER_WINDOW) {
         ++m_unwritten;
@@ -51,6 +76,29 @@ void CRefusalLog::RefuseV(uint32_t id, const char* format, va_list args)
     }
     ++m_lines;
     Write("message " + std::to_string(id) + " refused: " + reason);
+}
+
+void CRefusalLog::FlushIfDue()
+{
+    std::lock_guard lock(m_mutex);
+    if (m_unwritten == 0 || (m_window_open && !platform::HasElapsed(m_window_start, Now(), WINDOW_MS)))
+        return;
+    WriteLeftOut();
+    m_window_open = false;
+}
+
+void CRefusalLog::Flush()
+{
+    std::lock_guard lock(m_mutex);
+    WriteLeftOut();
+}
+
+void CRefusalLog::WriteLeftOut()
+{
+    if (m_unwritten == 0)
+        return;
+    Write("refused messages not logged: " + std::to_string(m_unwritten));
+    m_unwritten = 0;
 }
 
 uint64_t CRefusalLog::GetCount() const

@@ -5,7 +5,9 @@
 // it is refused with one log line naming the message and the reason. A
 // server that sends such contents without end still gets a bounded log: at
 // most LINES_PER_WINDOW lines in each WINDOW_MS; the refusals past that are
-// counted and told in one line by the first refusal of a later window.
+// counted and told in one line once the window has closed: by the first
+// refusal of a later window, or by FlushIfDue (the main window calls it every
+// second), or at shut-down (Flush), so a flood followed by silence is told too.
 //
 // Owner: one per process (Instance), like the log it writes to.
 // Threads: any; a mutex guards the window and the counts, and lines are
@@ -20,6 +22,7 @@
 #include <string>
 
 #include "platform/ByteReader.h"
+#include "platform/Tick.h"
 
 namespace client {
 
@@ -38,6 +41,11 @@ public:
     void RefuseV(uint32_t id, const char* format, va_list args) __attribute__((format(printf, 3, 0)));
     /// Refuses message `id` for naming a chair outside the table.
     void RefuseChair(uint32_t id, int32_t chair);
+    /// Tells how many refusals were left out of a window that has closed
+    /// (nothing while it is open or when none were).
+    void FlushIfDue();
+    /// Tells how many refusals were left out so far, the window open or not.
+    void Flush();
     /// Refusals since the process started, written or not.
     [[nodiscard]] uint64_t GetCount() const;
     /// Where the lines go and the clock of the windows (tests); empty gives
@@ -49,6 +57,9 @@ public:
 private:
     CRefusalLog() = default;
     void Write(const std::string& line);
+    /// The line of the refusals left out, when there are any (under the lock).
+    void WriteLeftOut();
+    [[nodiscard]] uint32_t Now() const { return m_tick ? m_tick() : platform::GetTickCount(); }
 
     mutable std::mutex m_mutex;
     Sink m_sink;
@@ -58,6 +69,32 @@ private:
     uint32_t m_window_start { 0 };
     uint32_t m_lines { 0 };
     uint64_t m_unwritten { 0 };
+};
+
+/// The verdict on one message dispatched on this thread: a refusal of the
+/// message's id logged on the thread while the verdict is open marks it, in
+/// whichever part (a handler, the frame UI, the side panel, the scene) it was
+/// decided. Verdicts nest (a game-data answer dispatched inside a handler):
+/// a refusal marks the innermost open verdict of its id.
+/// Owner: a stack object of the dispatch. Thread: the one that made it.
+class CRefusalVerdict {
+public:
+    explicit CRefusalVerdict(uint32_t id);
+    ~CRefusalVerdict();
+    CRefusalVerdict(const CRefusalVerdict&) = delete;
+    CRefusalVerdict& operator=(const CRefusalVerdict&) = delete;
+
+    [[nodiscard]] bool IsRefused() const { return m_refused; }
+    /// Marks the thread's innermost open verdict refused (any id; nothing
+    /// when none is open): for a refusal logged under another id.
+    static void MarkInnermost();
+    /// Marks the innermost open verdict of `id` (CRefusalLog's refusals).
+    static void Mark(uint32_t id);
+
+private:
+    uint32_t m_id;
+    bool m_refused { false };
+    CRefusalVerdict* m_outer;
 };
 
 /// The one check after a handler has read a body's fields: when the reads ran

@@ -117,29 +117,37 @@ ServerPlayerEntry CClientRecords::MakeServerPlayerEntry(const GameUserRecord& se
 
 bool CClientRecords::FillSeatFromShortRecord(GameUserRecord& seat, std::span<const uint8_t> record)
 {
-    if (record.size() < SHORT_USER_RECORD_BYTES)
+    // The fields lie one after another from the start; the record's tail
+    // holds nothing this client keeps.
+    platform::CByteReader in(record);
+    const auto [user_id, flags, status, chair, statistic0, statistic1, statistic2] = in.ReadWords<7>();
+    const std::span<const uint8_t> name = in.ReadBytes(sizeof(seat.name));
+    const std::span<const uint8_t> second_name = in.ReadBytes(sizeof(seat.second_name));
+    const auto [silver, level] = in.ReadWords<2>();
+    const std::span<const uint8_t> level_title = in.ReadBytes(sizeof(seat.level_title));
+    const auto [score, statistic2_0, wins, losses, draws, games, online_seconds] = in.ReadWords<7>();
+    in.Skip(SHORT_USER_RECORD_BYTES - in.Wanted());
+    if (!in.Ok() || !IsValidChair(chair))
         return false;
-    const auto word = [&](size_t index) { return detail::LoadI32(record.data() + index * 4); };
-    if (!IsValidChair(word(3)))
-        return false;
-    seat.user_id = word(0);
-    seat.flags = word(1);
-    seat.status = word(2);
-    seat.chair = word(3);
-    for (size_t i = 0; i < 3; ++i)
-        seat.statistics[i] = word(4 + i);
-    CopyTextField(seat.name, FieldText(record.subspan(28, 32)));
-    CopyTextField(seat.second_name, FieldText(record.subspan(60, 16)));
-    seat.silver = word(19);
-    seat.level = word(20);
-    CopyTextField(seat.level_title, FieldText(record.subspan(84, 16)));
-    seat.score = word(25);
-    seat.statistics2[0] = word(26);
-    seat.wins = word(27);
-    seat.losses = word(28);
-    seat.draws = word(29);
-    seat.games = word(30);
-    seat.online_seconds = word(31);
+    seat.user_id = user_id;
+    seat.flags = flags;
+    seat.status = status;
+    seat.chair = chair;
+    seat.statistics[0] = statistic0;
+    seat.statistics[1] = statistic1;
+    seat.statistics[2] = statistic2;
+    CopyTextField(seat.name, FieldText(name));
+    CopyTextField(seat.second_name, FieldText(second_name));
+    seat.silver = silver;
+    seat.level = level;
+    CopyTextField(seat.level_title, FieldText(level_title));
+    seat.score = score;
+    seat.statistics2[0] = statistic2_0;
+    seat.wins = wins;
+    seat.losses = losses;
+    seat.draws = draws;
+    seat.games = games;
+    seat.online_seconds = online_seconds;
     return true;
 }
 

@@ -160,26 +160,29 @@ TEST(CardNotify, TheHandlersVerdictDecidesWhatIsRecorded)
         uint32_t id;
         std::vector<uint8_t> body;
         bool hook_refuses;
-        bool other_refusal;
+        uint32_t refusal_logged; ///< 1: of another message
         bool recorded;
     } cases[] = {
-        { "taken play", GR_CARDS_THROWN, play, false, false, true },
-        { "taken play, another refused meanwhile", GR_CARDS_THROWN, play, false, true, true },
-        { "play the scene refused", GR_CARDS_THROWN, play, true, false, false },
-        { "game data the scene refused", GR_GAME_DATA, BodyBuilder(20).Bytes(), true, false, false },
-        { "pass the scene refused", GR_PLAYER_PASSED, BodyBuilder(36).Bytes(), true, false, false },
-        { "taken score notice", GR_SCORE_NOTIFY, BodyBuilder(72).Bytes(), false, false, true },
-        { "score notice the scene refused", GR_SCORE_NOTIFY, BodyBuilder(72).Bytes(), true, false, false },
-        { "view reply the scene refused", GR_CARD_VIEW_CHANGED, BodyBuilder(24).Bytes(), true, false, false },
-        { "start at chair 4", GR_USER_START, BodyBuilder(16).Word(3, 4).Bytes(), false, false, false },
-        { "short offline notice", GR_PLAYER_OFFLINE, BodyBuilder(3).Bytes(), false, false, false },
-        { "short round start", GR_GAME_START, BodyBuilder(8).Bytes(), false, false, false },
-        { "taken turn, another refused meanwhile", GR_TURN_BEGIN, {}, false, true, true },
+        { "taken play", GR_CARDS_THROWN, play, false, 0, true },
+        { "taken play, another refused meanwhile", GR_CARDS_THROWN, play, false, 1, true },
+        { "play the scene refused", GR_CARDS_THROWN, play, true, 0, false },
+        { "game data the scene refused", GR_GAME_DATA, BodyBuilder(20).Bytes(), true, 0, false },
+        { "pass the scene refused", GR_PLAYER_PASSED, BodyBuilder(36).Bytes(), true, 0, false },
+        { "taken score notice", GR_SCORE_NOTIFY, BodyBuilder(72).Bytes(), false, 0, true },
+        { "score notice the scene refused", GR_SCORE_NOTIFY, BodyBuilder(72).Bytes(), true, 0, false },
+        { "view reply the scene refused", GR_CARD_VIEW_CHANGED, BodyBuilder(24).Bytes(), true, 0, false },
+        { "start at chair 4", GR_USER_START, BodyBuilder(16).Word(3, 4).Bytes(), false, 0, false },
+        { "short offline notice", GR_PLAYER_OFFLINE, BodyBuilder(3).Bytes(), false, 0, false },
+        { "short round start", GR_GAME_START, BodyBuilder(8).Bytes(), false, 0, false },
+        { "taken turn, another refused meanwhile", GR_TURN_BEGIN, {}, false, 1, true },
+        // A part that only logs the refusal (the frame UI, the side panel) decides it too.
+        { "play whose refusal was only logged", GR_CARDS_THROWN, play, false, GR_CARDS_THROWN, false },
+        { "turn whose refusal was only logged", GR_TURN_BEGIN, {}, false, GR_TURN_BEGIN, false },
     };
     for (const auto& c : cases) {
         scene.calls.clear();
         scene.refuses = c.hook_refuses;
-        scene.logs_other_refusal = c.other_refusal;
+        scene.logs_refusal_of = c.refusal_logged;
         handler.Dispatch(c.id, c.body);
         const std::string record = "record " + std::to_string(c.id);
         const bool recorded = !scene.calls.empty() && scene.calls.back().starts_with(record);

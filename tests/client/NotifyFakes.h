@@ -153,15 +153,15 @@ public:
     }
 
     bool refuses = false;            ///< the hooks that may refuse answer false
-    bool logs_other_refusal = false; ///< each hook logs another message's refusal meanwhile
+    uint32_t logs_refusal_of = 0; ///< when set, each hook logs a refusal of this message id (and goes on)
 
 private:
     bool Keep(const char* what, std::span<const uint8_t> body)
     {
         calls.push_back(std::string(what) + " " + Bytes(body));
         last_body.assign(body.begin(), body.end());
-        if (logs_other_refusal)
-            client::CRefusalLog::Instance().Refuse(1, "another message");
+        if (logs_refusal_of != 0)
+            client::CRefusalLog::Instance().Refuse(logs_refusal_of, "a refusal logged by the hook");
         return !refuses;
     }
 };

@@ -18,6 +18,7 @@
 #include "game/scene/PlDkGameScene.h"
 #include "game/scene/PlDkSeatBoard.h"
 #include "game/scene/SceneRecorders.h"
+#include "game/rules/RecordHeader.h"
 #include "platform/ByteOrder.h"
 
 namespace scene::test {
@@ -133,6 +134,12 @@ TEST_F(AbsurdContentsTest, EachIsRefusedOnceWithItsReasonAndChangesNothing)
           "message 229500 refused: 16 bytes, at least 20 expected" },
         { "short score notice", [&] { m_handler.Dispatch(client::GR_SCORE_NOTIFY, Words({ 0, 5 }, 68)); },
           "message 211090 refused: 68 bytes, at least 72 expected" },
+        { "short player result", [&] { m_handler.Dispatch(client::GR_ID_211510, Words({ 0, 1 }, 60)); },
+          "message 211510 refused: 60 bytes, at least 64 expected" },
+        { "short silver change", [&] { m_handler.Dispatch(client::GR_ID_211600, Words({ 0, 1, 1 })); },
+          "message 211600 refused: 12 bytes, at least 20 expected" },
+        { "seat names of two chairs", [&] { m_handler.Dispatch(client::GR_ID_211910, Words({}, 104)); },
+          "message 211910 refused: 104 bytes, at least 208 expected" },
     };
     for (const auto& c : cases) {
         m_log.clear();
@@ -146,21 +153,46 @@ TEST_F(AbsurdContentsTest, EachIsRefusedOnceWithItsReasonAndChangesNothing)
 TEST_F(AbsurdContentsTest, AFloodGivesABoundedLogThatCountsWhatItLeftOut)
 {
     const std::vector<uint8_t> start = Words({ 0, 0, 0, -3 });
-    const uint64_t refused = CRefusalLog::Instance().GetCount();
-    for (int i = 0; i < 10000; ++i) {
+    // The count is told once the window has closed: by the main window's
+    // timer after a silence, or by the first refusal of the next window.
+    for (const bool silence : { true, false }) {
+        m_log.clear();
+        const uint64_t refused = CRefusalLog::Instance().GetCount();
+        for (int i = 0; i < 10000; ++i) {
+            m_now += 1;
+            m_handler.Dispatch(client::GR_USER_START, start);
+        }
+        EXPECT_EQ(CRefusalLog::Instance().GetCount() - refused, 10000u);
+        // 10,000 refusals within one window: its lines only.
+        CRefusalLog::Instance().FlushIfDue();
+        ASSERT_EQ(m_log.size(), CRefusalLog::LINES_PER_WINDOW);
         m_now += 1;
-        m_handler.Dispatch(client::GR_USER_START, start);
+        if (silence)
+            CRefusalLog::Instance().FlushIfDue();
+        else
+            m_handler.Dispatch(client::GR_USER_START, start);
+        ASSERT_EQ(m_log.size(), CRefusalLog::LINES_PER_WINDOW + (silence ? 1 : 2)) << silence;
+        EXPECT_EQ(m_log[CRefusalLog::LINES_PER_WINDOW],
+                  "refused messages not logged: " + std::to_string(10000 - CRefusalLog::LINES_PER_WINDOW));
+        if (!silence) {
+            EXPECT_EQ(m_log.back(), "message 201160 refused: chair -3 is not at the table");
+        }
     }
-    EXPECT_EQ(CRefusalLog::Instance().GetCount() - refused, 10000u);
-    // 10,000 refusals within one window: its lines only.
-    ASSERT_EQ(m_log.size(), CRefusalLog::LINES_PER_WINDOW);
-    // The first refusal of the next window tells how many were left out.
-    m_now += 1;
-    m_handler.Dispatch(client::GR_USER_START, start);
-    ASSERT_EQ(m_log.size(), CRefusalLog::LINES_PER_WINDOW + 2);
-    EXPECT_EQ(m_log[CRefusalLog::LINES_PER_WINDOW],
-              "refused messages not logged: " + std::to_string(10000 - CRefusalLog::LINES_PER_WINDOW));
-    EXPECT_EQ(m_log.back(), "message 201160 refused: chair -3 is not at the table");
+}
+
+TEST_F(AbsurdContentsTest, ALogOnAnswerWhoseTableRecordTheRulesRefuseIsLogged)
+{
+    // Without the seat copy the whole answer is the table record: a current
+    // chair of 99 is refused by the rules and leaves the table as it was.
+    m_app.Records().Room().configs = 0;
+    m_app.GetGameState().GetTableData().head[rules::HDR_CURRENT_CHAIR] = 2;
+    m_connection.code = client::GR_ID_210210;
+    m_connection.answer_data = Words({}, 60);
+    platform::StoreU32LE(m_connection.answer_data.data() + 4 * rules::HDR_CURRENT_CHAIR, 99);
+    std::string error;
+    (void)m_connection.Logon(error);
+    EXPECT_EQ(m_log, std::vector<std::string> { "message 200110 refused: a table record of 60 bytes the rules refuse" });
+    EXPECT_EQ(m_app.GetGameState().GetTableData().head[rules::HDR_CURRENT_CHAIR], 2);
 }
 
 } // namespace
