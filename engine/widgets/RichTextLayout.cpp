@@ -8,6 +8,34 @@
 
 namespace engine {
 
+namespace {
+
+/// A one-byte character that is part of a word: a line breaks at a space or
+/// beside a two-byte character or an object, never between two of these.
+bool IsWordRun(const RichTextRun& run)
+{
+    return (run.flags & (RUN_OBJECT | RUN_DOUBLE_BYTE | RUN_LINE_BREAK)) == 0 && run.FirstByte() > ' ';
+}
+
+bool IsSpaceRun(const RichTextRun& run)
+{
+    return (run.flags & (RUN_OBJECT | RUN_DOUBLE_BYTE | RUN_LINE_BREAK)) == 0 && run.FirstByte() == ' ';
+}
+
+/// The open line's last run after which it may break so that the word
+/// ending at `last` moves whole to the next line; null when the word fills
+/// the line from its start (it is then broken where it overflows).
+RichTextRun* WordBreakBefore(RichTextRun* line_first, const RichTextRun* last)
+{
+    RichTextRun* after = nullptr;
+    for (RichTextRun* run = line_first; run != nullptr && run != last; run = run->next)
+        if (!run->IsHidden() && !IsWordRun(*run))
+            after = run;
+    return after;
+}
+
+} // namespace
+
 int32_t CRichTextView::LineAdvance(int32_t y, int32_t height) const
 {
     const double gap = m_line_spacing >= 0 ? height * m_line_spacing : -m_line_spacing;
@@ -96,9 +124,32 @@ CRichTextView::EndPoint CRichTextView::LayoutLine(int32_t x, int32_t y, RichText
             continue;
         }
         // A run that does not fit breaks the line before it; on an empty line
-        // it stays, alone, however wide it is, so layout always moves on.
-        if (run_x > 0 && int64_t(run_x) + run->Advance() > m_layout_width && previous != nullptr)
-            finish_line(previous);
+        // it stays, alone, however wide it is, so layout always moves on. A
+        // space may hang past the edge. Inside a word the line breaks before
+        // the word, which moves to the next line whole, unless it began the
+        // line.
+        if (run_x > 0 && int64_t(run_x) + run->Advance() > m_layout_width && previous != nullptr
+            && !IsSpaceRun(*run)) {
+            RichTextRun* after = IsWordRun(*run) && IsWordRun(*previous) && m_line_first != nullptr
+                ? WordBreakBefore(m_line_first, previous)
+                : nullptr;
+            if (after == nullptr) {
+                finish_line(previous);
+            } else {
+                // The word's runs may have been drawn on this line already.
+                if (m_line_carried)
+                    m_damaged_top = std::min(m_damaged_top, y);
+                finish_line(after);
+                m_line_first = after->next;
+                m_line_start_x = 0;
+                for (const RichTextRun* moved = after->next; moved != run; moved = moved->next) {
+                    if (moved->IsHidden())
+                        continue;
+                    run_x += moved->Advance();
+                    line_height = std::max<int32_t>(line_height, moved->height);
+                }
+            }
+        }
         if (m_line_first == nullptr) {
             m_line_first = run;
             m_line_start_x = static_cast<int32_t>(std::min<int64_t>(run_x, INT32_MAX));

@@ -1,5 +1,8 @@
 // Layout of the rich-text view: widths from the font size, wrapping, line
 // advance, re-aligning a line that grows, trimming old lines, scrolling.
+#include <string>
+#include <vector>
+
 #include <gtest/gtest.h>
 
 #include "engine/core/CanvasObject.h"
@@ -42,6 +45,51 @@ TEST(RichTextLayout, WrapsBeforeARunThatDoesNotFit)
     engine.view->AppendMarkup("中中");
     EXPECT_EQ(DumpRuns(*engine.view), "0,0 14x14 top0 f2 c010101\n"
                                       "0,16 14x14 top16 f2 c010101\n");
+}
+
+// The lines' texts, each line the runs sharing a line top, '|' between lines.
+std::string LineTexts(const CRichTextView& view)
+{
+    std::string out;
+    const RichTextRun* previous = nullptr;
+    for (const RichTextRun* run = view.FirstRun(); run != nullptr; run = run->next) {
+        if (previous != nullptr && run->line_top != previous->line_top)
+            out += '|';
+        char bytes[2];
+        out.append(bytes, run->CopyBytes(bytes));
+        previous = run;
+    }
+    return out;
+}
+
+TEST(RichTextLayout, LatinTextWrapsAtSpacesAndTwoByteTextBetweenCharacters)
+{
+    // 70 pixels: ten one-byte characters or five two-byte ones a line.
+    const struct {
+        std::vector<const char*> appended; // one AppendMarkup each
+        const char* lines;
+    } cases[] = {
+        { { "hello world again" }, "hello |world |again" },
+        // A space that does not fit hangs past the edge.
+        { { "abcdefghij klm" }, "abcdefghij |klm" },
+        // A word longer than a line breaks where it overflows.
+        { { "abcdefghijklmnop qr" }, "abcdefghij|klmnop qr" },
+        // The word began in an earlier append: it still moves whole.
+        { { "ab cdef", "ghijk" }, "ab |cdefghijk" },
+        // Two-byte characters: anywhere between them, never inside one;
+        // beside one a Latin word may break.
+        { { "中文字符的换行测试" }, "中文字符的|换行测试" },
+        { { "中文ab中cdefg" }, "中文ab中|cdefg" },
+    };
+    for (const auto& c : cases) {
+        ViewFixture engine(70, 100);
+        for (const char* text : c.appended)
+            engine.view->AppendMarkup(text);
+        EXPECT_EQ(LineTexts(*engine.view), c.lines) << c.appended[0];
+        // A full layout gives the same lines.
+        engine.view->Layout(70, 100);
+        EXPECT_EQ(LineTexts(*engine.view), c.lines) << c.appended[0];
+    }
 }
 
 TEST(RichTextLayout, AnOverWideRunStandsAloneAndLayoutMovesOn)
