@@ -392,6 +392,10 @@ bool CCardGameScene::OnGameDataHand(int32_t sub_id, std::span<const uint8_t> bod
 
 bool CCardGameScene::OnGameDataPlayer(int32_t sub_id, std::span<const uint8_t> body)
 {
+    // Only these name a chair; the rest of the range (the own client's
+    // rejoin and time-out, relayed back to it by the table) carry no body.
+    if (sub_id != GAMEDATA_PLAYER_BACK && sub_id != GAMEDATA_AUTOPLAY_ON && sub_id != GAMEDATA_AUTOPLAY_OFF)
+        return true;
     const auto words = client::LeadingWords<1>(client::GR_GAME_DATA, body);
     if (!words)
         return false;

@@ -150,6 +150,17 @@ TEST_F(AbsurdContentsTest, EachIsRefusedOnceWithItsReasonAndChangesNothing)
     }
 }
 
+// The table relays the client's own game data back to it: the rejoin and
+// time-out words carry no body and are sound, not refused.
+TEST_F(AbsurdContentsTest, TheOwnBodilessGameDataComesBackUnrefused)
+{
+    for (const int32_t sub_id : { GAMEDATA_REJOIN, GAMEDATA_TIMEOUT }) {
+        m_log.clear();
+        m_handler.Dispatch(client::GR_GAME_DATA, GameData(sub_id, {}));
+        EXPECT_EQ(m_log, std::vector<std::string> {}) << sub_id;
+    }
+}
+
 TEST_F(AbsurdContentsTest, AFloodGivesABoundedLogThatCountsWhatItLeftOut)
 {
     const std::vector<uint8_t> start = Words({ 0, 0, 0, -3 });
