@@ -147,6 +147,7 @@ Picture DrawBack(int32_t w, int32_t h)
 enum class Kind {
     Button,
     SymbolButton, // a button whose label is a drawn sign (text: play, pause, stop, back, forward, open)
+    Tab,          // a tab: a button whose pressed frame (the checked, selected tab) is the lightest
     Board,
     FrameBoard, // a board whose middle band is clear (see REPLAY_BOARD_BANDS)
     SeatPlate,
@@ -216,13 +217,18 @@ std::vector<Picture> DrawFurniture(TextPen& pen, const Furniture& item)
     std::vector<Picture> frames;
     switch (item.kind) {
     case Kind::Button:
-    case Kind::SymbolButton: {
-        // Frames: normal, hovered, pressed, disabled.
+    case Kind::SymbolButton:
+    case Kind::Tab: {
+        // Frames: normal, hovered, pressed, disabled. A checked button shows
+        // its pressed frame: a tab's is the selected tab, lit like the page
+        // below it, while the others stand back darker.
         static constexpr std::array<double, 4> LIGHT { 1.0, 1.18, 0.82, 0.0 };
+        static constexpr std::array<double, 4> TAB_LIGHT { 0.78, 0.9, 1.12, 0.0 };
+        const bool tab = item.kind == Kind::Tab;
         for (int f = 0; f < 4; ++f) {
             Picture pic(w, h);
-            const uint32_t body = f == 3 ? Rgb(130, 130, 130) : Shade(item.colour, LIGHT[size_t(f)]);
-            const double sink = f == 2 ? 1.0 : 0.0;
+            const uint32_t body = f == 3 ? Rgb(130, 130, 130) : Shade(item.colour, (tab ? TAB_LIGHT : LIGHT)[size_t(f)]);
+            const double sink = f == 2 && !tab ? 1.0 : 0.0;
             DrawPanel(pic, 0, sink, w, h, std::min(h / 2.5, 8.0), body, f == 1 ? GOLD : Shade(body, 0.5));
             const int32_t text_h = std::max(6, int32_t(h * 0.42));
             // Measured with a digit, so that a lone sign ("—", "×") keeps its
@@ -437,8 +443,8 @@ constexpr Furniture FURNITURE[] = {
     { "cardmaster.kor", "btn_Cardmaster", Kind::Button, 26, 26, U"记", 0xFF9A5A24u },
     { "frame.kor", "btn_popmenu", Kind::Button, 40, 24, U"菜单", 0xFF2C60AAu },
     // The advert bar's tabs: the bar writes their captions in black.
-    { "frame.kor", "btn_ScoreTab", Kind::Button, 64, 24, U"", 0xFFCDE6D2u },
-    { "frame.kor", "btn_AdvertTab", Kind::Button, 64, 24, U"", 0xFFCDE6D2u },
+    { "frame.kor", "btn_ScoreTab", Kind::Tab, 64, 24, U"", 0xFFCDE6D2u },
+    { "frame.kor", "btn_AdvertTab", Kind::Tab, 64, 24, U"", 0xFFCDE6D2u },
     { "frame.kor", "btn_signup", Kind::Button, 64, 26, U"报名", 0xFF2E8C46u },
     { "frame.kor", "btn_giveup", Kind::Button, 64, 26, U"退赛", 0xFF9A5A24u },
     // The title buttons: five of them, 2 apart from the frame's right edge,

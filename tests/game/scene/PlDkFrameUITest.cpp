@@ -256,5 +256,36 @@ TEST_F(PlDkFrameUITest, AdvertBarLayoutFollowsTheFrameMetrics)
     EXPECT_EQ(bar->GetCurrentTab(), panel::CAdvertBar::TAB_SCORE);
 }
 
+// The selected tab is lit like the page below it; the other stands back,
+// darker, with the default skin's tab pictures.
+TEST_F(PlDkFrameUITest, TheSelectedTabIsLighterThanTheOther)
+{
+    LoadSkinImages(m_paint->images, "frame.kor", { "btn_AdvertTab", "btn_ScoreTab" });
+    MakeFrame();
+    CPlDkAdvertBar* bar = AdvertBar();
+    ASSERT_NE(bar, nullptr);
+    // The mean of red, green and blue over the drawn pixels of the frame a tab shows.
+    const auto lightness = [this](const engine::CGuiButton& tab, const char* name) {
+        const engine::ImageRecord& image = *m_paint->images.at(name);
+        const size_t frame_bytes = size_t(image.width) * image.height * 4;
+        const uint8_t* pixel = image.pixels.get() + tab.GetFrame() * frame_bytes;
+        double sum = 0;
+        size_t count = 0;
+        for (size_t at = 0; at < frame_bytes; at += 4)
+            if (pixel[at + 3] == 255) {
+                sum += pixel[at] + pixel[at + 1] + pixel[at + 2];
+                count += 3;
+            }
+        return count != 0 ? sum / double(count) : 0.0;
+    };
+    for (const bool score_selected : { true, false }) {
+        score_selected ? bar->ShowScoreTab() : bar->ShowAdvertTab();
+        Run();
+        const double advert = lightness(*bar->GetAdvertTabButton(), "btn_AdvertTab");
+        const double score = lightness(*bar->GetScoreTabButton(), "btn_ScoreTab");
+        EXPECT_GT(score_selected ? score - advert : advert - score, 20.0) << advert << " " << score;
+    }
+}
+
 } // namespace
 } // namespace scene::test
