@@ -1,11 +1,16 @@
 #include "peers/server/CComputerRound.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <memory>
 
 #include "game/scene/PlDkPlayFinder.h"
+#include "platform/ByteOrder.h"
 #include "platform/ByteReader.h"
 #include "platform/ByteWriter.h"
+#include "platform/Random.h"
+#include "platform/Tick.h"
 
 namespace peers {
 
@@ -26,6 +31,33 @@ constexpr size_t THROW_HEAD_BYTES = 64;
 constexpr size_t THROW_PLAY_OFFSET = 48;
 
 } // namespace
+
+CProcessRandom::CProcessRandom()
+{
+    std::array<uint8_t, 4> bytes {};
+    const uint32_t seed = platform::GetRandomBytes(bytes) ? platform::LoadU32LE(bytes.data())
+                                                          : platform::GetTickCount() ^ static_cast<uint32_t>(::getpid());
+    m_generator.Seed(seed);
+}
+
+CProcessRandom& CProcessRandom::Instance()
+{
+    static CProcessRandom random;
+    return random;
+}
+
+int32_t CProcessRandom::Next()
+{
+    return m_generator.Next();
+}
+
+rules::RulesEnvironment StandInEnvironment(const rules::IRulesSettings& settings)
+{
+    rules::RulesEnvironment environment = rules::GetDefaultRulesEnvironment();
+    environment.random = &CProcessRandom::Instance();
+    environment.settings = &settings;
+    return environment;
+}
 
 bool ReadThrowRecord(std::span<const uint8_t> body, int32_t& chair, rules::CardPlay& play)
 {

@@ -39,6 +39,26 @@ struct RoundEvent {
     std::vector<uint8_t> body;
 };
 
+/// The stand-in tables' random numbers: one generator for the process,
+/// seeded once from the system's random bytes. The table seeds its
+/// generator from the clock just before each shuffle and each turned card,
+/// so rounds dealt at a steady pace would draw alike (the turned card at the
+/// same chair); those seedings are ignored here.
+class CProcessRandom final : public rules::IRandomSource {
+public:
+    [[nodiscard]] static CProcessRandom& Instance();
+    void Seed(uint32_t) override {}
+    [[nodiscard]] int32_t Next() override;
+
+private:
+    CProcessRandom();
+    rules::CCrtRandom m_generator;
+};
+
+/// The environment of the stand-in's tables: the program's default one with
+/// the process's generator and the given settings (which must outlive it).
+[[nodiscard]] rules::RulesEnvironment StandInEnvironment(const rules::IRulesSettings& settings);
+
 /// Reads a client's throw request: the record's head of 16 words (the chair
 /// in word 3, the play from word 12, its card count in word 15) and as many
 /// card ids as the count names; the card words left out hold no card. False

@@ -65,13 +65,6 @@ constexpr uint32_t PLAY_START_MS = 1000;
 /// play (its chair and a card id, here 0).
 constexpr int32_t GAMEDATA_JUDGE_SINGLE_WIN = 19840340;
 
-rules::RulesEnvironment TableEnvironment(const rules::IRulesSettings& settings)
-{
-    rules::RulesEnvironment environment = rules::GetDefaultRulesEnvironment();
-    environment.settings = &settings;
-    return environment;
-}
-
 } // namespace
 
 // The round as the client's chair receives it, kept in the replay file
@@ -159,7 +152,7 @@ int CStandInServer::CSettings::GetProfileInt(std::string_view section, std::stri
 }
 
 CStandInServer::CStandInServer(const ServerOptions& options, std::FILE* log)
-    : m_options(options), m_log(log), m_round(TableEnvironment(m_settings)), m_channel(ChannelOptions(options.port))
+    : m_options(options), m_log(log), m_round(StandInEnvironment(m_settings)), m_channel(ChannelOptions(options.port))
 {
     m_channel.on_message = [this](net::CServerChannel& channel, const net::ServerMessage& message) {
         std::lock_guard lock(m_mutex);

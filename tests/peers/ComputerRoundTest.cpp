@@ -67,6 +67,29 @@ TEST(ComputerRound, SeededRoundsOfFourComputerPlayersEndSettledAndZeroSum)
     }
 }
 
+// The table seeds its generator from the clock just before each draw; the
+// stand-in's deals differ even when the clock stands still between them.
+TEST(ComputerRound, TheStandInsDealsDifferAtTheSameTick)
+{
+    SeededTable table;
+    rules::RulesEnvironment environment = StandInEnvironment(*table.environment.settings);
+    environment.clock = &table.clock;
+    environment.services = &table.services;
+    CComputerRound round(environment);
+    std::vector<std::vector<uint8_t>> deals;
+    std::vector<int> leaders;
+    for (int deal = 0; deal < 16; ++deal) {
+        ASSERT_TRUE(round.Begin({ 1001, 9001, 9002, 9003 }, 0));
+        deals.push_back(round.GetOutcome().start_record);
+        leaders.push_back(round.GetCurrentChair());
+    }
+    std::sort(deals.begin(), deals.end());
+    EXPECT_EQ(std::unique(deals.begin(), deals.end()), deals.end());
+    // The turned card, and with it the lead, goes to any chair.
+    std::sort(leaders.begin(), leaders.end());
+    EXPECT_GE(std::unique(leaders.begin(), leaders.end()) - leaders.begin(), 3);
+}
+
 TEST(ComputerRound, APlayerIsRefusedOutOfTurnOrAgainstTheRulesAndNothingChanges)
 {
     SeededTable table;
