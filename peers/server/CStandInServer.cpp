@@ -1,5 +1,6 @@
 #include "peers/server/CStandInServer.h"
 #include "peers/StandInSeats.h"
+#include "peers/server/SceneNotice.h"
 
 #include <algorithm>
 #include <optional>
@@ -309,6 +310,8 @@ void CStandInServer::OnLogon(net::CServerChannel& channel, const net::ServerMess
         channel.SendAnswer(message.serial, static_cast<uint32_t>(client::GR_ID_210210), answer);
     else
         channel.SendAnswer(message.serial, static_cast<uint32_t>(client::GR_ID_210200), {});
+    // The table tells the seated client what its QR-code panel shows.
+    channel.SendNotification(client::GR_ID_211920, SceneNoticeRecord(SceneNoticeText()));
     m_logged_on = true;
     m_logon_tick = platform::GetTickCount();
     if (m_options.record) {

@@ -4,7 +4,8 @@
 // and answers what a client needs to get to its table: the version check,
 // the log-on (with the table's seats, the other chairs taken by computer
 // players, while a round runs; else the answer of a table where no round
-// runs, the seats being the hall's), the exit and leave requests, and a
+// runs, the seats being the hall's; then the scene notice with the text of
+// the QR-code panel), the exit and leave requests, and a
 // forced exit during a round, which the computer players agree to at once:
 // the round ends unsettled and the client hears its own chair left the
 // table; every message is logged as one line

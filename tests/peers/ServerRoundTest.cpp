@@ -20,11 +20,13 @@
 #include "client/CPlDkApp.h"
 #include "game/rules/PlDkRecords.h"
 #include "game/scene/PlDkPlayFinder.h"
+#include "game/scene/QrCodePanel.h"
 #include "game/scene/ReplayPlayback.h"
 #include "game/scene/ReplayRecorder.h"
 #include "net/CommRecords.h"
 #include "net/PacketKeys.h"
 #include "net/ProxySocketBase.h"
+#include "peers/server/SceneNotice.h"
 #include "platform/ByteReader.h"
 #include "platform/ByteWriter.h"
 #include "platform/Message.h"
@@ -215,6 +217,11 @@ protected:
         ASSERT_TRUE(m_connection.Logon(error)) << error;
         EXPECT_FALSE(m_app.IsPlaying()) << "no round runs yet";
         EXPECT_EQ(m_app.Records().GetSeatUserID(OWN_CHAIR), OWN_USER);
+        // Then the table's scene notice: the text of the QR-code panel.
+        const std::optional<Event> notice = m_events.Next();
+        ASSERT_TRUE(notice.has_value());
+        EXPECT_EQ(notice->id, client::GR_ID_211920);
+        EXPECT_EQ(scene::QrNoticeText(notice->body), peers::SceneNoticeText());
     }
 
     /// Starts a round and waits for its deal (the user-start events skipped).
