@@ -153,6 +153,8 @@ public:
     virtual void SendPanelEvent(uint32_t event_id, uintptr_t param1) = 0;
     /// Adds a line of markup to the chat box's system texts.
     virtual void AddSystemText(std::string_view markup) = 0;
+    /// Empties the chat box (a replay shown again from its start).
+    virtual void ClearChat() {}
     virtual void SendChildEvent(const char* child_name, uint32_t event_id) = 0;
     /// Refreshes the match list bar (match rooms).
     virtual void ShowMatchListBar() {}

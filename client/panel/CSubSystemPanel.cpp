@@ -117,6 +117,12 @@ void CSubSystemPanel::OnAreaChanged()
         m_input_bar->SetArea(engine::EngineRect { area.left, input_top, area.right, area.bottom });
 }
 
+void CSubSystemPanel::ClearChat()
+{
+    if (m_chat_box != nullptr)
+        m_chat_box->Clear();
+}
+
 void CSubSystemPanel::AddSystemText(std::string_view markup)
 {
     if (m_chat_box != nullptr)

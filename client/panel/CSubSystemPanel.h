@@ -68,6 +68,7 @@ public:
 
     /// A markup text into the chat box as it is (the program's own texts).
     void AddSystemText(std::string_view markup) override;
+    void ClearChat() override;
     /// Another player's chat line: user id in word 0, the line at byte 48.
     virtual void AddPlayerChatLine(std::span<const uint8_t> body);
     /// A chat record: as a chat line, shown as an earlier line of the table.

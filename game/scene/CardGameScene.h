@@ -263,7 +263,11 @@ public:
     virtual void ApplySoundSetting();
     virtual void OnDealTick() {}
     virtual void StartDeal() {}
+    /// One second of the turn clock (the repeating clock action's tick).
     virtual void OnClockTick();
+    /// Whether the clock's ticks count: a replay's clock follows the replay's
+    /// time, so it stands while the replay is stopped, paused or at its end.
+    [[nodiscard]] bool IsClockRunning() const;
     virtual void OnBtnThrow();
     virtual void OnBtnPass();
     virtual void OnBtnAutoPlay();

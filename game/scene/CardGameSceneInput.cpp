@@ -105,7 +105,8 @@ int CCardGameScene::OnEvent(const engine::EngineEvent& event)
         OnDealTick();
         return 1;
     case GAMEMSG_CLOCK_TICK:
-        OnClockTick();
+        if (IsClockRunning())
+            OnClockTick();
         return 1;
     case GAMEMSG_CLOSE_RESULT_BOX:
         // The result box's drag; the same number is the settings board's

@@ -484,6 +484,14 @@ void CCardGameScene::ResumeGame()
     }
 }
 
+bool CCardGameScene::IsClockRunning() const
+{
+    if (!App().IsReplayMode())
+        return true;
+    const auto* board = dynamic_cast<const CReplayPanel*>(GetReplayBoard());
+    return board != nullptr && board->IsAdvancing();
+}
+
 bool CCardGameScene::TakeReplayHands()
 {
     const auto* board = dynamic_cast<const CReplayPanel*>(GetReplayBoard());

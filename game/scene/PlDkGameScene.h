@@ -201,9 +201,10 @@ public:
     void OnAutoPlayOn(int chair) override { SetAutoPlayOn(chair); }
     void OnAutoPlayOff(int chair) override { SetAutoPlayOff(chair); }
     virtual void SortHand(int32_t sort_type);
-    /// The raised own cards become a new arranged group at the left.
+    /// The raised own cards become a new arranged group at the left (not
+    /// for a watcher nor in a replay, which show the hands as held).
     virtual void ArrangeSelection();
-    /// Every arranged group and raised card undone.
+    /// Every arranged group and raised card undone (as ArrangeSelection).
     virtual void RestoreArrangement();
     bool OnGameData(std::span<const uint8_t> body) override;
     bool OnGameDataHand(int32_t sub_id, std::span<const uint8_t> body) override;
@@ -285,6 +286,8 @@ protected:
     int32_t CompactGroups();
     /// Sort, arrange buttons and the own cards' relayout after (un)arranging.
     void FinishArrangement();
+    /// Whether the player may arrange the own hand (理牌, 恢复).
+    [[nodiscard]] bool MayArrange() const;
 
 public:
 

@@ -274,7 +274,7 @@ void CPlDkGameScene::ApplySortType(int32_t sort_type)
         s.moving = false;
         m_sprites.Redraw(i);
     }
-    if (!IsLookOn()) {
+    if (MayArrange()) {
         SetActive(m_arrange_button, true);
         SetActive(m_restore_button, false);
     }
@@ -340,8 +340,16 @@ int32_t CPlDkGameScene::CompactGroups()
     return next;
 }
 
+bool CPlDkGameScene::MayArrange() const
+{
+    // Watchers and replays show the hands as they were held.
+    return !IsLookOn() && !App().IsReplayMode();
+}
+
 void CPlDkGameScene::ArrangeSelection()
 {
+    if (!MayArrange())
+        return;
     const int32_t next = CompactGroups();
     for (int i = 0; i < m_sprites.Count(); ++i) {
         CardSpriteState& s = m_sprites.At(i);
@@ -358,6 +366,8 @@ void CPlDkGameScene::ArrangeSelection()
 
 void CPlDkGameScene::RestoreArrangement()
 {
+    if (!MayArrange())
+        return;
     for (int i = 0; i < m_sprites.Count(); ++i) {
         CardSpriteState& s = m_sprites.At(i);
         s.group = 0;
@@ -379,6 +389,11 @@ void CPlDkGameScene::UpdateArrangeButtons()
 {
     if (IsLookOn())
         return;
+    if (!MayArrange()) {
+        SetActive(m_arrange_button, false);
+        SetActive(m_restore_button, false);
+        return;
+    }
     int raised = 0;
     int grouped = 0;
     for (int i = 0; i < m_sprites.Count(); ++i) {

@@ -23,9 +23,14 @@ constexpr const char* BOARD_IMAGE = "Rep_bitBoard";
 constexpr const char* PROGRESS_IMAGE = "Rep_Rrogressbar";
 constexpr const char* PLAY_IMAGE = "Rep_btnPlay";
 constexpr const char* STOP_IMAGE = "Rep_btnStop";
+/// The play button's caption while it pauses.
+constexpr const char* PAUSE_CAPTION = "暂停";
 constexpr uint32_t CAPTION_COLOUR_KEY = 0xFFFFFF;
 constexpr double PART_DEPTH_STEP = 0.01;
 constexpr double CAPTION_DEPTH_STEP = 0.1;
+constexpr double FILE_LIST_DEPTH_STEP = 1.0;
+/// How often the open dialog's answer is looked for.
+constexpr uint32_t CHOICE_POLL_MS = 100;
 // The board stands on the table's centre, over the points lying on the
 // table: the buttons stand in a row along its top, the bar and the time text
 // under the bar's right end along its bottom, and the board's picture leaves
@@ -120,6 +125,8 @@ void CReplayPanel::Create()
         if (engine::CImageObject* image = button->GetImageChild()) {
             image->AddEventRoute(engine::VELOTRIX_EVENT_HOVER_TIMEOUT, GetId(), GAMEMSG_REPLAY_SHOW_CAPTION,
                                  button->GetId(), 0);
+            // The caption goes when the pointer leaves the button (or drags).
+            image->AddEventRoute(engine::VELOTRIX_EVENT_MOUSE_LEAVE, GetId(), GAMEMSG_REPLAY_HIDE_CAPTION, 0, 0);
             image->AddEventRoute(engine::VELOTRIX_EVENT_MOUSE_MOVE, GetId(), GAMEMSG_REPLAY_HIDE_CAPTION, 0, 0);
         }
         if (static_cast<Button>(i) == Button::Next) {
@@ -151,6 +158,7 @@ void CReplayPanel::Activate()
 {
     CGuiObject::Activate();
     UpdateButtons();
+    m_caption_button = 0;
     ShowPart(GetCaption(), false);
 }
 
@@ -194,10 +202,14 @@ int CReplayPanel::OnEvent(const engine::EngineEvent& event)
     case GAMEMSG_REPLAY_OPEN_FILE:
         ChooseFile();
         break;
+    case GAMEMSG_REPLAY_POLL_CHOICE:
+        PollChoice(); // a chosen replay draws its progress as it opens
+        return 1;
     case GAMEMSG_REPLAY_SHOW_CAPTION:
         DrawCaptions(static_cast<uint32_t>(event.param1));
         return 1;
     case GAMEMSG_REPLAY_HIDE_CAPTION:
+        m_caption_button = 0;
         ShowPart(GetCaption(), false);
         return 1;
     case engine::VELOTRIX_EVENT_SCROLL_CHANGED:
@@ -231,6 +243,9 @@ void CReplayPanel::ShowPlaying(bool playing)
         engine::ImageRef image;
         GetImage(image, playing ? STOP_IMAGE : PLAY_IMAGE, 0);
         play->SetImage(image);
+        // A caption shown over the button names what it does now.
+        if (m_caption_button != 0 && m_caption_button == play->GetId())
+            DrawCaptions(m_caption_button);
     }
 }
 
@@ -337,9 +352,43 @@ bool CReplayPanel::OpenReplayFile(const std::string& path)
 
 void CReplayPanel::ChooseFile()
 {
-    const std::string path = m_host.ChooseReplayFile(platform::GetUserDataFolder() + "replays\\");
-    if (!path.empty())
-        (void)OpenReplayFile(path);
+    if (m_choice != nullptr)
+        return;
+    const std::string folder = platform::GetUserDataFolder() + "replays\\";
+    m_choice = m_host.ChooseReplayFile(folder);
+    if (m_choice == nullptr) {
+        auto* list = dynamic_cast<CReplayFileList*>(
+            RegisterObject(std::make_unique<CReplayFileList>(ListReplayFiles(folder, CReplayFileList::MAX_FILES))));
+        if (list == nullptr)
+            return;
+        m_file_list = list;
+        // Over the board, in its middle.
+        list->RaiseToTopLayer();
+        engine::PlaceAtDepth(*list, GetZ() + FILE_LIST_DEPTH_STEP);
+        list->MoveTo(GetX(), GetY());
+        list->Show(true);
+        list->Activate();
+        list->Invalidate();
+        m_choice = std::make_unique<CEngineReplayChoice>(*list);
+    }
+    engine::EngineEvent poll;
+    engine::MakeEngineEvent(&poll, GetId(), GAMEMSG_REPLAY_POLL_CHOICE, 0, 0);
+    m_choice_action = AddRepeatEventAction(CHOICE_POLL_MS, -1, &poll);
+}
+
+void CReplayPanel::PollChoice()
+{
+    const std::optional<std::string> chosen = m_choice != nullptr ? m_choice->Poll() : std::string();
+    if (!chosen)
+        return;
+    if (m_choice_action != 0)
+        CancelAction(m_choice_action);
+    m_choice_action = 0;
+    m_choice.reset();
+    if (CReplayFileList* list = m_file_list)
+        DestroyObject(list, true);
+    if (!chosen->empty())
+        (void)OpenReplayFile(*chosen);
 }
 
 void CReplayPanel::ApplyRecordedTable()
@@ -474,7 +523,8 @@ void CReplayPanel::DrawCaptions(uint32_t button_id)
         engine::PlaceAtDepth(*caption, GetZ() + CAPTION_DEPTH_STEP);
         caption->SetFont(CAPTION_FONT_SIZE, 400, engine::WIDGET_FACE);
     }
-    const std::string text = info->caption;
+    const bool pauses = info == &BUTTONS[static_cast<int>(Button::Play)] && m_playing;
+    const std::string text = pauses ? PAUSE_CAPTION : info->caption;
     const int32_t width = CAPTION_FONT_SIZE * TextChars(text) / 2 + 2 * CAPTION_MARGIN;
     caption->Resize(width, CAPTION_HEIGHT);
     caption->SetSize(width, CAPTION_HEIGHT);
@@ -482,6 +532,7 @@ void CReplayPanel::DrawCaptions(uint32_t button_id)
     caption->DrawText(CAPTION_MARGIN, CAPTION_MARGIN, text);
     caption->MoveTo(button->GetRight(), visual->GetTop() + CAPTION_DROP - CAPTION_HEIGHT / 2.0);
     ShowPart(caption, true);
+    m_caption_button = button_id;
 }
 
 // --- The command line

@@ -22,11 +22,14 @@
 
 #include "client/CGameScene.h"
 #include "engine/core/GuiObject.h"
+#include "engine/core/ObjectLink.h"
+#include "game/scene/ReplayChooser.h"
 #include "game/scene/ReplayImage.h"
 #include "game/scene/ReplayPlayback.h"
 #include "game/scene/ReplayRecorder.h"
 
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <string>
 
@@ -51,6 +54,7 @@ inline constexpr uint32_t GAMEMSG_REPLAY_NEXT_STEP = 80000005;
 inline constexpr uint32_t GAMEMSG_REPLAY_OPEN_FILE = 80000006;
 inline constexpr uint32_t GAMEMSG_REPLAY_SHOW_CAPTION = 80000007; ///< param1: the button's id
 inline constexpr uint32_t GAMEMSG_REPLAY_HIDE_CAPTION = 80000008;
+inline constexpr uint32_t GAMEMSG_REPLAY_POLL_CHOICE = 80000009; ///< the open dialog's answer is looked for
 
 /// What the board needs of the scene.
 class IReplaySceneHost {
@@ -64,8 +68,13 @@ public:
     /// A replay was loaded: its recording player's chair (the application's
     /// own chair now) is the own chair of the table from here on.
     virtual void SeatRecordingPlayer() = 0;
-    /// The replay the user picks in the open dialog; empty when cancelled.
-    virtual std::string ChooseReplayFile(const std::string& initial_folder) = 0;
+    /// The replay plays from its first record again (opened, stopped,
+    /// stepped or sought back): its earlier lines leave the chat.
+    virtual void ClearChat() = 0;
+    /// The desktop's open dialog for a replay, starting in initial_folder and
+    /// running beside the engine; null when the desktop offers none (the
+    /// board then lists the folder's replays itself).
+    virtual std::unique_ptr<IReplayFileChoice> ChooseReplayFile(const std::string& initial_folder) = 0;
 };
 
 class CReplayPanel : public engine::CGuiObject, public client::IReplayBoard, private IReplayFeed {
@@ -93,7 +102,12 @@ public:
     /// the player is told why (another game's file, a damaged or an
     /// unreadable one) and the refusal is logged with its reason.
     bool OpenReplayFile(const std::string& path);
+    /// Opens the open dialog (one at a time); its answer is polled from the
+    /// engine's tick, and the chosen replay opened. A cancelled choice
+    /// changes nothing.
     void ChooseFile();
+    /// The engine's own list, while it is open.
+    [[nodiscard]] CReplayFileList* GetFileList() const { return m_file_list; }
     void Restart();
     void PlayStep();
     void SetMaxGap(uint32_t milliseconds) override { m_playback.SetMaxGap(milliseconds); }
@@ -113,6 +127,8 @@ public:
     /// 0 hides the previous-step button (the standard board only).
     void AllowStepBack(bool allowed);
     [[nodiscard]] bool IsPlaying() const { return m_playing; }
+    /// Whether the replay's time goes on: playing, with records left to play.
+    [[nodiscard]] bool IsAdvancing() const { return m_playing && !m_playback.IsAtEnd(); }
     /// The engine's sound flag stays callable beside the playback's.
     using engine::CGuiObject::SetSoundFlag;
 
@@ -147,7 +163,9 @@ private:
     void FeedEvent(uint32_t event_id, std::span<const uint8_t> data) override;
     void SetProgress(double position) override;
     void SetSoundFlag(bool on) override;
+    void BeginFromStart() override { m_host.ClearChat(); }
     void CancelStep();
+    void PollChoice();
     void ShowPlaying(bool playing);
     /// Stops and empties the board.
     void Clear();
@@ -160,7 +178,12 @@ private:
     uint32_t m_button_ids[BUTTON_COUNT] {};
     uint32_t m_bar_id { 0 };
     uint32_t m_caption_id { 0 };
+    /// The button whose caption shows; 0 when none does.
+    uint32_t m_caption_button { 0 };
     uint64_t m_step_action { 0 };
+    std::unique_ptr<IReplayFileChoice> m_choice;
+    uint64_t m_choice_action { 0 };
+    engine::ObjectLink<CReplayFileList> m_file_list;
     bool m_playing { false };
     bool m_back_step_locked { false };
     std::string m_time_text;

@@ -20,6 +20,8 @@ std::optional<uint32_t> CReplayPlayback::PlayNextRecord()
     if (m_image.IsEmpty() || m_step >= count)
         return std::nullopt;
     const ReplayEvent event = m_image.GetEvent(static_cast<size_t>(m_step));
+    if (m_step == 0)
+        m_feed.BeginFromStart();
     m_feed.FeedEvent(event.event_id, event.data);
     m_played_time = event.elapsed;
     if (event.event_id == GR_GAME_START) {

@@ -31,6 +31,9 @@ public:
     virtual void SetProgress(double position) = 0;
     /// Fast stepping (seek, step back) runs with the music module's flag set.
     virtual void SetSoundFlag(bool on) = 0;
+    /// The first record is about to play (again): what the records played
+    /// before left outside the table goes.
+    virtual void BeginFromStart() {}
 };
 
 /// Which replay buttons show.

@@ -40,10 +40,16 @@ void CReplayDispatchHost::SeatRecordingPlayer()
         m_seat();
 }
 
-std::string CReplayDispatchHost::ChooseReplayFile(const std::string& initial_folder)
+void CReplayDispatchHost::ClearChat()
 {
-    (void)initial_folder;
-    return {};
+    if (m_app != nullptr)
+        if (client::ISidePanel* panel = m_app->Links().side_panel)
+            panel->ClearChat();
+}
+
+std::unique_ptr<IReplayFileChoice> CReplayDispatchHost::ChooseReplayFile(const std::string& initial_folder)
+{
+    return StartReplayChooserProgram(initial_folder);
 }
 
 std::unique_ptr<engine::CEngineObject> MakeReplayBoard(client::ReplayBoardKind kind, client::CGameApp& app,

@@ -43,8 +43,10 @@ public:
     void DispatchRecord(uint32_t event_id, std::span<const uint8_t> data) override;
     void RefreshMainGame() override;
     void SeatRecordingPlayer() override;
-    /// This platform has no open-file dialog: nothing is chosen.
-    std::string ChooseReplayFile(const std::string& initial_folder) override;
+    /// The application's side panel's chat.
+    void ClearChat() override;
+    /// The desktop's chooser program, when one is installed.
+    std::unique_ptr<IReplayFileChoice> ChooseReplayFile(const std::string& initial_folder) override;
 
 private:
     [[nodiscard]] client::IGameNotifyHandler* GetHandler() const;

@@ -13,6 +13,7 @@
 #include "game/scene/CardGameSelection.h"
 #include "game/scene/GameSetBoard.h"
 #include "game/scene/ReplayPanel.h"
+#include "game/scene/ReplaySceneHost.h"
 #include "game/scene/SceneRecorders.h"
 #include "game/scene/TableMessages.h"
 #include "game/scene/SeatBoard.h"
@@ -449,6 +450,61 @@ TEST_F(CardGameSceneTest, ReplayFromTheCommandLineSeatsItsRecordingPlayerAtTheBo
     EXPECT_EQ(session->GetSeatBoard(0)->GetChair(), 2);
     m_engine.m_objects->DestroyObject(session->GetId());
     m_app.SetReplayMode(0);
+}
+
+TEST_F(CardGameSceneTest, AReplaysClockStandsUnlessTheReplayPlaysAndItsChatStartsAgainWithIt)
+{
+    AddImage("Rep_bitBoard", 500, 40);
+    CChatSink chat;
+    client::AppLinks links = m_app.Links();
+    links.side_panel = &chat;
+    m_app.SetLinks(links);
+    // A replay of 20 s: the start, a record (played as play is pressed) and
+    // one at its end.
+    CFixedReplayEnv env;
+    CReplayDispatchHost host(m_app);
+    auto owned = std::make_unique<CReplayBoard>(m_app, host, env);
+    CReplayBoard* recorder = owned.get();
+    m_engine.m_objects->AddObject(std::move(owned), nullptr);
+    recorder->StartRecording();
+    recorder->RecordTableInfo();
+    recorder->RecordEvent(GR_GAME_START, {});
+    env.tick += 1000;
+    recorder->RecordEvent(221170, {});
+    env.tick += 19000;
+    recorder->RecordEvent(221170, {});
+    const ReplaySaveResult saved = recorder->SaveRecording(true);
+    ASSERT_TRUE(saved.written);
+    m_engine.m_objects->DestroyObject(recorder->GetId());
+
+    m_app.SetReplayMode(1);
+    CCardGameScene* scene = MakeScene(m_app, { 0, 0, 800, 600 });
+    scene->CreateInfoBoard();
+    auto* board = dynamic_cast<CReplayPanel*>(scene->GetReplayBoard());
+    ASSERT_NE(board, nullptr);
+    ASSERT_TRUE(board->OpenReplayFile(saved.path));
+    scene->StartClock();
+    scene->GetClock()->SetValue(25);
+    const auto press = [&](uint32_t id) { board->SendEvent({ board->GetId(), id, 0, 0 }); };
+    Run(3000);
+    EXPECT_EQ(scene->GetClock()->GetValue(), 25) << "before play is pressed";
+    press(GAMEMSG_REPLAY_PLAY);
+    Run(2500);
+    const int32_t played = scene->GetClock()->GetValue();
+    EXPECT_TRUE(played == 23 || played == 22) << played;
+    press(GAMEMSG_REPLAY_PLAY); // pause
+    Run(3000);
+    EXPECT_EQ(scene->GetClock()->GetValue(), played) << "paused";
+    chat.lines = { "the round's header" };
+    press(GAMEMSG_REPLAY_RESTART);
+    EXPECT_TRUE(chat.lines.empty()) << "the first record's lines come once more, not twice";
+    scene->GetClock()->SetValue(25);
+    Run(3000);
+    EXPECT_EQ(scene->GetClock()->GetValue(), 25) << "stopped";
+    m_engine.m_objects->DestroyObject(scene->GetId());
+    m_app.SetReplayMode(0);
+    links.side_panel = nullptr;
+    m_app.SetLinks(links);
 }
 
 // --- Table events -----------------------------------------------------------

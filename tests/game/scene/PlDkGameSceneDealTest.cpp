@@ -170,6 +170,23 @@ TEST_F(PlDkDealTest, AfterTheDealAPressOnAnOwnCardRaisesIt)
     EXPECT_FALSE(m_scene->GetRestoreButton()->IsActive());
 }
 
+TEST_F(PlDkDealTest, AReplayNeitherOffersNorMakesAnArrangementOfTheRecordedHand)
+{
+    m_app.SetReplayMode(1);
+    SetRound(27, 0, 2);
+    m_scene->ResetTable();
+    m_scene->StartDeal();
+    Run(5000);
+    ASSERT_EQ(Sprite(0).chair, 0);
+    m_scene->Sprites().At(0).raised = true;
+    m_scene->UpdateArrangeButtons();
+    EXPECT_FALSE(m_scene->GetArrangeButton()->IsActive());
+    EXPECT_FALSE(m_scene->GetRestoreButton()->IsActive());
+    (void)m_scene->SendEvent(engine::EngineEvent { m_scene->GetId(), GAMEMSG_BTN_ARRANGE, 0, 0 });
+    EXPECT_EQ(Sprite(0).group, 0);
+    m_app.SetReplayMode(0);
+}
+
 TEST_F(PlDkDealTest, ARoundRecordsCardCountIsKeptWithinTheSpritesAndTheHand)
 {
     const struct {

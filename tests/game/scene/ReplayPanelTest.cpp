@@ -12,6 +12,7 @@
 #include "client/GameNotifyHandler.h"
 #include "game/scene/BoardTestSupport.h"
 #include "game/scene/ReplaySceneHost.h"
+#include "game/scene/SceneRecorders.h"
 #include "game/scene/SkinImages.h"
 
 #include "client/AppFakes.h"
@@ -26,6 +27,22 @@ namespace {
 
 using Button = CReplayPanel::Button;
 
+// An open dialog that answers after `waits` polls.
+class CScriptedChoice final : public IReplayFileChoice {
+public:
+    CScriptedChoice(std::string answer, int waits) : m_answer(std::move(answer)), m_waits(waits) { }
+    std::optional<std::string> Poll() override
+    {
+        if (m_waits-- > 0)
+            return std::nullopt;
+        return m_answer;
+    }
+
+private:
+    std::string m_answer;
+    int m_waits;
+};
+
 class CRecordingHost final : public IReplaySceneHost {
 public:
     void DispatchRecord(uint32_t event_id, std::span<const uint8_t> data) override
@@ -35,21 +52,21 @@ public:
     }
     void RefreshMainGame() override { ++refreshes; }
     void SeatRecordingPlayer() override { ++seatings; }
-    std::string ChooseReplayFile(const std::string&) override { return chosen; }
+    void ClearChat() override { ++clears; }
+    std::unique_ptr<IReplayFileChoice> ChooseReplayFile(const std::string& folder) override
+    {
+        dialog_folder = folder;
+        if (!chosen)
+            return nullptr;
+        return std::make_unique<CScriptedChoice>(*chosen, 3);
+    }
 
     std::vector<uint32_t> ids;
     int refreshes { 0 };
     int seatings { 0 };
-    std::string chosen;
-};
-
-class CFixedEnv final : public IReplayRecorderEnv {
-public:
-    [[nodiscard]] uint32_t GetTickCount() const override { return tick; }
-    [[nodiscard]] ReplayLocalTime GetLocalTime() const override { return { 2026, 12, 7, 10, 0, 0 }; }
-    bool SaveGameIcon(const std::string&) override { return false; }
-    bool StartUpload(const std::string&, const std::string&) override { return false; }
-    uint32_t tick { 1000 };
+    int clears { 0 };
+    std::optional<std::string> chosen; ///< the desktop dialog's answer; none: no dialog
+    std::string dialog_folder;
 };
 
 constexpr uint32_t EVENT_A = 211050;
@@ -111,7 +128,7 @@ protected:
     }
 
     CRecordingHost m_host;
-    CFixedEnv m_env;
+    CFixedReplayEnv m_env;
 };
 
 TEST_F(ReplayPanelTest, RecordedRoundPlaysBackAtItsPace)
@@ -193,6 +210,29 @@ TEST_F(ReplayPanelTest, TheHoverCaptionShowsWholeOverTheBoard)
     }
 }
 
+TEST_F(ReplayPanelTest, TheCaptionGoesWithThePointerAndNamesWhatThePlayButtonDoesNow)
+{
+    CReplayBoard* board = MakeBoard();
+    board->RaiseToTopLayer();
+    ASSERT_TRUE(board->OpenReplayFile(RecordRound(*board)));
+    const CEngineObject* play = board->GetButton(Button::Play)->GetVisual();
+    const auto x = static_cast<int32_t>((play->GetLeft() + play->GetRight()) / 2);
+    const auto y = static_cast<int32_t>((play->GetTop() + play->GetBottom()) / 2);
+    MoveTo(x, y);
+    Run(600);
+    ASSERT_NE(board->GetCaption(), nullptr);
+    EXPECT_TRUE(board->GetCaption()->IsActive());
+    EXPECT_EQ(DrawnTexts().back(), "播放");
+    m_text->drawn.clear();
+    ClickAt(x, y);
+    EXPECT_TRUE(board->IsPlaying());
+    EXPECT_TRUE(board->GetCaption()->IsActive());
+    const std::vector<std::string> texts = DrawnTexts();
+    EXPECT_NE(std::find(texts.begin(), texts.end(), "暂停"), texts.end()) << "the button now pauses";
+    MoveTo(x, y - 200);
+    EXPECT_FALSE(board->GetCaption()->IsActive()) << "the pointer left the button";
+}
+
 TEST_F(ReplayPanelTest, StepsStepsBackAndSeeksByTheBar)
 {
     CReplayBoard* board = MakeBoard();
@@ -207,6 +247,7 @@ TEST_F(ReplayPanelTest, StepsStepsBackAndSeeksByTheBar)
     m_host.ids.clear();
     board->SendEvent({ board->GetId(), GAMEMSG_REPLAY_PREV_STEP, 0, 0 });
     EXPECT_EQ(m_host.ids, std::vector<uint32_t>({ GR_GAME_START, EVENT_A })) << "replayed from the first record";
+    EXPECT_EQ(m_host.clears, 2) << "opened, then stepped back: the chat starts again each time";
     std::vector<std::string> flags;
     for (const std::string& call : m_music->calls)
         if (call.rfind("flag", 0) == 0)
@@ -320,6 +361,7 @@ TEST_F(ReplayPanelTest, CaptionsAndTheCommandLineStart)
 
     m_host.chosen = path; // the open dialog's answer
     board->SendEvent({ board->GetId(), GAMEMSG_REPLAY_OPEN_FILE, 0, 0 });
+    Run(500);
     EXPECT_TRUE(m_app.IsReplayMode());
     m_app.SetReplayMode(0);
     m_host.ids.clear();
@@ -336,6 +378,84 @@ TEST_F(ReplayPanelTest, CaptionsAndTheCommandLineStart)
     EXPECT_EQ(m_host.ids, std::vector<uint32_t>({ GR_GAME_START }));
     board->SendEvent({ board->GetId(), GAMEMSG_REPLAY_NEXT_STEP, 0, 0 });
     EXPECT_FALSE(board->GetButton(Button::Previous)->IsActive()) << "stepping back is locked in replay mode";
+}
+
+TEST_F(ReplayPanelTest, TheOpenDialogRunsBesideTheEngineAndACancelledChoiceChangesNothing)
+{
+    CReplayBoard* board = MakeBoard();
+    board->MoveTo(400, 300);
+    const std::string path = RecordRound(*board);
+    ASSERT_TRUE(board->OpenReplayFile(path));
+    board->SendEvent({ board->GetId(), GAMEMSG_REPLAY_NEXT_STEP, 0, 0 });
+    const auto open_dialog = [&] { board->SendEvent({ board->GetId(), GAMEMSG_REPLAY_OPEN_FILE, 0, 0 }); };
+
+    // The desktop's dialog, cancelled: the replay stays where it was.
+    m_host.chosen = "";
+    open_dialog();
+    EXPECT_EQ(m_host.dialog_folder, platform::GetUserDataFolder() + "replays\\");
+    Run(500);
+    EXPECT_EQ(board->GetStepIndex(), 2);
+    EXPECT_FALSE(board->GetReplayImage().IsEmpty());
+
+    // No desktop dialog: the board lists the replays folder's files, by
+    // their names as they are.
+    m_host.chosen.reset();
+    const std::string folder = platform::GetUserDataFolder() + "replays\\";
+    const std::string odd = folder + "<c=255>odd.qvrep";
+    ASSERT_EQ(engine::WriteWholeFile(odd, *engine::ReadWholeFile(path)), 1);
+    ASSERT_EQ(engine::WriteWholeFile(folder + "notes.txt", std::vector<uint8_t>(3)), 1);
+    open_dialog();
+    CReplayFileList* list = board->GetFileList();
+    ASSERT_NE(list, nullptr);
+    std::vector<std::string> names;
+    for (const ReplayFileEntry& file : list->GetFiles())
+        names.push_back(file.name);
+    std::sort(names.begin(), names.end());
+    ASSERT_EQ(names.size(), 2u);
+    EXPECT_EQ(names[0].rfind("102/pldk/pldk_", 0), 0u) << names[0];
+    EXPECT_EQ(names[1], "<c=255>odd.qvrep");
+    const std::vector<std::string> texts = DrawnTexts();
+    EXPECT_NE(std::find(texts.begin(), texts.end(), "<c=255>odd.qvrep"), texts.end()) << "plain text";
+    const CEngineObject* cancel = list->GetCancelButton();
+    ClickAt(static_cast<int32_t>(cancel->GetX()), static_cast<int32_t>(cancel->GetY()));
+    Run(500);
+    EXPECT_EQ(board->GetFileList(), nullptr);
+    EXPECT_EQ(board->GetStepIndex(), 2) << "cancelled: nothing changed";
+
+    // Chosen in the list: that replay opens from its first record.
+    open_dialog();
+    list = board->GetFileList();
+    ASSERT_NE(list, nullptr);
+    const auto odd_at = std::find_if(list->GetFiles().begin(), list->GetFiles().end(),
+                                     [](const ReplayFileEntry& f) { return f.name == "<c=255>odd.qvrep"; });
+    list->Select(static_cast<int>(odd_at - list->GetFiles().begin()));
+    const CEngineObject* open = list->GetOpenButton();
+    ClickAt(static_cast<int32_t>(open->GetX()), static_cast<int32_t>(open->GetY()));
+    Run(500);
+    EXPECT_EQ(board->GetFileList(), nullptr);
+    EXPECT_EQ(board->GetStepIndex(), 1);
+}
+
+TEST(ReplayChooserProgram, AnswersItsPathOrACancel)
+{
+    const struct {
+        const char* script;
+        const char* answer;
+    } cases[] = {
+        { "printf '/tmp/\\345\\275\\225.qvrep\\n'", "/tmp/\xC2\xBC.qvrep" }, // 录, in UTF-8 on the line
+        { "exit 1", "" },
+        { "echo /tmp/x.qvrep; exit 1", "" },
+    };
+    for (const auto& c : cases) {
+        CProgramReplayChoice choice(platform::CProcessOutput::Start("sh", { "-c", c.script }));
+        std::optional<std::string> answer;
+        for (int i = 0; i < 12000 && !answer; ++i) {
+            answer = choice.Poll();
+            if (!answer)
+                ::usleep(5000);
+        }
+        EXPECT_EQ(answer, c.answer) << c.script;
+    }
 }
 
 TEST_F(ReplayPanelTest, MatchBoardWritesItsPlayersBack)

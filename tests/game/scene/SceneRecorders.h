@@ -14,6 +14,7 @@
 #include "client/CCardGameConnection.h"
 #include "client/CGameApp.h"
 #include "game/rules/PlDkRecords.h"
+#include "game/scene/ReplayRecorder.h"
 
 namespace scene::test {
 
@@ -22,6 +23,7 @@ class CChatSink final : public client::ISidePanel {
 public:
     void SendPanelEvent(uint32_t, uintptr_t) override {}
     void AddSystemText(std::string_view markup) override { lines.emplace_back(markup); }
+    void ClearChat() override { lines.clear(); }
     void SendChildEvent(const char*, uint32_t) override {}
     std::vector<std::string> lines;
 };
@@ -43,6 +45,16 @@ public:
     int result { 1 };                  ///< 0: every request fails
     int32_t code { client::GR_OK };    ///< the answer's code, as the server's to a request it took
     std::vector<uint8_t> answer_data;  ///< the body of each answer
+};
+
+// A replay recorder's clock the test sets; no icon, no upload.
+class CFixedReplayEnv final : public IReplayRecorderEnv {
+public:
+    [[nodiscard]] uint32_t GetTickCount() const override { return tick; }
+    [[nodiscard]] ReplayLocalTime GetLocalTime() const override { return { 2026, 12, 7, 10, 0, 0 }; }
+    bool SaveGameIcon(const std::string&) override { return false; }
+    bool StartUpload(const std::string&, const std::string&) override { return false; }
+    uint32_t tick { 1000 };
 };
 
 /// Seats user first_user + c at every chair c and links the chat sink and
