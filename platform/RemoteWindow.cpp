@@ -276,8 +276,13 @@ CRemoteWindowEndpoint::~CRemoteWindowEndpoint()
 void CRemoteWindowEndpoint::Run(std::stop_token stop)
 {
     // The stop request wakes the wait, which otherwise sleeps until a peer
-    // connects (in slices only when no event descriptor could be had).
-    const int wake_fd = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    // connects (in slices only when no event descriptor could be had). The
+    // callback runs on the thread that asks for the stop, possibly while this
+    // one leaves the loop: the descriptor is declared first, so that it is
+    // closed only after the callback's destruction has waited for a running
+    // call to end.
+    const CSocketFd wake(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK));
+    const int wake_fd = wake.Get();
     const std::stop_callback on_stop(stop, [wake_fd] {
         const uint64_t one = 1;
         if (wake_fd >= 0)
@@ -291,8 +296,6 @@ void CRemoteWindowEndpoint::Run(std::stop_token stop)
         if (connection.Get() >= 0)
             Serve(connection.Get());
     }
-    if (wake_fd >= 0)
-        ::close(wake_fd);
 }
 
 void CRemoteWindowEndpoint::Serve(int connection)
