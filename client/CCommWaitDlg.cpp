@@ -64,6 +64,7 @@ void CCommWaitDlg::ShowText(const std::string& text, uint32_t seconds)
     platform::SetTimer(GetHandle(), TIMER_BAR, BAR_STEP_MS);
     if (seconds > 0)
         platform::SetTimer(GetHandle(), TIMER_HIDE, seconds * 1000u);
+    WakeDrawingWindow();
 }
 
 void CCommWaitDlg::Hide()
@@ -75,6 +76,15 @@ void CCommWaitDlg::Hide()
     ++m_revision;
     platform::KillTimer(GetHandle(), TIMER_BAR);
     platform::KillTimer(GetHandle(), TIMER_HIDE);
+    WakeDrawingWindow();
+}
+
+void CCommWaitDlg::WakeDrawingWindow() const
+{
+    // Any message ends the drawing thread's sleep between frames; its next
+    // frame sees the new revision.
+    if (m_drawing_window != platform::WindowHandle::None)
+        (void)platform::PostMessage(m_drawing_window, platform::WM_NULL);
 }
 
 void CCommWaitDlg::LoadSkin(const std::string& skin_ini_path)

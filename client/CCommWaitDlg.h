@@ -7,8 +7,8 @@
 // the UI thread, where every video call stays.
 //
 // Owner: the communication thread (CGameCommThread), which creates it on its
-// own thread and destroys it there. Threads: ShowText, Hide, LoadSkin and the
-// timers run on the communication thread; Draw and GetRevision on the UI
+// own thread and destroys it there. Threads: ShowText, Hide, LoadSkin,
+// SetDrawingWindow and the timers run on the communication thread; Draw and GetRevision on the UI
 // thread. One lock guards the state both read.
 // Hazards: the background picture comes from a skin file; a file that is
 // missing, not an image or too large leaves the plain button-face fill.
@@ -48,6 +48,9 @@ public:
     /// second call restarts the count).
     void ShowText(const std::string& text, uint32_t seconds);
     void Hide();
+    /// The window that draws the dialog (it may sleep between frames): it
+    /// is woken whenever the dialog is shown or hidden.
+    void SetDrawingWindow(platform::WindowHandle window) { m_drawing_window = window; }
     /// The background picture named by the skin (relative to the INI's
     /// folder) and the bar's colours.
     void LoadSkin(const std::string& skin_ini_path);
@@ -66,6 +69,7 @@ protected:
 private:
     void DrawBackground(const PixelTarget& target, const PixelRect& rect) const;
     void DrawText(const PixelTarget& target, const PixelRect& rect) const;
+    void WakeDrawingWindow() const;
 
     mutable std::mutex m_mutex;
     std::string m_text;
@@ -73,6 +77,7 @@ private:
     CWaitBarCtrl m_bar;
     engine::ImageRecord m_background; ///< no pixels: none loaded
     std::atomic<uint64_t> m_revision { 0 };
+    platform::WindowHandle m_drawing_window { platform::WindowHandle::None }; ///< communication thread only
 };
 
 } // namespace client

@@ -82,6 +82,7 @@ void CGameCommThread::OnThreadMessage(platform::Message& msg)
     switch (msg.id) {
     case UM_COMM_SET_TARGET:
         m_target = platform::HandleFromParam(msg.wparam);
+        m_dialog.SetDrawingWindow(m_target);
         break;
     case UM_COMM_QUIT:
         m_dialog.Destroy();

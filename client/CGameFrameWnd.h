@@ -106,8 +106,9 @@ public:
     bool Present(const uint8_t* pixels, int32_t width, int32_t height, int32_t pitch,
                  std::span<const engine::EngineRect> changed) override;
     void OnFrameTick() override;
-    /// Every frame while the wait dialog is shown or still drawn (it changes
-    /// on the communication thread, which tells this one nothing).
+    /// Every frame while the wait dialog is shown or still drawn (its bar
+    /// turns on the communication thread, which wakes this one only when the
+    /// dialog is shown or hidden).
     [[nodiscard]] uint32_t GetWorkDueIn() override;
 
 protected:

@@ -98,6 +98,7 @@ TEST(WaitBar, BandsRunFromTheForegroundTowardsTheBackgroundAndRotate)
 class CRecordingWindow final : public platform::CMessageWindow {
 public:
     std::vector<uint32_t> ids;
+    int wakes = 0; ///< WM_NULL: the wait dialog was shown or hidden
     ~CRecordingWindow() override { Destroy(); }
 
 protected:
@@ -105,6 +106,8 @@ protected:
     {
         if (const auto* message = msg.PayloadAs<net::CommMessage>())
             ids.push_back(message->request.id);
+        if (msg.id == platform::WM_NULL)
+            ++wakes;
         return 0;
     }
 };
@@ -130,6 +133,12 @@ TEST(CommThread, RelaysToItsTargetFreesWithoutOneAndStopsWithinItsBound)
     PostReceived(thread.GetThreadId(), 8);
     ASSERT_TRUE(Pump([&] { return !window.ids.empty(); }));
     EXPECT_EQ(window.ids, std::vector<uint32_t> { 8 });
+    // The target draws the wait dialog and may sleep between its frames: it
+    // is woken when the dialog is shown and when it is hidden.
+    thread.ShowText("正在连接游戏服务器......");
+    EXPECT_TRUE(Pump([&] { return window.wakes == 1; }));
+    thread.Hide();
+    EXPECT_TRUE(Pump([&] { return window.wakes == 2; }));
     window.Destroy();
     PostReceived(thread.GetThreadId(), 9);
     ASSERT_TRUE(Pump([&] { return thread.GetDroppedCount() == 2; }));
