@@ -137,6 +137,11 @@ public:
     virtual void ShowMatchOutInfo(std::span<const uint8_t>) {}
     virtual void OnSignUpSucceeded() {}
     virtual void OnWithdrawn() {}
+    /// A server's message box (plain text, one OK button) over everything
+    /// of the frame and modal in it; it never blocks the caller, and the
+    /// window keeps drawing and handling messages while it is up. False when
+    /// this frame shows none.
+    [[nodiscard]] virtual bool ShowServerMessageBox(const std::string& /*text*/) { return false; }
     /// A self-closing board over the frame (colour 0x00BBGGRR, font size).
     virtual void ShowSystemBoard(const std::string& /*text*/, uint32_t /*colour*/, int32_t /*size*/) {}
     /// Plays a named sound once.

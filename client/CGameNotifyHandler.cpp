@@ -15,7 +15,6 @@
 #include "client/ClientText.h"
 #include "client/HallRecords.h"
 #include "net/NetLog.h"
-#include "platform/MessageBox.h"
 #include "platform/RemoteWindow.h"
 #include "platform/Tick.h"
 
@@ -98,14 +97,6 @@ void CGameNotifyHandler::Dispatch(uint32_t id, Body data)
 void CGameNotifyHandler::OnAfterDispatch(uint32_t id, Body data)
 {
     SetLastMessage(id, GetSubId(id, data), data.size());
-    // Shown only now, outside the engine's lock: a modal box's own loop must
-    // not run inside a dispatch.
-    std::vector<std::string> boxes;
-    boxes.swap(m_pending_boxes);
-    const CGameFrameWnd* window = m_app.GetMainWindow();
-    for (const std::string& text : boxes)
-        (void)platform::ShowMessageBox(window ? window->GetHandle() : platform::WindowHandle::None, text,
-                                       m_app.GetGameCode(), platform::MB_OK);
 }
 
 std::array<int32_t, 4> CGameNotifyHandler::GetPreviousRecord() const
@@ -371,7 +362,12 @@ void CGameNotifyHandler::OnChatRecord(Body body)
 
 void CGameNotifyHandler::OnServerMessageBox(Body body)
 {
-    m_pending_boxes.push_back(FieldText(body));
+    // The frame's own box: the window goes on drawing and the notifications
+    // after this one are handled while it waits for its OK.
+    const std::string text = FieldText(body);
+    IFrameUI* frame = m_app.Links().frame_ui;
+    if (frame == nullptr || !frame->ShowServerMessageBox(text))
+        net::LogPrintf("a server message box (%zu bytes) has no frame to show it", text.size());
 }
 
 } // namespace client

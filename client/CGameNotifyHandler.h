@@ -15,8 +15,10 @@
 // offsets read from a body are checked against its length and the table's
 // chairs before use; texts are read no further than the body and copied into
 // fields cut on a character boundary.
-// A server message box is not shown under the engine lock: it waits for
-// OnAfterDispatch, so its modal loop never runs inside a dispatch.
+// A server message box is the frame UI's (IFrameUI::ShowServerMessageBox):
+// no handler waits for an answer, so no message loop ever runs inside a
+// dispatch and no notification is handled while another's handler is on the
+// stack.
 #pragma once
 
 #include <array>
@@ -235,8 +237,6 @@ private:
     CGameApp& m_app;
     LastMessage m_last;
     std::function<uint32_t()> m_tick;
-    /// Server message boxes waiting for the end of the dispatch.
-    std::vector<std::string> m_pending_boxes;
 };
 
 

@@ -472,6 +472,11 @@ int CGameFrameUI::OnEvent(const engine::EngineEvent& event)
         return 1;
     case FRAME_EVENT_BOARD_CLOSED:
         return 1;
+    case FRAME_EVENT_SERVER_BOX_OK:
+        if (!m_server_box_texts.empty())
+            m_server_box_texts.pop_front();
+        ShowFirstServerBox();
+        return 1;
     case FRAME_EVENT_MINIMIZE:
         MinimizeMainWindow();
         return 1;

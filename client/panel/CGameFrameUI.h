@@ -22,6 +22,7 @@
 // boards arrive as posted events, after the call that showed them returned.
 #include <array>
 #include <cstdint>
+#include <deque>
 #include <span>
 #include <string>
 
@@ -68,6 +69,7 @@ inline constexpr uint32_t FRAME_EVENT_FORCE_QUIT = 80000072;
 inline constexpr uint32_t FRAME_EVENT_BOARD_CLOSED = 80000073;
 inline constexpr uint32_t FRAME_EVENT_MINIMIZE = 80000074;
 inline constexpr uint32_t FRAME_EVENT_MAXIMIZE = 80000075; ///< maximise, or restore when maximised
+inline constexpr uint32_t FRAME_EVENT_SERVER_BOX_OK = 80000083;
 
 class CGameFrameUI : public engine::CGuiContainer,
                      public client::IFrameUI,
@@ -101,6 +103,13 @@ public:
     static constexpr const char* BACKDROP_NAME = "TableBackdrop";
     static constexpr uint32_t BACKDROP_COLOUR = 0x3A6E1C; ///< 0x00BBGGRR, under a missing pattern
     static constexpr size_t NAME_BYTES_IN_BODY = 32;
+    /// Server message boxes stand this far above their place among the
+    /// popup boxes, so above every other box of the frame and each above the
+    /// last (below the engine's highest depth until the box counter passes
+    /// forty thousand).
+    static constexpr double SERVER_BOX_DEPTH = 500000.0;
+    /// Server message boxes kept, the one shown included; more are refused.
+    static constexpr size_t MAX_SERVER_BOXES = 16;
 
     explicit CGameFrameUI(client::CGameApp& app);
     ~CGameFrameUI() override;
@@ -170,6 +179,11 @@ public:
     [[nodiscard]] engine::CGuiEventQueue* GetEventQueue() const { return m_event_queue; }
     void ShowForceQuitBox() override;
     void ShowQuitBoard() override;
+    /// One server box at a time, the engine's modal object while it is up
+    /// (input reaches only the box); the next waiting text follows its OK.
+    bool ShowServerMessageBox(const std::string& text) override;
+    /// The server box shown now, else null.
+    [[nodiscard]] engine::CEngineObject* GetServerBox() const { return FindObject(m_server_box_id); }
     /// The self-closing board with the text (colour 0x00BBGGRR, font size).
     void ShowSystemBoard(const std::string& text, uint32_t colour, int32_t size) override;
     using engine::CEngineEntity::ShowSystemBoard;
@@ -263,6 +277,7 @@ private:
     void ShowBanner(const char* text);
     [[nodiscard]] client::IMainGame* MainGameLink() const { return m_main_game ? m_main_game_link : nullptr; }
     void AnswerExitRequest(int32_t asker, bool agree);
+    void ShowFirstServerBox();
 
     client::CGameApp& m_app;
     bool m_area_follows_view { true };
@@ -283,6 +298,9 @@ private:
     engine::ObjectLink<engine::CCanvasObject> m_player_board_small;
     int32_t m_player_board_user { 0 };
     std::string m_exit_url;
+    /// The shown server box's text first, then the waiting ones.
+    std::deque<std::string> m_server_box_texts;
+    uint32_t m_server_box_id { 0 };
     std::string m_last_board_text;
     int m_maximized { 0 };
 };

@@ -15,6 +15,7 @@
 #include "client/panel/NoticeBoxLook.h"
 #include "client/panel/PanelText.h"
 #include "engine/core/CanvasObject.h"
+#include "engine/media/TextTag.h"
 #include "engine/widgets/GuiButton.h"
 #include "engine/widgets/GuiMessageBox.h"
 #include "engine/widgets/GuiTextButton.h"
@@ -112,6 +113,40 @@ void CGameFrameUI::ShowForceQuitBox()
     const engine::EngineEvent ask = SelfEvent(FRAME_EVENT_FORCE_QUIT);
     const engine::EngineEvent stay = SelfEvent(FRAME_EVENT_BOARD_CLOSED);
     (void)ShowTextBox("游戏正在进行中，强行退出需要其他玩家同意。是否请求退出？", &ask, &stay, 0);
+}
+
+bool CGameFrameUI::ShowServerMessageBox(const std::string& text)
+{
+    if (m_server_box_texts.size() >= MAX_SERVER_BOXES) {
+        client::CRefusalLog::Instance().Refuse(client::GR_SERVER_MESSAGE_BOX, "%zu server message boxes wait already",
+                                               m_server_box_texts.size());
+        return true;
+    }
+    m_server_box_texts.push_back(text);
+    if (m_server_box_texts.size() == 1)
+        ShowFirstServerBox();
+    return true;
+}
+
+void CGameFrameUI::ShowFirstServerBox()
+{
+    m_server_box_id = 0;
+    if (m_server_box_texts.empty()) {
+        // The answered box fades out; the frame takes input again at once
+        // (no other object of the window is made modal).
+        SetModalObject(0);
+        return;
+    }
+    // The server's text is shown as it is, as a desktop box would.
+    const engine::EngineEvent ok = SelfEvent(FRAME_EVENT_SERVER_BOX_OK);
+    engine::CEngineObject* box = ShowTextBox(engine::EscapeCanvasText(m_server_box_texts.front()), &ok, nullptr, 0);
+    if (box == nullptr) {
+        m_server_box_texts.clear();
+        return;
+    }
+    engine::PlaceAtDepth(*box, SERVER_BOX_DEPTH + box->GetZ());
+    m_server_box_id = box->GetId();
+    SetModalObject(m_server_box_id);
 }
 
 void CGameFrameUI::ShowExitRequest(std::span<const uint8_t> body)

@@ -22,7 +22,6 @@
 #include "game/scene/GameSetBoard.h"
 #include "game/scene/SceneBody.h"
 #include "game/scene/SeatBoard.h"
-#include "platform/MessageBox.h"
 #include "platform/Message.h"
 
 namespace scene {
@@ -343,11 +342,17 @@ void CCardGameScene::OnBtnStart()
     }
     if (connection->UserStart(error) != 0 || App().IsStandAlone())
         return;
-    const client::CGameFrameWnd* window = App().GetMainWindow();
-    const platform::WindowHandle owner = window != nullptr ? window->GetHandle() : platform::WindowHandle::None;
-    (void)platform::ShowMessageBox(owner, error, App().GetGameCode(), platform::MB_ICONINFORMATION);
-    if (window != nullptr)
-        (void)platform::PostMessage(owner, platform::WM_CLOSE);
+    // The refusal is told on a board of the frame, which closes the window
+    // once it is answered; the table goes on meanwhile.
+    if (const client::ITableFrame* frame = App().Links().TableFrame()) {
+        client::MessageBoardRequest board;
+        board.text = error;
+        board.answer_event.target = frame->GetFrameObjectId();
+        board.answer_event.id = panel::FRAME_EVENT_CLOSE_WINDOW;
+        App().ShowMessageBoard(board);
+    } else if (const client::CGameFrameWnd* window = App().GetMainWindow()) {
+        (void)platform::PostMessage(window->GetHandle(), platform::WM_CLOSE);
+    }
 }
 
 void CCardGameScene::ApplySoundSetting()

@@ -116,6 +116,24 @@ public:
         calls.push_back("small " + std::to_string(user_id));
     }
     void OnSeatRecords() override { calls.push_back("result"); }
+    [[nodiscard]] client::ITableFrame* GetTableFrame() override { return table_frame; }
+    client::ITableFrame* table_frame = nullptr;
+};
+
+/// The table's view of a frame whose object id is `id`.
+class CFakeTableFrame final : public client::ITableFrame {
+public:
+    explicit CFakeTableFrame(uint32_t id) : m_id(id) {}
+    void PopupBox(engine::CEngineObject*) override {}
+    [[nodiscard]] engine::EngineRect GetMainGameRect() const override { return {}; }
+    void ShowAutoPlay(bool) override {}
+    void HideMatchWaitAnimations() override {}
+    void OnRoundEnd() override {}
+    [[nodiscard]] int UpdateMaximizedFlag() override { return 0; }
+    [[nodiscard]] uint32_t GetFrameObjectId() const override { return m_id; }
+
+private:
+    uint32_t m_id;
 };
 
 class CFakeSidePanel final : public client::ISidePanel {

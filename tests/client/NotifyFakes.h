@@ -54,6 +54,11 @@ public:
     void ShowPlayerBoardSmall(int32_t, int32_t, int32_t) override {}
     void OnSeatRecords() override { calls.push_back("result"); }
     void ShowExitRequest(std::span<const uint8_t> b) override { calls.push_back("exit-request " + Bytes(b)); }
+    bool ShowServerMessageBox(const std::string& text) override
+    {
+        calls.push_back("server-box " + text);
+        return true;
+    }
     void NotifyLookerLeave(const client::GameUserRecord& u) override
     {
         calls.push_back("looker-leave " + std::to_string(u.user_id));

@@ -232,39 +232,12 @@ TEST_F(NotifyTest, ResultBoxSplitsAtTheFirstBar)
     EXPECT_EQ(rig.link.closes, 2);
 }
 
-TEST_F(NotifyTest, ServerMessageBoxWaitsForTheEndOfTheDispatch)
+TEST_F(NotifyTest, AServerMessageBoxIsTheFramesAndNothingWaitsForIt)
 {
-    const auto body = BodyBuilder(8).Text(0, "停服").Bytes();
-    rig.handler.Dispatch(210530, body);
-    EXPECT_TRUE(m_boxes.GetShown().empty()) << "no modal box under the engine lock";
-    rig.handler.OnAfterDispatch(210530, body);
-    ASSERT_EQ(m_boxes.GetShown().size(), 1u);
-    EXPECT_EQ(m_boxes.GetShown()[0].text, "停服");
-    EXPECT_EQ(m_boxes.GetShown()[0].caption, "pldk");
-    rig.handler.OnAfterDispatch(1, {});
-    EXPECT_EQ(m_boxes.GetShown().size(), 1u);
-}
-
-// A box whose own loop hands the main window another message meanwhile.
-class CPumpingBox final : public platform::IMessageBox {
-public:
-    explicit CPumpingBox(NotifyRig& rig) : m_rig(rig) {}
-    int Show(platform::WindowHandle, std::string_view, std::string_view, uint32_t) override
-    {
-        m_rig.Send(211230, {});
-        return platform::IDOK;
-    }
-
-private:
-    NotifyRig& m_rig;
-};
-
-TEST_F(NotifyTest, AMessageArrivingWhileTheBoxIsShownIsTheLastOne)
-{
-    CPumpingBox box(rig);
-    platform::InstallMessageBox(&box);
-    rig.Send(210530, BodyBuilder(8).Text(0, "x").Span());
-    platform::InstallMessageBox(&m_boxes);
+    rig.Send(210530, BodyBuilder(8).Text(0, "停服").Span());
+    rig.Send(211230, {});
+    EXPECT_EQ(rig.frame.calls, Strings { "server-box 停服" });
+    EXPECT_TRUE(m_boxes.GetShown().empty()) << "no desktop box";
     EXPECT_EQ(rig.handler.GetLastMessage().id, 211230u);
     EXPECT_EQ(rig.panel.texts.size(), 1u);
 }

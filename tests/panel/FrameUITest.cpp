@@ -4,10 +4,12 @@
 
 #include "client/CGameConnection.h"
 #include "client/CPlDkGameState.h"
+#include "client/CRefusalLog.h"
 #include "client/RecordCodec.h"
 #include "client/panel/CLookOnRequestBox.h"
 #include "engine/core/CanvasObject.h"
 #include "engine/media/StartScreen.h"
+#include "engine/media/TextTag.h"
 #include "engine/widgets/GuiButton.h"
 #include "engine/widgets/GuiMessageBox.h"
 #include "engine/widgets/GuiTextButton.h"
@@ -382,4 +384,42 @@ TEST_F(PanelTest, AForcedExitRequestKeepsItsTimeOnlyWhenSent)
     links.connection = nullptr;
     m_app->SetLinks(links);
     m_app->SetGameStateHolder(nullptr);
+}
+
+TEST_F(PanelTest, ServerBoxesComeOneAtATimeAboveEveryBoxAndTakeTheInput)
+{
+    m_paint->images[CGameFrameUI::FRAME_BUTTON_IMAGES[0]] = picturetest::MakeStrip(20, 18, 4);
+    m_frame->CreateFrameButtons();
+    EXPECT_TRUE(m_frame->ShowServerMessageBox("<c=255>停服"));
+    EXPECT_TRUE(m_frame->ShowServerMessageBox("二"));
+    auto* first = dynamic_cast<engine::CGuiMessageBox*>(m_frame->GetServerBox());
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(m_frame->GetLastBoardText(), engine::EscapeCanvasText("<c=255>停服")) << "shown as it is";
+    // A board shown later stays below it, and input reaches only the box.
+    m_frame->ShowQuitBoard();
+    EXPECT_GT(first->GetZ(), LastBox(*m_frame)->GetZ());
+    EXPECT_EQ(m_input->GetModalObject(), first->GetId());
+    const engine::CGuiButton* close = m_frame->GetFrameButton(CGameFrameUI::FrameButton::Close);
+    ClickAt(static_cast<int32_t>(close->GetX()), static_cast<int32_t>(close->GetY()));
+    Run(100);
+    EXPECT_EQ(m_log, Log {});
+
+    // Its OK brings the next one; the last OK gives the input back.
+    for (const char* next : { "二", "" }) {
+        auto* box = dynamic_cast<engine::CGuiMessageBox*>(m_frame->GetServerBox());
+        ASSERT_NE(box, nullptr);
+        ClickAt(static_cast<int32_t>(box->GetOkButton()->GetX()), static_cast<int32_t>(box->GetOkButton()->GetY()));
+        Run(100);
+        if (*next != 0) {
+            EXPECT_EQ(m_frame->GetLastBoardText(), next);
+        }
+    }
+    EXPECT_EQ(m_frame->GetServerBox(), nullptr);
+    EXPECT_EQ(m_input->GetModalObject(), 0u);
+
+    // A flood keeps a bounded number; the rest are refused.
+    const uint64_t refused = client::CRefusalLog::Instance().GetCount();
+    for (size_t i = 0; i < CGameFrameUI::MAX_SERVER_BOXES + 4; ++i)
+        (void)m_frame->ShowServerMessageBox("满");
+    EXPECT_EQ(client::CRefusalLog::Instance().GetCount() - refused, 4u);
 }

@@ -17,8 +17,10 @@
 #include "game/scene/SceneRecorders.h"
 #include "game/scene/TableMessages.h"
 #include "game/scene/SeatBoard.h"
+#include "client/AppFakes.h"
 #include "client/CCardGameConnection.h"
 #include "client/CRefusalLog.h"
+#include "client/panel/CGameFrameUI.h"
 #include "client/panel/CLookOnRequestBox.h"
 #include "engine/core/InputState.h"
 #include "platform/MessageBox.h"
@@ -1125,6 +1127,12 @@ TEST_F(SceneInputTest, StartAsksTheServerAndAFailureClosesOrBringsTheButtonBack)
 {
     platform::CRecordingMessageBox boxes;
     platform::InstallMessageBox(&boxes);
+    client_test::CFakeTableFrame table_frame(77);
+    client_test::CFakeFrameUI frame;
+    frame.table_frame = &table_frame;
+    client::AppLinks links = m_app.Links();
+    links.frame_ui = &frame;
+    m_app.SetLinks(links);
     struct Case {
         int32_t configs;
         int result;
@@ -1148,8 +1156,14 @@ TEST_F(SceneInputTest, StartAsksTheServerAndAFailureClosesOrBringsTheButtonBack)
         EXPECT_EQ(m_connection.sent[0].first, c.request);
         EXPECT_EQ(WordAt(m_connection.sent[0].second, 0), 100) << "the seat block";
         EXPECT_EQ(m_scene->GetButton(Button::Start)->IsActive(), c.button_back);
-        EXPECT_EQ(boxes.GetShown().size(), c.boxes);
+        EXPECT_EQ(frame.boards.size(), c.boxes);
     }
+    // The refusal is the frame's board, whose answer closes the window; no
+    // desktop box holds the table meanwhile.
+    EXPECT_TRUE(boxes.GetShown().empty());
+    ASSERT_EQ(frame.boards.size(), 1u);
+    EXPECT_EQ(frame.boards[0].answer_event.target, 77u);
+    EXPECT_EQ(frame.boards[0].answer_event.id, panel::FRAME_EVENT_CLOSE_WINDOW);
     // A running game is not started again.
     m_connection.sent.clear();
     m_app.GetGameState().SetTableWord15(1);
