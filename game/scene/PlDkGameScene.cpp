@@ -494,6 +494,9 @@ void CPlDkGameScene::ResetTable()
     m_last_plays.Clear();
     m_score_used = 0;
     ResetScoreSprites();
+    // No points lie on a reset table (a replay stopped in mid-trick shows
+    // its start again).
+    UpdateScorePanel(0);
     for (int view = 0; view < SEATS; ++view)
         if (CSeatBoard* board = GetSeatBoard(view)) {
             board->SetView(view);

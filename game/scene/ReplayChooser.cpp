@@ -2,6 +2,7 @@
 
 #include "engine/core/CanvasObject.h"
 #include "engine/core/InputState.h"
+#include "engine/media/TextTag.h"
 #include "engine/widgets/GuiTextButton.h"
 #include "engine/widgets/WidgetSupport.h"
 #include "game/scene/SceneWidgets.h"
@@ -21,7 +22,7 @@ constexpr const char* TITLE = "选择录像";
 constexpr const char* EMPTY_TEXT = "录像目录中没有录像";
 constexpr uint32_t GROUND_COLOUR = 0xF4F0E6;
 constexpr uint32_t TITLE_COLOUR = 0x7A4A1E;
-constexpr uint32_t SELECTED_COLOUR = 0x3278DC;
+constexpr uint32_t SELECTED_COLOUR = 0xDC7832;
 constexpr uint32_t BORDER_COLOUR = 0x7A4A1E;
 constexpr int32_t MARGIN = 8;
 constexpr int32_t BUTTON_WIDTH = 64;
@@ -236,7 +237,8 @@ void CReplayFileList::Draw()
     canvas->DrawBorder(BORDER_COLOUR, 1);
     canvas->SetTextColour(TITLE_COLOUR, 255);
     canvas->DrawText(MARGIN, (TITLE_HEIGHT - FONT_SIZE) / 2, TITLE);
-    // Names are drawn as plain text: a file may be called anything.
+    // A file may be called anything: its name is drawn as it is, no part of
+    // it read as the renderer's tags.
     if (m_files.empty()) {
         canvas->SetTextColour(0x000000, 255);
         canvas->DrawText(MARGIN, TITLE_HEIGHT + (ROW_HEIGHT - FONT_SIZE) / 2, EMPTY_TEXT);
@@ -253,7 +255,8 @@ void CReplayFileList::Draw()
             canvas->SetBackgroundColour(GROUND_COLOUR);
         }
         canvas->SetTextColour(selected ? 0xFFFFFF : 0x000000, 255);
-        canvas->DrawText(MARGIN, top + (ROW_HEIGHT - FONT_SIZE) / 2, m_files[static_cast<size_t>(index)].name);
+        canvas->DrawText(MARGIN, top + (ROW_HEIGHT - FONT_SIZE) / 2,
+                         engine::EscapeCanvasText(m_files[static_cast<size_t>(index)].name));
     }
     canvas->Invalidate();
 }

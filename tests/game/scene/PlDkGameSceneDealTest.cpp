@@ -187,6 +187,14 @@ TEST_F(PlDkDealTest, AReplayNeitherOffersNorMakesAnArrangementOfTheRecordedHand)
     m_app.SetReplayMode(0);
 }
 
+TEST_F(PlDkDealTest, AResetTableShowsNoPointsLyingOnIt)
+{
+    m_scene->UpdateScorePanel(15);
+    ASSERT_TRUE(m_scene->GetScorePanel()->IsActive());
+    m_scene->ResetTable();
+    EXPECT_FALSE(m_scene->GetScorePanel()->IsActive());
+}
+
 TEST_F(PlDkDealTest, ARoundRecordsCardCountIsKeptWithinTheSpritesAndTheHand)
 {
     const struct {

@@ -7,6 +7,7 @@
 
 #include "engine/core/CanvasObject.h"
 #include "engine/core/EnginePath.h"
+#include "engine/media/TextTag.h"
 #include "engine/widgets/GuiButton.h"
 #include "engine/widgets/GuiProgressBar.h"
 #include "client/GameNotifyHandler.h"
@@ -415,7 +416,8 @@ TEST_F(ReplayPanelTest, TheOpenDialogRunsBesideTheEngineAndACancelledChoiceChang
     EXPECT_EQ(names[0].rfind("102/pldk/pldk_", 0), 0u) << names[0];
     EXPECT_EQ(names[1], "<c=255>odd.qvrep");
     const std::vector<std::string> texts = DrawnTexts();
-    EXPECT_NE(std::find(texts.begin(), texts.end(), "<c=255>odd.qvrep"), texts.end()) << "plain text";
+    EXPECT_NE(std::find(texts.begin(), texts.end(), engine::EscapeCanvasText("<c=255>odd.qvrep")), texts.end())
+        << "no colour tag";
     const CEngineObject* cancel = list->GetCancelButton();
     ClickAt(static_cast<int32_t>(cancel->GetX()), static_cast<int32_t>(cancel->GetY()));
     Run(500);
