@@ -442,6 +442,8 @@ protected:
     /// The chair rules take the turned card's holders from the table data.
     void ApplySeatSwap(const rules::TableGameData& data);
     void ShowTurnedCard(const rules::TableGameData& data);
+    /// The chat line naming the turned card's holder and the card.
+    void ChatTurnedCard(const rules::TableGameData& data);
     /// The own partner of the round being dealt (-1 without an own chair).
     [[nodiscard]] int DealtPartner(const rules::TableGameData& data) const;
     void FillCardCounter();

@@ -111,6 +111,15 @@ void CPlDkGameScene::PlaceSeatBoardsByChair()
     }
 }
 
+void CPlDkGameScene::ChatTurnedCard(const rules::TableGameData& data)
+{
+    const int holder = data.head[13];
+    if (IsChair(holder) && IsCardId(data.head_turned_card))
+        Chat(panel::FormatText(" <c=%d>%s<c=0>抓到翻牌<c=%d>%s\r\n", static_cast<int>(NAME_COLOUR),
+                               SeatMarkupName(holder).c_str(), static_cast<int>(CARD_COLOUR),
+                               GetCardName(data.head_turned_card).c_str()));
+}
+
 void CPlDkGameScene::ShowTurnedCard(const rules::TableGameData& data)
 {
     const int holder = data.head[13];
@@ -167,6 +176,8 @@ void CPlDkGameScene::StartDeal()
             }
         }
         SortHand(m_sort_type);
+        // The chat tells who turned the card up, as the live deal does.
+        ChatTurnedCard(data);
         // Every seat shows its card count, as after a live deal.
         for (int chair = 0; chair < SEATS; ++chair)
             RelayCards(chair);
@@ -218,11 +229,7 @@ void CPlDkGameScene::OnDealTick()
     s.row_index = k;
     if (k == TURNED_DEAL_INDEX) {
         ShowTurnedCard(data);
-        const int holder = data.head[13];
-        if (IsChair(holder) && IsCardId(data.head_turned_card))
-            Chat(panel::FormatText(" <c=%d>%s<c=0>抓到翻牌<c=%d>%s\r\n", static_cast<int>(NAME_COLOUR),
-                                   SeatMarkupName(holder).c_str(), static_cast<int>(CARD_COLOUR),
-                                   GetCardName(data.head_turned_card).c_str()));
+        ChatTurnedCard(data);
     }
     // k / SEATS stays below DEAL_MAX_ROUNDS, inside the 32 words of a hand.
     const int word = k / SEATS;

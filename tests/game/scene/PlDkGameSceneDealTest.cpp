@@ -107,7 +107,7 @@ TEST_F(PlDkDealTest, EachTickGivesTheNextSpriteToTheNextChairWithTheOwnAndOpenCa
     }
 }
 
-TEST_F(PlDkDealTest, AfterTheDealEverySeatShowsItsCardCountInAReplayAsAtALiveTable)
+TEST_F(PlDkDealTest, AfterTheDealEverySeatShowsItsCardCountAndTheTurnedCardInAReplayAsAtALiveTable)
 {
     for (const bool replay : { true, false }) {
         SCOPED_TRACE(replay ? "replay" : "live");
@@ -115,8 +115,11 @@ TEST_F(PlDkDealTest, AfterTheDealEverySeatShowsItsCardCountInAReplayAsAtALiveTab
         SetRound(27, 0, 1);
         m_scene->ClearTable();
         m_scene->ResetTable();
+        m_chat.lines.clear();
         m_scene->StartDeal();
         Run(4000);
+        // Who turned the card up is told, though a replay deals at once.
+        EXPECT_NE(ChatText().find("player0<c=0>抓到翻牌"), std::string::npos);
         // The partner step swapped two chairs: each count stands by its
         // own seat's plate, nearer to it than to any other.
         for (int view = 1; view < CPlDkGameScene::SEATS; ++view) {
