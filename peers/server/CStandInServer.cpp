@@ -26,6 +26,7 @@ namespace {
 constexpr size_t TABLE_HEAD_BYTES = 60;
 constexpr int32_t TABLE_CHAIRS = 4;
 constexpr size_t USER_START_BYTES = 32; ///< user id, room id, table number, chair
+constexpr size_t INFO_NOTICE_BYTES = 20; ///< a player-info notice of no entries
 /// A chat record: the seat block, the machine id, then the line's field of
 /// 62 bytes from byte 48.
 constexpr size_t CHAT_RECORD_BYTES = 128;
@@ -375,6 +376,10 @@ void CStandInServer::StartRound(net::CServerChannel& channel)
     }
     channel.SendNotification(GR_GAME_START, m_round.GetOutcome().start_record);
     Record(GR_GAME_START, m_round.GetOutcome().start_record);
+    for (int32_t i = 0; i < m_options.look_on_requests; ++i) {
+        const int chair = (m_chair + 1 + i % (CComputerRound::CHAIRS - 1)) % CComputerRound::CHAIRS;
+        channel.SendNotification(client::GR_ASK_LOOK_CARD, Words({ users[static_cast<size_t>(chair)] }));
+    }
     // The table deals; play begins when the deal is over (Tick).
     m_dealing = true;
     m_play_started = false;
@@ -432,6 +437,9 @@ void CStandInServer::EndRound(net::CServerChannel& channel)
 void CStandInServer::AfterTurn(net::CServerChannel& channel, const net::ServerMessage& message,
                                const RoundEvent* event)
 {
+    const std::vector<uint8_t> empty_info(INFO_NOTICE_BYTES, 0);
+    for (int32_t i = 0; i < m_options.notices_before_answer; ++i)
+        channel.SendNotification(client::GR_ID_211030, empty_info);
     if (message.answer_wanted != 0)
         channel.SendAnswer(message.serial, static_cast<uint32_t>(event ? client::GR_OK : client::GR_ERR_INVALID_PARAM), {});
     if (event == nullptr)

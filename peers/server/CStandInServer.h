@@ -31,7 +31,8 @@
 // and a
 // recording of each round as the client's chair received it, saved as the
 // client's recorder saves a replay (in the user data folder), logged as
-// "replay saved <path>".
+// "replay saved <path>". For measurements, a flood: look-on requests at
+// each round's start and notices before each answer to a turn.
 // Owner: the program's entry. Threads: the channel's thread calls the
 // handlers, the entry's thread calls Tick; both under one lock. The log is
 // written under a lock of its own.
@@ -56,6 +57,9 @@ struct ServerOptions {
     int32_t start_after_ms = -1; ///< the first round starts by itself this long after the log-on; -1: never
     int32_t next_round_after_ms = -1; ///< each next round starts by itself this long after a result; -1: never
     bool record = false;       ///< save each round as a replay of the client's chair
+    // A flooding server, for measuring the client under it:
+    int32_t look_on_requests = 0;       ///< look-on requests from the other chairs at each round's start
+    int32_t notices_before_answer = 0;  ///< empty player-info notices before each answer to a throw or pass
 };
 
 class CRoundRecording;

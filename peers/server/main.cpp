@@ -22,7 +22,8 @@
 namespace {
 
 constexpr const char* USAGE = "usage: pldk_server [--port N] [--log FILE] [--seconds N] [--turn-seconds N] "
-                              "[--start-after-ms N] [--next-round-after-ms N] [--record 0|1]";
+                              "[--start-after-ms N] [--next-round-after-ms N] [--record 0|1] "
+                              "[--look-on-requests N] [--notices-before-answer N]";
 
 std::atomic<bool> s_stop { false };
 
@@ -59,6 +60,10 @@ int main(int argc, char** argv)
             options.next_round_after_ms = static_cast<int32_t>(value);
         else if (name == "--record" && value <= 1)
             options.record = value == 1;
+        else if (name == "--look-on-requests" && value <= 1000000)
+            options.look_on_requests = static_cast<int32_t>(value);
+        else if (name == "--notices-before-answer" && value <= 1000000)
+            options.notices_before_answer = static_cast<int32_t>(value);
         else {
             std::fprintf(stderr, "pldk_server: %s\n", USAGE);
             return 2;

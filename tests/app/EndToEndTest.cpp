@@ -95,4 +95,23 @@ TEST_F(EndToEnd, TheClientPlaysARoundByItselfToTheServersSettlementAndItsReplayP
     EXPECT_EQ(SanitizerReports(), "");
 }
 
+TEST_F(EndToEnd, AFloodingServerLeavesTheClientPlayingAndAnswering)
+{
+    // Look-on requests pile on at the round's start, and a burst of notices
+    // more than the socket lets the client keep unhandled precedes every
+    // answer to the client's turns: each answer is still read in time.
+    const std::string port = StartServer({ "--look-on-requests", "3000", "--notices-before-answer", "4200" });
+    ASSERT_FALSE(port.empty()) << ServerLog();
+    ASSERT_TRUE(StartClient(port));
+    ASSERT_TRUE(WaitForRoundEnd(150000)) << Logs();
+    EXPECT_EQ(CloseClient(), 0) << HallLog();
+    EXPECT_EQ(StopServer(), 0);
+    const std::string server = ServerLog();
+    const std::string client = ClientLog();
+    EXPECT_GE(CountLines(server, "throw from chair 2: ") + CountLines(server, "pass from chair 2 taken"), 1u) << server;
+    EXPECT_EQ(client.find("got no answer"), std::string::npos) << client;
+    EXPECT_EQ(client.find("given up"), std::string::npos) << client;
+    EXPECT_EQ(SanitizerReports(), "");
+}
+
 } // namespace

@@ -107,12 +107,14 @@ protected:
     }
 
     /// Starts the stand-in server: turns of one second, the first round
-    /// starting by itself, the round saved as the client's replay.
-    [[nodiscard]] std::string StartServer()
+    /// starting by itself, the round saved as the client's replay; `more`
+    /// options after these.
+    [[nodiscard]] std::string StartServer(const std::vector<std::string>& more = {})
     {
-        m_server = platform::StartProcess(PLDK_SERVER_PROGRAM,
-                                          { "--port", "0", "--seconds", "175", "--log", m_server_log,
-                                            "--turn-seconds", "1", "--start-after-ms", "1500", "--record", "1" });
+        std::vector<std::string> options { "--port", "0", "--seconds", "175", "--log", m_server_log,
+                                           "--turn-seconds", "1", "--start-after-ms", "1500", "--record", "1" };
+        options.insert(options.end(), more.begin(), more.end());
+        m_server = platform::StartProcess(PLDK_SERVER_PROGRAM, options);
         std::string port;
         if (m_server)
             (void)WaitUntil([&] { return !(port = LineAfter(ServerLog(), "listening ")).empty(); }, 10000);
