@@ -32,6 +32,7 @@ namespace {
 using client::RefuseIfShort;
 using detail::MAX_BODY_CARDS;
 using detail::ReadCards;
+using detail::RefuseCardCount;
 using detail::SetActive;
 using detail::SetEnabled;
 
@@ -46,15 +47,6 @@ constexpr uint32_t FRAME_RATE = 30;
 constexpr double MOVE_FRAMES = 4.0;
 constexpr uint32_t CLOCK_PERIOD_MS = 1000;
 constexpr int32_t BIG_JOKER_VALUE = 15;
-
-/// Refuses message `id` when its card count lies outside 0..MAX_BODY_CARDS.
-bool RefuseCardCount(uint32_t id, int32_t count)
-{
-    if (count >= 0 && count <= MAX_BODY_CARDS)
-        return false;
-    client::CRefusalLog::Instance().Refuse(id, "%d cards, at most %d", count, MAX_BODY_CARDS);
-    return true;
-}
 
 } // namespace
 

@@ -123,8 +123,9 @@ bool CPlDkGameScene::OnSetHandCards(std::span<const uint8_t> body)
     platform::CByteReader in(body);
     in.Skip(4);
     const int32_t chair = in.ReadI32();
-    const std::vector<int32_t> cards = ReadCards(in, in.ReadI32());
-    if (client::RefuseIfShort(client::GR_HAND_CARDS, in))
+    const int32_t count = in.ReadI32();
+    const std::vector<int32_t> cards = ReadCards(in, count);
+    if (client::RefuseIfShort(client::GR_HAND_CARDS, in) || detail::RefuseCardCount(client::GR_HAND_CARDS, count))
         return false;
     if (RefuseUnlessChair(client::GR_HAND_CARDS, chair))
         return false;

@@ -1,6 +1,6 @@
 #pragma once
 // Small helpers of the card table's event code: card lists read from a server
-// body through its reader, and the buttons' shown and enabled states.
+// body through its reader (a count out of range refused), and the buttons' shown and enabled states.
 // Thread: UI thread. Hazards: none; every read is bounded.
 
 #include <cstdint>
@@ -8,6 +8,7 @@
 #include <span>
 #include <vector>
 
+#include "client/CRefusalLog.h"
 #include "engine/core/EngineObject.h"
 #include "engine/core/GuiObject.h"
 #include "engine/core/InputState.h"
@@ -28,6 +29,16 @@ inline constexpr int32_t MAX_BODY_CARDS = 64;
     for (int32_t& card : cards)
         card = in.ReadI32();
     return cards;
+}
+
+/// Refuses message `id` (one line in the refusal log) when a card count
+/// lies outside 0..MAX_BODY_CARDS; true when it did.
+[[nodiscard]] inline bool RefuseCardCount(uint32_t id, int32_t count)
+{
+    if (count >= 0 && count <= MAX_BODY_CARDS)
+        return false;
+    client::CRefusalLog::Instance().Refuse(id, "%d cards, at most %d", count, MAX_BODY_CARDS);
+    return true;
 }
 
 /// The input record an input route carries in param2 (null without one).

@@ -127,6 +127,8 @@ TEST_F(AbsurdContentsTest, EachIsRefusedOnceWithItsReasonAndChangesNothing)
         { "hand of three cards, two held",
           [&] { m_handler.Dispatch(client::GR_HAND_CARDS, Words({ 0, 0, 3, 7, 8 })); },
           "message 229580 refused: 20 bytes, at least 24 expected" },
+        { "hand of 65 cards", [&] { m_handler.Dispatch(client::GR_HAND_CARDS, Words({ 0, 1, 65 }, 12 + 4 * 65)); },
+          "message 229580 refused: 65 cards, at most 64" },
         { "short pass", [&] { m_handler.Dispatch(client::GR_PLAYER_PASSED, Words({ 0, 0, 1 }, 35)); },
           "message 223100 refused: 35 bytes, at least 36 expected" },
         { "game data without its head",
