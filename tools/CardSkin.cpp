@@ -260,12 +260,16 @@ std::vector<Picture> DrawFurniture(TextPen& pen, const Furniture& item)
     }
     case Kind::Board:
     case Kind::SeatPlate: {
-        // A seat plate's frames: normal, highlighted, hovered.
-        static constexpr std::array<uint32_t, 3> EDGES { 0xFF8C7A4Au, 0xFFF0D060u, 0xFFC8E0F0u };
-        const int count = item.kind == Kind::SeatPlate ? 3 : 1;
+        // A seat plate's frames as this game's board picks them, (marked ? 2
+        // : 0) + (hovered ? 1 : 0): normal, hovered (a light edge), marked
+        // (the turned card's team: a gold edge), marked and hovered (the gold
+        // edge on a lighter plate).
+        static constexpr std::array<uint32_t, 4> EDGES { 0xFF8C7A4Au, 0xFFC8E0F0u, 0xFFF0D060u, 0xFFF0D060u };
+        const int count = item.kind == Kind::SeatPlate ? 4 : 1;
         for (int f = 0; f < count; ++f) {
             Picture pic(w, h);
-            DrawPanel(pic, 0, 0, w, h, std::min(10.0, h / 4.0), item.colour, EDGES[size_t(f % 3)]);
+            const uint32_t body = f == 3 ? Shade(item.colour, 1.3) : item.colour;
+            DrawPanel(pic, 0, 0, w, h, std::min(10.0, h / 4.0), body, EDGES[size_t(f)]);
             frames.push_back(std::move(pic));
         }
         break;
@@ -292,8 +296,13 @@ std::vector<Picture> DrawFurniture(TextPen& pen, const Furniture& item)
     }
     case Kind::Badges:
     case Kind::Icon:
+        // An empty label is a clear frame (a strip indexed from 1).
         for (const std::u32string_view label : SplitBars(item.text)) {
             Picture pic(w, h);
+            if (label.empty()) {
+                frames.push_back(std::move(pic));
+                continue;
+            }
             DrawPanel(pic, 0, 0, w, h, h / 2.0, item.colour, GOLD);
             const int32_t text_h = std::max(6, int32_t(h * 0.5));
             pen.Draw(pic, label, w / 2.0, (h - text_h) / 2, text_h, w - h * 0.6, WHITE);
@@ -414,7 +423,8 @@ constexpr Furniture FURNITURE[] = {
     { "common.kor", "Player_MatchScore", Kind::Badges, 90, 20, U"积分|积分", 0xFF2C60AAu },
     { "common.kor", "bit_Duan", Kind::Badges, 44, 20,
       U"一段|二段|三段|四段|五段|六段|七段|八段|九段|十段|大师", 0xFF9A5A24u },
-    { "common.kor", "名次", Kind::Badges, 64, 30, U"头游|二游|三游|末游", 0xFFCC1622u },
+    // Frame = the finishing place, 1 the first: frame 0 is clear.
+    { "common.kor", "名次", Kind::Badges, 64, 30, U"|头游|二游|三游|末游", 0xFFCC1622u },
     { "common.kor", "复选框", Kind::CheckBox, 16, 16, U"", 0 },
     // The replay board stands on the table's centre, between the side seats'
     // plays and over the points lying on the table: the buttons in a row

@@ -144,7 +144,7 @@ void CPlDkSeatBoard::Draw()
     engine::CCanvasObject* canvas = GetCanvas();
     if (m_chair < 0 || canvas == nullptr)
         return;
-    DrawPlate((m_turned_mark ? 2 : 0) + (m_hover ? 1 : 0));
+    DrawPlate(static_cast<int32_t>(PlateFrame(m_turned_mark, m_hover)));
     const auto width = static_cast<int32_t>(canvas->GetWidth());
     const auto height = static_cast<int32_t>(canvas->GetHeight());
     m_text_x = width / 2 + 56;

@@ -31,6 +31,12 @@ public:
     static constexpr int32_t PORTRAIT_WIDTH = 135;
     static constexpr int32_t PORTRAIT_HEIGHT = 270;
     static constexpr uint32_t SCORE_STEP_MS = 30;
+    /// The frame of "PlayerBoardSmall" the board draws: the turned card's
+    /// team is marked, and the pointer over a plate lights it.
+    [[nodiscard]] static constexpr uint32_t PlateFrame(bool marked, bool hovered)
+    {
+        return (marked ? 2u : 0u) + (hovered ? 1u : 0u);
+    }
 
     explicit CPlDkSeatBoard(client::CPlDkApp& app);
 

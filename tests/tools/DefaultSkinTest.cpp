@@ -3,6 +3,9 @@
 #include "engine/core/NameKey.h"
 #include "engine/media/PpsCodec.h"
 #include "engine/media/ResourceModule.h"
+#include "game/rules/PlDkRecords.h"
+#include "game/scene/PlDkGameScene.h"
+#include "game/scene/PlDkSeatBoard.h"
 #include "game/scene/QrCodePanel.h"
 
 #include <gtest/gtest.h>
@@ -24,10 +27,18 @@ struct Expected {
 
 // Sizes are checked for the cards (the table's layout depends on them) and
 // for the pictures the info box draws at its own size (and the card counter's
-// board and menu button, whose count text must clear the button); the frame counts are
-// what the code indexes: buttons have four state frames, digit strips ten,
-// the seat plate three, a face strip 54.
+// board and menu button, whose count text must clear the button); the frame
+// counts are what the code indexes, in its order (the engine wraps a frame
+// past a strip's end, so a short strip shows another frame's picture):
+// buttons have four state frames, digit strips ten, a face strip 54; the
+// seat plate, the finishing places and the chat bubbles as many as the
+// table's own frame choices reach.
 constexpr uint16_t ANY = 0;
+constexpr uint32_t PLATE_FRAMES = scene::CPlDkSeatBoard::PlateFrame(true, true) + 1;
+/// The place is the frame, 1 the first: frame 0 is never shown.
+constexpr uint32_t PLACE_FRAMES = rules::PLDK_CHAIRS + 1;
+constexpr uint32_t CHAT_FRAMES =
+    *std::max_element(scene::CPlDkGameScene::CHAT_FRAMES.begin(), scene::CPlDkGameScene::CHAT_FRAMES.end()) + 1;
 constexpr Expected IMAGES[] = {
     { "common.kor", "牌正面50x68", 50, 68, 54 },  { "common.kor", "牌背面50x68", 50, 68, 1 },
     { "common.kor", "牌正面71x96", 71, 96, 54 },  { "common.kor", "牌背面71x96", 71, 96, 1 },
@@ -42,7 +53,7 @@ constexpr Expected IMAGES[] = {
     { "common.kor", "btn_SortType", ANY, ANY, 4 },  { "common.kor", "btn_AutoPlay", ANY, ANY, 4 },
     { "common.kor", "btn_CancelAutoPlay", ANY, ANY, 4 }, { "common.kor", "btn_CheckResult", ANY, ANY, 4 },
     { "common.kor", "btn_AskCardView", ANY, ANY, 4 }, { "common.kor", "btn_gameset_ok", ANY, ANY, 4 },
-    { "common.kor", "btn_gameset_cancel", ANY, ANY, 4 }, { "common.kor", "PlayerBoardSmall", ANY, ANY, 3 },
+    { "common.kor", "btn_gameset_cancel", ANY, ANY, 4 }, { "common.kor", "PlayerBoardSmall", ANY, ANY, PLATE_FRAMES },
     { "common.kor", "bit_gamesetboard", ANY, ANY, 1 }, { "common.kor", "游戏信息框", 160, 38, 1 },
     { "common.kor", "比赛信息框", ANY, ANY, 1 },    { "common.kor", "bit_BkgPattern", ANY, ANY, 1 },
     { "common.kor", "digit_restcard", ANY, ANY, 10 }, { "common.kor", "digit_Pen", ANY, ANY, 12 },
@@ -54,7 +65,7 @@ constexpr Expected IMAGES[] = {
     { "common.kor", "animation_Offline", ANY, ANY, 1 }, { "common.kor", "waitsolo", ANY, ANY, 1 },
     { "common.kor", "过牌提示", ANY, ANY, 1 },      { "common.kor", "炸弹图标", ANY, ANY, 1 },
     { "common.kor", "Player_MatchScore", ANY, ANY, 2 }, { "common.kor", "bit_Duan", ANY, ANY, 11 },
-    { "common.kor", "名次", ANY, ANY, 4 },          { "common.kor", "复选框", ANY, ANY, 2 },
+    { "common.kor", "名次", ANY, ANY, PLACE_FRAMES },          { "common.kor", "复选框", ANY, ANY, 2 },
     { "replay.kor", "Rep_bitBoard", ANY, ANY, 1 },  { "replay.kor", "Rep_Rrogressbar", ANY, ANY, 3 },
     { "replay.kor", "Rep_btnPlay", ANY, ANY, 4 },   { "replay.kor", "Rep_btnStop", ANY, ANY, 4 },
     { "replay.kor", "Rep_btnReset", ANY, ANY, 4 },  { "replay.kor", "Rep_btnPreStep", ANY, ANY, 4 },
@@ -68,7 +79,7 @@ constexpr Expected IMAGES[] = {
     { "frame.kor", "word_washturn", ANY, ANY, 6 },  { "frame.kor", "word_resttable", ANY, ANY, 11 },
     { "frame.kor", "animation_WaitArrangeTable", ANY, ANY, 1 },
     { "cardmaster.kor", "btn_Cardmaster", ANY, ANY, 4 }, { "common.kor", "btn_5TK", ANY, ANY, 4 },
-    { "common.kor", "chat", ANY, ANY, 5 },          { "common.kor", "分数", ANY, ANY, 10 },
+    { "common.kor", "chat", ANY, ANY, CHAT_FRAMES },          { "common.kor", "分数", ANY, ANY, 10 },
     { "common.kor", "digit_basescore", ANY, ANY, 10 }, { "common.kor", "游戏结果框", 500, 320, 1 },
     { "聊天框资源包.kor", "ScrollBar_VertBtn", ANY, ANY, 3 },
     { "聊天框资源包.kor", "ScrollBar_HorzLeftBtn", ANY, ANY, 4 },
@@ -176,5 +187,10 @@ TEST(DefaultSkin, EveryNamedImageIsInItsPackageAtItsSize)
         const bool face = std::string_view(expected.name).starts_with("牌正面");
         for (uint32_t frame = 0; face && frame < image.frames; ++frame)
             EXPECT_TRUE(CornerHasInk(image, frame, 12, 28)) << "frame " << frame;
+        // The places' strip shows nothing for no place; the first is frame 1.
+        if (std::string_view(expected.name) == "名次") {
+            EXPECT_TRUE(std::all_of(image.pixels.get(), image.pixels.get() + size_t(image.width) * image.height * 4,
+                                    [](uint8_t byte) { return byte == 0; }));
+        }
     }
 }
