@@ -185,6 +185,7 @@ void CCardGameScene::CreateSeatBoards(int chair_count)
     m_chair_count = std::clamp(chair_count, 0, MAX_VIEWS);
     m_chairs = NewChairMath(m_chair_count, App().Records().GetChairNO());
     m_hand = NewHandOperations(m_sprites, *m_chairs);
+    m_hand->SetCardCountPlacer([this](int chair, int count) { PlaceCardCount(chair, count); });
     for (int chair = 0; chair < m_chair_count; ++chair) {
         const int view = ChairToView(chair);
         if (view < 0 || view >= MAX_VIEWS)

@@ -258,8 +258,15 @@ public:
     virtual void OnBackgroundEvent(const engine::EngineEvent& event);
     virtual void OnBtnStart();
     /// The drag over the own cards ended (a click is a sweep of one card): the
-    /// swept cards become the selection, or are lowered when all were raised.
+    /// swept cards become the selection, or are lowered when all were raised;
+    /// AutoSelectPlay and MatchPlayType are the rules it applies.
     void ApplyDragSelection();
+    /// Completes a partial selection of the own hand (1 when it raised a play).
+    virtual int AutoSelectPlay();
+    /// The weakest play of `cards` of the masked types that beats `to_beat`
+    /// (1 with it in `found` and `out`), under the table's rules.
+    virtual int MatchPlayType(std::span<const int32_t> cards, std::span<int32_t> out, const rules::CardPlay& to_beat,
+                              rules::CardPlay& found, int32_t type_mask, int rule_flag);
     virtual void ApplySoundSetting();
     virtual void OnDealTick() {}
     virtual void StartDeal() {}
@@ -367,11 +374,13 @@ public:
     [[nodiscard]] virtual bool IsPartnerChair(int chair) const;
     /// The active chair of the game state (-1 without one).
     [[nodiscard]] int GetActiveChair() const;
-    /// The last play with its reading (chair -1 when the next player leads).
-    [[nodiscard]] const LastPlay& GetLastCardPlay() const { return m_last; }
-
-    /// The table's last play (chair -1 when the next player leads).
-    [[nodiscard]] virtual const TurnRecord& GetLastPlay() const { return m_last_play; }
+    /// The last play with its reading (chair -1 when the next player leads):
+    /// the scene's own record here; a game that keeps the last play in its
+    /// table data answers from there, so a scene that comes back to a
+    /// running round follows the play it finds.
+    [[nodiscard]] virtual LastPlay GetLastCardPlay() const { return m_last; }
+    /// The table's last play as its chair and cards (GetLastCardPlay's).
+    [[nodiscard]] TurnRecord GetLastPlay() const;
     /// A chair's last turn; an empty record (chair -1) in this class.
     [[nodiscard]] virtual const TurnRecord& GetChairTurnRecord(int chair) const
     {
@@ -379,6 +388,13 @@ public:
         return m_empty_record;
     }
     [[nodiscard]] virtual int GetCardSpriteCount() const { return SPRITE_POOL; }
+    /// Shows a chair's card count beside its hand (every renumbering of the
+    /// hand ends here); nothing in this class.
+    virtual void PlaceCardCount(int chair, int32_t count)
+    {
+        (void)chair;
+        (void)count;
+    }
     /// Publishes the card and board sizes and the table colours as engine
     /// settings (50013 to 50021) for the rest of the window.
     virtual void PublishCardMetrics(int32_t width, int32_t height);
@@ -475,7 +491,6 @@ protected:
     platform::CursorHandle m_hand_cursor { 0 };
     platform::CursorHandle m_arrow_cursor { 0 };
     TurnRecord m_empty_record;
-    TurnRecord m_last_play;
     LastPlay m_last;
     uint32_t m_last_select { 0 };
     rules::CardPlay m_hint_play;

@@ -319,9 +319,6 @@ bool CCardGameScene::OnCardsThrown(std::span<const uint8_t> body)
     m_last.play.count = count;
     std::fill(std::begin(m_last.play.cards), std::end(m_last.play.cards), -1);
     std::copy(cards->begin(), cards->end(), std::begin(m_last.play.cards));
-    m_last_play.chair = chair;
-    m_last_play.cards.fill(-1);
-    std::copy(cards->begin(), cards->end(), m_last_play.cards.begin());
 
     HidePlayButtons();
     PlayThrowSound(type, count);
@@ -372,7 +369,6 @@ bool CCardGameScene::OnPlayerPassed(std::span<const uint8_t> body)
     ShowPassMark(chair, PASS_TYPE);
     if ((*words)[5] != 0) {
         m_last = LastPlay {};
-        m_last_play = TurnRecord {};
         RetirePlayedCards(-1);
     }
     SetActiveChair(next, (*words)[8]);
@@ -466,7 +462,7 @@ void CCardGameScene::SetActiveChair(int chair, int32_t seconds)
     client::CGameStateHolder* state = GetGameState();
     const bool in_order = state != nullptr && (state->GetTableWord15() & TURN_ORDER_FLAG) != 0;
     if (CSeatBoard* board = GetSeatBoard(ChairToView(chair)); board != nullptr && m_clock != nullptr) {
-        const Point place = board->GetAnchorPoint(in_order ? (m_last.IsLeading() ? 1 : 0) : 2);
+        const Point place = board->GetAnchorPoint(in_order ? (GetLastCardPlay().IsLeading() ? 1 : 0) : 2);
         m_clock->MoveTo(place.x, place.y);
         m_clock->Invalidate();
     }
@@ -495,13 +491,14 @@ void CCardGameScene::StartTurn()
     (void)net::FlashMainWindow();
     // A prompt from an earlier turn says nothing about this one.
     HidePassPrompt();
-    const bool leading = m_last.IsLeading();
+    const LastPlay last = GetLastCardPlay();
+    const bool leading = last.IsLeading();
     engine::CGuiButton* throw_button = GetButton(Button::Throw);
     SetActive(throw_button, true);
     SetEnabled(throw_button, false);
     SetActive(GetButton(Button::Pass), !leading);
     SetActive(GetButton(Button::Hint), !leading);
-    if (CheckCardGameSelection(*m_hand, m_last).throw_enabled)
+    if (CheckCardGameSelection(*m_hand, last).throw_enabled)
         SetEnabled(throw_button, true);
     if (leading) {
         RetirePlayedCards(-1);
@@ -515,12 +512,12 @@ void CCardGameScene::StartTurn()
         std::array<int32_t, MAX_BODY_CARDS> out {};
         rules::CardPlay found;
         const bool beats = ClassifyCards(std::span<const int32_t>(hand.data(), static_cast<size_t>(n)), out,
-                                         m_last.play, found, HINT_RULE_MASK, 1)
+                                         last.play, found, HINT_RULE_MASK, 1)
             != 0;
         if (!beats) {
-            const bool big_joker = m_last.play.type == rules::CARD_TYPE_SINGLE
-                && rules::GetCardValue(m_last.play.cards[0]) == BIG_JOKER_VALUE;
-            if (n <= 3 && (n < m_last.play.count || big_joker)) {
+            const bool big_joker = last.play.type == rules::CARD_TYPE_SINGLE
+                && rules::GetCardValue(last.play.cards[0]) == BIG_JOKER_VALUE;
+            if (n <= 3 && (n < last.play.count || big_joker)) {
                 engine::EngineEvent pass;
                 engine::MakeEngineEvent(&pass, GetId(), GAMEMSG_AUTO_PASS, 0, 0);
                 (void)AddWaitTimeAction(AUTO_PASS_DELAY_MS, &pass);

@@ -310,12 +310,29 @@ void CCardGameScene::ApplyDragSelection()
             swept.push_back(i);
     // Swept cards that end up raised carry their raise time, so the pointer
     // resting on them does not tint them at once.
-    if (scene::ApplyDragSelection(*m_hand, m_last, true) == DragSelection::Raised)
+    const SweepRules rules {
+        [this] { return AutoSelectPlay(); },
+        [this](std::span<const int32_t> cards, std::span<int32_t> out, const rules::CardPlay& to_beat,
+               rules::CardPlay& found, int32_t type) { return MatchPlayType(cards, out, to_beat, found, type, 0); },
+    };
+    if (scene::ApplyDragSelection(*m_hand, GetLastCardPlay(), rules) == DragSelection::Raised)
         for (int i : swept)
             if (CCardSprite* sprite = GetSprite(i); sprite != nullptr && m_sprites.At(i).raised)
                 sprite->RaiseStamped();
     (void)LoadSound("Snd_HitCard", 1);
     CheckSelection();
+}
+
+int CCardGameScene::AutoSelectPlay()
+{
+    return m_hand != nullptr ? scene::AutoSelectPlay(*m_hand, GetLastCardPlay()) : 0;
+}
+
+int CCardGameScene::MatchPlayType(std::span<const int32_t> cards, std::span<int32_t> out,
+                                  const rules::CardPlay& to_beat, rules::CardPlay& found, int32_t type_mask,
+                                  int rule_flag)
+{
+    return scene::MatchPlayType(cards, out, to_beat, found, type_mask, rule_flag);
 }
 
 void CCardGameScene::OnBtnStart()

@@ -95,6 +95,16 @@ void CCardGameScene::AutoPlayStep()
     }
 }
 
+TurnRecord CCardGameScene::GetLastPlay() const
+{
+    const LastPlay last = GetLastCardPlay();
+    TurnRecord record;
+    record.chair = last.chair;
+    const std::span<const int32_t> cards = last.play.Cards();
+    std::copy_n(cards.begin(), std::min(cards.size(), record.cards.size()), record.cards.begin());
+    return record;
+}
+
 void CCardGameScene::OnTurnTimeout()
 {
     const client::CClientRecords& records = App().Records();
@@ -102,7 +112,7 @@ void CCardGameScene::OnTurnTimeout()
     if (records.IsLookOn() || GetActiveChair() != records.GetChairNO() || throw_button == nullptr
         || !throw_button->IsActive() || m_hand == nullptr)
         return;
-    if (m_last.IsLeading()) {
+    if (GetLastCardPlay().IsLeading()) {
         m_hand->LowerAllCards();
         (void)m_hand->RaiseLeadCards();
         CheckSelection();
@@ -118,7 +128,7 @@ void CCardGameScene::OnTurnTimeout()
         const int left = m_hand->GetHandCards(hand);
         if (r == 0)
             OnBtnPass();
-        else if (r == left || !IsPartnerChair(m_last.chair))
+        else if (r == left || !IsPartnerChair(GetLastCardPlay().chair))
             OnBtnThrow();
         else
             OnBtnPass();
@@ -129,7 +139,7 @@ void CCardGameScene::OnTurnTimeout()
 
 void CCardGameScene::SelectBeatingPlay()
 {
-    if (m_last.IsLeading() || m_hand == nullptr)
+    if (GetLastCardPlay().IsLeading() || m_hand == nullptr)
         return;
     m_hand->LowerAllCards();
     std::array<int32_t, MAX_BODY_CARDS> hand {};
@@ -148,7 +158,7 @@ void CCardGameScene::SelectBeatingPlay()
     };
     // Each search finds a stronger play, so the walk ends within the hand's
     // plays; the bound only guards against a rule table that repeats itself.
-    rules::CardPlay from = m_last.play;
+    rules::CardPlay from = GetLastCardPlay().play;
     for (int step = 0; step < 4 * MAX_BODY_CARDS * MAX_BODY_CARDS; ++step) {
         rules::CardPlay found;
         if (!search(from, found))
@@ -159,7 +169,7 @@ void CCardGameScene::SelectBeatingPlay()
         }
         from = found;
     }
-    if (search(m_last.play, m_hint_play))
+    if (search(GetLastCardPlay().play, m_hint_play))
         raise(m_hint_play);
 }
 
@@ -172,7 +182,7 @@ bool CCardGameScene::FindNoSplitHint()
     const std::span<const int32_t> cards(hand.data(), static_cast<size_t>(n));
     const auto counts = CountByValue(cards);
     // A copy: the walk never writes over the table's last play.
-    rules::CardPlay from = m_second_play.type != 0 ? m_second_play : m_last.play;
+    rules::CardPlay from = m_second_play.type != 0 ? m_second_play : GetLastCardPlay().play;
     std::array<int32_t, MAX_BODY_CARDS> out {};
     for (int step = 0; step < MAX_BODY_CARDS * MAX_BODY_CARDS; ++step) {
         rules::CardPlay found;
@@ -192,7 +202,7 @@ bool CCardGameScene::FindNoSplitHint()
 
 void CCardGameScene::OnBtnHint()
 {
-    if (m_last.IsLeading() || m_hand == nullptr)
+    if (GetLastCardPlay().IsLeading() || m_hand == nullptr)
         return;
     m_hand->LowerAllCards();
     if (FindNoSplitHint())
@@ -220,7 +230,7 @@ void CCardGameScene::OnBtnHint()
             return;
         }
     }
-    if (!search_from(m_last.play))
+    if (!search_from(GetLastCardPlay().play))
         OnBtnPass();
 }
 
@@ -230,7 +240,7 @@ void CCardGameScene::CheckSelection()
         return;
     engine::CGuiButton* throw_button = GetButton(Button::Throw);
     SetEnabled(throw_button, false);
-    if (CheckCardGameSelection(*m_hand, m_last).throw_enabled)
+    if (CheckCardGameSelection(*m_hand, GetLastCardPlay()).throw_enabled)
         SetEnabled(throw_button, true);
 }
 
@@ -256,7 +266,7 @@ int32_t CCardGameScene::ThrowSelection(std::span<const int32_t> cards)
 {
     const client::CClientRecords& records = App().Records();
     const int own = records.GetChairNO();
-    const std::optional<rules::CardPlay> play = ReadCardGameThrow(own, cards, m_last);
+    const std::optional<rules::CardPlay> play = ReadCardGameThrow(own, cards, GetLastCardPlay());
     auto* connection = App().Links().CardGameRequests();
     if (!play || connection == nullptr)
         return client::GR_CARD_REQUEST_NOT_SENT;
@@ -275,7 +285,7 @@ void CCardGameScene::OnBtnPass()
     HidePlayButtons();
     if (m_hand != nullptr)
         m_hand->LowerAllCards();
-    (void)SendPass(records.GetChairNO(), m_last.chair);
+    (void)SendPass(records.GetChairNO(), GetLastCardPlay().chair);
 }
 
 int32_t CCardGameScene::SendPass(int32_t chair, int32_t last_chair)

@@ -136,7 +136,7 @@ int AutoSelectPlay(CHandOperations& hand, const LastPlay& last)
     return 1;
 }
 
-DragSelection ApplyDragSelection(CHandOperations& hand, const LastPlay& last, bool auto_select)
+DragSelection ApplyDragSelection(CHandOperations& hand, const LastPlay& last, const SweepRules& sweep)
 {
     ICardSpriteSet& sprites = hand.Sprites();
     std::vector<int> swept;
@@ -160,11 +160,11 @@ DragSelection ApplyDragSelection(CHandOperations& hand, const LastPlay& last, bo
         sprites.At(i).drag_mark = false;
         sprites.Redraw(i);
     }
-    if (auto_select && AutoSelectPlay(hand, last))
+    if (sweep.complete && sweep.complete() != 0)
         return DragSelection::Raised;
     std::array<int32_t, PLAY_CARDS> raised {};
     const int n = hand.GetRaisedCards(raised);
-    if (swept.size() <= 1 || n <= 4)
+    if (swept.size() <= 1 || n <= 4 || !sweep.match)
         return DragSelection::Raised;
     std::array<int32_t, PLAY_CARDS> out {};
     std::optional<CardPlay> best;
@@ -173,7 +173,7 @@ DragSelection ApplyDragSelection(CHandOperations& hand, const LastPlay& last, bo
         for (int32_t type : { CARD_TYPE_TRIPLE_SEQ_PAIRS, CARD_TYPE_TRIPLE_PAIR, CARD_TYPE_TRIPLE_SEQ,
                               CARD_TYPE_PAIR_SEQ, CARD_TYPE_STRAIGHT }) {
             CardPlay found;
-            if (!MatchPlayType(raised, out, CardPlay {}, found, type, 0))
+            if (!sweep.match(raised, out, CardPlay {}, found, type))
                 continue;
             const int score = CHandOperations::CountValues(found.Cards()) * 1000 + found.count;
             if (score > best_score) {
@@ -183,7 +183,7 @@ DragSelection ApplyDragSelection(CHandOperations& hand, const LastPlay& last, bo
         }
     } else if (last.play.count >= 4) {
         CardPlay found;
-        if (ClassifyCards(raised, out, last.play, found, last.play.type, 0))
+        if (sweep.match(raised, out, last.play, found, last.play.type))
             best = found;
     }
     if (best) {

@@ -15,6 +15,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <span>
 
@@ -69,14 +70,28 @@ int AutoSelectPlay(CHandOperations& hand, const LastPlay& last);
 
 /// What a drag over the cards did.
 enum class DragSelection : uint8_t { Raised, Lowered };
+/// The rules a drag over the cards applies, those of the table's game.
+struct SweepRules {
+    /// Completes a partial selection (as AutoSelectPlay): 1 when it raised a
+    /// play. Empty: no completion.
+    std::function<int()> complete;
+    /// MatchPlayType with rule flag 0 (cards, out, play to beat, found, type
+    /// mask): the plays a sweep may become. A game gives its own rules, so
+    /// that a sweep never becomes a play the game does not accept.
+    std::function<int(std::span<const int32_t>, std::span<int32_t>, const rules::CardPlay&, rules::CardPlay&,
+                      int32_t)>
+        match;
+};
 /// The drag over the own cards has ended: the swept cards (drag-marked) are
-/// raised, completed by AutoSelectPlay when `auto_select`, and a sweep of
-/// more than one card that leaves more than four raised becomes the widest
-/// sequence (leading) or the weakest play of the last play's type
-/// (following a play of four or more cards); when every swept card was
-/// raised already, they are lowered. The caller plays the sound and runs
-/// the selection check.
-DragSelection ApplyDragSelection(CHandOperations& hand, const LastPlay& last, bool auto_select);
+/// raised, completed by the rules' completion, and a sweep of more than one
+/// card that leaves more than four raised becomes the widest sequence
+/// (leading) or the weakest play of the last play's type (following a play
+/// of four or more cards) that the rules' matcher finds among the raised
+/// cards; when every swept card was raised already, they are lowered. A
+/// click (a sweep of one card) raises or lowers that card alone unless the
+/// completion raises more. The caller plays the sound and runs the
+/// selection check.
+DragSelection ApplyDragSelection(CHandOperations& hand, const LastPlay& last, const SweepRules& sweep);
 
 /// The throw request: own user, room, table and chair, the next chair at
 /// `next_chair_word` (4 or 5), the play from word 12.

@@ -6,7 +6,8 @@
 // state, in ascending row index (ties in sprite order).
 //
 // Owner: the scene; holds references to its sprite set and chair maths,
-// which must outlive it. Thread: the UI thread only.
+// which must outlive it, and the scene's card-count placer (the scene's own
+// step, so the scene must outlive it too). Thread: the UI thread only.
 // Hazards: card lists are spans the caller sizes (normally 64 entries, -1
 // behind the last card); outputs never write past the span. A sprite index of
 // -1 means "none".
@@ -15,6 +16,7 @@
 #include "game/scene/ChairMath.h"
 
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <vector>
 
@@ -95,8 +97,15 @@ public:
     /// Gives a chair's hand sprites the sorted cards when their numbers
     /// match; answers 1 when it did.
     int SetChairCards(int chair, std::span<const int32_t> cards);
-    /// Where the scene shows a chair's card count; nothing here.
-    virtual void PlaceCardCount(int /*chair*/, int /*count*/) { }
+    /// Where the table shows a chair's card count (the last step of
+    /// RenumberHand); without one nothing is shown.
+    using CardCountPlacer = std::function<void(int chair, int count)>;
+    void SetCardCountPlacer(CardCountPlacer placer) { m_place_card_count = std::move(placer); }
+    void PlaceCardCount(int chair, int count) const
+    {
+        if (m_place_card_count)
+            m_place_card_count(chair, count);
+    }
 
 protected:
     /// The sort key of an own hand sprite: its row index for a type that
@@ -114,6 +123,7 @@ protected:
     ICardSpriteSet& m_sprites;
     const CChairMath& m_chairs;
     int32_t m_level;
+    CardCountPlacer m_place_card_count;
 };
 
 } // namespace scene

@@ -46,7 +46,6 @@ constexpr uint32_t COLOUR_KEY = 0xFF00FF;
 /// The follower link of parts that move, show and hide with their leader.
 constexpr uint32_t FOLLOW_ALL = 0x1BC0EB;
 /// The chat frame of each view (frames of "chat").
-constexpr uint32_t CHAT_FRAMES[CPlDkGameScene::SEATS] = { 2, 1, 4, 0 };
 /// The text's offset from its frame by view.
 constexpr int32_t CHAT_TEXT_OFFSET[CPlDkGameScene::SEATS] = { -14, 14, 14, -14 };
 /// The sort row's distances from the area's right edge.
@@ -266,7 +265,7 @@ void CPlDkGameScene::CreateBackground()
 
     for (int view = 0; view < SEATS; ++view) {
         engine::ImageRef frame;
-        GetImage(frame, CHAT_IMAGE, CHAT_FRAMES[view]);
+        GetImage(frame, CHAT_IMAGE, CHAT_FRAMES[static_cast<size_t>(view)]);
         engine::CCanvasObject* bubble = NewCanvasObject(frame.width, frame.height, COLOUR_KEY);
         m_bubble_frames[static_cast<size_t>(view)] = bubble;
         if (bubble == nullptr)
@@ -434,7 +433,7 @@ void CPlDkGameScene::LayoutScene()
         if (!in_order) {
             Place(m_clock, OFF_SCREEN, OFF_SCREEN);
         } else if (const CSeatBoard* board = IsChair(active) ? GetSeatBoard(ChairToView(active)) : nullptr) {
-            const Point at = board->GetAnchorPoint(m_last.IsLeading() ? 1 : 0);
+            const Point at = board->GetAnchorPoint(GetLastCardPlay().IsLeading() ? 1 : 0);
             Place(m_clock, at.x, at.y);
         }
     }
@@ -483,7 +482,6 @@ void CPlDkGameScene::ResetTable()
     m_game_over = false;
     m_chair_count = SEATS;
     m_last = LastPlay {};
-    m_last_play = TurnRecord {};
     m_timeout_ticks = 0;
     m_hint_index = 0;
     m_auto_play_off_time = 0;

@@ -109,6 +109,8 @@ public:
     static constexpr double CHAT_BUBBLE_DEPTH = 52000.0;
     static constexpr double SCORE_PANEL_DEPTH = 1000.0;
     static constexpr double SETTINGS_BOARD_DEPTH = 80000.0;
+    /// The frame of the image "chat" each view's chat bubble is drawn from.
+    static constexpr std::array<uint32_t, SEATS> CHAT_FRAMES { 2, 1, 4, 0 };
 
     explicit CPlDkGameScene(client::CGameApp& app);
     /// Stores the sort type in the application's SortType setting.
@@ -177,6 +179,13 @@ public:
     void CheckSelection() override;
     int32_t ThrowSelection(std::span<const int32_t> cards) override;
     virtual void LowerAllCards();
+    /// No completion of a partial selection: a click raises the card
+    /// clicked, never a play around it.
+    int AutoSelectPlay() override { return 0; }
+    /// This game's search (its hint order) over the types of its plays: a
+    /// sweep becomes only a play this game accepts.
+    int MatchPlayType(std::span<const int32_t> cards, std::span<int32_t> out, const rules::CardPlay& to_beat,
+                      rules::CardPlay& found, int32_t type_mask, int rule_flag) override;
 
     // ------------------------------------------------------------------
     // --- Events, buttons, chair rules (PlDkGameSceneEvents.cpp, PlDkGameSceneChairs.cpp)
@@ -248,7 +257,10 @@ public:
     // chair rules and layout helpers
     [[nodiscard]] int PrevChair(int chair) const override;
     [[nodiscard]] bool IsPartnerChair(int chair) const override;
-    [[nodiscard]] const TurnRecord& GetLastPlay() const override;
+    /// The last play kept in the table data (the scene's own record only
+    /// without a game state): a scene that comes back to a running round
+    /// follows the play the round holds.
+    [[nodiscard]] LastPlay GetLastCardPlay() const override;
     [[nodiscard]] const TurnRecord& GetChairTurnRecord(int chair) const override;
     /// A chair's turn words in the table data (null for no chair or state).
     [[nodiscard]] rules::ChairGroup* GetChairGroup(int chair) const;
@@ -263,7 +275,7 @@ public:
     void PublishCardMetrics(int32_t width, int32_t height) override;
     virtual void PlacePlayButtons();
     void ShowStartButton() override;
-    virtual void PlaceCardCount(int chair, int32_t count);
+    void PlaceCardCount(int chair, int32_t count) override;
     virtual void LayoutScoreCards(int chair);
     virtual void Select510K();
     virtual void SetSeatMark(int chair, bool on);

@@ -109,7 +109,15 @@ bool CPlDkGameScene::Contains(int32_t value, std::span<const int32_t> values, in
 
 // --- Records
 
-const TurnRecord& CPlDkGameScene::GetLastPlay() const { return m_last_play; }
+LastPlay CPlDkGameScene::GetLastCardPlay() const
+{
+    const client::CPlDkGameState* state = GetPlDkGameState();
+    if (state == nullptr)
+        return CCardGameScene::GetLastCardPlay();
+    // A chair outside the table (the server's word) leaves the lead open.
+    const rules::TableGameData& data = state->GetTableData();
+    return LastPlay { IsChair(data.last_play_chair) ? data.last_play_chair : -1, data.last_play };
+}
 
 const TurnRecord& CPlDkGameScene::GetChairTurnRecord(int chair) const
 {
@@ -138,7 +146,7 @@ void CPlDkGameScene::SetActiveChair(int chair, int32_t seconds)
     if (m_clock != nullptr) {
         const CSeatBoard* board = GetSeatBoard(ChairToView(chair));
         if (in_order && board != nullptr) {
-            const Point place = board->GetAnchorPoint(m_last.IsLeading() ? 1 : 0);
+            const Point place = board->GetAnchorPoint(GetLastCardPlay().IsLeading() ? 1 : 0);
             Place(m_clock, place.x, place.y);
         } else {
             Place(m_clock, OFF_SCREEN, OFF_SCREEN);
@@ -229,8 +237,7 @@ void CPlDkGameScene::RelayCards(int chair)
 {
     if (m_hand == nullptr || !IsChair(chair))
         return;
-    const int count = m_hand->RenumberHand(chair);
-    PlaceCardCount(chair, count);
+    (void)m_hand->RenumberHand(chair);
     LayoutScoreCards(chair);
 }
 
@@ -255,10 +262,12 @@ void CPlDkGameScene::PlaceCardCount(int chair, int32_t count)
     const int32_t side = view == 3 ? -1 : 1;
     // The displays are right-aligned: x is their right edge, so they end
     // COUNT_GAP before the fan on the right seat and start COUNT_GAP after
-    // it on the others, never under the cards.
+    // it on the others, never under the cards. Once places are shown they
+    // stand half their width further aside, away from the fan (to the left
+    // on the right seat), so that they stay beside it at every count.
     auto x = static_cast<int32_t>(card->GetX()) + side * (half_card + COUNT_GAP) + (side > 0 ? width : 0);
     if (m_game_over && points > 0)
-        x -= width / 2 + COUNT_GAP;
+        x += side * (width / 2 + COUNT_GAP);
     const auto y = static_cast<int32_t>(card->GetY());
     board->MoveCardCount(x, y);
     if (points > 0)

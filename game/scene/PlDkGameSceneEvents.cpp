@@ -460,7 +460,7 @@ void CPlDkGameScene::SetAutoPlayOff(int chair)
 
 bool CPlDkGameScene::AssistSelection()
 {
-    if (m_finder == nullptr || !m_finder->AssistSelection(m_last))
+    if (m_finder == nullptr || !m_finder->AssistSelection(GetLastCardPlay()))
         return false;
     CheckSelection();
     (void)LoadSound("Snd_HitCard", 1);
@@ -469,9 +469,9 @@ bool CPlDkGameScene::AssistSelection()
 
 void CPlDkGameScene::AssistSelectionAlt()
 {
-    if (m_finder == nullptr || m_last.IsLeading())
+    if (m_finder == nullptr || GetLastCardPlay().IsLeading())
         return;
-    m_finder->AssistSelectionAlt(m_last);
+    m_finder->AssistSelectionAlt(GetLastCardPlay());
     CheckSelection();
 }
 

@@ -45,6 +45,14 @@ int CPlDkGameScene::SearchHintLongFirst(std::span<const int32_t> hand, std::span
     return CPlDkPlayFinder::SearchHintLongFirst(hand, out, to_beat, found, type_mask, wild, suit);
 }
 
+int CPlDkGameScene::MatchPlayType(std::span<const int32_t> cards, std::span<int32_t> out,
+                                  const rules::CardPlay& to_beat, rules::CardPlay& found, int32_t type_mask,
+                                  int rule_flag)
+{
+    return SearchHint(cards, out, to_beat, found, type_mask & PLDK_HINT_MASK, rule_flag != 0 ? WILD_JOKERS : NO_WILD,
+                      -1);
+}
+
 void CPlDkGameScene::StartTurn()
 {
     if (App().IsReplayMode() || IsLookOn() || GetActiveChair() != OwnChair() || m_finder == nullptr)
@@ -57,11 +65,11 @@ void CPlDkGameScene::StartTurn()
     SetEnabled(throw_button, false);
     engine::CGuiButton* pass = GetButton(Button::Pass);
     engine::CGuiButton* hint = GetButton(Button::Hint);
-    const bool leading = m_last.IsLeading();
+    const bool leading = GetLastCardPlay().IsLeading();
     SetActive(pass, !leading);
     SetActive(hint, !leading);
     CheckSelection();
-    const TurnStart start = m_finder->StartTurn(OwnChair(), m_last);
+    const TurnStart start = m_finder->StartTurn(OwnChair(), GetLastCardPlay());
     if (start == TurnStart::Lead) {
         RetirePlayedCards(-1);
         SetEnabled(pass, false);
@@ -87,10 +95,10 @@ void CPlDkGameScene::OnBtnHint()
 {
     if (m_auto_play)
         OnBtnAutoPlay();
-    if (m_last.IsLeading() || m_finder == nullptr)
+    if (GetLastCardPlay().IsLeading() || m_finder == nullptr)
         return;
     LowerAllCards();
-    switch (m_finder->PressHint(m_last)) {
+    switch (m_finder->PressHint(GetLastCardPlay())) {
     case HintPress::Assisted:
         CheckSelection(); // brings the arrange buttons up to date
         (void)LoadSound("Snd_HitCard", 1);
@@ -114,7 +122,7 @@ void CPlDkGameScene::CheckSelection()
     UpdateArrangeButtons(); // a changed selection decides between 理牌 and 恢复
     engine::CGuiButton* throw_button = GetButton(Button::Throw);
     SetEnabled(throw_button, false);
-    const SelectionState state = m_finder->CheckSelection(m_last);
+    const SelectionState state = m_finder->CheckSelection(GetLastCardPlay());
     if (state.selected == 0) {
         m_hint_index = 0;
         return;
@@ -129,7 +137,7 @@ int32_t CPlDkGameScene::ThrowSelection(std::span<const int32_t> cards)
 {
     if (m_finder == nullptr)
         return THROW_NO_READING;
-    const std::optional<rules::CardPlay> play = m_finder->ReadThrow(cards, m_last);
+    const std::optional<rules::CardPlay> play = m_finder->ReadThrow(cards, GetLastCardPlay());
     if (!play)
         return THROW_NO_READING;
     auto* connection = App().Links().CardGameRequests();
@@ -198,7 +206,7 @@ void CPlDkGameScene::OnTurnTimeout()
     }
     const engine::CGuiButton* throw_button = GetButton(Button::Throw);
     if (throw_button != nullptr && throw_button->IsActive() && m_finder != nullptr) {
-        if (m_finder->PlayOnTimeout(m_last) == TimeoutPlay::Throw) {
+        if (m_finder->PlayOnTimeout(GetLastCardPlay()) == TimeoutPlay::Throw) {
             CheckSelection();
             OnBtnThrow();
         } else {

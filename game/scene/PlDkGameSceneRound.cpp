@@ -258,10 +258,6 @@ void CPlDkGameScene::SetLastPlay(int chair, const rules::CardPlay& play)
 {
     m_last.chair = chair;
     m_last.play = play;
-    m_last_play.chair = chair;
-    m_last_play.cards.fill(-1);
-    std::copy_n(std::begin(play.cards), std::min<size_t>(m_last_play.cards.size(), rules::PLAY_CARDS),
-                m_last_play.cards.begin());
     if (client::CPlDkGameState* state = GetPlDkGameState()) {
         state->GetTableData().last_play_chair = chair;
         state->GetTableData().last_play = play;

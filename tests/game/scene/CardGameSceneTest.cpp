@@ -687,11 +687,11 @@ TEST_F(TableEventTest, SequencesAreShownStrongestFirstUnlessSortedByCount)
 {
     using rules::test::Card;
     Throw(1, 2, rules::CARD_TYPE_STRAIGHT, { Card(5, 0), Card(6, 1), Card(7, 2), Card(8, 3), Card(9, 0) });
-    const TurnRecord& last = m_scene->GetLastPlay();
+    const TurnRecord last = m_scene->GetLastPlay();
     EXPECT_EQ((std::vector<int32_t> { last.cards[0], last.cards[4] }), (std::vector<int32_t> { Card(9, 0), Card(5, 0) }));
     // A pair keeps the server's order.
     Throw(2, 3, rules::CARD_TYPE_PAIR, { Card(5, 0), Card(5, 1) });
-    EXPECT_EQ(last.cards[0], Card(5, 0));
+    EXPECT_EQ(m_scene->GetLastPlay().cards[0], Card(5, 0));
 }
 
 TEST_F(TableEventTest, ThrowSoundsByTypeAndCount)

@@ -24,6 +24,7 @@
 #include "game/scene/PlDkPlayFinder.h"
 #include "game/scene/PlDkSeatBoard.h"
 #include "game/scene/SceneRecorders.h"
+#include "game/scene/TableMessages.h"
 #include "platform/ByteOrder.h"
 
 namespace scene::test {
@@ -53,42 +54,26 @@ public:
     std::vector<std::pair<int32_t, bool>> game_data;
 };
 
-// A record of 32-bit words (index, value); size in words.
-std::vector<uint8_t> Words(size_t size, const std::vector<std::pair<size_t, int32_t>>& words)
-{
-    std::vector<uint8_t> body(4 * size, 0);
-    for (const auto& [index, value] : words)
-        if (index < size)
-            platform::StoreU32LE(body.data() + 4 * index, static_cast<uint32_t>(value));
-    return body;
-}
-
 int32_t WordOf(const std::vector<uint8_t>& bytes, size_t index)
 {
     return 4 * index + 4 <= bytes.size() ? static_cast<int32_t>(platform::LoadU32LE(bytes.data() + 4 * index)) : -999;
 }
 
-// The play event 221170 as this game's handler hands it on (320 bytes).
-std::vector<uint8_t> PlayEvent(int32_t chair, int32_t next, int32_t type, std::vector<int32_t> cards,
-                               int32_t table_points = 0, int32_t place = 0, int32_t points_added = 0)
+// The cards as this game reads them (their first reading).
+rules::CardPlay ReadPlay(int32_t chair, const std::vector<int32_t>& cards)
 {
-    std::vector<std::pair<size_t, int32_t>> words { { 3, chair },  { 4, next },      { 6, place },
-                                                    { 7, 20 },     { 8, points_added }, { 9, table_points },
-                                                    { 12, type },  { 15, static_cast<int32_t>(cards.size()) } };
-    for (size_t i = 0; i < 64; ++i)
-        words.emplace_back(16 + i, i < cards.size() ? cards[i] : -1);
-    return Words(80, words);
+    rules::CPlDkTable table(0);
+    auto list = std::make_unique<rules::CardPlayList>();
+    list->Clear();
+    (void)table.AnalyseCards(chair, cards, *list, PLDK_HINT_MASK);
+    return list->plays[0];
 }
 
 // The play event of the cards as this game reads them (type, beat mask and
 // strength of their first reading).
 std::vector<uint8_t> ReadPlayEvent(int32_t chair, int32_t next, const std::vector<int32_t>& cards)
 {
-    rules::CPlDkTable table(0);
-    auto list = std::make_unique<rules::CardPlayList>();
-    list->Clear();
-    (void)table.AnalyseCards(chair, cards, *list, PLDK_HINT_MASK);
-    const rules::CardPlay& play = list->plays[0];
+    const rules::CardPlay play = ReadPlay(chair, cards);
     std::vector<uint8_t> event = PlayEvent(chair, next, play.type, cards);
     platform::StoreU32LE(event.data() + 4 * 13, static_cast<uint32_t>(play.beat_mask));
     platform::StoreU32LE(event.data() + 4 * 14, static_cast<uint32_t>(play.strength));
@@ -264,6 +249,87 @@ TEST_F(PlDkGameSceneTest, ScriptedRoundThroughTheTableEvents)
     EXPECT_EQ(m_chat.lines[4], " <c=2302755>[player2]" + std::string(12, ' ') + "<c=2302755>+0分\r\n");
     EXPECT_EQ(Sounds(), std::vector<std::string> { "Snd_GameWin" });
     EXPECT_FALSE(m_scene->GetClock()->IsActive());
+}
+
+// One click raises the card clicked, never a play around it, leading or
+// following; a sweep over several cards is never swapped for a play this
+// game does not accept (three with a pair).
+TEST_F(PlDkGameSceneTest, AClickRaisesTheCardClickedAndASweepNoForeignPlay)
+{
+    // 8 8 8 7 7 6, four 2s, a pair of 5s, a 4 and a Q.
+    Deal({ Card(7, 0), Card(7, 1), Card(7, 2), Card(6, 0), Card(6, 1), Card(5, 0), Card(1, 0), Card(1, 1), Card(1, 2),
+           Card(1, 3), Card(4, 0), Card(4, 1), Card(3, 0), Card(11, 0) },
+         14);
+    m_scene->LayoutScene();
+    const struct {
+        const char* name;
+        bool following_a_king;
+        std::vector<int32_t> swept;
+    } cases[] = {
+        { "pair, leading", false, { Card(4, 1) } },
+        { "triple, leading", false, { Card(7, 1) } },
+        { "bomb, leading", false, { Card(1, 2) } },
+        { "pair, following", true, { Card(4, 0) } },
+        { "triple, following", true, { Card(7, 2) } },
+        { "bomb, following", true, { Card(1, 3) } },
+        { "sweep", false, { Card(7, 0), Card(7, 1), Card(7, 2), Card(6, 0), Card(6, 1), Card(5, 0) } },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        m_scene->LowerAllCards();
+        m_scene->SetLastPlay(c.following_a_king ? 3 : -1,
+                             c.following_a_king ? ReadPlay(3, { Card(12, 2) }) : rules::CardPlay {});
+        const auto id = [&](int32_t card) {
+            return m_scene->GetSprite(m_scene->Hand()->FindSpriteByCard(card))->GetId();
+        };
+        (void)m_scene->OnEvent({ m_scene->GetId(), GAMEMSG_CARD_LBUTTON_DOWN, id(c.swept.front()), 0 });
+        for (const int32_t card : c.swept)
+            m_scene->Sprites().At(m_scene->Hand()->FindSpriteByCard(card)).drag_mark = true;
+        (void)m_scene->OnEvent({ m_scene->GetId(), GAMEMSG_CARD_LBUTTON_UP, id(c.swept.back()), 0 });
+        std::vector<int32_t> raised(64, -1);
+        raised.resize(static_cast<size_t>(m_scene->Hand()->GetRaisedCards(raised)));
+        std::sort(raised.begin(), raised.end());
+        std::vector<int32_t> swept = c.swept;
+        std::sort(swept.begin(), swept.end());
+        EXPECT_EQ(raised, swept);
+    }
+}
+
+// A player who comes back in the middle of a trick follows the play on the
+// table: pass and hint are offered and a single does not beat the pair.
+TEST_F(PlDkGameSceneTest, ComingBackMidTrickFollowsThePlayOnTheTable)
+{
+    rules::TableGameData& data = m_app.GetGameState().GetTableData();
+    SpreadRunningRound(data, 80, 0);
+    data.last_play_chair = 1;
+    data.last_play = ReadPlay(1, { Card(12, 2), Card(12, 3) });
+    m_scene->ResumeGame();
+    Hooks().OnTurnBegin({});
+    ASSERT_EQ(ActiveChair(), 0);
+    EXPECT_EQ(m_scene->GetLastCardPlay().chair, 1);
+    EXPECT_TRUE(Shows(Button::Pass));
+    EXPECT_TRUE(Shows(Button::Hint));
+    m_scene->Hand()->RaiseCards(std::vector<int32_t> { 4 });
+    m_scene->CheckSelection();
+    EXPECT_FALSE(Shows(Button::Throw));
+}
+
+// The first finishing place stands every side seat's count aside at once,
+// not only the count of the seat that finished.
+TEST_F(PlDkGameSceneTest, TheFirstPlaceStandsEverySideCountAside)
+{
+    rules::TableGameData& data = m_app.GetGameState().GetTableData();
+    SpreadRunningRound(data, 80, 0);
+    for (int chair = 0; chair < 4; ++chair)
+        data.hand_points[chair] = 25;
+    m_scene->ResumeGame();
+    const auto count_x = [this](int chair) { return m_scene->GetChairBoard(chair)->GetCardCount()->GetX(); };
+    const double before[] = { 0, 0, count_x(2), count_x(3) };
+    Hooks().OnCardsThrown(PlayEvent(1, 2, rules::CARD_TYPE_SINGLE, { 77 }, 0, 1));
+    for (const int chair : { 2, 3 }) {
+        const int32_t aside = m_scene->GetChairBoard(chair)->GetCountWidth() / 2 + 2;
+        EXPECT_EQ(count_x(chair) - before[chair], chair == 3 ? -aside : aside) << chair;
+    }
 }
 
 TEST_F(PlDkGameSceneTest, PassPromptOnlyWhenNothingBeatsEvenAfterAutoPlayWasCancelled)

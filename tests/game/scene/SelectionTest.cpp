@@ -130,18 +130,23 @@ TEST_F(SelectionTest, DragOverTheCardsRaisesTheWidestSequenceThenLowers)
     const std::vector<int32_t> cards = { Card(2, 0), Card(3, 1), Card(4, 2), Card(5, 3), Card(6, 0), Card(6, 1),
                                          Card(12, 2) };
     Deal(cards, {});
+    // The card-game table's matcher, without the completion.
+    const SweepRules generic { {}, [](std::span<const int32_t> c, std::span<int32_t> out, const CardPlay& to_beat,
+                                      CardPlay& found, int32_t type) {
+        return MatchPlayType(c, out, to_beat, found, type, 0);
+    } };
     for (int i = 0; i < 6; ++i)
         sprites.At(i).drag_mark = true;
-    EXPECT_EQ(ApplyDragSelection(hand, LastPlay {}, false), DragSelection::Raised);
+    EXPECT_EQ(ApplyDragSelection(hand, LastPlay {}, generic), DragSelection::Raised);
     EXPECT_EQ(Raised(), (std::vector<int32_t> { Card(2, 0), Card(3, 1), Card(4, 2), Card(5, 3), Card(6, 0) }));
     EXPECT_FALSE(sprites.At(5).drag_mark);
     for (int i = 0; i < 3; ++i)
         sprites.At(i).drag_mark = true;
-    EXPECT_EQ(ApplyDragSelection(hand, LastPlay {}, false), DragSelection::Lowered);
+    EXPECT_EQ(ApplyDragSelection(hand, LastPlay {}, generic), DragSelection::Lowered);
     EXPECT_EQ(Raised(), (std::vector<int32_t> { Card(5, 3), Card(6, 0) }));
     // One swept card is only raised.
     sprites.At(6).drag_mark = true;
-    EXPECT_EQ(ApplyDragSelection(hand, LastPlay {}, false), DragSelection::Raised);
+    EXPECT_EQ(ApplyDragSelection(hand, LastPlay {}, generic), DragSelection::Raised);
     EXPECT_EQ(Raised(), (std::vector<int32_t> { Card(5, 3), Card(6, 0), Card(12, 2) }));
 }
 

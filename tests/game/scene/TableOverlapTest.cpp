@@ -21,6 +21,7 @@
 #include "game/scene/ReplayPanel.h"
 #include "game/scene/SceneRecorders.h"
 #include "game/scene/SkinImages.h"
+#include "game/scene/TableMessages.h"
 
 namespace scene::test {
 namespace {
@@ -174,6 +175,8 @@ TEST_F(TableOverlapTest, MidRoundThePlatesAndDisplaysLeaveTheHandsClear)
 TEST_F(TableOverlapTest, AtARoundsEndTheCountsLeaveTheShownHandsClear)
 {
     ResumeMidRound();
+    // A finishing place stands the displays aside.
+    m_scene->GetTableHooks()->OnCardsThrown(PlayEvent(1, 2, rules::CARD_TYPE_SINGLE, { 77 }, 0, 1));
     rules::PlDkGameWinResult result {};
     for (int c = 0; c < 4; ++c) {
         std::fill(std::begin(result.cards_left[c]), std::end(result.cards_left[c]), -1);
@@ -194,6 +197,37 @@ TEST_F(TableOverlapTest, AtARoundsEndTheCountsLeaveTheShownHandsClear)
         ASSERT_TRUE(count->IsActive());
         ASSERT_EQ(count->GetValue(), static_cast<int32_t>(HandAt(view).size()));
         ExpectClear("card count", ScreenRect(*count), HandAt(view));
+    }
+}
+
+// As the side seats play their cards one by one, each seat's count and
+// points stand beside its fan at every count down to none, also once the
+// first finishing place has moved the displays aside.
+TEST_F(TableOverlapTest, AtEveryCountTheSideCountsStandBesideTheFans)
+{
+    rules::TableGameData& data = m_app.GetGameState().GetTableData();
+    SpreadRunningRound(data, rules::PLDK_TOTAL_CARDS, 0);
+    for (int chair = 0; chair < 4; ++chair)
+        data.hand_points[chair] = 25;
+    m_scene->ResumeGame();
+    Run();
+    for (int count = 26; count >= 0; --count) {
+        for (int chair = 1; chair < CPlDkGameScene::SEATS; ++chair) {
+            SCOPED_TRACE("view " + std::to_string(chair) + ", " + std::to_string(count) + " cards");
+            // The chair's deck card 4 i + chair; its place ends the game at 20.
+            const int32_t card = 4 * count + chair;
+            m_scene->GetTableHooks()->OnCardsThrown(
+                PlayEvent(chair, (chair + 1) % 4, rules::CARD_TYPE_SINGLE, { card }, 0, count == 20 ? 1 : 0));
+            Run();
+            const CPlDkSeatBoard* board = m_scene->GetPlDkSeatBoard(chair);
+            const std::vector<engine::EngineRect> hand = HandAt(chair);
+            ASSERT_EQ(hand.size(), static_cast<size_t>(count));
+            ASSERT_EQ(board->GetCardCount()->IsActive(), count > 0);
+            if (count == 0)
+                continue;
+            ExpectClear("card count", ScreenRect(*board->GetCardCount()), hand);
+            ExpectClear("points", ScreenRect(*board->GetPoints()), hand);
+        }
     }
 }
 
