@@ -9,7 +9,13 @@
 // main/video thread); it blocks until answered (modal, no message pumping).
 // The recorder may be called from any thread.
 // Hazards: without a display the SDL box cannot be shown; it then writes the
-// text to standard error and answers with the default button.
+// text to standard error and answers with the default button. While the
+// desktop box is up the calling thread handles none of its messages: its
+// windows are not drawn, no timer, socket message or close request is taken
+// and a signal to end the program waits until the box is answered. Use it
+// where no window is up yet (start-up questions) or for the program's own
+// faults, never for what a peer sends: the game window shows those on boxes
+// of its own that block nothing.
 
 #include <cstdint>
 #include <mutex>

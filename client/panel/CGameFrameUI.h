@@ -20,6 +20,13 @@
 // Hazards: bodies handed in come from the server: each is read field by
 // field with its length checked, and a short body shows nothing. Answers of
 // boards arrive as posted events, after the call that showed them returned.
+// No board waits for its answer (there is no nested message loop): a
+// server's message box stands above every other box and is the engine's
+// modal object while it is up, but the window keeps drawing and the
+// dispatcher keeps handling notifications meanwhile, so whoever asked for it
+// has long returned when its OK arrives, and the box goes with this frame
+// when the program ends. Only one is shown at a time; a flood of them keeps
+// MAX_SERVER_BOXES texts and refuses the rest.
 #include <array>
 #include <cstdint>
 #include <deque>
