@@ -275,7 +275,8 @@ void Bilinear(uint32_t* out, const BilinearRow& row)
     ScalarBilinear(out + i, rest);
 }
 
-constexpr RowKernels AVX2 { Kernels::Copy, Kernels::CopyCovered, Kernels::Blend, Kernels::Tint, Kernels::Fade, Gather, Bilinear };
+constexpr RowKernels AVX2 { Kernels::Copy, Kernels::CopyCovered, Kernels::Blend, Kernels::BlendRows, Kernels::Tint,
+                            Kernels::Fade, Gather, Bilinear };
 
 } // namespace
 

@@ -95,7 +95,8 @@ void MakeBilinearPicks(const int32_t* columns, int32_t count, std::vector<int32_
 
 namespace {
 
-constexpr RowKernels SCALAR { ScalarCopy, ScalarCopyCovered, ScalarBlend, ScalarTint, ScalarFade, ScalarGather, ScalarBilinear };
+constexpr RowKernels SCALAR { ScalarCopy, ScalarCopyCovered, ScalarBlend, BlendEachRow<ScalarBlend>, ScalarTint,
+                              ScalarFade, ScalarGather, ScalarBilinear };
 
 } // namespace
 

@@ -59,6 +59,11 @@ struct RowKernels {
     // The alpha rule without tint; opacity is 256 (a = alpha) or the opacity
     // byte (a = alpha * O >> 8).
     void (*blend)(uint32_t* target, const uint8_t* source, int32_t count, uint32_t opacity);
+    // The blend of `rows` rows of count pixels: each row after the first
+    // lies target_pitch pixels further in the target and source_pitch
+    // pixels further in the source.
+    void (*blend_rows)(uint32_t* target, size_t target_pitch, const uint8_t* source, size_t source_pitch,
+                       int32_t count, int32_t rows, uint32_t opacity);
     // The alpha rule with a tint for a 32-bit source.
     void (*tint)(uint32_t* target, const uint8_t* source, int32_t count, const BlendRule& rule);
     // The plain rule below full opacity for a 32-bit source without alpha
@@ -81,6 +86,15 @@ void ScalarTint(uint32_t* target, const uint8_t* source, int32_t count, const Bl
 void ScalarFade(uint32_t* target, const uint8_t* source, int32_t count, const BlendRule& rule);
 void ScalarGather(uint32_t* out, const uint8_t* row, const int32_t* columns, int32_t count, int32_t row_pixels);
 void ScalarBilinear(uint32_t* out, const BilinearRow& row);
+
+// blend_rows made of a blend kernel called once a row.
+template<void (*Blend)(uint32_t*, const uint8_t*, int32_t, uint32_t)>
+void BlendEachRow(uint32_t* target, size_t target_pitch, const uint8_t* source, size_t source_pitch, int32_t count,
+                  int32_t rows, uint32_t opacity)
+{
+    for (int32_t row = 0; row < rows; ++row)
+        Blend(target + size_t(row) * target_pitch, source + size_t(row) * source_pitch * 4, count, opacity);
+}
 
 // Null where the set was not built (not an x86-64 build).
 [[nodiscard]] const RowKernels* Sse2Kernels();

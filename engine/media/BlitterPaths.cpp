@@ -177,6 +177,12 @@ void DrawAlpha(const BlitSurface& d, const BlitSource& s, int32_t left, int32_t 
     if (s.kind == SourceKind::Bgra && !over_opaque) {
         // The common case (card sprites): whole rows through the kernels.
         const uint32_t opacity = rule.full ? 256 : rule.opacity_byte;
+        if (!scaled && !rule.has_tint) {
+            // The image's own rows, all in one call.
+            kernels.blend_rows(d.pixels + size_t(p.top) * size_t(d.width) + p.left, size_t(d.width),
+                               s.At(p.source_x, p.source_y), size_t(s.stride), p.width, p.height, opacity);
+            return;
+        }
         CRowReader rows(s, scaled, p.source_x, p.width);
         for (int32_t row = 0; row < p.height; ++row) {
             uint32_t* target = d.pixels + size_t(p.top + row) * size_t(d.width) + p.left;

@@ -162,7 +162,8 @@ void Fade(uint32_t* target, const uint8_t* source, int32_t count, const BlendRul
 
 // SSE2 has no variable shuffle of 32-bit lanes: scaled rows are made one
 // pixel at a time.
-constexpr RowKernels SSE2 { Lanes<Sse2Ops>::Copy, Lanes<Sse2Ops>::CopyCovered, Blend, Tint, Fade, ScalarGather, ScalarBilinear };
+constexpr RowKernels SSE2 { Lanes<Sse2Ops>::Copy, Lanes<Sse2Ops>::CopyCovered, Blend, BlendEachRow<Blend>, Tint, Fade,
+                            ScalarGather, ScalarBilinear };
 
 } // namespace
 

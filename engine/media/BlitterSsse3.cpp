@@ -42,8 +42,8 @@ struct Ssse3Ops : Sse2Ops {
 
 using Kernels = Lanes<Ssse3Ops>;
 
-constexpr RowKernels SSSE3 { Kernels::Copy, Kernels::CopyCovered, Kernels::Blend, Kernels::Tint, Kernels::Fade, ScalarGather,
-                             ScalarBilinear };
+constexpr RowKernels SSSE3 { Kernels::Copy, Kernels::CopyCovered, Kernels::Blend, Kernels::BlendRows, Kernels::Tint,
+                             Kernels::Fade, ScalarGather, ScalarBilinear };
 
 } // namespace
 

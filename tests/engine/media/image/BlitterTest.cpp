@@ -389,6 +389,41 @@ TEST(BlitterBlend, WideRowsMatchThePerPixelRules)
         EXPECT_EQ(k.pixels[i], (source[i] >> 24) ? source[i] : background[i]) << i;
 }
 
+// Rows of an image cut by the canvas's left and top edges, on a canvas wider
+// than the part drawn: each row blends its own image row, with every set.
+TEST(BlitterBlend, ClippedRowsMatchThePerPixelRules)
+{
+    constexpr int32_t W = 21;
+    constexpr int32_t H = 5;
+    uint32_t seed = 777;
+    const auto next = [&]() { return seed = seed * 1103515245u + 12345u; };
+    std::vector<uint32_t> source(size_t(W) * H);
+    for (uint32_t& pixel : source)
+        pixel = next() % 3 == 0 ? next() | 0xFF000000u : next();
+    const ImageRecord image = MakeBgra(W, H, source, IMAGE_FLAG_ALPHA);
+    Canvas background(30, 6);
+    for (uint32_t& pixel : background.pixels)
+        pixel = next();
+    for (const BlitInstructions set : { BlitInstructions::Scalar, BestBlitInstructions() }) {
+        for (const double opacity : { 1.0, 0.5 }) {
+            Canvas c = background;
+            DrawParams p = At(W / 2 - 1, H / 2, W, H);   // top left at (-2, -1)
+            BlitImage(c.Surface(), p, image, 0, 0, W, H, opacity, COLOUR_NONE, set);
+            blit::BlendRule rule;
+            rule.full = opacity >= 1.0;
+            rule.opacity_byte = uint32_t(std::min(opacity, 1.0) * 255);
+            for (int32_t y = 0; y < c.height; ++y) {
+                for (int32_t x = 0; x < c.width; ++x) {
+                    uint32_t expected = background.At(x, y);
+                    if (x + 2 < W && y + 1 < H)
+                        blit::AlphaPixel(expected, source[size_t(y + 1) * W + size_t(x + 2)], false, rule, false);
+                    ASSERT_EQ(c.At(x, y), expected) << int(set) << " " << opacity << " " << x << "," << y;
+                }
+            }
+        }
+    }
+}
+
 TEST(BlitterRotate, NearestRotationMatchesThePlainFormulaAtManyAngles)
 {
     // Every destination pixel against the rule written out directly: the
