@@ -125,6 +125,10 @@ void CGameFrameWnd::ApplyMaxTrackSize()
     native->GetClientSize(old_width, old_height);
     const auto [width, height] = GetMaxTrackSize();
     SetMaximumWindowSize(*native, width, height);
+    if (m_frame_ui != nullptr) {
+        const auto [min_width, min_height] = m_frame_ui->GetMinimumSize();
+        SetMinimumWindowSize(*native, min_width, min_height);
+    }
     // A window larger than its new limit shrinks at once, and the window
     // system reports no change of a size it was told: the engine is told here.
     int new_width = 0;

@@ -21,4 +21,10 @@ void SetMaximumWindowSize(platform::CNativeWindow& window, int32_t width, int32_
         SDL_SetWindowMaximumSize(sdl, width, height);
 }
 
+void SetMinimumWindowSize(platform::CNativeWindow& window, int32_t width, int32_t height)
+{
+    if (SDL_Window* sdl = window.GetSdlWindow(); sdl != nullptr && width > 0 && height > 0)
+        SDL_SetWindowMinimumSize(sdl, width, height);
+}
+
 } // namespace client

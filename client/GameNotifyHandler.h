@@ -10,6 +10,7 @@
 
 #include <array>
 #include <cstdint>
+#include <utility>
 #include <span>
 
 namespace client {
@@ -35,6 +36,9 @@ public:
     [[nodiscard]] virtual int32_t GetDefaultWidth() const = 0;
     [[nodiscard]] virtual int32_t GetDefaultHeight() const = 0;
     [[nodiscard]] virtual int32_t GetSizeFlag() const = 0;
+    /// The smallest size at which the frame lays out without overlaps: the
+    /// window is never made smaller (0 x 0: no limit).
+    [[nodiscard]] virtual std::pair<int32_t, int32_t> GetMinimumSize() const { return { 0, 0 }; }
 };
 
 } // namespace client

@@ -125,8 +125,11 @@ void CGameFrameUI::SetArea(const engine::EngineRect& area)
 void CGameFrameUI::OnAreaChanged()
 {
     // The host window tells its root of a new view size this way, without
-    // an area of its own: the frame then covers the whole view.
-    const engine::EngineRect view { 0, 0, GetViewWidth(), GetViewHeight() };
+    // an area of its own: the frame then covers the whole view, and never
+    // less than its smallest size (a view forced smaller shows its top left).
+    engine::EngineRect view { 0, 0, GetViewWidth(), GetViewHeight() };
+    if (!view.IsEmpty())
+        view = { 0, 0, std::max(view.right, MIN_WIDTH), std::max(view.bottom, MIN_HEIGHT) };
     if (m_area_follows_view && !view.IsEmpty() && view != GetArea()) {
         CGuiContainer::SetArea(view); // comes back here with the view's area
         return;
@@ -301,7 +304,8 @@ int32_t CGameFrameUI::GetDefaultWidth() const
         const auto desktop = platform::CNativeWindow::GetDesktopSize();
         work_width = desktop ? desktop->first : FALLBACK_WORK_AREA_WIDTH;
     }
-    return work_width < WIDE_WORK_AREA ? DEFAULT_WIDTH_SMALL : DEFAULT_WIDTH_LARGE;
+    // The small width is below the frame's smallest: the smallest serves.
+    return work_width < WIDE_WORK_AREA ? std::max(DEFAULT_WIDTH_SMALL, MIN_WIDTH) : DEFAULT_WIDTH_LARGE;
 }
 
 int CGameFrameUI::UpdateMaximizedFlag()

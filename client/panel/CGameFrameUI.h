@@ -86,6 +86,13 @@ public:
     static constexpr int32_t DEFAULT_WIDTH_SMALL = 800;
     static constexpr int32_t DEFAULT_WIDTH_LARGE = 1050;
     static constexpr int32_t DEFAULT_HEIGHT = 600;
+    /// The smallest frame at which the table beside the side panel lays out
+    /// without overlaps (narrower, the side seats' plays of five cards meet
+    /// across the table; lower, the plays meet and the clock covers them).
+    /// The window is never made smaller, and a view smaller than this is laid
+    /// out at this size from its top left corner.
+    static constexpr int32_t MIN_WIDTH = 825;
+    static constexpr int32_t MIN_HEIGHT = 560;
     static constexpr int32_t WIDE_WORK_AREA = 1280;
     static constexpr double POPUP_BASE_DEPTH = 90000.0;
     static constexpr double POPUP_DEPTH_STEP = 10.0;
@@ -160,6 +167,7 @@ public:
     /// 0: the default size is the main window's largest (the frame has no
     /// other size mode).
     [[nodiscard]] int32_t GetSizeFlag() const override { return 0; }
+    [[nodiscard]] std::pair<int32_t, int32_t> GetMinimumSize() const override { return { MIN_WIDTH, MIN_HEIGHT }; }
     /// The work-area width the default width follows (the desktop's unless set).
     void SetWorkAreaWidth(int32_t width) { m_work_area_width = width; }
     [[nodiscard]] int UpdateMaximizedFlag() override;

@@ -11,6 +11,7 @@
 #include <mutex>
 #include <stdexcept>
 
+#include <SDL2/SDL.h>
 #include <gtest/gtest.h>
 
 #include "client/CGameCommThread.h"
@@ -226,6 +227,7 @@ public:
     [[nodiscard]] int32_t GetDefaultHeight() const override { return 700; }
     int32_t size_flag = 0;
     [[nodiscard]] int32_t GetSizeFlag() const override { return size_flag; }
+    [[nodiscard]] std::pair<int32_t, int32_t> GetMinimumSize() const override { return { 640, 480 }; }
 };
 
 TEST(CommThread, TheMainWindowDrawsTheShownDialogOverTheEnginesFrame)
@@ -255,6 +257,11 @@ TEST(CommThread, TheMainWindowDrawsTheShownDialogOverTheEnginesFrame)
         CFakeFrameWindowUI frame;
         window.SetFrameUI(&frame);
         EXPECT_EQ(window.GetMaxTrackSize(), std::make_pair(1024, 700));
+        // The smallest is the frame's too: the window system keeps to it.
+        int min_width = 0;
+        int min_height = 0;
+        SDL_GetWindowMinimumSize(window.GetNativeWindow()->GetSdlWindow(), &min_width, &min_height);
+        EXPECT_EQ(std::make_pair(min_width, min_height), std::make_pair(640, 480));
         frame.size_flag = 1;
         EXPECT_NE(window.GetMaxTrackSize(), std::make_pair(1024, 700));
         window.SetFrameUI(nullptr);

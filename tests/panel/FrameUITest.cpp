@@ -62,7 +62,7 @@ TEST_F(PanelTest, DefaultSizeFollowsTheWorkArea)
     const struct {
         int32_t work_width;
         int32_t width;
-    } cases[] = { { 1024, 800 }, { 1279, 800 }, { 1280, 1050 }, { 1920, 1050 } };
+    } cases[] = { { 1024, 825 }, { 1279, 825 }, { 1280, 1050 }, { 1920, 1050 } }; // never below the smallest
     for (const auto& c : cases) {
         m_frame->SetWorkAreaWidth(c.work_width);
         EXPECT_EQ(m_frame->GetDefaultWidth(), c.width) << c.work_width;

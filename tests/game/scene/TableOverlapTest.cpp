@@ -2,7 +2,8 @@
 // beside it) with the default skin's pictures: what the player must read is
 // never covered. Mid-round the own plate stays off the own hand, and the side
 // seats' plates and card-count and points displays off their fans; before a
-// round the slogan's drawn part stays off the start button.
+// round the slogan's drawn part stays off the start button. The frame's
+// smallest size is the smallest at which none of it meets.
 #include <algorithm>
 #include <climits>
 #include <cmath>
@@ -11,6 +12,7 @@
 
 #include "engine/core/CanvasObject.h"
 #include "engine/core/ImageObject.h"
+#include "client/panel/CGameFrameUI.h"
 #include "engine/widgets/GuiButton.h"
 #include "engine/widgets/GuiDigitText.h"
 #include "engine/widgets/GuiProgressBar.h"
@@ -84,15 +86,16 @@ protected:
             "btn_StartGame", "slogan", "名次", "炸弹图标", "花_图标",
             "牌正面50x68", "牌背面50x68", "牌正面71x96", "牌背面71x96",
             "牌正面82x110", "牌背面82x110", "牌正面98x132", "牌背面98x132", "分数", "分", "不出",
+            "digiti_Clock",
         });
         LinkTable(m_app, m_chat, m_connection);
         MakeScene();
     }
     ~TableOverlapTest() override { m_engine.m_objects->DestroyObject(m_scene->GetId()); }
 
-    void MakeScene()
+    void MakeScene(const engine::EngineRect& table = TABLE)
     {
-        m_scene = AddScene<CPlDkGameScene>(TABLE);
+        m_scene = AddScene<CPlDkGameScene>(table);
         for (int view = 0; view < CPlDkGameScene::SEATS; ++view)
             m_scene->GetSeatBoard(view)->SetPlayer(view);
     }
@@ -139,10 +142,95 @@ protected:
                 << what << " " << Describe(rect) << " meets " << Describe(other);
     }
 
+    std::vector<std::string> OverlapsAt(int32_t width, int32_t height);
+
+    static constexpr int SEATS = CPlDkGameScene::SEATS;
     CChatSink m_chat;
     CRecordingConnection m_connection { m_app };
     CPlDkGameScene* m_scene {};
 };
+
+// What covers what on a table of the given size mid-round, five cards
+// played at each side seat: the clock at each seat's turn against every
+// seat's count, points, plate, hand and play; the plays of two seats.
+// What covers what on a table of width x height mid-round, five cards
+// played at each side seat: the clock at each of a seat's
+// places against every seat's count, points, plate, hand and play; hands and
+// plays of two seats; plates, counts and points against the hands; a hand
+// or play outside the table.
+std::vector<std::string> TableOverlapTest::OverlapsAt(int32_t width, int32_t height)
+{
+    m_engine.m_objects->DestroyObject(m_scene->GetId());
+    MakeScene({ 0, 0, width, height });
+    ResumeMidRound(5);
+    std::vector<std::pair<std::string, engine::EngineRect>> parts[SEATS];
+    for (int view = 0; view < SEATS; ++view) {
+        const std::string seat = std::to_string(view);
+        const CPlDkSeatBoard* board = m_scene->GetPlDkSeatBoard(view);
+        for (engine::CEngineObject* part : { static_cast<engine::CEngineObject*>(board->GetCardCount()),
+                                             static_cast<engine::CEngineObject*>(board->GetPoints()) })
+            if (part->IsActive())
+                parts[view].emplace_back(part == board->GetPoints() ? "points" : "count", ScreenRect(*part));
+        parts[view].emplace_back("plate", ScreenRect(*board->GetCanvas()));
+        for (const engine::EngineRect& card : HandAt(view))
+            parts[view].emplace_back("hand", card);
+        for (const engine::EngineRect& card : CardsAt(view, CARD_STATE_PLAYED))
+            parts[view].emplace_back("play", card);
+    }
+    std::vector<std::string> found;
+    const auto meet = [&found](const std::string& what, const engine::EngineRect& a, const engine::EngineRect& b) {
+        if (!a.IsEmpty() && !b.IsEmpty() && !engine::IntersectRects(a, b).IsEmpty())
+            found.push_back(what);
+    };
+    const engine::EngineRect table { 0, 0, width, height };
+    for (int view = 0; view < SEATS; ++view)
+        for (int mode = 0; mode < 3; ++mode) {
+            const Point place = m_scene->GetSeatBoard(view)->GetAnchorPoint(mode);
+            m_scene->GetClock()->MoveTo(place.x, place.y);
+            const engine::EngineRect clock = ScreenRect(*m_scene->GetClock());
+            for (int other = 0; other < SEATS; ++other)
+                for (const auto& [what, rect] : parts[other])
+                    // A seat's own play is put away when its turn comes.
+                    if (other != view || what != "play")
+                            meet("clock of " + std::to_string(view) + " over " + what + " of " + std::to_string(other),
+                             clock, rect);
+        }
+    for (int a = 0; a < SEATS; ++a)
+        for (int b = 0; b < SEATS; ++b)
+            for (const auto& [what_a, rect_a] : parts[a])
+                for (const auto& [what_b, rect_b] : parts[b])
+                    if (a != b && (what_b == "hand" || what_b == "play") && (a < b || what_a != what_b))
+                        meet(what_a + " of " + std::to_string(a) + " over " + what_b + " of " + std::to_string(b),
+                             rect_a, rect_b);
+    for (int view = 0; view < SEATS; ++view)
+        for (const auto& [what, rect] : parts[view])
+            if ((what == "hand" || what == "play") && engine::IntersectRects(rect, table) != rect)
+                found.push_back(what + " of " + std::to_string(view) + " outside the table");
+    std::sort(found.begin(), found.end());
+    found.erase(std::unique(found.begin(), found.end()), found.end());
+    return found;
+}
+
+// The frame's smallest size is the smallest at which the table beside the
+// side panel lays out clear; a little less in either direction is not.
+TEST_F(TableOverlapTest, TheFramesSmallestSizeIsTheSmallestThatLaysOutClear)
+{
+    constexpr int32_t TABLE_WIDTH = panel::CGameFrameUI::MIN_WIDTH - panel::CGameFrameUI::SIDE_PANEL_WIDTH;
+    constexpr int32_t HEIGHT = panel::CGameFrameUI::MIN_HEIGHT;
+    const struct {
+        int32_t width, height;
+        bool clear;
+    } cases[] = { { TABLE_WIDTH, HEIGHT, true },       { TABLE_WIDTH - 25, HEIGHT, false },
+                  { TABLE_WIDTH, HEIGHT - 20, false }, { 800 - 240, 500, false },
+                  { 1050 - 240, 600, true },           { TABLE_WIDTH + 200, HEIGHT + 100, true } };
+    for (const auto& c : cases) {
+        const std::vector<std::string> found = OverlapsAt(c.width, c.height);
+        std::string listed;
+        for (const std::string& line : found)
+            listed += line + "; ";
+        EXPECT_EQ(found.empty(), c.clear) << c.width << " x " << c.height << ": " << listed;
+    }
+}
 
 TEST_F(TableOverlapTest, MidRoundThePlatesAndDisplaysLeaveTheHandsClear)
 {
