@@ -64,8 +64,11 @@ void CAdvertBar::Create()
     }
     m_score_table = NewCanvasObject(1, 1, engine::WIDGET_COLOUR_KEY);
     m_score_bar = dynamic_cast<engine::CGuiScrollBar*>(RegisterObject(std::make_unique<engine::CGuiScrollBar>()));
-    if (m_score_bar != nullptr)
+    if (m_score_bar != nullptr) {
         m_score_bar->Create(GetId(), 1, SCROLL_BAR_HEIGHT, engine::CGuiScrollBar::Orientation::Horizontal, 0);
+        // The skin's bar, as the chat box has it, with its arrows.
+        m_score_bar->UseSkinParts();
+    }
     SetTableVisible(false);
     Layout();
     ShowAdvertTab();
@@ -86,6 +89,27 @@ int32_t CAdvertBar::GetScoreContentWidth() const
 {
     const int32_t rounds = std::clamp(m_app.Records().History().round_count, 0, client::RoundHistory::ROUNDS);
     return NAME_COLUMN_WIDTH + TOTAL_COLUMN_WIDTH + ROUND_COLUMN_WIDTH * rounds;
+}
+
+int32_t CAdvertBar::GetWholeRoundColumns() const
+{
+    const int32_t width = m_score_table != nullptr ? static_cast<int32_t>(m_score_table->GetWidth()) : 0;
+    return std::max(1, (width - NAME_COLUMN_WIDTH - TOTAL_COLUMN_WIDTH) / ROUND_COLUMN_WIDTH);
+}
+
+void CAdvertBar::ScrollScoreTo(double position)
+{
+    const int32_t rounds = std::clamp(m_app.Records().History().round_count, 0, client::RoundHistory::ROUNDS);
+    const int32_t whole = GetWholeRoundColumns();
+    const double last = std::max(0, rounds - whole) * double(ROUND_COLUMN_WIDTH);
+    m_scroll_x = std::clamp(std::round(position / ROUND_COLUMN_WIDTH) * ROUND_COLUMN_WIDTH, 0.0, last);
+    if (m_score_bar != nullptr) {
+        // The page is what shows whole, so the bar's end is the last round's.
+        const double page = NAME_COLUMN_WIDTH + TOTAL_COLUMN_WIDTH + whole * ROUND_COLUMN_WIDTH;
+        m_score_bar->SetPosition(m_scroll_x, page, std::max<double>(page, GetScoreContentWidth()), ROUND_COLUMN_WIDTH);
+        m_score_bar->Redraw();
+    }
+    DrawScoreHistory();
 }
 
 void CAdvertBar::Layout()
@@ -122,14 +146,11 @@ void CAdvertBar::Layout()
         m_score_table->MoveTo(left + width * 0.5, top + tab_height + table_height * 0.5);
     }
     if (m_score_bar != nullptr) {
+        // The bar's arrows stand at its ends, inside the panel's width.
         m_score_bar->SetSize(width, SCROLL_BAR_HEIGHT);
         m_score_bar->MoveTo(left + width * 0.5, top + tab_height + table_height + SCROLL_BAR_HEIGHT * 0.5);
-        const double total = GetScoreContentWidth();
-        m_scroll_x = std::clamp(m_scroll_x, 0.0, std::max(0.0, total - width));
-        m_score_bar->SetPosition(m_scroll_x, width, total, ROUND_COLUMN_WIDTH);
-        m_score_bar->Redraw();
     }
-    DrawScoreHistory();
+    ScrollScoreTo(m_scroll_x);
 }
 
 void CAdvertBar::DrawScoreHistory()
@@ -158,8 +179,8 @@ void CAdvertBar::DrawScoreHistory()
     const int32_t fixed = NAME_COLUMN_WIDTH + TOTAL_COLUMN_WIDTH;
     for (int32_t round = 0; round < rounds; ++round) {
         const int32_t x = round_x(round);
-        if (x + ROUND_COLUMN_WIDTH <= fixed || x >= width)
-            continue;
+        if (x < fixed || x + ROUND_COLUMN_WIDTH > width)
+            continue; // only whole columns: no fragment beside the total or at the edge
         table.DrawCentredText(x + ROUND_COLUMN_WIDTH / 2, header_height / 2, FormatText("第%d局", round + 1));
         for (int32_t chair = 0; chair < chairs; ++chair)
             table.DrawCentredText(x + ROUND_COLUMN_WIDTH / 2, header_height + row_height * chair + row_height / 2,
@@ -286,10 +307,12 @@ int CAdvertBar::OnEvent(const engine::EngineEvent& event)
         }
         return 1;
     case engine::VELOTRIX_EVENT_SCROLL_CHANGED:
-        if (event.param1 != 0) {
-            m_scroll_x = std::max(0.0, reinterpret_cast<const double*>(event.param1)[0]);
-            DrawScoreHistory();
-        }
+        if (event.param1 != 0)
+            ScrollScoreTo(reinterpret_cast<const double*>(event.param1)[0]);
+        return 1;
+    case engine::VELOTRIX_EVENT_SCROLL_LEFT:
+    case engine::VELOTRIX_EVENT_SCROLL_RIGHT:
+        ScrollScoreTo(m_scroll_x + (event.id == engine::VELOTRIX_EVENT_SCROLL_RIGHT ? 1 : -1) * ROUND_COLUMN_WIDTH);
         return 1;
     default:
         return CGuiContainer::OnEvent(event);

@@ -76,6 +76,9 @@ public:
     [[nodiscard]] engine::CGuiButton* GetScoreTabButton() const { return m_score_tab; }
     /// The history table's full width (name, total and one column per round).
     [[nodiscard]] int32_t GetScoreContentWidth() const;
+    /// How many round columns the table shows whole beside the name and total
+    /// (at least 1); it scrolls by whole columns and draws no part of one.
+    [[nodiscard]] int32_t GetWholeRoundColumns() const;
 
 protected:
     [[nodiscard]] client::CGameApp& GetApp() const { return m_app; }
@@ -97,6 +100,9 @@ private:
     /// Activates both tabs with only `tab` checked.
     void CheckTab(int32_t tab);
     void SetTableVisible(bool visible);
+    /// Scrolls the history to `position` (pixels), taken to the nearest whole
+    /// column within the rounds, and tells the bar.
+    void ScrollScoreTo(double position);
 
     client::CGameApp& m_app;
     double m_scroll_x { 0.0 };

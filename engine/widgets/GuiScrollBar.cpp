@@ -153,6 +153,22 @@ void CGuiScrollBar::SetTrackImage(const ImageRef& image)
     Redraw();
 }
 
+void CGuiScrollBar::UseSkinParts()
+{
+    const int32_t first = m_vertical ? SETTING_VERTICAL_PARTS : SETTING_HORIZONTAL_PARTS;
+    ImageRef parts[5];
+    for (int32_t i = 0; i < 5; ++i)
+        GetImage(parts[i], GetStringSetting(first + i), 0);
+    if (parts[0].IsValid())
+        SetTrackImage(parts[0]);
+    if (parts[1].IsValid())
+        SetThumbImage(parts[1]);
+    if (parts[2].IsValid())
+        SetThumbIcon(parts[2]);
+    MakeButton(End::First, parts[3], m_vertical ? VELOTRIX_EVENT_SCROLL_UP : VELOTRIX_EVENT_SCROLL_LEFT);
+    MakeButton(End::Second, parts[4], m_vertical ? VELOTRIX_EVENT_SCROLL_DOWN : VELOTRIX_EVENT_SCROLL_RIGHT);
+}
+
 void CGuiScrollBar::SetThumbImage(const ImageRef& image)
 {
     if (m_thumb != nullptr) {

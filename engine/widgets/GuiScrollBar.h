@@ -50,6 +50,10 @@ public:
     static constexpr uint32_t TRACK_COLOUR = 0x808040;
     static constexpr uint32_t ICON_LINK_FLAGS = 0x1980A2;
     static constexpr double DEFAULT_MIN_THUMB = 15.0;
+    /// The engine's string settings that name the skin's parts of a bar:
+    /// track, thumb, thumb pattern and the two arrow buttons, from here on.
+    static constexpr int32_t SETTING_VERTICAL_PARTS = 22;
+    static constexpr int32_t SETTING_HORIZONTAL_PARTS = 27;
 
     enum class Orientation { Horizontal, Vertical };
 
@@ -67,6 +71,10 @@ public:
     virtual void CreateLeftButton(const ImageRef& image);
     virtual void CreateRightButton(const ImageRef& image);
     virtual void SetTrackImage(const ImageRef& image);
+    /// The skin's parts for the bar's orientation (the string settings from
+    /// SETTING_VERTICAL_PARTS or SETTING_HORIZONTAL_PARTS), and its two arrow
+    /// buttons; a track, thumb or pattern the skin lacks keeps its plain drawing.
+    void UseSkinParts();
     virtual void SetThumbImage(const ImageRef& image);
     /// Track plus buttons, along the bar, each truncated.
     [[nodiscard]] virtual int32_t GetTotalLength() const;

@@ -15,8 +15,6 @@ constexpr uint32_t PLACED_LINK_FLAGS = 0x1980A3;
 constexpr uint32_t REDRAW_WAIT_FRAMES = 5;
 constexpr int32_t WEIGHT_NORMAL = 400;
 constexpr int32_t WEIGHT_BOLD = 700;
-constexpr int32_t SETTING_VERTICAL_BAR = 22;
-constexpr int32_t SETTING_HORIZONTAL_BAR = 27;
 constexpr int32_t DEFAULT_BAR_SIDE = 16; ///< across a bar whose skin image is missing
 constexpr uint32_t BAR_LINK_FLAGS = 0x190A3;
 
@@ -228,34 +226,20 @@ void CRichTextView::CreateScrollBar()
     CCanvasObject* back = GetBackCanvas();
     if (back == nullptr)
         return;
-    // The part images come from the string settings: back, thumb, thumb
-    // pattern and the two arrows, from key 22 (vertical) or 27 (horizontal).
-    const int32_t first_key = horizontal ? SETTING_HORIZONTAL_BAR : SETTING_VERTICAL_BAR;
-    ImageRef parts[5];
-    for (int32_t i = 0; i < 5; ++i)
-        GetImage(parts[i], GetStringSetting(first_key + i), 0);
-    const int32_t across = parts[0].IsValid() ? (horizontal ? parts[0].height : parts[0].width) : DEFAULT_BAR_SIDE;
+    // The skin's track gives the bar its thickness.
+    ImageRef track;
+    GetImage(track,
+             GetStringSetting(horizontal ? CGuiScrollBar::SETTING_HORIZONTAL_PARTS : CGuiScrollBar::SETTING_VERTICAL_PARTS),
+             0);
+    const int32_t across = track.IsValid() ? (horizontal ? track.height : track.width) : DEFAULT_BAR_SIDE;
     auto* bar = dynamic_cast<CGuiScrollBar*>(RegisterObject(std::make_unique<CGuiScrollBar>()));
     if (bar == nullptr)
         return;
     bar->Create(GetId(), horizontal ? 100 : across, horizontal ? across : 100,
                 horizontal ? CGuiScrollBar::Orientation::Horizontal : CGuiScrollBar::Orientation::Vertical, 0);
     back->AddFollower(bar, BAR_LINK_FLAGS);
-    if (parts[0].IsValid())
-        bar->SetTrackImage(parts[0]);
-    if (parts[1].IsValid())
-        bar->SetThumbImage(parts[1]);
-    if (parts[2].IsValid())
-        bar->SetThumbIcon(parts[2]);
-    if (horizontal) {
-        bar->CreateLeftButton(parts[3]);
-        bar->CreateRightButton(parts[4]);
-        m_hbar = bar->GetId();
-    } else {
-        bar->CreateUpButton(parts[3]);
-        bar->CreateDownButton(parts[4]);
-        m_vbar = bar->GetId();
-    }
+    bar->UseSkinParts();
+    (horizontal ? m_hbar : m_vbar) = bar->GetId();
     bar->Show(false);
     bar->Deactivate();
 }

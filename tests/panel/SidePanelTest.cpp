@@ -231,6 +231,47 @@ TEST_F(PanelTest, ScoreHistoryShowsEachRoundAndScrolls)
     EXPECT_TRUE(drawn("-35"));
 }
 
+// Wherever the bar is dragged, the table shows whole round columns only (no
+// fragment beside the total or at the edge); the bar's arrows step a round.
+TEST_F(PanelTest, ScoreHistoryScrollsByWholeRoundsAndItsArrowsStepOne)
+{
+    m_app->Records().History().round_count = 12;
+    CAdvertBar* bar = m_panel->GetAdvertBar();
+    bar->ShowScoreTab();
+    Run();
+    const auto headers = [this] {
+        std::vector<std::string> shown;
+        for (const auto& d : m_text->drawn)
+            if (d.text.rfind("第", 0) == 0)
+                shown.push_back(d.text);
+        return shown;
+    };
+    const int32_t whole = (240 - CAdvertBar::NAME_COLUMN_WIDTH - CAdvertBar::TOTAL_COLUMN_WIDTH) / CAdvertBar::ROUND_COLUMN_WIDTH;
+    ASSERT_EQ(bar->GetWholeRoundColumns(), whole);
+    const double total = bar->GetScoreContentWidth();
+    for (double position = 0; position <= total - 240; position += 10) {
+        const double values[3] = { position, 240.0, total };
+        m_text->drawn.clear();
+        bar->SendEvent(engine::EngineEvent { bar->GetId(), engine::VELOTRIX_EVENT_SCROLL_CHANGED,
+                                             reinterpret_cast<uintptr_t>(values), 0 });
+        EXPECT_EQ(headers().size(), size_t(whole)) << position;
+    }
+    const struct {
+        uint32_t arrow;
+        const char* first;
+    } steps[] = { { engine::VELOTRIX_EVENT_SCROLL_LEFT, "第10局" }, { engine::VELOTRIX_EVENT_SCROLL_LEFT, "第9局" },
+                  { engine::VELOTRIX_EVENT_SCROLL_RIGHT, "第10局" } };
+    for (const auto& step : steps) {
+        m_text->drawn.clear();
+        bar->SendEvent(engine::EngineEvent { bar->GetId(), step.arrow, 0, 0 });
+        ASSERT_FALSE(headers().empty());
+        EXPECT_EQ(headers().front(), step.first);
+    }
+    // The bar carries the skin's arrows at its ends.
+    EXPECT_NE(bar->GetScoreBar()->GetFirstButton(), nullptr);
+    EXPECT_NE(bar->GetScoreBar()->GetSecondButton(), nullptr);
+}
+
 TEST_F(PanelTest, JpegFilesHoldThePictureTopRowFirst)
 {
     // Eight red rows on top, eight blue ones below (whole blocks, so the
