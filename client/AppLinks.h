@@ -16,6 +16,7 @@
 #include <string_view>
 
 #include "client/UserRecords.h"
+#include "engine/core/CanvasServices.h"
 #include "engine/core/EngineEvent.h"
 #include "engine/core/EngineRect.h"
 #include "platform/Message.h"
@@ -34,15 +35,19 @@ inline constexpr uint32_t GAMEMSG_ID_80000026 = 80000026; ///< to the match list
 inline constexpr uint32_t GAMEMSG_ID_80000028 = 80000028; ///< param1: the round event word
 inline constexpr uint32_t GAMEMSG_PLAYER_CHAT = 80000058;   ///< param1: the body (span)
 inline constexpr uint32_t GAMEMSG_CHAT_RECORD = 80000059;   ///< param1: the body (span)
-inline constexpr uint32_t GAMEMSG_ADVERT_URL = 80000060;    ///< param1: a system payload with the address
+inline constexpr uint32_t GAMEMSG_ADVERT_URL = 80000060;    ///< param1: the address (const std::string*, borrowed)
 inline constexpr uint32_t GAMEMSG_AMULET_NOTICE = 80000061; ///< param1: the body (span)
 inline constexpr uint32_t GAMEMSG_ADVERT_CYCLE = 80000062;  ///< the advert bar's auto-cycle step
+inline constexpr uint32_t GAMEMSG_NOTICE_TEXT = 80000064;   ///< param1: a downloaded notice (const char*, borrowed)
 inline constexpr uint32_t GAMEMSG_FRAME_HELP = 80000065;    ///< the frame's help button
 inline constexpr uint32_t GAMEMSG_MATCH_SIGNUP = 80000066;  ///< the sign-up button
 inline constexpr uint32_t GAMEMSG_MATCH_GIVEUP = 80000067;  ///< the give-up button
 
 /// The six values of a message board: text, answer event, second event and
 /// three further values (the seconds it stays, its style, its picture).
+/// The text of every board is plain unless it is markup by design (a
+/// server's formatted text, the program's own markup): a board that names a
+/// player stays Plain.
 struct MessageBoardRequest {
     std::string text;
     engine::EngineEvent answer_event {};
@@ -50,6 +55,7 @@ struct MessageBoardRequest {
     int32_t seconds = 0;
     int32_t style = 0;
     std::string picture;
+    engine::TextKind kind = engine::TextKind::Plain;
 };
 
 /// A message board whose answers close the main window or quit.
@@ -58,6 +64,7 @@ struct ExitBoardRequest {
     int32_t seconds = 0;
     int32_t style = 0;
     std::string picture; ///< empty: none
+    engine::TextKind kind = engine::TextKind::Plain;
 };
 
 /// As ExitBoardRequest, with a web address its first button opens.
@@ -70,6 +77,7 @@ struct ExitUrlBoardRequest {
     int32_t value6 = 0;
     std::string first_button;
     std::string second_button;
+    engine::TextKind kind = engine::TextKind::Plain;
 };
 
 /// What the table scene asks of the frame UI it sits in.

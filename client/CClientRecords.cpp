@@ -1,8 +1,8 @@
 #include "client/CClientRecords.h"
 
 #include "client/ClientText.h"
-#include "engine/media/TextTag.h"
 #include "engine/widgets/RichTextView.h"
+#include "platform/Text.h"
 
 namespace client {
 
@@ -28,13 +28,25 @@ Record* RecordAt(Record (&records)[N], int index)
     return index >= 0 && static_cast<size_t>(index) < N ? &records[index] : nullptr;
 }
 
-std::string DisplayName(const GameUserRecord& user)
+// A name field's text on one line: control bytes and a character cut by
+// the field's end are dropped; a two-byte character stays whole.
+template <size_t N>
+std::string NameField(const char (&field)[N])
 {
-    std::string name = FieldText(user.name);
-    const std::string second = FieldText(user.second_name);
-    if (!second.empty())
-        name += "[" + second + "]";
-    return name;
+    const std::string text = FieldText(field);
+    std::string out;
+    out.reserve(text.size());
+    for (size_t at = 0; at < text.size(); ++at) {
+        const auto byte = static_cast<unsigned char>(text[at]);
+        if (platform::IsGbkLeadByte(text[at])) {
+            if (at + 1 < text.size())
+                out.append(text, at, 2);
+            ++at;
+        } else if (byte >= 0x20 && byte != 0x7F) {
+            out.push_back(text[at]);
+        }
+    }
+    return out;
 }
 
 } // namespace
@@ -95,27 +107,20 @@ int32_t CClientRecords::GetUserChairNO(int32_t user_id) const
     return user ? user->chair : -1;
 }
 
-std::string CClientRecords::GetUserName(int32_t user_id) const
+std::string CClientRecords::GetName(const GameUserRecord* user, NameKind kind)
 {
-    const GameUserRecord* user = FindUser(user_id);
-    return user ? FieldText(user->name) : std::string();
-}
-
-std::string CClientRecords::GetUserDisplayName(int32_t user_id) const
-{
-    const GameUserRecord* user = FindUser(user_id);
-    return user ? engine::EscapeCanvasText(DisplayName(*user)) : std::string();
+    if (user == nullptr)
+        return {};
+    std::string name = NameField(user->name);
+    const std::string second = NameField(user->second_name);
+    if (kind == NameKind::Display && !second.empty())
+        name += "[" + second + "]";
+    return name;
 }
 
 std::string CClientRecords::GetMarkupName(const GameUserRecord* user, NameKind kind)
 {
-    if (user == nullptr)
-        return {};
-    std::string name = engine::EscapeMarkup(FieldText(user->name));
-    const std::string second = engine::EscapeMarkup(FieldText(user->second_name));
-    if (kind == NameKind::Display && !second.empty())
-        name += "[" + second + "]";
-    return name;
+    return engine::EscapeMarkup(GetName(user, kind));
 }
 
 bool CClientRecords::IsSeatedUser(int32_t user_id) const { return FindSeatedUser(user_id) != nullptr; }
@@ -155,18 +160,6 @@ int32_t CClientRecords::GetSeatUserID(int chair) const
 {
     const GameUserRecord* seat = Seat(chair);
     return seat ? seat->user_id : 0;
-}
-
-std::string CClientRecords::GetSeatUserName(int chair) const
-{
-    const GameUserRecord* seat = Seat(chair);
-    return seat ? engine::EscapeCanvasText(FieldText(seat->name)) : std::string();
-}
-
-std::string CClientRecords::GetSeatDisplayName(int chair) const
-{
-    const GameUserRecord* seat = Seat(chair);
-    return seat ? engine::EscapeCanvasText(DisplayName(*seat)) : std::string();
 }
 
 int32_t CClientRecords::GetSeatDuan(int chair) const

@@ -130,11 +130,6 @@ public:
     [[nodiscard]] const GameUserRecord* FindUser(int32_t user_id) const;
     [[nodiscard]] GameUserRecord* FindUser(int32_t user_id);
     [[nodiscard]] int32_t GetUserChairNO(int32_t user_id) const; ///< -1 when unknown
-    [[nodiscard]] std::string GetUserName(int32_t user_id) const;
-    /// The name (with "[second name]") as a canvas draws it: the tags a name
-    /// could open are escaped (engine::EscapeCanvasText), like the seat
-    /// names below; for the chat use GetMarkupName.
-    [[nodiscard]] std::string GetUserDisplayName(int32_t user_id) const;
     [[nodiscard]] bool IsSeatedUser(int32_t user_id) const;
     [[nodiscard]] bool IsLookOnUser(int32_t user_id) const;
     [[nodiscard]] bool HasUserFlag1000(int32_t user_id) const;
@@ -142,19 +137,20 @@ public:
     [[nodiscard]] const TablePlayerRecord* FindTablePlayer(int32_t user_id) const;
     [[nodiscard]] int32_t GetUserValue41(int32_t user_id) const; ///< 0 when unknown
 
-    /// A player's name as chat markup, the one road by which a name from the
-    /// server reaches a chat line or any other markup: each name field is
-    /// escaped on its own (markup bytes show as themselves, control bytes
-    /// and a character cut by the field's end are dropped). Empty for none;
-    /// pass FindUser(id) or Seat(chair).
+    /// A player's name (NameKind::Display adds "[second name]"), the one name
+    /// getter: the server's text on one line (control bytes and a character
+    /// cut by the field's end are dropped), not escaped. It is plain text:
+    /// a canvas draws it with DrawPlainText, a board shows it in a text of
+    /// engine::TextKind::Plain. Empty for none; pass FindUser(id) or Seat(chair).
+    [[nodiscard]] static std::string GetName(const GameUserRecord* user, NameKind kind);
+    /// The same as chat markup (engine::EscapeMarkup), the one road by which
+    /// a name reaches a chat line or any other rich-text markup: markup bytes
+    /// show as themselves.
     [[nodiscard]] static std::string GetMarkupName(const GameUserRecord* user, NameKind kind);
 
-    // Lookups by chair; an empty or out-of-range chair gives 0, "" or -1.
-    // The names are for drawing on a canvas (escaped as GetUserDisplayName).
+    // Lookups by chair; an empty or out-of-range chair gives 0 or -1.
     [[nodiscard]] int32_t GetSeatUserID(int chair) const;
     [[nodiscard]] bool IsChairOccupied(int chair) const { return GetSeatUserID(chair) != 0; }
-    [[nodiscard]] std::string GetSeatUserName(int chair) const;
-    [[nodiscard]] std::string GetSeatDisplayName(int chair) const;
     [[nodiscard]] int32_t GetSeatDuan(int chair) const;
 
     // Conversions between the server's layouts and the seat records.

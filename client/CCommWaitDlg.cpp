@@ -190,7 +190,9 @@ void CCommWaitDlg::DrawText(const PixelTarget& target, const PixelRect& rect) co
     engine::CanvasTextStyle style;
     style.color = 0xFF000000u | TEXT_COLOR;
     style.font_height = TEXT_HEIGHT;
-    drawer->DrawText(style, target.pixels, target.width, target.height, rect.left + MARGIN, rect.top + MARGIN, m_text);
+    // The text may name a player: it is shown as written.
+    drawer->DrawText(style, target.pixels, target.width, target.height, rect.left + MARGIN, rect.top + MARGIN,
+                     drawer->PlainText(m_text));
 }
 
 } // namespace client

@@ -166,7 +166,8 @@ void CGameFrameWnd::StartPulse()
 void CGameFrameWnd::OnPlayerQuit(int32_t chair)
 {
     char text[256];
-    std::snprintf(text, sizeof(text), "%s已经退出,游戏结束。", m_app.Records().GetSeatDisplayName(chair).c_str());
+    const std::string name = m_app.Records().GetName(m_app.Records().Seat(chair), NameKind::Display);
+    std::snprintf(text, sizeof(text), "%s已经退出,游戏结束。", name.c_str());
     if (m_app.Links().wait_dialog)
         m_app.Links().wait_dialog->ShowTextFor(text, QUIT_CLOSE_MS / 1000);
     platform::SetTimer(GetHandle(), TIMER_QUIT_CLOSE, QUIT_CLOSE_MS);
@@ -185,7 +186,8 @@ void CGameFrameWnd::OnConnectionLost()
     else
         std::snprintf(text, sizeof(text), "与服务器连接断开。");
     net::LogPrintf("the connection to the game server is lost: %s", OneLine(text).c_str());
-    m_app.ShowExitMessageBoard({ text, 30, 49, "vur大哭" });
+    // The hall's area and room names keep their formatting.
+    m_app.ShowExitMessageBoard({ text, 30, 49, "vur大哭", engine::TextKind::Markup });
 }
 
 intptr_t CGameFrameWnd::WindowProc(platform::Message& msg)
@@ -373,6 +375,7 @@ void CGameFrameWnd::LeaveAndClose()
             MessageBoardRequest board;
             board.text = error;
             board.seconds = 5;
+            board.kind = engine::TextKind::Markup; // the server's text
             LogCloseAnswer(board.text);
             m_app.ShowMessageBoard(board);
             return;

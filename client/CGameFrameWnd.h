@@ -30,6 +30,7 @@
 #include <utility>
 #include <vector>
 
+#include "client/AppLinks.h"
 #include "client/GameNotifyHandler.h"
 #include "client/NoticeDownload.h"
 #include "engine/core/VelotrixWnd.h"
@@ -45,7 +46,6 @@ inline constexpr uint32_t UM_URL_OPENED = 0x8618;
 /// The player confirmed leaving a running game (the frame UI's question):
 /// the window leaves the game and closes as its close road's last step.
 inline constexpr uint32_t UM_LEAVE_AND_CLOSE = 0x8619;
-inline constexpr uint32_t GAMEMSG_NOTICE_TEXT = 80000064;
 inline constexpr uint32_t GAMEMSG_QUIT_CONFIRMED = 80000082;
 
 class CGameFrameWnd : public engine::CVelotrixWnd {

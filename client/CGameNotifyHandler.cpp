@@ -274,7 +274,7 @@ void CGameNotifyHandler::OnLookOnTargetLeft(Body body)
         return;
     if (chair == records.GetChairNO()) {
         if (records.IsLookOn())
-            m_app.ShowExitMessageBoard({ FormatText("%s 已经离开，旁观结束。", records.GetSeatDisplayName(chair).c_str()),
+            m_app.ShowExitMessageBoard({ FormatText("%s 已经离开，旁观结束。", records.GetName(records.Seat(chair), NameKind::Display).c_str()),
                                          10, 48, SORRY_PICTURE });
         else if ((*words)[8] != 0)
             m_app.ShowExitMessageBoard({ "其他玩家同意您退出游戏！", 10, 48, "vur胜利" });

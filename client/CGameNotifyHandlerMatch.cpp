@@ -40,7 +40,8 @@ void CGameNotifyHandler::ShowNamedEndBoard(uint32_t id, Body body, const char* f
     const auto words = LeadingWords<1>(id, body);
     if (!words)
         return;
-    const std::string name = m_app.Records().GetUserName((*words)[0]);
+    const CClientRecords& records = m_app.Records();
+    const std::string name = records.GetName(records.FindUser((*words)[0]), NameKind::User);
     ShowEndOfTableBoard({ FormatText(format, name.c_str()), 5, 1, "" });
 }
 
@@ -66,7 +67,8 @@ void CGameNotifyHandler::OnUserRoundsLimit(Body body)
     const auto words = LeadingWords<4>(GR_END_USER_ROUNDS_OVER, body);
     if (!words)
         return;
-    const std::string name = m_app.Records().GetUserName((*words)[0]);
+    const CClientRecords& records = m_app.Records();
+    const std::string name = records.GetName(records.FindUser((*words)[0]), NameKind::User);
     ShowEndOfTableBoard(
         { FormatText("%s的总局数超出限制(%d局)，这一桌游戏结束。", name.c_str(), (*words)[3]), 30, 1, "" });
 }
@@ -104,7 +106,7 @@ void CGameNotifyHandler::OnOutsideOpeningHours(Body body)
 void CGameNotifyHandler::OnServerText(Body body)
 {
     if (auto text = TextAt(GR_END_SERVER_TEXT, body, SERVER_TEXT_AT))
-        ShowEndOfTableBoard({ std::move(*text), 60, 1, "" });
+        ShowEndOfTableBoard({ std::move(*text), 60, 1, "", engine::TextKind::Markup });
 }
 
 void CGameNotifyHandler::OnIdleRounds(Body body)
@@ -134,6 +136,7 @@ void CGameNotifyHandler::OnResultBox(Body body)
     board.value6 = 0;
     board.first_button = "查看成绩";
     board.second_button = "退出";
+    board.kind = engine::TextKind::Markup;
     m_app.ShowExitUrlMessageBoard(board);
 }
 
@@ -145,13 +148,10 @@ void CGameNotifyHandler::OnAdvertUrl(Body body)
     if (!address_text)
         return;
     m_app.SetAdvertAddress(*address_text);
-    if (m_app.Links().side_panel == nullptr)
-        return;
-    // The panel frees the copy once its advert bar has taken it.
+    // Lent for the call: the panel copies what it keeps, and a panel that
+    // does not take the event has nothing to free.
     const std::string address = m_app.GetAdvertAddress();
-    std::vector<uint8_t> copy(address.begin(), address.end());
-    copy.resize(address.size() + 2, 0);
-    SendToSidePanel(GAMEMSG_ADVERT_URL, engine::MakeSystemPayload(std::move(copy)));
+    SendToSidePanel(GAMEMSG_ADVERT_URL, reinterpret_cast<uintptr_t>(&address));
 }
 
 void CGameNotifyHandler::ShowBoardText(uint32_t id, Body body, size_t text_at, const char* empty_text)

@@ -125,7 +125,8 @@ void CPlDkNotifyHandler::OnTableClosed(Body body)
     if (!words)
         return;
     const int32_t chair = (*words)[1];
-    const std::string name = IsTableChair(chair) ? m_app.Records().GetSeatDisplayName(chair) : std::string();
+    const std::string name
+        = IsTableChair(chair) ? m_app.Records().GetName(m_app.Records().Seat(chair), NameKind::Display) : std::string();
     // The penalties are shown as amounts taken; negated in 64 bits, so the
     // lowest word does not overflow.
     const std::string text = (*words)[2] != 0

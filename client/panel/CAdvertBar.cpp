@@ -190,9 +190,11 @@ void CAdvertBar::DrawScoreHistory()
     table.FillRect(0, 0, fixed, header_height + row_height * GetRowCount());
     table.DrawCentredText(NAME_COLUMN_WIDTH / 2, header_height / 2, "玩家");
     table.DrawCentredText(NAME_COLUMN_WIDTH + TOTAL_COLUMN_WIDTH / 2, header_height / 2, "总分");
+    const client::CClientRecords& records = m_app.Records();
     for (int32_t chair = 0; chair < chairs; ++chair) {
         const int32_t y = header_height + row_height * chair + row_height / 2;
-        table.DrawCentredText(NAME_COLUMN_WIDTH / 2, y, m_app.Records().GetSeatDisplayName(chair));
+        table.DrawCentredPlainText(NAME_COLUMN_WIDTH / 2, y,
+                                   records.GetName(records.Seat(chair), client::NameKind::Display));
         table.DrawCentredText(NAME_COLUMN_WIDTH + TOTAL_COLUMN_WIDTH / 2, y,
                               FormatText("%d", history.totals[chair]));
     }

@@ -254,7 +254,10 @@ public:
 protected:
     /// A message box with the text (and a picture when named), answers
     /// posted as given (null: no such button); popped up over the frame.
-    engine::CEngineObject* ShowTextBox(const std::string& text, const engine::EngineEvent* ok_event,
+    /// The text is drawn as its kind says, wrapped, and cut above the
+    /// buttons' row.
+    engine::CEngineObject* ShowTextBox(const std::string& text, engine::TextKind kind,
+                                       const engine::EngineEvent* ok_event,
                                        const engine::EngineEvent* cancel_event, int32_t seconds,
                                        const std::string& picture = {});
     [[nodiscard]] engine::EngineEvent SelfEvent(uint32_t id, uintptr_t param1 = 0, uintptr_t param2 = 0) const;

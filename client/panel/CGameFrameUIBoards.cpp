@@ -45,7 +45,8 @@ bool HasCancel(int32_t style)
 
 } // namespace
 
-engine::CEngineObject* CGameFrameUI::ShowTextBox(const std::string& text, const engine::EngineEvent* ok_event,
+engine::CEngineObject* CGameFrameUI::ShowTextBox(const std::string& text, engine::TextKind kind,
+                                                 const engine::EngineEvent* ok_event,
                                                  const engine::EngineEvent* cancel_event, int32_t seconds,
                                                  const std::string& picture)
 {
@@ -60,7 +61,7 @@ engine::CEngineObject* CGameFrameUI::ShowTextBox(const std::string& text, const 
         canvas->SetTextColour(0x000000, 255);
         canvas->SetMargins(text_left, NOTICE_BOX_MARGIN);
         canvas->SetTextFlags(1, 0);
-        canvas->DrawText(0, NOTICE_BOX_MARGIN, text);
+        canvas->DrawTextAbove(NoticeBoxTextBottom(*canvas), 0, NOTICE_BOX_MARGIN, text, kind);
         canvas->Invalidate();
     }
     PlaceNoticeBoxButtons(*box);
@@ -77,14 +78,14 @@ void CGameFrameUI::ShowMessageBoard(const client::MessageBoardRequest& request)
         second = &cancel;
     const engine::EngineEvent ok = request.answer_event.id != 0 ? request.answer_event
                                                                : SelfEvent(FRAME_EVENT_BOARD_CLOSED);
-    (void)ShowTextBox(request.text, &ok, second, request.seconds, request.picture);
+    (void)ShowTextBox(request.text, request.kind, &ok, second, request.seconds, request.picture);
 }
 
 void CGameFrameUI::ShowExitMessageBoard(const client::ExitBoardRequest& request)
 {
     const engine::EngineEvent close = SelfEvent(FRAME_EVENT_CLOSE_WINDOW);
     const engine::EngineEvent quit = SelfEvent(FRAME_EVENT_QUIT);
-    (void)ShowTextBox(request.text, &close, &quit, request.seconds, request.picture);
+    (void)ShowTextBox(request.text, request.kind, &close, &quit, request.seconds, request.picture);
 }
 
 void CGameFrameUI::ShowExitUrlMessageBoard(const client::ExitUrlBoardRequest& request)
@@ -92,7 +93,8 @@ void CGameFrameUI::ShowExitUrlMessageBoard(const client::ExitUrlBoardRequest& re
     m_exit_url = request.url;
     const engine::EngineEvent open = SelfEvent(FRAME_EVENT_OPEN_EXIT_URL);
     const engine::EngineEvent quit = SelfEvent(FRAME_EVENT_QUIT);
-    auto* box = dynamic_cast<engine::CGuiMessageBox*>(ShowTextBox(request.text, &open, &quit, request.seconds));
+    auto* box = dynamic_cast<engine::CGuiMessageBox*>(
+        ShowTextBox(request.text, request.kind, &open, &quit, request.seconds));
     if (box == nullptr)
         return;
     if (!request.first_button.empty() && box->GetOkButton() != nullptr)
@@ -105,14 +107,14 @@ void CGameFrameUI::ShowQuitBoard()
 {
     const engine::EngineEvent quit = SelfEvent(client::GAMEMSG_QUIT_CONFIRMED);
     const engine::EngineEvent stay = SelfEvent(FRAME_EVENT_BOARD_CLOSED);
-    (void)ShowTextBox("比赛正在进行中，现在退出将按放弃比赛处理。确定要退出吗？", &quit, &stay, 0);
+    (void)ShowTextBox("比赛正在进行中，现在退出将按放弃比赛处理。确定要退出吗？", engine::TextKind::Plain, &quit, &stay, 0);
 }
 
 void CGameFrameUI::ShowForceQuitBox()
 {
     const engine::EngineEvent ask = SelfEvent(FRAME_EVENT_FORCE_QUIT);
     const engine::EngineEvent stay = SelfEvent(FRAME_EVENT_BOARD_CLOSED);
-    (void)ShowTextBox("游戏正在进行中，强行退出需要其他玩家同意。是否请求退出？", &ask, &stay, 0);
+    (void)ShowTextBox("游戏正在进行中，强行退出需要其他玩家同意。是否请求退出？", engine::TextKind::Plain, &ask, &stay, 0);
 }
 
 bool CGameFrameUI::ShowServerMessageBox(const std::string& text)
@@ -155,11 +157,13 @@ void CGameFrameUI::ShowExitRequest(std::span<const uint8_t> body)
     const int32_t asker = words ? (*words)[0] : 0;
     if (asker <= 0)
         return;
-    const std::string name = m_app.Records().GetUserDisplayName(asker);
+    const client::CClientRecords& records = m_app.Records();
+    const std::string name = records.GetName(records.FindUser(asker), client::NameKind::Display);
     const engine::EngineEvent agree = SelfEvent(FRAME_EVENT_EXIT_ANSWER, static_cast<uint32_t>(asker), 1);
     const engine::EngineEvent refuse = SelfEvent(FRAME_EVENT_EXIT_ANSWER, static_cast<uint32_t>(asker), 0);
     auto* box = dynamic_cast<engine::CGuiMessageBox*>(
-        ShowTextBox(FormatText("%s请求退出游戏，您是否同意？", name.c_str()), &agree, &refuse, 30));
+        ShowTextBox(FormatText("%s请求退出游戏，您是否同意？", name.c_str()), engine::TextKind::Plain, &agree, &refuse,
+                    30));
     if (box == nullptr)
         return;
     if (box->GetOkButton() != nullptr)
@@ -194,7 +198,7 @@ void CGameFrameUI::OnEnterReply()
 void CGameFrameUI::ShowBanner(const char* text)
 {
     const engine::EngineEvent done = SelfEvent(FRAME_EVENT_BOARD_CLOSED);
-    (void)ShowTextBox(text, &done, nullptr, 0);
+    (void)ShowTextBox(text, engine::TextKind::Plain, &done, nullptr, 0);
 }
 
 void CGameFrameUI::ShowNoSignUpBanner(std::span<const uint8_t>)
@@ -342,7 +346,8 @@ void CGameFrameUI::ShowMatchOutNotice(std::span<const uint8_t> body)
     if (!words)
         return;
     const engine::EngineEvent done = SelfEvent(FRAME_EVENT_BOARD_CLOSED);
-    (void)ShowTextBox(FormatText("很遗憾，您已被淘汰出局，名次：第%d名。", (*words)[2]), &done, nullptr, 0);
+    (void)ShowTextBox(FormatText("很遗憾，您已被淘汰出局，名次：第%d名。", (*words)[2]), engine::TextKind::Plain, &done,
+                      nullptr, 0);
 }
 
 void CGameFrameUI::ShowMatchOutInfo(std::span<const uint8_t> body)
@@ -399,10 +404,10 @@ void CGameFrameUI::ShowPlayerBoardSmall(int32_t user_id, int32_t x, int32_t y)
     board.SetFont(12, 400, engine::WIDGET_FACE);
     board.SetTextColour(0x000000, 255);
     board.SetMargins(8, 8);
-    const std::string text
-        = FormatText("%s\n%s\n积分：%d\n银子：%d", client::FieldText(user->name).c_str(),
-                     client::FieldText(user->level_title).c_str(), user->score, user->silver);
-    board.DrawText(0, 8, text);
+    const std::string text = FormatText("%s\n%s\n积分：%d\n银子：%d",
+                                        client::CClientRecords::GetName(user, client::NameKind::User).c_str(),
+                                        client::FieldText(user->level_title).c_str(), user->score, user->silver);
+    board.DrawPlainText(0, 8, text);
     board.MoveTo(x + PLAYER_BOARD_WIDTH / 2, y + PLAYER_BOARD_HEIGHT / 2);
     board.Activate();
     board.Invalidate();
@@ -417,11 +422,12 @@ void CGameFrameUI::ShowPlayerDetailFull(std::span<const uint8_t> user_record)
         return;
     const std::string text = FormatText(
         "%s (%s)\n等级：%s\n积分：%d  银子：%d\n胜：%d  负：%d  和：%d  总局数：%d",
-        client::FieldText(user.name).c_str(), client::FieldText(user.second_name).c_str(),
+        client::CClientRecords::GetName(&user, client::NameKind::User).c_str(),
+        client::FieldText(user.second_name).c_str(),
         client::FieldText(user.level_title).c_str(), user.score, user.silver, user.wins, user.losses, user.draws,
         user.games);
     const engine::EngineEvent done = SelfEvent(FRAME_EVENT_BOARD_CLOSED);
-    (void)ShowTextBox(text, &done, nullptr, 0);
+    (void)ShowTextBox(text, engine::TextKind::Plain, &done, nullptr, 0);
 }
 
 } // namespace panel

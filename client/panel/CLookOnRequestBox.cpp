@@ -28,7 +28,7 @@ void CLookOnRequestBox::Setup(const std::string& user_name, const std::string& p
         canvas->SetFont(TITLE_SIZE, 700, engine::WIDGET_FACE);
         canvas->DrawText(0, NOTICE_BOX_MARGIN, "请求看牌");
         canvas->SetFont(TEXT_SIZE, 400, engine::WIDGET_FACE);
-        canvas->DrawText(0, NOTICE_BOX_MARGIN + TITLE_SIZE + 8, m_user_name);
+        canvas->DrawPlainText(0, NOTICE_BOX_MARGIN + TITLE_SIZE + 8, m_user_name);
         canvas->Invalidate();
     }
     if (engine::CGuiTextButton* agree = GetOkButton())

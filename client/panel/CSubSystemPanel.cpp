@@ -225,12 +225,15 @@ int CSubSystemPanel::OnEvent(const engine::EngineEvent& event)
             ShowAmuletNotice(*body);
         return 1;
     case client::GAMEMSG_ADVERT_URL:
-        if (const std::vector<uint8_t>* address = engine::PeekSystemPayload(event.param1);
-            address != nullptr && m_advert_bar != nullptr) {
-            platform::CByteReader in(*address);
-            m_advert_bar->Navigate(client::ReadRestText(in, MAX_BODY_TEXT));
-        }
-        engine::FreeSystemPayload(event.param1);
+        if (const auto* address = reinterpret_cast<const std::string*>(event.param1);
+            address != nullptr && m_advert_bar != nullptr)
+            m_advert_bar->Navigate(*address);
+        return 1;
+    case client::GAMEMSG_NOTICE_TEXT:
+        // A downloaded notice is the server's markup ("<notify>" first),
+        // shown in the chat box like the other system texts.
+        if (const char* notice = reinterpret_cast<const char*>(event.param1); notice != nullptr)
+            AddSystemText(notice);
         return 1;
     case client::GAMEMSG_ID_80000026:
     case client::GAMEMSG_ID_80000028:

@@ -32,6 +32,12 @@ int32_t DrawNoticeBoxBack(engine::CEngineEntity& owner, engine::CCanvasObject& c
     return NOTICE_BOX_MARGIN * 2 + size;
 }
 
+int32_t NoticeBoxTextBottom(const engine::CCanvasObject& canvas)
+{
+    // The buttons are centred BUTTON_OFFSET_BOTTOM above the box's bottom.
+    return canvas.GetCanvasHeight() - BUTTON_OFFSET_BOTTOM - engine::CGuiMessageBox::BUTTON_HEIGHT / 2;
+}
+
 void PlaceNoticeBoxButtons(engine::CGuiMessageBox& box)
 {
     const double bottom = box.GetBottom() - BUTTON_OFFSET_BOTTOM;

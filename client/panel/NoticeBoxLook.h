@@ -22,6 +22,9 @@ inline constexpr int32_t NOTICE_BOX_MARGIN = 12;
 /// size. Answers the left edge for the text.
 int32_t DrawNoticeBoxBack(engine::CEngineEntity& owner, engine::CCanvasObject& canvas, const std::string& picture,
                           int32_t size);
+/// The row where the buttons' row begins on a box's canvas: a text drawn
+/// on the box stops above it (CCanvasObject::DrawTextAbove).
+[[nodiscard]] int32_t NoticeBoxTextBottom(const engine::CCanvasObject& canvas);
 /// Puts the box's OK and cancel buttons on their row.
 void PlaceNoticeBoxButtons(engine::CGuiMessageBox& box);
 

@@ -95,10 +95,24 @@ public:
     void GetTextStyle(CanvasTextStyle& style) const { style = m_style; }
     [[nodiscard]] const CanvasTextStyle& GetTextStyle() const { return m_style; }
 
-    // Text.
+    // Text. DrawText, DrawCentredText and DrawMarkup take markup: the
+    // renderer's tags in the text are applied. The Plain calls show their
+    // text as written, and are the ones for anything that names a player or
+    // carries other text that is not markup by design.
     void DrawText(int32_t x, int32_t y, std::string_view text);
+    void DrawPlainText(int32_t x, int32_t y, std::string_view text) { DrawText(x, y, PlainText(text)); }
+    /// Text of either kind with nothing drawn at or below row `bottom` (the
+    /// top of what lies under the text's box, such as a row of buttons).
+    void DrawTextAbove(int32_t bottom, int32_t x, int32_t y, std::string_view text, TextKind kind);
+    /// The text as DrawPlainText hands it to the renderer (unchanged when no
+    /// text drawer is installed, which draws nothing anyway).
+    [[nodiscard]] static std::string PlainText(std::string_view text);
     void DrawTextAt(int32_t x, int32_t y, std::string_view text) { DrawText(x, y, text); }
     void DrawCentredText(int32_t centre_x, int32_t centre_y, std::string_view text);
+    void DrawCentredPlainText(int32_t centre_x, int32_t centre_y, std::string_view text)
+    {
+        DrawCentredText(centre_x, centre_y, PlainText(text));
+    }
     void DrawMarkup(std::string_view text, int32_t y);
     /// Fits text into the canvas's box (shortening it when needed); the offset.
     std::pair<int32_t, int32_t> FitText(std::string& text);

@@ -239,14 +239,30 @@ void CCanvasObject::SetTextFlags(int32_t wrap, int32_t underline)
 
 void CCanvasObject::DrawText(int32_t x, int32_t y, std::string_view text)
 {
+    DrawTextAbove(m_height, x, y, text, TextKind::Markup);
+}
+
+void CCanvasObject::DrawTextAbove(int32_t bottom, int32_t x, int32_t y, std::string_view text, TextKind kind)
+{
     ICanvasTextDrawer* drawer = CCanvasServices::GetTextDrawer();
     if (!drawer || !m_record.pixels)
         return;
+    // The rows above bottom are the first ones of the buffer: the renderer
+    // is handed only those, so it cannot draw lower.
+    const int32_t rows = std::clamp(bottom, 0, m_height);
+    const std::string plain = kind == TextKind::Plain ? drawer->PlainText(text) : std::string();
     {
         CTextLockScope lock(GetObjectModulePtr());
-        drawer->DrawText(m_style, GetPixels(), m_width, m_height, x, y, text);
+        drawer->DrawText(m_style, GetPixels().first(size_t(rows) * size_t(m_width) * 4), m_width, rows, x, y,
+                         kind == TextKind::Plain ? std::string_view(plain) : text);
     }
     m_picture.MarkChanged();
+}
+
+std::string CCanvasObject::PlainText(std::string_view text)
+{
+    const ICanvasTextDrawer* drawer = CCanvasServices::GetTextDrawer();
+    return drawer ? drawer->PlainText(text) : std::string(text);
 }
 
 int32_t CCanvasObject::MeasureText(int32_t width, std::string_view text)

@@ -87,7 +87,17 @@ public:
                                                 int32_t box_height, std::string& text) = 0;
     /// Whether tag (the text between '<' and '>') is one of the renderer's.
     [[nodiscard]] virtual bool IsKnownTag(std::string_view tag) const = 0;
+    /// Text that is not markup, as the renderer must get it to show it as
+    /// written: no tag of the renderer's opens in it; line breaks stay and
+    /// other control bytes go.
+    [[nodiscard]] virtual std::string PlainText(std::string_view text) const = 0;
 };
+
+/// How a text drawn on a canvas is read. Markup is for texts that are markup
+/// by design (the program's own, a server's formatted text); everything else
+/// (a player's name, a caption, a sentence that names someone) is Plain and
+/// shows as written.
+enum class TextKind { Plain, Markup };
 
 class CCanvasServices {
 public:

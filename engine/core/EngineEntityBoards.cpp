@@ -226,11 +226,14 @@ void CEngineEntity::ShowSystemBoard(const char* text, int32_t seconds)
         board->SetDraggable(true);
     }
     if (text != nullptr) {
-        // Half a character per byte, at most half the view wide.
+        // Half a character per byte, at most half the view wide; at most half
+        // the view high too, the text cut at the board's edge (a server's
+        // text may set any size).
         const int32_t half_view = GetViewWidth() / 2;
         const int64_t wanted = int64_t(board->GetTextStyle().font_height) * int64_t(std::strlen(text)) / 2;
         int32_t width = wanted >= half_view ? half_view : int32_t(wanted);
-        int32_t height = board->MeasureText(std::max(width, 1), text);
+        int32_t height = std::min(board->MeasureText(std::max(width, 1), text), std::max(GetViewHeight() / 2 - 20, 1));
+        const int32_t text_bottom = height + 10;
         width += 20;
         height += 20;
         board->Resize(width, height);
@@ -238,7 +241,7 @@ void CEngineEntity::ShowSystemBoard(const char* text, int32_t seconds)
         board->SetBackgroundColour(BOARD_FILL_COLOUR);
         board->SetMargins(10, 10);
         board->Clear();
-        board->DrawText(0, 10, text);
+        board->DrawTextAbove(text_bottom, 0, 10, text, TextKind::Markup);
         board->DrawBorder(0, 2);
         board->DrawBorder(0xFFFFFF, 1);
     }

@@ -57,4 +57,9 @@ bool CCanvasTextDrawer::IsKnownTag(std::string_view tag) const
     return IsKnownTextTag(tag);
 }
 
+std::string CCanvasTextDrawer::PlainText(std::string_view text) const
+{
+    return EscapeCanvasText(text);
+}
+
 } // namespace engine

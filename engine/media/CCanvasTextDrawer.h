@@ -35,6 +35,7 @@ public:
     std::pair<int32_t, int32_t> FitText(const CanvasTextStyle& style, int32_t box_width, int32_t box_height,
                                         std::string& text) override;
     [[nodiscard]] bool IsKnownTag(std::string_view tag) const override;
+    [[nodiscard]] std::string PlainText(std::string_view text) const override;
 
     [[nodiscard]] CTextRenderer& GetRenderer() { return *m_renderer; }
 

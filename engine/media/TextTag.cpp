@@ -148,7 +148,7 @@ std::string EscapeCanvasText(std::string_view text)
             if (at + 1 < text.size())
                 kept.append(text.substr(at, 2));
             ++at;
-        } else if (byte >= 0x20 && byte != 0x7F) {
+        } else if ((byte >= 0x20 && byte != 0x7F) || byte == '\n') {
             kept.push_back(text[at]);
         }
     }

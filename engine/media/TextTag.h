@@ -81,11 +81,12 @@ enum class TagName {
 /// first pair it applies.
 [[nodiscard]] bool IsKnownTextTag(std::string_view tag);
 
-/// Text that is not ours (a player's name, a server's text) for a canvas
-/// that draws tags: the markup has no escape, so a '<' that would open a tag
-/// the renderer consumes becomes the full-width "＜"; control bytes (line
-/// breaks too) are dropped, two-byte characters stay whole and a lead byte
-/// with nothing after it is dropped.
+/// Plain text (a player's name, a sentence naming one) for a canvas that
+/// draws tags: the markup has no escape, so a '<' that would open a tag the
+/// renderer consumes becomes the full-width "＜"; a line break ('\n') stays,
+/// other control bytes are dropped, two-byte characters stay whole and a
+/// lead byte with nothing after it is dropped. The canvases reach it as
+/// ICanvasTextDrawer::PlainText (CCanvasObject::DrawPlainText).
 [[nodiscard]] std::string EscapeCanvasText(std::string_view text);
 
 } // namespace engine

@@ -143,7 +143,7 @@ void CGuiButton::SetCaption(std::string_view text, uint32_t colour, int32_t size
         return;
     canvas->SetTextColour(colour, 255);
     canvas->SetFont(size, 400, WIDGET_FACE);
-    canvas->DrawCentredText(canvas->GetCanvasWidth() / 2, canvas->GetCanvasHeight() / 2, text);
+    canvas->DrawCentredPlainText(canvas->GetCanvasWidth() / 2, canvas->GetCanvasHeight() / 2, text);
     canvas->Invalidate();
 }
 

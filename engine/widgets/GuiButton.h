@@ -84,7 +84,8 @@ public:
     [[nodiscard]] virtual uint32_t GetFrame() const;
     /// Delivers the click event at once, whatever the state and flags.
     virtual void FireClick();
-    /// Draws text centred on the caption canvas (over any earlier caption).
+    /// Draws text centred on the caption canvas (over any earlier caption),
+    /// as written (a caption is no markup).
     virtual void SetCaption(std::string_view text, uint32_t colour, int32_t size);
     virtual void SetFireOnPress() { m_flags |= FLAG_FIRE_ON_PRESS; }
     virtual void ClearFireOnPress() { m_flags &= ~FLAG_FIRE_ON_PRESS; }

@@ -81,7 +81,7 @@ void CGuiTextButton::OnClick()
 
 void CGuiTextButton::DrawFittedCaption()
 {
-    std::string text = m_caption;
+    std::string text = CCanvasObject::PlainText(m_caption);
     m_canvas->SetFont(m_font_size, m_canvas->GetTextStyle().weight, WIDGET_FACE);
     const auto [x, y] = m_canvas->FitText(text);
     m_canvas->DrawText(x, y, text);
@@ -180,13 +180,13 @@ void CGuiPopupMenuItem::DrawState(int state)
         canvas->Clear();
         canvas->SetAlpha(1.0);
         canvas->SetFont(GetFontSize(), WEIGHT_NORMAL, WIDGET_FACE);
-        canvas->DrawCentredText(centre_x, centre_y, caption);
+        canvas->DrawCentredPlainText(centre_x, centre_y, caption);
         break;
     case STATE_HOVER:
         canvas->SetFont(GetFontSize(), WEIGHT_BOLD, WIDGET_FACE);
         canvas->Clear();
         canvas->SetAlpha(1.0);
-        canvas->DrawCentredText(centre_x, centre_y, caption);
+        canvas->DrawCentredPlainText(centre_x, centre_y, caption);
         canvas->Tint(HOVER_TINT, TintAmount(HOVER_TINT_AMOUNT));
         canvas->DrawBorder(HOVER_BORDER, 1);
         break;
@@ -198,7 +198,7 @@ void CGuiPopupMenuItem::DrawState(int state)
         canvas->Clear();
         canvas->SetFont(GetFontSize(), WEIGHT_NORMAL, WIDGET_FACE);
         canvas->SetAlpha(HIDDEN_ALPHA);
-        canvas->DrawCentredText(centre_x, centre_y, caption);
+        canvas->DrawCentredPlainText(centre_x, centre_y, caption);
         break;
     default:
         break;

@@ -1,7 +1,8 @@
 #pragma once
 // CGuiTextButton: a button without images: a canvas (its visual) on which
-// the caption and a one-pixel border are drawn, the state shown by
-// recolouring that drawing (0 normal, 1 hover, 2 pressed, 3 hidden). It
+// the caption (as written: a caption is no markup) and a one-pixel border
+// are drawn, the state shown by recolouring that drawing (0 normal, 1 hover,
+// 2 pressed, 3 hidden). It
 // raises its caller-supplied record on a click: a press and a release on it.
 // CGuiPopupMenuItem: a row of a popup menu, a text button with its own
 // drawing of the states.

@@ -229,8 +229,21 @@ void CRichTextView::CopySelection()
 
 void CRichTextView::PasteClipboard()
 {
-    if (const auto text = platform::GetClipboardText(); text && !text->empty())
-        AppendMarkup(*text);
+    // Pasted bytes are text, as typed ones are: never markup. Its line
+    // breaks stay line breaks ('\n' is never part of a two-byte character).
+    const auto text = platform::GetClipboardText();
+    if (!text || text->empty())
+        return;
+    std::string markup;
+    for (size_t start = 0;;) {
+        const size_t end = text->find('\n', start);
+        markup += EscapeMarkup(std::string_view(*text).substr(start, end == std::string::npos ? end : end - start));
+        if (end == std::string::npos)
+            break;
+        markup += '\n';
+        start = end + 1;
+    }
+    AppendMarkup(markup);
 }
 
 void CRichTextView::OpenUrlTextAt(RichTextRun* at)

@@ -54,7 +54,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         const client::GameUserRecord* seat = records.Seat(chair);
         if (seat->user_id != 0 && !client::IsValidChair(seat->chair))
             __builtin_trap();
-        if (records.GetSeatDisplayName(chair).size() > 2 * (31 + 15 + 2)) // a widened "<" takes two bytes
+        if (records.GetName(seat, client::NameKind::Display).size() > 31 + 15 + 2)
             __builtin_trap();
     }
     return 0;

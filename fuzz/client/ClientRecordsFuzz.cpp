@@ -20,7 +20,7 @@ void UseRecords(const client::CClientRecords& records)
         const int32_t user_id = records.GetSeatUserID(chair);
         (void)records.GetSeatDuan(chair);
         (void)records.FindTablePlayer(user_id);
-        if (records.GetSeatDisplayName(chair).size() > 2 * (31 + 15 + 2)) // a widened "<" takes two bytes
+        if (records.GetName(records.Seat(chair), client::NameKind::Display).size() > 31 + 15 + 2)
             __builtin_trap();
         if (user_id != 0 && !client::IsValidChair(records.GetUserChairNO(user_id)))
             __builtin_trap();

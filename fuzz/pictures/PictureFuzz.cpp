@@ -70,6 +70,11 @@ public:
         Touch(tag);
         return tag == "b" || tag == "/b" || tag == "color=255";
     }
+    std::string PlainText(std::string_view text) const override
+    {
+        Touch(text);
+        return std::string(text);
+    }
 
 private:
     static void Touch(std::string_view text)

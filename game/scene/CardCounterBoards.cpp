@@ -39,6 +39,11 @@ constexpr int32_t CARDS_TOP = 20;
 constexpr int32_t CORNER_WIDTH = 12;
 constexpr int32_t CORNER_HEIGHT = 28;
 
+std::string SeatName(const client::CGameApp& app, int chair)
+{
+    return app.Records().GetName(app.Records().Seat(chair), client::NameKind::User);
+}
+
 constexpr int32_t MENU_ITEM_WIDTH = 80;
 constexpr int32_t MENU_ITEM_HEIGHT = 20;
 constexpr uint32_t MENU_COLOUR = 0xFFFFFF;
@@ -89,7 +94,7 @@ int CCardCounter::DrawSeatBoard(int chair)
     board->DrawImage(image, 0, 0, 0, 0, 0.0, 1.0);
     board->SetFont(NAME_FONT_SIZE, 400, engine::WIDGET_FACE);
     board->SetTextColour(NAME_COLOUR, 255);
-    board->DrawCentredText(board->GetCanvasWidth() / 2, NAME_Y, m_app.Records().GetSeatUserName(chair));
+    board->DrawCentredPlainText(board->GetCanvasWidth() / 2, NAME_Y, SeatName(m_app, chair));
 
     const SeatList& cards = m_seat_cards[static_cast<size_t>(view)];
     for (int32_t i = 0; i < SEAT_SLOTS && cards[static_cast<size_t>(i)] != NO_CARD; ++i) {
@@ -178,7 +183,7 @@ void CCardCounter::CreateMenu()
         if (chair == own)
             continue;
         engine::MakeEngineEvent(&event, GetId(), CARD_COUNTER_SHOW_SEAT, static_cast<uintptr_t>(chair), 0);
-        (void)menu->AddItem(m_app.Records().GetSeatUserName(chair), &event, MENU_TEXT_COLOUR);
+        (void)menu->AddItem(SeatName(m_app, chair), &event, MENU_TEXT_COLOUR);
     }
     engine::MakeEngineEvent(&event, GetId(), CARD_COUNTER_SHOW_ALL, 0, 0);
     (void)menu->AddItem("全部展开", &event, MENU_TEXT_COLOUR);
@@ -223,7 +228,7 @@ void CCardCounter::UpdateMenuNames()
         if (chair == own)
             continue;
         if (engine::CGuiPopupMenuItem* item = menu->GetItem(index++))
-            item->SetCaption(m_app.Records().GetSeatUserName(chair));
+            item->SetCaption(SeatName(m_app, chair));
     }
 }
 

@@ -215,7 +215,8 @@ void CCardGameScene::OnCardViewRequest(std::span<const uint8_t> body)
     engine::MakeEngineEvent(&consent, GetId(), GAMEMSG_CARD_VIEW_ANSWER, asker, 1);
     engine::EngineEvent refusal;
     engine::MakeEngineEvent(&refusal, GetId(), GAMEMSG_CARD_VIEW_ANSWER, asker, 0);
-    box->Setup(App().Records().GetUserName(user_id), picture, consent, refusal);
+    const client::CClientRecords& records = App().Records();
+    box->Setup(records.GetName(records.FindUser(user_id), client::NameKind::User), picture, consent, refusal);
     box->SetDraggable(true);
     engine::PlaceAtDepth(*box, LOOK_ON_BOX_DEPTH);
     box->Invalidate();

@@ -247,7 +247,7 @@ void CCardGameScene::ShowMatchInfoBox()
     }
     box->SetFont(INFO_LINE_SIZE, INFO_FONT_WEIGHT, INFO_FONT);
     box->DrawText(20, y, panel::FormatText("基础分  : %d分", base_score));
-    box->DrawText(20, y + 20, panel::FormatText("赛制    : %s", system.c_str()));
+    box->DrawPlainText(20, y + 20, panel::FormatText("赛制    : %s", system.c_str()));
     box->SetMargins(20, 0);
     box->DrawMarkup(panel::FormatText("赛制说明: <color=%d>%s", static_cast<int>(MATCH_NOTE_COLOUR),
                                       description.c_str()),

@@ -465,7 +465,7 @@ void CPlDkGameScene::OnRoundEnd()
         if (CSeatBoard* board = GetSeatBoard(ChairToView(chair)))
             board->ResetRound();
         const uint32_t colour = chair == OwnChair() ? OWN_COLOUR : OTHER_COLOUR;
-        const std::string name = records.GetSeatUserName(chair);
+        const std::string name = records.GetName(records.Seat(chair), client::NameKind::User);
         std::string line = panel::FormatText(" <c=%d>[%s]", static_cast<int>(colour), SeatMarkupName(chair).c_str());
         // The points of every row start in one column: a bracketed name of
         // at most 20 bytes is padded to 21.

@@ -168,7 +168,7 @@ void CPlDkGameScene::ShowResultBox()
     const int own = OwnChair();
     input.row_chairs = { own, PrevChair(PrevChair(own)), NextChair(own), PrevChair(own) };
     for (int chair = 0; chair < RESULT_BOX_ROWS; ++chair) {
-        input.names[size_t(chair)] = records.GetSeatUserName(chair);
+        input.names[size_t(chair)] = records.GetName(records.Seat(chair), client::NameKind::User);
         const client::GameUserRecord* seat = records.Seat(chair);
         input.characters[size_t(chair)] = seat != nullptr ? seat->statistics[2] : 0;
     }

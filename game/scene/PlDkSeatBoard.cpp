@@ -149,7 +149,9 @@ void CPlDkSeatBoard::Draw()
     const auto height = static_cast<int32_t>(canvas->GetHeight());
     m_text_x = width / 2 + 56;
     // From the plate's middle a long name is cut, so that it ends on the plate.
-    canvas->DrawText(width / 2, height / 2, CutName(m_app.Records().GetSeatUserName(m_chair)));
+    const client::CClientRecords& records = m_app.Records();
+    const std::string name = records.GetName(records.Seat(m_chair), client::NameKind::User);
+    canvas->DrawPlainText(width / 2, height / 2, CutName(name));
     canvas->Invalidate();
 }
 

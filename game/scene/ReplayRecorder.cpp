@@ -152,7 +152,7 @@ std::string CReplayRecorder::BuildReplayPath()
     (void)engine::MakeDirectoryTree(folder);
     char user_text[48];
     std::snprintf(user_text, sizeof(user_text), "replays\\%d\\user.text", static_cast<int>(user_id));
-    const std::string name = records.GetUserName(user_id);
+    const std::string name = records.GetName(records.FindUser(user_id), client::NameKind::User);
     (void)engine::WriteWholeFile(exe_dir + user_text,
                                  std::span(reinterpret_cast<const uint8_t*>(name.data()), name.size()));
 

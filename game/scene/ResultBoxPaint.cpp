@@ -19,7 +19,7 @@ void PaintResultBox(engine::CCanvasObject& canvas, const engine::ImageRef& box_i
             continue;
         canvas.SetTextColor(row.text_colour, 0, 1.0);
         canvas.SetFont(RESULT_BOX_FONT_SIZE, row.font_weight, RESULT_BOX_FONT);
-        canvas.DrawText(row.name.x, row.name.y, row.name.text);
+        canvas.DrawPlainText(row.name.x, row.name.y, row.name.text);
         if (row.has_team_points)
             figure(row.team_points);
         figure(row.bonus);

@@ -269,12 +269,13 @@ void CSeatBoard::Draw()
     DrawPlate(m_highlight ? 1 : m_hover ? 2 : 0);
     const auto width = static_cast<int32_t>(canvas->GetWidth());
     const auto height = static_cast<int32_t>(canvas->GetHeight());
-    const std::string name = m_app.Records().GetSeatUserName(m_chair);
+    const client::CClientRecords& records = m_app.Records();
+    const std::string name = records.GetName(records.Seat(m_chair), client::NameKind::User);
     if (!m_app.IsMatch()) {
         m_text_x = width / 2 + TEXT_X_STEP;
-        canvas->DrawText(width / 2, height / 2, name);
+        canvas->DrawPlainText(width / 2, height / 2, name);
     } else {
-        canvas->DrawText(width / 2, 11, name);
+        canvas->DrawPlainText(width / 2, 11, name);
         engine::ImageRef score_image;
         GetImage(score_image, MATCH_SCORE_IMAGE, m_highlight ? 1 : 0);
         canvas->DrawImage(score_image, width / 2 - score_image.width / 2, height - score_image.height / 2 - 3, 0, 0,

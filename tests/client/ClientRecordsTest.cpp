@@ -68,22 +68,21 @@ TEST_F(ClientRecordsTest, LookupsSearchSeatsBeforeOthers)
     EXPECT_TRUE(m_records.IsSeatedUser(77));
     EXPECT_FALSE(m_records.IsLookOnUser(77));
     EXPECT_TRUE(m_records.IsLookOnUser(88));
-    EXPECT_EQ(m_records.GetUserDisplayName(88), "watcher[w]");
-    EXPECT_EQ(m_records.GetUserDisplayName(77), "seated");
-    EXPECT_EQ(m_records.GetSeatDisplayName(2), "seated");
+    EXPECT_EQ(m_records.GetName(m_records.FindUser(88), NameKind::Display), "watcher[w]");
+    EXPECT_EQ(m_records.GetName(m_records.FindUser(77), NameKind::Display), "seated");
+    EXPECT_EQ(m_records.GetName(m_records.Seat(2), NameKind::User), "seated");
 }
 
 TEST_F(ClientRecordsTest, UnknownUsersAndBadChairsGiveEmptyAnswers)
 {
     EXPECT_EQ(m_records.FindUser(4242), nullptr);
     EXPECT_EQ(m_records.GetUserChairNO(4242), -1);
-    EXPECT_EQ(m_records.GetUserName(4242), "");
+    EXPECT_EQ(m_records.GetName(m_records.FindUser(4242), NameKind::Display), "");
     EXPECT_EQ(m_records.GetUserValue41(4242), 0);
     EXPECT_EQ(m_records.FindUser(0), nullptr) << "user id 0 marks an empty record";
     EXPECT_EQ(m_records.GetSeatUserID(-1), 0);
     EXPECT_EQ(m_records.GetSeatUserID(8), 0);
     EXPECT_FALSE(m_records.IsChairOccupied(8));
-    EXPECT_EQ(m_records.GetSeatUserName(99), "");
     EXPECT_EQ(m_records.Seat(8), nullptr);
     EXPECT_EQ(m_records.OtherUser(64), nullptr);
 }

@@ -89,7 +89,7 @@ public:
 };
 
 /// Records events as "id param" (a body span as its length, an advert
-/// payload as its text, which it then frees as the real panel does).
+/// address as its text).
 inline std::string EventText(uint32_t event_id, uintptr_t param1)
 {
     using namespace client;
@@ -100,13 +100,8 @@ inline std::string EventText(uint32_t event_id, uintptr_t param1)
     case GAMEMSG_AMULET_NOTICE:
     case GAMEMSG_ID_80000063:
         return text + Bytes(*reinterpret_cast<const std::span<const uint8_t>*>(param1));
-    case GAMEMSG_ADVERT_URL: {
-        const std::vector<uint8_t>* bytes = engine::PeekSystemPayload(param1);
-        text += bytes ? std::string(reinterpret_cast<const char*>(bytes->data())) + "+" + std::to_string(bytes->size())
-                      : "none";
-        engine::FreeSystemPayload(param1);
-        return text;
-    }
+    case GAMEMSG_ADVERT_URL:
+        return text + *reinterpret_cast<const std::string*>(param1);
     default:
         return text + std::to_string(param1);
     }

@@ -53,7 +53,7 @@ protected:
         std::vector<std::string> texts;
         for (const ExitBoardRequest& board : rig.frame.exit_boards)
             texts.push_back(board.text + "|" + std::to_string(board.seconds) + "|" + std::to_string(board.style) +
-                            "|" + board.picture);
+                            "|" + board.picture + (board.kind == engine::TextKind::Markup ? "|markup" : ""));
         return texts;
     }
 
@@ -90,7 +90,9 @@ TEST_F(NotifyTest, TextsAndBoardsOfEachNotification)
         // A count past the body's periods shows only the periods it holds.
         { 211137, BodyBuilder(64).Word(2, 1000).Word(7, 900).Word(15, 1000).Bytes(), {},
           { "已超出限定时间，不能继续游戏。下列时间段开放：\r\n\r\n9点00分 ~ 10点00分\r\n|60|1|" }, {} },
-        { 211138, BodyBuilder(16).Text(8, "维护").Bytes(), {}, { "维护|60|1|" }, {} },
+        // The server's own text keeps its markup; the boards that name a
+        // player are plain text.
+        { 211138, BodyBuilder(16).Text(8, "维护").Bytes(), {}, { "维护|60|1||markup" }, {} },
         { 211205, BodyBuilder(16).Bytes(), {}, {}, { "报名失败,请重试!|16777215|16" } },
         { 211205, BodyBuilder(20).Text(16, "满员").Bytes(), {}, {}, { "满员|16777215|16" } },
         { 211206, BodyBuilder(16).Bytes(), {}, {}, { "退赛失败,请重试!|16777215|16" } },
@@ -151,7 +153,7 @@ TEST_F(NotifyTest, PlayerEnterFillsTheSeatAndCountsNewPlayersOnly)
     };
     rig.Send(211011, entry(1004, 3));
     EXPECT_EQ(records.Table().player_count, 4);
-    EXPECT_EQ(records.GetSeatUserName(3), "丙");
+    EXPECT_EQ(FieldText(records.Seat(3)->name), "丙");
     rig.Send(211011, entry(1005, 3)); // an occupied chair: replaced, not counted
     EXPECT_EQ(records.Table().player_count, 4);
     EXPECT_EQ(records.GetSeatUserID(3), 1005);
@@ -211,7 +213,7 @@ TEST_F(NotifyTest, AdvertAddressIsKeptCutAndHandedToThePanel)
 {
     rig.Send(211400, BodyBuilder(32 + 20).Text(32, "http://a.example/x").Span());
     EXPECT_EQ(rig.app.GetAdvertAddress(), "http://a.example/x");
-    EXPECT_EQ(rig.panel.events, Strings { "80000060 http://a.example/x+20" });
+    EXPECT_EQ(rig.panel.events, Strings { "80000060 http://a.example/x" });
 
     std::vector<uint8_t> long_address(32 + 600, 'a');
     rig.Send(211400, long_address);

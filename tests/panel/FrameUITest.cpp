@@ -8,6 +8,7 @@
 #include "client/RecordCodec.h"
 #include "client/panel/CLookOnRequestBox.h"
 #include "engine/core/CanvasObject.h"
+#include "engine/media/CCanvasTextDrawer.h"
 #include "engine/media/StartScreen.h"
 #include "engine/media/TextTag.h"
 #include "engine/widgets/GuiButton.h"
@@ -219,6 +220,68 @@ TEST_F(PanelTest, BoardsShowTheirTexts)
     m_frame->ShowPlayerDetailFull(short_body);
     EXPECT_EQ(m_frame->GetLastBoardText(), before);
     EXPECT_EQ(m_frame->GetBoxCounter(), 3);
+}
+
+TEST_F(PanelTest, HostileNamesOnTheFrameBoardsShowAsWritten)
+{
+    const std::vector<uint8_t> ask = Words({ 777 }, 64);
+    for (const std::string name : { "<color=255><size=40>x", "<SIZE=200>", "<script:go>", "a<\x01" "bold>" }) {
+        Seat(2, 777, name.c_str());
+        std::vector<uint8_t> record(client::GameUserRecord::BYTES);
+        (void)client::WriteRecord(*m_app->Records().Seat(2), record);
+        const std::string board = name + "的银子不够了，这一桌游戏结束。"; // as the notify handler words it
+        const struct {
+            const char* what;
+            std::function<void()> show;
+        } sinks[] = {
+            { "exit request", [&] { m_frame->ShowExitRequest(ask); } },
+            { "player board", [&] { m_frame->ShowPlayerBoardSmall(777, 100, 100); } },
+            { "detail box", [&] { m_frame->ShowPlayerDetailFull(record); } },
+            { "end board", [&] { m_frame->ShowExitMessageBoard({ board, 5, 1, "" }); } },
+            { "look-on box",
+              [&] {
+                  auto* box = dynamic_cast<panel::CLookOnRequestBox*>(
+                      m_frame->RegisterObject(std::make_unique<panel::CLookOnRequestBox>()));
+                  box->Setup(name, "", OwnerEvent(widgettest::EVENT_CLICKED), OwnerEvent(widgettest::EVENT_OTHER));
+              } },
+        };
+        for (const auto& sink : sinks) {
+            m_text->drawn.clear();
+            sink.show();
+            widgettest::ExpectNameDrawnAsWritten(*m_text, name, sink.what);
+        }
+    }
+}
+
+TEST_F(PanelTest, AServerTextStaysAboveTheBoxsButtons)
+{
+    engine::CCanvasServices::InstallTextDrawer(engine::CCanvasTextDrawer::Create());
+    std::string text = "<size=40><c=255>";
+    for (int i = 0; i < 40; ++i)
+        text += "服务器的很长的通知";
+    const engine::EngineEvent done = OwnerEvent(widgettest::EVENT_CLICKED);
+    for (const engine::TextKind kind : { engine::TextKind::Markup, engine::TextKind::Plain }) {
+        auto* box = dynamic_cast<engine::CGuiMessageBox*>(m_frame->ShowTextBox(text, kind, &done, &done, 0));
+        ASSERT_NE(box, nullptr);
+        Run();
+        const engine::CCanvasObject& canvas = *box->GetCanvas();
+        const engine::CGuiTextButton& ok = *box->GetOkButton();
+        // The buttons' row in the canvas's rows, and the box's background.
+        const auto top = static_cast<int32_t>(ok.GetY() - ok.GetHeight() / 2.0 - canvas.GetY()
+                                              + canvas.GetHeight() / 2.0);
+        ASSERT_GT(top, 4);
+        const uint32_t background = canvas.GetColourAt(2, canvas.GetCanvasHeight() - 3);
+        const auto text_pixels = [&](int32_t from, int32_t to) {
+            int count = 0;
+            for (int32_t y = from; y < to; ++y)
+                for (int32_t x = 2; x < canvas.GetCanvasWidth() - 2; ++x)
+                    count += canvas.GetColourAt(x, y) != background ? 1 : 0;
+            return count;
+        };
+        const char* what = kind == engine::TextKind::Plain ? "plain" : "markup";
+        EXPECT_EQ(text_pixels(top, canvas.GetCanvasHeight() - 2), 0) << what << ": nothing from the buttons down";
+        EXPECT_GT(text_pixels(2, top), 0) << what << ": the text is drawn above them";
+    }
 }
 
 TEST_F(PanelTest, ExitBoardsCloseOrQuitAndTheUrlBoardOpensItsAddress)

@@ -63,6 +63,10 @@ TEST_F(PanelTest, ChatLinesAndNoticesGoIntoTheChatBox)
     const std::span<const uint8_t> notice_span(notice);
     m_panel->SendPanelEvent(client::GAMEMSG_AMULET_NOTICE, reinterpret_cast<uintptr_t>(&notice_span));
     EXPECT_NE(ChatText().find(" 护身符生效\n"), std::string::npos);
+    // A downloaded notice is the server's markup: "<notify>" shows nothing.
+    const std::string downloaded = "<notify><c=255>今晚维护\r\n";
+    m_panel->SendPanelEvent(client::GAMEMSG_NOTICE_TEXT, reinterpret_cast<uintptr_t>(downloaded.c_str()));
+    EXPECT_NE(ChatText().find("\n今晚维护\n"), std::string::npos) << ChatText();
 
     // Bodies too short for their fields add nothing.
     const std::string before = ChatText();
@@ -169,11 +173,10 @@ TEST_F(PanelTest, AdvertBarNavigatesShowsScoresAndCyclesBack)
     EXPECT_EQ(bar->GetCycleCount(), 1);
     EXPECT_EQ(bar->GetCurrentTab(), CAdvertBar::TAB_ADVERT);
 
-    // The address arrives in a payload the panel frees; the pane shows it.
+    // The address is lent for the call; the pane shows it.
     const std::string address = "http://ads.example/page";
-    const uintptr_t payload = engine::MakeSystemPayload({ address.begin(), address.end() });
     CAdvertBar* panel_bar = m_panel->GetAdvertBar();
-    m_panel->SendPanelEvent(client::GAMEMSG_ADVERT_URL, payload);
+    m_panel->SendPanelEvent(client::GAMEMSG_ADVERT_URL, reinterpret_cast<uintptr_t>(&address));
     EXPECT_EQ(panel_bar->GetWebPage()->GetAddress(), address);
     EXPECT_TRUE(panel_bar->GetWebPage()->IsActive());
     EXPECT_TRUE(m_opener.opened.empty()); // never opened unasked

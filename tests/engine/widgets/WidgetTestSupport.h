@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <memory>
 #include <string>
@@ -20,6 +21,7 @@
 #include "engine/core/InputModule.h"
 #include "engine/core/pictures/PictureTestSupport.h"
 #include "engine/media/MediaServices.h"
+#include "engine/media/TextTag.h"
 
 namespace widgettest {
 
@@ -33,11 +35,12 @@ public:
         std::string text;
         int32_t font_height;
         int32_t weight;
+        int32_t rows; ///< the rows the text was given to draw in
     };
-    void DrawText(const CanvasTextStyle& style, std::span<uint8_t>, int32_t, int32_t, int32_t x, int32_t y,
+    void DrawText(const CanvasTextStyle& style, std::span<uint8_t>, int32_t, int32_t height, int32_t x, int32_t y,
                   std::string_view text) override
     {
-        drawn.push_back(Drawn { x, y, std::string(text), style.font_height, style.weight });
+        drawn.push_back(Drawn { x, y, std::string(text), style.font_height, style.weight, height });
     }
     int32_t MeasureText(const CanvasTextStyle& style, int32_t width, std::string_view text) override
     {
@@ -51,6 +54,7 @@ public:
         return { 2, 3 };
     }
     bool IsKnownTag(std::string_view) const override { return false; }
+    std::string PlainText(std::string_view text) const override { return EscapeCanvasText(text); }
     std::vector<Drawn> drawn;
 };
 
@@ -133,5 +137,28 @@ protected:
 
 inline constexpr uint32_t EVENT_CLICKED = 80000001;
 inline constexpr uint32_t EVENT_OTHER = 80000002;
+
+// Whether a text handed to the renderer opens a tag it takes.
+inline bool OpensCanvasTag(std::string_view text)
+{
+    for (size_t at = text.find('<'); at != std::string_view::npos; at = text.find('<', at + 1)) {
+        const size_t close = FindTextTagEnd(text, at);
+        if (close != std::string_view::npos && close > at + 1 && IsKnownTextTag(text.substr(at + 1, close - at - 1)))
+            return true;
+    }
+    return false;
+}
+
+// A player's name reached the renderer as written (as the canvas's plain
+// text shows it), and nothing drawn opened a tag.
+inline void ExpectNameDrawnAsWritten(const CRecordingTextDrawer& text, const std::string& name, const char* sink)
+{
+    const std::string shown = EscapeCanvasText(name);
+    EXPECT_TRUE(std::any_of(text.drawn.begin(), text.drawn.end(),
+                            [&](const auto& d) { return d.text.find(shown) != std::string::npos; }))
+        << sink << ": " << name;
+    for (const auto& drawn : text.drawn)
+        EXPECT_FALSE(OpensCanvasTag(drawn.text)) << sink << " drew " << drawn.text;
+}
 
 } // namespace widgettest

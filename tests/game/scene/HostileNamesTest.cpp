@@ -2,6 +2,7 @@
 // shows the name as it is, whatever markup, control bytes or cut character
 // it holds. Each line is parsed by a real chat view and must show the name
 // followed by the line's own text, with no link and no style taken from it.
+#include <algorithm>
 #include <cstring>
 #include <functional>
 #include <string>
@@ -13,6 +14,7 @@
 #include "game/rules/PlDkRecords.h"
 #include "game/scene/BoardTestSupport.h"
 #include "game/scene/PlDkGameScene.h"
+#include "game/scene/PlDkResultBox.h"
 #include "game/scene/PlDkSeatBoard.h"
 #include "game/scene/ReplayPanel.h"
 #include "game/scene/SceneRecorders.h"
@@ -50,6 +52,16 @@ protected:
             std::memset(field, 0, sizeof field);
             std::memcpy(field, bytes.data(), std::min(bytes.size(), sizeof field));
         }
+    }
+    // The round ends with every hand empty.
+    void EndRound()
+    {
+        rules::PlDkGameWinResult result {};
+        for (auto& left : result.cards_left)
+            std::fill(std::begin(left), std::end(left), -1);
+        std::vector<uint8_t> bytes(rules::PLDK_GAME_WIN_BYTES);
+        rules::WritePlDkGameWinResult(result, bytes);
+        ASSERT_TRUE(m_app.GetGameState().EndRound(bytes));
     }
     void DealRound(int holder, int other, int ticks)
     {
@@ -143,12 +155,7 @@ TEST_F(HostileNamesTest, EveryLineThatNamesAPlayerShowsTheNameAsItIs)
           "与" },
         { "round end",
           [&] {
-              rules::PlDkGameWinResult result {};
-              for (auto& left : result.cards_left)
-                  std::fill(std::begin(left), std::end(left), -1);
-              std::vector<uint8_t> bytes(rules::PLDK_GAME_WIN_BYTES);
-              rules::WritePlDkGameWinResult(result, bytes);
-              ASSERT_TRUE(m_app.GetGameState().EndRound(bytes));
+              EndRound();
               Hooks().OnRoundEnd();
           },
           "]" },
@@ -172,26 +179,29 @@ TEST_F(HostileNamesTest, EveryLineThatNamesAPlayerShowsTheNameAsItIs)
     }
 }
 
-TEST_F(HostileNamesTest, NamesForCanvasesOpenNoTagTheRendererTakes)
+TEST_F(HostileNamesTest, EveryCanvasThatNamesAPlayerDrawsTheNameAsWritten)
 {
-    // Seat plates, the card counter, the result box and the boards draw
-    // names through the canvas's own tags.
-    const auto opens_tag = [](const std::string& text) {
-        for (size_t at = text.find('<'); at != std::string::npos; at = text.find('<', at + 1)) {
-            const size_t close = engine::FindTextTagEnd(text, at);
-            if (close != std::string::npos && close > at + 1
-                && engine::IsKnownTextTag(std::string_view(text).substr(at + 1, close - at - 1)))
-                return true;
-        }
-        return false;
+    const struct {
+        const char* what;
+        std::function<void()> show;
+    } sinks[] = {
+        { "seat plate", [&] { m_scene->GetSeatBoard(1)->Draw(); } },
+        { "result box",
+          [&] {
+              EndRound();
+              m_scene->ShowResultBox();
+          } },
     };
-    for (const std::string name : { "<color=255>x", "<SIZE=200>", "<script:go>", "<c><//x>", "a<\x01" "bold>" }) {
+    AddImage(RESULT_BOX_IMAGE, 500, 320);
+    for (const char* button : { RESULT_CLOSE_IMAGE, RESULT_OK_IMAGE, RESULT_CONTINUE_IMAGE })
+        AddImage(button, 40, 20, 4);
+    // Names short enough for the plate to show whole.
+    for (const std::string name : { "<bold>x", "<c=255>y", "<SIZE=9>", "<script:>", "<c><//x>", "a<\x01" "bold>" }) {
         NameEverySeat(name);
-        const client::CClientRecords& records = m_app.Records();
-        for (const std::string& shown : { records.GetSeatUserName(1), records.GetSeatDisplayName(1),
-                                          records.GetUserDisplayName(records.GetSeatUserID(1)) }) {
-            EXPECT_FALSE(shown.empty()) << name;
-            EXPECT_FALSE(opens_tag(shown)) << name << " drawn as " << shown;
+        for (const auto& sink : sinks) {
+            m_text->drawn.clear();
+            sink.show();
+            widgettest::ExpectNameDrawnAsWritten(*m_text, name, sink.what);
         }
     }
 }

@@ -442,7 +442,7 @@ TEST_F(PlDkGameSceneTest, RoundEndLinesPadNamesUpToTwentyBytes)
         m_chat.lines.clear();
         m_scene->OnRoundEnd();
         ASSERT_GE(m_chat.lines.size(), 4u);
-        const std::string expected = " <c=2302755>[" + m_app.Records().GetSeatUserName(1) + "]"
+        const std::string expected = " <c=2302755>[" + c.name + "]"
             + std::string(c.spaces, ' ') + "<c=2302755>+0分\r\n";
         EXPECT_EQ(m_chat.lines[3], expected) << c.name;
     }

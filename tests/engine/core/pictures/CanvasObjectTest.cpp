@@ -56,6 +56,7 @@ public:
         EXPECT_EQ(pixels.size(), size_t(width) * height * 4);
         calls->push_back({ x, y, std::string(text), style.font_height });
     }
+    std::string PlainText(std::string_view text) const override { return "plain:" + std::string(text); }
     int32_t MeasureText(const CanvasTextStyle& style, int32_t, std::string_view text) override
     {
         return style.font_height * int32_t(1 + text.size() / 10);

@@ -35,6 +35,7 @@ public:
         return { 0, 0 };
     }
     bool IsKnownTag(std::string_view) const override { return false; }
+    std::string PlainText(std::string_view text) const override { return std::string(text); }
     [[nodiscard]] bool Drew(const std::string& text) const
     {
         return std::find(drawn.begin(), drawn.end(), text) != drawn.end();
@@ -216,7 +217,7 @@ TEST_F(SystemBoardsTest, SystemBoardHidesItselfUnlessClosedOrShownAgain)
     EXPECT_EQ(m_engine.m_objects->GetActionCount(), 0u);
 }
 
-TEST_F(SystemBoardsTest, LongBoardTextWrapsAtHalfTheView)
+TEST_F(SystemBoardsTest, LongBoardTextWrapsAtHalfTheViewAndIsCutAtHalfItsHeight)
 {
     m_entity->ShowSystemBoard(std::string(30, 'a').c_str(), 0);
     CCanvasObject* board = m_entity->FindSystemBoard();
@@ -227,6 +228,10 @@ TEST_F(SystemBoardsTest, LongBoardTextWrapsAtHalfTheView)
     EXPECT_EQ(board->GetCanvasWidth(), 400 + 20);
     // 200 half-size characters of 7 pixels in 400: 4 lines of 15.
     EXPECT_EQ(board->GetCanvasHeight(), 4 * 15 + 20);
+    // A server's text of any length stays within half the view's height.
+    ASSERT_GT(m_entity->GetViewHeight(), 100);
+    m_entity->ShowSystemBoard(std::string(20000, 'a').c_str(), 0);
+    EXPECT_EQ(board->GetCanvasHeight(), m_entity->GetViewHeight() / 2);
 }
 
 TEST_F(SystemBoardsTest, SystemEventGoesToItsObjectOrItsPayloadIsFreed)

@@ -113,7 +113,7 @@ TEST(CanvasTextDrawer, OutsideTextOpensNoTagTheRendererConsumes)
         { "<3 you", "<3 you" },
         { "<script:go(1)><//note>", "\xA3\xBC" "script:go(1)>" "\xA3\xBC" "//note>" },
         { "<\x01" "color=1>", "\xA3\xBC" "color=1>" }, // judged without its control byte
-        { "a\r\nb\x7F", "ab" },
+        { "a\r\nb\x7F", "a\nb" }, // a line break stays a line break
         { "中\xD6", "中" },                    // a lead byte with nothing after it
         { "\xD6<color=1>", "\xD6<color=1>" }, // the '<' is the second byte of a character
     };

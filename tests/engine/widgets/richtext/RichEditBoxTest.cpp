@@ -5,6 +5,7 @@
 #include "engine/core/InputState.h"
 #include "engine/widgets/RichEditBox.h"
 #include "engine/widgets/richtext/RichTextTestSupport.h"
+#include "platform/Clipboard.h"
 #include "platform/MessageIds.h"
 
 using namespace engine;
@@ -108,7 +109,7 @@ TEST(RichEditBox, LengthAndPlainTextCountObjectsAsSixBytes)
     EXPECT_EQ(edit.box->GetPlainText(), "a[控件]中");
 }
 
-TEST(RichEditBox, ObjectTagsAndTypedMarkupStayText)
+TEST(RichEditBox, ObjectTagsAndTypedOrPastedMarkupStayText)
 {
     EditFixture edit;
     edit.box->AppendMarkup("<z=face>");
@@ -116,6 +117,11 @@ TEST(RichEditBox, ObjectTagsAndTypedMarkupStayText)
     edit.box->Clear();
     edit.Type("#r<c=255>");
     EXPECT_EQ(RunText(*edit.box), "#r<c=255>");
+    edit.box->Clear();
+    ASSERT_TRUE(platform::SetClipboardText("#r<c=255><url=http://evil.example/>"));
+    edit.box->Paste();
+    EXPECT_EQ(RunText(*edit.box), "#r<c=255><url=http://evil.example/>");
+    EXPECT_TRUE(edit.box->GetLinkMap().empty());
 }
 
 TEST(RichEditBox, EnterSubmitsTheLineAndHistoryRecallsItWithWrapAround)
