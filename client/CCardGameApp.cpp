@@ -1,7 +1,6 @@
 #include "client/CCardGameApp.h"
 
 #include <algorithm>
-#include <sys/stat.h>
 
 #include "client/FileAssociation.h"
 #include "client/HallPaths.h"
@@ -9,17 +8,6 @@
 #include "platform/Process.h"
 
 namespace client {
-
-namespace {
-
-bool IsPlainFile(const std::string& gbk_path)
-{
-    const std::optional<std::string> os_path = platform::FindExistingPath(gbk_path);
-    struct stat status {};
-    return os_path && ::stat(os_path->c_str(), &status) == 0 && S_ISREG(status.st_mode);
-}
-
-} // namespace
 
 bool CCardGameApp::InitInstance()
 {
@@ -44,9 +32,12 @@ void CCardGameApp::OpenReplayFromCommandLine()
         path = path.substr(at + program.size());
         TrimSpaces(path);
     }
-    if (path.empty() || !IsPlainFile(path))
+    // A replay's name that is no plain file (a folder, a pipe, a device)
+    // still opens the replay board, which tells the player it cannot be read.
+    const bool replay = text.size() >= 5 && text.compare(text.size() - 5, 5, "qvrep") == 0;
+    if (path.empty() || !(replay ? platform::PathExists(path) : platform::IsPlainFile(path)))
         return;
-    if (text.size() >= 5 && text.compare(text.size() - 5, 5, "qvrep") == 0)
+    if (replay)
         SetReplayMode(1);
     m_replay_path = path;
 }

@@ -210,6 +210,13 @@ bool PathExists(std::string_view gbk_path)
     return FindExistingPath(gbk_path).has_value();
 }
 
+bool IsPlainFile(std::string_view gbk_path)
+{
+    const std::optional<std::string> os_path = FindExistingPath(gbk_path);
+    struct stat status {};
+    return os_path && ::stat(os_path->c_str(), &status) == 0 && S_ISREG(status.st_mode);
+}
+
 bool MakeDirectoryTree(std::string_view gbk_path)
 {
     std::optional<std::string> os = ResolveOsPath(gbk_path);

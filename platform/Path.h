@@ -50,6 +50,9 @@ namespace platform {
 
 // True when the file or folder exists (found case-insensitively).
 [[nodiscard]] bool PathExists(std::string_view gbk_path);
+// True when the name is an existing plain file, after links: not a folder,
+// a pipe (whose opening would wait for a writer) or a device.
+[[nodiscard]] bool IsPlainFile(std::string_view gbk_path);
 
 // Creates the folder and any missing parents. True when it exists afterwards.
 [[nodiscard]] bool MakeDirectoryTree(std::string_view gbk_path);

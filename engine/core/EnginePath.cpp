@@ -44,23 +44,24 @@ bool FileExistsBesideExe(std::string_view name)
     return FileExists(GetExePath(name));
 }
 
-std::optional<std::vector<uint8_t>> ReadWholeFile(std::string_view path, size_t cap)
+std::optional<std::vector<uint8_t>> ReadWholeFile(std::string_view path, size_t cap, ReadFailure failure)
 {
     if (path.empty())
         return std::nullopt;
     const std::string shown(path);
-    platform::FileHandle file = platform::OpenFile(path, "rb");
-    if (!file) {
-        WriteGameLog("文件%s 打开失败!", shown.c_str());
+    const auto refuse = [&] {
+        if (failure == ReadFailure::Log)
+            WriteGameLog("文件%s 打开失败!", shown.c_str());
         return std::nullopt;
-    }
+    };
+    platform::FileHandle file = platform::OpenFile(path, "rb");
+    if (!file)
+        return refuse();
     if (std::fseek(file.get(), 0, SEEK_END) != 0)
         return std::nullopt;
     const long size = std::ftell(file.get());
-    if (size < 0 || static_cast<unsigned long>(size) > cap || std::fseek(file.get(), 0, SEEK_SET) != 0) {
-        WriteGameLog("文件%s 打开失败!", shown.c_str());
-        return std::nullopt;
-    }
+    if (size < 0 || static_cast<unsigned long>(size) > cap || std::fseek(file.get(), 0, SEEK_SET) != 0)
+        return refuse();
     std::vector<uint8_t> data(static_cast<size_t>(size));
     if (!data.empty() && std::fread(data.data(), 1, data.size(), file.get()) != data.size())
         return std::nullopt;

@@ -29,9 +29,13 @@ inline constexpr size_t WHOLE_FILE_CAP = size_t { 256 } << 20;
 [[nodiscard]] bool FileExists(std::string_view path);
 [[nodiscard]] bool FileExistsBesideExe(std::string_view name);
 
+/// Whether ReadWholeFile writes its failure line; Quiet for a caller that
+/// tells the failure itself.
+enum class ReadFailure { Log, Quiet };
 /// The whole file, or std::nullopt (logged as "文件%s 打开失败!" when it
-/// cannot be opened; too large or unreadable files are refused too).
-[[nodiscard]] std::optional<std::vector<uint8_t>> ReadWholeFile(std::string_view path, size_t cap = WHOLE_FILE_CAP);
+/// cannot be opened or is above the cap; unreadable files are refused too).
+[[nodiscard]] std::optional<std::vector<uint8_t>> ReadWholeFile(std::string_view path, size_t cap = WHOLE_FILE_CAP,
+                                                                ReadFailure failure = ReadFailure::Log);
 /// Creates or empties the file and writes data; 1 on success, else 0.
 [[nodiscard]] int WriteWholeFile(std::string_view path, std::span<const uint8_t> data);
 /// 1 when every folder of path exists at the end, else 0. With create 0

@@ -4,6 +4,7 @@
 #include "client/ClientText.h"
 #include "engine/core/EnginePath.h"
 #include "engine/core/ZlibBuffer.h"
+#include "platform/Path.h"
 #include "platform/Text.h"
 
 #include <algorithm>
@@ -442,10 +443,17 @@ bool WriteReplayFile(CReplayImage& image, std::string_view path, int32_t end_dat
     return file && engine::WriteWholeFile(path, *file) == 1;
 }
 
+std::optional<std::vector<uint8_t>> ReadReplayBytes(std::string_view path)
+{
+    if (!platform::IsPlainFile(path))
+        return std::nullopt;
+    return engine::ReadWholeFile(path, engine::WHOLE_FILE_CAP, engine::ReadFailure::Quiet);
+}
+
 ReplayLoadResult ReadReplayFile(CReplayImage& image, std::string_view path, std::string_view game_code,
                                 int32_t major_version, int32_t minor_version)
 {
-    const std::optional<std::vector<uint8_t>> file = engine::ReadWholeFile(path, engine::WHOLE_FILE_CAP);
+    const std::optional<std::vector<uint8_t>> file = ReadReplayBytes(path);
     if (!file)
         return { false, ReplayRefusal::Unreadable };
     return image.Load(*file, game_code, major_version, minor_version);
@@ -548,6 +556,11 @@ std::string ReplayFolder(std::string_view exe_dir, int32_t user_id, std::string_
 {
     return std::string(exe_dir) + "replays\\" + Printf("%d", static_cast<int>(user_id)) + "\\"
         + PathPartOf(game_name) + "\\";
+}
+
+std::string ReplayIconPath(std::string_view exe_dir, std::string_view game_name)
+{
+    return std::string(exe_dir) + "replays\\skins\\ico_" + PathPartOf(game_name) + ".pps";
 }
 
 std::string ReplayFileTitle(std::string_view name, int year, int month, int day, int hour, int minute, int second)

@@ -154,6 +154,10 @@ private:
 /// was compressed and the whole file written, so a caller never announces a
 /// replay that is not on disk.
 [[nodiscard]] bool WriteReplayFile(CReplayImage& image, std::string_view path, int32_t end_date, int32_t end_time);
+/// The bytes of a replay file; none, without a log line (the caller tells
+/// the refusal once), for a name that is no plain file (a folder, a pipe,
+/// a device) or a file above engine::WHOLE_FILE_CAP.
+[[nodiscard]] std::optional<std::vector<uint8_t>> ReadReplayBytes(std::string_view path);
 /// Reads a whole file and loads it; a file that cannot be read is refused.
 ReplayLoadResult ReadReplayFile(CReplayImage& image, std::string_view path, std::string_view game_code,
                                 int32_t major_version, int32_t minor_version);
@@ -179,6 +183,9 @@ inline constexpr char REPLAY_UNREADABLE_TEXT[] = "录像文件无法读取";
 /// "%s_%d年%d月%d日%d时%d分%d秒" of a name and a local time.
 [[nodiscard]] std::string ReplayFileTitle(std::string_view name, int year, int month, int day, int hour, int minute,
                                           int second);
+/// "%sreplays\skins\ico_%s.pps": program folder, game name (cleaned as in
+/// ReplayFolder), the game's icon beside the replays.
+[[nodiscard]] std::string ReplayIconPath(std::string_view exe_dir, std::string_view game_name);
 /// "%s%s.qvrep" of a folder and a title.
 [[nodiscard]] std::string ReplayFilePath(std::string_view folder, std::string_view title);
 

@@ -334,7 +334,7 @@ ReplayRefusal CReplayPanel::LoadRecording(std::span<const uint8_t> file)
 
 bool CReplayPanel::OpenReplayFile(const std::string& path)
 {
-    const std::optional<std::vector<uint8_t>> file = engine::ReadWholeFile(path, engine::WHOLE_FILE_CAP);
+    const std::optional<std::vector<uint8_t>> file = ReadReplayBytes(path);
     const ReplayRefusal refusal = file ? LoadRecording(*file) : ReplayRefusal::Unreadable;
     if (refusal != ReplayRefusal::None) {
         Clear();

@@ -158,7 +158,7 @@ std::string CReplayRecorder::BuildReplayPath()
 
     const std::string skins = exe_dir + "replays\\skins\\";
     (void)engine::MakeDirectoryTree(skins);
-    const std::string icon = skins + "ico_" + game_name + ".pps";
+    const std::string icon = ReplayIconPath(exe_dir, game_name);
     if (!platform::PathExists(icon))
         (void)m_env.SaveGameIcon(icon);
 

@@ -327,6 +327,9 @@ TEST(ReplayImageTest, NamesAndMessages)
     EXPECT_EQ(ReplayFolder("/d/", 7, ".."), "/d/replays\\7\\__\\");
     EXPECT_EQ(ReplayFolder("/d/", 7, "..\\x/\r\n"), "/d/replays\\7\\.._x___\\");
     EXPECT_EQ(ReplayFilePath("d\\", title), "d\\" + title + ".qvrep");
+    EXPECT_EQ(ReplayIconPath("/d/", "拖拉机"), "/d/replays\\skins\\ico_拖拉机.pps");
+    EXPECT_EQ(ReplayIconPath("/d/", "..\\../x"), "/d/replays\\skins\\ico_.._.._x.pps");
+    EXPECT_EQ(ReplayIconPath("/d/", ".."), "/d/replays\\skins\\ico___.pps");
     EXPECT_EQ(FormatReplayVersionWarning(5, 0, 4, 2), "当前游戏版本:5,0，录像版本:4,2,可能出现无法预料的观看错误!");
 }
 

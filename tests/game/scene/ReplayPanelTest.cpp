@@ -20,6 +20,8 @@
 #include "platform/DailyLog.h"
 
 #include <filesystem>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <fstream>
 #include <stdexcept>
 
@@ -119,6 +121,20 @@ protected:
         m_app.Records().ClearSeats();
         m_app.Records().Launch().user_id = 0;
         return saved.path;
+    }
+    // Replay names that are no plain file: a folder, a pipe and a link to
+    // an endless device (made once).
+    std::vector<std::string> NoPlainFiles()
+    {
+        const std::string folder = m_folders.Path() + "folder.qvrep";
+        const std::string pipe = m_folders.Path() + "pipe.qvrep";
+        const std::string zero = m_folders.Path() + "zero.qvrep";
+        if (!platform::PathExists(folder)) {
+            EXPECT_TRUE(platform::MakeDirectoryTree(folder));
+            EXPECT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+            EXPECT_EQ(::symlink("/dev/zero", zero.c_str()), 0);
+        }
+        return { folder, pipe, zero };
     }
     [[nodiscard]] std::vector<bool> Shown(const CReplayPanel& board) const
     {
@@ -300,6 +316,10 @@ TEST_F(ReplayPanelTest, RefusedFilesLeaveTheTableAndEmptyTheBoardAndAreToldAndLo
     trailing.push_back(0);
     std::vector<uint8_t> no_magic = good_bytes;
     no_magic[0] = 'q';
+    // Past the reading cap: a sparse file, never read.
+    const std::string huge = m_folders.Path() + "huge.qvrep";
+    std::ofstream(huge).close();
+    std::filesystem::resize_file(huge, engine::WHOLE_FILE_CAP + 1);
 
     ASSERT_TRUE(board->OpenReplayFile(good));
     EXPECT_EQ(m_host.seatings, 1) << "the recording player is seated";
@@ -315,6 +335,9 @@ TEST_F(ReplayPanelTest, RefusedFilesLeaveTheTableAndEmptyTheBoardAndAreToldAndLo
         { write("other.qvrep", other_game), REPLAY_WRONG_GAME_TEXT, ReplayRefusalReason(ReplayRefusal::OtherGame) },
         { write("tail.qvrep", trailing), REPLAY_DAMAGED_TEXT, ReplayRefusalReason(ReplayRefusal::BodyStream) },
         { write("magic.qvrep", no_magic), REPLAY_DAMAGED_TEXT, ReplayRefusalReason(ReplayRefusal::NoMagic) },
+        { huge, REPLAY_UNREADABLE_TEXT, ReplayRefusalReason(ReplayRefusal::Unreadable) },
+        { NoPlainFiles()[1], REPLAY_UNREADABLE_TEXT, ReplayRefusalReason(ReplayRefusal::Unreadable) },
+        { NoPlainFiles()[2], REPLAY_UNREADABLE_TEXT, ReplayRefusalReason(ReplayRefusal::Unreadable) },
     };
     for (const auto& c : cases) {
         ASSERT_TRUE(board->OpenReplayFile(good)) << "a replay is on the board before each refusal";
@@ -345,6 +368,26 @@ TEST_F(ReplayPanelTest, RefusedFilesLeaveTheTableAndEmptyTheBoardAndAreToldAndLo
         for (size_t at = lines.find(line); at != std::string::npos; at = lines.find(line, at + 1))
             ++count;
         EXPECT_EQ(count, 1u) << line;
+    }
+    EXPECT_EQ(lines.find("打开失败"), std::string::npos) << "no second line from the file reader";
+}
+
+TEST_F(ReplayPanelTest, ACommandLineReplayThatIsNoPlainFileIsToldItCannotBeRead)
+{
+    client_test::CFakeFrameUI frame_ui;
+    client::AppLinks links = m_app.Links();
+    links.frame_ui = &frame_ui;
+    m_app.SetLinks(links);
+    CReplayBoard* board = MakeBoard();
+    for (const std::string& path : NoPlainFiles()) {
+        m_app.SetReplayMode(0);
+        frame_ui.boards.clear();
+        m_app.SetCommandLine("\"" + path + "\"");
+        m_app.OpenReplayFromCommandLine();
+        EXPECT_TRUE(m_app.IsReplayMode()) << path << ": not the hall's start";
+        EXPECT_FALSE(StartCommandLineReplay(m_app, *board)) << path;
+        ASSERT_EQ(frame_ui.boards.size(), 1u) << path;
+        EXPECT_EQ(frame_ui.boards[0].text, REPLAY_UNREADABLE_TEXT) << path;
     }
 }
 

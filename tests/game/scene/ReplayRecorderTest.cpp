@@ -119,6 +119,13 @@ TEST_F(ReplayRecorderTest, RecordsSavesAndLoadsBack)
     recorder.StartRecording();
     (void)recorder.SaveRecording(true);
     EXPECT_EQ(m_env.icons.size(), 1u);
+
+    // A game name that climbs out of the folder names an icon inside it.
+    m_app.Records().Launch().game_name = "../../x";
+    recorder.StartRecording();
+    (void)recorder.SaveRecording(true);
+    ASSERT_EQ(m_env.icons.size(), 2u);
+    EXPECT_EQ(m_env.icons[1], m_folder.Path() + "replays\\skins\\ico_.._.._x.pps");
 }
 
 TEST_F(ReplayRecorderTest, SaveWithoutWriteOrFailedWriteReportsNothingWritten)
