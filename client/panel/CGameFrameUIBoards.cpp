@@ -15,7 +15,6 @@
 #include "client/panel/NoticeBoxLook.h"
 #include "client/panel/PanelText.h"
 #include "engine/core/CanvasObject.h"
-#include "engine/media/TextTag.h"
 #include "engine/widgets/GuiButton.h"
 #include "engine/widgets/GuiMessageBox.h"
 #include "engine/widgets/GuiTextButton.h"
@@ -141,7 +140,7 @@ void CGameFrameUI::ShowFirstServerBox()
     }
     // The server's text is shown as it is, as a desktop box would.
     const engine::EngineEvent ok = SelfEvent(FRAME_EVENT_SERVER_BOX_OK);
-    engine::CEngineObject* box = ShowTextBox(engine::EscapeCanvasText(m_server_box_texts.front()), &ok, nullptr, 0);
+    engine::CEngineObject* box = ShowTextBox(m_server_box_texts.front(), engine::TextKind::Plain, &ok, nullptr, 0);
     if (box == nullptr) {
         m_server_box_texts.clear();
         return;

@@ -371,7 +371,7 @@ protected:
 /// "##", "#<", "#>" and "#/", control bytes (line breaks too) are dropped, so
 /// it stays on its line, two-byte characters stay whole and a lead byte with
 /// nothing after it is dropped. The one escaping step for chat markup (a
-/// canvas's tags have their own: EscapeCanvasText, engine/media/TextTag.h).
+/// canvas draws such text with CCanvasObject::DrawPlainText).
 [[nodiscard]] std::string EscapeMarkup(std::string_view text);
 
 /// A link to `url` that shows `text` ("<url_text=URL,TEXT>"). A tag's values

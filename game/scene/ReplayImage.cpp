@@ -523,6 +523,8 @@ const char* ReplayRefusalReason(ReplayRefusal refusal)
         return "快照位置不在记录上";
     case ReplayRefusal::RecorderChair:
         return "录像者的椅子号无效";
+    case ReplayRefusal::OpeningRecord:
+        return "开局的记录损坏，牌桌拒绝了它";
     }
     return "";
 }

@@ -59,6 +59,7 @@ enum class ReplayRefusal : uint8_t {
     RecordCount,   ///< the records do not match the header's count
     Snapshot,      ///< the snapshot offset names no record
     RecorderChair, ///< the recording player sat on no chair of the table
+    OpeningRecord, ///< the table refused a record played on opening (the deal)
 };
 
 struct ReplayLoadResult {

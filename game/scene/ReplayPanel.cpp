@@ -1,6 +1,7 @@
 #include "game/scene/ReplayPanel.h"
 
 #include "client/CCardGameApp.h"
+#include "client/CRefusalLog.h"
 #include "client/ClientText.h"
 #include "engine/core/CanvasObject.h"
 #include "engine/core/EngineLog.h"
@@ -335,15 +336,25 @@ ReplayRefusal CReplayPanel::LoadRecording(std::span<const uint8_t> file)
 bool CReplayPanel::OpenReplayFile(const std::string& path)
 {
     const std::optional<std::vector<uint8_t>> file = ReadReplayBytes(path);
-    const ReplayRefusal refusal = file ? LoadRecording(*file) : ReplayRefusal::Unreadable;
+    ReplayRefusal refusal = file ? LoadRecording(*file) : ReplayRefusal::Unreadable;
+    if (refusal == ReplayRefusal::None) {
+        // The opening records (the deal) are played at once: a record the
+        // table refuses there makes the file a damaged one, not an empty table.
+        const bool was_replay = m_app.IsReplayMode();
+        const uint64_t refused = client::CRefusalLog::Instance().GetCount();
+        m_app.SetReplayMode(1);
+        Restart();
+        if (client::CRefusalLog::Instance().GetCount() != refused) {
+            refusal = ReplayRefusal::OpeningRecord;
+            m_app.SetReplayMode(was_replay ? 1 : 0);
+        }
+    }
     if (refusal != ReplayRefusal::None) {
         Clear();
         engine::WriteGameLog("录像%s 被拒绝: %s", path.c_str(), ReplayRefusalReason(refusal));
         m_app.ShowMessageBoard({ ReplayRefusalMessage(refusal), {}, {}, 10, 0, "" });
         return false;
     }
-    m_app.SetReplayMode(1);
-    Restart();
     if (engine::CGuiProgressBar* bar = GetProgressBar())
         bar->EnableDrag(true);
     DrawProgress();

@@ -248,7 +248,7 @@ TEST_F(PanelTest, HostileNamesOnTheFrameBoardsShowAsWritten)
         for (const auto& sink : sinks) {
             m_text->drawn.clear();
             sink.show();
-            widgettest::ExpectNameDrawnAsWritten(*m_text, name, sink.what);
+            widgettest::ExpectDrawnAsWritten(*m_text, name, sink.what);
         }
     }
 }
@@ -453,11 +453,13 @@ TEST_F(PanelTest, ServerBoxesComeOneAtATimeAboveEveryBoxAndTakeTheInput)
 {
     m_paint->images[CGameFrameUI::FRAME_BUTTON_IMAGES[0]] = picturetest::MakeStrip(20, 18, 4);
     m_frame->CreateFrameButtons();
+    m_text->drawn.clear();
     EXPECT_TRUE(m_frame->ShowServerMessageBox("<c=255>停服"));
     EXPECT_TRUE(m_frame->ShowServerMessageBox("二"));
     auto* first = dynamic_cast<engine::CGuiMessageBox*>(m_frame->GetServerBox());
     ASSERT_NE(first, nullptr);
-    EXPECT_EQ(m_frame->GetLastBoardText(), engine::EscapeCanvasText("<c=255>停服")) << "shown as it is";
+    EXPECT_EQ(m_frame->GetLastBoardText(), "<c=255>停服");
+    widgettest::ExpectDrawnAsWritten(*m_text, "<c=255>停服", "server box"); // shown as it is
     // A board shown later stays below it, and input reaches only the box.
     m_frame->ShowQuitBoard();
     EXPECT_GT(first->GetZ(), LastBox(*m_frame)->GetZ());

@@ -149,9 +149,9 @@ inline bool OpensCanvasTag(std::string_view text)
     return false;
 }
 
-// A player's name reached the renderer as written (as the canvas's plain
-// text shows it), and nothing drawn opened a tag.
-inline void ExpectNameDrawnAsWritten(const CRecordingTextDrawer& text, const std::string& name, const char* sink)
+// A text that is no markup (a player's name) reached the renderer as
+// written (as the canvas's plain text shows it), and nothing drawn opened a tag.
+inline void ExpectDrawnAsWritten(const CRecordingTextDrawer& text, const std::string& name, const char* sink)
 {
     const std::string shown = EscapeCanvasText(name);
     EXPECT_TRUE(std::any_of(text.drawn.begin(), text.drawn.end(),

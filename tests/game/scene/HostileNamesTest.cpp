@@ -201,7 +201,7 @@ TEST_F(HostileNamesTest, EveryCanvasThatNamesAPlayerDrawsTheNameAsWritten)
         for (const auto& sink : sinks) {
             m_text->drawn.clear();
             sink.show();
-            widgettest::ExpectNameDrawnAsWritten(*m_text, name, sink.what);
+            widgettest::ExpectDrawnAsWritten(*m_text, name, sink.what);
         }
     }
 }

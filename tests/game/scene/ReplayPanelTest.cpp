@@ -10,6 +10,7 @@
 #include "engine/media/TextTag.h"
 #include "engine/widgets/GuiButton.h"
 #include "engine/widgets/GuiProgressBar.h"
+#include "client/CPlDkNotifyHandler.h"
 #include "client/GameNotifyHandler.h"
 #include "game/scene/BoardTestSupport.h"
 #include "game/scene/ReplaySceneHost.h"
@@ -583,6 +584,32 @@ TEST_F(ReplayPanelTest, TheDispatchHostSkipsARecordTheDispatcherRefuses)
     // the record is dropped.
     CReplayDispatchHost window_host(m_app);
     window_host.DispatchRecord(EVENT_B, {});
+}
+
+TEST_F(ReplayPanelTest, ADamagedDealIsToldAsADamagedFileNotOpenedAsAnEmptyTable)
+{
+    client_test::CFakeFrameUI frame_ui;
+    client::AppLinks links = m_app.Links();
+    links.frame_ui = &frame_ui;
+    m_app.SetLinks(links);
+    client::CPlDkNotifyHandler handler(m_app);
+    CReplayDispatchHost host(handler);
+    std::unique_ptr<CEngineObject> made = MakeReplayBoard(client::ReplayBoardKind::Standard, m_app, host, m_env);
+    auto* board = dynamic_cast<CReplayBoard*>(made.get());
+    ASSERT_NE(board, nullptr);
+    m_engine.m_objects->AddObject(std::move(made), nullptr);
+    const uint8_t cut_deal[8] {}; // far shorter than a deal
+    board->StartRecording();
+    board->RecordTableInfo();
+    board->RecordEvent(GR_GAME_START, cut_deal);
+    const ReplaySaveResult saved = board->SaveRecording(true);
+    ASSERT_TRUE(saved.written);
+
+    EXPECT_FALSE(board->OpenReplayFile(saved.path));
+    EXPECT_FALSE(m_app.IsReplayMode());
+    EXPECT_TRUE(board->GetReplayImage().IsEmpty());
+    ASSERT_EQ(frame_ui.boards.size(), 1u);
+    EXPECT_EQ(frame_ui.boards[0].text, REPLAY_DAMAGED_TEXT);
 }
 
 } // namespace
