@@ -315,6 +315,8 @@ Picture DrawGameIcon(TextPen& pen)
 // --- Scroll bar parts (the rich-text view's and the panel's bars).
 
 constexpr int32_t BAR = 14;
+// Where a bar's track and thumb are cut for stretching: their rounded ends.
+constexpr int32_t SLICE_END = 6;
 
 // A small arrow button in four state frames pointing along (dx, dy).
 std::vector<Picture> DrawArrowButton(double dx, double dy)
@@ -356,8 +358,17 @@ void AddScrollBarParts(SkinPackage& chat)
                     0xC0FFFFFFu);
         }
         const char* prefix = vertical ? "ScrollBar_Vert" : "ScrollBar_Horz";
-        chat.images.push_back(SkinImage { std::string(prefix) + "Back", ToRecord({ track }) });
-        chat.images.push_back(SkinImage { std::string(prefix) + "Btn", ToRecord(thumbs) });
+        // A bar draws its track and thumb in three slices along it, cut at the
+        // record's two offsets: the rounded ends stay, the middle stretches.
+        const auto sliced = [vertical](engine::ImageRecord record) {
+            const int32_t length = vertical ? record.height : record.width;
+            record.offset_x = static_cast<int16_t>(SLICE_END);
+            record.offset_y = static_cast<int16_t>(length - SLICE_END);
+            record.flags |= engine::IMAGE_FLAG_OFFSETS;
+            return record;
+        };
+        chat.images.push_back(SkinImage { std::string(prefix) + "Back", sliced(ToRecord({ track })) });
+        chat.images.push_back(SkinImage { std::string(prefix) + "Btn", sliced(ToRecord(thumbs)) });
         chat.images.push_back(SkinImage { std::string(prefix) + "Pattern", ToRecord({ grip }) });
         chat.images.push_back(SkinImage { std::string(prefix) + (vertical ? "UpBtn" : "LeftBtn"),
                                           ToRecord(vertical ? DrawArrowButton(0, -1) : DrawArrowButton(-1, 0)) });
