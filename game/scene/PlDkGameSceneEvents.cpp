@@ -82,10 +82,19 @@ int CPlDkGameScene::OnEvent(const engine::EngineEvent& event)
     case GAMEMSG_SETTINGS_CHANGED:
         OnSettingsChanged();
         return 0;
-    case GAMEMSG_CHARACTER_AREA:
-        if (m_auto_play)
+    case GAMEMSG_CHARACTER_AREA: {
+        // Any press on the table ends auto-play, but one on the auto-play
+        // button is left to that button's click: ending it here as well
+        // would make the click ask to switch it on again at once.
+        // (The press names the object it hit: the button's picture.)
+        const engine::InputState* input = InputOf(event);
+        engine::CGuiButton* button = GetButton(Button::AutoPlay);
+        const bool on_button = input != nullptr && button != nullptr
+            && (input->hovered == button->GetId() || input->hovered == button->GetVisual()->GetId());
+        if (m_auto_play && !on_button)
             OnBtnAutoPlay();
         return 0;
+    }
     case GAMEMSG_BTN_CARD_COUNTER:
         ToggleCardCounter();
         return 0;

@@ -36,7 +36,8 @@ protected:
     {
         AddCardImages(50, 68);
         AddImage("PlayerBoardSmall", 200, 60, 3);
-        for (const char* name : { "btnThrow", "btnPass", "btnRemaind", "btn_StartGame", "btn_change", "理牌", "恢复" })
+        for (const char* name : { "btnThrow", "btnPass", "btnRemaind", "btn_StartGame", "btn_change", "理牌", "恢复",
+                                  "btn_AutoPlay", "btn_CancelAutoPlay" })
             AddImage(name, 60, 30, 4);
         AddImage("chat", 120, 80, 5);
         LinkTable(m_app, m_chat, m_connection);
@@ -232,6 +233,34 @@ TEST_F(PlDkEventsTest, AutoPlaySwitchesAtOnceWithoutTellingTheTableAndKeepsItsCo
     (void)Send(GAMEMSG_BTN_AUTO_PLAY);
     EXPECT_FALSE(m_scene->IsAutoPlay());
     EXPECT_EQ(m_connection.sent.size(), sent);
+}
+
+// A click on 取消托管 is a press, which reaches the table's background too
+// (naming the button's picture as the object under the pointer), then the
+// button's click: the press must leave auto-play to the click, or the click
+// reads as a second switch-on within the cool-down.
+TEST_F(PlDkEventsTest, ClickingCancelAutoPlayEndsItWithoutTheCoolDownLine)
+{
+    engine::CGuiButton* button = m_scene->GetButton(CCardGameScene::Button::AutoPlay);
+    ASSERT_NE(button, nullptr);
+    engine::InputState press {};
+    const auto click = [&](uint32_t hit) {
+        press.hovered = hit;
+        (void)Send(GAMEMSG_CHARACTER_AREA, 0, reinterpret_cast<uintptr_t>(&press));
+        if (hit != 0)
+            (void)Send(GAMEMSG_BTN_AUTO_PLAY);
+    };
+    (void)Send(GAMEMSG_BTN_AUTO_PLAY);
+    ASSERT_TRUE(m_scene->IsAutoPlay());
+    click(button->GetVisual()->GetId());
+    EXPECT_FALSE(m_scene->IsAutoPlay());
+    EXPECT_TRUE(m_chat.lines.empty()) << m_chat.lines.front();
+    // A press on nothing still ends it.
+    m_engine.m_clock.Advance(6000);
+    click(button->GetVisual()->GetId());
+    ASSERT_TRUE(m_scene->IsAutoPlay());
+    click(0);
+    EXPECT_FALSE(m_scene->IsAutoPlay());
 }
 
 TEST_F(PlDkEventsTest, TalkPanelRowsAreTenOf26PixelsFrom30Down)
