@@ -164,4 +164,13 @@ void CCardGameNotifyHandler::OnNotify211300(Body)
         hooks->OnTableEvent211300();
 }
 
+void CCardGameNotifyHandler::OnTableClosed(Body body)
+{
+    CGameNotifyHandler::OnTableClosed(body);
+    // The connection is gone: a clock left running would play the own turn
+    // into it until the window closes.
+    if (ICardGameSceneHooks* hooks = Hooks())
+        hooks->OnTableClosed();
+}
+
 } // namespace client

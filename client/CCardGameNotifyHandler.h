@@ -48,6 +48,8 @@ public:
     virtual void OnNotify221165(Body body);
     virtual void OnTurnBegin(Body body);
     virtual void OnNotify211300(Body body);
+    /// The base's closing of the table, then the scene stops the turn.
+    void OnTableClosed(Body body) override;
 
 protected:
     /// Runs the handler of one of the eleven table events; false for any

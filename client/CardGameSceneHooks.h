@@ -59,6 +59,9 @@ public:
     virtual void OnTableSnapshot() = 0;
     /// This game: the round's result was taken in (211080).
     virtual void OnRoundEnd() = 0;
+    /// 211000: the table's game is over (a player left it, or the own
+    /// exit was agreed); no turn runs any more.
+    virtual void OnTableClosed() = 0;
     /// This game: a score notice (211090, at least 72 bytes).
     virtual bool OnScoreNotify(std::span<const uint8_t> body) = 0;
     /// Every dispatched message, when the application records games.

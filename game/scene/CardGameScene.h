@@ -223,6 +223,8 @@ public:
     void ResetTable() override;
     void OnTableSnapshot() override {}
     void OnRoundEnd() override {}
+    /// The clock stops and the play buttons go: nothing more is played.
+    void OnTableClosed() override;
     bool OnScoreNotify(std::span<const uint8_t>) override { return true; }
     /// Offers a dispatched event to the replay board, when one is held.
     void RecordTableEvent(uint32_t id, std::span<const uint8_t> body) override;

@@ -454,6 +454,13 @@ void CCardGameScene::StopClock()
         own->ShowAutoPlay(false);
 }
 
+void CCardGameScene::OnTableClosed()
+{
+    StopClock();
+    HidePlayButtons();
+    HidePassPrompt();
+}
+
 void CCardGameScene::SetActiveChair(int chair, int32_t seconds)
 {
     if (m_chairs == nullptr || !m_chairs->IsValidChair(chair))

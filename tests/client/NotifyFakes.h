@@ -146,6 +146,7 @@ public:
     void ResetTable() override { calls.push_back("reset"); }
     void OnTableSnapshot() override { calls.push_back("snapshot"); }
     void OnRoundEnd() override { calls.push_back("round-end"); }
+    void OnTableClosed() override { calls.push_back("table-closed"); }
     bool OnScoreNotify(std::span<const uint8_t> b) override { return Keep("score", b); }
     void RecordTableEvent(uint32_t id, std::span<const uint8_t> b) override
     {

@@ -8,6 +8,7 @@
 
 #include "client/CPlDkNotifyHandler.h"
 #include "engine/core/ObjectModule.h"
+#include "engine/widgets/GuiButton.h"
 #include "engine/widgets/GuiDigitText.h"
 #include "game/rules/PlDkRecords.h"
 #include "game/scene/BoardTestSupport.h"
@@ -118,6 +119,36 @@ TEST_F(PlDkSceneRoundTest, TheOwnChairPlaysWholeRoundsAgainstTheComputerPlayers)
         EXPECT_FALSE(m_scene->GetClock()->IsActive());
         m_connection.sent.clear();
     }
+}
+
+// Once the table is closed (here the own exit agreed mid-round), the own
+// turn's clock, its buttons and its time-out play stop with it.
+TEST_F(PlDkSceneRoundTest, AClosedTableStopsTheOwnTurn)
+{
+    m_random.Seed(2);
+    peers::CComputerRound round(m_environment);
+    ASSERT_TRUE(round.Begin({ OWN_USER, 9001, 9002, 9003 }, 0));
+    Dispatch({ client::GR_GAME_START, round.GetOutcome().start_record });
+    Run(6000);
+    RelayGameData(0);
+    Run(1000);
+    for (int step = 0; step < peers::CComputerRound::MAX_ACTIONS && round.GetCurrentChair() != 0; ++step) {
+        peers::RoundEvent event;
+        ASSERT_TRUE(round.PlayComputer(event));
+        Dispatch(event);
+    }
+    ASSERT_TRUE(m_scene->GetClock()->IsActive());
+    ASSERT_TRUE(m_scene->GetButton(CCardGameScene::Button::Throw)->IsActive());
+
+    std::vector<uint8_t> exited(28);
+    platform::StoreU32LE(exited.data(), OWN_USER);
+    m_handler.Dispatch(client::GR_PLAYER_EXITED, exited);
+    m_connection.sent.clear();
+    Run(40000);
+    EXPECT_FALSE(m_scene->GetClock()->IsActive());
+    for (auto button : { CCardGameScene::Button::Throw, CCardGameScene::Button::Pass, CCardGameScene::Button::Hint })
+        EXPECT_FALSE(m_scene->GetButton(button)->IsActive());
+    EXPECT_TRUE(m_connection.sent.empty()) << "played or timed out after the table closed";
 }
 
 } // namespace
