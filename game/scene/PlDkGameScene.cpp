@@ -407,20 +407,7 @@ void CPlDkGameScene::LayoutScene()
     if (const CCardSprite* first = m_sprites.Sprite(0))
         SetIntSetting(SETTING_LARGE_CARD_HEIGHT, first->GetCardHeight());
 
-    engine::CGuiButton* start = GetButton(Button::Start);
-    engine::ImageRef board_small;
-    GetImage(board_small, BOARD_SMALL_IMAGE, 0);
-    const double slogan_half = m_slogan != nullptr ? m_slogan->GetHeight() / 2 : 0.0;
-    const CPlDkSeatBoard* own = GetPlDkSeatBoard(0);
-    if (own != nullptr && own->IsPortraitShown()) {
-        Place(start, w / 2 + 127, top + h - board_small.height - 135);
-        Place(m_slogan, left + w / 2 + 135, top + 3 * h / 4 + slogan_half);
-    } else {
-        Place(start, w / 2, 3 * h / 4);
-        Place(m_slogan, left + w / 2, top + 3 * h / 4 + slogan_half);
-    }
-    if (start != nullptr)
-        Place(m_change_button, start->GetX() + start->GetWidth() + 20, start->GetY());
+    PlaceStartButtonAndSlogan();
 
     engine::CGuiButton* pass = GetButton(Button::Pass);
     if (pass != nullptr)

@@ -275,6 +275,9 @@ public:
     void PublishCardMetrics(int32_t width, int32_t height) override;
     virtual void PlacePlayButtons();
     void ShowStartButton() override;
+    /// Places the start button, the slogan under it and the change-table
+    /// button beside it (TableLayout's PlaceStartAndSlogan).
+    void PlaceStartButtonAndSlogan();
     void PlaceCardCount(int chair, int32_t count) override;
     virtual void LayoutScoreCards(int chair);
     virtual void Select510K();

@@ -210,26 +210,31 @@ void CPlDkGameScene::PlacePlayButtons()
 void CPlDkGameScene::ShowStartButton()
 {
     CCardGameScene::ShowStartButton();
-    engine::CGuiButton* start = GetButton(Button::Start);
-    if (start == nullptr)
+    if (GetButton(Button::Start) == nullptr)
         return;
+    PlaceStartButtonAndSlogan();
+    if (App().Records().HasRoomConfig40())
+        SetActive(m_change_button, true);
+}
+
+void CPlDkGameScene::PlaceStartButtonAndSlogan()
+{
+    engine::CGuiButton* start = GetButton(Button::Start);
     const engine::EngineRect area = GetArea();
-    const int32_t w = area.Width();
-    const int32_t h = area.Height();
     engine::ImageRef board;
     GetImage(board, BOARD_SMALL_IMAGE, 0);
     const CPlDkSeatBoard* own = GetPlDkSeatBoard(0);
-    const bool portrait = own != nullptr && own->IsPortraitShown();
-    const Point at = PlaceStartButton(Area { area.left, area.top, w, h }, board.height, portrait);
-    Place(start, at.x, at.y);
-    // The slogan stands under the button, or beside it next to the portrait.
-    const double slogan_half = m_slogan != nullptr ? m_slogan->GetHeight() / 2 : 0.0;
-    Place(m_slogan, area.left + w / 2 + (portrait ? 135 : 0), area.top + 3 * h / 4 + slogan_half);
-    if (App().Records().HasRoomConfig40() && m_change_button != nullptr) {
-        const Point change = PlaceChangeTableButton(at, static_cast<int32_t>(start->GetWidth()),
+    const StartPlaces at = PlaceStartAndSlogan(
+        Area { area.left, area.top, area.Width(), area.Height() }, board.height,
+        GetIntSetting(SETTING_LARGE_CARD_HEIGHT), start != nullptr ? static_cast<int32_t>(start->GetHeight()) : 0,
+        m_slogan != nullptr ? static_cast<int32_t>(m_slogan->GetHeight()) : 0,
+        own != nullptr && own->IsPortraitShown());
+    Place(start, at.start.x, at.start.y);
+    Place(m_slogan, at.slogan.x, at.slogan.y);
+    if (start != nullptr && m_change_button != nullptr) {
+        const Point change = PlaceChangeTableButton(at.start, static_cast<int32_t>(start->GetWidth()),
                                                     static_cast<int32_t>(m_change_button->GetWidth()));
         Place(m_change_button, change.x, change.y);
-        SetActive(m_change_button, true);
     }
 }
 

@@ -119,6 +119,7 @@ void CPlDkSeatBoard::ClearPlayer()
     Hide(GetScore());
     Hide(GetBombCanvas());
     Hide(GetCardCount());
+    Hide(GetPoints());
     Hide(GetPlacing());
     HidePortrait();
     m_turned_mark = false;

@@ -1,6 +1,8 @@
 // This game's layout rules that need no engine.
 #include "game/scene/TableLayout.h"
 
+#include <algorithm>
+
 namespace scene {
 namespace {
 
@@ -51,11 +53,22 @@ PlayButtonPlaces PlacePlayButtons(const Area& area, int32_t large_card_height, i
     return places;
 }
 
-Point PlaceStartButton(const Area& area, int32_t board_small_height, bool portrait_shown)
+StartPlaces PlaceStartAndSlogan(const Area& area, int32_t board_small_height, int32_t large_card_height,
+                                int32_t start_height, int32_t slogan_height, bool portrait_shown)
 {
+    constexpr int32_t GAP = 2;
+    const int32_t hand_top = area.top + area.height - board_small_height - large_card_height;
+    // The slogan hangs from the button's centre; its bottom edge, and the
+    // button's, stay above the hand's row.
+    const int32_t slogan_top = std::min(area.top + 3 * area.height / 4, hand_top - GAP - slogan_height);
+    StartPlaces places;
+    places.slogan = { area.left + area.width / 2 + (portrait_shown ? 135 : 0), slogan_top + slogan_height / 2 };
     if (portrait_shown)
-        return { area.width / 2 + 127, area.top + area.height - board_small_height - 135 };
-    return { area.width / 2, 3 * area.height / 4 };
+        places.start = { area.width / 2 + 127, std::min(area.top + area.height - board_small_height - 135,
+                                                        hand_top - GAP - (start_height + 1) / 2) };
+    else
+        places.start = { area.width / 2, slogan_top };
+    return places;
 }
 
 Point PlaceChangeTableButton(Point start, int32_t start_width, int32_t change_width)

@@ -66,9 +66,18 @@ struct PlayButtonPlaces {
 [[nodiscard]] PlayButtonPlaces PlacePlayButtons(const Area& area, int32_t large_card_height,
                                                 int32_t board_small_height, int32_t pass_height, bool pass_active);
 
-/// The start button: beside the own portrait when it is shown, else in the
-/// lower middle of the area.
-[[nodiscard]] Point PlaceStartButton(const Area& area, int32_t board_small_height, bool portrait_shown);
+struct StartPlaces {
+    Point start;  ///< the start button's centre
+    Point slogan; ///< the slogan's centre
+};
+/// The start button and the slogan under it: beside the own portrait when
+/// it is shown, else in the lower middle of the area, the slogan's top edge
+/// level with the button's centre. Where the area is too low for that, both
+/// rise until they end above the own hand's row (the seat plate and a large
+/// card high above the bottom), where the cards left after a round stay.
+[[nodiscard]] StartPlaces PlaceStartAndSlogan(const Area& area, int32_t board_small_height,
+                                              int32_t large_card_height, int32_t start_height,
+                                              int32_t slogan_height, bool portrait_shown);
 /// The change-table button, 20 pixels right of the start button.
 [[nodiscard]] Point PlaceChangeTableButton(Point start, int32_t start_width, int32_t change_width);
 

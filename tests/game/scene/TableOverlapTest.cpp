@@ -131,6 +131,24 @@ protected:
         return rects;
     }
     std::vector<engine::EngineRect> HandAt(int view) { return CardsAt(view); }
+    // The round's result arrives: each chair's cards left are shown face up.
+    void EndRound()
+    {
+        rules::PlDkGameWinResult result {};
+        for (int c = 0; c < 4; ++c) {
+            std::fill(std::begin(result.cards_left[c]), std::end(result.cards_left[c]), -1);
+            // As many cards as the chair holds, given from the last of its
+            // cards in the deck.
+            const int held = static_cast<int>(HandAt(c).size());
+            for (int i = 0; i < held; ++i)
+                result.cards_left[c][i] = 4 * (held - 1 - i) + c;
+        }
+        std::vector<uint8_t> bytes(rules::PLDK_GAME_WIN_BYTES);
+        rules::WritePlDkGameWinResult(result, bytes);
+        ASSERT_TRUE(m_app.GetGameState().EndRound(bytes));
+        m_scene->GetTableHooks()->OnRoundEnd();
+        Run();
+    }
     // Each rectangle meets none of `others`.
     static void ExpectClear(const char* what, const engine::EngineRect& rect,
                             const std::vector<engine::EngineRect>& others)
@@ -265,20 +283,7 @@ TEST_F(TableOverlapTest, AtARoundsEndTheCountsLeaveTheShownHandsClear)
     ResumeMidRound();
     // A finishing place stands the displays aside.
     m_scene->GetTableHooks()->OnCardsThrown(PlayEvent(1, 2, rules::CARD_TYPE_SINGLE, { 77 }, 0, 1));
-    rules::PlDkGameWinResult result {};
-    for (int c = 0; c < 4; ++c) {
-        std::fill(std::begin(result.cards_left[c]), std::end(result.cards_left[c]), -1);
-        // As many cards as the chair holds, given from the last of its
-        // cards in the deck.
-        const int held = static_cast<int>(HandAt(c).size());
-        for (int i = 0; i < held; ++i)
-            result.cards_left[c][i] = 4 * (held - 1 - i) + c;
-    }
-    std::vector<uint8_t> bytes(rules::PLDK_GAME_WIN_BYTES);
-    rules::WritePlDkGameWinResult(result, bytes);
-    ASSERT_TRUE(m_app.GetGameState().EndRound(bytes));
-    m_scene->GetTableHooks()->OnRoundEnd();
-    Run();
+    EndRound();
     for (int view = 1; view < CPlDkGameScene::SEATS; ++view) {
         SCOPED_TRACE(view);
         engine::CGuiDigitText* count = m_scene->GetPlDkSeatBoard(view)->GetCardCount();
@@ -317,6 +322,39 @@ TEST_F(TableOverlapTest, AtEveryCountTheSideCountsStandBesideTheFans)
             ExpectClear("points", ScreenRect(*board->GetPoints()), hand);
         }
     }
+}
+
+// Once the result box is closed the start button and the slogan come up
+// over the table, where the own cards left are still shown.
+TEST_F(TableOverlapTest, AfterARoundTheOwnCardsLeftLeaveTheStartButtonAndSloganClear)
+{
+    ResumeMidRound();
+    EndRound();
+    m_scene->OnResultClose();
+    Run();
+    engine::CGuiButton* start = m_scene->GetButton(CCardGameScene::Button::Start);
+    ASSERT_TRUE(start->IsActive());
+    ASSERT_TRUE(m_scene->GetSlogan()->IsActive());
+    const engine::EngineRect slogan =
+        DrawnRect(*m_paint->images.at("slogan"), ScreenRect(*m_scene->GetSlogan()));
+    ASSERT_FALSE(HandAt(0).empty());
+    for (const engine::EngineRect& card : HandAt(0)) {
+        ExpectClear("start button", ScreenRect(*start), { card });
+        ExpectClear("slogan", slogan, { card });
+    }
+}
+
+TEST_F(TableOverlapTest, APlayerWhoLeavesTakesItsCountAndPointsAlong)
+{
+    ResumeMidRound();
+    const CPlDkSeatBoard* board = m_scene->GetPlDkSeatBoard(m_scene->ChairToView(1));
+    ASSERT_TRUE(board->GetPoints()->IsActive());
+    client::GameUserRecord user {};
+    user.chair = 1;
+    m_scene->OnPlayerLeft(user);
+    Run();
+    EXPECT_FALSE(board->GetCardCount()->IsActive());
+    EXPECT_FALSE(board->GetPoints()->IsActive());
 }
 
 TEST_F(TableOverlapTest, BeforeARoundTheSlogansDrawnPartLeavesTheStartButtonClear)
