@@ -57,7 +57,7 @@ engine::CEngineObject* CGameFrameUI::ShowTextBox(const std::string& text, engine
     if (canvas != nullptr) {
         const int32_t text_left = DrawNoticeBoxBack(*this, *canvas, picture, PICTURE_SIZE);
         canvas->SetFont(BOX_FONT_SIZE, 400, engine::WIDGET_FACE);
-        canvas->SetTextColour(0x000000, 255);
+        canvas->SetTextColour(NOTICE_BOX_TEXT_COLOUR, 255);
         canvas->SetMargins(text_left, NOTICE_BOX_MARGIN);
         canvas->SetTextFlags(1, 0);
         canvas->DrawTextAbove(NoticeBoxTextBottom(*canvas), 0, NOTICE_BOX_MARGIN, text, kind);

@@ -24,7 +24,7 @@ void CLookOnRequestBox::Setup(const std::string& user_name, const std::string& p
     if (canvas != nullptr) {
         const int32_t text_left = DrawNoticeBoxBack(*this, *canvas, picture, PICTURE_SIZE);
         canvas->SetMargins(text_left, NOTICE_BOX_MARGIN);
-        canvas->SetTextColour(0x000000, 255);
+        canvas->SetTextColour(NOTICE_BOX_TEXT_COLOUR, 255);
         canvas->SetFont(TITLE_SIZE, 700, engine::WIDGET_FACE);
         canvas->DrawText(0, NOTICE_BOX_MARGIN, "请求看牌");
         canvas->SetFont(TEXT_SIZE, 400, engine::WIDGET_FACE);

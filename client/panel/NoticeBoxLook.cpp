@@ -11,7 +11,9 @@ namespace {
 
 constexpr uint32_t BOX_BACKGROUND = 0xF0F0F0;
 constexpr uint32_t BOX_BORDER = 0x404040;
-constexpr int32_t BUTTON_OFFSET_X = 60;
+// Half the gap between the two buttons' centres: room for the countdown
+// (beside OK) between them.
+constexpr int32_t BUTTON_OFFSET_X = 70;
 constexpr int32_t BUTTON_OFFSET_BOTTOM = 25;
 
 } // namespace
@@ -47,6 +49,7 @@ void PlaceNoticeBoxButtons(engine::CGuiMessageBox& box)
         ok->MoveTo(cancel != nullptr ? box.GetX() - BUTTON_OFFSET_X : box.GetX(), bottom);
     if (cancel != nullptr)
         cancel->MoveTo(ok != nullptr ? box.GetX() + BUTTON_OFFSET_X : box.GetX(), bottom);
+    box.SetCountdownColour(NOTICE_BOX_TEXT_COLOUR);
 }
 
 } // namespace panel

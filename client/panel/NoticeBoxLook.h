@@ -16,6 +16,8 @@ class CGuiMessageBox;
 namespace panel {
 
 inline constexpr int32_t NOTICE_BOX_MARGIN = 12;
+/// The text on the light box, the countdown's digits included.
+inline constexpr uint32_t NOTICE_BOX_TEXT_COLOUR = 0x000000;
 
 /// Clears the canvas to the box's background and border and draws the named
 /// picture (loaded through owner; none when empty or missing) at size x
@@ -25,7 +27,8 @@ int32_t DrawNoticeBoxBack(engine::CEngineEntity& owner, engine::CCanvasObject& c
 /// The row where the buttons' row begins on a box's canvas: a text drawn
 /// on the box stops above it (CCanvasObject::DrawTextAbove).
 [[nodiscard]] int32_t NoticeBoxTextBottom(const engine::CCanvasObject& canvas);
-/// Puts the box's OK and cancel buttons on their row.
+/// Puts the box's OK and cancel buttons on their row, the countdown (beside
+/// OK) clear of cancel, and draws the countdown in the box's text colour.
 void PlaceNoticeBoxButtons(engine::CGuiMessageBox& box);
 
 } // namespace panel

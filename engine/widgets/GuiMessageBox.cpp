@@ -96,12 +96,18 @@ void CGuiMessageBox::DrawCountdown()
     if (m_countdown == nullptr)
         return;
     m_countdown->SetFont(COUNTDOWN_FONT_SIZE, 400, WIDGET_FACE);
-    m_countdown->SetTextColour(0xFFFFFF, 255);
+    m_countdown->SetTextColour(m_countdown_colour, 255);
     m_countdown->Clear();
     char text[16];
     std::snprintf(text, sizeof text, "%d", m_seconds);
     m_countdown->DrawText(0, 0, text);
     m_countdown->Invalidate();
+}
+
+void CGuiMessageBox::SetCountdownColour(uint32_t colour)
+{
+    m_countdown_colour = colour;
+    DrawCountdown();
 }
 
 void CGuiMessageBox::Close()

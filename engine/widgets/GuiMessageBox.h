@@ -51,6 +51,9 @@ public:
     [[nodiscard]] virtual CGuiTextButton* GetCancelButton() const { return m_cancel; }
     [[nodiscard]] virtual CCanvasObject* GetCountdownCanvas() const { return m_countdown; }
     virtual void DrawCountdown();
+    /// The countdown's digits are white (for a dark box); a box drawn light
+    /// gives a colour that reads on it. Redraws the countdown.
+    void SetCountdownColour(uint32_t colour);
     /// Fades out and then destroys the box; only the first call does anything.
     virtual void Close();
 
@@ -68,6 +71,7 @@ private:
     ObjectLink<CGuiTextButton> m_cancel;
     ObjectLink<CCanvasObject> m_countdown;
     int32_t m_seconds { 0 };
+    uint32_t m_countdown_colour { 0xFFFFFF };
     EngineEvent m_ok_event {};
     EngineEvent m_cancel_event {};
     uint64_t m_tick { 0 }; ///< The pending countdown wait, 0 when none.

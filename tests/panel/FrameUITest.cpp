@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <array>
+#include <cstdlib>
 #include <cstring>
 
 #include "client/CGameConnection.h"
@@ -292,6 +293,17 @@ TEST_F(PanelTest, ExitBoardsCloseOrQuitAndTheUrlBoardOpensItsAddress)
     m_frame->ShowExitMessageBoard(exit);
     engine::CGuiMessageBox* box = LastBox(*m_frame);
     ASSERT_NE(box, nullptr);
+    // The countdown reads on the light box and stands clear of 取消.
+    const engine::CCanvasObject* countdown = box->GetCountdownCanvas();
+    ASSERT_NE(countdown, nullptr);
+    const auto luminance = [](uint32_t colour) { // weighted, tenfold
+        return static_cast<int>((colour & 0xFF) * 3 + (colour >> 8 & 0xFF) * 6 + (colour >> 16 & 0xFF));
+    };
+    EXPECT_GT(std::abs(luminance(countdown->GetTextStyle().color & 0xFFFFFF) -
+                       luminance(box->GetCanvas()->GetBackgroundColour())),
+              128 * 10);
+    EXPECT_LE(countdown->GetX() + countdown->GetWidth() / 2,
+              box->GetCancelButton()->GetX() - box->GetCancelButton()->GetWidth() / 2);
     ClickAt(static_cast<int32_t>(box->GetOkButton()->GetX()), static_cast<int32_t>(box->GetOkButton()->GetY()));
     Run(100);
     EXPECT_EQ(m_log, (Log { "close-window" }));
