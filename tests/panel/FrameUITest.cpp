@@ -307,6 +307,15 @@ TEST_F(PanelTest, ExitBoardsCloseOrQuitAndTheUrlBoardOpensItsAddress)
     ClickAt(static_cast<int32_t>(box->GetOkButton()->GetX()), static_cast<int32_t>(box->GetOkButton()->GetY()));
     Run(100);
     EXPECT_EQ(m_log, (Log { "close-window" }));
+    // 取消 quits, at its left edge too (where the countdown used to lie).
+    m_frame->ShowExitMessageBoard(exit);
+    box = LastBox(*m_frame);
+    ASSERT_NE(box, nullptr);
+    const engine::CGuiTextButton* cancel = box->GetCancelButton();
+    ClickAt(static_cast<int32_t>(cancel->GetX() - cancel->GetWidth() / 2 + 2), static_cast<int32_t>(cancel->GetY()));
+    Run(400);
+    EXPECT_EQ(m_log, (Log { "close-window", "quit" }));
+    m_log.pop_back();
 
     client::ExitUrlBoardRequest url;
     url.text = "比赛结束";
