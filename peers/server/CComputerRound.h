@@ -2,7 +2,9 @@
 // step. Computer players follow with the first play the hint search finds
 // that beats the last play (or pass), and lead with the hint search's first
 // play (the weakest single when the table will not take it). A player's own
-// throws and passes are checked by the table's rules. Every step gives the
+// throws and passes are checked by the table's rules with jokers wild, as
+// this game's client reads and searches its plays (a table that did not take
+// jokers as wild refused the client's own automatic plays). Every step gives the
 // table event the clients receive for it (a play or a pass), and the ended
 // round is settled.
 // Owner: the stand-in server. Thread: the caller's (the rules' card
@@ -114,7 +116,7 @@ private:
     void ApplyThrow(rules::ThrowRequest& request, RoundEvent& event);
     bool ApplyPass(int chair, RoundEvent& event);
 
-    rules::CPlDkTable m_table { 0 };
+    rules::CPlDkTable m_table { rules::OPTION_JOKERS_WILD }; ///< jokers wild, as the client plays them
     std::array<int32_t, CHAIRS> m_users {};
     RoundOutcome m_outcome;
     int32_t m_turn_seconds { 0 };

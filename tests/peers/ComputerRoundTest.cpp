@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include "game/scene/PlDkPlayFinder.h"
+#include "game/scene/PlaySearch.h"
 #include "peers/server/CComputerRound.h"
 #include "platform/ByteReader.h"
 #include "platform/Tick.h"
@@ -131,6 +133,65 @@ TEST(ComputerRound, APlayerIsRefusedOutOfTurnOrAgainstTheRulesAndNothingChanges)
     ASSERT_TRUE(rules::ReadCardPlay(std::span<const uint8_t>(event.body).subspan(48), play));
     EXPECT_GT(play.count, 0);
     EXPECT_FALSE(round.Throw(leader, play, event)) << "the same cards again, out of turn";
+}
+
+// The player's chair plays as this game's client plays on its own: it
+// follows with the hint search and leads with its whole hand when that reads
+// as one play, jokers wild; the table takes every such play.
+TEST(ComputerRound, ThePlaysOfTheClientsOwnSearchWithJokersWildAreTaken)
+{
+    SeededTable table;
+    CComputerRound round(table.environment);
+    int wild_plays = 0;
+    for (uint32_t seed = 1; seed <= 40; ++seed) {
+        table.random.Seed(seed);
+        table.clock.Set(5000u + 7919u * seed);
+        ASSERT_TRUE(round.Begin({ 1001, 9001, 9002, 9003 }, 0));
+        platform::CByteReader deal(round.GetOutcome().start_record);
+        (void)deal.ReadBytes(21 * 4);
+        std::vector<int32_t> hand;
+        for (int i = 0; i < 27; ++i)
+            hand.push_back(deal.ReadI32());
+        scene::LastPlay last;
+        for (int step = 0; step < CComputerRound::MAX_ACTIONS && !round.IsOver(); ++step) {
+            RoundEvent event;
+            if (round.GetCurrentChair() != 0) {
+                ASSERT_TRUE(round.PlayComputer(event)) << "seed " << seed;
+            } else {
+                std::array<int32_t, rules::PLAY_CARDS> out {};
+                rules::CardPlay found;
+                rules::CPlDkTable reader(rules::OPTION_JOKERS_WILD);
+                const std::optional<rules::CardPlay> whole =
+                    scene::ReadSelection(reader, 0, hand, last, scene::PLDK_HINT_MASK).chosen;
+                const bool play = whole
+                    || scene::CPlDkPlayFinder::SearchHint(hand, out, last.play, found, scene::PLDK_HINT_MASK,
+                                                          scene::WILD_JOKERS, -1)
+                        == 1;
+                if (whole)
+                    found = *whole;
+                if (play) {
+                    wild_plays += std::any_of(found.Cards().begin(), found.Cards().end(),
+                                              [](int32_t card) { return card % 54 >= 52; });
+                    ASSERT_TRUE(round.Throw(0, found, event))
+                        << "seed " << seed << ", " << found.count << " cards of type " << found.type;
+                    for (const int32_t card : found.Cards())
+                        hand.erase(std::find(hand.begin(), hand.end(), card));
+                } else {
+                    ASSERT_TRUE(round.Pass(0, event)) << "seed " << seed;
+                }
+            }
+            platform::CByteReader words(event.body);
+            if (event.id == CComputerRound::GR_CARDS_THROWN) {
+                (void)words.ReadBytes(3 * 4);
+                last.chair = words.ReadI32();
+                ASSERT_TRUE(rules::ReadCardPlay(std::span<const uint8_t>(event.body).subspan(48), last.play));
+            } else if ((void)words.ReadBytes(5 * 4), words.ReadI32() != 0) {
+                last = {};
+            }
+        }
+        ASSERT_TRUE(round.IsOver()) << "seed " << seed;
+    }
+    EXPECT_GT(wild_plays, 0) << "no play with a joker: the seeds try nothing";
 }
 
 } // namespace
