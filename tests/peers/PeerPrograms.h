@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdlib>
+#include <spawn.h>
 #include <unistd.h>
 #include <fstream>
 #include <optional>
@@ -42,15 +43,29 @@ protected:
     }
 
     /// Starts the stand-in server on a free port (with further options) and
-    /// gives its port.
+    /// gives its port. The server leads a process group of its own: a test
+    /// may stop it (SIGSTOP), and a stopped server left in the test's group
+    /// (under ctest, the group every running test shares) was ended by a
+    /// hang-up (exit 129) while other tests' programs came and went.
     static std::string StartServer(const std::string& log, std::optional<platform::ProcessId>& server,
                                    const std::vector<std::string>& options = {})
     {
-        std::vector<std::string> arguments { "--port", "0", "--seconds", "60", "--log", log };
+        std::vector<std::string> arguments { PLDK_SERVER_PROGRAM, "--port", "0", "--seconds", "60", "--log", log };
         arguments.insert(arguments.end(), options.begin(), options.end());
-        server = platform::StartProcess(PLDK_SERVER_PROGRAM, arguments);
-        if (!server)
+        std::vector<char*> argv;
+        for (std::string& argument : arguments)
+            argv.push_back(argument.data());
+        argv.push_back(nullptr);
+        posix_spawnattr_t attributes;
+        pid_t child = 0;
+        const bool started = ::posix_spawnattr_init(&attributes) == 0
+            && ::posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP) == 0
+            && ::posix_spawnattr_setpgroup(&attributes, 0) == 0
+            && ::posix_spawn(&child, argv[0], nullptr, &attributes, argv.data(), environ) == 0;
+        (void)::posix_spawnattr_destroy(&attributes);
+        if (!started)
             return {};
+        server = static_cast<platform::ProcessId>(child);
         for (int i = 0; i < 500; ++i) {
             const std::string text = ReadAll(log);
             const size_t at = text.find("listening ");
