@@ -1,6 +1,7 @@
 #include "engine/media/CFreeTypeGlyphSource.h"
 
 #include <algorithm>
+#include <span>
 #include <tuple>
 
 #include <fontconfig/fontconfig.h>
@@ -74,6 +75,7 @@ struct CFreeTypeGlyphSource::Impl {
     std::map<std::pair<std::string, int>, FT_Face> faces;
     std::map<std::tuple<std::string, bool, bool>, Choice> choices;
     Choice current;
+    std::map<std::pair<FT_Face, int32_t>, int32_t> baselines;
     FT_Face fallback { nullptr };
     FT_Face narrow { nullptr };
     int32_t height { 12 };
@@ -97,6 +99,67 @@ struct CFreeTypeGlyphSource::Impl {
             face = nullptr;
         faces.emplace(key, face);
         return face;
+    }
+
+    /// Loads and renders one glyph of `face` at `size` pixels with the current
+    /// font's synthesised bold; null when FreeType cannot.
+    FT_GlyphSlot Render(FT_Face face, FT_UInt index, int32_t size) const
+    {
+        if (FT_Set_Pixel_Sizes(face, 0, static_cast<FT_UInt>(size)) != 0
+            || FT_Load_Glyph(face, index, FT_LOAD_NO_BITMAP) != 0)
+            return nullptr;
+        FT_GlyphSlot slot = face->glyph;
+        if (slot->format == FT_GLYPH_FORMAT_OUTLINE) {
+            if (current.embolden)
+                FT_Outline_EmboldenXY(&slot->outline, std::max(height * 64 / 24, 32), 0);
+            // An outline that would straddle one row more than the cell has
+            // is raised by less than a pixel so that its bottom starts a row.
+            FT_BBox box {};
+            FT_Outline_Get_CBox(&slot->outline, &box);
+            if (((box.yMax + 63) >> 6) - (box.yMin >> 6) > height)
+                FT_Outline_Translate(&slot->outline, 0, (64 - (box.yMin & 63)) & 63);
+        }
+        if (FT_Render_Glyph(slot, FT_RENDER_MODE_NORMAL) != 0 || slot->bitmap.pixel_mode != FT_PIXEL_MODE_GRAY)
+            return nullptr;
+        return slot;
+    }
+
+    /// The baseline's row in a cell of `height` rows for `face`: the ink of the
+    /// face's ideographs (of its Latin capitals and descenders when it has no
+    /// ideographs) stands in the cell's middle, or from its top row when it is
+    /// taller than the cell. The face's ascender and descender are not used:
+    /// in most faces they span more than the em, which would put the
+    /// ideographs' tops above the cell.
+    int32_t Baseline(FT_Face face, int32_t size)
+    {
+        const auto key = std::make_pair(face, size);
+        if (const auto found = baselines.find(key); found != baselines.end())
+            return found->second;
+        static constexpr char32_t IDEOGRAPHS[] = // 中 国 翻 【
+            { 0x4E2D, 0x56FD, 0x7FFB, 0x3010 };
+        static constexpr char32_t LATIN[] = { U'H', U'd', U'p' };
+        const bool has_ideographs = FT_Get_Char_Index(face, IDEOGRAPHS[0]) != 0;
+        int32_t above = 0;
+        int32_t below = 0;
+        for (const char32_t code_point : has_ideographs ? std::span<const char32_t>(IDEOGRAPHS)
+                                                        : std::span<const char32_t>(LATIN)) {
+            const FT_UInt index = FT_Get_Char_Index(face, code_point);
+            const FT_GlyphSlot slot = index != 0 ? Render(face, index, size) : nullptr;
+            if (slot == nullptr)
+                continue;
+            above = std::max(above, slot->bitmap_top);
+            below = std::max(below, static_cast<int32_t>(slot->bitmap.rows) - slot->bitmap_top);
+        }
+        int32_t baseline = above + std::max(0, size - above - below) / 2;
+        if (above + below <= 0) {
+            // No reference glyph: the ascender and descender divide the cell.
+            const int64_t ascender = std::max<int64_t>(face->ascender, 1);
+            const int64_t descender = std::max<int64_t>(-int64_t { face->descender }, 0);
+            baseline = static_cast<int32_t>((size * ascender + (ascender + descender) / 2) / (ascender + descender));
+        }
+        baseline = std::clamp(baseline, 0, size);
+        baselines.emplace(key, baseline);
+        return baseline;
     }
 
     Choice Choose(const std::string& face_gbk, int32_t weight, bool italic)
@@ -153,11 +216,12 @@ bool CFreeTypeGlyphSource::SelectFont(const FontRequest& font)
     return m_impl->current.face != nullptr;
 }
 
-std::string CFreeTypeGlyphSource::MatchFontFile(const std::string& face, int32_t weight, bool italic)
+CFreeTypeGlyphSource::FontFile CFreeTypeGlyphSource::MatchFontFile(const std::string& face, int32_t weight,
+                                                                  bool italic)
 {
     const std::string family = platform::GbkToUtf8(face).value_or(FALLBACK_FAMILY);
     const auto file = MatchFamily(family.empty() ? FALLBACK_FAMILY : family, weight, italic);
-    return file ? file->path : std::string();
+    return file ? FontFile { file->path, file->index } : FontFile {};
 }
 
 void CFreeTypeGlyphSource::DrawGlyph(char32_t code_point, int32_t advance, const GlyphCanvas& canvas)
@@ -181,44 +245,40 @@ void CFreeTypeGlyphSource::DrawGlyph(char32_t code_point, int32_t advance, const
         }
     }
     const int32_t height = impl.height;
-    // The em box is the character height; the baseline divides it as the
-    // face's ascender and descender divide their sum.
-    const int64_t ascender = std::max<int64_t>(face->ascender, 1);
-    const int64_t descender = std::max<int64_t>(-int64_t { face->descender }, 0);
-    const int32_t baseline = static_cast<int32_t>((height * ascender + (ascender + descender) / 2) /
-                                                  (ascender + descender));
-
-    if (index != 0 && FT_Set_Pixel_Sizes(face, 0, static_cast<FT_UInt>(height)) == 0) {
-        FT_Matrix shear { 0x10000, 0x5800, 0, 0x10000 }; // About 19 degrees.
-        FT_Set_Transform(face, impl.current.oblique ? &shear : nullptr, nullptr);
-        if (FT_Load_Glyph(face, index, FT_LOAD_NO_BITMAP) == 0) {
-            FT_GlyphSlot slot = face->glyph;
-            if (impl.current.embolden && slot->format == FT_GLYPH_FORMAT_OUTLINE)
-                FT_Outline_EmboldenXY(&slot->outline, std::max(height * 64 / 24, 32), 0);
-            if (FT_Render_Glyph(slot, FT_RENDER_MODE_NORMAL) == 0 &&
-                slot->bitmap.pixel_mode == FT_PIXEL_MODE_GRAY) {
-                const FT_Bitmap& bitmap = slot->bitmap;
-                // A glyph narrower or wider than its cell stands in the cell's middle.
-                const int32_t glyph_advance = static_cast<int32_t>((slot->advance.x + 32) >> 6);
-                const int32_t left = slot->bitmap_left + (narrow_cell ? (advance - glyph_advance) / 2 : 0);
-                const int32_t top = baseline - slot->bitmap_top;
-                for (int32_t row = 0; row < static_cast<int32_t>(bitmap.rows); ++row) {
-                    const int32_t y = top + row;
-                    if (y < 0 || y >= height)
-                        continue; // Rows below the cell are never read.
-                    const unsigned char* source = bitmap.buffer + static_cast<ptrdiff_t>(row) * bitmap.pitch;
-                    uint8_t* target = canvas.Row(y);
-                    for (int32_t column = 0; column < static_cast<int32_t>(bitmap.width); ++column) {
-                        const int32_t x = left + column;
-                        if (x < 0 || x >= GlyphCanvas::SIZE)
-                            continue;
-                        target[x] = std::max(target[x], static_cast<uint8_t>(source[column]));
-                    }
-                }
+    const int32_t baseline = impl.Baseline(face, height);
+    FT_Matrix shear { 0x10000, 0x5800, 0, 0x10000 }; // About 19 degrees.
+    FT_Set_Transform(face, impl.current.oblique ? &shear : nullptr, nullptr);
+    // A glyph taller than the cell (a deep descender under an accent) is drawn
+    // smaller until it fits, so no row of it is ever cut.
+    FT_GlyphSlot slot = index != 0 ? impl.Render(face, index, height) : nullptr;
+    for (int32_t size = height, tries = 0; slot != nullptr && tries < 3; ++tries) {
+        const int32_t rows = static_cast<int32_t>(slot->bitmap.rows);
+        if (rows <= height || size <= 1)
+            break;
+        size = std::max(1, std::min(size - 1, size * height / rows));
+        slot = impl.Render(face, index, size);
+    }
+    if (slot != nullptr) {
+        const FT_Bitmap& bitmap = slot->bitmap;
+        const int32_t rows = static_cast<int32_t>(bitmap.rows);
+        // A glyph narrower or wider than its cell stands in the cell's middle.
+        const int32_t glyph_advance = static_cast<int32_t>((slot->advance.x + 32) >> 6);
+        const int32_t left = slot->bitmap_left + (narrow_cell ? (advance - glyph_advance) / 2 : 0);
+        // On the baseline, moved only as far as it takes to keep the whole
+        // glyph in the cell (accents over capitals, deep descenders).
+        const int32_t top = std::clamp(baseline - slot->bitmap_top, 0, std::max(0, height - rows));
+        for (int32_t row = 0; row < rows && top + row < height; ++row) {
+            const unsigned char* source = bitmap.buffer + static_cast<ptrdiff_t>(row) * bitmap.pitch;
+            uint8_t* target = canvas.Row(top + row);
+            for (int32_t column = 0; column < static_cast<int32_t>(bitmap.width); ++column) {
+                const int32_t x = left + column;
+                if (x < 0 || x >= GlyphCanvas::SIZE)
+                    continue;
+                target[x] = std::max(target[x], static_cast<uint8_t>(source[column]));
             }
         }
-        FT_Set_Transform(face, nullptr, nullptr);
     }
+    FT_Set_Transform(face, nullptr, nullptr);
 
     if (impl.underline) {
         const int32_t thickness = std::max(1, height / 16);

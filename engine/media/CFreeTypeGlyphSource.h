@@ -16,7 +16,11 @@
 // One-byte characters, which the renderer gives half-width cells, are drawn
 // from the monospace face (WenQuanYi Zen Hei Mono) whose Latin glyphs are
 // exactly that wide, centred in the cell: text measures as it draws, with
-// no gaps between proportional letters.
+// no gaps between proportional letters. Every glyph lies whole in its cell
+// (the font height): the baseline is set by the face's ideographs, not by
+// its ascender and descender, which span more than the em; a glyph reaching
+// past the cell (an accent, a deep descender) is moved, or drawn smaller,
+// until it fits.
 //
 // Owner: the text renderer. Threads: one at a time (the renderer's lock).
 // Hazards: FreeType faces are not thread-safe; each source keeps its own
@@ -43,8 +47,14 @@ public:
     bool SelectFont(const FontRequest& font) override;
     void DrawGlyph(char32_t code_point, int32_t advance, const GlyphCanvas& canvas) override;
 
-    /// The file fontconfig chose for a face name (GBK), for the logs and docs.
-    [[nodiscard]] std::string MatchFontFile(const std::string& face, int32_t weight, bool italic);
+    /// A face in a font file: the file's path and the face's index in it.
+    struct FontFile {
+        std::string path;
+        int index { 0 };
+    };
+    /// The face fontconfig chose for a face name (GBK; "monospace" names the
+    /// face of one-byte characters), for the logs, docs and tests.
+    [[nodiscard]] FontFile MatchFontFile(const std::string& face, int32_t weight, bool italic);
 
 private:
     struct Impl;

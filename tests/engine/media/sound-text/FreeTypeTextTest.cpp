@@ -6,6 +6,9 @@
 #include <memory>
 #include <vector>
 
+#include <ft2build.h>
+#include FT_FREETYPE_H
+
 #include "engine/media/CFreeTypeGlyphSource.h"
 #include "engine/media/CTextRenderer.h"
 
@@ -17,7 +20,7 @@ TEST(FreeTypeText, ChineseFaceNamesMatchACjkFont)
     auto source = CFreeTypeGlyphSource::Create();
     ASSERT_NE(source, nullptr);
     for (const char* face : { "宋体", "黑体", "幼圆" })
-        EXPECT_NE(source->MatchFontFile(face, 400, false).find("wqy"), std::string::npos) << face;
+        EXPECT_NE(source->MatchFontFile(face, 400, false).path.find("wqy"), std::string::npos) << face;
 }
 
 namespace {
@@ -116,5 +119,69 @@ TEST(FreeTypeText, LatinLettersFillTheirHalfWidthCells)
         EXPECT_NEAR((first + last + 1) / 2.0, cell * 1.5, 1.5) << letter.text;
         EXPECT_EQ(renderer.MeasureText(width, letter.text), 24);
         EXPECT_EQ(renderer.GetWidestExtent(), cell) << letter.text;
+    }
+}
+
+namespace {
+
+/// The coverage FreeType itself renders for a character of a face at a pixel
+/// height: what a glyph drawn whole puts into its cell.
+int64_t FreeTypeInk(const CFreeTypeGlyphSource::FontFile& file, char32_t code_point, int32_t height)
+{
+    FT_Library library = nullptr;
+    FT_Face face = nullptr;
+    int64_t ink = -1;
+    if (FT_Init_FreeType(&library) == 0 && FT_New_Face(library, file.path.c_str(), file.index, &face) == 0
+        && FT_Set_Pixel_Sizes(face, 0, static_cast<FT_UInt>(height)) == 0
+        && FT_Load_Char(face, code_point, FT_LOAD_NO_BITMAP | FT_LOAD_RENDER) == 0) {
+        const FT_Bitmap& bitmap = face->glyph->bitmap;
+        ink = 0;
+        for (unsigned row = 0; row < bitmap.rows; ++row)
+            for (unsigned column = 0; column < bitmap.width; ++column)
+                ink += bitmap.buffer[static_cast<ptrdiff_t>(row) * bitmap.pitch + column];
+    }
+    if (face != nullptr)
+        FT_Done_Face(face);
+    if (library != nullptr)
+        FT_Done_FreeType(library);
+    return ink;
+}
+
+} // namespace
+
+// A glyph keeps every row in its cell: ideographs rise above the baseline
+// that the face's ascender and descender would give, Latin descenders and
+// accents reach past the em; none of them may lose a row at the cell's top
+// or bottom (the first line of a text box showed its tops cut).
+TEST(FreeTypeText, GlyphsLieWholeInTheirCells)
+{
+    auto source = CFreeTypeGlyphSource::Create();
+    ASSERT_NE(source, nullptr);
+    const auto full_face = source->MatchFontFile("宋体", 400, false);
+    const auto narrow_face = source->MatchFontFile("monospace", 400, false);
+    struct Glyph {
+        char32_t code_point;
+        bool narrow; ///< a one-byte character's half-width cell
+    };
+    std::vector<uint8_t> pixels(size_t(engine::GlyphCanvas::SIZE) * engine::GlyphCanvas::SIZE);
+    const engine::GlyphCanvas canvas { pixels };
+    for (const int32_t height : { 12, 14, 16, 24 }) {
+        engine::FontRequest font;
+        font.height = height;
+        font.face = "宋体";
+        ASSERT_TRUE(source->SelectFont(font));
+        for (const Glyph glyph : { Glyph { U'翻', false }, Glyph { U'牌', false }, Glyph { U'【', false },
+                                   Glyph { U'ǎ', false }, Glyph { U'A', true }, Glyph { U'd', true },
+                                   Glyph { U'j', true }, Glyph { U'g', true } }) {
+            std::fill(pixels.begin(), pixels.end(), uint8_t { 0 });
+            source->DrawGlyph(glyph.code_point, glyph.narrow ? (height + 1) / 2 : height, canvas);
+            int64_t ink = 0;
+            for (const uint8_t coverage : pixels)
+                ink += coverage;
+            // Raising a glyph by part of a pixel moves a little coverage.
+            const int64_t whole = FreeTypeInk(glyph.narrow ? narrow_face : full_face, glyph.code_point, height);
+            EXPECT_NEAR(ink, whole, whole / 100)
+                << "U+" << std::hex << uint32_t(glyph.code_point) << std::dec << " at " << height;
+        }
     }
 }
