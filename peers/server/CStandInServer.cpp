@@ -376,6 +376,11 @@ void CStandInServer::StartRound(net::CServerChannel& channel)
     }
     channel.SendNotification(GR_GAME_START, m_round.GetOutcome().start_record);
     Record(GR_GAME_START, m_round.GetOutcome().start_record);
+    if (!m_options.message_box.empty()) {
+        std::vector<uint8_t> text(m_options.message_box.begin(), m_options.message_box.end());
+        text.push_back(0);
+        channel.SendNotification(client::GR_SERVER_MESSAGE_BOX, text);
+    }
     for (int32_t i = 0; i < m_options.look_on_requests; ++i) {
         const int chair = (m_chair + 1 + i % (CComputerRound::CHAIRS - 1)) % CComputerRound::CHAIRS;
         channel.SendNotification(client::GR_ASK_LOOK_CARD, Words({ users[static_cast<size_t>(chair)] }));

@@ -31,8 +31,9 @@
 // and a
 // recording of each round as the client's chair received it, saved as the
 // client's recorder saves a replay (in the user data folder), logged as
-// "replay saved <path>". For measurements, a flood: look-on requests at
-// each round's start and notices before each answer to a turn.
+// "replay saved <path>". For measurements, a flood: a server message box and
+// look-on requests at each round's start, and notices before each answer to
+// a turn.
 // Owner: the program's entry. Threads: the channel's thread calls the
 // handlers, the entry's thread calls Tick; both under one lock. The log is
 // written under a lock of its own.
@@ -44,6 +45,7 @@
 #include <cstdio>
 #include <memory>
 #include <mutex>
+#include <string>
 
 #include "net/ServerChannel.h"
 #include "peers/PeerLog.h"
@@ -60,6 +62,7 @@ struct ServerOptions {
     // A flooding server, for measuring the client under it:
     int32_t look_on_requests = 0;       ///< look-on requests from the other chairs at each round's start
     int32_t notices_before_answer = 0;  ///< empty player-info notices before each answer to a throw or pass
+    std::string message_box;            ///< GBK text of a server message box at each round's start; empty: none
 };
 
 class CRoundRecording;

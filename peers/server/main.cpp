@@ -7,23 +7,29 @@
 // --start-after-ms: the first round starts by itself this long after the
 // log-on, --next-round-after-ms each next one this long after a result
 // (unless the player starts it first); --record 1: each round is saved as
-// the client's replay.
+// the client's replay. For measuring the client under a flood:
+// --message-box TEXT (UTF-8) a server message box, --look-on-requests N
+// requests to look at the client's cards, both at each round's start;
+// --notices-before-answer N notices before each answer to the client's turns.
 #include <atomic>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <optional>
+#include <string>
 #include <string_view>
 
 #include "client/RulesServices.h"
 #include "peers/server/CStandInServer.h"
+#include "platform/Text.h"
 #include "platform/Tick.h"
 
 namespace {
 
 constexpr const char* USAGE = "usage: pldk_server [--port N] [--log FILE] [--seconds N] [--turn-seconds N] "
                               "[--start-after-ms N] [--next-round-after-ms N] [--record 0|1] "
-                              "[--look-on-requests N] [--notices-before-answer N]";
+                              "[--look-on-requests N] [--notices-before-answer N] [--message-box TEXT]";
 
 std::atomic<bool> s_stop { false };
 
@@ -41,6 +47,15 @@ int main(int argc, char** argv)
         char* end = nullptr;
         if (name == "--log") {
             log_path = argv[i + 1];
+            continue;
+        }
+        if (name == "--message-box") {
+            const std::optional<std::string> text = platform::Utf8ToGbk(argv[i + 1]);
+            if (!text) {
+                std::fprintf(stderr, "pldk_server: bad option %s %s\n", argv[i], argv[i + 1]);
+                return 2;
+            }
+            options.message_box = *text;
             continue;
         }
         const long value = std::strtol(argv[i + 1], &end, 10);
