@@ -146,6 +146,8 @@ void CGameFrameUI::ShowFirstServerBox()
         return;
     }
     engine::PlaceAtDepth(*box, SERVER_BOX_DEPTH + box->GetZ());
+    // A change of depth reaches the paint order only with the parts redrawn.
+    box->Invalidate();
     m_server_box_id = box->GetId();
     SetModalObject(m_server_box_id);
 }

@@ -97,10 +97,12 @@ TEST_F(EndToEnd, TheClientPlaysARoundByItselfToTheServersSettlementAndItsReplayP
 
 TEST_F(EndToEnd, AFloodingServerLeavesTheClientPlayingAndAnswering)
 {
-    // Look-on requests pile on at the round's start, and a burst of notices
-    // more than the socket lets the client keep unhandled precedes every
-    // answer to the client's turns: each answer is still read in time.
-    const std::string port = StartServer({ "--look-on-requests", "3000", "--notices-before-answer", "4200" });
+    // A server message box and look-on requests pile on at the round's
+    // start, and a burst of notices more than the socket lets the client
+    // keep unhandled precedes every answer to the client's turns: each
+    // answer is still read in time, with the box up.
+    const std::string port = StartServer({ "--look-on-requests", "3000", "--notices-before-answer", "4200",
+                                           "--message-box", "maintenance at midnight" });
     ASSERT_FALSE(port.empty()) << ServerLog();
     ASSERT_TRUE(StartClient(port));
     ASSERT_TRUE(WaitForRoundEnd(150000)) << Logs();

@@ -484,6 +484,11 @@ TEST_F(PanelTest, ServerBoxesComeOneAtATimeAboveEveryBoxAndTakeTheInput)
     // A board shown later stays below it, and input reaches only the box.
     m_frame->ShowQuitBoard();
     EXPECT_GT(first->GetZ(), LastBox(*m_frame)->GetZ());
+    // Painted above it too, its OK button with it.
+    const auto painted = [&](engine::CGuiObject* object) {
+        return m_engine.m_objects->GetPaintIndex(object->GetVisual()->GetId());
+    };
+    EXPECT_GT(std::min(painted(first), painted(first->GetOkButton())), painted(LastBox(*m_frame)));
     EXPECT_EQ(m_input->GetModalObject(), first->GetId());
     const engine::CGuiButton* close = m_frame->GetFrameButton(CGameFrameUI::FrameButton::Close);
     ClickAt(static_cast<int32_t>(close->GetX()), static_cast<int32_t>(close->GetY()));
