@@ -91,6 +91,7 @@ function(pldk_add_fuzzer name)
     # hostile header and handle the null answer; ASan must not call that a crash.
     add_test(NAME fuzz.${name}
              COMMAND ${CMAKE_COMMAND} -E env ASAN_OPTIONS=detect_leaks=1:allocator_may_return_null=1
+                     LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/cmake/lsan-fuzz.supp
                      $<TARGET_FILE:${name}> -max_total_time=${PLDK_FUZZ_SECONDS} -rss_limit_mb=2048
                      -max_len=65536 -artifact_prefix=${CMAKE_BINARY_DIR}/fuzz-artifacts/${name}-
                      ${work} ${seed_args})
