@@ -13,7 +13,7 @@ namespace {
 size_t HeldBytes(const platform::Message& msg)
 {
     if (const auto* message = msg.PayloadAs<net::CommMessage>())
-        return sizeof(net::CommMessage) + message->request.Data().size();
+        return message->CountedBytes();
     return sizeof(platform::Message);
 }
 

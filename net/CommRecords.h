@@ -75,6 +75,9 @@ struct CommMessage final : platform::MessagePayload {
     ConnRecord conn;
     RequestRecord request;
     CPendingTicket pending;
+
+    /// What the message costs while it is not handled: the payload and its data block.
+    [[nodiscard]] size_t CountedBytes() const { return sizeof(CommMessage) + request.Data().size(); }
 };
 
 } // namespace net

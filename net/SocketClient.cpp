@@ -411,7 +411,7 @@ void CSocketClient::PostSocketEvent(uint32_t id)
 
 void CSocketClient::PostIncoming(std::unique_ptr<CommMessage> message)
 {
-    message->pending = m_pending->Take(sizeof(CommMessage) + message->request.Data().size());
+    message->pending = m_pending->Take(message->CountedBytes());
     const auto conn = reinterpret_cast<uintptr_t>(&message->conn);
     const auto request = reinterpret_cast<intptr_t>(&message->request);
     if (m_owner_window != platform::WindowHandle::None)
