@@ -2,7 +2,6 @@
 
 #include "engine/core/CanvasObject.h"
 #include "engine/core/InputState.h"
-#include "engine/media/TextTag.h"
 #include "engine/widgets/GuiTextButton.h"
 #include "engine/widgets/WidgetSupport.h"
 #include "game/scene/SceneWidgets.h"
@@ -255,8 +254,7 @@ void CReplayFileList::Draw()
             canvas->SetBackgroundColour(GROUND_COLOUR);
         }
         canvas->SetTextColour(selected ? 0xFFFFFF : 0x000000, 255);
-        canvas->DrawText(MARGIN, top + (ROW_HEIGHT - FONT_SIZE) / 2,
-                         engine::EscapeCanvasText(m_files[static_cast<size_t>(index)].name));
+        canvas->DrawPlainText(MARGIN, top + (ROW_HEIGHT - FONT_SIZE) / 2, m_files[static_cast<size_t>(index)].name);
     }
     canvas->Invalidate();
 }
