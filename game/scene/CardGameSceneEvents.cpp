@@ -215,8 +215,7 @@ void CCardGameScene::OnCardViewRequest(std::span<const uint8_t> body)
     engine::MakeEngineEvent(&consent, GetId(), GAMEMSG_CARD_VIEW_ANSWER, asker, 1);
     engine::EngineEvent refusal;
     engine::MakeEngineEvent(&refusal, GetId(), GAMEMSG_CARD_VIEW_ANSWER, asker, 0);
-    const client::CClientRecords& records = App().Records();
-    box->Setup(records.GetName(records.FindUser(user_id), client::NameKind::User), picture, consent, refusal);
+    box->Setup(client::CClientRecords::GetName(user, client::NameKind::User), picture, consent, refusal);
     box->SetDraggable(true);
     engine::PlaceAtDepth(*box, LOOK_ON_BOX_DEPTH);
     box->Invalidate();
