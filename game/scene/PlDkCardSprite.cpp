@@ -70,6 +70,10 @@ bool CPlDkCardSprite::DrawCard()
             ShowSuitIcon();
         return true;
     case CARD_STATE_PLAYED:
+        // While the last plays are shown the current play stands aside:
+        // both at the same places would be read as one.
+        if (m_ghost_second)
+            return false;
         (void)CCardSprite::DrawCard();
         ShowSuitIcon();
         return true;

@@ -3,7 +3,8 @@
 // Besides the generic sprite it marks wild cards in the own hand, dims
 // disabled cards, can show a suit icon on the face, shifts the own hand by
 // thirds of a step, and lets an old play stay visible faded (both ghost
-// flags set). Its piles and seats follow this game's four-seat table. A
+// flags set: the first marks the card as a last play, the second says the
+// last plays are being shown, and then a card of the current play hides). Its piles and seats follow this game's four-seat table. A
 // reset card sends no mouse events until the scene enables them again.
 //
 // Owner: the object module; the suit icon follows the face and goes with it.
@@ -36,8 +37,8 @@ public:
 
     bool m_suit_icon_shown { false };
     int32_t m_hand_shift { 0 };   ///< in thirds of a horizontal step
-    bool m_ghost_first { false };
-    bool m_ghost_second { false };
+    bool m_ghost_first { false };   ///< the card is in a seat's last play
+    bool m_ghost_second { false };  ///< the last plays are being shown
 
 protected:
     [[nodiscard]] HandGaps GetHandGaps() const override { return { 40, 35, 14, m_hand_shift }; }

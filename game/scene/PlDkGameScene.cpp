@@ -464,6 +464,7 @@ void CPlDkGameScene::LayoutScene()
 
 void CPlDkGameScene::ResetTable()
 {
+    HideLastThrow();
     CCardGameScene::ResetTable();
     m_new_lead = true;
     m_game_over = false;
@@ -548,7 +549,7 @@ void CPlDkGameScene::ClearTable()
 void CPlDkGameScene::StopClock()
 {
     CCardGameScene::StopClock();
-    m_last_throw = false;
+    HideLastThrow();
 }
 
 } // namespace scene

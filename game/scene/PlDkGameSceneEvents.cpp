@@ -145,12 +145,16 @@ int CPlDkGameScene::OnEvent(const engine::EngineEvent& event)
         }
         return 0;
     case GAMEMSG_HIDE_LAST_THROW:
-        HideLastThrow();
+        // The end of the showing it was timed for; a showing the table
+        // ended early and a later press began keeps its own time.
+        if (event.param1 == m_last_throw_serial)
+            HideLastThrow();
         return 0;
     case GAMEMSG_BTN_LAST_THROW:
         if (!m_last_throw) {
-            ShowLastThrow();
-            const engine::EngineEvent hide = SelfEvent(*this, GAMEMSG_HIDE_LAST_THROW);
+            const uint32_t serial = ShowLastThrow();
+            engine::EngineEvent hide = SelfEvent(*this, GAMEMSG_HIDE_LAST_THROW);
+            hide.param1 = serial;
             (void)AddWaitFramesAction(this, LAST_THROW_SHOWN_MS, &hide);
         }
         return 0;

@@ -1,8 +1,12 @@
 // This game's table: the played cards put away into each seat's last play,
 // the last-throw button's marking of them, and the QR-code panel's notice.
+#include <utility>
+
+#include "engine/core/ImageObject.h"
 #include "game/scene/PlDkCardSprite.h"
 #include "game/scene/PlDkGameScene.h"
 #include "game/scene/QrCodePanel.h"
+#include "game/scene/SeatBoard.h"
 
 namespace scene {
 
@@ -18,33 +22,57 @@ bool CPlDkGameScene::IsInLastPlay(int32_t card) const { return m_last_plays.IsIn
 
 bool CPlDkGameScene::HasLastPlay() const { return m_last_plays.HasLastPlay(); }
 
-void CPlDkGameScene::ShowLastThrow()
+uint32_t CPlDkGameScene::ShowLastThrow()
 {
     m_last_throw = true;
+    ++m_last_throw_serial;
     if (!HasLastPlay())
-        return;
+        return m_last_throw_serial;
     for (int i = 0; i < m_sprites.Count(); ++i) {
         auto* sprite = dynamic_cast<CPlDkCardSprite*>(GetSprite(i));
         if (sprite == nullptr)
             continue;
         // An old play shows only while both flags are set: the mark says
-        // which cards, the mode that the last plays are being shown.
+        // which cards, the mode that the last plays are being shown (the
+        // current play stands aside under it).
         sprite->m_ghost_first = IsInLastPlay(sprite->Record().card);
         sprite->m_ghost_second = true;
         m_sprites.Redraw(i);
     }
+    // A pass mark belongs to the current trick: it would sit over the last
+    // plays and tell the player the wrong trick.
+    for (int view = 0; view < SEATS; ++view) {
+        const CSeatBoard* board = GetSeatBoard(view);
+        engine::CImageObject* mark = board != nullptr ? board->GetMark() : nullptr;
+        m_marks_aside[static_cast<size_t>(view)] = mark != nullptr && mark->IsActive();
+        if (m_marks_aside[static_cast<size_t>(view)]) {
+            mark->Deactivate();
+            mark->Invalidate();
+        }
+    }
+    return m_last_throw_serial;
 }
 
 void CPlDkGameScene::HideLastThrow()
 {
+    const bool shown = m_last_throw;
     m_last_throw = false;
     for (int i = 0; i < m_sprites.Count(); ++i) {
         auto* sprite = dynamic_cast<CPlDkCardSprite*>(GetSprite(i));
-        if (sprite == nullptr)
+        if (sprite == nullptr || (!sprite->m_ghost_first && !sprite->m_ghost_second))
             continue;
         sprite->m_ghost_first = false;
         sprite->m_ghost_second = false;
         m_sprites.Redraw(i);
+    }
+    for (int view = 0; view < SEATS; ++view) {
+        const bool aside = std::exchange(m_marks_aside[static_cast<size_t>(view)], false);
+        const CSeatBoard* board = GetSeatBoard(view);
+        engine::CImageObject* mark = board != nullptr ? board->GetMark() : nullptr;
+        if (shown && aside && mark != nullptr) {
+            mark->Activate();
+            mark->Invalidate();
+        }
     }
 }
 

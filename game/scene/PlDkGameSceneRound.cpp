@@ -164,6 +164,8 @@ bool CPlDkGameScene::OnCardsThrown(std::span<const uint8_t> body)
     if (m_hand == nullptr)
         return true;
 
+    // The table moves on: a showing of the last plays ends first.
+    HideLastThrow();
     m_pass_counts[static_cast<size_t>(chair)] = 0;
     client::CPlDkGameState* state = GetPlDkGameState();
     if (state != nullptr)
@@ -273,6 +275,7 @@ bool CPlDkGameScene::OnPlayerPassed(std::span<const uint8_t> body)
     if (RefuseUnlessChair(client::GR_PLAYER_PASSED, chair))
         return false;
 
+    HideLastThrow();
     ++m_pass_counts[static_cast<size_t>(chair)];
     const client::CPlDkApp* app = PlDkApp();
     if (app == nullptr || app->GetRejectPassSound() == 0)

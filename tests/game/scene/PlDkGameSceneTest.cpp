@@ -332,6 +332,58 @@ TEST_F(PlDkGameSceneTest, TheFirstPlaceStandsEverySideCountAside)
     }
 }
 
+// 上一手 shows the seats' last plays on their own: the current play and its
+// pass marks stand aside until the showing ends (after its time, or at once
+// when the table moves on), and a showing's timed end leaves a later one be.
+TEST_F(PlDkGameSceneTest, TheLastThrowShowsTheLastPlaysWithoutTheCurrentTrick)
+{
+    AddImage("不出", 40, 20);
+    Deal({ Card(3, 0), Card(5, 1), Card(9, 2) }, 6);
+    const auto shown = [this](int32_t card) {
+        const int index = m_scene->Hand()->FindSpriteByCard(card);
+        return index >= 0 && m_scene->GetSprite(index)->IsActive();
+    };
+    const auto marked = [this](int chair) {
+        const engine::CImageObject* mark = m_scene->GetChairBoard(chair)->GetMark();
+        return mark != nullptr && mark->IsActive();
+    };
+    const auto press = [this] {
+        (void)m_scene->OnEvent(engine::EngineEvent { m_scene->GetId(), GAMEMSG_BTN_LAST_THROW, 0, 0 });
+    };
+    // Chair 1's 4s go round to it again and are put away; on the table now:
+    // chair 3's 6s, chair 2's pass and chair 1's 8s.
+    Hooks().OnCardsThrown(ReadPlayEvent(1, 0, { Card(4, 0), Card(4, 1) }));
+    Hooks().OnPlayerPassed(PassEvent(0, 3));
+    Hooks().OnCardsThrown(ReadPlayEvent(3, 2, { Card(6, 0), Card(6, 1) }));
+    Hooks().OnPlayerPassed(PassEvent(2, 1));
+    Hooks().OnCardsThrown(ReadPlayEvent(1, 0, { Card(8, 0), Card(8, 1) }));
+    ASSERT_TRUE(shown(Card(6, 0)) && shown(Card(8, 0)) && marked(2));
+    ASSERT_FALSE(shown(Card(4, 0)));
+
+    press();
+    EXPECT_TRUE(shown(Card(4, 0)) && shown(Card(4, 1)));
+    EXPECT_FALSE(shown(Card(6, 0)) || shown(Card(8, 1)) || marked(2));
+    Run(3100);
+    EXPECT_FALSE(m_scene->IsLastThrowShown());
+    EXPECT_FALSE(shown(Card(4, 0)));
+    EXPECT_TRUE(shown(Card(6, 0)) && shown(Card(8, 1)) && marked(2));
+
+    // A pass ends the showing at once; the first showing's time then ends
+    // nothing of the next.
+    press();
+    Run(1000);
+    Hooks().OnPlayerPassed(PassEvent(0, 3));
+    EXPECT_FALSE(m_scene->IsLastThrowShown());
+    EXPECT_TRUE(shown(Card(8, 0)) && marked(0) && marked(2));
+    press();
+    Run(2500);
+    EXPECT_TRUE(m_scene->IsLastThrowShown());
+    EXPECT_FALSE(shown(Card(8, 0)) || marked(0));
+    Run(600);
+    EXPECT_FALSE(m_scene->IsLastThrowShown());
+    EXPECT_TRUE(shown(Card(8, 0)) && marked(0));
+}
+
 TEST_F(PlDkGameSceneTest, PassPromptOnlyWhenNothingBeatsEvenAfterAutoPlayWasCancelled)
 {
     const engine::CImageObject* prompt = m_scene->GetPassHint();
