@@ -468,6 +468,8 @@ protected:
     void PlaceSeatBoardsByChair();
     /// The chair rules take the turned card's holders from the table data.
     void ApplySeatSwap(const rules::TableGameData& data);
+    /// The chair rules back to the plain ring and the boards to its views.
+    void UndoSeatSwap();
     void ShowTurnedCard(const rules::TableGameData& data);
     /// The chat line naming the turned card's holder and the card.
     void ChatTurnedCard(const rules::TableGameData& data);

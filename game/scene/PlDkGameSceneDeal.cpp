@@ -71,6 +71,15 @@ void CPlDkGameScene::ApplySeatSwap(const rules::TableGameData& data)
     chairs->SetSwap(turned, other);
 }
 
+void CPlDkGameScene::UndoSeatSwap()
+{
+    CPlDkChairMath* chairs = PlDkChairs();
+    if (chairs == nullptr || (chairs->GetTurnedHolder() < 0 && chairs->GetOtherHolder() < 0))
+        return;
+    chairs->SetSwap(-1, -1);
+    PlaceSeatBoardsByChair();
+}
+
 int CPlDkGameScene::DealtPartner(const rules::TableGameData& data) const
 {
     // The seats swap only at the partner step, but the partner's hand is
@@ -155,6 +164,10 @@ void CPlDkGameScene::StartDeal()
     if (m_deal_action != 0)
         MarkGroupEntries(m_deal_action);
     m_deal_action = 0;
+    // A round is dealt to the seats as they sit without a swap: the
+    // previous round's swap ends here, and this round's comes at its
+    // partner step, where the chat tells it against this seating.
+    UndoSeatSwap();
 
     if (App().IsReplayMode()) {
         // The whole deal at once.

@@ -219,6 +219,9 @@ TEST_F(PlDkDealTest, ARoundRecordsCardCountIsKeptWithinTheSpritesAndTheHand)
     }
 }
 
+// Round after round, each round is dealt to the seats as they sit without a
+// swap, and its partner step moves exactly the plates the chat names (the
+// own plate stays at the bottom, so swapping the own chair turns the rest).
 TEST_F(PlDkDealTest, ThePartnerStepSeatsTheCopysHolderOppositeTheTurnedCardsHolder)
 {
     const struct {
@@ -227,30 +230,34 @@ TEST_F(PlDkDealTest, ThePartnerStepSeatsTheCopysHolderOppositeTheTurnedCardsHold
         std::array<int, 4> chair_at_view;
         std::vector<int> marked;
         const char* chat;
-    } cases[] = {
+    } rounds[] = {
+        { 0, 1, { 0, 2, 1, 3 }, { 0, 1 }, "player1<c=0>与<c=3307740>player2<c=0>交换位置" },
         { 0, 1, { 0, 2, 1, 3 }, { 0, 1 }, "player1<c=0>与<c=3307740>player2<c=0>交换位置" },
         { 0, 2, { 0, 1, 2, 3 }, { 0, 2 }, "不需要交换位置" },
         { 1, 0, { 0, 3, 1, 2 }, { 0, 1 }, "player0<c=0>与<c=3307740>player3<c=0>交换位置" },
+        { 2, 1, { 0, 2, 3, 1 }, { 1, 2 }, "player1<c=0>与<c=3307740>player0<c=0>交换位置" },
         { -1, -1, { 0, 1, 2, 3 }, {}, "" },
     };
-    for (const auto& c : cases) {
-        SetRound(2, c.holder, c.other);
-        m_scene->ResetTable();
-        m_scene->StartDeal();
-        for (int tick = 0; tick < 8; ++tick)
-            m_scene->OnDealTick();
+    Data().head[14] = 1;  // not the own turn: the round waits for chair 1
+    for (const auto& r : rounds) {
+        SetRound(2, r.holder, r.other);
+        m_scene->OnRoundStart();
+        Run(CPlDkGameScene::DEAL_TICK_MS * 8 + 100);
+        ASSERT_EQ(m_scene->GetDealCount(), 8);
+        for (int view = 0; view < CPlDkGameScene::SEATS; ++view)
+            EXPECT_EQ(m_scene->GetSeatBoard(view)->GetChair(), view) << r.holder << r.other << " dealt as they sit";
         m_chat.lines.clear();
-        m_scene->RestoreRunningGame();
+        Run(1000);
         for (int view = 0; view < CPlDkGameScene::SEATS; ++view) {
-            const int chair = c.chair_at_view[size_t(view)];
-            EXPECT_EQ(m_scene->GetSeatBoard(view)->GetChair(), chair) << c.holder << c.other;
+            const int chair = r.chair_at_view[size_t(view)];
+            EXPECT_EQ(m_scene->GetSeatBoard(view)->GetChair(), chair) << r.holder << r.other;
             EXPECT_EQ(m_scene->ChairToView(chair), view);
             // The chair's dealt cards went along with its board.
-            EXPECT_EQ(Sprite(chair).view, view) << c.holder << c.other;
-            const bool marked = std::find(c.marked.begin(), c.marked.end(), chair) != c.marked.end();
+            EXPECT_EQ(Sprite(chair).view, view) << r.holder << r.other;
+            const bool marked = std::find(r.marked.begin(), r.marked.end(), chair) != r.marked.end();
             EXPECT_EQ(m_scene->GetChairBoard(chair)->HasTurnedCardMark(), marked) << chair;
         }
-        EXPECT_NE(ChatText().find(c.chat), std::string::npos) << ChatText();
+        EXPECT_NE(ChatText().find(r.chat), std::string::npos) << ChatText();
         EXPECT_FALSE(m_scene->GetTurnedCard()->IsActive());
     }
 }
