@@ -8,6 +8,7 @@
 #include "client/CGameApp.h"
 #include "client/CGameCommThread.h"
 #include "client/CGameConnection.h"
+#include "client/CardGameSceneHooks.h"
 #include "client/ClientText.h"
 #include "client/FramePlacement.h"
 #include "client/HallRecords.h"
@@ -178,6 +179,14 @@ void CGameFrameWnd::OnConnectionLost()
     m_app.SetHallStatusKind(m_app.IsPlaying());
     if (m_app.Links().connection)
         m_app.Links().connection->Close();
+    // The table goes with the connection: its clock stops and nothing more
+    // is played or sent for the own turn (a running clock would play it
+    // into the closed connection at every time-out).
+    if (IMainGame* game = m_app.Links().main_game)
+        if (ICardGameSceneHooks* hooks = game->GetTableHooks()) {
+            CCoreLock lock(GetCore());
+            hooks->OnTableClosed();
+        }
     const CClientRecords& records = m_app.Records();
     char text[512];
     if (m_app.IsPlaying() && !records.IsLookOn())

@@ -86,7 +86,8 @@ public:
     virtual void SetPulseTimer(int32_t seconds);
     /// The pulse every 60 seconds, after a log-on.
     virtual void StartPulse();
-    /// The connection is gone: it is closed and the user told.
+    /// The connection is gone: it is closed, the table closed with it (the
+    /// scene's table-closed hook) and the user told.
     virtual void OnConnectionLost();
     /// Somebody at the table (at `chair`, as the hall's request says) left
     /// through the hall: the text for 3 seconds, then the window closes.

@@ -60,7 +60,8 @@ public:
     /// This game: the round's result was taken in (211080).
     virtual void OnRoundEnd() = 0;
     /// 211000: the table's game is over (a player left it, or the own
-    /// exit was agreed); no turn runs any more.
+    /// exit was agreed), or the connection to the server is lost; no turn
+    /// runs any more and nothing is sent for one, whatever comes after.
     virtual void OnTableClosed() = 0;
     /// This game: a score notice (211090, at least 72 bytes).
     virtual bool OnScoreNotify(std::span<const uint8_t> body) = 0;

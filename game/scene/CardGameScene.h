@@ -224,7 +224,10 @@ public:
     void OnTableSnapshot() override {}
     void OnRoundEnd() override {}
     /// The clock stops and the play buttons go: nothing more is played.
+    /// The table stays closed (no clock starts again) for the scene's life:
+    /// the connection went with it.
     void OnTableClosed() override;
+    [[nodiscard]] bool IsTableClosed() const { return m_table_closed; }
     bool OnScoreNotify(std::span<const uint8_t>) override { return true; }
     /// Offers a dispatched event to the replay board, when one is held.
     void RecordTableEvent(uint32_t id, std::span<const uint8_t> body) override;
@@ -275,7 +278,8 @@ public:
     /// One second of the turn clock (the repeating clock action's tick).
     virtual void OnClockTick();
     /// Whether the clock's ticks count: a replay's clock follows the replay's
-    /// time, so it stands while the replay is stopped, paused or at its end.
+    /// time, so it stands while the replay is stopped, paused or at its end;
+    /// a closed table's never.
     [[nodiscard]] bool IsClockRunning() const;
     virtual void OnBtnThrow();
     virtual void OnBtnPass();
@@ -504,6 +508,7 @@ protected:
     bool m_auto_play_switched_off { false };
     std::array<int32_t, MAX_VIEWS> m_chair_seconds {};
     uint64_t m_clock_action { 0 };
+    bool m_table_closed { false };
     std::unique_ptr<CReplayDispatchHost> m_replay_host;
     std::unique_ptr<CReplaySystemEnv> m_replay_env;
     /// The ids of the replay boards made (ids are never reused).

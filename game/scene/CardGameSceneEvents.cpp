@@ -431,6 +431,8 @@ void CCardGameScene::ResetTable()
 
 void CCardGameScene::StartClock()
 {
+    if (m_table_closed)
+        return;
     if (m_clock_action != 0)
         MarkGroupEntries(m_clock_action);
     engine::EngineEvent tick;
@@ -455,6 +457,7 @@ void CCardGameScene::StopClock()
 
 void CCardGameScene::OnTableClosed()
 {
+    m_table_closed = true;
     StopClock();
     HidePlayButtons();
     HidePassPrompt();

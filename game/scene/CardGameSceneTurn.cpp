@@ -496,6 +496,8 @@ void CCardGameScene::ResumeGame()
 
 bool CCardGameScene::IsClockRunning() const
 {
+    if (m_table_closed)
+        return false;
     if (!App().IsReplayMode())
         return true;
     const auto* board = dynamic_cast<const CReplayPanel*>(GetReplayBoard());

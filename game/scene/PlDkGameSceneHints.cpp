@@ -55,7 +55,9 @@ int CPlDkGameScene::MatchPlayType(std::span<const int32_t> cards, std::span<int3
 
 void CPlDkGameScene::StartTurn()
 {
-    if (App().IsReplayMode() || IsLookOn() || GetActiveChair() != OwnChair() || m_finder == nullptr)
+    // A closed table (its connection gone) plays no turn any more.
+    if (App().IsReplayMode() || IsLookOn() || IsTableClosed() || GetActiveChair() != OwnChair()
+        || m_finder == nullptr)
         return;
     (void)net::FlashMainWindow();
     // A prompt from an earlier turn says nothing about this one.
@@ -141,7 +143,7 @@ int32_t CPlDkGameScene::ThrowSelection(std::span<const int32_t> cards)
     if (!play)
         return THROW_NO_READING;
     auto* connection = App().Links().CardGameRequests();
-    if (connection == nullptr || App().IsStandAlone())
+    if (connection == nullptr || App().IsStandAlone() || IsTableClosed())
         return client::GR_CARD_REQUEST_NOT_SENT;
     const client::CClientRecords& records = App().Records();
     const ThrowIdentity who { records.GetUserID(), records.Room().room_id, records.GetTableNO() };
@@ -160,7 +162,7 @@ void CPlDkGameScene::LowerAllCards()
 
 void CPlDkGameScene::OnClockTick()
 {
-    if (m_clock == nullptr || !m_clock->IsActive())
+    if (m_clock == nullptr || !m_clock->IsActive() || IsTableClosed())
         return;
     const int32_t seconds = m_clock->GetValue();
     if (seconds >= 1) {
@@ -184,7 +186,7 @@ void CPlDkGameScene::OnClockTick()
 
 void CPlDkGameScene::OnTurnTimeout()
 {
-    if (IsLookOn() || GetActiveChair() != OwnChair() || !IsChair(OwnChair()))
+    if (IsLookOn() || IsTableClosed() || GetActiveChair() != OwnChair() || !IsChair(OwnChair()))
         return;
     const client::CGameStateHolder* state = GetGameState();
     if (state != nullptr && (state->GetTableWord15() & JUDGING_FLAG) != 0) {

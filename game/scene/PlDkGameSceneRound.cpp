@@ -395,7 +395,7 @@ void CPlDkGameScene::OnBtnPass()
         return;
     HidePlayButtons();
     LowerAllCards();
-    if (App().Links().CardGameRequests() == nullptr || App().IsStandAlone())
+    if (App().Links().CardGameRequests() == nullptr || App().IsStandAlone() || IsTableClosed())
         return;
     // A pass the server did not take gives the turn back; a taken one waits
     // for the table's pass event.

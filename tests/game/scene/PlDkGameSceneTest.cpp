@@ -12,6 +12,7 @@
 
 #include "client/AnswerCodes.h"
 #include "client/CCardGameConnection.h"
+#include "client/CGameFrameWnd.h"
 #include "engine/widgets/GuiButton.h"
 #include "engine/widgets/GuiDigitText.h"
 #include "game/rules/CardRules.h"
@@ -575,6 +576,36 @@ TEST_F(PlDkGameSceneTest, TimeOutWhileJudgingAsksWithTheFirstSmallCardAndAwaitsT
     ASSERT_EQ(m_connection.sent.size(), 1u);
     EXPECT_EQ(WordOf(m_connection.sent[0].second, 6), Card(5, 1));
     EXPECT_EQ(m_scene->auto_play_presses, 0);
+}
+
+// The main window hears the connection is lost: the table closes with it.
+// Its clock stops, and neither auto-play nor a time-out sends anything, also
+// for a turn that reaches the table after the loss.
+TEST_F(PlDkGameSceneTest, ALostConnectionClosesTheTableItsClockAndItsPlays)
+{
+    LinkTable(m_app, m_chat, m_connection, 100, m_scene);
+    Deal({ Card(3, 0), Card(5, 1), Card(9, 2) }, 3);
+    Hooks().OnCardsThrown(ReadPlayEvent(1, 0, { Card(4, 0) }));
+    m_scene->StartClock();
+    m_scene->GetClock()->SetValue(5);
+    m_scene->OnBtnAutoPlay();
+    ASSERT_TRUE(m_scene->IsAutoPlay() && m_scene->GetButton(Button::Throw)->IsActive());
+    m_connection.sent.clear();
+
+    client::CGameFrameWnd window(m_app);
+    window.OnConnectionLost();
+    EXPECT_FALSE(m_scene->GetClock()->IsActive());
+    EXPECT_FALSE(m_scene->GetButton(Button::Throw)->IsActive());
+    Run(25000);
+    // The turn comes round again (a message read before the loss was told).
+    Hooks().OnPlayerPassed(PassEvent(3, 0));
+    m_scene->StartClock();
+    m_scene->OnClockTick();
+    m_scene->OnTurnTimeout();
+    Run(25000);
+    EXPECT_TRUE(m_connection.sent.empty()) << m_connection.sent.front().first;
+    EXPECT_TRUE(m_scene->game_data.empty());
+    EXPECT_FALSE(m_scene->GetClock()->IsActive() || m_scene->GetButton(Button::Throw)->IsActive());
 }
 
 TEST_F(PlDkGameSceneTest, ServerChairsAndCountsAreChecked)
