@@ -46,6 +46,8 @@ void CRefusalVerdict::MarkInnermost()
         t_innermost_verdict->m_refused = true;
 }
 
+uint32_t CRefusalVerdict::GetInnermostId() { return t_innermost_verdict != nullptr ? t_innermost_verdict->m_id : 0; }
+
 void CRefusalVerdict::Mark(uint32_t id)
 {
     for (CRefusalVerdict* verdict = t_innermost_verdict; verdict != nullptr; verdict = verdict->m_outer)

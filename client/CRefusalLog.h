@@ -90,6 +90,9 @@ public:
     static void MarkInnermost();
     /// Marks the innermost open verdict of `id` (CRefusalLog's refusals).
     static void Mark(uint32_t id);
+    /// The id of the thread's innermost open verdict: the server message
+    /// being dispatched; 0 when none is (the client's own doing).
+    [[nodiscard]] static uint32_t GetInnermostId();
 
 private:
     uint32_t m_id;

@@ -26,12 +26,20 @@
 // dispatcher keeps handling notifications meanwhile, so whoever asked for it
 // has long returned when its OK arrives, and the box goes with this frame
 // when the program ends. Only one is shown at a time; a flood of them keeps
-// MAX_SERVER_BOXES texts and refuses the rest.
+// MAX_SERVER_BOXES texts and refuses the rest. Every other box belongs to a
+// kind (BoxKind) and is bounded the same way, however often a server asks
+// for one: at most MAX_BOXES_PER_KIND of a kind are up at once, and never
+// two with the same text (forced-exit questions: from the same asker; player
+// details: of the same player). A box past that is not made; when a server
+// message asked for it, the refusal log tells it once per kind until a box
+// of that kind is answered. An answered box fades out and destroys itself,
+// and the frame forgets it.
 #include <array>
 #include <cstdint>
 #include <deque>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "client/AppLinks.h"
 #include "client/GameNotifyHandler.h"
@@ -47,6 +55,7 @@ class CCanvasObject;
 class CGuiButton;
 class CGuiEventQueue;
 class CGuiImageText;
+class CGuiMessageBox;
 class CImageObject;
 }
 
@@ -124,6 +133,19 @@ public:
     static constexpr double SERVER_BOX_DEPTH = 500000.0;
     /// Server message boxes kept, the one shown included; more are refused.
     static constexpr size_t MAX_SERVER_BOXES = 16;
+    /// What a box over the frame is for; the boxes of one kind are bounded.
+    enum class BoxKind {
+        MessageBoard, ///< message boards, the quit and forced-quit questions
+        ExitBoard,    ///< exit message boards (the end of a table, a lost connection)
+        ExitUrlBoard,
+        ExitRequest,  ///< another player asks to leave a running game
+        Banner,       ///< the match banners
+        MatchOut,
+        PlayerDetail,
+        Count
+    };
+    /// Boxes of one kind up at once; more are refused.
+    static constexpr size_t MAX_BOXES_PER_KIND = 3;
 
     explicit CGameFrameUI(client::CGameApp& app);
     ~CGameFrameUI() override;
@@ -250,6 +272,8 @@ public:
 
     /// The last text a board of this frame showed (for tests and the log).
     [[nodiscard]] const std::string& GetLastBoardText() const { return m_last_board_text; }
+    /// The boxes of the kind up now (answered ones, fading out, not counted).
+    [[nodiscard]] size_t GetOpenBoxCount(BoxKind kind);
 
 protected:
     /// A message box with the text (and a picture when named), answers
@@ -260,6 +284,13 @@ protected:
                                        const engine::EngineEvent* ok_event,
                                        const engine::EngineEvent* cancel_event, int32_t seconds,
                                        const std::string& picture = {});
+    /// ShowTextBox for a box of the kind, when the kind's bound lets it be
+    /// shown (see the class comment); `key` names what makes two boxes of the
+    /// kind the same (the text when empty). Null when refused.
+    engine::CGuiMessageBox* ShowBoundedBox(BoxKind kind, std::string key, const std::string& text,
+                                           engine::TextKind text_kind, const engine::EngineEvent* ok_event,
+                                           const engine::EngineEvent* cancel_event, int32_t seconds,
+                                           const std::string& picture = {});
     [[nodiscard]] engine::EngineEvent SelfEvent(uint32_t id, uintptr_t param1 = 0, uintptr_t param2 = 0) const;
     /// The event to the main game; its answer, 0 without one.
     int SendToMainGame(uint32_t id, uintptr_t param1 = 0, uintptr_t param2 = 0);
@@ -293,6 +324,9 @@ protected:
 
 private:
     void ShowBanner(const char* text);
+    /// Forgets the boxes answered or gone.
+    void ForgetClosedBoxes();
+    void RefuseBox(BoxKind kind, const char* reason);
     [[nodiscard]] client::IMainGame* MainGameLink() const { return m_main_game ? m_main_game_link : nullptr; }
     void AnswerExitRequest(int32_t asker, bool agree);
     void ShowFirstServerBox();
@@ -319,6 +353,14 @@ private:
     /// The shown server box's text first, then the waiting ones.
     std::deque<std::string> m_server_box_texts;
     uint32_t m_server_box_id { 0 };
+    struct OpenBox {
+        BoxKind kind;
+        std::string key;
+        engine::ObjectLink<engine::CGuiMessageBox> box;
+    };
+    std::vector<OpenBox> m_open_boxes;
+    /// Per kind: a refusal was told since a box of the kind was last answered.
+    std::array<bool, static_cast<size_t>(BoxKind::Count)> m_refusal_told {};
     std::string m_last_board_text;
     int m_maximized { 0 };
 };

@@ -2,6 +2,8 @@
 #include "client/panel/CGameFrameUI.h"
 
 #include <algorithm>
+#include <string>
+#include <utility>
 
 #include "client/CGameApp.h"
 #include "client/CGameConnection.h"
@@ -68,6 +70,65 @@ engine::CEngineObject* CGameFrameUI::ShowTextBox(const std::string& text, engine
     return box;
 }
 
+engine::CGuiMessageBox* CGameFrameUI::ShowBoundedBox(BoxKind kind, std::string key, const std::string& text,
+                                                     engine::TextKind text_kind, const engine::EngineEvent* ok_event,
+                                                     const engine::EngineEvent* cancel_event, int32_t seconds,
+                                                     const std::string& picture)
+{
+    if (key.empty())
+        key = text;
+    const size_t open = GetOpenBoxCount(kind);
+    if (std::any_of(m_open_boxes.begin(), m_open_boxes.end(),
+                    [&](const OpenBox& box) { return box.kind == kind && box.key == key; })) {
+        RefuseBox(kind, "the same box is up already");
+        return nullptr;
+    }
+    if (open >= MAX_BOXES_PER_KIND) {
+        RefuseBox(kind, "boxes of its kind are up already");
+        return nullptr;
+    }
+    auto* box = dynamic_cast<engine::CGuiMessageBox*>(
+        ShowTextBox(text, text_kind, ok_event, cancel_event, seconds, picture));
+    if (box == nullptr)
+        return nullptr;
+    m_open_boxes.push_back({ kind, std::move(key), box });
+    return box;
+}
+
+void CGameFrameUI::ForgetClosedBoxes()
+{
+    std::erase_if(m_open_boxes, [this](const OpenBox& open) {
+        if (open.box != nullptr && !open.box->IsClosing())
+            return false;
+        // An answer to a box of the kind: a later refusal is told again.
+        m_refusal_told[static_cast<size_t>(open.kind)] = false;
+        return true;
+    });
+}
+
+size_t CGameFrameUI::GetOpenBoxCount(BoxKind kind)
+{
+    ForgetClosedBoxes();
+    return static_cast<size_t>(
+        std::count_if(m_open_boxes.begin(), m_open_boxes.end(), [&](const OpenBox& open) { return open.kind == kind; }));
+}
+
+void CGameFrameUI::RefuseBox(BoxKind kind, const char* reason)
+{
+    // Only a server's message is refused; a box the client asked for itself
+    // (a click, a lost connection) is simply not shown twice.
+    const uint32_t id = client::CRefusalVerdict::GetInnermostId();
+    if (id == 0)
+        return;
+    if (std::exchange(m_refusal_told[static_cast<size_t>(kind)], true)) {
+        client::CRefusalVerdict::Mark(id);
+        return;
+    }
+    client::CRefusalLog::Instance().Refuse(id, "%s (at most %zu, none twice); more are refused silently until one "
+                                               "is answered",
+                                           reason, MAX_BOXES_PER_KIND);
+}
+
 void CGameFrameUI::ShowMessageBoard(const client::MessageBoardRequest& request)
 {
     const engine::EngineEvent* second = nullptr;
@@ -77,25 +138,32 @@ void CGameFrameUI::ShowMessageBoard(const client::MessageBoardRequest& request)
         second = &cancel;
     const engine::EngineEvent ok = request.answer_event.id != 0 ? request.answer_event
                                                                : SelfEvent(FRAME_EVENT_BOARD_CLOSED);
-    (void)ShowTextBox(request.text, request.kind, &ok, second, request.seconds, request.picture);
+    (void)ShowBoundedBox(BoxKind::MessageBoard, {}, request.text, request.kind, &ok, second, request.seconds,
+                         request.picture);
 }
 
 void CGameFrameUI::ShowExitMessageBoard(const client::ExitBoardRequest& request)
 {
     const engine::EngineEvent close = SelfEvent(FRAME_EVENT_CLOSE_WINDOW);
     const engine::EngineEvent quit = SelfEvent(FRAME_EVENT_QUIT);
-    (void)ShowTextBox(request.text, request.kind, &close, &quit, request.seconds, request.picture);
+    (void)ShowBoundedBox(BoxKind::ExitBoard, {}, request.text, request.kind, &close, &quit, request.seconds,
+                         request.picture);
 }
 
 void CGameFrameUI::ShowExitUrlMessageBoard(const client::ExitUrlBoardRequest& request)
 {
-    m_exit_url = request.url;
     const engine::EngineEvent open = SelfEvent(FRAME_EVENT_OPEN_EXIT_URL);
     const engine::EngineEvent quit = SelfEvent(FRAME_EVENT_QUIT);
-    auto* box = dynamic_cast<engine::CGuiMessageBox*>(
-        ShowTextBox(request.text, request.kind, &open, &quit, request.seconds));
+    // One address at a time: the box shown opens the address it was shown with.
+    if (GetOpenBoxCount(BoxKind::ExitUrlBoard) != 0) {
+        RefuseBox(BoxKind::ExitUrlBoard, "an address board is up already");
+        return;
+    }
+    engine::CGuiMessageBox* box
+        = ShowBoundedBox(BoxKind::ExitUrlBoard, {}, request.text, request.kind, &open, &quit, request.seconds);
     if (box == nullptr)
         return;
+    m_exit_url = request.url;
     if (!request.first_button.empty() && box->GetOkButton() != nullptr)
         box->GetOkButton()->SetCaption(request.first_button);
     if (!request.second_button.empty() && box->GetCancelButton() != nullptr)
@@ -106,14 +174,16 @@ void CGameFrameUI::ShowQuitBoard()
 {
     const engine::EngineEvent quit = SelfEvent(client::GAMEMSG_QUIT_CONFIRMED);
     const engine::EngineEvent stay = SelfEvent(FRAME_EVENT_BOARD_CLOSED);
-    (void)ShowTextBox("比赛正在进行中，现在退出将按放弃比赛处理。确定要退出吗？", engine::TextKind::Plain, &quit, &stay, 0);
+    (void)ShowBoundedBox(BoxKind::MessageBoard, {}, "比赛正在进行中，现在退出将按放弃比赛处理。确定要退出吗？",
+                         engine::TextKind::Plain, &quit, &stay, 0);
 }
 
 void CGameFrameUI::ShowForceQuitBox()
 {
     const engine::EngineEvent ask = SelfEvent(FRAME_EVENT_FORCE_QUIT);
     const engine::EngineEvent stay = SelfEvent(FRAME_EVENT_BOARD_CLOSED);
-    (void)ShowTextBox("游戏正在进行中，强行退出需要其他玩家同意。是否请求退出？", engine::TextKind::Plain, &ask, &stay, 0);
+    (void)ShowBoundedBox(BoxKind::MessageBoard, {}, "游戏正在进行中，强行退出需要其他玩家同意。是否请求退出？",
+                         engine::TextKind::Plain, &ask, &stay, 0);
 }
 
 bool CGameFrameUI::ShowServerMessageBox(const std::string& text)
@@ -162,9 +232,10 @@ void CGameFrameUI::ShowExitRequest(std::span<const uint8_t> body)
     const std::string name = records.GetName(records.FindUser(asker), client::NameKind::Display);
     const engine::EngineEvent agree = SelfEvent(FRAME_EVENT_EXIT_ANSWER, static_cast<uint32_t>(asker), 1);
     const engine::EngineEvent refuse = SelfEvent(FRAME_EVENT_EXIT_ANSWER, static_cast<uint32_t>(asker), 0);
-    auto* box = dynamic_cast<engine::CGuiMessageBox*>(
-        ShowTextBox(FormatText("%s请求退出游戏，您是否同意？", name.c_str()), engine::TextKind::Plain, &agree, &refuse,
-                    30));
+    // One question per asker until it is answered.
+    engine::CGuiMessageBox* box
+        = ShowBoundedBox(BoxKind::ExitRequest, std::to_string(asker), FormatText("%s请求退出游戏，您是否同意？", name.c_str()),
+                         engine::TextKind::Plain, &agree, &refuse, 30);
     if (box == nullptr)
         return;
     if (box->GetOkButton() != nullptr)
@@ -199,7 +270,7 @@ void CGameFrameUI::OnEnterReply()
 void CGameFrameUI::ShowBanner(const char* text)
 {
     const engine::EngineEvent done = SelfEvent(FRAME_EVENT_BOARD_CLOSED);
-    (void)ShowTextBox(text, engine::TextKind::Plain, &done, nullptr, 0);
+    (void)ShowBoundedBox(BoxKind::Banner, {}, text, engine::TextKind::Plain, &done, nullptr, 0);
 }
 
 void CGameFrameUI::ShowNoSignUpBanner(std::span<const uint8_t>)
@@ -347,8 +418,8 @@ void CGameFrameUI::ShowMatchOutNotice(std::span<const uint8_t> body)
     if (!words)
         return;
     const engine::EngineEvent done = SelfEvent(FRAME_EVENT_BOARD_CLOSED);
-    (void)ShowTextBox(FormatText("很遗憾，您已被淘汰出局，名次：第%d名。", (*words)[2]), engine::TextKind::Plain, &done,
-                      nullptr, 0);
+    (void)ShowBoundedBox(BoxKind::MatchOut, {}, FormatText("很遗憾，您已被淘汰出局，名次：第%d名。", (*words)[2]),
+                         engine::TextKind::Plain, &done, nullptr, 0);
 }
 
 void CGameFrameUI::ShowMatchOutInfo(std::span<const uint8_t> body)
@@ -428,7 +499,8 @@ void CGameFrameUI::ShowPlayerDetailFull(std::span<const uint8_t> user_record)
         client::FieldText(user.level_title).c_str(), user.score, user.silver, user.wins, user.losses, user.draws,
         user.games);
     const engine::EngineEvent done = SelfEvent(FRAME_EVENT_BOARD_CLOSED);
-    (void)ShowTextBox(text, engine::TextKind::Plain, &done, nullptr, 0);
+    (void)ShowBoundedBox(BoxKind::PlayerDetail, std::to_string(user.user_id), text, engine::TextKind::Plain, &done,
+                         nullptr, 0);
 }
 
 } // namespace panel

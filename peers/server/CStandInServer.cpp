@@ -13,6 +13,7 @@
 #include "client/CPlDkApp.h"
 #include "platform/Path.h"
 #include "client/ClientText.h"
+#include "client/RecordCodec.h"
 #include "client/UserRecords.h"
 #include "game/scene/ReplayRecorder.h"
 #include "platform/ByteOrder.h"
@@ -385,10 +386,36 @@ void CStandInServer::StartRound(net::CServerChannel& channel)
         const int chair = (m_chair + 1 + i % (CComputerRound::CHAIRS - 1)) % CComputerRound::CHAIRS;
         channel.SendNotification(client::GR_ASK_LOOK_CARD, Words({ users[static_cast<size_t>(chair)] }));
     }
+    SendBoxNotices(channel, users);
     // The table deals; play begins when the deal is over (Tick).
     m_dealing = true;
     m_play_started = false;
     m_deal_tick = platform::GetTickCount();
+}
+
+void CStandInServer::SendBoxNotices(net::CServerChannel& channel,
+                                    const std::array<int32_t, CComputerRound::CHAIRS>& users)
+{
+    // Each notice differs from the one before (another player, rank or
+    // text), as a hostile server would send them.
+    for (int32_t i = 0; i < m_options.box_notices; ++i) {
+        const int32_t other = users[static_cast<size_t>((m_chair + 1 + i % 3) % CComputerRound::CHAIRS)];
+        client::GameUserRecord user;
+        user.user_id = 1000000 + i;
+        const auto record = client::RecordBytes(user);
+        channel.SendNotification(client::GR_ID_211241, record);
+        std::vector<uint8_t> ask = Words({ 1000000 + i });
+        ask.resize(84);
+        channel.SendNotification(client::GR_ASK_FORCED_EXIT, ask);
+        channel.SendNotification(client::GR_ID_211190, Words({ 0, 0, i + 1 }));
+        channel.SendNotification(client::GR_MATCH_SYSTEM_CANCEL, {});
+        channel.SendNotification(client::GR_END_SILVER_LOW, Words({ other }));
+        const std::string text = "服务器通知第" + std::to_string(i) + "号";
+        std::vector<uint8_t> notice = Words({ 0, 0 });
+        notice.insert(notice.end(), text.begin(), text.end());
+        notice.push_back(0);
+        channel.SendNotification(client::GR_END_SERVER_TEXT, notice);
+    }
 }
 
 void CStandInServer::SendPlayStart(net::CServerChannel& channel, int32_t chair)

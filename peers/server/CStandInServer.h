@@ -31,9 +31,9 @@
 // and a
 // recording of each round as the client's chair received it, saved as the
 // client's recorder saves a replay (in the user data folder), logged as
-// "replay saved <path>". For measurements, a flood: a server message box and
-// look-on requests at each round's start, and notices before each answer to
-// a turn.
+// "replay saved <path>". For measurements, a flood: a server message box,
+// look-on requests and notices that open boxes at each round's start, and
+// notices before each answer to a turn.
 // Owner: the program's entry. Threads: the channel's thread calls the
 // handlers, the entry's thread calls Tick; both under one lock. The log is
 // written under a lock of its own.
@@ -41,6 +41,7 @@
 // checked. Loopback only.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <cstdio>
 #include <memory>
@@ -63,6 +64,10 @@ struct ServerOptions {
     int32_t look_on_requests = 0;       ///< look-on requests from the other chairs at each round's start
     int32_t notices_before_answer = 0;  ///< empty player-info notices before each answer to a throw or pass
     std::string message_box;            ///< GBK text of a server message box at each round's start; empty: none
+    /// At each round's start, this many each of the notices that open a box
+    /// (player details, forced-exit questions, match out, system cancel) and
+    /// twice as many end-of-table notices.
+    int32_t box_notices = 0;
 };
 
 class CRoundRecording;
@@ -97,6 +102,7 @@ private:
     void PlayComputers(net::CServerChannel& channel);
     /// The play-start game data from a computer player's chair that leads.
     void SendPlayStart(net::CServerChannel& channel, int32_t chair);
+    void SendBoxNotices(net::CServerChannel& channel, const std::array<int32_t, CComputerRound::CHAIRS>& users);
     void SendEvent(net::CServerChannel& channel, const RoundEvent& event);
     void EndRound(net::CServerChannel& channel);
     /// Answers the client's throw or pass (refused without an event); a

@@ -10,7 +10,10 @@
 // the client's replay. For measuring the client under a flood:
 // --message-box TEXT (UTF-8) a server message box, --look-on-requests N
 // requests to look at the client's cards, both at each round's start;
-// --notices-before-answer N notices before each answer to the client's turns.
+// --notices-before-answer N notices before each answer to the client's turns;
+// --box-notices N: N each of the notices that open a box (player details,
+// forced-exit questions, match out, system cancel) and 2N end-of-table
+// notices at each round's start.
 #include <atomic>
 #include <csignal>
 #include <cstdio>
@@ -29,7 +32,8 @@ namespace {
 
 constexpr const char* USAGE = "usage: pldk_server [--port N] [--log FILE] [--seconds N] [--turn-seconds N] "
                               "[--start-after-ms N] [--next-round-after-ms N] [--record 0|1] "
-                              "[--look-on-requests N] [--notices-before-answer N] [--message-box TEXT]";
+                              "[--look-on-requests N] [--notices-before-answer N] [--box-notices N] "
+                              "[--message-box TEXT]";
 
 std::atomic<bool> s_stop { false };
 
@@ -79,6 +83,8 @@ int main(int argc, char** argv)
             options.look_on_requests = static_cast<int32_t>(value);
         else if (name == "--notices-before-answer" && value <= 1000000)
             options.notices_before_answer = static_cast<int32_t>(value);
+        else if (name == "--box-notices" && value <= 1000000)
+            options.box_notices = static_cast<int32_t>(value);
         else {
             std::fprintf(stderr, "pldk_server: %s\n", USAGE);
             return 2;

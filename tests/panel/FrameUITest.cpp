@@ -2,6 +2,8 @@
 #include <array>
 #include <cstdlib>
 #include <cstring>
+#include <string>
+#include <vector>
 
 #include "client/CGameConnection.h"
 #include "client/CPlDkGameState.h"
@@ -250,6 +252,9 @@ TEST_F(PanelTest, HostileNamesOnTheFrameBoardsShowAsWritten)
             m_text->drawn.clear();
             sink.show();
             widgettest::ExpectDrawnAsWritten(*m_text, name, sink.what);
+            // Put away: the next name's box is no repeat of this one.
+            if (engine::CGuiMessageBox* box = LastBox(*m_frame))
+                box->Close();
         }
     }
 }
@@ -513,4 +518,52 @@ TEST_F(PanelTest, ServerBoxesComeOneAtATimeAboveEveryBoxAndTakeTheInput)
     for (size_t i = 0; i < CGameFrameUI::MAX_SERVER_BOXES + 4; ++i)
         (void)m_frame->ShowServerMessageBox("满");
     EXPECT_EQ(client::CRefusalLog::Instance().GetCount() - refused, 4u);
+}
+
+// The boxes a server opens once per notification are bounded by kind, and
+// an answered box leaves nothing behind: its kind takes a new one at once.
+TEST_F(PanelTest, BoxesOfAKindAreBoundedAndLeaveNothingOnceAnswered)
+{
+    using Kind = CGameFrameUI::BoxKind;
+    const struct {
+        Kind kind;
+        size_t kept;
+        void (*show)(CGameFrameUI& frame, int i);
+    } kinds[] = {
+        { Kind::PlayerDetail, CGameFrameUI::MAX_BOXES_PER_KIND,
+          [](CGameFrameUI& frame, int i) {
+              client::GameUserRecord user;
+              user.user_id = 100 + i;
+              frame.ShowPlayerDetailData(client::RecordBytes(user));
+          } },
+        // One question per asker: the same two askers ask again and again.
+        { Kind::ExitRequest, 2, [](CGameFrameUI& frame, int i) { frame.ShowExitRequest(Words({ 1 + i % 2 })); } },
+        { Kind::MatchOut, CGameFrameUI::MAX_BOXES_PER_KIND,
+          [](CGameFrameUI& frame, int i) { frame.ShowMatchOutNotice(Words({ 0, 0, i })); } },
+        { Kind::Banner, 1, [](CGameFrameUI& frame, int) { frame.ShowSystemCancelBanner({}); } },
+        { Kind::ExitBoard, CGameFrameUI::MAX_BOXES_PER_KIND,
+          [](CGameFrameUI& frame, int i) {
+              frame.ShowExitMessageBoard({ "第" + std::to_string(i) + "桌结束", 5, 1, "" });
+          } },
+    };
+    const size_t objects = m_engine.m_objects->GetObjectCount();
+    for (const auto& kind : kinds) {
+        std::vector<engine::CGuiMessageBox*> shown;
+        for (int i = 0; i < 20; ++i) {
+            kind.show(*m_frame, i);
+            if (shown.empty() || LastBox(*m_frame) != shown.back())
+                shown.push_back(LastBox(*m_frame));
+        }
+        EXPECT_EQ(shown.size(), kind.kept) << static_cast<int>(kind.kind);
+        EXPECT_EQ(m_frame->GetOpenBoxCount(kind.kind), kind.kept);
+        for (engine::CGuiMessageBox* box : shown)
+            box->SendEvent(engine::EngineEvent { box->GetId(), engine::VELOTRIX_EVENT_BOX_OK, 0, 0 });
+        EXPECT_EQ(m_frame->GetOpenBoxCount(kind.kind), 0u);
+        kind.show(*m_frame, 0);
+        EXPECT_EQ(m_frame->GetOpenBoxCount(kind.kind), 1u) << static_cast<int>(kind.kind);
+        LastBox(*m_frame)->SendEvent(engine::EngineEvent { LastBox(*m_frame)->GetId(),
+                                                           engine::VELOTRIX_EVENT_BOX_OK, 0, 0 });
+    }
+    Run(1000); // the answered boxes fade out and go
+    EXPECT_EQ(m_engine.m_objects->GetObjectCount(), objects);
 }

@@ -2,8 +2,12 @@
 // more notifications, then closes; the real main window with the frame UI
 // as its root keeps drawing, handles the later ones and notices the close
 // while the box is up, and the program can end with the box still up.
+// A server that floods the client with notifications that each open a box
+// leaves a bounded number of boxes and one refusal line per kind of box.
 #include <unistd.h>
 #include <atomic>
+#include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -11,9 +15,13 @@
 #include "client/CGameFrameWnd.h"
 #include "client/CGameNotifyHandler.h"
 #include "client/CPlDkApp.h"
+#include "client/CRefusalLog.h"
+#include "client/FrameUIFactory.h"
+#include "client/RecordCodec.h"
 #include "client/panel/CGameFrameUI.h"
 #include "engine/core/CanvasServices.h"
 #include "engine/core/InputModule.h"
+#include "engine/core/ObjectModule.h"
 #include "engine/core/VelotrixDefs.h"
 #include "engine/media/MediaServices.h"
 #include "net/PacketKeys.h"
@@ -123,6 +131,143 @@ TEST(ServerBoxRoad, TheWindowDrawsHandlesTheServerAndEndsWhileAServerBoxIsUp)
     engine::CVelotrixWnd::SetModuleFactory(nullptr);
     engine::CCanvasServices::Reset();
     platform::InstallMessageBox(nullptr);
+    platform::SetUserConfigFolder("");
+    platform::SetUserDataFolder("");
+}
+
+class CFrameFactory final : public client::IFrameUIFactory {
+public:
+    std::unique_ptr<engine::CGuiContainer> CreateFrameUI(client::CGameApp& app) override
+    {
+        return std::make_unique<panel::CGameFrameUI>(app);
+    }
+};
+
+std::vector<uint8_t> Words(std::initializer_list<int32_t> words, size_t size = 64)
+{
+    std::vector<uint8_t> body(std::max(size, words.size() * 4));
+    size_t at = 0;
+    for (const int32_t word : words)
+        platform::StoreU32LE(body.data() + 4 * at++, static_cast<uint32_t>(word));
+    return body;
+}
+
+// The program's own main window (so the end-of-table boards show), its frame
+// UI and its notification handler, against a loopback server.
+TEST(ServerBoxRoad, AFloodOfNotificationsThatOpenBoxesLeavesABoundedFewAndOneLinePerKind)
+{
+    platform::testing::CTempFolder folder;
+    platform::SetUserDataFolder(folder.Path());
+    platform::SetUserConfigFolder(folder.Path());
+    engine::InstallMediaServices();
+    CFrameFactory factory;
+    client::IFrameUIFactory* previous_factory = client::SetFrameUIFactory(&factory);
+    std::vector<std::string> lines;
+    client::CRefusalLog::Instance().SetSink([&](const std::string& line) { lines.push_back(line); });
+    {
+        client::CPlDkApp app;
+        app.SetRunMode(client::RUN_MODE_STAND_ALONE);
+        client::CGameCommThread thread;
+        client::AppLinks links;
+        links.connection = &app.GetConnection();
+        links.comm_thread = &thread;
+        links.wait_dialog = &thread;
+        app.SetLinks(links);
+        net::testing::CTestGameServer server;
+        ASSERT_TRUE(thread.Start());
+        ASSERT_TRUE(server.Start());
+        ASSERT_TRUE(app.CreateMainWindow());
+        auto* frame = dynamic_cast<panel::CGameFrameUI*>(app.Links().frame_ui);
+        ASSERT_NE(frame, nullptr);
+        thread.SetTarget(app.GetMainWindow()->GetHandle());
+        client::CPlDkConnection& connection = app.GetConnection();
+        connection.SetCipherKey(net::PACKET_KEY);
+        connection.SetNotifyThread(thread.GetThreadId());
+        bool proxy_failed = true;
+        ASSERT_TRUE(connection.Connect("game", "127.0.0.1", server.GetPort(), proxy_failed));
+        ASSERT_TRUE(server.WaitForClient(DEADLINE_MS));
+        const auto* objects = dynamic_cast<const engine::ObjectModule*>(
+            app.GetMainWindow()->GetCore().GetModule(engine::VELOTRIX_MODULE_OBJECT));
+        ASSERT_NE(objects, nullptr);
+        const size_t objects_before = objects->GetObjectCount();
+
+        using Kind = panel::CGameFrameUI::BoxKind;
+        constexpr int FLOOD = 200;
+        const struct {
+            Kind kind;
+            size_t shown; ///< what stays up of the flood
+            std::vector<std::pair<uint32_t, std::vector<uint8_t>>> (*bodies)(int i);
+        } floods[] = {
+            { Kind::PlayerDetail, panel::CGameFrameUI::MAX_BOXES_PER_KIND,
+              [](int i) {
+                  client::GameUserRecord user;
+                  user.user_id = 1000 + i;
+                  const auto record = client::RecordBytes(user);
+                  return std::vector<std::pair<uint32_t, std::vector<uint8_t>>> {
+                      { client::GR_ID_211241, { record.begin(), record.end() } }
+                  };
+              } },
+            // Seven askers, each asking again and again.
+            { Kind::ExitRequest, panel::CGameFrameUI::MAX_BOXES_PER_KIND,
+              [](int i) {
+                  return std::vector<std::pair<uint32_t, std::vector<uint8_t>>> {
+                      { client::GR_ASK_FORCED_EXIT, Words({ 1 + i % 7 }, 84) }
+                  };
+              } },
+            { Kind::MatchOut, panel::CGameFrameUI::MAX_BOXES_PER_KIND,
+              [](int i) {
+                  return std::vector<std::pair<uint32_t, std::vector<uint8_t>>> {
+                      { client::GR_ID_211190, Words({ 0, 0, i + 1 }) }
+                  };
+              } },
+            { Kind::Banner, 1,
+              [](int) {
+                  return std::vector<std::pair<uint32_t, std::vector<uint8_t>>> { { client::GR_MATCH_SYSTEM_CANCEL, {} } };
+              } },
+            // Two end-of-table notices at each step: a name's and a server's text.
+            { Kind::ExitBoard, panel::CGameFrameUI::MAX_BOXES_PER_KIND,
+              [](int i) {
+                  std::vector<uint8_t> text = Words({ 0, 0 }, 40);
+                  const std::string line = "第" + std::to_string(i) + "桌结束";
+                  std::memcpy(text.data() + 8, line.data(), line.size());
+                  return std::vector<std::pair<uint32_t, std::vector<uint8_t>>> {
+                      { client::GR_END_SILVER_LOW, Words({ 2000 + i }) }, { client::GR_END_SERVER_TEXT, text }
+                  };
+              } },
+        };
+        // Each flood ends with a mark the handler takes after it.
+        const auto handled = [&](size_t length) {
+            const auto* handler = dynamic_cast<const client::CGameNotifyHandler*>(
+                app.GetMainWindow()->GetNotifyHandler());
+            return handler != nullptr && handler->GetLastMessage().id == 5001
+                && handler->GetLastMessage().length == length;
+        };
+        for (size_t k = 0; k < std::size(floods); ++k) {
+            for (int i = 0; i < FLOOD; ++i)
+                for (const auto& [id, body] : floods[k].bodies(i))
+                    ASSERT_TRUE(server.SendNotification(id, body));
+            ASSERT_TRUE(server.SendNotification(5001, std::vector<uint8_t>(4 * (k + 1))));
+            ASSERT_TRUE(client_test::PumpUntil([&] { return handled(4 * (k + 1)); }, 4 * DEADLINE_MS));
+        }
+        size_t boxes = 0;
+        for (const auto& flood : floods) {
+            EXPECT_EQ(frame->GetOpenBoxCount(flood.kind), flood.shown) << static_cast<int>(flood.kind);
+            boxes += flood.shown;
+        }
+        // Each box is a handful of objects (its canvas, buttons, countdown).
+        EXPECT_LT(objects->GetObjectCount() - objects_before, boxes * 8);
+        size_t box_lines = 0;
+        for (const std::string& line : lines)
+            box_lines += line.find("refused: ") != std::string::npos && line.find("up already") != std::string::npos;
+        EXPECT_EQ(box_lines, std::size(floods)) << ::testing::PrintToString(lines);
+
+        connection.Close();
+        thread.Stop();
+    }
+    client::CRefusalLog::Instance().SetSink({});
+    client::SetFrameUIFactory(previous_factory);
+    engine::CVelotrixWnd::SetModuleFactory(nullptr);
+    engine::CCanvasServices::Reset();
     platform::SetUserConfigFolder("");
     platform::SetUserDataFolder("");
 }
