@@ -217,7 +217,8 @@ public:
     void ShowForceQuitBox() override;
     void ShowQuitBoard() override;
     /// One server box at a time, the engine's modal object while it is up
-    /// (input reaches only the box); the next waiting text follows its OK.
+    /// (the pointer and the keys reach only the box; Return is its OK); the
+    /// next waiting text follows its OK.
     bool ShowServerMessageBox(const std::string& text) override;
     /// The server box shown now, else null.
     [[nodiscard]] engine::CEngineObject* GetServerBox() const { return FindObject(m_server_box_id); }

@@ -210,11 +210,15 @@ void CGameFrameUI::ShowFirstServerBox()
     }
     // The server's text is shown as it is, as a desktop box would.
     const engine::EngineEvent ok = SelfEvent(FRAME_EVENT_SERVER_BOX_OK);
-    engine::CEngineObject* box = ShowTextBox(m_server_box_texts.front(), engine::TextKind::Plain, &ok, nullptr, 0);
+    auto* box = dynamic_cast<engine::CGuiMessageBox*>(
+        ShowTextBox(m_server_box_texts.front(), engine::TextKind::Plain, &ok, nullptr, 0));
     if (box == nullptr) {
         m_server_box_texts.clear();
         return;
     }
+    // The keys are the box's alone while it is up (the engine's modal object
+    // hears them): Return is its OK.
+    box->TakeKeys();
     engine::PlaceAtDepth(*box, SERVER_BOX_DEPTH + box->GetZ());
     // A change of depth reaches the paint order only with the parts redrawn.
     box->Invalidate();

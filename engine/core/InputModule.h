@@ -90,6 +90,9 @@ public:
     uint32_t SetFocusObject(uint32_t id);
     /// The previous input target.
     uint32_t SetInputTarget(uint32_t id);
+    /// While the modal object is up (active and enabled), the pointer
+    /// hovers only it and what it contains, and keys and characters reach it
+    /// alone.
     void SetModalObject(uint32_t id) { m_modal = id; }
     void SetHoverTimeout(uint32_t ms) { m_hover_timeout = ms; }
     void AddTargetRoute(uint32_t event_id, const RouteRecord& record);
@@ -118,6 +121,10 @@ private:
     void SetMousePos(int32_t& x, int32_t& y);
     void UpdateHover(int32_t x, int32_t y);
     void PostToBoth(uint32_t event_id, uint32_t second);
+    /// A key or character event: to the input target and the focus, or,
+    /// while a modal object is up, to the focus inside it or else to the
+    /// modal object alone (nothing outside a modal object hears the keys).
+    void PostKeyEvent(uint32_t event_id);
     bool PostOne(uint32_t target, uint32_t event_id, uintptr_t param1, uintptr_t param2, bool with_state);
     void FreeEvent(uintptr_t event);
     void DeliverCharacter(uint8_t lead, uint8_t trail);

@@ -24,7 +24,7 @@ void InputModule::OnKeyDown(uint32_t key, uint32_t repeat, uint32_t flags)
     if (m_state.last_key_up == key)
         m_state.last_key_up = 0;
     m_state.repeat = repeat;
-    PostToBoth(VELOTRIX_EVENT_KEY_DOWN, m_state.focus);
+    PostKeyEvent(VELOTRIX_EVENT_KEY_DOWN);
 }
 
 void InputModule::OnKeyUp(uint32_t key, uint32_t repeat, uint32_t flags)
@@ -37,14 +37,25 @@ void InputModule::OnKeyUp(uint32_t key, uint32_t repeat, uint32_t flags)
     if (m_state.last_key_down == key)
         m_state.last_key_down = 0;
     m_state.repeat = repeat;
-    PostToBoth(VELOTRIX_EVENT_KEY_UP, m_state.focus);
+    PostKeyEvent(VELOTRIX_EVENT_KEY_UP);
 }
 
 void InputModule::DeliverCharacter(uint8_t lead, uint8_t trail)
 {
     m_state.character[0] = lead;
     m_state.character[1] = trail;
-    PostToBoth(VELOTRIX_EVENT_CHAR, m_state.focus);
+    PostKeyEvent(VELOTRIX_EVENT_CHAR);
+}
+
+void InputModule::PostKeyEvent(uint32_t event_id)
+{
+    (void)IsInModalScope(0); // forgets a modal object that is gone or put away
+    if (m_modal == 0) {
+        PostToBoth(event_id, m_state.focus);
+        return;
+    }
+    const bool focus_inside = m_state.focus != 0 && IsInModalScope(m_state.focus) != 0;
+    PostEvent(event_id, focus_inside ? m_state.focus : m_modal);
 }
 
 void InputModule::OnChar(uint32_t code)

@@ -7,6 +7,7 @@
 #include "engine/core/InputState.h"
 #include "engine/widgets/GuiTextButton.h"
 #include "engine/widgets/WidgetSupport.h"
+#include "platform/MessageIds.h"
 
 namespace engine {
 
@@ -128,6 +129,12 @@ void CGuiMessageBox::Close()
     EndGroup();
 }
 
+void CGuiMessageBox::TakeKeys()
+{
+    RemoveEventRoutes(VELOTRIX_EVENT_KEY_DOWN);
+    AddEventRoute(VELOTRIX_EVENT_KEY_DOWN, GetId(), VELOTRIX_EVENT_BOX_KEY, 0, 0);
+}
+
 void CGuiMessageBox::Answer(const EngineEvent& record)
 {
     if (m_closing)
@@ -152,6 +159,11 @@ int CGuiMessageBox::OnEvent(const EngineEvent& event)
             MoveBy(input->dx, input->dy);
             Invalidate();
         }
+        return 0;
+    case VELOTRIX_EVENT_BOX_KEY:
+        if (event.param2 != 0 && m_ok != nullptr
+            && reinterpret_cast<const InputState*>(event.param2)->last_key_down == platform::VK_RETURN)
+            Answer(m_ok_event);
         return 0;
     case VELOTRIX_EVENT_BOX_TICK:
         m_tick = 0;

@@ -25,6 +25,7 @@ class CGuiTextButton;
 inline constexpr uint32_t VELOTRIX_EVENT_BOX_OK = 19840392;
 inline constexpr uint32_t VELOTRIX_EVENT_BOX_CANCEL = 19840393;
 inline constexpr uint32_t VELOTRIX_EVENT_BOX_TICK = 19840394;
+inline constexpr uint32_t VELOTRIX_EVENT_BOX_KEY = 19840395;
 
 class CGuiMessageBox : public CGuiObject {
 public:
@@ -56,6 +57,9 @@ public:
     void SetCountdownColour(uint32_t colour);
     /// Fades out and then destroys the box; only the first call does anything.
     virtual void Close();
+    /// The box hears the keys that reach it (as the engine's modal object, or
+    /// as the focus): Return answers OK. Others are ignored.
+    void TakeKeys();
 
     [[nodiscard]] int32_t GetSeconds() const { return m_seconds; }
     [[nodiscard]] bool IsClosing() const { return m_closing; }

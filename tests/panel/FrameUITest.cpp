@@ -9,6 +9,7 @@
 #include "client/CPlDkGameState.h"
 #include "client/CRefusalLog.h"
 #include "client/RecordCodec.h"
+#include "client/panel/CInputBar.h"
 #include "client/panel/CLookOnRequestBox.h"
 #include "engine/core/CanvasObject.h"
 #include "engine/media/CCanvasTextDrawer.h"
@@ -17,6 +18,8 @@
 #include "engine/widgets/GuiButton.h"
 #include "engine/widgets/GuiMessageBox.h"
 #include "engine/widgets/GuiTextButton.h"
+#include "engine/widgets/RichEditBox.h"
+#include "platform/MessageIds.h"
 #include "panel/PanelTestSupport.h"
 
 using namespace paneltest;
@@ -566,4 +569,40 @@ TEST_F(PanelTest, BoxesOfAKindAreBoundedAndLeaveNothingOnceAnswered)
     }
     Run(1000); // the answered boxes fade out and go
     EXPECT_EQ(m_engine.m_objects->GetObjectCount(), objects);
+}
+
+// While a server box is up, typed keys reach it alone: the focused chat line
+// neither takes them nor sends on Return, which answers the box instead.
+TEST_F(PanelTest, AServerBoxTakesTheKeysFromTheChatLineAndReturnIsItsOk)
+{
+    engine::CRichEditBox* line = m_panel->GetInputBar()->GetEditBox();
+    ASSERT_NE(line, nullptr);
+    line->TakeFocus();
+    const auto type = [&](std::string_view text) {
+        for (const char c : text)
+            m_input->OnChar(static_cast<uint8_t>(c));
+        Run();
+    };
+    const auto press_return = [&] {
+        m_input->OnKeyDown(platform::VK_RETURN, 1, 0);
+        m_input->OnKeyUp(platform::VK_RETURN, 1, 0);
+        Run(100);
+    };
+    type("hi");
+    ASSERT_EQ(m_panel->GetInputBar()->GetInputText(), "hi");
+    EXPECT_TRUE(m_frame->ShowServerMessageBox("停服"));
+    EXPECT_TRUE(m_frame->ShowServerMessageBox("二"));
+    type("xy");
+    press_return();
+    EXPECT_EQ(m_panel->GetInputBar()->GetInputText(), "hi");
+    EXPECT_EQ(ChatText(), "");
+    ASSERT_NE(m_frame->GetServerBox(), nullptr);
+    EXPECT_EQ(m_frame->GetLastBoardText(), "二"); // Return answered the first box
+    press_return();
+    EXPECT_EQ(m_frame->GetServerBox(), nullptr);
+    EXPECT_EQ(ChatText(), "");
+    // The box gone, the chat line has the keys again.
+    type("!");
+    press_return();
+    EXPECT_EQ(ChatText(), " 说：hi!\n");
 }
