@@ -58,7 +58,8 @@ void CWebPane::Redraw()
     m_canvas->SetTextColour(ADDRESS_COLOUR, 255);
     m_canvas->SetMargins(MARGIN, MARGIN);
     m_canvas->SetTextFlags(1, 1);
-    m_canvas->DrawText(0, MARGIN, m_address);
+    // The address comes from the server: drawn as written, never as markup.
+    m_canvas->DrawPlainText(0, MARGIN, m_address);
     m_canvas->Invalidate();
 }
 
