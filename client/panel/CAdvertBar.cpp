@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <string>
+#include <string_view>
 #include <utility>
 
 #include "client/CGameApp.h"
@@ -13,6 +15,7 @@
 #include "engine/widgets/GuiScrollBar.h"
 #include "engine/widgets/WidgetSupport.h"
 #include "platform/Ini.h"
+#include "platform/Text.h"
 
 namespace panel {
 
@@ -24,6 +27,22 @@ constexpr uint32_t GRID_COLOUR = 0xC0C0C0;
 constexpr int32_t TABLE_FONT_SIZE = 12;
 constexpr int32_t MIN_ROWS = 4;
 constexpr int32_t MAX_CYCLE_SECONDS = 24 * 3600;
+/// Room left between a name and the total column.
+constexpr int32_t NAME_PADDING = 2;
+
+// The name as the table draws it (the canvas's plain text), cut to end in
+// ".." when it is wider than `width` as the canvas lays text out.
+std::string FitName(const engine::CCanvasObject& table, std::string_view name, int32_t width)
+{
+    using TagWidth = engine::CCanvasObject::TagWidth;
+    std::string shown = engine::CCanvasObject::PlainText(name);
+    if (table.TextWidth(shown, TagWidth::Count) <= width)
+        return shown;
+    const int32_t room = width - table.TextWidth("..", TagWidth::Count);
+    while (!shown.empty() && table.TextWidth(shown, TagWidth::Count) > room)
+        shown = platform::CutGbkText(shown, shown.size() - 1);
+    return shown + "..";
+}
 
 } // namespace
 
@@ -193,8 +212,8 @@ void CAdvertBar::DrawScoreHistory()
     const client::CClientRecords& records = m_app.Records();
     for (int32_t chair = 0; chair < chairs; ++chair) {
         const int32_t y = header_height + row_height * chair + row_height / 2;
-        table.DrawCentredPlainText(NAME_COLUMN_WIDTH / 2, y,
-                                   records.GetName(records.Seat(chair), client::NameKind::Display));
+        const std::string name = records.GetName(records.Seat(chair), client::NameKind::Display);
+        table.DrawCentredText(NAME_COLUMN_WIDTH / 2, y, FitName(table, name, NAME_COLUMN_WIDTH - 2 * NAME_PADDING));
         table.DrawCentredText(NAME_COLUMN_WIDTH + TOTAL_COLUMN_WIDTH / 2, y,
                               FormatText("%d", history.totals[chair]));
     }

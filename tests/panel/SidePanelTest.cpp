@@ -205,6 +205,16 @@ TEST_F(PanelTest, AdvertBarNavigatesShowsScoresAndCyclesBack)
     EXPECT_EQ(bar->GetCycleCount(), 0);
 }
 
+// The advert address comes from the server: the page draws it as written.
+TEST_F(PanelTest, TheAdvertAddressIsDrawnAsWritten)
+{
+    const std::string address = "http://ads.example/<color=255><size=40>page";
+    m_text->drawn.clear();
+    m_panel->SendPanelEvent(client::GAMEMSG_ADVERT_URL, reinterpret_cast<uintptr_t>(&address));
+    EXPECT_EQ(m_panel->GetAdvertBar()->GetWebPage()->GetAddress(), address);
+    widgettest::ExpectDrawnAsWritten(*m_text, address, "advert page");
+}
+
 TEST_F(PanelTest, ScoreHistoryShowsEachRoundAndScrolls)
 {
     Seat(0, 501, "张三");
@@ -232,6 +242,33 @@ TEST_F(PanelTest, ScoreHistoryShowsEachRoundAndScrolls)
                                          reinterpret_cast<uintptr_t>(values), 0 });
     EXPECT_TRUE(drawn("第12局"));
     EXPECT_TRUE(drawn("-35"));
+}
+
+// A long name is cut to its column: it never runs under the total.
+TEST_F(PanelTest, LongNamesInTheScoreTableKeepToTheirColumn)
+{
+    const char* names[] = { "张三李四王五赵六孙七周八吴九郑十", "WWWWWWWWWWWWWWWWWWWWWWWWWWWWWWW",
+                            "<<<<<<<<<<<<<<<<<<<<<<<<<<<<<<<", "张三" };
+    for (int chair = 0; chair < 4; ++chair)
+        Seat(chair, 501 + chair, names[chair]);
+    m_app->Records().History().round_count = 1;
+    CAdvertBar* bar = m_panel->GetAdvertBar();
+    m_text->drawn.clear();
+    bar->ShowScoreTab();
+    Run();
+    const engine::CCanvasObject* table = bar->GetScoreTable();
+    for (const char* name : names) {
+        const std::string first = engine::CCanvasObject::PlainText(name).substr(0, 2);
+        const auto drawn = std::find_if(m_text->drawn.begin(), m_text->drawn.end(),
+                                        [&](const auto& d) { return d.text.rfind(first, 0) == 0; });
+        ASSERT_NE(drawn, m_text->drawn.end()) << name;
+        EXPECT_GE(drawn->x, 0) << drawn->text;
+        EXPECT_LE(drawn->x + table->TextWidth(drawn->text, engine::CCanvasObject::TagWidth::Count),
+                  CAdvertBar::NAME_COLUMN_WIDTH)
+            << drawn->text;
+    }
+    EXPECT_TRUE(std::any_of(m_text->drawn.begin(), m_text->drawn.end(),
+                            [](const auto& d) { return d.text == "张三"; })); // a short name stays whole
 }
 
 // Wherever the bar is dragged, the table shows whole round columns only (no
