@@ -122,8 +122,8 @@ private:
     void UpdateHover(int32_t x, int32_t y);
     void PostToBoth(uint32_t event_id, uint32_t second);
     /// A key or character event: to the input target and the focus, or,
-    /// while a modal object is up, to the focus inside it or else to the
-    /// modal object alone (nothing outside a modal object hears the keys).
+    /// while a modal object is up, to it and to a focus inside it (nothing
+    /// outside a modal object hears the keys).
     void PostKeyEvent(uint32_t event_id);
     bool PostOne(uint32_t target, uint32_t event_id, uintptr_t param1, uintptr_t param2, bool with_state);
     void FreeEvent(uintptr_t event);

@@ -54,8 +54,11 @@ void InputModule::PostKeyEvent(uint32_t event_id)
         PostToBoth(event_id, m_state.focus);
         return;
     }
-    const bool focus_inside = m_state.focus != 0 && IsInModalScope(m_state.focus) != 0;
-    PostEvent(event_id, focus_inside ? m_state.focus : m_modal);
+    // The modal object hears every key, whatever part of it has the focus;
+    // a focused part of it hears them too.
+    PostEvent(event_id, m_modal);
+    if (m_state.focus != 0 && m_state.focus != m_modal && IsInModalScope(m_state.focus) != 0)
+        PostEvent(event_id, m_state.focus);
 }
 
 void InputModule::OnChar(uint32_t code)

@@ -598,10 +598,14 @@ TEST_F(PanelTest, AServerBoxTakesTheKeysFromTheChatLineAndReturnIsItsOk)
     EXPECT_EQ(ChatText(), "");
     ASSERT_NE(m_frame->GetServerBox(), nullptr);
     EXPECT_EQ(m_frame->GetLastBoardText(), "二"); // Return answered the first box
+    // Clicked on, any part of the box has the focus: Return still answers it.
+    const engine::CEngineObject* second = m_frame->GetServerBox();
+    ClickAt(static_cast<int32_t>(second->GetX()), static_cast<int32_t>(second->GetY()));
     press_return();
     EXPECT_EQ(m_frame->GetServerBox(), nullptr);
     EXPECT_EQ(ChatText(), "");
-    // The box gone, the chat line has the keys again.
+    // The box gone, the chat line (focused again) has the keys again.
+    line->TakeFocus();
     type("!");
     press_return();
     EXPECT_EQ(ChatText(), " 说：hi!\n");
