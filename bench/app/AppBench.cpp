@@ -448,11 +448,12 @@ bool MeasureClient(const Options& options, const CXServer& x, const std::string&
         Stop(hall);
         Stop(server);
     }
-    // Play: rounds of one-second turns on automatic play.
+    // Play: rounds of one-second turns on automatic play, the computer
+    // players answering at once.
     {
         const std::string log = folder + "/server-play.log";
         pid_t server = Spawn({ options.server, "--port", "0", "--log", log, "--seconds", "900", "--turn-seconds", "1",
-                               "--start-after-ms", "1000", "--next-round-after-ms", "1000" });
+                               "--computer-pause-ms", "0", "--start-after-ms", "1000", "--next-round-after-ms", "1000" });
         const auto listening = WaitForLine(log, "listening ", 1, 10);
         if (!listening) {
             Stop(server);

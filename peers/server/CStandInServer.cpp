@@ -177,13 +177,19 @@ void CStandInServer::Tick()
         if (elapsed < DEAL_MS)
             return;
         // A computer player leads: its client tells the table that play
-        // starts, as the player's client does when the player leads.
-        if (!m_play_started && m_round.GetCurrentChair() != m_chair)
+        // starts, as the player's client does when the player leads (a
+        // player who did not wait for the deal has led already).
+        const bool nobody_played = m_round.GetOutcome().actions == 0;
+        if (!m_play_started && nobody_played && m_round.GetCurrentChair() != m_chair)
             SendPlayStart(m_channel, m_round.GetCurrentChair());
         m_play_started = true;
         if (elapsed < DEAL_MS + PLAY_START_MS)
             return;
         m_dealing = false;
+        if (nobody_played) {
+            m_turn_tick = now;
+            m_step_tick = now; // the lead plays at once: the play-start word was its pause
+        }
         PlayComputers(m_channel);
         return;
     }
@@ -198,7 +204,11 @@ void CStandInServer::Tick()
         }
         return;
     }
-    if (m_round.IsRunning() || !m_logged_on)
+    if (m_round.IsRunning()) {
+        PlayComputers(m_channel); // a computer play or the result waits for its pause
+        return;
+    }
+    if (!m_logged_on)
         return;
     // The first round some time after the log-on, each next one some time
     // after the last result, unless the player has started it.
@@ -431,25 +441,39 @@ void CStandInServer::SendPlayStart(net::CServerChannel& channel, int32_t chair)
 
 void CStandInServer::PlayComputers(net::CServerChannel& channel)
 {
-    RoundEvent event;
-    while (m_round.IsRunning() && !m_round.IsOver() && m_round.GetCurrentChair() != m_chair) {
+    while (m_round.IsRunning() && (m_round.IsOver() || m_round.GetCurrentChair() != m_chair)) {
+        // Signed: a step due in the future is a "negative" time since it.
+        if (static_cast<int32_t>(platform::GetTickCount() - m_step_tick) < 0)
+            return;
+        if (m_round.IsOver()) {
+            EndRound(channel);
+            return;
+        }
+        // Nobody is left to see the play: the round ends unplayed.
+        if (!channel.WaitForClient(0)) {
+            m_round.Abandon();
+            m_log.Printf("the client left; round ended");
+            return;
+        }
+        RoundEvent event;
         if (!m_round.PlayComputer(event)) {
+            m_round.Abandon();
             m_log.Printf("round did not end (%d actions)", m_round.GetOutcome().actions);
             return;
         }
         SendEvent(channel, event);
     }
-    m_turn_tick = platform::GetTickCount();
-    if (m_round.IsRunning() && m_round.IsOver())
-        EndRound(channel);
 }
 
 void CStandInServer::SendEvent(net::CServerChannel& channel, const RoundEvent& event)
 {
-    m_log.Printf("event %u chair %d", event.id,
-                 WordAt(event.body, event.id == CComputerRound::GR_CARDS_THROWN ? 3 : 2));
+    const uint32_t now = platform::GetTickCount();
+    m_log.Printf("event %u chair %d at %u ms", event.id,
+                 WordAt(event.body, event.id == CComputerRound::GR_CARDS_THROWN ? 3 : 2), now - m_deal_tick);
     channel.SendNotification(event.id, event.body);
     Record(event.id, event.body);
+    m_turn_tick = now;
+    m_step_tick = now + static_cast<uint32_t>(m_options.computer_pause_ms);
 }
 
 void CStandInServer::EndRound(net::CServerChannel& channel)
@@ -458,6 +482,7 @@ void CStandInServer::EndRound(net::CServerChannel& channel)
     m_result_tick = std::max(platform::GetTickCount(), 1u);
     const RoundOutcome& outcome = m_round.GetOutcome();
     channel.SendNotification(GR_ROUND_RESULT, outcome.result_record);
+    m_log.Printf("result at %u ms", platform::GetTickCount() - m_deal_tick);
     m_log.Printf("round %d throws %d passes, first chair %d, results %d %d %d %d, score changes %lld %lld %lld %lld",
         outcome.throws, outcome.passes, outcome.first_chair, outcome.results[0], outcome.results[1],
         outcome.results[2], outcome.results[3], static_cast<long long>(outcome.score_change[0]),

@@ -23,7 +23,11 @@
 // client hears its own line back). A next round deals when the client
 // starts it (its start button or the result box's continue), as a table
 // deals once every chair has started; a start while a round runs is
-// ignored.
+// ignored. As people at a table take a moment, each computer play (and the
+// result after the round's last play) goes out a pause after the play
+// before it, so that a player sees one play after another; a pending play
+// is dropped when the round ends meanwhile (a forced exit) or the client is
+// gone. Each play is logged with its time since the round's deal.
 // Options: the seconds each chair has for a turn (the table's throw wait);
 // a first round that starts by itself some time after the log-on, as though
 // the player had pressed start, and, for tests and soak runs, each next
@@ -60,6 +64,7 @@ struct ServerOptions {
     int32_t start_after_ms = -1; ///< the first round starts by itself this long after the log-on; -1: never
     int32_t next_round_after_ms = -1; ///< each next round starts by itself this long after a result; -1: never
     bool record = false;       ///< save each round as a replay of the client's chair
+    int32_t computer_pause_ms = 1000; ///< before each computer play and the result; 0: at once
     // A flooding server, for measuring the client under it:
     int32_t look_on_requests = 0;       ///< look-on requests from the other chairs at each round's start
     int32_t notices_before_answer = 0;  ///< empty player-info notices before each answer to a throw or pass
@@ -97,12 +102,15 @@ private:
     /// ends unsettled and the client is told its chair left.
     void OnForcedExit(net::CServerChannel& channel);
     void StartRound(net::CServerChannel& channel);
-    /// Computer players act until the client's chair is to play or the
-    /// round ends (then settled and sent).
+    /// Computer players act, each when its pause has passed, until the
+    /// client's chair is to play; the ended round is settled and sent when
+    /// the pause after its last play has passed. Called again by Tick while
+    /// a step waits.
     void PlayComputers(net::CServerChannel& channel);
     /// The play-start game data from a computer player's chair that leads.
     void SendPlayStart(net::CServerChannel& channel, int32_t chair);
     void SendBoxNotices(net::CServerChannel& channel, const std::array<int32_t, CComputerRound::CHAIRS>& users);
+    /// Sends a play or pass of the round; the next step waits a pause.
     void SendEvent(net::CServerChannel& channel, const RoundEvent& event);
     void EndRound(net::CServerChannel& channel);
     /// Answers the client's throw or pass (refused without an event); a
@@ -137,6 +145,7 @@ private:
     uint32_t m_logon_tick { 0 };
     bool m_first_round_started { false };
     uint32_t m_turn_tick { 0 }; ///< when the player's turn began
+    uint32_t m_step_tick { 0 }; ///< when the round's next step (a computer play, the result) is due
     bool m_dealing { false };   ///< a round started, its play not yet begun
     bool m_play_started { false }; ///< the lead's play-start word went out
     uint32_t m_deal_tick { 0 };

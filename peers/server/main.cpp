@@ -1,13 +1,16 @@
 // The stand-in game server: serves the client's protocol on a loopback port.
 //   pldk_server [--port N] [--log FILE] [--seconds N] [--turn-seconds N]
 //               [--start-after-ms N] [--next-round-after-ms N] [--record 0|1]
+//               [--computer-pause-ms N]
 // Port 0 lets the system choose; the first log line names the port. It runs
 // until it is stopped (SIGINT or SIGTERM) or the given seconds have passed.
 // --turn-seconds: each chair's seconds for a turn (the table's own without);
 // --start-after-ms: the first round starts by itself this long after the
 // log-on, --next-round-after-ms each next one this long after a result
 // (unless the player starts it first); --record 1: each round is saved as
-// the client's replay. For measuring the client under a flood:
+// the client's replay; --computer-pause-ms: the pause before each computer
+// player's play and before the result (a second without; 0: at once, for
+// tests). For measuring the client under a flood:
 // --message-box TEXT (UTF-8) a server message box, --look-on-requests N
 // requests to look at the client's cards, both at each round's start;
 // --notices-before-answer N notices before each answer to the client's turns;
@@ -31,7 +34,7 @@
 namespace {
 
 constexpr const char* USAGE = "usage: pldk_server [--port N] [--log FILE] [--seconds N] [--turn-seconds N] "
-                              "[--start-after-ms N] [--next-round-after-ms N] [--record 0|1] "
+                              "[--start-after-ms N] [--next-round-after-ms N] [--record 0|1] [--computer-pause-ms N] "
                               "[--look-on-requests N] [--notices-before-answer N] [--box-notices N] "
                               "[--message-box TEXT]";
 
@@ -77,6 +80,8 @@ int main(int argc, char** argv)
             options.start_after_ms = static_cast<int32_t>(value);
         else if (name == "--next-round-after-ms" && value <= 3600 * 1000)
             options.next_round_after_ms = static_cast<int32_t>(value);
+        else if (name == "--computer-pause-ms" && value <= 60 * 1000)
+            options.computer_pause_ms = static_cast<int32_t>(value);
         else if (name == "--record" && value <= 1)
             options.record = value == 1;
         else if (name == "--look-on-requests" && value <= 1000000)

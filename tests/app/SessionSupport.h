@@ -106,13 +106,14 @@ protected:
         return done();
     }
 
-    /// Starts the stand-in server: turns of one second, the first round
-    /// starting by itself, the round saved as the client's replay; `more`
-    /// options after these.
+    /// Starts the stand-in server: turns of one second, computer players
+    /// that answer at once, the first round starting by itself, the round
+    /// saved as the client's replay; `more` options after these.
     [[nodiscard]] std::string StartServer(const std::vector<std::string>& more = {})
     {
         std::vector<std::string> options { "--port", "0", "--seconds", "175", "--log", m_server_log,
-                                           "--turn-seconds", "1", "--start-after-ms", "1500", "--record", "1" };
+                                           "--turn-seconds", "1", "--computer-pause-ms", "0", "--start-after-ms", "1500",
+                                           "--record", "1" };
         options.insert(options.end(), more.begin(), more.end());
         m_server = platform::StartProcess(PLDK_SERVER_PROGRAM, options);
         std::string port;

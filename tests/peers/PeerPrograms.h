@@ -43,14 +43,17 @@ protected:
     }
 
     /// Starts the stand-in server on a free port (with further options) and
-    /// gives its port. The server leads a process group of its own: a test
-    /// may stop it (SIGSTOP), and a stopped server left in the test's group
-    /// (under ctest, the group every running test shares) was ended by a
-    /// hang-up (exit 129) while other tests' programs came and went.
+    /// gives its port; its computer players answer at once unless the
+    /// options give them a pause. The server leads a process group of its
+    /// own: a test may stop it (SIGSTOP), and a stopped server left in the
+    /// test's group (under ctest, the group every running test shares) was
+    /// ended by a hang-up (exit 129) while other tests' programs came and
+    /// went.
     static std::string StartServer(const std::string& log, std::optional<platform::ProcessId>& server,
                                    const std::vector<std::string>& options = {})
     {
-        std::vector<std::string> arguments { PLDK_SERVER_PROGRAM, "--port", "0", "--seconds", "60", "--log", log };
+        std::vector<std::string> arguments { PLDK_SERVER_PROGRAM, "--port", "0", "--seconds", "60", "--log", log,
+                                               "--computer-pause-ms", "0" };
         arguments.insert(arguments.end(), options.begin(), options.end());
         std::vector<char*> argv;
         for (std::string& argument : arguments)

@@ -13,11 +13,13 @@
 #include <fstream>
 #include <future>
 #include <mutex>
+#include <sstream>
 #include <thread>
 
 #include "client/AnswerCodes.h"
 #include "client/CGameNotifyHandler.h"
 #include "client/CPlDkApp.h"
+#include "client/CPlDkGameState.h"
 #include "game/rules/PlDkRecords.h"
 #include "game/scene/PlDkPlayFinder.h"
 #include "game/scene/QrCodePanel.h"
@@ -176,6 +178,43 @@ std::array<uint8_t, client::PASS_RECORD_BYTES> PassRecord(int32_t last_play_chai
     return record;
 }
 
+// A play or pass (chair 0 to 3) or the result (chair -1) as the server's
+// log times it, in milliseconds since the round's deal.
+struct LoggedStep {
+    int chair = -1;
+    uint32_t at_ms = 0;
+};
+
+std::vector<LoggedStep> LoggedSteps(const std::string& log)
+{
+    std::vector<LoggedStep> steps;
+    std::istringstream lines(log);
+    std::string line;
+    while (std::getline(lines, line)) {
+        unsigned id = 0;
+        LoggedStep step;
+        if (std::sscanf(line.c_str(), "event %u chair %d at %u ms", &id, &step.chair, &step.at_ms) == 3
+            || std::sscanf(line.c_str(), "result at %u ms", &step.at_ms) == 1)
+            steps.push_back(step);
+    }
+    return steps;
+}
+
+/// The shortest time, in the log, from a step to the computer play or the
+/// result after it (the client's own plays may come as fast as it likes);
+/// -1 when there is none.
+int64_t ShortestPauseBeforeTheTable(const std::vector<LoggedStep>& steps)
+{
+    int64_t shortest = -1;
+    for (size_t i = 1; i < steps.size(); ++i) {
+        if (steps[i].chair == OWN_CHAIR)
+            continue;
+        const int64_t pause = int64_t(steps[i].at_ms) - int64_t(steps[i - 1].at_ms);
+        shortest = shortest < 0 ? pause : std::min(shortest, pause);
+    }
+    return shortest;
+}
+
 class ServerRound : public CPeerPrograms {
 protected:
     ServerRound()
@@ -240,6 +279,63 @@ protected:
         return event;
     }
 
+    /// With a server whose computer players pause, the client's chair acts
+    /// on its first two turns (passing, or leading with the hint's play),
+    /// then leaves while the computer player's answer to its second action
+    /// waits: by a forced exit, or by closing its connection. Each computer
+    /// play came its pause after the step before, and none after the player
+    /// left; the log tells `ended`.
+    void PlayTwoTurnsAndLeave(bool forced_exit, const std::string& ended)
+    {
+        ASSERT_NO_FATAL_FAILURE(LogOn({ "--computer-pause-ms", std::to_string(PAUSE_MS) }));
+        std::string error;
+        ASSERT_EQ(m_connection.UserStart(error), 1);
+        const std::optional<Event> start = NextOf(GR_GAME_START);
+        ASSERT_TRUE(start.has_value());
+        client::CPlDkGameState state;
+        ASSERT_TRUE(state.BeginRound(start->body));
+        std::vector<int32_t> hand;
+        for (const int32_t card : state.GetTableData().card_slots)
+            if (card != rules::NO_CARD)
+                hand.push_back(card);
+        int current = state.GetTableData().head[rules::HDR_CURRENT_CHAIR];
+        for (int own_turns = 0; own_turns < 2;) {
+            if (current == OWN_CHAIR) {
+                ++own_turns;
+                if (m_connection.Pass(error, PassRecord(OWN_CHAIR)) != client::GR_OK) {
+                    std::array<int32_t, rules::PLAY_CARDS> chosen {};
+                    rules::CardPlay lead;
+                    ASSERT_EQ(scene::CPlDkPlayFinder::SearchHint(hand, chosen, {}, lead, scene::PLDK_HINT_MASK,
+                                                                 scene::NO_WILD, -1),
+                              1);
+                    ASSERT_EQ(m_connection.ThrowCards(error, ThrowRecord(lead)), client::GR_OK) << error;
+                    for (const int32_t card : lead.Cards())
+                        std::erase(hand, card);
+                }
+                if (own_turns == 2)
+                    break;
+            }
+            const std::optional<Event> event = m_events.Next();
+            ASSERT_TRUE(event.has_value());
+            if (event->id == GR_CARDS_THROWN || event->id == GR_PLAYER_PASSED)
+                current = Word(event->body, 4);
+        }
+        if (forced_exit) {
+            std::array<uint8_t, 64> record {};
+            ASSERT_NE(m_connection.AskForcedExit(record), 0);
+        } else {
+            m_connection.Close();
+        }
+        const std::string text = WaitForLine(m_log, ended);
+        EXPECT_NE(text.find(ended), std::string::npos) << text;
+        ::usleep(3 * PAUSE_MS * 1000); // time enough for a play that should not come
+        const std::vector<LoggedStep> steps = LoggedSteps(ReadAll(m_log));
+        ASSERT_GE(steps.size(), 4u) << text;
+        EXPECT_EQ(steps.back().chair, OWN_CHAIR) << "a play after the player left\n" << ReadAll(m_log);
+        EXPECT_GE(ShortestPauseBeforeTheTable(steps), int64_t(PAUSE_MS)) << text;
+    }
+
+    static constexpr uint32_t PAUSE_MS = 200;
     const std::string m_log = m_folder / "server.log";
     std::optional<platform::ProcessId> m_server;
     std::string m_port;
@@ -260,8 +356,11 @@ struct OwnView {
 
 TEST_F(ServerRound, TheClientsChairPlaysAWholeRoundAndEveryEventReadsAsTheClientReadsIt)
 {
-    // Turns of 7 seconds; the server saves the round as the client's replay.
-    ASSERT_NO_FATAL_FAILURE(LogOn({ "--turn-seconds", "7", "--record", "1" }));
+    // Turns of 7 seconds; the server saves the round as the client's replay;
+    // the computer players take a short pause.
+    constexpr int64_t ROUND_PAUSE_MS = 20;
+    ASSERT_NO_FATAL_FAILURE(LogOn({ "--turn-seconds", "7", "--record", "1", "--computer-pause-ms",
+                                    std::to_string(ROUND_PAUSE_MS) }));
 
     // Game data comes back as the table's game data event, header and data.
     const std::vector<uint8_t> data { 1, 2, 3, 4, 5 };
@@ -460,6 +559,21 @@ TEST_F(ServerRound, TheClientsChairPlaysAWholeRoundAndEveryEventReadsAsTheClient
     int results[4] {};
     ASSERT_EQ(std::sscanf(text.c_str() + at, ", results %d %d %d %d", &results[0], &results[1], &results[2], &results[3]), 4);
     EXPECT_EQ(results[0] + results[1] + results[2] + results[3], 0) << text;
+    // Each computer play, and the result, came its pause after the step before.
+    const std::vector<LoggedStep> steps = LoggedSteps(text);
+    ASSERT_EQ(steps.size(), round.size() - 1 - static_cast<size_t>(play_starts)) << text;
+    EXPECT_EQ(steps.back().chair, -1) << "the result last";
+    EXPECT_GE(ShortestPauseBeforeTheTable(steps), ROUND_PAUSE_MS) << text;
+}
+
+TEST_F(ServerRound, ComputerPlayersPauseBeforeEachPlayAndTheWaitingPlayIsDroppedAtAForcedExit)
+{
+    ASSERT_NO_FATAL_FAILURE(PlayTwoTurnsAndLeave(true, "forced exit of chair 1 agreed; round ended"));
+}
+
+TEST_F(ServerRound, TheWaitingComputerPlayIsDroppedWhenTheClientIsGone)
+{
+    ASSERT_NO_FATAL_FAILURE(PlayTwoTurnsAndLeave(false, "the client left; round ended"));
 }
 
 TEST_F(ServerRound, LogsOnThroughARealSocks5ProxyWithTheHallsProxySettings)
