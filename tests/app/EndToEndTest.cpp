@@ -65,6 +65,10 @@ TEST_F(EndToEnd, TheClientPlaysARoundByItselfToTheServersSettlementAndItsReplayP
     // back to the same settlement.
     const std::string path = LineAfter(server, "replay saved ");
     const std::string gbk_path = platform::Utf8ToGbk(path).value_or("");
+    // It is where the README sends the player to look (the data folder being ~/.local/share).
+    ASSERT_TRUE(path.starts_with(m_data + "/")) << path;
+    const std::string folder = "~/.local/share/" + path.substr(m_data.size() + 1, path.rfind('/') - m_data.size());
+    EXPECT_NE(ReadAll(PLDK_README).find("`" + folder + "`"), std::string::npos) << folder;
     scene::CReplayImage image(scene::ReplayVariant::Standard);
     ASSERT_TRUE(scene::ReadReplayFile(image, gbk_path, "pldk", 5, 0).IsLoaded()) << path;
     EXPECT_EQ(image.GetHeaderFields().chair, OWN_CHAIR);
