@@ -360,6 +360,13 @@ void CCardGameScene::OnStart()
 {
     if (CSeatBoard* own = GetSeatBoard(0))
         own->SetPlayer(App().Records().GetChairNO());
+    // The local test's placeholder players sit from the start: no log-on
+    // answer seats them.
+    if (App().IsStandAlone() && !App().IsReplayMode())
+        for (int chair = 0; chair < m_chair_count; ++chair)
+            if (CSeatBoard* board = GetSeatBoard(ChairToView(chair)); board != nullptr
+                && App().Records().IsChairOccupied(chair))
+                board->SetPlayer(chair);
     auto* app = dynamic_cast<client::CCardGameApp*>(&App());
     auto* board = dynamic_cast<CReplayPanel*>(GetReplayBoard());
     if (app == nullptr || board == nullptr || !app->IsReplayMode())

@@ -404,6 +404,23 @@ TEST_F(CardGameSceneTest, ReplayBoardOfTheRoomInReplayModeGoesWithTheScene)
     }
 }
 
+TEST_F(CardGameSceneTest, TheLocalTestSeatsEveryPlaceholderPlayerAtStartAndAHallStartOnlyTheOwnChair)
+{
+    // Every chair is taken (the fixture's seats); the own chair is 1.
+    m_app.Records().Launch().chair_no = 1;
+    for (const int run_mode : { client::RUN_MODE_STAND_ALONE, 0 }) {
+        m_app.SetRunMode(run_mode);
+        CCardGameScene* scene = MakeScene(m_app, { 0, 0, 800, 600 });
+        scene->OnStart();
+        for (int chair = 0; chair < client::PLDK_CHAIRS; ++chair) {
+            const bool seated = run_mode == client::RUN_MODE_STAND_ALONE || chair == 1;
+            EXPECT_EQ(scene->GetSeatBoard(scene->ChairToView(chair))->GetChair(), seated ? chair : -1)
+                << "run mode " << run_mode << ", chair " << chair;
+        }
+        m_engine.m_objects->DestroyObject(scene->GetId());
+    }
+}
+
 TEST_F(CardGameSceneTest, ReplayFromTheCommandLineSeatsItsRecordingPlayerAtTheBottom)
 {
     AddImage("Rep_bitBoard", 500, 40);
