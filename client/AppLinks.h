@@ -11,6 +11,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -196,6 +197,10 @@ public:
     virtual void OnLookerLeave(const GameUserRecord& user) { (void)user; }
     /// The card table's event hooks; null for a scene without a card table.
     [[nodiscard]] virtual ICardGameSceneHooks* GetTableHooks() { return nullptr; }
+    /// The seconds the running turn's clock shows (0 once it ran out), any
+    /// chair's; nullopt while no turn's clock runs. The connection's watch
+    /// asks it: the server rightly waits for a player while the turn runs.
+    [[nodiscard]] virtual std::optional<int32_t> GetTurnSecondsLeft() const { return std::nullopt; }
 };
 
 /// The game-server connection (CGameConnection) as the application drives it.

@@ -6,6 +6,7 @@
 
 #include "client/AnswerCodes.h"
 #include "client/CGameApp.h"
+#include "client/CRefusalLog.h"
 #include "client/RecordCodec.h"
 #include "net/CommRecords.h"
 #include "platform/ByteReader.h"
@@ -171,7 +172,7 @@ int CGameConnection::SendRequest(std::string& error, uint32_t request_id, std::s
                                  RequestAnswer& answer, RequestWait wait)
 {
     answer.data.clear();
-    if (IsConnected() == 0) {
+    if (IsConnected() == 0 || m_given_up) {
         answer.code = GR_ERR_NOT_CONNECTED;
         error = TEXT_NOT_CONNECTED;
         return 0;
@@ -186,7 +187,8 @@ int CGameConnection::SendRequest(std::string& error, uint32_t request_id, std::s
     bool quit = false;
     if (SendAndWait(conn, net::RequestRecord::Make(request_id, data), reply, timed_out, timeout_ms, quit)
         != RESULT_OK) {
-        if (quit) {
+        if (quit || m_given_up) {
+            // The connection ended under the wait: the lost connection tells it.
             answer.code = GR_ERR_NOT_CONNECTED;
             error = TEXT_NOT_CONNECTED;
         } else if (timed_out != 0) {
@@ -258,10 +260,15 @@ int CGameConnection::SendAndWait(const net::ConnRecord& conn, const net::Request
 
 bool CGameConnection::HoldNotification(platform::Message& msg)
 {
-    if (m_wait_depth == 0 && m_held.IsEmpty())
+    // Past a flood the queue drops all but the socket's events until the
+    // next connection, also once no request waits any more.
+    if (m_wait_depth == 0 && m_held.IsEmpty() && !m_held.HasOverflowed())
         return false;
+    const bool was_empty = m_held.IsEmpty();
     if (m_held.Hold(msg) == CHeldNotifications::Outcome::Overflowed)
         GiveUpOnServer("it flooded a request's wait");
+    if (m_wait_depth == 0 && was_empty && !m_held.IsEmpty())
+        (void)platform::PostMessage(m_held.GetFirstWindow(), UM_RELEASE_NOTIFICATIONS);
     return true;
 }
 
@@ -294,17 +301,24 @@ void CGameConnection::OnRequestTimedOut(uint32_t request_id)
 
 void CGameConnection::LookAtServer(uint32_t now)
 {
-    if (m_watch.OnLook(now, GetBytesReceived(), IsInRound()) == CServerWatch::Verdict::Gone)
+    const IMainGame* game = m_app.Links().main_game;
+    const std::optional<int32_t> turn_left = game != nullptr ? game->GetTurnSecondsLeft() : std::nullopt;
+    if (m_watch.OnLook(now, GetBytesReceived(), IsInRound(), turn_left) == CServerWatch::Verdict::Gone)
         GiveUpOnServer("the server has been silent too long");
 }
 
 void CGameConnection::GiveUpOnServer(const char* reason)
 {
-    if (m_given_up || m_notify_thread == 0)
+    if (m_given_up)
         return;
     m_given_up = true;
     net::LogPrintf("the game server is given up: %s", reason);
-    PostSocketEvent(net::COMM_EVENT_CLOSED);
+    GiveUp();
+}
+
+void CGameConnection::OnRefused(const std::string& reason)
+{
+    CRefusalLog::Instance().RefuseUnread(reason);
 }
 
 int CGameConnection::SendWithoutWaiting(uint32_t request_id, std::span<const uint8_t> data)

@@ -14,11 +14,17 @@
 // window while a request waits are held by the connection and handed back,
 // in order, once no request waits (HoldNotification), so no handler sees the
 // table change under it; the socket goes on reading meanwhile, and a server
-// that floods a wait past CHeldNotifications' bounds is given up. A quit during a wait closes the connection and ends
-// the wait at once.
+// that floods a wait past CHeldNotifications' bounds is given up there and
+// then (the wait ends at once). A quit during a wait closes the connection
+// and ends the wait at once.
 // A request that times out is told to the player as a system line in the
 // chat; during a round, a server that stops answering is given up through
-// the lost-connection road (CServerWatch gives the limits).
+// the lost-connection road (CServerWatch gives the limits; a turn's clock,
+// as the main game shows it, excuses the server's silence while it runs).
+// A given-up server's connection ends as if the server had closed it: reading
+// stops, every wait ends, and one closed event tells the loss.
+// Messages the socket client refuses (past the assembly cap, or refused by
+// the codec) are logged through the refusal log (CRefusalLog).
 // Hazards: answers come from the server. Every word read from an answer is
 // bounded by its length; a short answer reads as missing words (0 or no
 // answer, as each request says). Connect creates the look timer's window on
@@ -240,7 +246,7 @@ public:
     [[nodiscard]] size_t GetHeldCount() const { return m_held.GetCount(); }
     /// A look at the server's silence at `now` (the look timer calls it every
     /// CServerWatch::LOOK_PERIOD_MS); a server silent too long during a round
-    /// is given up.
+    /// is given up, the main game's running turn clock counted.
     void LookAtServer(uint32_t now);
     [[nodiscard]] const CServerWatch& GetServerWatch() const { return m_watch; }
 
@@ -259,6 +265,8 @@ protected:
     virtual void OnLogonReply210200(const RequestAnswer& answer);
     virtual void OnLogonReply210210(const RequestAnswer& answer);
     virtual void OnLogonReply210220(const RequestAnswer& answer);
+    /// The socket worker's refusals go to the refusal log.
+    void OnRefused(const std::string& reason) override;
 
 private:
     [[nodiscard]] std::string MachineId() const;
@@ -269,9 +277,9 @@ private:
     /// The player is told; the server may be given up.
     void OnRequestTimedOut(uint32_t request_id);
     [[nodiscard]] bool IsInRound() const;
-    /// The lost-connection road, as for a socket the server closed: a closed
-    /// event with the current cookie goes to the notify thread (once per
-    /// connection).
+    /// The lost-connection road, as for a socket the server closed: reading
+    /// stops, waiting requests end at once and a closed event with the
+    /// current cookie goes to the notify thread (once per connection).
     void GiveUpOnServer(const char* reason);
     [[nodiscard]] CRequestBody SafeBoxQueryBody() const;
     [[nodiscard]] CRequestBody SafeBoxMoveBody(int32_t first, int32_t second, int32_t direction) const;

@@ -41,6 +41,8 @@ public:
     [[nodiscard]] size_t GetCount() const { return m_held.size(); }
     [[nodiscard]] size_t GetBytes() const { return m_bytes; }
     [[nodiscard]] platform::WindowHandle GetFirstWindow() const { return m_held.front().window; }
+    /// A bound was broken since the last Reset: all but the socket's events are dropped.
+    [[nodiscard]] bool HasOverflowed() const { return m_overflowed; }
     /// A new connection: holding is allowed again (what is held stays).
     void Reset() { m_overflowed = false; }
 

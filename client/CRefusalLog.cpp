@@ -62,7 +62,16 @@ void CRefusalLog::RefuseV(uint32_t id, const char* format, va_list args)
     char reason[256];
     std::vsnprintf(reason, sizeof reason, format, args);
     CRefusalVerdict::Mark(id);
+    Log("message " + std::to_string(id) + " refused: " + reason);
+}
 
+void CRefusalLog::RefuseUnread(const std::string& reason)
+{
+    Log("server message refused: " + reason);
+}
+
+void CRefusalLog::Log(const std::string& line)
+{
     std::lock_guard lock(m_mutex);
     ++m_count;
     const uint32_t now = Now();
@@ -77,7 +86,7 @@ void CRefusalLog::RefuseV(uint32_t id, const char* format, va_list args)
         return;
     }
     ++m_lines;
-    Write("message " + std::to_string(id) + " refused: " + reason);
+    Write(line);
 }
 
 void CRefusalLog::FlushIfDue()

@@ -8,6 +8,9 @@
 // counted and told in one line once the window has closed: by the first
 // refusal of a later window, or by FlushIfDue (the main window calls it every
 // second), or at shut-down (Flush), so a flood followed by silence is told too.
+// Messages the socket client refuses before their id is read (a frame that
+// fails its checks, one joined past the assembly cap, one the codec refuses)
+// are told here as well, without an id (RefuseUnread).
 //
 // Owner: one per process (Instance), like the log it writes to.
 // Threads: any; a mutex guards the window and the counts, and lines are
@@ -39,6 +42,9 @@ public:
     /// Refuses message `id` for the printf-style reason: "message ID refused: REASON".
     void Refuse(uint32_t id, const char* format, ...) __attribute__((format(printf, 3, 4)));
     void RefuseV(uint32_t id, const char* format, va_list args) __attribute__((format(printf, 3, 0)));
+    /// Refuses a server message whose id was never read (refused by the
+    /// socket client before it was decoded): "server message refused: REASON".
+    void RefuseUnread(const std::string& reason);
     /// Refuses message `id` for naming a chair outside the table.
     void RefuseChair(uint32_t id, int32_t chair);
     /// Tells how many refusals were left out of a window that has closed
@@ -57,6 +63,8 @@ public:
 private:
     CRefusalLog() = default;
     void Write(const std::string& line);
+    /// Counts a refusal and writes its line when the window allows.
+    void Log(const std::string& line);
     /// The line of the refusals left out, when there are any (under the lock).
     void WriteLeftOut();
     [[nodiscard]] uint32_t Now() const { return m_tick ? m_tick() : platform::GetTickCount(); }

@@ -2,7 +2,22 @@
 
 #include "net/WireBytes.h"
 
+#include <cstdarg>
+#include <cstdio>
+
 namespace net {
+
+void CFrameAssembler::Refuse(const Context& context, const char* format, ...)
+{
+    if (!context.refuse)
+        return;
+    char reason[256];
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(reason, sizeof reason, format, args);
+    va_end(args);
+    context.refuse(reason);
+}
 
 bool CFrameAssembler::ProcessReceiveBuffer(CPeerRecord& peer, const Context& context, const PostFunction& post)
 {
@@ -14,6 +29,7 @@ bool CFrameAssembler::ProcessReceiveBuffer(CPeerRecord& peer, const Context& con
         const uint32_t total = LoadU32LE(buffer.GetAt(0));
         if (!IsFrameTotalAcceptable(total, context.part_limit)) {
             // The stream cannot be followed past a bad length: drop what is buffered.
+            Refuse(context, "a frame's length word says %u bytes", total);
             buffer.Discard(buffer.GetSize());
             return false;
         }
@@ -25,8 +41,12 @@ bool CFrameAssembler::ProcessReceiveBuffer(CPeerRecord& peer, const Context& con
         // reports failure (the socket client then reads no more), but the
         // whole frames already behind it are still handled, so nothing is
         // left in the buffer waiting for bytes that will not be read.
-        if (!ValidatePacket(frame, context.part_limit) || !HandlePacket(peer, context, frame, post))
+        if (!ValidatePacket(frame, context.part_limit)) {
+            Refuse(context, "a frame of %zu bytes failed its checks (length or CRC)", frame_size);
             all_good = false;
+        } else if (!HandlePacket(peer, context, frame, post)) {
+            all_good = false;
+        }
         buffer.Discard(frame_size);
     }
     return all_good;
@@ -91,14 +111,20 @@ bool CFrameAssembler::TakeMessagePart(CPeerRecord& peer, const Context& context,
         return true;
     }
     if (!JoinParts(peer.m_message_buffer, context, header, part)) {
+        Refuse(context, "message %u joined past %zu bytes at part %u", header.message_serial,
+               MAX_ASSEMBLED_MESSAGE, header.part_number);
         peer.m_assembling_serial = 0;
         peer.m_last_part = 0;
         peer.m_message_buffer.Reset();
         return false;
     }
     if (header.last_part == 1) {
+        const char* refusal = "";
         std::unique_ptr<CommMessage> message =
-            DecodeIncomingPacket(peer.m_message_buffer.Bytes(), context.codec, context.part_limit);
+            DecodeIncomingPacket(peer.m_message_buffer.Bytes(), context.codec, context.part_limit, &refusal);
+        if (!message)
+            Refuse(context, "message %u (%zu bytes) not decoded: %s", header.message_serial,
+                   peer.m_message_buffer.GetSize(), refusal);
         peer.m_assembling_serial = 0;
         peer.m_last_part = 0;
         peer.m_message_buffer.Reset();
@@ -113,6 +139,9 @@ bool CFrameAssembler::TakeAnswerPart(CPeerRecord& peer, const Context& context, 
 {
     std::unique_ptr<CommMessage> answer;
     uint32_t serial = 0;
+    size_t joined = 0;
+    bool past_cap = false;
+    const char* refusal = "";
     {
         std::lock_guard guard(peer.m_answer_state_lock);
         if (peer.m_expected_serial == 0)
@@ -131,18 +160,29 @@ bool CFrameAssembler::TakeAnswerPart(CPeerRecord& peer, const Context& context, 
         }
         if (!JoinParts(peer.m_answer_buffer, context, header, part)) {
             peer.CancelExpectationLocked();
-            return false;
+            past_cap = true;
+        } else {
+            peer.m_last_answer_part = header.part_number;
+            if (header.last_part != 1)
+                return true;
+            joined = peer.m_answer_buffer.GetSize();
+            answer = DecodeIncomingPacket(peer.m_answer_buffer.Bytes(), context.codec, context.part_limit, &refusal);
+            serial = peer.m_expected_serial;
+            peer.CancelExpectationLocked();
         }
-        peer.m_last_answer_part = header.part_number;
-        if (header.last_part != 1)
-            return true;
-        answer = DecodeIncomingPacket(peer.m_answer_buffer.Bytes(), context.codec, context.part_limit);
-        serial = peer.m_expected_serial;
-        peer.CancelExpectationLocked();
     }
-    // An answer that fails to decode is not delivered: its request ends by its time-out.
-    if (answer)
-        peer.DeliverAnswer(serial, std::move(answer->request));
+    // Told outside the lock. An answer that fails to decode is not
+    // delivered: its request ends by its time-out.
+    if (past_cap) {
+        Refuse(context, "the answer to message %u joined past %zu bytes at part %u", header.message_serial,
+               MAX_ASSEMBLED_MESSAGE, header.part_number);
+        return false;
+    }
+    if (!answer) {
+        Refuse(context, "the answer to message %u (%zu bytes) not decoded: %s", header.message_serial, joined, refusal);
+        return true;
+    }
+    peer.DeliverAnswer(serial, std::move(answer->request));
     return true;
 }
 

@@ -3,6 +3,7 @@
 #include "net/Crc32.h"
 #include "net/NetLog.h"
 #include "net/PacketCodec.h"
+#include "net/PacketCrypt.h"
 #include "net/WireBytes.h"
 
 #include <algorithm>
@@ -158,20 +159,27 @@ bool JoinLengthPrefixedParts(std::span<const uint8_t> parts, size_t part_limit, 
 }
 
 std::unique_ptr<CommMessage> DecodeIncomingPacket(std::span<const uint8_t> assembled, const CodecSettings& codec,
-                                                  size_t part_limit)
+                                                  size_t part_limit, const char** refusal)
 {
-    if (assembled.size() < CONN_RECORD_SIZE)
+    const auto refuse = [refusal](const char* reason) -> std::unique_ptr<CommMessage> {
+        if (refusal != nullptr)
+            *refusal = reason;
         return nullptr;
+    };
+    if (assembled.size() < CONN_RECORD_SIZE)
+        return refuse("shorter than its connection record");
     auto message = std::make_unique<CommMessage>();
     message->conn = ConnRecord::ReadFrom(assembled.data());
     CByteBuffer body;
     if (!JoinLengthPrefixedParts(assembled.subspan(CONN_RECORD_SIZE), part_limit, body))
-        return nullptr;
+        return refuse("its part list does not join");
     const CPacketCodec packet_codec(codec.key, codec.key_bits, codec.cipher_flags, codec.compression_flags);
-    if (packet_codec.Transform(body, CPacketCodec::MODE_DECODE) != CPacketCodec::CODEC_OK)
-        return nullptr;
+    if (packet_codec.Encrypt(body, CODEC_DIRECTION_DECODE) != CPacketCodec::CODEC_OK)
+        return refuse("the codec refused its cipher layer");
+    if (packet_codec.Compress(body, CODEC_DIRECTION_DECODE) != CPacketCodec::CODEC_OK)
+        return refuse("the codec refused its zlib layer");
     if (body.GetSize() < MESSAGE_BODY_HEADER_SIZE)
-        return nullptr;
+        return refuse("its body is shorter than a message header");
     const uint8_t* bytes = body.GetAt(0);
     RequestRecord& request = message->request;
     request.reserved0 = LoadU32LE(bytes);
@@ -180,7 +188,7 @@ std::unique_ptr<CommMessage> DecodeIncomingPacket(std::span<const uint8_t> assem
         request.reserved[i] = LoadU32LE(bytes + 8 + 4 * i);
     const int32_t length = int32_t(LoadU32LE(bytes + 24));
     if (length < 0 || size_t(length) > body.GetSize() - MESSAGE_BODY_HEADER_SIZE)
-        return nullptr;
+        return refuse("its data length runs past its body");
     request.data_length = length;
     if (length > 0) {
         request.data = std::make_unique<uint8_t[]>(size_t(length));

@@ -107,8 +107,10 @@ void BuildFrame(PacketHeader header, std::span<const uint8_t> part, bool with_cr
 [[nodiscard]] bool JoinLengthPrefixedParts(std::span<const uint8_t> parts, size_t part_limit, CByteBuffer& joined);
 
 /// Decodes an assembled buffer: a 24-byte ConnRecord image, then the part
-/// list, joined and decoded to the body. Null on any failure.
+/// list, joined and decoded to the body. Null on any failure, with its reason
+/// (a static text) in `refusal` when one is given.
 [[nodiscard]] std::unique_ptr<CommMessage> DecodeIncomingPacket(std::span<const uint8_t> assembled,
-                                                                const CodecSettings& codec, size_t part_limit);
+                                                                const CodecSettings& codec, size_t part_limit,
+                                                                const char** refusal = nullptr);
 
 } // namespace net

@@ -1,6 +1,7 @@
 #include "net/SocketClient.h"
 
 #include "net/FrameAssembler.h"
+#include "net/NetLog.h"
 #include "net/NetMessages.h"
 #include "net/SocketAddress.h"
 #include "net/WireBytes.h"
@@ -274,6 +275,8 @@ void CSocketClient::RemoveAllPeers()
 
 int CSocketClient::OnUnhandled(CPeerRecord&, const uint8_t*, size_t) { return 0; }
 
+void CSocketClient::OnRefused(const std::string& reason) { LogPrintf("server message refused: %s", reason.c_str()); }
+
 int CSocketClient::SignalPeerEvent(CPeerRecord& peer)
 {
     if (m_mode != MODE_WAIT_FIRST_BYTES)
@@ -344,6 +347,7 @@ CSocketClient::ReadOutcome CSocketClient::ReadAvailable(int& socket_error)
     const CFrameAssembler::PostFunction post = [this](std::unique_ptr<CommMessage> message) {
         PostIncoming(std::move(message));
     };
+    context.refuse = [this](const std::string& reason) { OnRefused(reason); };
     // A peer that sends without pause must not keep the worker from a Close,
     // nor from pausing when the owner falls behind.
     while (!m_stopping.load()) {
@@ -395,6 +399,16 @@ void CSocketClient::OnClose()
 void CSocketClient::OnSocketError()
 {
     PostSocketEvent(COMM_EVENT_SOCKET_ERROR);
+    MarkPeersClosed();
+}
+
+void CSocketClient::GiveUp()
+{
+    if (m_stopping.load())
+        return;
+    PostSocketEvent(COMM_EVENT_CLOSED);
+    m_stopping.store(true);
+    SignalFd(m_stop_fd);
     MarkPeersClosed();
 }
 

@@ -21,7 +21,8 @@
 // handled (TCP then holds the server back); after a frame fails its checks,
 // a read error or the server's close, it posts exactly one event, stops
 // reading for good and ends every waiting request at once (timed out). The
-// owner closes the client as on any lost connection.
+// owner closes the client as on any lost connection. What was refused is told
+// to OnRefused first, with the reason.
 // A derived class that overrides the hooks (called on the worker thread) must
 // call Close() in its own destructor, before its part of the object is gone.
 #pragma once
@@ -111,9 +112,18 @@ protected:
     virtual int OnUnhandled(CPeerRecord& peer, const uint8_t* bytes, size_t count);
     /// In MODE_WAIT_FIRST_BYTES sets the peer's answer event and gives 1; else 0.
     virtual int SignalPeerEvent(CPeerRecord& peer);
+    /// A frame, message or answer refused while reading (the reason in one
+    /// line, CFrameAssembler's); here it goes to the library's log.
+    virtual void OnRefused(const std::string& reason);
     /// Posts a connection event (socket and cookie of now) to the owner,
     /// counted with the rest of the incoming traffic.
     void PostSocketEvent(uint32_t id);
+    /// Ends the connection as the server's close does, from the owning
+    /// thread: one closed event with the current cookie, no more reading,
+    /// and every waiting request ended at once (timed out). The socket and
+    /// the cookie stay until Close, so the owner takes the event as the
+    /// current connection's.
+    void GiveUp();
 
 private:
     using PeerPointer = std::shared_ptr<CPeerRecord>;

@@ -193,6 +193,7 @@ public:
 
     // --- Table events (bodies are the server's; every word read is bounded)
     [[nodiscard]] client::ICardGameSceneHooks* GetTableHooks() override { return this; }
+    [[nodiscard]] std::optional<int32_t> GetTurnSecondsLeft() const override;
     void OnPlayerStarted(int32_t chair) override;
     void ShowRoundHeader() override;
     void OnPlayerOffline(int32_t user_id) override;

@@ -494,6 +494,14 @@ void CCardGameScene::ResumeGame()
     }
 }
 
+std::optional<int32_t> CCardGameScene::GetTurnSecondsLeft() const
+{
+    if (App().IsReplayMode() || m_clock == nullptr || m_clock_action == 0 || m_chairs == nullptr
+        || !m_chairs->IsValidChair(GetActiveChair()))
+        return std::nullopt;
+    return std::max(m_clock->GetValue(), 0);
+}
+
 bool CCardGameScene::IsClockRunning() const
 {
     if (m_table_closed)

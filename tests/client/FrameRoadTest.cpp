@@ -19,12 +19,16 @@
 #include "client/CHeldNotifications.h"
 #include "client/CPlDkApp.h"
 #include "client/ClientText.h"
+#include "client/CRefusalLog.h"
 #include "engine/core/CanvasServices.h"
 #include "engine/core/GuiContainer.h"
 #include "engine/media/MediaServices.h"
 #include "net/CommRecords.h"
 #include "net/NetMessages.h"
+#include "net/PacketCodec.h"
+#include "net/PacketFrame.h"
 #include "net/PacketKeys.h"
+#include "net/WireBytes.h"
 #include "platform/MessageWindow.h"
 #include "platform/Path.h"
 #include "platform/Tick.h"
@@ -301,6 +305,27 @@ private:
 };
 
 
+// The main window, noting when a server message broke the bound of the
+// connection's held queue.
+class CHeldWatchWindow final : public CGameFrameWnd {
+public:
+    explicit CHeldWatchWindow(CPlDkApp& app) : CGameFrameWnd(app), m_connection(app.GetConnection()) {}
+    uint32_t bound_broken_tick = 0;
+
+protected:
+    intptr_t WindowProc(platform::Message& msg) override
+    {
+        const bool full = m_connection.GetHeldCount() >= CHeldNotifications::MAX_MESSAGES;
+        const intptr_t result = CGameFrameWnd::WindowProc(msg);
+        if (msg.id == net::UM_COMM_MESSAGE && full && bound_broken_tick == 0)
+            bound_broken_tick = platform::GetTickCount();
+        return result;
+    }
+
+private:
+    CPlDkConnection& m_connection;
+};
+
 class FrameRoad : public ::testing::Test {
 protected:
     FrameRoad()
@@ -355,7 +380,9 @@ protected:
     {
         if (!m_thread.Start() || !m_server.Start())
             return ::testing::AssertionFailure() << "no thread or server";
-        m_window = std::make_unique<CGameFrameWnd>(m_app);
+        auto window = std::make_unique<CHeldWatchWindow>(m_app);
+        m_watched_window = window.get();
+        m_window = std::move(window);
         platform::NativeWindowOptions options;
         options.show = platform::WindowShow::Hidden;
         if (m_window->Create(options) == 0)
@@ -389,6 +416,7 @@ protected:
     CTestGameServer m_server;
     std::unique_ptr<CGameFrameWnd> m_window;
     CGameFrameWnd* m_raw_window = nullptr;
+    CHeldWatchWindow* m_watched_window = nullptr;
     CRecordingDispatcher m_dispatcher { m_raw_window };
 };
 
@@ -606,6 +634,128 @@ TEST_F(FrameRoad, AServerSilentTooLongDuringARoundGoesDownTheLostConnectionRoad)
     EXPECT_EQ(m_frame_ui.exit_boards.front().text, "断线了！请尽快重入房间续玩。\r\n\r\n您的位置【华东区_新手房】。");
     EXPECT_EQ(connection.IsConnected(), 0);
     EXPECT_EQ(m_frame_ui.exit_boards.size(), 1u);
+}
+
+// The main game's turn clock, as the connection's watch asks it.
+class CTurnClock final : public IMainGame {
+public:
+    std::optional<int32_t> seconds_left;
+    void ClearTable() override {}
+    void ResumeGame() override {}
+    void StopCountdown() override {}
+    [[nodiscard]] std::optional<int32_t> GetTurnSecondsLeft() const override { return seconds_left; }
+};
+
+TEST_F(FrameRoad, ATurnsClockKeepsASilentServerForTheTurnAndItsGraceButNoLonger)
+{
+    // A turn of 100 s, longer than the silence that gives a server up: the
+    // server rightly says nothing while the player thinks, and for its grace
+    // after the turn.
+    CTurnClock clock;
+    AppLinks links = m_app.Links();
+    links.main_game = &clock;
+    m_app.SetLinks(links);
+    ASSERT_TRUE(Open());
+    m_app.SetPlaying();
+    CPlDkConnection& connection = m_app.GetConnection();
+    const uint32_t turn = platform::GetTickCount();
+    clock.seconds_left = 100;
+    connection.LookAtServer(turn);
+    // Later looks see the clock run out; they do not move the turn's end.
+    clock.seconds_left = 0;
+    const uint32_t turn_end = turn + 100 * 1000 + CServerWatch::TURN_GRACE_MS;
+    connection.LookAtServer(turn_end - 1);
+    Pump([] { return false; }, 300);
+    EXPECT_TRUE(m_frame_ui.exit_boards.empty());
+    EXPECT_EQ(connection.IsConnected(), 1);
+    // The server that stopped during the turn is still noticed after it.
+    connection.LookAtServer(turn_end);
+    ASSERT_TRUE(Pump([&] { return !m_frame_ui.exit_boards.empty(); }));
+    EXPECT_EQ(connection.IsConnected(), 0);
+}
+
+TEST_F(FrameRoad, AFloodPastTheHeldBoundEndsTheWaitThereAndTellsTheLossOnce)
+{
+    // 20,000 notices, and no answer, to a throw: the 16,385th breaks the held
+    // queue's bound and gives the server up there and then.
+    constexpr uint32_t FLOOD = 20000;
+    static_assert(FLOOD > CHeldNotifications::MAX_MESSAGES);
+    m_server.on_message = [](CTestGameServer& server, const ReceivedMessage& message) {
+        if (message.request.id == GR_THROW_CARDS)
+            for (uint32_t i = 0; i < FLOOD; ++i)
+                server.SendNotification(10000 + i, {});
+    };
+    ASSERT_TRUE(Open());
+    CPlDkConnection& connection = m_app.GetConnection();
+    std::string error;
+    EXPECT_EQ(connection.ThrowCards(error, std::vector<uint8_t>(64, 0)), GR_CARD_REQUEST_NOT_SENT);
+    const uint32_t ended = platform::GetTickCount();
+    EXPECT_EQ(error, "与服务器连接断开。");
+    ASSERT_NE(m_watched_window->bound_broken_tick, 0u);
+    const uint32_t after_bound = platform::TicksBetween(m_watched_window->bound_broken_tick, ended);
+    RecordProperty("wait_ended_ms_after_the_bound_broke", static_cast<int>(after_bound));
+    EXPECT_LT(after_bound, 1000u) << "not the throw's 5 s";
+    ASSERT_TRUE(Pump([&] { return !m_frame_ui.exit_boards.empty(); }));
+    Pump([] { return false; }, 300);
+    EXPECT_EQ(m_frame_ui.exit_boards.size(), 1u);
+    EXPECT_TRUE(m_panel.texts.empty()) << "a give-up is no time-out";
+    EXPECT_TRUE(m_dispatcher.dispatched.empty()) << "nothing of the flood is handled";
+    EXPECT_EQ(connection.IsConnected(), 0);
+    m_server.Stop();
+}
+
+TEST_F(FrameRoad, MessagesTheSocketRefusesLeaveOneRefusalLineEach)
+{
+    std::mutex mutex;
+    std::vector<std::string> lines;
+    CRefusalLog::Instance().SetSink([&](const std::string& line) {
+        std::lock_guard lock(mutex);
+        lines.push_back(line);
+    });
+    const auto count_lines = [&] {
+        std::lock_guard lock(mutex);
+        return lines.size();
+    };
+    ASSERT_TRUE(Open());
+    constexpr size_t PART = net::MAX_PART_LIMIT;
+    const auto frames = [](uint32_t serial, uint32_t first_part, uint32_t parts, std::span<const uint8_t> part,
+                           bool last) {
+        std::vector<uint8_t> bytes;
+        for (uint32_t n = first_part; n < first_part + parts; ++n) {
+            net::PacketHeader header;
+            header.kind = net::FRAME_KIND_MESSAGE;
+            header.message_serial = serial;
+            header.part_number = n;
+            header.last_part = last ? 1 : 0;
+            net::CByteBuffer frame;
+            net::BuildFrame(header, part, true, frame);
+            bytes.insert(bytes.end(), frame.Bytes().begin(), frame.Bytes().end());
+        }
+        return bytes;
+    };
+    // A cipher layer of 5 bytes, not whole blocks: the codec refuses it, and
+    // the connection goes on.
+    std::vector<uint8_t> layer(net::LAYER_WRAPPER_SIZE + 5, 0);
+    net::StoreU32LE(layer.data(), 0x100);
+    net::StoreU32LE(layer.data() + 4, 5);
+    net::StoreU32LE(layer.data() + 16, 5);
+    ASSERT_TRUE(m_server.SendRaw(frames(7, 1, 1, layer, true)));
+    ASSERT_TRUE(m_server.SendNotification(5000, {}));
+    ASSERT_TRUE(Pump([&] { return m_dispatcher.after.size() == 1; }));
+    // Parts of one message past the cap of a message being joined: the
+    // stream is refused and the connection is lost.
+    const std::vector<uint8_t> part(PART, 0x11);
+    const uint32_t breaking_part = (net::MAX_ASSEMBLED_MESSAGE - net::CONN_RECORD_SIZE) / (4 + PART) + 1;
+    ASSERT_TRUE(m_server.SendRaw(frames(8, 1, breaking_part, part, false)));
+    ASSERT_TRUE(Pump([&] { return !m_frame_ui.exit_boards.empty(); }));
+    ASSERT_TRUE(Pump([&] { return count_lines() >= 2; }));
+    CRefusalLog::Instance().SetSink({});
+    EXPECT_EQ(lines, (std::vector<std::string> {
+                         "server message refused: message 7 (" + std::to_string(net::CONN_RECORD_SIZE + 4 + layer.size())
+                             + " bytes) not decoded: the codec refused its cipher layer",
+                         "server message refused: message 8 joined past " + std::to_string(net::MAX_ASSEMBLED_MESSAGE)
+                             + " bytes at part " + std::to_string(breaking_part) }));
+    EXPECT_EQ(m_dispatcher.after, std::vector<uint32_t> { 5000 });
 }
 
 TEST_F(FrameRoad, ThePulseTimerSendsPulsesAndTheSystemTextGoesToThePanel)

@@ -51,7 +51,7 @@ std::vector<std::vector<uint8_t>> SplitFrames(const std::vector<uint8_t>& stream
 struct Feed {
     CPeerRecord peer;
     std::vector<std::unique_ptr<CommMessage>> posted;
-    CFrameAssembler::Context context { CODEC, 100, 5, 77 };
+    CFrameAssembler::Context context { CODEC, 100, 5, 77, {} };
 
     bool Push(const std::vector<uint8_t>& bytes)
     {

@@ -14,6 +14,8 @@
 
 #include <atomic>
 #include <functional>
+#include <mutex>
+#include <string>
 #include <thread>
 
 namespace {
@@ -134,8 +136,32 @@ TEST(SocketClientHostile, AFloodAgainstABusyOwnerStaysBoundedAndLosesNothing)
     flood.Stop();
 }
 
+// The socket client, keeping what it refused (told on its worker thread).
+class CRefusingClient final : public CSocketClient {
+public:
+    CRefusingClient() : CSocketClient(PACKET_KEY, PACKET_KEY_BITS, 0x100, 0, 1, 4000) {}
+    ~CRefusingClient() override { Close(); }
+    std::vector<std::string> Refusals()
+    {
+        std::lock_guard lock(m_mutex);
+        return m_refusals;
+    }
+
+protected:
+    void OnRefused(const std::string& reason) override
+    {
+        std::lock_guard lock(m_mutex);
+        m_refusals.push_back(reason);
+    }
+
+private:
+    std::mutex m_mutex;
+    std::vector<std::string> m_refusals;
+};
+
 struct BrokenStream {
     const char* what;
+    const char* refusal;                         ///< how the first refusal begins
     bool answer_waits;                           ///< a request waits while the server sends
     std::function<std::vector<uint8_t>(CTestGameServer&, uint32_t& counter)> next; ///< the flood's next bytes
 };
@@ -143,20 +169,20 @@ struct BrokenStream {
 TEST(SocketClientHostile, ABrokenStreamGivesOneErrorAndEndsTheWaitingRequest)
 {
     const std::vector<BrokenStream> cases = {
-        { "garbage", false,
+        { "garbage", "a frame's length word says ", false,
           [](CTestGameServer&, uint32_t& counter) {
               std::vector<uint8_t> bytes(4096);
               for (auto& byte : bytes)
                   byte = uint8_t(counter++ * 131 + 7);
               return bytes;
           } },
-        { "frames with a broken CRC", false,
+        { "frames with a broken CRC", "a frame of 240 bytes failed its checks (length or CRC)", false,
           [](CTestGameServer& server, uint32_t& counter) {
               auto frames = server.BuildFrames(FRAME_KIND_MESSAGE, ++counter, 500, std::vector<uint8_t>(100, 1));
               frames.back() ^= 0x40;
               return frames;
           } },
-        { "answer parts past the answer cap", true,
+        { "answer parts past the answer cap", "the answer to message 1 joined past 16777216 bytes at part 4191", true,
           [](CTestGameServer&, uint32_t& counter) {
               PacketHeader header;
               header.kind = FRAME_KIND_ANSWER;
@@ -166,7 +192,7 @@ TEST(SocketClientHostile, ABrokenStreamGivesOneErrorAndEndsTheWaitingRequest)
               BuildFrame(header, std::vector<uint8_t>(MAX_PART_LIMIT, 0x11), true, frame);
               return std::vector<uint8_t>(frame.Bytes().begin(), frame.Bytes().end());
           } },
-        { "the length word FF FF FF FF alone", false,
+        { "the length word FF FF FF FF alone", "a frame's length word says 4294967295 bytes", false,
           [](CTestGameServer&, uint32_t& counter) {
               return counter++ == 0 ? std::vector<uint8_t> { 0xFF, 0xFF, 0xFF, 0xFF } : std::vector<uint8_t> {};
           } },
@@ -175,7 +201,7 @@ TEST(SocketClientHostile, ABrokenStreamGivesOneErrorAndEndsTheWaitingRequest)
         SCOPED_TRACE(test.what);
         CTestGameServer server;
         CCommCollector owner;
-        CSocketClient client(PACKET_KEY, PACKET_KEY_BITS, 0x100, 0, 1, 4000);
+        CRefusingClient client;
         ASSERT_TRUE(Connect(server, client, owner));
 
         int result = -1;
@@ -207,6 +233,9 @@ TEST(SocketClientHostile, ABrokenStreamGivesOneErrorAndEndsTheWaitingRequest)
         }
         ASSERT_EQ(owner.m_messages.size(), 1u);
         EXPECT_EQ(owner.m_messages[0]->request.id, COMM_EVENT_SOCKET_ERROR);
+        const std::vector<std::string> refusals = client.Refusals();
+        ASSERT_FALSE(refusals.empty());
+        EXPECT_EQ(refusals.front().rfind(test.refusal, 0), 0u) << refusals.front();
     }
 }
 
