@@ -122,7 +122,8 @@ TEST_F(PlDkSceneRoundTest, TheOwnChairPlaysWholeRoundsAgainstTheComputerPlayers)
 }
 
 // Once the table is closed (here the own exit agreed mid-round), the own
-// turn's clock, its buttons and its time-out play stop with it.
+// turn's clock (as the connection's watch reads it too), its buttons and its
+// time-out play stop with it.
 TEST_F(PlDkSceneRoundTest, AClosedTableStopsTheOwnTurn)
 {
     m_random.Seed(2);
@@ -139,6 +140,8 @@ TEST_F(PlDkSceneRoundTest, AClosedTableStopsTheOwnTurn)
     }
     ASSERT_TRUE(m_scene->GetClock()->IsActive());
     ASSERT_TRUE(m_scene->GetButton(CCardGameScene::Button::Throw)->IsActive());
+    // The connection's watch reads the running turn's clock.
+    EXPECT_EQ(m_scene->GetTurnSecondsLeft(), m_scene->GetClock()->GetValue());
 
     std::vector<uint8_t> exited(28);
     platform::StoreU32LE(exited.data(), OWN_USER);
@@ -146,6 +149,7 @@ TEST_F(PlDkSceneRoundTest, AClosedTableStopsTheOwnTurn)
     m_connection.sent.clear();
     Run(40000);
     EXPECT_FALSE(m_scene->GetClock()->IsActive());
+    EXPECT_FALSE(m_scene->GetTurnSecondsLeft());
     for (auto button : { CCardGameScene::Button::Throw, CCardGameScene::Button::Pass, CCardGameScene::Button::Hint })
         EXPECT_FALSE(m_scene->GetButton(button)->IsActive());
     EXPECT_TRUE(m_connection.sent.empty()) << "played or timed out after the table closed";
