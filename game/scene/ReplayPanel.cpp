@@ -14,6 +14,7 @@
 #include "game/scene/SceneWidgets.h"
 #include "platform/Path.h"
 
+#include <algorithm>
 #include <memory>
 
 namespace scene {
@@ -218,9 +219,7 @@ int CReplayPanel::OnEvent(const engine::EngineEvent& event)
     case engine::VELOTRIX_EVENT_POSITION_SET:
         if (m_image.IsEmpty() || event.param1 == 0)
             return 1;
-        SeekToTime(static_cast<uint32_t>(*reinterpret_cast<const double*>(event.param1)
-                                         * m_image.GetHeaderFields().last_elapsed));
-        UpdateButtons();
+        SeekByBar(*reinterpret_cast<const double*>(event.param1));
         break;
     default:
         return CGuiObject::OnEvent(event);
@@ -267,12 +266,34 @@ void CReplayPanel::PlayStep()
 {
     const std::optional<uint32_t> gap = m_playback.PlayStep();
     UpdateButtons();
-    if (!gap)
-        return; // the end: the play button keeps showing stop until pressed
+    if (gap)
+        ScheduleStep(*gap); // none at the end: the play button keeps showing stop until pressed
+}
+
+void CReplayPanel::ScheduleStep(uint32_t wait)
+{
     CancelStep();
     engine::EngineEvent step;
     engine::MakeEngineEvent(&step, GetId(), GAMEMSG_REPLAY_STEP, 0, 0);
-    m_step_action = AddWaitTimeAction(*gap, &step);
+    m_step_action = AddWaitTimeAction(wait, &step);
+}
+
+void CReplayPanel::SeekByBar(double position)
+{
+    position = std::clamp(position, 0.0, 1.0);
+    const auto target = static_cast<uint32_t>(position * m_image.GetHeaderFields().last_elapsed);
+    SeekToTime(target);
+    // The replay stands where the player put it: the bar and the time text
+    // stay there, and a playing replay goes on from there at its pace (the
+    // step due before the seek, timed from the old place, is dropped; at the
+    // end, one sought back plays again).
+    SetProgress(position);
+    if (m_playing) {
+        CancelStep();
+        if (const std::optional<uint32_t> wait = m_playback.PaceFrom(target))
+            ScheduleStep(*wait);
+    }
+    UpdateButtons();
 }
 
 void CReplayPanel::OnPrevStep()

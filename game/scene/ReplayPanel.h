@@ -165,6 +165,10 @@ private:
     void SetSoundFlag(bool on) override;
     void BeginFromStart() override { m_host.ClearChat(); }
     void CancelStep();
+    /// The step timer raises the next step after `wait` milliseconds.
+    void ScheduleStep(uint32_t wait);
+    /// The bar was put at `position` (0..1) of the replay's time.
+    void SeekByBar(double position);
     void PollChoice();
     void ShowPlaying(bool playing);
     /// Stops and empties the board.

@@ -83,6 +83,14 @@ std::optional<uint32_t> CReplayPlayback::PlayStep()
     }
 }
 
+std::optional<uint32_t> CReplayPlayback::PaceFrom(uint32_t milliseconds)
+{
+    if (m_image.IsEmpty() || IsAtEnd())
+        return std::nullopt;
+    m_scheduled = m_image.GetEvent(static_cast<size_t>(m_step)).elapsed;
+    return m_scheduled > milliseconds ? std::min(m_scheduled - milliseconds, m_max_gap) : 0;
+}
+
 void CReplayPlayback::Restart()
 {
     Rewind();

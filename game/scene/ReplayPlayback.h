@@ -62,6 +62,10 @@ public:
 
     /// Starts paced playing from the record played last.
     void StartPacing() { m_scheduled = m_played_time; }
+    /// Paced playing goes on from the replay's time `milliseconds` (a seek
+    /// while playing): the wait before the record at the cursor is due, at
+    /// most the longest pause; none at the end.
+    std::optional<uint32_t> PaceFrom(uint32_t milliseconds);
     /// One tick of paced playing: plays the records due now and answers the
     /// wait before the next tick (at most the longest pause), or none at the
     /// end.

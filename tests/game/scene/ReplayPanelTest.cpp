@@ -288,6 +288,27 @@ TEST_F(ReplayPanelTest, StepsStepsBackAndSeeksByTheBar)
     EXPECT_FALSE(board->GetButton(Button::Next)->IsActive());
 }
 
+TEST_F(ReplayPanelTest, ASeekWhilePlayingGoesOnFromThePlaceSoughtAtItsPace)
+{
+    CReplayBoard* board = MakeBoard();
+    ASSERT_TRUE(board->OpenReplayFile(RecordRound(*board)));
+    board->SendEvent({ board->GetId(), GAMEMSG_REPLAY_PLAY, 0, 0 });
+    // Half way (4.65 s): B lies before, the result 4.65 s after. The second
+    // seek comes once the replay has ended, still on stop.
+    const double half = 0.5;
+    for (const char* when : { "while B is due", "after the end" }) {
+        SCOPED_TRACE(when);
+        board->SendEvent({ board->GetId(), VELOTRIX_EVENT_POSITION_SET, reinterpret_cast<uintptr_t>(&half), 0 });
+        EXPECT_EQ(board->GetTimeText(), "00:04/00:09");
+        EXPECT_EQ(m_host.ids.back(), EVENT_B);
+        Run(4500);
+        EXPECT_EQ(m_host.ids.back(), EVENT_B) << "nothing before its time";
+        Run(300);
+        EXPECT_EQ(m_host.ids.back(), EVENT_RESULT);
+        EXPECT_EQ(board->GetTimeText(), "00:09/00:09");
+    }
+}
+
 TEST_F(ReplayPanelTest, RefusedFilesLeaveTheTableAndEmptyTheBoardAndAreToldAndLogged)
 {
     client_test::CFakeFrameUI frame_ui;
