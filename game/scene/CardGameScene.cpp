@@ -68,6 +68,8 @@ constexpr int32_t SORT_ROW_FROM_BOTTOM = 17;
 constexpr int32_t PLAY_BUTTON_GAP = 80;
 constexpr int32_t PLAY_ROW_LIFT = 30;
 constexpr int32_t PASS_HINT_BELOW_THROW = 28;
+/// The replay board's distance from the table's left edge and from the info box.
+constexpr int32_t REPLAY_BOARD_INSET = 10;
 
 engine::CGuiDigitText* MakeDigitText(engine::CEngineEntity& owner, const char* strip)
 {
@@ -373,8 +375,10 @@ void CCardGameScene::OnStart()
         return;
     // A loaded replay seats its recording player through SeatReplayRecorder.
     (void)StartCommandLineReplay(*app, *board);
-    const engine::EngineRect area = GetArea();
-    Place(board, area.left + area.Width() / 2, area.top + area.Height() / 2);
+    // The board stands in the table's top left corner under the info box,
+    // off the middle, where the plays and the trick's points show.
+    Place(board, GetArea().left + REPLAY_BOARD_INSET + board->GetWidth() / 2,
+          GetInfoBoxBottom() + REPLAY_BOARD_INSET + board->GetHeight() / 2);
 }
 
 void CCardGameScene::SeatReplayRecorder()

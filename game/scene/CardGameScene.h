@@ -465,6 +465,9 @@ protected:
     [[nodiscard]] engine::CCanvasObject* PrepareInfoBox(const char* image_name);
     /// Centres the info box 10 pixels inside the area's top left and shows it.
     void RevealInfoBox();
+    /// Where the info box ends below, shown or yet to show (a match room's
+    /// box or the game's).
+    [[nodiscard]] double GetInfoBoxBottom();
     /// The info box's base score: the title "str_基础分" at (10, 10), then the
     /// score with its unit 分 in the digit strip (made on first use) at (80, y).
     void DrawBaseScore(engine::CCanvasObject& box, const char* strip, uint32_t flags, double y);

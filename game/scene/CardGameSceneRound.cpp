@@ -188,6 +188,18 @@ void CCardGameScene::RevealInfoBox()
     m_info_box->Invalidate();
 }
 
+double CCardGameScene::GetInfoBoxBottom()
+{
+    double height = 0;
+    if (m_info_box != nullptr) {
+        height = m_info_box->GetHeight();
+    } else {
+        engine::ImageRef background;
+        height = GetImage(background, App().IsMatch() ? MATCH_INFO_IMAGE : GAME_INFO_IMAGE, 0).height;
+    }
+    return GetArea().top + INFO_INSET + height;
+}
+
 void CCardGameScene::DrawBaseScore(engine::CCanvasObject& box, const char* strip, uint32_t flags, double y)
 {
     if (m_info_digits == nullptr) {

@@ -182,6 +182,10 @@ int CPlDkGameScene::OnEvent(const engine::EngineEvent& event)
         return 0;
     case GAMEMSG_BTN_QR_CODE:
         if (m_qr != nullptr) {
+            // A replay has no server to send the code: its panel shows the
+            // mobile site's, where the panel's open-site button leads.
+            if (App().IsReplayMode() && m_qr->GetCodeImage() == nullptr)
+                (void)m_qr->ShowQRCodePanel(QR_MOBILE_SITE_URL);
             auto* frame = App().Links().TableFrame();
             m_qr->OnQrButton(frame != nullptr && frame->UpdateMaximizedFlag() == 0);
         }

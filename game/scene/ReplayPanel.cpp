@@ -33,10 +33,9 @@ constexpr double CAPTION_DEPTH_STEP = 0.1;
 constexpr double FILE_LIST_DEPTH_STEP = 1.0;
 /// How often the open dialog's answer is looked for.
 constexpr uint32_t CHOICE_POLL_MS = 100;
-// The board stands on the table's centre, over the points lying on the
-// table: the buttons stand in a row along its top, the bar and the time text
-// under the bar's right end along its bottom, and the board's picture leaves
-// the band between them clear.
+// The buttons stand in a row along the board's top, the bar and the time
+// text under the bar's right end along its bottom, and the board's picture
+// leaves the band between them clear.
 constexpr int32_t SIDE_MARGIN = 5;
 constexpr int32_t ROW_MARGIN = 2;
 constexpr int32_t BUTTON_GAP = 3;

@@ -26,10 +26,10 @@ using namespace e2e_test;
 constexpr int SCREEN_WIDTH = 1280;
 constexpr int SCREEN_HEIGHT = 1024;
 /// The replay board's play button in the client's window (its default size,
-/// 1050 x 600, with the board centred on the table): the first of the row
-/// along the board's top.
-constexpr int PLAY_BUTTON_X = 355;
-constexpr int PLAY_BUTTON_Y = 274;
+/// 1050 x 600, with the board in the table's top left corner under the info
+/// box): the first of the row along the board's top.
+constexpr int PLAY_BUTTON_X = 26;
+constexpr int PLAY_BUTTON_Y = 68;
 /// The chat input field on the side panel, and the chat box above it.
 constexpr int CHAT_FIELD_X = 870;
 constexpr int CHAT_FIELD_Y = 586;
@@ -238,7 +238,7 @@ TEST_F(Screenshots, TheTableMidRoundTheResultBoxAndTheReplayedRoundShowCardsAndB
     ASSERT_TRUE(m_replay_client.has_value());
     ::usleep(OPENING_MS * 1000);
     const Picture opened = Capture("replay-opened");
-    ExpectDrawn(opened, { { "replay board", 0.32, 0.435, 0.45, 0.565 }, { "hands", 0.17, 0.8, 0.6, 0.92 } },
+    ExpectDrawn(opened, { { "replay board", 0.012, 0.1, 0.13, 0.215 }, { "hands", 0.17, 0.8, 0.6, 0.92 } },
                 "replay opened");
     EXPECT_TRUE(imagetest::ClickAt(m_display.Name(), m_window.x + PLAY_BUTTON_X, m_window.y + PLAY_BUTTON_Y));
     ::usleep(4000 * 1000);

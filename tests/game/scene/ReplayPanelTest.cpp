@@ -7,12 +7,16 @@
 
 #include "engine/core/CanvasObject.h"
 #include "engine/core/EnginePath.h"
+#include "engine/media/ResourceCategory.h"
+#include "engine/media/ResourceModule.h"
 #include "engine/media/TextTag.h"
 #include "engine/widgets/GuiButton.h"
 #include "engine/widgets/GuiProgressBar.h"
 #include "client/CPlDkNotifyHandler.h"
 #include "client/GameNotifyHandler.h"
 #include "game/scene/BoardTestSupport.h"
+#include "game/scene/PlDkGameScene.h"
+#include "game/scene/QrCodePanel.h"
 #include "game/scene/ReplaySceneHost.h"
 #include "game/scene/SceneRecorders.h"
 #include "game/scene/SkinImages.h"
@@ -307,6 +311,21 @@ TEST_F(ReplayPanelTest, ASeekWhilePlayingGoesOnFromThePlaceSoughtAtItsPace)
         EXPECT_EQ(m_host.ids.back(), EVENT_RESULT);
         EXPECT_EQ(board->GetTimeText(), "00:09/00:09");
     }
+}
+
+TEST_F(ReplayPanelTest, InAReplayTheQrPanelShowsTheMobileSitesCode)
+{
+    // No server sends a replay the code a live table is sent.
+    ASSERT_EQ(m_engine.m_core.LoadModule(std::make_unique<engine::ResourceModule>(), true, true),
+              engine::VELOTRIX_RETURN_OK);
+    auto* resources =
+        dynamic_cast<engine::ResourceModule*>(m_engine.m_core.GetModule(engine::VELOTRIX_MODULE_RESOURCE));
+    m_app.SetReplayMode(1);
+    auto* scene = AddScene<CPlDkGameScene>({ 0, 0, 810, 600 });
+    scene->SendEvent({ scene->GetId(), GAMEMSG_BTN_QR_CODE, 0, 0 });
+    const auto code = resources->Find(engine::MakeNameKey(engine::ResourceNameOf(QR_IMAGE_RESOURCE)));
+    EXPECT_EQ(std::vector<uint8_t>(code.begin(), code.end()), MakeQrBitmap(QR_MOBILE_SITE_URL));
+    m_engine.m_objects->DestroyObject(scene->GetId());
 }
 
 TEST_F(ReplayPanelTest, RefusedFilesLeaveTheTableAndEmptyTheBoardAndAreToldAndLogged)

@@ -371,46 +371,53 @@ TEST_F(TableOverlapTest, BeforeARoundTheSlogansDrawnPartLeavesTheStartButtonClea
     ExpectClear("start button", ScreenRect(*start), { slogan });
 }
 
-TEST_F(TableOverlapTest, InAReplayTheBoardLeavesThePlaysThePointsAndThePassMarksClear)
+TEST_F(TableOverlapTest, InAReplayTheBoardLeavesTheTableClear)
 {
     LoadSkinImages(m_paint->images, "replay.kor",
                    { "Rep_bitBoard", "Rep_Rrogressbar", "Rep_btnPlay", "Rep_btnStop", "Rep_btnReset",
                      "Rep_btnPreStep", "Rep_btnNextStep", "Rep_btnOpenFile" });
-    // A replay's table: the scene holds the board and centres it at its start.
-    m_engine.m_objects->DestroyObject(m_scene->GetId());
-    m_app.SetReplayMode(1);
-    MakeScene();
-    m_scene->OnStart();
-    auto* board = dynamic_cast<CReplayPanel*>(m_scene->GetReplayBoard());
-    ASSERT_NE(board, nullptr);
-    // Five cards played at each side seat, points lying on the table, and
-    // every seat's pass mark (where a pass would show it).
-    ResumeMidRound(5);
-    m_scene->UpdateScorePanel(100);
-    for (int chair = 0; chair < CPlDkGameScene::SEATS; ++chair)
-        m_scene->ShowPassMark(chair, CPlDkGameScene::PLAY_TYPE_PASS);
-    Run(1000);
+    LoadSkinImages(m_paint->images, "common.kor", { "游戏信息框" });
+    // A replay's table at the default size, the smallest and a large one: the
+    // scene holds the board and places it at its start.
+    constexpr int32_t SMALLEST_WIDTH = panel::CGameFrameUI::MIN_WIDTH - panel::CGameFrameUI::SIDE_PANEL_WIDTH;
+    for (const auto& [width, height] : { std::pair { 810, 600 }, { SMALLEST_WIDTH, panel::CGameFrameUI::MIN_HEIGHT },
+                                         { 1200, 800 } }) {
+        SCOPED_TRACE(std::to_string(width) + " x " + std::to_string(height));
+        m_engine.m_objects->DestroyObject(m_scene->GetId());
+        m_app.SetReplayMode(1);
+        MakeScene({ 0, 0, width, height });
+        m_scene->OnStart();
+        auto* board = dynamic_cast<CReplayPanel*>(m_scene->GetReplayBoard());
+        ASSERT_NE(board, nullptr);
+        // Five cards played at each side seat, points lying on the table,
+        // every seat's pass mark (where a pass would show it) and the info box.
+        ResumeMidRound(5);
+        m_scene->UpdateScorePanel(100);
+        for (int chair = 0; chair < CPlDkGameScene::SEATS; ++chair)
+            m_scene->ShowPassMark(chair, CPlDkGameScene::PLAY_TYPE_PASS);
+        m_scene->ShowGameInfoBox();
+        Run(1000);
 
-    std::vector<std::pair<std::string, engine::EngineRect>> others { { "points",
-                                                                      ScreenRect(*m_scene->GetScorePanel()) } };
-    for (int view = 0; view < CPlDkGameScene::SEATS; ++view) {
-        const std::string seat = " of view " + std::to_string(view);
-        others.emplace_back("pass mark" + seat, ScreenRect(*m_scene->GetSeatBoard(view)->GetMark()));
-        if (view == 1 || view == 3) {
-            const std::vector<engine::EngineRect> played = CardsAt(view, CARD_STATE_PLAYED);
-            ASSERT_EQ(played.size(), 5u) << view;
-            for (const engine::EngineRect& card : played)
+        std::vector<std::pair<std::string, engine::EngineRect>> others {
+            { "points", ScreenRect(*m_scene->GetScorePanel()) }, { "info box", ScreenRect(*m_scene->GetInfoBox()) }
+        };
+        for (int view = 0; view < CPlDkGameScene::SEATS; ++view) {
+            const std::string seat = " of view " + std::to_string(view);
+            others.emplace_back("pass mark" + seat, ScreenRect(*m_scene->GetSeatBoard(view)->GetMark()));
+            others.emplace_back("plate" + seat, ScreenRect(*m_scene->GetPlDkSeatBoard(view)->GetCanvas()));
+            for (const engine::EngineRect& card : HandAt(view))
+                others.emplace_back("hand" + seat, card);
+            for (const engine::EngineRect& card : CardsAt(view, CARD_STATE_PLAYED))
                 others.emplace_back("played card" + seat, card);
         }
-    }
-    const engine::EngineRect placed = ScreenRect(*board);
-    for (const auto& [what, rect] : others) {
-        SCOPED_TRACE(what);
-        EXPECT_TRUE(DrawnRect(*m_paint->images.at("Rep_bitBoard"), placed, rect).IsEmpty())
-            << "the board's picture at " << Describe(placed) << " covers " << Describe(rect);
-        for (int i = 0; i < CReplayPanel::BUTTON_COUNT; ++i)
-            ExpectClear("button", ScreenRect(*board->GetButton(static_cast<CReplayPanel::Button>(i))), { rect });
-        ExpectClear("bar", ScreenRect(*board->GetProgressBar()), { rect });
+        // The whole board: what shows through its picture is under its
+        // buttons and bar all the same.
+        const engine::EngineRect placed = ScreenRect(*board);
+        for (const auto& [what, rect] : others) {
+            SCOPED_TRACE(what);
+            ExpectClear("board", placed, { rect });
+        }
+        EXPECT_EQ(engine::IntersectRects(placed, { 0, 0, width, height }), placed) << "on the table";
     }
 }
 
