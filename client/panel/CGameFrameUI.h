@@ -96,11 +96,11 @@ public:
     static constexpr int32_t DEFAULT_WIDTH_LARGE = 1050;
     static constexpr int32_t DEFAULT_HEIGHT = 600;
     /// The smallest frame at which the table beside the side panel lays out
-    /// without overlaps (narrower, the side seats' plays of five cards meet
-    /// across the table; lower, the plays meet and the clock covers them).
-    /// The window is never made smaller, and a view smaller than this is laid
-    /// out at this size from its top left corner.
-    static constexpr int32_t MIN_WIDTH = 825;
+    /// without overlaps (narrower, a side seat's play of five cards meets the
+    /// points lying on the table; lower, the top seat's play meets its
+    /// hand's displays). The window is never made smaller, and a view smaller
+    /// than this is laid out at this size from its top left corner.
+    static constexpr int32_t MIN_WIDTH = 970;
     static constexpr int32_t MIN_HEIGHT = 560;
     static constexpr int32_t WIDE_WORK_AREA = 1280;
     static constexpr double POPUP_BASE_DEPTH = 90000.0;

@@ -1,5 +1,7 @@
 #include "game/scene/PlDkCardSprite.h"
 
+#include <algorithm>
+
 #include "engine/core/ImageObject.h"
 #include "engine/core/ObjectDefs.h"
 
@@ -10,6 +12,8 @@ namespace {
 constexpr const char* SUIT_ICON_IMAGE = "花_图标";
 constexpr uint32_t SUIT_ICON_LINK_FLAGS = 0x1180A2;
 constexpr int32_t OWN_PLAY_GAP = 70;
+/// Between two rows of plays, and between the own play and a raised card.
+constexpr int32_t PLAY_ROW_GAP = 2;
 constexpr int32_t OLD_PLAY_DEPTH = 4592;
 
 } // namespace
@@ -117,10 +121,24 @@ Point CPlDkCardSprite::GetPlayedPosition() const
 {
     Point point = CCardSprite::GetPlayedPosition();
     const int32_t view = m_record.view;
-    if (view != 1 && view != 2 && view != 3) {
-        const engine::EngineRect area = GetMainGameRect();
-        point.y = area.top + area.Height() - m_large_height / 2 - m_large_height - OWN_PLAY_GAP;
-    }
+    // The plays lie in three rows down the middle, which a low table packs
+    // together: the own play goes down towards the own hand (no further than
+    // above a raised card) until it clears the side seats' row across the
+    // middle; where it can go no further the side row rises above it, and
+    // the top seat's play above that.
+    const engine::EngineRect area = GetMainGameRect();
+    const int32_t height = area.Height();
+    const HandGaps gaps = GetHandGaps();
+    const int32_t own_lowest = height - gaps.bottom - gaps.raise_lift - PLAY_ROW_GAP - m_large_height - m_large_height / 2;
+    const int32_t own_y = std::clamp(height / 2 + m_large_height + PLAY_ROW_GAP,
+                                     height - m_large_height / 2 - m_large_height - OWN_PLAY_GAP, own_lowest);
+    const int32_t side_y = std::min(height / 2, own_y - m_large_height - PLAY_ROW_GAP);
+    if (view == 1 || view == 3)
+        point.y = area.top + side_y;
+    else if (view == 2)
+        point.y = std::min(point.y, area.top + side_y - m_large_height - PLAY_ROW_GAP);
+    else
+        point.y = area.top + own_y;
     if (m_ghost_first && m_ghost_second)
         point.y -= (3 * GetOverlapStepY()) / 2;
     return point;

@@ -245,6 +245,9 @@ public:
     [[nodiscard]] engine::CGuiButton* GetArrangeButton() const { return m_arrange_button; }
     [[nodiscard]] engine::CGuiButton* GetRestoreButton() const { return m_restore_button; }
     [[nodiscard]] engine::CGuiButton* GetChangeButton() const { return m_change_button; }
+    [[nodiscard]] engine::CGuiButton* GetLastThrowButton() const { return m_last_throw_button; }
+    [[nodiscard]] engine::CGuiButton* Get510KButton() const { return m_510k_button; }
+    [[nodiscard]] engine::CGuiButton* GetQrButton() const { return m_qr_button; }
     /// The chat bubble (its frame; the text follows it) of a view, or null.
     [[nodiscard]] engine::CCanvasObject* GetChatBubble(int view) const
     {

@@ -4,6 +4,7 @@
 // info boxes, the sort buttons' states, the whole-hand selection and the
 // quick-talk panel's redraw.
 #include <algorithm>
+#include <array>
 #include <vector>
 
 #include "client/CGameApp.h"
@@ -466,6 +467,17 @@ void CPlDkGameScene::ResumeGame()
         s.state = deck.place;
         s.row_index = std::clamp<int32_t>(deck.order, 0, MAX_PLAY_CARDS - 1);
         s.raised = false;
+    }
+    // A play on the table is laid by its card count (the record gives the
+    // holder's count): counted from its cards.
+    std::array<int32_t, SEATS> play_counts {};
+    for (int i = 0; i < m_sprites.Count() && i < rules::PLDK_TOTAL_CARDS; ++i)
+        if (const CardSpriteState& s = m_sprites.At(i); s.state == CARD_STATE_PLAYED && IsChair(s.chair))
+            ++play_counts[static_cast<size_t>(s.chair)];
+    for (int i = 0; i < m_sprites.Count() && i < rules::PLDK_TOTAL_CARDS; ++i) {
+        CardSpriteState& s = m_sprites.At(i);
+        if (s.state == CARD_STATE_PLAYED && IsChair(s.chair))
+            s.row_count = play_counts[static_cast<size_t>(s.chair)];
         m_sprites.Redraw(i);
     }
     for (int chair = 0; chair < SEATS; ++chair) {

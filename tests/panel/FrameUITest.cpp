@@ -69,7 +69,7 @@ TEST_F(PanelTest, DefaultSizeFollowsTheWorkArea)
     const struct {
         int32_t work_width;
         int32_t width;
-    } cases[] = { { 1024, 825 }, { 1279, 825 }, { 1280, 1050 }, { 1920, 1050 } }; // never below the smallest
+    } cases[] = { { 1024, 970 }, { 1279, 970 }, { 1280, 1050 }, { 1920, 1050 } }; // never below the smallest
     for (const auto& c : cases) {
         m_frame->SetWorkAreaWidth(c.work_width);
         EXPECT_EQ(m_frame->GetDefaultWidth(), c.width) << c.work_width;
@@ -428,9 +428,9 @@ TEST_F(PanelTest, TheHostsFrameCoversTheWholeViewUntilGivenAnArea)
     m_engine.m_objects->SetViewSize(1024, 700);
     frame->OnAreaChanged();
     EXPECT_EQ(frame->GetArea(), (engine::EngineRect { 0, 0, 1024, 700 }));
-    m_engine.m_objects->SetViewSize(900, 600);
+    m_engine.m_objects->SetViewSize(1000, 600);
     frame->OnAreaChanged();
-    EXPECT_EQ(frame->GetArea(), (engine::EngineRect { 0, 0, 900, 600 }));
+    EXPECT_EQ(frame->GetArea(), (engine::EngineRect { 0, 0, 1000, 600 }));
     // An area set by its owner stays.
     frame->SetArea(engine::EngineRect { 0, 0, 640, 480 });
     frame->OnAreaChanged();

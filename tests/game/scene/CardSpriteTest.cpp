@@ -230,8 +230,10 @@ TEST_F(CardSpriteTest, ThisGamesSpriteLaysOutItsOwnTable)
     EXPECT_EQ(sprite->GetY(), 600 - 48 - 35 - 14);
     Deal(*sprite, 1, 0, 13);
     EXPECT_EQ(sprite->GetX(), 34 + 40);
+    // The own play stands clear below the side seats' row across the middle
+    // (300 +- 48), above the own hand.
     Deal(*sprite, 0, 1, 3, CARD_STATE_PLAYED);
-    EXPECT_EQ(sprite->GetY(), 600 - 48 - 96 - 70);
+    EXPECT_EQ(sprite->GetY(), 300 + 96 + 2);
     EXPECT_EQ(sprite->GetOverlapStepY(), 15);
 
     // An old play stays only as a ghost, raised by 3 * 15 / 2.
@@ -241,7 +243,7 @@ TEST_F(CardSpriteTest, ThisGamesSpriteLaysOutItsOwnTable)
     sprite->UpdateImage();
     EXPECT_TRUE(sprite->IsActive());
     EXPECT_EQ(sprite->GetAlpha(), 0.8);
-    EXPECT_EQ(sprite->GetY(), 600 - 48 - 96 - 70 - 22);
+    EXPECT_EQ(sprite->GetY(), 300 + 96 + 2 - 22);
 }
 
 TEST_F(CardSpriteTest, ThisGamesSpriteMarksWildDisabledAndSuitIcon)

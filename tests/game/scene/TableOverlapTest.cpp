@@ -1,9 +1,9 @@
 // The table at the client's default size (1050 x 600, the side panel's 240
 // beside it) with the default skin's pictures: what the player must read is
-// never covered. Mid-round the own plate stays off the own hand, and the side
-// seats' plates and card-count and points displays off their fans; before a
-// round the slogan's drawn part stays off the start button. The frame's
-// smallest size is the smallest at which none of it meets.
+// never covered. Mid-round no piece shown (plates, card counts, points,
+// hands, plays, the clock, the buttons) covers another; before a round the
+// slogan's drawn part stays off the start button. The frame's smallest size
+// is the smallest at which none of it meets.
 #include <algorithm>
 #include <climits>
 #include <cmath>
@@ -86,7 +86,9 @@ protected:
             "btn_StartGame", "slogan", "名次", "炸弹图标", "花_图标",
             "牌正面50x68", "牌背面50x68", "牌正面71x96", "牌背面71x96",
             "牌正面82x110", "牌背面82x110", "牌正面98x132", "牌背面98x132", "分数", "分", "不出",
-            "digiti_Clock",
+            "digiti_Clock", "btnThrow", "btnPass", "btnRemaind", "btn_Sort1", "btn_Sort2", "btn_Sort3",
+            "btn_SortBomb", "btn_5TK", "btn_SortBig", "btn_SortType", "btn_AutoPlay", "btn_CheckResult",
+            "btn_AskCardView", "btn_LastThrow", "理牌", "恢复", "手机二维码_按钮", "btn_change", "游戏信息框",
         });
         LinkTable(m_app, m_chat, m_connection);
         MakeScene();
@@ -99,18 +101,27 @@ protected:
         for (int view = 0; view < CPlDkGameScene::SEATS; ++view)
             m_scene->GetSeatBoard(view)->SetPlayer(view);
     }
-    // A round joined mid-way: 27 cards each less those played, the own hand
-    // face up, `played` cards of the last trick before each side seat, and
-    // score points still in every side hand (so its points display shows).
-    void ResumeMidRound(int played = 2)
+    // A round joined mid-way: `held` cards in each hand, the own hand face
+    // up, `played` cards of the last trick before each side seat, and score
+    // points still in every side hand (so its points display shows). The
+    // turn is `turn`'s, to lead or to follow a single.
+    void ResumeMidRound(int played = 2, int held = 20, int turn = 0, bool leading = false)
     {
         rules::TableGameData& data = m_app.GetGameState().GetTableData();
         data.reserved_80 = 27;
-        SpreadRunningRound(data, 80, 0);
-        for (int chair = 1; chair < 4; ++chair) {
-            for (int i = 0; i < played; ++i) {
-                // The deck's card 80 + 4i + chair is the chair's (i mod 4).
-                const int card = 80 + 4 * i + chair;
+        SpreadRunningRound(data, 4 * held, 0);
+        data.head[14] = turn;
+        data.head[16] = 20;
+        data.last_play_chair = leading ? -1 : (turn + 3) % 4;
+        if (!leading) {
+            data.last_play.type = rules::CARD_TYPE_SINGLE;
+            data.last_play.count = 1;
+            data.last_play.cards[0] = 4 * held + (turn + 3) % 4;
+        }
+        for (int chair = 0; chair < 4; ++chair) {
+            for (int i = 0; i < played && 4 * (held + i) + chair < rules::PLDK_TOTAL_CARDS; ++i) {
+                // The deck's card 4 (held + i) + chair is the chair's.
+                const int card = 4 * (held + i) + chair;
                 data.trick_cards[chair][i] = card;
                 data.deck[card] = { card, 0, 0, 0, rules::CARD_PLACE_TRICK, chair, i, played };
             }
@@ -119,6 +130,10 @@ protected:
         for (int chair = 0; chair < 4; ++chair)
             data.points_won[chair] = 100;
         m_scene->ResumeGame();
+        // The trick's points lie on the table.
+        m_scene->UpdateScorePanel(100);
+        if (turn == 0)
+            m_scene->StartTurn();
         Run();
     }
     // The rectangles of the cards in a state shown at a seat.
@@ -161,6 +176,8 @@ protected:
     }
 
     std::vector<std::string> OverlapsAt(int32_t width, int32_t height);
+    /// What covers what on the table as it stands, the turn `turn`'s.
+    std::vector<std::string> OverlapsNow(int turn);
 
     static constexpr int SEATS = CPlDkGameScene::SEATS;
     CChatSink m_chat;
@@ -168,64 +185,112 @@ protected:
     CPlDkGameScene* m_scene {};
 };
 
-// What covers what on a table of the given size mid-round, five cards
-// played at each side seat: the clock at each seat's turn against every
-// seat's count, points, plate, hand and play; the plays of two seats.
-// What covers what on a table of width x height mid-round, five cards
-// played at each side seat: the clock at each of a seat's
-// places against every seat's count, points, plate, hand and play; hands and
-// plays of two seats; plates, counts and points against the hands; a hand
-// or play outside the table.
+// What covers what on a table of width x height mid-round, with hands of 27
+// and 3 cards (five played at every seat when there are cards left to
+// play), at each seat's turn and the own seat's to lead and to follow: every
+// piece shown (each seat's plate, card count, points, hand and play, the
+// clock, every button, the points on the table and the info box) against
+// every other; only the cards of one seat may lie on each other, and a
+// seat's own play is put away when its turn comes. Hands, plays and buttons
+// stay inside the table.
 std::vector<std::string> TableOverlapTest::OverlapsAt(int32_t width, int32_t height)
 {
-    m_engine.m_objects->DestroyObject(m_scene->GetId());
-    MakeScene({ 0, 0, width, height });
-    ResumeMidRound(5);
-    std::vector<std::pair<std::string, engine::EngineRect>> parts[SEATS];
-    for (int view = 0; view < SEATS; ++view) {
-        const std::string seat = std::to_string(view);
-        const CPlDkSeatBoard* board = m_scene->GetPlDkSeatBoard(view);
-        for (engine::CEngineObject* part : { static_cast<engine::CEngineObject*>(board->GetCardCount()),
-                                             static_cast<engine::CEngineObject*>(board->GetPoints()) })
-            if (part->IsActive())
-                parts[view].emplace_back(part == board->GetPoints() ? "points" : "count", ScreenRect(*part));
-        parts[view].emplace_back("plate", ScreenRect(*board->GetCanvas()));
-        for (const engine::EngineRect& card : HandAt(view))
-            parts[view].emplace_back("hand", card);
-        for (const engine::EngineRect& card : CardsAt(view, CARD_STATE_PLAYED))
-            parts[view].emplace_back("play", card);
-    }
     std::vector<std::string> found;
-    const auto meet = [&found](const std::string& what, const engine::EngineRect& a, const engine::EngineRect& b) {
-        if (!a.IsEmpty() && !b.IsEmpty() && !engine::IntersectRects(a, b).IsEmpty())
-            found.push_back(what);
-    };
-    const engine::EngineRect table { 0, 0, width, height };
-    for (int view = 0; view < SEATS; ++view)
-        for (int mode = 0; mode < 3; ++mode) {
-            const Point place = m_scene->GetSeatBoard(view)->GetAnchorPoint(mode);
-            m_scene->GetClock()->MoveTo(place.x, place.y);
-            const engine::EngineRect clock = ScreenRect(*m_scene->GetClock());
-            for (int other = 0; other < SEATS; ++other)
-                for (const auto& [what, rect] : parts[other])
-                    // A seat's own play is put away when its turn comes.
-                    if (other != view || what != "play")
-                            meet("clock of " + std::to_string(view) + " over " + what + " of " + std::to_string(other),
-                             clock, rect);
-        }
-    for (int a = 0; a < SEATS; ++a)
-        for (int b = 0; b < SEATS; ++b)
-            for (const auto& [what_a, rect_a] : parts[a])
-                for (const auto& [what_b, rect_b] : parts[b])
-                    if (a != b && (what_b == "hand" || what_b == "play") && (a < b || what_a != what_b))
-                        meet(what_a + " of " + std::to_string(a) + " over " + what_b + " of " + std::to_string(b),
-                             rect_a, rect_b);
-    for (int view = 0; view < SEATS; ++view)
-        for (const auto& [what, rect] : parts[view])
-            if ((what == "hand" || what == "play") && engine::IntersectRects(rect, table) != rect)
-                found.push_back(what + " of " + std::to_string(view) + " outside the table");
+    for (const int held : { 27, 3 })
+        for (int turn = 0; turn < SEATS; ++turn)
+            // The own seat's clock and buttons differ as it leads; the
+            // others' clocks do not.
+            for (const bool leading : { false, true }) {
+                if (leading && turn != 0)
+                    continue;
+                m_engine.m_objects->DestroyObject(m_scene->GetId());
+                MakeScene({ 0, 0, width, height });
+                ResumeMidRound(5, held, turn, leading);
+                for (const std::string& line : OverlapsNow(turn))
+                    found.push_back(line);
+            }
     std::sort(found.begin(), found.end());
     found.erase(std::unique(found.begin(), found.end()), found.end());
+    return found;
+}
+
+std::vector<std::string> TableOverlapTest::OverlapsNow(int turn)
+{
+    struct Piece {
+        std::string what;
+        int view;  ///< -1: the table's
+        bool card;
+        engine::EngineRect rect;
+    };
+    std::vector<Piece> pieces;
+    const auto add = [&pieces](const std::string& what, int view, bool card, const engine::EngineRect& rect) {
+        if (!rect.IsEmpty())
+            pieces.push_back({ what, view, card, rect });
+    };
+    for (int view = 0; view < SEATS; ++view) {
+        const std::string seat = " of " + std::to_string(view);
+        const CPlDkSeatBoard* board = m_scene->GetPlDkSeatBoard(view);
+        if (board->GetCardCount()->IsActive())
+            add("count" + seat, view, false, ScreenRect(*board->GetCardCount()));
+        if (board->GetPoints()->IsActive())
+            add("points" + seat, view, false, ScreenRect(*board->GetPoints()));
+        add("plate" + seat, view, false, ScreenRect(*board->GetCanvas()));
+        for (const engine::EngineRect& card : HandAt(view))
+            add("hand" + seat, view, true, card);
+        // A seat's own play is put away when its turn comes.
+        if (m_scene->ChairToView(turn) != view)
+            for (const engine::EngineRect& card : CardsAt(view, CARD_STATE_PLAYED))
+                add("play" + seat, view, true, card);
+    }
+    if (m_scene->GetClock()->IsActive())
+        add("clock", -1, false, ScreenRect(*m_scene->GetClock()));
+    if (m_scene->GetScorePanel()->IsActive())
+        add("points on the table", -1, false, ScreenRect(*m_scene->GetScorePanel()));
+    if (engine::CEngineObject* box = m_scene->GetInfoBox(); box != nullptr && box->IsActive())
+        add("info box", -1, false, ScreenRect(*box));
+    const struct {
+        const char* name;
+        engine::CGuiButton* button;
+    } buttons[] = {
+        { "start", m_scene->GetButton(CCardGameScene::Button::Start) },
+        { "throw", m_scene->GetButton(CCardGameScene::Button::Throw) },
+        { "pass", m_scene->GetButton(CCardGameScene::Button::Pass) },
+        { "hint", m_scene->GetButton(CCardGameScene::Button::Hint) },
+        { "singles", m_scene->GetButton(CCardGameScene::Button::Sort1) },
+        { "pairs", m_scene->GetButton(CCardGameScene::Button::Sort2) },
+        { "triples", m_scene->GetButton(CCardGameScene::Button::Sort3) },
+        { "bombs", m_scene->GetButton(CCardGameScene::Button::SortBomb) },
+        { "by size", m_scene->GetButton(CCardGameScene::Button::SortBig) },
+        { "by count", m_scene->GetButton(CCardGameScene::Button::SortType) },
+        { "auto-play", m_scene->GetButton(CCardGameScene::Button::AutoPlay) },
+        { "results", m_scene->GetButton(CCardGameScene::Button::CheckResult) },
+        { "ask to see", m_scene->GetButton(CCardGameScene::Button::AskCardView) },
+        { "510K", m_scene->Get510KButton() },
+        { "last play", m_scene->GetLastThrowButton() },
+        { "arrange", m_scene->GetArrangeButton() },
+        { "restore", m_scene->GetRestoreButton() },
+        { "change table", m_scene->GetChangeButton() },
+        { "QR code", m_scene->GetQrButton() },
+        { "card counter", m_scene->GetCounterButton() },
+    };
+    for (const auto& [name, button] : buttons)
+        if (button != nullptr && button->IsActive())
+            add(name, -1, false, ScreenRect(*button));
+
+    std::vector<std::string> found;
+    const engine::EngineRect table { 0, 0, m_scene->GetArea().Width(), m_scene->GetArea().Height() };
+    for (size_t a = 0; a < pieces.size(); ++a) {
+        const Piece& p = pieces[a];
+        if ((p.card || p.view < 0) && engine::IntersectRects(p.rect, table) != p.rect)
+            found.push_back(p.what + " " + Describe(p.rect) + " outside the table");
+        for (size_t b = a + 1; b < pieces.size(); ++b) {
+            const Piece& q = pieces[b];
+            if (p.card && q.card && p.view == q.view)
+                continue;
+            if (!engine::IntersectRects(p.rect, q.rect).IsEmpty())
+                found.push_back(p.what + " " + Describe(p.rect) + " meets " + q.what + " " + Describe(q.rect));
+        }
+    }
     return found;
 }
 
@@ -239,8 +304,8 @@ TEST_F(TableOverlapTest, TheFramesSmallestSizeIsTheSmallestThatLaysOutClear)
         int32_t width, height;
         bool clear;
     } cases[] = { { TABLE_WIDTH, HEIGHT, true },       { TABLE_WIDTH - 25, HEIGHT, false },
-                  { TABLE_WIDTH, HEIGHT - 20, false }, { 800 - 240, 500, false },
-                  { 1050 - 240, 600, true },           { TABLE_WIDTH + 200, HEIGHT + 100, true } };
+                  { TABLE_WIDTH, HEIGHT - 20, false }, { 1050 - 240, 600, true },
+                  { 1600 - 240, 900, true } };
     for (const auto& c : cases) {
         const std::vector<std::string> found = OverlapsAt(c.width, c.height);
         std::string listed;
