@@ -414,6 +414,14 @@ void CPlDkGameScene::OnResultClose()
     SetActive(m_result_box, false);
     if (App().IsPlaying())
         return;
+    // The table waits for the next start: the last plays leave the centre,
+    // where the start button and the slogan come up; the cards left stay
+    // shown in the hands.
+    for (int i = 0; i < m_sprites.Count(); ++i)
+        if (CardSpriteState& s = m_sprites.At(i); s.state == CARD_STATE_PLAYED) {
+            s.state = CARD_STATE_CLEARED;
+            m_sprites.Redraw(i);
+        }
     if (!App().IsMatch() && !IsLookOn())
         ShowStartButton();
     if (!IsLookOn())

@@ -390,22 +390,39 @@ TEST_F(TableOverlapTest, AtEveryCountTheSideCountsStandBesideTheFans)
 }
 
 // Once the result box is closed the start button and the slogan come up
-// over the table, where the own cards left are still shown.
-TEST_F(TableOverlapTest, AfterARoundTheOwnCardsLeftLeaveTheStartButtonAndSloganClear)
+// over the table, where the cards left are still shown: they stand clear of
+// every card shown, the player's own last play included, at the smallest
+// size and at the default one.
+TEST_F(TableOverlapTest, AfterARoundTheStartButtonAndSloganStandClearOfEveryCardShown)
 {
-    ResumeMidRound();
-    EndRound();
-    m_scene->OnResultClose();
-    Run();
-    engine::CGuiButton* start = m_scene->GetButton(CCardGameScene::Button::Start);
-    ASSERT_TRUE(start->IsActive());
-    ASSERT_TRUE(m_scene->GetSlogan()->IsActive());
-    const engine::EngineRect slogan =
-        DrawnRect(*m_paint->images.at("slogan"), ScreenRect(*m_scene->GetSlogan()));
-    ASSERT_FALSE(HandAt(0).empty());
-    for (const engine::EngineRect& card : HandAt(0)) {
-        ExpectClear("start button", ScreenRect(*start), { card });
-        ExpectClear("slogan", slogan, { card });
+    for (const engine::EngineRect& table :
+         { engine::EngineRect { 0, 0, panel::CGameFrameUI::MIN_WIDTH - panel::CGameFrameUI::SIDE_PANEL_WIDTH,
+                                panel::CGameFrameUI::MIN_HEIGHT },
+           TABLE }) {
+        SCOPED_TRACE(Describe(table));
+        m_engine.m_objects->DestroyObject(m_scene->GetId());
+        MakeScene(table);
+        ResumeMidRound();
+        // The player's last play lies before it as the round ends.
+        m_scene->GetTableHooks()->OnCardsThrown(PlayEvent(0, 1, rules::CARD_TYPE_SINGLE, { 0 }, 0, 0));
+        Run();
+        ASSERT_FALSE(CardsAt(0, CARD_STATE_PLAYED).empty());
+        EndRound();
+        m_scene->OnResultClose();
+        Run();
+        engine::CGuiButton* start = m_scene->GetButton(CCardGameScene::Button::Start);
+        ASSERT_TRUE(start->IsActive());
+        ASSERT_TRUE(m_scene->GetSlogan()->IsActive());
+        const engine::EngineRect slogan =
+            DrawnRect(*m_paint->images.at("slogan"), ScreenRect(*m_scene->GetSlogan()));
+        std::vector<engine::EngineRect> cards;
+        for (int view = 0; view < SEATS; ++view)
+            for (const int32_t state : { CARD_STATE_HAND, CARD_STATE_PLAYED })
+                for (const engine::EngineRect& card : CardsAt(view, state))
+                    cards.push_back(card);
+        ASSERT_FALSE(HandAt(0).empty());
+        ExpectClear("start button", ScreenRect(*start), cards);
+        ExpectClear("slogan", slogan, cards);
     }
 }
 
