@@ -46,18 +46,22 @@ struct ChooserCommand {
 
 // --- The desktop's chooser program
 
-std::optional<std::string> CProgramReplayChoice::Poll()
+std::optional<ReplayChoice> CProgramReplayChoice::Poll()
 {
     if (m_program == nullptr)
-        return std::string();
+        return ReplayChoice {};
     const std::optional<int> code = m_program->Poll();
     if (!code)
         return std::nullopt;
-    const std::string& output = m_program->GetOutput();
-    const std::string_view line = std::string_view(output).substr(0, output.find('\n'));
-    if (*code != 0 || line.empty())
-        return std::string();
-    return platform::FromOsPath(line).value_or(std::string());
+    std::string_view answer = m_program->GetOutput();
+    if (answer.ends_with('\n'))
+        answer.remove_suffix(1);
+    if (*code != 0 || answer.empty())
+        return ReplayChoice {};
+    const std::optional<std::string> path = platform::FromOsPath(answer);
+    if (!path)
+        return ReplayChoice { {}, true };
+    return ReplayChoice { *path, false };
 }
 
 std::unique_ptr<IReplayFileChoice> StartReplayChooserProgram(const std::string& folder)
@@ -87,14 +91,17 @@ std::vector<ReplayFileEntry> ListReplayFiles(const std::string& folder, size_t l
 {
     namespace fs = std::filesystem;
     const std::optional<std::string> os_folder = platform::ToOsPath(folder);
-    if (!os_folder)
+    if (!os_folder || limit == 0)
         return {};
     const fs::path root(*os_folder);
     struct Found {
         fs::file_time_type time;
         ReplayFileEntry entry;
     };
-    std::vector<Found> found;
+    // The newest `limit` found so far, the oldest of them on the heap's top:
+    // a folder of thousands is walked whole in bounded memory.
+    const auto newer = [](const Found& a, const Found& b) { return a.time > b.time; };
+    std::vector<Found> newest;
     std::error_code error;
     fs::recursive_directory_iterator walk(root, fs::directory_options::skip_permission_denied, error);
     for (; !error && walk != fs::recursive_directory_iterator(); walk.increment(error)) {
@@ -103,19 +110,26 @@ std::vector<ReplayFileEntry> ListReplayFiles(const std::string& folder, size_t l
         std::error_code file_error;
         if (!walk->is_regular_file(file_error) || walk->path().extension() != ".qvrep")
             continue;
+        const fs::file_time_type time = walk->last_write_time(file_error);
+        if (newest.size() == limit && !(time > newest.front().time))
+            continue;
         const std::optional<std::string> path = platform::FromOsPath(walk->path().native());
         const std::optional<std::string> name =
             platform::FromOsPath(walk->path().lexically_relative(root).native());
         if (!path || !name)
             continue;
-        found.push_back({ walk->last_write_time(file_error), { *path, *name } });
-        if (found.size() >= 4 * limit)
-            break; // a folder of thousands: the first found are enough
+        if (newest.size() == limit) {
+            std::pop_heap(newest.begin(), newest.end(), newer);
+            newest.pop_back();
+        }
+        newest.push_back({ time, { *path, *name } });
+        std::push_heap(newest.begin(), newest.end(), newer);
     }
-    std::stable_sort(found.begin(), found.end(), [](const Found& a, const Found& b) { return a.time > b.time; });
+    std::sort(newest.begin(), newest.end(), newer);
     std::vector<ReplayFileEntry> files;
-    for (size_t i = 0; i < found.size() && i < limit; ++i)
-        files.push_back(std::move(found[i].entry));
+    files.reserve(newest.size());
+    for (Found& found : newest)
+        files.push_back(std::move(found.entry));
     return files;
 }
 
@@ -261,12 +275,14 @@ void CReplayFileList::Draw()
 
 // --- The choice made in the list
 
-std::optional<std::string> CEngineReplayChoice::Poll()
+std::optional<ReplayChoice> CEngineReplayChoice::Poll()
 {
     const CReplayFileList* list = m_list;
     if (list == nullptr)
-        return std::string();
-    return list->GetAnswer();
+        return ReplayChoice {};
+    if (!list->GetAnswer())
+        return std::nullopt;
+    return ReplayChoice { *list->GetAnswer(), false };
 }
 
 } // namespace scene

@@ -24,23 +24,37 @@
 
 namespace scene {
 
+/// The message of a file chosen whose name has no GBK form.
+inline constexpr char REPLAY_UNNAMED_TEXT[] = "所选录像的文件名含有无法识别的文字，请改名后再打开";
+
+/// What an open dialog answered.
+struct ReplayChoice {
+    /// The chosen file's path (GBK); empty when nothing can be opened.
+    std::string path;
+    /// A file was chosen whose name has no GBK form: it cannot be opened
+    /// (the player is told; `path` is empty).
+    bool unnamed { false };
+};
+
 /// One open dialog for a replay, running while the engine goes on.
 class IReplayFileChoice {
 public:
     virtual ~IReplayFileChoice() = default;
-    /// std::nullopt while the player still chooses; then the chosen file's
-    /// path (GBK), empty when the choice was cancelled.
-    [[nodiscard]] virtual std::optional<std::string> Poll() = 0;
+    /// std::nullopt while the player still chooses; then the answer, an
+    /// empty path when the choice was cancelled.
+    [[nodiscard]] virtual std::optional<ReplayChoice> Poll() = 0;
 };
 
-/// A chooser program's answer: its first output line is the path (UTF-8 on
-/// the command line), exit code 0; anything else is a cancelled choice.
+/// A chooser program's answer: its output is the path (UTF-8), ended by one
+/// line break, exit code 0; anything else is a cancelled choice. The path is
+/// taken whole, a line break inside it too (a file may be named so).
+/// Letting the choice go while the program runs ends the program.
 class CProgramReplayChoice final : public IReplayFileChoice {
 public:
     explicit CProgramReplayChoice(std::unique_ptr<platform::CProcessOutput> program) : m_program(std::move(program))
     {
     }
-    [[nodiscard]] std::optional<std::string> Poll() override;
+    [[nodiscard]] std::optional<ReplayChoice> Poll() override;
 
 private:
     std::unique_ptr<platform::CProcessOutput> m_program;
@@ -56,9 +70,9 @@ struct ReplayFileEntry {
     std::string name;
 };
 
-/// The ".qvrep" files in `folder` and two levels below it (the recorder's
-/// "<user id>\<game>\" folders), newest first, at most `limit`; names that
-/// are no text are left out.
+/// The newest `limit` ".qvrep" files in `folder` and two levels below it
+/// (the recorder's "<user id>\<game>\" folders), newest first; names that
+/// are no text are left out. Every file is looked at; only `limit` are kept.
 [[nodiscard]] std::vector<ReplayFileEntry> ListReplayFiles(const std::string& folder, size_t limit);
 
 /// The engine's own chooser: a box listing replay files by name, one
@@ -112,7 +126,7 @@ private:
 class CEngineReplayChoice final : public IReplayFileChoice {
 public:
     explicit CEngineReplayChoice(CReplayFileList& list) : m_list(&list) { }
-    [[nodiscard]] std::optional<std::string> Poll() override;
+    [[nodiscard]] std::optional<ReplayChoice> Poll() override;
 
 private:
     engine::ObjectLink<CReplayFileList> m_list;

@@ -167,6 +167,8 @@ ReplayLoadResult ReadReplayFile(CReplayImage& image, std::string_view path, std:
 inline constexpr char REPLAY_WRONG_GAME_TEXT[] = "游戏类型不符，请选择本游戏的Replay";
 /// The message of a damaged file, or of one that is no replay at all.
 inline constexpr char REPLAY_DAMAGED_TEXT[] = "录像文件已损坏，无法观看";
+/// The message of an opened replay with a record the table refused (skipped).
+inline constexpr char REPLAY_DAMAGED_RECORD_TEXT[] = "录像文件有损坏，损坏的部分已跳过";
 /// The message of a file that could not be read.
 inline constexpr char REPLAY_UNREADABLE_TEXT[] = "录像文件无法读取";
 /// The message the player reads for a refusal (one of the three above).

@@ -1,7 +1,6 @@
 #include "game/scene/ReplayPanel.h"
 
 #include "client/CCardGameApp.h"
-#include "client/CRefusalLog.h"
 #include "client/ClientText.h"
 #include "engine/core/CanvasObject.h"
 #include "engine/core/EngineLog.h"
@@ -361,10 +360,14 @@ bool CReplayPanel::OpenReplayFile(const std::string& path)
         // The opening records (the deal) are played at once: a record the
         // table refuses there makes the file a damaged one, not an empty table.
         const bool was_replay = m_app.IsReplayMode();
-        const uint64_t refused = client::CRefusalLog::Instance().GetCount();
+        m_path = path;
+        m_refused_records = 0;
+        m_damage_told = false;
         m_app.SetReplayMode(1);
+        m_opening = true;
         Restart();
-        if (client::CRefusalLog::Instance().GetCount() != refused) {
+        m_opening = false;
+        if (m_refused_records != 0) {
             refusal = ReplayRefusal::OpeningRecord;
             m_app.SetReplayMode(was_replay ? 1 : 0);
         }
@@ -409,7 +412,7 @@ void CReplayPanel::ChooseFile()
 
 void CReplayPanel::PollChoice()
 {
-    const std::optional<std::string> chosen = m_choice != nullptr ? m_choice->Poll() : std::string();
+    const std::optional<ReplayChoice> chosen = m_choice != nullptr ? m_choice->Poll() : ReplayChoice {};
     if (!chosen)
         return;
     if (m_choice_action != 0)
@@ -418,8 +421,12 @@ void CReplayPanel::PollChoice()
     m_choice.reset();
     if (CReplayFileList* list = m_file_list)
         DestroyObject(list, true);
-    if (!chosen->empty())
-        (void)OpenReplayFile(*chosen);
+    if (chosen->unnamed) {
+        engine::WriteGameLog("选择的录像未打开: 文件名无法转换为GBK");
+        m_app.ShowMessageBoard({ REPLAY_UNNAMED_TEXT, {}, {}, 10, 0, "" });
+    } else if (!chosen->path.empty()) {
+        (void)OpenReplayFile(chosen->path);
+    }
 }
 
 void CReplayPanel::ApplyRecordedTable()
@@ -467,7 +474,15 @@ void CReplayPanel::ApplyRecordedTable()
 
 void CReplayPanel::FeedEvent(uint32_t event_id, std::span<const uint8_t> data)
 {
-    m_host.DispatchRecord(event_id, data);
+    if (m_host.DispatchRecord(event_id, data))
+        return;
+    ++m_refused_records;
+    // A refused opening record refuses the file (OpenReplayFile tells it).
+    if (m_opening || m_damage_told)
+        return;
+    m_damage_told = true;
+    engine::WriteGameLog("录像%s 的第%d条记录(%u)被牌桌拒绝, 已跳过", m_path.c_str(), GetStepIndex() + 1, event_id);
+    m_app.ShowMessageBoard({ REPLAY_DAMAGED_RECORD_TEXT, {}, {}, 10, 0, "" });
 }
 
 void CReplayPanel::SetProgress(double position)

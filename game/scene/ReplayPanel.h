@@ -61,8 +61,9 @@ class IReplaySceneHost {
 public:
     virtual ~IReplaySceneHost() = default;
     /// One played record, handed to the notification dispatcher as a
-    /// message from the server; data is valid only during the call.
-    virtual void DispatchRecord(uint32_t event_id, std::span<const uint8_t> data) = 0;
+    /// message from the server; data is valid only during the call. False
+    /// when the table refused it (it changed nothing and is skipped).
+    virtual bool DispatchRecord(uint32_t event_id, std::span<const uint8_t> data) = 0;
     /// The recorded table was applied to the application: redraw the game.
     virtual void RefreshMainGame() = 0;
     /// A replay was loaded: its recording player's chair (the application's
@@ -100,7 +101,9 @@ public:
     /// Reads and loads the file, enters replay mode and plays its first
     /// record; false (nothing changed but the board emptied) when refused:
     /// the player is told why (another game's file, a damaged or an
-    /// unreadable one) and the refusal is logged with its reason.
+    /// unreadable one) and the refusal is logged with its reason. A later
+    /// record the table refuses is skipped; the first of an opened replay
+    /// is told (a log line and the damaged-file board), the others not.
     bool OpenReplayFile(const std::string& path);
     /// Opens the open dialog (one at a time); its answer is polled from the
     /// engine's tick, and the chosen replay opened. A cancelled choice
@@ -191,6 +194,12 @@ private:
     bool m_playing { false };
     bool m_back_step_locked { false };
     std::string m_time_text;
+    /// The replay opened last, and what its records did on the table: the
+    /// records refused so far; whether a refused one was told.
+    std::string m_path;
+    uint64_t m_refused_records { 0 };
+    bool m_opening { false };
+    bool m_damage_told { false };
 };
 
 /// The board of ordinary rooms (the standard variant).

@@ -2,6 +2,7 @@
 
 #include "client/CGameApp.h"
 #include "client/CGameFrameWnd.h"
+#include "client/CRefusalLog.h"
 #include "client/GameNotifyHandler.h"
 
 namespace scene {
@@ -14,18 +15,24 @@ client::IGameNotifyHandler* CReplayDispatchHost::GetHandler() const
     return window != nullptr ? window->GetNotifyHandler() : nullptr;
 }
 
-void CReplayDispatchHost::DispatchRecord(uint32_t event_id, std::span<const uint8_t> data)
+bool CReplayDispatchHost::DispatchRecord(uint32_t event_id, std::span<const uint8_t> data)
 {
     client::IGameNotifyHandler* handler = GetHandler();
     if (handler == nullptr)
-        return;
+        return true;
+    // A record the table refuses logs its refusal (wherever it was decided)
+    // or throws; either way it changed nothing.
+    const client::CRefusalLog& refusals = client::CRefusalLog::Instance();
+    const uint64_t refused = refusals.GetCount();
+    bool taken = true;
     try {
         handler->Dispatch(event_id, data);
     } catch (...) {
-        // A record the dispatcher cannot take is skipped, as the main window
-        // drops such a message from the server.
+        // Skipped, as the main window drops such a message from the server.
+        taken = false;
     }
     handler->OnAfterDispatch(event_id, data);
+    return taken && refusals.GetCount() == refused;
 }
 
 void CReplayDispatchHost::RefreshMainGame()

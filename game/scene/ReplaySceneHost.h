@@ -8,7 +8,8 @@
 // dispatcher and the application outlive the boards made with them.
 // Thread: UI thread.
 // Hazards: a replay's records are untrusted; a record the dispatcher refuses
-// (it throws) is skipped and playback goes on.
+// (it logs a refusal or throws) is skipped, reported to the board, and
+// playback goes on.
 
 #include "client/CGameScene.h"
 #include "game/scene/ReplayPanel.h"
@@ -40,7 +41,7 @@ public:
         : m_app(&app), m_refresh(std::move(refresh)), m_seat(std::move(seat))
     {
     }
-    void DispatchRecord(uint32_t event_id, std::span<const uint8_t> data) override;
+    bool DispatchRecord(uint32_t event_id, std::span<const uint8_t> data) override;
     void RefreshMainGame() override;
     void SeatRecordingPlayer() override;
     /// The application's side panel's chat.

@@ -23,9 +23,13 @@
 
 #include "client/AppFakes.h"
 #include "platform/DailyLog.h"
+#include "platform/Path.h"
+#include "platform/Process.h"
 
+#include <csignal>
 #include <filesystem>
 #include <sys/stat.h>
+#include <sys/time.h>
 #include <unistd.h>
 #include <fstream>
 #include <stdexcept>
@@ -39,11 +43,11 @@ using Button = CReplayPanel::Button;
 class CScriptedChoice final : public IReplayFileChoice {
 public:
     CScriptedChoice(std::string answer, int waits) : m_answer(std::move(answer)), m_waits(waits) { }
-    std::optional<std::string> Poll() override
+    std::optional<ReplayChoice> Poll() override
     {
         if (m_waits-- > 0)
             return std::nullopt;
-        return m_answer;
+        return ReplayChoice { m_answer, false };
     }
 
 private:
@@ -53,10 +57,11 @@ private:
 
 class CRecordingHost final : public IReplaySceneHost {
 public:
-    void DispatchRecord(uint32_t event_id, std::span<const uint8_t> data) override
+    bool DispatchRecord(uint32_t event_id, std::span<const uint8_t> data) override
     {
         ids.push_back(event_id);
         (void)data;
+        return true;
     }
     void RefreshMainGame() override { ++refreshes; }
     void SeatRecordingPlayer() override { ++seatings; }
@@ -64,6 +69,8 @@ public:
     std::unique_ptr<IReplayFileChoice> ChooseReplayFile(const std::string& folder) override
     {
         dialog_folder = folder;
+        if (!program.empty())
+            return std::make_unique<CProgramReplayChoice>(platform::CProcessOutput::Start("sh", { "-c", program }));
         if (!chosen)
             return nullptr;
         return std::make_unique<CScriptedChoice>(*chosen, 3);
@@ -74,8 +81,24 @@ public:
     int seatings { 0 };
     int clears { 0 };
     std::optional<std::string> chosen; ///< the desktop dialog's answer; none: no dialog
+    std::string program;               ///< a shell script run as the chooser program, when set
     std::string dialog_folder;
 };
+
+// Sets a file's modification time (seconds since the epoch); paths are the
+// program's (GBK, either separator).
+void SetModified(const std::string& path, time_t when)
+{
+    const timeval times[2] = { { when, 0 }, { when, 0 } };
+    EXPECT_EQ(::utimes(platform::ToOsPath(path).value_or("").c_str(), times), 0) << path;
+}
+
+time_t Modified(const std::string& path)
+{
+    struct stat st {};
+    EXPECT_EQ(::stat(platform::ToOsPath(path).value_or("").c_str(), &st), 0) << path;
+    return st.st_mtime;
+}
 
 constexpr uint32_t EVENT_A = 211050;
 constexpr uint32_t EVENT_B = 211060;
@@ -489,13 +512,14 @@ TEST_F(ReplayPanelTest, TheOpenDialogRunsBesideTheEngineAndACancelledChoiceChang
     const std::string odd = folder + "<c=255>odd.qvrep";
     ASSERT_EQ(engine::WriteWholeFile(odd, *engine::ReadWholeFile(path)), 1);
     ASSERT_EQ(engine::WriteWholeFile(folder + "notes.txt", std::vector<uint8_t>(3)), 1);
+    // The odd one a minute older than the recorded one: listed after it.
+    SetModified(odd, Modified(path) - 60);
     open_dialog();
     CReplayFileList* list = board->GetFileList();
     ASSERT_NE(list, nullptr);
     std::vector<std::string> names;
     for (const ReplayFileEntry& file : list->GetFiles())
         names.push_back(file.name);
-    std::sort(names.begin(), names.end());
     ASSERT_EQ(names.size(), 2u);
     EXPECT_EQ(names[0].rfind("102/pldk/pldk_", 0), 0u) << names[0];
     EXPECT_EQ(names[1], "<c=255>odd.qvrep");
@@ -522,26 +546,125 @@ TEST_F(ReplayPanelTest, TheOpenDialogRunsBesideTheEngineAndACancelledChoiceChang
     EXPECT_EQ(board->GetStepIndex(), 1);
 }
 
+TEST_F(ReplayPanelTest, TheBoardsOwnListShowsTheNewestReplaysNewestFirst)
+{
+    // More replays than the list shows four times over, their times in an
+    // order unlike their names' or their making's.
+    constexpr int FILES = 4 * static_cast<int>(CReplayFileList::MAX_FILES) + 100;
+    const std::string folder = platform::GetUserDataFolder() + "replays\\";
+    ASSERT_TRUE(platform::MakeDirectoryTree(folder));
+    const time_t base = ::time(nullptr) - 24 * 3600;
+    const auto age = [](int i) { return (i * 17) % FILES; }; // a different age each
+    for (int i = 0; i < FILES; ++i) {
+        const std::string name = folder + "f" + std::to_string(i) + ".qvrep";
+        ASSERT_EQ(engine::WriteWholeFile(name, std::vector<uint8_t>(1)), 1);
+        SetModified(name, base + age(i));
+    }
+    CReplayBoard* board = MakeBoard();
+    board->SendEvent({ board->GetId(), GAMEMSG_REPLAY_OPEN_FILE, 0, 0 });
+    ASSERT_NE(board->GetFileList(), nullptr);
+    std::vector<std::string> names;
+    for (const ReplayFileEntry& file : board->GetFileList()->GetFiles())
+        names.push_back(file.name);
+    std::vector<std::string> newest(FILES);
+    for (int i = 0; i < FILES; ++i)
+        newest[static_cast<size_t>(FILES - 1 - age(i))] = "f" + std::to_string(i) + ".qvrep";
+    newest.resize(CReplayFileList::MAX_FILES);
+    EXPECT_EQ(names, newest);
+}
+
 TEST(ReplayChooserProgram, AnswersItsPathOrACancel)
 {
     const struct {
         const char* script;
-        const char* answer;
+        const char* path;
+        bool unnamed;
     } cases[] = {
-        { "printf '/tmp/\\345\\275\\225.qvrep\\n'", "/tmp/\xC2\xBC.qvrep" }, // 录, in UTF-8 on the line
-        { "exit 1", "" },
-        { "echo /tmp/x.qvrep; exit 1", "" },
+        { "printf '/tmp/\\345\\275\\225.qvrep\\n'", "/tmp/\xC2\xBC.qvrep", false }, // 录, in UTF-8 on the line
+        { "printf '/tmp/a\\nb.qvrep\\n'", "/tmp/a\nb.qvrep", false },                  // a name with a line break
+        { "printf '/tmp/\\360\\237\\230\\200.qvrep\\n'", "", true },                 // no GBK form
+        { "exit 1", "", false },
+        { "echo /tmp/x.qvrep; exit 1", "", false },
     };
     for (const auto& c : cases) {
         CProgramReplayChoice choice(platform::CProcessOutput::Start("sh", { "-c", c.script }));
-        std::optional<std::string> answer;
+        std::optional<ReplayChoice> answer;
         for (int i = 0; i < 12000 && !answer; ++i) {
             answer = choice.Poll();
             if (!answer)
                 ::usleep(5000);
         }
-        EXPECT_EQ(answer, c.answer) << c.script;
+        ASSERT_TRUE(answer.has_value()) << c.script;
+        EXPECT_EQ(answer->path, c.path) << c.script;
+        EXPECT_EQ(answer->unnamed, c.unnamed) << c.script;
     }
+}
+
+TEST_F(ReplayPanelTest, TheChooserProgramsWholeAnswerOpensAndANameWithoutGbkIsTold)
+{
+    client_test::CFakeFrameUI frame_ui;
+    client::AppLinks links = m_app.Links();
+    links.frame_ui = &frame_ui;
+    m_app.SetLinks(links);
+    CReplayBoard* board = MakeBoard();
+    const std::vector<uint8_t> bytes = *engine::ReadWholeFile(RecordRound(*board));
+    // A replay whose name holds a line break: its first line names nothing.
+    ASSERT_EQ(engine::WriteWholeFile(m_folders.Path() + "a\nb.qvrep", bytes), 1);
+    const struct {
+        std::string script;
+        bool opens;
+        const char* told;
+    } cases[] = {
+        { "printf '%s\\n' '" + m_folders.Path() + "a\nb.qvrep'", true, nullptr },
+        { "printf '" + m_folders.Path() + "\\360\\237\\230\\200.qvrep\\n'", false, REPLAY_UNNAMED_TEXT },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.script);
+        m_app.SetReplayMode(0);
+        frame_ui.boards.clear();
+        m_host.program = c.script;
+        board->SendEvent({ board->GetId(), GAMEMSG_REPLAY_OPEN_FILE, 0, 0 });
+        for (int i = 0; i < 1000 && !m_app.IsReplayMode() && frame_ui.boards.empty(); ++i) {
+            ::usleep(5000);
+            Run(100);
+        }
+        EXPECT_EQ(m_app.IsReplayMode(), c.opens);
+        if (c.told != nullptr) {
+            ASSERT_EQ(frame_ui.boards.size(), 1u);
+            EXPECT_EQ(frame_ui.boards[0].text, c.told);
+        } else {
+            EXPECT_TRUE(frame_ui.boards.empty());
+        }
+    }
+}
+
+TEST_F(ReplayPanelTest, AChooserProgramLetGoWithTheBoardIsEnded)
+{
+    CReplayBoard* board = MakeBoard();
+    const std::string pid_file = m_folders.Path() + "chooser.pid";
+    m_host.program = "echo $$ > '" + pid_file + ".part' && mv '" + pid_file + ".part' '" + pid_file + "' && exec sleep 60";
+    board->SendEvent({ board->GetId(), GAMEMSG_REPLAY_OPEN_FILE, 0, 0 });
+    int pid = 0;
+    for (int i = 0; i < 2000 && pid == 0; ++i) {
+        ::usleep(5000);
+        std::ifstream(pid_file) >> pid;
+    }
+    ASSERT_GT(pid, 0) << "the chooser did not start";
+    m_engine.m_objects->DestroyObject(board->GetId());
+    // Ended: gone, or a zombie waiting to be reaped.
+    const auto ended = [pid] {
+        std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+        std::string skip, state;
+        return !(stat >> skip >> skip >> state) || state == "Z";
+    };
+    bool gone = ended();
+    for (int i = 0; i < 1000 && !gone; ++i) {
+        ::usleep(5000);
+        gone = ended();
+    }
+    EXPECT_TRUE(gone) << "the chooser program " << pid << " still runs";
+    if (!gone)
+        ::kill(pid, SIGKILL);
 }
 
 TEST_F(ReplayPanelTest, MatchBoardWritesItsPlayersBack)
@@ -623,7 +746,7 @@ TEST_F(ReplayPanelTest, TheDispatchHostSkipsARecordTheDispatcherRefuses)
     // The main window's dispatcher, looked up per record: without a window
     // the record is dropped.
     CReplayDispatchHost window_host(m_app);
-    window_host.DispatchRecord(EVENT_B, {});
+    EXPECT_TRUE(window_host.DispatchRecord(EVENT_B, {}));
 }
 
 TEST_F(ReplayPanelTest, ADamagedDealIsToldAsADamagedFileNotOpenedAsAnEmptyTable)
@@ -650,6 +773,65 @@ TEST_F(ReplayPanelTest, ADamagedDealIsToldAsADamagedFileNotOpenedAsAnEmptyTable)
     EXPECT_TRUE(board->GetReplayImage().IsEmpty());
     ASSERT_EQ(frame_ui.boards.size(), 1u);
     EXPECT_EQ(frame_ui.boards[0].text, REPLAY_DAMAGED_TEXT);
+}
+
+TEST_F(ReplayPanelTest, ALaterRecordTheTableRefusesIsSkippedAndToldOnce)
+{
+    client_test::CFakeFrameUI frame_ui;
+    client::AppLinks links = m_app.Links();
+    links.frame_ui = &frame_ui;
+    m_app.SetLinks(links);
+    platform::CDailyLog& log = platform::CDailyLog::Instance();
+    const std::string log_folder = m_folders.Path() + "logs/";
+    ASSERT_TRUE(platform::MakeDirectoryTree(log_folder));
+    log.SetFolder(log_folder);
+    client::CPlDkNotifyHandler handler(m_app);
+    CReplayDispatchHost host(handler);
+    std::unique_ptr<CEngineObject> made = MakeReplayBoard(client::ReplayBoardKind::Standard, m_app, host, m_env);
+    auto* board = dynamic_cast<CReplayBoard*>(made.get());
+    ASSERT_NE(board, nullptr);
+    m_engine.m_objects->AddObject(std::move(made), nullptr);
+    const uint8_t cut_deal[8] {}; // far shorter than a deal: the table refuses it
+    const auto record = [&](const std::string& name, std::vector<uint32_t> ids) {
+        board->StartRecording();
+        board->RecordTableInfo();
+        for (const uint32_t id : ids)
+            board->RecordEvent(id, id == GR_GAME_START ? std::span<const uint8_t>(cut_deal) : std::span<const uint8_t>());
+        const ReplaySaveResult saved = board->SaveRecording(true);
+        EXPECT_TRUE(saved.written);
+        const std::string path = m_folders.Path() + name;
+        EXPECT_EQ(engine::WriteWholeFile(path, *engine::ReadWholeFile(saved.path)), 1);
+        return path;
+    };
+    const std::string sound = record("sound.qvrep", { EVENT_A, EVENT_B, EVENT_B });
+    const std::string damaged = record("damaged.qvrep", { EVENT_A, EVENT_B, GR_GAME_START, EVENT_B, GR_GAME_START });
+    for (const auto& [path, boards] : { std::pair { sound, 0u }, { damaged, 1u } }) {
+        SCOPED_TRACE(path);
+        frame_ui.boards.clear();
+        ASSERT_TRUE(board->OpenReplayFile(path)) << "a replay that opens soundly is not refused";
+        EXPECT_TRUE(frame_ui.boards.empty());
+        // Played through twice: the second refused record and the second
+        // pass are not told again.
+        for (int pass = 0; pass < 2; ++pass) {
+            board->SeekToStep(5);
+            board->SendEvent({ board->GetId(), GAMEMSG_REPLAY_RESTART, 0, 0 });
+        }
+        EXPECT_EQ(board->GetStepIndex(), 1);
+        ASSERT_EQ(frame_ui.boards.size(), boards);
+        for (const client::MessageBoardRequest& told : frame_ui.boards)
+            EXPECT_EQ(told.text, REPLAY_DAMAGED_RECORD_TEXT);
+    }
+    log.Close();
+    log.SetFolder("");
+    std::string lines;
+    for (const auto& entry : std::filesystem::directory_iterator(log_folder)) {
+        std::ifstream in(entry.path(), std::ios::binary);
+        lines.append(std::istreambuf_iterator<char>(in), {});
+    }
+    const std::string told = "录像" + damaged + " 的第3条记录(" + std::to_string(GR_GAME_START) + ")被牌桌拒绝";
+    EXPECT_NE(lines.find(told), std::string::npos) << lines;
+    EXPECT_EQ(lines.find(told, lines.find(told) + 1), std::string::npos) << "told once";
+    EXPECT_EQ(lines.find("录像" + sound + " 的"), std::string::npos);
 }
 
 } // namespace
