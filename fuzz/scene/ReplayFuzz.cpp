@@ -28,7 +28,10 @@ using scene::ReplayVariant;
 class CDispatchFeed final : public scene::IReplayFeed {
 public:
     explicit CDispatchFeed(scene::IReplaySceneHost& host) : m_host(host) { }
-    void FeedEvent(uint32_t event_id, std::span<const uint8_t> data) override { (void)m_host.DispatchRecord(event_id, data); }
+    void FeedEvent(uint32_t event_id, std::span<const uint8_t> data) override
+    {
+        (void)m_host.DispatchRecord(event_id, data);
+    }
     void SetProgress(double) override { }
     void SetSoundFlag(bool) override { }
 

@@ -642,7 +642,8 @@ TEST_F(ReplayPanelTest, AChooserProgramLetGoWithTheBoardIsEnded)
 {
     CReplayBoard* board = MakeBoard();
     const std::string pid_file = m_folders.Path() + "chooser.pid";
-    m_host.program = "echo $$ > '" + pid_file + ".part' && mv '" + pid_file + ".part' '" + pid_file + "' && exec sleep 60";
+    m_host.program =
+        "echo $$ > '" + pid_file + ".part' && mv '" + pid_file + ".part' '" + pid_file + "' && exec sleep 60";
     board->SendEvent({ board->GetId(), GAMEMSG_REPLAY_OPEN_FILE, 0, 0 });
     int pid = 0;
     for (int i = 0; i < 2000 && pid == 0; ++i) {
@@ -796,7 +797,8 @@ TEST_F(ReplayPanelTest, ALaterRecordTheTableRefusesIsSkippedAndToldOnce)
         board->StartRecording();
         board->RecordTableInfo();
         for (const uint32_t id : ids)
-            board->RecordEvent(id, id == GR_GAME_START ? std::span<const uint8_t>(cut_deal) : std::span<const uint8_t>());
+            board->RecordEvent(id, id == GR_GAME_START ? std::span<const uint8_t>(cut_deal)
+                                                       : std::span<const uint8_t>());
         const ReplaySaveResult saved = board->SaveRecording(true);
         EXPECT_TRUE(saved.written);
         const std::string path = m_folders.Path() + name;
