@@ -63,6 +63,9 @@ void CCardGameScene::HidePlayButtons()
 
 void CCardGameScene::ShowStartButton()
 {
+    // A replay starts no round.
+    if (App().IsReplayMode())
+        return;
     SetActive(GetButton(Button::Start), true);
     StartCountdown();
 }

@@ -210,7 +210,7 @@ void CPlDkGameScene::PlacePlayButtons()
 void CPlDkGameScene::ShowStartButton()
 {
     CCardGameScene::ShowStartButton();
-    if (GetButton(Button::Start) == nullptr)
+    if (GetButton(Button::Start) == nullptr || App().IsReplayMode())
         return;
     PlaceStartButtonAndSlogan();
     if (App().Records().HasRoomConfig40())

@@ -422,6 +422,9 @@ void CPlDkGameScene::OnResultClose()
             s.state = CARD_STATE_CLEARED;
             m_sprites.Redraw(i);
         }
+    // A replay starts no round: no start button, no slogan.
+    if (App().IsReplayMode())
+        return;
     if (!App().IsMatch() && !IsLookOn())
         ShowStartButton();
     if (!IsLookOn())

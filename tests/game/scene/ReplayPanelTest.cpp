@@ -14,6 +14,7 @@
 #include "engine/widgets/GuiProgressBar.h"
 #include "client/CPlDkNotifyHandler.h"
 #include "client/GameNotifyHandler.h"
+#include "client/panel/CGameFrameUI.h"
 #include "game/scene/BoardTestSupport.h"
 #include "game/scene/PlDkGameScene.h"
 #include "game/scene/QrCodePanel.h"
@@ -348,6 +349,19 @@ TEST_F(ReplayPanelTest, InAReplayTheQrPanelShowsTheMobileSitesCode)
     scene->SendEvent({ scene->GetId(), GAMEMSG_BTN_QR_CODE, 0, 0 });
     const auto code = resources->Find(engine::MakeNameKey(engine::ResourceNameOf(QR_IMAGE_RESOURCE)));
     EXPECT_EQ(std::vector<uint8_t>(code.begin(), code.end()), MakeQrBitmap(QR_MOBILE_SITE_URL));
+    m_engine.m_objects->DestroyObject(scene->GetId());
+}
+
+TEST_F(ReplayPanelTest, AReplaysResultBoxClosedBringsNoStartButton)
+{
+    m_app.SetReplayMode(1);
+    auto* scene = AddScene<CPlDkGameScene>({ 0, 0, 810, 600 });
+    // The result box closed, and the frame's refresh of the seats after a
+    // round.
+    scene->OnResultClose();
+    scene->SendEvent({ scene->GetId(), panel::GAMEMSG_REFRESH_SEAT_BOARDS, 0, 0 });
+    EXPECT_FALSE(scene->GetButton(CCardGameScene::Button::Start)->IsActive());
+    EXPECT_FALSE(scene->GetSlogan()->IsActive());
     m_engine.m_objects->DestroyObject(scene->GetId());
 }
 
