@@ -29,7 +29,9 @@ constexpr const char* PAUSE_CAPTION = "暂停";
 constexpr uint32_t CAPTION_COLOUR_KEY = 0xFFFFFF;
 constexpr double PART_DEPTH_STEP = 0.01;
 constexpr double CAPTION_DEPTH_STEP = 0.1;
-constexpr double FILE_LIST_DEPTH_STEP = 1.0;
+/// The board's own file list: over the table's boxes (the result box), under
+/// the settings board.
+constexpr double FILE_LIST_DEPTH = 70000.0;
 /// How often the open dialog's answer is looked for.
 constexpr uint32_t CHOICE_POLL_MS = 100;
 // The buttons stand in a row along the board's top, the bar and the time
@@ -396,10 +398,14 @@ void CReplayPanel::ChooseFile()
         if (list == nullptr)
             return;
         m_file_list = list;
-        // Over the board, in its middle.
+        // From the board's top left corner down and right, kept in the view.
         list->RaiseToTopLayer();
-        engine::PlaceAtDepth(*list, GetZ() + FILE_LIST_DEPTH_STEP);
-        list->MoveTo(GetX(), GetY());
+        engine::PlaceAtDepth(*list, FILE_LIST_DEPTH);
+        const double half_width = list->GetWidth() / 2;
+        const double half_height = list->GetHeight() / 2;
+        list->MoveTo(std::clamp(GetLeft() + half_width, half_width, std::max(half_width, GetViewWidth() - half_width)),
+                     std::clamp(GetTop() + half_height, half_height,
+                                std::max(half_height, GetViewHeight() - half_height)));
         list->Show(true);
         list->Activate();
         list->Invalidate();

@@ -17,6 +17,7 @@
 #include "client/panel/CGameFrameUI.h"
 #include "game/scene/BoardTestSupport.h"
 #include "game/scene/PlDkGameScene.h"
+#include "game/scene/PlDkResultBox.h"
 #include "game/scene/QrCodePanel.h"
 #include "game/scene/ReplaySceneHost.h"
 #include "game/scene/SceneRecorders.h"
@@ -558,6 +559,29 @@ TEST_F(ReplayPanelTest, TheOpenDialogRunsBesideTheEngineAndACancelledChoiceChang
     Run(500);
     EXPECT_EQ(board->GetFileList(), nullptr);
     EXPECT_EQ(board->GetStepIndex(), 1);
+}
+
+TEST_F(ReplayPanelTest, TheBoardsOwnListOpensInTheViewOverTheResultBox)
+{
+    CReplayBoard* board = MakeBoard();
+    const double view_width = board->GetViewWidth();
+    const double view_height = board->GetViewHeight();
+    // The board where the scene puts it (the table's top left corner) and
+    // dragged into the far corner.
+    for (const auto& [x, y] : { std::pair { 76.0, 95.0 }, { view_width - 60, view_height - 30 } }) {
+        board->MoveTo(x, y);
+        board->SendEvent({ board->GetId(), GAMEMSG_REPLAY_OPEN_FILE, 0, 0 });
+        const CReplayFileList* list = board->GetFileList();
+        ASSERT_NE(list, nullptr);
+        EXPECT_GE(list->GetLeft(), 0) << x;
+        EXPECT_GE(list->GetTop(), 0) << x;
+        EXPECT_LE(list->GetRight(), view_width) << x;
+        EXPECT_LE(list->GetBottom(), view_height) << x;
+        EXPECT_GT(list->GetZ(), CPlDkResultBox::BOX_DEPTH) << x;
+        board->GetFileList()->Cancel();
+        Run(500);
+        ASSERT_EQ(board->GetFileList(), nullptr);
+    }
 }
 
 TEST_F(ReplayPanelTest, TheBoardsOwnListShowsTheNewestReplaysNewestFirst)
