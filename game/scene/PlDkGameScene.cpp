@@ -419,8 +419,8 @@ void CPlDkGameScene::LayoutScene()
         const bool in_order = state != nullptr && (state->GetTableWord15() & TURN_ORDER_FLAG) != 0;
         if (!in_order) {
             Place(m_clock, OFF_SCREEN, OFF_SCREEN);
-        } else if (const CSeatBoard* board = IsChair(active) ? GetSeatBoard(ChairToView(active)) : nullptr) {
-            const Point at = board->GetAnchorPoint(GetLastCardPlay().IsLeading() ? 1 : 0);
+        } else if (IsChair(active) && GetSeatBoard(ChairToView(active)) != nullptr) {
+            const Point at = ClockPlace(active);
             Place(m_clock, at.x, at.y);
         }
     }

@@ -281,6 +281,10 @@ public:
     /// Places the start button, the slogan under it and the change-table
     /// button beside it (TableLayout's PlaceStartAndSlogan).
     void PlaceStartButtonAndSlogan();
+    /// The turn clock's place at a chair's turn: the seat board's clock
+    /// point, a side seat's moved in off its card count and points where
+    /// those stand aside towards the middle.
+    [[nodiscard]] Point ClockPlace(int chair) const;
     void PlaceCardCount(int chair, int32_t count) override;
     virtual void LayoutScoreCards(int chair);
     virtual void Select510K();

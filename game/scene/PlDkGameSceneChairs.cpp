@@ -5,6 +5,7 @@
 // the recording choices and the change of table.
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <vector>
 
 #include "client/CGameStateHolder.h"
@@ -36,6 +37,8 @@ using detail::SetEnabled;
 
 constexpr uint32_t CHANGE_TABLE_WAIT_MS = 4000;
 constexpr int32_t COUNT_GAP = 2;
+/// The left seat's play starts this far in beyond a large card's height.
+constexpr int32_t SIDE_PLAY_INSET = 85;
 /// The score-card stacks' distances from the anchor, in corner widths.
 constexpr int32_t STACK_OF_TENS = 2;
 constexpr int32_t STACK_OF_FIVES = 4;
@@ -144,9 +147,8 @@ void CPlDkGameScene::SetActiveChair(int chair, int32_t seconds)
     client::CGameStateHolder* state = GetGameState();
     const bool in_order = state != nullptr && (state->GetTableWord15() & TURN_ORDER_FLAG) != 0;
     if (m_clock != nullptr) {
-        const CSeatBoard* board = GetSeatBoard(ChairToView(chair));
-        if (in_order && board != nullptr) {
-            const Point place = board->GetAnchorPoint(GetLastCardPlay().IsLeading() ? 1 : 0);
+        if (in_order && GetSeatBoard(ChairToView(chair)) != nullptr) {
+            const Point place = ClockPlace(chair);
             Place(m_clock, place.x, place.y);
         } else {
             Place(m_clock, OFF_SCREEN, OFF_SCREEN);
@@ -205,6 +207,28 @@ void CPlDkGameScene::PlacePlayButtons()
         Place(GetButton(Button::Hint), places.hint.x, places.hint.y);
     }
     Place(GetButton(Button::Throw), places.throw_button.x, places.throw_button.y);
+}
+
+Point CPlDkGameScene::ClockPlace(int chair) const
+{
+    const int view = ChairToView(chair);
+    const CPlDkSeatBoard* board = GetPlDkSeatBoard(view);
+    if (board == nullptr)
+        return {};
+    Point at = board->GetAnchorPoint(GetLastCardPlay().IsLeading() ? 1 : 0);
+    if ((view != 1 && view != 3) || m_clock == nullptr)
+        return at;
+    // Once places are shown a side seat's displays stand aside towards the
+    // middle, where its clock stands: the clock keeps clear of where they
+    // stand then (places can come while the clock stands).
+    const double aside = m_game_over ? 0.0 : board->GetCountWidth() / 2 + COUNT_GAP;
+    const double half = m_clock->GetWidth() / 2 + COUNT_GAP + aside;
+    for (const engine::CEngineObject* shown : { static_cast<const engine::CEngineObject*>(board->GetCardCount()),
+                                                static_cast<const engine::CEngineObject*>(board->GetPoints()) })
+        if (shown != nullptr && shown->IsActive())
+            at.x = view == 1 ? std::max(at.x, static_cast<int32_t>(std::ceil(shown->GetRight() + half)))
+                             : std::min(at.x, static_cast<int32_t>(std::floor(shown->GetLeft() - half)));
+    return at;
 }
 
 void CPlDkGameScene::ShowStartButton()
@@ -271,8 +295,13 @@ void CPlDkGameScene::PlaceCardCount(int chair, int32_t count)
     // stand half their width further aside, away from the fan (to the left
     // on the right seat), so that they stay beside it at every count.
     auto x = static_cast<int32_t>(card->GetX()) + side * (half_card + COUNT_GAP) + (side > 0 ? width : 0);
-    if (m_game_over && points > 0)
+    if (m_game_over && points > 0) {
         x += side * (width / 2 + COUNT_GAP);
+        // Never onto the left seat's play, which starts a large card's height
+        // and 85 in from the edge.
+        if (view == 1)
+            x = std::min(x, GetArea().left + card->GetLargeHeight() + SIDE_PLAY_INSET - COUNT_GAP);
+    }
     const auto y = static_cast<int32_t>(card->GetY());
     board->MoveCardCount(x, y);
     if (points > 0)

@@ -104,8 +104,9 @@ protected:
     // A round joined mid-way: `held` cards in each hand, the own hand face
     // up, `played` cards of the last trick before each side seat, and score
     // points still in every side hand (so its points display shows). The
-    // turn is `turn`'s, to lead or to follow a single.
-    void ResumeMidRound(int played = 2, int held = 20, int turn = 0, bool leading = false)
+    // turn is `turn`'s, to lead or to follow a single; with `placed` the top
+    // seat has come first (the finishing places are shown).
+    void ResumeMidRound(int played = 2, int held = 20, int turn = 0, bool leading = false, bool placed = false)
     {
         rules::TableGameData& data = m_app.GetGameState().GetTableData();
         data.reserved_80 = 27;
@@ -129,6 +130,7 @@ protected:
         }
         for (int chair = 0; chair < 4; ++chair)
             data.points_won[chair] = 100;
+        data.place[2] = placed ? 1 : 0;
         m_scene->ResumeGame();
         // The trick's points lie on the table.
         m_scene->UpdateScorePanel(100);
@@ -187,7 +189,9 @@ protected:
 
 // What covers what on a table of width x height mid-round, with hands of 27
 // and 3 cards (five played at every seat when there are cards left to
-// play), at each seat's turn and the own seat's to lead and to follow: every
+// play), the short ones also once the first finishing place has stood the
+// side seats' displays aside, at each seat's turn and the own seat's to lead
+// and to follow: every
 // piece shown (each seat's plate, card count, points, hand and play, the
 // clock, every button, the points on the table and the info box) against
 // every other; only the cards of one seat may lie on each other, and a
@@ -196,7 +200,11 @@ protected:
 std::vector<std::string> TableOverlapTest::OverlapsAt(int32_t width, int32_t height)
 {
     std::vector<std::string> found;
-    for (const int held : { 27, 3 })
+    const struct {
+        int held;
+        bool placed;
+    } rounds[] = { { 27, false }, { 3, false }, { 3, true } };
+    for (const auto& [held, placed] : rounds)
         for (int turn = 0; turn < SEATS; ++turn)
             // The own seat's clock and buttons differ as it leads; the
             // others' clocks do not.
@@ -205,7 +213,7 @@ std::vector<std::string> TableOverlapTest::OverlapsAt(int32_t width, int32_t hei
                     continue;
                 m_engine.m_objects->DestroyObject(m_scene->GetId());
                 MakeScene({ 0, 0, width, height });
-                ResumeMidRound(5, held, turn, leading);
+                ResumeMidRound(5, held, turn, leading, placed);
                 for (const std::string& line : OverlapsNow(turn))
                     found.push_back(line);
             }
