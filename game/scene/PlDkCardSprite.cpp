@@ -129,7 +129,8 @@ Point CPlDkCardSprite::GetPlayedPosition() const
     const engine::EngineRect area = GetMainGameRect();
     const int32_t height = area.Height();
     const HandGaps gaps = GetHandGaps();
-    const int32_t own_lowest = height - gaps.bottom - gaps.raise_lift - PLAY_ROW_GAP - m_large_height - m_large_height / 2;
+    const int32_t own_lowest =
+        height - gaps.bottom - gaps.raise_lift - PLAY_ROW_GAP - m_large_height - m_large_height / 2;
     const int32_t own_y = std::clamp(height / 2 + m_large_height + PLAY_ROW_GAP,
                                      height - m_large_height / 2 - m_large_height - OWN_PLAY_GAP, own_lowest);
     const int32_t side_y = std::min(height / 2, own_y - m_large_height - PLAY_ROW_GAP);
