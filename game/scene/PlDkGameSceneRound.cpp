@@ -414,6 +414,9 @@ void CPlDkGameScene::OnResultClose()
     SetActive(m_result_box, false);
     if (App().IsPlaying())
         return;
+    // A replay starts no round: no start button, no slogan.
+    if (App().IsReplayMode())
+        return;
     // The table waits for the next start: the last plays leave the centre,
     // where the start button and the slogan come up; the cards left stay
     // shown in the hands.
@@ -422,9 +425,6 @@ void CPlDkGameScene::OnResultClose()
             s.state = CARD_STATE_CLEARED;
             m_sprites.Redraw(i);
         }
-    // A replay starts no round: no start button, no slogan.
-    if (App().IsReplayMode())
-        return;
     if (!App().IsMatch() && !IsLookOn())
         ShowStartButton();
     if (!IsLookOn())
