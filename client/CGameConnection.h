@@ -23,8 +23,9 @@
 // as the main game shows it, excuses the server's silence while it runs).
 // A given-up server's connection ends as if the server had closed it: reading
 // stops, every wait ends, and one closed event tells the loss.
-// Messages the socket client refuses (past the assembly cap, or refused by
-// the codec) are logged through the refusal log (CRefusalLog).
+// What the socket client refuses (a frame that fails its checks, a message
+// joined past the assembly cap, one the codec refuses) is logged through the
+// refusal log (CRefusalLog).
 // Hazards: answers come from the server. Every word read from an answer is
 // bounded by its length; a short answer reads as missing words (0 or no
 // answer, as each request says). Connect creates the look timer's window on

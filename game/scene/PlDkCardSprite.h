@@ -4,8 +4,9 @@
 // disabled cards, can show a suit icon on the face, shifts the own hand by
 // thirds of a step, and lets an old play stay visible faded (both ghost
 // flags set: the first marks the card as a last play, the second says the
-// last plays are being shown, and then a card of the current play hides). Its piles and seats follow this game's four-seat table. A
-// reset card sends no mouse events until the scene enables them again.
+// last plays are being shown, and then a card of the current play hides).
+// Its piles and seats follow this game's four-seat table. A reset card
+// sends no mouse events until the scene enables them again.
 //
 // Owner: the object module; the suit icon follows the face and goes with it.
 // Thread: UI thread. Hazards: as CCardSprite; the wild test is the scene's
