@@ -48,6 +48,44 @@ public:
     std::atomic<int> shown { 0 };
 };
 
+// The application linked to a communication thread, and a loopback server
+// for its game connection (destroyed server first, the application last).
+struct CServedApp {
+    CServedApp()
+    {
+        app.SetRunMode(client::RUN_MODE_STAND_ALONE);
+        client::AppLinks links;
+        links.connection = &app.GetConnection();
+        links.comm_thread = &thread;
+        links.wait_dialog = &thread;
+        app.SetLinks(links);
+    }
+    ::testing::AssertionResult Start()
+    {
+        if (!thread.Start() || !server.Start())
+            return ::testing::AssertionFailure() << "no thread or server";
+        return ::testing::AssertionSuccess();
+    }
+    /// Connects the game connection to the server, its notifications going
+    /// through the communication thread.
+    ::testing::AssertionResult Connect()
+    {
+        client::CPlDkConnection& connection = app.GetConnection();
+        connection.SetCipherKey(net::PACKET_KEY);
+        connection.SetNotifyThread(thread.GetThreadId());
+        bool proxy_failed = true;
+        if (!connection.Connect("game", "127.0.0.1", server.GetPort(), proxy_failed))
+            return ::testing::AssertionFailure() << "no connection";
+        if (!server.WaitForClient(DEADLINE_MS))
+            return ::testing::AssertionFailure() << "the server saw no client";
+        return ::testing::AssertionSuccess();
+    }
+
+    client::CPlDkApp app;
+    client::CGameCommThread thread;
+    net::testing::CTestGameServer server;
+};
+
 class CCountingWindow final : public client::CGameFrameWnd {
 public:
     using CGameFrameWnd::CGameFrameWnd;
@@ -69,17 +107,11 @@ TEST(ServerBoxRoad, TheWindowDrawsHandlesTheServerAndEndsWhileAServerBoxIsUp)
     platform::InstallMessageBox(&desktop);
     engine::InstallMediaServices();
     {
-        client::CPlDkApp app;
-        app.SetRunMode(client::RUN_MODE_STAND_ALONE);
-        client::CGameCommThread thread;
-        client::AppLinks links;
-        links.connection = &app.GetConnection();
-        links.comm_thread = &thread;
-        links.wait_dialog = &thread;
-        app.SetLinks(links);
-        net::testing::CTestGameServer server;
-        ASSERT_TRUE(thread.Start());
-        ASSERT_TRUE(server.Start());
+        CServedApp served;
+        client::CPlDkApp& app = served.app;
+        client::CGameCommThread& thread = served.thread;
+        net::testing::CTestGameServer& server = served.server;
+        ASSERT_TRUE(served.Start());
 
         CCountingWindow window(app);
         platform::NativeWindowOptions options;
@@ -92,11 +124,7 @@ TEST(ServerBoxRoad, TheWindowDrawsHandlesTheServerAndEndsWhileAServerBoxIsUp)
         window.SetNotifyHandler(&handler);
         thread.SetTarget(window.GetHandle());
         client::CPlDkConnection& connection = app.GetConnection();
-        connection.SetCipherKey(net::PACKET_KEY);
-        connection.SetNotifyThread(thread.GetThreadId());
-        bool proxy_failed = true;
-        ASSERT_TRUE(connection.Connect("game", "127.0.0.1", server.GetPort(), proxy_failed));
-        ASSERT_TRUE(server.WaitForClient(DEADLINE_MS));
+        ASSERT_TRUE(served.Connect());
 
         std::vector<uint8_t> text(64);
         std::memcpy(text.data(), "服务器将在五分钟后维护", sizeof "服务器将在五分钟后维护");
@@ -165,27 +193,17 @@ TEST(ServerBoxRoad, AFloodOfNotificationsThatOpenBoxesLeavesABoundedFewAndOneLin
     std::vector<std::string> lines;
     client::CRefusalLog::Instance().SetSink([&](const std::string& line) { lines.push_back(line); });
     {
-        client::CPlDkApp app;
-        app.SetRunMode(client::RUN_MODE_STAND_ALONE);
-        client::CGameCommThread thread;
-        client::AppLinks links;
-        links.connection = &app.GetConnection();
-        links.comm_thread = &thread;
-        links.wait_dialog = &thread;
-        app.SetLinks(links);
-        net::testing::CTestGameServer server;
-        ASSERT_TRUE(thread.Start());
-        ASSERT_TRUE(server.Start());
+        CServedApp served;
+        client::CPlDkApp& app = served.app;
+        client::CGameCommThread& thread = served.thread;
+        net::testing::CTestGameServer& server = served.server;
+        ASSERT_TRUE(served.Start());
         ASSERT_TRUE(app.CreateMainWindow());
         auto* frame = dynamic_cast<panel::CGameFrameUI*>(app.Links().frame_ui);
         ASSERT_NE(frame, nullptr);
         thread.SetTarget(app.GetMainWindow()->GetHandle());
         client::CPlDkConnection& connection = app.GetConnection();
-        connection.SetCipherKey(net::PACKET_KEY);
-        connection.SetNotifyThread(thread.GetThreadId());
-        bool proxy_failed = true;
-        ASSERT_TRUE(connection.Connect("game", "127.0.0.1", server.GetPort(), proxy_failed));
-        ASSERT_TRUE(server.WaitForClient(DEADLINE_MS));
+        ASSERT_TRUE(served.Connect());
         const auto* objects = dynamic_cast<const engine::ObjectModule*>(
             app.GetMainWindow()->GetCore().GetModule(engine::VELOTRIX_MODULE_OBJECT));
         ASSERT_NE(objects, nullptr);
