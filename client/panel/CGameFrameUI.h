@@ -26,7 +26,8 @@
 // dispatcher keeps handling notifications meanwhile, so whoever asked for it
 // has long returned when its OK arrives, and the box goes with this frame
 // when the program ends. Only one is shown at a time; a flood of them keeps
-// MAX_SERVER_BOXES texts and refuses the rest. Every other box belongs to a
+// MAX_SERVER_BOXES texts and refuses the rest. A box's text is cut to
+// MAX_BOX_TEXT bytes. Every other box belongs to a
 // kind (BoxKind) and is bounded the same way, however often a server asks
 // for one: at most MAX_BOXES_PER_KIND of a kind are up at once, and never
 // two with the same text (forced-exit questions: from the same asker; player
@@ -133,6 +134,10 @@ public:
     static constexpr double SERVER_BOX_DEPTH = 500000.0;
     /// Server message boxes kept, the one shown included; more are refused.
     static constexpr size_t MAX_SERVER_BOXES = 16;
+    /// Bytes of a box's text kept and drawn, far more than a box shows: a
+    /// longer text (a server's) is cut to it, so the bounded boxes also
+    /// keep a bounded number of bytes.
+    static constexpr size_t MAX_BOX_TEXT = 4096;
     /// What a box over the frame is for; the boxes of one kind are bounded.
     enum class BoxKind {
         MessageBoard, ///< message boards, the quit and forced-quit questions
@@ -287,7 +292,8 @@ protected:
                                        const std::string& picture = {});
     /// ShowTextBox for a box of the kind, when the kind's bound lets it be
     /// shown (see the class comment); `key` names what makes two boxes of the
-    /// kind the same (the text when empty). Null when refused.
+    /// kind the same (the text when empty); the text is cut to MAX_BOX_TEXT.
+    /// Null when refused.
     engine::CGuiMessageBox* ShowBoundedBox(BoxKind kind, std::string key, const std::string& text,
                                            engine::TextKind text_kind, const engine::EngineEvent* ok_event,
                                            const engine::EngineEvent* cancel_event, int32_t seconds,

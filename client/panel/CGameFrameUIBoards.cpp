@@ -22,6 +22,7 @@
 #include "engine/widgets/GuiTextButton.h"
 #include "engine/widgets/WidgetSupport.h"
 #include "platform/ByteReader.h"
+#include "platform/Text.h"
 
 namespace panel {
 
@@ -70,11 +71,12 @@ engine::CEngineObject* CGameFrameUI::ShowTextBox(const std::string& text, engine
     return box;
 }
 
-engine::CGuiMessageBox* CGameFrameUI::ShowBoundedBox(BoxKind kind, std::string key, const std::string& text,
+engine::CGuiMessageBox* CGameFrameUI::ShowBoundedBox(BoxKind kind, std::string key, const std::string& whole_text,
                                                      engine::TextKind text_kind, const engine::EngineEvent* ok_event,
                                                      const engine::EngineEvent* cancel_event, int32_t seconds,
                                                      const std::string& picture)
 {
+    const std::string text = platform::CutGbkText(whole_text, MAX_BOX_TEXT);
     if (key.empty())
         key = text;
     const size_t open = GetOpenBoxCount(kind);
@@ -193,7 +195,7 @@ bool CGameFrameUI::ShowServerMessageBox(const std::string& text)
                                                m_server_box_texts.size());
         return true;
     }
-    m_server_box_texts.push_back(text);
+    m_server_box_texts.push_back(platform::CutGbkText(text, MAX_BOX_TEXT));
     if (m_server_box_texts.size() == 1)
         ShowFirstServerBox();
     return true;

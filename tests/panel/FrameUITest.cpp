@@ -2,7 +2,9 @@
 #include <array>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "client/CGameConnection.h"
@@ -521,6 +523,27 @@ TEST_F(PanelTest, ServerBoxesComeOneAtATimeAboveEveryBoxAndTakeTheInput)
     for (size_t i = 0; i < CGameFrameUI::MAX_SERVER_BOXES + 4; ++i)
         (void)m_frame->ShowServerMessageBox("满");
     EXPECT_EQ(client::CRefusalLog::Instance().GetCount() - refused, 4u);
+}
+
+// A server's text of megabytes is kept and drawn as far as a box can show
+// it: a flood of such boxes keeps kilobytes, not the texts whole.
+TEST_F(PanelTest, AServersLongTextIsCutToWhatABoxShows)
+{
+    std::string text;
+    for (size_t i = 0; text.size() < (1u << 20); ++i)
+        text += i % 64 == 63 ? "\r\n" : "停";
+    const std::pair<const char*, std::function<void()>> roads[] = {
+        { "server box", [&] { EXPECT_TRUE(m_frame->ShowServerMessageBox(text)); } },
+        { "exit board", [&] { m_frame->ShowExitMessageBoard({ text, 10, 48, "" }); } },
+    };
+    for (const auto& [road, show] : roads) {
+        SCOPED_TRACE(road);
+        show();
+        const std::string& shown = m_frame->GetLastBoardText();
+        EXPECT_LE(shown.size(), CGameFrameUI::MAX_BOX_TEXT);
+        EXPECT_GE(shown.size(), CGameFrameUI::MAX_BOX_TEXT - 1);
+        EXPECT_EQ(text.compare(0, shown.size(), shown), 0) << "the text's beginning, whole characters";
+    }
 }
 
 // The boxes a server opens once per notification are bounded by kind, and
