@@ -224,6 +224,22 @@ void CNativeWindow::Maximize() { SDL_MaximizeWindow(m_window); }
 void CNativeWindow::Restore() { SDL_RestoreWindow(m_window); }
 void CNativeWindow::BringToFront() { SDL_RaiseWindow(m_window); }
 void CNativeWindow::SetClientSize(int width, int height) { SDL_SetWindowSize(m_window, width, height); }
+
+void CNativeWindow::KeepMinimumSize(int width, int height)
+{
+    int min_width = 0;
+    int min_height = 0;
+    SDL_GetWindowMinimumSize(m_window, &min_width, &min_height);
+    if ((width >= min_width && height >= min_height) || (SDL_GetWindowFlags(m_window) & SDL_WINDOW_MINIMIZED) != 0)
+        return;
+    // Asked back once per size: a window system that hands the same size
+    // again insists on it, and the window keeps it rather than answer it
+    // size for size.
+    if (m_refused_size == std::pair { width, height })
+        return;
+    m_refused_size = { width, height };
+    SDL_SetWindowSize(m_window, std::max(width, min_width), std::max(height, min_height));
+}
 void CNativeWindow::GetClientSize(int& width, int& height) const { SDL_GetWindowSize(m_window, &width, &height); }
 void CNativeWindow::SetPosition(int x, int y) { SDL_SetWindowPosition(m_window, x, y); }
 void CNativeWindow::GetPosition(int& x, int& y) const { SDL_GetWindowPosition(m_window, &x, &y); }
@@ -385,6 +401,7 @@ void CNativeWindow::HandleWindowEvent(const SDL_Event& event)
     switch (event.window.event) {
     case SDL_WINDOWEVENT_SIZE_CHANGED:
         Post(m_target, WM_SIZE, SIZE_RESTORED, MakeLongParam(event.window.data1, event.window.data2));
+        KeepMinimumSize(event.window.data1, event.window.data2);
         break;
     case SDL_WINDOWEVENT_MINIMIZED:
         Post(m_target, WM_SIZE, SIZE_MINIMIZED, 0);

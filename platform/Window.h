@@ -15,7 +15,9 @@
 // the one SDL video thread and installs the SDL event pump in its message
 // loop. Every method must be called on that thread.
 // Hazards: runs headless under SDL_VIDEODRIVER=offscreen (tests do). WM_CLOSE
-// only asks; the window stays until its owner destroys it.
+// only asks; the window stays until its owner destroys it. A size below the
+// window's minimum is told as WM_SIZE and then asked back to the minimum, once
+// per size (a window system that insists keeps its size).
 
 #include <cstdint>
 #include <functional>
@@ -128,6 +130,10 @@ private:
     void HandleMouseButton(const SDL_Event& event);
     void HandleKey(const SDL_Event& event);
     void HandleText(const char* utf8);
+    // A size below the window's minimum (SDL's, which binds only where a
+    // window manager honours it; without one any program may shrink the
+    // window) is answered by asking for the minimum back.
+    void KeepMinimumSize(int width, int height);
     void PostMouse(uint32_t id, uintptr_t wparam, int x, int y);
     [[nodiscard]] uintptr_t MouseKeyFlags() const;
 
@@ -135,6 +141,7 @@ private:
     SDL_Window* m_window { nullptr };
     uint32_t m_buttons { 0 }; // MK_* mouse buttons held
     std::vector<SDL_Rect> m_rects; // Present's, kept for its capacity
+    std::pair<int, int> m_refused_size { -1, -1 }; // the last size below the minimum asked back
 };
 
 } // namespace platform

@@ -186,6 +186,48 @@ TEST_F(WindowTest, WindowEventsBecomeWindowMessages)
     EXPECT_EQ(Take(WM_CLOSE).size(), 1u);
 }
 
+TEST_F(WindowTest, ASizeBelowTheMinimumIsAskedBackOnceAndKeptWhenInsistedOn)
+{
+    CWatchdog watchdog(20000);
+    SDL_Window* sdl = SDL_GetWindowFromID(SdlId());
+    SDL_SetWindowMinimumSize(sdl, 300, 180);
+    auto shrink_to = [&](int width, int height) {
+        SDL_Event event {};
+        event.type = SDL_WINDOWEVENT;
+        event.window.windowID = SdlId();
+        event.window.event = SDL_WINDOWEVENT_SIZE_CHANGED;
+        event.window.data1 = width;
+        event.window.data2 = height;
+        PushEvent(event);
+        Pump();
+    };
+    auto size = [&] {
+        int width = 0;
+        int height = 0;
+        m_window->GetClientSize(width, height);
+        return std::pair { width, height };
+    };
+    // Without a window manager a size below the minimum is what an outside
+    // tool made of the window: it is told, then asked back to the minimum.
+    Pump();
+    m_seen.clear();
+    shrink_to(200, 190);
+    EXPECT_EQ(size(), std::pair(300, 190));
+    ASSERT_FALSE(Take(WM_SIZE).empty());
+    EXPECT_EQ(Take(WM_SIZE).front().lparam, MakeLongParam(200, 190));
+    // The same size again insists: kept, not asked back size for size (a
+    // lower minimum leaves the window as it is, and would show an answer).
+    SDL_SetWindowMinimumSize(sdl, 250, 180);
+    shrink_to(200, 190);
+    EXPECT_EQ(size(), std::pair(300, 190));
+    // Another size below the minimum is asked back again; sizes at the
+    // minimum or above are left alone.
+    shrink_to(220, 185);
+    EXPECT_EQ(size(), std::pair(250, 185));
+    shrink_to(400, 300);
+    EXPECT_EQ(size(), std::pair(250, 185));
+}
+
 TEST_F(WindowTest, PostsFromOtherThreadsWakeTheLoopWaitingOnSdl)
 {
     CWatchdog watchdog(20000, "loop waiting on SDL");
