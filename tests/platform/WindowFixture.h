@@ -64,6 +64,16 @@ protected:
         return out;
     }
     void PushEvent(SDL_Event event) { ASSERT_EQ(SDL_PushEvent(&event), 1) << SDL_GetError(); }
+    void PushWindowEvent(uint8_t kind, int data1 = 0, int data2 = 0)
+    {
+        SDL_Event event {};
+        event.type = SDL_WINDOWEVENT;
+        event.window.windowID = SdlId();
+        event.window.event = kind;
+        event.window.data1 = data1;
+        event.window.data2 = data2;
+        PushEvent(event);
+    }
     uint32_t SdlId() const
     {
         // The only SDL window of the test is ours.

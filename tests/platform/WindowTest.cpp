@@ -160,22 +160,13 @@ TEST_F(WindowTest, KeysAndTextBecomeKeyMessagesAndGbkBytes)
 TEST_F(WindowTest, WindowEventsBecomeWindowMessages)
 {
     CWatchdog watchdog(20000);
-    auto push_window_event = [this](uint8_t kind, int data1 = 0, int data2 = 0) {
-        SDL_Event event {};
-        event.type = SDL_WINDOWEVENT;
-        event.window.windowID = SdlId();
-        event.window.event = kind;
-        event.window.data1 = data1;
-        event.window.data2 = data2;
-        PushEvent(event);
-    };
     Pump();
     m_seen.clear();
-    push_window_event(SDL_WINDOWEVENT_FOCUS_GAINED);
-    push_window_event(SDL_WINDOWEVENT_SIZE_CHANGED, 640, 480);
-    push_window_event(SDL_WINDOWEVENT_MINIMIZED);
-    push_window_event(SDL_WINDOWEVENT_FOCUS_LOST);
-    push_window_event(SDL_WINDOWEVENT_CLOSE);
+    PushWindowEvent(SDL_WINDOWEVENT_FOCUS_GAINED);
+    PushWindowEvent(SDL_WINDOWEVENT_SIZE_CHANGED, 640, 480);
+    PushWindowEvent(SDL_WINDOWEVENT_MINIMIZED);
+    PushWindowEvent(SDL_WINDOWEVENT_FOCUS_LOST);
+    PushWindowEvent(SDL_WINDOWEVENT_CLOSE);
     Pump();
     ASSERT_EQ(Take(WM_SETFOCUS).size(), 1u);
     ASSERT_EQ(Take(WM_KILLFOCUS).size(), 1u);
@@ -192,13 +183,7 @@ TEST_F(WindowTest, ASizeBelowTheMinimumIsAskedBackOnceAndKeptWhenInsistedOn)
     SDL_Window* sdl = SDL_GetWindowFromID(SdlId());
     SDL_SetWindowMinimumSize(sdl, 300, 180);
     auto shrink_to = [&](int width, int height) {
-        SDL_Event event {};
-        event.type = SDL_WINDOWEVENT;
-        event.window.windowID = SdlId();
-        event.window.event = SDL_WINDOWEVENT_SIZE_CHANGED;
-        event.window.data1 = width;
-        event.window.data2 = height;
-        PushEvent(event);
+        PushWindowEvent(SDL_WINDOWEVENT_SIZE_CHANGED, width, height);
         Pump();
     };
     auto size = [&] {

@@ -122,6 +122,42 @@ protected:
         m_app.Records().Launch().user_id = 102;
         m_app.Records().Launch().chair_no = 2;
     }
+    void LinkFrame(client_test::CFakeFrameUI& frame_ui)
+    {
+        client::AppLinks links = m_app.Links();
+        links.frame_ui = &frame_ui;
+        m_app.SetLinks(links);
+    }
+    // The daily log goes to the test's folder until StopLog, which gives
+    // back every line written.
+    void StartLog()
+    {
+        ASSERT_TRUE(platform::MakeDirectoryTree(LogFolder()));
+        platform::CDailyLog::Instance().SetFolder(LogFolder());
+    }
+    std::string StopLog()
+    {
+        platform::CDailyLog& log = platform::CDailyLog::Instance();
+        log.Close();
+        log.SetFolder("");
+        std::string lines;
+        for (const auto& entry : std::filesystem::directory_iterator(LogFolder())) {
+            std::ifstream in(entry.path(), std::ios::binary);
+            lines.append(std::istreambuf_iterator<char>(in), {});
+        }
+        return lines;
+    }
+    std::string LogFolder() const { return m_folders.Path() + "logs/"; }
+    // A board whose records go to this game's notification handler, as the
+    // program's own do.
+    CReplayBoard* MakeDispatchingBoard(CReplayDispatchHost& host)
+    {
+        std::unique_ptr<CEngineObject> made = MakeReplayBoard(client::ReplayBoardKind::Standard, m_app, host, m_env);
+        auto* board = dynamic_cast<CReplayBoard*>(made.get());
+        if (board != nullptr)
+            m_engine.m_objects->AddObject(std::move(made), nullptr);
+        return board;
+    }
     CReplayBoard* MakeBoard()
     {
         auto owned = std::make_unique<CReplayBoard>(m_app, m_host, m_env);
@@ -369,13 +405,8 @@ TEST_F(ReplayPanelTest, AReplaysResultBoxClosedBringsNoStartButton)
 TEST_F(ReplayPanelTest, RefusedFilesLeaveTheTableAndEmptyTheBoardAndAreToldAndLogged)
 {
     client_test::CFakeFrameUI frame_ui;
-    client::AppLinks links = m_app.Links();
-    links.frame_ui = &frame_ui;
-    m_app.SetLinks(links);
-    platform::CDailyLog& log = platform::CDailyLog::Instance();
-    const std::string log_folder = m_folders.Path() + "logs/";
-    ASSERT_TRUE(platform::MakeDirectoryTree(log_folder));
-    log.SetFolder(log_folder);
+    LinkFrame(frame_ui);
+    StartLog();
 
     CReplayBoard* board = MakeBoard();
     const std::string good = m_folders.Path() + "good.qvrep";
@@ -434,13 +465,7 @@ TEST_F(ReplayPanelTest, RefusedFilesLeaveTheTableAndEmptyTheBoardAndAreToldAndLo
     EXPECT_EQ(m_host.seatings, 1 + static_cast<int>(std::size(cases))) << "a refused file seats no one";
 
     // One line per refusal, naming the file and the reason.
-    log.Close();
-    log.SetFolder("");
-    std::string lines;
-    for (const auto& entry : std::filesystem::directory_iterator(log_folder)) {
-        std::ifstream in(entry.path(), std::ios::binary);
-        lines.append(std::istreambuf_iterator<char>(in), {});
-    }
+    const std::string lines = StopLog();
     for (const auto& c : cases) {
         const std::string line = "录像" + c.path + " 被拒绝: " + c.reason + "\r\n";
         size_t count = 0;
@@ -454,9 +479,7 @@ TEST_F(ReplayPanelTest, RefusedFilesLeaveTheTableAndEmptyTheBoardAndAreToldAndLo
 TEST_F(ReplayPanelTest, ACommandLineReplayThatIsNoPlainFileIsToldItCannotBeRead)
 {
     client_test::CFakeFrameUI frame_ui;
-    client::AppLinks links = m_app.Links();
-    links.frame_ui = &frame_ui;
-    m_app.SetLinks(links);
+    LinkFrame(frame_ui);
     CReplayBoard* board = MakeBoard();
     for (const std::string& path : NoPlainFiles()) {
         m_app.SetReplayMode(0);
@@ -641,9 +664,7 @@ TEST(ReplayChooserProgram, AnswersItsPathOrACancel)
 TEST_F(ReplayPanelTest, TheChooserProgramsWholeAnswerOpensAndANameWithoutGbkIsTold)
 {
     client_test::CFakeFrameUI frame_ui;
-    client::AppLinks links = m_app.Links();
-    links.frame_ui = &frame_ui;
-    m_app.SetLinks(links);
+    LinkFrame(frame_ui);
     CReplayBoard* board = MakeBoard();
     const std::vector<uint8_t> bytes = *engine::ReadWholeFile(RecordRound(*board));
     // A replay whose name holds a line break: its first line names nothing.
@@ -791,15 +812,11 @@ TEST_F(ReplayPanelTest, TheDispatchHostSkipsARecordTheDispatcherRefuses)
 TEST_F(ReplayPanelTest, ADamagedDealIsToldAsADamagedFileNotOpenedAsAnEmptyTable)
 {
     client_test::CFakeFrameUI frame_ui;
-    client::AppLinks links = m_app.Links();
-    links.frame_ui = &frame_ui;
-    m_app.SetLinks(links);
+    LinkFrame(frame_ui);
     client::CPlDkNotifyHandler handler(m_app);
     CReplayDispatchHost host(handler);
-    std::unique_ptr<CEngineObject> made = MakeReplayBoard(client::ReplayBoardKind::Standard, m_app, host, m_env);
-    auto* board = dynamic_cast<CReplayBoard*>(made.get());
+    CReplayBoard* board = MakeDispatchingBoard(host);
     ASSERT_NE(board, nullptr);
-    m_engine.m_objects->AddObject(std::move(made), nullptr);
     const uint8_t cut_deal[8] {}; // far shorter than a deal
     board->StartRecording();
     board->RecordTableInfo();
@@ -817,19 +834,12 @@ TEST_F(ReplayPanelTest, ADamagedDealIsToldAsADamagedFileNotOpenedAsAnEmptyTable)
 TEST_F(ReplayPanelTest, ALaterRecordTheTableRefusesIsSkippedAndToldOnce)
 {
     client_test::CFakeFrameUI frame_ui;
-    client::AppLinks links = m_app.Links();
-    links.frame_ui = &frame_ui;
-    m_app.SetLinks(links);
-    platform::CDailyLog& log = platform::CDailyLog::Instance();
-    const std::string log_folder = m_folders.Path() + "logs/";
-    ASSERT_TRUE(platform::MakeDirectoryTree(log_folder));
-    log.SetFolder(log_folder);
+    LinkFrame(frame_ui);
+    StartLog();
     client::CPlDkNotifyHandler handler(m_app);
     CReplayDispatchHost host(handler);
-    std::unique_ptr<CEngineObject> made = MakeReplayBoard(client::ReplayBoardKind::Standard, m_app, host, m_env);
-    auto* board = dynamic_cast<CReplayBoard*>(made.get());
+    CReplayBoard* board = MakeDispatchingBoard(host);
     ASSERT_NE(board, nullptr);
-    m_engine.m_objects->AddObject(std::move(made), nullptr);
     const uint8_t cut_deal[8] {}; // far shorter than a deal: the table refuses it
     const auto record = [&](const std::string& name, std::vector<uint32_t> ids) {
         board->StartRecording();
@@ -861,13 +871,7 @@ TEST_F(ReplayPanelTest, ALaterRecordTheTableRefusesIsSkippedAndToldOnce)
         for (const client::MessageBoardRequest& told : frame_ui.boards)
             EXPECT_EQ(told.text, REPLAY_DAMAGED_RECORD_TEXT);
     }
-    log.Close();
-    log.SetFolder("");
-    std::string lines;
-    for (const auto& entry : std::filesystem::directory_iterator(log_folder)) {
-        std::ifstream in(entry.path(), std::ios::binary);
-        lines.append(std::istreambuf_iterator<char>(in), {});
-    }
+    const std::string lines = StopLog();
     const std::string told = "录像" + damaged + " 的第3条记录(" + std::to_string(GR_GAME_START) + ")被牌桌拒绝";
     EXPECT_NE(lines.find(told), std::string::npos) << lines;
     EXPECT_EQ(lines.find(told, lines.find(told) + 1), std::string::npos) << "told once";
