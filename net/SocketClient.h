@@ -122,7 +122,9 @@ protected:
     /// thread: one closed event with the current cookie, no more reading,
     /// and every waiting request ended at once (timed out). The socket and
     /// the cookie stay until Close, so the owner takes the event as the
-    /// current connection's.
+    /// current connection's. When the worker has already posted its own
+    /// event for this connection, the owner sees two; the one handled second
+    /// comes after the owner's Close and so carries a stale cookie.
     void GiveUp();
 
 private:
