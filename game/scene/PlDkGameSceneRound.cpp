@@ -249,8 +249,16 @@ bool CPlDkGameScene::OnCardsThrown(std::span<const uint8_t> body)
         (void)m_card_counter->DrawSeatBoard(chair);
     }
 
-    SetActiveChair(next, seconds);
-    StartTurn();
+    if (place != 0 && next == chair) {
+        // The round's last play: the turn comes back to the player who has
+        // just gone out only when nobody is left to play. No turn starts
+        // (no play buttons for an empty hand, no clock at a finished seat)
+        // while the table waits for the result.
+        StopClock();
+    } else {
+        SetActiveChair(next, seconds);
+        StartTurn();
+    }
     UpdateArrangeButtons();
     RelayCards(chair);
     return true;

@@ -333,6 +333,21 @@ TEST_F(PlDkGameSceneTest, TheFirstPlaceStandsEverySideCountAside)
     }
 }
 
+// The round's last play names its own player as the next chair (nobody else
+// is left): no turn starts, neither the own (play buttons for an empty hand)
+// nor another's, and the clock stops while the result is awaited.
+TEST_F(PlDkGameSceneTest, TheRoundsLastPlayStartsNoTurn)
+{
+    for (const int chair : { 0, 1 }) {
+        Deal({ Card(9, 2) }, 1);
+        m_scene->GetClock()->Activate();
+        Hooks().OnCardsThrown(PlayEvent(chair, chair, rules::CARD_TYPE_SINGLE, { chair == 0 ? Card(9, 2) : 77 }, 0, 3));
+        EXPECT_FALSE(Shows(Button::Pass) || Shows(Button::Hint)) << chair;
+        EXPECT_FALSE(m_scene->GetButton(Button::Throw)->IsActive()) << chair;
+        EXPECT_FALSE(m_scene->GetClock()->IsActive()) << chair;
+    }
+}
+
 // 上一手 shows the seats' last plays on their own: the current play and its
 // pass marks stand aside until the showing ends (after its time, or at once
 // when the table moves on), and a showing's timed end leaves a later one be.
