@@ -257,17 +257,27 @@ void CReplayPanel::TogglePlay()
         ShowPlaying(true);
         PlayStep();
     } else {
-        CancelStep();
-        ShowPlaying(false);
+        Pause();
     }
+}
+
+void CReplayPanel::Pause()
+{
+    CancelStep();
+    m_playing = false;
+    ShowPlaying(false);
 }
 
 void CReplayPanel::PlayStep()
 {
     const std::optional<uint32_t> gap = m_playback.PlayStep();
     UpdateButtons();
+    // None at the end: nothing plays on, so the board pauses there and the
+    // play button offers play again.
     if (gap)
-        ScheduleStep(*gap); // none at the end: the play button keeps showing stop until pressed
+        ScheduleStep(*gap);
+    else
+        Pause();
 }
 
 void CReplayPanel::ScheduleStep(uint32_t wait)
@@ -285,13 +295,15 @@ void CReplayPanel::SeekByBar(double position)
     SeekToTime(target);
     // The replay stands where the player put it: the bar and the time text
     // stay there, and a playing replay goes on from there at its pace (the
-    // step due before the seek, timed from the old place, is dropped; at the
-    // end, one sought back plays again).
+    // step due before the seek, timed from the old place, is dropped; sought
+    // past the last record, it pauses).
     SetProgress(position);
     if (m_playing) {
         CancelStep();
         if (const std::optional<uint32_t> wait = m_playback.PaceFrom(target))
             ScheduleStep(*wait);
+        else
+            Pause();
     }
     UpdateButtons();
 }
@@ -314,9 +326,7 @@ void CReplayPanel::OnNextStep()
 
 void CReplayPanel::Restart()
 {
-    CancelStep();
-    m_playing = false;
-    ShowPlaying(false);
+    Pause();
     ApplyRecordedTable();
     m_playback.Restart();
     UpdateButtons();
@@ -324,9 +334,7 @@ void CReplayPanel::Restart()
 
 void CReplayPanel::Clear()
 {
-    CancelStep();
-    m_playing = false;
-    ShowPlaying(false);
+    Pause();
     m_image.Reset();
     m_playback.Rewind();
     UpdateButtons();

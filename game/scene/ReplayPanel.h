@@ -129,6 +129,7 @@ public:
     void DrawCaptions(uint32_t button_id);
     /// 0 hides the previous-step button (the standard board only).
     void AllowStepBack(bool allowed);
+    /// Playing stops by itself once the last record has played.
     [[nodiscard]] bool IsPlaying() const { return m_playing; }
     /// Whether the replay's time goes on: playing, with records left to play.
     [[nodiscard]] bool IsAdvancing() const { return m_playing && !m_playback.IsAtEnd(); }
@@ -168,6 +169,8 @@ private:
     void SetSoundFlag(bool on) override;
     void BeginFromStart() override { m_host.ClearChat(); }
     void CancelStep();
+    /// Stops the step timer and shows the play button's play picture.
+    void Pause();
     /// The step timer raises the next step after `wait` milliseconds.
     void ScheduleStep(uint32_t wait);
     /// The bar was put at `position` (0..1) of the replay's time.

@@ -241,7 +241,7 @@ TEST_F(ReplayPanelTest, RecordedRoundPlaysBackAtItsPace)
     Run(300);
     EXPECT_EQ(m_host.ids, std::vector<uint32_t>({ GR_GAME_START, EVENT_A, EVENT_B, EVENT_RESULT }))
         << "the 9 s pause is cut to 5 s";
-    EXPECT_TRUE(board->IsPlaying()) << "stays on stop at the end";
+    EXPECT_FALSE(board->IsPlaying()) << "the end pauses";
     EXPECT_EQ(Shown(*board), std::vector<bool>({ true, true, true, false }));
     EXPECT_EQ(board->GetTimeText(), "00:09/00:09");
 }
@@ -358,19 +358,51 @@ TEST_F(ReplayPanelTest, ASeekWhilePlayingGoesOnFromThePlaceSoughtAtItsPace)
     CReplayBoard* board = MakeBoard();
     ASSERT_TRUE(board->OpenReplayFile(RecordRound(*board)));
     board->SendEvent({ board->GetId(), GAMEMSG_REPLAY_PLAY, 0, 0 });
-    // Half way (4.65 s): B lies before, the result 4.65 s after. The second
-    // seek comes once the replay has ended, still on stop.
+    // Half way (4.65 s): B lies before, the result 4.65 s after.
     const double half = 0.5;
-    for (const char* when : { "while B is due", "after the end" }) {
-        SCOPED_TRACE(when);
+    const auto seek_half = [&] {
         board->SendEvent({ board->GetId(), VELOTRIX_EVENT_POSITION_SET, reinterpret_cast<uintptr_t>(&half), 0 });
         EXPECT_EQ(board->GetTimeText(), "00:04/00:09");
         EXPECT_EQ(m_host.ids.back(), EVENT_B);
-        Run(4500);
-        EXPECT_EQ(m_host.ids.back(), EVENT_B) << "nothing before its time";
-        Run(300);
-        EXPECT_EQ(m_host.ids.back(), EVENT_RESULT);
-        EXPECT_EQ(board->GetTimeText(), "00:09/00:09");
+    };
+    seek_half();
+    Run(4500);
+    EXPECT_EQ(m_host.ids.back(), EVENT_B) << "nothing before its time";
+    Run(300);
+    EXPECT_EQ(m_host.ids.back(), EVENT_RESULT);
+    EXPECT_EQ(board->GetTimeText(), "00:09/00:09");
+    seek_half();
+    Run(5000);
+    EXPECT_EQ(m_host.ids.back(), EVENT_B) << "the ended replay paused: it stays where it was put";
+}
+
+TEST_F(ReplayPanelTest, AtTheEndThePlayButtonOffersPlayAgain)
+{
+    CReplayBoard* board = MakeBoard();
+    ASSERT_TRUE(board->OpenReplayFile(RecordRound(*board)));
+    const engine::CGuiButton* play = board->GetButton(Button::Play);
+    // The caption drawn last (the time text is drawn after it).
+    const auto caption = [&] {
+        const std::vector<std::string> texts = DrawnTexts();
+        const auto last = std::find_if(texts.rbegin(), texts.rend(),
+                                       [](const std::string& text) { return text == "播放" || text == "暂停"; });
+        return last != texts.rend() ? *last : std::string();
+    };
+    board->SendEvent({ board->GetId(), GAMEMSG_REPLAY_SHOW_CAPTION, static_cast<uintptr_t>(play->GetId()), 0 });
+    board->SendEvent({ board->GetId(), GAMEMSG_REPLAY_PLAY, 0, 0 });
+    EXPECT_EQ(caption(), "暂停");
+    Run(6000);
+    ASSERT_EQ(m_host.ids.back(), EVENT_RESULT);
+    // A press at the end plays nothing (it did not before either) and leaves
+    // the button on play.
+    for (const char* when : { "at the end", "pressed at the end" }) {
+        SCOPED_TRACE(when);
+        EXPECT_FALSE(board->IsPlaying());
+        EXPECT_EQ(play->GetImageChild()->GetWidth(), 20) << "the play picture, not stop's";
+        EXPECT_EQ(caption(), "播放");
+        EXPECT_EQ(m_host.ids.size(), 4u);
+        board->SendEvent({ board->GetId(), GAMEMSG_REPLAY_PLAY, 0, 0 });
+        Run(6000);
     }
 }
 
