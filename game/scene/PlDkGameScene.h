@@ -360,13 +360,13 @@ public:
     [[nodiscard]] bool IsInLastPlay(int32_t card) const;
     [[nodiscard]] bool HasLastPlay() const;
     /// The seats' last plays are shown on their own: marked among the card
-    /// sprites while the current play and the seats' pass marks stand aside
-    /// (nothing stands aside when there is no last play). Answers the serial
-    /// of this showing, which its timed end (GAMEMSG_HIDE_LAST_THROW with
-    /// the serial in param1) must carry.
+    /// sprites while the current play, the seats' pass marks and the trick's
+    /// points on the table stand aside (nothing stands aside when there is
+    /// no last play). Answers the serial of this showing, which its timed
+    /// end (GAMEMSG_HIDE_LAST_THROW with the serial in param1) must carry.
     virtual uint32_t ShowLastThrow();
-    /// The table as it is again: marks undone, the current play and the pass
-    /// marks put aside back. Every change of the table ends a showing first.
+    /// The table as it is again: marks undone, what stood aside put back.
+    /// Every change of the table ends a showing first.
     virtual void HideLastThrow();
     void OnSceneNotice(std::span<const uint8_t> record) override;
     virtual void ShowQRCodePanel(std::string_view text);
@@ -463,6 +463,8 @@ protected:
     uint32_t m_last_throw_serial { 0 };
     /// The seats (by view) whose pass mark stands aside while the last plays show.
     std::array<bool, SEATS> m_marks_aside {};
+    /// The trick's points on the table stand aside while the last plays show.
+    bool m_points_aside { false };
     int32_t m_hint_index { 0 };
     std::unique_ptr<CPlDkPlayFinder> m_finder;
 

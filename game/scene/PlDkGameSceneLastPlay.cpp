@@ -3,12 +3,16 @@
 #include <utility>
 
 #include "engine/core/ImageObject.h"
+#include "engine/widgets/GuiDigitText.h"
 #include "game/scene/PlDkCardSprite.h"
 #include "game/scene/PlDkGameScene.h"
 #include "game/scene/QrCodePanel.h"
+#include "game/scene/SceneBody.h"
 #include "game/scene/SeatBoard.h"
 
 namespace scene {
+
+using detail::SetActive;
 
 void CPlDkGameScene::RetirePlayedCards(int chair)
 {
@@ -50,6 +54,10 @@ uint32_t CPlDkGameScene::ShowLastThrow()
             mark->Invalidate();
         }
     }
+    // So do the current trick's points on the table.
+    m_points_aside = m_score_panel != nullptr && m_score_panel->IsActive();
+    if (m_points_aside)
+        SetActive(m_score_panel, false);
     return m_last_throw_serial;
 }
 
@@ -74,6 +82,8 @@ void CPlDkGameScene::HideLastThrow()
             mark->Invalidate();
         }
     }
+    if (std::exchange(m_points_aside, false) && shown)
+        SetActive(m_score_panel, true);
 }
 
 void CPlDkGameScene::OnSceneNotice(std::span<const uint8_t> record)

@@ -72,10 +72,11 @@ rules::CardPlay ReadPlay(int32_t chair, const std::vector<int32_t>& cards)
 
 // The play event of the cards as this game reads them (type, beat mask and
 // strength of their first reading).
-std::vector<uint8_t> ReadPlayEvent(int32_t chair, int32_t next, const std::vector<int32_t>& cards)
+std::vector<uint8_t> ReadPlayEvent(int32_t chair, int32_t next, const std::vector<int32_t>& cards,
+                                   int32_t table_points = 0)
 {
     const rules::CardPlay play = ReadPlay(chair, cards);
-    std::vector<uint8_t> event = PlayEvent(chair, next, play.type, cards);
+    std::vector<uint8_t> event = PlayEvent(chair, next, play.type, cards, table_points);
     platform::StoreU32LE(event.data() + 4 * 13, static_cast<uint32_t>(play.beat_mask));
     platform::StoreU32LE(event.data() + 4 * 14, static_cast<uint32_t>(play.strength));
     return event;
@@ -363,26 +364,27 @@ TEST_F(PlDkGameSceneTest, TheLastThrowShowsTheLastPlaysWithoutTheCurrentTrick)
         const engine::CImageObject* mark = m_scene->GetChairBoard(chair)->GetMark();
         return mark != nullptr && mark->IsActive();
     };
+    const auto points = [this] { return m_scene->GetScorePanel()->IsActive(); };
     const auto press = [this] {
         (void)m_scene->OnEvent(engine::EngineEvent { m_scene->GetId(), GAMEMSG_BTN_LAST_THROW, 0, 0 });
     };
     // Chair 1's 4s go round to it again and are put away; on the table now:
-    // chair 3's 6s, chair 2's pass and chair 1's 8s.
+    // chair 3's tens, chair 2's pass and chair 1's 8s: 20 points lie there.
     Hooks().OnCardsThrown(ReadPlayEvent(1, 0, { Card(4, 0), Card(4, 1) }));
     Hooks().OnPlayerPassed(PassEvent(0, 3));
-    Hooks().OnCardsThrown(ReadPlayEvent(3, 2, { Card(6, 0), Card(6, 1) }));
+    Hooks().OnCardsThrown(ReadPlayEvent(3, 2, { Card(9, 0), Card(9, 1) }, 20));
     Hooks().OnPlayerPassed(PassEvent(2, 1));
-    Hooks().OnCardsThrown(ReadPlayEvent(1, 0, { Card(8, 0), Card(8, 1) }));
-    ASSERT_TRUE(shown(Card(6, 0)) && shown(Card(8, 0)) && marked(2));
+    Hooks().OnCardsThrown(ReadPlayEvent(1, 0, { Card(8, 0), Card(8, 1) }, 20));
+    ASSERT_TRUE(shown(Card(9, 0)) && shown(Card(8, 0)) && marked(2) && points());
     ASSERT_FALSE(shown(Card(4, 0)));
 
     press();
     EXPECT_TRUE(shown(Card(4, 0)) && shown(Card(4, 1)));
-    EXPECT_FALSE(shown(Card(6, 0)) || shown(Card(8, 1)) || marked(2));
+    EXPECT_FALSE(shown(Card(9, 0)) || shown(Card(8, 1)) || marked(2) || points());
     Run(3100);
     EXPECT_FALSE(m_scene->IsLastThrowShown());
     EXPECT_FALSE(shown(Card(4, 0)));
-    EXPECT_TRUE(shown(Card(6, 0)) && shown(Card(8, 1)) && marked(2));
+    EXPECT_TRUE(shown(Card(9, 0)) && shown(Card(8, 1)) && marked(2) && points());
 
     // A pass ends the showing at once; the first showing's time then ends
     // nothing of the next.
@@ -390,14 +392,14 @@ TEST_F(PlDkGameSceneTest, TheLastThrowShowsTheLastPlaysWithoutTheCurrentTrick)
     Run(1000);
     Hooks().OnPlayerPassed(PassEvent(0, 3));
     EXPECT_FALSE(m_scene->IsLastThrowShown());
-    EXPECT_TRUE(shown(Card(8, 0)) && marked(0) && marked(2));
+    EXPECT_TRUE(shown(Card(8, 0)) && marked(0) && marked(2) && points());
     press();
     Run(2500);
     EXPECT_TRUE(m_scene->IsLastThrowShown());
-    EXPECT_FALSE(shown(Card(8, 0)) || marked(0));
+    EXPECT_FALSE(shown(Card(8, 0)) || marked(0) || points());
     Run(600);
     EXPECT_FALSE(m_scene->IsLastThrowShown());
-    EXPECT_TRUE(shown(Card(8, 0)) && marked(0));
+    EXPECT_TRUE(shown(Card(8, 0)) && marked(0) && points());
 }
 
 TEST_F(PlDkGameSceneTest, PassPromptOnlyWhenNothingBeatsEvenAfterAutoPlayWasCancelled)
