@@ -331,7 +331,7 @@ Point CCardSprite::GetPlayedPosition() const
         x = width - hb - wb / 2 - 85 - n * step + i * step;
         y = height / 2;
     } else if (m_record.view == 2 && m_chair_count != 3) {
-        y = hb + 40 + hb / 2;
+        y = GetTopPlayY();
     }
     return Point { area.left + x, area.top + y };
 }

@@ -132,6 +132,8 @@ protected:
         int32_t shift_thirds;
     };
     [[nodiscard]] virtual HandGaps GetHandGaps() const { return { 48, 48, 10, 0 }; }
+    /// The top seat's play row: the centre line below the area's top.
+    [[nodiscard]] int32_t GetTopPlayY() const { return m_large_height + 40 + m_large_height / 2; }
     /// Shows the record's state; false for a state that hides the card.
     /// Alpha, angle and tint are reset before.
     virtual bool DrawCard();

@@ -134,14 +134,20 @@ Point CPlDkCardSprite::GetPlayedPosition() const
     const int32_t own_y = std::clamp(height / 2 + m_large_height + PLAY_ROW_GAP,
                                      height - m_large_height / 2 - m_large_height - OWN_PLAY_GAP, own_lowest);
     const int32_t side_y = std::min(height / 2, own_y - m_large_height - PLAY_ROW_GAP);
+    const int32_t top_y = std::min(GetTopPlayY(), side_y - m_large_height - PLAY_ROW_GAP);
     if (view == 1 || view == 3)
         point.y = area.top + side_y;
     else if (view == 2)
-        point.y = std::min(point.y, area.top + side_y - m_large_height - PLAY_ROW_GAP);
+        point.y = area.top + top_y;
     else
         point.y = area.top + own_y;
-    if (m_ghost_first && m_ghost_second)
-        point.y -= (3 * GetOverlapStepY()) / 2;
+    // A last play shown sits a little higher than the play it was, every row
+    // alike, but never up into the top seat's hand (a low table leaves the
+    // top row less room under it).
+    if (m_ghost_first && m_ghost_second) {
+        const int32_t top_room = top_y - m_large_height / 2 - (m_small_height + gaps.edge) - PLAY_ROW_GAP;
+        point.y -= std::clamp(top_room, 0, (3 * GetOverlapStepY()) / 2);
+    }
     return point;
 }
 

@@ -143,7 +143,8 @@ protected:
     {
         std::vector<engine::EngineRect> rects;
         for (int i = 0; i < m_scene->Sprites().Count(); ++i)
-            if (const CardSpriteState& s = m_scene->Sprites().At(i); s.state == state && s.view == view)
+            if (const CardSpriteState& s = m_scene->Sprites().At(i);
+                s.state == state && s.view == view && m_scene->GetSprite(i)->IsActive())
                 rects.push_back(ScreenRect(*m_scene->GetSprite(i)->GetFace()));
         return rects;
     }
@@ -245,10 +246,12 @@ std::vector<std::string> TableOverlapTest::OverlapsNow(int turn)
         add("plate" + seat, view, false, ScreenRect(*board->GetCanvas()));
         for (const engine::EngineRect& card : HandAt(view))
             add("hand" + seat, view, true, card);
-        // A seat's own play is put away when its turn comes.
+        // A seat's own play is put away when its turn comes; the last plays
+        // shown stand in for the current ones.
+        const bool last = m_scene->IsLastThrowShown();
         if (m_scene->ChairToView(turn) != view)
-            for (const engine::EngineRect& card : CardsAt(view, CARD_STATE_PLAYED))
-                add("play" + seat, view, true, card);
+            for (const engine::EngineRect& card : CardsAt(view, last ? CARD_STATE_OLD_PLAY : CARD_STATE_PLAYED))
+                add((last ? "last play" : "play") + seat, view, true, card);
     }
     if (m_scene->GetClock()->IsActive())
         add("clock", -1, false, ScreenRect(*m_scene->GetClock()));
@@ -321,6 +324,29 @@ TEST_F(TableOverlapTest, TheFramesSmallestSizeIsTheSmallestThatLaysOutClear)
             listed += line + "; ";
         EXPECT_EQ(found.empty(), c.clear) << c.width << " x " << c.height << ": " << listed;
     }
+}
+
+// The last plays shown by the last-play button, a little higher than the
+// plays they were, lie clear of every hand and piece at the smallest size.
+TEST_F(TableOverlapTest, AtTheSmallestSizeTheLastPlaysShownLieClear)
+{
+    m_engine.m_objects->DestroyObject(m_scene->GetId());
+    MakeScene({ 0, 0, panel::CGameFrameUI::MIN_WIDTH - panel::CGameFrameUI::SIDE_PANEL_WIDTH,
+                panel::CGameFrameUI::MIN_HEIGHT });
+    ResumeMidRound(5, 20, 3);
+    // Chair 3 passes, the trick ends: the five cards before each seat are its
+    // last play; chair 1's turn.
+    m_scene->GetTableHooks()->OnPlayerPassed(Words(9, { { 2, 3 }, { 4, 1 }, { 5, 1 }, { 6, 2 }, { 8, 15 } }));
+    (void)m_scene->OnEvent(engine::EngineEvent { m_scene->GetId(), GAMEMSG_BTN_LAST_THROW, 0, 0 });
+    Run();
+    ASSERT_TRUE(m_scene->IsLastThrowShown());
+    ASSERT_EQ(CardsAt(2, CARD_STATE_OLD_PLAY).size(), 5u);
+    const std::vector<std::string> found = OverlapsNow(1);
+    EXPECT_TRUE(found.empty()) << ::testing::PrintToString(found);
+    // Nor does any lie on its own seat's hand.
+    for (int view = 0; view < SEATS; ++view)
+        for (const engine::EngineRect& card : CardsAt(view, CARD_STATE_OLD_PLAY))
+            ExpectClear(("last play of " + std::to_string(view)).c_str(), card, HandAt(view));
 }
 
 TEST_F(TableOverlapTest, MidRoundThePlatesAndDisplaysLeaveTheHandsClear)
