@@ -29,7 +29,8 @@
 // MAX_SERVER_BOXES texts and refuses the rest. A box's text is cut to
 // MAX_BOX_TEXT bytes. Every other box belongs to a
 // kind (BoxKind) and is bounded the same way, however often a server asks
-// for one: at most MAX_BOXES_PER_KIND of a kind are up at once, and never
+// for one: at most MAX_BOXES_PER_KIND of a kind that servers asked for are up
+// at once (a box the client asks for itself is never crowded out), and never
 // two with the same text (forced-exit questions: from the same asker; player
 // details: of the same player). A box past that is not made; when a server
 // message asked for it, the refusal log tells it once per kind until a box

@@ -85,7 +85,9 @@ engine::CGuiMessageBox* CGameFrameUI::ShowBoundedBox(BoxKind kind, std::string k
         RefuseBox(kind, "the same box is up already");
         return nullptr;
     }
-    if (open >= MAX_BOXES_PER_KIND) {
+    // The bound holds what servers ask for: a box the client asks for itself
+    // (the lost connection's, a quit question) is never crowded out by them.
+    if (open >= MAX_BOXES_PER_KIND && client::CRefusalVerdict::GetInnermostId() != 0) {
         RefuseBox(kind, "boxes of its kind are up already");
         return nullptr;
     }

@@ -550,6 +550,7 @@ TEST_F(PanelTest, AServersLongTextIsCutToWhatABoxShows)
 // an answered box leaves nothing behind: its kind takes a new one at once.
 TEST_F(PanelTest, BoxesOfAKindAreBoundedAndLeaveNothingOnceAnswered)
 {
+    constexpr uint32_t SERVER_MESSAGE = 211241; // the boxes come as a server's message asks
     using Kind = CGameFrameUI::BoxKind;
     const struct {
         Kind kind;
@@ -576,7 +577,10 @@ TEST_F(PanelTest, BoxesOfAKindAreBoundedAndLeaveNothingOnceAnswered)
     for (const auto& kind : kinds) {
         std::vector<engine::CGuiMessageBox*> shown;
         for (int i = 0; i < 20; ++i) {
-            kind.show(*m_frame, i);
+            {
+                client::CRefusalVerdict verdict(SERVER_MESSAGE);
+                kind.show(*m_frame, i);
+            }
             if (shown.empty() || LastBox(*m_frame) != shown.back())
                 shown.push_back(LastBox(*m_frame));
         }
@@ -592,6 +596,16 @@ TEST_F(PanelTest, BoxesOfAKindAreBoundedAndLeaveNothingOnceAnswered)
     }
     Run(1000); // the answered boxes fade out and go
     EXPECT_EQ(m_engine.m_objects->GetObjectCount(), objects);
+
+    // Boxes a server asked for never crowd out one the client asks for
+    // itself (the lost connection's board).
+    for (int i = 0; i < 5; ++i) {
+        client::CRefusalVerdict verdict(SERVER_MESSAGE);
+        m_frame->ShowExitMessageBoard({ "第" + std::to_string(i) + "桌结束", 5, 1, "" });
+    }
+    m_frame->ShowExitMessageBoard({ "与服务器的连接已断开", 5, 1, "" });
+    EXPECT_EQ(m_frame->GetOpenBoxCount(Kind::ExitBoard), CGameFrameUI::MAX_BOXES_PER_KIND + 1);
+    EXPECT_EQ(m_frame->GetLastBoardText(), "与服务器的连接已断开");
 }
 
 // While a server box is up, typed keys reach it alone: the focused chat line
