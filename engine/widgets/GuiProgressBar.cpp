@@ -165,14 +165,16 @@ void CGuiProgressBar::SetDraggable(bool on)
     CEngineObject* pressed[] = { m_fill_canvas, m_background };
     if (on) {
         m_thumb->AddEventRoute(VELOTRIX_EVENT_MOUSE_MOVE, id, EVENT_DRAG, 0, 0);
-        m_thumb->AddEventRoute(VELOTRIX_EVENT_LBUTTON_CLICK, id, EVENT_RELEASE, 0, 0);
+        // The release wherever the pointer is then: the thumb stops at the
+        // bar's ends while the pointer may go on past them.
+        m_thumb->AddEventRoute(VELOTRIX_EVENT_LBUTTON_UP, id, EVENT_RELEASE, 0, 0);
         for (CEngineObject* object : pressed)
             if (object != nullptr)
                 object->AddEventRoute(VELOTRIX_EVENT_LBUTTON_DOWN, id, EVENT_PRESS, 0, 0);
         return;
     }
     m_thumb->RemoveEventRoutes(VELOTRIX_EVENT_MOUSE_MOVE);
-    m_thumb->RemoveEventRoutes(VELOTRIX_EVENT_LBUTTON_CLICK);
+    m_thumb->RemoveEventRoutes(VELOTRIX_EVENT_LBUTTON_UP);
     for (CEngineObject* object : pressed)
         if (object != nullptr)
             object->RemoveEventRoutes(VELOTRIX_EVENT_LBUTTON_DOWN);

@@ -130,6 +130,18 @@ TEST_F(GuiProgressBarTest, PressAndDragTellTheOwner)
     ASSERT_EQ(m_bar_owner->positions.size(), 1u);
     bar->SetPositionNow(0.1);
     EXPECT_NEAR(bar->GetPosition(), 0.1, 1e-9);
+    // Dragged past the bar's end, the thumb stops there and the pointer is
+    // released off it: the release still sets the position and ends the drag.
+    const auto thumb_x = static_cast<int32_t>(bar->GetThumb()->GetX());
+    MoveTo(thumb_x, 100);
+    Press(thumb_x, 100);
+    m_input->OnMouseMove(thumb_x + 200, 100, InputState::LEFT_DOWN);
+    Run();
+    Release(thumb_x + 200, 100);
+    ASSERT_EQ(m_bar_owner->positions.size(), 2u);
+    EXPECT_NEAR(m_bar_owner->positions.back(), 1.0, 1e-9);
+    bar->SetPositionNow(0.2);
+    EXPECT_NEAR(bar->GetPosition(), 0.2, 1e-9);
 }
 
 TEST_F(GuiProgressBarTest, WithoutAFillImageOrThumbNothingIsRouted)
