@@ -19,6 +19,9 @@ struct InputState {
     static constexpr uint32_t HOVER_TIMEOUT_GIVEN = 0x10000;
     static constexpr uint32_t MIDDLE_DOWN = 0x80000;
     static constexpr uint32_t KEY_DOWN = 0x100000;
+    /// In key_flags: the key was down already, the key-down is a held key's
+    /// auto-repeat (the host window's key flags, bit 30 of its lparam).
+    static constexpr uint32_t KEY_REPEAT = 0x4000;
 
     int32_t x { 0 };
     int32_t y { 0 };

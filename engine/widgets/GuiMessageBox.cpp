@@ -161,9 +161,14 @@ int CGuiMessageBox::OnEvent(const EngineEvent& event)
         }
         return 0;
     case VELOTRIX_EVENT_BOX_KEY:
-        if (event.param2 != 0 && m_ok != nullptr
-            && reinterpret_cast<const InputState*>(event.param2)->last_key_down == platform::VK_RETURN)
-            Answer(m_ok_event);
+        if (event.param2 != 0 && m_ok != nullptr) {
+            // A press, not a held key's repeats: those go on after this box
+            // answered (the next box would answer unread) or began before
+            // it came up.
+            const auto* input = reinterpret_cast<const InputState*>(event.param2);
+            if (input->last_key_down == platform::VK_RETURN && (input->key_flags & InputState::KEY_REPEAT) == 0)
+                Answer(m_ok_event);
+        }
         return 0;
     case VELOTRIX_EVENT_BOX_TICK:
         m_tick = 0;

@@ -58,7 +58,8 @@ public:
     /// Fades out and then destroys the box; only the first call does anything.
     virtual void Close();
     /// The box hears the keys that reach it (as the engine's modal object, or
-    /// as the focus): Return answers OK. Others are ignored.
+    /// as the focus): a press of Return answers OK; a held Return's
+    /// repeats do not. Others are ignored.
     void TakeKeys();
 
     [[nodiscard]] int32_t GetSeconds() const { return m_seconds; }

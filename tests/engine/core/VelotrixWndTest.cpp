@@ -202,6 +202,9 @@ TEST_F(VelotrixWndTest, InputIsForwardedToTheInputModule)
     EXPECT_TRUE(window.IsPointerInWindow());
     platform::SendMessage(window.GetHandle(), platform::WM_KEYDOWN, 0x41, 1);
     EXPECT_EQ(input->GetInputState().last_key_down, 0x41u);
+    EXPECT_EQ(input->GetInputState().key_flags & InputState::KEY_REPEAT, 0u);
+    platform::SendMessage(window.GetHandle(), platform::WM_KEYDOWN, 0x41, 1 | (intptr_t { 1 } << 30));
+    EXPECT_NE(input->GetInputState().key_flags & InputState::KEY_REPEAT, 0u);
     platform::SendMessage(window.GetHandle(), platform::WM_MOUSELEAVE);
     EXPECT_FALSE(window.IsPointerInWindow());
 }

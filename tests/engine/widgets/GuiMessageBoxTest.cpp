@@ -4,6 +4,7 @@
 #include "engine/widgets/GuiTextButton.h"
 #include "engine/widgets/WidgetServices.h"
 #include "engine/widgets/WidgetTestSupport.h"
+#include "platform/MessageIds.h"
 
 using namespace widgettest;
 
@@ -118,4 +119,46 @@ TEST_F(GuiMessageBoxTest, SystemNoteCountdownStaysBesideItsPlacedOkButton)
     ASSERT_NE(note->GetOkButton(), nullptr);
     EXPECT_EQ(note->GetCountdownCanvas()->GetLeft(), note->GetOkButton()->GetRight() + 5);
     EXPECT_EQ(note->GetCountdownCanvas()->GetY(), note->GetOkButton()->GetY());
+}
+
+// Return answers the box it goes down on. A held Return's repeats answer
+// nothing: neither the next box, which takes the keys once the first has
+// answered, nor a box that came up while Return was held already.
+TEST_F(GuiMessageBoxTest, AHeldReturnAnswersOnlyTheBoxItWentDownOn)
+{
+    const auto up_with_keys = [&] {
+        CGuiMessageBox* box = MakeBox(0);
+        box->TakeKeys();
+        m_input->SetModalObject(box->GetId());
+        return box;
+    };
+    const auto return_down = [&](uint32_t flags) {
+        m_input->OnKeyDown(platform::VK_RETURN, 1, flags);
+        Run();
+    };
+    const auto press = [&] {
+        m_input->OnKeyUp(platform::VK_RETURN, 1, 0);
+        return_down(0);
+    };
+    const auto hold = [&] {
+        for (int i = 0; i < 3; ++i)
+            return_down(InputState::KEY_REPEAT);
+    };
+    CGuiMessageBox* first = up_with_keys();
+    press();
+    EXPECT_TRUE(first->IsClosing());
+    CGuiMessageBox* second = up_with_keys(); // as the frame shows its next box
+    hold();
+    EXPECT_FALSE(second->IsClosing());
+    press();
+    EXPECT_TRUE(second->IsClosing());
+
+    press(); // down before the box came up, and held
+    CGuiMessageBox* third = up_with_keys();
+    hold();
+    EXPECT_FALSE(third->IsClosing());
+    press();
+    EXPECT_TRUE(third->IsClosing());
+    Run(); // the last answer arrives
+    EXPECT_EQ(OwnerCount(EVENT_CLICKED), 3);
 }
