@@ -244,9 +244,11 @@ TEST_F(PanelTest, ScoreHistoryShowsEachRoundAndScrolls)
     EXPECT_TRUE(drawn("-35"));
 }
 
-// A long name is cut to its column: it never runs under the total.
+// A long name is cut to its column: it never runs under the total, and it
+// keeps every character that fits (2 px are kept free at either edge).
 TEST_F(PanelTest, LongNamesInTheScoreTableKeepToTheirColumn)
 {
+    constexpr int32_t ROOM = CAdvertBar::NAME_COLUMN_WIDTH - 2 * 2;
     const char* names[] = { "张三李四王五赵六孙七周八吴九郑十", "WWWWWWWWWWWWWWWWWWWWWWWWWWWWWWW",
                             "<<<<<<<<<<<<<<<<<<<<<<<<<<<<<<<", "张三" };
     for (int chair = 0; chair < 4; ++chair)
@@ -258,13 +260,24 @@ TEST_F(PanelTest, LongNamesInTheScoreTableKeepToTheirColumn)
     Run();
     const engine::CCanvasObject* table = bar->GetScoreTable();
     for (const char* name : names) {
-        const std::string first = engine::CCanvasObject::PlainText(name).substr(0, 2);
-        const auto drawn = std::find_if(m_text->drawn.begin(), m_text->drawn.end(),
-                                        [&](const auto& d) { return d.text.rfind(first, 0) == 0; });
+        const std::string plain = engine::CCanvasObject::PlainText(name);
+        // The name whole, or a cut of it ending in "..".
+        const auto drawn = std::find_if(m_text->drawn.begin(), m_text->drawn.end(), [&](const auto& d) {
+            return d.text == plain
+                || (d.text.ends_with("..") && plain.starts_with(std::string_view(d.text).substr(0, d.text.size() - 2)));
+        });
         ASSERT_NE(drawn, m_text->drawn.end()) << name;
         EXPECT_GE(drawn->x, 0) << drawn->text;
         EXPECT_LE(drawn->x + table->TextWidth(drawn->text, engine::CCanvasObject::TagWidth::Count),
                   CAdvertBar::NAME_COLUMN_WIDTH)
+            << drawn->text;
+        if (drawn->text == plain)
+            continue;
+        // Cut no earlier than it must: one more character of the name and the
+        // ".." would not fit.
+        const size_t cut = drawn->text.size() - 2;
+        const size_t next = static_cast<uint8_t>(plain[cut]) >= 0x80 ? 2 : 1;
+        EXPECT_GT(table->TextWidth(plain.substr(0, cut + next) + "..", engine::CCanvasObject::TagWidth::Count), ROOM)
             << drawn->text;
     }
     EXPECT_TRUE(std::any_of(m_text->drawn.begin(), m_text->drawn.end(),
