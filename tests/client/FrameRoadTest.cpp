@@ -19,7 +19,6 @@
 #include "client/CHeldNotifications.h"
 #include "client/CPlDkApp.h"
 #include "client/ClientText.h"
-#include "client/CRefusalLog.h"
 #include "engine/core/CanvasServices.h"
 #include "engine/core/GuiContainer.h"
 #include "engine/media/MediaServices.h"
@@ -33,6 +32,7 @@
 #include "platform/Path.h"
 #include "platform/Tick.h"
 #include "tests/client/AppFakes.h"
+#include "tests/client/RefusalLines.h"
 #include "tests/net/support/TestGameServer.h"
 #include "tests/platform/TempFolder.h"
 
@@ -706,16 +706,7 @@ TEST_F(FrameRoad, AFloodPastTheHeldBoundEndsTheWaitThereAndTellsTheLossOnce)
 
 TEST_F(FrameRoad, MessagesTheSocketRefusesLeaveOneRefusalLineEach)
 {
-    std::mutex mutex;
-    std::vector<std::string> lines;
-    CRefusalLog::Instance().SetSink([&](const std::string& line) {
-        std::lock_guard lock(mutex);
-        lines.push_back(line);
-    });
-    const auto count_lines = [&] {
-        std::lock_guard lock(mutex);
-        return lines.size();
-    };
+    const CRefusalLines lines;
     ASSERT_TRUE(Open());
     constexpr size_t PART = net::MAX_PART_LIMIT;
     const auto frames = [](uint32_t serial, uint32_t first_part, uint32_t parts, std::span<const uint8_t> part,
@@ -748,9 +739,8 @@ TEST_F(FrameRoad, MessagesTheSocketRefusesLeaveOneRefusalLineEach)
     const uint32_t breaking_part = (net::MAX_ASSEMBLED_MESSAGE - net::CONN_RECORD_SIZE) / (4 + PART) + 1;
     ASSERT_TRUE(m_server.SendRaw(frames(8, 1, breaking_part, part, false)));
     ASSERT_TRUE(Pump([&] { return !m_frame_ui.exit_boards.empty(); }));
-    ASSERT_TRUE(Pump([&] { return count_lines() >= 2; }));
-    CRefusalLog::Instance().SetSink({});
-    EXPECT_EQ(lines, (std::vector<std::string> {
+    ASSERT_TRUE(Pump([&] { return lines.Get().size() >= 2; }));
+    EXPECT_EQ(lines.Get(), (std::vector<std::string> {
                          "server message refused: message 7 (" + std::to_string(net::CONN_RECORD_SIZE + 4 + layer.size())
                              + " bytes) not decoded: the codec refused its cipher layer",
                          "server message refused: message 8 joined past " + std::to_string(net::MAX_ASSEMBLED_MESSAGE)

@@ -15,7 +15,6 @@
 #include "client/CGameFrameWnd.h"
 #include "client/CGameNotifyHandler.h"
 #include "client/CPlDkApp.h"
-#include "client/CRefusalLog.h"
 #include "client/FrameUIFactory.h"
 #include "client/RecordCodec.h"
 #include "client/panel/CGameFrameUI.h"
@@ -28,6 +27,7 @@
 #include "platform/MessageBox.h"
 #include "platform/Path.h"
 #include "tests/client/AppFakes.h"
+#include "tests/client/RefusalLines.h"
 #include "tests/net/support/TestGameServer.h"
 #include "tests/platform/TempFolder.h"
 
@@ -98,14 +98,34 @@ public:
     int presented = 0;
 };
 
-TEST(ServerBoxRoad, TheWindowDrawsHandlesTheServerAndEndsWhileAServerBoxIsUp)
+// What a road installs for the process (the folders, the media services, the
+// desktop box, the frame UI factory) is given back however the test ends.
+class ServerBoxRoad : public ::testing::Test {
+protected:
+    ServerBoxRoad()
+    {
+        platform::SetUserDataFolder(m_folder.Path());
+        platform::SetUserConfigFolder(m_folder.Path());
+        engine::InstallMediaServices();
+    }
+    ~ServerBoxRoad() override
+    {
+        client::SetFrameUIFactory(m_previous_factory);
+        engine::CVelotrixWnd::SetModuleFactory(nullptr);
+        engine::CCanvasServices::Reset();
+        platform::InstallMessageBox(nullptr);
+        platform::SetUserConfigFolder("");
+        platform::SetUserDataFolder("");
+    }
+
+    platform::testing::CTempFolder m_folder;
+    client::IFrameUIFactory* m_previous_factory = client::GetFrameUIFactory();
+};
+
+TEST_F(ServerBoxRoad, TheWindowDrawsHandlesTheServerAndEndsWhileAServerBoxIsUp)
 {
-    platform::testing::CTempFolder folder;
-    platform::SetUserDataFolder(folder.Path());
-    platform::SetUserConfigFolder(folder.Path());
     CDesktopLikeBox desktop;
     platform::InstallMessageBox(&desktop);
-    engine::InstallMediaServices();
     {
         CServedApp served;
         client::CPlDkApp& app = served.app;
@@ -156,11 +176,6 @@ TEST(ServerBoxRoad, TheWindowDrawsHandlesTheServerAndEndsWhileAServerBoxIsUp)
         window.SetNotifyHandler(nullptr);
         window.Destroy();
     }
-    engine::CVelotrixWnd::SetModuleFactory(nullptr);
-    engine::CCanvasServices::Reset();
-    platform::InstallMessageBox(nullptr);
-    platform::SetUserConfigFolder("");
-    platform::SetUserDataFolder("");
 }
 
 class CFrameFactory final : public client::IFrameUIFactory {
@@ -182,16 +197,11 @@ std::vector<uint8_t> Words(std::initializer_list<int32_t> words, size_t size = 6
 
 // The program's own main window (so the end-of-table boards show), its frame
 // UI and its notification handler, against a loopback server.
-TEST(ServerBoxRoad, AFloodOfNotificationsThatOpenBoxesLeavesABoundedFewAndOneLinePerKind)
+TEST_F(ServerBoxRoad, AFloodOfNotificationsThatOpenBoxesLeavesABoundedFewAndOneLinePerKind)
 {
-    platform::testing::CTempFolder folder;
-    platform::SetUserDataFolder(folder.Path());
-    platform::SetUserConfigFolder(folder.Path());
-    engine::InstallMediaServices();
     CFrameFactory factory;
-    client::IFrameUIFactory* previous_factory = client::SetFrameUIFactory(&factory);
-    std::vector<std::string> lines;
-    client::CRefusalLog::Instance().SetSink([&](const std::string& line) { lines.push_back(line); });
+    client::SetFrameUIFactory(&factory);
+    const client_test::CRefusalLines lines;
     {
         CServedApp served;
         client::CPlDkApp& app = served.app;
@@ -275,19 +285,13 @@ TEST(ServerBoxRoad, AFloodOfNotificationsThatOpenBoxesLeavesABoundedFewAndOneLin
         // Each box is a handful of objects (its canvas, buttons, countdown).
         EXPECT_LT(objects->GetObjectCount() - objects_before, boxes * 8);
         size_t box_lines = 0;
-        for (const std::string& line : lines)
+        for (const std::string& line : lines.Get())
             box_lines += line.find("refused: ") != std::string::npos && line.find("up already") != std::string::npos;
-        EXPECT_EQ(box_lines, std::size(floods)) << ::testing::PrintToString(lines);
+        EXPECT_EQ(box_lines, std::size(floods)) << ::testing::PrintToString(lines.Get());
 
         connection.Close();
         thread.Stop();
     }
-    client::CRefusalLog::Instance().SetSink({});
-    client::SetFrameUIFactory(previous_factory);
-    engine::CVelotrixWnd::SetModuleFactory(nullptr);
-    engine::CCanvasServices::Reset();
-    platform::SetUserConfigFolder("");
-    platform::SetUserDataFolder("");
 }
 
 } // namespace
