@@ -306,7 +306,8 @@ public:
     /// Game data (request 229510) with its body; the answer code. A query
     /// waits for the answer and hands its data to the notification handler
     /// as a relayed game-data event (the code, 0 when no data came back).
-    /// Nothing is sent in replay mode (GR_CARD_REQUEST_NOT_SENT).
+    /// Nothing is sent in replay mode or at a closed table
+    /// (GR_CARD_REQUEST_NOT_SENT).
     enum class GameDataQuery : uint8_t { No, Yes };
     virtual int32_t SendGameData(int32_t sub_id, std::span<const uint8_t> body,
                                  GameDataQuery query = GameDataQuery::No);

@@ -337,8 +337,9 @@ void CCardGameScene::SetAutoPlay(bool on)
 
 int32_t CCardGameScene::SendGameData(int32_t sub_id, std::span<const uint8_t> body, GameDataQuery query)
 {
-    // A replay plays back what the server said; it never talks to one.
-    if (App().IsReplayMode())
+    // A replay plays back what the server said; it never talks to one. A
+    // closed table has done with it: nothing more is sent for its game.
+    if (App().IsReplayMode() || m_table_closed)
         return client::GR_CARD_REQUEST_NOT_SENT;
     auto* connection = App().Links().CardGameRequests();
     if (connection == nullptr)

@@ -439,6 +439,9 @@ void CPlDkGameScene::OnBtnAutoPlay()
         SetAutoPlayOff(own);
         return;
     }
+    // A closed table plays no turn any more, not even for auto-play.
+    if (IsTableClosed())
+        return;
     const uint32_t since = GetTime() - m_auto_play_off_time;
     if (m_auto_play_switched_off && since < AUTO_PLAY_COOL_DOWN_MS) {
         const int wait = static_cast<int>((AUTO_PLAY_COOL_DOWN_MS - since) / 1000 + 1);

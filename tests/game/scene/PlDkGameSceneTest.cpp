@@ -35,7 +35,7 @@ using Button = CCardGameScene::Button;
 using rules::test::Card;
 
 // The scene with the deal left out (the tests give the hands themselves)
-// and auto-play switched locally, so its callers can be counted.
+// and the presses of auto-play counted.
 class CTestScene final : public CPlDkGameScene {
 public:
     using CPlDkGameScene::CPlDkGameScene;
@@ -43,7 +43,7 @@ public:
     void OnBtnAutoPlay() override
     {
         ++auto_play_presses;
-        m_auto_play = !m_auto_play;
+        CPlDkGameScene::OnBtnAutoPlay();
     }
     int auto_play_presses { 0 };
     // Each game data sent: its sub-id and whether it waits for the answer.
@@ -623,6 +623,54 @@ TEST_F(PlDkGameSceneTest, ALostConnectionClosesTheTableItsClockAndItsPlays)
     EXPECT_TRUE(m_connection.sent.empty()) << m_connection.sent.front().first;
     EXPECT_TRUE(m_scene->game_data.empty());
     EXPECT_FALSE(m_scene->GetClock()->IsActive() || m_scene->GetButton(Button::Throw)->IsActive());
+}
+
+// Whatever road a play, a judging answer or auto-play takes at a closed
+// table, nothing is sent and auto-play stays off: the own turn comes round
+// after the loss (a play read before it) and the player presses on.
+TEST_F(PlDkGameSceneTest, AClosedTableSendsNothingOnAnyRoad)
+{
+    LinkTable(m_app, m_chat, m_connection, 100, m_scene);
+    Deal({ Card(3, 0), Card(5, 1), Card(9, 2) }, 3);
+    client::CGameFrameWnd window(m_app);
+    window.OnConnectionLost();
+    Hooks().OnCardsThrown(ReadPlayEvent(1, 0, { Card(4, 0) }));
+    const auto event = [&](uint32_t id, uintptr_t param1 = 0) {
+        (void)m_scene->OnEvent(engine::EngineEvent { m_scene->GetId(), id, param1, 0 });
+    };
+    const auto raise = [&] { (void)m_scene->Hand()->RaiseCards(std::vector<int32_t> { Card(9, 2) }); };
+    const uint32_t own_sprite = m_scene->GetSprite(m_scene->Hand()->FindSpriteByCard(Card(5, 1)))->GetId();
+    const struct {
+        const char* road;
+        int32_t table_word15; // 0x10: the round is being judged
+        std::function<void()> act;
+        int auto_play_presses;
+    } roads[] = {
+        { "time-out", 0x101, [&] { m_scene->OnTurnTimeout(); }, 0 },
+        { "judging time-out", 0x10, [&] { m_scene->OnTurnTimeout(); }, 0 },
+        { "judging click", 0x10, [&] { event(GAMEMSGEX_JUDGE_SINGLE_WIN, own_sprite); }, 0 },
+        { "出牌", 0x101, [&] { raise(); event(GAMEMSG_BTN_THROW); }, 0 },
+        { "right click", 0x101, [&] { raise(); event(GAMEMSG_CARD_RBUTTON_DOWN, own_sprite); }, 0 },
+        // No button leads here at a closed table; the send refuses all the same.
+        { "the throw's send", 0x101,
+          [&] {
+              EXPECT_EQ(m_scene->ThrowSelection(std::vector<int32_t> { Card(9, 2) }),
+                        client::GR_CARD_REQUEST_NOT_SENT);
+          },
+          0 },
+        { "托管", 0x101, [&] { event(GAMEMSG_BTN_AUTO_PLAY); }, 1 },
+    };
+    for (const auto& road : roads) {
+        m_app.GetGameState().SetTableWord15(road.table_word15);
+        m_connection.sent.clear();
+        const int presses = m_scene->auto_play_presses;
+        road.act();
+        EXPECT_TRUE(m_connection.sent.empty()) << road.road;
+        EXPECT_EQ(m_scene->auto_play_presses - presses, road.auto_play_presses) << road.road;
+        EXPECT_FALSE(m_scene->IsAutoPlay()) << road.road;
+        EXPECT_FALSE(m_scene->GetButton(Button::Throw)->IsActive()) << road.road;
+        m_scene->Hand()->LowerAllCards();
+    }
 }
 
 TEST_F(PlDkGameSceneTest, ServerChairsAndCountsAreChecked)
