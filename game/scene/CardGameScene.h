@@ -229,6 +229,10 @@ public:
     /// the connection went with it.
     void OnTableClosed() override;
     [[nodiscard]] bool IsTableClosed() const { return m_table_closed; }
+    /// The one road to the server for this table's game (throws, passes,
+    /// game data, the rejoin word, look and option requests): null when
+    /// nothing may be sent, in a replay, stand-alone or at a closed table.
+    [[nodiscard]] client::ICardGameRequests* TableRequests() const;
     bool OnScoreNotify(std::span<const uint8_t>) override { return true; }
     /// Offers a dispatched event to the replay board, when one is held.
     void RecordTableEvent(uint32_t id, std::span<const uint8_t> body) override;
@@ -298,15 +302,16 @@ public:
     /// Enables btnThrow when the raised own cards may be thrown.
     virtual void CheckSelection();
     /// Sends the cards' best reading as the own play; the answer code, or
-    /// GR_CARD_REQUEST_NOT_SENT when they have no reading or no connection.
+    /// GR_CARD_REQUEST_NOT_SENT when they have no reading or TableRequests no
+    /// road.
     virtual int32_t ThrowSelection(std::span<const int32_t> cards);
     /// Sends the own pass from `chair` (the last play's chair in word 4); the
-    /// answer code, or GR_CARD_REQUEST_NOT_SENT without a connection.
+    /// answer code, or GR_CARD_REQUEST_NOT_SENT where TableRequests has no road.
     int32_t SendPass(int32_t chair, int32_t last_chair);
     /// Game data (request 229510) with its body; the answer code. A query
     /// waits for the answer and hands its data to the notification handler
     /// as a relayed game-data event (the code, 0 when no data came back).
-    /// Nothing is sent in replay mode or at a closed table
+    /// Nothing is sent where TableRequests has no road
     /// (GR_CARD_REQUEST_NOT_SENT).
     enum class GameDataQuery : uint8_t { No, Yes };
     virtual int32_t SendGameData(int32_t sub_id, std::span<const uint8_t> body,

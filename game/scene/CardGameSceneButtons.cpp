@@ -105,7 +105,7 @@ void CCardGameScene::OnBtnSortBySize()
 
 void CCardGameScene::SendOptionRequest(int32_t first, int32_t second)
 {
-    if (auto* connection = App().Links().CardGameRequests())
+    if (auto* connection = TableRequests())
         (void)connection->Request221070(first, second);
 }
 

@@ -147,7 +147,7 @@ void CCardGameScene::OnPlayerOffline(int32_t user_id)
     if (m_chairs == nullptr || !m_chairs->IsValidChair(chair))
         return;
     if (!records.IsLookOn() && chair == records.GetChairNO()) {
-        if (auto* connection = App().Links().CardGameRequests())
+        if (auto* connection = TableRequests())
             (void)connection->SendGameRequest(GAMEDATA_REJOIN, {}, client::RequestWait::No);
         return;
     }

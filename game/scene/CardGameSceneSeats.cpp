@@ -124,7 +124,7 @@ void CCardGameScene::OnBtnAskCardView()
     const client::CGameStateHolder* state = GetGameState();
     if (!records.IsLookOn() || records.IsRandomRoom() || state == nullptr || !state->IsTableWord15Set())
         return;
-    if (auto* connection = App().Links().CardGameRequests())
+    if (auto* connection = TableRequests())
         (void)connection->AskLookCard();
     (void)LoadSound("SndHitButton", 1);
     if (engine::CGuiButton* button = GetButton(Button::AskCardView)) {

@@ -267,7 +267,7 @@ int32_t CCardGameScene::ThrowSelection(std::span<const int32_t> cards)
     const client::CClientRecords& records = App().Records();
     const int own = records.GetChairNO();
     const std::optional<rules::CardPlay> play = ReadCardGameThrow(own, cards, GetLastCardPlay());
-    auto* connection = App().Links().CardGameRequests();
+    auto* connection = TableRequests();
     if (!play || connection == nullptr)
         return client::GR_CARD_REQUEST_NOT_SENT;
     const ThrowIdentity who { records.GetUserID(), records.Room().room_id, records.GetTableNO() };
@@ -290,7 +290,7 @@ void CCardGameScene::OnBtnPass()
 
 int32_t CCardGameScene::SendPass(int32_t chair, int32_t last_chair)
 {
-    client::ICardGameRequests* connection = App().Links().CardGameRequests();
+    client::ICardGameRequests* connection = TableRequests();
     if (connection == nullptr)
         return client::GR_CARD_REQUEST_NOT_SENT;
     const client::CClientRecords& records = App().Records();
@@ -335,13 +335,18 @@ void CCardGameScene::SetAutoPlay(bool on)
     }
 }
 
+client::ICardGameRequests* CCardGameScene::TableRequests() const
+{
+    // A replay plays back what the server said and never talks to one; a
+    // closed table has done with its server for good.
+    if (App().IsReplayMode() || App().IsStandAlone() || m_table_closed)
+        return nullptr;
+    return App().Links().CardGameRequests();
+}
+
 int32_t CCardGameScene::SendGameData(int32_t sub_id, std::span<const uint8_t> body, GameDataQuery query)
 {
-    // A replay plays back what the server said; it never talks to one. A
-    // closed table has done with it: nothing more is sent for its game.
-    if (App().IsReplayMode() || m_table_closed)
-        return client::GR_CARD_REQUEST_NOT_SENT;
-    auto* connection = App().Links().CardGameRequests();
+    auto* connection = TableRequests();
     if (connection == nullptr)
         return client::GR_CARD_REQUEST_NOT_SENT;
     if (query == GameDataQuery::No)

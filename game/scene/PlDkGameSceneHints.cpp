@@ -142,8 +142,8 @@ int32_t CPlDkGameScene::ThrowSelection(std::span<const int32_t> cards)
     const std::optional<rules::CardPlay> play = m_finder->ReadThrow(cards, GetLastCardPlay());
     if (!play)
         return THROW_NO_READING;
-    auto* connection = App().Links().CardGameRequests();
-    if (connection == nullptr || App().IsStandAlone() || IsTableClosed())
+    auto* connection = TableRequests();
+    if (connection == nullptr)
         return client::GR_CARD_REQUEST_NOT_SENT;
     const client::CClientRecords& records = App().Records();
     const ThrowIdentity who { records.GetUserID(), records.Room().room_id, records.GetTableNO() };

@@ -403,7 +403,7 @@ void CPlDkGameScene::OnBtnPass()
         return;
     HidePlayButtons();
     LowerAllCards();
-    if (App().Links().CardGameRequests() == nullptr || App().IsStandAlone() || IsTableClosed())
+    if (TableRequests() == nullptr)
         return;
     // A pass the server did not take gives the turn back; a taken one waits
     // for the table's pass event.

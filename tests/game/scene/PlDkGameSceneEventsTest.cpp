@@ -366,6 +366,7 @@ TEST_F(PlDkEventsTest, EventsOnMissingObjectsAreConsumedWithoutEffect)
     EXPECT_EQ(m_scene->SendGameData(GAMEDATA_REJOIN, {}, CCardGameScene::GameDataQuery::Yes), client::GR_CARD_REQUEST_NOT_SENT);
     EXPECT_TRUE(m_connection.sent.empty());
     m_app.SetReplayMode(0);
+    m_app.SetRunMode(client::RUN_MODE_HALL); // a replay's mode ran stand-alone
     m_scene->SendJudgeSingleWin();
     EXPECT_EQ(Sent().size(), 1u);
 }
