@@ -227,18 +227,41 @@ void CNativeWindow::SetClientSize(int width, int height) { SDL_SetWindowSize(m_w
 
 void CNativeWindow::KeepMinimumSize(int width, int height)
 {
+    // SDL reports the size it takes on for our own request as it reports the
+    // window system's (SDL_SetWindowSize posts SIZE_CHANGED itself, and a
+    // RESIZED still queued is replaced by one of our size): the first report
+    // after our request that carries the size SDL took on is its echo.
+    const bool echo = m_asked_size == std::pair { width, height };
+    m_asked_size = { -1, -1 };
+    if ((SDL_GetWindowFlags(m_window) & SDL_WINDOW_MINIMIZED) != 0)
+        return;
     int min_width = 0;
     int min_height = 0;
     SDL_GetWindowMinimumSize(m_window, &min_width, &min_height);
-    if ((width >= min_width && height >= min_height) || (SDL_GetWindowFlags(m_window) & SDL_WINDOW_MINIMIZED) != 0)
+    if (width >= min_width && height >= min_height) {
+        // The window system gave a size the window may have: a later size
+        // below the minimum is asked back again. The echo of our own request
+        // does not count, or a window system insisting on a small size would
+        // be answered size for size.
+        if (!echo)
+            m_refused_size = { -1, -1 };
         return;
+    }
     // Asked back once per size: a window system that hands the same size
     // again insists on it, and the window keeps it rather than answer it
     // size for size.
     if (m_refused_size == std::pair { width, height })
         return;
     m_refused_size = { width, height };
+    int old_width = 0;
+    int old_height = 0;
+    GetClientSize(old_width, old_height);
     SDL_SetWindowSize(m_window, std::max(width, min_width), std::max(height, min_height));
+    int new_width = 0;
+    int new_height = 0;
+    GetClientSize(new_width, new_height);
+    if (new_width != old_width || new_height != old_height)
+        m_asked_size = { new_width, new_height };
 }
 void CNativeWindow::GetClientSize(int& width, int& height) const { SDL_GetWindowSize(m_window, &width, &height); }
 void CNativeWindow::SetPosition(int x, int y) { SDL_SetWindowPosition(m_window, x, y); }

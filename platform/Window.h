@@ -17,7 +17,8 @@
 // Hazards: runs headless under SDL_VIDEODRIVER=offscreen (tests do). WM_CLOSE
 // only asks; the window stays until its owner destroys it. A size below the
 // window's minimum is told as WM_SIZE and then asked back to the minimum, once
-// per size (a window system that insists keeps its size).
+// per size until the window system gives a size at or above the minimum again
+// (a window system that insists keeps its size).
 
 #include <cstdint>
 #include <functional>
@@ -142,6 +143,7 @@ private:
     uint32_t m_buttons { 0 }; // MK_* mouse buttons held
     std::vector<SDL_Rect> m_rects; // Present's, kept for its capacity
     std::pair<int, int> m_refused_size { -1, -1 }; // the last size below the minimum asked back
+    std::pair<int, int> m_asked_size { -1, -1 };   // what SDL took on for that request, until reported
 };
 
 } // namespace platform
