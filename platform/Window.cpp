@@ -274,7 +274,24 @@ bool CNativeWindow::IsMinimized() const
 
 bool CNativeWindow::IsMaximized() const
 {
-    return (SDL_GetWindowFlags(m_window) & SDL_WINDOW_MAXIMIZED) != 0;
+    if ((SDL_GetWindowFlags(m_window) & SDL_WINDOW_MAXIMIZED) == 0)
+        return false;
+    // SDL's mark alone may be only our request (see the header): a window the
+    // window system maximised has the usable area of its display, with its
+    // frame around it.
+    SDL_Rect usable {};
+    const int display = SDL_GetWindowDisplayIndex(m_window);
+    if (display < 0 || SDL_GetDisplayUsableBounds(display, &usable) != 0)
+        return false;
+    int top = 0;
+    int left = 0;
+    int bottom = 0;
+    int right = 0;
+    (void)SDL_GetWindowBordersSize(m_window, &top, &left, &bottom, &right); // zero where the driver cannot tell
+    int width = 0;
+    int height = 0;
+    GetClientSize(width, height);
+    return left + width + right >= usable.w && top + height + bottom >= usable.h;
 }
 
 bool CNativeWindow::FlashIfInBackground()

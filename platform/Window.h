@@ -90,6 +90,12 @@ public:
     void SetPosition(int x, int y);
     void GetPosition(int& x, int& y) const;
     [[nodiscard]] bool IsMinimized() const;
+    // Maximised by the window system. SDL marks a window maximised as soon as
+    // it is asked to (X11, Wayland), whether or not a window manager acts on
+    // it, and without one keeps the mark through every later size; a window
+    // manager that maximises a window on request changes its size but sends
+    // no word of the state. So the mark counts only while the window, with
+    // its frame, is as large as the usable area of its display.
     [[nodiscard]] bool IsMaximized() const;
     // Flashes the window once (its task-bar entry) when it does not have the
     // keyboard focus, to call the user back. False when it has the focus or

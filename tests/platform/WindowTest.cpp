@@ -1,8 +1,16 @@
 #include <gtest/gtest.h>
 
 #include <SDL2/SDL.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstdlib>
+#include <optional>
+#include <string>
 #include <thread>
 #include <tuple>
 #include <vector>
@@ -215,6 +223,117 @@ TEST_F(WindowTest, ASizeBelowTheMinimumIsAskedBackOnceAndKeptWhenInsistedOn)
     }
     ASSERT_FALSE(Take(WM_SIZE).empty());
     EXPECT_EQ(Take(WM_SIZE).front().lparam, MakeLongParam(200, 190));
+}
+
+extern char** environ;
+
+namespace {
+
+// A private X server (Xvfb) on a display it picks itself, stopped with the
+// object.
+class CPrivateXServer {
+public:
+    CPrivateXServer() = default;
+    CPrivateXServer(const CPrivateXServer&) = delete;
+    CPrivateXServer& operator=(const CPrivateXServer&) = delete;
+    ~CPrivateXServer()
+    {
+        if (m_pid > 0) {
+            ::kill(m_pid, SIGTERM);
+            (void)::waitpid(m_pid, nullptr, 0);
+        }
+    }
+
+    // The display's name (":N") once the server accepts connections;
+    // std::nullopt when Xvfb is missing or does not start in time.
+    std::optional<std::string> Start()
+    {
+        int ready[2];
+        if (::pipe(ready) != 0)
+            return std::nullopt;
+        std::string fd = std::to_string(ready[1]);
+        const char* argv[] = { "Xvfb", "-screen", "0", "800x600x24", "-nolisten", "tcp", "-displayfd", fd.c_str(),
+                               nullptr };
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addclose(&actions, ready[0]);
+        const bool spawned
+            = posix_spawnp(&m_pid, "Xvfb", &actions, nullptr, const_cast<char* const*>(argv), environ) == 0;
+        posix_spawn_file_actions_destroy(&actions);
+        if (!spawned)
+            m_pid = -1;
+        ::close(ready[1]);
+        // Xvfb writes the display's number when it is ready; generous for a loaded machine.
+        std::string number;
+        pollfd readable { ready[0], POLLIN, 0 };
+        char c = 0;
+        while (spawned && ::poll(&readable, 1, 20000) == 1 && ::read(ready[0], &c, 1) == 1 && c != '\n')
+            number += c;
+        ::close(ready[0]);
+        if (c != '\n' || number.empty())
+            return std::nullopt;
+        return ":" + number;
+    }
+
+private:
+    pid_t m_pid { -1 };
+};
+
+} // namespace
+
+// The window on a private X server without a window manager, through SDL's
+// X11 driver; skipped without Xvfb.
+class X11WindowTest : public WindowTest {
+protected:
+    void SetUp() override
+    {
+        const std::optional<std::string> display = m_server.Start();
+        if (!display)
+            GTEST_SKIP() << "Xvfb is not installed or did not start";
+        Replace("DISPLAY", *display);
+        Replace("SDL_VIDEODRIVER", "x11");
+        WindowTest::SetUp();
+    }
+    void TearDown() override
+    {
+        WindowTest::TearDown();
+        for (const auto& [name, value] : m_replaced) {
+            if (value)
+                setenv(name.c_str(), value->c_str(), 1);
+            else
+                unsetenv(name.c_str());
+        }
+    }
+
+private:
+    void Replace(const std::string& name, const std::string& value)
+    {
+        const char* old = std::getenv(name.c_str());
+        m_replaced.emplace_back(name, old ? std::optional<std::string>(old) : std::nullopt);
+        setenv(name.c_str(), value.c_str(), 1);
+    }
+    CPrivateXServer m_server;
+    std::vector<std::pair<std::string, std::optional<std::string>>> m_replaced;
+};
+
+TEST_F(X11WindowTest, AMaximiseNoWindowManagerCarriesOutLeavesTheWindowUnmaximised)
+{
+    CWatchdog watchdog(20000);
+    Pump();
+    // SDL marks the window maximised when asked, and keeps the mark through
+    // later sizes; nothing here maximises it.
+    m_window->Maximize();
+    Pump(200);
+    EXPECT_FALSE(m_window->IsMaximized());
+    m_window->SetClientSize(400, 300);
+    Pump(200);
+    EXPECT_FALSE(m_window->IsMaximized());
+    // The whole screen (800 x 600) is what a window manager gives a window it maximises.
+    m_window->SetClientSize(800, 600);
+    Pump(200);
+    EXPECT_TRUE(m_window->IsMaximized());
+    m_window->Restore();
+    EXPECT_FALSE(m_window->IsMaximized());
 }
 
 TEST_F(WindowTest, PostsFromOtherThreadsWakeTheLoopWaitingOnSdl)
