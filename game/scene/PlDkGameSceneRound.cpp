@@ -80,7 +80,9 @@ void CPlDkGameScene::OnRoundStart()
     for (int view = 0; view < SEATS; ++view)
         if (CPlDkSeatBoard* board = GetPlDkSeatBoard(view))
             board->HidePortrait();
-    if (IsLookOn() && m_result_box != nullptr && m_result_box->IsActive())
+    // No one here presses the last round's continue: a watcher's table, or a
+    // replay played from its first record (opened, restarted or sought back).
+    if ((IsLookOn() || App().IsReplayMode()) && m_result_box != nullptr && m_result_box->IsActive())
         SetActive(m_result_box, false);
     m_timeout_count = 0;
     SetActive(m_slogan, false);

@@ -499,6 +499,17 @@ void CReplayPanel::FeedEvent(uint32_t event_id, std::span<const uint8_t> data)
     m_app.ShowMessageBoard({ REPLAY_DAMAGED_RECORD_TEXT, {}, {}, 10, 0, "" });
 }
 
+void CReplayPanel::BeginFromStart()
+{
+    m_host.ClearChat();
+    // The replay's round enters the score history when its result plays
+    // (again); the bar shows the emptied history as it shows a round added.
+    if (m_app.Records().History().round_count != 0) {
+        m_app.ResetRoundHistory();
+        m_app.ShowAdvertBar();
+    }
+}
+
 void CReplayPanel::SetProgress(double position)
 {
     if (engine::CGuiProgressBar* bar = GetProgressBar())

@@ -167,7 +167,8 @@ private:
     void FeedEvent(uint32_t event_id, std::span<const uint8_t> data) override;
     void SetProgress(double position) override;
     void SetSoundFlag(bool on) override;
-    void BeginFromStart() override { m_host.ClearChat(); }
+    /// The chat's lines and the score history's round of what played before go.
+    void BeginFromStart() override;
     void CancelStep();
     /// Stops the step timer and shows the play button's play picture.
     void Pause();

@@ -48,11 +48,14 @@ void CReplayPlayback::SeekToStep(int step)
 
 void CReplayPlayback::SeekToTime(uint32_t milliseconds)
 {
-    // At the end no record lies at the cursor: replay from the first one.
+    // At the end no record lies at the cursor: replay from the first one,
+    // which plays whatever the time (the replay's earliest point, where
+    // Restart leaves it; with none played the table would stay as it was).
     if (IsAtEnd() || m_image.GetEvent(static_cast<size_t>(m_step)).elapsed >= milliseconds)
         Rewind();
     m_feed.SetSoundFlag(true);
-    while (!IsAtEnd() && m_image.GetEvent(static_cast<size_t>(m_step)).elapsed < milliseconds && PlayNextRecord()) {
+    while (!IsAtEnd() && (m_step == 0 || m_image.GetEvent(static_cast<size_t>(m_step)).elapsed < milliseconds)
+           && PlayNextRecord()) {
     }
     m_feed.SetSoundFlag(false);
 }

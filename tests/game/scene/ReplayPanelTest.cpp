@@ -24,6 +24,7 @@
 #include "game/scene/SkinImages.h"
 
 #include "client/AppFakes.h"
+#include "client/RoundRecordBytes.h"
 #include "platform/DailyLog.h"
 #include "platform/Path.h"
 #include "platform/Process.h"
@@ -34,6 +35,7 @@
 #include <sys/time.h>
 #include <unistd.h>
 #include <fstream>
+#include <functional>
 #include <stdexcept>
 
 namespace scene::test {
@@ -431,6 +433,63 @@ TEST_F(ReplayPanelTest, AReplaysResultBoxClosedBringsNoStartButton)
     scene->SendEvent({ scene->GetId(), panel::GAMEMSG_REFRESH_SEAT_BOARDS, 0, 0 });
     EXPECT_FALSE(scene->GetButton(CCardGameScene::Button::Start)->IsActive());
     EXPECT_FALSE(scene->GetSlogan()->IsActive());
+    m_engine.m_objects->DestroyObject(scene->GetId());
+}
+
+TEST_F(ReplayPanelTest, FromItsFirstRecordAReplayShowsNoResultBoxOrRoundOfWhatPlayedBefore)
+{
+    AddCardImages(50, 68);
+    AddImage(RESULT_BOX_IMAGE, 500, 320);
+    CChatSink chat;
+    CRecordingConnection connection { m_app };
+    auto* scene = AddScene<CPlDkGameScene>({ 0, 0, 810, 600 });
+    LinkTable(m_app, chat, connection, 100, scene);
+    client::CPlDkNotifyHandler handler(m_app);
+    CReplayDispatchHost host(handler);
+    CReplayBoard* board = MakeDispatchingBoard(host);
+    ASSERT_NE(board, nullptr);
+    // Two replays of a round each, from its deal to its result.
+    const auto record = [&](const std::string& name, int32_t round) {
+        board->StartRecording();
+        board->RecordTableInfo();
+        board->RecordEvent(GR_GAME_START, client_test::TableBlockBytes(round, 0));
+        m_env.tick += 2000;
+        board->RecordEvent(client::GR_GAME_RESULT, client_test::ResultBytes(round));
+        const ReplaySaveResult saved = board->SaveRecording(true);
+        EXPECT_TRUE(saved.written);
+        const std::string path = m_folders.Path() + name;
+        EXPECT_EQ(engine::WriteWholeFile(path, *engine::ReadWholeFile(saved.path)), 1);
+        return path;
+    };
+    const std::string first = record("first.qvrep", 1);
+    const std::string second = record("second.qvrep", 2);
+    const double start = 0.0;
+    const struct {
+        const char* what;
+        std::function<void()> act;
+    } cases[] = {
+        { "restarted", [&] { board->SendEvent({ board->GetId(), GAMEMSG_REPLAY_RESTART, 0, 0 }); } },
+        { "stepped back", [&] { board->SendEvent({ board->GetId(), GAMEMSG_REPLAY_PREV_STEP, 0, 0 }); } },
+        { "sought to its start",
+          [&] {
+              board->SendEvent({ board->GetId(), VELOTRIX_EVENT_POSITION_SET, reinterpret_cast<uintptr_t>(&start), 0 });
+          } },
+        { "another opened", [&] { EXPECT_TRUE(board->OpenReplayFile(second)); } },
+    };
+    ASSERT_TRUE(board->OpenReplayFile(first));
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        // Played to its end: its result box and its round in the score history.
+        board->SendEvent({ board->GetId(), GAMEMSG_REPLAY_NEXT_STEP, 0, 0 });
+        ASSERT_NE(scene->GetResultBoxParts(), nullptr);
+        const CEngineObject* box = scene->GetResultBoxParts()->GetBox();
+        EXPECT_TRUE(box->IsActive());
+        EXPECT_EQ(m_app.Records().History().round_count, 1);
+        c.act();
+        EXPECT_EQ(board->GetStepIndex(), 1) << "the deal";
+        EXPECT_FALSE(box->IsActive());
+        EXPECT_EQ(m_app.Records().History().round_count, 0);
+    }
     m_engine.m_objects->DestroyObject(scene->GetId());
 }
 
