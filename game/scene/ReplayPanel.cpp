@@ -251,14 +251,18 @@ void CReplayPanel::ShowPlaying(bool playing)
 
 void CReplayPanel::TogglePlay()
 {
-    m_playing = !m_playing;
     if (m_playing) {
-        m_playback.StartPacing();
-        ShowPlaying(true);
-        PlayStep();
-    } else {
         Pause();
+        return;
     }
+    // At the end, play starts the replay again from its first record, the
+    // recorded table applied again as by the restart button.
+    if (m_playback.IsAtEnd())
+        Restart();
+    m_playing = true;
+    m_playback.StartPacing();
+    ShowPlaying(true);
+    PlayStep();
 }
 
 void CReplayPanel::Pause()

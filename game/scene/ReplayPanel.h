@@ -95,6 +95,7 @@ public:
     int OnEvent(const engine::EngineEvent& event) override;
 
     // --- Playback
+    /// Plays or pauses; at the end it plays the replay again from its start.
     void TogglePlay();
     void OnPrevStep();
     void OnNextStep();
@@ -129,7 +130,8 @@ public:
     void DrawCaptions(uint32_t button_id);
     /// 0 hides the previous-step button (the standard board only).
     void AllowStepBack(bool allowed);
-    /// Playing stops by itself once the last record has played.
+    /// Playing stops by itself once the last record has played (play then
+    /// plays from the start again).
     [[nodiscard]] bool IsPlaying() const { return m_playing; }
     /// Whether the replay's time goes on: playing, with records left to play.
     [[nodiscard]] bool IsAdvancing() const { return m_playing && !m_playback.IsAtEnd(); }

@@ -395,17 +395,21 @@ TEST_F(ReplayPanelTest, AtTheEndThePlayButtonOffersPlayAgain)
     EXPECT_EQ(caption(), "暂停");
     Run(6000);
     ASSERT_EQ(m_host.ids.back(), EVENT_RESULT);
-    // A press at the end plays nothing (it did not before either) and leaves
-    // the button on play.
-    for (const char* when : { "at the end", "pressed at the end" }) {
-        SCOPED_TRACE(when);
-        EXPECT_FALSE(board->IsPlaying());
-        EXPECT_EQ(play->GetImageChild()->GetWidth(), 20) << "the play picture, not stop's";
-        EXPECT_EQ(caption(), "播放");
-        EXPECT_EQ(m_host.ids.size(), 4u);
-        board->SendEvent({ board->GetId(), GAMEMSG_REPLAY_PLAY, 0, 0 });
-        Run(6000);
-    }
+    EXPECT_FALSE(board->IsPlaying());
+    EXPECT_EQ(play->GetImageChild()->GetWidth(), 20) << "the play picture, not stop's";
+    EXPECT_EQ(caption(), "播放");
+    // Pressed at the end, play plays the replay again from its first record
+    // at its pace, as after the restart button.
+    const int refreshes = m_host.refreshes;
+    m_host.ids.clear();
+    board->SendEvent({ board->GetId(), GAMEMSG_REPLAY_PLAY, 0, 0 });
+    EXPECT_TRUE(board->IsPlaying());
+    EXPECT_EQ(caption(), "暂停");
+    EXPECT_EQ(m_host.ids, std::vector<uint32_t>({ GR_GAME_START, EVENT_A }));
+    EXPECT_GT(m_host.refreshes, refreshes) << "the recorded table applied again";
+    Run(6000);
+    EXPECT_EQ(m_host.ids, std::vector<uint32_t>({ GR_GAME_START, EVENT_A, EVENT_B, EVENT_RESULT }));
+    EXPECT_FALSE(board->IsPlaying());
 }
 
 TEST_F(ReplayPanelTest, InAReplayTheQrPanelShowsTheMobileSitesCode)
