@@ -205,6 +205,12 @@ std::vector<std::string> TableOverlapTest::OverlapsAt(int32_t width, int32_t hei
         int held;
         bool placed;
     } rounds[] = { { 27, false }, { 3, false }, { 3, true } };
+    // The scene lays itself out again at the new size, as when the window is
+    // resized, and each table is set up afresh on it, as between rounds. A
+    // scene made for each lays out the same, but a scene leaves its pieces
+    // with the module when it goes, and each card sprite made looks the scene
+    // up by name past all of them: the check took a minute.
+    m_scene->SetArea({ 0, 0, width, height });
     for (const auto& [held, placed] : rounds)
         for (int turn = 0; turn < SEATS; ++turn)
             // The own seat's clock and buttons differ as it leads; the
@@ -212,8 +218,8 @@ std::vector<std::string> TableOverlapTest::OverlapsAt(int32_t width, int32_t hei
             for (const bool leading : { false, true }) {
                 if (leading && turn != 0)
                     continue;
-                m_engine.m_objects->DestroyObject(m_scene->GetId());
-                MakeScene({ 0, 0, width, height });
+                m_scene->ClearTable();
+                m_scene->ResetTable();
                 ResumeMidRound(5, held, turn, leading, placed);
                 for (const std::string& line : OverlapsNow(turn))
                     found.push_back(line);
