@@ -104,6 +104,7 @@ void CPlDkCardSprite::Reset()
     m_suit_icon_shown = false;
     m_hand_shift = 0;
     m_ghost_first = false;
+    m_ghost_shift = {};
     EnableMouseRoutes(false);
 }
 
@@ -147,6 +148,8 @@ Point CPlDkCardSprite::GetPlayedPosition() const
     if (m_ghost_first && m_ghost_second) {
         const int32_t top_room = top_y - m_large_height / 2 - (m_small_height + gaps.edge) - PLAY_ROW_GAP;
         point.y -= std::clamp(top_room, 0, (3 * GetOverlapStepY()) / 2);
+        point.x += m_ghost_shift.x;
+        point.y += m_ghost_shift.y;
     }
     return point;
 }

@@ -40,6 +40,9 @@ public:
     int32_t m_hand_shift { 0 };   ///< in thirds of a horizontal step
     bool m_ghost_first { false };   ///< the card is in a seat's last play
     bool m_ghost_second { false };  ///< the last plays are being shown
+    /// How far the card stands aside from its place while shown as a last
+    /// play (the own one on the own turn, off the turn's buttons and clock).
+    Point m_ghost_shift {};
 
 protected:
     [[nodiscard]] HandGaps GetHandGaps() const override { return { 40, 35, 14, m_hand_shift }; }

@@ -457,6 +457,8 @@ void CPlDkGameScene::LayoutScene()
         RelayCards(chair);
     if (auto* frame = App().Links().TableFrame(); frame != nullptr && m_qr != nullptr)
         m_qr->Place(h, frame->UpdateMaximizedFlag() != 0);
+    if (m_last_throw)
+        StandOwnLastPlayAside();
     RefreshView();
 }
 

@@ -368,6 +368,9 @@ public:
     /// The table as it is again: marks undone, what stood aside put back.
     /// Every change of the table ends a showing first.
     virtual void HideLastThrow();
+    /// While the last plays show on the own turn, the own one stands aside
+    /// from the play buttons and the clock, which stand where it lay.
+    void StandOwnLastPlayAside();
     void OnSceneNotice(std::span<const uint8_t> record) override;
     virtual void ShowQRCodePanel(std::string_view text);
     [[nodiscard]] bool IsDealing() const { return m_dealing; }

@@ -1,18 +1,60 @@
 // This game's table: the played cards put away into each seat's last play,
 // the last-throw button's marking of them, and the QR-code panel's notice.
+#include <cmath>
 #include <utility>
+#include <vector>
 
+#include "engine/core/CanvasObject.h"
 #include "engine/core/ImageObject.h"
+#include "engine/widgets/GuiButton.h"
 #include "engine/widgets/GuiDigitText.h"
 #include "game/scene/PlDkCardSprite.h"
 #include "game/scene/PlDkGameScene.h"
+#include "game/scene/PlDkSeatBoard.h"
 #include "game/scene/QrCodePanel.h"
 #include "game/scene/SceneBody.h"
-#include "game/scene/SeatBoard.h"
+#include "game/scene/TableLayout.h"
 
 namespace scene {
 
 using detail::SetActive;
+
+namespace {
+
+/// Where a picture of the object's size and turn lies about the centre (x,
+/// y): across for a quarter-turned one (the side seats' plates and hands).
+Area PlaceAbout(const engine::CEngineObject& object, double x, double y)
+{
+    const bool across = std::lround(object.GetAngle()) % 180 == 90;
+    const double width = across ? object.GetHeight() : object.GetWidth();
+    const double height = across ? object.GetWidth() : object.GetHeight();
+    return { static_cast<int32_t>(std::lround(x - width / 2)), static_cast<int32_t>(std::lround(y - height / 2)),
+             static_cast<int32_t>(width), static_cast<int32_t>(height) };
+}
+
+Area PlaceOf(const engine::CEngineObject& object)
+{
+    return PlaceAbout(object, object.GetX(), object.GetY());
+}
+
+/// Where a card lies once it has reached its place (a moving one is on its
+/// way there).
+Area CardPlace(const CCardSprite& sprite, const engine::CImageObject& face)
+{
+    return PlaceAbout(face, sprite.Record().x, sprite.Record().y);
+}
+
+Area Union(const Area& a, const Area& b)
+{
+    if (a.width <= 0 || a.height <= 0)
+        return b;
+    const int32_t left = std::min(a.left, b.left);
+    const int32_t top = std::min(a.top, b.top);
+    return { left, top, std::max(a.left + a.width, b.left + b.width) - left,
+             std::max(a.top + a.height, b.top + b.height) - top };
+}
+
+} // namespace
 
 void CPlDkGameScene::RetirePlayedCards(int chair)
 {
@@ -58,7 +100,58 @@ uint32_t CPlDkGameScene::ShowLastThrow()
     m_points_aside = m_score_panel != nullptr && m_score_panel->IsActive();
     if (m_points_aside)
         SetActive(m_score_panel, false);
+    StandOwnLastPlayAside();
     return m_last_throw_serial;
+}
+
+void CPlDkGameScene::StandOwnLastPlayAside()
+{
+    // The own last play as shown, and everything else shown about it.
+    std::vector<int> own;
+    Area play;
+    std::vector<Area> others;
+    for (int i = 0; i < m_sprites.Count(); ++i) {
+        auto* sprite = dynamic_cast<CPlDkCardSprite*>(GetSprite(i));
+        const engine::CImageObject* face = sprite != nullptr ? sprite->GetFace() : nullptr;
+        if (face == nullptr || !sprite->IsActive())
+            continue;
+        const CardSpriteState& s = m_sprites.At(i);
+        if (s.view == 0 && s.state == CARD_STATE_OLD_PLAY) {
+            own.push_back(i);
+            sprite->m_ghost_shift = {};
+            m_sprites.Redraw(i);
+            play = Union(play, CardPlace(*sprite, *face));
+        } else {
+            others.push_back(CardPlace(*sprite, *face));
+        }
+    }
+    // On the own turn its buttons and clock stand where the own play lay.
+    Area turn;
+    for (const Button button : { Button::Pass, Button::Hint, Button::Throw })
+        if (const engine::CGuiButton* shown = GetButton(button); shown != nullptr && shown->IsActive())
+            turn = Union(turn, PlaceOf(*shown));
+    if (own.empty() || turn.width <= 0 || GetActiveChair() != OwnChair())
+        return;
+    if (m_clock != nullptr && m_clock->IsActive())
+        turn = Union(turn, PlaceOf(*m_clock));
+    for (int view = 0; view < SEATS; ++view) {
+        const CPlDkSeatBoard* board = GetPlDkSeatBoard(view);
+        if (board == nullptr)
+            continue;
+        for (const engine::CEngineObject* shown :
+             { static_cast<const engine::CEngineObject*>(board->GetCanvas()),
+               static_cast<const engine::CEngineObject*>(board->GetCardCount()),
+               static_cast<const engine::CEngineObject*>(board->GetPoints()) })
+            if (shown != nullptr && shown->IsActive())
+                others.push_back(PlaceOf(*shown));
+    }
+    const engine::EngineRect area = GetArea();
+    const Point shift =
+        StepAsideFromTurn(play, turn, others, Area { area.left, area.top, area.Width(), area.Height() });
+    for (const int i : own) {
+        static_cast<CPlDkCardSprite*>(GetSprite(i))->m_ghost_shift = shift;
+        m_sprites.Redraw(i);
+    }
 }
 
 void CPlDkGameScene::HideLastThrow()
@@ -71,6 +164,7 @@ void CPlDkGameScene::HideLastThrow()
             continue;
         sprite->m_ghost_first = false;
         sprite->m_ghost_second = false;
+        sprite->m_ghost_shift = {};
         m_sprites.Redraw(i);
     }
     for (int view = 0; view < SEATS; ++view) {

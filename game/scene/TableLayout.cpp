@@ -2,6 +2,8 @@
 #include "game/scene/TableLayout.h"
 
 #include <algorithm>
+#include <cstdlib>
+#include <vector>
 
 namespace scene {
 namespace {
@@ -10,6 +12,20 @@ constexpr CardBack BACK_50 { "牌背面50x68", 50, 68 };
 constexpr CardBack BACK_71 { "牌背面71x96", 71, 96 };
 constexpr CardBack BACK_82 { "牌背面82x110", 82, 110 };
 constexpr CardBack BACK_98 { "牌背面98x132", 98, 132 };
+/// Between the own last play and the turn's pieces it stands aside from.
+constexpr int32_t ASIDE_GAP = 2;
+
+bool Meets(const Area& a, const Area& b)
+{
+    return a.width > 0 && a.height > 0 && b.width > 0 && b.height > 0 && a.left < b.left + b.width &&
+        b.left < a.left + a.width && a.top < b.top + b.height && b.top < a.top + a.height;
+}
+
+bool Inside(const Area& a, const Area& outer)
+{
+    return a.left >= outer.left && a.top >= outer.top && a.left + a.width <= outer.left + outer.width &&
+        a.top + a.height <= outer.top + outer.height;
+}
 
 } // namespace
 
@@ -74,6 +90,34 @@ StartPlaces PlaceStartAndSlogan(const Area& area, int32_t board_small_height, in
 Point PlaceChangeTableButton(Point start, int32_t start_width, int32_t change_width)
 {
     return { start.x + start_width / 2 + 20 + change_width / 2, start.y };
+}
+
+Point StepAsideFromTurn(const Area& play, const Area& turn, std::span<const Area> others, const Area& table)
+{
+    if (!Meets(play, turn))
+        return {};
+    const auto clear = [&](const Point shift) {
+        const Area moved { play.left + shift.x, play.top + shift.y, play.width, play.height };
+        return Inside(moved, table) &&
+            std::none_of(others.begin(), others.end(), [&moved](const Area& other) { return Meets(moved, other); });
+    };
+    // Risen, it slides along over them no further than it must: of the
+    // moves that set it just beside one of the others, the shortest that
+    // leaves it clear.
+    const Point rise { 0, turn.top - ASIDE_GAP - (play.top + play.height) };
+    std::vector<int32_t> slides { 0 };
+    for (const Area& other : others) {
+        slides.push_back(other.left - ASIDE_GAP - (play.left + play.width));
+        slides.push_back(other.left + other.width + ASIDE_GAP - play.left);
+    }
+    std::stable_sort(slides.begin(), slides.end(),
+                     [](int32_t a, int32_t b) { return std::abs(a) < std::abs(b); });
+    const Area over { turn.left, play.top, turn.width, play.height };
+    for (const int32_t slide : slides)
+        if (Meets({ play.left + slide, play.top, play.width, play.height }, over) && clear({ slide, rise.y }))
+            return { slide, rise.y };
+    const Point beside { turn.left + turn.width + ASIDE_GAP - play.left, 0 };
+    return clear(beside) ? beside : rise;
 }
 
 } // namespace scene

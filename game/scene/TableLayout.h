@@ -1,13 +1,15 @@
 #pragma once
 // This game's layout rules that need no engine: the card backs and the
 // engine integer settings that publish the card sizes for a main-game width,
-// and the places of the play buttons and of the start button. Object
-// positions are centres.
+// the places of the play buttons and of the start button, and where the own
+// last play shown on the own turn stands aside. Object positions are
+// centres.
 //
 // Owner: none (values). Thread: any.
 
 #include <array>
 #include <cstdint>
+#include <span>
 #include <string_view>
 
 namespace scene {
@@ -80,5 +82,16 @@ struct StartPlaces {
                                               int32_t slogan_height, bool portrait_shown);
 /// The change-table button, 20 pixels right of the start button.
 [[nodiscard]] Point PlaceChangeTableButton(Point start, int32_t start_width, int32_t change_width);
+
+/// How far the own last play shown on the own turn (`play`, the cards' whole
+/// extent) moves off the turn's buttons and clock, which stand in its row
+/// (`turn`, their whole extent). It rises until it clears them, sliding
+/// along over them as little as it must to meet none of `others` and stay on
+/// `table`; where no place over them is clear (the side seats' last plays
+/// leave a small table's middle too narrow), it stands beside them on the
+/// right at its own height instead. Nothing when it does not meet `turn`;
+/// the plain rise when nothing lies clear.
+[[nodiscard]] Point StepAsideFromTurn(const Area& play, const Area& turn, std::span<const Area> others,
+                                      const Area& table);
 
 } // namespace scene

@@ -178,6 +178,16 @@ protected:
                 << what << " " << Describe(rect) << " meets " << Describe(other);
     }
 
+    // The last-play button pressed: the last plays are shown, the own one
+    // among them.
+    void ShowLastPlays()
+    {
+        (void)m_scene->OnEvent(engine::EngineEvent { m_scene->GetId(), GAMEMSG_BTN_LAST_THROW, 0, 0 });
+        Run();
+        ASSERT_TRUE(m_scene->IsLastThrowShown());
+        EXPECT_FALSE(CardsAt(0, CARD_STATE_OLD_PLAY).empty());
+    }
+
     std::vector<std::string> OverlapsAt(int32_t width, int32_t height);
     /// What covers what on the table as it stands, the turn `turn`'s.
     std::vector<std::string> OverlapsNow(int turn);
@@ -192,8 +202,8 @@ protected:
 // and 3 cards (five played at every seat when there are cards left to
 // play), the short ones also once the first finishing place has stood the
 // side seats' displays aside, at each seat's turn and the own seat's to lead
-// and to follow: every
-// piece shown (each seat's plate, card count, points, hand and play, the
+// and to follow, and with the last plays shown on the own turn: every piece
+// shown (each seat's plate, card count, points, hand and play, the
 // clock, every button, the points on the table and the info box) against
 // every other; only the cards of one seat may lie on each other, and a
 // seat's own play is put away when its turn comes. Hands, plays and buttons
@@ -221,8 +231,30 @@ std::vector<std::string> TableOverlapTest::OverlapsAt(int32_t width, int32_t hei
                 m_scene->ClearTable();
                 m_scene->ResetTable();
                 ResumeMidRound(5, held, turn, leading, placed);
-                for (const std::string& line : OverlapsNow(turn))
-                    found.push_back(line);
+                const auto collect = [&found](const std::vector<std::string>& lines) {
+                    found.insert(found.end(), lines.begin(), lines.end());
+                };
+                collect(OverlapsNow(turn));
+                if (!leading || 4 * held >= rules::PLDK_TOTAL_CARDS)
+                    continue;
+                // The trick is put away as the own seat leads: the last plays
+                // shown, the own one among them. Then a single from each seat
+                // brings the own turn round to follow, its single the own
+                // last play; shown again, as the window is sized to this
+                // size from the default.
+                ShowLastPlays();
+                collect(OverlapsNow(0));
+                for (int chair = 0; chair < SEATS; ++chair)
+                    m_scene->GetTableHooks()->OnCardsThrown(
+                        PlayEvent(chair, (chair + 1) % SEATS, rules::CARD_TYPE_SINGLE, { 4 * (held - 1) + chair }));
+                Run();
+                EXPECT_TRUE(m_scene->GetButton(CCardGameScene::Button::Pass)->IsActive());
+                collect(OverlapsNow(0));
+                m_scene->SetArea(TABLE);
+                ShowLastPlays();
+                m_scene->SetArea({ 0, 0, width, height });
+                Run();
+                collect(OverlapsNow(0));
             }
     std::sort(found.begin(), found.end());
     found.erase(std::unique(found.begin(), found.end()), found.end());
@@ -253,9 +285,10 @@ std::vector<std::string> TableOverlapTest::OverlapsNow(int turn)
         for (const engine::EngineRect& card : HandAt(view))
             add("hand" + seat, view, true, card);
         // A seat's own play is put away when its turn comes; the last plays
-        // shown stand in for the current ones.
+        // shown stand in for the current ones, the own one on the own turn
+        // too (its buttons and clock stand where it lay).
         const bool last = m_scene->IsLastThrowShown();
-        if (m_scene->ChairToView(turn) != view)
+        if (m_scene->ChairToView(turn) != view || (last && view == 0))
             for (const engine::EngineRect& card : CardsAt(view, last ? CARD_STATE_OLD_PLAY : CARD_STATE_PLAYED))
                 add((last ? "last play" : "play") + seat, view, true, card);
     }
@@ -343,9 +376,7 @@ TEST_F(TableOverlapTest, AtTheSmallestSizeTheLastPlaysShownLieClear)
     // Chair 3 passes, the trick ends: the five cards before each seat are its
     // last play; chair 1's turn.
     m_scene->GetTableHooks()->OnPlayerPassed(Words(9, { { 2, 3 }, { 4, 1 }, { 5, 1 }, { 6, 2 }, { 8, 15 } }));
-    (void)m_scene->OnEvent(engine::EngineEvent { m_scene->GetId(), GAMEMSG_BTN_LAST_THROW, 0, 0 });
-    Run();
-    ASSERT_TRUE(m_scene->IsLastThrowShown());
+    ShowLastPlays();
     ASSERT_EQ(CardsAt(2, CARD_STATE_OLD_PLAY).size(), 5u);
     const std::vector<std::string> found = OverlapsNow(1);
     EXPECT_TRUE(found.empty()) << ::testing::PrintToString(found);
