@@ -3,9 +3,12 @@
 // memory, an engine on a manual clock with the action runner installed, and
 // small recording modules.
 
+#include <cstring>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "engine/core/ActionFactory.h"
@@ -18,8 +21,20 @@ namespace picturetest {
 
 using namespace engine;
 
+// A copy of a record's pixels in a buffer of its own. Not value-initialised:
+// the unoptimised sanitiser builds the tests run in would clear it byte by
+// byte before the copy.
+inline std::unique_ptr<uint8_t[]> CopyPixels(const uint8_t* pixels, size_t bytes)
+{
+    std::unique_ptr<uint8_t[]> copy(new uint8_t[bytes]);
+    std::memcpy(copy.get(), pixels, bytes);
+    return copy;
+}
+
 // A 32-bit record of `frames` frames stacked vertically (or `per_row` to a
 // row), each pixel's blue byte = frame, green = x, red = y, alpha = 255.
+// The pixels of each geometry are made once and copied after: the scene
+// tests make over a hundred million pixels of card faces, mostly alike.
 inline std::unique_ptr<ImageRecord> MakeStrip(uint16_t width, uint16_t height, uint32_t frames,
                                               uint32_t per_row = 1, std::vector<uint32_t> delays = {})
 {
@@ -35,24 +50,28 @@ inline std::unique_ptr<ImageRecord> MakeStrip(uint16_t width, uint16_t height, u
     const uint32_t columns = per_row > 1 ? per_row : 1;
     const uint32_t stride = width * columns;
     record->pixel_bytes = stride * height * rows * 4;
-    record->pixels = std::make_unique<uint8_t[]>(record->pixel_bytes);
-    // Filled through a plain pointer: the unoptimised sanitiser builds the
-    // tests run in pay for every smart-pointer call in the loop (the scene
-    // tests make over a hundred million pixels of card faces).
-    uint8_t* const pixels = record->pixels.get();
-    for (uint32_t f = 0; f < frames; ++f) {
-        const uint32_t left = (f % columns) * width;
-        const uint32_t top = (f / columns) * height;
-        for (uint32_t y = 0; y < height; ++y) {
-            uint8_t* at = pixels + ((top + y) * stride + left) * 4;
-            for (uint32_t x = 0; x < width; ++x, at += 4) {
-                at[0] = uint8_t(f);
-                at[1] = uint8_t(x);
-                at[2] = uint8_t(y);
-                at[3] = 255;
+    static std::mutex made_lock;
+    static std::map<std::tuple<uint16_t, uint16_t, uint32_t, uint32_t>, std::vector<uint8_t>> made;
+    const std::lock_guard lock(made_lock);
+    auto [strip, added] = made.try_emplace({ width, height, frames, columns });
+    if (added) {
+        strip->second.resize(record->pixel_bytes);
+        uint8_t* const pixels = strip->second.data();
+        for (uint32_t f = 0; f < frames; ++f) {
+            const uint32_t left = (f % columns) * width;
+            const uint32_t top = (f / columns) * height;
+            for (uint32_t y = 0; y < height; ++y) {
+                uint8_t* at = pixels + ((top + y) * stride + left) * 4;
+                for (uint32_t x = 0; x < width; ++x, at += 4) {
+                    at[0] = uint8_t(f);
+                    at[1] = uint8_t(x);
+                    at[2] = uint8_t(y);
+                    at[3] = 255;
+                }
             }
         }
     }
+    record->pixels = CopyPixels(strip->second.data(), strip->second.size());
     if (!delays.empty()) {
         record->flags |= IMAGE_FLAG_ANIMATED;
         record->delays = std::make_unique<uint32_t[]>(frames);
