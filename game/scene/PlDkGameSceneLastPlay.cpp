@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "engine/core/CanvasObject.h"
+#include "engine/core/EngineRect.h"
 #include "engine/core/ImageObject.h"
 #include "engine/widgets/GuiButton.h"
 #include "engine/widgets/GuiDigitText.h"
@@ -44,14 +45,12 @@ Area CardPlace(const CCardSprite& sprite, const engine::CImageObject& face)
     return PlaceAbout(face, sprite.Record().x, sprite.Record().y);
 }
 
+/// The smallest area holding both, by the engine's union of rectangles.
 Area Union(const Area& a, const Area& b)
 {
-    if (a.width <= 0 || a.height <= 0)
-        return b;
-    const int32_t left = std::min(a.left, b.left);
-    const int32_t top = std::min(a.top, b.top);
-    return { left, top, std::max(a.left + a.width, b.left + b.width) - left,
-             std::max(a.top + a.height, b.top + b.height) - top };
+    const engine::EngineRect both = engine::UnionRects({ a.left, a.top, a.left + a.width, a.top + a.height },
+                                                       { b.left, b.top, b.left + b.width, b.top + b.height });
+    return { both.left, both.top, both.Width(), both.Height() };
 }
 
 } // namespace
